@@ -1,0 +1,232 @@
+#include "storage/Database.h"
+
+#include "storage/DataFolder.h"
+#include "storage/Prompt.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+#include <optional>
+
+namespace slip {
+
+namespace {
+
+std::atomic<quint64> g_connectionCounter{0};
+
+bool PrepareAndRun(QSqlQuery& q, const QString& sql, const QVariantList& params)
+{
+    if (!q.prepare(sql)) return false;
+    for (const QVariant& p : params) q.addBindValue(p);
+    return q.exec();
+}
+
+} // namespace
+
+DbConnection::DbConnection(bool quiet)
+{
+    name_ = QStringLiteral("slip-%1").arg(++g_connectionCounter);
+    const QString path = DatabasePath();
+    QFileInfo info(path);
+    bool usable = !info.exists() || (info.isFile() && info.isReadable());
+    if (usable) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            // SQLite opens any file lazily; reading the schema is what tells a
+            // database from random bytes.
+            QSqlQuery probe(db);
+            open_ = probe.exec(QStringLiteral("PRAGMA schema_version")) && probe.next();
+            if (!open_) db.close();
+        }
+    }
+    if (!open_ && !quiet)
+        MsgBox(QStringLiteral("无法建立数据库连接！"), PromptIcon::Critical);
+}
+
+DbConnection::~DbConnection()
+{
+    if (inTransaction_) rollback();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (db.isValid()) db.close();
+    }
+    if (QSqlDatabase::contains(name_)) QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase DbConnection::db() const { return QSqlDatabase::database(name_, false); }
+
+bool DbConnection::begin()
+{
+    if (!open_) return false;
+    QSqlQuery q(db());
+    inTransaction_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    return inTransaction_;
+}
+
+bool DbConnection::commit()
+{
+    if (!open_ || !inTransaction_) return false;
+    QSqlQuery q(db());
+    bool ok = q.exec(QStringLiteral("COMMIT"));
+    if (ok) inTransaction_ = false;
+    else rollback();
+    return ok;
+}
+
+void DbConnection::rollback()
+{
+    if (!open_ || !inTransaction_) return;
+    QSqlQuery q(db());
+    q.exec(QStringLiteral("ROLLBACK"));
+    inTransaction_ = false;
+}
+
+QVariant Recordset::value(int row, const QString& field) const
+{
+    const int c = column(field);
+    if (c < 0 || row < 0 || row >= rows.size()) return {};
+    return rows[row][c];
+}
+
+Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnection* conn)
+{
+    Recordset rs;
+    std::optional<DbConnection> own;
+    if (!conn) {
+        own.emplace(true);
+        conn = &*own;
+    }
+    bool ok = false;
+    if (conn->isOpen()) {
+        QSqlQuery q(conn->db());
+        q.setForwardOnly(true);
+        if (PrepareAndRun(q, sql, params)) {
+            ok = true;
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
+            while (q.next()) {
+                QVector<QVariant> row;
+                row.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i) row << q.value(i);
+                rs.rows << row;
+            }
+        }
+    }
+    if (!ok) {
+        rs.rows.clear();
+        MsgBox(QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！"), PromptIcon::Critical);
+        return rs;
+    }
+    rs.ok = true;
+    return rs;
+}
+
+bool ExecuteSql(const QString& sql, const QVariantList& params, DbConnection* conn)
+{
+    std::optional<DbConnection> own;
+    if (!conn) {
+        own.emplace(true);
+        conn = &*own;
+    }
+    if (!conn->isOpen()) return false;
+    QSqlQuery q(conn->db());
+    return PrepareAndRun(q, sql, params);
+}
+
+qint64 InsertRow(const QString& sql, const QVariantList& params, DbConnection* conn)
+{
+    std::optional<DbConnection> own;
+    if (!conn) {
+        own.emplace(true);
+        conn = &*own;
+    }
+    if (!conn->isOpen()) return -1;
+    QSqlQuery q(conn->db());
+    if (!PrepareAndRun(q, sql, params)) return -1;
+    QVariant id = q.lastInsertId();
+    return id.isValid() ? id.toLongLong() : -1;
+}
+
+QString QuoteIdentifier(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+bool ColumnExists(const QString& table, const QString& column)
+{
+    DbConnection conn(true);
+    if (!conn.isOpen()) return false;
+    QSqlQuery q(conn.db());
+    if (!q.exec(QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(table) + QLatin1Char(')')))
+        return false;
+    while (q.next())
+        if (q.value(1).toString() == column) return true;
+    return false;
+}
+
+void AddColumnIfMissing(const QString& table, const QString& column, const QString& type)
+{
+    if (ColumnExists(table, column)) return;
+    DbConnection conn(true);
+    if (!conn.isOpen() || !conn.begin()) return;
+    const bool added = ExecuteSql(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                      .arg(QuoteIdentifier(table), QuoteIdentifier(column), type),
+                                  {}, &conn);
+    const bool zeroed = added && ExecuteSql(QStringLiteral("UPDATE %1 SET %2=0")
+                                                .arg(QuoteIdentifier(table), QuoteIdentifier(column)),
+                                            {}, &conn);
+    if (zeroed) conn.commit();
+    else conn.rollback();
+}
+
+QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
+                       const QString& field)
+{
+    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 LIMIT 1").arg(QuoteIdentifier(table), condition);
+    Recordset rs = OpenRecordset(sql, params);
+    if (!rs.ok || rs.rows.isEmpty()) return QString();
+    QVariant v = rs.value(0, field);
+    if (!v.isValid()) return QString();
+    return v;
+}
+
+QVariant GetFieldById(const QString& table, qint64 id, const QString& field)
+{
+    return GetFieldWhere(table, QStringLiteral("ID=?"), {id}, field);
+}
+
+QStringList FmtColumnValues(const QString& column)
+{
+    const QString c = QuoteIdentifier(column);
+    Recordset rs = OpenRecordset(
+        QStringLiteral("SELECT %1 FROM Fmt GROUP BY %1 ORDER BY %1").arg(c));
+    QStringList out;
+    for (const auto& row : rs.rows) {
+        if (row.isEmpty() || row[0].isNull()) continue;
+        const QString t = row[0].toString();
+        if (!t.isEmpty()) out << t;
+    }
+    return out;
+}
+
+void FillComboFromFmtColumn(QComboBox* combo, const QString& column)
+{
+    if (!combo) return;
+    combo->clear();
+    combo->addItems(FmtColumnValues(column));
+}
+
+bool DatabaseUsable(bool quiet)
+{
+    DbConnection conn(quiet);
+    return conn.isOpen();
+}
+
+} // namespace slip

@@ -1,0 +1,91 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class QComboBox;
+
+namespace slip {
+
+// One short-lived connection to the database file. No connection outlives the
+// operation that opened it, so the file can be copied or compacted between
+// operations. Opening shows "无法建立数据库连接！" when the file can't be used
+// (missing folder, not a database, unreadable); the file itself is never
+// changed by a failed open.
+class DbConnection {
+public:
+    explicit DbConnection(bool quiet = false);
+    ~DbConnection();
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    bool isOpen() const { return open_; }
+    QSqlDatabase db() const;
+
+    // Transactions: several rows changed together change together.
+    bool begin();
+    bool commit();
+    void rollback();
+
+private:
+    QString name_;
+    bool open_ = false;
+    bool inTransaction_ = false;
+};
+
+// The rows of a query, read in full, so that no record set holds the file.
+struct Recordset {
+    bool ok = false;
+    QStringList columns;
+    QVector<QVector<QVariant>> rows;
+
+    int RecordCount() const { return int(rows.size()); }
+    bool isEmpty() const { return rows.isEmpty(); }
+    int column(const QString& field) const { return int(columns.indexOf(field)); }
+    // Value of a field in a row; an invalid QVariant for an unknown field or row.
+    QVariant value(int row, const QString& field) const;
+    QString text(int row, const QString& field) const { return value(row, field).toString(); }
+};
+
+// Runs a query with bound parameters. On failure shows
+// "数据库打开错误(" + sql + ")！" and returns a record set with ok == false and
+// no rows, so callers that only walk the rows stop their work there.
+// With conn the query runs on that open connection (inside its transaction).
+Recordset OpenRecordset(const QString& sql, const QVariantList& params = {},
+                        DbConnection* conn = nullptr);
+
+// Runs a statement with bound parameters. Failure is silent (the schema upgrade
+// relies on that) but reported by the result, for callers that must know.
+bool ExecuteSql(const QString& sql, const QVariantList& params = {}, DbConnection* conn = nullptr);
+
+// Runs an INSERT and answers the new row's ID, or -1 on failure.
+qint64 InsertRow(const QString& sql, const QVariantList& params, DbConnection* conn = nullptr);
+
+// Quotes a table or column name for SQL text; names never carry values.
+QString QuoteIdentifier(const QString& name);
+
+// True when the table has a column of exactly this name (case counts).
+bool ColumnExists(const QString& table, const QString& column);
+
+// Adds the column when missing and sets it to 0 in every row.
+void AddColumnIfMissing(const QString& table, const QString& column, const QString& type);
+
+// A field of the row with this ID: "" (a text) when no row matches; a null
+// QVariant when the row's field is null.
+QVariant GetFieldById(const QString& table, qint64 id, const QString& field);
+
+// The same for the first row matching condition, an SQL condition text with
+// "?" placeholders bound to params.
+QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
+                       const QString& field);
+
+// The distinct non-empty values of a Fmt column, sorted.
+QStringList FmtColumnValues(const QString& column);
+void FillComboFromFmtColumn(QComboBox* combo, const QString& column);
+
+// True when the database file can be opened and read as a database.
+bool DatabaseUsable(bool quiet = true);
+
+} // namespace slip

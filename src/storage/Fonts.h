@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+
+namespace slip {
+
+// Formats name the Chinese fonts of the machines they were made on ("宋体",
+// "黑体", "楷体_GB2312", ...). Map those names onto the installed CJK fonts so
+// that every Chinese text shows as Chinese on screen and on paper.
+void InstallFontSubstitutions();
+
+// The family actually used for a stored font name.
+QString ResolvedFontFamily(const QString& storedName);
+
+} // namespace slip

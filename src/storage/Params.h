@@ -1,0 +1,31 @@
+#pragma once
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace slip {
+
+// Program-wide named texts in table 参数.
+QString GetParam(const QString& name);
+// Adds or replaces the value; with several records of the name the first one
+// is changed. False when it could not be stored.
+bool SetParam(const QString& name, const QString& value);
+
+// Twips per logical screen pixel: fixed, so stored positions and widths keep
+// their meaning whatever the display's resolution.
+constexpr double kTwipsPerPixel = 15.0;
+
+// The stored text of a window position: left;top;width;height in twips, or
+// "0;0;0;0" for a window at least as wide as the screen.
+QString WindowGeometryParam(const QRect& windowTwips, int screenWidthTwips);
+
+// The window rectangle (twips) after applying a stored position to a window
+// at `current` on a screen of `screenTwips`. A malformed value changes nothing.
+QRect ApplyWindowGeometry(const QString& value, const QRect& current, const QSize& screenTwips);
+
+void SaveWindowPos(QWidget* window, const QString& name);
+void RestoreWindowPos(QWidget* window, const QString& name);
+
+} // namespace slip

@@ -1,0 +1,72 @@
+#include "storage/Schema.h"
+
+#include "storage/Database.h"
+#include "storage/DataFolder.h"
+
+#include <QFile>
+
+namespace slip {
+
+namespace {
+
+const char* const kCreateStatements[] = {
+    "CREATE TABLE IF NOT EXISTS Fmt ("
+    " ID INTEGER PRIMARY KEY AUTOINCREMENT, Fmt TEXT NOT NULL DEFAULT '', Clas INTEGER,"
+    " LBL TEXT, Dir INTEGER, X DOUBLE, Y DOUBLE, W DOUBLE, H DOUBLE, S DOUBLE, L DOUBLE,"
+    " Color INTEGER, fName TEXT, fSize DOUBLE, fBold BOOLEAN, fItalic BOOLEAN,"
+    " fUnderline BOOLEAN, fStrikethru BOOLEAN, Cash DOUBLE, RCtl DOUBLE, Mem TEXT,"
+    " SumID DOUBLE DEFAULT 0, SumID1 DOUBLE DEFAULT 0)",
+    "CREATE INDEX IF NOT EXISTS Fmt_name ON Fmt(Fmt)",
+    "CREATE TABLE IF NOT EXISTS 参数 ("
+    " RowID INTEGER PRIMARY KEY AUTOINCREMENT, Var TEXT, Con TEXT)",
+    "CREATE INDEX IF NOT EXISTS 参数_var ON 参数(Var)",
+    "CREATE TABLE IF NOT EXISTS 默认 (Fmt TEXT, ID INTEGER, Con TEXT)",
+    "CREATE INDEX IF NOT EXISTS 默认_fmt ON 默认(Fmt)",
+    "CREATE TABLE IF NOT EXISTS 历史 (ID INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
+    "CREATE INDEX IF NOT EXISTS 历史_fmt ON 历史(Fmt, ID)",
+    "CREATE TABLE IF NOT EXISTS 映射 (ID INTEGER, Fmt TEXT, Map TEXT)",
+    "CREATE INDEX IF NOT EXISTS 映射_fmt ON 映射(Fmt)",
+    "CREATE TABLE IF NOT EXISTS 网站格式 ("
+    " ID INTEGER PRIMARY KEY AUTOINCREMENT, Clas TEXT, Name TEXT, fPath TEXT, pPath TEXT,"
+    " Dat DATE)",
+};
+
+} // namespace
+
+bool EnsureSchema()
+{
+    const bool existed = QFile::exists(DatabasePath());
+    DbConnection conn(true);
+    if (!conn.isOpen()) return false;
+    if (!existed) {
+        // The file holds the operator's slips and nothing else needs it: keep it private.
+        QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (!conn.begin()) return false;
+    for (const char* sql : kCreateStatements) {
+        if (!ExecuteSql(QString::fromUtf8(sql), {}, &conn)) {
+            conn.rollback();
+            return false;
+        }
+    }
+    Recordset state = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt='' LIMIT 1"), {}, &conn);
+    if (!state.ok) {
+        conn.rollback();
+        return false;
+    }
+    if (state.isEmpty()) {
+        ExecuteSql(QStringLiteral("INSERT INTO Fmt(Fmt, LBL, fName) VALUES('', '', ?)"),
+                   {QStringLiteral("0§☆§0§☆§0")}, &conn);
+    }
+    return conn.commit();
+}
+
+void UpgradeSchema()
+{
+    // SQLite columns take any number, so the older layout's column types need
+    // no change; only the two sum targets may be missing.
+    AddColumnIfMissing(QStringLiteral("Fmt"), QStringLiteral("SumID"), QStringLiteral("DOUBLE"));
+    AddColumnIfMissing(QStringLiteral("Fmt"), QStringLiteral("SumID1"), QStringLiteral("DOUBLE"));
+}
+
+} // namespace slip

@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+namespace slip {
+
+// The number a text starts with, read as far as it forms a number (blanks are
+// passed over, "&H" and "&O" prefixes read hexadecimal and octal, an exponent
+// with E or D is taken); an empty or non-numeric text reads 0.
+double Val(const QString& text);
+
+// Rounds to the nearest whole number, halves to the even neighbour.
+qint64 RoundHalfEven(double v);
+
+} // namespace slip

@@ -1,0 +1,109 @@
+#include "TestHome.h"
+
+#include "storage/Database.h"
+#include "storage/Params.h"
+#include "storage/Registry.h"
+#include "storage/TextNumber.h"
+
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+TEST(Params, RoundTripKeepsQuotesAndChineseAndOneRecordPerName)
+{
+    test::TestHome home;
+    EXPECT_EQ(GetParam("从未设置"), QString());
+    const QString name = "x' OR 'a'='a";
+    ASSERT_TRUE(SetParam(name, "甲'乙\"丙"));
+    ASSERT_TRUE(SetParam("格式搜索", "进账单"));
+    ASSERT_TRUE(SetParam(name, "第二次"));
+    EXPECT_EQ(GetParam(name), "第二次");
+    EXPECT_EQ(GetParam("格式搜索"), "进账单");
+    EXPECT_EQ(OpenRecordset("SELECT * FROM 参数 WHERE Var=?", {name}).RecordCount(), 1);
+    ASSERT_TRUE(SetParam("软件密码", ""));
+    EXPECT_EQ(GetParam("软件密码"), QString());
+}
+
+TEST(Params, FirstOfSeveralRecordsIsTheOneChanged)
+{
+    test::TestHome home;
+    ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('k', 'a')");
+    ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('k', 'b')");
+    ASSERT_TRUE(SetParam("k", "c"));
+    Recordset rs = OpenRecordset("SELECT Con FROM 参数 WHERE Var='k' ORDER BY RowID");
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.text(0, "Con"), "c");
+    EXPECT_EQ(rs.text(1, "Con"), "b");
+}
+
+TEST(WindowGeometry, StoredText)
+{
+    EXPECT_EQ(WindowGeometryParam(QRect(1500, 1200, 9000, 6000), 19200), "1500;1200;9000;6000");
+    EXPECT_EQ(WindowGeometryParam(QRect(0, 0, 19200, 6000), 19200), "0;0;0;0");
+    EXPECT_EQ(WindowGeometryParam(QRect(-100, 0, 20000, 6000), 19200), "0;0;0;0");
+}
+
+TEST(WindowGeometry, RestoreRules)
+{
+    const QSize screen(19200, 10800);
+    const QRect cur(3000, 3000, 4000, 3000);
+    EXPECT_EQ(ApplyWindowGeometry("-500;200;800;600", cur, screen), QRect(-500, 200, 800, 600));
+    EXPECT_EQ(ApplyWindowGeometry("-900;200;800;600", cur, screen), QRect(3000, 3000, 800, 600));
+    EXPECT_EQ(ApplyWindowGeometry("100;100;0;0", cur, screen), QRect(100, 100, 4000, 3000));
+    EXPECT_EQ(ApplyWindowGeometry("1;2;3", cur, screen), cur);
+    EXPECT_EQ(ApplyWindowGeometry("0;0;0;0", cur, screen), QRect(0, 0, 4000, 3000).translated(3000, 3000));
+    EXPECT_EQ(ApplyWindowGeometry("", cur, screen), cur);
+    EXPECT_EQ(ApplyWindowGeometry("20000;100;800;600", cur, screen), QRect(3000, 3000, 800, 600));
+    // Numbers are read as far as they go; halves round to even.
+    EXPECT_EQ(ApplyWindowGeometry("10.5abc;11.5;x;600", cur, screen), QRect(10, 12, 4000, 3000));
+}
+
+TEST(WindowGeometry, SaveAndRestoreThroughTheParameterTable)
+{
+    test::TestHome home;
+    QWidget w;
+    w.setGeometry(40, 50, 300, 200);
+    SaveWindowPos(&w, "格式模板列表");
+    const QString stored = GetParam("窗口参数：格式模板列表");
+    ASSERT_FALSE(stored.isEmpty());
+    EXPECT_EQ(stored.split(';').size(), 4);
+    SaveWindowPos(&w, "格式模板列表");
+    EXPECT_EQ(OpenRecordset("SELECT * FROM 参数 WHERE Var=?", {"窗口参数：格式模板列表"}).RecordCount(), 1);
+    QWidget other;
+    other.setGeometry(10, 10, 100, 100);
+    RestoreWindowPos(&other, "格式模板列表");
+    EXPECT_EQ(other.frameGeometry().size(), w.frameGeometry().size());
+}
+
+TEST(Registry, DefaultsAndRoundTrip)
+{
+    test::TestHome home;
+    EXPECT_EQ(GetRegValue(RegRoot(), "Para", "CrlfChr", "//"), "//");
+    ASSERT_TRUE(SaveRegValue(RegRoot(), "Para", "CrlfChr", "##"));
+    EXPECT_EQ(GetRegValue(RegRoot(), "Para", "CrlfChr", "//"), "##");
+    ASSERT_TRUE(SaveRegValue(RegRoot(), "Para", "CrlfChr", ""));
+    EXPECT_EQ(GetRegValue(RegRoot(), "Para", "CrlfChr", "//"), "//");
+    ASSERT_TRUE(SaveRegValue(RegRoot(), "Corvanteel", "T(0)", "3"));
+    ASSERT_TRUE(SaveRegValue(RegRoot(), "Validate", "Printer", "打印机 甲"));
+    EXPECT_EQ(GetRegValue(RegRoot(), "Corvanteel", "T(0)", ""), "3");
+    EXPECT_EQ(GetRegValue(RegRoot(), "Corvanteel", "T(1)", ""), "");
+    EXPECT_EQ(GetRegValue(RegRoot(), "Validate", "Printer", ""), "打印机 甲");
+}
+
+TEST(TextNumber, LeadingNumber)
+{
+    EXPECT_EQ(Val("123abc"), 123);
+    EXPECT_EQ(Val("  -1.5e2x"), -150);
+    EXPECT_EQ(Val("1 2 3"), 123);
+    EXPECT_EQ(Val("abc"), 0);
+    EXPECT_EQ(Val(""), 0);
+    EXPECT_EQ(Val(".5"), 0.5);
+    EXPECT_EQ(Val("&H1F"), 31);
+    EXPECT_EQ(Val("12.34.56"), 12.34);
+    EXPECT_EQ(Val("3e"), 3);
+    EXPECT_EQ(Val("１２"), 0);  // full-width digits are no number
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(-2.5), -2);
+}
