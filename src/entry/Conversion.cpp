@@ -1,0 +1,237 @@
+#include "entry/Conversion.h"
+
+#include <QRegularExpression>
+#include <QTime>
+#include <cmath>
+
+#include "entry/MoneyWords.h"
+#include "entry/UpperDigits.h"
+#include "storage/TextNumber.h"
+
+namespace slip {
+
+namespace {
+
+QDate TodayOr(QDate today) { return today.isValid() ? today : QDate::currentDate(); }
+
+QString WithoutChar(QString s, QChar c)
+{
+    s.remove(c);
+    return s;
+}
+
+// Commas every three digits leftwards from the end of the whole yuan.
+QString GroupThousands(const QString& whole)
+{
+    QString out;
+    out.reserve(whole.size() + whole.size() / 3);
+    const qsizetype n = whole.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) out.append(u',');
+        out.append(whole[i]);
+    }
+    return out;
+}
+
+// The sign of an amount text: the number it starts with is below zero. A
+// currency character right after a leading minus (how negative amounts are
+// shown) does not hide the sign.
+bool AmountTextIsNegative(const QString& text, QChar currencyChar)
+{
+    QString s = text;
+    s.remove(u' ');
+    s.remove(u'\t');
+    if (s.size() > 1 && s[0] == u'-' && (s[1] == currencyChar || s[1] == kDefaultCurrencyChar))
+        s.remove(1, 1);
+    return Val(s) < 0;
+}
+
+bool ValidTime(const QRegularExpressionMatch& m, int first)
+{
+    if (!m.hasCaptured(first)) return true;
+    const int h = m.captured(first).toInt();
+    const int mi = m.captured(first + 1).toInt();
+    const int se = m.hasCaptured(first + 2) ? m.captured(first + 2).toInt() : 0;
+    return QTime::isValid(h, mi, se);
+}
+
+// The text converted by the whole part f of the code c; may throw, which
+// the caller turns into "unchanged".
+QString ConvertText(double c, double f, const QString& text, QChar cur, QDate today)
+{
+    if (f >= 1 && f <= 99) return FormatAmount(text, cur);
+    if (f >= 301 && f <= 399) return WithoutChar(FormatAmount(text, cur), cur);
+    if (f < 100 || f > 122) return text;
+    switch (static_cast<int>(f)) {
+    case 100:
+    case 101:
+    case 102:
+        return DatePartToUpper(text, static_cast<DatePart>(static_cast<int>(f) - 100));
+    case 103: return MoneyToUpper(text, kYuanUnit, cur);
+    case 104: return FormatAmount(text, cur);
+    case 105: return WithoutChar(FormatAmount(text, cur), cur);
+    case 106:
+    case 107:
+    case 108:
+        return ParseDatePart(text, static_cast<DatePart>(static_cast<int>(f) - 106), today);
+    case 109: return SixDigitText(text);
+    case 110: return FormatDateText(text, QStringLiteral("YYYY年MM月DD日"), today);
+    case 111: return FormatDateText(text, QStringLiteral("YYYY-MM-DD"), today);
+    case 112: return FormatDateText(text, QStringLiteral("MM月DD日"), today);
+    case 113: return FormatDateText(text, QStringLiteral("MM-DD"), today);
+    case 114: {
+        // The cell count sits in the two decimals; the small addition absorbs
+        // their floating-point error (114.11 is 11 cells, not 10).
+        const int n = static_cast<int>(std::floor((c - 114 + 0.0001) * 100));
+        return DigitCells(text, n, cur);
+    }
+    case 116: return NumberText(ParseAmount(text, cur) * 100) + u'%';
+    case 117: return WithoutChar(WithoutChar(FormatAmount(text, cur), cur), u',');
+    case 118: return WithoutChar(FormatAmount(text, cur), u',');
+    case 120: return MoneyToUpper(text, kYuanUnitOld, cur);
+    case 121: {
+        if (IsUpperNumeral(text[0])) return text;
+        // Two more cells for 角 and 分, which these boxes do not show.
+        const int n = static_cast<int>(std::floor((c - 121 + 0.0201) * 100));
+        std::optional<QString> cells = TryDigitCells(text, n, cur);
+        if (!cells) return text;
+        cells->chop(2);
+        return *cells;
+    }
+    default: return text;  // 115 tick, 119 custom date, 122 serial number
+    }
+}
+
+} // namespace
+
+AmountFigures ReadAmountFigures(const QString& text)
+{
+    QString whole, decimals;
+    bool point = false;
+    for (QChar c : text) {
+        if (c == u'.') {
+            if (point) break;  // a second point ends the number
+            point = true;
+        } else if (c >= u'0' && c <= u'9') {
+            (point ? decimals : whole).append(c);
+        }
+    }
+    qsizetype lead = 0;
+    while (lead < whole.size() && whole[lead] == u'0') ++lead;
+    whole.remove(0, lead);
+    if (whole.isEmpty()) whole = QStringLiteral("0");
+    decimals.truncate(2);
+    while (decimals.size() < 2) decimals.append(u'0');
+    return {whole, decimals};
+}
+
+QString FormatAmount(const QString& text, QChar currencyChar)
+{
+    if (text.isEmpty()) return text;
+    const AmountFigures figures = ReadAmountFigures(text);
+    QString out;
+    if (AmountTextIsNegative(text, currencyChar)) out.append(u'-');
+    out.append(currencyChar);
+    out.append(GroupThousands(figures.whole));
+    out.append(u'.');
+    out.append(figures.cents);
+    return out;
+}
+
+std::optional<QDate> ReadDateText(const QString& text, QDate today)
+{
+    static const QString time = QStringLiteral(R"((?:(?:\s+|T)(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)");
+    static const QRegularExpression ymd(
+        QStringLiteral(R"(^\s*(\d{4})\s*[-/.年]\s*(\d{1,2})\s*[-/.月]\s*(\d{1,2})\s*日?)") + time);
+    static const QRegularExpression md(
+        QStringLiteral(R"(^\s*(\d{1,2})\s*[-/月]\s*(\d{1,2})\s*日?)") + time);
+    QRegularExpressionMatch m = ymd.match(text);
+    if (m.hasMatch()) {
+        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (d.isValid() && ValidTime(m, 4)) return d;
+        return std::nullopt;
+    }
+    m = md.match(text);
+    if (m.hasMatch()) {
+        const QDate d(TodayOr(today).year(), m.captured(1).toInt(), m.captured(2).toInt());
+        if (d.isValid() && ValidTime(m, 3)) return d;
+    }
+    return std::nullopt;
+}
+
+QString FormatDateText(const QString& text, const QString& pattern, QDate today)
+{
+    const std::optional<QDate> date = ReadDateText(text, today);
+    if (!date) return QString();
+    QString out;
+    for (qsizetype i = 0; i < pattern.size();) {
+        if (pattern.mid(i, 4) == u"YYYY") {
+            out.append(QStringLiteral("%1").arg(date->year(), 4, 10, QLatin1Char('0')));
+            i += 4;
+        } else if (pattern.mid(i, 2) == u"MM") {
+            out.append(QStringLiteral("%1").arg(date->month(), 2, 10, QLatin1Char('0')));
+            i += 2;
+        } else if (pattern.mid(i, 2) == u"DD") {
+            out.append(QStringLiteral("%1").arg(date->day(), 2, 10, QLatin1Char('0')));
+            i += 2;
+        } else {
+            out.append(pattern[i]);
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString KeepAllowedChars(const QString& text, const QString& allowed)
+{
+    QString s = text;
+    for (qsizetype i = s.size() - 1; i >= 0; --i)
+        if (!allowed.contains(s[i])) s.remove(i, 1);
+    return s;
+}
+
+QString SixDigitText(const QString& text)
+{
+    QString digits = KeepAllowedChars(text, QStringLiteral("0123456789"));
+    if (digits.isEmpty()) return digits;
+    if (digits.size() > 6) return digits.left(6);
+    return QString(6 - digits.size(), u'0') + digits;
+}
+
+QString NumberText(double value)
+{
+    if (!std::isfinite(value)) return QStringLiteral("0");
+    if (value == 0) return QStringLiteral("0");  // also -0
+    QString s = QString::number(value, 'g', 15);
+    s.replace(u'e', u'E');
+    return s;
+}
+
+Converted ConvertByCode(double code, const QString& text, QChar currencyChar, QDate today)
+{
+    Converted out{text, std::nullopt};
+    if (text.isEmpty()) return out;
+    if (!std::isfinite(code)) code = 0;
+    // Cell-aligned amounts and numbers (1-99, 201-399) show a single border
+    // so the operator sees the field they are spread over.
+    const bool cells = (code > 0 && code < 100) || (code > 200 && code < 400);
+    out.borderStyle = cells ? 1 : 0;
+    const double f = std::trunc(code);
+    if (f <= 0) return out;
+    try {
+        out.text = ConvertText(code, f, text, currencyChar, today);
+    } catch (...) {
+        out.text = text;
+    }
+    return out;
+}
+
+QString AutoConvert(ConvertibleTextBox& box, const QString& text, QDate today)
+{
+    if (text.isEmpty()) return text;
+    const Converted c = ConvertByCode(box.DataTypeCode(), text, box.CurrencyChar(), today);
+    if (c.borderStyle) box.SetBorderStyle(*c.borderStyle);
+    return c.text;
+}
+
+} // namespace slip

@@ -1,0 +1,78 @@
+#pragma once
+#include <QChar>
+#include <QDate>
+#include <QString>
+#include <optional>
+
+#include "storage/CommonHelpers.h"
+
+namespace slip {
+
+// What the conversion needs of a text box of the slip canvas; the box model
+// implements it for its text boxes.
+class ConvertibleTextBox {
+public:
+    virtual ~ConvertibleTextBox() = default;
+    // The box's data-type code (the Cash field), 0 when it cannot be read.
+    virtual double DataTypeCode() const = 0;
+    // The currency character of the box's format.
+    virtual QChar CurrencyChar() const = 0;
+    virtual QString Text() const = 0;
+    // 0 no border, 1 fixed single.
+    virtual void SetBorderStyle(int style) = 0;
+};
+
+// The outcome of converting one value by a data-type code.
+struct Converted {
+    QString text;
+    // The border style the box takes; unset when the box's border is left
+    // as it is (an empty value).
+    std::optional<int> borderStyle;
+};
+
+// The value converted by the data-type code, as a box of that code shows it
+// once the operator leaves it. Dates typed without a year take the year of
+// `today` (an invalid date means the system date), and so do year, month and
+// day parts that are out of range. A conversion that fails keeps the text.
+Converted ConvertByCode(double code, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
+                        QDate today = QDate());
+
+// Converts the text by the box's code, sets the box's border, and returns the
+// new text for the caller to put into the box.
+QString AutoConvert(ConvertibleTextBox& box, const QString& text, QDate today = QDate());
+
+// The amount with the currency character, thousands commas and exactly two
+// decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".
+// Figures are taken from the digits as typed, so no amount is rounded. A
+// minus sign at the start, or before the currency character at the start,
+// makes it negative: "-￥1,234.50".
+QString FormatAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
+
+// The figures of an amount as FormatAmount writes them: the whole yuan
+// without leading zeros ("0" when none) and exactly two decimals.
+struct AmountFigures {
+    QString whole;
+    QString cents;
+};
+AmountFigures ReadAmountFigures(const QString& text);
+
+// The date in the text put into the pattern (YYYY year, MM month, DD day,
+// other characters copied), or "" when the text is no date. Dates are read as
+// year-month-day (with "-", "/", "." or 年月日) or month-day in the year of
+// `today`, optionally followed by a time of day.
+QString FormatDateText(const QString& text, const QString& pattern, QDate today = QDate());
+// The date a text stands for, as FormatDateText reads it.
+std::optional<QDate> ReadDateText(const QString& text, QDate today = QDate());
+
+// Six digits for a postal code: the figures of the text, cut to six or
+// padded on the left with "0"; "" when it has no figure.
+QString SixDigitText(const QString& text);
+
+// The text without the characters that do not occur in allowed.
+QString KeepAllowedChars(const QString& text, const QString& allowed);
+
+// A number written as the program writes computed values: at most 15
+// significant digits, no trailing zeros, 0.5 as "0.5".
+QString NumberText(double value);
+
+} // namespace slip

@@ -1,0 +1,244 @@
+#include "entry/Conversion.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+#include <optional>
+#include <vector>
+
+using namespace slip;
+
+namespace {
+
+const QDate kToday(2020, 7, 9);
+
+// A text box as the conversion sees it, recording what it was told.
+class FakeBox : public ConvertibleTextBox {
+public:
+    FakeBox(double code, QString text = QString(), QChar currency = kDefaultCurrencyChar)
+        : code_(code), text_(std::move(text)), currency_(currency) {}
+    double DataTypeCode() const override { return code_; }
+    QChar CurrencyChar() const override { return currency_; }
+    QString Text() const override { return text_; }
+    void SetBorderStyle(int style) override { borders.push_back(style); }
+    std::vector<int> borders;
+
+private:
+    double code_;
+    QString text_;
+    QChar currency_;
+};
+
+QString Conv(double code, const QString& text) { return ConvertByCode(code, text, kDefaultCurrencyChar, kToday).text; }
+
+} // namespace
+
+TEST(FormatAmount, WorkedExamples)
+{
+    EXPECT_EQ(FormatAmount(""), "");
+    EXPECT_EQ(FormatAmount("abc"), "￥0.00");
+    EXPECT_EQ(FormatAmount("0"), "￥0.00");
+    EXPECT_EQ(FormatAmount(".5"), "￥0.50");
+    EXPECT_EQ(FormatAmount("RMB100"), "￥100.00");
+    EXPECT_EQ(FormatAmount("1,234.567"), "￥1,234.56");
+    EXPECT_EQ(FormatAmount("1.999"), "￥1.99");
+    EXPECT_EQ(FormatAmount("1234567.89"), "￥1,234,567.89");
+    EXPECT_EQ(FormatAmount("1234.5"), "￥1,234.50");
+    EXPECT_EQ(FormatAmount("12."), "￥12.00");
+    EXPECT_EQ(FormatAmount("123"), "￥123.00");
+    EXPECT_EQ(FormatAmount("1234"), "￥1,234.00");
+    EXPECT_EQ(FormatAmount("123456"), "￥123,456.00");
+}
+
+TEST(FormatAmount, ReadsDigitsAndOnePoint)
+{
+    EXPECT_EQ(FormatAmount("1.2.3"), "￥1.20");  // reading stops at the second point
+    EXPECT_EQ(FormatAmount("007.1"), "￥7.10");
+    EXPECT_EQ(FormatAmount("1 2 3 4"), "￥1,234.00");
+    EXPECT_EQ(FormatAmount("一百"), "￥0.00");
+}
+
+TEST(FormatAmount, FormattingAgainKeepsTheText)
+{
+    for (const char* typed : {"1234.5", "0.05", "-1234.5", "98765432.1", "-0.5", "0"}) {
+        const QString once = FormatAmount(QString::fromUtf8(typed));
+        EXPECT_EQ(FormatAmount(once), once) << typed;
+    }
+    EXPECT_EQ(FormatAmount("￥1,234.50"), "￥1,234.50");
+}
+
+TEST(FormatAmount, Sign)
+{
+    EXPECT_EQ(FormatAmount("-5"), "-￥5.00");
+    EXPECT_EQ(FormatAmount(" -5"), "-￥5.00");
+    // A minus that does not lead the text is no sign.
+    EXPECT_EQ(FormatAmount("￥-5"), "￥5.00");
+    EXPECT_EQ(FormatAmount("5-"), "￥5.00");
+    // An amount already shown as negative stays negative.
+    EXPECT_EQ(FormatAmount("-￥1,234.50"), "-￥1,234.50");
+    EXPECT_EQ(FormatAmount("-$5", u'$'), "-$5.00");
+    EXPECT_EQ(FormatAmount("$1,234.50", u'$'), "$1,234.50");
+    EXPECT_EQ(FormatAmount("-￥0.00"), "￥0.00");
+}
+
+TEST(FormatAmount, LongAmountsKeepEveryDigit)
+{
+    // Beyond 15 significant digits a double would round these.
+    EXPECT_EQ(FormatAmount("12345678901234567.89"), "￥12,345,678,901,234,567.89");
+    EXPECT_EQ(FormatAmount("1234567890123.999"), "￥1,234,567,890,123.99");
+    EXPECT_EQ(FormatAmount("0.9999999999999999"), "￥0.99");
+    EXPECT_EQ(FormatAmount("99999999999999999999"), "￥99,999,999,999,999,999,999.00");
+    EXPECT_EQ(FormatAmount("0.00001"), "￥0.00");
+}
+
+TEST(AutoConvert, AmountCodesAndBorders)
+{
+    struct Case { double code; const char* text; const char* want; int border; };
+    const Case cases[] = {
+        {11, "1234.5", "￥1,234.50", 1},  {311, "1234.5", "1,234.50", 1},
+        {211, "1234.5", "1234.5", 1},     {104, "1234.5", "￥1,234.50", 0},
+        {117, "-1234", "-1234.00", 0},    {118, "-1234", "-￥1234.00", 0},
+        {105, "-1234", "-1,234.00", 0},   {1, "7", "￥7.00", 1},
+        {99, "7", "￥7.00", 1},           {399, "1234567", "1,234,567.00", 1},
+        {301, "-8", "-8.00", 1},          {300, "1234.5", "1234.5", 1},
+        {250, "1234.5", "1234.5", 1},     {200, "1234.5", "1234.5", 0},
+        {400, "1234.5", "1234.5", 0},     {0.5, "1234.5", "1234.5", 1},
+        {0, "1234.5", "1234.5", 0},       {-11, "1234.5", "1234.5", 0},
+        {123, "1234.5", "1234.5", 0},     {115, "√", "√", 0},
+        {119, "2012-5-3", "2012-5-3", 0}, {122, "A0010", "A0010", 0},
+    };
+    for (const Case& c : cases) {
+        FakeBox box(c.code);
+        EXPECT_EQ(AutoConvert(box, QString::fromUtf8(c.text), kToday), QString::fromUtf8(c.want)) << c.code;
+        ASSERT_EQ(box.borders.size(), 1u) << c.code;
+        EXPECT_EQ(box.borders[0], c.border) << c.code;
+    }
+}
+
+TEST(AutoConvert, EmptyTextChangesNothing)
+{
+    FakeBox box(11);
+    EXPECT_EQ(AutoConvert(box, "", kToday), "");
+    EXPECT_TRUE(box.borders.empty());
+    EXPECT_FALSE(ConvertByCode(104, "").borderStyle.has_value());
+}
+
+TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
+{
+    for (double code : {104.0, 105.0, 117.0, 118.0, 11.0, 311.0}) {
+        const QString once = Conv(code, "-1234.5");
+        EXPECT_TRUE(once.startsWith(u'-')) << code;
+        EXPECT_EQ(Conv(code, once), once) << code;
+    }
+    EXPECT_EQ(Conv(104, "-￥1,234.50"), "-￥1,234.50");
+    EXPECT_EQ(Conv(118, "-￥1234.00"), "-￥1234.00");
+}
+
+TEST(AutoConvert, UsesTheBoxCurrency)
+{
+    FakeBox box(104, QString(), u'$');
+    EXPECT_EQ(AutoConvert(box, "1234.5", kToday), "$1,234.50");
+    FakeBox plain(105, QString(), u'$');
+    EXPECT_EQ(AutoConvert(plain, "-1234.5", kToday), "-1,234.50");
+}
+
+TEST(AutoConvert, Percent)
+{
+    EXPECT_EQ(Conv(116, "0.25"), "25%");
+    EXPECT_EQ(Conv(116, "25%"), "25%");
+    EXPECT_EQ(Conv(116, "0.07"), "7%");
+    EXPECT_EQ(Conv(116, "0.125"), "12.5%");
+    EXPECT_EQ(Conv(116, "abc"), "0%");
+}
+
+TEST(AutoConvert, PostalCode)
+{
+    EXPECT_EQ(Conv(109, "10-00-8 5"), "100085");
+    EXPECT_EQ(Conv(109, "1234567"), "123456");
+    EXPECT_EQ(Conv(109, "85"), "000085");
+    EXPECT_EQ(Conv(109, "abc"), "");
+    EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // full-width figures are not figures
+}
+
+TEST(AutoConvert, WholeDates)
+{
+    EXPECT_EQ(Conv(110, "2012-5-3"), "2012年05月03日");
+    EXPECT_EQ(Conv(110, "abc"), "");
+    EXPECT_EQ(Conv(111, "2012/5/3"), "2012-05-03");
+    EXPECT_EQ(Conv(112, "2012年5月3日"), "05月03日");
+    EXPECT_EQ(Conv(113, "2012.12.31"), "12-31");
+    EXPECT_EQ(Conv(111, "2012-05-03 14:30:15"), "2012-05-03");
+    // A date without its year is in the current year.
+    EXPECT_EQ(Conv(110, "5-3"), "2020年05月03日");
+    EXPECT_EQ(Conv(111, "12月31日"), "2020-12-31");
+    // Converting a converted date again keeps it.
+    EXPECT_EQ(Conv(110, "2012年05月03日"), "2012年05月03日");
+    EXPECT_EQ(Conv(111, "2012-05-03"), "2012-05-03");
+}
+
+TEST(FormatDateText, NoDateGivesEmpty)
+{
+    for (const char* t : {"abc", "2012-2-30", "2012-13-1", "2012-5-3 25:00", "5.3", "12345", "2012-5"})
+        EXPECT_EQ(FormatDateText(QString::fromUtf8(t), "YYYY-MM-DD", kToday), "") << t;
+    EXPECT_EQ(FormatDateText("2012-2-29", "YYYY-MM-DD", kToday), "2012-02-29");
+    EXPECT_EQ(FormatDateText("2012-5-3", "DD/MM/YYYY 年", kToday), "03/05/2012 年");
+}
+
+TEST(AutoConvert, YearMonthDayParts)
+{
+    EXPECT_EQ(Conv(100, "2012"), "贰零壹贰");
+    EXPECT_EQ(Conv(101, "10"), "零壹拾");
+    EXPECT_EQ(Conv(102, "25"), "贰拾伍");
+    EXPECT_EQ(Conv(106, "贰零壹贰"), "2012");
+    EXPECT_EQ(Conv(107, "零伍"), "5");
+    EXPECT_EQ(Conv(108, "40"), "9");  // out of range: today's day
+}
+
+TEST(AutoConvert, MoneyWordsAndCells)
+{
+    EXPECT_EQ(Conv(103, "1234"), "壹仟贰佰叁拾肆元整");
+    EXPECT_EQ(Conv(120, "1234"), "壹仟贰佰叁拾肆圆整");
+    EXPECT_EQ(Conv(114.11, "1234.5"), "零零零零零壹贰叁肆伍零");
+    EXPECT_EQ(Conv(114.08, "12"), "零零零零壹贰零零");
+
+    const QString cells = Conv(121.11, "1234");
+    EXPECT_EQ(cells.size(), 11);
+    EXPECT_TRUE(cells.endsWith("壹贰叁肆"));
+    EXPECT_EQ(cells, "零零零零零零零壹贰叁肆");
+    EXPECT_EQ(Conv(121.11, cells), cells);
+    EXPECT_EQ(Conv(121.08, "1234.56"), "零零零零壹贰叁肆");
+}
+
+TEST(AutoConvert, FailedConversionsKeepTheText)
+{
+    // Beyond the money words, negative in cells, beyond the cells.
+    EXPECT_EQ(Conv(103, "10000000000000"), "10000000000000");
+    EXPECT_EQ(Conv(120, "123456789012345678"), "123456789012345678");
+    EXPECT_EQ(Conv(114.11, "-1234.5"), "-1234.5");
+    EXPECT_EQ(Conv(121.11, "-1234"), "-1234");  // not cut by two characters
+    EXPECT_EQ(Conv(121.11, "10000000000000"), "10000000000000");
+    EXPECT_EQ(Conv(114.15, "1e300"), "1e300");
+    // Codes that are no number at all convert nothing and show no border.
+    const Converted nan = ConvertByCode(std::nan(""), "12", kDefaultCurrencyChar, kToday);
+    EXPECT_EQ(nan.text, "12");
+    EXPECT_EQ(nan.borderStyle, 0);
+    EXPECT_EQ(Conv(1e300, "12"), "12");
+}
+
+TEST(KeepAllowedChars, RemovesEverythingElse)
+{
+    EXPECT_EQ(KeepAllowedChars("a1b2c3", "0123456789"), "123");
+    EXPECT_EQ(KeepAllowedChars("零1壹2", "壹"), "壹");
+    EXPECT_EQ(KeepAllowedChars("", "abc"), "");
+    EXPECT_EQ(KeepAllowedChars("abc", ""), "");
+    EXPECT_EQ(KeepAllowedChars("aAbB", "ab"), "ab");  // exact comparison
+}
+
+TEST(NumberText, WrittenAsANumber)
+{
+    EXPECT_EQ(NumberText(0.07 * 100), "7");
+    EXPECT_EQ(NumberText(1234.5), "1234.5");
+    EXPECT_EQ(NumberText(0.5), "0.5");
+    EXPECT_EQ(NumberText(-2), "-2");
+    EXPECT_EQ(NumberText(-0.0), "0");
+    EXPECT_EQ(NumberText(123456789012345.0), "123456789012345");
+}
