@@ -198,14 +198,6 @@ QString SixDigitText(const QString& text)
     return QString(6 - digits.size(), u'0') + digits;
 }
 
-QString NumberText(double value)
-{
-    if (!std::isfinite(value)) return QStringLiteral("0");
-    if (value == 0) return QStringLiteral("0");  // also -0
-    QString s = QString::number(value, 'g', 15);
-    s.replace(u'e', u'E');
-    return s;
-}
 
 Converted ConvertByCode(double code, const QString& text, QChar currencyChar, QDate today)
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include "storage/TextNumber.h"
 #include <QChar>
 #include <QDate>
 #include <QString>
@@ -71,8 +72,5 @@ QString SixDigitText(const QString& text);
 // The text without the characters that do not occur in allowed.
 QString KeepAllowedChars(const QString& text, const QString& allowed);
 
-// A number written as the program writes computed values: at most 15
-// significant digits, no trailing zeros, 0.5 as "0.5".
-QString NumberText(double value);
 
 } // namespace slip

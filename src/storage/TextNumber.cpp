@@ -76,4 +76,19 @@ qint64 RoundHalfEven(double v)
     return qint64(r);
 }
 
+QString NumberText(double v)
+{
+    if (!std::isfinite(v)) return QStringLiteral("0");
+    QString t = QString::number(v, 'g', 15);
+    if (t.contains(QLatin1Char('e')) || t.contains(QLatin1Char('E'))) {
+        t = QString::number(v, 'f', 10);
+        if (t.contains(QLatin1Char('.'))) {
+            while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+            if (t.endsWith(QLatin1Char('.'))) t.chop(1);
+        }
+    }
+    if (t == QStringLiteral("-0")) t = QStringLiteral("0");
+    return t;
+}
+
 } // namespace slip

@@ -12,4 +12,8 @@ double Val(const QString& text);
 // Rounds to the nearest whole number, halves to the even neighbour.
 qint64 RoundHalfEven(double v);
 
+// A number as the program writes it into cells and records: plain decimal
+// with at most 15 significant digits, no trailing zeros, 0.5 as "0.5".
+QString NumberText(double v);
+
 } // namespace slip

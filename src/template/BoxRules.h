@@ -1,4 +1,6 @@
 #pragma once
+#include "storage/TextNumber.h"
+
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -40,7 +42,5 @@ CashLook TextBoxLookForCash(double cash);
 // against the map; a value naming no mapped ID is returned unchanged.
 double RemapReference(double value, const QHash<qint64, qint64>& oldToNew);
 
-// Numbers as the box table writes them: plain decimal, up to 15 significant digits.
-QString NumberText(double v);
 
 } // namespace slip
