@@ -1,5 +1,6 @@
 #include "template/SlipTemplate.h"
 
+#include "entry/Conversion.h"
 #include "storage/Database.h"
 #include "storage/Prompt.h"
 #include "storage/Params.h"
@@ -252,6 +253,29 @@ void SlipTemplate::DeleteSelectedInputBoxes(SlipBox* current)
     ReloadFormat(true);
     LoadDefaultRecord(state.name);
     if (canvas_) canvas_->setVisible(visible);
+}
+
+QString SlipTemplate::AutoConvert(SlipBox* box, const QString& text)
+{
+    if (!box || box->Class != kTextBox) return text;
+    // The conversion sees the box through its row and the format's currency.
+    class Adapter : public ConvertibleTextBox {
+    public:
+        Adapter(SlipTemplate& t, SlipBox* b) : t_(t), b_(b) {}
+        double DataTypeCode() const override { return t_.GetCtlCash(b_); }
+        QChar CurrencyChar() const override { return t_.state.options.currencyChar; }
+        QString Text() const override { return b_->Text(); }
+        void SetBorderStyle(int style) override
+        {
+            b_->BorderStyle = style;
+            b_->Refresh();
+        }
+
+    private:
+        SlipTemplate& t_;
+        SlipBox* b_;
+    } adapter(*this, box);
+    return slip::AutoConvert(adapter, text);
 }
 
 QString SlipTemplate::GetInputBoxValue(SlipBox* box) const

@@ -64,6 +64,10 @@ public:
     // Moves a box by (dx, dy) twips, kept on the canvas, and writes it back.
     void MoveInputBox(SlipBox* box, int dx, int dy);
 
+    // Converts a text box's text by its data-type code (and sets its border);
+    // other boxes answer the text unchanged.
+    QString AutoConvert(SlipBox* box, const QString& text);
+
     // Values as text.
     QString GetInputBoxValue(SlipBox* box) const;
     void SetInputBoxValue(SlipBox* box, const QString& text);

@@ -407,3 +407,16 @@ TEST(Chooser, AnswersAndCancel)
     EXPECT_EQ(RunSelFormat("Format", false, "请选择格式名称", "当前"), "");
     SelFormat::TestResponder() = nullptr;
 }
+
+TEST(BoxSync, TextBoxesConvertByTheirRowsCodeAndTheFormatsCurrency)
+{
+    Fixture f;
+    SlipBox* tt = f.Add(kTextBox);
+    SlipBox* cc = f.Add(kCheckBox);
+    f.t->table.SetTextMatrix(f.t->RowOf(tt), BoxTable::ColCash, "103");
+    EXPECT_EQ(f.t->AutoConvert(tt, "1234.5"), "壹仟贰佰叁拾肆元伍角整");
+    EXPECT_EQ(f.t->AutoConvert(cc, "1234.5"), "1234.5");
+    f.t->state.options.currencyChar = '$';
+    f.t->table.SetTextMatrix(f.t->RowOf(tt), BoxTable::ColCash, "0");
+    EXPECT_EQ(f.t->AutoConvert(tt, "abc"), "abc");
+}
