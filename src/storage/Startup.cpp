@@ -57,7 +57,7 @@ void ShowMainWindow()
 {
     auto* mf = new MainWindow();
     mf->setAttribute(Qt::WA_DeleteOnClose);
-    mf->show();
+    mf->Start();
 }
 
 int Main(QApplication& app)
