@@ -14,6 +14,7 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace slip {
 
@@ -255,15 +256,29 @@ void GridHeaderClick(GridModel& grid, double x, double y, int leftCol)
     }
 }
 
+namespace {
+
+// A cell's sort key, read once per sort rather than once per comparison.
+struct SortKey {
+    bool isNumber = false;
+    double number = 0;
+    QString text;
+    explicit SortKey(const QString& t) : text(t) { isNumber = SortNumber(t, number); }
+};
+
+int CompareKeys(const SortKey& a, const SortKey& b)
+{
+    if (a.isNumber && b.isNumber) return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
+    if (a.isNumber != b.isNumber) return a.isNumber ? -1 : 1;
+    const int folded = QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    return folded != 0 ? folded : QString::compare(a.text, b.text, Qt::CaseSensitive);
+}
+
+} // namespace
+
 int CompareGridTexts(const QString& a, const QString& b)
 {
-    double na = 0, nb = 0;
-    const bool aNum = SortNumber(a, na);
-    const bool bNum = SortNumber(b, nb);
-    if (aNum && bNum) return na < nb ? -1 : (nb < na ? 1 : 0);
-    if (aNum != bNum) return aNum ? -1 : 1;
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded : QString::compare(a, b, Qt::CaseSensitive);
+    return CompareKeys(SortKey(a), SortKey(b));
 }
 
 void SortGridByColumn(GridModel& grid, int col)
@@ -289,14 +304,14 @@ void SortGridByColumn(GridModel& grid, int col)
     const int first = grid.FixedRows();
     const int count = grid.Rows() - first;
     QVector<int> order(count);
-    QStringList keys;
+    std::vector<SortKey> keys;
     keys.reserve(count);
     for (int i = 0; i < count; ++i) {
         order[i] = i;
-        keys << grid.TextMatrix(first + i, col);
+        keys.emplace_back(grid.TextMatrix(first + i, col));
     }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int cmp = CompareGridTexts(keys[a], keys[b]);
+        const int cmp = CompareKeys(keys[a], keys[b]);
         return descending ? cmp > 0 : cmp < 0;
     });
     grid.ReorderDataRows(order);
