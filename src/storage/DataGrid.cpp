@@ -127,18 +127,18 @@ void RenumberRunningColumn(GridModel& grid)
 
 } // namespace
 
-void SetupGridColumns(GridModel& grid, const QStringList& specs, const QStringList& captions)
+void SetupGridColumns(GridModel& grid, const QStringList& fields, const QStringList& captions)
 {
-    if (specs.size() != captions.size()) return;
+    if (fields.size() != captions.size()) return;
     grid.SetRows(0);
-    grid.SetCols(int(specs.size()));
+    grid.SetCols(int(fields.size()));
     grid.SetRows(kGridFixedRows + 1);
     grid.SetFixedCols(2);
     grid.SetFixedRows(kGridFixedRows);
     grid.SetRows(kGridFixedRows);
     grid.SetRowHeight(0, 0);
-    for (int c = 0; c < specs.size(); ++c) {
-        grid.SetTextMatrix(0, c, specs[c]);
+    for (int c = 0; c < fields.size(); ++c) {
+        grid.SetTextMatrix(0, c, fields[c]);
         grid.SetTextMatrix(1, c, captions[c]);
     }
 }
@@ -169,13 +169,13 @@ void FillGridFromQuery(GridModel& grid, const QString& condition, const QVariant
         for (int i = 0; i < rs.RecordCount(); ++i) {
             const int row = first + i;
             for (int c = 0; c < grid.Cols(); ++c) {
-                const QString spec = grid.TextMatrix(0, c);
-                if (spec.isEmpty()) {
+                const QString rule = grid.TextMatrix(0, c);
+                if (rule.isEmpty()) {
                     if (c == runningCol) grid.SetTextMatrix(row, c, QString::number(i + 1));
                     continue;
                 }
-                if (spec.contains(QLatin1Char(':'))) {
-                    const QStringList parts = spec.split(QLatin1Char(':'));
+                if (rule.contains(QLatin1Char(':'))) {
+                    const QStringList parts = rule.split(QLatin1Char(':'));
                     if (parts.size() < 3) continue;
                     const QVariant id = rs.value(i, parts[1]);
                     if (!id.isValid() || id.isNull()) continue;
@@ -188,16 +188,16 @@ void FillGridFromQuery(GridModel& grid, const QString& condition, const QVariant
                     grid.SetTextMatrix(row, c, *it);
                     continue;
                 }
-                if (spec == QLatin1String("Color")) {
-                    const QVariant v = rs.value(i, spec);
+                if (rule == QLatin1String("Color")) {
+                    const QVariant v = rs.value(i, rule);
                     if (!v.isValid() || v.isNull()) continue;
                     qint32 colour = qint32(v.toLongLong());
                     SetGridCellColor(grid, row, c, colour, false);
                     continue;
                 }
-                const QVariant v = rs.value(i, spec);
+                const QVariant v = rs.value(i, rule);
                 if (!v.isValid()) continue;  // no such field: the cell stays empty
-                grid.SetTextMatrix(row, c, FieldText(v, kinds.value(spec, FieldKind::Text)));
+                grid.SetTextMatrix(row, c, FieldText(v, kinds.value(rule, FieldKind::Text)));
             }
         }
     }

@@ -11,11 +11,11 @@
 namespace slip {
 
 // The operations every grid of the program shares, on a GridModel laid out as:
-// row 0 the field specifications (height 0, never seen), row 1 the captions,
+// row 0 the field rules (height 0, never seen), row 1 the captions,
 // data rows from row 2; the column captioned "序号" is the last fixed column
 // and holds the running number. The model's Tag names its database table.
 //
-// Field specification (row 0 of a column), read for every record:
+// Field rule (row 0 of a column), read for every record:
 //   ""                 nothing; the running number in the last fixed column
 //   "table:idField:shownField"  shownField of the row of table whose ID is the
 //                      record's idField
@@ -37,9 +37,9 @@ void OrderPair(T& a, T& b)
     if (a < b) std::swap(a, b);
 }
 
-// Lays the grid out with one column per specification; nothing when the two
+// Lays the grid out with one column per field rule; nothing when the two
 // lists differ in length.
-void SetupGridColumns(GridModel& grid, const QStringList& specs, const QStringList& captions);
+void SetupGridColumns(GridModel& grid, const QStringList& fields, const QStringList& captions);
 
 // Fills the data rows from "SELECT * FROM <Tag>" with an optional condition
 // (SQL text with "?" placeholders bound to params) and order; then sizes the
@@ -48,7 +48,7 @@ void FillGridFromQuery(GridModel& grid, const QString& condition = {}, const QVa
                        const QString& order = {});
 
 // Sets each column's width from its widest text in the measuring font: data
-// rows from firstDataRow on (the specification and caption rows when there are
+// rows from firstDataRow on (the field-rule and caption rows when there are
 // none), the caption counting when wider; + 100 twips, 50 for a column with
 // nothing to measure; at most half the grid's width. Columns left of the last
 // fixed column are hidden (width 0). With allowProgress, grids of more than

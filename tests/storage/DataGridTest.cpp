@@ -17,7 +17,7 @@ using namespace slip;
 
 namespace {
 
-const QStringList kBoxSpecs{"ID", "", "LBL", "X", "fBold", "Color", "Fmt:SumID:LBL", "NoSuchField", "Mem"};
+const QStringList kBoxFields{"ID", "", "LBL", "X", "fBold", "Color", "Fmt:SumID:LBL", "NoSuchField", "Mem"};
 const QStringList kBoxCaptions{"ID", "序号", "名称", "X", "粗体", "颜色", "合计到", "无", "备注"};
 
 qint64 AddBox(const QString& fmt, const QString& lbl, const QVariant& x, const QVariant& bold,
@@ -47,11 +47,11 @@ void MakeGrid(GridModel& g, const QList<QStringList>& rows)
 
 } // namespace
 
-TEST(SetupGridColumns, LaysOutSpecificationAndCaptionRows)
+TEST(SetupGridColumns, LaysOutFieldAndCaptionRows)
 {
     GridModel g;
-    SetupGridColumns(g, kBoxSpecs, kBoxCaptions);
-    EXPECT_EQ(g.Cols(), kBoxSpecs.size());
+    SetupGridColumns(g, kBoxFields, kBoxCaptions);
+    EXPECT_EQ(g.Cols(), kBoxFields.size());
     EXPECT_EQ(g.Rows(), 2);
     EXPECT_EQ(g.FixedRows(), 2);
     EXPECT_EQ(g.FixedCols(), 2);
@@ -62,7 +62,7 @@ TEST(SetupGridColumns, LaysOutSpecificationAndCaptionRows)
 
     // Lists of unequal length leave the grid as it was.
     SetupGridColumns(g, {"a", "b"}, {"only one"});
-    EXPECT_EQ(g.Cols(), kBoxSpecs.size());
+    EXPECT_EQ(g.Cols(), kBoxFields.size());
     EXPECT_EQ(g.TextMatrix(1, 2), "名称");
 
     // Setting up again drops the data rows.
@@ -72,7 +72,7 @@ TEST(SetupGridColumns, LaysOutSpecificationAndCaptionRows)
     EXPECT_EQ(g.Cols(), 3);
 }
 
-TEST(FillGridFromQuery, ShowsRecordsByFieldSpecificationAndDeclaredType)
+TEST(FillGridFromQuery, ShowsRecordsByFieldRuleAndDeclaredType)
 {
     test::TestHome home;
     ScriptedPrompter prompts;
@@ -84,7 +84,7 @@ TEST(FillGridFromQuery, ShowsRecordsByFieldSpecificationAndDeclaredType)
 
     GridModel g;
     g.Tag = "Fmt";
-    SetupGridColumns(g, kBoxSpecs, kBoxCaptions);
+    SetupGridColumns(g, kBoxFields, kBoxCaptions);
     FillGridFromQuery(g, "Fmt=?", {"甲"}, "ID");
     ASSERT_EQ(g.Rows(), 5);
     EXPECT_EQ(g.FixedCols(), 2);
@@ -155,7 +155,7 @@ TEST(FillGridFromQuery, NoRecordsAndFailingQueries)
     g.AddRow({"1", "1", "old"});
     FillGridFromQuery(g, "Fmt=?", {"没有的格式"});
     EXPECT_EQ(g.Rows(), 2);
-    // Sized over the specification and caption rows.
+    // Sized over the field-rule and caption rows.
     const QFontMetrics fm(QApplication::font());
     EXPECT_EQ(g.ColWidth(2), fm.horizontalAdvance("一个很长很长的标题") * 15 + 100);
     EXPECT_EQ(g.ColWidth(0), 0);
@@ -344,12 +344,12 @@ TEST(DeleteGridRows, DeletesTheOrderedRangeAndKeepsTheRunningNumbers)
 
     // The box table keeps each box's colour in column 10: it moves with its box.
     GridModel boxes;
-    QStringList specs, captions;
+    QStringList fields, captions;
     for (int c = 0; c < 12; ++c) {
-        specs << (c == 1 ? QString() : QString("F%1").arg(c));
+        fields << (c == 1 ? QString() : QString("F%1").arg(c));
         captions << (c == 1 ? QString("序号") : QString("C%1").arg(c));
     }
-    SetupGridColumns(boxes, specs, captions);
+    SetupGridColumns(boxes, fields, captions);
     for (int i = 0; i < 3; ++i) boxes.AddRow({QString::number(i), QString::number(i + 1), QString("box%1").arg(i)});
     qint32 colour = 0;
     SetGridCellColor(boxes, 4, 10, colour, false);
