@@ -1,5 +1,6 @@
 #include "storage/DataGrid.h"
 #include "storage/Database.h"
+#include "storage/GridView.h"
 #include "storage/Progress.h"
 #include "storage/Schema.h"
 
@@ -62,6 +63,25 @@ void BM_SortGridByColumn(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * rows * 2);
 }
 BENCHMARK(BM_SortGridByColumn)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Rows added one by one while a view shows the grid, as an import does.
+void BM_AddRowsShownInView(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    for (auto _ : state) {
+        GridModel g;
+        SetupGridColumns(g, {"ID", "", "A", "B"}, {"ID", "序号", "金额", "名称"});
+        GridView view;
+        view.resize(800, 400);
+        view.SetGrid(&g);
+        view.show();
+        for (int r = 0; r < rows; ++r) g.AddRow({QString::number(r), QString::number(r + 1), "1.00", "户名"});
+        AutoSizeGridColumns(g, 2, false);
+        benchmark::DoNotOptimize(view.model()->rowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_AddRowsShownInView)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_ProgressStep(benchmark::State& state)
 {

@@ -14,6 +14,8 @@ namespace slip {
 
 namespace {
 int Px(int twips) { return int(RoundHalfEven(twips / kTwipsPerPixel)); }
+// The height a grid row has unless it was given another.
+constexpr int kUsualRowTwips = 240;
 } // namespace
 
 GridViewModel::GridViewModel(GridModel* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid)
@@ -91,6 +93,8 @@ Qt::ItemFlags GridViewModel::flags(const QModelIndex& index) const
 GridView::GridView(QWidget* parent) : QTableView(parent)
 {
     verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(Px(kUsualRowTwips));
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -134,10 +138,16 @@ void GridView::ApplyRowHeights()
 {
     GridModel* g = Grid();
     if (!g) return;
+    // Only rows of another height are touched, so a long grid is laid out at once.
     for (int r = g->FixedRows(); r < g->Rows(); ++r) {
         const int h = g->RowHeight(r);
-        setRowHidden(r - g->FixedRows(), h == 0);
-        if (h > 0) setRowHeight(r - g->FixedRows(), qMax(1, Px(h)));
+        const int row = r - g->FixedRows();
+        if (h == 0) {
+            setRowHidden(row, true);
+            continue;
+        }
+        if (isRowHidden(row)) setRowHidden(row, false);
+        if (h != kUsualRowTwips || rowHeight(row) != Px(h)) setRowHeight(row, qMax(1, Px(h)));
     }
 }
 

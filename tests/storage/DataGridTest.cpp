@@ -476,6 +476,13 @@ TEST(GridView, ShowsDataRowsUnderTheCaptionsAndSortsOnAClick)
     EXPECT_EQ(view.currentIndex(), m->index(1, 2));
     EXPECT_EQ(view.selectionModel()->selectedIndexes().size(), 1);
 
+    // Row heights in twips become pixels; a height of 0 hides the row.
+    EXPECT_EQ(view.rowHeight(0), 16);
+    g.SetRowHeight(3, 480);
+    EXPECT_EQ(view.rowHeight(1), 32);
+    g.SetRowHeight(4, 0);
+    EXPECT_TRUE(view.isRowHidden(2));
+
     // Deleting and filling go through to the view.
     int first = 2, last = 2;
     DeleteGridRows(g, first, last, false);
