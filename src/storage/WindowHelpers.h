@@ -1,4 +1,10 @@
 #pragma once
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -6,5 +12,68 @@ namespace slip {
 
 // Keeps a window above all others of the desktop.
 void SetTopmost(QWidget* window);
+
+// --- Placing windows -----------------------------------------------------
+
+// Height in twips of the strip below the work area (the task bar), from a
+// screen's full and available geometry in logical pixels. Only a strip at the
+// bottom is counted; a bar at the top or a side is not.
+int TaskbarHeightTwips(const QRect& screen, const QRect& workArea);
+// The same for the primary screen.
+int GetTaskbarHeight();
+
+// Top-left corner that centres a window of `window` size on `screen`, with the
+// task bar strip taken off the height.
+QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize& window);
+// Moves the window (its frame) there on its own screen.
+void CenterForm(QWidget* window);
+
+// True when a shown top-level window of the program has exactly this caption.
+// A window hidden or closed by the operator no longer counts.
+bool IsFormOpen(const QString& caption);
+
+// Runs the event loop until no window with this caption is open; returns at
+// once when none is. Callers show a chooser without blocking and wait here.
+// The wait ends too when the program is quitting.
+void WaitFormClosed(const QString& caption);
+
+// n + 1 rounds of two turns of the event loop; nothing for n < 0.
+void YieldEvents(int n);
+
+// --- Fonts of boxes and labels ------------------------------------------
+
+// The state of the font dialog: font and fore colour (&HBBGGRR).
+struct FontChoice {
+    QString name = QStringLiteral("宋体");
+    double size = 9;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikethru = false;
+    qint32 color = 0;
+};
+
+// Shows the font dialog over a preset; no value when the operator cancels.
+using FontDialogHandler = std::function<std::optional<FontChoice>(const FontChoice& preset)>;
+// Replaces the Qt font dialog (tests answer it from a script); an empty
+// handler restores the Qt dialog.
+void SetFontDialogHandler(FontDialogHandler handler);
+
+// The dialog state preset from a control: its font (or "宋体" when it has
+// no family) and its fore colour.
+FontChoice PresetFontDialog(const QWidget* control);
+
+// show: the dialog is shown over `dialog` and takes the operator's choice
+// (Cancel gives false). apply: the control takes the font (a size of 0 becomes
+// 0.1) and the colour as its fore colour. False on Cancel or when there is no
+// control; the control then keeps its font.
+bool ApplyFontDialog(FontChoice& dialog, QWidget* control, bool show, bool apply);
+
+// The operator picks font and colour for a control.
+void ChooseControlFont(QWidget* control);
+
+// A control's fore colour as &HBBGGRR, and setting it.
+qint32 ControlForeColor(const QWidget* control);
+void SetControlForeColor(QWidget* control, qint32 bgr);
 
 } // namespace slip

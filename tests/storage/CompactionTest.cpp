@@ -1,0 +1,245 @@
+#include "TestHome.h"
+
+#include "storage/Compaction.h"
+#include "storage/DataFolder.h"
+#include "storage/Database.h"
+#include "storage/Progress.h"
+#include "storage/Prompt.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace slip;
+
+namespace {
+
+// A data folder with a database of some size, and a temporary folder of the
+// test's own so that no two test runs share "backup.mdb".
+class CompactionFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        oldTmp_ = qgetenv("TMPDIR");
+        QDir(home_.path()).mkpath("tmp");
+        qputenv("TMPDIR", home_.file("tmp").toLocal8Bit());
+        DbConnection conn;
+        ASSERT_TRUE(conn.begin());
+        const QString filler(200, QChar(u'填'));
+        for (int i = 0; i < 1500; ++i)
+            ASSERT_TRUE(ExecuteSql("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(?, ?, ?, ?)",
+                                   {i / 10, "存款单", i % 10, filler + QString::number(i)}, &conn));
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('软件密码', '')", {}, &conn));
+        ASSERT_TRUE(conn.commit());
+        // Free pages for the compaction to give back.
+        ASSERT_TRUE(ExecuteSql("DELETE FROM 历史 WHERE CID >= 5"));
+    }
+    void TearDown() override
+    {
+        SetCompactionFaultHook({});
+        QFile::setPermissions(DataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("TMPDIR", oldTmp_);
+    }
+
+    static QByteArray Hash(const QString& path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+    // Every row of every table, as text, in a fixed order.
+    static QStringList Content()
+    {
+        QStringList out;
+        for (const char* table : {"Fmt", "参数", "默认", "历史", "映射", "网站格式"}) {
+            const Recordset rs = OpenRecordset(QString("SELECT * FROM %1 ORDER BY rowid").arg(QuoteIdentifier(table)));
+            EXPECT_TRUE(rs.ok) << table;
+            for (const auto& row : rs.rows) {
+                QStringList cells{table};
+                for (const QVariant& v : row) cells << (v.isNull() ? "<null>" : v.toString());
+                out << cells.join('|');
+            }
+        }
+        return out;
+    }
+    QString Backup() const { return home_.file("tmp") + "/backup.mdb"; }
+    QString Target() const { return DataFolder() + "/TEMP.mdb"; }
+
+    // Runs a compaction that must fail and checks the database came through as it was.
+    void ExpectFailureKeepsDatabase(int number, const QString& detail = {})
+    {
+        const QByteArray before = Hash(DatabasePath());
+        const QStringList content = Content();
+        ScriptedPrompter prompts;
+        EXPECT_FALSE(CompactAppDatabase());
+        ASSERT_EQ(prompts.shown.size(), 1);
+        const QString msg = prompts.shown[0];
+        EXPECT_TRUE(msg.startsWith(QString("数据库压缩失败（%1").arg(number))) << msg.toStdString();
+        EXPECT_TRUE(msg.endsWith("）！")) << msg.toStdString();
+        if (!detail.isEmpty()) EXPECT_TRUE(msg.contains(detail)) << msg.toStdString();
+        EXPECT_EQ(Hash(DatabasePath()), before);
+        EXPECT_EQ(Content(), content);
+        EXPECT_FALSE(ProgressWindowOpen());
+    }
+
+    test::TestHome home_;
+    QByteArray oldTmp_;
+};
+
+} // namespace
+
+TEST_F(CompactionFixture, KeepsEveryRowShrinksAndLeavesABackup)
+{
+    const QStringList content = Content();
+    const QByteArray before = Hash(DatabasePath());
+    const qint64 sizeBefore = QFileInfo(DatabasePath()).size();
+    const auto permissions = QFile::permissions(DatabasePath());
+    ScriptedPrompter prompts;
+    ASSERT_TRUE(CompactAppDatabase());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(Content(), content);
+    EXPECT_LT(QFileInfo(DatabasePath()).size(), sizeBefore);
+    EXPECT_EQ(QFile::permissions(DatabasePath()), permissions);
+    EXPECT_FALSE(QFileInfo::exists(Target()));
+    EXPECT_EQ(Hash(Backup()), before);
+    EXPECT_EQ(GetTempDir(), home_.file("tmp") + "/");
+    // The progress window went through two of its three steps and closed.
+    EXPECT_EQ(ProgressTitle(), "开始压缩数据库……");
+    EXPECT_EQ(ProgressTotal(), 3);
+    EXPECT_EQ(ProgressPosition(), 2);
+    EXPECT_FALSE(ProgressWindowOpen());
+    // The compacted database takes new rows as before.
+    EXPECT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('格式搜索', '存款')"));
+    EXPECT_EQ(OpenRecordset("SELECT Con FROM 参数 WHERE Var='格式搜索'").text(0, "Con"), "存款");
+}
+
+TEST_F(CompactionFixture, BackupIsReplacedOnlyWhenWanted)
+{
+    ASSERT_TRUE(CompactAppDatabase());
+    const QByteArray afterFirst = Hash(DatabasePath());
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(1, '存款单', 'A')"));
+    const QByteArray beforeSecond = Hash(DatabasePath());
+    ASSERT_NE(afterFirst, beforeSecond);
+
+    const QByteArray oldBackup = Hash(Backup());
+    ASSERT_TRUE(CompactDatabase(DatabasePath(), false));
+    EXPECT_EQ(Hash(Backup()), oldBackup);  // left untouched
+
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(2, '存款单', 'B')"));
+    const QByteArray beforeThird = Hash(DatabasePath());
+    ASSERT_TRUE(CompactAppDatabase());
+    EXPECT_EQ(Hash(Backup()), beforeThird);  // the state before this run
+    EXPECT_EQ(OpenRecordset("SELECT * FROM 映射").RecordCount(), 2);
+}
+
+TEST_F(CompactionFixture, MissingDatabaseIsReportedBeforeAnyProgress)
+{
+    ScriptedPrompter prompts;
+    ProgressStart("之前", 1);
+    ProgressEnd();
+    EXPECT_FALSE(CompactDatabase(DataFolder() + "/没有.mdb", true));
+    EXPECT_EQ(prompts.shown, QStringList{"没有找到要压缩的数据库文件！"});
+    EXPECT_EQ(ProgressTitle(), "之前");
+    EXPECT_FALSE(QFileInfo::exists(Backup()));
+}
+
+TEST_F(CompactionFixture, AFailureAtAnyStepLeavesTheDatabaseAsItWas)
+{
+    const struct {
+        CompactionStep step;
+        int number;
+    } steps[] = {{CompactionStep::Backup, 1},  {CompactionStep::ClearTarget, 2}, {CompactionStep::Compact, 3},
+                 {CompactionStep::Verify, 4},  {CompactionStep::Swap, 5}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.number);
+        SetCompactionFaultHook([&](CompactionStep step, const QString&) {
+            return step == s.step ? QString("注入的故障") : QString();
+        });
+        ExpectFailureKeepsDatabase(s.number, "注入的故障");
+        EXPECT_FALSE(QFileInfo::exists(Target()));
+    }
+}
+
+TEST_F(CompactionFixture, FullTargetDiskIsCaughtAndTheDatabaseKept)
+{
+    // The file size limit stands in for a full disk: writes past it fail
+    // with EFBIG, as on a full file system.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    SetCompactionFaultHook([&](CompactionStep step, const QString&) {
+        if (step == CompactionStep::Compact) {
+            struct rlimit small = old;
+            small.rlim_cur = 8192;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        return QString();
+    });
+    ExpectFailureKeepsDatabase(3);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(QFileInfo::exists(Target()));
+}
+
+TEST_F(CompactionFixture, TornCompactedCopyIsNeverSwappedIn)
+{
+    SetCompactionFaultHook([](CompactionStep step, const QString& target) {
+        if (step == CompactionStep::Verify) {
+            QFile f(target);
+            f.resize(f.size() / 2);
+        }
+        return QString();
+    });
+    ExpectFailureKeepsDatabase(4);
+    EXPECT_FALSE(QFileInfo::exists(Target()));
+}
+
+TEST_F(CompactionFixture, TargetOrBackupThatCannotBeReplacedStopsIt)
+{
+    // Something that is not a file stands where the compacted copy goes.
+    ASSERT_TRUE(QDir().mkpath(Target() + "/inside"));
+    ExpectFailureKeepsDatabase(2);
+    EXPECT_TRUE(QFileInfo(Target()).isDir());  // not ours to remove
+    ASSERT_TRUE(QDir(Target()).removeRecursively());
+
+    QFile::remove(Backup());  // the run above got as far as the backup
+    ASSERT_TRUE(QDir().mkpath(Backup() + "/inside"));
+    ExpectFailureKeepsDatabase(1);
+    ASSERT_TRUE(QDir(Backup()).removeRecursively());
+    EXPECT_TRUE(CompactAppDatabase());
+}
+
+TEST_F(CompactionFixture, ReadOnlyFolderStopsItBeforeTheSwap)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
+    ASSERT_TRUE(QFile::setPermissions(DataFolder(), QFile::ReadOwner | QFile::ExeOwner));
+    ExpectFailureKeepsDatabase(3);
+}
+
+TEST_F(CompactionFixture, NoSwapWhileTheDatabaseIsInUse)
+{
+    {
+        DbConnection open;
+        ASSERT_TRUE(open.isOpen());
+        ExpectFailureKeepsDatabase(5, "数据库正在使用中");
+        EXPECT_FALSE(QFileInfo::exists(Target()));
+    }
+    // A journal of an unfinished write beside the file: not swapped either.
+    SetCompactionFaultHook([](CompactionStep step, const QString&) {
+        if (step == CompactionStep::Swap) {
+            QFile j(DatabasePath() + "-journal");
+            j.open(QIODevice::WriteOnly);
+        }
+        return QString();
+    });
+    ExpectFailureKeepsDatabase(5, "数据库正在使用中");
+    QFile::remove(DatabasePath() + "-journal");
+    SetCompactionFaultHook({});
+    EXPECT_TRUE(CompactAppDatabase());
+}
