@@ -570,7 +570,9 @@ bool SlipTemplate::SaveRowsToFmtRecords(const QString& name, DbConnection& conn,
         QVariantList values;
         auto put = [&](const char* field, const QVariant& v) {
             cols << QString::fromLatin1(field);
-            values << v;
+            // An empty text is stored as "", never as NULL, so that conditions on it hold.
+            if (v.typeId() == QMetaType::QString && v.toString().isNull()) values << QVariant(QStringLiteral(""));
+            else values << v;
         };
         put("Fmt", name);
         put("LBL", table.TextMatrix(r, C::ColLBL));
@@ -636,7 +638,7 @@ bool SlipTemplate::LoadFormatGrid(const QString& name)
 {
     using C = BoxTable;
     table.SetupColumns();
-    Recordset rs = OpenRecordset(QStringLiteral("SELECT * FROM Fmt WHERE Fmt=? AND LBL<>? ORDER BY Clas, ID"),
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT * FROM Fmt WHERE Fmt=? AND (LBL IS NULL OR LBL<>?) ORDER BY Clas, ID"),
                                  {name, HeaderLabel()});
     if (!rs.ok) return false;
     const double factor = state.screenFontFactor;

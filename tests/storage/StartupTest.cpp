@@ -4,6 +4,7 @@
 #include "storage/Params.h"
 #include "storage/Prompt.h"
 #include "storage/Startup.h"
+#include "workspace/FmtList.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -55,7 +56,10 @@ TEST(Password, PromptRefusesWrongPasswordAndStaysOpen)
     EXPECT_TRUE(prompt.isVisible());
     EXPECT_EQ(prompt.T->text(), "secret");
     prompt.T->setText("Secret");
+    // The main window opens on an empty library and offers the format list.
+    FmtList::TestResponder() = [](FmtList& l) { l.reject(); };
     prompt.COM_Click();
+    FmtList::TestResponder() = nullptr;
     EXPECT_FALSE(prompt.isVisible());
     EXPECT_EQ(prompts.shown.size(), 1);
     for (QWidget* w : QApplication::topLevelWidgets())

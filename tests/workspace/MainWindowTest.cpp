@@ -3,6 +3,7 @@
 #include "storage/Database.h"
 #include "storage/DataGrid.h"
 #include "storage/GridModel.h"
+#include "storage/GridView.h"
 #include "storage/Prompt.h"
 #include "template/FormatList.h"
 #include "template/FormatRecords.h"
@@ -40,6 +41,7 @@ void MakeFormat(const QString& name, int boxes, const QString& w = "200", const 
         mw.Template().SaveCtlToRow(b);
     }
     ASSERT_TRUE(mw.Ops().SaveFormat(name));
+    ASSERT_EQ(OpenRecordset("SELECT ID FROM Fmt WHERE Fmt=?", {name}).RecordCount(), boxes + 1);
 }
 
 struct ListAnswer {
@@ -79,16 +81,19 @@ TEST(MainWindow, StartsOnTheRememberedFormatAndClosingStoresDefaultsAndState)
         EXPECT_EQ(mw.Template().state.name, "进账单");
         EXPECT_EQ(mw.LFMT[0]->text(), "进账单");
         EXPECT_EQ(mw.Template().Count(kTextBox), 3);
-        EXPECT_TRUE(mw.O2[2]->isChecked());
+        // The format's own options win over the state record's.
+        EXPECT_FALSE(mw.O2[2]->isChecked());
+        mw.O2[2]->setChecked(true);
         EXPECT_FALSE(mw.mCtlSame->isEnabled());  // locked format
         mw.O2[2]->setChecked(false);
         EXPECT_TRUE(mw.mCtlSame->isEnabled());
+        mw.O2[1]->setChecked(true);
         mw.Template().SetInputBoxValue(mw.Template().GetControlByIndex(2), "壹佰元");
         mw.close();
     }
     std::array<int, 5> o2{};
     EXPECT_EQ(LoadCurrentFormatState(o2), "进账单");
-    EXPECT_EQ(o2[2], 0);
+    EXPECT_EQ(o2[1], 1);
     MainWindow again;
     again.Start();
     EXPECT_EQ(again.Template().GetInputBoxValue(again.Template().GetControlByIndex(2)), "壹佰元");
@@ -124,6 +129,7 @@ TEST(MainWindow, CanvasFitsTheSlipAndZoomKeepsMillimetres)
     EXPECT_DOUBLE_EQ(mw.Fit().width, frameW);
     EXPECT_DOUBLE_EQ(mw.Fit().height, frameW * 2);
     EXPECT_TRUE(mw.Fit().vScrollEnabled);
+    mw.O2[0]->setChecked(true);
     EXPECT_TRUE(mw.Canvas()->showRulers);
     SlipTemplate& t = mw.Template();
     SlipBox* b = t.GetControlByIndex(1);
