@@ -1,5 +1,6 @@
 #include "template/BoxTable.h"
 
+#include "storage/DataGrid.h"
 #include "storage/TextNumber.h"
 #include "template/BoxRules.h"
 
@@ -99,16 +100,9 @@ void BoxTable::SetFlag(int row, int col, bool on)
     SetTextMatrix(row, col, on ? QStringLiteral("√") : QString());
 }
 
-qint32 BoxTable::ColorAt(int row) const
-{
-    const qint32 c = CellBackColor(row, ColColor);
-    return c == kStoredBlack ? 0 : c;
-}
+qint32 BoxTable::ColorAt(int row) const { return GetGridCellColor(*this, row, ColColor, false); }
 
-void BoxTable::SetColorAt(int row, qint32 bgr)
-{
-    SetCellBackColor(row, ColColor, bgr == 0 ? kStoredBlack : bgr);
-}
+void BoxTable::SetColorAt(int row, qint32 bgr) { SetGridCellColor(*this, row, ColColor, bgr, false); }
 
 int BoxTable::FindRowById(qint64 id) const
 {

@@ -1,6 +1,8 @@
 #include "template/FormatOps.h"
 
 #include "storage/Database.h"
+#include "storage/DataGrid.h"
+#include "storage/Progress.h"
 #include "storage/Prompt.h"
 #include "storage/TextNumber.h"
 #include "template/Background.h"
@@ -45,11 +47,18 @@ void FormatOps::InitFormat(const QString& name)
 {
     host_.SetCanvasVisible(false);
     host_.ClearBatchRecords();
+    ProgressStart(QStringLiteral("正在初始化格式……"), 6, 0);
+    ProgressStep(1, QStringLiteral("pages"));
     LoadFormatHeader(name, t_.state, ScreenWidthTwips());
+    ProgressStep(1, QStringLiteral("pages"));
     host_.FitCanvas(Val(t_.state.width), Val(t_.state.height));
+    ProgressStep(1, QStringLiteral("pages"));
     t_.LoadFormatGrid(t_.state.name);
+    ProgressStep(1, QStringLiteral("pages"));
     t_.ReloadFormat(false);
+    ProgressStep(1, QStringLiteral("pages"));
     t_.LoadDefaultRecord(name);
+    ProgressEnd();
     host_.SetCanvasVisible(true);
 }
 
@@ -64,6 +73,7 @@ bool FormatOps::SaveFormat(const QString& nameIn)
         saved << QStringList{table.TextMatrix(r, BoxTable::ColID), table.TextMatrix(r, BoxTable::ColRCtl),
                              table.TextMatrix(r, BoxTable::ColSumID), table.TextMatrix(r, BoxTable::ColSumID1)};
     bool ok = false;
+    ProgressStart(QStringLiteral("正在保存格式……"), table.Rows() + 1, 0);
     {
         DbConnection conn;
         if (conn.isOpen() && conn.begin()) {
@@ -76,12 +86,15 @@ bool FormatOps::SaveFormat(const QString& nameIn)
                 const qint64 id = rs.rows[i][0].toLongLong();
                 if (!kept.contains(id)) ok = ExecuteSql(QStringLiteral("DELETE FROM Fmt WHERE ID=?"), {id}, &conn);
             }
+            ProgressStep(1, QStringLiteral("pages"));
             ok = ok && t_.SaveRowsToFmtRecords(name, conn, false);
+            ProgressStep(table.DataRowCount(), QStringLiteral("pages"));
             ok = ok && SaveFormatHeader(name, t_.state, ScreenWidthTwips(), &conn);
             ok = ok && conn.commit();
             if (!ok) conn.rollback();
         }
     }
+    ProgressEnd();
     if (!ok) {
         for (int r = table.FirstDataRow(), i = 0; r < table.Rows() && i < saved.size(); ++r, ++i) {
             table.SetTextMatrix(r, BoxTable::ColID, saved[i][0]);
@@ -92,8 +105,7 @@ bool FormatOps::SaveFormat(const QString& nameIn)
         MsgBox(QStringLiteral("格式保存失败，数据库未作任何修改！"), PromptIcon::Critical);
         return false;
     }
-    for (int r = table.FirstDataRow(); r < table.Rows(); ++r)
-        for (int c = 0; c < table.Cols(); ++c) table.SetCellForeColor(r, c, GridModel::kNoColor);
+    ResetGridColors(table, 0);
     return true;
 }
 
@@ -149,7 +161,10 @@ void FormatOps::PullBoxesInside()
     const int W = int(host_.CanvasWidthTwips());
     const int H = int(host_.CanvasHeightTwips());
     if (W <= 0 || H <= 0) return;
+    ProgressStart(QStringLiteral("正在检查所有内容框..."), 5, 0);
+    int lastClass = 0;
     t_.ForEachBox([&](SlipBox* b) {
+        for (; lastClass < b->Class; ++lastClass) ProgressStep(1, QStringLiteral("pages"));
         bool changed = false;
         auto clamp = [&](int& v, int lo, int hi) {
             if (v < lo) { v = lo; changed = true; }
@@ -176,6 +191,8 @@ void FormatOps::PullBoxesInside()
         if (b->Class <= kPictureBox) t_.PlaceCaptionLabel(b, -1);
         t_.SaveCtlToRow(b);
     });
+    for (; lastClass < 5; ++lastClass) ProgressStep(1, QStringLiteral("pages"));
+    ProgressEnd();
 }
 
 bool FormatOps::NewFormat()

@@ -1,7 +1,10 @@
 #include "template/SlipTemplate.h"
 
 #include "entry/Conversion.h"
+#include "storage/CommonHelpers.h"
+#include "storage/DataGrid.h"
 #include "storage/Database.h"
+#include "storage/Progress.h"
 #include "storage/Prompt.h"
 #include "storage/Params.h"
 #include "storage/TextNumber.h"
@@ -62,24 +65,9 @@ double SlipTemplate::Zoom() const
     return frameWidth_ > 0 ? canvasWidth_ / frameWidth_ : 1.0;
 }
 
-double SlipTemplate::TwipsPerMm() const
-{
-    const double slipWidth = Val(state.width);
-    if (!(slipWidth > 0) || !std::isfinite(slipWidth)) return 0;
-    return canvasWidth_ / slipWidth;
-}
-
-double SlipTemplate::ToMm(double twips) const
-{
-    const double scale = TwipsPerMm();
-    if (scale <= 0) return 0;
-    return double(RoundHalfEven(twips / scale * 1000.0)) / 1000.0;
-}
-
-int SlipTemplate::ToTwips(double mm) const
-{
-    return int(RoundHalfEven(TwipsPerMm() * mm));
-}
+double SlipTemplate::TwipsPerMm() const { return CanvasScale(canvasWidth_, Val(state.width)); }
+double SlipTemplate::ToMm(double twips) const { return TwipsToMm(twips, TwipsPerMm()); }
+int SlipTemplate::ToTwips(double mm) const { return MmToTwips(mm, TwipsPerMm()); }
 
 int SlipTemplate::Count(int clas) const
 {
@@ -206,14 +194,18 @@ void SlipTemplate::UnloadAllInputBoxes()
 
 void SlipTemplate::ReloadFormat(bool showProgress)
 {
-    Q_UNUSED(showProgress);
+    if (showProgress) ProgressStart(QStringLiteral("重新加载格式……"), table.Rows(), 0);
     UnloadAllInputBoxes();
+    if (showProgress) ProgressStep(1, QStringLiteral("pages"));
     for (int r = table.FirstDataRow(); r < table.Rows(); ++r) {
         const int clas = table.ClasAt(r);
-        if (clas < 0) continue;  // a row of no known class has no box
-        int row = r;
-        if (SlipBox* box = CreateInputBox(clas, row)) ApplyRowToCtl(r, box);
+        if (clas >= 0) {  // a row of no known class has no box
+            int row = r;
+            if (SlipBox* box = CreateInputBox(clas, row)) ApplyRowToCtl(r, box);
+        }
+        if (showProgress) ProgressStep(1, QStringLiteral("pages"));
     }
+    if (showProgress) ProgressEnd();
     emit boxesChanged();
 }
 
@@ -229,8 +221,7 @@ void SlipTemplate::DeleteInputBoxRows(bool ask)
         const QString q = QStringLiteral("您确定要删除第%1行至第%2行对应的输入框？").arg(first - 1).arg(last - 1);
         if (Question(q) != PromptAnswer::Yes) return;
     }
-    for (int r = last; r >= first; --r) table.RemoveRow(r);
-    table.Renumber();
+    DeleteGridRows(table, first, last, false);
     ReloadFormat(true);
     LoadDefaultRecord(state.name);
 }
@@ -247,9 +238,10 @@ void SlipTemplate::DeleteSelectedInputBoxes(SlipBox* current)
     });
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int r : rows)
-        if (table.IsDataRow(r)) table.RemoveRow(r);
-    table.Renumber();
+    for (int r : rows) {
+        int first = r, last = r;
+        if (table.IsDataRow(r)) DeleteGridRows(table, first, last, false);
+    }
     ReloadFormat(true);
     LoadDefaultRecord(state.name);
     if (canvas_) canvas_->setVisible(visible);

@@ -1,6 +1,8 @@
 #include "workspace/MainWindow.h"
 
+#include "storage/Compaction.h"
 #include "storage/DataFolder.h"
+#include "storage/FileDialogs.h"
 #include "storage/Params.h"
 #include "storage/Prompt.h"
 #include "storage/Registry.h"
@@ -250,7 +252,7 @@ void MainWindow::BuildMenus()
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     connect(tools->addAction(QStringLiteral("检查凭据外内容框")), &QAction::triggered, this, [this] { ops_->PullBoxesInside(); });
-    Disabled(tools, QStringLiteral("压缩整理数据库"));
+    connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [] { CompactAppDatabase(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     Disabled(help, QStringLiteral("打印校准向导"));
@@ -260,7 +262,7 @@ void MainWindow::BuildMenus()
 
 void MainWindow::Start()
 {
-    QDir().mkpath(DataFile(QStringLiteral("Temp")));
+    EnsureAppFolder(QStringLiteral("Temp"));
     template_->lineBreakMarker = GetRegValue(RegRoot(), QStringLiteral("Para"), QStringLiteral("CrlfChr"), QStringLiteral("//"));
     template_->UnloadAllInputBoxes();
     // Lay the window over the work area.
