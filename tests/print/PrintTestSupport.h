@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+// Readable texts in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace slip::test {
 
 // A surface with fixed, known metrics that records what is drawn on it, so
