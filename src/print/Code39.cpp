@@ -3,6 +3,7 @@
 #include "storage/Prompt.h"
 #include "storage/TextNumber.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -183,6 +184,23 @@ void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, d
         }
     }
     surface.RestoreSettings(saved);
+}
+
+bool DrawFittedCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
+                      double widthTwips, double fontSize, bool showText)
+{
+    const auto module = FitCode39Module(text, widthTwips);
+    if (!module) {
+        // Nothing to draw with: say why when the text is at fault, and never
+        // fall back on a module of an earlier box.
+        const QString symbol = Code39Symbol(text);
+        if (std::any_of(symbol.begin(), symbol.end(), [](QChar c) { return Code39Index(c) < 0; }))
+            MsgBox(Code39InvalidCharMessage(), PromptIcon::None);
+        return false;
+    }
+    if (!(*module > 0)) return false;
+    DrawCode39(surface, text, x, y, height, *module, fontSize, showText);
+    return true;
 }
 
 } // namespace slip

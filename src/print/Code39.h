@@ -45,4 +45,10 @@ std::optional<double> FitCode39Module(const QString& text, double width);
 void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
                 double module, double fontSize, bool showText);
 
+// What the slip and the canvas do with a barcode box: fits the module into
+// widthTwips and draws with it. A symbol that can't be fitted is skipped (a
+// text Code 39 can't encode is reported once); false when nothing was drawn.
+bool DrawFittedCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
+                      double widthTwips, double fontSize, bool showText);
+
 } // namespace slip

@@ -240,3 +240,32 @@ TEST(Code39, NoModuleNoBarcode)
     EXPECT_TRUE(empty.boxes.empty());
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
+
+TEST(Code39, FittedDrawingSkipsWhatCannotBeFitted)
+{
+    ScriptedPrompter prompter;
+    FakeSurface fits;
+    EXPECT_TRUE(DrawFittedCode39(fits, QStringLiteral("0"), 0, 0, 10, 811, 0, true));
+    ASSERT_EQ(fits.boxes.size(), 15u);
+    EXPECT_LE(fits.boxes.back().x2, 811);
+    EXPECT_EQ(ReadBack(fits), QStringLiteral("*0*"));
+
+    // A box the symbol can't be fitted to before overflowing: nothing at all,
+    // whatever was drawn before.
+    FakeSurface overflow;
+    EXPECT_FALSE(DrawFittedCode39(overflow, QStringLiteral("0"), 0, 0, 10, 30000, 9, true));
+    EXPECT_TRUE(overflow.boxes.empty());
+    EXPECT_TRUE(overflow.texts.empty());
+
+    // Too narrow for a module of 1: nothing either.
+    FakeSurface narrow;
+    EXPECT_FALSE(DrawFittedCode39(narrow, QStringLiteral("0"), 0, 0, 10, 50, 9, true));
+    EXPECT_TRUE(narrow.boxes.empty());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+
+    // An invalid character: told once, nothing drawn.
+    FakeSurface invalid;
+    EXPECT_FALSE(DrawFittedCode39(invalid, QStringLiteral("A+B"), 0, 0, 10, 3000, 9, true));
+    EXPECT_EQ(prompter.shown, QStringList({Code39InvalidCharMessage()}));
+    EXPECT_TRUE(invalid.boxes.empty());
+}

@@ -262,3 +262,45 @@ TEST(SlipPrinter, PrintsOnAChosenPrinterOfTheDirectory)
     ASSERT_TRUE(printer.EndDoc());
     EXPECT_EQ(ReadPdfInfo(home.file(QStringLiteral("device.pdf"))).pages, 2);
 }
+
+TEST(SlipPrinter, CirclesPicturesAndLineStylesLandWhereTheyAreDrawn)
+{
+    TestHome home;
+    const QString pdf = home.file(QStringLiteral("shapes.pdf"));
+    SlipPrinter printer;
+    printer.UsePdfFile(pdf);
+    printer.SetDrawWidth(12);
+    printer.Circle(Tw(100), Tw(100), Tw(10), Qt::black);
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    printer.PaintPicture(picture, Tw(30), Tw(200), Tw(40), Tw(20));  // stretched to 40 x 20 mm
+    printer.SetDrawStyle(kLineDash);
+    printer.SetDrawWidth(6);
+    printer.Line(Tw(20), Tw(250), Tw(180), Tw(250), Qt::black);
+    ASSERT_TRUE(printer.EndDoc());
+
+    const QImage img = Rasterise(pdf, home.file(QStringLiteral("shapes")));
+    ASSERT_FALSE(img.isNull());
+    // The circle's outline crosses its row at 90 and 110 mm; its middle is empty.
+    const auto ring = DarkSpanInRow(img, 1000, 800, 1200);
+    EXPECT_NEAR(ring.first, 900, 4);
+    EXPECT_NEAR(ring.second, 1100, 4);
+    EXPECT_FALSE(Dark(img, 1000, 1000));
+    const auto ringDown = DarkSpanInColumn(img, 1000, 800, 1200);
+    EXPECT_NEAR(ringDown.first, 900, 4);
+    EXPECT_NEAR(ringDown.second, 1100, 4);
+
+    // The picture fills its rectangle from (30, 200) to (70, 220) mm.
+    const auto picX = DarkSpanInRow(img, 2100, 0, 1000);
+    const auto picY = DarkSpanInColumn(img, 500, 1900, 2300);
+    EXPECT_NEAR(picX.first, 300, 1);
+    EXPECT_NEAR(picX.second + 1, 700, 1);
+    EXPECT_NEAR(picY.first, 2000, 1);
+    EXPECT_NEAR(picY.second + 1, 2200, 1);
+
+    // The dashed line: dashes and gaps along its length.
+    int dark = 0;
+    for (int x = 200; x < 1800; ++x) dark += Dark(img, x, 2500) ? 1 : 0;
+    EXPECT_GT(dark, 1600 / 4);
+    EXPECT_LT(dark, 1600 * 9 / 10);
+}
