@@ -1,0 +1,218 @@
+#include "print/DrawSurface.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPen>
+#include <cmath>
+
+namespace slip {
+
+DrawSurface::DrawSurface()
+{
+    font_ = QFont(QStringLiteral("宋体"));
+    font_.setPointSizeF(9);
+}
+
+DrawSurface::~DrawSurface() = default;
+
+DrawSurface::Settings DrawSurface::SaveSettings() const
+{
+    return Settings{font_, foreColor_, drawWidth_, drawStyle_};
+}
+
+void DrawSurface::RestoreSettings(const Settings& s)
+{
+    font_ = s.font;
+    foreColor_ = s.foreColor;
+    drawWidth_ = s.drawWidth;
+    drawStyle_ = s.drawStyle;
+}
+
+void DrawSurface::SetFont(const QFont& f)
+{
+    font_ = f;
+    if (!(font_.pointSizeF() >= kMinFontSize)) font_.setPointSizeF(kMinFontSize);
+}
+
+void DrawSurface::SetFontName(const QString& name)
+{
+    // Keep size and style: only the family changes, as on the platform's
+    // printer object.
+    font_.setFamily(name);
+}
+
+void DrawSurface::SetFontSize(double points)
+{
+    font_.setPointSizeF(points >= kMinFontSize ? points : kMinFontSize);
+}
+
+double DrawSurface::FontSize() const { return font_.pointSizeF(); }
+
+void DrawSurface::SetFontBold(bool on) { font_.setBold(on); }
+void DrawSurface::SetFontItalic(bool on) { font_.setItalic(on); }
+void DrawSurface::SetFontUnderline(bool on) { font_.setUnderline(on); }
+void DrawSurface::SetFontStrikethru(bool on) { font_.setStrikeOut(on); }
+
+void DrawSurface::Print(const QString& text)
+{
+    PaintText(currentX_, currentY_, text);
+    currentX_ += TextWidth(text);
+}
+
+void DrawSurface::Line(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    PaintLine(x1, y1, x2, y2, color);
+}
+
+void DrawSurface::FillBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    PaintBox(x1, y1, x2, y2, color);
+}
+
+void DrawSurface::Circle(double cx, double cy, double radius, const QColor& color)
+{
+    PaintCircle(cx, cy, radius, color);
+}
+
+void DrawSurface::PaintPicture(const QImage& image, double x, double y, double width, double height)
+{
+    PaintImage(image, x, y, width, height);
+}
+
+QPen DrawSurface::MakePen(const QColor& color) const
+{
+    QPen pen(color);
+    pen.setWidthF(drawWidth_ > 0 ? drawWidth_ : 0);
+    pen.setCapStyle(Qt::FlatCap);
+    switch (drawStyle_) {
+    case kLineDash: pen.setStyle(Qt::DashLine); break;
+    case kLineDot: pen.setStyle(Qt::DotLine); break;
+    case kLineDashDot: pen.setStyle(Qt::DashDotLine); break;
+    case kLineDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
+    case kLineTransparent: pen.setStyle(Qt::NoPen); break;
+    default: pen.setStyle(Qt::SolidLine); break;
+    }
+    return pen;
+}
+
+void DrawSurface::PaintText(double x, double y, const QString& text)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    p->setFont(font_);
+    p->setPen(foreColor_);
+    p->setBrush(Qt::NoBrush);
+    p->drawText(QPointF(x * DotsPerTwipX(), (y + FontAscent()) * DotsPerTwipY()), text);
+}
+
+void DrawSurface::PaintLine(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    const double dx = DotsPerTwipX();
+    const double dy = DotsPerTwipY();
+    p->setPen(MakePen(color));
+    p->drawLine(QPointF(x1 * dx, y1 * dy), QPointF(x2 * dx, y2 * dy));
+}
+
+void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    const double dx = DotsPerTwipX();
+    const double dy = DotsPerTwipY();
+    // Edges on whole dots, so that bars of equal width come out equally wide.
+    const double l = std::round(std::min(x1, x2) * dx);
+    const double r = std::round(std::max(x1, x2) * dx);
+    const double t = std::round(std::min(y1, y2) * dy);
+    const double b = std::round(std::max(y1, y2) * dy);
+    if (r <= l || b <= t) return;
+    p->fillRect(QRectF(l, t, r - l, b - t), color);
+}
+
+void DrawSurface::PaintCircle(double cx, double cy, double radius, const QColor& color)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    p->setPen(MakePen(color));
+    p->setBrush(Qt::NoBrush);
+    p->drawEllipse(QPointF(cx * DotsPerTwipX(), cy * DotsPerTwipY()), radius * DotsPerTwipX(),
+                   radius * DotsPerTwipY());
+}
+
+void DrawSurface::PaintImage(const QImage& image, double x, double y, double width, double height)
+{
+    QPainter* p = DrawingPainter();
+    if (!p || image.isNull()) return;
+    const double dx = DotsPerTwipX();
+    const double dy = DotsPerTwipY();
+    p->drawImage(QRectF(x * dx, y * dy, width * dx, height * dy), image);
+}
+
+// --- PainterSurface
+
+PainterSurface::PainterSurface(QPainter* painter)
+    : painter_(painter), metrics_(painter ? painter->device() : nullptr)
+{
+}
+
+double PainterSurface::DotsPerTwipX() const
+{
+    return metrics_ ? metrics_->logicalDpiX() / kTwipsPerInch : 1.0 / 15.0;
+}
+
+double PainterSurface::DotsPerTwipY() const
+{
+    return metrics_ ? metrics_->logicalDpiY() / kTwipsPerInch : 1.0 / 15.0;
+}
+
+double PainterSurface::TextWidth(const QString& text) const
+{
+    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
+    return fm.horizontalAdvance(text) / DotsPerTwipX();
+}
+
+double PainterSurface::TextHeight(const QString& text) const
+{
+    Q_UNUSED(text)  // one line of text is as high as the font
+    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
+    return fm.height() / DotsPerTwipY();
+}
+
+double PainterSurface::FontAscent() const
+{
+    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
+    return fm.ascent() / DotsPerTwipY();
+}
+
+// --- ImageSurface
+
+ImageSurface::ImageSurface(double widthTwips, double heightTwips, int dotsPerInch)
+{
+    const double dots = dotsPerInch / kTwipsPerInch;
+    image_ = QImage(qMax(1, int(std::ceil(widthTwips * dots))), qMax(1, int(std::ceil(heightTwips * dots))),
+                    QImage::Format_RGB32);
+    const int perMetre = int(std::lround(dotsPerInch / 0.0254));
+    image_.setDotsPerMeterX(perMetre);
+    image_.setDotsPerMeterY(perMetre);
+    image_.fill(Qt::white);
+    painter_.begin(&image_);
+    // Sharp edges: a bar's edge must fall on a dot, not fade across two.
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    SetPainter(&painter_);
+    SetMetricsDevice(&image_);
+}
+
+ImageSurface::~ImageSurface()
+{
+    if (painter_.isActive()) painter_.end();
+}
+
+QImage ImageSurface::Finish()
+{
+    if (painter_.isActive()) painter_.end();
+    SetPainter(nullptr);
+    return image_;
+}
+
+} // namespace slip

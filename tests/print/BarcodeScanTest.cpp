@@ -1,0 +1,71 @@
+#include "PrintTestSupport.h"
+
+#include "print/Code39.h"
+#include "print/Ean13.h"
+#include "print/SlipPrinter.h"
+#include "TestHome.h"
+
+using namespace slip;
+using namespace slip::test;
+
+// Symbols must scan: rendered as a printer prints them and read back with a
+// standard decoder (zbarimg).
+
+namespace {
+
+QStringList Decode(const QImage& image, const QString& path)
+{
+    EXPECT_TRUE(image.save(path));
+    return RunTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A symbol in a box boxMm wide, 10 mm of quiet zone around it.
+QImage Render(bool ean, const QString& text, double boxMm, int dpi)
+{
+    ImageSurface surface(Tw(boxMm + 20), Tw(35), dpi);
+    if (ean)
+        DrawEan13(surface, text, 10, 5, 25, boxMm, 9, true);
+    else
+        EXPECT_TRUE(DrawFittedCode39(surface, text, 10, 5, 20, Tw(boxMm), 9, true));
+    return surface.Finish();
+}
+
+} // namespace
+
+TEST(BarcodeScan, Code39AndEan13DecodeAt300And600Dpi)
+{
+    TestHome home;
+    const struct { bool ean; const char* text; const char* read; double boxMm; } cases[] = {
+        {false, "ABC-123", "CODE-39:ABC-123", 70}, {false, "slip-2024", "CODE-39:SLIP-2024", 80},
+        {false, "%$-9Z", "CODE-39:%$-9Z", 60},     {false, "0", "CODE-39:0", 25},
+        {false, "*A1B2*", "CODE-39:A1B2", 50},     {false, "6901234567", "CODE-39:6901234567", 45},
+        {true, "690123456789", "EAN-13:6901234567892", 40},
+        {true, "6901234567890", "EAN-13:6901234567892", 40},  // wrong check digit replaced
+        {true, "4006381333931", "EAN-13:4006381333931", 35},
+        {true, "978-7-111-12345", "EAN-13:0097871111232", 45},  // cut before the separators go
+        {true, "5012345678900", "EAN-13:5012345678900", 30},
+    };
+    int n = 0;
+    for (int dpi : {300, 600})
+        for (const auto& c : cases)
+            EXPECT_EQ(Decode(Render(c.ean, QLatin1String(c.text), c.boxMm, dpi), home.file(QString::number(++n) + ".png")),
+                      QStringList({QLatin1String(c.read)}))
+                << c.text << " at " << dpi << " dpi";
+}
+
+TEST(BarcodeScan, SymbolsPrintedIntoAPdfDecode)
+{
+    TestHome home;
+    const QString pdf = home.file(QStringLiteral("codes.pdf"));
+    SlipPrinter printer;
+    printer.UsePdfFile(pdf);
+    ASSERT_TRUE(DrawFittedCode39(printer, QStringLiteral("SLIP-7"), 20, 20, 15, Tw(60), 9, true));
+    DrawEan13(printer, QStringLiteral("690123456789"), 20, 50, 25, 40, 9, true);
+    ASSERT_TRUE(printer.EndDoc());
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                         QStringLiteral("-mono"), QStringLiteral("-singlefile"), pdf, pdf});
+    QStringList found = RunTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), pdf + QStringLiteral(".png")})
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    found.sort();
+    EXPECT_EQ(found, QStringList({QStringLiteral("CODE-39:SLIP-7"), QStringLiteral("EAN-13:6901234567892")}));
+}

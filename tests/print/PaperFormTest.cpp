@@ -1,0 +1,81 @@
+#include "PrintTestSupport.h"
+
+#include "print/PaperForm.h"
+#include "print/SlipPrinter.h"
+#include "storage/Prompt.h"
+#include "TestHome.h"
+
+using namespace slip;
+using namespace slip::test;
+
+TEST(PaperForm, AnExistingPaperOfExactlyTheSlipsSizeIsUsed)
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    SlipPrinter printer;
+    printer.UsePdfFile(home.file(QStringLiteral("a4.pdf")));
+    printer.SetPaper(QPageSize(QPageSize::A5));
+    QString name = SlipPaperName();
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297));
+    EXPECT_EQ(name, QStringLiteral("A4"));
+    EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
+    QString found;
+    EXPECT_EQ(FindFormBySize(PrinterForms(printer), FormSizeOf(210.001, 297), found), -1);  // 0.001 mm off
+    EXPECT_EQ(FindFormBySize(PrinterForms(printer), FormSizeOf(297, 210), found), -1);      // not turned
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST(PaperForm, TheSlipSizeIsAddedOnceAndFoundAgain)
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    const QString pdf = home.file(QStringLiteral("slip.pdf"));
+    SlipPrinter printer;
+    printer.UsePdfFile(pdf);
+    QString name = SlipPaperName();
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210.001, 297));
+    EXPECT_EQ(printer.Paper().name(), SlipPaperName());
+    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100));  // replaces the older paper of that name
+    const auto forms = PrinterForms(printer);
+    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100));  // found, not added again
+    EXPECT_EQ(PrinterForms(printer).size(), forms.size());
+    EXPECT_EQ(std::count_if(forms.begin(), forms.end(), [](const PaperForm& f) { return f.name == SlipPaperName(); }), 1);
+    EXPECT_EQ(name, SlipPaperName());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+
+    printer.SetFontName(QStringLiteral("DejaVu Sans"));
+    printer.SetCurrentX(Tw(170));
+    printer.SetCurrentY(Tw(90));
+    printer.Print(QStringLiteral("CORNER"));
+    ASSERT_TRUE(printer.EndDoc());
+    const PdfInfo info = ReadPdfInfo(pdf);  // whole points: within 0.18 mm
+    EXPECT_NEAR(info.widthMm, 200, 0.18);
+    EXPECT_NEAR(info.heightMm, 100, 0.18);
+    EXPECT_TRUE(RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("CORNER")));
+}
+
+TEST(PaperForm, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothing)
+{
+    TestHome home;
+    ScriptedPrompter prompter;
+    FakePrinters fake;
+    fake.names = {QStringLiteral("窄行打印机"), QStringLiteral("离线打印机")};
+    fake.files[fake.names[0]] = home.file(QStringLiteral("narrow.pdf"));
+    fake.unreachable = {fake.names[1]};
+    fake.acceptsCustom = false;
+    PrintersScope scope(&fake);
+    SlipPrinter printer;
+    printer.SetPaper(QPageSize(QPageSize::Letter));
+    QString name = SlipPaperName();
+    EXPECT_TRUE(SetCustomPaper(printer, name, 241, 140));
+    EXPECT_EQ(prompter.shown, QStringList({QStringLiteral("添加自定义纸张错误！")}));
+    EXPECT_EQ(printer.Paper().id(), QPageSize::Letter);
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297));  // its own A4 is still found
+    EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
+
+    printer.UsePrinter(fake.names[1]);
+    const QPageSize before = printer.Paper();
+    EXPECT_FALSE(SetCustomPaper(printer, name, 200, 100));
+    EXPECT_TRUE(printer.Paper().isEquivalentTo(before));
+    EXPECT_EQ(prompter.shown.size(), 1);
+}

@@ -1,0 +1,122 @@
+#include "PrintTestSupport.h"
+
+#include "print/TextLayout.h"
+
+#include <QLocale>
+#include <cmath>
+
+using namespace slip;
+using namespace slip::test;
+
+namespace {
+
+// Formats positive amounts as the program does: ￥, commas, two decimals.
+QString Money(const QString& text)
+{
+    return QStringLiteral("￥") + QLocale(QLocale::English).toString(text.toDouble(), 'f', 2);
+}
+
+const QChar kYuan(0xFFE5);
+
+// Cell numbers (from 1) of the non-blank characters, for cells of 100 and
+// characters of 60.
+std::vector<double> Cells(const FakeSurface& out, double x0)
+{
+    std::vector<double> cells;
+    for (const auto& t : out.texts)
+        if (t.text != QStringLiteral(" ")) cells.push_back((t.x - x0 - 20) / 100 + 1);
+    return cells;
+}
+
+} // namespace
+
+TEST(TextLayout, PackedAlignAndSpacing)
+{
+    const struct { double v; int align; double spacing; } cases[] = {
+        {-2300.5, 2, -300.5}, {1000, 1, 0}, {0, 0, 0}, {2001.5, 2, 1.5}, {-0.5, 0, -0.5},
+        {25000, 25, 5000},  // only twenty thousands are taken off
+        {std::nan(""), 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PackedAlign(c.v), c.align) << c.v;
+        EXPECT_DOUBLE_EQ(PackedSpacing(c.v), c.spacing) << c.v;
+    }
+}
+
+TEST(TextLayout, WrapsAtCrLfByWidthCountingSpacingBetweenCharacters)
+{
+    FakeSurface out;  // characters 100 wide
+    const auto wrap = [&](const QString& t, double w, double s) { return WrapLines(out, t, w, s); };
+    EXPECT_EQ(wrap(QStringLiteral("AB\r\n\r\nC"), 1000, 0), QStringList({"AB", "", "C"}));
+    EXPECT_EQ(wrap(QStringLiteral("A\rB\nC"), 1000, 0), QStringList({"A\rB\nC"}));  // lone CR, LF stay
+    EXPECT_EQ(wrap(QStringLiteral("ABCD"), 200, 0), QStringList({"AB", "CD"}));  // no extra empty line
+    EXPECT_EQ(wrap(QStringLiteral("ABCDEF"), 320, 10), QStringList({"ABC", "DEF"}));  // 300 + 2 x 10
+    EXPECT_EQ(wrap(QStringLiteral("ABCDEF"), 319, 10), QStringList({"AB", "CD", "EF"}));
+    EXPECT_EQ(wrap(QStringLiteral("壹贰叁"), 50, 0), QStringList({"壹", "贰", "叁"}));  // none dropped
+    EXPECT_TRUE(wrap(QString(), 100, 0).isEmpty());
+}
+
+TEST(TextLayout, WrappedTextLinesAndAlignment)
+{
+    FakeSurface out;  // lines 200 high
+    PrintWrappedText(out, QStringLiteral("AB\r\n\r\nC"), 1000, 100.5, 2000, 10, 20.5, 0);
+    ASSERT_EQ(out.Printed(), QStringLiteral("ABC"));
+    EXPECT_DOUBLE_EQ(out.texts[0].y, 100);   // halves round to even
+    EXPECT_DOUBLE_EQ(out.texts[1].x, 1110);  // 1000 + 100 + spacing 10
+    EXPECT_DOUBLE_EQ(out.texts[2].y, 544);   // 200 + 100 + 21.5 = 321.5 -> 322, then 543.5 -> 544
+
+    // Three characters of 100, spacing 10, box 1000 wide at 1000.
+    const auto firstX = [](int alignment) {
+        FakeSurface s;
+        PrintWrappedText(s, QStringLiteral("ABC"), 1000, 0, 1000, 10, 0, alignment);
+        return s.texts[0].x;
+    };
+    EXPECT_DOUBLE_EQ(firstX(1), 1669);  // X + W - width - 31
+    EXPECT_DOUBLE_EQ(firstX(2), 1334);  // 1000 + 669 / 2 = 1334.5, to the even 1334
+    for (int other : {0, 3, -1}) EXPECT_DOUBLE_EQ(firstX(other), 1000);
+}
+
+TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWhole)
+{
+    const auto print = [](const QString& text, double w, int n, int alignment) {
+        FakeSurface out;
+        out.charWidth = 60;
+        PrintCharsInCells(out, text, 1000, 0, w, n, alignment);
+        return out;
+    };
+    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 2), 1000), (std::vector<double>{3, 4}));
+    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 1), 1000), (std::vector<double>{5, 6}));
+    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 0), 1000), (std::vector<double>{1, 2}));
+    EXPECT_EQ(Cells(print(QStringLiteral("12"), 500, 5, 3), 1000), (std::vector<double>{2, 3}));
+    // Seven characters in five cells: 3 to 7 in the cells, 1 and 2 to the left.
+    EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 1), 1000), (std::vector<double>{-1, 0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 2), 1000).front(), 0);
+    EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 0), 1000).back(), 7);
+    EXPECT_TRUE(print(QStringLiteral("12"), 600, 0, 1).texts.empty());
+}
+
+TEST(TextLayout, AmountDigitsEndInTheLastCell)
+{
+    EXPECT_EQ(AmountCellText(QStringLiteral("1234.5"), 10, Money, kYuan), QStringLiteral("   ￥123450"));
+    EXPECT_EQ(AmountCellText(QStringLiteral("1234.5"), 310, Money, kYuan), QStringLiteral("    123450"));
+    EXPECT_EQ(AmountCellText(QStringLiteral("1"), 305, Money, QChar()), QStringLiteral(" ￥100"));
+    FakeSurface out;
+    PrintAmountDigits(out, QStringLiteral("1234.5"), 0, 0, 1000, 10, Money, kYuan);
+    ASSERT_EQ(out.texts.size(), 10u);
+    EXPECT_DOUBLE_EQ(out.texts[9].x, 900);
+    FakeSurface empty;
+    PrintAmountDigits(empty, QString(), 0, 0, 1000, 10, Money, kYuan);
+    EXPECT_TRUE(empty.texts.empty());
+}
+
+TEST(TextLayout, AnAmountWiderThanItsCellsKeepsEveryDigit)
+{
+    // 123456.78 in five cells: 45678 in the cells, the rest left of the box.
+    for (int k : {5, 305}) {
+        FakeSurface out;
+        PrintAmountDigits(out, QStringLiteral("123456.78"), 1000, 0, 500, k, Money, kYuan);
+        QString inCells, leftOfBox;
+        for (const auto& t : out.texts) (t.x >= 1000 ? inCells : leftOfBox) += t.text;
+        EXPECT_EQ(inCells, QStringLiteral("45678"));
+        EXPECT_EQ(leftOfBox, k == 5 ? QStringLiteral("￥123") : QStringLiteral(" 123"));
+    }
+}
