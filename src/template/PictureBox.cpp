@@ -1,5 +1,10 @@
 #include "template/PictureBox.h"
 
+#include "print/Code39.h"
+#include "print/DrawSurface.h"
+#include "print/Ean13.h"
+#include "storage/Params.h"
+#include "storage/TextNumber.h"
 #include "template/SlipBox.h"
 
 #include <QFileInfo>
@@ -16,7 +21,6 @@ bool IsBarcodeValue(const QString& value)
 
 void ShowChanges(SlipBox* box)
 {
-    box->ToolTipText = box->ToolTipText;
     if (box->Widget) {
         box->Widget->setToolTip(box->ToolTipText);
         box->Widget->update();
@@ -43,7 +47,22 @@ void DrawPictureBox(SlipBox* box, const QString& value)
         box->LinkItem.clear();
         box->Picture = QImage();
     }
-    if (value.isEmpty() || barcode) {
+    if (value.isEmpty()) {
+        ShowChanges(box);
+        return;
+    }
+    if (barcode) {
+        // The canvas has 15 twips to a pixel, so the box is drawn at 96 dots per inch.
+        ImageSurface surface(box->Width, box->Height, 96);
+        const double fontSize = box->FontSize <= 2 ? 0 : box->FontSize;
+        const double heightMm = box->Height / kPaperTwipsPerMm;
+        if (Val(GetParam(QStringLiteral("StrBarCodeStand"))) == 0)
+            DrawFittedCode39(surface, value, 0, 0, heightMm, box->Width, fontSize, true);
+        else
+            DrawEan13(surface, value, 0, 0, heightMm, box->Width / kPaperTwipsPerMm, fontSize, true);
+        box->Picture = surface.Finish();
+        box->LinkItem = value;
+        box->ToolTipText = QStringLiteral("当前条码：") + box->LinkItem;
         ShowChanges(box);
         return;
     }

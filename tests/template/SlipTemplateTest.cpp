@@ -3,7 +3,9 @@
 #include "storage/Database.h"
 #include "storage/Prompt.h"
 #include "template/FormatRecords.h"
+#include "template/PictureBox.h"
 #include "template/SelFormat.h"
+#include "storage/Params.h"
 #include "template/SlipTemplate.h"
 
 #include <QComboBox>
@@ -419,4 +421,46 @@ TEST(BoxSync, TextBoxesConvertByTheirRowsCodeAndTheFormatsCurrency)
     f.t->state.options.currencyChar = '$';
     f.t->table.SetTextMatrix(f.t->RowOf(tt), BoxTable::ColCash, "0");
     EXPECT_EQ(f.t->AutoConvert(tt, "abc"), "abc");
+}
+
+TEST(PictureBoxes, PicturesAndBarcodesByTheirValue)
+{
+    test::TestHome home;
+    Fixture f;
+    SlipBox* ii = f.Add(kPictureBox);
+    ii->Width = 3000;
+    ii->Height = 900;
+    EXPECT_EQ(ii->ToolTipText, "");
+    f.t->SetInputBoxValue(ii, "");
+    EXPECT_EQ(ii->ToolTipText, PictureBoxHint());
+
+    QImage pic(30, 20, QImage::Format_RGB32);
+    pic.fill(Qt::green);
+    const QString path = home.file("图.png");
+    ASSERT_TRUE(pic.save(path));
+    f.t->SetInputBoxValue(ii, path);
+    EXPECT_EQ(ii->LinkItem, path);
+    EXPECT_EQ(ii->ToolTipText, "当前图片：" + path);
+    EXPECT_EQ(ii->Picture.size(), QSize(30, 20));
+    EXPECT_EQ(f.t->GetInputBoxValue(ii), path);
+
+    // A missing file and a value starting with "-" (a file name on the canvas) leave it empty.
+    f.t->SetInputBoxValue(ii, "-123");
+    EXPECT_EQ(ii->LinkItem, "");
+    EXPECT_TRUE(ii->Picture.isNull());
+    EXPECT_EQ(ii->ToolTipText, PictureBoxHint());
+
+    f.t->SetInputBoxValue(ii, "123");
+    EXPECT_EQ(ii->LinkItem, "123");
+    EXPECT_EQ(ii->ToolTipText, "当前条码：123");
+    ASSERT_FALSE(ii->Picture.isNull());
+    EXPECT_EQ(ii->Picture.width(), 200);
+    int dark = 0;
+    for (int x = 0; x < ii->Picture.width(); ++x) dark += qGray(ii->Picture.pixel(x, 10)) < 128;
+    EXPECT_GT(dark, 20);  // bars were drawn
+
+    ASSERT_TRUE(SetParam("StrBarCodeStand", "1"));
+    f.t->SetInputBoxValue(ii, "123");
+    EXPECT_EQ(ii->LinkItem, "123");  // the value as passed, not the normalised code
+    EXPECT_FALSE(ii->Picture.isNull());
 }
