@@ -153,6 +153,7 @@ QWidget* MainWindow::BuildSlipPanel()
         auto* b = new QPushButton(zoomCaptions[i]);
         b->setObjectName(QStringLiteral("Zm%1").arg(i));
         connect(b, &QPushButton::clicked, this, [this, i] { Zm_Click(i); });
+        formatButtons << b;
         strip->addWidget(b);
     }
     strip->addStretch();
@@ -205,14 +206,17 @@ void MainWindow::BuildMenus()
         ops_->ChooseFormat(QString(), false);
         ShowFormatState();
     });
-    connect(format->addAction(QStringLiteral("保存格式")), &QAction::triggered, this, [this] {
+    QAction* save = format->addAction(QStringLiteral("保存格式"));
+    connect(save, &QAction::triggered, this, [this] {
         ops_->PullBoxesInside();
         ops_->SaveFormat();
     });
-    connect(format->addAction(QStringLiteral("另存格式")), &QAction::triggered, this, [this] {
+    QAction* saveAs = format->addAction(QStringLiteral("另存格式"));
+    connect(saveAs, &QAction::triggered, this, [this] {
         ops_->PullBoxesInside();
         if (ops_->SaveFormatAs(QString())) ShowFormatState();
     });
+    formatActions << save << saveAs;
     connect(format->addAction(QStringLiteral("管理格式")), &QAction::triggered, this, [this] {
         ops_->ChooseFormat(QString(), false);
         ShowFormatState();
@@ -251,7 +255,9 @@ void MainWindow::BuildMenus()
     });
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
-    connect(tools->addAction(QStringLiteral("检查凭据外内容框")), &QAction::triggered, this, [this] { ops_->PullBoxesInside(); });
+    QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
+    connect(pull, &QAction::triggered, this, [this] { ops_->PullBoxesInside(); });
+    formatActions << pull;
     connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [] { CompactAppDatabase(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
@@ -275,6 +281,7 @@ void MainWindow::Start()
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatOps::FormatExists(name)) name.clear();
     template_->state.name = name;
+    FormatNameChanged();
     ShowFormatState();
     show();
     QApplication::processEvents();
@@ -426,6 +433,9 @@ void MainWindow::ShowFormatState()
     M_Y->setText(s.offsetY);
     SyncOptionsToWidgets();
     O2_Click(2);
+    const bool open = !s.name.isEmpty();
+    for (QAction* a : formatActions) a->setEnabled(open);
+    for (QWidget* w : formatButtons) w->setEnabled(open);
 }
 
 void MainWindow::FormatNameChanged()

@@ -72,6 +72,9 @@ public:
     QPushButton* COM2 = nullptr;
     QPushButton* COM36 = nullptr;
     QTabWidget* SST = nullptr;
+    // Commands that need an open format; disabled while none is open.
+    QList<QWidget*> formatButtons;
+    QList<QAction*> formatActions;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -67,6 +67,8 @@ TEST(MainWindow, FirstStartOffersTheListAndStaysUsableWhenCancelled)
     EXPECT_EQ(mw.Template().Count(kTextBox), 0);
     EXPECT_TRUE(mw.isVisible());
     EXPECT_EQ(mw.windowTitle(), ProgramCaption());
+    for (QAction* a : mw.formatActions) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    for (QWidget* w : mw.formatButtons) EXPECT_FALSE(w->isEnabled());
     mw.close();
 }
 
@@ -81,6 +83,7 @@ TEST(MainWindow, StartsOnTheRememberedFormatAndClosingStoresDefaultsAndState)
         EXPECT_EQ(mw.Template().state.name, "进账单");
         EXPECT_EQ(mw.LFMT[0]->text(), "进账单");
         EXPECT_EQ(mw.Template().Count(kTextBox), 3);
+        for (QAction* a : mw.formatActions) EXPECT_TRUE(a->isEnabled());
         // The format's own options win over the state record's.
         EXPECT_FALSE(mw.O2[2]->isChecked());
         mw.O2[2]->setChecked(true);
