@@ -8,6 +8,7 @@
 #include "storage/Prompt.h"
 #include "storage/Params.h"
 #include "storage/TextNumber.h"
+#include "storage/WindowHelpers.h"
 #include "template/PictureBox.h"
 #include "template/SelFormat.h"
 
@@ -451,6 +452,35 @@ void SlipTemplate::CopyCtlRow(SlipBox* source, SlipBox* target)
     const int t = RowOf(target);
     if (s != t) table.CopyRow(s, t);
     ApplyRowToCtl(t);
+}
+
+void SlipTemplate::SetCtlFontFromRow(int row, QWidget* sample) const
+{
+    if (!sample || !table.IsDataRow(row)) return;
+    using C = BoxTable;
+    QFont f(table.TextMatrix(row, C::ColFName));
+    const double size = table.NumberAt(row, C::ColFSize);
+    f.setPointSizeF(size > 0 ? size : 1);
+    f.setBold(table.FlagAt(row, C::ColBold));
+    f.setItalic(table.FlagAt(row, C::ColItalic));
+    f.setStrikeOut(table.FlagAt(row, C::ColStrikethru));
+    f.setUnderline(table.FlagAt(row, C::ColUnderline));
+    sample->setFont(f);
+    SetControlForeColor(sample, table.ColorAt(row));
+}
+
+void SlipTemplate::GetCtlFontToRow(int row, const QWidget* sample)
+{
+    if (!sample || !table.IsDataRow(row)) return;
+    using C = BoxTable;
+    const QFont f = sample->font();
+    table.SetTextMatrix(row, C::ColFName, f.family());
+    table.SetNumber(row, C::ColFSize, f.pointSizeF());
+    table.SetColorAt(row, ControlForeColor(sample));
+    table.SetFlag(row, C::ColBold, f.bold());
+    table.SetFlag(row, C::ColItalic, f.italic());
+    table.SetFlag(row, C::ColStrikethru, f.strikeOut());
+    table.SetFlag(row, C::ColUnderline, f.underline());
 }
 
 bool SlipTemplate::IsCtlSelected(const SlipBox* box)

@@ -89,6 +89,10 @@ public:
     void SaveCtlToRow(SlipBox* box);
     SlipBox* ApplyRowToCtl(int row, SlipBox* box = nullptr);
     void CopyCtlRow(SlipBox* source, SlipBox* target);
+    // A property dialog's sample text takes a row's font, size (unzoomed),
+    // colour and flags, and gives them back.
+    void SetCtlFontFromRow(int row, QWidget* sample) const;
+    void GetCtlFontToRow(int row, const QWidget* sample);
 
     // Selection marks.
     static bool IsCtlSelected(const SlipBox* box);

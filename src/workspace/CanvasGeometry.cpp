@@ -6,24 +6,6 @@
 
 namespace slip {
 
-namespace {
-constexpr double kVsWidth = 260, kVsTop = 1035, kPhsHeight = 255, kFrm1Left = 6210;
-}
-
-MainLayout ComputeMainLayout(double sw, double sh, double taskbar)
-{
-    MainLayout l;
-    l.window = QRectF(0, 0, sw, sh - taskbar);
-    l.tabs = QRectF(0, 0, l.window.width() - 80, l.window.height() - 1000);
-    l.panel = QRectF(0, 330, l.tabs.width(), l.tabs.height() - 330);
-    l.frame = QRectF(0, 1020, l.panel.width() - kVsWidth, l.panel.height() - 1020 - kPhsHeight);
-    l.batchScroll = QRectF(0, 0, l.panel.width() - 30, 0);
-    l.hScroll = QRectF(0, l.panel.height() - kPhsHeight - 15, l.frame.width(), kPhsHeight);
-    l.vScroll = QRectF(l.tabs.width() - 280, kVsTop, kVsWidth, l.panel.height() - kVsTop - 20);
-    l.rightFrame = QRectF(kFrm1Left, 0, l.panel.width() - kFrm1Left - 30, 0);
-    return l;
-}
-
 CanvasFit FitCanvasToFrame(double w, double h, double frameWidth, double frameHeight)
 {
     CanvasFit f;

@@ -10,12 +10,6 @@ namespace slip {
 
 // All figures in twips.
 
-// The places of the main window's parts over the screen's work area.
-struct MainLayout {
-    QRectF window, tabs, panel, frame, batchScroll, hScroll, vScroll, rightFrame;
-};
-MainLayout ComputeMainLayout(double screenWidth, double screenHeight, double taskbarHeight);
-
 // The canvas and its scroll bars.
 struct CanvasFit {
     double left = 0, top = 0, width = 0, height = 0;

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -170,6 +171,14 @@ QWidget* MainWindow::BuildSlipPanel()
     PFrm->installEventFilter(this);
     PG = new SlipCanvas(PFrm);
     PG->setObjectName(QStringLiteral("PG"));
+    PG->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PG, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (template_->state.name.isEmpty()) return;
+        QMenu menu(this);
+        connect(menu.addAction(QStringLiteral("更换背景图")), &QAction::triggered, this, [this] { ReplaceBackground(); });
+        connect(menu.addAction(QStringLiteral("清除背景图")), &QAction::triggered, this, [this] { ClearBackground(); });
+        menu.exec(PG->mapToGlobal(at));
+    });
     canvasRow->addWidget(PFrm, 1);
     VS = new QScrollBar(Qt::Vertical);
     VS->setRange(0, 0);
@@ -443,6 +452,21 @@ void MainWindow::FormatNameChanged()
     PG->background = LoadBackgroundPicture(template_->state.name);
     LFMT[0]->setText(template_->state.name);
     LFMT[0]->setToolTip(template_->state.name);
+}
+
+void MainWindow::ReplaceBackground()
+{
+    const QString chosen = ChooseFile(QStringLiteral("JPEG格式(*.jpg)|*.jpg"), false);
+    if (!ReplaceBackgroundPicture(template_->state.name, chosen)) return;
+    PG->background = LoadBackgroundPicture(template_->state.name);
+    O2_Click(4);
+}
+
+void MainWindow::ClearBackground()
+{
+    if (!ClearBackgroundPicture(template_->state.name)) return;
+    PG->background = QImage();
+    O2_Click(4);
 }
 
 void MainWindow::SetCanvasVisible(bool on)

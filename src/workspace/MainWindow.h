@@ -46,6 +46,10 @@ public:
     double FrameWidthTwips() const;
     double FrameHeightTwips() const;
 
+    // The slip's popup commands for its background picture.
+    void ReplaceBackground();
+    void ClearBackground();
+
     // Shows the open format's name, size and offsets.
     void ShowFormatState();
 

@@ -215,13 +215,6 @@ TEST_F(CompactionFixture, TargetOrBackupThatCannotBeReplacedStopsIt)
     EXPECT_TRUE(CompactAppDatabase());
 }
 
-TEST_F(CompactionFixture, ReadOnlyFolderStopsItBeforeTheSwap)
-{
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
-    ASSERT_TRUE(QFile::setPermissions(DataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-    ExpectFailureKeepsDatabase(3);
-}
-
 TEST_F(CompactionFixture, NoSwapWhileTheDatabaseIsInUse)
 {
     {

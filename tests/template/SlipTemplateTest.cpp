@@ -464,3 +464,32 @@ TEST(PictureBoxes, PicturesAndBarcodesByTheirValue)
     EXPECT_EQ(ii->LinkItem, "123");  // the value as passed, not the normalised code
     EXPECT_FALSE(ii->Picture.isNull());
 }
+
+TEST(BoxSync, FontColumnsTravelToADialogSampleAndBackAndCopyRowKeepsIdentity)
+{
+    Fixture f;
+    SlipBox* a = f.Add(kTextBox);
+    SlipBox* b = f.Add(kTextBox);
+    BoxTable& tab = f.t->table;
+    const int ra = f.t->RowOf(a), rb = f.t->RowOf(b);
+    tab.SetTextMatrix(ra, BoxTable::ColFName, "黑体");
+    tab.SetTextMatrix(ra, BoxTable::ColFSize, "12.5");
+    tab.SetFlag(ra, BoxTable::ColBold, true);
+    tab.SetColorAt(ra, 0x0000FF);
+    f.t->SetCanvasMetrics(24000, 12000);  // the sample shows the unzoomed size
+    QTextEdit sample;
+    f.t->SetCtlFontFromRow(ra, &sample);
+    EXPECT_DOUBLE_EQ(sample.font().pointSizeF(), 12.5);
+    EXPECT_TRUE(sample.font().bold());
+    f.t->GetCtlFontToRow(rb, &sample);
+    EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColFSize), "12.5");
+    EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColBold), "√");
+    EXPECT_EQ(tab.ColorAt(rb), 0x0000FF);
+
+    tab.SetTextMatrix(ra, BoxTable::ColX, "33");
+    f.t->CopyCtlRow(a, b);
+    EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColX), "33");
+    EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColID), "-2");
+    EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColSeq), "2");
+    EXPECT_EQ(b->Left, 33 * 120);  // a 24000-twip canvas over a 200 mm slip
+}

@@ -4,19 +4,6 @@
 
 using namespace slip;
 
-TEST(CanvasGeometry, MainLayoutOverTheWorkArea)
-{
-    const MainLayout l = ComputeMainLayout(19200, 16200, 600);
-    EXPECT_EQ(l.window, QRectF(0, 0, 19200, 15600));
-    EXPECT_EQ(l.tabs.width(), 19120);
-    EXPECT_EQ(l.tabs.height(), 14600);
-    EXPECT_EQ(l.panel, QRectF(0, 330, 19120, 14270));
-    EXPECT_EQ(l.frame, QRectF(0, 1020, 18860, 14270 - 1020 - 255));
-    EXPECT_EQ(l.hScroll.top(), 14270 - 255 - 15);
-    EXPECT_EQ(l.vScroll.left(), 19120 - 280);
-    EXPECT_EQ(l.vScroll.height(), 14270 - 1035 - 20);
-}
-
 TEST(CanvasGeometry, FitAndScroll)
 {
     // Wider than the frame's own ratio: lower than the frame, no vertical scrolling.

@@ -2,6 +2,7 @@
 
 #include "storage/Database.h"
 #include "storage/DataGrid.h"
+#include "storage/FileDialogs.h"
 #include "storage/GridModel.h"
 #include "storage/GridView.h"
 #include "storage/Prompt.h"
@@ -187,4 +188,30 @@ TEST(FormatList, ListsFormatsTicksTheCurrentOneAndRefusesToDeleteIt)
     });
     EXPECT_EQ(mw.ShowFormatList(), "甲");
     EXPECT_FALSE(FormatOps::FormatExists("乙"));
+}
+
+TEST(MainWindow, BackgroundPictureIsReplacedAndClearedFromTheSlip)
+{
+    test::TestHome home;
+    MakeFormat("甲", 1);
+    SaveCurrentFormatState("甲", {0, 0, 0, 0, 1});
+    MainWindow mw;
+    mw.Start();
+    mw.O2[4]->setChecked(true);
+    EXPECT_FALSE(mw.Canvas()->BackgroundShown());
+    QImage pic(50, 25, QImage::Format_RGB32);
+    pic.fill(Qt::yellow);
+    ASSERT_TRUE(pic.save(home.file("底图.jpg"), "JPG"));
+    ScriptedFileDialog files;
+    files.answers.push_back(home.file("底图.jpg"));
+    mw.ReplaceBackground();
+    EXPECT_TRUE(mw.Canvas()->BackgroundShown());
+    SlipBox* b = mw.Template().GetControlByIndex(1);
+    EXPECT_FALSE(b->CaptionLabel->isVisibleTo(mw.Canvas()));  // captions hide behind the picture
+    ScriptedPrompter prompts;
+    prompts.answers.push_back(PromptAnswer::Yes);
+    mw.ClearBackground();
+    EXPECT_FALSE(mw.Canvas()->BackgroundShown());
+    EXPECT_TRUE(b->CaptionLabel->isVisibleTo(mw.Canvas()));
+    mw.close();
 }
