@@ -78,8 +78,8 @@ SlipBox::~SlipBox()
     delete CaptionLabel;
 }
 
-QTextEdit* SlipBox::textEdit() const { return Class == kTextBox ? static_cast<QTextEdit*>(Widget) : nullptr; }
-QCheckBox* SlipBox::checkBox() const { return Class == kCheckBox ? static_cast<QCheckBox*>(Widget) : nullptr; }
+QTextEdit* SlipBox::textEdit() const { return Class == kTextBox ? static_cast<QTextEdit*>(Widget.data()) : nullptr; }
+QCheckBox* SlipBox::checkBox() const { return Class == kCheckBox ? static_cast<QCheckBox*>(Widget.data()) : nullptr; }
 
 QString SlipBox::CaptionText() const { return CaptionLabel ? CaptionLabel->text() : QString(); }
 
@@ -169,7 +169,7 @@ void SlipBox::Refresh()
         break;
     }
     case kLabelBox: {
-        auto* l = static_cast<QLabel*>(Widget);
+        auto* l = static_cast<QLabel*>(Widget.data());
         l->setText(Caption);
         l->setAlignment(horiz | Qt::AlignTop);
         l->setFrameShape(BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);

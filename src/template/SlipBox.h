@@ -2,6 +2,8 @@
 #include "template/BoxRules.h"
 
 #include <QImage>
+#include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -44,8 +46,9 @@ public:
     QString ToolTipText;
 
     // The caption label of a text, check or picture box.
-    QLabel* CaptionLabel = nullptr;
-    QWidget* Widget = nullptr;
+    // Held weakly: the canvas owns the widgets and may go first.
+    QPointer<QLabel> CaptionLabel;
+    QPointer<QWidget> Widget;
 
     QString CaptionText() const;
     void SetCaptionText(const QString& t);

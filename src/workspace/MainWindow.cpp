@@ -280,11 +280,6 @@ void MainWindow::Start()
     EnsureAppFolder(QStringLiteral("Temp"));
     template_->lineBreakMarker = GetRegValue(RegRoot(), QStringLiteral("Para"), QStringLiteral("CrlfChr"), QStringLiteral("//"));
     template_->UnloadAllInputBoxes();
-    // Lay the window over the work area.
-    if (QScreen* s = screen()) {
-        const QRect area = s->availableGeometry();
-        setGeometry(area.adjusted(0, 30, 0, 0));
-    }
     QString name = LoadCurrentFormatState(template_->state.options.o2);
     SyncOptionsToWidgets();
     // A remembered format that has been deleted since is no format to open.
@@ -292,7 +287,8 @@ void MainWindow::Start()
     template_->state.name = name;
     FormatNameChanged();
     ShowFormatState();
-    show();
+    // The window fills the screen's work area.
+    showMaximized();
     QApplication::processEvents();
     ops_->ChooseFormat(name, true);
     ShowFormatState();
