@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -288,7 +289,8 @@ void MainWindow::Start()
     FormatNameChanged();
     ShowFormatState();
     // The window fills the screen's work area.
-    showMaximized();
+    if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
+    show();
     QApplication::processEvents();
     ops_->ChooseFormat(name, true);
     ShowFormatState();
@@ -311,7 +313,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         ShowFormatState();
         return true;
     }
-    if (watched == PFrm && event->type() == QEvent::Resize && fit_.width == 0) ApplyCanvasGeometry();
+    if (watched == PFrm && event->type() == QEvent::Resize) {
+        // A canvas shown at the frame's width follows the frame when the
+        // window changes size; a zoomed one keeps its size.
+        const auto* r = static_cast<QResizeEvent*>(event);
+        const double oldWidth = r->oldSize().width() * kTwipsPerPixel;
+        if (fit_.width > 0 && std::fabs(fit_.width - oldWidth) < kTwipsPerPixel && r->oldSize().width() > 0)
+            QMetaObject::invokeMethod(this, [this] { Zm_Click(2); }, Qt::QueuedConnection);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
