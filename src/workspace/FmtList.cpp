@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace slip {
@@ -115,6 +116,9 @@ void FmtList::ShowPreview()
 void FmtList::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
+    // Column widths are capped by the grid's width, known once the view has
+    // taken its size from the new layout.
+    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*MSF, MSF->FixedRows(), false); });
     if (picture_ && !picture_->isNull()) ShowPreview();
 }
 

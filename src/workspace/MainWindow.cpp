@@ -172,6 +172,7 @@ QWidget* MainWindow::BuildSlipPanel()
     PFrm->installEventFilter(this);
     PG = new SlipCanvas(PFrm);
     PG->setObjectName(QStringLiteral("PG"));
+    PG->setVisible(false);  // until a format is open
     PG->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PG, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (template_->state.name.isEmpty()) return;
