@@ -493,3 +493,18 @@ TEST(BoxSync, FontColumnsTravelToADialogSampleAndBackAndCopyRowKeepsIdentity)
     EXPECT_EQ(tab.TextMatrix(rb, BoxTable::ColSeq), "2");
     EXPECT_EQ(b->Left, 33 * 120);  // a 24000-twip canvas over a 200 mm slip
 }
+
+TEST(InputBoxes, ARowOfNoKnownClassGetsNoBoxAndBreaksNothing)
+{
+    Fixture f;
+    f.Add(kTextBox);
+    SlipBox* odd = f.Add(kLabelBox);
+    f.t->table.SetTextMatrix(f.t->RowOf(odd), BoxTable::ColClas, "7");
+    f.Add(kCheckBox);
+    f.t->ReloadFormat(false);
+    EXPECT_EQ(f.t->Count(kTextBox), 1);
+    EXPECT_EQ(f.t->Count(kLabelBox), 0);
+    EXPECT_EQ(f.t->Count(kCheckBox), 1);
+    EXPECT_EQ(f.t->GetCtlByRow(3), nullptr);
+    EXPECT_EQ(f.t->RowOf(f.t->GetControlByIndex(1001)), 4);
+}
