@@ -384,15 +384,14 @@ void MainWindow::ZoomCanvas(double delta)
     template_->ReloadFormat(false);
     O2_Click(0);
     O2_Click(4);
-    const QString marker = template_->lineBreakMarker;
-    template_->lineBreakMarker.clear();  // the saved texts already hold real line breaks
     for (const auto& [index, value] : values) {
         SlipBox* b = template_->GetControlByIndex(index);
         if (!b) continue;
         if (b->Class == kPictureBox && value.isEmpty()) continue;
-        template_->SetInputBoxValue(b, value);
+        // A saved text already holds real line breaks, not the marker.
+        if (b->Class == kTextBox) b->SetText(value);
+        else template_->SetInputBoxValue(b, value);
     }
-    template_->lineBreakMarker = marker;
     PG->setVisible(true);
 }
 

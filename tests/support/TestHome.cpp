@@ -1,5 +1,7 @@
 #include "TestHome.h"
 
+#include "ScratchFolders.h"
+
 #include "storage/Schema.h"
 
 #include <QDir>
@@ -10,10 +12,7 @@ TestHome::TestHome(bool createSchema)
 {
     oldHome_ = qgetenv("SLIPPRINT_HOME");
     oldConfig_ = qgetenv("XDG_CONFIG_HOME");
-    QDir(dir_.path()).mkpath(QStringLiteral("data"));
-    QDir(dir_.path()).mkpath(QStringLiteral("config"));
-    qputenv("SLIPPRINT_HOME", (dir_.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
+    UseScratchFolders(dir_.path());
     if (createSchema) EnsureSchema();
 }
 
