@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Prompter.h"
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -7,22 +8,6 @@
 class QWidget;
 
 namespace slip {
-
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class PromptAnswer { Ok, Cancel, Yes, No };
-enum class PromptIcon { None, Information, Warning, Critical, Question };
-
-// Every message box, question and input box of the program goes through
-// this seam, so that commands that ask the operator also run in tests.
-class Prompter {
-public:
-    virtual ~Prompter() = default;
-    virtual PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
-                             const QString& title) = 0;
-    // Empty optional when the operator cancels.
-    virtual std::optional<QString> Input(const QString& prompt, const QString& title,
-                                         const QString& initial) = 0;
-};
 
 // The prompter in use; the Qt dialogs unless a test installed another.
 Prompter& Prompts();

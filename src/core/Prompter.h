@@ -1,0 +1,53 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+namespace slip {
+
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+enum class PromptIcon { None, Information, Warning, Critical, Question };
+
+// How code below the windows asks the operator something or tells them
+// something. It is passed in; the window layer answers with dialogs, tests
+// with a script. The default tells nobody and answers every question with its
+// first button (Ok or Yes), which only suits callers that pass one in.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
+                             const QString& title) = 0;
+    // Empty optional when the operator cancels.
+    virtual std::optional<QString> Input(const QString& prompt, const QString& title,
+                                         const QString& initial) = 0;
+
+    // Shorthands.
+    void Tell(const QString& text, PromptIcon icon = PromptIcon::Information)
+    {
+        Ask(text, PromptButtons::Ok, icon, QString());
+    }
+    bool Confirm(const QString& text)
+    {
+        return Ask(text, PromptButtons::YesNo, PromptIcon::Question, QString()) == PromptAnswer::Yes;
+    }
+};
+
+// Says nothing; a question is answered No (or Cancel), an input is cancelled:
+// code that has nobody to ask does the safe thing.
+class SilentPrompter : public Prompter {
+public:
+    PromptAnswer Ask(const QString&, PromptButtons buttons, PromptIcon, const QString&) override
+    {
+        switch (buttons) {
+        case PromptButtons::Ok: return PromptAnswer::Ok;
+        case PromptButtons::OkCancel: return PromptAnswer::Cancel;
+        default: return PromptAnswer::No;
+        }
+    }
+    std::optional<QString> Input(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+};
+
+} // namespace slip
