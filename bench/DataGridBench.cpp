@@ -1,7 +1,7 @@
-#include "storage/DataGrid.h"
+#include "ui/DataGrid.h"
 #include "storage/Database.h"
-#include "storage/GridView.h"
-#include "storage/Progress.h"
+#include "ui/GridView.h"
+#include "ui/Progress.h"
 #include "storage/Schema.h"
 
 #include <benchmark/benchmark.h>

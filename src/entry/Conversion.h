@@ -1,11 +1,11 @@
 #pragma once
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 #include <QChar>
 #include <QDate>
 #include <QString>
 #include <optional>
 
-#include "storage/CommonHelpers.h"
+#include "core/CommonHelpers.h"
 
 namespace slip {
 

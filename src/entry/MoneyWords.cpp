@@ -6,7 +6,7 @@
 
 #include "entry/Conversion.h"
 #include "entry/UpperDigits.h"
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 namespace slip {
 

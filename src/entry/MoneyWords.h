@@ -2,7 +2,7 @@
 #include <QChar>
 #include <QString>
 
-#include "storage/CommonHelpers.h"
+#include "core/CommonHelpers.h"
 
 namespace slip {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 namespace slip {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "storage/CommonHelpers.h"
+#include "core/CommonHelpers.h"
 
 namespace slip {
 

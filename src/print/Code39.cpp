@@ -1,7 +1,6 @@
 #include "print/Code39.h"
 
-#include "storage/Prompt.h"
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,7 +136,7 @@ void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, d
     const QString symbol = Code39Symbol(text);
     for (const QChar c : symbol) {
         if (Code39Index(c) < 0) {
-            MsgBox(Code39InvalidCharMessage(), PromptIcon::None);
+            surface.Tell(Code39InvalidCharMessage());
             return;
         }
     }
@@ -195,7 +194,7 @@ bool DrawFittedCode39(DrawSurface& surface, const QString& text, double x, doubl
         // fall back on a module of an earlier box.
         const QString symbol = Code39Symbol(text);
         if (std::any_of(symbol.begin(), symbol.end(), [](QChar c) { return Code39Index(c) < 0; }))
-            MsgBox(Code39InvalidCharMessage(), PromptIcon::None);
+            surface.Tell(Code39InvalidCharMessage());
         return false;
     }
     if (!(*module > 0)) return false;

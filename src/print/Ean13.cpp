@@ -1,6 +1,6 @@
 #include "print/Ean13.h"
 
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,7 @@
 #include "print/PaperForm.h"
 
 #include "print/SlipPrinter.h"
-#include "storage/Prompt.h"
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 #include <QHash>
 #include <QPrinter>
@@ -91,7 +90,7 @@ QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& 
     const QPageSize page(QSizeF(size.cx / 1000.0, size.cy / 1000.0), QPageSize::Millimeter, formName,
                          QPageSize::ExactMatch);
     if (!accepts || !page.isValid()) {
-        MsgBox(QStringLiteral("添加自定义纸张错误！"), PromptIcon::None);
+        printer.Tell(QStringLiteral("添加自定义纸张错误！"));
         return QStringLiteral("None");
     }
     // Kept by its exact size: the page size itself may be rounded to whole

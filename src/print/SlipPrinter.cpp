@@ -1,7 +1,8 @@
 #include "print/SlipPrinter.h"
 
-#include "storage/Prompt.h"
-#include "storage/TextNumber.h"
+#include "core/ProgramName.h"
+
+#include "core/TextNumber.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

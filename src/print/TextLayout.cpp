@@ -1,6 +1,6 @@
 #include "print/TextLayout.h"
 
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
 #include <climits>
 #include <cmath>

@@ -1,8 +1,6 @@
 #include "storage/Compaction.h"
 
-#include "storage/DataFolder.h"
-#include "storage/Progress.h"
-#include "storage/Prompt.h"
+#include "core/DataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,7 +110,7 @@ QString WithDetail(const QString& what, const QString& detail)
     return detail.trimmed().isEmpty() ? what : what + QStringLiteral("：") + detail.trimmed();
 }
 
-bool RunSteps(const QString& path, bool backup, const QString& target, Failure& failure)
+bool RunSteps(const QString& path, bool backup, const QString& target, Failure& failure, ProgressReporter& progress)
 {
     auto fail = [&failure](int number, const QString& description) {
         failure = {number, description};
@@ -129,7 +127,7 @@ bool RunSteps(const QString& path, bool backup, const QString& target, Failure& 
         if (!source.copy(copy))
             return fail(1, WithDetail(QStringLiteral("无法建立数据库的备份"), source.errorString()));
     }
-    ProgressStep(1, QStringLiteral("pages"));
+    progress.Step(1, QStringLiteral("pages"));
 
     if (QString e = Injected(CompactionStep::ClearTarget, target); !e.isEmpty()) return fail(2, e);
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
@@ -151,7 +149,7 @@ bool RunSteps(const QString& path, bool backup, const QString& target, Failure& 
         || check != QStringList{QStringLiteral("ok")})
         return fail(4, WithDetail(QStringLiteral("压缩后的数据库已损坏"),
                                   error.isEmpty() ? check.join(QLatin1Char(' ')) : error));
-    ProgressStep(1, QStringLiteral("pages"));
+    progress.Step(1, QStringLiteral("pages"));
 
     if (QString e = Injected(CompactionStep::Swap, target); !e.isEmpty()) return fail(5, e);
     if (ConnectionOpenOn(path) || JournalPresent(path)) return fail(5, QStringLiteral("数据库正在使用中"));
@@ -180,29 +178,24 @@ QString CompactionTargetPath(const QString& databasePath)
     return QFileInfo(databasePath).absolutePath() + QStringLiteral("/TEMP.mdb");
 }
 
-bool CompactDatabase(const QString& path, bool backup)
+StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& progress)
 {
-    if (!QFileInfo(path).isFile()) {
-        MsgBox(QStringLiteral("没有找到要压缩的数据库文件！"), PromptIcon::Warning);
-        return false;
-    }
-    ProgressStart(QStringLiteral("开始压缩数据库……"), 3, 0);
+    if (!QFileInfo(path).isFile()) return StoreResult::Failed(QStringLiteral("没有找到要压缩的数据库文件！"));
+    progress.Start(QStringLiteral("开始压缩数据库……"), 3);
     const QString target = CompactionTargetPath(path);
     Failure failure;
-    const bool done = RunSteps(path, backup, target, failure);
+    const bool done = RunSteps(path, backup, target, failure, progress);
     if (!done) {
         // What was written of the compacted copy is worthless now.
         if (failure.number >= 3 && QFileInfo::exists(target)) QFile::remove(target);
     }
-    ProgressEnd();
-    if (!done) {
-        MsgBox(QStringLiteral("数据库压缩失败（") + QString::number(failure.number) + failure.description
-                   + QStringLiteral("）！"),
-               PromptIcon::Critical);
-    }
-    return done;
+    progress.End();
+    if (!done)
+        return StoreResult::Failed(QStringLiteral("数据库压缩失败（") + QString::number(failure.number)
+                                   + failure.description + QStringLiteral("）！"));
+    return StoreResult::Ok();
 }
 
-bool CompactAppDatabase() { return CompactDatabase(DatabasePath(), true); }
+StoreResult CompactAppDatabase(ProgressReporter& progress) { return CompactDatabase(DatabasePath(), true, progress); }
 
 } // namespace slip

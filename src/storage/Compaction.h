@@ -1,4 +1,7 @@
 #pragma once
+#include "core/ProgressReporter.h"
+#include "storage/StoreResult.h"
+
 #include <QString>
 #include <functional>
 
@@ -31,11 +34,11 @@ QString CompactionTargetPath(const QString& databasePath);
 // "backup.mdb" in the temporary folder first; the compacted copy "TEMP.mdb"
 // is written beside the database, checked, and renamed over it. On any
 // failure the database file stays as it was, the compacted copy is removed and
-// "数据库压缩失败（<number><description>）！" is shown. A missing file gives
-// "没有找到要压缩的数据库文件！". True when the database was replaced.
-bool CompactDatabase(const QString& path, bool backup);
+// the error is "数据库压缩失败（<number><description>）！". A missing file gives
+// "没有找到要压缩的数据库文件！". Ok when the database was replaced.
+StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& progress = NoProgress());
 
 // The program's own database, with the backup.
-bool CompactAppDatabase();
+StoreResult CompactAppDatabase(ProgressReporter& progress = NoProgress());
 
 } // namespace slip

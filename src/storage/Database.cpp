@@ -1,9 +1,7 @@
 #include "storage/Database.h"
 
-#include "storage/DataFolder.h"
-#include "storage/Prompt.h"
+#include "core/DataFolder.h"
 
-#include <QComboBox>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -44,8 +42,7 @@ DbConnection::DbConnection(bool quiet)
             if (!open_) db.close();
         }
     }
-    if (!open_ && !quiet)
-        MsgBox(QStringLiteral("无法建立数据库连接！"), PromptIcon::Critical);
+    (void)quiet;
 }
 
 DbConnection::~DbConnection()
@@ -119,7 +116,8 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
     }
     if (!ok) {
         rs.rows.clear();
-        MsgBox(QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！"), PromptIcon::Critical);
+        rs.error = conn->isOpen() ? QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！")
+                                  : ConnectionFailedText();
         return rs;
     }
     rs.ok = true;
@@ -216,12 +214,6 @@ QStringList FmtColumnValues(const QString& column)
     return out;
 }
 
-void FillComboFromFmtColumn(QComboBox* combo, const QString& column)
-{
-    if (!combo) return;
-    combo->clear();
-    combo->addItems(FmtColumnValues(column));
-}
 
 bool DatabaseUsable(bool quiet)
 {

@@ -5,15 +5,17 @@
 #include <QVariant>
 #include <QVector>
 
-class QComboBox;
 
 namespace slip {
 
+// What the operator is told when the database can't be reached.
+inline QString ConnectionFailedText() { return QStringLiteral("无法建立数据库连接！"); }
+
 // One short-lived connection to the database file. No connection outlives the
 // operation that opened it, so the file can be copied or compacted between
-// operations. Opening shows "无法建立数据库连接！" when the file can't be used
-// (missing folder, not a database, unreadable); the file itself is never
-// changed by a failed open.
+// operations. A connection that can't be used (missing folder, not a
+// database, unreadable) is not open; the caller tells the operator
+// ConnectionFailedText(). The file itself is never changed by a failed open.
 class DbConnection {
 public:
     explicit DbConnection(bool quiet = false);
@@ -38,6 +40,7 @@ private:
 // The rows of a query, read in full, so that no record set holds the file.
 struct Recordset {
     bool ok = false;
+    QString error;  // what to tell the operator when !ok
     QStringList columns;
     QVector<QVector<QVariant>> rows;
 
@@ -49,8 +52,8 @@ struct Recordset {
     QString text(int row, const QString& field) const { return value(row, field).toString(); }
 };
 
-// Runs a query with bound parameters. On failure shows
-// "数据库打开错误(" + sql + ")！" and returns a record set with ok == false and
+// Runs a query with bound parameters. On failure returns, with the error
+// "数据库打开错误(" + sql + ")！" (or the connection failure), a record set with ok == false and
 // no rows, so callers that only walk the rows stop their work there.
 // With conn the query runs on that open connection (inside its transaction).
 Recordset OpenRecordset(const QString& sql, const QVariantList& params = {},
@@ -83,7 +86,6 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
 
 // The distinct non-empty values of a Fmt column, sorted.
 QStringList FmtColumnValues(const QString& column);
-void FillComboFromFmtColumn(QComboBox* combo, const QString& column);
 
 // True when the database file can be opened and read as a database.
 bool DatabaseUsable(bool quiet = true);

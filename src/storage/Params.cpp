@@ -1,37 +1,17 @@
 #include "storage/Params.h"
 
 #include "storage/Database.h"
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStringList>
-#include <QWidget>
 
 namespace slip {
 
 namespace {
 
-const QString kWindowKey = QStringLiteral("窗口参数：");
-
 QString SingleText(double v)
 {
     return QString::number(float(v), 'g', 7);
-}
-
-QSize ScreenTwips(QWidget* w)
-{
-    QScreen* s = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!s) return {};
-    const QSize px = s->size();
-    return QSize(int(px.width() * kTwipsPerPixel), int(px.height() * kTwipsPerPixel));
-}
-
-QRect WindowTwips(QWidget* w)
-{
-    const QRect g = w->frameGeometry();
-    return QRect(int(g.x() * kTwipsPerPixel), int(g.y() * kTwipsPerPixel),
-                 int(g.width() * kTwipsPerPixel), int(g.height() * kTwipsPerPixel));
 }
 
 } // namespace
@@ -81,33 +61,6 @@ QRect ApplyWindowGeometry(const QString& value, const QRect& current, const QSiz
         r.moveTo(int(l), int(t));
     if (w > 0 && h > 0) r.setSize(QSize(int(w), int(h)));
     return r;
-}
-
-void SaveWindowPos(QWidget* window, const QString& name)
-{
-    if (!window) return;
-    const QString key = kWindowKey + name;
-    const QString value = WindowGeometryParam(WindowTwips(window), ScreenTwips(window).width());
-    DbConnection conn(true);
-    if (!conn.isOpen() || !conn.begin()) return;
-    ExecuteSql(QStringLiteral("DELETE FROM 参数 WHERE Var=?"), {key}, &conn);
-    ExecuteSql(QStringLiteral("INSERT INTO 参数(Var, Con) VALUES(?, ?)"), {key, value}, &conn);
-    conn.commit();
-}
-
-void RestoreWindowPos(QWidget* window, const QString& name)
-{
-    if (!window) return;
-    const QRect cur = WindowTwips(window);
-    const QRect r = ApplyWindowGeometry(GetParam(kWindowKey + name), cur, ScreenTwips(window));
-    if (r == cur) return;
-    auto px = [](int twips) { return int(RoundHalfEven(twips / kTwipsPerPixel)); };
-    if (r.topLeft() != cur.topLeft()) window->move(px(r.x()), px(r.y()));
-    if (r.size() != cur.size()) {
-        // The stored size is the outer frame; the widget is sized without it.
-        const QSize frameExtra = window->frameGeometry().size() - window->geometry().size();
-        window->resize(px(r.width()) - frameExtra.width(), px(r.height()) - frameExtra.height());
-    }
 }
 
 } // namespace slip

@@ -3,7 +3,6 @@
 #include <QSize>
 #include <QString>
 
-class QWidget;
 
 namespace slip {
 
@@ -12,6 +11,9 @@ QString GetParam(const QString& name);
 // Adds or replaces the value; with several records of the name the first one
 // is changed. False when it could not be stored.
 bool SetParam(const QString& name, const QString& value);
+
+// The parameter that keeps a window's position, by its caption.
+inline QString WindowParamName(const QString& caption) { return QStringLiteral("窗口参数：") + caption; }
 
 // Twips per logical screen pixel: fixed, so stored positions and widths keep
 // their meaning whatever the display's resolution.
@@ -25,7 +27,5 @@ QString WindowGeometryParam(const QRect& windowTwips, int screenWidthTwips);
 // at `current` on a screen of `screenTwips`. A malformed value changes nothing.
 QRect ApplyWindowGeometry(const QString& value, const QRect& current, const QSize& screenTwips);
 
-void SaveWindowPos(QWidget* window, const QString& name);
-void RestoreWindowPos(QWidget* window, const QString& name);
 
 } // namespace slip

@@ -1,7 +1,7 @@
 #include "storage/Schema.h"
 
 #include "storage/Database.h"
-#include "storage/DataFolder.h"
+#include "core/DataFolder.h"
 
 #include <QFile>
 

@@ -1,102 +1,81 @@
 #include "workspace/CanvasGeometry.h"
 
-#include "storage/TextNumber.h"
+#include "core/TextNumber.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace slip {
 
-CanvasFit FitCanvasToFrame(double w, double h, double frameWidth, double frameHeight)
+QSizeF CanvasSize(double w, double h, double frameWidth, double zoom)
 {
-    CanvasFit f;
-    f.width = frameWidth;
-    const bool sane = std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0;
-    f.height = sane ? frameWidth / (w / h) : frameHeight;
-    f.hScrollEnabled = false;
-    f.vScrollEnabled = f.height > frameHeight;
-    f.vScrollMax = f.vScrollEnabled ? 5 : 0;
-    return f;
+    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(frameWidth > 0)) return {};
+    const double width = frameWidth * ClampZoom(zoom);
+    return QSizeF(width, width * h / w);
 }
 
-double ScrollOffset(double canvasSize, double frameSize, int value)
+double ClampZoom(double zoom)
 {
-    return -((canvasSize - frameSize) / 5.0) * value;
+    if (!std::isfinite(zoom)) return 1.0;
+    return std::clamp(zoom, kMinZoom, kMaxZoom);
 }
 
-double ZoomDelta(int button, double canvasWidth, double frameWidth)
+double ZoomAfterStep(double zoom, double delta)
+{
+    if (!std::isfinite(delta)) return ClampZoom(zoom);
+    return ClampZoom(zoom * (1 + delta));
+}
+
+double ZoomAfterButton(int button, double zoom)
 {
     switch (button) {
-    case 0: return 0.1;
-    case 1: return -0.1;
-    case 2: return canvasWidth > 0 ? -(canvasWidth - frameWidth) / canvasWidth : 0;
-    default: return 0;
+    case 0: return ZoomAfterStep(zoom, 0.1);
+    case 1: return ZoomAfterStep(zoom, -0.1);
+    case 2: return 1.0;
+    default: return ClampZoom(zoom);
     }
 }
 
-ZoomResult ZoomCanvasGeometry(const CanvasFit& cur, double delta, double frameWidth, double frameHeight)
+int RulerNumberStep(double cmPx, double labelWidth)
 {
-    ZoomResult z;
-    z.fit = cur;
-    if (!std::isfinite(delta) || cur.width <= 0 || cur.height <= 0) return z;
-    double factor = 1 + delta;
-    const double minWidth = frameWidth / 10, maxWidth = frameWidth * 20;
-    if (cur.width * factor < minWidth) factor = minWidth / cur.width;
-    if (cur.width * factor > maxWidth) factor = maxWidth / cur.width;
-    const double tr = cur.top / cur.height;
-    const double lr = cur.left / cur.width;
-    CanvasFit& f = z.fit;
-    f.width = cur.width * factor;
-    f.height = cur.height * factor;
-    if (f.height > frameHeight) {
-        f.vScrollMax = 5;
-        z.vValue = int(RoundHalfEven(std::fabs(tr) * 5));
-        f.vScrollEnabled = true;
-        f.top = ScrollOffset(f.height, frameHeight, z.vValue);
-    } else {
-        f.top = 0;
-        f.vScrollEnabled = false;
-    }
-    if (f.width > frameWidth) {
-        f.hScrollMax = 5;
-        z.hValue = int(RoundHalfEven(std::fabs(lr) * 5));
-        f.hScrollEnabled = true;
-        f.left = ScrollOffset(f.width, frameWidth, z.hValue);
-    } else {
-        f.left = 0;
-        f.hScrollEnabled = false;
-    }
-    return z;
+    if (!(cmPx > 0)) return 1;
+    for (int step : {1, 2, 5, 10, 20, 50, 100, 200, 500})
+        if (step * cmPx >= labelWidth + 4) return step;
+    return 1000;
 }
 
-RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm)
+RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double labelWidth)
 {
     RulerDrawing d;
-    if (!(slipWidthMm > 0) || !std::isfinite(slipWidthMm) || cw <= 0) return d;
-    const double s = cw / slipWidthMm;
-    const qint64 lastX = RoundHalfEven(slipWidthMm);
-    const qint64 lastY = RoundHalfEven(ch / cw * slipWidthMm);
-    for (qint64 i = 0; i <= lastX; i += 2) {
-        const double x = i * s;
-        const bool cm = (i / 10) * 10 == i;
-        d.lines.push_back({QLineF(x, 0, x, ch), cm});
-        if (cm) {
-            const double xr = double(RoundHalfEven(x));
-            const QString t = QString::number(i / 10);
-            d.texts.push_back({QPointF(xr, 0), t});
-            d.texts.push_back({QPointF(xr, ch - 260), t});
+    if (!(slipWidthMm > 0) || !std::isfinite(slipWidthMm) || cw <= 0 || ch <= 0) return d;
+    const double s = cw / slipWidthMm;  // pixels per mm
+    const qint64 lastX = qint64(std::floor(slipWidthMm + 1e-9));
+    const qint64 lastY = qint64(std::floor(ch / s + 1e-9));
+    // Lines 2 mm apart when they are at least 3 pixels apart, else only
+    // centimetres, else none but every few centimetres.
+    const int lineStep = s * 2 >= 3 ? 2 : s * 10 >= 3 ? 10 : 10 * RulerNumberStep(s * 10, 3);
+    const int numberStep = RulerNumberStep(s * 10, labelWidth);
+    const double textHeight = 16;
+    auto add = [&](bool vertical, qint64 last) {
+        for (qint64 i = 0; i <= last; i += lineStep) {
+            const double p = i * s;
+            const bool cm = i % 10 == 0;
+            d.lines.push_back({vertical ? QLineF(p, 0, p, ch) : QLineF(0, p, cw, p), cm});
+            if (!cm) continue;
+            const qint64 n = i / 10;
+            if (n % numberStep != 0) continue;
+            const QString t = QString::number(n);
+            if (vertical) {
+                d.texts.push_back({QPointF(p + 1, 0), t});
+                d.texts.push_back({QPointF(p + 1, ch - textHeight), t});
+            } else if (n != 0) {
+                d.texts.push_back({QPointF(1, p), t});
+                d.texts.push_back({QPointF(cw - labelWidth, p), t});
+            }
         }
-    }
-    for (qint64 i = 0; i <= lastY; i += 2) {
-        const double y = i * s;
-        const bool cm = (i / 10) * 10 == i;
-        d.lines.push_back({QLineF(0, y, cw, y), cm});
-        if (cm && i / 10 != 0) {
-            const double yr = double(RoundHalfEven(y));
-            const QString t = QString::number(i / 10);
-            d.texts.push_back({QPointF(0, yr), t});
-            d.texts.push_back({QPointF(i / 10 < 10 ? cw - 130 : cw - 260, yr), t});
-        }
-    }
+    };
+    add(true, lastX);
+    add(false, lastY);
     return d;
 }
 

@@ -1,43 +1,39 @@
 #pragma once
-#include <QColor>
 #include <QLineF>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QVector>
 
 namespace slip {
 
-// All figures in twips.
+// How the canvas shows a slip: millimetres to pixels of the view. The zoom is
+// the canvas width over the frame width (1: the slip fills the frame's width).
+struct CanvasTransform {
+    double pxPerMm = 0;
+    QPointF origin;  // where the slip's top-left corner is, in view pixels
 
-// The canvas and its scroll bars.
-struct CanvasFit {
-    double left = 0, top = 0, width = 0, height = 0;
-    bool hScrollEnabled = false;
-    bool vScrollEnabled = false;
-    int vScrollMax = 0;
-    int hScrollMax = 0;
+    QPointF ToPx(QPointF mm) const { return origin + mm * pxPerMm; }
+    QRectF ToPx(const QRectF& mm) const { return QRectF(ToPx(mm.topLeft()), mm.size() * pxPerMm); }
+    QPointF ToMm(QPointF px) const { return pxPerMm > 0 ? (px - origin) / pxPerMm : QPointF(); }
+    double LengthToMm(double px) const { return pxPerMm > 0 ? px / pxPerMm : 0; }
 };
-// The canvas fitted to the frame's width at the slip's proportions. A slip
-// without a positive width and height keeps the frame's size.
-CanvasFit FitCanvasToFrame(double slipWidthMm, double slipHeightMm, double frameWidth, double frameHeight);
 
-// Canvas offset for a scroll value: a step is a fifth of the excess over the frame.
-double ScrollOffset(double canvasSize, double frameSize, int value);
+// The canvas size in pixels for a slip at a zoom in a frame of frameWidth
+// pixels; an empty size when the slip has no usable size.
+QSizeF CanvasSize(double slipWidthMm, double slipHeightMm, double frameWidth, double zoom);
 
-// The canvas after zooming by 1 + delta, with the scroll values that keep its
-// relative place. Sizes stay between a tenth and twenty times the frame's
-// width so that no zoom reaches zero or overflows.
-struct ZoomResult {
-    CanvasFit fit;
-    int hValue = 0;
-    int vValue = 0;
-};
-ZoomResult ZoomCanvasGeometry(const CanvasFit& current, double delta, double frameWidth, double frameHeight);
-// The delta of the zoom buttons 0 (grow), 1 (shrink) and 2 (frame width).
-double ZoomDelta(int button, double canvasWidth, double frameWidth);
+// Zoom stays between a tenth and twenty times the frame width.
+inline constexpr double kMinZoom = 0.1;
+inline constexpr double kMaxZoom = 20.0;
+double ClampZoom(double zoom);
+// The zoom after the zoom buttons 0 (grow by a tenth of the frame width),
+// 1 (shrink by as much) and 2 (frame width). A NaN or infinite step keeps the zoom.
+double ZoomAfterButton(int button, double zoom);
+double ZoomAfterStep(double zoom, double delta);
 
-// What the ruler grid draws on a canvas for a slip of the given width.
+// What the ruler grid draws on a canvas (pixels) for a slip of the given width.
 struct RulerLine {
     QLineF line;
     bool centimetre = false;
@@ -50,9 +46,16 @@ struct RulerDrawing {
     QVector<RulerLine> lines;
     QVector<RulerText> texts;
 };
-RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm);
-// &HBBGGRR colours of the grid.
-constexpr qint32 kRulerCentimetreColor = 0x0072FF;
-constexpr qint32 kRulerLineColor = 0x8DC0FF;
+// Lines every 2 mm, stronger every centimetre; centimetre numbers along the
+// edges, thinned to every 2, 5, 10 … cm so that numbers labelWidth pixels
+// wide never run into each other, and never fewer than the first and one more.
+// Grid lines closer than 3 pixels are left out.
+RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double labelWidth = 16);
+// The step of the numbers in centimetres for a centimetre of cmPx pixels.
+int RulerNumberStep(double cmPx, double labelWidth);
+
+// Colours of the grid (red-green-blue).
+inline constexpr unsigned kRulerCentimetreRgb = 0xFF7200;
+inline constexpr unsigned kRulerLineRgb = 0xFFC08D;
 
 } // namespace slip

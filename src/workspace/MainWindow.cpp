@@ -1,34 +1,32 @@
 #include "workspace/MainWindow.h"
 
+#include "core/DataFolder.h"
+#include "core/Registry.h"
+#include "core/TextNumber.h"
+#include "entry/Conversion.h"
+#include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
-#include "storage/DataFolder.h"
-#include "storage/FileDialogs.h"
+#include "storage/FormatStore.h"
 #include "storage/Params.h"
-#include "storage/Prompt.h"
-#include "storage/Registry.h"
-#include "storage/Startup.h"
-#include "storage/TextNumber.h"
-#include "template/Background.h"
-#include "template/FormatRecords.h"
-#include "template/SlipTemplate.h"
-#include "workspace/FmtList.h"
-#include "workspace/SlipCanvas.h"
+#include "ui/FileDialogs.h"
+#include "ui/PasswordDialogs.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "workspace/FormatListDialog.h"
+#include "workspace/SlipView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QMenu>
-#include <QDir>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QResizeEvent>
-#include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -37,8 +35,6 @@ namespace slip {
 
 namespace {
 
-int Px(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
-
 QAction* Disabled(QMenu* m, const QString& caption)
 {
     QAction* a = m->addAction(caption);
@@ -46,90 +42,116 @@ QAction* Disabled(QMenu* m, const QString& caption)
     return a;
 }
 
+const QString kRegSection = QStringLiteral("Para");
+const QString kRegMarker = QStringLiteral("CrlfChr");
+
+// The text box interface of the conversion, over a box of the model.
+class ModelTextBox : public ConvertibleTextBox {
+public:
+    ModelTextBox(const SlipFormat& f, const Box& b) : f_(f), b_(b) {}
+    double DataTypeCode() const override { return b_.dataType; }
+    QChar CurrencyChar() const override { return f_.Options().currencyChar; }
+    QString Text() const override { return f_.Value(b_.id); }
+    void SetBorderStyle(int) override {}  // the canvas draws the border from the data-type code
+
+private:
+    const SlipFormat& f_;
+    const Box& b_;
+};
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(ProgramCaption());
+    commands_ = std::make_unique<FormatCommands>(format_, *this);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
-    SST = new QTabWidget(central);
-    SST->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
+    tabs = new QTabWidget(central);
+    tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
     auto* batch = new QWidget;
     auto* batchLayout = new QVBoxLayout(batch);
     batchLayout->addWidget(new QLabel(QStringLiteral("批量打印数据（尚未导入）")));
     batchLayout->addStretch();
-    SST->addTab(batch, QStringLiteral("批量数据"));
+    tabs->addTab(batch, QStringLiteral("批量数据"));
     auto* history = new QWidget;
     auto* historyLayout = new QVBoxLayout(history);
     historyLayout->addWidget(new QLabel(QStringLiteral("历史打印记录")));
     historyLayout->addStretch();
-    SST->addTab(history, QStringLiteral("历史记录"));
-    SST->setTabEnabled(1, false);
-    SST->setTabEnabled(2, false);
-    layout->addWidget(SST);
+    tabs->addTab(history, QStringLiteral("历史记录"));
+    tabs->setTabEnabled(1, false);
+    tabs->setTabEnabled(2, false);
+    layout->addWidget(tabs);
     setCentralWidget(central);
-
-    template_ = std::make_unique<SlipTemplate>(PG);
-    ops_ = std::make_unique<FormatOps>(*template_, *this);
-    PG->SetTemplate(template_.get());
-    connect(template_.get(), &SlipTemplate::boxesChanged, PG, qOverload<>(&QWidget::update));
     BuildMenus();
+    statusBar()->addPermanentWidget(zoomLabel = new QLabel);
+
+    connect(&format_, &SlipFormat::headerChanged, this, [this] { ShowFormatState(); });
+    connect(canvas_, &SlipView::zoomChanged, this, [this](double z) {
+        zoomLabel->setText(QStringLiteral("缩放：%1%").arg(int(std::lround(z * 100))));
+    });
+    connect(canvas_, &SlipView::boxLeft, this, [this](BoxId id) {
+        const Box* b = format_.Find(id);
+        if (!b || b->kind != BoxKind::Text) return;
+        ModelTextBox box(format_, *b);
+        format_.SetValue(id, AutoConvert(box, format_.Value(id)));
+    });
+    connect(canvas_, &SlipView::contextMenuAt, this, &MainWindow::ShowSlipMenu);
+    zoomLabel->setText(QStringLiteral("缩放：100%"));
+    ShowFormatState();
 }
 
-MainWindow::~MainWindow()
-{
-    // The boxes are children of the canvas: remove them while it still exists.
-    if (template_) template_->UnloadAllInputBoxes();
-}
+MainWindow::~MainWindow() = default;
 
 QWidget* MainWindow::BuildSlipPanel()
 {
     auto* panel = new QWidget;
     auto* v = new QVBoxLayout(panel);
     v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(2);
 
-    auto* strip = new QHBoxLayout;
-    LFMT[1] = new QLabel(QStringLiteral("格式名："));
-    LFMT[0] = new QLabel(QStringLiteral("上次退出时格式"));
-    LFMT[0]->setToolTip(QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
-    LFMT[0]->setMinimumWidth(160);
-    QFont bold = LFMT[0]->font();
+    // Two rows, so that the window works on a screen 1,024 pixels wide.
+    auto* row1 = new QHBoxLayout;
+    auto* nameCaption = new QLabel(QStringLiteral("格式名："));
+    formatNameLabel = new QLabel;
+    formatNameLabel->setToolTip(QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
+    formatNameLabel->setMinimumWidth(120);
+    QFont bold = formatNameLabel->font();
     bold.setBold(true);
-    LFMT[0]->setFont(bold);
-    for (QLabel* l : LFMT) l->installEventFilter(this);
-    strip->addWidget(LFMT[1]);
-    strip->addWidget(LFMT[0]);
+    formatNameLabel->setFont(bold);
+    for (QLabel* l : {nameCaption, formatNameLabel}) l->installEventFilter(this);
+    row1->addWidget(nameCaption);
+    row1->addWidget(formatNameLabel, 1);
 
-    auto* size = new QGroupBox(QStringLiteral("单据尺寸"));
-    auto* sl = new QHBoxLayout(size);
-    Wid = new QLabel;
-    Hie = new QLabel;
-    sl->addWidget(new QLabel(QStringLiteral("宽：")));
-    sl->addWidget(Wid);
-    sl->addWidget(new QLabel(QStringLiteral("高：")));
-    sl->addWidget(Hie);
-    COM2 = new QPushButton(QStringLiteral("修改"));
-    COM2->setEnabled(false);
-    sl->addWidget(COM2);
-    strip->addWidget(size);
+    row1->addWidget(new QLabel(QStringLiteral("单据尺寸：")));
+    slipSizeLabel = new QLabel;
+    slipSizeLabel->setMinimumWidth(110);
+    row1->addWidget(slipSizeLabel);
+    slipSizeButton = new QPushButton(QStringLiteral("修改"));
+    slipSizeButton->setEnabled(false);
+    row1->addWidget(slipSizeButton);
+    row1->addSpacing(8);
+    row1->addWidget(new QLabel(QStringLiteral("页边距：")));
+    offsetLabel = new QLabel;
+    offsetLabel->setMinimumWidth(110);
+    row1->addWidget(offsetLabel);
+    calibrateButton = new QPushButton(QStringLiteral("校准"));
+    calibrateButton->setToolTip(QStringLiteral("重新设置横向和纵向页边距。"));
+    calibrateButton->setEnabled(false);
+    row1->addWidget(calibrateButton);
+    row1->addSpacing(8);
+    const QString zoomCaptions[3] = {QStringLiteral("放大"), QStringLiteral("缩小"), QStringLiteral("适宽")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QPushButton(zoomCaptions[i]);
+        b->setObjectName(QStringLiteral("zoom%1").arg(i));
+        connect(b, &QPushButton::clicked, this, [this, i] { canvas_->ZoomButton(i); });
+        formatButtons << b;
+        row1->addWidget(b);
+    }
+    v->addLayout(row1);
 
-    auto* margin = new QGroupBox(QStringLiteral("页边距"));
-    auto* ml = new QHBoxLayout(margin);
-    M_X = new QLabel;
-    M_Y = new QLabel;
-    ml->addWidget(new QLabel(QStringLiteral("横向：")));
-    ml->addWidget(M_X);
-    ml->addWidget(new QLabel(QStringLiteral("纵向：")));
-    ml->addWidget(M_Y);
-    COM36 = new QPushButton(QStringLiteral("校准"));
-    COM36->setToolTip(QStringLiteral("重新设置横向和纵向页边距。"));
-    COM36->setEnabled(false);
-    ml->addWidget(COM36);
-    strip->addWidget(margin);
-
-    auto* options = new QGridLayout;
+    auto* row2 = new QHBoxLayout;
     const QString captions[5] = {QStringLiteral("显示标尺(1厘米/大格；2毫米/小格)"), QStringLiteral("纵向打印"),
                                  QStringLiteral("锁定格式"), QStringLiteral("卡纸器两边向中间收缩"),
                                  QStringLiteral("显示底图")};
@@ -139,67 +161,27 @@ QWidget* MainWindow::BuildSlipPanel()
                              QStringLiteral("对于卡纸器两边向中间同时收缩的打印机，请选择此项。"),
                              QStringLiteral("显示单据的背景图片。")};
     for (int i = 0; i < 5; ++i) {
-        O2[i] = new QCheckBox(captions[i]);
-        O2[i]->setToolTip(tips[i]);
-        options->addWidget(O2[i], i / 3, i % 3);
-        connect(O2[i], &QCheckBox::toggled, this, [this, i](bool on) {
-            if (syncing_) return;
-            template_->state.options.o2[i] = on ? 1 : 0;
-            O2_Click(i);
-        });
+        optionBoxes[i] = new QCheckBox(captions[i]);
+        optionBoxes[i]->setToolTip(tips[i]);
+        row2->addWidget(optionBoxes[i]);
+        connect(optionBoxes[i], &QCheckBox::toggled, this, [this, i](bool on) { OptionToggled(i, on); });
     }
-    strip->addLayout(options);
+    row2->addStretch();
+    v->addLayout(row2);
 
-    const QString zoomCaptions[3] = {QStringLiteral("放大"), QStringLiteral("缩小"), QStringLiteral("适宽")};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(zoomCaptions[i]);
-        b->setObjectName(QStringLiteral("Zm%1").arg(i));
-        connect(b, &QPushButton::clicked, this, [this, i] { Zm_Click(i); });
-        formatButtons << b;
-        strip->addWidget(b);
-    }
-    strip->addStretch();
-    v->addLayout(strip);
-
-    auto* canvasRow = new QHBoxLayout;
-    PFrm = new QWidget;
-    PFrm->setObjectName(QStringLiteral("PFrm"));
-    PFrm->setAutoFillBackground(true);
-    QPalette pal = PFrm->palette();
-    pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    PFrm->setPalette(pal);
-    PFrm->setMinimumSize(200, 120);
-    PFrm->installEventFilter(this);
-    PG = new SlipCanvas(PFrm);
-    PG->setObjectName(QStringLiteral("PG"));
-    PG->setVisible(false);  // until a format is open
-    PG->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(PG, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (template_->state.name.isEmpty()) return;
-        QMenu menu(this);
-        connect(menu.addAction(QStringLiteral("更换背景图")), &QAction::triggered, this, [this] { ReplaceBackground(); });
-        connect(menu.addAction(QStringLiteral("清除背景图")), &QAction::triggered, this, [this] { ClearBackground(); });
-        menu.exec(PG->mapToGlobal(at));
-    });
-    canvasRow->addWidget(PFrm, 1);
-    VS = new QScrollBar(Qt::Vertical);
-    VS->setRange(0, 0);
-    VS->setEnabled(false);
-    canvasRow->addWidget(VS);
-    v->addLayout(canvasRow, 1);
-    PHS = new QScrollBar(Qt::Horizontal);
-    PHS->setRange(0, 0);
-    PHS->setEnabled(false);
-    v->addWidget(PHS);
-    connect(PHS, &QScrollBar::valueChanged, this, [this](int value) {
-        fit_.left = ScrollOffset(fit_.width, FrameWidthTwips(), value);
-        PG->move(Px(fit_.left), Px(fit_.top));
-    });
-    connect(VS, &QScrollBar::valueChanged, this, [this](int value) {
-        fit_.top = ScrollOffset(fit_.height, FrameHeightTwips(), value);
-        PG->move(Px(fit_.left), Px(fit_.top));
-    });
+    canvas_ = new SlipView(format_);
+    canvas_->setMinimumSize(200, 120);
+    v->addWidget(canvas_, 1);
     return panel;
+}
+
+void MainWindow::OptionToggled(int index, bool on)
+{
+    if (syncing_ || !format_.IsOpen()) return;
+    SlipOptions o = format_.Options();
+    bool* fields[5] = {&o.showRulers, &o.lengthwise, &o.locked, &o.guidesToCentre, &o.showBackground};
+    *fields[index] = on;
+    format_.SetOptions(o);
 }
 
 void MainWindow::BuildMenus()
@@ -209,38 +191,27 @@ void MainWindow::BuildMenus()
     Disabled(print, QStringLiteral("打印当前单据"));
     Disabled(print, QStringLiteral("打印所有单据"));
 
-    QMenu* format = bar->addMenu(QStringLiteral("格式(&F)"));
-    connect(format->addAction(QStringLiteral("新建格式")), &QAction::triggered, this, [this] {
-        if (ops_->NewFormat()) ShowFormatState();
-    });
-    connect(format->addAction(QStringLiteral("选择格式")), &QAction::triggered, this, [this] {
-        ops_->ChooseFormat(QString(), false);
-        ShowFormatState();
-    });
-    QAction* save = format->addAction(QStringLiteral("保存格式"));
-    connect(save, &QAction::triggered, this, [this] {
-        ops_->PullBoxesInside();
-        ops_->SaveFormat();
-    });
-    QAction* saveAs = format->addAction(QStringLiteral("另存格式"));
-    connect(saveAs, &QAction::triggered, this, [this] {
-        ops_->PullBoxesInside();
-        if (ops_->SaveFormatAs(QString())) ShowFormatState();
-    });
+    QMenu* fmt = bar->addMenu(QStringLiteral("格式(&F)"));
+    connect(fmt->addAction(QStringLiteral("新建格式")), &QAction::triggered, this, [this] { commands_->NewFormat(); });
+    connect(fmt->addAction(QStringLiteral("选择格式")), &QAction::triggered, this,
+            [this] { commands_->ChooseFormat(QString(), false); });
+    QAction* save = fmt->addAction(QStringLiteral("保存格式"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { commands_->SaveFormat(); });
+    QAction* saveAs = fmt->addAction(QStringLiteral("另存格式"));
+    connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveFormatAs(QString()); });
     formatActions << save << saveAs;
-    connect(format->addAction(QStringLiteral("管理格式")), &QAction::triggered, this, [this] {
-        ops_->ChooseFormat(QString(), false);
-        ShowFormatState();
-    });
-    format->addSeparator();
-    Disabled(format, QStringLiteral("导入格式"));
-    Disabled(format, QStringLiteral("导出格式"));
-    Disabled(format, QStringLiteral("下载格式"));
+    connect(fmt->addAction(QStringLiteral("管理格式")), &QAction::triggered, this,
+            [this] { commands_->ChooseFormat(QString(), false); });
+    fmt->addSeparator();
+    Disabled(fmt, QStringLiteral("导入格式"));
+    Disabled(fmt, QStringLiteral("导出格式"));
+    Disabled(fmt, QStringLiteral("下载格式"));
 
-    mCtlSame = bar->addMenu(QStringLiteral("内容框设置(&C)"));
-    QMenu* align = mCtlSame->addMenu(QStringLiteral("内容框对齐"));
+    alignMenu = bar->addMenu(QStringLiteral("内容框设置(&C)"));
+    QMenu* align = alignMenu->addMenu(QStringLiteral("内容框对齐"));
     for (const char* c : {"左对齐", "右对齐", "顶端对齐", "底部对齐"}) Disabled(align, QString::fromUtf8(c));
-    QMenu* sizes = mCtlSame->addMenu(QStringLiteral("内容框尺寸"));
+    QMenu* sizes = alignMenu->addMenu(QStringLiteral("内容框尺寸"));
     for (const char* c : {"统一宽度", "统一高度", "统一尺寸"}) Disabled(sizes, QString::fromUtf8(c));
 
     QMenu* set = bar->addMenu(QStringLiteral("设置"));
@@ -248,28 +219,40 @@ void MainWindow::BuildMenus()
         QAction* a = set->addAction(caption);
         a->setCheckable(true);
         connect(a, &QAction::toggled, this, [this, field](bool on) {
-            if (!syncing_) template_->state.options.*field = on;
+            if (syncing_ || !format_.IsOpen()) return;
+            SlipOptions o = format_.Options();
+            o.*field = on;
+            format_.SetOptions(o);
         });
+        formatActions << a;
         return a;
     };
-    mSetPaper = toggle(QStringLiteral("自动设置纸张"), &SlipOptions::setPaper);
-    mDiTuPrint = toggle(QStringLiteral("连同底图打印"), &SlipOptions::printBackground);
-    mPrintRulers = toggle(QStringLiteral("打印标尺坐标"), &SlipOptions::printRulers);
+    setPaperAction = toggle(QStringLiteral("自动设置纸张"), &SlipOptions::setPaper);
+    printBackgroundAction = toggle(QStringLiteral("连同底图打印"), &SlipOptions::printBackground);
+    printRulersAction = toggle(QStringLiteral("打印标尺坐标"), &SlipOptions::printRulers);
     set->addSeparator();
     connect(set->addAction(QStringLiteral("设置换行特殊符")), &QAction::triggered, this, [this] { SetLineBreakMarker(); });
     Disabled(set, QStringLiteral("条码标准设置"));
-    connect(set->addAction(QStringLiteral("货币符号设置")), &QAction::triggered, this, [this] { SetCurrencyChar(); });
+    QAction* currency = set->addAction(QStringLiteral("货币符号设置"));
+    connect(currency, &QAction::triggered, this, [this] { SetCurrencyChar(); });
+    formatActions << currency;
     connect(set->addAction(QStringLiteral("登录密码设置")), &QAction::triggered, this, [this] {
-        auto* dlg = new ModiPSD(this);
+        auto* dlg = new PasswordChangeDialog(this);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dlg, &PasswordChangeDialog::changed, this, [this] { StatusMessage(QStringLiteral("登录密码已修改。")); });
         dlg->show();
     });
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
-    connect(pull, &QAction::triggered, this, [this] { ops_->PullBoxesInside(); });
+    connect(pull, &QAction::triggered, this, [this] { commands_->PullBoxesInside(); });
     formatActions << pull;
-    connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [] { CompactAppDatabase(); });
+    connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [this] {
+        WindowProgress progress;
+        const StoreResult r = CompactAppDatabase(progress);
+        if (!r) MsgBox(r.error, PromptIcon::Critical);
+        else StatusMessage(QStringLiteral("数据库压缩整理完成。"));
+    });
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     Disabled(help, QStringLiteral("打印校准向导"));
@@ -280,226 +263,126 @@ void MainWindow::BuildMenus()
 void MainWindow::Start()
 {
     EnsureAppFolder(QStringLiteral("Temp"));
-    template_->lineBreakMarker = GetRegValue(RegRoot(), QStringLiteral("Para"), QStringLiteral("CrlfChr"), QStringLiteral("//"));
-    template_->UnloadAllInputBoxes();
-    QString name = LoadCurrentFormatState(template_->state.options.o2);
-    SyncOptionsToWidgets();
+    lineBreakMarker_ = GetRegValue(RegRoot(), kRegSection, kRegMarker, QStringLiteral("//"));
+    SlipOptions switches;
+    QString name = FormatStore::LoadCurrentFormatState(switches);
     // A remembered format that has been deleted since is no format to open.
-    if (!name.isEmpty() && !FormatOps::FormatExists(name)) name.clear();
-    template_->state.name = name;
-    FormatNameChanged();
-    ShowFormatState();
+    if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
+    canvas_->SetBarcodeStandard(int(Val(GetParam(QStringLiteral("StrBarCodeStand")))));
     // The window fills the screen's work area.
     if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
     show();
     QApplication::processEvents();
-    ops_->ChooseFormat(name, true);
+    commands_->ChooseFormat(name, true);
     ShowFormatState();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e)
 {
-    const QString name = template_->state.name;
-    if (!name.isEmpty()) {
-        template_->SaveDefaultRecord(name);
-        SaveCurrentFormatState(name, template_->state.options.o2);
+    canvas_->EditBox(0);
+    if (!commands_->OfferToSave()) {
+        e->ignore();
+        return;
     }
+    commands_->LeaveFormat();
     e->accept();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == LFMT[0] || watched == LFMT[1]) && event->type() == QEvent::MouseButtonDblClick) {
-        ops_->ChooseFormat(QString(), false);
-        ShowFormatState();
+    if (qobject_cast<QLabel*>(watched) && event->type() == QEvent::MouseButtonDblClick) {
+        commands_->ChooseFormat(QString(), false);
         return true;
-    }
-    if (watched == PFrm && event->type() == QEvent::Resize) {
-        // A canvas shown at the frame's width follows the frame when the
-        // window changes size; a zoomed one keeps its size.
-        const auto* r = static_cast<QResizeEvent*>(event);
-        const double oldWidth = r->oldSize().width() * kTwipsPerPixel;
-        if (fit_.width > 0 && std::fabs(fit_.width - oldWidth) < kTwipsPerPixel && r->oldSize().width() > 0)
-            QMetaObject::invokeMethod(this, [this] { Zm_Click(2); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-double MainWindow::FrameWidthTwips() const { return PFrm->width() * kTwipsPerPixel; }
-double MainWindow::FrameHeightTwips() const { return PFrm->height() * kTwipsPerPixel; }
-double MainWindow::CanvasWidthTwips() const { return fit_.width; }
-double MainWindow::CanvasHeightTwips() const { return fit_.height; }
-
-void MainWindow::ApplyCanvasGeometry()
-{
-    PG->setGeometry(Px(fit_.left), Px(fit_.top), qMax(1, Px(fit_.width)), qMax(1, Px(fit_.height)));
-    template_->SetCanvasMetrics(fit_.width, FrameWidthTwips());
-    PHS->setEnabled(fit_.hScrollEnabled);
-    VS->setEnabled(fit_.vScrollEnabled);
-}
-
-void MainWindow::FitCanvas(double widthMm, double heightMm)
-{
-    fit_ = FitCanvasToFrame(widthMm, heightMm, FrameWidthTwips(), FrameHeightTwips());
-    {
-        const QSignalBlocker bh(PHS), bv(VS);
-        PHS->setRange(0, fit_.hScrollMax);
-        VS->setRange(0, fit_.vScrollMax);
-    }
-    ApplyCanvasGeometry();
-    O2_Click(0);
-    O2_Click(4);
-}
-
-void MainWindow::SetScroll(int hValue, int vValue)
-{
-    PHS->setValue(hValue);
-    VS->setValue(vValue);
-}
-
-void MainWindow::Zm_Click(int index)
-{
-    ZoomCanvas(ZoomDelta(index, fit_.width, FrameWidthTwips()));
-}
-
-void MainWindow::ZoomCanvas(double delta)
-{
-    if (fit_.width <= 0) return;
-    PG->setVisible(false);
-    const ZoomResult z = ZoomCanvasGeometry(fit_, delta, FrameWidthTwips(), FrameHeightTwips());
-    // The values typed into the boxes survive the rebuild.
-    QVector<QPair<int, QString>> values;
-    template_->ForEachBox([&](SlipBox* b) {
-        if (b->Class <= kPictureBox) values.append({b->Index, template_->GetInputBoxValue(b)});
-    });
-    fit_ = z.fit;
-    {
-        const QSignalBlocker bh(PHS), bv(VS);
-        PHS->setRange(0, fit_.hScrollMax);
-        VS->setRange(0, fit_.vScrollMax);
-        PHS->setValue(z.hValue);
-        VS->setValue(z.vValue);
-    }
-    ApplyCanvasGeometry();
-    template_->ReloadFormat(false);
-    O2_Click(0);
-    O2_Click(4);
-    for (const auto& [index, value] : values) {
-        SlipBox* b = template_->GetControlByIndex(index);
-        if (!b) continue;
-        if (b->Class == kPictureBox && value.isEmpty()) continue;
-        // A saved text already holds real line breaks, not the marker.
-        if (b->Class == kTextBox) b->SetText(value);
-        else template_->SetInputBoxValue(b, value);
-    }
-    PG->setVisible(true);
-}
-
-void MainWindow::O2_Click(int index)
-{
-    const auto& o2 = template_->state.options.o2;
-    switch (index) {
-    case 0:
-    case 4:
-        PG->showRulers = o2[0] == 1;
-        PG->showBackground = o2[4] == 1;
-        PG->slipWidthMm = Val(template_->state.width);
-        SetCaptionLabelsVisible(!PG->BackgroundShown());
-        PG->update();
-        break;
-    case 2: {
-        const bool e = o2[2] == 0;
-        mCtlSame->setEnabled(e);
-        COM2->setEnabled(false);   // the slip-size dialog is not in this program yet
-        COM36->setEnabled(false);  // nor the margin calibration
-        break;
-    }
-    default: break;
-    }
-}
-
-void MainWindow::SetCaptionLabelsVisible(bool on)
-{
-    template_->ForEachBox([on](SlipBox* b) {
-        if (b->CaptionLabel) b->CaptionLabel->setVisible(on);
-    });
-}
-
-void MainWindow::SyncOptionsToWidgets()
+void MainWindow::ShowOptions()
 {
     syncing_ = true;
-    const SlipOptions& o = template_->state.options;
-    for (int i = 0; i < 5; ++i) O2[i]->setChecked(o.o2[i] == 1);
-    mSetPaper->setChecked(o.setPaper);
-    mDiTuPrint->setChecked(o.printBackground);
-    mPrintRulers->setChecked(o.printRulers);
+    const SlipOptions& o = format_.Options();
+    const bool values[5] = {o.showRulers, o.lengthwise, o.locked, o.guidesToCentre, o.showBackground};
+    for (int i = 0; i < 5; ++i) optionBoxes[i]->setChecked(values[i]);
+    setPaperAction->setChecked(o.setPaper);
+    printBackgroundAction->setChecked(o.printBackground);
+    printRulersAction->setChecked(o.printRulers);
     syncing_ = false;
 }
 
 void MainWindow::ShowFormatState()
 {
-    const FormatState& s = template_->state;
-    LFMT[0]->setText(s.name);
-    LFMT[0]->setToolTip(s.name.isEmpty() ? QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。") : s.name);
-    Wid->setText(s.width);
-    Hie->setText(s.height);
-    M_X->setText(s.offsetX);
-    M_Y->setText(s.offsetY);
-    SyncOptionsToWidgets();
-    O2_Click(2);
-    const bool open = !s.name.isEmpty();
+    const FormatHeader& h = format_.Header();
+    const bool open = format_.IsOpen();
+    formatNameLabel->setText(h.name);
+    formatNameLabel->setToolTip(open ? h.name : QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
+    slipSizeLabel->setText(open ? QStringLiteral("宽 %1  高 %2").arg(NumberText(h.widthMm), NumberText(h.heightMm)) : QString());
+    offsetLabel->setText(open ? QStringLiteral("横 %1  纵 %2").arg(NumberText(h.offsetXMm), NumberText(h.offsetYMm)) : QString());
+    ShowOptions();
+    alignMenu->setEnabled(open && !h.options.locked);
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
+    for (QCheckBox* c : optionBoxes) c->setEnabled(open);
 }
 
-void MainWindow::FormatNameChanged()
+void MainWindow::FormatOpened()
 {
-    PG->background = LoadBackgroundPicture(template_->state.name);
-    LFMT[0]->setText(template_->state.name);
-    LFMT[0]->setToolTip(template_->state.name);
+    canvas_->EditBox(0);
+    canvas_->SetBackground(BackgroundStore::Load(format_.Name()));
+    // A format opens fitted to the frame.
+    canvas_->SetZoom(1.0);
+    canvas_->viewport()->update();
+    ShowFormatState();
 }
+
+void MainWindow::BackgroundChanged() { canvas_->SetBackground(BackgroundStore::Load(format_.Name())); }
 
 void MainWindow::ReplaceBackground()
 {
-    const QString chosen = ChooseFile(QStringLiteral("JPEG格式(*.jpg)|*.jpg"), false);
-    if (!ReplaceBackgroundPicture(template_->state.name, chosen)) return;
-    PG->background = LoadBackgroundPicture(template_->state.name);
-    O2_Click(4);
+    const QString chosen = ChooseFile(kPictureFilter, false);
+    commands_->ReplaceBackground(chosen);
 }
 
-void MainWindow::ClearBackground()
-{
-    if (!ClearBackgroundPicture(template_->state.name)) return;
-    PG->background = QImage();
-    O2_Click(4);
-}
-
-void MainWindow::SetCanvasVisible(bool on)
-{
-    PG->setVisible(on);
-    if (on) ShowFormatState();
-}
+void MainWindow::ClearBackground() { commands_->ClearBackground(); }
 
 QString MainWindow::ShowFormatList()
 {
-    return RunFmtList(this, template_->state.name, ops_.get());
+    return RunFormatList(this, format_.Name(), [this](const QString& name) { return commands_->DeleteFormat(name); });
+}
+
+void MainWindow::StatusMessage(const QString& text) { statusBar()->showMessage(text, 5000); }
+
+int MainWindow::ScreenWidthTwips() const
+{
+    QScreen* s = screen();
+    return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
+}
+
+void MainWindow::ShowSlipMenu(BoxId, QPoint globalPos)
+{
+    QMenu menu(this);
+    connect(menu.addAction(QStringLiteral("更换背景图")), &QAction::triggered, this, [this] { ReplaceBackground(); });
+    QAction* clear = menu.addAction(QStringLiteral("清除背景图"));
+    clear->setEnabled(BackgroundStore::HasPicture(format_.Name()));
+    connect(clear, &QAction::triggered, this, [this] { ClearBackground(); });
+    menu.exec(globalPos);
 }
 
 void MainWindow::SetLineBreakMarker()
 {
-    const QString current = GetRegValue(RegRoot(), QStringLiteral("Para"), QStringLiteral("CrlfChr"), QStringLiteral("//"));
-    const auto answer = InputBox(QStringLiteral("请输入表示回车的表示字符串"), QString(), current);
+    const auto answer = InputBox(QStringLiteral("请输入表示回车的表示字符串"), QString(), lineBreakMarker_);
     if (!answer || answer->isEmpty()) return;
-    SaveRegValue(RegRoot(), QStringLiteral("Para"), QStringLiteral("CrlfChr"), *answer);
-    template_->lineBreakMarker = *answer;
+    SaveRegValue(RegRoot(), kRegSection, kRegMarker, *answer);
+    lineBreakMarker_ = *answer;
 }
 
 void MainWindow::SetCurrencyChar()
 {
     const auto answer = InputBox(QStringLiteral("请输入您需要的货币符号\r\n(只允许输入一个字符，输入多个字符，只有第一个字符有效！)"),
-                                 QStringLiteral("更换货币符号"), QString(template_->state.options.currencyChar));
+                                 QStringLiteral("更换货币符号"), QString(format_.Options().currencyChar));
     if (!answer || answer->isEmpty()) return;
-    template_->state.options.currencyChar = answer->at(0);
+    SlipOptions o = format_.Options();
+    o.currencyChar = answer->at(0);
+    format_.SetOptions(o);
 }
 
 } // namespace slip

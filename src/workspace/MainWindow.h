@@ -1,6 +1,6 @@
 #pragma once
-#include "template/FormatOps.h"
-#include "workspace/CanvasGeometry.h"
+#include "model/SlipFormat.h"
+#include "workspace/FormatCommands.h"
 
 #include <QMainWindow>
 #include <array>
@@ -11,17 +11,15 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QScrollBar;
 class QTabWidget;
-class QTimer;
 
 namespace slip {
 
-class SlipCanvas;
-class SlipTemplate;
+class SlipView;
 
-// The program's main window: the slip canvas with its rulers and zoom, the
-// open format's name, size, offsets and option switches, and the menus.
+// The program's main window: the open format's name, size, print offsets
+// and switches over the slip canvas, and the menus. It shows the format model
+// and sends the operator's commands to it.
 class MainWindow : public QMainWindow, public FormatHost {
     Q_OBJECT
 public:
@@ -31,54 +29,42 @@ public:
     // The start sequence: folders, settings, layout, the last format.
     void Start();
 
-    SlipTemplate& Template() { return *template_; }
-    FormatOps& Ops() { return *ops_; }
-    SlipCanvas* Canvas() const { return PG; }
+    SlipFormat& Format() { return format_; }
+    FormatCommands& Commands() { return *commands_; }
+    SlipView* Canvas() const { return canvas_; }
 
-    // Makes option switch `index` take effect.
-    void O2_Click(int index);
-    // Zoom buttons 0 grow, 1 shrink, 2 frame width.
-    void Zm_Click(int index);
-    void ZoomCanvas(double delta);
-    // Scroll values of the canvas.
-    void SetScroll(int hValue, int vValue);
-    const CanvasFit& Fit() const { return fit_; }
-    double FrameWidthTwips() const;
-    double FrameHeightTwips() const;
+    // The option switches, in their stored order: rulers, lengthwise, locked,
+    // guides to the centre, background.
+    std::array<QCheckBox*, 5> optionBoxes{};
+    QLabel* formatNameLabel = nullptr;
+    QLabel* slipSizeLabel = nullptr;
+    QLabel* offsetLabel = nullptr;
+    QLabel* zoomLabel = nullptr;
+    QAction* setPaperAction = nullptr;
+    QAction* printBackgroundAction = nullptr;
+    QAction* printRulersAction = nullptr;
+    QMenu* alignMenu = nullptr;
+    QPushButton* slipSizeButton = nullptr;
+    QPushButton* calibrateButton = nullptr;
+    QTabWidget* tabs = nullptr;
+    // Commands that need an open format; disabled while none is open.
+    QList<QWidget*> formatButtons;
+    QList<QAction*> formatActions;
 
     // The slip's popup commands for its background picture.
     void ReplaceBackground();
     void ClearBackground();
-
-    // Shows the open format's name, size and offsets.
-    void ShowFormatState();
+    void SetLineBreakMarker();
+    void SetCurrencyChar();
+    QString LineBreakMarkerSetting() const { return lineBreakMarker_; }
 
     // FormatHost
-    void FitCanvas(double widthMm, double heightMm) override;
-    void FormatNameChanged() override;
-    void SetCanvasVisible(bool on) override;
-    void OptionClicked(int index) override { O2_Click(index); }
+    void FormatOpened() override;
+    void BackgroundChanged() override;
     QString ShowFormatList() override;
-    double CanvasWidthTwips() const override;
-    double CanvasHeightTwips() const override;
-
-    // Widgets other parts of the program read.
-    std::array<QCheckBox*, 5> O2{};
-    QLabel* LFMT[2] = {nullptr, nullptr};
-    QLabel* Wid = nullptr;
-    QLabel* Hie = nullptr;
-    QLabel* M_X = nullptr;
-    QLabel* M_Y = nullptr;
-    QAction* mSetPaper = nullptr;
-    QAction* mDiTuPrint = nullptr;
-    QAction* mPrintRulers = nullptr;
-    QMenu* mCtlSame = nullptr;
-    QPushButton* COM2 = nullptr;
-    QPushButton* COM36 = nullptr;
-    QTabWidget* SST = nullptr;
-    // Commands that need an open format; disabled while none is open.
-    QList<QWidget*> formatButtons;
-    QList<QAction*> formatActions;
+    void StatusMessage(const QString& text) override;
+    int ScreenWidthTwips() const override;
+    QString LineBreakMarker() const override { return lineBreakMarker_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -87,19 +73,15 @@ protected:
 private:
     void BuildMenus();
     QWidget* BuildSlipPanel();
-    void ApplyCanvasGeometry();
-    void SyncOptionsToWidgets();
-    void SetCaptionLabelsVisible(bool on);
-    void SetCurrencyChar();
-    void SetLineBreakMarker();
+    void ShowFormatState();
+    void ShowOptions();
+    void OptionToggled(int index, bool on);
+    void ShowSlipMenu(BoxId id, QPoint globalPos);
 
-    std::unique_ptr<SlipTemplate> template_;
-    std::unique_ptr<FormatOps> ops_;
-    QWidget* PFrm = nullptr;
-    SlipCanvas* PG = nullptr;
-    QScrollBar* PHS = nullptr;
-    QScrollBar* VS = nullptr;
-    CanvasFit fit_;
+    SlipFormat format_;
+    std::unique_ptr<FormatCommands> commands_;
+    SlipView* canvas_ = nullptr;
+    QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;
 };
 

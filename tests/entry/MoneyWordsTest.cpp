@@ -6,7 +6,7 @@
 
 #include "entry/Conversion.h"
 #include "entry/UpperDigits.h"
-#include "storage/CommonHelpers.h"
+#include "core/CommonHelpers.h"
 
 using namespace slip;
 

@@ -1,7 +1,7 @@
 #include "PrintTestSupport.h"
 
 #include "print/Code39.h"
-#include "storage/Prompt.h"
+#include "ScriptedPrompter.h"
 
 #include <algorithm>
 
@@ -115,6 +115,7 @@ TEST(Code39, WhatCannotBeDrawnIsSkippedAndAnInvalidTextToldOnce)
 {
     ScriptedPrompter prompter;
     FakeSurface s;
+    s.SetPrompter(&prompter);
     DrawCode39(s, QStringLiteral("0"), 0, 0, 10, 0, 9, true);                       // no module
     EXPECT_FALSE(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 30000, 9, true));  // would overflow
     EXPECT_FALSE(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 50, 9, true));     // too narrow

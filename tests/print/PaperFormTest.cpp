@@ -2,7 +2,7 @@
 
 #include "print/PaperForm.h"
 #include "print/SlipPrinter.h"
-#include "storage/Prompt.h"
+#include "ScriptedPrompter.h"
 #include "TestHome.h"
 
 using namespace slip;
@@ -65,6 +65,7 @@ TEST(PaperForm, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothing)
     fake.acceptsCustom = false;
     PrintersScope scope(&fake);
     SlipPrinter printer;
+    printer.SetPrompter(&prompter);
     printer.SetPaper(QPageSize(QPageSize::Letter));
     QString name = SlipPaperName();
     EXPECT_TRUE(SetCustomPaper(printer, name, 241, 140));

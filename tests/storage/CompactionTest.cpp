@@ -1,10 +1,8 @@
 #include "TestHome.h"
 
 #include "storage/Compaction.h"
-#include "storage/DataFolder.h"
+#include "core/DataFolder.h"
 #include "storage/Database.h"
-#include "storage/Progress.h"
-#include "storage/Prompt.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,6 +17,17 @@
 using namespace slip;
 
 namespace {
+
+// Remembers what the compaction reported.
+struct RecordingProgress : ProgressReporter {
+    QString title;
+    int total = -1;
+    int position = 0;
+    bool open = false;
+    void Start(const QString& t, int n) override { title = t; total = n; position = 0; open = true; }
+    void Step(int step, const QString&) override { position += step; }
+    void End() override { open = false; }
+};
 
 // A data folder with a database of some size, and a temporary folder of the
 // test's own so that no two test runs share "backup.mdb".
@@ -76,16 +85,16 @@ protected:
     {
         const QByteArray before = Hash(DatabasePath());
         const QStringList content = Content();
-        ScriptedPrompter prompts;
-        EXPECT_FALSE(CompactAppDatabase());
-        ASSERT_EQ(prompts.shown.size(), 1);
-        const QString msg = prompts.shown[0];
+        RecordingProgress progress;
+        const StoreResult r = CompactAppDatabase(progress);
+        EXPECT_FALSE(r.ok);
+        const QString msg = r.error;
         EXPECT_TRUE(msg.startsWith(QString("数据库压缩失败（%1").arg(number))) << msg.toStdString();
         EXPECT_TRUE(msg.endsWith("）！")) << msg.toStdString();
         if (!detail.isEmpty()) EXPECT_TRUE(msg.contains(detail)) << msg.toStdString();
         EXPECT_EQ(Hash(DatabasePath()), before);
         EXPECT_EQ(Content(), content);
-        EXPECT_FALSE(ProgressWindowOpen());
+        EXPECT_FALSE(progress.open);
     }
 
     test::TestHome home_;
@@ -100,9 +109,9 @@ TEST_F(CompactionFixture, KeepsEveryRowShrinksAndLeavesABackup)
     const QByteArray before = Hash(DatabasePath());
     const qint64 sizeBefore = QFileInfo(DatabasePath()).size();
     const auto permissions = QFile::permissions(DatabasePath());
-    ScriptedPrompter prompts;
-    ASSERT_TRUE(CompactAppDatabase());
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    RecordingProgress progress;
+    const StoreResult r = CompactAppDatabase(progress);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(Content(), content);
     EXPECT_LT(QFileInfo(DatabasePath()).size(), sizeBefore);
     EXPECT_EQ(QFile::permissions(DatabasePath()), permissions);
@@ -110,10 +119,10 @@ TEST_F(CompactionFixture, KeepsEveryRowShrinksAndLeavesABackup)
     EXPECT_EQ(Hash(Backup()), before);
     EXPECT_EQ(GetTempDir(), home_.file("tmp") + "/");
     // The progress window went through two of its three steps and closed.
-    EXPECT_EQ(ProgressTitle(), "开始压缩数据库……");
-    EXPECT_EQ(ProgressTotal(), 3);
-    EXPECT_EQ(ProgressPosition(), 2);
-    EXPECT_FALSE(ProgressWindowOpen());
+    EXPECT_EQ(progress.title, "开始压缩数据库……");
+    EXPECT_EQ(progress.total, 3);
+    EXPECT_EQ(progress.position, 2);
+    EXPECT_FALSE(progress.open);
     // The compacted database takes new rows as before.
     EXPECT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('格式搜索', '存款')"));
     EXPECT_EQ(OpenRecordset("SELECT Con FROM 参数 WHERE Var='格式搜索'").text(0, "Con"), "存款");
@@ -140,12 +149,11 @@ TEST_F(CompactionFixture, BackupIsReplacedOnlyWhenWanted)
 
 TEST_F(CompactionFixture, MissingDatabaseIsReportedBeforeAnyProgress)
 {
-    ScriptedPrompter prompts;
-    ProgressStart("之前", 1);
-    ProgressEnd();
-    EXPECT_FALSE(CompactDatabase(DataFolder() + "/没有.mdb", true));
-    EXPECT_EQ(prompts.shown, QStringList{"没有找到要压缩的数据库文件！"});
-    EXPECT_EQ(ProgressTitle(), "之前");
+    RecordingProgress progress;
+    const StoreResult r = CompactDatabase(DataFolder() + "/没有.mdb", true, progress);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "没有找到要压缩的数据库文件！");
+    EXPECT_EQ(progress.total, -1);  // no progress began
     EXPECT_FALSE(QFileInfo::exists(Backup()));
 }
 

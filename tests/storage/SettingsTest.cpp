@@ -2,10 +2,9 @@
 
 #include "storage/Database.h"
 #include "storage/Params.h"
-#include "storage/Registry.h"
-#include "storage/TextNumber.h"
+#include "core/Registry.h"
+#include "core/TextNumber.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -57,23 +56,6 @@ TEST(WindowGeometry, RestoreRules)
     EXPECT_EQ(ApplyWindowGeometry("20000;100;800;600", cur, screen), QRect(3000, 3000, 800, 600));
     // Numbers are read as far as they go; halves round to even.
     EXPECT_EQ(ApplyWindowGeometry("10.5abc;11.5;x;600", cur, screen), QRect(10, 12, 4000, 3000));
-}
-
-TEST(WindowGeometry, SaveAndRestoreThroughTheParameterTable)
-{
-    test::TestHome home;
-    QWidget w;
-    w.setGeometry(40, 50, 300, 200);
-    SaveWindowPos(&w, "格式模板列表");
-    const QString stored = GetParam("窗口参数：格式模板列表");
-    ASSERT_FALSE(stored.isEmpty());
-    EXPECT_EQ(stored.split(';').size(), 4);
-    SaveWindowPos(&w, "格式模板列表");
-    EXPECT_EQ(OpenRecordset("SELECT * FROM 参数 WHERE Var=?", {"窗口参数：格式模板列表"}).RecordCount(), 1);
-    QWidget other;
-    other.setGeometry(10, 10, 100, 100);
-    RestoreWindowPos(&other, "格式模板列表");
-    EXPECT_EQ(other.frameGeometry().size(), w.frameGeometry().size());
 }
 
 TEST(Registry, DefaultsAndRoundTrip)

@@ -1,74 +1,78 @@
 #include "workspace/CanvasGeometry.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace slip;
 
-TEST(CanvasGeometry, FitAndScroll)
+TEST(CanvasGeometry, CanvasKeepsTheSlipsProportionsAtEveryZoom)
 {
-    // Wider than the frame's own ratio: lower than the frame, no vertical scrolling.
-    CanvasFit f = FitCanvasToFrame(200, 50, 12000, 6000);
-    EXPECT_EQ(f.width, 12000);
-    EXPECT_EQ(f.height, 3000);
-    EXPECT_FALSE(f.vScrollEnabled);
-    EXPECT_FALSE(f.hScrollEnabled);
-    // Exactly as high as the frame: still no scrolling.
-    EXPECT_FALSE(FitCanvasToFrame(200, 100, 12000, 6000).vScrollEnabled);
-    f = FitCanvasToFrame(100, 200, 12000, 6000);
-    EXPECT_EQ(f.height, 24000);
-    EXPECT_TRUE(f.vScrollEnabled);
-    EXPECT_EQ(f.vScrollMax, 5);
-    EXPECT_EQ(ScrollOffset(24000, 6000, 5), -18000);
-    EXPECT_EQ(ScrollOffset(24000, 6000, 0), 0);
-    // A stored size of zero never divides by zero.
-    f = FitCanvasToFrame(0, 0, 12000, 6000);
-    EXPECT_EQ(f.height, 6000);
+    EXPECT_EQ(CanvasSize(200, 100, 1000, 1), QSizeF(1000, 500));
+    EXPECT_EQ(CanvasSize(200, 100, 1000, 2), QSizeF(2000, 1000));
+    // A slip without a usable size has no canvas: nothing divides by zero.
+    EXPECT_TRUE(CanvasSize(0, 100, 1000, 1).isEmpty());
+    EXPECT_TRUE(CanvasSize(200, std::numeric_limits<double>::quiet_NaN(), 1000, 1).isEmpty());
+    EXPECT_TRUE(CanvasSize(200, 100, 0, 1).isEmpty());
 }
 
-TEST(CanvasGeometry, ZoomKeepsRelativePlaceAndStaysInBounds)
+TEST(CanvasGeometry, ZoomStaysWithinItsBoundsAndIgnoresJunkSteps)
 {
-    CanvasFit f = FitCanvasToFrame(100, 100, 10000, 8000);  // 10000 x 10000, scrolls
-    f.top = -800;  // one step down
-    ZoomResult z = ZoomCanvasGeometry(f, 0.1, 10000, 8000);
-    EXPECT_DOUBLE_EQ(z.fit.width, 11000);
-    EXPECT_DOUBLE_EQ(z.fit.height, 11000);
-    EXPECT_TRUE(z.fit.hScrollEnabled);
-    EXPECT_EQ(z.vValue, 0);  // |-800/10000| * 5 = 0.4 rounds to 0
-    z = ZoomCanvasGeometry(z.fit, -0.1, 10000, 8000);
-    EXPECT_DOUBLE_EQ(z.fit.width, 9900);
-    EXPECT_FALSE(z.fit.hScrollEnabled);
-    EXPECT_EQ(z.fit.left, 0);
-    EXPECT_DOUBLE_EQ(ZoomDelta(2, 20000, 10000), -0.5);
-    EXPECT_DOUBLE_EQ(ZoomDelta(2, 10000, 10000), 0);
-    // No zoom reaches zero, infinity or NaN.
-    z = ZoomCanvasGeometry(f, -1.0, 10000, 8000);
-    EXPECT_GT(z.fit.width, 0);
-    z = ZoomCanvasGeometry(f, 1e12, 10000, 8000);
-    EXPECT_LE(z.fit.width, 200000);
-    z = ZoomCanvasGeometry(f, std::nan(""), 10000, 8000);
-    EXPECT_EQ(z.fit.width, f.width);
+    EXPECT_DOUBLE_EQ(ZoomAfterButton(0, 1), 1.1);
+    EXPECT_DOUBLE_EQ(ZoomAfterButton(1, 1), 0.9);
+    EXPECT_DOUBLE_EQ(ZoomAfterButton(2, 7.3), 1);
+    EXPECT_DOUBLE_EQ(ZoomAfterStep(0.1, -0.5), kMinZoom);
+    EXPECT_DOUBLE_EQ(ZoomAfterStep(19, 1), kMaxZoom);
+    EXPECT_DOUBLE_EQ(ZoomAfterStep(2, std::numeric_limits<double>::infinity()), 2);
+    EXPECT_DOUBLE_EQ(ZoomAfterStep(2, std::numeric_limits<double>::quiet_NaN()), 2);
+    EXPECT_DOUBLE_EQ(ClampZoom(std::numeric_limits<double>::quiet_NaN()), 1);
 }
 
-TEST(CanvasGeometry, RulerGridOfTheExample)
+TEST(CanvasGeometry, TransformMapsMillimetresToPixelsAndBack)
 {
-    // A slip 20 mm wide on a canvas of 567 twips, 45 mm high.
-    const double h = 567.0 * 45 / 20;
-    const RulerDrawing d = ComputeRulers(567, h, 20);
-    QVector<RulerLine> vertical, horizontal;
-    for (const RulerLine& l : d.lines) (l.line.x1() == l.line.x2() ? vertical : horizontal) << l;
-    ASSERT_EQ(vertical.size(), 11);
-    EXPECT_NEAR(vertical[1].line.x1(), 56.7, 1e-9);
-    EXPECT_NEAR(vertical[10].line.x1(), 567, 1e-9);
-    EXPECT_TRUE(vertical[0].centimetre);
-    EXPECT_TRUE(vertical[5].centimetre);
-    EXPECT_FALSE(vertical[1].centimetre);
-    EXPECT_EQ(horizontal.size(), 23);  // 0, 2, ... 44
-    QStringList top, right;
+    CanvasTransform t{5, QPointF(10, 20)};
+    EXPECT_EQ(t.ToPx(QPointF(2, 4)), QPointF(20, 40));
+    EXPECT_EQ(t.ToMm(QPointF(20, 40)), QPointF(2, 4));
+    EXPECT_EQ(t.ToPx(QRectF(0, 0, 10, 2)), QRectF(10, 20, 50, 10));
+    CanvasTransform none;
+    EXPECT_EQ(none.ToMm(QPointF(20, 40)), QPointF());
+}
+
+TEST(Rulers, LinesEveryTwoMillimetresAndNumbersEveryCentimetre)
+{
+    // 100 x 50 mm at 4 px/mm.
+    const RulerDrawing d = ComputeRulers(400, 200, 100, 16);
+    int cm = 0;
+    for (const RulerLine& l : d.lines) cm += l.centimetre;
+    EXPECT_EQ(d.lines.size(), 51 + 26);
+    EXPECT_EQ(cm, 11 + 6);
+    // 0..10 along the top and bottom, 1..5 down both sides.
+    EXPECT_EQ(d.texts.size(), 11 * 2 + 5 * 2);
+    EXPECT_EQ(d.texts.front().text, "0");
+}
+
+TEST(Rulers, NumbersThinOutWhenZoomedOutAndNeverVanish)
+{
+    EXPECT_EQ(RulerNumberStep(40, 16), 1);
+    EXPECT_EQ(RulerNumberStep(12, 16), 2);
+    EXPECT_EQ(RulerNumberStep(3, 16), 10);
+    // A 1,000 mm slip shown 300 pixels wide: numbers never overlap.
+    const RulerDrawing d = ComputeRulers(300, 150, 1000, 16);
+    ASSERT_GE(d.texts.size(), 2);
+    double lastX = -100;
     for (const RulerText& t : d.texts) {
-        if (t.at.y() == 0) top << t.text;
-        if (t.at.x() == 567 - 130 || t.at.x() == 567 - 260) right << t.text + "@" + QString::number(t.at.y());
+        if (t.at.y() != 0) continue;
+        EXPECT_GE(t.at.x() - lastX, 16) << t.text.toStdString();
+        lastX = t.at.x();
     }
-    EXPECT_EQ(top, (QStringList{"0", "1", "2"}));
-    // Numbers below 10 stand 130 twips from the right edge; no 0 on the sides.
-    EXPECT_EQ(right, (QStringList{"1@284", "2@567", "3@850", "4@1134"}));
+    // Lines closer than 3 pixels are left out.
+    for (int i = 1; i < d.lines.size(); ++i) {
+        const QLineF a = d.lines[i - 1].line, b = d.lines[i].line;
+        if (a.x1() == a.x2() && b.x1() == b.x2()) EXPECT_GE(b.x1() - a.x1(), 2.9);
+    }
+    // Zoomed in far, every centimetre keeps its number.
+    const RulerDrawing big = ComputeRulers(20000, 10000, 100, 16);
+    int top = 0;
+    for (const RulerText& t : big.texts) top += t.at.y() == 0;
+    EXPECT_EQ(top, 11);
 }

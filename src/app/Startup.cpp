@@ -1,0 +1,118 @@
+#include "app/Startup.h"
+
+#include "core/DataFolder.h"
+#include "storage/Database.h"
+#include "storage/Password.h"
+#include "storage/Schema.h"
+#include "core/Fonts.h"
+#include "ui/PasswordDialogs.h"
+#include "ui/Prompt.h"
+#include "ui/Translations.h"
+#include "workspace/MainWindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <memory>
+
+namespace slip {
+
+namespace {
+
+std::unique_ptr<QLockFile> g_instanceLock;
+
+} // namespace
+
+InstanceLock AcquireInstanceLock()
+{
+    if (g_instanceLock) return InstanceLock::Acquired;
+    auto lock = std::make_unique<QLockFile>(DataFile(QStringLiteral("slipprint.lock")));
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        g_instanceLock = std::move(lock);
+        return InstanceLock::Acquired;
+    }
+    // QLockFile removes a lock whose process is gone, so a lock it still
+    // finds held, naming a process, belongs to a live copy. Anything else
+    // (no room, no right to write, something else in the way) is a failure.
+    qint64 pid = 0;
+    QString host, app;
+    if (lock->error() == QLockFile::LockFailedError && lock->getLockInfo(&pid, &host, &app) && pid > 0)
+        return InstanceLock::HeldByAnotherCopy;
+    return InstanceLock::Failed;
+}
+
+void ReleaseInstanceLock() { g_instanceLock.reset(); }
+
+DatabaseCheck PrepareDatabase()
+{
+    const QString path = DatabasePath();
+    const QFileInfo info(path);
+    // A file its owner made read-only stays so: the program can't keep data
+    // in it. (The owner's write bit tells, for root as well.)
+    if (info.exists() && info.isFile() && !(QFile::permissions(path) & QFile::WriteOwner))
+        return DatabaseCheck::ReadOnly;
+    const bool isNew = !info.exists();
+    if (!DatabaseUsable()) return DatabaseCheck::NotADatabase;
+    if (!EnsureSchema()) return DatabaseCheck::CannotSetUp;
+    // A new file, or one others may read, becomes the owner's alone; a file
+    // already private keeps the permissions its owner gave it.
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                      | QFile::WriteOther | QFile::ExeOther;
+    if (isNew || (QFile::permissions(path) & others))
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    UpgradeSchema();
+    return DatabaseCheck::Usable;
+}
+
+const char* DatabaseCheckText(DatabaseCheck check)
+{
+    switch (check) {
+    case DatabaseCheck::Usable: return "";
+    case DatabaseCheck::ReadOnly: return "数据库文件为只读文件，程序无法保存数据，请修改文件属性后再启动！";
+    case DatabaseCheck::NotADatabase: return "无法建立数据库连接！";
+    case DatabaseCheck::CannotSetUp: return "无法建立数据库表，请检查磁盘空间和文件权限！";
+    }
+    return "";
+}
+
+void ShowMainWindow()
+{
+    auto* mf = new MainWindow();
+    mf->setAttribute(Qt::WA_DeleteOnClose);
+    mf->Start();
+}
+
+int Main(QApplication& app)
+{
+    InstallTranslations(app);
+    InstallFontSubstitutions();
+    if (DataFolder().isEmpty()) {
+        MsgBox(QStringLiteral("无法建立数据文件夹！"), PromptIcon::Critical);
+        return 1;
+    }
+    const DatabaseCheck check = PrepareDatabase();
+    if (check != DatabaseCheck::Usable) {
+        MsgBox(QString::fromUtf8(DatabaseCheckText(check)), PromptIcon::Critical);
+        return 1;
+    }
+    switch (AcquireInstanceLock()) {
+    case InstanceLock::Acquired: break;
+    case InstanceLock::HeldByAnotherCopy: return 0;
+    case InstanceLock::Failed:
+        MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"), PromptIcon::Critical);
+        return 1;
+    }
+    if (!StartupPasswordEmpty()) {
+        auto* prompt = new PasswordPrompt();
+        prompt->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(prompt, &PasswordPrompt::unlocked, [] { ShowMainWindow(); });
+        prompt->show();
+    } else {
+        ShowMainWindow();
+    }
+    return app.exec();
+}
+
+} // namespace slip

@@ -1,0 +1,104 @@
+#include "core/CommonHelpers.h"
+
+#include "core/TextNumber.h"
+
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
+namespace slip {
+
+double ParseAmount(const QString& text, QChar currencyChar)
+{
+    QString t = text;
+    if (!currencyChar.isNull()) t.remove(currencyChar);
+    t.remove(kDefaultCurrencyChar);
+    t.remove(QLatin1Char('$'));
+    t.remove(QLatin1Char(','));
+    if (t.endsWith(QLatin1Char('%'))) {
+        t.remove(QLatin1Char('%'));
+        return Val(t) / 100.0;
+    }
+    return Val(t);
+}
+
+double CanvasScale(double canvasWidthTwips, double slipWidthMm)
+{
+    if (!std::isfinite(slipWidthMm) || !(slipWidthMm > 0) || !std::isfinite(canvasWidthTwips))
+        return 0;
+    return canvasWidthTwips / slipWidthMm;
+}
+
+double TwipsToMm(double twips, double twipsPerMm)
+{
+    if (!std::isfinite(twipsPerMm) || twipsPerMm == 0 || !std::isfinite(twips)) return 0;
+    return double(RoundHalfEven(twips / twipsPerMm * 1000.0)) / 1000.0;
+}
+
+int MmToTwips(double mm, double twipsPerMm)
+{
+    const qint64 v = RoundHalfEven(twipsPerMm * mm);
+    return int(qBound(qint64(std::numeric_limits<int>::min()), v, qint64(std::numeric_limits<int>::max())));
+}
+
+QString FormatDuration(qint64 seconds)
+{
+    qint64 d = 0, h = 0, m = 0, s = 0;
+    if (seconds > 0) {
+        s = seconds % 60;
+        m = seconds / 60 % 60;
+        h = seconds / 3600 % 24;
+        d = seconds / 86400;
+    }
+    QString text = QStringLiteral("%1:%2:%3:%4").arg(d).arg(h).arg(m).arg(s);
+    for (int i = 0; i < 2 && text.startsWith(QLatin1String("0:")); ++i) text.remove(0, 2);
+    return text;
+}
+
+QString CheckMarkText(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool: return CheckMarkText(value.toBool());
+    case QMetaType::QString: {
+        const QString t = value.toString().trimmed();
+        if (t.isEmpty()) return {};
+        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return {};
+        bool isNumber = false;
+        const double n = t.toDouble(&isNumber);
+        if (isNumber) return CheckMarkText(n != 0);
+        return CheckMarkText(true);
+    }
+    default: {
+        bool isNumber = false;
+        const double n = value.toDouble(&isNumber);
+        if (isNumber) return CheckMarkText(n != 0);
+        return CheckMarkText(true);
+    }
+    }
+}
+
+QString SplitOff(QString& text, const QString& separator, bool fromStart)
+{
+    if (separator.isEmpty()) return {};
+    const qsizetype p = fromStart ? text.indexOf(separator, 0, Qt::CaseSensitive)
+                                  : text.lastIndexOf(separator, -1, Qt::CaseSensitive);
+    if (p < 0) return {};
+    const QString before = text.left(p);
+    const QString after = text.mid(p + separator.size());
+    if (fromStart) {
+        text = after;
+        return before;
+    }
+    text = before;
+    return after;
+}
+
+void NumericKeyFilter(int& keyAscii)
+{
+    const bool digit = keyAscii >= '0' && keyAscii <= '9';
+    if (!digit && keyAscii != '.' && keyAscii != 8) keyAscii = 0;
+}
+
+
+} // namespace slip

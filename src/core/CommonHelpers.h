@@ -1,0 +1,58 @@
+#pragma once
+#include <QChar>
+#include <QString>
+#include <QVariant>
+#include <QtGlobal>
+
+
+namespace slip {
+
+// The currency character put before amounts unless a format chose another.
+inline constexpr QChar kDefaultCurrencyChar = QChar(0xFFE5);  // ￥
+
+// A number from a money text: the format's currency character, "￥", "$" and
+// "," are removed; a text then ending in "%" is read without its "%" signs and
+// divided by 100; otherwise the leading number of the text (0 when none).
+double ParseAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
+
+// --- Canvas units --------------------------------------------------------
+// Box positions are stored in millimetres and shown on the canvas in twips;
+// the canvas's twips per millimetre follow its zoom.
+
+// Twips per millimetre of a canvas canvasWidthTwips wide showing a slip
+// slipWidthMm wide; 0 when the slip width is not a positive finite number
+// (a slip whose size was never set must not turn every position infinite).
+double CanvasScale(double canvasWidthTwips, double slipWidthMm);
+
+// Canvas twips to millimetres, kept to three decimals (halves to even);
+// 0 when there is no usable scale.
+double TwipsToMm(double twips, double twipsPerMm);
+
+// Millimetres to whole canvas twips (halves to even), held within int range.
+int MmToTwips(double mm, double twipsPerMm);
+
+// --- Texts and values ----------------------------------------------------
+
+// Seconds as d:h:m:s without leading zeros, leading "0:" parts dropped
+// (at most two): 5 -> "0:5", 65 -> "1:5", 3725 -> "1:2:5"; 0 or less -> "0:0".
+QString FormatDuration(qint64 seconds);
+
+// The mark for true in grids and the box table: "√" for any value other than
+// false, 0, an empty text or null; "" otherwise.
+QString CheckMarkText(const QVariant& value);
+inline QString CheckMarkText(bool value) { return value ? QStringLiteral("√") : QString(); }
+
+inline bool IsNotEmpty(const QString& text) { return !text.isEmpty(); }
+
+// Cuts one field off a separated text. fromStart: the part before the first
+// separator is returned and the text keeps what follows it; otherwise the
+// part after the last separator is returned and the text keeps what precedes
+// it. A separator that is absent (or empty) gives "" and leaves the text.
+QString SplitOff(QString& text, const QString& separator, bool fromStart);
+
+// Lets through only the digits, "." and Backspace (8); any other key code is
+// cancelled (set to 0).
+void NumericKeyFilter(int& keyAscii);
+
+
+} // namespace slip

@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+
+namespace slip {
+
+// The program's one name: window captions, message boxes, print jobs.
+inline QString ProgramTitle() { return QStringLiteral("单据套打系统"); }
+inline QString ProgramVersion() { return QStringLiteral("3.00"); }
+// Title followed by the version, the main window's caption.
+inline QString ProgramCaption() { return ProgramTitle() + QLatin1Char(' ') + ProgramVersion(); }
+
+} // namespace slip

@@ -1,0 +1,20 @@
+#pragma once
+
+// Lengths travel between the layers in millimetres. Twips exist only where
+// the paper is drawn and pixels only where the canvas shows a slip; these are
+// the only conversions between them.
+namespace slip::units {
+
+inline constexpr double kTwipsPerMm = 56.6928;  // 1440 twips to the inch
+inline constexpr double kMmPerInch = 25.4;
+inline constexpr double kPointsPerInch = 72.0;
+
+constexpr double TwipsFromMm(double mm) { return mm * kTwipsPerMm; }
+constexpr double MmFromTwips(double twips) { return twips / kTwipsPerMm; }
+constexpr double PointsFromMm(double mm) { return mm * kPointsPerInch / kMmPerInch; }
+constexpr double MmFromPoints(double points) { return points * kMmPerInch / kPointsPerInch; }
+// Pixels of a device with `dpi` dots to the inch.
+constexpr double PixelsFromMm(double mm, double dpi) { return mm * dpi / kMmPerInch; }
+constexpr double MmFromPixels(double pixels, double dpi) { return pixels * kMmPerInch / dpi; }
+
+} // namespace slip::units

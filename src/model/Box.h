@@ -1,0 +1,95 @@
+#pragma once
+#include <QColor>
+#include <QLineF>
+#include <QRectF>
+#include <QString>
+#include <QtGlobal>
+
+namespace slip {
+
+// The kinds of box a slip format is made of, in the order the program walks
+// them (drawing, printing, filling and indexing all go kind by kind).
+enum class BoxKind { Text = 0, Check = 1, Picture = 2, Line = 3, Label = 4 };
+inline constexpr int kBoxKindCount = 5;
+// A box's index is kind × 1000 + n (n from 1 within its kind), so a kind holds
+// at most 999 boxes.
+inline constexpr int kMaxBoxesPerKind = 999;
+inline bool IsBoxKindNumber(int k) { return k >= 0 && k < kBoxKindCount; }
+inline int KindNumber(BoxKind k) { return int(k); }
+// Whether boxes of this kind take a value on the slip (and a caption).
+inline bool HoldsValue(BoxKind k) { return k == BoxKind::Text || k == BoxKind::Check || k == BoxKind::Picture; }
+
+// Where the caption of a text, check or picture box stands.
+enum class CaptionSide { Above = 0, Left = 1, Right = 2, Below = 3 };
+enum class TextAlign { Left = 0, Right = 1, Centre = 2 };
+
+// A saved box is known by its record ID (> 0); a box not saved yet by a
+// temporary ID (< 0) until the save gives it its record ID. 0 names no box.
+using BoxId = qint32;
+
+struct BoxFont {
+    QString family = QStringLiteral("宋体");
+    double pointSize = 9;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool operator==(const BoxFont&) const = default;
+};
+
+// A box's link to another box: the next member of a ring of boxes that belong
+// together (check boxes of which one is ticked), or one related box.
+enum class RelationKind { None, ChainNext, Related };
+struct Relation {
+    RelationKind kind = RelationKind::None;
+    BoxId target = 0;
+    bool IsSet() const { return kind != RelationKind::None && target != 0; }
+    bool operator==(const Relation&) const = default;
+};
+
+// Where a text box's number is carried when the operator leaves it: added to
+// or multiplied into the target, taken as it is or negated.
+enum class SumOp { Add, Multiply };
+struct SumTarget {
+    BoxId target = 0;
+    SumOp op = SumOp::Add;
+    bool negated = false;
+    bool IsSet() const { return target != 0; }
+    bool operator==(const SumTarget&) const = default;
+};
+
+// One box of a slip format. Lengths are millimetres from the slip's top-left
+// corner.
+struct Box {
+    BoxId id = 0;
+    BoxKind kind = BoxKind::Text;
+    QRectF rect;            // every kind but a line
+    QLineF line;            // a line: start and end point
+    // The caption of a text, check or picture box; the text of a label.
+    QString caption;
+    CaptionSide captionSide = CaptionSide::Left;
+    double charSpacingMm = 0;
+    double lineSpacingMm = 0;
+    TextAlign align = TextAlign::Left;
+    QColor color = Qt::black;  // text colour; a line's colour
+    BoxFont font;
+    // The data-type code of a text box: how its value is converted on screen
+    // and laid out on paper.
+    double dataType = 0;
+    int lineStyle = 1;      // a line: 0 none, 1 solid, 2 dash, 3 dot, 4 dash-dot, 5 dash-dot-dot
+    double lineWidth = 1;   // a line: width in screen pixels at the fitted zoom
+    Relation relation;
+    SumTarget sum1, sum2;
+    // A text box without a caption may carry a fixed text, stored with the
+    // format and shown as its value.
+    QString fixedText;
+
+    // The area the box covers (a line's bounding box).
+    QRectF Bounds() const { return kind == BoxKind::Line ? QRectF(line.p1(), line.p2()).normalized() : rect; }
+    bool operator==(const Box&) const = default;
+};
+
+// How a box of this kind starts when the operator adds one at `at` (mm).
+Box NewBoxOfKind(BoxKind kind, QPointF at);
+
+} // namespace slip

@@ -1,0 +1,29 @@
+#include "model/BoxGeometry.h"
+
+#include <algorithm>
+
+namespace slip {
+
+bool PullBoxInside(Box& b, const QSizeF& slip)
+{
+    if (!(slip.width() > 0) || !(slip.height() > 0)) return false;
+    if (b.kind == BoxKind::Line) {
+        const QLineF before = b.line;
+        auto clampPoint = [&](QPointF p) {
+            return QPointF(std::clamp(p.x(), 0.0, slip.width()), std::clamp(p.y(), 0.0, slip.height()));
+        };
+        b.line = QLineF(clampPoint(b.line.p1()), clampPoint(b.line.p2()));
+        return b.line != before;
+    }
+    const QRectF before = b.rect;
+    QRectF r = b.rect;
+    if (r.left() < 0 && r.top() < 0) r.moveTopLeft(QPointF(0, 5));
+    if (r.left() < 0) r.moveLeft(0);
+    if (r.left() > slip.width() - r.width()) r.moveLeft(std::max(0.0, slip.width() - r.width()));
+    if (r.top() < 0) r.moveTop(0);
+    if (r.top() > slip.height() - r.height()) r.moveTop(std::max(0.0, slip.height() - r.height()));
+    b.rect = r;
+    return r != before;
+}
+
+} // namespace slip

@@ -1,0 +1,40 @@
+#pragma once
+#include <QChar>
+#include <QString>
+
+namespace slip {
+
+// The currency character put before amounts unless a format chose another.
+inline constexpr QChar kYuanSign = QChar(0xFFE5);  // ￥
+
+// The switches and toggles a format keeps with it.
+struct SlipOptions {
+    // Shown on the canvas and kept with the format.
+    bool showRulers = false;        // 显示标尺
+    bool lengthwise = false;        // 纵向打印: the slip is fed in lengthwise
+    bool locked = false;            // 锁定格式: the layout can't be changed
+    bool guidesToCentre = false;    // 卡纸器两边向中间收缩: the printer centres narrow paper
+    bool showBackground = false;    // 显示底图
+    // Print toggles.
+    bool setPaper = false;          // 自动设置纸张
+    bool printBackground = false;   // 连同底图打印
+    bool printRulers = false;       // 打印标尺坐标
+    QChar currencyChar = kYuanSign;
+    bool operator==(const SlipOptions&) const = default;
+};
+
+// A slip format's own settings. Print offsets are kept as the operator sets
+// them: 10 means no shift.
+struct FormatHeader {
+    QString name;
+    double widthMm = 0;
+    double heightMm = 0;
+    double offsetXMm = 10;
+    double offsetYMm = 10;
+    SlipOptions options;
+    bool operator==(const FormatHeader&) const = default;
+};
+
+inline constexpr double kNoPrintShift = 10;
+
+} // namespace slip

@@ -1,0 +1,293 @@
+#include "model/SlipFormat.h"
+
+#include <algorithm>
+
+namespace slip {
+
+Box NewBoxOfKind(BoxKind kind, QPointF at)
+{
+    Box b;
+    b.kind = kind;
+    switch (kind) {
+    case BoxKind::Text: b.rect = QRectF(at, QSizeF(30, 6)); break;
+    case BoxKind::Check: b.rect = QRectF(at, QSizeF(5, 5)); break;
+    case BoxKind::Picture: b.rect = QRectF(at, QSizeF(30, 12)); break;
+    case BoxKind::Label:
+        b.rect = QRectF(at, QSizeF(20, 6));
+        b.caption = QStringLiteral("标签");
+        break;
+    case BoxKind::Line:
+        // A new line is seen at once: solid, one pixel, black.
+        b.line = QLineF(at, at + QPointF(30, 0));
+        b.caption = QStringLiteral("线条");
+        b.lineStyle = 1;
+        b.lineWidth = 1;
+        break;
+    }
+    return b;
+}
+
+SlipFormat::SlipFormat(QObject* parent) : QObject(parent) {}
+
+void SlipFormat::Touch()
+{
+    if (!modified_) SetModified(true);
+}
+
+void SlipFormat::SetModified(bool on)
+{
+    if (modified_ == on) return;
+    modified_ = on;
+    emit modifiedChanged(on);
+}
+
+void SlipFormat::SetHeader(const FormatHeader& h)
+{
+    if (h == header_) return;
+    header_ = h;
+    Touch();
+    emit headerChanged();
+}
+
+void SlipFormat::SetName(const QString& name)
+{
+    FormatHeader h = header_;
+    h.name = name;
+    if (h == header_) return;
+    header_ = h;
+    emit headerChanged();
+}
+
+void SlipFormat::SetOptions(const SlipOptions& o)
+{
+    FormatHeader h = header_;
+    h.options = o;
+    SetHeader(h);
+}
+
+void SlipFormat::SetSlipSize(double widthMm, double heightMm)
+{
+    FormatHeader h = header_;
+    h.widthMm = widthMm;
+    h.heightMm = heightMm;
+    SetHeader(h);
+}
+
+void SlipFormat::SetPrintOffsets(double xMm, double yMm)
+{
+    FormatHeader h = header_;
+    h.offsetXMm = xMm;
+    h.offsetYMm = yMm;
+    SetHeader(h);
+}
+
+void SlipFormat::Reindex()
+{
+    position_.clear();
+    position_.reserve(int(boxes_.size()));
+    std::fill(std::begin(counts_), std::end(counts_), 0);
+    for (int i = 0; i < int(boxes_.size()); ++i) {
+        position_.insert(boxes_[i].id, i);
+        ++counts_[int(boxes_[i].kind)];
+    }
+}
+
+const Box* SlipFormat::Find(BoxId id) const
+{
+    auto it = position_.constFind(id);
+    return it == position_.constEnd() ? nullptr : &boxes_[*it];
+}
+
+int SlipFormat::IndexOf(BoxId id) const
+{
+    const Box* b = Find(id);
+    if (!b) return 0;
+    int n = 0;
+    for (const Box& o : boxes_) {
+        if (o.kind != b->kind) continue;
+        ++n;
+        if (o.id == id) break;
+    }
+    return int(b->kind) * 1000 + n;
+}
+
+const Box* SlipFormat::AtIndex(int index) const
+{
+    const int kind = index / 1000;
+    int n = index % 1000;
+    if (!IsBoxKindNumber(kind) || n < 1 || n > counts_[kind]) return nullptr;
+    for (const Box& b : boxes_)
+        if (int(b.kind) == kind && --n == 0) return &b;
+    return nullptr;
+}
+
+std::vector<const Box*> SlipFormat::BoxesOfKind(BoxKind kind) const
+{
+    std::vector<const Box*> out;
+    out.reserve(counts_[int(kind)]);
+    for (const Box& b : boxes_)
+        if (b.kind == kind) out.push_back(&b);
+    return out;
+}
+
+void SlipFormat::Load(const FormatHeader& header, std::vector<Box> boxes)
+{
+    header_ = header;
+    boxes_ = std::move(boxes);
+    Reindex();
+    selection_.clear();
+    values_.clear();
+    for (const Box& b : boxes_) {
+        const QString v = StartValue(b);
+        if (!v.isEmpty()) values_.insert(b.id, v);
+    }
+    SetModified(false);
+    emit headerChanged();
+    emit boxesChanged();
+    emit selectionChanged();
+}
+
+void SlipFormat::Clear()
+{
+    Load(FormatHeader(), {});
+}
+
+BoxId SlipFormat::GetNewTempID() const
+{
+    BoxId lowest = 0;
+    for (const Box& b : boxes_) lowest = std::min(lowest, b.id);
+    return lowest - 1;
+}
+
+BoxId SlipFormat::AddBox(Box box)
+{
+    if (counts_[int(box.kind)] >= kMaxBoxesPerKind) return 0;
+    if (box.id == 0 || position_.contains(box.id)) box.id = GetNewTempID();
+    boxes_.push_back(box);
+    position_.insert(box.id, int(boxes_.size()) - 1);
+    ++counts_[int(box.kind)];
+    const QString v = StartValue(box);
+    if (!v.isEmpty()) values_.insert(box.id, v);
+    Touch();
+    emit boxesChanged();
+    return box.id;
+}
+
+bool SlipFormat::UpdateBox(const Box& box)
+{
+    auto it = position_.constFind(box.id);
+    if (it == position_.constEnd()) return false;
+    Box& old = boxes_[*it];
+    if (old == box) return true;
+    // The kind of a box never changes: its index and widgets depend on it.
+    const BoxKind kind = old.kind;
+    const QString oldFixed = old.fixedText;
+    old = box;
+    old.kind = kind;
+    if (kind == BoxKind::Text && old.fixedText != oldFixed && old.caption.isEmpty())
+        SetValue(box.id, old.fixedText);
+    Touch();
+    emit boxChanged(box.id);
+    return true;
+}
+
+void SlipFormat::RemoveBoxes(const QSet<BoxId>& ids)
+{
+    if (ids.isEmpty()) return;
+    const auto before = boxes_.size();
+    boxes_.erase(std::remove_if(boxes_.begin(), boxes_.end(), [&](const Box& b) { return ids.contains(b.id); }),
+                 boxes_.end());
+    if (boxes_.size() == before) return;
+    for (Box& b : boxes_) {
+        if (ids.contains(b.relation.target)) b.relation = Relation();
+        if (ids.contains(b.sum1.target)) b.sum1 = SumTarget();
+        if (ids.contains(b.sum2.target)) b.sum2 = SumTarget();
+    }
+    for (BoxId id : ids) values_.remove(id);
+    const bool hadMarks = selection_.intersects(ids);
+    selection_.subtract(ids);
+    Reindex();
+    Touch();
+    emit boxesChanged();
+    if (hadMarks) emit selectionChanged();
+}
+
+void SlipFormat::ApplySavedIds(const QHash<BoxId, BoxId>& oldToNew)
+{
+    if (oldToNew.isEmpty()) return;
+    auto map = [&](BoxId id) { return oldToNew.value(id, id); };
+    for (Box& b : boxes_) {
+        b.id = map(b.id);
+        b.relation.target = map(b.relation.target);
+        b.sum1.target = map(b.sum1.target);
+        b.sum2.target = map(b.sum2.target);
+    }
+    QHash<BoxId, QString> values;
+    for (auto it = values_.cbegin(); it != values_.cend(); ++it) values.insert(map(it.key()), it.value());
+    values_ = std::move(values);
+    QSet<BoxId> marks;
+    for (BoxId id : selection_) marks.insert(map(id));
+    selection_ = std::move(marks);
+    Reindex();
+    emit boxesChanged();
+}
+
+void SlipFormat::SetSelected(BoxId id, bool on)
+{
+    if (on == selection_.contains(id) || (on && !position_.contains(id))) return;
+    if (on) selection_.insert(id);
+    else selection_.remove(id);
+    emit selectionChanged();
+}
+
+void SlipFormat::SetSelection(const QSet<BoxId>& ids)
+{
+    QSet<BoxId> marks;
+    for (BoxId id : ids)
+        if (position_.contains(id)) marks.insert(id);
+    if (marks == selection_) return;
+    selection_ = std::move(marks);
+    emit selectionChanged();
+}
+
+void SlipFormat::SetValue(BoxId id, const QString& value)
+{
+    if (!position_.contains(id)) return;
+    auto it = values_.find(id);
+    if (it == values_.end()) {
+        if (value.isEmpty()) return;
+        values_.insert(id, value);
+    } else {
+        if (*it == value) return;
+        if (value.isEmpty()) values_.erase(it);
+        else *it = value;
+    }
+    // A text box without caption keeps its text with the format (a fixed
+    // text): typing into it changes the format.
+    auto p = position_.constFind(id);
+    Box& b = boxes_[*p];
+    if (b.kind == BoxKind::Text && b.caption.isEmpty() && b.fixedText != value) {
+        b.fixedText = value;
+        Touch();
+    }
+    emit valueChanged(id);
+}
+
+void SlipFormat::ClearValues()
+{
+    const QList<BoxId> ids = values_.keys();
+    values_.clear();
+    for (const Box& b : boxes_) {
+        const QString v = StartValue(b);
+        if (!v.isEmpty()) values_.insert(b.id, v);
+    }
+    for (BoxId id : ids) emit valueChanged(id);
+}
+
+QString SlipFormat::StartValue(const Box& box) const
+{
+    if (box.kind == BoxKind::Text && box.caption.isEmpty()) return box.fixedText;
+    return QString();
+}
+
+} // namespace slip

@@ -1,0 +1,171 @@
+#include "print/SlipDrawing.h"
+
+#include "core/TextNumber.h"
+#include "core/Units.h"
+#include "entry/Conversion.h"
+#include "print/Code39.h"
+#include "print/Ean13.h"
+#include "print/TextLayout.h"
+
+#include <cmath>
+
+namespace slip {
+
+LayoutByType PrintLayoutByType(double dataType)
+{
+    const double t = std::trunc(dataType);
+    if (!std::isfinite(t)) return {SlipLayout::Nothing, 0};
+    const int k = t > 100000 ? 100000 : t < -1 ? -1 : int(t);
+    if (k <= 0) return {SlipLayout::WrappedText, 0};
+    if (k <= 99) return {SlipLayout::AmountCells, k};
+    if (k <= 108) return {SlipLayout::WrappedText, 0};
+    if (k == 109) return {SlipLayout::CharCells, 6};
+    if (k <= 122) return {SlipLayout::WrappedText, 0};
+    if (k <= 200) return {SlipLayout::Nothing, 0};
+    if (k <= 299) return {SlipLayout::CharCells, k - 200};
+    if (k == 300) return {SlipLayout::Nothing, 0};
+    if (k <= 399) return {SlipLayout::AmountCells, k};
+    return {SlipLayout::Nothing, 0};
+}
+
+bool IsBarcodeValue(const QString& value, bool canvasRules)
+{
+    if (value.isEmpty()) return !canvasRules;
+    const QChar c = value.at(0);
+    if (c >= u'0' && c <= u'9') return true;
+    return !canvasRules && QStringLiteral("-%$*").contains(c);
+}
+
+QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& w)
+{
+    double x = units::TwipsFromMm(mm.x() - w.shiftXMm);
+    double y = units::TwipsFromMm(mm.y() - w.shiftYMm);
+    const double slipW = units::TwipsFromMm(w.slipWidthMm);
+    const double slipH = units::TwipsFromMm(w.slipHeightMm);
+    if (w.lengthwise && w.pageHeightTwips > 0) {
+        y += w.pageHeightTwips - slipH;
+        if (w.centreFeed) y -= (w.pageHeightTwips - slipH) / 2;
+    } else if (w.centreFeed && w.pageWidthTwips > 0) {
+        // The guides hold the slip in the middle of the feed.
+        x += (w.pageWidthTwips - slipW) / 2;
+    }
+    return {x, y};
+}
+
+namespace {
+
+void SetBoxFont(DrawSurface& s, const Box& b, const SlipDrawSettings& settings)
+{
+    s.SetFontName(b.font.family);
+    s.SetFontBold(b.font.bold);
+    s.SetForeColor(b.color);
+    s.SetFontItalic(b.font.italic);
+    s.SetFontUnderline(b.font.underline);
+    s.SetFontStrikethru(b.font.strikeOut);
+    if (b.kind == BoxKind::Check || !settings.fontSize) s.SetFontSize(b.font.pointSize);
+    else s.SetFontSize(settings.fontSize(s, b.font.pointSize));
+}
+
+QString ValueOnPaper(const Box& b, const QString& value)
+{
+    switch (b.kind) {
+    case BoxKind::Text: return value;
+    case BoxKind::Check: return value.trimmed().isEmpty() || value.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("√");
+    case BoxKind::Picture: return value;
+    case BoxKind::Line: return QString();
+    case BoxKind::Label: return b.caption;
+    }
+    return QString();
+}
+
+void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawSurface& s, const SlipPlacement& where,
+              const SlipDrawSettings& settings)
+{
+    SetBoxFont(s, b, settings);
+    const QPointF at = PlaceOnSurface(b.rect.topLeft(), where);
+    const double w = units::TwipsFromMm(b.rect.width());
+    const double l = units::TwipsFromMm(b.lineSpacingMm);
+    const double sp = units::TwipsFromMm(b.charSpacingMm);
+    int align = int(b.align);
+    const double code = b.kind == BoxKind::Text ? b.dataType : 0;
+    const int k = int(std::trunc(code));
+    if (k == 114 || k == 121) align = 1;
+    const LayoutByType layout = PrintLayoutByType(code);
+    const QChar currency = format.Options().currencyChar;
+    switch (layout.layout) {
+    case SlipLayout::WrappedText: PrintWrappedText(s, text, at.x(), at.y(), w, sp, l, align); break;
+    case SlipLayout::CharCells: PrintCharsInCells(s, text, at.x(), at.y(), w, layout.cells, align); break;
+    case SlipLayout::AmountCells:
+        PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells,
+                          [currency](const QString& t) { return FormatAmount(t, currency); }, currency);
+        break;
+    case SlipLayout::Nothing: break;
+    }
+}
+
+void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipPlacement& where,
+                 const SlipDrawSettings& settings)
+{
+    const QPointF at = PlaceOnSurface(b.rect.topLeft(), where);
+    const double w = units::TwipsFromMm(b.rect.width());
+    const double h = units::TwipsFromMm(b.rect.height());
+    if (IsBarcodeValue(value, settings.canvasRules)) {
+        if (value.isEmpty()) return;
+        double fontSize = 0;
+        if (b.font.pointSize > 2) {
+            s.SetFontName(b.font.family);
+            s.SetFontBold(b.font.bold);
+            fontSize = settings.fontSize ? settings.fontSize(s, b.font.pointSize) : b.font.pointSize;
+        }
+        const double xMm = units::MmFromTwips(at.x()), yMm = units::MmFromTwips(at.y());
+        if (settings.barcodeStandard == 0)
+            DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true);
+        else
+            DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
+        return;
+    }
+    if (!settings.loadPicture) return;
+    const QImage image = settings.loadPicture(value);
+    if (!image.isNull()) s.PaintPicture(image, at.x(), at.y(), w, h);
+}
+
+void DrawLine(const Box& b, DrawSurface& s, const SlipPlacement& where)
+{
+    // Style code c draws with style c - 1; code 0 ("no border") draws nothing.
+    const int style = int(RoundHalfEven(b.lineStyle - 1.0));
+    if (style < 0 || style == kLineTransparent) return;
+    const QPointF p1 = PlaceOnSurface(b.line.p1(), where);
+    const QPointF p2 = PlaceOnSurface(b.line.p2(), where);
+    const auto saved = s.SaveSettings();
+    s.SetDrawStyle(style);
+    s.SetDrawWidth(int(RoundHalfEven(b.lineWidth)));
+    s.Line(p1.x(), p1.y(), p2.x(), p2.y(), b.color);
+    s.RestoreSettings(saved);
+}
+
+} // namespace
+
+void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, DrawSurface& s,
+                 const SlipPlacement& where, const SlipDrawSettings& settings)
+{
+    const QString v = ValueOnPaper(b, value);
+    switch (b.kind) {
+    case BoxKind::Text:
+    case BoxKind::Check:
+    case BoxKind::Label:
+        if (!v.isEmpty()) DrawText(format, b, v, s, where, settings);
+        break;
+    case BoxKind::Picture: DrawPicture(b, v, s, where, settings); break;
+    case BoxKind::Line: DrawLine(b, s, where); break;
+    }
+}
+
+void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& s,
+                      const SlipPlacement& where, const SlipDrawSettings& settings)
+{
+    for (int kind = 0; kind < kBoxKindCount; ++kind)
+        for (const Box& b : format.Boxes())
+            if (int(b.kind) == kind) DrawSlipBox(format, b, values.value(b.id), s, where, settings);
+}
+
+} // namespace slip

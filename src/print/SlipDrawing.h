@@ -1,0 +1,66 @@
+#pragma once
+#include "model/SlipFormat.h"
+#include "print/DrawSurface.h"
+
+#include <QHash>
+#include <QImage>
+#include <functional>
+
+namespace slip {
+
+// Where the slip lies on the surface it is drawn on.
+struct SlipPlacement {
+    // The shift of the run in mm: every position is moved this much left and
+    // up (a print offset of 12 shifts by 2 mm, so this is the offset less 10).
+    double shiftXMm = 0;
+    double shiftYMm = 0;
+    // The page, in twips, for lengthwise feed and centre feed; 0 when the
+    // surface is the slip itself.
+    double pageWidthTwips = 0;
+    double pageHeightTwips = 0;
+    double slipWidthMm = 0;
+    double slipHeightMm = 0;
+    bool lengthwise = false;   // the slip is fed in lengthwise
+    bool centreFeed = false;   // the printer's guides close to the centre
+};
+
+// How a surface wants the slip drawn.
+struct SlipDrawSettings {
+    // The font size for a box's stored size: the printer fits it so text keeps
+    // the proportions the canvas shows; the canvas takes it as it is. The
+    // surface's font name and bold flag are already the box's.
+    std::function<double(DrawSurface&, double size)> fontSize;
+    // The picture of a picture box's value (a file path).
+    std::function<QImage(const QString& path)> loadPicture;
+    // The barcode standard: 0 Code 39, anything else EAN-13.
+    int barcodeStandard = 0;
+    // The canvas takes a value starting with a digit for a barcode; paper
+    // also one starting with "-", "%", "$" or "*", and an empty value.
+    bool canvasRules = false;
+};
+
+// The layout of a text, check or label box on paper by the whole part of its
+// data-type code.
+enum class SlipLayout { WrappedText, AmountCells, CharCells, Nothing };
+struct LayoutByType {
+    SlipLayout layout = SlipLayout::WrappedText;
+    int cells = 0;  // the count for CharCells; the code itself for AmountCells
+};
+LayoutByType PrintLayoutByType(double dataType);
+
+// Whether a picture box's value prints as a barcode.
+bool IsBarcodeValue(const QString& value, bool canvasRules);
+
+// Where a point of the slip (mm) lands on the surface, in twips.
+QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& where);
+
+// Draws the boxes of a slip in five passes by kind (text, check, picture,
+// line, label) at their places: the one drawing of a slip, for paper and for
+// the canvas. A box with no value draws nothing.
+void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& surface,
+                      const SlipPlacement& where, const SlipDrawSettings& settings);
+// One box of it.
+void DrawSlipBox(const SlipFormat& format, const Box& box, const QString& value, DrawSurface& surface,
+                 const SlipPlacement& where, const SlipDrawSettings& settings);
+
+} // namespace slip

@@ -1,0 +1,158 @@
+#include "storage/BackgroundStore.h"
+
+#include "core/DataFolder.h"
+#include "core/TextNumber.h"
+#include "storage/FormatStore.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+
+namespace slip::BackgroundStore {
+
+namespace {
+
+const QString kUnsafe = QStringLiteral("*?<>/\\:|\"");
+
+QString OldRuleName(const QString& name)
+{
+    QString safe = name;
+    for (int i = 0; i < kUnsafe.size(); ++i) safe.replace(kUnsafe.at(i), QChar(u'0' + i));
+    return safe;
+}
+
+bool HasUnsafe(const QString& name)
+{
+    for (QChar c : name)
+        if (kUnsafe.contains(c)) return true;
+    return false;
+}
+
+QImage ReadImage(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return reader.read();
+}
+
+// Writes the picture under `target` as JPEG: a JPEG file is taken byte for
+// byte, any other picture is encoded. QSaveFile makes the new file complete
+// before it replaces the old one.
+bool WritePicture(const QString& source, const QImage& image, const QString& target, QString& why)
+{
+    QImageReader probe(source);
+    probe.setDecideFormatFromContent(true);
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) {
+        why = out.errorString();
+        return false;
+    }
+    bool ok;
+    if (probe.format() == "jpeg") {
+        QFile in(source);
+        ok = in.open(QIODevice::ReadOnly) && out.write(in.readAll()) >= 0;
+        if (!ok) why = in.errorString();
+    } else {
+        ok = image.save(&out, "JPG", 95);
+        if (!ok) why = QStringLiteral("无法写出图片");
+    }
+    if (!ok) {
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        why = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString PicturePath(const QString& formatName)
+{
+    QString safe = OldRuleName(formatName);
+    if (HasUnsafe(formatName)) {
+        const QByteArray mark = QCryptographicHash::hash(formatName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
+        safe += QLatin1Char('~') + QString::fromLatin1(mark);
+    }
+    return DataFile(safe + QStringLiteral(".jpg"));
+}
+
+QString OldRulePath(const QString& formatName) { return DataFile(OldRuleName(formatName) + QStringLiteral(".jpg")); }
+
+QString ExistingPicture(const QString& formatName)
+{
+    const QString path = PicturePath(formatName);
+    if (QFileInfo(path).isFile()) return path;
+    // A picture kept under the old rule still belongs to this format, unless
+    // a format is itself named like that file.
+    if (HasUnsafe(formatName)) {
+        const QString old = OldRulePath(formatName);
+        if (QFileInfo(old).isFile() && !FormatStore::Exists(OldRuleName(formatName))) return old;
+    }
+    return QString();
+}
+
+bool HasPicture(const QString& formatName) { return !ExistingPicture(formatName).isEmpty(); }
+
+QImage Load(const QString& formatName)
+{
+    const QString path = ExistingPicture(formatName);
+    return path.isEmpty() ? QImage() : ReadImage(path);
+}
+
+StoreResult Replace(const QString& formatName, const QString& chosenFile)
+{
+    if (chosenFile.isEmpty() || !QFileInfo(chosenFile).isFile())
+        return StoreResult::Failed(QStringLiteral("找不到所选的图片文件！"));
+    const QImage image = ReadImage(chosenFile);
+    if (image.isNull())
+        return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的图片，原有底图未改变！"));
+    QString why;
+    if (!WritePicture(chosenFile, image, PicturePath(formatName), why))
+        return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！（") + why + QStringLiteral("）"));
+    // The picture now lives under the new rule only.
+    const QString old = OldRulePath(formatName);
+    if (HasUnsafe(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
+        QFile::remove(old);
+    return StoreResult::Ok();
+}
+
+StoreResult Remove(const QString& formatName)
+{
+    for (;;) {
+        const QString path = ExistingPicture(formatName);
+        if (path.isEmpty()) return StoreResult::Ok();
+        QFile f(path);
+        if (!f.remove()) return StoreResult::Failed(QStringLiteral("底图文件无法删除！（") + f.errorString() + QStringLiteral("）"));
+    }
+}
+
+StoreResult CopyTo(const QString& fromFormat, const QString& toFormat)
+{
+    if (fromFormat == toFormat) return StoreResult::Ok();
+    const QString from = ExistingPicture(fromFormat);
+    if (from.isEmpty()) return Remove(toFormat);
+    const QImage image = ReadImage(from);
+    QString why;
+    if (image.isNull() || !WritePicture(from, image, PicturePath(toFormat), why))
+        return StoreResult::Failed(QStringLiteral("底图复制失败！（") + why + QStringLiteral("）"));
+    return StoreResult::Ok();
+}
+
+PreviewLayout ComputePreviewLayout(const QSize& pictureSize, double frameWidth, double frameHeight)
+{
+    PreviewLayout p;
+    if (pictureSize.width() <= 0 || frameHeight <= 0) return p;
+    p.imageHeight = frameWidth * pictureSize.height() / pictureSize.width();
+    if (p.imageHeight > frameHeight) {
+        p.scrollEnabled = true;
+        p.scrollMax = int(RoundHalfEven(p.imageHeight / frameHeight * 10));
+    }
+    return p;
+}
+
+} // namespace slip::BackgroundStore

@@ -1,0 +1,48 @@
+#pragma once
+#include "storage/StoreResult.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace slip {
+
+// The scanned pictures of blank slips, one file per format in the data folder.
+namespace BackgroundStore {
+
+// The picture file of a format. A name without any of * ? < > / \ : | "
+// keeps its name; in one that has them they become 0 to 8 as they always
+// did, and a mark of the exact name is added so that "Q/S" and a format
+// literally named "Q4S" never share a file.
+QString PicturePath(const QString& formatName);
+// Where older versions kept the picture of a name with such characters.
+QString OldRulePath(const QString& formatName);
+// The file that holds the format's picture now ("" when it has none).
+QString ExistingPicture(const QString& formatName);
+bool HasPicture(const QString& formatName);
+
+// The picture of a format, or a null image when it has none.
+QImage Load(const QString& formatName);
+
+// Puts the chosen picture (any image format this system reads) in place of
+// the format's picture. The file is read as a picture first, so a file that
+// is none never replaces a good picture; the new file is complete before it
+// takes the old one's place.
+StoreResult Replace(const QString& formatName, const QString& chosenFile);
+// Removes the format's picture. Ok when it had none.
+StoreResult Remove(const QString& formatName);
+// Makes toFormat's picture a copy of fromFormat's (or none when it has none).
+StoreResult CopyTo(const QString& fromFormat, const QString& toFormat);
+
+// How a preview shows a picture of pictureSize in a frame: the image height
+// at the frame's width, and the scroll maximum (0: no scrolling).
+struct PreviewLayout {
+    double imageHeight = 0;
+    bool scrollEnabled = false;
+    int scrollMax = 0;
+};
+PreviewLayout ComputePreviewLayout(const QSize& pictureSize, double frameWidth, double frameHeight);
+
+} // namespace BackgroundStore
+
+} // namespace slip

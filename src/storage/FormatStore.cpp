@@ -1,0 +1,279 @@
+#include "storage/FormatStore.h"
+
+#include "core/TextNumber.h"
+#include "storage/BoxRecord.h"
+#include "storage/Database.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace slip::FormatStore {
+
+namespace {
+
+StoreResult Unreachable() { return StoreResult::Failed(ConnectionFailedText()); }
+
+QString FieldList()
+{
+    QStringList f = BoxRecordFields();
+    f.removeFirst();  // ID is the database's
+    return f.join(QLatin1Char(','));
+}
+
+void BindRecord(QSqlQuery& q, const QString& name, const BoxRecord& r)
+{
+    q.addBindValue(name);
+    for (int f = FieldClas; f < kBoxFieldCount; ++f) {
+        const QVariant& v = r[f];
+        q.addBindValue(v.isValid() ? v : QVariant());
+    }
+}
+
+} // namespace
+
+QString NameProblem(const QString& name)
+{
+    if (name.trimmed().isEmpty()) return QStringLiteral("格式名称不能为空！");
+    if (name != name.trimmed()) return QStringLiteral("格式名称的开头和结尾不能有空格！");
+    if (name.contains(QChar(0xFF5C))) return QStringLiteral("格式名称中不能有“｜”！");
+    for (QChar c : name)
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return QStringLiteral("格式名称中不能有换行或控制字符！");
+    if (name == HeaderLabel()) return QStringLiteral("格式名称不可用！");
+    return QString();
+}
+
+bool Exists(const QString& name)
+{
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=? LIMIT 1"), {name});
+    return rs.ok && !rs.isEmpty();
+}
+
+std::vector<FormatListEntry> List(QString* error)
+{
+    std::vector<FormatListEntry> out;
+    Recordset rs = OpenRecordset(
+        QStringLiteral("SELECT Fmt, W, H FROM Fmt WHERE LBL=? AND Fmt<>'' GROUP BY Fmt ORDER BY Fmt"),
+        {HeaderLabel()});
+    if (!rs.ok) {
+        if (error) *error = rs.error;
+        return out;
+    }
+    for (const auto& row : rs.rows) out.push_back({row[0].toString(), row[1].toDouble(), row[2].toDouble()});
+    return out;
+}
+
+StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out)
+{
+    DbConnection conn;
+    if (!conn.isOpen()) return Unreachable();
+    out = StoredFormat();
+    out.header = base;
+    out.header.name = name;
+    double factor = 1.0;
+    {
+        QSqlQuery q(conn.db());
+        q.prepare(QStringLiteral("SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt=? AND LBL=? ORDER BY ID LIMIT 1"));
+        q.addBindValue(name);
+        q.addBindValue(HeaderLabel());
+        if (!q.exec()) return StoreResult::Failed(QStringLiteral("数据库打开错误(") + q.lastQuery() + QStringLiteral(")！"));
+        if (q.next()) {
+            out.hasHeader = true;
+            // An empty field leaves the setting as it was.
+            auto take = [&](int col, double& target) {
+                const QVariant v = q.value(col);
+                if (v.isNull() || v.toString().trimmed().isEmpty()) return;
+                target = Val(v.toString());
+            };
+            take(0, out.header.widthMm);
+            take(1, out.header.heightMm);
+            take(2, out.header.offsetXMm);
+            take(3, out.header.offsetYMm);
+            factor = ScreenFontFactor(q.value(4), screenWidthTwips);
+            ApplyOptionList(q.value(5).toString(), out.header.options);
+        }
+    }
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT ID,%1 FROM Fmt WHERE Fmt=? AND (LBL IS NULL OR LBL<>?) ORDER BY Clas, ID")
+                  .arg(FieldList()));
+    q.addBindValue(name);
+    q.addBindValue(HeaderLabel());
+    if (!q.exec()) return StoreResult::Failed(QStringLiteral("数据库打开错误(") + q.lastQuery() + QStringLiteral(")！"));
+    BoxRecord r;
+    while (q.next()) {
+        for (int f = 0; f < kBoxFieldCount; ++f) r[f] = q.value(f);
+        Box b;
+        if (DecodeBox(r, factor, b)) out.boxes.push_back(std::move(b));
+    }
+    return StoreResult::Ok();
+}
+
+StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int screenWidthTwips,
+                 QHash<BoxId, BoxId>& oldToNew)
+{
+    oldToNew.clear();
+    if (const QString problem = NameProblem(name); !problem.isEmpty()) return StoreResult::Failed(problem);
+    const StoreResult failed = StoreResult::Failed(QStringLiteral("格式保存失败，数据库未作任何修改！"));
+    DbConnection conn;
+    if (!conn.isOpen()) return Unreachable();
+    if (!conn.begin()) return failed;
+    QSqlDatabase db = conn.db();
+
+    // Records of the format that stay: the boxes that still have them.
+    QSet<BoxId> stored;
+    {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=?"));
+        q.addBindValue(name);
+        if (!q.exec()) return failed;
+        while (q.next()) stored.insert(BoxId(q.value(0).toLongLong()));
+    }
+    QSet<BoxId> kept;
+    for (const Box& b : format.Boxes())
+        if (!asNew && b.id > 0 && stored.contains(b.id)) kept.insert(b.id);
+    {
+        QSqlQuery del(db);
+        del.prepare(QStringLiteral("DELETE FROM Fmt WHERE ID=?"));
+        for (BoxId id : stored) {
+            if (kept.contains(id)) continue;
+            del.addBindValue(id);
+            if (!del.exec()) return failed;
+        }
+    }
+
+    // Each box keeps its record or gets a new one; references to boxes whose
+    // record is not known yet are written once every box has its ID.
+    QSqlQuery insert(db), update(db);
+    insert.prepare(QStringLiteral("INSERT INTO Fmt(Fmt,%1) VALUES(?%2)")
+                       .arg(FieldList(), QStringLiteral(",?").repeated(kBoxFieldCount - 1)));
+    QStringList sets;
+    for (int f = FieldClas; f < kBoxFieldCount; ++f) sets << BoxRecordFields()[f] + QStringLiteral("=?");
+    update.prepare(QStringLiteral("UPDATE Fmt SET Fmt=?,%1 WHERE ID=?").arg(sets.join(QLatin1Char(','))));
+    // A reference to a box that keeps its record is final now; any other is
+    // settled below.
+    auto finalId = [&](BoxId id) -> BoxId { return kept.contains(id) ? id : 0; };
+    std::vector<const Box*> unsettled;
+    for (const Box& b : format.Boxes()) {
+        const BoxRecord r = EncodeBox(b, finalId);
+        if (kept.contains(b.id)) {
+            BindRecord(update, name, r);
+            update.addBindValue(b.id);
+            if (!update.exec()) return failed;
+            oldToNew.insert(b.id, b.id);
+        } else {
+            BindRecord(insert, name, r);
+            if (!insert.exec()) return failed;
+            const BoxId id = BoxId(insert.lastInsertId().toLongLong());
+            if (id <= 0) return failed;
+            oldToNew.insert(b.id, id);
+        }
+        for (BoxId t : {b.relation.target, b.sum1.target, b.sum2.target})
+            if (t != 0 && !kept.contains(t)) {
+                unsettled.push_back(&b);
+                break;
+            }
+    }
+    if (!unsettled.empty()) {
+        QSqlQuery refs(db);
+        refs.prepare(QStringLiteral("UPDATE Fmt SET RCtl=?, SumID=?, SumID1=? WHERE ID=?"));
+        auto settled = [&](BoxId id) { return oldToNew.value(id, 0); };
+        for (const Box* b : unsettled) {
+            const BoxRecord r = EncodeBox(*b, settled);
+            refs.addBindValue(r[FieldRCtl]);
+            refs.addBindValue(r[FieldSumID]);
+            refs.addBindValue(r[FieldSumID1]);
+            refs.addBindValue(oldToNew.value(b->id));
+            if (!refs.exec()) return failed;
+        }
+    }
+
+    // The header record is written anew.
+    const FormatHeader& h = format.Header();
+    QSqlQuery head(db);
+    head.prepare(QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Color, Mem) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& v : QVariantList{name, HeaderLabel(), h.widthMm, h.heightMm, h.offsetXMm, h.offsetYMm,
+                                          screenWidthTwips, EncodeOptionList(h.options)})
+        head.addBindValue(v);
+    if (!head.exec()) return failed;
+    if (!conn.commit()) return failed;
+    return StoreResult::Ok();
+}
+
+StoreResult Delete(const QString& name)
+{
+    DbConnection conn;
+    if (!conn.isOpen()) return Unreachable();
+    if (!Exists(name)) return StoreResult::Failed(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"));
+    const StoreResult failed = StoreResult::Failed(QStringLiteral("删除格式失败，格式未被删除！"));
+    if (!conn.begin()) return failed;
+    for (const char* table : {"历史", "映射", "默认", "Fmt"}) {
+        if (!ExecuteSql(QStringLiteral("DELETE FROM %1 WHERE Fmt=?").arg(QString::fromUtf8(table)), {name}, &conn))
+            return failed;
+    }
+    if (!conn.commit()) return failed;
+    return StoreResult::Ok();
+}
+
+QString LoadCurrentFormatState(SlipOptions& options)
+{
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1"));
+    if (!rs.ok || rs.isEmpty()) return QString();
+    ApplyStateSwitches(rs.text(0, QStringLiteral("fName")), options);
+    return rs.text(0, QStringLiteral("LBL"));
+}
+
+StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options)
+{
+    DbConnection conn;
+    if (!conn.isOpen()) return Unreachable();
+    if (!conn.begin()) return StoreResult::Failed(ConnectionFailedText());
+    const QString switches = EncodeStateSwitches(options);
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1"), {}, &conn);
+    bool ok = rs.ok;
+    if (ok && rs.isEmpty())
+        ok = InsertRow(QStringLiteral("INSERT INTO Fmt(Fmt, LBL, fName) VALUES('', ?, ?)"), {name, switches}, &conn) > 0;
+    else if (ok)
+        ok = ExecuteSql(QStringLiteral("UPDATE Fmt SET LBL=?, fName=? WHERE ID=?"), {name, switches, rs.rows[0][0]}, &conn);
+    if (!ok || !conn.commit()) return StoreResult::Failed(rs.ok ? ConnectionFailedText() : rs.error);
+    return StoreResult::Ok();
+}
+
+QHash<BoxId, QString> LoadDefaults(const QString& name, const QString& marker)
+{
+    QHash<BoxId, QString> out;
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT ID, Con FROM 默认 WHERE Fmt=? ORDER BY rowid"), {name});
+    for (const auto& row : rs.rows) {
+        QString v = row[1].toString();
+        if (!marker.isEmpty()) v.replace(marker, QStringLiteral("\n"));
+        out.insert(BoxId(row[0].toLongLong()), v);
+    }
+    return out;
+}
+
+StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QString& marker)
+{
+    DbConnection conn;
+    if (!conn.isOpen()) return Unreachable();
+    const StoreResult failed = StoreResult::Failed(QStringLiteral("默认值保存失败！"));
+    if (!conn.begin()) return failed;
+    if (!ExecuteSql(QStringLiteral("DELETE FROM 默认 WHERE Fmt=?"), {name}, &conn)) return failed;
+    QSqlQuery q(conn.db());
+    q.prepare(QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)"));
+    for (const Box& b : format.Boxes()) {
+        if (!HoldsValue(b.kind)) continue;
+        QString v = format.Value(b.id);
+        if (v.isEmpty()) continue;
+        if (!marker.isEmpty()) v.replace(QStringLiteral("\n"), marker);
+        q.addBindValue(name);
+        q.addBindValue(b.id);
+        q.addBindValue(v);
+        if (!q.exec()) return failed;
+    }
+    if (!conn.commit()) return failed;
+    return StoreResult::Ok();
+}
+
+} // namespace slip::FormatStore

@@ -1,0 +1,70 @@
+#pragma once
+#include "model/SlipFormat.h"
+#include "storage/StoreResult.h"
+
+#include <QHash>
+#include <QStringList>
+#include <vector>
+
+namespace slip {
+
+// A format as read from the database.
+struct StoredFormat {
+    FormatHeader header;
+    std::vector<Box> boxes;
+    bool hasHeader = false;  // a format without header record keeps the settings it was given
+};
+
+// The rows of the format list: every format with a header record.
+struct FormatListEntry {
+    QString name;
+    double widthMm = 0;
+    double heightMm = 0;
+};
+
+// Formats in the database: their header, state and box records, defaults.
+// Every operation opens its own connection; changes of several rows happen in
+// one transaction. Nothing here talks to the operator: failures come back as
+// the text to show.
+namespace FormatStore {
+
+// Whether a name can be a format's name: not empty or blank, no blanks at
+// either end, no "｜" (the chooser's separator), no line break or NUL.
+// The text to show when it can't, else "".
+QString NameProblem(const QString& name);
+
+// True when any record of the format exists.
+bool Exists(const QString& name);
+std::vector<FormatListEntry> List(QString* error = nullptr);
+
+// Reads a format. Settings missing from its header (or a missing header)
+// keep the values of `base`. Font sizes are scaled from the screen the format
+// was saved on to one of screenWidthTwips. A record of no known kind is
+// skipped.
+StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out);
+
+// Writes the format under `name` in one transaction: records of removed boxes
+// go, every box is written (with asNew each as a new record), references
+// settle on the final record IDs, the header record is written anew. On
+// success oldToNew tells which box got which record ID; on failure nothing
+// in the database has changed.
+StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int screenWidthTwips,
+                 QHash<BoxId, BoxId>& oldToNew);
+
+// Deletes a format with its history, import mapping and defaults, in one
+// transaction. Fails when the format does not exist.
+StoreResult Delete(const QString& name);
+
+// The last format and the first three switches of the state record.
+QString LoadCurrentFormatState(SlipOptions& options);
+StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options);
+
+// Default values of a format's boxes (line breaks kept as `marker`).
+QHash<BoxId, QString> LoadDefaults(const QString& name, const QString& marker);
+// Replaces the defaults of a format with the non-empty values of its text,
+// check and picture boxes, in one transaction.
+StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QString& marker);
+
+} // namespace FormatStore
+
+} // namespace slip

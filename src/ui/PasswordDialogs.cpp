@@ -1,0 +1,85 @@
+#include "ui/PasswordDialogs.h"
+
+#include "storage/Password.h"
+#include "ui/Prompt.h"
+#include "ui/WindowHelpers.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace slip {
+
+// Enter in a line edit presses the dialog's default button; the line edit's
+// own returnPressed is not connected as well, or one key would run the
+// action twice.
+
+PasswordPrompt::PasswordPrompt(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("请输入密码"));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("密码："), this), 0, 0);
+    entry = new QLineEdit(this);
+    entry->setEchoMode(QLineEdit::Password);
+    grid->addWidget(entry, 0, 1);
+    okButton = new QPushButton(QStringLiteral("确    定"), this);
+    okButton->setDefault(true);
+    grid->addWidget(okButton, 1, 1, Qt::AlignRight);
+    connect(okButton, &QPushButton::clicked, this, &PasswordPrompt::Confirm);
+    SetTopmost(this);
+}
+
+void PasswordPrompt::Confirm()
+{
+    if (!CheckStartupPassword(entry->text())) {
+        MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
+        entry->selectAll();
+        return;
+    }
+    emit unlocked();
+    close();
+}
+
+PasswordChangeDialog::PasswordChangeDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("修改密码"));
+    auto* grid = new QGridLayout(this);
+    const QString labels[3] = {QStringLiteral("原有密码："), QStringLiteral("新的密码："),
+                               QStringLiteral("再次输入：")};
+    for (int i = 0; i < 3; ++i) {
+        grid->addWidget(new QLabel(labels[i], this), i, 0);
+        auto* box = new QLineEdit(this);
+        box->setEchoMode(QLineEdit::Password);
+        grid->addWidget(box, i, 1);
+        entries << box;
+    }
+    entries[0]->setToolTip(QStringLiteral("原始密码为空"));
+    entries[1]->setToolTip(QStringLiteral("不输内容表示去除密码"));
+    okButton = new QPushButton(QStringLiteral("确  定"), this);
+    okButton->setDefault(true);
+    grid->addWidget(okButton, 3, 1, Qt::AlignRight);
+    connect(okButton, &QPushButton::clicked, this, &PasswordChangeDialog::Confirm);
+    SetTopmost(this);
+}
+
+void PasswordChangeDialog::Confirm()
+{
+    switch (ChangeStartupPassword(entries[0]->text(), entries[1]->text(), entries[2]->text())) {
+    case PasswordChange::NewEntriesDiffer:
+        MsgBox(QStringLiteral("两次输入的新密码不相符！"), PromptIcon::Warning);
+        return;
+    case PasswordChange::WrongOldPassword:
+        MsgBox(QStringLiteral("原有密码不正确！"), PromptIcon::Warning);
+        return;
+    case PasswordChange::StoreFailed:
+        MsgBox(QStringLiteral("密码保存失败！"), PromptIcon::Critical);
+        return;
+    case PasswordChange::Changed:
+        emit changed();
+        close();
+        return;
+    }
+}
+
+} // namespace slip

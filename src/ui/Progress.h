@@ -1,0 +1,103 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+
+namespace slip {
+
+// --- The figures of the progress window, without a window ---------------
+
+// Share of the work done, cut down to three decimals; a total below 1 counts
+// as 1. It may pass 1 when more steps come than announced.
+double ProgressFraction(qint64 done, qint32 total);
+// "33.3%": the shortest decimal text of fraction × 100 and "%".
+QString ProgressPercentText(double fraction);
+// "elapsed/remaining/total" from the elapsed seconds and the fraction done;
+// the total is the elapsed time stretched to the whole work.
+QString ProgressTimesText(qint64 elapsedSeconds, double fraction);
+// "(done/total)".
+QString ProgressCountText(qint64 done, qint32 total);
+
+// --- The progress window -------------------------------------------------
+
+// The bar: blue from the left edge to the share done, never wider than itself.
+// It only grows until it is cleared, as a bar painted step by step would.
+class ProgressBarPicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressBarPicture(QWidget* parent = nullptr);
+    void Clear();
+    void Fill(double ratio);
+    double Filled() const { return filled_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double filled_ = 0;
+};
+
+// The window "进度指示器": title, bar, percentage, times and count.
+class Indicator : public QWidget {
+    Q_OBJECT
+public:
+    explicit Indicator(QWidget* parent = nullptr);
+    bool Loaded() const { return loaded_; }
+
+    QLabel* LBL = nullptr;              // title
+    ProgressBarPicture* Pic = nullptr;  // bar
+    QLabel* Percent = nullptr;          // 37.5%
+    QLabel* L2 = nullptr;               // elapsed/remaining/total
+    QLabel* L1 = nullptr;               // (done/total)
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool loaded_ = true;
+};
+
+// Begins a progress run (or a new phase of the running one) with a title and
+// a total number of steps. A start below 0 goes on from where the previous run
+// stopped. Answers the position the run starts at.
+qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0);
+// Advances by step. The unit "pages" (any case) also shows the times and the
+// count; another non-empty unit becomes the new title; "" changes neither.
+void ProgressStep(qint32 step, const QString& unit);
+// Gives the event loop a turn and closes the window; harmless when none is open.
+void ProgressEnd();
+// Stores the position and draws the bar for it.
+void DrawProgressBar(qint64 position);
+
+// True while the window is open; false once it ended or the operator closed it.
+// The running work goes on either way: later steps only keep the figures.
+bool ProgressWindowOpen();
+// The open window (a caller may hide it and show it again), or nullptr.
+Indicator* ProgressWindow();
+
+qint64 ProgressPosition();
+qint32 ProgressTotal();
+QString ProgressTitle();
+
+// The clock the elapsed time is read from (tests set their own); an empty
+// function restores the system clock.
+void SetProgressClock(std::function<QDateTime()> clock);
+
+} // namespace slip
+
+#include "core/ProgressReporter.h"
+
+namespace slip {
+
+// Reports through the progress window.
+class WindowProgress : public ProgressReporter {
+public:
+    void Start(const QString& title, int total) override { ProgressStart(title, total, 0); }
+    void Step(int step, const QString& unit) override { ProgressStep(step, unit); }
+    void End() override { ProgressEnd(); }
+};
+
+} // namespace slip

@@ -1,0 +1,94 @@
+#include "ui/Prompt.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace slip {
+
+namespace {
+Prompter* g_installed = nullptr;
+}
+
+Prompter& Prompts()
+{
+    static QtPrompter qtPrompter;
+    return g_installed ? *g_installed : qtPrompter;
+}
+
+void SetPrompter(Prompter* p) { g_installed = p; }
+
+
+void MsgBox(const QString& text, PromptIcon icon)
+{
+    Prompts().Ask(text, PromptButtons::Ok, icon, ProgramTitle());
+}
+
+PromptAnswer Question(const QString& text, PromptButtons buttons, PromptIcon icon)
+{
+    return Prompts().Ask(text, buttons, icon, ProgramTitle());
+}
+
+std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& initial)
+{
+    return Prompts().Input(prompt, title.isEmpty() ? ProgramTitle() : title, initial);
+}
+
+PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
+                             const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case PromptIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case PromptIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    QAbstractButton* ok = nullptr;
+    QAbstractButton* cancel = nullptr;
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    switch (buttons) {
+    case PromptButtons::Ok:
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        break;
+    case PromptButtons::OkCancel:
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        break;
+    case PromptButtons::YesNo:
+        yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        break;
+    case PromptButtons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        break;
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == yes) return PromptAnswer::Yes;
+    if (clicked && clicked == no) return PromptAnswer::No;
+    if (clicked && clicked == ok) return PromptAnswer::Ok;
+    if (cancel) return PromptAnswer::Cancel;
+    // Closed with the window's close box: the safe answer.
+    if (no) return PromptAnswer::No;
+    return PromptAnswer::Ok;
+}
+
+std::optional<QString> QtPrompter::Input(const QString& prompt, const QString& title,
+                                         const QString& initial)
+{
+    bool ok = false;
+    QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                         QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+} // namespace slip

@@ -1,0 +1,34 @@
+#pragma once
+#include "core/ProgramName.h"
+#include "core/Prompter.h"
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace slip {
+
+// The prompter in use; the Qt dialogs unless a test installed another.
+Prompter& Prompts();
+// Installs p (not owned); nullptr restores the Qt dialogs.
+void SetPrompter(Prompter* p);
+
+
+// Shorthands.
+void MsgBox(const QString& text, PromptIcon icon = PromptIcon::Information);
+PromptAnswer Question(const QString& text, PromptButtons buttons = PromptButtons::YesNo,
+                      PromptIcon icon = PromptIcon::Question);
+std::optional<QString> InputBox(const QString& prompt, const QString& title = {},
+                                const QString& initial = {});
+
+// Modal Qt dialogs.
+class QtPrompter : public Prompter {
+public:
+    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
+                     const QString& title) override;
+    std::optional<QString> Input(const QString& prompt, const QString& title,
+                                 const QString& initial) override;
+};
+
+} // namespace slip

@@ -1,0 +1,108 @@
+#include "ui/SelFormat.h"
+
+#include "storage/Database.h"
+#include "ui/WindowHelpers.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace slip {
+
+std::function<void(SelFormat&)>& SelFormat::TestResponder()
+{
+    static std::function<void(SelFormat&)> responder;
+    return responder;
+}
+
+SelFormat::SelFormat(const QString& selContent, bool allowEdit, const QString& currentFormat,
+                     QWidget* parent)
+    : QDialog(parent), SelContent(selContent), AllowEdit(allowEdit)
+{
+    setWindowTitle(QStringLiteral("请选择格式名称"));
+    auto* layout = new QVBoxLayout(this);
+    CMB = new QComboBox(this);
+    CMB->setEditable(true);
+    CMB->setInsertPolicy(QComboBox::NoInsert);
+    CMB->setToolTip(QStringLiteral("要选择的单据格式名称。"));
+    CMB->setMinimumWidth(260);
+    layout->addWidget(CMB);
+    auto* buttons = new QHBoxLayout;
+    COM[0] = new QPushButton(QStringLiteral("✔ 确定"), this);
+    COM[1] = new QPushButton(QStringLiteral("✘ 取消"), this);
+    buttons->addStretch();
+    buttons->addWidget(COM[0]);
+    buttons->addWidget(COM[1]);
+    layout->addLayout(buttons);
+    connect(COM[0], &QPushButton::clicked, this, &SelFormat::OkClicked);
+    connect(COM[1], &QPushButton::clicked, this, &SelFormat::CancelClicked);
+
+    answer_.clear();
+    if (SelContent == QStringLiteral("Format")) {
+        CMB->addItems(FmtColumnValues(QStringLiteral("Fmt")));
+        CMB->setEditText(currentFormat);
+    } else if (SelContent == QStringLiteral("CtlClas")) {
+        CMB->addItems({QStringLiteral("0｜文本框"), QStringLiteral("1｜可选框"), QStringLiteral("2｜图像框"),
+                       QStringLiteral("3｜线条"), QStringLiteral("4｜标签")});
+        CMB->setCurrentIndex(0);
+    }
+    // Without editing the text can only come from the list.
+    CMB->lineEdit()->installEventFilter(this);
+    CMB->lineEdit()->setReadOnly(!AllowEdit);
+    SetTopmost(this);
+}
+
+bool SelFormat::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!AllowEdit && watched == CMB->lineEdit() && event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (!k->text().isEmpty() && k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter &&
+            k->key() != Qt::Key_Escape)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SelFormat::OkClicked()
+{
+    // A format name is taken exactly as it stands, so every command acts on
+    // the format the operator picked; a box class is the number before "｜".
+    QString t = CMB->currentText();
+    if (SelContent != QStringLiteral("Format")) {
+        t = t.trimmed();
+        const int bar = t.indexOf(QChar(0xFF5C));
+        if (bar >= 0) t = t.left(bar);
+    }
+    answer_ = t;
+    accept();
+}
+
+void SelFormat::CancelClicked()
+{
+    answer_.clear();
+    reject();
+}
+
+QString RunSelFormat(const QString& selContent, bool allowEdit, const QString& caption,
+                     const QString& currentFormat)
+{
+    SelFormat dlg(selContent, allowEdit, currentFormat);
+    if (!caption.isEmpty()) dlg.setWindowTitle(caption);
+    if (SelFormat::TestResponder()) {
+        SelFormat::TestResponder()(dlg);
+        return dlg.Answer();
+    }
+    if (dlg.exec() != QDialog::Accepted) return QString();
+    return dlg.Answer();
+}
+
+QString AskInputBoxClass()
+{
+    return RunSelFormat(QStringLiteral("CtlClas"), false, QStringLiteral("请选择要添加的输入框类型"), QString());
+}
+
+} // namespace slip

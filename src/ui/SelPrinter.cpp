@@ -1,0 +1,133 @@
+#include "ui/SelPrinter.h"
+
+#include "print/SlipPrinter.h"
+#include "ui/Prompt.h"
+#include "core/Registry.h"
+#include "ui/WindowHelpers.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace slip {
+
+namespace {
+const QString kSection = QStringLiteral("Validate");
+const QString kName = QStringLiteral("Printer");
+} // namespace
+
+QString PreselectedPrinter(const QStringList& installed, const QString& current, const QString& saved)
+{
+    QString text = current;
+    for (const QString& name : installed)
+        if (name == saved) text = name;
+    if (text.isEmpty() && !installed.isEmpty()) text = installed.first();
+    return text;
+}
+
+SelPrinter::SelPrinter(QWidget* parent) : SelPrinter(CurrentPrinter(), Printers(), parent) {}
+
+SelPrinter::SelPrinter(SlipPrinter& printer, PrinterDirectory& printers, QWidget* parent)
+    : QDialog(parent), printer_(printer), printers_(printers)
+{
+    Build();
+}
+
+QString SelPrinter::PrinterMode() { return QStringLiteral("选择打印机"); }
+
+void SelPrinter::Build()
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("选择"));
+    SetTopmost(this);
+    answer_.clear();
+
+    COMB = new QComboBox(this);
+    // Editable only so that it can show a printer that is not in the list;
+    // the key filter keeps the operator from typing.
+    COMB->setEditable(true);
+    COMB->lineEdit()->setReadOnly(true);
+    COMB->setInsertPolicy(QComboBox::NoInsert);
+    COMB->setMinimumWidth(260);
+    COMB->setToolTip(QStringLiteral("要选择的打印机名称。"));
+    COMB->installEventFilter(this);
+    COMB->lineEdit()->installEventFilter(this);
+
+    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), this);
+    auto* cancel =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), this);
+    ok->setDefault(true);
+    COM = {ok, cancel};
+    connect(ok, &QPushButton::clicked, this, [this] { COM_Click(0); });
+    connect(cancel, &QPushButton::clicked, this, [this] { COM_Click(1); });
+
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(COMB, 1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    adjustSize();
+
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
+    }
+}
+
+void SelPrinter::LoadPrinterNames()
+{
+    COMB->clear();
+    const QStringList installed = printers_.PrinterNames();
+    COMB->addItems(installed);
+    const QString saved = GetRegValue(RegRoot(), kSection, kName, QString());
+    COMB->setEditText(PreselectedPrinter(installed, printer_.DeviceName(), saved));
+}
+
+void SelPrinter::showEvent(QShowEvent* e)
+{
+    // Filled whenever the window is shown, so it lists the printers installed
+    // now; switching to another program and back keeps the operator's pick.
+    if (mode_ == PrinterMode()) LoadPrinterNames();
+    QDialog::showEvent(e);
+}
+
+bool SelPrinter::eventFilter(QObject* watched, QEvent* e)
+{
+    if ((watched == COMB || watched == COMB->lineEdit()) && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        // Only a listed printer can be chosen, with the mouse; Tab, Esc and
+        // Enter still move on, cancel and confirm.
+        if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Escape
+            && key != Qt::Key_Return && key != Qt::Key_Enter) {
+            e->accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void SelPrinter::COM_Click(int index)
+{
+    if (index == 0) {
+        const QString chosen = COMB->currentText();
+        answer_ = chosen;
+        if (mode_ == PrinterMode()) {
+            if (printers_.PrinterNames().contains(chosen)) {
+                SaveRegValue(RegRoot(), kSection, kName, chosen);
+                printer_.UsePrinter(chosen);
+            }
+            if (!printer_.EndDoc()) {
+                MsgBox(QStringLiteral("没有正常连接打印机！"), PromptIcon::None);
+                answer_.clear();
+            }
+        }
+    }
+    emit answered(answer_);
+    close();
+}
+
+} // namespace slip

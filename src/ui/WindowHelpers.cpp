@@ -1,0 +1,265 @@
+#include "ui/WindowHelpers.h"
+
+#include "storage/Params.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace slip {
+
+void SetTopmost(QWidget* window)
+{
+    if (!window) return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (visible) window->show();
+}
+
+int TaskbarHeightTwips(const QRect& screen, const QRect& workArea)
+{
+    const int strip = (screen.y() + screen.height()) - (workArea.y() + workArea.height());
+    return int(qMax(0, strip) * kTwipsPerPixel);
+}
+
+int GetTaskbarHeight()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return 0;
+    return TaskbarHeightTwips(s->geometry(), s->availableGeometry());
+}
+
+QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize& window)
+{
+    const int taskbarPx = int(TaskbarHeightTwips(screen, workArea) / kTwipsPerPixel);
+    const int left = (screen.width() - window.width()) / 2;
+    const int top = (screen.height() - window.height() - taskbarPx) / 2;
+    return screen.topLeft() + QPoint(left, top);
+}
+
+void CenterForm(QWidget* window)
+{
+    if (!window) return;
+    QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    window->move(CenteredPosition(s->geometry(), s->availableGeometry(),
+                                  window->frameGeometry().size()));
+}
+
+bool IsFormOpen(const QString& caption)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible() && w->windowTitle() == caption) return true;
+    return false;
+}
+
+namespace {
+
+// Ends a wait when a watched window is hidden, closed or renamed.
+class CloseWatcher : public QObject {
+public:
+    explicit CloseWatcher(QEventLoop* loop) : loop_(loop) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Hide:
+        case QEvent::Close:
+        case QEvent::WindowTitleChange: loop_->exit(kWindowChanged); break;
+        default: break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+public:
+    static constexpr int kWindowChanged = 1;
+
+private:
+    QEventLoop* loop_;
+};
+
+} // namespace
+
+void WaitFormClosed(const QString& caption)
+{
+    while (IsFormOpen(caption)) {
+        QEventLoop loop;
+        CloseWatcher watcher(&loop);
+        QList<QPointer<QWidget>> watched;
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget* w : windows) {
+            if (!w->isVisible() || w->windowTitle() != caption) continue;
+            w->installEventFilter(&watcher);
+            QObject::connect(w, &QObject::destroyed, &loop,
+                             [&loop] { loop.exit(CloseWatcher::kWindowChanged); });
+            watched << w;
+        }
+        const int why = loop.exec();
+        for (const auto& w : watched)
+            if (w) w->removeEventFilter(&watcher);
+        // Any other end means the program is quitting: nobody is left to answer.
+        if (why != CloseWatcher::kWindowChanged) return;
+    }
+}
+
+void YieldEvents(int n)
+{
+    for (int i = 0; i <= n; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// --- Fonts ---------------------------------------------------------------
+
+namespace {
+
+FontDialogHandler& Handler()
+{
+    static FontDialogHandler handler;
+    return handler;
+}
+
+QColor Bgr(qint32 bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+qint32 ToBgr(const QColor& c)
+{
+    return qint32(c.red()) | (qint32(c.green()) << 8) | (qint32(c.blue()) << 16);
+}
+
+QFont ToFont(const FontChoice& c)
+{
+    QFont f;
+    f.setFamily(c.name);
+    f.setPointSizeF(c.size > 0 ? c.size : 0.1);
+    f.setBold(c.bold);
+    f.setItalic(c.italic);
+    f.setUnderline(c.underline);
+    f.setStrikeOut(c.strikethru);
+    return f;
+}
+
+// Font and colour on one page, as the operator knows it: Qt's font page with
+// a colour button beneath.
+std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("字体"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fonts = new QFontDialog(&dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setCurrentFont(ToFont(preset));
+    layout->addWidget(fonts);
+    QColor colour = Bgr(preset.color);
+    auto* colourButton = new QPushButton(QStringLiteral("颜色..."), &dialog);
+    auto showColour = [colourButton, &colour] {
+        colourButton->setStyleSheet(QStringLiteral("QPushButton { color: %1; }").arg(colour.name()));
+    };
+    showColour();
+    QObject::connect(colourButton, &QPushButton::clicked, &dialog, [&dialog, &colour, showColour] {
+        const QColor c = QColorDialog::getColor(colour, &dialog, QStringLiteral("颜色"));
+        if (c.isValid()) {
+            colour = c;
+            showColour();
+        }
+    });
+    layout->addWidget(colourButton);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QFont f = fonts->currentFont();
+    FontChoice out;
+    out.name = f.family();
+    out.size = f.pointSizeF() > 0 ? f.pointSizeF() : 0;
+    out.bold = f.bold();
+    out.italic = f.italic();
+    out.underline = f.underline();
+    out.strikethru = f.strikeOut();
+    out.color = ToBgr(colour);
+    return out;
+}
+
+} // namespace
+
+void SetFontDialogHandler(FontDialogHandler handler) { Handler() = std::move(handler); }
+
+qint32 ControlForeColor(const QWidget* control)
+{
+    if (!control) return 0;
+    return ToBgr(control->palette().color(control->foregroundRole()));
+}
+
+void SetControlForeColor(QWidget* control, qint32 bgr)
+{
+    if (!control) return;
+    QPalette p = control->palette();
+    const QColor c = Bgr(bgr);
+    // Labels, text boxes and check boxes take their text colour from different roles.
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
+    p.setColor(QPalette::ButtonText, c);
+    control->setPalette(p);
+}
+
+FontChoice PresetFontDialog(const QWidget* control)
+{
+    FontChoice c;
+    if (!control) return c;
+    const QFont f = control->font();
+    if (!f.family().isEmpty()) c.name = f.family();
+    c.size = f.pointSizeF() > 0 ? f.pointSizeF() : c.size;
+    c.bold = f.bold();
+    c.italic = f.italic();
+    c.color = ControlForeColor(control);
+    c.strikethru = f.strikeOut();
+    c.underline = f.underline();
+    return c;
+}
+
+bool ApplyFontDialog(FontChoice& dialog, QWidget* control, bool show, bool apply)
+{
+    if (show) {
+        const std::optional<FontChoice> chosen = Handler() ? Handler()(dialog) : ShowQtFontDialog(dialog);
+        if (!chosen) return false;
+        dialog = *chosen;
+    }
+    if (apply) {
+        if (!control) return false;
+        QFont f = control->font();
+        const QFont chosen = ToFont(dialog);
+        f.setFamily(chosen.family());
+        f.setPointSizeF(chosen.pointSizeF());
+        f.setBold(dialog.bold);
+        f.setItalic(dialog.italic);
+        f.setUnderline(dialog.underline);
+        f.setStrikeOut(dialog.strikethru);
+        control->setFont(f);
+        SetControlForeColor(control, dialog.color);
+    }
+    return true;
+}
+
+void ChooseControlFont(QWidget* control)
+{
+    FontChoice dialog = PresetFontDialog(control);
+    ApplyFontDialog(dialog, control, true, true);
+}
+
+} // namespace slip

@@ -1,0 +1,277 @@
+#include "workspace/FormatCommands.h"
+
+#include "core/TextNumber.h"
+#include "model/BoxGeometry.h"
+#include "storage/BackgroundStore.h"
+#include "storage/FormatStore.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "ui/SelFormat.h"
+
+#include <cmath>
+
+namespace slip {
+
+bool SlipSizeAcceptable(double w, double h)
+{
+    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return false;
+    const double ratio = w / h;
+    return ratio >= 1.0 / 20 && ratio <= 20;
+}
+
+void FormatCommands::LeaveFormat()
+{
+    const QString name = format_.Name();
+    if (name.isEmpty()) return;
+    if (const StoreResult r = FormatStore::SaveDefaults(format_, name, host_.LineBreakMarker()); !r)
+        MsgBox(r.error, PromptIcon::Warning);
+    if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
+        MsgBox(r.error, PromptIcon::Warning);
+}
+
+bool FormatCommands::OfferToSave()
+{
+    if (!format_.IsOpen() || !format_.IsModified()) return true;
+    switch (Question(QStringLiteral("格式已修改，是否保存？"), PromptButtons::YesNoCancel)) {
+    case PromptAnswer::Yes: return SaveFormat();
+    case PromptAnswer::No: return true;
+    default: return false;
+    }
+}
+
+bool FormatCommands::ChooseFormat(QString name, bool force)
+{
+    if (name.isEmpty()) name = host_.ShowFormatList();
+    if (name.isEmpty()) return false;
+    if (name == format_.Name() && !force) return false;
+    if (name != format_.Name()) {
+        if (!OfferToSave()) return false;
+        LeaveFormat();
+    }
+    if (!InitFormat(name)) return false;
+    if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
+        MsgBox(r.error, PromptIcon::Warning);
+    host_.AutoFillDates();
+    return true;
+}
+
+bool FormatCommands::InitFormat(const QString& name)
+{
+    host_.ClearBatchRecords();
+    WindowProgress progress;
+    progress.Start(QStringLiteral("正在初始化格式……"), 3);
+    progress.Step(1, QStringLiteral("pages"));
+    StoredFormat stored;
+    // Settings missing from the header keep those of the format shown now.
+    FormatHeader base = format_.Header();
+    const StoreResult r = FormatStore::Load(name, host_.ScreenWidthTwips(), base, stored);
+    progress.Step(1, QStringLiteral("pages"));
+    if (!r) {
+        progress.End();
+        MsgBox(r.error, PromptIcon::Critical);
+        return false;
+    }
+    format_.Load(stored.header, std::move(stored.boxes));
+    const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name, host_.LineBreakMarker());
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) format_.SetValue(it.key(), it.value());
+    progress.Step(1, QStringLiteral("pages"));
+    progress.End();
+    host_.FormatOpened();
+    return true;
+}
+
+void FormatCommands::PullBoxesInside()
+{
+    const QSizeF slip(format_.Header().widthMm, format_.Header().heightMm);
+    if (slip.isEmpty()) return;
+    for (const Box& b : std::vector<Box>(format_.Boxes())) {
+        Box moved = b;
+        if (PullBoxInside(moved, slip)) format_.UpdateBox(moved);
+    }
+}
+
+bool FormatCommands::SaveFormat()
+{
+    const QString name = format_.Name();
+    if (name.isEmpty()) return false;
+    PullBoxesInside();
+    QHash<BoxId, BoxId> ids;
+    WindowProgress progress;
+    progress.Start(QStringLiteral("正在保存格式……"), 1);
+    const StoreResult r = FormatStore::Save(format_, name, false, host_.ScreenWidthTwips(), ids);
+    progress.End();
+    if (!r) {
+        MsgBox(r.error, PromptIcon::Critical);
+        return false;
+    }
+    format_.ApplySavedIds(ids);
+    format_.SetModified(false);
+    host_.StatusMessage(QStringLiteral("格式“") + name + QStringLiteral("”已保存。"));
+    return true;
+}
+
+bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
+{
+    if (!format_.IsOpen()) return false;
+    if (name.isEmpty())
+        name = RunSelFormat(QStringLiteral("Format"), true, QStringLiteral("请选择格式名称"), format_.Name());
+    if (name.isEmpty()) return false;
+    if (const QString problem = FormatStore::NameProblem(name); !problem.isEmpty()) {
+        MsgBox(problem, PromptIcon::Warning);
+        return false;
+    }
+    if (!overwriteConfirmed && name != format_.Name() && FormatStore::Exists(name)
+        && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+        return false;
+    const QString old = format_.Name();
+    if (name == old) return SaveFormat();
+    PullBoxesInside();
+    // The format being left keeps its own defaults.
+    FormatStore::SaveDefaults(format_, old, host_.LineBreakMarker());
+    QHash<BoxId, BoxId> ids;
+    const StoreResult r = FormatStore::Save(format_, name, true, host_.ScreenWidthTwips(), ids);
+    if (!r) {
+        MsgBox(r.error, PromptIcon::Critical);
+        return false;
+    }
+    format_.ApplySavedIds(ids);
+    format_.SetName(name);
+    format_.SetModified(false);
+    if (const StoreResult p = BackgroundStore::CopyTo(old, name); !p)
+        MsgBox(QStringLiteral("格式已另存，但底图未能复制：") + p.error, PromptIcon::Warning);
+    FormatStore::SaveCurrentFormatState(name, format_.Options());
+    FormatStore::SaveDefaults(format_, name, host_.LineBreakMarker());
+    host_.FormatOpened();
+    host_.StatusMessage(QStringLiteral("格式已另存为“") + name + QStringLiteral("”。"));
+    return true;
+}
+
+bool FormatCommands::DeleteFormat(QString name)
+{
+    if (name.isEmpty())
+        name = RunSelFormat(QStringLiteral("Format"), false, QStringLiteral("请选择格式名称"), format_.Name());
+    if (name.isEmpty()) return false;
+    if (name == format_.Name()) {
+        MsgBox(QStringLiteral("此格式为当前格式，不允许删除！"), PromptIcon::Warning);
+        return false;
+    }
+    if (!FormatStore::Exists(name)) {
+        MsgBox(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"), PromptIcon::Warning);
+        return false;
+    }
+    if (Question(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")) != PromptAnswer::Yes)
+        return false;
+    if (const StoreResult r = FormatStore::Delete(name); !r) {
+        MsgBox(r.error, PromptIcon::Critical);
+        return false;
+    }
+    // The picture goes with its format, so a new format of the same name
+    // never shows it.
+    if (const StoreResult p = BackgroundStore::Remove(name); !p)
+        MsgBox(QStringLiteral("格式已删除，但底图未能删除：") + p.error, PromptIcon::Warning);
+    MsgBox(QStringLiteral("删除完成！"));
+    return true;
+}
+
+bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out)
+{
+    const QString title = ProgramTitle() + QStringLiteral("-新建格式模板");
+    QString initial = current > 0 ? NumberText(current) : QString();
+    for (;;) {
+        const auto a = InputBox(prompt, title, initial);
+        if (!a || a->trimmed().isEmpty()) return false;
+        bool ok = false;
+        const double v = a->trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(v)) {
+            MsgBox(QStringLiteral("请输入一个数字（单位：毫米）！"), PromptIcon::Warning);
+        } else if (v == 0) {
+            MsgBox(zeroMessage, PromptIcon::Warning);
+        } else if (v < 0) {
+            MsgBox(QStringLiteral("尺寸不能为负数！"), PromptIcon::Warning);
+        } else {
+            out = v;
+            return true;
+        }
+        initial = *a;
+    }
+}
+
+bool FormatCommands::NewFormat()
+{
+    const QString title = ProgramTitle() + QStringLiteral("-新建格式模板");
+    QString name;
+    for (;;) {
+        const auto typed = InputBox(QStringLiteral("请输入需要新建的格式名称："), title, name);
+        if (!typed) return false;
+        name = *typed;
+        const QString problem = FormatStore::NameProblem(name);
+        if (problem.isEmpty()) break;
+        MsgBox(problem, PromptIcon::Warning);
+    }
+    double w = 0, h = 0;
+    for (;;) {
+        if (!AskSize(QStringLiteral("输入格式模板宽度（单位：毫米）："), QStringLiteral("单据宽度不能为零！"),
+                     format_.Header().widthMm, w))
+            return false;
+        if (!AskSize(QStringLiteral("输入格式模板高度（单位：毫米）："), QStringLiteral("单据高度不能为零！"),
+                     format_.Header().heightMm, h))
+            return false;
+        if (SlipSizeAcceptable(w, h)) break;
+        MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间,请重新输入！"), PromptIcon::Warning);
+    }
+    // Ask before anything of the open format is touched.
+    if (FormatStore::Exists(name) && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+        return false;
+    if (name != format_.Name() && !OfferToSave()) return false;
+    // The open format is left as it was, defaults included.
+    if (name != format_.Name()) LeaveFormat();
+    SlipFormat fresh;
+    FormatHeader header;
+    header.name = name;
+    header.widthMm = w;
+    header.heightMm = h;
+    fresh.Load(header, {});
+    QHash<BoxId, BoxId> ids;
+    if (const StoreResult r = FormatStore::Save(fresh, name, true, host_.ScreenWidthTwips(), ids); !r) {
+        MsgBox(r.error, PromptIcon::Critical);
+        return false;
+    }
+    // A new format starts without the picture or defaults of a format it
+    // replaced.
+    BackgroundStore::Remove(name);
+    fresh.SetModified(false);
+    FormatStore::SaveDefaults(fresh, name, host_.LineBreakMarker());
+    format_.Load(header, {});
+    FormatStore::SaveCurrentFormatState(name, format_.Options());
+    host_.FormatOpened();
+    host_.StatusMessage(QStringLiteral("已新建格式“") + name + QStringLiteral("”。"));
+    return true;
+}
+
+bool FormatCommands::ReplaceBackground(const QString& chosenFile)
+{
+    if (chosenFile.isEmpty() || !format_.IsOpen()) return false;
+    if (BackgroundStore::HasPicture(format_.Name())
+        && Question(QStringLiteral("当前格式已有底图，是否要替换？")) != PromptAnswer::Yes)
+        return false;
+    if (const StoreResult r = BackgroundStore::Replace(format_.Name(), chosenFile); !r) {
+        MsgBox(r.error, PromptIcon::Warning);
+        return false;
+    }
+    host_.BackgroundChanged();
+    return true;
+}
+
+bool FormatCommands::ClearBackground()
+{
+    if (!format_.IsOpen() || !BackgroundStore::HasPicture(format_.Name())) return false;
+    if (Question(QStringLiteral("您确定要清除背景图？")) != PromptAnswer::Yes) return false;
+    if (const StoreResult r = BackgroundStore::Remove(format_.Name()); !r) {
+        MsgBox(r.error, PromptIcon::Warning);
+        return false;
+    }
+    host_.BackgroundChanged();
+    return true;
+}
+
+} // namespace slip

@@ -1,0 +1,75 @@
+#pragma once
+#include "model/SlipFormat.h"
+
+#include <QString>
+
+namespace slip {
+
+// What the format commands need of the window that shows the format.
+class FormatHost {
+public:
+    virtual ~FormatHost() = default;
+    // The open format changed wholly (opened, created, renamed): show it,
+    // fitted to the frame, with its background picture.
+    virtual void FormatOpened() = 0;
+    // The format's background picture changed.
+    virtual void BackgroundChanged() {}
+    virtual void ClearBatchRecords() {}
+    // Gives the date boxes today's date.
+    virtual void AutoFillDates() {}
+    // Shows the format list; answers the chosen name or "".
+    virtual QString ShowFormatList() { return QString(); }
+    // A short note in the status bar.
+    virtual void StatusMessage(const QString&) {}
+    // Width of the screen in use, in twips (fonts of formats follow it).
+    virtual int ScreenWidthTwips() const { return 15360; }
+    // The text that stands for a line break in stored values.
+    virtual QString LineBreakMarker() const { return QStringLiteral("//"); }
+};
+
+// Opening, saving, copying, creating and deleting whole formats, with the
+// questions and messages the operator sees.
+class FormatCommands {
+public:
+    FormatCommands(SlipFormat& format, FormatHost& host) : format_(format), host_(host) {}
+
+    // Switches to a format ("" asks with the format list); with force the
+    // open format is loaded again. Unsaved changes of the format being left
+    // are offered for saving first; Cancel stays. False when nothing opened.
+    bool ChooseFormat(QString name, bool force);
+    // Loads a format into the model.
+    bool InitFormat(const QString& name);
+    // Asks whether to save unsaved changes: true when the caller may go on
+    // (saved, or not wanted), false on Cancel or a failed save.
+    bool OfferToSave();
+    // Saves the open format in one transaction (boxes pulled onto the slip
+    // first). On failure nothing is changed and the operator is told.
+    bool SaveFormat();
+    // Saves the open format under another name ("" asks) and opens it.
+    bool SaveFormatAs(QString name, bool overwriteConfirmed = false);
+    // Deletes a format with its history, mapping, defaults and picture ("" asks).
+    bool DeleteFormat(QString name);
+    // Moves boxes that lie beyond the slip back onto it.
+    void PullBoxesInside();
+    // The "新建格式" command: asks name and size and opens the new, empty format.
+    bool NewFormat();
+    // Leaving the format (another one opens, the program ends): its values
+    // become its defaults and the state record remembers it.
+    void LeaveFormat();
+
+    // The slip popup's picture commands.
+    bool ReplaceBackground(const QString& chosenFile);
+    bool ClearBackground();
+
+private:
+    // Asks a slip size in mm: a positive number; "" cancels.
+    bool AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out);
+
+    SlipFormat& format_;
+    FormatHost& host_;
+};
+
+// Whether a slip size may be used: both positive, ratio between 1:20 and 20:1.
+bool SlipSizeAcceptable(double widthMm, double heightMm);
+
+} // namespace slip

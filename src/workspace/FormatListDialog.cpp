@@ -1,0 +1,205 @@
+#include "workspace/FormatListDialog.h"
+
+#include "core/GridModel.h"
+#include "storage/BackgroundStore.h"
+#include "storage/BoxRecord.h"
+#include "ui/DataGrid.h"
+#include "ui/GridView.h"
+#include "ui/WindowPos.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace slip {
+
+namespace {
+constexpr int kNameColumn = 3;
+constexpr int kTickColumn = 2;
+const QString kWindowName = QStringLiteral("格式模板列表");
+} // namespace
+
+std::function<void(FormatListDialog&)>& FormatListDialog::TestResponder()
+{
+    static std::function<void(FormatListDialog&)> responder;
+    return responder;
+}
+
+FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<bool(const QString&)> deleteFormat,
+                                   QWidget* parent)
+    : QDialog(parent), currentFormat_(currentFormat), deleteFormat_(std::move(deleteFormat))
+{
+    setWindowTitle(QStringLiteral("选择/管理格式模板"));
+    list = new GridModel(this);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("格式模板列表：")), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("格式模板预览：")), 0, 1);
+    view = new GridView(this);
+    view->SetGrid(list);
+    grid->addWidget(view, 1, 0);
+    auto* previewRow = new QHBoxLayout;
+    previewFrame = new QWidget(this);
+    previewFrame->setMinimumSize(240, 200);
+    preview = new QLabel(previewFrame);
+    preview->setScaledContents(true);
+    noPicture = new QLabel(QStringLiteral("此格式暂无图片！"), previewFrame);
+    noPicture->setFont(QFont(QStringLiteral("楷体_GB2312"), 14));
+    noPicture->move(20, 20);
+    noPicture->adjustSize();
+    previewScroll = new QScrollBar(Qt::Vertical, this);
+    previewRow->addWidget(previewFrame, 1);
+    previewRow->addWidget(previewScroll);
+    grid->addLayout(previewRow, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    chooseButton = new QPushButton(QStringLiteral("选 择"), this);
+    closeButton = new QPushButton(QStringLiteral("退 出"), this);
+    downloadButton = new QPushButton(QStringLiteral("下载更多…"), this);
+    deleteButton = new QPushButton(QStringLiteral("删 除"), this);
+    for (QPushButton* b : {chooseButton, closeButton, downloadButton, deleteButton}) buttons->addWidget(b);
+    connect(chooseButton, &QPushButton::clicked, this, &FormatListDialog::Choose);
+    connect(closeButton, &QPushButton::clicked, this, &FormatListDialog::CloseKeepingCurrent);
+    connect(deleteButton, &QPushButton::clicked, this, &FormatListDialog::DeleteSelected);
+    connect(downloadButton, &QPushButton::clicked, this, [this] {
+        if (!download_) return;
+        download_();
+        Reload();
+    });
+    downloadButton->setEnabled(false);
+    buttons->addStretch();
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    resize(760, 460);
+    RestoreWindowPos(this, kWindowName);
+    Reload();
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
+    connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
+    connect(previewScroll, &QScrollBar::valueChanged, this,
+            [this](int v) { preview->move(0, -(v * previewFrame->height() / 10)); });
+    RowChanged();
+}
+
+FormatListDialog::~FormatListDialog() { SaveWindowPos(this, kWindowName); }
+
+void FormatListDialog::SetDownloadCommand(std::function<void()> command)
+{
+    download_ = std::move(command);
+    downloadButton->setEnabled(bool(download_));
+}
+
+void FormatListDialog::Reload()
+{
+    SetupGridColumns(*list, {"ID", "", "", "Fmt", "W", "H"},
+                     {"ID", "序号", "选择", "格式名称", "宽(毫米)", "高(毫米)"});
+    list->Tag = QStringLiteral("Fmt");
+    FillGridFromQuery(*list, QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt"));
+    for (int r = list->FixedRows(); r < list->Rows(); ++r) {
+        if (list->TextMatrix(r, kNameColumn) != currentFormat_) continue;
+        list->Row = list->RowSel = r;
+        list->Col = kTickColumn;
+        list->ColSel = list->Cols() - 1;
+        SetGridRowForeColor(*list, r, 0x0000FF);
+        break;
+    }
+    view->SyncFromGrid();
+    RowChanged();
+}
+
+QString FormatListDialog::SelectedName() const
+{
+    return list->Row >= list->FixedRows() && list->Row < list->Rows() ? list->TextMatrix(list->Row, kNameColumn)
+                                                                     : QString();
+}
+
+void FormatListDialog::RowChanged()
+{
+    for (int r = list->FixedRows(); r < list->Rows(); ++r)
+        list->SetTextMatrix(r, kTickColumn, r == list->Row ? QStringLiteral("√") : QString());
+    ShowPreview();
+}
+
+void FormatListDialog::ShowPreview()
+{
+    const QString name = SelectedName();
+    picture_ = name.isEmpty() ? QImage() : BackgroundStore::Load(name);
+    preview->move(0, 0);
+    const bool shown = !picture_.isNull();
+    if (shown) {
+        const auto l = BackgroundStore::ComputePreviewLayout(picture_.size(), previewFrame->width(), previewFrame->height());
+        preview->setPixmap(QPixmap::fromImage(picture_));
+        preview->resize(previewFrame->width(), int(l.imageHeight));
+        previewScroll->setEnabled(l.scrollEnabled);
+        previewScroll->setRange(0, l.scrollMax);
+        previewScroll->setValue(0);
+        previewScroll->setSingleStep(1);
+        previewScroll->setPageStep(10);
+    } else {
+        preview->clear();
+        previewScroll->setEnabled(false);
+    }
+    preview->setVisible(shown);
+    noPicture->setVisible(!shown);
+}
+
+void FormatListDialog::resizeEvent(QResizeEvent* e)
+{
+    QDialog::resizeEvent(e);
+    // Column widths are capped by the grid's width, known once the view has
+    // taken its size from the new layout.
+    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
+    if (!picture_.isNull()) ShowPreview();
+}
+
+void FormatListDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // The list keeps its size but always opens in the middle of its screen.
+    QScreen* s = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (s) {
+        const QRect area = s->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void FormatListDialog::Choose()
+{
+    answer = SelectedName();
+    accept();
+}
+
+void FormatListDialog::CloseKeepingCurrent()
+{
+    answer = currentFormat_;
+    accept();
+}
+
+void FormatListDialog::DeleteSelected()
+{
+    const QString name = SelectedName();
+    if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
+    int first = list->Row, last = list->Row;
+    DeleteGridRows(*list, first, last, false);
+    view->SyncFromGrid();
+    RowChanged();
+}
+
+QString RunFormatList(QWidget* parent, const QString& currentFormat, std::function<bool(const QString&)> deleteFormat,
+                      std::function<void()> download)
+{
+    FormatListDialog dlg(currentFormat, std::move(deleteFormat), parent);
+    dlg.SetDownloadCommand(std::move(download));
+    if (FormatListDialog::TestResponder()) {
+        FormatListDialog::TestResponder()(dlg);
+        return dlg.answer;
+    }
+    if (dlg.exec() != QDialog::Accepted) return QString();
+    return dlg.answer;
+}
+
+} // namespace slip

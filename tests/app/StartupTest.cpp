@@ -1,0 +1,179 @@
+#include "TestHome.h"
+#include "ScriptedPrompter.h"
+
+#include "app/Startup.h"
+#include "core/DataFolder.h"
+#include "storage/Database.h"
+#include "storage/Params.h"
+#include "storage/Password.h"
+#include "ui/PasswordDialogs.h"
+#include "ui/Prompt.h"
+#include "workspace/FormatListDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+void CloseMainWindows()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == ProgramCaption()) w->close();
+}
+
+} // namespace
+
+TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
+{
+    test::TestHome home;
+    ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
+    ScriptedPrompter prompts;
+    PasswordPrompt prompt;
+    int unlocked = 0;
+    QObject::connect(&prompt, &PasswordPrompt::unlocked, [&] { ++unlocked; });
+    prompt.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&prompt));
+    prompt.entry->setFocus();
+    QTest::keyClicks(prompt.entry, "secret");
+    QTest::keyClick(prompt.entry, Qt::Key_Return);
+    EXPECT_EQ(prompts.shown, QStringList{"密码错误！"});  // once, not twice
+    EXPECT_TRUE(prompt.isVisible());
+    EXPECT_EQ(unlocked, 0);
+    prompt.entry->clear();
+    QTest::keyClicks(prompt.entry, "Secret");
+    QTest::keyClick(prompt.entry, Qt::Key_Enter);
+    EXPECT_EQ(unlocked, 1);
+    EXPECT_FALSE(prompt.isVisible());
+    EXPECT_EQ(prompts.shown.size(), 1);
+}
+
+TEST(PasswordChangeDialog, OneEnterTellsAMismatchOnceAndStoresNothing)
+{
+    test::TestHome home;
+    ScriptedPrompter prompts;
+    PasswordChangeDialog dlg;
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QTest::keyClicks(dlg.entries[1], "a");
+    QTest::keyClicks(dlg.entries[2], "b");
+    QTest::keyClick(dlg.entries[2], Qt::Key_Return);
+    EXPECT_EQ(prompts.shown, QStringList{"两次输入的新密码不相符！"});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(StartupPasswordEmpty());
+    dlg.entries[2]->clear();
+    QTest::keyClicks(dlg.entries[2], "a");
+    QTest::keyClick(dlg.entries[2], Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(CheckStartupPassword("a"));
+    EXPECT_EQ(prompts.shown.size(), 1);
+}
+
+TEST(Startup, CorruptDatabaseEndsTheProgramAndKeepsTheFile)
+{
+    test::TestHome home(false);
+    const QByteArray junk = QByteArray("not a database at all ").repeated(50);
+    {
+        QFile f(DatabasePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    ScriptedPrompter prompts;
+    EXPECT_NE(Main(*qApp), 0);
+    EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
+    QFile f(DatabasePath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), junk);
+}
+
+TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
+{
+    test::TestHome home;
+    const auto readOnly = QFile::ReadOwner;
+    ASSERT_TRUE(QFile::setPermissions(DatabasePath(), readOnly));
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::ReadOnly);
+    EXPECT_EQ(QFile::permissions(DatabasePath()) & 0x7000, readOnly);
+    ScriptedPrompter prompts;
+    ReleaseInstanceLock();
+    EXPECT_EQ(Main(*qApp), 1);
+    EXPECT_EQ(prompts.shown, QStringList{DatabaseCheckText(DatabaseCheck::ReadOnly)});
+    EXPECT_EQ(QFile::permissions(DatabasePath()) & 0x7000, readOnly);
+}
+
+TEST(Startup, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
+{
+    test::TestHome home;
+    ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_EQ(QFile::permissions(DatabasePath()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_FALSE(QFile::permissions(DatabasePath()) & QFile::ReadOther);
+}
+
+TEST(Startup, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
+{
+    test::TestHome home;
+    ReleaseInstanceLock();
+    // A folder where the lock file should be: it can't be created.
+    ASSERT_TRUE(QDir().mkpath(DataFile("slipprint.lock") + "/in-the-way"));
+    EXPECT_EQ(AcquireInstanceLock(), InstanceLock::Failed);
+    ASSERT_TRUE(QDir(DataFile("slipprint.lock")).removeRecursively());
+    EXPECT_EQ(AcquireInstanceLock(), InstanceLock::Acquired);
+    ReleaseInstanceLock();
+}
+
+TEST(Startup, SecondCopyOnTheSameDataFolderEndsSilently)
+{
+    test::TestHome home(false);
+    const QString exe = QStringLiteral(SLIP_BINARY_DIR) + "/slipprint";
+    ASSERT_TRUE(QFileInfo::exists(exe));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SLIPPRINT_HOME", DataFolder());
+    env.insert("XDG_CONFIG_HOME", home.file("config"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(exe, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    const QString lock = DataFile("slipprint.lock");
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo::exists(lock) && t.elapsed() < 20000) QThread::msleep(50);
+    ASSERT_TRUE(QFileInfo::exists(lock));
+    QThread::msleep(200);
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(exe, {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(5000);
+
+    // A copy on another data folder starts.
+    test::TestHome other(false);
+    QProcessEnvironment env2 = env;
+    env2.insert("SLIPPRINT_HOME", DataFolder());
+    QProcess third;
+    third.setProcessEnvironment(env2);
+    third.start(exe, {});
+    ASSERT_TRUE(third.waitForStarted(10000));
+    EXPECT_FALSE(third.waitForFinished(1500));
+    third.kill();
+    third.waitForFinished(5000);
+}

@@ -1,0 +1,126 @@
+#include "TestHome.h"
+
+#include "core/CommonHelpers.h"
+#include "storage/Database.h"
+
+#include <cmath>
+#include <limits>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+TEST(ParseAmount, MoneyTexts)
+{
+    EXPECT_DOUBLE_EQ(ParseAmount("￥1,000.50"), 1000.5);
+    EXPECT_DOUBLE_EQ(ParseAmount("12.5%"), 0.125);
+    EXPECT_DOUBLE_EQ(ParseAmount("abc"), 0);
+    EXPECT_DOUBLE_EQ(ParseAmount("1,000元"), 1000);
+    EXPECT_DOUBLE_EQ(ParseAmount("$-2,500"), -2500);
+    EXPECT_DOUBLE_EQ(ParseAmount("€12", QChar(0x20AC)), 12);
+    EXPECT_DOUBLE_EQ(ParseAmount("1%2%"), 0.12);
+}
+
+TEST(CanvasUnits, ConvertBothWaysAtTheCanvasScale)
+{
+    const double scale = CanvasScale(56.7 * 200, 200);
+    EXPECT_DOUBLE_EQ(scale, 56.7);
+    EXPECT_DOUBLE_EQ(TwipsToMm(1000, scale), 17.637);
+    EXPECT_EQ(MmToTwips(17.637, scale), 1000);
+    // Three decimals, halves to the even neighbour: 0.0125 mm and 0.0375 mm.
+    EXPECT_DOUBLE_EQ(TwipsToMm(1, 80), 0.012);
+    EXPECT_DOUBLE_EQ(TwipsToMm(3, 80), 0.038);
+    EXPECT_EQ(MmToTwips(0.5, 1), 0);
+    EXPECT_EQ(MmToTwips(1.5, 1), 2);
+    EXPECT_EQ(MmToTwips(-1.5, 1), -2);
+    EXPECT_DOUBLE_EQ(TwipsToMm(-1000, scale), -17.637);
+}
+
+TEST(CanvasUnits, SlipWithoutWidthGivesNoScaleInsteadOfInfinity)
+{
+    EXPECT_EQ(CanvasScale(10000, 0), 0);
+    EXPECT_EQ(CanvasScale(10000, -5), 0);
+    EXPECT_EQ(CanvasScale(10000, std::nan("")), 0);
+    EXPECT_EQ(CanvasScale(10000, HUGE_VAL), 0);
+    EXPECT_EQ(TwipsToMm(1000, 0), 0);
+    EXPECT_EQ(TwipsToMm(1000, std::nan("")), 0);
+    EXPECT_EQ(MmToTwips(100, 0), 0);
+    EXPECT_EQ(MmToTwips(1e300, 56.7), std::numeric_limits<int>::max());
+    EXPECT_EQ(MmToTwips(-1e300, 56.7), std::numeric_limits<int>::min());
+}
+
+TEST(FormatDuration, DropsLeadingZeroPartsButKeepsMinutesAndSeconds)
+{
+    EXPECT_EQ(FormatDuration(5), "0:5");
+    EXPECT_EQ(FormatDuration(65), "1:5");
+    EXPECT_EQ(FormatDuration(3725), "1:2:5");
+    EXPECT_EQ(FormatDuration(86400 + 3600 + 60 + 1), "1:1:1:1");
+    EXPECT_EQ(FormatDuration(86400 + 5), "1:0:0:5");
+    EXPECT_EQ(FormatDuration(3600), "1:0:0");
+    EXPECT_EQ(FormatDuration(0), "0:0");
+    EXPECT_EQ(FormatDuration(-30), "0:0");
+}
+
+TEST(CheckMarkText, TrueForAnyValueButFalseZeroEmptyAndNull)
+{
+    EXPECT_EQ(CheckMarkText(QVariant()), "");
+    EXPECT_EQ(CheckMarkText(QVariant(QMetaType(QMetaType::Int))), "");
+    EXPECT_EQ(CheckMarkText(QVariant(false)), "");
+    EXPECT_EQ(CheckMarkText(QVariant(0)), "");
+    EXPECT_EQ(CheckMarkText(QVariant(0.0)), "");
+    EXPECT_EQ(CheckMarkText(QVariant(QString())), "");
+    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("0"))), "");
+    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("False"))), "");
+    EXPECT_EQ(CheckMarkText(QVariant(true)), "√");
+    EXPECT_EQ(CheckMarkText(QVariant(-1)), "√");
+    EXPECT_EQ(CheckMarkText(QVariant(qint64(1))), "√");
+    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("是"))), "√");
+    EXPECT_EQ(CheckMarkText(true), "√");
+    EXPECT_EQ(CheckMarkText(false), "");
+    EXPECT_TRUE(IsNotEmpty(" "));
+    EXPECT_FALSE(IsNotEmpty(""));
+}
+
+TEST(SplitOff, PeelsFieldsFromEitherEnd)
+{
+    QString t = "a|b|c";
+    EXPECT_EQ(SplitOff(t, "|", true), "a");
+    EXPECT_EQ(t, "b|c");
+    t = "a|b|c";
+    EXPECT_EQ(SplitOff(t, "|", false), "c");
+    EXPECT_EQ(t, "a|b");
+    t = "a|b|c";
+    EXPECT_EQ(SplitOff(t, ";", true), "");
+    EXPECT_EQ(t, "a|b|c");
+    EXPECT_EQ(SplitOff(t, "", false), "");
+    EXPECT_EQ(t, "a|b|c");
+
+    // Several characters, case counts, empty fields.
+    t = "x§☆§y§☆§z";
+    EXPECT_EQ(SplitOff(t, "§☆§", true), "x");
+    EXPECT_EQ(SplitOff(t, "§☆§", true), "y");
+    EXPECT_EQ(t, "z");
+    t = "aXbxc";
+    EXPECT_EQ(SplitOff(t, "x", true), "aXb");
+    EXPECT_EQ(t, "c");
+    t = "|tail";
+    EXPECT_EQ(SplitOff(t, "|", true), "");
+    EXPECT_EQ(t, "tail");
+    t = "head|";
+    EXPECT_EQ(SplitOff(t, "|", false), "");
+    EXPECT_EQ(t, "head");
+}
+
+TEST(NumericKeyFilter, LetsThroughDigitsPointAndBackspaceOnly)
+{
+    for (int k : {int('0'), int('5'), int('9'), int('.'), 8}) {
+        int key = k;
+        NumericKeyFilter(key);
+        EXPECT_EQ(key, k);
+    }
+    for (int k : {int('a'), int('-'), int(','), int(' '), 13, 0x4E00}) {
+        int key = k;
+        NumericKeyFilter(key);
+        EXPECT_EQ(key, 0) << k;
+    }
+}
+

@@ -1,0 +1,62 @@
+#include "TestHome.h"
+
+#include "storage/Params.h"
+#include "storage/Password.h"
+
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+TEST(Password, CheckIsExactAndCaseSensitive)
+{
+    test::TestHome home;
+    EXPECT_TRUE(StartupPasswordEmpty());
+    EXPECT_TRUE(CheckStartupPassword(""));
+    ASSERT_EQ(ChangeStartupPassword("", "Abc", "Abc"), PasswordChange::Changed);
+    EXPECT_FALSE(StartupPasswordEmpty());
+    EXPECT_TRUE(CheckStartupPassword("Abc"));
+    EXPECT_FALSE(CheckStartupPassword("abc"));
+    EXPECT_FALSE(CheckStartupPassword("Abc "));
+    EXPECT_FALSE(CheckStartupPassword(""));
+}
+
+TEST(Password, IsStoredAsASaltedHashNeverAsText)
+{
+    test::TestHome home;
+    ASSERT_EQ(ChangeStartupPassword("", "柜台Pw1", "柜台Pw1"), PasswordChange::Changed);
+    const QString stored = GetParam("软件密码");
+    EXPECT_FALSE(stored.contains("柜台Pw1"));
+    EXPECT_TRUE(IsHashedPassword(stored));
+    // The same password hashed twice gives two texts: each has its own salt.
+    EXPECT_NE(HashPassword("柜台Pw1"), HashPassword("柜台Pw1"));
+    EXPECT_TRUE(PasswordMatches("柜台Pw1", HashPassword("柜台Pw1")));
+    EXPECT_FALSE(PasswordMatches("柜台Pw2", stored));
+    // A damaged stored hash matches nothing.
+    EXPECT_FALSE(PasswordMatches("柜台Pw1", "pbkdf2-sha256$x$abc$def"));
+}
+
+TEST(Password, APlainPasswordOfAnOlderDatabaseIsAcceptedOnceAndReplaced)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SetParam("软件密码", "Old"));
+    EXPECT_FALSE(CheckStartupPassword("old"));
+    EXPECT_EQ(GetParam("软件密码"), "Old");  // a wrong guess changes nothing
+    EXPECT_TRUE(CheckStartupPassword("Old"));
+    EXPECT_TRUE(IsHashedPassword(GetParam("软件密码")));
+    EXPECT_TRUE(CheckStartupPassword("Old"));
+    EXPECT_FALSE(CheckStartupPassword("Ol"));
+}
+
+TEST(Password, ChangeRules)
+{
+    test::TestHome home;
+    EXPECT_EQ(ChangeStartupPassword("", "新", "新的"), PasswordChange::NewEntriesDiffer);
+    EXPECT_EQ(GetParam("软件密码"), QString());
+    EXPECT_EQ(ChangeStartupPassword("x", "Pw", "Pw"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(ChangeStartupPassword("", "Pw", "Pw"), PasswordChange::Changed);
+    EXPECT_EQ(ChangeStartupPassword("", "a", "a"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(ChangeStartupPassword("pw", "a", "a"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Changed);
+    EXPECT_EQ(GetParam("软件密码"), QString());
+    EXPECT_TRUE(StartupPasswordEmpty());
+}
