@@ -91,9 +91,25 @@ CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow
 
 QString SheetNumberText(double v)
 {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e16)
-        return QString::number(qint64(v));
-    return NumberText(v);
+    if (!std::isfinite(v)) return NumberText(v);
+    if (v == std::floor(v) && std::fabs(v) < 1e16) return QString::number(qint64(v));
+    const QString general = QString::number(v, 'g', 15);
+    if (!general.contains(QLatin1Char('e'))) return general;
+    // Very large or very small: the 15 significant digits written out in full,
+    // since a slip has no use for 1.2E+20.
+    QString e = QString::number(v, 'e', 14);
+    const bool negative = e.startsWith(QLatin1Char('-'));
+    if (negative) e.remove(0, 1);
+    const qsizetype ePos = e.indexOf(QLatin1Char('e'));
+    const int exponent = e.mid(ePos + 1).toInt();
+    QString digits = e.left(ePos).remove(QLatin1Char('.'));
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0'))) digits.chop(1);
+    const int point = exponent + 1;  // digits before the decimal point
+    QString out;
+    if (point <= 0) out = QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits;
+    else if (point >= digits.size()) out = digits + QString(point - digits.size(), QLatin1Char('0'));
+    else out = digits.left(point) + QLatin1Char('.') + digits.mid(point);
+    return negative ? QLatin1Char('-') + out : out;
 }
 
 QString SerialDateText(double serial, bool date1904, bool showDate, bool showTime)
