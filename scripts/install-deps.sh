@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
-  libfreexl-dev libxlsxwriter-dev
+  libfreexl-dev libxlsxwriter-dev libzip-dev
   zbar-tools poppler-utils
   xvfb xauth
 )

@@ -1,0 +1,131 @@
+#include "batch/BatchDataSet.h"
+#include "batch/BatchImport.h"
+#include "core/ProgressReporter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <xlsxwriter.h>
+
+using namespace slip;
+
+namespace {
+
+constexpr int kRows = 30000;
+constexpr int kColumns = 12;
+
+QTemporaryDir& BenchDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// One row of a realistic batch: names, accounts, amounts, dates, an address
+// that holds a comma, a remark with a line break.
+QStringList RowValues(int r)
+{
+    return {QString("户名%1").arg(r),
+            QString("62220212%1").arg(r, 8, 10, QLatin1Char('0')),
+            QString::number((r * 7919) % 1000000 / 100.0, 'f', 2),
+            QString("2024-%1-%2").arg(r % 12 + 1, 2, 10, QLatin1Char('0')).arg(r % 28 + 1, 2, 10, QLatin1Char('0')),
+            QString("北京市海淀区,中关村大街%1号").arg(r % 500),
+            QString("中国工商银行北京分行"),
+            QString("备注第一行\r\n第二行%1").arg(r),
+            QString::number(r),
+            QString("货款"),
+            QString("0101%1").arg(r % 10000),
+            QString("李%1").arg(r % 97),
+            QString("ABC%1").arg(r)};
+}
+
+QString CsvPath()
+{
+    static QString path;
+    if (!path.isEmpty()) return path;
+    path = BenchDir().filePath("batch30000.csv");
+    QString text;
+    for (int r = 1; r <= kRows; ++r) {
+        QStringList cells;
+        for (QString v : RowValues(r)) {
+            if (v.contains(QLatin1Char(',')) || v.contains(QLatin1Char('"')) || v.contains(QLatin1Char('\n'))) {
+                v.replace(QLatin1String("\""), QLatin1String("\"\""));
+                v = QLatin1Char('"') + v + QLatin1Char('"');
+            }
+            cells << v;
+        }
+        text += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(text.toUtf8());
+    return path;
+}
+
+QString XlsxPath()
+{
+    static QString path;
+    if (!path.isEmpty()) return path;
+    path = BenchDir().filePath("batch30000.xlsx");
+    lxw_workbook* wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "明细");
+    lxw_format* date = workbook_add_format(wb);
+    format_set_num_format(date, "yyyy-mm-dd");
+    for (int r = 1; r <= kRows; ++r) {
+        const QStringList v = RowValues(r);
+        for (int c = 0; c < kColumns; ++c) {
+            if (c == 2 || c == 7) {
+                worksheet_write_number(ws, lxw_row_t(r - 1), lxw_col_t(c), v[c].toDouble(), nullptr);
+            } else if (c == 3) {
+                lxw_datetime d = {2024, r % 12 + 1, r % 28 + 1, 0, 0, 0};
+                worksheet_write_datetime(ws, lxw_row_t(r - 1), lxw_col_t(c), &d, date);
+            } else {
+                worksheet_write_string(ws, lxw_row_t(r - 1), lxw_col_t(c), v[c].toUtf8().constData(), nullptr);
+            }
+        }
+    }
+    workbook_close(wb);
+    return path;
+}
+
+// Twelve text boxes, box n taking column n.
+ImportMaps TwelveBoxes()
+{
+    ImportMaps m;
+    for (int i = 1; i <= kColumns; ++i)
+        m.textBoxes << ImportBox{i, i, QString("方框%1").arg(i), QString(QChar(u'A' + i - 1))};
+    return m;
+}
+
+double PeakRssMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+void RunImport(benchmark::State& state, bool workbook)
+{
+    const QString path = workbook ? XlsxPath() : CsvPath();
+    const ImportMaps maps = TwelveBoxes();
+    const ImportRange range{1, kRows, 1};
+    const double before = PeakRssMb();
+    for (auto _ : state) {
+        BatchDataSet set;
+        const ImportResult r = workbook
+                                   ? ImportExcelRows(set, path, QString::fromUtf8("明细"), range, maps, "//", NoProgress())
+                                   : ImportCsvRows(set, path, range, maps, "//", NoProgress());
+        if (!r.ok() || set.RecordCount() != kRows) state.SkipWithError("import failed");
+        benchmark::DoNotOptimize(set.Value(kRows, kColumns - 1));
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+    state.counters["peak_rss_MB"] = PeakRssMb();
+    state.counters["rss_growth_MB"] = PeakRssMb() - before;
+}
+
+void BM_ImportCsv30000Rows(benchmark::State& state) { RunImport(state, false); }
+BENCHMARK(BM_ImportCsv30000Rows)->Unit(benchmark::kMillisecond);
+
+void BM_ImportXlsx30000Rows(benchmark::State& state) { RunImport(state, true); }
+BENCHMARK(BM_ImportXlsx30000Rows)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "batch/BatchDataSet.h"
+
+namespace slip {
+
+BatchDataSet::BatchDataSet(QObject* parent) : QAbstractTableModel(parent) {}
+
+void BatchDataSet::Reset(QVector<BatchColumn> columns, QVector<QStringList> records)
+{
+    beginResetModel();
+    columns_ = std::move(columns);
+    shown_ = QVector<bool>(columns_.size(), true);
+    records_ = std::move(records);
+    const qsizetype n = columns_.size();
+    for (QStringList& r : records_) {
+        if (r.size() > n) r.erase(r.begin() + n, r.end());
+        while (r.size() < n) r << QString();
+    }
+    endResetModel();
+}
+
+int BatchDataSet::ColumnOfRecordId(qint32 recordId) const
+{
+    for (int m = 0; m < columns_.size(); ++m)
+        if (columns_[m].recordId == recordId) return m;
+    return -1;
+}
+
+int BatchDataSet::ColumnOfBoxIndex(int boxIndex) const
+{
+    for (int m = 0; m < columns_.size(); ++m)
+        if (columns_[m].boxIndex == boxIndex) return m;
+    return -1;
+}
+
+QString BatchDataSet::Value(int record, int m) const
+{
+    if (record < 1 || record > records_.size() || m < 0 || m >= columns_.size()) return QString();
+    return records_[record - 1][m];
+}
+
+QStringList BatchDataSet::RecordValues(int record) const
+{
+    if (record < 1 || record > records_.size()) return {};
+    return records_[record - 1];
+}
+
+bool BatchDataSet::ColumnShown(int m) const
+{
+    return m >= 0 && m < shown_.size() && shown_[m];
+}
+
+void BatchDataSet::SetColumnShown(int m, bool shown)
+{
+    if (m < 0 || m >= shown_.size()) return;
+    shown_[m] = shown;
+}
+
+bool BatchDataSet::DeleteRecords(int first, int last)
+{
+    if (first > last) std::swap(first, last);
+    first = std::max(first, 1);
+    last = std::min(last, RecordCount());
+    if (first > last) return false;
+    beginRemoveRows(QModelIndex(), first - 1, last - 1);
+    records_.remove(first - 1, last - first + 1);
+    endRemoveRows();
+    // The running numbers of the records after them change.
+    if (first - 1 < records_.size())
+        emit dataChanged(index(first - 1, 0), index(int(records_.size()) - 1, 0), {Qt::DisplayRole});
+    return true;
+}
+
+void BatchDataSet::Clear()
+{
+    if (records_.isEmpty()) return;
+    beginResetModel();
+    records_.clear();
+    endResetModel();
+}
+
+int BatchDataSet::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(records_.size());
+}
+
+int BatchDataSet::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(columns_.size()) + 1;
+}
+
+QVariant BatchDataSet::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= records_.size() || index.column() > columns_.size()) return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    if (index.column() == 0) return QString::number(index.row() + 1);
+    return records_[index.row()][index.column() - 1];
+}
+
+QVariant BatchDataSet::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section > columns_.size()) return {};
+    if (section == 0) return role == Qt::DisplayRole ? QVariant(QStringLiteral("序号")) : QVariant();
+    const BatchColumn& c = columns_[section - 1];
+    switch (role) {
+    case Qt::DisplayRole: return c.caption;
+    case RecordIdRole: return c.recordId;
+    case BoxIndexRole: return c.boxIndex;
+    default: return {};
+    }
+}
+
+} // namespace slip

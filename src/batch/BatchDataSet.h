@@ -1,0 +1,71 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace slip {
+
+// One box column of the batch data set.
+struct BatchColumn {
+    qint32 recordId = 0;  // the box's record ID: the slip finds its box by it
+    int boxIndex = 0;     // class × 1000 + n when the import ran
+    QString caption;      // the box's caption
+    int boxClass() const { return boxIndex / 1000; }
+};
+
+// The imported records: one row per record, one column per text, check and
+// picture box of the format (in that class order). A value is text; a line
+// break inside it is stored as the line-break marker. As a table model,
+// column 0 is the running record number 1, 2, … and column m + 1 is box
+// column m, captioned with the box's caption; a window shows it as it is.
+class BatchDataSet : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Header roles giving a box column's record ID and box index.
+    enum Role { RecordIdRole = Qt::UserRole + 1, BoxIndexRole };
+
+    explicit BatchDataSet(QObject* parent = nullptr);
+
+    // Replaces columns and records at once. Every record is cut or padded to
+    // the number of columns.
+    void Reset(QVector<BatchColumn> columns, QVector<QStringList> records);
+
+    int RecordCount() const { return int(records_.size()); }
+    int BoxColumnCount() const { return int(columns_.size()); }
+    // Box column m, from 0.
+    const BatchColumn& Column(int m) const { return columns_.at(m); }
+    const QVector<BatchColumn>& Columns() const { return columns_; }
+    // The box column of a record ID or box index; -1 when there is none.
+    int ColumnOfRecordId(qint32 recordId) const;
+    int ColumnOfBoxIndex(int boxIndex) const;
+
+    // Record r counted from 1; "" (or no values) outside the records.
+    QString Value(int record, int m) const;
+    QStringList RecordValues(int record) const;
+
+    // A column the operator narrowed out of sight: its values are not put on
+    // the slip. Columns start shown; a new import shows them all again.
+    bool ColumnShown(int m) const;
+    void SetColumnShown(int m, bool shown);
+
+    // Removes records first..last (from 1, in either order, held to the
+    // records). Later records move up and are numbered anew. False when
+    // nothing was removed.
+    bool DeleteRecords(int first, int last);
+    // Removes every record; the columns stay.
+    void Clear();
+
+    // QAbstractTableModel.
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QVector<BatchColumn> columns_;
+    QVector<bool> shown_;
+    QVector<QStringList> records_;
+};
+
+} // namespace slip

@@ -1,0 +1,194 @@
+#include "batch/CsvReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace slip {
+
+namespace {
+
+// Larger files are no batch of slips (30,000 rows of a slip are a few MB); refusing
+// them keeps a wrongly chosen file from filling the memory.
+constexpr qint64 kMaxCsvBytes = 256LL * 1024 * 1024;
+
+bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+
+// True when the text holds characters no text file holds.
+bool LooksBinary(const QString& text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20) continue;
+        if (u == u'\t' || u == u'\r' || u == u'\n' || u == u'\f') continue;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CsvRecords ParseCsv(const QString& text, int maxRecords)
+{
+    enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
+    CsvRecords out;
+    QStringList fields;
+    QString field;
+    State state = State::FieldStart;
+    bool recordStarted = false;  // something of the current physical record was read
+    int line = 1;
+    int recordLine = 1;
+    const int n = int(text.size());
+    const QChar* s = text.constData();
+
+    auto endRecord = [&](int& i) {
+        if (recordStarted) {
+            fields << field;
+            out.records << fields;
+        } else {
+            out.records << QStringList();  // an empty line is an empty record
+        }
+        fields.clear();
+        field.clear();
+        recordStarted = false;
+        state = State::FieldStart;
+        if (s[i] == u'\r' && i + 1 < n && s[i + 1] == u'\n') ++i;
+        ++line;
+        recordLine = line;
+    };
+
+    for (int i = 0; i < n; ++i) {
+        if (maxRecords > 0 && out.records.size() >= maxRecords) return out;
+        const QChar c = s[i];
+        switch (state) {
+        case State::FieldStart:
+            recordStarted = recordStarted || !IsLineEnd(c);
+            if (c == u'"') {
+                state = State::Quoted;
+            } else if (c == u',') {
+                fields << field;
+                field.clear();
+            } else if (IsLineEnd(c)) {
+                endRecord(i);
+            } else {
+                field += c;
+                state = State::Unquoted;
+            }
+            break;
+        case State::Unquoted:
+            if (c == u',') {
+                fields << field;
+                field.clear();
+                state = State::FieldStart;
+            } else if (IsLineEnd(c)) {
+                endRecord(i);
+            } else {
+                field += c;
+            }
+            break;
+        case State::Quoted:
+            if (c == u'"') {
+                state = State::QuoteInQuoted;
+            } else {
+                field += c;
+                if (c == u'\n' || (c == u'\r' && !(i + 1 < n && s[i + 1] == u'\n'))) ++line;
+            }
+            break;
+        case State::QuoteInQuoted:
+            if (c == u'"') {  // a doubled quote is one quote of the data
+                field += c;
+                state = State::Quoted;
+            } else if (c == u',') {
+                fields << field;
+                field.clear();
+                state = State::FieldStart;
+            } else if (IsLineEnd(c)) {
+                endRecord(i);
+            } else {
+                field += c;  // text after the closing quote stays data
+                state = State::Unquoted;
+            }
+            break;
+        }
+    }
+    if (maxRecords > 0 && out.records.size() >= maxRecords) return out;
+    if (state == State::Quoted) {
+        fields << field;
+        out.records << fields;
+        out.unclosedQuoteLine = recordLine;
+    } else if (recordStarted) {
+        fields << field;
+        out.records << fields;
+    }
+    return out;
+}
+
+std::optional<QString> DecodeCsvBytes(const QByteArray& bytes)
+{
+    if (bytes.contains('\0')) return std::nullopt;
+    QByteArray body = bytes;
+    const bool bom = body.startsWith("\xEF\xBB\xBF");
+    if (bom) body.remove(0, 3);
+    QString text;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    text = utf8.decode(body);
+    if (utf8.hasError()) {
+        if (bom) return std::nullopt;  // says UTF-8 but isn't
+        QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
+        if (!gbk.isValid()) return std::nullopt;
+        text = gbk.decode(body);
+        if (gbk.hasError()) return std::nullopt;
+    }
+    // A DOS end-of-file mark at the very end is no data.
+    if (text.endsWith(QChar(0x1A))) text.chop(1);
+    if (LooksBinary(text)) return std::nullopt;
+    return text;
+}
+
+namespace {
+
+std::optional<QString> ReadCsvText(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxCsvBytes) return std::nullopt;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) return std::nullopt;
+    return DecodeCsvBytes(bytes);
+}
+
+} // namespace
+
+CsvFile ReadCsvRecords(const QString& path)
+{
+    CsvFile out;
+    const std::optional<QString> text = ReadCsvText(path);
+    if (!text) {
+        out.error = CsvImportError();
+        return out;
+    }
+    CsvRecords parsed = ParseCsv(*text);
+    if (parsed.unclosedQuoteLine) {
+        out.error = CsvImportError() + QStringLiteral("第%1行开始的记录中引号没有配对。")
+                                           .arg(*parsed.unclosedQuoteLine);
+        return out;
+    }
+    out.records = std::move(parsed.records);
+    return out;
+}
+
+QVector<QStringList> ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
+{
+    QVector<QStringList> rows;
+    if (maxRows < 1) return rows;
+    const std::optional<QString> text = ReadCsvText(path);
+    if (!text) return rows;
+    rows = ParseCsv(*text, maxRows).records;
+    if (maxColumns >= 0)
+        for (QStringList& r : rows)
+            if (r.size() > maxColumns) r.erase(r.begin() + maxColumns, r.end());
+    return rows;
+}
+
+} // namespace slip

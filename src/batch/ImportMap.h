@@ -1,0 +1,79 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace slip {
+
+// One text, check or picture box of the current format as an import sees it.
+struct ImportBox {
+    qint32 recordId = 0;  // the box's record ID (stable while boxes come and go)
+    int boxIndex = 0;     // class × 1000 + n
+    QString caption;      // the text of the box's caption label
+    QString map;          // the operator's Map string for it ("" = not imported)
+};
+
+// The Map strings of the three box classes that take values, each in index order.
+struct ImportMaps {
+    QVector<ImportBox> textBoxes;
+    QVector<ImportBox> checkBoxes;
+    QVector<ImportBox> pictureBoxes;
+};
+
+// The boxes of all three classes in one list, in the order of the batch data
+// set's columns: text boxes, then check boxes, then picture boxes, each class
+// by box index.
+QVector<ImportBox> MergeMapArrays(const ImportMaps& maps);
+
+// Puts a typed Map string into its plain form: full-width quotes “ ” and the
+// full-width comma "，" become their ASCII forms, blanks at both ends go, and
+// then one leading and one trailing comma are dropped (",A," is "A").
+QString NormalizeMapString(QString map);
+// The same for every element, in place.
+void NormalizeMapStrings(QStringList& maps);
+
+// One entry of a Map string: a literal text, or a column of the source with a
+// row offset ("B" column 2 offset 0; "A+1" column 1 of the next row).
+struct MapEntry {
+    bool literal = false;
+    QString text;    // the literal
+    int column = 0;  // from 1
+    int offset = 0;  // rows below the record's first row
+};
+
+// The entries of a normalised Map string, split on commas outside double
+// quotes (so a literal may hold a comma). An entry between quotes is a literal;
+// otherwise it is one or two column letters, optionally followed by "+n" (cut
+// at the last "+", n read as a number and rounded). CR and LF inside an entry
+// are dropped and blanks around it trimmed. An empty entry, or one that is
+// only "+n", gives nothing (no entry). Anything else (three letters, "A1",
+// "A+1+1", an unclosed quote) is an error: the entry is named in badEntry.
+struct ParsedMap {
+    QVector<MapEntry> entries;
+    QString badEntry;
+    bool ok() const { return badEntry.isNull(); }
+};
+ParsedMap ParseMapString(const QString& normalizedMap);
+
+// Commas outside double quotes split; quotes stay in the parts.
+QStringList SplitMapEntries(const QString& map);
+
+// Where the values of one record come from: a CSV file's records or a sheet's
+// cells. Lines and columns count from 1; anything outside the source is "".
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual QString Cell(int line, int column) const = 0;
+};
+
+// The value of one box for the record whose first line is `line`: the entries'
+// texts joined with no separator. Each referenced source cell loses one
+// trailing Tab (cells exported by this program carry one); then every line
+// break (CR LF, LF or a lone CR) becomes the line-break marker.
+QString EvaluateMap(const QVector<MapEntry>& entries, const RecordSource& source, int line,
+                    const QString& lineBreakMarker);
+
+// Line breaks of a value as the line-break marker, the way values are stored.
+QString MarkLineBreaks(const QString& text, const QString& lineBreakMarker);
+
+} // namespace slip

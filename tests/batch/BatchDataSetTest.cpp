@@ -1,0 +1,152 @@
+#include "batch/BatchDataSet.h"
+#include "batch/BatchNavigation.h"
+
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+QVector<BatchColumn> Columns()
+{
+    return {{10, 1, "户名"}, {11, 2, "金额"}, {20, 1001, "加急"}, {30, 2001, "条码"}};
+}
+
+QVector<QStringList> Records(int n)
+{
+    QVector<QStringList> out;
+    for (int i = 1; i <= n; ++i)
+        out << QStringList{QString("户%1").arg(i), QString::number(i * 100), i % 2 ? "√" : "", "690123"};
+    return out;
+}
+
+} // namespace
+
+TEST(BatchDataSetModel, RunningNumberThenOneColumnPerBox)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), Records(3));
+    EXPECT_EQ(set.rowCount(), 3);
+    EXPECT_EQ(set.columnCount(), 5);
+    EXPECT_EQ(set.data(set.index(0, 0)).toString(), "1");
+    EXPECT_EQ(set.data(set.index(2, 0)).toString(), "3");
+    EXPECT_EQ(set.data(set.index(1, 1)).toString(), "户2");
+    EXPECT_EQ(set.data(set.index(1, 2)).toString(), "200");
+    EXPECT_EQ(set.headerData(0, Qt::Horizontal).toString(), "序号");
+    EXPECT_EQ(set.headerData(2, Qt::Horizontal).toString(), "金额");
+    EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::RecordIdRole).toInt(), 20);
+    EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::BoxIndexRole).toInt(), 1001);
+    EXPECT_FALSE(set.headerData(9, Qt::Horizontal).isValid());
+    EXPECT_EQ(set.ColumnOfRecordId(30), 3);
+    EXPECT_EQ(set.ColumnOfBoxIndex(2), 1);
+    EXPECT_EQ(set.ColumnOfRecordId(99), -1);
+    EXPECT_EQ(set.Value(3, 0), "户3");
+    EXPECT_EQ(set.Value(4, 0), "");
+    EXPECT_EQ(set.Value(1, 4), "");
+}
+
+TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), {{"a"}, {"a", "b", "c", "d", "e", "f"}});
+    EXPECT_EQ(set.RecordValues(1), (QStringList{"a", "", "", ""}));
+    EXPECT_EQ(set.RecordValues(2), (QStringList{"a", "b", "c", "d"}));
+}
+
+TEST(BatchDataSetModel, DeletingRecordsRenumbersTheRest)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), Records(5));
+    QList<QPair<int, int>> removed;
+    QObject::connect(&set, &QAbstractItemModel::rowsRemoved,
+                     [&](const QModelIndex&, int first, int last) { removed << qMakePair(first, last); });
+    EXPECT_TRUE(set.DeleteRecords(4, 2));
+    EXPECT_EQ(removed, (QList<QPair<int, int>>{{1, 3}}));
+    EXPECT_EQ(set.RecordCount(), 2);
+    EXPECT_EQ(set.Value(2, 0), "户5");
+    EXPECT_EQ(set.data(set.index(1, 0)).toString(), "2");
+    EXPECT_FALSE(set.DeleteRecords(3, 9));
+    EXPECT_TRUE(set.DeleteRecords(0, 1));
+    EXPECT_EQ(set.Value(1, 0), "户5");
+}
+
+TEST(BatchDataSetModel, ClearKeepsTheColumns)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), Records(2));
+    set.Clear();
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_EQ(set.columnCount(), 5);
+    EXPECT_EQ(set.headerData(1, Qt::Horizontal).toString(), "户名");
+}
+
+TEST(BatchNavigationState, NoRecordsOneRecordSeveralRecords)
+{
+    BatchDataSet set;
+    BatchRecordState s = ShowBatchRecord(set);
+    EXPECT_EQ(s.value, 1);
+    EXPECT_EQ(s.maximum, 1);
+    EXPECT_FALSE(s.enabled);
+    EXPECT_FALSE(s.showFirst);
+    EXPECT_EQ(s.countText, "1");
+    EXPECT_EQ(s.shownText, "1");
+
+    set.Reset(Columns(), Records(1));
+    s = ShowBatchRecord(set);
+    EXPECT_TRUE(s.showFirst);
+    EXPECT_FALSE(s.enabled);
+    EXPECT_EQ(s.countText, "1");
+
+    set.Reset(Columns(), Records(7));
+    s = ShowBatchRecord(set);
+    EXPECT_EQ(s.maximum, 7);
+    EXPECT_TRUE(s.enabled);
+    EXPECT_EQ(s.countText, "7");
+    EXPECT_EQ(s.shownText, "1");
+}
+
+TEST(BatchNavigationState, ScrollPositionNamesARecordOnlyInsideTheSet)
+{
+    BatchDataSet set;
+    EXPECT_FALSE(RecordAtScrollPosition(set, 1).has_value());
+    set.Reset(Columns(), Records(3));
+    EXPECT_EQ(RecordAtScrollPosition(set, 1), 1);
+    EXPECT_EQ(RecordAtScrollPosition(set, 3), 3);
+    EXPECT_FALSE(RecordAtScrollPosition(set, 0).has_value());
+    EXPECT_FALSE(RecordAtScrollPosition(set, 4).has_value());
+}
+
+TEST(SlipFromRecord, ValuesByBoxInFillingOrder)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), {{"张三", "1,234.00", "√", "690123456789"}, {"李四//二行", "5", "", ""}});
+    const QVector<SlipValue> v = FillSlipFromBatchRow(set, 2);
+    ASSERT_EQ(v.size(), 4);
+    EXPECT_EQ(v[0].recordId, 10);
+    EXPECT_EQ(v[0].value, "李四//二行");
+    EXPECT_EQ(v[1].recordId, 11);
+    EXPECT_EQ(v[2].recordId, 20);
+    EXPECT_EQ(v[2].value, "");
+    EXPECT_EQ(v[3].recordId, 30);
+    for (const SlipValue& s : v) EXPECT_TRUE(s.apply);
+    EXPECT_TRUE(FillSlipFromBatchRow(set, 0).isEmpty());
+    EXPECT_TRUE(FillSlipFromBatchRow(set, 3).isEmpty());
+}
+
+TEST(SlipFromRecord, HiddenColumnsKeepTheirBoxes)
+{
+    BatchDataSet set;
+    set.Reset(Columns(), {{"张三", "100", "√", "690"}});
+    set.SetColumnShown(0, false);  // a text box: still converted, value not applied
+    set.SetColumnShown(2, false);  // a check box: left alone
+    const QVector<SlipValue> v = FillSlipFromBatchRow(set, 1);
+    ASSERT_EQ(v.size(), 3);
+    EXPECT_EQ(v[0].recordId, 10);
+    EXPECT_FALSE(v[0].apply);
+    EXPECT_TRUE(v[1].apply);
+    EXPECT_EQ(v[2].recordId, 30);
+    // A new import shows every column again.
+    set.Reset(Columns(), {{"x"}});
+    EXPECT_TRUE(set.ColumnShown(0));
+    EXPECT_TRUE(set.ColumnShown(2));
+}

@@ -1,0 +1,178 @@
+#include "BatchTestSupport.h"
+
+#include "batch/CsvReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace slip;
+using slip::test::Gbk;
+using slip::test::WriteBytes;
+
+namespace {
+
+QVector<QStringList> Parse(const QString& text) { return ParseCsv(text).records; }
+
+struct CsvCase {
+    const char* name;
+    const char* text;
+    QVector<QStringList> records;
+};
+
+class CsvSplitting : public ::testing::TestWithParam<CsvCase> {};
+
+} // namespace
+
+TEST_P(CsvSplitting, GivesTheFieldsOfEveryRecord)
+{
+    const CsvCase& c = GetParam();
+    const CsvRecords r = ParseCsv(QString::fromUtf8(c.text));
+    EXPECT_FALSE(r.unclosedQuoteLine.has_value());
+    EXPECT_EQ(r.records, c.records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rfc4180, CsvSplitting,
+    ::testing::Values(
+        CsvCase{"Plain", "a,b,c", {{"a", "b", "c"}}},
+        CsvCase{"QuotedComma", "\"x,y\",z", {{"x,y", "z"}}},
+        CsvCase{"DoubledQuote", "\"say \"\"hi\"\"\",2", {{"say \"hi\"", "2"}}},
+        CsvCase{"EmptyQuotedFieldIsEmpty", "a,\"\",b", {{"a", "", "b"}}},
+        CsvCase{"FourQuotesAreOneQuote", "\"\"\"\"", {{"\""}}},
+        CsvCase{"EmptyFields", "a,,b,", {{"a", "", "b", ""}}},
+        CsvCase{"OnlyCommas", ",,", {{"", "", ""}}},
+        CsvCase{"SpacesStay", " a , b ", {{" a ", " b "}}},
+        CsvCase{"CrLfInsideQuotes", "\"line1\r\nline2\",x\r\nnext,1\r\n",
+                {{"line1\r\nline2", "x"}, {"next", "1"}}},
+        CsvCase{"LfInsideQuotes", "\"a\nb\"\nc", {{"a\nb"}, {"c"}}},
+        CsvCase{"LastLineWithoutEnd", "a,b\r\nc,d", {{"a", "b"}, {"c", "d"}}},
+        CsvCase{"FinalLineEndAddsNoRecord", "a\r\n", {{"a"}}},
+        CsvCase{"LoneCrEndsARecord", "a\rb", {{"a"}, {"b"}}},
+        CsvCase{"EmptyLineIsAnEmptyRecord", "a\r\n\r\nb\r\n", {{"a"}, {}, {"b"}}},
+        CsvCase{"QuoteInsideUnquotedFieldIsData", "ab\"c,d", {{"ab\"c", "d"}}},
+        CsvCase{"TextAfterClosingQuoteIsData", "\"ab\"c,d", {{"abc", "d"}}},
+        CsvCase{"GreekLettersAreData", "ζζ,ξ,\"ζ,ξ\"", {{"ζζ", "ξ", "ζ,ξ"}}},
+        CsvCase{"ExportedTabsStay", "\"a,b\t\",\t", {{"a,b\t", "\t"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvReading, MultiLineRecordCountsOnceInTheNumbering)
+{
+    const auto r = Parse("\"line1\r\nline2\",x\r\nsecond\r\nthird");
+    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ(r[1], QStringList{"second"});
+    EXPECT_EQ(r[2], QStringList{"third"});
+}
+
+TEST(CsvReading, UnclosedQuoteNamesTheLineItsRecordStartsOn)
+{
+    const CsvRecords r = ParseCsv("a\r\n\"q\r\nx,y\r\nz");
+    ASSERT_TRUE(r.unclosedQuoteLine.has_value());
+    EXPECT_EQ(*r.unclosedQuoteLine, 2);
+    // A quote opened and closed across lines leaves the later numbering right.
+    const CsvRecords closed = ParseCsv("a\r\n\"q\r\nx\",1\r\n\"open");
+    ASSERT_TRUE(closed.unclosedQuoteLine.has_value());
+    EXPECT_EQ(*closed.unclosedQuoteLine, 4);
+    const CsvRecords open = ParseCsv("a,b\r\nc,d\r\n1,\"2\r\n3,4\r\n5,6");
+    ASSERT_TRUE(open.unclosedQuoteLine.has_value());
+    EXPECT_EQ(*open.unclosedQuoteLine, 3);
+    ASSERT_EQ(open.records.size(), 3);
+    EXPECT_EQ(open.records[2], (QStringList{"1", "2\r\n3,4\r\n5,6"}));
+}
+
+TEST(CsvReading, MaxRecordsStopsEarly)
+{
+    const auto r = ParseCsv("1\n2\n3\n4", 2).records;
+    EXPECT_EQ(r, (QVector<QStringList>{{"1"}, {"2"}}));
+}
+
+TEST(CsvDecoding, Utf8WithAndWithoutByteOrderMark)
+{
+    const QByteArray utf8 = QString::fromUtf8("户名,金额\r\n张三,1.00").toUtf8();
+    EXPECT_EQ(DecodeCsvBytes(utf8), QString::fromUtf8("户名,金额\r\n张三,1.00"));
+    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF" + utf8), QString::fromUtf8("户名,金额\r\n张三,1.00"));
+}
+
+TEST(CsvDecoding, GbkBytesAreReadAsGbk)
+{
+    const QString text = QString::fromUtf8("户名,账号,金额\r\n张三,6222021234567890,￥1,234.00\r\n");
+    const QByteArray gbk = Gbk(text);
+    ASSERT_NE(gbk, text.toUtf8());
+    EXPECT_EQ(DecodeCsvBytes(gbk), text);
+}
+
+TEST(CsvDecoding, BinaryAndUndecodableBytesAreRefused)
+{
+    EXPECT_FALSE(DecodeCsvBytes(QByteArray("a,b\0c", 5)).has_value());
+    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\x01\x02\x03,x")).has_value());
+    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\xEF\xBB\xBF\xFF\xFE")).has_value());
+    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\x81\x20\xFF")).has_value());
+    // A DOS end-of-file mark at the end is dropped, not taken for binary.
+    EXPECT_EQ(DecodeCsvBytes(QByteArray("a,b\x1A")), QString("a,b"));
+}
+
+TEST(CsvFileReading, ReadsAGbkFileWithQuotedLineBreaks)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("数据.CSV");
+    ASSERT_TRUE(WriteBytes(path, Gbk(QString::fromUtf8("户名,备注\r\n张三,\"第一行\r\n第二行\"\r\n李四,\"含,逗号\""))));
+    const CsvFile f = ReadCsvRecords(path);
+    ASSERT_TRUE(f.ok()) << f.error.toStdString();
+    ASSERT_EQ(f.records.size(), 3);
+    EXPECT_EQ(f.records[1], (QStringList{"张三", "第一行\r\n第二行"}));
+    EXPECT_EQ(f.records[2], (QStringList{"李四", "含,逗号"}));
+}
+
+TEST(CsvFileReading, MissingBinaryOrBrokenFilesGiveTheImportErrorAndNoRecords)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(ReadCsvRecords(dir.filePath("无此文件.csv")).error, CsvImportError());
+    EXPECT_EQ(ReadCsvRecords(dir.path()).error, CsvImportError());
+
+    const QString png = dir.filePath("picture.csv");
+    ASSERT_TRUE(WriteBytes(png, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    const CsvFile bin = ReadCsvRecords(png);
+    EXPECT_EQ(bin.error, CsvImportError());
+    EXPECT_TRUE(bin.records.isEmpty());
+
+    const QString open = dir.filePath("open.csv");
+    ASSERT_TRUE(WriteBytes(open, "a,b\r\n1,\"2\r\n3,4\r\n"));
+    const CsvFile broken = ReadCsvRecords(open);
+    EXPECT_TRUE(broken.error.startsWith(CsvImportError()));
+    EXPECT_TRUE(broken.error.contains(QString::fromUtf8("第2行"))) << broken.error.toStdString();
+    EXPECT_TRUE(broken.records.isEmpty());
+}
+
+TEST(CsvFileReading, EmptyFileHasNoRecords)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("empty.csv");
+    ASSERT_TRUE(WriteBytes(path, QByteArray()));
+    const CsvFile f = ReadCsvRecords(path);
+    EXPECT_TRUE(f.ok());
+    EXPECT_TRUE(f.records.isEmpty());
+}
+
+TEST(CsvPreview, FirstRowsCutToTheColumnsShown)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.csv");
+    QByteArray text;
+    for (int i = 1; i <= 30; ++i) text += QByteArray::number(i) + ",b,c,d\r\n";
+    ASSERT_TRUE(WriteBytes(path, text));
+    const auto rows = ReadCsvPreview(path, 19, 3);
+    ASSERT_EQ(rows.size(), 19);
+    EXPECT_EQ(rows[0], (QStringList{"1", "b", "c"}));
+    EXPECT_EQ(rows[18], (QStringList{"19", "b", "c"}));
+}
+
+TEST(CsvPreview, OpenQuoteShowsWhatWasReadAndEndsThePreview)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.csv");
+    ASSERT_TRUE(WriteBytes(path, "a,b\r\n\r\nx,\"y\r\nz"));
+    const auto rows = ReadCsvPreview(path);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], (QStringList{"a", "b"}));
+    EXPECT_TRUE(rows[1].isEmpty());
+    EXPECT_EQ(rows[2], (QStringList{"x", "y\r\nz"}));
+    EXPECT_TRUE(ReadCsvPreview(dir.filePath("none.csv")).isEmpty());
+}

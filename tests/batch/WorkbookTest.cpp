@@ -1,0 +1,357 @@
+#include "BatchTestSupport.h"
+
+#include "batch/Workbook.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace slip;
+using slip::test::ReadZipPart;
+using slip::test::ReplaceZipPart;
+using slip::test::WriteBytes;
+
+namespace {
+
+QString SourceFile(const char* rel) { return QStringLiteral(SLIP_SOURCE_DIR "/") + QString::fromUtf8(rel); }
+
+// A workbook of every kind of cell an operator puts in a batch sheet.
+// Sheet "数据", row by row: A the value, B what the import must read.
+bool WriteValuesWorkbook(const QString& path, bool inlineStrings)
+{
+    lxw_workbook_options opt = {};
+    opt.constant_memory = inlineStrings ? 1 : 0;
+    lxw_workbook* wb = workbook_new_opt(QFile::encodeName(path).constData(), &opt);
+    if (!wb) return false;
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "数据");
+    lxw_worksheet* ws2 = workbook_add_worksheet(wb, "Sheet2");
+    lxw_format* isoDate = workbook_add_format(wb);
+    format_set_num_format(isoDate, "yyyy-mm-dd");
+    lxw_format* builtinDate = workbook_add_format(wb);
+    format_set_num_format_index(builtinDate, 14);
+    lxw_format* chineseDate = workbook_add_format(wb);
+    format_set_num_format(chineseDate, "yyyy\"年\"m\"月\"d\"日\"");
+    lxw_format* stamp = workbook_add_format(wb);
+    format_set_num_format(stamp, "yyyy/m/d h:mm");
+    lxw_format* time = workbook_add_format(wb);
+    format_set_num_format(time, "hh:mm:ss");
+    lxw_format* quotedLetters = workbook_add_format(wb);
+    format_set_num_format(quotedLetters, "0.00\" days\"");
+    lxw_format* colour = workbook_add_format(wb);
+    format_set_num_format(colour, "[Red]0.00;[Blue]-0.00");
+    lxw_format* text = workbook_add_format(wb);
+    format_set_num_format(text, "@");
+
+    lxw_datetime d1 = {2024, 3, 15, 0, 0, 0};
+    lxw_datetime d2 = {1999, 12, 31, 0, 0, 0};
+    lxw_datetime d3 = {2023, 1, 2, 0, 0, 0};
+    lxw_datetime t1 = {2024, 3, 15, 8, 30, 0};
+    lxw_datetime t2 = {0, 0, 0, 13, 45, 30};
+    int r = 0;
+    worksheet_write_datetime(ws, r++, 0, &d1, isoDate);                 // 1
+    worksheet_write_datetime(ws, r++, 0, &d2, builtinDate);             // 2
+    worksheet_write_datetime(ws, r++, 0, &d3, chineseDate);             // 3
+    worksheet_write_datetime(ws, r++, 0, &t1, stamp);                   // 4
+    worksheet_write_datetime(ws, r++, 0, &t2, time);                    // 5
+    worksheet_write_number(ws, r++, 0, 0.1, NULL);                      // 6
+    worksheet_write_number(ws, r++, 0, 2.5, NULL);                      // 7
+    worksheet_write_string(ws, r++, 0, "6222021234567890", text);       // 8
+    worksheet_write_number(ws, r++, 0, 1234567890123456.0, NULL);       // 9
+    worksheet_write_number(ws, r++, 0, 1.2345678901234E+15, NULL);      // 10
+    worksheet_write_number(ws, r++, 0, 123456789012345678901.0, NULL);  // 11
+    worksheet_write_number(ws, r++, 0, -3.75, NULL);                    // 12
+    worksheet_write_number(ws, r++, 0, 1e-7, NULL);                     // 13
+    worksheet_write_boolean(ws, r++, 0, 1, NULL);                       // 14
+    worksheet_write_boolean(ws, r++, 0, 0, NULL);                       // 15
+    worksheet_write_number(ws, r++, 0, 5, quotedLetters);               // 16
+    worksheet_write_number(ws, r++, 0, 7.5, colour);                    // 17
+    worksheet_write_string(ws, r++, 0, "第一行\n第二行", NULL);          // 18
+    worksheet_write_string(ws, r++, 0, "尾部\t", NULL);                  // 19
+    worksheet_write_formula_str(ws, r++, 0, "=\"甲\"&\"乙\"", NULL, "甲乙"); // 20
+    r++;                                                                // 21 empty
+    worksheet_write_string(ws, r++, 3, "D22", NULL);                    // 22
+    worksheet_write_string(ws2, 0, 0, "第二张", NULL);
+    return workbook_close(wb) == LXW_NO_ERROR;
+}
+
+const QStringList kExpected = {
+    "2024-03-15", "1999-12-31", "2023-01-02", "2024-03-15 08:30:00", "13:45:30",
+    "0.1", "2.5", "6222021234567890", "1234567890123456", "1234567890123400",
+    "123456789012346000000", "-3.75", "0.0000001", "TRUE", "FALSE", "5", "7.5",
+    "第一行\n第二行", "尾部\t", "甲乙", ""};
+
+class XlsxCells : public ::testing::TestWithParam<bool> {};
+
+} // namespace
+
+TEST_P(XlsxCells, ReadAsTheOperatorSeesThem)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Batch.XLSX");
+    ASSERT_TRUE(WriteValuesWorkbook(path, GetParam()));
+    // The two modes store strings differently: shared or inline.
+    const QByteArray sheetXml = ReadZipPart(path, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(sheetXml.contains("t=\"inlineStr\""), GetParam());
+
+    const SheetRead read = ReadWorksheet(path, QString::fromUtf8("数据"));
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    for (int i = 0; i < kExpected.size(); ++i)
+        EXPECT_EQ(read.cells.Cell(i + 1, 1), kExpected[i]) << "row " << i + 1;
+    EXPECT_EQ(read.cells.Cell(22, 4), "D22");
+    EXPECT_EQ(read.cells.Cell(22, 1), "");
+    EXPECT_EQ(read.cells.Cell(0, 1), "");
+    EXPECT_EQ(read.cells.Cell(500, 1), "");
+    EXPECT_EQ(read.cells.RowCount(), 22);
+    EXPECT_EQ(read.cells.ColumnCount(), 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedAndInlineStrings, XlsxCells, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Inline" : "Shared"; });
+
+TEST(XlsxSheets, ListsWorksheetsInOrderWithoutChartSheets)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sheets.xlsx");
+    lxw_workbook* wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* a = workbook_add_worksheet(wb, "一月");
+    workbook_add_worksheet(wb, "二月");
+    lxw_chartsheet* cs = workbook_add_chartsheet(wb, "图表");
+    workbook_add_worksheet(wb, "It's \"quoted\"");
+    for (int i = 0; i < 3; ++i) worksheet_write_number(a, i, 0, i + 1, NULL);
+    lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_COLUMN);
+    chart_add_series(chart, NULL, "='一月'!$A$1:$A$3");
+    chartsheet_set_chart(cs, chart);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+
+    const SheetNames names = ListWorksheets(path);
+    ASSERT_TRUE(names.ok()) << names.error.toStdString();
+    EXPECT_EQ(names.names, (QStringList{"一月", "二月", "It's \"quoted\""}));
+    EXPECT_EQ(ReadWorksheet(path, QString::fromUtf8("图表")).error, SheetNameError());
+    EXPECT_EQ(ReadWorksheet(path, QString::fromUtf8("三月")).error, SheetNameError());
+    EXPECT_EQ(ReadWorksheet(path, QString()).error, SheetNameError());
+    const SheetRead first = ReadWorksheet(path, QString::fromUtf8("一月"));
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(first.cells.Cell(3, 1), "3");
+}
+
+TEST(XlsxSheets, RangeReadGivesTheBlockAskedFor)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("range.xlsx");
+    lxw_workbook* wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "S");
+    for (int r = 0; r < 30; ++r)
+        for (int c = 0; c < 5; ++c) worksheet_write_number(ws, r, c, (r + 1) * 10 + c + 1, NULL);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const CellRange range = ReadSheetRange(path, "S", 2, 3, 4, 6);
+    ASSERT_TRUE(range.ok());
+    EXPECT_EQ(range.rows, (QVector<QStringList>{{"24", "25", ""}, {"34", "35", ""}}));
+    EXPECT_EQ(ReadSheetRange(path, "T", 1, 2, 1, 2).error, SheetNameError());
+}
+
+TEST(XlsxSheets, Dates1904CountFrom1904)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mac.xlsx");
+    lxw_workbook* wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "S");
+    lxw_format* f = workbook_add_format(wb);
+    format_set_num_format(f, "yyyy-mm-dd");
+    worksheet_write_number(ws, 0, 0, 0, f);
+    worksheet_write_number(ws, 1, 0, 366, f);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    QByteArray xml = ReadZipPart(path, "xl/workbook.xml");
+    ASSERT_TRUE(xml.contains("<workbookPr"));
+    xml.replace("<workbookPr", "<workbookPr date1904=\"1\"");
+    ASSERT_TRUE(ReplaceZipPart(path, "xl/workbook.xml", xml));
+    const SheetRead read = ReadWorksheet(path, "S");
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_EQ(read.cells.Cell(1, 1), "1904-01-01");
+    EXPECT_EQ(read.cells.Cell(2, 1), "1905-01-01");
+}
+
+TEST(XlsxSheets, EscapedControlCharactersAreDecoded)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("esc.xlsx");
+    lxw_workbook* wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "S");
+    worksheet_write_string(ws, 0, 0, "PLACEHOLDER", NULL);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    QByteArray strings = ReadZipPart(path, "xl/sharedStrings.xml");
+    strings.replace("PLACEHOLDER", "a_x000D_b_x00zz_");
+    ASSERT_TRUE(ReplaceZipPart(path, "xl/sharedStrings.xml", strings));
+    EXPECT_EQ(ReadWorksheet(path, "S").cells.Cell(1, 1), "a\rb_x00zz_");
+}
+
+TEST(XlsFile, ListsAndReadsTheSampleWorkbook)
+{
+    const QString path = SourceFile("tests/data/batch-sample.xls");
+    ASSERT_EQ(DetectWorkbookKind(path), WorkbookKind::Xls);
+    const SheetNames names = ListWorksheets(path);
+    ASSERT_TRUE(names.ok()) << names.error.toStdString();
+    EXPECT_EQ(names.names, (QStringList{"批量数据", "第二页"}));
+
+    const SheetRead read = ReadWorksheet(path, QString::fromUtf8("批量数据"));
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    const auto& c = read.cells;
+    EXPECT_EQ(c.Cell(1, 1), "户名");
+    EXPECT_EQ(c.Cell(2, 1), "张三");
+    EXPECT_EQ(c.Cell(2, 2), "6222021234567890");
+    EXPECT_EQ(c.Cell(2, 3), "2.5");
+    EXPECT_EQ(c.Cell(2, 4), "2024-03-15");
+    EXPECT_EQ(c.Cell(2, 5), "第一行\n第二行");
+    EXPECT_EQ(c.Cell(2, 6), "2024-03-15 08:30:00");
+    EXPECT_EQ(c.Cell(3, 3), "0.1");
+    EXPECT_EQ(c.Cell(3, 4), "2023-12-31");
+    EXPECT_EQ(c.Cell(3, 5), "尾部制表\t");
+    EXPECT_EQ(c.Cell(4, 2), "9876543210123456");
+    EXPECT_EQ(c.Cell(4, 3), "123456789012345");
+    EXPECT_EQ(c.Cell(4, 4), "2000-02-29");
+    EXPECT_EQ(c.Cell(5, 1), "");
+    EXPECT_EQ(c.Cell(6, 1), "赵六");
+    EXPECT_EQ(c.Cell(6, 3), "1234567.89");
+
+    const SheetRead second = ReadWorksheet(path, QString::fromUtf8("第二页"));
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.cells.Cell(1, 1), "第二页甲");
+    EXPECT_EQ(second.cells.Cell(2, 2), "42");
+    EXPECT_EQ(ReadWorksheet(path, "Sheet1").error, SheetNameError());
+}
+
+TEST(XlsFile, LastRowAndColumnLimitWhatIsRead)
+{
+    const SheetRead read = ReadWorksheet(SourceFile("tests/data/batch-sample.xls"),
+                                         QString::fromUtf8("批量数据"), 2, 2);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.cells.Cell(2, 2), "6222021234567890");
+    EXPECT_EQ(read.cells.Cell(2, 3), "");
+    EXPECT_EQ(read.cells.Cell(3, 1), "");
+}
+
+TEST(BrokenWorkbooks, GiveAClearErrorAndNoCells)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(ListWorksheets(dir.filePath("missing.xlsx")).error, WorkbookOpenError());
+    EXPECT_EQ(ReadWorksheet(dir.filePath("missing.xls"), "S").error, WorkbookOpenError());
+    EXPECT_EQ(ListWorksheets(dir.path()).error, WorkbookOpenError());
+
+    const QString text = dir.filePath("text.xls");
+    ASSERT_TRUE(WriteBytes(text, "户名,金额\r\n"));
+    EXPECT_EQ(ListWorksheets(text).error, WorkbookTypeError());
+
+    // A zip package that holds no workbook.
+    const QString other = dir.filePath("other.xlsx");
+    {
+        int err = 0;
+        zip_t* z = zip_open(QFile::encodeName(other).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+        ASSERT_NE(z, nullptr);
+        static const char body[] = "hello";
+        zip_file_add(z, "readme.txt", zip_source_buffer(z, body, 5, 0), 0);
+        ASSERT_EQ(zip_close(z), 0);
+    }
+    EXPECT_EQ(ListWorksheets(other).error, WorkbookTypeError());
+
+    // Good workbooks, then damaged in three ways.
+    const QString good = dir.filePath("good.xlsx");
+    ASSERT_TRUE(WriteValuesWorkbook(good, false));
+    QFile g(good);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    const QByteArray bytes = g.readAll();
+    g.close();
+
+    const QString cut = dir.filePath("cut.xlsx");
+    ASSERT_TRUE(WriteBytes(cut, bytes.left(bytes.size() / 2)));
+    EXPECT_EQ(ListWorksheets(cut).error, WorkbookDamagedError());
+    const SheetRead cutRead = ReadWorksheet(cut, QString::fromUtf8("数据"));
+    EXPECT_EQ(cutRead.error, WorkbookDamagedError());
+    EXPECT_EQ(cutRead.cells.RowCount(), 0);
+
+    const QString badXml = dir.filePath("badxml.xlsx");
+    ASSERT_TRUE(QFile::copy(good, badXml));
+    QByteArray sheet = ReadZipPart(good, "xl/worksheets/sheet1.xml");
+    sheet.chop(sheet.size() / 3);
+    ASSERT_TRUE(ReplaceZipPart(badXml, "xl/worksheets/sheet1.xml", sheet));
+    const SheetRead xmlRead = ReadWorksheet(badXml, QString::fromUtf8("数据"));
+    EXPECT_EQ(xmlRead.error, WorkbookDamagedError());
+    EXPECT_EQ(xmlRead.cells.RowCount(), 0);
+
+    const QString badIndex = dir.filePath("badindex.xlsx");
+    ASSERT_TRUE(QFile::copy(good, badIndex));
+    ASSERT_TRUE(ReplaceZipPart(badIndex, "xl/sharedStrings.xml",
+                               "<?xml version=\"1.0\"?><sst xmlns=\"http://schemas.openxmlformats.org/"
+                               "spreadsheetml/2006/main\"></sst>"));
+    EXPECT_EQ(ReadWorksheet(badIndex, QString::fromUtf8("数据")).error, WorkbookDamagedError());
+
+    // Damaged bytes inside the compressed sheet fail the CRC or the inflation.
+    QByteArray flipped = bytes;
+    const qsizetype at = flipped.indexOf("xl/worksheets/sheet1.xml");
+    ASSERT_GT(at, 0);
+    for (qsizetype i = at + 40; i < at + 140 && i < flipped.size(); ++i) flipped[i] = char(flipped[i] ^ 0x5A);
+    const QString crc = dir.filePath("crc.xlsx");
+    ASSERT_TRUE(WriteBytes(crc, flipped));
+    const SheetRead crcRead = ReadWorksheet(crc, QString::fromUtf8("数据"));
+    EXPECT_FALSE(crcRead.ok());
+    EXPECT_EQ(crcRead.cells.RowCount(), 0);
+
+    // An .xls whose compound document is cut short.
+    QFile x(SourceFile("tests/data/batch-sample.xls"));
+    ASSERT_TRUE(x.open(QIODevice::ReadOnly));
+    const QString cutXls = dir.filePath("cut.xls");
+    ASSERT_TRUE(WriteBytes(cutXls, x.readAll().left(1200)));
+    EXPECT_EQ(ListWorksheets(cutXls).error, WorkbookDamagedError());
+    EXPECT_EQ(ReadWorksheet(cutXls, QString::fromUtf8("批量数据")).error, WorkbookDamagedError());
+}
+
+TEST(SheetNumbers, PlainDigitsNeverAnExponent)
+{
+    EXPECT_EQ(SheetNumberText(0.1), "0.1");
+    EXPECT_EQ(SheetNumberText(2.5), "2.5");
+    EXPECT_EQ(SheetNumberText(0), "0");
+    EXPECT_EQ(SheetNumberText(-0.0), "0");
+    EXPECT_EQ(SheetNumberText(1234567890123456.0), "1234567890123456");
+    EXPECT_EQ(SheetNumberText(9999999999999998.0), "9999999999999998");
+    EXPECT_EQ(SheetNumberText(1.2345678901234E+15), "1234567890123400");
+    EXPECT_EQ(SheetNumberText(-42), "-42");
+    EXPECT_EQ(SheetNumberText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(SheetNumberText(1e-7), "0.0000001");
+    EXPECT_EQ(SheetNumberText(1e20), "100000000000000000000");
+    EXPECT_EQ(SheetNumberText(-1.5e-9), "-0.0000000015");
+    EXPECT_EQ(SheetNumberText(1.234567890123456789e17), "123456789012346000");
+}
+
+TEST(SheetDates, SerialNumbersOfBothDateSystems)
+{
+    EXPECT_EQ(SerialDateText(1, false, true, false), "1900-01-01");
+    EXPECT_EQ(SerialDateText(59, false, true, false), "1900-02-28");
+    EXPECT_EQ(SerialDateText(60, false, true, false), "1900-02-29");
+    EXPECT_EQ(SerialDateText(61, false, true, false), "1900-03-01");
+    EXPECT_EQ(SerialDateText(45366, false, true, false), "2024-03-15");
+    EXPECT_EQ(SerialDateText(45366.5, false, true, true), "2024-03-15 12:00:00");
+    EXPECT_EQ(SerialDateText(0.75, false, false, true), "18:00:00");
+    // Rounded to the second, carrying into the next day.
+    EXPECT_EQ(SerialDateText(45366.999999999, false, true, true), "2024-03-16 00:00:00");
+    EXPECT_EQ(SerialDateText(0, true, true, false), "1904-01-01");
+    EXPECT_EQ(SerialDateText(-1, false, true, false), "-1");
+}
+
+TEST(SheetDates, FormatsThatShowDatesOrTimes)
+{
+    for (int id : {14, 15, 16, 17, 22, 27, 31, 36, 50, 58}) EXPECT_TRUE(DateFormatOf(id, {}).date) << id;
+    for (int id : {18, 19, 20, 21, 45, 46, 47, 32, 35}) {
+        EXPECT_TRUE(DateFormatOf(id, {}).time) << id;
+        EXPECT_FALSE(DateFormatOf(id, {}).date) << id;
+    }
+    for (int id : {0, 1, 2, 4, 9, 10, 11, 12, 13, 37, 44, 48, 49}) EXPECT_FALSE(DateFormatOf(id, {}).any()) << id;
+    EXPECT_TRUE(DateFormatOf(164, "yyyy/mm/dd").date);
+    EXPECT_TRUE(DateFormatOf(164, "d-mmm").date);
+    EXPECT_TRUE(DateFormatOf(164, "[$-804]yyyy\"年\"m\"月\"").date);
+    const DateFormatUse stamp = DateFormatOf(164, "yyyy-mm-dd hh:mm");
+    EXPECT_TRUE(stamp.date && stamp.time);
+    const DateFormatUse minutes = DateFormatOf(164, "[h]:mm:ss");
+    EXPECT_TRUE(minutes.time && !minutes.date);
+    EXPECT_FALSE(DateFormatOf(164, "0.00\" days\"").any());
+    EXPECT_FALSE(DateFormatOf(164, "[Red]#,##0.00").any());
+    EXPECT_FALSE(DateFormatOf(164, "General").any());
+    EXPECT_FALSE(DateFormatOf(164, "0.0\\d").any());
+    EXPECT_FALSE(DateFormatOf(164, "@").any());
+}

@@ -1,0 +1,72 @@
+#include "TestHome.h"
+
+#include "storage/Database.h"
+#include "storage/MappingStore.h"
+#include "core/Registry.h"
+
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+TEST(MappingStore, RoundTripKeepsMapsAsTypedAndFormatsApart)
+{
+    test::TestHome home;
+    const QString fmt = "工行'进账单\"";
+    ASSERT_TRUE(SaveInputMap(fmt, {{12, " A , \"地址：\",E "}, {3, "b+1"}, {40, ""}, {41, "   "}}));
+    ASSERT_TRUE(SaveInputMap("农行", {{12, "Z"}}));
+    const InputMapRows rows = LoadInputMap(fmt);
+    ASSERT_TRUE(rows.ok);
+    EXPECT_EQ(rows.maps, (QMap<qint32, QString>{{3, "b+1"}, {12, " A , \"地址：\",E "}}));
+    EXPECT_EQ(LoadInputMap("农行").maps.value(12), "Z");
+    EXPECT_TRUE(LoadInputMap("无此格式").maps.isEmpty());
+    EXPECT_TRUE(LoadInputMap("无此格式").ok);
+
+    // Saving again replaces every row of that format only.
+    ASSERT_TRUE(SaveInputMap(fmt, {{5, "C"}}));
+    EXPECT_EQ(LoadInputMap(fmt).maps, (QMap<qint32, QString>{{5, "C"}}));
+    EXPECT_EQ(OpenRecordset("SELECT * FROM 映射 WHERE Fmt=?", {fmt}).RecordCount(), 1);
+    EXPECT_EQ(LoadInputMap("农行").maps.value(12), "Z");
+    ASSERT_TRUE(SaveInputMap(fmt, {}));
+    EXPECT_TRUE(LoadInputMap(fmt).maps.isEmpty());
+}
+
+TEST(MappingStore, FailedSaveLeavesTheStoredMapping)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveInputMap("工行", {{1, "A"}, {2, "B"}}));
+    // The database refuses one row of the new mapping half way through.
+    ASSERT_TRUE(ExecuteSql("CREATE TRIGGER refuse BEFORE INSERT ON 映射 WHEN NEW.Map='坏' "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    EXPECT_FALSE(SaveInputMap("工行", {{1, "C"}, {2, "坏"}, {3, "D"}}));
+    EXPECT_EQ(LoadInputMap("工行").maps, (QMap<qint32, QString>{{1, "A"}, {2, "B"}}));
+}
+
+TEST(MappingStore, UnreadableDatabaseIsReportedNotEmpty)
+{
+    test::TestHome home(false);
+    ASSERT_TRUE(ExecuteSql("CREATE TABLE other (x)"));  // a database without the table
+    const InputMapRows rows = LoadInputMap("工行");
+    EXPECT_FALSE(rows.ok);
+    EXPECT_FALSE(SaveInputMap("工行", {{1, "A"}}));
+}
+
+TEST(ImportRowSettingsStore, DefaultsAndRoundTrip)
+{
+    test::TestHome home;
+    ImportRowSettings s = LoadImportRowSettings();
+    EXPECT_EQ(s.startRow, "2");
+    EXPECT_EQ(s.endRow, "100");
+    EXPECT_EQ(s.linesPerRecord, "1");
+    ASSERT_TRUE(SaveImportRowSettings({"3", "3000", "2"}));
+    s = LoadImportRowSettings();
+    EXPECT_EQ(s.startRow, "3");
+    EXPECT_EQ(s.endRow, "3000");
+    EXPECT_EQ(s.linesPerRecord, "2");
+    EXPECT_EQ(GetRegValue(RegRoot(), "Corvanteel", "T(1)", ""), "3000");
+    // An emptied value reads as the first use's.
+    ASSERT_TRUE(SaveImportRowSettings({"", "50", ""}));
+    s = LoadImportRowSettings();
+    EXPECT_EQ(s.startRow, "2");
+    EXPECT_EQ(s.endRow, "50");
+    EXPECT_EQ(s.linesPerRecord, "1");
+}
