@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include "entry/KeyFilter.h"
 #include "workspace/SlipView.h"
@@ -25,6 +26,7 @@ ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
     editor_->installEventFilter(this);
     editor_->viewport()->installEventFilter(this);  // the editor's clicks land there
     view_.viewport()->installEventFilter(this);
+    connect(editor_->document(), &QTextDocument::contentsChange, this, &ValueEntry::NoteInsertion);
     connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
 
     connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
@@ -73,9 +75,11 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     // Moving on, leaving and shortcuts (copy, paste, undo) are not typing;
     // whatever a paste brings in is cleaned afterwards.
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape) return false;
+    if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = k->text();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (!enter && (text.isEmpty() || (text.size() == 1 && text[0].unicode() < 0x20 && text[0].unicode() != 8)))
+    // Keys that write no character (arrows, Delete) are not typing either.
+    if (!enter && (text.isEmpty() || (text.size() == 1 && !text[0].isPrint() && text[0].unicode() != 8)))
         return false;
     if (key != Qt::Key_Backspace) ArmCompletion();  // a swallowed key arms it too
     const double code = EditingCode();
@@ -92,18 +96,35 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     return false;
 }
 
+void ValueEntry::NoteInsertion(int position, int /*removed*/, int added)
+{
+    if (cleaning_ || added <= 0) return;
+    const BoxId id = view_.EditingBox();
+    if (id == 0 || !IsNumericEntryCode(EditingCode())) return;
+    // The box's own value put into the editor (a converted amount such as
+    // "￥12.50") is shown as it is; only what comes in from the operator is
+    // cleaned. The model takes the editor's text only after this change.
+    if (editor_->toPlainText() == format_.Value(id)) return;
+    insertedFrom_ = position;
+    insertedTo_ = position + added;
+}
+
 void ValueEntry::CleanEditorText()
 {
     // Pasted, dropped or input-method text in a box that takes figures only.
-    if (cleaning_ || view_.EditingBox() == 0) return;
+    if (cleaning_ || insertedTo_ < 0) return;
     const double code = EditingCode();
-    if (!IsNumericEntryCode(code)) return;
     const QString text = editor_->toPlainText();
-    if (FilterTypedText(code, text) == text) return;
+    // The document counts the paragraph end as a character too.
+    const int from = insertedFrom_, to = std::min<int>(insertedTo_, int(text.size()));
+    insertedFrom_ = insertedTo_ = -1;
+    if (view_.EditingBox() == 0 || !IsNumericEntryCode(code) || from >= to) return;
+    const QString inserted = text.mid(from, to - from);
+    if (FilterTypedText(code, inserted) == inserted) return;
     cleaning_ = true;
     QTextCursor c(editor_->document());
     c.beginEditBlock();
-    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+    for (qsizetype i = to - 1; i >= from; --i) {
         const QString kept = FilterTypedText(code, QString(text[i]));
         if (kept.size() == 1 && kept[0] == text[i]) continue;
         c.setPosition(int(i));

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QHash>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -12,7 +13,7 @@
 #include "model/SlipFormat.h"
 
 class QKeyEvent;
-class QMenu;
+
 class QPlainTextEdit;
 
 namespace slip {
@@ -67,6 +68,7 @@ protected:
 private:
     double EditingCode() const;
     bool FilterKey(QKeyEvent* k);
+    void NoteInsertion(int position, int removed, int added);
     void CleanEditorText();
     void ArmCompletion();
     void Complete();
@@ -88,6 +90,7 @@ private:
     QHash<BoxId, RelationMark> marks_;
     QPointer<QMenu> earlier_;
     bool cleaning_ = false;
+    int insertedFrom_ = -1, insertedTo_ = -1;  // what the operator last put into the editor
     bool inRing_ = false;
 };
 
