@@ -164,13 +164,11 @@ bool ValueEntry::ShowEarlierValues()
     values.removeAll(QString());
     values.removeDuplicates();
     values.sort();
+    if (values.isEmpty()) return false;
     if (earlier_) earlier_->deleteLater();
     earlier_ = new QMenu(editor_);
     earlier_->setObjectName(QStringLiteral("earlierValues"));
     earlier_->setAttribute(Qt::WA_DeleteOnClose);
-    if (values.isEmpty()) {
-        earlier_->addAction(QStringLiteral("（无历史记录）"))->setEnabled(false);
-    }
     for (const QString& v : values) {
         QString caption = v;
         caption.replace(u'\n', u' ');

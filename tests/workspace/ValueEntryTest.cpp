@@ -269,6 +269,17 @@ TEST_F(ValueEntryTest, DoubleClickListsEarlierValues)
     EXPECT_EQ(format.Value(2), "叁佰元整");
 }
 
+TEST_F(ValueEntryTest, DoubleClickWithoutEarlierValuesSelectsAsUsual)
+{
+    Open({TextAt(1, 0, {10, 10})});
+    entry->SetCompletionSource([](const QString&, BoxId) { return QStringList(); });
+    Edit(1);
+    QTest::keyClicks(Editor(), "word");
+    QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(entry->EarlierValuesMenu(), nullptr);
+    EXPECT_EQ(Editor()->textCursor().selectedText(), "word");
+}
+
 TEST_F(ValueEntryTest, ClickingATickBoxTogglesTheTick)
 {
     Open({TextAt(1, 115, {10, 10}), TextAt(2, 0, {10, 30})});
