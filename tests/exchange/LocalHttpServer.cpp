@@ -40,8 +40,9 @@ LocalHttpServer::LocalHttpServer()
             }
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             auto buffer = std::make_shared<QByteArray>();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
-                if (buffer->isNull()) return;   // answered already
+            auto answered = std::make_shared<bool>(false);
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, answered] {
+                if (*answered) return;
                 *buffer += socket->readAll();
                 const qsizetype end = buffer->indexOf("\r\n\r\n");
                 if (end < 0) {
@@ -49,7 +50,7 @@ LocalHttpServer::LocalHttpServer()
                     return;
                 }
                 const QByteArray line = buffer->left(buffer->indexOf("\r\n"));
-                *buffer = QByteArray();
+                *answered = true;
                 const QList<QByteArray> parts = line.split(' ');
                 const QByteArray target = parts.size() >= 2 ? parts[1] : QByteArray("/");
                 requests_ << QString::fromLatin1(target);
