@@ -247,6 +247,10 @@ WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReport
         result.error = QStringLiteral("格式“") + entry.name + QStringLiteral("”的下载路径无效！");
         return result;
     }
+    if (DownloadFolder().isEmpty()) {
+        result.error = QStringLiteral("下载文件夹Temp无法使用！");
+        return result;
+    }
     const QString templatePath = WebTemplatePath(entry);
     const QString picturePath = WebPicturePath(entry);
     if (entry.name.trimmed().isEmpty() || templatePath.isEmpty() || picturePath.isEmpty()) {

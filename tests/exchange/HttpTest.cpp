@@ -117,8 +117,10 @@ TEST_F(HttpText, ErrorPageIsRefusedEvenWithTheMarkAndRetriedFiveTimes)
     EXPECT_EQ(r.status, 404);
     EXPECT_EQ(r.attempts, 5);
     EXPECT_EQ(server.hits("/p"), 5);
-    server.setRoute("/q", {500, "Finished"});
-    EXPECT_FALSE(HttpGetText("/q", "Finished", 5s).ok);
+    for (int status : {300, 304, 500}) {
+        server.setRoute("/q", {status, "Finished"});
+        EXPECT_FALSE(HttpGetText("/q", "Finished", 5s).ok) << status;
+    }
 }
 
 TEST_F(HttpText, PageWithoutMarkIsRefusedAndKeepsTheBody)

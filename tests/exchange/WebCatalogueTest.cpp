@@ -292,6 +292,14 @@ TEST_F(CatalogueDownload, EntryIsDownloadedBesideItsPictureForTheImport)
               QStringLiteral("<Tamberlow格式专用>\r\n进账单_工行\r\n1】★【0】★【户名"));
     EXPECT_EQ(FileBytes(d.picturePath), kJpeg);
     EXPECT_EQ(progress.starts, progress.ends);
+
+    // Server paths with blanks and Chinese characters are sent encoded and found.
+    server.setRoute(QStringLiteral("/模板/农行 进账单.tvq"), {200, ExchangeFile(QStringLiteral("农行"))});
+    const WebFormatDownload n =
+        DownloadWebFormat(Entry(QStringLiteral("农行"), QStringLiteral("/模板/农行 进账单.tvq")), progress, 5s);
+    ASSERT_TRUE(n.ok) << n.error.toStdString();
+    EXPECT_EQ(n.templatePath, Temp(QStringLiteral("农行.tvq")));
+    EXPECT_TRUE(n.picturePath.isEmpty());
 }
 
 TEST_F(CatalogueDownload, JpgInsideTheNameIsKeptSoThePictureLiesBesideTheTemplate)
@@ -387,6 +395,23 @@ TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTempNorStartAnything)
     EXPECT_EQ(FileBytes(DataFile("工行.jpg")), kJpeg);
     EXPECT_EQ(ChildProcessCount(), children);
     EXPECT_FALSE(QFileInfo::exists(marker));
+}
+
+TEST_F(CatalogueDownload, TempThatIsALinkElsewhereIsNotUsed)
+{
+    const QString elsewhere = home.file("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir(Temp()).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere, Temp()));
+    server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
+    server.setRoute("/pic/ok.jpg", {200, kJpeg});
+    RecordingProgress progress;
+    const WebFormatDownload d = DownloadWebFormat(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s);
+    EXPECT_FALSE(d.ok);
+    EXPECT_FALSE(d.error.isEmpty());
+    EXPECT_FALSE(DownloadPreviewPicture(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s).ok);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    EXPECT_TRUE(server.requests().isEmpty());
 }
 
 TEST(LocalNames, FileSafeNamesAndPlainNames)
