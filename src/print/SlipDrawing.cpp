@@ -124,7 +124,7 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
             DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
         return;
     }
-    if (!settings.loadPicture) return;
+    if (value.isEmpty() || !settings.loadPicture) return;
     const QImage image = settings.loadPicture(value);
     if (!image.isNull()) s.PaintPicture(image, at.x(), at.y(), w, h);
 }

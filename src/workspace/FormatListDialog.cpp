@@ -99,6 +99,8 @@ void FormatListDialog::Reload()
                      {"ID", "序号", "选择", "格式名称", "宽(毫米)", "高(毫米)"});
     list->Tag = QStringLiteral("Fmt");
     FillGridFromQuery(*list, QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt"));
+    // The open format is chosen to begin with; without one, the first.
+    list->Row = list->Rows() > list->FixedRows() ? list->FixedRows() : 0;
     for (int r = list->FixedRows(); r < list->Rows(); ++r) {
         if (list->TextMatrix(r, kNameColumn) != currentFormat_) continue;
         list->Row = list->RowSel = r;
