@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   libfreexl-dev libxlsxwriter-dev libzip-dev
   zbar-tools poppler-utils
   xvfb xauth

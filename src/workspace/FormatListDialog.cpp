@@ -3,6 +3,8 @@
 #include "core/GridModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
+#include "storage/Database.h"
+#include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
 #include "ui/WindowPos.h"
@@ -85,7 +87,13 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     RowChanged();
 }
 
-FormatListDialog::~FormatListDialog() { SaveWindowPos(this, kWindowName); }
+FormatListDialog::~FormatListDialog() = default;
+
+void FormatListDialog::done(int result)
+{
+    if (!SaveWindowPos(this, kWindowName)) MsgBox(ConnectionFailedText(), PromptIcon::Warning);
+    QDialog::done(result);
+}
 
 void FormatListDialog::SetDownloadCommand(std::function<void()> command)
 {

@@ -39,6 +39,7 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent) : QAbstractScrollArea(pa
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Base, QColor(0x80, 0x80, 0x80));
     viewport()->setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
     editor_ = new QPlainTextEdit(viewport());

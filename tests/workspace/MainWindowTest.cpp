@@ -13,6 +13,8 @@
 #include "workspace/SlipView.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
@@ -306,4 +308,20 @@ TEST(MainWindow, FitsAScreenOf1024By768)
     MainWindow mw;
     EXPECT_LE(mw.minimumSizeHint().width(), 1024);
     EXPECT_LE(mw.minimumSizeHint().height(), 768);
+}
+
+TEST(MainWindow, ADatabaseLostWhileRunningIsToldWhenLeaving)
+{
+    test::TestHome home;
+    MakeFormat("丢失", 1);
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("丢失", {}).ok);
+    MainWindow mw;
+    mw.Start();
+    mw.Format().SetValue(mw.Format().Boxes()[0].id, "值");
+    // The database file vanishes and something else takes its place.
+    ASSERT_TRUE(QFile::rename(DatabasePath(), DatabasePath() + ".moved"));
+    ASSERT_TRUE(QDir().mkpath(DatabasePath()));
+    ScriptedPrompter prompts;
+    mw.close();
+    EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
 }
