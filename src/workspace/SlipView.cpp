@@ -369,7 +369,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);
-            const CashLook look = TextBoxLookForCash(b.dataType);
+            const DataTypeLook look = TextBoxLookForDataType(b.dataType);
             p.setPen(QPen(look.borderStyle ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0,
                           look.borderStyle ? Qt::SolidLine : Qt::DotLine));
             p.drawRect(r);
