@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk
   libfreexl-dev libxlsxwriter-dev
   zbar-tools poppler-utils
+  cups cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth
 )
 

@@ -31,7 +31,7 @@ public:
     std::vector<Box> boxes;
     std::vector<Line> lines;
     std::vector<Circle> circles;
-    int images = 0;
+    std::vector<QRectF> pictures;
     mutable std::vector<double> measuredAt;  // font size at every TextWidth
 
     double TextWidth(const QString& text) const override
@@ -58,7 +58,7 @@ protected:
         lines.push_back({x1, y1, x2, y2, c, DrawWidth()});
     }
     void PaintCircle(double x, double y, double r, const QColor&) override { circles.push_back({x, y, r}); }
-    void PaintImage(const QImage&, double, double, double, double) override { ++images; }
+    void PaintImage(const QImage&, double x, double y, double w, double h) override { pictures.push_back({x, y, w, h}); }
     QPainter* DrawingPainter() override { return nullptr; }
     double DotsPerTwipX() const override { return 1; }
     double DotsPerTwipY() const override { return 1; }
