@@ -34,7 +34,10 @@ double HundredthsForPoints(int points)
 
 QPageSize SpoolerPageSize(const QPageSize& size)
 {
-    if (!size.isValid() || size.id() != QPageSize::Custom) return size;
+    // A printer's own paper (A4, or one its driver names) is asked for by its
+    // name, and the driver's size for it is the page's.
+    if (!size.isValid() || size.id() != QPageSize::Custom || !size.key().startsWith(QLatin1String("Custom.")))
+        return size;
     const QSize points = size.sizePoints();
     const QSizeF mm(HundredthsForPoints(points.width()) / 100.0, HundredthsForPoints(points.height()) / 100.0);
     const QPageSize spooled(mm, QPageSize::Millimeter, size.name(), QPageSize::ExactMatch);

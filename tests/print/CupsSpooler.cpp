@@ -72,8 +72,8 @@ CupsSpooler::~CupsSpooler()
     if (!own_) {
         for (const QString& p : printers_) Run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), p});
         for (const QString& f : taken_) QFile::remove(f);
-        return;
     }
+    // Also a scheduler that started but never answered.
     if (cupsd_ && cupsd_->state() != QProcess::NotRunning) {
         cupsd_->terminate();
         if (!cupsd_->waitForFinished(15000)) {
