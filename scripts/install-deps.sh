@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk qt6-translations-l10n
   libfreexl-dev libxlsxwriter-dev libzip-dev
   zbar-tools poppler-utils
+  cups cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth
 )
 
