@@ -9,7 +9,8 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
-  libfreexl-dev libxlsxwriter-dev
+  libfreexl-dev libxlsxwriter-dev zlib1g-dev
+  python3 python3-openpyxl
   zbar-tools poppler-utils
   xvfb xauth
 )
