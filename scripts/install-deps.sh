@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
-  libfreexl-dev libxlsxwriter-dev zlib1g-dev
+  libfreexl-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   python3 python3-openpyxl
   zbar-tools poppler-utils
   xvfb xauth

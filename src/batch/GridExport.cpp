@@ -13,6 +13,12 @@
 #include <QTemporaryFile>
 #include <QVector>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -162,6 +168,117 @@ bool SyncToDisk(const QString& path)
     return ok;
 }
 
+// Rows on their way from the model to the sheet. The model is read on the
+// calling thread, which owns it; the workbook writer runs on a thread of its
+// own, so reading the model and writing the sheet overlap. Rows are handed
+// over in batches through a short queue, which bounds the memory in between.
+class SheetRowWriter {
+public:
+    struct Row {
+        bool caption = false;
+        QVector<QString> cells;  // shared with the reader, never changed
+    };
+
+    SheetRowWriter(lxw_worksheet* sheet, lxw_format* captionFormat, lxw_format* cellFormat)
+        : sheet_(sheet), captionFormat_(captionFormat), cellFormat_(cellFormat),
+          thread_([this] { Run(); })
+    {
+    }
+    ~SheetRowWriter() { Finish(); }
+    SheetRowWriter(const SheetRowWriter&) = delete;
+    SheetRowWriter& operator=(const SheetRowWriter&) = delete;
+
+    // False once the writer has failed: the caller stops reading.
+    bool Put(Row&& row)
+    {
+        pending_.push_back(std::move(row));
+        if (pending_.size() >= kBatchRows) Hand(false);
+        return !failed_;
+    }
+
+    // Hands over the last rows and waits for the writer. True when every row
+    // was written.
+    bool Finish()
+    {
+        if (thread_.joinable()) {
+            Hand(true);
+            thread_.join();
+        }
+        return !failed_;
+    }
+
+    lxw_row_t RowsWritten() const { return rows_; }
+
+private:
+    static constexpr size_t kBatchRows = 256;
+    static constexpr size_t kQueuedBatches = 16;
+
+    void Hand(bool last)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kQueuedBatches || failed_; });
+        if (!pending_.empty()) queue_.push_back(std::move(pending_));
+        pending_ = {};
+        if (last) done_ = true;
+        changed_.notify_all();
+    }
+
+    void Run()
+    {
+        for (;;) {
+            std::vector<Row> batch;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+                if (queue_.empty()) return;
+                batch = std::move(queue_.front());
+                queue_.pop_front();
+                changed_.notify_all();
+            }
+            if (failed_) continue;  // drain what is queued, write nothing more
+            for (const Row& row : batch) {
+                if (!WriteRow(row)) {
+                    failed_ = true;
+                    std::lock_guard lock(mutex_);
+                    changed_.notify_all();
+                    break;
+                }
+            }
+        }
+    }
+
+    bool WriteRow(const Row& row)
+    {
+        lxw_format* format = row.caption ? captionFormat_ : cellFormat_;
+        for (int i = 0; i < row.cells.size(); ++i) {
+            const QString& cell = row.cells[i];
+            lxw_error e;
+            if (cell.isEmpty()) {
+                e = worksheet_write_blank(sheet_, rows_, lxw_col_t(i), format);
+            } else {
+                QByteArray text = KeepLiteralEscapes(cell).toUtf8();
+                text += '\t';
+                e = worksheet_write_string(sheet_, rows_, lxw_col_t(i), text.constData(), format);
+            }
+            if (e != LXW_NO_ERROR) return false;
+        }
+        ++rows_;
+        return true;
+    }
+
+    lxw_worksheet* sheet_;
+    lxw_format* captionFormat_;
+    lxw_format* cellFormat_;
+    std::vector<Row> pending_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<Row>> queue_;
+    bool done_ = false;
+    std::atomic<bool> failed_{false};
+    lxw_row_t rows_ = 0;  // written by the writer thread, read after Finish
+    std::thread thread_;  // last: starts once everything above is set up
+};
+
 } // namespace
 
 QString CsvField(const QString& cellText)
@@ -187,6 +304,7 @@ QString SafeSheetName(const QString& name)
     // A sheet name may not begin or end with an apostrophe.
     if (safe.startsWith(QLatin1Char('\''))) safe[0] = QLatin1Char('_');
     if (safe.size() > 31) safe.truncate(31);
+    if (!safe.isEmpty() && safe.back().isHighSurrogate()) safe.chop(1);
     if (safe.endsWith(QLatin1Char('\''))) safe[safe.size() - 1] = QLatin1Char('_');
     if (safe.isEmpty()) safe = QStringLiteral("Sheet1");
     return safe;
@@ -268,27 +386,20 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     }
 
     QVector<int> fitted(plan.columns.size(), 0);
+    QVector<bool> fit(plan.columns.size());
+    for (int i = 0; i < plan.columns.size(); ++i) fit[i] = !layout.columnTwips.contains(plan.columns[i]);
     lxw_row_t sheetRow = 0;
     if (ok) {
         progress.Start(QStringLiteral("正在将数据导出到EXCEL文件 …"), plan.steps);
-        ok = ForEachExportRow(grid, layout, plan, progress,
-                              [&](bool caption, const QVector<QString>& cells) {
-            lxw_format* format = caption ? captionFormat : cellFormat;
-            for (int i = 0; i < cells.size(); ++i) {
-                const lxw_col_t col = lxw_col_t(i);
-                lxw_error e;
-                if (cells[i].isEmpty()) {
-                    e = worksheet_write_blank(sheet, sheetRow, col, format);
-                } else {
-                    const QByteArray text = (KeepLiteralEscapes(cells[i]) + QLatin1Char('\t')).toUtf8();
-                    e = worksheet_write_string(sheet, sheetRow, col, text.constData(), format);
-                    fitted[i] = std::max(fitted[i], TextWidth(cells[i]));
-                }
-                if (e != LXW_NO_ERROR) return false;
-            }
-            ++sheetRow;
-            return true;
+        SheetRowWriter writer(sheet, captionFormat, cellFormat);
+        const bool read = ForEachExportRow(grid, layout, plan, progress,
+                                           [&](bool caption, const QVector<QString>& cells) {
+            for (int i = 0; i < cells.size(); ++i)
+                if (fit[i] && !cells[i].isEmpty()) fitted[i] = std::max(fitted[i], TextWidth(cells[i]));
+            return writer.Put({caption, cells});
         });
+        ok = writer.Finish() && read;
+        sheetRow = writer.RowsWritten();
         progress.End();
     }
     if (ok) {

@@ -4,7 +4,9 @@
 #include "storage/HistoryStore.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <sqlite3.h>
 #include <algorithm>
 
 namespace slip {
@@ -13,6 +15,40 @@ namespace {
 
 const QString kPageQuery =
     QStringLiteral("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?");
+
+// The connection's own SQLite handle, or null for another driver. Reading a
+// page through it skips a QVariant per field, which is most of the cost of
+// going through every cell of a long history (an export).
+sqlite3* SqliteHandle(const DbConnection& conn)
+{
+    const QVariant v = conn.db().driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+template <class Take>
+bool ReadPageRows(sqlite3* handle, const QString& format, qint64 low, qint64 high, Take take)
+{
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray sql = kPageQuery.toUtf8();
+    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    const QByteArray name = format.toUtf8();
+    sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(stmt, 2, low);
+    sqlite3_bind_int64(stmt, 3, high);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const void* text = sqlite3_column_text16(stmt, 2);
+        const int bytes = sqlite3_column_bytes16(stmt, 2);
+        take(sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1),
+             text ? QString(static_cast<const QChar*>(text), bytes / 2) : QString());
+    }
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
 
 } // namespace
 
@@ -155,38 +191,48 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     page.cells = QVector<QString>(qsizetype(end - first) * columns);
     if (end <= first || columns == 0) return;
 
-    DbConnection conn(true);
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    bool ok = conn.isOpen() && q.prepare(kPageQuery);
-    if (ok) {
-        // Newest first: the page runs from its highest number down.
-        q.bindValue(0, format_);
-        q.bindValue(1, slips_[end - 1]);
-        q.bindValue(2, slips_[first]);
-        ok = q.exec();
-    }
-    if (!ok) {
-        page.failed = true;
-        lastError_ = conn.isOpen() ? QStringLiteral("数据库打开错误(") + kPageQuery + QStringLiteral(")！")
-                                   : QStringLiteral("无法建立数据库连接！");
-        return;
-    }
+    // Newest first: the page runs from its highest number down.
+    const qint64 low = slips_[end - 1];
+    const qint64 high = slips_[first];
     const auto pageBegin = slips_.cbegin() + first;
     const auto pageEnd = slips_.cbegin() + end;
     qint64 lastId = -1;
     int lastRow = -1;
-    while (q.next()) {
-        const qint64 id = q.value(0).toLongLong();
+    auto take = [&](qint64 id, qint64 boxId, QString value) {
         if (id != lastId) {
             lastId = id;
             const auto at = std::lower_bound(pageBegin, pageEnd, id, std::greater<qint64>());
             lastRow = (at != pageEnd && *at == id) ? int(at - pageBegin) : -1;
         }
-        if (lastRow < 0) continue;  // a slip stored after the list was loaded
-        const auto col = columnOfBox_.constFind(q.value(1).toLongLong());
-        if (col == columnOfBox_.constEnd()) continue;  // its box was deleted
-        page.cells[qsizetype(lastRow) * columns + *col] = q.value(2).toString();
+        if (lastRow < 0) return;  // a slip stored after the list was loaded
+        const auto col = columnOfBox_.constFind(boxId);
+        if (col == columnOfBox_.constEnd()) return;  // its box was deleted
+        page.cells[qsizetype(lastRow) * columns + *col] = std::move(value);
+    };
+
+    DbConnection conn(true);
+    bool ok = conn.isOpen();
+    if (ok) {
+        if (sqlite3* handle = SqliteHandle(conn)) {
+            ok = ReadPageRows(handle, format_, low, high, take);
+        } else {
+            QSqlQuery q(conn.db());
+            q.setForwardOnly(true);
+            ok = q.prepare(kPageQuery);
+            if (ok) {
+                q.bindValue(0, format_);
+                q.bindValue(1, low);
+                q.bindValue(2, high);
+                ok = q.exec();
+            }
+            while (ok && q.next()) take(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString());
+        }
+    }
+    if (!ok) {
+        page.failed = true;
+        page.cells.fill(QString());
+        lastError_ = conn.isOpen() ? QStringLiteral("数据库打开错误(") + kPageQuery + QStringLiteral(")！")
+                                   : QStringLiteral("无法建立数据库连接！");
     }
 }
 
