@@ -177,3 +177,15 @@ TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
     EXPECT_EQ(Row(m, 1), (QStringList{"3", "2", "值3"}));
     EXPECT_EQ(Row(m, 2), (QStringList{"1", "3", "值1"}));
 }
+
+TEST(HistoryListLoading, APageThatCannotBeReadShowsEmptyCellsAndTheError)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "一"}})).ok);
+    M m;
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
+    ASSERT_TRUE(ExecuteSql("ALTER TABLE 历史 RENAME TO 历史_moved"));
+    EXPECT_EQ(Cell(m, 0, 2), "");
+    EXPECT_EQ(Cell(m, 0, 0), "1");  // the slip number is known without reading
+    EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
+}
