@@ -39,6 +39,7 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent) : QAbstractScrollArea(pa
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Base, QColor(0x80, 0x80, 0x80));
     viewport()->setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
     editor_ = new QPlainTextEdit(viewport());
@@ -368,7 +369,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);
-            const CashLook look = TextBoxLookForCash(b.dataType);
+            const DataTypeLook look = TextBoxLookForDataType(b.dataType);
             p.setPen(QPen(look.borderStyle ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0,
                           look.borderStyle ? Qt::SolidLine : Qt::DotLine));
             p.drawRect(r);

@@ -1,0 +1,79 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+
+namespace slip {
+
+// --- Encoding of text files ------------------------------------------------
+// Exchange files and the server's pages are GBK, the code page the format
+// files have always travelled in, without a byte-order mark.
+
+// GBK when every character has a GBK code; otherwise the whole text in
+// GB18030 (a superset that gives GBK's characters the same bytes and codes
+// every other character too, e.g. U+20000). A text that neither can hold
+// (a lone surrogate), or a platform without these encodings, gets UTF-8 with a
+// byte-order mark, which DecodeText reads back.
+QByteArray EncodeText(const QString& text);
+
+// UTF-8 when the bytes start with the UTF-8 byte-order mark (which is
+// dropped) or are valid UTF-8 throughout (plain ASCII included); otherwise
+// GBK, or GB18030 when the bytes hold GB18030's four-byte codes. A GBK text
+// that happens to be valid UTF-8 as well reads as UTF-8: rare for Chinese text
+// of any length, and the price of reading files written by UTF-8 editors.
+QString DecodeText(const QByteArray& bytes);
+
+// --- Writing --------------------------------------------------------------
+
+// One attempt: the text, encoded by EncodeText, goes to path + ".TMP" and
+// replaces the file at path only once complete (see SaveFileThroughTemp).
+// Answers 1 when the file was written, else the negative SaveStep that
+// failed; *error receives a text for the operator.
+int WriteTextFile(const QString& text, const QString& path, QString* error = nullptr);
+
+struct TextWriteRetry {
+    int attempts = 31;
+    // After the failed attempt number `renameAfter` (counted from 0), and
+    // after twice that, "1" is appended to the path: a file locked for long is
+    // written beside it.
+    int renameAfter = 10;
+    std::chrono::milliseconds pause{30};
+};
+
+struct TextWriteResult {
+    bool ok = false;
+    QString path;       // the path actually written (may end in "1" or "11")
+    QString error;      // for the operator when !ok
+    int attempts = 0;
+};
+
+// Repeats WriteTextFile, pausing with the event loop running between attempts,
+// until one succeeds. With the defaults: attempts 0 to 10 write to path,
+// 11 to 20 to path + "1", 21 to 30 to path + "11". Success is only reported
+// for a file that is there; `path` says which name it has.
+TextWriteResult WriteTextFileRetry(const QString& text, const QString& path,
+                                   const TextWriteRetry& retry = {});
+
+// --- Reading --------------------------------------------------------------
+
+struct TextReadRetry {
+    int attempts = 100;
+    std::chrono::milliseconds pause{10};        // before every attempt
+    std::chrono::milliseconds emptyPause{30};   // after reading an empty file
+    qint64 maxBytes = 64 * 1024 * 1024;         // no exchange file comes near this
+};
+
+struct TextReadResult {
+    bool ok = false;
+    QString text;
+    QString error;      // "无法打开下载文档：" CR LF path, when !ok
+    int attempts = 0;
+};
+
+// Reads the whole file, decoded by DecodeText, retrying while it is missing,
+// unreadable or empty (a file still being produced). With deleteAfter the
+// file is deleted after a non-empty read (a failing delete is passed over).
+// An empty or unreadable file after every attempt gives !ok and the error.
+TextReadResult ReadTextFile(const QString& path, bool deleteAfter, const TextReadRetry& retry = {});
+
+} // namespace slip

@@ -1,0 +1,136 @@
+#include "exchange/UpdateCheck.h"
+
+#include "exchange/FileSave.h"
+#include "exchange/Http.h"
+#include "core/DataFolder.h"
+#include "storage/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace slip {
+
+QString UpdatePageServerPath(int productId)
+{
+    return QStringLiteral("/calbrenno/downpage/Pro.asp?ID=") + QString::number(productId);
+}
+
+QString LeadingVersionText(const QString& text)
+{
+    int i = 0;
+    while (i < text.size() && text.at(i).isSpace()) ++i;
+    const int start = i;
+    bool dot = false;
+    while (i < text.size()) {
+        const QChar c = text.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            ++i;
+        } else if (c == QLatin1Char('.') && !dot) {
+            dot = true;
+            ++i;
+        } else {
+            break;
+        }
+    }
+    QString version = text.mid(start, i - start);
+    if (version.endsWith(QLatin1Char('.'))) version.chop(1);
+    if (version.isEmpty() || version.startsWith(QLatin1Char('.'))) return QString();
+    return version;
+}
+
+double VersionValue(const QString& version)
+{
+    const QString v = LeadingVersionText(version);
+    return v.isEmpty() ? 0.0 : v.toDouble();
+}
+
+QString VersionFromPage(const QString& page)
+{
+    const qsizetype open = page.indexOf(QStringLiteral("<title>"));
+    if (open < 0) return QString();
+    const qsizetype start = open + 7;
+    const qsizetype close = page.indexOf(QStringLiteral("</title>"), start);
+    if (close < 0) return QString();
+    const QString title = page.mid(start, close - start);
+    const qsizetype paren = title.indexOf(QLatin1Char('('));
+    if (paren < 0) return QString();
+    return LeadingVersionText(title.mid(paren + 1));
+}
+
+bool IsNewerVersion(const QString& serverVersion, const QString& currentVersion)
+{
+    const double server = VersionValue(serverVersion);
+    const double current = VersionValue(currentVersion);
+    return server > 0 && current > 0 && server > current;
+}
+
+DatabaseBackup MakeDatabaseBackup()
+{
+    DatabaseBackup result;
+    const QString source = DatabasePath();
+    if (!QFileInfo(source).isFile()) {
+        result.error = QStringLiteral("数据库文件不存在，无法备份！");
+        return result;
+    }
+    const QString folder = QFileInfo(source).absolutePath();
+    // A write lock for the length of the copy: the file can't change under it.
+    // A database that can't be opened is copied as it is.
+    DbConnection lock(true);
+    if (lock.isOpen()) lock.begin();
+    for (int n = 0; n < 100000; ++n) {
+        const QString name = QStringLiteral("BAK_data%1.DAT").arg(n, 3, 10, QLatin1Char('0'));
+        const QString target = QDir(folder).filePath(name);
+        const QFileInfo info(target);
+        if (info.exists() || info.isSymLink()) continue;
+        QString error;
+        if (CopyFileNoReplace(source, target, &error)) {
+            result.ok = true;
+            result.path = target;
+        } else {
+            result.error = QStringLiteral("数据库备份失败：") + error;
+        }
+        lock.rollback();
+        return result;
+    }
+    lock.rollback();
+    result.error = QStringLiteral("数据库备份失败：备份文件过多！");
+    return result;
+}
+
+UpdateCheckResult CheckNewVersion(const QString& currentVersion, int productId,
+                                  std::chrono::milliseconds timeout, int attempts)
+{
+    UpdateCheckResult result;
+    const HttpTextResult page =
+        HttpGetTextRetry(UpdatePageServerPath(productId), QStringLiteral("</title>"), timeout, attempts);
+    if (!page.ok) {
+        result.error = page.error;
+        return result;
+    }
+    result.serverVersion = VersionFromPage(page.text);
+    if (VersionValue(result.serverVersion) <= 0 || VersionValue(currentVersion) <= 0) {
+        result.outcome = UpdateOutcome::NoVersion;
+        return result;
+    }
+    if (!IsNewerVersion(result.serverVersion, currentVersion)) {
+        result.outcome = UpdateOutcome::UpToDate;
+        return result;
+    }
+    result.outcome = UpdateOutcome::NewerAvailable;
+    // Only a backup and a message: nothing announced by an unauthenticated page
+    // is ever started, downloaded or installed by the program itself.
+    const DatabaseBackup backup = MakeDatabaseBackup();
+    result.message = QStringLiteral("服务器上已有新版本 ") + result.serverVersion +
+                     QStringLiteral("（当前版本 ") + LeadingVersionText(currentVersion) +
+                     QStringLiteral("），请从服务器下载并安装新版本。");
+    if (backup.ok) {
+        result.backupPath = backup.path;
+        result.message += QStringLiteral("\n数据库已备份到：") + QDir::toNativeSeparators(backup.path);
+    } else {
+        result.error = backup.error;
+        result.message += QStringLiteral("\n") + backup.error;
+    }
+    return result;
+}
+
+} // namespace slip

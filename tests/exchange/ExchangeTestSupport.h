@@ -1,0 +1,127 @@
+#pragma once
+#include "LocalHttpServer.h"
+#include "TestHome.h"
+
+#include "core/ProgressReporter.h"
+#include "exchange/Server.h"
+#include "core/DataFolder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QStringEncoder>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace slip::test {
+
+// Bytes of a text in a named encoding, written independently of the code under test.
+inline QByteArray Encoded(const char* encoding, const QString& text)
+{
+    QStringEncoder e(encoding);
+    return e.encode(text);
+}
+
+inline QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+inline bool PutFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray FileHash(const QString& path)
+{
+    return QCryptographicHash::hash(FileBytes(path), QCryptographicHash::Sha256);
+}
+
+// Every file and folder below root, as "relative/path", sorted; links are
+// listed and not followed.
+inline QStringList FolderListing(const QString& root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+// The entries outside Temp; and, for Temp, whether everything in it lies directly in it.
+inline QStringList OutsideTemp(const QString& root)
+{
+    QStringList out;
+    for (const QString& e : FolderListing(root))
+        if (!e.startsWith(QStringLiteral("Temp/"))) out << e;
+    return out;
+}
+inline bool TempIsFlat(const QString& root)
+{
+    for (const QString& e : FolderListing(root))
+        if (e.startsWith(QStringLiteral("Temp/")) && e.count(QLatin1Char('/')) != 1) return false;
+    return true;
+}
+
+// Processes whose parent is this test program.
+inline int ChildProcessCount()
+{
+    int n = 0;
+    const QString self = QString::number(::getpid());
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& pid : pids) {
+        bool numeric = false;
+        pid.toInt(&numeric);
+        if (!numeric) continue;
+        const QByteArray stat = FileBytes(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
+        // pid (comm) state ppid ...: the command may hold blanks, so read after the last ")".
+        const qsizetype close = stat.lastIndexOf(')');
+        if (close < 0) continue;
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        if (fields.size() > 1 && QString::fromLatin1(fields[1]) == self) ++n;
+    }
+    return n;
+}
+
+// Records what a download reports.
+class RecordingProgress : public ProgressReporter {
+public:
+    void Start(const QString& title, int total) override
+    {
+        titles << title;
+        totals << total;
+        ++starts;
+    }
+    void Step(int step, const QString&) override { stepped += step; }
+    void End() override { ++ends; }
+    QStringList titles;
+    QList<int> totals;
+    int starts = 0;
+    int ends = 0;
+    int stepped = 0;
+};
+
+// A data folder of its own and a local server set as the program's server.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.listen());
+        ASSERT_TRUE(SetServerAddress(server.address()));
+        QDir(DataFolder()).mkpath(QStringLiteral("Temp"));
+    }
+    QString Temp(const QString& name = {}) const
+    {
+        return DataFile(QStringLiteral("Temp")) + (name.isEmpty() ? QString() : QLatin1Char('/') + name);
+    }
+
+    TestHome home;
+    LocalHttpServer server;
+};
+
+} // namespace slip::test

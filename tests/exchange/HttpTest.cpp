@@ -1,0 +1,291 @@
+#include "ExchangeTestSupport.h"
+
+#include "exchange/Http.h"
+#include "exchange/Server.h"
+#include "exchange/TextFile.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+using namespace slip;
+using namespace slip::test;
+using namespace std::chrono_literals;
+
+// --- Pure rules -------------------------------------------------------------
+
+TEST(HttpAddress, TimeIsAddedAsOneMoreQueryParameter)
+{
+    const QTime t(14, 3, 27);
+    EXPECT_EQ(WithTimeQuery("http://h/kvw/fmt.asp", t), "http://h/kvw/fmt.asp?Time=14:03:27");
+    EXPECT_EQ(WithTimeQuery("http://h/kvw/fmt.asp?key=a", t), "http://h/kvw/fmt.asp?key=a&Time=14:03:27");
+    EXPECT_EQ(WithTimeQuery("http://h/p", QTime(9, 5, 0)), "http://h/p?Time=09:05:00");
+}
+
+TEST(HttpAcceptance, MarkCutsAtLastUpperCaseBreakAndTurnsPlusIntoLineBreaks)
+{
+    QString text;
+    EXPECT_TRUE(ApplyAcceptanceMark("a<BR>b<BR>cFinished", "Finished", &text));
+    EXPECT_EQ(text, "a<BR>b");
+    EXPECT_TRUE(ApplyAcceptanceMark("a<br>b Finished", "Finished", &text));
+    EXPECT_EQ(text, "a<br>b Finished") << "a lower-case <br> is no cut point";
+    EXPECT_TRUE(ApplyAcceptanceMark("x<+>y Finished", "Finished", &text));
+    EXPECT_EQ(text, "x\r\ny Finished");
+    EXPECT_FALSE(ApplyAcceptanceMark("x<BR>y finished", "Finished", &text));
+    EXPECT_EQ(text, "x<BR>y finished") << "without the mark the whole body is kept";
+}
+
+TEST(ServerPaths, OnlyPlainPathsOnTheConfiguredServerPass)
+{
+    for (const char* good : {"/kvw/fmt.asp?key=进账单", "/fmt/工行 进账单.tvq", "/a.jpg", "/a/b/c.tvq",
+                             "/down.asp?id=5&f=a/b"})
+        EXPECT_TRUE(IsServerPath(QString::fromUtf8(good))) << good;
+    for (const char* bad : {"", "/", "x.tvq", "//evil/x.tvq", "/\\evil/x", "@evil/x", "C:\\x", "C:/x",
+                            "\\\\evil\\x", "/../../DATA.mdb", "/a/../b", "/./a", "/a/..%2F..%2FDATA.mdb",
+                            "/a/%2e%2e/b", "/a%5Cb", "/a\\b", "/a\nb", "http://evil/x"})
+        EXPECT_FALSE(IsServerPath(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(ServerAddressSetting, MissingOrBrokenAddressIsRefused)
+{
+    TestHome home;
+    EXPECT_EQ(ServerBase().error, NoServerAddressError());
+    EXPECT_EQ(ServerFileUrl("/a.tvq").error, NoServerAddressError());
+    for (const char* bad : {"ftp://h", "h", "http://", "http://u:p@h", "http://h/?q=1", "file:///etc"}) {
+        const ServerUrl u = CheckServerAddress(bad);
+        EXPECT_FALSE(u.ok) << bad;
+        EXPECT_FALSE(u.error.isEmpty());
+    }
+    ASSERT_TRUE(SetServerAddress(" https://h.example:8443/mirror/ "));
+    const ServerUrl u = ServerFileUrl("/kvw/fmt.asp?key=进账单");
+    ASSERT_TRUE(u.ok) << u.error.toStdString();
+    EXPECT_EQ(u.url.host(), "h.example");
+    EXPECT_EQ(u.url.port(), 8443);
+    EXPECT_EQ(u.url.path(), "/mirror/kvw/fmt.asp");
+    EXPECT_EQ(u.url.query(QUrl::FullyDecoded), QStringLiteral("key=进账单"));
+    EXPECT_FALSE(ServerFileUrl("//evil/x.tvq").ok);
+    EXPECT_FALSE(ServerFileUrl("@evil/x").ok);
+}
+
+// --- Against the local server --------------------------------------------------
+
+using HttpText = ServerTest;
+using HttpDownload = ServerTest;
+
+TEST(HttpNoServer, EveryRequestIsRefusedWithoutSendingAnything)
+{
+    TestHome home;
+    LocalHttpServer server;
+    ASSERT_TRUE(server.listen());
+    server.setRoute("/p", {200, "Finished"});
+    const HttpTextResult t = HttpGetTextRetry("/p", "Finished", 2s);
+    EXPECT_FALSE(t.ok);
+    EXPECT_EQ(t.error, QStringLiteral("未设置服务器地址！"));
+    EXPECT_EQ(t.attempts, 0);
+    RecordingProgress progress;
+    const HttpFileResult f = HttpDownloadFile("/p", home.file("data/Temp/p"), 2s, progress);
+    EXPECT_FALSE(f.ok);
+    EXPECT_EQ(f.error, QStringLiteral("未设置服务器地址！"));
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(HttpText, AcceptedPageIsDecodedCutAndCarriesTheTime)
+{
+    server.setRoute("/kvw/fmt.asp",
+                    {200, Encoded("GBK", QStringLiteral("工行|进账单<+>第二行<br>Finished<BR>尾巴"))});
+    const HttpTextResult r = HttpGetTextRetry("/kvw/fmt.asp?key=进账单", "Finished", 5s);
+    ASSERT_TRUE(r.ok) << r.detail.toStdString();
+    EXPECT_EQ(r.error, QString());
+    EXPECT_EQ(r.text, QStringLiteral("工行|进账单\r\n第二行<br>Finished"));
+    EXPECT_EQ(r.attempts, 1);
+    ASSERT_EQ(server.requests().size(), 1);
+    const QString target = QUrl::fromPercentEncoding(server.requests().first().toLatin1());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^/kvw/fmt\\.asp\\?key=进账单&Time=\\d\\d:\\d\\d:\\d\\d$"))
+                    .match(target).hasMatch())
+        << target.toStdString();
+}
+
+TEST_F(HttpText, ErrorPageIsRefusedEvenWithTheMarkAndRetriedFiveTimes)
+{
+    server.setRoute("/p", {404, "Finished but not found"});
+    const HttpTextResult r = HttpGetTextRetry("/p", "Finished", 5s);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("网络错误！"));
+    EXPECT_EQ(r.status, 404);
+    EXPECT_EQ(r.attempts, 5);
+    EXPECT_EQ(server.hits("/p"), 5);
+    for (int status : {300, 304, 500}) {
+        server.setRoute("/q", {status, "Finished"});
+        EXPECT_FALSE(HttpGetText("/q", "Finished", 5s).ok) << status;
+    }
+}
+
+TEST_F(HttpText, PageWithoutMarkIsRefusedAndKeepsTheBody)
+{
+    server.setRoute("/p", {200, "<html>garbage</html>"});
+    const HttpTextResult r = HttpGetTextRetry("/p", "Finished", 5s, 3);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("网络错误！"));
+    EXPECT_EQ(r.text, "<html>garbage</html>");
+    EXPECT_EQ(server.hits("/p"), 3);
+}
+
+TEST_F(HttpText, SlowAnswerTimesOutOnTimeAndTheWindowKeepsRunning)
+{
+    server.setRoute("/slow", {200, "Finished", "text/html", 5000ms});
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    const HttpTextResult r = HttpGetText("/slow", "Finished", 400ms);
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("网络错误！"));
+    EXPECT_EQ(r.detail, QStringLiteral("超时"));
+    EXPECT_GE(elapsed, 350);
+    EXPECT_LT(elapsed, 2500);
+    EXPECT_GE(ticks, 5) << "timers must run while the request waits";
+}
+
+TEST_F(HttpText, RefusedConnectionIsRetriedThenReported)
+{
+    // A port that was free a moment ago: nobody answers there.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    ASSERT_TRUE(SetServerAddress(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+    QElapsedTimer clock;
+    clock.start();
+    const HttpTextResult r = HttpGetTextRetry("/p", "Finished", 500ms, 3);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("网络错误！"));
+    EXPECT_EQ(r.attempts, 3);
+    EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST_F(HttpText, HugeBodiesAreRefused)
+{
+    server.setRoute("/declared", {200, "Finished", "text/html", 0ms, 30 * 1024 * 1024});
+    server.setRoute("/streamed", {200, {}, "text/html", 0ms, -1, kMaxResponseBytes + 1024 * 1024});
+    QElapsedTimer clock;
+    clock.start();
+    HttpTextResult r = HttpGetText("/declared", "x", 10s);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.detail, QStringLiteral("内容过大"));
+    EXPECT_LT(clock.elapsed(), 5000) << "refused on the announced length, not by the timeout";
+    r = HttpGetText("/streamed", "x", 20s);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.detail, QStringLiteral("内容过大"));
+    EXPECT_TRUE(r.text.isEmpty());
+}
+
+TEST_F(HttpText, RedirectToAnotherHostIsNotFollowed)
+{
+    server.setRoute("/moved", {302, "", "text/html", 0ms, -1, 0,
+                               QStringLiteral("http://localhost:%1/target").arg(server.port()).toLatin1()});
+    server.setRoute("/target", {200, "Finished"});
+    const HttpTextResult r = HttpGetText("/moved", "Finished", 5s);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(server.hits("/target"), 0);
+    // Within the same server a redirect is fine.
+    server.setRoute("/here", {302, "", "text/html", 0ms, -1, 0, "/target"});
+    EXPECT_TRUE(HttpGetText("/here", "Finished", 5s).ok);
+}
+
+TEST_F(HttpText, HostilePathsSendNothing)
+{
+    for (const char* bad : {"//evil/x.tvq", "@evil/x", "C:\\x", "/../../DATA.mdb", "/a/..%2F..%2FDATA.mdb"}) {
+        const HttpTextResult r = HttpGetTextRetry(QString::fromUtf8(bad), "Finished", 2s);
+        EXPECT_FALSE(r.ok) << bad;
+        EXPECT_EQ(r.attempts, 0) << bad;
+    }
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(HttpDownload, FileIsWrittenWholeAndReplacesTheOldOne)
+{
+    QByteArray body;
+    for (int i = 0; i < 200000; ++i) body += char(i * 7);
+    server.setRoute("/f.jpg", {200, body, "image/jpeg"});
+    const QString local = Temp("f.jpg");
+    ASSERT_TRUE(PutFile(local, "older"));
+    RecordingProgress progress;
+    const HttpFileResult r = HttpDownloadFile("/f.jpg", local, 5s, progress);
+    ASSERT_TRUE(r.ok) << r.detail.toStdString();
+    EXPECT_EQ(r.path, local);
+    EXPECT_EQ(r.bytes, body.size());
+    EXPECT_EQ(FileBytes(local), body);
+    EXPECT_FALSE(QFileInfo::exists(local + ".TMP"));
+    EXPECT_EQ(progress.starts, 1);
+    EXPECT_EQ(progress.ends, 1);
+    EXPECT_EQ(progress.titles.value(0), QStringLiteral("正在下载..."));
+    EXPECT_EQ(progress.stepped, 100) << "the size was announced, so the percentage reaches 100";
+}
+
+TEST_F(HttpDownload, ErrorPageTimeoutAndHugeBodyNeverTouchTheOldFile)
+{
+    server.setRoute("/missing.tvq", {404, "<html>404</html>"});
+    server.setRoute("/slow.tvq", {200, "late", "text/plain", 5000ms});
+    server.setRoute("/huge.tvq", {200, {}, "text/plain", 0ms, -1, kMaxResponseBytes + 1});
+    server.setRoute("/empty.tvq", {200, ""});
+    const QString local = Temp("x.tvq");
+    ASSERT_TRUE(PutFile(local, "older"));
+    for (const char* path : {"/missing.tvq", "/slow.tvq", "/huge.tvq", "/empty.tvq"}) {
+        RecordingProgress progress;
+        const HttpFileResult r = HttpDownloadFile(path, local, 500ms, progress);
+        EXPECT_FALSE(r.ok) << path;
+        EXPECT_TRUE(r.path.isEmpty()) << path;
+        EXPECT_EQ(FileBytes(local), QByteArray("older")) << path;
+        EXPECT_EQ(progress.starts, progress.ends) << path;
+        const HttpFileResult fresh = HttpDownloadFile(path, Temp("new.tvq"), 500ms, progress);
+        EXPECT_FALSE(fresh.ok);
+        EXPECT_FALSE(QFileInfo::exists(Temp("new.tvq"))) << path << ": a refused body is never saved";
+    }
+    EXPECT_EQ(QDir(Temp()).entryList(QDir::Files), QStringList{"x.tvq"});
+}
+
+TEST_F(HttpDownload, RefusedBodyIsNotSaved)
+{
+    server.setRoute("/p.jpg", {200, "<html>not a picture</html>"});
+    RecordingProgress progress;
+    const HttpFileResult r = HttpDownloadFile("/p.jpg", Temp("p.jpg"), 5s, progress, {},
+                                              [](const QByteArray& b) { return b.startsWith("\xFF\xD8"); });
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(QFileInfo::exists(Temp("p.jpg")));
+}
+
+TEST_F(HttpDownload, UnwritableTargetIsAFailure)
+{
+    server.setRoute("/f.tvq", {200, "content"});
+    RecordingProgress progress;
+    for (const QString& target : {QStringLiteral("/proc/slipprint-test.tvq"), Temp("missing/f.tvq")}) {
+        const HttpFileResult r = HttpDownloadFile("/f.tvq", target, 5s, progress);
+        EXPECT_FALSE(r.ok) << target.toStdString();
+        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+    EXPECT_EQ(progress.starts, progress.ends);
+}
+
+TEST_F(HttpDownload, CancelStopsTheWait)
+{
+    server.setRoute("/slow.tvq", {200, "late", "text/plain", 5000ms});
+    bool closed = false;
+    QTimer::singleShot(150, [&] { closed = true; });
+    QElapsedTimer clock;
+    clock.start();
+    RecordingProgress progress;
+    const HttpFileResult r =
+        HttpDownloadFile("/slow.tvq", Temp("slow.tvq"), 10s, progress, [&] { return closed; });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.detail, QStringLiteral("已取消"));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(QFileInfo::exists(Temp("slow.tvq")));
+    EXPECT_EQ(progress.ends, 1);
+}

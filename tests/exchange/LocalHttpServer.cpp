@@ -1,0 +1,116 @@
+#include "LocalHttpServer.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+namespace slip::test {
+
+namespace {
+
+QString PathOf(const QByteArray& target)
+{
+    const QByteArray path = target.split('?').first();
+    return QUrl::fromPercentEncoding(path);
+}
+
+QByteArray Reason(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+LocalHttpServer::LocalHttpServer()
+{
+    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
+            if (++connections_ > maxConnections) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            auto buffer = std::make_shared<QByteArray>();
+            auto answered = std::make_shared<bool>(false);
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, answered] {
+                if (*answered) return;
+                *buffer += socket->readAll();
+                const qsizetype end = buffer->indexOf("\r\n\r\n");
+                if (end < 0) {
+                    if (buffer->size() > 64 * 1024) socket->abort();
+                    return;
+                }
+                const QByteArray line = buffer->left(buffer->indexOf("\r\n"));
+                *answered = true;
+                const QList<QByteArray> parts = line.split(' ');
+                const QByteArray target = parts.size() >= 2 ? parts[1] : QByteArray("/");
+                requests_ << QString::fromLatin1(target);
+                answer(socket, target);
+            });
+        }
+    });
+}
+
+LocalHttpServer::~LocalHttpServer() { server_.close(); }
+
+bool LocalHttpServer::listen() { return server_.listen(QHostAddress::LocalHost, 0); }
+
+QString LocalHttpServer::address() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort());
+}
+
+int LocalHttpServer::hits(const QString& path) const
+{
+    int n = 0;
+    for (const QString& r : requests_)
+        if (PathOf(r.toLatin1()) == path) ++n;
+    return n;
+}
+
+void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)
+{
+    const auto it = routes_.constFind(PathOf(target));
+    const HttpRoute route = it != routes_.constEnd() ? *it : HttpRoute{404, "not found"};
+    QPointer<QTcpSocket> guard(socket);
+    auto send = [guard, route] {
+        if (!guard) return;
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + Reason(route.status) +
+                          "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
+        if (!route.location.isEmpty()) head += "Location: " + route.location + "\r\n";
+        if (route.streamBytes > 0) {
+            guard->write(head + "\r\n");
+            auto left = std::make_shared<qint64>(route.streamBytes);
+            auto more = [guard, left] {
+                if (!guard || *left <= 0) return;
+                if (guard->bytesToWrite() > 1 << 20) return;
+                const qint64 n = qMin<qint64>(*left, 256 * 1024);
+                guard->write(QByteArray(int(n), 'x'));
+                *left -= n;
+                if (*left <= 0) guard->disconnectFromHost();
+            };
+            QObject::connect(guard, &QTcpSocket::bytesWritten, guard, more);
+            more();
+            return;
+        }
+        const qint64 length = route.declaredLength >= 0 ? route.declaredLength : route.body.size();
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n\r\n";
+        guard->write(head + route.body);
+        // A declared length beyond the body keeps the connection open, as a
+        // server still sending would.
+        if (route.declaredLength < 0) guard->disconnectFromHost();
+    };
+    if (route.delay.count() > 0) QTimer::singleShot(route.delay, socket, send);
+    else send();
+}
+
+} // namespace slip::test

@@ -1,0 +1,54 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QTcpServer>
+#include <chrono>
+
+namespace slip::test {
+
+// What the server answers on one path.
+struct HttpRoute {
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = "text/html";
+    std::chrono::milliseconds delay{0};   // wait before answering
+    qint64 declaredLength = -1;           // a Content-Length other than the body's
+    qint64 streamBytes = 0;               // > 0: that many filler bytes, no Content-Length
+    QByteArray location;                  // a Location header (for redirects)
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 at a free port, run by the test's own
+// event loop (the client's wait loop serves it). One request per connection;
+// unknown paths get 404. It stops taking connections after maxConnections,
+// and everything it holds goes with it at the end of the test.
+class LocalHttpServer {
+public:
+    LocalHttpServer();
+    ~LocalHttpServer();
+
+    bool listen();
+    QString address() const;   // "http://127.0.0.1:<port>"
+    quint16 port() const { return server_.serverPort(); }
+
+    // Routes match the request's path without its query, percent-decoded.
+    void setRoute(const QString& path, const HttpRoute& route) { routes_[path] = route; }
+
+    // Request targets as received ("/x?y=1"), in order.
+    QStringList requests() const { return requests_; }
+    // How many requests asked for this path (without query, decoded).
+    int hits(const QString& path) const;
+
+    int maxConnections = 300;
+
+private:
+    void answer(class QTcpSocket* socket, const QByteArray& target);
+
+    QTcpServer server_;
+    QHash<QString, HttpRoute> routes_;
+    QStringList requests_;
+    int connections_ = 0;
+};
+
+} // namespace slip::test

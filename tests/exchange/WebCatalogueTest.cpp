@@ -1,0 +1,429 @@
+#include "ExchangeTestSupport.h"
+
+#include "exchange/LocalNames.h"
+#include "exchange/TextFile.h"
+#include "exchange/WebCatalogue.h"
+#include "storage/Database.h"
+
+#include <QFileInfo>
+
+using namespace slip;
+using namespace slip::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray kJpeg = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(2000, 'j');
+
+QByteArray ExchangeFile(const QString& name)
+{
+    return Encoded("GBK", QStringLiteral("<Tamberlow格式专用>\r\n进账单_") + name +
+                              QStringLiteral("\r\n1】★【0】★【户名"));
+}
+
+// The catalogue page as the server sends it: records, then "Finished" and a final "<BR>".
+QByteArray Page(const QStringList& lines, const QString& tail = QStringLiteral("Finished<BR>"))
+{
+    QString text;
+    for (const QString& l : lines) text += l + QStringLiteral("<br>");
+    return Encoded("GBK", text + tail);
+}
+
+const QStringList kGoodLines = {
+    QStringLiteral("银行|工行进账单|/fmt/gh.tvq|/pic/gh.jpg|2023-05-06"),
+    QStringLiteral("\r\n银行| 农行进账单 |/fmt/nh.tvq|/pic/nh.jpg|2023/7/8 10:00:00"),
+    QStringLiteral("其他|现金缴款单|/fmt/xj.tvq||不是日期"),
+};
+
+const QStringList kHostileLines = {
+    QStringLiteral("坏|四个字段|/a.tvq|/b.jpg"),
+    QStringLiteral("坏|六|/a.tvq|/b.jpg|2023-01-01|多"),
+    QStringLiteral("恶意|越界|/../../DATA.mdb|/p.jpg|2023-01-01"),
+    QStringLiteral("恶意|别的主机|//evil/x.tvq|/p.jpg|2023-01-01"),
+    QStringLiteral("恶意|at|@evil/x|/p.jpg|2023-01-01"),
+    QStringLiteral("恶意|盘符|C:\\x|/p.jpg|2023-01-01"),
+    QStringLiteral("恶意|编码|/a/..%2F..%2FDATA.mdb|/p.jpg|2023-01-01"),
+    QStringLiteral("恶意|图片越界|/ok.tvq|/../DATA.mdb|2023-01-01"),
+    QStringLiteral("恶意||/ok.tvq|/p.jpg|2023-01-01"),
+};
+
+QStringList Names(const QVector<WebFormatRecord>& rows)
+{
+    QStringList out;
+    for (const auto& r : rows) out << r.name;
+    return out;
+}
+
+WebFormatRecord Entry(const QString& name, const QString& fPath, const QString& pPath = {})
+{
+    WebFormatRecord e;
+    e.clas = QStringLiteral("银行");
+    e.name = name;
+    e.fPath = fPath;
+    e.pPath = pPath;
+    return e;
+}
+
+} // namespace
+
+// --- The list text --------------------------------------------------------------
+
+TEST(CatalogueList, RecordLinesAreTakenUpToTheLastBreakAndBadOnesSkipped)
+{
+    QString text;
+    for (const QString& l : kGoodLines + kHostileLines) text += l + QStringLiteral("<br>");
+    text += QStringLiteral("尾|被丢弃|/t.tvq|/t.jpg|2023-01-01Finished");
+    const WebFormatList list = ParseWebFormatList(text);
+    ASSERT_TRUE(list.recognised);
+    EXPECT_EQ(Names(list.records), (QStringList{"工行进账单", "农行进账单", "现金缴款单"}));
+    EXPECT_EQ(list.skipped, kHostileLines.size());
+    EXPECT_EQ(list.records[1].clas, QStringLiteral("银行")) << "line breaks around fields are trimmed";
+    EXPECT_EQ(list.records[0].date, QDate(2023, 5, 6));
+    EXPECT_EQ(list.records[1].date, QDate(2023, 7, 8));
+    EXPECT_FALSE(list.records[2].date.isValid());
+    EXPECT_TRUE(list.records[2].pPath.isEmpty());
+    EXPECT_EQ(list.records[0].fPath, QStringLiteral("/fmt/gh.tvq"));
+}
+
+TEST(CatalogueList, ListWithoutAnyUsableRecordIsNotRecognised)
+{
+    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("Finished")).recognised);
+    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("<html><br>garbage<br>Finished")).recognised);
+    EXPECT_FALSE(ParseWebFormatList(kHostileLines.join(QStringLiteral("<br>")) + QStringLiteral("<br>x")).recognised);
+    // Upper-case breaks are no record separators.
+    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("a|b|/c|/d|2023-1-1<BR>x")).recognised);
+}
+
+TEST(CatalogueList, Dates)
+{
+    EXPECT_EQ(ParseCatalogueDate("2024-1-5"), QDate(2024, 1, 5));
+    EXPECT_EQ(ParseCatalogueDate("2024/12/31 23:59:59"), QDate(2024, 12, 31));
+    EXPECT_EQ(ParseCatalogueDate("2024.02.29"), QDate(2024, 2, 29));
+    EXPECT_EQ(ParseCatalogueDate(QStringLiteral("2024年3月1日")), QDate(2024, 3, 1));
+    EXPECT_FALSE(ParseCatalogueDate("2023-02-29").isValid());
+    EXPECT_FALSE(ParseCatalogueDate("5/6/2023").isValid());
+    EXPECT_FALSE(ParseCatalogueDate("").isValid());
+    EXPECT_FALSE(ParseCatalogueDate("2024-1-123").isValid());
+}
+
+// --- Refreshing the stored list ------------------------------------------------------
+
+using Catalogue = ServerTest;
+
+TEST_F(Catalogue, GoodListReplacesTheTableInOrder)
+{
+    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+    server.setRoute("/kvw/fmt.asp", {200, Page(kGoodLines + kHostileLines)});
+    const CatalogueRefresh r = DownWebFmt(5s, 1);
+    ASSERT_TRUE(r.ok) << r.error.toStdString() << r.detail.toStdString();
+    EXPECT_EQ(r.stored, 3);
+    EXPECT_EQ(r.skipped, kHostileLines.size());
+    const QVector<WebFormatRecord> rows = LoadWebFmtList();
+    EXPECT_EQ(Names(rows), (QStringList{"现金缴款单", "农行进账单", "工行进账单"}));
+    EXPECT_EQ(rows[2].date, QDate(2023, 5, 6));
+    EXPECT_FALSE(rows[0].date.isValid());
+    EXPECT_GT(rows[0].id, 0);
+    EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
+    EXPECT_TRUE(QUrl::fromPercentEncoding(server.requests().first().toLatin1())
+                    .startsWith(QStringLiteral("/kvw/fmt.asp?key=进账单&Time=")));
+}
+
+TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
+{
+    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+    const QList<HttpRoute> answers = {
+        {404, Page(kGoodLines)},                                    // an error page, mark and all
+        {200, "<html>garbage without the mark</html>"},             // no mark
+        {200, Page(kHostileLines)},                                 // nothing usable
+        {200, "Finished"},                                          // no records at all
+        {200, "\x00\xFF\xFE garbage Finished", "text/html"},       // bytes of nothing
+        {200, Page(kGoodLines), "text/html", 3000ms},               // too slow
+        {200, {}, "text/html", 0ms, -1, kMaxResponseBytes + 10},    // too big
+    };
+    for (const HttpRoute& answer : answers) {
+        server.setRoute("/kvw/fmt.asp", answer);
+        const CatalogueRefresh r = DownWebFmt(400ms, 1);
+        EXPECT_FALSE(r.ok) << answer.status;
+        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
+    }
+}
+
+TEST_F(Catalogue, FailedRefreshIsRetriedFiveTimes)
+{
+    server.setRoute("/kvw/fmt.asp", {404, "no"});
+    EXPECT_FALSE(DownWebFmt(2s).ok);
+    EXPECT_EQ(server.hits("/kvw/fmt.asp"), 5);
+}
+
+TEST_F(Catalogue, ReplacementIsAllOrNothing)
+{
+    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+    ASSERT_TRUE(ExecuteSql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON 网站格式 "
+                                          "WHEN NEW.Name='坏' BEGIN SELECT RAISE(ABORT, 'no'); END")));
+    QString error;
+    EXPECT_FALSE(ReplaceWebFormats({Entry(QStringLiteral("好"), QStringLiteral("/a.tvq")),
+                                    Entry(QStringLiteral("坏"), QStringLiteral("/b.tvq"))},
+                                   &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
+}
+
+TEST(CatalogueNoServer, RefreshAndDownloadSayThereIsNoServer)
+{
+    TestHome home;
+    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+    const CatalogueRefresh r = DownWebFmt(1s);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("未设置服务器地址！"));
+    EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
+    RecordingProgress progress;
+    const WebFormatDownload d = DownloadWebFormat(Entry("a", "/a.tvq", "/a.jpg"), progress, 1s);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.error, QStringLiteral("未设置服务器地址！"));
+    EXPECT_FALSE(DownloadPreviewPicture(Entry("a", "/a.tvq", "/a.jpg"), progress, 1s).ok);
+}
+
+// --- Searching -------------------------------------------------------------------
+
+class CatalogueSearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QVector<WebFormatRecord> rows;
+        for (const char* name : {"100%利率", "a_b", "a\\b", "ABC", "abc单", "O'Brien", "axb", "a1b"})
+            rows << Entry(QString::fromUtf8(name), QStringLiteral("/x.tvq"));
+        rows << Entry(QStringLiteral("缴款单"), QStringLiteral("/y.tvq"));
+        rows.last().clas = QStringLiteral("其他%类");
+        ASSERT_TRUE(ReplaceWebFormats(rows));
+    }
+    TestHome home;
+};
+
+TEST_F(CatalogueSearch, WildcardsAndEscapeAreSearchedAsPlainCharacters)
+{
+    EXPECT_EQ(Names(SearchWebFormats("%")), (QStringList{"缴款单", "100%利率"}));
+    EXPECT_EQ(Names(SearchWebFormats("_")), QStringList{"a_b"});
+    EXPECT_EQ(Names(SearchWebFormats("\\")), QStringList{"a\\b"});
+    EXPECT_EQ(Names(SearchWebFormats("a_")), QStringList{"a_b"});
+    EXPECT_EQ(Names(SearchWebFormats("'")), QStringList{"O'Brien"});
+    EXPECT_EQ(Names(SearchWebFormats("abc")), QStringList{"abc单"}) << "case counts";
+    EXPECT_EQ(Names(SearchWebFormats(QStringLiteral("其他"))), QStringList{"缴款单"}) << "category too";
+    EXPECT_TRUE(SearchWebFormats("").isEmpty());
+    EXPECT_TRUE(SearchWebFormats("zzz").isEmpty());
+    EXPECT_EQ(EscapeLikeText("a%b_c\\d"), "a\\%b\\_c\\\\d");
+}
+
+TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)
+{
+    QVector<WebFormatRecord> rows = {Entry("工行A", "/a"), Entry("农行", "/b"), Entry("工行B", "/c")};
+    rows[1].clas = QStringLiteral("其他");
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("工行"), 0), 2);
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("工行"), 2), 0) << "from the last row on to the first";
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("农"), 1), 1) << "the current row itself, last";
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("其他"), 0), 1) << "category";
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("a"), 0), -1) << "case counts";
+    EXPECT_EQ(FindFmt(rows, QString(), 0), -1);
+    EXPECT_EQ(FindFmt({}, QStringLiteral("工行"), 0), -1);
+    EXPECT_EQ(FindFmt(rows, QStringLiteral("工行"), -1), 0);
+}
+
+TEST(CatalogueKeyword, LastKeywordIsKept)
+{
+    TestHome home;
+    EXPECT_EQ(LastSearchKeyword(), QString());
+    ASSERT_TRUE(SaveSearchKeyword(QStringLiteral("工行'%_")));
+    EXPECT_EQ(LastSearchKeyword(), QStringLiteral("工行'%_"));
+}
+
+// --- Downloads -------------------------------------------------------------------
+
+using CatalogueDownload = ServerTest;
+
+TEST_F(CatalogueDownload, PreviewPictureIsDownloadedOnceThenTakenFromTemp)
+{
+    server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
+    RecordingProgress progress;
+    const WebFormatRecord e = Entry("工行", "/fmt/gh.tvq", "/pic/gh.jpg");
+    WebDownload d = DownloadPreviewPicture(e, progress, 5s);
+    ASSERT_TRUE(d.ok) << d.error.toStdString();
+    EXPECT_EQ(d.path, Temp("gh.jpg"));
+    EXPECT_EQ(FileBytes(d.path), kJpeg);
+    EXPECT_FALSE(d.fromCache);
+    d = DownloadPreviewPicture(e, progress, 5s);
+    EXPECT_TRUE(d.ok);
+    EXPECT_TRUE(d.fromCache);
+    EXPECT_EQ(server.hits("/pic/gh.jpg"), 1);
+}
+
+TEST_F(CatalogueDownload, PreviewThatIsNoPictureOrIsMissingIsNotSaved)
+{
+    server.setRoute("/pic/page.jpg", {200, "<html>login first</html>"});
+    RecordingProgress progress;
+    for (const char* p : {"/pic/page.jpg", "/pic/missing.jpg"}) {
+        const WebDownload d = DownloadPreviewPicture(Entry("x", "/x.tvq", p), progress, 5s);
+        EXPECT_FALSE(d.ok) << p;
+        EXPECT_TRUE(d.path.isEmpty());
+    }
+    EXPECT_TRUE(QDir(Temp()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(DownloadPreviewPicture(Entry("x", "/x.tvq"), progress, 5s).ok) << "no picture";
+}
+
+TEST_F(CatalogueDownload, PreviewNamesAreCheckedAndMadeFileSafe)
+{
+    EXPECT_EQ(PreviewPicturePath(Entry("x", "/x.tvq", "/pic/a%3Ab.jpg")), Temp("a6b.jpg"));
+    EXPECT_EQ(PreviewPicturePath(Entry("x", "/x.tvq", "/pic.asp?id=3")), Temp("pic.asp1id=3"));
+    for (const char* bad : {"/pic/%2e%2e", "/pic/..", "/a/..%2F..%2FDATA.mdb", "/p.asp?f=..%2F..%2FDATA.mdb",
+                            "//evil/x.jpg", "@evil/x.jpg", "C:\\x.jpg", "/pic/", "/p%5C..%5CDATA.mdb"})
+        EXPECT_TRUE(PreviewPicturePath(Entry("x", "/x.tvq", bad)).isEmpty()) << bad;
+}
+
+TEST_F(CatalogueDownload, EntryIsDownloadedBesideItsPictureForTheImport)
+{
+    server.setRoute("/fmt/gh.tvq", {200, ExchangeFile(QStringLiteral("工行"))});
+    server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
+    RecordingProgress progress;
+    const WebFormatDownload d =
+        DownloadWebFormat(Entry(QStringLiteral("工行进账单"), "/fmt/gh.tvq", "/pic/gh.jpg"), progress, 5s);
+    ASSERT_TRUE(d.ok) << d.error.toStdString();
+    EXPECT_EQ(d.templatePath, Temp(QStringLiteral("工行进账单.tvq")));
+    EXPECT_EQ(d.picturePath, Temp(QStringLiteral("工行进账单.jpg")));
+    EXPECT_EQ(ReadTextFile(d.templatePath, false).text,
+              QStringLiteral("<Tamberlow格式专用>\r\n进账单_工行\r\n1】★【0】★【户名"));
+    EXPECT_EQ(FileBytes(d.picturePath), kJpeg);
+    EXPECT_EQ(progress.starts, progress.ends);
+
+    // Server paths with blanks and Chinese characters are sent encoded and found.
+    server.setRoute(QStringLiteral("/模板/农行 进账单.tvq"), {200, ExchangeFile(QStringLiteral("农行"))});
+    const WebFormatDownload n =
+        DownloadWebFormat(Entry(QStringLiteral("农行"), QStringLiteral("/模板/农行 进账单.tvq")), progress, 5s);
+    ASSERT_TRUE(n.ok) << n.error.toStdString();
+    EXPECT_EQ(n.templatePath, Temp(QStringLiteral("农行.tvq")));
+    EXPECT_TRUE(n.picturePath.isEmpty());
+}
+
+TEST_F(CatalogueDownload, JpgInsideTheNameIsKeptSoThePictureLiesBesideTheTemplate)
+{
+    server.setRoute("/fmt/a.tvq", {200, ExchangeFile("a")});
+    server.setRoute("/pic/a.jpg", {200, kJpeg});
+    RecordingProgress progress;
+    const WebFormatDownload d =
+        DownloadWebFormat(Entry(QStringLiteral("样张.jpg版"), "/fmt/a.tvq", "/pic/a.jpg"), progress, 5s);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(QFileInfo(d.templatePath).fileName(), QStringLiteral("样张.jpg版.tvq"));
+    EXPECT_EQ(QFileInfo(d.picturePath).fileName(), QStringLiteral("样张.jpg版.jpg"));
+    EXPECT_EQ(d.templatePath.chopped(4) + ".jpg", d.picturePath);
+}
+
+TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile)
+{
+    const QString older = Temp(QStringLiteral("工行.tvq"));
+    ASSERT_TRUE(PutFile(older, ExchangeFile("older")));
+    server.setRoute("/fmt/page.tvq", {200, "<html>maintenance</html>"});
+    server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", 3000ms});
+    RecordingProgress progress;
+    for (const char* path : {"/fmt/missing.tvq", "/fmt/page.tvq", "/fmt/slow.tvq"}) {
+        const WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), path, "/pic/a.jpg"), progress, 400ms);
+        EXPECT_FALSE(d.ok) << path;
+        EXPECT_TRUE(d.templatePath.isEmpty()) << path;
+        EXPECT_FALSE(d.error.isEmpty());
+        EXPECT_EQ(FileBytes(older), ExchangeFile("older"));
+    }
+    EXPECT_EQ(server.hits("/pic/a.jpg"), 0) << "no picture is fetched for a template that failed";
+}
+
+TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenForIt)
+{
+    const QString stale = Temp(QStringLiteral("工行.jpg"));
+    ASSERT_TRUE(PutFile(stale, kJpeg));
+    server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
+    RecordingProgress progress;
+    const WebFormatDownload d =
+        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/missing.jpg"), progress, 5s);
+    ASSERT_TRUE(d.ok);
+    EXPECT_TRUE(d.picturePath.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(stale));
+}
+
+TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTempNorStartAnything)
+{
+    // A program that would leave a mark if anything ever ran it.
+    const QString marker = DataFile("ran");
+    ASSERT_TRUE(PutFile(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
+    QFile::setPermissions(DataFile("update.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(PutFile(DataFile("工行.jpg"), kJpeg));
+    const QStringList before = OutsideTemp(DataFolder());
+    const QByteArray database = FileHash(DatabasePath());
+    const int children = ChildProcessCount();
+
+    server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
+    server.setRoute("/pic/ok.jpg", {200, kJpeg});
+    server.setRoute("/DATA.mdb", {200, ExchangeFile("evil")});
+    server.setRoute("/x.tvq", {200, ExchangeFile("evil")});
+    RecordingProgress progress;
+
+    // Paths that leave the server or climb out of a folder are refused unsent.
+    const QStringList hostilePaths = {"/../../DATA.mdb", "//evil/x.tvq", "/a/..%2F..%2FDATA.mdb",
+                                      "C:\\x", "@evil/x", "/\\evil/x", "/a/%2e%2e/%2e%2e/DATA.mdb"};
+    for (const QString& p : hostilePaths) {
+        WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), p, "/pic/ok.jpg"), progress, 2s);
+        EXPECT_FALSE(d.ok) << p.toStdString();
+        EXPECT_TRUE(d.templatePath.isEmpty());
+        d = DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/ok.tvq", p), progress, 2s);
+        EXPECT_FALSE(d.ok) << "picture " << p.toStdString();
+        EXPECT_FALSE(DownloadPreviewPicture(Entry(QStringLiteral("工行"), "/fmt/ok.tvq", p), progress, 2s).ok);
+    }
+    EXPECT_TRUE(server.requests().isEmpty()) << server.requests().join(' ').toStdString();
+
+    // Names that look like paths become plain file names inside Temp.
+    const QStringList hostileNames = {"../../DATA", "..", "C:\\x", "/etc/passwd", "a/../../b",
+                                      "\\\\evil\\share", "DATA.mdb", "x\r\ny"};
+    for (const QString& name : hostileNames) {
+        const WebFormatDownload d = DownloadWebFormat(Entry(name, "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s);
+        ASSERT_TRUE(d.ok) << name.toStdString() << d.error.toStdString();
+        EXPECT_EQ(QFileInfo(d.templatePath).absolutePath(), QDir(Temp()).absolutePath()) << name.toStdString();
+        EXPECT_EQ(QFileInfo(d.picturePath).absolutePath(), QDir(Temp()).absolutePath());
+        EXPECT_TRUE(IsPlainFileName(QFileInfo(d.templatePath).fileName()));
+    }
+    const WebFormatDownload tooLong = DownloadWebFormat(Entry(QString(300, QChar(u'长')), "/fmt/ok.tvq"), progress, 2s);
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("  "), "/fmt/ok.tvq"), progress, 2s).ok);
+
+    EXPECT_EQ(OutsideTemp(DataFolder()), before);
+    EXPECT_TRUE(TempIsFlat(DataFolder()));
+    EXPECT_EQ(FileHash(DatabasePath()), database);
+    EXPECT_EQ(FileBytes(DataFile("工行.jpg")), kJpeg);
+    EXPECT_EQ(ChildProcessCount(), children);
+    EXPECT_FALSE(QFileInfo::exists(marker));
+}
+
+TEST_F(CatalogueDownload, TempThatIsALinkElsewhereIsNotUsed)
+{
+    const QString elsewhere = home.file("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir(Temp()).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere, Temp()));
+    server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
+    server.setRoute("/pic/ok.jpg", {200, kJpeg});
+    RecordingProgress progress;
+    const WebFormatDownload d = DownloadWebFormat(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s);
+    EXPECT_FALSE(d.ok);
+    EXPECT_FALSE(d.error.isEmpty());
+    EXPECT_FALSE(DownloadPreviewPicture(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s).ok);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST(LocalNames, FileSafeNamesAndPlainNames)
+{
+    EXPECT_EQ(FileSafeName(QStringLiteral("a*b?c<d>e/f\\g:h|i\"j")), QStringLiteral("a0b1c2d3e4f5g6h7i8j"));
+    EXPECT_EQ(FileSafeName(QStringLiteral("x\ny")), QStringLiteral("x_y"));
+    EXPECT_EQ(FileSafeName(".."), "..");
+    for (const char* bad : {"", ".", "..", "a/b", "a\\b", "C:x", "a\tb", "a*b"})
+        EXPECT_FALSE(IsPlainFileName(QString::fromUtf8(bad))) << bad;
+    EXPECT_TRUE(IsPlainFileName(QStringLiteral("...tvq")));
+    EXPECT_TRUE(IsPlainFileName(QStringLiteral("工行 进账单.tvq")));
+    EXPECT_TRUE(PathInside("/tmp/x", "..").isEmpty());
+    EXPECT_EQ(PathInside("/tmp/x", "a.tvq"), "/tmp/x/a.tvq");
+    EXPECT_TRUE(PathInside("", "a.tvq").isEmpty());
+}

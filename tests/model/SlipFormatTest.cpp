@@ -1,0 +1,241 @@
+#include "model/BoxGeometry.h"
+#include "model/Selection.h"
+#include "model/SlipFormat.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+Box TextAt(double x, double y, const QString& caption = QStringLiteral("金额"))
+{
+    Box b = NewBoxOfKind(BoxKind::Text, QPointF(x, y));
+    b.caption = caption;
+    return b;
+}
+
+SlipFormat& Opened(SlipFormat& f, std::vector<Box> boxes = {})
+{
+    FormatHeader h;
+    h.name = QStringLiteral("进账单");
+    h.widthMm = 200;
+    h.heightMm = 100;
+    f.Load(h, std::move(boxes));
+    return f;
+}
+
+} // namespace
+
+TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
+{
+    SlipFormat f;
+    Opened(f);
+    const BoxId t1 = f.AddBox(TextAt(1, 1));
+    const BoxId c1 = f.AddBox(NewBoxOfKind(BoxKind::Check, {5, 5}));
+    const BoxId t2 = f.AddBox(TextAt(2, 2));
+    const BoxId l1 = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
+    EXPECT_EQ(f.IndexOf(t1), 1);
+    EXPECT_EQ(f.IndexOf(t2), 2);
+    EXPECT_EQ(f.IndexOf(c1), 1001);
+    EXPECT_EQ(f.IndexOf(l1), 3001);
+    EXPECT_EQ(f.AtIndex(2)->id, t2);
+    EXPECT_EQ(f.AtIndex(1001)->id, c1);
+    EXPECT_EQ(f.AtIndex(1002), nullptr);
+    EXPECT_EQ(f.AtIndex(0), nullptr);
+    EXPECT_EQ(f.AtIndex(5001), nullptr);
+    EXPECT_EQ(f.IndexOf(12345), 0);
+
+    for (int i = f.Count(BoxKind::Text); i < kMaxBoxesPerKind; ++i) ASSERT_NE(f.AddBox(TextAt(1, 1)), 0);
+    EXPECT_EQ(f.Count(BoxKind::Text), 999);
+    EXPECT_EQ(f.AddBox(TextAt(1, 1)), 0);  // the thousandth is refused
+    EXPECT_EQ(f.Count(BoxKind::Text), 999);
+    EXPECT_NE(f.AddBox(NewBoxOfKind(BoxKind::Label, {1, 1})), 0);  // other kinds still take boxes
+}
+
+TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
+{
+    SlipFormat f;
+    Box saved = TextAt(1, 1);
+    saved.id = 12;
+    Box saved2 = TextAt(1, 1);
+    saved2.id = 15;
+    Opened(f, {saved, saved2});
+    EXPECT_EQ(f.GetNewTempID(), -1);
+    EXPECT_EQ(f.AddBox(TextAt(0, 0)), -1);
+    EXPECT_EQ(f.AddBox(TextAt(0, 0)), -2);
+    EXPECT_EQ(f.GetNewTempID(), -3);
+    // A box that brings an ID already in use gets a new one.
+    Box dup = TextAt(0, 0);
+    dup.id = 12;
+    EXPECT_EQ(f.AddBox(dup), -3);
+}
+
+TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
+{
+    SlipFormat f;
+    Box fixed = TextAt(1, 1, QString());
+    fixed.fixedText = QStringLiteral("人民币");
+    fixed.id = 3;
+    Box plain = TextAt(1, 10);
+    plain.id = 4;
+    Opened(f, {fixed, plain});
+    EXPECT_EQ(f.Value(3), "人民币");
+    EXPECT_FALSE(f.IsModified());
+    f.SetValue(4, QStringLiteral("100"));
+    EXPECT_FALSE(f.IsModified());  // a value is no change of the format
+    f.SetValue(3, QStringLiteral("美元"));
+    EXPECT_TRUE(f.IsModified());   // a fixed text is
+    EXPECT_EQ(f.Find(3)->fixedText, "美元");
+    f.ClearValues();
+    EXPECT_EQ(f.Value(3), "美元");
+    EXPECT_EQ(f.Value(4), QString());
+}
+
+TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
+{
+    SlipFormat f;
+    Opened(f);
+    const BoxId id = f.AddBox(TextAt(1, 1));
+    f.SetValue(999, QStringLiteral("x"));
+    EXPECT_TRUE(f.Values().isEmpty());
+    f.SetSelected(999, true);
+    EXPECT_TRUE(f.Selection().isEmpty());
+    QSignalSpy values(&f, &SlipFormat::valueChanged);
+    f.SetValue(id, QStringLiteral("1"));
+    f.SetValue(id, QStringLiteral("1"));
+    EXPECT_EQ(values.count(), 1);  // no signal for an unchanged value
+    f.SetValue(id, QString());
+    EXPECT_FALSE(f.Values().contains(id));
+}
+
+TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
+{
+    SlipFormat f;
+    Opened(f);
+    const BoxId a = f.AddBox(TextAt(1, 1));
+    const BoxId b = f.AddBox(TextAt(1, 10));
+    Box linked = *f.Find(a);
+    linked.relation = {RelationKind::Related, b};
+    linked.sum1 = {b, SumOp::Add, false};
+    ASSERT_TRUE(f.UpdateBox(linked));
+    f.SetValue(b, QStringLiteral("5"));
+    f.SetSelection({a, b});
+    f.RemoveBoxes({b});
+    EXPECT_EQ(f.Find(b), nullptr);
+    EXPECT_FALSE(f.Find(a)->relation.IsSet());
+    EXPECT_FALSE(f.Find(a)->sum1.IsSet());
+    EXPECT_EQ(f.Selection(), QSet<BoxId>{a});
+    EXPECT_FALSE(f.Values().contains(b));
+    EXPECT_EQ(f.IndexOf(a), 1);
+}
+
+TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)
+{
+    SlipFormat f;
+    Opened(f);
+    const BoxId a = f.AddBox(TextAt(1, 1));
+    const BoxId b = f.AddBox(TextAt(1, 10));
+    Box box = *f.Find(a);
+    box.sum2 = {b, SumOp::Multiply, true};
+    f.UpdateBox(box);
+    f.SetValue(b, QStringLiteral("7"));
+    f.SetSelected(b, true);
+    f.ApplySavedIds({{a, 40}, {b, 57}});
+    ASSERT_NE(f.Find(40), nullptr);
+    EXPECT_EQ(f.Find(40)->sum2, (SumTarget{57, SumOp::Multiply, true}));
+    EXPECT_EQ(f.Value(57), "7");
+    EXPECT_TRUE(f.IsSelected(57));
+    EXPECT_EQ(f.Find(a), nullptr);
+}
+
+TEST(SlipFormat, TheKindOfABoxNeverChanges)
+{
+    SlipFormat f;
+    Opened(f);
+    const BoxId a = f.AddBox(TextAt(1, 1));
+    Box b = *f.Find(a);
+    b.kind = BoxKind::Line;
+    EXPECT_TRUE(f.UpdateBox(b));
+    EXPECT_EQ(f.Find(a)->kind, BoxKind::Text);
+    EXPECT_EQ(f.Count(BoxKind::Line), 0);
+}
+
+TEST(Selection, BandsTouchBoxesByOverlapAndLinesByAnEnd)
+{
+    SlipFormat f;
+    Opened(f);
+    Box t = TextAt(10, 10);          // 10..40 x 10..16
+    t.rect = QRectF(10, 10, 30, 6);
+    const BoxId text = f.AddBox(t);
+    Box l = NewBoxOfKind(BoxKind::Line, {0, 50});
+    l.line = QLineF(0, 50, 100, 50);
+    const BoxId line = f.AddBox(l);
+    const BoxId check = f.AddBox(NewBoxOfKind(BoxKind::Check, {60, 10}));
+
+    // An edge on the band's edge counts; a band drawn backwards is the same band.
+    EXPECT_TRUE(CtlInRect(*f.Find(text), QRectF(QPointF(40, 16), QPointF(45, 20))));
+    EXPECT_TRUE(CtlInRect(*f.Find(text), QRectF(QPointF(45, 20), QPointF(40, 16))));
+    EXPECT_FALSE(CtlInRect(*f.Find(text), QRectF(QPointF(40.01, 16), QPointF(45, 20))));
+    // A zero-size band touches what contains its point.
+    EXPECT_TRUE(CtlInRect(*f.Find(text), QRectF(QPointF(20, 12), QPointF(20, 12))));
+    // A line through the band with both ends outside is not touched.
+    EXPECT_FALSE(CtlInRect(*f.Find(line), QRectF(40, 40, 20, 20)));
+    EXPECT_TRUE(CtlInRect(*f.Find(line), QRectF(90, 45, 20, 10)));
+
+    SelectCtlsInRect(f, QRectF(0, 0, 50, 20), false);
+    EXPECT_EQ(f.Selection(), QSet<BoxId>{text});
+    SelectCtlsInRect(f, QRectF(55, 5, 20, 20), true);  // Ctrl alone adds
+    EXPECT_EQ(f.Selection(), (QSet<BoxId>{text, check}));
+    SelectCtlsInRect(f, QRectF(95, 45, 10, 10), false);  // otherwise replaces
+    EXPECT_EQ(f.Selection(), QSet<BoxId>{line});
+    EXPECT_EQ(CountSelectedCtls(f), 0);  // lines and labels are not counted
+    f.SetSelection({text, check, line});
+    EXPECT_EQ(CountSelectedCtls(f), 2);
+}
+
+TEST(BoxGeometry, BoxesBeyondTheSlipComeBackOntoIt)
+{
+    const QSizeF slip(100, 50);
+    Box b = TextAt(0, 0);
+    b.rect = QRectF(90, 48, 30, 6);
+    EXPECT_TRUE(PullBoxInside(b, slip));
+    EXPECT_EQ(b.rect, QRectF(70, 44, 30, 6));
+    b.rect = QRectF(-3, -4, 30, 6);
+    EXPECT_TRUE(PullBoxInside(b, slip));
+    EXPECT_EQ(b.rect.topLeft(), QPointF(0, 5));  // room for a caption above
+    EXPECT_FALSE(PullBoxInside(b, slip));
+    Box l = NewBoxOfKind(BoxKind::Line, {0, 0});
+    l.line = QLineF(-5, 10, 130, 60);
+    EXPECT_TRUE(PullBoxInside(l, slip));
+    EXPECT_EQ(l.line, QLineF(0, 10, 100, 50));
+    // A box wider than the slip stays at its left edge.
+    b.rect = QRectF(20, 0, 150, 6);
+    PullBoxInside(b, slip);
+    EXPECT_EQ(b.rect.left(), 0);
+    // No slip size: nothing to pull into.
+    EXPECT_FALSE(PullBoxInside(b, QSizeF(0, 50)));
+}
+
+TEST(SlipFormat, ModifiedFollowsFormatChangesOnly)
+{
+    SlipFormat f;
+    Opened(f);
+    QSignalSpy modified(&f, &SlipFormat::modifiedChanged);
+    EXPECT_FALSE(f.IsModified());
+    const BoxId a = f.AddBox(TextAt(1, 1));
+    EXPECT_TRUE(f.IsModified());
+    f.SetModified(false);
+    f.SetSelected(a, true);
+    f.SetValue(a, QStringLiteral("x"));
+    EXPECT_FALSE(f.IsModified());
+    SlipOptions o = f.Options();
+    o.showRulers = true;
+    f.SetOptions(o);
+    EXPECT_TRUE(f.IsModified());
+    f.SetModified(false);
+    f.SetSlipSize(200, 100);  // unchanged: no change
+    EXPECT_FALSE(f.IsModified());
+    EXPECT_EQ(modified.count(), 4);
+}

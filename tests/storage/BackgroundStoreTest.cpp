@@ -1,0 +1,102 @@
+#include "TestHome.h"
+
+#include "core/DataFolder.h"
+#include "model/SlipFormat.h"
+#include "storage/BackgroundStore.h"
+#include "storage/FormatStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+QString WritePicture(const QString& path, QColor colour, const char* format)
+{
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(colour);
+    EXPECT_TRUE(img.save(path, format));
+    return path;
+}
+
+} // namespace
+
+TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
+{
+    test::TestHome home;
+    EXPECT_EQ(QFileInfo(BackgroundStore::PicturePath("进账单")).fileName(), "进账单.jpg");
+    // "Q/S\"x" and a format literally named "Q4S8x" never share a file.
+    EXPECT_NE(BackgroundStore::PicturePath("Q/S\"x"), BackgroundStore::PicturePath("Q4S8x"));
+    EXPECT_EQ(QFileInfo(BackgroundStore::OldRulePath("Q/S\"x")).fileName(), "Q4S8x.jpg");
+    // A picture kept under the old rule belongs to its format ...
+    WritePicture(BackgroundStore::OldRulePath("Q/S\"x"), Qt::red, "JPG");
+    EXPECT_FALSE(BackgroundStore::Load("Q/S\"x").isNull());
+    // ... unless a format is itself named like that file.
+    SlipFormat f;
+    FormatHeader h;
+    h.name = QStringLiteral("Q4S8x");
+    f.Load(h, {});
+    QHash<BoxId, BoxId> ids;
+    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
+    EXPECT_TRUE(BackgroundStore::Load("Q/S\"x").isNull());
+    EXPECT_FALSE(BackgroundStore::Load("Q4S8x").isNull());
+    // Replacing the picture of one of them leaves the other's alone.
+    const QString blue = WritePicture(home.file("blue.jpg"), Qt::blue, "JPG");
+    ASSERT_TRUE(BackgroundStore::Replace("Q/S\"x", blue).ok);
+    EXPECT_LT(BackgroundStore::Load("Q4S8x").pixelColor(5, 5).blue(), 100);
+    EXPECT_GT(BackgroundStore::Load("Q/S\"x").pixelColor(5, 5).blue(), 150);
+}
+
+TEST(BackgroundStore, AFileThatIsNoPictureNeverReplacesAGoodOne)
+{
+    test::TestHome home;
+    WritePicture(BackgroundStore::PicturePath("甲"), Qt::green, "JPG");
+    const QByteArray before = [] {
+        QFile f(BackgroundStore::PicturePath("甲"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QFile text(home.file("x.jpg"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is a letter, not a picture");
+    text.close();
+    const StoreResult r = BackgroundStore::Replace("甲", home.file("x.jpg"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    QFile after(BackgroundStore::PicturePath("甲"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_FALSE(BackgroundStore::Replace("甲", home.file("missing.jpg")).ok);
+}
+
+TEST(BackgroundStore, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
+{
+    test::TestHome home;
+    const QString png = WritePicture(home.file("scan.png"), Qt::red, "PNG");
+    ASSERT_TRUE(BackgroundStore::Replace("乙", png).ok);
+    const QImage back = BackgroundStore::Load("乙");
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.size(), QSize(40, 20));
+    EXPECT_GT(back.pixelColor(5, 5).red(), 200);
+    // Stored as the format's JPEG.
+    QFile f(BackgroundStore::PicturePath("乙"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(3).startsWith("\xFF\xD8"));
+}
+
+TEST(BackgroundStore, CopyAndRemove)
+{
+    test::TestHome home;
+    WritePicture(BackgroundStore::PicturePath("源"), Qt::red, "JPG");
+    ASSERT_TRUE(BackgroundStore::CopyTo("源", "目标").ok);
+    EXPECT_TRUE(BackgroundStore::HasPicture("目标"));
+    // A copy of a format without picture leaves the target without one too.
+    ASSERT_TRUE(BackgroundStore::CopyTo("无图", "目标").ok);
+    EXPECT_FALSE(BackgroundStore::HasPicture("目标"));
+    ASSERT_TRUE(BackgroundStore::Remove("源").ok);
+    EXPECT_FALSE(BackgroundStore::HasPicture("源"));
+    EXPECT_TRUE(BackgroundStore::Remove("源").ok);  // nothing left to remove
+}
