@@ -39,7 +39,9 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent) : QAbstractScrollArea(pa
     setObjectName(QStringLiteral("slipCanvas"));
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
+    // Grey around the slip, so that its edges show.
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Base, QColor(0x80, 0x80, 0x80));
     viewport()->setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
     editor_ = new QPlainTextEdit(viewport());
@@ -428,7 +430,12 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             const Action a = EditorZoneAction(toView(m));
-            ShowAction(editor_->viewport(), a == Action::None ? Action::Type : a);
+            if (a != Action::None) {
+                ShowAction(editor_->viewport(), a);
+            } else {
+                editor_->viewport()->setCursor(Qt::IBeamCursor);
+                editor_->viewport()->setToolTip(QString());
+            }
             break;
         }
         case QEvent::MouseButtonPress: {
@@ -747,6 +754,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
     settings.barcodeStandard = barcodeStandard_;
     settings.fontSize = [this, scale](DrawSurface&, double size) { return CanvasFontPoints(size) / scale; };
     settings.loadPicture = [](const QString& path) {
+        if (path.isEmpty()) return QImage();
         QImageReader r(path);
         r.setDecideFormatFromContent(true);
         return r.read();
@@ -765,6 +773,19 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         }
     }
     p.restore();
+    // A marked line is drawn in the mark's light grey; its ends get handles
+    // so that it still shows on the ruler grid and where a drag takes it.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(kMarkGrey);
+    for (const slip::Box& b : format_.Boxes()) {
+        if (b.kind != BoxKind::Line || !format_.IsSelected(b.id)) continue;
+        for (QPointF end : {b.line.p1(), b.line.p2()}) {
+            const QPointF c = t.ToPx(end);
+            p.drawRect(QRectF(c.x() - 3, c.y() - 3, 6, 6));
+        }
+    }
+    p.setBrush(Qt::NoBrush);
 }
 
 } // namespace slip

@@ -97,7 +97,7 @@ public:
     // A press becomes a drag once the mouse went this far.
     static constexpr double kDragThresholdPx = 3;
     // The least distance at which a line is still hit, in view pixels.
-    static constexpr double kLineTolerancePx = 2;
+    static constexpr double kLineTolerancePx = 4;
 
 signals:
     void zoomChanged(double zoom);

@@ -242,6 +242,23 @@ TEST_F(Canvas, LockedFormatMovesNothingButStillTakesValues)
     EXPECT_EQ(view->EditingBox(), 1);
 }
 
+TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveAndResizeIt)
+{
+    view->EditBox(1);
+    QWidget* ed = view->Editor()->viewport();
+    auto at = [&](QPointF mm) { return ed->mapFrom(vp(), Px(mm)); };
+    QTest::mouseMove(ed, at({40, 24}));
+    EXPECT_EQ(ed->cursor().shape(), Qt::IBeamCursor);
+    QTest::mouseMove(ed, at({20.5, 20.5}));
+    EXPECT_EQ(ed->cursor().shape(), Qt::SizeAllCursor);
+    QTest::mousePress(ed, Qt::LeftButton, Qt::NoModifier, at({20.5, 20.5}));
+    for (int i = 1; i <= 4; ++i) QTest::mouseMove(ed, at({20.5 + 2.5 * i, 20.5}));
+    QTest::mouseRelease(ed, Qt::LeftButton, Qt::NoModifier, at({30.5, 20.5}));
+    EXPECT_EQ(R(1).topLeft(), QPointF(30, 20));
+    EXPECT_EQ(view->EditingBox(), 1);
+    EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
+}
+
 // --- Keys -------------------------------------------------------------------
 
 TEST_F(Canvas, ArrowKeysMoveResizeAndStepTheFontOfMarkedBoxes)
