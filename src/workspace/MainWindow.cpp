@@ -3,7 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
-#include "entry/Conversion.h"
+#include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
 #include "storage/FormatStore.h"
@@ -16,7 +16,9 @@
 #include "model/SettingAnswers.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HelpLinks.h"
+#include "workspace/SlipFilling.h"
 #include "workspace/SlipMenus.h"
+#include "workspace/ValueEntry.h"
 #include "workspace/SlipView.h"
 
 #include <QAction>
@@ -51,20 +53,6 @@ QAction* Disabled(QMenu* m, const QString& caption)
 const QString kRegSection = QStringLiteral("Para");
 const QString kRegMarker = QStringLiteral("CrlfChr");
 
-// The text box interface of the conversion, over a box of the model.
-class ModelTextBox : public ConvertibleTextBox {
-public:
-    ModelTextBox(const SlipFormat& f, const Box& b) : f_(f), b_(b) {}
-    double DataTypeCode() const override { return b_.dataType; }
-    QChar CurrencyChar() const override { return f_.Options().currencyChar; }
-    QString Text() const override { return f_.Value(b_.id); }
-    void SetBorderStyle(int) override {}  // the canvas draws the border from the data-type code
-
-private:
-    const SlipFormat& f_;
-    const Box& b_;
-};
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
@@ -97,17 +85,23 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(canvas_, &SlipView::zoomChanged, this, [this](double z) {
         zoomLabel->setText(QStringLiteral("缩放：%1%").arg(int(std::lround(z * 100))));
     });
-    connect(canvas_, &SlipView::boxLeft, this, [this](BoxId id) {
-        const Box* b = format_.Find(id);
-        if (!b || b->kind != BoxKind::Text) return;
-        ModelTextBox box(format_, *b);
-        format_.SetValue(id, AutoConvert(box, format_.Value(id)));
+    // --- Filling slips in ------------------------------------------------
+    filling_ = new SlipFilling(format_, *canvas_, [this] { return lineBreakMarker_; }, this);
+    connect(&filling_->Entry(), &ValueEntry::marksChanged, this, [this] {
+        QHash<BoxId, QColor> tints;
+        const auto& marks = filling_->Entry().Marks();
+        for (auto it = marks.cbegin(); it != marks.cend(); ++it) tints.insert(it.key(), RelationMarkColor(it.value()));
+        canvas_->SetBoxTints(tints);
     });
     // --- The canvas's right-click menus --------------------------------
     menus_ = new SlipMenus(format_, canvas_, this);
     menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };
     menus_->hooks.clearBackground = [this] { ClearBackground(); };
     menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
+    menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
+    menus_->hooks.addNextSlip = [this] {
+        if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
+    };
     menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name(), lineBreakMarker_); };
     connect(canvas_, &SlipView::contextMenuAt, this,
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
@@ -397,6 +391,8 @@ void MainWindow::FormatOpened()
     canvas_->viewport()->update();
     ShowFormatState();
 }
+
+void MainWindow::AutoFillDates() { filling_->FillDates(); }
 
 void MainWindow::BackgroundChanged() { canvas_->SetBackground(BackgroundStore::Load(format_.Name())); }
 

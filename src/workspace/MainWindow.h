@@ -17,6 +17,7 @@ class QTabWidget;
 namespace slip {
 
 class SlipMenus;
+class SlipFilling;
 class SlipView;
 
 // The program's main window: the open format's name, size, print offsets
@@ -34,6 +35,7 @@ public:
     SlipFormat& Format() { return format_; }
     FormatCommands& Commands() { return *commands_; }
     SlipView* Canvas() const { return canvas_; }
+    SlipFilling& Filling() { return *filling_; }
     // The canvas's right-click menus; their hooks (the property dialog among
     // them) are set here.
     SlipMenus& Menus() { return *menus_; }
@@ -65,6 +67,7 @@ public:
 
     // FormatHost
     void FormatOpened() override;
+    void AutoFillDates() override;
     void BackgroundChanged() override;
     QString ShowFormatList() override;
     void StatusMessage(const QString& text) override;
@@ -89,6 +92,7 @@ private:
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
+    SlipFilling* filling_ = nullptr;
     SlipMenus* menus_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;

@@ -58,8 +58,8 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
     };
     if (!box) {
         // The slip menu. Adding slips to the history comes with printing.
-        Item(menu, QStringLiteral("添加下一张单据"), false, {});
-        Item(menu, QStringLiteral("打印并添加单据"), false, {});
+        Item(menu, QStringLiteral("添加下一张单据"), format_.IsOpen(), hooks.addNextSlip);
+        Item(menu, QStringLiteral("打印并添加单据"), format_.IsOpen(), hooks.printAndAddSlip);
         Item(menu, QStringLiteral("自动生成日期"), format_.IsOpen(), hooks.autoFillDates);
         Item(menu, QStringLiteral("清空内容框"), format_.IsOpen(), [this] { ClearBoxValues(format_); });
         Item(menu, QStringLiteral("填入默认值"), format_.IsOpen() && bool(hooks.loadDefaults),

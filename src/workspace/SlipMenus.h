@@ -31,6 +31,11 @@ public:
         std::function<bool()> hasBackground;
         // Gives the date boxes today's date.
         std::function<void()> autoFillDates;
+        // Stores the slip in the history without printing and clears the
+        // boxes for the next one ("添加下一张单据").
+        std::function<void()> addNextSlip;
+        // Prints the slip, then clears the boxes for the next one.
+        std::function<void()> printAndAddSlip;
         // The stored default values of the open format.
         std::function<QHash<BoxId, QString>()> loadDefaults;
     };

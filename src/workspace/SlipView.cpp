@@ -688,6 +688,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         const bool marked = format_.IsSelected(b.id);
         if (b.kind == BoxKind::Line) continue;
         const QRectF r = t.ToPx(b.rect);
+        if (auto tint = tints_.constFind(b.id); tint != tints_.constEnd()) p.fillRect(r, *tint);
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);

@@ -55,6 +55,14 @@ public:
     BoxId EditingBox() const { return editing_; }
     QPlainTextEdit* Editor() const { return editor_; }
 
+    // Colours painted behind boxes (the boxes related to the one being
+    // typed in); an empty map paints none.
+    void SetBoxTints(const QHash<BoxId, QColor>& tints)
+    {
+        tints_ = tints;
+        viewport()->update();
+    }
+
     // 0 Code 39, anything else EAN-13.
     void SetBarcodeStandard(int standard)
     {
@@ -156,6 +164,7 @@ private:
     QPlainTextEdit* editor_ = nullptr;
     bool syncingEditor_ = false;
     int barcodeStandard_ = 0;
+    QHash<BoxId, QColor> tints_;
 
     // The gesture of the left button.
     Gesture gesture_ = Gesture::None;
