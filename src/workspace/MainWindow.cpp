@@ -14,6 +14,8 @@
 #include "ui/Prompt.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/SlipView.h"
+#include "workspace/dialogs/Dialogs.h"
+#include "workspace/dialogs/SlipDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,6 +101,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     connect(canvas_, &SlipView::contextMenuAt, this, &MainWindow::ShowSlipMenu);
     zoomLabel->setText(QStringLiteral("缩放：100%"));
+    WireDialogs();
     ShowFormatState();
 }
 
@@ -232,7 +235,7 @@ void MainWindow::BuildMenus()
     printRulersAction = toggle(QStringLiteral("打印标尺坐标"), &SlipOptions::printRulers);
     set->addSeparator();
     connect(set->addAction(QStringLiteral("设置换行特殊符")), &QAction::triggered, this, [this] { SetLineBreakMarker(); });
-    Disabled(set, QStringLiteral("条码标准设置"));
+    barcodeStandardAction = set->addAction(QStringLiteral("条码标准设置"));
     QAction* currency = set->addAction(QStringLiteral("货币符号设置"));
     connect(currency, &QAction::triggered, this, [this] { SetCurrencyChar(); });
     formatActions << currency;
@@ -257,7 +260,7 @@ void MainWindow::BuildMenus()
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     Disabled(help, QStringLiteral("打印校准向导"));
     Disabled(help, QStringLiteral("使用说明"));
-    Disabled(help, QStringLiteral("关于软件"));
+    aboutAction = help->addAction(QStringLiteral("关于软件"));
 }
 
 void MainWindow::Start()
@@ -290,6 +293,11 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == offsetLabel && event->type() == QEvent::MouseButtonDblClick) {
+        // Like the calibration, not while the format is locked.
+        if (!format_.Options().locked) EditPrintMargins(this, format_);
+        return true;
+    }
     if (qobject_cast<QLabel*>(watched) && event->type() == QEvent::MouseButtonDblClick) {
         commands_->ChooseFormat(QString(), false);
         return true;
@@ -365,6 +373,23 @@ void MainWindow::ShowSlipMenu(BoxId, QPoint globalPos)
     clear->setEnabled(BackgroundStore::HasPicture(format_.Name()));
     connect(clear, &QAction::triggered, this, [this] { ClearBackground(); });
     menu.exec(globalPos);
+}
+
+// --- Dialogs ------------------------------------------------------------------
+
+void MainWindow::WireDialogs()
+{
+    connect(slipSizeButton, &QPushButton::clicked, this, [this] { EditSlipSize(this, format_); });
+    // The slip size is not changed while the format is locked.
+    auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
+    connect(&format_, &SlipFormat::headerChanged, this, sizeButtonState);
+    sizeButtonState();
+    offsetLabel->setToolTip(QStringLiteral("双击修改页边距。"));
+    offsetLabel->installEventFilter(this);
+    connect(barcodeStandardAction, &QAction::triggered, this, [this] {
+        if (EditBarcodeStandard(this)) canvas_->SetBarcodeStandard(StoredBarcodeStandard());
+    });
+    connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 
 void MainWindow::SetLineBreakMarker()

@@ -46,6 +46,8 @@ public:
     QMenu* alignMenu = nullptr;
     QPushButton* slipSizeButton = nullptr;
     QPushButton* calibrateButton = nullptr;
+    QAction* barcodeStandardAction = nullptr;
+    QAction* aboutAction = nullptr;
     QTabWidget* tabs = nullptr;
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
@@ -77,6 +79,8 @@ private:
     void ShowOptions();
     void OptionToggled(int index, bool on);
     void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // The slip size, print margin, barcode standard and about dialogs.
+    void WireDialogs();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
