@@ -119,6 +119,8 @@ SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : QDialog(pa
     grid->addWidget(new QLabel(QStringLiteral("毫米")), 1, 2);
     top->addLayout(grid);
     top->addLayout(ButtonRow(okButton, cancelButton));
+    // Wide enough for the caption in the title bar.
+    setMinimumWidth(300);
     connect(okButton, &QPushButton::clicked, this, [this] { ApplySize(); });
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -271,6 +273,7 @@ BarcodeStandardDialog::BarcodeStandardDialog(QWidget* parent) : QDialog(parent)
     okButton->setObjectName(QStringLiteral("okButton"));
     okButton->setDefault(true);
     top->addWidget(okButton, 0, Qt::AlignHCenter);
+    setMinimumWidth(280);
     connect(okButton, &QPushButton::clicked, this, [this] { ApplyStandard(); });
 }
 

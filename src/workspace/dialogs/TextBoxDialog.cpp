@@ -7,6 +7,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,6 +34,16 @@ QLineEdit* NumberEdit(const QString& tip)
     e->setToolTip(tip);
     e->setMaximumWidth(90);
     return e;
+}
+
+// A box list is wide enough for its "none" item and does not grow with long
+// captions (the open list shows them whole).
+void FitBoxList(QComboBox* list)
+{
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(8);
+    list->setMinimumWidth(list->fontMetrics().horizontalAdvance(kNoBoxItem) + 40);
+    list->view()->setTextElideMode(Qt::ElideNone);
 }
 
 } // namespace
@@ -220,8 +231,7 @@ QWidget* TextBoxDialog::BuildRelationGroup()
     grid->setColumnStretch(1, 1);
     for (QComboBox* list : {sameAsList, relatedList}) {
         list->setToolTip(QStringLiteral("本输入框与其他输入框的内容关联（此功能使用户减少重复输入）。"));
-        list->setMinimumContentsLength(16);
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        FitBoxList(list);
     }
     // Both lists show the one link of the box: choosing a box in one clears
     // the other, so what is shown is what OK writes.
@@ -245,8 +255,7 @@ QWidget* TextBoxDialog::BuildSumGroup()
         sumLists[i] = new QComboBox;
         sumLists[i]->setObjectName(QStringLiteral("sumList%1").arg(i));
         sumLists[i]->setToolTip(QStringLiteral("本输入框内容（数值）累加至其他输入框，实现自动累计。"));
-        sumLists[i]->setMinimumContentsLength(16);
-        sumLists[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        FitBoxList(sumLists[i]);
         sumAddButtons[i] = new QRadioButton(QStringLiteral("累加"));
         sumMultiplyButtons[i] = new QRadioButton(QStringLiteral("累乘"));
         sumNegateBoxes[i] = new QCheckBox(QStringLiteral("取负"));
