@@ -104,7 +104,7 @@ TEST_F(StaleDialogTest, ReloadedFormatIsNotWrittenThroughAnOldDialog)
     ASSERT_TRUE(format.Find(words));
     const std::vector<Box> before = format.Boxes();
     Click(d->okButton);
-    EXPECT_EQ(prompter.shown.back(), kGone);
+    EXPECT_TRUE(prompter.shown.contains(kGone));
     EXPECT_EQ(format.Boxes(), before);
 }
 
@@ -198,6 +198,22 @@ TEST_F(StaleDialogTest, OpeningAnotherBoxOfTheKindPointsTheOpenDialogAtIt)
     Click(d->okButton);
     EXPECT_EQ(format.Find(kAmount)->caption, QStringLiteral("金额"));
     EXPECT_EQ(format.Find(kWords)->caption, QStringLiteral("大写"));
+}
+
+TEST_F(StaleDialogTest, AClosedDialogIsNeverHandedOutAgain)
+{
+    QPointer<LabelDialog> first = ProLBL(nullptr, format, kNote);
+    ASSERT_TRUE(first);
+    Click(first->cancelButton);
+    // Opened again before the closed one is deleted: a new dialog.
+    QPointer<LabelDialog> second = ProLBL(nullptr, format, kTitle);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first.data(), second.data());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    ASSERT_FALSE(second.isNull());
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->EditedBox(), kTitle);
 }
 
 TEST_F(StaleDialogTest, EachKindOpensItsOwnDialog)

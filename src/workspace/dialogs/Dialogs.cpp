@@ -26,7 +26,12 @@ Dialog* ShowFor(QWidget* parent, SlipFormat& format, BoxId id, BoxKind kind)
     const Box* b = format.Find(id);
     if (!b || b->kind != kind) return nullptr;
     QPointer<BoxPropertiesDialog>& open = OpenDialog(kind);
-    if (open && &open->Format() != &format) open->close();
+    // A dialog of another format is closed; a closed one waits to be
+    // deleted and is not used again.
+    if (open && (&open->Format() != &format || !open->isVisible())) {
+        open->close();
+        open = nullptr;
+    }
     auto* dialog = qobject_cast<Dialog*>(open.data());
     if (!dialog) {
         dialog = new Dialog(format, parent);
