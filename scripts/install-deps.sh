@@ -8,9 +8,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk
-  libfreexl-dev libxlsxwriter-dev libzip-dev
+  fonts-noto-cjk qt6-translations-l10n
+  libfreexl-dev libxlsxwriter-dev libzip-dev zlib1g-dev libsqlite3-dev
+  python3 python3-openpyxl
   zbar-tools poppler-utils
+  cups cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth
 )
 

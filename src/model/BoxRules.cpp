@@ -4,9 +4,9 @@
 
 namespace slip {
 
-CashLook TextBoxLookForCash(double cash)
+DataTypeLook TextBoxLookForDataType(double cash)
 {
-    CashLook look;
+    DataTypeLook look;
     const double c = std::nearbyint(cash);
     look.borderStyle = ((c >= 1 && c <= 99) || (c >= 201 && c <= 399)) ? 1 : 0;
     const double f = std::trunc(cash);

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QString>
 
-#include "core/Prompter.h"
 
 class QPaintDevice;
 
@@ -51,14 +50,6 @@ public:
     // Font sizes below this are raised to it: a text still has a height when
     // a routine asks for a size of 0.
     static constexpr double kMinFontSize = 1.0;
-
-    // Who is told when something can't be drawn (a barcode text with a
-    // character it can't encode); nobody when none was given.
-    void SetPrompter(Prompter* p) { prompter_ = p; }
-    void Tell(const QString& text) const
-    {
-        if (prompter_) prompter_->Tell(text, PromptIcon::None);
-    }
 
     const QFont& Font() const { return font_; }
     void SetFont(const QFont& f);
@@ -127,7 +118,6 @@ private:
     QPen MakePen(const QColor& color) const;
 
     QFont font_;
-    Prompter* prompter_ = nullptr;
     QColor foreColor_ = Qt::black;
     int drawWidth_ = 1;
     int drawStyle_ = kLineSolid;

@@ -82,7 +82,7 @@ int FindFormBySize(const QList<PaperForm>& forms, FormSize size, QString& name)
     return -1;
 }
 
-QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& formName)
+QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& formName, Prompter& prompter)
 {
     QList<PaperForm>& added = AddedForms()[DeviceKey(printer)];
     added.removeIf([&](const PaperForm& f) { return f.name == formName; });
@@ -90,7 +90,7 @@ QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& 
     const QPageSize page(QSizeF(size.cx / 1000.0, size.cy / 1000.0), QPageSize::Millimeter, formName,
                          QPageSize::ExactMatch);
     if (!accepts || !page.isValid()) {
-        printer.Tell(QStringLiteral("添加自定义纸张错误！"));
+        prompter.Tell(QStringLiteral("添加自定义纸张错误！"), PromptIcon::None);
         return QStringLiteral("None");
     }
     // Kept by its exact size: the page size itself may be rounded to whole
@@ -99,14 +99,14 @@ QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& 
     return formName;
 }
 
-bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, double heightMm)
+bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, double heightMm, Prompter& prompter)
 {
     if (!Usable(printer)) return false;
     const FormSize size = FormSizeOf(widthMm, heightMm);
     QString found;
     int position = FindFormBySize(PrinterForms(printer), size, found);
     if (position < 0) {
-        AddCustomForm(printer, size, formName);
+        AddCustomForm(printer, size, formName, prompter);
         position = FindFormBySize(PrinterForms(printer), size, found);
     } else {
         formName = found;

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/Prompter.h"
+
 #include <QList>
 #include <QPageSize>
 #include <QString>
@@ -37,14 +39,16 @@ QList<PaperForm> PrinterForms(const SlipPrinter& printer);
 int FindFormBySize(const QList<PaperForm>& forms, FormSize size, QString& name);
 
 // Adds a paper size of the given name (replacing an older one of that name)
-// to the printer; "None", after telling the operator, when the printer takes
-// no paper of its own size.
-QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& formName);
+// to the printer; "None", after telling the operator through prompter, when
+// the printer takes no paper of its own size.
+QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& formName, Prompter& prompter);
 
 // Makes the printer print on paper of the slip's size: a paper size of exactly
 // that size when the printer has one (formName becomes its name), else a
 // paper size formName of that size is added. A printer that refuses it keeps
-// its paper. False only when the printer can't be used at all.
-bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, double heightMm);
+// its paper (the operator is told). False only when the printer can't be used
+// at all. Through a spooler the job asks for the paper so that page and paper
+// agree to the point (SpoolerPageSize).
+bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, double heightMm, Prompter& prompter);
 
 } // namespace slip

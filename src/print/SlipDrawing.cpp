@@ -3,8 +3,8 @@
 #include "core/TextNumber.h"
 #include "core/Units.h"
 #include "entry/Conversion.h"
-#include "print/Code39.h"
-#include "print/Ean13.h"
+#include "print/barcode/Code39.h"
+#include "print/barcode/Ean13.h"
 #include "print/TextLayout.h"
 
 #include <cmath>
@@ -38,18 +38,9 @@ bool IsBarcodeValue(const QString& value, bool canvasRules)
 
 QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& w)
 {
-    double x = units::TwipsFromMm(mm.x() - w.shiftXMm);
-    double y = units::TwipsFromMm(mm.y() - w.shiftYMm);
-    const double slipW = units::TwipsFromMm(w.slipWidthMm);
-    const double slipH = units::TwipsFromMm(w.slipHeightMm);
-    if (w.lengthwise && w.pageHeightTwips > 0) {
-        y += w.pageHeightTwips - slipH;
-        if (w.centreFeed) y -= (w.pageHeightTwips - slipH) / 2;
-    } else if (w.centreFeed && w.pageWidthTwips > 0) {
-        // The guides hold the slip in the middle of the feed.
-        x += (w.pageWidthTwips - slipW) / 2;
-    }
-    return {x, y};
+    const QPointF slip(units::TwipsFromMm(mm.x() - w.shiftXMm), units::TwipsFromMm(mm.y() - w.shiftYMm));
+    if (w.page.pageWidth <= 0 || w.page.pageHeight <= 0) return slip;
+    return PlaceOnPage(slip, units::TwipsFromMm(w.slipWidthMm), units::TwipsFromMm(w.slipHeightMm), w.page);
 }
 
 namespace {
@@ -118,13 +109,15 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
             fontSize = settings.fontSize ? settings.fontSize(s, b.font.pointSize) : b.font.pointSize;
         }
         const double xMm = units::MmFromTwips(at.x()), yMm = units::MmFromTwips(at.y());
+        SilentPrompter quiet;
+        Prompter& tell = settings.prompter ? *settings.prompter : quiet;
         if (settings.barcodeStandard == 0)
-            DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true);
+            DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true, tell);
         else
             DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
         return;
     }
-    if (!settings.loadPicture) return;
+    if (value.isEmpty() || !settings.loadPicture) return;
     const QImage image = settings.loadPicture(value);
     if (!image.isNull()) s.PaintPicture(image, at.x(), at.y(), w, h);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "model/SlipFormat.h"
+#include "core/Prompter.h"
 #include "print/DrawSurface.h"
+#include "print/PageLayers.h"
 
 #include <QHash>
 #include <QImage>
@@ -14,14 +16,11 @@ struct SlipPlacement {
     // up (a print offset of 12 shifts by 2 mm, so this is the offset less 10).
     double shiftXMm = 0;
     double shiftYMm = 0;
-    // The page, in twips, for lengthwise feed and centre feed; 0 when the
-    // surface is the slip itself.
-    double pageWidthTwips = 0;
-    double pageHeightTwips = 0;
     double slipWidthMm = 0;
     double slipHeightMm = 0;
-    bool lengthwise = false;   // the slip is fed in lengthwise
-    bool centreFeed = false;   // the printer's guides close to the centre
+    // The page, for lengthwise and centre feed; an empty page when the
+    // surface is the slip itself.
+    PagePlacement page;
 };
 
 // How a surface wants the slip drawn.
@@ -37,6 +36,9 @@ struct SlipDrawSettings {
     // The canvas takes a value starting with a digit for a barcode; paper
     // also one starting with "-", "%", "$" or "*", and an empty value.
     bool canvasRules = false;
+    // Who hears of a barcode that can't be drawn; nobody when none is given
+    // (the canvas repaints often and says nothing).
+    Prompter* prompter = nullptr;
 };
 
 // The layout of a text, check or label box on paper by the whole part of its

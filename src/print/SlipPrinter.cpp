@@ -4,8 +4,10 @@
 
 #include "core/TextNumber.h"
 
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cmath>
 
 namespace slip {
 
@@ -15,7 +17,39 @@ PrinterDirectory* g_installed = nullptr;
 // PDF output stands for a printer of common office resolution, so that line
 // widths given in printer dots look the same as on such a printer.
 constexpr int kPdfDotsPerInch = 600;
+
+// Qt's print engine for CUPS takes extra job options (name, value, name,
+// value ...) under this property key.
+constexpr auto kCupsJobOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// Hundredths of a millimetre that read back as `points` whole points both by
+// rounding (Qt's page) and by cutting (the spooler's paper): between one and
+// two hundredths above the exact size (0.03 to 0.06 pt), so that neither
+// reading, nor one that loses a hundredth to floating point on the way,
+// falls to the point below or rises to the one above.
+double HundredthsForPoints(int points)
+{
+    return std::ceil(points * 2540.0 / 72.0 + 1.0);
+}
 } // namespace
+
+QPageSize SpoolerPageSize(const QPageSize& size)
+{
+    // A printer's own paper (A4, or one its driver names) is asked for by its
+    // name, and the driver's size for it is the page's.
+    if (!size.isValid() || size.id() != QPageSize::Custom || !size.key().startsWith(QLatin1String("Custom.")))
+        return size;
+    const QSize points = size.sizePoints();
+    const QSizeF mm(HundredthsForPoints(points.width()) / 100.0, HundredthsForPoints(points.height()) / 100.0);
+    const QPageSize spooled(mm, QPageSize::Millimeter, size.name(), QPageSize::ExactMatch);
+    return spooled.sizePoints() == points ? spooled : size;
+}
+
+QStringList SpoolerJobOptions()
+{
+    return {QStringLiteral("print-scaling"), QStringLiteral("none"), QStringLiteral("fit-to-page"),
+            QStringLiteral("false")};
+}
 
 // --- the machine's printers
 
@@ -29,7 +63,9 @@ bool SystemPrinters::Connect(QPrinter& device, const QString& name) const
     if (info.isNull() || info.state() == QPrinter::Error) return false;
     device.setOutputFormat(QPrinter::NativeFormat);
     device.setPrinterName(name);
-    return device.isValid() && device.printerName() == name;
+    if (!device.isValid() || device.printerName() != name) return false;
+    if (QPrintEngine* engine = device.printEngine()) engine->setProperty(kCupsJobOptions, SpoolerJobOptions());
+    return true;
 }
 
 QList<QPageSize> SystemPrinters::PageSizes(const QString& name) const
@@ -111,6 +147,11 @@ QPageLayout SlipPrinter::Layout() const
     return QPageLayout(paper_, orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+QPageLayout SlipPrinter::DeviceLayout() const
+{
+    return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
 int SlipPrinter::PageWidth() const
 {
     const QSizeF mm = Layout().fullRect(QPageLayout::Millimeter).size();
@@ -133,7 +174,7 @@ bool SlipPrinter::BeginJob()
         return false;
     }
     device_->setFullPage(true);
-    device_->setPageLayout(Layout());
+    device_->setPageLayout(DeviceLayout());
     device_->setDocName(ProgramTitle());
     if (!painter_.begin(device_.get())) {
         jobFailed_ = true;
@@ -149,7 +190,7 @@ QPainter* SlipPrinter::DrawingPainter()
     if (!painter_.isActive()) {
         if (!BeginJob()) return nullptr;
     } else if (pagePending_) {
-        device_->setPageLayout(Layout());
+        device_->setPageLayout(DeviceLayout());
         device_->newPage();
         ++pages_;
         pagePending_ = false;
@@ -163,7 +204,7 @@ void SlipPrinter::NewPage()
         // A page with nothing on it is still a page of the job.
         if (!BeginJob()) return;
     } else if (pagePending_) {
-        device_->setPageLayout(Layout());
+        device_->setPageLayout(DeviceLayout());
         device_->newPage();
         ++pages_;
     }

@@ -39,6 +39,23 @@ public:
     bool AcceptsCustomPageSize(const QString& name) const override;
 };
 
+// The page size a print job asks for so that the document and the paper the
+// spooler selects are exactly the same size. Qt writes a page in whole points
+// (a 180 x 90 mm slip becomes 510 x 255 pt), while it names the paper to the
+// spooler by its exact size; CUPS reads that name back in hundredths of a
+// millimetre and cuts it to whole points, which can make the paper a point
+// smaller or larger than the page (175.6 mm: a 498 pt page on 497 pt paper),
+// and the spooler then centres or crops the page and every mark moves by up
+// to a quarter of a millimetre. A custom size therefore becomes the size in
+// hundredths of a millimetre that both sides read as the same whole points.
+// Named sizes (A4 ...) are the printer's own and stay as they are.
+QPageSize SpoolerPageSize(const QPageSize& size);
+
+// The options every job on a spooled printer carries: print the page as it
+// is. A printer set up to fit documents to its printable area would shrink
+// the slip and move every mark.
+QStringList SpoolerJobOptions();
+
 // The directory in use; the system's unless a test installed another.
 PrinterDirectory& Printers();
 // Installs d (not owned); nullptr restores the system's.
@@ -95,7 +112,10 @@ protected:
 
 private:
     void MakeDevice();
+    // The sheet as the program places things on it (exact millimetres).
     QPageLayout Layout() const;
+    // The sheet as the job asks for it (see SpoolerPageSize).
+    QPageLayout DeviceLayout() const;
     bool BeginJob();
 
     QString deviceName_;

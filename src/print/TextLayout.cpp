@@ -140,8 +140,14 @@ QString AmountCellText(const QString& text, int k, const AmountFormatter& format
     QString s = formatAmount(text);
     s.remove(QLatin1Char('.'));
     s.remove(QLatin1Char(','));
+    // The currency cell is left blank by leaving the character out before
+    // the amount is aligned: a blank put in its place would stand between a
+    // minus and the digits ("  - 123450").
+    if (k > 300 && !currencyChar.isNull()) {
+        const qsizetype at = s.indexOf(currencyChar);
+        if (at >= 0) s.remove(at, 1);
+    }
     if (s.size() < n) s.prepend(QString(n - s.size(), QLatin1Char(' ')));
-    if (k > 300 && !currencyChar.isNull()) s.replace(currencyChar, QLatin1Char(' '));
     return s;
 }
 

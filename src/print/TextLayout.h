@@ -50,8 +50,9 @@ using AmountFormatter = std::function<QString(const QString&)>;
 // The character string an amount is printed with in its cells for the
 // data-type code k (1 to 99 cells with the currency character, 301 to 399 with
 // the currency cell left blank): the formatted amount without point and
-// commas, blanks before it up to the cell count. Never cut: every digit of
-// the amount is kept.
+// commas, blanks before it up to the cell count. A minus stays next to the
+// first digit (in the currency cell when that is left blank). Never cut:
+// every digit of the amount is kept.
 QString AmountCellText(const QString& text, int k, const AmountFormatter& formatAmount,
                        QChar currencyChar);
 

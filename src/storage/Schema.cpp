@@ -24,6 +24,9 @@ const char* const kCreateStatements[] = {
     "CREATE INDEX IF NOT EXISTS 默认_fmt ON 默认(Fmt)",
     "CREATE TABLE IF NOT EXISTS 历史 (ID INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
     "CREATE INDEX IF NOT EXISTS 历史_fmt ON 历史(Fmt, ID)",
+    // Completion while typing looks up the values of one box by their
+    // beginning; LIKE is case-blind, so the index must be too to serve it.
+    "CREATE INDEX IF NOT EXISTS 历史_con ON 历史(Fmt, CID, Con COLLATE NOCASE)",
     "CREATE TABLE IF NOT EXISTS 映射 (ID INTEGER, Fmt TEXT, Map TEXT)",
     "CREATE INDEX IF NOT EXISTS 映射_fmt ON 映射(Fmt)",
     "CREATE TABLE IF NOT EXISTS 网站格式 ("

@@ -102,17 +102,4 @@ QString ChooseFile(const QString& filter, bool save, const QString& defaultName)
 
 QString ChoosePictureFile() { return ChooseFile(kPictureFilter, false); }
 
-ScriptedFileDialog::ScriptedFileDialog()
-{
-    SetFileDialogHandler([this](const FileDialogRequest& r) {
-        requests.push_back(r);
-        if (answers.empty()) return QString();
-        QString a = answers.front();
-        answers.pop_front();
-        return a;
-    });
-}
-
-ScriptedFileDialog::~ScriptedFileDialog() { SetFileDialogHandler({}); }
-
 } // namespace slip

@@ -2,9 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <deque>
 #include <functional>
-#include <vector>
 
 namespace slip {
 
@@ -51,18 +49,5 @@ QString ChooseFile(const QString& filter, bool save, const QString& defaultName 
 
 // The open dialog with the picture filter; "" on Cancel.
 QString ChoosePictureFile();
-
-// Answers file dialogs from a script and records every request.
-// With an empty script a dialog is cancelled.
-class ScriptedFileDialog {
-public:
-    ScriptedFileDialog();   // installs itself
-    ~ScriptedFileDialog();  // restores the Qt dialogs
-    ScriptedFileDialog(const ScriptedFileDialog&) = delete;
-    ScriptedFileDialog& operator=(const ScriptedFileDialog&) = delete;
-
-    std::deque<QString> answers;
-    std::vector<FileDialogRequest> requests;
-};
 
 } // namespace slip

@@ -25,40 +25,40 @@ SelFormat::SelFormat(const QString& selContent, bool allowEdit, const QString& c
 {
     setWindowTitle(QStringLiteral("请选择格式名称"));
     auto* layout = new QVBoxLayout(this);
-    CMB = new QComboBox(this);
-    CMB->setEditable(true);
-    CMB->setInsertPolicy(QComboBox::NoInsert);
-    CMB->setToolTip(QStringLiteral("要选择的单据格式名称。"));
-    CMB->setMinimumWidth(260);
-    layout->addWidget(CMB);
+    choices = new QComboBox(this);
+    choices->setEditable(true);
+    choices->setInsertPolicy(QComboBox::NoInsert);
+    choices->setToolTip(QStringLiteral("要选择的单据格式名称。"));
+    choices->setMinimumWidth(260);
+    layout->addWidget(choices);
     auto* buttons = new QHBoxLayout;
-    COM[0] = new QPushButton(QStringLiteral("✔ 确定"), this);
-    COM[1] = new QPushButton(QStringLiteral("✘ 取消"), this);
+    okButton = new QPushButton(QStringLiteral("✔ 确定"), this);
+    cancelButton = new QPushButton(QStringLiteral("✘ 取消"), this);
     buttons->addStretch();
-    buttons->addWidget(COM[0]);
-    buttons->addWidget(COM[1]);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
-    connect(COM[0], &QPushButton::clicked, this, &SelFormat::OkClicked);
-    connect(COM[1], &QPushButton::clicked, this, &SelFormat::CancelClicked);
+    connect(okButton, &QPushButton::clicked, this, &SelFormat::OkClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &SelFormat::CancelClicked);
 
     answer_.clear();
     if (SelContent == QStringLiteral("Format")) {
-        CMB->addItems(FmtColumnValues(QStringLiteral("Fmt")));
-        CMB->setEditText(currentFormat);
+        choices->addItems(FmtColumnValues(QStringLiteral("Fmt")));
+        choices->setEditText(currentFormat);
     } else if (SelContent == QStringLiteral("CtlClas")) {
-        CMB->addItems({QStringLiteral("0｜文本框"), QStringLiteral("1｜可选框"), QStringLiteral("2｜图像框"),
+        choices->addItems({QStringLiteral("0｜文本框"), QStringLiteral("1｜可选框"), QStringLiteral("2｜图像框"),
                        QStringLiteral("3｜线条"), QStringLiteral("4｜标签")});
-        CMB->setCurrentIndex(0);
+        choices->setCurrentIndex(0);
     }
     // Without editing the text can only come from the list.
-    CMB->lineEdit()->installEventFilter(this);
-    CMB->lineEdit()->setReadOnly(!AllowEdit);
+    choices->lineEdit()->installEventFilter(this);
+    choices->lineEdit()->setReadOnly(!AllowEdit);
     SetTopmost(this);
 }
 
 bool SelFormat::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!AllowEdit && watched == CMB->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (!AllowEdit && watched == choices->lineEdit() && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (!k->text().isEmpty() && k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter &&
             k->key() != Qt::Key_Escape)
@@ -71,7 +71,7 @@ void SelFormat::OkClicked()
 {
     // A format name is taken exactly as it stands, so every command acts on
     // the format the operator picked; a box class is the number before "｜".
-    QString t = CMB->currentText();
+    QString t = choices->currentText();
     if (SelContent != QStringLiteral("Format")) {
         t = t.trimmed();
         const int bar = t.indexOf(QChar(0xFF5C));

@@ -20,8 +20,9 @@ public:
     // The chosen text, "" when cancelled or closed.
     const QString& Answer() const { return answer_; }
     bool AllowEdit = false;
-    QComboBox* CMB = nullptr;
-    QPushButton* COM[2] = {nullptr, nullptr};
+    QComboBox* choices = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     // Tests answer the chooser through this instead of an operator.
     static std::function<void(SelFormat&)>& TestResponder();

@@ -47,27 +47,27 @@ void SelPrinter::Build()
     SetTopmost(this);
     answer_.clear();
 
-    COMB = new QComboBox(this);
+    choices = new QComboBox(this);
     // Editable only so that it can show a printer that is not in the list;
     // the key filter keeps the operator from typing.
-    COMB->setEditable(true);
-    COMB->lineEdit()->setReadOnly(true);
-    COMB->setInsertPolicy(QComboBox::NoInsert);
-    COMB->setMinimumWidth(260);
-    COMB->setToolTip(QStringLiteral("要选择的打印机名称。"));
-    COMB->installEventFilter(this);
-    COMB->lineEdit()->installEventFilter(this);
+    choices->setEditable(true);
+    choices->lineEdit()->setReadOnly(true);
+    choices->setInsertPolicy(QComboBox::NoInsert);
+    choices->setMinimumWidth(260);
+    choices->setToolTip(QStringLiteral("要选择的打印机名称。"));
+    choices->installEventFilter(this);
+    choices->lineEdit()->installEventFilter(this);
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), this);
     auto* cancel =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), this);
     ok->setDefault(true);
-    COM = {ok, cancel};
+    buttons = {ok, cancel};
     connect(ok, &QPushButton::clicked, this, [this] { COM_Click(0); });
     connect(cancel, &QPushButton::clicked, this, [this] { COM_Click(1); });
 
     auto* row = new QHBoxLayout(this);
-    row->addWidget(COMB, 1);
+    row->addWidget(choices, 1);
     row->addWidget(ok);
     row->addWidget(cancel);
     adjustSize();
@@ -80,11 +80,11 @@ void SelPrinter::Build()
 
 void SelPrinter::LoadPrinterNames()
 {
-    COMB->clear();
+    choices->clear();
     const QStringList installed = printers_.PrinterNames();
-    COMB->addItems(installed);
+    choices->addItems(installed);
     const QString saved = GetRegValue(RegRoot(), kSection, kName, QString());
-    COMB->setEditText(PreselectedPrinter(installed, printer_.DeviceName(), saved));
+    choices->setEditText(PreselectedPrinter(installed, printer_.DeviceName(), saved));
 }
 
 void SelPrinter::showEvent(QShowEvent* e)
@@ -97,7 +97,7 @@ void SelPrinter::showEvent(QShowEvent* e)
 
 bool SelPrinter::eventFilter(QObject* watched, QEvent* e)
 {
-    if ((watched == COMB || watched == COMB->lineEdit()) && e->type() == QEvent::KeyPress) {
+    if ((watched == choices || watched == choices->lineEdit()) && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         // Only a listed printer can be chosen, with the mouse; Tab, Esc and
         // Enter still move on, cancel and confirm.
@@ -113,7 +113,7 @@ bool SelPrinter::eventFilter(QObject* watched, QEvent* e)
 void SelPrinter::COM_Click(int index)
 {
     if (index == 0) {
-        const QString chosen = COMB->currentText();
+        const QString chosen = choices->currentText();
         answer_ = chosen;
         if (mode_ == PrinterMode()) {
             if (printers_.PrinterNames().contains(chosen)) {

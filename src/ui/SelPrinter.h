@@ -41,8 +41,8 @@ signals:
 
 public:
 
-    QComboBox* COMB = nullptr;
-    QVector<QPushButton*> COM;   // 0 confirms, 1 cancels
+    QComboBox* choices = nullptr;
+    QVector<QPushButton*> buttons;   // 0 confirms, 1 cancels
 
     // Fills the list with the installed printers and preselects one.
     void LoadPrinterNames();

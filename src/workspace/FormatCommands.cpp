@@ -71,11 +71,13 @@ bool FormatCommands::InitFormat(const QString& name)
         MsgBox(r.error, PromptIcon::Critical);
         return false;
     }
-    format_.Load(stored.header, std::move(stored.boxes));
     const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name, host_.LineBreakMarker());
-    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) format_.SetValue(it.key(), it.value());
     progress.Step(1, QStringLiteral("pages"));
+    // The progress window gives the event loop its last turn before the
+    // model changes, so the canvas paints the new format once.
     progress.End();
+    format_.Load(stored.header, std::move(stored.boxes));
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) format_.SetValue(it.key(), it.value());
     host_.FormatOpened();
     return true;
 }

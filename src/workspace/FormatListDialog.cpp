@@ -3,6 +3,8 @@
 #include "core/GridModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
+#include "storage/Database.h"
+#include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
 #include "ui/WindowPos.h"
@@ -85,7 +87,13 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     RowChanged();
 }
 
-FormatListDialog::~FormatListDialog() { SaveWindowPos(this, kWindowName); }
+FormatListDialog::~FormatListDialog() = default;
+
+void FormatListDialog::done(int result)
+{
+    if (!SaveWindowPos(this, kWindowName)) MsgBox(ConnectionFailedText(), PromptIcon::Warning);
+    QDialog::done(result);
+}
 
 void FormatListDialog::SetDownloadCommand(std::function<void()> command)
 {
@@ -99,6 +107,8 @@ void FormatListDialog::Reload()
                      {"ID", "序号", "选择", "格式名称", "宽(毫米)", "高(毫米)"});
     list->Tag = QStringLiteral("Fmt");
     FillGridFromQuery(*list, QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt"));
+    // The open format is chosen to begin with; without one, the first.
+    list->Row = list->Rows() > list->FixedRows() ? list->FixedRows() : 0;
     for (int r = list->FixedRows(); r < list->Rows(); ++r) {
         if (list->TextMatrix(r, kNameColumn) != currentFormat_) continue;
         list->Row = list->RowSel = r;

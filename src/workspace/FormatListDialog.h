@@ -50,6 +50,8 @@ public:
     static std::function<void(FormatListDialog&)>& TestResponder();
 
 protected:
+    // Closing keeps the list's size for the next time.
+    void done(int result) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 

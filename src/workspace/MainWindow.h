@@ -10,11 +10,13 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTabWidget;
 
 namespace slip {
 
+class SlipMenus;
 class SlipView;
 
 // The program's main window: the open format's name, size, print offsets
@@ -32,6 +34,9 @@ public:
     SlipFormat& Format() { return format_; }
     FormatCommands& Commands() { return *commands_; }
     SlipView* Canvas() const { return canvas_; }
+    // The canvas's right-click menus; their hooks (the property dialog among
+    // them) are set here.
+    SlipMenus& Menus() { return *menus_; }
 
     // The option switches, in their stored order: rulers, lengthwise, locked,
     // guides to the centre, background.
@@ -78,13 +83,17 @@ private:
     void ShowFormatState();
     void ShowOptions();
     void OptionToggled(int index, bool on);
-    void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // --- Layout commands, help ----------------------------------------
+    void BuildAlignMenu(QMenuBar* bar);
+    void BuildHelpMenu(QMenuBar* bar);
+    void OpenManual();
     // The slip size, print margin, barcode standard and about dialogs.
     void WireDialogs();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
+    SlipMenus* menus_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;
 };

@@ -10,7 +10,7 @@ TEST(BoxRules, TextBoxLookByDataTypeCode)
     const Case cases[] = {{0, 0, -1}, {11, 1, 1}, {103, 0, -1}, {114.12, 0, 1}, {121, 0, 1},
                           {211, 1, -1}, {311, 1, 1}, {99, 1, 1}, {100, 0, -1}, {299.4, 1, -1}};
     for (const Case& c : cases) {
-        const CashLook look = TextBoxLookForCash(c.cash);
+        const DataTypeLook look = TextBoxLookForDataType(c.cash);
         EXPECT_EQ(look.borderStyle, c.border) << c.cash;
         EXPECT_EQ(look.alignment.value_or(-1), c.align) << c.cash;
     }

@@ -1,7 +1,8 @@
 #include "PrintTestSupport.h"
 
-#include "print/Code39.h"
-#include "print/Ean13.h"
+#include "core/Prompter.h"
+#include "print/barcode/Code39.h"
+#include "print/barcode/Ean13.h"
 #include "print/SlipPrinter.h"
 #include "TestHome.h"
 
@@ -22,11 +23,12 @@ QStringList Decode(const QImage& image, const QString& path)
 // A symbol in a box boxMm wide, 10 mm of quiet zone around it.
 QImage Render(bool ean, const QString& text, double boxMm, int dpi)
 {
+    SilentPrompter quiet;
     ImageSurface surface(Tw(boxMm + 20), Tw(35), dpi);
     if (ean)
         DrawEan13(surface, text, 10, 5, 25, boxMm, 9, true);
     else
-        EXPECT_TRUE(DrawFittedCode39(surface, text, 10, 5, 20, Tw(boxMm), 9, true));
+        EXPECT_EQ(DrawFittedCode39(surface, text, 10, 5, 20, Tw(boxMm), 9, true, quiet), Code39Outcome::Drawn);
     return surface.Finish();
 }
 
@@ -38,7 +40,7 @@ TEST(BarcodeScan, Code39AndEan13DecodeAt300And600Dpi)
     const struct { bool ean; const char* text; const char* read; double boxMm; } cases[] = {
         {false, "ABC-123", "CODE-39:ABC-123", 70}, {false, "slip-2024", "CODE-39:SLIP-2024", 80},
         {false, "%$-9Z", "CODE-39:%$-9Z", 60},     {false, "0", "CODE-39:0", 25},
-        {false, "*A1B2*", "CODE-39:A1B2", 50},     {false, "6901234567", "CODE-39:6901234567", 45},
+        {false, "*A1B2*", "CODE-39:A1B2", 50},     {false, "6901234567", "CODE-39:6901234567", 50},
         {true, "690123456789", "EAN-13:6901234567892", 40},
         {true, "6901234567890", "EAN-13:6901234567892", 40},  // wrong check digit replaced
         {true, "4006381333931", "EAN-13:4006381333931", 35},
@@ -59,7 +61,8 @@ TEST(BarcodeScan, SymbolsPrintedIntoAPdfDecode)
     const QString pdf = home.file(QStringLiteral("codes.pdf"));
     SlipPrinter printer;
     printer.UsePdfFile(pdf);
-    ASSERT_TRUE(DrawFittedCode39(printer, QStringLiteral("SLIP-7"), 20, 20, 15, Tw(60), 9, true));
+    SilentPrompter quiet;
+    ASSERT_EQ(DrawFittedCode39(printer, QStringLiteral("SLIP-7"), 20, 20, 15, Tw(60), 9, true, quiet), Code39Outcome::Drawn);
     DrawEan13(printer, QStringLiteral("690123456789"), 20, 50, 25, 40, 9, true);
     ASSERT_TRUE(printer.EndDoc());
     RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
@@ -68,4 +71,19 @@ TEST(BarcodeScan, SymbolsPrintedIntoAPdfDecode)
                             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     found.sort();
     EXPECT_EQ(found, QStringList({QStringLiteral("CODE-39:SLIP-7"), QStringLiteral("EAN-13:6901234567892")}));
+}
+
+TEST(BarcodeScan, TheThinnestCode39StillDrawnDecodes)
+{
+    TestHome home;
+    int n = 0;
+    for (const QString& text : {QStringLiteral("ABC-123"), QStringLiteral("6901234567")}) {
+        // The narrowest box that still gets a symbol: module 8, narrow bars of 0.21 mm.
+        const double boxMm = *MeasureCode39(text, 8) / kPaperTwipsPerMm;
+        ASSERT_EQ(FitCode39Module(text, Tw(boxMm)), 8.0);
+        for (int dpi : {300, 600})
+            EXPECT_EQ(Decode(Render(false, text, boxMm, dpi), home.file(QStringLiteral("thin%1.png").arg(++n))),
+                      QStringList({QStringLiteral("CODE-39:") + text}))
+                << text.toStdString() << " at " << dpi << " dpi";
+    }
 }

@@ -1,9 +1,11 @@
 #include "PrintTestSupport.h"
 
-#include "print/Code39.h"
+#include "print/barcode/Code39.h"
+#include "core/Prompter.h"
 #include "ScriptedPrompter.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace slip;
 using namespace slip::test;
@@ -71,9 +73,10 @@ TEST(Code39, MeasuresAndFits)
 
 TEST(Code39, DrawsReadableProportionsInsideTheMeasuredWidths)
 {
+    SilentPrompter quiet;
     for (const QString& text : {QStringLiteral("0"), QStringLiteral("%$-Z9")}) {
         FakeSurface s;
-        DrawCode39(s, text, 0, 0, 10, 10, 0, true);
+        DrawCode39(s, text, 0, 0, 10, 10, 0, true, quiet);
         EXPECT_EQ(ReadBack(s), Code39Symbol(text));
         EXPECT_TRUE(s.texts.empty());
         EXPECT_LE(s.boxes.back().x2, *MeasureCode39(text, 10));
@@ -92,11 +95,12 @@ TEST(Code39, DrawsReadableProportionsInsideTheMeasuredWidths)
 
 TEST(Code39, CharactersUnderTheBarsAndTheSurfaceRestored)
 {
+    SilentPrompter quiet;
     FakeSurface s;
     s.SetForeColor(Qt::red);
     s.SetDrawWidth(3);
     const QFont before = s.Font();
-    DrawCode39(s, QStringLiteral("a1"), 10, 20, 15, 10, 9, true);
+    DrawCode39(s, QStringLiteral("a1"), 10, 20, 15, 10, 9, true, quiet);
     EXPECT_EQ(s.Printed(), QStringLiteral("*A1*"));
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_DOUBLE_EQ(s.texts[i].x, 567 + 270.0 * double(i));  // where each pattern begins
@@ -106,27 +110,85 @@ TEST(Code39, CharactersUnderTheBarsAndTheSurfaceRestored)
     EXPECT_EQ(s.Font(), before);
     EXPECT_EQ(s.DrawWidth(), 3);
     FakeSurface hidden;
-    DrawCode39(hidden, QStringLiteral("a1"), 10, 20, 15, 10, 9, false);
+    DrawCode39(hidden, QStringLiteral("a1"), 10, 20, 15, 10, 9, false, quiet);
     EXPECT_TRUE(hidden.texts.empty());
     EXPECT_DOUBLE_EQ(hidden.boxes[0].y2 - hidden.boxes[0].y1, 850);
 }
 
-TEST(Code39, WhatCannotBeDrawnIsSkippedAndAnInvalidTextToldOnce)
+TEST(Code39, WhatCannotBeDrawnIsSkippedAndTheOperatorToldOnce)
 {
     ScriptedPrompter prompter;
     FakeSurface s;
-    s.SetPrompter(&prompter);
-    DrawCode39(s, QStringLiteral("0"), 0, 0, 10, 0, 9, true);                       // no module
-    EXPECT_FALSE(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 30000, 9, true));  // would overflow
-    EXPECT_FALSE(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 50, 9, true));     // too narrow
+    // A width no module reaches before 32767 twips: nothing drawn, nothing to tell.
+    EXPECT_EQ(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 30000, 9, true, prompter), Code39Outcome::TooWide);
+    EXPECT_EQ(DrawFittedCode39(s, QString(), 0, 0, 10, 3000, 9, true, prompter), Code39Outcome::Empty);
     EXPECT_TRUE(prompter.shown.isEmpty());
-    DrawCode39(s, QStringLiteral("AB+C/D"), 0, 0, 10, 10, 9, true);
-    EXPECT_FALSE(DrawFittedCode39(s, QStringLiteral("A+B"), 0, 0, 10, 3000, 9, true));
+    // Characters Code 39 has no pattern for: told once a symbol.
+    EXPECT_EQ(DrawCode39(s, QStringLiteral("AB+C/D"), 0, 0, 10, 10, 9, true, prompter),
+              Code39Outcome::InvalidCharacters);
+    EXPECT_EQ(DrawFittedCode39(s, QStringLiteral("A+B"), 0, 0, 10, 3000, 9, true, prompter),
+              Code39Outcome::InvalidCharacters);
     EXPECT_EQ(prompter.shown, QStringList({Code39InvalidCharMessage(), Code39InvalidCharMessage()}));
     EXPECT_TRUE(s.boxes.empty());
     EXPECT_TRUE(s.texts.empty());
 
-    EXPECT_TRUE(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 811, 0, true));
+    EXPECT_EQ(DrawFittedCode39(s, QStringLiteral("0"), 0, 0, 10, 811, 0, true, prompter), Code39Outcome::Drawn);
     EXPECT_EQ(ReadBack(s), QStringLiteral("*0*"));
     EXPECT_LE(s.boxes.back().x2, 811);
+    EXPECT_EQ(prompter.shown.size(), 2);
+}
+
+TEST(Code39, BarsTooThinToScanAreRefusedWithOneWarning)
+{
+    // 0.19 mm is 10.77 twips: a module of 7 draws narrow bars of 10.5.
+    EXPECT_FALSE(Code39ModuleReadable(7));
+    EXPECT_FALSE(Code39ModuleReadable(7.17));
+    EXPECT_TRUE(Code39ModuleReadable(7.182));
+    EXPECT_TRUE(Code39ModuleReadable(8));
+    EXPECT_FALSE(Code39ModuleReadable(0));
+    EXPECT_FALSE(Code39ModuleReadable(std::nan("")));
+
+    const QString text = QStringLiteral("SLIP-42");
+    const double atSeven = *MeasureCode39(text, 7), atEight = *MeasureCode39(text, 8);
+    {
+        ScriptedPrompter prompter;
+        FakeSurface s;
+        ASSERT_EQ(FitCode39Module(text, atEight - 1), 7.0);
+        EXPECT_EQ(DrawFittedCode39(s, text, 0, 0, 10, atEight - 1, 9, true, prompter), Code39Outcome::TooNarrow);
+        EXPECT_EQ(DrawFittedCode39(s, text, 0, 0, 10, atSeven, 9, true, prompter), Code39Outcome::TooNarrow);
+        EXPECT_EQ(DrawFittedCode39(s, text, 0, 0, 10, 50, 9, true, prompter), Code39Outcome::TooNarrow);  // not even module 1
+        EXPECT_EQ(DrawCode39(s, text, 0, 0, 10, 5, 9, true, prompter), Code39Outcome::TooNarrow);
+        EXPECT_EQ(DrawCode39(s, text, 0, 0, 10, 0, 9, true, prompter), Code39Outcome::TooNarrow);
+        EXPECT_EQ(prompter.shown, QStringList(5, Code39TooNarrowMessage()));  // once a symbol
+        EXPECT_TRUE(s.boxes.empty());
+        EXPECT_TRUE(s.texts.empty());
+    }
+    ScriptedPrompter prompter;
+    FakeSurface s;
+    EXPECT_EQ(DrawFittedCode39(s, text, 0, 0, 10, atEight, 9, true, prompter), Code39Outcome::Drawn);
+    EXPECT_TRUE(prompter.shown.isEmpty());
+    EXPECT_EQ(ReadBack(s), Code39Symbol(text));
+    double thinnest = 1e9;
+    for (const auto& b : s.boxes) thinnest = std::min(thinnest, b.x2 - b.x1);
+    EXPECT_GE(thinnest / kPaperTwipsPerMm, kMinCode39NarrowBarMm);
+}
+
+TEST(Code39, StartsNoInkOutsideTheSymbol)
+{
+    SilentPrompter quiet;
+    FakeSurface s;
+    DrawCode39(s, QStringLiteral("A1"), 30, 40, 15, 10, 9, true, quiet);
+    EXPECT_TRUE(s.circles.empty());
+    EXPECT_TRUE(s.lines.empty());
+    for (const auto& b : s.boxes) {
+        EXPECT_GE(std::min(b.x1, b.x2), Tw(30) - 1);
+        EXPECT_GE(std::min(b.y1, b.y2), Tw(40) - 1);
+    }
+
+    // Rendered as on paper: the sheet's corner stays white.
+    ImageSurface paper(Tw(80), Tw(40), 600);
+    DrawCode39(paper, QStringLiteral("A1"), 10, 10, 15, 10, 9, true, quiet);
+    const QImage img = paper.Finish();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(qGray(img.pixel(x, y)), 255) << x << "," << y;
 }

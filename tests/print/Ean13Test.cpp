@@ -1,6 +1,6 @@
 #include "PrintTestSupport.h"
 
-#include "print/Ean13.h"
+#include "print/barcode/Ean13.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -71,4 +71,37 @@ TEST(Ean13, BarsAndDigitsStandWhereTheyBelong)
     FakeSurface narrow;  // no room for bars
     DrawEan13(narrow, QStringLiteral("1"), 0, 0, 20, 2, 9, true);
     EXPECT_TRUE(narrow.boxes.empty() && narrow.texts.empty());
+}
+
+TEST(Ean13, EveryBarEdgeStandsWithinAQuarterModuleOfItsExactPlace)
+{
+    // Widths whose modules are not whole twips: rounding run by run would
+    // drift across the 59 runs.
+    for (double widthMm = 22; widthMm <= 70; widthMm += 0.37) {
+        FakeSurface s;  // digits 100 twips wide
+        DrawEan13(s, QStringLiteral("6901234567892"), 5, 5, 20, widthMm, 9, true);
+        QString code = QStringLiteral("6901234567892");
+        const QString bars = EncodeEan13(code);
+        const double module = (Tw(widthMm) - 115) / 95;
+        const double barStart = std::round(Tw(5) + 115);
+        // Exact edges of the bar runs, in modules from the first bar.
+        std::vector<std::pair<int, int>> runs;
+        for (int i = 0; i < bars.size(); ++i)
+            if (bars[i] == QLatin1Char('1')) {
+                if (i == 0 || bars[i - 1] != QLatin1Char('1')) runs.push_back({i, i + 1});
+                else runs.back().second = i + 1;
+            }
+        ASSERT_EQ(s.boxes.size(), runs.size()) << widthMm;
+        for (size_t r = 0; r < runs.size(); ++r) {
+            EXPECT_NEAR(s.boxes[r].x1, barStart + module * runs[r].first, module / 4) << widthMm << " mm, bar " << r;
+            EXPECT_NEAR(s.boxes[r].x2, barStart + module * runs[r].second, module / 4) << widthMm << " mm, bar " << r;
+        }
+        // Each digit under the bars of its own seven modules.
+        for (int d = 1; d < 13; ++d) {
+            const int first = d <= 6 ? 3 + 7 * (d - 1) : 50 + 7 * (d - 7);
+            const double centre = s.texts[size_t(d)].x + 50;
+            EXPECT_GT(centre, barStart + module * first) << widthMm << " mm, digit " << d;
+            EXPECT_LT(centre, barStart + module * (first + 7)) << widthMm << " mm, digit " << d;
+        }
+    }
 }

@@ -16,7 +16,7 @@ TEST(PaperForm, AnExistingPaperOfExactlyTheSlipsSizeIsUsed)
     printer.UsePdfFile(home.file(QStringLiteral("a4.pdf")));
     printer.SetPaper(QPageSize(QPageSize::A5));
     QString name = SlipPaperName();
-    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297));
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297, prompter));
     EXPECT_EQ(name, QStringLiteral("A4"));
     EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
     QString found;
@@ -33,11 +33,11 @@ TEST(PaperForm, TheSlipSizeIsAddedOnceAndFoundAgain)
     SlipPrinter printer;
     printer.UsePdfFile(pdf);
     QString name = SlipPaperName();
-    EXPECT_TRUE(SetCustomPaper(printer, name, 210.001, 297));
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210.001, 297, prompter));
     EXPECT_EQ(printer.Paper().name(), SlipPaperName());
-    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100));  // replaces the older paper of that name
+    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100, prompter));  // replaces the older paper of that name
     const auto forms = PrinterForms(printer);
-    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100));  // found, not added again
+    EXPECT_TRUE(SetCustomPaper(printer, name, 200, 100, prompter));  // found, not added again
     EXPECT_EQ(PrinterForms(printer).size(), forms.size());
     EXPECT_EQ(std::count_if(forms.begin(), forms.end(), [](const PaperForm& f) { return f.name == SlipPaperName(); }), 1);
     EXPECT_EQ(name, SlipPaperName());
@@ -65,18 +65,17 @@ TEST(PaperForm, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothing)
     fake.acceptsCustom = false;
     PrintersScope scope(&fake);
     SlipPrinter printer;
-    printer.SetPrompter(&prompter);
     printer.SetPaper(QPageSize(QPageSize::Letter));
     QString name = SlipPaperName();
-    EXPECT_TRUE(SetCustomPaper(printer, name, 241, 140));
+    EXPECT_TRUE(SetCustomPaper(printer, name, 241, 140, prompter));
     EXPECT_EQ(prompter.shown, QStringList({QStringLiteral("添加自定义纸张错误！")}));
     EXPECT_EQ(printer.Paper().id(), QPageSize::Letter);
-    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297));  // its own A4 is still found
+    EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297, prompter));  // its own A4 is still found
     EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
 
     printer.UsePrinter(fake.names[1]);
     const QPageSize before = printer.Paper();
-    EXPECT_FALSE(SetCustomPaper(printer, name, 200, 100));
+    EXPECT_FALSE(SetCustomPaper(printer, name, 200, 100, prompter));
     EXPECT_TRUE(printer.Paper().isEquivalentTo(before));
     EXPECT_EQ(prompter.shown.size(), 1);
 }

@@ -117,6 +117,26 @@ TEST(TextLayout, AnAmountWiderThanItsCellsKeepsEveryDigit)
         QString inCells, leftOfBox;
         for (const auto& t : out.texts) (t.x >= 1000 ? inCells : leftOfBox) += t.text;
         EXPECT_EQ(inCells, QStringLiteral("45678"));
-        EXPECT_EQ(leftOfBox, k == 5 ? QStringLiteral("￥123") : QStringLiteral(" 123"));
+        EXPECT_EQ(leftOfBox, k == 5 ? QStringLiteral("￥123") : QStringLiteral("123"));  // no blank cell for the currency
     }
+}
+
+TEST(TextLayout, ANegativeAmountKeepsItsMinusNextToTheDigits)
+{
+    // As the program formats amounts: the minus before the currency character.
+    const auto signedMoney = [](const QString& text) {
+        const bool negative = text.startsWith(QLatin1Char('-'));
+        return (negative ? QStringLiteral("-") : QString()) + Money(negative ? text.mid(1) : text);
+    };
+    EXPECT_EQ(AmountCellText(QStringLiteral("-1234.5"), 310, signedMoney, kYuan), QStringLiteral("   -123450"));
+    EXPECT_EQ(AmountCellText(QStringLiteral("-1234.5"), 10, signedMoney, kYuan), QStringLiteral("  -￥123450"));
+    EXPECT_EQ(AmountCellText(QStringLiteral("1234.5"), 310, signedMoney, kYuan), QStringLiteral("    123450"));
+    // Fewer cells than characters: nothing is lost, the minus still leads.
+    EXPECT_EQ(AmountCellText(QStringLiteral("-123456.78"), 305, signedMoney, kYuan), QStringLiteral("-12345678"));
+
+    FakeSurface out;  // printed: the minus in the cell just before the first digit
+    PrintAmountDigits(out, QStringLiteral("-1234.5"), 0, 0, 1000, 310, signedMoney, kYuan);
+    QString inCells;
+    for (const auto& t : out.texts) inCells += t.text;
+    EXPECT_EQ(inCells, QStringLiteral("   -123450"));
 }

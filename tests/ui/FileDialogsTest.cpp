@@ -1,3 +1,4 @@
+#include "ScriptedFileDialog.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"

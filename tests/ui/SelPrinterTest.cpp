@@ -49,7 +49,7 @@ struct Machine {
 
 void Click(SelPrinter* w, int button)
 {
-    w->COM[button]->click();
+    w->buttons[button]->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -70,14 +70,14 @@ TEST(SelPrinter, ConfirmingMakesThePrinterTheProgramsAndRemembersIt)
     SlipPrinter printer;  // on the default, the first printer
     QPointer<SelPrinter> w = m.Open(printer);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("选择"));
-    EXPECT_EQ(w->COMB->count(), 2);
-    EXPECT_EQ(w->COMB->currentText(), kCounter);
-    w->COMB->setCurrentIndex(1);
+    EXPECT_EQ(w->choices->count(), 2);
+    EXPECT_EQ(w->choices->currentText(), kCounter);
+    w->choices->setCurrentIndex(1);
     for (const int key : {int(Qt::Key_A), int(Qt::Key_Up), int(Qt::Key_Backspace)}) {  // typing changes nothing
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_A ? QStringLiteral("a") : QString());
-        QApplication::sendEvent(w->COMB->lineEdit(), &press);
+        QApplication::sendEvent(w->choices->lineEdit(), &press);
     }
-    EXPECT_EQ(w->COMB->currentText(), kSlip);
+    EXPECT_EQ(w->choices->currentText(), kSlip);
     Click(w, 0);
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(m.answer, kSlip);
@@ -88,7 +88,7 @@ TEST(SelPrinter, ConfirmingMakesThePrinterTheProgramsAndRemembersIt)
 
     SlipPrinter restarted;  // shown first next time, also after a restart
     QPointer<SelPrinter> again = m.Open(restarted);
-    EXPECT_EQ(again->COMB->currentText(), kSlip);
+    EXPECT_EQ(again->choices->currentText(), kSlip);
     // Cancelling answers nothing and changes nothing.
     Click(again, 1);
     EXPECT_TRUE(again.isNull());
@@ -104,7 +104,7 @@ TEST(SelPrinter, APrinterThatCannotBeUsedIsReportedAndAnswersNothing)
     ScriptedPrompter prompter;
     SlipPrinter printer;
     QPointer<SelPrinter> w = m.Open(printer);
-    EXPECT_EQ(w->COMB->currentText(), kSlip);
+    EXPECT_EQ(w->choices->currentText(), kSlip);
     Click(w, 0);
     EXPECT_EQ(prompter.shown, QStringList({QStringLiteral("没有正常连接打印机！")}));
     EXPECT_EQ(m.answer, QString());
@@ -112,7 +112,7 @@ TEST(SelPrinter, APrinterThatCannotBeUsedIsReportedAndAnswersNothing)
     m.printers.names.clear();  // no printer installed at all
     SlipPrinter none;
     QPointer<SelPrinter> empty = m.Open(none);
-    EXPECT_EQ(empty->COMB->count(), 0);
+    EXPECT_EQ(empty->choices->count(), 0);
     Click(empty, 0);
     EXPECT_EQ(prompter.shown.size(), 2);
     EXPECT_EQ(m.answer, QString());

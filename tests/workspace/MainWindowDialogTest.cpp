@@ -4,10 +4,13 @@
 
 #include "workspace/MainWindow.h"
 #include "workspace/dialogs/AboutDialog.h"
+#include "workspace/SlipMenus.h"
 #include "workspace/dialogs/SlipDialogs.h"
+#include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QRadioButton>
 
 using namespace slip;
@@ -80,4 +83,27 @@ TEST_F(MainWindowDialogTest, AboutMenuItemShowsTheAboutDialog)
     ASSERT_TRUE(about);
     Click(about->closeButton);
     EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(MainWindowDialogTest, BoxMenuOpensThePropertyDialogAndClosingItLeavesTheBox)
+{
+    LoadSampleFormat(window->Format());
+    QMenu menu;
+    window->Menus().FillMenu(menu, kAmount, QPointF(130, 42));
+    QAction* properties = nullptr;
+    for (QAction* a : menu.actions())
+        if (a->text() == QStringLiteral("设置内容框")) properties = a;
+    ASSERT_TRUE(properties);
+    ASSERT_TRUE(properties->isEnabled());
+    properties->trigger();
+    TextBoxDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<TextBoxDialog*>(w); d && d->isVisible()) dialog = d;
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->EditedBox(), kAmount);
+    // The value typed meanwhile is converted when the dialog closes, as
+    // when the operator leaves the box.
+    window->Format().SetValue(kAmount, QStringLiteral("88"));
+    Click(dialog->cancelButton);
+    EXPECT_EQ(window->Format().Value(kAmount), QStringLiteral("￥88.00"));
 }

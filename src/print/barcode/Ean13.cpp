@@ -1,4 +1,4 @@
-#include "print/Ean13.h"
+#include "print/barcode/Ean13.h"
 
 #include "core/TextNumber.h"
 
@@ -123,7 +123,11 @@ void DrawEan13(DrawSurface& surface, const QString& text, double x, double y, do
     const double barStart = double(RoundHalfEven(left + digitWidth + 15));
     const double digitHeight = surface.TextHeight(QStringLiteral("0"));
     const qsizetype last = runs.size() - 1;
-    double barX = barStart;
+    // Every edge is rounded from its exact place (barStart + module x the
+    // modules before it), never from the previous rounded edge: rounding run
+    // by run lets the error add up across the 59 runs until bars part from
+    // their digits.
+    int modulesBefore = 0;
     for (qsizetype i = 0; i < runs.size(); ++i) {
         const int length = runs[i] % 10;
         if (runs[i] > 10) {
@@ -131,9 +135,11 @@ void DrawEan13(DrawSurface& surface, const QString& text, double x, double y, do
             // others end a little above it.
             const bool guard = i <= 2 || i == 28 || i == 30 || i >= last - 2;
             const double bottom = guard ? top + barHeight + digitHeight / 2 : top + barHeight - 30;
-            surface.FillBox(barX, top, barX + module * length, bottom, Qt::black);
+            const double from = double(RoundHalfEven(barStart + module * modulesBefore));
+            const double to = double(RoundHalfEven(barStart + module * (modulesBefore + length)));
+            surface.FillBox(from, top, to, bottom, Qt::black);
         }
-        barX = double(RoundHalfEven(barX + module * length));
+        modulesBefore += length;
     }
 
     if (digits) {

@@ -1,4 +1,4 @@
-#include "print/Code39.h"
+#include "print/barcode/Code39.h"
 
 #include "core/TextNumber.h"
 
@@ -129,21 +129,30 @@ std::optional<double> FitCode39Module(const QString& text, double width)
     return m;
 }
 
-void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
-                double module, double fontSize, bool showText)
-{
-    if (text.isEmpty()) return;
-    const QString symbol = Code39Symbol(text);
-    for (const QChar c : symbol) {
-        if (Code39Index(c) < 0) {
-            surface.Tell(Code39InvalidCharMessage());
-            return;
-        }
-    }
-    if (!(module > 0) || !std::isfinite(module)) return;
-    const auto layout = LayOut(symbol, module);
-    if (!layout) return;
+double Code39NarrowBar(double module) { return module * 1.5; }
 
+bool Code39ModuleReadable(double module)
+{
+    // A hair below the limit still counts: the limit itself is a whole
+    // module's worth of rounding away from any module we would fit.
+    return std::isfinite(module) && Code39NarrowBar(module) >= kMinCode39NarrowBarMm * kPaperTwipsPerMm - 1e-9;
+}
+
+QString Code39TooNarrowMessage()
+{
+    return QStringLiteral("条形码框太窄：条码最细的线条不足0.19毫米，扫描枪无法识读，此条码不予绘制。请加宽条码框或减少条码字符。");
+}
+
+namespace {
+
+bool HasInvalidCharacter(const QString& symbol)
+{
+    return std::any_of(symbol.begin(), symbol.end(), [](QChar c) { return Code39Index(c) < 0; });
+}
+
+Code39Outcome DrawLaidOut(DrawSurface& surface, const QString& symbol, const Code39Layout& layout, double x,
+                          double y, double height, double module, double fontSize, bool showText)
+{
     const DrawSurface::Settings saved = surface.SaveSettings();
     surface.SetDrawWidth(1);
     surface.SetFontName(QStringLiteral("宋体"));
@@ -156,17 +165,18 @@ void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, d
     const bool withText = fontSize > 0 && showText;
     if (withText) barHeight = double(RoundHalfEven(barHeight - surface.TextHeight(symbol)));
 
+    // The page is started by the first bar: no mark of any kind goes on the
+    // sheet outside the symbol.
     const QColor ink = surface.ForeColor();
-    surface.Circle(1, 1, 1, ink);
 
     // Each character keeps the width it was measured with (27 or 29 modules,
     // gap included) but is drawn in the proportions a reader decodes: narrow
     // elements of 1.5 modules, wide ones of 4.5, so the nine elements take
     // 22.5 modules and the rest is the gap to the next character.
-    const double narrow = module * 1.5;
+    const double narrow = Code39NarrowBar(module);
     const double wide = narrow * 3;
     for (qsizetype i = 0; i < symbol.size(); ++i) {
-        const double start = left + double(layout->starts[size_t(i)]);
+        const double start = left + double(layout.starts[size_t(i)]);
         if (withText) {
             surface.SetCurrentX(start);
             surface.SetCurrentY(top + barHeight);
@@ -183,23 +193,50 @@ void DrawCode39(DrawSurface& surface, const QString& text, double x, double y, d
         }
     }
     surface.RestoreSettings(saved);
+    return Code39Outcome::Drawn;
 }
 
-bool DrawFittedCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
-                      double widthTwips, double fontSize, bool showText)
+} // namespace
+
+Code39Outcome DrawCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
+                         double module, double fontSize, bool showText, Prompter& prompter)
 {
-    const auto module = FitCode39Module(text, widthTwips);
-    if (!module) {
-        // Nothing to draw with: say why when the text is at fault, and never
-        // fall back on a module of an earlier box.
-        const QString symbol = Code39Symbol(text);
-        if (std::any_of(symbol.begin(), symbol.end(), [](QChar c) { return Code39Index(c) < 0; }))
-            surface.Tell(Code39InvalidCharMessage());
-        return false;
+    if (text.isEmpty()) return Code39Outcome::Empty;
+    const QString symbol = Code39Symbol(text);
+    if (HasInvalidCharacter(symbol)) {
+        prompter.Tell(Code39InvalidCharMessage(), PromptIcon::None);
+        return Code39Outcome::InvalidCharacters;
     }
-    if (!(*module > 0)) return false;
-    DrawCode39(surface, text, x, y, height, *module, fontSize, showText);
-    return true;
+    if (!Code39ModuleReadable(module)) {
+        prompter.Tell(Code39TooNarrowMessage(), PromptIcon::Warning);
+        return Code39Outcome::TooNarrow;
+    }
+    const auto layout = LayOut(symbol, module);
+    if (!layout) return Code39Outcome::TooWide;
+    return DrawLaidOut(surface, symbol, *layout, x, y, height, module, fontSize, showText);
+}
+
+Code39Outcome DrawFittedCode39(DrawSurface& surface, const QString& text, double x, double y,
+                               double height, double widthTwips, double fontSize, bool showText,
+                               Prompter& prompter)
+{
+    if (text.isEmpty()) return Code39Outcome::Empty;
+    // Checked first: the operator hears why once, and never a second time
+    // from the drawing.
+    if (HasInvalidCharacter(Code39Symbol(text))) {
+        prompter.Tell(Code39InvalidCharMessage(), PromptIcon::None);
+        return Code39Outcome::InvalidCharacters;
+    }
+    // No module fits: never fall back on a module of an earlier box.
+    const auto module = FitCode39Module(text, widthTwips);
+    if (!module || !(*module > 0)) {
+        if (module && widthTwips > 0) {
+            prompter.Tell(Code39TooNarrowMessage(), PromptIcon::Warning);
+            return Code39Outcome::TooNarrow;
+        }
+        return Code39Outcome::TooWide;
+    }
+    return DrawCode39(surface, text, x, y, height, *module, fontSize, showText, prompter);
 }
 
 } // namespace slip

@@ -1,0 +1,444 @@
+#include "batch/GridExport.h"
+
+#include "batch/GridExportWorkbookCheck.h"
+#include "core/GridModel.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <QTemporaryFile>
+#include <QVector>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+namespace slip {
+
+namespace {
+
+const QString kSaveFailed = QStringLiteral("文件保存出错！");
+const QString kNoData = QStringLiteral("表格中没有数据！");
+constexpr int kTwipsPerSheetCharacter = 123;
+constexpr int kFittedWidthMin = 4;
+constexpr int kFittedWidthMax = 80;
+
+// The rows and columns that go into the file, worked out once.
+struct ExportPlan {
+    QVector<int> columns;   // visible model columns, left to right
+    int modelRows = 0;
+    int visibleRows = 0;    // header row included
+    int steps = 0;          // progress steps: one per model row and header row
+};
+
+ExportPlan PlanOf(const QAbstractItemModel& grid, const GridExportLayout& layout)
+{
+    ExportPlan plan;
+    const int columns = grid.columnCount();
+    for (int c = 0; c < columns; ++c)
+        if (!layout.hiddenColumns.contains(c)) plan.columns << c;
+    plan.modelRows = grid.rowCount();
+    int hidden = 0;
+    for (int r : layout.hiddenRows)
+        if (r >= 0 && r < plan.modelRows) ++hidden;
+    plan.visibleRows = plan.modelRows - hidden + (layout.headerRow ? 1 : 0);
+    plan.steps = plan.modelRows + (layout.headerRow ? 1 : 0);
+    return plan;
+}
+
+// Calls fn(isCaption, cells) for every visible row in file order; stops and
+// answers false when fn does. Steps the progress once per model row, hidden
+// ones too, so the bar runs evenly over the grid.
+template <class RowFn>
+bool ForEachExportRow(const QAbstractItemModel& grid, const GridExportLayout& layout,
+                      const ExportPlan& plan, ProgressReporter& progress, RowFn fn)
+{
+    QVector<QString> cells(plan.columns.size());
+    if (layout.headerRow) {
+        for (int i = 0; i < plan.columns.size(); ++i)
+            cells[i] = grid.headerData(plan.columns[i], Qt::Horizontal, Qt::DisplayRole).toString();
+        if (!fn(true, cells)) return false;
+        progress.Step(1, QStringLiteral("pages"));
+    }
+    for (int r = 0; r < plan.modelRows; ++r) {
+        if (!layout.hiddenRows.contains(r)) {
+            for (int i = 0; i < plan.columns.size(); ++i)
+                cells[i] = grid.data(grid.index(r, plan.columns[i]), Qt::DisplayRole).toString();
+            if (!fn(r < layout.captionRows, cells)) return false;
+        }
+        progress.Step(1, QStringLiteral("pages"));
+    }
+    return true;
+}
+
+GridExportResult Failed(const QString& error)
+{
+    GridExportResult out;
+    out.error = error;
+    return out;
+}
+
+enum class CsvPass { Written, Unencodable, Failed };
+
+CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
+                 const ExportPlan& plan, const char* encoding, bool stopWhenUnencodable,
+                 ProgressReporter& progress)
+{
+    QStringEncoder encoder(encoding);
+    if (!encoder.isValid()) return CsvPass::Failed;
+    QSaveFile file(path);
+    // Never fall back to writing over the old file in place.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) return CsvPass::Failed;
+
+    progress.Start(QStringLiteral("正在导出数据至CSV格式文件……"), plan.steps);
+    bool unencodable = false;
+    QString line;
+    const bool written = ForEachExportRow(grid, layout, plan, progress,
+                                          [&](bool, const QVector<QString>& cells) {
+        line.clear();
+        for (int i = 0; i < cells.size(); ++i) {
+            if (i > 0) line += QLatin1Char(',');
+            line += CsvField(cells[i]);
+        }
+        line += QLatin1String("\r\n");
+        const QByteArray bytes = encoder.encode(line);
+        if (encoder.hasError() && stopWhenUnencodable) {
+            unencodable = true;
+            return false;
+        }
+        return file.write(bytes) == bytes.size();
+    });
+    progress.End();
+    if (!written) {
+        file.cancelWriting();
+        file.commit();  // removes the temporary file; the old file stays
+        return unencodable ? CsvPass::Unencodable : CsvPass::Failed;
+    }
+    return file.commit() ? CsvPass::Written : CsvPass::Failed;
+}
+
+// Display width of a text in sheet characters: East Asian characters take two.
+int TextWidth(const QString& text)
+{
+    int width = 0;
+    int lineWidth = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            width = std::max(width, lineWidth);
+            lineWidth = 0;
+            continue;
+        }
+        if (c.isLowSurrogate()) continue;
+        lineWidth += c.unicode() >= 0x1100 ? 2 : 1;
+    }
+    return std::max(width, lineWidth);
+}
+
+// A workbook reads "_x" and four hex digits and "_" as an escaped character.
+// The writer escapes control characters that way itself; a cell text that
+// holds such a sequence literally gets its "_" escaped, so it reads back as
+// written.
+QString KeepLiteralEscapes(const QString& text)
+{
+    if (!text.contains(QLatin1String("_x"))) return text;
+    static const QRegularExpression escape(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    QString out = text;
+    out.replace(escape, QStringLiteral("_x005F_"));
+    return out;
+}
+
+bool SyncToDisk(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Rows on their way from the model to the sheet. The model is read on the
+// calling thread, which owns it; the workbook writer runs on a thread of its
+// own, so reading the model and writing the sheet overlap. Rows are handed
+// over in batches through a short queue, which bounds the memory in between.
+class SheetRowWriter {
+public:
+    struct Row {
+        bool caption = false;
+        QVector<QString> cells;  // shared with the reader, never changed
+    };
+
+    SheetRowWriter(lxw_worksheet* sheet, lxw_format* captionFormat, lxw_format* cellFormat)
+        : sheet_(sheet), captionFormat_(captionFormat), cellFormat_(cellFormat),
+          thread_([this] { Run(); })
+    {
+    }
+    ~SheetRowWriter() { Finish(); }
+    SheetRowWriter(const SheetRowWriter&) = delete;
+    SheetRowWriter& operator=(const SheetRowWriter&) = delete;
+
+    // False once the writer has failed: the caller stops reading.
+    bool Put(Row&& row)
+    {
+        pending_.push_back(std::move(row));
+        if (pending_.size() >= kBatchRows) Hand(false);
+        return !failed_;
+    }
+
+    // Hands over the last rows and waits for the writer. True when every row
+    // was written.
+    bool Finish()
+    {
+        if (thread_.joinable()) {
+            Hand(true);
+            thread_.join();
+        }
+        return !failed_;
+    }
+
+    lxw_row_t RowsWritten() const { return rows_; }
+
+private:
+    static constexpr size_t kBatchRows = 256;
+    static constexpr size_t kQueuedBatches = 16;
+
+    void Hand(bool last)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kQueuedBatches || failed_; });
+        if (!pending_.empty()) queue_.push_back(std::move(pending_));
+        pending_ = {};
+        if (last) done_ = true;
+        changed_.notify_all();
+    }
+
+    void Run()
+    {
+        for (;;) {
+            std::vector<Row> batch;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+                if (queue_.empty()) return;
+                batch = std::move(queue_.front());
+                queue_.pop_front();
+                changed_.notify_all();
+            }
+            if (failed_) continue;  // drain what is queued, write nothing more
+            for (const Row& row : batch) {
+                if (!WriteRow(row)) {
+                    failed_ = true;
+                    std::lock_guard lock(mutex_);
+                    changed_.notify_all();
+                    break;
+                }
+            }
+        }
+    }
+
+    bool WriteRow(const Row& row)
+    {
+        lxw_format* format = row.caption ? captionFormat_ : cellFormat_;
+        for (int i = 0; i < row.cells.size(); ++i) {
+            const QString& cell = row.cells[i];
+            lxw_error e;
+            if (cell.isEmpty()) {
+                e = worksheet_write_blank(sheet_, rows_, lxw_col_t(i), format);
+            } else {
+                QByteArray text = KeepLiteralEscapes(cell).toUtf8();
+                text += '\t';
+                e = worksheet_write_string(sheet_, rows_, lxw_col_t(i), text.constData(), format);
+            }
+            if (e != LXW_NO_ERROR) return false;
+        }
+        ++rows_;
+        return true;
+    }
+
+    lxw_worksheet* sheet_;
+    lxw_format* captionFormat_;
+    lxw_format* cellFormat_;
+    std::vector<Row> pending_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<Row>> queue_;
+    bool done_ = false;
+    std::atomic<bool> failed_{false};
+    lxw_row_t rows_ = 0;  // written by the writer thread, read after Finish
+    std::thread thread_;  // last: starts once everything above is set up
+};
+
+} // namespace
+
+QString CsvField(const QString& cellText)
+{
+    QString field = cellText;
+    field += QLatin1Char('\t');
+    // A lone CR or LF is quoted as well as CR LF: unquoted it would end the
+    // line, and the file would read back with the row cut in two.
+    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+                       field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'));
+    field.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    if (quote) field = QLatin1Char('"') + field + QLatin1Char('"');
+    return field;
+}
+
+QString SafeSheetName(const QString& name)
+{
+    QString safe;
+    for (const QChar c : name) {
+        const bool forbidden = QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20;
+        safe += forbidden ? QLatin1Char('_') : c;
+    }
+    // A sheet name may not begin or end with an apostrophe.
+    if (safe.startsWith(QLatin1Char('\''))) safe[0] = QLatin1Char('_');
+    if (safe.size() > 31) safe.truncate(31);
+    if (!safe.isEmpty() && safe.back().isHighSurrogate()) safe.chop(1);
+    if (safe.endsWith(QLatin1Char('\''))) safe[safe.size() - 1] = QLatin1Char('_');
+    if (safe.isEmpty()) safe = QStringLiteral("Sheet1");
+    return safe;
+}
+
+GridExportLayout GridExportLayoutOf(const GridModel& grid)
+{
+    GridExportLayout layout;
+    layout.headerRow = false;
+    layout.captionRows = grid.FixedRows();
+    for (int r = 0; r < grid.Rows(); ++r)
+        if (grid.RowHeight(r) < 1) layout.hiddenRows.insert(r);
+    for (int c = 0; c < grid.Cols(); ++c) {
+        if (grid.ColWidth(c) < 1) layout.hiddenColumns.insert(c);
+        else layout.columnTwips.insert(c, grid.ColWidth(c));
+    }
+    return layout;
+}
+
+bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
+{
+    return grid.columnCount() > 0 && (grid.rowCount() > 0 || layout.headerRow);
+}
+
+bool ExportsAsCsv(const QString& path)
+{
+    return path.right(3).toLower() == QLatin1String("csv");
+}
+
+GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& path,
+                                 const GridExportLayout& layout, ProgressReporter& progress)
+{
+    if (!GridHasData(grid, layout)) return Failed(kNoData);
+    const ExportPlan plan = PlanOf(grid, layout);
+    // GBK is what a spreadsheet on a Chinese system reads without being told;
+    // a text GBK can't hold (rare characters, emoji) makes the whole file
+    // GB18030, its superset, rather than lose the character.
+    CsvPass pass = WriteCsv(grid, path, layout, plan, "GBK", true, progress);
+    if (pass == CsvPass::Unencodable) pass = WriteCsv(grid, path, layout, plan, "GB18030", false, progress);
+    if (pass != CsvPass::Written) return Failed(kSaveFailed);
+    GridExportResult out;
+    out.ok = true;
+    out.rows = plan.visibleRows;
+    out.columns = int(plan.columns.size());
+    return out;
+}
+
+GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString& path,
+                                   const QString& sheetName, const GridExportLayout& layout,
+                                   ProgressReporter& progress)
+{
+    if (!GridHasData(grid, layout)) return Failed(kNoData);
+    const ExportPlan plan = PlanOf(grid, layout);
+    if (plan.visibleRows > LXW_ROW_MAX || plan.columns.size() > LXW_COL_MAX) return Failed(kSaveFailed);
+    const QFileInfo target(path);
+    if (target.isDir()) return Failed(kSaveFailed);
+
+    // The workbook is written to a new file beside the target and renamed
+    // over it only when complete, so a failure leaves the old file whole.
+    QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                           QStringLiteral(".XXXXXX"));
+    if (!reserve.open()) return Failed(kSaveFailed);
+    const QString tempPath = reserve.fileName();
+    reserve.close();
+
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
+    lxw_workbook* book = workbook_new_opt(QFile::encodeName(tempPath).constData(), &options);
+    if (!book) return Failed(kSaveFailed);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, SafeSheetName(sheetName).toUtf8().constData());
+    lxw_format* captionFormat = workbook_add_format(book);
+    lxw_format* cellFormat = workbook_add_format(book);
+    bool ok = sheet && captionFormat && cellFormat;
+    if (ok) {
+        format_set_bold(captionFormat);
+        format_set_bg_color(captionFormat, 0xFFC080);
+        format_set_border(captionFormat, LXW_BORDER_THIN);
+        format_set_border(cellFormat, LXW_BORDER_THIN);
+    }
+
+    QVector<int> fitted(plan.columns.size(), 0);
+    QVector<bool> fit(plan.columns.size());
+    for (int i = 0; i < plan.columns.size(); ++i) fit[i] = !layout.columnTwips.contains(plan.columns[i]);
+    lxw_row_t sheetRow = 0;
+    if (ok) {
+        progress.Start(QStringLiteral("正在将数据导出到EXCEL文件 …"), plan.steps);
+        SheetRowWriter writer(sheet, captionFormat, cellFormat);
+        const bool read = ForEachExportRow(grid, layout, plan, progress,
+                                           [&](bool caption, const QVector<QString>& cells) {
+            for (int i = 0; i < cells.size(); ++i)
+                if (fit[i] && !cells[i].isEmpty()) fitted[i] = std::max(fitted[i], TextWidth(cells[i]));
+            return writer.Put({caption, cells});
+        });
+        ok = writer.Finish() && read;
+        sheetRow = writer.RowsWritten();
+        progress.End();
+    }
+    if (ok) {
+        for (int i = 0; i < plan.columns.size(); ++i) {
+            const auto given = layout.columnTwips.constFind(plan.columns[i]);
+            const double width = given != layout.columnTwips.constEnd()
+                                     ? double(*given / kTwipsPerSheetCharacter)
+                                     : double(std::clamp(fitted[i] + 2, kFittedWidthMin, kFittedWidthMax));
+            worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), width, nullptr);
+        }
+    }
+    // Closing writes the file and frees the workbook whether or not all went well.
+    const lxw_error closed = workbook_close(book);
+    ok = ok && closed == LXW_NO_ERROR && WorkbookFileIsComplete(tempPath, qint64(sheetRow)) &&
+         SyncToDisk(tempPath);
+    if (ok) {
+        QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        if (target.exists()) perms = QFile::permissions(path);
+        QFile::setPermissions(tempPath, perms);
+        ok = std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) == 0;
+    }
+    if (!ok) {
+        QFile::remove(tempPath);
+        return Failed(kSaveFailed);
+    }
+    reserve.setAutoRemove(false);  // its name is now the target's
+    GridExportResult out;
+    out.ok = true;
+    out.rows = plan.visibleRows;
+    out.columns = int(plan.columns.size());
+    return out;
+}
+
+GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString& path,
+                                  const QString& sheetName, const GridExportLayout& layout,
+                                  ProgressReporter& progress)
+{
+    return ExportsAsCsv(path) ? ExportGridToCsv(grid, path, layout, progress)
+                              : ExportGridToExcel(grid, path, sheetName, layout, progress);
+}
+
+} // namespace slip

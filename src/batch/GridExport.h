@@ -1,0 +1,86 @@
+#pragma once
+#include "core/ProgressReporter.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+class QAbstractItemModel;
+
+namespace slip {
+
+class GridModel;
+
+// What of a table model goes into an export file.
+struct GridExportLayout {
+    // Model rows and columns the operator does not see; they leave no gap.
+    QSet<int> hiddenRows;
+    QSet<int> hiddenColumns;
+    // Writes the horizontal header captions (headerData) as the first row,
+    // formatted as a caption row.
+    bool headerRow = true;
+    // Model rows 0 .. captionRows-1 are caption rows as well (for a grid that
+    // keeps its captions in rows of its own); they are written in place,
+    // formatted as captions when visible.
+    int captionRows = 0;
+    // Column widths in twips by model column, for the workbook, where 123
+    // twips make one character of sheet column width. A column without a
+    // width is fitted to its texts.
+    QHash<int, int> columnTwips;
+};
+
+// The layout that exports a GridModel as its view shows it: rows of height
+// 0 and columns of width 0 are hidden, the fixed rows are the caption rows
+// and the column widths come along.
+GridExportLayout GridExportLayoutOf(const GridModel& grid);
+
+struct GridExportResult {
+    bool ok = false;
+    QString error;      // the text to show when ok is false
+    int rows = 0;       // rows written, caption rows included
+    int columns = 0;    // columns written
+};
+
+// "表格中没有数据！" is the answer when a model has no column, or neither a
+// row nor a header row; nothing is written then.
+bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout);
+
+// Every written cell text gets one Tab appended, which the program's own
+// importers take off again; in a CSV file empty cells get it too.
+
+// Writes the visible rows and columns to a CSV file: code page GBK (GB18030
+// when a text has characters GBK lacks), one line per row ended by CR LF,
+// cells joined by ",", every double quote doubled, a cell quoted when it
+// holds a comma, a double quote, a CR or a LF. The file is written beside the
+// target and renamed over it when complete; on any failure the old file is
+// left as it was and the error is "文件保存出错！".
+GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& path,
+                                 const GridExportLayout& layout = {},
+                                 ProgressReporter& progress = NoProgress());
+
+// Writes the visible rows and columns to an .xlsx workbook whose one sheet
+// is named `sheetName` (characters a sheet name can't hold become "_", cut to
+// 31), from A1 on: caption rows bold on a light orange fill (#FFC080), thin
+// borders on every written cell, empty cells left empty. Replaced atomically
+// like the CSV file; "文件保存出错！" on failure.
+GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString& path,
+                                   const QString& sheetName, const GridExportLayout& layout = {},
+                                   ProgressReporter& progress = NoProgress());
+
+// True when the path's last three characters are "csv" in any case; such a
+// path is written as CSV, any other as a workbook.
+bool ExportsAsCsv(const QString& path);
+
+// CSV for a path ExportsAsCsv accepts, a workbook otherwise.
+GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString& path,
+                                  const QString& sheetName, const GridExportLayout& layout = {},
+                                  ProgressReporter& progress = NoProgress());
+
+// One CSV field as the export writes it: text, Tab, quotes doubled, quoted
+// when needed.
+QString CsvField(const QString& cellText);
+
+// A sheet name the workbook accepts, as ExportGridToExcel uses it.
+QString SafeSheetName(const QString& name);
+
+} // namespace slip

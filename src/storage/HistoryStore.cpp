@@ -1,0 +1,302 @@
+#include "storage/HistoryStore.h"
+
+#include "storage/Database.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace slip {
+
+namespace {
+
+const QString kSelectHighest = QStringLiteral("SELECT MAX(ID) FROM 历史 WHERE Fmt=?");
+const QString kInsert = QStringLiteral("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(?, ?, ?, ?)");
+const QString kSlipNumbers =
+    QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? GROUP BY ID ORDER BY ID DESC");
+
+QString NoConnection() { return QStringLiteral("无法建立数据库连接！"); }
+
+// The operator's message for a statement that failed.
+QString StatementFailed(const QString& sql)
+{
+    return QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！");
+}
+
+bool Run(QSqlQuery& q, const QString& sql, const QVariantList& params)
+{
+    if (!q.prepare(sql)) return false;
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    return q.exec();
+}
+
+HistoryValuesResult ValuesOfQuery(const QString& sql, const QVariantList& params)
+{
+    HistoryValuesResult out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    if (!Run(q, sql, params)) {
+        out.error = StatementFailed(sql);
+        return out;
+    }
+    while (q.next()) out.values << q.value(0).toString();
+    out.ok = true;
+    return out;
+}
+
+bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
+{
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    if (!Run(q, kSlipNumbers, {format})) return false;
+    while (q.next()) numbers << q.value(0).toLongLong();
+    return true;
+}
+
+} // namespace
+
+QString LikePrefixPattern(const QString& text)
+{
+    QString p;
+    p.reserve(text.size() + 4);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            p += QLatin1Char('\\');
+        p += c;
+    }
+    p += QLatin1Char('%');
+    return p;
+}
+
+HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
+{
+    HistoryBatchSaveResult out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    // BEGIN IMMEDIATE takes the write lock before the highest number is read,
+    // so no other writer can give the same number in between.
+    if (!conn.begin()) {
+        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
+        return out;
+    }
+    QSqlQuery highest(conn.db());
+    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) {
+        conn.rollback();
+        out.error = StatementFailed(kSelectHighest);
+        return out;
+    }
+    const QVariant top = highest.value(0);
+    qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
+    highest.finish();
+
+    QSqlQuery insert(conn.db());
+    if (!insert.prepare(kInsert)) {
+        conn.rollback();
+        out.error = StatementFailed(kInsert);
+        return out;
+    }
+    QVector<qint64> numbers;
+    numbers.reserve(slips.size());
+    for (const HistorySlip& slip : slips) {
+        bool any = false;
+        for (const HistoryValue& v : slip) {
+            if (v.value.isEmpty()) continue;
+            insert.bindValue(0, next);
+            insert.bindValue(1, format);
+            insert.bindValue(2, v.boxId);
+            insert.bindValue(3, v.value);
+            if (!insert.exec()) {
+                conn.rollback();
+                out.error = StatementFailed(kInsert);
+                return out;
+            }
+            any = true;
+        }
+        numbers << (any ? next : 0);
+        if (any) ++next;
+    }
+    insert.finish();
+    if (!conn.commit()) {
+        out.error = StatementFailed(QStringLiteral("COMMIT"));
+        return out;
+    }
+    out.ok = true;
+    out.slipNumbers = numbers;
+    return out;
+}
+
+HistorySaveResult SaveHistoryRecord(const QString& format, const HistorySlip& values)
+{
+    const HistoryBatchSaveResult batch = SaveHistorySlips(format, {values});
+    HistorySaveResult out;
+    out.ok = batch.ok;
+    out.error = batch.error;
+    if (batch.ok && !batch.slipNumbers.isEmpty()) out.slipNumber = batch.slipNumbers.first();
+    return out;
+}
+
+HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxId,
+                                              const QString& typed, int limit)
+{
+    // The index 历史_con (Fmt, CID, Con COLLATE NOCASE) lets the LIKE with a
+    // fixed beginning read only the matching stretch of the box's values.
+    QString sql = QStringLiteral(
+        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? AND Con LIKE ? ESCAPE '\\'"
+        " GROUP BY Con ORDER BY Con");
+    QVariantList params{format, boxId, LikePrefixPattern(typed)};
+    if (limit >= 0) {
+        sql += QStringLiteral(" LIMIT ?");
+        params << limit;
+    }
+    return ValuesOfQuery(sql, params);
+}
+
+HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed)
+{
+    HistoryCompletion out;
+    // Two are enough to know whether the value is the only one.
+    const HistoryValuesResult found = HistoryValuesStartingWith(format, boxId, typed, 2);
+    out.ok = found.ok;
+    out.error = found.error;
+    if (found.ok && found.values.size() == 1 && found.values.first() != typed)
+        out.proposal = found.values.first();
+    return out;
+}
+
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit)
+{
+    QString sql = QStringLiteral(
+        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
+    QVariantList params{format, boxId};
+    if (limit >= 0) {
+        sql += QStringLiteral(" LIMIT ?");
+        params << limit;
+    }
+    return ValuesOfQuery(sql, params);
+}
+
+HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
+{
+    HistorySlipValues out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    const QString sql = QStringLiteral("SELECT CID, Con FROM 历史 WHERE Fmt=? AND ID=?");
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    if (!Run(q, sql, {format, slipNumber})) {
+        out.error = StatementFailed(sql);
+        return out;
+    }
+    while (q.next()) out.values.insert(q.value(0).toLongLong(), q.value(1).toString());
+    out.found = !out.values.isEmpty();
+    out.ok = true;
+    return out;
+}
+
+HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint64>& slipNumbers)
+{
+    HistoryDeleteResult out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    if (!conn.begin()) {
+        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
+        return out;
+    }
+    const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=? AND ID=?");
+    QSqlQuery q(conn.db());
+    if (!q.prepare(sql)) {
+        conn.rollback();
+        out.error = StatementFailed(sql);
+        return out;
+    }
+    QVector<qint64> deleted;
+    QSet<qint64> seen;
+    for (qint64 n : slipNumbers) {
+        if (seen.contains(n)) continue;
+        seen.insert(n);
+        q.bindValue(0, format);
+        q.bindValue(1, n);
+        if (!q.exec()) {
+            conn.rollback();
+            out.error = StatementFailed(sql);
+            return out;
+        }
+        if (q.numRowsAffected() > 0) deleted << n;
+    }
+    q.finish();
+    if (!conn.commit()) {
+        out.error = StatementFailed(QStringLiteral("COMMIT"));
+        return out;
+    }
+    out.ok = true;
+    out.deleted = deleted;
+    return out;
+}
+
+HistoryDeleteResult DeleteAllHistory(const QString& format)
+{
+    HistoryDeleteResult out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    if (!conn.begin()) {
+        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
+        return out;
+    }
+    QVector<qint64> numbers;
+    if (!SlipNumbersOn(conn, format, numbers)) {
+        conn.rollback();
+        out.error = StatementFailed(kSlipNumbers);
+        return out;
+    }
+    const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=?");
+    QSqlQuery q(conn.db());
+    if (!Run(q, sql, {format})) {
+        conn.rollback();
+        out.error = StatementFailed(sql);
+        return out;
+    }
+    q.finish();
+    if (!conn.commit()) {
+        out.error = StatementFailed(QStringLiteral("COMMIT"));
+        return out;
+    }
+    out.ok = true;
+    out.deleted = numbers;
+    return out;
+}
+
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format)
+{
+    HistorySlipNumbers out;
+    DbConnection conn(true);
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    if (!SlipNumbersOn(conn, format, out.numbers)) {
+        out.numbers.clear();
+        out.error = StatementFailed(kSlipNumbers);
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+} // namespace slip

@@ -1,0 +1,123 @@
+#pragma once
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace slip {
+
+// The history of printed slips, table 历史: one row per non-empty box of a
+// stored slip (ID = slip number within its format, Fmt, CID = the box's
+// record ID, Con = its value). Every function opens its own connection,
+// binds every value as a parameter and answers with a result instead of
+// showing anything; `error` is the text to show the operator when ok is false.
+
+// One value of a slip: the record ID of its box and the value as the box
+// holds it (a text box's text with line breaks as CR LF, "1" for a ticked
+// check box, a picture box's path or barcode digits).
+struct HistoryValue {
+    qint64 boxId = 0;
+    QString value;
+};
+using HistorySlip = QVector<HistoryValue>;
+
+struct HistorySaveResult {
+    bool ok = false;
+    // The new slip's number; 0 when the slip held no value and nothing was
+    // stored (no number is used up then).
+    qint64 slipNumber = 0;
+    QString error;
+};
+
+// Stores one slip of `format`. Values that are empty are left out. The slip
+// takes the highest number among the format's slips plus 1 (1 for the
+// first), so numbers count per format and the number of a deleted newest
+// slip is given again. All the slip's rows are written in one transaction:
+// the slip is stored whole or not at all. When the highest number can't be
+// read the slip is not stored (numbering never starts again at 1 over
+// existing slips).
+HistorySaveResult SaveHistoryRecord(const QString& format, const HistorySlip& values);
+
+struct HistoryBatchSaveResult {
+    bool ok = false;
+    // The number given to each slip, in order; 0 for a slip without values.
+    QVector<qint64> slipNumbers;
+    QString error;
+};
+
+// Stores many slips of one format in one transaction (a batch run, an
+// import): numbered one after the other exactly as SaveHistoryRecord would
+// number them one by one; all are stored or none.
+HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips);
+
+struct HistoryValuesResult {
+    bool ok = false;
+    QStringList values;
+    QString error;
+};
+
+// The distinct earlier values of a box that begin with `typed`, in ascending
+// order, at most `limit` of them (all when limit < 0). `typed` is matched
+// literally: "%", "_" and "\" in it are ordinary characters. Letters A-Z
+// match either case, as in the database's LIKE.
+HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxId,
+                                              const QString& typed, int limit = -1);
+
+struct HistoryCompletion {
+    bool ok = false;
+    // The one earlier value that begins with the typed text and differs
+    // from it; empty when there is none or more than one (nothing to propose).
+    QString proposal;
+    QString error;
+};
+
+// Completion while typing: proposes the box's only earlier value that begins
+// with the typed text. The caller shows the proposal with the part beyond
+// the typed length selected, so that typing on replaces it.
+HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed);
+
+// Every distinct earlier value of a box, ascending (the drop-down of earlier
+// values); at most `limit` when limit >= 0.
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit = -1);
+
+struct HistorySlipValues {
+    bool ok = false;
+    bool found = false;          // the slip has at least one stored value
+    QHash<qint64, QString> values;  // box record ID -> value
+    QString error;
+};
+
+// One stored slip: the values by box record ID. A box with no record (empty
+// when stored, or added to the format later) is simply absent.
+HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber);
+
+struct HistoryDeleteResult {
+    bool ok = false;
+    // Slip numbers whose records were really removed (asked-for numbers
+    // that had no records are not listed). Empty when ok is false: a failed
+    // delete changes nothing.
+    QVector<qint64> deleted;
+    QString error;
+};
+
+// Deletes the given slips of `format` in one transaction. The caller names
+// the format of the listed slips; it is never taken from whatever format
+// happens to be open.
+HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint64>& slipNumbers);
+
+// Deletes every slip of `format` in one transaction.
+HistoryDeleteResult DeleteAllHistory(const QString& format);
+
+// The slip numbers of a format, newest (highest) first.
+struct HistorySlipNumbers {
+    bool ok = false;
+    QVector<qint64> numbers;
+    QString error;
+};
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format);
+
+// A LIKE pattern (with ESCAPE '\') that matches texts beginning with `text`
+// taken literally.
+QString LikePrefixPattern(const QString& text);
+
+} // namespace slip

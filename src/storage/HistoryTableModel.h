@@ -1,0 +1,97 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+namespace slip {
+
+// A box of the format as the history list needs it: record ID, class
+// (0 text, 1 check, 2 picture, 3 line, 4 label) and caption (its LBL).
+struct HistoryBox {
+    qint64 id = 0;
+    int boxClass = 0;
+    QString caption;
+};
+
+// The history list of one format: one row per stored slip, newest first.
+// Column 0 holds the slip number (a view hides it), column 1 the running
+// number "序号" (1 for the top row, renumbered after rows are removed), and
+// from column 2 on one column per box of the format, ordered by class, then
+// caption (then record ID). Lines and labels get columns too, which stay
+// empty. A cell holds the box's stored value as it was stored (a ticked
+// check box "1", line breaks as CR LF); a value of a box that is no longer in
+// the format has no column and is not shown.
+//
+// Only the slip numbers are read when the list is loaded; cells are read a
+// page of slips at a time when a view first asks for them, and a window of
+// recent pages is kept. The list is a snapshot: slips stored after loading
+// appear on the next load. Each page is read on its own short connection, so
+// the database file is never held open between reads.
+class HistoryTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kSlipNumberColumn = 0;
+    static constexpr int kRunningNumberColumn = 1;
+    static constexpr int kFirstBoxColumn = 2;
+    // headerData role answering the box record ID of a box column (0 for the
+    // first two columns).
+    static constexpr int kBoxIdRole = Qt::UserRole + 1;
+
+    explicit HistoryTableModel(QObject* parent = nullptr);
+
+    // Lays out the columns for `format` and empties the list.
+    void InitHistoryGrid(const QString& format, const QVector<HistoryBox>& boxes);
+    // InitHistoryGrid, then the format's slips. False (and an empty list,
+    // with LastError() the text to show) when the slips can't be read.
+    bool LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes);
+    QString LastError() const { return lastError_; }
+
+    QString Format() const { return format_; }
+    // The slip number of a row, 0 outside the list.
+    qint64 SlipNumber(int row) const;
+    // The box record ID of a column, 0 for the two leading columns.
+    qint64 BoxId(int column) const;
+    // The column of a box, -1 when the box has none.
+    int ColumnOfBox(qint64 boxId) const;
+    // Drops the rows of these slips (after they were deleted from the store);
+    // the rows below move up and the running numbers close up.
+    void RemoveSlips(const QVector<qint64>& slipNumbers);
+
+    // Tuning of the page cache; the defaults suit a view of a few hundred rows.
+    void SetPageSize(int rows);
+    void SetCachedPages(int pages);
+    // Number of page reads so far (to tell lazy loading from full loading).
+    int PagesRead() const { return pagesRead_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Page {
+        QVector<QString> cells;  // rows × box columns
+        bool failed = false;
+    };
+    const Page& PageOf(int pageIndex) const;
+    void ReadPage(int pageIndex, Page& page) const;
+    void ClearCache();
+
+    QString format_;
+    QVector<HistoryBox> boxes_;          // in column order
+    QHash<qint64, int> columnOfBox_;     // box record ID -> index into boxes_
+    QVector<qint64> slips_;              // slip numbers, descending
+    mutable QString lastError_;
+
+    int pageSize_ = 256;
+    int cachedPages_ = 24;
+    mutable QHash<int, Page> cache_;
+    mutable QList<int> recent_;          // page indexes, most recent last
+    mutable int pagesRead_ = 0;
+};
+
+} // namespace slip

@@ -1,0 +1,88 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStringList>
+#include <QVector>
+
+namespace slip::test {
+
+// A table of texts with captions in its horizontal header, as a view would
+// show it.
+class TextTableModel : public QAbstractTableModel {
+public:
+    TextTableModel(QStringList captions, QVector<QStringList> rows)
+        : captions_(std::move(captions)), rows_(std::move(rows)) {}
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(captions_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid()) return {};
+        const QStringList& row = rows_[index.row()];
+        return index.column() < row.size() ? row[index.column()] : QString();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < captions_.size())
+            return captions_[section];
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    QStringList captions_;
+    QVector<QStringList> rows_;
+};
+
+// The system's Python, which has the csv module and (from Debian's
+// python3-openpyxl) openpyxl, rather than whatever python3 comes first on PATH.
+inline QString Python()
+{
+    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+}
+
+// Runs a Python script with arguments; answers its standard output parsed as
+// JSON, or a null document (with the error text in `error`) when it failed.
+inline QJsonDocument RunPythonJson(const QString& script, const QStringList& args, QString* error = nullptr)
+{
+    QProcess p;
+    p.start(Python(), QStringList{"-c", script} + args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        if (error) *error = QString::fromUtf8(p.readAllStandardError());
+        return {};
+    }
+    return QJsonDocument::fromJson(p.readAllStandardOutput());
+}
+
+// Reads a CSV file with Python's csv module in the given encoding: a JSON
+// array of rows of fields.
+inline const char* kReadCsvScript = R"(
+import csv, json, sys
+with open(sys.argv[1], encoding=sys.argv[2], newline='') as f:
+    print(json.dumps(list(csv.reader(f))))
+)";
+
+// Reads the first sheet of a workbook with openpyxl: its title, the sheet
+// count, and per cell its value (with the _xHHHH_ escapes decoded as a
+// spreadsheet program decodes them), bold, fill colour and left and bottom
+// border styles, plus the column widths by letter.
+inline const char* kReadXlsxScript = R"(
+import json, re, sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb.worksheets[0]
+def text(v):
+    if v is None: return None
+    return re.sub(r'_x([0-9A-Fa-f]{4})_', lambda m: chr(int(m.group(1), 16)), str(v))
+rows = []
+for row in ws.iter_rows(min_row=1, max_row=ws.max_row, max_col=ws.max_column):
+    rows.append([{'v': text(c.value), 'bold': bool(c.font.b),
+                  'fill': c.fill.fgColor.rgb if c.fill.fill_type == 'solid' else None,
+                  'left': c.border.left.style, 'bottom': c.border.bottom.style} for c in row])
+widths = {k: d.width for k, d in ws.column_dimensions.items()}
+print(json.dumps({'title': ws.title, 'sheets': len(wb.worksheets), 'rows': rows, 'widths': widths}))
+)";
+
+} // namespace slip::test

@@ -1,0 +1,136 @@
+#include "PrintTestSupport.h"
+
+#include "print/PageLayers.h"
+#include "print/SlipPrinter.h"
+#include "TestHome.h"
+
+#include <QImage>
+
+using namespace slip;
+using namespace slip::test;
+
+namespace {
+
+// Page 1 at 10 dots per millimetre.
+QImage Rasterise(const QString& pdf)
+{
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                                         QStringLiteral("-singlefile"), pdf, pdf});
+    return QImage(pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
+}
+
+QImage Black(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    return img;
+}
+
+// Dark dots along a row (horizontal) or a column, from..to.
+std::pair<int, int> DarkSpan(const QImage& img, bool horizontal, int at, int from, int to)
+{
+    int first = -1, last = -1;
+    for (int i = from; i < to; ++i)
+        if (qGray(horizontal ? img.pixel(i, at) : img.pixel(at, i)) < 128) {
+            if (first < 0) first = i;
+            last = i;
+        }
+    return {first, last + 1};
+}
+
+} // namespace
+
+TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
+{
+    FakeSurface a4;  // portrait A4: 210 x 297 mm
+    a4.SetDrawWidth(5);
+    a4.SetDrawStyle(kLineDash);
+    PrintRulerGrid(a4, 11905, 16838);
+    std::vector<double> vertical, horizontal, thick;
+    for (const auto& l : a4.lines) {
+        const bool isVertical = l.x1 == l.x2;
+        const double mm = (isVertical ? l.x1 : l.y1) / kPaperTwipsPerMm;
+        (isVertical ? vertical : horizontal).push_back(mm);
+        const bool tenth = std::fmod(std::round(mm), 10.0) == 0;
+        EXPECT_EQ(l.width, tenth ? 2 : 1) << mm;
+        EXPECT_EQ(l.color, tenth ? QColor(Qt::black) : QColor(0x33, 0x33, 0x33)) << mm;
+        if (isVertical) {
+            EXPECT_DOUBLE_EQ(l.y1, 0);
+            EXPECT_NEAR(l.y2, Tw(297), 1e-6);
+        } else {
+            EXPECT_DOUBLE_EQ(l.x1, 0);
+            EXPECT_NEAR(l.x2, Tw(210), 1e-6);
+        }
+    }
+    ASSERT_EQ(vertical.size(), 105u);    // 0, 2, ... 208
+    ASSERT_EQ(horizontal.size(), 148u);  // 0, 2, ... 294
+    EXPECT_NEAR(vertical.back(), 208, 1e-9);
+    EXPECT_NEAR(horizontal.back(), 294, 1e-9);
+    EXPECT_EQ(a4.DrawWidth(), 5);  // the surface as it was
+    EXPECT_EQ(a4.DrawStyle(), int(kLineDash));
+}
+
+TEST(PageLayers, RulerGridOnPaperIgnoresTheSlip)
+{
+    TestHome home;
+    const QString pdf = home.file(QStringLiteral("grid.pdf"));
+    SlipPrinter printer;
+    printer.UsePdfFile(pdf);
+    PrintRulerGrid(printer, printer.PageWidth(), printer.PageHeight());
+    ASSERT_TRUE(printer.EndDoc());
+    const QImage img = Rasterise(pdf);
+    // Along a row between two horizontal lines: a line every 2 mm, the tenth ones wider.
+    const int row = 1010;  // 101 mm
+    for (int mm = 2; mm <= 208; mm += 2) {
+        const auto span = DarkSpan(img, true, row, mm * 10 - 5, mm * 10 + 6);
+        ASSERT_GE(span.first, 0) << mm;
+        EXPECT_NEAR((span.first + span.second) / 2.0, mm * 10, 1.5) << mm;
+    }
+    EXPECT_EQ(DarkSpan(img, true, row, 2095, 2100).first, -1);  // nothing on the right edge
+    EXPECT_EQ(DarkSpan(img, false, 1010, 2955, 2970).first, -1);  // nor on the bottom one
+}
+
+TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
+{
+    const double w = Tw(180), h = Tw(90);
+    PagePlacement page{16838, 11905, false, false};  // A4 landscape
+    EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100, 200));
+    page.lengthwise = true;
+    EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100, 200 + 11905 - h));
+    page.centreFeed = true;
+    EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100, 200 + (11905 - h) / 2));
+    page = PagePlacement{11905, 16838, false, true};  // crosswise, guides to the centre
+    EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100 + (11905 - w) / 2, 200));
+}
+
+TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
+{
+    const QImage picture = Black(36, 18);
+    const PagePlacement a4{11905, 16838, false, false};
+    FakeSurface s;
+    EXPECT_TRUE(PrintBackgroundPicture(s, picture, 0, 0, 180, 90, a4));  // captions of 10: no shift
+    EXPECT_TRUE(PrintBackgroundPicture(s, picture, 5, -2, 180, 90, a4));  // caption "15" and "8"
+    EXPECT_TRUE(PrintBackgroundPicture(s, picture, 0, 0, 180, 90, PagePlacement{16838, 11905, true, false}));
+    ASSERT_EQ(s.pictures.size(), 3u);
+    EXPECT_EQ(s.pictures[0], QRectF(0, 0, Tw(180), Tw(90)));
+    EXPECT_EQ(s.pictures[1], QRectF(-Tw(5), Tw(2), Tw(180), Tw(90)));  // its left 5 mm off the page
+    EXPECT_EQ(s.pictures[2], QRectF(0, 11905 - Tw(90), Tw(180), Tw(90)));  // moved as the boxes are
+
+    FakeSurface none;
+    EXPECT_FALSE(PrintBackgroundPicture(none, QImage(), 0, 0, 180, 90, a4));
+    EXPECT_FALSE(PrintBackgroundPicture(none, picture, 0, 0, 0, 90, a4));
+    EXPECT_TRUE(none.pictures.empty());
+
+    TestHome home;  // on paper
+    const QString pdf = home.file(QStringLiteral("background.pdf"));
+    SlipPrinter printer;
+    printer.UsePdfFile(pdf);
+    ASSERT_TRUE(PrintBackgroundPicture(printer, picture, -20, -30, 100, 50, a4));  // captions "-10" and "-20"
+    ASSERT_TRUE(printer.EndDoc());
+    const QImage img = Rasterise(pdf);
+    const auto across = DarkSpan(img, true, 550, 0, 2100), down = DarkSpan(img, false, 700, 0, 2970);
+    EXPECT_NEAR(across.first, 200, 1);
+    EXPECT_NEAR(across.second, 1200, 1);
+    EXPECT_NEAR(down.first, 300, 1);
+    EXPECT_NEAR(down.second, 800, 1);
+}

@@ -1,0 +1,335 @@
+#include "TestHome.h"
+
+#include "storage/Database.h"
+#include "storage/HistoryStore.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+int RecordCount(const QString& condition = "1", const QVariantList& params = {})
+{
+    DbConnection conn;
+    QSqlQuery q(conn.db());
+    q.prepare("SELECT COUNT(*) FROM 历史 WHERE " + condition);
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    if (!q.exec() || !q.next()) return -1;
+    return q.value(0).toInt();
+}
+
+bool Exec(const QString& sql)
+{
+    DbConnection conn;
+    QSqlQuery q(conn.db());
+    return q.exec(sql);
+}
+
+HistorySlip Slip(std::initializer_list<std::pair<qint64, QString>> values)
+{
+    HistorySlip s;
+    for (const auto& [id, v] : values) s.push_back({id, v});
+    return s;
+}
+
+qint64 Save(const QString& format, const HistorySlip& slip)
+{
+    const HistorySaveResult r = SaveHistoryRecord(format, slip);
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    return r.slipNumber;
+}
+
+} // namespace
+
+// ---- slip numbers ---------------------------------------------------------
+
+TEST(HistorySlipNumbers, CountSeparatelyForEachFormat)
+{
+    test::TestHome home;
+    EXPECT_EQ(Save("活期存款", Slip({{1, "张三"}})), 1);
+    EXPECT_EQ(Save("活期存款", Slip({{1, "李四"}})), 2);
+    EXPECT_EQ(Save("定期存款", Slip({{7, "王五"}})), 1);
+    EXPECT_EQ(Save("活期存款", Slip({{1, "赵六"}})), 3);
+    EXPECT_EQ(RecordCount("Fmt=?", {"活期存款"}), 3);
+}
+
+TEST(HistorySlipNumbers, NumberOfADeletedNewestSlipIsGivenAgain)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "a"}}));
+    Save("甲", Slip({{1, "b"}}));
+    ASSERT_TRUE(DeleteHistoryRows("甲", {2}).ok);
+    EXPECT_EQ(Save("甲", Slip({{1, "c"}})), 2);
+}
+
+TEST(HistorySlipNumbers, SlipWithoutValuesStoresNothingAndUsesNoNumber)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "a"}}));
+    const HistorySaveResult empty = SaveHistoryRecord("甲", Slip({{1, ""}, {2, ""}}));
+    EXPECT_TRUE(empty.ok);
+    EXPECT_EQ(empty.slipNumber, 0);
+    EXPECT_EQ(RecordCount(), 1);
+    EXPECT_EQ(Save("甲", Slip({{2, "b"}})), 2);
+}
+
+TEST(HistorySlipNumbers, ABatchIsNumberedOneAfterTheOther)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "a"}}));
+    const HistoryBatchSaveResult r =
+        SaveHistorySlips("甲", {Slip({{1, "b"}}), Slip({{1, ""}}), Slip({{1, "c"}, {2, "d"}})});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.slipNumbers, (QVector<qint64>{2, 0, 3}));
+    EXPECT_EQ(RecordCount("Fmt=? AND ID=3", {"甲"}), 2);
+}
+
+TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAtOne)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "a"}}));
+    Save("甲", Slip({{1, "b"}}));
+    // The table becomes a view that accepts rows but fails to be read (abs()
+    // of the smallest integer overflows), as an unreadable table would.
+    ASSERT_TRUE(Exec("ALTER TABLE 历史 RENAME TO 历史_kept"));
+    ASSERT_TRUE(Exec("CREATE VIEW 历史 AS SELECT ID, Fmt, CID, Con FROM 历史_kept"
+                     " WHERE abs(-9223372036854775807 - 1) > 0"));
+    ASSERT_TRUE(Exec("CREATE TRIGGER 历史_write INSTEAD OF INSERT ON 历史 BEGIN"
+                     " INSERT INTO 历史_kept(ID, Fmt, CID, Con) VALUES(NEW.ID, NEW.Fmt, NEW.CID, NEW.Con); END"));
+    {
+        DbConnection conn;
+        QSqlQuery probe(conn.db());
+        ASSERT_FALSE(probe.exec("SELECT MAX(ID) FROM 历史") && probe.next());
+    }
+
+    const HistorySaveResult r = SaveHistoryRecord("甲", Slip({{1, "c"}}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.slipNumber, 0);
+    EXPECT_TRUE(r.error.startsWith("数据库打开错误(")) << r.error.toStdString();
+    DbConnection conn;
+    QSqlQuery q(conn.db());
+    ASSERT_TRUE(q.exec("SELECT ID, Con FROM 历史_kept ORDER BY ID"));
+    QStringList rows;
+    while (q.next()) rows << q.value(0).toString() + ":" + q.value(1).toString();
+    EXPECT_EQ(rows, (QStringList{"1:a", "2:b"}));
+}
+
+// ---- a slip is stored whole or not at all --------------------------------
+
+TEST(HistorySlipStorage, FailureMidSlipLeavesNoPartOfIt)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "前一张"}}));
+    // The third value of the next slip is refused, as a full disk would.
+    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE INSERT ON 历史 WHEN NEW.CID = 3"
+                     " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    const HistorySaveResult r = SaveHistoryRecord("甲", Slip({{1, "一"}, {2, "二"}, {3, "三"}, {4, "四"}}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(r.slipNumber, 0);
+    EXPECT_EQ(RecordCount("Fmt=?", {"甲"}), 1);
+    EXPECT_EQ(RecordCount("ID=2"), 0);
+
+    ASSERT_TRUE(Exec("DROP TRIGGER refuse"));
+    EXPECT_EQ(Save("甲", Slip({{1, "一"}, {3, "三"}})), 2);
+}
+
+TEST(HistorySlipStorage, FailureInABatchStoresNoneOfItsSlips)
+{
+    test::TestHome home;
+    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE INSERT ON 历史 WHEN NEW.Con = '坏'"
+                     " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    const HistoryBatchSaveResult r =
+        SaveHistorySlips("甲", {Slip({{1, "好"}}), Slip({{1, "好"}}), Slip({{1, "坏"}})});
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.slipNumbers.isEmpty());
+    EXPECT_EQ(RecordCount(), 0);
+}
+
+TEST(HistorySlipStorage, ValuesComeBackAsStored)
+{
+    test::TestHome home;
+    const QString twoLines = "第一行\r\n第二行";
+    const qint64 n = Save("甲'乙", Slip({{11, twoLines}, {12, ""}, {1001, "1"}, {2001, "6901234567892"}}));
+    const HistorySlipValues slip = ReadHistorySlip("甲'乙", n);
+    ASSERT_TRUE(slip.ok);
+    EXPECT_TRUE(slip.found);
+    EXPECT_EQ(slip.values.size(), 3);
+    EXPECT_EQ(slip.values.value(11), twoLines);
+    EXPECT_FALSE(slip.values.contains(12));
+    EXPECT_EQ(slip.values.value(1001), "1");
+    EXPECT_EQ(slip.values.value(2001), "6901234567892");
+
+    const HistorySlipValues missing = ReadHistorySlip("甲'乙", n + 1);
+    EXPECT_TRUE(missing.ok);
+    EXPECT_FALSE(missing.found);
+    EXPECT_FALSE(ReadHistorySlip("甲", n).found);
+}
+
+// ---- completion and earlier values ----------------------------------------
+
+class HistoryCompletionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QVector<HistorySlip> slips;
+        for (const char* v : {"张三丰", "张三", "李四", "李四", "50%", "500", "a_b", "axb", "O'Brien",
+                              "x' OR '1'='1", "C:\\temp", "C:temp", "%off", "Zebra"})
+            slips << Slip({{5, QString::fromUtf8(v)}, {6, "别的方框"}});
+        ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
+        ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{5, "李白"}})}).ok);
+    }
+    QStringList Starting(const QString& typed)
+    {
+        const HistoryValuesResult r = HistoryValuesStartingWith("甲", 5, typed);
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.values;
+    }
+    test::TestHome home_;
+};
+
+TEST_F(HistoryCompletionTest, ProposesTheOnlyEarlierValueBeginningWithTheText)
+{
+    const HistoryCompletion c = CompleteFromHistory("甲", 5, "李");
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.proposal, "李四");  // stored twice, still one value; 李白 is another format's
+}
+
+TEST_F(HistoryCompletionTest, ProposesNothingWhenTwoValuesBeginWithTheText)
+{
+    EXPECT_EQ(Starting("张"), (QStringList{"张三", "张三丰"}));
+    EXPECT_TRUE(CompleteFromHistory("甲", 5, "张").proposal.isEmpty());
+}
+
+TEST_F(HistoryCompletionTest, ProposesNothingWhenTheOnlyValueIsTheTextItself)
+{
+    EXPECT_TRUE(CompleteFromHistory("甲", 5, "张三丰").proposal.isEmpty());
+    EXPECT_TRUE(CompleteFromHistory("甲", 5, "王").proposal.isEmpty());
+    EXPECT_TRUE(CompleteFromHistory("甲", 6, "别").proposal == "别的方框");
+}
+
+TEST_F(HistoryCompletionTest, WildcardCharactersInTheTextMatchOnlyThemselves)
+{
+    EXPECT_EQ(Starting("50%"), (QStringList{"50%"}));
+    EXPECT_EQ(Starting("a_"), (QStringList{"a_b"}));
+    EXPECT_EQ(Starting("%"), (QStringList{"%off"}));
+    EXPECT_EQ(Starting("_"), QStringList{});
+    EXPECT_EQ(Starting("C:\\"), (QStringList{"C:\\temp"}));
+    EXPECT_EQ(CompleteFromHistory("甲", 5, "50%").proposal, "");
+    EXPECT_EQ(CompleteFromHistory("甲", 5, "50").proposal, "");  // 50% and 500
+    EXPECT_EQ(CompleteFromHistory("甲", 5, "a_").proposal, "a_b");
+}
+
+TEST_F(HistoryCompletionTest, QuotesAndInjectionTextsAreOrdinaryText)
+{
+    EXPECT_EQ(Starting("O'"), (QStringList{"O'Brien"}));
+    EXPECT_EQ(Starting("' OR '1'='1"), QStringList{});
+    EXPECT_EQ(Starting("x' OR '1'='1"), (QStringList{"x' OR '1'='1"}));
+    EXPECT_TRUE(CompleteFromHistory("甲' OR '1'='1", 5, "").proposal.isEmpty());
+    EXPECT_TRUE(HistoryValuesStartingWith("甲' OR '1'='1", 5, "").values.isEmpty());
+    EXPECT_EQ(RecordCount(), 29);
+}
+
+TEST_F(HistoryCompletionTest, LettersMatchInEitherCase)
+{
+    EXPECT_EQ(CompleteFromHistory("甲", 5, "zeb").proposal, "Zebra");
+}
+
+TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
+{
+    DbConnection conn;
+    QSqlQuery q(conn.db());
+    ASSERT_TRUE(q.prepare("EXPLAIN QUERY PLAN SELECT Con FROM 历史 WHERE Fmt=? AND CID=?"
+                          " AND Con LIKE ? ESCAPE '\\' GROUP BY Con ORDER BY Con"));
+    q.bindValue(0, "甲");
+    q.bindValue(1, 5);
+    q.bindValue(2, LikePrefixPattern("张三"));
+    ASSERT_TRUE(q.exec());
+    QString plan;
+    while (q.next()) plan += q.value(3).toString() + "\n";
+    EXPECT_TRUE(plan.contains("INDEX 历史_con (Fmt=? AND CID=? AND Con>? AND Con<?)"))
+        << plan.toStdString();
+}
+
+TEST_F(HistoryCompletionTest, EarlierValuesAreDistinctAndAscending)
+{
+    const HistoryValuesResult all = EarlierBoxValues("甲", 5);
+    ASSERT_TRUE(all.ok);
+    EXPECT_EQ(all.values.size(), 13);
+    EXPECT_EQ(all.values.count("李四"), 1);
+    QStringList sorted = all.values;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(all.values, sorted);
+    EXPECT_EQ(EarlierBoxValues("甲", 5, 2).values.size(), 2);
+    EXPECT_EQ(EarlierBoxValues("乙", 5).values, QStringList{"李白"});
+    EXPECT_TRUE(EarlierBoxValues("甲", 99).values.isEmpty());
+}
+
+TEST(HistoryLikePattern, EscapesTheWildcardsAndTheEscapeCharacter)
+{
+    EXPECT_EQ(LikePrefixPattern(""), "%");
+    EXPECT_EQ(LikePrefixPattern("50%"), "50\\%%");
+    EXPECT_EQ(LikePrefixPattern("a_b\\c"), "a\\_b\\\\c%");
+    EXPECT_EQ(LikePrefixPattern("O'Brien"), "O'Brien%");
+}
+
+// ---- deleting ---------------------------------------------------------------
+
+class HistoryDeleteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QVector<HistorySlip> slips;
+        for (int i = 1; i <= 5; ++i) slips << Slip({{1, QString("甲%1").arg(i)}, {2, "x"}});
+        ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
+        ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{1, "乙1"}}), Slip({{1, "乙2"}}), Slip({{1, "乙3"}})}).ok);
+    }
+    QVector<qint64> Numbers(const QString& format) { return HistorySlipNumbersOf(format).numbers; }
+    test::TestHome home_;
+};
+
+TEST_F(HistoryDeleteTest, DeletesTheListedSlipsOfTheGivenFormatOnly)
+{
+    const HistoryDeleteResult r = DeleteHistoryRows("甲", {2, 3, 9});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.deleted, (QVector<qint64>{2, 3}));  // 9 never existed
+    EXPECT_EQ(Numbers("甲"), (QVector<qint64>{5, 4, 1}));
+    EXPECT_EQ(Numbers("乙"), (QVector<qint64>{3, 2, 1}));
+}
+
+TEST_F(HistoryDeleteTest, AFailingDeleteChangesNothingAndSaysSo)
+{
+    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE DELETE ON 历史 WHEN OLD.ID = 4"
+                     " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    const HistoryDeleteResult r = DeleteHistoryRows("甲", {3, 4, 5});
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_TRUE(r.deleted.isEmpty());
+    EXPECT_EQ(Numbers("甲"), (QVector<qint64>{5, 4, 3, 2, 1}));
+    EXPECT_EQ(RecordCount("Fmt=?", {"甲"}), 10);
+}
+
+TEST_F(HistoryDeleteTest, DeleteAllRemovesEveryslipOfTheFormatOnly)
+{
+    const HistoryDeleteResult r = DeleteAllHistory("甲");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.deleted, (QVector<qint64>{5, 4, 3, 2, 1}));
+    EXPECT_TRUE(Numbers("甲").isEmpty());
+    EXPECT_EQ(Numbers("乙").size(), 3);
+
+    const HistoryDeleteResult again = DeleteAllHistory("甲");
+    EXPECT_TRUE(again.ok);
+    EXPECT_TRUE(again.deleted.isEmpty());
+}
+
+TEST_F(HistoryDeleteTest, AFailingDeleteAllKeepsEverySlip)
+{
+    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE DELETE ON 历史 WHEN OLD.ID = 3"
+                     " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    const HistoryDeleteResult r = DeleteAllHistory("甲");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.deleted.isEmpty());
+    EXPECT_EQ(Numbers("甲").size(), 5);
+}

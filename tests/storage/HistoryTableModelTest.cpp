@@ -1,0 +1,191 @@
+#include "TestHome.h"
+
+#include "storage/Database.h"
+#include "storage/HistoryStore.h"
+#include "storage/HistoryTableModel.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+using M = HistoryTableModel;
+
+QString Cell(const M& m, int row, int column) { return m.data(m.index(row, column)).toString(); }
+QString Header(const M& m, int column) { return m.headerData(column, Qt::Horizontal).toString(); }
+
+QStringList Row(const M& m, int row)
+{
+    QStringList out;
+    for (int c = 0; c < m.columnCount(); ++c) out << Cell(m, row, c);
+    return out;
+}
+
+HistorySlip Slip(std::initializer_list<std::pair<qint64, QString>> values)
+{
+    HistorySlip s;
+    for (const auto& [id, v] : values) s.push_back({id, v});
+    return s;
+}
+
+// Boxes of a format as the caller knows them, in no particular order.
+const QVector<HistoryBox> kBoxes{
+    {14, 4, "标签"},  {12, 1, "现金"},  {10, 0, "账号"},  {11, 0, "户名"},
+    {13, 2, "条码"},  {15, 3, "横线"},  {16, 0, "金额"},
+};
+
+} // namespace
+
+TEST(HistoryListLayout, ColumnsAreSlipNumberRunningNumberThenBoxesByClassAndCaption)
+{
+    test::TestHome home;
+    M m;
+    m.InitHistoryGrid("甲", kBoxes);
+    ASSERT_EQ(m.columnCount(), 9);
+    EXPECT_EQ(m.rowCount(), 0);
+    // Within class 0 the captions sort as texts do: 户 (U+6237) < 账 (U+8D26) < 金 (U+91D1).
+    QStringList headers;
+    QList<qint64> ids;
+    for (int c = 0; c < m.columnCount(); ++c) {
+        headers << Header(m, c);
+        ids << m.headerData(c, Qt::Horizontal, M::kBoxIdRole).toLongLong();
+    }
+    EXPECT_EQ(headers, (QStringList{"", "序号", "户名", "账号", "金额", "现金", "条码", "横线", "标签"}));
+    EXPECT_EQ(ids, (QList<qint64>{0, 0, 11, 10, 16, 12, 13, 15, 14}));
+    EXPECT_EQ(m.ColumnOfBox(16), 4);
+    EXPECT_EQ(m.ColumnOfBox(99), -1);
+    EXPECT_EQ(m.BoxId(M::kRunningNumberColumn), 0);
+}
+
+TEST(HistoryListLayout, OneRowPerSlipOfTheFormatNewestFirst)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{10, "6222001"}, {11, "张三"}, {16, "100.00"}}),
+                                        Slip({{11, "李四"}, {12, "1"}, {13, "6901234567892"}}),
+                                        Slip({{10, "6222003"}, {11, "王五\r\n分行"}})})
+                    .ok);
+    ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{10, "别的格式"}})}).ok);
+    M m;
+    ASSERT_TRUE(m.LoadHistoryList("甲", kBoxes)) << m.LastError().toStdString();
+    ASSERT_EQ(m.rowCount(), 3);
+    EXPECT_EQ(Row(m, 0), (QStringList{"3", "1", "王五\r\n分行", "6222003", "", "", "", "", ""}));
+    EXPECT_EQ(Row(m, 1), (QStringList{"2", "2", "李四", "", "", "1", "6901234567892", "", ""}));
+    EXPECT_EQ(Row(m, 2), (QStringList{"1", "3", "张三", "6222001", "100.00", "", "", "", ""}));
+    EXPECT_EQ(m.SlipNumber(0), 3);
+    EXPECT_EQ(m.SlipNumber(3), 0);
+}
+
+TEST(HistoryListLayout, ValuesOfADeletedBoxAreNotShownAndANewBoxIsEmpty)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{10, "6222001"}, {11, "张三"}, {99, "旧方框的值"}})}).ok);
+    M m;
+    // Box 99 is gone from the format; box 17 was added after the slip was stored.
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}, {11, 0, "户名"}, {17, 0, "备注"}}));
+    ASSERT_EQ(m.columnCount(), 5);
+    EXPECT_EQ(Header(m, 2), "备注");
+    EXPECT_EQ(Row(m, 0), (QStringList{"1", "1", "", "张三", "6222001"}));
+    for (int c = 0; c < m.columnCount(); ++c) EXPECT_NE(Cell(m, 0, c), "旧方框的值");
+}
+
+TEST(HistoryListLayout, AFormatWithoutSlipsGivesAnEmptyList)
+{
+    test::TestHome home;
+    M m;
+    EXPECT_TRUE(m.LoadHistoryList("空", kBoxes));
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_EQ(m.columnCount(), 9);
+}
+
+TEST(HistoryListLayout, AnUnreadableTableGivesAnEmptyListAndTheError)
+{
+    test::TestHome home;
+    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史"));
+    M m;
+    EXPECT_FALSE(m.LoadHistoryList("甲", kBoxes));
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
+}
+
+TEST(HistoryListLoading, CellsAreReadAPageAtATimeWhenFirstAskedFor)
+{
+    test::TestHome home;
+    QVector<HistorySlip> slips;
+    for (int i = 1; i <= 1000; ++i) slips << Slip({{10, QString("账号%1").arg(i)}, {11, QString("户名%1").arg(i)}});
+    ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
+    M m;
+    m.SetPageSize(100);
+    m.SetCachedPages(3);
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}, {11, 0, "户名"}}));
+    ASSERT_EQ(m.rowCount(), 1000);
+    EXPECT_EQ(m.PagesRead(), 0);
+    // Slip numbers and running numbers need no page.
+    EXPECT_EQ(Cell(m, 999, 0), "1");
+    EXPECT_EQ(Cell(m, 999, 1), "1000");
+    EXPECT_EQ(m.PagesRead(), 0);
+
+    // Columns: 户名 (column 2) sorts before 账号 (column 3).
+    EXPECT_EQ(Cell(m, 0, 2), "户名1000");
+    EXPECT_EQ(Cell(m, 99, 3), "账号901");
+    EXPECT_EQ(m.PagesRead(), 1);
+    EXPECT_EQ(Cell(m, 999, 3), "账号1");
+    EXPECT_EQ(Cell(m, 500, 3), "账号500");
+    EXPECT_EQ(m.PagesRead(), 3);
+    EXPECT_EQ(Cell(m, 50, 3), "账号950");  // still in the window
+    EXPECT_EQ(m.PagesRead(), 3);
+    EXPECT_EQ(Cell(m, 700, 3), "账号300");  // pushes out the least recently used page (row 999's)
+    EXPECT_EQ(Cell(m, 998, 3), "账号2");
+    EXPECT_EQ(m.PagesRead(), 5);
+    for (int r = 0; r < 1000; ++r) ASSERT_EQ(Cell(m, r, 3), QString("账号%1").arg(1000 - r)) << r;
+}
+
+TEST(HistoryListLoading, SlipsStoredAfterLoadingAppearOnTheNextLoad)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "一"}})).ok);
+    M m;
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
+    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "二"}})).ok);
+    EXPECT_EQ(m.rowCount(), 1);
+    EXPECT_EQ(Cell(m, 0, 2), "一");
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
+    EXPECT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(Cell(m, 0, 2), "二");
+}
+
+TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
+{
+    test::TestHome home;
+    QVector<HistorySlip> slips;
+    for (int i = 1; i <= 6; ++i) slips << Slip({{10, QString("值%1").arg(i)}});
+    ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
+    M m;
+    m.SetPageSize(2);
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "值"}}));
+    EXPECT_EQ(Cell(m, 2, 2), "值4");
+    int removals = 0;
+    QObject::connect(&m, &QAbstractItemModel::rowsRemoved, [&removals] { ++removals; });
+
+    const HistoryDeleteResult gone = DeleteHistoryRows(m.Format(), {m.SlipNumber(1), m.SlipNumber(2), m.SlipNumber(4)});
+    ASSERT_TRUE(gone.ok);
+    m.RemoveSlips(gone.deleted);
+    EXPECT_EQ(removals, 2);  // rows 1-2 and row 4
+    ASSERT_EQ(m.rowCount(), 3);
+    EXPECT_EQ(Row(m, 0), (QStringList{"6", "1", "值6"}));
+    EXPECT_EQ(Row(m, 1), (QStringList{"3", "2", "值3"}));
+    EXPECT_EQ(Row(m, 2), (QStringList{"1", "3", "值1"}));
+}
+
+TEST(HistoryListLoading, APageThatCannotBeReadShowsEmptyCellsAndTheError)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "一"}})).ok);
+    M m;
+    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
+    ASSERT_TRUE(ExecuteSql("ALTER TABLE 历史 RENAME TO 历史_moved"));
+    EXPECT_EQ(Cell(m, 0, 2), "");
+    EXPECT_EQ(Cell(m, 0, 0), "1");  // the slip number is known without reading
+    EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
+}
