@@ -20,6 +20,9 @@
 #include "workspace/SlipMenus.h"
 #include "workspace/ValueEntry.h"
 #include "workspace/SlipView.h"
+#include "workspace/dialogs/BoxPropertiesDialog.h"
+#include "workspace/dialogs/Dialogs.h"
+#include "workspace/dialogs/SlipDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,6 +109,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(canvas_, &SlipView::contextMenuAt, this,
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
+    WireDialogs();
     ShowFormatState();
 }
 
@@ -235,7 +239,7 @@ void MainWindow::BuildMenus()
     printRulersAction = toggle(QStringLiteral("打印标尺坐标"), &SlipOptions::printRulers);
     set->addSeparator();
     connect(set->addAction(QStringLiteral("设置换行特殊符")), &QAction::triggered, this, [this] { SetLineBreakMarker(); });
-    Disabled(set, QStringLiteral("条码标准设置"));
+    barcodeStandardAction = set->addAction(QStringLiteral("条码标准设置"));
     QAction* currency = set->addAction(QStringLiteral("货币符号设置"));
     connect(currency, &QAction::triggered, this, [this] { SetCurrencyChar(); });
     formatActions << currency;
@@ -303,7 +307,7 @@ void MainWindow::BuildHelpMenu(QMenuBar* bar)
     help->addSeparator();
     for (int i = 1; i < pages.size(); ++i) page(pages.at(i));
     help->addSeparator();
-    Disabled(help, QStringLiteral("关于软件"));
+    aboutAction = help->addAction(QStringLiteral("关于软件"));
 }
 
 void MainWindow::OpenManual()
@@ -326,7 +330,7 @@ void MainWindow::Start()
     QString name = FormatStore::LoadCurrentFormatState(switches);
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
-    canvas_->SetBarcodeStandard(int(Val(GetParam(QStringLiteral("StrBarCodeStand")))));
+    canvas_->SetBarcodeStandard(StoredBarcodeStandard());
     // The window fills the screen's work area.
     if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
     show();
@@ -348,6 +352,11 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == offsetLabel && event->type() == QEvent::MouseButtonDblClick) {
+        // Like the calibration, not while the format is locked.
+        if (!format_.Options().locked) EditPrintMargins(this, format_);
+        return true;
+    }
     if (qobject_cast<QLabel*>(watched) && event->type() == QEvent::MouseButtonDblClick) {
         commands_->ChooseFormat(QString(), false);
         return true;
@@ -415,6 +424,34 @@ int MainWindow::ScreenWidthTwips() const
 {
     QScreen* s = screen();
     return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
+}
+
+// --- Dialogs ------------------------------------------------------------------
+
+void MainWindow::WireDialogs()
+{
+    connect(slipSizeButton, &QPushButton::clicked, this, [this] { EditSlipSize(this, format_); });
+    // The slip size is not changed while the format is locked.
+    auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
+    connect(&format_, &SlipFormat::headerChanged, this, sizeButtonState);
+    sizeButtonState();
+    offsetLabel->setToolTip(QStringLiteral("双击修改页边距。"));
+    offsetLabel->installEventFilter(this);
+    connect(barcodeStandardAction, &QAction::triggered, this, [this] {
+        if (EditBarcodeStandard(this)) canvas_->SetBarcodeStandard(StoredBarcodeStandard());
+    });
+    connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
+    // "设置内容框": closing a property dialog counts as leaving its box.
+    menus_->hooks.openProperties = [this](QWidget* parent, SlipFormat& format, BoxId id) {
+        BoxPropertiesDialog* dialog = OpenBoxProperties(parent, format, id);
+        // An open dialog pointed at another box is connected already.
+        if (!dialog || dialog->property("leavesBox").toBool()) return;
+        dialog->setProperty("leavesBox", true);
+        connect(dialog, &BoxPropertiesDialog::closedOn, this, [this](BoxId left) {
+            const Box* b = format_.Find(left);
+            if (b && b->kind == BoxKind::Text) filling_->Entry().LeaveBox(left);
+        });
+    };
 }
 
 void MainWindow::SetLineBreakMarker()

@@ -53,6 +53,8 @@ public:
     QMenu* alignMenu = nullptr;
     QPushButton* slipSizeButton = nullptr;
     QPushButton* calibrateButton = nullptr;
+    QAction* barcodeStandardAction = nullptr;
+    QAction* aboutAction = nullptr;
     QTabWidget* tabs = nullptr;
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
@@ -88,6 +90,8 @@ private:
     void BuildAlignMenu(QMenuBar* bar);
     void BuildHelpMenu(QMenuBar* bar);
     void OpenManual();
+    // The slip size, print margin, barcode standard and about dialogs.
+    void WireDialogs();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
