@@ -24,9 +24,10 @@ FrozenColumnView::FrozenColumnView(QWidget* parent) : QTableView(parent)
     setVerticalScrollMode(ScrollPerPixel);
 
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        // The header may tell of the new width before it answers with it.
         if (logical == 0) {
             frozen_->setColumnWidth(0, size);
-            PlaceFrozenView();
+            PlaceFrozenView(size);
         }
     });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
@@ -62,14 +63,15 @@ void FrozenColumnView::HideOtherColumns()
     PlaceFrozenView();
 }
 
-void FrozenColumnView::PlaceFrozenView()
+void FrozenColumnView::PlaceFrozenView(int firstWidth)
 {
+    if (firstWidth < 0) firstWidth = columnWidth(0);
     const int left = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
     const bool hasColumn = model() && model()->columnCount() > 0 && !isColumnHidden(0);
     frozen_->setVisible(hasColumn);
     if (!hasColumn) return;
     frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
-    frozen_->setGeometry(left + frameWidth(), frameWidth(), columnWidth(0),
+    frozen_->setGeometry(left + frameWidth(), frameWidth(), firstWidth,
                          viewport()->height() + horizontalHeader()->height());
     frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
 }

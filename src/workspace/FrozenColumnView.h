@@ -24,7 +24,7 @@ protected:
 
 private:
     void HideOtherColumns();
-    void PlaceFrozenView();
+    void PlaceFrozenView(int firstWidth = -1);
 
     QTableView* frozen_ = nullptr;
 };

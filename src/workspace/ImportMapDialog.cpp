@@ -132,6 +132,18 @@ QVariant ImportMapModel::headerData(int section, Qt::Orientation orientation, in
     }
 }
 
+// --- The Map string editor -------------------------------------------------
+
+QWidget* MapStringDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
+{
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    editor_ = editor;
+    return editor;
+}
+
+QWidget* MapStringDelegate::OpenEditor() const { return editor_ && editor_->isVisible() ? editor_.data() : nullptr; }
+
 // --- The dialog ------------------------------------------------------------
 
 QString ImportMapDialog::HelpText(const QString& lineBreakMarker)
@@ -184,6 +196,8 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
     mapView = new QTableView;
     mapView->setObjectName(QStringLiteral("mapList"));
     mapView->setModel(model_);
+    delegate_ = new MapStringDelegate(mapView);
+    mapView->setItemDelegate(delegate_);
     mapView->verticalHeader()->hide();
     mapView->setSelectionMode(QAbstractItemView::SingleSelection);
     mapView->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked
@@ -238,8 +252,7 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
 void ImportMapDialog::CommitEditor()
 {
     // A Map string still in its editor counts as typed.
-    QWidget* editor = QApplication::focusWidget();
-    if (editor && mapView->isAncestorOf(editor) && editor != mapView->viewport())
+    if (QWidget* editor = delegate_->OpenEditor())
         QMetaObject::invokeMethod(mapView, "commitData", Q_ARG(QWidget*, editor));
 }
 

@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QMap>
+#include <QPointer>
+#include <QStyledItemDelegate>
 #include <QStringList>
 #include <QVector>
 
@@ -68,6 +70,19 @@ private:
     QVector<ImportBox> boxes_;
 };
 
+// The editor of the Map strings, which knows the editor it has open.
+class MapStringDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    // The editor in use, or nullptr when none is open.
+    QWidget* OpenEditor() const;
+
+private:
+    mutable QPointer<QWidget> editor_;
+};
+
 // What OK hands to the import.
 struct ImportRequest {
     ImportMaps maps;
@@ -122,6 +137,7 @@ private:
 
     QString formatName_;
     ImportMapModel* model_ = nullptr;
+    MapStringDelegate* delegate_ = nullptr;
     SheetPreviewModel* previewModel_ = nullptr;
     ImportRequest request_;
     bool stored_ = true;
