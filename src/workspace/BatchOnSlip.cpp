@@ -20,6 +20,8 @@ ImportMaps ImportBoxesOf(const SlipFormat& format, const QMap<qint32, QString>& 
             box.boxIndex = format.IndexOf(b->id);
             box.caption = b->caption;
             box.map = storedMaps.value(b->id);
+            // The batch grid heads its column with this name too.
+            box.caption = ImportBoxName(box);
             *k.list << box;
         }
     }

@@ -11,6 +11,7 @@ FrozenColumnView::FrozenColumnView(QWidget* parent) : QTableView(parent)
     frozen_->setObjectName(QStringLiteral("frozenColumn"));
     frozen_->setFocusPolicy(Qt::NoFocus);
     frozen_->verticalHeader()->hide();
+    frozen_->setFrameShape(QFrame::NoFrame);
     frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -51,6 +51,17 @@ TEST(ImportBoxes, ValueBoxesInIndexOrderWithTheirStoredMaps)
     EXPECT_EQ(maps.pictureBoxes[0].boxIndex, 2001);
 }
 
+TEST(ImportBoxes, ABoxWithoutCaptionGetsAName)
+{
+    test::TestHome home;
+    SlipFormat f;
+    test::MakeStoredFormat(f, "无标题", {{BoxKind::Text, "户名"}, {BoxKind::Text, ""}, {BoxKind::Check, " "}});
+    const ImportMaps maps = ImportBoxesOf(f);
+    EXPECT_EQ(maps.textBoxes[0].caption, "户名");
+    EXPECT_EQ(maps.textBoxes[1].caption, "文本框2");
+    EXPECT_EQ(maps.checkBoxes[0].caption, "勾选框1");
+}
+
 TEST(ImportBoxes, ABoxWithoutCaptionIsNamedByKindAndNumber)
 {
     EXPECT_EQ(ImportBoxName({1, 3, "", ""}), "文本框3");
