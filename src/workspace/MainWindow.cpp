@@ -14,6 +14,7 @@
 #include "ui/Prompt.h"
 #include "model/BoxEditing.h"
 #include "model/SettingAnswers.h"
+#include "workspace/BatchPanel.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HelpLinks.h"
 #include "workspace/SlipFilling.h"
@@ -67,11 +68,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     tabs = new QTabWidget(central);
     tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
-    auto* batch = new QWidget;
-    auto* batchLayout = new QVBoxLayout(batch);
-    batchLayout->addWidget(new QLabel(QStringLiteral("批量打印数据（尚未导入）")));
-    batchLayout->addStretch();
-    tabs->addTab(batch, QStringLiteral("批量数据"));
+    tabs->addTab(BuildBatchPanel(), QStringLiteral("批量数据"));
     auto* history = new QWidget;
     auto* historyLayout = new QVBoxLayout(history);
     historyLayout->addWidget(new QLabel(QStringLiteral("历史打印记录")));
@@ -80,6 +77,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     tabs->setTabEnabled(1, false);
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
+    // The record bar stays in view on every tab, beside the slip too.
+    layout->addWidget(batchPanel->recordBar);
     setCentralWidget(central);
     BuildMenus();
     statusBar()->addPermanentWidget(zoomLabel = new QLabel);
@@ -201,6 +200,9 @@ void MainWindow::BuildMenus()
     QMenu* print = bar->addMenu(QStringLiteral("打印(&P)"));
     Disabled(print, QStringLiteral("打印当前单据"));
     Disabled(print, QStringLiteral("打印所有单据"));
+    print->addSeparator();
+    print->addAction(importBatchAction);
+    formatActions << importBatchAction;
 
     QMenu* fmt = bar->addMenu(QStringLiteral("格式(&F)"));
     connect(fmt->addAction(QStringLiteral("新建格式")), &QAction::triggered, this, [this] { commands_->NewFormat(); });

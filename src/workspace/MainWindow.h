@@ -18,6 +18,8 @@ namespace slip {
 
 class SlipMenus;
 class SlipFilling;
+class BatchDataSet;
+class BatchPanel;
 class SlipView;
 
 // The program's main window: the open format's name, size, print offsets
@@ -67,6 +69,16 @@ public:
     void SetCurrencyChar();
     QString LineBreakMarkerSetting() const { return lineBreakMarker_; }
 
+    // --- Batch data (the second tab; MainWindowBatch.cpp) -----------------
+    BatchPanel* batchPanel = nullptr;
+    // "导入批量数据": the batch panel's import command, from the menu.
+    QAction* importBatchAction = nullptr;
+    // The imported records (printing them all reads them; the batch panel's
+    // ShowRecord puts one on the slip).
+    BatchDataSet* CurrentBatch();
+    // Opening another format empties the batch.
+    void ClearBatchRecords() override;
+
     // FormatHost
     void FormatOpened() override;
     void AutoFillDates() override;
@@ -83,6 +95,7 @@ protected:
 private:
     void BuildMenus();
     QWidget* BuildSlipPanel();
+    QWidget* BuildBatchPanel();
     void ShowFormatState();
     void ShowOptions();
     void OptionToggled(int index, bool on);
