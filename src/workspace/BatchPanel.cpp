@@ -6,7 +6,7 @@
 #include "ui/Prompt.h"
 #include "workspace/BatchImportCommand.h"
 #include "workspace/BatchOnSlip.h"
-#include "workspace/FrozenColumnView.h"
+#include "ui/FrozenColumnView.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -11,7 +11,7 @@
 #include "storage/MappingStore.h"
 #include "workspace/BatchImportCommand.h"
 #include "workspace/BatchPanel.h"
-#include "workspace/FrozenColumnView.h"
+#include "ui/FrozenColumnView.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SheetPreviewModel.h"
 

@@ -1,4 +1,4 @@
-#include "workspace/FrozenColumnView.h"
+#include "ui/FrozenColumnView.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
