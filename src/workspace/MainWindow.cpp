@@ -13,6 +13,7 @@
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
 #include "workspace/FormatListDialog.h"
+#include "workspace/HistoryPanel.h"
 #include "workspace/SlipView.h"
 
 #include <QAction>
@@ -75,11 +76,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     batchLayout->addWidget(new QLabel(QStringLiteral("批量打印数据（尚未导入）")));
     batchLayout->addStretch();
     tabs->addTab(batch, QStringLiteral("批量数据"));
-    auto* history = new QWidget;
-    auto* historyLayout = new QVBoxLayout(history);
-    historyLayout->addWidget(new QLabel(QStringLiteral("历史打印记录")));
-    historyLayout->addStretch();
-    tabs->addTab(history, QStringLiteral("历史记录"));
+    tabs->addTab(BuildHistoryPanel(), QStringLiteral("历史记录"));
     tabs->setTabEnabled(1, false);
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
@@ -322,6 +319,7 @@ void MainWindow::ShowFormatState()
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
     for (QCheckBox* c : optionBoxes) c->setEnabled(open);
+    ShowHistoryTabState();
 }
 
 void MainWindow::FormatOpened()
@@ -383,6 +381,29 @@ void MainWindow::SetCurrencyChar()
     SlipOptions o = format_.Options();
     o.currencyChar = answer->at(0);
     format_.SetOptions(o);
+}
+
+// --- History tab -------------------------------------------------------
+
+QWidget* MainWindow::BuildHistoryPanel()
+{
+    historyPanel = new HistoryPanel(format_);
+    historyPanel->SetLineBreakMarkerSource([this] { return lineBreakMarker_; });
+    // A slip taken from the history goes onto the canvas, past any box being
+    // typed in (whose text would otherwise be written back over it).
+    connect(historyPanel, &HistoryPanel::slipWanted, this, [this] {
+        canvas_->EditBox(0);
+        tabs->setCurrentIndex(0);
+    });
+    return historyPanel;
+}
+
+void MainWindow::ShowHistoryTabState()
+{
+    const int tab = tabs->indexOf(historyPanel);
+    const bool open = format_.IsOpen();
+    if (!open && tabs->currentIndex() == tab) tabs->setCurrentIndex(0);
+    tabs->setTabEnabled(tab, open);
 }
 
 } // namespace slip

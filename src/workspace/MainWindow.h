@@ -15,6 +15,7 @@ class QTabWidget;
 
 namespace slip {
 
+class HistoryPanel;
 class SlipView;
 
 // The program's main window: the open format's name, size, print offsets
@@ -50,6 +51,8 @@ public:
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
+    // The history tab: the slips printed with the open format.
+    HistoryPanel* historyPanel = nullptr;
 
     // The slip's popup commands for its background picture.
     void ReplaceBackground();
@@ -77,6 +80,9 @@ private:
     void ShowOptions();
     void OptionToggled(int index, bool on);
     void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // The history tab.
+    QWidget* BuildHistoryPanel();
+    void ShowHistoryTabState();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
