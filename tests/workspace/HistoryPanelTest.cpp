@@ -462,6 +462,22 @@ TEST_F(HistoryPanelTest, AFailedDeleteIsToldAndKeepsEveryRow)
     EXPECT_EQ(StoredSlips(kFormat), 3);
 }
 
+TEST_F(HistoryPanelTest, OnlyTheRowsOfSlipsReallyDeletedLeaveTheList)
+{
+    for (int i = 1; i <= 3; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
+    ShowPanel();
+    // Slip 2 goes by another way while the list shows it.
+    ASSERT_TRUE(slip::DeleteHistoryRows(kFormat, {2}).ok);
+    ScriptedPrompter prompts;
+    ClickRow(0);
+    ClickRow(2, Qt::ShiftModifier);
+    Press(panel->deleteButton);
+    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1至第3行？"});
+    ASSERT_EQ(model().rowCount(), 1);
+    EXPECT_EQ(model().SlipNumber(0), 2);
+    EXPECT_EQ(StoredSlips(kFormat), 0);
+}
+
 TEST_F(HistoryPanelTest, RowsAreDeletedUnderTheFormatTheListWasReadFor)
 {
     SaveFormat(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
