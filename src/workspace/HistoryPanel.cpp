@@ -63,7 +63,8 @@ QString ExportPath(const QString& chosen)
 } // namespace
 
 // Shows a line break inside a value as the line-break marker (a list row is
-// one line high), and marks the cells of the found row that hold the keyword.
+// one line high; a value stored with the marker shows as stored), and marks
+// the cells of the found row that hold the keyword.
 class HistoryCellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -183,6 +184,11 @@ void HistoryPanel::SetReprint(ReprintSlips reprint)
 
 void HistoryPanel::SetLineBreakMarkerSource(std::function<QString()> marker) { delegate_->marker = std::move(marker); }
 
+QString HistoryPanel::LineBreakMarker() const
+{
+    return delegate_->marker ? delegate_->marker() : QStringLiteral("//");
+}
+
 void HistoryPanel::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -301,7 +307,8 @@ bool HistoryPanel::SlipOfRow(int row, QHash<BoxId, QString>& values)
         MsgBox(QStringLiteral("第%1行的历史记录已不存在！").arg(row + 1), PromptIcon::Warning);
         return false;
     }
-    values = SlipValuesFromHistory(format_, read.values, [this](BoxId id) { return model->ColumnOfBox(id) >= 0; });
+    values = SlipValuesFromHistory(
+        format_, read.values, [this](BoxId id) { return model->ColumnOfBox(id) >= 0; }, LineBreakMarker());
     return true;
 }
 

@@ -43,8 +43,10 @@ public:
     // Plugs in the reprint of several slips; without one only a single slip
     // can be shown on the canvas.
     void SetReprint(ReprintSlips reprint);
-    // The text a line break inside a value is shown as in the list.
+    // The text that stands for a line break inside a value: shown in the
+    // list for one, and read back as one when a slip is taken onto the canvas.
     void SetLineBreakMarkerSource(std::function<QString()> marker);
+    QString LineBreakMarker() const;
 
     // Reads the open format's history into the list (empty when no format is
     // open); a read that fails is told and leaves the list empty.

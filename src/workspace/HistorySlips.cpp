@@ -10,13 +10,14 @@ QVector<HistoryBox> HistoryBoxesOf(const SlipFormat& format)
     return out;
 }
 
-QString BoxValueFromHistory(BoxKind kind, const QString& stored)
+QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker)
 {
     switch (kind) {
     case BoxKind::Text: {
         QString text = stored;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (!lineBreakMarker.isEmpty()) text.replace(lineBreakMarker, QStringLiteral("\n"));
         return text;
     }
     case BoxKind::Check: return stored.trimmed().isEmpty() ? QString() : QStringLiteral("1");
@@ -26,12 +27,14 @@ QString BoxValueFromHistory(BoxKind kind, const QString& stored)
 }
 
 QHash<BoxId, QString> SlipValuesFromHistory(const SlipFormat& format, const QHash<qint64, QString>& stored,
-                                            const std::function<bool(BoxId)>& listed)
+                                            const std::function<bool(BoxId)>& listed,
+                                            const QString& lineBreakMarker)
 {
     QHash<BoxId, QString> out;
     for (const Box& b : format.Boxes()) {
         if (!HoldsValue(b.kind)) continue;
-        out.insert(b.id, listed(b.id) ? BoxValueFromHistory(b.kind, stored.value(b.id)) : format.Value(b.id));
+        out.insert(b.id, listed(b.id) ? BoxValueFromHistory(b.kind, stored.value(b.id), lineBreakMarker)
+                                      : format.Value(b.id));
     }
     return out;
 }

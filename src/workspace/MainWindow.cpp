@@ -3,7 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
-#include "entry/Conversion.h"
+#include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
 #include "storage/FormatStore.h"
@@ -12,14 +12,22 @@
 #include "ui/PasswordDialogs.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
+#include "model/BoxEditing.h"
+#include "model/SettingAnswers.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HistoryPanel.h"
+#include "workspace/HelpLinks.h"
+#include "workspace/SlipFilling.h"
+#include "workspace/SlipMenus.h"
+#include "workspace/ValueEntry.h"
 #include "workspace/SlipView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -45,20 +53,6 @@ QAction* Disabled(QMenu* m, const QString& caption)
 
 const QString kRegSection = QStringLiteral("Para");
 const QString kRegMarker = QStringLiteral("CrlfChr");
-
-// The text box interface of the conversion, over a box of the model.
-class ModelTextBox : public ConvertibleTextBox {
-public:
-    ModelTextBox(const SlipFormat& f, const Box& b) : f_(f), b_(b) {}
-    double DataTypeCode() const override { return b_.dataType; }
-    QChar CurrencyChar() const override { return f_.Options().currencyChar; }
-    QString Text() const override { return f_.Value(b_.id); }
-    void SetBorderStyle(int) override {}  // the canvas draws the border from the data-type code
-
-private:
-    const SlipFormat& f_;
-    const Box& b_;
-};
 
 } // namespace
 
@@ -88,13 +82,28 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(canvas_, &SlipView::zoomChanged, this, [this](double z) {
         zoomLabel->setText(QStringLiteral("缩放：%1%").arg(int(std::lround(z * 100))));
     });
-    connect(canvas_, &SlipView::boxLeft, this, [this](BoxId id) {
-        const Box* b = format_.Find(id);
-        if (!b || b->kind != BoxKind::Text) return;
-        ModelTextBox box(format_, *b);
-        format_.SetValue(id, AutoConvert(box, format_.Value(id)));
+    // --- Filling slips in ------------------------------------------------
+    filling_ = new SlipFilling(format_, *canvas_, [this] { return lineBreakMarker_; }, this);
+    connect(&filling_->Entry(), &ValueEntry::marksChanged, this, [this] {
+        QHash<BoxId, QColor> tints;
+        const auto& marks = filling_->Entry().Marks();
+        for (auto it = marks.cbegin(); it != marks.cend(); ++it) tints.insert(it.key(), RelationMarkColor(it.value()));
+        canvas_->SetBoxTints(tints);
     });
-    connect(canvas_, &SlipView::contextMenuAt, this, &MainWindow::ShowSlipMenu);
+    // A shown history list takes in a slip as soon as it is stored.
+    connect(filling_, &SlipFilling::slipStored, historyPanel, [this] { historyPanel->SlipsStored(); });
+    // --- The canvas's right-click menus --------------------------------
+    menus_ = new SlipMenus(format_, canvas_, this);
+    menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };
+    menus_->hooks.clearBackground = [this] { ClearBackground(); };
+    menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
+    menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
+    menus_->hooks.addNextSlip = [this] {
+        if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
+    };
+    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name(), lineBreakMarker_); };
+    connect(canvas_, &SlipView::contextMenuAt, this,
+            [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
     ShowFormatState();
 }
@@ -205,11 +214,7 @@ void MainWindow::BuildMenus()
     Disabled(fmt, QStringLiteral("导出格式"));
     Disabled(fmt, QStringLiteral("下载格式"));
 
-    alignMenu = bar->addMenu(QStringLiteral("内容框设置(&C)"));
-    QMenu* align = alignMenu->addMenu(QStringLiteral("内容框对齐"));
-    for (const char* c : {"左对齐", "右对齐", "顶端对齐", "底部对齐"}) Disabled(align, QString::fromUtf8(c));
-    QMenu* sizes = alignMenu->addMenu(QStringLiteral("内容框尺寸"));
-    for (const char* c : {"统一宽度", "统一高度", "统一尺寸"}) Disabled(sizes, QString::fromUtf8(c));
+    BuildAlignMenu(bar);
 
     QMenu* set = bar->addMenu(QStringLiteral("设置"));
     auto toggle = [this, set](const QString& caption, bool SlipOptions::*field) {
@@ -251,10 +256,65 @@ void MainWindow::BuildMenus()
         else StatusMessage(QStringLiteral("数据库压缩整理完成。"));
     });
 
+    BuildHelpMenu(bar);
+}
+
+// --- Layout commands, help --------------------------------------------
+
+void MainWindow::BuildAlignMenu(QMenuBar* bar)
+{
+    // Disabled while the format is locked (ShowFormatState).
+    alignMenu = bar->addMenu(QStringLiteral("内容框设置(&C)"));
+    auto command = [this](QMenu* m, const QString& caption, std::initializer_list<AlignCommand> steps) {
+        const std::vector<AlignCommand> run(steps);
+        connect(m->addAction(caption), &QAction::triggered, this, [this, run] {
+            canvas_->EditBox(0);
+            for (AlignCommand c : run) AlignSelectedBoxes(format_, c, Prompts());
+        });
+    };
+    QMenu* align = alignMenu->addMenu(QStringLiteral("内容框对齐"));
+    command(align, QStringLiteral("左对齐"), {AlignCommand::Left});
+    command(align, QStringLiteral("右对齐"), {AlignCommand::Right});
+    command(align, QStringLiteral("顶端对齐"), {AlignCommand::Top});
+    command(align, QStringLiteral("底部对齐"), {AlignCommand::Bottom});
+    QMenu* sizes = alignMenu->addMenu(QStringLiteral("内容框尺寸"));
+    command(sizes, QStringLiteral("统一宽度"), {AlignCommand::Width});
+    command(sizes, QStringLiteral("统一高度"), {AlignCommand::Height});
+    // Height first, then width, each asked on its own.
+    command(sizes, QStringLiteral("统一尺寸"), {AlignCommand::Height, AlignCommand::Width});
+}
+
+void MainWindow::BuildHelpMenu(QMenuBar* bar)
+{
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     Disabled(help, QStringLiteral("打印校准向导"));
-    Disabled(help, QStringLiteral("使用说明"));
+    const QList<HelpPage> pages = HelpPages();
+    auto page = [this, help](const HelpPage& p) {
+        connect(help->addAction(p.caption), &QAction::triggered, this, [p] {
+            const HelpAddress a = HelpPageAddress(p);
+            if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Information);
+            else if (!QDesktopServices::openUrl(a.url))
+                MsgBox(QStringLiteral("无法打开网址“") + a.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
+        });
+    };
+    page(pages.at(0));
+    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [this] { OpenManual(); });
+    help->addSeparator();
+    for (int i = 1; i < pages.size(); ++i) page(pages.at(i));
+    help->addSeparator();
     Disabled(help, QStringLiteral("关于软件"));
+}
+
+void MainWindow::OpenManual()
+{
+    const QString manual = FindManual(ManualFolders());
+    if (manual.isEmpty()) {
+        MsgBox(NoManualMessage(), PromptIcon::Information);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
+               PromptIcon::Warning);
 }
 
 void MainWindow::Start()
@@ -332,6 +392,8 @@ void MainWindow::FormatOpened()
     ShowFormatState();
 }
 
+void MainWindow::AutoFillDates() { filling_->FillDates(); }
+
 void MainWindow::BackgroundChanged() { canvas_->SetBackground(BackgroundStore::Load(format_.Name())); }
 
 void MainWindow::ReplaceBackground()
@@ -355,31 +417,27 @@ int MainWindow::ScreenWidthTwips() const
     return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
 }
 
-void MainWindow::ShowSlipMenu(BoxId, QPoint globalPos)
-{
-    QMenu menu(this);
-    connect(menu.addAction(QStringLiteral("更换背景图")), &QAction::triggered, this, [this] { ReplaceBackground(); });
-    QAction* clear = menu.addAction(QStringLiteral("清除背景图"));
-    clear->setEnabled(BackgroundStore::HasPicture(format_.Name()));
-    connect(clear, &QAction::triggered, this, [this] { ClearBackground(); });
-    menu.exec(globalPos);
-}
-
 void MainWindow::SetLineBreakMarker()
 {
     const auto answer = InputBox(QStringLiteral("请输入表示回车的表示字符串"), QString(), lineBreakMarker_);
-    if (!answer || answer->isEmpty()) return;
-    SaveRegValue(RegRoot(), kRegSection, kRegMarker, *answer);
-    lineBreakMarker_ = *answer;
+    if (!answer) return;
+    const SettingAnswer a = LineBreakMarkerFromAnswer(*answer);
+    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.take) return;
+    SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value);
+    lineBreakMarker_ = a.value;
 }
 
 void MainWindow::SetCurrencyChar()
 {
     const auto answer = InputBox(QStringLiteral("请输入您需要的货币符号\r\n(只允许输入一个字符，输入多个字符，只有第一个字符有效！)"),
                                  QStringLiteral("更换货币符号"), QString(format_.Options().currencyChar));
-    if (!answer || answer->isEmpty()) return;
+    if (!answer) return;
+    const SettingAnswer a = CurrencyCharFromAnswer(*answer);
+    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.take) return;
     SlipOptions o = format_.Options();
-    o.currencyChar = answer->at(0);
+    o.currencyChar = a.value.at(0);
     format_.SetOptions(o);
 }
 

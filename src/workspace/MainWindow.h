@@ -10,12 +10,15 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTabWidget;
 
 namespace slip {
 
 class HistoryPanel;
+class SlipMenus;
+class SlipFilling;
 class SlipView;
 
 // The program's main window: the open format's name, size, print offsets
@@ -33,6 +36,10 @@ public:
     SlipFormat& Format() { return format_; }
     FormatCommands& Commands() { return *commands_; }
     SlipView* Canvas() const { return canvas_; }
+    SlipFilling& Filling() { return *filling_; }
+    // The canvas's right-click menus; their hooks (the property dialog among
+    // them) are set here.
+    SlipMenus& Menus() { return *menus_; }
 
     // The option switches, in their stored order: rulers, lengthwise, locked,
     // guides to the centre, background.
@@ -63,6 +70,7 @@ public:
 
     // FormatHost
     void FormatOpened() override;
+    void AutoFillDates() override;
     void BackgroundChanged() override;
     QString ShowFormatList() override;
     void StatusMessage(const QString& text) override;
@@ -79,7 +87,10 @@ private:
     void ShowFormatState();
     void ShowOptions();
     void OptionToggled(int index, bool on);
-    void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // --- Layout commands, help ----------------------------------------
+    void BuildAlignMenu(QMenuBar* bar);
+    void BuildHelpMenu(QMenuBar* bar);
+    void OpenManual();
     // The history tab.
     QWidget* BuildHistoryPanel();
     void ShowHistoryTabState();
@@ -87,6 +98,8 @@ private:
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
+    SlipFilling* filling_ = nullptr;
+    SlipMenus* menus_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;
 };

@@ -739,12 +739,14 @@ TEST_F(HistoryPanelTest, AFailedExportIsToldAndACancelledOneDoesNothing)
 
 TEST(HistorySlipValues, StoredValuesBecomeWhatEachKindOfBoxHolds)
 {
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Text, "一\r\n二\r三"), "一\n二\n三");
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "1"), "1");
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "0"), "1");  // any value that is not blank ticks
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "  "), "");
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Picture, " C:\\图\\a.jpg"), " C:\\图\\a.jpg");
-    EXPECT_EQ(BoxValueFromHistory(BoxKind::Label, "x"), "");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Text, "一\r\n二\r三//四", "//"), "一\n二\n三\n四");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Text, "一//二", ""), "一//二");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Text, "一##二//三", "##"), "一\n二//三");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "1", "//"), "1");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "0", "//"), "1");  // any value that is not blank ticks
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "  ", "//"), "");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Picture, "//srv/图//a.jpg", "//"), "//srv/图//a.jpg");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Label, "x", "//"), "");
 }
 
 TEST(HistorySlipValues, UnlistedBoxesKeepTheirValueAndOnlySavedBoxesAreListed)
@@ -771,7 +773,7 @@ TEST(HistorySlipValues, UnlistedBoxesKeepTheirValueAndOnlySavedBoxesAreListed)
     EXPECT_EQ(boxes[2].boxClass, 4);
     EXPECT_EQ(boxes[2].caption, "标签");
 
-    const auto values = SlipValuesFromHistory(f, {{10, "值"}}, [](BoxId id) { return id > 0; });
+    const auto values = SlipValuesFromHistory(f, {{10, "值"}}, [](BoxId id) { return id > 0; }, "//");
     EXPECT_EQ(values.size(), 3);
     EXPECT_EQ(values.value(10), "值");
     EXPECT_EQ(values.value(11), "");
