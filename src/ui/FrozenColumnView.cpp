@@ -2,39 +2,43 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace slip {
 
 FrozenColumnView::FrozenColumnView(QWidget* parent) : QTableView(parent)
 {
     frozen_ = new QTableView(this);
-    frozen_->setObjectName(QStringLiteral("frozenColumn"));
+    frozen_->setObjectName(QStringLiteral("frozenColumns"));
+    // Keys go to the table; the overlay only shows and takes clicks.
     frozen_->setFocusPolicy(Qt::NoFocus);
     frozen_->verticalHeader()->hide();
-    frozen_->setFrameShape(QFrame::NoFrame);
     frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    frozen_->setVerticalScrollMode(ScrollPerPixel);
-    // A click on the frozen cells selects what a click on the table would.
-    frozen_->setSelectionBehavior(selectionBehavior());
-    frozen_->setSelectionMode(selectionMode());
-    // The table's own cells pass under the overlay.
+    frozen_->setFrameShape(QFrame::NoFrame);
+    // Shaded like the fixed part of a grid, so it reads as the row captions.
+    QPalette pal = frozen_->palette();
+    pal.setColor(QPalette::Base, palette().color(QPalette::Window));
+    frozen_->setPalette(pal);
     viewport()->stackUnder(frozen_);
+
+    // Pixel scrolling on both, or the two would stop on different rows.
     setHorizontalScrollMode(ScrollPerPixel);
     setVerticalScrollMode(ScrollPerPixel);
+    frozen_->setVerticalScrollMode(ScrollPerPixel);
 
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        // The header may tell of the new width before it answers with it.
-        if (logical == 0) {
-            frozen_->setColumnWidth(0, size);
-            PlaceFrozenView(size);
-        }
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int) {
+        if (logical < frozenCount_) SyncColumns();
     });
     connect(verticalHeader(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) { frozen_->setRowHeight(logical, size); });
-    connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
-    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(), &QAbstractSlider::setValue);
+    connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(), &QScrollBar::setValue);
+    // After rows come or go the overlay's range is set a moment later than
+    // the table's; its position is caught up then.
+    connect(frozen_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value()); });
     frozen_->show();
 }
 
@@ -43,38 +47,108 @@ void FrozenColumnView::setModel(QAbstractItemModel* model)
     if (QAbstractItemModel* old = this->model()) disconnect(old, nullptr, this, nullptr);
     QTableView::setModel(model);
     frozen_->setModel(model);
-    frozen_->setSelectionModel(selectionModel());
+    ShareSelection();
     if (model) {
-        // Columns that come later are hidden in the overlay as well.
-        connect(model, &QAbstractItemModel::modelReset, this, &FrozenColumnView::HideOtherColumns);
-        connect(model, &QAbstractItemModel::columnsInserted, this, &FrozenColumnView::HideOtherColumns);
-        connect(model, &QAbstractItemModel::layoutChanged, this, &FrozenColumnView::HideOtherColumns);
+        // A reset forgets the columns' widths and hidden states on both
+        // tables; the table's new state is copied once it is settled.
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { SyncColumns(); });
+        connect(model, &QAbstractItemModel::layoutChanged, this, [this] { SyncColumns(); });
+        connect(model, &QAbstractItemModel::columnsInserted, this, [this] { SyncColumns(); });
+        connect(model, &QAbstractItemModel::columnsRemoved, this, [this] { SyncColumns(); });
     }
-    HideOtherColumns();
+    SyncColumns();
 }
 
-void FrozenColumnView::HideOtherColumns()
+void FrozenColumnView::setSelectionModel(QItemSelectionModel* selectionModel)
 {
-    QAbstractItemModel* m = model();
-    if (!m) return;
-    frozen_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
-    for (int c = 1; c < m->columnCount(); ++c) frozen_->setColumnHidden(c, true);
-    if (m->columnCount() > 0) frozen_->setColumnHidden(0, false);
-    frozen_->setColumnWidth(0, columnWidth(0));
+    QTableView::setSelectionModel(selectionModel);
+    ShareSelection();
+}
+
+void FrozenColumnView::ShareSelection()
+{
+    QItemSelectionModel* shared = selectionModel();
+    QItemSelectionModel* own = frozen_->selectionModel();
+    // While a new model is being set the overlay may still show the old one.
+    if (!shared || own == shared || shared->model() != frozen_->model()) return;
+    frozen_->setSelectionModel(shared);
+    // The overlay's own selection model, made by its setModel, is not used.
+    if (own && own->parent() == frozen_) own->deleteLater();
+}
+
+void FrozenColumnView::SetFrozenColumnCount(int count)
+{
+    frozenCount_ = std::max(0, count);
+    SyncColumns();
+}
+
+int FrozenColumnView::FrozenWidth() const
+{
+    if (!model()) return 0;
+    const int columns = std::min(frozenCount_, model()->columnCount(rootIndex()));
+    int width = 0;
+    for (int c = 0; c < columns; ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    return width;
+}
+
+void FrozenColumnView::SetDelegate(QAbstractItemDelegate* delegate)
+{
+    setItemDelegate(delegate);
+    frozen_->setItemDelegate(delegate);
+}
+
+void FrozenColumnView::SyncColumns()
+{
+    if (model()) {
+        const int columns = model()->columnCount(rootIndex());
+        for (int c = 0; c < columns; ++c) {
+            // A column being hidden is resized to 0 before it counts as hidden.
+            const bool shown = c < frozenCount_ && !isColumnHidden(c) && columnWidth(c) > 0;
+            if (frozen_->isColumnHidden(c) == shown) frozen_->setColumnHidden(c, !shown);
+            if (shown && frozen_->columnWidth(c) != columnWidth(c)) frozen_->setColumnWidth(c, columnWidth(c));
+        }
+    }
+    // Clicks on the overlay select as clicks on the table would.
+    frozen_->setSelectionBehavior(selectionBehavior());
+    frozen_->setSelectionMode(selectionMode());
+    frozen_->setVerticalScrollMode(verticalScrollMode());
+    frozen_->setShowGrid(showGrid());
+    frozen_->setAlternatingRowColors(alternatingRowColors());
+    frozen_->setWordWrap(wordWrap());
+    frozen_->setTextElideMode(textElideMode());
+    QHeaderView* rows = verticalHeader();
+    QHeaderView* frozenRows = frozen_->verticalHeader();
+    if (frozenRows->minimumSectionSize() != rows->minimumSectionSize())
+        frozenRows->setMinimumSectionSize(rows->minimumSectionSize());
+    if (frozenRows->defaultSectionSize() != rows->defaultSectionSize())
+        frozenRows->setDefaultSectionSize(rows->defaultSectionSize());
+    if (rows->sectionResizeMode(0) != frozenRows->sectionResizeMode(0) && rows->count() > 0)
+        frozenRows->setSectionResizeMode(rows->sectionResizeMode(0));
     PlaceFrozenView();
 }
 
-void FrozenColumnView::PlaceFrozenView(int firstWidth)
+void FrozenColumnView::PlaceFrozenView()
 {
-    if (firstWidth < 0) firstWidth = columnWidth(0);
-    const int left = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
-    const bool hasColumn = model() && model()->columnCount() > 0 && !isColumnHidden(0);
-    frozen_->setVisible(hasColumn);
-    if (!hasColumn) return;
-    frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
-    frozen_->setGeometry(left + frameWidth(), frameWidth(), firstWidth,
-                         viewport()->height() + horizontalHeader()->height());
-    frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    const QRect port = viewport()->geometry();
+    const int width = std::min(FrozenWidth(), port.width());
+    QHeaderView* captions = horizontalHeader();
+    const bool headed = !captions->isHidden();
+    frozen_->horizontalHeader()->setVisible(headed);
+    if (headed) frozen_->horizontalHeader()->setFixedHeight(captions->height());
+    const int top = headed ? captions->geometry().top() : port.top();
+    frozen_->setGeometry(port.left(), top, width, port.bottom() - top + 1);
+    frozen_->setVisible(width > 0);
+    if (frozen_->verticalScrollBar()->value() != verticalScrollBar()->value())
+        frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+void FrozenColumnView::UncoverColumn(const QModelIndex& index)
+{
+    if (!index.isValid() || index.column() < frozenCount_) return;
+    const int covered = FrozenWidth();
+    const QRect cell = visualRect(index);
+    if (cell.left() < covered) horizontalScrollBar()->setValue(horizontalScrollBar()->value() + cell.left() - covered);
 }
 
 void FrozenColumnView::resizeEvent(QResizeEvent* event)
@@ -83,30 +157,27 @@ void FrozenColumnView::resizeEvent(QResizeEvent* event)
     PlaceFrozenView();
 }
 
-void FrozenColumnView::updateGeometries()
-{
-    QTableView::updateGeometries();
-    if (frozen_) PlaceFrozenView();
-}
-
 QModelIndex FrozenColumnView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
-    const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
-    // A cell reached with the arrow key must not end up under the overlay.
-    if (cursorAction == MoveLeft && current.column() > 0 && visualRect(current).topLeft().x() < columnWidth(0)) {
-        const int newValue = horizontalScrollBar()->value() + visualRect(current).topLeft().x() - columnWidth(0);
-        horizontalScrollBar()->setValue(newValue);
-    }
-    return current;
+    const QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
+    UncoverColumn(next);
+    return next;
 }
 
 void FrozenColumnView::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
-    // The first column is always in view: a cell of it scrolls the rows
-    // only, not the table back to its left edge.
     const int sideways = horizontalScrollBar()->value();
     QTableView::scrollTo(index, hint);
-    if (index.column() == 0) horizontalScrollBar()->setValue(sideways);
+    // A frozen cell is in view whatever the sideways position: only scroll
+    // up or down to it. Any other cell must not end up under the overlay.
+    if (index.isValid() && index.column() < frozenCount_) horizontalScrollBar()->setValue(sideways);
+    else UncoverColumn(index);
+}
+
+void FrozenColumnView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    SyncColumns();
 }
 
 } // namespace slip

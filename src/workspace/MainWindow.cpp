@@ -16,6 +16,7 @@
 #include "model/SettingAnswers.h"
 #include "workspace/BatchPanel.h"
 #include "workspace/FormatListDialog.h"
+#include "workspace/HistoryPanel.h"
 #include "workspace/HelpLinks.h"
 #include "workspace/SlipFilling.h"
 #include "workspace/SlipMenus.h"
@@ -69,11 +70,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     tabs = new QTabWidget(central);
     tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
     tabs->addTab(BuildBatchPanel(), QStringLiteral("批量数据"));
-    auto* history = new QWidget;
-    auto* historyLayout = new QVBoxLayout(history);
-    historyLayout->addWidget(new QLabel(QStringLiteral("历史打印记录")));
-    historyLayout->addStretch();
-    tabs->addTab(history, QStringLiteral("历史记录"));
+    tabs->addTab(BuildHistoryPanel(), QStringLiteral("历史记录"));
     tabs->setTabEnabled(1, false);
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
@@ -95,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         for (auto it = marks.cbegin(); it != marks.cend(); ++it) tints.insert(it.key(), RelationMarkColor(it.value()));
         canvas_->SetBoxTints(tints);
     });
+    // A shown history list takes in a slip as soon as it is stored.
+    connect(filling_, &SlipFilling::slipStored, historyPanel, [this] { historyPanel->SlipsStored(); });
     // --- The canvas's right-click menus --------------------------------
     menus_ = new SlipMenus(format_, canvas_, this);
     menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };
@@ -391,6 +390,7 @@ void MainWindow::ShowFormatState()
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
     for (QCheckBox* c : optionBoxes) c->setEnabled(open);
+    ShowHistoryTabState();
 }
 
 void MainWindow::FormatOpened()
@@ -478,6 +478,29 @@ void MainWindow::SetCurrencyChar()
     SlipOptions o = format_.Options();
     o.currencyChar = a.value.at(0);
     format_.SetOptions(o);
+}
+
+// --- History tab -------------------------------------------------------
+
+QWidget* MainWindow::BuildHistoryPanel()
+{
+    historyPanel = new HistoryPanel(format_);
+    historyPanel->SetLineBreakMarkerSource([this] { return lineBreakMarker_; });
+    // A slip taken from the history goes onto the canvas, past any box being
+    // typed in (whose text would otherwise be written back over it).
+    connect(historyPanel, &HistoryPanel::slipWanted, this, [this] {
+        canvas_->EditBox(0);
+        tabs->setCurrentIndex(0);
+    });
+    return historyPanel;
+}
+
+void MainWindow::ShowHistoryTabState()
+{
+    const int tab = tabs->indexOf(historyPanel);
+    const bool open = format_.IsOpen();
+    if (!open && tabs->currentIndex() == tab) tabs->setCurrentIndex(0);
+    tabs->setTabEnabled(tab, open);
 }
 
 } // namespace slip

@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace slip {
 
+class HistoryPanel;
 class SlipMenus;
 class SlipFilling;
 class BatchDataSet;
@@ -61,6 +62,8 @@ public:
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
+    // The history tab: the slips printed with the open format.
+    HistoryPanel* historyPanel = nullptr;
 
     // The slip's popup commands for its background picture.
     void ReplaceBackground();
@@ -105,6 +108,9 @@ private:
     void OpenManual();
     // The slip size, print margin, barcode standard and about dialogs.
     void WireDialogs();
+    // The history tab.
+    QWidget* BuildHistoryPanel();
+    void ShowHistoryTabState();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;

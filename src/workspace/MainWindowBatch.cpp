@@ -21,8 +21,10 @@ QWidget* MainWindow::BuildBatchPanel()
         if (filling_) filling_->Entry().LeaveBox(id);
     });
     connect(batchPanel, &BatchPanel::loadedChanged, this, [this](bool loaded) {
-        tabs->setTabEnabled(1, loaded);
+        // Back to the slip before the tab goes off, or Qt would move on to
+        // the next tab.
         if (!loaded && tabs->currentIndex() == 1) tabs->setCurrentIndex(0);
+        tabs->setTabEnabled(1, loaded);
     });
     importBatchAction = new QAction(QStringLiteral("导入批量数据"), this);
     importBatchAction->setToolTip(QStringLiteral("从XLS或CSV格式表格导入要批量打印的数据。"));

@@ -498,6 +498,7 @@ TEST(FrozenColumnView, TheRunningNumberStaysInViewAndFollowsTheRows)
     QTableView* frozen = view.FrozenView();
     ASSERT_TRUE(frozen->isVisible());
     for (int c = 1; c < set.columnCount(); ++c) EXPECT_TRUE(frozen->isColumnHidden(c));
+    QApplication::processEvents();
     EXPECT_EQ(frozen->width(), view.columnWidth(0));
     EXPECT_EQ(frozen->x(), view.frameWidth());
 
