@@ -3,6 +3,7 @@
 #include "workspace/FormatCommands.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -12,10 +13,12 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace slip {
 
 class SlipView;
+class WebCatalogueDialog;
 
 // The program's main window: the open format's name, size, print offsets
 // and switches over the slip canvas, and the menus. It shows the format model
@@ -66,6 +69,18 @@ public:
     int ScreenWidthTwips() const override;
     QString LineBreakMarker() const override { return lineBreakMarker_; }
 
+    // --- Format exchange and online services (MainWindowExchange.cpp) -----
+    // "导出格式", "导入格式", "下载格式" and "服务器地址设置".
+    void ExportFormat();
+    void ImportFormat();
+    void ShowWebCatalogue();
+    WebCatalogueDialog* WebCatalogue() const;
+    void SetServerAddress();
+    // The update check: armed by Start, it runs once per run ten seconds later.
+    QTimer* updateTimer = nullptr;
+    void RunUpdateCheck();
+    // --- end of format exchange and online services ----------------------
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +92,12 @@ private:
     void ShowOptions();
     void OptionToggled(int index, bool on);
     void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // Format exchange and online services (MainWindowExchange.cpp).
+    void AddExchangeMenuItems(QMenu* formatMenu);
+    void AddServerAddressMenuItem(QMenu* settingsMenu);
+    void ArmUpdateCheck();
+    QPointer<WebCatalogueDialog> catalogue_;
+    bool updateChecked_ = false;
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
