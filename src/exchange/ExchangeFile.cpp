@@ -354,6 +354,10 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
         result.error = r.error;
         return result;
     }
+    if (!format.hasHeader) {
+        result.error = QStringLiteral("格式“") + name + QStringLiteral("”没有单据整体格式参数，无法导出！");
+        return result;
+    }
     const ExchangeText exchange = BuildExchangeText(name, format.header, format.boxes, width);
     result.unsafeBoxes = exchange.unsafeBoxes;
 
