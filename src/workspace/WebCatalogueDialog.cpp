@@ -51,6 +51,9 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     searchButton = new QPushButton(QStringLiteral("搜索"), this);
     refreshButton = new QPushButton(QStringLiteral("更新列表"), this);
     importButton = new QPushButton(QStringLiteral("导入格式"), this);
+    // Enter searches; it never starts a download or an import.
+    for (QPushButton* b : {searchButton, refreshButton, importButton}) b->setAutoDefault(false);
+    searchButton->setDefault(true);
     top->addWidget(keywordEdit, 1);
     top->addWidget(searchButton);
     top->addSpacing(12);
@@ -80,7 +83,6 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     grid->addWidget(statusLabel, 2, 0, 1, 2);
 
     connect(searchButton, &QPushButton::clicked, this, [this] { FindFmt(); });
-    connect(keywordEdit, &QLineEdit::returnPressed, this, [this] { FindFmt(); });
     connect(refreshButton, &QPushButton::clicked, this, [this] { DownWebFmt(true); });
     connect(importButton, &QPushButton::clicked, this, [this] { DownInputFmt(); });
     connect(previewScroll, &QScrollBar::valueChanged, this,
@@ -290,9 +292,11 @@ ImportResult WebCatalogueDialog::DownInputFmt()
     }
     if (!self) return none;
     if (!download.ok) {
+        // A download the operator cancelled by closing the window needs no word.
+        const bool cancelled = closeWhenIdle_;
         SetBusy(false);
         statusLabel->setText(download.error);
-        MsgBox(download.error, PromptIcon::Warning);
+        if (!cancelled) MsgBox(download.error, PromptIcon::Warning);
         ImportResult failed;
         failed.error = download.error;
         return failed;
@@ -333,6 +337,17 @@ void WebCatalogueDialog::closeEvent(QCloseEvent* e)
         return;
     }
     QDialog::closeEvent(e);
+}
+
+void WebCatalogueDialog::reject()
+{
+    // Esc while waiting hides the window the same way.
+    if (IsBusy()) {
+        closeWhenIdle_ = true;
+        hide();
+        return;
+    }
+    QDialog::reject();
 }
 
 void WebCatalogueDialog::resizeEvent(QResizeEvent* e)

@@ -66,6 +66,7 @@ public:
     // The entries in the list's order.
     QVector<WebFormatRecord> Entries() const;
     bool IsBusy() const { return busy_ > 0; }
+    void reject() override;
     // The picture file shown now; "" when "此格式暂无图片！" shows.
     QString ShownPicture() const { return shownPicture_; }
 
