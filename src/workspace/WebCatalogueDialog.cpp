@@ -63,6 +63,9 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
 
     view = new GridView(this);
     view->SetGrid(list);
+    // One entry at a time, highlighted over the whole row.
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->addWidget(view, 1, 0);
     auto* previewRow = new QHBoxLayout;
     previewFrame = new QWidget(this);

@@ -52,7 +52,8 @@ QByteArray Gbk(const QString& text)
     return e.encode(text);
 }
 
-QByteArray Jpeg(QColor colour, int w = 300, int h = 150)
+// A blank slip of a bank: a frame, a rule and the slip's title.
+QByteArray Jpeg(QColor colour, const QString& title = QString(), int w = 300, int h = 150)
 {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
@@ -60,6 +61,8 @@ QByteArray Jpeg(QColor colour, int w = 300, int h = 150)
     p.setPen(QPen(colour, 3));
     p.drawRect(5, 5, w - 10, h - 10);
     p.drawLine(10, h / 2, w - 10, h / 2);
+    p.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 16));
+    p.drawText(QRect(0, 10, w, h / 2 - 10), Qt::AlignCenter, title);
     p.end();
     QByteArray bytes;
     QBuffer buf(&bytes);
@@ -103,9 +106,9 @@ protected:
         ASSERT_TRUE(server.listen());
         ASSERT_TRUE(SetServerAddress(server.address()));
         server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, CataloguePage()});
-        server.setRoute(QStringLiteral("/pic/gh.jpg"), {200, Jpeg(Qt::darkRed), "image/jpeg"});
-        server.setRoute(QStringLiteral("/pic/nh.jpg"), {200, Jpeg(Qt::darkGreen), "image/jpeg"});
-        server.setRoute(QStringLiteral("/pic/jh.jpg"), {200, Jpeg(Qt::darkBlue), "image/jpeg"});
+        server.setRoute(QStringLiteral("/pic/gh.jpg"), {200, Jpeg(Qt::darkRed, QStringLiteral("中国工商银行 进账单")), "image/jpeg"});
+        server.setRoute(QStringLiteral("/pic/nh.jpg"), {200, Jpeg(Qt::darkGreen, QStringLiteral("中国农业银行 进账单")), "image/jpeg"});
+        server.setRoute(QStringLiteral("/pic/jh.jpg"), {200, Jpeg(Qt::darkBlue, QStringLiteral("中国建设银行 电汇凭证")), "image/jpeg"});
         server.setRoute(QStringLiteral("/fmt/gh.tvq"), {200, Template(QStringLiteral("户名")), "text/plain"});
         server.setRoute(QStringLiteral("/fmt/nh.tvq"), {200, Template(QStringLiteral("账号")), "text/plain"});
     }
