@@ -507,7 +507,7 @@ TEST(ExchangeRoundTrip, FilesInGbkAndUtf8ImportAlike)
     }
 }
 
-TEST(ExchangeImport, PartsExamplesOfRemappedReferences)
+TEST(ExchangeImport, ReferencesFollowTheirBoxesToTheNewIdsKeepingSignAndTenth)
 {
     TestHome home;
     // Something in the library already, so new IDs differ from the file's.
