@@ -41,6 +41,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -216,9 +217,7 @@ void MainWindow::BuildMenus()
     connect(fmt->addAction(QStringLiteral("管理格式")), &QAction::triggered, this,
             [this] { commands_->ChooseFormat(QString(), false); });
     fmt->addSeparator();
-    Disabled(fmt, QStringLiteral("导入格式"));
-    Disabled(fmt, QStringLiteral("导出格式"));
-    Disabled(fmt, QStringLiteral("下载格式"));
+    AddExchangeMenuItems(fmt);
 
     BuildAlignMenu(bar);
 
@@ -250,6 +249,7 @@ void MainWindow::BuildMenus()
         connect(dlg, &PasswordChangeDialog::changed, this, [this] { StatusMessage(QStringLiteral("登录密码已修改。")); });
         dlg->show();
     });
+    AddServerAddressMenuItem(set);
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
@@ -336,6 +336,8 @@ void MainWindow::Start()
     if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
     show();
     QApplication::processEvents();
+    // Counted from the start, not from the end of a format list shown now.
+    ArmUpdateCheck();
     commands_->ChooseFormat(name, true);
     ShowFormatState();
 }
@@ -417,7 +419,10 @@ void MainWindow::ClearBackground() { commands_->ClearBackground(); }
 
 QString MainWindow::ShowFormatList()
 {
-    return RunFormatList(this, format_.Name(), [this](const QString& name) { return commands_->DeleteFormat(name); });
+    return RunFormatList(
+        this, format_.Name(), [this](const QString& name) { return commands_->DeleteFormat(name); },
+        // "下载更多…" closes the list; the catalogue opens once it is gone.
+        [this] { QTimer::singleShot(0, this, [this] { ShowWebCatalogue(); }); });
 }
 
 void MainWindow::StatusMessage(const QString& text) { statusBar()->showMessage(text, 5000); }

@@ -3,6 +3,7 @@
 #include "workspace/FormatCommands.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -13,6 +14,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace slip {
 
@@ -22,6 +24,7 @@ class SlipFilling;
 class BatchDataSet;
 class BatchPanel;
 class SlipView;
+class WebCatalogueDialog;
 
 // The program's main window: the open format's name, size, print offsets
 // and switches over the slip canvas, and the menus. It shows the format model
@@ -91,6 +94,18 @@ public:
     int ScreenWidthTwips() const override;
     QString LineBreakMarker() const override { return lineBreakMarker_; }
 
+    // --- Format exchange and online services (MainWindowExchange.cpp) -----
+    // "导出格式", "导入格式", "下载格式" and "服务器地址设置".
+    void ExportFormat();
+    void ImportFormat();
+    void ShowWebCatalogue();
+    WebCatalogueDialog* WebCatalogue() const;
+    void SetServerAddress();
+    // The update check: armed by Start, it runs once per run ten seconds later.
+    QTimer* updateTimer = nullptr;
+    void RunUpdateCheck();
+    // --- end of format exchange and online services ----------------------
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,6 +126,12 @@ private:
     // The history tab.
     QWidget* BuildHistoryPanel();
     void ShowHistoryTabState();
+    // Format exchange and online services (MainWindowExchange.cpp).
+    void AddExchangeMenuItems(QMenu* formatMenu);
+    void AddServerAddressMenuItem(QMenu* settingsMenu);
+    void ArmUpdateCheck();
+    QPointer<WebCatalogueDialog> catalogue_;
+    bool updateChecked_ = false;
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
