@@ -33,7 +33,7 @@ TEST_F(LabelDialogTest, NegativeSpacingAndCentreLoadAndSurviveAnAlignmentChange)
 {
     LabelDialog& d = Open(kTitle);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("标签属性修改"));
-    EXPECT_EQ(d.textEdit->text(), QStringLiteral("银行进账单"));
+    EXPECT_EQ(d.captionEdit->text(), QStringLiteral("银行进账单"));
     EXPECT_EQ(d.lineSpacingEdit->text(), QStringLiteral("-1.5"));
     EXPECT_TRUE(d.alignButtons[2]->isChecked());
     EXPECT_EQ(d.fontSample->text(), QStringLiteral("Quillmere"));
@@ -52,7 +52,7 @@ TEST_F(LabelDialogTest, TextAndFontReachTheSelectedLabels)
     const Box amount = B(kAmount);
     Box title = B(kTitle), note = B(kNote);
     LabelDialog& d = Open(kTitle);
-    TypeInto(d.textEdit, QStringLiteral("中国银行进账单"));
+    TypeInto(d.captionEdit, QStringLiteral("中国银行进账单"));
     FontChoice f;
     f.name = QStringLiteral("楷体");
     f.size = 12;

@@ -112,7 +112,7 @@ TEST_F(StaleDialogTest, SwitchedFormatWithTheSameIdsIsNotWritten)
 {
     LabelDialog* d = ProLBL(nullptr, format, kNote);
     ASSERT_TRUE(d);
-    TypeInto(d->textEdit, QStringLiteral("改过"));
+    TypeInto(d->captionEdit, QStringLiteral("改过"));
     LoadSampleFormat(format, QStringLiteral("另一种进账单"));
     QTest::qWait(1);
     const std::vector<Box> before = format.Boxes();

@@ -4,6 +4,7 @@
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 #include "workspace/dialogs/BoxTracker.h"
+#include "workspace/dialogs/DialogParts.h"
 
 #include <QBoxLayout>
 #include <QColorDialog>
@@ -183,38 +184,27 @@ void BoxPropertiesDialog::Mark(int field)
     if (!loading_) marks_.insert(field);
 }
 
-void BoxPropertiesDialog::MarkOnEdit(QLineEdit* edit, int field)
+QLineEdit* BoxPropertiesDialog::FieldEdit(const char* name, int field, const QString& tip)
 {
-    connect(edit, &QLineEdit::textEdited, this, [this, field] { Mark(field); });
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromLatin1(name));
+    if (!tip.isEmpty()) e->setToolTip(tip);
+    connect(e, &QLineEdit::textEdited, this, [this, field] { Mark(field); });
+    return e;
 }
 
 bool BoxPropertiesDialog::CheckNumberField(int field, QLineEdit* edit, const NumberRule& rule)
 {
     if (!IsMarked(field)) return true;
-    QString problem;
-    const std::optional<double> v = CheckTypedNumber(edit->text(), rule, problem);
-    if (!v) {
-        MsgBox(problem, PromptIcon::Warning);
-        edit->setFocus();
-        edit->selectAll();
-        return false;
-    }
+    const std::optional<double> v = CheckNumberEdit(edit, rule);
+    if (!v) return false;
     numbers_.insert(field, *v);
     return true;
 }
 
 void BoxPropertiesDialog::AddButtons(QBoxLayout* layout)
 {
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    okButton = new QPushButton(QStringLiteral("确  定"));
-    okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("取  消"));
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    row->addWidget(okButton);
-    row->addWidget(cancelButton);
-    layout->addLayout(row);
+    layout->addLayout(OkCancelRow(okButton, cancelButton));
     connect(okButton, &QPushButton::clicked, this, [this] { ApplyChanges(); });
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -128,8 +128,11 @@ protected:
     virtual void BoxesRearranged() {}
 
     void Mark(int field);
-    // Marks the field on every edit the operator makes in it.
-    void MarkOnEdit(QLineEdit* edit, int field);
+    // A new field, named for the tests, that marks `field` on every edit the
+    // operator makes in it.
+    QLineEdit* FieldEdit(const char* name, int field, const QString& tip = QString());
+    // The most a field for a number needs to be wide.
+    static constexpr int kNumberFieldWidth = 90;
     // When the field is marked: the number typed into it, checked and kept
     // in Number(field); on a refusal the operator is told, the field is
     // focused and false is answered. An unmarked field passes.

@@ -70,17 +70,16 @@ LineDialog::LineDialog(SlipFormat& format, QWidget* parent)
     setObjectName(QStringLiteral("lineDialog"));
     auto* top = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    auto edit = [](const char* name) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QString::fromLatin1(name));
-        e->setMaximumWidth(90);
+    auto edit = [this](const char* name, Field field) {
+        QLineEdit* e = FieldEdit(name, field);
+        e->setMaximumWidth(kNumberFieldWidth);
         return e;
     };
-    widthEdit = edit("widthEdit");
-    startXEdit = edit("startXEdit");
-    startYEdit = edit("startYEdit");
-    endXEdit = edit("endXEdit");
-    endYEdit = edit("endYEdit");
+    widthEdit = edit("widthEdit", LineWidth);
+    startXEdit = edit("startXEdit", StartX);
+    startYEdit = edit("startYEdit", StartY);
+    endXEdit = edit("endXEdit", EndX);
+    endYEdit = edit("endYEdit", EndY);
     grid->addWidget(new QLabel(QStringLiteral("粗细：")), 0, 0);
     grid->addWidget(widthEdit, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("线型：")), 0, 2);
@@ -108,11 +107,6 @@ LineDialog::LineDialog(SlipFormat& format, QWidget* parent)
     top->addWidget(sampleBox);
     AddButtons(top);
 
-    MarkOnEdit(widthEdit, LineWidth);
-    MarkOnEdit(startXEdit, StartX);
-    MarkOnEdit(startYEdit, StartY);
-    MarkOnEdit(endXEdit, EndX);
-    MarkOnEdit(endYEdit, EndY);
     connect(widthEdit, &QLineEdit::textChanged, this, [this] { ShowSample(); });
     connect(styleList, &QComboBox::activated, this, [this] {
         ShowSample();

@@ -6,7 +6,7 @@
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 #include "workspace/FormatCommands.h"
-#include "workspace/dialogs/FieldChecks.h"
+#include "workspace/dialogs/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -23,33 +23,6 @@
 namespace slip {
 
 namespace {
-
-QHBoxLayout* ButtonRow(QPushButton*& ok, QPushButton*& cancel)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    ok = new QPushButton(QStringLiteral("确  定"));
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    cancel = new QPushButton(QStringLiteral("取  消"));
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
-// Checks a field; on a refusal tells the operator and focuses it.
-std::optional<double> CheckField(QLineEdit* edit, const NumberRule& rule)
-{
-    QString problem;
-    const std::optional<double> v = CheckTypedNumber(edit->text(), rule, problem);
-    if (!v) {
-        MsgBox(problem, PromptIcon::Warning);
-        edit->setFocus();
-        edit->selectAll();
-    }
-    return v;
-}
 
 // The calibration print in small: a page corner with the black block and the
 // two margins the operator measures.
@@ -99,9 +72,20 @@ protected:
 
 } // namespace
 
+// --- Shared ------------------------------------------------------------------
+
+SlipSettingDialog::SlipSettingDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format) {}
+
+void SlipSettingDialog::AddButtons(QBoxLayout* layout)
+{
+    layout->addLayout(OkCancelRow(okButton, cancelButton));
+    connect(okButton, &QPushButton::clicked, this, [this] { Apply(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
 // --- Slip size ---------------------------------------------------------------
 
-SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format)
+SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : SlipSettingDialog(format, parent)
 {
     setObjectName(QStringLiteral("slipSizeDialog"));
     setWindowTitle(QStringLiteral("修改单据尺寸"));
@@ -118,11 +102,9 @@ SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : QDialog(pa
     grid->addWidget(heightEdit, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("毫米")), 1, 2);
     top->addLayout(grid);
-    top->addLayout(ButtonRow(okButton, cancelButton));
+    AddButtons(top);
     // Wide enough for the caption in the title bar.
     setMinimumWidth(300);
-    connect(okButton, &QPushButton::clicked, this, [this] { ApplySize(); });
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void SlipSizeDialog::showEvent(QShowEvent* e)
@@ -131,7 +113,7 @@ void SlipSizeDialog::showEvent(QShowEvent* e)
     CenterForm(this);
 }
 
-bool SlipSizeDialog::ApplySize()
+bool SlipSizeDialog::Apply()
 {
     auto rule = [](const QString& name) {
         NumberRule r;
@@ -140,9 +122,9 @@ bool SlipSizeDialog::ApplySize()
         r.max = kMaxSlipMm;
         return r;
     };
-    const std::optional<double> w = CheckField(widthEdit, rule(QStringLiteral("单据宽度")));
+    const std::optional<double> w = CheckNumberEdit(widthEdit, rule(QStringLiteral("单据宽度")));
     if (!w) return false;
-    const std::optional<double> h = CheckField(heightEdit, rule(QStringLiteral("单据高度")));
+    const std::optional<double> h = CheckNumberEdit(heightEdit, rule(QStringLiteral("单据高度")));
     if (!h) return false;
     if (!SlipSizeAcceptable(*w, *h)) {
         MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！"), PromptIcon::Warning);
@@ -166,7 +148,7 @@ bool SlipSizeDialog::ApplySize()
 
 // --- Print margins -----------------------------------------------------------
 
-PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format)
+PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : SlipSettingDialog(format, parent)
 {
     setObjectName(QStringLiteral("printMarginDialog"));
     setWindowTitle(QStringLiteral("输入打印页边距"));
@@ -197,9 +179,7 @@ PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : QDia
     grid->addWidget(new QLabel(QStringLiteral("毫米（纵向边距）")), 1, 2);
     grid->setColumnStretch(3, 1);
     top->addLayout(grid);
-    top->addLayout(ButtonRow(okButton, cancelButton));
-    connect(okButton, &QPushButton::clicked, this, [this] { ApplyOffsets(); });
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    AddButtons(top);
     SetTopmost(this);
 }
 
@@ -214,7 +194,7 @@ void PrintMarginDialog::showEvent(QShowEvent* e)
     }
 }
 
-bool PrintMarginDialog::ApplyOffsets()
+bool PrintMarginDialog::Apply()
 {
     auto rule = [](const QString& name, double extent, const QString& what) {
         NumberRule r;
@@ -225,9 +205,9 @@ bool PrintMarginDialog::ApplyOffsets()
         return r;
     };
     const FormatHeader& header = format_.Header();
-    const std::optional<double> x = CheckField(xEdit, rule(QStringLiteral("横向边距"), header.widthMm, QStringLiteral("单据的宽度")));
+    const std::optional<double> x = CheckNumberEdit(xEdit, rule(QStringLiteral("横向边距"), header.widthMm, QStringLiteral("单据的宽度")));
     if (!x) return false;
-    const std::optional<double> y = CheckField(yEdit, rule(QStringLiteral("纵向边距"), header.heightMm, QStringLiteral("单据的高度")));
+    const std::optional<double> y = CheckNumberEdit(yEdit, rule(QStringLiteral("纵向边距"), header.heightMm, QStringLiteral("单据的高度")));
     if (!y) return false;
     if (header.offsetXMm != *x || header.offsetYMm != *y) {
         format_.SetPrintOffsets(*x, *y);

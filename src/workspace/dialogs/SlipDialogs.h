@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 
+class QBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -14,58 +15,66 @@ namespace slip {
 // The longest side a slip may have, in mm.
 inline constexpr double kMaxSlipMm = 5000;
 
-// The slip size (caption "修改单据尺寸"): width and height in mm. A new size
-// keeps every box where it is in mm, and brings back onto the slip the boxes
-// the smaller slip would leave outside.
-class SlipSizeDialog : public QDialog {
+// What the slip size and print offset dialogs share: they edit the open
+// format; OK checks the typed values and writes them, and a refused value
+// keeps the dialog open; Cancel writes nothing.
+class SlipSettingDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SlipSizeDialog(SlipFormat& format, QWidget* parent = nullptr);
-
-    // The accept step. A value that is no number, not above 0, too large, or
-    // a ratio beyond 1:20 to 20:1 is refused with a message and the dialog
-    // stays open. The size already set changes nothing.
-    bool ApplySize();
-    // Whether the size was changed.
+    // The OK step: false when a value was refused (the operator is told).
+    // Values equal to those already set change nothing.
+    virtual bool Apply() = 0;
+    // Whether the format was changed.
     bool Changed() const { return changed_; }
 
-    QLineEdit* widthEdit = nullptr;
-    QLineEdit* heightEdit = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
 protected:
-    void showEvent(QShowEvent* e) override;
+    SlipSettingDialog(SlipFormat& format, QWidget* parent);
+    // The OK and Cancel buttons, added to the end of the layout.
+    void AddButtons(QBoxLayout* layout);
 
-private:
     SlipFormat& format_;
     bool changed_ = false;
+};
+
+// The slip size (caption "修改单据尺寸"): width and height in mm. A new size
+// keeps every box where it is in mm, and brings back onto the slip the boxes
+// the smaller slip would leave outside.
+class SlipSizeDialog : public SlipSettingDialog {
+    Q_OBJECT
+public:
+    explicit SlipSizeDialog(SlipFormat& format, QWidget* parent = nullptr);
+
+    // A value that is no number, not above 0, too large, or a ratio beyond
+    // 1:20 to 20:1 is refused.
+    bool Apply() override;
+
+    QLineEdit* widthEdit = nullptr;
+    QLineEdit* heightEdit = nullptr;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 // The print offsets (caption "输入打印页边距"), in mm, as the operator
 // measures them on the calibration print: 10 means no shift; fractions and
 // negative values are allowed.
-class PrintMarginDialog : public QDialog {
+class PrintMarginDialog : public SlipSettingDialog {
     Q_OBJECT
 public:
     explicit PrintMarginDialog(SlipFormat& format, QWidget* parent = nullptr);
 
-    // The accept step: an offset that is no number, or larger either way
-    // than the slip, is refused with a message and the dialog stays open.
-    bool ApplyOffsets();
-    bool Changed() const { return changed_; }
+    // An offset that is no number, or larger either way than the slip, is
+    // refused.
+    bool Apply() override;
 
     QLineEdit* xEdit = nullptr;
     QLineEdit* yEdit = nullptr;
-    QPushButton* okButton = nullptr;
-    QPushButton* cancelButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* e) override;
-
-private:
-    SlipFormat& format_;
-    bool changed_ = false;
 };
 
 // The barcode standard picture boxes draw their barcodes in, for every

@@ -21,20 +21,7 @@ namespace slip {
 
 namespace {
 
-const QString kEditTips[7] = {
-    QStringLiteral("输入框的提示标签内容。"), QStringLiteral("输入框的横向位置。"),
-    QStringLiteral("输入框的纵向位置。"),     QStringLiteral("输入框的横向宽度。"),
-    QStringLiteral("输入框的纵向高度。"),     QStringLiteral("输入框打印时的字间距。"),
-    QStringLiteral("输入框打印时的行间距。")};
 const QString kNoBoxItem = QStringLiteral("000000｜没有相关联输入框");
-
-QLineEdit* NumberEdit(const QString& tip)
-{
-    auto* e = new QLineEdit;
-    e->setToolTip(tip);
-    e->setMaximumWidth(90);
-    return e;
-}
 
 // A box list is wide enough for its "none" item and does not grow with long
 // captions (the open list shows them whole).
@@ -49,18 +36,19 @@ void FitBoxList(QComboBox* list)
 } // namespace
 
 TextBoxDialog::TextBoxDialog(SlipFormat& format, QWidget* parent)
-    : BoxPropertiesDialog(format, BoxKind::Text, QStringLiteral("添加/修改控件"), parent)
+    : RectBoxDialog(format, BoxKind::Text, QStringLiteral("添加/修改控件"), parent)
 {
     setObjectName(QStringLiteral("textBoxDialog"));
     auto* top = new QVBoxLayout(this);
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     left->addWidget(BuildCaptionGroup());
-    left->addWidget(BuildPlaceGroup());
+    left->addWidget(BuildPlaceGroup(true));
     left->addWidget(BuildLayoutGroup());
     left->addStretch();
+    NarrowNumberFields();
     auto* right = new QVBoxLayout;
-    right->addWidget(BuildFontGroup());
+    right->addWidget(BuildFontGroup(QStringLiteral("输入框")));
     right->addWidget(BuildTypeGroup());
     right->addWidget(BuildRelationGroup());
     right->addWidget(BuildSumGroup());
@@ -70,118 +58,6 @@ TextBoxDialog::TextBoxDialog(SlipFormat& format, QWidget* parent)
     top->addLayout(columns);
     AddButtons(top);
     LoadUserFormat();
-}
-
-QWidget* TextBoxDialog::BuildCaptionGroup()
-{
-    auto* g = new QGroupBox(QStringLiteral("标签内容/位置"));
-    auto* grid = new QGridLayout(g);
-    grid->addWidget(new QLabel(QStringLiteral("内容：")), 0, 0);
-    captionEdit = new QLineEdit;
-    captionEdit->setObjectName(QStringLiteral("captionEdit"));
-    captionEdit->setToolTip(kEditTips[0]);
-    grid->addWidget(captionEdit, 0, 1, 1, 2);
-    auto* sides = new QButtonGroup(g);
-    const QString captions[4] = {QStringLiteral("控件上边"), QStringLiteral("控件左边"), QStringLiteral("控件右边"),
-                                 QStringLiteral("控件下边")};
-    auto* sideColumn = new QVBoxLayout;
-    for (int i = 0; i < 4; ++i) {
-        sideButtons[i] = new QRadioButton(captions[i]);
-        sideButtons[i]->setToolTip(QStringLiteral("输入框的提示标签所在位置。"));
-        sides->addButton(sideButtons[i], i);
-        sideColumn->addWidget(sideButtons[i]);
-        connect(sideButtons[i], &QRadioButton::clicked, this, [this, i] {
-            captionSample->SetSide(CaptionSide(i));
-            Mark(Side);
-        });
-    }
-    grid->addLayout(sideColumn, 1, 0, 1, 2);
-    captionSample = new CaptionSample;
-    grid->addWidget(captionSample, 1, 2);
-    connect(captionEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
-        captionSample->SetCaption(t);
-        Mark(Caption);
-    });
-    return g;
-}
-
-QWidget* TextBoxDialog::BuildPlaceGroup()
-{
-    auto* g = new QGroupBox(QStringLiteral("内容框位置/大小(毫米)"));
-    auto* grid = new QGridLayout(g);
-    xEdit = NumberEdit(kEditTips[1]);
-    yEdit = NumberEdit(kEditTips[2]);
-    widthEdit = NumberEdit(kEditTips[3]);
-    heightEdit = NumberEdit(kEditTips[4]);
-    xEdit->setObjectName(QStringLiteral("xEdit"));
-    yEdit->setObjectName(QStringLiteral("yEdit"));
-    widthEdit->setObjectName(QStringLiteral("widthEdit"));
-    heightEdit->setObjectName(QStringLiteral("heightEdit"));
-    grid->addWidget(new QLabel(QStringLiteral("横向坐标：")), 0, 0);
-    grid->addWidget(xEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("纵向坐标：")), 0, 2);
-    grid->addWidget(yEdit, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("宽：")), 1, 0);
-    grid->addWidget(widthEdit, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("高：")), 1, 2);
-    grid->addWidget(heightEdit, 1, 3);
-    MarkOnEdit(xEdit, X);
-    MarkOnEdit(yEdit, Y);
-    MarkOnEdit(widthEdit, Width);
-    MarkOnEdit(heightEdit, Height);
-    return g;
-}
-
-QWidget* TextBoxDialog::BuildLayoutGroup()
-{
-    auto* g = new QGroupBox(QStringLiteral("排版方式"));
-    auto* grid = new QGridLayout(g);
-    charSpacingEdit = NumberEdit(kEditTips[5]);
-    lineSpacingEdit = NumberEdit(kEditTips[6]);
-    charSpacingEdit->setObjectName(QStringLiteral("charSpacingEdit"));
-    lineSpacingEdit->setObjectName(QStringLiteral("lineSpacingEdit"));
-    grid->addWidget(new QLabel(QStringLiteral("字间距：")), 0, 0);
-    grid->addWidget(charSpacingEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("行间距：")), 0, 2);
-    grid->addWidget(lineSpacingEdit, 0, 3);
-    MarkOnEdit(charSpacingEdit, CharSpacing);
-    MarkOnEdit(lineSpacingEdit, LineSpacing);
-    auto* aligns = new QButtonGroup(g);
-    const QString captions[3] = {QStringLiteral("居左"), QStringLiteral("居右"), QStringLiteral("居中")};
-    auto* row = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        alignButtons[i] = new QRadioButton(captions[i]);
-        aligns->addButton(alignButtons[i], i);
-        row->addWidget(alignButtons[i]);
-        connect(alignButtons[i], &QRadioButton::clicked, this, [this, i] {
-            align_ = TextAlign(i);
-            fontSample->ShowLook(look_, align_);
-            Mark(Align);
-        });
-    }
-    row->addStretch();
-    grid->addLayout(row, 1, 0, 1, 4);
-    return g;
-}
-
-QWidget* TextBoxDialog::BuildFontGroup()
-{
-    auto* g = new QGroupBox(QStringLiteral("输入框"));
-    auto* row = new QHBoxLayout(g);
-    fontSample = new FontSample;
-    row->addWidget(fontSample, 1);
-    fontButton = new QPushButton(QStringLiteral("字体  设置"));
-    fontButton->setObjectName(QStringLiteral("fontButton"));
-    fontButton->setToolTip(QStringLiteral("修改输入框内的字体/字号/颜色等。"));
-    row->addWidget(fontButton);
-    connect(fontButton, &QPushButton::clicked, this, [this] {
-        const std::optional<BoxLook> chosen = ChooseBoxLook(look_);
-        if (!chosen) return;
-        look_ = *chosen;
-        fontSample->ShowLook(look_, align_);
-        Mark(Look);
-    });
-    return g;
 }
 
 QWidget* TextBoxDialog::BuildTypeGroup()
@@ -287,20 +163,7 @@ void TextBoxDialog::LoadUserFormat()
 
 void TextBoxDialog::LoadBox(const Box& b)
 {
-    look_ = LookOf(b);
-    align_ = b.align;
-    fontSample->ShowLook(look_, align_);
-    captionEdit->setText(b.caption);
-    captionSample->SetCaption(b.caption);
-    xEdit->setText(NumberText(b.rect.x()));
-    yEdit->setText(NumberText(b.rect.y()));
-    widthEdit->setText(NumberText(b.rect.width()));
-    heightEdit->setText(NumberText(b.rect.height()));
-    charSpacingEdit->setText(NumberText(b.charSpacingMm));
-    lineSpacingEdit->setText(NumberText(b.lineSpacingMm));
-    alignButtons[int(b.align)]->setChecked(true);
-    sideButtons[int(b.captionSide)]->setChecked(true);
-    captionSample->SetSide(b.captionSide);
+    RectBoxDialog::LoadBox(b);
     loadedDataType_ = b.dataType;
     SetTypeCaptions(b.dataType);
     FillRelatedBoxList(sameAsList, b.relation.kind == RelationKind::ChainNext ? b.relation.target : 0);
@@ -412,17 +275,6 @@ void TextBoxDialog::BoxesRearranged()
 
 // --- OK -----------------------------------------------------------------------
 
-bool TextBoxDialog::CheckFields()
-{
-    const double w = SlipWidth(), h = SlipHeight();
-    return CheckNumberField(X, xEdit, PositionRule(QStringLiteral("横向坐标"), w, true)) &&
-           CheckNumberField(Y, yEdit, PositionRule(QStringLiteral("纵向坐标"), h, false)) &&
-           CheckNumberField(Width, widthEdit, SizeRule(QStringLiteral("宽"), w, true)) &&
-           CheckNumberField(Height, heightEdit, SizeRule(QStringLiteral("高"), h, false)) &&
-           CheckNumberField(CharSpacing, charSpacingEdit, SpacingRule(QStringLiteral("字间距"), w, true)) &&
-           CheckNumberField(LineSpacing, lineSpacingEdit, SpacingRule(QStringLiteral("行间距"), h, false));
-}
-
 SumTarget TextBoxDialog::ChosenSum(int i) const
 {
     SumTarget t;
@@ -435,27 +287,11 @@ SumTarget TextBoxDialog::ChosenSum(int i) const
 
 void TextBoxDialog::WriteMarked(Box& b)
 {
-    if (IsMarked(Caption)) {
-        // A box whose caption is taken away keeps the text it shows as its
-        // fixed text.
-        if (captionEdit->text().isEmpty() && !b.caption.isEmpty()) b.fixedText = Format().Value(b.id);
-        b.caption = captionEdit->text();
-    }
-    if (IsMarked(X)) b.rect.moveLeft(Number(X));
-    if (IsMarked(Y)) b.rect.moveTop(Number(Y));
-    if (IsMarked(Width)) b.rect.setWidth(Number(Width));
-    if (IsMarked(Height)) b.rect.setHeight(Number(Height));
-    if (IsMarked(CharSpacing)) b.charSpacingMm = Number(CharSpacing);
-    if (IsMarked(LineSpacing)) b.lineSpacingMm = Number(LineSpacing);
-    if (IsMarked(Align)) b.align = align_;
-    if (IsMarked(Look)) {
-        b.font = look_.font;
-        b.color = look_.color;
-    }
-    if (IsMarked(Side)) {
-        for (int i = 0; i < 4; ++i)
-            if (sideButtons[i]->isChecked()) b.captionSide = CaptionSide(i);
-    }
+    // A box whose caption is taken away keeps the text it shows as its fixed
+    // text.
+    if (IsMarked(Caption) && captionEdit->text().isEmpty() && !b.caption.isEmpty())
+        b.fixedText = Format().Value(b.id);
+    RectBoxDialog::WriteMarked(b);
     // No box is linked to itself (a selected box may be the one chosen).
     auto notSelf = [&](SumTarget t) { return t.target == b.id ? SumTarget() : t; };
     if (IsMarked(Sum1)) b.sum1 = notSelf(ChosenSum(0));

@@ -1,5 +1,5 @@
 #pragma once
-#include "workspace/dialogs/BoxPropertiesDialog.h"
+#include "workspace/dialogs/RectBoxDialog.h"
 #include "workspace/dialogs/DataTypeCodes.h"
 
 #include <array>
@@ -14,13 +14,10 @@ namespace slip {
 // The properties of a text box (caption "添加/修改控件"): its caption and the
 // side it stands on, position and size, spacing and alignment, font, the
 // data-type code with its cell count, the related box and two sum targets.
-class TextBoxDialog : public BoxPropertiesDialog {
+class TextBoxDialog : public RectBoxDialog {
     Q_OBJECT
 public:
-    enum Field {
-        Caption, X, Y, Width, Height, CharSpacing, LineSpacing, Align, Look, Side,
-        DataType, SameAs, Related, Sum1, Sum2
-    };
+    enum OwnField { DataType = OwnFields, SameAs, Related, Sum1, Sum2 };
 
     explicit TextBoxDialog(SlipFormat& format, QWidget* parent = nullptr);
 
@@ -30,18 +27,6 @@ public:
     // The box list's entry for a box: its ID in six digits, "｜" and its caption.
     static QString BoxListText(BoxId id, const QString& caption);
 
-    QLineEdit* captionEdit = nullptr;
-    std::array<QRadioButton*, 4> sideButtons{};
-    CaptionSample* captionSample = nullptr;
-    QLineEdit* xEdit = nullptr;
-    QLineEdit* yEdit = nullptr;
-    QLineEdit* widthEdit = nullptr;
-    QLineEdit* heightEdit = nullptr;
-    QLineEdit* charSpacingEdit = nullptr;
-    QLineEdit* lineSpacingEdit = nullptr;
-    std::array<QRadioButton*, 3> alignButtons{};
-    FontSample* fontSample = nullptr;
-    QPushButton* fontButton = nullptr;
     QComboBox* typeList = nullptr;
     QLabel* cellCaption = nullptr;
     QLineEdit* cellCount = nullptr;
@@ -55,17 +40,12 @@ public:
 
 protected:
     void LoadBox(const Box& box) override;
-    bool CheckFields() override;
     void WriteMarked(Box& box) override;
     void AfterWrite(const QList<BoxId>& ids) override;
     void BoxesRenamed(const QHash<BoxId, BoxId>& oldToNew) override;
     void BoxesRearranged() override;
 
 private:
-    QWidget* BuildCaptionGroup();
-    QWidget* BuildPlaceGroup();
-    QWidget* BuildLayoutGroup();
-    QWidget* BuildFontGroup();
     QWidget* BuildTypeGroup();
     QWidget* BuildRelationGroup();
     QWidget* BuildSumGroup();
@@ -85,8 +65,6 @@ private:
     BoxId ListedBox(const QComboBox* list) const;
     SumTarget ChosenSum(int which) const;
 
-    BoxLook look_;
-    TextAlign align_ = TextAlign::Left;
     double loadedDataType_ = 0;
 };
 

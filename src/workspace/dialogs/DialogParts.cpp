@@ -1,0 +1,37 @@
+#include "workspace/dialogs/DialogParts.h"
+
+#include "ui/Prompt.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace slip {
+
+QHBoxLayout* OkCancelRow(QPushButton*& ok, QPushButton*& cancel)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    ok = new QPushButton(QStringLiteral("确  定"));
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("取  消"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+std::optional<double> CheckNumberEdit(QLineEdit* edit, const NumberRule& rule)
+{
+    QString problem;
+    const std::optional<double> v = CheckTypedNumber(edit->text(), rule, problem);
+    if (!v) {
+        MsgBox(problem, PromptIcon::Warning);
+        edit->setFocus();
+        edit->selectAll();
+    }
+    return v;
+}
+
+} // namespace slip

@@ -1,0 +1,190 @@
+#include "workspace/dialogs/RectBoxDialog.h"
+
+#include "core/TextNumber.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace slip {
+
+QLineEdit* RectBoxDialog::BuildCaptionEdit(const char* name)
+{
+    captionEdit = new QLineEdit;
+    captionEdit->setObjectName(QString::fromLatin1(name));
+    captionEdit->setToolTip(QStringLiteral("输入框的提示标签内容。"));
+    connect(captionEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
+        if (captionSample) captionSample->SetCaption(t);
+        Mark(Caption);
+    });
+    return captionEdit;
+}
+
+QGroupBox* RectBoxDialog::BuildCaptionGroup()
+{
+    auto* g = new QGroupBox(QStringLiteral("标签内容/位置"));
+    auto* grid = new QGridLayout(g);
+    grid->addWidget(new QLabel(QStringLiteral("内容：")), 0, 0);
+    grid->addWidget(BuildCaptionEdit("captionEdit"), 0, 1, 1, 2);
+    auto* sides = new QButtonGroup(g);
+    const QString captions[4] = {QStringLiteral("控件上边"), QStringLiteral("控件左边"), QStringLiteral("控件右边"),
+                                 QStringLiteral("控件下边")};
+    auto* sideColumn = new QVBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        sideButtons[i] = new QRadioButton(captions[i]);
+        sideButtons[i]->setToolTip(QStringLiteral("输入框的提示标签所在位置。"));
+        sides->addButton(sideButtons[i], i);
+        sideColumn->addWidget(sideButtons[i]);
+        connect(sideButtons[i], &QRadioButton::clicked, this, [this, i] {
+            captionSample->SetSide(CaptionSide(i));
+            Mark(Side);
+        });
+    }
+    grid->addLayout(sideColumn, 1, 0, 1, 2);
+    captionSample = new CaptionSample;
+    grid->addWidget(captionSample, 1, 2);
+    return g;
+}
+
+QGroupBox* RectBoxDialog::BuildPlaceGroup(bool withSize)
+{
+    auto* g = new QGroupBox(QStringLiteral("内容框位置/大小(毫米)"));
+    auto* grid = new QGridLayout(g);
+    xEdit = FieldEdit("xEdit", X, QStringLiteral("输入框的横向位置。"));
+    yEdit = FieldEdit("yEdit", Y, QStringLiteral("输入框的纵向位置。"));
+    grid->addWidget(new QLabel(QStringLiteral("横向坐标：")), 0, 0);
+    grid->addWidget(xEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("纵向坐标：")), 0, 2);
+    grid->addWidget(yEdit, 0, 3);
+    if (withSize) {
+        widthEdit = FieldEdit("widthEdit", Width, QStringLiteral("输入框的横向宽度。"));
+        heightEdit = FieldEdit("heightEdit", Height, QStringLiteral("输入框的纵向高度。"));
+        grid->addWidget(new QLabel(QStringLiteral("宽：")), 1, 0);
+        grid->addWidget(widthEdit, 1, 1);
+        grid->addWidget(new QLabel(QStringLiteral("高：")), 1, 2);
+        grid->addWidget(heightEdit, 1, 3);
+    }
+    return g;
+}
+
+QGroupBox* RectBoxDialog::BuildLayoutGroup()
+{
+    auto* g = new QGroupBox(QStringLiteral("排版方式"));
+    auto* grid = new QGridLayout(g);
+    charSpacingEdit = FieldEdit("charSpacingEdit", CharSpacing, QStringLiteral("输入框打印时的字间距。"));
+    lineSpacingEdit = FieldEdit("lineSpacingEdit", LineSpacing, QStringLiteral("输入框打印时的行间距。"));
+    grid->addWidget(new QLabel(QStringLiteral("字间距：")), 0, 0);
+    grid->addWidget(charSpacingEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("行间距：")), 0, 2);
+    grid->addWidget(lineSpacingEdit, 0, 3);
+    auto* aligns = new QButtonGroup(g);
+    const QString captions[3] = {QStringLiteral("居左"), QStringLiteral("居右"), QStringLiteral("居中")};
+    auto* row = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        alignButtons[i] = new QRadioButton(captions[i]);
+        aligns->addButton(alignButtons[i], i);
+        row->addWidget(alignButtons[i]);
+        connect(alignButtons[i], &QRadioButton::clicked, this, [this, i] {
+            align_ = TextAlign(i);
+            fontSample->ShowLook(look_, align_);
+            Mark(Align);
+        });
+    }
+    row->addStretch();
+    grid->addLayout(row, 1, 0, 1, 4);
+    return g;
+}
+
+QGroupBox* RectBoxDialog::BuildFontGroup(const QString& title)
+{
+    auto* g = new QGroupBox(title);
+    auto* row = new QHBoxLayout(g);
+    fontSample = new FontSample;
+    row->addWidget(fontSample, 1);
+    fontButton = new QPushButton(QStringLiteral("字体  设置"));
+    fontButton->setObjectName(QStringLiteral("fontButton"));
+    fontButton->setToolTip(QStringLiteral("修改输入框内的字体/字号/颜色等。"));
+    row->addWidget(fontButton);
+    connect(fontButton, &QPushButton::clicked, this, [this] {
+        const std::optional<BoxLook> chosen = ChooseBoxLook(look_);
+        if (!chosen) return;
+        look_ = *chosen;
+        fontSample->ShowLook(look_, align_);
+        Mark(Look);
+    });
+    return g;
+}
+
+void RectBoxDialog::NarrowNumberFields()
+{
+    for (QLineEdit* e : {xEdit, yEdit, widthEdit, heightEdit, charSpacingEdit, lineSpacingEdit})
+        if (e) e->setMaximumWidth(kNumberFieldWidth);
+}
+
+void RectBoxDialog::LoadBox(const Box& b)
+{
+    captionEdit->setText(b.caption);
+    if (captionSample) {
+        captionSample->SetCaption(b.caption);
+        captionSample->SetSide(b.captionSide);
+        sideButtons[int(b.captionSide)]->setChecked(true);
+    }
+    xEdit->setText(NumberText(b.rect.x()));
+    yEdit->setText(NumberText(b.rect.y()));
+    if (widthEdit) {
+        widthEdit->setText(NumberText(b.rect.width()));
+        heightEdit->setText(NumberText(b.rect.height()));
+    }
+    if (charSpacingEdit) {
+        charSpacingEdit->setText(NumberText(b.charSpacingMm));
+        lineSpacingEdit->setText(NumberText(b.lineSpacingMm));
+        align_ = b.align;
+        alignButtons[int(b.align)]->setChecked(true);
+    }
+    look_ = LookOf(b);
+    fontSample->ShowLook(look_, align_);
+}
+
+bool RectBoxDialog::CheckFields()
+{
+    const double w = SlipWidth(), h = SlipHeight();
+    if (!CheckNumberField(X, xEdit, PositionRule(QStringLiteral("横向坐标"), w, true)) ||
+        !CheckNumberField(Y, yEdit, PositionRule(QStringLiteral("纵向坐标"), h, false)))
+        return false;
+    if (widthEdit && (!CheckNumberField(Width, widthEdit, SizeRule(QStringLiteral("宽"), w, true)) ||
+                      !CheckNumberField(Height, heightEdit, SizeRule(QStringLiteral("高"), h, false))))
+        return false;
+    if (charSpacingEdit &&
+        (!CheckNumberField(CharSpacing, charSpacingEdit, SpacingRule(QStringLiteral("字间距"), w, true)) ||
+         !CheckNumberField(LineSpacing, lineSpacingEdit, SpacingRule(QStringLiteral("行间距"), h, false))))
+        return false;
+    return true;
+}
+
+void RectBoxDialog::WriteMarked(Box& b)
+{
+    // A field of a group the dialog did not build is never marked.
+    if (IsMarked(Caption)) b.caption = captionEdit->text();
+    if (IsMarked(X)) b.rect.moveLeft(Number(X));
+    if (IsMarked(Y)) b.rect.moveTop(Number(Y));
+    if (IsMarked(Width)) b.rect.setWidth(Number(Width));
+    if (IsMarked(Height)) b.rect.setHeight(Number(Height));
+    if (IsMarked(CharSpacing)) b.charSpacingMm = Number(CharSpacing);
+    if (IsMarked(LineSpacing)) b.lineSpacingMm = Number(LineSpacing);
+    if (IsMarked(Align)) b.align = align_;
+    if (IsMarked(Look)) {
+        b.font = look_.font;
+        b.color = look_.color;
+    }
+    if (IsMarked(Side)) {
+        for (int i = 0; i < 4; ++i)
+            if (sideButtons[i]->isChecked()) b.captionSide = CaptionSide(i);
+    }
+}
+
+} // namespace slip
