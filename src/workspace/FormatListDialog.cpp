@@ -7,16 +7,15 @@
 #include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
+#include "ui/PicturePreview.h"
 #include "ui/WindowPos.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTimer>
 
 namespace slip {
@@ -45,19 +44,8 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     view = new GridView(this);
     view->SetGrid(list);
     grid->addWidget(view, 1, 0);
-    auto* previewRow = new QHBoxLayout;
-    previewFrame = new QWidget(this);
-    previewFrame->setMinimumSize(240, 200);
-    preview = new QLabel(previewFrame);
-    preview->setScaledContents(true);
-    noPicture = new QLabel(QStringLiteral("此格式暂无图片！"), previewFrame);
-    noPicture->setFont(QFont(QStringLiteral("楷体_GB2312"), 14));
-    noPicture->move(20, 20);
-    noPicture->adjustSize();
-    previewScroll = new QScrollBar(Qt::Vertical, this);
-    previewRow->addWidget(previewFrame, 1);
-    previewRow->addWidget(previewScroll);
-    grid->addLayout(previewRow, 1, 1);
+    preview = new PicturePreview(this);
+    grid->addWidget(preview, 1, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
@@ -85,8 +73,6 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     Reload();
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
-    connect(previewScroll, &QScrollBar::valueChanged, this,
-            [this](int v) { preview->move(0, -(v * previewFrame->height() / 10)); });
     RowChanged();
 }
 
@@ -140,24 +126,7 @@ void FormatListDialog::RowChanged()
 void FormatListDialog::ShowPreview()
 {
     const QString name = SelectedName();
-    picture_ = name.isEmpty() ? QImage() : BackgroundStore::Load(name);
-    preview->move(0, 0);
-    const bool shown = !picture_.isNull();
-    if (shown) {
-        const auto l = BackgroundStore::ComputePreviewLayout(picture_.size(), previewFrame->width(), previewFrame->height());
-        preview->setPixmap(QPixmap::fromImage(picture_));
-        preview->resize(previewFrame->width(), int(l.imageHeight));
-        previewScroll->setEnabled(l.scrollEnabled);
-        previewScroll->setRange(0, l.scrollMax);
-        previewScroll->setValue(0);
-        previewScroll->setSingleStep(1);
-        previewScroll->setPageStep(10);
-    } else {
-        preview->clear();
-        previewScroll->setEnabled(false);
-    }
-    preview->setVisible(shown);
-    noPicture->setVisible(!shown);
+    preview->ShowPicture(name.isEmpty() ? QImage() : BackgroundStore::Load(name));
 }
 
 void FormatListDialog::resizeEvent(QResizeEvent* e)
@@ -166,7 +135,6 @@ void FormatListDialog::resizeEvent(QResizeEvent* e)
     // Column widths are capped by the grid's width, known once the view has
     // taken its size from the new layout.
     QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
-    if (!picture_.isNull()) ShowPreview();
 }
 
 void FormatListDialog::showEvent(QShowEvent* e)

@@ -1,16 +1,14 @@
 #pragma once
 #include <QDialog>
-#include <QImage>
 #include <functional>
 
-class QLabel;
 class QPushButton;
-class QScrollBar;
 
 namespace slip {
 
 class GridModel;
 class GridView;
+class PicturePreview;
 
 // The format list: pick the format to work on, preview its picture, delete
 // one, or open the web catalogue.
@@ -28,10 +26,7 @@ public:
     QPushButton* closeButton = nullptr;
     QPushButton* downloadButton = nullptr;
     QPushButton* deleteButton = nullptr;
-    QLabel* noPicture = nullptr;
-    QWidget* previewFrame = nullptr;
-    QLabel* preview = nullptr;
-    QScrollBar* previewScroll = nullptr;
+    PicturePreview* preview = nullptr;
     // The chosen name; "" for no choice.
     QString answer;
 
@@ -60,7 +55,6 @@ private:
     QString currentFormat_;
     std::function<bool(const QString&)> deleteFormat_;
     std::function<void()> download_;
-    QImage picture_;
 };
 
 // Shows the list and answers the chosen name; "" for no choice (also when

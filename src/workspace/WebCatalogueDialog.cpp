@@ -5,6 +5,7 @@
 #include "storage/BackgroundStore.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
+#include "ui/PicturePreview.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTimer>
 
 namespace slip {
@@ -67,19 +67,8 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->addWidget(view, 1, 0);
-    auto* previewRow = new QHBoxLayout;
-    previewFrame = new QWidget(this);
-    previewFrame->setMinimumSize(240, 200);
-    preview = new QLabel(previewFrame);
-    preview->setScaledContents(true);
-    noPicture = new QLabel(QStringLiteral("此格式暂无图片！"), previewFrame);
-    noPicture->setFont(QFont(QStringLiteral("楷体_GB2312"), 14));
-    noPicture->move(20, 20);
-    noPicture->adjustSize();
-    previewScroll = new QScrollBar(Qt::Vertical, this);
-    previewRow->addWidget(previewFrame, 1);
-    previewRow->addWidget(previewScroll);
-    grid->addLayout(previewRow, 1, 1);
+    preview = new PicturePreview(this);
+    grid->addWidget(preview, 1, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     statusLabel = new QLabel(this);
@@ -88,8 +77,6 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     connect(searchButton, &QPushButton::clicked, this, [this] { FindFmt(); });
     connect(refreshButton, &QPushButton::clicked, this, [this] { DownWebFmt(true); });
     connect(importButton, &QPushButton::clicked, this, [this] { DownInputFmt(); });
-    connect(previewScroll, &QScrollBar::valueChanged, this,
-            [this](int v) { preview->move(0, -(v * previewFrame->height() / 10)); });
 
     resize(860, 500);
     RestoreWindowPos(this, kWindowName);
@@ -248,31 +235,14 @@ void WebCatalogueDialog::ShowPreview()
 
 void WebCatalogueDialog::ShowPicture(const QString& path)
 {
-    picture_ = QImage();
+    QImage picture;
     if (!path.isEmpty()) {
         QImageReader reader(path);
         reader.setDecideFormatFromContent(true);
-        picture_ = reader.read();
+        picture = reader.read();
     }
-    shownPicture_ = picture_.isNull() ? QString() : path;
-    preview->move(0, 0);
-    const bool shown = !picture_.isNull();
-    if (shown) {
-        const auto l =
-            BackgroundStore::ComputePreviewLayout(picture_.size(), previewFrame->width(), previewFrame->height());
-        preview->setPixmap(QPixmap::fromImage(picture_));
-        preview->resize(previewFrame->width(), int(l.imageHeight));
-        previewScroll->setEnabled(l.scrollEnabled);
-        previewScroll->setRange(0, l.scrollMax);
-        previewScroll->setValue(0);
-        previewScroll->setPageStep(10);
-    } else {
-        preview->clear();
-        previewScroll->setEnabled(false);
-        previewScroll->setRange(0, 0);
-    }
-    preview->setVisible(shown);
-    noPicture->setVisible(!shown);
+    shownPicture_ = picture.isNull() ? QString() : path;
+    preview->ShowPicture(picture);
 }
 
 FormatImportResult WebCatalogueDialog::DownInputFmt()
@@ -357,7 +327,6 @@ void WebCatalogueDialog::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
     QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
-    if (!picture_.isNull()) ShowPicture(shownPicture_);
 }
 
 } // namespace slip

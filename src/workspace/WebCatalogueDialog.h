@@ -3,18 +3,17 @@
 #include "workspace/ExchangeCommands.h"
 
 #include <QDialog>
-#include <QImage>
 #include <chrono>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace slip {
 
 class GridModel;
 class GridView;
+class PicturePreview;
 
 // "可供下载的格式模板": the templates the vendor's server offers, as last
 // fetched into table 网站格式. The operator refreshes the list, finds entries
@@ -36,10 +35,7 @@ public:
     QPushButton* refreshButton = nullptr;   // "更新列表"
     QPushButton* importButton = nullptr;    // "导入格式"
     QPushButton* searchButton = nullptr;    // "搜索"
-    QWidget* previewFrame = nullptr;
-    QLabel* preview = nullptr;
-    QScrollBar* previewScroll = nullptr;
-    QLabel* noPicture = nullptr;            // "此格式暂无图片！"
+    PicturePreview* preview = nullptr;
     QLabel* statusLabel = nullptr;
 
     // Network limits of the window's requests.
@@ -87,7 +83,6 @@ private:
     bool closeWhenIdle_ = false;
     bool closing_ = false;
     bool shownOnce_ = false;
-    QImage picture_;
     QString shownPicture_;
 };
 

@@ -19,6 +19,7 @@
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
+#include "ui/PicturePreview.h"
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
@@ -171,15 +172,15 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     EXPECT_EQ(dlg->list->TextMatrix(1, 6), "格式名称");
     EXPECT_EQ(dlg->list->TextMatrix(2, 7), "2023.01.01");
     // The current entry has no picture.
-    EXPECT_TRUE(dlg->noPicture->isVisible());
+    EXPECT_TRUE(dlg->preview->noPicture->isVisible());
     EXPECT_TRUE(dlg->ShownPicture().isEmpty());
 
     ClickRow(*dlg, "工行进账单");
     EXPECT_EQ(Ticks(*dlg), (QStringList{"", "", "√", ""}));
-    EXPECT_FALSE(dlg->noPicture->isVisible());
-    EXPECT_TRUE(dlg->preview->isVisible());
+    EXPECT_FALSE(dlg->preview->noPicture->isVisible());
+    EXPECT_TRUE(dlg->preview->picture->isVisible());
     EXPECT_EQ(dlg->ShownPicture(), DataFile("Temp/gh.jpg"));
-    EXPECT_EQ(dlg->preview->width(), dlg->previewFrame->width());
+    EXPECT_EQ(dlg->preview->picture->width(), dlg->preview->frame->width());
     EXPECT_EQ(server.hits("/pic/gh.jpg"), 1);
     // Back and forth: the picture comes from Temp the second time.
     ClickRow(*dlg, "农行进账单");
