@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
+#include <functional>
 
 namespace slip {
 
@@ -30,32 +31,58 @@ bool Run(QSqlQuery& q, const QString& sql, const QVariantList& params)
     return q.exec();
 }
 
+using RowReader = std::function<void(const QSqlQuery&)>;
+
+// Runs a query on an open connection and hands each row to `row`. A query
+// that fails does so before any row is handed on.
+bool EachRow(DbConnection& conn, const QString& sql, const QVariantList& params, const RowReader& row)
+{
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    if (!Run(q, sql, params)) return false;
+    while (q.next()) row(q);
+    return true;
+}
+
+// The same on a connection of its own. Answers "" when the query ran, else
+// the operator's message.
+QString ReadRows(const QString& sql, const QVariantList& params, const RowReader& row)
+{
+    DbConnection conn(true);
+    if (!conn.isOpen()) return NoConnection();
+    if (!EachRow(conn, sql, params, row)) return StatementFailed(sql);
+    return QString();
+}
+
+// Runs `work` in one write transaction on a connection of its own. `work`
+// answers "" when done, or the statement that failed, and then nothing it
+// wrote stays. Answers "" when all was committed, else the operator's message.
+QString InTransaction(const std::function<QString(DbConnection&)>& work)
+{
+    DbConnection conn(true);
+    if (!conn.isOpen()) return NoConnection();
+    // BEGIN IMMEDIATE takes the write lock before anything is read, so no
+    // other writer changes what the work reads in between.
+    if (!conn.begin()) return StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
+    if (const QString failed = work(conn); !failed.isEmpty()) {
+        conn.rollback();
+        return StatementFailed(failed);
+    }
+    if (!conn.commit()) return StatementFailed(QStringLiteral("COMMIT"));
+    return QString();
+}
+
 HistoryValuesResult ValuesOfQuery(const QString& sql, const QVariantList& params)
 {
     HistoryValuesResult out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    if (!Run(q, sql, params)) {
-        out.error = StatementFailed(sql);
-        return out;
-    }
-    while (q.next()) out.values << q.value(0).toString();
-    out.ok = true;
+    out.error = ReadRows(sql, params, [&](const QSqlQuery& q) { out.values << q.value(0).toString(); });
+    out.ok = out.error.isEmpty();
     return out;
 }
 
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    if (!Run(q, kSlipNumbers, {format})) return false;
-    while (q.next()) numbers << q.value(0).toLongLong();
-    return true;
+    return EachRow(conn, kSlipNumbers, {format}, [&](const QSqlQuery& q) { numbers << q.value(0).toLongLong(); });
 }
 
 } // namespace
@@ -76,60 +103,37 @@ QString LikePrefixPattern(const QString& text)
 HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
 {
     HistoryBatchSaveResult out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    // BEGIN IMMEDIATE takes the write lock before the highest number is read,
-    // so no other writer can give the same number in between.
-    if (!conn.begin()) {
-        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
-        return out;
-    }
-    QSqlQuery highest(conn.db());
-    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) {
-        conn.rollback();
-        out.error = StatementFailed(kSelectHighest);
-        return out;
-    }
-    const QVariant top = highest.value(0);
-    qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
-    highest.finish();
-
-    QSqlQuery insert(conn.db());
-    if (!insert.prepare(kInsert)) {
-        conn.rollback();
-        out.error = StatementFailed(kInsert);
-        return out;
-    }
     QVector<qint64> numbers;
-    numbers.reserve(slips.size());
-    for (const HistorySlip& slip : slips) {
-        bool any = false;
-        for (const HistoryValue& v : slip) {
-            if (v.value.isEmpty()) continue;
-            insert.bindValue(0, next);
-            insert.bindValue(1, format);
-            insert.bindValue(2, v.boxId);
-            insert.bindValue(3, v.value);
-            if (!insert.exec()) {
-                conn.rollback();
-                out.error = StatementFailed(kInsert);
-                return out;
+    // The highest number is read inside the transaction, so no other writer
+    // can give the same number in between.
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        QSqlQuery highest(conn.db());
+        if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
+        const QVariant top = highest.value(0);
+        qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
+        highest.finish();
+
+        QSqlQuery insert(conn.db());
+        if (!insert.prepare(kInsert)) return kInsert;
+        numbers.reserve(slips.size());
+        for (const HistorySlip& slip : slips) {
+            bool any = false;
+            for (const HistoryValue& v : slip) {
+                if (v.value.isEmpty()) continue;
+                insert.bindValue(0, next);
+                insert.bindValue(1, format);
+                insert.bindValue(2, v.boxId);
+                insert.bindValue(3, v.value);
+                if (!insert.exec()) return kInsert;
+                any = true;
             }
-            any = true;
+            numbers << (any ? next : 0);
+            if (any) ++next;
         }
-        numbers << (any ? next : 0);
-        if (any) ++next;
-    }
-    insert.finish();
-    if (!conn.commit()) {
-        out.error = StatementFailed(QStringLiteral("COMMIT"));
-        return out;
-    }
-    out.ok = true;
-    out.slipNumbers = numbers;
+        return QString();
+    });
+    out.ok = out.error.isEmpty();
+    if (out.ok) out.slipNumbers = numbers;
     return out;
 }
 
@@ -186,21 +190,10 @@ HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int li
 HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
 {
     HistorySlipValues out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    const QString sql = QStringLiteral("SELECT CID, Con FROM 历史 WHERE Fmt=? AND ID=?");
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    if (!Run(q, sql, {format, slipNumber})) {
-        out.error = StatementFailed(sql);
-        return out;
-    }
-    while (q.next()) out.values.insert(q.value(0).toLongLong(), q.value(1).toString());
+    out.error = ReadRows(QStringLiteral("SELECT CID, Con FROM 历史 WHERE Fmt=? AND ID=?"), {format, slipNumber},
+                         [&](const QSqlQuery& q) { out.values.insert(q.value(0).toLongLong(), q.value(1).toString()); });
+    out.ok = out.error.isEmpty();
     out.found = !out.values.isEmpty();
-    out.ok = true;
     return out;
 }
 
@@ -209,26 +202,15 @@ namespace {
 HistoryNewest Newest(const QString& format, qint64 boxId, const QString* value)
 {
     HistoryNewest out;
-    DbConnection conn;
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
     const QString sql = value ? QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? AND Con=? ORDER BY ID DESC LIMIT 1")
                               : QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? ORDER BY ID DESC LIMIT 1");
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
     QVariantList params{format, boxId};
     if (value) params << *value;
-    if (!Run(q, sql, params)) {
-        out.error = StatementFailed(sql);
-        return out;
-    }
-    if (q.next()) {
+    out.error = ReadRows(sql, params, [&](const QSqlQuery& q) {
         out.slipNumber = q.value(0).toLongLong();
         out.value = q.value(1).toString();
-    }
-    out.ok = true;
+    });
+    out.ok = out.error.isEmpty();
     return out;
 }
 
@@ -244,95 +226,48 @@ HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QSt
 HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint64>& slipNumbers)
 {
     HistoryDeleteResult out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    if (!conn.begin()) {
-        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
-        return out;
-    }
-    const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=? AND ID=?");
-    QSqlQuery q(conn.db());
-    if (!q.prepare(sql)) {
-        conn.rollback();
-        out.error = StatementFailed(sql);
-        return out;
-    }
     QVector<qint64> deleted;
-    QSet<qint64> seen;
-    for (qint64 n : slipNumbers) {
-        if (seen.contains(n)) continue;
-        seen.insert(n);
-        q.bindValue(0, format);
-        q.bindValue(1, n);
-        if (!q.exec()) {
-            conn.rollback();
-            out.error = StatementFailed(sql);
-            return out;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=? AND ID=?");
+        QSqlQuery q(conn.db());
+        if (!q.prepare(sql)) return sql;
+        QSet<qint64> seen;
+        for (qint64 n : slipNumbers) {
+            if (seen.contains(n)) continue;
+            seen.insert(n);
+            q.bindValue(0, format);
+            q.bindValue(1, n);
+            if (!q.exec()) return sql;
+            if (q.numRowsAffected() > 0) deleted << n;
         }
-        if (q.numRowsAffected() > 0) deleted << n;
-    }
-    q.finish();
-    if (!conn.commit()) {
-        out.error = StatementFailed(QStringLiteral("COMMIT"));
-        return out;
-    }
-    out.ok = true;
-    out.deleted = deleted;
+        return QString();
+    });
+    out.ok = out.error.isEmpty();
+    if (out.ok) out.deleted = deleted;
     return out;
 }
 
 HistoryDeleteResult DeleteAllHistory(const QString& format)
 {
     HistoryDeleteResult out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    if (!conn.begin()) {
-        out.error = StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
-        return out;
-    }
     QVector<qint64> numbers;
-    if (!SlipNumbersOn(conn, format, numbers)) {
-        conn.rollback();
-        out.error = StatementFailed(kSlipNumbers);
-        return out;
-    }
-    const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=?");
-    QSqlQuery q(conn.db());
-    if (!Run(q, sql, {format})) {
-        conn.rollback();
-        out.error = StatementFailed(sql);
-        return out;
-    }
-    q.finish();
-    if (!conn.commit()) {
-        out.error = StatementFailed(QStringLiteral("COMMIT"));
-        return out;
-    }
-    out.ok = true;
-    out.deleted = numbers;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        if (!SlipNumbersOn(conn, format, numbers)) return kSlipNumbers;
+        const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=?");
+        QSqlQuery q(conn.db());
+        if (!Run(q, sql, {format})) return sql;
+        return QString();
+    });
+    out.ok = out.error.isEmpty();
+    if (out.ok) out.deleted = numbers;
     return out;
 }
 
 HistorySlipNumbers HistorySlipNumbersOf(const QString& format)
 {
     HistorySlipNumbers out;
-    DbConnection conn(true);
-    if (!conn.isOpen()) {
-        out.error = NoConnection();
-        return out;
-    }
-    if (!SlipNumbersOn(conn, format, out.numbers)) {
-        out.numbers.clear();
-        out.error = StatementFailed(kSlipNumbers);
-        return out;
-    }
-    out.ok = true;
+    out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
+    out.ok = out.error.isEmpty();
     return out;
 }
 
