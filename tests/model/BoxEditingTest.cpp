@@ -1,33 +1,15 @@
 #include "model/BoxEditing.h"
 #include "model/Selection.h"
 
+#include "BoxBuilders.h"
 #include "ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 
 using namespace slip;
+using namespace slip::test;
 
 namespace {
-
-Box MakeBox(BoxId id, BoxKind kind, QRectF r, QString caption = QStringLiteral("项目"))
-{
-    Box b;
-    b.id = id;
-    b.kind = kind;
-    b.rect = r;
-    b.caption = kind == BoxKind::Label || HoldsValue(kind) ? caption : QString();
-    return b;
-}
-
-Box MakeLine(BoxId id, QPointF a, QPointF b, double width = 1)
-{
-    Box l;
-    l.id = id;
-    l.kind = BoxKind::Line;
-    l.line = QLineF(a, b);
-    l.lineWidth = width;
-    return l;
-}
 
 // A slip of 200 × 100 mm.
 class Layout : public ::testing::Test {

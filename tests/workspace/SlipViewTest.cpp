@@ -3,6 +3,7 @@
 #include "model/BoxEditing.h"
 #include "workspace/SlipMenus.h"
 
+#include "BoxBuilders.h"
 #include "ScriptedPrompter.h"
 
 #include <QAction>
@@ -15,28 +16,9 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
+using namespace slip::test;
 
 namespace {
-
-Box MakeBox(BoxId id, BoxKind kind, QRectF r, QString caption = QStringLiteral("项目"))
-{
-    Box b;
-    b.id = id;
-    b.kind = kind;
-    b.rect = r;
-    b.caption = caption;
-    return b;
-}
-
-Box MakeLine(BoxId id, QPointF a, QPointF b, double width = 1)
-{
-    Box l;
-    l.id = id;
-    l.kind = BoxKind::Line;
-    l.line = QLineF(a, b);
-    l.lineWidth = width;
-    return l;
-}
 
 // A canvas showing a slip of 200 × 100 mm, 4 pixels to the millimetre.
 class Canvas : public ::testing::Test {
