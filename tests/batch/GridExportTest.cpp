@@ -16,55 +16,19 @@
 #include <sys/resource.h>
 
 using namespace slip;
+using slip::test::ReadAll;
+using slip::test::ReadCsv;
+using slip::test::Tabbed;
 using slip::test::TextTableModel;
+using slip::test::ReadXlsx;
+using slip::test::XlsxCell;
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool WriteAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QVector<QStringList> ReadCsv(const QString& path, const char* encoding = "gbk")
-{
-    QString error;
-    const QJsonDocument doc = test::RunPythonJson(test::kReadCsvScript, {path, encoding}, &error);
-    EXPECT_TRUE(doc.isArray()) << error.toStdString();
-    QVector<QStringList> rows;
-    for (const QJsonValue& row : doc.array()) {
-        QStringList fields;
-        for (const QJsonValue& f : row.toArray()) fields << f.toString();
-        rows << fields;
-    }
-    return rows;
-}
-
-QJsonObject ReadXlsx(const QString& path)
-{
-    QString error;
-    const QJsonDocument doc = test::RunPythonJson(test::kReadXlsxScript, {path}, &error);
-    EXPECT_TRUE(doc.isObject()) << error.toStdString();
-    return doc.object();
-}
-
-QJsonObject XlsxCell(const QJsonObject& book, int row, int column)
-{
-    return book["rows"].toArray()[row].toArray()[column].toObject();
-}
-
-// Every cell as the importers expect it: its text and one Tab.
-QStringList Tabbed(const QStringList& cells)
-{
-    QStringList out;
-    for (const QString& c : cells) out << c + "\t";
-    return out;
 }
 
 // The files in a folder, to show no temporary file is left behind.

@@ -1,7 +1,7 @@
 #pragma once
 // Formats and import files for the tests of the batch windows.
-#include "model/SlipFormat.h"
-#include "storage/FormatStore.h"
+#include "StoredFormats.h"
+#include "Typing.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -13,37 +13,6 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace slip::test {
-
-struct BoxSpec {
-    BoxKind kind = BoxKind::Text;
-    QString caption;
-    double dataType = 0;
-};
-
-// Stores a format with the boxes (so they carry record IDs) and opens it in
-// `format` as the program would.
-inline void MakeStoredFormat(SlipFormat& format, const QString& name, const QVector<BoxSpec>& boxes)
-{
-    SlipFormat f;
-    FormatHeader header;
-    header.name = name;
-    header.widthMm = 200;
-    header.heightMm = 100;
-    f.Load(header, {});
-    int n = 0;
-    for (const BoxSpec& spec : boxes) {
-        Box b = NewBoxOfKind(spec.kind, QPointF(10 + 8 * n, 10 + 6 * n));
-        b.caption = spec.caption;
-        b.dataType = spec.dataType;
-        ASSERT_NE(f.AddBox(b), 0);
-        ++n;
-    }
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
-    StoredFormat stored;
-    ASSERT_TRUE(FormatStore::Load(name, 15360, FormatHeader(), stored).ok);
-    format.Load(stored.header, std::move(stored.boxes));
-}
 
 inline BoxId BoxIdAt(const SlipFormat& f, int index)
 {
@@ -96,28 +65,12 @@ inline bool WriteXlsx(const QString& path, const QVector<SheetSpec>& sheets)
 #include "workspace/WorksheetChooser.h"
 
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
 namespace slip::test {
-
-// Types text into a widget as the operator does: plain keys for ASCII, and
-// what an input method commits for Chinese (there is no key for 条).
-inline void TypeText(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(w, char(c.unicode()));
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(w, &commit);
-        }
-    }
-}
 
 // Types a Map string into row `row` of the mapping list as the operator does:
 // a click on its 对应列号 cell opens the editor, the text is typed, Enter ends it.

@@ -1,7 +1,9 @@
-#include "../batch/GridExportTestSupport.h"
+#include "GridExportTestSupport.h"
 #include "ScriptedFileDialog.h"
 #include "ScriptedPrompter.h"
+#include "StoredFormats.h"
 #include "TestHome.h"
+#include "Typing.h"
 
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
@@ -37,42 +39,13 @@ namespace {
 using M = HistoryTableModel;
 const QString kFormat = QStringLiteral("进账单");
 
-// The boxes of the test format, in the order SaveFormat answers their IDs.
+// The boxes of the test format, in the order SaveFormatWithBoxes answers their IDs.
 enum BoxNo { Payer, Account, Amount, Urgent, Barcode, PayeeLabel, Rule, Note, kBoxCount };
-const std::vector<std::pair<BoxKind, QString>> kBoxes{
+const QVector<test::BoxSpec> kBoxes{
     {BoxKind::Text, "户名"},    {BoxKind::Text, "账号"},    {BoxKind::Text, "金额"},
     {BoxKind::Check, "加急"},   {BoxKind::Picture, "条码"}, {BoxKind::Label, "收款人"},
     {BoxKind::Line, "分隔线"},  {BoxKind::Text, "附言"},
 };
-
-// Saves a format with these boxes; answers their record IDs in order.
-QVector<BoxId> SaveFormat(const QString& name, const std::vector<std::pair<BoxKind, QString>>& boxes)
-{
-    SlipFormat f;
-    FormatHeader h;
-    h.name = name;
-    h.widthMm = 200;
-    h.heightMm = 100;
-    f.Load(h, {});
-    QVector<BoxId> temp;
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        Box b = NewBoxOfKind(boxes[i].first, QPointF(10 + 8 * double(i), 10 + 6 * double(i)));
-        b.caption = boxes[i].second;
-        temp << f.AddBox(b);
-    }
-    QHash<BoxId, BoxId> ids;
-    EXPECT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
-    QVector<BoxId> out;
-    for (BoxId t : temp) out << ids.value(t, t);
-    return out;
-}
-
-void Open(SlipFormat& f, const QString& name)
-{
-    StoredFormat s;
-    ASSERT_TRUE(FormatStore::Load(name, 15360, {}, s).ok);
-    f.Load(s.header, std::move(s.boxes));
-}
 
 qint64 Store(const QString& format, const QVector<std::pair<BoxId, QString>>& values)
 {
@@ -85,34 +58,19 @@ qint64 Store(const QString& format, const QVector<std::pair<BoxId, QString>>& va
 
 int StoredSlips(const QString& format) { return int(HistorySlipNumbersOf(format).numbers.size()); }
 
-// Types a text: Latin characters as key presses, Chinese ones as an input
-// method hands them over.
-void Type(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(w, char(c.unicode()));
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(w, &commit);
-        }
-    }
-}
-
 QString Header(const M& m, int c) { return m.headerData(c, Qt::Horizontal).toString(); }
 
 class HistoryPanelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        id = SaveFormat(kFormat, kBoxes);
+        id = test::SaveFormatWithBoxes(kFormat, kBoxes);
         ASSERT_EQ(id.size(), kBoxCount);
     }
 
     void ShowPanel(const QString& name = kFormat)
     {
-        Open(format, name);
+        test::OpenStoredFormat(format, name);
         panel = std::make_unique<HistoryPanel>(format);
         panel->resize(900, 420);
         panel->show();
@@ -150,7 +108,7 @@ protected:
     void Search(const QString& keyword)
     {
         panel->keywordEdit->clear();
-        Type(panel->keywordEdit, keyword);
+        test::TypeText(panel->keywordEdit, keyword);
         QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
     }
     int SelectedOnly()
@@ -176,7 +134,7 @@ TEST_F(HistoryPanelTest, ListsTheOpenFormatsSlipsNewestFirstWithoutTheValuesOfAD
     Store(kFormat, {{id[Payer], "王五\r\n分行"}, {id[Account], "6222003"}});
     Store(QStringLiteral("电汇单"), {{id[Payer], "别的格式"}});
     // The note box is deleted from the format after its slip was stored.
-    Open(format, kFormat);
+    test::OpenStoredFormat(format, kFormat);
     format.RemoveBoxes({id[Note]});
     QHash<BoxId, BoxId> ids;
     ASSERT_TRUE(FormatStore::Save(format, kFormat, false, 15360, ids).ok);
@@ -253,8 +211,8 @@ TEST_F(HistoryPanelTest, TheListIsReadAgainWhenShownWhenSlipsAreStoredAndWhenThe
     EXPECT_TRUE(grid().isColumnHidden(M::kSlipNumberColumn));
 
     // Another format opened: its own slips.
-    SaveFormat(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
-    Open(format, QStringLiteral("电汇单"));
+    test::SaveFormatWithBoxes(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
+    test::OpenStoredFormat(format, QStringLiteral("电汇单"));
     EXPECT_EQ(model().Format(), "电汇单");
     EXPECT_EQ(model().rowCount(), 1);
 
@@ -356,7 +314,7 @@ TEST_F(HistoryPanelTest, WithoutAReprintOnlyASingleRowCanBeTakenOntoTheSlip)
 TEST(HistoryTab, OneSelectedRowStandsOnTheCanvasPastTheBoxBeingTypedIn)
 {
     test::TestHome home;
-    const QVector<BoxId> id = SaveFormat(kFormat, kBoxes);
+    const QVector<BoxId> id = test::SaveFormatWithBoxes(kFormat, kBoxes);
     Store(kFormat, {{id[Payer], "张三"}, {id[Account], "6222001"}, {id[Urgent], "1"}});
     Store(kFormat, {{id[Payer], "李四\r\n二行"}, {id[Barcode], "6901234567892"}});
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState(kFormat, {}).ok);
@@ -370,7 +328,7 @@ TEST(HistoryTab, OneSelectedRowStandsOnTheCanvasPastTheBoxBeingTypedIn)
     f.SetValue(id[Urgent], "1");
     // The operator is typing in the account box when going to the history.
     mw.Canvas()->EditBox(id[Account]);
-    Type(mw.Canvas()->Editor(), "99");
+    test::TypeText(mw.Canvas()->Editor(), "99");
     ASSERT_EQ(f.Value(id[Account]), "99");
 
     mw.tabs->setCurrentIndex(2);
@@ -402,7 +360,7 @@ TEST(HistoryTab, IsOpenOnlyWhileAFormatIs)
     test::TestHome home;
     MainWindow mw;
     EXPECT_FALSE(mw.tabs->isTabEnabled(2));
-    SaveFormat(kFormat, kBoxes);
+    test::SaveFormatWithBoxes(kFormat, kBoxes);
     ASSERT_TRUE(mw.Commands().ChooseFormat(kFormat, true));
     EXPECT_TRUE(mw.tabs->isTabEnabled(2));
     mw.show();
@@ -480,7 +438,7 @@ TEST_F(HistoryPanelTest, OnlyTheRowsOfSlipsReallyDeletedLeaveTheList)
 
 TEST_F(HistoryPanelTest, RowsAreDeletedUnderTheFormatTheListWasReadFor)
 {
-    SaveFormat(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
+    test::SaveFormatWithBoxes(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
     for (int i = 1; i <= 2; ++i) {
         Store(kFormat, {{id[Payer], QStringLiteral("进%1").arg(i)}});
         Store(QStringLiteral("电汇单"), {{id[Payer], QStringLiteral("电%1").arg(i)}});
@@ -488,7 +446,7 @@ TEST_F(HistoryPanelTest, RowsAreDeletedUnderTheFormatTheListWasReadFor)
     ShowPanel();
     ClickRow(0);
     panel->hide();  // another format opens while the list is out of sight
-    Open(format, QStringLiteral("电汇单"));
+    test::OpenStoredFormat(format, QStringLiteral("电汇单"));
     ScriptedPrompter prompts;
     panel->DeleteHistoryRows();
     EXPECT_EQ(HistorySlipNumbersOf(kFormat).numbers, (QVector<qint64>{1}));
@@ -615,36 +573,11 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopWithItsMatchInViewAndMarked)
 
 // --- Exporting --------------------------------------------------------------
 
-namespace {
-
-QVector<QStringList> ReadCsv(const QString& path)
-{
-    QString error;
-    const QJsonDocument doc = test::RunPythonJson(test::kReadCsvScript, {path, "gbk"}, &error);
-    EXPECT_TRUE(doc.isArray()) << error.toStdString();
-    QVector<QStringList> rows;
-    for (const QJsonValue& row : doc.array()) {
-        QStringList fields;
-        for (const QJsonValue& f : row.toArray()) fields << f.toString();
-        rows << fields;
-    }
-    return rows;
-}
-
-QStringList Tabbed(const QStringList& cells)
-{
-    QStringList out;
-    for (const QString& c : cells) out << c + "\t";
-    return out;
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using test::ReadAll;
+using test::ReadCsv;
+using test::Tabbed;
+using test::ReadXlsx;
+using test::XlsxCell;
 
 TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
 {
@@ -711,15 +644,13 @@ TEST_F(HistoryPanelTest, ExportToAWorkbookNamesTheSheetAndGivesAPathWithoutEndin
     EXPECT_FALSE(QFileInfo::exists(home.file("历史数据")));
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].contains(written));
-    QString error;
-    const QJsonObject book = test::RunPythonJson(test::kReadXlsxScript, {written}, &error).object();
-    ASSERT_FALSE(book.isEmpty()) << error.toStdString();
+    const QJsonObject book = ReadXlsx(written);
+    ASSERT_FALSE(book.isEmpty());
     EXPECT_EQ(book["title"].toString(), "Sorvelin进账单打印历史数据");
-    const QJsonArray rows = book["rows"].toArray();
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].toArray()[0].toObject()["v"].toString(), "序号\t");
-    EXPECT_TRUE(rows[0].toArray()[0].toObject()["bold"].toBool());
-    EXPECT_EQ(rows[1].toArray()[1].toObject()["v"].toString(), "张三\t");
+    ASSERT_EQ(book["rows"].toArray().size(), 2);
+    EXPECT_EQ(XlsxCell(book, 0, 0)["v"].toString(), "序号\t");
+    EXPECT_TRUE(XlsxCell(book, 0, 0)["bold"].toBool());
+    EXPECT_EQ(XlsxCell(book, 1, 1)["v"].toString(), "张三\t");
 }
 
 TEST_F(HistoryPanelTest, AFailedExportIsToldAndACancelledOneDoesNothing)

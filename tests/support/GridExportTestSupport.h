@@ -1,10 +1,13 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QVector>
+#include <gtest/gtest.h>
 
 namespace slip::test {
 
@@ -84,5 +87,51 @@ for row in ws.iter_rows(min_row=1, max_row=ws.max_row, max_col=ws.max_column):
 widths = {k: d.width for k, d in ws.column_dimensions.items()}
 print(json.dumps({'title': ws.title, 'sheets': len(wb.worksheets), 'rows': rows, 'widths': widths}))
 )";
+
+// A CSV file's rows of fields, as Python's csv module reads it in the
+// given encoding.
+inline QVector<QStringList> ReadCsv(const QString& path, const char* encoding = "gbk")
+{
+    QString error;
+    const QJsonDocument doc = RunPythonJson(kReadCsvScript, {path, encoding}, &error);
+    EXPECT_TRUE(doc.isArray()) << error.toStdString();
+    QVector<QStringList> rows;
+    for (const QJsonValue& row : doc.array()) {
+        QStringList fields;
+        for (const QJsonValue& f : row.toArray()) fields << f.toString();
+        rows << fields;
+    }
+    return rows;
+}
+
+// The first sheet of a workbook as kReadXlsxScript reads it.
+inline QJsonObject ReadXlsx(const QString& path)
+{
+    QString error;
+    const QJsonDocument doc = RunPythonJson(kReadXlsxScript, {path}, &error);
+    EXPECT_TRUE(doc.isObject()) << error.toStdString();
+    return doc.object();
+}
+
+// A cell of such a sheet (both counted from 0).
+inline QJsonObject XlsxCell(const QJsonObject& book, int row, int column)
+{
+    return book["rows"].toArray()[row].toArray()[column].toObject();
+}
+
+// Every cell as the importers expect it: its text and one Tab.
+inline QStringList Tabbed(const QStringList& cells)
+{
+    QStringList out;
+    for (const QString& c : cells) out << c + "\t";
+    return out;
+}
+
+// A file's bytes; none when it can't be read.
+inline QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace slip::test
