@@ -99,6 +99,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     connect(canvas_, &SlipView::contextMenuAt, this, &MainWindow::ShowSlipMenu);
     zoomLabel->setText(QStringLiteral("缩放：100%"));
+    WirePrintCommands();
     ShowFormatState();
 }
 
@@ -188,8 +189,10 @@ void MainWindow::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     QMenu* print = bar->addMenu(QStringLiteral("打印(&P)"));
-    Disabled(print, QStringLiteral("打印当前单据"));
-    Disabled(print, QStringLiteral("打印所有单据"));
+    printBillAction = print->addAction(QStringLiteral("打印当前单据"));
+    printAllAction = print->addAction(QStringLiteral("打印所有单据"));
+    print->addSeparator();
+    printCalibrationAction = print->addAction(QStringLiteral("打印校验图形"));
 
     QMenu* fmt = bar->addMenu(QStringLiteral("格式(&F)"));
     connect(fmt->addAction(QStringLiteral("新建格式")), &QAction::triggered, this, [this] { commands_->NewFormat(); });
@@ -255,7 +258,7 @@ void MainWindow::BuildMenus()
     });
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
-    Disabled(help, QStringLiteral("打印校准向导"));
+    offsetWizardAction = help->addAction(QStringLiteral("打印校准向导"));
     Disabled(help, QStringLiteral("使用说明"));
     Disabled(help, QStringLiteral("关于软件"));
 }

@@ -16,6 +16,7 @@ class QTabWidget;
 namespace slip {
 
 class SlipView;
+class PrintCommands;
 
 // The program's main window: the open format's name, size, print offsets
 // and switches over the slip canvas, and the menus. It shows the format model
@@ -47,6 +48,12 @@ public:
     QPushButton* slipSizeButton = nullptr;
     QPushButton* calibrateButton = nullptr;
     QTabWidget* tabs = nullptr;
+    // Printing (MainWindowPrint.cpp).
+    QAction* printBillAction = nullptr;
+    QAction* printAllAction = nullptr;
+    QAction* printCalibrationAction = nullptr;
+    QAction* offsetWizardAction = nullptr;
+    PrintCommands& Print() { return *print_; }
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
@@ -77,10 +84,12 @@ private:
     void ShowOptions();
     void OptionToggled(int index, bool on);
     void ShowSlipMenu(BoxId id, QPoint globalPos);
+    void WirePrintCommands();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
+    PrintCommands* print_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;
 };
