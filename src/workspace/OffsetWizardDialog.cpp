@@ -202,6 +202,8 @@ OffsetWizard::~OffsetWizard()
 void OffsetWizard::ShowWizard()
 {
     if (value_) value_->close();
+    // A window closed earlier is on its way out: a new one starts afresh.
+    if (wizard_ && !wizard_->isVisible()) wizard_ = nullptr;
     if (!wizard_) {
         wizard_ = new ValWizard(parent_);
         connect(wizard_, &ValWizard::next, this, [this](int option) {
@@ -218,6 +220,7 @@ void OffsetWizard::ShowWizard()
 void OffsetWizard::ShowValue()
 {
     if (wizard_) wizard_->close();
+    if (value_ && !value_->isVisible()) value_ = nullptr;
     if (!value_) {
         value_ = new ValValue(parent_);
         connect(value_, &ValValue::done, this, &OffsetWizard::Apply);
