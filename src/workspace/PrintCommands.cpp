@@ -5,7 +5,7 @@
 #include "entry/Conversion.h"
 #include "print/Calibration.h"
 #include "print/SlipPrinter.h"
-#include "storage/HistoryStore.h"
+#include "storage/PrintedSlips.h"
 #include "storage/Params.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
@@ -18,32 +18,10 @@
 
 namespace slip {
 
-HistorySlip HistorySlipOf(const SlipFormat& format, const SlipValues& values)
-{
-    HistorySlip slip;
-    for (const Box& b : format.Boxes()) {
-        if (b.id <= 0 || !HoldsValue(b.kind)) continue;
-        QString v = values.value(b.id);
-        switch (b.kind) {
-        case BoxKind::Text:
-            v.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            v.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-            break;
-        case BoxKind::Check: v = v.trimmed().isEmpty() || v.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("1"); break;
-        default: break;
-        }
-        if (!v.isEmpty()) slip << HistoryValue{b.id, v};
-    }
-    return slip;
-}
-
 HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
                                     const QVector<SlipValues>& slips)
 {
-    QVector<HistorySlip> stored;
-    stored.reserve(slips.size());
-    for (const SlipValues& v : slips) stored << HistorySlipOf(format, v);
-    const HistoryBatchSaveResult r = SaveHistorySlips(formatName, stored);
+    const HistoryBatchSaveResult r = StorePrintedSlips(format, formatName, slips);
     HistorySaveOutcome out;
     out.ok = r.ok;
     out.error = r.error;

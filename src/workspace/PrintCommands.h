@@ -2,7 +2,6 @@
 #include "batch/BatchDataSet.h"
 #include "model/SlipFormat.h"
 #include "print/PrintJobs.h"
-#include "storage/HistoryStore.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,12 +15,8 @@ namespace slip {
 class SlipView;
 class OffsetWizard;
 
-// The slip's values as the history keeps them: a text box's line breaks as
-// CR LF, "1" for a ticked check box, a picture box's path or barcode text;
-// empty values and boxes not saved yet (no record ID) are left out.
-HistorySlip HistorySlipOf(const SlipFormat& format, const SlipValues& values);
-
-// Stores printed slips of the open format in the history, all in one go.
+// Stores printed slips of the open format in the history, all in one go
+// (StorePrintedSlips).
 HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
                                     const QVector<SlipValues>& slips);
 
