@@ -330,3 +330,23 @@ TEST(PrintJobs, PagesPrintedIntoAnOpenJobAreLeftToTheJobsOwner)
     EXPECT_NE(FindWord(PdfWords(run.pdf), QStringLiteral("AGAIN2"), 2), nullptr);
     EXPECT_TRUE(History(f.Name()).isEmpty());
 }
+
+TEST(PrintJobs, EveryPageOfABatchCarriesTheGridWhenItIsAskedFor)
+{
+    TestHome home;
+    SlipFormat f;
+    LoadSlip(f);
+    FormatHeader h = f.Header();
+    h.options.printRulers = true;
+    f.SetHeader(h);
+    PrintRun run(home.file(QStringLiteral("grid.pdf")));
+    SlipValueList records(Records(3));
+    ASSERT_EQ(PrintAllBills(run.services, f, records, {}).status, PrintStatus::Printed);
+    ASSERT_EQ(ReadPdfInfo(run.pdf).pages, 3);
+    for (int page = 1; page <= 3; ++page) {
+        // Below the slip only the grid has ink: down to the foot of the A4 page.
+        const QRectF grid = InkBounds(RasterisePage(run.pdf, page), QRectF(0, 100, 210, 197));
+        EXPECT_NEAR(grid.bottom(), 297, 0.3) << page;
+        EXPECT_NEAR(grid.right(), 210, 0.3) << page;
+    }
+}
