@@ -14,12 +14,6 @@ namespace {
 
 QDate TodayOr(QDate today) { return today.isValid() ? today : QDate::currentDate(); }
 
-QString WithoutChar(QString s, QChar c)
-{
-    s.remove(c);
-    return s;
-}
-
 // Commas every three digits leftwards from the end of the whole yuan.
 QString GroupThousands(const QString& whole)
 {
@@ -33,19 +27,6 @@ QString GroupThousands(const QString& whole)
     return out;
 }
 
-// The sign of an amount text: the number it starts with is below zero. A
-// currency character right after a leading minus (how negative amounts are
-// shown) does not hide the sign.
-bool AmountTextIsNegative(const QString& text, QChar currencyChar)
-{
-    QString s = text;
-    s.remove(u' ');
-    s.remove(u'\t');
-    if (s.size() > 1 && s[0] == u'-' && (s[1] == currencyChar || s[1] == kDefaultCurrencyChar))
-        s.remove(1, 1);
-    return Val(s) < 0;
-}
-
 bool ValidTime(const QRegularExpressionMatch& m, int first)
 {
     if (!m.hasCaptured(first)) return true;
@@ -55,21 +36,35 @@ bool ValidTime(const QRegularExpressionMatch& m, int first)
     return QTime::isValid(h, mi, se);
 }
 
-// The text converted by the whole part f of the code c; may throw, which
-// the caller turns into "unchanged".
-QString ConvertText(double c, double f, const QString& text, QChar cur, QDate today)
+// The text converted by the whole part f of the code c; nullopt where the
+// box keeps the text as typed (codes without a conversion, texts the
+// conversion refuses). May throw, which the caller takes as nullopt.
+std::optional<QString> ConvertText(double c, double f, const QString& text, QChar cur, QDate today)
 {
-    if (f >= 1 && f <= 99) return FormatAmount(text, cur);
-    if (f >= 301 && f <= 399) return WithoutChar(FormatAmount(text, cur), cur);
-    if (f < 100 || f > 122) return text;
+    if (f >= 1 && f <= 99) return TryFormatAmount(text, cur);
+    if (f >= 301 && f <= 399) {
+        std::optional<QString> a = TryFormatAmount(text, cur);
+        if (a) a->remove(cur);
+        return a;
+    }
+    if (f < 100 || f > 122) return std::nullopt;
+    // Conversions that give back their input when they cannot convert.
+    auto changed = [&text](const QString& out) -> std::optional<QString> {
+        if (out == text) return std::nullopt;
+        return out;
+    };
     switch (static_cast<int>(f)) {
     case 100:
     case 101:
     case 102:
-        return DatePartToUpper(text, static_cast<DatePart>(static_cast<int>(f) - 100));
-    case 103: return MoneyToUpper(text, kYuanUnit, cur);
-    case 104: return FormatAmount(text, cur);
-    case 105: return WithoutChar(FormatAmount(text, cur), cur);
+        return changed(DatePartToUpper(text, static_cast<DatePart>(static_cast<int>(f) - 100)));
+    case 103: return changed(MoneyToUpper(text, kYuanUnit, cur));
+    case 104: return TryFormatAmount(text, cur);
+    case 105: {
+        std::optional<QString> a = TryFormatAmount(text, cur);
+        if (a) a->remove(cur);
+        return a;
+    }
     case 106:
     case 107:
     case 108:
@@ -83,59 +78,61 @@ QString ConvertText(double c, double f, const QString& text, QChar cur, QDate to
         // The cell count sits in the two decimals; the small addition absorbs
         // their floating-point error (114.11 is 11 cells, not 10).
         const int n = static_cast<int>(std::floor((c - 114 + 0.0001) * 100));
-        return DigitCells(text, n, cur);
+        if (IsUpperNumeral(text[0])) return std::nullopt;
+        return TryDigitCells(text, n, cur);
     }
-    case 116: return NumberText(ParseAmount(text, cur) * 100) + u'%';
-    case 117: return WithoutChar(WithoutChar(FormatAmount(text, cur), cur), u',');
-    case 118: return WithoutChar(FormatAmount(text, cur), u',');
-    case 120: return MoneyToUpper(text, kYuanUnitOld, cur);
+    case 116: {
+        // A ratio: 0.25 and 25% are both 25%.
+        const std::optional<Decimal> v = ReadNumberOperand(text, cur);
+        if (!v) return std::nullopt;
+        return (*v * Decimal::FromInt(100)).Text() + u'%';
+    }
+    case 117: {
+        std::optional<QString> a = TryFormatAmount(text, cur);
+        if (a) {
+            a->remove(cur);
+            a->remove(u',');
+        }
+        return a;
+    }
+    case 118: {
+        std::optional<QString> a = TryFormatAmount(text, cur);
+        if (a) a->remove(u',');
+        return a;
+    }
+    case 120: return changed(MoneyToUpper(text, kYuanUnitOld, cur));
     case 121: {
-        if (IsUpperNumeral(text[0])) return text;
+        if (IsUpperNumeral(text[0])) return std::nullopt;
         // Two more cells for 角 and 分, which these boxes do not show.
         const int n = static_cast<int>(std::floor((c - 121 + 0.0201) * 100));
         std::optional<QString> cells = TryDigitCells(text, n, cur);
-        if (!cells) return text;
+        if (!cells) return std::nullopt;
         cells->chop(2);
-        return *cells;
+        return cells;
     }
-    default: return text;  // 115 tick, 119 custom date, 122 serial number
+    default: return std::nullopt;  // 115 tick, 119 custom date, 122 serial number
     }
 }
 
 } // namespace
 
-AmountFigures ReadAmountFigures(const QString& text)
+std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar)
 {
-    QString whole, decimals;
-    bool point = false;
-    for (QChar c : text) {
-        if (c == u'.') {
-            if (point) break;  // a second point ends the number
-            point = true;
-        } else if (c >= u'0' && c <= u'9') {
-            (point ? decimals : whole).append(c);
-        }
-    }
-    qsizetype lead = 0;
-    while (lead < whole.size() && whole[lead] == u'0') ++lead;
-    whole.remove(0, lead);
-    if (whole.isEmpty()) whole = QStringLiteral("0");
-    decimals.truncate(2);
-    while (decimals.size() < 2) decimals.append(u'0');
-    return {whole, decimals};
+    if (text.isEmpty()) return text;
+    const std::optional<AmountFigures> figures = ReadAmountFigures(text, currencyChar);
+    if (!figures) return std::nullopt;
+    QString out;
+    if (figures->negative) out.append(u'-');
+    out.append(currencyChar);
+    out.append(GroupThousands(figures->whole));
+    out.append(u'.');
+    out.append(figures->Cents());
+    return out;
 }
 
 QString FormatAmount(const QString& text, QChar currencyChar)
 {
-    if (text.isEmpty()) return text;
-    const AmountFigures figures = ReadAmountFigures(text);
-    QString out;
-    if (AmountTextIsNegative(text, currencyChar)) out.append(u'-');
-    out.append(currencyChar);
-    out.append(GroupThousands(figures.whole));
-    out.append(u'.');
-    out.append(figures.cents);
-    return out;
+    return TryFormatAmount(text, currencyChar).value_or(text);
 }
 
 std::optional<QDate> ReadDateText(const QString& text, QDate today)
@@ -211,7 +208,9 @@ Converted ConvertByCode(double code, const QString& text, QChar currencyChar, QD
     const double f = std::trunc(code);
     if (f <= 0) return out;
     try {
-        out.text = ConvertText(code, f, text, currencyChar, today);
+        const std::optional<QString> converted =
+            ConvertText(code, f, HalfWidthNumberText(text), currencyChar, today);
+        if (converted) out.text = *converted;
     } catch (...) {
         out.text = text;
     }

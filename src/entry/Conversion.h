@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/CommonHelpers.h"
+#include "entry/AmountText.h"
 
 namespace slip {
 
@@ -32,9 +33,13 @@ struct Converted {
 };
 
 // The value converted by the data-type code, as a box of that code shows it
-// once the operator leaves it. Dates typed without a year take the year of
-// `today` (an invalid date means the system date), and so do year, month and
-// day parts that are out of range. A conversion that fails keeps the text.
+// once the operator leaves it. Every code that reads a number (amounts, money
+// words, cells, percentages, dates, postcodes) reads full-width figures,
+// point, comma and minus sign as their plain forms. Dates typed without a
+// year take the year of `today` (an invalid date means the system date), and
+// so do year, month and day parts that are out of range. A conversion that
+// fails, or a text that is no amount in an amount box, keeps the text as
+// typed.
 Converted ConvertByCode(double code, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
                         QDate today = QDate());
 
@@ -44,18 +49,13 @@ QString AutoConvert(ConvertibleTextBox& box, const QString& text, QDate today = 
 
 // The amount with the currency character, thousands commas and exactly two
 // decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".
-// Figures are taken from the digits as typed, so no amount is rounded. A
-// minus sign at the start, or before the currency character at the start,
-// makes it negative: "-￥1,234.50".
+// The amount is read as ReadAmountFigures reads it, every figure kept, so no
+// amount is rounded; a minus sign before or after a leading currency mark
+// makes it negative: "-￥1,234.50". A text that is no amount is returned as it
+// stands.
 QString FormatAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
-
-// The figures of an amount as FormatAmount writes them: the whole yuan
-// without leading zeros ("0" when none) and exactly two decimals.
-struct AmountFigures {
-    QString whole;
-    QString cents;
-};
-AmountFigures ReadAmountFigures(const QString& text);
+// As FormatAmount, but nullopt for a text that is no amount.
+std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
 
 // The date in the text put into the pattern (YYYY year, MM month, DD day,
 // other characters copied), or "" when the text is no date. Dates are read as

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "entry/AmountText.h"
 #include "entry/Conversion.h"
 #include "entry/UpperDigits.h"
 #include "core/TextNumber.h"
@@ -158,8 +159,11 @@ QString MoneyToUpper(const QString& text, QChar unit, QChar currencyChar)
     s.remove(u'-');
     if (!s.isEmpty() && IsUpperNumeral(s[0])) return text;  // words already
 
-    const AmountFigures figures = ReadAmountFigures(s);
-    const QString fen = StripLeadingZeros(figures.whole + figures.cents);
+    // The words say the amount the figures and the cells of the same text
+    // say, or nothing: a text that is no amount stays as typed.
+    const std::optional<AmountFigures> figures = ReadAmountFigures(text, currencyChar);
+    if (!figures) return text;
+    const QString fen = figures->FenFigures();
     const int n = int(fen.size());
     // Fifteen positions reach 万亿; a longer amount would lose its leading
     // figures, so it stays as typed.
@@ -211,10 +215,7 @@ QString MoneyToUpper(const QString& text, QChar unit, QChar currencyChar)
     w.replace(QStringLiteral("亿万"), QStringLiteral("亿"));
     if (unit == kYuanUnitOld) w.replace(kYuanUnit, kYuanUnitOld);
 
-    QString signText = text;
-    signText.remove(currencyChar);
-    signText.remove(kDefaultCurrencyChar);
-    if (Val(signText) < 0) w.prepend(u'-');
+    if (figures->negative) w.prepend(u'-');
     return w;
 }
 

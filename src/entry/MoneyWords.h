@@ -13,8 +13,10 @@ inline constexpr QChar kYuanUnitOld = QChar(0x5706);  // 圆
 
 // The amount in upper-case money words with the given unit (元 or 圆):
 // "1005.30" gives 壹仟零伍元叁角整, "-1234" -壹仟贰佰叁拾肆元整, "" stays "".
-// Text already in words is kept, and so is an amount of 10^13 yuan or more,
-// which the words (up to 万亿) cannot hold.
+// The amount is read as FormatAmount reads it (ReadAmountFigures), so the
+// words always say the amount the figures and the cells show. Text already in
+// words is kept, and so is a text that is no amount and an amount of 10^13
+// yuan or more, which the words (up to 万亿) cannot hold.
 QString MoneyToUpper(const QString& text, QChar unit = kYuanUnit,
                      QChar currencyChar = kDefaultCurrencyChar);
 

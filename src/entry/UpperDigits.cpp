@@ -3,14 +3,14 @@
 #include <cmath>
 
 #include "core/TextNumber.h"
+#include "entry/AmountText.h"
 
 namespace slip {
 
 namespace {
 
-// Cells hold whole fen; from 10^15 fen (10^13 yuan) on, a double no longer
-// keeps every fen of the amount it was read into.
-constexpr double kCellFenLimit = 1e15;
+// Cells reach 10^13 yuan, as the money words do.
+constexpr int kCellFenFigures = 15;
 
 bool IsFigure(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -116,13 +116,16 @@ std::optional<QString> TryDigitCells(const QString& text, int n, QChar currencyC
 {
     if (text.isEmpty()) return text;
     if (IsUpperNumeral(text[0])) return text;
-    const double fenValue = ParseAmount(text, currencyChar) * 100.0;
-    if (!std::isfinite(fenValue) || std::fabs(fenValue) >= kCellFenLimit) return std::nullopt;
-    const qint64 fen = RoundHalfEven(fenValue);
+    // The same reading as the figures and the money words: every figure as
+    // typed, cut after the fen, so the cells never show another amount.
+    const std::optional<AmountFigures> figures = ReadAmountFigures(text, currencyChar);
+    if (!figures) return std::nullopt;
     // A minus sign has no cell; writing it as 零 would print the amount as
     // positive.
-    if (fen < 0) return std::nullopt;
-    QString cells = ConvertUpperDigits(QString::number(fen), false);
+    if (figures->negative) return std::nullopt;
+    const QString fen = figures->FenFigures();
+    if (fen.size() > kCellFenFigures) return std::nullopt;
+    QString cells = ConvertUpperDigits(fen, false);
     if (cells.size() < n) cells.prepend(QString(n - cells.size(), UpperNumeral(0)));
     return cells;
 }

@@ -101,7 +101,7 @@ void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawS
     case SlipLayout::CharCells: PrintCharsInCells(s, text, at.x(), at.y(), w, layout.cells, align); break;
     case SlipLayout::AmountCells:
         PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells,
-                          [currency](const QString& t) { return FormatAmount(t, currency); }, currency);
+                          [currency](const QString& t) { return TryFormatAmount(t, currency); }, currency);
         break;
     case SlipLayout::Nothing: break;
     }

@@ -137,9 +137,12 @@ QString AmountCellText(const QString& text, int k, const AmountFormatter& format
 {
     const int n = k > 300 ? k - 300 : k;
     if (text.isEmpty() || n < 1 || !formatAmount) return QString();
-    QString s = formatAmount(text);
-    s.remove(QLatin1Char('.'));
-    s.remove(QLatin1Char(','));
+    const std::optional<QString> amount = formatAmount(text);
+    QString s = amount ? *amount : text;
+    if (amount) {
+        s.remove(QLatin1Char('.'));
+        s.remove(QLatin1Char(','));
+    }
     // The currency cell is left blank by leaving the character out before
     // the amount is aligned: a blank put in its place would stand between a
     // minus and the digits ("  - 123450").

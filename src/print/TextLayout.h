@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace slip {
 
@@ -44,8 +45,8 @@ void PrintCharsInCells(DrawSurface& out, const QString& text, double x, double y
                        int alignment);
 
 // The program's amount formatter (currency character, thousands commas, two
-// decimals), passed in by the caller.
-using AmountFormatter = std::function<QString(const QString&)>;
+// decimals), passed in by the caller; nothing when the text is no amount.
+using AmountFormatter = std::function<std::optional<QString>(const QString&)>;
 
 // The character string an amount is printed with in its cells for the
 // data-type code k (1 to 99 cells with the currency character, 301 to 399 with

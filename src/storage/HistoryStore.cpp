@@ -204,6 +204,43 @@ HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
     return out;
 }
 
+namespace {
+
+HistoryNewest Newest(const QString& format, qint64 boxId, const QString* value)
+{
+    HistoryNewest out;
+    DbConnection conn;
+    if (!conn.isOpen()) {
+        out.error = NoConnection();
+        return out;
+    }
+    const QString sql = value ? QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? AND Con=? ORDER BY ID DESC LIMIT 1")
+                              : QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? ORDER BY ID DESC LIMIT 1");
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    QVariantList params{format, boxId};
+    if (value) params << *value;
+    if (!Run(q, sql, params)) {
+        out.error = StatementFailed(sql);
+        return out;
+    }
+    if (q.next()) {
+        out.slipNumber = q.value(0).toLongLong();
+        out.value = q.value(1).toString();
+    }
+    out.ok = true;
+    return out;
+}
+
+} // namespace
+
+HistoryNewest NewestBoxValue(const QString& format, qint64 boxId) { return Newest(format, boxId, nullptr); }
+
+HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value)
+{
+    return Newest(format, boxId, &value);
+}
+
 HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint64>& slipNumbers)
 {
     HistoryDeleteResult out;

@@ -91,6 +91,17 @@ struct HistorySlipValues {
 // when stored, or added to the format later) is simply absent.
 HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber);
 
+// The newest stored value of a box, or the newest slip on which the box held
+// exactly a value: the slip number (0 when there is none) and the value.
+struct HistoryNewest {
+    bool ok = false;
+    qint64 slipNumber = 0;
+    QString value;
+    QString error;
+};
+HistoryNewest NewestBoxValue(const QString& format, qint64 boxId);
+HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value);
+
 struct HistoryDeleteResult {
     bool ok = false;
     // Slip numbers whose records were really removed (asked-for numbers

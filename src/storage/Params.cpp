@@ -63,4 +63,9 @@ QRect ApplyWindowGeometry(const QString& value, const QRect& current, const QSiz
     return r;
 }
 
+int StoredBarcodeStandard()
+{
+    return RoundHalfEven(Val(GetParam(QStringLiteral("StrBarCodeStand")))) == 0 ? 0 : 1;
+}
+
 } // namespace slip

@@ -15,6 +15,10 @@ bool SetParam(const QString& name, const QString& value);
 // The parameter that keeps a window's position, by its caption.
 inline QString WindowParamName(const QString& caption) { return QStringLiteral("窗口参数：") + caption; }
 
+// The barcode standard of picture boxes (parameter "StrBarCodeStand"):
+// 0 Code 39 (also when nothing is stored), any other number EAN-13.
+int StoredBarcodeStandard();
+
 // Twips per logical screen pixel: fixed, so stored positions and widths keep
 // their meaning whatever the display's resolution.
 constexpr double kTwipsPerPixel = 15.0;

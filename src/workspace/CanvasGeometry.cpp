@@ -68,7 +68,7 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double labe
             if (vertical) {
                 d.texts.push_back({QPointF(p + 1, 0), t});
                 d.texts.push_back({QPointF(p + 1, ch - textHeight), t});
-            } else if (n != 0) {
+            } else if (n != 0 && p + textHeight <= ch) {
                 d.texts.push_back({QPointF(1, p), t});
                 d.texts.push_back({QPointF(cw - labelWidth, p), t});
             }

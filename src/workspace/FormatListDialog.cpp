@@ -69,10 +69,13 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(chooseButton, &QPushButton::clicked, this, &FormatListDialog::Choose);
     connect(closeButton, &QPushButton::clicked, this, &FormatListDialog::CloseKeepingCurrent);
     connect(deleteButton, &QPushButton::clicked, this, &FormatListDialog::DeleteSelected);
+    // The catalogue opens without blocking; the list closes with no choice.
     connect(downloadButton, &QPushButton::clicked, this, [this] {
         if (!download_) return;
-        download_();
-        Reload();
+        const std::function<void()> command = download_;
+        answer.clear();
+        reject();
+        command();
     });
     downloadButton->setEnabled(false);
     buttons->addStretch();

@@ -3,7 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
-#include "entry/Conversion.h"
+#include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
 #include "storage/FormatStore.h"
@@ -12,13 +12,26 @@
 #include "ui/PasswordDialogs.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
+#include "model/BoxEditing.h"
+#include "model/SettingAnswers.h"
+#include "workspace/BatchPanel.h"
 #include "workspace/FormatListDialog.h"
+#include "workspace/HistoryPanel.h"
+#include "workspace/HelpLinks.h"
+#include "workspace/SlipFilling.h"
+#include "workspace/SlipMenus.h"
+#include "workspace/ValueEntry.h"
 #include "workspace/SlipView.h"
+#include "workspace/dialogs/BoxPropertiesDialog.h"
+#include "workspace/dialogs/Dialogs.h"
+#include "workspace/dialogs/SlipDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +41,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -35,29 +49,8 @@ namespace slip {
 
 namespace {
 
-QAction* Disabled(QMenu* m, const QString& caption)
-{
-    QAction* a = m->addAction(caption);
-    a->setEnabled(false);
-    return a;
-}
-
 const QString kRegSection = QStringLiteral("Para");
 const QString kRegMarker = QStringLiteral("CrlfChr");
-
-// The text box interface of the conversion, over a box of the model.
-class ModelTextBox : public ConvertibleTextBox {
-public:
-    ModelTextBox(const SlipFormat& f, const Box& b) : f_(f), b_(b) {}
-    double DataTypeCode() const override { return b_.dataType; }
-    QChar CurrencyChar() const override { return f_.Options().currencyChar; }
-    QString Text() const override { return f_.Value(b_.id); }
-    void SetBorderStyle(int) override {}  // the canvas draws the border from the data-type code
-
-private:
-    const SlipFormat& f_;
-    const Box& b_;
-};
 
 } // namespace
 
@@ -70,19 +63,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     tabs = new QTabWidget(central);
     tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
-    auto* batch = new QWidget;
-    auto* batchLayout = new QVBoxLayout(batch);
-    batchLayout->addWidget(new QLabel(QStringLiteral("批量打印数据（尚未导入）")));
-    batchLayout->addStretch();
-    tabs->addTab(batch, QStringLiteral("批量数据"));
-    auto* history = new QWidget;
-    auto* historyLayout = new QVBoxLayout(history);
-    historyLayout->addWidget(new QLabel(QStringLiteral("历史打印记录")));
-    historyLayout->addStretch();
-    tabs->addTab(history, QStringLiteral("历史记录"));
+    tabs->addTab(BuildBatchPanel(), QStringLiteral("批量数据"));
+    tabs->addTab(BuildHistoryPanel(), QStringLiteral("历史记录"));
     tabs->setTabEnabled(1, false);
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
+    // The record bar stays in view on every tab, beside the slip too.
+    layout->addWidget(batchPanel->recordBar);
     setCentralWidget(central);
     BuildMenus();
     statusBar()->addPermanentWidget(zoomLabel = new QLabel);
@@ -91,14 +78,30 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(canvas_, &SlipView::zoomChanged, this, [this](double z) {
         zoomLabel->setText(QStringLiteral("缩放：%1%").arg(int(std::lround(z * 100))));
     });
-    connect(canvas_, &SlipView::boxLeft, this, [this](BoxId id) {
-        const Box* b = format_.Find(id);
-        if (!b || b->kind != BoxKind::Text) return;
-        ModelTextBox box(format_, *b);
-        format_.SetValue(id, AutoConvert(box, format_.Value(id)));
+    // --- Filling slips in ------------------------------------------------
+    filling_ = new SlipFilling(format_, *canvas_, [this] { return lineBreakMarker_; }, this);
+    connect(&filling_->Entry(), &ValueEntry::marksChanged, this, [this] {
+        QHash<BoxId, QColor> tints;
+        const auto& marks = filling_->Entry().Marks();
+        for (auto it = marks.cbegin(); it != marks.cend(); ++it) tints.insert(it.key(), RelationMarkColor(it.value()));
+        canvas_->SetBoxTints(tints);
     });
-    connect(canvas_, &SlipView::contextMenuAt, this, &MainWindow::ShowSlipMenu);
+    // A shown history list takes in a slip as soon as it is stored.
+    connect(filling_, &SlipFilling::slipStored, historyPanel, [this] { historyPanel->SlipsStored(); });
+    // --- The canvas's right-click menus --------------------------------
+    menus_ = new SlipMenus(format_, canvas_, this);
+    menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };
+    menus_->hooks.clearBackground = [this] { ClearBackground(); };
+    menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
+    menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
+    menus_->hooks.addNextSlip = [this] {
+        if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
+    };
+    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name(), lineBreakMarker_); };
+    connect(canvas_, &SlipView::contextMenuAt, this,
+            [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
+    WireDialogs();
     WirePrintCommands();
     ShowFormatState();
 }
@@ -192,7 +195,8 @@ void MainWindow::BuildMenus()
     printBillAction = print->addAction(QStringLiteral("打印当前单据"));
     printAllAction = print->addAction(QStringLiteral("打印所有单据"));
     print->addSeparator();
-    printCalibrationAction = print->addAction(QStringLiteral("打印校验图形"));
+    print->addAction(importBatchAction);
+    formatActions << importBatchAction;
 
     QMenu* fmt = bar->addMenu(QStringLiteral("格式(&F)"));
     connect(fmt->addAction(QStringLiteral("新建格式")), &QAction::triggered, this, [this] { commands_->NewFormat(); });
@@ -207,15 +211,9 @@ void MainWindow::BuildMenus()
     connect(fmt->addAction(QStringLiteral("管理格式")), &QAction::triggered, this,
             [this] { commands_->ChooseFormat(QString(), false); });
     fmt->addSeparator();
-    Disabled(fmt, QStringLiteral("导入格式"));
-    Disabled(fmt, QStringLiteral("导出格式"));
-    Disabled(fmt, QStringLiteral("下载格式"));
+    AddExchangeMenuItems(fmt);
 
-    alignMenu = bar->addMenu(QStringLiteral("内容框设置(&C)"));
-    QMenu* align = alignMenu->addMenu(QStringLiteral("内容框对齐"));
-    for (const char* c : {"左对齐", "右对齐", "顶端对齐", "底部对齐"}) Disabled(align, QString::fromUtf8(c));
-    QMenu* sizes = alignMenu->addMenu(QStringLiteral("内容框尺寸"));
-    for (const char* c : {"统一宽度", "统一高度", "统一尺寸"}) Disabled(sizes, QString::fromUtf8(c));
+    BuildAlignMenu(bar);
 
     QMenu* set = bar->addMenu(QStringLiteral("设置"));
     auto toggle = [this, set](const QString& caption, bool SlipOptions::*field) {
@@ -235,7 +233,7 @@ void MainWindow::BuildMenus()
     printRulersAction = toggle(QStringLiteral("打印标尺坐标"), &SlipOptions::printRulers);
     set->addSeparator();
     connect(set->addAction(QStringLiteral("设置换行特殊符")), &QAction::triggered, this, [this] { SetLineBreakMarker(); });
-    Disabled(set, QStringLiteral("条码标准设置"));
+    barcodeStandardAction = set->addAction(QStringLiteral("条码标准设置"));
     QAction* currency = set->addAction(QStringLiteral("货币符号设置"));
     connect(currency, &QAction::triggered, this, [this] { SetCurrencyChar(); });
     formatActions << currency;
@@ -245,6 +243,7 @@ void MainWindow::BuildMenus()
         connect(dlg, &PasswordChangeDialog::changed, this, [this] { StatusMessage(QStringLiteral("登录密码已修改。")); });
         dlg->show();
     });
+    AddServerAddressMenuItem(set);
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
@@ -257,10 +256,65 @@ void MainWindow::BuildMenus()
         else StatusMessage(QStringLiteral("数据库压缩整理完成。"));
     });
 
+    BuildHelpMenu(bar);
+}
+
+// --- Layout commands, help --------------------------------------------
+
+void MainWindow::BuildAlignMenu(QMenuBar* bar)
+{
+    // Disabled while the format is locked (ShowFormatState).
+    alignMenu = bar->addMenu(QStringLiteral("内容框设置(&C)"));
+    auto command = [this](QMenu* m, const QString& caption, std::initializer_list<AlignCommand> steps) {
+        const std::vector<AlignCommand> run(steps);
+        connect(m->addAction(caption), &QAction::triggered, this, [this, run] {
+            canvas_->EditBox(0);
+            for (AlignCommand c : run) AlignSelectedBoxes(format_, c, Prompts());
+        });
+    };
+    QMenu* align = alignMenu->addMenu(QStringLiteral("内容框对齐"));
+    command(align, QStringLiteral("左对齐"), {AlignCommand::Left});
+    command(align, QStringLiteral("右对齐"), {AlignCommand::Right});
+    command(align, QStringLiteral("顶端对齐"), {AlignCommand::Top});
+    command(align, QStringLiteral("底部对齐"), {AlignCommand::Bottom});
+    QMenu* sizes = alignMenu->addMenu(QStringLiteral("内容框尺寸"));
+    command(sizes, QStringLiteral("统一宽度"), {AlignCommand::Width});
+    command(sizes, QStringLiteral("统一高度"), {AlignCommand::Height});
+    // Height first, then width, each asked on its own.
+    command(sizes, QStringLiteral("统一尺寸"), {AlignCommand::Height, AlignCommand::Width});
+}
+
+void MainWindow::BuildHelpMenu(QMenuBar* bar)
+{
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     offsetWizardAction = help->addAction(QStringLiteral("打印校准向导"));
-    Disabled(help, QStringLiteral("使用说明"));
-    Disabled(help, QStringLiteral("关于软件"));
+    const QList<HelpPage> pages = HelpPages();
+    auto page = [this, help](const HelpPage& p) {
+        connect(help->addAction(p.caption), &QAction::triggered, this, [p] {
+            const HelpAddress a = HelpPageAddress(p);
+            if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Information);
+            else if (!QDesktopServices::openUrl(a.url))
+                MsgBox(QStringLiteral("无法打开网址“") + a.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
+        });
+    };
+    page(pages.at(0));
+    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [this] { OpenManual(); });
+    help->addSeparator();
+    for (int i = 1; i < pages.size(); ++i) page(pages.at(i));
+    help->addSeparator();
+    aboutAction = help->addAction(QStringLiteral("关于软件"));
+}
+
+void MainWindow::OpenManual()
+{
+    const QString manual = FindManual(ManualFolders());
+    if (manual.isEmpty()) {
+        MsgBox(NoManualMessage(), PromptIcon::Information);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
+               PromptIcon::Warning);
 }
 
 void MainWindow::Start()
@@ -271,11 +325,13 @@ void MainWindow::Start()
     QString name = FormatStore::LoadCurrentFormatState(switches);
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
-    canvas_->SetBarcodeStandard(int(Val(GetParam(QStringLiteral("StrBarCodeStand")))));
+    canvas_->SetBarcodeStandard(StoredBarcodeStandard());
     // The window fills the screen's work area.
     if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
     show();
     QApplication::processEvents();
+    // Counted from the start, not from the end of a format list shown now.
+    ArmUpdateCheck();
     commands_->ChooseFormat(name, true);
     ShowFormatState();
 }
@@ -293,6 +349,11 @@ void MainWindow::closeEvent(QCloseEvent* e)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == offsetLabel && event->type() == QEvent::MouseButtonDblClick) {
+        // Like the calibration, not while the format is locked.
+        if (!format_.Options().locked) EditPrintMargins(this, format_);
+        return true;
+    }
     if (qobject_cast<QLabel*>(watched) && event->type() == QEvent::MouseButtonDblClick) {
         commands_->ChooseFormat(QString(), false);
         return true;
@@ -325,6 +386,7 @@ void MainWindow::ShowFormatState()
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
     for (QCheckBox* c : optionBoxes) c->setEnabled(open);
+    ShowHistoryTabState();
 }
 
 void MainWindow::FormatOpened()
@@ -336,6 +398,8 @@ void MainWindow::FormatOpened()
     canvas_->viewport()->update();
     ShowFormatState();
 }
+
+void MainWindow::AutoFillDates() { filling_->FillDates(); }
 
 void MainWindow::BackgroundChanged() { canvas_->SetBackground(BackgroundStore::Load(format_.Name())); }
 
@@ -349,7 +413,10 @@ void MainWindow::ClearBackground() { commands_->ClearBackground(); }
 
 QString MainWindow::ShowFormatList()
 {
-    return RunFormatList(this, format_.Name(), [this](const QString& name) { return commands_->DeleteFormat(name); });
+    return RunFormatList(
+        this, format_.Name(), [this](const QString& name) { return commands_->DeleteFormat(name); },
+        // "下载更多…" closes the list; the catalogue opens once it is gone.
+        [this] { QTimer::singleShot(0, this, [this] { ShowWebCatalogue(); }); });
 }
 
 void MainWindow::StatusMessage(const QString& text) { statusBar()->showMessage(text, 5000); }
@@ -360,32 +427,79 @@ int MainWindow::ScreenWidthTwips() const
     return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
 }
 
-void MainWindow::ShowSlipMenu(BoxId, QPoint globalPos)
+// --- Dialogs ------------------------------------------------------------------
+
+void MainWindow::WireDialogs()
 {
-    QMenu menu(this);
-    connect(menu.addAction(QStringLiteral("更换背景图")), &QAction::triggered, this, [this] { ReplaceBackground(); });
-    QAction* clear = menu.addAction(QStringLiteral("清除背景图"));
-    clear->setEnabled(BackgroundStore::HasPicture(format_.Name()));
-    connect(clear, &QAction::triggered, this, [this] { ClearBackground(); });
-    menu.exec(globalPos);
+    connect(slipSizeButton, &QPushButton::clicked, this, [this] { EditSlipSize(this, format_); });
+    // The slip size is not changed while the format is locked.
+    auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
+    connect(&format_, &SlipFormat::headerChanged, this, sizeButtonState);
+    sizeButtonState();
+    offsetLabel->setToolTip(QStringLiteral("双击修改页边距。"));
+    offsetLabel->installEventFilter(this);
+    connect(barcodeStandardAction, &QAction::triggered, this, [this] {
+        if (EditBarcodeStandard(this)) canvas_->SetBarcodeStandard(StoredBarcodeStandard());
+    });
+    connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
+    // "设置内容框": closing a property dialog counts as leaving its box.
+    menus_->hooks.openProperties = [this](QWidget* parent, SlipFormat& format, BoxId id) {
+        BoxPropertiesDialog* dialog = OpenBoxProperties(parent, format, id);
+        // An open dialog pointed at another box is connected already.
+        if (!dialog || dialog->property("leavesBox").toBool()) return;
+        dialog->setProperty("leavesBox", true);
+        connect(dialog, &BoxPropertiesDialog::closedOn, this, [this](BoxId left) {
+            const Box* b = format_.Find(left);
+            if (b && b->kind == BoxKind::Text) filling_->Entry().LeaveBox(left);
+        });
+    };
 }
 
 void MainWindow::SetLineBreakMarker()
 {
     const auto answer = InputBox(QStringLiteral("请输入表示回车的表示字符串"), QString(), lineBreakMarker_);
-    if (!answer || answer->isEmpty()) return;
-    SaveRegValue(RegRoot(), kRegSection, kRegMarker, *answer);
-    lineBreakMarker_ = *answer;
+    if (!answer) return;
+    const SettingAnswer a = LineBreakMarkerFromAnswer(*answer);
+    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.take) return;
+    SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value);
+    lineBreakMarker_ = a.value;
 }
 
 void MainWindow::SetCurrencyChar()
 {
     const auto answer = InputBox(QStringLiteral("请输入您需要的货币符号\r\n(只允许输入一个字符，输入多个字符，只有第一个字符有效！)"),
                                  QStringLiteral("更换货币符号"), QString(format_.Options().currencyChar));
-    if (!answer || answer->isEmpty()) return;
+    if (!answer) return;
+    const SettingAnswer a = CurrencyCharFromAnswer(*answer);
+    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.take) return;
     SlipOptions o = format_.Options();
-    o.currencyChar = answer->at(0);
+    o.currencyChar = a.value.at(0);
     format_.SetOptions(o);
+}
+
+// --- History tab -------------------------------------------------------
+
+QWidget* MainWindow::BuildHistoryPanel()
+{
+    historyPanel = new HistoryPanel(format_);
+    historyPanel->SetLineBreakMarkerSource([this] { return lineBreakMarker_; });
+    // A slip taken from the history goes onto the canvas, past any box being
+    // typed in (whose text would otherwise be written back over it).
+    connect(historyPanel, &HistoryPanel::slipWanted, this, [this] {
+        canvas_->EditBox(0);
+        tabs->setCurrentIndex(0);
+    });
+    return historyPanel;
+}
+
+void MainWindow::ShowHistoryTabState()
+{
+    const int tab = tabs->indexOf(historyPanel);
+    const bool open = format_.IsOpen();
+    if (!open && tabs->currentIndex() == tab) tabs->setCurrentIndex(0);
+    tabs->setTabEnabled(tab, open);
 }
 
 } // namespace slip

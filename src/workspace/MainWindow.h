@@ -3,6 +3,7 @@
 #include "workspace/FormatCommands.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -10,13 +11,21 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace slip {
 
+class HistoryPanel;
+class SlipMenus;
+class SlipFilling;
+class BatchDataSet;
+class BatchPanel;
 class SlipView;
 class PrintCommands;
+class WebCatalogueDialog;
 
 // The program's main window: the open format's name, size, print offsets
 // and switches over the slip canvas, and the menus. It shows the format model
@@ -33,6 +42,10 @@ public:
     SlipFormat& Format() { return format_; }
     FormatCommands& Commands() { return *commands_; }
     SlipView* Canvas() const { return canvas_; }
+    SlipFilling& Filling() { return *filling_; }
+    // The canvas's right-click menus; their hooks (the property dialog among
+    // them) are set here.
+    SlipMenus& Menus() { return *menus_; }
 
     // The option switches, in their stored order: rulers, lengthwise, locked,
     // guides to the centre, background.
@@ -47,16 +60,19 @@ public:
     QMenu* alignMenu = nullptr;
     QPushButton* slipSizeButton = nullptr;
     QPushButton* calibrateButton = nullptr;
+    QAction* barcodeStandardAction = nullptr;
+    QAction* aboutAction = nullptr;
     QTabWidget* tabs = nullptr;
     // Printing (MainWindowPrint.cpp).
     QAction* printBillAction = nullptr;
     QAction* printAllAction = nullptr;
-    QAction* printCalibrationAction = nullptr;
     QAction* offsetWizardAction = nullptr;
     PrintCommands& Print() { return *print_; }
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
+    // The history tab: the slips printed with the open format.
+    HistoryPanel* historyPanel = nullptr;
 
     // The slip's popup commands for its background picture.
     void ReplaceBackground();
@@ -65,13 +81,36 @@ public:
     void SetCurrencyChar();
     QString LineBreakMarkerSetting() const { return lineBreakMarker_; }
 
+    // --- Batch data (the second tab; MainWindowBatch.cpp) -----------------
+    BatchPanel* batchPanel = nullptr;
+    // "导入批量数据": the batch panel's import command, from the menu.
+    QAction* importBatchAction = nullptr;
+    // The imported records (printing them all reads them; the batch panel's
+    // ShowRecord puts one on the slip).
+    BatchDataSet* CurrentBatch();
+    // Opening another format empties the batch.
+    void ClearBatchRecords() override;
+
     // FormatHost
     void FormatOpened() override;
+    void AutoFillDates() override;
     void BackgroundChanged() override;
     QString ShowFormatList() override;
     void StatusMessage(const QString& text) override;
     int ScreenWidthTwips() const override;
     QString LineBreakMarker() const override { return lineBreakMarker_; }
+
+    // --- Format exchange and online services (MainWindowExchange.cpp) -----
+    // "导出格式", "导入格式", "下载格式" and "服务器地址设置".
+    void ExportFormat();
+    void ImportFormat();
+    void ShowWebCatalogue();
+    WebCatalogueDialog* WebCatalogue() const;
+    void SetServerAddress();
+    // The update check: armed by Start, it runs once per run ten seconds later.
+    QTimer* updateTimer = nullptr;
+    void RunUpdateCheck();
+    // --- end of format exchange and online services ----------------------
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -80,15 +119,33 @@ protected:
 private:
     void BuildMenus();
     QWidget* BuildSlipPanel();
+    QWidget* BuildBatchPanel();
     void ShowFormatState();
     void ShowOptions();
     void OptionToggled(int index, bool on);
-    void ShowSlipMenu(BoxId id, QPoint globalPos);
+    // --- Layout commands, help ----------------------------------------
+    void BuildAlignMenu(QMenuBar* bar);
+    void BuildHelpMenu(QMenuBar* bar);
+    void OpenManual();
+    // The slip size, print margin, barcode standard and about dialogs.
+    void WireDialogs();
+    // The history tab.
+    QWidget* BuildHistoryPanel();
+    void ShowHistoryTabState();
+    // Format exchange and online services (MainWindowExchange.cpp).
+    void AddExchangeMenuItems(QMenu* formatMenu);
+    void AddServerAddressMenuItem(QMenu* settingsMenu);
+    void ArmUpdateCheck();
+    QPointer<WebCatalogueDialog> catalogue_;
+    bool updateChecked_ = false;
+    // The print commands (MainWindowPrint.cpp).
     void WirePrintCommands();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
+    SlipFilling* filling_ = nullptr;
+    SlipMenus* menus_ = nullptr;
     PrintCommands* print_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;

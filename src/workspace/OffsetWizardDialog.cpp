@@ -1,16 +1,14 @@
 #include "workspace/OffsetWizardDialog.h"
 
-#include "core/DataFolder.h"
 #include "core/TextNumber.h"
 #include "print/Calibration.h"
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
+#include "workspace/HelpLinks.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -248,40 +246,19 @@ void OffsetWizard::Apply(bool contentLeft, const QString& horizontal, bool conte
 
 // --- the manual
 
-QString FindProgramManual()
-{
-    QStringList folders;
-    const QString app = QCoreApplication::applicationDirPath();
-    if (!app.isEmpty()) folders << app << QDir::cleanPath(app + QStringLiteral("/../share/doc/slipprint"));
-    folders << DataFolder();
-    const QStringList names = {QStringLiteral("使用说明.pdf"), QStringLiteral("使用说明.html"),
-                               QStringLiteral("使用说明.htm"), QStringLiteral("manual.pdf"),
-                               QStringLiteral("manual.html")};
-    for (const QString& folder : folders)
-        for (const QString& name : names) {
-            const QFileInfo f(QDir(folder).filePath(name));
-            if (f.isFile() && f.isReadable()) return f.absoluteFilePath();
-        }
-    return QString();
-}
-
 void OpenManualTopic(int topic)
 {
-    const QString manual = FindProgramManual();
+    const QString manual = FindManual(ManualFolders());
     if (manual.isEmpty()) {
-        MsgBox(QStringLiteral("本机没有安装使用说明，无法打开第%1号帮助主题。\r\n"
-                              "把“使用说明.pdf”或“使用说明.html”放在程序文件夹或数据文件夹（%2）中即可在此打开。")
-                   .arg(topic)
-                   .arg(QDir::toNativeSeparators(DataFolder())),
-               PromptIcon::Information);
+        MsgBox(NoManualMessage(), PromptIcon::Information);
         return;
     }
     QUrl url = QUrl::fromLocalFile(manual);
-    // An HTML manual goes to the topic's anchor.
     if (manual.endsWith(QLatin1String(".html")) || manual.endsWith(QLatin1String(".htm")))
         url.setFragment(QStringLiteral("topic%1").arg(topic));
     if (!QDesktopServices::openUrl(url))
-        MsgBox(QStringLiteral("无法打开使用说明：") + QDir::toNativeSeparators(manual), PromptIcon::Warning);
+        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
+               PromptIcon::Warning);
 }
 
 } // namespace slip

@@ -86,10 +86,8 @@ private:
     QPointer<ValValue> value_;
 };
 
-// The program's manual (使用说明.pdf or .html in the program's folder, its
-// shared documents folder or the data folder), or "".
-QString FindProgramManual();
-// Opens the manual for a help topic, or tells the operator there is none.
+// Opens the program's manual for a help topic (an HTML manual at the topic's
+// anchor "topicN"), or tells the operator there is none.
 void OpenManualTopic(int topic);
 
 } // namespace slip

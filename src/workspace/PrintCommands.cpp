@@ -132,6 +132,22 @@ PrintOutcome PrintCommands::PrintAllBills()
     return out;
 }
 
+bool PrintCommands::ReprintSlips(const QVector<SlipValues>& slips)
+{
+    if (!format_.IsOpen() || slips.isEmpty()) return false;
+    if (SelectPrinter().isEmpty()) return false;
+    PrintServices services = Services(NoProgress());
+    const SlipPrintSettings settings = CurrentSettings();
+    for (const SlipValues& v : slips) {
+        SlipValueList one({v});
+        const PrintOutcome out = PrintSlipJob(services, format_, one, settings, false, false);
+        emit printed(out);
+        // A printer that failed fails the rest too; the operator was told.
+        if (out.status != PrintStatus::Printed) break;
+    }
+    return true;
+}
+
 void PrintCommands::PrintCalibration()
 {
     const QString name = SelectPrinter();

@@ -60,10 +60,13 @@ public:
     // "打印所有单据": every imported record, one page each; with no records
     // the shown slip once.
     PrintOutcome PrintAllBills();
-    // The calibration figure on A4 after the printer choice, then the print
-    // offsets to type in.
+    // Slips of the history printed again after one printer choice: each as a
+    // job of one page, none stored again. False when the choice was cancelled.
+    bool ReprintSlips(const QVector<SlipValues>& slips);
+    // "校准": the calibration figure on A4 after the printer choice, then the
+    // print offsets to type in.
     void PrintCalibration();
-    // "打印校准向导" and "校准": the offset wizard.
+    // "打印校准向导": the offset wizard.
     void ShowOffsetWizard();
     OffsetWizard& Wizard();
 

@@ -2,6 +2,7 @@
 
 #include "core/Units.h"
 #include "model/BoxRules.h"
+#include "model/Selection.h"
 #include "print/SlipDrawing.h"
 
 #include <QContextMenuEvent>
@@ -38,6 +39,7 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent) : QAbstractScrollArea(pa
     setObjectName(QStringLiteral("slipCanvas"));
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
+    // Grey around the slip, so that its edges show.
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     pal.setColor(QPalette::Base, QColor(0x80, 0x80, 0x80));
     viewport()->setPalette(pal);
@@ -49,6 +51,17 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent) : QAbstractScrollArea(pa
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor_->hide();
     editor_->installEventFilter(this);
+    editor_->viewport()->installEventFilter(this);
+    editor_->viewport()->setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    // The box being typed into has the box menu too (its text commands
+    // copy and paste).
+    editor_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(editor_, &QPlainTextEdit::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (editing_ == 0) return;
+        popupMm_ = Transform().ToMm(QPointF(editor_->mapTo(viewport(), pos)));
+        emit contextMenuAt(editing_, editor_->mapToGlobal(pos));
+    });
     connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncingEditor_ || editing_ == 0) return;
         format_.SetValue(editing_, editor_->toPlainText());
@@ -188,34 +201,124 @@ void SlipView::keyPressEvent(QKeyEvent* e)
             return;
         }
     }
+    if (StepMarked(e->key(), e->modifiers() & ~Qt::KeypadModifier)) {
+        e->accept();
+        return;
+    }
     QAbstractScrollArea::keyPressEvent(e);
 }
 
-BoxId SlipView::BoxAt(QPointF px) const
+bool SlipView::StepMarked(int key, Qt::KeyboardModifiers mods)
+{
+    if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down) return false;
+    // Without marked boxes, and while the format is locked, the arrows
+    // scroll the canvas.
+    if (!format_.IsOpen() || format_.Selection().isEmpty() || Locked()) return false;
+    const double s = kKeyStepMm;
+    const QPointF d = key == Qt::Key_Left ? QPointF(-s, 0) : key == Qt::Key_Right ? QPointF(s, 0)
+                      : key == Qt::Key_Up ? QPointF(0, -s) : QPointF(0, s);
+    if (mods == Qt::NoModifier) {
+        MoveBoxes(format_, format_.Selection(), d);
+    } else if (mods == Qt::ShiftModifier) {
+        ResizeBoxes(format_, format_.Selection(), QSizeF(d.x(), d.y()));
+    } else if (mods == Qt::ControlModifier) {
+        // Left and up make the type smaller, right and down larger.
+        StepFontSize(format_, format_.Selection(), (d.x() + d.y()) < 0 ? -kFontStepPoints : kFontStepPoints);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+SlipView::Hit SlipView::HitAt(QPointF px) const
 {
     const CanvasTransform t = Transform();
-    if (t.pxPerMm <= 0) return 0;
+    if (t.pxPerMm <= 0 || !format_.IsOpen()) return {};
     const QPointF mm = t.ToMm(px);
-    const double slack = t.LengthToMm(3);
-    // The last drawn box is on top: search from the end, labels and lines last.
-    for (int kind = kBoxKindCount - 1; kind >= 0; --kind) {
-        const auto& boxes = format_.Boxes();
-        for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
-            if (int(it->kind) != kind) continue;
-            if (it->kind == BoxKind::Line) {
-                const QLineF l = it->line;
-                const QPointF d = l.p2() - l.p1();
-                const double len2 = d.x() * d.x() + d.y() * d.y();
-                double u = len2 > 0 ? QPointF::dotProduct(mm - l.p1(), d) / len2 : 0;
-                u = std::clamp(u, 0.0, 1.0);
-                const QPointF nearest = l.p1() + d * u;
-                if (QLineF(nearest, mm).length() <= slack + t.LengthToMm(it->lineWidth / 2)) return it->id;
-            } else if (it->rect.adjusted(-slack / 3, -slack / 3, slack / 3, slack / 3).contains(mm)) {
-                return it->id;
-            }
-        }
+    const double slack = t.LengthToMm(1);
+    const auto& boxes = format_.Boxes();
+    auto boxOfKind = [&](BoxKind kind) -> const slip::Box* {
+        // The box drawn last is on top.
+        for (auto it = boxes.rbegin(); it != boxes.rend(); ++it)
+            if (it->kind == kind && it->rect.adjusted(-slack, -slack, slack, slack).contains(mm)) return &*it;
+        return nullptr;
+    };
+    for (BoxKind kind : {BoxKind::Picture, BoxKind::Check, BoxKind::Text})
+        if (const slip::Box* b = boxOfKind(kind)) return {b->id, b->kind, LinePart::None};
+    // A line's width is drawn in the painter's units: dots of the screen's
+    // resolution on the slip.
+    const double mmPerWidthUnit = units::MmFromPixels(1, viewport()->logicalDpiX());
+    const LineHit line = LineAt(format_, mm, mmPerWidthUnit, t.LengthToMm(kLineTolerancePx));
+    if (line.id != 0) return {line.id, BoxKind::Line, line.part};
+    if (const slip::Box* b = boxOfKind(BoxKind::Label)) return {b->id, b->kind, LinePart::None};
+    return {};
+}
+
+BoxId SlipView::BoxAt(QPointF px) const { return HitAt(px).id; }
+
+SlipView::Action SlipView::ActionAt(QPointF px, BoxId* idOut) const
+{
+    const Hit hit = HitAt(px);
+    if (idOut) *idOut = hit.id;
+    const CanvasTransform t = Transform();
+    if (t.pxPerMm <= 0 || !format_.IsOpen()) return Action::None;
+    const bool locked = Locked();
+    if (hit.id == 0) {
+        const QRectF slip(t.origin, CanvasSizePx());
+        return slip.contains(px) ? Action::Band : Action::None;
     }
-    return 0;
+    if (hit.kind == BoxKind::Line) {
+        if (locked) return Action::None;
+        return hit.part == LinePart::Body ? Action::LineMove : Action::LinePoint;
+    }
+    const slip::Box* b = format_.Find(hit.id);
+    if (locked) return hit.kind == BoxKind::Text ? Action::Type : hit.kind == BoxKind::Check ? Action::Tick : Action::None;
+    const QRectF r = t.ToPx(b->rect);
+    const QPointF at = px - r.topLeft();
+    // The move corner is tried first, so a small box can always be moved.
+    if (at.x() < kCornerZonePx && at.y() < kCornerZonePx) return Action::Move;
+    if (Resizable(b->kind) && at.x() > r.width() - kCornerZonePx && at.y() > r.height() - kCornerZonePx)
+        return Action::Resize;
+    if (hit.kind == BoxKind::Text) return Action::Type;
+    if (hit.kind == BoxKind::Check) return Action::Tick;
+    return Action::Move;
+}
+
+Qt::CursorShape SlipView::CursorFor(Action a)
+{
+    switch (a) {
+    case Action::Move:
+    case Action::LineMove: return Qt::SizeAllCursor;
+    case Action::Resize: return Qt::SizeFDiagCursor;
+    case Action::Type: return Qt::IBeamCursor;
+    case Action::Tick: return Qt::PointingHandCursor;
+    case Action::LinePoint: return Qt::CrossCursor;
+    case Action::None:
+    case Action::Band: break;
+    }
+    return Qt::ArrowCursor;
+}
+
+QString SlipView::ToolTipFor(Action a)
+{
+    switch (a) {
+    case Action::Move: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可移动本输入框位置。");
+    case Action::Resize: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可改变本输入框大小。");
+    case Action::Type: return QStringLiteral("提示：点击鼠标左键,可以输入内容。");
+    case Action::Tick: return QStringLiteral("提示：点击鼠标左键,可以勾选或取消勾选。");
+    case Action::LineMove: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可拖动本线条。");
+    case Action::LinePoint: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可移动线条的这一端。");
+    case Action::Band:
+    case Action::None: break;
+    }
+    return QString();
+}
+
+QString SlipView::BandToolTip() { return QStringLiteral("按住鼠标左键并拖动鼠标可以选中需要修改的输入框。"); }
+
+QString SlipView::KeysToolTip()
+{
+    return QStringLiteral("箭头键->移动位置，Shift+箭头键->改变控件大小，Ctrl+箭头键->改变字体大小！");
 }
 
 void SlipView::EditBox(BoxId id)
@@ -228,6 +331,7 @@ void SlipView::EditBox(BoxId id)
         return;
     }
     editing_ = id;
+    ++editSession_;
     syncingEditor_ = true;
     editor_->setPlainText(format_.Value(id));
     syncingEditor_ = false;
@@ -266,16 +370,36 @@ void SlipView::PlaceEditor()
     editor_->document()->setDocumentMargin(0);
 }
 
+SlipView::Action SlipView::EditorZoneAction(QPointF px) const
+{
+    if (editing_ == 0 || Locked()) return Action::None;
+    const slip::Box* b = format_.Find(editing_);
+    if (!b) return Action::None;
+    const QRectF r = Transform().ToPx(b->rect);
+    const QPointF at = px - r.topLeft();
+    if (at.x() < kCornerZonePx && at.y() < kCornerZonePx) return Action::Move;
+    if (at.x() > r.width() - kCornerZonePx && at.y() > r.height() - kCornerZonePx) return Action::Resize;
+    return Action::None;
+}
+
 bool SlipView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == editor_) {
         if (event->type() == QEvent::FocusOut) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             // A popup menu or another window taking the focus for a moment
-            // does not leave the box.
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && editing_ != 0)
-                QMetaObject::invokeMethod(this, [this] { if (editing_ != 0 && !editor_->hasFocus()) LeaveEditor(); },
-                                          Qt::QueuedConnection);
+            // does not leave the box. The leaving runs once the focus has
+            // settled, and only for the same opening of the editor: a box
+            // opened meanwhile (or this one opened anew) is not left by it.
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && editing_ != 0) {
+                const quint64 session = editSession_;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, session] {
+                        if (editing_ != 0 && session == editSession_ && !editor_->hasFocus()) LeaveEditor();
+                    },
+                    Qt::QueuedConnection);
+            }
         } else if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
             if (k->key() == Qt::Key_Escape) {
@@ -295,32 +419,224 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
+    } else if (watched == editor_->viewport()) {
+        // The corners of the box being typed into still move and resize it.
+        auto toView = [this](QMouseEvent* m) { return QPointF(editor_->viewport()->mapTo(viewport(), m->position().toPoint())); };
+        switch (event->type()) {
+        case QEvent::MouseMove: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            if (gesture_ != Gesture::None) {
+                Drag(toView(m));
+                return true;
+            }
+            const Action a = EditorZoneAction(toView(m));
+            if (a != Action::None) {
+                ShowAction(editor_->viewport(), a);
+            } else {
+                editor_->viewport()->setCursor(Qt::IBeamCursor);
+                editor_->viewport()->setToolTip(QString());
+            }
+            break;
+        }
+        case QEvent::MouseButtonPress: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            if (m->button() != Qt::LeftButton) break;
+            const QPointF px = toView(m);
+            const Action a = EditorZoneAction(px);
+            if (a == Action::None) break;
+            gesture_ = Gesture::Pending;
+            pressAction_ = a;
+            pressId_ = editing_;
+            pressPart_ = LinePart::None;
+            pressPx_ = px;
+            pressMm_ = Transform().ToMm(px);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (gesture_ != Gesture::None) {
+                Release();
+                return true;
+            }
+            break;
+        default: break;
+        }
     }
     return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void SlipView::ShowAction(QWidget* on, Action a)
+{
+    on->setCursor(CursorFor(a));
+    QString tip = ToolTipFor(a);
+    if (a == Action::Band) tip = format_.Selection().isEmpty() ? BandToolTip() : KeysToolTip();
+    if (on->toolTip() != tip) on->setToolTip(tip);
 }
 
 void SlipView::mousePressEvent(QMouseEvent* e)
 {
     setFocus();
-    if (e->button() != Qt::LeftButton) return;
-    const slip::BoxId id = BoxAt(e->position());
-    const slip::Box* b = id ? format_.Find(id) : nullptr;
-    if (!b) {
-        EditBox(0);
+    // Pressing anywhere outside the editor leaves the box being typed into.
+    if (editing_ != 0) LeaveEditor();
+    if (!format_.IsOpen()) return;
+    if (e->button() == Qt::LeftButton) Press(e->position(), e->modifiers());
+}
+
+void SlipView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (gesture_ != Gesture::None && (e->buttons() & Qt::LeftButton)) Drag(e->position());
+    else Hover(e->position());
+}
+
+void SlipView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton) Release();
+}
+
+void SlipView::Hover(QPointF px)
+{
+    if (gesture_ != Gesture::None) return;
+    ShowAction(viewport(), ActionAt(px));
+}
+
+void SlipView::Press(QPointF px, Qt::KeyboardModifiers mods)
+{
+    CancelGesture();
+    BoxId id = 0;
+    const Action a = ActionAt(px, &id);
+    const Hit hit = HitAt(px);
+    const bool ctrlOnly = (mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
+    pressPx_ = px;
+    pressMm_ = Transform().ToMm(px);
+    bandEndMm_ = pressMm_;
+    pressId_ = id;
+    pressPart_ = hit.part;
+    pressAction_ = a;
+    if (id != 0 && ctrlOnly) {
+        // Ctrl with a click marks or unmarks the box (or line), whatever the lock.
+        format_.SetSelected(id, !format_.IsSelected(id));
         return;
     }
+    if (a == Action::Band) {
+        // Ctrl alone keeps the marks made before; otherwise the band's boxes
+        // become the only marked ones, and a click on an empty spot unmarks all.
+        bandBase_ = ctrlOnly ? format_.Selection() : QSet<BoxId>();
+        if (!ctrlOnly) format_.ClearSelection();
+        gesture_ = Gesture::Pending;
+        viewport()->setToolTip(BandToolTip());
+        return;
+    }
+    if (a == Action::None && !(id != 0 && format_.Find(id))) return;
+    gesture_ = Gesture::Pending;
+}
+
+void SlipView::StartDrag()
+{
+    switch (pressAction_) {
+    case Action::Band:
+        gesture_ = Gesture::Band;
+        bandShown_ = true;
+        return;
+    case Action::Move:
+    case Action::Type:
+    case Action::Tick:
+        if (Locked()) break;
+        gesture_ = Gesture::Move;
+        dragFrom_ = MarkedBoxesWith(format_, pressId_);
+        viewport()->setCursor(Qt::SizeAllCursor);
+        return;
+    case Action::Resize:
+        if (Locked()) break;
+        gesture_ = Gesture::Resize;
+        dragFrom_ = MarkedBoxesWith(format_, pressId_);
+        return;
+    case Action::LinePoint:
+    case Action::LineMove:
+        if (Locked()) break;
+        if (const slip::Box* b = format_.Find(pressId_)) {
+            gesture_ = Gesture::Line;
+            dragFrom_ = {*b};
+            return;
+        }
+        break;
+    case Action::None: break;
+    }
+    // Nothing to drag: the press stays a click until the button is released.
+}
+
+void SlipView::Drag(QPointF px)
+{
+    if (gesture_ == Gesture::None) return;
+    if (gesture_ == Gesture::Pending) {
+        const QPointF d = px - pressPx_;
+        if (std::max(std::abs(d.x()), std::abs(d.y())) < kDragThresholdPx) return;
+        StartDrag();
+        if (gesture_ == Gesture::Pending) return;
+    }
+    const QPointF mm = Transform().ToMm(px);
+    // Every step places the boxes from where they stood at the press, so the
+    // arrangement comes back when the mouse does.
+    const QPointF delta = mm - pressMm_;
+    switch (gesture_) {
+    case Gesture::Band: {
+        bandEndMm_ = mm;
+        QSet<BoxId> marks = bandBase_;
+        const QRectF band = QRectF(pressMm_, bandEndMm_).normalized();
+        for (const slip::Box& b : format_.Boxes())
+            if (CtlInRect(b, band)) marks.insert(b.id);
+        format_.SetSelection(marks);
+        viewport()->update();
+        break;
+    }
+    case Gesture::Move: PlaceShifted(format_, dragFrom_, AllowedShift(dragFrom_, SlipSizeOf(format_), delta)); break;
+    case Gesture::Resize: ResizeFrom(format_, dragFrom_, QSizeF(delta.x(), delta.y())); break;
+    case Gesture::Line:
+        if (!dragFrom_.empty()) DragLine(format_, dragFrom_.front(), pressPart_, delta);
+        break;
+    case Gesture::None:
+    case Gesture::Pending: break;
+    }
+}
+
+void SlipView::Release()
+{
+    const Gesture g = gesture_;
+    const Action a = pressAction_;
+    const BoxId id = pressId_;
+    const QPointF px = pressPx_;
+    CancelGesture();
+    if (g == Gesture::Band) {
+        viewport()->setToolTip(KeysToolTip());
+        return;
+    }
+    if (g != Gesture::Pending) return;
+    // A click without a drag types into a text box or ticks a check box,
+    // wherever it falls on the box and whatever the lock.
+    const slip::Box* b = format_.Find(id);
+    if (!b) return;
     if (b->kind == BoxKind::Text) {
         EditBox(id);
-    } else {
-        EditBox(0);
-        if (b->kind == BoxKind::Check)
-            format_.SetValue(id, format_.Value(id).trimmed().isEmpty() ? QStringLiteral("1") : QString());
+        if (editing_ == id && a == Action::Type)
+            editor_->setTextCursor(editor_->cursorForPosition(editor_->viewport()->mapFrom(viewport(), px.toPoint())));
+    } else if (b->kind == BoxKind::Check) {
+        format_.SetValue(id, format_.Value(id).trimmed().isEmpty() ? QStringLiteral("1") : QString());
     }
+}
+
+void SlipView::CancelGesture()
+{
+    const bool hadBand = bandShown_;
+    gesture_ = Gesture::None;
+    bandShown_ = false;
+    dragFrom_.clear();
+    bandBase_.clear();
+    if (hadBand) viewport()->update();
 }
 
 void SlipView::contextMenuEvent(QContextMenuEvent* e)
 {
     if (!format_.IsOpen()) return;
+    CancelGesture();
+    popupMm_ = Transform().ToMm(e->pos());
     emit contextMenuAt(BoxAt(e->pos()), e->globalPos());
 }
 
@@ -334,6 +650,12 @@ void SlipView::paintEvent(QPaintEvent*)
     if (BackgroundShown()) p.drawImage(canvas, background_);
     if (format_.Options().showRulers) PaintRulers(p, canvas);
     PaintBoxes(p, t);
+    if (bandShown_) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(Qt::black, 0, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(t.ToPx(BandMm()));
+    }
 }
 
 void SlipView::PaintRulers(QPainter& p, const QRectF& canvas)
@@ -366,6 +688,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         const bool marked = format_.IsSelected(b.id);
         if (b.kind == BoxKind::Line) continue;
         const QRectF r = t.ToPx(b.rect);
+        if (auto tint = tints_.constFind(b.id); tint != tints_.constEnd()) p.fillRect(r, *tint);
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);
@@ -432,6 +755,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
     settings.barcodeStandard = barcodeStandard_;
     settings.fontSize = [this, scale](DrawSurface&, double size) { return CanvasFontPoints(size) / scale; };
     settings.loadPicture = [](const QString& path) {
+        if (path.isEmpty()) return QImage();
         QImageReader r(path);
         r.setDecideFormatFromContent(true);
         return r.read();
@@ -450,6 +774,19 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         }
     }
     p.restore();
+    // A marked line is drawn in the mark's light grey; its ends get handles
+    // so that it still shows on the ruler grid and where a drag takes it.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(kMarkGrey);
+    for (const slip::Box& b : format_.Boxes()) {
+        if (b.kind != BoxKind::Line || !format_.IsSelected(b.id)) continue;
+        for (QPointF end : {b.line.p1(), b.line.p2()}) {
+            const QPointF c = t.ToPx(end);
+            p.drawRect(QRectF(c.x() - 3, c.y() - 3, 6, 6));
+        }
+    }
+    p.setBrush(Qt::NoBrush);
 }
 
 } // namespace slip

@@ -35,7 +35,6 @@ QString Conv(double code, const QString& text) { return ConvertByCode(code, text
 TEST(FormatAmount, WorkedExamples)
 {
     EXPECT_EQ(FormatAmount(""), "");
-    EXPECT_EQ(FormatAmount("abc"), "￥0.00");
     EXPECT_EQ(FormatAmount("0"), "￥0.00");
     EXPECT_EQ(FormatAmount(".5"), "￥0.50");
     EXPECT_EQ(FormatAmount("RMB100"), "￥100.00");
@@ -49,12 +48,28 @@ TEST(FormatAmount, WorkedExamples)
     EXPECT_EQ(FormatAmount("123456"), "￥123,456.00");
 }
 
-TEST(FormatAmount, ReadsDigitsAndOnePoint)
+TEST(FormatAmount, ReadsFiguresWithOnePointAndPassesOverBlanks)
 {
-    EXPECT_EQ(FormatAmount("1.2.3"), "￥1.20");  // reading stops at the second point
     EXPECT_EQ(FormatAmount("007.1"), "￥7.10");
     EXPECT_EQ(FormatAmount("1 2 3 4"), "￥1,234.00");
-    EXPECT_EQ(FormatAmount("一百"), "￥0.00");
+    EXPECT_EQ(FormatAmount(" 1234.5\n"), "￥1,234.50");
+    EXPECT_EQ(FormatAmount("+12"), "￥12.00");
+    EXPECT_EQ(FormatAmount("￥12元"), "￥12.00");
+    EXPECT_EQ(FormatAmount("12元整"), "￥12.00");
+    EXPECT_EQ(FormatAmount("人民币12"), "￥12.00");
+    EXPECT_EQ(FormatAmount("rmb12"), "￥12.00");
+    EXPECT_EQ(FormatAmount("¥12"), "￥12.00");
+}
+
+TEST(FormatAmount, TextsThatAreNoAmountStayAsTyped)
+{
+    // Showing ￥0.00 or an amount made of scattered figures would put an
+    // amount on the slip that was never typed.
+    for (const char* typed : {"abc", "一百", "1.2.3", "12,34", "1,2345", ",123", "1e3", "50%", "5-", "-",
+                              ".", "￥", "12 abc", "1,234,56", "(5)", "--5", "-￥-5", "12元5角"})
+        EXPECT_EQ(FormatAmount(QString::fromUtf8(typed)), QString::fromUtf8(typed)) << typed;
+    EXPECT_FALSE(TryFormatAmount("abc").has_value());
+    EXPECT_EQ(TryFormatAmount(""), QString());
 }
 
 TEST(FormatAmount, FormattingAgainKeepsTheText)
@@ -70,14 +85,16 @@ TEST(FormatAmount, Sign)
 {
     EXPECT_EQ(FormatAmount("-5"), "-￥5.00");
     EXPECT_EQ(FormatAmount(" -5"), "-￥5.00");
-    // A minus that does not lead the text is no sign.
-    EXPECT_EQ(FormatAmount("￥-5"), "￥5.00");
-    EXPECT_EQ(FormatAmount("5-"), "￥5.00");
+    // A minus after the currency mark is the amount's sign too.
+    EXPECT_EQ(FormatAmount("￥-5"), "-￥5.00");
+    EXPECT_EQ(FormatAmount("RMB -1,000"), "-￥1,000.00");
     // An amount already shown as negative stays negative.
     EXPECT_EQ(FormatAmount("-￥1,234.50"), "-￥1,234.50");
     EXPECT_EQ(FormatAmount("-$5", u'$'), "-$5.00");
     EXPECT_EQ(FormatAmount("$1,234.50", u'$'), "$1,234.50");
     EXPECT_EQ(FormatAmount("-￥0.00"), "￥0.00");
+    // Nothing in fen has no sign to show.
+    EXPECT_EQ(FormatAmount("-0.001"), "￥0.00");
 }
 
 TEST(FormatAmount, LongAmountsKeepEveryDigit)
@@ -147,7 +164,10 @@ TEST(AutoConvert, Percent)
     EXPECT_EQ(Conv(116, "25%"), "25%");
     EXPECT_EQ(Conv(116, "0.07"), "7%");
     EXPECT_EQ(Conv(116, "0.125"), "12.5%");
-    EXPECT_EQ(Conv(116, "abc"), "0%");
+    EXPECT_EQ(Conv(116, "abc"), "abc");
+    EXPECT_EQ(Conv(116, "0.1"), "10%");
+    EXPECT_EQ(Conv(116, "-0.035"), "-3.5%");
+    EXPECT_EQ(Conv(116, "1e3"), "1e3");
 }
 
 TEST(AutoConvert, PostalCode)

@@ -73,7 +73,7 @@ TEST(MoneyToUpper, WorkedExamples)
     EXPECT_EQ(MoneyToUpper("0.05"), "伍分");
     EXPECT_EQ(MoneyToUpper("10"), "壹拾元整");
     EXPECT_EQ(MoneyToUpper("0"), "零元整");
-    EXPECT_EQ(MoneyToUpper("abc"), "零元整");
+    EXPECT_EQ(MoneyToUpper("abc"), "abc");  // no amount: kept as typed
     EXPECT_EQ(MoneyToUpper(""), "");
     EXPECT_EQ(MoneyToUpper("10000.50"), "壹万元伍角整");
     EXPECT_EQ(MoneyToUpper("1000000"), "壹佰万元整");

@@ -121,17 +121,18 @@ TEST(DigitCells, WorkedExamples)
     EXPECT_EQ(DigitCells("1234.5", 11), "零零零零零壹贰叁肆伍零");
     EXPECT_EQ(DigitCells("12345678.9", 5), "壹贰叁肆伍陆柒捌玖零");
     EXPECT_EQ(DigitCells("壹贰", 11), "壹贰");
-    EXPECT_EQ(DigitCells("abc", 6), "零零零零零零");
+    EXPECT_EQ(DigitCells("abc", 6), "abc");  // no amount: kept as typed
     EXPECT_EQ(DigitCells("", 6), "");
     EXPECT_EQ(DigitCells("￥1,234.50", 0), "壹贰叁肆伍零");
-    EXPECT_EQ(DigitCells("12%", 4), "零零壹贰");
+    EXPECT_EQ(DigitCells("12%", 4), "12%");
     EXPECT_EQ(DigitCells("$3", 3, u'$'), "叁零零");
 }
 
-TEST(DigitCells, RoundsHalfToEven)
+TEST(DigitCells, CutAfterTheFenLikeTheFiguresAndTheWords)
 {
     EXPECT_EQ(DigitCells("0.125", 0), "壹贰");
-    EXPECT_EQ(DigitCells("0.375", 0), "叁捌");
+    EXPECT_EQ(DigitCells("0.375", 0), "叁柒");
+    EXPECT_EQ(DigitCells("1.999", 0), "壹玖玖");
 }
 
 TEST(DigitCells, NegativeAndHugeAmountsStayAsTyped)

@@ -1,5 +1,6 @@
 #include "PrintTestSupport.h"
 
+#include "entry/Conversion.h"
 #include "print/TextLayout.h"
 
 #include <QLocale>
@@ -106,6 +107,14 @@ TEST(TextLayout, AmountDigitsEndInTheLastCell)
     FakeSurface empty;
     PrintAmountDigits(empty, QString(), 0, 0, 1000, 10, Money, kYuan);
     EXPECT_TRUE(empty.texts.empty());
+}
+
+TEST(TextLayout, ATextThatIsNoAmountGoesIntoTheCellsAsTyped)
+{
+    const AmountFormatter strict = [](const QString& t) { return TryFormatAmount(t, QChar(0xFFE5)); };
+    // "1.2.3" must never print as the digits of another amount (￥1.23).
+    EXPECT_EQ(AmountCellText(QStringLiteral("1.2.3"), 11, strict, kYuan), QStringLiteral("      1.2.3"));
+    EXPECT_EQ(AmountCellText(QStringLiteral("1234.5"), 11, strict, kYuan), QStringLiteral("    ￥123450"));
 }
 
 TEST(TextLayout, AnAmountWiderThanItsCellsKeepsEveryDigit)

@@ -333,3 +333,22 @@ TEST_F(HistoryDeleteTest, AFailingDeleteAllKeepsEverySlip)
     EXPECT_TRUE(r.deleted.isEmpty());
     EXPECT_EQ(Numbers("甲").size(), 5);
 }
+
+TEST(HistoryStore, NewestValuesAndSlipsOfABox)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "张三"}, {8, "100"}}).ok);
+    ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "李四"}, {8, "200"}}).ok);
+    ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "张三"}, {8, "300"}}).ok);
+    ASSERT_TRUE(SaveHistoryRecord("乙", {{7, "王五"}}).ok);
+    const HistoryNewest last = NewestBoxValue("甲", 7);
+    ASSERT_TRUE(last.ok);
+    EXPECT_EQ(last.value, "张三");
+    EXPECT_EQ(last.slipNumber, 3);
+    const HistoryNewest li = NewestSlipWithValue("甲", 7, "李四");
+    EXPECT_EQ(li.slipNumber, 2);
+    EXPECT_EQ(ReadHistorySlip("甲", li.slipNumber).values.value(8), "200");
+    EXPECT_EQ(NewestSlipWithValue("甲", 7, "王五").slipNumber, 0);  // another format's
+    EXPECT_EQ(NewestSlipWithValue("甲", 7, "' OR '1'='1").slipNumber, 0);
+    EXPECT_EQ(NewestBoxValue("甲", 99).slipNumber, 0);
+}

@@ -46,8 +46,10 @@ TEST(Rulers, LinesEveryTwoMillimetresAndNumbersEveryCentimetre)
     for (const RulerLine& l : d.lines) cm += l.centimetre;
     EXPECT_EQ(d.lines.size(), 51 + 26);
     EXPECT_EQ(cm, 11 + 6);
-    // 0..10 along the top and bottom, 1..5 down both sides.
-    EXPECT_EQ(d.texts.size(), 11 * 2 + 5 * 2);
+    // 0..10 along the top and bottom, 1..4 down both sides: the 5 at the
+    // bottom edge would stand outside the canvas.
+    EXPECT_EQ(d.texts.size(), 11 * 2 + 4 * 2);
+    for (const RulerText& t : d.texts) EXPECT_LE(t.at.y() + 16, 200);
     EXPECT_EQ(d.texts.front().text, "0");
 }
 

@@ -1,13 +1,15 @@
 #include "PrintTestSupport.h"
+#include "PrintUiSupport.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include "core/DataFolder.h"
 #include "print/Calibration.h"
 #include "print/SlipPrinter.h"
 #include "storage/FormatStore.h"
 #include "storage/HistoryStore.h"
 #include "ui/SelPrinter.h"
+#include "workspace/HelpLinks.h"
+#include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
 #include "workspace/OffsetWizardDialog.h"
 #include "workspace/PrintCommands.h"
@@ -78,39 +80,6 @@ struct Desk {
     BoxId Id(int i) { return Format().Boxes()[i].id; }
 };
 
-// Answers the printer chooser whenever it shows: picks `printer`, or cancels
-// when it is "".
-struct ChooserAnswer {
-    QString printer;
-    int shown = 0;
-    QTimer timer;
-    explicit ChooserAnswer(QString p) : printer(std::move(p))
-    {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* chooser = qobject_cast<SelPrinter*>(w);
-                if (!chooser || !chooser->isVisible()) continue;
-                ++shown;
-                if (printer.isEmpty()) {
-                    chooser->buttons[1]->click();
-                } else {
-                    chooser->choices->setEditText(printer);
-                    chooser->buttons[0]->click();
-                }
-            }
-        });
-        timer.start();
-    }
-};
-
-QMap<qint64, QHash<qint64, QString>> History(const QString& format)
-{
-    QMap<qint64, QHash<qint64, QString>> out;
-    for (qint64 n : HistorySlipNumbersOf(format).numbers) out.insert(n, ReadHistorySlip(format, n).values);
-    return out;
-}
-
 QString PdfText(const QString& pdf)
 {
     return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -122,12 +91,19 @@ TEST(PrintCommands, PrintMenuItemsAndTheCalibrateButtonWorkOnAnOpenFormat)
 {
     Desk desk;
     ASSERT_TRUE(desk.Format().IsOpen());
-    for (QAction* a : {desk.mw->printBillAction, desk.mw->printAllAction, desk.mw->printCalibrationAction,
-                       desk.mw->offsetWizardAction})
+    for (QAction* a : {desk.mw->printBillAction, desk.mw->printAllAction, desk.mw->offsetWizardAction})
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     EXPECT_EQ(desk.mw->printBillAction->text(), QStringLiteral("打印当前单据"));
     EXPECT_EQ(desk.mw->printAllAction->text(), QStringLiteral("打印所有单据"));
     EXPECT_EQ(desk.mw->offsetWizardAction->text(), QStringLiteral("打印校准向导"));
+    EXPECT_TRUE(desk.mw->calibrateButton->isEnabled());
+    // The calibration sets the offsets: not while the format is locked.
+    SlipOptions o = desk.Format().Options();
+    o.locked = true;
+    desk.Format().SetOptions(o);
+    EXPECT_FALSE(desk.mw->calibrateButton->isEnabled());
+    o.locked = false;
+    desk.Format().SetOptions(o);
     EXPECT_TRUE(desk.mw->calibrateButton->isEnabled());
 }
 
@@ -219,7 +195,7 @@ TEST(PrintCommands, TheWizardAddsTheMeasuredShiftToTheOffsets)
     Desk desk;
     desk.Format().SetPrintOffsets(10, 10);
     ScriptedPrompter prompter;
-    QTest::mouseClick(desk.mw->calibrateButton, Qt::LeftButton);
+    desk.mw->offsetWizardAction->trigger();
     ValWizard* wizard = desk.mw->Print().Wizard().WizardWindow();
     ASSERT_NE(wizard, nullptr);
     EXPECT_EQ(wizard->windowTitle(), QStringLiteral("常见打印偏差校正向导"));
@@ -272,7 +248,7 @@ TEST(PrintCommands, TheWizardsHelpTopicsOpenTheManualOrSayThereIsNone)
 {
     Desk desk;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(FindProgramManual().isEmpty());
+    ASSERT_TRUE(FindManual(ManualFolders()).isEmpty());
     for (int option : {1, 2, 3}) {
         desk.mw->offsetWizardAction->trigger();
         ValWizard* wizard = desk.mw->Print().Wizard().WizardWindow();
@@ -284,16 +260,7 @@ TEST(PrintCommands, TheWizardsHelpTopicsOpenTheManualOrSayThereIsNone)
         EXPECT_EQ(desk.mw->Print().Wizard().WizardWindow(), nullptr);
         EXPECT_EQ(desk.mw->Print().Wizard().ValueWindow(), nullptr);
     }
-    ASSERT_EQ(prompter.shown.size(), 3);
-    EXPECT_TRUE(prompter.shown[0].contains(QStringLiteral("第19号帮助主题")));
-    EXPECT_TRUE(prompter.shown[1].contains(QStringLiteral("第30号帮助主题")));
-    EXPECT_TRUE(prompter.shown[2].contains(QStringLiteral("第31号帮助主题")));
-    // A manual put in the data folder is found.
-    QFile manual(DataFile(QStringLiteral("使用说明.html")));
-    ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
-    manual.write("<html><body><a name=\"topic19\"></a></body></html>");
-    manual.close();
-    EXPECT_EQ(QFileInfo(FindProgramManual()).canonicalFilePath(), QFileInfo(manual.fileName()).canonicalFilePath());
+    EXPECT_EQ(prompter.shown, QStringList({NoManualMessage(), NoManualMessage(), NoManualMessage()}));
 }
 
 TEST(PrintCommands, CalibrationPrintsTheFigureOnA4ThenAsksForTheOffsets)
@@ -305,7 +272,7 @@ TEST(PrintCommands, CalibrationPrintsTheFigureOnA4ThenAsksForTheOffsets)
     desk.mw->Print().showPrintMargins = [&] { ++margins; };
     {
         ChooserAnswer answer(kPrinter);
-        desk.mw->printCalibrationAction->trigger();
+        QTest::mouseClick(desk.mw->calibrateButton, Qt::LeftButton);
         EXPECT_EQ(answer.shown, 1);
     }
     EXPECT_EQ(prompter.shown, QStringList({CalibrationQuestion()}));

@@ -1,0 +1,467 @@
+#include "model/BoxEditing.h"
+
+#include "core/TextNumber.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace slip {
+
+namespace {
+
+Box Shifted(Box b, QPointF d)
+{
+    if (b.kind == BoxKind::Line) b.line.translate(d);
+    else b.rect.translate(d);
+    return b;
+}
+
+QPointF ClampPoint(QPointF p, const QSizeF& slip)
+{
+    return QPointF(std::clamp(p.x(), 0.0, slip.width()), std::clamp(p.y(), 0.0, slip.height()));
+}
+
+// The range [lo, hi] a box standing from a to b may be shifted by along one
+// axis of a slip `size` long without leaving it; a box already beyond an edge
+// may still move away from it.
+void ShiftRange(double a, double b, double size, double& lo, double& hi)
+{
+    lo = std::max(lo, std::min(0.0, -a));
+    hi = std::min(hi, std::max(0.0, size - b));
+}
+
+// The new length of a side of `start` grown by `delta`, kept within `room`
+// (the space to the slip's edge) unless it already reached beyond, and no
+// smaller than the minimum side (or its own length when it was smaller).
+double ResizedSide(double start, double delta, double room)
+{
+    double v = start + delta;
+    if (delta > 0) v = std::min(v, std::max(start, room));
+    return std::max(v, std::min(kMinBoxSideMm, start));
+}
+
+// The box shifted (never resized) so that it lies on the slip; one larger
+// than the slip keeps its top-left corner on it.
+Box KeptOnSlip(const Box& b, const QSizeF& slip)
+{
+    if (!(slip.width() > 0) || !(slip.height() > 0)) return b;
+    const QRectF r = b.Bounds();
+    const QPointF d(std::max(-r.left(), std::min(0.0, slip.width() - r.right())),
+                    std::max(-r.top(), std::min(0.0, slip.height() - r.bottom())));
+    return Shifted(b, d);
+}
+
+bool IsMarkedOr(const SlipFormat& f, const Box& b, BoxId extra) { return b.id == extra || f.IsSelected(b.id); }
+
+} // namespace
+
+QSizeF SlipSizeOf(const SlipFormat& format) { return QSizeF(format.Header().widthMm, format.Header().heightMm); }
+
+std::vector<Box> MarkedBoxesWith(const SlipFormat& format, BoxId extra)
+{
+    std::vector<Box> out;
+    for (const Box& b : format.Boxes())
+        if (IsMarkedOr(format, b, extra)) out.push_back(b);
+    return out;
+}
+
+// --- Moving ------------------------------------------------------------
+
+QPointF AllowedShift(const std::vector<Box>& boxes, const QSizeF& slip, QPointF wanted)
+{
+    if (!(slip.width() > 0) || !(slip.height() > 0)) return QPointF();
+    const double inf = std::numeric_limits<double>::infinity();
+    double xlo = -inf, xhi = inf, ylo = -inf, yhi = inf;
+    for (const Box& b : boxes) {
+        const QRectF r = b.Bounds();
+        ShiftRange(r.left(), r.right(), slip.width(), xlo, xhi);
+        ShiftRange(r.top(), r.bottom(), slip.height(), ylo, yhi);
+    }
+    const double dx = std::isfinite(wanted.x()) ? std::clamp(wanted.x(), std::min(xlo, 0.0), std::max(xhi, 0.0)) : 0;
+    const double dy = std::isfinite(wanted.y()) ? std::clamp(wanted.y(), std::min(ylo, 0.0), std::max(yhi, 0.0)) : 0;
+    return QPointF(dx, dy);
+}
+
+void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta)
+{
+    for (const Box& b : from) {
+        const Box* now = format.Find(b.id);
+        if (!now) continue;
+        // Only the place changes: whatever else was edited meanwhile stays.
+        Box moved = *now;
+        if (b.kind == BoxKind::Line) moved.line = Shifted(b, delta).line;
+        else moved.rect.moveTopLeft(b.rect.topLeft() + delta);
+        format.UpdateBox(moved);
+    }
+}
+
+QPointF MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta)
+{
+    std::vector<Box> from;
+    for (const Box& b : format.Boxes())
+        if (ids.contains(b.id)) from.push_back(b);
+    const QPointF d = AllowedShift(from, SlipSizeOf(format), delta);
+    if (d.isNull()) return d;
+    PlaceShifted(format, from, d);
+    return d;
+}
+
+// --- Resizing ----------------------------------------------------------
+
+void ResizeFrom(SlipFormat& format, const std::vector<Box>& from, QSizeF delta)
+{
+    const QSizeF slip = SlipSizeOf(format);
+    if (!(slip.width() > 0) || !(slip.height() > 0)) return;
+    const double dw = std::isfinite(delta.width()) ? delta.width() : 0;
+    const double dh = std::isfinite(delta.height()) ? delta.height() : 0;
+    for (const Box& b : from) {
+        if (!Resizable(b.kind)) continue;
+        const Box* now = format.Find(b.id);
+        if (!now) continue;
+        Box sized = *now;
+        sized.rect.setWidth(ResizedSide(b.rect.width(), dw, slip.width() - now->rect.left()));
+        sized.rect.setHeight(ResizedSide(b.rect.height(), dh, slip.height() - now->rect.top()));
+        format.UpdateBox(sized);
+    }
+}
+
+void ResizeBoxes(SlipFormat& format, const QSet<BoxId>& ids, QSizeF delta)
+{
+    std::vector<Box> from;
+    for (const Box& b : format.Boxes())
+        if (ids.contains(b.id)) from.push_back(b);
+    ResizeFrom(format, from, delta);
+}
+
+// --- Font sizes and line widths ---------------------------------------
+
+void StepFontSize(SlipFormat& format, const QSet<BoxId>& ids, double step)
+{
+    if (!std::isfinite(step) || step == 0) return;
+    auto stepped = [step](double v, double least) {
+        const double n = v + step;
+        // Down to the least size, never below it; a size already below it
+        // is not made any smaller.
+        return (step < 0 && n < least) ? std::min(v, least) : n;
+    };
+    for (const Box& b : std::vector<Box>(format.Boxes())) {
+        if (!ids.contains(b.id)) continue;
+        Box c = b;
+        if (b.kind == BoxKind::Line) c.lineWidth = stepped(b.lineWidth, kMinStepLineWidth);
+        else c.font.pointSize = stepped(b.font.pointSize, kMinStepFontPoints);
+        format.UpdateBox(c);
+    }
+}
+
+// --- Lines ---------------------------------------------------------------
+
+double LineTolerance(double widthMm, double minMm)
+{
+    if (!std::isfinite(widthMm) || widthMm < 0) widthMm = 0;
+    return widthMm / 2 < minMm ? minMm : widthMm;
+}
+
+LinePart HitTestLine(const Box& line, QPointF at, double t)
+{
+    if (line.kind != BoxKind::Line) return LinePart::None;
+    const QPointF a = line.line.p1(), b = line.line.p2();
+    const QRectF near = line.Bounds().adjusted(-t, -t, t, t);
+    if (at.x() < near.left() || at.x() > near.right() || at.y() < near.top() || at.y() > near.bottom())
+        return LinePart::None;
+    auto inSquare = [&](QPointF p) { return std::abs(at.x() - p.x()) <= t && std::abs(at.y() - p.y()) <= t; };
+    if (inSquare(a)) return LinePart::Start;
+    if (inSquare(b)) return LinePart::End;
+    // The distance to the segment, measured square to it, so that steep lines
+    // are as easy to hit as flat ones.
+    const QPointF d = b - a;
+    const double len2 = QPointF::dotProduct(d, d);
+    const double u = len2 > 0 ? std::clamp(QPointF::dotProduct(at - a, d) / len2, 0.0, 1.0) : 0.0;
+    const QPointF nearest = a + d * u;
+    return QLineF(nearest, at).length() <= t ? LinePart::Body : LinePart::None;
+}
+
+LineHit LineAt(const SlipFormat& format, QPointF at, double mmPerWidthUnit, double minToleranceMm)
+{
+    for (const Box* b : format.BoxesOfKind(BoxKind::Line)) {
+        const double t = LineTolerance(b->lineWidth * mmPerWidthUnit, minToleranceMm);
+        const LinePart part = HitTestLine(*b, at, t);
+        if (part != LinePart::None) return {b->id, part};
+    }
+    return {};
+}
+
+void DragLine(SlipFormat& format, const Box& from, LinePart part, QPointF delta)
+{
+    const Box* now = format.Find(from.id);
+    if (!now || now->kind != BoxKind::Line || part == LinePart::None) return;
+    const QSizeF slip = SlipSizeOf(format);
+    Box moved = *now;
+    switch (part) {
+    case LinePart::Start: moved.line.setP1(ClampPoint(from.line.p1() + delta, slip)); break;
+    case LinePart::End: moved.line.setP2(ClampPoint(from.line.p2() + delta, slip)); break;
+    default: moved.line = Shifted(from, AllowedShift({from}, slip, delta)).line; break;
+    }
+    format.UpdateBox(moved);
+}
+
+// --- Align and size commands ------------------------------------------
+
+std::vector<const Box*> AlignTargets(const SlipFormat& format, AlignCommand cmd)
+{
+    const bool sizes = cmd == AlignCommand::Width || cmd == AlignCommand::Height;
+    std::vector<const Box*> out;
+    for (int k = 0; k <= 2; ++k) {
+        const BoxKind kind = BoxKind(k);
+        if (sizes && kind == BoxKind::Check) continue;
+        for (const Box* b : format.BoxesOfKind(kind))
+            if (format.IsSelected(b->id)) out.push_back(b);
+    }
+    return out;
+}
+
+namespace {
+
+double AlignValue(const Box& b, AlignCommand cmd)
+{
+    switch (cmd) {
+    case AlignCommand::Top: return b.rect.top();
+    case AlignCommand::Left: return b.rect.left();
+    case AlignCommand::Right: return b.rect.right();
+    case AlignCommand::Bottom: return b.rect.bottom();
+    case AlignCommand::Width: return b.rect.width();
+    case AlignCommand::Height: return b.rect.height();
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<double> AlignReference(const SlipFormat& format, AlignCommand cmd)
+{
+    std::optional<double> ref;
+    const bool smallest = cmd == AlignCommand::Top || cmd == AlignCommand::Left;
+    for (const Box* b : AlignTargets(format, cmd)) {
+        const double v = AlignValue(*b, cmd);
+        if (!ref || (smallest ? v < *ref : v > *ref)) ref = v;
+    }
+    return ref;
+}
+
+void ApplyAlign(SlipFormat& format, AlignCommand cmd, double ref)
+{
+    if (!std::isfinite(ref)) return;
+    std::vector<BoxId> ids;
+    for (const Box* b : AlignTargets(format, cmd)) ids.push_back(b->id);
+    for (BoxId id : ids) {
+        const Box* b = format.Find(id);
+        if (!b) continue;
+        const double d = ref - AlignValue(*b, cmd);
+        switch (cmd) {
+        case AlignCommand::Top:
+        case AlignCommand::Bottom: MoveBoxes(format, {id}, QPointF(0, d)); break;
+        case AlignCommand::Left:
+        case AlignCommand::Right: MoveBoxes(format, {id}, QPointF(d, 0)); break;
+        case AlignCommand::Width: ResizeBoxes(format, {id}, QSizeF(d, 0)); break;
+        case AlignCommand::Height: ResizeBoxes(format, {id}, QSizeF(0, d)); break;
+        }
+    }
+}
+
+bool AlignSelectedBoxes(SlipFormat& format, AlignCommand cmd, Prompter& prompter)
+{
+    const std::optional<double> ref = AlignReference(format, cmd);
+    if (!ref) {
+        prompter.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"), PromptIcon::None);
+        return false;
+    }
+    const QString shown = NumberText(double(RoundHalfEven(*ref * 100)) / 100);
+    const std::optional<QString> answer = prompter.Input(QStringLiteral("请输入设定值(毫米)："), QString(), shown);
+    if (!answer || answer->trimmed().isEmpty()) return false;
+    // The reference as shown stands for the exact one: confirming it changes
+    // nothing, even where rounding to hundredths moved it.
+    const double typed = Val(*answer);
+    ApplyAlign(format, cmd, answer->trimmed() == shown ? *ref : typed);
+    return true;
+}
+
+// --- Adding, copying, deleting, ordering -------------------------------
+
+BoxId AddBoxAt(SlipFormat& format, BoxKind kind, QPointF at)
+{
+    if (format.Count(kind) >= kMaxBoxesPerKind) return 0;
+    const QSizeF slip = SlipSizeOf(format);
+    if (!std::isfinite(at.x()) || !std::isfinite(at.y())) at = QPointF();
+    // Kept on the slip as a whole: a box added at the right edge comes in
+    // until it fits.
+    const Box b = KeptOnSlip(NewBoxOfKind(kind, at), slip);
+    return format.AddBox(b);
+}
+
+QSet<BoxId> CopySources(const SlipFormat& format, BoxId clicked)
+{
+    QSet<BoxId> s = format.Selection();
+    if (format.Find(clicked)) s.insert(clicked);
+    return s;
+}
+
+int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int wanted)
+{
+    int fits = std::max(0, wanted);
+    int perKind[kBoxKindCount] = {0, 0, 0, 0, 0};
+    for (BoxId id : sources)
+        if (const Box* b = format.Find(id)) ++perKind[int(b->kind)];
+    for (int k = 0; k < kBoxKindCount; ++k) {
+        if (perKind[k] == 0) continue;
+        const int room = std::max(0, kMaxBoxesPerKind - format.Count(BoxKind(k)));
+        fits = std::min(fits, room / perKind[k]);
+    }
+    return fits;
+}
+
+QString CaptionOfCopy(const QString& caption, int k)
+{
+    int start = caption.size();
+    // At most nine digits are counted on: a longer run keeps its head.
+    while (start > 0 && caption.size() - start < 9 && caption[start - 1].isDigit()
+           && caption[start - 1].unicode() < 128)
+        --start;
+    const QString digits = caption.mid(start);
+    const qint64 n = digits.isEmpty() ? 0 : digits.toLongLong();
+    return caption.left(start) + QStringLiteral("%1").arg(n + k, int(digits.size()), 10, QLatin1Char('0'));
+}
+
+int CopyBoxes(SlipFormat& format, BoxId clicked, int count)
+{
+    const QSet<BoxId> sources = CopySources(format, clicked);
+    const int n = CopyCountThatFits(format, sources, count);
+    if (n <= 0 || sources.isEmpty()) return 0;
+    const QSizeF slip = SlipSizeOf(format);
+    std::vector<Box> from;
+    for (const Box& b : format.Boxes())
+        if (sources.contains(b.id)) from.push_back(b);
+    QSet<BoxId> copies;
+    for (const Box& src : from) {
+        // Up and to the left, unless the last copy would pass the slip's
+        // edge that way: then down or to the right, so copies never pile up.
+        const QRectF r = src.Bounds();
+        const double sx = r.left() - kCopyStepMm * n < 0 ? kCopyStepMm : -kCopyStepMm;
+        const double sy = r.top() - kCopyStepMm * n < 0 ? kCopyStepMm : -kCopyStepMm;
+        for (int k = 1; k <= n; ++k) {
+            Box c = src;
+            c.id = 0;
+            // A copy is no member of its source's ring.
+            c.relation = Relation();
+            c = KeptOnSlip(Shifted(c, QPointF(sx * k, sy * k)), slip);
+            // A text box without caption holds the format's fixed text and
+            // stays one.
+            if (HoldsValue(c.kind) && !src.caption.isEmpty()) c.caption = CaptionOfCopy(src.caption, k);
+            const BoxId id = format.AddBox(c);
+            if (id != 0) copies.insert(id);
+        }
+    }
+    format.SetSelection(copies);
+    return n;
+}
+
+void DeleteMarkedAnd(SlipFormat& format, BoxId clicked)
+{
+    format.RemoveBoxes(CopySources(format, clicked));
+}
+
+bool BringToFront(SlipFormat& format, BoxId id)
+{
+    const Box* found = format.Find(id);
+    if (!found) return false;
+    const auto ofKind = format.BoxesOfKind(found->kind);
+    if (ofKind.back()->id == id) return true;
+    const Box box = *found;
+    const QString value = format.Value(id);
+    const bool marked = format.IsSelected(id);
+    // Links of other boxes to it are dropped with it, and restored after.
+    std::vector<Box> linking;
+    for (const Box& b : format.Boxes())
+        if (b.id != id && (b.relation.target == id || b.sum1.target == id || b.sum2.target == id))
+            linking.push_back(b);
+    format.RemoveBoxes({id});
+    if (format.AddBox(box) != id) return false;
+    for (const Box& b : linking) format.UpdateBox(b);
+    format.SetValue(id, value);
+    if (marked) format.SetSelected(id, true);
+    return true;
+}
+
+// --- Links between boxes -------------------------------------------------
+
+QString SaveFirstMessage() { return QStringLiteral("请先保存格式！新添加的内容框保存后才能建立关联。"); }
+
+namespace {
+
+// The clicked box followed by the marked boxes of its kind in index order.
+std::vector<BoxId> LinkMembers(const SlipFormat& format, const Box& clicked)
+{
+    std::vector<BoxId> out{clicked.id};
+    for (const Box* b : format.BoxesOfKind(clicked.kind))
+        if (b->id != clicked.id && format.IsSelected(b->id)) out.push_back(b->id);
+    return out;
+}
+
+QString LinkMembersProblem(const std::vector<BoxId>& members)
+{
+    // A box not saved yet has no record ID; a link to it could not be kept.
+    for (BoxId id : members)
+        if (id <= 0) return SaveFirstMessage();
+    return QString();
+}
+
+void SetRelation(SlipFormat& format, BoxId id, RelationKind kind, BoxId target)
+{
+    const Box* b = format.Find(id);
+    if (!b) return;
+    Box c = *b;
+    c.relation = Relation{kind, target};
+    format.UpdateBox(c);
+}
+
+} // namespace
+
+QString MakeRelationRing(SlipFormat& format, BoxId clicked)
+{
+    const Box* b = format.Find(clicked);
+    if (!b || (b->kind != BoxKind::Text && b->kind != BoxKind::Check)) return QString();
+    const std::vector<BoxId> members = LinkMembers(format, *b);
+    if (members.size() < 2) return QString();
+    if (const QString p = LinkMembersProblem(members); !p.isEmpty()) return p;
+    for (size_t i = 0; i < members.size(); ++i)
+        SetRelation(format, members[i], RelationKind::ChainNext, members[(i + 1) % members.size()]);
+    return QString();
+}
+
+QString MakeRelatedPath(SlipFormat& format, BoxId clicked)
+{
+    const Box* b = format.Find(clicked);
+    if (!b || b->kind != BoxKind::Text) return QString();
+    const std::vector<BoxId> members = LinkMembers(format, *b);
+    if (members.size() < 2) return QString();
+    if (const QString p = LinkMembersProblem(members); !p.isEmpty()) return p;
+    for (size_t i = 0; i + 1 < members.size(); ++i)
+        SetRelation(format, members[i], RelationKind::Related, members[i + 1]);
+    return QString();
+}
+
+// --- Values ------------------------------------------------------------
+
+void ClearBoxValues(SlipFormat& format)
+{
+    bool any = false;
+    for (const Box& b : format.Boxes())
+        if (HoldsValue(b.kind) && format.IsSelected(b.id)) any = true;
+    for (const Box& b : std::vector<Box>(format.Boxes())) {
+        if (!HoldsValue(b.kind) || (any && !format.IsSelected(b.id))) continue;
+        // A text box without caption shows the format's fixed text.
+        if (b.kind == BoxKind::Text && b.caption.isEmpty()) continue;
+        format.SetValue(b.id, QString());
+    }
+}
+
+} // namespace slip

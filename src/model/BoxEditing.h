@@ -1,0 +1,159 @@
+#pragma once
+#include "core/Prompter.h"
+#include "model/SlipFormat.h"
+
+#include <QPointF>
+#include <QSet>
+#include <QSizeF>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace slip {
+
+// Laying out a format: moving, resizing, aligning, copying and linking boxes.
+// Lengths are millimetres on the slip. Every change goes into the format at
+// once (SlipFormat::UpdateBox); nothing here looks at the lock switch, which
+// the callers honour.
+
+// The smallest width or height a resize leaves a box with.
+inline constexpr double kMinBoxSideMm = 1.0;
+// Font sizes and line widths stepped by the keys stop here.
+inline constexpr double kMinStepFontPoints = 1.0;
+inline constexpr double kMinStepLineWidth = 1.0;
+inline constexpr double kFontStepPoints = 0.5;
+
+QSizeF SlipSizeOf(const SlipFormat& format);
+
+// The marked boxes and `extra` (0 for none), as they stand now, in the
+// format's order.
+std::vector<Box> MarkedBoxesWith(const SlipFormat& format, BoxId extra);
+
+// --- Moving ------------------------------------------------------------
+
+// The part of `wanted` that moves every one of the boxes together without any
+// of them leaving the slip. A box that already stands beyond an edge does not
+// hold the others back from moving away from that edge, and 0 is always
+// allowed, so boxes never jump.
+QPointF AllowedShift(const std::vector<Box>& boxes, const QSizeF& slip, QPointF wanted);
+// Puts every box at its place in `from` shifted by `delta` (no check).
+void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta);
+// Moves the boxes together by as much of `delta` as keeps them all on the
+// slip, so their arrangement never changes. Answers the shift made.
+QPointF MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta);
+
+// --- Resizing ----------------------------------------------------------
+
+// Whether a box's size can be changed by dragging, the keys or the size
+// commands: text and picture boxes and labels (a check box keeps its size, a
+// line has ends instead).
+inline bool Resizable(BoxKind k) { return k == BoxKind::Text || k == BoxKind::Picture || k == BoxKind::Label; }
+
+// Every resizable box of `from` gets its size there plus `delta`, each kept
+// on the slip (its right and bottom edges stay within it, or where they were
+// when they already lay beyond) and no smaller than kMinBoxSideMm (or its own
+// size when it was smaller already). Other boxes are left alone.
+void ResizeFrom(SlipFormat& format, const std::vector<Box>& from, QSizeF delta);
+void ResizeBoxes(SlipFormat& format, const QSet<BoxId>& ids, QSizeF delta);
+
+// --- Font sizes and line widths ---------------------------------------
+
+// Adds `step` points to the font size of every box of `ids`, or to the width
+// of a line. A step down never takes a size or width below 1 (a value already
+// below 1 is left as it is).
+void StepFontSize(SlipFormat& format, const QSet<BoxId>& ids, double step);
+
+// --- Lines ---------------------------------------------------------------
+
+enum class LinePart { None = -1, Start = 0, Body = 1, End = 2 };
+
+// The hit tolerance of a line widthMm wide: its full width once half the
+// width reaches minMm, minMm before.
+double LineTolerance(double widthMm, double minMm);
+// Where a point lies on a line: within `tolerance` of its start point, of
+// its end point (the start is tried first, so a line shorter than its
+// tolerance answers Start), within it of the segment between them, or none.
+LinePart HitTestLine(const Box& line, QPointF at, double tolerance);
+
+struct LineHit {
+    BoxId id = 0;
+    LinePart part = LinePart::None;
+};
+// The first line in index order that `at` hits. A line's width in mm is its
+// stored width times mmPerWidthUnit; minToleranceMm is the least tolerance.
+LineHit LineAt(const SlipFormat& format, QPointF at, double mmPerWidthUnit, double minToleranceMm);
+
+// Drags one line from its place in `from`: the start or end point alone, or
+// the whole line (Body), by delta, kept on the slip. Other boxes are never
+// moved or resized by it.
+void DragLine(SlipFormat& format, const Box& from, LinePart part, QPointF delta);
+
+// --- Align and size commands ------------------------------------------
+
+enum class AlignCommand { Top = 0, Left = 1, Right = 2, Bottom = 3, Width = 4, Height = 5 };
+
+// The marked boxes a command works on: text, check and picture boxes for the
+// align commands, text and picture boxes for the size commands.
+std::vector<const Box*> AlignTargets(const SlipFormat& format, AlignCommand cmd);
+// The reference the marked boxes give (smallest top or left, largest right,
+// bottom, width or height), or none when no marked box takes part.
+std::optional<double> AlignReference(const SlipFormat& format, AlignCommand cmd);
+// Moves or resizes every target to the reference; a box that can't reach it
+// stops at the slip's edge (and at kMinBoxSideMm for sizes).
+void ApplyAlign(SlipFormat& format, AlignCommand cmd, double refMm);
+// The command with the operator: shows the reference in mm to confirm or
+// change, then applies it. False when nothing changed (no box takes part,
+// an empty answer or Cancel).
+bool AlignSelectedBoxes(SlipFormat& format, AlignCommand cmd, Prompter& prompter);
+
+// --- Adding, copying, deleting, ordering -------------------------------
+
+// Adds a new box of a kind with its top-left corner (a line: its start) at
+// `at`, kept on the slip. 0 when the kind already holds its most boxes.
+BoxId AddBoxAt(SlipFormat& format, BoxKind kind, QPointF at);
+
+// The copy sources: the clicked box and every marked box.
+QSet<BoxId> CopySources(const SlipFormat& format, BoxId clicked);
+// How many copies of each source fit without any kind passing
+// kMaxBoxesPerKind boxes (at most `wanted`, never below 0).
+int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int wanted);
+// How far each copy stands from the one before, up and to the left.
+inline constexpr double kCopyStepMm = 3.0;
+// A copy's caption: the source's caption with the number at its end counted
+// on by k ("金额2" and k 3 gives "金额5", a caption without digits gets k
+// appended; leading zeros keep the width).
+QString CaptionOfCopy(const QString& caption, int k);
+// Makes `count` copies of every source (capped by CopyCountThatFits), each
+// k × kCopyStepMm up and to the left (down or right where the slip ends),
+// text, check and picture boxes with their captions counted on (a text box
+// without caption, which shows a fixed text, stays without). A copy is no
+// member of its source's ring. The copies become the marked boxes. Answers the number of copies made of each source.
+int CopyBoxes(SlipFormat& format, BoxId clicked, int count);
+
+// Removes the marked boxes and the clicked one.
+void DeleteMarkedAnd(SlipFormat& format, BoxId clicked);
+
+// Puts a box last in its kind, so that it is drawn over the others of its
+// kind. Its value, mark and the links of other boxes to it are kept.
+bool BringToFront(SlipFormat& format, BoxId id);
+
+// --- Links between boxes -------------------------------------------------
+
+// The text the operator sees when a link would name a box that has no record
+// yet.
+QString SaveFirstMessage();
+// Links the clicked text or check box and the marked boxes of its kind, in
+// index order, into a ring. "" when done (or nothing to do), else the reason
+// it was refused; a refused ring changes nothing.
+QString MakeRelationRing(SlipFormat& format, BoxId clicked);
+// Links the clicked text box to the marked text boxes in index order as an
+// open path of related boxes; the last keeps its own link.
+QString MakeRelatedPath(SlipFormat& format, BoxId clicked);
+
+// --- Values ------------------------------------------------------------
+
+// Empties the values of the marked text, check and picture boxes, or of all
+// of them when none is marked; a text box's fixed text stays.
+void ClearBoxValues(SlipFormat& format);
+
+} // namespace slip

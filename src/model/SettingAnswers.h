@@ -1,0 +1,28 @@
+#pragma once
+#include <QChar>
+#include <QString>
+
+namespace slip {
+
+// What the operator typed for a setting, checked before it is taken.
+struct SettingAnswer {
+    bool take = false;   // false: keep the old value
+    QString value;       // the value to take
+    QString error;       // for the operator when the answer was refused
+};
+
+// The currency character from an answer: its first whole character. An
+// empty answer keeps the old character silently. Refused with a message: the
+// option separator "|" (it would split the stored options), a control
+// character, a lone half of a surrogate pair, and a character beyond the
+// 16-bit range (a surrogate pair), which the format cannot keep as one
+// character.
+SettingAnswer CurrencyCharFromAnswer(const QString& answer);
+
+// The line-break marker from an answer. An empty answer keeps the old marker
+// silently. Refused with a message: one holding a line break or another
+// control character or a lone half of a surrogate pair, and one of blanks
+// only (every blank of a stored value would turn into a line break).
+SettingAnswer LineBreakMarkerFromAnswer(const QString& answer);
+
+} // namespace slip

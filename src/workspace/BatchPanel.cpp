@@ -1,0 +1,223 @@
+#include "workspace/BatchPanel.h"
+
+#include "batch/BatchNavigation.h"
+#include "model/SlipFormat.h"
+#include "storage/Params.h"
+#include "ui/Prompt.h"
+#include "workspace/BatchImportCommand.h"
+#include "workspace/BatchOnSlip.h"
+#include "ui/FrozenColumnView.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace slip {
+
+namespace {
+
+// A column this narrow (in twips) is one the operator closed: its values stay
+// off the slip.
+constexpr double kHiddenColumnTwips = 50;
+
+} // namespace
+
+BatchPanel::BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMarker, QWidget* parent)
+    : QWidget(parent), format_(format), marker_(std::move(lineBreakMarker))
+{
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(4, 4, 4, 4);
+    auto* commands = new QHBoxLayout;
+    importButton = new QPushButton(QStringLiteral("导入数据"));
+    importButton->setToolTip(QStringLiteral("从XLS或CSV格式表格导入要批量打印的数据。"));
+    deleteButton = new QPushButton(QStringLiteral("删除数据"));
+    deleteButton->setToolTip(QStringLiteral("删除已导入的批量打印数据。"));
+    clearButton = new QPushButton(QStringLiteral("清除数据"));
+    clearButton->setToolTip(QStringLiteral("清除所有已经导入的批量数据。"));
+    for (QPushButton* b : {importButton, deleteButton, clearButton}) commands->addWidget(b);
+    commands->addStretch();
+    v->addLayout(commands);
+    connect(importButton, &QPushButton::clicked, this, &BatchPanel::ImportCommand);
+    connect(deleteButton, &QPushButton::clicked, this, &BatchPanel::DeleteSelectedRecords);
+    connect(clearButton, &QPushButton::clicked, this, [this] { ClearRecords(true); });
+
+    grid = new FrozenColumnView;
+    grid->setObjectName(QStringLiteral("batchGrid"));
+    grid->setModel(&batch_);
+    grid->verticalHeader()->hide();  // the running number is the first column
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->FrozenView()->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->FrozenView()->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->FrozenView()->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->horizontalHeader()->setMinimumSectionSize(0);
+    v->addWidget(grid, 1);
+    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        if (logical >= 1) batch_.SetColumnShown(logical - 1, size * kTwipsPerPixel > kHiddenColumnTwips);
+    });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { GridRowChanged(current.row()); });
+
+    // The record bar: "单据数：" shown / count, and the scroll bar.
+    recordBar = new QWidget(this);
+    recordBar->setObjectName(QStringLiteral("batchRecordBar"));
+    auto* bar = new QHBoxLayout(recordBar);
+    bar->setContentsMargins(4, 0, 4, 2);
+    bar->addWidget(new QLabel(QStringLiteral("单据数：")));
+    shownLabel = new QLabel;
+    shownLabel->setToolTip(QStringLiteral("当前显示单据在的序号。"));
+    countLabel = new QLabel;
+    countLabel->setToolTip(QStringLiteral("批量导入的单据数量。"));
+    bar->addWidget(shownLabel);
+    bar->addWidget(new QLabel(QStringLiteral("/")));
+    bar->addWidget(countLabel);
+    recordScroll = new QScrollBar(Qt::Horizontal);
+    recordScroll->setObjectName(QStringLiteral("batchRecordScroll"));
+    // The keys stay with the slip: the bar is worked with the mouse.
+    recordScroll->setFocusPolicy(Qt::NoFocus);
+    recordScroll->setPageStep(1);
+    bar->addWidget(recordScroll, 1);
+    connect(recordScroll, &QScrollBar::valueChanged, this, &BatchPanel::ScrollMoved);
+
+    connect(&format_, &SlipFormat::headerChanged, this, &BatchPanel::ShowFormatState);
+    ShowBatchRecord();
+    ShowFormatState();
+}
+
+int BatchPanel::ShownRecord() const { return shownLabel->text().toInt(); }
+
+void BatchPanel::ShowFormatState()
+{
+    importButton->setEnabled(format_.IsOpen());
+    const bool any = batch_.RecordCount() > 0;
+    deleteButton->setEnabled(any);
+    clearButton->setEnabled(any);
+}
+
+void BatchPanel::ImportCommand()
+{
+    if (!format_.IsOpen()) return;
+    const ImportSource source = SelectImportFile(window());
+    if (!source.IsSet()) return;
+    const std::optional<ImportRequest> request = ShowInputMap(window(), format_, source, marker_());
+    if (!request) return;
+    Import(source, *request);
+}
+
+bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request)
+{
+    if (!ImportBatch(batch_, source, request, marker_())) return false;
+    SizeColumns();
+    const bool was = loaded_;
+    loaded_ = true;
+    ShowBatchRecord();
+    if (!was) emit loadedChanged(true);
+    return true;
+}
+
+void BatchPanel::SizeColumns()
+{
+    grid->resizeColumnsToContents();
+    // No column wider than half the grid, so the others stay reachable.
+    const int widest = std::max(120, grid->viewport()->width() / 2);
+    for (int c = 0; c < batch_.columnCount(); ++c)
+        if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
+    // A fresh import shows every column (the sizing above may have made an
+    // empty column narrow, which must not read as closed by the operator).
+    for (int m = 0; m < batch_.BoxColumnCount(); ++m) {
+        if (grid->columnWidth(m + 1) * kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
+        batch_.SetColumnShown(m, true);
+    }
+}
+
+void BatchPanel::ShowBatchRecord()
+{
+    const BatchRecordState state = slip::ShowBatchRecord(batch_);
+    syncing_ = true;
+    recordScroll->setRange(1, state.maximum);
+    recordScroll->setValue(state.value);
+    recordScroll->setEnabled(state.enabled);
+    countLabel->setText(state.countText);
+    shownLabel->setText(state.shownText);
+    syncing_ = false;
+    recordBar->setVisible(loaded_);
+    if (state.showFirst) ShowRecord(1);
+    ShowFormatState();
+    emit printAllEnabledChanged(state.enabled);
+}
+
+void BatchPanel::ScrollMoved(int value)
+{
+    if (syncing_ || recordScroll->maximum() < 2) return;
+    if (const std::optional<int> record = RecordAtScrollPosition(batch_, value)) ShowRecord(*record);
+}
+
+void BatchPanel::GridRowChanged(int row)
+{
+    if (syncing_ || row < 0) return;
+    // Picking a record in the grid shows it, as the scroll bar would.
+    if (recordScroll->isEnabled()) recordScroll->setValue(row + 1);
+}
+
+void BatchPanel::ShowRecord(int record)
+{
+    if (record < 1 || record > batch_.RecordCount()) return;
+    emit aboutToFillSlip();
+    const QVector<BoxId> textBoxes = PutBatchRecordOnSlip(format_, batch_, record, marker_());
+    for (BoxId id : textBoxes) emit textBoxFilled(id);
+    syncing_ = true;
+    shownLabel->setText(QString::number(record));
+    if (recordScroll->value() != record && record <= recordScroll->maximum()) recordScroll->setValue(record);
+    const QModelIndex current = grid->currentIndex();
+    if (!current.isValid() || current.row() != record - 1)
+        grid->selectionModel()->setCurrentIndex(batch_.index(record - 1, std::max(0, current.column())),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    syncing_ = false;
+}
+
+void BatchPanel::DeleteSelectedRecords()
+{
+    int first = 0;
+    int last = 0;
+    const QModelIndexList rows = grid->selectionModel()->selectedRows();
+    if (!rows.isEmpty()) {
+        first = last = rows.first().row() + 1;
+        for (const QModelIndex& i : rows) {
+            first = std::min(first, i.row() + 1);
+            last = std::max(last, i.row() + 1);
+        }
+    } else if (grid->currentIndex().isValid()) {
+        first = last = grid->currentIndex().row() + 1;
+    } else {
+        return;
+    }
+    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first).arg(last);
+    if (Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    if (!batch_.DeleteRecords(first, last)) return;
+    grid->selectionModel()->clearSelection();
+    ShowBatchRecord();
+}
+
+void BatchPanel::ClearRecords(bool ask)
+{
+    if (ask && Question(QStringLiteral("您确定要清除所有记录？"), PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    batch_.Clear();
+    ShowBatchRecord();
+}
+
+void BatchPanel::Unload()
+{
+    batch_.Reset({}, {});
+    const bool was = loaded_;
+    loaded_ = false;
+    ShowBatchRecord();
+    if (was) emit loadedChanged(false);
+}
+
+} // namespace slip

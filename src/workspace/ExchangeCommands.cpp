@@ -1,0 +1,97 @@
+#include "workspace/ExchangeCommands.h"
+
+#include "core/ProgramName.h"
+#include "exchange/LocalNames.h"
+#include "exchange/Server.h"
+#include "ui/FileDialogs.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "ui/SelFormat.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace slip {
+
+QString DefaultExportPath(const QString& formatName)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return QDir(folder).filePath(FileSafeName(formatName) + QStringLiteral(".tvq"));
+}
+
+ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int screenWidthTwips)
+{
+    ExportResult none;
+    none.cancelled = true;
+    if (name.isEmpty())
+        name = RunSelFormat(QStringLiteral("Format"), false, QStringLiteral("请选择格式名称"), currentFormat);
+    if (name.isEmpty()) return none;
+    const QString chosen = ChooseFile(ExchangeFileFilter(), true, DefaultExportPath(name));
+    if (chosen.isEmpty()) return none;
+    ExportResult result = ExportFormatFile(name, chosen, Prompts(), screenWidthTwips);
+    if (result.ok) {
+        MsgBox(result.message, result.unsafeBoxes.isEmpty() && result.pictureError.isEmpty()
+                                   ? PromptIcon::Information
+                                   : PromptIcon::Warning);
+    } else if (!result.cancelled) {
+        MsgBox(result.error, PromptIcon::Critical);
+    }
+    return result;
+}
+
+FormatImportResult ImportFormatCommand(QString path, int screenWidthTwips, const OpenFormatFn& openFormat,
+                                 const QString& formatName)
+{
+    FormatImportResult none;
+    none.cancelled = true;
+    if (path.trimmed().isEmpty()) {
+        path = ChooseFile(ExchangeFileFilter(), false);
+        if (path.isEmpty() || !QFileInfo(path).isFile()) return none;
+    }
+    ImportOptions options;
+    options.screenWidthTwips = screenWidthTwips;
+    options.formatName = formatName;
+    WindowProgress progress;
+    FormatImportResult result = ImportFormatFile(path, Prompts(), progress, options);
+    if (!result.ok && !result.cancelled) MsgBox(result.error, PromptIcon::Critical);
+    if (result.ok && result.openNow && openFormat) openFormat(result.name);
+    return result;
+}
+
+bool ServerAddressCommand()
+{
+    QString typed = ServerAddress();
+    for (;;) {
+        const auto answer = InputBox(QStringLiteral("请输入模板下载和版本检查所用的服务器地址\r\n"
+                                                    "（以 http:// 或 https:// 开头，留空则不使用网络功能）："),
+                                     QStringLiteral("服务器地址设置"), typed);
+        if (!answer) return false;
+        typed = answer->trimmed();
+        if (typed == ServerAddress()) return false;
+        if (!typed.isEmpty()) {
+            const ServerUrl checked = CheckServerAddress(typed);
+            if (!checked.ok) {
+                MsgBox(checked.error, PromptIcon::Warning);
+                continue;
+            }
+        }
+        if (!SetServerAddress(typed)) {
+            MsgBox(QStringLiteral("服务器地址无法保存！"), PromptIcon::Critical);
+            return false;
+        }
+        return true;
+    }
+}
+
+UpdateCheckResult UpdateCheckCommand(std::chrono::milliseconds timeout, int attempts)
+{
+    const UpdateCheckResult result = CheckNewVersion(ProgramVersion(), kUpdateProductId, timeout, attempts);
+    // Only a newer version is worth a word; a failed check stays silent, as
+    // it runs unasked in the background.
+    if (result.outcome == UpdateOutcome::NewerAvailable) MsgBox(result.message, PromptIcon::Information);
+    return result;
+}
+
+} // namespace slip

@@ -1,0 +1,43 @@
+#pragma once
+#include "exchange/ExchangeFile.h"
+#include "exchange/UpdateCheck.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+
+namespace slip {
+
+// The menu commands of format exchange and the online services, with the
+// operator's dialogs and messages around the work of the exchange layer.
+
+// Opens a format by name in the main window.
+using OpenFormatFn = std::function<void(const QString& name)>;
+
+// Where the save dialog of an export starts: the documents folder and the
+// format's name made fit for a file, with ".tvq".
+QString DefaultExportPath(const QString& formatName);
+
+// "导出格式": name "" asks with the format chooser "请选择格式名称"; then the
+// save dialog (filter ExchangeFileFilter()); Cancel in either ends silently.
+// Tells the path written, or why nothing was.
+ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int screenWidthTwips);
+
+// "导入格式": path "" asks with the open dialog (Cancel, or a chosen file that
+// is not there, ends silently). Tells a failure; opens the new format through
+// openFormat when the operator wants it. formatName: see ImportOptions.
+FormatImportResult ImportFormatCommand(QString path, int screenWidthTwips, const OpenFormatFn& openFormat,
+                                 const QString& formatName = {});
+
+// "服务器地址设置": asks the server's address until it is a usable http or
+// https address; an empty answer clears it, Cancel keeps the old one. True
+// when the setting changed.
+bool ServerAddressCommand();
+
+// The update check with its one message: when the server announces a newer
+// version the operator is told which, and where the database backup is.
+// Nothing else is shown, nothing is started, and the program keeps running.
+UpdateCheckResult UpdateCheckCommand(std::chrono::milliseconds timeout = std::chrono::seconds(120),
+                                     int attempts = 5);
+
+} // namespace slip

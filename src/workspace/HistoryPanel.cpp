@@ -1,0 +1,462 @@
+#include "workspace/HistoryPanel.h"
+
+#include "batch/GridExport.h"
+#include "batch/GridSearch.h"
+#include "storage/HistoryStore.h"
+#include "storage/Params.h"
+#include "ui/FileDialogs.h"
+#include "ui/FrozenColumnView.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "workspace/HistorySlips.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace slip {
+
+const QString HistoryPanel::kExportName = QStringLiteral("Sorvelin进账单打印历史数据");
+const QString HistoryPanel::kExportFilter =
+    QStringLiteral("CSV (逗号分隔)(*.csv)|*.csv|MS Excel文件  (*.xlsx)|*.xlsx");
+
+namespace {
+
+using Model = HistoryTableModel;
+
+// The cells of the found row that hold the keyword, over the row's selection.
+const QColor kMatchColour(255, 214, 90);
+
+// Blank space a column keeps around its widest text (cell margins and a
+// little air), and the narrowest cap on a column's width.
+constexpr int kColumnPadding = 16;
+constexpr int kNarrowestCap = 120;
+// Rows measured when columns are fitted: the first page a view reads anyway.
+constexpr int kMeasuredRows = 200;
+
+bool SameBoxes(const QVector<HistoryBox>& a, const QVector<HistoryBox>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const HistoryBox& x, const HistoryBox& y) {
+        return x.id == y.id && x.boxClass == y.boxClass && x.caption == y.caption;
+    });
+}
+
+// A path the chosen export will really be: a workbook gets the ending a
+// spreadsheet program opens it by (none, or the old ".xls", which the
+// workbook written here is not).
+QString ExportPath(const QString& chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix.isEmpty()) return chosen + QStringLiteral(".xlsx");
+    if (suffix == QLatin1String("xls")) return chosen + QLatin1Char('x');
+    return chosen;
+}
+
+} // namespace
+
+// Shows a line break inside a value as the line-break marker (a list row is
+// one line high; a value stored with the marker shows as stored), and marks
+// the cells of the found row that hold the keyword.
+class HistoryCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    std::function<QString()> marker;
+    int matchRow = -1;
+    QString matchText;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        QString text = value.toString();
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
+            const QString m = marker ? marker() : QStringLiteral("//");
+            text.replace(QStringLiteral("\r\n"), m);
+            text.replace(QLatin1Char('\r'), m);
+            text.replace(QLatin1Char('\n'), m);
+        }
+        return QStyledItemDelegate::displayText(text, locale);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.row() != matchRow || matchText.isEmpty() || index.column() < Model::kFirstBoxColumn) return;
+        if (!index.data().toString().contains(matchText)) return;
+        option->backgroundBrush = kMatchColour;
+        option->state &= ~QStyle::State_Selected;
+        option->palette.setColor(QPalette::Text, Qt::black);
+    }
+};
+
+HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent), format_(format)
+{
+    auto* v = new QVBoxLayout(this);
+    v->setContentsMargins(4, 4, 4, 4);
+    v->setSpacing(4);
+
+    auto* row = new QHBoxLayout;
+    auto button = [&](const QString& caption, const QString& tip, const char* name) {
+        auto* b = new QPushButton(caption);
+        b->setToolTip(tip);
+        b->setObjectName(QString::fromLatin1(name));
+        row->addWidget(b);
+        return b;
+    };
+    printButton = button(QStringLiteral("再次打印"), QStringLiteral("再次打印选中的历史打印记录内容。"), "historyPrint");
+    deleteButton = button(QStringLiteral("删除记录"), QStringLiteral("删除选中的历史打印记录。"), "historyDelete");
+    clearButton = button(QStringLiteral("清空记录"), QStringLiteral("清空所有历史打印记录。"), "historyClear");
+    exportButton =
+        button(QStringLiteral("导出"), QStringLiteral("将历史打印记录导出成XLS或CSV格式表格文件。"), "historyExport");
+    row->addSpacing(16);
+    row->addWidget(new QLabel(QStringLiteral("关键词：")));
+    keywordEdit = new QLineEdit;
+    keywordEdit->setObjectName(QStringLiteral("historyKeyword"));
+    keywordEdit->setMinimumWidth(160);
+    keywordEdit->setMaximumWidth(280);
+    row->addWidget(keywordEdit);
+    searchButton =
+        button(QStringLiteral("查找"), QStringLiteral("根据左侧输入的关键词查找相关历史记录。"), "historySearch");
+    row->addStretch();
+    v->addLayout(row);
+
+    model = new HistoryTableModel(this);
+    grid = new FrozenColumnView;
+    grid->setObjectName(QStringLiteral("historyGrid"));
+    delegate_ = new HistoryCellDelegate(grid);
+    grid->SetDelegate(delegate_);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The commands act on a run of rows, as the delete question names it.
+    grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAlternatingRowColors(true);
+    grid->setWordWrap(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->SetFrozenColumnCount(Model::kFirstBoxColumn);
+    grid->setModel(model);
+    grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    v->addWidget(grid, 1);
+
+    connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { DeleteHistoryRows(); });
+    connect(clearButton, &QPushButton::clicked, this, [this] { DeleteAllHistory(); });
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportGrid(); });
+    connect(searchButton, &QPushButton::clicked, this, [this] { FindInGrid(); });
+    // Enter in the keyword box searches; the box keeps what was typed.
+    connect(keywordEdit, &QLineEdit::returnPressed, this, [this] { FindInGrid(); });
+
+    auto selectionMoved = [this] {
+        if (!selectingMatch_) ForgetMatch();
+        UpdateButtons();
+    };
+    connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, selectionMoved);
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this, selectionMoved);
+    // A row the operator clicks is chosen by hand, even the one found last:
+    // the next search tests it first.
+    grid->viewport()->installEventFilter(this);
+    grid->FrozenView()->viewport()->installEventFilter(this);
+
+    connect(&format_, &SlipFormat::headerChanged, this, [this] { FormatMayHaveChanged(); });
+    connect(&format_, &SlipFormat::boxesChanged, this, [this] { FormatMayHaveChanged(); });
+    connect(&format_, &SlipFormat::boxChanged, this, [this] { FormatMayHaveChanged(); });
+    UpdateButtons();
+}
+
+HistoryPanel::~HistoryPanel() = default;
+
+void HistoryPanel::SetReprint(ReprintSlips reprint)
+{
+    reprint_ = std::move(reprint);
+    UpdateButtons();
+}
+
+void HistoryPanel::SetLineBreakMarkerSource(std::function<QString()> marker) { delegate_->marker = std::move(marker); }
+
+QString HistoryPanel::LineBreakMarker() const
+{
+    return delegate_->marker ? delegate_->marker() : QStringLiteral("//");
+}
+
+void HistoryPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Every time the tab is chosen, so that slips printed meanwhile are listed.
+    if (!event->spontaneous()) LoadHistoryList();
+}
+
+bool HistoryPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == grid->viewport() || watched == grid->FrozenView()->viewport()))
+        ForgetMatch();
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistoryPanel::FormatMayHaveChanged()
+{
+    // A hidden list is read when it is shown.
+    if (!isVisible()) return;
+    if (!ShowsOpenFormat() || !SameBoxes(HistoryBoxesOf(format_), loadedBoxes_)) LoadHistoryList();
+}
+
+bool HistoryPanel::ShowsOpenFormat() const
+{
+    return model->Format() == (format_.IsOpen() ? format_.Name() : QString());
+}
+
+void HistoryPanel::SlipsStored()
+{
+    if (isVisible()) LoadHistoryList();
+}
+
+void HistoryPanel::LoadHistoryList()
+{
+    ForgetMatch();
+    bool ok = true;
+    if (format_.IsOpen()) {
+        loadedBoxes_ = HistoryBoxesOf(format_);
+        ok = model->LoadHistoryList(format_.Name(), loadedBoxes_);
+    } else {
+        loadedBoxes_.clear();
+        model->InitHistoryGrid(QString(), {});
+    }
+    // A reset shows every column again.
+    grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    SizeColumns();
+    UpdateButtons();
+    if (!ok) MsgBox(model->LastError(), PromptIcon::Critical);
+}
+
+void HistoryPanel::SizeColumns()
+{
+    // Each column as wide as its caption or its widest text among the first
+    // rows, but no wider than half the list, so that one long value does not
+    // push every other column out of sight.
+    const QFontMetrics cells(grid->font());
+    const QFontMetrics captions(grid->horizontalHeader()->font());
+    const int cap = std::max(kNarrowestCap, grid->viewport()->width() / 2);
+    const int rows = std::min(model->rowCount(), kMeasuredRows);
+    const QLocale locale = grid->locale();
+    for (int c = Model::kRunningNumberColumn; c < model->columnCount(); ++c) {
+        int w = captions.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString());
+        if (c == Model::kRunningNumberColumn) {
+            w = std::max(w, cells.horizontalAdvance(QString::number(model->rowCount())));
+        } else {
+            for (int r = 0; r < rows; ++r)
+                w = std::max(w, cells.horizontalAdvance(delegate_->displayText(model->index(r, c).data(), locale)));
+        }
+        grid->setColumnWidth(c, std::min(w + kColumnPadding, cap));
+    }
+}
+
+void HistoryPanel::UpdateButtons()
+{
+    const bool open = format_.IsOpen();
+    const qsizetype selected = SelectedRows().size();
+    printButton->setEnabled(selected == 1 || (selected > 1 && reprint_));
+    deleteButton->setEnabled(selected > 0);
+    clearButton->setEnabled(model->rowCount() > 0);
+    exportButton->setEnabled(open);
+    searchButton->setEnabled(open);
+    keywordEdit->setEnabled(open);
+}
+
+QVector<int> HistoryPanel::SelectedRows() const
+{
+    QVector<int> rows;
+    const int count = model->rowCount();
+    for (const QItemSelectionRange& range : grid->selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            if (r >= 0 && r < count) rows << r;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void HistoryPanel::ForgetMatch()
+{
+    if (matchRow_ < 0 && delegate_->matchRow < 0) return;
+    matchRow_ = -1;
+    delegate_->matchRow = -1;
+    delegate_->matchText.clear();
+    grid->viewport()->update();
+    grid->FrozenView()->viewport()->update();
+}
+
+bool HistoryPanel::SlipOfRow(int row, QHash<BoxId, QString>& values)
+{
+    const HistorySlipValues read = ReadHistorySlip(model->Format(), model->SlipNumber(row));
+    if (!read.ok) {
+        MsgBox(read.error, PromptIcon::Critical);
+        return false;
+    }
+    if (!read.found) {
+        // Deleted since the list was read: an empty slip is no reprint of it.
+        MsgBox(QStringLiteral("第%1行的历史记录已不存在！").arg(row + 1), PromptIcon::Warning);
+        return false;
+    }
+    values = SlipValuesFromHistory(
+        format_, read.values, [this](BoxId id) { return model->ColumnOfBox(id) >= 0; }, LineBreakMarker());
+    return true;
+}
+
+void HistoryPanel::ShowOnSlip(const QHash<BoxId, QString>& values)
+{
+    for (auto it = values.cbegin(); it != values.cend(); ++it) format_.SetValue(it.key(), it.value());
+}
+
+void HistoryPanel::PrintHistoryRows()
+{
+    if (model->rowCount() == 0) return;
+    const QVector<int> rows = SelectedRows();
+    if (rows.isEmpty()) return;
+    if (!ShowsOpenFormat()) {
+        // The list is of a format no longer open: its slips don't fit these boxes.
+        LoadHistoryList();
+        return;
+    }
+    if (rows.size() > 1 && !reprint_) return;
+    emit slipWanted();
+    if (rows.size() == 1) {
+        // One slip only stands on the canvas, to be edited or printed as usual.
+        QHash<BoxId, QString> values;
+        if (SlipOfRow(rows.first(), values)) ShowOnSlip(values);
+        return;
+    }
+    QVector<QHash<BoxId, QString>> slips;
+    slips.reserve(rows.size());
+    for (int r : rows) {
+        QHash<BoxId, QString> values;
+        if (!SlipOfRow(r, values)) return;
+        slips << values;
+    }
+    // Nothing on the canvas changes when the printing is cancelled.
+    if (!reprint_(slips)) return;
+    ShowOnSlip(slips.last());
+}
+
+void HistoryPanel::DeleteHistoryRows()
+{
+    const QVector<int> rows = SelectedRows();
+    if (rows.isEmpty()) return;
+    const int first = rows.first();
+    const int last = rows.last();
+    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first + 1).arg(last + 1);
+    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    QVector<qint64> numbers;
+    for (int r = first; r <= last; ++r) numbers << model->SlipNumber(r);
+    // Under the format the list was read for, whatever is open by now.
+    const HistoryDeleteResult result = slip::DeleteHistoryRows(model->Format(), numbers);
+    if (!result.ok) {
+        MsgBox(result.error, PromptIcon::Critical);
+        return;
+    }
+    grid->clearSelection();
+    model->RemoveSlips(result.deleted);
+    if (model->rowCount() > 0)
+        grid->selectionModel()->setCurrentIndex(model->index(std::min(first, model->rowCount() - 1), Model::kFirstBoxColumn),
+                                                QItemSelectionModel::NoUpdate);
+    UpdateButtons();
+}
+
+void HistoryPanel::DeleteAllHistory()
+{
+    // Read anew, so that the question counts every slip there is.
+    LoadHistoryList();
+    const int rows = model->rowCount();
+    if (rows == 0) return;
+    grid->selectAll();
+    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(1).arg(rows);
+    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    const HistoryDeleteResult result = slip::DeleteAllHistory(model->Format());
+    if (!result.ok) {
+        MsgBox(result.error, PromptIcon::Critical);
+        return;
+    }
+    grid->clearSelection();
+    model->RemoveSlips(result.deleted);
+    UpdateButtons();
+}
+
+void HistoryPanel::ExportGrid()
+{
+    // What the operator sees: the slip numbers' column stays out, the
+    // caption row goes first, columns keep their widths.
+    GridExportLayout layout;
+    layout.headerRow = true;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (grid->isColumnHidden(c) || grid->columnWidth(c) < 1) layout.hiddenColumns.insert(c);
+        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * kTwipsPerPixel));
+    }
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
+    if (!GridHasData(*model, layout)) {
+        MsgBox(QStringLiteral("表格中没有数据！"));
+        return;
+    }
+    const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
+    if (chosen.isEmpty()) return;
+    const QString path = ExportPath(chosen);
+    if (QFileInfo::exists(path) &&
+        Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
+        return;
+    WindowProgress progress;
+    const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
+    if (!result.ok) {
+        MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
+        return;
+    }
+    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path));
+}
+
+void HistoryPanel::FindInGrid()
+{
+    // A copy: the keyword box keeps the blanks the operator typed.
+    QString text = keywordEdit->text();
+    const QModelIndex current = grid->currentIndex();
+    GridSearchStart start;
+    start.currentRow = current.isValid() ? current.row() : -1;
+    start.currentRowIsPreviousMatch = matchRow_ >= 0 && current.isValid() && current.row() == matchRow_;
+    start.firstRow = 0;
+    start.firstColumn = Model::kFirstBoxColumn;
+    const GridSearchResult found = slip::FindInGrid(*model, text, start);
+    if (!found.found) {
+        if (!found.message.isEmpty()) MsgBox(found.message);
+        return;
+    }
+    // The focus goes to the first cell that holds the keyword, so that a
+    // match far to the right is scrolled into view.
+    int column = Model::kFirstBoxColumn;
+    for (int c = Model::kFirstBoxColumn; c < model->columnCount(); ++c) {
+        if (!grid->isColumnHidden(c) && model->index(found.row, c).data().toString().contains(text)) {
+            column = c;
+            break;
+        }
+    }
+    const QModelIndex at = model->index(found.row, column);
+    selectingMatch_ = true;
+    grid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectingMatch_ = false;
+    matchRow_ = found.row;
+    delegate_->matchRow = found.row;
+    delegate_->matchText = text;
+    // The found row shows at the top of the list.
+    grid->scrollTo(at, QAbstractItemView::PositionAtTop);
+    grid->viewport()->update();
+    grid->FrozenView()->viewport()->update();
+    UpdateButtons();
+}
+
+} // namespace slip

@@ -1,0 +1,146 @@
+#pragma once
+#include "batch/BatchImport.h"
+#include "batch/ImportMap.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QMap>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QStringList>
+#include <QVector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace slip {
+
+class SheetPreviewModel;
+class SlipFormat;
+
+// The file an import reads.
+struct ImportSource {
+    QString path;   // as the operator chose it (letter case kept)
+    QString sheet;  // the worksheet of a workbook; "" for a CSV file
+    ImportFileKind kind = ImportFileKind::Unsupported;
+    bool IsSet() const { return !path.isEmpty() && kind != ImportFileKind::Unsupported; }
+};
+
+// The first rows of the file for the mapping dialog, or why it can't be read.
+struct ImportPreview {
+    QString error;
+    QVector<QStringList> rows;
+    bool ok() const { return error.isEmpty(); }
+};
+inline constexpr int kImportPreviewRows = 19;
+inline constexpr int kImportPreviewColumns = 59;
+// Reads the preview. A CSV file is read whole, so that a file the import
+// would refuse (missing, unreadable, undecodable, binary, a quote left open)
+// is refused before the operator maps anything.
+ImportPreview LoadImportPreview(const ImportSource& source);
+
+// The boxes of the format with their Map strings, one row each (text, check
+// and picture boxes, each kind in index order): the running number, the box
+// and its Map string, the only text the operator edits.
+class ImportMapModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { NumberColumn, BoxColumn, MapColumn };
+    explicit ImportMapModel(const ImportMaps& boxes, QObject* parent = nullptr);
+
+    const QVector<ImportBox>& Boxes() const { return boxes_; }
+    // The Map string of row `row` (from 0) as typed.
+    QString Map(int row) const { return boxes_.value(row).map; }
+    // The maps for the import: each Map string trimmed.
+    ImportMaps Maps() const;
+    // The maps to store by record ID, as typed. A box not saved yet (its ID
+    // is temporary and changes at the save) has nothing to be stored under.
+    QMap<qint32, QString> StoredMaps() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QVector<ImportBox> boxes_;
+};
+
+// The editor of the Map strings, which knows the editor it has open.
+class MapStringDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    // The editor in use, or nullptr when none is open.
+    QWidget* OpenEditor() const;
+
+private:
+    mutable QPointer<QWidget> editor_;
+};
+
+// What OK hands to the import.
+struct ImportRequest {
+    ImportMaps maps;
+    ImportRange range;
+};
+
+// The mapping dialog "导入数据映射": the first rows of the file, one Map
+// string per box of the open format, and the rows to import. It opens with
+// the format's stored Map strings and the last row settings, and stores both
+// whenever it closes (OK, Cancel or the close box), so a mapping typed once
+// is there the next time. OK refuses row settings the import can't take
+// (lines per record below 1, a start row after the end row, more than 30,000
+// rows) and Map strings that name no column, with a message, and stays open;
+// otherwise it closes with the request. Cancel never imports.
+class ImportMapDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImportMapDialog(const SlipFormat& format, const ImportSource& source, const QVector<QStringList>& previewRows,
+                    const QString& lineBreakMarker, QWidget* parent = nullptr);
+
+    QLabel* fileLabel = nullptr;  // the file (and worksheet) being imported
+    QTableView* preview = nullptr;
+    QTableView* mapView = nullptr;
+    QLineEdit* startRow = nullptr;
+    QLineEdit* endRow = nullptr;
+    QLineEdit* linesPerRecord = nullptr;
+    QLabel* help = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+    ImportMapModel& Model() const { return *model_; }
+    const SheetPreviewModel& PreviewModel() const { return *previewModel_; }
+    // Valid after OK.
+    const ImportRequest& Request() const { return request_; }
+    // False when closing could not store the mapping or the row settings.
+    bool Stored() const { return stored_; }
+
+    static inline const QString kCaption = QStringLiteral("导入数据映射");
+    // The help on Map strings, with the line-break marker in force.
+    static QString HelpText(const QString& lineBreakMarker);
+
+public slots:
+    // The OK button: checks, then closes with the request.
+    void TryAccept();
+
+protected:
+    void done(int result) override;
+
+private:
+    void CommitEditor();
+    void Store();
+
+    QString formatName_;
+    ImportMapModel* model_ = nullptr;
+    MapStringDelegate* delegate_ = nullptr;
+    SheetPreviewModel* previewModel_ = nullptr;
+    ImportRequest request_;
+    bool stored_ = true;
+};
+
+} // namespace slip

@@ -1,0 +1,103 @@
+#include "workspace/SlipFilling.h"
+
+#include "entry/AutoValues.h"
+#include "storage/Params.h"
+#include "ui/Prompt.h"
+#include "workspace/SlipView.h"
+#include "workspace/ValueEntry.h"
+
+#include <QDateTime>
+
+namespace slip {
+
+SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QString()> marker, QObject* parent)
+    : QObject(parent), format_(format), view_(view), marker_(std::move(marker)),
+      entry_(new ValueEntry(format, view, this))
+{
+    entry_->SetCompletionSource([this](const QString& typed, BoxId id) {
+        const HistoryValuesResult r =
+            HistoryValuesStartingWith(format_.Name(), id, typed, typed.isEmpty() ? -1 : 2);
+        QStringList out;
+        for (const QString& v : r.values) out << FromStored(v);
+        return out;
+    });
+    entry_->SetLinkedSlipLookup([this](BoxId id, const QString& shown) {
+        QHash<BoxId, QString> out;
+        QString stored = shown;
+        if (!marker_().isEmpty()) stored.replace(QStringLiteral("\n"), marker_());
+        const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, stored);
+        if (!newest.ok || newest.slipNumber == 0) return out;
+        const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
+        for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
+            out.insert(BoxId(it.key()), FromStored(it.value()));
+        return out;
+    });
+}
+
+SlipFilling::~SlipFilling() = default;
+
+QString SlipFilling::FromStored(QString v) const
+{
+    v.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!marker_().isEmpty()) v.replace(marker_(), QStringLiteral("\n"));
+    return v;
+}
+
+HistorySlip SlipFilling::SlipForHistory() const
+{
+    HistorySlip slip;
+    for (const Box& b : format_.Boxes()) {
+        if (!HoldsValue(b.kind)) continue;
+        QString v = format_.Value(b.id);
+        if (b.kind == BoxKind::Check) v = v.trimmed().isEmpty() ? QString() : QStringLiteral("1");
+        if (v.isEmpty()) continue;
+        if (!marker_().isEmpty()) v.replace(QStringLiteral("\n"), marker_());
+        slip.push_back({b.id, v});
+    }
+    return slip;
+}
+
+QString SlipFilling::StoreSlip()
+{
+    // The box being typed in is left first, so its value is converted and
+    // the totals are up to date in what is stored.
+    view_.EditBox(0);
+    if (format_.Name().isEmpty()) return QString();
+    for (const Box& b : format_.Boxes())
+        if (b.id < 0)  // a slip refers to its boxes by their record IDs
+            return QStringLiteral("请先保存格式，再添加单据！");
+    const HistorySaveResult r = SaveHistoryRecord(format_.Name(), SlipForHistory());
+    if (!r.ok) return r.error;
+    if (r.slipNumber > 0) emit slipStored(format_.Name(), r.slipNumber);
+    return QString();
+}
+
+void SlipFilling::FillDates()
+{
+    AutoFillDates(format_, QDateTime::currentDateTime(), GetParam(CustomPatternKey(119)));
+}
+
+void SlipFilling::StartNextSlip()
+{
+    view_.EditBox(0);
+    format_.ClearValues();
+    FillDates();
+    ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
+        const HistoryNewest n = NewestBoxValue(format_.Name(), id);
+        if (!n.ok || n.slipNumber == 0) return std::nullopt;
+        return FromStored(n.value);
+    });
+}
+
+bool SlipFilling::AddNextSlip()
+{
+    const QString error = StoreSlip();
+    if (!error.isEmpty()) {
+        MsgBox(error, PromptIcon::Warning);
+        return false;
+    }
+    StartNextSlip();
+    return true;
+}
+
+} // namespace slip

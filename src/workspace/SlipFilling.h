@@ -1,0 +1,53 @@
+#pragma once
+#include "model/SlipFormat.h"
+#include "storage/HistoryStore.h"
+
+#include <QObject>
+#include <functional>
+
+namespace slip {
+
+class SlipView;
+class ValueEntry;
+
+// Filling slips in on the canvas, tied to the history of printed slips:
+// typing (through the value entry), completion and linked boxes from the
+// history, today's date and the next serial numbers in a new slip, and
+// storing a finished slip.
+class SlipFilling : public QObject {
+    Q_OBJECT
+public:
+    // marker: the text that stands for a line break in stored values.
+    SlipFilling(SlipFormat& format, SlipView& view, std::function<QString()> marker, QObject* parent = nullptr);
+    ~SlipFilling() override;
+
+    ValueEntry& Entry() { return *entry_; }
+
+    // The slip's values as the history keeps them: every non-empty text,
+    // check and picture box, line breaks as the marker.
+    HistorySlip SlipForHistory() const;
+    // Stores the slip as a new history slip. The text to tell the operator
+    // when it failed, else "".
+    QString StoreSlip();
+    // Clears the boxes for the next slip: fixed texts stay, dates are today's
+    // and serial numbers move on.
+    void StartNextSlip();
+    // "添加下一张单据": store, then start the next slip; false when storing failed.
+    bool AddNextSlip();
+    // Gives the date boxes today's date.
+    void FillDates();
+
+signals:
+    // A slip entered the history.
+    void slipStored(const QString& format, qint64 slipNumber);
+
+private:
+    QString FromStored(QString v) const;
+
+    SlipFormat& format_;
+    SlipView& view_;
+    std::function<QString()> marker_;
+    ValueEntry* entry_;
+};
+
+} // namespace slip

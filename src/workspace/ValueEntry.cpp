@@ -1,0 +1,262 @@
+#include "workspace/ValueEntry.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "entry/KeyFilter.h"
+#include "workspace/SlipView.h"
+
+namespace slip {
+
+ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
+    : QObject(parent), format_(format), view_(view), editor_(view.Editor())
+{
+    completionTimer_.setSingleShot(true);
+    completionTimer_.setInterval(kCompletionDelayMs);
+    connect(&completionTimer_, &QTimer::timeout, this, &ValueEntry::Complete);
+
+    // Installed after the canvas's own filter, so it sees the editor's keys
+    // first.
+    editor_->installEventFilter(this);
+    editor_->viewport()->installEventFilter(this);  // the editor's clicks land there
+    view_.viewport()->installEventFilter(this);
+    connect(editor_->document(), &QTextDocument::contentsChange, this, &ValueEntry::NoteInsertion);
+    connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
+
+    connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
+        LeaveBox(id);
+        UpdateMarks();
+    });
+    connect(&format_, &SlipFormat::valueChanged, this, &ValueEntry::OnValueChanged);
+    connect(&format_, &SlipFormat::selectionChanged, this, &ValueEntry::UpdateMarks);
+    connect(&format_, &SlipFormat::boxChanged, this, &ValueEntry::UpdateMarks);
+    connect(&format_, &SlipFormat::boxesChanged, this, &ValueEntry::UpdateMarks);
+}
+
+ValueEntry::~ValueEntry()
+{
+    if (earlier_) earlier_->deleteLater();
+}
+
+EntryContext ValueEntry::Context() const
+{
+    EntryContext c = context_;
+    if (today_) c.today = today_();
+    return c;
+}
+
+CalculationResult ValueEntry::LeaveBox(BoxId id)
+{
+    return LeaveTextBox(format_, id, Context());
+}
+
+double ValueEntry::EditingCode() const
+{
+    const Box* b = format_.Find(view_.EditingBox());
+    return b && b->kind == BoxKind::Text ? b->dataType : 0;
+}
+
+void ValueEntry::ArmCompletion()
+{
+    typingBox_ = view_.EditingBox();
+    completionTimer_.start();
+}
+
+// True when the key is swallowed.
+bool ValueEntry::FilterKey(QKeyEvent* k)
+{
+    const int key = k->key();
+    // Moving on, leaving and shortcuts (copy, paste, undo) are not typing;
+    // whatever a paste brings in is cleaned afterwards.
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape) return false;
+    if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = k->text();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    // Keys that write no character (arrows, Delete) are not typing either.
+    if (!enter && (text.isEmpty() || (text.size() == 1 && !text[0].isPrint() && text[0].unicode() != 8)))
+        return false;
+    if (key != Qt::Key_Backspace) ArmCompletion();  // a swallowed key arms it too
+    const double code = EditingCode();
+    if (!IsNumericEntryCode(code)) return false;
+    if (enter) return true;
+    for (QChar c : text)
+        if (!AcceptsTypedChar(code, c)) return true;
+    const QString plain = FilterTypedText(code, text);
+    if (key != Qt::Key_Backspace && plain != text) {
+        // A full-width figure goes in as the plain one.
+        editor_->insertPlainText(plain);
+        return true;
+    }
+    return false;
+}
+
+void ValueEntry::NoteInsertion(int position, int /*removed*/, int added)
+{
+    if (cleaning_ || added <= 0) return;
+    const BoxId id = view_.EditingBox();
+    if (id == 0 || !IsNumericEntryCode(EditingCode())) return;
+    // The box's own value put into the editor (a converted amount such as
+    // "￥12.50") is shown as it is; only what comes in from the operator is
+    // cleaned. The model takes the editor's text only after this change.
+    if (editor_->toPlainText() == format_.Value(id)) return;
+    insertedFrom_ = position;
+    insertedTo_ = position + added;
+}
+
+void ValueEntry::CleanEditorText()
+{
+    // Pasted, dropped or input-method text in a box that takes figures only.
+    if (cleaning_ || insertedTo_ < 0) return;
+    const double code = EditingCode();
+    const QString text = editor_->toPlainText();
+    // The document counts the paragraph end as a character too.
+    const int from = insertedFrom_, to = std::min<int>(insertedTo_, int(text.size()));
+    insertedFrom_ = insertedTo_ = -1;
+    if (view_.EditingBox() == 0 || !IsNumericEntryCode(code) || from >= to) return;
+    const QString inserted = text.mid(from, to - from);
+    if (FilterTypedText(code, inserted) == inserted) return;
+    cleaning_ = true;
+    QTextCursor c(editor_->document());
+    c.beginEditBlock();
+    for (qsizetype i = to - 1; i >= from; --i) {
+        const QString kept = FilterTypedText(code, QString(text[i]));
+        if (kept.size() == 1 && kept[0] == text[i]) continue;
+        c.setPosition(int(i));
+        c.setPosition(int(i + 1), QTextCursor::KeepAnchor);
+        c.insertText(kept);
+    }
+    c.endEditBlock();
+    cleaning_ = false;
+}
+
+void ValueEntry::Complete()
+{
+    const BoxId id = view_.EditingBox();
+    // The operator has moved on: the proposal would land in a box no longer
+    // typed in.
+    if (id == 0 || id != typingBox_ || !completion_) return;
+    const QString typed = editor_->toPlainText();
+    if (typed.isEmpty()) return;
+    const QStringList values = completion_(typed, id);
+    if (values.size() != 1) return;
+    const QString value = values.front();
+    if (value == typed || !value.startsWith(typed, Qt::CaseInsensitive)) return;
+    format_.SetValue(id, value);
+    // Typing on replaces the proposed tail.
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(int(typed.size()));
+    c.setPosition(int(editor_->document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    editor_->setTextCursor(c);
+    emit completed(id, value);
+}
+
+bool ValueEntry::ShowEarlierValues()
+{
+    const BoxId id = view_.EditingBox();
+    if (id == 0 || !completion_) return false;
+    QStringList values = completion_(QString(), id);
+    values.removeAll(QString());
+    values.removeDuplicates();
+    values.sort();
+    if (values.isEmpty()) return false;
+    if (earlier_) earlier_->deleteLater();
+    earlier_ = new QMenu(editor_);
+    earlier_->setObjectName(QStringLiteral("earlierValues"));
+    earlier_->setAttribute(Qt::WA_DeleteOnClose);
+    for (const QString& v : values) {
+        QString caption = v;
+        caption.replace(u'\n', u' ');
+        caption.replace(u'&', QStringLiteral("&&"));
+        QAction* a = earlier_->addAction(caption);
+        connect(a, &QAction::triggered, this, [this, id, v] {
+            format_.SetValue(id, v);
+            LeaveBox(id);
+        });
+    }
+    earlier_->popup(editor_->mapToGlobal(QPoint(0, editor_->height())));
+    return true;
+}
+
+void ValueEntry::ToggleTickOf(BoxId id)
+{
+    const Box* b = format_.Find(id);
+    if (!b || b->kind != BoxKind::Text || !IsTickCode(b->dataType)) return;
+    format_.SetValue(id, ToggleTick(format_.Value(id)));
+}
+
+void ValueEntry::UpdateMarks()
+{
+    QHash<BoxId, RelationMark> marks = RelationMarks(format_, view_.EditingBox());
+    if (marks == marks_) return;
+    marks_ = std::move(marks);
+    emit marksChanged();
+}
+
+void ValueEntry::OnValueChanged(BoxId id)
+{
+    // Ticking a check box of a ring unticks the others, however it was
+    // ticked.
+    if (inRing_) return;
+    const Box* b = format_.Find(id);
+    if (!b || b->kind != BoxKind::Check || !IsTicked(format_.Value(id))) return;
+    inRing_ = true;
+    SetCheckBoxRCtl(format_, id);
+    inRing_ = false;
+}
+
+bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == editor_) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (FilterKey(static_cast<QKeyEvent*>(event))) return true;
+            break;
+        case QEvent::InputMethod: {
+            auto* im = static_cast<QInputMethodEvent*>(event);
+            if (!im->commitString().isEmpty()) {
+                const QString kept = FilterTypedText(EditingCode(), im->commitString());
+                if (kept != im->commitString())
+                    im->setCommitString(kept, im->replacementStart(), im->replacementLength());
+                ArmCompletion();
+            }
+            break;
+        }
+        case QEvent::Show:
+        case QEvent::FocusIn: UpdateMarks(); break;
+        default: break;
+        }
+    } else if (watched == editor_->viewport()) {
+        const auto* m = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
+            ToggleTickOf(view_.EditingBox());
+        } else if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
+            if (ShowEarlierValues()) return true;
+        }
+    } else if (watched == view_.viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto* m = static_cast<QMouseEvent*>(event);
+        const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
+        // A click that opens the editor on a tick-mark box ticks it, once the
+        // canvas has opened the editor.
+        if (id != 0 && id != view_.EditingBox()) {
+            pendingTick_ = id;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    const BoxId pending = pendingTick_;
+                    pendingTick_ = 0;
+                    if (pending != 0 && view_.EditingBox() == pending) ToggleTickOf(pending);
+                    UpdateMarks();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace slip

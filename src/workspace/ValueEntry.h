@@ -1,0 +1,97 @@
+#pragma once
+#include <QDate>
+#include <QHash>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+#include "entry/AutoCalculate.h"
+#include "entry/Relations.h"
+#include "model/SlipFormat.h"
+
+class QKeyEvent;
+
+class QPlainTextEdit;
+
+namespace slip {
+
+class SlipView;
+
+// What happens while the operator fills in a slip on the canvas, around the
+// canvas's own editor: the characters a box takes by its data-type code,
+// completion from the history while typing, the list of a box's earlier
+// values, the tick of tick-mark boxes, the colours of the boxes related to the
+// box being edited, the single tick within a ring of check boxes, and the
+// work done on leaving a box (conversion, totals, chain copies, related
+// boxes). It holds no values of its own: everything goes through the model.
+class ValueEntry : public QObject {
+    Q_OBJECT
+public:
+    // The distinct earlier values of the box (record ID) that begin with the
+    // typed text, from the history of printed slips of the open format; all
+    // of them for an empty text.
+    using CompletionSource = std::function<QStringList(const QString& typed, BoxId id)>;
+
+    // How long after a key the completion looks at the box.
+    static constexpr int kCompletionDelayMs = 50;
+
+    ValueEntry(SlipFormat& format, SlipView& view, QObject* parent = nullptr);
+    ~ValueEntry() override;
+
+    void SetCompletionSource(CompletionSource source) { completion_ = std::move(source); }
+    void SetLinkedSlipLookup(LinkedSlipLookup lookup) { context_.linkedSlip = std::move(lookup); }
+    // The day dates typed without a year belong to; by default the system's.
+    void SetToday(std::function<QDate()> today) { today_ = std::move(today); }
+
+    // The work done when the operator leaves a text box; the property dialog
+    // and batch navigation call it for a box they have filled.
+    CalculationResult LeaveBox(BoxId id);
+
+    // The boxes related to the box being edited, by how they relate (empty
+    // while no box is edited); the canvas paints them in RelationMarkColor.
+    const QHash<BoxId, RelationMark>& Marks() const { return marks_; }
+
+    // The list of earlier values shown by a double click, while it is open.
+    QMenu* EarlierValuesMenu() const { return earlier_; }
+
+signals:
+    void marksChanged();
+    // A box's value was given from the history while typing.
+    void completed(slip::BoxId id, const QString& value);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    double EditingCode() const;
+    bool FilterKey(QKeyEvent* k);
+    void NoteInsertion(int position, int removed, int added);
+    void CleanEditorText();
+    void ArmCompletion();
+    void Complete();
+    bool ShowEarlierValues();
+    void ToggleTickOf(BoxId id);
+    void UpdateMarks();
+    void OnValueChanged(BoxId id);
+    EntryContext Context() const;
+
+    SlipFormat& format_;
+    SlipView& view_;
+    QPlainTextEdit* editor_;
+    CompletionSource completion_;
+    EntryContext context_;
+    std::function<QDate()> today_;
+    QTimer completionTimer_;
+    BoxId typingBox_ = 0;
+    BoxId pendingTick_ = 0;
+    QHash<BoxId, RelationMark> marks_;
+    QPointer<QMenu> earlier_;
+    bool cleaning_ = false;
+    int insertedFrom_ = -1, insertedTo_ = -1;  // what the operator last put into the editor
+    bool inRing_ = false;
+};
+
+} // namespace slip

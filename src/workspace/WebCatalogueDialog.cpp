@@ -1,0 +1,363 @@
+#include "workspace/WebCatalogueDialog.h"
+
+#include "core/GridModel.h"
+#include "exchange/Server.h"
+#include "storage/BackgroundStore.h"
+#include "ui/DataGrid.h"
+#include "ui/GridView.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "ui/WindowHelpers.h"
+#include "ui/WindowPos.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace slip {
+
+namespace {
+
+const QString kWindowName = QStringLiteral("网站格式模板列表");
+constexpr int kIdColumn = 0;
+constexpr int kFileColumn = 1;
+constexpr int kPictureColumn = 2;
+constexpr int kTickColumn = 4;
+constexpr int kClassColumn = 5;
+constexpr int kNameColumn = 6;
+constexpr int kDateColumn = 7;
+
+} // namespace
+
+WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFormat, QWidget* parent)
+    : QDialog(parent), screenWidthTwips_(screenWidthTwips), openFormat_(std::move(openFormat))
+{
+    setWindowTitle(QStringLiteral("可供下载的格式模板"));
+    setModal(false);
+    list = new GridModel(this);
+    auto* grid = new QGridLayout(this);
+
+    auto* top = new QHBoxLayout;
+    keywordEdit = new QLineEdit(this);
+    keywordEdit->setPlaceholderText(QStringLiteral("输入关键词"));
+    searchButton = new QPushButton(QStringLiteral("搜索"), this);
+    refreshButton = new QPushButton(QStringLiteral("更新列表"), this);
+    importButton = new QPushButton(QStringLiteral("导入格式"), this);
+    // Enter searches; it never starts a download or an import.
+    for (QPushButton* b : {searchButton, refreshButton, importButton}) b->setAutoDefault(false);
+    searchButton->setDefault(true);
+    top->addWidget(keywordEdit, 1);
+    top->addWidget(searchButton);
+    top->addSpacing(12);
+    top->addWidget(refreshButton);
+    top->addWidget(importButton);
+    grid->addLayout(top, 0, 0, 1, 2);
+
+    view = new GridView(this);
+    view->SetGrid(list);
+    // One entry at a time, highlighted over the whole row.
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->addWidget(view, 1, 0);
+    auto* previewRow = new QHBoxLayout;
+    previewFrame = new QWidget(this);
+    previewFrame->setMinimumSize(240, 200);
+    preview = new QLabel(previewFrame);
+    preview->setScaledContents(true);
+    noPicture = new QLabel(QStringLiteral("此格式暂无图片！"), previewFrame);
+    noPicture->setFont(QFont(QStringLiteral("楷体_GB2312"), 14));
+    noPicture->move(20, 20);
+    noPicture->adjustSize();
+    previewScroll = new QScrollBar(Qt::Vertical, this);
+    previewRow->addWidget(previewFrame, 1);
+    previewRow->addWidget(previewScroll);
+    grid->addLayout(previewRow, 1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
+    statusLabel = new QLabel(this);
+    grid->addWidget(statusLabel, 2, 0, 1, 2);
+
+    connect(searchButton, &QPushButton::clicked, this, [this] { FindFmt(); });
+    connect(refreshButton, &QPushButton::clicked, this, [this] { DownWebFmt(true); });
+    connect(importButton, &QPushButton::clicked, this, [this] { DownInputFmt(); });
+    connect(previewScroll, &QScrollBar::valueChanged, this,
+            [this](int v) { preview->move(0, -(v * previewFrame->height() / 10)); });
+
+    resize(860, 500);
+    RestoreWindowPos(this, kWindowName);
+    keywordEdit->setText(LastSearchKeyword());
+    LoadWebFmtList();
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
+}
+
+WebCatalogueDialog::~WebCatalogueDialog()
+{
+    SaveWindowPos(this, kWindowName);
+    SaveSearchKeyword(keywordEdit->text());
+}
+
+void WebCatalogueDialog::LoadWebFmtList()
+{
+    SetupGridColumns(*list, {"ID", "fPath", "pPath", "", "", "Clas", "Name", "Dat"},
+                     {"ID", "格式", "图片", "序号", "选择", "类别", "格式名称", "更新日期"});
+    list->Tag = QStringLiteral("网站格式");
+    FillGridFromQuery(*list, {}, {}, QStringLiteral("Clas,Name"));
+    if (list->Rows() > list->FixedRows()) {
+        list->Row = list->RowSel = list->FixedRows();
+        list->Col = list->FixedCols();
+        list->ColSel = list->Cols() - 1;
+    }
+    view->SyncFromGrid();
+    RowChanged();
+}
+
+WebFormatRecord WebCatalogueDialog::EntryAt(int row) const
+{
+    WebFormatRecord e;
+    e.id = list->TextMatrix(row, kIdColumn).toLongLong();
+    e.fPath = list->TextMatrix(row, kFileColumn);
+    e.pPath = list->TextMatrix(row, kPictureColumn);
+    e.clas = list->TextMatrix(row, kClassColumn);
+    e.name = list->TextMatrix(row, kNameColumn);
+    e.date = ParseCatalogueDate(list->TextMatrix(row, kDateColumn));
+    return e;
+}
+
+bool WebCatalogueDialog::HasCurrentEntry() const
+{
+    return list->Row >= list->FixedRows() && list->Row < list->Rows();
+}
+
+WebFormatRecord WebCatalogueDialog::CurrentEntry() const
+{
+    return HasCurrentEntry() ? EntryAt(list->Row) : WebFormatRecord();
+}
+
+QVector<WebFormatRecord> WebCatalogueDialog::Entries() const
+{
+    QVector<WebFormatRecord> out;
+    for (int r = list->FixedRows(); r < list->Rows(); ++r) out << EntryAt(r);
+    return out;
+}
+
+void WebCatalogueDialog::SetBusy(bool on)
+{
+    busy_ += on ? 1 : -1;
+    const bool idle = busy_ <= 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{refreshButton, importButton, searchButton, view, keywordEdit})
+        w->setEnabled(idle);
+    if (idle && closeWhenIdle_) {
+        closeWhenIdle_ = false;
+        closing_ = true;
+        // After the work that waited has returned: the window may go now.
+        QTimer::singleShot(0, this, [this] {
+            if (closing_) close();
+        });
+    }
+}
+
+bool WebCatalogueDialog::DownWebFmt(bool tell)
+{
+    if (IsBusy()) return false;
+    if (ServerAddress().isEmpty()) {
+        statusLabel->setText(NoServerAddressError() + QStringLiteral("请在“设置”菜单的“服务器地址设置”中填写。"));
+        if (tell) MsgBox(statusLabel->text(), PromptIcon::Warning);
+        return false;
+    }
+    QPointer<WebCatalogueDialog> self(this);
+    SetBusy(true);
+    statusLabel->setText(QStringLiteral("正在从服务器下载格式列表……"));
+    const CatalogueRefresh refresh = slip::DownWebFmt(timeout, attempts);
+    if (!self) return false;
+    SetBusy(false);
+    if (!refresh.ok) {
+        const QString text = QStringLiteral("格式列表未能更新：") + refresh.error +
+                             (refresh.detail.isEmpty() ? QString() : QStringLiteral("（") + refresh.detail + QStringLiteral("）"));
+        statusLabel->setText(text);
+        if (tell && isVisible()) MsgBox(text, PromptIcon::Warning);
+        return false;
+    }
+    LoadWebFmtList();
+    statusLabel->setText(QStringLiteral("格式列表已更新，共%1个格式模板。").arg(refresh.stored));
+    return true;
+}
+
+void WebCatalogueDialog::FindFmt()
+{
+    const QString keyword = keywordEdit->text();
+    if (keyword.isEmpty()) {
+        MsgBox(QStringLiteral("请先输入关键词！"), PromptIcon::None);
+        return;
+    }
+    SaveSearchKeyword(keyword);
+    const int current = HasCurrentEntry() ? list->Row - list->FixedRows() : -1;
+    const int found = slip::FindFmt(Entries(), keyword, current);
+    if (found < 0) {
+        statusLabel->setText(QStringLiteral("没有找到含有“") + keyword + QStringLiteral("”的格式。"));
+        return;
+    }
+    list->Row = list->RowSel = list->TopRow = found + list->FixedRows();
+    list->Col = list->FixedCols();
+    list->ColSel = list->Cols() - 1;
+    view->SyncFromGrid();
+    RowChanged();
+}
+
+void WebCatalogueDialog::RowChanged()
+{
+    for (int r = list->FixedRows(); r < list->Rows(); ++r)
+        list->SetTextMatrix(r, kTickColumn, r == list->Row ? QStringLiteral("√") : QString());
+    ShowPreview();
+}
+
+void WebCatalogueDialog::ShowPreview()
+{
+    if (!HasCurrentEntry()) {
+        ShowPicture(QString());
+        return;
+    }
+    const WebFormatRecord entry = CurrentEntry();
+    // A cached picture shows at once; another one is fetched while the list waits.
+    const QString cached = PreviewPicturePath(entry);
+    if (!cached.isEmpty() && QFileInfo(cached).isFile()) {
+        ShowPicture(cached);
+        return;
+    }
+    if (entry.pPath.isEmpty() || ServerAddress().isEmpty() || IsBusy() || closing_) {
+        ShowPicture(QString());
+        return;
+    }
+    QPointer<WebCatalogueDialog> self(this);
+    SetBusy(true);
+    const WebDownload got =
+        DownloadPreviewPicture(entry, NoProgress(), timeout, [self] { return !self || self->closeWhenIdle_; });
+    if (!self) return;
+    SetBusy(false);
+    // The entry shown may not be the one asked for any more.
+    if (!HasCurrentEntry() || CurrentEntry().pPath != entry.pPath) return;
+    ShowPicture(got.ok ? got.path : QString());
+}
+
+void WebCatalogueDialog::ShowPicture(const QString& path)
+{
+    picture_ = QImage();
+    if (!path.isEmpty()) {
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        picture_ = reader.read();
+    }
+    shownPicture_ = picture_.isNull() ? QString() : path;
+    preview->move(0, 0);
+    const bool shown = !picture_.isNull();
+    if (shown) {
+        const auto l =
+            BackgroundStore::ComputePreviewLayout(picture_.size(), previewFrame->width(), previewFrame->height());
+        preview->setPixmap(QPixmap::fromImage(picture_));
+        preview->resize(previewFrame->width(), int(l.imageHeight));
+        previewScroll->setEnabled(l.scrollEnabled);
+        previewScroll->setRange(0, l.scrollMax);
+        previewScroll->setValue(0);
+        previewScroll->setPageStep(10);
+    } else {
+        preview->clear();
+        previewScroll->setEnabled(false);
+        previewScroll->setRange(0, 0);
+    }
+    preview->setVisible(shown);
+    noPicture->setVisible(!shown);
+}
+
+FormatImportResult WebCatalogueDialog::DownInputFmt()
+{
+    FormatImportResult none;
+    none.cancelled = true;
+    if (IsBusy() || !HasCurrentEntry()) return none;
+    if (ServerAddress().isEmpty()) {
+        MsgBox(NoServerAddressError() + QStringLiteral("请在“设置”菜单的“服务器地址设置”中填写。"),
+               PromptIcon::Warning);
+        return none;
+    }
+    const WebFormatRecord entry = CurrentEntry();
+    QPointer<WebCatalogueDialog> self(this);
+    SetBusy(true);
+    WebFormatDownload download;
+    {
+        WindowProgress progress;
+        download = DownloadWebFormat(entry, progress, timeout, [self] { return !self || self->closeWhenIdle_; });
+    }
+    if (!self) return none;
+    if (!download.ok) {
+        // A download the operator cancelled by closing the window needs no word.
+        const bool cancelled = closeWhenIdle_;
+        SetBusy(false);
+        statusLabel->setText(download.error);
+        if (!cancelled) MsgBox(download.error, PromptIcon::Warning);
+        FormatImportResult failed;
+        failed.error = download.error;
+        return failed;
+    }
+    FormatImportResult result = ImportFormatCommand(download.templatePath, screenWidthTwips_, {}, entry.name.trimmed());
+    if (!self) return result;
+    SetBusy(false);
+    if (result.ok) {
+        statusLabel->setText(QStringLiteral("格式“") + result.name + QStringLiteral("”已导入。"));
+        if (result.openNow && openFormat_) openFormat_(result.name);
+    }
+    return result;
+}
+
+void WebCatalogueDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // Shown again before a pending close took it: it stays.
+    closeWhenIdle_ = false;
+    closing_ = false;
+    CenterForm(this);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // With nothing stored yet the list is fetched at once, once the window shows.
+    QTimer::singleShot(0, this, [this] {
+        if (list->Rows() <= list->FixedRows()) DownWebFmt(false);
+    });
+}
+
+void WebCatalogueDialog::closeEvent(QCloseEvent* e)
+{
+    if (IsBusy()) {
+        // A wait is under way in a call that still uses this window: it goes
+        // when the wait is over.
+        closeWhenIdle_ = true;
+        hide();
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void WebCatalogueDialog::reject()
+{
+    // Esc while waiting hides the window the same way.
+    if (IsBusy()) {
+        closeWhenIdle_ = true;
+        hide();
+        return;
+    }
+    QDialog::reject();
+}
+
+void WebCatalogueDialog::resizeEvent(QResizeEvent* e)
+{
+    QDialog::resizeEvent(e);
+    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
+    if (!picture_.isNull()) ShowPicture(shownPicture_);
+}
+
+} // namespace slip

@@ -1,0 +1,123 @@
+#include "workspace/dialogs/Dialogs.h"
+
+#include "workspace/dialogs/AboutDialog.h"
+#include "workspace/dialogs/CaptionedBoxDialogs.h"
+#include "workspace/dialogs/LabelDialog.h"
+#include "workspace/dialogs/LineDialog.h"
+#include "workspace/dialogs/SlipDialogs.h"
+#include "workspace/dialogs/TextBoxDialog.h"
+
+#include <QPointer>
+
+namespace slip {
+
+namespace {
+
+// The open dialog of each kind.
+QPointer<BoxPropertiesDialog>& OpenDialog(BoxKind kind)
+{
+    static QPointer<BoxPropertiesDialog> open[kBoxKindCount];
+    return open[int(kind)];
+}
+
+template <class Dialog>
+Dialog* ShowFor(QWidget* parent, SlipFormat& format, BoxId id, BoxKind kind)
+{
+    const Box* b = format.Find(id);
+    if (!b || b->kind != kind) return nullptr;
+    QPointer<BoxPropertiesDialog>& open = OpenDialog(kind);
+    // A dialog of another format is closed; a closed one waits to be
+    // deleted and is not used again.
+    if (open && (&open->Format() != &format || !open->isVisible())) {
+        open->close();
+        open = nullptr;
+    }
+    auto* dialog = qobject_cast<Dialog*>(open.data());
+    if (!dialog) {
+        dialog = new Dialog(format, parent);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        open = dialog;
+    }
+    dialog->Target(id);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+} // namespace
+
+TextBoxDialog* EditCtl(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    return ShowFor<TextBoxDialog>(parent, format, id, BoxKind::Text);
+}
+
+CheckBoxDialog* ProChk(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    return ShowFor<CheckBoxDialog>(parent, format, id, BoxKind::Check);
+}
+
+PictureBoxDialog* ProPic(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    return ShowFor<PictureBoxDialog>(parent, format, id, BoxKind::Picture);
+}
+
+LineDialog* ProLine(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    return ShowFor<LineDialog>(parent, format, id, BoxKind::Line);
+}
+
+LabelDialog* ProLBL(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    return ShowFor<LabelDialog>(parent, format, id, BoxKind::Label);
+}
+
+BoxPropertiesDialog* OpenBoxProperties(QWidget* parent, SlipFormat& format, BoxId id)
+{
+    const Box* b = format.Find(id);
+    if (!b) return nullptr;
+    switch (b->kind) {
+    case BoxKind::Text: return EditCtl(parent, format, id);
+    case BoxKind::Check: return ProChk(parent, format, id);
+    case BoxKind::Picture: return ProPic(parent, format, id);
+    case BoxKind::Line: return ProLine(parent, format, id);
+    case BoxKind::Label: return ProLBL(parent, format, id);
+    }
+    return nullptr;
+}
+
+bool EditSlipSize(QWidget* parent, SlipFormat& format)
+{
+    if (!format.IsOpen()) return false;
+    SlipSizeDialog dialog(format, parent);
+    dialog.exec();
+    return dialog.Changed();
+}
+
+bool EditPrintMargins(QWidget* parent, SlipFormat& format)
+{
+    if (!format.IsOpen()) return false;
+    PrintMarginDialog dialog(format, parent);
+    dialog.exec();
+    return dialog.Changed();
+}
+
+bool EditBarcodeStandard(QWidget* parent)
+{
+    BarcodeStandardDialog dialog(parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void ShowAbout(QWidget* parent)
+{
+    static QPointer<AboutDialog> open;
+    if (!open) {
+        open = new AboutDialog(parent);
+        open->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    open->show();
+    open->raise();
+    open->activateWindow();
+}
+
+} // namespace slip

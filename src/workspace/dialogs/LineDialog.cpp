@@ -1,0 +1,179 @@
+#include "workspace/dialogs/LineDialog.h"
+
+#include "core/TextNumber.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace slip {
+
+namespace {
+
+Qt::PenStyle PenStyleOf(int code)
+{
+    switch (code) {
+    case 2: return Qt::DashLine;
+    case 3: return Qt::DotLine;
+    case 4: return Qt::DashDotLine;
+    case 5: return Qt::DashDotDotLine;
+    case 1: return Qt::SolidLine;
+    default: return Qt::NoPen;
+    }
+}
+
+// The widest line the dialog accepts, in pixels of the fitted canvas.
+constexpr double kMaxLineWidth = 100;
+
+} // namespace
+
+LineSample::LineSample(QWidget* parent) : QWidget(parent)
+{
+    setMinimumSize(160, 36);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void LineSample::Show(double width, int style, const QColor& color)
+{
+    width_ = width;
+    style_ = style;
+    color_ = color;
+    update();
+}
+
+void LineSample::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    QPen pen(color_, std::clamp(double(RoundHalfEven(width_)), 1.0, double(height() - 4)), PenStyleOf(style_));
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
+    p.drawLine(QPointF(8, height() / 2.0), QPointF(width() - 8, height() / 2.0));
+}
+
+QStringList LineDialog::StyleItems()
+{
+    return {QStringLiteral("1 - 实线"), QStringLiteral("2 - 虚线"), QStringLiteral("3 - 点画线"),
+            QStringLiteral("4 - 点虚线"), QStringLiteral("5 - 点点虚线")};
+}
+
+LineDialog::LineDialog(SlipFormat& format, QWidget* parent)
+    : BoxPropertiesDialog(format, BoxKind::Line, QStringLiteral("线条属性修改"), parent)
+{
+    setObjectName(QStringLiteral("lineDialog"));
+    auto* top = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    auto edit = [](const char* name) {
+        auto* e = new QLineEdit;
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMaximumWidth(90);
+        return e;
+    };
+    widthEdit = edit("widthEdit");
+    startXEdit = edit("startXEdit");
+    startYEdit = edit("startYEdit");
+    endXEdit = edit("endXEdit");
+    endYEdit = edit("endYEdit");
+    grid->addWidget(new QLabel(QStringLiteral("粗细：")), 0, 0);
+    grid->addWidget(widthEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("线型：")), 0, 2);
+    styleList = new QComboBox;
+    styleList->setObjectName(QStringLiteral("styleList"));
+    for (int i = 0; i < 5; ++i) styleList->addItem(StyleItems()[i], i + 1);
+    grid->addWidget(styleList, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("起点X：")), 1, 0);
+    grid->addWidget(startXEdit, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("起点Y：")), 1, 2);
+    grid->addWidget(startYEdit, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("终点X：")), 2, 0);
+    grid->addWidget(endXEdit, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("终点Y：")), 2, 2);
+    grid->addWidget(endYEdit, 2, 3);
+    top->addLayout(grid);
+
+    auto* sampleBox = new QGroupBox(QStringLiteral("样式示例："));
+    auto* sampleRow = new QHBoxLayout(sampleBox);
+    sample = new LineSample;
+    sampleRow->addWidget(sample, 1);
+    colorButton = new QPushButton(QStringLiteral("颜色设置"));
+    colorButton->setObjectName(QStringLiteral("colorButton"));
+    sampleRow->addWidget(colorButton);
+    top->addWidget(sampleBox);
+    AddButtons(top);
+
+    MarkOnEdit(widthEdit, LineWidth);
+    MarkOnEdit(startXEdit, StartX);
+    MarkOnEdit(startYEdit, StartY);
+    MarkOnEdit(endXEdit, EndX);
+    MarkOnEdit(endYEdit, EndY);
+    connect(widthEdit, &QLineEdit::textChanged, this, [this] { ShowSample(); });
+    connect(styleList, &QComboBox::activated, this, [this] {
+        ShowSample();
+        Mark(Style);
+    });
+    connect(colorButton, &QPushButton::clicked, this, [this] {
+        // A cancelled colour dialog is no edit: the selected lines keep theirs.
+        const auto c = ChooseColor(this, color_);
+        if (!c) return;
+        color_ = *c;
+        ShowSample();
+        Mark(Color);
+    });
+}
+
+void LineDialog::ShowSample()
+{
+    const int style = styleList->currentIndex() >= 0 ? styleList->currentData().toInt() : loadedStyle_;
+    sample->Show(Val(widthEdit->text()), style, color_);
+}
+
+void LineDialog::LoadBox(const Box& b)
+{
+    color_ = b.color;
+    loadedStyle_ = b.lineStyle;
+    widthEdit->setText(NumberText(b.lineWidth));
+    startXEdit->setText(NumberText(b.line.x1()));
+    startYEdit->setText(NumberText(b.line.y1()));
+    endXEdit->setText(NumberText(b.line.x2()));
+    endYEdit->setText(NumberText(b.line.y2()));
+    // A style no item stands for shows no item, and stays unless one is chosen.
+    styleList->setCurrentIndex(styleList->findData(b.lineStyle));
+    ShowSample();
+}
+
+bool LineDialog::CheckFields()
+{
+    NumberRule widthRule;
+    widthRule.name = QStringLiteral("粗细");
+    widthRule.allowZero = false;
+    widthRule.max = kMaxLineWidth;
+    widthRule.unit.clear();
+    const double w = SlipWidth(), h = SlipHeight();
+    return CheckNumberField(LineWidth, widthEdit, widthRule) &&
+           CheckNumberField(StartX, startXEdit, PositionRule(QStringLiteral("起点X"), w, true)) &&
+           CheckNumberField(StartY, startYEdit, PositionRule(QStringLiteral("起点Y"), h, false)) &&
+           CheckNumberField(EndX, endXEdit, PositionRule(QStringLiteral("终点X"), w, true)) &&
+           CheckNumberField(EndY, endYEdit, PositionRule(QStringLiteral("终点Y"), h, false));
+}
+
+void LineDialog::WriteMarked(Box& b)
+{
+    if (IsMarked(LineWidth)) b.lineWidth = Number(LineWidth);
+    QPointF p1 = b.line.p1(), p2 = b.line.p2();
+    if (IsMarked(StartX)) p1.setX(Number(StartX));
+    if (IsMarked(StartY)) p1.setY(Number(StartY));
+    if (IsMarked(EndX)) p2.setX(Number(EndX));
+    if (IsMarked(EndY)) p2.setY(Number(EndY));
+    b.line = QLineF(p1, p2);
+    if (IsMarked(Style) && styleList->currentIndex() >= 0) b.lineStyle = styleList->currentData().toInt();
+    if (IsMarked(Color)) b.color = color_;
+}
+
+} // namespace slip

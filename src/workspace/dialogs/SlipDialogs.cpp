@@ -1,0 +1,289 @@
+#include "workspace/dialogs/SlipDialogs.h"
+
+#include "core/TextNumber.h"
+#include "model/BoxGeometry.h"
+#include "storage/Params.h"
+#include "ui/Prompt.h"
+#include "ui/WindowHelpers.h"
+#include "workspace/FormatCommands.h"
+#include "workspace/dialogs/FieldChecks.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace slip {
+
+namespace {
+
+QHBoxLayout* ButtonRow(QPushButton*& ok, QPushButton*& cancel)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    ok = new QPushButton(QStringLiteral("确  定"));
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("取  消"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+// Checks a field; on a refusal tells the operator and focuses it.
+std::optional<double> CheckField(QLineEdit* edit, const NumberRule& rule)
+{
+    QString problem;
+    const std::optional<double> v = CheckTypedNumber(edit->text(), rule, problem);
+    if (!v) {
+        MsgBox(problem, PromptIcon::Warning);
+        edit->setFocus();
+        edit->selectAll();
+    }
+    return v;
+}
+
+// The calibration print in small: a page corner with the black block and the
+// two margins the operator measures.
+class CalibrationPicture : public QWidget {
+public:
+    CalibrationPicture()
+    {
+        setFixedSize(150, 130);
+        setToolTip(QStringLiteral("校准黑块示例"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF page(10, 10, width() - 20, height() - 20);
+        p.fillRect(page, Qt::white);
+        p.setPen(QPen(Qt::gray, 1));
+        p.drawRect(page);
+        const QRectF block(page.left() + 42, page.top() + 38, 30, 24);
+        p.fillRect(block, Qt::black);
+        p.setPen(QPen(Qt::darkBlue, 1));
+        auto arrow = [&p](QPointF a, QPointF b) {
+            p.drawLine(a, b);
+            const QPointF d = (b - a) / QLineF(a, b).length() * 4;
+            const QPointF n(-d.y(), d.x());
+            for (QPointF end : {a, b}) {
+                const QPointF back = end == a ? end + d : end - d;
+                p.drawLine(end, back + n);
+                p.drawLine(end, back - n);
+            }
+        };
+        const double midY = block.center().y(), midX = block.center().x();
+        arrow(QPointF(page.left() + 1, midY), QPointF(block.left() - 1, midY));
+        arrow(QPointF(midX, page.top() + 1), QPointF(midX, block.top() - 1));
+        QFont f = font();
+        f.setPointSizeF(7.5);
+        p.setFont(f);
+        p.setPen(Qt::darkBlue);
+        p.drawText(QRectF(page.left(), midY + 2, block.left() - page.left(), 14), Qt::AlignCenter,
+                   QStringLiteral("横向"));
+        p.drawText(QRectF(midX + 3, page.top(), 40, block.top() - page.top()), Qt::AlignVCenter | Qt::AlignLeft,
+                   QStringLiteral("纵向"));
+    }
+};
+
+} // namespace
+
+// --- Slip size ---------------------------------------------------------------
+
+SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format)
+{
+    setObjectName(QStringLiteral("slipSizeDialog"));
+    setWindowTitle(QStringLiteral("修改单据尺寸"));
+    auto* top = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    widthEdit = new QLineEdit(NumberText(format.Header().widthMm));
+    heightEdit = new QLineEdit(NumberText(format.Header().heightMm));
+    widthEdit->setObjectName(QStringLiteral("widthEdit"));
+    heightEdit->setObjectName(QStringLiteral("heightEdit"));
+    grid->addWidget(new QLabel(QStringLiteral("单据宽度：")), 0, 0);
+    grid->addWidget(widthEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("毫米")), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("单据高度：")), 1, 0);
+    grid->addWidget(heightEdit, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("毫米")), 1, 2);
+    top->addLayout(grid);
+    top->addLayout(ButtonRow(okButton, cancelButton));
+    // Wide enough for the caption in the title bar.
+    setMinimumWidth(300);
+    connect(okButton, &QPushButton::clicked, this, [this] { ApplySize(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SlipSizeDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    CenterForm(this);
+}
+
+bool SlipSizeDialog::ApplySize()
+{
+    auto rule = [](const QString& name) {
+        NumberRule r;
+        r.name = name;
+        r.allowZero = false;
+        r.max = kMaxSlipMm;
+        return r;
+    };
+    const std::optional<double> w = CheckField(widthEdit, rule(QStringLiteral("单据宽度")));
+    if (!w) return false;
+    const std::optional<double> h = CheckField(heightEdit, rule(QStringLiteral("单据高度")));
+    if (!h) return false;
+    if (!SlipSizeAcceptable(*w, *h)) {
+        MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！"), PromptIcon::Warning);
+        return false;
+    }
+    const FormatHeader& header = format_.Header();
+    if (header.widthMm != *w || header.heightMm != *h) {
+        format_.SetSlipSize(*w, *h);
+        // Boxes keep their places in mm; those the new slip leaves outside
+        // come back onto it.
+        const QSizeF slip(*w, *h);
+        for (const Box& b : std::vector<Box>(format_.Boxes())) {
+            Box moved = b;
+            if (PullBoxInside(moved, slip)) format_.UpdateBox(moved);
+        }
+        changed_ = true;
+    }
+    accept();
+    return true;
+}
+
+// --- Print margins -----------------------------------------------------------
+
+PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format)
+{
+    setObjectName(QStringLiteral("printMarginDialog"));
+    setWindowTitle(QStringLiteral("输入打印页边距"));
+    auto* top = new QVBoxLayout(this);
+    auto* upper = new QHBoxLayout;
+    auto* text = new QLabel(QStringLiteral("请在下列输入框中填入打印内容需要移动的距离，如需向反方向移动，请填写负数。\n\n"
+                                           "【通常情况下，只需打印出如右图的校准黑块，量出横向边距和纵向边距填入输入框即可，数字可填写小数】"));
+    text->setWordWrap(true);
+    text->setMinimumWidth(260);
+    upper->addWidget(text, 1);
+    upper->addWidget(new CalibrationPicture);
+    top->addLayout(upper);
+
+    auto* grid = new QGridLayout;
+    xEdit = new QLineEdit(NumberText(format.Header().offsetXMm));
+    yEdit = new QLineEdit(NumberText(format.Header().offsetYMm));
+    xEdit->setObjectName(QStringLiteral("xEdit"));
+    yEdit->setObjectName(QStringLiteral("yEdit"));
+    xEdit->setToolTip(QStringLiteral("横向打印页边距。"));
+    yEdit->setToolTip(QStringLiteral("纵向打印页边距。"));
+    xEdit->setMaximumWidth(90);
+    yEdit->setMaximumWidth(90);
+    grid->addWidget(new QLabel(QStringLiteral("向左移")), 0, 0);
+    grid->addWidget(xEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("毫米（横向边距）")), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("向上移")), 1, 0);
+    grid->addWidget(yEdit, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("毫米（纵向边距）")), 1, 2);
+    grid->setColumnStretch(3, 1);
+    top->addLayout(grid);
+    top->addLayout(ButtonRow(okButton, cancelButton));
+    connect(okButton, &QPushButton::clicked, this, [this] { ApplyOffsets(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetTopmost(this);
+}
+
+void PrintMarginDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // Centred on the whole screen.
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.left() + (area.width() - frameGeometry().width()) / 2,
+             area.top() + (area.height() - frameGeometry().height()) / 2);
+    }
+}
+
+bool PrintMarginDialog::ApplyOffsets()
+{
+    auto rule = [](const QString& name, double extent, const QString& what) {
+        NumberRule r;
+        r.name = name;
+        r.allowNegative = true;
+        r.max = extent;
+        r.maxWhat = what;
+        return r;
+    };
+    const FormatHeader& header = format_.Header();
+    const std::optional<double> x = CheckField(xEdit, rule(QStringLiteral("横向边距"), header.widthMm, QStringLiteral("单据的宽度")));
+    if (!x) return false;
+    const std::optional<double> y = CheckField(yEdit, rule(QStringLiteral("纵向边距"), header.heightMm, QStringLiteral("单据的高度")));
+    if (!y) return false;
+    if (header.offsetXMm != *x || header.offsetYMm != *y) {
+        format_.SetPrintOffsets(*x, *y);
+        changed_ = true;
+    }
+    accept();
+    return true;
+}
+
+// --- Barcode standard --------------------------------------------------------
+
+QString BarcodeStandardParamName() { return QStringLiteral("StrBarCodeStand"); }
+
+namespace {
+
+// The stored standard as its option: 0, 1, or -1 for a value that is neither.
+int StoredStandardOption()
+{
+    const QString text = GetParam(BarcodeStandardParamName());
+    const qint64 k = RoundHalfEven(Val(text));
+    return k == 0 || k == 1 ? int(k) : -1;
+}
+
+} // namespace
+
+BarcodeStandardDialog::BarcodeStandardDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("barcodeStandardDialog"));
+    setWindowTitle(QStringLiteral("条码编码标准设置"));
+    auto* top = new QVBoxLayout(this);
+    auto* group = new QButtonGroup(this);
+    options[0] = new QRadioButton(QStringLiteral(" 39码"));
+    options[1] = new QRadioButton(QStringLiteral(" EAN-13码"));
+    for (int i = 0; i < 2; ++i) {
+        group->addButton(options[i], i);
+        top->addWidget(options[i]);
+    }
+    const int stored = StoredStandardOption();
+    if (stored >= 0) options[stored]->setChecked(true);
+    okButton = new QPushButton(QStringLiteral("确     定"));
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    top->addWidget(okButton, 0, Qt::AlignHCenter);
+    setMinimumWidth(280);
+    connect(okButton, &QPushButton::clicked, this, [this] { ApplyStandard(); });
+}
+
+bool BarcodeStandardDialog::ApplyStandard()
+{
+    const int k = options[1]->isChecked() ? 1 : 0;
+    if (!SetParam(BarcodeStandardParamName(), QString::number(k))) {
+        MsgBox(QStringLiteral("条码标准未能保存！"), PromptIcon::Warning);
+        return false;
+    }
+    accept();
+    return true;
+}
+
+} // namespace slip

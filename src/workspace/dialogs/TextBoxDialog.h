@@ -1,0 +1,93 @@
+#pragma once
+#include "workspace/dialogs/BoxPropertiesDialog.h"
+#include "workspace/dialogs/DataTypeCodes.h"
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+
+namespace slip {
+
+// The properties of a text box (caption "添加/修改控件"): its caption and the
+// side it stands on, position and size, spacing and alignment, font, the
+// data-type code with its cell count, the related box and two sum targets.
+class TextBoxDialog : public BoxPropertiesDialog {
+    Q_OBJECT
+public:
+    enum Field {
+        Caption, X, Y, Width, Height, CharSpacing, LineSpacing, Align, Look, Side,
+        DataType, SameAs, Related, Sum1, Sum2
+    };
+
+    explicit TextBoxDialog(SlipFormat& format, QWidget* parent = nullptr);
+
+    // The code the type list and the cell count stand for now (the code the
+    // box had when no item is chosen).
+    double ChosenDataType() const;
+    // The box list's entry for a box: its ID in six digits, "｜" and its caption.
+    static QString BoxListText(BoxId id, const QString& caption);
+
+    QLineEdit* captionEdit = nullptr;
+    std::array<QRadioButton*, 4> sideButtons{};
+    CaptionSample* captionSample = nullptr;
+    QLineEdit* xEdit = nullptr;
+    QLineEdit* yEdit = nullptr;
+    QLineEdit* widthEdit = nullptr;
+    QLineEdit* heightEdit = nullptr;
+    QLineEdit* charSpacingEdit = nullptr;
+    QLineEdit* lineSpacingEdit = nullptr;
+    std::array<QRadioButton*, 3> alignButtons{};
+    FontSample* fontSample = nullptr;
+    QPushButton* fontButton = nullptr;
+    QComboBox* typeList = nullptr;
+    QLabel* cellCaption = nullptr;
+    QLineEdit* cellCount = nullptr;
+    QPushButton* customButton = nullptr;
+    QComboBox* sameAsList = nullptr;
+    QComboBox* relatedList = nullptr;
+    std::array<QComboBox*, 2> sumLists{};
+    std::array<QRadioButton*, 2> sumAddButtons{};
+    std::array<QRadioButton*, 2> sumMultiplyButtons{};
+    std::array<QCheckBox*, 2> sumNegateBoxes{};
+
+protected:
+    void LoadBox(const Box& box) override;
+    bool CheckFields() override;
+    void WriteMarked(Box& box) override;
+    void AfterWrite(const QList<BoxId>& ids) override;
+    void BoxesRenamed(const QHash<BoxId, BoxId>& oldToNew) override;
+    void BoxesRearranged() override;
+
+private:
+    QWidget* BuildCaptionGroup();
+    QWidget* BuildPlaceGroup();
+    QWidget* BuildLayoutGroup();
+    QWidget* BuildFontGroup();
+    QWidget* BuildTypeGroup();
+    QWidget* BuildRelationGroup();
+    QWidget* BuildSumGroup();
+
+    // Appends to each custom item the pattern stored for it.
+    void LoadUserFormat();
+    // Shows a stored code: item, count, count caption, what may be edited.
+    void SetTypeCaptions(double code);
+    // The alignment options serve only the items that take an alignment.
+    void SetAlignOp();
+    void TypePicked(int index);
+    void EditCustomPattern();
+    // Fills a box list with the saved text boxes but the edited one and
+    // selects `select` (none when it is not listed).
+    void FillRelatedBoxList(QComboBox* list, BoxId select);
+    void RefillBoxLists(const QHash<BoxId, BoxId>& oldToNew);
+    BoxId ListedBox(const QComboBox* list) const;
+    SumTarget ChosenSum(int which) const;
+
+    BoxLook look_;
+    TextAlign align_ = TextAlign::Left;
+    double loadedDataType_ = 0;
+};
+
+} // namespace slip

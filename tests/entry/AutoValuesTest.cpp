@@ -1,0 +1,127 @@
+#include "EntryTestSupport.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+#include "entry/AutoValues.h"
+
+using namespace slip;
+using namespace slip::test;
+
+namespace {
+
+const QDateTime kNow(QDate(2012, 5, 3), QTime(14, 5, 6));
+
+} // namespace
+
+TEST(AutoFillDates, EveryDateCodeTakesTodayInItsForm)
+{
+    struct Case { double code; const char* want; };
+    const Case cases[] = {
+        {100, "贰零壹贰"}, {101, "伍"}, {102, "零叁"}, {106, "2012"}, {107, "5"}, {108, "3"},
+        {110, "2012年05月03日"}, {111, "2012-05-03"}, {112, "05月03日"}, {113, "05-03"},
+    };
+    std::vector<Box> boxes;
+    BoxId id = 1;
+    for (const Case& c : cases) boxes.push_back(TextBoxOf(id++, c.code));
+    SlipFormat f;
+    OpenFormat(f, boxes);
+    f.SetValue(7, "2001-1-1");  // a default value gives way to today
+    EXPECT_EQ(AutoFillDates(f, kNow), 10);
+    id = 1;
+    for (const Case& c : cases) EXPECT_EQ(f.Value(id++), QString::fromUtf8(c.want)) << c.code;
+}
+
+TEST(AutoFillDates, OtherBoxesAreConvertedAsOnLeaving)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 104), TextBoxOf(2, 103), TextBoxOf(3, 0), TextBoxOf(4, 122), TextBoxOf(5, 104)});
+    f.SetValue(1, "1234.5");
+    f.SetValue(2, "壹元整");
+    f.SetValue(3, "2012-1-1");
+    f.SetValue(4, "A0010");
+    EXPECT_EQ(AutoFillDates(f, kNow), 1);
+    EXPECT_EQ(f.Value(1), "￥1,234.50");
+    EXPECT_EQ(f.Value(2), "壹元整");
+    EXPECT_EQ(f.Value(3), "2012-1-1");
+    EXPECT_EQ(f.Value(4), "A0010");
+    EXPECT_EQ(f.Value(5), "");
+    // Running it again changes nothing.
+    EXPECT_EQ(AutoFillDates(f, kNow), 0);
+}
+
+TEST(AutoFillDates, CustomPattern)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 119)});
+    AutoFillDates(f, kNow, QStringLiteral("yyyy年m月d日"));
+    EXPECT_EQ(f.Value(1), "2012年5月3日");
+    // Without a stored pattern: the date and time as plain text.
+    AutoFillDates(f, kNow);
+    EXPECT_EQ(f.Value(1), "2012-5-3 14:05:06");
+    EXPECT_EQ(CustomPatternKey(119), "自定义类型119");
+}
+
+TEST(FormatCustomDate, DateAndTimeLetters)
+{
+    EXPECT_EQ(FormatCustomDate(kNow, "YYYY-MM-DD"), "2012-05-03");
+    EXPECT_EQ(FormatCustomDate(kNow, "yy/m/d"), "12/5/3");
+    EXPECT_EQ(FormatCustomDate(kNow, "hh:mm:ss"), "14:05:06");  // mm after the hour is minutes
+    EXPECT_EQ(FormatCustomDate(kNow, "h:nn AM/PM"), "2:05 PM");
+    EXPECT_EQ(FormatCustomDate(kNow, "dddd mmmm"), "星期四 五月");
+    EXPECT_EQ(FormatCustomDate(kNow, "ddd q w ww y"), "周四 2 5 18 124");
+    EXPECT_EQ(FormatCustomDate(kNow, "\"dd\"dd\\m"), "dd03m");
+    EXPECT_EQ(FormatCustomDate(kNow, "交易日期：yyyy年mm月dd日"), "交易日期：2012年05月03日");
+    EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 1, 1), QTime(0, 0)), "ww h AMPM"), "1 12 上午");
+    EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 12, 31), QTime(9, 0)), "ww"), "53");
+}
+
+TEST(NextSerial, WorkedExamples)
+{
+    struct Case { const char* from; const char* to; };
+    const Case cases[] = {
+        {"A0010", "A0011"}, {"0009", "0010"}, {"120", "121"}, {"A99", "A100"}, {"99", "100"},
+        {"NO.2012-009号", "NO.2012-010号"}, {"7", "8"}, {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextSerial(QString::fromUtf8(c.from)), QString::fromUtf8(c.to)) << c.from;
+}
+
+TEST(NextSerial, PrefixesAndSuffixesStay)
+{
+    EXPECT_EQ(NextSerial("单号：999号"), "单号：1000号");
+    EXPECT_EQ(NextSerial("X-0999-Y"), "X-1000-Y");
+    EXPECT_EQ(NextSerial("2012-12-31-99"), "2012-12-31-100");
+    EXPECT_EQ(NextSerial("A9B9"), "A9B10");
+    EXPECT_EQ(NextSerial("00"), "01");
+    EXPECT_EQ(NextSerial("A1.5"), "A1.6");  // the last run counts, not a decimal number
+    // Runs beyond what a double holds count exactly.
+    EXPECT_EQ(NextSerial("S12345678901234567899"), "S12345678901234567900");
+    EXPECT_EQ(NextSerial("99999999999999999999"), "100000000000000000000");
+    // No figure: nothing to count, and nothing is lost.
+    EXPECT_EQ(NextSerial("ABC"), "ABC");
+    // Full-width figures count and keep their form.
+    EXPECT_EQ(NextSerial("第０９号"), "第１０号");
+}
+
+TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 122), TextBoxOf(2, 122), TextBoxOf(3, 122), TextBoxOf(4, 0)});
+    f.SetValue(3, "typed");
+    f.SetValue(4, "7");
+    std::vector<BoxId> asked;
+    const int changed = ApplyAutoNumbers(f, [&asked](BoxId id) -> std::optional<QString> {
+        asked.push_back(id);
+        if (id == 1) return QStringLiteral("A0010");
+        if (id == 2) return QStringLiteral("NO.99");
+        return std::nullopt;  // box 3 was never printed
+    });
+    EXPECT_EQ(changed, 2);
+    EXPECT_EQ(asked, (std::vector<BoxId>{1, 2, 3}));
+    EXPECT_EQ(f.Value(1), "A0011");
+    EXPECT_EQ(f.Value(2), "NO.100");
+    EXPECT_EQ(f.Value(3), "typed");
+    EXPECT_EQ(f.Value(4), "7");
+    EXPECT_EQ(ApplyAutoNumbers(f, {}), 0);
+}

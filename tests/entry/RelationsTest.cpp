@@ -1,0 +1,140 @@
+#include "EntryTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include "entry/Relations.h"
+
+using namespace slip;
+using namespace slip::test;
+
+TEST(RelationMarks, ChainRelatedPathAndSumsEachInTheirColour)
+{
+    SlipFormat f;
+    // Box 1 is edited: it is related to 2 → 3, chained with 4 → 5 → 1, and
+    // fed by 6 (sum), 7 (product) and 8 (through its second target).
+    Box edited = TextBoxOf(1, 0, {}, {}, RelatedTo(2));
+    OpenFormat(f, {edited, TextBoxOf(2, 0, {}, {}, RelatedTo(3)), TextBoxOf(3), TextBoxOf(4, 0, {}, {}, ChainTo(5)),
+                   TextBoxOf(5, 0, {}, {}, ChainTo(1)), TextBoxOf(6, 0, AddTo(1)), TextBoxOf(7, 0, MultiplyInto(1)),
+                   TextBoxOf(8, 0, AddTo(9), AddTo(1, true)), TextBoxOf(9)});
+    QHash<BoxId, RelationMark> marks = RelationMarks(f, 1);
+    EXPECT_EQ(marks.value(2), RelationMark::Related);
+    EXPECT_EQ(marks.value(3), RelationMark::Related);
+    EXPECT_EQ(marks.value(6), RelationMark::AddsInto);
+    EXPECT_EQ(marks.value(7), RelationMark::MultipliesInto);
+    EXPECT_EQ(marks.value(8), RelationMark::AddsInto);
+    EXPECT_FALSE(marks.contains(4));  // box 1 itself links to 2, not into the chain
+    EXPECT_FALSE(marks.contains(9));
+    EXPECT_EQ(marks.size(), 5);
+
+    // Entering box 4: its chain 5 → 1 → … is not closed back to 4, so 5 and
+    // 1 are pink and the walk stops at box 1's related link.
+    marks = RelationMarks(f, 4);
+    EXPECT_EQ(marks.value(5), RelationMark::ChainMember);
+    EXPECT_EQ(marks.value(1), RelationMark::ChainMember);
+    EXPECT_EQ(marks.size(), 2);
+}
+
+TEST(RelationMarks, ClosedRingColoursTheEditedBoxToo)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(3)),
+                   TextBoxOf(3, 0, {}, {}, ChainTo(1))});
+    const QHash<BoxId, RelationMark> marks = RelationMarks(f, 2);
+    EXPECT_EQ(marks.size(), 3);
+    for (BoxId id : {1, 2, 3}) EXPECT_EQ(marks.value(id), RelationMark::ChainMember) << id;
+}
+
+TEST(RelationMarks, SelectionMarksWin)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(1)), TextBoxOf(3, 0, AddTo(1))});
+    f.SetSelected(3, true);
+    QHash<BoxId, RelationMark> marks = RelationMarks(f, 1);
+    EXPECT_FALSE(marks.contains(3));
+    EXPECT_TRUE(marks.contains(2));
+    // A marked box being edited colours nothing.
+    f.SetSelected(1, true);
+    EXPECT_TRUE(RelationMarks(f, 1).isEmpty());
+    EXPECT_TRUE(RelationMarks(f, 0).isEmpty());
+}
+
+TEST(RelationMarks, BrokenAndLoopingLinksEnd)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, RelatedTo(2)), TextBoxOf(2, 0, {}, {}, RelatedTo(3)),
+                   TextBoxOf(3, 0, {}, {}, RelatedTo(2)), TextBoxOf(4, 0, {}, {}, ChainTo(77))});
+    EXPECT_EQ(RelationMarks(f, 1).size(), 2);
+    EXPECT_TRUE(RelationMarks(f, 4).isEmpty());
+}
+
+TEST(RelationMarks, Colours)
+{
+    EXPECT_EQ(RelationMarkColor(RelationMark::Related), QColor(0x00, 0xFF, 0x11));
+    EXPECT_EQ(RelationMarkColor(RelationMark::ChainMember), QColor(0xFF, 0xAA, 0xAA));
+    EXPECT_EQ(RelationMarkColor(RelationMark::AddsInto), QColor(0xAA, 0xFF, 0xAA));
+    EXPECT_EQ(RelationMarkColor(RelationMark::MultipliesInto), QColor(0xAA, 0xAA, 0xFF));
+}
+
+TEST(CheckBoxRing, TickingOneUnticksTheOthers)
+{
+    SlipFormat f;
+    OpenFormat(f, {CheckBoxOf(1, ChainTo(2)), CheckBoxOf(2, ChainTo(3)), CheckBoxOf(3, ChainTo(1)), CheckBoxOf(4)});
+    f.SetValue(1, "1");
+    f.SetValue(3, "1");
+    f.SetValue(4, "1");
+    f.SetValue(2, "1");
+    const std::vector<BoxId> unticked = SetCheckBoxRCtl(f, 2);
+    EXPECT_EQ(unticked, (std::vector<BoxId>{3, 1}));
+    EXPECT_EQ(f.Value(1), "");
+    EXPECT_EQ(f.Value(2), "1");
+    EXPECT_EQ(f.Value(3), "");
+    EXPECT_EQ(f.Value(4), "1");  // not in the ring
+}
+
+TEST(CheckBoxRing, OpenChainsAndOtherKindsEndTheWalk)
+{
+    SlipFormat f;
+    // 1 → 2 → text box 3 → 4: the walk stops at the text box.
+    OpenFormat(f, {CheckBoxOf(1, ChainTo(2)), CheckBoxOf(2, ChainTo(3)), TextBoxOf(3, 0, {}, {}, ChainTo(4)),
+                   CheckBoxOf(4, ChainTo(1)), CheckBoxOf(5, ChainTo(6)), CheckBoxOf(6, ChainTo(5))});
+    for (BoxId id : {2, 4}) f.SetValue(id, "1");
+    f.SetValue(3, "text");
+    EXPECT_EQ(SetCheckBoxRCtl(f, 1), (std::vector<BoxId>{2}));
+    EXPECT_EQ(f.Value(3), "text");
+    EXPECT_EQ(f.Value(4), "1");
+    EXPECT_TRUE(SetCheckBoxRCtl(f, 99).empty());
+}
+
+TEST(CheckBoxRing, RingThatNeverReturnsEnds)
+{
+    SlipFormat f;
+    OpenFormat(f, {CheckBoxOf(1, ChainTo(2)), CheckBoxOf(2, ChainTo(3)), CheckBoxOf(3, ChainTo(2))});
+    f.SetValue(2, "1");
+    f.SetValue(3, "1");
+    EXPECT_EQ(SetCheckBoxRCtl(f, 1).size(), 2u);
+}
+
+TEST(TickMark, ClickTogglesOnlyTickBoxes)
+{
+    EXPECT_TRUE(IsTickCode(115));
+    EXPECT_TRUE(IsTickCode(115.5));
+    EXPECT_FALSE(IsTickCode(116));
+    EXPECT_FALSE(IsTickCode(0));
+    EXPECT_EQ(ToggleTick(""), "√");
+    EXPECT_EQ(ToggleTick("√"), "");
+    EXPECT_EQ(ToggleTick("x"), "");
+}
+
+TEST(TabOrder, TextBoxesInIndexOrderGoingRound)
+{
+    SlipFormat f;
+    OpenFormat(f, {TextBoxOf(5), CheckBoxOf(6), TextBoxOf(2), TextBoxOf(9)});
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 5), 2);
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 2), 9);
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 9), 5);
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 5, true), 9);
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 0), 5);
+    EXPECT_EQ(NextTextBoxInTabOrder(f, 6, true), 9);
+    SlipFormat empty;
+    EXPECT_EQ(NextTextBoxInTabOrder(empty, 0), 0);
+}

@@ -1,0 +1,98 @@
+#include "TestHome.h"
+#include "ScriptedPrompter.h"
+
+#include "storage/FormatStore.h"
+#include "storage/HistoryStore.h"
+#include "workspace/MainWindow.h"
+#include "workspace/SlipFilling.h"
+#include "workspace/SlipView.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+// A saved format: payer, a multi-line address, a date box, a serial box and a check box.
+void MakeFormat()
+{
+    SlipFormat f;
+    FormatHeader h;
+    h.name = "填单";
+    h.widthMm = 200;
+    h.heightMm = 100;
+    f.Load(h, {});
+    Box payer = NewBoxOfKind(BoxKind::Text, {20, 10});
+    payer.caption = "付款人";
+    f.AddBox(payer);
+    Box address = NewBoxOfKind(BoxKind::Text, {20, 20});
+    address.caption = "地址";
+    f.AddBox(address);
+    Box date = NewBoxOfKind(BoxKind::Text, {20, 30});
+    date.caption = "日期";
+    date.dataType = 111;  // YYYY-MM-DD
+    f.AddBox(date);
+    Box serial = NewBoxOfKind(BoxKind::Text, {20, 40});
+    serial.caption = "编号";
+    serial.dataType = 122;
+    f.AddBox(serial);
+    Box cash = NewBoxOfKind(BoxKind::Check, {20, 50});
+    cash.caption = "现金";
+    f.AddBox(cash);
+    QHash<BoxId, BoxId> ids;
+    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState(h.name, {}).ok);
+}
+
+} // namespace
+
+TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
+{
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.Start();
+    SlipFormat& f = mw.Format();
+    const BoxId payer = f.AtIndex(1)->id, address = f.AtIndex(2)->id, date = f.AtIndex(3)->id,
+                serial = f.AtIndex(4)->id, cash = f.AtIndex(1001)->id;
+    EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));  // dates on opening
+    f.SetValue(payer, "张三");
+    f.SetValue(address, "北京\n海淀");
+    f.SetValue(serial, "NO0099");
+    f.SetValue(cash, "1");
+    ASSERT_TRUE(mw.Filling().AddNextSlip());
+    const HistorySlipValues stored = ReadHistorySlip("填单", 1);
+    ASSERT_TRUE(stored.found);
+    EXPECT_EQ(stored.values.value(payer), "张三");
+    EXPECT_EQ(stored.values.value(address), "北京//海淀");  // line breaks as the marker
+    EXPECT_EQ(stored.values.value(cash), "1");
+    // The next slip: empty boxes, today's date, the next number.
+    EXPECT_EQ(f.Value(payer), QString());
+    EXPECT_EQ(f.Value(cash), QString());
+    EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));
+    EXPECT_EQ(f.Value(serial), "NO0100");
+    f.SetValue(payer, "李四");
+    ASSERT_TRUE(mw.Filling().AddNextSlip());
+    EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, (QVector<qint64>{2, 1}));
+    mw.Format().SetModified(false);
+    mw.close();
+}
+
+TEST(SlipFilling, AFormatWithUnsavedBoxesStoresNoSlip)
+{
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.Start();
+    Box extra = NewBoxOfKind(BoxKind::Text, {100, 10});
+    const BoxId id = mw.Format().AddBox(extra);
+    mw.Format().SetValue(id, "值");
+    ScriptedPrompter prompts;
+    EXPECT_FALSE(mw.Filling().AddNextSlip());
+    EXPECT_EQ(prompts.shown, QStringList{"请先保存格式，再添加单据！"});
+    EXPECT_TRUE(HistorySlipNumbersOf("填单").numbers.isEmpty());
+    EXPECT_EQ(mw.Format().Value(id), "值");  // nothing typed is lost
+    mw.Format().SetModified(false);
+    mw.close();
+}

@@ -1,0 +1,499 @@
+#include "DialogTestSupport.h"
+
+#include "storage/BoxRecord.h"
+#include "storage/Params.h"
+#include "workspace/dialogs/DataTypeCodes.h"
+#include "workspace/dialogs/TextBoxDialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSignalSpy>
+
+using namespace slip;
+using namespace slip::test;
+
+// --- The data-type codes ---------------------------------------------------------
+
+TEST(DataTypeCodes, ListHasTheTwentySevenItemsInOrder)
+{
+    const auto& items = DataTypeItems();
+    ASSERT_EQ(items.size(), 27u);
+    EXPECT_EQ(items.front().text, QStringLiteral("000｜普通文本"));
+    EXPECT_EQ(items[10].text, QStringLiteral("011｜小写金额(对格 有￥)"));
+    EXPECT_EQ(items[21].text, QStringLiteral("119｜自定义日期："));
+    EXPECT_EQ(items.back().text, QStringLiteral("122｜自动编号"));
+    for (const DataTypeItem& item : items) {
+        // The text starts with the code in three digits and the separator.
+        EXPECT_EQ(item.text.left(4), QStringLiteral("%1｜").arg(item.code, 3, 10, QLatin1Char('0')));
+        EXPECT_EQ(item.custom(), item.code == 119) << item.text.toStdString();
+    }
+}
+
+struct StoredCase {
+    double stored;
+    int itemCode;
+    double count;
+    const char* caption;
+};
+
+class StoredDataType : public ::testing::TestWithParam<StoredCase> {};
+
+TEST_P(StoredDataType, ShowsItsItemAndCount)
+{
+    const StoredCase& c = GetParam();
+    const DataTypeShown s = ReadDataType(c.stored);
+    ASSERT_GE(s.item, 0);
+    EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, c.itemCode);
+    EXPECT_DOUBLE_EQ(s.count, c.count);
+    EXPECT_EQ(s.countCaption, QString::fromUtf8(c.caption));
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, StoredDataType,
+                         ::testing::Values(StoredCase{114.08, 114, 8, "大写金额位数："},
+                                           StoredCase{121.11, 121, 11, "大写金额位数："},
+                                           StoredCase{206, 211, 6, "数字格数："},
+                                           StoredCase{312, 311, 12, "数字格数："},
+                                           StoredCase{15, 11, 15, "小写金额格数："},
+                                           StoredCase{0, 0, 0, "数据类型代码："},
+                                           StoredCase{110, 110, 110, "数据类型代码："},
+                                           StoredCase{122, 122, 122, "数据类型代码："}));
+
+TEST(DataTypeCodes, EveryCodeAndCellCountRoundTrips)
+{
+    for (const DataTypeItem& item : DataTypeItems()) {
+        if (item.family == DataTypeFamily::Plain) {
+            const double stored = FoldDataType(item.code, 11);
+            EXPECT_EQ(stored, item.code);
+            const DataTypeShown s = ReadDataType(stored);
+            ASSERT_GE(s.item, 0);
+            EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, item.code);
+            EXPECT_FALSE(s.countEditable);
+            continue;
+        }
+        for (int n = 1; n <= 99; ++n) {
+            const double stored = FoldDataType(item.code, n);
+            const DataTypeShown s = ReadDataType(stored);
+            ASSERT_GE(s.item, 0) << stored;
+            EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, item.code) << stored;
+            EXPECT_EQ(s.count, n) << stored;
+            EXPECT_TRUE(s.countEditable);
+        }
+    }
+    // The stored ranges the conversion reads: 1-99, 201-299, 301-399 and two decimals.
+    EXPECT_EQ(FoldDataType(11, 99), 99);
+    EXPECT_EQ(FoldDataType(211, 1), 201);
+    EXPECT_EQ(FoldDataType(211, 99), 299);
+    EXPECT_EQ(FoldDataType(311, 1), 301);
+    EXPECT_EQ(FoldDataType(311, 99), 399);
+    EXPECT_EQ(FoldDataType(114, 8), 114.08);
+    EXPECT_EQ(FoldDataType(121, 11), 121.11);
+    EXPECT_EQ(FoldDataType(114, 99), 114.99);
+}
+
+TEST(DataTypeCodes, CellCountOutOfRangeBecomesEleven)
+{
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("0")), 11);
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("100")), 11);
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("abc")), 11);
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("-3")), 11);
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("99")), 99);
+    EXPECT_EQ(CheckedCellCount(QStringLiteral("2.5")), 2.5);
+}
+
+TEST(DataTypeCodes, AlignmentServesNumberCellsAndPlainItemsOnly)
+{
+    for (int code : {11, 311, 114, 121}) EXPECT_FALSE(DataTypeTakesAlignment(code)) << code;
+    for (int code : {211, 0, 104, 110, 122}) EXPECT_TRUE(DataTypeTakesAlignment(code)) << code;
+}
+
+// --- The dialog -----------------------------------------------------------------
+
+namespace {
+
+struct TextDialogTest : ::testing::Test {
+    TestHome home;
+    ScriptedPrompter prompter;
+    SlipFormat format;
+    std::unique_ptr<TextBoxDialog> dialog;
+
+    void SetUp() override { LoadSampleFormat(format); }
+
+    TextBoxDialog& Open(BoxId id)
+    {
+        dialog = std::make_unique<TextBoxDialog>(format);
+        EXPECT_TRUE(dialog->Target(id));
+        ShowAndWait(dialog.get());
+        return *dialog;
+    }
+    const Box& B(BoxId id) { return *format.Find(id); }
+};
+
+int ItemIndex(int code) { return DataTypeItemIndex(code); }
+
+} // namespace
+
+TEST_F(TextDialogTest, LoadsEveryFieldOfTheBox)
+{
+    format.SetSelection({});
+    Box b = B(kWords);
+    b.charSpacingMm = 0.5;
+    b.sum1 = {kAmount, SumOp::Multiply, true};
+    b.relation = {RelationKind::Related, kDate};
+    format.UpdateBox(b);
+    TextBoxDialog& d = Open(kWords);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("添加/修改控件"));
+    EXPECT_EQ(d.captionEdit->text(), QStringLiteral("大写"));
+    EXPECT_TRUE(d.sideButtons[0]->isChecked());
+    EXPECT_EQ(d.xEdit->text(), QStringLiteral("30"));
+    EXPECT_EQ(d.yEdit->text(), QStringLiteral("40"));
+    EXPECT_EQ(d.widthEdit->text(), QStringLiteral("80"));
+    EXPECT_EQ(d.heightEdit->text(), QStringLiteral("8"));
+    EXPECT_EQ(d.charSpacingEdit->text(), QStringLiteral("0.5"));
+    EXPECT_TRUE(d.alignButtons[2]->isChecked());
+    EXPECT_EQ(d.typeList->currentText(), QStringLiteral("103｜大写金额(元)"));
+    EXPECT_EQ(d.cellCaption->text(), QStringLiteral("数据类型代码："));
+    EXPECT_EQ(d.cellCount->text(), QStringLiteral("103"));
+    EXPECT_FALSE(d.cellCount->isEnabled());
+    // The sum target -45.1: box 45, multiplied, negated.
+    EXPECT_EQ(d.sumLists[0]->currentText(), QStringLiteral("000045｜金额"));
+    EXPECT_TRUE(d.sumMultiplyButtons[0]->isChecked());
+    EXPECT_TRUE(d.sumNegateBoxes[0]->isChecked());
+    EXPECT_EQ(d.sumLists[1]->currentIndex(), 0);
+    EXPECT_EQ(d.relatedList->currentText(), QStringLiteral("000047｜日期"));
+    EXPECT_EQ(d.sameAsList->currentIndex(), 0);
+    EXPECT_FALSE(d.HasChanges());
+}
+
+TEST_F(TextDialogTest, BoxListsShowSavedTextBoxesButTheEditedOne)
+{
+    TextBoxDialog& d = Open(kAmount);
+    QStringList items;
+    for (int i = 0; i < d.sameAsList->count(); ++i) items << d.sameAsList->itemText(i);
+    EXPECT_EQ(items, (QStringList{QStringLiteral("000000｜没有相关联输入框"), QStringLiteral("000046｜大写"),
+                                  QStringLiteral("000047｜日期"), QStringLiteral("1234567｜账号")}));
+    EXPECT_EQ(d.sumLists[1]->count(), 4);
+}
+
+TEST_F(TextDialogTest, StoredMoneyPlacesShowWithoutRoundingLoss)
+{
+    Box b = B(kAmount);
+    b.dataType = 114.08;
+    format.UpdateBox(b);
+    TextBoxDialog& d = Open(kAmount);
+    EXPECT_EQ(d.typeList->currentText(), QStringLiteral("114｜大写金额(仅数字)"));
+    EXPECT_EQ(d.cellCaption->text(), QStringLiteral("大写金额位数："));
+    EXPECT_EQ(d.cellCount->text(), QStringLiteral("8"));
+    EXPECT_TRUE(d.cellCount->isEnabled());
+    EXPECT_FALSE(d.lineSpacingEdit->isEnabled());
+}
+
+struct PickCase {
+    int itemCode;
+    const char* cells;  // nullptr: the count is left as picking sets it
+    double stored;
+};
+
+class TextDialogPick : public TextDialogTest, public ::testing::WithParamInterface<PickCase> {};
+
+TEST_P(TextDialogPick, PickingATypeAndCellCountStoresTheFoldedCode)
+{
+    const PickCase& c = GetParam();
+    TextBoxDialog& d = Open(kAccount);
+    PickComboItem(d.typeList, ItemIndex(c.itemCode));
+    if (c.cells) TypeInto(d.cellCount, QString::fromUtf8(c.cells));
+    Click(d.okButton);
+    EXPECT_EQ(B(kAccount).dataType, c.stored);
+    // Opened again, the dialog shows what was chosen.
+    TextBoxDialog& again = Open(kAccount);
+    EXPECT_EQ(again.typeList->currentIndex(), ItemIndex(c.itemCode));
+    EXPECT_EQ(again.cellCount->text(),
+              QString::fromUtf8(c.cells ? c.cells
+                                        : (DataTypeItems()[size_t(ItemIndex(c.itemCode))].family == DataTypeFamily::Plain
+                                               ? QByteArray::number(c.itemCode).constData()
+                                               : "11")));
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextDialogPick,
+                         ::testing::Values(PickCase{11, nullptr, 11}, PickCase{11, "6", 6}, PickCase{211, "6", 206},
+                                           PickCase{311, "12", 312}, PickCase{114, "8", 114.08},
+                                           PickCase{121, nullptr, 121.11}, PickCase{0, nullptr, 0},
+                                           PickCase{116, nullptr, 116}));
+
+TEST_F(TextDialogTest, EveryItemOfTheListRoundTripsThroughTheDialog)
+{
+    for (const DataTypeItem& item : DataTypeItems()) {
+        const double n = item.family == DataTypeFamily::Plain ? 0 : 7;
+        TextBoxDialog& d = Open(kAccount);
+        PickComboItem(d.typeList, ItemIndex(item.code));
+        if (n > 0) TypeInto(d.cellCount, QStringLiteral("7"));
+        Click(d.okButton);
+        const double stored = B(kAccount).dataType;
+        EXPECT_EQ(stored, FoldDataType(item.code, n)) << item.text.toStdString();
+        TextBoxDialog& again = Open(kAccount);
+        EXPECT_EQ(again.typeList->currentIndex(), ItemIndex(item.code)) << item.text.toStdString();
+        EXPECT_EQ(again.ChosenDataType(), stored) << item.text.toStdString();
+    }
+}
+
+TEST_F(TextDialogTest, CellCountOutOfRangeTurnsIntoElevenWhenLeft)
+{
+    TextBoxDialog& d = Open(kAccount);
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    PickComboItem(d.typeList, ItemIndex(211));
+    for (const auto& [typed, kept] : {std::pair{"0", "11"}, {"100", "11"}, {"ab", "11"}, {"99", "99"}, {"2.5", "2.5"}}) {
+        d.cellCount->setFocus();
+        TypeInto(d.cellCount, QString::fromLatin1(typed));
+        d.xEdit->setFocus();  // leaving the field
+        EXPECT_EQ(d.cellCount->text(), QString::fromLatin1(kept)) << typed;
+    }
+}
+
+TEST_F(TextDialogTest, AlignmentOptionsFollowTheChosenType)
+{
+    TextBoxDialog& d = Open(kAccount);
+    for (int code : {11, 311, 114, 121}) {
+        PickComboItem(d.typeList, ItemIndex(code));
+        for (QRadioButton* b : d.alignButtons) EXPECT_FALSE(b->isEnabled()) << code;
+    }
+    for (int code : {211, 104, 0}) {
+        PickComboItem(d.typeList, ItemIndex(code));
+        for (QRadioButton* b : d.alignButtons) EXPECT_TRUE(b->isEnabled()) << code;
+    }
+}
+
+TEST_F(TextDialogTest, OkWritesOnlyTheChangedFieldIntoTheBoxAndTheSelectedTextBoxes)
+{
+    format.SetSelection({kWords, kDate, kAccount, kCash});
+    const std::vector<Box> others = BoxesBut(format, {kAmount, kWords, kDate, kAccount});
+    std::map<BoxId, Box> before;
+    for (BoxId id : {kAmount, kWords, kDate, kAccount}) before[id] = B(id);
+    TextBoxDialog& d = Open(kAmount);
+    TypeInto(d.widthEdit, QStringLiteral("55.5"));
+    EXPECT_TRUE(d.HasChanges());
+    Click(d.okButton);
+    EXPECT_FALSE(d.isVisible());
+    for (BoxId id : {kAmount, kWords, kDate, kAccount}) {
+        Box expected = before[id];
+        expected.rect.setWidth(55.5);
+        EXPECT_EQ(B(id), expected) << id;
+    }
+    // The check box carries the mark too, but is of another kind; unselected
+    // text boxes are not touched.
+    EXPECT_EQ(BoxesBut(format, {kAmount, kWords, kDate, kAccount}), others);
+}
+
+TEST_F(TextDialogTest, CancelAndTheCloseBoxWriteNothing)
+{
+    format.SetSelection({kWords});
+    format.SetModified(false);
+    const std::vector<Box> before = format.Boxes();
+    TextBoxDialog& d = Open(kAmount);
+    QSignalSpy closed(&d, &BoxPropertiesDialog::closedOn);
+    TypeInto(d.captionEdit, QStringLiteral("新标签"));
+    TypeInto(d.xEdit, QStringLiteral("12"));
+    PickComboItem(d.typeList, ItemIndex(211));
+    Click(d.cancelButton);
+    EXPECT_EQ(format.Boxes(), before);
+    EXPECT_FALSE(format.IsModified());
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed.at(0).at(0).value<BoxId>(), kAmount);
+
+    TextBoxDialog& again = Open(kAmount);
+    TypeInto(again.xEdit, QStringLiteral("12"));
+    again.close();
+    EXPECT_EQ(format.Boxes(), before);
+}
+
+TEST_F(TextDialogTest, OkWithoutAnEditWritesNothingEvenToSelectedBoxes)
+{
+    format.SetSelection({kWords, kDate});
+    format.SetModified(false);
+    const std::vector<Box> before = format.Boxes();
+    TextBoxDialog& d = Open(kAmount);
+    Click(d.okButton);
+    EXPECT_EQ(format.Boxes(), before);
+    EXPECT_FALSE(format.IsModified());
+}
+
+TEST_F(TextDialogTest, SumTargetTakesBoxOperationAndSign)
+{
+    TextBoxDialog& d = Open(kAmount);
+    PickComboItem(d.sumLists[0], d.sumLists[0]->findData(kWords));
+    Click(d.sumMultiplyButtons[0]);
+    Click(d.sumNegateBoxes[0]);
+    // "取负" without a target is no target.
+    Click(d.sumNegateBoxes[1]);
+    Click(d.okButton);
+    EXPECT_EQ(B(kAmount).sum1, (SumTarget{kWords, SumOp::Multiply, true}));
+    EXPECT_EQ(EncodeSumTarget(B(kAmount).sum1), -46.1);
+    EXPECT_FALSE(B(kAmount).sum2.IsSet());
+
+    TextBoxDialog& again = Open(kAmount);
+    PickComboItem(again.sumLists[0], again.sumLists[0]->findData(kDate));
+    Click(again.sumAddButtons[0]);
+    Click(again.sumNegateBoxes[0]);
+    Click(again.okButton);
+    EXPECT_EQ(B(kAmount).sum1, (SumTarget{kDate, SumOp::Add, false}));
+    EXPECT_EQ(EncodeSumTarget(B(kAmount).sum1), 47);
+}
+
+TEST_F(TextDialogTest, TheTwoRelationListsShowOneLink)
+{
+    TextBoxDialog& d = Open(kAmount);
+    PickComboItem(d.sameAsList, d.sameAsList->findData(kWords));
+    Click(d.okButton);
+    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::ChainNext, kWords}));
+
+    TextBoxDialog& second = Open(kAmount);
+    EXPECT_EQ(second.sameAsList->currentData().toInt(), kWords);
+    PickComboItem(second.relatedList, second.relatedList->findData(kDate));
+    // The other list lets go of its box: the one link is the related box.
+    EXPECT_EQ(second.sameAsList->currentIndex(), 0);
+    Click(second.okButton);
+    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::Related, kDate}));
+
+    TextBoxDialog& third = Open(kAmount);
+    PickComboItem(third.relatedList, 0);
+    Click(third.okButton);
+    EXPECT_FALSE(B(kAmount).relation.IsSet());
+}
+
+TEST_F(TextDialogTest, SelectedBoxesAreNeverLinkedToThemselves)
+{
+    format.SetSelection({kWords});
+    TextBoxDialog& d = Open(kAmount);
+    PickComboItem(d.sumLists[0], d.sumLists[0]->findData(kWords));
+    Click(d.okButton);
+    EXPECT_EQ(B(kAmount).sum1.target, kWords);
+    EXPECT_FALSE(B(kWords).sum1.IsSet());
+}
+
+TEST_F(TextDialogTest, ValuesThatAreNoLengthsAreRefusedAndNothingIsWritten)
+{
+    const std::vector<Box> before = format.Boxes();
+    TextBoxDialog& d = Open(kAmount);
+    struct Refused {
+        QLineEdit* edit;
+        const char* typed;
+        const char* message;
+    };
+    const Refused cases[] = {
+        {d.widthEdit, "abc", "“宽”必须是数字（单位：毫米）！"},
+        {d.widthEdit, "-5", "“宽”不能为负数！"},
+        {d.widthEdit, "0", "“宽”必须大于零！"},
+        {d.widthEdit, "500", "“宽”不能超过单据的宽度（210毫米）！"},
+        {d.heightEdit, "1e9", "“高”必须是数字（单位：毫米）！"},
+        {d.yEdit, "101", "“纵向坐标”不能超过单据的高度（100毫米）！"},
+        {d.charSpacingEdit, "9999", "“字间距”不能超过单据的宽度（210毫米）！"},
+        {d.lineSpacingEdit, "x1", "“行间距”必须是数字（单位：毫米）！"},
+    };
+    for (const Refused& c : cases) {
+        const QString original = c.edit->text();
+        TypeInto(c.edit, QString::fromUtf8(c.typed));
+        prompter.shown.clear();
+        Click(d.okButton);
+        ASSERT_EQ(prompter.shown.size(), 1) << c.typed;
+        EXPECT_EQ(prompter.shown.front(), QString::fromUtf8(c.message));
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(format.Boxes(), before);
+        TypeInto(c.edit, original);
+    }
+    // A length may carry its unit.
+    TypeInto(d.widthEdit, QStringLiteral("42mm"));
+    TypeInto(d.lineSpacingEdit, QStringLiteral("-0.5"));
+    prompter.shown.clear();
+    Click(d.okButton);
+    EXPECT_TRUE(prompter.shown.isEmpty());
+    EXPECT_EQ(B(kAmount).rect.width(), 42);
+    EXPECT_EQ(B(kAmount).lineSpacingMm, -0.5);
+}
+
+TEST_F(TextDialogTest, FontsOfNoUsableSizeAreRefused)
+{
+    TextBoxDialog& d = Open(kAmount);
+    FontChoice huge;
+    huge.name = QStringLiteral("黑体");
+    huge.size = 600;
+    {
+        ScriptedFont font(huge);
+        Click(d.fontButton);
+        ASSERT_EQ(font.presets.size(), 1u);
+        EXPECT_EQ(font.presets[0].size, 10.5);
+    }
+    EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("字号不能超过500！")});
+    EXPECT_FALSE(d.HasChanges());
+    FontChoice fine = huge;
+    fine.size = 14;
+    fine.bold = true;
+    fine.color = 0x0000FF;  // red as &HBBGGRR
+    {
+        ScriptedFont font(fine);
+        Click(d.fontButton);
+    }
+    Click(d.okButton);
+    EXPECT_EQ(B(kAmount).font, (BoxFont{QStringLiteral("黑体"), 14, true, false, false, false}));
+    EXPECT_EQ(B(kAmount).color, QColor(255, 0, 0));
+}
+
+TEST_F(TextDialogTest, NegativeLineSpacingShowsAndSurvivesAnAlignmentChange)
+{
+    TextBoxDialog& d = Open(kDate);
+    EXPECT_EQ(d.lineSpacingEdit->text(), QStringLiteral("-1.5"));
+    Click(d.alignButtons[2]);
+    Click(d.okButton);
+    EXPECT_EQ(B(kDate).align, TextAlign::Centre);
+    EXPECT_EQ(B(kDate).lineSpacingMm, -1.5);
+}
+
+TEST_F(TextDialogTest, CustomPatternIsStoredAndShownInTheList)
+{
+    TextBoxDialog& d = Open(kDate);
+    EXPECT_FALSE(d.customButton->isEnabled());
+    PickComboItem(d.typeList, ItemIndex(119));
+    ASSERT_TRUE(d.customButton->isEnabled());
+    prompter.inputs.push_back(QStringLiteral("YYYY.MM.DD"));
+    Click(d.customButton);
+    EXPECT_EQ(prompter.shown.back(), QStringLiteral("请输入自定义数据格式信息(类型编号119)："));
+    EXPECT_EQ(GetParam(QStringLiteral("自定义类型119")), QStringLiteral("YYYY.MM.DD"));
+    EXPECT_EQ(d.typeList->currentText(), QStringLiteral("119｜自定义日期：YYYY.MM.DD"));
+    // An empty answer changes nothing.
+    prompter.inputs.push_back(QString());
+    Click(d.customButton);
+    EXPECT_EQ(GetParam(QStringLiteral("自定义类型119")), QStringLiteral("YYYY.MM.DD"));
+    TextBoxDialog& again = Open(kDate);
+    EXPECT_EQ(again.typeList->itemText(ItemIndex(119)), QStringLiteral("119｜自定义日期：YYYY.MM.DD"));
+}
+
+TEST_F(TextDialogTest, ValuesAreShownAgainUnderTheNewCode)
+{
+    TextBoxDialog& d = Open(kAmount);
+    PickComboItem(d.typeList, ItemIndex(11));
+    Click(d.okButton);
+    EXPECT_EQ(format.Value(kAmount), QStringLiteral("￥1,234.50"));
+}
+
+TEST_F(TextDialogTest, ABoxLosingItsCaptionKeepsItsTextAsFixedText)
+{
+    TextBoxDialog& d = Open(kAmount);
+    TypeInto(d.captionEdit, QString());
+    EXPECT_EQ(d.captionSample->Caption(), QString());
+    Click(d.okButton);
+    EXPECT_TRUE(B(kAmount).caption.isEmpty());
+    EXPECT_EQ(B(kAmount).fixedText, format.Value(kAmount));
+    EXPECT_EQ(format.StartValue(B(kAmount)), format.Value(kAmount));
+}
+
+TEST_F(TextDialogTest, CaptionSideAndTextMoveTheSampleCaption)
+{
+    TextBoxDialog& d = Open(kAmount);
+    TypeInto(d.captionEdit, QStringLiteral("很长很长的标签"));
+    Click(d.sideButtons[1]);
+    EXPECT_LE(d.captionSample->CaptionRect().right(), d.captionSample->SampleBoxRect().left());
+    Click(d.sideButtons[3]);
+    EXPECT_GE(d.captionSample->CaptionRect().top(), d.captionSample->SampleBoxRect().bottom());
+    Click(d.okButton);
+    EXPECT_EQ(B(kAmount).caption, QStringLiteral("很长很长的标签"));
+    EXPECT_EQ(B(kAmount).captionSide, CaptionSide::Below);
+}

@@ -1,0 +1,155 @@
+#include "BatchUiSupport.h"
+#include "ModalScript.h"
+#include "ScriptedPrompter.h"
+#include "TestHome.h"
+
+#include "batch/Workbook.h"
+#include "workspace/SheetPreviewModel.h"
+#include "workspace/WorksheetChooser.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <gtest/gtest.h>
+
+using namespace slip;
+using namespace slip::test;
+
+namespace {
+
+QString ThreeSheets(const TestHome& home)
+{
+    const QString path = home.file("三张表.xlsx");
+    EXPECT_TRUE(WriteXlsx(path, {{"一月", {{"一月户名"}}}, {"二月", {{"二月户名", "二月金额"}, {"张三", "12"}}},
+                                 {"三月", {{"三月户名"}}}}));
+    return path;
+}
+
+QString Tick(const WorksheetChooser& c, int row) { return c.list->model()->index(row, 1).data().toString(); }
+
+struct Shown {
+    Shown(const QString& path, const QStringList& sheets) : chooser(path, sheets)
+    {
+        chooser.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+    }
+    WorksheetChooser chooser;
+};
+
+} // namespace
+
+TEST(WorksheetChooser, ListsTheSheetsNumberedWithTheFirstTicked)
+{
+    TestHome home;
+    const QString path = ThreeSheets(home);
+    Shown s(path, ListWorksheets(path).names);
+    WorksheetChooser& c = s.chooser;
+    EXPECT_EQ(c.windowTitle(), "选择要导入数据所在的工作表");
+    const QAbstractItemModel* m = c.list->model();
+    ASSERT_EQ(m->rowCount(), 3);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "No.");
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "选择");
+    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "工作表名称");
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(m->index(r, 0).data().toString(), QString::number(r + 1));
+    EXPECT_EQ(m->index(1, 2).data().toString(), "二月");
+    EXPECT_EQ(Tick(c, 0), "√");
+    EXPECT_EQ(Tick(c, 1), "");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "一月户名");
+    Click(c.okButton);
+    EXPECT_EQ(c.Answer(), "一月");
+}
+
+TEST(WorksheetChooser, APressAnywhereOnARowMovesTheTickAndShowsThatSheet)
+{
+    TestHome home;
+    const QString path = ThreeSheets(home);
+    Shown s(path, ListWorksheets(path).names);
+    WorksheetChooser& c = s.chooser;
+    PressSheetRow(c, 1, 0);  // on the number, not on 选择
+    EXPECT_EQ(Tick(c, 0), "");
+    EXPECT_EQ(Tick(c, 1), "√");
+    EXPECT_EQ(c.TickedSheet(), "二月");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 2), "二月金额");
+    EXPECT_EQ(c.PreviewModel().Cell(2, 2), "12");
+    PressSheetRow(c, 2, 2);
+    EXPECT_EQ(c.TickedSheet(), "三月");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "三月户名");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 2), "");
+    Click(c.okButton);
+    EXPECT_EQ(c.Answer(), "三月");
+}
+
+TEST(WorksheetChooser, PressingTheTickedRowLeavesNoneAndConfirmingAnswersNothing)
+{
+    TestHome home;
+    const QString path = ThreeSheets(home);
+    Shown s(path, ListWorksheets(path).names);
+    WorksheetChooser& c = s.chooser;
+    PressSheetRow(c, 0, 1);
+    EXPECT_EQ(c.TickedSheet(), "");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "");
+    Click(c.okButton);
+    EXPECT_EQ(c.Answer(), "");
+}
+
+TEST(WorksheetChooser, CancelAnswersNothingEvenWithARowTicked)
+{
+    TestHome home;
+    const QString path = ThreeSheets(home);
+    Shown s(path, ListWorksheets(path).names);
+    PressSheetRow(s.chooser, 1);
+    Click(s.chooser.cancelButton);
+    EXPECT_EQ(s.chooser.Answer(), "");
+}
+
+TEST(WorksheetChooser, APressOnAScrolledListTicksTheRowUnderThePointer)
+{
+    TestHome home;
+    QVector<SheetSpec> sheets;
+    for (int i = 1; i <= 40; ++i) sheets << SheetSpec{QString("表%1").arg(i), {{QString("第%1张").arg(i)}}};
+    const QString path = home.file("多表.xlsx");
+    ASSERT_TRUE(WriteXlsx(path, sheets));
+    Shown s(path, ListWorksheets(path).names);
+    WorksheetChooser& c = s.chooser;
+    c.list->scrollToBottom();
+    ASSERT_GT(c.list->verticalScrollBar()->value(), 0);
+    const QModelIndex row35 = c.list->model()->index(35, 2);
+    const QRect cell = c.list->visualRect(row35);
+    ASSERT_TRUE(c.list->viewport()->rect().contains(cell.center()));
+    QTest::mouseClick(c.list->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(c.TickedSheet(), "表36");
+    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "第36张");
+}
+
+TEST(ChooseWorksheet, TheOperatorsChoiceIsTheAnswer)
+{
+    TestHome home;
+    const QString path = ThreeSheets(home);
+    ModalScript script;
+    script.Expect<WorksheetChooser>([](WorksheetChooser& c) {
+        PressSheetRow(c, 1);
+        Click(c.okButton);
+    });
+    EXPECT_EQ(ChooseWorksheet(nullptr, path), "二月");
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(script.unexpected.isEmpty());
+}
+
+TEST(ChooseWorksheet, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
+{
+    TestHome home;
+    const QString text = home.file("假的.xls");
+    ASSERT_TRUE(WriteFile(text, "户名,金额\r\n"));
+    const QString damaged = home.file("损坏.xlsx");
+    ASSERT_TRUE(WriteFile(damaged, QByteArray("PK\x03\x04\x14\0\0\0garbage", 16)));
+    ScriptedPrompter prompts;
+    ModalScript script;  // expects no dialog at all
+    EXPECT_EQ(ChooseWorksheet(nullptr, text), "");
+    EXPECT_EQ(ChooseWorksheet(nullptr, damaged), "");
+    EXPECT_EQ(ChooseWorksheet(nullptr, home.file("无此文件.xlsx")), "");
+    ASSERT_EQ(prompts.shown.size(), 3);
+    EXPECT_EQ(prompts.shown[0], WorkbookTypeError());
+    EXPECT_FALSE(prompts.shown[1].isEmpty());
+    EXPECT_EQ(prompts.shown[2], ListWorksheets(home.file("无此文件.xlsx")).error);
+    EXPECT_TRUE(script.unexpected.isEmpty());
+}
