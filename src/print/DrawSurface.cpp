@@ -99,9 +99,11 @@ void DrawSurface::PaintText(double x, double y, const QString& text)
 {
     QPainter* p = DrawingPainter();
     if (!p) return;
-    p->setFont(font_);
-    p->setPen(foreColor_);
-    p->setBrush(Qt::NoBrush);
+    // Setting a font makes the painter look the font up again: only when it
+    // changed (a slip prints its characters one by one).
+    if (!(p->font() == font_) || p->font().pointSizeF() != font_.pointSizeF()) p->setFont(font_);
+    if (p->pen() != QPen(foreColor_)) p->setPen(foreColor_);
+    if (p->brush().style() != Qt::NoBrush) p->setBrush(Qt::NoBrush);
     p->drawText(QPointF(x * DotsPerTwipX(), (y + FontAscent()) * DotsPerTwipY()), text);
 }
 
@@ -166,24 +168,34 @@ double PainterSurface::DotsPerTwipY() const
     return metrics_ ? metrics_->logicalDpiY() / kTwipsPerInch : 1.0 / 15.0;
 }
 
+const QFontMetricsF& PainterSurface::Metrics() const
+{
+    if (!fm_ || fmDevice_ != metrics_ || !(fmFont_ == Font())) {
+        fm_.emplace(metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font()));
+        fmFont_ = Font();
+        fmDevice_ = metrics_;
+        advances_.clear();
+    }
+    return *fm_;
+}
+
 double PainterSurface::TextWidth(const QString& text) const
 {
-    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
-    return fm.horizontalAdvance(text) / DotsPerTwipX();
+    const QFontMetricsF& fm = Metrics();
+    const bool oneChar = text.size() == 1 || (text.size() == 2 && text.at(0).isHighSurrogate());
+    if (!oneChar) return fm.horizontalAdvance(text) / DotsPerTwipX();
+    auto it = advances_.constFind(text);
+    if (it == advances_.constEnd()) it = advances_.insert(text, fm.horizontalAdvance(text));
+    return *it / DotsPerTwipX();
 }
 
 double PainterSurface::TextHeight(const QString& text) const
 {
     Q_UNUSED(text)  // one line of text is as high as the font
-    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
-    return fm.height() / DotsPerTwipY();
+    return Metrics().height() / DotsPerTwipY();
 }
 
-double PainterSurface::FontAscent() const
-{
-    const QFontMetricsF fm = metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font());
-    return fm.ascent() / DotsPerTwipY();
-}
+double PainterSurface::FontAscent() const { return Metrics().ascent() / DotsPerTwipY(); }
 
 // --- ImageSurface
 

@@ -1,9 +1,12 @@
 #pragma once
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <optional>
 
 
 class QPaintDevice;
@@ -140,7 +143,12 @@ protected:
     void SetPainter(QPainter* painter) { painter_ = painter; }
     // The device fonts are measured on (the drawing device, also before
     // drawing starts).
-    void SetMetricsDevice(QPaintDevice* device) { metrics_ = device; }
+    void SetMetricsDevice(QPaintDevice* device)
+    {
+        metrics_ = device;
+        fm_.reset();
+        advances_.clear();
+    }
     QPaintDevice* MetricsDevice() const { return metrics_; }
 
     QPainter* DrawingPainter() override { return painter_; }
@@ -149,8 +157,18 @@ protected:
     double FontAscent() const override;
 
 private:
+    // The metrics of the current font on the device, made again only when
+    // the font or the device changes: a slip measures every character.
+    const QFontMetricsF& Metrics() const;
+
     QPainter* painter_ = nullptr;
     QPaintDevice* metrics_ = nullptr;
+    mutable std::optional<QFontMetricsF> fm_;
+    mutable QFont fmFont_;
+    mutable const QPaintDevice* fmDevice_ = nullptr;
+    // Advances of single characters in the current font (texts are printed
+    // character by character, each measured).
+    mutable QHash<QString, double> advances_;
 };
 
 // An image of a given size in twips at a given resolution, white, with its

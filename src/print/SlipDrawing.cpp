@@ -28,6 +28,19 @@ LayoutByType PrintLayoutByType(double dataType)
     return {SlipLayout::Nothing, 0};
 }
 
+bool BoxReadable(const Box& b)
+{
+    const auto finite = [](std::initializer_list<double> values) {
+        for (double v : values)
+            if (!std::isfinite(v)) return false;
+        return true;
+    };
+    if (b.kind == BoxKind::Line)
+        return finite({b.line.x1(), b.line.y1(), b.line.x2(), b.line.y2(), b.lineWidth});
+    return finite({b.rect.x(), b.rect.y(), b.rect.width(), b.rect.height(), b.font.pointSize, b.charSpacingMm,
+                   b.lineSpacingMm, b.dataType});
+}
+
 bool IsBarcodeValue(const QString& value, bool canvasRules)
 {
     if (value.isEmpty()) return !canvasRules;
@@ -141,6 +154,7 @@ void DrawLine(const Box& b, DrawSurface& s, const SlipPlacement& where)
 void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, DrawSurface& s,
                  const SlipPlacement& where, const SlipDrawSettings& settings)
 {
+    if (!BoxReadable(b)) return;
     const QString v = ValueOnPaper(b, value);
     switch (b.kind) {
     case BoxKind::Text:

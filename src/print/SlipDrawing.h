@@ -50,6 +50,11 @@ struct LayoutByType {
 };
 LayoutByType PrintLayoutByType(double dataType);
 
+// Whether a box can be drawn at all: every number that places or sizes it
+// is a number. A box whose record could not be read is left out whole; it
+// never prints at the place or in the font of the box before it.
+bool BoxReadable(const Box& box);
+
 // Whether a picture box's value prints as a barcode.
 bool IsBarcodeValue(const QString& value, bool canvasRules);
 
@@ -58,7 +63,8 @@ QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& where);
 
 // Draws the boxes of a slip in five passes by kind (text, check, picture,
 // line, label) at their places: the one drawing of a slip, for paper and for
-// the canvas. A box with no value draws nothing.
+// the canvas. A box with no value draws nothing, nor does one that is not
+// readable.
 void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& surface,
                       const SlipPlacement& where, const SlipDrawSettings& settings);
 // One box of it.

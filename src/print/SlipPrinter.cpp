@@ -4,10 +4,16 @@
 
 #include "core/TextNumber.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <cmath>
+#include <cstdio>
+#include <cups/cups.h>
 
 namespace slip {
 
@@ -78,6 +84,23 @@ bool SystemPrinters::AcceptsCustomPageSize(const QString& name) const
     return QPrinterInfo::printerInfo(name).supportsCustomPageSizes();
 }
 
+void SystemPrinters::BeforeSending(const QString& name) const
+{
+    // Leaves the library's last answer at "ok" (or at why the printer can't be
+    // found), so that what Sent reads is the answer to this job.
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.toLocal8Bit().constData(), nullptr);
+    if (dest) cupsFreeDests(1, dest);
+}
+
+bool SystemPrinters::Sent(const QString& name, QString& error) const
+{
+    (void)name;
+    const ipp_status_t status = cupsLastError();
+    if (status <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    error = QString::fromLocal8Bit(cupsLastErrorString());
+    return false;
+}
+
 PrinterDirectory& Printers()
 {
     static SystemPrinters system;
@@ -97,6 +120,7 @@ SlipPrinter::SlipPrinter() : paper_(QPageSize::A4)
 SlipPrinter::~SlipPrinter()
 {
     if (painter_.isActive()) painter_.end();
+    DropPartFile();
 }
 
 void SlipPrinter::MakeDevice()
@@ -166,22 +190,72 @@ int SlipPrinter::PageHeight() const
 
 int SlipPrinter::Resolution() const { return device_->resolution(); }
 
+bool SlipPrinter::Fail(const QString& why)
+{
+    jobFailed_ = true;
+    if (lastError_.isEmpty()) lastError_ = why;
+    return false;
+}
+
 bool SlipPrinter::BeginJob()
 {
     if (jobFailed_) return false;
-    if (!pdf_ && (deviceName_.isEmpty() || !Printers().Connect(*device_, deviceName_))) {
-        jobFailed_ = true;
-        return false;
+    lastError_.clear();
+    pages_ = 0;
+    if (!pdf_ && (deviceName_.isEmpty() || !Printers().Connect(*device_, deviceName_)))
+        return Fail(QStringLiteral("没有正常连接打印机！"));
+    if (pdf_) {
+        // The job is written beside the file and put in its place when it is
+        // complete.
+        const QFileInfo target(deviceName_);
+        QTemporaryFile part(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                            + QStringLiteral(".XXXXXX.part"));
+        part.setAutoRemove(false);
+        if (deviceName_.isEmpty() || !part.open())
+            return Fail(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(deviceName_));
+        partFile_ = part.fileName();
+        part.close();
+        device_->setOutputFileName(partFile_);
     }
     device_->setFullPage(true);
     device_->setPageLayout(DeviceLayout());
     device_->setDocName(ProgramTitle());
     if (!painter_.begin(device_.get())) {
-        jobFailed_ = true;
-        return false;
+        DropPartFile();
+        return Fail(QStringLiteral("打印机无法开始打印。"));
     }
     pages_ = 1;
     pagePending_ = false;
+    return true;
+}
+
+void SlipPrinter::DropPartFile()
+{
+    if (!partFile_.isEmpty()) QFile::remove(partFile_);
+    partFile_.clear();
+}
+
+bool SlipPrinter::FinishPdf()
+{
+    // The writer does not notice a full disk: a file that does not end as a
+    // PDF ends is not a printed job.
+    QFile f(partFile_);
+    bool complete = false;
+    if (f.open(QIODevice::ReadOnly) && f.size() > 0) {
+        f.seek(std::max<qint64>(0, f.size() - 64));
+        complete = f.readAll().contains("%%EOF");
+    }
+    f.close();
+    if (!complete) {
+        DropPartFile();
+        return Fail(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(deviceName_));
+    }
+    // Replaces the earlier file in one step.
+    if (std::rename(QFile::encodeName(partFile_).constData(), QFile::encodeName(deviceName_).constData()) != 0) {
+        DropPartFile();
+        return Fail(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(deviceName_));
+    }
+    partFile_.clear();
     return true;
 }
 
@@ -198,29 +272,43 @@ QPainter* SlipPrinter::DrawingPainter()
     return &painter_;
 }
 
-void SlipPrinter::NewPage()
+bool SlipPrinter::NewPage()
 {
+    if (jobFailed_) return false;
     if (!painter_.isActive()) {
         // A page with nothing on it is still a page of the job.
-        if (!BeginJob()) return;
+        if (!BeginJob()) return false;
     } else if (pagePending_) {
         device_->setPageLayout(DeviceLayout());
-        device_->newPage();
+        if (!device_->newPage()) return Fail(QStringLiteral("打印机不接受新的一页。"));
         ++pages_;
     }
     pagePending_ = true;
+    return true;
 }
 
 bool SlipPrinter::EndDoc()
 {
     if (painter_.isActive()) {
         pagePending_ = false;
+        const bool failedBefore = jobFailed_;
+        if (!pdf_) Printers().BeforeSending(deviceName_);
+        bool ok = painter_.end() && !failedBefore;
+        if (ok && pdf_) ok = FinishPdf();
+        else if (pdf_) DropPartFile();
+        QString why;
+        if (ok && !pdf_ && !Printers().Sent(deviceName_, why)) {
+            lastError_ = QStringLiteral("打印系统没有接受打印作业：") + why;
+            ok = false;
+        }
+        if (!ok && lastError_.isEmpty()) lastError_ = QStringLiteral("打印作业失败。");
         jobFailed_ = false;
-        return painter_.end();
+        return ok;
     }
     const bool failed = jobFailed_;
     jobFailed_ = false;
     if (failed) return false;
+    lastError_.clear();
     if (pdf_) return !deviceName_.isEmpty();
     if (deviceName_.isEmpty()) return false;
     QPrinter probe(QPrinter::HighResolution);
@@ -233,6 +321,7 @@ void SlipPrinter::KillDoc()
         device_->abort();
         painter_.end();
     }
+    DropPartFile();
     pagePending_ = false;
     jobFailed_ = false;
 }

@@ -27,6 +27,16 @@ public:
     virtual QList<QPageSize> PageSizes(const QString& name) const = 0;
     // Whether the printer takes a paper size of any width and height.
     virtual bool AcceptsCustomPageSize(const QString& name) const = 0;
+    // Around handing a finished job to the named printer: whether the print
+    // system took it, with the reason in `error` when not. By default a job
+    // that was written out counts as taken.
+    virtual void BeforeSending(const QString& name) const { (void)name; }
+    virtual bool Sent(const QString& name, QString& error) const
+    {
+        (void)name;
+        (void)error;
+        return true;
+    }
 };
 
 // The printers of the print system (CUPS), as Qt sees them.
@@ -37,6 +47,10 @@ public:
     bool Connect(QPrinter& device, const QString& name) const override;
     QList<QPageSize> PageSizes(const QString& name) const override;
     bool AcceptsCustomPageSize(const QString& name) const override;
+    // Asks the spooler whether it took the job (Qt hands the job over
+    // without looking at the answer).
+    void BeforeSending(const QString& name) const override;
+    bool Sent(const QString& name, QString& error) const override;
 };
 
 // The page size a print job asks for so that the document and the paper the
@@ -68,7 +82,9 @@ void SetPrinters(PrinterDirectory* d);
 // The job starts with the first drawing. NewPage ends the page; the next page
 // starts only when something more is drawn (or another NewPage comes), so a
 // job of n slips each followed by NewPage has exactly n pages. EndDoc sends
-// the job.
+// the job and tells whether the print system took it: a PDF file is written
+// beside its place and put there only once it is complete, so a failed job
+// never leaves a broken file nor replaces the last good one.
 class SlipPrinter : public PainterSurface {
 public:
     // On the machine's default printer (none when there is no printer).
@@ -97,13 +113,19 @@ public:
     // Dots per inch of the drawing device.
     int Resolution() const;
 
-    void NewPage();
+    // False when the printer refused the page (the job has failed).
+    bool NewPage();
     // Sends the open job; with none open, tells whether the printer can be
     // used at all. False when the printer can't be reached or the job failed.
     bool EndDoc();
     // Drops the open job without sending it.
     void KillDoc();
     bool JobOpen() const { return painter_.isActive(); }
+    // The job could not start or a page was refused: what is drawn from now
+    // on is passed over, and EndDoc will answer false.
+    bool JobFailed() const { return jobFailed_; }
+    // Why the last job failed, for the operator; "" when it did not.
+    QString LastError() const { return lastError_; }
     // Pages of the open job, or of the last one sent.
     int PageCount() const { return pages_; }
 
@@ -117,6 +139,9 @@ private:
     // The sheet as the job asks for it (see SpoolerPageSize).
     QPageLayout DeviceLayout() const;
     bool BeginJob();
+    bool Fail(const QString& why);
+    bool FinishPdf();
+    void DropPartFile();
 
     QString deviceName_;
     bool pdf_ = false;
@@ -127,6 +152,8 @@ private:
     bool pagePending_ = false;   // NewPage came, the next page not begun yet
     bool jobFailed_ = false;     // the job could not start; drawing is passed over
     int pages_ = 0;
+    QString lastError_;
+    QString partFile_;           // PDF output being written, put in place by EndDoc
 };
 
 // The printer all printing of the program uses, until the chooser picks

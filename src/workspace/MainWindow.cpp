@@ -49,13 +49,6 @@ namespace slip {
 
 namespace {
 
-QAction* Disabled(QMenu* m, const QString& caption)
-{
-    QAction* a = m->addAction(caption);
-    a->setEnabled(false);
-    return a;
-}
-
 const QString kRegSection = QStringLiteral("Para");
 const QString kRegMarker = QStringLiteral("CrlfChr");
 
@@ -109,6 +102,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
     WireDialogs();
+    WirePrintCommands();
     ShowFormatState();
 }
 
@@ -198,8 +192,8 @@ void MainWindow::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     QMenu* print = bar->addMenu(QStringLiteral("打印(&P)"));
-    Disabled(print, QStringLiteral("打印当前单据"));
-    Disabled(print, QStringLiteral("打印所有单据"));
+    printBillAction = print->addAction(QStringLiteral("打印当前单据"));
+    printAllAction = print->addAction(QStringLiteral("打印所有单据"));
     print->addSeparator();
     print->addAction(importBatchAction);
     formatActions << importBatchAction;
@@ -293,7 +287,7 @@ void MainWindow::BuildAlignMenu(QMenuBar* bar)
 void MainWindow::BuildHelpMenu(QMenuBar* bar)
 {
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
-    Disabled(help, QStringLiteral("打印校准向导"));
+    offsetWizardAction = help->addAction(QStringLiteral("打印校准向导"));
     const QList<HelpPage> pages = HelpPages();
     auto page = [this, help](const HelpPage& p) {
         connect(help->addAction(p.caption), &QAction::triggered, this, [p] {

@@ -24,6 +24,7 @@ class SlipFilling;
 class BatchDataSet;
 class BatchPanel;
 class SlipView;
+class PrintCommands;
 class WebCatalogueDialog;
 
 // The program's main window: the open format's name, size, print offsets
@@ -62,6 +63,11 @@ public:
     QAction* barcodeStandardAction = nullptr;
     QAction* aboutAction = nullptr;
     QTabWidget* tabs = nullptr;
+    // Printing (MainWindowPrint.cpp).
+    QAction* printBillAction = nullptr;
+    QAction* printAllAction = nullptr;
+    QAction* offsetWizardAction = nullptr;
+    PrintCommands& Print() { return *print_; }
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
@@ -132,12 +138,15 @@ private:
     void ArmUpdateCheck();
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
+    // The print commands (MainWindowPrint.cpp).
+    void WirePrintCommands();
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
     SlipView* canvas_ = nullptr;
     SlipFilling* filling_ = nullptr;
     SlipMenus* menus_ = nullptr;
+    PrintCommands* print_ = nullptr;
     QString lineBreakMarker_ = QStringLiteral("//");
     bool syncing_ = false;
 };

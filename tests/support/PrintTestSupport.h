@@ -12,7 +12,10 @@
 #include <vector>
 
 // Readable texts in failure messages.
+#ifndef SLIP_TEST_QSTRING_PRINTTO
+#define SLIP_TEST_QSTRING_PRINTTO
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#endif
 
 namespace slip::test {
 

@@ -326,3 +326,20 @@ TEST(MainWindow, ADatabaseLostWhileRunningIsToldWhenLeaving)
     mw.close();
     EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
 }
+
+TEST(MainWindow, APictureThatCannotBeCopiedOnSaveAsIsTold)
+{
+    test::TestHome home;
+    MakeFormat("原图", 1);
+    Picture(BackgroundStore::PicturePath("原图"), Qt::red);
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("原图", {}).ok);
+    MainWindow mw;
+    mw.Start();
+    ScriptedPrompter prompts;
+    const QString longName = QString(100, QChar(0x957F));  // 300 bytes: too long for a file name
+    ASSERT_TRUE(mw.Commands().SaveFormatAs(longName));
+    EXPECT_TRUE(FormatStore::Exists(longName));
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].startsWith("格式已另存，但底图未能复制")) << prompts.shown[0].toStdString();
+    mw.close();
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Batch print of 1,000 slips of a 12-box format (one Code 39 box) into one PDF,
+# ours (build/slip-batch-print: conversion by data-type code, printer font
+# fitting and the history of every printed slip included) side by side with
+# glabels-3-batch merging the same 1,000 records from the same CSV into a
+# template of the same size with the same fields. Each runs three times, in
+# turn; the median wall time (process start to exit) counts, and the largest
+# peak memory (/usr/bin/time -v).
+#
+# Prints: pages/s: ours N, peer M, ratio R; peak MB: ours A, peer B
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+data="$root/bench/data"
+build="${BUILD_DIR:-$root/build}"
+
+if ! command -v glabels-3-batch >/dev/null 2>&1; then
+  SUDO=""; if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends glabels >/dev/null
+fi
+for tool in pdfinfo /usr/bin/time; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "missing $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+if [ ! -x "$build/slip-batch-print" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" --target slip-batch-print >/dev/null
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$data/batch-slips.csv" "$data/batch-slips.glabels" "$work/"
+cd "$work"
+records=$(( $(wc -l < batch-slips.csv) - 1 ))
+export QT_QPA_PLATFORM=offscreen
+
+# Seconds and peak kilobytes of one run: "SECONDS KB".
+measure() {
+  local out="$1"; shift
+  rm -f "$out"
+  /usr/bin/time -v "$@" >/dev/null 2>time.txt || { cat time.txt >&2; echo "failed: $*" >&2; exit 1; }
+  local pages
+  pages=$(pdfinfo "$out" | awk '/^Pages:/ {print $2}')
+  if [ "$pages" != "$records" ]; then echo "$* wrote $pages pages, not $records" >&2; exit 1; fi
+  awk -F': ' '
+    /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i] }
+    /Maximum resident set size/ { kb = $2 }
+    END { printf "%.3f %d\n", s, kb }' time.txt
+}
+
+ours=(); peer=(); ours_kb=0; peer_kb=0
+for run in 1 2 3; do
+  read -r s kb < <(measure ours.pdf "$build/slip-batch-print" batch-slips.csv ours.pdf)
+  ours+=("$s"); [ "$kb" -gt "$ours_kb" ] && ours_kb=$kb
+  read -r s kb < <(measure peer.pdf glabels-3-batch -o peer.pdf batch-slips.glabels)
+  peer+=("$s"); [ "$kb" -gt "$peer_kb" ] && peer_kb=$kb
+done
+median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+ours_s=$(median "${ours[@]}"); peer_s=$(median "${peer[@]}")
+awk -v n="$records" -v o="$ours_s" -v p="$peer_s" -v okb="$ours_kb" -v pkb="$peer_kb" 'BEGIN {
+  ours = n / o; peer = n / p
+  printf "pages/s: ours %.0f, peer %.0f, ratio %.1f; peak MB: ours %.0f, peer %.0f\n", ours, peer, ours / peer, okb / 1024, pkb / 1024
+}'

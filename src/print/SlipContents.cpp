@@ -1,0 +1,114 @@
+#include "print/SlipContents.h"
+
+#include "core/Units.h"
+#include "print/PaperForm.h"
+#include "print/SlipDrawing.h"
+#include "print/SlipPrinter.h"
+
+#include <QImageReader>
+#include <cmath>
+
+namespace slip {
+
+namespace {
+
+// Screen twips per inch at the canvas's fixed 15 twips to the pixel and 96
+// pixels to the inch: one screen twip is one paper twip.
+constexpr double kScreenTwipsPerInch = 1440.0;
+
+QImage ReadPicture(const QString& path)
+{
+    QImageReader r(path);
+    r.setDecideFormatFromContent(true);
+    return r.read();
+}
+
+} // namespace
+
+double ReferenceFrameWidthTwips(double slipWidthMm)
+{
+    return slipWidthMm / units::kMmPerInch * kScreenTwipsPerInch;
+}
+
+double PrintShiftMm(double offsetMm) { return offsetMm - kNoPrintShift; }
+
+PrinterFontFitter::PrinterFontFitter(const CanvasFrame& frame, ScreenTextWidth screenWidth)
+    : frame_(frame), screenWidth_(screenWidth ? std::move(screenWidth) : ScreenTextWidth(ScreenLabelWidth))
+{
+}
+
+double PrinterFontFitter::operator()(DrawSurface& printer, double storedSize)
+{
+    const QFont& f = printer.Font();
+    const QString key = f.family() + QLatin1Char('\x1f') + QString::number(storedSize, 'g', 17)
+        + QLatin1Char(f.bold() ? 'b' : '-') + QLatin1Char(f.italic() ? 'i' : '-');
+    const auto found = fitted_.constFind(key);
+    if (found != fitted_.constEnd()) {
+        printer.SetFontSize(*found);
+        return printer.FontSize();
+    }
+    ++fits_;
+    const double size = FitPrinterFontSize(printer, storedSize, f.family(), f.bold(), 1.0, frame_, screenWidth_);
+    fitted_.insert(key, size);
+    return size;
+}
+
+PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prompter& prompter)
+{
+    const FormatHeader& h = format.Header();
+    const SlipOptions& o = h.options;
+    if (o.setPaper) {
+        QString name = SlipPaperName();
+        SetCustomPaper(printer, name, h.widthMm, h.heightMm, prompter);
+    }
+    printer.SetOrientation(o.lengthwise ? QPageLayout::Landscape : QPageLayout::Portrait);
+    return PagePlacement{printer.PageWidth(), printer.PageHeight(), o.lengthwise, o.guidesToCentre};
+}
+
+namespace {
+
+void DrawSlip(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values, double shiftXMm,
+              double shiftYMm, const PagePlacement& page, const SlipPrintSettings& settings,
+              PrinterFontFitter& fitter, Prompter& prompter)
+{
+    const FormatHeader& h = format.Header();
+    if (h.options.printBackground)
+        PrintBackgroundPicture(printer, settings.background, shiftXMm, shiftYMm, h.widthMm, h.heightMm, page);
+    const SlipPlacement where{shiftXMm, shiftYMm, h.widthMm, h.heightMm, page};
+    SlipDrawSettings draw;
+    draw.fontSize = [&fitter](DrawSurface& s, double size) { return fitter(s, size); };
+    draw.loadPicture = settings.loadPicture ? settings.loadPicture : std::function<QImage(const QString&)>(ReadPicture);
+    draw.barcodeStandard = settings.barcodeStandard;
+    draw.canvasRules = false;
+    draw.prompter = &prompter;
+    DrawSlipContents(format, values, printer, where, draw);
+}
+
+} // namespace
+
+CanvasFrame PrintFrame(const SlipFormat& format, const SlipPrintSettings& settings)
+{
+    const double width = format.Header().widthMm;
+    const double frame = settings.frameWidthTwips > 0 && std::isfinite(settings.frameWidthTwips)
+        ? settings.frameWidthTwips
+        : ReferenceFrameWidthTwips(width);
+    return CanvasFrame{width, frame};
+}
+
+void PrintSlipPage(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values,
+                   double shiftXMm, double shiftYMm, const PagePlacement& page, const SlipPrintSettings& settings,
+                   PrinterFontFitter& fitter, Prompter& prompter)
+{
+    DrawSlip(printer, format, values, shiftXMm, shiftYMm, page, settings, fitter, prompter);
+    if (format.Options().printRulers) PrintRulerGrid(printer, printer.PageWidth(), printer.PageHeight());
+}
+
+void PrintSlipContents(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values,
+                       double shiftXMm, double shiftYMm, const SlipPrintSettings& settings, Prompter& prompter)
+{
+    const PagePlacement page = SetUpSlipPage(printer, format, prompter);
+    PrinterFontFitter fitter(PrintFrame(format, settings), settings.screenWidth);
+    DrawSlip(printer, format, values, shiftXMm, shiftYMm, page, settings, fitter, prompter);
+}
+
+} // namespace slip

@@ -1,0 +1,167 @@
+#include "workspace/PrintCommands.h"
+
+#include "batch/BatchNavigation.h"
+#include "core/TextNumber.h"
+#include "entry/Conversion.h"
+#include "print/Calibration.h"
+#include "print/SlipPrinter.h"
+#include "storage/PrintedSlips.h"
+#include "storage/Params.h"
+#include "ui/Progress.h"
+#include "ui/Prompt.h"
+#include "ui/SelPrinter.h"
+#include "ui/WindowHelpers.h"
+#include "workspace/OffsetWizardDialog.h"
+#include "workspace/SlipView.h"
+
+#include <QPointer>
+
+namespace slip {
+
+HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
+                                    const QVector<SlipValues>& slips)
+{
+    const HistoryBatchSaveResult r = StorePrintedSlips(format, formatName, slips);
+    HistorySaveOutcome out;
+    out.ok = r.ok;
+    out.error = r.error;
+    for (qint64 n : r.slipNumbers) out.stored += n > 0 ? 1 : 0;
+    return out;
+}
+
+// --- the batch as slips
+
+BatchDataSetSlips::BatchDataSetSlips(const BatchDataSet& set, const SlipFormat& format, QString lineBreakMarker)
+    : set_(set), format_(format), base_(format.Values()), marker_(std::move(lineBreakMarker))
+{
+}
+
+int BatchDataSetSlips::Count() const { return set_.RecordCount(); }
+
+std::optional<SlipValues> BatchDataSetSlips::Values(int record)
+{
+    if (record < 1 || record > set_.RecordCount()) return std::nullopt;
+    SlipValues v = base_;
+    const QChar currency = format_.Options().currencyChar;
+    for (const SlipValue& sv : FillSlipFromBatchRow(set_, record)) {
+        const Box* b = format_.Find(sv.recordId);
+        if (!b) continue;
+        QString text = sv.apply ? sv.value : v.value(b->id);
+        if (sv.apply && !marker_.isEmpty()) text.replace(marker_, QStringLiteral("\n"));
+        switch (b->kind) {
+        case BoxKind::Text: text = ConvertByCode(b->dataType, text, currency).text; break;
+        case BoxKind::Check: text = text.trimmed().isEmpty() ? QString() : QStringLiteral("1"); break;
+        default: break;
+        }
+        if (text.isEmpty()) v.remove(b->id);
+        else v.insert(b->id, text);
+    }
+    return v;
+}
+
+// --- the commands
+
+PrintCommands::PrintCommands(SlipFormat& format, SlipView* canvas, QWidget* window)
+    : QObject(window), format_(format), canvas_(canvas), window_(window)
+{
+}
+
+PrintCommands::~PrintCommands() = default;
+
+QString PrintCommands::SelectPrinter()
+{
+    auto* chooser = new SelPrinter(window_);
+    chooser->SetMode(SelPrinter::PrinterMode());
+    QPointer<SelPrinter> guard(chooser);
+    auto answer = std::make_shared<QString>();
+    connect(chooser, &SelPrinter::answered, this, [answer](const QString& a) { *answer = a; });
+    chooser->show();
+    WaitFormClosed(chooser->windowTitle());
+    return *answer;
+}
+
+SlipPrintSettings PrintCommands::CurrentSettings() const
+{
+    SlipPrintSettings s;
+    s.barcodeStandard = int(Val(GetParam(QStringLiteral("StrBarCodeStand"))));
+    if (canvas_) {
+        s.background = canvas_->Background();
+        s.frameWidthTwips = canvas_->FrameWidth() * kTwipsPerPixel;
+    }
+    return s;
+}
+
+PrintServices PrintCommands::Services(ProgressReporter& progress)
+{
+    const SlipFormat& f = format_;
+    return PrintServices{CurrentPrinter(), Prompts(), progress, [this] { return SelectPrinter(); },
+                         [&f](const QString& name, const QVector<SlipValues>& slips) {
+                             return SavePrintedSlips(f, name, slips);
+                         }};
+}
+
+PrintOutcome PrintCommands::PrintBill()
+{
+    if (!format_.IsOpen()) return {};
+    if (canvas_) canvas_->EditBox(0);
+    PrintServices services = Services(NoProgress());
+    const PrintOutcome out = slip::PrintBill(services, format_, CurrentSettings());
+    emit printed(out);
+    return out;
+}
+
+bool PrintCommands::PrintAndAddBill()
+{
+    const PrintOutcome out = PrintBill();
+    if (out.status != PrintStatus::Printed) return false;
+    format_.ClearValues();
+    return true;
+}
+
+PrintOutcome PrintCommands::PrintAllBills()
+{
+    if (!format_.IsOpen()) return {};
+    if (canvas_) canvas_->EditBox(0);
+    std::unique_ptr<BatchSlipSource> records = batchRecords ? batchRecords() : nullptr;
+    // With no records imported the slip on the canvas is the batch.
+    if (!records || records->Count() < 1) records = std::make_unique<SlipValueList>(QVector<SlipValues>{format_.Values()});
+    WindowProgress progress;
+    PrintServices services = Services(progress);
+    const PrintOutcome out = slip::PrintAllBills(services, format_, *records, CurrentSettings());
+    emit printed(out);
+    return out;
+}
+
+bool PrintCommands::ReprintSlips(const QVector<SlipValues>& slips)
+{
+    if (!format_.IsOpen() || slips.isEmpty()) return false;
+    if (SelectPrinter().isEmpty()) return false;
+    PrintServices services = Services(NoProgress());
+    const SlipPrintSettings settings = CurrentSettings();
+    for (const SlipValues& v : slips) {
+        SlipValueList one({v});
+        const PrintOutcome out = PrintSlipJob(services, format_, one, settings, false, false);
+        emit printed(out);
+        // A printer that failed fails the rest too; the operator was told.
+        if (out.status != PrintStatus::Printed) break;
+    }
+    return true;
+}
+
+void PrintCommands::PrintCalibration()
+{
+    const QString name = SelectPrinter();
+    if (!name.isEmpty()) PrintCalibrationFigure(CurrentPrinter(), Prompts());
+    if (showPrintMargins) showPrintMargins();
+    else Wizard().ShowValue();
+}
+
+OffsetWizard& PrintCommands::Wizard()
+{
+    if (!wizard_) wizard_ = std::make_unique<OffsetWizard>(format_, window_);
+    return *wizard_;
+}
+
+void PrintCommands::ShowOffsetWizard() { Wizard().ShowWizard(); }
+
+} // namespace slip

@@ -1,0 +1,340 @@
+#include "SlipPrintTestSupport.h"
+
+#include "core/Units.h"
+#include "print/SlipContents.h"
+#include "print/SlipPrinter.h"
+#include "ScriptedPrompter.h"
+#include "TestHome.h"
+
+#include <QFontMetricsF>
+#include <cmath>
+#include <limits>
+
+using namespace slip;
+using namespace slip::test;
+
+// A slip printed into a PDF: every box where its millimetres say, moved by
+// the print offsets and the way the slip is fed, laid out by its data-type
+// code, in fonts that keep the canvas's proportions.
+
+namespace {
+
+constexpr double kTolerance = 0.2;  // mm
+
+QString BlackPicture(const TestHome& home, const QString& name)
+{
+    QImage img(60, 40, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    const QString path = home.file(name);
+    img.save(path);
+    return path;
+}
+
+struct Printed {
+    QString pdf;
+    std::vector<PdfWord> words;
+    QStringList told;
+};
+
+Printed PrintOne(const TestHome& home, const QString& name, const SlipFormat& format,
+                 const SlipPrintSettings& settings = {})
+{
+    Printed out;
+    out.pdf = home.file(name);
+    SlipPrinter printer;
+    printer.UsePdfFile(out.pdf);
+    ScriptedPrompter prompter;
+    PrintSlipContents(printer, format, format.Values(), PrintShiftMm(format.Header().offsetXMm),
+                      PrintShiftMm(format.Header().offsetYMm), settings, prompter);
+    EXPECT_TRUE(printer.EndDoc()) << printer.LastError().toStdString();
+    out.words = PdfWords(out.pdf);
+    out.told = prompter.shown;
+    return out;
+}
+
+// One slip with a box of every kind.
+struct EveryKind {
+    QString picture;
+    std::vector<Box> boxes;
+    EveryKind(const TestHome& home)
+    {
+        picture = BlackPicture(home, QStringLiteral("black.png"));
+        boxes = {TextBox(1, QRectF(20.5, 15.3, 60, 8)),
+                 KindBox(2, BoxKind::Check, QRectF(100, 15, 8, 8)),
+                 KindBox(3, BoxKind::Picture, QRectF(20, 40, 30, 20)),
+                 LineBox(5, QLineF(20, 70, 150, 70)),
+                 KindBox(6, BoxKind::Label, QRectF(20.2, 80.4, 40, 8))};
+        boxes[4].caption = QStringLiteral("LABEL");
+        boxes[1].font.family = QStringLiteral("DejaVu Sans");
+    }
+    void Load(SlipFormat& f, double offX, double offY) const
+    {
+        FormatHeader h = SlipHeader(QStringLiteral("各种框"), 200, 120, offX, offY);
+        h.options.setPaper = true;
+        f.Load(h, boxes);
+        f.SetValue(1, QStringLiteral("AB12"));
+        f.SetValue(2, QStringLiteral("1"));
+        f.SetValue(3, picture);
+    }
+    // Every box dx, dy (mm) from its own place.
+    void ExpectAt(const Printed& p, double dx, double dy) const
+    {
+        const PdfWord* text = FindWord(p.words, QStringLiteral("AB12"));
+        ASSERT_NE(text, nullptr);
+        EXPECT_NEAR(text->mm.left(), 20.5 + dx, kTolerance);
+        EXPECT_NEAR(text->mm.top(), 15.3 + dy, kTolerance);
+        const PdfWord* tick = FindWord(p.words, QStringLiteral("√"));
+        ASSERT_NE(tick, nullptr);
+        EXPECT_NEAR(tick->mm.left(), 100 + dx, kTolerance);
+        EXPECT_NEAR(tick->mm.top(), 15 + dy, kTolerance);
+        const PdfWord* label = FindWord(p.words, QStringLiteral("LABEL"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_NEAR(label->mm.left(), 20.2 + dx, kTolerance);
+        EXPECT_NEAR(label->mm.top(), 80.4 + dy, kTolerance);
+
+        const QImage img = RasterisePage(p.pdf);
+        const QRectF picture = InkBounds(img, QRectF(15 + dx, 35 + dy, 40, 30));
+        EXPECT_NEAR(picture.left(), 20 + dx, kTolerance);
+        EXPECT_NEAR(picture.top(), 40 + dy, kTolerance);
+        EXPECT_NEAR(picture.right(), 50 + dx, kTolerance);
+        EXPECT_NEAR(picture.bottom(), 60 + dy, kTolerance);
+        const QRectF line = InkBounds(img, QRectF(10 + dx, 66 + dy, 150, 8));
+        EXPECT_NEAR(line.left(), 20 + dx, kTolerance);
+        EXPECT_NEAR(line.right(), 150 + dx, kTolerance);
+        EXPECT_NEAR(line.center().y(), 70 + dy, kTolerance);
+    }
+};
+
+} // namespace
+
+TEST(SlipOnPaper, EveryKindOfBoxStandsAtItsMillimetres)
+{
+    TestHome home;
+    const EveryKind slip(home);
+    SlipFormat f;
+    slip.Load(f, 10, 10);
+    const Printed p = PrintOne(home, QStringLiteral("kinds.pdf"), f);
+    const PdfInfo info = ReadPdfInfo(p.pdf);
+    EXPECT_NEAR(info.widthMm, 200, 0.18);  // the slip's own paper
+    EXPECT_NEAR(info.heightMm, 120, 0.18);
+    slip.ExpectAt(p, 0, 0);
+    EXPECT_TRUE(p.told.isEmpty());
+}
+
+TEST(SlipOnPaper, OffsetsOfTwelveAndSevenMoveEverythingTwoLeftAndThreeDown)
+{
+    TestHome home;
+    const EveryKind slip(home);
+    SlipFormat f;
+    slip.Load(f, 12, 7);
+    slip.ExpectAt(PrintOne(home, QStringLiteral("offsets.pdf"), f), -2, 3);
+}
+
+TEST(SlipOnPaper, LengthwiseAndCentreFeedPlaceTheSlipOnItsPage)
+{
+    TestHome home;
+    const auto place = [&](bool lengthwise, bool centre) {
+        SlipFormat f;
+        FormatHeader h = SlipHeader(QStringLiteral("进账单"), 180, 90);
+        h.options.lengthwise = lengthwise;
+        h.options.guidesToCentre = centre;
+        f.Load(h, {TextBox(1, QRectF(30, 20, 50, 8))});
+        f.SetValue(1, QStringLiteral("PLACED"));
+        const Printed p = PrintOne(home, QStringLiteral("feed-%1%2.pdf").arg(lengthwise).arg(centre), f);
+        const PdfInfo info = ReadPdfInfo(p.pdf);
+        EXPECT_NEAR(info.widthMm, lengthwise ? 297 : 210, 0.2);  // A4, turned when fed lengthwise
+        const PdfWord* w = FindWord(p.words, QStringLiteral("PLACED"));
+        return w ? w->mm.topLeft() : QPointF(-100, -100);
+    };
+    const QPointF plain = place(false, false);
+    EXPECT_NEAR(plain.x(), 30, kTolerance);
+    EXPECT_NEAR(plain.y(), 20, kTolerance);
+    // Lengthwise the slip lies at the bottom of the turned page (210 mm high).
+    const QPointF lengthwise = place(true, false);
+    EXPECT_NEAR(lengthwise.x(), 30, kTolerance);
+    EXPECT_NEAR(lengthwise.y(), 20 + 120, kTolerance);
+    // With the guides closing to the centre, half-way.
+    const QPointF middle = place(true, true);
+    EXPECT_NEAR(middle.x(), 30, kTolerance);
+    EXPECT_NEAR(middle.y(), 20 + 60, kTolerance);
+    // Fed crosswise the guides centre the slip across the 210 mm page.
+    const QPointF across = place(false, true);
+    EXPECT_NEAR(across.x(), 30 + 15, kTolerance);
+    EXPECT_NEAR(across.y(), 20, kTolerance);
+}
+
+TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
+{
+    TestHome home;
+    SlipFormat f;
+    FormatHeader h = SlipHeader(QStringLiteral("版式"), 200, 200);
+    struct Row { double code; QString value; };
+    const std::vector<Row> rows = {
+        {0, QStringLiteral("TEXT0")},   {5, QStringLiteral("7")},      {305, QStringLiteral("7")},
+        {109, QStringLiteral("123")},   {203, QStringLiteral("456")},  {110, QStringLiteral("TEXT110")},
+        {114.11, QStringLiteral("RIGHT")}, {150, QStringLiteral("NONE150")}, {300, QStringLiteral("NONE300")},
+        {400, QStringLiteral("NONE400")}, {-3, QStringLiteral("TEXTNEG")}};
+    std::vector<Box> boxes;
+    for (size_t i = 0; i < rows.size(); ++i) boxes.push_back(TextBox(BoxId(i + 1), QRectF(40, 10 + 15.0 * i, 60, 8), rows[i].code));
+    f.Load(h, boxes);
+    for (size_t i = 0; i < rows.size(); ++i) f.SetValue(BoxId(i + 1), rows[i].value);
+    const Printed p = PrintOne(home, QStringLiteral("codes.pdf"), f);
+    const auto rowOf = [](int i) { return 10 + 15.0 * i; };
+    // The words of one row, left to right.
+    const auto inRow = [&](int i) {
+        std::vector<PdfWord> r;
+        for (const PdfWord& w : p.words)
+            if (std::abs(w.mm.top() - rowOf(i)) < 3) r.push_back(w);
+        std::sort(r.begin(), r.end(), [](const PdfWord& a, const PdfWord& b) { return a.mm.left() < b.mm.left(); });
+        return r;
+    };
+    const auto expectCells = [&](int i, const QStringList& chars, int cells, int firstCell) {
+        SCOPED_TRACE(QStringLiteral("code %1").arg(rows[i].code).toStdString());
+        std::vector<PdfWord> r = inRow(i);
+        std::erase_if(r, [&](const PdfWord& w) { return !chars.contains(w.text); });
+        ASSERT_EQ(r.size(), size_t(chars.size()));
+        const double cell = 60.0 / cells;
+        for (int c = 0; c < chars.size(); ++c) {
+            EXPECT_EQ(r[c].text, chars[c]);
+            EXPECT_NEAR(r[c].mm.center().x(), 40 + (firstCell + c - 0.5) * cell, kTolerance) << c;
+        }
+    };
+    // Wrapped text from the box's left edge.
+    for (int i : {0, 5, 10}) {
+        const auto r = inRow(i);
+        ASSERT_EQ(r.size(), 1u) << rows[i].code;
+        EXPECT_EQ(r[0].text, rows[i].value);
+        EXPECT_NEAR(r[0].mm.left(), 40, kTolerance);
+    }
+    // Amounts end in the last cell: ￥7.00 in 5 cells puts 7, 0, 0 in the last three.
+    expectCells(1, {QStringLiteral("7"), QStringLiteral("0"), QStringLiteral("0")}, 5, 3);
+    expectCells(2, {QStringLiteral("7"), QStringLiteral("0"), QStringLiteral("0")}, 5, 3);
+    EXPECT_EQ(inRow(1).size(), 4u);  // the currency character in its cell
+    EXPECT_EQ(inRow(2).size(), 3u);  // its cell left blank
+    // A postcode in 6 cells, digits in 3 cells, from the first cell.
+    expectCells(3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}, 6, 1);
+    expectCells(4, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}, 3, 1);
+    // Upper-case digits are always right-aligned.
+    const auto right = inRow(6);
+    ASSERT_EQ(right.size(), 1u);
+    EXPECT_NEAR(right[0].mm.right(), 100, kTolerance);
+    // Codes that print nothing.
+    for (int i : {7, 8, 9}) EXPECT_TRUE(inRow(i).empty()) << rows[i].code;
+}
+
+TEST(SlipOnPaper, FontsKeepTheShareOfTheirBoxesTheCanvasShows)
+{
+    TestHome home;
+    const auto widthOf = [&](double frameTwips, const QString& name) {
+        SlipFormat f;
+        f.Load(SlipHeader(QStringLiteral("字号"), 180, 90), {TextBox(1, QRectF(10, 10, 160, 20), 0, 12)});
+        f.SetValue(1, QStringLiteral("MMMMMMMMMM"));
+        SlipPrintSettings s;
+        s.frameWidthTwips = frameTwips;
+        const Printed p = PrintOne(home, name, f, s);
+        const PdfWord* w = FindWord(p.words, QStringLiteral("MMMMMMMMMM"));
+        return w ? w->mm.width() : 0.0;
+    };
+    // Without a window the slip counts as shown at its real size: 12 points
+    // on the canvas print at about 12 points.
+    const double real = widthOf(0, QStringLiteral("real.pdf"));
+    QFont dejavu(QStringLiteral("DejaVu Sans"));
+    dejavu.setPointSizeF(12);
+    const double twelvePoints = units::MmFromPoints(QFontMetricsF(dejavu).horizontalAdvance(QStringLiteral("MMMMMMMMMM"))
+                                                    * 72.0 / QFontMetricsF(dejavu).fontDpi());
+    EXPECT_NEAR(real / twelvePoints, 1.0, 0.05);
+    EXPECT_NEAR(widthOf(ReferenceFrameWidthTwips(180), QStringLiteral("same.pdf")), real, 0.01);
+    // A frame twice as wide shows the slip twice as large: the same font
+    // takes half the share of its box, and prints half as wide.
+    EXPECT_NEAR(widthOf(2 * ReferenceFrameWidthTwips(180), QStringLiteral("half.pdf")) / real, 0.5, 0.03);
+}
+
+TEST(SlipOnPaper, BarcodesFollowTheStandardAndDecode)
+{
+    TestHome home;
+    for (const int standard : {0, 1}) {
+        SlipFormat f;
+        f.Load(SlipHeader(QStringLiteral("条码"), 150, 60), {KindBox(1, BoxKind::Picture, QRectF(20, 15, 100, 25), 9),
+                                                          KindBox(2, BoxKind::Picture, QRectF(20, 45, 60, 10), 2)});
+        f.SetValue(1, standard == 0 ? QStringLiteral("2024-SLIP") : QStringLiteral("690123456789"));
+        SlipPrintSettings s;
+        s.barcodeStandard = standard;
+        const Printed p = PrintOne(home, QStringLiteral("codes%1.pdf").arg(standard), f, s);
+        RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                             QStringLiteral("-mono"), QStringLiteral("-singlefile"), p.pdf, p.pdf});
+        const QStringList found = RunTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), p.pdf + QStringLiteral(".png")})
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_EQ(found, QStringList({standard == 0 ? QStringLiteral("CODE-39:2024-SLIP")
+                                                    : QStringLiteral("EAN-13:6901234567892")}));
+        // The symbol starts at the box's left edge.
+        const QRectF ink = InkBounds(RasterisePage(p.pdf), QRectF(10, 10, 130, 35));
+        EXPECT_NEAR(ink.top(), 15, kTolerance);
+        EXPECT_LE(ink.right(), 120 + kTolerance);
+        if (standard == 0) EXPECT_NEAR(ink.left(), 20, kTolerance);
+    }
+}
+
+TEST(SlipOnPaper, AnUnreadableBoxIsLeftOutAndTheNextKeepsItsOwnPlaceAndFont)
+{
+    TestHome home;
+    SlipFormat f;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Box lost = TextBox(1, QRectF(nan, 20, 50, 8), 0, 30);
+    Box badFont = TextBox(2, QRectF(20, 40, 50, 8), 0, nan);
+    Box badLine = LineBox(4, QLineF(20, nan, 100, 60));
+    Box kept = TextBox(3, QRectF(60.5, 70.5, 80, 8), 0, 10);
+    f.Load(SlipHeader(QStringLiteral("坏记录"), 180, 100), {lost, badFont, kept, badLine});
+    f.SetValue(1, QStringLiteral("LOST"));
+    f.SetValue(2, QStringLiteral("BADFONT"));
+    f.SetValue(3, QStringLiteral("KEPT"));
+    const Printed p = PrintOne(home, QStringLiteral("unreadable.pdf"), f);
+    EXPECT_EQ(FindWord(p.words, QStringLiteral("LOST")), nullptr);
+    EXPECT_EQ(FindWord(p.words, QStringLiteral("BADFONT")), nullptr);
+    const PdfWord* w = FindWord(p.words, QStringLiteral("KEPT"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_NEAR(w->mm.left(), 60.5, kTolerance);
+    EXPECT_NEAR(w->mm.top(), 70.5, kTolerance);
+    // Its own 10 points, not the 30 of the box before it.
+    EXPECT_LT(w->mm.height(), units::MmFromPoints(16));
+    EXPECT_FALSE(InkBounds(RasterisePage(p.pdf), QRectF(0, 0, 180, 100)).isEmpty());
+    EXPECT_TRUE(InkBounds(RasterisePage(p.pdf), QRectF(0, 0, 180, 65)).isEmpty());  // no stray line either
+}
+
+TEST(SlipOnPaper, BackgroundAndGridOnlyWhenTheirTogglesAreOn)
+{
+    TestHome home;
+    QImage grey(90, 45, QImage::Format_RGB32);
+    grey.fill(QColor(40, 40, 40));
+    const auto print = [&](bool background, bool grid) {
+        SlipFormat f;
+        FormatHeader h = SlipHeader(QStringLiteral("底图"), 180, 90, 15, 10);  // 5 mm to the left
+        h.options.printBackground = background;
+        h.options.printRulers = grid;
+        f.Load(h, {});
+        SlipPrintSettings s;
+        s.background = grey;
+        const QString pdf = home.file(QStringLiteral("layers%1%2.pdf").arg(background).arg(grid));
+        SlipPrinter printer;
+        printer.UsePdfFile(pdf);
+        ScriptedPrompter prompter;
+        const PagePlacement page = SetUpSlipPage(printer, f, prompter);
+        PrinterFontFitter fitter(PrintFrame(f, s), {});
+        PrintSlipPage(printer, f, {}, PrintShiftMm(15), PrintShiftMm(10), page, s, fitter, prompter);
+        EXPECT_TRUE(printer.NewPage());
+        EXPECT_TRUE(printer.EndDoc());
+        EXPECT_EQ(ReadPdfInfo(pdf).pages, 1);
+        return InkBounds(RasterisePage(pdf), QRectF(0, 0, 210, 297));
+    };
+    EXPECT_TRUE(print(false, false).isEmpty());
+    const QRectF picture = print(true, false);
+    EXPECT_NEAR(picture.left(), 0, kTolerance);  // its left 5 mm off the page
+    EXPECT_NEAR(picture.top(), 0, kTolerance);
+    EXPECT_NEAR(picture.right(), 175, kTolerance);
+    EXPECT_NEAR(picture.bottom(), 90, kTolerance);
+    // The grid covers the whole A4 page, the slip's offsets aside.
+    const QRectF grid = print(false, true);
+    EXPECT_NEAR(grid.left(), 0, 0.3);
+    EXPECT_NEAR(grid.top(), 0, 0.3);
+    EXPECT_NEAR(grid.right(), 210, 0.3);
+    EXPECT_NEAR(grid.bottom(), 297, 0.3);
+}

@@ -1,0 +1,62 @@
+#include "TestHome.h"
+
+#include "storage/Database.h"
+#include "ui/SelFormat.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace slip;
+
+namespace {
+
+struct Answer {
+    explicit Answer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
+    ~Answer() { SelFormat::TestResponder() = nullptr; }
+};
+
+} // namespace
+
+TEST(SelFormat, AFormatNameIsAnsweredExactlyAsListed)
+{
+    test::TestHome home;
+    // Names an older database may hold: blanks around, the chooser's separator.
+    for (const char* n : {" 旁观", "旁观", "旁观｜副本"})
+        ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, 'x')", {QString::fromUtf8(n)}), 0);
+    for (const char* n : {" 旁观", "旁观｜副本"}) {
+        const QString name = QString::fromUtf8(n);
+        Answer answer([&](SelFormat& d) {
+            d.choices->setCurrentIndex(d.choices->findText(name));
+            d.okButton->click();
+        });
+        EXPECT_EQ(RunSelFormat("Format", false, "请选择格式名称", "旁观"), name);
+    }
+}
+
+TEST(SelFormat, ABoxClassIsTheNumberBeforeTheSeparatorAndCancelAnswersNothing)
+{
+    test::TestHome home;
+    {
+        Answer answer([](SelFormat& d) {
+            d.choices->setCurrentIndex(3);
+            d.okButton->click();
+        });
+        EXPECT_EQ(AskInputBoxClass(), "3");
+    }
+    Answer cancel([](SelFormat& d) { d.cancelButton->click(); });
+    EXPECT_EQ(AskInputBoxClass(), QString());
+    EXPECT_EQ(RunSelFormat("Format", true, "请选择格式名称", "甲"), QString());
+}
+
+TEST(SelFormat, WithoutEditingTypingChangesNothing)
+{
+    test::TestHome home;
+    ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')", {}), 0);
+    SelFormat d("Format", false, "甲");
+    d.show();
+    QTest::keyClicks(d.choices->lineEdit(), "abc");
+    EXPECT_EQ(d.choices->currentText(), "甲");
+}
