@@ -11,17 +11,6 @@
 using namespace slip;
 using namespace slip::test;
 
-namespace {
-
-QImage Rasterise(const QString& pdf)
-{
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), pdf, pdf});
-    return QImage(pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-}
-
-} // namespace
-
 TEST(Calibration, TheFigureIsATenMillimetreSquareTenMillimetresIn)
 {
     FakeSurface s;
@@ -57,7 +46,7 @@ TEST(Calibration, PrintedOnAnA4SheetOnlyWhenTheOperatorSaysYes)
     EXPECT_EQ(info.pages, 1);
     EXPECT_NEAR(info.widthMm, 210, 0.2);  // A4 portrait
     EXPECT_NEAR(info.heightMm, 297, 0.2);
-    const QImage img = Rasterise(pdf);
+    const QImage img = RasterisePage(pdf, 1, 10);
     // Across and down the square, at 10 dots a millimetre: ink from 10 to 20 mm.
     const auto dark = [&](bool across, int at) {
         std::pair<int, int> span{-1, -1};

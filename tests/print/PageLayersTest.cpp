@@ -11,31 +11,11 @@ using namespace slip::test;
 
 namespace {
 
-// Page 1 at 10 dots per millimetre.
-QImage Rasterise(const QString& pdf)
-{
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), pdf, pdf});
-    return QImage(pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-}
-
 QImage Black(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::black);
     return img;
-}
-
-// Dark dots along a row (horizontal) or a column, from..to.
-std::pair<int, int> DarkSpan(const QImage& img, bool horizontal, int at, int from, int to)
-{
-    int first = -1, last = -1;
-    for (int i = from; i < to; ++i)
-        if (qGray(horizontal ? img.pixel(i, at) : img.pixel(at, i)) < 128) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    return {first, last + 1};
 }
 
 } // namespace
@@ -78,7 +58,7 @@ TEST(PageLayers, RulerGridOnPaperIgnoresTheSlip)
     printer.UsePdfFile(pdf);
     PrintRulerGrid(printer, printer.PageWidth(), printer.PageHeight());
     ASSERT_TRUE(printer.EndDoc());
-    const QImage img = Rasterise(pdf);
+    const QImage img = RasterisePage(pdf, 1, 10);
     // Along a row between two horizontal lines: a line every 2 mm, the tenth ones wider.
     const int row = 1010;  // 101 mm
     for (int mm = 2; mm <= 208; mm += 2) {
@@ -127,7 +107,7 @@ TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
     printer.UsePdfFile(pdf);
     ASSERT_TRUE(PrintBackgroundPicture(printer, picture, -20, -30, 100, 50, a4));  // captions "-10" and "-20"
     ASSERT_TRUE(printer.EndDoc());
-    const QImage img = Rasterise(pdf);
+    const QImage img = RasterisePage(pdf, 1, 10);
     const auto across = DarkSpan(img, true, 550, 0, 2100), down = DarkSpan(img, false, 700, 0, 2970);
     EXPECT_NEAR(across.first, 200, 1);
     EXPECT_NEAR(across.second, 1200, 1);

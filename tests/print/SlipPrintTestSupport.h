@@ -6,55 +6,10 @@
 #include "storage/HistoryStore.h"
 
 #include <QImage>
-#include <QRegularExpression>
 #include <memory>
 #include <vector>
 
 namespace slip::test {
-
-// A word of a PDF page as pdftotext places it (mm from the page's corner).
-struct PdfWord {
-    int page = 0;  // from 1
-    QString text;
-    QRectF mm;
-};
-
-inline std::vector<PdfWord> PdfWords(const QString& pdf)
-{
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    std::vector<PdfWord> words;
-    int page = 0;
-    static const QRegularExpression token(
-        QStringLiteral("<page |<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" yMax=\"([-0-9.]+)\">([^<]*)</word>"));
-    for (auto it = token.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (m.captured(0).startsWith(QLatin1String("<page"))) {
-            ++page;
-            continue;
-        }
-        const double x0 = PtToMm(m.captured(1).toDouble()), y0 = PtToMm(m.captured(2).toDouble());
-        const double x1 = PtToMm(m.captured(3).toDouble()), y1 = PtToMm(m.captured(4).toDouble());
-        words.push_back({page, m.captured(5), QRectF(QPointF(x0, y0), QPointF(x1, y1))});
-    }
-    return words;
-}
-
-inline const PdfWord* FindWord(const std::vector<PdfWord>& words, const QString& text, int page = 1)
-{
-    for (const PdfWord& w : words)
-        if (w.text == text && w.page == page) return &w;
-    return nullptr;
-}
-
-// Page `page` (from 1) at `dotsPerMm` dots per millimetre, grey.
-inline QImage RasterisePage(const QString& pdf, int page = 1, int dotsPerMm = 20)
-{
-    const QString out = pdf + QStringLiteral("-p%1").arg(page);
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dotsPerMm * 25.4), QStringLiteral("-gray"),
-                                         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                         QString::number(page), QStringLiteral("-singlefile"), pdf, out});
-    return QImage(out + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-}
 
 // Bounds (mm) of the ink darker than mid grey inside a window (mm).
 inline QRectF InkBounds(const QImage& img, const QRectF& windowMm, double dotsPerMm = 20)

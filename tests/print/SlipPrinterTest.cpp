@@ -10,36 +10,6 @@ using namespace slip::test;
 
 namespace {
 
-// Top-left corner (mm) of a word on page 1, from pdftotext.
-QPointF WordAt(const QString& pdf, const QString& word)
-{
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    const auto m = QRegularExpression(QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\"[^>]*>")
-                                      + QRegularExpression::escape(word) + QStringLiteral("</word>"))
-                       .match(html);
-    return m.hasMatch() ? QPointF(PtToMm(m.captured(1).toDouble()), PtToMm(m.captured(2).toDouble())) : QPointF(-1, -1);
-}
-
-// Page 1 at 10 dots per millimetre.
-QImage Rasterise(const QString& pdf)
-{
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), pdf, pdf});
-    return QImage(pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-}
-
-// First and last dark dot along a row (horizontal) or a column.
-std::pair<int, int> DarkSpan(const QImage& img, bool horizontal, int at, int from, int to)
-{
-    int first = -1, last = -1;
-    for (int i = from; i < to; ++i)
-        if (qGray(horizontal ? img.pixel(i, at) : img.pixel(at, i)) < 128) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    return {first, last + 1};
-}
-
 // A span within a dot (0.1 mm) of where it should be.
 void ExpectSpan(std::pair<int, int> span, int first, int end)
 {
@@ -83,7 +53,7 @@ TEST(SlipPrinter, TextLinesBoxesAndPicturesStandAtTheirMillimetres)
         EXPECT_NEAR(at.x(), w.x, 0.1) << QString::fromUtf16(w.word).toStdString();
         EXPECT_NEAR(at.y(), w.y, 0.3) << QString::fromUtf16(w.word).toStdString();
     }
-    const QImage img = Rasterise(pdf);
+    const QImage img = RasterisePage(pdf, 1, 10);
     ASSERT_NEAR(img.width(), 2100, 1);
     const auto line = DarkSpan(img, true, 700, 1100, 1300);
     EXPECT_NEAR((line.first + line.second) / 2.0, 1200, 2);  // centred on 120 mm

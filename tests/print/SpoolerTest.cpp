@@ -17,14 +17,7 @@ using namespace slip::test;
 
 namespace {
 
-constexpr double kDotsPerMm = 20;  // pages are read back at 508 dpi
-
-QImage Rasterise(const QString& pdf)
-{
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("508"), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), pdf, pdf});
-    return QImage(pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-}
+constexpr int kDotsPerMm = 20;  // pages are read back at 508 dpi
 
 // Centre (mm) of the ink inside a window (mm) of a page, weighted by its
 // darkness: a square's centre to a fraction of a dot.
@@ -46,16 +39,6 @@ QPointF InkCentre(const QImage& img, const QRectF& windowMm)
     }
     if (sum < 255 * 10) return {-1, -1};  // nothing there
     return {sx / sum / kDotsPerMm, sy / sum / kDotsPerMm};
-}
-
-// Top-left corner (mm) of a word, from pdftotext.
-QPointF WordAt(const QString& pdf, const QString& word)
-{
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    const auto m = QRegularExpression(QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\"[^>]*>")
-                                      + QRegularExpression::escape(word) + QStringLiteral("</word>"))
-                       .match(html);
-    return m.hasMatch() ? QPointF(PtToMm(m.captured(1).toDouble()), PtToMm(m.captured(2).toDouble())) : QPointF(-1, -1);
 }
 
 // 4 mm squares (top-left corners in mm) near every edge of a slip, one more
@@ -89,7 +72,7 @@ struct TestSlip {
     void ExpectPlaced(const QString& pdf, const char* what, const QString& reference = QString()) const
     {
         SCOPED_TRACE(QStringLiteral("%1 x %2 mm, %3").arg(w).arg(h).arg(QLatin1String(what)).toStdString());
-        const QImage img = Rasterise(pdf);
+        const QImage img = RasterisePage(pdf, 1, kDotsPerMm);
         ASSERT_FALSE(img.isNull());
         for (const QPointF& s : squares()) {
             const QPointF c = InkCentre(img, QRectF(s.x() - 1.5, s.y() - 1.5, 7, 7));
@@ -102,7 +85,7 @@ struct TestSlip {
             EXPECT_NEAR(WordAt(pdf, QStringLiteral("RIGHTWORD")).x(), right().x(), 0.1);
             return;
         }
-        const QImage ref = Rasterise(reference);
+        const QImage ref = RasterisePage(reference, 1, kDotsPerMm);
         for (const QPointF& at : {left(), right()}) {
             const QPointF c = InkCentre(img, around(at)), r = InkCentre(ref, around(at));
             ASSERT_GT(r.x(), at.x()) << "no word at " << at.x() << ", " << at.y();
@@ -200,7 +183,7 @@ TEST(Spooler, APrinterSetUpToFitPagesLeavesSlipsAndTheFigureAlone)
     ASSERT_TRUE(PrintCalibrationFigure(printer, prompter));  // on A4, whose printable area has margins
     const QString figure = spooler.WaitForOutput(margins);
     ASSERT_FALSE(figure.isEmpty()) << spooler.Failure().toStdString();
-    const QImage img = Rasterise(figure);
+    const QImage img = RasterisePage(figure, 1, kDotsPerMm);
     const QPointF c = InkCentre(img, QRectF(5, 5, 30, 30));
     EXPECT_NEAR(c.x(), 15, 0.1);
     EXPECT_NEAR(c.y(), 15, 0.1);
@@ -261,7 +244,7 @@ TEST(Spooler, ALengthwiseSlipComesOutTurnedOntoItsPaperMarkForMark)
         const PdfInfo d = ReadPdfInfo(direct), s = ReadPdfInfo(out);
         EXPECT_NEAR(s.widthMm, d.heightMm, 0.01);
         EXPECT_NEAR(s.heightMm, d.widthMm, 0.01);
-        const QImage page = Rasterise(direct), paper = Rasterise(out);
+        const QImage page = RasterisePage(direct, 1, kDotsPerMm), paper = RasterisePage(out, 1, kDotsPerMm);
         for (const QPointF& at : squares) {
             const QPointF onPage = InkCentre(page, QRectF(at.x() - 1.5, at.y() - 1.5, 7, 7));
             EXPECT_NEAR(onPage.x(), at.x() + 2, 0.1);

@@ -2,6 +2,7 @@
 #include "print/DrawSurface.h"
 #include "print/SlipPrinter.h"
 
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -91,6 +92,71 @@ inline PdfInfo ReadPdfInfo(const QString& pdf)
     const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out);
     const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(out);
     return {pages.captured(1).toInt(), PtToMm(size.captured(1).toDouble()), PtToMm(size.captured(2).toDouble())};
+}
+
+// A word of a PDF page as pdftotext places it (mm from the page's corner).
+struct PdfWord {
+    int page = 0;  // from 1
+    QString text;
+    QRectF mm;
+};
+
+inline std::vector<PdfWord> PdfWords(const QString& pdf)
+{
+    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    std::vector<PdfWord> words;
+    int page = 0;
+    static const QRegularExpression token(
+        QStringLiteral("<page |<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" yMax=\"([-0-9.]+)\">([^<]*)</word>"));
+    for (auto it = token.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page"))) {
+            ++page;
+            continue;
+        }
+        const double x0 = PtToMm(m.captured(1).toDouble()), y0 = PtToMm(m.captured(2).toDouble());
+        const double x1 = PtToMm(m.captured(3).toDouble()), y1 = PtToMm(m.captured(4).toDouble());
+        words.push_back({page, m.captured(5), QRectF(QPointF(x0, y0), QPointF(x1, y1))});
+    }
+    return words;
+}
+
+inline const PdfWord* FindWord(const std::vector<PdfWord>& words, const QString& text, int page = 1)
+{
+    for (const PdfWord& w : words)
+        if (w.text == text && w.page == page) return &w;
+    return nullptr;
+}
+
+// Page `page` (from 1) at `dotsPerMm` dots per millimetre, grey.
+inline QImage RasterisePage(const QString& pdf, int page = 1, int dotsPerMm = 20)
+{
+    const QString out = pdf + QStringLiteral("-p%1").arg(page);
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dotsPerMm * 25.4), QStringLiteral("-gray"),
+                                         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                         QString::number(page), QStringLiteral("-singlefile"), pdf, out});
+    return QImage(out + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
+}
+
+// Top-left corner (mm) of a word on page 1; (-1, -1) when it is not there.
+inline QPointF WordAt(const QString& pdf, const QString& word)
+{
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    const PdfWord* w = FindWord(words, word);
+    return w ? w->mm.topLeft() : QPointF(-1, -1);
+}
+
+// The first and one past the last dark dot along a row (horizontal) or a
+// column of a page, between from and to; (-1, 0) when there is none.
+inline std::pair<int, int> DarkSpan(const QImage& img, bool horizontal, int at, int from, int to)
+{
+    int first = -1, last = -1;
+    for (int i = from; i < to; ++i)
+        if (qGray(horizontal ? img.pixel(i, at) : img.pixel(at, i)) < 128) {
+            if (first < 0) first = i;
+            last = i;
+        }
+    return {first, last + 1};
 }
 
 // Made-up printers that print into PDF files.
