@@ -3,10 +3,8 @@
 #include <ostream>
 #include <vector>
 
+#include "TextPrinting.h"
 #include "model/SlipFormat.h"
-
-// Test failures show texts as text, not as bytes.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace slip::test {
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "TextPrinting.h"
+
 #include "print/DrawSurface.h"
 #include "print/SlipPrinter.h"
 
@@ -11,12 +13,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
-
-// Readable texts in failure messages.
-#ifndef SLIP_TEST_QSTRING_PRINTTO
-#define SLIP_TEST_QSTRING_PRINTTO
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-#endif
 
 namespace slip::test {
 

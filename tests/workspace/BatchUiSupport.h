@@ -1,6 +1,7 @@
 #pragma once
 // Formats and import files for the tests of the batch windows.
 #include "StoredFormats.h"
+#include "TextPrinting.h"
 #include "Typing.h"
 
 #include <QFile>
@@ -8,12 +9,6 @@
 #include <QVector>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
-
-// Readable texts in failure messages.
-#ifndef SLIP_TEST_QSTRING_PRINTTO
-#define SLIP_TEST_QSTRING_PRINTTO
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-#endif
 
 namespace slip::test {
 

@@ -8,13 +8,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "TextPrinting.h"
 #include "workspace/SlipView.h"
 #include "workspace/ValueEntry.h"
 
 using namespace slip;
-
-// Test failures show texts as text.
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
