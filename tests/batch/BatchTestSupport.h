@@ -1,27 +1,14 @@
 #pragma once
+#include "FileBytes.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVector>
 
 namespace slip::test {
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return f.write(bytes) == bytes.size();
-}
-
-inline QByteArray Gbk(const QString& text)
-{
-    QStringEncoder enc("GBK");
-    QByteArray b = enc.encode(text);
-    return b;
-}
 
 inline QString Utf(const char* s) { return QString::fromUtf8(s); }
 

@@ -16,7 +16,8 @@
 #include <sys/resource.h>
 
 using namespace slip;
-using slip::test::ReadAll;
+using slip::test::FileBytes;
+using slip::test::WriteBytes;
 using slip::test::ReadCsv;
 using slip::test::Tabbed;
 using slip::test::TextTableModel;
@@ -24,12 +25,6 @@ using slip::test::ReadXlsx;
 using slip::test::XlsxCell;
 
 namespace {
-
-bool WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // The files in a folder, to show no temporary file is left behind.
 QStringList Entries(const QString& folder)
@@ -82,7 +77,7 @@ TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
     TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}});
     const QString path = home.file("rules.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
-    const QByteArray bytes = ReadAll(path);
+    const QByteArray bytes = FileBytes(path);
     // 名称 and 金额 in GBK, two bytes a character.
     EXPECT_TRUE(bytes.startsWith(QByteArray::fromHex("c3fbb3c6") + "\t," + QByteArray::fromHex("bdf0b6ee") + "\t\r\n"));
     QStringDecoder gbk("GBK");
@@ -343,9 +338,9 @@ TEST(GridExportFile, ThePathEndingChoosesCsvOrWorkbook)
     test::TestHome home;
     TextTableModel model({"A"}, {{"1"}});
     ASSERT_TRUE(ExportGridToFile(model, home.file("u.CSV"), "表").ok);
-    EXPECT_EQ(ReadAll(home.file("u.CSV")), "A\t\r\n1\t\r\n");
+    EXPECT_EQ(FileBytes(home.file("u.CSV")), "A\t\r\n1\t\r\n");
     ASSERT_TRUE(ExportGridToFile(model, home.file("u.txt"), "表").ok);
-    EXPECT_TRUE(ReadAll(home.file("u.txt")).startsWith("PK"));  // a zip: the workbook
+    EXPECT_TRUE(FileBytes(home.file("u.txt")).startsWith("PK"));  // a zip: the workbook
 }
 
 // ---- the old file survives a failed export --------------------------------
@@ -367,9 +362,9 @@ TEST_P(AtomicExportTest, ASuccessfulExportReplacesTheOldFile)
     const QString folder = home_.file("exports");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + "/" + Name();
-    ASSERT_TRUE(WriteAll(path, "old contents"));
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
     ASSERT_TRUE(Export(small_, path).ok);
-    EXPECT_NE(ReadAll(path), "old contents");
+    EXPECT_NE(FileBytes(path), "old contents");
     EXPECT_EQ(Entries(folder), QStringList{Name()});
 }
 
@@ -391,7 +386,7 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFile)
     const QString folder = home_.file("exports");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + "/" + Name();
-    ASSERT_TRUE(WriteAll(path, "old contents"));
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
     QVector<QStringList> rows;
     for (int i = 0; i < 20000; ++i) rows << QStringList{QString("第%1行的一段较长的文字，让文件超过上限").arg(i), QString::number(i * 7919)};
     TextTableModel big({"文字", "数"}, rows);
@@ -409,7 +404,7 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFile)
 
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "文件保存出错！");
-    EXPECT_EQ(ReadAll(path), "old contents");
+    EXPECT_EQ(FileBytes(path), "old contents");
     EXPECT_EQ(Entries(folder), QStringList{Name()});
 }
 
@@ -418,7 +413,7 @@ TEST_P(AtomicExportTest, AReadOnlyFolderKeepsTheOldFile)
     const QString folder = home_.file("exports");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + "/" + Name();
-    ASSERT_TRUE(WriteAll(path, "old contents"));
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
 
     // Permissions hold back an ordinary user; root passes them, so there the
     // folder is made immutable instead.
@@ -447,7 +442,7 @@ TEST_P(AtomicExportTest, AReadOnlyFolderKeepsTheOldFile)
     const GridExportResult r = Export(small_, path);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "文件保存出错！");
-    EXPECT_EQ(ReadAll(path), "old contents");
+    EXPECT_EQ(FileBytes(path), "old contents");
     EXPECT_EQ(Entries(folder), QStringList{Name()});
 }
 
@@ -458,12 +453,12 @@ TEST(XlsxExport, ACellTooLongForAWorkbookFailsAndKeepsTheOldFile)
 {
     test::TestHome home;
     const QString path = home.file("long.xlsx");
-    ASSERT_TRUE(WriteAll(path, "old contents"));
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
     TextTableModel model({"A"}, {{"短"}, {QString(40000, QChar('x'))}});
     const GridExportResult r = ExportGridToExcel(model, path, "表");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "文件保存出错！");
-    EXPECT_EQ(ReadAll(path), "old contents");
+    EXPECT_EQ(FileBytes(path), "old contents");
 }
 
 TEST(XlsxExport, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
@@ -480,14 +475,14 @@ TEST(XlsxExport, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
     EXPECT_TRUE(why.contains("rows")) << why.toStdString();
 
     // A changed byte inside the compressed data fails the checksum.
-    QByteArray bytes = ReadAll(path);
+    QByteArray bytes = FileBytes(path);
     const QString damaged = home.file("damaged.xlsx");
     bytes[bytes.size() / 3] = char(bytes[bytes.size() / 3] ^ 0x5A);
-    ASSERT_TRUE(WriteAll(damaged, bytes));
+    ASSERT_TRUE(WriteBytes(damaged, bytes));
     EXPECT_FALSE(WorkbookFileIsComplete(damaged, 501, &why));
     // A file cut short has no directory.
     const QString cut = home.file("cut.xlsx");
-    ASSERT_TRUE(WriteAll(cut, ReadAll(path).left(bytes.size() / 2)));
+    ASSERT_TRUE(WriteBytes(cut, FileBytes(path).left(bytes.size() / 2)));
     EXPECT_FALSE(WorkbookFileIsComplete(cut, 501, &why));
     EXPECT_FALSE(WorkbookFileIsComplete(home.file("missing.xlsx"), 501, &why));
 }

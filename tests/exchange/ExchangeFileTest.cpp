@@ -143,7 +143,7 @@ void SaveHostileFormat(const QString& name, bool withPicture = true)
     ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
     if (withPicture) {
         const QString source = DataFile(QStringLiteral("source.jpg"));
-        ASSERT_TRUE(PutFile(source, JpegBytes(Qt::darkCyan)));
+        ASSERT_TRUE(WriteBytes(source, JpegBytes(Qt::darkCyan)));
         ASSERT_TRUE(BackgroundStore::Replace(name, source).ok);
         QFile::remove(source);
     }
@@ -491,9 +491,9 @@ TEST(ExchangeRoundTrip, FilesInGbkAndUtf8ImportAlike)
     ASSERT_TRUE(out.ok);
     const QString text = DecodeText(FileBytes(out.path));
     const QString dir = OutDir(home);
-    ASSERT_TRUE(PutFile(dir + "/无标记.tvq", text.toUtf8()));
-    ASSERT_TRUE(PutFile(dir + "/有标记.tvq", "\xEF\xBB\xBF" + text.toUtf8()));
-    ASSERT_TRUE(PutFile(dir + "/国标.tvq", Encoded("GB18030", text)));
+    ASSERT_TRUE(WriteBytes(dir + "/无标记.tvq", text.toUtf8()));
+    ASSERT_TRUE(WriteBytes(dir + "/有标记.tvq", "\xEF\xBB\xBF" + text.toUtf8()));
+    ASSERT_TRUE(WriteBytes(dir + "/国标.tvq", Encoded("GB18030", text)));
     const std::vector<Box> original = ByPlace(LoadFormat("源").boxes);
     for (const char* file : {"无标记", "有标记", "国标"}) {
         ScriptedPrompter p;
@@ -520,7 +520,7 @@ TEST(ExchangeImport, ReferencesFollowTheirBoxesToTheNewIdsKeepingSignAndTenth)
     records << BoxLine("57", "0", "0", "0");                 // a second line with ID 57
     records << BoxLine("60", "-60", "60.1", "0");            // links to itself
     const QString path = OutDir(home) + "/映射.tvq";
-    ASSERT_TRUE(PutFile(path, EncodeText(HandFile(records))));
+    ASSERT_TRUE(WriteBytes(path, EncodeText(HandFile(records))));
     ScriptedPrompter prompts;
     const FormatImportResult in = ImportFormatFile(path, prompts, NoProgress(), Quick());
     ASSERT_TRUE(in.ok) << in.error.toStdString();
@@ -551,7 +551,7 @@ TEST(ExchangeImport, ATakenNameIsAskedAgainAndAnEmptyAnswerImportsNothing)
     TestHome home;
     SaveHostileFormat(QStringLiteral("工行"), false);
     const QString path = OutDir(home) + "/工行.tvq";
-    ASSERT_TRUE(PutFile(path, EncodeText(HandFile({BoxLine("1")}))));
+    ASSERT_TRUE(WriteBytes(path, EncodeText(HandFile({BoxLine("1")}))));
     const Library before = Snapshot();
     {
         ScriptedPrompter prompts;
@@ -585,7 +585,7 @@ TEST(ExchangeImport, HostileFileNamesBecomeFormatNamesAndNothingElse)
     for (const QString& name : {QStringLiteral("' OR '1'='1"), QStringLiteral("a\"; DELETE FROM Fmt; --"),
                                 QStringLiteral("工行.v2")}) {
         const QString path = dir + "/" + name + ".tvq";
-        ASSERT_TRUE(PutFile(path, EncodeText(HandFile({BoxLine("1"), BoxLine("2", "1")}))));
+        ASSERT_TRUE(WriteBytes(path, EncodeText(HandFile({BoxLine("1"), BoxLine("2", "1")}))));
         ScriptedPrompter prompts;
         const FormatImportResult in = ImportFormatFile(path, prompts, NoProgress(), Quick());
         ASSERT_TRUE(in.ok) << in.error.toStdString();
@@ -596,7 +596,7 @@ TEST(ExchangeImport, HostileFileNamesBecomeFormatNamesAndNothingElse)
     EXPECT_FALSE(LoadFormat("旁观者").boxes.empty());
     // A name that can't be a format's is asked for again.
     const QString bad = dir + "/竖线｜.tvq";
-    ASSERT_TRUE(PutFile(bad, EncodeText(HandFile({BoxLine("1")}))));
+    ASSERT_TRUE(WriteBytes(bad, EncodeText(HandFile({BoxLine("1")}))));
     ScriptedPrompter prompts;
     prompts.inputs = {QStringLiteral("好名字")};
     const FormatImportResult in = ImportFormatFile(bad, prompts, NoProgress(), Quick());
@@ -622,7 +622,7 @@ TEST(ExchangeImport, TruncatedFilesNeverImportPartOfAFormat)
     const int firstRecord = int(text.indexOf("\r\n", text.indexOf("\r\n") + 2)) + 2;
     int refused = 0, complete = 0;
     for (int cut = firstRecord - 2; cut < text.size(); cut += (cut > text.size() - 260 ? 1 : 5)) {
-        ASSERT_TRUE(PutFile(path, EncodeText(text.left(cut))));
+        ASSERT_TRUE(WriteBytes(path, EncodeText(text.left(cut))));
         const Library before = Snapshot();
         ScriptedPrompter p;
         p.answers = {PromptAnswer::No};
@@ -658,7 +658,7 @@ TEST(ExchangeImport, ACutOffLastRecordIsNotTakenForPartOfTheOneBeforeIt)
         const qsizetype lastStart = full.lastIndexOf("\r\n") + 2;
         qsizetype at = lastStart;
         for (int i = 0; i < fields - 1; ++i) at = full.indexOf(kSep, at) + kSep.size();
-        ASSERT_TRUE(PutFile(path, EncodeText(full.left(at + 1))));
+        ASSERT_TRUE(WriteBytes(path, EncodeText(full.left(at + 1))));
         ScriptedPrompter prompts;
         prompts.inputs = {std::nullopt};   // should a cut file import, a second one would ask for a name
         const FormatImportResult in = ImportFormatFile(path, prompts, NoProgress(), Quick());
@@ -666,7 +666,7 @@ TEST(ExchangeImport, ACutOffLastRecordIsNotTakenForPartOfTheOneBeforeIt)
         EXPECT_EQ(in.error, "格式文件有错！") << fields;
         EXPECT_EQ(Snapshot(), before) << fields;
     }
-    ASSERT_TRUE(PutFile(path, EncodeText(full)));
+    ASSERT_TRUE(WriteBytes(path, EncodeText(full)));
     ScriptedPrompter prompts;
     ASSERT_TRUE(ImportFormatFile(path, prompts, NoProgress(), Quick()).ok);
     EXPECT_EQ(LoadFormat("头在前").boxes.size(), 3u);
@@ -690,7 +690,7 @@ TEST(ExchangeImport, GarbageAndEmptyFilesLeaveTheLibraryAsItWas)
     const Library before = Snapshot();
     for (const auto& [name, bytes] : files) {
         const QString path = dir + "/" + name + ".tvq";
-        ASSERT_TRUE(PutFile(path, bytes));
+        ASSERT_TRUE(WriteBytes(path, bytes));
         ScriptedPrompter prompts;
         const FormatImportResult in = ImportFormatFile(path, prompts, NoProgress(), Quick());
         EXPECT_FALSE(in.ok) << name.toStdString();
@@ -713,8 +713,8 @@ TEST(ExchangeImport, AFailedSaveOrPictureLeavesTheLibraryAsItWas)
     const QString path = dir + "/新格式.tvq";
     QStringList records;
     for (int i = 1; i <= 5; ++i) records << BoxLine(QString::number(i));
-    ASSERT_TRUE(PutFile(path, EncodeText(HandFile(records))));
-    ASSERT_TRUE(PutFile(dir + "/新格式.jpg", JpegBytes(Qt::blue)));
+    ASSERT_TRUE(WriteBytes(path, EncodeText(HandFile(records))));
+    ASSERT_TRUE(WriteBytes(dir + "/新格式.jpg", JpegBytes(Qt::blue)));
     const Library before = Snapshot();
 
     // The database refuses the fourth record: none of them stays.
@@ -742,21 +742,21 @@ TEST(ExchangeImport, ThePictureBesideTheFileIsTakenAndNoOtherOne)
     TestHome home;
     const QString dir = OutDir(home);
     const QString text = HandFile({BoxLine("1")});
-    ASSERT_TRUE(PutFile(dir + "/带图.tvq", EncodeText(text)));
-    ASSERT_TRUE(PutFile(dir + "/带图.jpg", JpegBytes(Qt::green)));
+    ASSERT_TRUE(WriteBytes(dir + "/带图.tvq", EncodeText(text)));
+    ASSERT_TRUE(WriteBytes(dir + "/带图.jpg", JpegBytes(Qt::green)));
     ScriptedPrompter prompts;
     ASSERT_TRUE(ImportFormatFile(dir + "/带图.tvq", prompts, NoProgress(), Quick()).ok);
     EXPECT_EQ(FileHash(BackgroundStore::ExistingPicture("带图")), FileHash(dir + "/带图.jpg"));
 
     // A picture left under a name before (no format has it) does not show behind the new format.
-    ASSERT_TRUE(PutFile(BackgroundStore::PicturePath("无图"), JpegBytes(Qt::yellow)));
-    ASSERT_TRUE(PutFile(dir + "/无图.tvq", EncodeText(text)));
+    ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("无图"), JpegBytes(Qt::yellow)));
+    ASSERT_TRUE(WriteBytes(dir + "/无图.tvq", EncodeText(text)));
     ASSERT_TRUE(ImportFormatFile(dir + "/无图.tvq", prompts, NoProgress(), Quick()).ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("无图"));
 
     // A picture file that is no picture is left out, and the operator is told.
-    ASSERT_TRUE(PutFile(dir + "/坏图.tvq", EncodeText(text)));
-    ASSERT_TRUE(PutFile(dir + "/坏图.jpg", "not a picture"));
+    ASSERT_TRUE(WriteBytes(dir + "/坏图.tvq", EncodeText(text)));
+    ASSERT_TRUE(WriteBytes(dir + "/坏图.jpg", "not a picture"));
     ScriptedPrompter told;
     const FormatImportResult in = ImportFormatFile(dir + "/坏图.tvq", told, NoProgress(), Quick());
     ASSERT_TRUE(in.ok);
@@ -770,8 +770,8 @@ TEST(ExchangeImport, FontsKeepTheScreenTheyWereMadeFor)
     TestHome home;
     const QString dir = OutDir(home);
     QString text = HandFile({BoxLine("1")});
-    ASSERT_TRUE(PutFile(dir + "/宽屏.tvq", EncodeText(QString(text).replace(kSep + "15360" + kSep, kSep + "19200" + kSep))));
-    ASSERT_TRUE(PutFile(dir + "/无宽.tvq", EncodeText(QString(text).replace(kSep + "15360" + kSep, kSep + "0" + kSep))));
+    ASSERT_TRUE(WriteBytes(dir + "/宽屏.tvq", EncodeText(QString(text).replace(kSep + "15360" + kSep, kSep + "19200" + kSep))));
+    ASSERT_TRUE(WriteBytes(dir + "/无宽.tvq", EncodeText(QString(text).replace(kSep + "15360" + kSep, kSep + "0" + kSep))));
     ScriptedPrompter prompts;
     ImportOptions o = Quick();
     o.screenWidthTwips = 20000;
@@ -794,8 +794,8 @@ TEST(ExchangeExport, AnExistingFileIsReplacedOnlyAfterYes)
     TestHome home;
     SaveHostileFormat(QStringLiteral("导出"));
     const QString dir = OutDir(home);
-    ASSERT_TRUE(PutFile(dir + "/旧.tvq", "old text"));
-    ASSERT_TRUE(PutFile(dir + "/旧.jpg", "old picture"));
+    ASSERT_TRUE(WriteBytes(dir + "/旧.tvq", "old text"));
+    ASSERT_TRUE(WriteBytes(dir + "/旧.jpg", "old picture"));
     ScriptedPrompter no;
     no.answers = {PromptAnswer::No};
     const ExportResult kept = ExportFormatFile("导出", dir + "/旧.tvq", no, kScreen, QuickWrite());
@@ -816,7 +816,7 @@ TEST(ExchangeExport, AnExistingFileIsReplacedOnlyAfterYes)
     // A format without a picture removes an old picture beside the file, so an
     // import can't take it for this format's.
     SaveHostileFormat(QStringLiteral("无图导出"), false);
-    ASSERT_TRUE(PutFile(dir + "/无图.jpg", "stale"));
+    ASSERT_TRUE(WriteBytes(dir + "/无图.jpg", "stale"));
     ScriptedPrompter asked;
     const ExportResult bare = ExportFormatFile("无图导出", dir + "/无图", asked, kScreen, QuickWrite());
     ASSERT_TRUE(bare.ok);

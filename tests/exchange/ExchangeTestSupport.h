@@ -1,4 +1,5 @@
 #pragma once
+#include "FileBytes.h"
 #include "LocalHttpServer.h"
 #include "TestHome.h"
 
@@ -6,40 +7,13 @@
 #include "exchange/Server.h"
 #include "core/DataFolder.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace slip::test {
-
-// Bytes of a text in a named encoding, written independently of the code under test.
-inline QByteArray Encoded(const char* encoding, const QString& text)
-{
-    QStringEncoder e(encoding);
-    return e.encode(text);
-}
-
-inline QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-inline bool PutFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray FileHash(const QString& path)
-{
-    return QCryptographicHash::hash(FileBytes(path), QCryptographicHash::Sha256);
-}
 
 // Every file and folder below root, as "relative/path", sorted; links are
 // listed and not followed.

@@ -214,7 +214,7 @@ TEST_F(HttpDownload, FileIsWrittenWholeAndReplacesTheOldOne)
     for (int i = 0; i < 200000; ++i) body += char(i * 7);
     server.setRoute("/f.jpg", {200, body, "image/jpeg"});
     const QString local = Temp("f.jpg");
-    ASSERT_TRUE(PutFile(local, "older"));
+    ASSERT_TRUE(WriteBytes(local, "older"));
     RecordingProgress progress;
     const HttpFileResult r = HttpDownloadFile("/f.jpg", local, 5s, progress);
     ASSERT_TRUE(r.ok) << r.detail.toStdString();
@@ -235,7 +235,7 @@ TEST_F(HttpDownload, ErrorPageTimeoutAndHugeBodyNeverTouchTheOldFile)
     server.setRoute("/huge.tvq", {200, {}, "text/plain", 0ms, -1, kMaxResponseBytes + 1});
     server.setRoute("/empty.tvq", {200, ""});
     const QString local = Temp("x.tvq");
-    ASSERT_TRUE(PutFile(local, "older"));
+    ASSERT_TRUE(WriteBytes(local, "older"));
     for (const char* path : {"/missing.tvq", "/slow.tvq", "/huge.tvq", "/empty.tvq"}) {
         RecordingProgress progress;
         const HttpFileResult r = HttpDownloadFile(path, local, 500ms, progress);

@@ -21,7 +21,7 @@ TextReadRetry QuickRead() { return TextReadRetry{20, 1ms, 1ms}; }
 // A folder at `path` that a file can't replace: a folder with something in it.
 bool Obstruct(const QString& path)
 {
-    return QDir().mkpath(path) && PutFile(path + QStringLiteral("/keep"), "x");
+    return QDir().mkpath(path) && WriteBytes(path + QStringLiteral("/keep"), "x");
 }
 
 } // namespace
@@ -104,17 +104,17 @@ TEST_F(TextFiles, Utf8FileWrittenElsewhereIsRead)
 {
     const QString text = QStringLiteral("进账单\r\n");
     const QString p = path(QStringLiteral("u.tvq"));
-    ASSERT_TRUE(PutFile(p, QByteArray("\xEF\xBB\xBF") + text.toUtf8()));
+    ASSERT_TRUE(WriteBytes(p, QByteArray("\xEF\xBB\xBF") + text.toUtf8()));
     EXPECT_EQ(ReadTextFile(p, false, QuickRead()).text, text);
-    ASSERT_TRUE(PutFile(p, text.toUtf8()));
+    ASSERT_TRUE(WriteBytes(p, text.toUtf8()));
     EXPECT_EQ(ReadTextFile(p, false, QuickRead()).text, text);
 }
 
 TEST_F(TextFiles, WriteReplacesTheOldFileAndRemovesAStaleTemporaryFile)
 {
     const QString p = path(QStringLiteral("a.tvq"));
-    ASSERT_TRUE(PutFile(p, "old old old old"));
-    ASSERT_TRUE(PutFile(p + ".TMP", "left by an earlier run"));
+    ASSERT_TRUE(WriteBytes(p, "old old old old"));
+    ASSERT_TRUE(WriteBytes(p + ".TMP", "left by an earlier run"));
     EXPECT_EQ(WriteTextFile(QStringLiteral("新"), p), 1);
     EXPECT_EQ(FileBytes(p), Encoded("GBK", QStringLiteral("新")));
     EXPECT_FALSE(QFileInfo::exists(p + ".TMP"));
@@ -123,7 +123,7 @@ TEST_F(TextFiles, WriteReplacesTheOldFileAndRemovesAStaleTemporaryFile)
 TEST_F(TextFiles, TemporaryLinkIsReplacedNotWrittenThrough)
 {
     const QString victim = path(QStringLiteral("victim"));
-    ASSERT_TRUE(PutFile(victim, "untouched"));
+    ASSERT_TRUE(WriteBytes(victim, "untouched"));
     const QString p = path(QStringLiteral("a.tvq"));
     ASSERT_TRUE(QFile::link(victim, p + ".TMP"));
     EXPECT_EQ(WriteTextFile(QStringLiteral("x"), p), 1);
@@ -151,7 +151,7 @@ TEST_F(TextFiles, WriteIntoReadOnlyFolderFailsAndReportsNoFile)
     // Folders nobody may write into, root included: the process table, a
     // "folder" that is a file, and a folder that isn't there.
     const QString notAFolder = path(QStringLiteral("file"));
-    ASSERT_TRUE(PutFile(notAFolder, "x"));
+    ASSERT_TRUE(WriteBytes(notAFolder, "x"));
     for (const QString& target : {QStringLiteral("/proc/slipprint-test.tvq"), notAFolder + "/a.tvq",
                                   path(QStringLiteral("missing/a.tvq"))}) {
         const TextWriteResult w = WriteTextFileRetry(QStringLiteral("进账单"), target, QuickWrite());
@@ -238,7 +238,7 @@ TEST_F(TextFiles, MissingFileIsRetriedThenReportedWithItsPath)
 TEST_F(TextFiles, EmptyFileIsRetriedAndGivesNothing)
 {
     const QString p = path(QStringLiteral("empty.tvq"));
-    ASSERT_TRUE(PutFile(p, QByteArray()));
+    ASSERT_TRUE(WriteBytes(p, QByteArray()));
     const TextReadResult r = ReadTextFile(p, true, QuickRead());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.attempts, 20);
@@ -248,7 +248,7 @@ TEST_F(TextFiles, EmptyFileIsRetriedAndGivesNothing)
 TEST_F(TextFiles, FileThatAppearsDuringRetriesIsRead)
 {
     const QString p = path(QStringLiteral("later.tvq"));
-    QTimer::singleShot(50, [&] { PutFile(p, Encoded("GBK", QStringLiteral("到了"))); });
+    QTimer::singleShot(50, [&] { WriteBytes(p, Encoded("GBK", QStringLiteral("到了"))); });
     TextReadRetry retry = QuickRead();
     retry.attempts = 200;
     retry.pause = 5ms;
@@ -261,7 +261,7 @@ TEST_F(TextFiles, FileThatAppearsDuringRetriesIsRead)
 TEST_F(TextFiles, DeleteAfterRemovesOnlyAfterARead)
 {
     const QString p = path(QStringLiteral("d.tvq"));
-    ASSERT_TRUE(PutFile(p, "abc"));
+    ASSERT_TRUE(WriteBytes(p, "abc"));
     EXPECT_EQ(ReadTextFile(p, false, QuickRead()).text, QStringLiteral("abc"));
     EXPECT_TRUE(QFileInfo::exists(p));
     EXPECT_EQ(ReadTextFile(p, true, QuickRead()).text, QStringLiteral("abc"));

@@ -61,7 +61,7 @@ TEST(DatabaseBackups, FirstFreeNumberIsTakenAndNoBackupIsOverwritten)
     ASSERT_TRUE(b.ok) << b.error.toStdString();
     EXPECT_EQ(b.path, DataFile("BAK_data000.DAT"));
     EXPECT_EQ(FileBytes(b.path), FileBytes(DatabasePath()));
-    ASSERT_TRUE(PutFile(DataFile("BAK_data001.DAT"), "someone's"));
+    ASSERT_TRUE(WriteBytes(DataFile("BAK_data001.DAT"), "someone's"));
     b = MakeDatabaseBackup();
     EXPECT_EQ(b.path, DataFile("BAK_data002.DAT"));
     EXPECT_EQ(FileBytes(DataFile("BAK_data001.DAT")), QByteArray("someone's"));
@@ -107,7 +107,7 @@ protected:
         ServerTest::SetUp();
         // An updater beside the program that leaves a mark if anything runs it.
         marker = DataFile("updater-ran");
-        ASSERT_TRUE(PutFile(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
+        ASSERT_TRUE(WriteBytes(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
         QFile::setPermissions(DataFile("update.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         children = ChildProcessCount();
     }
@@ -142,7 +142,7 @@ TEST_F(UpdateCheck, NewerVersionIsAnnouncedWithABackupAndNothingIsStarted)
     EXPECT_TRUE(server.requests().first().startsWith("/calbrenno/downpage/Pro.asp?ID=17&Time="));
     ExpectNothingStarted();
 
-    ASSERT_TRUE(PutFile(DataFile("BAK_data001.DAT"), "x"));
+    ASSERT_TRUE(WriteBytes(DataFile("BAK_data001.DAT"), "x"));
     EXPECT_EQ(CheckNewVersion("3.00", 17, 5s).backupPath, DataFile("BAK_data002.DAT"));
     ExpectNothingStarted();
 }

@@ -318,7 +318,7 @@ TEST_F(CatalogueDownload, JpgInsideTheNameIsKeptSoThePictureLiesBesideTheTemplat
 TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile)
 {
     const QString older = Temp(QStringLiteral("工行.tvq"));
-    ASSERT_TRUE(PutFile(older, ExchangeFile("older")));
+    ASSERT_TRUE(WriteBytes(older, ExchangeFile("older")));
     server.setRoute("/fmt/page.tvq", {200, "<html>maintenance</html>"});
     server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", 3000ms});
     RecordingProgress progress;
@@ -335,7 +335,7 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
 TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenForIt)
 {
     const QString stale = Temp(QStringLiteral("工行.jpg"));
-    ASSERT_TRUE(PutFile(stale, kJpeg));
+    ASSERT_TRUE(WriteBytes(stale, kJpeg));
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
     RecordingProgress progress;
     const WebFormatDownload d =
@@ -349,9 +349,9 @@ TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTempNorStartAnything)
 {
     // A program that would leave a mark if anything ever ran it.
     const QString marker = DataFile("ran");
-    ASSERT_TRUE(PutFile(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
+    ASSERT_TRUE(WriteBytes(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
     QFile::setPermissions(DataFile("update.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ASSERT_TRUE(PutFile(DataFile("工行.jpg"), kJpeg));
+    ASSERT_TRUE(WriteBytes(DataFile("工行.jpg"), kJpeg));
     const QStringList before = OutsideTemp(DataFolder());
     const QByteArray database = FileHash(DatabasePath());
     const int children = ChildProcessCount();

@@ -1,10 +1,10 @@
+#include "FileBytes.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,15 +13,9 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
+using slip::test::FileHash;
 
 namespace {
-
-QByteArray FileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 QStringList Columns(const QString& table)
 {

@@ -1,4 +1,6 @@
 #pragma once
+#include "FileBytes.h"
+
 #include <QAbstractTableModel>
 #include <QFile>
 #include <QJsonArray>
@@ -125,13 +127,6 @@ inline QStringList Tabbed(const QStringList& cells)
     QStringList out;
     for (const QString& c : cells) out << c + "\t";
     return out;
-}
-
-// A file's bytes; none when it can't be read.
-inline QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace slip::test

@@ -137,7 +137,7 @@ TEST(BatchPanel, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     bool printAll = false;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
@@ -167,7 +167,7 @@ TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv);
     QScrollBar* bar = w.panel->recordScroll;
@@ -197,7 +197,7 @@ TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv);
     w.panel->grid->horizontalHeader()->resizeSection(1, 2);  // 户名 narrowed shut
@@ -259,7 +259,7 @@ TEST(BatchPanel, ThePathIsOpenedInTheLetterCaseItWasChosenIn)
     MakeFormats();
     ASSERT_TRUE(QDir(home.path()).mkdir("Mixed"));
     const QString csv = home.file("Mixed/Data.CSV");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv, "3");
     EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
@@ -271,7 +271,7 @@ TEST(BatchPanel, DeletingSelectedRecordsAsksAndRenumbers)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv);
     w.mw.tabs->setCurrentIndex(1);
@@ -305,7 +305,7 @@ TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv, "3");
     bool printAll = true;
@@ -335,7 +335,7 @@ TEST(BatchPanel, ClearingAsksAndNoKeepsTheRecords)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv);
     ScriptedPrompter prompts;
@@ -349,7 +349,7 @@ TEST(BatchPanel, CancellingTheChooserOrTheMappingImportsNothing)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     const QString book = home.file("表.xlsx");
     ASSERT_TRUE(WriteXlsx(book, {{"甲", {{"x"}, {"张三"}}}}));
     Window w;
@@ -394,17 +394,17 @@ TEST(BatchPanel, BadFilesAreToldAndTheOldBatchStays)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     const QString binary = home.file("照片.csv");
-    ASSERT_TRUE(WriteFile(binary, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01", 18)));
+    ASSERT_TRUE(WriteBytes(binary, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01", 18)));
     const QString undecodable = home.file("乱码.csv");
-    ASSERT_TRUE(WriteFile(undecodable, QByteArray("\x81\x20\xfe\xff,\xff\xff\r\n")));
+    ASSERT_TRUE(WriteBytes(undecodable, QByteArray("\x81\x20\xfe\xff,\xff\xff\r\n")));
     const QString corrupt = home.file("损坏.xlsx");
-    ASSERT_TRUE(WriteFile(corrupt, QByteArray("PK\x03\x04\x14\0\0\0 broken", 16)));
+    ASSERT_TRUE(WriteBytes(corrupt, QByteArray("PK\x03\x04\x14\0\0\0 broken", 16)));
     const QString fakeXls = home.file("文本.xls");
-    ASSERT_TRUE(WriteFile(fakeXls, "a,b\r\n"));
+    ASSERT_TRUE(WriteBytes(fakeXls, "a,b\r\n"));
     const QString other = home.file("说明.txt");
-    ASSERT_TRUE(WriteFile(other, "a,b\r\n"));
+    ASSERT_TRUE(WriteBytes(other, "a,b\r\n"));
     Window w;
     ImportCsv(w, csv, "3");
     ASSERT_EQ(w.panel->Batch().RecordCount(), 2);
@@ -442,7 +442,7 @@ TEST(BatchPanel, AFileThatGoesBadAfterMappingIsToldAndTheOldBatchStays)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv, "3");
     ScriptedPrompter prompts;
@@ -451,7 +451,7 @@ TEST(BatchPanel, AFileThatGoesBadAfterMappingIsToldAndTheOldBatchStays)
     ModalScript script;
     script.Expect<ImportMapDialog>([&](ImportMapDialog& d) {
         // Another program overwrites the file while the operator maps it.
-        ASSERT_TRUE(WriteFile(csv, QByteArray("\0\0\0\0binary", 10)));
+        ASSERT_TRUE(WriteBytes(csv, QByteArray("\0\0\0\0binary", 10)));
         MapAll(d, "6");
     });
     Click(w.panel->importButton);
@@ -464,7 +464,7 @@ TEST(BatchPanel, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
     TestHome home;
     MakeFormats();
     const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteFile(csv, CsvText()));
+    ASSERT_TRUE(WriteBytes(csv, CsvText()));
     Window w;
     ImportCsv(w, csv);
     w.mw.tabs->setCurrentIndex(1);

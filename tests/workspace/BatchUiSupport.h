@@ -1,11 +1,11 @@
 #pragma once
 // Formats and import files for the tests of the batch windows.
+#include "FileBytes.h"
 #include "StoredFormats.h"
 #include "TextPrinting.h"
 #include "Typing.h"
 
 #include <QFile>
-#include <QStringEncoder>
 #include <QVector>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
@@ -16,18 +16,6 @@ inline BoxId BoxIdAt(const SlipFormat& f, int index)
 {
     const Box* b = f.AtIndex(index);
     return b ? b->id : 0;
-}
-
-inline bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray Gbk(const QString& text)
-{
-    QStringEncoder enc("GBK");
-    return enc.encode(text);
 }
 
 // A workbook with the sheets in order; each sheet's rows of texts (a text

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "ScriptedFileDialog.h"
 #include "LocalHttpServer.h"
 #include "ScriptedPrompter.h"
@@ -16,10 +17,10 @@
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
 #include "ui/GridView.h"
+#include "ui/PicturePreview.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
-#include "ui/PicturePreview.h"
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
@@ -47,12 +48,6 @@ using namespace slip::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray Gbk(const QString& text)
-{
-    QStringEncoder e("GBK");
-    return e.encode(text);
-}
 
 // A blank slip of a bank: a frame, a rule and the slip's title.
 QByteArray Jpeg(QColor colour, const QString& title = QString(), int w = 300, int h = 150)

@@ -573,7 +573,7 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopWithItsMatchInViewAndMarked)
 
 // --- Exporting --------------------------------------------------------------
 
-using test::ReadAll;
+using test::FileBytes;
 using test::ReadCsv;
 using test::Tabbed;
 using test::ReadXlsx;
@@ -605,7 +605,7 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     EXPECT_EQ(rows[1], Tabbed({"1", "李四\r\n二行", "", "", "", "1", "说\"条码\"", "", ""}));
     EXPECT_EQ(rows[2], Tabbed({"2", "张三", "6222,001", "1.00", "", "", "", "", ""}));
     // Code page GBK, lines ended by CR LF.
-    const QByteArray bytes = ReadAll(path);
+    const QByteArray bytes = FileBytes(path);
     EXPECT_TRUE(bytes.startsWith(QByteArray("\xd0\xf2\xba\xc5\t,", 6)));  // 序号 in GBK
     EXPECT_TRUE(bytes.endsWith("\r\n"));
 }
@@ -625,7 +625,7 @@ TEST_F(HistoryPanelTest, ExportAsksBeforeReplacingAFileAndNoKeepsIt)
     prompts.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::Ok};
     Press(panel->exportButton);
     EXPECT_EQ(prompts.shown, QStringList{"该文件已存在，是否覆盖？"});
-    EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_EQ(FileBytes(path), "old");
     Press(panel->exportButton);
     EXPECT_EQ(prompts.shown.size(), 3);
     EXPECT_EQ(ReadCsv(path).size(), 2);

@@ -31,7 +31,7 @@ void MakeFormat(SlipFormat& f, const QString& name = "工行")
 QString GbkCsv(const TestHome& home)
 {
     const QString path = home.file("收款人.csv");
-    EXPECT_TRUE(WriteFile(path, Gbk("户名,金额,备注,加急\r\n张三,1234.5,\"第一行\r\n第二行\",是\r\n李四,88,普通,\r\n")));
+    EXPECT_TRUE(WriteBytes(path, Gbk("户名,金额,备注,加急\r\n张三,1234.5,\"第一行\r\n第二行\",是\r\n李四,88,普通,\r\n")));
     return path;
 }
 
@@ -280,13 +280,13 @@ TEST(ImportPreview, FilesTheImportWouldRefuseAreRefusedBeforeMapping)
 {
     TestHome home;
     const QString binary = home.file("图片.csv");
-    ASSERT_TRUE(WriteFile(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    ASSERT_TRUE(WriteBytes(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
     const QString undecodable = home.file("乱码.csv");
-    ASSERT_TRUE(WriteFile(undecodable, QByteArray("\xff\xfe\xff\xfe,\x80\x80\r\n")));
+    ASSERT_TRUE(WriteBytes(undecodable, QByteArray("\xff\xfe\xff\xfe,\x80\x80\r\n")));
     const QString openQuote = home.file("引号.csv");
-    ASSERT_TRUE(WriteFile(openQuote, "a,b\r\n\"c,d\r\ne,f\r\n"));
+    ASSERT_TRUE(WriteBytes(openQuote, "a,b\r\n\"c,d\r\ne,f\r\n"));
     const QString corrupt = home.file("坏.xlsx");
-    ASSERT_TRUE(WriteFile(corrupt, QByteArray("PK\x03\x04 this is no workbook at all")));
+    ASSERT_TRUE(WriteBytes(corrupt, QByteArray("PK\x03\x04 this is no workbook at all")));
 
     EXPECT_EQ(LoadImportPreview({home.file("无此文件.csv"), "", ImportFileKind::Csv}).error, CsvImportError());
     EXPECT_EQ(LoadImportPreview({binary, "", ImportFileKind::Csv}).error, CsvImportError());

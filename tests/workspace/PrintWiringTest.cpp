@@ -60,7 +60,7 @@ struct Window {
 void ImportCsv(Window& w)
 {
     const QString csv = w.home.file(QStringLiteral("收款.csv"));
-    ASSERT_TRUE(WriteFile(csv, Gbk(QStringLiteral("户名,金额,备注,加急\r\n"
+    ASSERT_TRUE(WriteBytes(csv, Gbk(QStringLiteral("户名,金额,备注,加急\r\n"
                                                   "张三,1234.5,第一,是\r\n"
                                                   "李四,88,第二,\r\n"
                                                   "王五,0.5,第三,x\r\n"))));

@@ -139,9 +139,9 @@ TEST(ChooseWorksheet, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
 {
     TestHome home;
     const QString text = home.file("假的.xls");
-    ASSERT_TRUE(WriteFile(text, "户名,金额\r\n"));
+    ASSERT_TRUE(WriteBytes(text, "户名,金额\r\n"));
     const QString damaged = home.file("损坏.xlsx");
-    ASSERT_TRUE(WriteFile(damaged, QByteArray("PK\x03\x04\x14\0\0\0garbage", 16)));
+    ASSERT_TRUE(WriteBytes(damaged, QByteArray("PK\x03\x04\x14\0\0\0garbage", 16)));
     ScriptedPrompter prompts;
     ModalScript script;  // expects no dialog at all
     EXPECT_EQ(ChooseWorksheet(nullptr, text), "");
