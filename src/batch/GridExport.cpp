@@ -89,6 +89,16 @@ GridExportResult Failed(const QString& error)
     return out;
 }
 
+// A file written with the rows and columns of the plan.
+GridExportResult Written(const ExportPlan& plan)
+{
+    GridExportResult out;
+    out.ok = true;
+    out.rows = plan.visibleRows;
+    out.columns = int(plan.columns.size());
+    return out;
+}
+
 enum class CsvPass { Written, Unencodable, Failed };
 
 CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
@@ -345,11 +355,7 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
     CsvPass pass = WriteCsv(grid, path, layout, plan, "GBK", true, progress);
     if (pass == CsvPass::Unencodable) pass = WriteCsv(grid, path, layout, plan, "GB18030", false, progress);
     if (pass != CsvPass::Written) return Failed(kSaveFailed);
-    GridExportResult out;
-    out.ok = true;
-    out.rows = plan.visibleRows;
-    out.columns = int(plan.columns.size());
-    return out;
+    return Written(plan);
 }
 
 GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString& path,
@@ -426,11 +432,7 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
         return Failed(kSaveFailed);
     }
     reserve.setAutoRemove(false);  // its name is now the target's
-    GridExportResult out;
-    out.ok = true;
-    out.rows = plan.visibleRows;
-    out.columns = int(plan.columns.size());
-    return out;
+    return Written(plan);
 }
 
 GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString& path,
