@@ -75,7 +75,7 @@ DatabaseBackup MakeDatabaseBackup()
     const QString folder = QFileInfo(source).absolutePath();
     // A write lock for the length of the copy: the file can't change under it.
     // A database that can't be opened is copied as it is.
-    DbConnection lock(true);
+    DbConnection lock;
     if (lock.isOpen()) lock.begin();
     for (int n = 0; n < 100000; ++n) {
         const QString name = QStringLiteral("BAK_data%1.DAT").arg(n, 3, 10, QLatin1Char('0'));

@@ -102,7 +102,7 @@ WebFormatList ParseWebFormatList(const QString& text)
 bool ReplaceWebFormats(const QVector<WebFormatRecord>& records, QString* error)
 {
     const QString failed = QStringLiteral("格式列表无法保存，原有列表未改变！");
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen() || !conn.begin()) {
         if (error) *error = failed;
         return false;

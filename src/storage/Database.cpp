@@ -24,7 +24,7 @@ bool PrepareAndRun(QSqlQuery& q, const QString& sql, const QVariantList& params)
 
 } // namespace
 
-DbConnection::DbConnection(bool quiet)
+DbConnection::DbConnection()
 {
     name_ = QStringLiteral("slip-%1").arg(++g_connectionCounter);
     const QString path = DatabasePath();
@@ -42,7 +42,6 @@ DbConnection::DbConnection(bool quiet)
             if (!open_) db.close();
         }
     }
-    (void)quiet;
 }
 
 DbConnection::~DbConnection()
@@ -95,7 +94,7 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
     Recordset rs;
     std::optional<DbConnection> own;
     if (!conn) {
-        own.emplace(true);
+        own.emplace();
         conn = &*own;
     }
     bool ok = false;
@@ -128,7 +127,7 @@ bool ExecuteSql(const QString& sql, const QVariantList& params, DbConnection* co
 {
     std::optional<DbConnection> own;
     if (!conn) {
-        own.emplace(true);
+        own.emplace();
         conn = &*own;
     }
     if (!conn->isOpen()) return false;
@@ -140,7 +139,7 @@ qint64 InsertRow(const QString& sql, const QVariantList& params, DbConnection* c
 {
     std::optional<DbConnection> own;
     if (!conn) {
-        own.emplace(true);
+        own.emplace();
         conn = &*own;
     }
     if (!conn->isOpen()) return -1;
@@ -159,7 +158,7 @@ QString QuoteIdentifier(const QString& name)
 
 bool ColumnExists(const QString& table, const QString& column)
 {
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen()) return false;
     QSqlQuery q(conn.db());
     if (!q.exec(QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(table) + QLatin1Char(')')))
@@ -172,7 +171,7 @@ bool ColumnExists(const QString& table, const QString& column)
 void AddColumnIfMissing(const QString& table, const QString& column, const QString& type)
 {
     if (ColumnExists(table, column)) return;
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen() || !conn.begin()) return;
     const bool added = ExecuteSql(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                                       .arg(QuoteIdentifier(table), QuoteIdentifier(column), type),
@@ -215,9 +214,9 @@ QStringList FmtColumnValues(const QString& column)
 }
 
 
-bool DatabaseUsable(bool quiet)
+bool DatabaseUsable()
 {
-    DbConnection conn(quiet);
+    DbConnection conn;
     return conn.isOpen();
 }
 

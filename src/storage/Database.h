@@ -18,7 +18,7 @@ inline QString ConnectionFailedText() { return QStringLiteral("无法建立数�
 // ConnectionFailedText(). The file itself is never changed by a failed open.
 class DbConnection {
 public:
-    explicit DbConnection(bool quiet = false);
+    DbConnection();
     ~DbConnection();
     DbConnection(const DbConnection&) = delete;
     DbConnection& operator=(const DbConnection&) = delete;
@@ -88,6 +88,6 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
 QStringList FmtColumnValues(const QString& column);
 
 // True when the database file can be opened and read as a database.
-bool DatabaseUsable(bool quiet = true);
+bool DatabaseUsable();
 
 } // namespace slip

@@ -48,7 +48,7 @@ bool EachRow(DbConnection& conn, const QString& sql, const QVariantList& params,
 // the operator's message.
 QString ReadRows(const QString& sql, const QVariantList& params, const RowReader& row)
 {
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen()) return NoConnection();
     if (!EachRow(conn, sql, params, row)) return StatementFailed(sql);
     return QString();
@@ -59,7 +59,7 @@ QString ReadRows(const QString& sql, const QVariantList& params, const RowReader
 // wrote stays. Answers "" when all was committed, else the operator's message.
 QString InTransaction(const std::function<QString(DbConnection&)>& work)
 {
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen()) return NoConnection();
     // BEGIN IMMEDIATE takes the write lock before anything is read, so no
     // other writer changes what the work reads in between.

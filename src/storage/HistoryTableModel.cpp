@@ -210,7 +210,7 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
         page.cells[qsizetype(lastRow) * columns + *col] = std::move(value);
     };
 
-    DbConnection conn(true);
+    DbConnection conn;
     bool ok = conn.isOpen();
     if (ok) {
         if (sqlite3* handle = SqliteHandle(conn)) {

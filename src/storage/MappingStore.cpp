@@ -16,7 +16,7 @@ const QString kSection = QStringLiteral("Corvanteel");
 InputMapRows LoadInputMap(const QString& fmt)
 {
     InputMapRows out;
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen()) return out;
     QSqlQuery q(conn.db());
     q.setForwardOnly(true);
@@ -35,7 +35,7 @@ InputMapRows LoadInputMap(const QString& fmt)
 
 bool SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
 {
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.begin()) return false;
     if (!ExecuteSql(QStringLiteral("DELETE FROM 映射 WHERE Fmt=?"), {fmt}, &conn)) {
         conn.rollback();

@@ -41,7 +41,7 @@ FieldKind KindOfDeclaredType(const QString& declared)
 QHash<QString, FieldKind> DeclaredKinds(const QString& table)
 {
     QHash<QString, FieldKind> kinds;
-    DbConnection conn(true);
+    DbConnection conn;
     if (!conn.isOpen()) return kinds;
     const Recordset rs = OpenRecordset(QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(table)
                                            + QLatin1Char(')'),

@@ -172,7 +172,7 @@ TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
         f.write(junk);
     }
     const QByteArray before = FileHash(DatabasePath());
-    EXPECT_FALSE(DatabaseUsable(false));
+    EXPECT_FALSE(DatabaseUsable());
     EXPECT_FALSE(EnsureSchema());
     UpgradeSchema();
     EXPECT_FALSE(ExecuteSql("INSERT INTO Fmt(Fmt) VALUES('x')"));
