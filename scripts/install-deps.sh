@@ -12,7 +12,7 @@ packages=(
   libfreexl-dev libxlsxwriter-dev libzip-dev zlib1g-dev libsqlite3-dev
   python3 python3-openpyxl
   zbar-tools poppler-utils
-  cups cups-filters printer-driver-cups-pdf libcups2-dev
+  cups cups-client cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth
 )
 
