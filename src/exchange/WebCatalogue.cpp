@@ -1,5 +1,6 @@
 #include "exchange/WebCatalogue.h"
 
+#include "exchange/ExchangeFile.h"
 #include "exchange/LocalNames.h"
 #include "exchange/Server.h"
 #include "exchange/TextFile.h"
@@ -16,7 +17,6 @@ namespace slip {
 namespace {
 
 // The first line of every format exchange file.
-const QString kExchangeMagicLine = QStringLiteral("<Tamberlow格式专用>");
 
 const QString kSelectColumns = QStringLiteral("SELECT ID, Clas, Name, fPath, pPath, Dat FROM 网站格式");
 const QString kOrder = QStringLiteral(" ORDER BY Clas, Name");
@@ -52,7 +52,7 @@ bool LooksLikePicture(const QByteArray& b)
 
 bool LooksLikeExchangeFile(const QByteArray& b)
 {
-    return DecodeText(b).startsWith(kExchangeMagicLine);
+    return DecodeText(b).startsWith(ExchangeMagicLine());
 }
 
 } // namespace

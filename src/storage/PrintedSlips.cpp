@@ -2,7 +2,7 @@
 
 namespace slip {
 
-HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>& values)
+HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>& values, const QString& lineBreak)
 {
     HistorySlip slip;
     for (const Box& b : format.Boxes()) {
@@ -11,7 +11,7 @@ HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>&
         switch (b.kind) {
         case BoxKind::Text:
             v.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            v.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+            v.replace(QLatin1Char('\n'), lineBreak);
             break;
         case BoxKind::Check:
             v = v.trimmed().isEmpty() || v.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("1");
@@ -30,6 +30,22 @@ HistoryBatchSaveResult StorePrintedSlips(const SlipFormat& format, const QString
     stored.reserve(slips.size());
     for (const auto& v : slips) stored << HistorySlipOf(format, v);
     return SaveHistorySlips(formatName, stored);
+}
+
+QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker)
+{
+    switch (kind) {
+    case BoxKind::Text: {
+        QString text = stored;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (!lineBreakMarker.isEmpty()) text.replace(lineBreakMarker, QStringLiteral("\n"));
+        return text;
+    }
+    case BoxKind::Check: return stored.trimmed().isEmpty() ? QString() : QStringLiteral("1");
+    case BoxKind::Picture: return stored;
+    default: return QString();
+    }
 }
 
 } // namespace slip

@@ -10,22 +10,6 @@ QVector<HistoryBox> HistoryBoxesOf(const SlipFormat& format)
     return out;
 }
 
-QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker)
-{
-    switch (kind) {
-    case BoxKind::Text: {
-        QString text = stored;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        if (!lineBreakMarker.isEmpty()) text.replace(lineBreakMarker, QStringLiteral("\n"));
-        return text;
-    }
-    case BoxKind::Check: return stored.trimmed().isEmpty() ? QString() : QStringLiteral("1");
-    case BoxKind::Picture: return stored;
-    default: return QString();
-    }
-}
-
 QHash<BoxId, QString> SlipValuesFromHistory(const SlipFormat& format, const QHash<qint64, QString>& stored,
                                             const std::function<bool(BoxId)>& listed,
                                             const QString& lineBreakMarker)

@@ -1,6 +1,7 @@
 #pragma once
 #include "model/SlipFormat.h"
 #include "storage/HistoryTableModel.h"
+#include "storage/PrintedSlips.h"
 
 #include <QHash>
 #include <QString>
@@ -13,13 +14,6 @@ namespace slip {
 // saved with the format (record ID above 0) with its kind and caption. A box
 // not saved yet has no stored values and gets no column.
 QVector<HistoryBox> HistoryBoxesOf(const SlipFormat& format);
-
-// A stored value as a box of this kind holds it on the slip: in a text box
-// CR LF, a lone CR and the line-break marker (when not empty) become a line
-// break "\n"; a check box is ticked ("1") by any value that is not blank,
-// else unticked (""); a picture box takes the picture path or barcode text
-// as it is.
-QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker);
 
 // The values one stored slip gives the slip on the canvas: every box that
 // takes a value and is listed (has a column in the history list) gets the

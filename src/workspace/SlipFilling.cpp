@@ -2,6 +2,7 @@
 
 #include "entry/AutoValues.h"
 #include "storage/Params.h"
+#include "storage/PrintedSlips.h"
 #include "ui/Prompt.h"
 #include "workspace/SlipView.h"
 #include "workspace/ValueEntry.h"
@@ -18,7 +19,7 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
         const HistoryValuesResult r =
             HistoryValuesStartingWith(format_.Name(), id, typed, typed.isEmpty() ? -1 : 2);
         QStringList out;
-        for (const QString& v : r.values) out << FromStored(v);
+        for (const QString& v : r.values) out << BoxValueFromHistory(BoxKind::Text, v, marker_());
         return out;
     });
     entry_->SetLinkedSlipLookup([this](BoxId id, const QString& shown) {
@@ -29,32 +30,19 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
         if (!newest.ok || newest.slipNumber == 0) return out;
         const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
         for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
-            out.insert(BoxId(it.key()), FromStored(it.value()));
+            if (const Box* b = format_.Find(BoxId(it.key())))
+                out.insert(b->id, BoxValueFromHistory(b->kind, it.value(), marker_()));
         return out;
     });
 }
 
 SlipFilling::~SlipFilling() = default;
 
-QString SlipFilling::FromStored(QString v) const
-{
-    v.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!marker_().isEmpty()) v.replace(marker_(), QStringLiteral("\n"));
-    return v;
-}
-
 HistorySlip SlipFilling::SlipForHistory() const
 {
-    HistorySlip slip;
-    for (const Box& b : format_.Boxes()) {
-        if (!HoldsValue(b.kind)) continue;
-        QString v = format_.Value(b.id);
-        if (b.kind == BoxKind::Check) v = v.trimmed().isEmpty() ? QString() : QStringLiteral("1");
-        if (v.isEmpty()) continue;
-        if (!marker_().isEmpty()) v.replace(QStringLiteral("\n"), marker_());
-        slip.push_back({b.id, v});
-    }
-    return slip;
+    // Line breaks go in as the line-break marker, as the database keeps them.
+    const QString marker = marker_();
+    return HistorySlipOf(format_, format_.Values(), marker.isEmpty() ? QStringLiteral("\r\n") : marker);
 }
 
 QString SlipFilling::StoreSlip()
@@ -85,7 +73,7 @@ void SlipFilling::StartNextSlip()
     ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
         const HistoryNewest n = NewestBoxValue(format_.Name(), id);
         if (!n.ok || n.slipNumber == 0) return std::nullopt;
-        return FromStored(n.value);
+        return BoxValueFromHistory(BoxKind::Text, n.value, marker_());
     });
 }
 

@@ -42,8 +42,6 @@ signals:
     void slipStored(const QString& format, qint64 slipNumber);
 
 private:
-    QString FromStored(QString v) const;
-
     SlipFormat& format_;
     SlipView& view_;
     std::function<QString()> marker_;
