@@ -1,6 +1,7 @@
 #include "exchange/LocalNames.h"
 
 #include "core/DataFolder.h"
+#include "core/FileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,9 +20,7 @@ QString DownloadFolder()
 
 QString FileSafeName(const QString& name)
 {
-    static const QString unsafe = QStringLiteral("*?<>/\\:|\"");
-    QString safe = name;
-    for (int i = 0; i < unsafe.size(); ++i) safe.replace(unsafe.at(i), QChar(u'0' + i));
+    QString safe = MapUnsafeFileNameChars(name);
     for (QChar& c : safe)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char('_');
     return safe;
@@ -33,7 +32,7 @@ bool IsPlainFileName(const QString& name)
     if (name == QLatin1String(".") || name == QLatin1String("..")) return false;
     for (QChar c : name) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
-        if (QStringLiteral("/\\:*?<>|\"").contains(c)) return false;
+        if (UnsafeFileNameChars().contains(c)) return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "storage/BackgroundStore.h"
 
 #include "core/DataFolder.h"
+#include "core/FileNames.h"
 #include "core/TextNumber.h"
 #include "storage/FormatStore.h"
 
@@ -14,21 +15,7 @@ namespace slip::BackgroundStore {
 
 namespace {
 
-const QString kUnsafe = QStringLiteral("*?<>/\\:|\"");
-
-QString OldRuleName(const QString& name)
-{
-    QString safe = name;
-    for (int i = 0; i < kUnsafe.size(); ++i) safe.replace(kUnsafe.at(i), QChar(u'0' + i));
-    return safe;
-}
-
-bool HasUnsafe(const QString& name)
-{
-    for (QChar c : name)
-        if (kUnsafe.contains(c)) return true;
-    return false;
-}
+QString OldRuleName(const QString& name) { return MapUnsafeFileNameChars(name); }
 
 QImage ReadImage(const QString& path)
 {
@@ -74,7 +61,7 @@ bool WritePicture(const QString& source, const QImage& image, const QString& tar
 QString PicturePath(const QString& formatName)
 {
     QString safe = OldRuleName(formatName);
-    if (HasUnsafe(formatName)) {
+    if (HasUnsafeFileNameChars(formatName)) {
         const QByteArray mark = QCryptographicHash::hash(formatName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
         safe += QLatin1Char('~') + QString::fromLatin1(mark);
     }
@@ -89,7 +76,7 @@ QString ExistingPicture(const QString& formatName)
     if (QFileInfo(path).isFile()) return path;
     // A picture kept under the old rule still belongs to this format, unless
     // a format is itself named like that file.
-    if (HasUnsafe(formatName)) {
+    if (HasUnsafeFileNameChars(formatName)) {
         const QString old = OldRulePath(formatName);
         if (QFileInfo(old).isFile() && !FormatStore::Exists(OldRuleName(formatName))) return old;
     }
@@ -116,7 +103,7 @@ StoreResult Replace(const QString& formatName, const QString& chosenFile)
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！（") + why + QStringLiteral("）"));
     // The picture now lives under the new rule only.
     const QString old = OldRulePath(formatName);
-    if (HasUnsafe(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
+    if (HasUnsafeFileNameChars(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
         QFile::remove(old);
     return StoreResult::Ok();
 }
