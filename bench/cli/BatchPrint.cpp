@@ -12,7 +12,7 @@
 #include "core/Prompter.h"
 #include "print/PrintJobs.h"
 #include "print/SlipPrinter.h"
-#include "storage/PrintedSlips.h"
+#include "workspace/PrintCommands.h"
 #include "storage/Schema.h"
 
 #include <QElapsedTimer>
@@ -48,13 +48,9 @@ int main(int argc, char** argv)
     SlipPrinter printer;
     printer.UsePdfFile(QString::fromLocal8Bit(argv[2]));
     SilentPrompter quiet;
-    PrintServices services{printer, quiet, NoProgress(), {}, [&format](const QString& name, const QVector<SlipValues>& slips) {
-                               const HistoryBatchSaveResult r = StorePrintedSlips(format, name, slips);
-                               HistorySaveOutcome out;
-                               out.ok = r.ok;
-                               out.error = r.error;
-                               for (qint64 n : r.slipNumbers) out.stored += n > 0 ? 1 : 0;
-                               return out;
+    PrintServices services{printer, quiet, NoProgress(), {},
+                           [&format](const QString& name, const QVector<SlipValues>& slips) {
+                               return SavePrintedSlips(format, name, slips);
                            }};
     const PrintOutcome out = PrintSlipJob(services, format, records, {}, true, false);
     const double seconds = clock.nsecsElapsed() / 1e9;
