@@ -142,6 +142,7 @@ void SlipFormat::Load(const FormatHeader& header, std::vector<Box> boxes)
         if (!v.isEmpty()) values_.insert(b.id, v);
     }
     SetModified(false);
+    emit loaded();
     emit headerChanged();
     emit boxesChanged();
     emit selectionChanged();
@@ -229,6 +230,7 @@ void SlipFormat::ApplySavedIds(const QHash<BoxId, BoxId>& oldToNew)
     for (BoxId id : selection_) marks.insert(map(id));
     selection_ = std::move(marks);
     Reindex();
+    emit idsRenamed(oldToNew);
     emit boxesChanged();
 }
 

@@ -83,6 +83,12 @@ public:
     void SetModified(bool on);
 
 signals:
+    // A format was opened (or closed): every box before it is gone, even one
+    // that comes back under the same ID. Sent before boxesChanged.
+    void loaded();
+    // A save gave boxes their record IDs (old ID to new ID). Sent before
+    // boxesChanged.
+    void idsRenamed(const QHash<slip::BoxId, slip::BoxId>& oldToNew);
     void headerChanged();
     // Boxes were added, removed or reloaded.
     void boxesChanged();

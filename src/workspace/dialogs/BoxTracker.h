@@ -3,8 +3,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <utility>
-#include <vector>
 
 namespace slip {
 
@@ -34,7 +32,6 @@ signals:
     void lost();
 
 private:
-    void Snapshot();
     void BoxesChanged();
     void Lose();
 
@@ -42,10 +39,6 @@ private:
     BoxId id_ = 0;
     BoxKind kind_ = BoxKind::Text;
     bool lost_ = false;
-    // Set while the format's settings were just replaced, until the event
-    // loop turns: a list of boxes arriving with it is a format being loaded.
-    bool headerJustChanged_ = false;
-    std::vector<std::pair<BoxId, BoxKind>> order_;
 };
 
 } // namespace slip
