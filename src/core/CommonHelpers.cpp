@@ -8,20 +8,6 @@
 
 namespace slip {
 
-double ParseAmount(const QString& text, QChar currencyChar)
-{
-    QString t = text;
-    if (!currencyChar.isNull()) t.remove(currencyChar);
-    t.remove(kDefaultCurrencyChar);
-    t.remove(QLatin1Char('$'));
-    t.remove(QLatin1Char(','));
-    if (t.endsWith(QLatin1Char('%'))) {
-        t.remove(QLatin1Char('%'));
-        return Val(t) / 100.0;
-    }
-    return Val(t);
-}
-
 double CanvasScale(double canvasWidthTwips, double slipWidthMm)
 {
     if (!std::isfinite(slipWidthMm) || !(slipWidthMm > 0) || !std::isfinite(canvasWidthTwips))
@@ -93,12 +79,5 @@ QString SplitOff(QString& text, const QString& separator, bool fromStart)
     text = before;
     return after;
 }
-
-void NumericKeyFilter(int& keyAscii)
-{
-    const bool digit = keyAscii >= '0' && keyAscii <= '9';
-    if (!digit && keyAscii != '.' && keyAscii != 8) keyAscii = 0;
-}
-
 
 } // namespace slip

@@ -10,11 +10,6 @@ namespace slip {
 // The currency character put before amounts unless a format chose another.
 inline constexpr QChar kDefaultCurrencyChar = QChar(0xFFE5);  // ￥
 
-// A number from a money text: the format's currency character, "￥", "$" and
-// "," are removed; a text then ending in "%" is read without its "%" signs and
-// divided by 100; otherwise the leading number of the text (0 when none).
-double ParseAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
-
 // --- Canvas units --------------------------------------------------------
 // Box positions are stored in millimetres and shown on the canvas in twips;
 // the canvas's twips per millimetre follow its zoom.
@@ -50,9 +45,6 @@ inline bool IsNotEmpty(const QString& text) { return !text.isEmpty(); }
 // it. A separator that is absent (or empty) gives "" and leaves the text.
 QString SplitOff(QString& text, const QString& separator, bool fromStart);
 
-// Lets through only the digits, "." and Backspace (8); any other key code is
-// cancelled (set to 0).
-void NumericKeyFilter(int& keyAscii);
 
 
 } // namespace slip

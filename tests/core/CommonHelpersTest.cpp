@@ -9,17 +9,6 @@
 
 using namespace slip;
 
-TEST(ParseAmount, MoneyTexts)
-{
-    EXPECT_DOUBLE_EQ(ParseAmount("￥1,000.50"), 1000.5);
-    EXPECT_DOUBLE_EQ(ParseAmount("12.5%"), 0.125);
-    EXPECT_DOUBLE_EQ(ParseAmount("abc"), 0);
-    EXPECT_DOUBLE_EQ(ParseAmount("1,000元"), 1000);
-    EXPECT_DOUBLE_EQ(ParseAmount("$-2,500"), -2500);
-    EXPECT_DOUBLE_EQ(ParseAmount("€12", QChar(0x20AC)), 12);
-    EXPECT_DOUBLE_EQ(ParseAmount("1%2%"), 0.12);
-}
-
 TEST(CanvasUnits, ConvertBothWaysAtTheCanvasScale)
 {
     const double scale = CanvasScale(56.7 * 200, 200);
@@ -108,19 +97,5 @@ TEST(SplitOff, PeelsFieldsFromEitherEnd)
     t = "head|";
     EXPECT_EQ(SplitOff(t, "|", false), "");
     EXPECT_EQ(t, "head");
-}
-
-TEST(NumericKeyFilter, LetsThroughDigitsPointAndBackspaceOnly)
-{
-    for (int k : {int('0'), int('5'), int('9'), int('.'), 8}) {
-        int key = k;
-        NumericKeyFilter(key);
-        EXPECT_EQ(key, k);
-    }
-    for (int k : {int('a'), int('-'), int(','), int(' '), 13, 0x4E00}) {
-        int key = k;
-        NumericKeyFilter(key);
-        EXPECT_EQ(key, 0) << k;
-    }
 }
 
