@@ -8,25 +8,6 @@
 
 namespace slip {
 
-double CanvasScale(double canvasWidthTwips, double slipWidthMm)
-{
-    if (!std::isfinite(slipWidthMm) || !(slipWidthMm > 0) || !std::isfinite(canvasWidthTwips))
-        return 0;
-    return canvasWidthTwips / slipWidthMm;
-}
-
-double TwipsToMm(double twips, double twipsPerMm)
-{
-    if (!std::isfinite(twipsPerMm) || twipsPerMm == 0 || !std::isfinite(twips)) return 0;
-    return double(RoundHalfEven(twips / twipsPerMm * 1000.0)) / 1000.0;
-}
-
-int MmToTwips(double mm, double twipsPerMm)
-{
-    const qint64 v = RoundHalfEven(twipsPerMm * mm);
-    return int(qBound(qint64(std::numeric_limits<int>::min()), v, qint64(std::numeric_limits<int>::max())));
-}
-
 QString FormatDuration(qint64 seconds)
 {
     qint64 d = 0, h = 0, m = 0, s = 0;

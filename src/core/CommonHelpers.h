@@ -10,22 +10,6 @@ namespace slip {
 // The currency character put before amounts unless a format chose another.
 inline constexpr QChar kDefaultCurrencyChar = QChar(0xFFE5);  // ￥
 
-// --- Canvas units --------------------------------------------------------
-// Box positions are stored in millimetres and shown on the canvas in twips;
-// the canvas's twips per millimetre follow its zoom.
-
-// Twips per millimetre of a canvas canvasWidthTwips wide showing a slip
-// slipWidthMm wide; 0 when the slip width is not a positive finite number
-// (a slip whose size was never set must not turn every position infinite).
-double CanvasScale(double canvasWidthTwips, double slipWidthMm);
-
-// Canvas twips to millimetres, kept to three decimals (halves to even);
-// 0 when there is no usable scale.
-double TwipsToMm(double twips, double twipsPerMm);
-
-// Millimetres to whole canvas twips (halves to even), held within int range.
-int MmToTwips(double mm, double twipsPerMm);
-
 // --- Texts and values ----------------------------------------------------
 
 // Seconds as d:h:m:s without leading zeros, leading "0:" parts dropped

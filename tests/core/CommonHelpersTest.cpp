@@ -9,34 +9,6 @@
 
 using namespace slip;
 
-TEST(CanvasUnits, ConvertBothWaysAtTheCanvasScale)
-{
-    const double scale = CanvasScale(56.7 * 200, 200);
-    EXPECT_DOUBLE_EQ(scale, 56.7);
-    EXPECT_DOUBLE_EQ(TwipsToMm(1000, scale), 17.637);
-    EXPECT_EQ(MmToTwips(17.637, scale), 1000);
-    // Three decimals, halves to the even neighbour: 0.0125 mm and 0.0375 mm.
-    EXPECT_DOUBLE_EQ(TwipsToMm(1, 80), 0.012);
-    EXPECT_DOUBLE_EQ(TwipsToMm(3, 80), 0.038);
-    EXPECT_EQ(MmToTwips(0.5, 1), 0);
-    EXPECT_EQ(MmToTwips(1.5, 1), 2);
-    EXPECT_EQ(MmToTwips(-1.5, 1), -2);
-    EXPECT_DOUBLE_EQ(TwipsToMm(-1000, scale), -17.637);
-}
-
-TEST(CanvasUnits, SlipWithoutWidthGivesNoScaleInsteadOfInfinity)
-{
-    EXPECT_EQ(CanvasScale(10000, 0), 0);
-    EXPECT_EQ(CanvasScale(10000, -5), 0);
-    EXPECT_EQ(CanvasScale(10000, std::nan("")), 0);
-    EXPECT_EQ(CanvasScale(10000, HUGE_VAL), 0);
-    EXPECT_EQ(TwipsToMm(1000, 0), 0);
-    EXPECT_EQ(TwipsToMm(1000, std::nan("")), 0);
-    EXPECT_EQ(MmToTwips(100, 0), 0);
-    EXPECT_EQ(MmToTwips(1e300, 56.7), std::numeric_limits<int>::max());
-    EXPECT_EQ(MmToTwips(-1e300, 56.7), std::numeric_limits<int>::min());
-}
-
 TEST(FormatDuration, DropsLeadingZeroPartsButKeepsMinutesAndSeconds)
 {
     EXPECT_EQ(FormatDuration(5), "0:5");
