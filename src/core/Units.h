@@ -5,6 +5,7 @@
 // the only conversions between them.
 namespace slip::units {
 
+inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kTwipsPerMm = 56.6928;  // 1440 twips to the inch
 inline constexpr double kMmPerInch = 25.4;
 inline constexpr double kPointsPerInch = 72.0;

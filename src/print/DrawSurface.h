@@ -1,4 +1,6 @@
 #pragma once
+#include "core/Units.h"
+
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
@@ -15,8 +17,8 @@ namespace slip {
 
 // Paper units: everything placed on a slip is given in twips, 1440 to the
 // inch. Positions stored in millimetres are converted with this factor.
-constexpr double kTwipsPerInch = 1440.0;
-constexpr double kPaperTwipsPerMm = 56.6928;
+constexpr double kTwipsPerInch = units::kTwipsPerInch;
+constexpr double kPaperTwipsPerMm = units::kTwipsPerMm;
 
 // Line styles by their stored codes (a line box's style code c is drawn with
 // style c - 1).

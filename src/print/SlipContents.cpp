@@ -12,10 +12,6 @@ namespace slip {
 
 namespace {
 
-// Screen twips per inch at the canvas's fixed 15 twips to the pixel and 96
-// pixels to the inch: one screen twip is one paper twip.
-constexpr double kScreenTwipsPerInch = 1440.0;
-
 QImage ReadPicture(const QString& path)
 {
     QImageReader r(path);
@@ -27,7 +23,8 @@ QImage ReadPicture(const QString& path)
 
 double ReferenceFrameWidthTwips(double slipWidthMm)
 {
-    return slipWidthMm / units::kMmPerInch * kScreenTwipsPerInch;
+    // One screen twip (15 to a pixel at 96 to the inch) is one paper twip.
+    return units::TwipsFromMm(slipWidthMm);
 }
 
 double PrintShiftMm(double offsetMm) { return offsetMm - kNoPrintShift; }
