@@ -1,5 +1,7 @@
 #include "batch/CsvReader.h"
 
+#include "core/TextCodec.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -126,19 +128,9 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
 std::optional<QString> DecodeCsvBytes(const QByteArray& bytes)
 {
     if (bytes.contains('\0')) return std::nullopt;
-    QByteArray body = bytes;
-    const bool bom = body.startsWith("\xEF\xBB\xBF");
-    if (bom) body.remove(0, 3);
-    QString text;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    text = utf8.decode(body);
-    if (utf8.hasError()) {
-        if (bom) return std::nullopt;  // says UTF-8 but isn't
-        QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
-        if (!gbk.isValid()) return std::nullopt;
-        text = gbk.decode(body);
-        if (gbk.hasError()) return std::nullopt;
-    }
+    std::optional<QString> decoded = DecodeGbkOrUtf8(bytes);
+    if (!decoded) return std::nullopt;
+    QString text = *decoded;
     // A DOS end-of-file mark at the very end is no data.
     if (text.endsWith(QChar(0x1A))) text.chop(1);
     if (LooksBinary(text)) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "exchange/TextFile.h"
 
+#include "core/TextCodec.h"
+
 #include "exchange/EventWait.h"
 #include "exchange/FileSave.h"
 
@@ -11,12 +13,6 @@
 
 namespace slip {
 
-namespace {
-
-const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
-
-} // namespace
-
 QByteArray EncodeText(const QString& text)
 {
     for (const char* name : {"GBK", "GB18030"}) {
@@ -25,25 +21,12 @@ QByteArray EncodeText(const QString& text)
         QByteArray bytes = encoder.encode(text);
         if (!encoder.hasError()) return bytes;
     }
-    return kUtf8Bom + text.toUtf8();
+    return Utf8ByteOrderMark() + text.toUtf8();
 }
 
 QString DecodeText(const QByteArray& bytes)
 {
-    if (bytes.startsWith(kUtf8Bom)) return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
-    {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(bytes);
-        if (!utf8.hasError()) return text;
-    }
-    // GBK first: it keeps the one-byte euro sign (0x80) that GB18030 lacks;
-    // GB18030 when GBK meets a four-byte code.
-    for (const char* name : {"GBK", "GB18030"}) {
-        QStringDecoder decoder(name);
-        if (!decoder.isValid()) continue;
-        QString text = decoder.decode(bytes);
-        if (!decoder.hasError()) return text;
-    }
+    if (std::optional<QString> text = DecodeGbkOrUtf8(bytes)) return *text;
     QStringDecoder last("GB18030");
     if (last.isValid()) return last.decode(bytes);
     return QString::fromLocal8Bit(bytes);
