@@ -148,18 +148,6 @@ QVector<WebFormatRecord> LoadWebFmtList()
     return RecordsOf(OpenRecordset(kSelectColumns + kOrder));
 }
 
-QString EscapeLikeText(const QString& keyword)
-{
-    QString out;
-    out.reserve(keyword.size() * 2);
-    for (QChar c : keyword) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
-
 QVector<WebFormatRecord> SearchWebFormats(const QString& keyword)
 {
     if (keyword.isEmpty()) return {};

@@ -65,9 +65,6 @@ CatalogueRefresh DownWebFmt(std::chrono::milliseconds timeout = std::chrono::sec
 // Every stored entry, by category and then name.
 QVector<WebFormatRecord> LoadWebFmtList();
 
-// `keyword` as a LIKE pattern's literal part: "\" "%" "_" escaped with "\".
-QString EscapeLikeText(const QString& keyword);
-
 // The stored entries whose name or category holds the keyword as typed
 // (case counts, "%" and "_" are plain characters), by category and name.
 // An empty keyword finds nothing.

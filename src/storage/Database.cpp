@@ -220,4 +220,15 @@ bool DatabaseUsable()
     return conn.isOpen();
 }
 
+QString EscapeLikeText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() * 2);
+    for (QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
 } // namespace slip

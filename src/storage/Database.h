@@ -66,6 +66,10 @@ bool ExecuteSql(const QString& sql, const QVariantList& params = {}, DbConnectio
 // Runs an INSERT and answers the new row's ID, or -1 on failure.
 qint64 InsertRow(const QString& sql, const QVariantList& params, DbConnection* conn = nullptr);
 
+// A text as the literal part of a LIKE pattern used with ESCAPE '\': "\",
+// "%" and "_" are escaped with "\", so a typed "50%" finds exactly itself.
+QString EscapeLikeText(const QString& text);
+
 // Quotes a table or column name for SQL text; names never carry values.
 QString QuoteIdentifier(const QString& name);
 

@@ -87,18 +87,7 @@ bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& n
 
 } // namespace
 
-QString LikePrefixPattern(const QString& text)
-{
-    QString p;
-    p.reserve(text.size() + 4);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            p += QLatin1Char('\\');
-        p += c;
-    }
-    p += QLatin1Char('%');
-    return p;
-}
+QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + QLatin1Char('%'); }
 
 HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
 {
