@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,16 @@ void SetTopmost(QWidget* window)
     const bool visible = window->isVisible();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (visible) window->show();
+}
+
+QWidget* DialogParent()
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible()) return active;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible() && qobject_cast<QMainWindow*>(w)) return w;
+    return nullptr;
 }
 
 int TaskbarHeightTwips(const QRect& screen, const QRect& workArea)
@@ -155,7 +166,8 @@ QFont ToFont(const FontChoice& c)
 // a colour button beneath.
 std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
 {
-    QDialog dialog(QApplication::activeWindow());
+    ScopedDialog<QDialog> held(DialogParent());
+    QDialog& dialog = *held.get();
     dialog.setWindowTitle(QStringLiteral("字体"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* fonts = new QFontDialog(&dialog);
@@ -183,7 +195,7 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || !held.get()) return std::nullopt;
     const QFont f = fonts->currentFont();
     FontChoice out;
     out.name = f.family();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -12,6 +13,34 @@ namespace slip {
 
 // Keeps a window above all others of the desktop.
 void SetTopmost(QWidget* window);
+
+// --- Dialogs over the program's windows ----------------------------------
+
+// The window a dialog opens over: the active window while it is shown, else
+// the program's shown main window, else none. A window that has just closed
+// may still be the active one until the window system moves the focus, and
+// one closed for good deletes its children with it.
+QWidget* DialogParent();
+
+// A dialog run on its own event loop, held so that nothing frees it twice: a
+// parent deleted while the dialog runs takes the dialog with it, and this
+// then holds nothing (get() is null) instead of deleting it again.
+template <class D>
+class ScopedDialog {
+public:
+    template <class... Args>
+    explicit ScopedDialog(Args&&... args) : dialog_(new D(std::forward<Args>(args)...))
+    {
+    }
+    ~ScopedDialog() { delete dialog_.data(); }
+    ScopedDialog(const ScopedDialog&) = delete;
+    ScopedDialog& operator=(const ScopedDialog&) = delete;
+    D* get() const { return dialog_.data(); }
+    D* operator->() const { return dialog_.data(); }
+
+private:
+    QPointer<D> dialog_;
+};
 
 // --- Placing windows -----------------------------------------------------
 

@@ -1,3 +1,4 @@
+#include "CupsSpooler.h"
 #include "PrintTestSupport.h"
 #include "PrintUiSupport.h"
 #include "ScriptedPrompter.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -42,11 +44,12 @@ const QString kPrinter = QStringLiteral("柜台打印机");
 struct Desk {
     TestHome home;
     FakePrinters printers;
-    PrintersScope scope{&printers};
+    PrintersScope scope;
     std::unique_ptr<MainWindow> mw;
     QString pdf;
 
-    Desk()
+    // On the made-up printer, or on the print system's printers.
+    explicit Desk(bool madeUpPrinter = true) : scope(madeUpPrinter ? &printers : nullptr)
     {
         pdf = home.file(QStringLiteral("counter.pdf"));
         printers.names = {kPrinter};
@@ -85,7 +88,64 @@ QString PdfText(const QString& pdf)
     return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
+// Closes every message box that shows, as the operator would with its
+// button; keeps what it said, whether its parent was a shown window, and
+// whether the printer chooser, closed, was still the active window then.
+struct MessageCloser : QObject {
+    QStringList texts;
+    bool hiddenParent = false;
+    bool closedChooserActive = false;
+    QTimer timer;
+    MessageCloser()
+    {
+        qApp->installEventFilter(this);
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible()) continue;
+                texts << box->text();
+                if (box->parentWidget() && !box->parentWidget()->isVisible()) hiddenParent = true;
+                box->buttons().first()->click();
+            }
+        });
+        timer.start();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && qobject_cast<QMessageBox*>(o)) {
+            auto* chooser = qobject_cast<SelPrinter*>(QApplication::activeWindow());
+            closedChooserActive = closedChooserActive || (chooser && !chooser->isVisible());
+        }
+        return false;
+    }
+};
+
 } // namespace
+
+TEST(PrintCommands, AMessageDuringAPrintOnAQueueComesAndGoesAndThePrintGoesOn)
+{
+    CupsSpooler spooler;
+    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
+    // Its driver takes only its own paper sizes.
+    const QString queue = spooler.AddMarginedPdfPrinter();
+    ASSERT_FALSE(queue.isEmpty()) << spooler.Failure().toStdString();
+    Desk desk(false);
+    SlipOptions o = desk.Format().Options();
+    o.setPaper = true;
+    desk.Format().SetOptions(o);
+    desk.Format().SetValue(desk.Id(0), QStringLiteral("QUEUED"));
+    MessageCloser messages;
+    ChooserAnswer answer(queue);
+    desk.mw->printBillAction->trigger();
+    EXPECT_TRUE(messages.closedChooserActive);
+    EXPECT_EQ(messages.texts, QStringList({QStringLiteral("添加自定义纸张错误！")}));
+    EXPECT_FALSE(messages.hiddenParent);
+    const QString out = spooler.WaitForOutput(queue);
+    ASSERT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
+    EXPECT_TRUE(PdfText(out).contains(QStringLiteral("QUEUED")));
+    EXPECT_EQ(History(desk.Format().Name()).size(), 1);
+}
 
 TEST(PrintCommands, PrintMenuItemsAndTheCalibrateButtonWorkOnAnOpenFormat)
 {
