@@ -1,5 +1,6 @@
 #include "PrintTestSupport.h"
 
+#include "print/SlipDrawing.h"
 #include "print/barcode/Code39.h"
 #include "core/Prompter.h"
 #include "ScriptedPrompter.h"
@@ -191,4 +192,39 @@ TEST(Code39, StartsNoInkOutsideTheSymbol)
     const QImage img = paper.Finish();
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) ASSERT_EQ(qGray(img.pixel(x, y)), 255) << x << "," << y;
+}
+
+TEST(Code39, TheCanvasSaysInTheEmptyBoxWhyItIsEmpty)
+{
+    SlipFormat f;
+    Box box;
+    box.id = 1;
+    box.kind = BoxKind::Picture;
+    box.rect = QRectF(10, 10, 30, 12);  // the new picture box's size
+    box.font.pointSize = 0;  // bars only
+    f.Load(FormatHeader{}, {box});
+    const struct {
+        QString value;
+        double widthMm;
+        bool canvas;
+        QString note;
+    } cases[] = {
+        {QStringLiteral("12345678"), 30, true, QStringLiteral("条码框太窄")},
+        {QStringLiteral("12345678"), 30, false, QString()},  // on paper the operator is told instead
+        {QStringLiteral("12345678"), 90, true, QString()},
+    };
+    for (const auto& c : cases) {
+        box.rect.setWidth(c.widthMm);
+        FakeSurface s;
+        ScriptedPrompter prompter;
+        SlipDrawSettings settings;
+        settings.canvasRules = c.canvas;
+        settings.prompter = &prompter;
+        DrawSlipBox(f, box, c.value, s, SlipPlacement{}, settings);
+        EXPECT_EQ(s.Printed(), c.note) << c.widthMm << c.canvas;
+        EXPECT_EQ(s.boxes.empty(), !c.note.isEmpty() || !c.canvas && c.widthMm < 40);
+        double module = 0;
+        EXPECT_EQ(Code39OutcomeMessage(FitReadableCode39(c.value, Tw(c.widthMm), module)),
+                  c.widthMm < 40 ? Code39TooNarrowMessage() : QString());
+    }
 }

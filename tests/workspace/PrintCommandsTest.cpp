@@ -14,6 +14,8 @@
 #include "workspace/MainWindow.h"
 #include "workspace/OffsetWizardDialog.h"
 #include "workspace/PrintCommands.h"
+#include "workspace/SlipMenus.h"
+#include "print/barcode/Code39.h"
 
 #include <QAction>
 #include <QApplication>
@@ -145,6 +147,21 @@ TEST(PrintCommands, AMessageDuringAPrintOnAQueueComesAndGoesAndThePrintGoesOn)
     ASSERT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
     EXPECT_TRUE(PdfText(out).contains(QStringLiteral("QUEUED")));
     EXPECT_EQ(History(desk.Format().Name()).size(), 1);
+}
+
+TEST(PrintCommands, ABarcodeTooWideForItsBoxIsToldWhenEntered)
+{
+    Desk desk;
+    Box picture = NewBoxOfKind(BoxKind::Picture, QPointF(100, 10));  // 30 x 12 mm
+    desk.Format().AddBox(picture);
+    const BoxId id = desk.Format().Boxes().back().id;
+    ScriptedPrompter prompter;
+    prompter.inputs = {QStringLiteral("12345678"), QStringLiteral("1234")};
+    desk.mw->Menus().EnterBarcode(id);
+    desk.mw->Menus().EnterBarcode(id);  // fits
+    EXPECT_EQ(prompter.shown.mid(1, 1), QStringList({Code39TooNarrowMessage()}));
+    EXPECT_EQ(prompter.shown.size(), 3);
+    EXPECT_EQ(desk.Format().Value(id), QStringLiteral("1234"));
 }
 
 TEST(PrintCommands, PrintMenuItemsAndTheCalibrateButtonWorkOnAnOpenFormat)
