@@ -72,6 +72,7 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     statusLabel = new QLabel(this);
+    statusLabel->setTextFormat(Qt::PlainText);  // the server's words
     grid->addWidget(statusLabel, 2, 0, 1, 2);
 
     connect(searchButton, &QPushButton::clicked, this, [this] { FindFmt(); });
