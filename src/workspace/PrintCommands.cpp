@@ -110,14 +110,6 @@ PrintOutcome PrintCommands::PrintBill()
     return out;
 }
 
-bool PrintCommands::PrintAndAddBill()
-{
-    const PrintOutcome out = PrintBill();
-    if (out.status != PrintStatus::Printed) return false;
-    format_.ClearValues();
-    return true;
-}
-
 PrintOutcome PrintCommands::PrintAllBills()
 {
     if (!format_.IsOpen()) return {};

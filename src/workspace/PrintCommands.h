@@ -54,9 +54,6 @@ public:
 
     // "打印当前单据": the shown slip on one page.
     PrintOutcome PrintBill();
-    // "打印并添加单据": the shown slip, then the boxes cleared for the next one,
-    // only when it printed.
-    bool PrintAndAddBill();
     // "打印所有单据": every imported record, one page each; with no records
     // the shown slip once.
     PrintOutcome PrintAllBills();

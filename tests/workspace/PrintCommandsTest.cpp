@@ -203,24 +203,35 @@ TEST(PrintCommands, TheShownSlipPrintsOnTheChosenPrinterAndEntersTheHistory)
     EXPECT_EQ(desk.Format().Value(desk.Id(0)), QStringLiteral("CANVAS"));  // the slip stays on the canvas
 }
 
-TEST(PrintCommands, PrintAndAddClearsTheSlipOnlyWhenItPrinted)
+TEST(PrintCommands, PrintAndAddStartsTheNextSlipOnlyWhenItPrinted)
 {
     Desk desk;
+    for (const auto& [index, code] : {std::pair{1, 111.0}, std::pair{2, 122.0}}) {  // a date, a serial number
+        Box b = desk.Format().Boxes()[index];
+        b.dataType = code;
+        ASSERT_TRUE(desk.Format().UpdateBox(b));
+    }
     desk.Format().SetValue(desk.Id(0), QStringLiteral("NEXT"));
+    desk.Format().SetValue(desk.Id(1), QStringLiteral("2001-01-01"));
+    desk.Format().SetValue(desk.Id(2), QStringLiteral("NO0099"));
+    const SlipValues shown = desk.Format().Values();
     ScriptedPrompter prompter;
     {
         ChooserAnswer cancel{QString()};
-        EXPECT_FALSE(desk.mw->Print().PrintAndAddBill());
+        desk.mw->Menus().hooks.printAndAddSlip();
         EXPECT_EQ(cancel.shown, 1);
     }
-    EXPECT_EQ(desk.Format().Value(desk.Id(0)), QStringLiteral("NEXT"));
+    EXPECT_EQ(desk.Format().Values(), shown);
     EXPECT_FALSE(QFileInfo::exists(desk.pdf));
     EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
 
     ChooserAnswer answer(kPrinter);
-    EXPECT_TRUE(desk.mw->Print().PrintAndAddBill());
-    EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
+    desk.mw->Menus().hooks.printAndAddSlip();
+    EXPECT_TRUE(PdfText(desk.pdf).contains(QStringLiteral("NO0099")));
     EXPECT_EQ(History(desk.Format().Name()).size(), 1);
+    EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
+    EXPECT_EQ(desk.Format().Value(desk.Id(1)), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    EXPECT_EQ(desk.Format().Value(desk.Id(2)), QStringLiteral("NO0100"));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
