@@ -209,7 +209,6 @@ bool SlipPrinter::BeginJob()
 {
     if (jobFailed_) return false;
     lastError_.clear();
-    pages_ = 0;
     if (!pdf_ && (deviceName_.isEmpty() || !Printers().Connect(*device_, deviceName_)))
         return Fail(QStringLiteral("没有正常连接打印机！"));
     if (pdf_) {
@@ -232,7 +231,6 @@ bool SlipPrinter::BeginJob()
         DropPartFile();
         return Fail(QStringLiteral("打印机无法开始打印。"));
     }
-    pages_ = 1;
     pagePending_ = false;
     return true;
 }
@@ -274,7 +272,6 @@ QPainter* SlipPrinter::DrawingPainter()
     } else if (pagePending_) {
         device_->setPageLayout(DeviceLayout());
         device_->newPage();
-        ++pages_;
         pagePending_ = false;
     }
     return &painter_;
@@ -289,7 +286,6 @@ bool SlipPrinter::NewPage()
     } else if (pagePending_) {
         device_->setPageLayout(DeviceLayout());
         if (!device_->newPage()) return Fail(QStringLiteral("打印机不接受新的一页。"));
-        ++pages_;
     }
     pagePending_ = true;
     return true;

@@ -43,13 +43,6 @@ int TaskbarHeightTwips(const QRect& screen, const QRect& workArea)
     return int(qMax(0, strip) * kTwipsPerPixel);
 }
 
-int GetTaskbarHeight()
-{
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s) return 0;
-    return TaskbarHeightTwips(s->geometry(), s->availableGeometry());
-}
-
 QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize& window)
 {
     const int taskbarPx = int(TaskbarHeightTwips(screen, workArea) / kTwipsPerPixel);
@@ -122,14 +115,6 @@ void WaitFormClosed(const QString& caption)
             if (w) w->removeEventFilter(&watcher);
         // Any other end means the program is quitting: nobody is left to answer.
         if (why != CloseWatcher::kWindowChanged) return;
-    }
-}
-
-void YieldEvents(int n)
-{
-    for (int i = 0; i <= n; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
     }
 }
 
@@ -212,66 +197,12 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
 
 void SetFontDialogHandler(FontDialogHandler handler) { Handler() = std::move(handler); }
 
-qint32 ControlForeColor(const QWidget* control)
+bool ChooseFont(FontChoice& choice)
 {
-    if (!control) return 0;
-    return ToBgr(control->palette().color(control->foregroundRole()));
-}
-
-void SetControlForeColor(QWidget* control, qint32 bgr)
-{
-    if (!control) return;
-    QPalette p = control->palette();
-    const QColor c = Bgr(bgr);
-    // Labels, text boxes and check boxes take their text colour from different roles.
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
-    p.setColor(QPalette::ButtonText, c);
-    control->setPalette(p);
-}
-
-FontChoice PresetFontDialog(const QWidget* control)
-{
-    FontChoice c;
-    if (!control) return c;
-    const QFont f = control->font();
-    if (!f.family().isEmpty()) c.name = f.family();
-    c.size = f.pointSizeF() > 0 ? f.pointSizeF() : c.size;
-    c.bold = f.bold();
-    c.italic = f.italic();
-    c.color = ControlForeColor(control);
-    c.strikethru = f.strikeOut();
-    c.underline = f.underline();
-    return c;
-}
-
-bool ApplyFontDialog(FontChoice& dialog, QWidget* control, bool show, bool apply)
-{
-    if (show) {
-        const std::optional<FontChoice> chosen = Handler() ? Handler()(dialog) : ShowQtFontDialog(dialog);
-        if (!chosen) return false;
-        dialog = *chosen;
-    }
-    if (apply) {
-        if (!control) return false;
-        QFont f = control->font();
-        const QFont chosen = ToFont(dialog);
-        f.setFamily(chosen.family());
-        f.setPointSizeF(chosen.pointSizeF());
-        f.setBold(dialog.bold);
-        f.setItalic(dialog.italic);
-        f.setUnderline(dialog.underline);
-        f.setStrikeOut(dialog.strikethru);
-        control->setFont(f);
-        SetControlForeColor(control, dialog.color);
-    }
+    const std::optional<FontChoice> chosen = Handler() ? Handler()(choice) : ShowQtFontDialog(choice);
+    if (!chosen) return false;
+    choice = *chosen;
     return true;
-}
-
-void ChooseControlFont(QWidget* control)
-{
-    FontChoice dialog = PresetFontDialog(control);
-    ApplyFontDialog(dialog, control, true, true);
 }
 
 } // namespace slip

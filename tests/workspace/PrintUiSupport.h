@@ -38,6 +38,15 @@ struct ChooserAnswer {
     }
 };
 
+// The shown window of a kind, or nullptr.
+template <class W>
+W* Shown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<W*>(w); shown && shown->isVisible()) return shown;
+    return nullptr;
+}
+
 inline QMap<qint64, QHash<qint64, QString>> History(const QString& format)
 {
     QMap<qint64, QHash<qint64, QString>> out;
