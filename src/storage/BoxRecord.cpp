@@ -115,7 +115,7 @@ BoxRecord EncodeBox(const Box& b, const std::function<BoxId(BoxId)>& idOf)
         r[FieldH] = b.rect.height();
         r[FieldFName] = b.font.family;
         r[FieldFSize] = b.font.pointSize;
-        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType : 0.0;
+        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType.Stored() : 0.0;
     }
     r[FieldS] = b.charSpacingMm;
     r[FieldL] = PackAlignSpacing(b.lineSpacingMm, b.align);
@@ -163,7 +163,7 @@ bool DecodeBox(const BoxRecord& r, double fontFactor, Box& b)
         double size = Number(r[FieldFSize], 9);
         if (fontFactor != 1.0) size = double(RoundHalfEven(size * fontFactor * 100)) / 100.0;
         b.font.pointSize = size;
-        if (b.kind == BoxKind::Text) b.dataType = Number(r[FieldCash]);
+        if (b.kind == BoxKind::Text) b.dataType = DataType::FromStored(Number(r[FieldCash]));
     }
     b.charSpacingMm = Number(r[FieldS]);
     UnpackAlignSpacing(Number(r[FieldL]), b.lineSpacingMm, b.align);
