@@ -1,6 +1,7 @@
 #include "storage/BoxRecord.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 
 #include <cmath>
 
@@ -221,7 +222,7 @@ double ScreenFontFactor(const QVariant& storedWidth, int screenWidth)
 {
     if (storedWidth.isNull() || !storedWidth.isValid() || storedWidth.toString().isEmpty()) return 1.0;
     const double color = Val(storedWidth.toString());
-    if (color == 0) return screenWidth != 15360 ? (screenWidth - 340) / 15020.0 : 1.0;
+    if (color == 0) return ScreenFontFactor(units::kDefaultScreenWidthTwips, screenWidth);
     if (color == screenWidth) return 1.0;
     // A stored width of 340 twips or less can't come from a real screen and
     // would divide by zero or turn the sizes negative.
