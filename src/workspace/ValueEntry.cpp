@@ -57,10 +57,10 @@ CalculationResult ValueEntry::LeaveBox(BoxId id)
     return LeaveTextBox(format_, id, Context());
 }
 
-double ValueEntry::EditingCode() const
+DataType ValueEntry::EditingCode() const
 {
     const Box* b = format_.Find(view_.EditingBox());
-    return b && b->kind == BoxKind::Text ? b->dataType : 0;
+    return b && b->kind == BoxKind::Text ? b->dataType : DataType();
 }
 
 void ValueEntry::ArmCompletion()
@@ -83,7 +83,7 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     if (!enter && (text.isEmpty() || (text.size() == 1 && !text[0].isPrint() && text[0].unicode() != 8)))
         return false;
     if (key != Qt::Key_Backspace) ArmCompletion();  // a swallowed key arms it too
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     if (!IsNumericEntryCode(code)) return false;
     if (enter) return true;
     for (QChar c : text)
@@ -114,7 +114,7 @@ void ValueEntry::CleanEditorText()
 {
     // Pasted, dropped or input-method text in a box that takes figures only.
     if (cleaning_ || insertedTo_ < 0) return;
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     const QString text = editor_->toPlainText();
     // The document counts the paragraph end as a character too.
     const int from = insertedFrom_, to = std::min<int>(insertedTo_, int(text.size()));

@@ -66,7 +66,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    double EditingCode() const;
+    DataType EditingCode() const;
     bool FilterKey(QKeyEvent* k);
     void NoteInsertion(int position, int removed, int added);
     void CleanEditorText();
