@@ -1,6 +1,7 @@
 #include "workspace/PrintCommands.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "print/Calibration.h"
 #include "print/SlipPrinter.h"
 #include "storage/PrintedSlips.h"
@@ -54,7 +55,7 @@ SlipPrintSettings PrintCommands::CurrentSettings() const
     s.barcodeStandard = int(Val(GetParam(QStringLiteral("StrBarCodeStand"))));
     if (canvas_) {
         s.background = canvas_->Background();
-        s.frameWidthTwips = canvas_->FrameWidth() * kTwipsPerPixel;
+        s.frameWidthTwips = canvas_->FrameWidth() * units::kTwipsPerPixel;
     }
     return s;
 }

@@ -188,7 +188,7 @@ TEST(PrintCommands, PrintAndAddStartsTheNextSlipOnlyWhenItPrinted)
     Desk desk;
     for (const auto& [index, code] : {std::pair{1, 111.0}, std::pair{2, 122.0}}) {  // a date, a serial number
         Box b = desk.Format().Boxes()[index];
-        b.dataType = code;
+        b.dataType = DataType::FromStored(code);
         ASSERT_TRUE(desk.Format().UpdateBox(b));
     }
     desk.Format().SetValue(desk.Id(0), QStringLiteral("NEXT"));
