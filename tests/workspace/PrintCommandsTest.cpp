@@ -1,21 +1,23 @@
 #include "CupsSpooler.h"
 #include "PrintTestSupport.h"
-#include "PrintUiSupport.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
+#include "batch/BatchImport.h"
 #include "print/Calibration.h"
-#include "print/SlipPrinter.h"
+#include "print/barcode/Code39.h"
 #include "storage/FormatStore.h"
 #include "storage/HistoryStore.h"
 #include "ui/SelPrinter.h"
+#include "workspace/BatchOnSlip.h"
+#include "workspace/BatchPanel.h"
 #include "workspace/HelpLinks.h"
 #include "workspace/HistoryPanel.h"
+#include "workspace/ImportMapDialog.h"
 #include "workspace/MainWindow.h"
 #include "workspace/OffsetWizardDialog.h"
 #include "workspace/PrintCommands.h"
 #include "workspace/SlipMenus.h"
-#include "print/barcode/Code39.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,11 +37,49 @@ using namespace slip;
 using namespace slip::test;
 
 // The main window's print commands, driven as the operator drives them: the
-// menu items and buttons, the printer chooser, the offset wizard.
+// menu items and buttons, the printer chooser, the offset wizard; each
+// reaches its rule and shows its answer.
 
 namespace {
 
 const QString kPrinter = QStringLiteral("柜台打印机");
+
+// Answers the printer chooser whenever it shows: picks `printer`, or cancels
+// when it is "".
+struct ChooserAnswer {
+    QString printer;
+    int shown = 0;
+    QTimer timer;
+    explicit ChooserAnswer(QString p) : printer(std::move(p))
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* chooser = qobject_cast<SelPrinter*>(w);
+                if (!chooser || !chooser->isVisible()) continue;
+                ++shown;
+                chooser->choices->setEditText(printer);
+                chooser->buttons[printer.isEmpty() ? 1 : 0]->click();
+            }
+        });
+        timer.start(5);
+    }
+};
+
+// The shown window of a kind, or nullptr.
+template <class W>
+W* Shown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<W*>(w); shown && shown->isVisible()) return shown;
+    return nullptr;
+}
+
+QMap<qint64, QHash<qint64, QString>> History(const QString& format)
+{
+    QMap<qint64, QHash<qint64, QString>> out;
+    for (qint64 n : HistorySlipNumbersOf(format).numbers) out.insert(n, ReadHistorySlip(format, n).values);
+    return out;
+}
 
 // A made-up printer printing into a PDF file, and a stored format of three
 // text boxes opened in the main window.
@@ -215,16 +255,63 @@ TEST(PrintCommands, PrintAndAddStartsTheNextSlipOnlyWhenItPrinted)
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, WithoutImportedRecordsTheBatchIsTheShownSlipOnce)
+TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNoneIsImported)
 {
     Desk desk;
-    desk.Format().SetValue(desk.Id(0), QStringLiteral("ALONE"));
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
+    desk.Format().SetValue(desk.Id(0), QStringLiteral("ALONE"));
     desk.mw->printAllAction->trigger();
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);
-    ASSERT_EQ(History(desk.Format().Name()).size(), 1);
-    EXPECT_EQ(History(desk.Format().Name()).first().value(desk.Id(0)), QStringLiteral("ALONE"));
+    EXPECT_EQ(History(desk.Format().Name()).value(1).value(desk.Id(0)), QStringLiteral("ALONE"));
+
+    Box amount = desk.Format().Boxes()[1];
+    amount.dataType = DataType::FromStored(104);
+    ASSERT_TRUE(desk.Format().UpdateBox(amount));
+    const QString csv = desk.home.file(QStringLiteral("收款.csv"));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n");
+    file.close();
+    ImportMaps maps = ImportBoxesOf(desk.Format());
+    for (int i = 0; i < 3; ++i) maps.textBoxes[i].map = QString(QChar(u'A' + i));
+    ASSERT_TRUE(desk.mw->batchPanel->Import(ImportSource{csv, QString(), ImportFileKind::Csv},
+                                            ImportRequest{maps, ImportRange{1, 3, 1}}));
+    desk.mw->batchPanel->ShowRecord(2);
+    const SlipValues shown = desk.Format().Values();
+    desk.mw->printAllAction->trigger();
+    EXPECT_EQ(answer.shown, 2);
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.shown.join('\n').toStdString();
+    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 3);
+    const auto history = History(desk.Format().Name());
+    ASSERT_EQ(history.size(), 4);
+    // Converted as the slip converts a value on leaving its box.
+    EXPECT_EQ(history[2].value(desk.Id(0)), QStringLiteral("ROW1"));
+    EXPECT_EQ(history[2].value(desk.Id(1)), QStringLiteral("￥1,234.50"));
+    EXPECT_EQ(history[2].value(desk.Id(2)), QStringLiteral("A\r\nB"));
+    EXPECT_FALSE(history[3].contains(desk.Id(2)));
+    // The slip shows the record it showed before the run.
+    EXPECT_EQ(desk.Format().Values(), shown);
+    EXPECT_EQ(desk.mw->batchPanel->shownLabel->text(), QStringLiteral("2"));
+}
+
+TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
+{
+    Desk desk;
+    ScriptedPrompter prompter;
+    ChooserAnswer answer(kPrinter);
+    int jobs = 0;
+    QObject::connect(&desk.mw->Print(), &PrintCommands::printed, [&](const PrintOutcome& o) {
+        jobs += o.printed == 1 && o.stored == 0;
+    });
+    const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
+    EXPECT_TRUE(desk.mw->Print().ReprintSlips({one, two}));
+    EXPECT_EQ(answer.shown, 1);  // one choice for the run
+    EXPECT_EQ(jobs, 2);
+    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
+    EXPECT_TRUE(PdfText(desk.pdf).contains(QStringLiteral("SECOND")));
+    EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
+    EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
 TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
