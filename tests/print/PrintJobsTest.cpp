@@ -154,43 +154,6 @@ TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
     EXPECT_EQ(f.Value(11), QStringLiteral("SHOWN"));
 }
 
-TEST(PrintJobs, TheShownSlipIsOnePageStoredOnceThePrinterTookIt)
-{
-    TestHome home;
-    FakePrinters fake;
-    fake.names = {QStringLiteral("柜台打印机")};
-    fake.files[fake.names[0]] = home.file(QStringLiteral("counter.pdf"));
-    PrintersScope scope(&fake);
-    SlipFormat f;
-    LoadSlip(f);
-    f.SetValue(11, QStringLiteral("ONE"));
-    PrintRun run{QString()};
-    run.services.selectPrinter = [&] {
-        run.printer.UsePrinter(fake.names[0]);
-        return fake.names[0];
-    };
-    // The printer went away after it was chosen: nothing printed, nothing stored.
-    fake.unreachable = {fake.names[0]};
-    PrintOutcome out = PrintBill(run.services, f, {});
-    EXPECT_EQ(out.status, PrintStatus::Failed);
-    EXPECT_EQ(out.stored, 0);
-    EXPECT_TRUE(History(f.Name()).isEmpty());
-    ASSERT_EQ(run.prompter.shown.size(), 1);
-    EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("打印失败，没有打印任何单据，也没有保存到历史记录。")))
-        << run.prompter.shown[0].toStdString();
-
-    fake.unreachable.clear();
-    out = PrintBill(run.services, f, {});
-    EXPECT_EQ(out.status, PrintStatus::Printed);
-    EXPECT_EQ(out.printed, 1);
-    EXPECT_EQ(out.stored, 1);
-    EXPECT_EQ(ReadPdfInfo(fake.files[fake.names[0]]).pages, 1);
-    const auto history = History(f.Name());
-    ASSERT_EQ(history.size(), 1);
-    EXPECT_EQ(history.first().value(11), QStringLiteral("ONE"));
-    EXPECT_EQ(run.progress.total, -1);  // a single slip shows no progress
-}
-
 TEST(PrintJobs, ABatchThatStopsPartWayStoresExactlyTheSlipsItPrinted)
 {
     TestHome home;
@@ -299,22 +262,4 @@ TEST(PrintJobs, PrintedSlipsThatTheHistoryCannotTakeAreToldAsPrinted)
     EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 1);
     ASSERT_EQ(run.prompter.shown.size(), 1);
     EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("单据已打印，但没有保存到历史记录。")));
-}
-
-TEST(PrintJobs, PagesPrintedIntoAnOpenJobAreLeftToTheJobsOwner)
-{
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
-    PrintRun run(home.file(QStringLiteral("reprint.pdf")));
-    run.printer.UsePdfFile(run.pdf);
-    for (int i = 1; i <= 2; ++i) {
-        f.SetValue(11, QStringLiteral("AGAIN%1").arg(i));
-        EXPECT_EQ(PrintBill(run.services, f, {}, false, false).status, PrintStatus::Printed);
-    }
-    EXPECT_EQ(run.choices, 0);
-    ASSERT_TRUE(run.printer.EndDoc());
-    EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 2);
-    EXPECT_NE(FindWord(PdfWords(run.pdf), QStringLiteral("AGAIN2"), 2), nullptr);
-    EXPECT_TRUE(History(f.Name()).isEmpty());
 }
