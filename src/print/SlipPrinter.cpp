@@ -196,8 +196,6 @@ int SlipPrinter::PageHeight() const
     return int(RoundHalfEven(mm.height() * kPaperTwipsPerMm));
 }
 
-int SlipPrinter::Resolution() const { return device_->resolution(); }
-
 bool SlipPrinter::Fail(const QString& why)
 {
     jobFailed_ = true;

@@ -110,8 +110,6 @@ public:
     // The sheet as it lies (landscape swaps), in whole twips.
     int PageWidth() const;
     int PageHeight() const;
-    // Dots per inch of the drawing device.
-    int Resolution() const;
 
     // False when the printer refused the page (the job has failed).
     bool NewPage();
