@@ -18,21 +18,11 @@ namespace {
 
 constexpr double kDotsPerMm = 20;
 
-// Ink-weighted centre (mm) of a window of a page; (-1, -1) when it is blank.
+// Centre (mm) of the ink in a window of a page; (-1, -1) when it is blank.
 QPointF InkCentre(const QImage& img, const QRectF& w)
 {
-    double sum = 0, sx = 0, sy = 0;
-    for (int y = std::max(0, int(w.top() * kDotsPerMm)); y < std::min(img.height(), int(w.bottom() * kDotsPerMm)); ++y) {
-        const uchar* row = img.constScanLine(y);
-        for (int x = std::max(0, int(w.left() * kDotsPerMm)); x < std::min(img.width(), int(w.right() * kDotsPerMm)); ++x) {
-            const double ink = 255 - row[x];
-            sum += ink;
-            sx += ink * (x + 0.5);
-            sy += ink * (y + 0.5);
-        }
-    }
-    if (sum < 255 * 10) return {-1, -1};
-    return {sx / sum / kDotsPerMm, sy / sum / kDotsPerMm};
+    const QRectF ink = InkBounds(img, w, kDotsPerMm);
+    return ink.isNull() ? QPointF(-1, -1) : ink.center();
 }
 
 // A spooler with one cups-pdf printer, and the program's own PDF beside it.
