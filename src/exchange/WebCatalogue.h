@@ -65,11 +65,6 @@ CatalogueRefresh DownWebFmt(std::chrono::milliseconds timeout = std::chrono::sec
 // Every stored entry, by category and then name.
 QVector<WebFormatRecord> LoadWebFmtList();
 
-// The stored entries whose name or category holds the keyword as typed
-// (case counts, "%" and "_" are plain characters), by category and name.
-// An empty keyword finds nothing.
-QVector<WebFormatRecord> SearchWebFormats(const QString& keyword);
-
 // The next entry of `rows` after `currentRow` whose name or category holds
 // the keyword (case counts), wrapping round so the current row is tried last;
 // -1 when none does or the keyword is empty.

@@ -26,7 +26,7 @@ class PicturePreview;
 class WebCatalogueDialog : public QDialog {
     Q_OBJECT
 public:
-    WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFormat, QWidget* parent = nullptr);
+    WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent = nullptr);
     ~WebCatalogueDialog() override;
 
     GridModel* list = nullptr;
@@ -77,7 +77,6 @@ private:
     void ShowPicture(const QString& path);
     WebFormatRecord EntryAt(int row) const;
 
-    int screenWidthTwips_;
     OpenFormatFn openFormat_;
     int busy_ = 0;
     bool closeWhenIdle_ = false;
