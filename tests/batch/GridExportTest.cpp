@@ -56,7 +56,7 @@ struct CountingProgress : ProgressReporter {
 TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
 {
     test::TestHome home;
-    TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}});
+    TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}});
     const QString path = home.file("rules.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
     const QByteArray bytes = FileBytes(path);
@@ -67,18 +67,8 @@ TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
     EXPECT_EQ(text, "名称\t,金额\t\r\n"
                     "\"a,b\t\",\"say \"\"hi\"\"\t\"\r\n"
                     "\t,中\t\r\n"
-                    "\"x\ny\t\",\"p\r\nq\t\"\r\n");
-}
-
-TEST(CsvExport, FieldsAreQuotedWhenTheyHoldACommaAQuoteOrALineBreak)
-{
-    EXPECT_EQ(CsvField("plain"), "plain\t");
-    EXPECT_EQ(CsvField(""), "\t");
-    EXPECT_EQ(CsvField("a,b"), "\"a,b\t\"");
-    EXPECT_EQ(CsvField("\"word\""), "\"\"\"word\"\"\t\"");
-    EXPECT_EQ(CsvField("p\r\nq"), "\"p\r\nq\t\"");
-    EXPECT_EQ(CsvField("only\nLF"), "\"only\nLF\t\"");
-    EXPECT_EQ(CsvField("only\rCR"), "\"only\rCR\t\"");
+                    "\"x\ny\t\",\"p\r\nq\t\"\r\n"
+                    "\"r\rs\t\",t\t\r\n");
 }
 
 TEST(CsvExport, TextsGbkLacksMakeTheFileGb18030)
@@ -109,26 +99,6 @@ TEST(CsvExport, HiddenRowsAndColumnsLeaveNoGap)
     EXPECT_EQ(r.columns, 3);
     EXPECT_EQ(ReadCsv(path), (QVector<QStringList>{Tabbed({"A", "C", "E"}), Tabbed({"a1", "c1", "e1"}),
                                                    Tabbed({"a3", "c3", "e3"})}));
-}
-
-TEST(CsvExport, MoreRowsThanA16BitCounterHoldsAreAllWritten)
-{
-    test::TestHome home;
-    QVector<QStringList> rows;
-    for (int i = 0; i < 40000; ++i) rows << QStringList{QString::number(i), "值"};
-    TextTableModel model({"n", "v"}, rows);
-    const QString path = home.file("big.csv");
-    CountingProgress progress;
-    const GridExportResult r = ExportGridToCsv(model, path, {}, progress);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.rows, 40001);
-    const QVector<QStringList> back = ReadCsv(path);
-    ASSERT_EQ(back.size(), 40001);
-    EXPECT_EQ(back.last(), Tabbed({"39999", "值"}));
-    EXPECT_EQ(progress.title, "正在导出数据至CSV格式文件……");
-    EXPECT_EQ(progress.total, 40001);
-    EXPECT_EQ(progress.steps, 40001);
-    EXPECT_TRUE(progress.ended);
 }
 
 TEST(CsvExport, AModelWithoutColumnsIsNotWritten)
@@ -194,18 +164,6 @@ TEST(XlsxExport, ReadsBackWithCaptionFormattingBordersAndWidths)
     EXPECT_EQ(int(widths["A"].toDouble()), 6);
 }
 
-TEST(XlsxExport, ControlCharactersAndEscapeLookalikesReadBackAsWritten)
-{
-    test::TestHome home;
-    TextTableModel model({"值"}, {{"a\x01" "b"}, {"_x0041_"}, {"x<y&z"}});
-    const QString path = home.file("odd.xlsx");
-    ASSERT_TRUE(ExportGridToExcel(model, path, "表").ok);
-    const QJsonObject book = ReadXlsx(path);
-    EXPECT_EQ(XlsxCell(book, 1, 0)["v"].toString(), "a\x01" "b\t");
-    EXPECT_EQ(XlsxCell(book, 2, 0)["v"].toString(), "_x0041_\t");
-    EXPECT_EQ(XlsxCell(book, 3, 0)["v"].toString(), "x<y&z\t");
-}
-
 TEST(XlsxExport, SheetNamesAreMadeAcceptable)
 {
     EXPECT_EQ(SafeSheetName("Sorvelin进账单打印历史数据"), "Sorvelin进账单打印历史数据");
@@ -213,12 +171,6 @@ TEST(XlsxExport, SheetNamesAreMadeAcceptable)
     EXPECT_EQ(SafeSheetName(""), "Sheet1");
     EXPECT_EQ(SafeSheetName("'引号'"), "_引号_");
     EXPECT_EQ(SafeSheetName(QString(40, QChar(u'长'))).size(), 31);
-
-    test::TestHome home;
-    TextTableModel model({"A"}, {{"1"}});
-    const QString path = home.file("name.xlsx");
-    ASSERT_TRUE(ExportGridToExcel(model, path, "2024/01:历史?").ok);
-    EXPECT_EQ(ReadXlsx(path)["title"].toString(), "2024_01_历史_");
 }
 
 // ---- choosing the format by the path ---------------------------------------
@@ -238,12 +190,6 @@ TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat
     QString note;
     GridExportPath("/d/历史.xls", &note);
     EXPECT_EQ(note, "工作簿以新的Excel格式（.xlsx）保存，文件名“历史.xls”已改为“历史.xlsx”。");
-    EXPECT_TRUE(ExportsAsCsv("a.csv"));
-    EXPECT_TRUE(ExportsAsCsv("A.CSV"));
-    EXPECT_TRUE(ExportsAsCsv("namecsv"));
-    EXPECT_FALSE(ExportsAsCsv("a.xlsx"));
-    EXPECT_FALSE(ExportsAsCsv("a.txt"));
-    EXPECT_FALSE(ExportsAsCsv(""));
 
     test::TestHome home;
     TextTableModel model({"A"}, {{"1"}});
@@ -307,18 +253,6 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFile)
 
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbook, AtomicExportTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Csv" : "Workbook"; });
-
-TEST(XlsxExport, ACellTooLongForAWorkbookFailsAndKeepsTheOldFile)
-{
-    test::TestHome home;
-    const QString path = home.file("long.xlsx");
-    ASSERT_TRUE(WriteBytes(path, "old contents"));
-    TextTableModel model({"A"}, {{"短"}, {QString(40000, QChar('x'))}});
-    const GridExportResult r = ExportGridToExcel(model, path, "表");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "文件保存出错！");
-    EXPECT_EQ(FileBytes(path), "old contents");
-}
 
 TEST(XlsxExport, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
 {

@@ -11,7 +11,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace slip::test {
 
@@ -40,26 +39,6 @@ inline bool TempIsFlat(const QString& root)
     for (const QString& e : FolderListing(root))
         if (e.startsWith(QStringLiteral("Temp/")) && e.count(QLatin1Char('/')) != 1) return false;
     return true;
-}
-
-// Processes whose parent is this test program.
-inline int ChildProcessCount()
-{
-    int n = 0;
-    const QString self = QString::number(::getpid());
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& pid : pids) {
-        bool numeric = false;
-        pid.toInt(&numeric);
-        if (!numeric) continue;
-        const QByteArray stat = FileBytes(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
-        // pid (comm) state ppid ...: the command may hold blanks, so read after the last ")".
-        const qsizetype close = stat.lastIndexOf(')');
-        if (close < 0) continue;
-        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-        if (fields.size() > 1 && QString::fromLatin1(fields[1]) == self) ++n;
-    }
-    return n;
 }
 
 // Records what a download reports.

