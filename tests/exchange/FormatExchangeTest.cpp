@@ -28,17 +28,6 @@ ImportOptions Quick(const QString& name = {})
     return o;
 }
 
-QByteArray Jpeg(QColor colour, int w = 40, int h = 20)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(colour);
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "JPG");
-    return bytes;
-}
-
 // Every stored row of a format, ID aside, as its exchange fields.
 QStringList Rows(const QString& name)
 {
@@ -84,7 +73,7 @@ void StoreRawFormat(const QString& name)
 TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
 {
     StoreRawFormat("工行");
-    ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("工行"), Jpeg(Qt::red)));
+    ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("工行"), JpegBytes(Qt::red)));
     const ExportResult out = ExportFormatFile("工行", File("a"), prompts);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.path, File("a.tvq"));
@@ -148,15 +137,15 @@ TEST_F(FormatExchange, OnlyThePictureThatCameWithTheFileIsTaken)
     ASSERT_TRUE(ExportFormatFile("原", File("甲.tvq"), prompts).ok);
     QFile::copy(File("甲.tvq"), File("乙.tvq"));
     QFile::copy(File("甲.tvq"), File("丙.tvq"));
-    ASSERT_TRUE(WriteBytes(File("甲.jpg"), Jpeg(Qt::green)));
-    ASSERT_TRUE(WriteBytes(File("乙.JPG"), Jpeg(Qt::blue)));   // some other file's, by its case
+    ASSERT_TRUE(WriteBytes(File("甲.jpg"), JpegBytes(Qt::green)));
+    ASSERT_TRUE(WriteBytes(File("乙.JPG"), JpegBytes(Qt::blue)));   // some other file's, by its case
     ASSERT_TRUE(ImportFormatFile(File("甲.tvq"), prompts, NoProgress(), Quick()).ok);
     EXPECT_EQ(FileHash(BackgroundStore::ExistingPicture("甲")), FileHash(File("甲.jpg")));
     ASSERT_TRUE(ImportFormatFile(File("乙.tvq"), prompts, NoProgress(), Quick()).ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
     ImportOptions none = Quick();
     none.picture = QString();
-    ASSERT_TRUE(WriteBytes(File("丙.jpg"), Jpeg(Qt::green)));
+    ASSERT_TRUE(WriteBytes(File("丙.jpg"), JpegBytes(Qt::green)));
     ASSERT_TRUE(ImportFormatFile(File("丙.tvq"), prompts, NoProgress(), none).ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("丙"));
 }
@@ -165,7 +154,7 @@ TEST_F(FormatExchange, APictureThatCantBePutInPlaceStoresNothing)
 {
     StoreRawFormat("原");
     ASSERT_TRUE(ExportFormatFile("原", File("挡.tvq"), prompts).ok);
-    ASSERT_TRUE(WriteBytes(File("挡.jpg"), Jpeg(Qt::green)));
+    ASSERT_TRUE(WriteBytes(File("挡.jpg"), JpegBytes(Qt::green)));
     ASSERT_TRUE(QDir().mkpath(BackgroundStore::PicturePath("挡")));
     const FormatImportResult in = ImportFormatFile(File("挡.tvq"), prompts, NoProgress(), Quick());
     EXPECT_FALSE(in.ok);

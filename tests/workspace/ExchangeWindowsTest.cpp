@@ -44,17 +44,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray Jpeg(QColor colour)
-{
-    QImage img(300, 150, QImage::Format_RGB32);
-    img.fill(colour);
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "JPG");
-    return bytes;
-}
-
 // An exchange file of a small format, as the server offers it: two boxes,
 // the first summing into the second negated.
 QByteArray Template(const QString& caption)
@@ -90,7 +79,7 @@ protected:
         ASSERT_TRUE(SetServerAddress(server.address()));
         server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, CataloguePage()});
         for (const char* bank : {"gh", "nh", "jh"})
-            server.setRoute(QStringLiteral("/pic/%1.jpg").arg(bank), {200, Jpeg(Qt::darkRed), "image/jpeg"});
+            server.setRoute(QStringLiteral("/pic/%1.jpg").arg(bank), {200, JpegBytes(Qt::darkRed), "image/jpeg"});
         server.setRoute(QStringLiteral("/fmt/gh.tvq"), {200, Template(QStringLiteral("户名")), "text/plain"});
     }
 
