@@ -241,7 +241,6 @@ void WebCatalogueDialog::ShowPicture(const QString& path)
         reader.setDecideFormatFromContent(true);
         picture = reader.read();
     }
-    shownPicture_ = picture.isNull() ? QString() : path;
     preview->ShowPicture(picture);
 }
 

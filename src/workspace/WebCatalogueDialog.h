@@ -63,8 +63,6 @@ public:
     QVector<WebFormatRecord> Entries() const;
     bool IsBusy() const { return busy_ > 0; }
     void reject() override;
-    // The picture file shown now; "" when "此格式暂无图片！" shows.
-    QString ShownPicture() const { return shownPicture_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -82,7 +80,6 @@ private:
     bool closeWhenIdle_ = false;
     bool closing_ = false;
     bool shownOnce_ = false;
-    QString shownPicture_;
 };
 
 } // namespace slip

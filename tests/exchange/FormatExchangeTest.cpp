@@ -7,9 +7,10 @@
 #include "storage/BackgroundStore.h"
 #include "storage/Database.h"
 
-#include <QBuffer>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QThread>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QTimer>
 
 using namespace slip;
@@ -188,4 +189,53 @@ TEST_F(FormatExchange, ALargeFileIsReadWhileTheWindowsKeepAnswering)
     longest = std::max(longest, since.elapsed());
     ASSERT_TRUE(in.ok) << in.error.toStdString();
     EXPECT_LT(longest, 100);
+}
+
+// Imports the file named by SLIP_KILLED_IMPORT into the data folder
+// SLIP_KILLED_DATA, for the test below, which kills it somewhere along the way.
+TEST(FormatExchangeChild, ImportsWhenAsked)
+{
+    const QString file = qEnvironmentVariable("SLIP_KILLED_IMPORT");
+    if (file.isEmpty()) GTEST_SKIP() << "run by AKilledImportNeverLeavesAFormatWithoutItsPicture";
+    qputenv("SLIPPRINT_HOME", qgetenv("SLIP_KILLED_DATA"));
+    ScriptedPrompter prompts;
+    prompts.answers = {PromptAnswer::No};
+    ImportFormatFile(file, prompts, NoProgress(), Quick());
+}
+
+TEST_F(FormatExchange, AKilledImportNeverLeavesAFormatWithoutItsPicture)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("源.tvq"), prompts).ok);
+    const QByteArray picture = JpegBytes(Qt::green, 2400, 1600);
+    qint64 whole = 0;   // how long a whole import takes, child start included
+    int stored = 0;
+    for (int i = 0; i <= 16; ++i) {
+        const QString name = QStringLiteral("杀%1").arg(i);
+        ASSERT_TRUE(QFile::copy(File("源.tvq"), File(name + ".tvq")));
+        ASSERT_TRUE(WriteBytes(File(name + ".jpg"), picture));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SLIP_KILLED_IMPORT", File(name + ".tvq"));
+        env.insert("SLIP_KILLED_DATA", DataFolder());
+        child.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FormatExchangeChild.*"});
+        ASSERT_TRUE(child.waitForStarted());
+        if (i == 0) {
+            ASSERT_TRUE(child.waitForFinished());
+            whole = clock.elapsed();
+        } else {
+            QThread::msleep(whole * (8 + i) / 24);
+            child.kill();
+            child.waitForFinished();
+        }
+        if (FormatStore::Exists(name)) {
+            ++stored;
+            EXPECT_EQ(Rows(name).size(), 3) << i;
+            EXPECT_EQ(FileBytes(BackgroundStore::ExistingPicture(name)), picture) << i;
+        }
+    }
+    EXPECT_GE(stored, 1) << "the import that was not killed stored its format";
 }
