@@ -2,6 +2,7 @@
 #include "ScriptedFileDialog.h"
 #include "LocalHttpServer.h"
 #include "ScriptedPrompter.h"
+#include "StoredFormats.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
@@ -93,17 +94,10 @@ protected:
         return dlg;
     }
 
-    static int RowOf(const WebCatalogueDialog& dlg, const QString& name)
-    {
-        for (int r = dlg.list->FixedRows(); r < dlg.list->Rows(); ++r)
-            if (dlg.list->TextMatrix(r, 6) == name) return r;
-        return -1;
-    }
-
     static void ClickRow(WebCatalogueDialog& dlg, const QString& name)
     {
-        const int row = RowOf(dlg, name);
-        ASSERT_GE(row, 0) << name.toStdString();
+        int row = dlg.list->FixedRows();
+        while (row < dlg.list->Rows() && dlg.list->TextMatrix(row, 6) != name) ++row;
         const QModelIndex index = dlg.view->model()->index(row - dlg.list->FixedRows(), 6);
         dlg.view->scrollTo(index);
         QTest::mouseClick(dlg.view->viewport(), Qt::LeftButton, {}, dlg.view->visualRect(index).center());
@@ -212,21 +206,6 @@ QAction* MenuAction(MainWindow& w, const QString& caption)
     return nullptr;
 }
 
-void SaveSmallFormat(const QString& name)
-{
-    SlipFormat f;
-    FormatHeader h;
-    h.name = name;
-    h.widthMm = 180;
-    h.heightMm = 90;
-    f.Load(h, {});
-    Box t = NewBoxOfKind(BoxKind::Text, {10, 10});
-    t.caption = QStringLiteral("金额");
-    f.AddBox(t);
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
-}
-
 struct SelFormatAnswer {
     explicit SelFormatAnswer(const QString& name)
     {
@@ -248,7 +227,7 @@ struct FormatListAnswer {
 TEST(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
 {
     TestHome home;
-    SaveSmallFormat("工行");
+    SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("金额")}});
     ScriptedPrompter prompts;
     ScriptedFileDialog files;
     MainWindow w;
