@@ -1,4 +1,6 @@
 #include "GridExportTestSupport.h"
+#include "FileSizeLimit.h"
+#include "RecordingProgress.h"
 #include "TestHome.h"
 
 #include "batch/GridExport.h"
@@ -9,9 +11,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QStringDecoder>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace slip;
 using slip::test::FileBytes;
@@ -36,17 +36,6 @@ const QVector<QStringList> kRows{
     {"2", "", "2.50", "第一行\r\n第二行"},
     {"3", "李四", "", "只有换行\n在这里"},
     {"4", "王五", "0", "回车\r在这里"},
-};
-
-// Records what an export reports.
-struct CountingProgress : ProgressReporter {
-    void Start(const QString& t, int total) override { title = t, this->total = total, steps = 0; }
-    void Step(int step, const QString&) override { steps += step; }
-    void End() override { ended = true; }
-    QString title;
-    int total = -1;
-    int steps = 0;
-    bool ended = false;
 };
 
 } // namespace
@@ -126,11 +115,11 @@ TEST(XlsxExport, ReadsBackWithCaptionFormattingBordersAndWidths)
     GridExportLayout layout;
     layout.columnTwips.insert(1, 1230);
     const QString path = home.file("历史.xlsx");
-    CountingProgress progress;
+    test::RecordingProgress progress;
     const GridExportResult r = ExportGridToExcel(model, path, "Sorvelin进账单打印历史数据", layout, progress);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(progress.title, "正在将数据导出到EXCEL文件 …");
-    EXPECT_EQ(progress.steps, 5);
+    EXPECT_EQ(progress.titles, QStringList{"正在将数据导出到EXCEL文件 …"});
+    EXPECT_EQ(progress.stepped, 5);
 
     const QJsonObject book = ReadXlsx(path);
     EXPECT_EQ(book["title"].toString(), "Sorvelin进账单打印历史数据");
@@ -234,16 +223,11 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFile)
     for (int i = 0; i < 20000; ++i) rows << QStringList{QString("第%1行的一段较长的文字，让文件超过上限").arg(i), QString::number(i * 7919)};
     TextTableModel big({"文字", "数"}, rows);
 
-    // Files may grow to 64 KiB only, as on a disk that fills up.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const GridExportResult r = Export(big, path);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    GridExportResult r;
+    {
+        test::FileSizeLimit fullDisk(64 * 1024);
+        r = Export(big, path);
+    }
 
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "文件保存出错！");

@@ -1,9 +1,9 @@
 #pragma once
 #include "FileBytes.h"
 #include "LocalHttpServer.h"
+#include "RecordingProgress.h"
 #include "TestHome.h"
 
-#include "core/ProgressReporter.h"
 #include "exchange/Server.h"
 #include "core/DataFolder.h"
 
@@ -40,24 +40,6 @@ inline bool TempIsFlat(const QString& root)
         if (e.startsWith(QStringLiteral("Temp/")) && e.count(QLatin1Char('/')) != 1) return false;
     return true;
 }
-
-// Records what a download reports.
-class RecordingProgress : public ProgressReporter {
-public:
-    void Start(const QString& title, int total) override
-    {
-        titles << title;
-        totals << total;
-        ++starts;
-    }
-    void Step(int step, const QString&) override { stepped += step; }
-    void End() override { ++ends; }
-    QStringList titles;
-    QList<int> totals;
-    int starts = 0;
-    int ends = 0;
-    int stepped = 0;
-};
 
 // A data folder of its own and a local server set as the program's server.
 class ServerTest : public ::testing::Test {

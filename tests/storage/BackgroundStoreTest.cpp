@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
@@ -10,9 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace slip;
 
@@ -66,15 +65,11 @@ TEST(BackgroundStore, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOn
     for (int y = 0; y < big.height(); ++y)
         for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, qRgb(x * 7, y * 13, x ^ y));
     ASSERT_TRUE(big.save(home.file("big.jpg"), "JPG", 100));
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 100 * 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const StoreResult r = BackgroundStore::Replace("甲", home.file("big.jpg"));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    StoreResult r;
+    {
+        test::FileSizeLimit fullDisk(100 * 1024);
+        r = BackgroundStore::Replace("甲", home.file("big.jpg"));
+    }
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_EQ(test::FileBytes(path), before);
