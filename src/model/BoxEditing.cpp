@@ -1,6 +1,7 @@
 #include "model/BoxEditing.h"
 
 #include "core/TextNumber.h"
+#include "model/Selection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -453,9 +454,7 @@ QString MakeRelatedPath(SlipFormat& format, BoxId clicked)
 
 void ClearBoxValues(SlipFormat& format)
 {
-    bool any = false;
-    for (const Box& b : format.Boxes())
-        if (HoldsValue(b.kind) && format.IsSelected(b.id)) any = true;
+    const bool any = CountSelectedCtls(format) > 0;
     for (const Box& b : std::vector<Box>(format.Boxes())) {
         if (!HoldsValue(b.kind) || (any && !format.IsSelected(b.id))) continue;
         // A text box without caption shows the format's fixed text.

@@ -42,6 +42,8 @@ signals:
     void slipStored(const QString& format, qint64 slipNumber);
 
 private:
+    QString StoredForm(const QString& shown) const;
+
     SlipFormat& format_;
     SlipView& view_;
     std::function<QString()> marker_;

@@ -2,6 +2,7 @@
 
 #include "core/Units.h"
 #include "model/BoxRules.h"
+#include "entry/Relations.h"
 #include "model/Selection.h"
 #include "print/SlipDrawing.h"
 
@@ -408,14 +409,7 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-                // Tab goes on to the next text box in index order.
-                const auto boxes = format_.BoxesOfKind(BoxKind::Text);
-                int at = 0;
-                for (int i = 0; i < int(boxes.size()); ++i)
-                    if (boxes[i]->id == editing_) at = i;
-                const int n = int(boxes.size());
-                const int next = k->key() == Qt::Key_Tab ? (at + 1) % n : (at + n - 1) % n;
-                EditBox(boxes[next]->id);
+                EditBox(NextTextBoxInTabOrder(format_, editing_, k->key() == Qt::Key_Backtab));
                 return true;
             }
         }
@@ -520,6 +514,7 @@ void SlipView::Press(QPointF px, Qt::KeyboardModifiers mods)
         // Ctrl alone keeps the marks made before; otherwise the band's boxes
         // become the only marked ones, and a click on an empty spot unmarks all.
         bandBase_ = ctrlOnly ? format_.Selection() : QSet<BoxId>();
+        bandCtrl_ = ctrlOnly;
         if (!ctrlOnly) format_.ClearSelection();
         gesture_ = Gesture::Pending;
         viewport()->setToolTip(BandToolTip());
@@ -579,11 +574,8 @@ void SlipView::Drag(QPointF px)
     switch (gesture_) {
     case Gesture::Band: {
         bandEndMm_ = mm;
-        QSet<BoxId> marks = bandBase_;
-        const QRectF band = QRectF(pressMm_, bandEndMm_).normalized();
-        for (const slip::Box& b : format_.Boxes())
-            if (CtlInRect(b, band)) marks.insert(b.id);
-        format_.SetSelection(marks);
+        format_.SetSelection(bandBase_);
+        SelectCtlsInRect(format_, QRectF(pressMm_, bandEndMm_), bandCtrl_);
         viewport()->update();
         break;
     }

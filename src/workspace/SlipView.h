@@ -176,6 +176,7 @@ private:
     QPointF bandEndMm_;
     bool bandShown_ = false;
     QSet<BoxId> bandBase_;          // marks a band with Ctrl keeps
+    bool bandCtrl_ = false;
     std::vector<slip::Box> dragFrom_;     // the dragged boxes as they stood at the press
     QPointF popupMm_;
 };

@@ -60,7 +60,6 @@ protected:
         format.Load(h, std::move(boxes));
         view = std::make_unique<SlipView>(format);
         entry = std::make_unique<ValueEntry>(format, *view);
-        entry->SetToday([] { return QDate(2020, 7, 9); });
         view->resize(900, 640);
         view->show();
         view->activateWindow();
@@ -183,80 +182,41 @@ TEST_F(ValueEntryTest, RelatedBoxesFromTheHistory)
     EXPECT_EQ(format.Value(2), "某某公司");
 }
 
-TEST_F(ValueEntryTest, CompletionProposesTheOnlyEarlierValue)
+TEST_F(ValueEntryTest, CompletionShowsTheHistorysProposalWithTheTailSelected)
 {
-    Open({TextAt(1, 0, {10, 10})});
+    Open({TextAt(1, 0, {10, 10}), TextAt(2, 0, {10, 30})});
     std::vector<std::pair<QString, BoxId>> asked;
-    entry->SetCompletionSource([&asked](const QString& typed, BoxId id) {
+    entry->SetProposalSource([&asked](const QString& typed, BoxId id) {
         asked.emplace_back(typed, id);
-        const QStringList all{QStringLiteral("北京分行"), QStringLiteral("上海分行"), QStringLiteral("上海浦东支行")};
-        QStringList out;
-        for (const QString& v : all)
-            if (v.startsWith(typed)) out << v;
-        return out;
+        return typed == QStringLiteral("北") ? QStringLiteral("北京分行") : QString();
     });
     Edit(1);
     TypeChars(Editor(), QStringLiteral("北"));
     QTest::qWait(ValueEntry::kCompletionDelayMs * 3);
     EXPECT_EQ(format.Value(1), "北京分行");
-    const QTextCursor c = Editor()->textCursor();
-    EXPECT_EQ(c.selectedText(), "京分行");
-    // Typing on replaces the proposed tail.
+    EXPECT_EQ(Editor()->textCursor().selectedText(), "京分行");
+    // Typing on replaces the proposed tail; Backspace does not ask.
     TypeChars(Editor(), QStringLiteral("x"));
-    EXPECT_EQ(format.Value(1), "北x");
-    ASSERT_FALSE(asked.empty());
-    EXPECT_EQ(asked.front(), std::make_pair(QStringLiteral("北"), BoxId(1)));
-}
-
-TEST_F(ValueEntryTest, NoProposalWhenTwoValuesOrTheSameValue)
-{
-    Open({TextAt(1, 0, {10, 10})});
-    entry->SetCompletionSource([](const QString& typed, BoxId) {
-        const QStringList all{QStringLiteral("上海分行"), QStringLiteral("上海浦东支行"), QStringLiteral("天津")};
-        QStringList out;
-        for (const QString& v : all)
-            if (v.startsWith(typed)) out << v;
-        return out;
-    });
-    Edit(1);
-    TypeChars(Editor(), QStringLiteral("上"));
     QTest::qWait(ValueEntry::kCompletionDelayMs * 3);
-    EXPECT_EQ(format.Value(1), "上");
-    TypeChars(Editor(), QStringLiteral("海浦东支行"));
-    QTest::qWait(ValueEntry::kCompletionDelayMs * 3);
-    EXPECT_EQ(format.Value(1), "上海浦东支行");
-    EXPECT_FALSE(Editor()->textCursor().hasSelection());
-    // Backspace does not ask.
-    format.SetValue(1, QString());
-    TypeChars(Editor(), QStringLiteral("天"));
     QTest::keyClick(Editor(), Qt::Key_Backspace);
-    TypeChars(Editor(), QStringLiteral("天"));
     QTest::qWait(ValueEntry::kCompletionDelayMs * 3);
-    EXPECT_EQ(format.Value(1), "天津");
-}
-
-TEST_F(ValueEntryTest, NoProposalIntoABoxAlreadyLeft)
-{
-    Open({TextAt(1, 0, {10, 10}), TextAt(2, 0, {10, 30})});
-    entry->SetCompletionSource([](const QString&, BoxId) { return QStringList{QStringLiteral("北京分行")}; });
-    Edit(1);
+    EXPECT_EQ(format.Value(1), "北");
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked.front(), std::make_pair(QStringLiteral("北"), BoxId(1)));
+    // No proposal lands in a box already left.
     TypeChars(Editor(), QStringLiteral("北"));
     Edit(2);
     QTest::qWait(ValueEntry::kCompletionDelayMs * 3);
-    EXPECT_EQ(format.Value(1), "北");
-    EXPECT_EQ(format.Value(2), "");
+    EXPECT_EQ(format.Value(1), "北北");
 }
 
 TEST_F(ValueEntryTest, DoubleClickListsEarlierValues)
 {
     Open({TextAt(1, 104, {10, 10}, {2, SumOp::Add, false}), TextAt(2, 103, {10, 30})});
-    entry->SetCompletionSource([](const QString& typed, BoxId) {
-        EXPECT_TRUE(typed.isEmpty());
-        return QStringList{QStringLiteral("300"), QStringLiteral("1000"), QStringLiteral("300")};
-    });
+    entry->SetEarlierValuesSource([](BoxId) { return QStringList{QStringLiteral("1000"), QStringLiteral("300")}; });
     Edit(1);
     QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    QMenu* menu = entry->EarlierValuesMenu();
+    QMenu* menu = view->findChild<QMenu*>(QStringLiteral("earlierValues"));
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(actions.size(), 2);
@@ -270,11 +230,11 @@ TEST_F(ValueEntryTest, DoubleClickListsEarlierValues)
 TEST_F(ValueEntryTest, DoubleClickWithoutEarlierValuesSelectsAsUsual)
 {
     Open({TextAt(1, 0, {10, 10})});
-    entry->SetCompletionSource([](const QString&, BoxId) { return QStringList(); });
+    entry->SetEarlierValuesSource([](BoxId) { return QStringList(); });
     Edit(1);
     QTest::keyClicks(Editor(), "word");
     QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(entry->EarlierValuesMenu(), nullptr);
+    EXPECT_EQ(view->findChild<QMenu*>(QStringLiteral("earlierValues")), nullptr);
     EXPECT_EQ(Editor()->textCursor().selectedText(), "word");
 }
 
