@@ -20,6 +20,13 @@ struct CanvasTransform {
     double LengthToMm(double px) const { return pxPerMm > 0 ? px / pxPerMm : 0; }
 };
 
+// Millimetres of the slip in one twip of the screen (1440 twips to the inch)
+// at a canvas scale; 0 without one.
+inline double MmPerScreenTwip(double pxPerMm, double dpi)
+{
+    return pxPerMm > 0 && dpi > 0 ? dpi / 1440.0 / pxPerMm : 0;
+}
+
 // The canvas size in pixels for a slip at a zoom in a frame of frameWidth
 // pixels; an empty size when the slip has no usable size.
 QSizeF CanvasSize(double slipWidthMm, double slipHeightMm, double frameWidth, double zoom);

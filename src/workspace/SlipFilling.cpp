@@ -1,6 +1,7 @@
 #include "workspace/SlipFilling.h"
 
 #include "entry/AutoValues.h"
+#include "model/BoxEditing.h"
 #include "storage/Params.h"
 #include "storage/PrintedSlips.h"
 #include "ui/Prompt.h"
@@ -77,7 +78,7 @@ void SlipFilling::FillDates()
 void SlipFilling::StartNextSlip()
 {
     view_.EditBox(0);
-    format_.ClearValues();
+    ClearBoxValues(format_);
     FillDates();
     ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
         const HistoryNewest n = NewestBoxValue(format_.Name(), id);
