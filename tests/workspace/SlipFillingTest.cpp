@@ -72,9 +72,14 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     EXPECT_EQ(f.Value(cash), QString());
     EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));
     EXPECT_EQ(f.Value(serial), "NO0100");
+    // With boxes marked only those are cleared.
     f.SetValue(payer, "李四");
+    f.SetValue(address, "上海");
+    f.SetSelection({address});
     ASSERT_TRUE(mw.Filling().AddNextSlip());
     EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, (QVector<qint64>{2, 1}));
+    EXPECT_EQ(f.Value(payer), "李四");
+    EXPECT_EQ(f.Value(address), QString());
     mw.Format().SetModified(false);
     mw.close();
 }
