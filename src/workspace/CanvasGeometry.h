@@ -46,20 +46,24 @@ struct RulerLine {
     bool centimetre = false;
 };
 struct RulerText {
-    QPointF at;
+    QPointF at;  // top-left corner
     QString text;
+    QSizeF size;
 };
 struct RulerDrawing {
     QVector<RulerLine> lines;
     QVector<RulerText> texts;
 };
-// Lines every 2 mm, stronger every centimetre; centimetre numbers along the
-// edges, thinned to every 2, 5, 10 … cm so that numbers labelWidth pixels
-// wide never run into each other, and never fewer than the first and one more.
-// Grid lines closer than 3 pixels are left out.
-RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double labelWidth = 16);
-// The step of the numbers in centimetres for a centimetre of cmPx pixels.
-int RulerNumberStep(double cmPx, double labelWidth);
+// Lines every 2 mm, stronger every centimetre (lines closer than 3 pixels
+// are left out); centimetre numbers along the four edges, each standing
+// wholly on the canvas and none running into another: where they would,
+// the numbers thin out to every 2, 5, 10 … cm, and an edge keeps its last
+// number. A number is digitWidth pixels per digit wide and textHeight high.
+RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double digitWidth = 8,
+                           double textHeight = 16);
+// The step of the numbers in centimetres for a centimetre of cmPx pixels
+// when a number needs `room` pixels.
+int RulerNumberStep(double cmPx, double room);
 
 // Colours of the grid (red-green-blue).
 inline constexpr unsigned kRulerCentimetreRgb = 0xFF7200;

@@ -94,8 +94,7 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
     if (kind == BoxKind::Text || kind == BoxKind::Label) {
         menu.addSeparator();
         Item(menu, QStringLiteral("复制文本"), true, [this, id] { CopyText(id); });
-        // A label's text belongs to the format's layout.
-        Item(menu, QStringLiteral("粘贴文本"), kind == BoxKind::Text || editable, [this, id] { PasteText(id); });
+        Item(menu, QStringLiteral("粘贴文本"), true, [this, id] { PasteText(id); });
     }
 }
 
@@ -223,7 +222,7 @@ void SlipMenus::PasteText(BoxId id)
         } else {
             format_.SetValue(id, format_.Value(id) + clip);
         }
-    } else if (b->kind == BoxKind::Label && !format_.Options().locked) {
+    } else if (b->kind == BoxKind::Label) {
         Box c = *b;
         c.caption = clip;
         format_.UpdateBox(c);

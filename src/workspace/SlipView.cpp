@@ -350,8 +350,9 @@ void SlipView::PaintRulers(QPainter& p, const QRectF& canvas)
 {
     QFont f = font();
     f.setPixelSize(12);
-    const double labelWidth = QFontMetricsF(f).horizontalAdvance(QStringLiteral("00"));
-    const RulerDrawing d = ComputeRulers(canvas.width(), canvas.height(), format_.Header().widthMm, labelWidth);
+    const QFontMetricsF fm(f);
+    const RulerDrawing d = ComputeRulers(canvas.width(), canvas.height(), format_.Header().widthMm,
+                                         fm.horizontalAdvance(QStringLiteral("0")), fm.height());
     p.save();
     p.translate(canvas.topLeft());
     const QColor cm = QColor::fromRgb(kRulerCentimetreRgb);
@@ -362,7 +363,7 @@ void SlipView::PaintRulers(QPainter& p, const QRectF& canvas)
     }
     p.setFont(f);
     p.setPen(Qt::black);
-    for (const RulerText& t : d.texts) p.drawText(QRectF(t.at, QSizeF(labelWidth + 8, 16)), Qt::AlignLeft | Qt::AlignTop, t.text);
+    for (const RulerText& t : d.texts) p.drawText(QRectF(t.at, t.size), Qt::AlignCenter, t.text);
     p.restore();
 }
 

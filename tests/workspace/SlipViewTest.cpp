@@ -192,6 +192,9 @@ TEST_F(Canvas, LockGreysTheBoxMenusPropertiesAddAndDeleteOnly)
         EXPECT_FALSE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
     for (const char* c : {"复制内容框", "建立关联链", "建立相关项", "复制文本"})
         EXPECT_TRUE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
+    QMenu label;
+    menus.FillMenu(label, 4, {30, 30});
+    EXPECT_TRUE(FindAction(label, QStringLiteral("粘贴文本"))->isEnabled());
     QMenu slip;
     menus.FillMenu(slip, 0, {30, 30});
     for (const char* c : {"添加内容框", "清空内容框", "更换背景图"})
