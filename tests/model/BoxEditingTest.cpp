@@ -3,6 +3,7 @@
 #include "BoxBuilders.h"
 #include "ScriptedPrompter.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -109,14 +110,7 @@ TEST_F(Layout, ShrinkingStopsAtNothingAndGrowingNeverCutsABoxBeyondTheEdge)
 
 // --- Key steps -----------------------------------------------------------
 
-TEST_F(Layout, FontStepAddsHalfPoints)
-{
-    Open({MakeBox(1, BoxKind::Text, {10, 20, 30, 6})});
-    StepFontSize(format, {1}, kFontStepPoints);
-    EXPECT_DOUBLE_EQ(B(1).font.pointSize, 9.5);
-}
-
-TEST_F(Layout, FontSizeAndLineWidthSteppedDownStopAtOne)
+TEST_F(Layout, FontStepsOfHalfAPointStopAtOneGoingDown)
 {
     Box small = MakeBox(1, BoxKind::Text, {10, 20, 30, 6});
     small.font.pointSize = 1.5;
@@ -126,7 +120,7 @@ TEST_F(Layout, FontSizeAndLineWidthSteppedDownStopAtOne)
     for (int i = 0; i < 5; ++i) StepFontSize(format, {1, 2, 3}, -kFontStepPoints);
     EXPECT_DOUBLE_EQ(B(1).font.pointSize, 1);
     EXPECT_DOUBLE_EQ(B(2).font.pointSize, 0.5);  // below already: not made smaller
-    EXPECT_DOUBLE_EQ(B(3).lineWidth, 1);
+    EXPECT_DOUBLE_EQ(B(3).lineWidth, 1);          // a line's width steps instead
     StepFontSize(format, {2, 3}, kFontStepPoints);
     EXPECT_DOUBLE_EQ(B(2).font.pointSize, 1);
     EXPECT_DOUBLE_EQ(B(3).lineWidth, 1.5);
@@ -134,54 +128,28 @@ TEST_F(Layout, FontSizeAndLineWidthSteppedDownStopAtOne)
 
 // --- Lines -----------------------------------------------------------------
 
-TEST(LineHitTest, ToleranceIsTheLeastUntilHalfTheWidthReachesIt)
+TEST(LineHitTest, StartEndAndBodyWithinTheTolerance)
 {
-    EXPECT_DOUBLE_EQ(LineTolerance(0.2, 0.5), 0.5);
     EXPECT_DOUBLE_EQ(LineTolerance(0.9, 0.5), 0.5);
-    EXPECT_DOUBLE_EQ(LineTolerance(1.0, 0.5), 1.0);   // the full width, not half
+    EXPECT_DOUBLE_EQ(LineTolerance(1.0, 0.5), 1.0);  // the full width, not half
     EXPECT_DOUBLE_EQ(LineTolerance(-3, 0.5), 0.5);
-}
-
-TEST(LineHitTest, ThinHorizontalLineAtItsThreePlaces)
-{
-    const Box l = MakeLine(1, {10, 20}, {60, 20});
-    const double t = LineTolerance(0.26, 0.5);
-    EXPECT_EQ(HitTestLine(l, {10, 20}, t), LinePart::Start);
-    EXPECT_EQ(HitTestLine(l, {9.6, 20.4}, t), LinePart::Start);
-    EXPECT_EQ(HitTestLine(l, {60.5, 19.5}, t), LinePart::End);
-    EXPECT_EQ(HitTestLine(l, {35, 20}, t), LinePart::Body);
-    EXPECT_EQ(HitTestLine(l, {35, 20.5}, t), LinePart::Body);
-    EXPECT_EQ(HitTestLine(l, {35, 19.5}, t), LinePart::Body);
-    EXPECT_EQ(HitTestLine(l, {35, 20.6}, t), LinePart::None);
-    EXPECT_EQ(HitTestLine(l, {60.6, 20}, t), LinePart::None);
-}
-
-TEST(LineHitTest, ThickLineIsHitAsFarAsItsWidth)
-{
-    const Box l = MakeLine(1, {10, 20}, {60, 20}, 8);
-    const double t = LineTolerance(2.0, 0.5);
-    EXPECT_EQ(HitTestLine(l, {35, 21.9}, t), LinePart::Body);
-    EXPECT_EQ(HitTestLine(l, {35, 18.1}, t), LinePart::Body);
-    EXPECT_EQ(HitTestLine(l, {35, 22.1}, t), LinePart::None);
-    EXPECT_EQ(HitTestLine(l, {8.1, 21.9}, t), LinePart::Start);
-    EXPECT_EQ(HitTestLine(l, {61.9, 18.1}, t), LinePart::End);
-}
-
-TEST(LineHitTest, VerticalAndSlantedLinesAreHitBesideTheirBody)
-{
-    const Box v = MakeLine(1, {30, 10}, {30, 90});
-    EXPECT_EQ(HitTestLine(v, {30.4, 50}, 0.5), LinePart::Body);
-    EXPECT_EQ(HitTestLine(v, {30.6, 50}, 0.5), LinePart::None);
-    // A 45° line: a point 0.4 mm from it measured square to it is on it.
-    const Box s = MakeLine(2, {0, 0}, {50, 50});
-    EXPECT_EQ(HitTestLine(s, {25 + 0.28, 25 - 0.28}, 0.5), LinePart::Body);
-    EXPECT_EQ(HitTestLine(s, {25 + 0.4, 25 - 0.4}, 0.5), LinePart::None);
-}
-
-TEST(LineHitTest, ZeroLengthLineAnswersItsStart)
-{
-    const Box l = MakeLine(1, {10, 20}, {10, 20});
-    EXPECT_EQ(HitTestLine(l, {10.3, 20}, 0.5), LinePart::Start);
+    const Box flat = MakeLine(1, {10, 20}, {60, 20}), upright = MakeLine(2, {30, 10}, {30, 90}),
+              slanted = MakeLine(3, {0, 0}, {50, 50}), point = MakeLine(4, {10, 20}, {10, 20});
+    const struct {
+        const Box& line;
+        QPointF at;
+        double t;
+        LinePart want;
+    } cases[] = {
+        {flat, {9.6, 20.4}, 0.5, LinePart::Start},   {flat, {60.5, 19.5}, 0.5, LinePart::End},
+        {flat, {35, 20.5}, 0.5, LinePart::Body},     {flat, {35, 20.6}, 0.5, LinePart::None},
+        {flat, {60.6, 20}, 0.5, LinePart::None},     {flat, {35, 21.9}, 2.0, LinePart::Body},
+        {flat, {35, 22.1}, 2.0, LinePart::None},     {upright, {30.4, 50}, 0.5, LinePart::Body},
+        {upright, {30.6, 50}, 0.5, LinePart::None},  {slanted, {25.28, 24.72}, 0.5, LinePart::Body},
+        {slanted, {25.4, 24.6}, 0.5, LinePart::None}, {point, {10.3, 20}, 0.5, LinePart::Start},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HitTestLine(c.line, c.at, c.t), c.want) << c.line.id << " " << c.at.x() << "," << c.at.y();
 }
 
 TEST_F(Layout, CrossingLinesAnswerTheLowerIndex)
@@ -215,50 +183,31 @@ protected:
     QStringList shown;
 };
 
-TEST_F(Align, LeftTakesTheSmallestLeftOfTextCheckAndPictureBoxes)
+TEST_F(Align, EachCommandTakesItsReferenceFromTheBoxesThatTakePart)
 {
-    EXPECT_TRUE(Run(AlignCommand::Left));
-    EXPECT_EQ(shown, QStringList{QStringLiteral("请输入设定值(毫米)：")});
-    for (BoxId id : {1, 2, 3, 4}) EXPECT_EQ(R(id).left(), 15) << id;
-    ExpectRect(R(5), {5, 5, 20, 6});   // labels and lines are never aligned
-    EXPECT_EQ(B(6).line, QLineF(0, 90, 40, 90));
+    // Labels and lines never take part; check boxes only in the align commands.
+    const struct {
+        AlignCommand cmd;
+        std::function<double(const QRectF&)> of;
+        double want;
+        std::vector<BoxId> moved;
+    } cases[] = {
+        {AlignCommand::Left, &QRectF::left, 15, {1, 2, 3, 4}},   {AlignCommand::Right, &QRectF::right, 170, {1, 2, 3, 4}},
+        {AlignCommand::Top, &QRectF::top, 10, {1, 2, 3, 4}},     {AlignCommand::Bottom, &QRectF::bottom, 72, {1, 2, 3, 4}},
+        {AlignCommand::Width, &QRectF::width, 50, {1, 3, 4}},    {AlignCommand::Height, &QRectF::height, 12, {1, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        SetUp();  // each command on the boxes as they were
+        ASSERT_TRUE(Run(c.cmd)) << int(c.cmd);
+        EXPECT_EQ(shown, QStringList{QStringLiteral("请输入设定值(毫米)：")});
+        for (BoxId id : c.moved) EXPECT_EQ(c.of(R(id)), c.want) << int(c.cmd) << " box " << id;
+        EXPECT_EQ(R(2).size(), QSizeF(5, 5));
+        ExpectRect(R(5), {5, 5, 20, 6});
+        EXPECT_EQ(B(6).line, QLineF(0, 90, 40, 90));
+    }
 }
 
-TEST_F(Align, RightTopAndBottom)
-{
-    ASSERT_TRUE(Run(AlignCommand::Right));
-    for (BoxId id : {1, 2, 3, 4}) EXPECT_EQ(R(id).right(), 170) << id;
-    ASSERT_TRUE(Run(AlignCommand::Top));
-    for (BoxId id : {1, 2, 3, 4}) EXPECT_EQ(R(id).top(), 10) << id;
-    ASSERT_TRUE(Run(AlignCommand::Bottom));
-    for (BoxId id : {1, 2, 3, 4}) EXPECT_EQ(R(id).bottom(), 22) << id;
-    EXPECT_EQ(R(2).height(), 5);
-}
-
-TEST_F(Align, WidthAndHeightLeaveCheckBoxesAsTheyAre)
-{
-    ASSERT_TRUE(Run(AlignCommand::Width));
-    EXPECT_EQ(R(1).width(), 50);
-    EXPECT_EQ(R(3).width(), 50);
-    EXPECT_EQ(R(4).width(), 50);
-    EXPECT_EQ(R(2).width(), 5);
-    ASSERT_TRUE(Run(AlignCommand::Height));
-    for (BoxId id : {1, 3, 4}) EXPECT_EQ(R(id).height(), 12) << id;
-    EXPECT_EQ(R(2).height(), 5);
-    EXPECT_EQ(R(1).topLeft(), QPointF(20, 30));  // sizes never move a box
-}
-
-TEST_F(Align, ReferenceIsShownInMillimetresAndAnotherNumberIsTaken)
-{
-    format.SetSelection({1});
-    EXPECT_EQ(AlignReference(format, AlignCommand::Left), 20.0);
-    ScriptedPrompter p;
-    p.inputs.push_back(QStringLiteral("33.5mm"));
-    ASSERT_TRUE(AlignSelectedBoxes(format, AlignCommand::Left, p));
-    EXPECT_EQ(R(1).left(), 33.5);
-}
-
-TEST_F(Align, ConfirmingTheRoundedReferenceKeepsTheExactOne)
+TEST_F(Align, AnswerInMillimetresIsTakenAndTheShownReferenceKeepsTheExactOne)
 {
     Box b = B(1);
     b.rect.moveLeft(12.3456);
@@ -266,19 +215,18 @@ TEST_F(Align, ConfirmingTheRoundedReferenceKeepsTheExactOne)
     format.SetSelection({1, 3});
     ScriptedPrompter p;  // answers with the text it was offered: "12.35"
     ASSERT_TRUE(AlignSelectedBoxes(format, AlignCommand::Left, p));
-    EXPECT_DOUBLE_EQ(R(1).left(), 12.3456);
     EXPECT_DOUBLE_EQ(R(3).left(), 12.3456);
-}
-
-TEST_F(Align, BeyondTheSlipEveryBoxStopsAtItsEdge)
-{
+    ASSERT_TRUE(Run(AlignCommand::Left, QStringLiteral("33.5mm")));
+    EXPECT_EQ(R(1).left(), 33.5);
+    // Beyond the slip every box stops at its edge; a size stops at nothing.
+    format.SetSelection({1, 2, 3, 4});
     ASSERT_TRUE(Run(AlignCommand::Right, QStringLiteral("500")));
     for (BoxId id : {1, 2, 3, 4}) EXPECT_EQ(R(id).right(), 200) << id;
     ASSERT_TRUE(Run(AlignCommand::Width, QStringLiteral("-4")));
     for (BoxId id : {1, 3, 4}) EXPECT_EQ(R(id).width(), 0) << id;
 }
 
-TEST_F(Align, CancelOrAnEmptyAnswerChangesNothing)
+TEST_F(Align, CancelAnEmptyAnswerOrNoBoxTakingPartChangesNothing)
 {
     const std::vector<Box> before = format.Boxes();
     {
@@ -287,54 +235,33 @@ TEST_F(Align, CancelOrAnEmptyAnswerChangesNothing)
         EXPECT_FALSE(AlignSelectedBoxes(format, AlignCommand::Top, p));
     }
     EXPECT_FALSE(Run(AlignCommand::Height, QStringLiteral("  ")));
-    EXPECT_EQ(format.Boxes(), before);
-}
-
-TEST_F(Align, WithoutTakingPartBoxesTheOperatorIsTold)
-{
     format.SetSelection({5, 6});
     EXPECT_FALSE(Run(AlignCommand::Left));
     EXPECT_EQ(shown, QStringList{QStringLiteral("请先选定多个输入框，再操作此功能！")});
-    // Only check boxes: the align commands work, the size commands don't.
     format.SetSelection({2});
-    EXPECT_TRUE(Run(AlignCommand::Top, QStringLiteral("40")));
-    EXPECT_EQ(R(2).top(), 40);
     EXPECT_FALSE(Run(AlignCommand::Width));
     EXPECT_EQ(shown, QStringList{QStringLiteral("请先选定多个输入框，再操作此功能！")});
+    EXPECT_EQ(format.Boxes(), before);
 }
 
 // --- Adding ---------------------------------------------------------------
 
-TEST_F(Layout, NewLineIsSolidBlackAndOfTheDefaultWidth)
-{
-    Open({});
-    const BoxId id = AddBoxAt(format, BoxKind::Line, {20, 30});
-    ASSERT_NE(id, 0);
-    const Box& l = B(id);
-    EXPECT_EQ(l.lineStyle, 1);
-    EXPECT_EQ(l.lineWidth, 1);
-    EXPECT_EQ(l.color, QColor(Qt::black));
-    EXPECT_EQ(l.line.p1(), QPointF(20, 30));
-    EXPECT_GT(l.line.length(), 0);
-}
-
-TEST_F(Layout, BoxAddedAtTheEdgeComesOntoTheSlip)
-{
-    Open({});
-    const BoxId id = AddBoxAt(format, BoxKind::Text, {195, 99});
-    EXPECT_EQ(R(id).bottomRight(), QPointF(200, 100));
-    const BoxId line = AddBoxAt(format, BoxKind::Line, {-5, 50});
-    EXPECT_EQ(B(line).line.p1(), QPointF(0, 50));
-}
-
-TEST_F(Layout, NoBoxIsAddedToAFullKind)
+TEST_F(Layout, NewBoxComesOntoTheSlipAndNoKindPasses999)
 {
     std::vector<Box> boxes;
     for (int i = 1; i <= kMaxBoxesPerKind; ++i) boxes.push_back(MakeBox(i, BoxKind::Label, {1, 1, 2, 2}));
     Open(boxes);
     EXPECT_EQ(AddBoxAt(format, BoxKind::Label, {5, 5}), 0);
     EXPECT_EQ(format.Count(BoxKind::Label), kMaxBoxesPerKind);
-    EXPECT_NE(AddBoxAt(format, BoxKind::Text, {5, 5}), 0);
+    const BoxId text = AddBoxAt(format, BoxKind::Text, {195, 99});
+    EXPECT_EQ(R(text).bottomRight(), QPointF(200, 100));
+    const BoxId line = AddBoxAt(format, BoxKind::Line, {-5, 50});
+    EXPECT_EQ(B(line).line.p1(), QPointF(0, 50));
+    // A new line is seen at once: solid, black, of the default width.
+    EXPECT_EQ(B(line).lineStyle, 1);
+    EXPECT_EQ(B(line).lineWidth, 1);
+    EXPECT_EQ(B(line).color, QColor(Qt::black));
+    EXPECT_GT(B(line).line.length(), 0);
 }
 
 // --- Copying ----------------------------------------------------------------
@@ -444,23 +371,20 @@ TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksToTheBox)
 
 TEST_F(Layout, RingRunsFromTheClickedBoxThroughTheMarkedOnesInIndexOrder)
 {
+    Box linked = MakeBox(14, BoxKind::Text, {40, 30, 30, 6});
+    linked.relation = {RelationKind::Related, 13};
     Open({MakeBox(10, BoxKind::Check, {10, 10, 5, 5}), MakeBox(11, BoxKind::Check, {20, 10, 5, 5}),
-          MakeBox(12, BoxKind::Check, {30, 10, 5, 5}), MakeBox(13, BoxKind::Text, {40, 10, 30, 6})});
+          MakeBox(12, BoxKind::Check, {30, 10, 5, 5}), MakeBox(13, BoxKind::Text, {40, 10, 30, 6}), linked});
     format.SetSelection({10, 12, 13});
     EXPECT_TRUE(MakeRelationRing(format, 11).isEmpty());
     EXPECT_EQ(B(11).relation, (Relation{RelationKind::ChainNext, 10}));
     EXPECT_EQ(B(10).relation, (Relation{RelationKind::ChainNext, 12}));
     EXPECT_EQ(B(12).relation, (Relation{RelationKind::ChainNext, 11}));
     EXPECT_FALSE(B(13).relation.IsSet());  // another kind stays out
-}
-
-TEST_F(Layout, RingWithoutOtherMarkedBoxesChangesNothing)
-{
-    Box a = MakeBox(1, BoxKind::Text, {10, 10, 30, 6});
-    a.relation = {RelationKind::Related, 2};
-    Open({a, MakeBox(2, BoxKind::Text, {10, 20, 30, 6})});
-    EXPECT_TRUE(MakeRelationRing(format, 1).isEmpty());
-    EXPECT_EQ(B(1).relation, (Relation{RelationKind::Related, 2}));
+    // Without another marked box of its kind nothing changes.
+    format.SetSelection({10});
+    EXPECT_TRUE(MakeRelationRing(format, 14).isEmpty());
+    EXPECT_EQ(B(14).relation, (Relation{RelationKind::Related, 13}));
 }
 
 TEST_F(Layout, LinksOverUnsavedBoxesAreRefusedAndStoreNoTemporaryId)
