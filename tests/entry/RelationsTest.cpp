@@ -80,14 +80,6 @@ TEST(RelationMarks, BrokenAndLoopingLinksEnd)
     EXPECT_TRUE(RelationMarks(f, 4).isEmpty());
 }
 
-TEST(RelationMarks, Colours)
-{
-    EXPECT_EQ(RelationMarkColor(RelationMark::Related), QColor(0x00, 0xFF, 0x11));
-    EXPECT_EQ(RelationMarkColor(RelationMark::ChainMember), QColor(0xFF, 0xAA, 0xAA));
-    EXPECT_EQ(RelationMarkColor(RelationMark::AddsInto), QColor(0xAA, 0xFF, 0xAA));
-    EXPECT_EQ(RelationMarkColor(RelationMark::MultipliesInto), QColor(0xAA, 0xAA, 0xFF));
-}
-
 TEST(CheckBoxRing, TickingOneUnticksTheOthers)
 {
     SlipFormat f;
