@@ -29,13 +29,7 @@ protected:
     {
         view = std::make_unique<SlipView>(format);
         view->resize(820, 520);
-        FormatHeader h;
-        h.name = QStringLiteral("画布");
-        h.widthMm = 200;
-        h.heightMm = 100;
-        format.Load(h, {MakeBox(1, BoxKind::Text, {20, 20, 40, 8}), MakeBox(2, BoxKind::Check, {80, 20, 6, 6}),
-                        MakeBox(3, BoxKind::Picture, {20, 50, 40, 15}), MakeBox(4, BoxKind::Label, {120, 20, 30, 8}),
-                        MakeLine(5, {100, 80}, {160, 80})});
+        LoadOneOfEachKind(format);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         // The canvas fills the frame's width.
