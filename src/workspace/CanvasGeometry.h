@@ -17,7 +17,6 @@ struct CanvasTransform {
     QPointF ToPx(QPointF mm) const { return origin + mm * pxPerMm; }
     QRectF ToPx(const QRectF& mm) const { return QRectF(ToPx(mm.topLeft()), mm.size() * pxPerMm); }
     QPointF ToMm(QPointF px) const { return pxPerMm > 0 ? (px - origin) / pxPerMm : QPointF(); }
-    double LengthToMm(double px) const { return pxPerMm > 0 ? px / pxPerMm : 0; }
 };
 
 // Millimetres of the slip in one twip of the screen (1440 twips to the inch)
