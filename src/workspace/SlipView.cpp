@@ -1,7 +1,6 @@
 #include "workspace/SlipView.h"
 
 #include "core/Units.h"
-#include "model/BoxRules.h"
 #include "print/SlipDrawing.h"
 
 #include <QContextMenuEvent>
@@ -48,6 +47,7 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     QPlainTextEdit* ed = editor_->Widget();
+    editorViewport_ = ed->viewport();
     ed->viewport()->installEventFilter(this);
     ed->viewport()->setMouseTracking(true);
     // The box being typed into has the box menu too (its text commands
@@ -243,12 +243,14 @@ void SlipView::PlaceEditor(QPlainTextEdit& editor, const slip::Box& b)
 
 bool SlipView::eventFilter(QObject* watched, QEvent* event)
 {
-    QPlainTextEdit* ed = editor_->Widget();
-    if (watched != ed->viewport()) return QAbstractScrollArea::eventFilter(watched, event);
-    // The corners of the box being typed into still move and resize it.
+    // The editor is compared against first and touched only for mouse
+    // events: the filter also sees events sent while it is being destroyed.
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+    if (watched != editorViewport_
+        || (type != QEvent::MouseMove && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease))
         return QAbstractScrollArea::eventFilter(watched, event);
+    // The corners of the box being typed into still move and resize it.
+    QPlainTextEdit* ed = editor_->Widget();
     auto* m = static_cast<QMouseEvent*>(event);
     const QPointF px = QPointF(ed->viewport()->mapTo(viewport(), m->position().toPoint()));
     SlipGestures& g = Scaled();
@@ -381,9 +383,8 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);
-            const DataTypeLook look = TextBoxLookForDataType(b.dataType);
-            p.setPen(QPen(look.borderStyle ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0,
-                          look.borderStyle ? Qt::SolidLine : Qt::DotLine));
+            const bool cells = b.dataType.ShowsCellBorder();
+            p.setPen(QPen(cells ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0, cells ? Qt::SolidLine : Qt::DotLine));
             p.drawRect(r);
             break;
         }

@@ -103,6 +103,7 @@ private:
     SlipFormat& format_;
     mutable SlipGestures gestures_;
     InlineEditor* editor_;
+    const QObject* editorViewport_ = nullptr;  // compared against, never called
     QImage background_;
     double zoom_ = 1.0;
     int barcodeStandard_ = 0;

@@ -30,7 +30,7 @@ void MakeFormat()
     for (const auto& t : texts) {
         Box b = NewBoxOfKind(BoxKind::Text, {20, 10 + 10.0 * f.Count(BoxKind::Text)});
         b.caption = QString::fromUtf8(t.caption);
-        b.dataType = t.code;
+        b.dataType = DataType::FromStored(t.code);
         f.AddBox(b);
     }
     Box cash = NewBoxOfKind(BoxKind::Check, {20, 50});
