@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -11,10 +14,12 @@ using namespace slip;
 namespace {
 
 // A clock the test moves by hand.
+// The window shows the figures once the refresh interval has passed.
 struct FakeClock {
     QDateTime now = QDateTime(QDate(2024, 3, 1), QTime(9, 0, 0));
     FakeClock() { SetProgressClock([this] { return now; }); }
     ~FakeClock() { SetProgressClock({}); }
+    void Tick() { now = now.addMSecs(kProgressRefreshMs); }
 };
 
 QString Text(QLabel* l) { return l ? l->text() : QStringLiteral("<none>"); }
@@ -47,7 +52,13 @@ TEST(ProgressWindow, ShowsTheRunStepByStep)
     EXPECT_TRUE(ProgressWindowOpen());
     EXPECT_TRUE(IsFormOpen("进度指示器"));
     EXPECT_EQ(Text(w->LBL), "正在保存格式……");
-    for (int i = 0; i < 4; ++i) ProgressStep(1, "pages");
+    // Steps inside one refresh interval only count; the window shows the
+    // latest figures at the next refresh.
+    for (int i = 0; i < 3; ++i) ProgressStep(1, "pages");
+    EXPECT_EQ(Text(w->L1), "");
+    EXPECT_DOUBLE_EQ(w->Pic->Filled(), 0);
+    clock.Tick();
+    ProgressStep(1, "pages");
     EXPECT_EQ(Text(w->Percent), "40%");
     EXPECT_EQ(Text(w->L1), "(4/10)");
     clock.now = clock.now.addSecs(30);
@@ -56,18 +67,23 @@ TEST(ProgressWindow, ShowsTheRunStepByStep)
     EXPECT_DOUBLE_EQ(w->Pic->Filled(), 0.4);
 
     // Another unit text becomes the title; "" changes neither title nor figures.
+    clock.Tick();
     ProgressStep(1, "正在写入方框……");
     EXPECT_EQ(Text(w->LBL), "正在写入方框……");
     EXPECT_EQ(ProgressTitle(), "正在写入方框……");
     EXPECT_EQ(Text(w->L1), "(4/10)");
+    clock.Tick();
     ProgressStep(1, "");
     EXPECT_EQ(Text(w->Percent), "60%");
     EXPECT_EQ(Text(w->L1), "(4/10)");
+    clock.Tick();
     ProgressStep(1, "PAGES");
     EXPECT_EQ(Text(w->L1), "(7/10)");
 
     // More steps than announced: above 100 %, the bar held within its picture.
     for (int i = 0; i < 5; ++i) ProgressStep(1, "pages");
+    clock.Tick();
+    DrawProgressBar(12);
     EXPECT_EQ(Text(w->Percent), "120%");
     EXPECT_EQ(Text(w->L1), "(12/10)");
     EXPECT_DOUBLE_EQ(w->Pic->Filled(), 1.2);
@@ -84,6 +100,7 @@ TEST(ProgressWindow, EdgeCasesOfThePart)
     FakeClock clock;
     // A total of 0 counts as 1: the first step shows 100 %.
     ProgressStart("零", 0);
+    clock.Tick();
     ProgressStep(1, "pages");
     EXPECT_EQ(Text(ProgressWindow()->Percent), "100%");
     EXPECT_EQ(Text(ProgressWindow()->L1), "(1/1)");
@@ -94,10 +111,12 @@ TEST(ProgressWindow, EdgeCasesOfThePart)
     Indicator* w = ProgressWindow();
     w->L1->setText("earlier");
     w->L2->setText("earlier");
+    clock.Tick();
     ProgressStep(1, "pages");
     EXPECT_EQ(Text(w->Percent), "0%");
     EXPECT_EQ(Text(w->L1), "earlier");
     EXPECT_EQ(Text(w->L2), "earlier");
+    clock.Tick();
     ProgressStep(1, "pages");
     EXPECT_EQ(Text(w->L1), "(2/2000)");
 
@@ -116,6 +135,7 @@ TEST(ProgressWindow, EdgeCasesOfThePart)
     EXPECT_EQ(ProgressStart("继续", 10, -1), 7);
     EXPECT_EQ(ProgressPosition(), 7);
     EXPECT_DOUBLE_EQ(ProgressWindow()->Pic->Filled(), 0.7);
+    clock.Tick();
     ProgressStep(1, "pages");
     EXPECT_EQ(Text(ProgressWindow()->L1), "(8/10)");
     ProgressEnd();
@@ -149,4 +169,35 @@ TEST(ProgressWindow, ClosedByTheOperatorTheWorkGoesOn)
     ProgressWindow()->show();
     ProgressEnd();
     EXPECT_FALSE(ProgressWindowOpen());
+}
+
+TEST(ProgressWindow, CancelStopsWorkRunOffTheWindowsThread)
+{
+    // Work that runs until told to stop: the window's thread stays free to
+    // take the operator's Cancel.
+    bool windowThreadAnswered = false;
+    QTimer::singleShot(100, [&] {
+        windowThreadAnswered = true;
+        ASSERT_TRUE(ProgressWindowOpen());
+        EXPECT_EQ(ProgressWindow()->windowModality(), Qt::ApplicationModal);
+        ProgressWindow()->CancelButton->click();
+    });
+    qint64 steps = 0;
+    EXPECT_TRUE(RunWithProgress([&](ProgressReporter& progress) {
+        progress.Start("正在读取EXCEL数据……", 1000000000);
+        while (!progress.Cancelled()) {
+            progress.Step(1, "pages");
+            ++steps;
+        }
+    }));
+    EXPECT_TRUE(windowThreadAnswered);
+    EXPECT_GT(steps, 0);
+    EXPECT_FALSE(ProgressWindowOpen());
+    // The close box stops it the same way; an exception is a failure.
+    QTimer::singleShot(100, [] { ProgressWindow()->close(); });
+    EXPECT_TRUE(RunWithProgress([](ProgressReporter& progress) {
+        progress.Start("t", 10);
+        while (!progress.Cancelled()) QThread::msleep(1);
+    }));
+    EXPECT_FALSE(RunWithProgress([](ProgressReporter&) { throw std::bad_alloc(); }));
 }
