@@ -21,20 +21,23 @@ WorkbookKind DetectWorkbookKind(const QString& path)
     return WorkbookKind::None;
 }
 
+namespace {
+
+quint64 CellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+
+} // namespace
+
 QString SheetCells::Cell(int row, int column) const
 {
-    if (row < 1 || row > rows_.size() || column < 1) return QString();
-    const QVector<QString>& r = rows_[row - 1];
-    return column <= r.size() ? r[column - 1] : QString();
+    if (row < 1 || column < 1) return QString();
+    return cells_.value(CellKey(row, column));
 }
 
 void SheetCells::SetCell(int row, int column, const QString& text)
 {
     if (row < 1 || column < 1 || text.isEmpty()) return;
-    if (rows_.size() < row) rows_.resize(row);
-    QVector<QString>& r = rows_[row - 1];
-    if (r.size() < column) r.resize(column);
-    r[column - 1] = text;
+    cells_.insert(CellKey(row, column), text);
+    rows_ = std::max(rows_, row);
     columns_ = std::max(columns_, column);
 }
 
@@ -51,32 +54,36 @@ QString CheckedPath(const QString& path, WorkbookKind& kind)
 
 } // namespace
 
-SheetNames ListWorksheets(const QString& path)
+SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress)
 {
     WorkbookKind kind = WorkbookKind::None;
-    if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
-    return kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path) : workbook::ListXlsxSheets(path);
+    if (!CheckedPath(path, kind).isEmpty()) return {WorkbookDamagedError(), {}};
+    SheetNames names =
+        kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path, progress) : workbook::ListXlsxSheets(path);
+    if (!names.ok()) names = {WorkbookDamagedError(), {}};
+    return names;
 }
 
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow, int lastColumn)
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+                        const ProgressReporter& progress)
 {
     WorkbookKind kind = WorkbookKind::None;
     if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
     if (sheet.isEmpty()) return {SheetNameError(), {}};
     lastRow = std::max(0, lastRow);
     lastColumn = std::max(0, lastColumn);
-    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, lastRow, lastColumn)
-                                     : workbook::ReadXlsxSheet(path, sheet, lastRow, lastColumn);
+    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, lastRow, lastColumn, progress)
+                                     : workbook::ReadXlsxSheet(path, sheet, lastRow, lastColumn, progress);
 }
 
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
-                         int firstColumn, int lastColumn)
+                         int firstColumn, int lastColumn, const ProgressReporter& progress)
 {
     CellRange out;
     firstRow = std::max(1, firstRow);
     firstColumn = std::max(1, firstColumn);
     if (lastRow < firstRow || lastColumn < firstColumn) return out;
-    SheetRead read = ReadWorksheet(path, sheet, lastRow, lastColumn);
+    SheetRead read = ReadWorksheet(path, sheet, lastRow, lastColumn, progress);
     if (!read.ok()) {
         out.error = read.error;
         return out;

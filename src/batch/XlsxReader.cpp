@@ -402,8 +402,10 @@ SheetNames ListXlsxSheets(const QString& path)
     return out;
 }
 
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn)
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+                        const ProgressReporter& progress)
 {
+    (void)progress;
     SheetRead out;
     auto zip = OpenPackage(path, out.error);
     if (!zip) return out;
