@@ -170,17 +170,37 @@ CsvFile ReadCsvRecords(const QString& path)
     return out;
 }
 
-QVector<QStringList> ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
+CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
 {
-    QVector<QStringList> rows;
-    if (maxRows < 1) return rows;
-    const std::optional<QString> text = ReadCsvText(path);
-    if (!text) return rows;
-    rows = ParseCsv(*text, maxRows).records;
+    CsvFile out;
+    if (maxRows < 1) return out;
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}};
+    // Read whole lines until they hold the records shown: cut at a line feed,
+    // the text decodes the same in UTF-8 and GBK.
+    QByteArray bytes;
+    qint64 chunk = 64 * 1024;
+    for (;;) {
+        const QByteArray more = f.read(chunk);
+        if (f.error() != QFileDevice::NoError) return {CsvImportError(), {}};
+        bytes += more;
+        const bool atEnd = more.isEmpty() || f.atEnd();
+        const qsizetype lastLine = atEnd ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        const std::optional<QString> text = DecodeCsvBytes(bytes.left(lastLine));
+        if (!text) return {CsvImportError(), {}};
+        // The records shown are whole once the one after them has begun.
+        CsvRecords parsed = ParseCsv(*text, maxRows + 1);
+        if (atEnd || parsed.records.size() > maxRows) {
+            out.records = std::move(parsed.records);
+            if (out.records.size() > maxRows) out.records.resize(maxRows);
+            break;
+        }
+        chunk *= 2;
+    }
     if (maxColumns >= 0)
-        for (QStringList& r : rows)
+        for (QStringList& r : out.records)
             if (r.size() > maxColumns) r.erase(r.begin() + maxColumns, r.end());
-    return rows;
+    return out;
 }
 
 } // namespace slip

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 
 namespace slip {
@@ -23,20 +24,26 @@ WorkbookKind DetectWorkbookKind(const QString& path)
 
 namespace {
 
-quint64 CellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+bool ColumnBefore(const QPair<int, QString>& cell, int column) { return cell.first < column; }
 
 } // namespace
 
 QString SheetCells::Cell(int row, int column) const
 {
-    if (row < 1 || column < 1) return QString();
-    return cells_.value(CellKey(row, column));
+    const auto r = rowCells_.constFind(row);
+    if (r == rowCells_.cend()) return QString();
+    const auto c = std::lower_bound(r->cbegin(), r->cend(), column, ColumnBefore);
+    return c != r->cend() && c->first == column ? c->second : QString();
 }
 
 void SheetCells::SetCell(int row, int column, const QString& text)
 {
     if (row < 1 || column < 1 || text.isEmpty()) return;
-    cells_.insert(CellKey(row, column), text);
+    QVector<QPair<int, QString>>& r = rowCells_[row];
+    // Cells mostly come in column order: then this appends.
+    const auto c = std::lower_bound(r.begin(), r.end(), column, ColumnBefore);
+    if (c != r.end() && c->first == column) c->second = text;
+    else r.insert(c, {column, text});
     rows_ = std::max(rows_, row);
     columns_ = std::max(columns_, column);
 }
@@ -64,16 +71,14 @@ SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress)
     return names;
 }
 
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
                         const ProgressReporter& progress)
 {
     WorkbookKind kind = WorkbookKind::None;
     if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
     if (sheet.isEmpty()) return {SheetNameError(), {}};
-    lastRow = std::max(0, lastRow);
-    lastColumn = std::max(0, lastColumn);
-    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, lastRow, lastColumn, progress)
-                                     : workbook::ReadXlsxSheet(path, sheet, lastRow, lastColumn, progress);
+    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, wanted, progress)
+                                     : workbook::ReadXlsxSheet(path, sheet, wanted, progress);
 }
 
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
@@ -83,7 +88,7 @@ CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow
     firstRow = std::max(1, firstRow);
     firstColumn = std::max(1, firstColumn);
     if (lastRow < firstRow || lastColumn < firstColumn) return out;
-    SheetRead read = ReadWorksheet(path, sheet, lastRow, lastColumn, progress);
+    SheetRead read = ReadWorksheet(path, sheet, {lastRow, lastColumn, {}, {}}, progress);
     if (!read.ok()) {
         out.error = read.error;
         return out;

@@ -2,6 +2,7 @@
 #include "core/ProgressReporter.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -36,11 +37,13 @@ public:
     // Every cell that holds something, in no set order.
     template <typename F> void ForEach(F f) const
     {
-        for (auto it = cells_.cbegin(); it != cells_.cend(); ++it) f(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF), *it);
+        for (auto it = rowCells_.cbegin(); it != rowCells_.cend(); ++it)
+            for (const auto& [column, text] : *it) f(it.key(), column, text);
     }
 
 private:
-    QHash<quint64, QString> cells_;
+    // Per row its cells by column, in column order.
+    QHash<int, QVector<QPair<int, QString>>> rowCells_;
     int rows_ = 0;
     int columns_ = 0;
 };
@@ -56,14 +59,28 @@ struct SheetNames {
 // failure (no file, no workbook, a damaged one) gives WorkbookDamagedError().
 SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress = NoProgress());
 
+// Which cells a read keeps: rows 1..lastRow and columns 1..lastColumn (0: no
+// limit), and when listed, only those rows and columns. A read stops after
+// lastRow.
+struct CellsWanted {
+    int lastRow = 0;
+    int lastColumn = 0;
+    QSet<int> rows;
+    QSet<int> columns;
+    bool Wants(int row, int column) const
+    {
+        return (lastRow <= 0 || row <= lastRow) && (lastColumn <= 0 || column <= lastColumn)
+               && (rows.isEmpty() || rows.contains(row)) && (columns.isEmpty() || columns.contains(column));
+    }
+};
+
 struct SheetRead {
     QString error;  // "" when read
     SheetCells cells;
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the worksheet named `sheet` (exact name), rows 1..lastRow and columns
-// 1..lastColumn (0: all of them). A file that can't be opened, is no workbook,
+// Reads the wanted cells of the worksheet named `sheet` (exact name). A file that can't be opened, is no workbook,
 // or is damaged gives the matching error text and no cells; a name the workbook
 // has no worksheet of gives SheetNameError().
 //
@@ -74,7 +91,7 @@ struct SheetRead {
 // Boolean as TRUE or FALSE; an error value as its code (#DIV/0!); a formula as
 // its last computed value.
 // A read the operator cancelled (progress.Cancelled()) gives no cells.
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow = 0, int lastColumn = 0,
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted = {},
                         const ProgressReporter& progress = NoProgress());
 
 struct CellRange {

@@ -5,12 +5,12 @@
 namespace slip::workbook {
 
 SheetNames ListXlsxSheets(const QString& path);
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
                         const ProgressReporter& progress);
 
 // Through the reader process.
 SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress);
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
                        const ProgressReporter& progress);
 
 // The reader process itself: "list <path>" or "read <path> <sheet> <lastRow>

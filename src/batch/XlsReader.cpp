@@ -237,12 +237,12 @@ SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress)
     return {WorkbookDamagedError(), {}};
 }
 
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
                        const ProgressReporter& progress)
 {
     SheetRead out;
-    const auto bytes = RunReader({QStringLiteral("read"), path, sheet, QString::number(lastRow),
-                                  QString::number(lastColumn)},
+    const auto bytes = RunReader({QStringLiteral("read"), path, sheet, QString::number(std::max(0, wanted.lastRow)),
+                                  QString::number(std::max(0, wanted.lastColumn))},
                                  progress);
     if (bytes) {
         QDataStream in(*bytes);
@@ -253,7 +253,7 @@ SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, i
                 in >> row;
                 if (row == 0 || in.status() != QDataStream::Ok) break;
                 in >> column >> text;
-                out.cells.SetCell(row, column, text);
+                if (wanted.Wants(row, column)) out.cells.SetCell(row, column, text);
             }
             if (DecodeEnd(in)) return out;
         }

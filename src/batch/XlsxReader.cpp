@@ -1,14 +1,20 @@
 // Reading .xlsx workbooks: the zip package through libzip, its XML parts with
 // QXmlStreamReader. Only what an import needs is read: the sheet list, the
 // shared strings, the cell number formats (to tell dates) and one sheet's cells.
+// A package is small and its parts large: every part is inflated as it is
+// parsed, never whole, and the reading stops where what was asked for ends;
+// shared strings are read only as far as the cells kept need them.
 #include "batch/WorkbookReaders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QIODevice>
+#include <QSet>
 #include <QXmlStreamReader>
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -16,8 +22,18 @@ namespace slip::workbook {
 
 namespace {
 
-// A part larger than this is no sheet of slips but a damaged or hostile package.
-constexpr zip_uint64_t kMaxPartBytes = 512ULL * 1024 * 1024;
+// A part that inflates past this is no sheet of slips but a damaged or hostile
+// package; so is a large part that inflates more than kMaxRatio times.
+constexpr zip_uint64_t kMaxPartBytes = 128ULL * 1024 * 1024;
+constexpr zip_uint64_t kRatioCheckedFrom = 16ULL * 1024 * 1024;
+constexpr zip_uint64_t kMaxRatio = 100;
+// The package's small parts (relationships, workbook, styles).
+constexpr zip_uint64_t kMaxSmallPartBytes = 16ULL * 1024 * 1024;
+// More cells than any import can use: the read is refused rather than fill
+// the memory.
+constexpr qsizetype kMaxCellsKept = 2000000;
+// Rows of a sheet; a row number past it is no row.
+constexpr int kMaxSheetRow = 1048576;
 
 const QString kRelNs = QStringLiteral(
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships");
@@ -40,41 +56,76 @@ std::optional<ZipPtr> OpenPackage(const QString& path, QString& error)
     return ZipPtr(z);
 }
 
-// The bytes of one part; no value when the package lacks it. A part that is
-// there but can't be read whole sets `damaged`.
-std::optional<QByteArray> ReadPart(zip_t* z, QString name, bool& damaged)
+// One part inflated as the XML reader asks for it. Reading past the limits,
+// a failed inflation or a wrong CRC (checked at the end) make it damaged.
+class PartDevice : public QIODevice {
+public:
+    // Opens the part; Found() is false when the package lacks it.
+    PartDevice(zip_t* z, QString name, zip_uint64_t limit)
+    {
+        while (name.startsWith(QLatin1Char('/'))) name.remove(0, 1);
+        const zip_int64_t index = zip_name_locate(z, name.toUtf8().constData(), ZIP_FL_NOCASE);
+        if (index < 0) return;
+        found_ = true;
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(z, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)
+            || !(st.valid & ZIP_STAT_COMP_SIZE) || st.size > limit
+            || (st.size > kRatioCheckedFrom && st.size / std::max<zip_uint64_t>(1, st.comp_size) > kMaxRatio)) {
+            damaged_ = true;
+            return;
+        }
+        limit_ = std::min(limit, st.size);
+        file_ = zip_fopen_index(z, zip_uint64_t(index), 0);
+        if (!file_) damaged_ = true;
+        else open(QIODevice::ReadOnly);
+    }
+    ~PartDevice() override
+    {
+        if (file_) zip_fclose(file_);
+    }
+    bool Found() const { return found_; }
+    bool Damaged() const { return damaged_; }
+    bool isSequential() const override { return true; }
+
+    // The whole part, for the small ones.
+    std::optional<QByteArray> ReadWhole()
+    {
+        if (!found_ || damaged_) return std::nullopt;
+        QByteArray bytes = readAll();
+        if (damaged_) return std::nullopt;
+        return bytes;
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (!file_ || damaged_) return -1;
+        const zip_int64_t n = zip_fread(file_, data, zip_uint64_t(maxSize));
+        if (n < 0 || done_ + zip_uint64_t(n) > limit_) {
+            damaged_ = true;
+            return -1;
+        }
+        done_ += zip_uint64_t(n);
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    zip_file_t* file_ = nullptr;
+    zip_uint64_t limit_ = 0;
+    zip_uint64_t done_ = 0;
+    bool found_ = false;
+    bool damaged_ = false;
+};
+
+// The bytes of one small part; no value when the package lacks it. A part that
+// is there but can't be read whole sets `damaged`.
+std::optional<QByteArray> ReadPart(zip_t* z, const QString& name, bool& damaged)
 {
-    while (name.startsWith(QLatin1Char('/'))) name.remove(0, 1);
-    const zip_int64_t index = zip_name_locate(z, name.toUtf8().constData(), ZIP_FL_NOCASE);
-    if (index < 0) return std::nullopt;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(z, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)
-        || st.size > kMaxPartBytes) {
-        damaged = true;
-        return std::nullopt;
-    }
-    zip_file_t* f = zip_fopen_index(z, zip_uint64_t(index), 0);
-    if (!f) {
-        damaged = true;
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    bytes.resize(qsizetype(st.size));
-    zip_uint64_t done = 0;
-    while (done < st.size) {
-        const zip_int64_t n = zip_fread(f, bytes.data() + done, st.size - done);
-        if (n <= 0) break;
-        done += zip_uint64_t(n);
-    }
-    // Reading on to the end is what makes libzip check the CRC.
-    char probe;
-    const bool clean = done == st.size && zip_fread(f, &probe, 1) == 0;
-    zip_fclose(f);
-    if (!clean) {
-        damaged = true;
-        return std::nullopt;
-    }
+    PartDevice part(z, name, kMaxSmallPartBytes);
+    auto bytes = part.ReadWhole();
+    if (part.Found() && !bytes) damaged = true;
     return bytes;
 }
 
@@ -268,15 +319,24 @@ std::optional<QVector<DateFormatUse>> ReadStyles(const QByteArray& xml)
     return uses;
 }
 
-std::optional<QStringList> ReadSharedStrings(const QByteArray& xml)
+// The shared strings of the given indexes, read only as far as the highest of
+// them. No value on broken XML or when an index is missing.
+std::optional<QHash<int, QString>> ReadSharedStrings(PartDevice& part, const QSet<int>& wanted)
 {
-    QStringList strings;
-    QXmlStreamReader x(xml);
-    while (!x.atEnd()) {
+    QHash<int, QString> strings;
+    if (wanted.isEmpty()) return strings;
+    const int last = *std::max_element(wanted.cbegin(), wanted.cend());
+    QXmlStreamReader x(&part);
+    int index = 0;
+    while (!x.atEnd() && index <= last) {
         x.readNext();
-        if (x.isStartElement() && x.name() == u"si") strings << ReadStringItem(x);
+        if (x.isStartElement() && x.name() == u"si") {
+            if (wanted.contains(index)) strings.insert(index, ReadStringItem(x));
+            else x.skipCurrentElement();
+            ++index;
+        }
     }
-    if (x.hasError()) return std::nullopt;
+    if ((x.hasError() && index <= last) || part.Damaged() || strings.size() != wanted.size()) return std::nullopt;
     return strings;
 }
 
@@ -297,28 +357,18 @@ void ParseCellRef(QStringView ref, int& column, int& row)
         const char16_t c = ref[i].unicode();
         if (c < u'0' || c > u'9') { row = 0; return; }
         row = row * 10 + (c - u'0');
-        if (row > 1048576) { row = 0; return; }
+        if (row > kMaxSheetRow) { row = 0; return; }
     }
 }
 
 struct SheetContext {
-    const QStringList* shared;
     const QVector<DateFormatUse>* styles;
     bool date1904;
 };
 
 QString CellText(QStringView type, const QString& value, const QString& inlineText, int style,
-                 const SheetContext& ctx, bool& damaged)
+                 const SheetContext& ctx)
 {
-    if (type == u"s") {
-        bool ok = false;
-        const int i = value.toInt(&ok);
-        if (!ok || i < 0 || i >= ctx.shared->size()) {
-            damaged = true;
-            return QString();
-        }
-        return ctx.shared->at(i);
-    }
     if (type == u"inlineStr") return inlineText;
     if (type == u"str" || type == u"e") return DecodeEscapes(value);
     if (type == u"b") return value.trimmed() == u"1" || value.trimmed() == u"true" ? QStringLiteral("TRUE")
@@ -341,15 +391,26 @@ QString CellText(QStringView type, const QString& value, const QString& inlineTe
     return SheetNumberText(d);
 }
 
-// Fills cells from a worksheet part, rows 1..lastRow and columns 1..lastColumn
-// (0: all). False on broken XML or a cell that names a missing shared string.
-bool ReadSheetCells(const QByteArray& xml, const SheetContext& ctx, int lastRow, int lastColumn,
-                    SheetCells& cells)
+// A cell that names a shared string, resolved once the strings are read.
+struct SharedCell {
+    int row;
+    int column;
+    int index;
+};
+
+// Keeps the wanted cells of a worksheet part; cells naming a shared string
+// are noted in `shared`. Stops after the last wanted row (rows come in order).
+// False on broken XML, a damaged part, a shared string index that is no
+// number, more cells than kMaxCellsKept, or a cancelled read.
+bool ReadSheetCells(PartDevice& part, const SheetContext& ctx, const CellsWanted& wanted,
+                    const ProgressReporter& progress, SheetCells& cells, QVector<SharedCell>& shared)
 {
-    QXmlStreamReader x(xml);
+    QXmlStreamReader x(&part);
     bool damaged = false;
     int row = 0;
     int column = 0;
+    int rowsRead = 0;
+    qsizetype kept = 0;
     while (!x.atEnd() && !damaged) {
         x.readNext();
         if (!x.isStartElement()) continue;
@@ -358,7 +419,8 @@ bool ReadSheetCells(const QByteArray& xml, const SheetContext& ctx, int lastRow,
             const int r = x.attributes().value(QLatin1String("r")).toInt(&ok);
             row = ok && r > 0 ? r : row + 1;
             column = 0;
-            if (lastRow > 0 && row > lastRow) break;  // rows come in order
+            if (row > kMaxSheetRow || (wanted.lastRow > 0 && row > wanted.lastRow)) break;
+            if (++rowsRead % 1024 == 0 && progress.Cancelled()) return false;
         } else if (x.name() == u"c") {
             const auto a = x.attributes();
             int refColumn = 0, refRow = 0;
@@ -380,12 +442,18 @@ bool ReadSheetCells(const QByteArray& xml, const SheetContext& ctx, int lastRow,
                     break;
                 }
             }
-            if (lastColumn > 0 && column > lastColumn) continue;
-            if (lastRow > 0 && cellRow > lastRow) continue;
-            cells.SetCell(cellRow, column, CellText(type, value, inlineText, style, ctx, damaged));
+            if (cellRow < 1 || cellRow > kMaxSheetRow || !wanted.Wants(cellRow, column)) continue;
+            if (++kept > kMaxCellsKept) return false;
+            if (type == u"s") {
+                const int index = value.toInt(&ok);
+                if (!ok || index < 0) damaged = true;
+                else shared << SharedCell{cellRow, column, index};
+            } else {
+                cells.SetCell(cellRow, column, CellText(type, value, inlineText, style, ctx));
+            }
         }
     }
-    return !x.hasError() && !damaged;
+    return !x.hasError() && !damaged && !part.Damaged();
 }
 
 } // namespace
@@ -402,10 +470,9 @@ SheetNames ListXlsxSheets(const QString& path)
     return out;
 }
 
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn,
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
                         const ProgressReporter& progress)
 {
-    (void)progress;
     SheetRead out;
     auto zip = OpenPackage(path, out.error);
     if (!zip) return out;
@@ -419,14 +486,6 @@ SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, 
         return out;
     }
     bool damaged = false;
-    QStringList shared;
-    if (!pkg->sharedStringsPart.isEmpty()) {
-        if (auto xml = ReadPart(zip->get(), pkg->sharedStringsPart, damaged)) {
-            auto parsed = ReadSharedStrings(*xml);
-            if (!parsed) damaged = true;
-            else shared = std::move(*parsed);
-        }
-    }
     QVector<DateFormatUse> styles;
     if (!pkg->stylesPart.isEmpty()) {
         if (auto xml = ReadPart(zip->get(), pkg->stylesPart, damaged)) {
@@ -435,16 +494,22 @@ SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, 
             else styles = std::move(*parsed);
         }
     }
-    const auto sheetXml = ReadPart(zip->get(), chosen->part, damaged);
-    if (damaged || !sheetXml) {
-        out.error = WorkbookDamagedError();
-        return out;
+    QVector<SharedCell> shared;
+    if (!damaged) {
+        PartDevice part(zip->get(), chosen->part, kMaxPartBytes);
+        const SheetContext ctx{&styles, pkg->date1904};
+        damaged = !part.Found() || !ReadSheetCells(part, ctx, wanted, progress, out.cells, shared);
     }
-    const SheetContext ctx{&shared, &styles, pkg->date1904};
-    if (!ReadSheetCells(*sheetXml, ctx, lastRow, lastColumn, out.cells)) {
-        out.error = WorkbookDamagedError();
-        out.cells = SheetCells();
+    if (!damaged && !shared.isEmpty()) {
+        QSet<int> indexes;
+        for (const SharedCell& c : shared) indexes.insert(c.index);
+        PartDevice part(zip->get(), pkg->sharedStringsPart, kMaxPartBytes);
+        const auto strings = pkg->sharedStringsPart.isEmpty() ? std::nullopt : ReadSharedStrings(part, indexes);
+        if (!strings) damaged = true;
+        else
+            for (const SharedCell& c : shared) out.cells.SetCell(c.row, c.column, strings->value(c.index));
     }
+    if (damaged) return {WorkbookDamagedError(), {}};
     return out;
 }
 

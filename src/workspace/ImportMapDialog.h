@@ -36,10 +36,10 @@ struct ImportPreview {
 };
 inline constexpr int kImportPreviewRows = 19;
 inline constexpr int kImportPreviewColumns = 59;
-// Reads the preview. A CSV file is read whole, so that a file the import
-// would refuse (missing, unreadable, undecodable, binary, a quote left open)
-// is refused before the operator maps anything.
-ImportPreview LoadImportPreview(const ImportSource& source);
+// Reads the preview: only the first rows of the file. A file the import
+// would refuse (missing, unreadable, undecodable, binary, no workbook) is
+// refused before the operator maps anything.
+ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& progress);
 
 // The boxes of the format with their Map strings, one row each (text, check
 // and picture boxes, each kind in index order): the running number, the box
@@ -93,10 +93,9 @@ struct ImportRequest {
 // string per box of the open format, and the rows to import. It opens with
 // the format's stored Map strings and the last row settings, and stores both
 // whenever it closes (OK, Cancel or the close box), so a mapping typed once
-// is there the next time. OK refuses row settings the import can't take
-// (lines per record below 1, a start row after the end row, more than 30,000
-// rows) and Map strings that name no column, with a message, and stays open;
-// otherwise it closes with the request. Cancel never imports.
+// is there the next time. OK takes the rows in either order and refuses more
+// than 30,000 of them with a message, staying open; otherwise it closes with
+// the request. Cancel never imports.
 class ImportMapDialog : public QDialog {
     Q_OBJECT
 public:

@@ -223,7 +223,7 @@ TEST(XlsFile, ListsAndReadsTheSampleWorkbook)
 TEST(XlsFile, LastRowAndColumnLimitWhatIsRead)
 {
     const SheetRead read = ReadWorksheet(SourceFile("tests/data/batch-sample.xls"),
-                                         QString::fromUtf8("批量数据"), 2, 2);
+                                         QString::fromUtf8("批量数据"), {2, 2, {}, {}});
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.cells.Cell(2, 2), "6222021234567890");
     EXPECT_EQ(read.cells.Cell(2, 3), "");

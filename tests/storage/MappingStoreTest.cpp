@@ -20,6 +20,9 @@ TEST(MappingStore, RoundTripKeepsMapsAsTypedAndFormatsApart)
     EXPECT_EQ(LoadInputMap("农行").maps.value(12), "Z");
     EXPECT_TRUE(LoadInputMap("无此格式").maps.isEmpty());
     EXPECT_TRUE(LoadInputMap("无此格式").ok);
+    // Two rows for one box (an older program's file): the first one counts.
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(7, '农行', '先'), (7, '农行', '后')"));
+    EXPECT_EQ(LoadInputMap("农行").maps.value(7), "先");
 
     // Saving again replaces every row of that format only.
     ASSERT_TRUE(SaveInputMap(fmt, {{5, "C"}}));
