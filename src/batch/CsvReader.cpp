@@ -43,15 +43,21 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
     const int n = int(text.size());
     const QChar* s = text.constData();
 
+    // A field is kept at its own length; the buffer it was read into is
+    // reused (30,000 records of slack capacity would double the memory).
+    auto takeField = [&] {
+        fields << QString(field.constData(), field.size());
+        field.truncate(0);
+    };
     auto endRecord = [&](int& i) {
         if (recordStarted) {
-            fields << field;
+            takeField();
             out.records << fields;
         } else {
             out.records << QStringList();  // an empty line is an empty record
         }
         fields.clear();
-        field.clear();
+        field.truncate(0);
         recordStarted = false;
         state = State::FieldStart;
         if (s[i] == u'\r' && i + 1 < n && s[i + 1] == u'\n') ++i;
@@ -68,8 +74,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
             if (c == u'"') {
                 state = State::Quoted;
             } else if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
             } else if (IsLineEnd(c)) {
                 endRecord(i);
             } else {
@@ -79,8 +84,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
             break;
         case State::Unquoted:
             if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
                 state = State::FieldStart;
             } else if (IsLineEnd(c)) {
                 endRecord(i);
@@ -101,8 +105,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
                 field += c;
                 state = State::Quoted;
             } else if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
                 state = State::FieldStart;
             } else if (IsLineEnd(c)) {
                 endRecord(i);

@@ -9,6 +9,8 @@
 #include "ui/WindowHelpers.h"
 #include "workspace/WorksheetChooser.h"
 
+#include <malloc.h>
+
 namespace slip {
 
 const QString kImportFileFilter = QStringLiteral(
@@ -77,6 +79,11 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
         return false;
     }
     batch.Reset(std::move(result.columns), std::move(result.records));
+    result = {};
+    // The import's thread built the records in a memory pool of its own; the
+    // previous batch and the reading's scraps freed there are handed back, or
+    // every import would leave the program larger.
+    malloc_trim(0);
     return true;
 }
 
