@@ -31,11 +31,6 @@ QString NormalizeMapString(QString map)
     return map;
 }
 
-void NormalizeMapStrings(QStringList& maps)
-{
-    for (QString& m : maps) m = NormalizeMapString(m);
-}
-
 namespace {
 
 // Commas outside double quotes split; quotes stay in the parts.

@@ -29,8 +29,6 @@ QVector<ImportBox> MergeMapArrays(const ImportMaps& maps);
 // full-width comma "，" become their ASCII forms, blanks at both ends go, and
 // then one leading and one trailing comma are dropped (",A," is "A").
 QString NormalizeMapString(QString map);
-// The same for every element, in place.
-void NormalizeMapStrings(QStringList& maps);
 
 // One entry of a Map string: a literal text, or a column of the source with a
 // row offset ("B" column 2 offset 0; "A+1" column 1 of the next row).

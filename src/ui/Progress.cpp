@@ -344,8 +344,6 @@ Indicator* ProgressWindow() { return LiveWindow(); }
 
 qint64 ProgressPosition() { return State().position; }
 
-qint32 ProgressTotal() { return State().total; }
-
 QString ProgressTitle() { return State().title; }
 
 void SetProgressClock(std::function<QDateTime()> clock) { State().clock = std::move(clock); }

@@ -101,7 +101,6 @@ bool ProgressWindowOpen();
 Indicator* ProgressWindow();
 
 qint64 ProgressPosition();
-qint32 ProgressTotal();
 QString ProgressTitle();
 
 // The clock the elapsed time is read from (tests set their own); an empty

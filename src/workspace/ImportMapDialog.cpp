@@ -266,7 +266,6 @@ void ImportMapDialog::Store()
 {
     bool ok = SaveInputMap(formatName_, model_->StoredMaps());
     ok = SaveImportRowSettings({startRow->text(), endRow->text(), linesPerRecord->text()}) && ok;
-    stored_ = ok;
     if (!ok) MsgBox(QStringLiteral("导入数据映射保存失败！"), PromptIcon::Warning);
 }
 

@@ -50,9 +50,6 @@ public:
     enum Column { NumberColumn, BoxColumn, MapColumn };
     explicit ImportMapModel(const ImportMaps& boxes, QObject* parent = nullptr);
 
-    const QVector<ImportBox>& Boxes() const { return boxes_; }
-    // The Map string of row `row` (from 0) as typed.
-    QString Map(int row) const { return boxes_.value(row).map; }
     // The maps for the import: each Map string trimmed.
     ImportMaps Maps() const;
     // The maps to store by record ID, as typed. A box not saved yet (its ID
@@ -116,8 +113,6 @@ public:
     const SheetPreviewModel& PreviewModel() const { return *previewModel_; }
     // Valid after OK.
     const ImportRequest& Request() const { return request_; }
-    // False when closing could not store the mapping or the row settings.
-    bool Stored() const { return stored_; }
 
     static inline const QString kCaption = QStringLiteral("导入数据映射");
     // The help on Map strings, with the line-break marker in force.
@@ -139,7 +134,6 @@ private:
     MapStringDelegate* delegate_ = nullptr;
     SheetPreviewModel* previewModel_ = nullptr;
     ImportRequest request_;
-    bool stored_ = true;
 };
 
 } // namespace slip
