@@ -245,11 +245,9 @@ TEST(XlsFile, DamagedFilesCostTheReaderNotTheProgram)
         QByteArray bytes;  // put at `at`; empty: the file is cut there
         bool readerCrashes;
     };
-    const QVector<Damage> damages = {
-        {4118, QByteArray(2, '\0'), true}, {4846, QByteArray(2, '\0'), true}, {1200, {}, false},
-        {4096, {}, false},  {2000, QByteArray(8, '\xff'), false},        {600, QByteArray(4, '\x7f'), false},
-    };
-    for (const Damage& d : damages) {
+    for (const Damage& d : {Damage{4118, QByteArray(2, '\0'), true}, {4846, QByteArray(2, '\0'), true},
+                            {1200, {}, false}, {4096, {}, false}, {2000, QByteArray(8, '\xff'), false},
+                            {600, QByteArray(4, '\x7f'), false}}) {
         QByteArray bytes = d.bytes.isEmpty() ? sample.left(d.at) : sample;
         if (!d.bytes.isEmpty()) bytes.replace(d.at, d.bytes.size(), d.bytes);
         const QString path = dir.filePath(QStringLiteral("damaged%1.xls").arg(d.at));
@@ -323,54 +321,44 @@ TEST(XlsxBounds, ReadsStopWhereWhatIsAskedForEnds)
 
 TEST(SheetNumbers, PlainDigitsNeverAnExponent)
 {
-    EXPECT_EQ(SheetNumberText(0.1), "0.1");
-    EXPECT_EQ(SheetNumberText(2.5), "2.5");
-    EXPECT_EQ(SheetNumberText(0), "0");
-    EXPECT_EQ(SheetNumberText(-0.0), "0");
-    EXPECT_EQ(SheetNumberText(1234567890123456.0), "1234567890123456");
-    EXPECT_EQ(SheetNumberText(9999999999999998.0), "9999999999999998");
-    EXPECT_EQ(SheetNumberText(1.2345678901234E+15), "1234567890123400");
-    EXPECT_EQ(SheetNumberText(-42), "-42");
-    EXPECT_EQ(SheetNumberText(0.1 + 0.2), "0.3");
-    EXPECT_EQ(SheetNumberText(1e-7), "0.0000001");
-    EXPECT_EQ(SheetNumberText(1e20), "100000000000000000000");
-    EXPECT_EQ(SheetNumberText(-1.5e-9), "-0.0000000015");
-    EXPECT_EQ(SheetNumberText(1.234567890123456789e17), "123456789012346000");
+    const QVector<QPair<double, QString>> cases = {
+        {0.1, "0.1"}, {2.5, "2.5"}, {0, "0"}, {-0.0, "0"}, {-42, "-42"}, {0.1 + 0.2, "0.3"}, {1e-7, "0.0000001"},
+        {1234567890123456.0, "1234567890123456"}, {9999999999999998.0, "9999999999999998"},
+        {1.2345678901234E+15, "1234567890123400"}, {1e20, "100000000000000000000"},
+        {-1.5e-9, "-0.0000000015"}, {1.234567890123456789e17, "123456789012346000"}};
+    for (const auto& [v, text] : cases) EXPECT_EQ(SheetNumberText(v), text) << v;
 }
 
 TEST(SheetDates, SerialNumbersOfBothDateSystems)
 {
-    EXPECT_EQ(SerialDateText(1, false, true, false), "1900-01-01");
-    EXPECT_EQ(SerialDateText(59, false, true, false), "1900-02-28");
-    EXPECT_EQ(SerialDateText(60, false, true, false), "1900-02-29");
-    EXPECT_EQ(SerialDateText(61, false, true, false), "1900-03-01");
-    EXPECT_EQ(SerialDateText(45366, false, true, false), "2024-03-15");
-    EXPECT_EQ(SerialDateText(45366.5, false, true, true), "2024-03-15 12:00:00");
-    EXPECT_EQ(SerialDateText(0.75, false, false, true), "18:00:00");
-    // Rounded to the second, carrying into the next day.
-    EXPECT_EQ(SerialDateText(45366.999999999, false, true, true), "2024-03-16 00:00:00");
-    EXPECT_EQ(SerialDateText(0, true, true, false), "1904-01-01");
-    EXPECT_EQ(SerialDateText(-1, false, true, false), "-1");
+    struct Case {
+        double serial;
+        bool date1904, date, time;
+        const char* text;
+    };
+    for (const Case& c : {Case{1, false, true, false, "1900-01-01"}, {59, false, true, false, "1900-02-28"},
+                          {60, false, true, false, "1900-02-29"}, {61, false, true, false, "1900-03-01"},
+                          {45366, false, true, false, "2024-03-15"}, {45366.5, false, true, true, "2024-03-15 12:00:00"},
+                          {0.75, false, false, true, "18:00:00"}, {0, true, true, false, "1904-01-01"},
+                          {45366.999999999, false, true, true, "2024-03-16 00:00:00"},  // rounded to the second
+                          {-1, false, true, false, "-1"}})
+        EXPECT_EQ(SerialDateText(c.serial, c.date1904, c.date, c.time), c.text) << c.serial;
 }
 
 TEST(SheetDates, FormatsThatShowDatesOrTimes)
 {
     for (int id : {14, 15, 16, 17, 22, 27, 31, 36, 50, 58}) EXPECT_TRUE(DateFormatOf(id, {}).date) << id;
-    for (int id : {18, 19, 20, 21, 45, 46, 47, 32, 35}) {
-        EXPECT_TRUE(DateFormatOf(id, {}).time) << id;
-        EXPECT_FALSE(DateFormatOf(id, {}).date) << id;
-    }
+    for (int id : {18, 19, 20, 21, 45, 46, 47, 32, 35}) EXPECT_TRUE(DateFormatOf(id, {}).time && !DateFormatOf(id, {}).date) << id;
     for (int id : {0, 1, 2, 4, 9, 10, 11, 12, 13, 37, 44, 48, 49}) EXPECT_FALSE(DateFormatOf(id, {}).any()) << id;
-    EXPECT_TRUE(DateFormatOf(164, "yyyy/mm/dd").date);
-    EXPECT_TRUE(DateFormatOf(164, "d-mmm").date);
-    EXPECT_TRUE(DateFormatOf(164, "[$-804]yyyy\"年\"m\"月\"").date);
-    const DateFormatUse stamp = DateFormatOf(164, "yyyy-mm-dd hh:mm");
-    EXPECT_TRUE(stamp.date && stamp.time);
-    const DateFormatUse minutes = DateFormatOf(164, "[h]:mm:ss");
-    EXPECT_TRUE(minutes.time && !minutes.date);
-    EXPECT_FALSE(DateFormatOf(164, "0.00\" days\"").any());
-    EXPECT_FALSE(DateFormatOf(164, "[Red]#,##0.00").any());
-    EXPECT_FALSE(DateFormatOf(164, "General").any());
-    EXPECT_FALSE(DateFormatOf(164, "0.0\\d").any());
-    EXPECT_FALSE(DateFormatOf(164, "@").any());
+    struct Case {
+        const char* code;
+        bool date, time;
+    };
+    for (const Case& c : {Case{"yyyy/mm/dd", true, false}, {"d-mmm", true, false}, {"[$-804]yyyy\"年\"m\"月\"", true, false},
+                          {"yyyy-mm-dd hh:mm", true, true}, {"[h]:mm:ss", false, true}, {"0.00\" days\"", false, false},
+                          {"[Red]#,##0.00", false, false}, {"General", false, false}, {"0.0\\d", false, false},
+                          {"@", false, false}}) {
+        EXPECT_EQ(DateFormatOf(164, QString::fromUtf8(c.code)).date, c.date) << c.code;
+        EXPECT_EQ(DateFormatOf(164, QString::fromUtf8(c.code)).time, c.time) << c.code;
+    }
 }

@@ -1,15 +1,15 @@
 #include "BatchUiSupport.h"
 #include "ModalScript.h"
+#include "ScriptedFileDialog.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
 #include "batch/Workbook.h"
+#include "workspace/BatchImportCommand.h"
 #include "workspace/SheetPreviewModel.h"
 #include "workspace/WorksheetChooser.h"
 
-#include <QLabel>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -84,7 +84,7 @@ TEST(WorksheetChooser, APressOnAScrolledListTicksTheRowUnderThePointer)
     EXPECT_EQ(c.PreviewModel().Cell(1, 1), "第36张");
 }
 
-TEST(ChooseWorksheet, TheOperatorsChoiceIsTheAnswer)
+TEST(ChooseWorksheet, TheChosenFilesSheetIsTheAnswer)
 {
     TestHome home;
     const QString path = ThreeSheets(home);
@@ -93,9 +93,12 @@ TEST(ChooseWorksheet, TheOperatorsChoiceIsTheAnswer)
         PressSheetRow(c, 1);
         Click(c.okButton);
     });
-    EXPECT_EQ(ChooseWorksheet(nullptr, path), "二月");
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(script.unexpected.isEmpty());
+    ScriptedFileDialog files;  // the import's file dialog, its filter read in full
+    files.answers = {path};
+    EXPECT_EQ(SelectImportFile(nullptr).sheet, "二月");
+    EXPECT_EQ(QtFileFilters(files.requests.at(0).filter).mid(0, 2),
+              (QStringList{"Microsoft Office Excel 工作簿(*.xls)", "CSV (逗号分隔)(*.csv)"}));
+    EXPECT_TRUE(script.Done() && script.unexpected.isEmpty());
 }
 
 TEST(ChooseWorksheet, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
