@@ -1,3 +1,4 @@
+#include "BenchMemory.h"
 #include "batch/BatchDataSet.h"
 #include "batch/BatchImport.h"
 #include "core/ProgressReporter.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <xlsxwriter.h>
 
 using namespace slip;
@@ -101,36 +101,12 @@ ImportMaps TwelveBoxes()
     return m;
 }
 
-double PeakRssMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
-
-// The peak resident size since the last ResetPeakRss(), so that each
-// benchmark reports its own peak, not one an earlier benchmark left.
-void ResetPeakRss()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
-
-double PeakSinceResetMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return PeakRssMb();
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return PeakRssMb();
-}
-
 void RunImport(benchmark::State& state, bool workbook)
 {
     const QString path = workbook ? XlsxPath() : CsvPath();
     const ImportMaps maps = TwelveBoxes();
     const ImportRange range{1, kRows, 1};
-    ResetPeakRss();
+    const slip::bench::PeakMemory memory;
     for (auto _ : state) {
         const ImportResult r = workbook
                                    ? ImportExcelRows(path, QString::fromUtf8("明细"), range, maps, "//", NoProgress())
@@ -139,7 +115,7 @@ void RunImport(benchmark::State& state, bool workbook)
         benchmark::DoNotOptimize(r.records.last().last());
     }
     state.SetItemsProcessed(state.iterations() * kRows);
-    state.counters["peak_MB"] = PeakSinceResetMb();
+    memory.Report(state);
 }
 
 void BM_ImportCsv30000Rows(benchmark::State& state) { RunImport(state, false); }
@@ -172,7 +148,7 @@ void RunImportThroughWindow(benchmark::State& state, bool workbook)
     QApplication::processEvents();
     const ImportSource source{path, workbook ? QString::fromUtf8("明细") : QString(),
                               workbook ? ImportFileKind::Workbook : ImportFileKind::Csv};
-    ResetPeakRss();
+    const slip::bench::PeakMemory memory;
     for (auto _ : state) {
         ImportPreview preview;
         RunWithProgress([&](ProgressReporter& progress) { preview = LoadImportPreview(source, progress); });
@@ -181,7 +157,7 @@ void RunImportThroughWindow(benchmark::State& state, bool workbook)
         QApplication::processEvents();  // the grid painted
     }
     state.SetItemsProcessed(state.iterations() * kRows);
-    state.counters["peak_MB"] = PeakSinceResetMb();
+    memory.Report(state);
 }
 
 void BM_ImportCsv30000RowsThroughWindow(benchmark::State& state) { RunImportThroughWindow(state, false); }

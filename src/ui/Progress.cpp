@@ -84,12 +84,12 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     setWindowTitle(QStringLiteral("进度指示器"));
     auto* layout = new QVBoxLayout(this);
     LBL = new QLabel(this);
-    LBL->setTextFormat(Qt::PlainText);
     Pic = new ProgressBarPicture(this);
     Percent = new QLabel(QStringLiteral("0%"), this);
     Percent->setAlignment(Qt::AlignCenter);
     L2 = new QLabel(this);
     L1 = new QLabel(this);
+    for (QLabel* l : {LBL, L1, L2}) l->setTextFormat(Qt::PlainText);  // may name files
     CancelButton = new QPushButton(QStringLiteral("取消"), this);
     auto* figures = new QHBoxLayout;
     figures->addWidget(L2);

@@ -2,6 +2,7 @@
 
 #include "batch/GridExport.h"
 #include "batch/GridSearch.h"
+#include "core/Units.h"
 #include "storage/HistoryStore.h"
 #include "storage/Params.h"
 #include "ui/FileDialogs.h"
@@ -47,17 +48,6 @@ bool SameBoxes(const QVector<HistoryBox>& a, const QVector<HistoryBox>& b)
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const HistoryBox& x, const HistoryBox& y) {
         return x.id == y.id && x.boxClass == y.boxClass && x.caption == y.caption;
     });
-}
-
-// A path the chosen export will really be: a workbook gets the ending a
-// spreadsheet program opens it by (none, or the old ".xls", which the
-// workbook written here is not).
-QString ExportPath(const QString& chosen)
-{
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix.isEmpty()) return chosen + QStringLiteral(".xlsx");
-    if (suffix == QLatin1String("xls")) return chosen + QLatin1Char('x');
-    return chosen;
 }
 
 } // namespace
@@ -398,7 +388,7 @@ void HistoryPanel::ExportGrid()
     layout.headerRow = true;
     for (int c = 0; c < model->columnCount(); ++c) {
         if (grid->isColumnHidden(c) || grid->columnWidth(c) < 1) layout.hiddenColumns.insert(c);
-        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * kTwipsPerPixel));
+        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * units::kTwipsPerPixel));
     }
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
@@ -408,7 +398,8 @@ void HistoryPanel::ExportGrid()
     }
     const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
     if (chosen.isEmpty()) return;
-    const QString path = ExportPath(chosen);
+    QString renamed;
+    const QString path = GridExportPath(chosen, &renamed);
     if (QFileInfo::exists(path) &&
         Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -418,7 +409,8 @@ void HistoryPanel::ExportGrid()
         MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
         return;
     }
-    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path));
+    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path) +
+           (renamed.isEmpty() ? QString() : QStringLiteral("\r\n") + renamed));
 }
 
 void HistoryPanel::FindInGrid()
