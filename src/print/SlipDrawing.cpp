@@ -72,7 +72,7 @@ QString ValueOnPaper(const Box& b, const QString& value)
 {
     switch (b.kind) {
     case BoxKind::Text: return value;
-    case BoxKind::Check: return value.trimmed().isEmpty() || value.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("√");
+    case BoxKind::Check: return IsTicked(value) ? QStringLiteral("√") : QString();
     case BoxKind::Picture: return value;
     case BoxKind::Line: return QString();
     case BoxKind::Label: return b.caption;

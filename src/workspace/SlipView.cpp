@@ -617,7 +617,7 @@ void SlipView::Release()
         if (editing_ == id && a == Action::Type)
             editor_->setTextCursor(editor_->cursorForPosition(editor_->viewport()->mapFrom(viewport(), px.toPoint())));
     } else if (b->kind == BoxKind::Check) {
-        format_.SetValue(id, format_.Value(id).trimmed().isEmpty() ? QStringLiteral("1") : QString());
+        format_.SetValue(id, IsTicked(format_.Value(id)) ? QString() : QStringLiteral("1"));
     }
 }
 
@@ -702,7 +702,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
             p.setPen(QPen(Qt::black, marked ? 0 : 1.5));
             p.fillRect(tick, Qt::white);
             p.drawRect(tick);
-            if (!format_.Value(b.id).trimmed().isEmpty()) {
+            if (IsTicked(format_.Value(b.id))) {
                 p.drawLine(QPointF(tick.left() + side * 0.2, tick.center().y()),
                            QPointF(tick.left() + side * 0.45, tick.bottom() - side * 0.2));
                 p.drawLine(QPointF(tick.left() + side * 0.45, tick.bottom() - side * 0.2),

@@ -119,6 +119,7 @@ TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
     Box linked = *f.Find(a);
     linked.relation = {RelationKind::Related, b};
     linked.sum1 = {b, SumOp::Add, false};
+    linked.sum2 = {b, SumOp::Multiply, true};
     ASSERT_TRUE(f.UpdateBox(linked));
     f.SetValue(b, QStringLiteral("5"));
     f.SetSelection({a, b});
@@ -126,9 +127,17 @@ TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
     EXPECT_EQ(f.Find(b), nullptr);
     EXPECT_FALSE(f.Find(a)->relation.IsSet());
     EXPECT_FALSE(f.Find(a)->sum1.IsSet());
+    EXPECT_FALSE(f.Find(a)->sum2.IsSet());
     EXPECT_EQ(f.Selection(), QSet<BoxId>{a});
     EXPECT_FALSE(f.Values().contains(b));
     EXPECT_EQ(f.IndexOf(a), 1);
+}
+
+TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
+{
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"√", true}, {"2", true}, {"", false},
+                                                  {"  ", false}, {"0", false}, {" 0 ", false}};
+    for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
 }
 
 TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)

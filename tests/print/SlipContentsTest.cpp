@@ -173,7 +173,7 @@ TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
         {0, QStringLiteral("TEXT0")},   {5, QStringLiteral("7")},      {305, QStringLiteral("7")},
         {109, QStringLiteral("123")},   {203, QStringLiteral("456")},  {110, QStringLiteral("TEXT110")},
         {114.11, QStringLiteral("RIGHT")}, {150, QStringLiteral("NONE150")}, {300, QStringLiteral("NONE300")},
-        {400, QStringLiteral("NONE400")}, {-3, QStringLiteral("TEXTNEG")}};
+        {400, QStringLiteral("NONE400")}, {-3, QStringLiteral("TEXTNEG")}, {121.11, QStringLiteral("RIGHT121")}};
     std::vector<Box> boxes;
     for (size_t i = 0; i < rows.size(); ++i) boxes.push_back(TextBox(BoxId(i + 1), QRectF(40, 10 + 15.0 * i, 60, 8), rows[i].code));
     f.Load(h, boxes);
@@ -215,9 +215,11 @@ TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
     expectCells(3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}, 6, 1);
     expectCells(4, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}, 3, 1);
     // Upper-case digits are always right-aligned.
-    const auto right = inRow(6);
-    ASSERT_EQ(right.size(), 1u);
-    EXPECT_NEAR(right[0].mm.right(), 100, kTolerance);
+    for (int i : {6, 11}) {
+        const auto right = inRow(i);
+        ASSERT_EQ(right.size(), 1u) << rows[i].code;
+        EXPECT_NEAR(right[0].mm.right(), 100, kTolerance) << rows[i].code;
+    }
     // Codes that print nothing.
     for (int i : {7, 8, 9}) EXPECT_TRUE(inRow(i).empty()) << rows[i].code;
 }

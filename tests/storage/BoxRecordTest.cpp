@@ -15,3 +15,15 @@ TEST(BoxRecord, EveryStoredDataTypeComesBackAsTheSameNumber)
         EXPECT_EQ(EncodeBox(b, {})[FieldCash].toDouble(), stored) << stored;
     }
 }
+
+TEST(BoxRecord, FontsScaleByTheScreenWidthTheFormatWasSavedOn)
+{
+    struct Case { QVariant stored; int screen; double factor; };
+    const Case cases[] = {
+        {QVariant(), 30380, 1},      {QString(), 30380, 1},  {15360, 15360, 1},  {7850, 15360, 2},
+        {0, 15360, 1},               {0, 30380, 2},          // 0: saved on the default screen
+        {340, 15360, 1},             {300, 15360, 1},        {-5, 15360, 1},     // no real screen: unscaled
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(ScreenFontFactor(c.stored, c.screen), c.factor) << c.stored.toString().toStdString();
+}
