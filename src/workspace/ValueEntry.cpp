@@ -15,7 +15,8 @@
 namespace slip {
 
 ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
-    : QObject(parent), format_(format), view_(view), editor_(view.Editor())
+    : QObject(parent), format_(format), view_(view), editor_(view.Editor()),
+      editorViewport_(editor_->viewport()), canvasViewport_(view.viewport())
 {
     completionTimer_.setSingleShot(true);
     completionTimer_.setInterval(kCompletionDelayMs);
@@ -231,14 +232,14 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
         case QEvent::FocusIn: UpdateMarks(); break;
         default: break;
         }
-    } else if (watched == editor_->viewport()) {
-        const auto* m = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
-            ToggleTickOf(view_.EditingBox());
-        } else if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
-            if (ShowEarlierValues()) return true;
+    } else if (watched == editorViewport_) {
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+        if ((press || doubleClick) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            if (press) ToggleTickOf(view_.EditingBox());
+            else if (ShowEarlierValues()) return true;
         }
-    } else if (watched == view_.viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(event);
         const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
         // A click that opens the editor on a tick-mark box ticks it, once the

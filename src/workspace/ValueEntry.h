@@ -81,6 +81,10 @@ private:
     SlipFormat& format_;
     SlipView& view_;
     QPlainTextEdit* editor_;
+    // Compared against in the event filter, never called: the filter also sees
+    // events sent while these widgets are being destroyed.
+    const QObject* editorViewport_;
+    const QObject* canvasViewport_;
     CompletionSource completion_;
     EntryContext context_;
     std::function<QDate()> today_;
