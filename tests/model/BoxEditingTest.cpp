@@ -312,13 +312,13 @@ TEST_F(Align, ReferenceIsShownInMillimetresAndAnotherNumberIsTaken)
 TEST_F(Align, ConfirmingTheRoundedReferenceKeepsTheExactOne)
 {
     Box b = B(1);
-    b.rect.moveLeft(12.3456);
+    b.rect.moveLeft(12.346);
     format.UpdateBox(b);
     format.SetSelection({1, 3});
     ScriptedPrompter p;  // answers with the text it was offered: "12.35"
     ASSERT_TRUE(AlignSelectedBoxes(format, AlignCommand::Left, p));
-    EXPECT_DOUBLE_EQ(R(1).left(), 12.3456);
-    EXPECT_DOUBLE_EQ(R(3).left(), 12.3456);
+    EXPECT_DOUBLE_EQ(R(1).left(), 12.346);
+    EXPECT_DOUBLE_EQ(R(3).left(), 12.346);
 }
 
 TEST_F(Align, BeyondTheSlipEveryBoxStopsAtItsEdge)

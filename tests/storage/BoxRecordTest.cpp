@@ -27,3 +27,15 @@ TEST(BoxRecord, FontsScaleByTheScreenWidthTheFormatWasSavedOn)
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(ScreenFontFactor(c.stored, c.screen), c.factor) << c.stored.toString().toStdString();
 }
+
+TEST(BoxRecord, ASumTargetWithAnyFractionIsNegated)
+{
+    struct Case { double stored; SumTarget target; };
+    const Case cases[] = {
+        {12, {12, SumOp::Add, false}},     {12.1, {12, SumOp::Add, true}},  {12.5, {12, SumOp::Add, true}},
+        {-12, {12, SumOp::Multiply, false}}, {-12.1, {12, SumOp::Multiply, true}}, {12.999, {12, SumOp::Add, true}},
+        {0, {}},                           {0.5, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DecodeSumTarget(c.stored), c.target) << c.stored;
+    EXPECT_EQ(EncodeSumTarget({12, SumOp::Multiply, true}), -12.1);
+}
