@@ -47,16 +47,9 @@ ValueEntry::~ValueEntry()
     if (earlier_) earlier_->deleteLater();
 }
 
-EntryContext ValueEntry::Context() const
-{
-    EntryContext c = context_;
-    if (today_) c.today = today_();
-    return c;
-}
-
 CalculationResult ValueEntry::LeaveBox(BoxId id)
 {
-    return LeaveTextBox(format_, id, Context());
+    return LeaveTextBox(format_, id, context_);
 }
 
 void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written)
@@ -155,13 +148,11 @@ void ValueEntry::Complete()
     const BoxId id = view_.EditingBox();
     // The operator has moved on: the proposal would land in a box no longer
     // typed in.
-    if (id == 0 || id != typingBox_ || !completion_) return;
+    if (id == 0 || id != typingBox_ || !proposal_) return;
     const QString typed = editor_->toPlainText();
     if (typed.isEmpty()) return;
-    const QStringList values = completion_(typed, id);
-    if (values.size() != 1) return;
-    const QString value = values.front();
-    if (value == typed || !value.startsWith(typed, Qt::CaseInsensitive)) return;
+    const QString value = proposal_(typed, id);
+    if (value.isEmpty()) return;
     format_.SetValue(id, value);
     // Typing on replaces the proposed tail.
     QTextCursor c = editor_->textCursor();
@@ -174,11 +165,8 @@ void ValueEntry::Complete()
 bool ValueEntry::ShowEarlierValues()
 {
     const BoxId id = view_.EditingBox();
-    if (id == 0 || !completion_) return false;
-    QStringList values = completion_(QString(), id);
-    values.removeAll(QString());
-    values.removeDuplicates();
-    values.sort();
+    if (id == 0 || !earlierValues_) return false;
+    const QStringList values = earlierValues_(id);
     if (values.isEmpty()) return false;
     if (earlier_) earlier_->deleteLater();
     earlier_ = new QMenu(editor_);
