@@ -3,6 +3,8 @@
 
 #include "core/DataFolder.h"
 #include "storage/Database.h"
+#include "storage/FormatStore.h"
+#include "storage/HistoryStore.h"
 #include "storage/Schema.h"
 
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -186,4 +190,55 @@ TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
     QDir().mkpath(DatabasePath());
     EXPECT_FALSE(DatabaseUsable());
     EXPECT_TRUE(QFileInfo(DatabasePath()).isDir());
+}
+
+// Something outside the program deletes, replaces or cuts short the file
+// while a change is being written: the change is reported as not stored, and
+// the file at the path never turns into a new empty database.
+TEST(Database, CommitIntoAFileNoLongerAtThePathIsAFailure)
+{
+    const std::function<void(const QString&)> mischief[] = {
+        [](const QString& path) { QFile::remove(path); },
+        [](const QString& path) {
+            QFile::copy(path, path + ".copy");
+            ::rename(QFile::encodeName(path + ".copy").constData(), QFile::encodeName(path).constData());
+        },
+        [](const QString& path) { QFile::resize(path, 0); },
+    };
+    for (const auto& act : mischief) {
+        test::TestHome home;
+        {
+            DbConnection conn;
+            ASSERT_TRUE(conn.begin());
+            ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES('甲', 1, 'a')", {}, &conn));
+            act(DatabasePath());
+            EXPECT_FALSE(conn.commit());
+            EXPECT_EQ(conn.failureText(), DatabaseMovedText());
+        }
+        const bool replaced = QFileInfo(DatabasePath()).size() > 0;
+        DbConnection after;
+        EXPECT_EQ(after.isOpen(), replaced);
+        if (replaced) EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 0);
+        else EXPECT_EQ(after.failureText(), DatabaseMissingText());
+    }
+}
+
+// Once started, a missing file is told in the operator's words by every
+// store, and none of them makes a new file.
+TEST(Database, StoresIntoAMissingFileSayItAndCreateNothing)
+{
+    test::TestHome home;
+    SlipFormat f;
+    f.Load(FormatHeader{"甲", 100, 50}, {});
+    QFile::remove(DatabasePath());
+    QHash<BoxId, BoxId> ids;
+    const QString errors[] = {
+        FormatStore::Save(f, "甲", true, 15360, ids).error,
+        FormatStore::SaveDefaults(f, "甲", "//").error,
+        FormatStore::SaveCurrentFormatState("甲", {}).error,
+        SaveHistoryRecord("甲", {{1, "x"}}).error,
+        OpenRecordset("SELECT * FROM Fmt").error,
+    };
+    for (const QString& e : errors) EXPECT_EQ(e, DatabaseMissingText());
+    EXPECT_FALSE(QFile::exists(DatabasePath()));
 }
