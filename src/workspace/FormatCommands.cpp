@@ -32,7 +32,8 @@ void FormatCommands::LeaveFormat()
 bool FormatCommands::OfferToSave()
 {
     if (!format_.IsOpen() || !format_.IsModified()) return true;
-    switch (Question(QStringLiteral("格式已修改，是否保存？"), PromptButtons::YesNoCancel)) {
+    switch (Question(QStringLiteral("格式“") + format_.Name() + QStringLiteral("”已修改，是否保存？"),
+                     PromptButtons::YesNoCancel)) {
     case PromptAnswer::Yes: return SaveFormat();
     case PromptAnswer::No: return true;
     default: return false;

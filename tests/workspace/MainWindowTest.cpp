@@ -1,6 +1,7 @@
 #include "ScriptedFileDialog.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
+#include "StoredFormats.h"
 
 #include "core/DataFolder.h"
 #include "core/ProgramName.h"
@@ -10,7 +11,9 @@
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
 #include "workspace/FormatListDialog.h"
+#include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
+#include "workspace/SlipMenus.h"
 #include "workspace/SlipView.h"
 
 #include <QAction>
@@ -154,20 +157,39 @@ TEST(MainWindow, ANewFormatOpensFittedWithoutTheOldPictureAndTheOldDefaultsStay)
     mw.close();
 }
 
-TEST(MainWindow, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow)
+// Values typed on the slip (a fixed text too), the next slip, history
+// deletes, a restart and a switch are no change of the format: only a change
+// of the format asks, and names it.
+TEST(MainWindow, OnlyAChangeOfTheFormatAsksToSaveItOnLeaving)
 {
     test::TestHome home;
-    MakeFormat("改", 1);
+    const QVector<BoxId> ids = test::SaveFormatWithBoxes("改", {{BoxKind::Text, "户名"}, {BoxKind::Text, ""}});
+    MakeFormat("别", 1);
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("改", {}).ok);
+    const QString question = "格式“改”已修改，是否保存？";
+    ScriptedPrompter prompts;
+    {
+        MainWindow mw;
+        mw.Start();
+        mw.Format().SetValue(ids[0], "张三");
+        mw.Format().SetValue(ids[1], "固定");
+        mw.Menus().hooks.addNextSlip();
+        mw.Format().SetValue(ids[0], "李四");
+        mw.historyPanel->DeleteAllHistory();
+        ASSERT_TRUE(mw.Commands().ChooseFormat("别", false));
+        ASSERT_TRUE(mw.Commands().ChooseFormat("改", false));
+        EXPECT_TRUE(mw.close());
+    }
     MainWindow mw;
     mw.Start();
-    Box b = mw.Format().Boxes()[0];
+    EXPECT_EQ(mw.Format().Value(ids[0]), "李四");
+    EXPECT_FALSE(prompts.shown.contains(question));
+    Box b = *mw.Format().Find(ids[0]);
     b.rect.moveLeft(77);
     mw.Format().UpdateBox(b);
-    ScriptedPrompter prompts;
     prompts.answers = {PromptAnswer::Cancel};
     EXPECT_FALSE(mw.close());
-    EXPECT_EQ(prompts.shown, QStringList{"格式已修改，是否保存？"});
+    EXPECT_EQ(prompts.shown.last(), question);
     EXPECT_TRUE(mw.isVisible());
     prompts.answers = {PromptAnswer::Yes};
     EXPECT_TRUE(mw.close());
