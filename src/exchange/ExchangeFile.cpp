@@ -372,7 +372,8 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
         if (fileThere && pictureThere)
             question += QStringLiteral("\r\n（同名图片“") + QDir::toNativeSeparators(besidePicture) +
                         (picture.isEmpty() ? QStringLiteral("”将被删除）") : QStringLiteral("”将被替换）"));
-        if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString()) != PromptAnswer::Yes) {
+        if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString(), PromptDefault::No)
+            != PromptAnswer::Yes) {
             result.cancelled = true;
             return result;
         }

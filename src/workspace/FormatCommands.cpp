@@ -124,7 +124,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
         return false;
     }
     if (!overwriteConfirmed && name != format_.Name() && FormatStore::Exists(name)
-        && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+        && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
     const QString old = format_.Name();
     if (name == old) return SaveFormat();
@@ -162,7 +162,7 @@ bool FormatCommands::DeleteFormat(QString name)
         MsgBox(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"), PromptIcon::Warning);
         return false;
     }
-    if (Question(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")) != PromptAnswer::Yes)
+    if (!ConfirmLoss(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")))
         return false;
     if (const StoreResult r = FormatStore::Delete(name); !r) {
         MsgBox(r.error, PromptIcon::Critical);
@@ -223,7 +223,7 @@ bool FormatCommands::NewFormat()
         MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间,请重新输入！"), PromptIcon::Warning);
     }
     // Ask before anything of the open format is touched.
-    if (FormatStore::Exists(name) && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+    if (FormatStore::Exists(name) && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
     if (name != format_.Name() && !OfferToSave()) return false;
     // The open format is left as it was, defaults included.
@@ -255,7 +255,7 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 {
     if (chosenFile.isEmpty() || !format_.IsOpen()) return false;
     if (BackgroundStore::HasPicture(format_.Name())
-        && Question(QStringLiteral("当前格式已有底图，是否要替换？")) != PromptAnswer::Yes)
+        && !ConfirmLoss(QStringLiteral("当前格式已有底图，是否要替换？")))
         return false;
     if (const StoreResult r = BackgroundStore::Replace(format_.Name(), chosenFile); !r) {
         MsgBox(r.error, PromptIcon::Warning);
@@ -268,7 +268,7 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 bool FormatCommands::ClearBackground()
 {
     if (!format_.IsOpen() || !BackgroundStore::HasPicture(format_.Name())) return false;
-    if (Question(QStringLiteral("您确定要清除背景图？")) != PromptAnswer::Yes) return false;
+    if (!ConfirmLoss(QStringLiteral("您确定要清除背景图？"))) return false;
     if (const StoreResult r = BackgroundStore::Remove(format_.Name()); !r) {
         MsgBox(r.error, PromptIcon::Warning);
         return false;

@@ -57,6 +57,8 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(chooseButton, &QPushButton::clicked, this, &FormatListDialog::Choose);
     connect(closeButton, &QPushButton::clicked, this, &FormatListDialog::CloseKeepingCurrent);
     connect(deleteButton, &QPushButton::clicked, this, &FormatListDialog::DeleteSelected);
+    // Enter on the list chooses, as a double-click does; never deletes.
+    chooseButton->setDefault(true);
     // The catalogue opens without blocking; the list closes with no choice.
     connect(downloadButton, &QPushButton::clicked, this, [this] {
         if (!download_) return;
@@ -163,6 +165,9 @@ void FormatListDialog::CloseKeepingCurrent()
 void FormatListDialog::DeleteSelected()
 {
     const QString name = SelectedName();
+    // The focus goes back to the list, so that a second Enter does not
+    // delete the next format.
+    view->setFocus();
     if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
     int first = list->Row, last = list->Row;
     DeleteGridRows(*list, first, last, false);

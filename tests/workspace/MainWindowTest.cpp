@@ -10,6 +10,7 @@
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
+#include "ui/GridView.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
@@ -23,6 +24,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -298,7 +300,7 @@ TEST(MainWindow, BackgroundPicturesAreReplacedRefusedAndCleared)
     mw.close();
 }
 
-TEST(MainWindow, DeletingAFormatTakesItsPictureAndSavingAsRefusesBadNames)
+TEST(MainWindow, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture)
 {
     test::TestHome home;
     MakeFormat("甲", 1);
@@ -311,17 +313,19 @@ TEST(MainWindow, DeletingAFormatTakesItsPictureAndSavingAsRefusesBadNames)
     EXPECT_FALSE(mw.Commands().DeleteFormat("甲"));  // the open one
     EXPECT_FALSE(mw.Commands().DeleteFormat("丙"));  // none such
     EXPECT_TRUE(prompts.shown.last().contains("没有删除任何格式"));
-    ASSERT_TRUE(mw.Commands().DeleteFormat("乙"));
+    ListAnswer answer([&](FormatListDialog& l) {
+        l.view->setCurrentIndex(l.view->model()->index(0, 3));  // 乙 sorts before 甲
+        ASSERT_EQ(l.SelectedName(), "乙");
+        l.deleteButton->setFocus();
+        l.deleteButton->click();
+        EXPECT_EQ(l.focusWidget(), static_cast<QWidget*>(l.view));
+        EXPECT_TRUE(l.chooseButton->isDefault());
+        l.reject();
+    });
+    mw.Commands().ChooseFormat(QString(), false);
+    EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要删除格式：“乙”？"});
     EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
     EXPECT_FALSE(FormatStore::Exists("乙"));
-
-    prompts.shown.clear();
-    EXPECT_FALSE(mw.Commands().SaveFormatAs(" 甲"));
-    EXPECT_FALSE(FormatStore::Exists(" 甲"));
-    EXPECT_EQ(prompts.shown, QStringList{"格式名称的开头和结尾不能有空格！"});
-    ASSERT_TRUE(mw.Commands().SaveFormatAs("甲'副本"));
-    EXPECT_EQ(mw.Format().Name(), "甲'副本");
-    EXPECT_TRUE(FormatStore::Exists("甲"));
     mw.close();
 }
 
