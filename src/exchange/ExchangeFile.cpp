@@ -467,7 +467,7 @@ FormatImportResult ImportFormatFile(const QString& rawPath, Prompter& prompter, 
     if (name.isEmpty()) name = content.categoryLine;
     progress.End();
     for (;;) {
-        const QString problem = FormatStore::NameProblem(name);
+        const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty() && !FormatStore::Exists(name)) break;
         const QString prompt = problem.isEmpty()
                                    ? QStringLiteral("格式：“") + name + QStringLiteral("”已存在，请另取格式名！")

@@ -1,9 +1,12 @@
 #include "storage/FormatStore.h"
 
 #include "core/TextNumber.h"
+#include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -48,6 +51,17 @@ QString NameProblem(const QString& name)
         if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             return QStringLiteral("格式名称中不能有换行或控制字符！");
     if (name == HeaderLabel()) return QStringLiteral("格式名称不可用！");
+    return QString();
+}
+
+QString NewNameProblem(const QString& name)
+{
+    if (QString problem = NameProblem(name); !problem.isEmpty()) return problem;
+    // File names hold at most 255 bytes; the picture's name is the format's
+    // name with its character mapping and ending.
+    constexpr int kMaxFileNameBytes = 255;
+    if (QFile::encodeName(QFileInfo(BackgroundStore::PicturePath(name)).fileName()).size() > kMaxFileNameBytes)
+        return QStringLiteral("格式名称太长，请改短一些（最多约80个汉字或250个字母）！");
     return QString();
 }
 

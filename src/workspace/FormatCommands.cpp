@@ -116,18 +116,21 @@ bool FormatCommands::SaveFormat()
 bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
 {
     if (!format_.IsOpen()) return false;
+    const QString old = format_.Name();
+    // A name typed into the chooser is checked there, which stays open with
+    // it for correction; the open format's own name is a plain save.
     if (name.isEmpty())
-        name = RunSelFormat(QStringLiteral("Format"), true, QStringLiteral("请选择格式名称"), format_.Name());
+        name = RunSelFormat(QStringLiteral("Format"), true, QStringLiteral("请选择格式名称"), old,
+                            [&old](const QString& n) { return n == old ? QString() : FormatStore::NewNameProblem(n); });
     if (name.isEmpty()) return false;
-    if (const QString problem = FormatStore::NameProblem(name); !problem.isEmpty()) {
+    if (name == old) return SaveFormat();
+    if (const QString problem = FormatStore::NewNameProblem(name); !problem.isEmpty()) {
         MsgBox(problem, PromptIcon::Warning);
         return false;
     }
-    if (!overwriteConfirmed && name != format_.Name() && FormatStore::Exists(name)
+    if (!overwriteConfirmed && FormatStore::Exists(name)
         && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
-    const QString old = format_.Name();
-    if (name == old) return SaveFormat();
     PullBoxesInside();
     // The format being left keeps its own defaults.
     FormatStore::SaveDefaults(format_, old, host_.LineBreakMarker());
@@ -207,7 +210,7 @@ bool FormatCommands::NewFormat()
         const auto typed = InputBox(QStringLiteral("请输入需要新建的格式名称："), title, name);
         if (!typed) return false;
         name = *typed;
-        const QString problem = FormatStore::NameProblem(name);
+        const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty()) break;
         MsgBox(problem, PromptIcon::Warning);
     }

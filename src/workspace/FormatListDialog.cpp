@@ -4,6 +4,7 @@
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
+#include "storage/Params.h"
 #include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
@@ -13,10 +14,12 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 
 namespace slip {
 
@@ -75,6 +78,7 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     Reload();
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
+    view->viewport()->installEventFilter(this);
     RowChanged();
 }
 
@@ -136,7 +140,35 @@ void FormatListDialog::resizeEvent(QResizeEvent* e)
     QDialog::resizeEvent(e);
     // Column widths are capped by the grid's width, known once the view has
     // taken its size from the new layout.
-    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
+    QTimer::singleShot(0, this, [this] { FitColumns(); });
+}
+
+void FormatListDialog::FitColumns()
+{
+    AutoSizeGridColumns(*list, list->FixedRows(), false);
+    // A long name is cut short in its column (and shown whole in its
+    // tooltip) rather than pushing the sizes out of sight.
+    int others = 0;
+    for (int c = 0; c < list->Cols(); ++c)
+        if (c != kNameColumn) others += list->ColWidth(c);
+    // Each column's width is rounded to whole pixels: a pixel each to spare.
+    const int room = int((view->viewport()->width() - list->Cols()) * kTwipsPerPixel) - others;
+    constexpr int kLeastNameTwips = 900;
+    if (list->ColWidth(kNameColumn) > room) list->SetColWidth(kNameColumn, qMax(room, kLeastNameTwips));
+}
+
+bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view->viewport() && event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex at = view->indexAt(help->pos());
+        if (at.isValid() && at.column() == kNameColumn) {
+            QToolTip::showText(help->globalPos(), list->TextMatrix(at.row() + list->FixedRows(), kNameColumn),
+                               view->viewport());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FormatListDialog::showEvent(QShowEvent* e)

@@ -340,6 +340,17 @@ TEST(FormatStore, NamesAreTakenExactlyOrRefused)
     EXPECT_FALSE(FormatStore::NameProblem(QString(QChar(0)) + "x").isEmpty());
     for (const char* good : {"旁观", "Q/S\"x", "x' OR '1'='1", "中 间"})
         EXPECT_TRUE(FormatStore::NameProblem(QString::fromUtf8(good)).isEmpty()) << good;
+    // A new name must leave its picture a file name of at most 255 bytes:
+    // three bytes a character, ".jpg", and a mark of 9 for a mapped name.
+    const struct { QString name; bool fits; } lengths[] = {
+        {QString(83, QChar(0x957F)), true}, {QString(84, QChar(0x957F)), false},
+        {"/" + QString(80, QChar(0x957F)), true}, {"/" + QString(81, QChar(0x957F)), false},
+    };
+    for (const auto& l : lengths) {
+        EXPECT_EQ(FormatStore::NewNameProblem(l.name).isEmpty(), l.fits) << l.name.size();
+        EXPECT_TRUE(FormatStore::NameProblem(l.name).isEmpty());  // a stored one keeps working
+    }
+    EXPECT_FALSE(FormatStore::NewNameProblem(" 旁观").isEmpty());
     test::TestHome home;
     SlipFormat f;
     Full(f, QStringLiteral(" 旁观"));

@@ -11,6 +11,7 @@
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
 #include "ui/GridView.h"
+#include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
@@ -21,6 +22,10 @@
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QStatusBar>
+#include <QToolTip>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -50,6 +55,11 @@ void MakeFormat(const QString& name, int boxes, double w = 200, double h = 100)
     QHash<BoxId, BoxId> ids;
     ASSERT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
 }
+
+struct ChooserAnswer {
+    explicit ChooserAnswer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
+    ~ChooserAnswer() { SelFormat::TestResponder() = nullptr; }
+};
 
 struct ListAnswer {
     explicit ListAnswer(std::function<void(FormatListDialog&)> f) { FormatListDialog::TestResponder() = std::move(f); }
@@ -353,19 +363,54 @@ TEST(MainWindow, ADatabaseLostWhileRunningIsToldWhenLeaving)
     EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
 }
 
-TEST(MainWindow, APictureThatCannotBeCopiedOnSaveAsIsTold)
+// A name typed into the save-as chooser that can't be taken keeps the
+// chooser open with it; one too long for its picture's file name is refused;
+// a long one that fits is cut short where room is short, whole in tooltips.
+TEST(MainWindow, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
 {
     test::TestHome home;
     MakeFormat("原图", 1);
-    Picture(BackgroundStore::PicturePath("原图"), Qt::red);
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("原图", {}).ok);
     MainWindow mw;
+    mw.resize(1024, 700);
     mw.Start();
     ScriptedPrompter prompts;
-    const QString longName = QString(100, QChar(0x957F));  // 300 bytes: too long for a file name
-    ASSERT_TRUE(mw.Commands().SaveFormatAs(longName));
-    EXPECT_TRUE(FormatStore::Exists(longName));
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].startsWith("格式已另存，但底图未能复制")) << prompts.shown[0].toStdString();
+    const QString tooLong(84, QChar(0x957F)), longName(83, QChar(0x957F));
+    QStringList stillOpenWith;
+    ChooserAnswer typed([&](SelFormat& d) {
+        for (const QString& t : {QString(" 副本"), tooLong, longName}) {
+            d.choices->setEditText(t);
+            d.okButton->click();
+            if (d.Answer().isEmpty()) stillOpenWith << d.choices->currentText();
+        }
+    });
+    ASSERT_TRUE(mw.Commands().SaveFormatAs(QString()));
+    EXPECT_EQ(stillOpenWith, (QStringList{" 副本", tooLong}));
+    EXPECT_EQ(prompts.shown, (QStringList{"格式名称的开头和结尾不能有空格！", FormatStore::NewNameProblem(tooLong)}));
+    EXPECT_EQ(mw.Format().Name(), longName);
+    QApplication::processEvents();
+    EXPECT_NE(mw.formatNameLabel->text(), longName);
+    EXPECT_EQ(mw.formatNameLabel->toolTip(), longName);
+    EXPECT_LT(mw.formatNameLabel->geometry().right(), mw.slipSizeLabel->geometry().left());
+    EXPECT_TRUE(mw.statusBar()->toolTip().contains(longName));
+    EXPECT_LE(mw.statusBar()->fontMetrics().horizontalAdvance(mw.statusBar()->currentMessage()),
+              mw.statusBar()->width());
+
+    ListAnswer list([&](FormatListDialog& l) {
+        l.resize(600, 400);
+        l.show();
+        QApplication::processEvents();
+        int widths = 0;
+        for (int c = 0; c < l.list->Cols(); ++c) widths += l.view->isColumnHidden(c) ? 0 : l.view->columnWidth(c);
+        EXPECT_LE(widths, l.view->viewport()->width());
+        const QModelIndex cell = l.view->model()->index(1, 3);  // after 原图
+        ASSERT_EQ(cell.data().toString(), longName);
+        QHelpEvent tip(QEvent::ToolTip, l.view->visualRect(cell).center(),
+                       l.view->viewport()->mapToGlobal(l.view->visualRect(cell).center()));
+        QApplication::sendEvent(l.view->viewport(), &tip);
+        EXPECT_EQ(QToolTip::text(), longName);
+        l.reject();
+    });
+    mw.Commands().ChooseFormat(QString(), false);
     mw.close();
 }
