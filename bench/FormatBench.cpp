@@ -25,7 +25,7 @@ void MakeFormat(const QString& name, int n)
     for (int i = 0; i < n; ++i) {
         Box b = NewBoxOfKind(BoxKind(i % kBoxKindCount), QPointF((i % 25) * 8, (i / 25) % 20 * 5));
         b.caption = QStringLiteral("框%1").arg(i);
-        if (b.kind == BoxKind::Text) b.dataType = i % 3 ? 104 : 0;
+        if (b.kind == BoxKind::Text) b.dataType = DataType::FromStored(i % 3 ? 104 : 0);
         f.AddBox(b);
     }
     QHash<BoxId, BoxId> ids;

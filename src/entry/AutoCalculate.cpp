@@ -145,7 +145,7 @@ QString GetBoxText(const SlipFormat& format, BoxId id)
 {
     const Box* b = format.Find(id);
     if (!b) return QString();
-    return ParseUpperMoney(b->kind == BoxKind::Text ? b->dataType : 0, format.Value(id));
+    return ParseUpperMoney(b->kind == BoxKind::Text ? b->dataType : DataType(), format.Value(id));
 }
 
 std::vector<BoxId> FillRelatedBoxes(SlipFormat& format, BoxId from, const QHash<BoxId, QString>& slip)

@@ -7,22 +7,9 @@
 
 #include "core/CommonHelpers.h"
 #include "entry/AmountText.h"
+#include "model/DataType.h"
 
 namespace slip {
-
-// What the conversion needs of a text box of the slip canvas; the box model
-// implements it for its text boxes.
-class ConvertibleTextBox {
-public:
-    virtual ~ConvertibleTextBox() = default;
-    // The box's data-type code (the Cash field), 0 when it cannot be read.
-    virtual double DataTypeCode() const = 0;
-    // The currency character of the box's format.
-    virtual QChar CurrencyChar() const = 0;
-    virtual QString Text() const = 0;
-    // 0 no border, 1 fixed single.
-    virtual void SetBorderStyle(int style) = 0;
-};
 
 // The outcome of converting one value by a data-type code.
 struct Converted {
@@ -40,12 +27,8 @@ struct Converted {
 // so do year, month and day parts that are out of range. A conversion that
 // fails, or a text that is no amount in an amount box, keeps the text as
 // typed.
-Converted ConvertByCode(double code, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
+Converted ConvertByCode(const DataType& type, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
                         QDate today = QDate());
-
-// Converts the text by the box's code, sets the box's border, and returns the
-// new text for the caller to put into the box.
-QString AutoConvert(ConvertibleTextBox& box, const QString& text, QDate today = QDate());
 
 // The amount with the currency character, thousands commas and exactly two
 // decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".

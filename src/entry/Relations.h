@@ -41,7 +41,7 @@ inline bool IsTicked(const QString& value) { return !value.trimmed().isEmpty(); 
 
 // A tick-mark text box (code 115) shows "√" or nothing; a click turns one
 // into the other.
-bool IsTickCode(double code);
+bool IsTickCode(const DataType& type);
 QString ToggleTick(const QString& text);
 
 // The text box after (or before) `current` in index order, going round from

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/ProgressReporter.h"
 #include "core/Prompter.h"
+#include "core/Units.h"
 #include "exchange/TextFile.h"
 #include "model/Box.h"
 #include "model/FormatHeader.h"
@@ -147,7 +148,7 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
                               int screenWidthTwips, const TextWriteRetry& retry = {});
 
 struct ImportOptions {
-    int screenWidthTwips = 15360;   // the screen the fonts are shown on here
+    int screenWidthTwips = units::kDefaultScreenWidthTwips;   // the screen the fonts are shown on here
     // The name to import as; "" takes ExchangeNameFromPath (or, for a file
     // named only ".tvq", the category line).
     QString formatName;

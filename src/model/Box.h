@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "model/DataType.h"
+
 namespace slip {
 
 // The kinds of box a slip format is made of, in the order the program walks
@@ -75,7 +77,7 @@ struct Box {
     BoxFont font;
     // The data-type code of a text box: how its value is converted on screen
     // and laid out on paper.
-    double dataType = 0;
+    DataType dataType;
     int lineStyle = 1;      // a line: 0 none, 1 solid, 2 dash, 3 dot, 4 dash-dot, 5 dash-dot-dot
     double lineWidth = 1;   // a line: width in screen pixels at the fitted zoom
     Relation relation;

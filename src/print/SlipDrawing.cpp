@@ -11,18 +11,16 @@
 
 namespace slip {
 
-LayoutByType PrintLayoutByType(double dataType)
+LayoutByType PrintLayoutByType(const DataType& type)
 {
-    const double t = std::trunc(dataType);
-    if (!std::isfinite(t)) return {SlipLayout::Nothing, 0};
-    const int k = t > 100000 ? 100000 : t < -1 ? -1 : int(t);
+    const int k = type.Code();
     if (k <= 0) return {SlipLayout::WrappedText, 0};
     if (k <= 99) return {SlipLayout::AmountCells, k};
     if (k <= 108) return {SlipLayout::WrappedText, 0};
     if (k == 109) return {SlipLayout::CharCells, 6};
     if (k <= 122) return {SlipLayout::WrappedText, 0};
     if (k <= 200) return {SlipLayout::Nothing, 0};
-    if (k <= 299) return {SlipLayout::CharCells, k - 200};
+    if (k <= 299) return {SlipLayout::CharCells, type.Cells()};
     if (k == 300) return {SlipLayout::Nothing, 0};
     if (k <= 399) return {SlipLayout::AmountCells, k};
     return {SlipLayout::Nothing, 0};
@@ -38,7 +36,7 @@ bool BoxReadable(const Box& b)
     if (b.kind == BoxKind::Line)
         return finite({b.line.x1(), b.line.y1(), b.line.x2(), b.line.y2(), b.lineWidth});
     return finite({b.rect.x(), b.rect.y(), b.rect.width(), b.rect.height(), b.font.pointSize, b.charSpacingMm,
-                   b.lineSpacingMm, b.dataType});
+                   b.lineSpacingMm});
 }
 
 bool IsBarcodeValue(const QString& value, bool canvasRules)
@@ -90,11 +88,10 @@ void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawS
     const double w = units::TwipsFromMm(b.rect.width());
     const double l = units::TwipsFromMm(b.lineSpacingMm);
     const double sp = units::TwipsFromMm(b.charSpacingMm);
-    int align = int(b.align);
-    const double code = b.kind == BoxKind::Text ? b.dataType : 0;
-    const int k = int(std::trunc(code));
-    if (k == 114 || k == 121) align = 1;
-    const LayoutByType layout = PrintLayoutByType(code);
+    const DataType type = b.kind == BoxKind::Text ? b.dataType : DataType();
+    // Upper-case digits end at the right edge whatever the box asks.
+    const int align = type.family() == DataType::Family::MoneyPlaces ? 1 : int(b.align);
+    const LayoutByType layout = PrintLayoutByType(type);
     const QChar currency = format.Options().currencyChar;
     switch (layout.layout) {
     case SlipLayout::WrappedText: PrintWrappedText(s, text, at.x(), at.y(), w, sp, l, align); break;

@@ -1,6 +1,7 @@
 #include "storage/BoxRecord.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 
 #include <cmath>
 
@@ -115,7 +116,7 @@ BoxRecord EncodeBox(const Box& b, const std::function<BoxId(BoxId)>& idOf)
         r[FieldH] = b.rect.height();
         r[FieldFName] = b.font.family;
         r[FieldFSize] = b.font.pointSize;
-        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType : 0.0;
+        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType.Stored() : 0.0;
     }
     r[FieldS] = b.charSpacingMm;
     r[FieldL] = PackAlignSpacing(b.lineSpacingMm, b.align);
@@ -163,7 +164,7 @@ bool DecodeBox(const BoxRecord& r, double fontFactor, Box& b)
         double size = Number(r[FieldFSize], 9);
         if (fontFactor != 1.0) size = double(RoundHalfEven(size * fontFactor * 100)) / 100.0;
         b.font.pointSize = size;
-        if (b.kind == BoxKind::Text) b.dataType = Number(r[FieldCash]);
+        if (b.kind == BoxKind::Text) b.dataType = DataType::FromStored(Number(r[FieldCash]));
     }
     b.charSpacingMm = Number(r[FieldS]);
     UnpackAlignSpacing(Number(r[FieldL]), b.lineSpacingMm, b.align);
@@ -221,7 +222,7 @@ double ScreenFontFactor(const QVariant& storedWidth, int screenWidth)
 {
     if (storedWidth.isNull() || !storedWidth.isValid() || storedWidth.toString().isEmpty()) return 1.0;
     const double color = Val(storedWidth.toString());
-    if (color == 0) return screenWidth != 15360 ? (screenWidth - 340) / 15020.0 : 1.0;
+    if (color == 0) return ScreenFontFactor(units::kDefaultScreenWidthTwips, screenWidth);
     if (color == screenWidth) return 1.0;
     // A stored width of 340 twips or less can't come from a real screen and
     // would divide by zero or turn the sizes negative.

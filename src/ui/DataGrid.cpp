@@ -1,6 +1,7 @@
 #include "ui/DataGrid.h"
 
 #include "core/CommonHelpers.h"
+#include "core/Units.h"
 #include "storage/Database.h"
 #include "storage/Params.h"
 #include "ui/Progress.h"
@@ -94,7 +95,7 @@ int TextWidthTwips(const QFontMetrics& fm, const QString& text)
     int widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n')))
         widest = qMax(widest, fm.horizontalAdvance(line));
-    return int(widest * kTwipsPerPixel);
+    return int(widest * units::kTwipsPerPixel);
 }
 
 QString StripMarks(QString caption)

@@ -1,5 +1,6 @@
 #include "ui/GridView.h"
 
+#include "core/Units.h"
 #include "ui/DataGrid.h"
 #include "core/GridModel.h"
 #include "storage/Params.h"
@@ -13,7 +14,7 @@
 namespace slip {
 
 namespace {
-int Px(int twips) { return int(RoundHalfEven(twips / kTwipsPerPixel)); }
+int Px(int twips) { return int(RoundHalfEven(twips / units::kTwipsPerPixel)); }
 // The height a grid row has unless it was given another.
 constexpr int kUsualRowTwips = 240;
 } // namespace
@@ -116,7 +117,7 @@ void GridView::SetGrid(GridModel* grid)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &GridView::SelectionToGrid);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &GridView::SelectionToGrid);
     // A model reset replaces the selection model's state but keeps the object.
-    grid->setProperty(kGridWidthProperty, int(width() * kTwipsPerPixel));
+    grid->setProperty(kGridWidthProperty, int(width() * units::kTwipsPerPixel));
     ApplyColumnWidths();
     ApplyRowHeights();
 }
@@ -221,7 +222,7 @@ void GridView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     // The event tells the viewport's size; the grid's width is the whole control's.
-    if (GridModel* g = Grid()) g->setProperty(kGridWidthProperty, int(width() * kTwipsPerPixel));
+    if (GridModel* g = Grid()) g->setProperty(kGridWidthProperty, int(width() * units::kTwipsPerPixel));
 }
 
 } // namespace slip

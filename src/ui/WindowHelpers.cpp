@@ -1,5 +1,6 @@
 #include "ui/WindowHelpers.h"
 
+#include "core/Units.h"
 #include "storage/Params.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ void SetTopmost(QWidget* window)
 int TaskbarHeightTwips(const QRect& screen, const QRect& workArea)
 {
     const int strip = (screen.y() + screen.height()) - (workArea.y() + workArea.height());
-    return int(qMax(0, strip) * kTwipsPerPixel);
+    return int(qMax(0, strip) * units::kTwipsPerPixel);
 }
 
 int GetTaskbarHeight()
@@ -41,7 +42,7 @@ int GetTaskbarHeight()
 
 QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize& window)
 {
-    const int taskbarPx = int(TaskbarHeightTwips(screen, workArea) / kTwipsPerPixel);
+    const int taskbarPx = int(TaskbarHeightTwips(screen, workArea) / units::kTwipsPerPixel);
     const int left = (screen.width() - window.width()) / 2;
     const int top = (screen.height() - window.height() - taskbarPx) / 2;
     return screen.topLeft() + QPoint(left, top);

@@ -1,6 +1,7 @@
 #include "workspace/BatchPanel.h"
 
 #include "batch/BatchNavigation.h"
+#include "core/Units.h"
 #include "model/SlipFormat.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
@@ -59,7 +60,7 @@ BatchPanel::BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMar
     grid->horizontalHeader()->setMinimumSectionSize(0);
     v->addWidget(grid, 1);
     connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        if (logical >= 1) batch_.SetColumnShown(logical - 1, size * kTwipsPerPixel > kHiddenColumnTwips);
+        if (logical >= 1) batch_.SetColumnShown(logical - 1, size * units::kTwipsPerPixel > kHiddenColumnTwips);
     });
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChanged(current.row()); });
@@ -131,7 +132,7 @@ void BatchPanel::SizeColumns()
     // A fresh import shows every column (the sizing above may have made an
     // empty column narrow, which must not read as closed by the operator).
     for (int m = 0; m < batch_.BoxColumnCount(); ++m) {
-        if (grid->columnWidth(m + 1) * kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
+        if (grid->columnWidth(m + 1) * units::kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
         batch_.SetColumnShown(m, true);
     }
 }

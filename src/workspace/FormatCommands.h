@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Units.h"
 #include "model/SlipFormat.h"
 
 #include <QString>
@@ -22,7 +23,7 @@ public:
     // A short note in the status bar.
     virtual void StatusMessage(const QString&) {}
     // Width of the screen in use, in twips (fonts of formats follow it).
-    virtual int ScreenWidthTwips() const { return 15360; }
+    virtual int ScreenWidthTwips() const { return units::kDefaultScreenWidthTwips; }
     // The text that stands for a line break in stored values.
     virtual QString LineBreakMarker() const { return QStringLiteral("//"); }
 };

@@ -2,6 +2,7 @@
 
 #include "batch/GridExport.h"
 #include "batch/GridSearch.h"
+#include "core/Units.h"
 #include "storage/HistoryStore.h"
 #include "storage/Params.h"
 #include "ui/FileDialogs.h"
@@ -398,7 +399,7 @@ void HistoryPanel::ExportGrid()
     layout.headerRow = true;
     for (int c = 0; c < model->columnCount(); ++c) {
         if (grid->isColumnHidden(c) || grid->columnWidth(c) < 1) layout.hiddenColumns.insert(c);
-        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * kTwipsPerPixel));
+        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * units::kTwipsPerPixel));
     }
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);

@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
@@ -465,7 +466,7 @@ void MainWindow::StatusMessage(const QString& text)
 int MainWindow::ScreenWidthTwips() const
 {
     QScreen* s = screen();
-    return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
+    return s ? int(s->size().width() * units::kTwipsPerPixel) : units::kDefaultScreenWidthTwips;
 }
 
 // --- Dialogs ------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "batch/BatchNavigation.h"
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "entry/Conversion.h"
 #include "print/Calibration.h"
 #include "print/SlipPrinter.h"
@@ -86,7 +87,7 @@ SlipPrintSettings PrintCommands::CurrentSettings() const
     s.barcodeStandard = int(Val(GetParam(QStringLiteral("StrBarCodeStand"))));
     if (canvas_) {
         s.background = canvas_->Background();
-        s.frameWidthTwips = canvas_->FrameWidth() * kTwipsPerPixel;
+        s.frameWidthTwips = canvas_->FrameWidth() * units::kTwipsPerPixel;
     }
     return s;
 }

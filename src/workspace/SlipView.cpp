@@ -1,7 +1,6 @@
 #include "workspace/SlipView.h"
 
 #include "core/Units.h"
-#include "model/BoxRules.h"
 #include "model/Selection.h"
 #include "print/SlipDrawing.h"
 
@@ -692,9 +691,8 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         switch (b.kind) {
         case BoxKind::Text: {
             if (marked) p.fillRect(r, kMarkGrey);
-            const DataTypeLook look = TextBoxLookForDataType(b.dataType);
-            p.setPen(QPen(look.borderStyle ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0,
-                          look.borderStyle ? Qt::SolidLine : Qt::DotLine));
+            const bool cells = b.dataType.ShowsCellBorder();
+            p.setPen(QPen(cells ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0, cells ? Qt::SolidLine : Qt::DotLine));
             p.drawRect(r);
             break;
         }

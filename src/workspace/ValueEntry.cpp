@@ -15,7 +15,8 @@
 namespace slip {
 
 ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
-    : QObject(parent), format_(format), view_(view), editor_(view.Editor())
+    : QObject(parent), format_(format), view_(view), editor_(view.Editor()),
+      editorViewport_(editor_->viewport()), canvasViewport_(view.viewport())
 {
     completionTimer_.setSingleShot(true);
     completionTimer_.setInterval(kCompletionDelayMs);
@@ -56,10 +57,10 @@ CalculationResult ValueEntry::LeaveBox(BoxId id)
     return LeaveTextBox(format_, id, Context());
 }
 
-double ValueEntry::EditingCode() const
+DataType ValueEntry::EditingCode() const
 {
     const Box* b = format_.Find(view_.EditingBox());
-    return b && b->kind == BoxKind::Text ? b->dataType : 0;
+    return b && b->kind == BoxKind::Text ? b->dataType : DataType();
 }
 
 void ValueEntry::ArmCompletion()
@@ -82,7 +83,7 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     if (!enter && (text.isEmpty() || (text.size() == 1 && !text[0].isPrint() && text[0].unicode() != 8)))
         return false;
     if (key != Qt::Key_Backspace) ArmCompletion();  // a swallowed key arms it too
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     if (!IsNumericEntryCode(code)) return false;
     if (enter) return true;
     for (QChar c : text)
@@ -113,7 +114,7 @@ void ValueEntry::CleanEditorText()
 {
     // Pasted, dropped or input-method text in a box that takes figures only.
     if (cleaning_ || insertedTo_ < 0) return;
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     const QString text = editor_->toPlainText();
     // The document counts the paragraph end as a character too.
     const int from = insertedFrom_, to = std::min<int>(insertedTo_, int(text.size()));
@@ -231,14 +232,14 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
         case QEvent::FocusIn: UpdateMarks(); break;
         default: break;
         }
-    } else if (watched == editor_->viewport()) {
-        const auto* m = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
-            ToggleTickOf(view_.EditingBox());
-        } else if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
-            if (ShowEarlierValues()) return true;
+    } else if (watched == editorViewport_) {
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+        if ((press || doubleClick) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            if (press) ToggleTickOf(view_.EditingBox());
+            else if (ShowEarlierValues()) return true;
         }
-    } else if (watched == view_.viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(event);
         const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
         // A click that opens the editor on a tick-mark box ticks it, once the

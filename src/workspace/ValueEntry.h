@@ -66,7 +66,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    double EditingCode() const;
+    DataType EditingCode() const;
     bool FilterKey(QKeyEvent* k);
     void NoteInsertion(int position, int removed, int added);
     void CleanEditorText();
@@ -81,6 +81,10 @@ private:
     SlipFormat& format_;
     SlipView& view_;
     QPlainTextEdit* editor_;
+    // Compared against in the event filter, never called: the filter also sees
+    // events sent while these widgets are being destroyed.
+    const QObject* editorViewport_;
+    const QObject* canvasViewport_;
     CompletionSource completion_;
     EntryContext context_;
     std::function<QDate()> today_;

@@ -116,10 +116,10 @@ TEST(CheckBoxRing, RingThatNeverReturnsEnds)
 
 TEST(TickMark, ClickTogglesOnlyTickBoxes)
 {
-    EXPECT_TRUE(IsTickCode(115));
-    EXPECT_TRUE(IsTickCode(115.5));
-    EXPECT_FALSE(IsTickCode(116));
-    EXPECT_FALSE(IsTickCode(0));
+    EXPECT_TRUE(IsTickCode(DataType::FromStored(115)));
+    EXPECT_TRUE(IsTickCode(DataType::FromStored(115.5)));
+    EXPECT_FALSE(IsTickCode(DataType::FromStored(116)));
+    EXPECT_FALSE(IsTickCode(DataType::FromStored(0)));
     EXPECT_EQ(ToggleTick(""), "√");
     EXPECT_EQ(ToggleTick("√"), "");
     EXPECT_EQ(ToggleTick("x"), "");

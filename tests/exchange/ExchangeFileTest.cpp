@@ -88,7 +88,7 @@ void SaveHostileFormat(const QString& name, bool withPicture = true)
     t.align = TextAlign::Centre;
     t.color = QColor(10, 20, 30);
     t.font = {QStringLiteral("黑体"), 12.5, true, false, true, false};
-    t.dataType = 114.11;
+    t.dataType = DataType::FromStored(114.11);
     const BoxId amount = f.AddBox(t);
     const BoxId words = f.AddBox(Text(60.3333333333333, QStringLiteral("' OR '1'='1")));
     Box fixed = Text(100, QString());
@@ -96,7 +96,7 @@ void SaveHostileFormat(const QString& name, bool withPicture = true)
     fixed.font.family = QStringLiteral("Noto\r\nSans");   // a line break where no escape exists
     const BoxId fixedId = f.AddBox(fixed);
     Box twoLines = Text(130, QStringLiteral("上\r\n下"));
-    twoLines.dataType = 3;
+    twoLines.dataType = DataType::FromStored(3);
     const BoxId twoLinesId = f.AddBox(twoLines);
     Box c1 = NewBoxOfKind(BoxKind::Check, {5, 50});
     c1.caption = QStringLiteral("现金");
@@ -261,7 +261,7 @@ TEST(ExchangeText, LinesFieldsAndValuesAreWrittenAsTheFormatHasThem)
     a.id = 57;
     a.color = QColor(255, 255, 255);
     a.font.bold = true;
-    a.dataType = -3;
+    a.dataType = DataType::FromStored(-3);
     a.relation = {RelationKind::Related, 9};
     Box m = Text(0, QString());
     m.id = 9;

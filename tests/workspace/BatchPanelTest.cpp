@@ -396,7 +396,7 @@ TEST(BatchPanel, BadFilesAreToldAndTheOldBatchStays)
     const QString csv = home.file("收款.csv");
     ASSERT_TRUE(WriteBytes(csv, CsvText()));
     const QString binary = home.file("照片.csv");
-    ASSERT_TRUE(WriteBytes(binary, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01", 18)));
+    ASSERT_TRUE(WriteBytes(binary, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01", 16)));
     const QString undecodable = home.file("乱码.csv");
     ASSERT_TRUE(WriteBytes(undecodable, QByteArray("\x81\x20\xfe\xff,\xff\xff\r\n")));
     const QString corrupt = home.file("损坏.xlsx");

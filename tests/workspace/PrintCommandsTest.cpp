@@ -151,7 +151,7 @@ TEST(PrintCommands, TheBatchPrintsEveryRecordConvertedAndTheCanvasKeepsItsSlip)
 {
     Desk desk;
     Box postcode = desk.Format().Boxes()[2];
-    postcode.dataType = 109;  // six digits
+    postcode.dataType = DataType::FromStored(109);  // six digits
     ASSERT_TRUE(desk.Format().UpdateBox(postcode));
     desk.Format().SetValue(desk.Id(0), QStringLiteral("SHOWN"));
     const SlipValues shown = desk.Format().Values();

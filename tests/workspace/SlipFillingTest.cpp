@@ -31,11 +31,11 @@ void MakeFormat()
     f.AddBox(address);
     Box date = NewBoxOfKind(BoxKind::Text, {20, 30});
     date.caption = "日期";
-    date.dataType = 111;  // YYYY-MM-DD
+    date.dataType = DataType::FromStored(111);  // YYYY-MM-DD
     f.AddBox(date);
     Box serial = NewBoxOfKind(BoxKind::Text, {20, 40});
     serial.caption = "编号";
-    serial.dataType = 122;
+    serial.dataType = DataType::FromStored(122);
     f.AddBox(serial);
     Box cash = NewBoxOfKind(BoxKind::Check, {20, 50});
     cash.caption = "现金";

@@ -20,7 +20,7 @@ Box TextAt(BoxId id, double code, QPointF at, SumTarget sum1 = {}, Relation rela
 {
     Box b = NewBoxOfKind(BoxKind::Text, at);
     b.id = id;
-    b.dataType = code;
+    b.dataType = DataType::FromStored(code);
     b.sum1 = sum1;
     b.relation = relation;
     return b;
