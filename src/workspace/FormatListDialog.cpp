@@ -4,7 +4,7 @@
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
-#include "storage/Params.h"
+#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
@@ -152,7 +152,7 @@ void FormatListDialog::FitColumns()
     for (int c = 0; c < list->Cols(); ++c)
         if (c != kNameColumn) others += list->ColWidth(c);
     // Each column's width is rounded to whole pixels: a pixel each to spare.
-    const int room = int((view->viewport()->width() - list->Cols()) * kTwipsPerPixel) - others;
+    const int room = int((view->viewport()->width() - list->Cols()) * units::kTwipsPerPixel) - others;
     constexpr int kLeastNameTwips = 900;
     if (list->ColWidth(kNameColumn) > room) list->SetColWidth(kNameColumn, qMax(room, kLeastNameTwips));
 }
