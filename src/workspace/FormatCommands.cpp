@@ -83,14 +83,18 @@ bool FormatCommands::InitFormat(const QString& name)
     return true;
 }
 
-void FormatCommands::PullBoxesInside()
+int FormatCommands::PullBoxesInside()
 {
     const QSizeF slip(format_.Header().widthMm, format_.Header().heightMm);
-    if (slip.isEmpty()) return;
+    if (slip.isEmpty()) return 0;
+    int count = 0;
     for (const Box& b : std::vector<Box>(format_.Boxes())) {
         Box moved = b;
-        if (PullBoxInside(moved, slip)) format_.UpdateBox(moved);
+        if (!PullBoxInside(moved, slip)) continue;
+        format_.UpdateBox(moved);
+        ++count;
     }
+    return count;
 }
 
 bool FormatCommands::SaveFormat()

@@ -275,14 +275,18 @@ void MainWindow::BuildMenus()
     connect(set->addAction(QStringLiteral("登录密码设置")), &QAction::triggered, this, [this] {
         auto* dlg = new PasswordChangeDialog(this);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
-        connect(dlg, &PasswordChangeDialog::changed, this, [this] { StatusMessage(QStringLiteral("登录密码已修改。")); });
+        connect(dlg, &PasswordChangeDialog::changed, this, &MainWindow::StatusMessage);
         dlg->show();
     });
     AddServerAddressMenuItem(set);
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
-    connect(pull, &QAction::triggered, this, [this] { commands_->PullBoxesInside(); });
+    connect(pull, &QAction::triggered, this, [this] {
+        const int moved = commands_->PullBoxesInside();
+        StatusMessage(moved == 0 ? QStringLiteral("所有内容框都在凭据内。")
+                                 : QStringLiteral("已将%1个凭据外的内容框移回凭据内。").arg(moved));
+    });
     formatActions << pull;
     connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [this] {
         WindowProgress progress;

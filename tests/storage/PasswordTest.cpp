@@ -56,7 +56,7 @@ TEST(Password, ChangeRules)
     EXPECT_EQ(ChangeStartupPassword("", "Pw", "Pw"), PasswordChange::Changed);
     EXPECT_EQ(ChangeStartupPassword("", "a", "a"), PasswordChange::WrongOldPassword);
     EXPECT_EQ(ChangeStartupPassword("pw", "a", "a"), PasswordChange::WrongOldPassword);
-    EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Changed);
+    EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Removed);
     EXPECT_EQ(GetParam("软件密码"), QString());
     EXPECT_TRUE(StartupPasswordEmpty());
 }

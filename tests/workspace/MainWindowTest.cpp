@@ -11,6 +11,7 @@
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
 #include "ui/GridView.h"
+#include "ui/PasswordDialogs.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/HistoryPanel.h"
@@ -28,6 +29,7 @@
 #include <QToolTip>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -336,6 +338,42 @@ TEST(MainWindow, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture
     EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要删除格式：“乙”？"});
     EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
     EXPECT_FALSE(FormatStore::Exists("乙"));
+    mw.close();
+}
+
+TEST(MainWindow, CheckingBoxesAndSettingThePasswordSayItInTheStatusLine)
+{
+    test::TestHome home;
+    MakeFormat("框", 1);
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("框", {}).ok);
+    MainWindow mw;
+    mw.Start();
+    auto trigger = [&](const QString& text) {
+        for (QAction* a : mw.findChildren<QAction*>())
+            if (a->text() == text) a->trigger();
+        return mw.statusBar()->currentMessage();
+    };
+    EXPECT_EQ(trigger("检查凭据外内容框"), "所有内容框都在凭据内。");
+    Box b = mw.Format().Boxes()[0];
+    b.rect.moveLeft(-5);
+    mw.Format().UpdateBox(b);
+    EXPECT_EQ(trigger("检查凭据外内容框"), "已将1个凭据外的内容框移回凭据内。");
+    const struct { QString old, fresh, note; } changes[] = {
+        {"", "Pw", "登录密码已设置，下次启动时需要输入密码。"},
+        {"Pw", "", "登录密码已去除，下次启动时不再询问密码。"},
+    };
+    for (const auto& c : changes) {
+        trigger("登录密码设置");
+        auto* dlg = mw.findChild<PasswordChangeDialog*>();
+        ASSERT_NE(dlg, nullptr);
+        dlg->entries[0]->setText(c.old);
+        dlg->entries[1]->setText(c.fresh);
+        dlg->entries[2]->setText(c.fresh);
+        dlg->okButton->click();
+        EXPECT_EQ(mw.statusBar()->currentMessage(), c.note);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    mw.Format().SetModified(false);
     mw.close();
 }
 
