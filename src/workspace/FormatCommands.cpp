@@ -190,9 +190,10 @@ bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, 
     for (;;) {
         const auto a = InputBox(prompt, title, initial);
         if (!a || a->trimmed().isEmpty()) return false;
-        bool ok = false;
-        const double v = a->trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(v)) {
+        // The number the answer starts with: "180mm" is 180.
+        const std::optional<double> n = LeadingNumber(*a);
+        const double v = n.value_or(0);
+        if (!n || !std::isfinite(v)) {
             MsgBox(QStringLiteral("请输入一个数字（单位：毫米）！"), PromptIcon::Warning);
         } else if (v == 0) {
             MsgBox(zeroMessage, PromptIcon::Warning);
@@ -235,21 +236,24 @@ bool FormatCommands::NewFormat()
     if (name != format_.Name() && !OfferToSave()) return false;
     // The open format is left as it was, defaults included.
     if (name != format_.Name()) LeaveFormat();
-    SlipFormat fresh;
-    FormatHeader header;
+    // The new format keeps the print offsets, options and currency character
+    // of the one that was open, and a copy of its picture.
+    const QString old = format_.Name();
+    FormatHeader header = format_.IsOpen() ? format_.Header() : FormatHeader();
     header.name = name;
     header.widthMm = w;
     header.heightMm = h;
+    SlipFormat fresh;
     fresh.Load(header, {});
     QHash<BoxId, BoxId> ids;
     if (const StoreResult r = FormatStore::Save(fresh, name, true, host_.ScreenWidthTwips(), ids); !r) {
         MsgBox(r.error, PromptIcon::Critical);
         return false;
     }
-    // A new format starts without the picture or defaults of a format it
-    // replaced.
-    BackgroundStore::Remove(name);
-    fresh.SetModified(false);
+    // A format of that name that it replaces takes the copy (or no picture)
+    // in place of its own picture, and loses its defaults.
+    if (const StoreResult p = old.isEmpty() ? BackgroundStore::Remove(name) : BackgroundStore::CopyTo(old, name); !p)
+        MsgBox(QStringLiteral("格式已新建，但底图未能复制：") + p.error, PromptIcon::Warning);
     FormatStore::SaveDefaults(fresh, name, host_.LineBreakMarker());
     format_.Load(header, {});
     FormatStore::SaveCurrentFormatState(name, format_.Options());

@@ -1,6 +1,7 @@
 #include "TestHome.h"
 
 #include "core/CommonHelpers.h"
+#include "core/TextNumber.h"
 #include "storage/Database.h"
 
 #include <cmath>
@@ -71,3 +72,15 @@ TEST(SplitOff, PeelsFieldsFromEitherEnd)
     EXPECT_EQ(t, "head");
 }
 
+
+TEST(LeadingNumber, IsTheNumberATextStartsWithOrNothing)
+{
+    const struct { const char* text; std::optional<double> number; } cases[] = {
+        {"180mm", 180}, {" 90 毫米", 90}, {"-5", -5}, {"0", 0}, {"2.5e1x", 25}, {"&H10", 16},
+        {"mm", std::nullopt}, {"", std::nullopt}, {"毫米12", std::nullopt}, {"&Hz", std::nullopt}, {"-", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingNumber(QString::fromUtf8(c.text)), c.number) << c.text;
+        EXPECT_EQ(Val(QString::fromUtf8(c.text)), c.number.value_or(0)) << c.text;
+    }
+}

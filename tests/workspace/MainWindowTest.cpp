@@ -136,38 +136,50 @@ TEST(MainWindow, ARememberedFormatThatNoLongerExistsOpensTheList)
     mw.close();
 }
 
-TEST(MainWindow, ANewFormatOpensFittedWithoutTheOldPictureAndTheOldDefaultsStay)
+TEST(MainWindow, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOneItReplaces)
 {
     test::TestHome home;
     MakeFormat("旧", 2);
+    MakeFormat("新", 1);
     Picture(BackgroundStore::PicturePath("旧"), Qt::red);
+    Picture(BackgroundStore::PicturePath("新"), Qt::green);
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("旧", {}).ok);
     MainWindow mw;
     mw.resize(1000, 700);
     mw.Start();
     ASSERT_EQ(mw.Format().Name(), "旧");
     mw.Format().SetValue(mw.Format().Boxes()[0].id, "旧值");
+    mw.Format().SetPrintOffsets(12, 8);
+    SlipOptions o = mw.Format().Options();
+    o.currencyChar = QChar('$');
+    o.printBackground = true;
+    mw.Format().SetOptions(o);
     mw.Canvas()->ZoomButton(0);
     ScriptedPrompter prompts;
-    // A name refused, then a width that is no number, a negative one, then good sizes.
-    prompts.inputs = {QString(" 新"), QString("新"), QString("abc"), QString("-5"), QString("180"), QString("90")};
+    // A name refused, then a width with no number, a negative one, then sizes
+    // with their unit.
+    prompts.inputs = {QString(" 新"), QString("新"), QString("mm"), QString("-5"), QString("180mm"), QString("90 毫米")};
     ASSERT_TRUE(mw.Commands().NewFormat());
     EXPECT_TRUE(prompts.shown.contains("格式名称的开头和结尾不能有空格！"));
     EXPECT_TRUE(prompts.shown.contains("请输入一个数字（单位：毫米）！"));
-    EXPECT_TRUE(prompts.shown.contains("尺寸不能为负数！"));
     // The negative width was refused before the height was asked.
     const int negative = prompts.shown.indexOf("尺寸不能为负数！");
+    ASSERT_GE(negative, 0);
     EXPECT_EQ(prompts.shown.mid(negative + 1, 1), QStringList{"输入格式模板宽度（单位：毫米）："});
-    EXPECT_EQ(mw.Format().Name(), "新");
-    EXPECT_EQ(mw.Format().Header().widthMm, 180);
+    EXPECT_EQ(prompts.noByDefault, QStringList{"该格式已经存在，是否覆盖？"});
+    const FormatHeader& h = mw.Format().Header();
+    EXPECT_EQ(h.name, "新");
+    EXPECT_EQ(QSizeF(h.widthMm, h.heightMm), QSizeF(180, 90));
+    EXPECT_EQ(QPointF(h.offsetXMm, h.offsetYMm), QPointF(12, 8));
+    EXPECT_EQ(h.options, o);
     EXPECT_EQ(mw.Format().Boxes().size(), 0u);
-    EXPECT_EQ(mw.Format().Options(), SlipOptions());
-    EXPECT_TRUE(mw.Canvas()->Background().isNull());
+    // The pictures are JPEG files: red comes back nearly red.
+    for (const QImage& shown : {mw.Canvas()->Background(), BackgroundStore::Load("新")})
+        EXPECT_GT(shown.pixelColor(5, 5).red() - shown.pixelColor(5, 5).green(), 200);
+    EXPECT_FALSE(BackgroundStore::Load("旧").isNull());
     EXPECT_DOUBLE_EQ(mw.Canvas()->Zoom(), 1.0);
-    EXPECT_FALSE(mw.Canvas()->CanvasSizePx().isEmpty());
     // The defaults of the format left behind are as they were.
-    const auto defaults = FormatStore::LoadDefaults("旧", "//");
-    EXPECT_TRUE(defaults.values().contains("旧值"));
+    EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
     mw.close();
 }
 
