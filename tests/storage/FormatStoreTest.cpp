@@ -78,12 +78,9 @@ SlipFormat& Full(SlipFormat& f, const QString& name)
     return f;
 }
 
-std::vector<Box> Without(std::vector<Box> boxes, bool ids)
+std::vector<Box> WithoutIds(std::vector<Box> boxes)
 {
-    for (Box& b : boxes) {
-        if (ids) b.id = 0;
-        b.relation.target = b.sum1.target = b.sum2.target = 0;
-    }
+    for (Box& b : boxes) b.id = b.relation.target = b.sum1.target = b.sum2.target = 0;
     return boxes;
 }
 
@@ -115,47 +112,25 @@ TEST(FormatStore, EveryFieldOfEveryKindComesBackAsSaved)
     EXPECT_EQ(FormatStore::List().size(), 1u);
 }
 
-TEST(FormatStore, LinksToUnsavedBoxesSettleOnTheirRecordIds)
+TEST(FormatStore, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeaderAnew)
 {
     test::TestHome home;
     SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("链接");
-    h.widthMm = 100;
-    h.heightMm = 50;
-    Box a = Text(1, QStringLiteral("A"));
-    a.id = 0;
-    f.Load(h, {});
-    const BoxId aId = f.AddBox(a);
-    const BoxId bId = f.AddBox(Text(2, QStringLiteral("B")));
-    const BoxId cId = f.AddBox(Text(3, QStringLiteral("C")));
+    Full(f, QStringLiteral("链接"));
     QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, kScreen, ids).ok);
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
     f.ApplySavedIds(ids);
-    // A saved box links to a new one: the stored link names its record ID,
-    // with the sign of its kind and the tenth of a negated sum term.
-    const BoxId dTemp = f.AddBox(Text(4, QStringLiteral("D")));
-    Box A = *f.Find(ids[aId]);
-    A.relation = {RelationKind::ChainNext, dTemp};
-    A.sum1 = {dTemp, SumOp::Multiply, true};
-    f.UpdateBox(A);
-    Box B = *f.Find(ids[bId]);
-    B.sum1 = {dTemp, SumOp::Multiply, false};
-    f.UpdateBox(B);
-    f.RemoveBoxes({ids[cId]});
-    QHash<BoxId, BoxId> ids2;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, kScreen, ids2).ok);
-    const BoxId d = ids2[dTemp];
-    ASSERT_GT(d, 0);
-    EXPECT_EQ(ids2[ids[aId]], ids[aId]);  // saved boxes keep their records
-    auto field = [](BoxId id, const char* name) { return GetFieldById("Fmt", id, name).toDouble(); };
-    EXPECT_EQ(field(ids[aId], "RCtl"), d);
-    EXPECT_DOUBLE_EQ(field(ids[aId], "SumID"), -(d + 0.1));
-    EXPECT_EQ(field(ids[bId], "SumID"), -d);
-    // The removed box's record went; the header was written anew.
-    EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {ids[cId]}).isEmpty());
-    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=? AND LBL=?", {h.name, HeaderLabel()}).RecordCount(), 1);
-    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {h.name}).RecordCount(), 4);
+    const BoxId gone = f.Boxes().front().id, kept = f.Boxes().back().id;
+    f.RemoveBoxes({gone});
+    // A saved box links to a new one: the link settles on its record ID.
+    Box b = *f.Find(kept);
+    b.relation = {RelationKind::ChainNext, f.AddBox(Text(4, QStringLiteral("D")))};
+    f.UpdateBox(b);
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
+    EXPECT_EQ(ids[kept], kept);
+    EXPECT_EQ(GetFieldById("Fmt", kept, "RCtl").toLongLong(), ids[b.relation.target]);
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {gone}).isEmpty());
+    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
 }
 
 TEST(FormatStore, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
@@ -172,7 +147,7 @@ TEST(FormatStore, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
     StoredFormat a, b;
     ASSERT_TRUE(FormatStore::Load(QStringLiteral("原件"), kScreen, {}, a).ok);
     ASSERT_TRUE(FormatStore::Load(QStringLiteral("副本"), kScreen, {}, b).ok);
-    EXPECT_EQ(Without(a.boxes, true), Without(b.boxes, true));
+    EXPECT_EQ(WithoutIds(a.boxes), WithoutIds(b.boxes));
     // The copy's links point into the copy.
     for (const Box& box : b.boxes)
         for (BoxId t : {box.relation.target, box.sum1.target, box.sum2.target})
@@ -205,31 +180,22 @@ TEST(FormatStore, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
 {
     test::TestHome home;
     SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("字体");
-    h.widthMm = 100;
-    h.heightMm = 50;
-    f.Load(h, {});
+    f.Load(FormatHeader{QStringLiteral("字体"), 100, 50}, {});
     Box t = Text(1, QStringLiteral("A"));
     t.font.pointSize = 10;
     f.AddBox(t);
     QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, 15360, ids).ok);
     StoredFormat back;
     // Opened on a wider screen: (19200 - 340) / 15020.
-    ASSERT_TRUE(FormatStore::Load(h.name, 19200, {}, back).ok);
-    EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, 12.56);
-    ASSERT_TRUE(FormatStore::Load(h.name, 15360, {}, back).ok);
-    EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, 10);
-
-    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET W=NULL, X='' WHERE Fmt=? AND LBL=?", {h.name, HeaderLabel()}));
-    FormatHeader base;
-    base.widthMm = 77;
-    base.offsetXMm = 11;
-    ASSERT_TRUE(FormatStore::Load(h.name, 15360, base, back).ok);
-    EXPECT_EQ(back.header.widthMm, 77);
-    EXPECT_EQ(back.header.offsetXMm, 11);
-    EXPECT_EQ(back.header.heightMm, 50);
+    for (const auto& [screen, size] : {std::pair{19200, 12.56}, std::pair{15360, 10.0}}) {
+        ASSERT_TRUE(FormatStore::Load(f.Name(), screen, {}, back).ok);
+        EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, size);
+    }
+    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET W=NULL, X='' WHERE Fmt=? AND LBL=?", {f.Name(), HeaderLabel()}));
+    ASSERT_TRUE(FormatStore::Load(f.Name(), 15360, FormatHeader{{}, 77, 0, 11}, back).ok);
+    EXPECT_EQ(QVector<double>({back.header.widthMm, back.header.offsetXMm, back.header.heightMm}),
+              QVector<double>({77, 11, 50}));
 }
 
 TEST(FormatStore, ARecordOfNoKnownKindIsSkipped)
@@ -297,8 +263,7 @@ TEST(FormatStore, StateRecordAndDefaults)
     EXPECT_TRUE(back.showRulers && back.locked && !back.lengthwise);
 
     SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("默认");
+    const FormatHeader h{QStringLiteral("默认")};
     f.Load(h, {});
     const BoxId a = f.AddBox(Text(1, QStringLiteral("A")));
     const BoxId line = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
