@@ -84,18 +84,28 @@ std::vector<Box> WithoutIds(std::vector<Box> boxes)
     return boxes;
 }
 
-} // namespace
-
-TEST(FormatStore, EveryFieldOfEveryKindComesBackAsSaved)
-{
+// Each test has its own database and a format to fill.
+class FormatStoreTest : public ::testing::Test {
+protected:
+    // Fills f with Full, saves it and gives its boxes their record IDs.
+    bool SaveFull(const QString& name)
+    {
+        Full(f, name);
+        const bool ok = FormatStore::Save(f, name, false, kScreen, ids).ok;
+        f.ApplySavedIds(ids);
+        return ok;
+    }
     test::TestHome home;
     SlipFormat f;
-    Full(f, QStringLiteral("进账单'\"x"));
     QHash<BoxId, BoxId> ids;
-    const StoreResult r = FormatStore::Save(f, f.Name(), false, kScreen, ids);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+};
+
+} // namespace
+
+TEST_F(FormatStoreTest, EveryFieldOfEveryKindComesBackAsSaved)
+{
+    ASSERT_TRUE(SaveFull(QStringLiteral("进账单'\"x")));
     ASSERT_EQ(ids.size(), int(f.Boxes().size()));
-    f.ApplySavedIds(ids);
     for (const Box& b : f.Boxes()) EXPECT_GT(b.id, 0);
 
     StoredFormat back;
@@ -112,14 +122,9 @@ TEST(FormatStore, EveryFieldOfEveryKindComesBackAsSaved)
     EXPECT_EQ(FormatStore::List().size(), 1u);
 }
 
-TEST(FormatStore, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeaderAnew)
+TEST_F(FormatStoreTest, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeaderAnew)
 {
-    test::TestHome home;
-    SlipFormat f;
-    Full(f, QStringLiteral("链接"));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
+    ASSERT_TRUE(SaveFull(QStringLiteral("链接")));
     const BoxId gone = f.Boxes().front().id, kept = f.Boxes().back().id;
     f.RemoveBoxes({gone});
     // A saved box links to a new one: the link settles on its record ID.
@@ -133,14 +138,9 @@ TEST(FormatStore, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeaderAnew)
     EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
 }
 
-TEST(FormatStore, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
+TEST_F(FormatStoreTest, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
 {
-    test::TestHome home;
-    SlipFormat f;
-    Full(f, QStringLiteral("原件"));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
+    ASSERT_TRUE(SaveFull(QStringLiteral("原件")));
     QHash<BoxId, BoxId> copy;
     ASSERT_TRUE(FormatStore::Save(f, QStringLiteral("副本"), true, kScreen, copy).ok);
     for (auto it = copy.cbegin(); it != copy.cend(); ++it) EXPECT_NE(it.key(), it.value());
@@ -154,14 +154,9 @@ TEST(FormatStore, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
             if (t) EXPECT_TRUE(std::any_of(b.boxes.begin(), b.boxes.end(), [&](const Box& o) { return o.id == t; }));
 }
 
-TEST(FormatStore, AFailedSaveChangesNothing)
+TEST_F(FormatStoreTest, AFailedSaveChangesNothing)
 {
-    test::TestHome home;
-    SlipFormat f;
-    Full(f, QStringLiteral("失败"));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
+    ASSERT_TRUE(SaveFull(QStringLiteral("失败")));
     const Recordset before = OpenRecordset("SELECT * FROM Fmt ORDER BY ID");
     ASSERT_TRUE(ExecuteSql("CREATE TRIGGER boom BEFORE INSERT ON Fmt WHEN NEW.LBL='炸' BEGIN SELECT RAISE(ABORT, 'x'); END"));
     Box b = f.Boxes().front();
@@ -176,15 +171,12 @@ TEST(FormatStore, AFailedSaveChangesNothing)
     EXPECT_EQ(after.rows, before.rows);
 }
 
-TEST(FormatStore, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
+TEST_F(FormatStoreTest, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
 {
-    test::TestHome home;
-    SlipFormat f;
     f.Load(FormatHeader{QStringLiteral("字体"), 100, 50}, {});
     Box t = Text(1, QStringLiteral("A"));
     t.font.pointSize = 10;
     f.AddBox(t);
-    QHash<BoxId, BoxId> ids;
     ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, 15360, ids).ok);
     StoredFormat back;
     // Opened on a wider screen: (19200 - 340) / 15020.
@@ -198,9 +190,8 @@ TEST(FormatStore, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
               QVector<double>({77, 11, 50}));
 }
 
-TEST(FormatStore, ARecordOfNoKnownKindIsSkipped)
+TEST_F(FormatStoreTest, ARecordOfNoKnownKindIsSkipped)
 {
-    test::TestHome home;
     for (const char* clas : {"7", "-1", "1.5"})
         ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL) VALUES('坏', ?, 'x')", {QString::fromLatin1(clas)}), 0);
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL, W, H) VALUES('坏', 0, '好', 10, 5)", {}), 0);
@@ -250,9 +241,8 @@ TEST(BoxRecord, LinksDecodeByTheirSignAndTenth)
     EXPECT_EQ(ColorToStored(Qt::blue), 0xFF0000);
 }
 
-TEST(FormatStore, StateRecordAndDefaults)
+TEST_F(FormatStoreTest, StateRecordAndDefaults)
 {
-    test::TestHome home;
     SlipOptions o;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(o), QString());
     o.showRulers = true;
@@ -277,14 +267,11 @@ TEST(FormatStore, StateRecordAndDefaults)
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name, QStringLiteral("##")).isEmpty());  // replaced as a whole
 }
 
-TEST(FormatStore, DeleteTakesTheFormatsRecordsAndNothingElse)
+TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
 {
-    test::TestHome home;
-    SlipFormat f;
     for (const QString& name : {QStringLiteral("甲"), QStringLiteral("甲'")}) {
         Full(f, name);
-        QHash<BoxId, BoxId> ids;
-        ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
+            ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
         ASSERT_TRUE(ExecuteSql("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(1, ?, 1, 'x')", {name}));
         ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(1, ?, 'A')", {name}));
     }
@@ -298,7 +285,7 @@ TEST(FormatStore, DeleteTakesTheFormatsRecordsAndNothingElse)
     EXPECT_TRUE(none.error.contains("没有删除任何格式"));
 }
 
-TEST(FormatStore, NamesAreTakenExactlyOrRefused)
+TEST_F(FormatStoreTest, NamesAreTakenExactlyOrRefused)
 {
     for (const char* bad : {"", "   ", " 旁观", "旁观 ", "旁观｜副本", "a\nb", "a\rb"})
         EXPECT_FALSE(FormatStore::NameProblem(QString::fromUtf8(bad)).isEmpty()) << bad;
@@ -316,10 +303,7 @@ TEST(FormatStore, NamesAreTakenExactlyOrRefused)
         EXPECT_TRUE(FormatStore::NameProblem(l.name).isEmpty());  // a stored one keeps working
     }
     EXPECT_FALSE(FormatStore::NewNameProblem(" 旁观").isEmpty());
-    test::TestHome home;
-    SlipFormat f;
     Full(f, QStringLiteral(" 旁观"));
-    QHash<BoxId, BoxId> ids;
     EXPECT_FALSE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
     EXPECT_FALSE(FormatStore::Exists(QStringLiteral(" 旁观")));
 }
