@@ -29,7 +29,7 @@ std::optional<QString> InputBox(const QString& prompt, const QString& title = {}
 class QtPrompter : public Prompter {
 public:
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
-                     PromptDefault byDefault) override;
+                     PromptDefault byDefault = PromptDefault::First) override;
     std::optional<QString> Input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
 };

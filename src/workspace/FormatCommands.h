@@ -2,6 +2,7 @@
 #include "core/Units.h"
 #include "model/SlipFormat.h"
 
+#include <QObject>
 #include <QString>
 
 namespace slip {
@@ -68,6 +69,8 @@ private:
 
     SlipFormat& format_;
     FormatHost& host_;
+    // Work left for when the window has shown the new format.
+    QObject afterShown_;
 };
 
 // Whether a slip size may be used: both positive, ratio between 1:20 and 20:1.

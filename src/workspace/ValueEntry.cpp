@@ -9,7 +9,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "entry/Conversion.h"
 #include "entry/KeyFilter.h"
+#include "ui/Prompt.h"
 #include "workspace/SlipView.h"
 
 namespace slip {
@@ -31,7 +33,7 @@ ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
     connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
 
     connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
-        LeaveBox(id);
+        TellAmountsKeptAsTyped(id, LeaveBox(id));
         UpdateMarks();
     });
     connect(&format_, &SlipFormat::valueChanged, this, &ValueEntry::OnValueChanged);
@@ -45,16 +47,21 @@ ValueEntry::~ValueEntry()
     if (earlier_) earlier_->deleteLater();
 }
 
-EntryContext ValueEntry::Context() const
-{
-    EntryContext c = context_;
-    if (today_) c.today = today_();
-    return c;
-}
-
 CalculationResult ValueEntry::LeaveBox(BoxId id)
 {
-    return LeaveTextBox(format_, id, Context());
+    return LeaveTextBox(format_, id, context_);
+}
+
+void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written)
+{
+    const std::vector<BoxId> kept = BoxesThatCannotShow(format_, left, written);
+    if (kept.empty()) return;
+    QStringList names;
+    for (BoxId id : kept)
+        if (const Box* b = format_.Find(id); b && !b->caption.isEmpty()) names << b->caption;
+    QString text = QStringLiteral("金额超出了输入框所能显示的位数，已按输入原样保留，请检查！");
+    if (!names.isEmpty()) text += QStringLiteral("\n") + names.join(QStringLiteral("、"));
+    MsgBox(text, PromptIcon::Warning);
 }
 
 DataType ValueEntry::EditingCode() const
@@ -141,13 +148,11 @@ void ValueEntry::Complete()
     const BoxId id = view_.EditingBox();
     // The operator has moved on: the proposal would land in a box no longer
     // typed in.
-    if (id == 0 || id != typingBox_ || !completion_) return;
+    if (id == 0 || id != typingBox_ || !proposal_) return;
     const QString typed = editor_->toPlainText();
     if (typed.isEmpty()) return;
-    const QStringList values = completion_(typed, id);
-    if (values.size() != 1) return;
-    const QString value = values.front();
-    if (value == typed || !value.startsWith(typed, Qt::CaseInsensitive)) return;
+    const QString value = proposal_(typed, id);
+    if (value.isEmpty()) return;
     format_.SetValue(id, value);
     // Typing on replaces the proposed tail.
     QTextCursor c = editor_->textCursor();
@@ -160,11 +165,8 @@ void ValueEntry::Complete()
 bool ValueEntry::ShowEarlierValues()
 {
     const BoxId id = view_.EditingBox();
-    if (id == 0 || !completion_) return false;
-    QStringList values = completion_(QString(), id);
-    values.removeAll(QString());
-    values.removeDuplicates();
-    values.sort();
+    if (id == 0 || !earlierValues_) return false;
+    const QStringList values = earlierValues_(id);
     if (values.isEmpty()) return false;
     if (earlier_) earlier_->deleteLater();
     earlier_ = new QMenu(editor_);

@@ -16,7 +16,7 @@ public:
     ~ScriptedPrompter() override;
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
-                     PromptDefault byDefault) override;
+                     PromptDefault byDefault = PromptDefault::First) override;
     std::optional<QString> Input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
 
