@@ -180,9 +180,19 @@ std::optional<QByteArray> RunReader(const QStringList& arguments, const Progress
     reader.setArguments(arguments);
     reader.setProcessChannelMode(QProcess::SeparateChannels);
     reader.setStandardErrorFile(QProcess::nullDevice());
+#ifdef SLIP_SANITIZED
+    // The address sanitizer reserves far more address space than the limit
+    // allows; it watches the reader's memory itself.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), environment.value(QStringLiteral("ASAN_OPTIONS"))
+                                                           + QStringLiteral(":hard_rss_limit_mb=%1").arg(kReaderMemoryLimit >> 20));
+    reader.setProcessEnvironment(environment);
+#endif
     reader.setChildProcessModifier([] {
+#ifndef SLIP_SANITIZED
         const rlimit memory{kReaderMemoryLimit, kReaderMemoryLimit};
         setrlimit(RLIMIT_AS, &memory);
+#endif
         const rlimit seconds{kReaderTimeLimitMs / 1000, kReaderTimeLimitMs / 1000 + 1};
         setrlimit(RLIMIT_CPU, &seconds);
         const rlimit noCore{0, 0};
