@@ -180,10 +180,16 @@ std::optional<QByteArray> RunReader(const QStringList& arguments, const Progress
     reader.setArguments(arguments);
     reader.setProcessChannelMode(QProcess::SeparateChannels);
     reader.setStandardErrorFile(QProcess::nullDevice());
+#ifdef SLIP_SANITIZED
+    // The address sanitizer reserves far more address space than the limit
+    // allows; it watches the reader's memory itself.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), environment.value(QStringLiteral("ASAN_OPTIONS"))
+                                                           + QStringLiteral(":hard_rss_limit_mb=%1").arg(kReaderMemoryLimit >> 20));
+    reader.setProcessEnvironment(environment);
+#endif
     reader.setChildProcessModifier([] {
 #ifndef SLIP_SANITIZED
-        // An address-sanitized reader reserves terabytes of shadow address space
-        // at start, so only the plain build can cap its address space.
         const rlimit memory{kReaderMemoryLimit, kReaderMemoryLimit};
         setrlimit(RLIMIT_AS, &memory);
 #endif
