@@ -1,7 +1,6 @@
 #include "batch/GridExport.h"
 
 #include "batch/GridExportWorkbookCheck.h"
-#include "core/GridModel.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
@@ -318,20 +317,6 @@ QString SafeSheetName(const QString& name)
     if (safe.endsWith(QLatin1Char('\''))) safe[safe.size() - 1] = QLatin1Char('_');
     if (safe.isEmpty()) safe = QStringLiteral("Sheet1");
     return safe;
-}
-
-GridExportLayout GridExportLayoutOf(const GridModel& grid)
-{
-    GridExportLayout layout;
-    layout.headerRow = false;
-    layout.captionRows = grid.FixedRows();
-    for (int r = 0; r < grid.Rows(); ++r)
-        if (grid.RowHeight(r) < 1) layout.hiddenRows.insert(r);
-    for (int c = 0; c < grid.Cols(); ++c) {
-        if (grid.ColWidth(c) < 1) layout.hiddenColumns.insert(c);
-        else layout.columnTwips.insert(c, grid.ColWidth(c));
-    }
-    return layout;
 }
 
 bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)

@@ -9,8 +9,6 @@ class QAbstractItemModel;
 
 namespace slip {
 
-class GridModel;
-
 // What of a table model goes into an export file.
 struct GridExportLayout {
     // Model rows and columns the operator does not see; they leave no gap.
@@ -28,11 +26,6 @@ struct GridExportLayout {
     // width is fitted to its texts.
     QHash<int, int> columnTwips;
 };
-
-// The layout that exports a GridModel as its view shows it: rows of height
-// 0 and columns of width 0 are hidden, the fixed rows are the caption rows
-// and the column widths come along.
-GridExportLayout GridExportLayoutOf(const GridModel& grid);
 
 struct GridExportResult {
     bool ok = false;

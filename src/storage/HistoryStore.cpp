@@ -1,9 +1,12 @@
 #include "storage/HistoryStore.h"
 
+#include "core/GridRules.h"
 #include "storage/Database.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <sqlite3.h>
 #include <QVariant>
 #include <functional>
 
@@ -80,14 +83,20 @@ HistoryValuesResult ValuesOfQuery(const QString& sql, const QVariantList& params
     return out;
 }
 
+QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + QLatin1Char('%'); }
+
+// Values of one slip in its search text are kept apart by a character no
+// typed keyword holds, so that no match spans two values.
+const QChar kValueSeparator = QChar(0x1F);
+const QString kInsertSearchText =
+    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
+
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
     return EachRow(conn, kSlipNumbers, {format}, [&](const QSqlQuery& q) { numbers << q.value(0).toLongLong(); });
 }
 
 } // namespace
-
-QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + QLatin1Char('%'); }
 
 HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
 {
@@ -104,9 +113,11 @@ HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<His
 
         QSqlQuery insert(conn.db());
         if (!insert.prepare(kInsert)) return kInsert;
+        QSqlQuery search(conn.db());
+        if (!search.prepare(kInsertSearchText)) return kInsertSearchText;
         numbers.reserve(slips.size());
         for (const HistorySlip& slip : slips) {
-            bool any = false;
+            QString text;
             for (const HistoryValue& v : slip) {
                 if (v.value.isEmpty()) continue;
                 insert.bindValue(0, next);
@@ -114,10 +125,17 @@ HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<His
                 insert.bindValue(2, v.boxId);
                 insert.bindValue(3, v.value);
                 if (!insert.exec()) return kInsert;
-                any = true;
+                text += kValueSeparator + v.value;
             }
-            numbers << (any ? next : 0);
-            if (any) ++next;
+            if (text.isEmpty()) {
+                numbers << 0;
+                continue;
+            }
+            search.bindValue(0, format);
+            search.bindValue(1, next);
+            search.bindValue(2, text);
+            if (!search.exec()) return kInsertSearchText;
+            numbers << next++;
         }
         return QString();
     });
@@ -162,18 +180,6 @@ HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const
     if (found.ok && found.values.size() == 1 && found.values.first() != typed)
         out.proposal = found.values.first();
     return out;
-}
-
-HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit)
-{
-    QString sql = QStringLiteral(
-        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
-    QVariantList params{format, boxId};
-    if (limit >= 0) {
-        sql += QStringLiteral(" LIMIT ?");
-        params << limit;
-    }
-    return ValuesOfQuery(sql, params);
 }
 
 HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
@@ -252,12 +258,121 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     return out;
 }
 
-HistorySlipNumbers HistorySlipNumbersOf(const QString& format)
+namespace {
+
+// grid_number(text): the text as lists sort it as a number, or NULL for a
+// text that is no number.
+void GridNumberFunction(sqlite3_context* ctx, int, sqlite3_value** args)
+{
+    const void* text = sqlite3_value_text16(args[0]);
+    double number = 0;
+    if (text && GridSortNumber(QString(static_cast<const QChar*>(text), sqlite3_value_bytes16(args[0]) / 2), number))
+        sqlite3_result_double(ctx, number);
+    else
+        sqlite3_result_null(ctx);
+}
+
+} // namespace
+
+sqlite3* SqliteHandle(const DbConnection& conn)
+{
+    const QVariant v = conn.db().driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId, Qt::SortOrder order)
 {
     HistorySlipNumbers out;
-    out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
+    if (sortBoxId == 0) {
+        out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
+        out.ok = out.error.isEmpty();
+        return out;
+    }
+    DbConnection conn;
+    sqlite3* handle = conn.isOpen() ? SqliteHandle(conn) : nullptr;
+    if (!handle || sqlite3_create_function_v2(handle, "grid_number", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
+                                              GridNumberFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        out.error = NoConnection();
+        return out;
+    }
+    // Each slip with its value of the box and that value as a number, sorted
+    // by the database: numbers first, by size; then texts by letters
+    // regardless of case, then by case; equal ones newest first.
+    const QString dir = order == Qt::AscendingOrder ? QString() : QStringLiteral(" DESC");
+    const QString sql = QStringLiteral(
+        "SELECT ID FROM (SELECT ID, n, CASE WHEN n IS NULL THEN v END AS t FROM"
+        " (SELECT s.ID AS ID, COALESCE(h.Con, '') AS v, grid_number(h.Con) AS n"
+        " FROM (SELECT DISTINCT ID FROM 历史 WHERE Fmt=?) s"
+        " LEFT JOIN 历史 h ON h.Fmt=? AND h.ID=s.ID AND h.CID=?))"
+        " ORDER BY n IS NULL%1, n%1, t COLLATE NOCASE%1, t%1, ID DESC").arg(dir);
+    if (!EachRow(conn, sql, {format, format, sortBoxId}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); }))
+        out.error = StatementFailed(sql);
     out.ok = out.error.isEmpty();
+    if (!out.ok) out.numbers.clear();
     return out;
+}
+
+HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsInOrder,
+                            const QSet<qint64>& listedBoxes, QString& text, int currentRow,
+                            bool currentIsPreviousMatch)
+{
+    HistoryFind out;
+    out.ok = true;
+    text = text.trimmed();
+    const int rows = int(slipsInOrder.size());
+    if (rows == 0 || text.isEmpty()) return out;
+
+    // The slips whose search text holds the text: one pass over a row per
+    // slip. A value of a box the list no longer shows counts there too, so
+    // each candidate is checked against its listed values in turn.
+    QSet<qint64> candidates;
+    const QString sql = QStringLiteral("SELECT ID FROM 历史检索 WHERE Fmt=? AND instr(Txt, ?) > 0");
+    out.error = ReadRows(sql, {format, text}, [&](const QSqlQuery& q) { candidates.insert(q.value(0).toLongLong()); });
+    if (!out.error.isEmpty()) {
+        out.ok = false;
+        return out;
+    }
+    auto holds = [&](qint64 slip) {
+        if (!candidates.contains(slip)) return false;
+        const HistorySlipValues values = ReadHistorySlip(format, slip);
+        for (auto it = values.values.cbegin(); it != values.values.cend(); ++it)
+            if (listedBoxes.contains(it.key()) && it.value().contains(text, Qt::CaseSensitive)) return true;
+        return false;
+    };
+
+    const int current = currentRow < 0 || currentRow >= rows ? 0 : currentRow;
+    int r = current;
+    if (currentIsPreviousMatch && ++r >= rows) r = 0;
+    do {
+        if (holds(slipsInOrder[r])) {
+            out.row = r;
+            return out;
+        }
+        if (++r >= rows) r = 0;
+    } while (r != current);
+    out.message = QStringLiteral("没有查到相关的记录！");
+    return out;
+}
+
+bool EnsureHistorySearch(DbConnection& conn)
+{
+    QSqlQuery q(conn.db());
+    if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
+    const bool existed = q.next();
+    q.finish();
+    for (const char* sql :
+         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+          // Slips go whoever deletes them (a deleted format takes its history along).
+          "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
+          " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {
+        if (!Run(q, QString::fromUtf8(sql), {})) return false;
+    }
+    if (existed) return true;
+    return Run(q,
+               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) SELECT Fmt, ID,"
+                              " group_concat(char(31) || Con, '') FROM 历史 WHERE Con<>'' GROUP BY Fmt, ID"),
+               {});
 }
 
 } // namespace slip

@@ -1,12 +1,11 @@
 #include "workspace/FormatListDialog.h"
 
-#include "core/GridModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 #include "ui/Prompt.h"
+#include "storage/RecordListModel.h"
 #include "ui/DataGrid.h"
-#include "ui/GridView.h"
 #include "ui/PicturePreview.h"
 #include "ui/WindowPos.h"
 
@@ -16,7 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
+#include <algorithm>
 
 namespace slip {
 
@@ -37,12 +36,13 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     : QDialog(parent), currentFormat_(currentFormat), deleteFormat_(std::move(deleteFormat))
 {
     setWindowTitle(QStringLiteral("选择/管理格式模板"));
-    list = new GridModel(this);
+    list = new RecordListModel(this);
+    list->SetColumns({{"ID", "ID"}, {"", RecordListModel::kRunningNumberCaption}, {"", "选择"}, {"Fmt", "格式名称"},
+                      {"W", "宽(毫米)"}, {"H", "高(毫米)"}});
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("格式模板列表：")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("格式模板预览：")), 0, 1);
-    view = new GridView(this);
-    view->SetGrid(list);
+    view = new DataGridView(list, this);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -92,34 +92,26 @@ void FormatListDialog::SetDownloadCommand(std::function<void()> command)
 
 void FormatListDialog::Reload()
 {
-    SetupGridColumns(*list, {"ID", "", "", "Fmt", "W", "H"},
-                     {"ID", "序号", "选择", "格式名称", "宽(毫米)", "高(毫米)"});
-    list->Tag = QStringLiteral("Fmt");
-    FillGridFromQuery(*list, QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt"));
-    // The open format is chosen to begin with; without one, the first.
-    list->Row = list->Rows() > list->FixedRows() ? list->FixedRows() : 0;
-    for (int r = list->FixedRows(); r < list->Rows(); ++r) {
-        if (list->TextMatrix(r, kNameColumn) != currentFormat_) continue;
-        list->Row = list->RowSel = r;
-        list->Col = kTickColumn;
-        list->ColSel = list->Cols() - 1;
-        SetGridRowForeColor(*list, r, 0x0000FF);
+    if (!list->Fill(QStringLiteral("Fmt"), QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt")))
+        MsgBox(list->LastError(), PromptIcon::Critical);
+    // The open format is chosen to begin with, in red; without one, the first.
+    int row = 0;
+    for (int r = 0; r < list->rowCount(); ++r) {
+        if (list->Text(r, kNameColumn) != currentFormat_) continue;
+        row = r;
+        list->SetRowColour(r, Qt::red);
         break;
     }
-    view->SyncFromGrid();
+    view->SelectRow(row);
     RowChanged();
 }
 
-QString FormatListDialog::SelectedName() const
-{
-    return list->Row >= list->FixedRows() && list->Row < list->Rows() ? list->TextMatrix(list->Row, kNameColumn)
-                                                                     : QString();
-}
+QString FormatListDialog::SelectedName() const { return list->Text(view->CurrentRow(), kNameColumn); }
 
 void FormatListDialog::RowChanged()
 {
-    for (int r = list->FixedRows(); r < list->Rows(); ++r)
-        list->SetTextMatrix(r, kTickColumn, r == list->Row ? QStringLiteral("√") : QString());
+    for (int r = 0; r < list->rowCount(); ++r)
+        list->SetText(r, kTickColumn, r == view->CurrentRow() ? QStringLiteral("√") : QString());
     ShowPreview();
 }
 
@@ -127,14 +119,6 @@ void FormatListDialog::ShowPreview()
 {
     const QString name = SelectedName();
     preview->ShowPicture(name.isEmpty() ? QImage() : BackgroundStore::Load(name));
-}
-
-void FormatListDialog::resizeEvent(QResizeEvent* e)
-{
-    QDialog::resizeEvent(e);
-    // Column widths are capped by the grid's width, known once the view has
-    // taken its size from the new layout.
-    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
 }
 
 void FormatListDialog::showEvent(QShowEvent* e)
@@ -164,9 +148,9 @@ void FormatListDialog::DeleteSelected()
 {
     const QString name = SelectedName();
     if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
-    int first = list->Row, last = list->Row;
-    DeleteGridRows(*list, first, last, false);
-    view->SyncFromGrid();
+    const int row = view->CurrentRow();
+    list->removeRows(row, 1);
+    view->SelectRow(std::min(row, list->rowCount() - 1));
     RowChanged();
 }
 

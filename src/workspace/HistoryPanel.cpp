@@ -1,14 +1,13 @@
 #include "workspace/HistoryPanel.h"
 
 #include "batch/GridExport.h"
-#include "batch/GridSearch.h"
-#include "storage/HistoryStore.h"
+#include "storage/HistoryCommands.h"
 #include "storage/Params.h"
+#include "ui/DataGrid.h"
 #include "ui/FileDialogs.h"
 #include "ui/FrozenColumnView.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
-#include "workspace/HistorySlips.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +20,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 
 namespace slip {
 
@@ -35,30 +35,8 @@ using Model = HistoryTableModel;
 // The cells of the found row that hold the keyword, over the row's selection.
 const QColor kMatchColour(255, 214, 90);
 
-// Blank space a column keeps around its widest text (cell margins and a
-// little air), and the narrowest cap on a column's width.
-constexpr int kColumnPadding = 16;
-constexpr int kNarrowestCap = 120;
 // Rows measured when columns are fitted: the first page a view reads anyway.
 constexpr int kMeasuredRows = 200;
-
-bool SameBoxes(const QVector<HistoryBox>& a, const QVector<HistoryBox>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const HistoryBox& x, const HistoryBox& y) {
-        return x.id == y.id && x.boxClass == y.boxClass && x.caption == y.caption;
-    });
-}
-
-// A path the chosen export will really be: a workbook gets the ending a
-// spreadsheet program opens it by (none, or the old ".xls", which the
-// workbook written here is not).
-QString ExportPath(const QString& chosen)
-{
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix.isEmpty()) return chosen + QStringLiteral(".xlsx");
-    if (suffix == QLatin1String("xls")) return chosen + QLatin1Char('x');
-    return chosen;
-}
 
 } // namespace
 
@@ -147,6 +125,7 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     grid->SetFrozenColumnCount(Model::kFirstBoxColumn);
     grid->setModel(model);
     grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    SortOnCaptionClicks(*grid, Model::kFirstBoxColumn);
     v->addWidget(grid, 1);
 
     connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });
@@ -208,12 +187,7 @@ void HistoryPanel::FormatMayHaveChanged()
 {
     // A hidden list is read when it is shown.
     if (!isVisible()) return;
-    if (!ShowsOpenFormat() || !SameBoxes(HistoryBoxesOf(format_), loadedBoxes_)) LoadHistoryList();
-}
-
-bool HistoryPanel::ShowsOpenFormat() const
-{
-    return model->Format() == (format_.IsOpen() ? format_.Name() : QString());
+    if (!HistoryListIsCurrent(*model, format_)) LoadHistoryList();
 }
 
 void HistoryPanel::SlipsStored()
@@ -225,15 +199,8 @@ void HistoryPanel::LoadHistoryList()
 {
     ForgetMatch();
     bool ok = true;
-    if (format_.IsOpen()) {
-        loadedBoxes_ = HistoryBoxesOf(format_);
-        ok = model->LoadHistoryList(format_.Name(), loadedBoxes_);
-    } else {
-        loadedBoxes_.clear();
-        model->InitHistoryGrid(QString(), {});
-    }
-    // A reset shows every column again.
-    grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_));
+    else model->InitHistoryGrid(QString(), {});
     SizeColumns();
     UpdateButtons();
     if (!ok) MsgBox(model->LastError(), PromptIcon::Critical);
@@ -241,24 +208,10 @@ void HistoryPanel::LoadHistoryList()
 
 void HistoryPanel::SizeColumns()
 {
-    // Each column as wide as its caption or its widest text among the first
-    // rows, but no wider than half the list, so that one long value does not
-    // push every other column out of sight.
-    const QFontMetrics cells(grid->font());
-    const QFontMetrics captions(grid->horizontalHeader()->font());
-    const int cap = std::max(kNarrowestCap, grid->viewport()->width() / 2);
-    const int rows = std::min(model->rowCount(), kMeasuredRows);
+    // The caption always counts, so that an empty column can still be found.
     const QLocale locale = grid->locale();
-    for (int c = Model::kRunningNumberColumn; c < model->columnCount(); ++c) {
-        int w = captions.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString());
-        if (c == Model::kRunningNumberColumn) {
-            w = std::max(w, cells.horizontalAdvance(QString::number(model->rowCount())));
-        } else {
-            for (int r = 0; r < rows; ++r)
-                w = std::max(w, cells.horizontalAdvance(delegate_->displayText(model->index(r, c).data(), locale)));
-        }
-        grid->setColumnWidth(c, std::min(w + kColumnPadding, cap));
-    }
+    FitGridColumns(*grid, Model::kRunningNumberColumn, kMeasuredRows, true,
+                   [&](const QModelIndex& i) { return delegate_->displayText(i.data(), locale); });
 }
 
 void HistoryPanel::UpdateButtons()
@@ -297,18 +250,12 @@ void HistoryPanel::ForgetMatch()
 
 bool HistoryPanel::SlipOfRow(int row, QHash<BoxId, QString>& values)
 {
-    const HistorySlipValues read = ReadHistorySlip(model->Format(), model->SlipNumber(row));
-    if (!read.ok) {
-        MsgBox(read.error, PromptIcon::Critical);
+    const HistoryRowSlip slip = SlipOfHistoryRow(format_, *model, row, LineBreakMarker());
+    if (!slip.ok) {
+        MsgBox(slip.error, PromptIcon::Critical);
         return false;
     }
-    if (!read.found) {
-        // Deleted since the list was read: an empty slip is no reprint of it.
-        MsgBox(QStringLiteral("第%1行的历史记录已不存在！").arg(row + 1), PromptIcon::Warning);
-        return false;
-    }
-    values = SlipValuesFromHistory(
-        format_, read.values, [this](BoxId id) { return model->ColumnOfBox(id) >= 0; }, LineBreakMarker());
+    values = slip.values;
     return true;
 }
 
@@ -322,7 +269,7 @@ void HistoryPanel::PrintHistoryRows()
     if (model->rowCount() == 0) return;
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    if (!ShowsOpenFormat()) {
+    if (!HistoryListIsCurrent(*model, format_)) {
         // The list is of a format no longer open: its slips don't fit these boxes.
         LoadHistoryList();
         return;
@@ -351,23 +298,17 @@ void HistoryPanel::DeleteHistoryRows()
 {
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    const int first = rows.first();
-    const int last = rows.last();
-    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first + 1).arg(last + 1);
-    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
-    QVector<qint64> numbers;
-    for (int r = first; r <= last; ++r) numbers << model->SlipNumber(r);
-    // Under the format the list was read for, whatever is open by now.
-    const HistoryDeleteResult result = slip::DeleteHistoryRows(model->Format(), numbers);
+    if (Question(DeleteHistoryRowsQuestion(rows), PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    grid->clearSelection();
+    const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
         MsgBox(result.error, PromptIcon::Critical);
         return;
     }
-    grid->clearSelection();
-    model->RemoveSlips(result.deleted);
     if (model->rowCount() > 0)
-        grid->selectionModel()->setCurrentIndex(model->index(std::min(first, model->rowCount() - 1), Model::kFirstBoxColumn),
-                                                QItemSelectionModel::NoUpdate);
+        grid->selectionModel()->setCurrentIndex(
+            model->index(std::min(rows.first(), model->rowCount() - 1), Model::kFirstBoxColumn),
+            QItemSelectionModel::NoUpdate);
     UpdateButtons();
 }
 
@@ -378,15 +319,14 @@ void HistoryPanel::DeleteAllHistory()
     const int rows = model->rowCount();
     if (rows == 0) return;
     grid->selectAll();
-    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(1).arg(rows);
-    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
-    const HistoryDeleteResult result = slip::DeleteAllHistory(model->Format());
-    if (!result.ok) {
-        MsgBox(result.error, PromptIcon::Critical);
+    QVector<int> all(rows);
+    std::iota(all.begin(), all.end(), 0);
+    if (Question(DeleteHistoryRowsQuestion(all), PromptButtons::YesNo, PromptIcon::None) !=
+        PromptAnswer::Yes)
         return;
-    }
     grid->clearSelection();
-    model->RemoveSlips(result.deleted);
+    const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
+    if (!result.ok) MsgBox(result.error, PromptIcon::Critical);
     UpdateButtons();
 }
 
@@ -408,7 +348,7 @@ void HistoryPanel::ExportGrid()
     }
     const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
     if (chosen.isEmpty()) return;
-    const QString path = ExportPath(chosen);
+    const QString path = HistoryExportPath(chosen);
     if (QFileInfo::exists(path) &&
         Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -426,13 +366,13 @@ void HistoryPanel::FindInGrid()
     // A copy: the keyword box keeps the blanks the operator typed.
     QString text = keywordEdit->text();
     const QModelIndex current = grid->currentIndex();
-    GridSearchStart start;
-    start.currentRow = current.isValid() ? current.row() : -1;
-    start.currentRowIsPreviousMatch = matchRow_ >= 0 && current.isValid() && current.row() == matchRow_;
-    start.firstRow = 0;
-    start.firstColumn = Model::kFirstBoxColumn;
-    const GridSearchResult found = slip::FindInGrid(*model, text, start);
-    if (!found.found) {
+    const int currentRow = current.isValid() ? current.row() : -1;
+    const HistoryFind found = model->FindRow(text, currentRow, matchRow_ >= 0 && currentRow == matchRow_);
+    if (!found.ok) {
+        MsgBox(found.error, PromptIcon::Critical);
+        return;
+    }
+    if (found.row < 0) {
         if (!found.message.isEmpty()) MsgBox(found.message);
         return;
     }

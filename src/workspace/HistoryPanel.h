@@ -98,7 +98,6 @@ private:
     void SizeColumns();
     void UpdateButtons();
     void ForgetMatch();
-    bool ShowsOpenFormat() const;
     // Reads the stored slip of a row as canvas values; false (and told) when
     // it can't be read.
     bool SlipOfRow(int row, QHash<BoxId, QString>& values);
@@ -107,7 +106,6 @@ private:
     SlipFormat& format_;
     HistoryCellDelegate* delegate_ = nullptr;
     ReprintSlips reprint_;
-    QVector<HistoryBox> loadedBoxes_;
     int matchRow_ = -1;
     bool selectingMatch_ = false;
 };

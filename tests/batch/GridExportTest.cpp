@@ -3,7 +3,6 @@
 
 #include "batch/GridExport.h"
 #include "batch/GridExportWorkbookCheck.h"
-#include "core/GridModel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -129,30 +128,6 @@ TEST(CsvExport, HiddenRowsAndColumnsLeaveNoGap)
                                                    Tabbed({"a3", "c3", "e3"})}));
 }
 
-TEST(CsvExport, AGridModelIsWrittenAsItsViewShowsIt)
-{
-    test::TestHome home;
-    GridModel grid;
-    grid.SetRows(4);
-    grid.SetCols(4);
-    grid.SetFixedRows(2);
-    grid.SetFixedCols(2);
-    const QStringList specs{"", "", "LBL", "X"}, captions{"", "序号", "名称", "横坐标"};
-    for (int c = 0; c < 4; ++c) {
-        grid.SetTextMatrix(0, c, specs[c]);
-        grid.SetTextMatrix(1, c, captions[c]);
-        grid.SetTextMatrix(2, c, QString("r2c%1").arg(c));
-        grid.SetTextMatrix(3, c, QString("r3c%1").arg(c));
-    }
-    grid.SetRowHeight(0, 0);  // the field specifications
-    grid.SetColWidth(0, 0);   // the hidden ID column
-    const GridExportLayout layout = GridExportLayoutOf(grid);
-    const QString path = home.file("grid.csv");
-    ASSERT_TRUE(ExportGridToCsv(grid, path, layout).ok);
-    EXPECT_EQ(ReadCsv(path), (QVector<QStringList>{Tabbed({"序号", "名称", "横坐标"}), Tabbed({"r2c1", "r2c2", "r2c3"}),
-                                                   Tabbed({"r3c1", "r3c2", "r3c3"})}));
-}
-
 TEST(CsvExport, MoreRowsThanA16BitCounterHoldsAreAllWritten)
 {
     test::TestHome home;
@@ -251,30 +226,6 @@ TEST(XlsxExport, HiddenRowsAndColumnsLeaveNoGap)
     ASSERT_EQ(rows[0].toArray().size(), 3);
     EXPECT_EQ(XlsxCell(book, 0, 0)["v"].toString(), "B\t");
     EXPECT_EQ(XlsxCell(book, 1, 2)["v"].toString(), "e2\t");
-}
-
-TEST(XlsxExport, CaptionRowsOfAGridModelAreFormattedInPlace)
-{
-    test::TestHome home;
-    GridModel grid;
-    grid.SetRows(3);
-    grid.SetCols(2);
-    grid.SetFixedRows(2);
-    grid.SetTextMatrix(0, 0, "LBL");
-    grid.SetTextMatrix(1, 0, "名称");
-    grid.SetTextMatrix(1, 1, "金额");
-    grid.SetTextMatrix(2, 0, "甲");
-    grid.SetTextMatrix(2, 1, "1.00");
-    grid.SetRowHeight(0, 0);
-    const QString path = home.file("grid.xlsx");
-    ASSERT_TRUE(ExportGridToExcel(grid, path, "表", GridExportLayoutOf(grid)).ok);
-    const QJsonObject book = ReadXlsx(path);
-    ASSERT_EQ(book["rows"].toArray().size(), 2);
-    EXPECT_EQ(XlsxCell(book, 0, 0)["v"].toString(), "名称\t");
-    EXPECT_TRUE(XlsxCell(book, 0, 1)["bold"].toBool());
-    EXPECT_FALSE(XlsxCell(book, 1, 1)["bold"].toBool());
-    // GridModel's default 960-twip columns are 7 characters wide.
-    EXPECT_EQ(int(book["widths"].toObject()["A"].toDouble()), 7);
 }
 
 TEST(XlsxExport, ControlCharactersAndEscapeLookalikesReadBackAsWritten)

@@ -3,6 +3,7 @@
 #include "storage/Database.h"
 #include "storage/HistoryStore.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -245,34 +246,12 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
                           " AND Con LIKE ? ESCAPE '\\' GROUP BY Con ORDER BY Con"));
     q.bindValue(0, "甲");
     q.bindValue(1, 5);
-    q.bindValue(2, LikePrefixPattern("张三"));
+    q.bindValue(2, "张三%");
     ASSERT_TRUE(q.exec());
     QString plan;
     while (q.next()) plan += q.value(3).toString() + "\n";
     EXPECT_TRUE(plan.contains("INDEX 历史_con (Fmt=? AND CID=? AND Con>? AND Con<?)"))
         << plan.toStdString();
-}
-
-TEST_F(HistoryCompletionTest, EarlierValuesAreDistinctAndAscending)
-{
-    const HistoryValuesResult all = EarlierBoxValues("甲", 5);
-    ASSERT_TRUE(all.ok);
-    EXPECT_EQ(all.values.size(), 13);
-    EXPECT_EQ(all.values.count("李四"), 1);
-    QStringList sorted = all.values;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(all.values, sorted);
-    EXPECT_EQ(EarlierBoxValues("甲", 5, 2).values.size(), 2);
-    EXPECT_EQ(EarlierBoxValues("乙", 5).values, QStringList{"李白"});
-    EXPECT_TRUE(EarlierBoxValues("甲", 99).values.isEmpty());
-}
-
-TEST(HistoryLikePattern, EscapesTheWildcardsAndTheEscapeCharacter)
-{
-    EXPECT_EQ(LikePrefixPattern(""), "%");
-    EXPECT_EQ(LikePrefixPattern("50%"), "50\\%%");
-    EXPECT_EQ(LikePrefixPattern("a_b\\c"), "a\\_b\\\\c%");
-    EXPECT_EQ(LikePrefixPattern("O'Brien"), "O'Brien%");
 }
 
 // ---- deleting ---------------------------------------------------------------
@@ -303,10 +282,11 @@ TEST_F(HistoryDeleteTest, AFailingDeleteChangesNothingAndSaysSo)
 {
     ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE DELETE ON 历史 WHEN OLD.ID = 4"
                      " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
-    const HistoryDeleteResult r = DeleteHistoryRows("甲", {3, 4, 5});
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.isEmpty());
-    EXPECT_TRUE(r.deleted.isEmpty());
+    for (const HistoryDeleteResult& r : {DeleteHistoryRows("甲", {3, 4, 5}), DeleteAllHistory("甲")}) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_TRUE(r.deleted.isEmpty());
+    }
     EXPECT_EQ(Numbers("甲"), (QVector<qint64>{5, 4, 3, 2, 1}));
     EXPECT_EQ(RecordCount("Fmt=?", {"甲"}), 10);
 }
@@ -322,16 +302,6 @@ TEST_F(HistoryDeleteTest, DeleteAllRemovesEveryslipOfTheFormatOnly)
     const HistoryDeleteResult again = DeleteAllHistory("甲");
     EXPECT_TRUE(again.ok);
     EXPECT_TRUE(again.deleted.isEmpty());
-}
-
-TEST_F(HistoryDeleteTest, AFailingDeleteAllKeepsEverySlip)
-{
-    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE DELETE ON 历史 WHEN OLD.ID = 3"
-                     " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
-    const HistoryDeleteResult r = DeleteAllHistory("甲");
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.deleted.isEmpty());
-    EXPECT_EQ(Numbers("甲").size(), 5);
 }
 
 TEST(HistoryStore, NewestValuesAndSlipsOfABox)
@@ -351,4 +321,86 @@ TEST(HistoryStore, NewestValuesAndSlipsOfABox)
     EXPECT_EQ(NewestSlipWithValue("甲", 7, "王五").slipNumber, 0);  // another format's
     EXPECT_EQ(NewestSlipWithValue("甲", 7, "' OR '1'='1").slipNumber, 0);
     EXPECT_EQ(NewestBoxValue("甲", 99).slipNumber, 0);
+}
+
+// ---- sorting and searching in the database -------------------------------
+
+class HistoryListQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Box 1 an amount, box 2 a name; slip 4 has no amount.
+        ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{1, "100.00"}, {2, "beta"}}), Slip({{1, "￥1,000.50"}, {2, "Alpha"}}),
+                                            Slip({{1, "9.5"}, {2, "张三"}}), Slip({{2, "alpha"}}),
+                                            Slip({{1, "100"}, {2, "户名在此"}, {3, "旧方框的户名"}})})
+                        .ok);
+        ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{1, "1"}, {2, "户名"}})}).ok);
+    }
+    test::TestHome home_;
+};
+
+TEST_F(HistoryListQueryTest, SlipsSortByABoxNumbersAsNumbersThenTextsEqualOnesNewestFirst)
+{
+    const struct {
+        qint64 box;
+        Qt::SortOrder order;
+        QVector<qint64> slips;
+    } cases[] = {
+        {0, Qt::AscendingOrder, {5, 4, 3, 2, 1}},
+        {1, Qt::AscendingOrder, {3, 5, 1, 2, 4}},
+        {1, Qt::DescendingOrder, {4, 2, 5, 1, 3}},
+        {2, Qt::AscendingOrder, {2, 4, 1, 3, 5}},
+    };
+    for (const auto& c : cases) {
+        const HistorySlipNumbers r = HistorySlipNumbersOf("甲", c.box, c.order);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.numbers, c.slips) << c.box << " " << int(c.order);
+    }
+}
+
+TEST_F(HistoryListQueryTest, SearchStepsFromMatchToMatchAndWrapsRound)
+{
+    const QVector<qint64> list{5, 4, 3, 2, 1};
+    const QSet<qint64> listed{1, 2};
+    const struct {
+        QString text;
+        int current;
+        bool previous;
+        int row;
+        QString message;
+    } cases[] = {
+        {"lpha", 0, false, 1, ""},          // slips 4 and 2, case counts
+        {"lpha", 1, true, 3, ""},
+        {"lpha", 3, true, 1, ""},           // wraps round
+        {"Alpha", 3, true, -1, "没有查到相关的记录！"},  // the only match is not found again
+        {"  户名 ", 0, false, 0, ""},       // trimmed
+        {"旧方框", 0, false, -1, "没有查到相关的记录！"},  // only in a box without a column
+        {"不存在", 2, false, -1, "没有查到相关的记录！"},
+        {"   ", 0, false, -1, ""},
+    };
+    for (const auto& c : cases) {
+        QString text = c.text;
+        const HistoryFind found = FindHistorySlip("甲", list, listed, text, c.current, c.previous);
+        ASSERT_TRUE(found.ok) << found.error.toStdString();
+        EXPECT_EQ(found.row, c.row) << c.text.toStdString();
+        EXPECT_EQ(found.message, c.message) << c.text.toStdString();
+        EXPECT_EQ(text, c.text.trimmed());
+    }
+}
+
+TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatabase)
+{
+    QString text = "张三";
+    ASSERT_TRUE(DeleteHistoryRows("甲", {3}).ok);
+    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 3, 2, 1}, {1, 2}, text, 0, false).row, -1);
+    // A database from before the search text gets it from its slips.
+    ASSERT_TRUE(Exec("DROP TABLE 历史检索"));
+    {
+        DbConnection conn;
+        ASSERT_TRUE(conn.begin());
+        ASSERT_TRUE(EnsureHistorySearch(conn));
+        ASSERT_TRUE(conn.commit());
+    }
+    text = "beta";
+    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, text, 0, false).row, 3);
 }

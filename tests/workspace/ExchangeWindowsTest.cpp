@@ -5,7 +5,7 @@
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
-#include "core/GridModel.h"
+#include "storage/RecordListModel.h"
 #include "core/ProgramName.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/Server.h"
@@ -16,7 +16,7 @@
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
-#include "ui/GridView.h"
+#include "ui/DataGrid.h"
 #include "ui/PicturePreview.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
@@ -122,8 +122,8 @@ protected:
 
     static int RowOf(const WebCatalogueDialog& dlg, const QString& name)
     {
-        for (int r = dlg.list->FixedRows(); r < dlg.list->Rows(); ++r)
-            if (dlg.list->TextMatrix(r, 6) == name) return r;
+        for (int r = 0; r < dlg.list->rowCount(); ++r)
+            if (dlg.list->Text(r, 6) == name) return r;
         return -1;
     }
 
@@ -131,16 +131,16 @@ protected:
     {
         const int row = RowOf(dlg, name);
         ASSERT_GE(row, 0) << name.toStdString();
-        const QModelIndex index = dlg.view->model()->index(row - dlg.list->FixedRows(), 6);
+        const QModelIndex index = dlg.view->model()->index(row, 6);
         dlg.view->scrollTo(index);
         QTest::mouseClick(dlg.view->viewport(), Qt::LeftButton, {}, dlg.view->visualRect(index).center());
-        ASSERT_EQ(dlg.list->Row, row);
+        ASSERT_EQ(dlg.view->CurrentRow(), row);
     }
 
     static QStringList Ticks(const WebCatalogueDialog& dlg)
     {
         QStringList out;
-        for (int r = dlg.list->FixedRows(); r < dlg.list->Rows(); ++r) out << dlg.list->TextMatrix(r, 4);
+        for (int r = 0; r < dlg.list->rowCount(); ++r) out << dlg.list->Text(r, 4);
         return out;
     }
 
@@ -156,7 +156,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
 {
     auto dlg = Open();
     EXPECT_EQ(dlg->windowTitle(), "可供下载的格式模板");
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
     EXPECT_EQ(LoadWebFmtList().size(), 4);
     // By category, then name; the first entry is current and ticked.
@@ -164,8 +164,8 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     for (const WebFormatRecord& e : dlg->Entries()) names << e.clas + "/" + e.name;
     EXPECT_EQ(names, (QStringList{"其他/坏链接", "银行/农行进账单", "银行/工行进账单", "银行/建行电汇凭证"}));
     EXPECT_EQ(Ticks(*dlg), (QStringList{"√", "", "", ""}));
-    EXPECT_EQ(dlg->list->TextMatrix(1, 6), "格式名称");
-    EXPECT_EQ(dlg->list->TextMatrix(2, 7), "2023.01.01");
+    EXPECT_EQ(dlg->list->headerData(6, Qt::Horizontal).toString(), "格式名称");
+    EXPECT_EQ(dlg->list->Text(0, 7), "2023.01.01");
     // The current entry has no picture.
     EXPECT_TRUE(dlg->preview->noPicture->isVisible());
     EXPECT_TRUE(dlg->ShownPicture().isEmpty());
@@ -199,7 +199,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
 TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
 {
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     ClickRow(*dlg, "工行进账单");
     prompts.answers = {PromptAnswer::Yes};
     QTest::mouseClick(dlg->importButton, Qt::LeftButton);
@@ -231,7 +231,7 @@ TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
 TEST_F(CatalogueWindow, AFailedDownloadImportsNothing)
 {
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     // An older file of the same name in Temp must not be imported in its place.
     ASSERT_TRUE(QDir().mkpath(DataFile("Temp")));
     QFile stale(DataFile("Temp/坏链接.tvq"));
@@ -253,7 +253,7 @@ TEST_F(CatalogueWindow, KeywordFindsTheNextEntryAndIsKeptForNextTime)
 {
     {
         auto dlg = Open();
-        QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+        QTRY_COMPARE(dlg->list->rowCount(), 4);
         EXPECT_EQ(dlg->keywordEdit->placeholderText(), "输入关键词");
         QTest::mouseClick(dlg->searchButton, Qt::LeftButton);
         EXPECT_EQ(prompts.shown, QStringList{"请先输入关键词！"});
@@ -275,25 +275,25 @@ TEST_F(CatalogueWindow, KeywordFindsTheNextEntryAndIsKeptForNextTime)
     auto again = Open();
     QTest::qWait(50);
     EXPECT_EQ(again->keywordEdit->text(), "电汇");
-    EXPECT_EQ(again->list->Rows() - again->list->FixedRows(), 4);
+    EXPECT_EQ(again->list->rowCount(), 4);
     EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
 }
 
 TEST_F(CatalogueWindow, ARefreshThatFailsKeepsTheList)
 {
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     server.setRoute(QStringLiteral("/kvw/fmt.asp"), {500, Gbk("服务器错误 Finished<BR>")});
     QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].startsWith("格式列表未能更新：网络错误！"));
-    EXPECT_EQ(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    EXPECT_EQ(dlg->list->rowCount(), 4);
     EXPECT_EQ(LoadWebFmtList().size(), 4);
     // A new list replaces the old one.
     server.setRoute(QStringLiteral("/kvw/fmt.asp"),
                     {200, Gbk("新|唯一格式|/fmt/gh.tvq|/pic/gh.jpg|2024-01-01<br>Finished<BR>")});
     QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
-    EXPECT_EQ(dlg->list->Rows() - dlg->list->FixedRows(), 1);
+    EXPECT_EQ(dlg->list->rowCount(), 1);
     EXPECT_EQ(dlg->CurrentEntry().name, "唯一格式");
     EXPECT_EQ(dlg->statusLabel->text(), "格式列表已更新，共1个格式模板。");
 }

@@ -4,7 +4,7 @@
 
 #include "core/DataFolder.h"
 #include "core/ProgramName.h"
-#include "core/GridModel.h"
+#include "storage/RecordListModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
@@ -66,7 +66,7 @@ TEST(MainWindow, FirstStartOffersTheListAndStaysUsableWhenCancelled)
     int shown = 0;
     ListAnswer answer([&](FormatListDialog& l) {
         ++shown;
-        EXPECT_EQ(l.list->Rows(), l.list->FixedRows());  // no formats yet
+        EXPECT_EQ(l.list->rowCount(), 0);  // no formats yet
         l.reject();
     });
     MainWindow mw;
@@ -109,7 +109,7 @@ TEST(MainWindow, ARememberedFormatThatNoLongerExistsOpensTheList)
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("已删除", {}).ok);
     QString offered;
     ListAnswer answer([&](FormatListDialog& l) {
-        offered = l.list->TextMatrix(l.list->FixedRows(), 3);
+        offered = l.list->Text(0, 3);
         l.Choose();
     });
     MainWindow mw;
