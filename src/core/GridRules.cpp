@@ -29,15 +29,14 @@ bool GridSortNumber(const QString& text, double& out)
     return ok && std::isfinite(out);
 }
 
-int CompareGridTexts(const QString& a, const QString& b)
+GridSortKey::GridSortKey(const QString& cell) : text(cell) { isNumber = GridSortNumber(cell, number); }
+
+int CompareGridKeys(const GridSortKey& a, const GridSortKey& b)
 {
-    double x = 0, y = 0;
-    const bool xn = GridSortNumber(a, x);
-    const bool yn = GridSortNumber(b, y);
-    if (xn && yn) return x < y ? -1 : (y < x ? 1 : 0);
-    if (xn != yn) return xn ? -1 : 1;
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded : QString::compare(a, b, Qt::CaseSensitive);
+    if (a.isNumber && b.isNumber) return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
+    if (a.isNumber != b.isNumber) return a.isNumber ? -1 : 1;
+    const int folded = QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    return folded != 0 ? folded : QString::compare(a.text, b.text, Qt::CaseSensitive);
 }
 
 QString DeleteRowsQuestion(QVector<int> rows)

@@ -15,9 +15,16 @@ QString CaptionWithSortMark(const QString& caption, Qt::SortOrder order);
 // currency sign and thousands separators. False for any other text.
 bool GridSortNumber(const QString& text, double& out);
 
+// A cell as lists sort it, read once for many comparisons.
+struct GridSortKey {
+    explicit GridSortKey(const QString& cell);
+    QString text;
+    double number = 0;
+    bool isNumber = false;
+};
 // The sort order of list cells: numbers as numbers before texts, texts by
 // letters regardless of case, then by case. Answers < 0, 0 or > 0.
-int CompareGridTexts(const QString& a, const QString& b);
+int CompareGridKeys(const GridSortKey& a, const GridSortKey& b);
 
 // The question asked before rows are deleted, naming exactly the rows that
 // go (numbers counted from 1, in any order): one run gives

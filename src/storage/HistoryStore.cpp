@@ -296,17 +296,18 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId,
         out.error = NoConnection();
         return out;
     }
-    // Each slip with its value of the box and that value as a number, sorted
-    // by the database: numbers first, by size; then texts by letters
-    // regardless of case, then by case; equal ones newest first.
+    // Each slip with its value of the box ("" for a slip without one) and
+    // that value as a number, sorted by the database: numbers first, by
+    // size; then texts by letters regardless of case, then by case; equal
+    // ones newest first. The slips come from their search texts, one row each.
     const QString dir = order == Qt::AscendingOrder ? QString() : QStringLiteral(" DESC");
     const QString sql = QStringLiteral(
-        "SELECT ID FROM (SELECT ID, n, CASE WHEN n IS NULL THEN v END AS t FROM"
-        " (SELECT s.ID AS ID, COALESCE(h.Con, '') AS v, grid_number(h.Con) AS n"
-        " FROM (SELECT DISTINCT ID FROM 历史 WHERE Fmt=?) s"
-        " LEFT JOIN 历史 h ON h.Fmt=? AND h.ID=s.ID AND h.CID=?))"
+        "SELECT ID FROM (SELECT ID, n, CASE WHEN n IS NULL THEN v END AS t FROM ("
+        "SELECT ID, Con AS v, grid_number(Con) AS n FROM 历史 WHERE Fmt=? AND CID=?"
+        " UNION ALL SELECT ID, '', NULL FROM 历史检索 WHERE Fmt=?"
+        " AND ID NOT IN (SELECT ID FROM 历史 WHERE Fmt=? AND CID=?)))"
         " ORDER BY n IS NULL%1, n%1, t COLLATE NOCASE%1, t%1, ID DESC").arg(dir);
-    if (!EachRow(conn, sql, {format, format, sortBoxId}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); }))
+    if (!EachRow(conn, sql, {format, sortBoxId, format, format, sortBoxId}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); }))
         out.error = StatementFailed(sql);
     out.ok = out.error.isEmpty();
     if (!out.ok) out.numbers.clear();

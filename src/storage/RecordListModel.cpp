@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 namespace slip {
 
@@ -200,8 +201,11 @@ void RecordListModel::sort(int column, Qt::SortOrder order)
     const QModelIndexList before = persistentIndexList();
     QVector<int> place(rows_.size());
     std::iota(place.begin(), place.end(), 0);
+    std::vector<GridSortKey> keys;
+    keys.reserve(rows_.size());
+    for (const Row& r : rows_) keys.emplace_back(r.cells[column]);
     std::stable_sort(place.begin(), place.end(), [&](int a, int b) {
-        const int cmp = CompareGridTexts(rows_[a].cells[column], rows_[b].cells[column]);
+        const int cmp = CompareGridKeys(keys[a], keys[b]);
         return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
     });
     QVector<Row> sorted;

@@ -53,21 +53,29 @@ TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
     EXPECT_EQ(set.RecordValues(2), (QStringList{"a", "b", "c", "d"}));
 }
 
-TEST(BatchDataSetModel, DeletingRecordsRenumbersTheRest)
+TEST(BatchDataSetModel, DeletingRemovesExactlyTheNamedRecordsAndRenumbersTheRest)
 {
-    BatchDataSet set;
-    set.Reset(Columns(), Records(5));
-    QList<QPair<int, int>> removed;
-    QObject::connect(&set, &QAbstractItemModel::rowsRemoved,
-                     [&](const QModelIndex&, int first, int last) { removed << qMakePair(first, last); });
-    EXPECT_TRUE(set.DeleteRecords(4, 2));
-    EXPECT_EQ(removed, (QList<QPair<int, int>>{{1, 3}}));
-    EXPECT_EQ(set.RecordCount(), 2);
-    EXPECT_EQ(set.Value(2, 0), "户5");
-    EXPECT_EQ(set.data(set.index(1, 0)).toString(), "2");
-    EXPECT_FALSE(set.DeleteRecords(3, 9));
-    EXPECT_TRUE(set.DeleteRecords(0, 1));
-    EXPECT_EQ(set.Value(1, 0), "户5");
+    const struct {
+        QVector<int> records;
+        bool removed;
+        QStringList left;
+    } cases[] = {
+        {{1, 5}, true, {"户2", "户3", "户4"}},
+        {{4, 2, 3}, true, {"户1", "户5"}},
+        {{0, 6}, false, {"户1", "户2", "户3", "户4", "户5"}},
+        {{5, 9}, true, {"户1", "户2", "户3", "户4"}},
+    };
+    for (const auto& c : cases) {
+        BatchDataSet set;
+        set.Reset(Columns(), Records(5));
+        EXPECT_EQ(set.DeleteRecords(c.records), c.removed);
+        QStringList left;
+        for (int r = 1; r <= set.RecordCount(); ++r) {
+            left << set.Value(r, 0);
+            EXPECT_EQ(set.data(set.index(r - 1, 0)).toString(), QString::number(r));
+        }
+        EXPECT_EQ(left, c.left);
+    }
 }
 
 TEST(BatchDataSetModel, ClearKeepsTheColumns)

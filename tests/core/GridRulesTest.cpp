@@ -14,7 +14,7 @@ TEST(GridRules, TextsSortNumbersAsNumbersBeforeTextsAndTextsRegardlessOfCase)
         {"", "1", 1},            {"Alpha", "alpha", -1},   {"alpha", "Beta", -1}, {"张三", "户名", -1},
     };
     for (const auto& c : cases) {
-        const int cmp = CompareGridTexts(c.a, c.b);
+        const int cmp = CompareGridKeys(GridSortKey(c.a), GridSortKey(c.b));
         EXPECT_EQ((cmp > 0) - (cmp < 0), c.sign) << c.a.toStdString() << " " << c.b.toStdString();
     }
     EXPECT_EQ(CaptionWithSortMark("金额", Qt::AscendingOrder), "金额△");
