@@ -98,49 +98,136 @@ bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& n
 
 } // namespace
 
+namespace {
+
+// Stores slips of a format on a connection inside its transaction; answers
+// "" when done, else the statement that failed. numbers receives the number
+// of each slip (0 for a slip without values).
+QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<HistorySlip>& slips,
+                     QVector<qint64>& numbers)
+{
+    // The highest number is read inside the transaction, so no other writer
+    // can give the same number in between.
+    QSqlQuery highest(conn.db());
+    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
+    const QVariant top = highest.value(0);
+    qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
+    highest.finish();
+
+    QSqlQuery insert(conn.db());
+    if (!insert.prepare(kInsert)) return kInsert;
+    QSqlQuery search(conn.db());
+    if (!search.prepare(kInsertSearchText)) return kInsertSearchText;
+    numbers.reserve(slips.size());
+    for (const HistorySlip& slip : slips) {
+        QString text;
+        for (const HistoryValue& v : slip) {
+            if (v.value.isEmpty()) continue;
+            insert.bindValue(0, next);
+            insert.bindValue(1, format);
+            insert.bindValue(2, v.boxId);
+            insert.bindValue(3, v.value);
+            if (!insert.exec()) return kInsert;
+            text += kValueSeparator + v.value;
+        }
+        if (text.isEmpty()) {
+            numbers << 0;
+            continue;
+        }
+        search.bindValue(0, format);
+        search.bindValue(1, next);
+        search.bindValue(2, text);
+        if (!search.exec()) return kInsertSearchText;
+        numbers << next++;
+    }
+    return QString();
+}
+
+} // namespace
+
 HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
 {
     HistoryBatchSaveResult out;
     QVector<qint64> numbers;
-    // The highest number is read inside the transaction, so no other writer
-    // can give the same number in between.
-    out.error = InTransaction([&](DbConnection& conn) -> QString {
-        QSqlQuery highest(conn.db());
-        if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
-        const QVariant top = highest.value(0);
-        qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
-        highest.finish();
+    out.error = InTransaction([&](DbConnection& conn) { return StoreSlipsOn(conn, format, slips, numbers); });
+    out.ok = out.error.isEmpty();
+    if (out.ok) out.slipNumbers = numbers;
+    return out;
+}
 
-        QSqlQuery insert(conn.db());
-        if (!insert.prepare(kInsert)) return kInsert;
-        QSqlQuery search(conn.db());
-        if (!search.prepare(kInsertSearchText)) return kInsertSearchText;
-        numbers.reserve(slips.size());
-        for (const HistorySlip& slip : slips) {
-            QString text;
-            for (const HistoryValue& v : slip) {
+HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<HistorySlip>& slips)
+{
+    HistoryPendingResult out;
+    qint64 run = 0;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        const QString next = QStringLiteral("SELECT COALESCE(MAX(Run), 0) + 1 FROM 历史待定");
+        QSqlQuery q(conn.db());
+        if (!Run(q, next, {}) || !q.next()) return next;
+        run = q.value(0).toLongLong();
+        q.finish();
+        const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
+        if (!q.prepare(sql)) return sql;
+        for (int i = 0; i < slips.size(); ++i) {
+            for (const HistoryValue& v : slips[i]) {
                 if (v.value.isEmpty()) continue;
-                insert.bindValue(0, next);
-                insert.bindValue(1, format);
-                insert.bindValue(2, v.boxId);
-                insert.bindValue(3, v.value);
-                if (!insert.exec()) return kInsert;
-                text += kValueSeparator + v.value;
+                for (const QVariant& p : QVariantList{run, i, format, v.boxId, v.value}) q.addBindValue(p);
+                if (!q.exec()) return sql;
             }
-            if (text.isEmpty()) {
-                numbers << 0;
-                continue;
-            }
-            search.bindValue(0, format);
-            search.bindValue(1, next);
-            search.bindValue(2, text);
-            if (!search.exec()) return kInsertSearchText;
-            numbers << next++;
         }
         return QString();
     });
     out.ok = out.error.isEmpty();
+    if (out.ok) out.run = run;
+    return out;
+}
+
+HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
+{
+    HistoryBatchSaveResult out;
+    QVector<qint64> numbers;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        QString format;
+        QVector<HistorySlip> slips;
+        int lastSeq = -1;
+        const QString read = QStringLiteral("SELECT Seq, Fmt, CID, Con FROM 历史待定 WHERE Run=? ORDER BY Seq, rowid");
+        if (!EachRow(conn, read, {run}, [&](const QSqlQuery& q) {
+                format = q.value(1).toString();
+                if (q.value(0).toInt() != lastSeq) {
+                    lastSeq = q.value(0).toInt();
+                    slips.append(HistorySlip());
+                }
+                slips.last().push_back({q.value(2).toLongLong(), q.value(3).toString()});
+            }))
+            return read;
+        if (!slips.isEmpty()) {
+            if (const QString failed = StoreSlipsOn(conn, format, slips, numbers); !failed.isEmpty()) return failed;
+        }
+        const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
+        QSqlQuery q(conn.db());
+        return Run(q, drop, {run}) ? QString() : drop;
+    });
+    out.ok = out.error.isEmpty();
     if (out.ok) out.slipNumbers = numbers;
+    return out;
+}
+
+bool DropPendingSlips(qint64 run)
+{
+    return InTransaction([&](DbConnection& conn) -> QString {
+               const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
+               QSqlQuery q(conn.db());
+               return Run(q, drop, {run}) ? QString() : drop;
+           }).isEmpty();
+}
+
+HistoryPendingRuns PendingPrintRuns()
+{
+    HistoryPendingRuns out;
+    out.error = ReadRows(QStringLiteral("SELECT Run, MIN(Fmt), COUNT(DISTINCT Seq) FROM 历史待定 GROUP BY Run ORDER BY Run"),
+                         {}, [&](const QSqlQuery& q) {
+                             out.runs.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt()});
+                         });
+    out.ok = out.error.isEmpty();
     return out;
 }
 
@@ -356,7 +443,7 @@ HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsI
     return out;
 }
 
-bool EnsureHistorySearch(DbConnection& conn)
+bool EnsureHistoryTables(DbConnection& conn)
 {
     QSqlQuery q(conn.db());
     if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
@@ -364,6 +451,7 @@ bool EnsureHistorySearch(DbConnection& conn)
     q.finish();
     for (const char* sql :
          {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+          "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
           // Slips go whoever deletes them (a deleted format takes its history along).
           "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
           " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {

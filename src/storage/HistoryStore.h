@@ -153,10 +153,38 @@ HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsI
                             const QSet<qint64>& listedBoxes, QString& text, int currentRow,
                             bool currentIsPreviousMatch);
 
-// Creates the per-slip search text of the history (kept with every stored and
-// deleted slip), filling it from the stored slips when it is new. Part of
+// Creates the tables beside the history: the per-slip search text (kept with
+// every stored and deleted slip, filled from the stored slips when it is
+// new) and the slips of print runs whose outcome is not known yet. Part of
 // making the schema, on its transaction.
-bool EnsureHistorySearch(DbConnection& conn);
+bool EnsureHistoryTables(DbConnection& conn);
+
+// The slips of a print run are kept as pending before the job goes to the
+// print system, and become history slips once it has taken the job; a run
+// still pending at the next start ended without the program learning how.
+struct HistoryPendingResult {
+    bool ok = false;
+    qint64 run = 0;  // names the run for confirming or dropping it
+    QString error;
+};
+HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<HistorySlip>& slips);
+// The run was printed: its slips are stored as SaveHistorySlips stores them
+// and stop being pending, in one transaction.
+HistoryBatchSaveResult ConfirmPendingSlips(qint64 run);
+// The run was not printed: its slips go. False when they could not be removed.
+bool DropPendingSlips(qint64 run);
+
+struct HistoryPendingRun {
+    qint64 run = 0;
+    QString format;
+    int slips = 0;
+};
+struct HistoryPendingRuns {
+    bool ok = false;
+    QVector<HistoryPendingRun> runs;  // oldest first
+    QString error;
+};
+HistoryPendingRuns PendingPrintRuns();
 
 // The SQLite handle of an open connection (null for another driver), for
 // the reads that skip Qt's per-value wrapping or add functions of their own.

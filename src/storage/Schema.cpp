@@ -54,7 +54,7 @@ bool EnsureSchema()
             return false;
         }
     }
-    if (!EnsureHistorySearch(conn)) {
+    if (!EnsureHistoryTables(conn)) {
         conn.rollback();
         return false;
     }

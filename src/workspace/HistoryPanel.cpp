@@ -399,4 +399,26 @@ void HistoryPanel::FindInGrid()
     UpdateButtons();
 }
 
+void AskAboutPendingPrintRuns()
+{
+    const HistoryPendingRuns pending = PendingPrintRuns();
+    if (!pending.ok) {
+        MsgBox(pending.error, PromptIcon::Critical);
+        return;
+    }
+    for (const HistoryPendingRun& run : pending.runs) {
+        const QString question =
+            QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
+                           "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。")
+                .arg(run.format)
+                .arg(run.slips);
+        if (Question(question, PromptButtons::YesNo) == PromptAnswer::Yes) {
+            const HistoryBatchSaveResult stored = ConfirmPendingSlips(run.run);
+            if (!stored.ok) MsgBox(stored.error, PromptIcon::Critical);
+        } else if (!DropPendingSlips(run.run)) {
+            MsgBox(QStringLiteral("无法删除未确认的打印记录！"), PromptIcon::Critical);
+        }
+    }
+}
+
 } // namespace slip

@@ -110,4 +110,9 @@ private:
     bool selectingMatch_ = false;
 };
 
+// Print runs the program ended in the middle of (between handing a job to
+// the print system and storing its slips): for each the operator is asked
+// whether it printed; Yes stores its slips in the history, No drops them.
+void AskAboutPendingPrintRuns();
+
 } // namespace slip

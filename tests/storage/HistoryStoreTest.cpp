@@ -398,9 +398,37 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
     {
         DbConnection conn;
         ASSERT_TRUE(conn.begin());
-        ASSERT_TRUE(EnsureHistorySearch(conn));
+        ASSERT_TRUE(EnsureHistoryTables(conn));
         ASSERT_TRUE(conn.commit());
     }
     text = "beta";
     EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, text, 0, false).row, 3);
+}
+
+// ---- slips of a print run whose outcome is not known yet -------------------
+
+TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
+{
+    test::TestHome home;
+    Save("甲", Slip({{1, "已有"}}));
+    const HistoryPendingResult printed = KeepPendingSlips("甲", {Slip({{1, "一"}, {2, "壹"}}), Slip({{1, ""}}), Slip({{1, "二"}})});
+    const HistoryPendingResult refused = KeepPendingSlips("乙", {Slip({{1, "三"}})});
+    ASSERT_TRUE(printed.ok && refused.ok);
+    EXPECT_EQ(RecordCount(), 1);  // nothing pending is history yet
+    const HistoryPendingRuns runs = PendingPrintRuns();
+    ASSERT_TRUE(runs.ok);
+    ASSERT_EQ(runs.runs.size(), 2);
+    EXPECT_EQ(runs.runs[0].format, "甲");
+    EXPECT_EQ(runs.runs[0].slips, 2);
+
+    const HistoryBatchSaveResult stored = ConfirmPendingSlips(printed.run);
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    EXPECT_EQ(stored.slipNumbers, (QVector<qint64>{2, 3}));
+    EXPECT_EQ(ReadHistorySlip("甲", 2).values.value(2), "壹");
+    EXPECT_TRUE(DropPendingSlips(refused.run));
+    EXPECT_TRUE(PendingPrintRuns().runs.isEmpty());
+    EXPECT_EQ(RecordCount("Fmt=?", {"乙"}), 0);
+    // A run confirmed twice stores nothing twice.
+    EXPECT_TRUE(ConfirmPendingSlips(printed.run).slipNumbers.isEmpty());
+    EXPECT_EQ(RecordCount(), 4);
 }

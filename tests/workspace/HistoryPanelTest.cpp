@@ -485,3 +485,21 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     EXPECT_TRUE(bytes.endsWith("\r\n"));
 }
 
+
+// --- A print run cut off ------------------------------------------------------
+
+TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
+{
+    test::TestHome home;
+    ASSERT_TRUE(KeepPendingSlips(kFormat, {{{1, "打印了"}}, {{1, "也打印了"}}}).ok);
+    ASSERT_TRUE(KeepPendingSlips("电汇单", {{{1, "没打印"}}}).ok);
+    ScriptedPrompter prompts;
+    prompts.answers = {PromptAnswer::Yes, PromptAnswer::No};
+    AskAboutPendingPrintRuns();
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_TRUE(prompts.shown[0].contains("“进账单”的2张单据")) << prompts.shown[0].toStdString();
+    EXPECT_EQ(StoredSlips(kFormat), 2);
+    EXPECT_EQ(StoredSlips("电汇单"), 0);
+    AskAboutPendingPrintRuns();  // nothing left to ask
+    EXPECT_EQ(prompts.shown.size(), 2);
+}
