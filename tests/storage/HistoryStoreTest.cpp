@@ -1,7 +1,9 @@
 #include "TestHome.h"
 
 #include "storage/Database.h"
+#include "BoxBuilders.h"
 #include "storage/HistoryStore.h"
+#include "storage/PrintedSlips.h"
 
 #include <QSet>
 #include <QSqlQuery>
@@ -46,45 +48,19 @@ qint64 Save(const QString& format, const HistorySlip& slip)
 
 // ---- slip numbers ---------------------------------------------------------
 
-TEST(HistorySlipNumbers, CountSeparatelyForEachFormat)
+TEST(HistorySlipNumbers, CountPerFormatSkipEmptySlipsAndGiveADeletedNewestNumberAgain)
 {
     test::TestHome home;
     EXPECT_EQ(Save("活期存款", Slip({{1, "张三"}})), 1);
-    EXPECT_EQ(Save("活期存款", Slip({{1, "李四"}})), 2);
     EXPECT_EQ(Save("定期存款", Slip({{7, "王五"}})), 1);
-    EXPECT_EQ(Save("活期存款", Slip({{1, "赵六"}})), 3);
-    EXPECT_EQ(RecordCount("Fmt=?", {"活期存款"}), 3);
-}
-
-TEST(HistorySlipNumbers, NumberOfADeletedNewestSlipIsGivenAgain)
-{
-    test::TestHome home;
-    Save("甲", Slip({{1, "a"}}));
-    Save("甲", Slip({{1, "b"}}));
-    ASSERT_TRUE(DeleteHistoryRows("甲", {2}).ok);
-    EXPECT_EQ(Save("甲", Slip({{1, "c"}})), 2);
-}
-
-TEST(HistorySlipNumbers, SlipWithoutValuesStoresNothingAndUsesNoNumber)
-{
-    test::TestHome home;
-    Save("甲", Slip({{1, "a"}}));
-    const HistorySaveResult empty = SaveHistoryRecord("甲", Slip({{1, ""}, {2, ""}}));
-    EXPECT_TRUE(empty.ok);
-    EXPECT_EQ(empty.slipNumber, 0);
-    EXPECT_EQ(RecordCount(), 1);
-    EXPECT_EQ(Save("甲", Slip({{2, "b"}})), 2);
-}
-
-TEST(HistorySlipNumbers, ABatchIsNumberedOneAfterTheOther)
-{
-    test::TestHome home;
-    Save("甲", Slip({{1, "a"}}));
-    const HistoryBatchSaveResult r =
-        SaveHistorySlips("甲", {Slip({{1, "b"}}), Slip({{1, ""}}), Slip({{1, "c"}, {2, "d"}})});
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.slipNumbers, (QVector<qint64>{2, 0, 3}));
-    EXPECT_EQ(RecordCount("Fmt=? AND ID=3", {"甲"}), 2);
+    EXPECT_EQ(Save("活期存款", Slip({{1, ""}, {2, ""}})), 0);  // nothing stored, no number used
+    const HistoryBatchSaveResult batch =
+        SaveHistorySlips("活期存款", {Slip({{1, "b"}}), Slip({{1, ""}}), Slip({{1, "c"}, {2, "d"}})});
+    ASSERT_TRUE(batch.ok);
+    EXPECT_EQ(batch.slipNumbers, (QVector<qint64>{2, 0, 3}));
+    EXPECT_EQ(RecordCount("Fmt=? AND ID=3", {"活期存款"}), 2);
+    ASSERT_TRUE(DeleteHistoryRows("活期存款", {3}).ok);
+    EXPECT_EQ(Save("活期存款", Slip({{1, "e"}})), 3);
 }
 
 TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAtOne)
@@ -119,34 +95,23 @@ TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAt
 
 // ---- a slip is stored whole or not at all --------------------------------
 
-TEST(HistorySlipStorage, FailureMidSlipLeavesNoPartOfIt)
+TEST(HistorySlipStorage, AFailureLeavesNoPartOfASlipOrOfABatch)
 {
     test::TestHome home;
     Save("甲", Slip({{1, "前一张"}}));
-    // The third value of the next slip is refused, as a full disk would.
+    // The third value is refused, as a full disk would.
     ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE INSERT ON 历史 WHEN NEW.CID = 3"
                      " BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     const HistorySaveResult r = SaveHistoryRecord("甲", Slip({{1, "一"}, {2, "二"}, {3, "三"}, {4, "四"}}));
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_EQ(r.slipNumber, 0);
-    EXPECT_EQ(RecordCount("Fmt=?", {"甲"}), 1);
-    EXPECT_EQ(RecordCount("ID=2"), 0);
-
+    const HistoryBatchSaveResult batch = SaveHistorySlips("甲", {Slip({{1, "好"}}), Slip({{3, "坏"}})});
+    EXPECT_FALSE(batch.ok);
+    EXPECT_TRUE(batch.slipNumbers.isEmpty());
+    EXPECT_EQ(RecordCount(), 1);
     ASSERT_TRUE(Exec("DROP TRIGGER refuse"));
     EXPECT_EQ(Save("甲", Slip({{1, "一"}, {3, "三"}})), 2);
-}
-
-TEST(HistorySlipStorage, FailureInABatchStoresNoneOfItsSlips)
-{
-    test::TestHome home;
-    ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE INSERT ON 历史 WHEN NEW.Con = '坏'"
-                     " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    const HistoryBatchSaveResult r =
-        SaveHistorySlips("甲", {Slip({{1, "好"}}), Slip({{1, "好"}}), Slip({{1, "坏"}})});
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.slipNumbers.isEmpty());
-    EXPECT_EQ(RecordCount(), 0);
 }
 
 TEST(HistorySlipStorage, ValuesComeBackAsStored)
@@ -191,51 +156,36 @@ protected:
     test::TestHome home_;
 };
 
-TEST_F(HistoryCompletionTest, ProposesTheOnlyEarlierValueBeginningWithTheText)
+TEST_F(HistoryCompletionTest, ProposesTheOnlyEarlierValueBeginningWithTheTextTakenLiterally)
 {
-    const HistoryCompletion c = CompleteFromHistory("甲", 5, "李");
-    ASSERT_TRUE(c.ok);
-    EXPECT_EQ(c.proposal, "李四");  // stored twice, still one value; 李白 is another format's
-}
-
-TEST_F(HistoryCompletionTest, ProposesNothingWhenTwoValuesBeginWithTheText)
-{
+    const struct {
+        QString format;
+        qint64 box;
+        QString typed, proposal;
+    } cases[] = {
+        {"甲", 5, "李", "李四"},       // stored twice, still one value; 李白 is another format's
+        {"甲", 5, "张", ""},           // 张三 and 张三丰
+        {"甲", 5, "张三丰", ""},       // only the text itself
+        {"甲", 5, "王", ""},
+        {"甲", 6, "别", "别的方框"},
+        {"甲", 5, "50%", ""},          // exactly itself
+        {"甲", 5, "50", ""},           // 50% and 500
+        {"甲", 5, "a_", "a_b"},        // not axb
+        {"甲", 5, "%", "%off"},
+        {"甲", 5, "C:\\", "C:\\temp"},
+        {"甲", 5, "O'", "O'Brien"},
+        {"甲", 5, "' OR '1'='1", ""},
+        {"甲' OR '1'='1", 5, "", ""},
+        {"甲", 5, "zeb", "Zebra"},     // letters in either case
+    };
+    for (const auto& c : cases) {
+        const HistoryCompletion r = CompleteFromHistory(c.format, c.box, c.typed);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.proposal, c.proposal) << c.typed.toStdString();
+    }
     EXPECT_EQ(Starting("张"), (QStringList{"张三", "张三丰"}));
-    EXPECT_TRUE(CompleteFromHistory("甲", 5, "张").proposal.isEmpty());
-}
-
-TEST_F(HistoryCompletionTest, ProposesNothingWhenTheOnlyValueIsTheTextItself)
-{
-    EXPECT_TRUE(CompleteFromHistory("甲", 5, "张三丰").proposal.isEmpty());
-    EXPECT_TRUE(CompleteFromHistory("甲", 5, "王").proposal.isEmpty());
-    EXPECT_TRUE(CompleteFromHistory("甲", 6, "别").proposal == "别的方框");
-}
-
-TEST_F(HistoryCompletionTest, WildcardCharactersInTheTextMatchOnlyThemselves)
-{
-    EXPECT_EQ(Starting("50%"), (QStringList{"50%"}));
-    EXPECT_EQ(Starting("a_"), (QStringList{"a_b"}));
-    EXPECT_EQ(Starting("%"), (QStringList{"%off"}));
     EXPECT_EQ(Starting("_"), QStringList{});
-    EXPECT_EQ(Starting("C:\\"), (QStringList{"C:\\temp"}));
-    EXPECT_EQ(CompleteFromHistory("甲", 5, "50%").proposal, "");
-    EXPECT_EQ(CompleteFromHistory("甲", 5, "50").proposal, "");  // 50% and 500
-    EXPECT_EQ(CompleteFromHistory("甲", 5, "a_").proposal, "a_b");
-}
-
-TEST_F(HistoryCompletionTest, QuotesAndInjectionTextsAreOrdinaryText)
-{
-    EXPECT_EQ(Starting("O'"), (QStringList{"O'Brien"}));
-    EXPECT_EQ(Starting("' OR '1'='1"), QStringList{});
-    EXPECT_EQ(Starting("x' OR '1'='1"), (QStringList{"x' OR '1'='1"}));
-    EXPECT_TRUE(CompleteFromHistory("甲' OR '1'='1", 5, "").proposal.isEmpty());
-    EXPECT_TRUE(HistoryValuesStartingWith("甲' OR '1'='1", 5, "").values.isEmpty());
     EXPECT_EQ(RecordCount(), 29);
-}
-
-TEST_F(HistoryCompletionTest, LettersMatchInEitherCase)
-{
-    EXPECT_EQ(CompleteFromHistory("甲", 5, "zeb").proposal, "Zebra");
 }
 
 TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
@@ -431,4 +381,36 @@ TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
     // A run confirmed twice stores nothing twice.
     EXPECT_TRUE(ConfirmPendingSlips(printed.run).slipNumbers.isEmpty());
     EXPECT_EQ(RecordCount(), 4);
+}
+
+// ---- values between the slip and the history --------------------------------
+
+TEST(HistoryValuesOfASlip, EachKindOfBoxIsStoredAndGivenBackAsItHoldsIt)
+{
+    SlipFormat f;
+    FormatHeader header;
+    header.name = "甲";
+    f.Load(header, {test::MakeBox(1, BoxKind::Text, {0, 0, 10, 5}), test::MakeBox(2, BoxKind::Check, {0, 10, 5, 5}),
+                    test::MakeBox(3, BoxKind::Picture, {0, 20, 10, 5}), test::MakeBox(4, BoxKind::Label, {0, 30, 10, 5}),
+                    test::MakeBox(-5, BoxKind::Text, {0, 40, 10, 5})});
+    const struct {
+        BoxId box;
+        QString onSlip, stored, back;
+    } cases[] = {
+        {1, "一行\n二行", "一行\r\n二行", "一行\n二行"},
+        {2, "1", "1", "1"},
+        {2, "0", "", ""},  // unticked: nothing stored
+        {2, " ", "", ""},
+        {3, "6901234567892", "6901234567892", "6901234567892"},
+        {4, "标签", "", ""},  // labels hold no value
+        {-5, "未保存的方框", "", ""},
+    };
+    for (const auto& c : cases) {
+        const HistorySlip slip = HistorySlipOf(f, {{c.box, c.onSlip}});
+        EXPECT_EQ(slip.isEmpty() ? QString() : slip.first().value, c.stored) << c.onSlip.toStdString();
+        const Box* b = f.Find(c.box);
+        if (!c.stored.isEmpty()) EXPECT_EQ(BoxValueFromHistory(b->kind, c.stored, "//"), c.back);
+    }
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Text, "甲//乙\r丙", "//"), "甲\n乙\n丙");
+    EXPECT_EQ(BoxValueFromHistory(BoxKind::Check, "0", "//"), "1");  // any stored value ticks
 }

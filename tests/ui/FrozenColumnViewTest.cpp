@@ -173,11 +173,3 @@ TEST(FrozenColumnView, ARefilledModelKeepsTheOverlayInStep)
     EXPECT_EQ(Table::TopRow(t.frozen()), Table::TopRow(t.view));
     EXPECT_GT(Table::TopRow(t.view), 150);
 }
-
-TEST(FrozenColumnView, NoFrozenColumnsMeansNoOverlay)
-{
-    Table t;
-    t.view.SetFrozenColumnCount(0);
-    EXPECT_EQ(t.view.FrozenWidth(), 0);
-    EXPECT_FALSE(t.frozen().isVisible());
-}

@@ -9,14 +9,11 @@
 #include "workspace/BatchPanel.h"
 #include "ui/FrozenColumnView.h"
 #include "workspace/MainWindow.h"
-#include "workspace/SheetPreviewModel.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -86,24 +83,6 @@ void ImportCsv(Window& w, const QString& path, const QString& endRow = "6")
     EXPECT_TRUE(script.unexpected.isEmpty()) << script.unexpected.join(",").toStdString();
 }
 
-// Clicks the scroll bar's arrow that steps one record on.
-void StepOn(QScrollBar* bar)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    const QRect add = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddLine, bar);
-    ASSERT_FALSE(add.isEmpty());
-    QTest::mouseClick(bar, Qt::LeftButton, {}, add.center());
-}
-
 void ClickRow(QTableView* view, int row, Qt::KeyboardModifiers mods = {})
 {
     const QModelIndex cell = view->model()->index(row, 2);
@@ -154,7 +133,7 @@ TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
     Window w;
     ImportCsv(w, csv);
     QScrollBar* bar = w.panel->recordScroll;
-    StepOn(bar);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(bar->value(), 2);
     EXPECT_EQ(w.Value(1), "李四");
     EXPECT_EQ(w.Value(2), "￥88.00");
@@ -192,48 +171,6 @@ TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
     w.panel->grid->horizontalHeader()->resizeSection(1, 80);
     w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(w.Value(1), "王五");
-}
-
-TEST(BatchPanel, AnXlsxImportGoesThroughTheWorksheetChooser)
-{
-    TestHome home;
-    MakeFormats();
-    const QString path = home.file("批量.xlsx");
-    ASSERT_TRUE(WriteXlsx(path, {{"说明", {{"本表无数据"}}},
-                                 {"明细", {{"户名", "金额", "备注", "加急"},
-                                           {"张三", "1234.5", "甲", "是"},
-                                           {"李四", "2.5", "乙", ""},
-                                           {"王五", "100", "丙", "是"}}}}));
-    Window w;
-    ScriptedFileDialog files;
-    files.answers = {path};
-    ModalScript script;
-    script.Expect<WorksheetChooser>([](WorksheetChooser& c) {
-        PressSheetRow(c, 1);
-        Click(c.okButton);
-    });
-    script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
-        EXPECT_EQ(d.PreviewModel().Cell(1, 1), "户名");
-        MapAll(d, "4");
-    });
-    // The panel's tab opens with the first batch: the first import is the menu's.
-    EXPECT_FALSE(w.panel->isEnabled());
-    w.mw.importBatchAction->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(script.unexpected.isEmpty());
-    ASSERT_EQ(files.requests.size(), 1u);
-    EXPECT_TRUE(files.requests[0].filter.contains("*.xlsx"));
-    EXPECT_TRUE(files.requests[0].filter.contains("*.csv"));
-    EXPECT_FALSE(files.requests[0].save);
-    const BatchDataSet& set = w.panel->Batch();
-    ASSERT_EQ(set.RecordCount(), 3);
-    EXPECT_EQ(set.Value(2, 1), "2.5");
-    EXPECT_EQ(set.Value(3, 0), "王五");
-    EXPECT_EQ(w.Value(1), "张三");
-    EXPECT_EQ(w.Value(2), "￥1,234.50");
-    w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(w.Value(2), "￥2.50");
-    EXPECT_EQ(w.Value(1001), "");
 }
 
 TEST(BatchPanel, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
@@ -287,51 +224,6 @@ TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
     EXPECT_FALSE(w.panel->deleteButton->isEnabled());
     EXPECT_EQ(w.Value(1), "李四");  // the slip keeps what it shows
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));  // still loaded: import again from here
-}
-
-TEST(BatchPanel, CancellingTheChooserOrTheMappingImportsNothing)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    const QString book = home.file("表.xlsx");
-    ASSERT_TRUE(WriteXlsx(book, {{"甲", {{"x"}, {"张三"}}}}));
-    Window w;
-    ImportCsv(w, csv, "3");
-    ASSERT_EQ(w.panel->Batch().RecordCount(), 2);
-    {
-        // The file dialog cancelled.
-        ScriptedFileDialog files;
-        ModalScript script;
-        Click(w.panel->importButton);
-        EXPECT_EQ(files.requests.size(), 1u);
-        EXPECT_TRUE(script.unexpected.isEmpty());
-    }
-    {
-        // The worksheet chooser cancelled: no mapping dialog follows.
-        ScriptedFileDialog files;
-        files.answers = {book};
-        ModalScript script;
-        script.Expect<WorksheetChooser>([](WorksheetChooser& c) { Click(c.cancelButton); });
-        Click(w.panel->importButton);
-        EXPECT_TRUE(script.Done());
-        EXPECT_TRUE(script.unexpected.isEmpty());
-    }
-    {
-        // The mapping cancelled, with a range that would have imported more.
-        ScriptedFileDialog files;
-        files.answers = {csv};
-        ModalScript script;
-        script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
-            SetRows(d, "2", "6", "1");
-            Click(d.cancelButton);
-        });
-        Click(w.panel->importButton);
-        EXPECT_TRUE(script.Done());
-    }
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
-    EXPECT_EQ(w.panel->countLabel->text(), "2");
 }
 
 TEST(BatchPanel, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)

@@ -5,7 +5,6 @@
 #include "TestHome.h"
 #include "Typing.h"
 
-#include "storage/Database.h"
 #include "storage/FormatStore.h"
 #include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
@@ -15,17 +14,11 @@
 #include "workspace/SlipView.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
-#include <QInputMethodEvent>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTest>
@@ -126,52 +119,24 @@ protected:
 
 // --- The list -------------------------------------------------------------
 
-TEST_F(HistoryPanelTest, ListsTheOpenFormatsSlipsNewestFirstWithoutTheValuesOfADeletedBox)
+TEST_F(HistoryPanelTest, ShowsLineBreaksAsTheMarkerWithTheRunningNumbersFrozenAndEveryCaptionReadable)
 {
-    Store(kFormat, {{id[Payer], "张三"}, {id[Account], "6222001"}, {id[Amount], "100.00"}, {id[Note], "旧备注"}});
-    Store(kFormat, {{id[Payer], "李四"}, {id[Urgent], "1"}, {id[Barcode], "6901234567892"}});
-    Store(kFormat, {{id[Payer], "王五\r\n分行"}, {id[Account], "6222003"}});
-    Store(QStringLiteral("电汇单"), {{id[Payer], "别的格式"}});
-    // The note box is deleted from the format after its slip was stored.
-    test::OpenStoredFormat(format, kFormat);
-    format.RemoveBoxes({id[Note]});
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(format, kFormat, false, 15360, ids).ok);
-
+    Store(kFormat, {{id[Payer], "张三"}, {id[Amount], "100.00"}});
+    Store(kFormat, {{id[Payer], "王五\r\n分行"}, {id[Urgent], "1"}});
     ShowPanel();
-    ASSERT_EQ(model().rowCount(), 3);
-    ASSERT_EQ(model().columnCount(), 9);
-    QStringList headers;
-    for (int c = 0; c < model().columnCount(); ++c) headers << Header(model(), c);
-    const QString line = format.Find(id[Rule])->caption;  // whatever a line's record holds
-    EXPECT_EQ(headers, (QStringList{"", "序号", "户名", "账号", "金额", "加急", "条码", line, "收款人"}));
-    // The slip numbers stay out of sight; the running numbers are frozen at the left.
+    ASSERT_EQ(model().rowCount(), 2);
     EXPECT_TRUE(grid().isColumnHidden(M::kSlipNumberColumn));
-    EXPECT_TRUE(grid().FrozenView()->isColumnHidden(M::kSlipNumberColumn));
     EXPECT_FALSE(grid().FrozenView()->isColumnHidden(M::kRunningNumberColumn));
-    EXPECT_TRUE(grid().FrozenView()->isColumnHidden(M::kFirstBoxColumn));
     EXPECT_EQ(grid().FrozenWidth(), grid().columnWidth(M::kRunningNumberColumn));
-
-    EXPECT_EQ(RunningNumbers(), (QStringList{"1", "2", "3"}));
-    // A line break shows as the marker; a ticked box as 1.
     EXPECT_EQ(Shown(0, 2), "王五//分行");
-    EXPECT_EQ(Shown(0, 3), "6222003");
-    EXPECT_EQ(Shown(1, 5), "1");
-    EXPECT_EQ(Shown(1, 6), "6901234567892");
-    EXPECT_EQ(Shown(2, 4), "100.00");
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < model().columnCount(); ++c) EXPECT_NE(Shown(r, c), "旧备注");
     panel->SetLineBreakMarkerSource([] { return QStringLiteral("⏎"); });
     EXPECT_EQ(Shown(0, 2), "王五⏎分行");
-
-    // Every caption fits its column, even over a column without values.
     const QFontMetrics fm(grid().horizontalHeader()->font());
     for (int c = 1; c < model().columnCount(); ++c)
         EXPECT_GE(grid().columnWidth(c), fm.horizontalAdvance(Header(model(), c))) << c;
     EXPECT_TRUE(panel->clearButton->isEnabled());
     EXPECT_FALSE(panel->deleteButton->isEnabled());  // nothing selected yet
 }
-
 
 TEST_F(HistoryPanelTest, TheListIsReadAgainWhenShownWhenSlipsAreStoredAndWhenTheFormatChanges)
 {
@@ -202,12 +167,6 @@ TEST_F(HistoryPanelTest, TheListIsReadAgainWhenShownWhenSlipsAreStoredAndWhenThe
     EXPECT_EQ(Header(model(), 3), "用途");  // 用 sorts between 户 and 账
     EXPECT_TRUE(grid().isColumnHidden(M::kSlipNumberColumn));
 
-    // Another format opened: its own slips.
-    test::SaveFormatWithBoxes(QStringLiteral("电汇单"), {{BoxKind::Text, "户名"}});
-    test::OpenStoredFormat(format, QStringLiteral("电汇单"));
-    EXPECT_EQ(model().Format(), "电汇单");
-    EXPECT_EQ(model().rowCount(), 1);
-
     // No format: an empty list and no commands.
     format.Clear();
     EXPECT_EQ(model().rowCount(), 0);
@@ -215,7 +174,6 @@ TEST_F(HistoryPanelTest, TheListIsReadAgainWhenShownWhenSlipsAreStoredAndWhenThe
     EXPECT_FALSE(panel->clearButton->isEnabled());
     EXPECT_FALSE(panel->searchButton->isEnabled());
 }
-
 
 TEST_F(HistoryPanelTest, ACaptionClickSortsByThatColumnAlternatingItsMark)
 {
@@ -271,23 +229,14 @@ TEST_F(HistoryPanelTest, SeveralRowsGoToTheReprintOneSlipEachTopToBottomAndNoHis
     ASSERT_EQ(printed.size(), 3);
     // Rows 2 to 4 hold slips 3, 2 and 1.
     EXPECT_EQ(printed[0].value(id[Payer]), "王五\n分行");
-    EXPECT_EQ(printed[0].value(id[Barcode]), "6901234567892");
-    EXPECT_EQ(printed[0].value(id[Amount]), "");
     EXPECT_EQ(printed[1].value(id[Payer]), "李四");
-    EXPECT_EQ(printed[1].value(id[Urgent]), "1");
     EXPECT_EQ(printed[2].value(id[Payer]), "张三");
     EXPECT_EQ(printed[2].value(id[Amount]), "1.00");
-    EXPECT_EQ(printed[2].value(id[Urgent]), "");
-    for (const auto& slip : printed) {
-        EXPECT_FALSE(slip.contains(id[PayeeLabel]));
-        EXPECT_FALSE(slip.contains(id[Rule]));
-    }
     EXPECT_EQ(StoredSlips(kFormat), 4);
     // The canvas keeps the last slip handled.
     EXPECT_EQ(format.Value(id[Payer]), "张三");
     EXPECT_EQ(format.Value(id[Amount]), "1.00");
 }
-
 
 TEST(HistoryTab, OneSelectedRowStandsOnTheCanvasPastTheBoxBeingTypedIn)
 {
@@ -319,107 +268,61 @@ TEST(HistoryTab, OneSelectedRowStandsOnTheCanvasPastTheBoxBeingTypedIn)
     EXPECT_EQ(mw.tabs->currentIndex(), 0);
     EXPECT_TRUE(mw.Canvas()->Editor()->isHidden());
     EXPECT_EQ(f.Value(id[Payer]), "李四\n二行");
-    EXPECT_EQ(f.Value(id[Barcode]), "6901234567892");
     // Boxes the slip holds nothing for are emptied, the tick taken off.
     EXPECT_EQ(f.Value(id[Account]), "");
     EXPECT_EQ(f.Value(id[Amount]), "");
     EXPECT_EQ(f.Value(id[Urgent]), "");
     EXPECT_EQ(StoredSlips(kFormat), 2);
 
-    // Choosing the tab again lists a slip stored meanwhile.
-    Store(kFormat, {{id[Payer], "王五"}});
-    mw.tabs->setCurrentIndex(2);
-    EXPECT_EQ(panel.model->rowCount(), 3);
     mw.close();
 }
 
-
 // --- Deleting ---------------------------------------------------------------
 
-TEST_F(HistoryPanelTest, DeletingSelectedRowsAsksByRowNumbersAndTheRunningNumbersCloseUp)
+TEST_F(HistoryPanelTest, DeletingAsksByRowNumbersThenTheSelectedOrEveryRowGoes)
 {
     for (int i = 1; i <= 5; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
+    Store(QStringLiteral("电汇单"), {{id[Payer], "别的"}});
     ShowPanel();
     ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    prompts.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::Yes};
     // Selected from the bottom up: the same question as top down.
     ClickRow(2);
     ClickRow(1, Qt::ShiftModifier);
     Press(panel->deleteButton);
-    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第2至第3行？"});
     EXPECT_EQ(model().rowCount(), 5);  // No deletes nothing
-    EXPECT_EQ(StoredSlips(kFormat), 5);
-
     Press(panel->deleteButton);
-    EXPECT_EQ(prompts.shown.size(), 2);
-    ASSERT_EQ(model().rowCount(), 3);
     EXPECT_EQ(RunningNumbers(), (QStringList{"1", "2", "3"}));
-    EXPECT_EQ(Shown(0, 2), "户5");
-    EXPECT_EQ(Shown(1, 2), "户2");
-    EXPECT_EQ(Shown(2, 2), "户1");
     EXPECT_EQ(HistorySlipNumbersOf(kFormat).numbers, (QVector<qint64>{5, 2, 1}));
-    EXPECT_TRUE(panel->SelectedRows().isEmpty());
-}
-
-
-TEST_F(HistoryPanelTest, ClearingAsksForEveryRowAndDeletesOnlyThisFormatsSlips)
-{
-    for (int i = 1; i <= 3; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
-    Store(QStringLiteral("电汇单"), {{id[Payer], "别的"}});
-    ShowPanel();
     Store(kFormat, {{id[Payer], "刚打印的"}});  // after the list was read
-    ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::Yes};
     Press(panel->clearButton);
-    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1至第4行？"});
+    EXPECT_EQ(prompts.shown, (QStringList{"您确定要删除第2至第3行？", "您确定要删除第2至第3行？", "您确定要删除第1至第4行？"}));
     EXPECT_EQ(model().rowCount(), 0);
     EXPECT_EQ(StoredSlips(kFormat), 0);
     EXPECT_EQ(StoredSlips(QStringLiteral("电汇单")), 1);
     EXPECT_FALSE(panel->clearButton->isEnabled());
-    // Nothing left: nothing asked.
-    panel->DeleteAllHistory();
-    EXPECT_EQ(prompts.shown.size(), 1);
 }
 
 // --- Searching --------------------------------------------------------------
 
-
 // --- Searching --------------------------------------------------------------
 
-TEST_F(HistoryPanelTest, RepeatedSearchesStepFromMatchToMatchAndWrapAround)
-{
-    const QStringList payers{"赵一", "张三", "钱二", "张三丰", "孙四", "李张三"};
-    for (const QString& p : payers) Store(kFormat, {{id[Payer], p}});
-    ShowPanel();  // newest first: 李张三, 孙四, 张三丰, 钱二, 张三, 赵一
-    Search("张三");
-    EXPECT_EQ(SelectedOnly(), 0);
-    EXPECT_EQ(panel->MatchedRow(), 0);
-    Press(panel->searchButton);
-    EXPECT_EQ(SelectedOnly(), 2);
-    QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
-    EXPECT_EQ(SelectedOnly(), 4);
-    QTest::keyClick(panel->keywordEdit, Qt::Key_Enter);
-    EXPECT_EQ(SelectedOnly(), 0);
-    // The whole row is selected and the matching cell is current.
-    EXPECT_EQ(grid().currentIndex().column(), 2);
-    EXPECT_TRUE(grid().selectionModel()->isRowSelected(0, {}));
-    EXPECT_EQ(panel->keywordEdit->text(), "张三");
-}
-
-
-TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopWithItsMatchInViewAndMarked)
+TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopMarkedAndTheNextSearchGoesOnFromIt)
 {
     QVector<HistorySlip> slips;
     for (int i = 0; i < 300; ++i) {
         HistorySlip s{{id[Payer], QStringLiteral("户名%1").arg(i)}, {id[Account], QStringLiteral("62220%1").arg(i)}};
-        if (i == 40) s.push_back({id[Barcode], "6901234567892"});
+        if (i == 40 || i == 250) s.push_back({id[Barcode], "6901234567892"});
         slips << s;
     }
     ASSERT_TRUE(SaveHistorySlips(kFormat, slips).ok);
     ShowPanel();
     panel->resize(420, 300);  // narrow: the barcode column is off to the right
     QApplication::processEvents();
-    Search("690123456789");
+    ScriptedPrompter prompts;
+    Search("690123456789");  // Enter
+    ASSERT_EQ(SelectedOnly(), 299 - 250);
+    Press(panel->searchButton);
     const int row = 299 - 40;
     ASSERT_EQ(SelectedOnly(), row);
     EXPECT_EQ(grid().rowAt(0), row);
@@ -432,27 +335,22 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopWithItsMatchInViewAndMarked)
 
     // The matching cell is marked apart from the rest of the selected row.
     const QImage shot = grid().viewport()->grab().toImage();
-    const QPoint inMatch(cell.right() - 3, cell.bottom() - 2);
     const QRect other = grid().visualRect(model().index(row, 3));
-    const QColor matchColour = shot.pixelColor(inMatch);
-    const QColor selectedColour = shot.pixelColor(QPoint(other.right() - 3, other.bottom() - 2));
-    EXPECT_EQ(matchColour, QColor(255, 214, 90));
-    EXPECT_NE(selectedColour, matchColour);
-    EXPECT_EQ(selectedColour, grid().palette().color(QPalette::Active, QPalette::Highlight));
-
-    // Another click forgets the mark.
+    EXPECT_EQ(shot.pixelColor(cell.bottomRight() - QPoint(3, 2)), QColor(255, 214, 90));
+    EXPECT_EQ(shot.pixelColor(other.bottomRight() - QPoint(3, 2)),
+              grid().palette().color(QPalette::Active, QPalette::Highlight));
+    // Another click forgets the mark; a word nowhere is told.
     ClickRow(row + 1);
     EXPECT_EQ(panel->MatchedRow(), -1);
-    const QImage after = grid().viewport()->grab().toImage();
-    EXPECT_NE(after.pixelColor(grid().visualRect(match).bottomRight() - QPoint(3, 2)), QColor(255, 214, 90));
+    Search("无此词");
+    EXPECT_EQ(prompts.shown, QStringList{"没有查到相关的记录！"});
+    EXPECT_EQ(SelectedOnly(), row + 1);
 }
 
 // --- Exporting --------------------------------------------------------------
 
-using test::FileBytes;
 using test::ReadCsv;
 using test::Tabbed;
-
 
 TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
 {
@@ -467,8 +365,6 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     ASSERT_EQ(dialog.requests.size(), 1u);
     EXPECT_TRUE(dialog.requests[0].save);
     EXPECT_EQ(dialog.requests[0].filter, HistoryPanel::kExportFilter);
-    EXPECT_TRUE(dialog.requests[0].filter.contains("*.xlsx"));
-    EXPECT_TRUE(dialog.requests[0].filter.startsWith("CSV"));
     EXPECT_EQ(dialog.requests[0].defaultName, "Sorvelin进账单打印历史数据.csv");
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].contains(QDir::toNativeSeparators(path)));
@@ -479,12 +375,7 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     EXPECT_EQ(rows[0], Tabbed({"序号", "户名", "账号", "金额", "附言", "加急", "条码", line, "收款人"}));
     EXPECT_EQ(rows[1], Tabbed({"1", "李四\r\n二行", "", "", "", "1", "说\"条码\"", "", ""}));
     EXPECT_EQ(rows[2], Tabbed({"2", "张三", "6222,001", "1.00", "", "", "", "", ""}));
-    // Code page GBK, lines ended by CR LF.
-    const QByteArray bytes = FileBytes(path);
-    EXPECT_TRUE(bytes.startsWith(QByteArray("\xd0\xf2\xba\xc5\t,", 6)));  // 序号 in GBK
-    EXPECT_TRUE(bytes.endsWith("\r\n"));
 }
-
 
 // --- A print run cut off ------------------------------------------------------
 
