@@ -206,30 +206,14 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
 
 // ---- deleting ---------------------------------------------------------------
 
-class HistoryDeleteTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QVector<HistorySlip> slips;
-        for (int i = 1; i <= 5; ++i) slips << Slip({{1, QString("甲%1").arg(i)}, {2, "x"}});
-        ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
-        ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{1, "乙1"}}), Slip({{1, "乙2"}}), Slip({{1, "乙3"}})}).ok);
-    }
-    QVector<qint64> Numbers(const QString& format) { return HistorySlipNumbersOf(format).numbers; }
-    test::TestHome home_;
-};
-
-TEST_F(HistoryDeleteTest, DeletesTheListedSlipsOfTheGivenFormatOnly)
+TEST(HistoryDelete, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNothing)
 {
-    const HistoryDeleteResult r = DeleteHistoryRows("甲", {2, 3, 9});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.deleted, (QVector<qint64>{2, 3}));  // 9 never existed
-    EXPECT_EQ(Numbers("甲"), (QVector<qint64>{5, 4, 1}));
-    EXPECT_EQ(Numbers("乙"), (QVector<qint64>{3, 2, 1}));
-}
-
-TEST_F(HistoryDeleteTest, AFailingDeleteChangesNothingAndSaysSo)
-{
+    test::TestHome home;
+    QVector<HistorySlip> slips;
+    for (int i = 1; i <= 5; ++i) slips << Slip({{1, QString("甲%1").arg(i)}, {2, "x"}});
+    ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
+    ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{1, "乙1"}}), Slip({{1, "乙2"}})}).ok);
+    auto numbers = [](const QString& format) { return HistorySlipNumbersOf(format).numbers; };
     ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE DELETE ON 历史 WHEN OLD.ID = 4"
                      " BEGIN SELECT RAISE(ABORT, 'locked'); END"));
     for (const HistoryDeleteResult& r : {DeleteHistoryRows("甲", {3, 4, 5}), DeleteAllHistory("甲")}) {
@@ -237,21 +221,17 @@ TEST_F(HistoryDeleteTest, AFailingDeleteChangesNothingAndSaysSo)
         EXPECT_FALSE(r.error.isEmpty());
         EXPECT_TRUE(r.deleted.isEmpty());
     }
-    EXPECT_EQ(Numbers("甲"), (QVector<qint64>{5, 4, 3, 2, 1}));
     EXPECT_EQ(RecordCount("Fmt=?", {"甲"}), 10);
-}
+    ASSERT_TRUE(Exec("DROP TRIGGER refuse"));
 
-TEST_F(HistoryDeleteTest, DeleteAllRemovesEveryslipOfTheFormatOnly)
-{
-    const HistoryDeleteResult r = DeleteAllHistory("甲");
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.deleted, (QVector<qint64>{5, 4, 3, 2, 1}));
-    EXPECT_TRUE(Numbers("甲").isEmpty());
-    EXPECT_EQ(Numbers("乙").size(), 3);
-
-    const HistoryDeleteResult again = DeleteAllHistory("甲");
-    EXPECT_TRUE(again.ok);
-    EXPECT_TRUE(again.deleted.isEmpty());
+    const HistoryDeleteResult some = DeleteHistoryRows("甲", {2, 3, 9});
+    ASSERT_TRUE(some.ok) << some.error.toStdString();
+    EXPECT_EQ(some.deleted, (QVector<qint64>{2, 3}));  // 9 never existed
+    EXPECT_EQ(numbers("甲"), (QVector<qint64>{5, 4, 1}));
+    const HistoryDeleteResult all = DeleteAllHistory("甲");
+    EXPECT_EQ(all.deleted, (QVector<qint64>{5, 4, 1}));
+    EXPECT_TRUE(numbers("甲").isEmpty());
+    EXPECT_EQ(numbers("乙"), (QVector<qint64>{2, 1}));
 }
 
 TEST(HistoryStore, NewestValuesAndSlipsOfABox)

@@ -90,20 +90,14 @@ TEST(HistoryListLayout, ValuesOfADeletedBoxAreNotShownAndANewBoxIsEmpty)
     for (int c = 0; c < m.columnCount(); ++c) EXPECT_NE(Cell(m, 0, c), "旧方框的值");
 }
 
-TEST(HistoryListLayout, AFormatWithoutSlipsGivesAnEmptyList)
+TEST(HistoryListLayout, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
 {
     test::TestHome home;
     M m;
     EXPECT_TRUE(m.LoadHistoryList("空", kBoxes));
     EXPECT_EQ(m.rowCount(), 0);
     EXPECT_EQ(m.columnCount(), 9);
-}
-
-TEST(HistoryListLayout, AnUnreadableTableGivesAnEmptyListAndTheError)
-{
-    test::TestHome home;
     ASSERT_TRUE(ExecuteSql("DROP TABLE 历史"));
-    M m;
     EXPECT_FALSE(m.LoadHistoryList("甲", kBoxes));
     EXPECT_EQ(m.rowCount(), 0);
     EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
@@ -135,20 +129,6 @@ TEST(HistoryListLoading, ACaptionClickSortsEveryPageAndMarksTheCaption)
     EXPECT_EQ(Cell(m, 0, 3), "1999");
     m.sort(M::kRunningNumberColumn, Qt::AscendingOrder);  // no sort there
     EXPECT_EQ(Cell(m, 0, 3), "1999");
-}
-
-TEST(HistoryListLoading, SlipsStoredAfterLoadingAppearOnTheNextLoad)
-{
-    test::TestHome home;
-    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "一"}})).ok);
-    M m;
-    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
-    ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "二"}})).ok);
-    EXPECT_EQ(m.rowCount(), 1);
-    EXPECT_EQ(Cell(m, 0, 2), "一");
-    ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
-    EXPECT_EQ(m.rowCount(), 2);
-    EXPECT_EQ(Cell(m, 0, 2), "二");
 }
 
 TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
