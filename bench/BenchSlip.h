@@ -56,7 +56,7 @@ inline void LoadBenchSlip(SlipFormat& f)
         b.kind = field.dataType < 0 ? BoxKind::Picture : BoxKind::Text;
         b.rect = QRectF(field.x, field.y, field.w, field.h);
         b.caption = QString::fromUtf8(field.column);
-        b.dataType = field.dataType < 0 ? 0 : field.dataType;
+        b.dataType = DataType::FromStored(field.dataType < 0 ? 0 : field.dataType);
         b.font.family = QStringLiteral("宋体");
         b.font.pointSize = b.kind == BoxKind::Picture ? 2 : 10.5;  // no characters under the bars
         boxes.push_back(b);

@@ -8,16 +8,6 @@
 
 namespace {
 
-class BenchBox : public slip::ConvertibleTextBox {
-public:
-    double code = 0;
-    double DataTypeCode() const override { return code; }
-    QChar CurrencyChar() const override { return slip::kDefaultCurrencyChar; }
-    QString Text() const override { return QString(); }
-    void SetBorderStyle(int style) override { border = style; }
-    int border = 0;
-};
-
 struct Value {
     double code;
     QString text;
@@ -47,11 +37,11 @@ void BM_AutoConvertMix(benchmark::State& state)
 {
     const std::vector<Value> values = SlipValues();
     const QDate today(2020, 7, 9);
-    BenchBox box;
+    std::vector<slip::DataType> types;
+    for (const Value& v : values) types.push_back(slip::DataType::FromStored(v.code));
     for (auto _ : state) {
-        for (const Value& v : values) {
-            box.code = v.code;
-            QString out = slip::AutoConvert(box, v.text, today);
+        for (size_t i = 0; i < values.size(); ++i) {
+            QString out = slip::ConvertByCode(types[i], values[i].text, slip::kDefaultCurrencyChar, today).text;
             benchmark::DoNotOptimize(out);
         }
     }
@@ -64,7 +54,7 @@ void BM_MoneyWordsRoundTrip(benchmark::State& state)
     const QString typed = QStringLiteral("9876543210.12");
     for (auto _ : state) {
         const QString words = slip::MoneyToUpper(typed);
-        QString back = slip::ParseUpperMoney(103, words);
+        QString back = slip::ParseUpperMoney(slip::DataType::FromStored(103), words);
         benchmark::DoNotOptimize(back);
     }
     state.SetItemsProcessed(state.iterations());

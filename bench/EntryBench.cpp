@@ -20,12 +20,12 @@ void OpenChainedSums(slip::SlipFormat& format)
         b.id = id;
         if (id <= 40) {
             b.sum1 = {41, slip::SumOp::Add, id % 7 == 0};
-            b.dataType = id % 3 == 0 ? 103 : 104;
+            b.dataType = slip::DataType::FromStored(id % 3 == 0 ? 103 : 104);
         } else if (id < 50) {
             b.sum1 = {id + 1, slip::SumOp::Add, false};
-            b.dataType = id % 2 ? 104 : 103;
+            b.dataType = slip::DataType::FromStored(id % 2 ? 104 : 103);
         } else if (id == 50) {
-            b.dataType = 114.11;
+            b.dataType = slip::DataType::FromStored(114.11);
         }
         boxes.push_back(b);
     }

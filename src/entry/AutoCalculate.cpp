@@ -145,7 +145,7 @@ QString GetBoxText(const SlipFormat& format, BoxId id)
 {
     const Box* b = format.Find(id);
     if (!b) return QString();
-    return ParseUpperMoney(b->kind == BoxKind::Text ? b->dataType : 0, format.Value(id));
+    return ParseUpperMoney(b->kind == BoxKind::Text ? b->dataType : DataType(), format.Value(id));
 }
 
 std::vector<BoxId> FillRelatedBoxes(SlipFormat& format, BoxId from, const QHash<BoxId, QString>& slip)
@@ -183,6 +183,21 @@ CalculationResult AutoCalculate(SlipFormat& format, BoxId left, const EntryConte
     const QHash<BoxId, QString> slip = context.linkedSlip(left, value);
     if (!slip.isEmpty()) result.related = FillRelatedBoxes(format, left, slip);
     return result;
+}
+
+std::vector<BoxId> BoxesThatCannotShow(const SlipFormat& format, BoxId left, const CalculationResult& written)
+{
+    std::vector<BoxId> ids{left};
+    ids.insert(ids.end(), written.totals.begin(), written.totals.end());
+    ids.insert(ids.end(), written.copies.begin(), written.copies.end());
+    std::vector<BoxId> out;
+    for (BoxId id : ids) {
+        const Box* b = TextBox(format, id);
+        if (b && std::find(out.begin(), out.end(), id) == out.end() &&
+            !BoxCanShow(b->dataType, format.Value(id), format.Options().currencyChar))
+            out.push_back(id);
+    }
+    return out;
 }
 
 CalculationResult LeaveTextBox(SlipFormat& format, BoxId id, const EntryContext& context)

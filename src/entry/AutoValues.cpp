@@ -171,7 +171,7 @@ int AutoFillDates(SlipFormat& format, const QDateTime& now, const QString& custo
     for (BoxId id : ids) {
         const Box* b = format.Find(id);
         if (!b) continue;
-        const double f = std::isfinite(b->dataType) ? std::trunc(b->dataType) : 0;
+        const int f = b->dataType.Code();
         QString value;
         if (f == 100 || f == 106) value = QString::number(today.year());
         else if (f == 101 || f == 107) value = QString::number(today.month());
@@ -220,7 +220,7 @@ int ApplyAutoNumbers(SlipFormat& format, const NewestValueLookup& newestValue)
     int changed = 0;
     std::vector<BoxId> ids;
     for (const Box* b : format.BoxesOfKind(BoxKind::Text))
-        if (std::isfinite(b->dataType) && std::trunc(b->dataType) == 122) ids.push_back(b->id);
+        if (b->dataType.Code() == 122) ids.push_back(b->id);
     for (BoxId id : ids) {
         const std::optional<QString> last = newestValue(id);
         if (!last || last->isEmpty()) continue;

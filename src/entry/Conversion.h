@@ -7,22 +7,9 @@
 
 #include "core/CommonHelpers.h"
 #include "entry/AmountText.h"
+#include "model/DataType.h"
 
 namespace slip {
-
-// What the conversion needs of a text box of the slip canvas; the box model
-// implements it for its text boxes.
-class ConvertibleTextBox {
-public:
-    virtual ~ConvertibleTextBox() = default;
-    // The box's data-type code (the Cash field), 0 when it cannot be read.
-    virtual double DataTypeCode() const = 0;
-    // The currency character of the box's format.
-    virtual QChar CurrencyChar() const = 0;
-    virtual QString Text() const = 0;
-    // 0 no border, 1 fixed single.
-    virtual void SetBorderStyle(int style) = 0;
-};
 
 // The outcome of converting one value by a data-type code.
 struct Converted {
@@ -40,12 +27,25 @@ struct Converted {
 // so do year, month and day parts that are out of range. A conversion that
 // fails, or a text that is no amount in an amount box, keeps the text as
 // typed.
-Converted ConvertByCode(double code, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
+Converted ConvertByCode(const DataType& type, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
                         QDate today = QDate());
 
-// Converts the text by the box's code, sets the box's border, and returns the
-// new text for the caller to put into the box.
-QString AutoConvert(ConvertibleTextBox& box, const QString& text, QDate today = QDate());
+// The characters an amount fills the cells of an amount-cells type with
+// (1 to 99 cells with the currency character, 301 to 399 with its cell left
+// blank): the formatted amount without point and commas, blanks before it up
+// to the cell count, a minus next to the first figure. A text that is no
+// amount goes in as it stands. Never cut: an amount longer than the cells
+// gives a longer text.
+QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar = kDefaultCurrencyChar);
+
+// Whether a box of this type can show the value it holds within its
+// rectangle: an amount in cells has no more figures than cells (the currency
+// character gives up its cell first), upper-case digits fill no more cells
+// than the box has and have a cell for every figure (no minus), money words
+// reach no further than their largest unit, number cells hold every
+// character. An amount a box can't show is kept as typed, and the window
+// tells the operator so.
+bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar = kDefaultCurrencyChar);
 
 // The amount with the currency character, thousands commas and exactly two
 // decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".

@@ -219,10 +219,9 @@ QString MoneyToUpper(const QString& text, QChar unit, QChar currencyChar)
     return w;
 }
 
-QString ParseUpperMoney(double code, const QString& text)
+QString ParseUpperMoney(const DataType& type, const QString& text)
 {
-    if (!std::isfinite(code)) return text;
-    const double f = std::trunc(code);
+    const int f = type.Code();
     const bool words = f == 103 || f == 120;
     const bool cells = f == 114 || f == 121;
     if (!words && !cells) return text;
@@ -232,11 +231,6 @@ QString ParseUpperMoney(double code, const QString& text)
     QString r = words ? ReadWords(text, f == 120) : ReadCells(text, f == 121);
     if (text.startsWith(u'-') && !r.startsWith(u'-')) r.prepend(u'-');
     return r;
-}
-
-QString ParseUpperMoney(const ConvertibleTextBox& box)
-{
-    return ParseUpperMoney(box.DataTypeCode(), box.Text());
 }
 
 } // namespace slip

@@ -3,10 +3,9 @@
 #include <QString>
 
 #include "core/CommonHelpers.h"
+#include "model/DataType.h"
 
 namespace slip {
-
-class ConvertibleTextBox;
 
 inline constexpr QChar kYuanUnit = QChar(0x5143);     // 元
 inline constexpr QChar kYuanUnitOld = QChar(0x5706);  // 圆
@@ -24,7 +23,6 @@ QString MoneyToUpper(const QString& text, QChar unit = kYuanUnit,
 // 103 and 120) and upper-case digit cells (114 and 121) are read back to an
 // amount ("1005.3" for 壹仟零伍元叁角整), a value of those codes that is still
 // in figures is given as it stands, and every other code gives the text.
-QString ParseUpperMoney(double code, const QString& text);
-QString ParseUpperMoney(const ConvertibleTextBox& box);
+QString ParseUpperMoney(const DataType& type, const QString& text);
 
 } // namespace slip

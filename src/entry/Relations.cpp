@@ -77,7 +77,7 @@ std::vector<BoxId> SetCheckBoxRCtl(SlipFormat& format, BoxId checkBox)
     return unticked;
 }
 
-bool IsTickCode(double code) { return std::isfinite(code) && std::trunc(code) == 115; }
+bool IsTickCode(const DataType& type) { return type.Code() == 115; }
 
 QString ToggleTick(const QString& text) { return text.isEmpty() ? QStringLiteral("√") : QString(); }
 

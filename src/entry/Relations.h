@@ -36,12 +36,9 @@ QHash<BoxId, RelationMark> RelationMarks(const SlipFormat& format, BoxId edited)
 // not a check box ends it). Answers the boxes unticked.
 std::vector<BoxId> SetCheckBoxRCtl(SlipFormat& format, BoxId checkBox);
 
-// Whether a value counts as a ticked check box.
-inline bool IsTicked(const QString& value) { return !value.trimmed().isEmpty(); }
-
 // A tick-mark text box (code 115) shows "√" or nothing; a click turns one
 // into the other.
-bool IsTickCode(double code);
+bool IsTickCode(const DataType& type);
 QString ToggleTick(const QString& text);
 
 // The text box after (or before) `current` in index order, going round from

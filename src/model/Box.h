@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "model/DataType.h"
+
 namespace slip {
 
 // The kinds of box a slip format is made of, in the order the program walks
@@ -75,7 +77,7 @@ struct Box {
     BoxFont font;
     // The data-type code of a text box: how its value is converted on screen
     // and laid out on paper.
-    double dataType = 0;
+    DataType dataType;
     int lineStyle = 1;      // a line: 0 none, 1 solid, 2 dash, 3 dot, 4 dash-dot, 5 dash-dot-dot
     double lineWidth = 1;   // a line: width in screen pixels at the fitted zoom
     Relation relation;
@@ -88,6 +90,14 @@ struct Box {
     QRectF Bounds() const { return kind == BoxKind::Line ? QRectF(line.p1(), line.p2()).normalized() : rect; }
     bool operator==(const Box&) const = default;
 };
+
+// Whether a check box's value ticks it: "1" ticks and "" does not; a value
+// from elsewhere ticks unless it is blank or "0" (the unticked state).
+inline bool IsTicked(const QString& value)
+{
+    const QString v = value.trimmed();
+    return !v.isEmpty() && v != QStringLiteral("0");
+}
 
 // How a box of this kind starts when the operator adds one at `at` (mm).
 Box NewBoxOfKind(BoxKind kind, QPointF at);

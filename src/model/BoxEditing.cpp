@@ -1,6 +1,7 @@
 #include "model/BoxEditing.h"
 
 #include "core/TextNumber.h"
+#include "model/Selection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,28 +18,14 @@ Box Shifted(Box b, QPointF d)
     return b;
 }
 
-QPointF ClampPoint(QPointF p, const QSizeF& slip)
-{
-    return QPointF(std::clamp(p.x(), 0.0, slip.width()), std::clamp(p.y(), 0.0, slip.height()));
-}
-
-// The range [lo, hi] a box standing from a to b may be shifted by along one
-// axis of a slip `size` long without leaving it; a box already beyond an edge
-// may still move away from it.
-void ShiftRange(double a, double b, double size, double& lo, double& hi)
-{
-    lo = std::max(lo, std::min(0.0, -a));
-    hi = std::min(hi, std::max(0.0, size - b));
-}
-
 // The new length of a side of `start` grown by `delta`, kept within `room`
-// (the space to the slip's edge) unless it already reached beyond, and no
-// smaller than the minimum side (or its own length when it was smaller).
+// (the space to the slip's edge); a side that already reached beyond is not
+// cut back by growing it.
 double ResizedSide(double start, double delta, double room)
 {
     double v = start + delta;
     if (delta > 0) v = std::min(v, std::max(start, room));
-    return std::max(v, std::min(kMinBoxSideMm, start));
+    return std::max(v, 0.0);
 }
 
 // The box shifted (never resized) so that it lies on the slip; one larger
@@ -68,43 +55,44 @@ std::vector<Box> MarkedBoxesWith(const SlipFormat& format, BoxId extra)
 
 // --- Moving ------------------------------------------------------------
 
-QPointF AllowedShift(const std::vector<Box>& boxes, const QSizeF& slip, QPointF wanted)
+Box MovedOnSlip(const Box& b, QPointF d, const QSizeF& slip, LinePart linePart)
 {
-    if (!(slip.width() > 0) || !(slip.height() > 0)) return QPointF();
-    const double inf = std::numeric_limits<double>::infinity();
-    double xlo = -inf, xhi = inf, ylo = -inf, yhi = inf;
-    for (const Box& b : boxes) {
-        const QRectF r = b.Bounds();
-        ShiftRange(r.left(), r.right(), slip.width(), xlo, xhi);
-        ShiftRange(r.top(), r.bottom(), slip.height(), ylo, yhi);
+    Box m = b;
+    if (!std::isfinite(d.x()) || !std::isfinite(d.y())) return m;
+    if (b.kind == BoxKind::Line) {
+        if (linePart != LinePart::End) m.line.setP1(b.line.p1() + d);
+        if (linePart != LinePart::Start) m.line.setP2(b.line.p2() + d);
+        return m;
     }
-    const double dx = std::isfinite(wanted.x()) ? std::clamp(wanted.x(), std::min(xlo, 0.0), std::max(xhi, 0.0)) : 0;
-    const double dy = std::isfinite(wanted.y()) ? std::clamp(wanted.y(), std::min(ylo, 0.0), std::max(yhi, 0.0)) : 0;
-    return QPointF(dx, dy);
+    double left = std::max(0.0, b.rect.left() + d.x());
+    double top = std::max(0.0, b.rect.top() + d.y());
+    if (left + b.rect.width() > slip.width()) left = slip.width() - b.rect.width();
+    if (top + b.rect.height() > slip.height()) top = slip.height() - b.rect.height();
+    m.rect.moveTopLeft(QPointF(left, top));
+    return m;
 }
 
-void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta)
+void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta, LinePart linePart)
 {
+    const QSizeF slip = SlipSizeOf(format);
     for (const Box& b : from) {
         const Box* now = format.Find(b.id);
         if (!now) continue;
         // Only the place changes: whatever else was edited meanwhile stays.
         Box moved = *now;
-        if (b.kind == BoxKind::Line) moved.line = Shifted(b, delta).line;
-        else moved.rect.moveTopLeft(b.rect.topLeft() + delta);
-        format.UpdateBox(moved);
+        const Box placed = MovedOnSlip(b, delta, slip, linePart);
+        moved.rect.moveTopLeft(placed.rect.topLeft());
+        moved.line = placed.line;
+        if (moved != *now) format.UpdateBox(moved);
     }
 }
 
-QPointF MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta)
+void MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta, LinePart linePart)
 {
     std::vector<Box> from;
     for (const Box& b : format.Boxes())
         if (ids.contains(b.id)) from.push_back(b);
-    const QPointF d = AllowedShift(from, SlipSizeOf(format), delta);
-    if (d.isNull()) return d;
-    PlaceShifted(format, from, d);
-    return d;
+    PlaceShifted(format, from, delta, linePart);
 }
 
 // --- Resizing ----------------------------------------------------------
@@ -189,20 +177,6 @@ LineHit LineAt(const SlipFormat& format, QPointF at, double mmPerWidthUnit, doub
         if (part != LinePart::None) return {b->id, part};
     }
     return {};
-}
-
-void DragLine(SlipFormat& format, const Box& from, LinePart part, QPointF delta)
-{
-    const Box* now = format.Find(from.id);
-    if (!now || now->kind != BoxKind::Line || part == LinePart::None) return;
-    const QSizeF slip = SlipSizeOf(format);
-    Box moved = *now;
-    switch (part) {
-    case LinePart::Start: moved.line.setP1(ClampPoint(from.line.p1() + delta, slip)); break;
-    case LinePart::End: moved.line.setP2(ClampPoint(from.line.p2() + delta, slip)); break;
-    default: moved.line = Shifted(from, AllowedShift({from}, slip, delta)).line; break;
-    }
-    format.UpdateBox(moved);
 }
 
 // --- Align and size commands ------------------------------------------
@@ -331,28 +305,19 @@ QString CaptionOfCopy(const QString& caption, int k)
     return caption.left(start) + QStringLiteral("%1").arg(n + k, int(digits.size()), 10, QLatin1Char('0'));
 }
 
-int CopyBoxes(SlipFormat& format, BoxId clicked, int count)
+int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm)
 {
     const QSet<BoxId> sources = CopySources(format, clicked);
     const int n = CopyCountThatFits(format, sources, count);
-    if (n <= 0 || sources.isEmpty()) return 0;
-    const QSizeF slip = SlipSizeOf(format);
+    if (n <= 0 || sources.isEmpty() || !std::isfinite(stepMm)) return 0;
     std::vector<Box> from;
     for (const Box& b : format.Boxes())
         if (sources.contains(b.id)) from.push_back(b);
     QSet<BoxId> copies;
     for (const Box& src : from) {
-        // Up and to the left, unless the last copy would pass the slip's
-        // edge that way: then down or to the right, so copies never pile up.
-        const QRectF r = src.Bounds();
-        const double sx = r.left() - kCopyStepMm * n < 0 ? kCopyStepMm : -kCopyStepMm;
-        const double sy = r.top() - kCopyStepMm * n < 0 ? kCopyStepMm : -kCopyStepMm;
         for (int k = 1; k <= n; ++k) {
-            Box c = src;
+            Box c = Shifted(src, QPointF(-stepMm * k, -stepMm * k));
             c.id = 0;
-            // A copy is no member of its source's ring.
-            c.relation = Relation();
-            c = KeptOnSlip(Shifted(c, QPointF(sx * k, sy * k)), slip);
             // A text box without caption holds the format's fixed text and
             // stays one.
             if (HoldsValue(c.kind) && !src.caption.isEmpty()) c.caption = CaptionOfCopy(src.caption, k);
@@ -453,9 +418,7 @@ QString MakeRelatedPath(SlipFormat& format, BoxId clicked)
 
 void ClearBoxValues(SlipFormat& format)
 {
-    bool any = false;
-    for (const Box& b : format.Boxes())
-        if (HoldsValue(b.kind) && format.IsSelected(b.id)) any = true;
+    const bool any = CountSelectedCtls(format) > 0;
     for (const Box& b : std::vector<Box>(format.Boxes())) {
         if (!HoldsValue(b.kind) || (any && !format.IsSelected(b.id))) continue;
         // A text box without caption shows the format's fixed text.

@@ -16,8 +16,6 @@ namespace slip {
 // once (SlipFormat::UpdateBox); nothing here looks at the lock switch, which
 // the callers honour.
 
-// The smallest width or height a resize leaves a box with.
-inline constexpr double kMinBoxSideMm = 1.0;
 // Font sizes and line widths stepped by the keys stop here.
 inline constexpr double kMinStepFontPoints = 1.0;
 inline constexpr double kMinStepLineWidth = 1.0;
@@ -31,16 +29,19 @@ std::vector<Box> MarkedBoxesWith(const SlipFormat& format, BoxId extra);
 
 // --- Moving ------------------------------------------------------------
 
-// The part of `wanted` that moves every one of the boxes together without any
-// of them leaving the slip. A box that already stands beyond an edge does not
-// hold the others back from moving away from that edge, and 0 is always
-// allowed, so boxes never jump.
-QPointF AllowedShift(const std::vector<Box>& boxes, const QSizeF& slip, QPointF wanted);
-// Puts every box at its place in `from` shifted by `delta` (no check).
-void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta);
-// Moves the boxes together by as much of `delta` as keeps them all on the
-// slip, so their arrangement never changes. Answers the shift made.
-QPointF MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta);
+enum class LinePart { None = -1, Start = 0, Body = 1, End = 2 };
+
+// The box moved by `delta`, each box on its own kept on the slip: one that
+// would leave it stops at its edge (one wider than the slip ends with its
+// right edge on the slip's). A line moves its start or end point alone, or
+// both (Body), and is not kept on the slip.
+Box MovedOnSlip(const Box& box, QPointF delta, const QSizeF& slip, LinePart linePart = LinePart::Body);
+// Puts every box at its place in `from` moved by `delta` (MovedOnSlip), so
+// that a drag places from where the boxes stood at the press.
+void PlaceShifted(SlipFormat& format, const std::vector<Box>& from, QPointF delta,
+                  LinePart linePart = LinePart::Body);
+// Moves the boxes from where they stand now.
+void MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta, LinePart linePart = LinePart::Body);
 
 // --- Resizing ----------------------------------------------------------
 
@@ -50,9 +51,9 @@ QPointF MoveBoxes(SlipFormat& format, const QSet<BoxId>& ids, QPointF delta);
 inline bool Resizable(BoxKind k) { return k == BoxKind::Text || k == BoxKind::Picture || k == BoxKind::Label; }
 
 // Every resizable box of `from` gets its size there plus `delta`, each kept
-// on the slip (its right and bottom edges stay within it, or where they were
-// when they already lay beyond) and no smaller than kMinBoxSideMm (or its own
-// size when it was smaller already). Other boxes are left alone.
+// on the slip (its right and bottom edges stay within it; a box that already
+// reached beyond is never made smaller by growing it) and never below 0.
+// Other boxes are left alone.
 void ResizeFrom(SlipFormat& format, const std::vector<Box>& from, QSizeF delta);
 void ResizeBoxes(SlipFormat& format, const QSet<BoxId>& ids, QSizeF delta);
 
@@ -64,8 +65,6 @@ void ResizeBoxes(SlipFormat& format, const QSet<BoxId>& ids, QSizeF delta);
 void StepFontSize(SlipFormat& format, const QSet<BoxId>& ids, double step);
 
 // --- Lines ---------------------------------------------------------------
-
-enum class LinePart { None = -1, Start = 0, Body = 1, End = 2 };
 
 // The hit tolerance of a line widthMm wide: its full width once half the
 // width reaches minMm, minMm before.
@@ -83,11 +82,6 @@ struct LineHit {
 // stored width times mmPerWidthUnit; minToleranceMm is the least tolerance.
 LineHit LineAt(const SlipFormat& format, QPointF at, double mmPerWidthUnit, double minToleranceMm);
 
-// Drags one line from its place in `from`: the start or end point alone, or
-// the whole line (Body), by delta, kept on the slip. Other boxes are never
-// moved or resized by it.
-void DragLine(SlipFormat& format, const Box& from, LinePart part, QPointF delta);
-
 // --- Align and size commands ------------------------------------------
 
 enum class AlignCommand { Top = 0, Left = 1, Right = 2, Bottom = 3, Width = 4, Height = 5 };
@@ -99,7 +93,7 @@ std::vector<const Box*> AlignTargets(const SlipFormat& format, AlignCommand cmd)
 // bottom, width or height), or none when no marked box takes part.
 std::optional<double> AlignReference(const SlipFormat& format, AlignCommand cmd);
 // Moves or resizes every target to the reference; a box that can't reach it
-// stops at the slip's edge (and at kMinBoxSideMm for sizes).
+// stops at the slip's edge.
 void ApplyAlign(SlipFormat& format, AlignCommand cmd, double refMm);
 // The command with the operator: shows the reference in mm to confirm or
 // change, then applies it. False when nothing changed (no box takes part,
@@ -117,18 +111,17 @@ QSet<BoxId> CopySources(const SlipFormat& format, BoxId clicked);
 // How many copies of each source fit without any kind passing
 // kMaxBoxesPerKind boxes (at most `wanted`, never below 0).
 int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int wanted);
-// How far each copy stands from the one before, up and to the left.
-inline constexpr double kCopyStepMm = 3.0;
 // A copy's caption: the source's caption with the number at its end counted
 // on by k ("金额2" and k 3 gives "金额5", a caption without digits gets k
 // appended; leading zeros keep the width).
 QString CaptionOfCopy(const QString& caption, int k);
-// Makes `count` copies of every source (capped by CopyCountThatFits), each
-// k × kCopyStepMm up and to the left (down or right where the slip ends),
-// text, check and picture boxes with their captions counted on (a text box
-// without caption, which shows a fixed text, stays without). A copy is no
-// member of its source's ring. The copies become the marked boxes. Answers the number of copies made of each source.
-int CopyBoxes(SlipFormat& format, BoxId clicked, int count);
+// Makes `count` copies of every source (capped by CopyCountThatFits), the
+// k-th k × stepMm up and to the left of its source, text, check and picture
+// boxes with their captions counted on (a text box without caption, which
+// shows a fixed text, stays without). A copy keeps every link of its source.
+// The copies become the marked boxes. Answers the number of copies made of
+// each source.
+int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm);
 
 // Removes the marked boxes and the clicked one.
 void DeleteMarkedAnd(SlipFormat& format, BoxId clicked);

@@ -1,6 +1,6 @@
 #include "print/FontFit.h"
 
-#include "storage/Params.h"
+#include "core/Units.h"
 
 #include <QFontMetrics>
 #include <cmath>
@@ -12,7 +12,7 @@ QString FontFitSample() { return QStringLiteral("永和九年岁在癸丑暮春�
 double ScreenLabelWidth(const QString& text, const QFont& font)
 {
     // A label on the canvas is a whole number of pixels wide.
-    return QFontMetrics(font).horizontalAdvance(text) * kTwipsPerPixel;
+    return QFontMetrics(font).horizontalAdvance(text) * units::kTwipsPerPixel;
 }
 
 double FitPrinterFontSize(DrawSurface& printer, double size, const QString& fontName, bool bold,

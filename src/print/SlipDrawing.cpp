@@ -11,18 +11,16 @@
 
 namespace slip {
 
-LayoutByType PrintLayoutByType(double dataType)
+LayoutByType PrintLayoutByType(const DataType& type)
 {
-    const double t = std::trunc(dataType);
-    if (!std::isfinite(t)) return {SlipLayout::Nothing, 0};
-    const int k = t > 100000 ? 100000 : t < -1 ? -1 : int(t);
+    const int k = type.Code();
     if (k <= 0) return {SlipLayout::WrappedText, 0};
     if (k <= 99) return {SlipLayout::AmountCells, k};
     if (k <= 108) return {SlipLayout::WrappedText, 0};
     if (k == 109) return {SlipLayout::CharCells, 6};
     if (k <= 122) return {SlipLayout::WrappedText, 0};
     if (k <= 200) return {SlipLayout::Nothing, 0};
-    if (k <= 299) return {SlipLayout::CharCells, k - 200};
+    if (k <= 299) return {SlipLayout::CharCells, type.Cells()};
     if (k == 300) return {SlipLayout::Nothing, 0};
     if (k <= 399) return {SlipLayout::AmountCells, k};
     return {SlipLayout::Nothing, 0};
@@ -38,7 +36,7 @@ bool BoxReadable(const Box& b)
     if (b.kind == BoxKind::Line)
         return finite({b.line.x1(), b.line.y1(), b.line.x2(), b.line.y2(), b.lineWidth});
     return finite({b.rect.x(), b.rect.y(), b.rect.width(), b.rect.height(), b.font.pointSize, b.charSpacingMm,
-                   b.lineSpacingMm, b.dataType});
+                   b.lineSpacingMm});
 }
 
 bool IsBarcodeValue(const QString& value, bool canvasRules)
@@ -74,7 +72,7 @@ QString ValueOnPaper(const Box& b, const QString& value)
 {
     switch (b.kind) {
     case BoxKind::Text: return value;
-    case BoxKind::Check: return value.trimmed().isEmpty() || value.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("√");
+    case BoxKind::Check: return IsTicked(value) ? QStringLiteral("√") : QString();
     case BoxKind::Picture: return value;
     case BoxKind::Line: return QString();
     case BoxKind::Label: return b.caption;
@@ -90,18 +88,21 @@ void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawS
     const double w = units::TwipsFromMm(b.rect.width());
     const double l = units::TwipsFromMm(b.lineSpacingMm);
     const double sp = units::TwipsFromMm(b.charSpacingMm);
-    int align = int(b.align);
-    const double code = b.kind == BoxKind::Text ? b.dataType : 0;
-    const int k = int(std::trunc(code));
-    if (k == 114 || k == 121) align = 1;
-    const LayoutByType layout = PrintLayoutByType(code);
+    const DataType type = b.kind == BoxKind::Text ? b.dataType : DataType();
+    // Upper-case digits end at the right edge whatever the box asks.
+    const int align = type.family() == DataType::Family::MoneyPlaces ? 1 : int(b.align);
+    LayoutByType layout = PrintLayoutByType(type);
     const QChar currency = format.Options().currencyChar;
+    // A value the cells can't hold is written as typed, never cut to the
+    // figures that fit: a slip must not show another amount.
+    if ((layout.layout == SlipLayout::AmountCells || layout.layout == SlipLayout::CharCells) &&
+        !BoxCanShow(type, text, currency))
+        layout = {SlipLayout::WrappedText, 0};
     switch (layout.layout) {
     case SlipLayout::WrappedText: PrintWrappedText(s, text, at.x(), at.y(), w, sp, l, align); break;
     case SlipLayout::CharCells: PrintCharsInCells(s, text, at.x(), at.y(), w, layout.cells, align); break;
     case SlipLayout::AmountCells:
-        PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells,
-                          [currency](const QString& t) { return TryFormatAmount(t, currency); }, currency);
+        PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells, currency);
         break;
     case SlipLayout::Nothing: break;
     }
@@ -124,9 +125,21 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
         const double xMm = units::MmFromTwips(at.x()), yMm = units::MmFromTwips(at.y());
         SilentPrompter quiet;
         Prompter& tell = settings.prompter ? *settings.prompter : quiet;
-        if (settings.barcodeStandard == 0)
-            DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true, tell);
-        else
+        if (settings.barcodeStandard == 0) {
+            const Code39Outcome drawn = DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true, tell);
+            // The canvas says in the empty box why it is empty.
+            const QString note = settings.canvasRules ? Code39OutcomeNote(drawn) : QString();
+            if (!note.isEmpty()) {
+                const auto saved = s.SaveSettings();
+                s.SetFontName(QStringLiteral("宋体"));
+                s.SetFontSize(9);
+                s.SetForeColor(Qt::red);
+                s.SetCurrentX(at.x());
+                s.SetCurrentY(at.y());
+                s.Print(note);
+                s.RestoreSettings(saved);
+            }
+        } else
             DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
         return;
     }
@@ -156,15 +169,16 @@ void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, D
 {
     if (!BoxReadable(b)) return;
     const QString v = ValueOnPaper(b, value);
-    switch (b.kind) {
-    case BoxKind::Text:
-    case BoxKind::Check:
-    case BoxKind::Label:
-        if (!v.isEmpty()) DrawText(format, b, v, s, where, settings);
-        break;
-    case BoxKind::Picture: DrawPicture(b, v, s, where, settings); break;
-    case BoxKind::Line: DrawLine(b, s, where); break;
+    if (b.kind == BoxKind::Line) {
+        DrawLine(b, s, where);
+        return;
     }
+    if (v.isEmpty()) return;
+    // No box inks outside its rectangle, whatever its value.
+    s.BeginClip(QRectF(PlaceOnSurface(b.rect.topLeft(), where), PlaceOnSurface(b.rect.bottomRight(), where)));
+    if (b.kind == BoxKind::Picture) DrawPicture(b, v, s, where, settings);
+    else DrawText(format, b, v, s, where, settings);
+    s.EndClip();
 }
 
 void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& s,

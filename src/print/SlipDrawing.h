@@ -41,14 +41,13 @@ struct SlipDrawSettings {
     Prompter* prompter = nullptr;
 };
 
-// The layout of a text, check or label box on paper by the whole part of its
-// data-type code.
+// The layout of a text, check or label box on paper by its data type.
 enum class SlipLayout { WrappedText, AmountCells, CharCells, Nothing };
 struct LayoutByType {
     SlipLayout layout = SlipLayout::WrappedText;
     int cells = 0;  // the count for CharCells; the code itself for AmountCells
 };
-LayoutByType PrintLayoutByType(double dataType);
+LayoutByType PrintLayoutByType(const DataType& type);
 
 // Whether a box can be drawn at all: every number that places or sizes it
 // is a number. A box whose record could not be read is left out whole; it

@@ -1,6 +1,7 @@
 #include "storage/BoxRecord.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 
 #include <cmath>
 
@@ -66,13 +67,15 @@ double EncodeSumTarget(const SumTarget& t)
 SumTarget DecodeSumTarget(double stored)
 {
     if (stored == 0 || !std::isfinite(stored)) return {};
+    // The whole part names the box; any fraction (the dialog writes .1)
+    // takes its number negated.
     const double a = std::fabs(stored);
-    const double whole = std::floor(a + 1e-6);
+    const double whole = std::trunc(a);
     if (whole < 1 || whole > std::numeric_limits<BoxId>::max()) return {};
     SumTarget t;
     t.target = BoxId(whole);
     t.op = stored < 0 ? SumOp::Multiply : SumOp::Add;
-    t.negated = std::fabs(a - whole - 0.1) < 1e-6;
+    t.negated = a != whole;
     return t;
 }
 
@@ -115,7 +118,7 @@ BoxRecord EncodeBox(const Box& b, const std::function<BoxId(BoxId)>& idOf)
         r[FieldH] = b.rect.height();
         r[FieldFName] = b.font.family;
         r[FieldFSize] = b.font.pointSize;
-        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType : 0.0;
+        r[FieldCash] = b.kind == BoxKind::Text ? b.dataType.Stored() : 0.0;
     }
     r[FieldS] = b.charSpacingMm;
     r[FieldL] = PackAlignSpacing(b.lineSpacingMm, b.align);
@@ -163,7 +166,7 @@ bool DecodeBox(const BoxRecord& r, double fontFactor, Box& b)
         double size = Number(r[FieldFSize], 9);
         if (fontFactor != 1.0) size = double(RoundHalfEven(size * fontFactor * 100)) / 100.0;
         b.font.pointSize = size;
-        if (b.kind == BoxKind::Text) b.dataType = Number(r[FieldCash]);
+        if (b.kind == BoxKind::Text) b.dataType = DataType::FromStored(Number(r[FieldCash]));
     }
     b.charSpacingMm = Number(r[FieldS]);
     UnpackAlignSpacing(Number(r[FieldL]), b.lineSpacingMm, b.align);
@@ -221,7 +224,7 @@ double ScreenFontFactor(const QVariant& storedWidth, int screenWidth)
 {
     if (storedWidth.isNull() || !storedWidth.isValid() || storedWidth.toString().isEmpty()) return 1.0;
     const double color = Val(storedWidth.toString());
-    if (color == 0) return screenWidth != 15360 ? (screenWidth - 340) / 15020.0 : 1.0;
+    if (color == 0) return ScreenFontFactor(units::kDefaultScreenWidthTwips, screenWidth);
     if (color == screenWidth) return 1.0;
     // A stored width of 340 twips or less can't come from a real screen and
     // would divide by zero or turn the sizes negative.

@@ -3,8 +3,6 @@
 #include "core/GridRules.h"
 #include "storage/PrintedSlips.h"
 
-#include <QFileInfo>
-
 namespace slip {
 
 QVector<HistoryBox> HistoryBoxesOf(const SlipFormat& format)
@@ -72,14 +70,6 @@ HistoryDeleteResult DeleteAllHistoryListRows(HistoryTableModel& list)
     const HistoryDeleteResult result = DeleteAllHistory(list.Format());
     if (result.ok) list.RemoveSlips(result.deleted);
     return result;
-}
-
-QString HistoryExportPath(const QString& chosen)
-{
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix.isEmpty()) return chosen + QStringLiteral(".xlsx");
-    if (suffix == QLatin1String("xls")) return chosen + QLatin1Char('x');
-    return chosen;
 }
 
 } // namespace slip

@@ -45,9 +45,4 @@ HistoryDeleteResult DeleteHistoryListRows(HistoryTableModel& list, const QVector
 // Deletes every slip of the list's format and empties the list.
 HistoryDeleteResult DeleteAllHistoryListRows(HistoryTableModel& list);
 
-// The file an export chosen as `chosen` is written to: a workbook gets the
-// ending a spreadsheet program opens it by (none, or the old ".xls", which
-// the workbook written here is not).
-QString HistoryExportPath(const QString& chosen);
-
 } // namespace slip

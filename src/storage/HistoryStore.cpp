@@ -269,6 +269,17 @@ HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const
     return out;
 }
 
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit)
+{
+    QString sql = QStringLiteral("SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
+    QVariantList params{format, boxId};
+    if (limit >= 0) {
+        sql += QStringLiteral(" LIMIT ?");
+        params << limit;
+    }
+    return ValuesOfQuery(sql, params);
+}
+
 HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
 {
     HistorySlipValues out;

@@ -82,6 +82,10 @@ struct HistoryCompletion {
 // the typed length selected, so that typing on replaces it.
 HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed);
 
+// Every distinct earlier value of a box, ascending (the drop-down of earlier
+// values); at most `limit` when limit >= 0.
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit = -1);
+
 struct HistorySlipValues {
     bool ok = false;
     bool found = false;          // the slip has at least one stored value

@@ -19,10 +19,6 @@ inline QString WindowParamName(const QString& caption) { return QStringLiteral("
 // 0 Code 39 (also when nothing is stored), any other number EAN-13.
 int StoredBarcodeStandard();
 
-// Twips per logical screen pixel: fixed, so stored positions and widths keep
-// their meaning whatever the display's resolution.
-constexpr double kTwipsPerPixel = 15.0;
-
 // The stored text of a window position: left;top;width;height in twips, or
 // "0;0;0;0" for a window at least as wide as the screen.
 QString WindowGeometryParam(const QRect& windowTwips, int screenWidthTwips);

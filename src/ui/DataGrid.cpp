@@ -1,6 +1,6 @@
 #include "ui/DataGrid.h"
 
-#include "storage/Params.h"
+#include "core/Units.h"
 #include "storage/RecordListModel.h"
 
 #include <QFontMetrics>
@@ -16,7 +16,7 @@ namespace {
 constexpr int kPaddingTwips = 100;
 constexpr int kEmptyColumnTwips = 50;
 
-int Pixels(double twips) { return std::max(1, int(twips / kTwipsPerPixel + 0.5)); }
+int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel + 0.5)); }
 
 int TextWidth(const QFontMetrics& fm, const QString& text)
 {

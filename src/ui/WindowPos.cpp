@@ -1,6 +1,7 @@
 #include "ui/WindowPos.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "storage/Params.h"
 
 #include <QGuiApplication>
@@ -16,13 +17,13 @@ QSize ScreenTwips(QWidget* w)
     QScreen* s = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!s) return {};
     const QSize px = s->size();
-    return QSize(int(px.width() * kTwipsPerPixel), int(px.height() * kTwipsPerPixel));
+    return QSize(int(px.width() * units::kTwipsPerPixel), int(px.height() * units::kTwipsPerPixel));
 }
 
 QRect WindowTwips(QWidget* w)
 {
-    return QRect(int(w->x() * kTwipsPerPixel), int(w->y() * kTwipsPerPixel),
-                 int(w->width() * kTwipsPerPixel), int(w->height() * kTwipsPerPixel));
+    return QRect(int(w->x() * units::kTwipsPerPixel), int(w->y() * units::kTwipsPerPixel),
+                 int(w->width() * units::kTwipsPerPixel), int(w->height() * units::kTwipsPerPixel));
 }
 
 } // namespace
@@ -40,7 +41,7 @@ void RestoreWindowPos(QWidget* window, const QString& name)
     const QRect cur = WindowTwips(window);
     const QRect r = ApplyWindowGeometry(GetParam(WindowParamName(name)), cur, ScreenTwips(window));
     if (r == cur) return;
-    auto px = [](int twips) { return int(RoundHalfEven(twips / kTwipsPerPixel)); };
+    auto px = [](int twips) { return int(RoundHalfEven(twips / units::kTwipsPerPixel)); };
     if (r.topLeft() != cur.topLeft()) window->move(px(r.x()), px(r.y()));
     if (r.size() != cur.size()) window->resize(px(r.width()), px(r.height()));
 }

@@ -2,6 +2,7 @@
 
 #include "batch/BatchNavigation.h"
 #include "core/GridRules.h"
+#include "core/Units.h"
 #include "model/SlipFormat.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
@@ -60,7 +61,7 @@ BatchPanel::BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMar
     grid->horizontalHeader()->setMinimumSectionSize(0);
     v->addWidget(grid, 1);
     connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        if (logical >= 1) batch_.SetColumnShown(logical - 1, size * kTwipsPerPixel > kHiddenColumnTwips);
+        if (logical >= 1) batch_.SetColumnShown(logical - 1, size * units::kTwipsPerPixel > kHiddenColumnTwips);
     });
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChanged(current.row()); });
@@ -132,7 +133,7 @@ void BatchPanel::SizeColumns()
     // A fresh import shows every column (the sizing above may have made an
     // empty column narrow, which must not read as closed by the operator).
     for (int m = 0; m < batch_.BoxColumnCount(); ++m) {
-        if (grid->columnWidth(m + 1) * kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
+        if (grid->columnWidth(m + 1) * units::kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
         batch_.SetColumnShown(m, true);
     }
 }
@@ -170,8 +171,7 @@ void BatchPanel::ShowRecord(int record)
 {
     if (record < 1 || record > batch_.RecordCount()) return;
     emit aboutToFillSlip();
-    const QVector<BoxId> textBoxes = PutBatchRecordOnSlip(format_, batch_, record, marker_());
-    for (BoxId id : textBoxes) emit textBoxFilled(id);
+    PutBatchRecordOnSlip(format_, batch_, record, marker_(), [this](BoxId id) { emit textBoxFilled(id); });
     syncing_ = true;
     shownLabel->setText(QString::number(record));
     if (recordScroll->value() != record && record <= recordScroll->maximum()) recordScroll->setValue(record);

@@ -17,8 +17,14 @@ struct CanvasTransform {
     QPointF ToPx(QPointF mm) const { return origin + mm * pxPerMm; }
     QRectF ToPx(const QRectF& mm) const { return QRectF(ToPx(mm.topLeft()), mm.size() * pxPerMm); }
     QPointF ToMm(QPointF px) const { return pxPerMm > 0 ? (px - origin) / pxPerMm : QPointF(); }
-    double LengthToMm(double px) const { return pxPerMm > 0 ? px / pxPerMm : 0; }
 };
+
+// Millimetres of the slip in one twip of the screen (1440 twips to the inch)
+// at a canvas scale; 0 without one.
+inline double MmPerScreenTwip(double pxPerMm, double dpi)
+{
+    return pxPerMm > 0 && dpi > 0 ? dpi / 1440.0 / pxPerMm : 0;
+}
 
 // The canvas size in pixels for a slip at a zoom in a frame of frameWidth
 // pixels; an empty size when the slip has no usable size.
@@ -39,20 +45,24 @@ struct RulerLine {
     bool centimetre = false;
 };
 struct RulerText {
-    QPointF at;
+    QPointF at;  // top-left corner
     QString text;
+    QSizeF size;
 };
 struct RulerDrawing {
     QVector<RulerLine> lines;
     QVector<RulerText> texts;
 };
-// Lines every 2 mm, stronger every centimetre; centimetre numbers along the
-// edges, thinned to every 2, 5, 10 … cm so that numbers labelWidth pixels
-// wide never run into each other, and never fewer than the first and one more.
-// Grid lines closer than 3 pixels are left out.
-RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double labelWidth = 16);
-// The step of the numbers in centimetres for a centimetre of cmPx pixels.
-int RulerNumberStep(double cmPx, double labelWidth);
+// Lines every 2 mm, stronger every centimetre (lines closer than 3 pixels
+// are left out); centimetre numbers along the four edges, each standing
+// wholly on the canvas and none running into another: where they would,
+// the numbers thin out to every 2, 5, 10 … cm, and an edge keeps its last
+// number. A number is digitWidth pixels per digit wide and textHeight high.
+RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double digitWidth = 8,
+                           double textHeight = 16);
+// The step of the numbers in centimetres for a centimetre of cmPx pixels
+// when a number needs `room` pixels.
+int RulerNumberStep(double cmPx, double room);
 
 // Colours of the grid (red-green-blue).
 inline constexpr unsigned kRulerCentimetreRgb = 0xFF7200;

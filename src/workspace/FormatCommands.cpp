@@ -8,6 +8,7 @@
 #include "ui/Prompt.h"
 #include "ui/SelFormat.h"
 
+#include <QTimer>
 #include <cmath>
 
 namespace slip {
@@ -49,8 +50,13 @@ bool FormatCommands::ChooseFormat(QString name, bool force)
         LeaveFormat();
     }
     if (!InitFormat(name)) return false;
-    if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
-        MsgBox(r.error, PromptIcon::Warning);
+    // The state record only tells the next start which format to open. It
+    // is written once the window has shown the new format, so that the
+    // switch does not wait for the disk.
+    QTimer::singleShot(0, &afterShown_, [name, options = format_.Options()] {
+        if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, options); !r)
+            MsgBox(r.error, PromptIcon::Warning);
+    });
     host_.AutoFillDates();
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
+#include "core/Units.h"
 #include "model/SlipFormat.h"
 
+#include <QObject>
 #include <QString>
 
 namespace slip {
@@ -22,7 +24,7 @@ public:
     // A short note in the status bar.
     virtual void StatusMessage(const QString&) {}
     // Width of the screen in use, in twips (fonts of formats follow it).
-    virtual int ScreenWidthTwips() const { return 15360; }
+    virtual int ScreenWidthTwips() const { return units::kDefaultScreenWidthTwips; }
     // The text that stands for a line break in stored values.
     virtual QString LineBreakMarker() const { return QStringLiteral("//"); }
 };
@@ -67,6 +69,8 @@ private:
 
     SlipFormat& format_;
     FormatHost& host_;
+    // Work left for when the window has shown the new format.
+    QObject afterShown_;
 };
 
 // Whether a slip size may be used: both positive, ratio between 1:20 and 20:1.

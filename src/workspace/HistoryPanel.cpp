@@ -1,6 +1,7 @@
 #include "workspace/HistoryPanel.h"
 
 #include "batch/GridExport.h"
+#include "core/Units.h"
 #include "storage/HistoryCommands.h"
 #include "storage/Params.h"
 #include "ui/DataGrid.h"
@@ -338,7 +339,7 @@ void HistoryPanel::ExportGrid()
     layout.headerRow = true;
     for (int c = 0; c < model->columnCount(); ++c) {
         if (grid->isColumnHidden(c) || grid->columnWidth(c) < 1) layout.hiddenColumns.insert(c);
-        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * kTwipsPerPixel));
+        else layout.columnTwips.insert(c, int(grid->columnWidth(c) * units::kTwipsPerPixel));
     }
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
@@ -348,7 +349,8 @@ void HistoryPanel::ExportGrid()
     }
     const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
     if (chosen.isEmpty()) return;
-    const QString path = HistoryExportPath(chosen);
+    QString renamed;
+    const QString path = GridExportPath(chosen, &renamed);
     if (QFileInfo::exists(path) &&
         Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -358,7 +360,8 @@ void HistoryPanel::ExportGrid()
         MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
         return;
     }
-    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path));
+    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path) +
+           (renamed.isEmpty() ? QString() : QStringLiteral("\r\n") + renamed));
 }
 
 void HistoryPanel::FindInGrid()

@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
@@ -119,6 +120,7 @@ QWidget* MainWindow::BuildSlipPanel()
     auto* row1 = new QHBoxLayout;
     auto* nameCaption = new QLabel(QStringLiteral("格式名："));
     formatNameLabel = new QLabel;
+    formatNameLabel->setTextFormat(Qt::PlainText);
     formatNameLabel->setToolTip(QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
     formatNameLabel->setMinimumWidth(120);
     QFont bold = formatNameLabel->font();
@@ -424,7 +426,7 @@ void MainWindow::StatusMessage(const QString& text) { statusBar()->showMessage(t
 int MainWindow::ScreenWidthTwips() const
 {
     QScreen* s = screen();
-    return s ? int(s->size().width() * kTwipsPerPixel) : 15360;
+    return s ? int(s->size().width() * units::kTwipsPerPixel) : units::kDefaultScreenWidthTwips;
 }
 
 // --- Dialogs ------------------------------------------------------------------

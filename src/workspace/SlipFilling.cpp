@@ -1,6 +1,7 @@
 #include "workspace/SlipFilling.h"
 
 #include "entry/AutoValues.h"
+#include "model/BoxEditing.h"
 #include "storage/Params.h"
 #include "storage/PrintedSlips.h"
 #include "ui/Prompt.h"
@@ -15,18 +16,19 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
     : QObject(parent), format_(format), view_(view), marker_(std::move(marker)),
       entry_(new ValueEntry(format, view, this))
 {
-    entry_->SetCompletionSource([this](const QString& typed, BoxId id) {
-        const HistoryValuesResult r =
-            HistoryValuesStartingWith(format_.Name(), id, typed, typed.isEmpty() ? -1 : 2);
+    entry_->SetProposalSource([this](const QString& typed, BoxId id) {
+        const HistoryCompletion c = CompleteFromHistory(format_.Name(), id, StoredForm(typed));
+        return c.proposal.isEmpty() ? QString() : BoxValueFromHistory(BoxKind::Text, c.proposal, marker_());
+    });
+    entry_->SetEarlierValuesSource([this](BoxId id) {
         QStringList out;
-        for (const QString& v : r.values) out << BoxValueFromHistory(BoxKind::Text, v, marker_());
+        for (const QString& v : EarlierBoxValues(format_.Name(), id).values)
+            out << BoxValueFromHistory(BoxKind::Text, v, marker_());
         return out;
     });
     entry_->SetLinkedSlipLookup([this](BoxId id, const QString& shown) {
         QHash<BoxId, QString> out;
-        QString stored = shown;
-        if (!marker_().isEmpty()) stored.replace(QStringLiteral("\n"), marker_());
-        const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, stored);
+        const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, StoredForm(shown));
         if (!newest.ok || newest.slipNumber == 0) return out;
         const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
         for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
@@ -37,6 +39,14 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
 }
 
 SlipFilling::~SlipFilling() = default;
+
+QString SlipFilling::StoredForm(const QString& shown) const
+{
+    // The history keeps line breaks as the line-break marker.
+    QString stored = shown;
+    if (!marker_().isEmpty()) stored.replace(QStringLiteral("\n"), marker_());
+    return stored;
+}
 
 HistorySlip SlipFilling::SlipForHistory() const
 {
@@ -68,7 +78,7 @@ void SlipFilling::FillDates()
 void SlipFilling::StartNextSlip()
 {
     view_.EditBox(0);
-    format_.ClearValues();
+    ClearBoxValues(format_);
     FillDates();
     ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
         const HistoryNewest n = NewestBoxValue(format_.Name(), id);

@@ -29,8 +29,9 @@ public:
     // Stores the slip as a new history slip. The text to tell the operator
     // when it failed, else "".
     QString StoreSlip();
-    // Clears the boxes for the next slip: fixed texts stay, dates are today's
-    // and serial numbers move on.
+    // Clears the boxes for the next slip (only the marked ones when some are
+    // marked; fixed texts stay), gives the dates today's date and moves the
+    // serial numbers on.
     void StartNextSlip();
     // "添加下一张单据": store, then start the next slip; false when storing failed.
     bool AddNextSlip();
@@ -42,6 +43,8 @@ signals:
     void slipStored(const QString& format, qint64 slipNumber);
 
 private:
+    QString StoredForm(const QString& shown) const;
+
     SlipFormat& format_;
     SlipView& view_;
     std::function<QString()> marker_;

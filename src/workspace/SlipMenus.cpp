@@ -1,9 +1,14 @@
 #include "workspace/SlipMenus.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "model/BoxEditing.h"
+#include "print/SlipDrawing.h"
+#include "print/barcode/Code39.h"
 #include "ui/FileDialogs.h"
+#include "core/Units.h"
 #include "ui/Prompt.h"
+#include "ui/SelFormat.h"
 #include "workspace/SlipView.h"
 
 #include <QClipboard>
@@ -47,15 +52,8 @@ QAction* Item(QMenu& menu, const QString& caption, bool enabled, std::function<v
 void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
 {
     const Box* box = id ? format_.Find(id) : nullptr;
-    const bool editable = format_.IsOpen() && !format_.Options().locked;
-    auto addMenu = [&] {
-        QMenu* add = menu.addMenu(QStringLiteral("添加内容框"));
-        add->setEnabled(editable);
-        for (int k = 0; k < kBoxKindCount; ++k) {
-            const BoxKind kind = BoxKind(k);
-            Item(*add, BoxKindCaption(kind), editable, [this, kind, atMm] { AddBox(kind, atMm); });
-        }
-    };
+    const bool open = format_.IsOpen();
+    const bool editable = open && !format_.Options().locked;
     if (!box) {
         // The slip menu. Adding slips to the history comes with printing.
         Item(menu, QStringLiteral("添加下一张单据"), format_.IsOpen(), hooks.addNextSlip);
@@ -65,7 +63,8 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
         Item(menu, QStringLiteral("填入默认值"), format_.IsOpen() && bool(hooks.loadDefaults),
              [this] { FillFromDefaults(); });
         menu.addSeparator();
-        addMenu();
+        // Adding at the clicked point stays open while the format is locked.
+        Item(menu, QStringLiteral("添加内容框"), open, [this, atMm] { AddBoxAsked(atMm); });
         menu.addSeparator();
         Item(menu, QStringLiteral("更换背景图"), format_.IsOpen(), hooks.replaceBackground);
         Item(menu, QStringLiteral("清除背景图"), format_.IsOpen() && (!hooks.hasBackground || hooks.hasBackground()),
@@ -79,16 +78,17 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
             if (format_.Find(id)) hooks.openProperties(parent_, format_, id);
         };
     Item(menu, QStringLiteral("设置内容框"), editable, properties);
-    addMenu();
-    Item(menu, QStringLiteral("复制内容框"), editable, [this, id] { CopyBoxesAsked(id); });
+    Item(menu, QStringLiteral("添加内容框"), editable, [this] { AddBoxAsked(QPointF()); });
+    // Copies and links go on while the format is locked.
+    Item(menu, QStringLiteral("复制内容框"), open, [this, id] { CopyBoxesAsked(id); });
     Item(menu, QStringLiteral("删除内容框"), editable, [this, id] { DeleteBoxesAsked(id); });
     Item(menu, QStringLiteral("置于顶层"), editable, [this, id] { BringToFront(format_, id); });
     if (kind == BoxKind::Text || kind == BoxKind::Check) {
         menu.addSeparator();
-        Item(menu, kind == BoxKind::Text ? QStringLiteral("建立关联链") : QStringLiteral("设置单选"), editable,
+        Item(menu, kind == BoxKind::Text ? QStringLiteral("建立关联链") : QStringLiteral("设置单选"), open,
              [this, id] { LinkRing(id); });
     }
-    if (kind == BoxKind::Text) Item(menu, QStringLiteral("建立相关项"), editable, [this, id] { LinkPath(id); });
+    if (kind == BoxKind::Text) Item(menu, QStringLiteral("建立相关项"), open, [this, id] { LinkPath(id); });
     if (kind == BoxKind::Picture) {
         menu.addSeparator();
         Item(menu, QStringLiteral("添加  图片"), true, [this, id] { AddPicture(id); });
@@ -97,8 +97,7 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
     if (kind == BoxKind::Text || kind == BoxKind::Label) {
         menu.addSeparator();
         Item(menu, QStringLiteral("复制文本"), true, [this, id] { CopyText(id); });
-        // A label's text belongs to the format's layout.
-        Item(menu, QStringLiteral("粘贴文本"), kind == BoxKind::Text || editable, [this, id] { PasteText(id); });
+        Item(menu, QStringLiteral("粘贴文本"), true, [this, id] { PasteText(id); });
     }
 }
 
@@ -109,9 +108,14 @@ void SlipMenus::Popup(BoxId id, QPointF atMm, QPoint globalPos)
     menu.exec(globalPos);
 }
 
-BoxId SlipMenus::AddBox(BoxKind kind, QPointF atMm)
+BoxId SlipMenus::AddBoxAsked(QPointF atMm)
 {
-    if (format_.Options().locked || !format_.IsOpen()) return 0;
+    if (!format_.IsOpen()) return 0;
+    const QString answer = AskInputBoxClass();
+    if (answer.isEmpty()) return 0;
+    const int k = answer.toInt();
+    if (!IsBoxKindNumber(k)) return 0;
+    const BoxKind kind = BoxKind(k);
     const BoxId id = AddBoxAt(format_, kind, atMm);
     if (id == 0) {
         MsgBox(QStringLiteral("每类内容框最多") + QString::number(kMaxBoxesPerKind)
@@ -126,7 +130,7 @@ BoxId SlipMenus::AddBox(BoxKind kind, QPointF atMm)
 
 void SlipMenus::CopyBoxesAsked(BoxId clicked)
 {
-    if (format_.Options().locked || !format_.Find(clicked)) return;
+    if (!format_.Find(clicked)) return;
     const auto answer = InputBox(QStringLiteral("请输入要复制输入框个数："), QString(), QStringLiteral("1"));
     if (!answer) return;
     const double v = Val(*answer);
@@ -144,7 +148,8 @@ void SlipMenus::CopyBoxesAsked(BoxId clicked)
                    + QString::number(fits) + QStringLiteral("份。"),
                PromptIcon::Warning);
     }
-    CopyBoxes(format_, clicked, fits);
+    // Copies stand 200 twips of the screen apart.
+    CopyBoxes(format_, clicked, fits, canvas_ ? canvas_->TwipsToMm(200) : 200 * units::kMmPerInch / 1440);
 }
 
 void SlipMenus::DeleteBoxesAsked(BoxId clicked)
@@ -156,14 +161,12 @@ void SlipMenus::DeleteBoxesAsked(BoxId clicked)
 
 void SlipMenus::LinkRing(BoxId clicked)
 {
-    if (format_.Options().locked) return;
     if (const QString problem = MakeRelationRing(format_, clicked); !problem.isEmpty())
         MsgBox(problem, PromptIcon::Warning);
 }
 
 void SlipMenus::LinkPath(BoxId clicked)
 {
-    if (format_.Options().locked) return;
     if (const QString problem = MakeRelatedPath(format_, clicked); !problem.isEmpty())
         MsgBox(problem, PromptIcon::Warning);
 }
@@ -189,6 +192,13 @@ void SlipMenus::EnterBarcode(BoxId id)
     // Cancel keeps what the box shows; an empty answer empties it.
     if (!answer) return;
     format_.SetValue(id, answer->trimmed());
+    // A symbol the box can't show leaves it empty: said now, not at printing.
+    if (canvas_ && canvas_->BarcodeStandard() == 0 && IsBarcodeValue(format_.Value(id), true)) {
+        double module = 0;
+        const QString why = Code39OutcomeMessage(
+            FitReadableCode39(format_.Value(id), units::TwipsFromMm(b->rect.width()), module));
+        if (!why.isEmpty()) MsgBox(why, PromptIcon::Warning);
+    }
 }
 
 void SlipMenus::CopyText(BoxId id)
@@ -222,7 +232,7 @@ void SlipMenus::PasteText(BoxId id)
         } else {
             format_.SetValue(id, format_.Value(id) + clip);
         }
-    } else if (b->kind == BoxKind::Label && !format_.Options().locked) {
+    } else if (b->kind == BoxKind::Label) {
         Box c = *b;
         c.caption = clip;
         format_.UpdateBox(c);

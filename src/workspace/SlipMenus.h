@@ -16,8 +16,8 @@ class SlipView;
 // The right-click menus of the canvas: the box menu over a box or line and
 // the slip menu over the empty slip. Every item works on the format model;
 // the work that lives elsewhere comes in through the hooks, and an item whose
-// hook is not set stands disabled. While the format is locked the items that
-// change the layout stand disabled.
+// hook is not set stands disabled. While the format is locked the box
+// menu's properties, adding and deleting stand disabled.
 class SlipMenus : public QObject {
     Q_OBJECT
 public:
@@ -48,7 +48,8 @@ public:
     void Popup(BoxId id, QPointF atMm, QPoint globalPos);
 
     // The items' work.
-    BoxId AddBox(BoxKind kind, QPointF atMm);
+    // Asks the class of the new box and adds it at the point (mm).
+    BoxId AddBoxAsked(QPointF atMm);
     void CopyBoxesAsked(BoxId clicked);
     void DeleteBoxesAsked(BoxId clicked);
     void LinkRing(BoxId clicked);

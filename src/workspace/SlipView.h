@@ -2,30 +2,21 @@
 #include "model/BoxEditing.h"
 #include "model/SlipFormat.h"
 #include "workspace/CanvasGeometry.h"
+#include "workspace/InlineEditor.h"
+#include "workspace/SlipGestures.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
-#include <QPointer>
-#include <vector>
 
 class QPlainTextEdit;
 
 namespace slip {
 
 // The slip canvas: shows the open format (background picture, ruler grid,
-// boxes with their captions and values, selection marks) at a zoom, and sends
-// what the operator does into the model. It holds no state of the slip
-// itself: one inline editor stands over the text box being typed into and
-// writes every keystroke into the model at once.
-//
-// Laying out with the mouse: a left drag on the empty canvas draws a band
-// that marks every box it touches (Ctrl alone keeps the earlier marks);
-// Ctrl+click marks or unmarks one box or line; a drag on a box moves it with
-// every marked box, from its bottom-right corner resizes them; a line is
-// dragged by an end point or as a whole. A click without a drag types into
-// a text box or ticks a check box. The arrow keys move the marked boxes,
-// Shift+arrows resize them, Ctrl+arrows step their font size (a line's
-// width). While the format is locked nothing is moved or resized.
+// boxes with their captions and values, selection marks) at a zoom and
+// scrolls it. What the mouse and the keys do is SlipGestures' to decide,
+// typing is the inline editor's; the view hands them its events and shows
+// their answers. It holds no state of the slip itself.
 class SlipView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -46,14 +37,14 @@ public:
     // The frame width the canvas is fitted to, in pixels.
     double FrameWidth() const;
 
-    // The box or line under a point of the view, or 0. Text, check and
-    // picture boxes come first (the one drawn last on top), then lines, then
-    // labels.
+    // The box or line under a point of the view, or 0.
     BoxId BoxAt(QPointF viewPx) const;
     // Opens the inline editor on a text box (0 closes it).
-    void EditBox(BoxId id);
-    BoxId EditingBox() const { return editing_; }
-    QPlainTextEdit* Editor() const { return editor_; }
+    void EditBox(BoxId id) { editor_->Open(id); }
+    BoxId EditingBox() const { return editor_->Box(); }
+    QPlainTextEdit* Editor() const { return editor_->Widget(); }
+    // A screen distance in twips as slip millimetres at the present zoom.
+    double TwipsToMm(double twips) const { return Scaled().Mm(twips); }
 
     // Colours painted behind boxes (the boxes related to the one being
     // typed in); an empty map paints none.
@@ -69,49 +60,22 @@ public:
         barcodeStandard_ = standard;
         viewport()->update();
     }
+    int BarcodeStandard() const { return barcodeStandard_; }
 
     // Font size in points the canvas uses for a box's stored size.
     double CanvasFontPoints(double storedPoints) const;
 
-    // What a left drag (or a click) at a point of the view does.
-    enum class Action {
-        None,        // nothing (outside the slip, or locked)
-        Band,        // draws a band on the empty slip
-        Move,        // moves the box and the marked boxes
-        Resize,      // resizes the box and the marked boxes
-        Type,        // a click types into the text box (a drag moves it)
-        Tick,        // a click ticks the check box (a drag moves it)
-        LinePoint,   // moves one end of a line
-        LineMove,    // moves a line
-    };
-    Action ActionAt(QPointF viewPx, BoxId* id = nullptr) const;
-    // The pointer and tooltip shown for an action.
-    static Qt::CursorShape CursorFor(Action a);
-    static QString ToolTipFor(Action a);
-    // The tooltips of the empty canvas: before and after marking boxes.
-    static QString BandToolTip();
-    static QString KeysToolTip();
-
     // The slip point (mm) of the last right click, where the slip menu adds.
     QPointF PopupPointMm() const { return popupMm_; }
-    // The band being drawn (mm), empty when none is shown.
-    QRectF BandMm() const { return bandShown_ ? QRectF(pressMm_, bandEndMm_).normalized() : QRectF(); }
 
-    // How far the arrow keys move or resize the marked boxes.
-    static constexpr double kKeyStepMm = 0.2;
-    // The corners of a box where a drag moves (top-left) or resizes
-    // (bottom-right) it, in view pixels.
-    static constexpr double kCornerZonePx = 7;
-    // A press becomes a drag once the mouse went this far.
-    static constexpr double kDragThresholdPx = 3;
-    // The least distance at which a line is still hit, in view pixels.
-    static constexpr double kLineTolerancePx = 4;
+    static Qt::CursorShape CursorFor(SlipGestures::Pointer p);
 
 signals:
     void zoomChanged(double zoom);
     // The operator left a text box (its value may now be converted).
     void boxLeft(slip::BoxId id);
-    // Right click: on a box (id) or on the empty slip (0); position in global coordinates.
+    // Right click: on a box (id) or on the empty slip (0); position in global
+    // coordinates. The menu it shows has closed when the emission returns.
     void contextMenuAt(slip::BoxId id, QPoint globalPos);
 
 protected:
@@ -127,56 +91,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Hit {
-        BoxId id = 0;
-        BoxKind kind = BoxKind::Text;
-        LinePart part = LinePart::None;
-    };
-    enum class Gesture { None, Pending, Band, Move, Resize, Line };
-
-    Hit HitAt(QPointF viewPx) const;
-    bool Locked() const { return format_.Options().locked; }
-    // The arrow keys on the marked boxes; false when the key is not theirs.
-    bool StepMarked(int key, Qt::KeyboardModifiers mods);
-    void Press(QPointF px, Qt::KeyboardModifiers mods);
-    void Drag(QPointF px);
-    void Release();
-    void Hover(QPointF px);
-    void StartDrag();
-    void CancelGesture();
-    void ShowAction(QWidget* on, Action a);
-    // Whether a point of the view lies in a corner zone of the box being typed
-    // into (where a drag moves or resizes it rather than selecting text).
-    Action EditorZoneAction(QPointF viewPx) const;
+    // The gestures at the present scale, and a view point in slip mm.
+    SlipGestures& Scaled() const;
+    QPointF Mm(QPointF viewPx) const { return Transform().ToMm(viewPx); }
+    void ShowPointer(QWidget* on);
+    void Clicked(const SlipGestures::Click& click, QPointF px);
     void UpdateScrollBars();
-    void PlaceEditor();
-    void LeaveEditor();
+    void PlaceEditor(QPlainTextEdit& editor, const slip::Box& box);
     void PaintRulers(QPainter& p, const QRectF& canvas);
     void PaintBoxes(QPainter& p, const CanvasTransform& t);
 
     SlipFormat& format_;
+    mutable SlipGestures gestures_;
+    InlineEditor* editor_;
+    const QObject* editorViewport_ = nullptr;  // compared against, never called
     QImage background_;
     double zoom_ = 1.0;
-    BoxId editing_ = 0;
-    // Counts the openings of the editor, so that a late focus loss can tell
-    // whether it still belongs to the box being typed into.
-    quint64 editSession_ = 0;
-    QPlainTextEdit* editor_ = nullptr;
-    bool syncingEditor_ = false;
     int barcodeStandard_ = 0;
     QHash<BoxId, QColor> tints_;
-
-    // The gesture of the left button.
-    Gesture gesture_ = Gesture::None;
-    Action pressAction_ = Action::None;
-    BoxId pressId_ = 0;
-    LinePart pressPart_ = LinePart::None;
-    QPointF pressPx_;
-    QPointF pressMm_;
-    QPointF bandEndMm_;
-    bool bandShown_ = false;
-    QSet<BoxId> bandBase_;          // marks a band with Ctrl keeps
-    std::vector<slip::Box> dragFrom_;     // the dragged boxes as they stood at the press
     QPointF popupMm_;
 };
 

@@ -9,13 +9,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "entry/Conversion.h"
 #include "entry/KeyFilter.h"
+#include "ui/Prompt.h"
 #include "workspace/SlipView.h"
 
 namespace slip {
 
 ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
-    : QObject(parent), format_(format), view_(view), editor_(view.Editor())
+    : QObject(parent), format_(format), view_(view), editor_(view.Editor()),
+      editorViewport_(editor_->viewport()), canvasViewport_(view.viewport())
 {
     completionTimer_.setSingleShot(true);
     completionTimer_.setInterval(kCompletionDelayMs);
@@ -30,7 +33,7 @@ ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
     connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
 
     connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
-        LeaveBox(id);
+        TellAmountsKeptAsTyped(id, LeaveBox(id));
         UpdateMarks();
     });
     connect(&format_, &SlipFormat::valueChanged, this, &ValueEntry::OnValueChanged);
@@ -44,22 +47,27 @@ ValueEntry::~ValueEntry()
     if (earlier_) earlier_->deleteLater();
 }
 
-EntryContext ValueEntry::Context() const
-{
-    EntryContext c = context_;
-    if (today_) c.today = today_();
-    return c;
-}
-
 CalculationResult ValueEntry::LeaveBox(BoxId id)
 {
-    return LeaveTextBox(format_, id, Context());
+    return LeaveTextBox(format_, id, context_);
 }
 
-double ValueEntry::EditingCode() const
+void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written)
+{
+    const std::vector<BoxId> kept = BoxesThatCannotShow(format_, left, written);
+    if (kept.empty()) return;
+    QStringList names;
+    for (BoxId id : kept)
+        if (const Box* b = format_.Find(id); b && !b->caption.isEmpty()) names << b->caption;
+    QString text = QStringLiteral("金额超出了输入框所能显示的位数，已按输入原样保留，请检查！");
+    if (!names.isEmpty()) text += QStringLiteral("\n") + names.join(QStringLiteral("、"));
+    MsgBox(text, PromptIcon::Warning);
+}
+
+DataType ValueEntry::EditingCode() const
 {
     const Box* b = format_.Find(view_.EditingBox());
-    return b && b->kind == BoxKind::Text ? b->dataType : 0;
+    return b && b->kind == BoxKind::Text ? b->dataType : DataType();
 }
 
 void ValueEntry::ArmCompletion()
@@ -82,7 +90,7 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     if (!enter && (text.isEmpty() || (text.size() == 1 && !text[0].isPrint() && text[0].unicode() != 8)))
         return false;
     if (key != Qt::Key_Backspace) ArmCompletion();  // a swallowed key arms it too
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     if (!IsNumericEntryCode(code)) return false;
     if (enter) return true;
     for (QChar c : text)
@@ -113,7 +121,7 @@ void ValueEntry::CleanEditorText()
 {
     // Pasted, dropped or input-method text in a box that takes figures only.
     if (cleaning_ || insertedTo_ < 0) return;
-    const double code = EditingCode();
+    const DataType code = EditingCode();
     const QString text = editor_->toPlainText();
     // The document counts the paragraph end as a character too.
     const int from = insertedFrom_, to = std::min<int>(insertedTo_, int(text.size()));
@@ -140,13 +148,11 @@ void ValueEntry::Complete()
     const BoxId id = view_.EditingBox();
     // The operator has moved on: the proposal would land in a box no longer
     // typed in.
-    if (id == 0 || id != typingBox_ || !completion_) return;
+    if (id == 0 || id != typingBox_ || !proposal_) return;
     const QString typed = editor_->toPlainText();
     if (typed.isEmpty()) return;
-    const QStringList values = completion_(typed, id);
-    if (values.size() != 1) return;
-    const QString value = values.front();
-    if (value == typed || !value.startsWith(typed, Qt::CaseInsensitive)) return;
+    const QString value = proposal_(typed, id);
+    if (value.isEmpty()) return;
     format_.SetValue(id, value);
     // Typing on replaces the proposed tail.
     QTextCursor c = editor_->textCursor();
@@ -159,11 +165,8 @@ void ValueEntry::Complete()
 bool ValueEntry::ShowEarlierValues()
 {
     const BoxId id = view_.EditingBox();
-    if (id == 0 || !completion_) return false;
-    QStringList values = completion_(QString(), id);
-    values.removeAll(QString());
-    values.removeDuplicates();
-    values.sort();
+    if (id == 0 || !earlierValues_) return false;
+    const QStringList values = earlierValues_(id);
     if (values.isEmpty()) return false;
     if (earlier_) earlier_->deleteLater();
     earlier_ = new QMenu(editor_);
@@ -231,14 +234,14 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
         case QEvent::FocusIn: UpdateMarks(); break;
         default: break;
         }
-    } else if (watched == editor_->viewport()) {
-        const auto* m = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
-            ToggleTickOf(view_.EditingBox());
-        } else if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
-            if (ShowEarlierValues()) return true;
+    } else if (watched == editorViewport_) {
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+        if ((press || doubleClick) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            if (press) ToggleTickOf(view_.EditingBox());
+            else if (ShowEarlierValues()) return true;
         }
-    } else if (watched == view_.viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(event);
         const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
         // A click that opens the editor on a tick-mark box ticks it, once the

@@ -30,10 +30,11 @@ class SlipView;
 class ValueEntry : public QObject {
     Q_OBJECT
 public:
-    // The distinct earlier values of the box (record ID) that begin with the
-    // typed text, from the history of printed slips of the open format; all
-    // of them for an empty text.
-    using CompletionSource = std::function<QStringList(const QString& typed, BoxId id)>;
+    // The history's proposal for what is typed in a box (record ID): its
+    // only earlier value beginning with the typed text, "" for none.
+    using ProposalSource = std::function<QString(const QString& typed, BoxId id)>;
+    // Every distinct earlier value of a box, ascending.
+    using EarlierValuesSource = std::function<QStringList(BoxId id)>;
 
     // How long after a key the completion looks at the box.
     static constexpr int kCompletionDelayMs = 50;
@@ -41,10 +42,9 @@ public:
     ValueEntry(SlipFormat& format, SlipView& view, QObject* parent = nullptr);
     ~ValueEntry() override;
 
-    void SetCompletionSource(CompletionSource source) { completion_ = std::move(source); }
+    void SetProposalSource(ProposalSource source) { proposal_ = std::move(source); }
+    void SetEarlierValuesSource(EarlierValuesSource source) { earlierValues_ = std::move(source); }
     void SetLinkedSlipLookup(LinkedSlipLookup lookup) { context_.linkedSlip = std::move(lookup); }
-    // The day dates typed without a year belong to; by default the system's.
-    void SetToday(std::function<QDate()> today) { today_ = std::move(today); }
 
     // The work done when the operator leaves a text box; the property dialog
     // and batch navigation call it for a box they have filled.
@@ -53,9 +53,6 @@ public:
     // The boxes related to the box being edited, by how they relate (empty
     // while no box is edited); the canvas paints them in RelationMarkColor.
     const QHash<BoxId, RelationMark>& Marks() const { return marks_; }
-
-    // The list of earlier values shown by a double click, while it is open.
-    QMenu* EarlierValuesMenu() const { return earlier_; }
 
 signals:
     void marksChanged();
@@ -66,7 +63,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    double EditingCode() const;
+    // Tells the operator once of the amounts a leave kept as typed.
+    void TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written);
+    DataType EditingCode() const;
     bool FilterKey(QKeyEvent* k);
     void NoteInsertion(int position, int removed, int added);
     void CleanEditorText();
@@ -76,14 +75,17 @@ private:
     void ToggleTickOf(BoxId id);
     void UpdateMarks();
     void OnValueChanged(BoxId id);
-    EntryContext Context() const;
 
     SlipFormat& format_;
     SlipView& view_;
     QPlainTextEdit* editor_;
-    CompletionSource completion_;
+    // Compared against in the event filter, never called: the filter also sees
+    // events sent while these widgets are being destroyed.
+    const QObject* editorViewport_;
+    const QObject* canvasViewport_;
+    ProposalSource proposal_;
+    EarlierValuesSource earlierValues_;
     EntryContext context_;
-    std::function<QDate()> today_;
     QTimer completionTimer_;
     BoxId typingBox_ = 0;
     BoxId pendingTick_ = 0;

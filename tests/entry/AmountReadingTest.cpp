@@ -13,12 +13,13 @@
 #include "entry/UpperDigits.h"
 
 using namespace slip;
+using slip::test::Code;
 
 namespace {
 
 const QDate kToday(2020, 7, 9);
 
-QString Conv(double code, const QString& text) { return ConvertByCode(code, text, kDefaultCurrencyChar, kToday).text; }
+QString Conv(double code, const QString& text) { return ConvertByCode(Code(code), text, kDefaultCurrencyChar, kToday).text; }
 
 // An amount in plain figures ("-1234.5", ".56") as fen, read independently
 // of the program; nullopt when it is no such amount.
@@ -127,8 +128,8 @@ TEST(OneAmountReading, WordsFiguresAndCellsAgree)
         }
         EXPECT_EQ(FenOf(figures), c.fen) << c.typed << " figures " << figures.toStdString();
         EXPECT_EQ(FenOf(figureCells), c.fen) << c.typed << " cells " << figureCells.toStdString();
-        EXPECT_EQ(FenOf(ParseUpperMoney(103, words)), c.fen) << c.typed << " words " << words.toStdString();
-        EXPECT_EQ(FenOf(ParseUpperMoney(114.15, cells)), c.fen) << c.typed << " cells " << cells.toStdString();
+        EXPECT_EQ(FenOf(ParseUpperMoney(Code(103), words)), c.fen) << c.typed << " words " << words.toStdString();
+        EXPECT_EQ(FenOf(ParseUpperMoney(Code(114.15), cells)), c.fen) << c.typed << " cells " << cells.toStdString();
     }
 }
 

@@ -11,24 +11,11 @@ namespace {
 
 const QDate kToday(2020, 7, 9);
 
-// A text box as the conversion sees it, recording what it was told.
-class FakeBox : public ConvertibleTextBox {
-public:
-    FakeBox(double code, QString text = QString(), QChar currency = kDefaultCurrencyChar)
-        : code_(code), text_(std::move(text)), currency_(currency) {}
-    double DataTypeCode() const override { return code_; }
-    QChar CurrencyChar() const override { return currency_; }
-    QString Text() const override { return text_; }
-    void SetBorderStyle(int style) override { borders.push_back(style); }
-    std::vector<int> borders;
-
-private:
-    double code_;
-    QString text_;
-    QChar currency_;
-};
-
-QString Conv(double code, const QString& text) { return ConvertByCode(code, text, kDefaultCurrencyChar, kToday).text; }
+Converted ConvertAs(double code, const QString& text, QChar currency = kDefaultCurrencyChar)
+{
+    return ConvertByCode(DataType::FromStored(code), text, currency, kToday);
+}
+QString Conv(double code, const QString& text) { return ConvertAs(code, text).text; }
 
 } // namespace
 
@@ -114,9 +101,9 @@ TEST(AutoConvert, AmountCodesAndBorders)
         {11, "1234.5", "￥1,234.50", 1},  {311, "1234.5", "1,234.50", 1},
         {211, "1234.5", "1234.5", 1},     {104, "1234.5", "￥1,234.50", 0},
         {117, "-1234", "-1234.00", 0},    {118, "-1234", "-￥1234.00", 0},
-        {105, "-1234", "-1,234.00", 0},   {1, "7", "￥7.00", 1},
+        {105, "-1234", "-1,234.00", 0},   {1, "7", "7", 1},
         {99, "7", "￥7.00", 1},           {399, "1234567", "1,234,567.00", 1},
-        {301, "-8", "-8.00", 1},          {300, "1234.5", "1234.5", 1},
+        {301, "-8", "-8", 1},          {300, "1234.5", "1234.5", 1},
         {250, "1234.5", "1234.5", 1},     {200, "1234.5", "1234.5", 0},
         {400, "1234.5", "1234.5", 0},     {0.5, "1234.5", "1234.5", 1},
         {0, "1234.5", "1234.5", 0},       {-11, "1234.5", "1234.5", 0},
@@ -124,19 +111,17 @@ TEST(AutoConvert, AmountCodesAndBorders)
         {119, "2012-5-3", "2012-5-3", 0}, {122, "A0010", "A0010", 0},
     };
     for (const Case& c : cases) {
-        FakeBox box(c.code);
-        EXPECT_EQ(AutoConvert(box, QString::fromUtf8(c.text), kToday), QString::fromUtf8(c.want)) << c.code;
-        ASSERT_EQ(box.borders.size(), 1u) << c.code;
-        EXPECT_EQ(box.borders[0], c.border) << c.code;
+        const Converted out = ConvertAs(c.code, QString::fromUtf8(c.text));
+        EXPECT_EQ(out.text, QString::fromUtf8(c.want)) << c.code;
+        EXPECT_EQ(out.borderStyle, c.border) << c.code;
     }
 }
 
 TEST(AutoConvert, EmptyTextChangesNothing)
 {
-    FakeBox box(11);
-    EXPECT_EQ(AutoConvert(box, "", kToday), "");
-    EXPECT_TRUE(box.borders.empty());
-    EXPECT_FALSE(ConvertByCode(104, "").borderStyle.has_value());
+    const Converted out = ConvertAs(11, "");
+    EXPECT_EQ(out.text, "");
+    EXPECT_FALSE(out.borderStyle.has_value());
 }
 
 TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
@@ -152,10 +137,8 @@ TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
 
 TEST(AutoConvert, UsesTheBoxCurrency)
 {
-    FakeBox box(104, QString(), u'$');
-    EXPECT_EQ(AutoConvert(box, "1234.5", kToday), "$1,234.50");
-    FakeBox plain(105, QString(), u'$');
-    EXPECT_EQ(AutoConvert(plain, "-1234.5", kToday), "-1,234.50");
+    EXPECT_EQ(ConvertAs(104, "1234.5", u'$').text, "$1,234.50");
+    EXPECT_EQ(ConvertAs(105, "-1234.5", u'$').text, "-1,234.50");
 }
 
 TEST(AutoConvert, Percent)
@@ -238,10 +221,45 @@ TEST(AutoConvert, FailedConversionsKeepTheText)
     EXPECT_EQ(Conv(121.11, "10000000000000"), "10000000000000");
     EXPECT_EQ(Conv(114.15, "1e300"), "1e300");
     // Codes that are no number at all convert nothing and show no border.
-    const Converted nan = ConvertByCode(std::nan(""), "12", kDefaultCurrencyChar, kToday);
+    const Converted nan = ConvertAs(std::nan(""), "12");
     EXPECT_EQ(nan.text, "12");
     EXPECT_EQ(nan.borderStyle, 0);
     EXPECT_EQ(Conv(1e300, "12"), "12");
+}
+
+TEST(AmountCells, FiguresEndInTheLastCellAndAreNeverCut)
+{
+    struct Case { double code; const char* text; const char* cells; };
+    const Case cases[] = {
+        {10, "1234.5", "   ￥123450"},   {310, "1234.5", "    123450"},  {10, "-1234.5", "  -￥123450"},
+        {310, "-1234.5", "   -123450"}, {305, "-123456.78", "-12345678"}, {11, "1.2.3", "      1.2.3"},
+        {5, "", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AmountCellText(QString::fromUtf8(c.text), DataType::FromStored(c.code)), QString::fromUtf8(c.cells))
+            << c.code << " " << c.text;
+}
+
+TEST(BoxCanShow, AmountsBeyondTheCellsOrTheWordsAreKeptAsTyped)
+{
+    struct Case { double code; const char* value; bool shown; };
+    const Case cases[] = {
+        {11, "￥123,456,789.00", true},  {11, "￥1,234,567,890.00", false},  // the ￥ gives up its cell first
+        {11, "123456789012345678.99", false}, {311, "123,456,789,012.90", false},   {311, "1,234,567.90", true},
+        {11, "abc", true},               {203, "123", true},                {203, "1234", false},
+        {114.05, "壹贰叁肆伍", true},     {114.05, "壹贰叁肆伍陆", false},     {114.05, "-12", false},
+        {121.11, "1234", false},         {114.05, "abc", true},             {103, "10000000000000", false},
+        {103, "壹元整", true},            {120, "abc", true},                {104, "123456789012345678.99", true},
+        {11, "", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BoxCanShow(DataType::FromStored(c.code), QString::fromUtf8(c.value)), c.shown)
+            << c.code << " " << c.value;
+    // Converting such an amount keeps it as typed.
+    for (double code : {11.0, 311.0, 114.11, 121.11, 103.0})
+        EXPECT_EQ(Conv(code, "123456789012345678.99"), "123456789012345678.99") << code;
+    EXPECT_EQ(Conv(114.05, "123.45"), "壹贰叁肆伍");
+    EXPECT_EQ(Conv(114.05, "1234.56"), "1234.56");
 }
 
 TEST(KeepAllowedChars, RemovesEverythingElse)

@@ -8,12 +8,15 @@
 
 namespace slip::test {
 
+// The data type a box record holding this number stands for.
+inline DataType Code(double stored) { return DataType::FromStored(stored); }
+
 // A text box of the given code, with optional sum targets and link.
 inline Box TextBoxOf(BoxId id, double code = 0, SumTarget sum1 = {}, SumTarget sum2 = {}, Relation relation = {})
 {
     Box b = NewBoxOfKind(BoxKind::Text, QPointF(10, 10 + id * 8));
     b.id = id;
-    b.dataType = code;
+    b.dataType = DataType::FromStored(code);
     b.sum1 = sum1;
     b.sum2 = sum2;
     b.relation = relation;

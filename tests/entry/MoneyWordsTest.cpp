@@ -8,23 +8,12 @@
 #include "entry/Conversion.h"
 #include "entry/UpperDigits.h"
 #include "core/CommonHelpers.h"
+#include "EntryTestSupport.h"
 
 using namespace slip;
+using slip::test::Code;
 
 namespace {
-
-class WordBox : public ConvertibleTextBox {
-public:
-    WordBox(double code, QString text) : code_(code), text_(std::move(text)) {}
-    double DataTypeCode() const override { return code_; }
-    QChar CurrencyChar() const override { return kDefaultCurrencyChar; }
-    QString Text() const override { return text_; }
-    void SetBorderStyle(int) override {}
-
-private:
-    double code_;
-    QString text_;
-};
 
 // An amount in figures as a signed number of fen, read independently of the
 // program: "1005.3", ".56", "-1234.0", "1234". nullopt when it is no amount.
@@ -126,45 +115,38 @@ TEST(MoneyToUpper, AmountsBeyondTheWordsStayAsTyped)
 
 TEST(ParseUpperMoney, ReadsWordsBack)
 {
-    EXPECT_EQ(ParseUpperMoney(103, "壹仟零伍元叁角整"), "1005.3");
-    EXPECT_EQ(ParseUpperMoney(103, "壹仟零伍元叁角陆分"), "1005.36");
-    EXPECT_EQ(ParseUpperMoney(103, "壹亿元整"), "100000000.0");
-    EXPECT_EQ(ParseUpperMoney(103, "壹万零伍元"), "10005.0");
-    EXPECT_EQ(ParseUpperMoney(103, "伍角陆分"), ".56");
-    EXPECT_EQ(ParseUpperMoney(103, "零元整"), "0.0");
-    EXPECT_EQ(ParseUpperMoney(120, "壹仟零伍圆叁角整"), "1005.3");
-    EXPECT_EQ(ParseUpperMoney(103.5, "壹万元整"), "10000.0");
-    EXPECT_EQ(ParseUpperMoney(103, "-壹仟贰佰叁拾肆元整"), "-1234.0");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "壹仟零伍元叁角整"), "1005.3");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "壹仟零伍元叁角陆分"), "1005.36");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "壹亿元整"), "100000000.0");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "壹万零伍元"), "10005.0");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "伍角陆分"), ".56");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "零元整"), "0.0");
+    EXPECT_EQ(ParseUpperMoney(Code(120), "壹仟零伍圆叁角整"), "1005.3");
+    EXPECT_EQ(ParseUpperMoney(Code(103.5), "壹万元整"), "10000.0");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "-壹仟贰佰叁拾肆元整"), "-1234.0");
 }
 
 TEST(ParseUpperMoney, ReadsCellsBack)
 {
-    EXPECT_EQ(ParseUpperMoney(121.11, "零零零零零零零壹贰叁肆"), "1234");
-    EXPECT_EQ(ParseUpperMoney(114.06, "壹贰叁肆零零"), "1234");
-    EXPECT_EQ(ParseUpperMoney(114.11, "零零零零零壹贰叁肆伍零"), "1234.5");
-    EXPECT_EQ(ParseUpperMoney(114.11, "零零零零零零零零零伍陆"), "0.56");
-    EXPECT_EQ(ParseUpperMoney(114.11, "零零零零零零零零零零零"), "0");
+    EXPECT_EQ(ParseUpperMoney(Code(121.11), "零零零零零零零壹贰叁肆"), "1234");
+    EXPECT_EQ(ParseUpperMoney(Code(114.06), "壹贰叁肆零零"), "1234");
+    EXPECT_EQ(ParseUpperMoney(Code(114.11), "零零零零零壹贰叁肆伍零"), "1234.5");
+    EXPECT_EQ(ParseUpperMoney(Code(114.11), "零零零零零零零零零伍陆"), "0.56");
+    EXPECT_EQ(ParseUpperMoney(Code(114.11), "零零零零零零零零零零零"), "0");
 }
 
 TEST(ParseUpperMoney, FiguresAndOtherCodes)
 {
     // A value still in figures is read as the figures.
-    EXPECT_EQ(ParseUpperMoney(103, "1234"), "1234");
-    EXPECT_EQ(ParseUpperMoney(120, "-1234.5"), "-1234.5");
-    EXPECT_EQ(ParseUpperMoney(114.11, "-1234.5"), "-1234.5");
-    EXPECT_EQ(ParseUpperMoney(121.11, "1234"), "1234");
-    EXPECT_EQ(ParseUpperMoney(103, "10000000000000"), "10000000000000");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "1234"), "1234");
+    EXPECT_EQ(ParseUpperMoney(Code(120), "-1234.5"), "-1234.5");
+    EXPECT_EQ(ParseUpperMoney(Code(114.11), "-1234.5"), "-1234.5");
+    EXPECT_EQ(ParseUpperMoney(Code(121.11), "1234"), "1234");
+    EXPECT_EQ(ParseUpperMoney(Code(103), "10000000000000"), "10000000000000");
     // Other codes give the text as it is.
-    EXPECT_EQ(ParseUpperMoney(104, "￥1,234.50"), "￥1,234.50");
-    EXPECT_EQ(ParseUpperMoney(0, "壹元整"), "壹元整");
-    EXPECT_EQ(ParseUpperMoney(std::nan(""), "壹元整"), "壹元整");
-}
-
-TEST(ParseUpperMoney, ThroughTheBox)
-{
-    EXPECT_EQ(ParseUpperMoney(WordBox(103, "壹仟零伍元叁角整")), "1005.3");
-    EXPECT_EQ(ParseUpperMoney(WordBox(121.11, "零零零零零零零壹贰叁肆")), "1234");
-    EXPECT_EQ(ParseUpperMoney(WordBox(11, "￥5.00")), "￥5.00");
+    EXPECT_EQ(ParseUpperMoney(Code(104), "￥1,234.50"), "￥1,234.50");
+    EXPECT_EQ(ParseUpperMoney(Code(0), "壹元整"), "壹元整");
+    EXPECT_EQ(ParseUpperMoney(Code(std::nan("")), "壹元整"), "壹元整");
 }
 
 TEST(ParseUpperMoney, HandTypedWordsNeverFail)
@@ -180,12 +162,12 @@ TEST(ParseUpperMoney, HandTypedWordsNeverFail)
         const int n = length(rng);
         for (int i = 0; i < n; ++i) words.append(alphabet[pick(rng)]);
         for (double code : {103.0, 120.0, 114.11, 121.11}) {
-            const QString r = ParseUpperMoney(code, words);
+            const QString r = ParseUpperMoney(Code(code), words);
             const auto v = ReadNumberOperand(r);
             EXPECT_TRUE(!v || !v->IsNegative()) << words.toStdString();
         }
     }
-    EXPECT_EQ(ParseUpperMoney(103, ""), "");
+    EXPECT_EQ(ParseUpperMoney(Code(103), ""), "");
 }
 
 TEST(MoneyWordsRoundTrip, RandomAmountsReadBackToTheirFigures)
@@ -203,7 +185,7 @@ TEST(MoneyWordsRoundTrip, RandomAmountsReadBackToTheirFigures)
         const QString words = MoneyToUpper(typed, old ? kYuanUnitOld : kYuanUnit);
         ASSERT_FALSE(words.contains(malformed)) << typed.toStdString() << " " << words.toStdString();
         ASSERT_TRUE(words.endsWith(u'整') || words.endsWith(u'分')) << typed.toStdString();
-        const std::optional<qint64> back = FenOf(ParseUpperMoney(old ? 120 : 103, words));
+        const std::optional<qint64> back = FenOf(ParseUpperMoney(Code(old ? 120 : 103), words));
         ASSERT_TRUE(back.has_value()) << typed.toStdString() << " " << words.toStdString();
         ASSERT_EQ(*back, minus ? -fen : fen) << typed.toStdString() << " " << words.toStdString();
     }
@@ -217,7 +199,7 @@ TEST(MoneyWordsRoundTrip, EveryPowerOfTenAndItsNeighbours)
             if (fen <= 0 || fen >= 1000000000000000LL) continue;
             const QString typed = AmountText(fen, 2);
             const QString words = MoneyToUpper(typed);
-            EXPECT_EQ(FenOf(ParseUpperMoney(103, words)), fen) << typed.toStdString() << " " << words.toStdString();
+            EXPECT_EQ(FenOf(ParseUpperMoney(Code(103), words)), fen) << typed.toStdString() << " " << words.toStdString();
         }
     }
 }
@@ -230,9 +212,9 @@ TEST(DigitCellsRoundTrip, RandomAmountsReadBackToTheirFigures)
         const QString typed = AmountText(fen, 2);
         const QString cells = DigitCells(typed, 15);
         ASSERT_EQ(cells.size(), 15);
-        EXPECT_EQ(FenOf(ParseUpperMoney(114.15, cells)), fen) << typed.toStdString();
+        EXPECT_EQ(FenOf(ParseUpperMoney(Code(114.15), cells)), fen) << typed.toStdString();
         // Without 角 and 分 only the whole yuan come back.
-        const QString yuan = ConvertByCode(121.13, typed).text;
-        EXPECT_EQ(FenOf(ParseUpperMoney(121.13, yuan)), fen / 100 * 100) << typed.toStdString();
+        const QString yuan = ConvertByCode(Code(121.13), typed).text;
+        EXPECT_EQ(FenOf(ParseUpperMoney(Code(121.13), yuan)), fen / 100 * 100) << typed.toStdString();
     }
 }

@@ -47,11 +47,24 @@ TEST(RelationMarks, ClosedRingColoursTheEditedBoxToo)
 TEST(RelationMarks, SelectionMarksWin)
 {
     SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(1)), TextBoxOf(3, 0, AddTo(1))});
+    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(1)), TextBoxOf(3, 0, AddTo(1)),
+                   TextBoxOf(4, 0, {}, AddTo(1)), TextBoxOf(5, 0, {}, {}, RelatedTo(6)),
+                   TextBoxOf(6, 0, {}, {}, RelatedTo(7)), TextBoxOf(7)});
     f.SetSelected(3, true);
     QHash<BoxId, RelationMark> marks = RelationMarks(f, 1);
     EXPECT_FALSE(marks.contains(3));
     EXPECT_TRUE(marks.contains(2));
+    EXPECT_TRUE(marks.contains(4));
+    // Marked chain members and related boxes keep the selection colour too,
+    // and the walk goes on past them.
+    for (BoxId id : {2, 4, 6}) f.SetSelected(id, true);
+    marks = RelationMarks(f, 1);
+    EXPECT_FALSE(marks.contains(2));
+    EXPECT_FALSE(marks.contains(4));
+    EXPECT_EQ(marks.value(1), RelationMark::ChainMember);
+    marks = RelationMarks(f, 5);
+    EXPECT_FALSE(marks.contains(6));
+    EXPECT_EQ(marks.value(7), RelationMark::Related);
     // A marked box being edited colours nothing.
     f.SetSelected(1, true);
     EXPECT_TRUE(RelationMarks(f, 1).isEmpty());
@@ -65,14 +78,6 @@ TEST(RelationMarks, BrokenAndLoopingLinksEnd)
                    TextBoxOf(3, 0, {}, {}, RelatedTo(2)), TextBoxOf(4, 0, {}, {}, ChainTo(77))});
     EXPECT_EQ(RelationMarks(f, 1).size(), 2);
     EXPECT_TRUE(RelationMarks(f, 4).isEmpty());
-}
-
-TEST(RelationMarks, Colours)
-{
-    EXPECT_EQ(RelationMarkColor(RelationMark::Related), QColor(0x00, 0xFF, 0x11));
-    EXPECT_EQ(RelationMarkColor(RelationMark::ChainMember), QColor(0xFF, 0xAA, 0xAA));
-    EXPECT_EQ(RelationMarkColor(RelationMark::AddsInto), QColor(0xAA, 0xFF, 0xAA));
-    EXPECT_EQ(RelationMarkColor(RelationMark::MultipliesInto), QColor(0xAA, 0xAA, 0xFF));
 }
 
 TEST(CheckBoxRing, TickingOneUnticksTheOthers)
@@ -116,10 +121,10 @@ TEST(CheckBoxRing, RingThatNeverReturnsEnds)
 
 TEST(TickMark, ClickTogglesOnlyTickBoxes)
 {
-    EXPECT_TRUE(IsTickCode(115));
-    EXPECT_TRUE(IsTickCode(115.5));
-    EXPECT_FALSE(IsTickCode(116));
-    EXPECT_FALSE(IsTickCode(0));
+    EXPECT_TRUE(IsTickCode(DataType::FromStored(115)));
+    EXPECT_TRUE(IsTickCode(DataType::FromStored(115.5)));
+    EXPECT_FALSE(IsTickCode(DataType::FromStored(116)));
+    EXPECT_FALSE(IsTickCode(DataType::FromStored(0)));
     EXPECT_EQ(ToggleTick(""), "√");
     EXPECT_EQ(ToggleTick("√"), "");
     EXPECT_EQ(ToggleTick("x"), "");

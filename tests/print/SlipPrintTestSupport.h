@@ -39,7 +39,7 @@ inline Box TextBox(BoxId id, QRectF mm, double dataType = 0, double pointSize = 
     b.id = id;
     b.kind = BoxKind::Text;
     b.rect = mm;
-    b.dataType = dataType;
+    b.dataType = DataType::FromStored(dataType);
     b.font.family = family;
     b.font.pointSize = pointSize;
     b.caption = QStringLiteral("框%1").arg(id);

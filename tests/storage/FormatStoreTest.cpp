@@ -41,7 +41,7 @@ SlipFormat& Full(SlipFormat& f, const QString& name)
     t.align = TextAlign::Centre;
     t.color = QColor(10, 20, 30);
     t.font = {QStringLiteral("黑体"), 12.5, true, true, true, true};
-    t.dataType = 114.11;
+    t.dataType = DataType::FromStored(114.11);
     const BoxId text = f.AddBox(t);
     Box words = Text(60, QStringLiteral("大写"));
     words.color = Qt::black;

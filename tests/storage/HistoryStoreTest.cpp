@@ -6,6 +6,7 @@
 #include "storage/PrintedSlips.h"
 
 #include <QSet>
+#include <algorithm>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -186,6 +187,11 @@ TEST_F(HistoryCompletionTest, ProposesTheOnlyEarlierValueBeginningWithTheTextTak
     EXPECT_EQ(Starting("张"), (QStringList{"张三", "张三丰"}));
     EXPECT_EQ(Starting("_"), QStringList{});
     EXPECT_EQ(RecordCount(), 29);
+    // Earlier values: each once, ascending.
+    const QStringList all = EarlierBoxValues("甲", 5).values;
+    EXPECT_EQ(all.size(), 13);
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+    EXPECT_EQ(EarlierBoxValues("甲", 5, 2).values.size(), 2);
 }
 
 TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)

@@ -28,7 +28,7 @@ inline QVector<BoxId> SaveFormatWithBoxes(const QString& name, const QVector<Box
     for (int i = 0; i < boxes.size(); ++i) {
         Box b = NewBoxOfKind(boxes[i].kind, QPointF(10 + 8 * i, 10 + 6 * i));
         b.caption = boxes[i].caption;
-        b.dataType = boxes[i].dataType;
+        b.dataType = DataType::FromStored(boxes[i].dataType);
         temp << f.AddBox(b);
         EXPECT_NE(temp.last(), 0);
     }

@@ -74,8 +74,11 @@ TEST(PutBatchRecordOnSlip, PutsEachKindOfValueOnItsBox)
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "");  // a blank is no tick
     EXPECT_EQ(f.Value(BoxIdAt(f, 2001)), "6901234567892");
 
-    PutBatchRecordOnSlip(f, set, 2, "##");  // the marker in force
-    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "王五\n六//七");
+    // The marker in force; each text box is left as soon as it is filled,
+    // before the next one is.
+    QStringList left;
+    PutBatchRecordOnSlip(f, set, 2, "##", [&](BoxId id) { left << f.Value(id) + "|" + f.Value(BoxIdAt(f, 2)); });
+    EXPECT_EQ(left, (QStringList{"王五\n六//七|第二行", "|"}));
     EXPECT_EQ(f.Value(BoxIdAt(f, 2)), "");  // an empty value empties the box
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "1");
     EXPECT_EQ(f.Value(BoxIdAt(f, 2001)), "/tmp/章.png");

@@ -38,43 +38,48 @@ TEST(CanvasGeometry, TransformMapsMillimetresToPixelsAndBack)
     EXPECT_EQ(none.ToMm(QPointF(20, 40)), QPointF());
 }
 
-TEST(Rulers, LinesEveryTwoMillimetresAndNumbersEveryCentimetre)
+TEST(Rulers, LinesEveryTwoMillimetresAndAnyLinesCloserThanThreePixelsLeftOut)
 {
     // 100 x 50 mm at 4 px/mm.
-    const RulerDrawing d = ComputeRulers(400, 200, 100, 16);
+    const RulerDrawing d = ComputeRulers(400, 200, 100);
     int cm = 0;
     for (const RulerLine& l : d.lines) cm += l.centimetre;
     EXPECT_EQ(d.lines.size(), 51 + 26);
     EXPECT_EQ(cm, 11 + 6);
-    // 0..10 along the top and bottom, 1..4 down both sides: the 5 at the
-    // bottom edge would stand outside the canvas.
-    EXPECT_EQ(d.texts.size(), 11 * 2 + 4 * 2);
-    for (const RulerText& t : d.texts) EXPECT_LE(t.at.y() + 16, 200);
-    EXPECT_EQ(d.texts.front().text, "0");
-}
-
-TEST(Rulers, NumbersThinOutWhenZoomedOutAndNeverVanish)
-{
-    EXPECT_EQ(RulerNumberStep(40, 16), 1);
-    EXPECT_EQ(RulerNumberStep(12, 16), 2);
-    EXPECT_EQ(RulerNumberStep(3, 16), 10);
-    // A 1,000 mm slip shown 300 pixels wide: numbers never overlap.
-    const RulerDrawing d = ComputeRulers(300, 150, 1000, 16);
-    ASSERT_GE(d.texts.size(), 2);
-    double lastX = -100;
-    for (const RulerText& t : d.texts) {
-        if (t.at.y() != 0) continue;
-        EXPECT_GE(t.at.x() - lastX, 16) << t.text.toStdString();
-        lastX = t.at.x();
-    }
-    // Lines closer than 3 pixels are left out.
-    for (int i = 1; i < d.lines.size(); ++i) {
-        const QLineF a = d.lines[i - 1].line, b = d.lines[i].line;
+    const RulerDrawing far = ComputeRulers(300, 150, 1000);
+    for (int i = 1; i < far.lines.size(); ++i) {
+        const QLineF a = far.lines[i - 1].line, b = far.lines[i].line;
         if (a.x1() == a.x2() && b.x1() == b.x2()) EXPECT_GE(b.x1() - a.x1(), 2.9);
     }
-    // Zoomed in far, every centimetre keeps its number.
-    const RulerDrawing big = ComputeRulers(20000, 10000, 100, 16);
-    int top = 0;
-    for (const RulerText& t : big.texts) top += t.at.y() == 0;
-    EXPECT_EQ(top, 11);
+}
+
+TEST(Rulers, EveryNumberStandsOnTheSlipAndNoneCollideAtEveryZoom)
+{
+    const struct {
+        double w, h;
+    } slips[] = {{180, 90}, {200, 100}, {100, 50}, {230, 110}, {45, 180}};
+    for (const auto& slip : slips) {
+        for (double zoom = 0.25; zoom <= 3.15; zoom *= 1.01) {
+            const double cw = 1000 * zoom, ch = cw * slip.h / slip.w;
+            const RulerDrawing d = ComputeRulers(cw, ch, slip.w, 7, 14);
+            const QString where = QStringLiteral("%1x%2 at %3").arg(slip.w).arg(slip.h).arg(zoom);
+            QStringList top;
+            for (int i = 0; i < d.texts.size(); ++i) {
+                const QRectF r(d.texts[i].at, d.texts[i].size);
+                EXPECT_TRUE(QRectF(0, 0, cw, ch).contains(r)) << where.toStdString();
+                for (int j = 0; j < i; ++j)
+                    EXPECT_FALSE(r.intersects(QRectF(d.texts[j].at, d.texts[j].size)))
+                        << where.toStdString() << " " << d.texts[i].text.toStdString() << "/"
+                        << d.texts[j].text.toStdString();
+                if (r.top() == 0) top << d.texts[i].text;
+            }
+            // The first and the last centimetre are always numbered.
+            ASSERT_GE(top.size(), 2) << where.toStdString();
+            EXPECT_EQ(top.front(), "0");
+            EXPECT_EQ(top.back(), QString::number(int(slip.w) / 10)) << where.toStdString();
+        }
+    }
+    // Zoomed in far, every centimetre keeps its number on every edge.
+    EXPECT_EQ(ComputeRulers(20000, 10000, 100).texts.size(), 11 * 2 + 4 * 2);
+    EXPECT_EQ(RulerNumberStep(3, 18), 10);
 }

@@ -223,7 +223,7 @@ TEST(MainWindow, TypingIntoABoxGoesIntoTheModelAndLeavingConvertsIt)
     f.Load(h, {});
     Box amount = NewBoxOfKind(BoxKind::Text, {50, 20});
     amount.caption = "金额";
-    amount.dataType = 104;  // an amount with the currency character
+    amount.dataType = DataType::FromStored(104);  // an amount with the currency character
     f.AddBox(amount);
     f.AddBox(NewBoxOfKind(BoxKind::Text, {50, 50}));
     QHash<BoxId, BoxId> ids;

@@ -23,20 +23,16 @@ void MakeFormat()
     h.widthMm = 200;
     h.heightMm = 100;
     f.Load(h, {});
-    Box payer = NewBoxOfKind(BoxKind::Text, {20, 10});
-    payer.caption = "付款人";
-    f.AddBox(payer);
-    Box address = NewBoxOfKind(BoxKind::Text, {20, 20});
-    address.caption = "地址";
-    f.AddBox(address);
-    Box date = NewBoxOfKind(BoxKind::Text, {20, 30});
-    date.caption = "日期";
-    date.dataType = 111;  // YYYY-MM-DD
-    f.AddBox(date);
-    Box serial = NewBoxOfKind(BoxKind::Text, {20, 40});
-    serial.caption = "编号";
-    serial.dataType = 122;
-    f.AddBox(serial);
+    const struct {
+        const char* caption;
+        double code;
+    } texts[] = {{"付款人", 0}, {"地址", 0}, {"日期", 111 /* YYYY-MM-DD */}, {"编号", 122}};
+    for (const auto& t : texts) {
+        Box b = NewBoxOfKind(BoxKind::Text, {20, 10 + 10.0 * f.Count(BoxKind::Text)});
+        b.caption = QString::fromUtf8(t.caption);
+        b.dataType = DataType::FromStored(t.code);
+        f.AddBox(b);
+    }
     Box cash = NewBoxOfKind(BoxKind::Check, {20, 50});
     cash.caption = "现金";
     f.AddBox(cash);
@@ -72,9 +68,14 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     EXPECT_EQ(f.Value(cash), QString());
     EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));
     EXPECT_EQ(f.Value(serial), "NO0100");
+    // With boxes marked only those are cleared.
     f.SetValue(payer, "李四");
+    f.SetValue(address, "上海");
+    f.SetSelection({address});
     ASSERT_TRUE(mw.Filling().AddNextSlip());
     EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, (QVector<qint64>{2, 1}));
+    EXPECT_EQ(f.Value(payer), "李四");
+    EXPECT_EQ(f.Value(address), QString());
     mw.Format().SetModified(false);
     mw.close();
 }

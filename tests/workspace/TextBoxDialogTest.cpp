@@ -2,7 +2,6 @@
 
 #include "storage/BoxRecord.h"
 #include "storage/Params.h"
-#include "workspace/dialogs/DataTypeCodes.h"
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QCheckBox>
@@ -12,100 +11,6 @@
 
 using namespace slip;
 using namespace slip::test;
-
-// --- The data-type codes ---------------------------------------------------------
-
-TEST(DataTypeCodes, ListHasTheTwentySevenItemsInOrder)
-{
-    const auto& items = DataTypeItems();
-    ASSERT_EQ(items.size(), 27u);
-    EXPECT_EQ(items.front().text, QStringLiteral("000｜普通文本"));
-    EXPECT_EQ(items[10].text, QStringLiteral("011｜小写金额(对格 有￥)"));
-    EXPECT_EQ(items[21].text, QStringLiteral("119｜自定义日期："));
-    EXPECT_EQ(items.back().text, QStringLiteral("122｜自动编号"));
-    for (const DataTypeItem& item : items) {
-        // The text starts with the code in three digits and the separator.
-        EXPECT_EQ(item.text.left(4), QStringLiteral("%1｜").arg(item.code, 3, 10, QLatin1Char('0')));
-        EXPECT_EQ(item.custom(), item.code == 119) << item.text.toStdString();
-    }
-}
-
-struct StoredCase {
-    double stored;
-    int itemCode;
-    double count;
-    const char* caption;
-};
-
-class StoredDataType : public ::testing::TestWithParam<StoredCase> {};
-
-TEST_P(StoredDataType, ShowsItsItemAndCount)
-{
-    const StoredCase& c = GetParam();
-    const DataTypeShown s = ReadDataType(c.stored);
-    ASSERT_GE(s.item, 0);
-    EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, c.itemCode);
-    EXPECT_DOUBLE_EQ(s.count, c.count);
-    EXPECT_EQ(s.countCaption, QString::fromUtf8(c.caption));
-}
-
-INSTANTIATE_TEST_SUITE_P(WorkedExamples, StoredDataType,
-                         ::testing::Values(StoredCase{114.08, 114, 8, "大写金额位数："},
-                                           StoredCase{121.11, 121, 11, "大写金额位数："},
-                                           StoredCase{206, 211, 6, "数字格数："},
-                                           StoredCase{312, 311, 12, "数字格数："},
-                                           StoredCase{15, 11, 15, "小写金额格数："},
-                                           StoredCase{0, 0, 0, "数据类型代码："},
-                                           StoredCase{110, 110, 110, "数据类型代码："},
-                                           StoredCase{122, 122, 122, "数据类型代码："}));
-
-TEST(DataTypeCodes, EveryCodeAndCellCountRoundTrips)
-{
-    for (const DataTypeItem& item : DataTypeItems()) {
-        if (item.family == DataTypeFamily::Plain) {
-            const double stored = FoldDataType(item.code, 11);
-            EXPECT_EQ(stored, item.code);
-            const DataTypeShown s = ReadDataType(stored);
-            ASSERT_GE(s.item, 0);
-            EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, item.code);
-            EXPECT_FALSE(s.countEditable);
-            continue;
-        }
-        for (int n = 1; n <= 99; ++n) {
-            const double stored = FoldDataType(item.code, n);
-            const DataTypeShown s = ReadDataType(stored);
-            ASSERT_GE(s.item, 0) << stored;
-            EXPECT_EQ(DataTypeItems()[size_t(s.item)].code, item.code) << stored;
-            EXPECT_EQ(s.count, n) << stored;
-            EXPECT_TRUE(s.countEditable);
-        }
-    }
-    // The stored ranges the conversion reads: 1-99, 201-299, 301-399 and two decimals.
-    EXPECT_EQ(FoldDataType(11, 99), 99);
-    EXPECT_EQ(FoldDataType(211, 1), 201);
-    EXPECT_EQ(FoldDataType(211, 99), 299);
-    EXPECT_EQ(FoldDataType(311, 1), 301);
-    EXPECT_EQ(FoldDataType(311, 99), 399);
-    EXPECT_EQ(FoldDataType(114, 8), 114.08);
-    EXPECT_EQ(FoldDataType(121, 11), 121.11);
-    EXPECT_EQ(FoldDataType(114, 99), 114.99);
-}
-
-TEST(DataTypeCodes, CellCountOutOfRangeBecomesEleven)
-{
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("0")), 11);
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("100")), 11);
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("abc")), 11);
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("-3")), 11);
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("99")), 99);
-    EXPECT_EQ(CheckedCellCount(QStringLiteral("2.5")), 2.5);
-}
-
-TEST(DataTypeCodes, AlignmentServesNumberCellsAndPlainItemsOnly)
-{
-    for (int code : {11, 311, 114, 121}) EXPECT_FALSE(DataTypeTakesAlignment(code)) << code;
-    for (int code : {211, 0, 104, 110, 122}) EXPECT_TRUE(DataTypeTakesAlignment(code)) << code;
-}
 
 // --- The dialog -----------------------------------------------------------------
 
@@ -178,7 +83,7 @@ TEST_F(TextDialogTest, BoxListsShowSavedTextBoxesButTheEditedOne)
 TEST_F(TextDialogTest, StoredMoneyPlacesShowWithoutRoundingLoss)
 {
     Box b = B(kAmount);
-    b.dataType = 114.08;
+    b.dataType = DataType::FromStored(114.08);
     format.UpdateBox(b);
     TextBoxDialog& d = Open(kAmount);
     EXPECT_EQ(d.typeList->currentText(), QStringLiteral("114｜大写金额(仅数字)"));
@@ -203,13 +108,13 @@ TEST_P(TextDialogPick, PickingATypeAndCellCountStoresTheFoldedCode)
     PickComboItem(d.typeList, ItemIndex(c.itemCode));
     if (c.cells) TypeInto(d.cellCount, QString::fromUtf8(c.cells));
     Click(d.okButton);
-    EXPECT_EQ(B(kAccount).dataType, c.stored);
+    EXPECT_EQ(B(kAccount).dataType.Stored(), c.stored);
     // Opened again, the dialog shows what was chosen.
     TextBoxDialog& again = Open(kAccount);
     EXPECT_EQ(again.typeList->currentIndex(), ItemIndex(c.itemCode));
     EXPECT_EQ(again.cellCount->text(),
               QString::fromUtf8(c.cells ? c.cells
-                                        : (DataTypeItems()[size_t(ItemIndex(c.itemCode))].family == DataTypeFamily::Plain
+                                        : (DataTypeItems()[size_t(ItemIndex(c.itemCode))].family == DataType::Family::Plain
                                                ? QByteArray::number(c.itemCode).constData()
                                                : "11")));
 }
@@ -223,13 +128,13 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, TextDialogPick,
 TEST_F(TextDialogTest, EveryItemOfTheListRoundTripsThroughTheDialog)
 {
     for (const DataTypeItem& item : DataTypeItems()) {
-        const double n = item.family == DataTypeFamily::Plain ? 0 : 7;
+        const double n = item.family == DataType::Family::Plain ? 0 : 7;
         TextBoxDialog& d = Open(kAccount);
         PickComboItem(d.typeList, ItemIndex(item.code));
         if (n > 0) TypeInto(d.cellCount, QStringLiteral("7"));
         Click(d.okButton);
-        const double stored = B(kAccount).dataType;
-        EXPECT_EQ(stored, FoldDataType(item.code, n)) << item.text.toStdString();
+        const DataType stored = B(kAccount).dataType;
+        EXPECT_EQ(stored, DataType::FromItem(item.code, n)) << item.text.toStdString();
         TextBoxDialog& again = Open(kAccount);
         EXPECT_EQ(again.typeList->currentIndex(), ItemIndex(item.code)) << item.text.toStdString();
         EXPECT_EQ(again.ChosenDataType(), stored) << item.text.toStdString();
@@ -339,25 +244,34 @@ TEST_F(TextDialogTest, SumTargetTakesBoxOperationAndSign)
     EXPECT_EQ(EncodeSumTarget(B(kAmount).sum1), 47);
 }
 
-TEST_F(TextDialogTest, TheTwoRelationListsShowOneLink)
+TEST_F(TextDialogTest, TheSameValueListWritesTheLinkThenTheRelatedListWins)
 {
+    struct Case { BoxId same, related; Relation stored; };  // -1: the list is left alone
+    const Case cases[] = {{kWords, -1, {RelationKind::ChainNext, kWords}}, {kWords, kDate, {RelationKind::Related, kDate}},
+                          {kWords, 0, {}}, {-1, kDate, {RelationKind::Related, kDate}}};
+    for (const Case& c : cases) {
+        TextBoxDialog& d = Open(kAmount);
+        if (c.same >= 0) PickComboItem(d.sameAsList, d.sameAsList->findData(c.same));
+        if (c.related >= 0) PickComboItem(d.relatedList, d.relatedList->findData(c.related));
+        Click(d.okButton);
+        EXPECT_EQ(B(kAmount).relation, c.stored) << c.same << " " << c.related;
+    }
+    // A stored link shows in its own list only.
     TextBoxDialog& d = Open(kAmount);
-    PickComboItem(d.sameAsList, d.sameAsList->findData(kWords));
-    Click(d.okButton);
-    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::ChainNext, kWords}));
+    EXPECT_EQ(d.relatedList->currentData().toInt(), kDate);
+    EXPECT_EQ(d.sameAsList->currentIndex(), 0);
+}
 
-    TextBoxDialog& second = Open(kAmount);
-    EXPECT_EQ(second.sameAsList->currentData().toInt(), kWords);
-    PickComboItem(second.relatedList, second.relatedList->findData(kDate));
-    // The other list lets go of its box: the one link is the related box.
-    EXPECT_EQ(second.sameAsList->currentIndex(), 0);
-    Click(second.okButton);
-    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::Related, kDate}));
-
-    TextBoxDialog& third = Open(kAmount);
-    PickComboItem(third.relatedList, 0);
-    Click(third.okButton);
-    EXPECT_FALSE(B(kAmount).relation.IsSet());
+TEST_F(TextDialogTest, MillimetresShowToThreeDecimals)
+{
+    std::vector<Box> boxes = format.Boxes();
+    for (Box& b : boxes)
+        if (b.id == kAmount) b.rect = QRectF(11.943127962, 91.00000000000001, 60.0625, 8);
+    format.Load(format.Header(), boxes);  // as stored, not yet kept to thousandths
+    TextBoxDialog& d = Open(kAmount);
+    EXPECT_EQ(d.xEdit->text(), QStringLiteral("11.943"));
+    EXPECT_EQ(d.yEdit->text(), QStringLiteral("91"));
+    EXPECT_EQ(d.widthEdit->text(), QStringLiteral("60.062"));
 }
 
 TEST_F(TextDialogTest, SelectedBoxesAreNeverLinkedToThemselves)

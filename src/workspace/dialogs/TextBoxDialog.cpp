@@ -1,6 +1,7 @@
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include "core/TextNumber.h"
+#include "entry/AutoValues.h"
 #include "entry/Conversion.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
@@ -22,6 +23,31 @@ namespace slip {
 namespace {
 
 const QString kNoBoxItem = QStringLiteral("000000｜没有相关联输入框");
+
+// The list text of a custom item with its pattern: the text up to its first
+// "：", "：" and the pattern.
+QString CustomItemText(const QString& itemText, const QString& pattern)
+{
+    const int colon = itemText.indexOf(QStringLiteral("："));
+    return (colon < 0 ? itemText : itemText.left(colon)) + QStringLiteral("：") + pattern;
+}
+
+// What the count field is called and which fields a family lets the operator
+// edit.
+struct CountField {
+    QString caption;
+    bool countEditable, charSpacingEditable, lineSpacingEditable;
+};
+CountField CountFieldOf(DataType::Family family)
+{
+    switch (family) {
+    case DataType::Family::Plain: return {QStringLiteral("数据类型代码："), false, true, true};
+    case DataType::Family::DigitCells: return {QStringLiteral("数字格数："), true, false, false};
+    case DataType::Family::MoneyPlaces: return {QStringLiteral("大写金额位数："), true, true, false};
+    case DataType::Family::AmountCells: break;
+    }
+    return {QStringLiteral("小写金额格数："), true, false, false};
+}
 
 // A box list is wide enough for its "none" item and does not grow with long
 // captions (the open list shows them whole).
@@ -84,7 +110,7 @@ QWidget* TextBoxDialog::BuildTypeGroup()
     grid->addWidget(customButton, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     connect(typeList, &QComboBox::activated, this, &TextBoxDialog::TypePicked);
-    connect(cellCount, &QLineEdit::textEdited, this, [this] { Mark(DataType); });
+    connect(cellCount, &QLineEdit::textEdited, this, [this] { Mark(TypeField); });
     connect(cellCount, &QLineEdit::editingFinished, this, [this] {
         if (cellCount->isEnabled()) cellCount->setText(NumberText(CheckedCellCount(cellCount->text())));
     });
@@ -109,16 +135,8 @@ QWidget* TextBoxDialog::BuildRelationGroup()
         list->setToolTip(QStringLiteral("本输入框与其他输入框的内容关联（此功能使用户减少重复输入）。"));
         FitBoxList(list);
     }
-    // Both lists show the one link of the box: choosing a box in one clears
-    // the other, so what is shown is what OK writes.
-    connect(sameAsList, &QComboBox::activated, this, [this] {
-        if (ListedBox(sameAsList) != 0) relatedList->setCurrentIndex(0);
-        Mark(SameAs);
-    });
-    connect(relatedList, &QComboBox::activated, this, [this] {
-        if (ListedBox(relatedList) != 0) sameAsList->setCurrentIndex(0);
-        Mark(Related);
-    });
+    connect(sameAsList, &QComboBox::activated, this, [this] { Mark(SameAs); });
+    connect(relatedList, &QComboBox::activated, this, [this] { Mark(Related); });
     return g;
 }
 
@@ -157,7 +175,7 @@ void TextBoxDialog::LoadUserFormat()
     for (int i = 0; i < typeList->count(); ++i) {
         const DataTypeItem& item = DataTypeItems()[size_t(i)];
         if (!item.custom()) continue;
-        typeList->setItemText(i, CustomItemText(item.text, GetParam(CustomPatternParamName(item.code))));
+        typeList->setItemText(i, CustomItemText(item.text, GetParam(CustomPatternKey(item.code))));
     }
 }
 
@@ -176,42 +194,40 @@ void TextBoxDialog::LoadBox(const Box& b)
     }
 }
 
-void TextBoxDialog::SetTypeCaptions(double code)
+void TextBoxDialog::SetTypeCaptions(const DataType& type)
 {
-    const DataTypeShown shown = ReadDataType(code);
-    cellCaption->setText(shown.countCaption);
-    cellCount->setText(NumberText(shown.count));
-    cellCount->setEnabled(shown.countEditable);
-    charSpacingEdit->setEnabled(shown.charSpacingEditable);
-    lineSpacingEdit->setEnabled(shown.lineSpacingEditable);
-    typeList->setCurrentIndex(shown.item);
+    const CountField field = CountFieldOf(type.family());
+    cellCaption->setText(field.caption);
+    cellCount->setText(NumberText(type.CellCount()));
+    cellCount->setEnabled(field.countEditable);
+    charSpacingEdit->setEnabled(field.charSpacingEditable);
+    lineSpacingEdit->setEnabled(field.lineSpacingEditable);
+    const int index = DataTypeItemIndex(type.ItemCode());
+    typeList->setCurrentIndex(index);
     SetAlignOp();
-    customButton->setEnabled(shown.item >= 0 && DataTypeItems()[size_t(shown.item)].custom());
+    customButton->setEnabled(index >= 0 && DataTypeItems()[size_t(index)].custom());
 }
 
 void TextBoxDialog::SetAlignOp()
 {
-    const int index = typeList->currentIndex();
-    const bool on = index < 0 || DataTypeTakesAlignment(DataTypeItems()[size_t(index)].code);
+    const bool on = ChosenDataType().TakesAlignment();
     for (QRadioButton* b : alignButtons) b->setEnabled(on);
 }
 
 void TextBoxDialog::TypePicked(int index)
 {
     if (index < 0) return;
-    const DataTypeItem& item = DataTypeItems()[size_t(index)];
     // A cell item starts with 11 cells.
-    const double code = item.family == DataTypeFamily::Plain ? item.code : FoldDataType(item.code, kDefaultCellCount);
-    SetTypeCaptions(code);
-    Mark(DataType);
+    SetTypeCaptions(DataType::FromItem(DataTypeItems()[size_t(index)].code, kDefaultCellCount));
+    Mark(TypeField);
 }
 
-double TextBoxDialog::ChosenDataType() const
+DataType TextBoxDialog::ChosenDataType() const
 {
     const int index = typeList->currentIndex();
     if (index < 0) return loadedDataType_;
     const DataTypeItem& item = DataTypeItems()[size_t(index)];
-    return FoldDataType(item.code, CheckedCellCount(cellCount->text()));
+    return DataType::FromItem(item.code, CheckedCellCount(cellCount->text()));
 }
 
 void TextBoxDialog::EditCustomPattern()
@@ -219,7 +235,7 @@ void TextBoxDialog::EditCustomPattern()
     const int index = typeList->currentIndex();
     if (index < 0 || !DataTypeItems()[size_t(index)].custom()) return;
     const DataTypeItem& item = DataTypeItems()[size_t(index)];
-    const QString key = CustomPatternParamName(item.code);
+    const QString key = CustomPatternKey(item.code);
     const auto answer = InputBox(QStringLiteral("请输入自定义数据格式信息(类型编号") + QString::number(item.code) +
                                      QStringLiteral(")："),
                                  QString(), GetParam(key));
@@ -296,14 +312,15 @@ void TextBoxDialog::WriteMarked(Box& b)
     auto notSelf = [&](SumTarget t) { return t.target == b.id ? SumTarget() : t; };
     if (IsMarked(Sum1)) b.sum1 = notSelf(ChosenSum(0));
     if (IsMarked(Sum2)) b.sum2 = notSelf(ChosenSum(1));
-    if (IsMarked(DataType) && typeList->currentIndex() >= 0) b.dataType = ChosenDataType();
-    if (IsMarked(SameAs) || IsMarked(Related)) {
-        Relation r;
-        if (const BoxId related = ListedBox(relatedList)) r = {RelationKind::Related, related};
-        else if (const BoxId same = ListedBox(sameAsList)) r = {RelationKind::ChainNext, same};
-        if (r.target == b.id) r = Relation();
-        b.relation = r;
-    }
+    if (IsMarked(TypeField) && typeList->currentIndex() >= 0) b.dataType = ChosenDataType();
+    // The box has one link: the same-value list writes it, then the related
+    // list, so when both were changed the related box wins (and "none" in
+    // the list written last clears the link).
+    auto link = [&](RelationKind kind, BoxId target) {
+        b.relation = target != 0 && target != b.id ? Relation{kind, target} : Relation();
+    };
+    if (IsMarked(SameAs)) link(RelationKind::ChainNext, ListedBox(sameAsList));
+    if (IsMarked(Related)) link(RelationKind::Related, ListedBox(relatedList));
 }
 
 void TextBoxDialog::AfterWrite(const QList<BoxId>& ids)

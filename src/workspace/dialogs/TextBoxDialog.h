@@ -1,6 +1,6 @@
 #pragma once
 #include "workspace/dialogs/RectBoxDialog.h"
-#include "workspace/dialogs/DataTypeCodes.h"
+#include "model/DataType.h"
 
 #include <array>
 
@@ -17,13 +17,13 @@ namespace slip {
 class TextBoxDialog : public RectBoxDialog {
     Q_OBJECT
 public:
-    enum OwnField { DataType = OwnFields, SameAs, Related, Sum1, Sum2 };
+    enum OwnField { TypeField = OwnFields, SameAs, Related, Sum1, Sum2 };
 
     explicit TextBoxDialog(SlipFormat& format, QWidget* parent = nullptr);
 
-    // The code the type list and the cell count stand for now (the code the
-    // box had when no item is chosen).
-    double ChosenDataType() const;
+    // The type the list and the cell count stand for now (the type the box
+    // had when no item is chosen).
+    DataType ChosenDataType() const;
     // The box list's entry for a box: its ID in six digits, "｜" and its caption.
     static QString BoxListText(BoxId id, const QString& caption);
 
@@ -53,7 +53,7 @@ private:
     // Appends to each custom item the pattern stored for it.
     void LoadUserFormat();
     // Shows a stored code: item, count, count caption, what may be edited.
-    void SetTypeCaptions(double code);
+    void SetTypeCaptions(const DataType& type);
     // The alignment options serve only the items that take an alignment.
     void SetAlignOp();
     void TypePicked(int index);
@@ -65,7 +65,7 @@ private:
     BoxId ListedBox(const QComboBox* list) const;
     SumTarget ChosenSum(int which) const;
 
-    double loadedDataType_ = 0;
+    DataType loadedDataType_;
 };
 
 } // namespace slip
