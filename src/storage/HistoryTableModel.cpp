@@ -266,6 +266,7 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order)
     const HistorySlipNumbers sorted = HistorySlipNumbersOf(format_, box, order);
     if (!sorted.ok) {
         lastError_ = sorted.error;
+        emit sortFailed(sorted.error);
         return;
     }
     // The same slips as listed: any stored since the list was read stay out.

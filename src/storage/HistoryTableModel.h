@@ -67,7 +67,7 @@ public:
     // Orders the rows by a box column's values in the database (numbers as
     // numbers), marking its caption with "△" or "▽"; the running numbers
     // stay 1, 2, 3 … from the top. The first two columns don't sort. A sort
-    // that can't be read leaves the order as it was (LastError() says why).
+    // that can't be read leaves the order as it was and says so (sortFailed).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -76,6 +76,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // A sort could not be read from the database; the order stays as it was.
+    void sortFailed(const QString& error);
 
 private:
     struct Page {

@@ -127,6 +127,10 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     grid->setModel(model);
     grid->setColumnHidden(Model::kSlipNumberColumn, true);
     SortOnCaptionClicks(*grid, Model::kFirstBoxColumn);
+    // The found row's number means another slip once the rows are reordered.
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ForgetMatch(); });
+    connect(model, &HistoryTableModel::sortFailed, this,
+            [](const QString& error) { MsgBox(error, PromptIcon::Critical); });
     v->addWidget(grid, 1);
 
     connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });

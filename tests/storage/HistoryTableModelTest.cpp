@@ -129,6 +129,13 @@ TEST(HistoryListLoading, ACaptionClickSortsEveryPageAndMarksTheCaption)
     EXPECT_EQ(Cell(m, 0, 3), "1999");
     m.sort(M::kRunningNumberColumn, Qt::AscendingOrder);  // no sort there
     EXPECT_EQ(Cell(m, 0, 3), "1999");
+    QString failure;
+    QObject::connect(&m, &M::sortFailed, [&](const QString& e) { failure = e; });
+    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史检索"));
+    m.sort(2, Qt::AscendingOrder);
+    EXPECT_TRUE(failure.startsWith("数据库打开错误(")) << failure.toStdString();
+    EXPECT_EQ(Header(m, 3), "账号▽");
+    EXPECT_EQ(Cell(m, 0, 3), "1999");
 }
 
 TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
