@@ -90,15 +90,33 @@ void ClickRow(QTableView* view, int row, Qt::KeyboardModifiers mods = {})
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualRect(cell).center());
 }
 
+struct BatchPanelTest : ::testing::Test {
+    void SetUp() override
+    {
+        MakeFormats();
+        ASSERT_TRUE(WriteBytes(csv, CsvText()));
+    }
+    Window& Open()
+    {
+        window = std::make_unique<Window>();
+        return *window;
+    }
+    // The five records of the CSV file (up to row endRow) imported.
+    Window& Import(const QString& endRow = "6")
+    {
+        ImportCsv(Open(), csv, endRow);
+        return *window;
+    }
+    TestHome home;
+    const QString csv = home.file("收款.csv");
+    std::unique_ptr<Window> window;
+};
+
 } // namespace
 
-TEST(BatchPanel, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
+TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
+    Window& w = Open();
     EXPECT_FALSE(w.mw.tabs->isTabEnabled(1));
     EXPECT_FALSE(w.panel->recordBar->isVisible());
     bool printAll = false;
@@ -124,14 +142,9 @@ TEST(BatchPanel, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     EXPECT_EQ(w.panel->recordScroll->maximum(), 5);
 }
 
-TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
+TEST_F(BatchPanelTest, SteppingThroughTheRecordsPutsEachOnTheSlip)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     QScrollBar* bar = w.panel->recordScroll;
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(bar->value(), 2);
@@ -154,14 +167,9 @@ TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
     EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
 }
 
-TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
+TEST_F(BatchPanelTest, AClosedColumnKeepsItsTextBoxAsTyped)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.panel->grid->horizontalHeader()->resizeSection(1, 2);  // 户名 narrowed shut
     EXPECT_FALSE(w.panel->Batch().ColumnShown(0));
     w.mw.Format().SetValue(w.Id(1), "手填");
@@ -173,14 +181,9 @@ TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
     EXPECT_EQ(w.Value(1), "王五");
 }
 
-TEST(BatchPanel, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
+TEST_F(BatchPanelTest, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.mw.tabs->setCurrentIndex(1);
     ClickRow(w.panel->grid, 0);
     ClickRow(w.panel->grid, 4, Qt::ControlModifier);
@@ -196,14 +199,9 @@ TEST(BatchPanel, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
     EXPECT_EQ(w.Value(1), "李四");
 }
 
-TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
+TEST_F(BatchPanelTest, DeletingDownToOneRecordOrClearingAllStopsTheBar)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv, "3");
+    Window& w = Import("3");
     bool printAll = true;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
     w.mw.tabs->setCurrentIndex(1);
@@ -226,14 +224,9 @@ TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));  // still loaded: import again from here
 }
 
-TEST(BatchPanel, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
+TEST_F(BatchPanelTest, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.mw.tabs->setCurrentIndex(1);
     ASSERT_TRUE(w.mw.Commands().ChooseFormat("农行", false));
     EXPECT_EQ(w.panel->Batch().RecordCount(), 0);
