@@ -19,8 +19,6 @@ const QString kInsert = QStringLiteral("INSERT INTO 历史(ID, Fmt, CID, Con) VA
 const QString kSlipNumbers =
     QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? GROUP BY ID ORDER BY ID DESC");
 
-QString NoConnection() { return QStringLiteral("无法建立数据库连接！"); }
-
 // The operator's message for a statement that failed.
 QString StatementFailed(const QString& sql)
 {
@@ -52,7 +50,7 @@ bool EachRow(DbConnection& conn, const QString& sql, const QVariantList& params,
 QString ReadRows(const QString& sql, const QVariantList& params, const RowReader& row)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return NoConnection();
+    if (!conn.isOpen()) return conn.failureText();
     if (!EachRow(conn, sql, params, row)) return StatementFailed(sql);
     return QString();
 }
@@ -63,7 +61,7 @@ QString ReadRows(const QString& sql, const QVariantList& params, const RowReader
 QString InTransaction(const std::function<QString(DbConnection&)>& work)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return NoConnection();
+    if (!conn.isOpen()) return conn.failureText();
     // BEGIN IMMEDIATE takes the write lock before anything is read, so no
     // other writer changes what the work reads in between.
     if (!conn.begin()) return StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
@@ -71,7 +69,8 @@ QString InTransaction(const std::function<QString(DbConnection&)>& work)
         conn.rollback();
         return StatementFailed(failed);
     }
-    if (!conn.commit()) return StatementFailed(QStringLiteral("COMMIT"));
+    if (!conn.commit())
+        return conn.failureText().isEmpty() ? StatementFailed(QStringLiteral("COMMIT")) : conn.failureText();
     return QString();
 }
 
@@ -372,13 +371,6 @@ void GridNumberFunction(sqlite3_context* ctx, int, sqlite3_value** args)
 
 } // namespace
 
-sqlite3* SqliteHandle(const DbConnection& conn)
-{
-    const QVariant v = conn.db().driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
 HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId, Qt::SortOrder order)
 {
     HistorySlipNumbers out;
@@ -388,10 +380,15 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId,
         return out;
     }
     DbConnection conn;
-    sqlite3* handle = conn.isOpen() ? SqliteHandle(conn) : nullptr;
+    if (!conn.isOpen()) {
+        out.error = conn.failureText();
+        return out;
+    }
+    sqlite3* handle = SqliteHandle(conn);
+    const QString function = QStringLiteral("grid_number");
     if (!handle || sqlite3_create_function_v2(handle, "grid_number", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
                                               GridNumberFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        out.error = NoConnection();
+        out.error = StatementFailed(function);
         return out;
     }
     // Each slip with its value of the box ("" for a slip without one) and

@@ -6,7 +6,6 @@
 #include <QVector>
 #include <qnamespace.h>
 
-struct sqlite3;
 
 namespace slip {
 
@@ -189,9 +188,5 @@ struct HistoryPendingRuns {
     QString error;
 };
 HistoryPendingRuns PendingPrintRuns();
-
-// The SQLite handle of an open connection (null for another driver), for
-// the reads that skip Qt's per-value wrapping or add functions of their own.
-sqlite3* SqliteHandle(const DbConnection& conn);
 
 } // namespace slip

@@ -113,6 +113,7 @@ void DataGridView::SelectRow(int row, bool atTop)
 void DataGridView::SizeColumns()
 {
     FitGridColumns(*this, std::max(0, list_->RunningNumberColumn()), list_->rowCount(), list_->rowCount() == 0);
+    emit columnsSized();
 }
 
 void DataGridView::resizeEvent(QResizeEvent* event)

@@ -39,6 +39,10 @@ public:
     void SelectRow(int row, bool atTop = false);
     void SizeColumns();
 
+signals:
+    // The columns were sized to their texts (a window may adjust them after).
+    void columnsSized();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

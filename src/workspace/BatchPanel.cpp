@@ -188,7 +188,7 @@ void BatchPanel::DeleteSelectedRecords()
     for (const QModelIndex& i : grid->selectionModel()->selectedRows()) records << i.row() + 1;
     if (records.isEmpty() && grid->currentIndex().isValid()) records << grid->currentIndex().row() + 1;
     if (records.isEmpty()) return;
-    if (Question(DeleteRowsQuestion(records), PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(DeleteRowsQuestion(records))) return;
     if (!batch_.DeleteRecords(records)) return;
     grid->selectionModel()->clearSelection();
     ShowBatchRecord();
@@ -196,7 +196,7 @@ void BatchPanel::DeleteSelectedRecords()
 
 void BatchPanel::ClearRecords(bool ask)
 {
-    if (ask && Question(QStringLiteral("您确定要清除所有记录？"), PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    if (ask && !ConfirmLoss(QStringLiteral("您确定要清除所有记录？"))) return;
     batch_.Clear();
     ShowBatchRecord();
 }

@@ -3,6 +3,7 @@
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
+#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "storage/RecordListModel.h"
 #include "ui/DataGrid.h"
@@ -12,9 +13,11 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 #include <algorithm>
 
 namespace slip {
@@ -57,6 +60,8 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(chooseButton, &QPushButton::clicked, this, &FormatListDialog::Choose);
     connect(closeButton, &QPushButton::clicked, this, &FormatListDialog::CloseKeepingCurrent);
     connect(deleteButton, &QPushButton::clicked, this, &FormatListDialog::DeleteSelected);
+    // Enter on the list chooses, as a double-click does; never deletes.
+    chooseButton->setDefault(true);
     // The catalogue opens without blocking; the list closes with no choice.
     connect(downloadButton, &QPushButton::clicked, this, [this] {
         if (!download_) return;
@@ -73,6 +78,8 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     Reload();
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
+    view->viewport()->installEventFilter(this);
+    connect(view, &DataGridView::columnsSized, this, &FormatListDialog::FitColumns);
     RowChanged();
 }
 
@@ -121,6 +128,32 @@ void FormatListDialog::ShowPreview()
     preview->ShowPicture(name.isEmpty() ? QImage() : BackgroundStore::Load(name));
 }
 
+void FormatListDialog::FitColumns()
+{
+    // A long name is cut short in its column (and shown whole in its
+    // tooltip) rather than pushing the sizes out of sight.
+    int others = 0;
+    for (int c = 0; c < list->columnCount(); ++c)
+        if (c != kNameColumn && !view->isColumnHidden(c)) others += view->columnWidth(c);
+    // Each column's width is rounded to whole pixels: a pixel each to spare.
+    const int room = view->viewport()->width() - list->columnCount() - others;
+    const int least = int(900 / units::kTwipsPerPixel);
+    if (view->columnWidth(kNameColumn) > room) view->setColumnWidth(kNameColumn, std::max(room, least));
+}
+
+bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view->viewport() && event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex at = view->indexAt(help->pos());
+        if (at.isValid() && at.column() == kNameColumn) {
+            QToolTip::showText(help->globalPos(), list->Text(at.row(), kNameColumn), view->viewport());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void FormatListDialog::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
@@ -147,6 +180,9 @@ void FormatListDialog::CloseKeepingCurrent()
 void FormatListDialog::DeleteSelected()
 {
     const QString name = SelectedName();
+    // The focus goes back to the list, so that a second Enter does not
+    // delete the next format.
+    view->setFocus();
     if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
     const int row = view->CurrentRow();
     list->removeRows(row, 1);

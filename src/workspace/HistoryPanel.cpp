@@ -303,7 +303,7 @@ void HistoryPanel::DeleteHistoryRows()
 {
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    if (Question(DeleteHistoryRowsQuestion(rows), PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(DeleteHistoryRowsQuestion(rows))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
@@ -326,9 +326,7 @@ void HistoryPanel::DeleteAllHistory()
     grid->selectAll();
     QVector<int> all(rows);
     std::iota(all.begin(), all.end(), 0);
-    if (Question(DeleteHistoryRowsQuestion(all), PromptButtons::YesNo, PromptIcon::None) !=
-        PromptAnswer::Yes)
-        return;
+    if (!ConfirmLoss(DeleteHistoryRowsQuestion(all))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
     if (!result.ok) MsgBox(result.error, PromptIcon::Critical);
@@ -355,8 +353,7 @@ void HistoryPanel::ExportGrid()
     if (chosen.isEmpty()) return;
     QString renamed;
     const QString path = GridExportPath(chosen, &renamed);
-    if (QFileInfo::exists(path) &&
-        Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (QFileInfo::exists(path) && !ConfirmLoss(QStringLiteral("该文件已存在，是否覆盖？")))
         return;
     WindowProgress progress;
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
