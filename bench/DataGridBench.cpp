@@ -1,6 +1,8 @@
 #include "ui/DataGrid.h"
+
+#include <QPixmap>
 #include "storage/Database.h"
-#include "ui/GridView.h"
+#include "storage/RecordListModel.h"
 #include "ui/Progress.h"
 #include "storage/Schema.h"
 
@@ -25,61 +27,51 @@ void EnsureBoxes(int count)
     made = count;
 }
 
-void BoxTableGrid(GridModel& g)
-{
-    g.Tag = "Fmt";
-    SetupGridColumns(g, {"ID", "", "LBL", "X", "Y", "W", "H", "fBold", "Color"},
-                     {"ID", "序号", "名称", "X", "Y", "W", "H", "粗体", "颜色"});
-}
+const QVector<RecordListColumn> kBoxColumns{{"ID", "ID"}, {"", "序号"}, {"LBL", "名称"}, {"X", "X"}, {"Y", "Y"},
+                                             {"W", "W"}, {"H", "H"}, {"fBold", "粗体"}, {"Color", "颜色"}};
 
 void BM_FillGridFromQuery(benchmark::State& state)
 {
     const int rows = int(state.range(0));
     EnsureBoxes(rows);
-    GridModel g;
-    BoxTableGrid(g);
+    RecordListModel list;
+    list.SetColumns(kBoxColumns);
     for (auto _ : state) {
-        FillGridFromQuery(g, "Fmt=? AND ID<=?", {"基准", rows + 1}, "ID");
-        benchmark::DoNotOptimize(g.Rows());
+        list.Fill("Fmt", "Fmt=? AND ID<=?", {"基准", rows + 1}, "ID");
+        benchmark::DoNotOptimize(list.rowCount());
     }
-    state.SetItemsProcessed(state.iterations() * rows);
 }
 BENCHMARK(BM_FillGridFromQuery)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
+// Sorting a filled list by an amount column and a name column in turn.
 void BM_SortGridByColumn(benchmark::State& state)
 {
-    GridModel g;
-    SetupGridColumns(g, {"ID", "", "A", "B"}, {"ID", "序号", "金额", "名称"});
     const int rows = int(state.range(0));
-    g.SetRows(2 + rows);
-    for (int r = 0; r < rows; ++r) {
-        g.SetTextMatrix(2 + r, 2, QString::number((r * 7919) % 100003 / 100.0, 'f', 2));
-        g.SetTextMatrix(2 + r, 3, QString("户名%1").arg((r * 31) % rows));
-    }
+    EnsureBoxes(rows);
+    RecordListModel list;
+    list.SetColumns(kBoxColumns);
+    list.Fill("Fmt", "Fmt=? AND ID<=?", {"基准", rows + 1}, "ID");
     for (auto _ : state) {
-        SortGridByColumn(g, 2);
-        SortGridByColumn(g, 3);
+        list.sort(3, Qt::DescendingOrder);
+        list.sort(2, Qt::AscendingOrder);
     }
-    state.SetItemsProcessed(state.iterations() * rows * 2);
 }
 BENCHMARK(BM_SortGridByColumn)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Rows added one by one while a view shows the grid, as an import does.
+// A list filled, its columns fitted and painted once in its view.
 void BM_AddRowsShownInView(benchmark::State& state)
 {
     const int rows = int(state.range(0));
+    EnsureBoxes(rows);
     for (auto _ : state) {
-        GridModel g;
-        SetupGridColumns(g, {"ID", "", "A", "B"}, {"ID", "序号", "金额", "名称"});
-        GridView view;
-        view.resize(800, 400);
-        view.SetGrid(&g);
+        RecordListModel list;
+        list.SetColumns(kBoxColumns);
+        DataGridView view(&list);
+        view.resize(800, 600);
         view.show();
-        for (int r = 0; r < rows; ++r) g.AddRow({QString::number(r), QString::number(r + 1), "1.00", "户名"});
-        AutoSizeGridColumns(g, 2, false);
+        list.Fill("Fmt", "Fmt=? AND ID<=?", {"基准", rows + 1}, "ID");
         benchmark::DoNotOptimize(view.grab());  // the rows painted as shown
     }
-    state.SetItemsProcessed(state.iterations() * rows);
 }
 BENCHMARK(BM_AddRowsShownInView)->Arg(1000)->Unit(benchmark::kMillisecond);
 

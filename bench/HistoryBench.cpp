@@ -45,7 +45,8 @@ HistorySlip MakeSlip(int i)
     s.push_back({5, QStringLiteral("人民币壹仟贰佰叁拾肆元伍角陆分")});
     s.push_back({6, QStringLiteral("2024-%1-%2").arg(i % 12 + 1, 2, 10, QChar('0')).arg(i % 28 + 1, 2, 10, QChar('0'))});
     s.push_back({7, i % 3 ? QStringLiteral("货款") : QStringLiteral("服务费")});
-    s.push_back({8, i % 5 ? QString() : QStringLiteral("第一行\r\n第二行")});
+    // Only the oldest slip holds this remark.
+    s.push_back({8, i == 0 ? QStringLiteral("最早一张的备注") : i % 5 ? QString() : QStringLiteral("第一行\r\n第二行")});
     s.push_back({9, Account(i + 17)});
     s.push_back({10, QStringLiteral("收款单位%1").arg(i % 500)});
     s.push_back({11, i % 2 ? QStringLiteral("1") : QString()});
@@ -165,5 +166,44 @@ void BM_CompleteShortTextFromHistoryOf100kSlips(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CompleteShortTextFromHistoryOf100kSlips)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The search of the history tab: a word only the oldest slip holds (the
+// last row, found after every other slip was passed over) and a word no
+// slip holds, from the top row of the list as loaded.
+void BM_SearchHistoryOf100kSlips(benchmark::State& state)
+{
+    EnsureHistory();
+    HistoryTableModel m;
+    m.LoadHistoryList(kFormat, Boxes());
+    for (auto _ : state) {
+        QString oldest = QStringLiteral("最早一张");
+        const HistoryFind found = m.FindRow(oldest, 0, false);
+        if (found.row != kSlips - 1) state.SkipWithError("the oldest slip was not found");
+        QString none = QStringLiteral("无此关键词");
+        if (m.FindRow(none, 0, false).row != -1) state.SkipWithError("a word no slip holds was found");
+    }
+}
+BENCHMARK(BM_SearchHistoryOf100kSlips)->Unit(benchmark::kMillisecond);
+
+// A click on the amount column's caption of the history of 100,000 slips,
+// ascending, then the first screen shown.
+void BM_SortHistoryOf100kSlips(benchmark::State& state)
+{
+    EnsureHistory();
+    HistoryTableModel m;
+    m.LoadHistoryList(kFormat, Boxes());
+    const int amountColumn = m.ColumnOfBox(4);
+    for (auto _ : state) {
+        m.sort(amountColumn, Qt::AscendingOrder);
+        TouchRows(m, 0, 40);
+        if (m.rowCount() != kSlips) state.SkipWithError("slips went missing");
+    }
+    if (m.data(m.index(0, amountColumn)).toString() != QStringLiteral("0.00")) state.SkipWithError("not sorted");
+}
+BENCHMARK(BM_SortHistoryOf100kSlips)->Unit(benchmark::kMillisecond);
 
 } // namespace

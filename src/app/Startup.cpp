@@ -8,6 +8,7 @@
 #include "ui/PasswordDialogs.h"
 #include "ui/Prompt.h"
 #include "ui/Translations.h"
+#include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
 
 #include <QApplication>
@@ -79,6 +80,7 @@ const char* DatabaseCheckText(DatabaseCheck check)
 
 void ShowMainWindow()
 {
+    AskAboutPendingPrintRuns();
     auto* mf = new MainWindow();
     mf->setAttribute(Qt::WA_DeleteOnClose);
     mf->Start();

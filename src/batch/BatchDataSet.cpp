@@ -1,5 +1,7 @@
 #include "batch/BatchDataSet.h"
 
+#include <algorithm>
+
 namespace slip {
 
 BatchDataSet::BatchDataSet(QObject* parent) : QAbstractTableModel(parent) {}
@@ -55,19 +57,27 @@ void BatchDataSet::SetColumnShown(int m, bool shown)
     shown_[m] = shown;
 }
 
-bool BatchDataSet::DeleteRecords(int first, int last)
+bool BatchDataSet::DeleteRecords(QVector<int> records)
 {
-    if (first > last) std::swap(first, last);
-    first = std::max(first, 1);
-    last = std::min(last, RecordCount());
-    if (first > last) return false;
-    beginRemoveRows(QModelIndex(), first - 1, last - 1);
-    records_.remove(first - 1, last - first + 1);
-    endRemoveRows();
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    bool removed = false;
+    // From the bottom up, a run of neighbours at a time, so that the numbers
+    // of the records still to go stay valid.
+    for (qsizetype i = records.size() - 1; i >= 0; --i) {
+        const int last = std::min(records[i], RecordCount());
+        while (i > 0 && records[i - 1] == records[i] - 1) --i;
+        const int first = std::max(records[i], 1);
+        if (first > last) continue;
+        beginRemoveRows(QModelIndex(), first - 1, last - 1);
+        records_.remove(first - 1, last - first + 1);
+        endRemoveRows();
+        removed = true;
+    }
     // The running numbers of the records after them change.
-    if (first - 1 < records_.size())
-        emit dataChanged(index(first - 1, 0), index(int(records_.size()) - 1, 0), {Qt::DisplayRole});
-    return true;
+    if (removed && !records_.isEmpty())
+        emit dataChanged(index(0, 0), index(int(records_.size()) - 1, 0), {Qt::DisplayRole});
+    return removed;
 }
 
 void BatchDataSet::Clear()

@@ -49,10 +49,10 @@ public:
     bool ColumnShown(int m) const;
     void SetColumnShown(int m, bool shown);
 
-    // Removes records first..last (from 1, in either order, held to the
-    // records). Later records move up and are numbered anew. False when
-    // nothing was removed.
-    bool DeleteRecords(int first, int last);
+    // Removes exactly these records (numbers from 1, in any order; numbers
+    // outside the records are passed over). Later records move up and are
+    // numbered anew. False when nothing was removed.
+    bool DeleteRecords(QVector<int> records);
     // Removes every record; the columns stay.
     void Clear();
 

@@ -65,12 +65,14 @@ PrintOutcome PrintSlipJob(PrintServices& services, const SlipFormat& format, Bat
         if (showProgress) services.progress.Step(1, QStringLiteral("pages"));
     }
 
+    if (!printed.isEmpty() && saveHistory && services.keepPending) services.keepPending(format.Name(), printed);
     if (printed.isEmpty()) {
         printer.KillDoc();
         out.status = PrintStatus::Failed;
         out.error = stoppedBecause;
     } else if (!printer.EndDoc()) {
         // The print system took none of the job.
+        if (saveHistory && services.dropPending) services.dropPending();
         out.status = PrintStatus::Failed;
         out.error = printer.LastError();
     } else {

@@ -37,6 +37,11 @@ struct PrintServices {
     ProgressReporter& progress;
     PrinterChooser selectPrinter;
     HistorySaver saveHistory;
+    // The printed slips kept as pending before the job is sent, so that a
+    // run cut off before saveHistory stores them is not lost; dropped when
+    // the print system did not take the job. Both optional.
+    std::function<void(const QString& format, const QVector<SlipValues>& slips)> keepPending;
+    std::function<void()> dropPending;
 };
 
 // The records of a batch, each the values of one slip.

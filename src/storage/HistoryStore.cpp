@@ -1,9 +1,12 @@
 #include "storage/HistoryStore.h"
 
+#include "core/GridRules.h"
 #include "storage/Database.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <sqlite3.h>
 #include <QVariant>
 #include <functional>
 
@@ -79,6 +82,14 @@ HistoryValuesResult ValuesOfQuery(const QString& sql, const QVariantList& params
     return out;
 }
 
+QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + QLatin1Char('%'); }
+
+// Values of one slip in its search text are kept apart by a character no
+// typed keyword holds, so that no match spans two values.
+const QChar kValueSeparator = QChar(0x1F);
+const QString kInsertSearchText =
+    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
+
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
     return EachRow(conn, kSlipNumbers, {format}, [&](const QSqlQuery& q) { numbers << q.value(0).toLongLong(); });
@@ -86,42 +97,136 @@ bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& n
 
 } // namespace
 
-QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + QLatin1Char('%'); }
+namespace {
+
+// Stores slips of a format on a connection inside its transaction; answers
+// "" when done, else the statement that failed. numbers receives the number
+// of each slip (0 for a slip without values).
+QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<HistorySlip>& slips,
+                     QVector<qint64>& numbers)
+{
+    // The highest number is read inside the transaction, so no other writer
+    // can give the same number in between.
+    QSqlQuery highest(conn.db());
+    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
+    const QVariant top = highest.value(0);
+    qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
+    highest.finish();
+
+    QSqlQuery insert(conn.db());
+    if (!insert.prepare(kInsert)) return kInsert;
+    QSqlQuery search(conn.db());
+    if (!search.prepare(kInsertSearchText)) return kInsertSearchText;
+    numbers.reserve(slips.size());
+    for (const HistorySlip& slip : slips) {
+        QString text;
+        for (const HistoryValue& v : slip) {
+            if (v.value.isEmpty()) continue;
+            insert.bindValue(0, next);
+            insert.bindValue(1, format);
+            insert.bindValue(2, v.boxId);
+            insert.bindValue(3, v.value);
+            if (!insert.exec()) return kInsert;
+            text += kValueSeparator + v.value;
+        }
+        if (text.isEmpty()) {
+            numbers << 0;
+            continue;
+        }
+        search.bindValue(0, format);
+        search.bindValue(1, next);
+        search.bindValue(2, text);
+        if (!search.exec()) return kInsertSearchText;
+        numbers << next++;
+    }
+    return QString();
+}
+
+} // namespace
 
 HistoryBatchSaveResult SaveHistorySlips(const QString& format, const QVector<HistorySlip>& slips)
 {
     HistoryBatchSaveResult out;
     QVector<qint64> numbers;
-    // The highest number is read inside the transaction, so no other writer
-    // can give the same number in between.
-    out.error = InTransaction([&](DbConnection& conn) -> QString {
-        QSqlQuery highest(conn.db());
-        if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
-        const QVariant top = highest.value(0);
-        qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
-        highest.finish();
+    out.error = InTransaction([&](DbConnection& conn) { return StoreSlipsOn(conn, format, slips, numbers); });
+    out.ok = out.error.isEmpty();
+    if (out.ok) out.slipNumbers = numbers;
+    return out;
+}
 
-        QSqlQuery insert(conn.db());
-        if (!insert.prepare(kInsert)) return kInsert;
-        numbers.reserve(slips.size());
-        for (const HistorySlip& slip : slips) {
-            bool any = false;
-            for (const HistoryValue& v : slip) {
+HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<HistorySlip>& slips)
+{
+    HistoryPendingResult out;
+    qint64 run = 0;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        const QString next = QStringLiteral("SELECT COALESCE(MAX(Run), 0) + 1 FROM 历史待定");
+        QSqlQuery q(conn.db());
+        if (!Run(q, next, {}) || !q.next()) return next;
+        run = q.value(0).toLongLong();
+        q.finish();
+        const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
+        if (!q.prepare(sql)) return sql;
+        for (int i = 0; i < slips.size(); ++i) {
+            for (const HistoryValue& v : slips[i]) {
                 if (v.value.isEmpty()) continue;
-                insert.bindValue(0, next);
-                insert.bindValue(1, format);
-                insert.bindValue(2, v.boxId);
-                insert.bindValue(3, v.value);
-                if (!insert.exec()) return kInsert;
-                any = true;
+                for (const QVariant& p : QVariantList{run, i, format, v.boxId, v.value}) q.addBindValue(p);
+                if (!q.exec()) return sql;
             }
-            numbers << (any ? next : 0);
-            if (any) ++next;
         }
         return QString();
     });
     out.ok = out.error.isEmpty();
+    if (out.ok) out.run = run;
+    return out;
+}
+
+HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
+{
+    HistoryBatchSaveResult out;
+    QVector<qint64> numbers;
+    out.error = InTransaction([&](DbConnection& conn) -> QString {
+        QString format;
+        QVector<HistorySlip> slips;
+        int lastSeq = -1;
+        const QString read = QStringLiteral("SELECT Seq, Fmt, CID, Con FROM 历史待定 WHERE Run=? ORDER BY Seq, rowid");
+        if (!EachRow(conn, read, {run}, [&](const QSqlQuery& q) {
+                format = q.value(1).toString();
+                if (q.value(0).toInt() != lastSeq) {
+                    lastSeq = q.value(0).toInt();
+                    slips.append(HistorySlip());
+                }
+                slips.last().push_back({q.value(2).toLongLong(), q.value(3).toString()});
+            }))
+            return read;
+        if (!slips.isEmpty()) {
+            if (const QString failed = StoreSlipsOn(conn, format, slips, numbers); !failed.isEmpty()) return failed;
+        }
+        const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
+        QSqlQuery q(conn.db());
+        return Run(q, drop, {run}) ? QString() : drop;
+    });
+    out.ok = out.error.isEmpty();
     if (out.ok) out.slipNumbers = numbers;
+    return out;
+}
+
+bool DropPendingSlips(qint64 run)
+{
+    return InTransaction([&](DbConnection& conn) -> QString {
+               const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
+               QSqlQuery q(conn.db());
+               return Run(q, drop, {run}) ? QString() : drop;
+           }).isEmpty();
+}
+
+HistoryPendingRuns PendingPrintRuns()
+{
+    HistoryPendingRuns out;
+    out.error = ReadRows(QStringLiteral("SELECT Run, MIN(Fmt), COUNT(DISTINCT Seq) FROM 历史待定 GROUP BY Run ORDER BY Run"),
+                         {}, [&](const QSqlQuery& q) {
+                             out.runs.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt()});
+                         });
+    out.ok = out.error.isEmpty();
     return out;
 }
 
@@ -165,8 +270,7 @@ HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const
 
 HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit)
 {
-    QString sql = QStringLiteral(
-        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
+    QString sql = QStringLiteral("SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
     QVariantList params{format, boxId};
     if (limit >= 0) {
         sql += QStringLiteral(" LIMIT ?");
@@ -251,12 +355,121 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     return out;
 }
 
-HistorySlipNumbers HistorySlipNumbersOf(const QString& format)
+namespace {
+
+// grid_number(text): the text as lists sort it as a number, or NULL for a
+// text that is no number.
+void GridNumberFunction(sqlite3_context* ctx, int, sqlite3_value** args)
+{
+    const void* text = sqlite3_value_text16(args[0]);
+    double number = 0;
+    if (text && GridSortNumber(QString(static_cast<const QChar*>(text), sqlite3_value_bytes16(args[0]) / 2), number))
+        sqlite3_result_double(ctx, number);
+    else
+        sqlite3_result_null(ctx);
+}
+
+} // namespace
+
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId, Qt::SortOrder order)
 {
     HistorySlipNumbers out;
-    out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
+    if (sortBoxId == 0) {
+        out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
+        out.ok = out.error.isEmpty();
+        return out;
+    }
+    DbConnection conn;
+    if (!conn.isOpen()) {
+        out.error = conn.failureText();
+        return out;
+    }
+    sqlite3* handle = SqliteHandle(conn);
+    const QString function = QStringLiteral("grid_number");
+    if (!handle || sqlite3_create_function_v2(handle, "grid_number", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
+                                              GridNumberFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        out.error = StatementFailed(function);
+        return out;
+    }
+    // Each slip with its value of the box ("" for a slip without one) and
+    // that value as a number, sorted by the database: numbers first, by
+    // size; then texts by letters regardless of case, then by case; equal
+    // ones newest first. The slips come from their search texts, one row each.
+    const QString dir = order == Qt::AscendingOrder ? QString() : QStringLiteral(" DESC");
+    const QString sql = QStringLiteral(
+        "SELECT ID FROM (SELECT ID, n, CASE WHEN n IS NULL THEN v END AS t FROM ("
+        "SELECT ID, Con AS v, grid_number(Con) AS n FROM 历史 WHERE Fmt=? AND CID=?"
+        " UNION ALL SELECT ID, '', NULL FROM 历史检索 WHERE Fmt=?"
+        " AND ID NOT IN (SELECT ID FROM 历史 WHERE Fmt=? AND CID=?)))"
+        " ORDER BY n IS NULL%1, n%1, t COLLATE NOCASE%1, t%1, ID DESC").arg(dir);
+    if (!EachRow(conn, sql, {format, sortBoxId, format, format, sortBoxId}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); }))
+        out.error = StatementFailed(sql);
     out.ok = out.error.isEmpty();
+    if (!out.ok) out.numbers.clear();
     return out;
+}
+
+HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsInOrder,
+                            const QSet<qint64>& listedBoxes, QString& text, int currentRow,
+                            bool currentIsPreviousMatch)
+{
+    HistoryFind out;
+    out.ok = true;
+    text = text.trimmed();
+    const int rows = int(slipsInOrder.size());
+    if (rows == 0 || text.isEmpty()) return out;
+
+    // The slips whose search text holds the text: one pass over a row per
+    // slip. A value of a box the list no longer shows counts there too, so
+    // each candidate is checked against its listed values in turn.
+    QSet<qint64> candidates;
+    const QString sql = QStringLiteral("SELECT ID FROM 历史检索 WHERE Fmt=? AND instr(Txt, ?) > 0");
+    out.error = ReadRows(sql, {format, text}, [&](const QSqlQuery& q) { candidates.insert(q.value(0).toLongLong()); });
+    if (!out.error.isEmpty()) {
+        out.ok = false;
+        return out;
+    }
+    auto holds = [&](qint64 slip) {
+        if (!candidates.contains(slip)) return false;
+        const HistorySlipValues values = ReadHistorySlip(format, slip);
+        for (auto it = values.values.cbegin(); it != values.values.cend(); ++it)
+            if (listedBoxes.contains(it.key()) && it.value().contains(text, Qt::CaseSensitive)) return true;
+        return false;
+    };
+
+    const int current = currentRow < 0 || currentRow >= rows ? 0 : currentRow;
+    int r = current;
+    if (currentIsPreviousMatch && ++r >= rows) r = 0;
+    do {
+        if (holds(slipsInOrder[r])) {
+            out.row = r;
+            return out;
+        }
+        if (++r >= rows) r = 0;
+    } while (r != current);
+    out.message = QStringLiteral("没有查到相关的记录！");
+    return out;
+}
+
+bool EnsureHistoryTables(DbConnection& conn)
+{
+    QSqlQuery q(conn.db());
+    if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
+    const bool existed = q.next();
+    q.finish();
+    for (const char* sql :
+         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+          "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
+          // Slips go whoever deletes them (a deleted format takes its history along).
+          "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
+          " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {
+        if (!Run(q, QString::fromUtf8(sql), {})) return false;
+    }
+    if (existed) return true;
+    return Run(q,
+               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) SELECT Fmt, ID,"
+                              " group_concat(char(31) || Con, '') FROM 历史 WHERE Con<>'' GROUP BY Fmt, ID"),
+               {});
 }
 
 } // namespace slip

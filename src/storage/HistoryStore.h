@@ -1,10 +1,15 @@
 #pragma once
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <qnamespace.h>
+
 
 namespace slip {
+
+class DbConnection;
 
 // The history of printed slips, table 历史: one row per non-empty box of a
 // stored slip (ID = slip number within its format, Fmt, CID = the box's
@@ -119,16 +124,69 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
 // Deletes every slip of `format` in one transaction.
 HistoryDeleteResult DeleteAllHistory(const QString& format);
 
-// The slip numbers of a format, newest (highest) first.
+// The slip numbers of a format, newest (highest) first; or ordered by the
+// values of box sortBoxId (when not 0) as lists sort their cells (numbers as
+// numbers before texts, a slip without a value as an empty text), slips of
+// equal value newest first.
 struct HistorySlipNumbers {
     bool ok = false;
     QVector<qint64> numbers;
     QString error;
 };
-HistorySlipNumbers HistorySlipNumbersOf(const QString& format);
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId = 0,
+                                        Qt::SortOrder order = Qt::AscendingOrder);
 
-// A LIKE pattern (with ESCAPE '\') that matches texts beginning with `text`
-// taken literally.
-QString LikePrefixPattern(const QString& text);
+// The search of a list of slips for a text.
+struct HistoryFind {
+    bool ok = false;
+    int row = -1;      // the row found, -1 when none
+    QString message;   // "没有查到相关的记录！" when no row holds the text
+    QString error;     // when ok is false
+};
+
+// Finds the next row of a list (the slip numbers of `format` in the list's
+// order) whose slip holds `text` (trimmed in place; case counts) in the value
+// of one of the listed boxes. It starts at currentRow, or after it when that
+// row was the previous match, visits every other row once, wrapping from the
+// last row to the first, and stops before coming back to currentRow, so that
+// repeated searches step from match to match; with a single row that row is
+// tested again. An empty text or an empty list finds nothing and says nothing.
+// The values are searched in the database, not row by row.
+HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsInOrder,
+                            const QSet<qint64>& listedBoxes, QString& text, int currentRow,
+                            bool currentIsPreviousMatch);
+
+// Creates the tables beside the history: the per-slip search text (kept with
+// every stored and deleted slip, filled from the stored slips when it is
+// new) and the slips of print runs whose outcome is not known yet. Part of
+// making the schema, on its transaction.
+bool EnsureHistoryTables(DbConnection& conn);
+
+// The slips of a print run are kept as pending before the job goes to the
+// print system, and become history slips once it has taken the job; a run
+// still pending at the next start ended without the program learning how.
+struct HistoryPendingResult {
+    bool ok = false;
+    qint64 run = 0;  // names the run for confirming or dropping it
+    QString error;
+};
+HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<HistorySlip>& slips);
+// The run was printed: its slips are stored as SaveHistorySlips stores them
+// and stop being pending, in one transaction.
+HistoryBatchSaveResult ConfirmPendingSlips(qint64 run);
+// The run was not printed: its slips go. False when they could not be removed.
+bool DropPendingSlips(qint64 run);
+
+struct HistoryPendingRun {
+    qint64 run = 0;
+    QString format;
+    int slips = 0;
+};
+struct HistoryPendingRuns {
+    bool ok = false;
+    QVector<HistoryPendingRun> runs;  // oldest first
+    QString error;
+};
+HistoryPendingRuns PendingPrintRuns();
 
 } // namespace slip

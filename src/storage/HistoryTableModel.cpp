@@ -1,10 +1,10 @@
 #include "storage/HistoryTableModel.h"
 
 #include "storage/Database.h"
+#include "core/GridRules.h"
 #include "storage/HistoryStore.h"
 
 #include <QSet>
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <algorithm>
@@ -13,31 +13,28 @@ namespace slip {
 
 namespace {
 
-const QString kPageQuery =
-    QStringLiteral("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?");
-
 // Reading a page through the connection's own SQLite handle skips a
 // QVariant per field, which is most of the cost of going through every cell
-// of a long history (an export).
+// of a long history (an export). params are the format, then numbers.
 template <class Take>
-bool ReadPageRows(sqlite3* handle, const QString& format, qint64 low, qint64 high, Take take)
+bool ReadPageRows(sqlite3* handle, const QString& sql, const QString& format, const QVector<qint64>& numbers,
+                  Take take)
 {
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql = kPageQuery.toUtf8();
-    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         return false;
     }
     const QByteArray name = format.toUtf8();
     sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(stmt, 2, low);
-    sqlite3_bind_int64(stmt, 3, high);
+    for (int i = 0; i < numbers.size(); ++i) sqlite3_bind_int64(stmt, i + 2, numbers[i]);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const void* text = sqlite3_column_text16(stmt, 2);
+        const void* value = sqlite3_column_text16(stmt, 2);
         const int bytes = sqlite3_column_bytes16(stmt, 2);
         take(sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1),
-             text ? QString(static_cast<const QChar*>(text), bytes / 2) : QString());
+             value ? QString(static_cast<const QChar*>(value), bytes / 2) : QString());
     }
     sqlite3_finalize(stmt);
     return rc == SQLITE_DONE;
@@ -63,6 +60,7 @@ void HistoryTableModel::InitHistoryGrid(const QString& format, const QVector<His
         if (!columnOfBox_.contains(boxes_[i].id)) columnOfBox_.insert(boxes_[i].id, i);
     slips_.clear();
     lastError_.clear();
+    sortColumn_ = -1;
     ClearCache();
     endResetModel();
 }
@@ -129,18 +127,6 @@ void HistoryTableModel::RemoveSlips(const QVector<qint64>& slipNumbers)
     }
 }
 
-void HistoryTableModel::SetPageSize(int rows)
-{
-    pageSize_ = std::max(1, rows);
-    ClearCache();
-}
-
-void HistoryTableModel::SetCachedPages(int pages)
-{
-    cachedPages_ = std::max(1, pages);
-    ClearCache();
-}
-
 void HistoryTableModel::ClearCache()
 {
     cache_.clear();
@@ -177,27 +163,39 @@ const HistoryTableModel::Page& HistoryTableModel::PageOf(int pageIndex) const
 
 void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
 {
-    ++pagesRead_;
     const int first = pageIndex * pageSize_;
     const int end = std::min(int(slips_.size()), first + pageSize_);
     const int columns = int(boxes_.size());
     page.cells = QVector<QString>(qsizetype(end - first) * columns);
     if (end <= first || columns == 0) return;
 
-    // Newest first: the page runs from its highest number down.
-    const qint64 low = slips_[end - 1];
-    const qint64 high = slips_[first];
-    const auto pageBegin = slips_.cbegin() + first;
-    const auto pageEnd = slips_.cbegin() + end;
+    // A page of the list newest first is one run of numbers, read as a
+    // range; a page of a sorted list names its slips one by one.
+    QHash<qint64, int> rowOf;
+    rowOf.reserve(end - first);
+    qint64 low = slips_[first], high = slips_[first];
+    for (int r = first; r < end; ++r) {
+        rowOf.insert(slips_[r], r - first);
+        low = std::min(low, slips_[r]);
+        high = std::max(high, slips_[r]);
+    }
+    QString sql = QStringLiteral("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID ");
+    QVector<qint64> numbers;
+    if (high - low < qint64(4) * pageSize_) {
+        sql += QStringLiteral("BETWEEN ? AND ?");
+        numbers = {low, high};
+    } else {
+        sql += QStringLiteral("IN (?") + QStringLiteral(", ?").repeated(end - first - 1) + QLatin1Char(')');
+        numbers = QVector<qint64>(slips_.cbegin() + first, slips_.cbegin() + end);
+    }
     qint64 lastId = -1;
     int lastRow = -1;
     auto take = [&](qint64 id, qint64 boxId, QString value) {
         if (id != lastId) {
             lastId = id;
-            const auto at = std::lower_bound(pageBegin, pageEnd, id, std::greater<qint64>());
-            lastRow = (at != pageEnd && *at == id) ? int(at - pageBegin) : -1;
+            lastRow = rowOf.value(id, -1);
         }
-        if (lastRow < 0) return;  // a slip stored after the list was loaded
+        if (lastRow < 0) return;  // not on this page, or stored after the list was read
         const auto col = columnOfBox_.constFind(boxId);
         if (col == columnOfBox_.constEnd()) return;  // its box was deleted
         page.cells[qsizetype(lastRow) * columns + *col] = std::move(value);
@@ -207,15 +205,14 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     bool ok = conn.isOpen();
     if (ok) {
         if (sqlite3* handle = SqliteHandle(conn)) {
-            ok = ReadPageRows(handle, format_, low, high, take);
+            ok = ReadPageRows(handle, sql, format_, numbers, take);
         } else {
             QSqlQuery q(conn.db());
             q.setForwardOnly(true);
-            ok = q.prepare(kPageQuery);
+            ok = q.prepare(sql);
             if (ok) {
                 q.bindValue(0, format_);
-                q.bindValue(1, low);
-                q.bindValue(2, high);
+                for (int i = 0; i < numbers.size(); ++i) q.bindValue(i + 1, numbers[i]);
                 ok = q.exec();
             }
             while (ok && q.next()) take(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString());
@@ -224,7 +221,7 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     if (!ok) {
         page.failed = true;
         page.cells.fill(QString());
-        lastError_ = conn.isOpen() ? QStringLiteral("数据库打开错误(") + kPageQuery + QStringLiteral(")！")
+        lastError_ = conn.isOpen() ? QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！")
                                    : QStringLiteral("无法建立数据库连接！");
     }
 }
@@ -246,11 +243,58 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
     if (section < 0 || section >= columnCount()) return {};
-    if (role == kBoxIdRole) return BoxId(section);
+    // The first click on a column sorts it ascending.
+    if (role == Qt::InitialSortOrderRole) return int(Qt::AscendingOrder);
     if (role != Qt::DisplayRole) return {};
     if (section == kSlipNumberColumn) return QString();
     if (section == kRunningNumberColumn) return QStringLiteral("序号");
-    return boxes_[section - kFirstBoxColumn].caption;
+    const QString& caption = boxes_[section - kFirstBoxColumn].caption;
+    return section == sortColumn_ ? CaptionWithSortMark(caption, sortOrder_) : caption;
+}
+
+HistoryFind HistoryTableModel::FindRow(QString& text, int currentRow, bool currentIsPreviousMatch) const
+{
+    QSet<qint64> listed;
+    for (const HistoryBox& b : boxes_) listed.insert(b.id);
+    return FindHistorySlip(format_, slips_, listed, text, currentRow, currentIsPreviousMatch);
+}
+
+void HistoryTableModel::sort(int column, Qt::SortOrder order)
+{
+    const qint64 box = BoxId(column);
+    if (box == 0) return;
+    const HistorySlipNumbers sorted = HistorySlipNumbersOf(format_, box, order);
+    if (!sorted.ok) {
+        lastError_ = sorted.error;
+        emit sortFailed(sorted.error);
+        return;
+    }
+    // The same slips as listed: any stored since the list was read stay out.
+    const QSet<qint64> listed(slips_.cbegin(), slips_.cend());
+    QVector<qint64> numbers;
+    numbers.reserve(slips_.size());
+    for (qint64 n : sorted.numbers)
+        if (listed.contains(n)) numbers << n;
+    if (numbers.size() != slips_.size()) {
+        // Some were deleted meanwhile: they keep their rows at the end.
+        const QSet<qint64> kept(numbers.cbegin(), numbers.cend());
+        for (qint64 n : slips_)
+            if (!kept.contains(n)) numbers << n;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    QHash<qint64, int> rowOf;
+    rowOf.reserve(numbers.size());
+    for (int r = 0; r < numbers.size(); ++r) rowOf.insert(numbers[r], r);
+    QModelIndexList after;
+    for (const QModelIndex& i : before) after << index(rowOf.value(slips_.value(i.row()), i.row()), i.column());
+    slips_ = std::move(numbers);
+    ClearCache();
+    sortColumn_ = column;
+    sortOrder_ = order;
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit headerDataChanged(Qt::Horizontal, kFirstBoxColumn, columnCount() - 1);
 }
 
 Qt::ItemFlags HistoryTableModel::flags(const QModelIndex& index) const

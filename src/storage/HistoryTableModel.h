@@ -1,4 +1,6 @@
 #pragma once
+#include "storage/HistoryStore.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
@@ -24,7 +26,8 @@ struct HistoryBox {
 // check box "1", line breaks as CR LF); a value of a box that is no longer in
 // the format has no column and is not shown.
 //
-// Only the slip numbers are read when the list is loaded; cells are read a
+// A click on a box column's caption sorts the list by its values in the
+// database. Only the slip numbers are read when the list is loaded; cells are read a
 // page of slips at a time when a view first asks for them, and a window of
 // recent pages is kept. The list is a snapshot: slips stored after loading
 // appear on the next load. Each page is read on its own short connection, so
@@ -35,10 +38,6 @@ public:
     static constexpr int kSlipNumberColumn = 0;
     static constexpr int kRunningNumberColumn = 1;
     static constexpr int kFirstBoxColumn = 2;
-    // headerData role answering the box record ID of a box column (0 for the
-    // first two columns).
-    static constexpr int kBoxIdRole = Qt::UserRole + 1;
-
     explicit HistoryTableModel(QObject* parent = nullptr);
 
     // Lays out the columns for `format` and empties the list.
@@ -49,6 +48,8 @@ public:
     QString LastError() const { return lastError_; }
 
     QString Format() const { return format_; }
+    // The boxes that have columns, in column order.
+    const QVector<HistoryBox>& Boxes() const { return boxes_; }
     // The slip number of a row, 0 outside the list.
     qint64 SlipNumber(int row) const;
     // The box record ID of a column, 0 for the two leading columns.
@@ -59,11 +60,15 @@ public:
     // the rows below move up and the running numbers close up.
     void RemoveSlips(const QVector<qint64>& slipNumbers);
 
-    // Tuning of the page cache; the defaults suit a view of a few hundred rows.
-    void SetPageSize(int rows);
-    void SetCachedPages(int pages);
-    // Number of page reads so far (to tell lazy loading from full loading).
-    int PagesRead() const { return pagesRead_; }
+    // Finds the next row whose slip holds the text in a box that has a
+    // column (see FindHistorySlip); the text is trimmed in place.
+    HistoryFind FindRow(QString& text, int currentRow, bool currentIsPreviousMatch) const;
+
+    // Orders the rows by a box column's values in the database (numbers as
+    // numbers), marking its caption with "△" or "▽"; the running numbers
+    // stay 1, 2, 3 … from the top. The first two columns don't sort. A sort
+    // that can't be read leaves the order as it was and says so (sortFailed).
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -71,6 +76,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // A sort could not be read from the database; the order stays as it was.
+    void sortFailed(const QString& error);
 
 private:
     struct Page {
@@ -86,12 +95,13 @@ private:
     QHash<qint64, int> columnOfBox_;     // box record ID -> index into boxes_
     QVector<qint64> slips_;              // slip numbers, descending
     mutable QString lastError_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 
-    int pageSize_ = 256;
-    int cachedPages_ = 24;
+    static constexpr int pageSize_ = 256;
+    static constexpr int cachedPages_ = 24;
     mutable QHash<int, Page> cache_;
     mutable QList<int> recent_;          // page indexes, most recent last
-    mutable int pagesRead_ = 0;
 };
 
 } // namespace slip

@@ -1,5 +1,7 @@
 #include "storage/PrintedSlips.h"
 
+#include <utility>
+
 namespace slip {
 
 HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>& values, const QString& lineBreak)
@@ -30,6 +32,27 @@ HistoryBatchSaveResult StorePrintedSlips(const SlipFormat& format, const QString
     stored.reserve(slips.size());
     for (const auto& v : slips) stored << HistorySlipOf(format, v);
     return SaveHistorySlips(formatName, stored);
+}
+
+void PrintRunHistory::Keep(const QString& formatName, const QVector<QHash<BoxId, QString>>& slips)
+{
+    QVector<HistorySlip> kept;
+    kept.reserve(slips.size());
+    for (const auto& v : slips) kept << HistorySlipOf(format_, v);
+    // Not kept (the database refused): the slips are stored when the job is taken, as before.
+    run_ = KeepPendingSlips(formatName, kept).run;
+}
+
+HistoryBatchSaveResult PrintRunHistory::Store(const QString& formatName, const QVector<QHash<BoxId, QString>>& slips)
+{
+    if (run_ == 0) return StorePrintedSlips(format_, formatName, slips);
+    const qint64 run = std::exchange(run_, 0);
+    return ConfirmPendingSlips(run);
+}
+
+void PrintRunHistory::Drop()
+{
+    if (run_ != 0) DropPendingSlips(std::exchange(run_, 0));
 }
 
 QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker)

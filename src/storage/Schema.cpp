@@ -1,5 +1,7 @@
 #include "storage/Schema.h"
 
+#include "storage/HistoryStore.h"
+
 #include "storage/Database.h"
 #include "core/DataFolder.h"
 
@@ -51,6 +53,10 @@ bool EnsureSchema()
             conn.rollback();
             return false;
         }
+    }
+    if (!EnsureHistoryTables(conn)) {
+        conn.rollback();
+        return false;
     }
     Recordset state = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt='' LIMIT 1"), {}, &conn);
     if (!state.ok) {

@@ -1,6 +1,7 @@
 #include "workspace/BatchPanel.h"
 
 #include "batch/BatchNavigation.h"
+#include "core/GridRules.h"
 #include "core/Units.h"
 #include "model/SlipFormat.h"
 #include "storage/Params.h"
@@ -183,23 +184,12 @@ void BatchPanel::ShowRecord(int record)
 
 void BatchPanel::DeleteSelectedRecords()
 {
-    int first = 0;
-    int last = 0;
-    const QModelIndexList rows = grid->selectionModel()->selectedRows();
-    if (!rows.isEmpty()) {
-        first = last = rows.first().row() + 1;
-        for (const QModelIndex& i : rows) {
-            first = std::min(first, i.row() + 1);
-            last = std::max(last, i.row() + 1);
-        }
-    } else if (grid->currentIndex().isValid()) {
-        first = last = grid->currentIndex().row() + 1;
-    } else {
-        return;
-    }
-    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first).arg(last);
-    if (!ConfirmLoss(question)) return;
-    if (!batch_.DeleteRecords(first, last)) return;
+    QVector<int> records;
+    for (const QModelIndex& i : grid->selectionModel()->selectedRows()) records << i.row() + 1;
+    if (records.isEmpty() && grid->currentIndex().isValid()) records << grid->currentIndex().row() + 1;
+    if (records.isEmpty()) return;
+    if (!ConfirmLoss(DeleteRowsQuestion(records))) return;
+    if (!batch_.DeleteRecords(records)) return;
     grid->selectionModel()->clearSelection();
     ShowBatchRecord();
 }

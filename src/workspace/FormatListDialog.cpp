@@ -1,13 +1,12 @@
 #include "workspace/FormatListDialog.h"
 
-#include "core/GridModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 #include "core/Units.h"
 #include "ui/Prompt.h"
+#include "storage/RecordListModel.h"
 #include "ui/DataGrid.h"
-#include "ui/GridView.h"
 #include "ui/PicturePreview.h"
 #include "ui/WindowPos.h"
 
@@ -18,8 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 
 namespace slip {
 
@@ -40,12 +39,13 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     : QDialog(parent), currentFormat_(currentFormat), deleteFormat_(std::move(deleteFormat))
 {
     setWindowTitle(QStringLiteral("选择/管理格式模板"));
-    list = new GridModel(this);
+    list = new RecordListModel(this);
+    list->SetColumns({{"ID", "ID"}, {"", RecordListModel::kRunningNumberCaption}, {"", "选择"}, {"Fmt", "格式名称"},
+                      {"W", "宽(毫米)"}, {"H", "高(毫米)"}});
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("格式模板列表：")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("格式模板预览：")), 0, 1);
-    view = new GridView(this);
-    view->SetGrid(list);
+    view = new DataGridView(list, this);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -79,6 +79,7 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
     view->viewport()->installEventFilter(this);
+    connect(view, &DataGridView::columnsSized, this, &FormatListDialog::FitColumns);
     RowChanged();
 }
 
@@ -98,34 +99,26 @@ void FormatListDialog::SetDownloadCommand(std::function<void()> command)
 
 void FormatListDialog::Reload()
 {
-    SetupGridColumns(*list, {"ID", "", "", "Fmt", "W", "H"},
-                     {"ID", "序号", "选择", "格式名称", "宽(毫米)", "高(毫米)"});
-    list->Tag = QStringLiteral("Fmt");
-    FillGridFromQuery(*list, QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt"));
-    // The open format is chosen to begin with; without one, the first.
-    list->Row = list->Rows() > list->FixedRows() ? list->FixedRows() : 0;
-    for (int r = list->FixedRows(); r < list->Rows(); ++r) {
-        if (list->TextMatrix(r, kNameColumn) != currentFormat_) continue;
-        list->Row = list->RowSel = r;
-        list->Col = kTickColumn;
-        list->ColSel = list->Cols() - 1;
-        SetGridRowForeColor(*list, r, 0x0000FF);
+    if (!list->Fill(QStringLiteral("Fmt"), QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt")))
+        MsgBox(list->LastError(), PromptIcon::Critical);
+    // The open format is chosen to begin with, in red; without one, the first.
+    int row = 0;
+    for (int r = 0; r < list->rowCount(); ++r) {
+        if (list->Text(r, kNameColumn) != currentFormat_) continue;
+        row = r;
+        list->SetRowColour(r, Qt::red);
         break;
     }
-    view->SyncFromGrid();
+    view->SelectRow(row);
     RowChanged();
 }
 
-QString FormatListDialog::SelectedName() const
-{
-    return list->Row >= list->FixedRows() && list->Row < list->Rows() ? list->TextMatrix(list->Row, kNameColumn)
-                                                                     : QString();
-}
+QString FormatListDialog::SelectedName() const { return list->Text(view->CurrentRow(), kNameColumn); }
 
 void FormatListDialog::RowChanged()
 {
-    for (int r = list->FixedRows(); r < list->Rows(); ++r)
-        list->SetTextMatrix(r, kTickColumn, r == list->Row ? QStringLiteral("√") : QString());
+    for (int r = 0; r < list->rowCount(); ++r)
+        list->SetText(r, kTickColumn, r == view->CurrentRow() ? QStringLiteral("√") : QString());
     ShowPreview();
 }
 
@@ -135,26 +128,17 @@ void FormatListDialog::ShowPreview()
     preview->ShowPicture(name.isEmpty() ? QImage() : BackgroundStore::Load(name));
 }
 
-void FormatListDialog::resizeEvent(QResizeEvent* e)
-{
-    QDialog::resizeEvent(e);
-    // Column widths are capped by the grid's width, known once the view has
-    // taken its size from the new layout.
-    QTimer::singleShot(0, this, [this] { FitColumns(); });
-}
-
 void FormatListDialog::FitColumns()
 {
-    AutoSizeGridColumns(*list, list->FixedRows(), false);
     // A long name is cut short in its column (and shown whole in its
     // tooltip) rather than pushing the sizes out of sight.
     int others = 0;
-    for (int c = 0; c < list->Cols(); ++c)
-        if (c != kNameColumn) others += list->ColWidth(c);
+    for (int c = 0; c < list->columnCount(); ++c)
+        if (c != kNameColumn && !view->isColumnHidden(c)) others += view->columnWidth(c);
     // Each column's width is rounded to whole pixels: a pixel each to spare.
-    const int room = int((view->viewport()->width() - list->Cols()) * units::kTwipsPerPixel) - others;
-    constexpr int kLeastNameTwips = 900;
-    if (list->ColWidth(kNameColumn) > room) list->SetColWidth(kNameColumn, qMax(room, kLeastNameTwips));
+    const int room = view->viewport()->width() - list->columnCount() - others;
+    const int least = int(900 / units::kTwipsPerPixel);
+    if (view->columnWidth(kNameColumn) > room) view->setColumnWidth(kNameColumn, std::max(room, least));
 }
 
 bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)
@@ -163,8 +147,7 @@ bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex at = view->indexAt(help->pos());
         if (at.isValid() && at.column() == kNameColumn) {
-            QToolTip::showText(help->globalPos(), list->TextMatrix(at.row() + list->FixedRows(), kNameColumn),
-                               view->viewport());
+            QToolTip::showText(help->globalPos(), list->Text(at.row(), kNameColumn), view->viewport());
             return true;
         }
     }
@@ -201,9 +184,9 @@ void FormatListDialog::DeleteSelected()
     // delete the next format.
     view->setFocus();
     if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
-    int first = list->Row, last = list->Row;
-    DeleteGridRows(*list, first, last, false);
-    view->SyncFromGrid();
+    const int row = view->CurrentRow();
+    list->removeRows(row, 1);
+    view->SelectRow(std::min(row, list->rowCount() - 1));
     RowChanged();
 }
 

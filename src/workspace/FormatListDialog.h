@@ -6,8 +6,8 @@ class QPushButton;
 
 namespace slip {
 
-class GridModel;
-class GridView;
+class DataGridView;
+class RecordListModel;
 class PicturePreview;
 
 // The format list: pick the format to work on, preview its picture, delete
@@ -20,8 +20,8 @@ public:
                      QWidget* parent = nullptr);
     ~FormatListDialog() override;
 
-    GridModel* list = nullptr;
-    GridView* view = nullptr;
+    RecordListModel* list = nullptr;
+    DataGridView* view = nullptr;
     QPushButton* chooseButton = nullptr;
     QPushButton* closeButton = nullptr;
     QPushButton* downloadButton = nullptr;
@@ -47,7 +47,6 @@ public:
 protected:
     // Closing keeps the list's size for the next time.
     void done(int result) override;
-    void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* e) override;
 

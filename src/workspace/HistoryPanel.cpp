@@ -1,15 +1,14 @@
 #include "workspace/HistoryPanel.h"
 
 #include "batch/GridExport.h"
-#include "batch/GridSearch.h"
 #include "core/Units.h"
-#include "storage/HistoryStore.h"
+#include "storage/HistoryCommands.h"
 #include "storage/Params.h"
+#include "ui/DataGrid.h"
 #include "ui/FileDialogs.h"
 #include "ui/FrozenColumnView.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
-#include "workspace/HistorySlips.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +21,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 
 namespace slip {
 
@@ -36,19 +36,8 @@ using Model = HistoryTableModel;
 // The cells of the found row that hold the keyword, over the row's selection.
 const QColor kMatchColour(255, 214, 90);
 
-// Blank space a column keeps around its widest text (cell margins and a
-// little air), and the narrowest cap on a column's width.
-constexpr int kColumnPadding = 16;
-constexpr int kNarrowestCap = 120;
 // Rows measured when columns are fitted: the first page a view reads anyway.
 constexpr int kMeasuredRows = 200;
-
-bool SameBoxes(const QVector<HistoryBox>& a, const QVector<HistoryBox>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const HistoryBox& x, const HistoryBox& y) {
-        return x.id == y.id && x.boxClass == y.boxClass && x.caption == y.caption;
-    });
-}
 
 } // namespace
 
@@ -137,6 +126,11 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     grid->SetFrozenColumnCount(Model::kFirstBoxColumn);
     grid->setModel(model);
     grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    SortOnCaptionClicks(*grid, Model::kFirstBoxColumn);
+    // The found row's number means another slip once the rows are reordered.
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ForgetMatch(); });
+    connect(model, &HistoryTableModel::sortFailed, this,
+            [](const QString& error) { MsgBox(error, PromptIcon::Critical); });
     v->addWidget(grid, 1);
 
     connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });
@@ -198,12 +192,7 @@ void HistoryPanel::FormatMayHaveChanged()
 {
     // A hidden list is read when it is shown.
     if (!isVisible()) return;
-    if (!ShowsOpenFormat() || !SameBoxes(HistoryBoxesOf(format_), loadedBoxes_)) LoadHistoryList();
-}
-
-bool HistoryPanel::ShowsOpenFormat() const
-{
-    return model->Format() == (format_.IsOpen() ? format_.Name() : QString());
+    if (!HistoryListIsCurrent(*model, format_)) LoadHistoryList();
 }
 
 void HistoryPanel::SlipsStored()
@@ -215,15 +204,8 @@ void HistoryPanel::LoadHistoryList()
 {
     ForgetMatch();
     bool ok = true;
-    if (format_.IsOpen()) {
-        loadedBoxes_ = HistoryBoxesOf(format_);
-        ok = model->LoadHistoryList(format_.Name(), loadedBoxes_);
-    } else {
-        loadedBoxes_.clear();
-        model->InitHistoryGrid(QString(), {});
-    }
-    // A reset shows every column again.
-    grid->setColumnHidden(Model::kSlipNumberColumn, true);
+    if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_));
+    else model->InitHistoryGrid(QString(), {});
     SizeColumns();
     UpdateButtons();
     if (!ok) MsgBox(model->LastError(), PromptIcon::Critical);
@@ -231,24 +213,10 @@ void HistoryPanel::LoadHistoryList()
 
 void HistoryPanel::SizeColumns()
 {
-    // Each column as wide as its caption or its widest text among the first
-    // rows, but no wider than half the list, so that one long value does not
-    // push every other column out of sight.
-    const QFontMetrics cells(grid->font());
-    const QFontMetrics captions(grid->horizontalHeader()->font());
-    const int cap = std::max(kNarrowestCap, grid->viewport()->width() / 2);
-    const int rows = std::min(model->rowCount(), kMeasuredRows);
+    // The caption always counts, so that an empty column can still be found.
     const QLocale locale = grid->locale();
-    for (int c = Model::kRunningNumberColumn; c < model->columnCount(); ++c) {
-        int w = captions.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString());
-        if (c == Model::kRunningNumberColumn) {
-            w = std::max(w, cells.horizontalAdvance(QString::number(model->rowCount())));
-        } else {
-            for (int r = 0; r < rows; ++r)
-                w = std::max(w, cells.horizontalAdvance(delegate_->displayText(model->index(r, c).data(), locale)));
-        }
-        grid->setColumnWidth(c, std::min(w + kColumnPadding, cap));
-    }
+    FitGridColumns(*grid, Model::kRunningNumberColumn, kMeasuredRows, true,
+                   [&](const QModelIndex& i) { return delegate_->displayText(i.data(), locale); });
 }
 
 void HistoryPanel::UpdateButtons()
@@ -287,18 +255,12 @@ void HistoryPanel::ForgetMatch()
 
 bool HistoryPanel::SlipOfRow(int row, QHash<BoxId, QString>& values)
 {
-    const HistorySlipValues read = ReadHistorySlip(model->Format(), model->SlipNumber(row));
-    if (!read.ok) {
-        MsgBox(read.error, PromptIcon::Critical);
+    const HistoryRowSlip slip = SlipOfHistoryRow(format_, *model, row, LineBreakMarker());
+    if (!slip.ok) {
+        MsgBox(slip.error, PromptIcon::Critical);
         return false;
     }
-    if (!read.found) {
-        // Deleted since the list was read: an empty slip is no reprint of it.
-        MsgBox(QStringLiteral("第%1行的历史记录已不存在！").arg(row + 1), PromptIcon::Warning);
-        return false;
-    }
-    values = SlipValuesFromHistory(
-        format_, read.values, [this](BoxId id) { return model->ColumnOfBox(id) >= 0; }, LineBreakMarker());
+    values = slip.values;
     return true;
 }
 
@@ -312,7 +274,7 @@ void HistoryPanel::PrintHistoryRows()
     if (model->rowCount() == 0) return;
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    if (!ShowsOpenFormat()) {
+    if (!HistoryListIsCurrent(*model, format_)) {
         // The list is of a format no longer open: its slips don't fit these boxes.
         LoadHistoryList();
         return;
@@ -341,23 +303,17 @@ void HistoryPanel::DeleteHistoryRows()
 {
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    const int first = rows.first();
-    const int last = rows.last();
-    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first + 1).arg(last + 1);
-    if (!ConfirmLoss(question)) return;
-    QVector<qint64> numbers;
-    for (int r = first; r <= last; ++r) numbers << model->SlipNumber(r);
-    // Under the format the list was read for, whatever is open by now.
-    const HistoryDeleteResult result = slip::DeleteHistoryRows(model->Format(), numbers);
+    if (!ConfirmLoss(DeleteHistoryRowsQuestion(rows))) return;
+    grid->clearSelection();
+    const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
         MsgBox(result.error, PromptIcon::Critical);
         return;
     }
-    grid->clearSelection();
-    model->RemoveSlips(result.deleted);
     if (model->rowCount() > 0)
-        grid->selectionModel()->setCurrentIndex(model->index(std::min(first, model->rowCount() - 1), Model::kFirstBoxColumn),
-                                                QItemSelectionModel::NoUpdate);
+        grid->selectionModel()->setCurrentIndex(
+            model->index(std::min(rows.first(), model->rowCount() - 1), Model::kFirstBoxColumn),
+            QItemSelectionModel::NoUpdate);
     UpdateButtons();
 }
 
@@ -368,15 +324,12 @@ void HistoryPanel::DeleteAllHistory()
     const int rows = model->rowCount();
     if (rows == 0) return;
     grid->selectAll();
-    const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(1).arg(rows);
-    if (!ConfirmLoss(question)) return;
-    const HistoryDeleteResult result = slip::DeleteAllHistory(model->Format());
-    if (!result.ok) {
-        MsgBox(result.error, PromptIcon::Critical);
-        return;
-    }
+    QVector<int> all(rows);
+    std::iota(all.begin(), all.end(), 0);
+    if (!ConfirmLoss(DeleteHistoryRowsQuestion(all))) return;
     grid->clearSelection();
-    model->RemoveSlips(result.deleted);
+    const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
+    if (!result.ok) MsgBox(result.error, PromptIcon::Critical);
     UpdateButtons();
 }
 
@@ -417,13 +370,13 @@ void HistoryPanel::FindInGrid()
     // A copy: the keyword box keeps the blanks the operator typed.
     QString text = keywordEdit->text();
     const QModelIndex current = grid->currentIndex();
-    GridSearchStart start;
-    start.currentRow = current.isValid() ? current.row() : -1;
-    start.currentRowIsPreviousMatch = matchRow_ >= 0 && current.isValid() && current.row() == matchRow_;
-    start.firstRow = 0;
-    start.firstColumn = Model::kFirstBoxColumn;
-    const GridSearchResult found = slip::FindInGrid(*model, text, start);
-    if (!found.found) {
+    const int currentRow = current.isValid() ? current.row() : -1;
+    const HistoryFind found = model->FindRow(text, currentRow, matchRow_ >= 0 && currentRow == matchRow_);
+    if (!found.ok) {
+        MsgBox(found.error, PromptIcon::Critical);
+        return;
+    }
+    if (found.row < 0) {
         if (!found.message.isEmpty()) MsgBox(found.message);
         return;
     }
@@ -448,6 +401,28 @@ void HistoryPanel::FindInGrid()
     grid->viewport()->update();
     grid->FrozenView()->viewport()->update();
     UpdateButtons();
+}
+
+void AskAboutPendingPrintRuns()
+{
+    const HistoryPendingRuns pending = PendingPrintRuns();
+    if (!pending.ok) {
+        MsgBox(pending.error, PromptIcon::Critical);
+        return;
+    }
+    for (const HistoryPendingRun& run : pending.runs) {
+        const QString question =
+            QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
+                           "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。")
+                .arg(run.format)
+                .arg(run.slips);
+        if (Question(question, PromptButtons::YesNo) == PromptAnswer::Yes) {
+            const HistoryBatchSaveResult stored = ConfirmPendingSlips(run.run);
+            if (!stored.ok) MsgBox(stored.error, PromptIcon::Critical);
+        } else if (!DropPendingSlips(run.run)) {
+            MsgBox(QStringLiteral("无法删除未确认的打印记录！"), PromptIcon::Critical);
+        }
+    }
 }
 
 } // namespace slip

@@ -98,7 +98,6 @@ private:
     void SizeColumns();
     void UpdateButtons();
     void ForgetMatch();
-    bool ShowsOpenFormat() const;
     // Reads the stored slip of a row as canvas values; false (and told) when
     // it can't be read.
     bool SlipOfRow(int row, QHash<BoxId, QString>& values);
@@ -107,9 +106,13 @@ private:
     SlipFormat& format_;
     HistoryCellDelegate* delegate_ = nullptr;
     ReprintSlips reprint_;
-    QVector<HistoryBox> loadedBoxes_;
     int matchRow_ = -1;
     bool selectingMatch_ = false;
 };
+
+// Print runs the program ended in the middle of (between handing a job to
+// the print system and storing its slips): for each the operator is asked
+// whether it printed; Yes stores its slips in the history, No drops them.
+void AskAboutPendingPrintRuns();
 
 } // namespace slip

@@ -17,15 +17,21 @@
 
 namespace slip {
 
-HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
-                                    const QVector<SlipValues>& slips)
+namespace {
+HistorySaveOutcome SaveOutcomeOf(const HistoryBatchSaveResult& r)
 {
-    const HistoryBatchSaveResult r = StorePrintedSlips(format, formatName, slips);
     HistorySaveOutcome out;
     out.ok = r.ok;
     out.error = r.error;
     for (qint64 n : r.slipNumbers) out.stored += n > 0 ? 1 : 0;
     return out;
+}
+} // namespace
+
+HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
+                                    const QVector<SlipValues>& slips)
+{
+    return SaveOutcomeOf(StorePrintedSlips(format, formatName, slips));
 }
 
 // --- the commands
@@ -62,11 +68,13 @@ SlipPrintSettings PrintCommands::CurrentSettings() const
 
 PrintServices PrintCommands::Services(ProgressReporter& progress)
 {
-    const SlipFormat& f = format_;
+    auto run = std::make_shared<PrintRunHistory>(format_);
     return PrintServices{CurrentPrinter(), Prompts(), progress, [this] { return SelectPrinter(); },
-                         [&f](const QString& name, const QVector<SlipValues>& slips) {
-                             return SavePrintedSlips(f, name, slips);
-                         }};
+                         [run](const QString& name, const QVector<SlipValues>& slips) {
+                             return SaveOutcomeOf(run->Store(name, slips));
+                         },
+                         [run](const QString& name, const QVector<SlipValues>& slips) { run->Keep(name, slips); },
+                         [run] { run->Drop(); }};
 }
 
 PrintOutcome PrintCommands::PrintBill()

@@ -1,10 +1,9 @@
 #include "workspace/WebCatalogueDialog.h"
 
-#include "core/GridModel.h"
 #include "exchange/Server.h"
 #include "storage/BackgroundStore.h"
+#include "storage/RecordListModel.h"
 #include "ui/DataGrid.h"
-#include "ui/GridView.h"
 #include "ui/PicturePreview.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
@@ -42,7 +41,9 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("可供下载的格式模板"));
     setModal(false);
-    list = new GridModel(this);
+    list = new RecordListModel(this);
+    list->SetColumns({{"ID", "ID"}, {"fPath", "格式"}, {"pPath", "图片"}, {"", RecordListModel::kRunningNumberCaption},
+                      {"", "选择"}, {"Clas", "类别"}, {"Name", "格式名称"}, {"Dat", "更新日期"}});
     auto* grid = new QGridLayout(this);
 
     auto* top = new QHBoxLayout;
@@ -61,11 +62,8 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     top->addWidget(importButton);
     grid->addLayout(top, 0, 0, 1, 2);
 
-    view = new GridView(this);
-    view->SetGrid(list);
     // One entry at a time, highlighted over the whole row.
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view = new DataGridView(list, this);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -94,45 +92,38 @@ WebCatalogueDialog::~WebCatalogueDialog()
 
 void WebCatalogueDialog::LoadWebFmtList()
 {
-    SetupGridColumns(*list, {"ID", "fPath", "pPath", "", "", "Clas", "Name", "Dat"},
-                     {"ID", "格式", "图片", "序号", "选择", "类别", "格式名称", "更新日期"});
-    list->Tag = QStringLiteral("网站格式");
-    FillGridFromQuery(*list, {}, {}, QStringLiteral("Clas,Name"));
-    if (list->Rows() > list->FixedRows()) {
-        list->Row = list->RowSel = list->FixedRows();
-        list->Col = list->FixedCols();
-        list->ColSel = list->Cols() - 1;
-    }
-    view->SyncFromGrid();
+    if (!list->Fill(QStringLiteral("网站格式"), {}, {}, QStringLiteral("Clas,Name")))
+        MsgBox(list->LastError(), PromptIcon::Critical);
+    view->SelectRow(0);
     RowChanged();
 }
 
 WebFormatRecord WebCatalogueDialog::EntryAt(int row) const
 {
     WebFormatRecord e;
-    e.id = list->TextMatrix(row, kIdColumn).toLongLong();
-    e.fPath = list->TextMatrix(row, kFileColumn);
-    e.pPath = list->TextMatrix(row, kPictureColumn);
-    e.clas = list->TextMatrix(row, kClassColumn);
-    e.name = list->TextMatrix(row, kNameColumn);
-    e.date = ParseCatalogueDate(list->TextMatrix(row, kDateColumn));
+    e.id = list->Text(row, kIdColumn).toLongLong();
+    e.fPath = list->Text(row, kFileColumn);
+    e.pPath = list->Text(row, kPictureColumn);
+    e.clas = list->Text(row, kClassColumn);
+    e.name = list->Text(row, kNameColumn);
+    e.date = ParseCatalogueDate(list->Text(row, kDateColumn));
     return e;
 }
 
 bool WebCatalogueDialog::HasCurrentEntry() const
 {
-    return list->Row >= list->FixedRows() && list->Row < list->Rows();
+    return view->CurrentRow() >= 0;
 }
 
 WebFormatRecord WebCatalogueDialog::CurrentEntry() const
 {
-    return HasCurrentEntry() ? EntryAt(list->Row) : WebFormatRecord();
+    return HasCurrentEntry() ? EntryAt(view->CurrentRow()) : WebFormatRecord();
 }
 
 QVector<WebFormatRecord> WebCatalogueDialog::Entries() const
 {
     QVector<WebFormatRecord> out;
-    for (int r = list->FixedRows(); r < list->Rows(); ++r) out << EntryAt(r);
+    for (int r = 0; r < list->rowCount(); ++r) out << EntryAt(r);
     return out;
 }
 
@@ -186,23 +177,20 @@ void WebCatalogueDialog::FindFmt()
         return;
     }
     SaveSearchKeyword(keyword);
-    const int current = HasCurrentEntry() ? list->Row - list->FixedRows() : -1;
+    const int current = view->CurrentRow();
     const int found = slip::FindFmt(Entries(), keyword, current);
     if (found < 0) {
         statusLabel->setText(QStringLiteral("没有找到含有“") + keyword + QStringLiteral("”的格式。"));
         return;
     }
-    list->Row = list->RowSel = list->TopRow = found + list->FixedRows();
-    list->Col = list->FixedCols();
-    list->ColSel = list->Cols() - 1;
-    view->SyncFromGrid();
+    view->SelectRow(found, true);
     RowChanged();
 }
 
 void WebCatalogueDialog::RowChanged()
 {
-    for (int r = list->FixedRows(); r < list->Rows(); ++r)
-        list->SetTextMatrix(r, kTickColumn, r == list->Row ? QStringLiteral("√") : QString());
+    for (int r = 0; r < list->rowCount(); ++r)
+        list->SetText(r, kTickColumn, r == view->CurrentRow() ? QStringLiteral("√") : QString());
     ShowPreview();
 }
 
@@ -299,7 +287,7 @@ void WebCatalogueDialog::showEvent(QShowEvent* e)
     shownOnce_ = true;
     // With nothing stored yet the list is fetched at once, once the window shows.
     QTimer::singleShot(0, this, [this] {
-        if (list->Rows() <= list->FixedRows()) DownWebFmt(false);
+        if (list->rowCount() == 0) DownWebFmt(false);
     });
 }
 
@@ -325,12 +313,6 @@ void WebCatalogueDialog::reject()
         return;
     }
     QDialog::reject();
-}
-
-void WebCatalogueDialog::resizeEvent(QResizeEvent* e)
-{
-    QDialog::resizeEvent(e);
-    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
 }
 
 } // namespace slip

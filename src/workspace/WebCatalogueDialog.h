@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace slip {
 
-class GridModel;
-class GridView;
+class DataGridView;
+class RecordListModel;
 class PicturePreview;
 
 // "可供下载的格式模板": the templates the vendor's server offers, as last
@@ -29,8 +29,8 @@ public:
     WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent = nullptr);
     ~WebCatalogueDialog() override;
 
-    GridModel* list = nullptr;
-    GridView* view = nullptr;
+    RecordListModel* list = nullptr;
+    DataGridView* view = nullptr;
     QLineEdit* keywordEdit = nullptr;
     QPushButton* refreshButton = nullptr;   // "更新列表"
     QPushButton* importButton = nullptr;    // "导入格式"
@@ -67,7 +67,6 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void SetBusy(bool on);

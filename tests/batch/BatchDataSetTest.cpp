@@ -53,21 +53,29 @@ TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
     EXPECT_EQ(set.RecordValues(2), (QStringList{"a", "b", "c", "d"}));
 }
 
-TEST(BatchDataSetModel, DeletingRecordsRenumbersTheRest)
+TEST(BatchDataSetModel, DeletingRemovesExactlyTheNamedRecordsAndRenumbersTheRest)
 {
-    BatchDataSet set;
-    set.Reset(Columns(), Records(5));
-    QList<QPair<int, int>> removed;
-    QObject::connect(&set, &QAbstractItemModel::rowsRemoved,
-                     [&](const QModelIndex&, int first, int last) { removed << qMakePair(first, last); });
-    EXPECT_TRUE(set.DeleteRecords(4, 2));
-    EXPECT_EQ(removed, (QList<QPair<int, int>>{{1, 3}}));
-    EXPECT_EQ(set.RecordCount(), 2);
-    EXPECT_EQ(set.Value(2, 0), "户5");
-    EXPECT_EQ(set.data(set.index(1, 0)).toString(), "2");
-    EXPECT_FALSE(set.DeleteRecords(3, 9));
-    EXPECT_TRUE(set.DeleteRecords(0, 1));
-    EXPECT_EQ(set.Value(1, 0), "户5");
+    const struct {
+        QVector<int> records;
+        bool removed;
+        QStringList left;
+    } cases[] = {
+        {{1, 5}, true, {"户2", "户3", "户4"}},
+        {{4, 2, 3}, true, {"户1", "户5"}},
+        {{0, 6}, false, {"户1", "户2", "户3", "户4", "户5"}},
+        {{5, 9}, true, {"户1", "户2", "户3", "户4"}},
+    };
+    for (const auto& c : cases) {
+        BatchDataSet set;
+        set.Reset(Columns(), Records(5));
+        EXPECT_EQ(set.DeleteRecords(c.records), c.removed);
+        QStringList left;
+        for (int r = 1; r <= set.RecordCount(); ++r) {
+            left << set.Value(r, 0);
+            EXPECT_EQ(set.data(set.index(r - 1, 0)).toString(), QString::number(r));
+        }
+        EXPECT_EQ(left, c.left);
+    }
 }
 
 TEST(BatchDataSetModel, ClearKeepsTheColumns)
@@ -82,38 +90,24 @@ TEST(BatchDataSetModel, ClearKeepsTheColumns)
 
 TEST(BatchNavigationState, NoRecordsOneRecordSeveralRecords)
 {
-    BatchDataSet set;
-    BatchRecordState s = ShowBatchRecord(set);
-    EXPECT_EQ(s.value, 1);
-    EXPECT_EQ(s.maximum, 1);
-    EXPECT_FALSE(s.enabled);
-    EXPECT_FALSE(s.showFirst);
-    EXPECT_EQ(s.countText, "1");
-    EXPECT_EQ(s.shownText, "1");
-
-    set.Reset(Columns(), Records(1));
-    s = ShowBatchRecord(set);
-    EXPECT_TRUE(s.showFirst);
-    EXPECT_FALSE(s.enabled);
-    EXPECT_EQ(s.countText, "1");
-
-    set.Reset(Columns(), Records(7));
-    s = ShowBatchRecord(set);
-    EXPECT_EQ(s.maximum, 7);
-    EXPECT_TRUE(s.enabled);
-    EXPECT_EQ(s.countText, "7");
-    EXPECT_EQ(s.shownText, "1");
-}
-
-TEST(BatchNavigationState, ScrollPositionNamesARecordOnlyInsideTheSet)
-{
-    BatchDataSet set;
-    EXPECT_FALSE(RecordAtScrollPosition(set, 1).has_value());
-    set.Reset(Columns(), Records(3));
-    EXPECT_EQ(RecordAtScrollPosition(set, 1), 1);
-    EXPECT_EQ(RecordAtScrollPosition(set, 3), 3);
-    EXPECT_FALSE(RecordAtScrollPosition(set, 0).has_value());
-    EXPECT_FALSE(RecordAtScrollPosition(set, 4).has_value());
+    const struct {
+        int records, maximum;
+        bool enabled, showFirst;
+        QString count;
+    } cases[] = {{0, 1, false, false, "1"}, {1, 1, false, true, "1"}, {7, 7, true, true, "7"}};
+    for (const auto& c : cases) {
+        BatchDataSet set;
+        set.Reset(Columns(), Records(c.records));
+        const BatchRecordState s = ShowBatchRecord(set);
+        EXPECT_EQ(s.value, 1);
+        EXPECT_EQ(s.maximum, c.maximum);
+        EXPECT_EQ(s.enabled, c.enabled);
+        EXPECT_EQ(s.showFirst, c.showFirst);
+        EXPECT_EQ(s.countText, c.count);
+        EXPECT_EQ(s.shownText, "1");
+        for (int p : {0, 1, 3, 8})
+            EXPECT_EQ(RecordAtScrollPosition(set, p).has_value(), p >= 1 && p <= c.records) << p;
+    }
 }
 
 TEST(SlipFromRecord, ValuesByBoxInFillingOrder)

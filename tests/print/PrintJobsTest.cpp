@@ -134,6 +134,27 @@ TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesWithTheGridAndAHistorySlipForEac
     EXPECT_EQ(f.Values(), shown);
 }
 
+TEST(PrintJobs, TheSlipsAreKeptAsPendingBeforeTheJobIsSentAndStoredAfter)
+{
+    TestHome home;
+    SlipFormat f;
+    LoadSlip(f);
+    PrintRun run(home.file(QStringLiteral("pending.pdf")));
+    QStringList events;
+    run.services.keepPending = [&](const QString&, const QVector<SlipValues>& slips) {
+        events << QStringLiteral("keep %1, pages so far %2").arg(slips.size()).arg(QFileInfo::exists(run.pdf));
+    };
+    run.services.dropPending = [&] { events << QStringLiteral("drop"); };
+    const HistorySaver store = run.services.saveHistory;
+    run.services.saveHistory = [&](const QString& name, const QVector<SlipValues>& slips) {
+        events << QStringLiteral("store");
+        return store(name, slips);
+    };
+    CanvasSource records(f, Records(3));
+    EXPECT_EQ(PrintAllBills(run.services, f, records, {}).status, PrintStatus::Printed);
+    EXPECT_EQ(events, (QStringList{"keep 3, pages so far 0", "store"}));
+}
+
 TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
 {
     TestHome home;

@@ -4,24 +4,16 @@
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include "batch/BatchImport.h"
-#include "batch/CsvReader.h"
-#include "batch/Workbook.h"
 #include "storage/FormatStore.h"
-#include "storage/MappingStore.h"
 #include "workspace/BatchImportCommand.h"
 #include "workspace/BatchPanel.h"
 #include "ui/FrozenColumnView.h"
 #include "workspace/MainWindow.h"
-#include "workspace/SheetPreviewModel.h"
 
 #include <QAction>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -91,24 +83,6 @@ void ImportCsv(Window& w, const QString& path, const QString& endRow = "6")
     EXPECT_TRUE(script.unexpected.isEmpty()) << script.unexpected.join(",").toStdString();
 }
 
-// Clicks the scroll bar's arrow that steps one record on.
-void StepOn(QScrollBar* bar)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    const QRect add = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddLine, bar);
-    ASSERT_FALSE(add.isEmpty());
-    QTest::mouseClick(bar, Qt::LeftButton, {}, add.center());
-}
-
 void ClickRow(QTableView* view, int row, Qt::KeyboardModifiers mods = {})
 {
     const QModelIndex cell = view->model()->index(row, 2);
@@ -116,29 +90,35 @@ void ClickRow(QTableView* view, int row, Qt::KeyboardModifiers mods = {})
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualRect(cell).center());
 }
 
+struct BatchPanelTest : ::testing::Test {
+    void SetUp() override
+    {
+        MakeFormats();
+        ASSERT_TRUE(WriteBytes(csv, CsvText()));
+    }
+    Window& Open()
+    {
+        window = std::make_unique<Window>();
+        return *window;
+    }
+    // The five records of the CSV file (up to row endRow) imported.
+    Window& Import(const QString& endRow = "6")
+    {
+        ImportCsv(Open(), csv, endRow);
+        return *window;
+    }
+    TestHome home;
+    const QString csv = home.file("收款.csv");
+    std::unique_ptr<Window> window;
+};
+
 } // namespace
 
-TEST(BatchPanel, TheTabWaitsForABatchAndTheRecordBarIsHiddenUntilThen)
+TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
 {
-    TestHome home;
-    MakeFormats();
-    Window w;
-    EXPECT_EQ(w.mw.tabs->tabText(1), "批量数据");
-    EXPECT_EQ(w.mw.tabs->widget(1), w.panel);
+    Window& w = Open();
     EXPECT_FALSE(w.mw.tabs->isTabEnabled(1));
     EXPECT_FALSE(w.panel->recordBar->isVisible());
-    EXPECT_TRUE(w.mw.importBatchAction->isEnabled());
-    EXPECT_EQ(w.mw.CurrentBatch(), &w.panel->Batch());
-    EXPECT_EQ(w.mw.CurrentBatch()->RecordCount(), 0);
-}
-
-TEST(BatchPanel, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
     bool printAll = false;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
     ImportCsv(w, csv);
@@ -162,16 +142,11 @@ TEST(BatchPanel, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     EXPECT_EQ(w.panel->recordScroll->maximum(), 5);
 }
 
-TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
+TEST_F(BatchPanelTest, SteppingThroughTheRecordsPutsEachOnTheSlip)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     QScrollBar* bar = w.panel->recordScroll;
-    StepOn(bar);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(bar->value(), 2);
     EXPECT_EQ(w.Value(1), "李四");
     EXPECT_EQ(w.Value(2), "￥88.00");
@@ -192,14 +167,9 @@ TEST(BatchPanel, SteppingThroughTheRecordsPutsEachOnTheSlip)
     EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
 }
 
-TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
+TEST_F(BatchPanelTest, AClosedColumnKeepsItsTextBoxAsTyped)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.panel->grid->horizontalHeader()->resizeSection(1, 2);  // 户名 narrowed shut
     EXPECT_FALSE(w.panel->Batch().ColumnShown(0));
     w.mw.Format().SetValue(w.Id(1), "手填");
@@ -211,103 +181,27 @@ TEST(BatchPanel, AClosedColumnKeepsItsTextBoxAsTyped)
     EXPECT_EQ(w.Value(1), "王五");
 }
 
-TEST(BatchPanel, AnXlsxImportGoesThroughTheWorksheetChooser)
+TEST_F(BatchPanelTest, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
 {
-    TestHome home;
-    MakeFormats();
-    const QString path = home.file("批量.xlsx");
-    ASSERT_TRUE(WriteXlsx(path, {{"说明", {{"本表无数据"}}},
-                                 {"明细", {{"户名", "金额", "备注", "加急"},
-                                           {"张三", "1234.5", "甲", "是"},
-                                           {"李四", "2.5", "乙", ""},
-                                           {"王五", "100", "丙", "是"}}}}));
-    Window w;
-    ScriptedFileDialog files;
-    files.answers = {path};
-    ModalScript script;
-    script.Expect<WorksheetChooser>([](WorksheetChooser& c) {
-        PressSheetRow(c, 1);
-        Click(c.okButton);
-    });
-    script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
-        EXPECT_EQ(d.PreviewModel().Cell(1, 1), "户名");
-        MapAll(d, "4");
-    });
-    // The panel's tab opens with the first batch: the first import is the menu's.
-    EXPECT_FALSE(w.panel->isEnabled());
-    w.mw.importBatchAction->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(script.unexpected.isEmpty());
-    ASSERT_EQ(files.requests.size(), 1u);
-    EXPECT_TRUE(files.requests[0].filter.contains("*.xlsx"));
-    EXPECT_TRUE(files.requests[0].filter.contains("*.csv"));
-    EXPECT_FALSE(files.requests[0].save);
-    const BatchDataSet& set = w.panel->Batch();
-    ASSERT_EQ(set.RecordCount(), 3);
-    EXPECT_EQ(set.Value(2, 1), "2.5");
-    EXPECT_EQ(set.Value(3, 0), "王五");
-    EXPECT_EQ(w.Value(1), "张三");
-    EXPECT_EQ(w.Value(2), "￥1,234.50");
-    w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(w.Value(2), "￥2.50");
-    EXPECT_EQ(w.Value(1001), "");
-}
-
-TEST(BatchPanel, ThePathIsOpenedInTheLetterCaseItWasChosenIn)
-{
-    TestHome home;
-    MakeFormats();
-    ASSERT_TRUE(QDir(home.path()).mkdir("Mixed"));
-    const QString csv = home.file("Mixed/Data.CSV");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv, "3");
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
-    EXPECT_EQ(w.Value(1), "张三");
-}
-
-TEST(BatchPanel, DeletingSelectedRecordsAsksAndRenumbers)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.mw.tabs->setCurrentIndex(1);
-    ClickRow(w.panel->grid, 1);
-    ClickRow(w.panel->grid, 2, Qt::ShiftModifier);
+    ClickRow(w.panel->grid, 0);
+    ClickRow(w.panel->grid, 4, Qt::ControlModifier);
     ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::No};
-    Click(w.panel->deleteButton);
-    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第2至第3行？"});
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 5);
-
-    ClickRow(w.panel->grid, 1);
-    ClickRow(w.panel->grid, 2, Qt::ShiftModifier);
     prompts.answers = {PromptAnswer::Yes};
     Click(w.panel->deleteButton);
+    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1、第5行？"});
     const BatchDataSet& set = w.panel->Batch();
     ASSERT_EQ(set.RecordCount(), 3);
-    EXPECT_EQ(set.Value(1, 0), "张三");
-    EXPECT_EQ(set.Value(2, 0), "赵六");
-    EXPECT_EQ(set.Value(3, 0), "钱七");
-    EXPECT_EQ(set.data(set.index(2, 0)).toString(), "3");
+    EXPECT_EQ(set.Value(1, 0), "李四");
+    EXPECT_EQ(set.Value(3, 0), "赵六");
     EXPECT_EQ(w.panel->countLabel->text(), "3");
-    EXPECT_EQ(w.panel->shownLabel->text(), "1");
-    EXPECT_EQ(w.Value(1), "张三");
-    w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(w.Value(1), "赵六");
+    EXPECT_EQ(w.Value(1), "李四");
 }
 
-TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
+TEST_F(BatchPanelTest, DeletingDownToOneRecordOrClearingAllStopsTheBar)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv, "3");
+    Window& w = Import("3");
     bool printAll = true;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
     w.mw.tabs->setCurrentIndex(1);
@@ -330,143 +224,9 @@ TEST(BatchPanel, DeletingDownToOneRecordOrClearingAllStopsTheBar)
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));  // still loaded: import again from here
 }
 
-TEST(BatchPanel, ClearingAsksAndNoKeepsTheRecords)
+TEST_F(BatchPanelTest, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
 {
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
-    ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::No};
-    Click(w.panel->clearButton);
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 5);
-}
-
-TEST(BatchPanel, CancellingTheChooserOrTheMappingImportsNothing)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    const QString book = home.file("表.xlsx");
-    ASSERT_TRUE(WriteXlsx(book, {{"甲", {{"x"}, {"张三"}}}}));
-    Window w;
-    ImportCsv(w, csv, "3");
-    ASSERT_EQ(w.panel->Batch().RecordCount(), 2);
-    {
-        // The file dialog cancelled.
-        ScriptedFileDialog files;
-        ModalScript script;
-        Click(w.panel->importButton);
-        EXPECT_EQ(files.requests.size(), 1u);
-        EXPECT_TRUE(script.unexpected.isEmpty());
-    }
-    {
-        // The worksheet chooser cancelled: no mapping dialog follows.
-        ScriptedFileDialog files;
-        files.answers = {book};
-        ModalScript script;
-        script.Expect<WorksheetChooser>([](WorksheetChooser& c) { Click(c.cancelButton); });
-        Click(w.panel->importButton);
-        EXPECT_TRUE(script.Done());
-        EXPECT_TRUE(script.unexpected.isEmpty());
-    }
-    {
-        // The mapping cancelled, with a range that would have imported more.
-        ScriptedFileDialog files;
-        files.answers = {csv};
-        ModalScript script;
-        script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
-            SetRows(d, "2", "6", "1");
-            Click(d.cancelButton);
-        });
-        Click(w.panel->importButton);
-        EXPECT_TRUE(script.Done());
-    }
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
-    EXPECT_EQ(w.panel->countLabel->text(), "2");
-}
-
-TEST(BatchPanel, BadFilesAreToldAndTheOldBatchStays)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    const QString binary = home.file("照片.csv");
-    ASSERT_TRUE(WriteBytes(binary, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01", 16)));
-    const QString undecodable = home.file("乱码.csv");
-    ASSERT_TRUE(WriteBytes(undecodable, QByteArray("\x81\x20\xfe\xff,\xff\xff\r\n")));
-    const QString corrupt = home.file("损坏.xlsx");
-    ASSERT_TRUE(WriteBytes(corrupt, QByteArray("PK\x03\x04\x14\0\0\0 broken", 16)));
-    const QString fakeXls = home.file("文本.xls");
-    ASSERT_TRUE(WriteBytes(fakeXls, "a,b\r\n"));
-    const QString other = home.file("说明.txt");
-    ASSERT_TRUE(WriteBytes(other, "a,b\r\n"));
-    Window w;
-    ImportCsv(w, csv, "3");
-    ASSERT_EQ(w.panel->Batch().RecordCount(), 2);
-    w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-
-    struct Case {
-        QString path;
-        QString message;
-    };
-    const Case cases[] = {
-        {home.file("无此文件.csv"), CsvImportError()},
-        {binary, CsvImportError()},
-        {undecodable, CsvImportError()},
-        {corrupt, ListWorksheets(corrupt).error},
-        {fakeXls, WorkbookDamagedError()},
-        {other, UnsupportedImportFileError()},
-    };
-    for (const Case& c : cases) {
-        ScriptedPrompter prompts;
-        ScriptedFileDialog files;
-        files.answers = {c.path};
-        ModalScript script;  // no dialog may open
-        Click(w.panel->importButton);
-        ASSERT_FALSE(c.message.isEmpty());
-        EXPECT_EQ(prompts.shown, QStringList{c.message}) << c.path.toStdString();
-        EXPECT_TRUE(script.unexpected.isEmpty()) << c.path.toStdString();
-        EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
-        EXPECT_EQ(w.panel->Batch().Value(2, 0), "李四");
-        EXPECT_EQ(w.panel->shownLabel->text(), "2");  // the record shown stays
-    }
-}
-
-TEST(BatchPanel, AFileThatGoesBadAfterMappingIsToldAndTheOldBatchStays)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv, "3");
-    ScriptedPrompter prompts;
-    ScriptedFileDialog files;
-    files.answers = {csv};
-    ModalScript script;
-    script.Expect<ImportMapDialog>([&](ImportMapDialog& d) {
-        // Another program overwrites the file while the operator maps it.
-        ASSERT_TRUE(WriteBytes(csv, QByteArray("\0\0\0\0binary", 10)));
-        MapAll(d, "6");
-    });
-    Click(w.panel->importButton);
-    EXPECT_EQ(prompts.shown, QStringList{CsvImportError()});
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 2);
-}
-
-TEST(BatchPanel, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
-{
-    TestHome home;
-    MakeFormats();
-    const QString csv = home.file("收款.csv");
-    ASSERT_TRUE(WriteBytes(csv, CsvText()));
-    Window w;
-    ImportCsv(w, csv);
+    Window& w = Import();
     w.mw.tabs->setCurrentIndex(1);
     ASSERT_TRUE(w.mw.Commands().ChooseFormat("农行", false));
     EXPECT_EQ(w.panel->Batch().RecordCount(), 0);
@@ -476,81 +236,3 @@ TEST(BatchPanel, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
     EXPECT_FALSE(w.panel->recordBar->isVisible());
 }
 
-TEST(FrozenColumnView, TheRunningNumberStaysInViewAndFollowsTheRows)
-{
-    BatchDataSet set;
-    QVector<BatchColumn> columns;
-    for (int m = 0; m < 30; ++m) columns << BatchColumn{100 + m, m + 1, QString("第%1列").arg(m + 1)};
-    QVector<QStringList> records;
-    for (int r = 1; r <= 200; ++r) {
-        QStringList values;
-        for (int m = 0; m < 30; ++m) values << QString("记录%1的第%2列内容").arg(r).arg(m + 1);
-        records << values;
-    }
-    set.Reset(columns, records);
-    FrozenColumnView view;
-    view.setModel(&set);
-    view.verticalHeader()->hide();
-    view.resize(500, 300);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    view.resizeColumnsToContents();
-    QTableView* frozen = view.FrozenView();
-    ASSERT_TRUE(frozen->isVisible());
-    for (int c = 1; c < set.columnCount(); ++c) EXPECT_TRUE(frozen->isColumnHidden(c));
-    QApplication::processEvents();
-    EXPECT_EQ(frozen->width(), view.columnWidth(0));
-    EXPECT_EQ(frozen->x(), view.frameWidth());
-
-    // Down: the overlay scrolls with the table's rows.
-    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
-    EXPECT_EQ(frozen->verticalScrollBar()->value(), view.verticalScrollBar()->value());
-    const int y = view.viewport()->height() / 2;
-    const QModelIndex inTable = view.indexAt(QPoint(view.columnWidth(0) + 5, y));
-    const QModelIndex inOverlay = frozen->indexAt(QPoint(5, y));
-    ASSERT_TRUE(inTable.isValid());
-    EXPECT_EQ(inOverlay.row(), inTable.row());
-    EXPECT_EQ(inOverlay.column(), 0);
-    EXPECT_EQ(inOverlay.data().toString(), QString::number(inTable.row() + 1));
-
-    // Sideways: the table's first column moves out, the overlay stays.
-    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
-    ASSERT_GT(view.horizontalScrollBar()->value(), 0);
-    EXPECT_GT(view.columnAt(view.columnWidth(0) + 5), 1);
-    EXPECT_EQ(frozen->x(), view.frameWidth());
-    EXPECT_EQ(frozen->indexAt(QPoint(5, y)).row(), inTable.row());
-
-    // Scrolling the overlay (the wheel over it) moves the table too.
-    frozen->verticalScrollBar()->setValue(0);
-    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
-    // A taller row in the table is as tall in the overlay.
-    view.setRowHeight(3, 57);
-    EXPECT_EQ(frozen->rowHeight(3), 57);
-    // A wider first column widens the overlay.
-    view.setColumnWidth(0, 90);
-    EXPECT_EQ(frozen->width(), 90);
-    // A new batch of fewer columns keeps only the first in the overlay.
-    set.Reset({columns[0]}, {{"一"}});
-    EXPECT_FALSE(frozen->isColumnHidden(0));
-    EXPECT_TRUE(frozen->isColumnHidden(1) || set.columnCount() == 2);
-    EXPECT_EQ(frozen->model()->rowCount(), 1);
-}
-
-TEST(FrozenColumnView, SelectingInTheOverlaySelectsTheTablesRow)
-{
-    BatchDataSet set;
-    set.Reset({{1, 1, "户名"}, {2, 2, "金额"}}, {{"张三", "1"}, {"李四", "2"}, {"王五", "3"}});
-    FrozenColumnView view;
-    view.setSelectionBehavior(QAbstractItemView::SelectRows);
-    view.FrozenView()->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view.setModel(&set);
-    view.resize(400, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    QTableView* frozen = view.FrozenView();
-    const QRect cell = frozen->visualRect(set.index(1, 0));
-    QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(view.selectionModel(), frozen->selectionModel());
-    EXPECT_TRUE(view.selectionModel()->isRowSelected(1, {}));
-    EXPECT_EQ(view.currentIndex().row(), 1);
-}

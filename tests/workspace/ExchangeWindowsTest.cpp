@@ -6,8 +6,8 @@
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
-#include "core/GridModel.h"
 #include "exchange/ExchangeCodec.h"
+#include "storage/RecordListModel.h"
 #include "exchange/Server.h"
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
@@ -16,7 +16,7 @@
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
-#include "ui/GridView.h"
+#include "ui/DataGrid.h"
 #include "ui/PicturePreview.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
@@ -96,18 +96,18 @@ protected:
 
     static void ClickRow(WebCatalogueDialog& dlg, const QString& name)
     {
-        int row = dlg.list->FixedRows();
-        while (row < dlg.list->Rows() && dlg.list->TextMatrix(row, 6) != name) ++row;
-        const QModelIndex index = dlg.view->model()->index(row - dlg.list->FixedRows(), 6);
+        int row = 0;
+        while (row < dlg.list->rowCount() && dlg.list->Text(row, 6) != name) ++row;
+        const QModelIndex index = dlg.view->model()->index(row, 6);
         dlg.view->scrollTo(index);
         QTest::mouseClick(dlg.view->viewport(), Qt::LeftButton, {}, dlg.view->visualRect(index).center());
-        ASSERT_EQ(dlg.list->Row, row);
+        ASSERT_EQ(dlg.view->CurrentRow(), row);
     }
 
     static QStringList Ticks(const WebCatalogueDialog& dlg)
     {
         QStringList out;
-        for (int r = dlg.list->FixedRows(); r < dlg.list->Rows(); ++r) out << dlg.list->TextMatrix(r, 4);
+        for (int r = 0; r < dlg.list->rowCount(); ++r) out << dlg.list->Text(r, 4);
         return out;
     }
 
@@ -123,7 +123,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
 {
     auto dlg = Open();
     EXPECT_EQ(dlg->windowTitle(), "可供下载的格式模板");
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
     // The first entry (by category, then name) is current and ticked; it has no picture.
     EXPECT_EQ(Ticks(*dlg), (QStringList{"√", "", "", ""}));
@@ -142,7 +142,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
 TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
 {
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     ClickRow(*dlg, "工行进账单");
     prompts.answers = {PromptAnswer::Yes};
     QTest::mouseClick(dlg->importButton, Qt::LeftButton);

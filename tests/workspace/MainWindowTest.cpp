@@ -4,11 +4,11 @@
 #include "StoredFormats.h"
 
 #include "core/ProgramName.h"
-#include "core/GridModel.h"
+#include "storage/RecordListModel.h"
 #include "storage/BackgroundStore.h"
 #include "storage/FormatStore.h"
 #include "ui/FileDialogs.h"
-#include "ui/GridView.h"
+#include "ui/DataGrid.h"
 #include "ui/PasswordDialogs.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
@@ -66,7 +66,7 @@ TEST(MainWindow, FirstStartOffersTheListAndStaysUsableWhenCancelled)
     int shown = 0;
     ListAnswer answer([&](FormatListDialog& l) {
         ++shown;
-        EXPECT_EQ(l.list->Rows(), l.list->FixedRows());  // no formats yet
+        EXPECT_EQ(l.list->rowCount(), 0);  // no formats yet
         l.reject();
     });
     MainWindow mw;
@@ -318,7 +318,7 @@ TEST(MainWindow, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
         l.show();
         QApplication::processEvents();
         int widths = 0;
-        for (int c = 0; c < l.list->Cols(); ++c) widths += l.view->isColumnHidden(c) ? 0 : l.view->columnWidth(c);
+        for (int c = 0; c < l.list->columnCount(); ++c) widths += l.view->isColumnHidden(c) ? 0 : l.view->columnWidth(c);
         EXPECT_LE(widths, l.view->viewport()->width());
         const QModelIndex cell = l.view->model()->index(1, 3);  // after 原图
         ASSERT_EQ(cell.data().toString(), longName);
