@@ -133,27 +133,6 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     }
 }
 
-TEST_F(Catalogue, AHugeListIsRefusedWhileTheWindowsKeepAnswering)
-{
-    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
-    QStringList lines;
-    for (int i = 0; i < 250000; ++i) lines << QStringLiteral("银行|格式%1|/fmt/%1.tvq|/pic/%1.jpg|2023-05-06").arg(i);
-    server.setRoute("/kvw/fmt.asp", {200, Page(lines)});
-    qint64 longest = 0;
-    QElapsedTimer since;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, since.restart()); });
-    since.start();
-    tick.start(5);
-    const CatalogueRefresh r = DownWebFmt(30s, 1);
-    EXPECT_EQ(r.error, "服务器的格式列表超过3000个格式，原有列表未改变！");
-    EXPECT_LT(longest, 100);
-    EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
-    lines.resize(kMaxCatalogueEntries);
-    server.setRoute("/kvw/fmt.asp", {200, Page(lines)});
-    EXPECT_EQ(DownWebFmt(30s, 1).stored, kMaxCatalogueEntries);
-}
-
 TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)
 {
     QVector<WebFormatRecord> rows = {Entry("工行A", "/a"), Entry("农行", "/b"), Entry("工行B", "/c")};

@@ -96,18 +96,19 @@ protected:
 
     static void ClickRow(WebCatalogueDialog& dlg, const QString& name)
     {
-        int row = dlg.list->FixedRows();
-        while (row < dlg.list->Rows() && dlg.list->TextMatrix(row, 6) != name) ++row;
-        const QModelIndex index = dlg.view->model()->index(row - dlg.list->FixedRows(), 6);
+        int row = 0;
+        while (row < dlg.list->rowCount() && dlg.Entries()[row].name != name) ++row;
+        const QModelIndex index = dlg.list->index(row, CatalogueListModel::NameColumn);
         dlg.view->scrollTo(index);
         QTest::mouseClick(dlg.view->viewport(), Qt::LeftButton, {}, dlg.view->visualRect(index).center());
-        ASSERT_EQ(dlg.list->Row, row);
+        ASSERT_EQ(dlg.list->CurrentRow(), row);
     }
 
     static QStringList Ticks(const WebCatalogueDialog& dlg)
     {
         QStringList out;
-        for (int r = dlg.list->FixedRows(); r < dlg.list->Rows(); ++r) out << dlg.list->TextMatrix(r, 4);
+        for (int r = 0; r < dlg.list->rowCount(); ++r)
+            out << dlg.list->index(r, CatalogueListModel::TickColumn).data().toString();
         return out;
     }
 
@@ -123,7 +124,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
 {
     auto dlg = Open();
     EXPECT_EQ(dlg->windowTitle(), "可供下载的格式模板");
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
     // The first entry (by category, then name) is current and ticked; it has no picture.
     EXPECT_EQ(Ticks(*dlg), (QStringList{"√", "", "", ""}));
@@ -139,10 +140,33 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
+TEST_F(CatalogueWindow, AHugeListIsStoredAndShownWhileTheWindowsKeepAnswering)
+{
+    QStringList lines;
+    for (int i = 0; i < 200000; ++i) lines << QStringLiteral("银行|格式%1|/fmt/%1.tvq||2023-05-06").arg(i);
+    server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, Gbk(lines.join("<br>") + "<br>Finished<BR>")});
+    ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "旧的", "/old.tvq", "", {}}}));
+    auto dlg = Open();
+    dlg->timeout = 30s;
+    qint64 longest = 0;
+    QElapsedTimer since;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, since.restart()); });
+    since.start();
+    tick.start(5);
+    QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
+    tick.stop();
+    EXPECT_LT(longest, 100);
+    ASSERT_EQ(dlg->list->rowCount(), 200000) << dlg->statusLabel->text().toStdString();
+    EXPECT_EQ(dlg->list->index(199999, CatalogueListModel::NumberColumn).data().toInt(), 200000);
+    EXPECT_EQ(Ticks(*dlg).first(), "√");
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
 TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
 {
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->Rows() - dlg->list->FixedRows(), 4);
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
     ClickRow(*dlg, "工行进账单");
     prompts.answers = {PromptAnswer::Yes};
     QTest::mouseClick(dlg->importButton, Qt::LeftButton);
