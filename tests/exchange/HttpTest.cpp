@@ -131,7 +131,7 @@ TEST_F(HttpDownload, ErrorPageTimeoutAndHugeBodyNeverTouchTheOldFile)
 {
     server.setRoute("/missing.tvq", {404, "<html>404</html>"});
     server.setRoute("/slow.tvq", {200, "late", "text/plain", 5000ms});
-    server.setRoute("/huge.tvq", {200, {}, "text/plain", 0ms, -1, kMaxResponseBytes + 1});
+    server.setRoute("/huge.tvq", {200, {}, "text/plain", 0ms, kMaxResponseBytes + 1});
     server.setRoute("/empty.tvq", {200, ""});
     const QString local = Temp("x.tvq");
     ASSERT_TRUE(WriteBytes(local, "older"));

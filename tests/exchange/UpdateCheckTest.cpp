@@ -114,7 +114,7 @@ TEST_F(UpdateCheck, ErrorPageTimeoutAndGarbageChangeNothing)
         {200, UpdatePage(QStringLiteral("套打(V9)"))},
         {200, QByteArray("\x00\xFF</title>", 9)},
         {200, Encoded("GBK", QStringLiteral("<title>套打(9.0)"))},   // no "</title>": not taken
-        {200, {}, "text/html", 0ms, -1, kMaxResponseBytes + 10},
+        {200, {}, "text/html", 0ms, kMaxResponseBytes + 10},
     };
     for (const HttpRoute& a : answers) {
         server.setRoute("/calbrenno/downpage/Pro.asp", a);

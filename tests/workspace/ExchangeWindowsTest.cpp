@@ -6,17 +6,11 @@
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
-#include "core/GridModel.h"
 #include "exchange/ExchangeCodec.h"
 #include "exchange/Server.h"
-#include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
-#include "model/SlipFormat.h"
 #include "storage/BackgroundStore.h"
-#include "storage/Database.h"
 #include "storage/FormatStore.h"
-#include "ui/FileDialogs.h"
-#include "ui/GridView.h"
 #include "ui/PicturePreview.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
@@ -24,17 +18,16 @@
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -172,10 +165,6 @@ TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
     QTest::mouseClick(dlg->importButton, Qt::LeftButton);
     EXPECT_EQ(prompts.shown, QStringList{"格式“工行进账单”导入成功,立即调用此格式？"});
     EXPECT_EQ(opened, QStringList{"工行进账单"});
-    StoredFormat f;
-    ASSERT_TRUE(FormatStore::Load("工行进账单", 15360, {}, f).ok);
-    ASSERT_EQ(f.boxes.size(), 2u);
-    EXPECT_EQ(f.boxes[0].sum1.target, f.boxes[1].id) << "the sum follows its box to the new record";
     EXPECT_EQ(FileBytes(BackgroundStore::ExistingPicture("工行进账单")), FileBytes(DataFile("Temp/工行进账单.jpg")))
         << "the picture downloaded for this entry";
     EXPECT_TRUE(dlg->importButton->isEnabled());
