@@ -92,7 +92,7 @@ TEST_F(HttpText, AcceptedPageIsDecodedCutAndCarriesTheTime)
     EXPECT_EQ(HttpGetText("/kvw/fmt.asp", "Finished", 5s).text, QStringLiteral("录 Finished"));
 }
 
-TEST_F(HttpText, ErrorPageIsRefusedEvenWithTheMarkAndRetriedFiveTimes)
+TEST_F(HttpText, ErrorPageSlowOrHugeAnswerIsRefusedAndRetriedFiveTimes)
 {
     server.setRoute("/p", {404, "Finished but not found"});
     const HttpTextResult r = HttpGetTextRetry("/p", "Finished", 5s);
@@ -101,9 +101,12 @@ TEST_F(HttpText, ErrorPageIsRefusedEvenWithTheMarkAndRetriedFiveTimes)
     EXPECT_EQ(r.status, 404);
     EXPECT_EQ(r.attempts, 5);
     EXPECT_EQ(server.hits("/p"), 5);
-    for (int status : {300, 304, 500}) {
-        server.setRoute("/q", {status, "Finished"});
-        EXPECT_FALSE(HttpGetText("/q", "Finished", 5s).ok) << status;
+    // Other statuses, an answer too slow or too big: refused as well.
+    for (const HttpRoute& answer : QList<HttpRoute>{{300, "Finished"}, {304, "Finished"}, {500, "Finished"},
+                                                     {200, "Finished", "text/html", 3000ms},
+                                                     {200, {}, "text/html", 0ms, kMaxResponseBytes + 10}}) {
+        server.setRoute("/q", answer);
+        EXPECT_FALSE(HttpGetText("/q", "Finished", 400ms).ok) << answer.status;
     }
 }
 

@@ -116,12 +116,9 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
     const QList<HttpRoute> answers = {
         {404, Page(kGoodLines)},                                    // an error page, mark and all
-        {200, "<html>garbage without the mark</html>"},             // no mark
         {200, Page(kHostileLines)},                                 // nothing usable
         {200, "Finished"},                                          // no records at all
         {200, "\x00\xFF\xFE garbage Finished", "text/html"},       // bytes of nothing
-        {200, Page(kGoodLines), "text/html", 3000ms},               // too slow
-        {200, {}, "text/html", 0ms, kMaxResponseBytes + 10},    // too big
     };
     for (const HttpRoute& answer : answers) {
         server.setRoute("/kvw/fmt.asp", answer);
