@@ -268,14 +268,12 @@ TEST_F(Layout, NewBoxComesOntoTheSlipAndNoKindPasses999)
 
 TEST(CopyCaption, NumberAtTheEndIsCountedOn)
 {
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("金额2"), 3), QStringLiteral("金额5"));
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("户名"), 1), QStringLiteral("户名1"));
-    // Only digits at the very end count.
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("第09行"), 2), QStringLiteral("第09行2"));
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("号007"), 1), QStringLiteral("号008"));
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("x99"), 1), QStringLiteral("x100"));
-    // A very long run of digits: only the last nine are counted on.
-    EXPECT_EQ(CaptionOfCopy(QStringLiteral("a12345678901"), 1), QStringLiteral("a12345678902"));
+    // Only digits at the very end count; of a very long run only the last nine.
+    const struct { const char* caption; int k; const char* want; } cases[] = {
+        {"金额2", 3, "金额5"}, {"户名", 1, "户名1"}, {"第09行", 2, "第09行2"}, {"号007", 1, "号008"},
+        {"x99", 1, "x100"}, {"a12345678901", 1, "a12345678902"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }
 
 TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsAndTakeTheMarks)

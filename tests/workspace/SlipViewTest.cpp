@@ -131,16 +131,6 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
 }
 
-TEST_F(Canvas, ThickLineIsGrabbedFartherFromItsMiddle)
-{
-    const QPointF beside(130, 81.5);  // 6 pixels below a line's middle
-    EXPECT_EQ(view->BoxAt(Px(beside)), 0);
-    Box thick = *format.Find(5);
-    thick.lineWidth = 12;  // 12 dots of the screen: over 3 mm
-    format.UpdateBox(thick);
-    EXPECT_EQ(view->BoxAt(Px(beside)), 5);
-}
-
 // --- Menus ------------------------------------------------------------------
 
 TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
@@ -165,40 +155,30 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     EXPECT_GE(dark, 24);
 }
 
-TEST_F(Canvas, LockGreysTheBoxMenusPropertiesAddAndDeleteOnly)
+TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditing)
 {
     SlipMenus menus(format, view.get(), view.get());
-    menus.hooks.openProperties = [](QWidget*, SlipFormat&, BoxId) {};
+    BoxId asked = 0;
+    menus.hooks.openProperties = [&](QWidget*, SlipFormat&, BoxId id) { asked = id; };
     menus.hooks.replaceBackground = [] {};
+    QMenu with, line, box, label, slip;
+    menus.FillMenu(with, 3, {});
+    FindAction(with, QStringLiteral("设置内容框"))->trigger();
+    EXPECT_EQ(asked, 3);
+    menus.FillMenu(line, 5, {});
+    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "建立相关项", "添加  图片", "输入条形码"})
+        EXPECT_EQ(FindAction(line, QString::fromUtf8(c)), nullptr) << c;
     Lock(true);
-    QMenu box;
     menus.FillMenu(box, 1, {30, 30});
     for (const char* c : {"设置内容框", "添加内容框", "删除内容框"})
         EXPECT_FALSE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
     for (const char* c : {"复制内容框", "建立关联链", "建立相关项", "复制文本"})
         EXPECT_TRUE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
-    QMenu label;
     menus.FillMenu(label, 4, {30, 30});
     EXPECT_TRUE(FindAction(label, QStringLiteral("粘贴文本"))->isEnabled());
-    QMenu slip;
     menus.FillMenu(slip, 0, {30, 30});
     for (const char* c : {"添加内容框", "清空内容框", "更换背景图"})
         EXPECT_TRUE(FindAction(slip, QString::fromUtf8(c))->isEnabled()) << c;
-}
-
-TEST_F(Canvas, PropertiesItemCallsTheDialogAndALineHasNoTextItems)
-{
-    SlipMenus menus(format, view.get(), view.get());
-    BoxId asked = 0;
-    menus.hooks.openProperties = [&](QWidget*, SlipFormat&, BoxId id) { asked = id; };
-    QMenu with;
-    menus.FillMenu(with, 3, {});
-    FindAction(with, QStringLiteral("设置内容框"))->trigger();
-    EXPECT_EQ(asked, 3);
-    QMenu line;
-    menus.FillMenu(line, 5, {});
-    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "建立相关项", "添加  图片", "输入条形码"})
-        EXPECT_EQ(FindAction(line, QString::fromUtf8(c)), nullptr) << c;
 }
 
 TEST_F(Canvas, CopiesStepTwoHundredTwipsAndNearTheLimitAreCapped)
