@@ -1,3 +1,4 @@
+#include "BoxBuilders.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
 
@@ -61,13 +62,8 @@ protected:
         h.name = QStringLiteral("进账单");
         h.widthMm = 200;
         h.heightMm = 100;
-        Box a;
-        a.id = 1;
-        a.rect = QRectF(20, 20, 40, 8);
-        Box b = a;
-        b.id = 2;
-        b.rect = QRectF(35.5, 40, 60, 8);
-        window->Format().Load(h, {a, b});
+        window->Format().Load(h, {test::MakeBox(1, BoxKind::Text, {20, 20, 40, 8}),
+                                  test::MakeBox(2, BoxKind::Text, {35.5, 40, 60, 8})});
     }
     QAction* Item(const QString& caption) const { return FindAction(window->menuBar()->actions(), caption); }
 

@@ -86,8 +86,7 @@ TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
 
 TEST_F(Canvas, ClickTypesTabGoesOnAndEscLeaves)
 {
-    Box second = MakeBox(6, BoxKind::Text, {20, 35, 40, 8});
-    format.AddBox(second);
+    format.AddBox(MakeBox(6, BoxKind::Text, {20, 35, 40, 8}));
     QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, Px({40, 24}));
     ASSERT_EQ(view->EditingBox(), 1);
     QTest::keyClicks(view->Editor(), QStringLiteral("123"));
@@ -236,8 +235,7 @@ TEST_F(Canvas, PopupMenuOverTheEditorDoesNotLeaveTheBox)
 
 TEST_F(Canvas, LateFocusLossNeverLeavesAnotherBoxOrTheSameBoxTwice)
 {
-    Box second = MakeBox(6, BoxKind::Text, {20, 35, 40, 8});
-    format.AddBox(second);
+    format.AddBox(MakeBox(6, BoxKind::Text, {20, 35, 40, 8}));
     QSignalSpy left(view.get(), &SlipView::boxLeft);
     view->EditBox(1);
     // The editor loses the focus twice (say, to a message and back), and
