@@ -41,29 +41,15 @@ void MakeFormat()
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState(h.name, {}).ok);
 }
 
-// The main window started on that format.
-class SlipFilling : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        MakeFormat();
-        mw = std::make_unique<MainWindow>();
-        mw->Start();
-    }
-    void TearDown() override
-    {
-        mw->Format().SetModified(false);
-        mw->close();
-    }
-    test::TestHome home;
-    std::unique_ptr<MainWindow> mw;
-};
-
 } // namespace
 
-TEST_F(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
+TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
 {
-    SlipFormat& f = mw->Format();
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.Start();
+    SlipFormat& f = mw.Format();
     const BoxId payer = f.AtIndex(1)->id, address = f.AtIndex(2)->id, date = f.AtIndex(3)->id,
                 serial = f.AtIndex(4)->id, cash = f.AtIndex(1001)->id;
     EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));  // dates on opening
@@ -71,7 +57,7 @@ TEST_F(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     f.SetValue(address, "北京\n海淀");
     f.SetValue(serial, "NO0099");
     f.SetValue(cash, "1");
-    ASSERT_TRUE(mw->Filling().AddNextSlip());
+    ASSERT_TRUE(mw.Filling().AddNextSlip());
     const HistorySlipValues stored = ReadHistorySlip("填单", 1);
     ASSERT_TRUE(stored.found);
     EXPECT_EQ(stored.values.value(payer), "张三");
@@ -86,19 +72,28 @@ TEST_F(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     f.SetValue(payer, "李四");
     f.SetValue(address, "上海");
     f.SetSelection({address});
-    ASSERT_TRUE(mw->Filling().AddNextSlip());
+    ASSERT_TRUE(mw.Filling().AddNextSlip());
     EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, (QVector<qint64>{2, 1}));
     EXPECT_EQ(f.Value(payer), "李四");
     EXPECT_EQ(f.Value(address), QString());
+    mw.Format().SetModified(false);
+    mw.close();
 }
 
-TEST_F(SlipFilling, AFormatWithUnsavedBoxesStoresNoSlip)
+TEST(SlipFilling, AFormatWithUnsavedBoxesStoresNoSlip)
 {
-    const BoxId id = mw->Format().AddBox(NewBoxOfKind(BoxKind::Text, {100, 10}));
-    mw->Format().SetValue(id, "值");
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.Start();
+    Box extra = NewBoxOfKind(BoxKind::Text, {100, 10});
+    const BoxId id = mw.Format().AddBox(extra);
+    mw.Format().SetValue(id, "值");
     ScriptedPrompter prompts;
-    EXPECT_FALSE(mw->Filling().AddNextSlip());
+    EXPECT_FALSE(mw.Filling().AddNextSlip());
     EXPECT_EQ(prompts.shown, QStringList{"请先保存格式，再添加单据！"});
     EXPECT_TRUE(HistorySlipNumbersOf("填单").numbers.isEmpty());
-    EXPECT_EQ(mw->Format().Value(id), "值");  // nothing typed is lost
+    EXPECT_EQ(mw.Format().Value(id), "值");  // nothing typed is lost
+    mw.Format().SetModified(false);
+    mw.close();
 }
