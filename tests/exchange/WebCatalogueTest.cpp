@@ -5,9 +5,7 @@
 #include "exchange/WebCatalogue.h"
 #include "storage/Database.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTimer>
 
 using namespace slip;
 using namespace slip::test;

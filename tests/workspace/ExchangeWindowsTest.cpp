@@ -38,18 +38,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An exchange file of a small format, as the server offers it: two boxes,
-// the first summing into the second negated.
+// An exchange file of a small format, as the server offers it: one box.
 QByteArray Template(const QString& caption)
 {
     const QString sep = QStringLiteral("】★【");
-    auto line = [&](const QStringList& head, const QString& sum) {
-        return (head + QStringList(20 - head.size(), QString()) + QStringList{sum, ""}).join(sep);
-    };
     return Gbk(QStringList{ExchangeMagicLine(), "进账单_工行",
-                           line({"31", "0", caption, "1", "20", "20", "40", "8", ""}, "32.1"),
-                           line({"32", "0", "大写", "1", "20", "30", "40", "8", ""}, ""),
-                           line({"0", "", HeaderLabel(), "", "0", "0", "190", "95", "", "", "15360"}, "")}
+                           (QStringList{"31", "0", caption, "1", "20", "20", "40", "8"} + QStringList(14)).join(sep),
+                           (QStringList{"0", "", HeaderLabel(), "", "0", "0", "190", "95", "", "", "15360"} +
+                            QStringList(11)).join(sep)}
                    .join("\r\n"));
 }
 
