@@ -4,6 +4,7 @@
 #include "batch/Workbook.h"
 #include "core/TextNumber.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace slip {
@@ -15,7 +16,7 @@ const QString kReadTitle = QStringLiteral("正在读取EXCEL数据……");
 class CsvSource : public RecordSource {
 public:
     explicit CsvSource(const QVector<QStringList>& records) : records_(records) {}
-    QString Cell(int line, int column) const override
+    QString Cell(qint64 line, int column) const override
     {
         if (line < 1 || line > records_.size() || column < 1) return QString();
         const QStringList& r = records_[line - 1];
@@ -29,19 +30,19 @@ private:
 class SheetSource : public RecordSource {
 public:
     explicit SheetSource(const SheetCells& cells) : cells_(cells) {}
-    QString Cell(int line, int column) const override { return cells_.Cell(line, column); }
+    QString Cell(qint64 line, int column) const override
+    {
+        return line < 1 || line > std::numeric_limits<int>::max() ? QString() : cells_.Cell(int(line), column);
+    }
 
 private:
     const SheetCells& cells_;
 };
 
-// The boxes in column order with their parsed maps; error text on a bad entry.
+// The boxes in column order with their parsed maps.
 struct PreparedMaps {
     QVector<BatchColumn> columns;
     QVector<QVector<MapEntry>> entries;
-    int lastOffset = 0;  // deepest row offset used
-    int lastColumn = 0;  // rightmost column used
-    QString error;
 };
 
 PreparedMaps PrepareMaps(const ImportMaps& maps)
@@ -49,41 +50,71 @@ PreparedMaps PrepareMaps(const ImportMaps& maps)
     PreparedMaps out;
     for (const ImportBox& box : MergeMapArrays(maps)) {
         out.columns << BatchColumn{box.recordId, box.boxIndex, box.caption};
-        const ParsedMap parsed = ParseMapString(NormalizeMapString(box.map));
-        if (!parsed.ok()) {
-            out.error = BadMapEntryError(box.caption, parsed.badEntry);
-            return out;
-        }
-        for (const MapEntry& e : parsed.entries) {
-            if (e.literal) continue;
-            out.lastOffset = std::max(out.lastOffset, e.offset);
-            out.lastColumn = std::max(out.lastColumn, e.column);
-        }
-        out.entries << parsed.entries;
+        out.entries << ParseMapString(NormalizeMapString(box.map));
     }
     return out;
 }
 
-// Evaluates every record of the range against the source into the data set.
-int FillRecords(BatchDataSet& set, const PreparedMaps& prepared, const RecordSource& source,
-                const ImportRange& range, const QString& marker, ProgressReporter& progress)
+// The source lines and columns the maps read over the whole range, and the
+// last line.
+CellsWanted WantedCells(const PreparedMaps& prepared, const ImportRange& range)
 {
+    CellsWanted wanted;
+    const int count = RecordCount(range);
+    for (const QVector<MapEntry>& entries : prepared.entries) {
+        for (const MapEntry& e : entries) {
+            if (e.literal) continue;
+            wanted.columns.insert(e.column);
+            for (int k = 1; k <= count; ++k) {
+                const qint64 line = EntryLine(RecordFirstRow(range, k), e);
+                if (line < 1 || line > std::numeric_limits<int>::max()) continue;
+                wanted.rows.insert(int(line));
+                wanted.lastRow = std::max(wanted.lastRow, int(line));
+            }
+        }
+    }
+    if (wanted.rows.isEmpty()) {  // nothing to read: only row 0, which no sheet has
+        wanted.rows = {0};
+        wanted.lastRow = 1;
+    }
+    return wanted;
+}
+
+ImportResult Failed(const QString& error)
+{
+    ImportResult r;
+    r.error = error;
+    return r;
+}
+
+ImportResult Cancelled()
+{
+    ImportResult r;
+    r.cancelled = true;
+    return r;
+}
+
+// Evaluates every record of the range against the source.
+ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& source, const ImportRange& range,
+                         const QString& marker, ProgressReporter& progress)
+{
+    ImportResult out;
     const int count = RecordCount(range);
     progress.Start(kReadTitle, count);
-    QVector<QStringList> records;
-    records.reserve(count);
+    out.records.reserve(count);
     for (int k = 1; k <= count; ++k) {
-        const int line = RecordFirstRow(range, k);
+        if (k % 256 == 0 && progress.Cancelled()) return Cancelled();
+        const qint64 line = RecordFirstRow(range, k);
         QStringList values;
         values.reserve(prepared.entries.size());
         for (const QVector<MapEntry>& entries : prepared.entries)
             values << EvaluateMap(entries, source, line, marker);
-        records << values;
+        out.records << values;
         progress.Step(1, QStringLiteral("pages"));
     }
-    set.Reset(prepared.columns, std::move(records));
-    progress.End();
-    return count;
+    if (progress.Cancelled()) return Cancelled();
+    out.columns = prepared.columns;
+    return out;
 }
 
 } // namespace
@@ -99,10 +130,6 @@ ImportFileKind ImportFileKindOf(const QString& path)
 
 QString CheckImportRange(const ImportRange& range)
 {
-    if (range.linesPerRecord < 1) return QStringLiteral("每条记录所占行数必须大于0，请重新设置！");
-    if (range.startRow < 1) return QStringLiteral("开始行号必须大于0，请重新设置！");
-    if (range.startRow > range.endRow) return QStringLiteral("开始行号不能大于截止行号，请重新设置！");
-    if (range.endRow > kMaxRowNumber) return QStringLiteral("截止行号超出范围，请重新设置！");
     if (qint64(range.endRow) - range.startRow > kMaxImportRows - 1)
         return QStringLiteral("一次性导入数据不得超过3万条记录，请重新设置！");
     return QString();
@@ -112,60 +139,53 @@ ImportRange ImportRangeFromTexts(const QString& startRow, const QString& endRow,
                                  const QString& linesPerRecord)
 {
     auto whole = [](const QString& t) {
-        const qint64 v = RoundHalfEven(Val(t));
+        const qint64 v = RoundHalfEven(std::clamp(Val(t), -1e12, 1e12));
         return int(std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     };
-    return ImportRange{whole(startRow), whole(endRow), whole(linesPerRecord)};
+    ImportRange range{whole(startRow), whole(endRow), whole(linesPerRecord)};
+    if (range.endRow < range.startRow) std::swap(range.startRow, range.endRow);
+    return range;
 }
 
 int RecordCount(const ImportRange& range)
 {
-    if (!CheckImportRange(range).isEmpty()) return 0;
-    const int rows = range.endRow - range.startRow + 1;
-    return (rows + range.linesPerRecord - 1) / range.linesPerRecord;
+    if (range.linesPerRecord < 1 || range.endRow < range.startRow) return 0;
+    const qint64 rows = qint64(range.endRow) - range.startRow + 1;
+    return int((rows + range.linesPerRecord - 1) / range.linesPerRecord);
 }
 
-QString BadMapEntryError(const QString& caption, const QString& entry)
+QString UnknownErrorText(int number)
 {
-    return QStringLiteral("输入表格列号超界，请重新输入！\n") + caption + QStringLiteral("：") + entry;
+    const QString n = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+    return QStringLiteral("未知错误，错误号：") + n + QStringLiteral("　请检查输入值！");
 }
 
-ImportResult ImportCsvRows(BatchDataSet& set, const QString& path, const ImportRange& range,
-                           const ImportMaps& maps, const QString& lineBreakMarker,
-                           ProgressReporter& progress)
+ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const ImportMaps& maps,
+                           const QString& lineBreakMarker, ProgressReporter& progress)
 {
-    ImportResult result;
-    if (QString e = CheckImportRange(range); !e.isEmpty()) return {e, 0};
-    if (ImportFileKindOf(path) != ImportFileKind::Csv) return {CsvImportError(), 0};
+    if (QString e = CheckImportRange(range); !e.isEmpty()) return Failed(e);
+    if (range.linesPerRecord < 1 || ImportFileKindOf(path) != ImportFileKind::Csv) return Failed(CsvImportError());
     const PreparedMaps prepared = PrepareMaps(maps);
-    if (!prepared.error.isEmpty()) return {prepared.error, 0};
     const CsvFile file = ReadCsvRecords(path);
-    if (!file.ok()) return {file.error, 0};
+    if (!file.ok()) return Failed(file.error);
     const CsvSource source(file.records);
-    result.records = FillRecords(set, prepared, source, range, lineBreakMarker, progress);
-    return result;
+    return FillRecords(prepared, source, range, lineBreakMarker, progress);
 }
 
-ImportResult ImportExcelRows(BatchDataSet& set, const QString& path, const QString& sheet,
-                             const ImportRange& range, const ImportMaps& maps,
-                             const QString& lineBreakMarker, ProgressReporter& progress)
+ImportResult ImportExcelRows(const QString& path, const QString& sheet, const ImportRange& range,
+                             const ImportMaps& maps, const QString& lineBreakMarker,
+                             ProgressReporter& progress)
 {
-    ImportResult result;
-    if (QString e = CheckImportRange(range); !e.isEmpty()) return {e, 0};
-    if (ImportFileKindOf(path) != ImportFileKind::Workbook) return {WorkbookTypeError(), 0};
+    if (QString e = CheckImportRange(range); !e.isEmpty()) return Failed(e);
+    if (range.linesPerRecord < 1) return Failed(UnknownErrorText(11));
+    if (ImportFileKindOf(path) != ImportFileKind::Workbook) return Failed(WorkbookTypeError());
     const PreparedMaps prepared = PrepareMaps(maps);
-    if (!prepared.error.isEmpty()) return {prepared.error, 0};
-    // Only the rows and columns the maps can reach are read.
-    const int lastRow = RecordFirstRow(range, RecordCount(range)) + std::max(0, prepared.lastOffset);
     progress.Start(kReadTitle, 100);
-    const SheetRead sheetRead = ReadWorksheet(path, sheet, lastRow, std::max(1, prepared.lastColumn));
-    if (!sheetRead.ok()) {
-        progress.End();
-        return {sheetRead.error, 0};
-    }
+    const SheetRead sheetRead = ReadWorksheet(path, sheet, WantedCells(prepared, range), progress);
+    if (progress.Cancelled()) return Cancelled();
+    if (!sheetRead.ok()) return Failed(sheetRead.error);
     const SheetSource source(sheetRead.cells);
-    result.records = FillRecords(set, prepared, source, range, lineBreakMarker, progress);
-    return result;
+    return FillRecords(prepared, source, range, lineBreakMarker, progress);
 }
 
 } // namespace slip

@@ -17,7 +17,8 @@ inline QString UnsupportedImportFileError()
 }
 
 // The rows to import, as the operator entered them: rows start..end of the
-// file or sheet (from 1, both included), linesPerRecord rows making one record.
+// file or sheet (from 1, both included; a row below 1 reads nothing),
+// linesPerRecord rows making one record.
 struct ImportRange {
     int startRow = 2;
     int endRow = 100;
@@ -26,56 +27,57 @@ struct ImportRange {
 
 // Most rows one import takes.
 inline constexpr int kMaxImportRows = 30000;
-// Highest row number an import may name (far beyond any sheet; keeps the row
-// arithmetic clear of overflow).
-inline constexpr int kMaxRowNumber = 99999999;
 
-// "" when the range can be imported; else the text for the operator: lines
-// per record below 1, a start row below 1, a start row after the end row, an
-// end row beyond kMaxRowNumber, or more than kMaxImportRows rows.
+// "" when the range can be imported; else the text for the operator: more
+// than kMaxImportRows rows. Lines per record below 1 are the import's to
+// refuse, with the message of the file's kind.
 QString CheckImportRange(const ImportRange& range);
 
 // The range from the texts of the mapping dialog's three boxes: each read as
-// the number it starts with (0 when none) and rounded to a whole number.
+// the number it starts with (0 when none) and rounded to a whole number; an
+// end row above the start row is swapped with it.
 ImportRange ImportRangeFromTexts(const QString& startRow, const QString& endRow,
                                  const QString& linesPerRecord);
 
 // The number of records: the rows divided by lines per record, rounded up (the
-// last record may be short and then reads rows below the end row). 0 for a
-// range CheckImportRange refuses.
+// last record may be short and then reads rows below the end row). 0 for
+// lines per record below 1.
 int RecordCount(const ImportRange& range);
 
 // The first source row of record k (from 1).
-inline int RecordFirstRow(const ImportRange& range, int record)
+inline qint64 RecordFirstRow(const ImportRange& range, int record)
 {
-    return range.startRow + (record - 1) * range.linesPerRecord;
+    return qint64(range.startRow) + qint64(record - 1) * range.linesPerRecord;
 }
 
+// "未知错误，错误号： 11　请检查输入值！": the text for an error without a
+// message of its own, the number with a blank (or its minus sign) before it.
+QString UnknownErrorText(int number);
+
+// What an import read: the batch's columns and records, to be put into the
+// batch data set at once, or why nothing was read.
 struct ImportResult {
-    QString error;  // "" after a complete import
-    int records = 0;
-    bool ok() const { return error.isEmpty(); }
+    QString error;           // "" after a complete import
+    bool cancelled = false;  // the operator cancelled: nothing was read
+    QVector<BatchColumn> columns;
+    QVector<QStringList> records;
+    bool ok() const { return error.isEmpty() && !cancelled; }
 };
 
-// Imports a CSV file into the batch data set: one record per linesPerRecord
+// Reads a CSV file for the batch data set: one record per linesPerRecord
 // rows of the range, one column per box of `maps` (text, check, picture boxes
 // by index), each value evaluated from the box's Map string (EvaluateMap).
 // Rows beyond the file's last record give only the literals of their maps.
-// On any failure (a range CheckImportRange refuses, a Map string with an entry
-// that is no column, a path not ending in .csv, a file that can't be read,
-// decoded, or whose quotes don't pair) the data set keeps what it had and the
-// error says why.
-ImportResult ImportCsvRows(BatchDataSet& set, const QString& path, const ImportRange& range,
-                           const ImportMaps& maps, const QString& lineBreakMarker,
-                           ProgressReporter& progress);
+// Lines per record below 1, a path not ending in .csv, a file that can't be
+// read, decoded, or whose quotes don't pair give an error. Runs on any
+// thread; stops early when the progress reports Cancelled().
+ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const ImportMaps& maps,
+                           const QString& lineBreakMarker, ProgressReporter& progress);
 
 // The same from the worksheet `sheet` of an .xls or .xlsx workbook; cells read
-// as Workbook.h describes.
-ImportResult ImportExcelRows(BatchDataSet& set, const QString& path, const QString& sheet,
-                             const ImportRange& range, const ImportMaps& maps,
-                             const QString& lineBreakMarker, ProgressReporter& progress);
-
-// The text for a Map string entry that names no column.
-QString BadMapEntryError(const QString& caption, const QString& entry);
+// as Workbook.h describes. Lines per record below 1 give UnknownErrorText(11).
+ImportResult ImportExcelRows(const QString& path, const QString& sheet, const ImportRange& range,
+                             const ImportMaps& maps, const QString& lineBreakMarker,
+                             ProgressReporter& progress);
 
 } // namespace slip

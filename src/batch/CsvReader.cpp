@@ -43,15 +43,21 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
     const int n = int(text.size());
     const QChar* s = text.constData();
 
+    // A field is kept at its own length; the buffer it was read into is
+    // reused (30,000 records of slack capacity would double the memory).
+    auto takeField = [&] {
+        fields << QString(field.constData(), field.size());
+        field.truncate(0);
+    };
     auto endRecord = [&](int& i) {
         if (recordStarted) {
-            fields << field;
+            takeField();
             out.records << fields;
         } else {
             out.records << QStringList();  // an empty line is an empty record
         }
         fields.clear();
-        field.clear();
+        field.truncate(0);
         recordStarted = false;
         state = State::FieldStart;
         if (s[i] == u'\r' && i + 1 < n && s[i + 1] == u'\n') ++i;
@@ -68,8 +74,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
             if (c == u'"') {
                 state = State::Quoted;
             } else if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
             } else if (IsLineEnd(c)) {
                 endRecord(i);
             } else {
@@ -79,8 +84,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
             break;
         case State::Unquoted:
             if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
                 state = State::FieldStart;
             } else if (IsLineEnd(c)) {
                 endRecord(i);
@@ -101,8 +105,7 @@ CsvRecords ParseCsv(const QString& text, int maxRecords)
                 field += c;
                 state = State::Quoted;
             } else if (c == u',') {
-                fields << field;
-                field.clear();
+                takeField();
                 state = State::FieldStart;
             } else if (IsLineEnd(c)) {
                 endRecord(i);
@@ -170,17 +173,37 @@ CsvFile ReadCsvRecords(const QString& path)
     return out;
 }
 
-QVector<QStringList> ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
+CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
 {
-    QVector<QStringList> rows;
-    if (maxRows < 1) return rows;
-    const std::optional<QString> text = ReadCsvText(path);
-    if (!text) return rows;
-    rows = ParseCsv(*text, maxRows).records;
+    CsvFile out;
+    if (maxRows < 1) return out;
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}};
+    // Read whole lines until they hold the records shown: cut at a line feed,
+    // the text decodes the same in UTF-8 and GBK.
+    QByteArray bytes;
+    qint64 chunk = 64 * 1024;
+    for (;;) {
+        const QByteArray more = f.read(chunk);
+        if (f.error() != QFileDevice::NoError) return {CsvImportError(), {}};
+        bytes += more;
+        const bool atEnd = more.isEmpty() || f.atEnd();
+        const qsizetype lastLine = atEnd ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        const std::optional<QString> text = DecodeCsvBytes(bytes.left(lastLine));
+        if (!text) return {CsvImportError(), {}};
+        // The records shown are whole once the one after them has begun.
+        CsvRecords parsed = ParseCsv(*text, maxRows + 1);
+        if (atEnd || parsed.records.size() > maxRows) {
+            out.records = std::move(parsed.records);
+            if (out.records.size() > maxRows) out.records.resize(maxRows);
+            break;
+        }
+        chunk *= 2;
+    }
     if (maxColumns >= 0)
-        for (QStringList& r : rows)
+        for (QStringList& r : out.records)
             if (r.size() > maxColumns) r.erase(r.begin() + maxColumns, r.end());
-    return rows;
+    return out;
 }
 
 } // namespace slip

@@ -55,9 +55,10 @@ CsvFile ReadCsvRecords(const QString& path);
 
 // The first records of a file for the mapping dialog's preview: at most
 // maxRows records of at most maxColumns fields each (fields beyond are
-// dropped). A record whose quote is still open at the end of the file shows
-// the fields read so far and ends the preview. A file that can't be read or
-// decoded gives no rows.
-QVector<QStringList> ReadCsvPreview(const QString& path, int maxRows = 19, int maxColumns = 59);
+// dropped). Only the start of the file that holds them is read. A record
+// whose quote is still open where the reading stops shows the fields read so
+// far and ends the preview. A file that can't be read, decoded or looks binary
+// gives CsvImportError() and no rows.
+CsvFile ReadCsvPreview(const QString& path, int maxRows = 19, int maxColumns = 59);
 
 } // namespace slip

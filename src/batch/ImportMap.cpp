@@ -31,11 +31,9 @@ QString NormalizeMapString(QString map)
     return map;
 }
 
-void NormalizeMapStrings(QStringList& maps)
-{
-    for (QString& m : maps) m = NormalizeMapString(m);
-}
+namespace {
 
+// Commas outside double quotes split; quotes stay in the parts.
 QStringList SplitMapEntries(const QString& map)
 {
     QStringList parts;
@@ -54,49 +52,42 @@ QStringList SplitMapEntries(const QString& map)
     return parts;
 }
 
-ParsedMap ParseMapString(const QString& normalizedMap)
+} // namespace
+
+QVector<MapEntry> ParseMapString(const QString& normalizedMap)
 {
-    ParsedMap out;
-    if (normalizedMap.isEmpty()) return out;
+    QVector<MapEntry> entries;
+    if (normalizedMap.isEmpty()) return entries;
     for (const QString& raw : SplitMapEntries(normalizedMap)) {
         QString entry = raw;
         entry.remove(QLatin1Char('\r'));
         entry.remove(QLatin1Char('\n'));
         entry = entry.trimmed();
-        if (entry.isEmpty()) continue;
         MapEntry e;
-        if (entry.startsWith(QLatin1Char('"'))) {
-            if (entry.size() < 2 || !entry.endsWith(QLatin1Char('"'))) {
-                out.badEntry = entry;
-                return out;
-            }
+        if (entry.startsWith(QLatin1Char('"')) && entry.endsWith(QLatin1Char('"'))) {
             e.literal = true;
             e.text = entry.mid(1, entry.size() - 2);
-            out.entries << e;
+            entries << e;
             continue;
         }
         QString reference = entry;
         const qsizetype plus = entry.lastIndexOf(QLatin1Char('+'));
         if (plus >= 0) {
-            reference = entry.left(plus).trimmed();
-            bool ok = false;
-            const double offset = entry.mid(plus + 1).trimmed().toDouble(&ok);
-            if (!ok || offset > 1e6 || offset < -1e6) {
-                out.badEntry = entry;
-                return out;
-            }
-            if (reference.isEmpty()) continue;  // a bare "+n" names no column
-            e.offset = int(RoundHalfEven(offset));
+            reference = entry.left(plus);
+            e.offset = Val(entry.mid(plus + 1));
         }
-        const std::optional<int> column = ColumnNumber(reference);
-        if (!column) {
-            out.badEntry = entry;
-            return out;
-        }
-        e.column = *column;
-        out.entries << e;
+        e.column = reference.trimmed().isEmpty() ? 0 : ColumnNumber(reference);
+        if (e.column > 0) entries << e;
     }
-    return out;
+    return entries;
+}
+
+qint64 EntryLine(qint64 line, const MapEntry& entry)
+{
+    const double l = double(line) + entry.offset;
+    // Far outside any file either way: no line.
+    if (!(l > -1e15 && l < 1e15)) return 0;
+    return RoundHalfEven(l);
 }
 
 QString MarkLineBreaks(const QString& text, const QString& lineBreakMarker)
@@ -110,19 +101,13 @@ QString MarkLineBreaks(const QString& text, const QString& lineBreakMarker)
     return t;
 }
 
-QString EvaluateMap(const QVector<MapEntry>& entries, const RecordSource& source, int line,
+QString EvaluateMap(const QVector<MapEntry>& entries, const RecordSource& source, qint64 line,
                     const QString& lineBreakMarker)
 {
     QString value;
-    for (const MapEntry& e : entries) {
-        if (e.literal) {
-            value += e.text;
-            continue;
-        }
-        QString cell = source.Cell(line + e.offset, e.column);
-        if (cell.endsWith(QLatin1Char('\t'))) cell.chop(1);
-        value += cell;
-    }
+    for (const MapEntry& e : entries)
+        value += e.literal ? e.text : source.Cell(EntryLine(line, e), e.column);
+    if (value.endsWith(QLatin1Char('\t'))) value.chop(1);
     return MarkLineBreaks(value, lineBreakMarker);
 }
 

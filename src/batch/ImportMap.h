@@ -29,48 +29,43 @@ QVector<ImportBox> MergeMapArrays(const ImportMaps& maps);
 // full-width comma "，" become their ASCII forms, blanks at both ends go, and
 // then one leading and one trailing comma are dropped (",A," is "A").
 QString NormalizeMapString(QString map);
-// The same for every element, in place.
-void NormalizeMapStrings(QStringList& maps);
 
 // One entry of a Map string: a literal text, or a column of the source with a
 // row offset ("B" column 2 offset 0; "A+1" column 1 of the next row).
 struct MapEntry {
     bool literal = false;
-    QString text;    // the literal
-    int column = 0;  // from 1
-    int offset = 0;  // rows below the record's first row
+    QString text;       // the literal
+    int column = 0;     // from 1; 0 names no column and gives nothing
+    double offset = 0;  // rows below the record's first row
 };
 
 // The entries of a normalised Map string, split on commas outside double
-// quotes (so a literal may hold a comma). An entry between quotes is a literal;
-// otherwise it is one or two column letters, optionally followed by "+n" (cut
-// at the last "+", n read as a number and rounded). CR and LF inside an entry
-// are dropped and blanks around it trimmed. An empty entry, or one that is
-// only "+n", gives nothing (no entry). Anything else (three letters, "A1",
-// "A+1+1", an unclosed quote) is an error: the entry is named in badEntry.
-struct ParsedMap {
-    QVector<MapEntry> entries;
-    QString badEntry;
-    bool ok() const { return badEntry.isNull(); }
-};
-ParsedMap ParseMapString(const QString& normalizedMap);
-
-// Commas outside double quotes split; quotes stay in the parts.
-QStringList SplitMapEntries(const QString& map);
+// quotes (so a literal may hold a comma). CR and LF inside an entry are
+// dropped and blanks around it trimmed. An entry that begins and ends with a
+// quote is a literal; any other is a column reference, cut at its last "+"
+// into the reference and an offset (the number it starts with, 0 when none),
+// the reference's column read by ColumnNumber. An empty reference ("+1", an
+// empty entry) names no column, nor does one of three letters or more:
+// "A+1+1" reads as "A+1" and gives nothing, while the other entries count.
+QVector<MapEntry> ParseMapString(const QString& normalizedMap);
 
 // Where the values of one record come from: a CSV file's records or a sheet's
 // cells. Lines and columns count from 1; anything outside the source is "".
 class RecordSource {
 public:
     virtual ~RecordSource() = default;
-    virtual QString Cell(int line, int column) const = 0;
+    virtual QString Cell(qint64 line, int column) const = 0;
 };
 
+// The source line an entry reads for the record whose first line is `line`:
+// the whole number nearest to line + offset.
+qint64 EntryLine(qint64 line, const MapEntry& entry);
+
 // The value of one box for the record whose first line is `line`: the entries'
-// texts joined with no separator. Each referenced source cell loses one
-// trailing Tab (cells exported by this program carry one); then every line
-// break (CR LF, LF or a lone CR) becomes the line-break marker.
-QString EvaluateMap(const QVector<MapEntry>& entries, const RecordSource& source, int line,
+// texts joined with no separator; one trailing Tab of the joined value goes
+// (cells exported by this program carry one); then every line break (CR LF,
+// LF or a lone CR) becomes the line-break marker.
+QString EvaluateMap(const QVector<MapEntry>& entries, const RecordSource& source, qint64 line,
                     const QString& lineBreakMarker);
 
 // Line breaks of a value as the line-break marker, the way values are stored.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 
 namespace slip {
@@ -21,20 +22,29 @@ WorkbookKind DetectWorkbookKind(const QString& path)
     return WorkbookKind::None;
 }
 
+namespace {
+
+bool ColumnBefore(const QPair<int, QString>& cell, int column) { return cell.first < column; }
+
+} // namespace
+
 QString SheetCells::Cell(int row, int column) const
 {
-    if (row < 1 || row > rows_.size() || column < 1) return QString();
-    const QVector<QString>& r = rows_[row - 1];
-    return column <= r.size() ? r[column - 1] : QString();
+    const auto r = rowCells_.constFind(row);
+    if (r == rowCells_.cend()) return QString();
+    const auto c = std::lower_bound(r->cbegin(), r->cend(), column, ColumnBefore);
+    return c != r->cend() && c->first == column ? c->second : QString();
 }
 
 void SheetCells::SetCell(int row, int column, const QString& text)
 {
     if (row < 1 || column < 1 || text.isEmpty()) return;
-    if (rows_.size() < row) rows_.resize(row);
-    QVector<QString>& r = rows_[row - 1];
-    if (r.size() < column) r.resize(column);
-    r[column - 1] = text;
+    QVector<QPair<int, QString>>& r = rowCells_[row];
+    // Cells mostly come in column order: then this appends.
+    const auto c = std::lower_bound(r.begin(), r.end(), column, ColumnBefore);
+    if (c != r.end() && c->first == column) c->second = text;
+    else r.insert(c, {column, text});
+    rows_ = std::max(rows_, row);
     columns_ = std::max(columns_, column);
 }
 
@@ -51,32 +61,34 @@ QString CheckedPath(const QString& path, WorkbookKind& kind)
 
 } // namespace
 
-SheetNames ListWorksheets(const QString& path)
+SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress)
 {
     WorkbookKind kind = WorkbookKind::None;
-    if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
-    return kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path) : workbook::ListXlsxSheets(path);
+    if (!CheckedPath(path, kind).isEmpty()) return {WorkbookDamagedError(), {}};
+    SheetNames names =
+        kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path, progress) : workbook::ListXlsxSheets(path);
+    if (!names.ok()) names = {WorkbookDamagedError(), {}};
+    return names;
 }
 
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow, int lastColumn)
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
+                        const ProgressReporter& progress)
 {
     WorkbookKind kind = WorkbookKind::None;
     if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
     if (sheet.isEmpty()) return {SheetNameError(), {}};
-    lastRow = std::max(0, lastRow);
-    lastColumn = std::max(0, lastColumn);
-    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, lastRow, lastColumn)
-                                     : workbook::ReadXlsxSheet(path, sheet, lastRow, lastColumn);
+    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, wanted, progress)
+                                     : workbook::ReadXlsxSheet(path, sheet, wanted, progress);
 }
 
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
-                         int firstColumn, int lastColumn)
+                         int firstColumn, int lastColumn, const ProgressReporter& progress)
 {
     CellRange out;
     firstRow = std::max(1, firstRow);
     firstColumn = std::max(1, firstColumn);
     if (lastRow < firstRow || lastColumn < firstColumn) return out;
-    SheetRead read = ReadWorksheet(path, sheet, lastRow, lastColumn);
+    SheetRead read = ReadWorksheet(path, sheet, {lastRow, lastColumn, {}, {}}, progress);
     if (!read.ok()) {
         out.error = read.error;
         return out;

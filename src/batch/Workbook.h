@@ -1,4 +1,8 @@
 #pragma once
+#include "core/ProgressReporter.h"
+
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -8,7 +12,9 @@ namespace slip {
 // Texts for the operator when a workbook can't be read.
 inline QString WorkbookOpenError() { return QStringLiteral("无法打开Excel文件，请检查后重新输入文件名及路径！"); }
 inline QString WorkbookTypeError() { return QStringLiteral("文件类型不对，请选择Excel文档！"); }
-inline QString WorkbookDamagedError() { return QStringLiteral("Excel文件已损坏或被加密，无法读取！"); }
+// A damaged, hostile or encrypted workbook, and any workbook whose sheets
+// can't be listed.
+inline QString WorkbookDamagedError() { return QStringLiteral("无法打开XLS文件！"); }
 inline QString SheetNameError() { return QStringLiteral("输入表格名称有误，无法打开表格，请重新输入！"); }
 
 enum class WorkbookKind { None, Xls, Xlsx };
@@ -20,16 +26,25 @@ WorkbookKind DetectWorkbookKind(const QString& path);
 
 // The cells of one worksheet as the operator sees them in the sheet, rows and
 // columns counted from 1. A cell outside what was read, or empty, reads "".
+// Only cells that hold something take room, wherever they stand.
 class SheetCells {
 public:
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString& text);
     // The last row and column that hold a cell (0 when none does).
-    int RowCount() const { return int(rows_.size()); }
+    int RowCount() const { return rows_; }
     int ColumnCount() const { return columns_; }
+    // Every cell that holds something, in no set order.
+    template <typename F> void ForEach(F f) const
+    {
+        for (auto it = rowCells_.cbegin(); it != rowCells_.cend(); ++it)
+            for (const auto& [column, text] : *it) f(it.key(), column, text);
+    }
 
 private:
-    QVector<QVector<QString>> rows_;
+    // Per row its cells by column, in column order.
+    QHash<int, QVector<QPair<int, QString>>> rowCells_;
+    int rows_ = 0;
     int columns_ = 0;
 };
 
@@ -40,8 +55,24 @@ struct SheetNames {
 };
 
 // The worksheets of a workbook, in the workbook's order, for the worksheet
-// chooser. Chart sheets are not listed: they hold no cells to import.
-SheetNames ListWorksheets(const QString& path);
+// chooser. Chart sheets are not listed: they hold no cells to import. Any
+// failure (no file, no workbook, a damaged one) gives WorkbookDamagedError().
+SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress = NoProgress());
+
+// Which cells a read keeps: rows 1..lastRow and columns 1..lastColumn (0: no
+// limit), and when listed, only those rows and columns. A read stops after
+// lastRow.
+struct CellsWanted {
+    int lastRow = 0;
+    int lastColumn = 0;
+    QSet<int> rows;
+    QSet<int> columns;
+    bool Wants(int row, int column) const
+    {
+        return (lastRow <= 0 || row <= lastRow) && (lastColumn <= 0 || column <= lastColumn)
+               && (rows.isEmpty() || rows.contains(row)) && (columns.isEmpty() || columns.contains(column));
+    }
+};
 
 struct SheetRead {
     QString error;  // "" when read
@@ -49,8 +80,7 @@ struct SheetRead {
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the worksheet named `sheet` (exact name), rows 1..lastRow and columns
-// 1..lastColumn (0: all of them). A file that can't be opened, is no workbook,
+// Reads the wanted cells of the worksheet named `sheet` (exact name). A file that can't be opened, is no workbook,
 // or is damaged gives the matching error text and no cells; a name the workbook
 // has no worksheet of gives SheetNameError().
 //
@@ -60,7 +90,9 @@ struct SheetRead {
 // " HH:mm:ss" when its format shows a time, a time alone as HH:mm:ss; a
 // Boolean as TRUE or FALSE; an error value as its code (#DIV/0!); a formula as
 // its last computed value.
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, int lastRow = 0, int lastColumn = 0);
+// A read the operator cancelled (progress.Cancelled()) gives no cells.
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted = {},
+                        const ProgressReporter& progress = NoProgress());
 
 struct CellRange {
     QString error;
@@ -71,7 +103,7 @@ struct CellRange {
 // A block of cells as text (the preview of the mapping dialog); rows and
 // columns from 1, both ends included.
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
-                         int firstColumn, int lastColumn);
+                         int firstColumn, int lastColumn, const ProgressReporter& progress = NoProgress());
 
 // A number as a sheet shows it: whole numbers below 10^16 in full digits,
 // others with at most 15 significant digits and never with an exponent.

@@ -5,9 +5,16 @@
 namespace slip::workbook {
 
 SheetNames ListXlsxSheets(const QString& path);
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn);
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
+                        const ProgressReporter& progress);
 
-SheetNames ListXlsSheets(const QString& path);
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn);
+// Through the reader process.
+SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress);
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
+                       const ProgressReporter& progress);
+
+// The reader process itself: "list <path>" or "read <path> <sheet> <lastRow>
+// <lastColumn>", answering on its standard output. Its main calls this.
+int RunXlsReader(int argc, char** argv);
 
 } // namespace slip::workbook

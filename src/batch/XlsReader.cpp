@@ -1,9 +1,19 @@
 // Reading .xls workbooks (BIFF in a compound document) through libfreexl.
+// The library reads past its buffers on damaged files, so it only ever runs in
+// a reader process of its own (slip-xls-reader, beside the program) under a
+// time and memory limit; the sheets and cells come back through a pipe, and a
+// reader that crashes, hangs or runs out of memory means a damaged file.
 #include "batch/WorkbookReaders.h"
 
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <freexl.h>
+#include <sys/resource.h>
 
+#include <cstdio>
 #include <optional>
 
 namespace slip::workbook {
@@ -80,7 +90,9 @@ QString CellText(const FreeXL_CellValue& v)
 
 } // namespace
 
-SheetNames ListXlsSheets(const QString& path)
+namespace {
+
+SheetNames ListXlsSheetsHere(const QString& path)
 {
     SheetNames out;
     XlsHandle xls(path);
@@ -92,7 +104,7 @@ SheetNames ListXlsSheets(const QString& path)
     return out;
 }
 
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, int lastColumn)
+SheetRead ReadXlsSheetHere(const QString& path, const QString& sheet, int lastRow, int lastColumn)
 {
     SheetRead out;
     XlsHandle xls(path);
@@ -130,6 +142,146 @@ SheetRead ReadXlsSheet(const QString& path, const QString& sheet, int lastRow, i
         }
     }
     return out;
+}
+
+// --- The pipe between the reader and the program -----------------------------
+// The reader writes: a status, then the sheet names or the cells (row, column,
+// text; row 0 ends them), then an end mark. Output without the end mark is a
+// reader that died half way.
+
+constexpr quint32 kEndMark = 0x534C5852;  // "SLXR"
+constexpr qint64 kReaderTimeLimitMs = 10000;
+constexpr rlim_t kReaderMemoryLimit = 512ULL * 1024 * 1024;
+// More than any sheet of 30,000 slips: a reader sending more is not trusted.
+constexpr qint64 kMaxReaderOutput = 128LL * 1024 * 1024;
+
+const QString kReaderName = QStringLiteral("slip-xls-reader");
+
+QByteArray Encode(const QString& error, const QStringList* names, const SheetCells* cells)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << error;
+    if (names) out << *names;
+    if (cells) {
+        cells->ForEach([&](int row, int column, const QString& text) { out << qint32(row) << qint32(column) << text; });
+        out << qint32(0);
+    }
+    out << kEndMark;
+    return bytes;
+}
+
+// Runs the reader with the arguments. No value when it could not be started,
+// crashed, hit a limit, overran the time or was cancelled.
+std::optional<QByteArray> RunReader(const QStringList& arguments, const ProgressReporter& progress)
+{
+    QProcess reader;
+    reader.setProgram(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kReaderName);
+    reader.setArguments(arguments);
+    reader.setProcessChannelMode(QProcess::SeparateChannels);
+    reader.setStandardErrorFile(QProcess::nullDevice());
+    reader.setChildProcessModifier([] {
+        const rlimit memory{kReaderMemoryLimit, kReaderMemoryLimit};
+        setrlimit(RLIMIT_AS, &memory);
+        const rlimit seconds{kReaderTimeLimitMs / 1000, kReaderTimeLimitMs / 1000 + 1};
+        setrlimit(RLIMIT_CPU, &seconds);
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    reader.start(QIODevice::ReadOnly);
+    if (!reader.waitForStarted(kReaderTimeLimitMs)) return std::nullopt;
+    QByteArray bytes;
+    while (reader.state() != QProcess::NotRunning) {
+        reader.waitForReadyRead(50);
+        bytes += reader.readAllStandardOutput();
+        if (bytes.size() > kMaxReaderOutput || clock.elapsed() > kReaderTimeLimitMs || progress.Cancelled()) {
+            reader.kill();
+            reader.waitForFinished();
+            return std::nullopt;
+        }
+    }
+    bytes += reader.readAllStandardOutput();
+    if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) return std::nullopt;
+    return bytes;
+}
+
+// Reads the status and what follows it; false when the output is cut short.
+bool DecodeHead(QDataStream& in, QString& error)
+{
+    in >> error;
+    return in.status() == QDataStream::Ok;
+}
+
+bool DecodeEnd(QDataStream& in)
+{
+    quint32 mark = 0;
+    in >> mark;
+    return in.status() == QDataStream::Ok && mark == kEndMark && in.atEnd();
+}
+
+} // namespace
+
+SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress)
+{
+    SheetNames out;
+    const auto bytes = RunReader({QStringLiteral("list"), path}, progress);
+    if (bytes) {
+        QDataStream in(*bytes);
+        if (DecodeHead(in, out.error)) {
+            in >> out.names;
+            if (DecodeEnd(in)) return out;
+        }
+    }
+    return {WorkbookDamagedError(), {}};
+}
+
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
+                       const ProgressReporter& progress)
+{
+    SheetRead out;
+    const auto bytes = RunReader({QStringLiteral("read"), path, sheet, QString::number(std::max(0, wanted.lastRow)),
+                                  QString::number(std::max(0, wanted.lastColumn))},
+                                 progress);
+    if (bytes) {
+        QDataStream in(*bytes);
+        if (DecodeHead(in, out.error)) {
+            for (;;) {
+                qint32 row = 0, column = 0;
+                QString text;
+                in >> row;
+                if (row == 0 || in.status() != QDataStream::Ok) break;
+                in >> column >> text;
+                if (wanted.Wants(row, column)) out.cells.SetCell(row, column, text);
+            }
+            if (DecodeEnd(in)) return out;
+        }
+    }
+    return {WorkbookDamagedError(), {}};
+}
+
+int RunXlsReader(int argc, char** argv)
+{
+    const QStringList args = [&] {
+        QStringList a;
+        for (int i = 1; i < argc; ++i) a << QString::fromLocal8Bit(argv[i]);
+        return a;
+    }();
+    QByteArray bytes;
+    if (args.size() == 2 && args[0] == u"list") {
+        const SheetNames names = ListXlsSheetsHere(args[1]);
+        bytes = Encode(names.error, &names.names, nullptr);
+    } else if (args.size() == 5 && args[0] == u"read") {
+        const SheetRead read = ReadXlsSheetHere(args[1], args[2], args[3].toInt(), args[4].toInt());
+        bytes = Encode(read.error, nullptr, &read.cells);
+    } else {
+        return 2;
+    }
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+                   && std::fflush(stdout) == 0
+               ? 0
+               : 1;
 }
 
 } // namespace slip::workbook

@@ -1,5 +1,7 @@
 #include "core/ColumnLetters.h"
 
+#include <algorithm>
+
 namespace slip {
 
 QString ColumnLetters(int n)
@@ -13,16 +15,13 @@ QString ColumnLetters(int n)
     return s;
 }
 
-std::optional<int> ColumnNumber(const QString& letters)
+int ColumnNumber(const QString& letters)
 {
     const QString s = letters.trimmed().toUpper();
-    if (s.isEmpty() || s.size() > 2) return std::nullopt;
-    int n = 0;
-    for (QChar c : s) {
-        if (c < u'A' || c > u'Z') return std::nullopt;
-        n = n * 26 + (c.unicode() - u'A' + 1);
-    }
-    return n;
+    if (s.isEmpty() || s.size() > 2) return 0;
+    int n = s.back().unicode() - 64;
+    if (s.size() == 2) n += (s.front().unicode() - 64) * 26;
+    return std::max(1, n);
 }
 
 } // namespace slip

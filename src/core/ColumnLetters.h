@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <optional>
 
 namespace slip {
 
@@ -8,10 +7,10 @@ namespace slip {
 // Outside 1..702 the answer is "" (no sheet column has that number here).
 QString ColumnLetters(int n);
 
-// The column named by one or two letters (blanks around them and case do not
-// matter): "A" 1, "ab" 28, "ZZ" 702. Anything else ("", "A1", "AAA", "@",
-// "7") is no column: the caller reports it instead of reading column 0 or a
-// wrapped one.
-std::optional<int> ColumnNumber(const QString& letters);
+// The column named by one or two characters, blanks around them and case not
+// mattering: each counts its code less 64 ("A" 1, "ab" 28, "ZZ" 702), the
+// first of two times 26, a result below 1 raised to 1 ("A1" 11, "7" 1).
+// Three characters or more, or none, give 0: no column.
+int ColumnNumber(const QString& letters);
 
 } // namespace slip

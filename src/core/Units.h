@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 
 // Lengths travel between the layers in millimetres. Twips exist only where
 // the paper is drawn or a screen size is stored, and pixels only where the
@@ -20,6 +21,15 @@ constexpr double TwipsFromMm(double mm) { return mm * kTwipsPerMm; }
 constexpr double MmFromTwips(double twips) { return twips / kTwipsPerMm; }
 constexpr double PointsFromMm(double mm) { return mm * kPointsPerInch / kMmPerInch; }
 constexpr double MmFromPoints(double points) { return points * kMmPerInch / kPointsPerInch; }
+// Millimetres as the slip keeps them: to three decimals, halves to the even
+// neighbour, so that a box dragged on the canvas stands at 11.943 mm, not at
+// 11.943127962..., and 90.1 + 0.9 is 91.
+inline double RoundMm(double mm)
+{
+    const double k = std::nearbyint(mm * 1000);  // the default rounding mode: halves to even
+    return std::isfinite(k) ? k / 1000 : mm;
+}
+
 // Pixels of a device with `dpi` dots to the inch.
 constexpr double PixelsFromMm(double mm, double dpi) { return mm * dpi / kMmPerInch; }
 constexpr double MmFromPixels(double pixels, double dpi) { return pixels * kMmPerInch / dpi; }

@@ -185,6 +185,21 @@ CalculationResult AutoCalculate(SlipFormat& format, BoxId left, const EntryConte
     return result;
 }
 
+std::vector<BoxId> BoxesThatCannotShow(const SlipFormat& format, BoxId left, const CalculationResult& written)
+{
+    std::vector<BoxId> ids{left};
+    ids.insert(ids.end(), written.totals.begin(), written.totals.end());
+    ids.insert(ids.end(), written.copies.begin(), written.copies.end());
+    std::vector<BoxId> out;
+    for (BoxId id : ids) {
+        const Box* b = TextBox(format, id);
+        if (b && std::find(out.begin(), out.end(), id) == out.end() &&
+            !BoxCanShow(b->dataType, format.Value(id), format.Options().currencyChar))
+            out.push_back(id);
+    }
+    return out;
+}
+
 CalculationResult LeaveTextBox(SlipFormat& format, BoxId id, const EntryContext& context)
 {
     const Box* box = TextBox(format, id);

@@ -69,6 +69,10 @@ CalculationResult AutoCalculate(SlipFormat& format, BoxId left, const EntryConte
 // box they have filled.
 CalculationResult LeaveTextBox(SlipFormat& format, BoxId id, const EntryContext& context = {});
 
+// The boxes a leave wrote (the box left, then its totals and chain copies)
+// that keep an amount as typed because they can't show it (BoxCanShow).
+std::vector<BoxId> BoxesThatCannotShow(const SlipFormat& format, BoxId left, const CalculationResult& written);
+
 // The related boxes of `from`, followed from box to box, given their values
 // from a slip (box record ID → value); boxes the slip has no value for keep
 // theirs. Answers the boxes written.

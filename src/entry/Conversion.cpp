@@ -38,13 +38,36 @@ bool ValidTime(const QRegularExpressionMatch& m, int first)
 // The text converted by the data type; nullopt where the box keeps the text
 // as typed (codes without a conversion, texts the conversion refuses). May
 // throw, which the caller takes as nullopt.
+// Characters as printed, one per cell: a pair of surrogates is one.
+qsizetype CharCount(const QString& s)
+{
+    qsizetype n = s.size();
+    for (QChar c : s)
+        if (c.isLowSurrogate()) --n;
+    return n;
+}
+
+// Upper-case digits in the box's cells; nullopt when they need more cells
+// than it has, or the amount has none (a minus sign, an overflow).
+std::optional<QString> DigitCellsOfBox(const DataType& type, const QString& text, QChar cur)
+{
+    const int n = type.Cells();
+    // Code 121 leaves out the 角 and 分 cells: two more are made and cut.
+    const int extra = type.Code() == 121 ? 2 : 0;
+    std::optional<QString> cells = TryDigitCells(text, n + extra, cur);
+    if (!cells) return std::nullopt;
+    cells->chop(extra);
+    if (CharCount(*cells) > n) return std::nullopt;
+    return cells;
+}
+
 std::optional<QString> ConvertText(const DataType& type, const QString& text, QChar cur, QDate today)
 {
     const int f = type.Code();
-    if (f >= 1 && f <= 99) return TryFormatAmount(text, cur);
-    if (f >= 301 && f <= 399) {
+    if ((f >= 1 && f <= 99) || (f >= 301 && f <= 399)) {
         std::optional<QString> a = TryFormatAmount(text, cur);
-        if (a) a->remove(cur);
+        if (!a || !BoxCanShow(type, *a, cur)) return std::nullopt;
+        if (f > 300) a->remove(cur);
         return a;
     }
     if (f < 100 || f > 122) return std::nullopt;
@@ -75,8 +98,9 @@ std::optional<QString> ConvertText(const DataType& type, const QString& text, QC
     case 112: return FormatDateText(text, QStringLiteral("MM月DD日"), today);
     case 113: return FormatDateText(text, QStringLiteral("MM-DD"), today);
     case 114:
+    case 121:
         if (IsUpperNumeral(text[0])) return std::nullopt;
-        return TryDigitCells(text, type.Cells(), cur);
+        return DigitCellsOfBox(type, text, cur);
     case 116: {
         // A ratio: 0.25 and 25% are both 25%.
         const std::optional<Decimal> v = ReadNumberOperand(text, cur);
@@ -97,19 +121,50 @@ std::optional<QString> ConvertText(const DataType& type, const QString& text, QC
         return a;
     }
     case 120: return changed(MoneyToUpper(text, kYuanUnitOld, cur));
-    case 121: {
-        if (IsUpperNumeral(text[0])) return std::nullopt;
-        // Two more cells for 角 and 分, which these boxes do not show.
-        std::optional<QString> cells = TryDigitCells(text, type.Cells() + 2, cur);
-        if (!cells) return std::nullopt;
-        cells->chop(2);
-        return cells;
-    }
     default: return std::nullopt;  // 115 tick, 119 custom date, 122 serial number
     }
 }
 
 } // namespace
+
+QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar)
+{
+    const int n = type.Cells();
+    if (text.isEmpty() || n < 1) return QString();
+    const std::optional<QString> amount = TryFormatAmount(text, currencyChar);
+    QString s = amount ? *amount : text;
+    if (amount) {
+        s.remove(QLatin1Char('.'));
+        s.remove(QLatin1Char(','));
+    }
+    // The currency cell is left blank by leaving the character out before
+    // the amount is aligned: a blank put in its place would stand between a
+    // minus and the digits ("  - 123450").
+    if (type.Code() > 300 && !currencyChar.isNull()) {
+        const qsizetype at = s.indexOf(currencyChar);
+        if (at >= 0) s.remove(at, 1);
+    }
+    if (CharCount(s) < n) s.prepend(QString(n - CharCount(s), QLatin1Char(' ')));
+    return s;
+}
+
+bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar)
+{
+    if (value.isEmpty()) return true;
+    const int f = type.Code();
+    const int n = type.Cells();
+    const bool amount = TryFormatAmount(value, currencyChar).has_value();
+    if ((f >= 1 && f <= 99) || (f >= 301 && f <= 399)) {
+        QString s = AmountCellText(value, type, currencyChar);
+        if (CharCount(s) > n) s.remove(currencyChar);
+        return CharCount(s) <= n;
+    }
+    if (f >= 201 && f <= 299) return CharCount(value) <= n;
+    if (f == 114 || f == 121) return IsUpperNumeral(value[0]) ? CharCount(value) <= n : !amount;
+    // Words that could not be written stay figures.
+    if (f == 103 || f == 120) return !amount;
+    return true;
+}
 
 std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar)
 {

@@ -30,6 +30,23 @@ struct Converted {
 Converted ConvertByCode(const DataType& type, const QString& text, QChar currencyChar = kDefaultCurrencyChar,
                         QDate today = QDate());
 
+// The characters an amount fills the cells of an amount-cells type with
+// (1 to 99 cells with the currency character, 301 to 399 with its cell left
+// blank): the formatted amount without point and commas, blanks before it up
+// to the cell count, a minus next to the first figure. A text that is no
+// amount goes in as it stands. Never cut: an amount longer than the cells
+// gives a longer text.
+QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar = kDefaultCurrencyChar);
+
+// Whether a box of this type can show the value it holds within its
+// rectangle: an amount in cells has no more figures than cells (the currency
+// character gives up its cell first), upper-case digits fill no more cells
+// than the box has and have a cell for every figure (no minus), money words
+// reach no further than their largest unit, number cells hold every
+// character. An amount a box can't show is kept as typed, and the window
+// tells the operator so.
+bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar = kDefaultCurrencyChar);
+
 // The amount with the currency character, thousands commas and exactly two
 // decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".
 // The amount is read as ReadAmountFigures reads it, every figure kept, so no

@@ -36,9 +36,6 @@ QHash<BoxId, RelationMark> RelationMarks(const SlipFormat& format, BoxId edited)
 // not a check box ends it). Answers the boxes unticked.
 std::vector<BoxId> SetCheckBoxRCtl(SlipFormat& format, BoxId checkBox);
 
-// Whether a value counts as a ticked check box.
-inline bool IsTicked(const QString& value) { return !value.trimmed().isEmpty(); }
-
 // A tick-mark text box (code 115) shows "√" or nothing; a click turns one
 // into the other.
 bool IsTickCode(const DataType& type);

@@ -91,6 +91,14 @@ struct Box {
     bool operator==(const Box&) const = default;
 };
 
+// Whether a check box's value ticks it: "1" ticks and "" does not; a value
+// from elsewhere ticks unless it is blank or "0" (the unticked state).
+inline bool IsTicked(const QString& value)
+{
+    const QString v = value.trimmed();
+    return !v.isEmpty() && v != QStringLiteral("0");
+}
+
 // How a box of this kind starts when the operator adds one at `at` (mm).
 Box NewBoxOfKind(BoxKind kind, QPointF at);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Units.h"
+
 namespace slip {
 
 Box NewBoxOfKind(BoxKind kind, QPointF at)
@@ -26,6 +28,19 @@ Box NewBoxOfKind(BoxKind kind, QPointF at)
     }
     return b;
 }
+
+namespace {
+
+// The box with its place and size in millimetres to three decimals.
+Box KeptToThousandths(Box b)
+{
+    using units::RoundMm;
+    b.rect = QRectF(RoundMm(b.rect.x()), RoundMm(b.rect.y()), RoundMm(b.rect.width()), RoundMm(b.rect.height()));
+    b.line = QLineF(RoundMm(b.line.x1()), RoundMm(b.line.y1()), RoundMm(b.line.x2()), RoundMm(b.line.y2()));
+    return b;
+}
+
+} // namespace
 
 SlipFormat::SlipFormat(QObject* parent) : QObject(parent) {}
 
@@ -163,6 +178,7 @@ BoxId SlipFormat::GetNewTempID() const
 BoxId SlipFormat::AddBox(Box box)
 {
     if (counts_[int(box.kind)] >= kMaxBoxesPerKind) return 0;
+    box = KeptToThousandths(box);
     if (box.id == 0 || position_.contains(box.id)) box.id = GetNewTempID();
     boxes_.push_back(box);
     position_.insert(box.id, int(boxes_.size()) - 1);
@@ -174,8 +190,9 @@ BoxId SlipFormat::AddBox(Box box)
     return box.id;
 }
 
-bool SlipFormat::UpdateBox(const Box& box)
+bool SlipFormat::UpdateBox(const Box& edited)
 {
+    const Box box = KeptToThousandths(edited);
     auto it = position_.constFind(box.id);
     if (it == position_.constEnd()) return false;
     Box& old = boxes_[*it];

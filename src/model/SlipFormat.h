@@ -48,7 +48,9 @@ public:
     void Clear();
 
     // Adds a box; a box without ID gets a temporary one. Answers its ID, or
-    // 0 when its kind already holds the most boxes it may.
+    // 0 when its kind already holds the most boxes it may. Here and in
+    // UpdateBox a box's place and size are kept to three decimals of a
+    // millimetre (units::RoundMm).
     BoxId AddBox(Box box);
     // Replaces the box of the same ID; false when there is none.
     bool UpdateBox(const Box& box);

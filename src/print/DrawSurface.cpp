@@ -142,6 +142,23 @@ void DrawSurface::PaintCircle(double cx, double cy, double radius, const QColor&
                    radius * DotsPerTwipY());
 }
 
+void DrawSurface::ApplyClip(const std::optional<QRectF>& twips)
+{
+    if (!twips) {
+        if (clipping_) clipping_->restore();
+        clipping_ = nullptr;
+        return;
+    }
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    p->save();
+    clipping_ = p;
+    const double dx = DotsPerTwipX();
+    const double dy = DotsPerTwipY();
+    p->setClipRect(QRectF(twips->x() * dx, twips->y() * dy, twips->width() * dx, twips->height() * dy),
+                   Qt::IntersectClip);
+}
+
 void DrawSurface::PaintImage(const QImage& image, double x, double y, double width, double height)
 {
     QPainter* p = DrawingPainter();

@@ -98,6 +98,10 @@ public:
     // A picture stretched into a rectangle.
     void PaintPicture(const QImage& image, double x, double y, double width, double height);
 
+    // Everything drawn until EndClip stays inside the rectangle (twips).
+    void BeginClip(const QRectF& twips) { ApplyClip(twips.normalized()); }
+    void EndClip() { ApplyClip(std::nullopt); }
+
 protected:
     DrawSurface();
 
@@ -108,6 +112,8 @@ protected:
     virtual void PaintBox(double x1, double y1, double x2, double y2, const QColor& color);
     virtual void PaintCircle(double cx, double cy, double radius, const QColor& color);
     virtual void PaintImage(const QImage& image, double x, double y, double width, double height);
+    // Starts clipping to a rectangle (twips), or ends it.
+    virtual void ApplyClip(const std::optional<QRectF>& twips);
 
     // The painter to draw with now, or nullptr when nothing can be drawn (the
     // drawing call is then passed over).
@@ -126,6 +132,7 @@ private:
     QColor foreColor_ = Qt::black;
     int drawWidth_ = 1;
     int drawStyle_ = kLineSolid;
+    QPainter* clipping_ = nullptr;  // the painter clipped by ApplyClip
     double currentX_ = 0;
     double currentY_ = 0;
 };

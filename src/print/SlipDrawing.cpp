@@ -72,7 +72,7 @@ QString ValueOnPaper(const Box& b, const QString& value)
 {
     switch (b.kind) {
     case BoxKind::Text: return value;
-    case BoxKind::Check: return value.trimmed().isEmpty() || value.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("√");
+    case BoxKind::Check: return IsTicked(value) ? QStringLiteral("√") : QString();
     case BoxKind::Picture: return value;
     case BoxKind::Line: return QString();
     case BoxKind::Label: return b.caption;
@@ -91,14 +91,18 @@ void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawS
     const DataType type = b.kind == BoxKind::Text ? b.dataType : DataType();
     // Upper-case digits end at the right edge whatever the box asks.
     const int align = type.family() == DataType::Family::MoneyPlaces ? 1 : int(b.align);
-    const LayoutByType layout = PrintLayoutByType(type);
+    LayoutByType layout = PrintLayoutByType(type);
     const QChar currency = format.Options().currencyChar;
+    // A value the cells can't hold is written as typed, never cut to the
+    // figures that fit: a slip must not show another amount.
+    if ((layout.layout == SlipLayout::AmountCells || layout.layout == SlipLayout::CharCells) &&
+        !BoxCanShow(type, text, currency))
+        layout = {SlipLayout::WrappedText, 0};
     switch (layout.layout) {
     case SlipLayout::WrappedText: PrintWrappedText(s, text, at.x(), at.y(), w, sp, l, align); break;
     case SlipLayout::CharCells: PrintCharsInCells(s, text, at.x(), at.y(), w, layout.cells, align); break;
     case SlipLayout::AmountCells:
-        PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells,
-                          [currency](const QString& t) { return TryFormatAmount(t, currency); }, currency);
+        PrintAmountDigits(s, text, at.x(), at.y(), w, layout.cells, currency);
         break;
     case SlipLayout::Nothing: break;
     }
@@ -165,15 +169,16 @@ void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, D
 {
     if (!BoxReadable(b)) return;
     const QString v = ValueOnPaper(b, value);
-    switch (b.kind) {
-    case BoxKind::Text:
-    case BoxKind::Check:
-    case BoxKind::Label:
-        if (!v.isEmpty()) DrawText(format, b, v, s, where, settings);
-        break;
-    case BoxKind::Picture: DrawPicture(b, v, s, where, settings); break;
-    case BoxKind::Line: DrawLine(b, s, where); break;
+    if (b.kind == BoxKind::Line) {
+        DrawLine(b, s, where);
+        return;
     }
+    if (v.isEmpty()) return;
+    // No box inks outside its rectangle, whatever its value.
+    s.BeginClip(QRectF(PlaceOnSurface(b.rect.topLeft(), where), PlaceOnSurface(b.rect.bottomRight(), where)));
+    if (b.kind == BoxKind::Picture) DrawPicture(b, v, s, where, settings);
+    else DrawText(format, b, v, s, where, settings);
+    s.EndClip();
 }
 
 void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& s,

@@ -1,6 +1,7 @@
 #include "print/TextLayout.h"
 
 #include "core/TextNumber.h"
+#include "entry/Conversion.h"
 
 #include <climits>
 #include <cmath>
@@ -132,37 +133,13 @@ void PrintCharsInCells(DrawSurface& out, const QString& text, double x, double y
     }
 }
 
-QString AmountCellText(const QString& text, int k, const AmountFormatter& formatAmount,
+void PrintAmountDigits(DrawSurface& out, const QString& text, double x, double y, double w, int k,
                        QChar currencyChar)
 {
-    const int n = k > 300 ? k - 300 : k;
-    if (text.isEmpty() || n < 1 || !formatAmount) return QString();
-    const std::optional<QString> amount = formatAmount(text);
-    QString s = amount ? *amount : text;
-    if (amount) {
-        s.remove(QLatin1Char('.'));
-        s.remove(QLatin1Char(','));
-    }
-    // The currency cell is left blank by leaving the character out before
-    // the amount is aligned: a blank put in its place would stand between a
-    // minus and the digits ("  - 123450").
-    if (k > 300 && !currencyChar.isNull()) {
-        const qsizetype at = s.indexOf(currencyChar);
-        if (at >= 0) s.remove(at, 1);
-    }
-    if (s.size() < n) s.prepend(QString(n - s.size(), QLatin1Char(' ')));
-    return s;
-}
-
-void PrintAmountDigits(DrawSurface& out, const QString& text, double x, double y, double w, int k,
-                       const AmountFormatter& formatAmount, QChar currencyChar)
-{
-    const int n = k > 300 ? k - 300 : k;
-    const QString s = AmountCellText(text, k, formatAmount, currencyChar);
+    const DataType type = DataType::FromStored(k);
+    const QString s = AmountCellText(text, type, currencyChar);
     if (s.isEmpty()) return;
-    // Right-aligned: the last digit ends in the last cell and whatever does
-    // not fit stands to the left of the first cell.
-    PrintCharsInCells(out, s, x, y, w, n, 1);
+    PrintCharsInCells(out, s, x, y, w, type.Cells(), 1);
 }
 
 } // namespace slip

@@ -4,8 +4,6 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <optional>
 
 namespace slip {
 
@@ -44,24 +42,10 @@ void PrintWrappedText(DrawSurface& out, const QString& text, double x, double y,
 void PrintCharsInCells(DrawSurface& out, const QString& text, double x, double y, double w, int n,
                        int alignment);
 
-// The program's amount formatter (currency character, thousands commas, two
-// decimals), passed in by the caller; nothing when the text is no amount.
-using AmountFormatter = std::function<std::optional<QString>(const QString&)>;
-
-// The character string an amount is printed with in its cells for the
-// data-type code k (1 to 99 cells with the currency character, 301 to 399 with
-// the currency cell left blank): the formatted amount without point and
-// commas, blanks before it up to the cell count. A minus stays next to the
-// first digit (in the currency cell when that is left blank). Never cut:
-// every digit of the amount is kept.
-QString AmountCellText(const QString& text, int k, const AmountFormatter& formatAmount,
-                       QChar currencyChar);
-
 // An amount one digit per cell, right-aligned so the last digit fills the last
-// cell. The cell count is k (k - 300 above 300). An amount with more
-// characters than cells runs on to the left of the first cell: a bank slip
-// must never show a different amount.
+// cell (AmountCellText). The cell count is k (k - 300 above 300, the currency
+// cell left blank).
 void PrintAmountDigits(DrawSurface& out, const QString& text, double x, double y, double w, int k,
-                       const AmountFormatter& formatAmount, QChar currencyChar);
+                       QChar currencyChar);
 
 } // namespace slip

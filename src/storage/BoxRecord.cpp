@@ -67,13 +67,15 @@ double EncodeSumTarget(const SumTarget& t)
 SumTarget DecodeSumTarget(double stored)
 {
     if (stored == 0 || !std::isfinite(stored)) return {};
+    // The whole part names the box; any fraction (the dialog writes .1)
+    // takes its number negated.
     const double a = std::fabs(stored);
-    const double whole = std::floor(a + 1e-6);
+    const double whole = std::trunc(a);
     if (whole < 1 || whole > std::numeric_limits<BoxId>::max()) return {};
     SumTarget t;
     t.target = BoxId(whole);
     t.op = stored < 0 ? SumOp::Multiply : SumOp::Add;
-    t.negated = std::fabs(a - whole - 0.1) < 1e-6;
+    t.negated = a != whole;
     return t;
 }
 

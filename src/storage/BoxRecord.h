@@ -41,7 +41,8 @@ inline QString StateSeparator() { return QStringLiteral("§☆§"); }
 QColor ColorFromStored(qint64 bgr);
 qint64 ColorToStored(const QColor& c);
 
-// A box's references as stored: ±(ID + a tenth for a negated sum term).
+// A box's references as stored: ±(ID + a tenth for a negated sum term); a
+// stored sum target with any fraction reads as negated.
 double EncodeRelation(const Relation& r);
 Relation DecodeRelation(double stored);
 double EncodeSumTarget(const SumTarget& t);

@@ -14,7 +14,7 @@ HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>&
             v.replace(QLatin1Char('\n'), lineBreak);
             break;
         case BoxKind::Check:
-            v = v.trimmed().isEmpty() || v.trimmed() == QStringLiteral("0") ? QString() : QStringLiteral("1");
+            v = IsTicked(v) ? QStringLiteral("1") : QString();
             break;
         default: break;
         }

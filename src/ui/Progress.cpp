@@ -6,11 +6,18 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
+#include <QMutex>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace slip {
 
@@ -83,15 +90,17 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     L2 = new QLabel(this);
     L1 = new QLabel(this);
     for (QLabel* l : {LBL, L1, L2}) l->setTextFormat(Qt::PlainText);  // may name files
+    CancelButton = new QPushButton(QStringLiteral("取消"), this);
     auto* figures = new QHBoxLayout;
     figures->addWidget(L2);
     figures->addStretch();
     figures->addWidget(L1);
+    figures->addWidget(CancelButton);
     layout->addWidget(LBL);
     layout->addWidget(Pic);
     layout->addWidget(Percent);
     layout->addLayout(figures);
-    setFixedSize(360, 130);
+    setFixedSize(360, 140);
     CenterForm(this);
 }
 
@@ -107,9 +116,21 @@ struct ProgressState {
     QString title;
     qint32 total = 0;
     qint64 position = 0;
-    QDateTime startTime;
+    qint64 startMs = 0;
     QPointer<Indicator> window;
     std::function<QDateTime()> clock;
+    bool cancelled = false;
+    bool modal = false;  // windows opened now block the others
+    // What the next refresh shows; a step only notes it.
+    qint64 lastRefreshMs = 0;
+    bool titleDue = false;
+    bool percentDue = false;
+    double percentFraction = 0;
+    bool countDue = false;
+    qint64 countDone = 0;
+    qint32 countTotal = 0;
+    qint64 countElapsed = 0;
+    double countFraction = 0;
 };
 
 ProgressState& State()
@@ -118,9 +139,9 @@ ProgressState& State()
     return s;
 }
 
-QDateTime Now()
+qint64 NowMs()
 {
-    return State().clock ? State().clock() : QDateTime::currentDateTime();
+    return State().clock ? State().clock().toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch();
 }
 
 Indicator* LiveWindow()
@@ -132,11 +153,45 @@ Indicator* LiveWindow()
 Indicator* LoadWindow()
 {
     if (Indicator* w = LiveWindow()) return w;
-    State().window = new Indicator;
-    return State().window.data();
+    ProgressState& s = State();
+    auto* w = new Indicator;
+    if (s.modal) w->setWindowModality(Qt::ApplicationModal);
+    s.window = w;
+    s.cancelled = false;
+    QObject::connect(w->CancelButton, &QPushButton::clicked, w, [w] {
+        State().cancelled = true;
+        w->CancelButton->setEnabled(false);
+    });
+    return w;
 }
 
 void Yield() { QCoreApplication::processEvents(); }
+
+// Shows what the steps since the last refresh noted, then handles events.
+void Refresh(qint64 now)
+{
+    ProgressState& s = State();
+    s.lastRefreshMs = now;
+    if (Indicator* w = LiveWindow()) {
+        if (s.titleDue) w->LBL->setText(s.title);
+        if (s.percentDue) w->Percent->setText(ProgressPercentText(s.percentFraction));
+        if (s.countDue) {
+            w->L2->setText(ProgressTimesText(s.countElapsed, s.countFraction));
+            w->L1->setText(ProgressCountText(s.countDone, s.countTotal));
+        }
+        if (s.total != 0) w->Pic->Fill(double(s.position) / double(s.total));
+    }
+    s.titleDue = s.percentDue = s.countDue = false;
+    Yield();
+}
+
+void RefreshWhenDue()
+{
+    const qint64 now = NowMs();
+    const qint64 since = now - State().lastRefreshMs;
+    // A clock set back counts as due, so the window never stops refreshing.
+    if (since >= kProgressRefreshMs || since < 0) Refresh(now);
+}
 
 } // namespace
 
@@ -144,16 +199,15 @@ qint32 ProgressStart(const QString& title, qint32 total, qint32 start)
 {
     ProgressState& s = State();
     s.title = title;
+    s.titleDue = true;
     s.total = total;
-    LoadWindow()->LBL->setText(title);
-    Yield();
+    Indicator* w = LoadWindow();
     if (start < 0) start = qint32(qBound(qint64(INT32_MIN), s.position, qint64(INT32_MAX)));
-    // The window may have been closed by the operator while yielding.
-    if (Indicator* w = LiveWindow()) w->Pic->Clear();
-    DrawProgressBar(start);
-    if (Indicator* w = LiveWindow()) w->show();
-    s.startTime = Now();
-    Yield();
+    w->Pic->Clear();
+    s.position = start;
+    w->show();
+    s.startMs = NowMs();
+    Refresh(s.startMs);
     return start;
 }
 
@@ -163,18 +217,20 @@ void ProgressStep(qint32 step, const QString& unit)
     if (s.total < 1) s.total = 1;
     const qint64 done = s.position + step;
     const double fraction = ProgressFraction(done, s.total);
-    Indicator* w = LiveWindow();
-    if (w) w->Percent->setText(ProgressPercentText(fraction));
+    s.percentDue = true;
+    s.percentFraction = fraction;
     if (!unit.isEmpty()) {
-        if (unit.toLower() == QLatin1String("pages")) {
-            if (fraction >= 0.001 && w) {
-                const qint64 elapsed = s.startTime.isValid() ? s.startTime.secsTo(Now()) : 0;
-                w->L2->setText(ProgressTimesText(elapsed, fraction));
-                w->L1->setText(ProgressCountText(done, s.total));
+        if (unit.compare(QLatin1String("pages"), Qt::CaseInsensitive) == 0) {
+            if (fraction >= 0.001) {
+                s.countDue = true;
+                s.countDone = done;
+                s.countTotal = s.total;
+                s.countElapsed = (NowMs() - s.startMs) / 1000;
+                s.countFraction = fraction;
             }
         } else {
             s.title = unit;
-            if (w) w->LBL->setText(unit);
+            s.titleDue = true;
         }
     }
     DrawProgressBar(done);
@@ -189,12 +245,97 @@ void ProgressEnd()
 
 void DrawProgressBar(qint64 position)
 {
-    ProgressState& s = State();
-    s.position = position;
-    if (s.total != 0) {
-        if (Indicator* w = LiveWindow()) w->Pic->Fill(double(position) / double(s.total));
+    State().position = position;
+    RefreshWhenDue();
+}
+
+bool ProgressCancelled() { return State().cancelled; }
+
+namespace {
+
+// Progress reported from the work's thread, read by the window's thread.
+class ThreadProgress : public ProgressReporter {
+public:
+    void Start(const QString& title, int total) override
+    {
+        QMutexLocker lock(&mutex_);
+        title_ = title;
+        total_ = total;
+        done_ = 0;
+        ++phase_;
     }
-    Yield();
+    void Step(int step, const QString& unit) override
+    {
+        if (!unit.isEmpty() && unit.compare(QLatin1String("pages"), Qt::CaseInsensitive) != 0) {
+            QMutexLocker lock(&mutex_);
+            title_ = unit;
+        }
+        done_ += step;
+    }
+    bool Cancelled() const override { return cancelled_; }
+
+    // Brings the window in line with the work; notes a Cancel.
+    void Mirror()
+    {
+        QString title;
+        int total = 0;
+        int phase = 0;
+        {
+            QMutexLocker lock(&mutex_);
+            title = title_;
+            total = total_;
+            phase = phase_;
+        }
+        if (phase == 0) return;
+        if (phase != shownPhase_) {
+            ProgressStart(title, total, 0);
+            shownPhase_ = phase;
+        } else if (!ProgressWindowOpen()) {
+            cancelled_ = true;  // the close box stops the work like Cancel
+            return;
+        }
+        State().lastRefreshMs = NowMs() - kProgressRefreshMs;  // this refresh is due
+        if (title != State().title) ProgressStep(0, title);
+        ProgressStep(int(done_.load() - ProgressPosition()), QStringLiteral("pages"));
+        if (ProgressCancelled()) cancelled_ = true;
+    }
+
+private:
+    mutable QMutex mutex_;
+    QString title_;
+    int total_ = 0;
+    int phase_ = 0;
+    std::atomic<qint64> done_{0};
+    std::atomic<bool> cancelled_{false};
+    int shownPhase_ = 0;
+};
+
+} // namespace
+
+bool RunWithProgress(const std::function<void(ProgressReporter&)>& work)
+{
+    ThreadProgress reporter;
+    std::atomic<bool> failed{false};
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            work(reporter);
+        } catch (...) {
+            failed = true;
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setInterval(kProgressRefreshMs);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&reporter] { reporter.Mirror(); });
+    const bool wasModal = std::exchange(State().modal, true);
+    thread->start();
+    timer.start();
+    if (thread->isRunning()) loop.exec();
+    thread->wait();
+    State().modal = wasModal;
+    ProgressEnd();
+    return !failed;
 }
 
 bool ProgressWindowOpen() { return LiveWindow() != nullptr; }
@@ -202,8 +343,6 @@ bool ProgressWindowOpen() { return LiveWindow() != nullptr; }
 Indicator* ProgressWindow() { return LiveWindow(); }
 
 qint64 ProgressPosition() { return State().position; }
-
-qint32 ProgressTotal() { return State().total; }
 
 QString ProgressTitle() { return State().title; }
 

@@ -1,10 +1,13 @@
 #pragma once
+#include "core/ProgressReporter.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QWidget>
 #include <functional>
 
 class QLabel;
+class QPushButton;
 
 namespace slip {
 
@@ -40,7 +43,8 @@ private:
     double filled_ = 0;
 };
 
-// The window "进度指示器": title, bar, percentage, times and count.
+// The window "进度指示器": title, bar, percentage, times and count, and a
+// Cancel button the work asks about at its own pace.
 class Indicator : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +56,7 @@ public:
     QLabel* Percent = nullptr;          // 37.5%
     QLabel* L2 = nullptr;               // elapsed/remaining/total
     QLabel* L1 = nullptr;               // (done/total)
+    QPushButton* CancelButton = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,6 +64,11 @@ protected:
 private:
     bool loaded_ = true;
 };
+
+// The window shows the figures at most every kProgressRefreshMs (and at a
+// start): a step in between only counts, so a run of many short steps costs
+// no more than a few. Events are handled at each refresh, Cancel included.
+inline constexpr int kProgressRefreshMs = 40;
 
 // Begins a progress run (or a new phase of the running one) with a title and
 // a total number of steps. A start below 0 goes on from where the previous run
@@ -72,6 +82,18 @@ void ProgressEnd();
 // Stores the position and draws the bar for it.
 void DrawProgressBar(qint64 position);
 
+// True once the operator pressed Cancel in the window of this run (until a
+// new window opens). The work decides when to stop.
+bool ProgressCancelled();
+
+// Runs `work` on a thread of its own while this thread keeps the progress
+// window (application modal, so nothing else starts meanwhile) and the other
+// windows answering. The work reports through the reporter it is given, which
+// also tells it when the operator pressed Cancel (or closed the window).
+// Returns when the work is done: false when it failed with an exception (out
+// of memory), true otherwise.
+bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);
+
 // True while the window is open; false once it ended or the operator closed it.
 // The running work goes on either way: later steps only keep the figures.
 bool ProgressWindowOpen();
@@ -79,18 +101,12 @@ bool ProgressWindowOpen();
 Indicator* ProgressWindow();
 
 qint64 ProgressPosition();
-qint32 ProgressTotal();
 QString ProgressTitle();
 
 // The clock the elapsed time is read from (tests set their own); an empty
 // function restores the system clock.
 void SetProgressClock(std::function<QDateTime()> clock);
 
-} // namespace slip
-
-#include "core/ProgressReporter.h"
-
-namespace slip {
 
 // Reports through the progress window.
 class WindowProgress : public ProgressReporter {
@@ -98,6 +114,7 @@ public:
     void Start(const QString& title, int total) override { ProgressStart(title, total, 0); }
     void Step(int step, const QString& unit) override { ProgressStep(step, unit); }
     void End() override { ProgressEnd(); }
+    bool Cancelled() const override { return ProgressCancelled(); }
 };
 
 } // namespace slip

@@ -1,5 +1,7 @@
 #include "workspace/BatchImportCommand.h"
 
+#include "batch/CsvReader.h"
+#include "batch/Workbook.h"
 #include "model/SlipFormat.h"
 #include "ui/FileDialogs.h"
 #include "ui/Progress.h"
@@ -7,14 +9,13 @@
 #include "ui/WindowHelpers.h"
 #include "workspace/WorksheetChooser.h"
 
+#include <malloc.h>
+
 namespace slip {
 
-// Upper-case names too: a file dialog on a system that tells letter cases
-// apart would otherwise hide DATA.XLS.
 const QString kImportFileFilter = QStringLiteral(
-    "数据表格(*.xls;*.xlsx;*.csv)|*.xls;*.xlsx;*.csv;*.XLS;*.XLSX;*.CSV|"
-    "Excel工作簿(*.xls;*.xlsx)|*.xls;*.xlsx;*.XLS;*.XLSX|"
-    "CSV文件(*.csv)|*.csv;*.CSV|所有文件(*.*)|*.*");
+    "Microsoft Office Excel 工作簿(*.xls)|*.xls|CSV (逗号分隔)(*.csv)|*.csv|"
+    "Microsoft Office Excel 工作簿(*.xlsx)|*.xlsx");
 
 ImportSource SelectImportFile(QWidget* parent)
 {
@@ -40,7 +41,14 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
                                           const QString& lineBreakMarker)
 {
     if (!source.IsSet() || !format.IsOpen()) return std::nullopt;
-    const ImportPreview preview = LoadImportPreview(source);
+    ImportPreview preview;
+    bool cancelled = false;
+    if (!RunWithProgress([&](ProgressReporter& progress) {
+            preview = LoadImportPreview(source, progress);
+            cancelled = progress.Cancelled();
+        }))
+        preview.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
+    if (cancelled) return std::nullopt;
     if (!preview.ok()) {
         MsgBox(preview.error, PromptIcon::Critical);
         return std::nullopt;
@@ -54,20 +62,28 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
 bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRequest& request,
                  const QString& lineBreakMarker)
 {
-    WindowProgress progress;
     ImportResult result;
-    if (source.kind == ImportFileKind::Csv)
-        result = ImportCsvRows(batch, source.path, request.range, request.maps, lineBreakMarker, progress);
-    else if (source.kind == ImportFileKind::Workbook)
-        result = ImportExcelRows(batch, source.path, source.sheet, request.range, request.maps, lineBreakMarker,
-                                 progress);
-    else
-        result.error = UnsupportedImportFileError();
-    progress.End();
+    const bool ran = RunWithProgress([&](ProgressReporter& progress) {
+        if (source.kind == ImportFileKind::Csv)
+            result = ImportCsvRows(source.path, request.range, request.maps, lineBreakMarker, progress);
+        else if (source.kind == ImportFileKind::Workbook)
+            result = ImportExcelRows(source.path, source.sheet, request.range, request.maps, lineBreakMarker,
+                                     progress);
+        else
+            result.error = UnsupportedImportFileError();
+    });
+    if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
+    if (result.cancelled) return false;
     if (!result.ok()) {
         MsgBox(result.error, PromptIcon::Critical);
         return false;
     }
+    batch.Reset(std::move(result.columns), std::move(result.records));
+    result = {};
+    // The import's thread built the records in a memory pool of its own; the
+    // previous batch and the reading's scraps freed there are handed back, or
+    // every import would leave the program larger.
+    malloc_trim(0);
     return true;
 }
 

@@ -19,14 +19,17 @@ extern const QString kImportFileFilter;
 // that can't be read has its reason shown.
 ImportSource SelectImportFile(QWidget* parent);
 
-// Opens the mapping dialog on the source: first its preview is read, and a
-// file that can't be read is refused with the reason and no dialog. Answers
-// the request when the operator confirmed with OK; nothing on Cancel.
+// Opens the mapping dialog on the source: first its preview is read (off the
+// window's thread, with the progress window), and a file that can't be read
+// is refused with the reason and no dialog. Answers the request when the
+// operator confirmed with OK; nothing on Cancel, here or in the progress.
 std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& format, const ImportSource& source,
                                           const QString& lineBreakMarker);
 
-// Runs the import into the batch with the progress window. On failure the
-// reason is shown and the batch keeps what it held. True when replaced.
+// Runs the import off the window's thread with the progress window, then puts
+// what it read into the batch at once. On failure the reason is shown; on the
+// progress window's Cancel nothing is said; either way the batch keeps what
+// it held. True when replaced.
 bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRequest& request,
                  const QString& lineBreakMarker);
 

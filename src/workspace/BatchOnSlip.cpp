@@ -46,7 +46,7 @@ QString UnmarkLineBreaks(const QString& value, const QString& lineBreakMarker)
 }
 
 QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batch, int record,
-                                    const QString& lineBreakMarker)
+                                    const QString& lineBreakMarker, const std::function<void(BoxId)>& leave)
 {
     QVector<BoxId> textBoxes;
     for (const SlipValue& v : FillSlipFromBatchRow(batch, record)) {
@@ -56,6 +56,7 @@ QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batc
         case BoxKind::Text:
             if (v.apply) format.SetValue(box->id, UnmarkLineBreaks(v.value, lineBreakMarker));
             textBoxes << box->id;
+            if (leave) leave(box->id);
             break;
         case BoxKind::Check:
             if (v.apply) format.SetValue(box->id, v.value.trimmed().isEmpty() ? QString() : QStringLiteral("1"));

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include "batch/BatchDataSet.h"
 #include "batch/ImportMap.h"
 #include "model/SlipFormat.h"
@@ -28,11 +29,14 @@ QString ImportBoxName(const ImportBox& box);
 // is the value of a text box whose column the operator hid, while a hidden
 // check or picture box column gives nothing at all.
 //
-// Answers the text boxes filled or passed over for being hidden, in order:
-// each is to be converted as if the operator had just left it. A record
-// outside the batch changes nothing and answers nothing.
+// Each text box filled or passed over for being hidden is handed to `leave`
+// at once, before the next box is filled, to be converted as if the operator
+// had just left it: a sum sees the new values of the boxes before it. Answers
+// those text boxes in order. A record outside the batch changes nothing and
+// answers nothing.
 QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batch, int record,
-                                    const QString& lineBreakMarker);
+                                    const QString& lineBreakMarker,
+                                    const std::function<void(BoxId)>& leave = {});
 
 // A stored value back in the form the slip holds: line-break markers as "\n".
 QString UnmarkLineBreaks(const QString& value, const QString& lineBreakMarker);

@@ -170,8 +170,7 @@ void BatchPanel::ShowRecord(int record)
 {
     if (record < 1 || record > batch_.RecordCount()) return;
     emit aboutToFillSlip();
-    const QVector<BoxId> textBoxes = PutBatchRecordOnSlip(format_, batch_, record, marker_());
-    for (BoxId id : textBoxes) emit textBoxFilled(id);
+    PutBatchRecordOnSlip(format_, batch_, record, marker_(), [this](BoxId id) { emit textBoxFilled(id); });
     syncing_ = true;
     shownLabel->setText(QString::number(record));
     if (recordScroll->value() != record && record <= recordScroll->maximum()) recordScroll->setValue(record);

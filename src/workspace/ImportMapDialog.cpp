@@ -22,25 +22,18 @@ namespace slip {
 
 // --- The preview -----------------------------------------------------------
 
-ImportPreview LoadImportPreview(const ImportSource& source)
+ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& progress)
 {
-    ImportPreview out;
     switch (source.kind) {
     case ImportFileKind::Csv: {
-        CsvFile file = ReadCsvRecords(source.path);
-        if (!file.ok()) return {file.error, {}};
-        const qsizetype n = std::min<qsizetype>(file.records.size(), kImportPreviewRows);
-        out.rows = file.records.mid(0, n);
-        for (QStringList& r : out.rows)
-            if (r.size() > kImportPreviewColumns) r.erase(r.begin() + kImportPreviewColumns, r.end());
-        return out;
+        CsvFile file = ReadCsvPreview(source.path, kImportPreviewRows, kImportPreviewColumns);
+        return {file.error, std::move(file.records)};
     }
     case ImportFileKind::Workbook: {
-        const CellRange cells =
-            ReadSheetRange(source.path, source.sheet, 1, kImportPreviewRows, 1, kImportPreviewColumns);
-        if (!cells.ok()) return {cells.error, {}};
-        out.rows = cells.rows;
-        return out;
+        progress.Start(QStringLiteral("正在读取EXCEL数据……"), kImportPreviewRows + 1);
+        CellRange cells =
+            ReadSheetRange(source.path, source.sheet, 1, kImportPreviewRows, 1, kImportPreviewColumns, progress);
+        return {cells.error, std::move(cells.rows)};
     }
     default: return {UnsupportedImportFileError(), {}};
     }
@@ -265,16 +258,7 @@ void ImportMapDialog::TryAccept()
         MsgBox(refusal, PromptIcon::Warning);
         return;
     }
-    const ImportMaps maps = model_->Maps();
-    const QVector<ImportBox> boxes = model_->Boxes();
-    for (int row = 0; row < boxes.size(); ++row) {
-        const ParsedMap parsed = ParseMapString(NormalizeMapString(boxes[row].map.trimmed()));
-        if (parsed.ok()) continue;
-        mapView->setCurrentIndex(model_->index(row, ImportMapModel::MapColumn));
-        MsgBox(BadMapEntryError(ImportBoxName(boxes[row]), parsed.badEntry), PromptIcon::Warning);
-        return;
-    }
-    request_ = ImportRequest{maps, range};
+    request_ = ImportRequest{model_->Maps(), range};
     accept();
 }
 
@@ -282,7 +266,6 @@ void ImportMapDialog::Store()
 {
     bool ok = SaveInputMap(formatName_, model_->StoredMaps());
     ok = SaveImportRowSettings({startRow->text(), endRow->text(), linesPerRecord->text()}) && ok;
-    stored_ = ok;
     if (!ok) MsgBox(QStringLiteral("导入数据映射保存失败！"), PromptIcon::Warning);
 }
 

@@ -36,10 +36,10 @@ struct ImportPreview {
 };
 inline constexpr int kImportPreviewRows = 19;
 inline constexpr int kImportPreviewColumns = 59;
-// Reads the preview. A CSV file is read whole, so that a file the import
-// would refuse (missing, unreadable, undecodable, binary, a quote left open)
-// is refused before the operator maps anything.
-ImportPreview LoadImportPreview(const ImportSource& source);
+// Reads the preview: only the first rows of the file. A file the import
+// would refuse (missing, unreadable, undecodable, binary, no workbook) is
+// refused before the operator maps anything.
+ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& progress);
 
 // The boxes of the format with their Map strings, one row each (text, check
 // and picture boxes, each kind in index order): the running number, the box
@@ -50,9 +50,6 @@ public:
     enum Column { NumberColumn, BoxColumn, MapColumn };
     explicit ImportMapModel(const ImportMaps& boxes, QObject* parent = nullptr);
 
-    const QVector<ImportBox>& Boxes() const { return boxes_; }
-    // The Map string of row `row` (from 0) as typed.
-    QString Map(int row) const { return boxes_.value(row).map; }
     // The maps for the import: each Map string trimmed.
     ImportMaps Maps() const;
     // The maps to store by record ID, as typed. A box not saved yet (its ID
@@ -93,10 +90,9 @@ struct ImportRequest {
 // string per box of the open format, and the rows to import. It opens with
 // the format's stored Map strings and the last row settings, and stores both
 // whenever it closes (OK, Cancel or the close box), so a mapping typed once
-// is there the next time. OK refuses row settings the import can't take
-// (lines per record below 1, a start row after the end row, more than 30,000
-// rows) and Map strings that name no column, with a message, and stays open;
-// otherwise it closes with the request. Cancel never imports.
+// is there the next time. OK takes the rows in either order and refuses more
+// than 30,000 of them with a message, staying open; otherwise it closes with
+// the request. Cancel never imports.
 class ImportMapDialog : public QDialog {
     Q_OBJECT
 public:
@@ -117,8 +113,6 @@ public:
     const SheetPreviewModel& PreviewModel() const { return *previewModel_; }
     // Valid after OK.
     const ImportRequest& Request() const { return request_; }
-    // False when closing could not store the mapping or the row settings.
-    bool Stored() const { return stored_; }
 
     static inline const QString kCaption = QStringLiteral("导入数据映射");
     // The help on Map strings, with the line-break marker in force.
@@ -140,7 +134,6 @@ private:
     MapStringDelegate* delegate_ = nullptr;
     SheetPreviewModel* previewModel_ = nullptr;
     ImportRequest request_;
-    bool stored_ = true;
 };
 
 } // namespace slip

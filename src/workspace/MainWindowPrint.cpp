@@ -33,7 +33,7 @@ public:
     std::optional<SlipValues> Values(int record) override
     {
         if (record < 1 || record > batch_.RecordCount()) return std::nullopt;
-        for (BoxId id : PutBatchRecordOnSlip(format_, batch_, record, marker_)) filling_.Entry().LeaveBox(id);
+        PutBatchRecordOnSlip(format_, batch_, record, marker_, [this](BoxId id) { filling_.Entry().LeaveBox(id); });
         return format_.Values();
     }
 

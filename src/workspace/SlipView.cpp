@@ -316,7 +316,7 @@ void SlipView::Clicked(const SlipGestures::Click& click, QPointF px)
         if (EditingBox() == click.id && click.pointer == SlipGestures::Pointer::Type)
             ed->setTextCursor(ed->cursorForPosition(ed->viewport()->mapFrom(viewport(), px.toPoint())));
     } else if (b->kind == BoxKind::Check) {
-        format_.SetValue(click.id, format_.Value(click.id).trimmed().isEmpty() ? QStringLiteral("1") : QString());
+        format_.SetValue(click.id, IsTicked(format_.Value(click.id)) ? QString() : QStringLiteral("1"));
     }
 }
 
@@ -394,7 +394,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
             p.setPen(QPen(Qt::black, marked ? 0 : 1.5));
             p.fillRect(tick, Qt::white);
             p.drawRect(tick);
-            if (!format_.Value(b.id).trimmed().isEmpty()) {
+            if (IsTicked(format_.Value(b.id))) {
                 p.drawLine(QPointF(tick.left() + side * 0.2, tick.center().y()),
                            QPointF(tick.left() + side * 0.45, tick.bottom() - side * 0.2));
                 p.drawLine(QPointF(tick.left() + side * 0.45, tick.bottom() - side * 0.2),

@@ -9,7 +9,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "entry/Conversion.h"
 #include "entry/KeyFilter.h"
+#include "ui/Prompt.h"
 #include "workspace/SlipView.h"
 
 namespace slip {
@@ -31,7 +33,7 @@ ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
     connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
 
     connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
-        LeaveBox(id);
+        TellAmountsKeptAsTyped(id, LeaveBox(id));
         UpdateMarks();
     });
     connect(&format_, &SlipFormat::valueChanged, this, &ValueEntry::OnValueChanged);
@@ -48,6 +50,18 @@ ValueEntry::~ValueEntry()
 CalculationResult ValueEntry::LeaveBox(BoxId id)
 {
     return LeaveTextBox(format_, id, context_);
+}
+
+void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written)
+{
+    const std::vector<BoxId> kept = BoxesThatCannotShow(format_, left, written);
+    if (kept.empty()) return;
+    QStringList names;
+    for (BoxId id : kept)
+        if (const Box* b = format_.Find(id); b && !b->caption.isEmpty()) names << b->caption;
+    QString text = QStringLiteral("金额超出了输入框所能显示的位数，已按输入原样保留，请检查！");
+    if (!names.isEmpty()) text += QStringLiteral("\n") + names.join(QStringLiteral("、"));
+    MsgBox(text, PromptIcon::Warning);
 }
 
 DataType ValueEntry::EditingCode() const

@@ -63,6 +63,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Tells the operator once of the amounts a leave kept as typed.
+    void TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written);
     DataType EditingCode() const;
     bool FilterKey(QKeyEvent* k);
     void NoteInsertion(int position, int removed, int added);

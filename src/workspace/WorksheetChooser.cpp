@@ -1,6 +1,7 @@
 #include "workspace/WorksheetChooser.h"
 
 #include "batch/Workbook.h"
+#include "ui/Progress.h"
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 #include "workspace/SheetPreviewModel.h"
@@ -113,7 +114,12 @@ void WorksheetChooser::ShowPreview()
         previewNote->setText(QStringLiteral("未选择工作表。"));
         return;
     }
-    const CellRange cells = ReadSheetRange(path_, sheet, 1, kPreviewRows, 1, kPreviewColumns);
+    CellRange cells;
+    if (!RunWithProgress([&](ProgressReporter& progress) {
+            progress.Start(QStringLiteral("正在读取EXCEL数据……"), kPreviewRows + 1);
+            cells = ReadSheetRange(path_, sheet, 1, kPreviewRows, 1, kPreviewColumns, progress);
+        }))
+        cells.error = WorkbookDamagedError();
     previewModel_->SetRows(cells.ok() ? cells.rows : QVector<QStringList>{});
     previewNote->setText(cells.ok() ? QStringLiteral("工作表“%1”的前%2行：").arg(sheet).arg(kPreviewRows) : cells.error);
 }
@@ -126,7 +132,15 @@ void WorksheetChooser::done(int result)
 
 QString ChooseWorksheet(QWidget* parent, const QString& workbookPath)
 {
-    const SheetNames names = ListWorksheets(workbookPath);
+    SheetNames names;
+    bool cancelled = false;
+    if (!RunWithProgress([&](ProgressReporter& progress) {
+            progress.Start(QStringLiteral("正在读取EXCEL文件数据……"), 100);
+            names = ListWorksheets(workbookPath, progress);
+            cancelled = progress.Cancelled();
+        }))
+        names.error = WorkbookDamagedError();
+    if (cancelled) return QString();
     if (!names.ok()) {
         MsgBox(names.error, PromptIcon::Critical);
         return QString();

@@ -10,8 +10,6 @@ using slip::test::WriteBytes;
 
 namespace {
 
-QVector<QStringList> Parse(const QString& text) { return ParseCsv(text).records; }
-
 struct CsvCase {
     const char* name;
     const char* text;
@@ -54,125 +52,88 @@ INSTANTIATE_TEST_SUITE_P(
         CsvCase{"ExportedTabsStay", "\"a,b\t\",\t", {{"a,b\t", "\t"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CsvReading, MultiLineRecordCountsOnceInTheNumbering)
+TEST(CsvReading, RecordNumbersAndTheLineOfAnOpenQuote)
 {
-    const auto r = Parse("\"line1\r\nline2\",x\r\nsecond\r\nthird");
-    ASSERT_EQ(r.size(), 3);
-    EXPECT_EQ(r[1], QStringList{"second"});
-    EXPECT_EQ(r[2], QStringList{"third"});
+    // A multi-line record counts once in the numbering.
+    EXPECT_EQ(ParseCsv("\"line1\r\nline2\",x\r\nsecond\r\nthird").records.value(2), QStringList{"third"});
+    EXPECT_EQ(ParseCsv("1\n2\n3\n4", 2).records, (QVector<QStringList>{{"1"}, {"2"}}));
+    struct Case {
+        const char* text;
+        int line;  // where the record with the open quote starts
+    };
+    for (const Case& c : {Case{"a\r\n\"q\r\nx,y\r\nz", 2}, Case{"a\r\n\"q\r\nx\",1\r\n\"open", 4},
+                          Case{"a,b\r\nc,d\r\n1,\"2\r\n3,4\r\n5,6", 3}}) {
+        const CsvRecords r = ParseCsv(c.text);
+        EXPECT_EQ(r.unclosedQuoteLine.value_or(0), c.line) << c.text;
+    }
+    EXPECT_EQ(ParseCsv("a,b\r\n1,\"2\r\n3,4").records.value(1), (QStringList{"1", "2\r\n3,4"}));
 }
 
-TEST(CsvReading, UnclosedQuoteNamesTheLineItsRecordStartsOn)
-{
-    const CsvRecords r = ParseCsv("a\r\n\"q\r\nx,y\r\nz");
-    ASSERT_TRUE(r.unclosedQuoteLine.has_value());
-    EXPECT_EQ(*r.unclosedQuoteLine, 2);
-    // A quote opened and closed across lines leaves the later numbering right.
-    const CsvRecords closed = ParseCsv("a\r\n\"q\r\nx\",1\r\n\"open");
-    ASSERT_TRUE(closed.unclosedQuoteLine.has_value());
-    EXPECT_EQ(*closed.unclosedQuoteLine, 4);
-    const CsvRecords open = ParseCsv("a,b\r\nc,d\r\n1,\"2\r\n3,4\r\n5,6");
-    ASSERT_TRUE(open.unclosedQuoteLine.has_value());
-    EXPECT_EQ(*open.unclosedQuoteLine, 3);
-    ASSERT_EQ(open.records.size(), 3);
-    EXPECT_EQ(open.records[2], (QStringList{"1", "2\r\n3,4\r\n5,6"}));
-}
-
-TEST(CsvReading, MaxRecordsStopsEarly)
-{
-    const auto r = ParseCsv("1\n2\n3\n4", 2).records;
-    EXPECT_EQ(r, (QVector<QStringList>{{"1"}, {"2"}}));
-}
-
-TEST(CsvDecoding, Utf8WithAndWithoutByteOrderMark)
-{
-    const QByteArray utf8 = QString::fromUtf8("户名,金额\r\n张三,1.00").toUtf8();
-    EXPECT_EQ(DecodeCsvBytes(utf8), QString::fromUtf8("户名,金额\r\n张三,1.00"));
-    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF" + utf8), QString::fromUtf8("户名,金额\r\n张三,1.00"));
-}
-
-TEST(CsvDecoding, GbkBytesAreReadAsGbk)
+TEST(CsvDecoding, Utf8GbkAndWhatIsRefused)
 {
     const QString text = QString::fromUtf8("户名,账号,金额\r\n张三,6222021234567890,￥1,234.00\r\n");
-    const QByteArray gbk = Gbk(text);
-    ASSERT_NE(gbk, text.toUtf8());
-    EXPECT_EQ(DecodeCsvBytes(gbk), text);
-}
-
-TEST(CsvDecoding, BinaryAndUndecodableBytesAreRefused)
-{
-    EXPECT_FALSE(DecodeCsvBytes(QByteArray("a,b\0c", 5)).has_value());
-    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\x01\x02\x03,x")).has_value());
-    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\xEF\xBB\xBF\xFF\xFE")).has_value());
-    EXPECT_FALSE(DecodeCsvBytes(QByteArray("\x81\x20\xFF")).has_value());
+    EXPECT_EQ(DecodeCsvBytes(text.toUtf8()), text);
+    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF" + text.toUtf8()), text);
+    ASSERT_NE(Gbk(text), text.toUtf8());
+    EXPECT_EQ(DecodeCsvBytes(Gbk(text)), text);
+    for (const QByteArray& bad : {QByteArray("a,b\0c", 5), QByteArray("\x01\x02\x03,x"),
+                                  QByteArray("\xEF\xBB\xBF\xFF\xFE"), QByteArray("\x81\x20\xFF")})
+        EXPECT_FALSE(DecodeCsvBytes(bad).has_value()) << bad.toHex().constData();
     // A DOS end-of-file mark at the end is dropped, not taken for binary.
     EXPECT_EQ(DecodeCsvBytes(QByteArray("a,b\x1A")), QString("a,b"));
 }
 
-TEST(CsvFileReading, ReadsAGbkFileWithQuotedLineBreaks)
+TEST(CsvFileReading, WholeFilesOrTheImportError)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("数据.CSV");
     ASSERT_TRUE(WriteBytes(path, Gbk(QString::fromUtf8("户名,备注\r\n张三,\"第一行\r\n第二行\"\r\n李四,\"含,逗号\""))));
     const CsvFile f = ReadCsvRecords(path);
     ASSERT_TRUE(f.ok()) << f.error.toStdString();
-    ASSERT_EQ(f.records.size(), 3);
-    EXPECT_EQ(f.records[1], (QStringList{"张三", "第一行\r\n第二行"}));
-    EXPECT_EQ(f.records[2], (QStringList{"李四", "含,逗号"}));
-}
-
-TEST(CsvFileReading, MissingBinaryOrBrokenFilesGiveTheImportErrorAndNoRecords)
-{
-    QTemporaryDir dir;
-    EXPECT_EQ(ReadCsvRecords(dir.filePath("无此文件.csv")).error, CsvImportError());
-    EXPECT_EQ(ReadCsvRecords(dir.path()).error, CsvImportError());
+    EXPECT_EQ(f.records, (QVector<QStringList>{{"户名", "备注"}, {"张三", "第一行\r\n第二行"}, {"李四", "含,逗号"}}));
 
     const QString png = dir.filePath("picture.csv");
     ASSERT_TRUE(WriteBytes(png, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
-    const CsvFile bin = ReadCsvRecords(png);
-    EXPECT_EQ(bin.error, CsvImportError());
-    EXPECT_TRUE(bin.records.isEmpty());
-
     const QString open = dir.filePath("open.csv");
     ASSERT_TRUE(WriteBytes(open, "a,b\r\n1,\"2\r\n3,4\r\n"));
-    const CsvFile broken = ReadCsvRecords(open);
-    EXPECT_TRUE(broken.error.startsWith(CsvImportError()));
-    EXPECT_TRUE(broken.error.contains(QString::fromUtf8("第2行"))) << broken.error.toStdString();
-    EXPECT_TRUE(broken.records.isEmpty());
+    const QString empty = dir.filePath("empty.csv");
+    ASSERT_TRUE(WriteBytes(empty, QByteArray()));
+    for (const QString& bad : {dir.filePath("无此文件.csv"), dir.path(), png}) {
+        EXPECT_EQ(ReadCsvRecords(bad).error, CsvImportError());
+        EXPECT_TRUE(ReadCsvRecords(bad).records.isEmpty());
+    }
+    EXPECT_EQ(ReadCsvRecords(open).error, CsvImportError() + QString::fromUtf8("第2行开始的记录中引号没有配对。"));
+    EXPECT_TRUE(ReadCsvRecords(open).records.isEmpty());
+    EXPECT_TRUE(ReadCsvRecords(empty).ok());
+    EXPECT_TRUE(ReadCsvRecords(empty).records.isEmpty());
 }
 
-TEST(CsvFileReading, EmptyFileHasNoRecords)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("empty.csv");
-    ASSERT_TRUE(WriteBytes(path, QByteArray()));
-    const CsvFile f = ReadCsvRecords(path);
-    EXPECT_TRUE(f.ok());
-    EXPECT_TRUE(f.records.isEmpty());
-}
-
-TEST(CsvPreview, FirstRowsCutToTheColumnsShown)
+TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("p.csv");
+    // 30 rows, the second with a quoted field longer than one read, then
+    // bytes no text file holds: the preview never reaches them.
     QByteArray text;
-    for (int i = 1; i <= 30; ++i) text += QByteArray::number(i) + ",b,c,d\r\n";
-    ASSERT_TRUE(WriteBytes(path, text));
-    const auto rows = ReadCsvPreview(path, 19, 3);
-    ASSERT_EQ(rows.size(), 19);
-    EXPECT_EQ(rows[0], (QStringList{"1", "b", "c"}));
-    EXPECT_EQ(rows[18], (QStringList{"19", "b", "c"}));
-}
+    for (int i = 1; i <= 30; ++i)
+        text += QByteArray::number(i) + (i == 2 ? ",\"" + QByteArray(100000, 'q') + "\r\nq\"" : ",b") + ",c,d\r\n";
+    ASSERT_TRUE(WriteBytes(path, text + QByteArray(2000000, '\0')));
+    const CsvFile preview = ReadCsvPreview(path, 19, 3);
+    ASSERT_TRUE(preview.ok());
+    ASSERT_EQ(preview.records.size(), 19);
+    EXPECT_EQ(preview.records[0], (QStringList{"1", "b", "c"}));
+    EXPECT_EQ(preview.records[1].value(1).size(), 100003);
+    EXPECT_EQ(preview.records[18], (QStringList{"19", "b", "c"}));
+    EXPECT_EQ(ReadCsvRecords(path).error, CsvImportError());
 
-TEST(CsvPreview, OpenQuoteShowsWhatWasReadAndEndsThePreview)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("p.csv");
+    // A quote still open at the end shows what was read and ends the preview.
     ASSERT_TRUE(WriteBytes(path, "a,b\r\n\r\nx,\"y\r\nz"));
-    const auto rows = ReadCsvPreview(path);
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0], (QStringList{"a", "b"}));
-    EXPECT_TRUE(rows[1].isEmpty());
-    EXPECT_EQ(rows[2], (QStringList{"x", "y\r\nz"}));
-    EXPECT_TRUE(ReadCsvPreview(dir.filePath("none.csv")).isEmpty());
+    const CsvFile open = ReadCsvPreview(path);
+    ASSERT_EQ(open.records.size(), 3);
+    EXPECT_EQ(open.records[0], (QStringList{"a", "b"}));
+    EXPECT_TRUE(open.records[1].isEmpty());
+    EXPECT_EQ(open.records[2], (QStringList{"x", "y\r\nz"}));
+    EXPECT_EQ(ReadCsvPreview(dir.filePath("none.csv")).error, CsvImportError());
+    ASSERT_TRUE(WriteBytes(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    EXPECT_EQ(ReadCsvPreview(path).error, CsvImportError());
 }

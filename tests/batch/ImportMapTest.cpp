@@ -1,4 +1,5 @@
 #include "batch/ImportMap.h"
+#include "core/ColumnLetters.h"
 
 #include <QVector>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 class TableSource : public RecordSource {
 public:
     explicit TableSource(QVector<QStringList> lines) : lines_(std::move(lines)) {}
-    QString Cell(int line, int column) const override
+    QString Cell(qint64 line, int column) const override
     {
         if (line < 1 || line > lines_.size() || column < 1) return QString();
         return lines_[line - 1].value(column - 1);
@@ -21,109 +22,90 @@ private:
     QVector<QStringList> lines_;
 };
 
-QString Eval(const QString& typed, const RecordSource& src, int line = 1, const QString& marker = "//")
+QString Eval(const QString& typed, const RecordSource& src, qint64 line = 1, const QString& marker = "//")
 {
-    const ParsedMap p = ParseMapString(NormalizeMapString(typed));
-    EXPECT_TRUE(p.ok()) << typed.toStdString() << ": " << p.badEntry.toStdString();
-    return EvaluateMap(p.entries, src, line, marker);
+    return EvaluateMap(ParseMapString(NormalizeMapString(typed)), src, line, marker);
 }
 
 } // namespace
 
 TEST(MapStrings, NormalisingFullWidthFormsAndOuterCommas)
 {
-    EXPECT_EQ(NormalizeMapString(",A,"), "A");
-    EXPECT_EQ(NormalizeMapString(QString::fromUtf8("A，B")), "A,B");
-    EXPECT_EQ(NormalizeMapString(QString::fromUtf8("“-”")), "\"-\"");
-    EXPECT_EQ(NormalizeMapString("  D , F  "), "D , F");
-    EXPECT_EQ(NormalizeMapString(",,A,,"), ",A,");
-    QStringList list{" a ", QString::fromUtf8("，b，")};
-    NormalizeMapStrings(list);
-    EXPECT_EQ(list, (QStringList{"a", "b"}));
+    const QStringList typed{",A,", "A，B", "“-”", "  D , F  ", ",,A,,"};
+    const QStringList plain{"A", "A,B", "\"-\"", "D , F", ",A,"};
+    for (int i = 0; i < typed.size(); ++i) EXPECT_EQ(NormalizeMapString(typed[i]), plain[i]);
+}
+
+TEST(MapStrings, ColumnNumbersCountCharacterCodes)
+{
+    const QVector<QPair<QString, int>> cases = {
+        {"A", 1}, {"z", 26}, {" ab ", 28}, {"ZZ", 702}, {"A1", 11}, {"7", 1}, {"AAA", 0}, {"", 0}, {"A+1", 0},
+    };
+    for (const auto& [letters, column] : cases) EXPECT_EQ(ColumnNumber(letters), column) << letters.toStdString();
+    EXPECT_EQ(ColumnLetters(27) + ColumnLetters(703), "AA");
 }
 
 TEST(MapStrings, EntriesAreColumnsWithOffsetsOrLiterals)
 {
-    const ParsedMap p = ParseMapString("A,b+1,\"地址：\",AA + 2,zz");
-    ASSERT_TRUE(p.ok());
-    ASSERT_EQ(p.entries.size(), 5);
-    EXPECT_EQ(p.entries[0].column, 1);
-    EXPECT_EQ(p.entries[0].offset, 0);
-    EXPECT_EQ(p.entries[1].column, 2);
-    EXPECT_EQ(p.entries[1].offset, 1);
-    EXPECT_TRUE(p.entries[2].literal);
-    EXPECT_EQ(p.entries[2].text, "地址：");
-    EXPECT_EQ(p.entries[3].column, 27);
-    EXPECT_EQ(p.entries[3].offset, 2);
-    EXPECT_EQ(p.entries[4].column, 702);
-    // Offsets round to the nearest whole number, halves to even.
-    EXPECT_EQ(ParseMapString("A+1.5").entries.value(0).offset, 2);
-    EXPECT_EQ(ParseMapString("A+2.5").entries.value(0).offset, 2);
+    const QVector<MapEntry> p = ParseMapString("A,b+1,\"地址：\",AA + 2,zz,\"x,y\"");
+    ASSERT_EQ(p.size(), 6);
+    EXPECT_EQ(p[0].column, 1);
+    EXPECT_EQ(p[1].column, 2);
+    EXPECT_EQ(p[1].offset, 1);
+    EXPECT_TRUE(p[2].literal);
+    EXPECT_EQ(p[2].text, "地址：");
+    EXPECT_EQ(p[3].column, 27);
+    EXPECT_EQ(p[3].offset, 2);
+    EXPECT_EQ(p[4].column, 702);
+    EXPECT_EQ(p[5].text, "x,y");
+    EXPECT_TRUE(ParseMapString("").isEmpty());
 }
 
-TEST(MapStrings, LiteralsMayHoldCommasAndQuotes)
+TEST(MapEvaluation, EntriesJoinedAndWhatGivesNothing)
 {
-    EXPECT_EQ(SplitMapEntries("A,\"x,y\",B"), (QStringList{"A", "\"x,y\"", "B"}));
-    const ParsedMap p = ParseMapString("A,\"x,y\",B");
-    ASSERT_TRUE(p.ok());
-    ASSERT_EQ(p.entries.size(), 3);
-    EXPECT_EQ(p.entries[1].text, "x,y");
-    const ParsedMap q = ParseMapString("\"a\"b\"");
-    ASSERT_TRUE(q.ok());
-    EXPECT_EQ(q.entries.value(0).text, "a\"b");
-    EXPECT_EQ(ParseMapString("\"\"").entries.value(0).text, "");
-}
-
-TEST(MapStrings, EmptyEntriesAndBareOffsetsGiveNothing)
-{
-    const ParsedMap p = ParseMapString("A,,+1, ,B");
-    ASSERT_TRUE(p.ok());
-    ASSERT_EQ(p.entries.size(), 2);
-    EXPECT_EQ(p.entries[0].column, 1);
-    EXPECT_EQ(p.entries[1].column, 2);
-    EXPECT_TRUE(ParseMapString("").entries.isEmpty());
-    // Never the column of the entry before it.
-    const TableSource src(QVector<QStringList>{{"a", "b"}});
-    EXPECT_EQ(Eval("B,,+1", src), "b");
-    EXPECT_EQ(Eval("+1", src), "");
-}
-
-TEST(MapStrings, EntriesThatNameNoColumnAreRefused)
-{
-    for (const char* bad : {"AAA", "A1", "7", "A+1+1", "\"open", "A+x", "A+", "地址", "A,B C"}) {
-        const ParsedMap p = ParseMapString(QString::fromUtf8(bad));
-        EXPECT_FALSE(p.ok()) << bad;
-        EXPECT_FALSE(p.badEntry.isEmpty()) << bad;
-    }
-    EXPECT_EQ(ParseMapString("A,A1,B").badEntry, "A1");
-}
-
-TEST(MapEvaluation, JoinsEntriesWithoutSeparator)
-{
-    const TableSource src({{"张三", "6222", "北京"}, {"次行A", "次行B"}});
-    EXPECT_EQ(Eval("A,B", src), "张三6222");
-    EXPECT_EQ(Eval("A,\"//\",B", src), "张三//6222");
-    EXPECT_EQ(Eval("\"户名：\",A", src), "户名：张三");
-    EXPECT_EQ(Eval(QString::fromUtf8("A,“-”,B"), src), "张三-6222");
-    EXPECT_EQ(Eval("a", src), "张三");
-    EXPECT_EQ(Eval("A+1", src), "次行A");
-    EXPECT_EQ(Eval("A+1", src, 2), "");
-    // A field beyond the record's last gives nothing; the others still count.
-    EXPECT_EQ(Eval("A,E,C", src), "张三北京");
-    EXPECT_EQ(Eval("C+1,\"x\"", src), "x");
-}
-
-TEST(MapEvaluation, LineBreaksBecomeTheMarkerAndOneTabGoes)
-{
-    const TableSource src({{"第一行\r\n第二行", "a\nb", "c\rd", "尾\t", "两个\t\t", "\t"}});
-    EXPECT_EQ(Eval("A", src), "第一行//第二行");
-    EXPECT_EQ(Eval("B", src, 1, "¶"), "a¶b");
-    EXPECT_EQ(Eval("C", src), "c//d");
-    EXPECT_EQ(Eval("D", src), "尾");
-    EXPECT_EQ(Eval("E", src), "两个\t");
-    EXPECT_EQ(Eval("F", src), "");
-    // Exported cells joined: every cell loses its own Tab.
-    EXPECT_EQ(Eval("D,\"-\",D", src), "尾-尾");
+    const TableSource src({{"张三", "6222", "北京", "尾\t", "两个\t\t", "\t", "a\"b"},
+                           {"次行A", "次行B", "第一行\r\n第二行", "a\nb", "c\rd"}});
+    struct Case {
+        const char* map;
+        qint64 line;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"A,B", 1, "张三6222"},
+        {"A,\"//\",B", 1, "张三//6222"},
+        {"\"户名：\",A", 1, "户名：张三"},
+        {"A,“-”,B", 1, "张三-6222"},
+        {"a", 1, "张三"},
+        {"A+1", 1, "次行A"},
+        {"A+1", 2, ""},
+        {"A+0.5", 0, ""},  // offsets round to the nearest, halves to even
+        {"A+1.5", 0, "次行A"},
+        {"A+1.4", 0, "张三"},
+        {"A", 0, ""},  // start row 0: line 0 gives ""
+        // Entries that name no column give nothing; the others still count.
+        {"A,E+9,C", 1, "张三北京"},
+        {"A+1+1,B", 1, "6222"},
+        {"AAA,A", 1, "张三"},
+        {"A1", 1, ""},
+        {"7", 1, "张三"},
+        {"A,,+1, ,B", 1, "张三6222"},
+        {"+1", 1, ""},
+        {"G,\"\",\"a\"b\"", 1, "a\"ba\"b"},
+        // Far above or below the file, never wrapped round into it.
+        {"A+-4294967295", 2, ""},
+        {"A+4294967296", 1, ""},
+        {"A+1e300", 1, ""},
+        // Line breaks become the marker; the joined value loses one Tab.
+        {"C", 2, "第一行//第二行"},
+        {"D,E", 2, "a//bc//d"},
+        {"D", 1, "尾"},
+        {"E", 1, "两个\t"},
+        {"F", 1, ""},
+        {"D,\"-\",D", 1, "尾\t-尾"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Eval(QString::fromUtf8(c.map), src, c.line), QString::fromUtf8(c.value)) << c.map << " @" << c.line;
+    EXPECT_EQ(Eval("D", src, 2, "¶"), "a¶b");
     EXPECT_EQ(MarkLineBreaks("x\r\ny", QString()), "x\r\ny");
 }
 
@@ -133,11 +115,8 @@ TEST(MapMerging, TextThenCheckThenPictureBoxesEachByIndex)
     maps.textBoxes = {{11, 2, "金额", "B"}, {10, 1, "户名", "A"}};
     maps.checkBoxes = {{20, 1001, "加急", "C"}};
     maps.pictureBoxes = {{30, 2001, "条码", "D"}};
-    const QVector<ImportBox> merged = MergeMapArrays(maps);
-    ASSERT_EQ(merged.size(), 4);
-    EXPECT_EQ(merged[0].recordId, 10);
-    EXPECT_EQ(merged[1].recordId, 11);
-    EXPECT_EQ(merged[2].boxIndex, 1001);
-    EXPECT_EQ(merged[3].boxIndex, 2001);
+    QVector<int> ids;
+    for (const ImportBox& box : MergeMapArrays(maps)) ids << box.recordId;
+    EXPECT_EQ(ids, (QVector<int>{10, 11, 20, 30}));
     EXPECT_TRUE(MergeMapArrays({}).isEmpty());
 }

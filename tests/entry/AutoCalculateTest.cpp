@@ -130,6 +130,16 @@ TEST(AutomaticSums, TotalInMoneyWordsAndBothTargets)
     EXPECT_EQ(f.Value(4), "42");
 }
 
+TEST(AutomaticSums, ASecondTargetCountsOnlyWithItsOwnOperation)
+{
+    SlipFormat f;
+    // Box 2 multiplies into 3 through its second target; box 1 adds into 3.
+    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, {}, MultiplyInto(3)), TextBoxOf(3, 0)});
+    f.SetValue(2, "5");
+    Type(f, 1, "7");
+    EXPECT_EQ(f.Value(3), "7");
+}
+
 TEST(AutomaticSums, TargetWrittenOnlyWhenItChanges)
 {
     SlipFormat f;

@@ -74,6 +74,8 @@ TEST(FormatCustomDate, DateAndTimeLetters)
     EXPECT_EQ(FormatCustomDate(kNow, "交易日期：yyyy年mm月dd日"), "交易日期：2012年05月03日");
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 1, 1), QTime(0, 0)), "ww h AMPM"), "1 12 上午");
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 12, 31), QTime(9, 0)), "ww"), "53");
+    for (const auto& [month, quarter] : {std::pair{3, "1"}, {4, "2"}, {9, "3"}, {12, "4"}})
+        EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, month, 31 - (month == 4 || month == 9)), QTime(9, 0)), "q"), quarter);
 }
 
 TEST(NextSerial, TheLastRunOfFiguresCountsOnAndEverythingElseStays)

@@ -101,9 +101,9 @@ TEST(AutoConvert, AmountCodesAndBorders)
         {11, "1234.5", "￥1,234.50", 1},  {311, "1234.5", "1,234.50", 1},
         {211, "1234.5", "1234.5", 1},     {104, "1234.5", "￥1,234.50", 0},
         {117, "-1234", "-1234.00", 0},    {118, "-1234", "-￥1234.00", 0},
-        {105, "-1234", "-1,234.00", 0},   {1, "7", "￥7.00", 1},
+        {105, "-1234", "-1,234.00", 0},   {1, "7", "7", 1},
         {99, "7", "￥7.00", 1},           {399, "1234567", "1,234,567.00", 1},
-        {301, "-8", "-8.00", 1},          {300, "1234.5", "1234.5", 1},
+        {301, "-8", "-8", 1},          {300, "1234.5", "1234.5", 1},
         {250, "1234.5", "1234.5", 1},     {200, "1234.5", "1234.5", 0},
         {400, "1234.5", "1234.5", 0},     {0.5, "1234.5", "1234.5", 1},
         {0, "1234.5", "1234.5", 0},       {-11, "1234.5", "1234.5", 0},
@@ -225,6 +225,41 @@ TEST(AutoConvert, FailedConversionsKeepTheText)
     EXPECT_EQ(nan.text, "12");
     EXPECT_EQ(nan.borderStyle, 0);
     EXPECT_EQ(Conv(1e300, "12"), "12");
+}
+
+TEST(AmountCells, FiguresEndInTheLastCellAndAreNeverCut)
+{
+    struct Case { double code; const char* text; const char* cells; };
+    const Case cases[] = {
+        {10, "1234.5", "   ￥123450"},   {310, "1234.5", "    123450"},  {10, "-1234.5", "  -￥123450"},
+        {310, "-1234.5", "   -123450"}, {305, "-123456.78", "-12345678"}, {11, "1.2.3", "      1.2.3"},
+        {5, "", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AmountCellText(QString::fromUtf8(c.text), DataType::FromStored(c.code)), QString::fromUtf8(c.cells))
+            << c.code << " " << c.text;
+}
+
+TEST(BoxCanShow, AmountsBeyondTheCellsOrTheWordsAreKeptAsTyped)
+{
+    struct Case { double code; const char* value; bool shown; };
+    const Case cases[] = {
+        {11, "￥123,456,789.00", true},  {11, "￥1,234,567,890.00", false},  // the ￥ gives up its cell first
+        {11, "123456789012345678.99", false}, {311, "123,456,789,012.90", false},   {311, "1,234,567.90", true},
+        {11, "abc", true},               {203, "123", true},                {203, "1234", false},
+        {114.05, "壹贰叁肆伍", true},     {114.05, "壹贰叁肆伍陆", false},     {114.05, "-12", false},
+        {121.11, "1234", false},         {114.05, "abc", true},             {103, "10000000000000", false},
+        {103, "壹元整", true},            {120, "abc", true},                {104, "123456789012345678.99", true},
+        {11, "", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BoxCanShow(DataType::FromStored(c.code), QString::fromUtf8(c.value)), c.shown)
+            << c.code << " " << c.value;
+    // Converting such an amount keeps it as typed.
+    for (double code : {11.0, 311.0, 114.11, 121.11, 103.0})
+        EXPECT_EQ(Conv(code, "123456789012345678.99"), "123456789012345678.99") << code;
+    EXPECT_EQ(Conv(114.05, "123.45"), "壹贰叁肆伍");
+    EXPECT_EQ(Conv(114.05, "1234.56"), "1234.56");
 }
 
 TEST(KeepAllowedChars, RemovesEverythingElse)

@@ -202,12 +202,12 @@ TEST_F(Align, EachCommandTakesItsReferenceFromTheBoxesThatTakePart)
 TEST_F(Align, AnswerInMillimetresIsTakenAndTheShownReferenceKeepsTheExactOne)
 {
     Box b = B(1);
-    b.rect.moveLeft(12.3456);
+    b.rect.moveLeft(12.346);
     format.UpdateBox(b);
     format.SetSelection({1, 3});
     ScriptedPrompter p;  // answers with the text it was offered: "12.35"
     ASSERT_TRUE(AlignSelectedBoxes(format, AlignCommand::Left, p));
-    EXPECT_DOUBLE_EQ(R(3).left(), 12.3456);
+    EXPECT_DOUBLE_EQ(R(3).left(), 12.346);
     ASSERT_TRUE(Run(AlignCommand::Left, QStringLiteral("33.5mm")));
     EXPECT_EQ(R(1).left(), 33.5);
     // Beyond the slip every box stops at its edge; a size stops at nothing.

@@ -119,6 +119,7 @@ TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
     Box linked = *f.Find(a);
     linked.relation = {RelationKind::Related, b};
     linked.sum1 = {b, SumOp::Add, false};
+    linked.sum2 = {b, SumOp::Multiply, true};
     ASSERT_TRUE(f.UpdateBox(linked));
     f.SetValue(b, QStringLiteral("5"));
     f.SetSelection({a, b});
@@ -126,9 +127,34 @@ TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
     EXPECT_EQ(f.Find(b), nullptr);
     EXPECT_FALSE(f.Find(a)->relation.IsSet());
     EXPECT_FALSE(f.Find(a)->sum1.IsSet());
+    EXPECT_FALSE(f.Find(a)->sum2.IsSet());
     EXPECT_EQ(f.Selection(), QSet<BoxId>{a});
     EXPECT_FALSE(f.Values().contains(b));
     EXPECT_EQ(f.IndexOf(a), 1);
+}
+
+TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
+{
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"√", true}, {"2", true}, {"", false},
+                                                  {"  ", false}, {"0", false}, {" 0 ", false}};
+    for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
+}
+
+TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
+{
+    SlipFormat f;
+    Opened(f);
+    Box b = TextAt(11.943127962, 90.1);
+    b.rect.setWidth(10.0625);   // a half goes to the even neighbour
+    b.rect.setHeight(5.0635);
+    const BoxId id = f.AddBox(b);
+    EXPECT_EQ(f.Find(id)->rect, QRectF(11.943, 90.1, 10.062, 5.064));
+    Box moved = *f.Find(id);
+    moved.rect.translate(0.9, 0.9);  // 90.1 + 0.9 is 91.00000000000001 in binary
+    f.UpdateBox(moved);
+    EXPECT_EQ(f.Find(id)->rect.top(), 91);
+    Box line = NewBoxOfKind(BoxKind::Line, {1.00049, 2});
+    EXPECT_EQ(f.Find(f.AddBox(line))->line.p1(), QPointF(1, 2));
 }
 
 TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)

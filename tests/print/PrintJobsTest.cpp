@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "SlipPrintTestSupport.h"
 
 #include "core/DataFolder.h"
@@ -10,8 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace slip;
 using namespace slip::test;
@@ -220,17 +219,12 @@ TEST(PrintJobs, ADiskThatFillsUpPartWayKeepsTheLastFileAndStoresNothing)
     const QByteArray before = earlier.readAll();
     earlier.close();
 
-    // Files may grow to 2 MB only: the disk is full after a few pages.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 2 * 1024 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     SlipValueList batch(records);
-    const PrintOutcome out = PrintAllBills(run.services, f, batch, {});
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    PrintOutcome out;
+    {
+        FileSizeLimit full(2 * 1024 * 1024);  // the disk is full after a few pages
+        out = PrintAllBills(run.services, f, batch, {});
+    }
 
     EXPECT_EQ(out.status, PrintStatus::Failed);
     EXPECT_EQ(out.printed, 0);

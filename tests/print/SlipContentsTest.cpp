@@ -2,6 +2,7 @@
 
 #include "core/Units.h"
 #include "print/SlipContents.h"
+#include "print/SlipDrawing.h"
 #include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
@@ -173,7 +174,7 @@ TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
         {0, QStringLiteral("TEXT0")},   {5, QStringLiteral("7")},      {305, QStringLiteral("7")},
         {109, QStringLiteral("123")},   {203, QStringLiteral("456")},  {110, QStringLiteral("TEXT110")},
         {114.11, QStringLiteral("RIGHT")}, {150, QStringLiteral("NONE150")}, {300, QStringLiteral("NONE300")},
-        {400, QStringLiteral("NONE400")}, {-3, QStringLiteral("TEXTNEG")}};
+        {400, QStringLiteral("NONE400")}, {-3, QStringLiteral("TEXTNEG")}, {121.11, QStringLiteral("RIGHT121")}};
     std::vector<Box> boxes;
     for (size_t i = 0; i < rows.size(); ++i) boxes.push_back(TextBox(BoxId(i + 1), QRectF(40, 10 + 15.0 * i, 60, 8), rows[i].code));
     f.Load(h, boxes);
@@ -215,11 +216,46 @@ TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
     expectCells(3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}, 6, 1);
     expectCells(4, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}, 3, 1);
     // Upper-case digits are always right-aligned.
-    const auto right = inRow(6);
-    ASSERT_EQ(right.size(), 1u);
-    EXPECT_NEAR(right[0].mm.right(), 100, kTolerance);
+    for (int i : {6, 11}) {
+        const auto right = inRow(i);
+        ASSERT_EQ(right.size(), 1u) << rows[i].code;
+        EXPECT_NEAR(right[0].mm.right(), 100, kTolerance) << rows[i].code;
+    }
     // Codes that print nothing.
     for (int i : {7, 8, 9}) EXPECT_TRUE(inRow(i).empty()) << rows[i].code;
+}
+
+TEST(SlipOnPaper, NoBoxInksOutsideItsRectangle)
+{
+    struct Case { BoxKind kind; double code; const char* value; };
+    const Case cases[] = {
+        {BoxKind::Text, 11, "123456789012345678.99"},  // more figures than cells: written as typed
+        {BoxKind::Text, 203, "12345678"},              // more characters than cells
+        {BoxKind::Text, 0, "第一行\r\n第二行\r\n第三行"}, // taller than the box
+        {BoxKind::Text, 114.03, "123456789"},
+        {BoxKind::Label, 0, "很长很长很长很长的标签"},
+        {BoxKind::Check, 0, "1"},
+    };
+    constexpr int kDpi = 96;
+    const QRectF boxMm(20, 10, 30, 4);
+    for (const Case& c : cases) {
+        SlipFormat f;
+        Box b = TextBox(1, boxMm, c.code, 14);
+        b.kind = c.kind;
+        if (c.kind == BoxKind::Label) b.caption = QString::fromUtf8(c.value);
+        f.Load(SlipHeader(QStringLiteral("框内"), 80, 30), {b});
+        ImageSurface surface(units::TwipsFromMm(80), units::TwipsFromMm(30), kDpi);
+        DrawSlipBox(f, *f.Find(1), QString::fromUtf8(c.value), surface, SlipPlacement{}, SlipDrawSettings{});
+        const QImage image = surface.Finish();
+        const QRectF box(units::PixelsFromMm(boxMm.x(), kDpi), units::PixelsFromMm(boxMm.y(), kDpi),
+                         units::PixelsFromMm(boxMm.width(), kDpi), units::PixelsFromMm(boxMm.height(), kDpi));
+        int inside = 0, outside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 200) ++(box.adjusted(-1, -1, 1, 1).contains(x + 0.5, y + 0.5) ? inside : outside);
+        EXPECT_GT(inside, 0) << c.value;
+        EXPECT_EQ(outside, 0) << c.value;
+    }
 }
 
 TEST(SlipOnPaper, FontsKeepTheShareOfTheirBoxesTheCanvasShows)

@@ -68,40 +68,6 @@ TEST(SlipPrinter, TextLinesBoxesAndPicturesStandAtTheirMillimetres)
     ExpectSpan(DarkSpan(img, false, 500, 2200, 2600), 2300, 2500);
 }
 
-TEST(SlipPrinter, AJobOfNSlipsHasNPages)
-{
-    TestHome home;
-    const QString pdf = home.file(QStringLiteral("batch.pdf"));
-    SlipPrinter printer;
-    printer.UsePdfFile(pdf);
-    for (int slip = 1; slip <= 3; ++slip) {
-        if (slip != 2) printer.Print(QStringLiteral("slip"));  // the second has nothing on it
-        printer.NewPage();
-    }
-    ASSERT_TRUE(printer.EndDoc());
-    EXPECT_EQ(ReadPdfInfo(pdf).pages, 3);
-    printer.Print(QStringLiteral("single"));
-    ASSERT_TRUE(printer.EndDoc());
-    EXPECT_EQ(ReadPdfInfo(pdf).pages, 1);
-}
-
-TEST(SlipPrinter, LandscapeTurnsTheSheet)
-{
-    TestHome home;
-    const QString pdf = home.file(QStringLiteral("landscape.pdf"));
-    SlipPrinter printer;
-    printer.UsePdfFile(pdf);
-    EXPECT_EQ(std::make_pair(printer.PageWidth(), printer.PageHeight()), std::make_pair(11905, 16838));
-    printer.SetOrientation(QPageLayout::Landscape);
-    EXPECT_EQ(std::make_pair(printer.PageWidth(), printer.PageHeight()), std::make_pair(16838, 11905));
-    printer.SetFontName(QStringLiteral("DejaVu Sans"));
-    printer.SetCurrentX(Tw(250));
-    printer.Print(QStringLiteral("WIDE"));
-    ASSERT_TRUE(printer.EndDoc());
-    EXPECT_NEAR(ReadPdfInfo(pdf).widthMm, 297, 0.2);
-    EXPECT_NEAR(WordAt(pdf, QStringLiteral("WIDE")).x(), 250, 0.1);
-}
-
 TEST(SlipPrinter, APrinterThatCannotBeReachedPrintsNothingAndSaysSo)
 {
     TestHome home;

@@ -15,3 +15,27 @@ TEST(BoxRecord, EveryStoredDataTypeComesBackAsTheSameNumber)
         EXPECT_EQ(EncodeBox(b, {})[FieldCash].toDouble(), stored) << stored;
     }
 }
+
+TEST(BoxRecord, FontsScaleByTheScreenWidthTheFormatWasSavedOn)
+{
+    struct Case { QVariant stored; int screen; double factor; };
+    const Case cases[] = {
+        {QVariant(), 30380, 1},      {QString(), 30380, 1},  {15360, 15360, 1},  {7850, 15360, 2},
+        {0, 15360, 1},               {0, 30380, 2},          // 0: saved on the default screen
+        {340, 15360, 1},             {300, 15360, 1},        {-5, 15360, 1},     // no real screen: unscaled
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(ScreenFontFactor(c.stored, c.screen), c.factor) << c.stored.toString().toStdString();
+}
+
+TEST(BoxRecord, ASumTargetWithAnyFractionIsNegated)
+{
+    struct Case { double stored; SumTarget target; };
+    const Case cases[] = {
+        {12, {12, SumOp::Add, false}},     {12.1, {12, SumOp::Add, true}},  {12.5, {12, SumOp::Add, true}},
+        {-12, {12, SumOp::Multiply, false}}, {-12.1, {12, SumOp::Multiply, true}}, {12.999, {12, SumOp::Add, true}},
+        {0, {}},                           {0.5, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DecodeSumTarget(c.stored), c.target) << c.stored;
+    EXPECT_EQ(EncodeSumTarget({12, SumOp::Multiply, true}), -12.1);
+}

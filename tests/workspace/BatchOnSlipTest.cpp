@@ -85,7 +85,10 @@ TEST(PutBatchRecordOnSlip, PutsEachKindOfValueOnItsBox)
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "");  // a blank is no tick
     EXPECT_EQ(f.Value(BoxIdAt(f, 2001)), "6901234567892");
 
-    PutBatchRecordOnSlip(f, set, 2, "//");
+    // Each text box is left as soon as it is filled, before the next one is.
+    QStringList left;
+    PutBatchRecordOnSlip(f, set, 2, "//", [&](BoxId id) { left << f.Value(id) + "|" + f.Value(BoxIdAt(f, 2)); });
+    EXPECT_EQ(left, (QStringList{"王五|第二行", "|"}));
     EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "王五");
     EXPECT_EQ(f.Value(BoxIdAt(f, 2)), "");  // an empty value empties the box
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "1");

@@ -419,7 +419,7 @@ TEST(BatchPanel, BadFilesAreToldAndTheOldBatchStays)
         {binary, CsvImportError()},
         {undecodable, CsvImportError()},
         {corrupt, ListWorksheets(corrupt).error},
-        {fakeXls, WorkbookTypeError()},
+        {fakeXls, WorkbookDamagedError()},
         {other, UnsupportedImportFileError()},
     };
     for (const Case& c : cases) {

@@ -5,15 +5,16 @@
 
 #include "batch/CsvReader.h"
 #include "batch/Workbook.h"
-#include "core/Registry.h"
 #include "storage/MappingStore.h"
+#include "ui/Progress.h"
 #include "workspace/BatchImportCommand.h"
 #include "workspace/ImportMapDialog.h"
 #include "workspace/SheetPreviewModel.h"
 
-#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -35,9 +36,14 @@ QString GbkCsv(const TestHome& home)
     return path;
 }
 
+QString MapAt(const ImportMapDialog& d, int row)
+{
+    return d.Model().index(row, ImportMapModel::MapColumn).data().toString();
+}
+
 struct OpenDialog {
     OpenDialog(const SlipFormat& f, const QString& path, const QString& marker = "//")
-        : source{path, "", ImportFileKind::Csv}, preview(LoadImportPreview(source)),
+        : source{path, "", ImportFileKind::Csv}, preview(LoadImportPreview(source, NoProgress())),
           dialog(f, source, preview.rows, marker)
     {
         dialog.show();
@@ -62,18 +68,18 @@ TEST(ImportMapDialog, PreviewShowsTheFileUnderColumnLettersAndRowNumbers)
     const SheetPreviewModel& p = open.dialog.PreviewModel();
     EXPECT_EQ(p.rowCount(), 19);
     EXPECT_EQ(p.columnCount(), 59);
-    EXPECT_EQ(p.headerData(0, Qt::Horizontal).toString(), "A");
-    EXPECT_EQ(p.headerData(26, Qt::Horizontal).toString(), "AA");
     EXPECT_EQ(p.headerData(58, Qt::Horizontal).toString(), "BG");
     EXPECT_EQ(p.headerData(0, Qt::Vertical).toString(), "1");
     // GBK read as Chinese; a quoted field over two lines is one row.
     EXPECT_EQ(p.Cell(1, 1), "户名");
     EXPECT_EQ(p.Cell(2, 1), "张三");
     EXPECT_EQ(p.Cell(2, 3), "第一行\r\n第二行");
-    EXPECT_EQ(p.Cell(3, 1), "李四");
     EXPECT_EQ(p.Cell(4, 1), "");
-    EXPECT_TRUE(open.dialog.fileLabel->text().contains("收款人.csv"));
-    EXPECT_EQ(open.dialog.windowTitle(), "导入数据映射");
+    EXPECT_TRUE(open.dialog.fileLabel->text().contains("收款人.csv") && open.dialog.windowTitle() == "导入数据映射");
+    // The help shows the line-break marker in force.
+    EXPECT_TRUE(open.dialog.help->text().contains("可用“//”代表换行（如：D,“//”,F）"));
+    const QString help = ImportMapDialog::HelpText("##");
+    EXPECT_TRUE(help.contains("可用“##”代表换行（如：D,“##”,F）") && !help.contains("//"));
 }
 
 TEST(ImportMapDialog, MapStringsAreStoredPerFormatAndShownAgain)
@@ -90,6 +96,10 @@ TEST(ImportMapDialog, MapStringsAreStoredPerFormatAndShownAgain)
         ImportMapDialog& d = open.dialog;
         ASSERT_EQ(d.Model().rowCount(), 4);
         EXPECT_EQ(d.Model().data(d.Model().index(2, ImportMapModel::BoxColumn)).toString(), "加急");
+        // The first use shows the design's rows.
+        EXPECT_EQ(d.startRow->text(), "2");
+        EXPECT_EQ(d.endRow->text(), "100");
+        EXPECT_EQ(d.linesPerRecord->text(), "1");
         TypeMap(d, 0, "A");
         TypeMap(d, 1, " b ");
         TypeMap(d, 2, "D");
@@ -99,49 +109,22 @@ TEST(ImportMapDialog, MapStringsAreStoredPerFormatAndShownAgain)
         ASSERT_EQ(d.result(), QDialog::Accepted);
         EXPECT_FALSE(d.isVisible());
         const ImportRequest& r = d.Request();
-        EXPECT_EQ(r.range.startRow, 2);
         EXPECT_EQ(r.range.endRow, 3);
-        EXPECT_EQ(r.range.linesPerRecord, 1);
         ASSERT_EQ(r.maps.textBoxes.size(), 2);
         EXPECT_EQ(r.maps.textBoxes[1].map, "b");  // the import takes it trimmed
-        EXPECT_EQ(r.maps.checkBoxes[0].map, "D");
         EXPECT_EQ(r.maps.pictureBoxes[0].map, "\"条码:\",A+1");
     }
     // Stored as typed, for this format only; the other keeps its own.
     const QMap<qint32, QString> stored = LoadInputMap("工行").maps;
-    EXPECT_EQ(stored.value(BoxIdAt(f, 1)), "A");
     EXPECT_EQ(stored.value(BoxIdAt(f, 2)), " b ");
-    EXPECT_EQ(stored.value(BoxIdAt(f, 1001)), "D");
     EXPECT_EQ(stored.value(BoxIdAt(f, 2001)), "\"条码:\",A+1");
     EXPECT_EQ(LoadInputMap("农行").maps.value(other.Boxes()[0].id), "Z");
-    const ImportRowSettings rows = LoadImportRowSettings();
-    EXPECT_EQ(rows.startRow, "2");
-    EXPECT_EQ(rows.endRow, "3");
-    EXPECT_EQ(rows.linesPerRecord, "1");
+    EXPECT_EQ(LoadImportRowSettings().endRow, "3");
 
     OpenDialog again(f, csv);
-    EXPECT_EQ(again.dialog.Model().Map(0), "A");
-    EXPECT_EQ(again.dialog.Model().Map(1), " b ");
-    EXPECT_EQ(again.dialog.Model().Map(2), "D");
-    EXPECT_EQ(again.dialog.Model().Map(3), "\"条码:\",A+1");
+    for (const auto& [row, map] : QVector<QPair<int, QString>>{{0, "A"}, {1, " b "}, {2, "D"}, {3, "\"条码:\",A+1"}})
+        EXPECT_EQ(MapAt(again.dialog, row), map);
     EXPECT_EQ(again.dialog.endRow->text(), "3");
-    // Clearing a Map string removes its row at the next close.
-    TypeMap(again.dialog, 0, "");
-    again.dialog.reject();
-    EXPECT_FALSE(LoadInputMap("工行").maps.contains(BoxIdAt(f, 1)));
-    EXPECT_EQ(LoadInputMap("工行").maps.size(), 3);
-}
-
-TEST(ImportMapDialog, FirstUseShowsTheDesignRows)
-{
-    TestHome home;
-    SlipFormat f;
-    MakeFormat(f);
-    OpenDialog open(f, GbkCsv(home));
-    EXPECT_EQ(open.dialog.startRow->text(), "2");
-    EXPECT_EQ(open.dialog.endRow->text(), "100");
-    EXPECT_EQ(open.dialog.linesPerRecord->text(), "1");
-    for (int r = 0; r < open.dialog.Model().rowCount(); ++r) EXPECT_EQ(open.dialog.Model().Map(r), "");
 }
 
 TEST(ImportMapDialog, CancelImportsNothingButKeepsWhatWasTyped)
@@ -159,14 +142,12 @@ TEST(ImportMapDialog, CancelImportsNothingButKeepsWhatWasTyped)
     });
     const std::optional<ImportRequest> request = ShowInputMap(nullptr, f, {csv, "", ImportFileKind::Csv}, "//");
     EXPECT_FALSE(request.has_value());
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(script.unexpected.isEmpty());
+    EXPECT_TRUE(script.Done() && script.unexpected.isEmpty());
     EXPECT_EQ(LoadInputMap("工行").maps.value(BoxIdAt(f, 1)), "C");
-    EXPECT_EQ(LoadImportRowSettings().startRow, "5");
     EXPECT_EQ(LoadImportRowSettings().linesPerRecord, "2");
 }
 
-TEST(ImportMapDialog, RowSettingsTheImportCannotTakeAreRefusedAndTheDialogStays)
+TEST(ImportMapDialog, RowsInEitherOrderUpTo30000AndAnyMapStringAreTaken)
 {
     TestHome home;
     SlipFormat f;
@@ -174,55 +155,22 @@ TEST(ImportMapDialog, RowSettingsTheImportCannotTakeAreRefusedAndTheDialogStays)
     OpenDialog open(f, GbkCsv(home));
     ImportMapDialog& d = open.dialog;
     ScriptedPrompter prompts;
-    struct Case {
-        const char* start;
-        const char* end;
-        const char* lines;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"2", "10", "0", "每条记录所占行数必须大于0，请重新设置！"},
-        {"2", "10", "-3", "每条记录所占行数必须大于0，请重新设置！"},
-        {"2", "10", "行", "每条记录所占行数必须大于0，请重新设置！"},
-        {"10", "5", "1", "开始行号不能大于截止行号，请重新设置！"},
-        {"0", "5", "1", "开始行号必须大于0，请重新设置！"},
-        {"1", "30001", "1", "一次性导入数据不得超过3万条记录，请重新设置！"},
-    };
-    for (const Case& c : cases) {
-        prompts.shown.clear();
-        SetRows(d, c.start, c.end, c.lines);
-        Click(d.okButton);
-        EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(c.message)}) << c.start << " " << c.end << " " << c.lines;
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_NE(d.result(), QDialog::Accepted);
-    }
-    // 30,000 rows are taken.
+    SetRows(d, "1", "30001", "1");
+    Click(d.okButton);
+    EXPECT_EQ(prompts.shown, QStringList{"一次性导入数据不得超过3万条记录，请重新设置！"});
+    EXPECT_TRUE(d.isVisible());
+    // An end row above the start row is swapped; lines per record are the
+    // import's to judge; a Map string naming no column gives nothing there.
     prompts.shown.clear();
-    SetRows(d, "1", "30000", "1");
+    TypeMap(d, 1, "B,A+1+1");
+    SetRows(d, "30000", "1", "0");
     Click(d.okButton);
     EXPECT_TRUE(prompts.shown.isEmpty());
     EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.Request().range.startRow, 1);
     EXPECT_EQ(d.Request().range.endRow, 30000);
-}
-
-TEST(ImportMapDialog, AMapStringNamingNoColumnIsRefusedAtItsRow)
-{
-    TestHome home;
-    SlipFormat f;
-    MakeFormat(f);
-    OpenDialog open(f, GbkCsv(home));
-    ImportMapDialog& d = open.dialog;
-    ScriptedPrompter prompts;
-    TypeMap(d, 0, "A");
-    TypeMap(d, 1, "B,A1");
-    Click(d.okButton);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_EQ(prompts.shown[0], "输入表格列号超界，请重新输入！\n金额：A1");
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.mapView->currentIndex().row(), 1);
-    TypeMap(d, 1, "B");
-    Click(d.okButton);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.Request().range.linesPerRecord, 0);
+    EXPECT_EQ(d.Request().maps.textBoxes[1].map, "B,A+1+1");
 }
 
 TEST(ImportMapDialog, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScrolled)
@@ -246,70 +194,67 @@ TEST(ImportMapDialog, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScro
     QTest::keyClicks(editor, "E");
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();  // the view takes the text once Enter is handled
-    EXPECT_EQ(d.Model().Map(39), "E");
-    for (int r = 0; r < 39; ++r) EXPECT_EQ(d.Model().Map(r), "") << r;
-    // Sideways too: the preview scrolled right finds the column under the pointer.
-    d.preview->horizontalScrollBar()->setValue(d.preview->horizontalScrollBar()->maximum());
-    const QModelIndex seen = d.preview->indexAt(QPoint(d.preview->viewport()->width() - 5, 5));
-    EXPECT_EQ(seen.column(), 58);
+    EXPECT_EQ(MapAt(d, 39), "E");
+    for (int r = 0; r < 39; ++r) EXPECT_EQ(MapAt(d, r), "") << r;
 }
 
-TEST(ImportMapDialog, HelpShowsTheLineBreakMarkerInForce)
-{
-    EXPECT_TRUE(ImportMapDialog::HelpText("//").contains("可用“//”代表换行（如：D,“//”,F）"));
-    const QString help = ImportMapDialog::HelpText("##");
-    EXPECT_TRUE(help.contains("可用“##”代表换行（如：D,“##”,F）"));
-    EXPECT_FALSE(help.contains("//"));
-    EXPECT_TRUE(help.startsWith("列号填写方法："));
-}
-
-TEST(ImportMapDialog, AFormatWithoutValueBoxesListsNothingAndStillImports)
-{
-    TestHome home;
-    SlipFormat f;
-    MakeStoredFormat(f, "空格式", {{BoxKind::Line, ""}});
-    OpenDialog open(f, GbkCsv(home));
-    EXPECT_EQ(open.dialog.Model().rowCount(), 0);
-    SetRows(open.dialog, "2", "3", "1");
-    Click(open.dialog.okButton);
-    EXPECT_EQ(open.dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(MergeMapArrays(open.dialog.Request().maps).isEmpty());
-}
-
-TEST(ImportPreview, FilesTheImportWouldRefuseAreRefusedBeforeMapping)
+TEST(ImportPreview, ReadsTheFirstRowsAndRefusesWhatTheImportWould)
 {
     TestHome home;
     const QString binary = home.file("图片.csv");
     ASSERT_TRUE(WriteBytes(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
-    const QString undecodable = home.file("乱码.csv");
-    ASSERT_TRUE(WriteBytes(undecodable, QByteArray("\xff\xfe\xff\xfe,\x80\x80\r\n")));
-    const QString openQuote = home.file("引号.csv");
-    ASSERT_TRUE(WriteBytes(openQuote, "a,b\r\n\"c,d\r\ne,f\r\n"));
     const QString corrupt = home.file("坏.xlsx");
     ASSERT_TRUE(WriteBytes(corrupt, QByteArray("PK\x03\x04 this is no workbook at all")));
-
-    EXPECT_EQ(LoadImportPreview({home.file("无此文件.csv"), "", ImportFileKind::Csv}).error, CsvImportError());
-    EXPECT_EQ(LoadImportPreview({binary, "", ImportFileKind::Csv}).error, CsvImportError());
-    EXPECT_EQ(LoadImportPreview({undecodable, "", ImportFileKind::Csv}).error, CsvImportError());
-    const ImportPreview quote = LoadImportPreview({openQuote, "", ImportFileKind::Csv});
-    EXPECT_FALSE(quote.ok());
-    EXPECT_TRUE(quote.error.contains("第2行")) << quote.error.toStdString();
-    const ImportPreview bad = LoadImportPreview({corrupt, "Sheet1", ImportFileKind::Workbook});
-    EXPECT_FALSE(bad.ok());
-    EXPECT_TRUE(bad.rows.isEmpty());
-    EXPECT_EQ(LoadImportPreview({home.file("a.txt"), "", ImportFileKind::Unsupported}).error,
-              UnsupportedImportFileError());
-}
-
-TEST(ImportPreview, AWorkbookSheetShowsItsFirstRows)
-{
-    TestHome home;
     const QString path = home.file("数据.xlsx");
     ASSERT_TRUE(WriteXlsx(path, {{"封面", {{"说明"}}}, {"明细", {{"户名", "金额"}, {"张三", "2.5"}}}}));
-    const ImportPreview p = LoadImportPreview({path, "明细", ImportFileKind::Workbook});
+    const QVector<QPair<ImportSource, QString>> refused = {
+        {{binary, "", ImportFileKind::Csv}, CsvImportError()},
+        {{corrupt, "Sheet1", ImportFileKind::Workbook}, WorkbookDamagedError()},
+        {{path, "无此表", ImportFileKind::Workbook}, SheetNameError()},
+        {{home.file("a.txt"), "", ImportFileKind::Unsupported}, UnsupportedImportFileError()},
+    };
+    for (const auto& [source, error] : refused) EXPECT_EQ(LoadImportPreview(source, NoProgress()).error, error);
+    const ImportPreview p = LoadImportPreview({path, "明细", ImportFileKind::Workbook}, NoProgress());
     ASSERT_TRUE(p.ok()) << p.error.toStdString();
-    ASSERT_GE(p.rows.size(), 2);
     EXPECT_EQ(p.rows[0].value(0), "户名");
     EXPECT_EQ(p.rows[1].value(1), "2.5");
-    EXPECT_EQ(LoadImportPreview({path, "无此表", ImportFileKind::Workbook}).error, SheetNameError());
+}
+
+TEST(ImportBatch, RunsOffTheWindowsThreadAndCancelImportsNothing)
+{
+    TestHome home;
+    const QString path = home.file("大批.csv");
+    QByteArray text;
+    for (int r = 1; r <= 30000; ++r) text += "户名" + QByteArray::number(r) + ",1234.50,备注,北京市海淀区\r\n";
+    ASSERT_TRUE(WriteBytes(path, text));
+    BatchDataSet batch;
+    batch.Reset({{1, 1, "户名"}}, {{"旧的"}});
+    ImportRequest request;
+    // Enough work to take a while.
+    const QString joined = QString("A,B,C,D,A+1,B+1,C+1,D+1,").repeated(2) + "A";
+    request.maps.textBoxes << ImportBox{1, 1, "户名", "A"};
+    for (int i = 2; i <= 12; ++i) request.maps.textBoxes << ImportBox{i, i, QString("方框%1").arg(i), joined};
+    request.range = {1, 30000, 1};
+    // The window's thread keeps answering; the operator cancels once the
+    // progress window is up.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (ProgressWindowOpen()) ProgressWindow()->CancelButton->click();
+    });
+    timer.start(5);
+    ScriptedPrompter prompts;
+    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
+    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_EQ(batch.RecordValues(1), QStringList{"旧的"});
+    timer.stop();
+    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
+    EXPECT_EQ(batch.RecordCount(), 30000);
+    EXPECT_EQ(batch.Value(30000, 0), "户名30000");
+    // A failure is told and keeps the batch.
+    request.range.linesPerRecord = 0;
+    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
+    EXPECT_EQ(prompts.shown, QStringList{"CSV文件导入错误！"});
 }

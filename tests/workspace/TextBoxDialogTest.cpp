@@ -244,25 +244,34 @@ TEST_F(TextDialogTest, SumTargetTakesBoxOperationAndSign)
     EXPECT_EQ(EncodeSumTarget(B(kAmount).sum1), 47);
 }
 
-TEST_F(TextDialogTest, TheTwoRelationListsShowOneLink)
+TEST_F(TextDialogTest, TheSameValueListWritesTheLinkThenTheRelatedListWins)
 {
+    struct Case { BoxId same, related; Relation stored; };  // -1: the list is left alone
+    const Case cases[] = {{kWords, -1, {RelationKind::ChainNext, kWords}}, {kWords, kDate, {RelationKind::Related, kDate}},
+                          {kWords, 0, {}}, {-1, kDate, {RelationKind::Related, kDate}}};
+    for (const Case& c : cases) {
+        TextBoxDialog& d = Open(kAmount);
+        if (c.same >= 0) PickComboItem(d.sameAsList, d.sameAsList->findData(c.same));
+        if (c.related >= 0) PickComboItem(d.relatedList, d.relatedList->findData(c.related));
+        Click(d.okButton);
+        EXPECT_EQ(B(kAmount).relation, c.stored) << c.same << " " << c.related;
+    }
+    // A stored link shows in its own list only.
     TextBoxDialog& d = Open(kAmount);
-    PickComboItem(d.sameAsList, d.sameAsList->findData(kWords));
-    Click(d.okButton);
-    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::ChainNext, kWords}));
+    EXPECT_EQ(d.relatedList->currentData().toInt(), kDate);
+    EXPECT_EQ(d.sameAsList->currentIndex(), 0);
+}
 
-    TextBoxDialog& second = Open(kAmount);
-    EXPECT_EQ(second.sameAsList->currentData().toInt(), kWords);
-    PickComboItem(second.relatedList, second.relatedList->findData(kDate));
-    // The other list lets go of its box: the one link is the related box.
-    EXPECT_EQ(second.sameAsList->currentIndex(), 0);
-    Click(second.okButton);
-    EXPECT_EQ(B(kAmount).relation, (Relation{RelationKind::Related, kDate}));
-
-    TextBoxDialog& third = Open(kAmount);
-    PickComboItem(third.relatedList, 0);
-    Click(third.okButton);
-    EXPECT_FALSE(B(kAmount).relation.IsSet());
+TEST_F(TextDialogTest, MillimetresShowToThreeDecimals)
+{
+    std::vector<Box> boxes = format.Boxes();
+    for (Box& b : boxes)
+        if (b.id == kAmount) b.rect = QRectF(11.943127962, 91.00000000000001, 60.0625, 8);
+    format.Load(format.Header(), boxes);  // as stored, not yet kept to thousandths
+    TextBoxDialog& d = Open(kAmount);
+    EXPECT_EQ(d.xEdit->text(), QStringLiteral("11.943"));
+    EXPECT_EQ(d.yEdit->text(), QStringLiteral("91"));
+    EXPECT_EQ(d.widthEdit->text(), QStringLiteral("60.062"));
 }
 
 TEST_F(TextDialogTest, SelectedBoxesAreNeverLinkedToThemselves)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "ScriptedPrompter.h"
 #include "../entry/EntryTestSupport.h"
 #include "workspace/SlipView.h"
 #include "workspace/ValueEntry.h"
@@ -125,6 +126,20 @@ TEST_F(ValueEntryTest, LeavingABoxConvertsAndSums)
     format.SetValue(2, "1000");
     entry->LeaveBox(2);
     EXPECT_EQ(format.Value(3), "壹仟元壹角整");
+}
+
+TEST_F(ValueEntryTest, AnAmountABoxCannotShowIsToldOnceOnLeaving)
+{
+    ScriptedPrompter prompter;
+    Box cells = TextBoxOf(2, 11, {}, {}, ChainTo(3));
+    cells.caption = QStringLiteral("小写");
+    Open({TextBoxOf(1, 104, {}, {}, ChainTo(2)), cells, TextBoxOf(3, 0, {}, {}, ChainTo(1))});
+    Edit(1);
+    QTest::keyClicks(Editor(), "123456789012345678.99");
+    QTest::keyClick(Editor(), Qt::Key_Tab);
+    EXPECT_EQ(format.Value(2), format.Value(1));  // as it came, not cut to eleven cells
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].endsWith(QStringLiteral("小写"))) << prompter.shown[0].toStdString();
 }
 
 TEST_F(ValueEntryTest, RelatedBoxesFromTheHistory)

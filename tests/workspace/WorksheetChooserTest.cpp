@@ -1,15 +1,15 @@
 #include "BatchUiSupport.h"
 #include "ModalScript.h"
+#include "ScriptedFileDialog.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
 #include "batch/Workbook.h"
+#include "workspace/BatchImportCommand.h"
 #include "workspace/SheetPreviewModel.h"
 #include "workspace/WorksheetChooser.h"
 
-#include <QLabel>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -38,68 +38,31 @@ struct Shown {
 
 } // namespace
 
-TEST(WorksheetChooser, ListsTheSheetsNumberedWithTheFirstTicked)
+TEST(WorksheetChooser, ThePressedRowIsTickedAloneAndShown)
 {
     TestHome home;
     const QString path = ThreeSheets(home);
-    Shown s(path, ListWorksheets(path).names);
-    WorksheetChooser& c = s.chooser;
-    EXPECT_EQ(c.windowTitle(), "选择要导入数据所在的工作表");
-    const QAbstractItemModel* m = c.list->model();
-    ASSERT_EQ(m->rowCount(), 3);
-    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "No.");
-    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "选择");
-    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "工作表名称");
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(m->index(r, 0).data().toString(), QString::number(r + 1));
-    EXPECT_EQ(m->index(1, 2).data().toString(), "二月");
-    EXPECT_EQ(Tick(c, 0), "√");
-    EXPECT_EQ(Tick(c, 1), "");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "一月户名");
-    Click(c.okButton);
-    EXPECT_EQ(c.Answer(), "一月");
-}
-
-TEST(WorksheetChooser, APressAnywhereOnARowMovesTheTickAndShowsThatSheet)
-{
-    TestHome home;
-    const QString path = ThreeSheets(home);
-    Shown s(path, ListWorksheets(path).names);
-    WorksheetChooser& c = s.chooser;
-    PressSheetRow(c, 1, 0);  // on the number, not on 选择
-    EXPECT_EQ(Tick(c, 0), "");
-    EXPECT_EQ(Tick(c, 1), "√");
-    EXPECT_EQ(c.TickedSheet(), "二月");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 2), "二月金额");
-    EXPECT_EQ(c.PreviewModel().Cell(2, 2), "12");
-    PressSheetRow(c, 2, 2);
-    EXPECT_EQ(c.TickedSheet(), "三月");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "三月户名");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 2), "");
-    Click(c.okButton);
-    EXPECT_EQ(c.Answer(), "三月");
-}
-
-TEST(WorksheetChooser, PressingTheTickedRowLeavesNoneAndConfirmingAnswersNothing)
-{
-    TestHome home;
-    const QString path = ThreeSheets(home);
-    Shown s(path, ListWorksheets(path).names);
-    WorksheetChooser& c = s.chooser;
-    PressSheetRow(c, 0, 1);
-    EXPECT_EQ(c.TickedSheet(), "");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "");
-    Click(c.okButton);
-    EXPECT_EQ(c.Answer(), "");
-}
-
-TEST(WorksheetChooser, CancelAnswersNothingEvenWithARowTicked)
-{
-    TestHome home;
-    const QString path = ThreeSheets(home);
-    Shown s(path, ListWorksheets(path).names);
-    PressSheetRow(s.chooser, 1);
-    Click(s.chooser.cancelButton);
-    EXPECT_EQ(s.chooser.Answer(), "");
+    struct Case {
+        int press;  // -1: none
+        bool cancel;
+        QString ticked;
+        QString answer;
+    };
+    for (const auto& [press, cancel, ticked, answer] :
+         QVector<Case>{{-1, false, "一月", "一月"}, {1, false, "二月", "二月"}, {0, false, "", ""}, {1, true, "二月", ""}}) {
+        Shown s(path, ListWorksheets(path).names);
+        WorksheetChooser& c = s.chooser;
+        const QAbstractItemModel* m = c.list->model();
+        ASSERT_EQ(m->rowCount(), 3);
+        EXPECT_EQ(m->index(2, 0).data().toString(), "3");
+        EXPECT_EQ(Tick(c, 0), "√");  // the first starts ticked
+        if (press >= 0) PressSheetRow(c, press, 0);  // on the number, not on 选择
+        EXPECT_EQ(Tick(c, 0), press < 0 ? "√" : "");
+        EXPECT_EQ(c.TickedSheet(), ticked);
+        EXPECT_EQ(c.PreviewModel().Cell(1, 2), press == 1 ? "二月金额" : "");
+        Click(cancel ? c.cancelButton : c.okButton);
+        EXPECT_EQ(c.Answer(), answer);
+    }
 }
 
 TEST(WorksheetChooser, APressOnAScrolledListTicksTheRowUnderThePointer)
@@ -121,7 +84,7 @@ TEST(WorksheetChooser, APressOnAScrolledListTicksTheRowUnderThePointer)
     EXPECT_EQ(c.PreviewModel().Cell(1, 1), "第36张");
 }
 
-TEST(ChooseWorksheet, TheOperatorsChoiceIsTheAnswer)
+TEST(ChooseWorksheet, TheChosenFilesSheetIsTheAnswer)
 {
     TestHome home;
     const QString path = ThreeSheets(home);
@@ -130,9 +93,12 @@ TEST(ChooseWorksheet, TheOperatorsChoiceIsTheAnswer)
         PressSheetRow(c, 1);
         Click(c.okButton);
     });
-    EXPECT_EQ(ChooseWorksheet(nullptr, path), "二月");
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(script.unexpected.isEmpty());
+    ScriptedFileDialog files;  // the import's file dialog, its filter read in full
+    files.answers = {path};
+    EXPECT_EQ(SelectImportFile(nullptr).sheet, "二月");
+    EXPECT_EQ(QtFileFilters(files.requests.at(0).filter).mid(0, 2),
+              (QStringList{"Microsoft Office Excel 工作簿(*.xls)", "CSV (逗号分隔)(*.csv)"}));
+    EXPECT_TRUE(script.Done() && script.unexpected.isEmpty());
 }
 
 TEST(ChooseWorksheet, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
@@ -147,9 +113,6 @@ TEST(ChooseWorksheet, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
     EXPECT_EQ(ChooseWorksheet(nullptr, text), "");
     EXPECT_EQ(ChooseWorksheet(nullptr, damaged), "");
     EXPECT_EQ(ChooseWorksheet(nullptr, home.file("无此文件.xlsx")), "");
-    ASSERT_EQ(prompts.shown.size(), 3);
-    EXPECT_EQ(prompts.shown[0], WorkbookTypeError());
-    EXPECT_FALSE(prompts.shown[1].isEmpty());
-    EXPECT_EQ(prompts.shown[2], ListWorksheets(home.file("无此文件.xlsx")).error);
+    EXPECT_EQ(prompts.shown, QStringList(3, "无法打开XLS文件！"));
     EXPECT_TRUE(script.unexpected.isEmpty());
 }

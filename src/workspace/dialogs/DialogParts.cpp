@@ -1,5 +1,7 @@
 #include "workspace/dialogs/DialogParts.h"
 
+#include "core/TextNumber.h"
+#include "core/Units.h"
 #include "ui/Prompt.h"
 
 #include <QHBoxLayout>
@@ -7,6 +9,8 @@
 #include <QPushButton>
 
 namespace slip {
+
+QString MmText(double mm) { return NumberText(units::RoundMm(mm)); }
 
 QHBoxLayout* OkCancelRow(QPushButton*& ok, QPushButton*& cancel)
 {

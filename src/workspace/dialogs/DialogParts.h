@@ -9,6 +9,9 @@ class QPushButton;
 
 namespace slip {
 
+// A length in millimetres as a field shows it: to three decimals.
+QString MmText(double mm);
+
 // Pieces the box property dialogs and the slip setting dialogs share.
 
 // A row with the OK ("确  定", the default button) and Cancel ("取  消")

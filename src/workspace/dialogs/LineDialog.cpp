@@ -1,6 +1,7 @@
 #include "workspace/dialogs/LineDialog.h"
 
 #include "core/TextNumber.h"
+#include "workspace/dialogs/DialogParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -133,10 +134,10 @@ void LineDialog::LoadBox(const Box& b)
     color_ = b.color;
     loadedStyle_ = b.lineStyle;
     widthEdit->setText(NumberText(b.lineWidth));
-    startXEdit->setText(NumberText(b.line.x1()));
-    startYEdit->setText(NumberText(b.line.y1()));
-    endXEdit->setText(NumberText(b.line.x2()));
-    endYEdit->setText(NumberText(b.line.y2()));
+    startXEdit->setText(MmText(b.line.x1()));
+    startYEdit->setText(MmText(b.line.y1()));
+    endXEdit->setText(MmText(b.line.x2()));
+    endYEdit->setText(MmText(b.line.y2()));
     // A style no item stands for shows no item, and stays unless one is chosen.
     styleList->setCurrentIndex(styleList->findData(b.lineStyle));
     ShowSample();

@@ -1,6 +1,7 @@
 #include "workspace/dialogs/RectBoxDialog.h"
 
 #include "core/TextNumber.h"
+#include "workspace/dialogs/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -134,15 +135,15 @@ void RectBoxDialog::LoadBox(const Box& b)
         captionSample->SetSide(b.captionSide);
         sideButtons[int(b.captionSide)]->setChecked(true);
     }
-    xEdit->setText(NumberText(b.rect.x()));
-    yEdit->setText(NumberText(b.rect.y()));
+    xEdit->setText(MmText(b.rect.x()));
+    yEdit->setText(MmText(b.rect.y()));
     if (widthEdit) {
-        widthEdit->setText(NumberText(b.rect.width()));
-        heightEdit->setText(NumberText(b.rect.height()));
+        widthEdit->setText(MmText(b.rect.width()));
+        heightEdit->setText(MmText(b.rect.height()));
     }
     if (charSpacingEdit) {
-        charSpacingEdit->setText(NumberText(b.charSpacingMm));
-        lineSpacingEdit->setText(NumberText(b.lineSpacingMm));
+        charSpacingEdit->setText(MmText(b.charSpacingMm));
+        lineSpacingEdit->setText(MmText(b.lineSpacingMm));
         align_ = b.align;
         alignButtons[int(b.align)]->setChecked(true);
     }

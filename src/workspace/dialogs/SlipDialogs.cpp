@@ -91,8 +91,8 @@ SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : SlipSettin
     setWindowTitle(QStringLiteral("修改单据尺寸"));
     auto* top = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    widthEdit = new QLineEdit(NumberText(format.Header().widthMm));
-    heightEdit = new QLineEdit(NumberText(format.Header().heightMm));
+    widthEdit = new QLineEdit(MmText(format.Header().widthMm));
+    heightEdit = new QLineEdit(MmText(format.Header().heightMm));
     widthEdit->setObjectName(QStringLiteral("widthEdit"));
     heightEdit->setObjectName(QStringLiteral("heightEdit"));
     grid->addWidget(new QLabel(QStringLiteral("单据宽度：")), 0, 0);
@@ -163,8 +163,8 @@ PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : Slip
     top->addLayout(upper);
 
     auto* grid = new QGridLayout;
-    xEdit = new QLineEdit(NumberText(format.Header().offsetXMm));
-    yEdit = new QLineEdit(NumberText(format.Header().offsetYMm));
+    xEdit = new QLineEdit(MmText(format.Header().offsetXMm));
+    yEdit = new QLineEdit(MmText(format.Header().offsetYMm));
     xEdit->setObjectName(QStringLiteral("xEdit"));
     yEdit->setObjectName(QStringLiteral("yEdit"));
     xEdit->setToolTip(QStringLiteral("横向打印页边距。"));

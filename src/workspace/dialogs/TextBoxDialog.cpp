@@ -135,16 +135,8 @@ QWidget* TextBoxDialog::BuildRelationGroup()
         list->setToolTip(QStringLiteral("本输入框与其他输入框的内容关联（此功能使用户减少重复输入）。"));
         FitBoxList(list);
     }
-    // Both lists show the one link of the box: choosing a box in one clears
-    // the other, so what is shown is what OK writes.
-    connect(sameAsList, &QComboBox::activated, this, [this] {
-        if (ListedBox(sameAsList) != 0) relatedList->setCurrentIndex(0);
-        Mark(SameAs);
-    });
-    connect(relatedList, &QComboBox::activated, this, [this] {
-        if (ListedBox(relatedList) != 0) sameAsList->setCurrentIndex(0);
-        Mark(Related);
-    });
+    connect(sameAsList, &QComboBox::activated, this, [this] { Mark(SameAs); });
+    connect(relatedList, &QComboBox::activated, this, [this] { Mark(Related); });
     return g;
 }
 
@@ -321,13 +313,14 @@ void TextBoxDialog::WriteMarked(Box& b)
     if (IsMarked(Sum1)) b.sum1 = notSelf(ChosenSum(0));
     if (IsMarked(Sum2)) b.sum2 = notSelf(ChosenSum(1));
     if (IsMarked(TypeField) && typeList->currentIndex() >= 0) b.dataType = ChosenDataType();
-    if (IsMarked(SameAs) || IsMarked(Related)) {
-        Relation r;
-        if (const BoxId related = ListedBox(relatedList)) r = {RelationKind::Related, related};
-        else if (const BoxId same = ListedBox(sameAsList)) r = {RelationKind::ChainNext, same};
-        if (r.target == b.id) r = Relation();
-        b.relation = r;
-    }
+    // The box has one link: the same-value list writes it, then the related
+    // list, so when both were changed the related box wins (and "none" in
+    // the list written last clears the link).
+    auto link = [&](RelationKind kind, BoxId target) {
+        b.relation = target != 0 && target != b.id ? Relation{kind, target} : Relation();
+    };
+    if (IsMarked(SameAs)) link(RelationKind::ChainNext, ListedBox(sameAsList));
+    if (IsMarked(Related)) link(RelationKind::Related, ListedBox(relatedList));
 }
 
 void TextBoxDialog::AfterWrite(const QList<BoxId>& ids)
