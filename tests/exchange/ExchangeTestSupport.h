@@ -45,6 +45,7 @@ protected:
 
     TestHome home;
     LocalHttpServer server;
+    RecordingProgress progress;
 };
 
 } // namespace slip::test

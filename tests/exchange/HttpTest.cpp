@@ -117,7 +117,6 @@ TEST_F(HttpDownload, FileIsWrittenWholeAndReplacesTheOldOne)
     server.setRoute("/f.jpg", {200, body, "image/jpeg"});
     const QString local = Temp("f.jpg");
     ASSERT_TRUE(WriteBytes(local, "older"));
-    RecordingProgress progress;
     const HttpFileResult r = HttpDownloadFile("/f.jpg", local, 5s, progress);
     ASSERT_TRUE(r.ok) << r.detail.toStdString();
     EXPECT_EQ(r.path, local);
@@ -155,7 +154,6 @@ TEST_F(HttpDownload, ErrorPageTimeoutAndHugeBodyNeverTouchTheOldFile)
 TEST_F(HttpDownload, RefusedBodyOrUnwritableTargetIsAFailure)
 {
     server.setRoute("/f.tvq", {200, "content"});
-    RecordingProgress progress;
     EXPECT_FALSE(HttpDownloadFile("/f.tvq", Temp("p.jpg"), 5s, progress, {},
                                   [](const QByteArray& b) { return b.startsWith("\xFF\xD8"); }).ok);
     EXPECT_FALSE(QFileInfo::exists(Temp("p.jpg")));
@@ -175,7 +173,6 @@ TEST_F(HttpDownload, CancelStopsTheWait)
     QTimer::singleShot(150, [&] { closed = true; });
     QElapsedTimer clock;
     clock.start();
-    RecordingProgress progress;
     const HttpFileResult r =
         HttpDownloadFile("/slow.tvq", Temp("slow.tvq"), 10s, progress, [&] { return closed; });
     EXPECT_FALSE(r.ok);

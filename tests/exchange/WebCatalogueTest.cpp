@@ -146,7 +146,6 @@ using CatalogueDownload = ServerTest;
 TEST_F(CatalogueDownload, PreviewPictureIsDownloadedOnceThenTakenFromTemp)
 {
     server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
-    RecordingProgress progress;
     const WebFormatRecord e = Entry("工行", "/fmt/gh.tvq", "/pic/gh.jpg");
     WebDownload d = DownloadPreviewPicture(e, progress, 5s);
     ASSERT_TRUE(d.ok) << d.error.toStdString();
@@ -174,7 +173,6 @@ TEST_F(CatalogueDownload, EntryIsDownloadedBesideItsPictureForTheImport)
 {
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile(QStringLiteral("工行"))});
     server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
-    RecordingProgress progress;
     const WebFormatDownload d =
         DownloadWebFormat(Entry(QStringLiteral("工行.jpg版"), "/fmt/gh.tvq", "/pic/gh.jpg"), progress, 5s);
     ASSERT_TRUE(d.ok) << d.error.toStdString();
@@ -193,7 +191,6 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
     ASSERT_TRUE(WriteBytes(older, ExchangeFile("older")));
     server.setRoute("/fmt/page.tvq", {200, "<html>maintenance</html>"});
     server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", 3000ms});
-    RecordingProgress progress;
     for (const char* path : {"/fmt/missing.tvq", "/fmt/page.tvq", "/fmt/slow.tvq"}) {
         const WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), path, "/pic/a.jpg"), progress, 400ms);
         EXPECT_FALSE(d.ok) << path;
@@ -209,7 +206,6 @@ TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenFo
     const QString stale = Temp(QStringLiteral("工行.jpg"));
     ASSERT_TRUE(WriteBytes(stale, kJpeg));
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
-    RecordingProgress progress;
     const WebFormatDownload d =
         DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/missing.jpg"), progress, 5s);
     ASSERT_TRUE(d.ok);
@@ -223,7 +219,6 @@ TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTemp)
     const QByteArray database = FileHash(DatabasePath());
     server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
     server.setRoute("/pic/ok.jpg", {200, kJpeg});
-    RecordingProgress progress;
     for (const QString& p : {"/../../DATA.mdb", "//evil/x.tvq", "/a/..%2F..%2FDATA.mdb", "C:\\x"}) {
         EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), p, "/pic/ok.jpg"), progress, 2s).ok) << p.toStdString();
         EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/ok.tvq", p), progress, 2s).ok);
@@ -245,7 +240,6 @@ TEST_F(CatalogueDownload, TempThatIsALinkElsewhereIsNotUsed)
     ASSERT_TRUE(QFile::link(elsewhere, Temp()));
     server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
     server.setRoute("/pic/ok.jpg", {200, kJpeg});
-    RecordingProgress progress;
     const WebFormatDownload d = DownloadWebFormat(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s);
     EXPECT_FALSE(d.ok);
     EXPECT_FALSE(d.error.isEmpty());
