@@ -181,8 +181,12 @@ std::optional<QByteArray> RunReader(const QStringList& arguments, const Progress
     reader.setProcessChannelMode(QProcess::SeparateChannels);
     reader.setStandardErrorFile(QProcess::nullDevice());
     reader.setChildProcessModifier([] {
+#ifndef SLIP_SANITIZED
+        // An address-sanitized reader reserves terabytes of shadow address space
+        // at start, so only the plain build can cap its address space.
         const rlimit memory{kReaderMemoryLimit, kReaderMemoryLimit};
         setrlimit(RLIMIT_AS, &memory);
+#endif
         const rlimit seconds{kReaderTimeLimitMs / 1000, kReaderTimeLimitMs / 1000 + 1};
         setrlimit(RLIMIT_CPU, &seconds);
         const rlimit noCore{0, 0};

@@ -45,20 +45,4 @@ QString CheckMarkText(const QVariant& value)
     }
 }
 
-QString SplitOff(QString& text, const QString& separator, bool fromStart)
-{
-    if (separator.isEmpty()) return {};
-    const qsizetype p = fromStart ? text.indexOf(separator, 0, Qt::CaseSensitive)
-                                  : text.lastIndexOf(separator, -1, Qt::CaseSensitive);
-    if (p < 0) return {};
-    const QString before = text.left(p);
-    const QString after = text.mid(p + separator.size());
-    if (fromStart) {
-        text = after;
-        return before;
-    }
-    text = before;
-    return after;
-}
-
 } // namespace slip

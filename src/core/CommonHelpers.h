@@ -21,14 +21,4 @@ QString FormatDuration(qint64 seconds);
 QString CheckMarkText(const QVariant& value);
 inline QString CheckMarkText(bool value) { return value ? QStringLiteral("√") : QString(); }
 
-inline bool IsNotEmpty(const QString& text) { return !text.isEmpty(); }
-
-// Cuts one field off a separated text. fromStart: the part before the first
-// separator is returned and the text keeps what follows it; otherwise the
-// part after the last separator is returned and the text keeps what precedes
-// it. A separator that is absent (or empty) gives "" and leaves the text.
-QString SplitOff(QString& text, const QString& separator, bool fromStart);
-
-
-
 } // namespace slip

@@ -7,6 +7,9 @@ namespace slip {
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 enum class PromptIcon { None, Information, Warning, Critical, Question };
+// The button that Enter presses: the first one, or No for a question whose Yes
+// deletes or overwrites something, so that a hurried Enter loses nothing.
+enum class PromptDefault { First, No };
 
 // How code below the windows asks the operator something or tells them
 // something. It is passed in; the window layer answers with dialogs, tests
@@ -16,7 +19,7 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
-                             const QString& title) = 0;
+                             const QString& title, PromptDefault byDefault = PromptDefault::First) = 0;
     // Empty optional when the operator cancels.
     virtual std::optional<QString> Input(const QString& prompt, const QString& title,
                                          const QString& initial) = 0;
@@ -36,7 +39,7 @@ public:
 // code that has nobody to ask does the safe thing.
 class SilentPrompter : public Prompter {
 public:
-    PromptAnswer Ask(const QString&, PromptButtons buttons, PromptIcon, const QString&) override
+    PromptAnswer Ask(const QString&, PromptButtons buttons, PromptIcon, const QString&, PromptDefault) override
     {
         switch (buttons) {
         case PromptButtons::Ok: return PromptAnswer::Ok;

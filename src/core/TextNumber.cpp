@@ -7,7 +7,9 @@
 
 namespace slip {
 
-double Val(const QString& text)
+double Val(const QString& text) { return LeadingNumber(text).value_or(0); }
+
+std::optional<double> LeadingNumber(const QString& text)
 {
     // Blanks, tabs and line feeds are passed over wherever they stand.
     std::string s;
@@ -27,7 +29,7 @@ double Val(const QString& text)
         if (s[1] == 'H' || s[1] == 'h') base = 16;
         else if (s[1] == 'O' || s[1] == 'o') base = 8;
         else if (std::isdigit(static_cast<unsigned char>(s[1]))) { base = 8; start = 1; }
-        if (base == 0) return 0;
+        if (base == 0) return std::nullopt;
         long long v = 0;
         size_t j = start;
         for (; j < s.size(); ++j) {
@@ -41,6 +43,7 @@ double Val(const QString& text)
             v = v * base + d;
             if (v > 0xFFFFFFFFLL) break;
         }
+        if (j == start) return std::nullopt;
         return double(v);
     }
     std::string num;
@@ -51,7 +54,7 @@ double Val(const QString& text)
         num.push_back(s[i++]);
         while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) { num.push_back(s[i++]); digits = true; }
     }
-    if (!digits) return 0;
+    if (!digits) return std::nullopt;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         size_t j = i + 1;
         std::string ex = "e";
@@ -63,7 +66,7 @@ double Val(const QString& text)
     try {
         return std::stod(num);
     } catch (...) {
-        return 0;
+        return std::nullopt;
     }
 }
 

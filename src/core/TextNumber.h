@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 namespace slip {
 
@@ -8,6 +9,9 @@ namespace slip {
 // passed over, "&H" and "&O" prefixes read hexadecimal and octal, an exponent
 // with E or D is taken); an empty or non-numeric text reads 0.
 double Val(const QString& text);
+// The same, or nothing when the text starts with no number ("180mm" is 180,
+// "mm" and "" are nothing).
+std::optional<double> LeadingNumber(const QString& text);
 
 // Rounds to the nearest whole number, halves to the even neighbour.
 qint64 RoundHalfEven(double v);

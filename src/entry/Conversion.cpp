@@ -61,12 +61,14 @@ std::optional<QString> DigitCellsOfBox(const DataType& type, const QString& text
     return cells;
 }
 
+bool CellsHold(const QString& text, bool amount, const DataType& type, QChar currencyChar);
+
 std::optional<QString> ConvertText(const DataType& type, const QString& text, QChar cur, QDate today)
 {
     const int f = type.Code();
     if ((f >= 1 && f <= 99) || (f >= 301 && f <= 399)) {
         std::optional<QString> a = TryFormatAmount(text, cur);
-        if (!a || !BoxCanShow(type, *a, cur)) return std::nullopt;
+        if (!a || !CellsHold(*a, true, type, cur)) return std::nullopt;
         if (f > 300) a->remove(cur);
         return a;
     }
@@ -127,12 +129,15 @@ std::optional<QString> ConvertText(const DataType& type, const QString& text, QC
 
 } // namespace
 
-QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar)
+namespace {
+
+// The cells' characters of a text that is formatted already (`amount`) or
+// no amount at all.
+QString CellTextOf(const QString& text, bool amount, const DataType& type, QChar currencyChar)
 {
     const int n = type.Cells();
     if (text.isEmpty() || n < 1) return QString();
-    const std::optional<QString> amount = TryFormatAmount(text, currencyChar);
-    QString s = amount ? *amount : text;
+    QString s = text;
     if (amount) {
         s.remove(QLatin1Char('.'));
         s.remove(QLatin1Char(','));
@@ -148,21 +153,37 @@ QString AmountCellText(const QString& text, const DataType& type, QChar currency
     return s;
 }
 
+// Whether the cells hold a formatted amount (or a text that is no amount);
+// the currency character gives up its cell first.
+bool CellsHold(const QString& text, bool amount, const DataType& type, QChar currencyChar)
+{
+    QString s = CellTextOf(text, amount, type, currencyChar);
+    if (CharCount(s) > type.Cells()) s.remove(currencyChar);
+    return CharCount(s) <= type.Cells();
+}
+
+} // namespace
+
+QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar)
+{
+    const std::optional<QString> amount = TryFormatAmount(text, currencyChar);
+    return CellTextOf(amount ? *amount : text, amount.has_value(), type, currencyChar);
+}
+
 bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar)
 {
     if (value.isEmpty()) return true;
     const int f = type.Code();
     const int n = type.Cells();
-    const bool amount = TryFormatAmount(value, currencyChar).has_value();
+    const auto isAmount = [&] { return TryFormatAmount(value, currencyChar).has_value(); };
     if ((f >= 1 && f <= 99) || (f >= 301 && f <= 399)) {
-        QString s = AmountCellText(value, type, currencyChar);
-        if (CharCount(s) > n) s.remove(currencyChar);
-        return CharCount(s) <= n;
+        const std::optional<QString> amount = TryFormatAmount(value, currencyChar);
+        return CellsHold(amount ? *amount : value, amount.has_value(), type, currencyChar);
     }
     if (f >= 201 && f <= 299) return CharCount(value) <= n;
-    if (f == 114 || f == 121) return IsUpperNumeral(value[0]) ? CharCount(value) <= n : !amount;
+    if (f == 114 || f == 121) return IsUpperNumeral(value[0]) ? CharCount(value) <= n : !isAmount();
     // Words that could not be written stay figures.
-    if (f == 103 || f == 120) return !amount;
+    if (f == 103 || f == 120) return !isAmount();
     return true;
 }
 

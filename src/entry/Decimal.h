@@ -18,7 +18,6 @@ public:
     static Decimal FromInt(qint64 v);
 
     bool IsZero() const { return digits_.empty(); }
-    bool IsNegative() const { return negative_; }
     // How many figures the number holds (without leading zeros).
     int FigureCount() const { return int(digits_.size()); }
 

@@ -116,7 +116,8 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
         if (fileThere && pictureThere)
             question += QStringLiteral("\r\n（同名图片“") + Native(besidePicture) +
                         (picture.isEmpty() ? QStringLiteral("”将被删除）") : QStringLiteral("”将被替换）"));
-        if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString()) != PromptAnswer::Yes) {
+        if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString(), PromptDefault::No)
+            != PromptAnswer::Yes) {
             result.cancelled = true;
             return result;
         }
@@ -190,7 +191,7 @@ FormatImportResult ImportFormatFile(const QString& rawPath, Prompter& prompter, 
     if (name.isEmpty()) name = content.categoryLine;
     progress.End();
     for (;;) {
-        const QString problem = FormatStore::NameProblem(name);
+        const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty() && !FormatStore::Exists(name)) break;
         const QString prompt = problem.isEmpty()
                                    ? QStringLiteral("格式：“") + name + QStringLiteral("”已存在，请另取格式名！")

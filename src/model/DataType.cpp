@@ -75,12 +75,6 @@ bool DataType::TakesAlignment() const
     return item_ != 11 && item_ != 311 && item_ != 114 && item_ != 121;
 }
 
-bool DataType::AlignsRight() const
-{
-    const int f = code_;
-    return (f >= 1 && f <= 99) || (f >= 301 && f <= 399) || f == 114 || f == 121;
-}
-
 const std::vector<DataTypeItem>& DataTypeItems()
 {
     using F = DataType::Family;

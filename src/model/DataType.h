@@ -51,9 +51,6 @@ public:
     // The alignment options serve every item but the amount cells (011, 311)
     // and the money places (114, 121): there figures always end at the right.
     bool TakesAlignment() const;
-    // Figures that end at the right edge of the box: amounts in cells and
-    // upper-case digits.
-    bool AlignsRight() const;
 
     bool operator==(const DataType& o) const { return stored_ == o.stored_; }
 

@@ -282,13 +282,11 @@ void SlipFormat::SetValue(BoxId id, const QString& value)
         else *it = value;
     }
     // A text box without caption keeps its text with the format (a fixed
-    // text): typing into it changes the format.
-    auto p = position_.constFind(id);
-    Box& b = boxes_[*p];
-    if (b.kind == BoxKind::Text && b.caption.isEmpty() && b.fixedText != value) {
-        b.fixedText = value;
-        Touch();
-    }
+    // text) when the format is saved. Typing it is filling the slip, not
+    // changing the format: it alone never asks to save on leaving, and the
+    // text comes back as the box's default.
+    Box& b = boxes_[*position_.constFind(id)];
+    if (b.kind == BoxKind::Text && b.caption.isEmpty()) b.fixedText = value;
     emit valueChanged(id);
 }
 

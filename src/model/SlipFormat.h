@@ -80,7 +80,8 @@ public:
     QString StartValue(const Box& box) const;
 
     // --- Unsaved changes -------------------------------------------------
-    // Set by every change of the settings or boxes (not by values or marks).
+    // Set by every change of the settings, options or boxes; never by the
+    // values typed on the slip (fixed texts included) or by marks.
     bool IsModified() const { return modified_; }
     void SetModified(bool on);
 

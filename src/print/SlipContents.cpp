@@ -44,7 +44,6 @@ double PrinterFontFitter::operator()(DrawSurface& printer, double storedSize)
         printer.SetFontSize(*found);
         return printer.FontSize();
     }
-    ++fits_;
     const double size = FitPrinterFontSize(printer, storedSize, f.family(), f.bold(), 1.0, frame_, screenWidth_);
     fitted_.insert(key, size);
     return size;
@@ -98,14 +97,6 @@ void PrintSlipPage(SlipPrinter& printer, const SlipFormat& format, const QHash<B
 {
     DrawSlip(printer, format, values, shiftXMm, shiftYMm, page, settings, fitter, prompter);
     if (format.Options().printRulers) PrintRulerGrid(printer, printer.PageWidth(), printer.PageHeight());
-}
-
-void PrintSlipContents(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values,
-                       double shiftXMm, double shiftYMm, const SlipPrintSettings& settings, Prompter& prompter)
-{
-    const PagePlacement page = SetUpSlipPage(printer, format, prompter);
-    PrinterFontFitter fitter(PrintFrame(format, settings), settings.screenWidth);
-    DrawSlip(printer, format, values, shiftXMm, shiftYMm, page, settings, fitter, prompter);
 }
 
 } // namespace slip

@@ -51,14 +51,11 @@ public:
     // The fitted size for the box font the printer has now (name, bold,
     // italic set); on return the printer's size is the result.
     double operator()(DrawSurface& printer, double storedSize);
-    // Fits done, not answered from what was fitted before.
-    int Fits() const { return fits_; }
 
 private:
     CanvasFrame frame_;
     ScreenTextWidth screenWidth_;
     QHash<QString, double> fitted_;
-    int fits_ = 0;
 };
 
 // Sets the page of a slip up before anything is drawn on it: the slip's own
@@ -75,10 +72,5 @@ PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prom
 void PrintSlipPage(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values,
                    double shiftXMm, double shiftYMm, const PagePlacement& page, const SlipPrintSettings& settings,
                    PrinterFontFitter& fitter, Prompter& prompter);
-
-// One slip on the current page: its set-up and contents (without the grid),
-// at the shift of the run (the print offsets less 10 mm).
-void PrintSlipContents(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId, QString>& values,
-                       double shiftXMm, double shiftYMm, const SlipPrintSettings& settings, Prompter& prompter);
 
 } // namespace slip

@@ -22,22 +22,6 @@ QString JoinChars(const QStringList& chars, qsizetype from, qsizetype count)
 
 } // namespace
 
-int PackedAlign(double v)
-{
-    if (!std::isfinite(v)) return 0;
-    const double a = std::floor(std::fabs(v) / 1000.0);
-    return a >= double(INT_MAX) ? INT_MAX : int(a);
-}
-
-double PackedSpacing(double v)
-{
-    if (!std::isfinite(v)) return 0;
-    double r = std::fabs(v);
-    // At most 20 thousands are taken off: larger values keep the rest.
-    for (int i = 0; i < 20 && r >= 1000; ++i) r -= 1000;
-    return v > 0 ? r : -r;
-}
-
 QStringList SplitChars(const QString& text)
 {
     QStringList out;

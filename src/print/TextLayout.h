@@ -7,12 +7,6 @@
 
 namespace slip {
 
-// The stored L value of a box holds sign x (alignment x 1000 + |line
-// spacing in mm|). These take it apart: the alignment code (0 left, 1 right,
-// 2 centred) and the signed spacing.
-int PackedAlign(double v);
-double PackedSpacing(double v);
-
 // The characters of a text as printed one by one (a character outside the
 // basic plane stays one character).
 QStringList SplitChars(const QString& text);

@@ -2,10 +2,13 @@
 
 #include "core/DataFolder.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sqlite3.h>
 #include <atomic>
 #include <optional>
 
@@ -24,24 +27,49 @@ bool PrepareAndRun(QSqlQuery& q, const QString& sql, const QVariantList& params)
 
 } // namespace
 
-DbConnection::DbConnection()
+QString DatabaseMissingText()
+{
+    return QStringLiteral("数据库文件“") + QDir::toNativeSeparators(DatabasePath())
+           + QStringLiteral("”已不存在或已被清空，数据无法读取和保存！请恢复该文件后再试。");
+}
+
+QString DatabaseMovedText()
+{
+    return QStringLiteral("数据库文件“") + QDir::toNativeSeparators(DatabasePath())
+           + QStringLiteral("”在保存时被删除、替换或截断，本次数据没有存入！请检查该文件后再试。");
+}
+
+DbConnection::DbConnection(Missing missing)
 {
     name_ = QStringLiteral("slip-%1").arg(++g_connectionCounter);
-    const QString path = DatabasePath();
-    QFileInfo info(path);
-    bool usable = !info.exists() || (info.isFile() && info.isReadable());
-    if (usable) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open()) {
-            // SQLite opens any file lazily; reading the schema is what tells a
-            // database from random bytes.
-            QSqlQuery probe(db);
-            open_ = probe.exec(QStringLiteral("PRAGMA schema_version")) && probe.next();
-            if (!open_) db.close();
-        }
+    path_ = DatabasePath();
+    const QFileInfo info(path_);
+    if (!info.exists() && missing == Missing::Refuse) {
+        failure_ = DatabaseMissingText();
+        return;
     }
+    failure_ = ConnectionFailedText();
+    if (info.exists() && !(info.isFile() && info.isReadable())) return;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(path_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) return;
+    // SQLite opens any file lazily; reading the schema is what tells a
+    // database from random bytes. A database with no schema at all is a new
+    // or emptied file.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("PRAGMA schema_version")) || !probe.next()) {
+        db.close();
+        return;
+    }
+    if (probe.value(0).toLongLong() == 0 && missing == Missing::Refuse) {
+        probe.finish();
+        db.close();
+        failure_ = DatabaseMissingText();
+        return;
+    }
+    open_ = true;
+    failure_.clear();
 }
 
 DbConnection::~DbConnection()
@@ -61,17 +89,44 @@ bool DbConnection::begin()
     if (!open_) return false;
     QSqlQuery q(db());
     inTransaction_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // With the write lock held no writer of ours changes the file's length
+    // until the commit; only something outside the program can.
+    if (inTransaction_) sizeAtBegin_ = QFileInfo(path_).size();
     return inTransaction_;
+}
+
+bool DbConnection::StillTheFile() const
+{
+    // SQLite compares the device and inode it holds with those at the path,
+    // and sees an unlinked file.
+    sqlite3* handle = SqliteHandle(*this);
+    int moved = 0;
+    if (!handle || sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved)
+        return false;
+    const QFileInfo info(path_);
+    return info.exists() && info.size() >= sizeAtBegin_;
 }
 
 bool DbConnection::commit()
 {
     if (!open_ || !inTransaction_) return false;
+    if (!StillTheFile()) {
+        rollback();
+        failure_ = DatabaseMovedText();
+        return false;
+    }
     QSqlQuery q(db());
-    bool ok = q.exec(QStringLiteral("COMMIT"));
-    if (ok) inTransaction_ = false;
-    else rollback();
-    return ok;
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        rollback();
+        return false;
+    }
+    inTransaction_ = false;
+    // Whatever happened to the path while the pages were written.
+    if (!StillTheFile()) {
+        failure_ = DatabaseMovedText();
+        return false;
+    }
+    return true;
 }
 
 void DbConnection::rollback()
@@ -80,6 +135,13 @@ void DbConnection::rollback()
     QSqlQuery q(db());
     q.exec(QStringLiteral("ROLLBACK"));
     inTransaction_ = false;
+}
+
+sqlite3* SqliteHandle(const DbConnection& conn)
+{
+    const QVariant v = conn.db().driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
 }
 
 QVariant Recordset::value(int row, const QString& field) const
@@ -116,7 +178,7 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
     if (!ok) {
         rs.rows.clear();
         rs.error = conn->isOpen() ? QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！")
-                                  : ConnectionFailedText();
+                                  : conn->failureText();
         return rs;
     }
     rs.ok = true;
@@ -216,7 +278,8 @@ QStringList FmtColumnValues(const QString& column)
 
 bool DatabaseUsable()
 {
-    DbConnection conn;
+    if (!QFileInfo::exists(DatabasePath())) return true;
+    DbConnection conn(DbConnection::Missing::Create);
     return conn.isOpen();
 }
 

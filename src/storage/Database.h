@@ -5,20 +5,30 @@
 #include <QVariant>
 #include <QVector>
 
+struct sqlite3;
 
 namespace slip {
 
 // What the operator is told when the database can't be reached.
 inline QString ConnectionFailedText() { return QStringLiteral("无法建立数据库连接！"); }
+// ... when the database file is gone or emptied since the program started.
+QString DatabaseMissingText();
+// ... when the file was deleted, replaced or cut short while a change was
+// being written, so the change is not in it.
+QString DatabaseMovedText();
 
 // One short-lived connection to the database file. No connection outlives the
 // operation that opened it, so the file can be copied or compacted between
-// operations. A connection that can't be used (missing folder, not a
-// database, unreadable) is not open; the caller tells the operator
-// ConnectionFailedText(). The file itself is never changed by a failed open.
+// operations. A connection that can't be used (missing or emptied file, not a
+// database, unreadable) is not open; failureText() says why in the operator's
+// words. The file itself is never changed by a failed open.
 class DbConnection {
 public:
-    DbConnection();
+    // Only start-up makes a new database; any later connection that finds no
+    // file (or an empty one) refuses, so lost data never silently becomes an
+    // empty database.
+    enum class Missing { Refuse, Create };
+    explicit DbConnection(Missing missing = Missing::Refuse);
     ~DbConnection();
     DbConnection(const DbConnection&) = delete;
     DbConnection& operator=(const DbConnection&) = delete;
@@ -26,16 +36,31 @@ public:
     bool isOpen() const { return open_; }
     QSqlDatabase db() const;
 
-    // Transactions: several rows changed together change together.
+    // Transactions: several rows changed together change together. A commit
+    // counts only when the file at the database's path is the one written
+    // and whole: deleted, replaced or cut short meanwhile, commit() is false
+    // and failureText() tells it.
     bool begin();
     bool commit();
     void rollback();
 
+    // Why the connection is not open or its last commit did not reach the
+    // file; "" otherwise.
+    QString failureText() const { return failure_; }
+
 private:
+    bool StillTheFile() const;
+
     QString name_;
+    QString path_;
+    QString failure_;
+    qint64 sizeAtBegin_ = 0;
     bool open_ = false;
     bool inTransaction_ = false;
 };
+
+// The connection's own SQLite handle, or null for another driver.
+sqlite3* SqliteHandle(const DbConnection& conn);
 
 // The rows of a query, read in full, so that no record set holds the file.
 struct Recordset {
@@ -91,7 +116,8 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
 // The distinct non-empty values of a Fmt column, sorted.
 QStringList FmtColumnValues(const QString& column);
 
-// True when the database file can be opened and read as a database.
+// Start-up's test: true when the database file is not there yet (start-up
+// makes it) or can be opened and read as a database.
 bool DatabaseUsable();
 
 } // namespace slip

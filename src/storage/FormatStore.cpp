@@ -1,9 +1,12 @@
 #include "storage/FormatStore.h"
 
 #include "core/TextNumber.h"
+#include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,7 +16,13 @@ namespace slip::FormatStore {
 
 namespace {
 
-StoreResult Unreachable() { return StoreResult::Failed(ConnectionFailedText()); }
+StoreResult Unreachable(const DbConnection& conn) { return StoreResult::Failed(conn.failureText()); }
+
+// A failed commit tells why when the file itself was the trouble.
+StoreResult CommitFailed(const DbConnection& conn, const StoreResult& otherwise)
+{
+    return conn.failureText().isEmpty() ? otherwise : StoreResult::Failed(conn.failureText());
+}
 
 QString FieldList()
 {
@@ -45,6 +54,17 @@ QString NameProblem(const QString& name)
     return QString();
 }
 
+QString NewNameProblem(const QString& name)
+{
+    if (QString problem = NameProblem(name); !problem.isEmpty()) return problem;
+    // File names hold at most 255 bytes; the picture's name is the format's
+    // name with its character mapping and ending.
+    constexpr int kMaxFileNameBytes = 255;
+    if (QFile::encodeName(QFileInfo(BackgroundStore::PicturePath(name)).fileName()).size() > kMaxFileNameBytes)
+        return QStringLiteral("格式名称太长，请改短一些（最多约80个汉字或250个字母）！");
+    return QString();
+}
+
 bool Exists(const QString& name)
 {
     Recordset rs = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=? LIMIT 1"), {name});
@@ -68,7 +88,7 @@ std::vector<FormatListEntry> List(QString* error)
 StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return Unreachable();
+    if (!conn.isOpen()) return Unreachable(conn);
     out = StoredFormat();
     out.header = base;
     out.header.name = name;
@@ -118,7 +138,7 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
     if (const QString problem = NameProblem(name); !problem.isEmpty()) return StoreResult::Failed(problem);
     const StoreResult failed = StoreResult::Failed(QStringLiteral("格式保存失败，数据库未作任何修改！"));
     DbConnection conn;
-    if (!conn.isOpen()) return Unreachable();
+    if (!conn.isOpen()) return Unreachable(conn);
     if (!conn.begin()) return failed;
     QSqlDatabase db = conn.db();
 
@@ -198,14 +218,14 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
                                           screenWidthTwips, EncodeOptionList(h.options)})
         head.addBindValue(v);
     if (!head.exec()) return failed;
-    if (!conn.commit()) return failed;
+    if (!conn.commit()) return CommitFailed(conn, failed);
     return StoreResult::Ok();
 }
 
 StoreResult Delete(const QString& name)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return Unreachable();
+    if (!conn.isOpen()) return Unreachable(conn);
     if (!Exists(name)) return StoreResult::Failed(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"));
     const StoreResult failed = StoreResult::Failed(QStringLiteral("删除格式失败，格式未被删除！"));
     if (!conn.begin()) return failed;
@@ -213,7 +233,7 @@ StoreResult Delete(const QString& name)
         if (!ExecuteSql(QStringLiteral("DELETE FROM %1 WHERE Fmt=?").arg(QString::fromUtf8(table)), {name}, &conn))
             return failed;
     }
-    if (!conn.commit()) return failed;
+    if (!conn.commit()) return CommitFailed(conn, failed);
     return StoreResult::Ok();
 }
 
@@ -228,7 +248,7 @@ QString LoadCurrentFormatState(SlipOptions& options)
 StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return Unreachable();
+    if (!conn.isOpen()) return Unreachable(conn);
     if (!conn.begin()) return StoreResult::Failed(ConnectionFailedText());
     const QString switches = EncodeStateSwitches(options);
     Recordset rs = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1"), {}, &conn);
@@ -237,7 +257,8 @@ StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& optio
         ok = InsertRow(QStringLiteral("INSERT INTO Fmt(Fmt, LBL, fName) VALUES('', ?, ?)"), {name, switches}, &conn) > 0;
     else if (ok)
         ok = ExecuteSql(QStringLiteral("UPDATE Fmt SET LBL=?, fName=? WHERE ID=?"), {name, switches, rs.rows[0][0]}, &conn);
-    if (!ok || !conn.commit()) return StoreResult::Failed(rs.ok ? ConnectionFailedText() : rs.error);
+    if (!ok) return StoreResult::Failed(rs.ok ? ConnectionFailedText() : rs.error);
+    if (!conn.commit()) return CommitFailed(conn, StoreResult::Failed(ConnectionFailedText()));
     return StoreResult::Ok();
 }
 
@@ -256,7 +277,7 @@ QHash<BoxId, QString> LoadDefaults(const QString& name, const QString& marker)
 StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QString& marker)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return Unreachable();
+    if (!conn.isOpen()) return Unreachable(conn);
     const StoreResult failed = StoreResult::Failed(QStringLiteral("默认值保存失败！"));
     if (!conn.begin()) return failed;
     if (!ExecuteSql(QStringLiteral("DELETE FROM 默认 WHERE Fmt=?"), {name}, &conn)) return failed;
@@ -272,7 +293,7 @@ StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QS
         q.addBindValue(v);
         if (!q.exec()) return failed;
     }
-    if (!conn.commit()) return failed;
+    if (!conn.commit()) return CommitFailed(conn, failed);
     return StoreResult::Ok();
 }
 

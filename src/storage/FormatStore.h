@@ -32,6 +32,10 @@ namespace FormatStore {
 // either end, no "｜" (the chooser's separator), no line break or NUL.
 // The text to show when it can't, else "".
 QString NameProblem(const QString& name);
+// A name the operator gives a format now (new, save-as, import): as
+// NameProblem, and its picture's file name must fit the file system. Names
+// stored before keep working.
+QString NewNameProblem(const QString& name);
 
 // True when any record of the format exists.
 bool Exists(const QString& name);

@@ -16,8 +16,6 @@ const QString kInsert = QStringLiteral("INSERT INTO 历史(ID, Fmt, CID, Con) VA
 const QString kSlipNumbers =
     QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? GROUP BY ID ORDER BY ID DESC");
 
-QString NoConnection() { return QStringLiteral("无法建立数据库连接！"); }
-
 // The operator's message for a statement that failed.
 QString StatementFailed(const QString& sql)
 {
@@ -49,7 +47,7 @@ bool EachRow(DbConnection& conn, const QString& sql, const QVariantList& params,
 QString ReadRows(const QString& sql, const QVariantList& params, const RowReader& row)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return NoConnection();
+    if (!conn.isOpen()) return conn.failureText();
     if (!EachRow(conn, sql, params, row)) return StatementFailed(sql);
     return QString();
 }
@@ -60,7 +58,7 @@ QString ReadRows(const QString& sql, const QVariantList& params, const RowReader
 QString InTransaction(const std::function<QString(DbConnection&)>& work)
 {
     DbConnection conn;
-    if (!conn.isOpen()) return NoConnection();
+    if (!conn.isOpen()) return conn.failureText();
     // BEGIN IMMEDIATE takes the write lock before anything is read, so no
     // other writer changes what the work reads in between.
     if (!conn.begin()) return StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
@@ -68,7 +66,8 @@ QString InTransaction(const std::function<QString(DbConnection&)>& work)
         conn.rollback();
         return StatementFailed(failed);
     }
-    if (!conn.commit()) return StatementFailed(QStringLiteral("COMMIT"));
+    if (!conn.commit())
+        return conn.failureText().isEmpty() ? StatementFailed(QStringLiteral("COMMIT")) : conn.failureText();
     return QString();
 }
 

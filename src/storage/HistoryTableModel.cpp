@@ -16,16 +16,9 @@ namespace {
 const QString kPageQuery =
     QStringLiteral("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?");
 
-// The connection's own SQLite handle, or null for another driver. Reading a
-// page through it skips a QVariant per field, which is most of the cost of
-// going through every cell of a long history (an export).
-sqlite3* SqliteHandle(const DbConnection& conn)
-{
-    const QVariant v = conn.db().driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
+// Reading a page through the connection's own SQLite handle skips a
+// QVariant per field, which is most of the cost of going through every cell
+// of a long history (an export).
 template <class Take>
 bool ReadPageRows(sqlite3* handle, const QString& format, qint64 low, qint64 high, Take take)
 {

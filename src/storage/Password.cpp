@@ -78,7 +78,8 @@ PasswordChange ChangeStartupPassword(const QString& oldEntry, const QString& new
 {
     if (newEntry != repeatEntry) return PasswordChange::NewEntriesDiffer;
     if (!PasswordMatches(oldEntry, GetParam(kPasswordKey))) return PasswordChange::WrongOldPassword;
-    return SetParam(kPasswordKey, HashPassword(newEntry)) ? PasswordChange::Changed : PasswordChange::StoreFailed;
+    if (!SetParam(kPasswordKey, HashPassword(newEntry))) return PasswordChange::StoreFailed;
+    return newEntry.isEmpty() ? PasswordChange::Removed : PasswordChange::Changed;
 }
 
 } // namespace slip

@@ -12,7 +12,7 @@ bool StartupPasswordEmpty();
 // The start-up password, exactly and with case.
 bool CheckStartupPassword(const QString& typed);
 
-enum class PasswordChange { Changed, NewEntriesDiffer, WrongOldPassword, StoreFailed };
+enum class PasswordChange { Changed, Removed, NewEntriesDiffer, WrongOldPassword, StoreFailed };
 // Changes (or with empty new entries removes) the start-up password.
 PasswordChange ChangeStartupPassword(const QString& oldEntry, const QString& newEntry,
                                      const QString& repeatEntry);

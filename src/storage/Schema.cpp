@@ -39,7 +39,7 @@ const char* const kCreateStatements[] = {
 bool EnsureSchema()
 {
     const bool existed = QFile::exists(DatabasePath());
-    DbConnection conn;
+    DbConnection conn(DbConnection::Missing::Create);
     if (!conn.isOpen()) return false;
     if (!existed) {
         // The file holds the operator's slips and nothing else needs it: keep it private.

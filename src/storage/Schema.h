@@ -4,7 +4,7 @@ namespace slip {
 
 // Creates the six tables and the current-format state record when the file
 // is new or lacks them; never touches rows that exist. False when the file
-// can't be used.
+// can't be used. The one place that makes a database file: start-up.
 bool EnsureSchema();
 
 // Brings a file of an older layout up to date: SumID and SumID1 are added to

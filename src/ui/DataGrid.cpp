@@ -342,7 +342,7 @@ bool DeleteGridRows(GridModel& grid, int& first, int& last, bool ask)
         const QString question = QStringLiteral("您确定要删除第%1至第%2行？")
                                      .arg(first - fixed + 1)
                                      .arg(last - fixed + 1);
-        if (Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return false;
+        if (!ConfirmLoss(question)) return false;
     }
     const int count = last - first + 1;
     const int runningCol = grid.FixedCols() - 1;
@@ -361,7 +361,7 @@ bool DeleteGridRows(GridModel& grid, int& first, int& last, bool ask)
 
 bool ClearGridRecords(GridModel& grid, bool ask, const std::function<void(GridModel&)>& refresh)
 {
-    if (ask && Question(QStringLiteral("您确定要清除所有记录？"), PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (ask && !ConfirmLoss(QStringLiteral("您确定要清除所有记录？")))
         return false;
     grid.SetRows(grid.FixedRows());
     if (refresh) refresh(grid);

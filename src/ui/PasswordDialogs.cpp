@@ -76,7 +76,11 @@ void PasswordChangeDialog::Confirm()
         MsgBox(QStringLiteral("密码保存失败！"), PromptIcon::Critical);
         return;
     case PasswordChange::Changed:
-        emit changed();
+        emit changed(QStringLiteral("登录密码已设置，下次启动时需要输入密码。"));
+        close();
+        return;
+    case PasswordChange::Removed:
+        emit changed(QStringLiteral("登录密码已去除，下次启动时不再询问密码。"));
         close();
         return;
     }

@@ -33,7 +33,8 @@ public:
     QPushButton* okButton = nullptr;
 
 signals:
-    void changed();
+    // The password was set or removed; `note` says which, for the status line.
+    void changed(const QString& note);
 
 private:
     void Confirm();

@@ -26,9 +26,14 @@ void MsgBox(const QString& text, PromptIcon icon)
     Prompts().Ask(text, PromptButtons::Ok, icon, ProgramTitle());
 }
 
-PromptAnswer Question(const QString& text, PromptButtons buttons, PromptIcon icon)
+PromptAnswer Question(const QString& text, PromptButtons buttons, PromptIcon icon, PromptDefault byDefault)
 {
-    return Prompts().Ask(text, buttons, icon, ProgramTitle());
+    return Prompts().Ask(text, buttons, icon, ProgramTitle(), byDefault);
+}
+
+bool ConfirmLoss(const QString& text)
+{
+    return Question(text, PromptButtons::YesNo, PromptIcon::Question, PromptDefault::No) == PromptAnswer::Yes;
 }
 
 std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& initial)
@@ -37,7 +42,7 @@ std::optional<QString> InputBox(const QString& prompt, const QString& title, con
 }
 
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
-                             const QString& title)
+                             const QString& title, PromptDefault byDefault)
 {
     ScopedDialog<QMessageBox> held(DialogParent());
     QMessageBox& box = *held.get();
@@ -75,6 +80,7 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
         cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
         break;
     }
+    if (no && byDefault == PromptDefault::No) box.setDefaultButton(static_cast<QPushButton*>(no));
     box.exec();
     QAbstractButton* clicked = held.get() ? held->clickedButton() : nullptr;
     if (clicked && clicked == yes) return PromptAnswer::Yes;

@@ -18,15 +18,18 @@ void SetPrompter(Prompter* p);
 // Shorthands.
 void MsgBox(const QString& text, PromptIcon icon = PromptIcon::Information);
 PromptAnswer Question(const QString& text, PromptButtons buttons = PromptButtons::YesNo,
-                      PromptIcon icon = PromptIcon::Question);
+                      PromptIcon icon = PromptIcon::Question, PromptDefault byDefault = PromptDefault::First);
+// A Yes/No question whose Yes deletes or overwrites: true only for Yes, and
+// Enter answers No.
+bool ConfirmLoss(const QString& text);
 std::optional<QString> InputBox(const QString& prompt, const QString& title = {},
                                 const QString& initial = {});
 
 // Modal Qt dialogs.
 class QtPrompter : public Prompter {
 public:
-    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
-                     const QString& title) override;
+    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                     PromptDefault byDefault = PromptDefault::First) override;
     std::optional<QString> Input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
 };

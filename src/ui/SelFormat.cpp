@@ -1,6 +1,7 @@
 #include "ui/SelFormat.h"
 
 #include "storage/Database.h"
+#include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 
 #include <QComboBox>
@@ -30,6 +31,9 @@ SelFormat::SelFormat(const QString& selContent, bool allowEdit, const QString& c
     choices->setInsertPolicy(QComboBox::NoInsert);
     choices->setToolTip(QStringLiteral("要选择的单据格式名称。"));
     choices->setMinimumWidth(260);
+    // A long name scrolls in the box rather than widening the window.
+    choices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    choices->setMinimumContentsLength(24);
     layout->addWidget(choices);
     auto* buttons = new QHBoxLayout;
     okButton = new QPushButton(QStringLiteral("✔ 确定"), this);
@@ -77,6 +81,13 @@ void SelFormat::OkClicked()
         const int bar = t.indexOf(QChar(0xFF5C));
         if (bar >= 0) t = t.left(bar);
     }
+    if (Refuse) {
+        if (const QString problem = Refuse(t); !problem.isEmpty()) {
+            MsgBox(problem, PromptIcon::Warning);
+            choices->lineEdit()->setFocus();
+            return;
+        }
+    }
     answer_ = t;
     accept();
 }
@@ -88,9 +99,10 @@ void SelFormat::CancelClicked()
 }
 
 QString RunSelFormat(const QString& selContent, bool allowEdit, const QString& caption,
-                     const QString& currentFormat)
+                     const QString& currentFormat, std::function<QString(const QString&)> refuse)
 {
     SelFormat dlg(selContent, allowEdit, currentFormat);
+    dlg.Refuse = std::move(refuse);
     if (!caption.isEmpty()) dlg.setWindowTitle(caption);
     if (SelFormat::TestResponder()) {
         SelFormat::TestResponder()(dlg);

@@ -24,6 +24,10 @@ public:
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
+    // Tells why a typed text can't be taken ("" when it can): OK then shows
+    // it and the chooser stays open with the text for correction.
+    std::function<QString(const QString&)> Refuse;
+
     // Tests answer the chooser through this instead of an operator.
     static std::function<void(SelFormat&)>& TestResponder();
 
@@ -40,7 +44,7 @@ protected:
 
 // The answer of the chooser for a caption; "" when cancelled.
 QString RunSelFormat(const QString& selContent, bool allowEdit, const QString& caption,
-                     const QString& currentFormat);
+                     const QString& currentFormat, std::function<QString(const QString&)> refuse = {});
 
 // Asks the class of a new input box: "0" to "4", or "" when cancelled.
 QString AskInputBoxClass();

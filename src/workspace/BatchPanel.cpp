@@ -198,7 +198,7 @@ void BatchPanel::DeleteSelectedRecords()
         return;
     }
     const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first).arg(last);
-    if (Question(question, PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(question)) return;
     if (!batch_.DeleteRecords(first, last)) return;
     grid->selectionModel()->clearSelection();
     ShowBatchRecord();
@@ -206,7 +206,7 @@ void BatchPanel::DeleteSelectedRecords()
 
 void BatchPanel::ClearRecords(bool ask)
 {
-    if (ask && Question(QStringLiteral("您确定要清除所有记录？"), PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    if (ask && !ConfirmLoss(QStringLiteral("您确定要清除所有记录？"))) return;
     batch_.Clear();
     ShowBatchRecord();
 }

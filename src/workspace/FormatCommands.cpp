@@ -33,7 +33,8 @@ void FormatCommands::LeaveFormat()
 bool FormatCommands::OfferToSave()
 {
     if (!format_.IsOpen() || !format_.IsModified()) return true;
-    switch (Question(QStringLiteral("格式已修改，是否保存？"), PromptButtons::YesNoCancel)) {
+    switch (Question(QStringLiteral("格式“") + format_.Name() + QStringLiteral("”已修改，是否保存？"),
+                     PromptButtons::YesNoCancel)) {
     case PromptAnswer::Yes: return SaveFormat();
     case PromptAnswer::No: return true;
     default: return false;
@@ -88,14 +89,18 @@ bool FormatCommands::InitFormat(const QString& name)
     return true;
 }
 
-void FormatCommands::PullBoxesInside()
+int FormatCommands::PullBoxesInside()
 {
     const QSizeF slip(format_.Header().widthMm, format_.Header().heightMm);
-    if (slip.isEmpty()) return;
+    if (slip.isEmpty()) return 0;
+    int count = 0;
     for (const Box& b : std::vector<Box>(format_.Boxes())) {
         Box moved = b;
-        if (PullBoxInside(moved, slip)) format_.UpdateBox(moved);
+        if (!PullBoxInside(moved, slip)) continue;
+        format_.UpdateBox(moved);
+        ++count;
     }
+    return count;
 }
 
 bool FormatCommands::SaveFormat()
@@ -121,18 +126,21 @@ bool FormatCommands::SaveFormat()
 bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
 {
     if (!format_.IsOpen()) return false;
+    const QString old = format_.Name();
+    // A name typed into the chooser is checked there, which stays open with
+    // it for correction; the open format's own name is a plain save.
     if (name.isEmpty())
-        name = RunSelFormat(QStringLiteral("Format"), true, QStringLiteral("请选择格式名称"), format_.Name());
+        name = RunSelFormat(QStringLiteral("Format"), true, QStringLiteral("请选择格式名称"), old,
+                            [&old](const QString& n) { return n == old ? QString() : FormatStore::NewNameProblem(n); });
     if (name.isEmpty()) return false;
-    if (const QString problem = FormatStore::NameProblem(name); !problem.isEmpty()) {
+    if (name == old) return SaveFormat();
+    if (const QString problem = FormatStore::NewNameProblem(name); !problem.isEmpty()) {
         MsgBox(problem, PromptIcon::Warning);
         return false;
     }
-    if (!overwriteConfirmed && name != format_.Name() && FormatStore::Exists(name)
-        && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+    if (!overwriteConfirmed && FormatStore::Exists(name)
+        && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
-    const QString old = format_.Name();
-    if (name == old) return SaveFormat();
     PullBoxesInside();
     // The format being left keeps its own defaults.
     FormatStore::SaveDefaults(format_, old, host_.LineBreakMarker());
@@ -167,7 +175,7 @@ bool FormatCommands::DeleteFormat(QString name)
         MsgBox(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"), PromptIcon::Warning);
         return false;
     }
-    if (Question(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")) != PromptAnswer::Yes)
+    if (!ConfirmLoss(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")))
         return false;
     if (const StoreResult r = FormatStore::Delete(name); !r) {
         MsgBox(r.error, PromptIcon::Critical);
@@ -188,9 +196,10 @@ bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, 
     for (;;) {
         const auto a = InputBox(prompt, title, initial);
         if (!a || a->trimmed().isEmpty()) return false;
-        bool ok = false;
-        const double v = a->trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(v)) {
+        // The number the answer starts with: "180mm" is 180.
+        const std::optional<double> n = LeadingNumber(*a);
+        const double v = n.value_or(0);
+        if (!n || !std::isfinite(v)) {
             MsgBox(QStringLiteral("请输入一个数字（单位：毫米）！"), PromptIcon::Warning);
         } else if (v == 0) {
             MsgBox(zeroMessage, PromptIcon::Warning);
@@ -212,7 +221,7 @@ bool FormatCommands::NewFormat()
         const auto typed = InputBox(QStringLiteral("请输入需要新建的格式名称："), title, name);
         if (!typed) return false;
         name = *typed;
-        const QString problem = FormatStore::NameProblem(name);
+        const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty()) break;
         MsgBox(problem, PromptIcon::Warning);
     }
@@ -228,26 +237,29 @@ bool FormatCommands::NewFormat()
         MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间,请重新输入！"), PromptIcon::Warning);
     }
     // Ask before anything of the open format is touched.
-    if (FormatStore::Exists(name) && Question(QStringLiteral("该格式已经存在，是否覆盖？")) != PromptAnswer::Yes)
+    if (FormatStore::Exists(name) && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
     if (name != format_.Name() && !OfferToSave()) return false;
     // The open format is left as it was, defaults included.
     if (name != format_.Name()) LeaveFormat();
-    SlipFormat fresh;
-    FormatHeader header;
+    // The new format keeps the print offsets, options and currency character
+    // of the one that was open, and a copy of its picture.
+    const QString old = format_.Name();
+    FormatHeader header = format_.IsOpen() ? format_.Header() : FormatHeader();
     header.name = name;
     header.widthMm = w;
     header.heightMm = h;
+    SlipFormat fresh;
     fresh.Load(header, {});
     QHash<BoxId, BoxId> ids;
     if (const StoreResult r = FormatStore::Save(fresh, name, true, host_.ScreenWidthTwips(), ids); !r) {
         MsgBox(r.error, PromptIcon::Critical);
         return false;
     }
-    // A new format starts without the picture or defaults of a format it
-    // replaced.
-    BackgroundStore::Remove(name);
-    fresh.SetModified(false);
+    // A format of that name that it replaces takes the copy (or no picture)
+    // in place of its own picture, and loses its defaults.
+    if (const StoreResult p = old.isEmpty() ? BackgroundStore::Remove(name) : BackgroundStore::CopyTo(old, name); !p)
+        MsgBox(QStringLiteral("格式已新建，但底图未能复制：") + p.error, PromptIcon::Warning);
     FormatStore::SaveDefaults(fresh, name, host_.LineBreakMarker());
     format_.Load(header, {});
     FormatStore::SaveCurrentFormatState(name, format_.Options());
@@ -260,7 +272,7 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 {
     if (chosenFile.isEmpty() || !format_.IsOpen()) return false;
     if (BackgroundStore::HasPicture(format_.Name())
-        && Question(QStringLiteral("当前格式已有底图，是否要替换？")) != PromptAnswer::Yes)
+        && !ConfirmLoss(QStringLiteral("当前格式已有底图，是否要替换？")))
         return false;
     if (const StoreResult r = BackgroundStore::Replace(format_.Name(), chosenFile); !r) {
         MsgBox(r.error, PromptIcon::Warning);
@@ -273,7 +285,7 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 bool FormatCommands::ClearBackground()
 {
     if (!format_.IsOpen() || !BackgroundStore::HasPicture(format_.Name())) return false;
-    if (Question(QStringLiteral("您确定要清除背景图？")) != PromptAnswer::Yes) return false;
+    if (!ConfirmLoss(QStringLiteral("您确定要清除背景图？"))) return false;
     if (const StoreResult r = BackgroundStore::Remove(format_.Name()); !r) {
         MsgBox(r.error, PromptIcon::Warning);
         return false;

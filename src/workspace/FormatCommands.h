@@ -51,8 +51,8 @@ public:
     bool SaveFormatAs(QString name, bool overwriteConfirmed = false);
     // Deletes a format with its history, mapping, defaults and picture ("" asks).
     bool DeleteFormat(QString name);
-    // Moves boxes that lie beyond the slip back onto it.
-    void PullBoxesInside();
+    // Moves boxes that lie beyond the slip back onto it; answers how many.
+    int PullBoxesInside();
     // The "新建格式" command: asks name and size and opens the new, empty format.
     bool NewFormat();
     // Leaving the format (another one opens, the program ends): its values

@@ -4,6 +4,7 @@
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
+#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GridView.h"
@@ -13,10 +14,12 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 
 namespace slip {
 
@@ -57,6 +60,8 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(chooseButton, &QPushButton::clicked, this, &FormatListDialog::Choose);
     connect(closeButton, &QPushButton::clicked, this, &FormatListDialog::CloseKeepingCurrent);
     connect(deleteButton, &QPushButton::clicked, this, &FormatListDialog::DeleteSelected);
+    // Enter on the list chooses, as a double-click does; never deletes.
+    chooseButton->setDefault(true);
     // The catalogue opens without blocking; the list closes with no choice.
     connect(downloadButton, &QPushButton::clicked, this, [this] {
         if (!download_) return;
@@ -73,6 +78,7 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     Reload();
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
+    view->viewport()->installEventFilter(this);
     RowChanged();
 }
 
@@ -134,7 +140,35 @@ void FormatListDialog::resizeEvent(QResizeEvent* e)
     QDialog::resizeEvent(e);
     // Column widths are capped by the grid's width, known once the view has
     // taken its size from the new layout.
-    QTimer::singleShot(0, this, [this] { AutoSizeGridColumns(*list, list->FixedRows(), false); });
+    QTimer::singleShot(0, this, [this] { FitColumns(); });
+}
+
+void FormatListDialog::FitColumns()
+{
+    AutoSizeGridColumns(*list, list->FixedRows(), false);
+    // A long name is cut short in its column (and shown whole in its
+    // tooltip) rather than pushing the sizes out of sight.
+    int others = 0;
+    for (int c = 0; c < list->Cols(); ++c)
+        if (c != kNameColumn) others += list->ColWidth(c);
+    // Each column's width is rounded to whole pixels: a pixel each to spare.
+    const int room = int((view->viewport()->width() - list->Cols()) * units::kTwipsPerPixel) - others;
+    constexpr int kLeastNameTwips = 900;
+    if (list->ColWidth(kNameColumn) > room) list->SetColWidth(kNameColumn, qMax(room, kLeastNameTwips));
+}
+
+bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view->viewport() && event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex at = view->indexAt(help->pos());
+        if (at.isValid() && at.column() == kNameColumn) {
+            QToolTip::showText(help->globalPos(), list->TextMatrix(at.row() + list->FixedRows(), kNameColumn),
+                               view->viewport());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FormatListDialog::showEvent(QShowEvent* e)
@@ -163,6 +197,9 @@ void FormatListDialog::CloseKeepingCurrent()
 void FormatListDialog::DeleteSelected()
 {
     const QString name = SelectedName();
+    // The focus goes back to the list, so that a second Enter does not
+    // delete the next format.
+    view->setFocus();
     if (name.isEmpty() || !deleteFormat_ || !deleteFormat_(name)) return;
     int first = list->Row, last = list->Row;
     DeleteGridRows(*list, first, last, false);

@@ -48,10 +48,13 @@ protected:
     // Closing keeps the list's size for the next time.
     void done(int result) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* e) override;
 
 private:
     void ShowPreview();
+    // Sizes the columns to their texts within the list's width.
+    void FitColumns();
     QString currentFormat_;
     std::function<bool(const QString&)> deleteFormat_;
     std::function<void()> download_;

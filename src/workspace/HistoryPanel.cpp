@@ -344,7 +344,7 @@ void HistoryPanel::DeleteHistoryRows()
     const int first = rows.first();
     const int last = rows.last();
     const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(first + 1).arg(last + 1);
-    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(question)) return;
     QVector<qint64> numbers;
     for (int r = first; r <= last; ++r) numbers << model->SlipNumber(r);
     // Under the format the list was read for, whatever is open by now.
@@ -369,7 +369,7 @@ void HistoryPanel::DeleteAllHistory()
     if (rows == 0) return;
     grid->selectAll();
     const QString question = QStringLiteral("您确定要删除第%1至第%2行？").arg(1).arg(rows);
-    if (Question(question, PromptButtons::YesNo, PromptIcon::None) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(question)) return;
     const HistoryDeleteResult result = slip::DeleteAllHistory(model->Format());
     if (!result.ok) {
         MsgBox(result.error, PromptIcon::Critical);
@@ -400,8 +400,7 @@ void HistoryPanel::ExportGrid()
     if (chosen.isEmpty()) return;
     QString renamed;
     const QString path = GridExportPath(chosen, &renamed);
-    if (QFileInfo::exists(path) &&
-        Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (QFileInfo::exists(path) && !ConfirmLoss(QStringLiteral("该文件已存在，是否覆盖？")))
         return;
     WindowProgress progress;
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);

@@ -53,6 +53,37 @@ namespace {
 const QString kRegSection = QStringLiteral("Para");
 const QString kRegMarker = QStringLiteral("CrlfChr");
 
+// The open format's name: whole when it fits, else cut short with "…", so
+// that a long name never runs into its neighbours. The tooltip has it whole.
+class FormatNameLabel : public QLabel {
+public:
+    FormatNameLabel() { setTextFormat(Qt::PlainText); }
+    void SetName(const QString& name)
+    {
+        name_ = name;
+        updateGeometry();
+        Elide();
+    }
+    QSize sizeHint() const override
+    {
+        constexpr int kWidest = 320;
+        return {qBound(minimumWidth(), fontMetrics().horizontalAdvance(name_) + 4, kWidest),
+                QLabel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override { return {minimumWidth(), QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QLabel::resizeEvent(e);
+        Elide();
+    }
+
+private:
+    void Elide() { setText(fontMetrics().elidedText(name_, Qt::ElideMiddle, width())); }
+    QString name_;
+};
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
@@ -74,6 +105,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
     BuildMenus();
     statusBar()->addPermanentWidget(zoomLabel = new QLabel);
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& m) {
+        if (m.isEmpty()) statusBar()->setToolTip(QString());
+    });
 
     connect(&format_, &SlipFormat::headerChanged, this, [this] { ShowFormatState(); });
     connect(canvas_, &SlipView::zoomChanged, this, [this](double z) {
@@ -119,8 +153,7 @@ QWidget* MainWindow::BuildSlipPanel()
     // Two rows, so that the window works on a screen 1,024 pixels wide.
     auto* row1 = new QHBoxLayout;
     auto* nameCaption = new QLabel(QStringLiteral("格式名："));
-    formatNameLabel = new QLabel;
-    formatNameLabel->setTextFormat(Qt::PlainText);
+    formatNameLabel = new FormatNameLabel;
     formatNameLabel->setToolTip(QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
     formatNameLabel->setMinimumWidth(120);
     QFont bold = formatNameLabel->font();
@@ -242,14 +275,18 @@ void MainWindow::BuildMenus()
     connect(set->addAction(QStringLiteral("登录密码设置")), &QAction::triggered, this, [this] {
         auto* dlg = new PasswordChangeDialog(this);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
-        connect(dlg, &PasswordChangeDialog::changed, this, [this] { StatusMessage(QStringLiteral("登录密码已修改。")); });
+        connect(dlg, &PasswordChangeDialog::changed, this, &MainWindow::StatusMessage);
         dlg->show();
     });
     AddServerAddressMenuItem(set);
 
     QMenu* tools = bar->addMenu(QStringLiteral("工具"));
     QAction* pull = tools->addAction(QStringLiteral("检查凭据外内容框"));
-    connect(pull, &QAction::triggered, this, [this] { commands_->PullBoxesInside(); });
+    connect(pull, &QAction::triggered, this, [this] {
+        const int moved = commands_->PullBoxesInside();
+        StatusMessage(moved == 0 ? QStringLiteral("所有内容框都在凭据内。")
+                                 : QStringLiteral("已将%1个凭据外的内容框移回凭据内。").arg(moved));
+    });
     formatActions << pull;
     connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [this] {
         WindowProgress progress;
@@ -379,7 +416,7 @@ void MainWindow::ShowFormatState()
 {
     const FormatHeader& h = format_.Header();
     const bool open = format_.IsOpen();
-    formatNameLabel->setText(h.name);
+    static_cast<FormatNameLabel*>(formatNameLabel)->SetName(h.name);
     formatNameLabel->setToolTip(open ? h.name : QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
     slipSizeLabel->setText(open ? QStringLiteral("宽 %1  高 %2").arg(NumberText(h.widthMm), NumberText(h.heightMm)) : QString());
     offsetLabel->setText(open ? QStringLiteral("横 %1  纵 %2").arg(NumberText(h.offsetXMm), NumberText(h.offsetYMm)) : QString());
@@ -421,7 +458,14 @@ QString MainWindow::ShowFormatList()
         [this] { QTimer::singleShot(0, this, [this] { ShowWebCatalogue(); }); });
 }
 
-void MainWindow::StatusMessage(const QString& text) { statusBar()->showMessage(text, 5000); }
+void MainWindow::StatusMessage(const QString& text)
+{
+    // A note with a long format name is cut to the line; its tooltip has it whole.
+    QStatusBar* bar = statusBar();
+    const int room = bar->width() - zoomLabel->width() - 40;
+    bar->showMessage(bar->fontMetrics().elidedText(text, Qt::ElideMiddle, qMax(room, 100)), 5000);
+    bar->setToolTip(text);
+}
 
 int MainWindow::ScreenWidthTwips() const
 {

@@ -155,7 +155,7 @@ void SlipMenus::CopyBoxesAsked(BoxId clicked)
 void SlipMenus::DeleteBoxesAsked(BoxId clicked)
 {
     if (format_.Options().locked || !format_.Find(clicked)) return;
-    if (Question(QStringLiteral("您确定要删除选定的输入框和当前输入框？")) != PromptAnswer::Yes) return;
+    if (!ConfirmLoss(QStringLiteral("您确定要删除选定的输入框和当前输入框？"))) return;
     DeleteMarkedAnd(format_, clicked);
 }
 

@@ -311,12 +311,14 @@ TEST(XlsxBounds, ReadsStopWhereWhatIsAskedForEnds)
     EXPECT_EQ(farRead.cells.RowCount(), 9);
     EXPECT_EQ(farRead.cells.Cell(9, 1), "a\rb_x00zz_");  // characters XML can't hold, escaped
     EXPECT_EQ(ReadWorksheet(bomb, "S").error, WorkbookDamagedError());
+#ifndef SLIP_SANITIZED  // the sanitizer's shadow memory counts in the process's peak
     QFile status("/proc/self/status");
     ASSERT_TRUE(status.open(QIODevice::ReadOnly));
     const QByteArray text = status.readAll();
     const qsizetype at = text.indexOf("VmHWM:");
     ASSERT_GE(at, 0);
     EXPECT_LT(text.mid(at + 6, 20).trimmed().split(' ').value(0).toLong() / 1024, 300);
+#endif
 }
 
 TEST(SheetNumbers, PlainDigitsNeverAnExponent)

@@ -1,73 +1,23 @@
-#include "TestHome.h"
-
 #include "core/CommonHelpers.h"
-#include "storage/Database.h"
 
-#include <cmath>
-#include <limits>
 #include <gtest/gtest.h>
 
 using namespace slip;
 
 TEST(FormatDuration, DropsLeadingZeroPartsButKeepsMinutesAndSeconds)
 {
-    EXPECT_EQ(FormatDuration(5), "0:5");
-    EXPECT_EQ(FormatDuration(65), "1:5");
-    EXPECT_EQ(FormatDuration(3725), "1:2:5");
-    EXPECT_EQ(FormatDuration(86400 + 3600 + 60 + 1), "1:1:1:1");
-    EXPECT_EQ(FormatDuration(86400 + 5), "1:0:0:5");
-    EXPECT_EQ(FormatDuration(3600), "1:0:0");
-    EXPECT_EQ(FormatDuration(0), "0:0");
-    EXPECT_EQ(FormatDuration(-30), "0:0");
+    const std::pair<qint64, const char*> cases[] = {{5, "0:5"}, {65, "1:5"}, {3725, "1:2:5"},
+                                                    {86400 + 3600 + 60 + 1, "1:1:1:1"}, {86400 + 5, "1:0:0:5"},
+                                                    {3600, "1:0:0"}, {0, "0:0"}, {-30, "0:0"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
 
 TEST(CheckMarkText, TrueForAnyValueButFalseZeroEmptyAndNull)
 {
-    EXPECT_EQ(CheckMarkText(QVariant()), "");
-    EXPECT_EQ(CheckMarkText(QVariant(QMetaType(QMetaType::Int))), "");
-    EXPECT_EQ(CheckMarkText(QVariant(false)), "");
-    EXPECT_EQ(CheckMarkText(QVariant(0)), "");
-    EXPECT_EQ(CheckMarkText(QVariant(0.0)), "");
-    EXPECT_EQ(CheckMarkText(QVariant(QString())), "");
-    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("0"))), "");
-    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("False"))), "");
-    EXPECT_EQ(CheckMarkText(QVariant(true)), "√");
-    EXPECT_EQ(CheckMarkText(QVariant(-1)), "√");
-    EXPECT_EQ(CheckMarkText(QVariant(qint64(1))), "√");
-    EXPECT_EQ(CheckMarkText(QVariant(QStringLiteral("是"))), "√");
-    EXPECT_EQ(CheckMarkText(true), "√");
-    EXPECT_EQ(CheckMarkText(false), "");
-    EXPECT_TRUE(IsNotEmpty(" "));
-    EXPECT_FALSE(IsNotEmpty(""));
+    for (const QVariant& v : {QVariant(), QVariant(QMetaType(QMetaType::Int)), QVariant(false), QVariant(0),
+                              QVariant(0.0), QVariant(QString()), QVariant(QStringLiteral("0")),
+                              QVariant(QStringLiteral("False"))})
+        EXPECT_EQ(CheckMarkText(v), "") << v.toString().toStdString();
+    for (const QVariant& v : {QVariant(true), QVariant(-1), QVariant(qint64(1)), QVariant(QStringLiteral("是"))})
+        EXPECT_EQ(CheckMarkText(v), "√") << v.toString().toStdString();
 }
-
-TEST(SplitOff, PeelsFieldsFromEitherEnd)
-{
-    QString t = "a|b|c";
-    EXPECT_EQ(SplitOff(t, "|", true), "a");
-    EXPECT_EQ(t, "b|c");
-    t = "a|b|c";
-    EXPECT_EQ(SplitOff(t, "|", false), "c");
-    EXPECT_EQ(t, "a|b");
-    t = "a|b|c";
-    EXPECT_EQ(SplitOff(t, ";", true), "");
-    EXPECT_EQ(t, "a|b|c");
-    EXPECT_EQ(SplitOff(t, "", false), "");
-    EXPECT_EQ(t, "a|b|c");
-
-    // Several characters, case counts, empty fields.
-    t = "x§☆§y§☆§z";
-    EXPECT_EQ(SplitOff(t, "§☆§", true), "x");
-    EXPECT_EQ(SplitOff(t, "§☆§", true), "y");
-    EXPECT_EQ(t, "z");
-    t = "aXbxc";
-    EXPECT_EQ(SplitOff(t, "x", true), "aXb");
-    EXPECT_EQ(t, "c");
-    t = "|tail";
-    EXPECT_EQ(SplitOff(t, "|", true), "");
-    EXPECT_EQ(t, "tail");
-    t = "head|";
-    EXPECT_EQ(SplitOff(t, "|", false), "");
-    EXPECT_EQ(t, "head");
-}
-

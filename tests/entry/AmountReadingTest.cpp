@@ -38,21 +38,6 @@ std::optional<qint64> FenOf(QString figures)
 
 } // namespace
 
-TEST(FullWidthInput, AmountsReadAsTheirPlainForms)
-{
-    EXPECT_EQ(Conv(104, "１２３"), "￥123.00");
-    EXPECT_EQ(Conv(104, "１，２３４．５"), "￥1,234.50");
-    EXPECT_EQ(Conv(104, "－５"), "-￥5.00");
-    EXPECT_EQ(Conv(104, "￥１２３"), "￥123.00");  // the currency character stays what it is
-    EXPECT_EQ(Conv(104, "１２３４　５"), "￥12,345.00");  // an ideographic blank is a blank
-    EXPECT_EQ(Conv(11, "１２３４．５"), "￥1,234.50");
-    EXPECT_EQ(Conv(311, "１２３４．５"), "1,234.50");
-    EXPECT_EQ(Conv(105, "－１２３４"), "-1,234.00");
-    EXPECT_EQ(Conv(117, "－１２３４"), "-1234.00");
-    EXPECT_EQ(Conv(118, "１，２３４"), "￥1234.00");
-    EXPECT_EQ(FormatAmount("１２３"), "￥123.00");
-}
-
 TEST(FullWidthInput, MoneyWordsCellsAndPercentages)
 {
     EXPECT_EQ(Conv(103, "１２３４"), "壹仟贰佰叁拾肆元整");
@@ -63,21 +48,6 @@ TEST(FullWidthInput, MoneyWordsCellsAndPercentages)
     EXPECT_EQ(Conv(116, "２５％"), "25%");
     EXPECT_EQ(MoneyToUpper("１２３"), "壹佰贰拾叁元整");
     EXPECT_EQ(DigitCells("１２３", 6), "零壹贰叁零零");
-}
-
-TEST(FullWidthInput, DatesAndPostcodes)
-{
-    EXPECT_EQ(Conv(109, "１０００８５"), "100085");
-    EXPECT_EQ(Conv(109, "邮编：２１0000"), "210000");
-    EXPECT_EQ(Conv(110, "２０１２－５－３"), "2012年05月03日");
-    EXPECT_EQ(Conv(111, "２０１２．５．３"), "2012-05-03");
-    EXPECT_EQ(Conv(112, "２０１２年５月３日"), "05月03日");
-    EXPECT_EQ(Conv(100, "２０１２"), "贰零壹贰");
-    EXPECT_EQ(Conv(101, "５"), "伍");
-    EXPECT_EQ(Conv(102, "２０"), "零贰拾");
-    EXPECT_EQ(Conv(106, "２０１２"), "2012");
-    EXPECT_EQ(Conv(107, "１２"), "12");
-    EXPECT_EQ(Conv(108, "３"), "3");
 }
 
 TEST(FullWidthInput, CodesWithoutConversionKeepTheText)

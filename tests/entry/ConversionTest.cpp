@@ -141,41 +141,30 @@ TEST(AutoConvert, UsesTheBoxCurrency)
     EXPECT_EQ(ConvertAs(105, "-1234.5", u'$').text, "-1,234.50");
 }
 
-TEST(AutoConvert, Percent)
+TEST(ConvertByCode, EveryCodeConvertsItsText)
 {
-    EXPECT_EQ(Conv(116, "0.25"), "25%");
-    EXPECT_EQ(Conv(116, "25%"), "25%");
-    EXPECT_EQ(Conv(116, "0.07"), "7%");
-    EXPECT_EQ(Conv(116, "0.125"), "12.5%");
-    EXPECT_EQ(Conv(116, "abc"), "abc");
-    EXPECT_EQ(Conv(116, "0.1"), "10%");
-    EXPECT_EQ(Conv(116, "-0.035"), "-3.5%");
-    EXPECT_EQ(Conv(116, "1e3"), "1e3");
-}
-
-TEST(AutoConvert, PostalCode)
-{
-    EXPECT_EQ(Conv(109, "10-00-8 5"), "100085");
-    EXPECT_EQ(Conv(109, "1234567"), "123456");
-    EXPECT_EQ(Conv(109, "85"), "000085");
-    EXPECT_EQ(Conv(109, "abc"), "");
-    EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // full-width figures are not figures
-}
-
-TEST(AutoConvert, WholeDates)
-{
-    EXPECT_EQ(Conv(110, "2012-5-3"), "2012年05月03日");
-    EXPECT_EQ(Conv(110, "abc"), "");
-    EXPECT_EQ(Conv(111, "2012/5/3"), "2012-05-03");
-    EXPECT_EQ(Conv(112, "2012年5月3日"), "05月03日");
-    EXPECT_EQ(Conv(113, "2012.12.31"), "12-31");
-    EXPECT_EQ(Conv(111, "2012-05-03 14:30:15"), "2012-05-03");
-    // A date without its year is in the current year.
-    EXPECT_EQ(Conv(110, "5-3"), "2020年05月03日");
-    EXPECT_EQ(Conv(111, "12月31日"), "2020-12-31");
-    // Converting a converted date again keeps it.
-    EXPECT_EQ(Conv(110, "2012年05月03日"), "2012年05月03日");
-    EXPECT_EQ(Conv(111, "2012-05-03"), "2012-05-03");
+    // Full-width figures, point, comma and minus read as their plain forms;
+    // a date without its year is in the current year; out of range parts are
+    // today's.
+    struct Case { double code; const char* text; const char* want; };
+    const Case cases[] = {
+        {109, "10-00-8 5", "100085"}, {109, "1234567", "123456"}, {109, "85", "000085"}, {109, "abc", ""},
+        {116, "0.25", "25%"}, {116, "25%", "25%"}, {116, "0.07", "7%"}, {116, "0.125", "12.5%"}, {116, "abc", "abc"},
+        {116, "0.1", "10%"}, {116, "-0.035", "-3.5%"}, {116, "1e3", "1e3"}, {110, "2012-5-3", "2012年05月03日"},
+        {110, "abc", ""}, {111, "2012/5/3", "2012-05-03"}, {112, "2012年5月3日", "05月03日"}, {113, "2012.12.31", "12-31"},
+        {111, "2012-05-03 14:30:15", "2012-05-03"}, {110, "5-3", "2020年05月03日"}, {111, "12月31日", "2020-12-31"},
+        {110, "2012年05月03日", "2012年05月03日"}, {111, "2012-05-03", "2012-05-03"}, {100, "2012", "贰零壹贰"},
+        {101, "10", "零壹拾"}, {102, "25", "贰拾伍"}, {106, "贰零壹贰", "2012"}, {107, "零伍", "5"}, {108, "40", "9"},
+        {104, "１２３", "￥123.00"}, {104, "１，２３４．５", "￥1,234.50"}, {104, "－５", "-￥5.00"}, {104, "￥１２３", "￥123.00"},
+        {104, "１２３４　５", "￥12,345.00"}, {11, "１２３４．５", "￥1,234.50"}, {311, "１２３４．５", "1,234.50"},
+        {105, "－１２３４", "-1,234.00"}, {117, "－１２３４", "-1234.00"}, {118, "１，２３４", "￥1234.00"}, {109, "１０００８５", "100085"},
+        {109, "邮编：２１0000", "210000"}, {110, "２０１２－５－３", "2012年05月03日"}, {111, "２０１２．５．３", "2012-05-03"},
+        {112, "２０１２年５月３日", "05月03日"}, {100, "２０１２", "贰零壹贰"}, {101, "５", "伍"}, {102, "２０", "零贰拾"},
+        {106, "２０１２", "2012"}, {107, "１２", "12"}, {108, "３", "3"}
+    };
+    for (const Case& c : cases) EXPECT_EQ(Conv(c.code, QString::fromUtf8(c.text)), QString::fromUtf8(c.want)) << c.code << " " << c.text;
+    EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // SixDigitText itself takes plain figures only
+    EXPECT_EQ(FormatAmount("１２３"), "￥123.00");
 }
 
 TEST(FormatDateText, NoDateGivesEmpty)
@@ -184,16 +173,6 @@ TEST(FormatDateText, NoDateGivesEmpty)
         EXPECT_EQ(FormatDateText(QString::fromUtf8(t), "YYYY-MM-DD", kToday), "") << t;
     EXPECT_EQ(FormatDateText("2012-2-29", "YYYY-MM-DD", kToday), "2012-02-29");
     EXPECT_EQ(FormatDateText("2012-5-3", "DD/MM/YYYY 年", kToday), "03/05/2012 年");
-}
-
-TEST(AutoConvert, YearMonthDayParts)
-{
-    EXPECT_EQ(Conv(100, "2012"), "贰零壹贰");
-    EXPECT_EQ(Conv(101, "10"), "零壹拾");
-    EXPECT_EQ(Conv(102, "25"), "贰拾伍");
-    EXPECT_EQ(Conv(106, "贰零壹贰"), "2012");
-    EXPECT_EQ(Conv(107, "零伍"), "5");
-    EXPECT_EQ(Conv(108, "40"), "9");  // out of range: today's day
 }
 
 TEST(AutoConvert, MoneyWordsAndCells)

@@ -38,43 +38,21 @@ TEST(ConvertUpperDigits, FiguresToNumerals)
     EXPECT_EQ(ConvertUpperDigits("2012年5月-x", false), "贰零壹贰年伍月-x");
 }
 
-TEST(DatePartToUpper, Months)
+TEST(DatePartToUpper, MonthsDaysAndYearsInRange)
 {
-    EXPECT_EQ(DatePartToUpper("5", DatePart::Month), "伍");
-    EXPECT_EQ(DatePartToUpper("1", DatePart::Month), "零壹");
-    EXPECT_EQ(DatePartToUpper("2", DatePart::Month), "零贰");
-    EXPECT_EQ(DatePartToUpper("3", DatePart::Month), "叁");
-    EXPECT_EQ(DatePartToUpper("9", DatePart::Month), "玖");
-    EXPECT_EQ(DatePartToUpper("10", DatePart::Month), "零壹拾");
-    EXPECT_EQ(DatePartToUpper("11", DatePart::Month), "壹拾壹");
-    EXPECT_EQ(DatePartToUpper("12", DatePart::Month), "壹拾贰");
-    EXPECT_EQ(DatePartToUpper("13", DatePart::Month), "13");
-    EXPECT_EQ(DatePartToUpper("0", DatePart::Month), "0");
-    EXPECT_EQ(DatePartToUpper("伍", DatePart::Month), "伍");
-    EXPECT_EQ(DatePartToUpper("", DatePart::Month), "");
-}
-
-TEST(DatePartToUpper, Days)
-{
-    EXPECT_EQ(DatePartToUpper("1", DatePart::Day), "零壹");
-    EXPECT_EQ(DatePartToUpper("3", DatePart::Day), "零叁");
-    EXPECT_EQ(DatePartToUpper("9", DatePart::Day), "零玖");
-    EXPECT_EQ(DatePartToUpper("03", DatePart::Day), "零叁");
-    EXPECT_EQ(DatePartToUpper("10", DatePart::Day), "零壹拾");
-    EXPECT_EQ(DatePartToUpper("19", DatePart::Day), "壹拾玖");
-    EXPECT_EQ(DatePartToUpper("20", DatePart::Day), "零贰拾");
-    EXPECT_EQ(DatePartToUpper("25", DatePart::Day), "贰拾伍");
-    EXPECT_EQ(DatePartToUpper("30", DatePart::Day), "零叁拾");
-    EXPECT_EQ(DatePartToUpper("31", DatePart::Day), "叁拾壹");
-    EXPECT_EQ(DatePartToUpper("32", DatePart::Day), "32");
-}
-
-TEST(DatePartToUpper, Years)
-{
-    EXPECT_EQ(DatePartToUpper("2012", DatePart::Year), "贰零壹贰");
-    EXPECT_EQ(DatePartToUpper("2000", DatePart::Year), "贰零零零");
-    EXPECT_EQ(DatePartToUpper("1999", DatePart::Year), "1999");
-    EXPECT_EQ(DatePartToUpper("3001", DatePart::Year), "3001");
+    struct Case { const char* text; DatePart part; const char* words; };
+    const Case cases[] = {
+        {"5", DatePart::Month, "伍"}, {"1", DatePart::Month, "零壹"}, {"2", DatePart::Month, "零贰"},
+        {"3", DatePart::Month, "叁"}, {"9", DatePart::Month, "玖"}, {"10", DatePart::Month, "零壹拾"},
+        {"11", DatePart::Month, "壹拾壹"}, {"12", DatePart::Month, "壹拾贰"}, {"13", DatePart::Month, "13"},
+        {"0", DatePart::Month, "0"}, {"伍", DatePart::Month, "伍"}, {"", DatePart::Month, ""},
+        {"1", DatePart::Day, "零壹"}, {"3", DatePart::Day, "零叁"}, {"9", DatePart::Day, "零玖"},
+        {"03", DatePart::Day, "零叁"}, {"10", DatePart::Day, "零壹拾"}, {"19", DatePart::Day, "壹拾玖"},
+        {"20", DatePart::Day, "零贰拾"}, {"25", DatePart::Day, "贰拾伍"}, {"30", DatePart::Day, "零叁拾"},
+        {"31", DatePart::Day, "叁拾壹"}, {"32", DatePart::Day, "32"}, {"2012", DatePart::Year, "贰零壹贰"},
+        {"2000", DatePart::Year, "贰零零零"}, {"1999", DatePart::Year, "1999"}, {"3001", DatePart::Year, "3001"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DatePartToUpper(QString::fromUtf8(c.text), c.part), QString::fromUtf8(c.words)) << c.text;
 }
 
 TEST(DatePartToUpper, ConvertingAgainKeepsTheWords)

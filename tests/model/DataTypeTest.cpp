@@ -28,24 +28,24 @@ TEST(DataType, StoredNumbersReadAsItemCellsAndLook)
         int item, code;
         double count;
         int cells;
-        bool border, alignment, right;
+        bool border, alignment;
     };
     const Case cases[] = {
-        {0, Family::Plain, 0, 0, 0, 0, false, true, false},
-        {110, Family::Plain, 110, 110, 110, 0, false, true, false},
-        {103.5, Family::Plain, 104, 103, 103.5, 0, false, true, false},  // the item rounds, the code cuts
-        {-3, Family::Plain, -1, 0, -3, 0, false, true, false},
-        {400, Family::Plain, -1, 400, 400, 0, false, true, false},
-        {1e300, Family::Plain, -1, 100000, 1e300, 0, false, true, false},
-        {15, Family::AmountCells, 11, 15, 15, 15, true, false, true},
-        {2.5, Family::AmountCells, 11, 2, 2.5, 2, true, false, true},
-        {0.5, Family::AmountCells, 11, 0, 0.5, 0, true, false, false},
-        {206, Family::DigitCells, 211, 206, 6, 6, true, true, false},
-        {300, Family::DigitCells, 211, 300, 100, 100, true, true, false},
-        {312, Family::DigitCells, 311, 312, 12, 12, true, false, true},
-        {114.08, Family::MoneyPlaces, 114, 114, 8, 8, false, false, true},  // 8, not 7
-        {121.11, Family::MoneyPlaces, 121, 121, 11, 11, false, false, true},
-        {114.025, Family::MoneyPlaces, 114, 114, 2, 2, false, false, true},
+        {0, Family::Plain, 0, 0, 0, 0, false, true},
+        {110, Family::Plain, 110, 110, 110, 0, false, true},
+        {103.5, Family::Plain, 104, 103, 103.5, 0, false, true},  // the item rounds, the code cuts
+        {-3, Family::Plain, -1, 0, -3, 0, false, true},
+        {400, Family::Plain, -1, 400, 400, 0, false, true},
+        {1e300, Family::Plain, -1, 100000, 1e300, 0, false, true},
+        {15, Family::AmountCells, 11, 15, 15, 15, true, false},
+        {2.5, Family::AmountCells, 11, 2, 2.5, 2, true, false},
+        {0.5, Family::AmountCells, 11, 0, 0.5, 0, true, false},
+        {206, Family::DigitCells, 211, 206, 6, 6, true, true},
+        {300, Family::DigitCells, 211, 300, 100, 100, true, true},
+        {312, Family::DigitCells, 311, 312, 12, 12, true, false},
+        {114.08, Family::MoneyPlaces, 114, 114, 8, 8, false, false},  // 8, not 7
+        {121.11, Family::MoneyPlaces, 121, 121, 11, 11, false, false},
+        {114.025, Family::MoneyPlaces, 114, 114, 2, 2, false, false},
     };
     for (const Case& c : cases) {
         const DataType t = DataType::FromStored(c.stored);
@@ -56,7 +56,6 @@ TEST(DataType, StoredNumbersReadAsItemCellsAndLook)
         EXPECT_EQ(t.Cells(), c.cells) << c.stored;
         EXPECT_EQ(t.ShowsCellBorder(), c.border) << c.stored;
         EXPECT_EQ(t.TakesAlignment(), c.alignment) << c.stored;
-        EXPECT_EQ(t.AlignsRight(), c.right) << c.stored;
         EXPECT_EQ(t.Stored(), c.stored) << c.stored;
     }
     EXPECT_EQ(DataType::FromStored(std::nan("")), DataType());

@@ -4,72 +4,44 @@
 
 using namespace slip;
 
-TEST(CurrencyCharAnswer, FirstCharacterIsTaken)
-{
-    EXPECT_EQ(CurrencyCharFromAnswer(QStringLiteral("$")).value, QStringLiteral("$"));
-    const SettingAnswer euro = CurrencyCharFromAnswer(QStringLiteral("€ and more"));
-    EXPECT_TRUE(euro.take);
-    EXPECT_EQ(euro.value, QStringLiteral("€"));
-    EXPECT_TRUE(euro.error.isEmpty());
-    // A separator later in the answer does no harm: only the first counts.
-    EXPECT_EQ(CurrencyCharFromAnswer(QStringLiteral("£|")).value, QStringLiteral("£"));
-}
+namespace {
 
-TEST(CurrencyCharAnswer, EmptyAnswerKeepsTheOldCharacterSilently)
-{
-    const SettingAnswer a = CurrencyCharFromAnswer(QString());
-    EXPECT_FALSE(a.take);
-    EXPECT_TRUE(a.error.isEmpty());
-}
+struct Case {
+    QString answer;
+    bool take;
+    QString value;  // what is taken
+    QString error;  // "?": some message; "": none
+};
 
-TEST(CurrencyCharAnswer, OptionSeparatorIsRefused)
+void Expect(SettingAnswer (*read)(const QString&), const std::vector<Case>& cases)
 {
-    const SettingAnswer a = CurrencyCharFromAnswer(QStringLiteral("|"));
-    EXPECT_FALSE(a.take);
-    EXPECT_EQ(a.error, QStringLiteral("货币符号不能是“|”！"));
-}
-
-TEST(CurrencyCharAnswer, LoneSurrogateHalvesAndControlsAreRefused)
-{
-    for (const QString& bad : {QString(QChar(0xD83D)), QString(QChar(0xDCB0)) + QStringLiteral("x"),
-                               QStringLiteral("\n"), QStringLiteral("\t$")}) {
-        const SettingAnswer a = CurrencyCharFromAnswer(bad);
-        EXPECT_FALSE(a.take);
-        EXPECT_FALSE(a.error.isEmpty());
+    for (const Case& c : cases) {
+        const SettingAnswer a = read(c.answer);
+        EXPECT_EQ(a.take, c.take) << c.answer.toStdString();
+        if (c.take) EXPECT_EQ(a.value, c.value) << c.answer.toStdString();
+        if (c.error == QStringLiteral("?")) EXPECT_FALSE(a.error.isEmpty()) << c.answer.toStdString();
+        else EXPECT_EQ(a.error, c.error) << c.answer.toStdString();
     }
 }
 
-TEST(CurrencyCharAnswer, SurrogatePairIsOneCharacterAndNeverSplit)
+} // namespace
+
+TEST(SettingAnswers, TheCurrencyCharacterIsTheFirstWholeCharacter)
 {
-    // U+1F4B0 is one character of two UTF-16 units: the format keeps one
-    // unit, so it is refused whole rather than cut in half.
-    const QString bag = QString::fromUcs4(U"\U0001F4B0元");
-    const SettingAnswer a = CurrencyCharFromAnswer(bag);
-    EXPECT_FALSE(a.take);
-    EXPECT_TRUE(a.error.contains(bag.left(2)));
+    const QString bag = QString::fromUcs4(U"\U0001F4B0元");  // one character of two UTF-16 units: refused whole
+    Expect(CurrencyCharFromAnswer,
+           {{"$", true, "$", ""}, {"€ and more", true, "€", ""}, {"£|", true, "£", ""}, {"", false, "", ""},
+            {"|", false, "", QStringLiteral("货币符号不能是“|”！")}, {QString(QChar(0xD83D)), false, "", "?"},
+            {QString(QChar(0xDCB0)) + "x", false, "", "?"}, {"\n", false, "", "?"}, {"\t$", false, "", "?"},
+            {bag, false, "", "?"}});
+    EXPECT_TRUE(CurrencyCharFromAnswer(bag).error.contains(bag.left(2)));
 }
 
-TEST(LineBreakMarkerAnswer, AnyVisibleTextIsTaken)
+TEST(SettingAnswers, TheLineBreakMarkerIsAnyVisibleText)
 {
-    EXPECT_EQ(LineBreakMarkerFromAnswer(QStringLiteral("//")).value, QStringLiteral("//"));
-    EXPECT_EQ(LineBreakMarkerFromAnswer(QStringLiteral("¶")).value, QStringLiteral("¶"));
-    EXPECT_EQ(LineBreakMarkerFromAnswer(QStringLiteral(" | ")).value, QStringLiteral(" | "));
-}
-
-TEST(LineBreakMarkerAnswer, EmptyAnswerKeepsTheOldMarker)
-{
-    const SettingAnswer a = LineBreakMarkerFromAnswer(QString());
-    EXPECT_FALSE(a.take);
-    EXPECT_TRUE(a.error.isEmpty());
-}
-
-TEST(LineBreakMarkerAnswer, LineBreaksBlanksAndBrokenCharactersAreRefused)
-{
-    for (const QString& bad : {QStringLiteral("a\nb"), QStringLiteral("\r"), QStringLiteral("   "),
-                               QStringLiteral("x") + QChar(0xD800), QString(QChar(0xDC00)) + QStringLiteral("//")}) {
-        const SettingAnswer a = LineBreakMarkerFromAnswer(bad);
-        EXPECT_FALSE(a.take) << bad.toStdString();
-        EXPECT_FALSE(a.error.isEmpty());
-    }
-    EXPECT_TRUE(LineBreakMarkerFromAnswer(QString::fromUcs4(U"\U0001F4B0")).take);
+    Expect(LineBreakMarkerFromAnswer,
+           {{"//", true, "//", ""}, {"¶", true, "¶", ""}, {" | ", true, " | ", ""}, {"", false, "", ""},
+            {"a\nb", false, "", "?"}, {"\r", false, "", "?"}, {"   ", false, "", "?"},
+            {QStringLiteral("x") + QChar(0xD800), false, "", "?"}, {QString(QChar(0xDC00)) + "//", false, "", "?"},
+            {QString::fromUcs4(U"\U0001F4B0"), true, QString::fromUcs4(U"\U0001F4B0"), ""}});
 }

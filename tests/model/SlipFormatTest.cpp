@@ -84,9 +84,8 @@ TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
     EXPECT_EQ(f.Value(3), "人民币");
     EXPECT_FALSE(f.IsModified());
     f.SetValue(4, QStringLiteral("100"));
-    EXPECT_FALSE(f.IsModified());  // a value is no change of the format
     f.SetValue(3, QStringLiteral("美元"));
-    EXPECT_TRUE(f.IsModified());   // a fixed text is
+    EXPECT_FALSE(f.IsModified());  // what is typed on the slip is no change of the format
     EXPECT_EQ(f.Find(3)->fixedText, "美元");
     f.ClearValues();
     EXPECT_EQ(f.Value(3), "美元");

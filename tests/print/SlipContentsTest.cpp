@@ -45,8 +45,11 @@ Printed PrintOne(const TestHome& home, const QString& name, const SlipFormat& fo
     SlipPrinter printer;
     printer.UsePdfFile(out.pdf);
     ScriptedPrompter prompter;
-    PrintSlipContents(printer, format, format.Values(), PrintShiftMm(format.Header().offsetXMm),
-                      PrintShiftMm(format.Header().offsetYMm), settings, prompter);
+    // As a print job prints each slip.
+    const PagePlacement page = SetUpSlipPage(printer, format, prompter);
+    PrinterFontFitter fitter(PrintFrame(format, settings), settings.screenWidth);
+    PrintSlipPage(printer, format, format.Values(), PrintShiftMm(format.Header().offsetXMm),
+                  PrintShiftMm(format.Header().offsetYMm), page, settings, fitter, prompter);
     EXPECT_TRUE(printer.EndDoc()) << printer.LastError().toStdString();
     out.words = PdfWords(out.pdf);
     out.told = prompter.shown;

@@ -23,18 +23,6 @@ std::vector<double> Cells(const FakeSurface& out, double x0)
 
 } // namespace
 
-TEST(TextLayout, PackedAlignAndSpacing)
-{
-    const struct { double v; int align; double spacing; } cases[] = {
-        {-2300.5, 2, -300.5}, {1000, 1, 0}, {0, 0, 0}, {2001.5, 2, 1.5}, {-0.5, 0, -0.5},
-        {25000, 25, 5000},  // only twenty thousands are taken off
-        {std::nan(""), 0, 0}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(PackedAlign(c.v), c.align) << c.v;
-        EXPECT_DOUBLE_EQ(PackedSpacing(c.v), c.spacing) << c.v;
-    }
-}
-
 TEST(TextLayout, WrapsAtCrLfByWidthCountingSpacingBetweenCharacters)
 {
     FakeSurface out;  // characters 100 wide

@@ -3,13 +3,16 @@
 
 #include "core/DataFolder.h"
 #include "storage/Database.h"
+#include "storage/FormatStore.h"
+#include "storage/HistoryStore.h"
 #include "storage/Schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlQuery>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -64,66 +67,43 @@ TEST(Schema, UpgradeAddsSumColumnsWithZeroToAnOldFile)
 {
     test::TestHome home(false);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old-layout");
-        db.setDatabaseName(DatabasePath());
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec("CREATE TABLE Fmt (ID INTEGER PRIMARY KEY AUTOINCREMENT, Fmt TEXT, Clas INTEGER,"
-                           " LBL TEXT, Dir INTEGER, X DOUBLE, Y DOUBLE, W DOUBLE, H DOUBLE, S DOUBLE,"
-                           " L DOUBLE, Color INTEGER, fName TEXT, fSize DOUBLE, fBold BOOLEAN,"
-                           " fItalic BOOLEAN, fUnderline BOOLEAN, fStrikethru BOOLEAN, Cash INTEGER,"
-                           " RCtl INTEGER, Mem TEXT)"));
-        ASSERT_TRUE(q.exec("INSERT INTO Fmt(Fmt, LBL, Cash) VALUES('旧格式', '金额', 11)"));
-        ASSERT_TRUE(q.exec("INSERT INTO Fmt(Fmt, LBL, Cash) VALUES('旧格式', '户名', 0)"));
-        db.close();
+        DbConnection old(DbConnection::Missing::Create);
+        ASSERT_TRUE(ExecuteSql("CREATE TABLE Fmt (ID INTEGER PRIMARY KEY AUTOINCREMENT, Fmt TEXT, Clas INTEGER,"
+                               " LBL TEXT, Dir INTEGER, X DOUBLE, Y DOUBLE, W DOUBLE, H DOUBLE, S DOUBLE,"
+                               " L DOUBLE, Color INTEGER, fName TEXT, fSize DOUBLE, fBold BOOLEAN, fItalic BOOLEAN,"
+                               " fUnderline BOOLEAN, fStrikethru BOOLEAN, Cash INTEGER, RCtl INTEGER, Mem TEXT)",
+                               {}, &old));
+        for (const char* lbl : {"金额", "户名"})
+            ASSERT_TRUE(ExecuteSql("INSERT INTO Fmt(Fmt, LBL) VALUES('旧格式', ?)", {QString::fromUtf8(lbl)}, &old));
     }
-    QSqlDatabase::removeDatabase("old-layout");
     EXPECT_FALSE(ColumnExists("Fmt", "SumID"));
     ASSERT_TRUE(EnsureSchema());
     UpgradeSchema();
-    EXPECT_TRUE(ColumnExists("Fmt", "SumID"));
     EXPECT_TRUE(ColumnExists("Fmt", "SumID1"));
     Recordset rs = OpenRecordset("SELECT SumID, SumID1 FROM Fmt WHERE Fmt=?", {"旧格式"});
     ASSERT_EQ(rs.RecordCount(), 2);
-    for (int r = 0; r < 2; ++r) {
-        EXPECT_FALSE(rs.value(r, "SumID").isNull());
-        EXPECT_EQ(rs.value(r, "SumID").toDouble(), 0.0);
-        EXPECT_EQ(rs.value(r, "SumID1").toDouble(), 0.0);
-    }
-    // Fractions survive in the sum columns of the old file.
+    for (int r = 0; r < 2; ++r)
+        for (const char* c : {"SumID", "SumID1"}) EXPECT_EQ(rs.value(r, c), QVariant(0)) << c;
+    // Fractions survive in the sum columns of the old file, and a second run changes nothing.
     ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET SumID=-12.1 WHERE LBL=?", {"金额"}));
-    EXPECT_DOUBLE_EQ(GetFieldWhere("Fmt", "LBL=?", {"金额"}, "SumID").toDouble(), -12.1);
-    // Running it again changes nothing.
     UpgradeSchema();
     EXPECT_DOUBLE_EQ(GetFieldWhere("Fmt", "LBL=?", {"金额"}, "SumID").toDouble(), -12.1);
 }
 
-TEST(Database, ColumnTestIsCaseSensitive)
+TEST(Database, ColumnsFieldsAndFailedQueries)
 {
     test::TestHome home;
     ASSERT_TRUE(ExecuteSql("CREATE TABLE T2 (sumid DOUBLE)"));
     EXPECT_TRUE(ColumnExists("T2", "sumid"));
-    EXPECT_FALSE(ColumnExists("T2", "SumID"));
+    EXPECT_FALSE(ColumnExists("T2", "SumID"));  // case counts
     EXPECT_FALSE(ColumnExists("NoSuchTable", "ID"));
-}
-
-TEST(Database, FieldReadsDistinguishMissingRowFromNullField)
-{
-    test::TestHome home;
+    // A missing row reads "", a null field null.
     qint64 id = InsertRow("INSERT INTO Fmt(Fmt, LBL, Mem) VALUES(?, ?, NULL)", {"甲", "x"});
-    QVariant none = GetFieldWhere("Fmt", "Fmt=?", {"没有"}, "LBL");
-    EXPECT_FALSE(none.isNull());
-    EXPECT_EQ(none.toString(), QString());
+    EXPECT_EQ(GetFieldWhere("Fmt", "Fmt=?", {"没有"}, "LBL"), QVariant(QString()));
     EXPECT_TRUE(GetFieldById("Fmt", id, "Mem").isNull());
     EXPECT_EQ(GetFieldById("Fmt", id, "LBL").toString(), "x");
-}
-
-TEST(Database, FailedQueryGivesItsTextAndNoRows)
-{
-    test::TestHome home;
     Recordset rs = OpenRecordset("SELEC * FRM Fmt");
-    EXPECT_FALSE(rs.ok);
-    EXPECT_TRUE(rs.isEmpty());
+    EXPECT_FALSE(rs.ok || !rs.isEmpty());
     EXPECT_EQ(rs.error, QStringLiteral("数据库打开错误(SELEC * FRM Fmt)！"));
     EXPECT_FALSE(ExecuteSql("ALTER TABLE Fmt ADD COLUMN ID INTEGER"));
 }
@@ -137,15 +117,9 @@ TEST(Database, ValuesWithQuotesTouchOnlyTheirOwnRows)
     ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt=?", {evil}));
     EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {"正常"}).RecordCount(), 1);
     EXPECT_EQ(GetFieldWhere("Fmt", "Fmt=?", {evil}, "LBL").toString(), QString());
-}
-
-TEST(Database, FmtColumnValuesAreDistinctSortedAndSkipEmpty)
-{
-    test::TestHome home;
-    EXPECT_TRUE(FmtColumnValues("Fmt").isEmpty());  // only the state record, whose name is empty
-    for (const char* n : {"乙", "甲", "乙", "A"})
-        InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, '')", {QString::fromUtf8(n)});
-    EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "乙", "甲"}));
+    // The distinct names, sorted, without the state record's empty one.
+    InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES('A', '')", {});
+    EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "正常"}));
 }
 
 TEST(Database, TransactionRollsBackEveryRow)
@@ -154,8 +128,7 @@ TEST(Database, TransactionRollsBackEveryRow)
     {
         DbConnection conn;
         ASSERT_TRUE(conn.begin());
-        ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", 1, "a"}, &conn);
-        ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", 2, "b"}, &conn);
+        for (int id : {1, 2}) ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES('甲', ?, 'a')", {id}, &conn);
         conn.rollback();
     }
     EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 0);
@@ -186,4 +159,55 @@ TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
     QDir().mkpath(DatabasePath());
     EXPECT_FALSE(DatabaseUsable());
     EXPECT_TRUE(QFileInfo(DatabasePath()).isDir());
+}
+
+// Something outside the program deletes, replaces or cuts short the file
+// while a change is being written: the change is reported as not stored, and
+// the file at the path never turns into a new empty database.
+TEST(Database, CommitIntoAFileNoLongerAtThePathIsAFailure)
+{
+    const std::function<void(const QString&)> mischief[] = {
+        [](const QString& path) { QFile::remove(path); },
+        [](const QString& path) {
+            QFile::copy(path, path + ".copy");
+            ::rename(QFile::encodeName(path + ".copy").constData(), QFile::encodeName(path).constData());
+        },
+        [](const QString& path) { QFile::resize(path, 0); },
+    };
+    for (const auto& act : mischief) {
+        test::TestHome home;
+        {
+            DbConnection conn;
+            ASSERT_TRUE(conn.begin());
+            ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES('甲', 1, 'a')", {}, &conn));
+            act(DatabasePath());
+            EXPECT_FALSE(conn.commit());
+            EXPECT_EQ(conn.failureText(), DatabaseMovedText());
+        }
+        const bool replaced = QFileInfo(DatabasePath()).size() > 0;
+        DbConnection after;
+        EXPECT_EQ(after.isOpen(), replaced);
+        if (replaced) EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 0);
+        else EXPECT_EQ(after.failureText(), DatabaseMissingText());
+    }
+}
+
+// Once started, a missing file is told in the operator's words by every
+// store, and none of them makes a new file.
+TEST(Database, StoresIntoAMissingFileSayItAndCreateNothing)
+{
+    test::TestHome home;
+    SlipFormat f;
+    f.Load(FormatHeader{"甲", 100, 50}, {});
+    QFile::remove(DatabasePath());
+    QHash<BoxId, BoxId> ids;
+    const QString errors[] = {
+        FormatStore::Save(f, "甲", true, 15360, ids).error,
+        FormatStore::SaveDefaults(f, "甲", "//").error,
+        FormatStore::SaveCurrentFormatState("甲", {}).error,
+        SaveHistoryRecord("甲", {{1, "x"}}).error,
+        OpenRecordset("SELECT * FROM Fmt").error,
+    };
+    for (const QString& e : errors) EXPECT_EQ(e, DatabaseMissingText());
+    EXPECT_FALSE(QFile::exists(DatabasePath()));
 }

@@ -78,27 +78,34 @@ SlipFormat& Full(SlipFormat& f, const QString& name)
     return f;
 }
 
-std::vector<Box> Without(std::vector<Box> boxes, bool ids)
+std::vector<Box> WithoutIds(std::vector<Box> boxes)
 {
-    for (Box& b : boxes) {
-        if (ids) b.id = 0;
-        b.relation.target = b.sum1.target = b.sum2.target = 0;
-    }
+    for (Box& b : boxes) b.id = b.relation.target = b.sum1.target = b.sum2.target = 0;
     return boxes;
 }
 
-} // namespace
-
-TEST(FormatStore, EveryFieldOfEveryKindComesBackAsSaved)
-{
+// Each test has its own database and a format to fill.
+class FormatStoreTest : public ::testing::Test {
+protected:
+    // Fills f with Full, saves it and gives its boxes their record IDs.
+    bool SaveFull(const QString& name)
+    {
+        Full(f, name);
+        const bool ok = FormatStore::Save(f, name, false, kScreen, ids).ok;
+        f.ApplySavedIds(ids);
+        return ok;
+    }
     test::TestHome home;
     SlipFormat f;
-    Full(f, QStringLiteral("进账单'\"x"));
     QHash<BoxId, BoxId> ids;
-    const StoreResult r = FormatStore::Save(f, f.Name(), false, kScreen, ids);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+};
+
+} // namespace
+
+TEST_F(FormatStoreTest, EveryFieldOfEveryKindComesBackAsSaved)
+{
+    ASSERT_TRUE(SaveFull(QStringLiteral("进账单'\"x")));
     ASSERT_EQ(ids.size(), int(f.Boxes().size()));
-    f.ApplySavedIds(ids);
     for (const Box& b : f.Boxes()) EXPECT_GT(b.id, 0);
 
     StoredFormat back;
@@ -115,78 +122,41 @@ TEST(FormatStore, EveryFieldOfEveryKindComesBackAsSaved)
     EXPECT_EQ(FormatStore::List().size(), 1u);
 }
 
-TEST(FormatStore, LinksToUnsavedBoxesSettleOnTheirRecordIds)
+TEST_F(FormatStoreTest, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeaderAnew)
 {
-    test::TestHome home;
-    SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("链接");
-    h.widthMm = 100;
-    h.heightMm = 50;
-    Box a = Text(1, QStringLiteral("A"));
-    a.id = 0;
-    f.Load(h, {});
-    const BoxId aId = f.AddBox(a);
-    const BoxId bId = f.AddBox(Text(2, QStringLiteral("B")));
-    const BoxId cId = f.AddBox(Text(3, QStringLiteral("C")));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
-    // A saved box links to a new one: the stored link names its record ID,
-    // with the sign of its kind and the tenth of a negated sum term.
-    const BoxId dTemp = f.AddBox(Text(4, QStringLiteral("D")));
-    Box A = *f.Find(ids[aId]);
-    A.relation = {RelationKind::ChainNext, dTemp};
-    A.sum1 = {dTemp, SumOp::Multiply, true};
-    f.UpdateBox(A);
-    Box B = *f.Find(ids[bId]);
-    B.sum1 = {dTemp, SumOp::Multiply, false};
-    f.UpdateBox(B);
-    f.RemoveBoxes({ids[cId]});
-    QHash<BoxId, BoxId> ids2;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, kScreen, ids2).ok);
-    const BoxId d = ids2[dTemp];
-    ASSERT_GT(d, 0);
-    EXPECT_EQ(ids2[ids[aId]], ids[aId]);  // saved boxes keep their records
-    auto field = [](BoxId id, const char* name) { return GetFieldById("Fmt", id, name).toDouble(); };
-    EXPECT_EQ(field(ids[aId], "RCtl"), d);
-    EXPECT_DOUBLE_EQ(field(ids[aId], "SumID"), -(d + 0.1));
-    EXPECT_EQ(field(ids[bId], "SumID"), -d);
-    // The removed box's record went; the header was written anew.
-    EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {ids[cId]}).isEmpty());
-    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=? AND LBL=?", {h.name, HeaderLabel()}).RecordCount(), 1);
-    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {h.name}).RecordCount(), 4);
+    ASSERT_TRUE(SaveFull(QStringLiteral("链接")));
+    const BoxId gone = f.Boxes().front().id, kept = f.Boxes().back().id;
+    f.RemoveBoxes({gone});
+    // A saved box links to a new one: the link settles on its record ID.
+    Box b = *f.Find(kept);
+    b.relation = {RelationKind::ChainNext, f.AddBox(Text(4, QStringLiteral("D")))};
+    f.UpdateBox(b);
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
+    EXPECT_EQ(ids[kept], kept);
+    EXPECT_EQ(GetFieldById("Fmt", kept, "RCtl").toLongLong(), ids[b.relation.target]);
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {gone}).isEmpty());
+    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
 }
 
-TEST(FormatStore, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
+TEST_F(FormatStoreTest, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
 {
-    test::TestHome home;
-    SlipFormat f;
-    Full(f, QStringLiteral("原件"));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
+    ASSERT_TRUE(SaveFull(QStringLiteral("原件")));
     QHash<BoxId, BoxId> copy;
     ASSERT_TRUE(FormatStore::Save(f, QStringLiteral("副本"), true, kScreen, copy).ok);
     for (auto it = copy.cbegin(); it != copy.cend(); ++it) EXPECT_NE(it.key(), it.value());
     StoredFormat a, b;
     ASSERT_TRUE(FormatStore::Load(QStringLiteral("原件"), kScreen, {}, a).ok);
     ASSERT_TRUE(FormatStore::Load(QStringLiteral("副本"), kScreen, {}, b).ok);
-    EXPECT_EQ(Without(a.boxes, true), Without(b.boxes, true));
+    EXPECT_EQ(WithoutIds(a.boxes), WithoutIds(b.boxes));
     // The copy's links point into the copy.
     for (const Box& box : b.boxes)
         for (BoxId t : {box.relation.target, box.sum1.target, box.sum2.target})
             if (t) EXPECT_TRUE(std::any_of(b.boxes.begin(), b.boxes.end(), [&](const Box& o) { return o.id == t; }));
 }
 
-TEST(FormatStore, AFailedSaveChangesNothing)
+TEST_F(FormatStoreTest, AFailedSaveChangesNothing)
 {
-    test::TestHome home;
-    SlipFormat f;
-    Full(f, QStringLiteral("失败"));
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
-    f.ApplySavedIds(ids);
+    ASSERT_TRUE(SaveFull(QStringLiteral("失败")));
     const Recordset before = OpenRecordset("SELECT * FROM Fmt ORDER BY ID");
     ASSERT_TRUE(ExecuteSql("CREATE TRIGGER boom BEFORE INSERT ON Fmt WHEN NEW.LBL='炸' BEGIN SELECT RAISE(ABORT, 'x'); END"));
     Box b = f.Boxes().front();
@@ -201,40 +171,27 @@ TEST(FormatStore, AFailedSaveChangesNothing)
     EXPECT_EQ(after.rows, before.rows);
 }
 
-TEST(FormatStore, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
+TEST_F(FormatStoreTest, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
 {
-    test::TestHome home;
-    SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("字体");
-    h.widthMm = 100;
-    h.heightMm = 50;
-    f.Load(h, {});
+    f.Load(FormatHeader{QStringLiteral("字体"), 100, 50}, {});
     Box t = Text(1, QStringLiteral("A"));
     t.font.pointSize = 10;
     f.AddBox(t);
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, 15360, ids).ok);
     StoredFormat back;
     // Opened on a wider screen: (19200 - 340) / 15020.
-    ASSERT_TRUE(FormatStore::Load(h.name, 19200, {}, back).ok);
-    EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, 12.56);
-    ASSERT_TRUE(FormatStore::Load(h.name, 15360, {}, back).ok);
-    EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, 10);
-
-    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET W=NULL, X='' WHERE Fmt=? AND LBL=?", {h.name, HeaderLabel()}));
-    FormatHeader base;
-    base.widthMm = 77;
-    base.offsetXMm = 11;
-    ASSERT_TRUE(FormatStore::Load(h.name, 15360, base, back).ok);
-    EXPECT_EQ(back.header.widthMm, 77);
-    EXPECT_EQ(back.header.offsetXMm, 11);
-    EXPECT_EQ(back.header.heightMm, 50);
+    for (const auto& [screen, size] : {std::pair{19200, 12.56}, std::pair{15360, 10.0}}) {
+        ASSERT_TRUE(FormatStore::Load(f.Name(), screen, {}, back).ok);
+        EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, size);
+    }
+    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET W=NULL, X='' WHERE Fmt=? AND LBL=?", {f.Name(), HeaderLabel()}));
+    ASSERT_TRUE(FormatStore::Load(f.Name(), 15360, FormatHeader{{}, 77, 0, 11}, back).ok);
+    EXPECT_EQ(QVector<double>({back.header.widthMm, back.header.offsetXMm, back.header.heightMm}),
+              QVector<double>({77, 11, 50}));
 }
 
-TEST(FormatStore, ARecordOfNoKnownKindIsSkipped)
+TEST_F(FormatStoreTest, ARecordOfNoKnownKindIsSkipped)
 {
-    test::TestHome home;
     for (const char* clas : {"7", "-1", "1.5"})
         ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL) VALUES('坏', ?, 'x')", {QString::fromLatin1(clas)}), 0);
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL, W, H) VALUES('坏', 0, '好', 10, 5)", {}), 0);
@@ -284,9 +241,8 @@ TEST(BoxRecord, LinksDecodeByTheirSignAndTenth)
     EXPECT_EQ(ColorToStored(Qt::blue), 0xFF0000);
 }
 
-TEST(FormatStore, StateRecordAndDefaults)
+TEST_F(FormatStoreTest, StateRecordAndDefaults)
 {
-    test::TestHome home;
     SlipOptions o;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(o), QString());
     o.showRulers = true;
@@ -297,8 +253,7 @@ TEST(FormatStore, StateRecordAndDefaults)
     EXPECT_TRUE(back.showRulers && back.locked && !back.lengthwise);
 
     SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("默认");
+    const FormatHeader h{QStringLiteral("默认")};
     f.Load(h, {});
     const BoxId a = f.AddBox(Text(1, QStringLiteral("A")));
     const BoxId line = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
@@ -312,14 +267,11 @@ TEST(FormatStore, StateRecordAndDefaults)
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name, QStringLiteral("##")).isEmpty());  // replaced as a whole
 }
 
-TEST(FormatStore, DeleteTakesTheFormatsRecordsAndNothingElse)
+TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
 {
-    test::TestHome home;
-    SlipFormat f;
     for (const QString& name : {QStringLiteral("甲"), QStringLiteral("甲'")}) {
         Full(f, name);
-        QHash<BoxId, BoxId> ids;
-        ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
+            ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
         ASSERT_TRUE(ExecuteSql("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(1, ?, 1, 'x')", {name}));
         ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(1, ?, 'A')", {name}));
     }
@@ -333,17 +285,25 @@ TEST(FormatStore, DeleteTakesTheFormatsRecordsAndNothingElse)
     EXPECT_TRUE(none.error.contains("没有删除任何格式"));
 }
 
-TEST(FormatStore, NamesAreTakenExactlyOrRefused)
+TEST_F(FormatStoreTest, NamesAreTakenExactlyOrRefused)
 {
     for (const char* bad : {"", "   ", " 旁观", "旁观 ", "旁观｜副本", "a\nb", "a\rb"})
         EXPECT_FALSE(FormatStore::NameProblem(QString::fromUtf8(bad)).isEmpty()) << bad;
     EXPECT_FALSE(FormatStore::NameProblem(QString(QChar(0)) + "x").isEmpty());
     for (const char* good : {"旁观", "Q/S\"x", "x' OR '1'='1", "中 间"})
         EXPECT_TRUE(FormatStore::NameProblem(QString::fromUtf8(good)).isEmpty()) << good;
-    test::TestHome home;
-    SlipFormat f;
+    // A new name must leave its picture a file name of at most 255 bytes:
+    // three bytes a character, ".jpg", and a mark of 9 for a mapped name.
+    const struct { QString name; bool fits; } lengths[] = {
+        {QString(83, QChar(0x957F)), true}, {QString(84, QChar(0x957F)), false},
+        {"/" + QString(80, QChar(0x957F)), true}, {"/" + QString(81, QChar(0x957F)), false},
+    };
+    for (const auto& l : lengths) {
+        EXPECT_EQ(FormatStore::NewNameProblem(l.name).isEmpty(), l.fits) << l.name.size();
+        EXPECT_TRUE(FormatStore::NameProblem(l.name).isEmpty());  // a stored one keeps working
+    }
+    EXPECT_FALSE(FormatStore::NewNameProblem(" 旁观").isEmpty());
     Full(f, QStringLiteral(" 旁观"));
-    QHash<BoxId, BoxId> ids;
     EXPECT_FALSE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
     EXPECT_FALSE(FormatStore::Exists(QStringLiteral(" 旁观")));
 }

@@ -47,7 +47,8 @@ TEST(MappingStore, FailedSaveLeavesTheStoredMapping)
 TEST(MappingStore, UnreadableDatabaseIsReportedNotEmpty)
 {
     test::TestHome home(false);
-    ASSERT_TRUE(ExecuteSql("CREATE TABLE other (x)"));  // a database without the table
+    DbConnection create(DbConnection::Missing::Create);
+    ASSERT_TRUE(ExecuteSql("CREATE TABLE other (x)", {}, &create));  // a database without the table
     const InputMapRows rows = LoadInputMap("工行");
     EXPECT_FALSE(rows.ok);
     EXPECT_FALSE(SaveInputMap("工行", {{1, "A"}}));

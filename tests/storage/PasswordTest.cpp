@@ -7,19 +7,6 @@
 
 using namespace slip;
 
-TEST(Password, CheckIsExactAndCaseSensitive)
-{
-    test::TestHome home;
-    EXPECT_TRUE(StartupPasswordEmpty());
-    EXPECT_TRUE(CheckStartupPassword(""));
-    ASSERT_EQ(ChangeStartupPassword("", "Abc", "Abc"), PasswordChange::Changed);
-    EXPECT_FALSE(StartupPasswordEmpty());
-    EXPECT_TRUE(CheckStartupPassword("Abc"));
-    EXPECT_FALSE(CheckStartupPassword("abc"));
-    EXPECT_FALSE(CheckStartupPassword("Abc "));
-    EXPECT_FALSE(CheckStartupPassword(""));
-}
-
 TEST(Password, IsStoredAsASaltedHashNeverAsText)
 {
     test::TestHome home;
@@ -47,16 +34,19 @@ TEST(Password, APlainPasswordOfAnOlderDatabaseIsAcceptedOnceAndReplaced)
     EXPECT_FALSE(CheckStartupPassword("Ol"));
 }
 
-TEST(Password, ChangeRules)
+TEST(Password, ChangeRulesAndAnExactCaseSensitiveCheck)
 {
     test::TestHome home;
+    EXPECT_TRUE(StartupPasswordEmpty() && CheckStartupPassword(""));
     EXPECT_EQ(ChangeStartupPassword("", "新", "新的"), PasswordChange::NewEntriesDiffer);
     EXPECT_EQ(GetParam("软件密码"), QString());
     EXPECT_EQ(ChangeStartupPassword("x", "Pw", "Pw"), PasswordChange::WrongOldPassword);
     EXPECT_EQ(ChangeStartupPassword("", "Pw", "Pw"), PasswordChange::Changed);
+    for (const char* wrong : {"pw", "Pw ", ""}) EXPECT_FALSE(CheckStartupPassword(wrong)) << wrong;
+    EXPECT_TRUE(CheckStartupPassword("Pw"));
     EXPECT_EQ(ChangeStartupPassword("", "a", "a"), PasswordChange::WrongOldPassword);
     EXPECT_EQ(ChangeStartupPassword("pw", "a", "a"), PasswordChange::WrongOldPassword);
-    EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Changed);
+    EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Removed);
     EXPECT_EQ(GetParam("软件密码"), QString());
     EXPECT_TRUE(StartupPasswordEmpty());
 }

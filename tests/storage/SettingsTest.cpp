@@ -75,16 +75,17 @@ TEST(Registry, DefaultsAndRoundTrip)
 
 TEST(TextNumber, LeadingNumber)
 {
-    EXPECT_EQ(Val("123abc"), 123);
-    EXPECT_EQ(Val("  -1.5e2x"), -150);
-    EXPECT_EQ(Val("1 2 3"), 123);
-    EXPECT_EQ(Val("abc"), 0);
-    EXPECT_EQ(Val(""), 0);
-    EXPECT_EQ(Val(".5"), 0.5);
-    EXPECT_EQ(Val("&H1F"), 31);
-    EXPECT_EQ(Val("12.34.56"), 12.34);
-    EXPECT_EQ(Val("3e"), 3);
-    EXPECT_EQ(Val("１２"), 0);  // full-width digits are no number
+    // Read as far as a number goes, blanks passed over; no number reads 0 and
+    // is told apart from a 0.
+    const struct { const char* text; std::optional<double> number; } cases[] = {
+        {"180mm", 180}, {" 90 毫米", 90}, {"  -1.5e2x", -150}, {"1 2 3", 123}, {".5", 0.5}, {"&H1F", 31},
+        {"12.34.56", 12.34}, {"3e", 3}, {"0", 0}, {"abc", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt},
+        {"&Hz", std::nullopt}, {"１２", std::nullopt},  // full-width digits are no number
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingNumber(QString::fromUtf8(c.text)), c.number) << c.text;
+        EXPECT_EQ(Val(QString::fromUtf8(c.text)), c.number.value_or(0)) << c.text;
+    }
     EXPECT_EQ(RoundHalfEven(2.5), 2);
     EXPECT_EQ(RoundHalfEven(3.5), 4);
     EXPECT_EQ(RoundHalfEven(-2.5), -2);

@@ -16,9 +16,11 @@ ScriptedPrompter::~ScriptedPrompter()
     if (test::InstallPrompter) test::InstallPrompter(nullptr);
 }
 
-PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon, const QString&)
+PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon, const QString&,
+                                   PromptDefault byDefault)
 {
     shown << text;
+    if (byDefault == PromptDefault::No) noByDefault << text;
     if (!answers.empty()) {
         PromptAnswer a = answers.front();
         answers.pop_front();

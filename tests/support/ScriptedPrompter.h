@@ -15,14 +15,15 @@ public:
     ScriptedPrompter();
     ~ScriptedPrompter() override;
 
-    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
-                     const QString& title) override;
+    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
+                     PromptDefault byDefault = PromptDefault::First) override;
     std::optional<QString> Input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
 
     std::deque<PromptAnswer> answers;
     std::deque<std::optional<QString>> inputs;
     QStringList shown;   // texts of every box and input box, in order
+    QStringList noByDefault;  // texts of the questions that Enter answers No
 };
 
 namespace test {

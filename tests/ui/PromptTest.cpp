@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -31,6 +32,16 @@ TEST(ScriptedPrompter, AnswersFromItsScriptAndRecordsEveryText)
     }
     // Gone out of scope: the Qt dialogs are back.
     EXPECT_NE(dynamic_cast<QtPrompter*>(&Prompts()), nullptr);
+}
+
+TEST(QtPrompter, EnterAnswersNoToAQuestionThatWouldLoseSomething)
+{
+    QtPrompter qt;
+    for (PromptDefault d : {PromptDefault::First, PromptDefault::No}) {
+        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        EXPECT_EQ(qt.Ask("删除？", PromptButtons::YesNo, PromptIcon::Question, "t", d),
+                  d == PromptDefault::No ? PromptAnswer::No : PromptAnswer::Yes);
+    }
 }
 
 TEST(QtPrompter, NamesFromOutsideShowAsTheyAreWritten)
