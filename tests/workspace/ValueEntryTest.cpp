@@ -53,10 +53,7 @@ protected:
     QPlainTextEdit* Editor() const { return view->Editor(); }
 
     // Where the middle of a box is on the canvas.
-    QPoint Centre(BoxId id) const
-    {
-        return view->Transform().ToPx(format.Find(id)->rect).center().toPoint();
-    }
+    QPoint Centre(BoxId id) const { return view->Transform().ToPx(format.Find(id)->rect).center().toPoint(); }
 
     void Edit(BoxId id)
     {
@@ -64,12 +61,7 @@ protected:
         ASSERT_EQ(view->EditingBox(), id);
     }
 
-    void TearDown() override
-    {
-        entry.reset();
-        view.reset();
-    }
-
+    // Gone in reverse: the entry, then the canvas, then the slip.
     SlipFormat format;
     std::unique_ptr<SlipView> view;
     std::unique_ptr<ValueEntry> entry;
