@@ -34,14 +34,18 @@ TEST(RelationMarks, ChainRelatedPathAndSumsEachInTheirColour)
     EXPECT_EQ(marks.size(), 2);
 }
 
-TEST(RelationMarks, ClosedRingColoursTheEditedBoxToo)
+TEST(RelationMarks, ClosedRingsColourTheEditedBoxTooAndBrokenOrLoopingLinksEnd)
 {
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(3)),
-                   TextBoxOf(3, 0, {}, {}, ChainTo(1))});
+                   TextBoxOf(3, 0, {}, {}, ChainTo(1)), TextBoxOf(4, 0, {}, {}, RelatedTo(5)),
+                   TextBoxOf(5, 0, {}, {}, RelatedTo(6)), TextBoxOf(6, 0, {}, {}, RelatedTo(5)),
+                   TextBoxOf(7, 0, {}, {}, ChainTo(77))});
     const QHash<BoxId, RelationMark> marks = RelationMarks(f, 2);
     EXPECT_EQ(marks.size(), 3);
     for (BoxId id : {1, 2, 3}) EXPECT_EQ(marks.value(id), RelationMark::ChainMember) << id;
+    EXPECT_EQ(RelationMarks(f, 4).size(), 2);
+    EXPECT_TRUE(RelationMarks(f, 7).isEmpty());
 }
 
 TEST(RelationMarks, SelectionMarksWin)
@@ -69,15 +73,6 @@ TEST(RelationMarks, SelectionMarksWin)
     f.SetSelected(1, true);
     EXPECT_TRUE(RelationMarks(f, 1).isEmpty());
     EXPECT_TRUE(RelationMarks(f, 0).isEmpty());
-}
-
-TEST(RelationMarks, BrokenAndLoopingLinksEnd)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, {}, {}, RelatedTo(2)), TextBoxOf(2, 0, {}, {}, RelatedTo(3)),
-                   TextBoxOf(3, 0, {}, {}, RelatedTo(2)), TextBoxOf(4, 0, {}, {}, ChainTo(77))});
-    EXPECT_EQ(RelationMarks(f, 1).size(), 2);
-    EXPECT_TRUE(RelationMarks(f, 4).isEmpty());
 }
 
 TEST(CheckBoxRing, TickingOneUnticksTheOthers)
