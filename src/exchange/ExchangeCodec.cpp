@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace slip {
 
@@ -123,6 +125,21 @@ QVector<QPair<QString, int>> RepairedRecords(const QStringList& lines)
     return records;
 }
 
+// Val reads a number too large for a double as 0, and "inf" or "nan" as no
+// number at all. In a number field they are values no field can hold, never 0.
+bool BeyondEveryRange(const QString& t)
+{
+    QString s = t;
+    s.remove(QRegularExpression(QStringLiteral("[ \\t]")));
+    static const QRegularExpression word(QStringLiteral("^[+-]?(inf|nan)"), QRegularExpression::CaseInsensitiveOption);
+    if (word.match(s).hasMatch()) return true;
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
+    const QRegularExpressionMatch m = number.match(s);
+    if (!m.hasMatch()) return false;
+    const QByteArray digits = m.captured(0).toLatin1().replace('d', 'e').replace('D', 'e');
+    return std::isinf(std::strtod(digits.constData(), nullptr));
+}
+
 // One field read as a number: from the start of the text (Val), empty is
 // null. A line break means a cut-off line was joined on; a value out of the
 // field's range would turn into nonsense once made a whole number.
@@ -139,7 +156,7 @@ bool ReadNumber(int f, const QString& raw, QVariant& out, QString& why)
     }
     const double v = Val(t);
     const Range r = FieldRange(f);
-    if (!std::isfinite(v) || v < r.low || v > r.high) {
+    if (!std::isfinite(v) || v < r.low || v > r.high || BeyondEveryRange(t)) {
         why = QStringLiteral("“") + BoxRecordFields()[f] + QStringLiteral("”的数值“") + t +
               QStringLiteral("”超出范围");
         return false;

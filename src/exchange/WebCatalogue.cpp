@@ -95,11 +95,6 @@ WebFormatList ParseWebFormatList(const QString& text)
             continue;
         }
         list.records << e;
-        if (list.records.size() > kMaxCatalogueEntries) {
-            list.tooLong = true;
-            list.records.clear();
-            break;
-        }
     }
     list.recognised = !list.records.isEmpty();
     return list;
@@ -143,9 +138,7 @@ CatalogueRefresh DownWebFmt(std::chrono::milliseconds timeout, int attempts)
         const WebFormatList list = ParseWebFormatList(page.text);
         result.skipped = list.skipped;
         if (!list.recognised) {
-            result.error = list.tooLong ? QStringLiteral("服务器的格式列表超过%1个格式，原有列表未改变！")
-                                              .arg(kMaxCatalogueEntries)
-                                        : QStringLiteral("服务器的格式列表无法识别，原有列表未改变！");
+            result.error = QStringLiteral("服务器的格式列表无法识别，原有列表未改变！");
             return result;
         }
         if (!ReplaceWebFormats(list.records, &result.error)) return result;

@@ -26,13 +26,8 @@ struct WebFormatRecord {
     QDate date;      // last update; null when the list's text was no date
 };
 
-// The most entries a catalogue may hold. The window lists every entry at
-// once; far more than any vendor offers would hold it still for seconds.
-inline constexpr int kMaxCatalogueEntries = 3000;
-
 struct WebFormatList {
     bool recognised = false;   // false: nothing usable, the stored list stays
-    bool tooLong = false;      // more than kMaxCatalogueEntries: not taken either
     QVector<WebFormatRecord> records;
     int skipped = 0;           // record lines left out
 };
@@ -46,8 +41,7 @@ QDate ParseCatalogueDate(const QString& text);
 // fields, each trimmed of blanks and line breaks. Skipped: empty pieces, other
 // field counts, an empty name, an fPath that is no server path (IsServerPath),
 // a non-empty pPath that is none. A list with no record at all, or only
-// skipped ones, is not recognised: a broken page must not wipe the stored list;
-// nor is one of more than kMaxCatalogueEntries records.
+// skipped ones, is not recognised: a broken page must not wipe the stored list.
 WebFormatList ParseWebFormatList(const QString& text);
 
 // Replaces every row of 网站格式 by `records` in one transaction: on any

@@ -1,9 +1,7 @@
 #include "workspace/WebCatalogueDialog.h"
 
+#include "exchange/EventWait.h"
 #include "exchange/Server.h"
-#include "storage/BackgroundStore.h"
-#include "storage/RecordListModel.h"
-#include "ui/DataGrid.h"
 #include "ui/PicturePreview.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
@@ -13,12 +11,14 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 namespace slip {
@@ -26,24 +26,67 @@ namespace slip {
 namespace {
 
 const QString kWindowName = QStringLiteral("网站格式模板列表");
-constexpr int kIdColumn = 0;
-constexpr int kFileColumn = 1;
-constexpr int kPictureColumn = 2;
-constexpr int kTickColumn = 4;
-constexpr int kClassColumn = 5;
-constexpr int kNameColumn = 6;
-constexpr int kDateColumn = 7;
 
 } // namespace
+
+void CatalogueListModel::SetEntries(QVector<WebFormatRecord> entries)
+{
+    beginResetModel();
+    entries_ = std::move(entries);
+    current_ = -1;
+    endResetModel();
+}
+
+void CatalogueListModel::SetCurrentRow(int row)
+{
+    if (row < 0 || row >= entries_.size()) row = -1;
+    if (row == current_) return;
+    const int before = current_;
+    current_ = row;
+    for (int r : {before, row})
+        if (r >= 0) emit dataChanged(index(r, TickColumn), index(r, TickColumn));
+}
+
+int CatalogueListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(entries_.size());
+}
+
+int CatalogueListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CatalogueListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= entries_.size()) return {};
+    if (role == Qt::TextAlignmentRole && index.column() == TickColumn) return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole) return {};
+    const WebFormatRecord& e = entries_[index.row()];
+    switch (index.column()) {
+    case NumberColumn: return index.row() + 1;
+    case TickColumn: return index.row() == current_ ? QStringLiteral("√") : QString();
+    case ClassColumn: return e.clas;
+    case NameColumn: return e.name;
+    case DateColumn: return e.date.isValid() ? e.date.toString(QStringLiteral("yyyy.MM.dd")) : QString();
+    default: return {};
+    }
+}
+
+QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const QStringList captions = {QStringLiteral("序号"), QStringLiteral("选择"), QStringLiteral("类别"),
+                                         QStringLiteral("格式名称"), QStringLiteral("更新日期")};
+    return captions.value(section);
+}
 
 WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     : QDialog(parent), openFormat_(std::move(openFormat))
 {
     setWindowTitle(QStringLiteral("可供下载的格式模板"));
     setModal(false);
-    list = new RecordListModel(this);
-    list->SetColumns({{"ID", "ID"}, {"fPath", "格式"}, {"pPath", "图片"}, {"", RecordListModel::kRunningNumberCaption},
-                      {"", "选择"}, {"Clas", "类别"}, {"Name", "格式名称"}, {"Dat", "更新日期"}});
+    list = new CatalogueListModel(this);
     auto* grid = new QGridLayout(this);
 
     auto* top = new QHBoxLayout;
@@ -62,8 +105,17 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     top->addWidget(importButton);
     grid->addLayout(top, 0, 0, 1, 2);
 
+    view = new QTableView(this);
+    view->setModel(list);
     // One entry at a time, highlighted over the whole row.
-    view = new DataGridView(list, this);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    // Rows of one height: the view never measures rows it does not show.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->horizontalHeader()->setStretchLastSection(true);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -80,8 +132,8 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     resize(860, 500);
     RestoreWindowPos(this, kWindowName);
     keywordEdit->setText(LastSearchKeyword());
-    LoadWebFmtList();
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
+    LoadWebFmtList();
 }
 
 WebCatalogueDialog::~WebCatalogueDialog()
@@ -92,39 +144,38 @@ WebCatalogueDialog::~WebCatalogueDialog()
 
 void WebCatalogueDialog::LoadWebFmtList()
 {
-    if (!list->Fill(QStringLiteral("网站格式"), {}, {}, QStringLiteral("Clas,Name")))
-        MsgBox(list->LastError(), PromptIcon::Critical);
-    view->SelectRow(0);
-    RowChanged();
+    QPointer<WebCatalogueDialog> self(this);
+    SetBusy(true);
+    QVector<WebFormatRecord> entries = RunOffThread([] { return slip::LoadWebFmtList(); });
+    if (!self) return;
+    SetBusy(false);
+    list->SetEntries(std::move(entries));
+    // Sized from the rows in view (and at most a thousand), never from all of them.
+    view->resizeColumnsToContents();
+    MakeCurrent(list->rowCount() > 0 ? 0 : -1);
 }
 
-WebFormatRecord WebCatalogueDialog::EntryAt(int row) const
+void WebCatalogueDialog::MakeCurrent(int row)
 {
-    WebFormatRecord e;
-    e.id = list->Text(row, kIdColumn).toLongLong();
-    e.fPath = list->Text(row, kFileColumn);
-    e.pPath = list->Text(row, kPictureColumn);
-    e.clas = list->Text(row, kClassColumn);
-    e.name = list->Text(row, kNameColumn);
-    e.date = ParseCatalogueDate(list->Text(row, kDateColumn));
-    return e;
+    const bool same = view->currentIndex().row() == row;
+    if (row < 0) {
+        view->selectionModel()->clear();
+    } else {
+        const QModelIndex index = list->index(row, CatalogueListModel::TickColumn);
+        view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        view->scrollTo(index, QAbstractItemView::PositionAtTop);
+    }
+    if (same) RowChanged();
 }
 
 bool WebCatalogueDialog::HasCurrentEntry() const
 {
-    return view->CurrentRow() >= 0;
+    return list->CurrentRow() >= 0;
 }
 
 WebFormatRecord WebCatalogueDialog::CurrentEntry() const
 {
-    return HasCurrentEntry() ? EntryAt(view->CurrentRow()) : WebFormatRecord();
-}
-
-QVector<WebFormatRecord> WebCatalogueDialog::Entries() const
-{
-    QVector<WebFormatRecord> out;
-    for (int r = 0; r < list->rowCount(); ++r) out << EntryAt(r);
-    return out;
+    return HasCurrentEntry() ? list->Entries()[list->CurrentRow()] : WebFormatRecord();
 }
 
 void WebCatalogueDialog::SetBusy(bool on)
@@ -177,20 +228,17 @@ void WebCatalogueDialog::FindFmt()
         return;
     }
     SaveSearchKeyword(keyword);
-    const int current = view->CurrentRow();
-    const int found = slip::FindFmt(Entries(), keyword, current);
+    const int found = slip::FindFmt(Entries(), keyword, list->CurrentRow());
     if (found < 0) {
         statusLabel->setText(QStringLiteral("没有找到含有“") + keyword + QStringLiteral("”的格式。"));
         return;
     }
-    view->SelectRow(found, true);
-    RowChanged();
+    MakeCurrent(found);
 }
 
 void WebCatalogueDialog::RowChanged()
 {
-    for (int r = 0; r < list->rowCount(); ++r)
-        list->SetText(r, kTickColumn, r == view->CurrentRow() ? QStringLiteral("√") : QString());
+    list->SetCurrentRow(view->currentIndex().row());
     ShowPreview();
 }
 

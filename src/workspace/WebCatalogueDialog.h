@@ -2,18 +2,44 @@
 #include "exchange/WebCatalogue.h"
 #include "workspace/ExchangeCommands.h"
 
+#include <QAbstractTableModel>
 #include <QDialog>
+#include <QVector>
 #include <chrono>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 
 namespace slip {
 
-class DataGridView;
-class RecordListModel;
 class PicturePreview;
+
+// The catalogue's entries as the list shows them: "序号", "选择" (a tick on
+// the current entry), "类别", "格式名称", "更新日期". The view asks only for
+// the rows it shows, so a list of any length appears at once.
+class CatalogueListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { NumberColumn, TickColumn, ClassColumn, NameColumn, DateColumn, ColumnCount };
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetEntries(QVector<WebFormatRecord> entries);
+    const QVector<WebFormatRecord>& Entries() const { return entries_; }
+    // The ticked entry, -1 for none.
+    int CurrentRow() const { return current_; }
+    void SetCurrentRow(int row);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QVector<WebFormatRecord> entries_;
+    int current_ = -1;
+};
 
 // "可供下载的格式模板": the templates the vendor's server offers, as last
 // fetched into table 网站格式. The operator refreshes the list, finds entries
@@ -29,8 +55,8 @@ public:
     WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent = nullptr);
     ~WebCatalogueDialog() override;
 
-    RecordListModel* list = nullptr;
-    DataGridView* view = nullptr;
+    CatalogueListModel* list = nullptr;
+    QTableView* view = nullptr;
     QLineEdit* keywordEdit = nullptr;
     QPushButton* refreshButton = nullptr;   // "更新列表"
     QPushButton* importButton = nullptr;    // "导入格式"
@@ -42,7 +68,8 @@ public:
     std::chrono::milliseconds timeout{std::chrono::seconds(60)};
     int attempts = 5;
 
-    // Fills the list from table 网站格式, by category and name.
+    // Fills the list from table 网站格式, by category and name. The table is
+    // read on a thread of its own: the windows go on answering meanwhile.
     void LoadWebFmtList();
     // Fetches the catalogue into the table and the list. A failure keeps the
     // former list; with tell the operator hears why, else only the status
@@ -60,7 +87,7 @@ public:
     bool HasCurrentEntry() const;
     WebFormatRecord CurrentEntry() const;
     // The entries in the list's order.
-    QVector<WebFormatRecord> Entries() const;
+    const QVector<WebFormatRecord>& Entries() const { return list->Entries(); }
     bool IsBusy() const { return busy_ > 0; }
     void reject() override;
 
@@ -72,7 +99,7 @@ private:
     void SetBusy(bool on);
     void ShowPreview();
     void ShowPicture(const QString& path);
-    WebFormatRecord EntryAt(int row) const;
+    void MakeCurrent(int row);
 
     OpenFormatFn openFormat_;
     int busy_ = 0;

@@ -126,6 +126,11 @@ TEST(ExchangeDecoding, RefusalsNameWhatAndWhere)
         {withField(9, "1e60"), "格式文件有错！\r\n第4行：“L”的数值“1e60”超出范围"},
         {withField(1, "4294967296"), "格式文件有错！\r\n第4行：“Clas”的数值“4294967296”超出范围"},
         {withField(10, "-1e300"), "格式文件有错！\r\n第4行：“Color”的数值“-1e300”超出范围"},
+        {withField(4, "1e400"), "格式文件有错！\r\n第4行：“X”的数值“1e400”超出范围"},
+        {withField(12, "-1D400"), "格式文件有错！\r\n第4行：“fSize”的数值“-1D400”超出范围"},
+        {withField(17, "1e60"), "格式文件有错！\r\n第4行：“Cash”的数值“1e60”超出范围"},
+        {withField(18, "inf"), "格式文件有错！\r\n第4行：“RCtl”的数值“inf”超出范围"},
+        {withField(20, "-NaN"), "格式文件有错！\r\n第4行：“SumID”的数值“-NaN”超出范围"},
         {withField(21, "0\r\n5"), "格式文件有错！\r\n第4行：“SumID1”不是数值"},
     };
     for (const auto& c : cases) EXPECT_EQ(DecodeExchangeText(c.text, "/p/a.tvq").error, c.error) << c.error.toStdString();

@@ -14,31 +14,19 @@
 
 namespace slip::test {
 
-// Every file and folder below root, as "relative/path", sorted; links are
-// listed and not followed.
-inline QStringList FolderListing(const QString& root)
+// Every file and folder below root ("relative/path", sorted, links listed and
+// not followed) but those lying directly in Temp: what a download never changes.
+inline QStringList OutsideTemp(const QString& root)
 {
     QStringList out;
     QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
-    while (it.hasNext()) out << QDir(root).relativeFilePath(it.next());
+    while (it.hasNext()) {
+        const QString e = QDir(root).relativeFilePath(it.next());
+        if (!e.startsWith(QStringLiteral("Temp/")) || e.count(QLatin1Char('/')) != 1) out << e;
+    }
     out.sort();
     return out;
-}
-
-// The entries outside Temp; and, for Temp, whether everything in it lies directly in it.
-inline QStringList OutsideTemp(const QString& root)
-{
-    QStringList out;
-    for (const QString& e : FolderListing(root))
-        if (!e.startsWith(QStringLiteral("Temp/"))) out << e;
-    return out;
-}
-inline bool TempIsFlat(const QString& root)
-{
-    for (const QString& e : FolderListing(root))
-        if (e.startsWith(QStringLiteral("Temp/")) && e.count(QLatin1Char('/')) != 1) return false;
-    return true;
 }
 
 // A data folder of its own and a local server set as the program's server.
@@ -57,6 +45,7 @@ protected:
 
     TestHome home;
     LocalHttpServer server;
+    RecordingProgress progress;
 };
 
 } // namespace slip::test

@@ -93,8 +93,6 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     EXPECT_EQ(lines[4].section(kSep, 2, 2), HeaderLabel());
 
     // Only Yes replaces a file that is there.
-    prompts.answers = {PromptAnswer::No};
-    EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
     ASSERT_TRUE(WriteBytes(File("a.tvq"), "old"));
     prompts.answers = {PromptAnswer::No};
     EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);

@@ -70,29 +70,23 @@ TEST_F(TextFiles, RoundTripKeepsTheTextExactlyAndReplacesTheOldFile)
 TEST_F(TextFiles, ALockedTargetGoesToTheNameWithOneThenElevenAndSaysWhich)
 {
     const QString p = path(QStringLiteral("a.tvq"));
-    ASSERT_TRUE(Obstruct(p));
-    TextWriteResult w = WriteTextFileRetry(QStringLiteral("x"), p, QuickWrite());
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.attempts, 12);   // attempts 0 to 10 failed, attempt 11 wrote
-    EXPECT_EQ(w.path, p + "1");
-    QFile::remove(p + "1");
-    ASSERT_TRUE(Obstruct(p + "1"));
-    w = WriteTextFileRetry(QStringLiteral("x"), p, QuickWrite());
-    EXPECT_EQ(w.attempts, 22);
-    EXPECT_EQ(w.path, p + "11");
-    QFile::remove(p + "11");
-    ASSERT_TRUE(Obstruct(p + "11"));
-    w = WriteTextFileRetry(QStringLiteral("x"), p, QuickWrite());
-    EXPECT_FALSE(w.ok);
-    EXPECT_EQ(w.attempts, 31);
-    EXPECT_TRUE(w.error.contains(QStringLiteral("无法写入"))) << w.error.toStdString();
+    // Attempts 0 to 10 go to the path, 11 to 20 to path + "1", 21 to 30 to path + "11".
+    for (const auto& [blocked, attempts, written] : {std::tuple{"", 12, "1"}, {"1", 22, "11"}, {"11", 31, ""}}) {
+        QFile::remove(p + blocked);
+        ASSERT_TRUE(Obstruct(p + blocked));
+        const TextWriteResult w = WriteTextFileRetry(QStringLiteral("x"), p, QuickWrite());
+        EXPECT_EQ(w.attempts, attempts);
+        EXPECT_EQ(w.ok, *written != 0);
+        if (*written) EXPECT_EQ(w.path, p + written);
+        else EXPECT_TRUE(w.error.contains(QStringLiteral("无法写入"))) << w.error.toStdString();
+    }
     // Freed while the writer pauses (the event loop runs): written under its own name.
     QDir(p).removeRecursively();
     ASSERT_TRUE(Obstruct(p));
     QTimer::singleShot(60, [&] { QDir(p).removeRecursively(); });
     TextWriteRetry slow = QuickWrite();
     slow.pause = 20ms;
-    w = WriteTextFileRetry(QStringLiteral("后来"), p, slow);
+    const TextWriteResult w = WriteTextFileRetry(QStringLiteral("后来"), p, slow);
     EXPECT_EQ(w.path, p);
     EXPECT_LE(w.attempts, 11);
 }

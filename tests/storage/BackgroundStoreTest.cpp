@@ -1,11 +1,10 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
+#include "StoredFormats.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
-#include "model/SlipFormat.h"
 #include "storage/BackgroundStore.h"
-#include "storage/FormatStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,12 +36,7 @@ TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
     WritePicture(DataFile("Q4S8x.jpg"), Qt::red, "JPG");
     EXPECT_FALSE(BackgroundStore::Load("Q/S\"x").isNull());
     // ... unless a format is itself named like that file.
-    SlipFormat f;
-    FormatHeader h;
-    h.name = QStringLiteral("Q4S8x");
-    f.Load(h, {});
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
+    test::SaveFormatWithBoxes(QStringLiteral("Q4S8x"), {});
     EXPECT_TRUE(BackgroundStore::Load("Q/S\"x").isNull());
     EXPECT_FALSE(BackgroundStore::Load("Q4S8x").isNull());
     // Replacing the picture of one of them leaves the other's alone.

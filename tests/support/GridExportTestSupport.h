@@ -1,12 +1,12 @@
 #pragma once
 #include "FileBytes.h"
 
-#include <QAbstractTableModel>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardItemModel>
 #include <QStringList>
 #include <QVector>
 #include <gtest/gtest.h>
@@ -15,31 +15,15 @@ namespace slip::test {
 
 // A table of texts with captions in its horizontal header, as a view would
 // show it.
-class TextTableModel : public QAbstractTableModel {
+class TextTableModel : public QStandardItemModel {
 public:
-    TextTableModel(QStringList captions, QVector<QStringList> rows)
-        : captions_(std::move(captions)), rows_(std::move(rows)) {}
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& parent = {}) const override
+    TextTableModel(const QStringList& captions, const QVector<QStringList>& rows)
+        : QStandardItemModel(int(rows.size()), int(captions.size()))
     {
-        return parent.isValid() ? 0 : int(captions_.size());
+        setHorizontalHeaderLabels(captions);
+        for (int r = 0; r < rows.size(); ++r)
+            for (int c = 0; c < captions.size(); ++c) setItem(r, c, new QStandardItem(rows[r].value(c)));
     }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !index.isValid()) return {};
-        const QStringList& row = rows_[index.row()];
-        return index.column() < row.size() ? row[index.column()] : QString();
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < captions_.size())
-            return captions_[section];
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-
-private:
-    QStringList captions_;
-    QVector<QStringList> rows_;
 };
 
 // The system's Python, which has the csv module and (from Debian's

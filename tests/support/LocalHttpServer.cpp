@@ -16,16 +16,7 @@ QString PathOf(const QByteArray& target)
     return QUrl::fromPercentEncoding(path);
 }
 
-QByteArray Reason(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
-    }
-}
+QByteArray Reason(int status) { return status == 200 ? "OK" : status == 404 ? "Not Found" : "Status"; }
 
 } // namespace
 
@@ -33,11 +24,6 @@ LocalHttpServer::LocalHttpServer()
 {
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
         while (QTcpSocket* socket = server_.nextPendingConnection()) {
-            if (++connections_ > maxConnections) {
-                socket->abort();
-                socket->deleteLater();
-                continue;
-            }
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             auto buffer = std::make_shared<QByteArray>();
             auto answered = std::make_shared<bool>(false);
@@ -86,7 +72,6 @@ void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)
         if (!guard) return;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + Reason(route.status) +
                           "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
-        if (!route.location.isEmpty()) head += "Location: " + route.location + "\r\n";
         if (route.streamBytes > 0) {
             guard->write(head + "\r\n");
             auto left = std::make_shared<qint64>(route.streamBytes);
@@ -102,12 +87,9 @@ void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)
             more();
             return;
         }
-        const qint64 length = route.declaredLength >= 0 ? route.declaredLength : route.body.size();
-        head += "Content-Length: " + QByteArray::number(length) + "\r\n\r\n";
+        head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n\r\n";
         guard->write(head + route.body);
-        // A declared length beyond the body keeps the connection open, as a
-        // server still sending would.
-        if (route.declaredLength < 0) guard->disconnectFromHost();
+        guard->disconnectFromHost();
     };
     if (route.delay.count() > 0) QTimer::singleShot(route.delay, socket, send);
     else send();

@@ -14,15 +14,12 @@ struct HttpRoute {
     QByteArray body;
     QByteArray contentType = "text/html";
     std::chrono::milliseconds delay{0};   // wait before answering
-    qint64 declaredLength = -1;           // a Content-Length other than the body's
     qint64 streamBytes = 0;               // > 0: that many filler bytes, no Content-Length
-    QByteArray location;                  // a Location header (for redirects)
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 at a free port, run by the test's own
 // event loop (the client's wait loop serves it). One request per connection;
-// unknown paths get 404. It stops taking connections after maxConnections,
-// and everything it holds goes with it at the end of the test.
+// unknown paths get 404. Everything it holds goes with it at the end of the test.
 class LocalHttpServer {
 public:
     LocalHttpServer();
@@ -30,7 +27,6 @@ public:
 
     bool listen();
     QString address() const;   // "http://127.0.0.1:<port>"
-    quint16 port() const { return server_.serverPort(); }
 
     // Routes match the request's path without its query, percent-decoded.
     void setRoute(const QString& path, const HttpRoute& route) { routes_[path] = route; }
@@ -40,15 +36,12 @@ public:
     // How many requests asked for this path (without query, decoded).
     int hits(const QString& path) const;
 
-    int maxConnections = 300;
-
 private:
     void answer(class QTcpSocket* socket, const QByteArray& target);
 
     QTcpServer server_;
     QHash<QString, HttpRoute> routes_;
     QStringList requests_;
-    int connections_ = 0;
 };
 
 } // namespace slip::test

@@ -1,3 +1,5 @@
+#include "BoxBuilders.h"
+#include "FileBytes.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
 
@@ -11,7 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QFile>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
@@ -25,21 +27,11 @@ namespace {
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:
-    explicit UrlCatcher(const QStringList& schemes) : schemes_(schemes)
-    {
-        for (const QString& s : schemes_) QDesktopServices::setUrlHandler(s, this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        for (const QString& s : schemes_) QDesktopServices::unsetUrlHandler(s);
-    }
+    UrlCatcher() { for (const char* s : {"file", "http", "https"}) QDesktopServices::setUrlHandler(s, this, "Open"); }
+    ~UrlCatcher() override { for (const char* s : {"file", "http", "https"}) QDesktopServices::unsetUrlHandler(s); }
     QList<QUrl> opened;
-
 public slots:
     void Open(const QUrl& url) { opened << url; }
-
-private:
-    QStringList schemes_;
 };
 
 QAction* FindAction(const QList<QAction*>& actions, const QString& caption)
@@ -61,13 +53,8 @@ protected:
         h.name = QStringLiteral("进账单");
         h.widthMm = 200;
         h.heightMm = 100;
-        Box a;
-        a.id = 1;
-        a.rect = QRectF(20, 20, 40, 8);
-        Box b = a;
-        b.id = 2;
-        b.rect = QRectF(35.5, 40, 60, 8);
-        window->Format().Load(h, {a, b});
+        window->Format().Load(h, {test::MakeBox(1, BoxKind::Text, {20, 20, 40, 8}),
+                                  test::MakeBox(2, BoxKind::Text, {35.5, 40, 60, 8})});
     }
     QAction* Item(const QString& caption) const { return FindAction(window->menuBar()->actions(), caption); }
 
@@ -109,44 +96,44 @@ TEST_F(Window, CurrencyCharacterAndLineBreakMarkerTellARefusalAndTakeAnAnswer)
     EXPECT_EQ(p.shown.size(), 6);
 }
 
-TEST_F(Window, ManualOpensWhenInstalledAndIsSaidMissingOtherwise)
+TEST(HelpLinks, ManualIsTheFirstFoundAndPagesLieOnTheSetServer)
 {
-    UrlCatcher urls({QStringLiteral("file")});
-    {
-        ScriptedPrompter p;
-        Item(QStringLiteral("使用说明"))->trigger();
-        EXPECT_EQ(p.shown, QStringList{NoManualMessage()});
-        EXPECT_TRUE(urls.opened.isEmpty());
+    test::TestHome home;
+    const QString a = home.file("a"), b = home.file("b");
+    ASSERT_TRUE(QDir().mkpath(a) && QDir().mkpath(b));
+    EXPECT_EQ(FindManual({a, b}), QString());
+    ASSERT_TRUE(test::WriteBytes(b + "/manual.pdf", "x") && test::WriteBytes(b + "/使用说明.html", "x"));
+    EXPECT_EQ(FindManual({a, b}), b + "/使用说明.html") << "by name within a folder";
+    ASSERT_TRUE(test::WriteBytes(a + "/manual.html", "x"));
+    EXPECT_EQ(FindManual({a, b}), a + "/manual.html") << "by folder first";
+    for (const HelpPage& page : HelpPages()) {
+        EXPECT_FALSE(HelpPageAddress(page).url.isValid());
+        EXPECT_EQ(HelpPageAddress(page).error, NoServerAddressError());
     }
-    QFile manual(DataFile(QStringLiteral("使用说明.html")));
-    ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
-    manual.write("<html><body>使用说明</body></html>");
-    manual.close();
-    ScriptedPrompter p;
-    Item(QStringLiteral("使用说明"))->trigger();
-    EXPECT_TRUE(p.shown.isEmpty());
-    ASSERT_EQ(urls.opened.size(), 1);
-    EXPECT_EQ(urls.opened[0].toLocalFile(), QFileInfo(manual).absoluteFilePath());
+    ASSERT_TRUE(SetServerAddress(QStringLiteral("https://slips.example.com/mirror")));
+    EXPECT_EQ(HelpPageAddress(HelpPages().back()).url, QUrl("https://slips.example.com/mirror/shop/index.htm"));
 }
 
-TEST_F(Window, WebPagesLieOnTheSetServerAndSaySoWhenNoneIsSet)
+TEST_F(Window, HelpItemsOpenTheManualAndThePagesOrSayWhatIsMissing)
 {
-    UrlCatcher urls({QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file")});
-    for (const HelpPage& page : HelpPages()) {
+    UrlCatcher urls;
+    const QString manual = QStringLiteral("使用说明"), page = HelpPages().last().caption;
+    {
         ScriptedPrompter p;
-        Item(page.caption)->trigger();
-        ASSERT_EQ(p.shown.size(), 1) << page.caption.toStdString();
-        EXPECT_TRUE(p.shown[0].contains(QStringLiteral("未设置服务器地址！")));
+        Item(manual)->trigger();
+        Item(page)->trigger();
+        ASSERT_EQ(p.shown.size(), 2);
+        EXPECT_EQ(p.shown[0], NoManualMessage());
+        EXPECT_TRUE(p.shown[1].contains(QStringLiteral("未设置服务器地址！")));
     }
-    EXPECT_TRUE(urls.opened.isEmpty());
+    ASSERT_TRUE(test::WriteBytes(DataFile(QStringLiteral("使用说明.html")), "<html></html>"));
     ASSERT_TRUE(SetServerAddress(QStringLiteral("https://slips.example.com/mirror")));
-    for (const HelpPage& page : HelpPages()) {
-        ScriptedPrompter p;
-        Item(page.caption)->trigger();
-        EXPECT_TRUE(p.shown.isEmpty());
-    }
-    ASSERT_EQ(urls.opened.size(), HelpPages().size());
-    EXPECT_EQ(urls.opened.back(), QUrl(QStringLiteral("https://slips.example.com/mirror/shop/index.htm")));
+    ScriptedPrompter p;
+    Item(manual)->trigger();
+    Item(page)->trigger();
+    EXPECT_TRUE(p.shown.isEmpty());
+    EXPECT_EQ(urls.opened, (QList<QUrl>{QUrl::fromLocalFile(DataFile(QStringLiteral("使用说明.html"))),
+                                        QUrl("https://slips.example.com/mirror/shop/index.htm")}));
 }
 
 #include "LayoutMenusTest.moc"

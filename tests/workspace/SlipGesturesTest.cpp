@@ -70,6 +70,17 @@ TEST_F(Gestures, PointerAndTooltipTellWhatADragDoes)
     }
 }
 
+TEST_F(Gestures, ThickLineIsGrabbedFartherFromItsMiddle)
+{
+    Hover({130, 81.5});  // 6 dots of the screen below the line's middle
+    EXPECT_EQ(g.CurrentPointer(), P::Arrow);
+    Box thick = *format.Find(5);
+    thick.lineWidth = 12;  // 12 dots: 3 mm
+    format.UpdateBox(thick);
+    Hover({130, 81.5});
+    EXPECT_EQ(g.CurrentPointer(), P::LineBody);
+}
+
 TEST_F(Gestures, SlidingFromTheStartPointOntoTheBodyKeepsTheStartMode)
 {
     Hover({100, 80});
