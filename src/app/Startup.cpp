@@ -114,7 +114,10 @@ int Main(QApplication& app)
     } else {
         ShowMainWindow();
     }
-    return app.exec();
+    const int code = app.exec();
+    // The windows are closed and every save is done: the folder is free.
+    ReleaseInstanceLock();
+    return code;
 }
 
 } // namespace slip

@@ -20,20 +20,6 @@ void BatchDataSet::Reset(QVector<BatchColumn> columns, QVector<QStringList> reco
     endResetModel();
 }
 
-int BatchDataSet::ColumnOfRecordId(qint32 recordId) const
-{
-    for (int m = 0; m < columns_.size(); ++m)
-        if (columns_[m].recordId == recordId) return m;
-    return -1;
-}
-
-int BatchDataSet::ColumnOfBoxIndex(int boxIndex) const
-{
-    for (int m = 0; m < columns_.size(); ++m)
-        if (columns_[m].boxIndex == boxIndex) return m;
-    return -1;
-}
-
 QString BatchDataSet::Value(int record, int m) const
 {
     if (record < 1 || record > records_.size() || m < 0 || m >= columns_.size()) return QString();

@@ -35,10 +35,6 @@ public:
     int BoxColumnCount() const { return int(columns_.size()); }
     // Box column m, from 0.
     const BatchColumn& Column(int m) const { return columns_.at(m); }
-    const QVector<BatchColumn>& Columns() const { return columns_; }
-    // The box column of a record ID or box index; -1 when there is none.
-    int ColumnOfRecordId(qint32 recordId) const;
-    int ColumnOfBoxIndex(int boxIndex) const;
 
     // Record r counted from 1; "" (or no values) outside the records.
     QString Value(int record, int m) const;

@@ -44,8 +44,6 @@ void SheetCells::SetCell(int row, int column, const QString& text)
     const auto c = std::lower_bound(r.begin(), r.end(), column, ColumnBefore);
     if (c != r.end() && c->first == column) c->second = text;
     else r.insert(c, {column, text});
-    rows_ = std::max(rows_, row);
-    columns_ = std::max(columns_, column);
 }
 
 namespace {

@@ -31,9 +31,6 @@ class SheetCells {
 public:
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString& text);
-    // The last row and column that hold a cell (0 when none does).
-    int RowCount() const { return rows_; }
-    int ColumnCount() const { return columns_; }
     // Every cell that holds something, in no set order.
     template <typename F> void ForEach(F f) const
     {
@@ -44,8 +41,6 @@ public:
 private:
     // Per row its cells by column, in column order.
     QHash<int, QVector<QPair<int, QString>>> rowCells_;
-    int rows_ = 0;
-    int columns_ = 0;
 };
 
 struct SheetNames {

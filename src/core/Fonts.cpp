@@ -21,9 +21,4 @@ void InstallFontSubstitutions()
     for (const char* n : sansNames) QFont::insertSubstitutions(QString::fromUtf8(n), sans);
 }
 
-QString ResolvedFontFamily(const QString& storedName)
-{
-    return QFontInfo(QFont(storedName)).family();
-}
-
 } // namespace slip

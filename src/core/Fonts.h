@@ -8,7 +8,4 @@ namespace slip {
 // that every Chinese text shows as Chinese on screen and on paper.
 void InstallFontSubstitutions();
 
-// The family actually used for a stored font name.
-QString ResolvedFontFamily(const QString& storedName);
-
 } // namespace slip

@@ -29,10 +29,6 @@ public:
     {
         Ask(text, PromptButtons::Ok, icon, QString());
     }
-    bool Confirm(const QString& text)
-    {
-        return Ask(text, PromptButtons::YesNo, PromptIcon::Question, QString()) == PromptAnswer::Yes;
-    }
 };
 
 // Says nothing; a question is answered No (or Cancel), an input is cancelled:

@@ -19,8 +19,6 @@ inline constexpr int kDefaultScreenWidthTwips = 15360;
 
 constexpr double TwipsFromMm(double mm) { return mm * kTwipsPerMm; }
 constexpr double MmFromTwips(double twips) { return twips / kTwipsPerMm; }
-constexpr double PointsFromMm(double mm) { return mm * kPointsPerInch / kMmPerInch; }
-constexpr double MmFromPoints(double points) { return points * kMmPerInch / kPointsPerInch; }
 // Millimetres as the slip keeps them: to three decimals, halves to the even
 // neighbour, so that a box dragged on the canvas stands at 11.943 mm, not at
 // 11.943127962..., and 90.1 + 0.9 is 91.
@@ -31,7 +29,6 @@ inline double RoundMm(double mm)
 }
 
 // Pixels of a device with `dpi` dots to the inch.
-constexpr double PixelsFromMm(double mm, double dpi) { return mm * dpi / kMmPerInch; }
 constexpr double MmFromPixels(double pixels, double dpi) { return pixels * kMmPerInch / dpi; }
 
 } // namespace slip::units

@@ -163,11 +163,6 @@ void SlipFormat::Load(const FormatHeader& header, std::vector<Box> boxes)
     emit selectionChanged();
 }
 
-void SlipFormat::Clear()
-{
-    Load(FormatHeader(), {});
-}
-
 BoxId SlipFormat::GetNewTempID() const
 {
     BoxId lowest = 0;
@@ -288,17 +283,6 @@ void SlipFormat::SetValue(BoxId id, const QString& value)
     Box& b = boxes_[*position_.constFind(id)];
     if (b.kind == BoxKind::Text && b.caption.isEmpty()) b.fixedText = value;
     emit valueChanged(id);
-}
-
-void SlipFormat::ClearValues()
-{
-    const QList<BoxId> ids = values_.keys();
-    values_.clear();
-    for (const Box& b : boxes_) {
-        const QString v = StartValue(b);
-        if (!v.isEmpty()) values_.insert(b.id, v);
-    }
-    for (BoxId id : ids) emit valueChanged(id);
 }
 
 QString SlipFormat::StartValue(const Box& box) const

@@ -44,8 +44,6 @@ public:
     // Opens a format: its settings and boxes replace everything, the
     // selection and the values are cleared, and it counts as unchanged.
     void Load(const FormatHeader& header, std::vector<Box> boxes);
-    // Closes the format: no name, no boxes.
-    void Clear();
 
     // Adds a box; a box without ID gets a temporary one. Answers its ID, or
     // 0 when its kind already holds the most boxes it may. Here and in
@@ -75,7 +73,6 @@ public:
     QString Value(BoxId id) const { return values_.value(id); }
     const QHash<BoxId, QString>& Values() const { return values_; }
     void SetValue(BoxId id, const QString& value);
-    void ClearValues();
     // The value a new slip starts with in this box: its fixed text, if any.
     QString StartValue(const Box& box) const;
 

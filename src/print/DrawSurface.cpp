@@ -28,12 +28,6 @@ void DrawSurface::RestoreSettings(const Settings& s)
     drawStyle_ = s.drawStyle;
 }
 
-void DrawSurface::SetFont(const QFont& f)
-{
-    font_ = f;
-    if (!(font_.pointSizeF() >= kMinFontSize)) font_.setPointSizeF(kMinFontSize);
-}
-
 void DrawSurface::SetFontName(const QString& name)
 {
     // Keep size and style: only the family changes, as on the platform's
@@ -67,11 +61,6 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, const QColor&
 void DrawSurface::FillBox(double x1, double y1, double x2, double y2, const QColor& color)
 {
     PaintBox(x1, y1, x2, y2, color);
-}
-
-void DrawSurface::Circle(double cx, double cy, double radius, const QColor& color)
-{
-    PaintCircle(cx, cy, radius, color);
 }
 
 void DrawSurface::PaintPicture(const QImage& image, double x, double y, double width, double height)
@@ -130,16 +119,6 @@ void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QCo
     const double b = std::round(std::max(y1, y2) * dy);
     if (r <= l || b <= t) return;
     p->fillRect(QRectF(l, t, r - l, b - t), color);
-}
-
-void DrawSurface::PaintCircle(double cx, double cy, double radius, const QColor& color)
-{
-    QPainter* p = DrawingPainter();
-    if (!p) return;
-    p->setPen(MakePen(color));
-    p->setBrush(Qt::NoBrush);
-    p->drawEllipse(QPointF(cx * DotsPerTwipX(), cy * DotsPerTwipY()), radius * DotsPerTwipX(),
-                   radius * DotsPerTwipY());
 }
 
 void DrawSurface::ApplyClip(const std::optional<QRectF>& twips)

@@ -57,7 +57,6 @@ public:
     static constexpr double kMinFontSize = 1.0;
 
     const QFont& Font() const { return font_; }
-    void SetFont(const QFont& f);
     void SetFontName(const QString& name);
     void SetFontSize(double points);
     // The size really in use (read back after SetFontSize).
@@ -75,8 +74,6 @@ public:
     int DrawStyle() const { return drawStyle_; }
     void SetDrawStyle(int code) { drawStyle_ = code; }
 
-    double CurrentX() const { return currentX_; }
-    double CurrentY() const { return currentY_; }
     void SetCurrentX(double x) { currentX_ = x; }
     void SetCurrentY(double y) { currentY_ = y; }
 
@@ -90,11 +87,8 @@ public:
 
     // A straight line with the current width and style.
     void Line(double x1, double y1, double x2, double y2, const QColor& color);
-    void Line(double x1, double y1, double x2, double y2) { Line(x1, y1, x2, y2, foreColor_); }
     // A filled box between two corners.
     void FillBox(double x1, double y1, double x2, double y2, const QColor& color);
-    // A circle outline with the current width.
-    void Circle(double cx, double cy, double radius, const QColor& color);
     // A picture stretched into a rectangle.
     void PaintPicture(const QImage& image, double x, double y, double width, double height);
 
@@ -110,7 +104,6 @@ protected:
     virtual void PaintText(double x, double y, const QString& text);
     virtual void PaintLine(double x1, double y1, double x2, double y2, const QColor& color);
     virtual void PaintBox(double x1, double y1, double x2, double y2, const QColor& color);
-    virtual void PaintCircle(double cx, double cy, double radius, const QColor& color);
     virtual void PaintImage(const QImage& image, double x, double y, double width, double height);
     // Starts clipping to a rectangle (twips), or ends it.
     virtual void ApplyClip(const std::optional<QRectF>& twips);
@@ -158,7 +151,6 @@ protected:
         fm_.reset();
         advances_.clear();
     }
-    QPaintDevice* MetricsDevice() const { return metrics_; }
 
     QPainter* DrawingPainter() override { return painter_; }
     double DotsPerTwipX() const override;

@@ -256,11 +256,6 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
     return v;
 }
 
-QVariant GetFieldById(const QString& table, qint64 id, const QString& field)
-{
-    return GetFieldWhere(table, QStringLiteral("ID=?"), {id}, field);
-}
-
 QStringList FmtColumnValues(const QString& column)
 {
     const QString c = QuoteIdentifier(column);

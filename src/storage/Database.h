@@ -104,12 +104,10 @@ bool ColumnExists(const QString& table, const QString& column);
 // Adds the column when missing and sets it to 0 in every row.
 void AddColumnIfMissing(const QString& table, const QString& column, const QString& type);
 
-// A field of the row with this ID: "" (a text) when no row matches; a null
-// QVariant when the row's field is null.
-QVariant GetFieldById(const QString& table, qint64 id, const QString& field);
 
-// The same for the first row matching condition, an SQL condition text with
-// "?" placeholders bound to params.
+// A field of the first row matching condition, an SQL condition text with
+// "?" placeholders bound to params: "" (a text) when no row matches; a null
+// QVariant when the row's field is null.
 QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
                        const QString& field);
 

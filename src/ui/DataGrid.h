@@ -32,7 +32,6 @@ class DataGridView : public QTableView {
     Q_OBJECT
 public:
     explicit DataGridView(RecordListModel* model, QWidget* parent = nullptr);
-    RecordListModel* List() const { return list_; }
     // The current row, -1 when none.
     int CurrentRow() const;
     // Makes a row current and selected, showing it at the top when atTop.

@@ -25,7 +25,6 @@ public:
     // How many leading model columns stay in view (1 unless set). Hidden
     // columns among them take no room.
     void SetFrozenColumnCount(int count);
-    int FrozenColumnCount() const { return frozenCount_; }
     // The width in pixels the frozen columns cover.
     int FrozenWidth() const;
     // The overlaid table of the frozen columns.

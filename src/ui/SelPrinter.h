@@ -32,8 +32,6 @@ public:
     static QString PrinterMode();
     void SetMode(const QString& mode) { mode_ = mode; }
 
-    const QString& Answer() const { return answer_; }
-
 signals:
     // The answer, just before the chooser closes.
     void answered(const QString& answer);

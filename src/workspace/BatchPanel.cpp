@@ -92,8 +92,6 @@ BatchPanel::BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMar
     ShowFormatState();
 }
 
-int BatchPanel::ShownRecord() const { return shownLabel->text().toInt(); }
-
 void BatchPanel::ShowFormatState()
 {
     importButton->setEnabled(format_.IsOpen());

@@ -27,11 +27,8 @@ public:
     BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMarker, QWidget* parent = nullptr);
 
     BatchDataSet& Batch() { return batch_; }
-    const BatchDataSet& Batch() const { return batch_; }
     // True from a successful import until another format is opened.
     bool Loaded() const { return loaded_; }
-    // The number of the record on the slip (1 when there are none).
-    int ShownRecord() const;
 
     QPushButton* importButton = nullptr;
     QPushButton* deleteButton = nullptr;

@@ -72,8 +72,6 @@ public:
     // The selected rows of the list, top to bottom (the current row when
     // nothing is selected).
     QVector<int> SelectedRows() const;
-    // The row the last search found while it is still selected, else -1.
-    int MatchedRow() const { return matchRow_; }
 
     HistoryTableModel* model = nullptr;
     FrozenColumnView* grid = nullptr;

@@ -79,15 +79,11 @@ public:
     void ClearBackground();
     void SetLineBreakMarker();
     void SetCurrencyChar();
-    QString LineBreakMarkerSetting() const { return lineBreakMarker_; }
 
     // --- Batch data (the second tab; MainWindowBatch.cpp) -----------------
     BatchPanel* batchPanel = nullptr;
     // "导入批量数据": the batch panel's import command, from the menu.
     QAction* importBatchAction = nullptr;
-    // The imported records (printing them all reads them; the batch panel's
-    // ShowRecord puts one on the slip).
-    BatchDataSet* CurrentBatch();
     // Opening another format empties the batch.
     void ClearBatchRecords() override;
 

@@ -32,8 +32,6 @@ QWidget* MainWindow::BuildBatchPanel()
     return batchPanel;
 }
 
-BatchDataSet* MainWindow::CurrentBatch() { return batchPanel ? &batchPanel->Batch() : nullptr; }
-
 void MainWindow::ClearBatchRecords()
 {
     if (batchPanel) batchPanel->Unload();

@@ -28,12 +28,6 @@ HistorySaveOutcome SaveOutcomeOf(const HistoryBatchSaveResult& r)
 }
 } // namespace
 
-HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
-                                    const QVector<SlipValues>& slips)
-{
-    return SaveOutcomeOf(StorePrintedSlips(format, formatName, slips));
-}
-
 // --- the commands
 
 PrintCommands::PrintCommands(SlipFormat& format, SlipView* canvas, QWidget* window)

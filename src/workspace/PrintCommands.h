@@ -14,11 +14,6 @@ namespace slip {
 class SlipView;
 class OffsetWizard;
 
-// Stores printed slips of the open format in the history, all in one go
-// (StorePrintedSlips).
-HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
-                                    const QVector<SlipValues>& slips);
-
 // The print commands of the main window: the shown slip, the batch, the
 // calibration figure and the offset wizard. They choose the printer with the
 // chooser, print on the program's printer, ask and tell through the

@@ -22,7 +22,6 @@ class SlipView : public QAbstractScrollArea {
 public:
     explicit SlipView(SlipFormat& format, QWidget* parent = nullptr);
 
-    SlipFormat& Format() const { return format_; }
     // The format's background picture (null when it has none).
     void SetBackground(const QImage& picture);
     const QImage& Background() const { return background_; }

@@ -12,6 +12,13 @@ using slip::test::WritePackage;
 
 namespace {
 
+bool NoCells(const SheetCells& cells)
+{
+    bool none = true;
+    cells.ForEach([&](int, int, const QString&) { none = false; });
+    return none;
+}
+
 QString SourceFile(const char* rel) { return QStringLiteral(SLIP_SOURCE_DIR "/") + QString::fromUtf8(rel); }
 
 
@@ -99,8 +106,6 @@ TEST_P(XlsxCells, ReadAsTheOperatorSeesThem)
     EXPECT_EQ(read.cells.Cell(22, 1), "");
     EXPECT_EQ(read.cells.Cell(0, 1), "");
     EXPECT_EQ(read.cells.Cell(500, 1), "");
-    EXPECT_EQ(read.cells.RowCount(), 22);
-    EXPECT_EQ(read.cells.ColumnCount(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedAndInlineStrings, XlsxCells, ::testing::Values(false, true),
@@ -227,7 +232,7 @@ TEST(BrokenWorkbooks, GiveAClearErrorAndNoCells)
                                 WritePackage(dir, "index.xlsx", "<row><c t=\"s\"><v>1</v></c></row>", "<si/>")}) {
         const SheetRead read = ReadWorksheet(path, "S");
         EXPECT_EQ(read.error, WorkbookDamagedError()) << path.toStdString();
-        EXPECT_EQ(read.cells.RowCount(), 0);
+        EXPECT_TRUE(NoCells(read.cells));
     }
 }
 
@@ -258,7 +263,7 @@ TEST(XlsFile, DamagedFilesCostTheReaderNotTheProgram)
         EXPECT_LT(clock.elapsed(), 2000) << d.at;
         if (d.readerCrashes) EXPECT_EQ(names.error, WorkbookDamagedError()) << d.at;
         EXPECT_TRUE(names.ok() || names.error == WorkbookDamagedError()) << d.at;
-        EXPECT_TRUE(read.ok() || read.cells.RowCount() == 0) << d.at;
+        EXPECT_TRUE(read.ok() || NoCells(read.cells)) << d.at;
     }
 }
 
@@ -304,7 +309,6 @@ TEST(XlsxBounds, ReadsStopWhereWhatIsAskedForEnds)
     ASSERT_TRUE(farRead.ok());
     EXPECT_EQ(farRead.cells.Cell(1, 2), "1");
     EXPECT_EQ(farRead.cells.Cell(9, 16384), "3");
-    EXPECT_EQ(farRead.cells.RowCount(), 9);
     EXPECT_EQ(farRead.cells.Cell(9, 1), "a\rb_x00zz_");  // characters XML can't hold, escaped
     EXPECT_EQ(ReadWorksheet(bomb, "S").error, WorkbookDamagedError());
 #ifndef SLIP_SANITIZED  // the sanitizer's own memory would count

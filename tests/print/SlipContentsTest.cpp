@@ -250,8 +250,8 @@ TEST(SlipOnPaper, NoBoxInksOutsideItsRectangle)
         ImageSurface surface(units::TwipsFromMm(80), units::TwipsFromMm(30), kDpi);
         DrawSlipBox(f, *f.Find(1), QString::fromUtf8(c.value), surface, SlipPlacement{}, SlipDrawSettings{});
         const QImage image = surface.Finish();
-        const QRectF box(units::PixelsFromMm(boxMm.x(), kDpi), units::PixelsFromMm(boxMm.y(), kDpi),
-                         units::PixelsFromMm(boxMm.width(), kDpi), units::PixelsFromMm(boxMm.height(), kDpi));
+        const QRectF box(boxMm.x() * kDpi / units::kMmPerInch, boxMm.y() * kDpi / units::kMmPerInch,
+                         boxMm.width() * kDpi / units::kMmPerInch, boxMm.height() * kDpi / units::kMmPerInch);
         int inside = 0, outside = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -279,8 +279,8 @@ TEST(SlipOnPaper, FontsKeepTheShareOfTheirBoxesTheCanvasShows)
     const double real = widthOf(0, QStringLiteral("real.pdf"));
     QFont dejavu(QStringLiteral("DejaVu Sans"));
     dejavu.setPointSizeF(12);
-    const double twelvePoints = units::MmFromPoints(QFontMetricsF(dejavu).horizontalAdvance(QStringLiteral("MMMMMMMMMM"))
-                                                    * 72.0 / QFontMetricsF(dejavu).fontDpi());
+    const double twelvePoints = QFontMetricsF(dejavu).horizontalAdvance(QStringLiteral("MMMMMMMMMM")) * units::kMmPerInch
+                                / QFontMetricsF(dejavu).fontDpi();
     EXPECT_NEAR(real / twelvePoints, 1.0, 0.05);
     EXPECT_NEAR(widthOf(ReferenceFrameWidthTwips(180), QStringLiteral("same.pdf")), real, 0.01);
     // A frame twice as wide shows the slip twice as large: the same font
@@ -334,7 +334,7 @@ TEST(SlipOnPaper, AnUnreadableBoxIsLeftOutAndTheNextKeepsItsOwnPlaceAndFont)
     EXPECT_NEAR(w->mm.left(), 60.5, kTolerance);
     EXPECT_NEAR(w->mm.top(), 70.5, kTolerance);
     // Its own 10 points, not the 30 of the box before it.
-    EXPECT_LT(w->mm.height(), units::MmFromPoints(16));
+    EXPECT_LT(w->mm.height(), 16 * units::kMmPerInch / units::kPointsPerInch);
     EXPECT_FALSE(InkBounds(RasterisePage(p.pdf), QRectF(0, 0, 180, 100)).isEmpty());
     EXPECT_TRUE(InkBounds(RasterisePage(p.pdf), QRectF(0, 0, 180, 65)).isEmpty());  // no stray line either
 }

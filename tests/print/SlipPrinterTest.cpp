@@ -40,7 +40,6 @@ TEST(SlipPrinter, TextLinesBoxesAndPicturesStandAtTheirMillimetres)
     printer.SetDrawWidth(12);  // dots at 600 dpi: half a millimetre
     printer.Line(Tw(120), Tw(20), Tw(120), Tw(120), Qt::black);
     printer.FillBox(Tw(10), Tw(10), Tw(20), Tw(20), Qt::black);
-    printer.Circle(Tw(100), Tw(100), Tw(10), Qt::black);
     QImage picture(20, 10, QImage::Format_RGB32);
     picture.fill(Qt::black);
     printer.PaintPicture(picture, Tw(30), Tw(230), Tw(40), Tw(20));

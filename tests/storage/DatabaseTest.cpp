@@ -100,8 +100,8 @@ TEST(Database, ColumnsFieldsAndFailedQueries)
     // A missing row reads "", a null field null.
     qint64 id = InsertRow("INSERT INTO Fmt(Fmt, LBL, Mem) VALUES(?, ?, NULL)", {"甲", "x"});
     EXPECT_EQ(GetFieldWhere("Fmt", "Fmt=?", {"没有"}, "LBL"), QVariant(QString()));
-    EXPECT_TRUE(GetFieldById("Fmt", id, "Mem").isNull());
-    EXPECT_EQ(GetFieldById("Fmt", id, "LBL").toString(), "x");
+    EXPECT_TRUE(GetFieldWhere("Fmt", "ID=?", {id}, "Mem").isNull());
+    EXPECT_EQ(GetFieldWhere("Fmt", "ID=?", {id}, "LBL").toString(), "x");
     Recordset rs = OpenRecordset("SELEC * FRM Fmt");
     EXPECT_FALSE(rs.ok || !rs.isEmpty());
     EXPECT_EQ(rs.error, QStringLiteral("数据库打开错误(SELEC * FRM Fmt)！"));

@@ -133,7 +133,7 @@ TEST_F(FormatStoreTest, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeade
     f.UpdateBox(b);
     ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
     EXPECT_EQ(ids[kept], kept);
-    EXPECT_EQ(GetFieldById("Fmt", kept, "RCtl").toLongLong(), ids[b.relation.target]);
+    EXPECT_EQ(GetFieldWhere("Fmt", "ID=?", {kept}, "RCtl").toLongLong(), ids[b.relation.target]);
     EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {gone}).isEmpty());
     EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
 }

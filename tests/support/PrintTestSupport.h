@@ -23,14 +23,12 @@ public:
     struct Text { double x, y; QString text; };
     struct Box { double x1, y1, x2, y2; QColor color; };
     struct Line { double x1, y1, x2, y2; QColor color; int width; };
-    struct Circle { double x, y, r; };
     double charWidth = 100;
     double lineHeight = 200;
     std::function<double(const QString&, double)> widthAtSize;
     std::vector<Text> texts;
     std::vector<Box> boxes;
     std::vector<Line> lines;
-    std::vector<Circle> circles;
     std::vector<QRectF> pictures;
     mutable std::vector<double> measuredAt;  // font size at every TextWidth
 
@@ -57,7 +55,6 @@ protected:
     {
         lines.push_back({x1, y1, x2, y2, c, DrawWidth()});
     }
-    void PaintCircle(double x, double y, double r, const QColor&) override { circles.push_back({x, y, r}); }
     void PaintImage(const QImage&, double x, double y, double w, double h) override { pictures.push_back({x, y, w, h}); }
     QPainter* DrawingPainter() override { return nullptr; }
     double DotsPerTwipX() const override { return 1; }

@@ -122,7 +122,7 @@ TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     bool printAll = false;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
     ImportCsv(w, csv);
-    const BatchDataSet& set = *w.mw.CurrentBatch();
+    const BatchDataSet& set = w.panel->Batch();
     ASSERT_EQ(set.RecordCount(), 5);
     EXPECT_EQ(set.Value(1, 0), "张三");
     EXPECT_EQ(set.Value(1, 2), "第一行//第二行");

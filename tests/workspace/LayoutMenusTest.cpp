@@ -90,7 +90,7 @@ TEST_F(Window, CurrencyCharacterAndLineBreakMarkerTellARefusalAndTakeAnAnswer)
     window->SetCurrencyChar();
     EXPECT_EQ(window->Format().Options().currencyChar, QChar(0x20AC));
     window->SetLineBreakMarker();
-    EXPECT_EQ(window->LineBreakMarkerSetting(), QStringLiteral("//"));
+    EXPECT_EQ(window->LineBreakMarker(), QStringLiteral("//"));
     window->SetLineBreakMarker();
     EXPECT_EQ(window->LineBreakMarker(), QStringLiteral("##"));
     EXPECT_EQ(p.shown.size(), 6);

@@ -127,7 +127,6 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (!web_.isEmpty()) {
-            opened_ = web_;
             ShellOpen(web_);
         }
         return true;

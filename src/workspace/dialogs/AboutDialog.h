@@ -35,8 +35,6 @@ public:
     // One label per maker line, in MakerLines() order (hidden when empty).
     std::vector<QLabel*> makerLabels;
     QPushButton* closeButton = nullptr;
-    // The address a click opened last (for the operator: the shell opens it).
-    QString OpenedAddress() const { return opened_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,7 +42,6 @@ protected:
 
 private:
     QString web_;
-    QString opened_;
 };
 
 } // namespace slip

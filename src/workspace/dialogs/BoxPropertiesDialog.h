@@ -55,8 +55,6 @@ public:
     explicit CaptionSample(QWidget* parent = nullptr);
     void SetCaption(const QString& caption);
     void SetSide(CaptionSide side);
-    QString Caption() const { return caption_; }
-    CaptionSide Side() const { return side_; }
     // Where the sample box and its caption stand (widget pixels).
     QRect SampleBoxRect() const;
     QRect CaptionRect() const;
@@ -86,7 +84,6 @@ public:
     ~BoxPropertiesDialog() override;
 
     SlipFormat& Format() const { return format_; }
-    BoxKind Kind() const { return kind_; }
     // The box being edited now, 0 when none or when it is gone.
     BoxId EditedBox() const;
     // True once the edited box was deleted, or the format reloaded or switched.
@@ -143,7 +140,6 @@ protected:
 
     double SlipWidth() const { return format_.Header().widthMm; }
     double SlipHeight() const { return format_.Header().heightMm; }
-    bool Loading() const { return loading_; }
 
     void done(int result) override;
 

@@ -18,7 +18,6 @@ public:
 
     // The box's ID now, 0 once it is lost.
     BoxId Id() const { return lost_ ? 0 : id_; }
-    BoxKind Kind() const { return kind_; }
     bool Lost() const { return lost_; }
     // The box, or null once it is lost.
     const Box* Current() const;

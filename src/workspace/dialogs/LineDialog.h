@@ -11,9 +11,6 @@ class LineSample : public QWidget {
 public:
     explicit LineSample(QWidget* parent = nullptr);
     void Show(double width, int style, const QColor& color);
-    double LineWidth() const { return width_; }
-    int Style() const { return style_; }
-    QColor Color() const { return color_; }
     QSize sizeHint() const override { return {180, 40}; }
 
 protected:
