@@ -4,7 +4,7 @@
 
 namespace slip {
 
-bool PullBoxInside(Box& b, const QSizeF& slip)
+bool PullBoxInside(Box& b, const QSizeF& slip, double mmPerTwip)
 {
     if (!(slip.width() > 0) || !(slip.height() > 0)) return false;
     if (b.kind == BoxKind::Line) {
@@ -17,13 +17,26 @@ bool PullBoxInside(Box& b, const QSizeF& slip)
     }
     const QRectF before = b.rect;
     QRectF r = b.rect;
-    if (r.left() < 0 && r.top() < 0) r.moveTopLeft(QPointF(0, 5));
+    if (r.left() < 0 && r.top() < 0) r.moveTopLeft(QPointF(0, kPulledBoxTopTwips * mmPerTwip));
     if (r.left() < 0) r.moveLeft(0);
     if (r.left() > slip.width() - r.width()) r.moveLeft(std::max(0.0, slip.width() - r.width()));
     if (r.top() < 0) r.moveTop(0);
     if (r.top() > slip.height() - r.height()) r.moveTop(std::max(0.0, slip.height() - r.height()));
     b.rect = r;
     return r != before;
+}
+
+int PullBoxesInside(SlipFormat& format, double mmPerTwip)
+{
+    const QSizeF slip(format.Header().widthMm, format.Header().heightMm);
+    int count = 0;
+    for (const Box& b : std::vector<Box>(format.Boxes())) {
+        Box moved = b;
+        if (!PullBoxInside(moved, slip, mmPerTwip)) continue;
+        format.UpdateBox(moved);
+        ++count;
+    }
+    return count;
 }
 
 } // namespace slip

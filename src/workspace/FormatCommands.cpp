@@ -89,19 +89,7 @@ bool FormatCommands::InitFormat(const QString& name)
     return true;
 }
 
-int FormatCommands::PullBoxesInside()
-{
-    const QSizeF slip(format_.Header().widthMm, format_.Header().heightMm);
-    if (slip.isEmpty()) return 0;
-    int count = 0;
-    for (const Box& b : std::vector<Box>(format_.Boxes())) {
-        Box moved = b;
-        if (!PullBoxInside(moved, slip)) continue;
-        format_.UpdateBox(moved);
-        ++count;
-    }
-    return count;
-}
+int FormatCommands::PullBoxesInside() { return slip::PullBoxesInside(format_, host_.MmPerScreenTwip()); }
 
 bool FormatCommands::SaveFormat()
 {

@@ -25,6 +25,9 @@ public:
     virtual void StatusMessage(const QString&) {}
     // Width of the screen in use, in twips (fonts of formats follow it).
     virtual int ScreenWidthTwips() const { return units::kDefaultScreenWidthTwips; }
+    // Slip millimetres in one twip of the screen at the canvas's scale (a
+    // real-size slip without a canvas).
+    virtual double MmPerScreenTwip() const { return units::kMmPerInch / units::kTwipsPerInch; }
     // The text that stands for a line break in stored values.
     virtual QString LineBreakMarker() const { return QStringLiteral("//"); }
 };

@@ -467,6 +467,11 @@ void MainWindow::StatusMessage(const QString& text)
     bar->setToolTip(text);
 }
 
+double MainWindow::MmPerScreenTwip() const
+{
+    return canvas_ ? canvas_->TwipsToMm(1) : FormatHost::MmPerScreenTwip();
+}
+
 int MainWindow::ScreenWidthTwips() const
 {
     QScreen* s = screen();
@@ -477,7 +482,9 @@ int MainWindow::ScreenWidthTwips() const
 
 void MainWindow::WireDialogs()
 {
-    connect(slipSizeButton, &QPushButton::clicked, this, [this] { EditSlipSize(this, format_); });
+    connect(slipSizeButton, &QPushButton::clicked, this, [this] {
+        if (EditSlipSize(this, format_)) commands_->PullBoxesInside();
+    });
     // The slip size is not changed while the format is locked.
     auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
     connect(&format_, &SlipFormat::headerChanged, this, sizeButtonState);

@@ -94,6 +94,7 @@ public:
     QString ShowFormatList() override;
     void StatusMessage(const QString& text) override;
     int ScreenWidthTwips() const override;
+    double MmPerScreenTwip() const override;
     QString LineBreakMarker() const override { return lineBreakMarker_; }
 
     // --- Format exchange and online services (MainWindowExchange.cpp) -----

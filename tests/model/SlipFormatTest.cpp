@@ -220,24 +220,43 @@ TEST(Selection, BandsTouchBoxesByOverlapAndLinesByAnEnd)
 TEST(BoxGeometry, BoxesBeyondTheSlipComeBackOntoIt)
 {
     const QSizeF slip(100, 50);
+    const double mmPerTwip = 0.01;
     Box b = TextAt(0, 0);
     b.rect = QRectF(90, 48, 30, 6);
-    EXPECT_TRUE(PullBoxInside(b, slip));
+    EXPECT_TRUE(PullBoxInside(b, slip, mmPerTwip));
     EXPECT_EQ(b.rect, QRectF(70, 44, 30, 6));
-    b.rect = QRectF(-3, -4, 30, 6);
-    EXPECT_TRUE(PullBoxInside(b, slip));
-    EXPECT_EQ(b.rect.topLeft(), QPointF(0, 5));  // room for a caption above
-    EXPECT_FALSE(PullBoxInside(b, slip));
     Box l = NewBoxOfKind(BoxKind::Line, {0, 0});
     l.line = QLineF(-5, 10, 130, 60);
-    EXPECT_TRUE(PullBoxInside(l, slip));
+    EXPECT_TRUE(PullBoxInside(l, slip, mmPerTwip));
     EXPECT_EQ(l.line, QLineF(0, 10, 100, 50));
     // A box wider than the slip stays at its left edge.
     b.rect = QRectF(20, 0, 150, 6);
-    PullBoxInside(b, slip);
+    PullBoxInside(b, slip, mmPerTwip);
     EXPECT_EQ(b.rect.left(), 0);
     // No slip size: nothing to pull into.
-    EXPECT_FALSE(PullBoxInside(b, QSizeF(0, 50)));
+    EXPECT_FALSE(PullBoxInside(b, QSizeF(0, 50), mmPerTwip));
+}
+
+TEST(BoxGeometry, ABoxBeyondTheTopLeftCornerLands300ScreenTwipsBelowTheTop)
+{
+    // mm per screen twip: a slip at real size, and a 200 mm slip fitted to
+    // a frame of 800 pixels (12000 twips).
+    for (const double mmPerTwip : {25.4 / 1440, 200.0 / 12000}) {
+        SlipFormat f;
+        FormatHeader h;
+        h.widthMm = 200;
+        h.heightMm = 100;
+        f.Load(h, {});
+        Box b = TextAt(0, 0);
+        b.rect = QRectF(-3, -4, 30, 6);
+        const BoxId id = f.AddBox(b);
+        const BoxId inside = f.AddBox(TextAt(10, 10));
+        EXPECT_EQ(PullBoxesInside(f, mmPerTwip), 1);
+        EXPECT_EQ(f.Find(id)->rect.left(), 0);
+        EXPECT_NEAR(f.Find(id)->rect.top(), 300 * mmPerTwip, 0.0005);  // kept to three decimals
+        EXPECT_EQ(f.Find(inside)->rect.topLeft(), QPointF(10, 10));
+        EXPECT_EQ(PullBoxesInside(f, mmPerTwip), 0);
+    }
 }
 
 TEST(SlipFormat, ModifiedFollowsFormatChangesOnly)

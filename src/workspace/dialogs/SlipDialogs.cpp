@@ -1,7 +1,6 @@
 #include "workspace/dialogs/SlipDialogs.h"
 
 #include "core/TextNumber.h"
-#include "model/BoxGeometry.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
@@ -132,14 +131,8 @@ bool SlipSizeDialog::Apply()
     }
     const FormatHeader& header = format_.Header();
     if (header.widthMm != *w || header.heightMm != *h) {
+        // Boxes keep their places in mm.
         format_.SetSlipSize(*w, *h);
-        // Boxes keep their places in mm; those the new slip leaves outside
-        // come back onto it.
-        const QSizeF slip(*w, *h);
-        for (const Box& b : std::vector<Box>(format_.Boxes())) {
-            Box moved = b;
-            if (PullBoxInside(moved, slip)) format_.UpdateBox(moved);
-        }
         changed_ = true;
     }
     accept();

@@ -40,8 +40,8 @@ protected:
 };
 
 // The slip size (caption "修改单据尺寸"): width and height in mm. A new size
-// keeps every box where it is in mm, and brings back onto the slip the boxes
-// the smaller slip would leave outside.
+// keeps every box where it is in mm (the window then brings back onto the
+// slip the boxes a smaller slip leaves outside).
 class SlipSizeDialog : public SlipSettingDialog {
     Q_OBJECT
 public:
