@@ -96,10 +96,11 @@ CanvasTransform SlipView::Transform() const
     const QSizeF size = CanvasSizePx();
     if (size.isEmpty()) return t;
     t.pxPerMm = size.width() / format_.Header().widthMm;
-    // A canvas smaller than the frame stands centred in it.
-    const double x = size.width() < viewport()->width() ? (viewport()->width() - size.width()) / 2 : -horizontalScrollBar()->value();
-    const double y = size.height() < viewport()->height() ? (viewport()->height() - size.height()) / 2 : -verticalScrollBar()->value();
-    t.origin = QPointF(std::round(x), std::round(y));
+    // The canvas stands at the top-left of the frame; the frame shows below
+    // and beside a canvas smaller than itself.
+    const double x = size.width() < viewport()->width() ? 0 : -horizontalScrollBar()->value();
+    const double y = size.height() < viewport()->height() ? 0 : -verticalScrollBar()->value();
+    t.origin = QPointF(x, y);
     return t;
 }
 

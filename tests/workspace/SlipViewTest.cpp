@@ -70,6 +70,14 @@ QAction* FindAction(QMenu& menu, const QString& caption)
 
 } // namespace
 
+TEST_F(Canvas, ASlipSmallerThanTheFrameStandsAtItsTopLeft)
+{
+    ASSERT_LT(view->CanvasSizePx().height(), vp()->height());
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    view->SetZoom(0.5);
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+}
+
 // --- The mouse and the keys reach the gestures ---------------------------
 
 TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
