@@ -141,20 +141,15 @@ void SlipPrinter::MakeDevice()
     SetMetricsDevice(device_.get());
 }
 
-void SlipPrinter::UsePrinter(const QString& deviceName)
-{
-    if (painter_.isActive()) EndDoc();
-    deviceName_ = deviceName;
-    pdf_ = false;
-    jobFailed_ = false;
-    MakeDevice();
-}
+void SlipPrinter::UsePrinter(const QString& deviceName) { UseDevice(deviceName, false); }
 
-void SlipPrinter::UsePdfFile(const QString& path)
+void SlipPrinter::UsePdfFile(const QString& path) { UseDevice(path, true); }
+
+void SlipPrinter::UseDevice(const QString& name, bool pdf)
 {
     if (painter_.isActive()) EndDoc();
-    deviceName_ = path;
-    pdf_ = true;
+    deviceName_ = name;
+    pdf_ = pdf;
     jobFailed_ = false;
     MakeDevice();
 }

@@ -128,6 +128,7 @@ protected:
     QPainter* DrawingPainter() override;
 
 private:
+    void UseDevice(const QString& name, bool pdf);
     void MakeDevice();
     // The sheet as the program places things on it (exact millimetres).
     QPageLayout Layout() const;

@@ -4,13 +4,21 @@
 #include "core/Units.h"
 #include "ui/Prompt.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace slip {
 
 QString MmText(double mm) { return NumberText(units::RoundMm(mm)); }
+
+void AddFormRow(QGridLayout* grid, int row, std::initializer_list<FormCell> cells)
+{
+    int column = 0;
+    for (const FormCell& c : cells) grid->addWidget(c.field ? c.field : new QLabel(c.caption), row, column++);
+}
 
 QHBoxLayout* OkCancelRow(QPushButton*& ok, QPushButton*& cancel)
 {

@@ -81,21 +81,12 @@ LineDialog::LineDialog(SlipFormat& format, QWidget* parent)
     startYEdit = edit("startYEdit", StartY);
     endXEdit = edit("endXEdit", EndX);
     endYEdit = edit("endYEdit", EndY);
-    grid->addWidget(new QLabel(QStringLiteral("粗细：")), 0, 0);
-    grid->addWidget(widthEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("线型：")), 0, 2);
     styleList = new QComboBox;
     styleList->setObjectName(QStringLiteral("styleList"));
     for (int i = 0; i < 5; ++i) styleList->addItem(StyleItems()[i], i + 1);
-    grid->addWidget(styleList, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("起点X：")), 1, 0);
-    grid->addWidget(startXEdit, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("起点Y：")), 1, 2);
-    grid->addWidget(startYEdit, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("终点X：")), 2, 0);
-    grid->addWidget(endXEdit, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("终点Y：")), 2, 2);
-    grid->addWidget(endYEdit, 2, 3);
+    AddFormRow(grid, 0, {QStringLiteral("粗细："), widthEdit, QStringLiteral("线型："), styleList});
+    AddFormRow(grid, 1, {QStringLiteral("起点X："), startXEdit, QStringLiteral("起点Y："), startYEdit});
+    AddFormRow(grid, 2, {QStringLiteral("终点X："), endXEdit, QStringLiteral("终点Y："), endYEdit});
     top->addLayout(grid);
 
     auto* sampleBox = new QGroupBox(QStringLiteral("样式示例："));

@@ -58,17 +58,11 @@ QGroupBox* RectBoxDialog::BuildPlaceGroup(bool withSize)
     auto* grid = new QGridLayout(g);
     xEdit = FieldEdit("xEdit", X, QStringLiteral("输入框的横向位置。"));
     yEdit = FieldEdit("yEdit", Y, QStringLiteral("输入框的纵向位置。"));
-    grid->addWidget(new QLabel(QStringLiteral("横向坐标：")), 0, 0);
-    grid->addWidget(xEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("纵向坐标：")), 0, 2);
-    grid->addWidget(yEdit, 0, 3);
+    AddFormRow(grid, 0, {QStringLiteral("横向坐标："), xEdit, QStringLiteral("纵向坐标："), yEdit});
     if (withSize) {
         widthEdit = FieldEdit("widthEdit", Width, QStringLiteral("输入框的横向宽度。"));
         heightEdit = FieldEdit("heightEdit", Height, QStringLiteral("输入框的纵向高度。"));
-        grid->addWidget(new QLabel(QStringLiteral("宽：")), 1, 0);
-        grid->addWidget(widthEdit, 1, 1);
-        grid->addWidget(new QLabel(QStringLiteral("高：")), 1, 2);
-        grid->addWidget(heightEdit, 1, 3);
+        AddFormRow(grid, 1, {QStringLiteral("宽："), widthEdit, QStringLiteral("高："), heightEdit});
     }
     return g;
 }
@@ -79,10 +73,7 @@ QGroupBox* RectBoxDialog::BuildLayoutGroup()
     auto* grid = new QGridLayout(g);
     charSpacingEdit = FieldEdit("charSpacingEdit", CharSpacing, QStringLiteral("输入框打印时的字间距。"));
     lineSpacingEdit = FieldEdit("lineSpacingEdit", LineSpacing, QStringLiteral("输入框打印时的行间距。"));
-    grid->addWidget(new QLabel(QStringLiteral("字间距：")), 0, 0);
-    grid->addWidget(charSpacingEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("行间距：")), 0, 2);
-    grid->addWidget(lineSpacingEdit, 0, 3);
+    AddFormRow(grid, 0, {QStringLiteral("字间距："), charSpacingEdit, QStringLiteral("行间距："), lineSpacingEdit});
     auto* aligns = new QButtonGroup(g);
     const QString captions[3] = {QStringLiteral("居左"), QStringLiteral("居右"), QStringLiteral("居中")};
     auto* row = new QHBoxLayout;

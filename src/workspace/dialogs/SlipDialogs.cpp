@@ -94,12 +94,8 @@ SlipSizeDialog::SlipSizeDialog(SlipFormat& format, QWidget* parent) : SlipSettin
     heightEdit = new QLineEdit(MmText(format.Header().heightMm));
     widthEdit->setObjectName(QStringLiteral("widthEdit"));
     heightEdit->setObjectName(QStringLiteral("heightEdit"));
-    grid->addWidget(new QLabel(QStringLiteral("单据宽度：")), 0, 0);
-    grid->addWidget(widthEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("毫米")), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("单据高度：")), 1, 0);
-    grid->addWidget(heightEdit, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("毫米")), 1, 2);
+    AddFormRow(grid, 0, {QStringLiteral("单据宽度："), widthEdit, QStringLiteral("毫米")});
+    AddFormRow(grid, 1, {QStringLiteral("单据高度："), heightEdit, QStringLiteral("毫米")});
     top->addLayout(grid);
     AddButtons(top);
     // Wide enough for the caption in the title bar.
@@ -164,12 +160,8 @@ PrintMarginDialog::PrintMarginDialog(SlipFormat& format, QWidget* parent) : Slip
     yEdit->setToolTip(QStringLiteral("纵向打印页边距。"));
     xEdit->setMaximumWidth(90);
     yEdit->setMaximumWidth(90);
-    grid->addWidget(new QLabel(QStringLiteral("向左移")), 0, 0);
-    grid->addWidget(xEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("毫米（横向边距）")), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("向上移")), 1, 0);
-    grid->addWidget(yEdit, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("毫米（纵向边距）")), 1, 2);
+    AddFormRow(grid, 0, {QStringLiteral("向左移"), xEdit, QStringLiteral("毫米（横向边距）")});
+    AddFormRow(grid, 1, {QStringLiteral("向上移"), yEdit, QStringLiteral("毫米（纵向边距）")});
     grid->setColumnStretch(3, 1);
     top->addLayout(grid);
     AddButtons(top);

@@ -5,6 +5,7 @@
 #include "entry/Conversion.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
+#include "workspace/dialogs/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -105,8 +106,7 @@ QWidget* TextBoxDialog::BuildTypeGroup()
     customButton->setObjectName(QStringLiteral("customButton"));
     customButton->setToolTip(QStringLiteral("设置自定义数据类型的格式。"));
     customButton->setEnabled(false);
-    grid->addWidget(cellCaption, 1, 0);
-    grid->addWidget(cellCount, 1, 1);
+    AddFormRow(grid, 1, {cellCaption, cellCount});
     grid->addWidget(customButton, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     connect(typeList, &QComboBox::activated, this, &TextBoxDialog::TypePicked);
@@ -126,10 +126,8 @@ QWidget* TextBoxDialog::BuildRelationGroup()
     relatedList = new QComboBox;
     sameAsList->setObjectName(QStringLiteral("sameAsList"));
     relatedList->setObjectName(QStringLiteral("relatedList"));
-    grid->addWidget(new QLabel(QStringLiteral("数值/内容相同：")), 0, 0);
-    grid->addWidget(sameAsList, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("数值/内容相关：")), 1, 0);
-    grid->addWidget(relatedList, 1, 1);
+    AddFormRow(grid, 0, {QStringLiteral("数值/内容相同："), sameAsList});
+    AddFormRow(grid, 1, {QStringLiteral("数值/内容相关："), relatedList});
     grid->setColumnStretch(1, 1);
     for (QComboBox* list : {sameAsList, relatedList}) {
         list->setToolTip(QStringLiteral("本输入框与其他输入框的内容关联（此功能使用户减少重复输入）。"));
