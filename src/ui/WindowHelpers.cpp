@@ -136,15 +136,15 @@ qint32 ToBgr(const QColor& c)
     return qint32(c.red()) | (qint32(c.green()) << 8) | (qint32(c.blue()) << 16);
 }
 
-QFont ToFont(const FontChoice& c)
+QFont ToFont(const BoxFont& c)
 {
     QFont f;
-    f.setFamily(c.name);
-    f.setPointSizeF(c.size > 0 ? c.size : 0.1);
+    f.setFamily(c.family);
+    f.setPointSizeF(c.pointSize > 0 ? c.pointSize : 0.1);
     f.setBold(c.bold);
     f.setItalic(c.italic);
     f.setUnderline(c.underline);
-    f.setStrikeOut(c.strikethru);
+    f.setStrikeOut(c.strikeOut);
     return f;
 }
 
@@ -159,7 +159,7 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     auto* fonts = new QFontDialog(&dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    fonts->setCurrentFont(ToFont(preset));
+    fonts->setCurrentFont(ToFont(preset.font));
     layout->addWidget(fonts);
     QColor colour = Bgr(preset.color);
     auto* colourButton = new QPushButton(QStringLiteral("颜色..."), &dialog);
@@ -184,12 +184,12 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     if (dialog.exec() != QDialog::Accepted || !held.get()) return std::nullopt;
     const QFont f = fonts->currentFont();
     FontChoice out;
-    out.name = f.family();
-    out.size = f.pointSizeF() > 0 ? f.pointSizeF() : 0;
-    out.bold = f.bold();
-    out.italic = f.italic();
-    out.underline = f.underline();
-    out.strikethru = f.strikeOut();
+    out.font.family = f.family();
+    out.font.pointSize = f.pointSizeF() > 0 ? f.pointSizeF() : 0;
+    out.font.bold = f.bold();
+    out.font.italic = f.italic();
+    out.font.underline = f.underline();
+    out.font.strikeOut = f.strikeOut();
     out.color = ToBgr(colour);
     return out;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "model/Box.h"
+
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -68,12 +70,7 @@ void WaitFormClosed(const QString& caption);
 
 // The state of the font dialog: font and fore colour (&HBBGGRR).
 struct FontChoice {
-    QString name = QStringLiteral("宋体");
-    double size = 9;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikethru = false;
+    BoxFont font;
     qint32 color = 0;
 };
 

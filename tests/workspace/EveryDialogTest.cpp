@@ -189,8 +189,8 @@ TEST_F(EveryDialogTest, LabelTextAndFontReachTheSelectedLabels)
     EXPECT_EQ(d.lineSpacingEdit->text(), QStringLiteral("-1.5"));
     TypeInto(d.captionEdit, QStringLiteral("中国银行进账单"));
     FontChoice f;
-    f.name = QStringLiteral("楷体");
-    f.size = 12;
+    f.font.family = QStringLiteral("楷体");
+    f.font.pointSize = 12;
     {
         ScriptedFont font(f);
         Click(d.fontButton);

@@ -39,28 +39,13 @@ BoxLook LookOf(const Box& b) { return {b.font, b.color}; }
 
 std::optional<BoxLook> ChooseBoxLook(const BoxLook& preset)
 {
-    FontChoice c;
-    c.name = preset.font.family;
-    c.size = preset.font.pointSize;
-    c.bold = preset.font.bold;
-    c.italic = preset.font.italic;
-    c.underline = preset.font.underline;
-    c.strikethru = preset.font.strikeOut;
-    c.color = qint32(ColorToStored(preset.color));
+    FontChoice c{preset.font, qint32(ColorToStored(preset.color))};
     if (!ChooseFont(c)) return std::nullopt;
-    if (const QString problem = FontSizeProblem(c.size); !problem.isEmpty()) {
+    if (const QString problem = FontSizeProblem(c.font.pointSize); !problem.isEmpty()) {
         MsgBox(problem, PromptIcon::Warning);
         return std::nullopt;
     }
-    BoxLook look;
-    look.font.family = c.name;
-    look.font.pointSize = c.size;
-    look.font.bold = c.bold;
-    look.font.italic = c.italic;
-    look.font.underline = c.underline;
-    look.font.strikeOut = c.strikethru;
-    look.color = ColorFromStored(c.color);
-    return look;
+    return BoxLook{c.font, ColorFromStored(c.color)};
 }
 
 // --- Samples ----------------------------------------------------------------
