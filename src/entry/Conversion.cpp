@@ -201,11 +201,6 @@ std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar)
     return out;
 }
 
-QString FormatAmount(const QString& text, QChar currencyChar)
-{
-    return TryFormatAmount(text, currencyChar).value_or(text);
-}
-
 std::optional<QDate> ReadDateText(const QString& text, QDate today)
 {
     static const QString time = QStringLiteral(R"((?:(?:\s+|T)(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)");

@@ -51,10 +51,7 @@ bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar =
 // decimals (cut, never rounded): "1234.5" gives "￥1,234.50"; "" stays "".
 // The amount is read as ReadAmountFigures reads it, every figure kept, so no
 // amount is rounded; a minus sign before or after a leading currency mark
-// makes it negative: "-￥1,234.50". A text that is no amount is returned as it
-// stands.
-QString FormatAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
-// As FormatAmount, but nullopt for a text that is no amount.
+// makes it negative: "-￥1,234.50". Nullopt for a text that is no amount.
 std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar = kDefaultCurrencyChar);
 
 // The date in the text put into the pattern (YYYY year, MM month, DD day,

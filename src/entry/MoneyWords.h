@@ -12,7 +12,7 @@ inline constexpr QChar kYuanUnitOld = QChar(0x5706);  // 圆
 
 // The amount in upper-case money words with the given unit (元 or 圆):
 // "1005.30" gives 壹仟零伍元叁角整, "-1234" -壹仟贰佰叁拾肆元整, "" stays "".
-// The amount is read as FormatAmount reads it (ReadAmountFigures), so the
+// The amount is read as TryFormatAmount reads it (ReadAmountFigures), so the
 // words always say the amount the figures and the cells show. Text already in
 // words is kept, and so is a text that is no amount and an amount of 10^13
 // yuan or more, which the words (up to 万亿) cannot hold.

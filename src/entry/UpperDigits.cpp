@@ -130,9 +130,4 @@ std::optional<QString> TryDigitCells(const QString& text, int n, QChar currencyC
     return cells;
 }
 
-QString DigitCells(const QString& text, int n, QChar currencyChar)
-{
-    return TryDigitCells(text, n, currencyChar).value_or(text);
-}
-
 } // namespace slip

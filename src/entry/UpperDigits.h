@@ -39,15 +39,11 @@ QString ParseDatePart(const QString& text, DatePart part, QDate today = QDate())
 
 // An amount as one numeral per printed cell, the last two being 角 and 分,
 // filled on the left with 零 to n cells (a longer row is kept whole). The
-// amount is read as FormatAmount and the money words read it
+// amount is read as TryFormatAmount and the money words read it
 // (ReadAmountFigures) and cut after the fen, so the cells always show the
-// amount the figures and the words show. Texts already in numerals are kept;
-// so is a text that is no amount, a negative amount and one of 10^13 yuan or
-// more, which the cells cannot show.
-QString DigitCells(const QString& text, int n, QChar currencyChar = kDefaultCurrencyChar);
-// As DigitCells, but nullopt where DigitCells keeps the text because it is no
-// amount or the amount cannot be shown in cells (negative, or 10^13 yuan or
-// more).
+// amount the figures and the words show. Texts already in numerals are kept.
+// Nullopt for a text that is no amount, a negative amount and one of 10^13
+// yuan or more, which the cells cannot show.
 std::optional<QString> TryDigitCells(const QString& text, int n,
                                      QChar currencyChar = kDefaultCurrencyChar);
 

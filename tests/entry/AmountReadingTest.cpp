@@ -47,7 +47,7 @@ TEST(FullWidthInput, MoneyWordsCellsAndPercentages)
     EXPECT_EQ(Conv(116, "０．２５"), "25%");
     EXPECT_EQ(Conv(116, "２５％"), "25%");
     EXPECT_EQ(MoneyToUpper("１２３"), "壹佰贰拾叁元整");
-    EXPECT_EQ(DigitCells("１２３", 6), "零壹贰叁零零");
+    EXPECT_EQ(TryDigitCells("１２３", 6).value_or(""), "零壹贰叁零零");
 }
 
 TEST(FullWidthInput, CodesWithoutConversionKeepTheText)

@@ -8,6 +8,11 @@
 using namespace slip;
 
 namespace {
+// The amount as a box shows it: formatted, or as typed when it is none.
+QString FormatAmount(const QString& t, QChar c = kDefaultCurrencyChar) { return TryFormatAmount(t, c).value_or(t); }
+} // namespace
+
+namespace {
 
 const QDate kToday(2020, 7, 9);
 

@@ -6,6 +6,11 @@
 using namespace slip;
 
 namespace {
+// The cells as a box shows them: the numerals, or the text as typed.
+QString DigitCells(const QString& t, int n, QChar c = kDefaultCurrencyChar) { return TryDigitCells(t, n, c).value_or(t); }
+} // namespace
+
+namespace {
 const QDate kToday(2020, 7, 9);
 }
 
