@@ -126,15 +126,6 @@ int SlipFormat::IndexOf(BoxId id) const
     return int(b->kind) * 1000 + n;
 }
 
-const Box* SlipFormat::AtIndex(int index) const
-{
-    const int kind = index / 1000;
-    int n = index % 1000;
-    if (!IsBoxKindNumber(kind) || n < 1 || n > counts_[kind]) return nullptr;
-    for (const Box& b : boxes_)
-        if (int(b.kind) == kind && --n == 0) return &b;
-    return nullptr;
-}
 
 std::vector<const Box*> SlipFormat::BoxesOfKind(BoxKind kind) const
 {

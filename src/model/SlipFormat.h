@@ -37,7 +37,6 @@ public:
     int Count(BoxKind kind) const { return counts_[int(kind)]; }
     // kind × 1000 + n, or 0 when there is no such box.
     int IndexOf(BoxId id) const;
-    const Box* AtIndex(int index) const;
     // The boxes of one kind in index order.
     std::vector<const Box*> BoxesOfKind(BoxKind kind) const;
 
@@ -65,7 +64,6 @@ public:
     bool IsSelected(BoxId id) const { return selection_.contains(id); }
     void SetSelected(BoxId id, bool on);
     void SetSelection(const QSet<BoxId>& ids);
-    void ClearSelection() { SetSelection({}); }
 
     // --- The slip's values -----------------------------------------------
     // A text box's text (line breaks as "\n"), a check box's tick ("1" or

@@ -299,7 +299,7 @@ TEST_F(Layout, CopyOfAFixedTextBoxStaysWithoutCaptionAndKeepsItsLinks)
     EXPECT_EQ(copy->relation, (Relation{RelationKind::ChainNext, 2}));
     // Up and to the left, even past the slip's edge.
     EXPECT_EQ(copy->rect.topLeft(), QPointF(40, 30));
-    format.ClearSelection();
+    format.SetSelection({});
     CopyBoxes(format, 2, 7, 10);
     EXPECT_EQ(format.BoxesOfKind(BoxKind::Text).back()->rect.topLeft(), QPointF(-20, -10));
 }
@@ -413,7 +413,7 @@ TEST_F(Layout, ClearEmptiesTheMarkedBoxesOrAllButFixedTexts)
     EXPECT_EQ(format.Value(1), QString());
     EXPECT_EQ(format.Value(2), QString());
     EXPECT_EQ(format.Value(3), QStringLiteral("123456"));
-    format.ClearSelection();
+    format.SetSelection({});
     format.SetValue(1, QStringLiteral("b"));
     ClearBoxValues(format);
     EXPECT_EQ(format.Value(1), QString());

@@ -4,6 +4,14 @@
 
 namespace slip::test {
 
+// The box with a box index (kind × 1000 + n), or null.
+inline const Box* BoxAtIndex(const SlipFormat& f, int index)
+{
+    for (const Box& b : f.Boxes())
+        if (f.IndexOf(b.id) == index) return &b;
+    return nullptr;
+}
+
 // A box at a rectangle in mm. Labels and the boxes that hold a value carry
 // the caption.
 inline Box MakeBox(BoxId id, BoxKind kind, QRectF r, QString caption = QStringLiteral("项目"))

@@ -23,7 +23,7 @@ void MakeFormat(SlipFormat& f)
 void Fill(BatchDataSet& set, const SlipFormat& f, QVector<QStringList> records)
 {
     QVector<BatchColumn> columns;
-    for (int index : {1, 2, 1001, 2001}) columns << BatchColumn{BoxIdAt(f, index), index, f.AtIndex(index)->caption};
+    for (int index : {1, 2, 1001, 2001}) columns << BatchColumn{BoxIdAt(f, index), index, test::BoxAtIndex(f, index)->caption};
     set.Reset(columns, std::move(records));
 }
 

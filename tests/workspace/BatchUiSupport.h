@@ -1,5 +1,6 @@
 #pragma once
 // Formats and import files for the tests of the batch windows.
+#include "BoxBuilders.h"
 #include "FileBytes.h"
 #include "StoredFormats.h"
 #include "TextPrinting.h"
@@ -14,7 +15,7 @@ namespace slip::test {
 
 inline BoxId BoxIdAt(const SlipFormat& f, int index)
 {
-    const Box* b = f.AtIndex(index);
+    const Box* b = BoxAtIndex(f, index);
     return b ? b->id : 0;
 }
 

@@ -1,3 +1,4 @@
+#include "BoxBuilders.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
 
@@ -50,8 +51,8 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     MainWindow mw;
     mw.Start();
     SlipFormat& f = mw.Format();
-    const BoxId payer = f.AtIndex(1)->id, address = f.AtIndex(2)->id, date = f.AtIndex(3)->id,
-                serial = f.AtIndex(4)->id, cash = f.AtIndex(1001)->id;
+    const BoxId payer = test::BoxAtIndex(f, 1)->id, address = test::BoxAtIndex(f, 2)->id, date = test::BoxAtIndex(f, 3)->id,
+                serial = test::BoxAtIndex(f, 4)->id, cash = test::BoxAtIndex(f, 1001)->id;
     EXPECT_EQ(f.Value(date), QDate::currentDate().toString("yyyy-MM-dd"));  // dates on opening
     f.SetValue(payer, "张三");
     f.SetValue(address, "北京\n海淀");

@@ -142,7 +142,7 @@ TEST_F(Gestures, BandFollowsInStepsOfMoreThanAHundredTwipsAndMarksWhatItTouches)
     Drag({10, 45}, {30, 70}, Qt::ControlModifier);
     EXPECT_EQ(format.Selection(), (QSet<BoxId>{1, 2, 3}));
     // After the slip menu the last band's boxes are marked again.
-    format.ClearSelection();
+    format.SetSelection({});
     g.AfterSlipMenu(Qt::ControlModifier);
     EXPECT_TRUE(format.Selection().isEmpty());
     g.AfterSlipMenu(Qt::NoModifier);

@@ -154,7 +154,7 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     FindAction(menu, QStringLiteral("添加内容框"))->trigger();
     SelFormat::TestResponder() = nullptr;
     ASSERT_EQ(format.BoxesOfKind(BoxKind::Line).back()->line.p1(), QPointF(30, 90));
-    format.ClearSelection();  // unmarked, in its own colour
+    format.SetSelection({});  // unmarked, in its own colour
     const QImage shot = view->viewport()->grab().toImage();
     int dark = 0;
     for (double x = 32; x < 58; x += 1)  // the line may fall between two pixel rows
@@ -261,7 +261,7 @@ TEST_F(Canvas, LateFocusLossNeverLeavesAnotherBoxOrTheSameBoxTwice)
 TEST_F(Canvas, RightClickLeavesTheBoxOnceAndTheSlipMenuMarksTheLastBandAgain)
 {
     Drag({10, 10}, {85, 40});
-    format.ClearSelection();
+    format.SetSelection({});
     QSignalSpy left(view.get(), &SlipView::boxLeft);
     QSignalSpy menu(view.get(), &SlipView::contextMenuAt);
     view->EditBox(1);
