@@ -20,12 +20,6 @@ void BatchDataSet::Reset(QVector<BatchColumn> columns, QVector<QStringList> reco
     endResetModel();
 }
 
-QString BatchDataSet::Value(int record, int m) const
-{
-    if (record < 1 || record > records_.size() || m < 0 || m >= columns_.size()) return QString();
-    return records_[record - 1][m];
-}
-
 QStringList BatchDataSet::RecordValues(int record) const
 {
     if (record < 1 || record > records_.size()) return {};

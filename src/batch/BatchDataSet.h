@@ -36,8 +36,7 @@ public:
     // Box column m, from 0.
     const BatchColumn& Column(int m) const { return columns_.at(m); }
 
-    // Record r counted from 1; "" (or no values) outside the records.
-    QString Value(int record, int m) const;
+    // Record r counted from 1; no values outside the records.
     QStringList RecordValues(int record) const;
 
     // A column the operator narrowed out of sight: its values are not put on

@@ -37,9 +37,9 @@ TEST(BatchDataSetModel, RunningNumberThenOneColumnPerBox)
     EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::RecordIdRole).toInt(), 20);
     EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::BoxIndexRole).toInt(), 1001);
     EXPECT_FALSE(set.headerData(9, Qt::Horizontal).isValid());
-    EXPECT_EQ(set.Value(3, 0), "户3");
-    EXPECT_EQ(set.Value(4, 0), "");
-    EXPECT_EQ(set.Value(1, 4), "");
+    EXPECT_EQ(set.RecordValues(3).value(0), "户3");
+    EXPECT_EQ(set.RecordValues(4).value(0), "");
+    EXPECT_EQ(set.RecordValues(1).value(4), "");
 }
 
 TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
@@ -68,7 +68,7 @@ TEST(BatchDataSetModel, DeletingRemovesExactlyTheNamedRecordsAndRenumbersTheRest
         EXPECT_EQ(set.DeleteRecords(c.records), c.removed);
         QStringList left;
         for (int r = 1; r <= set.RecordCount(); ++r) {
-            left << set.Value(r, 0);
+            left << set.RecordValues(r).value(0);
             EXPECT_EQ(set.data(set.index(r - 1, 0)).toString(), QString::number(r));
         }
         EXPECT_EQ(left, c.left);

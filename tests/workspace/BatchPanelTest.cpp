@@ -124,9 +124,9 @@ TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     ImportCsv(w, csv);
     const BatchDataSet& set = w.panel->Batch();
     ASSERT_EQ(set.RecordCount(), 5);
-    EXPECT_EQ(set.Value(1, 0), "张三");
-    EXPECT_EQ(set.Value(1, 2), "第一行//第二行");
-    EXPECT_EQ(set.Value(5, 0), "钱七");
+    EXPECT_EQ(set.RecordValues(1).value(0), "张三");
+    EXPECT_EQ(set.RecordValues(1).value(2), "第一行//第二行");
+    EXPECT_EQ(set.RecordValues(5).value(0), "钱七");
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));
     EXPECT_TRUE(w.panel->recordBar->isVisible());
     EXPECT_TRUE(printAll);
@@ -193,8 +193,8 @@ TEST_F(BatchPanelTest, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
     EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1、第5行？"});
     const BatchDataSet& set = w.panel->Batch();
     ASSERT_EQ(set.RecordCount(), 3);
-    EXPECT_EQ(set.Value(1, 0), "李四");
-    EXPECT_EQ(set.Value(3, 0), "赵六");
+    EXPECT_EQ(set.RecordValues(1).value(0), "李四");
+    EXPECT_EQ(set.RecordValues(3).value(0), "赵六");
     EXPECT_EQ(w.panel->countLabel->text(), "3");
     EXPECT_EQ(w.Value(1), "李四");
 }

@@ -252,7 +252,7 @@ TEST(ImportBatch, RunsOffTheWindowsThreadAndCancelImportsNothing)
     timer.stop();
     EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
     EXPECT_EQ(batch.RecordCount(), 30000);
-    EXPECT_EQ(batch.Value(30000, 0), "户名30000");
+    EXPECT_EQ(batch.RecordValues(30000).value(0), "户名30000");
     // A failure is told and keeps the batch.
     request.range.linesPerRecord = 0;
     EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
