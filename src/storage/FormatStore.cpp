@@ -71,20 +71,6 @@ bool Exists(const QString& name)
     return rs.ok && !rs.isEmpty();
 }
 
-std::vector<FormatListEntry> List(QString* error)
-{
-    std::vector<FormatListEntry> out;
-    Recordset rs = OpenRecordset(
-        QStringLiteral("SELECT Fmt, W, H FROM Fmt WHERE LBL=? AND Fmt<>'' GROUP BY Fmt ORDER BY Fmt"),
-        {HeaderLabel()});
-    if (!rs.ok) {
-        if (error) *error = rs.error;
-        return out;
-    }
-    for (const auto& row : rs.rows) out.push_back({row[0].toString(), row[1].toDouble(), row[2].toDouble()});
-    return out;
-}
-
 StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out)
 {
     DbConnection conn;

@@ -15,13 +15,6 @@ struct StoredFormat {
     bool hasHeader = false;  // a format without header record keeps the settings it was given
 };
 
-// The rows of the format list: every format with a header record.
-struct FormatListEntry {
-    QString name;
-    double widthMm = 0;
-    double heightMm = 0;
-};
-
 // Formats in the database: their header, state and box records, defaults.
 // Every operation opens its own connection; changes of several rows happen in
 // one transaction. Nothing here talks to the operator: failures come back as
@@ -39,7 +32,6 @@ QString NewNameProblem(const QString& name);
 
 // True when any record of the format exists.
 bool Exists(const QString& name);
-std::vector<FormatListEntry> List(QString* error = nullptr);
 
 // Reads a format. Settings missing from its header (or a missing header)
 // keep the values of `base`. Font sizes are scaled from the screen the format
