@@ -42,10 +42,6 @@ public:
     SlipFormat& Format() { return format_; }
     FormatCommands& Commands() { return *commands_; }
     SlipView* Canvas() const { return canvas_; }
-    SlipFilling& Filling() { return *filling_; }
-    // The canvas's right-click menus; their hooks (the property dialog among
-    // them) are set here.
-    SlipMenus& Menus() { return *menus_; }
 
     // The option switches, in their stored order: rulers, lengthwise, locked,
     // guides to the centre, background.
@@ -67,7 +63,6 @@ public:
     QAction* printBillAction = nullptr;
     QAction* printAllAction = nullptr;
     QAction* offsetWizardAction = nullptr;
-    PrintCommands& Print() { return *print_; }
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
@@ -102,7 +97,6 @@ public:
     void ExportFormat();
     void ImportFormat();
     void ShowWebCatalogue();
-    WebCatalogueDialog* WebCatalogue() const;
     void SetServerAddress();
     // The update check: armed by Start, it runs once per run ten seconds later.
     QTimer* updateTimer = nullptr;

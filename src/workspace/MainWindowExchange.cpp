@@ -61,8 +61,6 @@ void MainWindow::ShowWebCatalogue()
     catalogue_->activateWindow();
 }
 
-WebCatalogueDialog* MainWindow::WebCatalogue() const { return catalogue_; }
-
 void MainWindow::SetServerAddress()
 {
     if (ServerAddressCommand())

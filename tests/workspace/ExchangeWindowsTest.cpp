@@ -267,11 +267,11 @@ TEST_F(MainWindowExchange, DownloadItemOpensOneCatalogueWindow)
     QAction* download = Item("下载格式");
     ASSERT_TRUE(download);
     download->trigger();
-    WebCatalogueDialog* first = w->WebCatalogue();
+    WebCatalogueDialog* first = w->findChild<WebCatalogueDialog*>();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible() && !first->isModal());
     download->trigger();
-    EXPECT_EQ(w->WebCatalogue(), first);
+    EXPECT_EQ(w->findChild<WebCatalogueDialog*>(), first);
 }
 
 TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)

@@ -89,7 +89,7 @@ TEST_F(MainWindowDialogTest, BoxMenuOpensThePropertyDialogAndClosingItLeavesTheB
 {
     LoadSampleFormat(window->Format());
     QMenu menu;
-    window->Menus().FillMenu(menu, kAmount, QPointF(130, 42));
+    window->findChild<SlipMenus*>()->FillMenu(menu, kAmount, QPointF(130, 42));
     QAction* properties = nullptr;
     for (QAction* a : menu.actions())
         if (a->text() == QStringLiteral("设置内容框")) properties = a;

@@ -152,7 +152,7 @@ TEST(MainWindow, OnlyAChangeOfTheFormatAsksToSaveItOnLeaving)
         mw.Start();
         mw.Format().SetValue(ids[0], "张三");
         mw.Format().SetValue(ids[1], "固定");
-        mw.Menus().hooks.addNextSlip();
+        mw.findChild<SlipMenus*>()->hooks.addNextSlip();
         mw.Format().SetValue(ids[0], "李四");
         mw.historyPanel->DeleteAllHistory();
         ASSERT_TRUE(mw.Commands().ChooseFormat("别", false));

@@ -197,8 +197,8 @@ TEST(PrintCommands, ABarcodeTooWideForItsBoxIsToldWhenEntered)
     const BoxId id = desk.Format().Boxes().back().id;
     ScriptedPrompter prompter;
     prompter.inputs = {QStringLiteral("12345678"), QStringLiteral("1234")};
-    desk.mw->Menus().EnterBarcode(id);
-    desk.mw->Menus().EnterBarcode(id);  // fits
+    desk.mw->findChild<SlipMenus*>()->EnterBarcode(id);
+    desk.mw->findChild<SlipMenus*>()->EnterBarcode(id);  // fits
     EXPECT_EQ(prompter.shown.mid(1, 1), QStringList({Code39TooNarrowMessage()}));
     EXPECT_EQ(prompter.shown.size(), 3);
     EXPECT_EQ(desk.Format().Value(id), QStringLiteral("1234"));
@@ -219,7 +219,7 @@ TEST(PrintCommands, PrintStoresTheShownSlipAndPrintAndAddStartsTheNextOnlyWhenIt
     ScriptedPrompter prompter;
     {
         ChooserAnswer cancel{QString()};
-        desk.mw->Menus().hooks.printAndAddSlip();
+        desk.mw->findChild<SlipMenus*>()->hooks.printAndAddSlip();
         EXPECT_EQ(cancel.shown, 1);
     }
     EXPECT_EQ(desk.Format().Values(), shown);
@@ -233,7 +233,7 @@ TEST(PrintCommands, PrintStoresTheShownSlipAndPrintAndAddStartsTheNextOnlyWhenIt
     EXPECT_EQ(History(desk.Format().Name()).value(1).value(desk.Id(2)), QStringLiteral("NO0099"));
     EXPECT_EQ(desk.Format().Values(), shown);
     // "打印并添加单据" then starts the next one.
-    desk.mw->Menus().hooks.printAndAddSlip();
+    desk.mw->findChild<SlipMenus*>()->hooks.printAndAddSlip();
     EXPECT_EQ(answer.shown, 2);
     EXPECT_EQ(History(desk.Format().Name()).size(), 2);
     EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
@@ -288,11 +288,11 @@ TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
     int jobs = 0;
-    QObject::connect(&desk.mw->Print(), &PrintCommands::printed, [&](const PrintOutcome& o) {
+    QObject::connect(desk.mw->findChild<PrintCommands*>(), &PrintCommands::printed, [&](const PrintOutcome& o) {
         jobs += o.printed == 1 && o.stored == 0;
     });
     const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
-    EXPECT_TRUE(desk.mw->Print().ReprintSlips({one, two}));
+    EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
     EXPECT_EQ(answer.shown, 1);  // one choice for the run
     EXPECT_EQ(jobs, 2);
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
@@ -335,7 +335,7 @@ TEST(PrintCommands, CalibrationPrintsTheFigureThenAsksForTheOffsetsButNotWhileLo
     ScriptedPrompter prompter;
     prompter.answers = {PromptAnswer::Yes};
     int margins = 0;
-    desk.mw->Print().showPrintMargins = [&] { ++margins; };
+    desk.mw->findChild<PrintCommands*>()->showPrintMargins = [&] { ++margins; };
     {
         ChooserAnswer answer(kPrinter);
         QTest::mouseClick(desk.mw->calibrateButton, Qt::LeftButton);

@@ -58,7 +58,7 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     f.SetValue(address, "北京\n海淀");
     f.SetValue(serial, "NO0099");
     f.SetValue(cash, "1");
-    ASSERT_TRUE(mw.Filling().AddNextSlip());
+    ASSERT_TRUE(mw.findChild<SlipFilling*>()->AddNextSlip());
     const HistorySlipValues stored = ReadHistorySlip("填单", 1);
     ASSERT_TRUE(stored.found);
     EXPECT_EQ(stored.values.value(payer), "张三");
@@ -73,7 +73,7 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     f.SetValue(payer, "李四");
     f.SetValue(address, "上海");
     f.SetSelection({address});
-    ASSERT_TRUE(mw.Filling().AddNextSlip());
+    ASSERT_TRUE(mw.findChild<SlipFilling*>()->AddNextSlip());
     EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, (QVector<qint64>{2, 1}));
     EXPECT_EQ(f.Value(payer), "李四");
     EXPECT_EQ(f.Value(address), QString());
@@ -91,7 +91,7 @@ TEST(SlipFilling, AFormatWithUnsavedBoxesStoresNoSlip)
     const BoxId id = mw.Format().AddBox(extra);
     mw.Format().SetValue(id, "值");
     ScriptedPrompter prompts;
-    EXPECT_FALSE(mw.Filling().AddNextSlip());
+    EXPECT_FALSE(mw.findChild<SlipFilling*>()->AddNextSlip());
     EXPECT_EQ(prompts.shown, QStringList{"请先保存格式，再添加单据！"});
     EXPECT_TRUE(HistorySlipNumbersOf("填单").numbers.isEmpty());
     EXPECT_EQ(mw.Format().Value(id), "值");  // nothing typed is lost
