@@ -193,34 +193,4 @@ double PainterSurface::TextHeight(const QString& text) const
 
 double PainterSurface::FontAscent() const { return Metrics().ascent() / DotsPerTwipY(); }
 
-// --- ImageSurface
-
-ImageSurface::ImageSurface(double widthTwips, double heightTwips, int dotsPerInch)
-{
-    const double dots = dotsPerInch / kTwipsPerInch;
-    image_ = QImage(qMax(1, int(std::ceil(widthTwips * dots))), qMax(1, int(std::ceil(heightTwips * dots))),
-                    QImage::Format_RGB32);
-    const int perMetre = int(std::lround(dotsPerInch / 0.0254));
-    image_.setDotsPerMeterX(perMetre);
-    image_.setDotsPerMeterY(perMetre);
-    image_.fill(Qt::white);
-    painter_.begin(&image_);
-    // Sharp edges: a bar's edge must fall on a dot, not fade across two.
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    SetPainter(&painter_);
-    SetMetricsDevice(&image_);
-}
-
-ImageSurface::~ImageSurface()
-{
-    if (painter_.isActive()) painter_.end();
-}
-
-QImage ImageSurface::Finish()
-{
-    if (painter_.isActive()) painter_.end();
-    SetPainter(nullptr);
-    return image_;
-}
-
 } // namespace slip

@@ -172,18 +172,4 @@ private:
     mutable QHash<QString, double> advances_;
 };
 
-// An image of a given size in twips at a given resolution, white, with its
-// own painter: barcodes and figures rendered off the printer.
-class ImageSurface : public PainterSurface {
-public:
-    ImageSurface(double widthTwips, double heightTwips, int dotsPerInch);
-    ~ImageSurface() override;
-    // Ends the drawing and hands out the image.
-    QImage Finish();
-
-private:
-    QImage image_;
-    QPainter painter_;
-};
-
 } // namespace slip

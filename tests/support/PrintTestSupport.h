@@ -16,6 +16,41 @@
 
 namespace slip::test {
 
+// An image of a given size in twips at a given resolution, white, with its
+// own painter: what a surface draws, read back dot by dot.
+class ImageSurface : public PainterSurface {
+public:
+    ImageSurface(double widthTwips, double heightTwips, int dotsPerInch)
+    {
+        const double dots = dotsPerInch / 1440.0;
+        image_ = QImage(qMax(1, int(std::ceil(widthTwips * dots))), qMax(1, int(std::ceil(heightTwips * dots))),
+                        QImage::Format_RGB32);
+        image_.setDotsPerMeterX(int(std::lround(dotsPerInch / 0.0254)));
+        image_.setDotsPerMeterY(int(std::lround(dotsPerInch / 0.0254)));
+        image_.fill(Qt::white);
+        painter_.begin(&image_);
+        // Sharp edges: a bar's edge must fall on a dot, not fade across two.
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        SetPainter(&painter_);
+        SetMetricsDevice(&image_);
+    }
+    ~ImageSurface() override
+    {
+        if (painter_.isActive()) painter_.end();
+    }
+    // Ends the drawing and hands out the image.
+    QImage Finish()
+    {
+        if (painter_.isActive()) painter_.end();
+        SetPainter(nullptr);
+        return image_;
+    }
+
+private:
+    QImage image_;
+    QPainter painter_;
+};
+
 // A surface with fixed metrics (characters charWidth wide, lines lineHeight
 // high, or widthAtSize) that records what is drawn on it, to the twip.
 class FakeSurface : public DrawSurface {
