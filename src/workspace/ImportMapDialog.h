@@ -109,8 +109,6 @@ public:
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
-    ImportMapModel& Model() const { return *model_; }
-    const SheetPreviewModel& PreviewModel() const { return *previewModel_; }
     // Valid after OK.
     const ImportRequest& Request() const { return request_; }
 

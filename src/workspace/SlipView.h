@@ -28,7 +28,6 @@ public:
     bool BackgroundShown() const { return format_.Options().showBackground && !background_.isNull(); }
 
     // 1 shows the slip as wide as the frame.
-    double Zoom() const { return zoom_; }
     void SetZoom(double zoom);
     void ZoomButton(int button);  // 0 grow, 1 shrink, 2 frame width
     CanvasTransform Transform() const;

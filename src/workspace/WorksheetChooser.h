@@ -33,7 +33,6 @@ public:
     const QString& Answer() const { return answer_; }
     // A press on data row `row` (from 0).
     void PressRow(int row);
-    const SheetPreviewModel& PreviewModel() const { return *previewModel_; }
 
     static inline const QString kCaption = QStringLiteral("选择要导入数据所在的工作表");
     static constexpr int kPreviewRows = 12;

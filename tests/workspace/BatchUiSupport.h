@@ -63,7 +63,7 @@ namespace slip::test {
 // a click on its 对应列号 cell opens the editor, the text is typed, Enter ends it.
 inline void TypeMap(ImportMapDialog& d, int row, const QString& text)
 {
-    const QModelIndex cell = d.Model().index(row, ImportMapModel::MapColumn);
+    const QModelIndex cell = (*d.findChild<ImportMapModel*>()).index(row, ImportMapModel::MapColumn);
     d.mapView->scrollTo(cell);
     // A press on the cell whose editor just closed does not open it again
     // (it is taken for the end of that edit), as an operator's would not.

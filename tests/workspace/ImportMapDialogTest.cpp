@@ -38,7 +38,7 @@ QString GbkCsv(const TestHome& home)
 
 QString MapAt(const ImportMapDialog& d, int row)
 {
-    return d.Model().index(row, ImportMapModel::MapColumn).data().toString();
+    return (*d.findChild<ImportMapModel*>()).index(row, ImportMapModel::MapColumn).data().toString();
 }
 
 struct OpenDialog {
@@ -65,7 +65,7 @@ TEST(ImportMapDialog, PreviewShowsTheFileUnderColumnLettersAndRowNumbers)
     MakeFormat(f);
     OpenDialog open(f, GbkCsv(home));
     ASSERT_TRUE(open.preview.ok());
-    const SheetPreviewModel& p = open.dialog.PreviewModel();
+    const SheetPreviewModel& p = (*open.dialog.findChild<SheetPreviewModel*>());
     EXPECT_EQ(p.rowCount(), 19);
     EXPECT_EQ(p.columnCount(), 59);
     EXPECT_EQ(p.headerData(58, Qt::Horizontal).toString(), "BG");
@@ -94,8 +94,8 @@ TEST(ImportMapDialog, MapStringsAreStoredPerFormatAndShownAgain)
     {
         OpenDialog open(f, csv);
         ImportMapDialog& d = open.dialog;
-        ASSERT_EQ(d.Model().rowCount(), 4);
-        EXPECT_EQ(d.Model().data(d.Model().index(2, ImportMapModel::BoxColumn)).toString(), "加急");
+        ASSERT_EQ((*d.findChild<ImportMapModel*>()).rowCount(), 4);
+        EXPECT_EQ((*d.findChild<ImportMapModel*>()).data((*d.findChild<ImportMapModel*>()).index(2, ImportMapModel::BoxColumn)).toString(), "加急");
         // The first use shows the design's rows.
         EXPECT_EQ(d.startRow->text(), "2");
         EXPECT_EQ(d.endRow->text(), "100");
@@ -186,7 +186,7 @@ TEST(ImportMapDialog, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScro
     ASSERT_GT(d.mapView->verticalScrollBar()->value(), 0);
     // The last row is in view now; a click at its place edits it, not the
     // row that would stand there unscrolled.
-    const QModelIndex last = d.Model().index(39, ImportMapModel::MapColumn);
+    const QModelIndex last = (*d.findChild<ImportMapModel*>()).index(39, ImportMapModel::MapColumn);
     const QPoint at = d.mapView->visualRect(last).center();
     QTest::mouseClick(d.mapView->viewport(), Qt::LeftButton, {}, at);
     auto* editor = qobject_cast<QLineEdit*>(d.mapView->viewport()->childAt(at));

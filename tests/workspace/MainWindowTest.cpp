@@ -130,7 +130,7 @@ TEST(MainWindow, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOn
     for (const QImage& shown : {mw.Canvas()->Background(), BackgroundStore::Load("新")})
         EXPECT_GT(shown.pixelColor(5, 5).red() - shown.pixelColor(5, 5).green(), 200);
     EXPECT_FALSE(BackgroundStore::Load("旧").isNull());
-    EXPECT_DOUBLE_EQ(mw.Canvas()->Zoom(), 1.0);
+    EXPECT_DOUBLE_EQ(mw.Canvas()->CanvasSizePx().width(), mw.Canvas()->FrameWidth());  // fitted to the frame
     // The defaults of the format left behind are as they were.
     EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
     mw.close();

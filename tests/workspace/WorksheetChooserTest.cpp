@@ -59,7 +59,7 @@ TEST(WorksheetChooser, ThePressedRowIsTickedAloneAndShown)
         if (press >= 0) PressSheetRow(c, press, 0);  // on the number, not on 选择
         EXPECT_EQ(Tick(c, 0), press < 0 ? "√" : "");
         EXPECT_EQ(c.TickedSheet(), ticked);
-        EXPECT_EQ(c.PreviewModel().Cell(1, 2), press == 1 ? "二月金额" : "");
+        EXPECT_EQ((*c.findChild<SheetPreviewModel*>()).Cell(1, 2), press == 1 ? "二月金额" : "");
         Click(cancel ? c.cancelButton : c.okButton);
         EXPECT_EQ(c.Answer(), answer);
     }
@@ -81,7 +81,7 @@ TEST(WorksheetChooser, APressOnAScrolledListTicksTheRowUnderThePointer)
     ASSERT_TRUE(c.list->viewport()->rect().contains(cell.center()));
     QTest::mouseClick(c.list->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(c.TickedSheet(), "表36");
-    EXPECT_EQ(c.PreviewModel().Cell(1, 1), "第36张");
+    EXPECT_EQ((*c.findChild<SheetPreviewModel*>()).Cell(1, 1), "第36张");
 }
 
 TEST(ChooseWorksheet, TheChosenFilesSheetIsTheAnswer)
