@@ -196,7 +196,7 @@ void BoxPropertiesDialog::AddButtons(QBoxLayout* layout)
 
 bool BoxPropertiesDialog::ApplyChanges()
 {
-    if (marks_.isEmpty()) {
+    if (!HasChanges()) {
         accept();
         return true;
     }
