@@ -38,18 +38,6 @@ std::optional<qint64> FenOf(QString figures)
 
 } // namespace
 
-TEST(FullWidthInput, MoneyWordsCellsAndPercentages)
-{
-    EXPECT_EQ(Conv(103, "１２３４"), "壹仟贰佰叁拾肆元整");
-    EXPECT_EQ(Conv(120, "１００５．３"), "壹仟零伍圆叁角整");
-    EXPECT_EQ(Conv(114.11, "１２３４．５"), "零零零零零壹贰叁肆伍零");
-    EXPECT_EQ(Conv(121.11, "１２３４"), "零零零零零零零壹贰叁肆");
-    EXPECT_EQ(Conv(116, "０．２５"), "25%");
-    EXPECT_EQ(Conv(116, "２５％"), "25%");
-    EXPECT_EQ(MoneyToUpper("１２３"), "壹佰贰拾叁元整");
-    EXPECT_EQ(DigitCells("１２３", 6), "零壹贰叁零零");
-}
-
 TEST(FullWidthInput, CodesWithoutConversionKeepTheText)
 {
     for (double code : {0.0, 115.0, 119.0, 122.0, 211.0, 400.0})

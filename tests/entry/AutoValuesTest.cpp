@@ -64,14 +64,12 @@ TEST(AutoFillDates, CustomPattern)
 
 TEST(FormatCustomDate, DateAndTimeLetters)
 {
-    EXPECT_EQ(FormatCustomDate(kNow, "YYYY-MM-DD"), "2012-05-03");
-    EXPECT_EQ(FormatCustomDate(kNow, "yy/m/d"), "12/5/3");
-    EXPECT_EQ(FormatCustomDate(kNow, "hh:mm:ss"), "14:05:06");  // mm after the hour is minutes
-    EXPECT_EQ(FormatCustomDate(kNow, "h:nn AM/PM"), "2:05 PM");
-    EXPECT_EQ(FormatCustomDate(kNow, "dddd mmmm"), "星期四 五月");
-    EXPECT_EQ(FormatCustomDate(kNow, "ddd q w ww y"), "周四 2 5 18 124");
-    EXPECT_EQ(FormatCustomDate(kNow, "\"dd\"dd\\m"), "dd03m");
-    EXPECT_EQ(FormatCustomDate(kNow, "交易日期：yyyy年mm月dd日"), "交易日期：2012年05月03日");
+    // mm after the hour is minutes.
+    const std::pair<const char*, const char*> cases[] = {
+        {"YYYY-MM-DD", "2012-05-03"}, {"yy/m/d", "12/5/3"}, {"hh:mm:ss", "14:05:06"}, {"h:nn AM/PM", "2:05 PM"},
+        {"dddd mmmm", "星期四 五月"}, {"ddd q w ww y", "周四 2 5 18 124"}, {"\"dd\"dd\\m", "dd03m"},
+        {"交易日期：yyyy年mm月dd日", "交易日期：2012年05月03日"}};
+    for (const auto& [pattern, want] : cases) EXPECT_EQ(FormatCustomDate(kNow, QString::fromUtf8(pattern)), QString::fromUtf8(want)) << pattern;
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 1, 1), QTime(0, 0)), "ww h AMPM"), "1 12 上午");
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 12, 31), QTime(9, 0)), "ww"), "53");
     for (const auto& [month, quarter] : {std::pair{3, "1"}, {4, "2"}, {9, "3"}, {12, "4"}})

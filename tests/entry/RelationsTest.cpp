@@ -111,21 +111,16 @@ TEST(TickMark, ClickTogglesOnlyTickBoxes)
 {
     for (double code : {115.0, 115.5}) EXPECT_TRUE(IsTickCode(DataType::FromStored(code))) << code;
     for (double code : {116.0, 0.0}) EXPECT_FALSE(IsTickCode(DataType::FromStored(code))) << code;
-    EXPECT_EQ(ToggleTick(""), "√");
-    EXPECT_EQ(ToggleTick("√"), "");
-    EXPECT_EQ(ToggleTick("x"), "");
+    for (const auto& [from, to] : {std::pair{"", "√"}, {"√", ""}, {"x", ""}}) EXPECT_EQ(ToggleTick(from), to) << from;
 }
 
 TEST(TabOrder, TextBoxesInIndexOrderGoingRound)
 {
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(5), CheckBoxOf(6), TextBoxOf(2), TextBoxOf(9)});
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 5), 2);
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 2), 9);
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 9), 5);
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 5, true), 9);
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 0), 5);
-    EXPECT_EQ(NextTextBoxInTabOrder(f, 6, true), 9);
+    const std::tuple<BoxId, bool, BoxId> cases[] = {{5, false, 2}, {2, false, 9}, {9, false, 5}, {5, true, 9},
+                                                    {0, false, 5}, {6, true, 9}};
+    for (const auto& [from, back, to] : cases) EXPECT_EQ(NextTextBoxInTabOrder(f, from, back), to) << from;
     SlipFormat empty;
     EXPECT_EQ(NextTextBoxInTabOrder(empty, 0), 0);
 }
