@@ -147,33 +147,22 @@ inline void PickComboItem(QComboBox* list, int index)
     QTRY_VERIFY(!view->window()->isVisible());
 }
 
-// Answers the font dialog with a font while it lives.
-class ScriptedFont {
+// Answers the font or colour dialog with `answer` while it lives.
+template <class T, auto SetHandler>
+class ScriptedDialog {
 public:
-    explicit ScriptedFont(std::optional<FontChoice> answer)
+    explicit ScriptedDialog(std::optional<T> answer)
     {
-        SetFontDialogHandler([this, answer](const FontChoice& preset) {
+        SetHandler([this, answer](const T& preset) {
             presets.push_back(preset);
             return answer;
         });
     }
-    ~ScriptedFont() { SetFontDialogHandler({}); }
-    std::vector<FontChoice> presets;
+    ~ScriptedDialog() { SetHandler({}); }
+    std::vector<T> presets;
 };
-
-// Answers the colour dialog with a colour while it lives.
-class ScriptedColor {
-public:
-    explicit ScriptedColor(std::optional<QColor> answer)
-    {
-        SetColorDialogHandler([this, answer](const QColor& preset) {
-            presets.push_back(preset);
-            return answer;
-        });
-    }
-    ~ScriptedColor() { SetColorDialogHandler({}); }
-    std::vector<QColor> presets;
-};
+using ScriptedFont = ScriptedDialog<FontChoice, &SetFontDialogHandler>;
+using ScriptedColor = ScriptedDialog<QColor, &SetColorDialogHandler>;
 
 // Every box of the format but the listed ones, for "nothing else changed".
 inline std::vector<Box> BoxesBut(const SlipFormat& f, std::initializer_list<BoxId> ids)
