@@ -21,69 +21,44 @@ CalculationResult Type(SlipFormat& f, BoxId id, const QString& value, const Entr
 
 } // namespace
 
-TEST(AutomaticSums, AddsIntoAnAmountBox)
+// Sums and products of the boxes left, in the total's code. Each step types
+// a value into a box and leaves it; then a box must show a value.
+TEST(AutomaticSums, TotalsOfSumsAndProductsInTheirCodes)
 {
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104)});
-    Type(f, 1, "100");
-    EXPECT_EQ(f.Value(3), "￥100.00");
-    Type(f, 2, "23.5");
-    EXPECT_EQ(f.Value(3), "￥123.50");
-    Type(f, 2, "");
-    EXPECT_EQ(f.Value(3), "￥100.00");
-}
-
-TEST(AutomaticSums, TenthsAddWithoutBinaryRounding)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104), TextBoxOf(4, 0, AddTo(5)),
-                   TextBoxOf(5, 0)});
-    Type(f, 1, "0.1");
-    Type(f, 2, "0.2");
-    EXPECT_EQ(f.Value(3), "￥0.30");
-    // Written as a number in a plain box: no 0.30000000000000004.
-    Type(f, 4, "0.1");
-    EXPECT_EQ(f.Value(5), "0.1");
-    f.SetValue(1, "1.15");
-    f.SetValue(2, "2.3");
-    LeaveTextBox(f, 2, {kToday, {}});
-    EXPECT_EQ(f.Value(3), "￥3.45");
-}
-
-TEST(AutomaticSums, NegatedOperandsSubtract)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3, true)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0)});
-    Type(f, 1, "30");
-    Type(f, 2, "100");
-    EXPECT_EQ(f.Value(3), "70");
-    Type(f, 2, "10");
-    EXPECT_EQ(f.Value(3), "-20");
-}
-
-TEST(AutomaticSums, ProductsAndEmptyFactors)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, MultiplyInto(3)), TextBoxOf(2, 0, MultiplyInto(3)), TextBoxOf(3, 104)});
-    Type(f, 1, "3");
-    EXPECT_EQ(f.Value(3), "");  // the second factor is still empty
-    Type(f, 2, "4");
-    EXPECT_EQ(f.Value(3), "￥12.00");
-    Type(f, 1, "");
-    EXPECT_EQ(f.Value(3), "");
-    Type(f, 1, "1.5");
-    Type(f, 2, "1.333");
-    EXPECT_EQ(f.Value(3), "￥1.99");  // 1.9995, cut after the fen like every amount
-}
-
-TEST(AutomaticSums, NegatedFactorAndPercentage)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 104, MultiplyInto(3)), TextBoxOf(2, 116, MultiplyInto(3, true)), TextBoxOf(3, 0)});
-    Type(f, 1, "1000");
-    Type(f, 2, "0.05");
-    EXPECT_EQ(f.Value(2), "5%");
-    EXPECT_EQ(f.Value(3), "-50");
+    struct Step { BoxId typedInto; const char* value; BoxId shown; const char* want; };
+    struct Scenario { const char* name; std::vector<Box> boxes; std::vector<Step> steps; };
+    const Scenario scenarios[] = {
+        {"adds into an amount box", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104)},
+         {{1, "100", 3, "￥100.00"}, {2, "23.5", 3, "￥123.50"}, {2, "", 3, "￥100.00"}}},
+        // Tenths add without binary rounding, also written as a number in a plain box.
+        {"tenths", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104), TextBoxOf(4, 0, AddTo(5)), TextBoxOf(5, 0)},
+         {{1, "0.1", 3, "￥0.10"}, {2, "0.2", 3, "￥0.30"}, {4, "0.1", 5, "0.1"}, {1, "1.15", 3, "￥1.35"}, {2, "2.3", 3, "￥3.45"}}},
+        {"negated operands subtract", {TextBoxOf(1, 0, AddTo(3, true)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0)},
+         {{1, "30", 3, "-30"}, {2, "100", 3, "70"}, {2, "10", 3, "-20"}}},
+        // An empty factor leaves the product empty; 1.9995 is cut after the fen like every amount.
+        {"products", {TextBoxOf(1, 0, MultiplyInto(3)), TextBoxOf(2, 0, MultiplyInto(3)), TextBoxOf(3, 104)},
+         {{1, "3", 3, ""}, {2, "4", 3, "￥12.00"}, {1, "", 3, ""}, {1, "1.5", 3, "￥6.00"}, {2, "1.333", 3, "￥1.99"}}},
+        {"negated factor and percentage", {TextBoxOf(1, 104, MultiplyInto(3)), TextBoxOf(2, 116, MultiplyInto(3, true)), TextBoxOf(3, 0)},
+         {{1, "1000", 3, ""}, {2, "0.05", 2, "5%"}, {2, "0.05", 3, "-50"}}},
+        {"money words and cells are read back", {TextBoxOf(1, 103, AddTo(4)), TextBoxOf(2, 114.11, AddTo(4)), TextBoxOf(3, 121.08, AddTo(4)), TextBoxOf(4, 104)},
+         {{1, "1005.3", 1, "壹仟零伍元叁角整"}, {1, "1005.3", 4, "￥1,005.30"}, {2, "0.25", 4, "￥1,005.55"}, {3, "1000", 4, "￥2,005.55"}}},
+        // Box 1 feeds a sum (3) and a product (4) at once.
+        {"both targets", {TextBoxOf(1, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(2, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(3, 103), TextBoxOf(4, 0)},
+         {{1, "6", 3, "陆元整"}, {2, "7", 3, "壹拾叁元整"}, {2, "7", 4, "42"}}},
+        // Box 2 multiplies into 3 through its second target; box 1 adds into 3.
+        {"a second target counts only with its own operation", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, {}, MultiplyInto(3)), TextBoxOf(3, 0)},
+         {{2, "5", 2, "5"}, {1, "7", 3, "7"}}},
+        {"two levels", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104, AddTo(5)), TextBoxOf(4, 0, AddTo(5)), TextBoxOf(5, 103)},
+         {{4, "1000", 5, "壹仟元整"}, {1, "200", 5, "壹仟贰佰元整"}, {2, "34.5", 3, "￥234.50"}, {2, "34.5", 5, "壹仟贰佰叁拾肆元伍角整"}}},
+    };
+    for (const Scenario& sc : scenarios) {
+        SlipFormat f;
+        OpenFormat(f, sc.boxes);
+        for (const Step& st : sc.steps) {
+            Type(f, st.typedInto, QString::fromUtf8(st.value));
+            EXPECT_EQ(f.Value(st.shown), QString::fromUtf8(st.want)) << sc.name << ": " << st.typedInto << " = " << st.value;
+        }
+    }
 }
 
 TEST(AutomaticSums, ABoxWithoutANumberCountsZeroAndNothingIsNaN)
@@ -102,42 +77,6 @@ TEST(AutomaticSums, ABoxWithoutANumberCountsZeroAndNothingIsNaN)
         EXPECT_FALSE(f.Value(id).contains("nan", Qt::CaseInsensitive)) << id;
         EXPECT_FALSE(f.Value(id).contains("inf", Qt::CaseInsensitive)) << id;
     }
-}
-
-TEST(AutomaticSums, MoneyWordsAndCellsAreReadBackAsOperands)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 103, AddTo(4)), TextBoxOf(2, 114.11, AddTo(4)), TextBoxOf(3, 121.08, AddTo(4)),
-                   TextBoxOf(4, 104)});
-    Type(f, 1, "1005.3");
-    EXPECT_EQ(f.Value(1), "壹仟零伍元叁角整");
-    EXPECT_EQ(f.Value(4), "￥1,005.30");
-    Type(f, 2, "0.25");
-    EXPECT_EQ(f.Value(4), "￥1,005.55");
-    Type(f, 3, "1000");
-    EXPECT_EQ(f.Value(4), "￥2,005.55");
-}
-
-TEST(AutomaticSums, TotalInMoneyWordsAndBothTargets)
-{
-    SlipFormat f;
-    // Box 1 feeds a sum (3) and a product (4) at once.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(2, 0, AddTo(3), MultiplyInto(4)),
-                   TextBoxOf(3, 103), TextBoxOf(4, 0)});
-    Type(f, 1, "6");
-    Type(f, 2, "7");
-    EXPECT_EQ(f.Value(3), "壹拾叁元整");
-    EXPECT_EQ(f.Value(4), "42");
-}
-
-TEST(AutomaticSums, ASecondTargetCountsOnlyWithItsOwnOperation)
-{
-    SlipFormat f;
-    // Box 2 multiplies into 3 through its second target; box 1 adds into 3.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, {}, MultiplyInto(3)), TextBoxOf(3, 0)});
-    f.SetValue(2, "5");
-    Type(f, 1, "7");
-    EXPECT_EQ(f.Value(3), "7");
 }
 
 TEST(AutomaticSums, TargetWrittenOnlyWhenItChanges)
@@ -169,18 +108,6 @@ TEST(AutomaticSums, CascadeFollowsTotalsAndStopsAfterElevenBoxes)
     // Passes for boxes 1 to 11 write the totals of boxes 2 to 12.
     for (BoxId id = 2; id <= 12; ++id) EXPECT_EQ(f.Value(id), "7") << id;
     for (BoxId id = 13; id <= 20; ++id) EXPECT_EQ(f.Value(id), "") << id;
-}
-
-TEST(AutomaticSums, CascadeOfTwoLevels)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104, AddTo(5)), TextBoxOf(4, 0, AddTo(5)),
-                   TextBoxOf(5, 103)});
-    Type(f, 4, "1000");
-    Type(f, 1, "200");
-    Type(f, 2, "34.5");
-    EXPECT_EQ(f.Value(3), "￥234.50");
-    EXPECT_EQ(f.Value(5), "壹仟贰佰叁拾肆元伍角整");
 }
 
 TEST(AutomaticSums, LoopsOfTargetsEnd)
