@@ -36,16 +36,10 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     const BoxId c1 = f.AddBox(NewBoxOfKind(BoxKind::Check, {5, 5}));
     const BoxId t2 = f.AddBox(TextAt(2, 2));
     const BoxId l1 = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
-    EXPECT_EQ(f.IndexOf(t1), 1);
-    EXPECT_EQ(f.IndexOf(t2), 2);
-    EXPECT_EQ(f.IndexOf(c1), 1001);
-    EXPECT_EQ(f.IndexOf(l1), 3001);
-    EXPECT_EQ(f.AtIndex(2)->id, t2);
-    EXPECT_EQ(f.AtIndex(1001)->id, c1);
-    EXPECT_EQ(f.AtIndex(1002), nullptr);
-    EXPECT_EQ(f.AtIndex(0), nullptr);
-    EXPECT_EQ(f.AtIndex(5001), nullptr);
-    EXPECT_EQ(f.IndexOf(12345), 0);
+    for (const auto& [id, index] : {std::pair{t1, 1}, {t2, 2}, {c1, 1001}, {l1, 3001}, {BoxId(12345), 0}})
+        EXPECT_EQ(f.IndexOf(id), index) << id;
+    for (const auto& [index, id] : {std::pair{2, t2}, {1001, c1}, {1002, BoxId(0)}, {0, BoxId(0)}, {5001, BoxId(0)}})
+        EXPECT_EQ(f.AtIndex(index) ? f.AtIndex(index)->id : 0, id) << index;
 
     for (int i = f.Count(BoxKind::Text); i < kMaxBoxesPerKind; ++i) ASSERT_NE(f.AddBox(TextAt(1, 1)), 0);
     EXPECT_EQ(f.Count(BoxKind::Text), 999);
@@ -92,7 +86,7 @@ TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
     EXPECT_EQ(f.Value(4), QString());
 }
 
-TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
+TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefusedAndKindsStay)
 {
     SlipFormat f;
     Opened(f);
@@ -107,6 +101,12 @@ TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
     EXPECT_EQ(values.count(), 1);  // no signal for an unchanged value
     f.SetValue(id, QString());
     EXPECT_FALSE(f.Values().contains(id));
+    // The kind of a box never changes.
+    Box b = *f.Find(id);
+    b.kind = BoxKind::Line;
+    EXPECT_TRUE(f.UpdateBox(b));
+    EXPECT_EQ(f.Find(id)->kind, BoxKind::Text);
+    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
@@ -173,18 +173,6 @@ TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)
     EXPECT_EQ(f.Value(57), "7");
     EXPECT_TRUE(f.IsSelected(57));
     EXPECT_EQ(f.Find(a), nullptr);
-}
-
-TEST(SlipFormat, TheKindOfABoxNeverChanges)
-{
-    SlipFormat f;
-    Opened(f);
-    const BoxId a = f.AddBox(TextAt(1, 1));
-    Box b = *f.Find(a);
-    b.kind = BoxKind::Line;
-    EXPECT_TRUE(f.UpdateBox(b));
-    EXPECT_EQ(f.Find(a)->kind, BoxKind::Text);
-    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(Selection, BandsTouchBoxesByOverlapAndLinesByAnEnd)

@@ -1,7 +1,6 @@
 #include "PrintTestSupport.h"
 
 #include "print/FontFit.h"
-#include "TestHome.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -57,16 +56,4 @@ TEST(FontFit, WithoutAFrameTheBoxKeepsItsOwnSize)
     }
     FakeSurface p = LinearPrinter();  // a screen that measures nothing
     EXPECT_DOUBLE_EQ(FitPrinterFontSize(p, 9, QStringLiteral("宋体"), false, 1.0, kTrueSize, ScreenAt(0)), 9);
-}
-
-TEST(FontFit, OnThePrinterAFontShownAtPaperSizeKeepsItsSize)
-{
-    TestHome home;
-    SlipPrinter printer;
-    printer.UsePdfFile(home.file(QStringLiteral("fit.pdf")));
-    printer.SetFontName(QStringLiteral("宋体"));
-    const double result = FitPrinterFontSize(printer, 12, QStringLiteral("宋体"), false, 1.0, kTrueSize);
-    EXPECT_NEAR(result, 12, 0.6);
-    EXPECT_LE(printer.TextWidth(FontFitSample()),
-              ScreenLabelWidth(FontFitSample(), QFont(QStringLiteral("宋体"), 12)) + 1e-6);
 }
