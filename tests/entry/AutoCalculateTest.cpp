@@ -26,7 +26,7 @@ CalculationResult Type(SlipFormat& f, BoxId id, const QString& value, const Entr
 TEST(AutomaticSums, TotalsOfSumsAndProductsInTheirCodes)
 {
     struct Step { BoxId typedInto; const char* value; BoxId shown; const char* want; };
-    struct Scenario { const char* name; std::vector<Box> boxes; std::vector<Step> steps; };
+    struct Scenario { const char* name; std::vector<Box> boxes; std::vector<Step> steps; QChar currency = QChar(0xFFE5); };
     const Scenario scenarios[] = {
         {"adds into an amount box", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104)},
          {{1, "100", 3, "￥100.00"}, {2, "23.5", 3, "￥123.50"}, {2, "", 3, "￥100.00"}}},
@@ -50,15 +50,26 @@ TEST(AutomaticSums, TotalsOfSumsAndProductsInTheirCodes)
          {{2, "5", 2, "5"}, {1, "7", 3, "7"}}},
         {"two levels", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104, AddTo(5)), TextBoxOf(4, 0, AddTo(5)), TextBoxOf(5, 103)},
          {{4, "1000", 5, "壹仟元整"}, {1, "200", 5, "壹仟贰佰元整"}, {2, "34.5", 3, "￥234.50"}, {2, "34.5", 5, "壹仟贰佰叁拾肆元伍角整"}}},
+        {"the format's currency", {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104)}, {{1, "$1,000", 2, "$1,000.00"}}, u'$'},
+        {"a box left is converted by its code first", {TextBoxOf(1, 110), TextBoxOf(2, 0)}, {{1, "5-3", 1, "2020年05月03日"}}},
+        // 1 adds into 2; 2 is chained with 3 (words); 3 adds into 4.
+        {"totals copied along their chain feed their totals",
+         {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104, {}, {}, ChainTo(3)), TextBoxOf(3, 103, AddTo(4), {}, ChainTo(2)), TextBoxOf(4, 0)},
+         {{1, "12.5", 2, "￥12.50"}, {1, "12.5", 3, "壹拾贰元伍角整"}, {1, "12.5", 4, "12.5"}}},
     };
     for (const Scenario& sc : scenarios) {
         SlipFormat f;
-        OpenFormat(f, sc.boxes);
+        OpenFormat(f, sc.boxes, sc.currency);
         for (const Step& st : sc.steps) {
             Type(f, st.typedInto, QString::fromUtf8(st.value));
             EXPECT_EQ(f.Value(st.shown), QString::fromUtf8(st.want)) << sc.name << ": " << st.typedInto << " = " << st.value;
         }
     }
+    SlipFormat date;
+    OpenFormat(date, {TextBoxOf(1, 110)});
+    Type(date, 1, "5-3");
+    EXPECT_EQ(GetBoxText(date, 1), "2020年05月03日");
+    EXPECT_EQ(GetBoxText(date, 99), "");
 }
 
 TEST(AutomaticSums, ABoxWithoutANumberCountsZeroAndNothingIsNaN)
@@ -147,18 +158,6 @@ TEST(RelationChains, ValueCopiedToEveryMemberInItsCode)
     Type(f, 2, "56");
     EXPECT_EQ(f.Value(3), "零零零零零零零伍陆零零");
     EXPECT_EQ(f.Value(1), "￥56.00");
-}
-
-TEST(RelationChains, TotalsCopiedAlongTheirChainAndMembersFeedTheirTotals)
-{
-    SlipFormat f;
-    // 1 adds into 2; 2 is chained with 3 (words); 3 adds into 4.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104, {}, {}, ChainTo(3)),
-                   TextBoxOf(3, 103, AddTo(4), {}, ChainTo(2)), TextBoxOf(4, 0)});
-    Type(f, 1, "12.5");
-    EXPECT_EQ(f.Value(2), "￥12.50");
-    EXPECT_EQ(f.Value(3), "壹拾贰元伍角整");
-    EXPECT_EQ(f.Value(4), "12.5");
 }
 
 TEST(RelationChains, ChainThatNeverComesBackEnds)
@@ -255,22 +254,4 @@ TEST(RelatedBoxes, LoopingLinksEnd)
     OpenFormat(ring, {TextBoxOf(1, 0, {}, {}, RelatedTo(2)), TextBoxOf(2, 0, {}, {}, RelatedTo(1))});
     EXPECT_EQ(FillRelatedBoxes(ring, 1, {{1, "a"}, {2, "b"}}), (std::vector<BoxId>{2}));
     EXPECT_EQ(ring.Value(1), "");
-}
-
-TEST(LeavingABox, ConvertsByItsCodeFirst)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 110), TextBoxOf(2, 0)});
-    Type(f, 1, "5-3");
-    EXPECT_EQ(f.Value(1), "2020年05月03日");
-    EXPECT_EQ(GetBoxText(f, 1), "2020年05月03日");
-    EXPECT_EQ(GetBoxText(f, 99), "");
-}
-
-TEST(LeavingABox, UsesTheFormatCurrency)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104)}, u'$');
-    Type(f, 1, "$1,000");
-    EXPECT_EQ(f.Value(2), "$1,000.00");
 }

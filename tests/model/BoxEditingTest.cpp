@@ -323,17 +323,7 @@ TEST_F(Layout, CopyCountIsCappedSoNoKindPasses999)
 
 // --- Deleting and ordering ----------------------------------------------
 
-TEST_F(Layout, DeleteRemovesTheMarkedBoxesAndTheClickedOne)
-{
-    Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Check, {10, 20, 5, 5}),
-          MakeBox(3, BoxKind::Text, {10, 30, 30, 6})});
-    format.SetSelection({2});
-    DeleteMarkedAnd(format, 3);
-    EXPECT_EQ(format.Boxes().size(), 1u);
-    EXPECT_TRUE(format.Find(1));
-}
-
-TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksToTheBox)
+TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksAndDeleteTakesMarkedAndClicked)
 {
     Box a = MakeBox(1, BoxKind::Text, {10, 10, 30, 6});
     Box b = MakeBox(2, BoxKind::Text, {10, 20, 30, 6});
@@ -349,6 +339,11 @@ TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksToTheBox)
     EXPECT_TRUE(format.IsSelected(1));
     EXPECT_EQ(B(3).sum1.target, 1);
     EXPECT_EQ(B(2).relation.target, 1);
+    // Delete takes the marked boxes and the clicked one.
+    format.SetSelection({2});
+    DeleteMarkedAnd(format, 3);
+    EXPECT_EQ(format.Boxes().size(), 1u);
+    EXPECT_TRUE(format.Find(1));
 }
 
 // --- Links --------------------------------------------------------------
