@@ -69,10 +69,6 @@ TEST(DataType, ItemsFoldTheirCellCountIntoTheNumberStoredFormatsHold)
                           {114, 2.5, 114.025}, {121, 11, 121.11}, {121, 99, 121.99}, {0, 11, 0},
                           {104, 7, 104},    {122, 11, 122}};
     for (const Case& c : cases) EXPECT_EQ(DataType::FromItem(c.item, c.n).Stored(), c.stored) << c.item << " " << c.n;
-}
-
-TEST(DataType, EveryItemAndCellCountReadsBackAsChosen)
-{
     for (const DataTypeItem& item : DataTypeItems()) {
         for (int n = 1; n <= 99; ++n) {
             const DataType t = DataType::FromItem(item.code, n);

@@ -48,7 +48,7 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     EXPECT_NE(f.AddBox(NewBoxOfKind(BoxKind::Label, {1, 1})), 0);  // other kinds still take boxes
 }
 
-TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
+TEST(SlipFormat, NewBoxesGetTemporaryIdsAndACaptionlessTextBoxKeepsItsText)
 {
     SlipFormat f;
     Box saved = TextAt(1, 1);
@@ -64,11 +64,6 @@ TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
     Box dup = TextAt(0, 0);
     dup.id = 12;
     EXPECT_EQ(f.AddBox(dup), -3);
-}
-
-TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
-{
-    SlipFormat f;
     Box fixed = TextAt(1, 1, QString());
     fixed.fixedText = QStringLiteral("人民币");
     fixed.id = 3;

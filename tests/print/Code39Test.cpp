@@ -11,7 +11,7 @@
 using namespace slip;
 using namespace slip::test;
 
-TEST(Code39, CharactersRowsAndAsterisks)
+TEST(Code39, CharactersRowsAsterisksMeasuresAndFits)
 {
     for (const char* row : Code39PatternTable()) EXPECT_EQ(QByteArray(row).count('1'), 3) << row;
     EXPECT_STREQ(Code39PatternTable()[37], "000000111");
@@ -21,10 +21,6 @@ TEST(Code39, CharactersRowsAndAsterisks)
     for (const QChar c : QStringLiteral("+/. 壹ı")) EXPECT_EQ(Code39Index(c), -1) << int(c.unicode());
     for (const auto& [text, symbol] : {std::pair{"abc", "*ABC*"}, {"*AB*", "*AB*"}, {"*AB", "*AB*"}, {"*", "*"}})
         EXPECT_EQ(Code39Symbol(QString::fromLatin1(text)), QString::fromLatin1(symbol)) << text;
-}
-
-TEST(Code39, MeasuresAndFits)
-{
     // 27 modules a character with its gap, 29 for % (three wide spaces); whole
     // twips, halves to even; nothing past 32767 twips.
     const std::tuple<const char*, double, std::optional<double>> widths[] = {
