@@ -83,18 +83,13 @@ struct EveryKind {
     // Every box dx, dy (mm) from its own place.
     void ExpectAt(const Printed& p, double dx, double dy) const
     {
-        const PdfWord* text = FindWord(p.words, QStringLiteral("AB12"));
-        ASSERT_NE(text, nullptr);
-        EXPECT_NEAR(text->mm.left(), 20.5 + dx, kTolerance);
-        EXPECT_NEAR(text->mm.top(), 15.3 + dy, kTolerance);
-        const PdfWord* tick = FindWord(p.words, QStringLiteral("√"));
-        ASSERT_NE(tick, nullptr);
-        EXPECT_NEAR(tick->mm.left(), 100 + dx, kTolerance);
-        EXPECT_NEAR(tick->mm.top(), 15 + dy, kTolerance);
-        const PdfWord* label = FindWord(p.words, QStringLiteral("LABEL"));
-        ASSERT_NE(label, nullptr);
-        EXPECT_NEAR(label->mm.left(), 20.2 + dx, kTolerance);
-        EXPECT_NEAR(label->mm.top(), 80.4 + dy, kTolerance);
+        const std::tuple<const char16_t*, double, double> words[] = {{u"AB12", 20.5, 15.3}, {u"√", 100, 15}, {u"LABEL", 20.2, 80.4}};
+        for (const auto& [word, x, y] : words) {
+            const PdfWord* w = FindWord(p.words, QString::fromUtf16(word));
+            ASSERT_NE(w, nullptr) << x;
+            EXPECT_NEAR(w->mm.left(), x + dx, kTolerance) << x;
+            EXPECT_NEAR(w->mm.top(), y + dy, kTolerance) << x;
+        }
 
         const QImage img = RasterisePage(p.pdf);
         const QRectF picture = InkBounds(img, QRectF(15 + dx, 35 + dy, 40, 30));
