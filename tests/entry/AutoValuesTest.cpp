@@ -41,11 +41,8 @@ TEST(AutoFillDates, OtherBoxesAreConvertedAsOnLeaving)
     f.SetValue(3, "2012-1-1");
     f.SetValue(4, "A0010");
     EXPECT_EQ(AutoFillDates(f, kNow), 1);
-    EXPECT_EQ(f.Value(1), "￥1,234.50");
-    EXPECT_EQ(f.Value(2), "壹元整");
-    EXPECT_EQ(f.Value(3), "2012-1-1");
-    EXPECT_EQ(f.Value(4), "A0010");
-    EXPECT_EQ(f.Value(5), "");
+    for (const auto& [id, value] : {std::pair{1, "￥1,234.50"}, {2, "壹元整"}, {3, "2012-1-1"}, {4, "A0010"}, {5, ""}})
+        EXPECT_EQ(f.Value(id), QString::fromUtf8(value)) << id;
     // Running it again changes nothing.
     EXPECT_EQ(AutoFillDates(f, kNow), 0);
 }
@@ -108,9 +105,6 @@ TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
     });
     EXPECT_EQ(changed, 2);
     EXPECT_EQ(asked, (std::vector<BoxId>{1, 2, 3}));
-    EXPECT_EQ(f.Value(1), "A0011");
-    EXPECT_EQ(f.Value(2), "NO.100");
-    EXPECT_EQ(f.Value(3), "typed");
-    EXPECT_EQ(f.Value(4), "7");
+    for (const auto& [id, value] : {std::pair{1, "A0011"}, {2, "NO.100"}, {3, "typed"}, {4, "7"}}) EXPECT_EQ(f.Value(id), value) << id;
     EXPECT_EQ(ApplyAutoNumbers(f, {}), 0);
 }

@@ -223,26 +223,3 @@ TEST_F(EveryDialogTest, SlipSizeOutsideTheRatioIsToldAndAnotherIsTaken)
     EXPECT_EQ(format.Header().widthMm, 200);
     EXPECT_EQ(format.Header().heightMm, 10);
 }
-
-TEST_F(EveryDialogTest, PrintOffsetsReachTheFormat)
-{
-    PrintMarginDialog d(format);
-    ShowAndWait(&d);
-    TypeInto(d.xEdit, QStringLiteral("-1.5"));
-    TypeInto(d.yEdit, QStringLiteral("10.250"));
-    Click(d.okButton);
-    EXPECT_TRUE(d.Changed());
-    EXPECT_EQ(format.Header().offsetXMm, -1.5);
-    EXPECT_EQ(format.Header().offsetYMm, 10.25);
-}
-
-TEST_F(EveryDialogTest, TheBarcodeStandardChosenIsStored)
-{
-    BarcodeStandardDialog d;
-    ShowAndWait(&d);
-    EXPECT_TRUE(d.options[0]->isChecked());  // nothing stored: Code 39
-    Click(d.options[1]);
-    Click(d.okButton);
-    EXPECT_EQ(GetParam(QStringLiteral("StrBarCodeStand")), QStringLiteral("1"));
-    EXPECT_EQ(StoredBarcodeStandard(), 1);
-}
