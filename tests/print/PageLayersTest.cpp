@@ -7,17 +7,6 @@
 using namespace slip;
 using namespace slip::test;
 
-namespace {
-
-QImage Black(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    return img;
-}
-
-} // namespace
-
 TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
 {
     FakeSurface a4;  // portrait A4: 210 x 297 mm
@@ -63,7 +52,8 @@ TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
 
 TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
 {
-    const QImage picture = Black(36, 18);
+    QImage picture(36, 18, QImage::Format_RGB32);
+    picture.fill(Qt::black);
     const PagePlacement a4{11905, 16838, false, false};
     FakeSurface s;
     EXPECT_TRUE(PrintBackgroundPicture(s, picture, 0, 0, 180, 90, a4));  // captions of 10: no shift

@@ -64,12 +64,12 @@ TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWhole)
         PrintCharsInCells(out, text, 1000, 0, w, n, alignment);
         return out;
     };
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 2), 1000), (std::vector<double>{3, 4}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 1), 1000), (std::vector<double>{5, 6}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 0), 1000), (std::vector<double>{1, 2}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 500, 5, 3), 1000), (std::vector<double>{2, 3}));
     // Seven characters in five cells: 3 to 7 in the cells, 1 and 2 to the left.
-    EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 1), 1000), (std::vector<double>{-1, 0, 1, 2, 3, 4, 5}));
+    const std::tuple<const char*, double, int, int, std::vector<double>> cases[] = {
+        {"12", 600, 6, 2, {3, 4}}, {"12", 600, 6, 1, {5, 6}}, {"12", 600, 6, 0, {1, 2}}, {"12", 500, 5, 3, {2, 3}},
+        {"1234567", 500, 5, 1, {-1, 0, 1, 2, 3, 4, 5}}};
+    for (const auto& [text, w, n, alignment, cells] : cases)
+        EXPECT_EQ(Cells(print(QString::fromLatin1(text), w, n, alignment), 1000), cells) << text << " " << alignment;
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 2), 1000).front(), 0);
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 0), 1000).back(), 7);
     EXPECT_TRUE(print(QStringLiteral("12"), 600, 0, 1).texts.empty());

@@ -43,19 +43,6 @@ struct StaleDialogTest : ::testing::Test {
             if (qobject_cast<BoxPropertiesDialog*>(w)) w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    // Stores the sample format and opens it from the database.
-    void OpenStoredSample()
-    {
-        ASSERT_TRUE(commands.SaveFormat());
-        ASSERT_TRUE(commands.ChooseFormat(format.Name(), true));
-        QTest::qWait(1);
-    }
-    BoxId IdOfCaption(const QString& caption)
-    {
-        for (const Box& b : format.Boxes())
-            if (b.caption == caption) return b.id;
-        return 0;
-    }
 };
 
 } // namespace
@@ -98,8 +85,13 @@ TEST_F(StaleDialogTest, SwitchedFormatWithTheSameIdsIsNotWritten)
 
 TEST_F(StaleDialogTest, SaveWhileOpenRenamesTheBoxAndTheDialogFollows)
 {
-    OpenStoredSample();
-    const BoxId words = IdOfCaption(QStringLiteral("大写"));
+    // The sample stored and opened from the database.
+    ASSERT_TRUE(commands.SaveFormat());
+    ASSERT_TRUE(commands.ChooseFormat(format.Name(), true));
+    QTest::qWait(1);
+    const auto byCaption = std::ranges::find(format.Boxes(), QStringLiteral("大写"), &Box::caption);
+    ASSERT_NE(byCaption, format.Boxes().end());
+    const BoxId words = byCaption->id;
     Box fresh = NewBoxOfKind(BoxKind::Text, {40, 70});
     fresh.caption = QStringLiteral("新加");
     const BoxId temp = format.AddBox(fresh);
