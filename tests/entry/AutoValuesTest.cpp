@@ -14,7 +14,7 @@ const QDateTime kNow(QDate(2012, 5, 3), QTime(14, 5, 6));
 
 } // namespace
 
-TEST(AutoFillDates, EveryDateCodeTakesTodayInItsForm)
+TEST(AutoFillDates, EveryDateCodeTakesTodayInItsFormOthersAreConvertedAsOnLeaving)
 {
     struct Case { double code; const char* want; };
     const Case cases[] = {
@@ -30,11 +30,6 @@ TEST(AutoFillDates, EveryDateCodeTakesTodayInItsForm)
     EXPECT_EQ(AutoFillDates(f, kNow), 10);
     id = 1;
     for (const Case& c : cases) EXPECT_EQ(f.Value(id++), QString::fromUtf8(c.want)) << c.code;
-}
-
-TEST(AutoFillDates, OtherBoxesAreConvertedAsOnLeaving)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 104), TextBoxOf(2, 103), TextBoxOf(3, 0), TextBoxOf(4, 122), TextBoxOf(5, 104)});
     f.SetValue(1, "1234.5");
     f.SetValue(2, "壹元整");
@@ -45,11 +40,6 @@ TEST(AutoFillDates, OtherBoxesAreConvertedAsOnLeaving)
         EXPECT_EQ(f.Value(id), QString::fromUtf8(value)) << id;
     // Running it again changes nothing.
     EXPECT_EQ(AutoFillDates(f, kNow), 0);
-}
-
-TEST(AutoFillDates, CustomPattern)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 119)});
     AutoFillDates(f, kNow, QStringLiteral("yyyy年m月d日"));
     EXPECT_EQ(f.Value(1), "2012年5月3日");

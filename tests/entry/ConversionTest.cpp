@@ -55,7 +55,7 @@ TEST(FormatAmount, TextsThatAreNoAmountStayAsTyped)
     EXPECT_EQ(TryFormatAmount(""), QString());
 }
 
-TEST(AutoConvert, AmountCodesAndBorders)
+TEST(AutoConvert, AmountCodesAndBordersAndConvertingAgain)
 {
     struct Case { double code; const char* text; const char* want; int border; };
     const Case cases[] = {
@@ -80,10 +80,6 @@ TEST(AutoConvert, AmountCodesAndBorders)
     EXPECT_FALSE(ConvertAs(11, "").borderStyle.has_value());
     EXPECT_EQ(ConvertAs(104, "1234.5", u'$').text, "$1,234.50");
     EXPECT_EQ(ConvertAs(105, "-1234.5", u'$').text, "-1,234.50");
-}
-
-TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
-{
     for (double code : {104.0, 105.0, 117.0, 118.0, 11.0, 311.0}) {
         const QString once = Conv(code, "-1234.5");
         EXPECT_TRUE(once.startsWith(u'-')) << code;

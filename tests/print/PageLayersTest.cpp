@@ -37,7 +37,7 @@ TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
     EXPECT_EQ(a4.DrawStyle(), int(kLineDash));
 }
 
-TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
+TEST(PageLayers, BoxesAndBackgroundPlacedOnThePageForLengthwiseAndCentreFeed)
 {
     const double w = Tw(180), h = Tw(90);
     PagePlacement page{16838, 11905, false, false};  // A4 landscape
@@ -48,10 +48,6 @@ TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
     EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100, 200 + (11905 - h) / 2));
     page = PagePlacement{11905, 16838, false, true};  // crosswise, guides to the centre
     EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100 + (11905 - w) / 2, 200));
-}
-
-TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
-{
     QImage picture(36, 18, QImage::Format_RGB32);
     picture.fill(Qt::black);
     const PagePlacement a4{11905, 16838, false, false};
@@ -69,3 +65,4 @@ TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
     EXPECT_FALSE(PrintBackgroundPicture(none, picture, 0, 0, 0, 90, a4));
     EXPECT_TRUE(none.pictures.empty());
 }
+
