@@ -26,7 +26,7 @@ TEST(RelationMarks, ChainRelatedPathAndSumsEachInTheirColour)
     EXPECT_EQ(RelationMarks(f, 4), (M{{5, RelationMark::ChainMember}, {1, RelationMark::ChainMember}}));
 }
 
-TEST(RelationMarks, ClosedRingsColourTheEditedBoxTooAndBrokenOrLoopingLinksEnd)
+TEST(RelationMarks, ClosedRingsColourTheEditedBoxTooBrokenLinksEndAndSelectionMarksWin)
 {
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(3)),
@@ -37,11 +37,6 @@ TEST(RelationMarks, ClosedRingsColourTheEditedBoxTooAndBrokenOrLoopingLinksEnd)
     EXPECT_EQ(RelationMarks(f, 2), (QHash<BoxId, RelationMark>{{1, member}, {2, member}, {3, member}}));
     EXPECT_EQ(RelationMarks(f, 4).size(), 2);
     EXPECT_TRUE(RelationMarks(f, 7).isEmpty());
-}
-
-TEST(RelationMarks, SelectionMarksWin)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(1)), TextBoxOf(3, 0, AddTo(1)),
                    TextBoxOf(4, 0, {}, AddTo(1)), TextBoxOf(5, 0, {}, {}, RelatedTo(6)),
                    TextBoxOf(6, 0, {}, {}, RelatedTo(7)), TextBoxOf(7)});

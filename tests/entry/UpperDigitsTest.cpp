@@ -21,7 +21,7 @@ TEST(ConvertUpperDigits, NumeralsToFiguresAndBack)
     EXPECT_EQ(ConvertUpperDigits("2012年5月-x", false), "贰零壹贰年伍月-x");
 }
 
-TEST(DatePartToUpper, MonthsDaysAndYearsInRangeAndBack)
+TEST(DatePart, ToWordsInRangeAndBackOtherwiseToday)
 {
     struct Case { const char* text; DatePart part; const char* words; };
     const Case cases[] = {
@@ -46,12 +46,8 @@ TEST(DatePartToUpper, MonthsDaysAndYearsInRangeAndBack)
         const QString once = DatePartToUpper(QString::number(m), DatePart::Month);
         EXPECT_EQ(ParseDatePart(once, DatePart::Month, kToday), QString::number(m)) << m;
     }
-}
-
-TEST(ParseDatePart, WordsAndFiguresInRangeOtherwiseToday)
-{
     // Today is 2020-07-09; figures too long for a whole number are no date part either.
-    const std::tuple<const char*, DatePart, const char*> cases[] = {
+    const std::tuple<const char*, DatePart, const char*> parsed[] = {
         {"贰零壹贰", DatePart::Year, "2012"}, {"零伍", DatePart::Month, "5"}, {"壹拾贰月", DatePart::Month, "12"},
         {"  31 ", DatePart::Day, "31"}, {"1000", DatePart::Year, "1000"}, {"5000", DatePart::Year, "5000"},
         {"拾月", DatePart::Month, "10"}, {"叁拾日", DatePart::Day, "30"}, {"13", DatePart::Month, "7"},
@@ -59,7 +55,7 @@ TEST(ParseDatePart, WordsAndFiguresInRangeOtherwiseToday)
         {"5001", DatePart::Year, "2020"}, {"0", DatePart::Day, "9"}, {"99999999999", DatePart::Day, "9"},
         {"999999999999999999999999", DatePart::Day, "9"},
     };
-    for (const auto& [text, part, want] : cases) EXPECT_EQ(ParseDatePart(QString::fromUtf8(text), part, kToday), want) << text;
+    for (const auto& [text, part, want] : parsed) EXPECT_EQ(ParseDatePart(QString::fromUtf8(text), part, kToday), want) << text;
     // Without a given day the system date is used.
     EXPECT_EQ(ParseDatePart("", DatePart::Year), QString::number(QDate::currentDate().year()));
 }

@@ -134,7 +134,7 @@ TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
     for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
 }
 
-TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
+TEST(SlipFormat, PlacesAreKeptToThousandthsOfAMillimetreAndSavedIdsReachBoxesLinksValuesAndMarks)
 {
     SlipFormat f;
     Opened(f);
@@ -149,20 +149,14 @@ TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
     EXPECT_EQ(f.Find(id)->rect.top(), 91);
     Box line = NewBoxOfKind(BoxKind::Line, {1.00049, 2});
     EXPECT_EQ(f.Find(f.AddBox(line))->line.p1(), QPointF(1, 2));
-}
-
-TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)
-{
-    SlipFormat f;
-    Opened(f);
     const BoxId a = f.AddBox(TextAt(1, 1));
-    const BoxId b = f.AddBox(TextAt(1, 10));
+    const BoxId c = f.AddBox(TextAt(1, 10));
     Box box = *f.Find(a);
-    box.sum2 = {b, SumOp::Multiply, true};
+    box.sum2 = {c, SumOp::Multiply, true};
     f.UpdateBox(box);
-    f.SetValue(b, QStringLiteral("7"));
-    f.SetSelected(b, true);
-    f.ApplySavedIds({{a, 40}, {b, 57}});
+    f.SetValue(c, QStringLiteral("7"));
+    f.SetSelected(c, true);
+    f.ApplySavedIds({{a, 40}, {c, 57}});
     ASSERT_NE(f.Find(40), nullptr);
     EXPECT_EQ(f.Find(40)->sum2, (SumTarget{57, SumOp::Multiply, true}));
     EXPECT_EQ(f.Value(57), "7");
