@@ -63,7 +63,7 @@ TEST(FormatCustomDate, DateAndTimeLetters)
         EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, month, 31 - (month == 4 || month == 9)), QTime(9, 0)), "q"), quarter);
 }
 
-TEST(NextSerial, TheLastRunOfFiguresCountsOnAndEverythingElseStays)
+TEST(AutoNumbers, TheLastRunOfFiguresCountsOnFromEachBoxsOwnNewestValue)
 {
     struct Case { const char* from; const char* to; };
     const Case cases[] = {
@@ -78,10 +78,6 @@ TEST(NextSerial, TheLastRunOfFiguresCountsOnAndEverythingElseStays)
     };
     for (const Case& c : cases)
         EXPECT_EQ(NextSerial(QString::fromUtf8(c.from)), QString::fromUtf8(c.to)) << c.from;
-}
-
-TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
-{
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 122), TextBoxOf(2, 122), TextBoxOf(3, 122), TextBoxOf(4, 0)});
     f.SetValue(3, "typed");
@@ -98,3 +94,4 @@ TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
     for (const auto& [id, value] : {std::pair{1, "A0011"}, {2, "NO.100"}, {3, "typed"}, {4, "7"}}) EXPECT_EQ(f.Value(id), value) << id;
     EXPECT_EQ(ApplyAutoNumbers(f, {}), 0);
 }
+

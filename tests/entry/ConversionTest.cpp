@@ -89,7 +89,7 @@ TEST(AutoConvert, AmountCodesAndBordersAndConvertingAgain)
     EXPECT_EQ(Conv(118, "-￥1234.00"), "-￥1234.00");
 }
 
-TEST(ConvertByCode, EveryCodeConvertsItsText)
+TEST(ConvertByCode, EveryCodeConvertsItsTextAndNoDateGivesEmpty)
 {
     // Full-width figures, point, comma and minus read as their plain forms;
     // a date without its year is in the current year; out of range parts are
@@ -115,10 +115,6 @@ TEST(ConvertByCode, EveryCodeConvertsItsText)
     for (const Case& c : cases) EXPECT_EQ(Conv(c.code, QString::fromUtf8(c.text)), QString::fromUtf8(c.want)) << c.code << " " << c.text;
     EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // SixDigitText itself takes plain figures only
     EXPECT_EQ(FormatAmount("１２３"), "￥123.00");
-}
-
-TEST(FormatDateText, NoDateGivesEmpty)
-{
     for (const char* t : {"abc", "2012-2-30", "2012-13-1", "2012-5-3 25:00", "5.3", "12345", "2012-5"})
         EXPECT_EQ(FormatDateText(QString::fromUtf8(t), "YYYY-MM-DD", kToday), "") << t;
     EXPECT_EQ(FormatDateText("2012-2-29", "YYYY-MM-DD", kToday), "2012-02-29");

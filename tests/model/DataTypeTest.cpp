@@ -7,7 +7,7 @@
 using namespace slip;
 using Family = DataType::Family;
 
-TEST(DataType, ListHasTheTwentySevenItemsInOrder)
+TEST(DataType, ListHasTheTwentySevenItemsAndStoredNumbersReadAsItemCellsAndLook)
 {
     const auto& items = DataTypeItems();
     ASSERT_EQ(items.size(), 27u);
@@ -18,10 +18,6 @@ TEST(DataType, ListHasTheTwentySevenItemsInOrder)
         EXPECT_EQ(item.text.left(4), QStringLiteral("%1｜").arg(item.code, 3, 10, QLatin1Char('0')));
         EXPECT_EQ(item.custom(), item.code == 119) << item.text.toStdString();
     }
-}
-
-TEST(DataType, StoredNumbersReadAsItemCellsAndLook)
-{
     struct Case {
         double stored;
         Family family;
