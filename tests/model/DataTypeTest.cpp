@@ -57,7 +57,7 @@ TEST(DataType, ListHasTheTwentySevenItemsAndStoredNumbersReadAsItemCellsAndLook)
     EXPECT_EQ(DataType::FromStored(std::nan("")), DataType());
 }
 
-TEST(DataType, ItemsFoldTheirCellCountIntoTheNumberStoredFormatsHold)
+TEST(DataType, ItemsFoldTheirCheckedCellCountIntoTheNumberStoredFormatsHold)
 {
     struct Case { int item; double n; double stored; };
     const Case cases[] = {{11, 6, 6},       {11, 99, 99},        {211, 1, 201},      {211, 6, 206},
@@ -75,11 +75,7 @@ TEST(DataType, ItemsFoldTheirCellCountIntoTheNumberStoredFormatsHold)
             EXPECT_EQ(back.CellCount(), item.family == Family::Plain ? item.code : n) << item.code << " " << n;
         }
     }
-}
-
-TEST(DataType, CellCountOutOfRangeBecomesEleven)
-{
-    const std::pair<const char*, double> cases[] = {{"0", 11}, {"100", 11}, {"abc", 11}, {"-3", 11},
-                                                   {"99", 99}, {"2.5", 2.5}, {"6格", 6}};
-    for (const auto& [typed, n] : cases) EXPECT_EQ(CheckedCellCount(QString::fromUtf8(typed)), n) << typed;
+    // A typed cell count out of range becomes eleven.
+    for (const auto& [typed, n] : {std::pair{"0", 11.0}, {"100", 11.0}, {"abc", 11.0}, {"-3", 11.0}, {"99", 99.0}, {"2.5", 2.5}, {"6格", 6.0}})
+        EXPECT_EQ(CheckedCellCount(QString::fromUtf8(typed)), n) << typed;
 }
