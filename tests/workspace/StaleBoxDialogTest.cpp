@@ -5,11 +5,8 @@
 
 #include "storage/FormatStore.h"
 #include "workspace/FormatCommands.h"
-#include "workspace/dialogs/BoxTracker.h"
-#include "workspace/dialogs/CaptionedBoxDialogs.h"
 #include "workspace/dialogs/Dialogs.h"
 #include "workspace/dialogs/LabelDialog.h"
-#include "workspace/dialogs/LineDialog.h"
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QComboBox>
