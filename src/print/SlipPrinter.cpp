@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -126,6 +127,7 @@ SlipPrinter::~SlipPrinter()
 void SlipPrinter::MakeDevice()
 {
     SetMetricsDevice(nullptr);
+    runFont_ = QRawFont();
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (pdf_) {
         device_->setOutputFormat(QPrinter::PdfFormat);
@@ -263,6 +265,83 @@ bool SlipPrinter::FinishPdf()
     return true;
 }
 
+void SlipPrinter::PaintText(double x, double y, const QString& text)
+{
+    const QFont& f = Font();
+    // Lines under or through the text belong to each drawn text: those are
+    // drawn one by one as they come.
+    if (f.underline() || f.strikeOut() || !text.size() || text.size() > 2) {
+        DrawGatheredText();
+        PainterSurface::PaintText(x, y, text);
+        return;
+    }
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    if (!runFont_.isValid() || !(runFontFor_ == f) || runFontFor_.pointSizeF() != f.pointSizeF()) {
+        DrawGatheredText();
+        runFont_ = QRawFont::fromFont(QFont(f, device_.get()));
+        runFontFor_ = f;
+    }
+    const QList<quint32> glyphs = runFont_.isValid() ? runFont_.glyphIndexesForString(text) : QList<quint32>();
+    // A character the font lacks is drawn alone, in the font the painter
+    // falls back to.
+    if (glyphs.size() != 1 || glyphs[0] == 0) {
+        DrawGatheredText();
+        PainterSurface::PaintText(x, y, text);
+        return;
+    }
+    if (!runGlyphs_.isEmpty() && runColor_ != ForeColor()) DrawGatheredText();
+    runColor_ = ForeColor();
+    runGlyphs_ << glyphs[0];
+    runPlaces_ << QPointF(x * DotsPerTwipX(), (y + FontAscent()) * DotsPerTwipY());
+}
+
+void SlipPrinter::DrawGatheredText()
+{
+    if (runGlyphs_.isEmpty()) return;
+    if (painter_.isActive()) {
+        QGlyphRun run;
+        run.setRawFont(runFont_);
+        run.setGlyphIndexes(runGlyphs_);
+        run.setPositions(runPlaces_);
+        painter_.setPen(runColor_);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+    }
+    runGlyphs_.clear();
+    runPlaces_.clear();
+}
+
+void SlipPrinter::PaintLine(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    DrawGatheredText();
+    PainterSurface::PaintLine(x1, y1, x2, y2, color);
+}
+
+void SlipPrinter::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    DrawGatheredText();
+    PainterSurface::PaintBox(x1, y1, x2, y2, color);
+}
+
+void SlipPrinter::PaintCircle(double cx, double cy, double radius, const QColor& color)
+{
+    DrawGatheredText();
+    PainterSurface::PaintCircle(cx, cy, radius, color);
+}
+
+void SlipPrinter::PaintImage(const QImage& image, double x, double y, double width, double height)
+{
+    DrawGatheredText();
+    PainterSurface::PaintImage(image, x, y, width, height);
+}
+
+void SlipPrinter::ApplyClip(const std::optional<QRectF>& twips)
+{
+    DrawGatheredText();
+    PainterSurface::ApplyClip(twips);
+}
+
 QPainter* SlipPrinter::DrawingPainter()
 {
     if (!painter_.isActive()) {
@@ -277,6 +356,7 @@ QPainter* SlipPrinter::DrawingPainter()
 
 bool SlipPrinter::NewPage()
 {
+    DrawGatheredText();
     if (jobFailed_) return false;
     if (!painter_.isActive()) {
         // A page with nothing on it is still a page of the job.
@@ -291,6 +371,7 @@ bool SlipPrinter::NewPage()
 
 bool SlipPrinter::EndDoc()
 {
+    DrawGatheredText();
     if (painter_.isActive()) {
         pagePending_ = false;
         const bool failedBefore = jobFailed_;
@@ -319,6 +400,8 @@ bool SlipPrinter::EndDoc()
 
 void SlipPrinter::KillDoc()
 {
+    runGlyphs_.clear();
+    runPlaces_.clear();
     if (painter_.isActive()) {
         device_->abort();
         painter_.end();
