@@ -191,6 +191,8 @@ const QFontMetricsF& PainterSurface::Metrics() const
         fm_.emplace(metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font()));
         fmFont_ = Font();
         fmDevice_ = metrics_;
+        fmAscent_ = fm_->ascent();
+        fmHeight_ = fm_->height();
         advances_.clear();
     }
     return *fm_;
@@ -209,10 +211,15 @@ double PainterSurface::TextWidth(const QString& text) const
 double PainterSurface::TextHeight(const QString& text) const
 {
     Q_UNUSED(text)  // one line of text is as high as the font
-    return Metrics().height() / DotsPerTwipY();
+    Metrics();
+    return fmHeight_ / DotsPerTwipY();
 }
 
-double PainterSurface::FontAscent() const { return Metrics().ascent() / DotsPerTwipY(); }
+double PainterSurface::FontAscent() const
+{
+    Metrics();
+    return fmAscent_ / DotsPerTwipY();
+}
 
 // --- ImageSurface
 

@@ -175,6 +175,9 @@ private:
     mutable std::optional<QFontMetricsF> fm_;
     mutable QFont fmFont_;
     mutable const QPaintDevice* fmDevice_ = nullptr;
+    // Read once a font: every printed character asks for the ascent.
+    mutable double fmAscent_ = 0;
+    mutable double fmHeight_ = 0;
     // Advances of single characters in the current font (texts are printed
     // character by character, each measured).
     mutable QHash<QString, double> advances_;

@@ -128,6 +128,7 @@ void SlipPrinter::MakeDevice()
 {
     SetMetricsDevice(nullptr);
     runFont_ = QRawFont();
+    runGlyphOf_.clear();
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (pdf_) {
         device_->setOutputFormat(QPrinter::PdfFormat);
@@ -281,18 +282,23 @@ void SlipPrinter::PaintText(double x, double y, const QString& text)
         DrawGatheredText();
         runFont_ = QRawFont::fromFont(QFont(f, device_.get()));
         runFontFor_ = f;
+        runGlyphOf_.clear();
     }
-    const QList<quint32> glyphs = runFont_.isValid() ? runFont_.glyphIndexesForString(text) : QList<quint32>();
+    auto glyph = runGlyphOf_.constFind(text);
+    if (glyph == runGlyphOf_.constEnd()) {
+        const QList<quint32> glyphs = runFont_.isValid() ? runFont_.glyphIndexesForString(text) : QList<quint32>();
+        glyph = runGlyphOf_.insert(text, glyphs.size() == 1 ? glyphs[0] : 0);
+    }
     // A character the font lacks is drawn alone, in the font the painter
     // falls back to.
-    if (glyphs.size() != 1 || glyphs[0] == 0) {
+    if (*glyph == 0) {
         DrawGatheredText();
         PainterSurface::PaintText(x, y, text);
         return;
     }
     if (!runGlyphs_.isEmpty() && runColor_ != ForeColor()) DrawGatheredText();
     runColor_ = ForeColor();
-    runGlyphs_ << glyphs[0];
+    runGlyphs_ << *glyph;
     runPlaces_ << QPointF(x * DotsPerTwipX(), (y + FontAscent()) * DotsPerTwipY());
 }
 

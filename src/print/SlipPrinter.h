@@ -167,6 +167,7 @@ private:
     // The font of the gathered characters as the device resolves it.
     QFont runFontFor_;
     QRawFont runFont_;
+    QHash<QString, quint32> runGlyphOf_;  // glyphs of runFont_ by character
     QColor runColor_;
     QVector<quint32> runGlyphs_;
     QVector<QPointF> runPlaces_;
