@@ -117,10 +117,8 @@ void DrawSurface::PaintLine(double x1, double y1, double x2, double y2, const QC
     p->drawLine(QPointF(x1 * dx, y1 * dy), QPointF(x2 * dx, y2 * dy));
 }
 
-void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+std::optional<QRectF> DrawSurface::BoxInDots(double x1, double y1, double x2, double y2) const
 {
-    QPainter* p = DrawingPainter();
-    if (!p) return;
     const double dx = DotsPerTwipX();
     const double dy = DotsPerTwipY();
     // Edges on whole dots, so that bars of equal width come out equally wide.
@@ -128,8 +126,15 @@ void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QCo
     const double r = std::round(std::max(x1, x2) * dx);
     const double t = std::round(std::min(y1, y2) * dy);
     const double b = std::round(std::max(y1, y2) * dy);
-    if (r <= l || b <= t) return;
-    p->fillRect(QRectF(l, t, r - l, b - t), color);
+    if (r <= l || b <= t) return std::nullopt;
+    return QRectF(l, t, r - l, b - t);
+}
+
+void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    if (const std::optional<QRectF> box = BoxInDots(x1, y1, x2, y2)) p->fillRect(*box, color);
 }
 
 void DrawSurface::PaintCircle(double cx, double cy, double radius, const QColor& color)

@@ -272,14 +272,14 @@ void SlipPrinter::PaintText(double x, double y, const QString& text)
     // Lines under or through the text belong to each drawn text: those are
     // drawn one by one as they come.
     if (f.underline() || f.strikeOut() || !text.size() || text.size() > 2) {
-        DrawGatheredText();
+        DrawGathered();
         PainterSurface::PaintText(x, y, text);
         return;
     }
     QPainter* p = DrawingPainter();
     if (!p) return;
     if (!runFont_.isValid() || !(runFontFor_ == f) || runFontFor_.pointSizeF() != f.pointSizeF()) {
-        DrawGatheredText();
+        DrawGathered();
         runFont_ = QRawFont::fromFont(QFont(f, device_.get()));
         runFontFor_ = f;
         runGlyphOf_.clear();
@@ -292,10 +292,11 @@ void SlipPrinter::PaintText(double x, double y, const QString& text)
     // A character the font lacks is drawn alone, in the font the painter
     // falls back to.
     if (*glyph == 0) {
-        DrawGatheredText();
+        DrawGathered();
         PainterSurface::PaintText(x, y, text);
         return;
     }
+    DrawGatheredBoxes();
     if (!runGlyphs_.isEmpty() && runColor_ != ForeColor()) DrawGatheredText();
     runColor_ = ForeColor();
     runGlyphs_ << *glyph;
@@ -320,31 +321,55 @@ void SlipPrinter::DrawGatheredText()
 
 void SlipPrinter::PaintLine(double x1, double y1, double x2, double y2, const QColor& color)
 {
-    DrawGatheredText();
+    DrawGathered();
     PainterSurface::PaintLine(x1, y1, x2, y2, color);
 }
 
 void SlipPrinter::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
 {
     DrawGatheredText();
-    PainterSurface::PaintBox(x1, y1, x2, y2, color);
+    if (!DrawingPainter()) return;
+    const std::optional<QRectF> box = BoxInDots(x1, y1, x2, y2);
+    if (!box) return;
+    if (!boxes_.isEmpty() && boxColor_ != color) DrawGatheredBoxes();
+    boxColor_ = color;
+    boxes_ << *box;
+}
+
+void SlipPrinter::DrawGatheredBoxes()
+{
+    if (boxes_.isEmpty()) return;
+    if (painter_.isActive()) {
+        // As a painter fills a rectangle: no outline, the colour as brush,
+        // the pen and brush put back, but set once for all the rectangles.
+        const QPen pen = painter_.pen();
+        const QBrush brush = painter_.brush();
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(boxColor_);
+        // Each filled alone, as before: a rasteriser places the edges of a
+        // lone rectangle otherwise than those of a path of many.
+        for (const QRectF& box : std::as_const(boxes_)) painter_.drawRects(&box, 1);
+        painter_.setBrush(brush);
+        painter_.setPen(pen);
+    }
+    boxes_.clear();
 }
 
 void SlipPrinter::PaintCircle(double cx, double cy, double radius, const QColor& color)
 {
-    DrawGatheredText();
+    DrawGathered();
     PainterSurface::PaintCircle(cx, cy, radius, color);
 }
 
 void SlipPrinter::PaintImage(const QImage& image, double x, double y, double width, double height)
 {
-    DrawGatheredText();
+    DrawGathered();
     PainterSurface::PaintImage(image, x, y, width, height);
 }
 
 void SlipPrinter::ApplyClip(const std::optional<QRectF>& twips)
 {
-    DrawGatheredText();
+    DrawGathered();
     PainterSurface::ApplyClip(twips);
 }
 
@@ -362,7 +387,7 @@ QPainter* SlipPrinter::DrawingPainter()
 
 bool SlipPrinter::NewPage()
 {
-    DrawGatheredText();
+    DrawGathered();
     if (jobFailed_) return false;
     if (!painter_.isActive()) {
         // A page with nothing on it is still a page of the job.
@@ -377,7 +402,7 @@ bool SlipPrinter::NewPage()
 
 bool SlipPrinter::EndDoc()
 {
-    DrawGatheredText();
+    DrawGathered();
     if (painter_.isActive()) {
         pagePending_ = false;
         const bool failedBefore = jobFailed_;
@@ -408,6 +433,7 @@ void SlipPrinter::KillDoc()
 {
     runGlyphs_.clear();
     runPlaces_.clear();
+    boxes_.clear();
     if (painter_.isActive()) {
         device_->abort();
         painter_.end();

@@ -132,8 +132,9 @@ protected:
     // Slips print character by character: consecutive characters of one font
     // and colour are gathered and drawn as one run of glyphs at the places
     // each would have had alone, so that the job neither shapes every
-    // character again nor writes a text object for each. Anything else drawn
-    // (or a clip, a page, the end of the job) draws the gathered run first.
+    // character again nor writes a text object for each. A barcode's bars of
+    // one colour are gathered the same way. Anything else drawn (or a clip,
+    // a page, the end of the job) draws what was gathered first.
     void PaintText(double x, double y, const QString& text) override;
     void PaintLine(double x1, double y1, double x2, double y2, const QColor& color) override;
     void PaintBox(double x1, double y1, double x2, double y2, const QColor& color) override;
@@ -143,6 +144,12 @@ protected:
 
 private:
     void DrawGatheredText();
+    void DrawGatheredBoxes();
+    void DrawGathered()
+    {
+        DrawGatheredText();
+        DrawGatheredBoxes();
+    }
     void MakeDevice();
     // The sheet as the program places things on it (exact millimetres).
     QPageLayout Layout() const;
@@ -171,6 +178,8 @@ private:
     QColor runColor_;
     QVector<quint32> runGlyphs_;
     QVector<QPointF> runPlaces_;
+    QColor boxColor_;
+    QVector<QRectF> boxes_;
 };
 
 // The printer all printing of the program uses, until the chooser picks
