@@ -36,11 +36,8 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     const BoxId c1 = f.AddBox(NewBoxOfKind(BoxKind::Check, {5, 5}));
     const BoxId t2 = f.AddBox(TextAt(2, 2));
     const BoxId l1 = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
-    EXPECT_EQ(f.IndexOf(t1), 1);
-    EXPECT_EQ(f.IndexOf(t2), 2);
-    EXPECT_EQ(f.IndexOf(c1), 1001);
-    EXPECT_EQ(f.IndexOf(l1), 3001);
-    EXPECT_EQ(f.IndexOf(12345), 0);
+    for (const auto& [id, index] : {std::pair{t1, 1}, {t2, 2}, {c1, 1001}, {l1, 3001}, {BoxId(12345), 0}})
+        EXPECT_EQ(f.IndexOf(id), index) << id;
 
     for (int i = f.Count(BoxKind::Text); i < kMaxBoxesPerKind; ++i) ASSERT_NE(f.AddBox(TextAt(1, 1)), 0);
     EXPECT_EQ(f.Count(BoxKind::Text), 999);
@@ -49,7 +46,7 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     EXPECT_NE(f.AddBox(NewBoxOfKind(BoxKind::Label, {1, 1})), 0);  // other kinds still take boxes
 }
 
-TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
+TEST(SlipFormat, NewBoxesGetTemporaryIdsAndACaptionlessTextBoxKeepsItsText)
 {
     SlipFormat f;
     Box saved = TextAt(1, 1);
@@ -65,11 +62,6 @@ TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
     Box dup = TextAt(0, 0);
     dup.id = 12;
     EXPECT_EQ(f.AddBox(dup), -3);
-}
-
-TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
-{
-    SlipFormat f;
     Box fixed = TextAt(1, 1, QString());
     fixed.fixedText = QStringLiteral("人民币");
     fixed.id = 3;
@@ -84,7 +76,7 @@ TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
     EXPECT_EQ(f.Find(3)->fixedText, "美元");
 }
 
-TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
+TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefusedAndKindsStay)
 {
     SlipFormat f;
     Opened(f);
@@ -99,6 +91,12 @@ TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
     EXPECT_EQ(values.count(), 1);  // no signal for an unchanged value
     f.SetValue(id, QString());
     EXPECT_FALSE(f.Values().contains(id));
+    // The kind of a box never changes.
+    Box b = *f.Find(id);
+    b.kind = BoxKind::Line;
+    EXPECT_TRUE(f.UpdateBox(b));
+    EXPECT_EQ(f.Find(id)->kind, BoxKind::Text);
+    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
@@ -131,7 +129,7 @@ TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
     for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
 }
 
-TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
+TEST(SlipFormat, PlacesAreKeptToThousandthsOfAMillimetreAndSavedIdsReachBoxesLinksValuesAndMarks)
 {
     SlipFormat f;
     Opened(f);
@@ -146,37 +144,19 @@ TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
     EXPECT_EQ(f.Find(id)->rect.top(), 91);
     Box line = NewBoxOfKind(BoxKind::Line, {1.00049, 2});
     EXPECT_EQ(f.Find(f.AddBox(line))->line.p1(), QPointF(1, 2));
-}
-
-TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)
-{
-    SlipFormat f;
-    Opened(f);
     const BoxId a = f.AddBox(TextAt(1, 1));
-    const BoxId b = f.AddBox(TextAt(1, 10));
+    const BoxId c = f.AddBox(TextAt(1, 10));
     Box box = *f.Find(a);
-    box.sum2 = {b, SumOp::Multiply, true};
+    box.sum2 = {c, SumOp::Multiply, true};
     f.UpdateBox(box);
-    f.SetValue(b, QStringLiteral("7"));
-    f.SetSelected(b, true);
-    f.ApplySavedIds({{a, 40}, {b, 57}});
+    f.SetValue(c, QStringLiteral("7"));
+    f.SetSelected(c, true);
+    f.ApplySavedIds({{a, 40}, {c, 57}});
     ASSERT_NE(f.Find(40), nullptr);
     EXPECT_EQ(f.Find(40)->sum2, (SumTarget{57, SumOp::Multiply, true}));
     EXPECT_EQ(f.Value(57), "7");
     EXPECT_TRUE(f.IsSelected(57));
     EXPECT_EQ(f.Find(a), nullptr);
-}
-
-TEST(SlipFormat, TheKindOfABoxNeverChanges)
-{
-    SlipFormat f;
-    Opened(f);
-    const BoxId a = f.AddBox(TextAt(1, 1));
-    Box b = *f.Find(a);
-    b.kind = BoxKind::Line;
-    EXPECT_TRUE(f.UpdateBox(b));
-    EXPECT_EQ(f.Find(a)->kind, BoxKind::Text);
-    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(Selection, BandsTouchBoxesByOverlapAndLinesByAnEnd)
