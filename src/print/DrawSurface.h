@@ -145,7 +145,6 @@ public:
 protected:
     // For surfaces that start their painter later.
     PainterSurface() = default;
-    void SetPainter(QPainter* painter) { painter_ = painter; }
     // The device fonts are measured on (the drawing device, also before
     // drawing starts).
     void SetMetricsDevice(QPaintDevice* device)

@@ -31,7 +31,6 @@ public:
         painter_.begin(&image_);
         // Sharp edges: a bar's edge must fall on a dot, not fade across two.
         painter_.setRenderHint(QPainter::Antialiasing, false);
-        SetPainter(&painter_);
         SetMetricsDevice(&image_);
     }
     ~ImageSurface() override
@@ -42,9 +41,11 @@ public:
     QImage Finish()
     {
         if (painter_.isActive()) painter_.end();
-        SetPainter(nullptr);
         return image_;
     }
+
+protected:
+    QPainter* DrawingPainter() override { return painter_.isActive() ? &painter_ : nullptr; }
 
 private:
     QImage image_;
