@@ -340,11 +340,7 @@ bool RunWithProgress(const std::function<void(ProgressReporter&)>& work)
 
 bool ProgressWindowOpen() { return LiveWindow() != nullptr; }
 
-Indicator* ProgressWindow() { return LiveWindow(); }
-
 qint64 ProgressPosition() { return State().position; }
-
-QString ProgressTitle() { return State().title; }
 
 void SetProgressClock(std::function<QDateTime()> clock) { State().clock = std::move(clock); }
 

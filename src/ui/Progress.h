@@ -97,11 +97,7 @@ bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);
 // True while the window is open; false once it ended or the operator closed it.
 // The running work goes on either way: later steps only keep the figures.
 bool ProgressWindowOpen();
-// The open window (a caller may hide it and show it again), or nullptr.
-Indicator* ProgressWindow();
-
 qint64 ProgressPosition();
-QString ProgressTitle();
 
 // The clock the elapsed time is read from (tests set their own); an empty
 // function restores the system clock.

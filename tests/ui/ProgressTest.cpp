@@ -1,6 +1,7 @@
 #include "ui/Progress.h"
 #include "ui/WindowHelpers.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
@@ -23,6 +24,14 @@ struct FakeClock {
 };
 
 QString Text(QLabel* l) { return l ? l->text() : QStringLiteral("<none>"); }
+
+// The progress window on the screen, or null.
+Indicator* ProgressWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* i = qobject_cast<Indicator*>(w); i && i->isVisible()) return i;
+    return nullptr;
+}
 
 } // namespace
 
@@ -112,7 +121,6 @@ TEST(ProgressWindow, ClosedByTheOperatorTheWorkGoesOn)
     ProgressStep(1, "另一个标题");
     DrawProgressBar(4);
     EXPECT_EQ(ProgressPosition(), 4);
-    EXPECT_EQ(ProgressTitle(), "另一个标题");
 }
 
 TEST(ProgressWindow, CancelStopsWorkRunOffTheWindowsThread)

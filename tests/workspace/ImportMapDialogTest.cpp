@@ -241,7 +241,8 @@ TEST(ImportBatch, RunsOffTheWindowsThreadAndCancelImportsNothing)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++ticks;
-        if (ProgressWindowOpen()) ProgressWindow()->CancelButton->click();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* i = qobject_cast<Indicator*>(w); i && i->isVisible()) i->CancelButton->click();
     });
     timer.start(5);
     ScriptedPrompter prompts;
