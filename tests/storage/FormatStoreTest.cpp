@@ -226,10 +226,6 @@ TEST(BoxRecord, OptionListsAndStateSwitchesReadAsStored)
 
 TEST(BoxRecord, LinksDecodeByTheirSignAndTenth)
 {
-    EXPECT_EQ(DecodeSumTarget(12.1), (SumTarget{12, SumOp::Add, true}));
-    EXPECT_EQ(DecodeSumTarget(-12.1), (SumTarget{12, SumOp::Multiply, true}));
-    EXPECT_EQ(DecodeSumTarget(-12), (SumTarget{12, SumOp::Multiply, false}));
-    EXPECT_FALSE(DecodeSumTarget(0).IsSet());
     EXPECT_DOUBLE_EQ(EncodeSumTarget({40000, SumOp::Add, true}), 40000.1);
     EXPECT_EQ(DecodeRelation(-3), (Relation{RelationKind::Related, 3}));
     EXPECT_EQ(DecodeRelation(57), (Relation{RelationKind::ChainNext, 57}));
