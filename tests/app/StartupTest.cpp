@@ -15,11 +15,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -37,9 +37,6 @@ TEST(BatchDataSetModel, RunningNumberThenOneColumnPerBox)
     EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::RecordIdRole).toInt(), 20);
     EXPECT_EQ(set.headerData(3, Qt::Horizontal, BatchDataSet::BoxIndexRole).toInt(), 1001);
     EXPECT_FALSE(set.headerData(9, Qt::Horizontal).isValid());
-    EXPECT_EQ(set.ColumnOfRecordId(30), 3);
-    EXPECT_EQ(set.ColumnOfBoxIndex(2), 1);
-    EXPECT_EQ(set.ColumnOfRecordId(99), -1);
     EXPECT_EQ(set.Value(3, 0), "户3");
     EXPECT_EQ(set.Value(4, 0), "");
     EXPECT_EQ(set.Value(1, 4), "");

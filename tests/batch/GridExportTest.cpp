@@ -7,7 +7,6 @@
 #include "batch/GridExportWorkbookCheck.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QStringDecoder>
@@ -39,8 +38,6 @@ const QVector<QStringList> kRows{
 };
 
 } // namespace
-
-// ---- CSV -------------------------------------------------------------------
 
 TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
 {
@@ -106,8 +103,6 @@ TEST(CsvExport, AModelWithoutColumnsIsNotWritten)
     EXPECT_EQ(ReadCsv(path), (QVector<QStringList>{{"户名\t"}}));
 }
 
-// ---- workbook --------------------------------------------------------------
-
 TEST(XlsxExport, ReadsBackWithCaptionFormattingBordersAndWidths)
 {
     test::TestHome home;
@@ -155,8 +150,6 @@ TEST(XlsxExport, SheetNamesAreMadeAcceptable)
     EXPECT_EQ(SafeSheetName(QString(40, QChar(u'长'))).size(), 31);
 }
 
-// ---- choosing the format by the path ---------------------------------------
-
 TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat)
 {
     const struct {
@@ -180,8 +173,6 @@ TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat
     ASSERT_TRUE(ExportGridToFile(model, home.file("u.txt"), "表").ok);
     EXPECT_TRUE(FileBytes(home.file("u.txt")).startsWith("PK"));  // a zip: the workbook
 }
-
-// ---- the old file survives a failed export --------------------------------
 
 class AtomicExportTest : public ::testing::TestWithParam<bool> {
 protected:

@@ -2,7 +2,6 @@
 
 #include "batch/Workbook.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
@@ -13,8 +12,6 @@ using slip::test::WritePackage;
 namespace {
 
 QString SourceFile(const char* rel) { return QStringLiteral(SLIP_SOURCE_DIR "/") + QString::fromUtf8(rel); }
-
-
 
 // A workbook of every kind of cell an operator puts in a batch sheet.
 // Sheet "数据", row by row: A the value, B what the import must read.
@@ -189,8 +186,6 @@ TEST(XlsFile, ListsAndReadsTheSampleWorkbook)
     EXPECT_EQ(corner.cells.Cell(3, 1), "");
 }
 
-
-
 TEST(BrokenWorkbooks, GiveAClearErrorAndNoCells)
 {
     QTemporaryDir dir;
@@ -261,7 +256,6 @@ TEST(XlsFile, DamagedFilesCostTheReaderNotTheProgram)
         EXPECT_TRUE(read.ok() || read.cells.RowCount() == 0) << d.at;
     }
 }
-
 
 TEST(XlsxBounds, ReadsStopWhereWhatIsAskedForEnds)
 {

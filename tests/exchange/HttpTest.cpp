@@ -13,8 +13,6 @@ using namespace slip;
 using namespace slip::test;
 using namespace std::chrono_literals;
 
-// --- Pure rules -------------------------------------------------------------
-
 TEST(HttpAddress, TimeIsAddedAsOneMoreQueryParameter)
 {
     const QTime t(14, 3, 27);
@@ -67,8 +65,6 @@ TEST(ServerAddressSetting, MissingOrBrokenAddressIsRefused)
     EXPECT_FALSE(ServerFileUrl("//evil/x.tvq").ok);
     EXPECT_FALSE(ServerFileUrl("@evil/x").ok);
 }
-
-// --- Against the local server --------------------------------------------------
 
 using HttpText = ServerTest;
 using HttpDownload = ServerTest;

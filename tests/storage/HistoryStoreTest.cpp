@@ -47,8 +47,6 @@ qint64 Save(const QString& format, const HistorySlip& slip)
 
 } // namespace
 
-// ---- slip numbers ---------------------------------------------------------
-
 TEST(HistorySlipNumbers, CountPerFormatSkipEmptySlipsAndGiveADeletedNewestNumberAgain)
 {
     test::TestHome home;
@@ -86,8 +84,6 @@ TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAt
     EXPECT_EQ(RecordCount(), 2);  // nothing was written
 }
 
-// ---- a slip is stored whole or not at all --------------------------------
-
 TEST(HistorySlipStorage, AFailureLeavesNoPartOfASlipOrOfABatch)
 {
     test::TestHome home;
@@ -119,8 +115,6 @@ TEST(HistorySlipStorage, ValuesComeBackAsStored)
     EXPECT_TRUE(missing.ok && !missing.found);
     EXPECT_FALSE(ReadHistorySlip("甲", n).found);
 }
-
-// ---- completion and earlier values ----------------------------------------
 
 class HistoryCompletionTest : public ::testing::Test {
 protected:
@@ -195,8 +189,6 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
         << plan.toStdString();
 }
 
-// ---- deleting ---------------------------------------------------------------
-
 TEST(HistoryDelete, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNothing)
 {
     test::TestHome home;
@@ -243,8 +235,6 @@ TEST(HistoryStore, NewestValuesAndSlipsOfABox)
     EXPECT_EQ(NewestSlipWithValue("甲", 7, "' OR '1'='1").slipNumber, 0);
     EXPECT_EQ(NewestBoxValue("甲", 99).slipNumber, 0);
 }
-
-// ---- sorting and searching in the database -------------------------------
 
 class HistoryListQueryTest : public ::testing::Test {
 protected:
@@ -326,8 +316,6 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
     EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, text, 0, false).row, 3);
 }
 
-// ---- slips of a print run whose outcome is not known yet -------------------
-
 TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
 {
     test::TestHome home;
@@ -354,8 +342,6 @@ TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
     EXPECT_EQ(RecordCount(), 4);
 }
 
-// ---- values between the slip and the history --------------------------------
-
 TEST(HistoryValuesOfASlip, EachKindOfBoxIsStoredAndGivenBackAsItHoldsIt)
 {
     SlipFormat f;
@@ -370,6 +356,7 @@ TEST(HistoryValuesOfASlip, EachKindOfBoxIsStoredAndGivenBackAsItHoldsIt)
     } cases[] = {
         {1, "一行\n二行", "一行\r\n二行", "一行\n二行"},
         {2, "1", "1", "1"},
+        {2, "√", "1", "1"},  // any tick is stored as 1
         {2, "0", "", ""},  // unticked: nothing stored
         {2, " ", "", ""},
         {3, "6901234567892", "6901234567892", "6901234567892"},

@@ -4,7 +4,6 @@
 #include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
 
-#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -4,7 +4,6 @@
 #include "core/DataFolder.h"
 #include "ui/FileDialogs.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>

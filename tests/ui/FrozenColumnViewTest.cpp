@@ -1,11 +1,11 @@
 #include "ui/FrozenColumnView.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QWheelEvent>
+#include <QScrollBar>
+#include <QHeaderView>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace slip;

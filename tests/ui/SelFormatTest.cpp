@@ -3,10 +3,10 @@
 #include "storage/Database.h"
 #include "ui/SelFormat.h"
 
+#include <QTest>
+#include <QPushButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -8,11 +8,11 @@
 #include "TestHome.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 
 using namespace slip;
 using namespace slip::test;

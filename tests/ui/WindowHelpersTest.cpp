@@ -1,6 +1,5 @@
 #include "ui/WindowHelpers.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>

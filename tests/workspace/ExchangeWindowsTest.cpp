@@ -18,18 +18,18 @@
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTableView>
+#include <QPushButton>
+#include <QMenuBar>
+#include <QLineEdit>
+#include <QLabel>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -203,8 +203,6 @@ TEST_F(CatalogueWindow, ClosingWhileADownloadWaitsCancelsItAndTheWindowGoesAfter
     EXPECT_FALSE(FormatStore::Exists("慢格式"));
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
-
-// --- The main window's part ------------------------------------------------------
 
 namespace {
 

@@ -18,14 +18,14 @@
 #include "workspace/SlipView.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QHelpEvent>
-#include <QStatusBar>
 #include <QToolTip>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QLabel>
+#include <QStatusBar>
+#include <QComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 

@@ -11,7 +11,6 @@
 #include "ui/SelPrinter.h"
 #include "workspace/BatchOnSlip.h"
 #include "workspace/BatchPanel.h"
-#include "workspace/HelpLinks.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/ImportMapDialog.h"
 #include "workspace/MainWindow.h"
@@ -19,18 +18,17 @@
 #include "workspace/PrintCommands.h"
 #include "workspace/SlipMenus.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QLabel>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -293,7 +291,7 @@ TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
+TEST(PrintCommands, TheWizardAddsTheMeasuredShift)
 {
     Desk desk;
     desk.Format().SetPrintOffsets(10, 10);
@@ -312,13 +310,7 @@ TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetXMm, 7.5);
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetYMm, 11);
     EXPECT_TRUE(desk.mw->offsetLabel->text().contains(QStringLiteral("7.5")));
-
-    desk.mw->offsetWizardAction->trigger();
-    Shown<ValWizard>()->options[2]->click();
-    QTest::mouseClick(Shown<ValWizard>()->nextButton, Qt::LeftButton);
-    EXPECT_EQ(Shown<ValWizard>(), nullptr);
-    EXPECT_EQ(Shown<ValValue>(), nullptr);
-    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage(), NoManualMessage()}));
+    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage()}));
 }
 
 TEST(PrintCommands, CalibrationPrintsTheFigureThenAsksForTheOffsetsButNotWhileLocked)

@@ -8,13 +8,13 @@
 #include "ScriptedPrompter.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QPlainTextEdit>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -69,8 +69,6 @@ QAction* FindAction(QMenu& menu, const QString& caption)
 }
 
 } // namespace
-
-// --- The mouse and the keys reach the gestures ---------------------------
 
 TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
 {
@@ -129,8 +127,6 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     EXPECT_EQ(view->EditingBox(), 1);
     EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
 }
-
-// --- Menus ------------------------------------------------------------------
 
 TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
 {
@@ -202,8 +198,6 @@ TEST_F(Canvas, CopiesStepTwoHundredTwipsNearTheLimitAreCappedAndARingOverUnsaved
     menus.LinkRing(1);
     EXPECT_EQ(p.shown, QStringList{SaveFirstMessage()});
 }
-
-// --- Leaving the box being typed into --------------------------------------
 
 TEST_F(Canvas, PopupMenuOverTheEditorDoesNotLeaveTheBox)
 {

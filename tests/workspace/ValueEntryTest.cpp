@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,6 +10,7 @@
 #include "ScriptedPrompter.h"
 #include "../entry/EntryTestSupport.h"
 #include "workspace/SlipView.h"
+#include <QClipboard>
 #include "workspace/ValueEntry.h"
 
 using namespace slip;
