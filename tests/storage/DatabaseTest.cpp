@@ -122,18 +122,6 @@ TEST(Database, ValuesWithQuotesTouchOnlyTheirOwnRows)
     EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "正常"}));
 }
 
-TEST(Database, TransactionRollsBackEveryRow)
-{
-    test::TestHome home;
-    {
-        DbConnection conn;
-        ASSERT_TRUE(conn.begin());
-        for (int id : {1, 2}) ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES('甲', ?, 'a')", {id}, &conn);
-        conn.rollback();
-    }
-    EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 0);
-}
-
 TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
 {
     test::TestHome home(false);

@@ -23,10 +23,7 @@ Box Text(double x, const QString& caption)
 // A format with a box of every kind, every field set away from its default.
 SlipFormat& Full(SlipFormat& f, const QString& name)
 {
-    FormatHeader h;
-    h.name = name;
-    h.widthMm = 210.5;
-    h.heightMm = 99.25;
+    FormatHeader h{name, 210.5, 99.25};
     h.offsetXMm = 12;
     h.offsetYMm = 7;
     h.options.showRulers = true;

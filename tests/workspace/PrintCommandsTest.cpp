@@ -95,10 +95,7 @@ struct Desk {
         printers.names = {kPrinter};
         printers.files[kPrinter] = pdf;
         SlipFormat f;
-        FormatHeader h;
-        h.name = QStringLiteral("进账单");
-        h.widthMm = 180;
-        h.heightMm = 90;
+        FormatHeader h{QStringLiteral("进账单"), 180, 90};
         f.Load(h, {});
         for (int i = 0; i < 3; ++i) {
             Box b = NewBoxOfKind(BoxKind::Text, QPointF(20, 10 + i * 20));

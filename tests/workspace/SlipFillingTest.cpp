@@ -18,10 +18,7 @@ namespace {
 void MakeFormat()
 {
     SlipFormat f;
-    FormatHeader h;
-    h.name = "填单";
-    h.widthMm = 200;
-    h.heightMm = 100;
+    FormatHeader h{"填单", 200, 100};
     f.Load(h, {});
     const struct {
         const char* caption;

@@ -37,10 +37,7 @@ class ValueEntryTest : public ::testing::Test {
 protected:
     void Open(std::vector<Box> boxes)
     {
-        FormatHeader h;
-        h.name = QStringLiteral("进账单");
-        h.widthMm = 200;
-        h.heightMm = 120;
+        FormatHeader h{QStringLiteral("进账单"), 200, 120};
         format.Load(h, std::move(boxes));
         view = std::make_unique<SlipView>(format);
         entry = std::make_unique<ValueEntry>(format, *view);
