@@ -1,3 +1,4 @@
+#include "Responding.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
@@ -13,10 +14,7 @@ using namespace slip;
 
 namespace {
 
-struct Answer {
-    explicit Answer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
-    ~Answer() { SelFormat::TestResponder() = nullptr; }
-};
+using Answer = test::Responding<SelFormat>;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "Responding.h"
 #include "ScriptedFileDialog.h"
 #include "LocalHttpServer.h"
 #include "ScriptedPrompter.h"
@@ -206,17 +207,6 @@ TEST_F(CatalogueWindow, ClosingWhileADownloadWaitsCancelsItAndTheWindowGoesAfter
 
 namespace {
 
-struct SelFormatAnswer {
-    explicit SelFormatAnswer(const QString& name)
-    {
-        SelFormat::TestResponder() = [name](SelFormat& d) {
-            d.choices->setCurrentIndex(d.choices->findText(name));
-            d.OkClicked();
-        };
-    }
-    ~SelFormatAnswer() { SelFormat::TestResponder() = {}; }
-};
-
 // A main window on a data folder of the test's own.
 class MainWindowExchange : public ::testing::Test {
 protected:
@@ -245,7 +235,10 @@ TEST_F(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
     const QString out = home.file("工行副本");
     files.answers = {out};
     {
-        SelFormatAnswer choose("工行");
+        test::Responding<SelFormat> choose([](SelFormat& d) {
+            d.choices->setCurrentIndex(d.choices->findText("工行"));
+            d.OkClicked();
+        });
         exportItem->trigger();
     }
     ASSERT_EQ(files.requests.size(), 1u);
@@ -292,9 +285,10 @@ TEST_F(MainWindowExchange, OneUpdateCheckTenSecondsAfterStartTellsANewerVersionA
     ASSERT_TRUE(server.listen());
     ASSERT_TRUE(SetServerAddress(server.address()));
     server.setRoute("/calbrenno/downpage/Pro.asp", {200, Gbk("<html><title>单据套打系统(9.5)</title></html>")});
-    FormatListDialog::TestResponder() = [](FormatListDialog&) {};
-    w->Start();
-    FormatListDialog::TestResponder() = {};
+    {
+        test::Responding<FormatListDialog> none([](FormatListDialog&) {});
+        w->Start();
+    }
     ASSERT_NE(w->updateTimer, nullptr);
     EXPECT_TRUE(w->updateTimer->isActive() && w->updateTimer->isSingleShot());
     EXPECT_EQ(w->updateTimer->interval(), 10000);

@@ -1,3 +1,4 @@
+#include "Responding.h"
 #include "ScriptedFileDialog.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
@@ -41,15 +42,8 @@ void MakeFormat(const QString& name, int boxes, bool last = false)
     if (last) ASSERT_TRUE(FormatStore::SaveCurrentFormatState(name, {}).ok);
 }
 
-struct ChooserAnswer {
-    explicit ChooserAnswer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
-    ~ChooserAnswer() { SelFormat::TestResponder() = nullptr; }
-};
-
-struct ListAnswer {
-    explicit ListAnswer(std::function<void(FormatListDialog&)> f) { FormatListDialog::TestResponder() = std::move(f); }
-    ~ListAnswer() { FormatListDialog::TestResponder() = nullptr; }
-};
+using ChooserAnswer = test::Responding<SelFormat>;
+using ListAnswer = test::Responding<FormatListDialog>;
 
 // A main window on a data folder of the test's own, closed at the end.
 struct MainWindowTest : ::testing::Test {
