@@ -4,11 +4,9 @@
 #include "app/Startup.h"
 #include "core/DataFolder.h"
 #include "storage/Database.h"
-#include "storage/Params.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 #include "ui/Prompt.h"
-#include "workspace/FormatListDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,16 +20,6 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
-
-namespace {
-
-void CloseMainWindows()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == ProgramCaption()) w->close();
-}
-
-} // namespace
 
 TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
 {
