@@ -96,12 +96,6 @@ protected:
         ASSERT_TRUE(b->isEnabled()) << b->text().toStdString();
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    void Search(const QString& keyword)
-    {
-        panel->keywordEdit->clear();
-        test::TypeText(panel->keywordEdit, keyword);
-        QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
-    }
     int SelectedOnly()
     {
         const QVector<int> rows = panel->SelectedRows();
@@ -297,7 +291,8 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopMarkedAndTheNextSearchGoesOnFro
     panel->resize(420, 300);  // narrow: the barcode column is off to the right
     QApplication::processEvents();
     ScriptedPrompter prompts;
-    Search("690123456789");  // Enter
+    test::TypeText(panel->keywordEdit, "690123456789");
+    QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
     ASSERT_EQ(SelectedOnly(), 299 - 250);
     Press(panel->searchButton);
     const int row = 299 - 40;
