@@ -173,6 +173,22 @@ TEST_F(HistoryCompletionTest, ProposesTheOnlyEarlierValueBeginningWithTheTextTak
     EXPECT_EQ(EarlierBoxValues("甲", 5, 2).values.size(), 2);
 }
 
+TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
+{
+    DbConnection conn;
+    QSqlQuery q(conn.db());
+    ASSERT_TRUE(q.prepare("EXPLAIN QUERY PLAN SELECT Con FROM 历史 WHERE Fmt=? AND CID=?"
+                          " AND Con LIKE ? ESCAPE '\\' GROUP BY Con ORDER BY Con"));
+    q.bindValue(0, "甲");
+    q.bindValue(1, 5);
+    q.bindValue(2, "张三%");
+    ASSERT_TRUE(q.exec());
+    QString plan;
+    while (q.next()) plan += q.value(3).toString() + "\n";
+    EXPECT_TRUE(plan.contains("INDEX 历史_con (Fmt=? AND CID=? AND Con>? AND Con<?)"))
+        << plan.toStdString();
+}
+
 TEST(HistoryDelete, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNothing)
 {
     test::TestHome home;

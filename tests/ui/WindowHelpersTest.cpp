@@ -43,9 +43,11 @@ TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
     first->setAttribute(Qt::WA_DeleteOnClose);
     first->setWindowTitle("格式列表");
     first->show();
-    QDialog second;
-    second.setWindowTitle("格式列表");
-    second.show();
+    QDialog second, third;
+    for (QDialog* d : {&second, &third}) {
+        d->setWindowTitle("格式列表");
+        d->show();
+    }
     EXPECT_TRUE(IsFormOpen("格式列表"));
     EXPECT_FALSE(IsFormOpen("格式"));  // the whole caption counts
     QPointer<QDialog> watch(first);
@@ -53,6 +55,7 @@ TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
     QTimer::singleShot(30, [&] {
         step = 1;
         first->close();
+        third.close();  // closed, not deleted
         QTimer::singleShot(30, [&] {
             step = 2;
             second.setWindowTitle("别的窗口");  // renamed: no longer the awaited window
