@@ -21,123 +21,58 @@ CalculationResult Type(SlipFormat& f, BoxId id, const QString& value, const Entr
 
 } // namespace
 
-TEST(AutomaticSums, AddsIntoAnAmountBox)
+// Sums and products of the boxes left, in the total's code. Each step types
+// a value into a box and leaves it; then a box must show a value.
+TEST(AutomaticSums, TotalsOfSumsAndProductsInTheirCodes)
 {
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104)});
-    Type(f, 1, "100");
-    EXPECT_EQ(f.Value(3), "￥100.00");
-    Type(f, 2, "23.5");
-    EXPECT_EQ(f.Value(3), "￥123.50");
-    Type(f, 2, "");
-    EXPECT_EQ(f.Value(3), "￥100.00");
-}
-
-TEST(AutomaticSums, TenthsAddWithoutBinaryRounding)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104), TextBoxOf(4, 0, AddTo(5)),
-                   TextBoxOf(5, 0)});
-    Type(f, 1, "0.1");
-    Type(f, 2, "0.2");
-    EXPECT_EQ(f.Value(3), "￥0.30");
-    // Written as a number in a plain box: no 0.30000000000000004.
-    Type(f, 4, "0.1");
-    EXPECT_EQ(f.Value(5), "0.1");
-    f.SetValue(1, "1.15");
-    f.SetValue(2, "2.3");
-    LeaveTextBox(f, 2, {kToday, {}});
-    EXPECT_EQ(f.Value(3), "￥3.45");
-}
-
-TEST(AutomaticSums, NegatedOperandsSubtract)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3, true)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0)});
-    Type(f, 1, "30");
-    Type(f, 2, "100");
-    EXPECT_EQ(f.Value(3), "70");
-    Type(f, 2, "10");
-    EXPECT_EQ(f.Value(3), "-20");
-}
-
-TEST(AutomaticSums, ProductsAndEmptyFactors)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, MultiplyInto(3)), TextBoxOf(2, 0, MultiplyInto(3)), TextBoxOf(3, 104)});
-    Type(f, 1, "3");
-    EXPECT_EQ(f.Value(3), "");  // the second factor is still empty
-    Type(f, 2, "4");
-    EXPECT_EQ(f.Value(3), "￥12.00");
-    Type(f, 1, "");
-    EXPECT_EQ(f.Value(3), "");
-    Type(f, 1, "1.5");
-    Type(f, 2, "1.333");
-    EXPECT_EQ(f.Value(3), "￥1.99");  // 1.9995, cut after the fen like every amount
-}
-
-TEST(AutomaticSums, NegatedFactorAndPercentage)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 104, MultiplyInto(3)), TextBoxOf(2, 116, MultiplyInto(3, true)), TextBoxOf(3, 0)});
-    Type(f, 1, "1000");
-    Type(f, 2, "0.05");
-    EXPECT_EQ(f.Value(2), "5%");
-    EXPECT_EQ(f.Value(3), "-50");
-}
-
-TEST(AutomaticSums, ABoxWithoutANumberCountsZeroAndNothingIsNaN)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0), TextBoxOf(4, 0, MultiplyInto(5)),
-                   TextBoxOf(5, 104)});
-    Type(f, 1, "abc");
-    Type(f, 2, "12");
-    EXPECT_EQ(f.Value(3), "12");
-    Type(f, 2, "1e999");  // no amount: counts 0, never infinity
-    EXPECT_EQ(f.Value(3), "0");
-    Type(f, 4, "nan");
-    EXPECT_EQ(f.Value(5), "￥0.00");
-    for (BoxId id : {3, 5}) {
-        EXPECT_FALSE(f.Value(id).contains("nan", Qt::CaseInsensitive)) << id;
-        EXPECT_FALSE(f.Value(id).contains("inf", Qt::CaseInsensitive)) << id;
+    struct Step { BoxId typedInto; const char* value; BoxId shown; const char* want; };
+    struct Scenario { const char* name; std::vector<Box> boxes; std::vector<Step> steps; QChar currency = QChar(0xFFE5); };
+    const Scenario scenarios[] = {
+        {"adds into an amount box", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104)},
+         {{1, "100", 3, "￥100.00"}, {2, "23.5", 3, "￥123.50"}, {2, "", 3, "￥100.00"}}},
+        // Tenths add without binary rounding, also written as a number in a plain box.
+        {"tenths", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104), TextBoxOf(4, 0, AddTo(5)), TextBoxOf(5, 0)},
+         {{1, "0.1", 3, "￥0.10"}, {2, "0.2", 3, "￥0.30"}, {4, "0.1", 5, "0.1"}, {1, "1.15", 3, "￥1.35"}, {2, "2.3", 3, "￥3.45"}}},
+        {"negated operands subtract", {TextBoxOf(1, 0, AddTo(3, true)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0)},
+         {{1, "30", 3, "-30"}, {2, "100", 3, "70"}, {2, "10", 3, "-20"}}},
+        // An empty factor leaves the product empty; 1.9995 is cut after the fen like every amount.
+        {"products", {TextBoxOf(1, 0, MultiplyInto(3)), TextBoxOf(2, 0, MultiplyInto(3)), TextBoxOf(3, 104)},
+         {{1, "3", 3, ""}, {2, "4", 3, "￥12.00"}, {1, "", 3, ""}, {1, "1.5", 3, "￥6.00"}, {2, "1.333", 3, "￥1.99"}}},
+        {"negated factor and percentage", {TextBoxOf(1, 104, MultiplyInto(3)), TextBoxOf(2, 116, MultiplyInto(3, true)), TextBoxOf(3, 0)},
+         {{1, "1000", 3, ""}, {2, "0.05", 2, "5%"}, {2, "0.05", 3, "-50"}}},
+        {"money words and cells are read back", {TextBoxOf(1, 103, AddTo(4)), TextBoxOf(2, 114.11, AddTo(4)), TextBoxOf(3, 121.08, AddTo(4)), TextBoxOf(4, 104)},
+         {{1, "1005.3", 1, "壹仟零伍元叁角整"}, {1, "1005.3", 4, "￥1,005.30"}, {2, "0.25", 4, "￥1,005.55"}, {3, "1000", 4, "￥2,005.55"}}},
+        // Box 1 feeds a sum (3) and a product (4) at once.
+        {"both targets", {TextBoxOf(1, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(2, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(3, 103), TextBoxOf(4, 0)},
+         {{1, "6", 3, "陆元整"}, {2, "7", 3, "壹拾叁元整"}, {2, "7", 4, "42"}}},
+        // Box 2 multiplies into 3 through its second target; box 1 adds into 3.
+        {"a second target counts only with its own operation", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, {}, MultiplyInto(3)), TextBoxOf(3, 0)},
+         {{2, "5", 2, "5"}, {1, "7", 3, "7"}}},
+        {"two levels", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104, AddTo(5)), TextBoxOf(4, 0, AddTo(5)), TextBoxOf(5, 103)},
+         {{4, "1000", 5, "壹仟元整"}, {1, "200", 5, "壹仟贰佰元整"}, {2, "34.5", 3, "￥234.50"}, {2, "34.5", 5, "壹仟贰佰叁拾肆元伍角整"}}},
+        // A box without a number counts 0: never infinity, never NaN.
+        {"no number", {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 0), TextBoxOf(4, 0, MultiplyInto(5)), TextBoxOf(5, 104)},
+         {{1, "abc", 3, "0"}, {2, "12", 3, "12"}, {2, "1e999", 3, "0"}, {4, "nan", 5, "￥0.00"}}},
+        {"the format's currency", {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104)}, {{1, "$1,000", 2, "$1,000.00"}}, u'$'},
+        {"a box left is converted by its code first", {TextBoxOf(1, 110), TextBoxOf(2, 0)}, {{1, "5-3", 1, "2020年05月03日"}}},
+        // 1 adds into 2; 2 is chained with 3 (words); 3 adds into 4.
+        {"totals copied along their chain feed their totals",
+         {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104, {}, {}, ChainTo(3)), TextBoxOf(3, 103, AddTo(4), {}, ChainTo(2)), TextBoxOf(4, 0)},
+         {{1, "12.5", 2, "￥12.50"}, {1, "12.5", 3, "壹拾贰元伍角整"}, {1, "12.5", 4, "12.5"}}},
+    };
+    for (const Scenario& sc : scenarios) {
+        SlipFormat f;
+        OpenFormat(f, sc.boxes, sc.currency);
+        for (const Step& st : sc.steps) {
+            Type(f, st.typedInto, QString::fromUtf8(st.value));
+            EXPECT_EQ(f.Value(st.shown), QString::fromUtf8(st.want)) << sc.name << ": " << st.typedInto << " = " << st.value;
+        }
     }
-}
-
-TEST(AutomaticSums, MoneyWordsAndCellsAreReadBackAsOperands)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 103, AddTo(4)), TextBoxOf(2, 114.11, AddTo(4)), TextBoxOf(3, 121.08, AddTo(4)),
-                   TextBoxOf(4, 104)});
-    Type(f, 1, "1005.3");
-    EXPECT_EQ(f.Value(1), "壹仟零伍元叁角整");
-    EXPECT_EQ(f.Value(4), "￥1,005.30");
-    Type(f, 2, "0.25");
-    EXPECT_EQ(f.Value(4), "￥1,005.55");
-    Type(f, 3, "1000");
-    EXPECT_EQ(f.Value(4), "￥2,005.55");
-}
-
-TEST(AutomaticSums, TotalInMoneyWordsAndBothTargets)
-{
-    SlipFormat f;
-    // Box 1 feeds a sum (3) and a product (4) at once.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3), MultiplyInto(4)), TextBoxOf(2, 0, AddTo(3), MultiplyInto(4)),
-                   TextBoxOf(3, 103), TextBoxOf(4, 0)});
-    Type(f, 1, "6");
-    Type(f, 2, "7");
-    EXPECT_EQ(f.Value(3), "壹拾叁元整");
-    EXPECT_EQ(f.Value(4), "42");
-}
-
-TEST(AutomaticSums, ASecondTargetCountsOnlyWithItsOwnOperation)
-{
-    SlipFormat f;
-    // Box 2 multiplies into 3 through its second target; box 1 adds into 3.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, {}, MultiplyInto(3)), TextBoxOf(3, 0)});
-    f.SetValue(2, "5");
-    Type(f, 1, "7");
-    EXPECT_EQ(f.Value(3), "7");
+    SlipFormat date;
+    OpenFormat(date, {TextBoxOf(1, 110)});
+    Type(date, 1, "5-3");
+    EXPECT_EQ(GetBoxText(date, 1), "2020年05月03日");
+    EXPECT_EQ(GetBoxText(date, 99), "");
 }
 
 TEST(AutomaticSums, TargetWrittenOnlyWhenItChanges)
@@ -171,19 +106,7 @@ TEST(AutomaticSums, CascadeFollowsTotalsAndStopsAfterElevenBoxes)
     for (BoxId id = 13; id <= 20; ++id) EXPECT_EQ(f.Value(id), "") << id;
 }
 
-TEST(AutomaticSums, CascadeOfTwoLevels)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(3)), TextBoxOf(2, 0, AddTo(3)), TextBoxOf(3, 104, AddTo(5)), TextBoxOf(4, 0, AddTo(5)),
-                   TextBoxOf(5, 103)});
-    Type(f, 4, "1000");
-    Type(f, 1, "200");
-    Type(f, 2, "34.5");
-    EXPECT_EQ(f.Value(3), "￥234.50");
-    EXPECT_EQ(f.Value(5), "壹仟贰佰叁拾肆元伍角整");
-}
-
-TEST(AutomaticSums, LoopsOfTargetsEnd)
+TEST(AutomaticSums, LoopsOfTargetsEndAndBrokenTargetsAndOtherKindsAreSkipped)
 {
     SlipFormat f;
     // 1 and 2 add into each other: every leave ends, whatever the values.
@@ -193,20 +116,14 @@ TEST(AutomaticSums, LoopsOfTargetsEnd)
     // A box adding into itself changes nothing.
     Type(f, 3, "5");
     EXPECT_EQ(f.Value(3), "5");
-}
-
-TEST(AutomaticSums, BrokenTargetsAndOtherKindsAreSkipped)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 0, AddTo(99), AddTo(2)), TextBoxOf(2, 0), CheckBoxOf(3)});
     Type(f, 1, "8");
     EXPECT_EQ(f.Value(2), "8");
     // Leaving something that is not a text box sets nothing off.
-    const CalculationResult r = AutoCalculate(f, 3, {kToday, {}});
-    EXPECT_EQ(r.passes, 0);
+    EXPECT_EQ(AutoCalculate(f, 3, {kToday, {}}).passes, 0);
 }
 
-TEST(RelationChains, ValueCopiedToEveryMemberInItsCode)
+TEST(RelationChains, ValueCopiedToEveryMemberInItsCodeAndAChainThatNeverComesBackEnds)
 {
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 104, {}, {}, ChainTo(2)), TextBoxOf(2, 103, {}, {}, ChainTo(3)),
@@ -220,28 +137,10 @@ TEST(RelationChains, ValueCopiedToEveryMemberInItsCode)
     Type(f, 2, "56");
     EXPECT_EQ(f.Value(3), "零零零零零零零伍陆零零");
     EXPECT_EQ(f.Value(1), "￥56.00");
-}
-
-TEST(RelationChains, TotalsCopiedAlongTheirChainAndMembersFeedTheirTotals)
-{
-    SlipFormat f;
-    // 1 adds into 2; 2 is chained with 3 (words); 3 adds into 4.
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104, {}, {}, ChainTo(3)),
-                   TextBoxOf(3, 103, AddTo(4), {}, ChainTo(2)), TextBoxOf(4, 0)});
-    Type(f, 1, "12.5");
-    EXPECT_EQ(f.Value(2), "￥12.50");
-    EXPECT_EQ(f.Value(3), "壹拾贰元伍角整");
-    EXPECT_EQ(f.Value(4), "12.5");
-}
-
-TEST(RelationChains, ChainThatNeverComesBackEnds)
-{
-    SlipFormat f;
     // 1 → 2 → 3 → 2 …: the walk never meets 1 again.
     OpenFormat(f, {TextBoxOf(1, 0, {}, {}, ChainTo(2)), TextBoxOf(2, 0, {}, {}, ChainTo(3)),
                    TextBoxOf(3, 0, {}, {}, ChainTo(2))});
-    const CalculationResult r = Type(f, 1, "x");
-    EXPECT_EQ(int(r.copies.size()), kMaxChainSteps);
+    EXPECT_EQ(int(Type(f, 1, "x").copies.size()), kMaxChainSteps);
     EXPECT_EQ(f.Value(2), "x");
     EXPECT_EQ(f.Value(3), "x");
 }
@@ -328,22 +227,4 @@ TEST(RelatedBoxes, LoopingLinksEnd)
     OpenFormat(ring, {TextBoxOf(1, 0, {}, {}, RelatedTo(2)), TextBoxOf(2, 0, {}, {}, RelatedTo(1))});
     EXPECT_EQ(FillRelatedBoxes(ring, 1, {{1, "a"}, {2, "b"}}), (std::vector<BoxId>{2}));
     EXPECT_EQ(ring.Value(1), "");
-}
-
-TEST(LeavingABox, ConvertsByItsCodeFirst)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 110), TextBoxOf(2, 0)});
-    Type(f, 1, "5-3");
-    EXPECT_EQ(f.Value(1), "2020年05月03日");
-    EXPECT_EQ(GetBoxText(f, 1), "2020年05月03日");
-    EXPECT_EQ(GetBoxText(f, 99), "");
-}
-
-TEST(LeavingABox, UsesTheFormatCurrency)
-{
-    SlipFormat f;
-    OpenFormat(f, {TextBoxOf(1, 0, AddTo(2)), TextBoxOf(2, 104)}, u'$');
-    Type(f, 1, "$1,000");
-    EXPECT_EQ(f.Value(2), "$1,000.00");
 }

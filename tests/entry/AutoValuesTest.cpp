@@ -14,7 +14,7 @@ const QDateTime kNow(QDate(2012, 5, 3), QTime(14, 5, 6));
 
 } // namespace
 
-TEST(AutoFillDates, EveryDateCodeTakesTodayInItsForm)
+TEST(AutoFillDates, EveryDateCodeTakesTodayInItsFormOthersAreConvertedAsOnLeaving)
 {
     struct Case { double code; const char* want; };
     const Case cases[] = {
@@ -30,29 +30,16 @@ TEST(AutoFillDates, EveryDateCodeTakesTodayInItsForm)
     EXPECT_EQ(AutoFillDates(f, kNow), 10);
     id = 1;
     for (const Case& c : cases) EXPECT_EQ(f.Value(id++), QString::fromUtf8(c.want)) << c.code;
-}
-
-TEST(AutoFillDates, OtherBoxesAreConvertedAsOnLeaving)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 104), TextBoxOf(2, 103), TextBoxOf(3, 0), TextBoxOf(4, 122), TextBoxOf(5, 104)});
     f.SetValue(1, "1234.5");
     f.SetValue(2, "壹元整");
     f.SetValue(3, "2012-1-1");
     f.SetValue(4, "A0010");
     EXPECT_EQ(AutoFillDates(f, kNow), 1);
-    EXPECT_EQ(f.Value(1), "￥1,234.50");
-    EXPECT_EQ(f.Value(2), "壹元整");
-    EXPECT_EQ(f.Value(3), "2012-1-1");
-    EXPECT_EQ(f.Value(4), "A0010");
-    EXPECT_EQ(f.Value(5), "");
+    for (const auto& [id, value] : {std::pair{1, "￥1,234.50"}, {2, "壹元整"}, {3, "2012-1-1"}, {4, "A0010"}, {5, ""}})
+        EXPECT_EQ(f.Value(id), QString::fromUtf8(value)) << id;
     // Running it again changes nothing.
     EXPECT_EQ(AutoFillDates(f, kNow), 0);
-}
-
-TEST(AutoFillDates, CustomPattern)
-{
-    SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 119)});
     AutoFillDates(f, kNow, QStringLiteral("yyyy年m月d日"));
     EXPECT_EQ(f.Value(1), "2012年5月3日");
@@ -64,21 +51,19 @@ TEST(AutoFillDates, CustomPattern)
 
 TEST(FormatCustomDate, DateAndTimeLetters)
 {
-    EXPECT_EQ(FormatCustomDate(kNow, "YYYY-MM-DD"), "2012-05-03");
-    EXPECT_EQ(FormatCustomDate(kNow, "yy/m/d"), "12/5/3");
-    EXPECT_EQ(FormatCustomDate(kNow, "hh:mm:ss"), "14:05:06");  // mm after the hour is minutes
-    EXPECT_EQ(FormatCustomDate(kNow, "h:nn AM/PM"), "2:05 PM");
-    EXPECT_EQ(FormatCustomDate(kNow, "dddd mmmm"), "星期四 五月");
-    EXPECT_EQ(FormatCustomDate(kNow, "ddd q w ww y"), "周四 2 5 18 124");
-    EXPECT_EQ(FormatCustomDate(kNow, "\"dd\"dd\\m"), "dd03m");
-    EXPECT_EQ(FormatCustomDate(kNow, "交易日期：yyyy年mm月dd日"), "交易日期：2012年05月03日");
+    // mm after the hour is minutes.
+    const std::pair<const char*, const char*> cases[] = {
+        {"YYYY-MM-DD", "2012-05-03"}, {"yy/m/d", "12/5/3"}, {"hh:mm:ss", "14:05:06"}, {"h:nn AM/PM", "2:05 PM"},
+        {"dddd mmmm", "星期四 五月"}, {"ddd q w ww y", "周四 2 5 18 124"}, {"\"dd\"dd\\m", "dd03m"},
+        {"交易日期：yyyy年mm月dd日", "交易日期：2012年05月03日"}};
+    for (const auto& [pattern, want] : cases) EXPECT_EQ(FormatCustomDate(kNow, QString::fromUtf8(pattern)), QString::fromUtf8(want)) << pattern;
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 1, 1), QTime(0, 0)), "ww h AMPM"), "1 12 上午");
     EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, 12, 31), QTime(9, 0)), "ww"), "53");
     for (const auto& [month, quarter] : {std::pair{3, "1"}, {4, "2"}, {9, "3"}, {12, "4"}})
         EXPECT_EQ(FormatCustomDate(QDateTime(QDate(2012, month, 31 - (month == 4 || month == 9)), QTime(9, 0)), "q"), quarter);
 }
 
-TEST(NextSerial, TheLastRunOfFiguresCountsOnAndEverythingElseStays)
+TEST(AutoNumbers, TheLastRunOfFiguresCountsOnFromEachBoxsOwnNewestValue)
 {
     struct Case { const char* from; const char* to; };
     const Case cases[] = {
@@ -93,10 +78,6 @@ TEST(NextSerial, TheLastRunOfFiguresCountsOnAndEverythingElseStays)
     };
     for (const Case& c : cases)
         EXPECT_EQ(NextSerial(QString::fromUtf8(c.from)), QString::fromUtf8(c.to)) << c.from;
-}
-
-TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
-{
     SlipFormat f;
     OpenFormat(f, {TextBoxOf(1, 122), TextBoxOf(2, 122), TextBoxOf(3, 122), TextBoxOf(4, 0)});
     f.SetValue(3, "typed");
@@ -110,9 +91,7 @@ TEST(ApplyAutoNumbers, EachSerialBoxFromItsOwnNewestValue)
     });
     EXPECT_EQ(changed, 2);
     EXPECT_EQ(asked, (std::vector<BoxId>{1, 2, 3}));
-    EXPECT_EQ(f.Value(1), "A0011");
-    EXPECT_EQ(f.Value(2), "NO.100");
-    EXPECT_EQ(f.Value(3), "typed");
-    EXPECT_EQ(f.Value(4), "7");
+    for (const auto& [id, value] : {std::pair{1, "A0011"}, {2, "NO.100"}, {3, "typed"}, {4, "7"}}) EXPECT_EQ(f.Value(id), value) << id;
     EXPECT_EQ(ApplyAutoNumbers(f, {}), 0);
 }
+

@@ -19,33 +19,29 @@ QString Conv(double code, const QString& text) { return ConvertAs(code, text).te
 
 } // namespace
 
-TEST(FormatAmount, WorkedExamples)
+TEST(FormatAmount, FiguresOfOneAmountAreWrittenWithSignCurrencyAndTwoDecimals)
 {
-    EXPECT_EQ(FormatAmount(""), "");
-    EXPECT_EQ(FormatAmount("0"), "￥0.00");
-    EXPECT_EQ(FormatAmount(".5"), "￥0.50");
-    EXPECT_EQ(FormatAmount("RMB100"), "￥100.00");
-    EXPECT_EQ(FormatAmount("1,234.567"), "￥1,234.56");
-    EXPECT_EQ(FormatAmount("1.999"), "￥1.99");
-    EXPECT_EQ(FormatAmount("1234567.89"), "￥1,234,567.89");
-    EXPECT_EQ(FormatAmount("1234.5"), "￥1,234.50");
-    EXPECT_EQ(FormatAmount("12."), "￥12.00");
-    EXPECT_EQ(FormatAmount("123"), "￥123.00");
-    EXPECT_EQ(FormatAmount("1234"), "￥1,234.00");
-    EXPECT_EQ(FormatAmount("123456"), "￥123,456.00");
-}
-
-TEST(FormatAmount, ReadsFiguresWithOnePointAndPassesOverBlanks)
-{
-    EXPECT_EQ(FormatAmount("007.1"), "￥7.10");
-    EXPECT_EQ(FormatAmount("1 2 3 4"), "￥1,234.00");
-    EXPECT_EQ(FormatAmount(" 1234.5\n"), "￥1,234.50");
-    EXPECT_EQ(FormatAmount("+12"), "￥12.00");
-    EXPECT_EQ(FormatAmount("￥12元"), "￥12.00");
-    EXPECT_EQ(FormatAmount("12元整"), "￥12.00");
-    EXPECT_EQ(FormatAmount("人民币12"), "￥12.00");
-    EXPECT_EQ(FormatAmount("rmb12"), "￥12.00");
-    EXPECT_EQ(FormatAmount("¥12"), "￥12.00");
+    // Amounts are cut after the fen; a minus before or after the currency mark
+    // is the sign; nothing in fen has no sign; beyond 15 digits nothing is rounded.
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""}, {"0", "￥0.00"}, {".5", "￥0.50"}, {"RMB100", "￥100.00"}, {"1,234.567", "￥1,234.56"},
+        {"1.999", "￥1.99"}, {"1234567.89", "￥1,234,567.89"}, {"1234.5", "￥1,234.50"}, {"12.", "￥12.00"},
+        {"123", "￥123.00"}, {"1234", "￥1,234.00"}, {"123456", "￥123,456.00"}, {"007.1", "￥7.10"},
+        {"1 2 3 4", "￥1,234.00"}, {" 1234.5\n", "￥1,234.50"}, {"+12", "￥12.00"}, {"￥12元", "￥12.00"},
+        {"12元整", "￥12.00"}, {"人民币12", "￥12.00"}, {"rmb12", "￥12.00"}, {"¥12", "￥12.00"},
+        {"-5", "-￥5.00"}, {" -5", "-￥5.00"}, {"￥-5", "-￥5.00"}, {"RMB -1,000", "-￥1,000.00"},
+        {"-￥1,234.50", "-￥1,234.50"}, {"-￥0.00", "￥0.00"}, {"-0.001", "￥0.00"}, {"￥1,234.50", "￥1,234.50"},
+        {"12345678901234567.89", "￥12,345,678,901,234,567.89"}, {"1234567890123.999", "￥1,234,567,890,123.99"},
+        {"0.9999999999999999", "￥0.99"}, {"99999999999999999999", "￥99,999,999,999,999,999,999.00"},
+        {"0.00001", "￥0.00"},
+    };
+    for (const auto& [typed, want] : cases) EXPECT_EQ(FormatAmount(QString::fromUtf8(typed)), QString::fromUtf8(want)) << typed;
+    EXPECT_EQ(FormatAmount("-$5", u'$'), "-$5.00");
+    EXPECT_EQ(FormatAmount("$1,234.50", u'$'), "$1,234.50");
+    for (const char* typed : {"1234.5", "0.05", "-1234.5", "98765432.1", "-0.5", "0"}) {
+        const QString once = FormatAmount(QString::fromUtf8(typed));
+        EXPECT_EQ(FormatAmount(once), once) << typed;
+    }
 }
 
 TEST(FormatAmount, TextsThatAreNoAmountStayAsTyped)
@@ -59,42 +55,7 @@ TEST(FormatAmount, TextsThatAreNoAmountStayAsTyped)
     EXPECT_EQ(TryFormatAmount(""), QString());
 }
 
-TEST(FormatAmount, FormattingAgainKeepsTheText)
-{
-    for (const char* typed : {"1234.5", "0.05", "-1234.5", "98765432.1", "-0.5", "0"}) {
-        const QString once = FormatAmount(QString::fromUtf8(typed));
-        EXPECT_EQ(FormatAmount(once), once) << typed;
-    }
-    EXPECT_EQ(FormatAmount("￥1,234.50"), "￥1,234.50");
-}
-
-TEST(FormatAmount, Sign)
-{
-    EXPECT_EQ(FormatAmount("-5"), "-￥5.00");
-    EXPECT_EQ(FormatAmount(" -5"), "-￥5.00");
-    // A minus after the currency mark is the amount's sign too.
-    EXPECT_EQ(FormatAmount("￥-5"), "-￥5.00");
-    EXPECT_EQ(FormatAmount("RMB -1,000"), "-￥1,000.00");
-    // An amount already shown as negative stays negative.
-    EXPECT_EQ(FormatAmount("-￥1,234.50"), "-￥1,234.50");
-    EXPECT_EQ(FormatAmount("-$5", u'$'), "-$5.00");
-    EXPECT_EQ(FormatAmount("$1,234.50", u'$'), "$1,234.50");
-    EXPECT_EQ(FormatAmount("-￥0.00"), "￥0.00");
-    // Nothing in fen has no sign to show.
-    EXPECT_EQ(FormatAmount("-0.001"), "￥0.00");
-}
-
-TEST(FormatAmount, LongAmountsKeepEveryDigit)
-{
-    // Beyond 15 significant digits a double would round these.
-    EXPECT_EQ(FormatAmount("12345678901234567.89"), "￥12,345,678,901,234,567.89");
-    EXPECT_EQ(FormatAmount("1234567890123.999"), "￥1,234,567,890,123.99");
-    EXPECT_EQ(FormatAmount("0.9999999999999999"), "￥0.99");
-    EXPECT_EQ(FormatAmount("99999999999999999999"), "￥99,999,999,999,999,999,999.00");
-    EXPECT_EQ(FormatAmount("0.00001"), "￥0.00");
-}
-
-TEST(AutoConvert, AmountCodesAndBorders)
+TEST(AutoConvert, AmountCodesAndBordersAndConvertingAgain)
 {
     struct Case { double code; const char* text; const char* want; int border; };
     const Case cases[] = {
@@ -115,17 +76,10 @@ TEST(AutoConvert, AmountCodesAndBorders)
         EXPECT_EQ(out.text, QString::fromUtf8(c.want)) << c.code;
         EXPECT_EQ(out.borderStyle, c.border) << c.code;
     }
-}
-
-TEST(AutoConvert, EmptyTextChangesNothing)
-{
-    const Converted out = ConvertAs(11, "");
-    EXPECT_EQ(out.text, "");
-    EXPECT_FALSE(out.borderStyle.has_value());
-}
-
-TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
-{
+    EXPECT_EQ(ConvertAs(11, "").text, "");  // an empty text changes nothing
+    EXPECT_FALSE(ConvertAs(11, "").borderStyle.has_value());
+    EXPECT_EQ(ConvertAs(104, "1234.5", u'$').text, "$1,234.50");
+    EXPECT_EQ(ConvertAs(105, "-1234.5", u'$').text, "-1,234.50");
     for (double code : {104.0, 105.0, 117.0, 118.0, 11.0, 311.0}) {
         const QString once = Conv(code, "-1234.5");
         EXPECT_TRUE(once.startsWith(u'-')) << code;
@@ -135,13 +89,7 @@ TEST(AutoConvert, NegativeAmountsSurviveConvertingAgain)
     EXPECT_EQ(Conv(118, "-￥1234.00"), "-￥1234.00");
 }
 
-TEST(AutoConvert, UsesTheBoxCurrency)
-{
-    EXPECT_EQ(ConvertAs(104, "1234.5", u'$').text, "$1,234.50");
-    EXPECT_EQ(ConvertAs(105, "-1234.5", u'$').text, "-1,234.50");
-}
-
-TEST(ConvertByCode, EveryCodeConvertsItsText)
+TEST(ConvertByCode, EveryCodeConvertsItsTextAndNoDateGivesEmpty)
 {
     // Full-width figures, point, comma and minus read as their plain forms;
     // a date without its year is in the current year; out of range parts are
@@ -160,50 +108,36 @@ TEST(ConvertByCode, EveryCodeConvertsItsText)
         {105, "－１２３４", "-1,234.00"}, {117, "－１２３４", "-1234.00"}, {118, "１，２３４", "￥1234.00"}, {109, "１０００８５", "100085"},
         {109, "邮编：２１0000", "210000"}, {110, "２０１２－５－３", "2012年05月03日"}, {111, "２０１２．５．３", "2012-05-03"},
         {112, "２０１２年５月３日", "05月03日"}, {100, "２０１２", "贰零壹贰"}, {101, "５", "伍"}, {102, "２０", "零贰拾"},
-        {106, "２０１２", "2012"}, {107, "１２", "12"}, {108, "３", "3"}
+        {106, "２０１２", "2012"}, {107, "１２", "12"}, {108, "３", "3"}, {103, "１２３４", "壹仟贰佰叁拾肆元整"},
+        {120, "１００５．３", "壹仟零伍圆叁角整"}, {114.11, "１２３４．５", "零零零零零壹贰叁肆伍零"},
+        {121.11, "１２３４", "零零零零零零零壹贰叁肆"}, {116, "０．２５", "25%"}, {116, "２５％", "25%"},
     };
     for (const Case& c : cases) EXPECT_EQ(Conv(c.code, QString::fromUtf8(c.text)), QString::fromUtf8(c.want)) << c.code << " " << c.text;
     EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // SixDigitText itself takes plain figures only
     EXPECT_EQ(FormatAmount("１２３"), "￥123.00");
-}
-
-TEST(FormatDateText, NoDateGivesEmpty)
-{
     for (const char* t : {"abc", "2012-2-30", "2012-13-1", "2012-5-3 25:00", "5.3", "12345", "2012-5"})
         EXPECT_EQ(FormatDateText(QString::fromUtf8(t), "YYYY-MM-DD", kToday), "") << t;
     EXPECT_EQ(FormatDateText("2012-2-29", "YYYY-MM-DD", kToday), "2012-02-29");
     EXPECT_EQ(FormatDateText("2012-5-3", "DD/MM/YYYY 年", kToday), "03/05/2012 年");
 }
 
-TEST(AutoConvert, MoneyWordsAndCells)
+TEST(AutoConvert, MoneyWordsAndCellsOrTheTextAsTypedWhenTheyFail)
 {
-    EXPECT_EQ(Conv(103, "1234"), "壹仟贰佰叁拾肆元整");
-    EXPECT_EQ(Conv(120, "1234"), "壹仟贰佰叁拾肆圆整");
-    EXPECT_EQ(Conv(114.11, "1234.5"), "零零零零零壹贰叁肆伍零");
-    EXPECT_EQ(Conv(114.08, "12"), "零零零零壹贰零零");
-
-    const QString cells = Conv(121.11, "1234");
-    EXPECT_EQ(cells.size(), 11);
-    EXPECT_TRUE(cells.endsWith("壹贰叁肆"));
-    EXPECT_EQ(cells, "零零零零零零零壹贰叁肆");
-    EXPECT_EQ(Conv(121.11, cells), cells);
-    EXPECT_EQ(Conv(121.08, "1234.56"), "零零零零壹贰叁肆");
-}
-
-TEST(AutoConvert, FailedConversionsKeepTheText)
-{
-    // Beyond the money words, negative in cells, beyond the cells.
-    EXPECT_EQ(Conv(103, "10000000000000"), "10000000000000");
-    EXPECT_EQ(Conv(120, "123456789012345678"), "123456789012345678");
-    EXPECT_EQ(Conv(114.11, "-1234.5"), "-1234.5");
-    EXPECT_EQ(Conv(121.11, "-1234"), "-1234");  // not cut by two characters
-    EXPECT_EQ(Conv(121.11, "10000000000000"), "10000000000000");
-    EXPECT_EQ(Conv(114.15, "1e300"), "1e300");
+    // Beyond the money words, negative in cells, beyond the cells: kept.
+    const std::pair<double, const char*> kept[] = {{103, "10000000000000"}, {120, "123456789012345678"},
+                                                   {114.11, "-1234.5"}, {121.11, "-1234"}, {121.11, "10000000000000"},
+                                                   {114.15, "1e300"}, {1e300, "12"}};
+    for (const auto& [code, typed] : kept) EXPECT_EQ(Conv(code, typed), typed) << code;
+    const std::tuple<double, const char*, const char*> cases[] = {
+        {103, "1234", "壹仟贰佰叁拾肆元整"}, {120, "1234", "壹仟贰佰叁拾肆圆整"}, {114.11, "1234.5", "零零零零零壹贰叁肆伍零"},
+        {114.08, "12", "零零零零壹贰零零"}, {121.11, "1234", "零零零零零零零壹贰叁肆"}, {121.08, "1234.56", "零零零零壹贰叁肆"},
+        {121.11, "零零零零零零零壹贰叁肆", "零零零零零零零壹贰叁肆"},
+    };
+    for (const auto& [code, typed, want] : cases) EXPECT_EQ(Conv(code, typed), QString::fromUtf8(want)) << code << typed;
     // Codes that are no number at all convert nothing and show no border.
     const Converted nan = ConvertAs(std::nan(""), "12");
     EXPECT_EQ(nan.text, "12");
     EXPECT_EQ(nan.borderStyle, 0);
-    EXPECT_EQ(Conv(1e300, "12"), "12");
 }
 
 TEST(AmountCells, FiguresEndInTheLastCellAndAreNeverCut)
@@ -241,21 +175,15 @@ TEST(BoxCanShow, AmountsBeyondTheCellsOrTheWordsAreKeptAsTyped)
     EXPECT_EQ(Conv(114.05, "1234.56"), "1234.56");
 }
 
-TEST(KeepAllowedChars, RemovesEverythingElse)
+TEST(KeepAllowedChars, RemovesEverythingElseAndNumberTextIsPlain)
 {
-    EXPECT_EQ(KeepAllowedChars("a1b2c3", "0123456789"), "123");
-    EXPECT_EQ(KeepAllowedChars("零1壹2", "壹"), "壹");
-    EXPECT_EQ(KeepAllowedChars("", "abc"), "");
-    EXPECT_EQ(KeepAllowedChars("abc", ""), "");
-    EXPECT_EQ(KeepAllowedChars("aAbB", "ab"), "ab");  // exact comparison
-}
-
-TEST(NumberText, WrittenAsANumber)
-{
-    EXPECT_EQ(NumberText(0.07 * 100), "7");
-    EXPECT_EQ(NumberText(1234.5), "1234.5");
-    EXPECT_EQ(NumberText(0.5), "0.5");
-    EXPECT_EQ(NumberText(-2), "-2");
-    EXPECT_EQ(NumberText(-0.0), "0");
-    EXPECT_EQ(NumberText(123456789012345.0), "123456789012345");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"a1b2c3", "0123456789", "123"}, {"零1壹2", "壹", "壹"}, {"", "abc", ""}, {"abc", "", ""},
+        {"aAbB", "ab", "ab"},  // exact comparison
+    };
+    for (const auto& [text, allowed, want] : cases)
+        EXPECT_EQ(KeepAllowedChars(QString::fromUtf8(text), QString::fromUtf8(allowed)), QString::fromUtf8(want)) << text;
+    const std::pair<double, const char*> numbers[] = {{0.07 * 100, "7"}, {1234.5, "1234.5"}, {0.5, "0.5"}, {-2, "-2"},
+                                                      {-0.0, "0"}, {123456789012345.0, "123456789012345"}};
+    for (const auto& [n, want] : numbers) EXPECT_EQ(NumberText(n), want) << n;
 }

@@ -9,36 +9,19 @@ namespace {
 const QDate kToday(2020, 7, 9);
 }
 
-TEST(ConvertUpperDigits, NumeralsToFigures)
+TEST(ConvertUpperDigits, NumeralsToFiguresAndBack)
 {
-    EXPECT_EQ(ConvertUpperDigits("贰拾伍", true), "25");
-    EXPECT_EQ(ConvertUpperDigits("拾伍", true), "15");
-    EXPECT_EQ(ConvertUpperDigits("贰拾", true), "20");
-    EXPECT_EQ(ConvertUpperDigits("零壹拾", true), "10");
-    EXPECT_EQ(ConvertUpperDigits("贰零壹贰年", true), "2012");
-    EXPECT_EQ(ConvertUpperDigits("壹拾贰月", true), "12");
-    EXPECT_EQ(ConvertUpperDigits("零零伍", true), "05");  // only one leading 0 goes
-    EXPECT_EQ(ConvertUpperDigits("", true), "");
-}
-
-TEST(ConvertUpperDigits, TenBeforeOtherCharacters)
-{
-    // 拾 before a unit word still ends in the zero of the units.
-    EXPECT_EQ(ConvertUpperDigits("拾", true), "10");
-    EXPECT_EQ(ConvertUpperDigits("拾月", true), "10");
-    EXPECT_EQ(ConvertUpperDigits("贰拾日", true), "20");
-    EXPECT_EQ(ConvertUpperDigits("零贰拾日", true), "20");
-    EXPECT_EQ(ParseDatePart("拾月", DatePart::Month, kToday), "10");
-    EXPECT_EQ(ParseDatePart("叁拾日", DatePart::Day, kToday), "30");
-}
-
-TEST(ConvertUpperDigits, FiguresToNumerals)
-{
+    // 拾 before a unit word still ends in the zero of the units; only one leading 0 goes.
+    const std::pair<const char*, const char*> cases[] = {
+        {"贰拾伍", "25"}, {"拾伍", "15"}, {"贰拾", "20"}, {"零壹拾", "10"}, {"贰零壹贰年", "2012"}, {"壹拾贰月", "12"},
+        {"零零伍", "05"}, {"", ""}, {"拾", "10"}, {"拾月", "10"}, {"贰拾日", "20"}, {"零贰拾日", "20"},
+    };
+    for (const auto& [words, figures] : cases) EXPECT_EQ(ConvertUpperDigits(QString::fromUtf8(words), true), figures) << words;
     EXPECT_EQ(ConvertUpperDigits("0123456789", false), "零壹贰叁肆伍陆柒捌玖");
     EXPECT_EQ(ConvertUpperDigits("2012年5月-x", false), "贰零壹贰年伍月-x");
 }
 
-TEST(DatePartToUpper, MonthsDaysAndYearsInRange)
+TEST(DatePart, ToWordsInRangeAndBackOtherwiseToday)
 {
     struct Case { const char* text; DatePart part; const char* words; };
     const Case cases[] = {
@@ -53,10 +36,6 @@ TEST(DatePartToUpper, MonthsDaysAndYearsInRange)
         {"2000", DatePart::Year, "贰零零零"}, {"1999", DatePart::Year, "1999"}, {"3001", DatePart::Year, "3001"},
     };
     for (const Case& c : cases) EXPECT_EQ(DatePartToUpper(QString::fromUtf8(c.text), c.part), QString::fromUtf8(c.words)) << c.text;
-}
-
-TEST(DatePartToUpper, ConvertingAgainKeepsTheWords)
-{
     for (int d = 1; d <= 31; ++d) {
         const QString once = DatePartToUpper(QString::number(d), DatePart::Day);
         EXPECT_EQ(DatePartToUpper(once, DatePart::Day), once) << d;
@@ -67,66 +46,34 @@ TEST(DatePartToUpper, ConvertingAgainKeepsTheWords)
         const QString once = DatePartToUpper(QString::number(m), DatePart::Month);
         EXPECT_EQ(ParseDatePart(once, DatePart::Month, kToday), QString::number(m)) << m;
     }
-}
-
-TEST(ParseDatePart, WordsAndFigures)
-{
-    EXPECT_EQ(ParseDatePart("贰零壹贰", DatePart::Year, kToday), "2012");
-    EXPECT_EQ(ParseDatePart("零伍", DatePart::Month, kToday), "5");
-    EXPECT_EQ(ParseDatePart("壹拾贰月", DatePart::Month, kToday), "12");
-    EXPECT_EQ(ParseDatePart("  31 ", DatePart::Day, kToday), "31");
-    EXPECT_EQ(ParseDatePart("1000", DatePart::Year, kToday), "1000");
-    EXPECT_EQ(ParseDatePart("5000", DatePart::Year, kToday), "5000");
-}
-
-TEST(ParseDatePart, OutOfRangeGivesToday)
-{
-    EXPECT_EQ(ParseDatePart("13", DatePart::Month, kToday), "7");
-    EXPECT_EQ(ParseDatePart("2012-05", DatePart::Year, kToday), "2020");
-    EXPECT_EQ(ParseDatePart("", DatePart::Day, kToday), "9");
-    EXPECT_EQ(ParseDatePart("", DatePart::Month, kToday), "7");
-    EXPECT_EQ(ParseDatePart("5001", DatePart::Year, kToday), "2020");
-    EXPECT_EQ(ParseDatePart("0", DatePart::Day, kToday), "9");
-    // Figures too long for a whole number are no date part either.
-    EXPECT_EQ(ParseDatePart("99999999999", DatePart::Day, kToday), "9");
-    EXPECT_EQ(ParseDatePart("999999999999999999999999", DatePart::Day, kToday), "9");
+    // Today is 2020-07-09; figures too long for a whole number are no date part either.
+    const std::tuple<const char*, DatePart, const char*> parsed[] = {
+        {"贰零壹贰", DatePart::Year, "2012"}, {"零伍", DatePart::Month, "5"}, {"壹拾贰月", DatePart::Month, "12"},
+        {"  31 ", DatePart::Day, "31"}, {"1000", DatePart::Year, "1000"}, {"5000", DatePart::Year, "5000"},
+        {"拾月", DatePart::Month, "10"}, {"叁拾日", DatePart::Day, "30"}, {"13", DatePart::Month, "7"},
+        {"2012-05", DatePart::Year, "2020"}, {"", DatePart::Day, "9"}, {"", DatePart::Month, "7"},
+        {"5001", DatePart::Year, "2020"}, {"0", DatePart::Day, "9"}, {"99999999999", DatePart::Day, "9"},
+        {"999999999999999999999999", DatePart::Day, "9"},
+    };
+    for (const auto& [text, part, want] : parsed) EXPECT_EQ(ParseDatePart(QString::fromUtf8(text), part, kToday), want) << text;
     // Without a given day the system date is used.
     EXPECT_EQ(ParseDatePart("", DatePart::Year), QString::number(QDate::currentDate().year()));
 }
 
-TEST(DigitCells, WorkedExamples)
+TEST(DigitCells, FiguresOfTheFenInCellsOrTheTextAsTyped)
 {
-    EXPECT_EQ(DigitCells("1234.5", 11), "零零零零零壹贰叁肆伍零");
-    EXPECT_EQ(DigitCells("12345678.9", 5), "壹贰叁肆伍陆柒捌玖零");
-    EXPECT_EQ(DigitCells("壹贰", 11), "壹贰");
-    EXPECT_EQ(DigitCells("abc", 6), "abc");  // no amount: kept as typed
-    EXPECT_EQ(DigitCells("", 6), "");
-    EXPECT_EQ(DigitCells("￥1,234.50", 0), "壹贰叁肆伍零");
-    EXPECT_EQ(DigitCells("12%", 4), "12%");
+    // Cut after the fen; negative amounts have no sign to show and stay as
+    // typed, unless too small for a fen; amounts beyond 32 bits stay exact.
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"1234.5", 11, "零零零零零壹贰叁肆伍零"}, {"12345678.9", 5, "壹贰叁肆伍陆柒捌玖零"}, {"壹贰", 11, "壹贰"},
+        {"abc", 6, "abc"}, {"", 6, ""}, {"￥1,234.50", 0, "壹贰叁肆伍零"}, {"12%", 4, "12%"}, {"１２３", 6, "零壹贰叁零零"},
+        {"0.125", 0, "壹贰"}, {"0.375", 0, "叁柒"}, {"1.999", 0, "壹玖玖"}, {"-1234.5", 11, "-1234.5"}, {"-￥5", 4, "-￥5"},
+        {"-0.001", 3, "零零零"}, {"10000000000000", 15, "10000000000000"}, {"1e300", 15, "1e300"},
+        {"21474836.48", 0, "贰壹肆柒肆捌叁陆肆捌"}, {"21474836.49", 0, "贰壹肆柒肆捌叁陆肆玖"},
+        {"9999999999999.99", 0, "玖玖玖玖玖玖玖玖玖玖玖玖玖玖玖"},
+    };
+    for (const auto& [typed, cells, want] : cases)
+        EXPECT_EQ(DigitCells(QString::fromUtf8(typed), cells), QString::fromUtf8(want)) << typed;
     EXPECT_EQ(DigitCells("$3", 3, u'$'), "叁零零");
-}
-
-TEST(DigitCells, CutAfterTheFenLikeTheFiguresAndTheWords)
-{
-    EXPECT_EQ(DigitCells("0.125", 0), "壹贰");
-    EXPECT_EQ(DigitCells("0.375", 0), "叁柒");
-    EXPECT_EQ(DigitCells("1.999", 0), "壹玖玖");
-}
-
-TEST(DigitCells, NegativeAndHugeAmountsStayAsTyped)
-{
-    EXPECT_EQ(DigitCells("-1234.5", 11), "-1234.5");
-    EXPECT_EQ(DigitCells("-￥5", 4), "-￥5");
     EXPECT_FALSE(TryDigitCells("-1", 4).has_value());
-    // A negative amount too small for a fen has no sign left to lose.
-    EXPECT_EQ(DigitCells("-0.001", 3), "零零零");
-    EXPECT_EQ(DigitCells("10000000000000", 15), "10000000000000");
-    EXPECT_EQ(DigitCells("1e300", 15), "1e300");
-}
-
-TEST(DigitCells, AmountsBeyondThirtyTwoBits)
-{
-    EXPECT_EQ(DigitCells("21474836.48", 0), "贰壹肆柒肆捌叁陆肆捌");
-    EXPECT_EQ(DigitCells("21474836.49", 0), "贰壹肆柒肆捌叁陆肆玖");
-    EXPECT_EQ(DigitCells("9999999999999.99", 0), "玖玖玖玖玖玖玖玖玖玖玖玖玖玖玖");
 }

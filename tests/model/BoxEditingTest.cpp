@@ -32,7 +32,7 @@ protected:
 
 // --- Moving --------------------------------------------------------------
 
-TEST_F(Layout, EachBoxStopsAtTheSlipEdgeWhileTheOthersMoveOn)
+TEST_F(Layout, EachBoxStopsAtTheSlipEdgeWhileTheOthersMoveOnAndLinesMoveByPart)
 {
     Open({MakeBox(1, BoxKind::Text, {5, 20, 30, 6}), MakeBox(2, BoxKind::Picture, {50, 40, 30, 12}),
           MakeLine(3, {60, 80}, {90, 80}), MakeBox(4, BoxKind::Text, {100, 20, 30, 6}),
@@ -47,10 +47,6 @@ TEST_F(Layout, EachBoxStopsAtTheSlipEdgeWhileTheOthersMoveOn)
     MoveBoxes(format, {1, 3}, QPointF(0, 80));
     EXPECT_EQ(B(3).line, QLineF(50, 163, 80, 163));
     EXPECT_EQ(R(1).bottom(), 100);
-}
-
-TEST_F(Layout, LineMovesItsStartItsEndOrTheWhole)
-{
     Open({MakeLine(1, {10, 50}, {60, 50})});
     const struct {
         LinePart part;
@@ -75,7 +71,7 @@ TEST_F(Layout, DragPlacesFromTheStartSoTheArrangementComesBack)
 
 // --- Resizing ------------------------------------------------------------
 
-TEST_F(Layout, ResizeKeepsEachBoxOnTheSlipAndLeavesCheckBoxesAndLinesAlone)
+TEST_F(Layout, ResizeKeepsBoxesOnTheSlipStopsAtNothingAndNeverCutsABoxBeyondTheEdge)
 {
     Open({MakeBox(1, BoxKind::Text, {150, 20, 30, 6}), MakeBox(2, BoxKind::Picture, {10, 80, 30, 12}),
           MakeBox(3, BoxKind::Check, {60, 10, 5, 5}), MakeLine(4, {60, 50}, {90, 50}),
@@ -86,10 +82,6 @@ TEST_F(Layout, ResizeKeepsEachBoxOnTheSlipAndLeavesCheckBoxesAndLinesAlone)
     EXPECT_EQ(R(3), QRectF(60, 10, 5, 5));
     EXPECT_EQ(B(4).line, QLineF(60, 50, 90, 50));
     EXPECT_EQ(R(5), QRectF(100, 50, 60, 16));
-}
-
-TEST_F(Layout, ShrinkingStopsAtNothingAndGrowingNeverCutsABoxBeyondTheEdge)
-{
     Open({MakeBox(1, BoxKind::Text, {10, 20, 30, 6}), MakeBox(2, BoxKind::Text, {180, 95, 40, 10})});
     ResizeBoxes(format, {1}, QSizeF(-100, -100));
     EXPECT_EQ(R(1), QRectF(10, 20, 0, 0));
@@ -268,7 +260,7 @@ TEST(CopyCaption, NumberAtTheEndIsCountedOn)
     for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }
 
-TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsAndTakeTheMarks)
+TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsFixedTextsAndLinksAndTakeTheMarks)
 {
     Open({MakeBox(1, BoxKind::Text, {50, 40, 30, 6}, QStringLiteral("金额2")),
           MakeBox(2, BoxKind::Label, {100, 40, 20, 6}, QStringLiteral("说明"))});
@@ -284,10 +276,6 @@ TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsAndTakeTheMarks)
     const auto labels = format.BoxesOfKind(BoxKind::Label);
     EXPECT_EQ(labels[1]->caption, QStringLiteral("说明"));  // a label's text is copied as it is
     EXPECT_EQ(format.Selection().size(), 6);  // the copies, not their sources
-}
-
-TEST_F(Layout, CopyOfAFixedTextBoxStaysWithoutCaptionAndKeepsItsLinks)
-{
     Box fixed = MakeBox(1, BoxKind::Text, {50, 40, 30, 6}, QString());
     fixed.fixedText = QStringLiteral("人民币");
     fixed.relation = {RelationKind::ChainNext, 2};
@@ -323,17 +311,7 @@ TEST_F(Layout, CopyCountIsCappedSoNoKindPasses999)
 
 // --- Deleting and ordering ----------------------------------------------
 
-TEST_F(Layout, DeleteRemovesTheMarkedBoxesAndTheClickedOne)
-{
-    Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Check, {10, 20, 5, 5}),
-          MakeBox(3, BoxKind::Text, {10, 30, 30, 6})});
-    format.SetSelection({2});
-    DeleteMarkedAnd(format, 3);
-    EXPECT_EQ(format.Boxes().size(), 1u);
-    EXPECT_TRUE(format.Find(1));
-}
-
-TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksToTheBox)
+TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksAndDeleteTakesMarkedAndClicked)
 {
     Box a = MakeBox(1, BoxKind::Text, {10, 10, 30, 6});
     Box b = MakeBox(2, BoxKind::Text, {10, 20, 30, 6});
@@ -349,6 +327,11 @@ TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksToTheBox)
     EXPECT_TRUE(format.IsSelected(1));
     EXPECT_EQ(B(3).sum1.target, 1);
     EXPECT_EQ(B(2).relation.target, 1);
+    // Delete takes the marked boxes and the clicked one.
+    format.SetSelection({2});
+    DeleteMarkedAnd(format, 3);
+    EXPECT_EQ(format.Boxes().size(), 1u);
+    EXPECT_TRUE(format.Find(1));
 }
 
 // --- Links --------------------------------------------------------------
@@ -371,7 +354,7 @@ TEST_F(Layout, RingRunsFromTheClickedBoxThroughTheMarkedOnesInIndexOrder)
     EXPECT_EQ(B(14).relation, (Relation{RelationKind::Related, 13}));
 }
 
-TEST_F(Layout, LinksOverUnsavedBoxesAreRefusedAndStoreNoTemporaryId)
+TEST_F(Layout, LinksOverUnsavedBoxesAreRefusedAndARelatedPathIsOpen)
 {
     Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6})});
     const BoxId fresh = AddBoxAt(format, BoxKind::Text, {10, 30});
@@ -382,10 +365,6 @@ TEST_F(Layout, LinksOverUnsavedBoxesAreRefusedAndStoreNoTemporaryId)
     EXPECT_EQ(MakeRelationRing(format, fresh), SaveFirstMessage());
     for (const Box& b : format.Boxes()) EXPECT_FALSE(b.relation.IsSet()) << b.id;
     EXPECT_TRUE(SaveFirstMessage().startsWith(QStringLiteral("请先保存格式")));
-}
-
-TEST_F(Layout, RelatedPathIsOpenAndTheLastBoxKeepsItsLink)
-{
     Box last = MakeBox(3, BoxKind::Text, {10, 30, 30, 6});
     last.relation = {RelationKind::Related, 9};
     Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6}), last,

@@ -7,7 +7,7 @@
 using namespace slip;
 using Family = DataType::Family;
 
-TEST(DataType, ListHasTheTwentySevenItemsInOrder)
+TEST(DataType, ListHasTheTwentySevenItemsAndStoredNumbersReadAsItemCellsAndLook)
 {
     const auto& items = DataTypeItems();
     ASSERT_EQ(items.size(), 27u);
@@ -18,10 +18,6 @@ TEST(DataType, ListHasTheTwentySevenItemsInOrder)
         EXPECT_EQ(item.text.left(4), QStringLiteral("%1｜").arg(item.code, 3, 10, QLatin1Char('0')));
         EXPECT_EQ(item.custom(), item.code == 119) << item.text.toStdString();
     }
-}
-
-TEST(DataType, StoredNumbersReadAsItemCellsAndLook)
-{
     struct Case {
         double stored;
         Family family;
@@ -61,7 +57,7 @@ TEST(DataType, StoredNumbersReadAsItemCellsAndLook)
     EXPECT_EQ(DataType::FromStored(std::nan("")), DataType());
 }
 
-TEST(DataType, ItemsFoldTheirCellCountIntoTheNumberStoredFormatsHold)
+TEST(DataType, ItemsFoldTheirCheckedCellCountIntoTheNumberStoredFormatsHold)
 {
     struct Case { int item; double n; double stored; };
     const Case cases[] = {{11, 6, 6},       {11, 99, 99},        {211, 1, 201},      {211, 6, 206},
@@ -69,10 +65,6 @@ TEST(DataType, ItemsFoldTheirCellCountIntoTheNumberStoredFormatsHold)
                           {114, 2.5, 114.025}, {121, 11, 121.11}, {121, 99, 121.99}, {0, 11, 0},
                           {104, 7, 104},    {122, 11, 122}};
     for (const Case& c : cases) EXPECT_EQ(DataType::FromItem(c.item, c.n).Stored(), c.stored) << c.item << " " << c.n;
-}
-
-TEST(DataType, EveryItemAndCellCountReadsBackAsChosen)
-{
     for (const DataTypeItem& item : DataTypeItems()) {
         for (int n = 1; n <= 99; ++n) {
             const DataType t = DataType::FromItem(item.code, n);
@@ -83,11 +75,7 @@ TEST(DataType, EveryItemAndCellCountReadsBackAsChosen)
             EXPECT_EQ(back.CellCount(), item.family == Family::Plain ? item.code : n) << item.code << " " << n;
         }
     }
-}
-
-TEST(DataType, CellCountOutOfRangeBecomesEleven)
-{
-    const std::pair<const char*, double> cases[] = {{"0", 11}, {"100", 11}, {"abc", 11}, {"-3", 11},
-                                                   {"99", 99}, {"2.5", 2.5}, {"6格", 6}};
-    for (const auto& [typed, n] : cases) EXPECT_EQ(CheckedCellCount(QString::fromUtf8(typed)), n) << typed;
+    // A typed cell count out of range becomes eleven.
+    for (const auto& [typed, n] : {std::pair{"0", 11.0}, {"100", 11.0}, {"abc", 11.0}, {"-3", 11.0}, {"99", 99.0}, {"2.5", 2.5}, {"6格", 6.0}})
+        EXPECT_EQ(CheckedCellCount(QString::fromUtf8(typed)), n) << typed;
 }

@@ -26,7 +26,7 @@ void Expect(SettingAnswer (*read)(const QString&), const std::vector<Case>& case
 
 } // namespace
 
-TEST(SettingAnswers, TheCurrencyCharacterIsTheFirstWholeCharacter)
+TEST(SettingAnswers, TheCurrencyIsTheFirstWholeCharacterAndTheLineBreakMarkerAnyVisibleText)
 {
     const QString bag = QString::fromUcs4(U"\U0001F4B0元");  // one character of two UTF-16 units: refused whole
     Expect(CurrencyCharFromAnswer,
@@ -35,13 +35,10 @@ TEST(SettingAnswers, TheCurrencyCharacterIsTheFirstWholeCharacter)
             {QString(QChar(0xDCB0)) + "x", false, "", "?"}, {"\n", false, "", "?"}, {"\t$", false, "", "?"},
             {bag, false, "", "?"}});
     EXPECT_TRUE(CurrencyCharFromAnswer(bag).error.contains(bag.left(2)));
-}
-
-TEST(SettingAnswers, TheLineBreakMarkerIsAnyVisibleText)
-{
     Expect(LineBreakMarkerFromAnswer,
            {{"//", true, "//", ""}, {"¶", true, "¶", ""}, {" | ", true, " | ", ""}, {"", false, "", ""},
             {"a\nb", false, "", "?"}, {"\r", false, "", "?"}, {"   ", false, "", "?"},
             {QStringLiteral("x") + QChar(0xD800), false, "", "?"}, {QString(QChar(0xDC00)) + "//", false, "", "?"},
             {QString::fromUcs4(U"\U0001F4B0"), true, QString::fromUcs4(U"\U0001F4B0"), ""}});
 }
+

@@ -36,16 +36,10 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     const BoxId c1 = f.AddBox(NewBoxOfKind(BoxKind::Check, {5, 5}));
     const BoxId t2 = f.AddBox(TextAt(2, 2));
     const BoxId l1 = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
-    EXPECT_EQ(f.IndexOf(t1), 1);
-    EXPECT_EQ(f.IndexOf(t2), 2);
-    EXPECT_EQ(f.IndexOf(c1), 1001);
-    EXPECT_EQ(f.IndexOf(l1), 3001);
-    EXPECT_EQ(f.AtIndex(2)->id, t2);
-    EXPECT_EQ(f.AtIndex(1001)->id, c1);
-    EXPECT_EQ(f.AtIndex(1002), nullptr);
-    EXPECT_EQ(f.AtIndex(0), nullptr);
-    EXPECT_EQ(f.AtIndex(5001), nullptr);
-    EXPECT_EQ(f.IndexOf(12345), 0);
+    for (const auto& [id, index] : {std::pair{t1, 1}, {t2, 2}, {c1, 1001}, {l1, 3001}, {BoxId(12345), 0}})
+        EXPECT_EQ(f.IndexOf(id), index) << id;
+    for (const auto& [index, id] : {std::pair{2, t2}, {1001, c1}, {1002, BoxId(0)}, {0, BoxId(0)}, {5001, BoxId(0)}})
+        EXPECT_EQ(f.AtIndex(index) ? f.AtIndex(index)->id : 0, id) << index;
 
     for (int i = f.Count(BoxKind::Text); i < kMaxBoxesPerKind; ++i) ASSERT_NE(f.AddBox(TextAt(1, 1)), 0);
     EXPECT_EQ(f.Count(BoxKind::Text), 999);
@@ -54,7 +48,7 @@ TEST(SlipFormat, IndexesFollowKindAndOrderAndAKindHoldsAtMost999Boxes)
     EXPECT_NE(f.AddBox(NewBoxOfKind(BoxKind::Label, {1, 1})), 0);  // other kinds still take boxes
 }
 
-TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
+TEST(SlipFormat, NewBoxesGetTemporaryIdsAndACaptionlessTextBoxKeepsItsText)
 {
     SlipFormat f;
     Box saved = TextAt(1, 1);
@@ -70,11 +64,6 @@ TEST(SlipFormat, NewBoxesGetTemporaryIdsBelowEveryOther)
     Box dup = TextAt(0, 0);
     dup.id = 12;
     EXPECT_EQ(f.AddBox(dup), -3);
-}
-
-TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
-{
-    SlipFormat f;
     Box fixed = TextAt(1, 1, QString());
     fixed.fixedText = QStringLiteral("人民币");
     fixed.id = 3;
@@ -92,7 +81,7 @@ TEST(SlipFormat, ACaptionlessTextBoxKeepsItsTextAsFixedText)
     EXPECT_EQ(f.Value(4), QString());
 }
 
-TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
+TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefusedAndKindsStay)
 {
     SlipFormat f;
     Opened(f);
@@ -107,6 +96,12 @@ TEST(SlipFormat, ValuesAndMarksOfUnknownBoxesAreRefused)
     EXPECT_EQ(values.count(), 1);  // no signal for an unchanged value
     f.SetValue(id, QString());
     EXPECT_FALSE(f.Values().contains(id));
+    // The kind of a box never changes.
+    Box b = *f.Find(id);
+    b.kind = BoxKind::Line;
+    EXPECT_TRUE(f.UpdateBox(b));
+    EXPECT_EQ(f.Find(id)->kind, BoxKind::Text);
+    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
@@ -139,7 +134,7 @@ TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
     for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
 }
 
-TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
+TEST(SlipFormat, PlacesAreKeptToThousandthsOfAMillimetreAndSavedIdsReachBoxesLinksValuesAndMarks)
 {
     SlipFormat f;
     Opened(f);
@@ -154,37 +149,19 @@ TEST(SlipFormat, PlacesAndSizesAreKeptToThousandthsOfAMillimetre)
     EXPECT_EQ(f.Find(id)->rect.top(), 91);
     Box line = NewBoxOfKind(BoxKind::Line, {1.00049, 2});
     EXPECT_EQ(f.Find(f.AddBox(line))->line.p1(), QPointF(1, 2));
-}
-
-TEST(SlipFormat, SavedIdsReachBoxesLinksValuesAndMarks)
-{
-    SlipFormat f;
-    Opened(f);
     const BoxId a = f.AddBox(TextAt(1, 1));
-    const BoxId b = f.AddBox(TextAt(1, 10));
+    const BoxId c = f.AddBox(TextAt(1, 10));
     Box box = *f.Find(a);
-    box.sum2 = {b, SumOp::Multiply, true};
+    box.sum2 = {c, SumOp::Multiply, true};
     f.UpdateBox(box);
-    f.SetValue(b, QStringLiteral("7"));
-    f.SetSelected(b, true);
-    f.ApplySavedIds({{a, 40}, {b, 57}});
+    f.SetValue(c, QStringLiteral("7"));
+    f.SetSelected(c, true);
+    f.ApplySavedIds({{a, 40}, {c, 57}});
     ASSERT_NE(f.Find(40), nullptr);
     EXPECT_EQ(f.Find(40)->sum2, (SumTarget{57, SumOp::Multiply, true}));
     EXPECT_EQ(f.Value(57), "7");
     EXPECT_TRUE(f.IsSelected(57));
     EXPECT_EQ(f.Find(a), nullptr);
-}
-
-TEST(SlipFormat, TheKindOfABoxNeverChanges)
-{
-    SlipFormat f;
-    Opened(f);
-    const BoxId a = f.AddBox(TextAt(1, 1));
-    Box b = *f.Find(a);
-    b.kind = BoxKind::Line;
-    EXPECT_TRUE(f.UpdateBox(b));
-    EXPECT_EQ(f.Find(a)->kind, BoxKind::Text);
-    EXPECT_EQ(f.Count(BoxKind::Line), 0);
 }
 
 TEST(Selection, BandsTouchBoxesByOverlapAndLinesByAnEnd)

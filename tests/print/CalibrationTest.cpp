@@ -11,7 +11,7 @@
 using namespace slip;
 using namespace slip::test;
 
-TEST(Calibration, ATenMillimetreSquareOnA4OnlyWhenTheOperatorSaysYes)
+TEST(Calibration, ASquareOnA4OnlyWhenAskedAndTheWizardsShiftCorrectsTheOffsets)
 {
     TestHome home;
     const QString pdf = home.file(QStringLiteral("figure.pdf"));
@@ -39,10 +39,6 @@ TEST(Calibration, ATenMillimetreSquareOnA4OnlyWhenTheOperatorSaysYes)
     // Later slips keep their own paper.
     EXPECT_TRUE(printer.Paper().isEquivalentTo(slip));
     EXPECT_EQ(printer.Orientation(), QPageLayout::Landscape);
-}
-
-TEST(Calibration, TheWizardLeadsToTheShiftOrToHelpAndTheShiftCorrectsTheOffsets)
-{
     const struct { int option; bool shift; int topic; } steps[] = {{0, true, 0}, {1, false, 19}, {2, false, 30}, {3, false, 31}, {4, false, 0}};
     for (const auto& s : steps) {
         EXPECT_EQ(ValWizardNextStep(s.option).enterShift, s.shift) << s.option;
@@ -70,3 +66,4 @@ TEST(Calibration, TheWizardLeadsToTheShiftOrToHelpAndTheShiftCorrectsTheOffsets)
     nothing.leftMm = QStringLiteral("abc");
     EXPECT_EQ(ValValueOffsets({QStringLiteral("12.25"), QStringLiteral("9")}, nothing).x, QStringLiteral("12.25"));
 }
+

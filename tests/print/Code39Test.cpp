@@ -11,7 +11,7 @@
 using namespace slip;
 using namespace slip::test;
 
-TEST(Code39, CharactersRowsAndAsterisks)
+TEST(Code39, CharactersRowsAsterisksMeasuresAndFits)
 {
     for (const char* row : Code39PatternTable()) EXPECT_EQ(QByteArray(row).count('1'), 3) << row;
     EXPECT_STREQ(Code39PatternTable()[37], "000000111");
@@ -19,27 +19,18 @@ TEST(Code39, CharactersRowsAndAsterisks)
     const int rows[] = {0, 9, 10, 35, 36, 37, 38, 39};
     for (int i = 0; i < chars.size(); ++i) EXPECT_EQ(Code39Index(chars[i]), rows[i]);
     for (const QChar c : QStringLiteral("+/. 壹ı")) EXPECT_EQ(Code39Index(c), -1) << int(c.unicode());
-    EXPECT_EQ(Code39Symbol(QStringLiteral("abc")), QStringLiteral("*ABC*"));
-    EXPECT_EQ(Code39Symbol(QStringLiteral("*AB*")), QStringLiteral("*AB*"));
-    EXPECT_EQ(Code39Symbol(QStringLiteral("*AB")), QStringLiteral("*AB*"));
-    EXPECT_EQ(Code39Symbol(QStringLiteral("*")), QStringLiteral("*"));
-}
-
-TEST(Code39, MeasuresAndFits)
-{
-    EXPECT_EQ(MeasureCode39(QStringLiteral("0"), 10), 810.0);
-    EXPECT_EQ(MeasureCode39(QStringLiteral("12345"), 15), 2835.0);
-    EXPECT_EQ(MeasureCode39(QStringLiteral("*"), 1), 27.0);    // bars 1 and 3, spaces 3 and 6, gap 3
-    EXPECT_EQ(MeasureCode39(QStringLiteral("%"), 10), 830.0);  // three wide spaces: 29 modules
-    EXPECT_EQ(MeasureCode39(QStringLiteral("*"), 1.5), 38.0);  // whole twips, halves to even
-    EXPECT_EQ(MeasureCode39(QString(), 10), 0.0);
-    EXPECT_FALSE(MeasureCode39(QStringLiteral("A+B"), 10));
-    EXPECT_FALSE(MeasureCode39(QStringLiteral("0"), 500));  // past 32767 twips
-
-    EXPECT_EQ(FitCode39Module(QStringLiteral("0"), 811), 10.0);
-    EXPECT_EQ(FitCode39Module(QStringLiteral("0"), 810), 9.0);  // the doubling value is not tried again
-    EXPECT_EQ(FitCode39Module(QString(), 810), 0.0);
-    EXPECT_FALSE(FitCode39Module(QStringLiteral("0"), 30000));  // overflows before reaching the width
+    for (const auto& [text, symbol] : {std::pair{"abc", "*ABC*"}, {"*AB*", "*AB*"}, {"*AB", "*AB*"}, {"*", "*"}})
+        EXPECT_EQ(Code39Symbol(QString::fromLatin1(text)), QString::fromLatin1(symbol)) << text;
+    // 27 modules a character with its gap, 29 for % (three wide spaces); whole
+    // twips, halves to even; nothing past 32767 twips.
+    const std::tuple<const char*, double, std::optional<double>> widths[] = {
+        {"0", 10, 810}, {"12345", 15, 2835}, {"*", 1, 27}, {"%", 10, 830}, {"*", 1.5, 38}, {"", 10, 0},
+        {"A+B", 10, std::nullopt}, {"0", 500, std::nullopt}};
+    for (const auto& [text, module, width] : widths) EXPECT_EQ(MeasureCode39(QString::fromLatin1(text), module), width) << text;
+    // The doubling value is not tried again; a width never reached overflows.
+    const std::tuple<const char*, double, std::optional<double>> fits[] = {
+        {"0", 811, 10}, {"0", 810, 9}, {"", 810, 0}, {"0", 30000, std::nullopt}};
+    for (const auto& [text, width, module] : fits) EXPECT_EQ(FitCode39Module(QString::fromLatin1(text), width), module) << width;
     for (double width = 100; width <= 16838; width += 137) {   // up to a landscape A4 sheet
         const auto m = FitCode39Module(QStringLiteral("SLIP-42"), width);
         ASSERT_TRUE(m);

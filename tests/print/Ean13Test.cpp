@@ -5,7 +5,7 @@
 using namespace slip;
 using namespace slip::test;
 
-TEST(Ean13, CheckDigitAndNormalisation)
+TEST(Ean13, CheckDigitNormalisationAndTheModulesWithTheFirstDigitsParity)
 {
     const struct { const char16_t* in; const char* out; } cases[] = {
         {u"690123456789", "6901234567892"}, {u"6901234567892", "6901234567892"},
@@ -17,10 +17,6 @@ TEST(Ean13, CheckDigitAndNormalisation)
     };
     for (const auto& c : cases) EXPECT_EQ(AddEanCheckDigit(QString::fromUtf16(c.in)), QLatin1String(c.out));
     EXPECT_EQ(InvertBits(QStringLiteral("1110010")), QStringLiteral("0001101"));
-}
-
-TEST(Ean13, EncodesTheModulesWithTheFirstDigitsParity)
-{
     QString code = QStringLiteral("12345");
     const QString bars = EncodeEan13(code);
     EXPECT_EQ(code, QStringLiteral("0000000123457"));
@@ -37,7 +33,7 @@ TEST(Ean13, EncodesTheModulesWithTheFirstDigitsParity)
     }
 }
 
-TEST(Ean13, BarsAndDigitsStandWhereTheyBelong)
+TEST(Ean13, BarsAndDigitsStandWithinAQuarterModuleOfTheirPlace)
 {
     // Digits 100 wide and 200 high, a symbol 40 mm wide and 25 mm high at (10, 20) mm.
     const auto draw = [](double fontSize, bool showText) {
@@ -71,10 +67,6 @@ TEST(Ean13, BarsAndDigitsStandWhereTheyBelong)
     FakeSurface narrow;  // no room for bars
     DrawEan13(narrow, QStringLiteral("1"), 0, 0, 20, 2, 9, true);
     EXPECT_TRUE(narrow.boxes.empty() && narrow.texts.empty());
-}
-
-TEST(Ean13, EveryBarEdgeStandsWithinAQuarterModuleOfItsExactPlace)
-{
     // Widths whose modules are not whole twips: rounding run by run would
     // drift across the 59 runs.
     for (double widthMm = 22; widthMm <= 70; widthMm += 0.37) {
@@ -105,3 +97,4 @@ TEST(Ean13, EveryBarEdgeStandsWithinAQuarterModuleOfItsExactPlace)
         }
     }
 }
+

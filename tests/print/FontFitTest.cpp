@@ -1,7 +1,6 @@
 #include "PrintTestSupport.h"
 
 #include "print/FontFit.h"
-#include "TestHome.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -26,7 +25,7 @@ ScreenTextWidth ScreenAt(double points)
 
 } // namespace
 
-TEST(FontFit, SearchHalvesTheStepAtEveryCrossingThenStepsTenths)
+TEST(FontFit, SearchHalvesTheStepAtEveryCrossingThenStepsTenthsAndNeedsAFrame)
 {
     FakeSurface p = LinearPrinter();
     const double result = FitPrinterFontSize(p, 12, QStringLiteral("宋体"), true, 1.0, kTrueSize, ScreenAt(17.2));
@@ -45,28 +44,13 @@ TEST(FontFit, SearchHalvesTheStepAtEveryCrossingThenStepsTenths)
     FakeSurface wider = LinearPrinter();  // wider than the target: first step -4
     EXPECT_NEAR(FitPrinterFontSize(wider, 6, QStringLiteral("宋体"), false, 1.0, kTrueSize, ScreenAt(6.04)), 6.04, 0.1);
     EXPECT_DOUBLE_EQ(wider.measuredAt[1], 6.5);
-}
-
-TEST(FontFit, WithoutAFrameTheBoxKeepsItsOwnSize)
-{
     for (const CanvasFrame frame : {CanvasFrame{200, 0}, CanvasFrame{0, 11338}}) {
-        FakeSurface p = LinearPrinter();
-        EXPECT_DOUBLE_EQ(FitPrinterFontSize(p, 12, QStringLiteral("宋体"), true, 1.0, frame, ScreenAt(12)), 12);
-        EXPECT_DOUBLE_EQ(p.FontSize(), 12);
-        EXPECT_TRUE(p.Font().bold());
+        FakeSurface own = LinearPrinter();
+        EXPECT_DOUBLE_EQ(FitPrinterFontSize(own, 12, QStringLiteral("宋体"), true, 1.0, frame, ScreenAt(12)), 12);
+        EXPECT_DOUBLE_EQ(own.FontSize(), 12);
+        EXPECT_TRUE(own.Font().bold());
     }
-    FakeSurface p = LinearPrinter();  // a screen that measures nothing
-    EXPECT_DOUBLE_EQ(FitPrinterFontSize(p, 9, QStringLiteral("宋体"), false, 1.0, kTrueSize, ScreenAt(0)), 9);
+    FakeSurface blind = LinearPrinter();  // a screen that measures nothing
+    EXPECT_DOUBLE_EQ(FitPrinterFontSize(blind, 9, QStringLiteral("宋体"), false, 1.0, kTrueSize, ScreenAt(0)), 9);
 }
 
-TEST(FontFit, OnThePrinterAFontShownAtPaperSizeKeepsItsSize)
-{
-    TestHome home;
-    SlipPrinter printer;
-    printer.UsePdfFile(home.file(QStringLiteral("fit.pdf")));
-    printer.SetFontName(QStringLiteral("宋体"));
-    const double result = FitPrinterFontSize(printer, 12, QStringLiteral("宋体"), false, 1.0, kTrueSize);
-    EXPECT_NEAR(result, 12, 0.6);
-    EXPECT_LE(printer.TextWidth(FontFitSample()),
-              ScreenLabelWidth(FontFitSample(), QFont(QStringLiteral("宋体"), 12)) + 1e-6);
-}

@@ -7,17 +7,6 @@
 using namespace slip;
 using namespace slip::test;
 
-namespace {
-
-QImage Black(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    return img;
-}
-
-} // namespace
-
 TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
 {
     FakeSurface a4;  // portrait A4: 210 x 297 mm
@@ -48,7 +37,7 @@ TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
     EXPECT_EQ(a4.DrawStyle(), int(kLineDash));
 }
 
-TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
+TEST(PageLayers, BoxesAndBackgroundPlacedOnThePageForLengthwiseAndCentreFeed)
 {
     const double w = Tw(180), h = Tw(90);
     PagePlacement page{16838, 11905, false, false};  // A4 landscape
@@ -59,11 +48,8 @@ TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
     EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100, 200 + (11905 - h) / 2));
     page = PagePlacement{11905, 16838, false, true};  // crosswise, guides to the centre
     EXPECT_EQ(PlaceOnPage({100, 200}, w, h, page), QPointF(100 + (11905 - w) / 2, 200));
-}
-
-TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
-{
-    const QImage picture = Black(36, 18);
+    QImage picture(36, 18, QImage::Format_RGB32);
+    picture.fill(Qt::black);
     const PagePlacement a4{11905, 16838, false, false};
     FakeSurface s;
     EXPECT_TRUE(PrintBackgroundPicture(s, picture, 0, 0, 180, 90, a4));  // captions of 10: no shift
@@ -79,3 +65,4 @@ TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
     EXPECT_FALSE(PrintBackgroundPicture(none, picture, 0, 0, 0, 90, a4));
     EXPECT_TRUE(none.pictures.empty());
 }
+

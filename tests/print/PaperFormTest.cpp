@@ -8,10 +8,15 @@
 using namespace slip;
 using namespace slip::test;
 
-TEST(PaperForm, AnExistingPaperOfExactlyTheSlipsSizeIsUsed)
-{
+namespace {
+struct PaperForms : ::testing::Test {
     TestHome home;
     ScriptedPrompter prompter;
+};
+} // namespace
+
+TEST_F(PaperForms, AnExistingPaperOfExactlyTheSlipsSizeIsUsed)
+{
     SlipPrinter printer;
     printer.UsePdfFile(home.file(QStringLiteral("a4.pdf")));
     printer.SetPaper(QPageSize(QPageSize::A5));
@@ -25,10 +30,8 @@ TEST(PaperForm, AnExistingPaperOfExactlyTheSlipsSizeIsUsed)
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PaperForm, TheSlipSizeIsAddedOnceAndFoundAgain)
+TEST_F(PaperForms, TheSlipSizeIsAddedOnceAndFoundAgain)
 {
-    TestHome home;
-    ScriptedPrompter prompter;
     const QString pdf = home.file(QStringLiteral("slip.pdf"));
     SlipPrinter printer;
     printer.UsePdfFile(pdf);
@@ -54,10 +57,8 @@ TEST(PaperForm, TheSlipSizeIsAddedOnceAndFoundAgain)
     EXPECT_TRUE(RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("CORNER")));
 }
 
-TEST(PaperForm, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothing)
+TEST_F(PaperForms, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothing)
 {
-    TestHome home;
-    ScriptedPrompter prompter;
     FakePrinters fake;
     fake.names = {QStringLiteral("窄行打印机"), QStringLiteral("离线打印机")};
     fake.files[fake.names[0]] = home.file(QStringLiteral("narrow.pdf"));

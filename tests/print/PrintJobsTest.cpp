@@ -20,14 +20,6 @@ using namespace slip::test;
 
 namespace {
 
-// A three-box slip: a text box, a check box and a picture box.
-void LoadSlip(SlipFormat& f)
-{
-    f.Load(SlipHeader(QStringLiteral("进账单"), 180, 90),
-           {TextBox(11, QRectF(20, 20, 80, 8)), KindBox(12, BoxKind::Check, QRectF(120, 20, 6, 6)),
-            KindBox(13, BoxKind::Picture, QRectF(20, 50, 60, 20), 2)});
-}
-
 SlipValues Record(int n)
 {
     return {{11, QStringLiteral("REC%1").arg(n)}, {12, n % 2 ? QStringLiteral("1") : QString()}};
@@ -88,13 +80,22 @@ private:
     SlipFormat& f_;
 };
 
-} // namespace
-
-TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesWithTheGridAndAHistorySlipForEachWithValues)
-{
+// A three-box slip (a text box, a check box and a picture box) in a fresh home.
+struct PrintJobs : ::testing::Test {
     TestHome home;
     SlipFormat f;
-    LoadSlip(f);
+    void SetUp() override
+    {
+        f.Load(SlipHeader(QStringLiteral("进账单"), 180, 90),
+               {TextBox(11, QRectF(20, 20, 80, 8)), KindBox(12, BoxKind::Check, QRectF(120, 20, 6, 6)),
+                KindBox(13, BoxKind::Picture, QRectF(20, 50, 60, 20), 2)});
+    }
+};
+
+} // namespace
+
+TEST_F(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesWithTheGridAndAHistorySlipForEachWithValues)
+{
     FormatHeader h = f.Header();
     h.options.printRulers = true;
     f.SetHeader(h);
@@ -134,11 +135,8 @@ TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesWithTheGridAndAHistorySlipForEac
     EXPECT_EQ(f.Values(), shown);
 }
 
-TEST(PrintJobs, TheSlipsAreKeptAsPendingBeforeTheJobIsSentAndStoredAfter)
+TEST_F(PrintJobs, TheSlipsAreKeptAsPendingBeforeTheJobIsSentAndStoredAfter)
 {
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
     PrintRun run(home.file(QStringLiteral("pending.pdf")));
     QStringList events;
     run.services.keepPending = [&](const QString&, const QVector<SlipValues>& slips) {
@@ -155,11 +153,8 @@ TEST(PrintJobs, TheSlipsAreKeptAsPendingBeforeTheJobIsSentAndStoredAfter)
     EXPECT_EQ(events, (QStringList{"keep 3, pages so far 0", "store"}));
 }
 
-TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
+TEST_F(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
 {
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
     f.SetValue(11, QStringLiteral("SHOWN"));
     PrintRun run(home.file(QStringLiteral("none.pdf")));
     run.cancel = true;
@@ -174,11 +169,8 @@ TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
     EXPECT_EQ(f.Value(11), QStringLiteral("SHOWN"));
 }
 
-TEST(PrintJobs, ABatchThatStopsPartWayStoresExactlyTheSlipsItPrinted)
+TEST_F(PrintJobs, ABatchThatStopsPartWayStoresExactlyTheSlipsItPrinted)
 {
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
     PrintRun run(home.file(QStringLiteral("part.pdf")));
     // The records the run reads from are cut while it runs (the operator
     // deleted rows while the progress window was up): record 4 is gone.
@@ -211,11 +203,8 @@ TEST(PrintJobs, ABatchThatStopsPartWayStoresExactlyTheSlipsItPrinted)
     EXPECT_EQ(run.progress.ends, 1);
 }
 
-TEST(PrintJobs, ADiskThatFillsUpPartWayKeepsTheLastFileAndStoresNothing)
+TEST_F(PrintJobs, ADiskThatFillsUpPartWayKeepsTheLastFileAndStoresNothing)
 {
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
     // A different picture on every slip, none of which compresses: the PDF
     // grows by a quarter of a megabyte a page or more.
     QVector<SlipValues> records;
@@ -259,11 +248,8 @@ TEST(PrintJobs, ADiskThatFillsUpPartWayKeepsTheLastFileAndStoresNothing)
         << run.prompter.shown[0].toStdString();
 }
 
-TEST(PrintJobs, PrintedSlipsThatTheHistoryCannotTakeAreToldAsPrinted)
+TEST_F(PrintJobs, PrintedSlipsThatTheHistoryCannotTakeAreToldAsPrinted)
 {
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
     f.SetValue(11, QStringLiteral("LOSTHISTORY"));
     // The database is gone and a folder stands in its place.
     ASSERT_TRUE(QFile::remove(DatabasePath()));

@@ -23,7 +23,7 @@ std::vector<double> Cells(const FakeSurface& out, double x0)
 
 } // namespace
 
-TEST(TextLayout, WrapsAtCrLfByWidthCountingSpacingBetweenCharacters)
+TEST(TextLayout, WrapsAtCrLfByWidthCountingSpacingAndAlignsTheLines)
 {
     FakeSurface out;  // characters 100 wide
     const auto wrap = [&](const QString& t, double w, double s) { return WrapLines(out, t, w, s); };
@@ -34,11 +34,6 @@ TEST(TextLayout, WrapsAtCrLfByWidthCountingSpacingBetweenCharacters)
     EXPECT_EQ(wrap(QStringLiteral("ABCDEF"), 319, 10), QStringList({"AB", "CD", "EF"}));
     EXPECT_EQ(wrap(QStringLiteral("壹贰叁"), 50, 0), QStringList({"壹", "贰", "叁"}));  // none dropped
     EXPECT_TRUE(wrap(QString(), 100, 0).isEmpty());
-}
-
-TEST(TextLayout, WrappedTextLinesAndAlignment)
-{
-    FakeSurface out;  // lines 200 high
     PrintWrappedText(out, QStringLiteral("AB\r\n\r\nC"), 1000, 100.5, 2000, 10, 20.5, 0);
     ASSERT_EQ(out.Printed(), QStringLiteral("ABC"));
     EXPECT_DOUBLE_EQ(out.texts[0].y, 100);   // halves round to even
@@ -56,7 +51,7 @@ TEST(TextLayout, WrappedTextLinesAndAlignment)
     for (int other : {0, 3, -1}) EXPECT_DOUBLE_EQ(firstX(other), 1000);
 }
 
-TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWhole)
+TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWholeAndAmountsEndInTheLastCell)
 {
     const auto print = [](const QString& text, double w, int n, int alignment) {
         FakeSurface out;
@@ -64,19 +59,15 @@ TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWhole)
         PrintCharsInCells(out, text, 1000, 0, w, n, alignment);
         return out;
     };
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 2), 1000), (std::vector<double>{3, 4}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 1), 1000), (std::vector<double>{5, 6}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 600, 6, 0), 1000), (std::vector<double>{1, 2}));
-    EXPECT_EQ(Cells(print(QStringLiteral("12"), 500, 5, 3), 1000), (std::vector<double>{2, 3}));
     // Seven characters in five cells: 3 to 7 in the cells, 1 and 2 to the left.
-    EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 1), 1000), (std::vector<double>{-1, 0, 1, 2, 3, 4, 5}));
+    const std::tuple<const char*, double, int, int, std::vector<double>> cases[] = {
+        {"12", 600, 6, 2, {3, 4}}, {"12", 600, 6, 1, {5, 6}}, {"12", 600, 6, 0, {1, 2}}, {"12", 500, 5, 3, {2, 3}},
+        {"1234567", 500, 5, 1, {-1, 0, 1, 2, 3, 4, 5}}};
+    for (const auto& [text, w, n, alignment, cells] : cases)
+        EXPECT_EQ(Cells(print(QString::fromLatin1(text), w, n, alignment), 1000), cells) << text << " " << alignment;
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 2), 1000).front(), 0);
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 0), 1000).back(), 7);
     EXPECT_TRUE(print(QStringLiteral("12"), 600, 0, 1).texts.empty());
-}
-
-TEST(TextLayout, AmountDigitsEndInTheLastCell)
-{
     for (int k : {10, 310}) {
         FakeSurface out;
         PrintAmountDigits(out, QStringLiteral("-1234.5"), 0, 0, 1000, k, kYuan);
@@ -87,3 +78,4 @@ TEST(TextLayout, AmountDigitsEndInTheLastCell)
     PrintAmountDigits(empty, QString(), 0, 0, 1000, 10, kYuan);
     EXPECT_TRUE(empty.texts.empty());
 }
+

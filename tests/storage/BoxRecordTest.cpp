@@ -16,7 +16,7 @@ TEST(BoxRecord, EveryStoredDataTypeComesBackAsTheSameNumber)
     }
 }
 
-TEST(BoxRecord, FontsScaleByTheScreenWidthTheFormatWasSavedOn)
+TEST(BoxRecord, FontsScaleByTheSavedScreenWidthAndASumTargetWithAnyFractionIsNegated)
 {
     struct Case { QVariant stored; int screen; double factor; };
     const Case cases[] = {
@@ -26,16 +26,12 @@ TEST(BoxRecord, FontsScaleByTheScreenWidthTheFormatWasSavedOn)
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(ScreenFontFactor(c.stored, c.screen), c.factor) << c.stored.toString().toStdString();
-}
-
-TEST(BoxRecord, ASumTargetWithAnyFractionIsNegated)
-{
-    struct Case { double stored; SumTarget target; };
-    const Case cases[] = {
+    const std::pair<double, SumTarget> targets[] = {
         {12, {12, SumOp::Add, false}},     {12.1, {12, SumOp::Add, true}},  {12.5, {12, SumOp::Add, true}},
         {-12, {12, SumOp::Multiply, false}}, {-12.1, {12, SumOp::Multiply, true}}, {12.999, {12, SumOp::Add, true}},
         {0, {}},                           {0.5, {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(DecodeSumTarget(c.stored), c.target) << c.stored;
+    for (const auto& [stored, target] : targets) EXPECT_EQ(DecodeSumTarget(stored), target) << stored;
     EXPECT_EQ(EncodeSumTarget({12, SumOp::Multiply, true}), -12.1);
 }
+

@@ -32,26 +32,6 @@ enum SampleIds : BoxId {
     kTitle = 90, kNote = 91,
 };
 
-inline Box SampleBox(BoxKind kind, BoxId id, QRectF rect, const QString& caption)
-{
-    Box b = NewBoxOfKind(kind, rect.topLeft());
-    b.id = id;
-    b.rect = rect;
-    b.caption = caption;
-    return b;
-}
-
-inline Box SampleLine(BoxId id, QLineF line, int style, double width, QColor color)
-{
-    Box b = NewBoxOfKind(BoxKind::Line, line.p1());
-    b.id = id;
-    b.line = line;
-    b.lineStyle = style;
-    b.lineWidth = width;
-    b.color = color;
-    return b;
-}
-
 // A deposit slip of 210 × 100 mm with boxes of every kind.
 inline void LoadSampleFormat(SlipFormat& f, const QString& name = QStringLiteral("进账单"))
 {
@@ -59,39 +39,49 @@ inline void LoadSampleFormat(SlipFormat& f, const QString& name = QStringLiteral
     h.name = name;
     h.widthMm = 210;
     h.heightMm = 100;
-    h.offsetXMm = 10;
-    h.offsetYMm = 10;
+    h.offsetXMm = h.offsetYMm = 10;
     std::vector<Box> boxes;
-    Box amount = SampleBox(BoxKind::Text, kAmount, {120, 40, 60, 8}, QStringLiteral("金额"));
+    const auto add = [&boxes](BoxKind kind, BoxId id, QRectF rect, const QString& caption) -> Box& {
+        Box& b = boxes.emplace_back(NewBoxOfKind(kind, rect.topLeft()));
+        b.id = id;
+        b.rect = rect;
+        b.caption = caption;
+        return b;
+    };
+    const auto line = [&boxes](BoxId id, QLineF l, int style, double width, QColor color) {
+        Box& b = boxes.emplace_back(NewBoxOfKind(BoxKind::Line, l.p1()));
+        b.id = id;
+        b.line = l;
+        b.lineStyle = style;
+        b.lineWidth = width;
+        b.color = color;
+    };
+    Box& amount = add(BoxKind::Text, kAmount, {120, 40, 60, 8}, QStringLiteral("金额"));
     amount.dataType = DataType::FromStored(104);
     amount.font = {QStringLiteral("宋体"), 10.5, false, false, false, false};
-    boxes.push_back(amount);
-    Box words = SampleBox(BoxKind::Text, kWords, {30, 40, 80, 8}, QStringLiteral("大写"));
+    Box& words = add(BoxKind::Text, kWords, {30, 40, 80, 8}, QStringLiteral("大写"));
     words.dataType = DataType::FromStored(103);
     words.captionSide = CaptionSide::Above;
     words.align = TextAlign::Centre;
     words.color = QColor(0, 0, 160);
-    boxes.push_back(words);
-    Box date = SampleBox(BoxKind::Text, kDate, {150, 10, 40, 6}, QStringLiteral("日期"));
+    Box& date = add(BoxKind::Text, kDate, {150, 10, 40, 6}, QStringLiteral("日期"));
     date.dataType = DataType::FromStored(110);
     date.lineSpacingMm = -1.5;
-    boxes.push_back(date);
-    boxes.push_back(SampleBox(BoxKind::Text, kAccount, {30, 20, 70, 6}, QStringLiteral("账号")));
-    boxes.push_back(SampleBox(BoxKind::Text, kUnsavedText, {30, 60, 40, 6}, QStringLiteral("新框")));
-    boxes.push_back(SampleBox(BoxKind::Check, kCash, {20, 80, 5, 5}, QStringLiteral("现金")));
-    boxes.push_back(SampleBox(BoxKind::Check, kTransfer, {50, 80, 5, 5}, QStringLiteral("转账")));
-    boxes.push_back(SampleBox(BoxKind::Check, kOther, {80, 80, 5, 5}, QStringLiteral("其他")));
-    boxes.push_back(SampleBox(BoxKind::Picture, kBarcode, {120, 60, 60, 15}, QStringLiteral("条码")));
-    boxes.push_back(SampleBox(BoxKind::Picture, kPhoto, {185, 60, 20, 20}, QStringLiteral("印鉴")));
-    boxes.push_back(SampleLine(kLine1, {10, 30, 200, 30}, 1, 1, Qt::black));
-    boxes.push_back(SampleLine(kLine2, {10, 50, 200, 50}, 2, 2, Qt::red));
-    boxes.push_back(SampleLine(kLine3, {10, 70, 200, 70}, 7, 1, Qt::blue));
-    Box title = SampleBox(BoxKind::Label, kTitle, {70, 2, 70, 8}, QStringLiteral("银行进账单"));
+    add(BoxKind::Text, kAccount, {30, 20, 70, 6}, QStringLiteral("账号"));
+    add(BoxKind::Text, kUnsavedText, {30, 60, 40, 6}, QStringLiteral("新框"));
+    add(BoxKind::Check, kCash, {20, 80, 5, 5}, QStringLiteral("现金"));
+    add(BoxKind::Check, kTransfer, {50, 80, 5, 5}, QStringLiteral("转账"));
+    add(BoxKind::Check, kOther, {80, 80, 5, 5}, QStringLiteral("其他"));
+    add(BoxKind::Picture, kBarcode, {120, 60, 60, 15}, QStringLiteral("条码"));
+    add(BoxKind::Picture, kPhoto, {185, 60, 20, 20}, QStringLiteral("印鉴"));
+    line(kLine1, {10, 30, 200, 30}, 1, 1, Qt::black);
+    line(kLine2, {10, 50, 200, 50}, 2, 2, Qt::red);
+    line(kLine3, {10, 70, 200, 70}, 7, 1, Qt::blue);
+    Box& title = add(BoxKind::Label, kTitle, {70, 2, 70, 8}, QStringLiteral("银行进账单"));
     title.align = TextAlign::Centre;
     title.lineSpacingMm = -1.5;
     title.font = {QStringLiteral("黑体"), 16, true, false, false, false};
-    boxes.push_back(title);
-    boxes.push_back(SampleBox(BoxKind::Label, kNote, {10, 90, 60, 6}, QStringLiteral("备注")));
+    add(BoxKind::Label, kNote, {10, 90, 60, 6}, QStringLiteral("备注"));
     f.Load(h, std::move(boxes));
     f.SetValue(kAmount, QStringLiteral("1234.5"));
     f.SetValue(kBarcode, QStringLiteral("6901234567892"));
@@ -147,33 +137,22 @@ inline void PickComboItem(QComboBox* list, int index)
     QTRY_VERIFY(!view->window()->isVisible());
 }
 
-// Answers the font dialog with a font while it lives.
-class ScriptedFont {
+// Answers the font or colour dialog with `answer` while it lives.
+template <class T, auto SetHandler>
+class ScriptedDialog {
 public:
-    explicit ScriptedFont(std::optional<FontChoice> answer)
+    explicit ScriptedDialog(std::optional<T> answer)
     {
-        SetFontDialogHandler([this, answer](const FontChoice& preset) {
+        SetHandler([this, answer](const T& preset) {
             presets.push_back(preset);
             return answer;
         });
     }
-    ~ScriptedFont() { SetFontDialogHandler({}); }
-    std::vector<FontChoice> presets;
+    ~ScriptedDialog() { SetHandler({}); }
+    std::vector<T> presets;
 };
-
-// Answers the colour dialog with a colour while it lives.
-class ScriptedColor {
-public:
-    explicit ScriptedColor(std::optional<QColor> answer)
-    {
-        SetColorDialogHandler([this, answer](const QColor& preset) {
-            presets.push_back(preset);
-            return answer;
-        });
-    }
-    ~ScriptedColor() { SetColorDialogHandler({}); }
-    std::vector<QColor> presets;
-};
+using ScriptedFont = ScriptedDialog<FontChoice, &SetFontDialogHandler>;
+using ScriptedColor = ScriptedDialog<QColor, &SetColorDialogHandler>;
 
 // Every box of the format but the listed ones, for "nothing else changed".
 inline std::vector<Box> BoxesBut(const SlipFormat& f, std::initializer_list<BoxId> ids)

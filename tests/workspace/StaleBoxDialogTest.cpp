@@ -5,11 +5,8 @@
 
 #include "storage/FormatStore.h"
 #include "workspace/FormatCommands.h"
-#include "workspace/dialogs/BoxTracker.h"
-#include "workspace/dialogs/CaptionedBoxDialogs.h"
 #include "workspace/dialogs/Dialogs.h"
 #include "workspace/dialogs/LabelDialog.h"
-#include "workspace/dialogs/LineDialog.h"
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QComboBox>
@@ -42,19 +39,6 @@ struct StaleDialogTest : ::testing::Test {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<BoxPropertiesDialog*>(w)) w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    // Stores the sample format and opens it from the database.
-    void OpenStoredSample()
-    {
-        ASSERT_TRUE(commands.SaveFormat());
-        ASSERT_TRUE(commands.ChooseFormat(format.Name(), true));
-        QTest::qWait(1);
-    }
-    BoxId IdOfCaption(const QString& caption)
-    {
-        for (const Box& b : format.Boxes())
-            if (b.caption == caption) return b.id;
-        return 0;
     }
 };
 
@@ -98,8 +82,13 @@ TEST_F(StaleDialogTest, SwitchedFormatWithTheSameIdsIsNotWritten)
 
 TEST_F(StaleDialogTest, SaveWhileOpenRenamesTheBoxAndTheDialogFollows)
 {
-    OpenStoredSample();
-    const BoxId words = IdOfCaption(QStringLiteral("大写"));
+    // The sample stored and opened from the database.
+    ASSERT_TRUE(commands.SaveFormat());
+    ASSERT_TRUE(commands.ChooseFormat(format.Name(), true));
+    QTest::qWait(1);
+    const auto byCaption = std::ranges::find(format.Boxes(), QStringLiteral("大写"), &Box::caption);
+    ASSERT_NE(byCaption, format.Boxes().end());
+    const BoxId words = byCaption->id;
     Box fresh = NewBoxOfKind(BoxKind::Text, {40, 70});
     fresh.caption = QStringLiteral("新加");
     const BoxId temp = format.AddBox(fresh);

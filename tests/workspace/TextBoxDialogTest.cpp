@@ -34,12 +34,19 @@ int ItemIndex(int code) { return DataTypeItemIndex(code); }
 
 TEST_F(TextDialogTest, LoadsTheBoxItsTypeLinksAndSums)
 {
-    Box b = B(kWords);
-    b.dataType = DataType::FromStored(114.08);
-    b.sum1 = {kAmount, SumOp::Multiply, true};
-    b.relation = {RelationKind::Related, kDate};
-    format.UpdateBox(b);
+    std::vector<Box> boxes = format.Boxes();
+    for (Box& b : boxes)
+        if (b.id == kWords) {
+            b.dataType = DataType::FromStored(114.08);
+            b.sum1 = {kAmount, SumOp::Multiply, true};
+            b.relation = {RelationKind::Related, kDate};
+            b.rect = QRectF(11.943127962, 91.00000000000001, 60.0625, 8);  // as stored, not yet kept to thousandths
+        }
+    format.Load(format.Header(), boxes);
     TextBoxDialog& d = Open(kWords);
+    EXPECT_EQ(d.xEdit->text(), QStringLiteral("11.943"));  // millimetres to three decimals
+    EXPECT_EQ(d.yEdit->text(), QStringLiteral("91"));
+    EXPECT_EQ(d.widthEdit->text(), QStringLiteral("60.062"));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("添加/修改控件"));
     EXPECT_EQ(d.captionEdit->text(), QStringLiteral("大写"));
     EXPECT_TRUE(d.alignButtons[2]->isChecked());
@@ -102,29 +109,22 @@ TEST_F(TextDialogTest, OkWritesOnlyTheChangedFieldIntoTheBoxAndTheSelectedTextBo
     EXPECT_EQ(BoxesBut(format, {kAmount, kWords, kDate}), others);
 }
 
-TEST_F(TextDialogTest, CancelWritesNothing)
+TEST_F(TextDialogTest, ARefusedLengthIsToldAndCancelWritesNothing)
 {
     format.SetModified(false);
     const std::vector<Box> before = format.Boxes();
     TextBoxDialog& d = Open(kAmount);
     QSignalSpy closed(&d, &BoxPropertiesDialog::closedOn);
-    TypeInto(d.xEdit, QStringLiteral("12"));
-    PickComboItem(d.typeList, ItemIndex(211));
-    Click(d.cancelButton);
-    EXPECT_EQ(format.Boxes(), before);
-    EXPECT_FALSE(format.IsModified());
-    EXPECT_EQ(closed.count(), 1);
-}
-
-TEST_F(TextDialogTest, ARefusedLengthIsToldAndNothingIsWritten)
-{
-    const std::vector<Box> before = format.Boxes();
-    TextBoxDialog& d = Open(kAmount);
     TypeInto(d.widthEdit, QStringLiteral("500"));
+    PickComboItem(d.typeList, ItemIndex(211));
     Click(d.okButton);
     EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("“宽”不能超过单据的宽度（210毫米）！")});
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(format.Boxes(), before);
+    Click(d.cancelButton);
+    EXPECT_EQ(format.Boxes(), before);
+    EXPECT_FALSE(format.IsModified());
+    EXPECT_EQ(closed.count(), 1);
 }
 
 TEST_F(TextDialogTest, SumTargetTakesBoxOperationAndSignButNeverTheBoxItself)
@@ -153,18 +153,6 @@ TEST_F(TextDialogTest, TheSameValueListWritesTheLinkThenTheRelatedListWins)
         Click(d.okButton);
         EXPECT_EQ(B(kAmount).relation, c.stored) << c.same << " " << c.related;
     }
-}
-
-TEST_F(TextDialogTest, MillimetresShowToThreeDecimals)
-{
-    std::vector<Box> boxes = format.Boxes();
-    for (Box& b : boxes)
-        if (b.id == kAmount) b.rect = QRectF(11.943127962, 91.00000000000001, 60.0625, 8);
-    format.Load(format.Header(), boxes);  // as stored, not yet kept to thousandths
-    TextBoxDialog& d = Open(kAmount);
-    EXPECT_EQ(d.xEdit->text(), QStringLiteral("11.943"));
-    EXPECT_EQ(d.yEdit->text(), QStringLiteral("91"));
-    EXPECT_EQ(d.widthEdit->text(), QStringLiteral("60.062"));
 }
 
 TEST_F(TextDialogTest, CustomPatternIsStoredAndShownInTheList)
