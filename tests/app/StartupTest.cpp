@@ -6,7 +6,6 @@
 #include "storage/Database.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
-#include "ui/Prompt.h"
 
 #include <QApplication>
 #include <QDir>

@@ -10,9 +10,7 @@
 #include <string>
 
 using namespace slip;
-using slip::test::RecordingProgress;
-using slip::test::WriteBytes;
-using slip::test::WritePackage;
+using namespace slip::test;
 
 namespace {
 

@@ -13,13 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::FileBytes;
-using slip::test::WriteBytes;
-using slip::test::ReadCsv;
-using slip::test::Tabbed;
-using slip::test::TextTableModel;
-using slip::test::ReadXlsx;
-using slip::test::XlsxCell;
+using namespace slip::test;
 
 namespace {
 

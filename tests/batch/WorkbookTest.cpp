@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::WriteBytes;
-using slip::test::WritePackage;
+using namespace slip::test;
 
 namespace {
 

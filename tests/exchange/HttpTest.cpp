@@ -2,7 +2,6 @@
 
 #include "exchange/Http.h"
 #include "exchange/Server.h"
-#include "exchange/TextFile.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
 #include "ExchangeTestSupport.h"
 
-#include "exchange/Http.h"
 #include "exchange/UpdateCheck.h"
 #include "storage/Database.h"
 

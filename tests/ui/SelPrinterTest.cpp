@@ -3,7 +3,6 @@
 
 #include "ui/SelPrinter.h"
 #include "print/SlipPrinter.h"
-#include "ui/Prompt.h"
 #include "core/Registry.h"
 #include "TestHome.h"
 

@@ -316,8 +316,7 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopMarkedAndTheNextSearchGoesOnFro
     EXPECT_EQ(panel->MatchedRow(), -1);
 }
 
-using test::ReadCsv;
-using test::Tabbed;
+using namespace slip::test;
 
 TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
 {
