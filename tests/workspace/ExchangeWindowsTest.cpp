@@ -165,19 +165,6 @@ TEST_F(CatalogueWindow, AnEntryDownloadsAndImportsAsANewFormat)
     EXPECT_TRUE(dlg->importButton->isEnabled());
 }
 
-TEST_F(CatalogueWindow, WithoutAServerAddressWebCommandsSaySoAndSendNothing)
-{
-    ASSERT_TRUE(SetServerAddress(""));
-    auto dlg = Open();
-    QTest::qWait(50);
-    EXPECT_TRUE(dlg->statusLabel->text().startsWith("未设置服务器地址！"));
-    EXPECT_TRUE(prompts.shown.isEmpty()) << "opening the window asks nothing";
-    QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].startsWith("未设置服务器地址！"));
-    EXPECT_TRUE(server.requests().isEmpty());
-}
-
 TEST_F(CatalogueWindow, ClosingWhileADownloadWaitsCancelsItAndTheWindowGoesAfterwards)
 {
     server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 3000ms});
