@@ -1,4 +1,5 @@
 #include "TestHome.h"
+#include "FileBytes.h"
 #include "ScriptedPrompter.h"
 
 #include "app/Startup.h"
@@ -69,17 +70,11 @@ TEST(Startup, CorruptDatabaseEndsTheProgramAndKeepsTheFile)
 {
     test::TestHome home(false);
     const QByteArray junk = QByteArray("not a database at all ").repeated(50);
-    {
-        QFile f(DatabasePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(junk);
-    }
+    ASSERT_TRUE(test::WriteBytes(DatabasePath(), junk));
     ScriptedPrompter prompts;
     EXPECT_NE(Main(*qApp), 0);
     EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
-    QFile f(DatabasePath());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), junk);
+    EXPECT_EQ(test::FileBytes(DatabasePath()), junk);
 }
 
 TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)

@@ -80,9 +80,7 @@ TEST(BackgroundStore, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
     EXPECT_EQ(back.size(), QSize(40, 20));
     EXPECT_GT(back.pixelColor(5, 5).red(), 200);
     // Stored as the format's JPEG.
-    QFile f(BackgroundStore::PicturePath("乙"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(3).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(test::FileBytes(BackgroundStore::PicturePath("乙")).startsWith("\xFF\xD8"));
 }
 
 TEST(BackgroundStore, CopyAndRemove)

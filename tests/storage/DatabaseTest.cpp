@@ -127,11 +127,7 @@ TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
     test::TestHome home(false);
     QByteArray junk;
     for (int i = 0; i < 4096; ++i) junk.append(char((i * 7919 + 13) & 0xFF));
-    {
-        QFile f(DatabasePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(junk);
-    }
+    ASSERT_TRUE(test::WriteBytes(DatabasePath(), junk));
     const QByteArray before = FileHash(DatabasePath());
     EXPECT_FALSE(DatabaseUsable());
     EXPECT_FALSE(EnsureSchema());

@@ -2,6 +2,7 @@
 #include "PrintTestSupport.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
+#include "FileBytes.h"
 
 #include "batch/BatchImport.h"
 #include "print/Calibration.h"
@@ -243,10 +244,7 @@ TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNo
     amount.dataType = DataType::FromStored(104);
     ASSERT_TRUE(desk.Format().UpdateBox(amount));
     const QString csv = desk.home.file(QStringLiteral("收款.csv"));
-    QFile file(csv);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n");
-    file.close();
+    ASSERT_TRUE(WriteBytes(csv, "ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n"));
     ImportMaps maps = ImportBoxesOf(desk.Format());
     for (int i = 0; i < 3; ++i) maps.textBoxes[i].map = QString(QChar(u'A' + i));
     ASSERT_TRUE(desk.mw->batchPanel->Import(ImportSource{csv, QString(), ImportFileKind::Csv},
