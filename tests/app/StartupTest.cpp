@@ -21,9 +21,12 @@
 
 using namespace slip;
 
-TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
+using PasswordChangeDialogHome = test::WithHome;
+using PasswordPromptHome = test::WithHome;
+using StartupHome = test::WithHome;
+
+TEST_F(PasswordPromptHome, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
 {
-    test::TestHome home;
     ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
     ScriptedPrompter prompts;
     PasswordPrompt prompt;
@@ -45,9 +48,8 @@ TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
     EXPECT_EQ(prompts.shown.size(), 1);
 }
 
-TEST(PasswordChangeDialog, OneEnterTellsAMismatchOnceAndStoresNothing)
+TEST_F(PasswordChangeDialogHome, OneEnterTellsAMismatchOnceAndStoresNothing)
 {
-    test::TestHome home;
     ScriptedPrompter prompts;
     PasswordChangeDialog dlg;
     dlg.show();
@@ -77,9 +79,8 @@ TEST(Startup, CorruptDatabaseEndsTheProgramAndKeepsTheFile)
     EXPECT_EQ(test::FileBytes(DatabasePath()), junk);
 }
 
-TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
+TEST_F(StartupHome, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
 {
-    test::TestHome home;
     const auto readOnly = QFile::ReadOwner;
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), readOnly));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::ReadOnly);
@@ -91,9 +92,8 @@ TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
     EXPECT_EQ(QFile::permissions(DatabasePath()) & 0x7000, readOnly);
 }
 
-TEST(Startup, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
+TEST_F(StartupHome, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
 {
-    test::TestHome home;
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
     EXPECT_EQ(QFile::permissions(DatabasePath()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
@@ -102,9 +102,8 @@ TEST(Startup, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
     EXPECT_FALSE(QFile::permissions(DatabasePath()) & QFile::ReadOther);
 }
 
-TEST(Startup, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
+TEST_F(StartupHome, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
 {
-    test::TestHome home;
     ReleaseInstanceLock();
     // A folder where the lock file should be: it can't be created.
     ASSERT_TRUE(QDir().mkpath(DataFile("slipprint.lock") + "/in-the-way"));

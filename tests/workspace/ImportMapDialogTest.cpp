@@ -58,9 +58,12 @@ struct OpenDialog {
 
 } // namespace
 
-TEST(ImportMapDialog, PreviewShowsTheFileUnderColumnLettersAndRowNumbers)
+using ImportBatchHome = test::WithHome;
+using ImportMapDialogHome = test::WithHome;
+using ImportPreviewHome = test::WithHome;
+
+TEST_F(ImportMapDialogHome, PreviewShowsTheFileUnderColumnLettersAndRowNumbers)
 {
-    TestHome home;
     SlipFormat f;
     MakeFormat(f);
     OpenDialog open(f, GbkCsv(home));
@@ -82,9 +85,8 @@ TEST(ImportMapDialog, PreviewShowsTheFileUnderColumnLettersAndRowNumbers)
     EXPECT_TRUE(help.contains("可用“##”代表换行（如：D,“##”,F）") && !help.contains("//"));
 }
 
-TEST(ImportMapDialog, MapStringsAreStoredAndShownAgain)
+TEST_F(ImportMapDialogHome, MapStringsAreStoredAndShownAgain)
 {
-    TestHome home;
     SlipFormat f;
     MakeFormat(f);
     const QString csv = GbkCsv(home);
@@ -123,9 +125,8 @@ TEST(ImportMapDialog, MapStringsAreStoredAndShownAgain)
     EXPECT_EQ(again.dialog.endRow->text(), "3");
 }
 
-TEST(ImportMapDialog, CancelImportsNothingButKeepsWhatWasTyped)
+TEST_F(ImportMapDialogHome, CancelImportsNothingButKeepsWhatWasTyped)
 {
-    TestHome home;
     SlipFormat f;
     MakeFormat(f);
     const QString csv = GbkCsv(home);
@@ -143,9 +144,8 @@ TEST(ImportMapDialog, CancelImportsNothingButKeepsWhatWasTyped)
     EXPECT_EQ(LoadImportRowSettings().linesPerRecord, "2");
 }
 
-TEST(ImportMapDialog, ARangeTheImportRefusesIsToldAndTheDialogStays)
+TEST_F(ImportMapDialogHome, ARangeTheImportRefusesIsToldAndTheDialogStays)
 {
-    TestHome home;
     SlipFormat f;
     MakeFormat(f);
     OpenDialog open(f, GbkCsv(home));
@@ -156,9 +156,8 @@ TEST(ImportMapDialog, ARangeTheImportRefusesIsToldAndTheDialogStays)
     EXPECT_TRUE(open.dialog.isVisible());
 }
 
-TEST(ImportMapDialog, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScrolled)
+TEST_F(ImportMapDialogHome, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScrolled)
 {
-    TestHome home;
     SlipFormat f;
     QVector<BoxSpec> boxes;
     for (int i = 1; i <= 40; ++i) boxes << BoxSpec{BoxKind::Text, QString("第%1框").arg(i)};
@@ -181,9 +180,8 @@ TEST(ImportMapDialog, TheEditorOpensOnTheRowUnderThePointerWhereverTheListIsScro
     for (int r = 0; r < 39; ++r) EXPECT_EQ(MapAt(d, r), "") << r;
 }
 
-TEST(ImportPreview, ReadsTheFirstRowsAndRefusesWhatTheImportWould)
+TEST_F(ImportPreviewHome, ReadsTheFirstRowsAndRefusesWhatTheImportWould)
 {
-    TestHome home;
     const QString binary = home.file("图片.csv");
     ASSERT_TRUE(WriteBytes(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
     const QString corrupt = home.file("坏.xlsx");
@@ -203,9 +201,8 @@ TEST(ImportPreview, ReadsTheFirstRowsAndRefusesWhatTheImportWould)
     EXPECT_EQ(p.rows[1].value(2), "2.5");
 }
 
-TEST(ImportBatch, RunsOffTheWindowsThreadAndCancelImportsNothing)
+TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndCancelImportsNothing)
 {
-    TestHome home;
     const QString path = home.file("大批.csv");
     QByteArray text;
     for (int r = 1; r <= 30000; ++r) text += "户名" + QByteArray::number(r) + ",1234.50,备注,北京市海淀区\r\n";
