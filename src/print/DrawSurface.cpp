@@ -117,10 +117,8 @@ void DrawSurface::PaintLine(double x1, double y1, double x2, double y2, const QC
     p->drawLine(QPointF(x1 * dx, y1 * dy), QPointF(x2 * dx, y2 * dy));
 }
 
-void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+std::optional<QRectF> DrawSurface::BoxInDots(double x1, double y1, double x2, double y2) const
 {
-    QPainter* p = DrawingPainter();
-    if (!p) return;
     const double dx = DotsPerTwipX();
     const double dy = DotsPerTwipY();
     // Edges on whole dots, so that bars of equal width come out equally wide.
@@ -128,8 +126,15 @@ void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QCo
     const double r = std::round(std::max(x1, x2) * dx);
     const double t = std::round(std::min(y1, y2) * dy);
     const double b = std::round(std::max(y1, y2) * dy);
-    if (r <= l || b <= t) return;
-    p->fillRect(QRectF(l, t, r - l, b - t), color);
+    if (r <= l || b <= t) return std::nullopt;
+    return QRectF(l, t, r - l, b - t);
+}
+
+void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    if (const std::optional<QRectF> box = BoxInDots(x1, y1, x2, y2)) p->fillRect(*box, color);
 }
 
 void DrawSurface::PaintCircle(double cx, double cy, double radius, const QColor& color)
@@ -191,6 +196,8 @@ const QFontMetricsF& PainterSurface::Metrics() const
         fm_.emplace(metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font()));
         fmFont_ = Font();
         fmDevice_ = metrics_;
+        fmAscent_ = fm_->ascent();
+        fmHeight_ = fm_->height();
         advances_.clear();
     }
     return *fm_;
@@ -209,10 +216,15 @@ double PainterSurface::TextWidth(const QString& text) const
 double PainterSurface::TextHeight(const QString& text) const
 {
     Q_UNUSED(text)  // one line of text is as high as the font
-    return Metrics().height() / DotsPerTwipY();
+    Metrics();
+    return fmHeight_ / DotsPerTwipY();
 }
 
-double PainterSurface::FontAscent() const { return Metrics().ascent() / DotsPerTwipY(); }
+double PainterSurface::FontAscent() const
+{
+    Metrics();
+    return fmAscent_ / DotsPerTwipY();
+}
 
 // --- ImageSurface
 

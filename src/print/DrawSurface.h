@@ -112,6 +112,9 @@ protected:
     virtual void PaintBox(double x1, double y1, double x2, double y2, const QColor& color);
     virtual void PaintCircle(double cx, double cy, double radius, const QColor& color);
     virtual void PaintImage(const QImage& image, double x, double y, double width, double height);
+    // A filled box's rectangle in dots of the device, its edges on whole
+    // dots; none when it covers no dot.
+    std::optional<QRectF> BoxInDots(double x1, double y1, double x2, double y2) const;
     // Starts clipping to a rectangle (twips), or ends it.
     virtual void ApplyClip(const std::optional<QRectF>& twips);
 
@@ -175,6 +178,9 @@ private:
     mutable std::optional<QFontMetricsF> fm_;
     mutable QFont fmFont_;
     mutable const QPaintDevice* fmDevice_ = nullptr;
+    // Read once a font: every printed character asks for the ascent.
+    mutable double fmAscent_ = 0;
+    mutable double fmHeight_ = 0;
     // Advances of single characters in the current font (texts are printed
     // character by character, each measured).
     mutable QHash<QString, double> advances_;

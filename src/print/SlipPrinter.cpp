@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -126,6 +127,8 @@ SlipPrinter::~SlipPrinter()
 void SlipPrinter::MakeDevice()
 {
     SetMetricsDevice(nullptr);
+    runFont_ = QRawFont();
+    runGlyphOf_.clear();
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (pdf_) {
         device_->setOutputFormat(QPrinter::PdfFormat);
@@ -263,6 +266,113 @@ bool SlipPrinter::FinishPdf()
     return true;
 }
 
+void SlipPrinter::PaintText(double x, double y, const QString& text)
+{
+    const QFont& f = Font();
+    // Lines under or through the text belong to each drawn text: those are
+    // drawn one by one as they come.
+    if (f.underline() || f.strikeOut() || !text.size() || text.size() > 2) {
+        DrawGathered();
+        PainterSurface::PaintText(x, y, text);
+        return;
+    }
+    QPainter* p = DrawingPainter();
+    if (!p) return;
+    if (!runFont_.isValid() || !(runFontFor_ == f) || runFontFor_.pointSizeF() != f.pointSizeF()) {
+        DrawGathered();
+        runFont_ = QRawFont::fromFont(QFont(f, device_.get()));
+        runFontFor_ = f;
+        runGlyphOf_.clear();
+    }
+    auto glyph = runGlyphOf_.constFind(text);
+    if (glyph == runGlyphOf_.constEnd()) {
+        const QList<quint32> glyphs = runFont_.isValid() ? runFont_.glyphIndexesForString(text) : QList<quint32>();
+        glyph = runGlyphOf_.insert(text, glyphs.size() == 1 ? glyphs[0] : 0);
+    }
+    // A character the font lacks is drawn alone, in the font the painter
+    // falls back to.
+    if (*glyph == 0) {
+        DrawGathered();
+        PainterSurface::PaintText(x, y, text);
+        return;
+    }
+    DrawGatheredBoxes();
+    if (!runGlyphs_.isEmpty() && runColor_ != ForeColor()) DrawGatheredText();
+    runColor_ = ForeColor();
+    runGlyphs_ << *glyph;
+    runPlaces_ << QPointF(x * DotsPerTwipX(), (y + FontAscent()) * DotsPerTwipY());
+}
+
+void SlipPrinter::DrawGatheredText()
+{
+    if (runGlyphs_.isEmpty()) return;
+    if (painter_.isActive()) {
+        QGlyphRun run;
+        run.setRawFont(runFont_);
+        run.setGlyphIndexes(runGlyphs_);
+        run.setPositions(runPlaces_);
+        painter_.setPen(runColor_);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+    }
+    runGlyphs_.clear();
+    runPlaces_.clear();
+}
+
+void SlipPrinter::PaintLine(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    DrawGathered();
+    PainterSurface::PaintLine(x1, y1, x2, y2, color);
+}
+
+void SlipPrinter::PaintBox(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    DrawGatheredText();
+    if (!DrawingPainter()) return;
+    const std::optional<QRectF> box = BoxInDots(x1, y1, x2, y2);
+    if (!box) return;
+    if (!boxes_.isEmpty() && boxColor_ != color) DrawGatheredBoxes();
+    boxColor_ = color;
+    boxes_ << *box;
+}
+
+void SlipPrinter::DrawGatheredBoxes()
+{
+    if (boxes_.isEmpty()) return;
+    if (painter_.isActive()) {
+        // As a painter fills a rectangle: no outline, the colour as brush,
+        // the pen and brush put back, but set once for all the rectangles.
+        const QPen pen = painter_.pen();
+        const QBrush brush = painter_.brush();
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(boxColor_);
+        // Each filled alone, as before: a rasteriser places the edges of a
+        // lone rectangle otherwise than those of a path of many.
+        for (const QRectF& box : std::as_const(boxes_)) painter_.drawRects(&box, 1);
+        painter_.setBrush(brush);
+        painter_.setPen(pen);
+    }
+    boxes_.clear();
+}
+
+void SlipPrinter::PaintCircle(double cx, double cy, double radius, const QColor& color)
+{
+    DrawGathered();
+    PainterSurface::PaintCircle(cx, cy, radius, color);
+}
+
+void SlipPrinter::PaintImage(const QImage& image, double x, double y, double width, double height)
+{
+    DrawGathered();
+    PainterSurface::PaintImage(image, x, y, width, height);
+}
+
+void SlipPrinter::ApplyClip(const std::optional<QRectF>& twips)
+{
+    DrawGathered();
+    PainterSurface::ApplyClip(twips);
+}
+
 QPainter* SlipPrinter::DrawingPainter()
 {
     if (!painter_.isActive()) {
@@ -277,6 +387,7 @@ QPainter* SlipPrinter::DrawingPainter()
 
 bool SlipPrinter::NewPage()
 {
+    DrawGathered();
     if (jobFailed_) return false;
     if (!painter_.isActive()) {
         // A page with nothing on it is still a page of the job.
@@ -291,6 +402,7 @@ bool SlipPrinter::NewPage()
 
 bool SlipPrinter::EndDoc()
 {
+    DrawGathered();
     if (painter_.isActive()) {
         pagePending_ = false;
         const bool failedBefore = jobFailed_;
@@ -319,6 +431,9 @@ bool SlipPrinter::EndDoc()
 
 void SlipPrinter::KillDoc()
 {
+    runGlyphs_.clear();
+    runPlaces_.clear();
+    boxes_.clear();
     if (painter_.isActive()) {
         device_->abort();
         painter_.end();

@@ -3,6 +3,8 @@
 
 #include <QList>
 #include <QPageLayout>
+#include <QRawFont>
+#include <QVector>
 #include <QPageSize>
 #include <QPainter>
 #include <QString>
@@ -127,7 +129,27 @@ public:
 protected:
     QPainter* DrawingPainter() override;
 
+    // Slips print character by character: consecutive characters of one font
+    // and colour are gathered and drawn as one run of glyphs at the places
+    // each would have had alone, so that the job neither shapes every
+    // character again nor writes a text object for each. A barcode's bars of
+    // one colour are gathered the same way. Anything else drawn (or a clip,
+    // a page, the end of the job) draws what was gathered first.
+    void PaintText(double x, double y, const QString& text) override;
+    void PaintLine(double x1, double y1, double x2, double y2, const QColor& color) override;
+    void PaintBox(double x1, double y1, double x2, double y2, const QColor& color) override;
+    void PaintCircle(double cx, double cy, double radius, const QColor& color) override;
+    void PaintImage(const QImage& image, double x, double y, double width, double height) override;
+    void ApplyClip(const std::optional<QRectF>& twips) override;
+
 private:
+    void DrawGatheredText();
+    void DrawGatheredBoxes();
+    void DrawGathered()
+    {
+        DrawGatheredText();
+        DrawGatheredBoxes();
+    }
     void MakeDevice();
     // The sheet as the program places things on it (exact millimetres).
     QPageLayout Layout() const;
@@ -148,6 +170,16 @@ private:
     bool jobFailed_ = false;     // the job could not start; drawing is passed over
     QString lastError_;
     QString partFile_;           // PDF output being written, put in place by EndDoc
+
+    // The font of the gathered characters as the device resolves it.
+    QFont runFontFor_;
+    QRawFont runFont_;
+    QHash<QString, quint32> runGlyphOf_;  // glyphs of runFont_ by character
+    QColor runColor_;
+    QVector<quint32> runGlyphs_;
+    QVector<QPointF> runPlaces_;
+    QColor boxColor_;
+    QVector<QRectF> boxes_;
 };
 
 // The printer all printing of the program uses, until the chooser picks

@@ -16,8 +16,18 @@ const QString kLineProbe = QStringLiteral("鑫");
 QString JoinChars(const QStringList& chars, qsizetype from, qsizetype count)
 {
     QString s;
+    s.reserve(2 * count);
     for (qsizetype i = from; i < from + count; ++i) s += chars[i];
     return s;
+}
+
+// How many characters SplitChars makes of a text, without making them.
+qsizetype CharCount(const QString& text)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++n)
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+    return n;
 }
 
 } // namespace
@@ -84,7 +94,7 @@ void PrintWrappedText(DrawSurface& out, const QString& text, double x, double y,
     const QStringList lines = WrapLines(out, text, w, s);
     double lineY = double(RoundHalfEven(y));
     for (const QString& line : lines) {
-        const double free = w - out.TextWidth(line) - double(SplitChars(line).size()) * s - 1;
+        const double free = w - out.TextWidth(line) - double(CharCount(line)) * s - 1;
         double lineX;
         if (alignment == 1)
             lineX = double(RoundHalfEven(x + free));

@@ -90,6 +90,57 @@ const QChar kValueSeparator = QChar(0x1F);
 const QString kInsertSearchText =
     QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
 
+// One statement prepared once and run for every row of a print run, bound
+// and stepped on the connection's own handle: a query object's conversions
+// for each of thousands of rows cost more than the rows' writing. Values
+// bound stay alive until the row is stepped (columns from 1).
+class RowStatement {
+public:
+    RowStatement(DbConnection& conn, const QString& sql)
+    {
+        if (sqlite3* db = SqliteHandle(conn))
+            if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &stmt_, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(stmt_);
+                stmt_ = nullptr;
+            }
+    }
+    ~RowStatement() { sqlite3_finalize(stmt_); }
+    RowStatement(const RowStatement&) = delete;
+    RowStatement& operator=(const RowStatement&) = delete;
+
+    bool Prepared() const { return stmt_ != nullptr; }
+    void Bind(int column, qint64 v) { sqlite3_bind_int64(stmt_, column, v); }
+    void Bind(int column, const QString& v)
+    {
+        if (v.isNull()) sqlite3_bind_null(stmt_, column);
+        else sqlite3_bind_text16(stmt_, column, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
+    }
+    // Runs a statement that answers no rows; ready for the next binding.
+    bool Exec()
+    {
+        const int rc = sqlite3_step(stmt_);
+        sqlite3_reset(stmt_);
+        return rc == SQLITE_DONE;
+    }
+    // The next row of a query; false at the end, and `failed` tells an error.
+    bool Next(bool& failed)
+    {
+        const int rc = sqlite3_step(stmt_);
+        failed = rc != SQLITE_ROW && rc != SQLITE_DONE;
+        return rc == SQLITE_ROW;
+    }
+    qint64 Int(int column) const { return sqlite3_column_int64(stmt_, column - 1); }
+    QString Text(int column) const
+    {
+        const void* text = sqlite3_column_text16(stmt_, column - 1);
+        return text ? QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(stmt_, column - 1) / 2)
+                    : QString();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
     return EachRow(conn, kSlipNumbers, {format}, [&](const QSqlQuery& q) { numbers << q.value(0).toLongLong(); });
@@ -113,30 +164,30 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
     highest.finish();
 
-    QSqlQuery insert(conn.db());
-    if (!insert.prepare(kInsert)) return kInsert;
-    QSqlQuery search(conn.db());
-    if (!search.prepare(kInsertSearchText)) return kInsertSearchText;
+    RowStatement insert(conn, kInsert);
+    if (!insert.Prepared()) return kInsert;
+    RowStatement search(conn, kInsertSearchText);
+    if (!search.Prepared()) return kInsertSearchText;
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
         QString text;
         for (const HistoryValue& v : slip) {
             if (v.value.isEmpty()) continue;
-            insert.bindValue(0, next);
-            insert.bindValue(1, format);
-            insert.bindValue(2, v.boxId);
-            insert.bindValue(3, v.value);
-            if (!insert.exec()) return kInsert;
+            insert.Bind(1, next);
+            insert.Bind(2, format);
+            insert.Bind(3, v.boxId);
+            insert.Bind(4, v.value);
+            if (!insert.Exec()) return kInsert;
             text += kValueSeparator + v.value;
         }
         if (text.isEmpty()) {
             numbers << 0;
             continue;
         }
-        search.bindValue(0, format);
-        search.bindValue(1, next);
-        search.bindValue(2, text);
-        if (!search.exec()) return kInsertSearchText;
+        search.Bind(1, format);
+        search.Bind(2, next);
+        search.Bind(3, text);
+        if (!search.Exec()) return kInsertSearchText;
         numbers << next++;
     }
     return QString();
@@ -165,12 +216,17 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
         run = q.value(0).toLongLong();
         q.finish();
         const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
-        if (!q.prepare(sql)) return sql;
+        RowStatement insert(conn, sql);
+        if (!insert.Prepared()) return sql;
         for (int i = 0; i < slips.size(); ++i) {
             for (const HistoryValue& v : slips[i]) {
                 if (v.value.isEmpty()) continue;
-                for (const QVariant& p : QVariantList{run, i, format, v.boxId, v.value}) q.addBindValue(p);
-                if (!q.exec()) return sql;
+                insert.Bind(1, run);
+                insert.Bind(2, qint64(i));
+                insert.Bind(3, format);
+                insert.Bind(4, v.boxId);
+                insert.Bind(5, v.value);
+                if (!insert.Exec()) return sql;
             }
         }
         return QString();
@@ -189,15 +245,21 @@ HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
         QVector<HistorySlip> slips;
         int lastSeq = -1;
         const QString read = QStringLiteral("SELECT Seq, Fmt, CID, Con FROM 历史待定 WHERE Run=? ORDER BY Seq, rowid");
-        if (!EachRow(conn, read, {run}, [&](const QSqlQuery& q) {
-                format = q.value(1).toString();
-                if (q.value(0).toInt() != lastSeq) {
-                    lastSeq = q.value(0).toInt();
+        {
+            RowStatement rows(conn, read);
+            if (!rows.Prepared()) return read;
+            rows.Bind(1, run);
+            bool failed = false;
+            while (rows.Next(failed)) {
+                if (format.isNull()) format = rows.Text(2);
+                if (int(rows.Int(1)) != lastSeq) {
+                    lastSeq = int(rows.Int(1));
                     slips.append(HistorySlip());
                 }
-                slips.last().push_back({q.value(2).toLongLong(), q.value(3).toString()});
-            }))
-            return read;
+                slips.last().push_back({rows.Int(3), rows.Text(4)});
+            }
+            if (failed) return read;
+        }
         if (!slips.isEmpty()) {
             if (const QString failed = StoreSlipsOn(conn, format, slips, numbers); !failed.isEmpty()) return failed;
         }
