@@ -1,42 +1,32 @@
 #include "TestHome.h"
+#include "FileBytes.h"
 #include "ScriptedPrompter.h"
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
 #include "storage/Database.h"
-#include "storage/Params.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
-#include "ui/Prompt.h"
-#include "workspace/FormatListDialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 using namespace slip;
 
-namespace {
+using PasswordChangeDialogHome = test::WithHome;
+using PasswordPromptHome = test::WithHome;
+using StartupHome = test::WithHome;
 
-void CloseMainWindows()
+TEST_F(PasswordPromptHome, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
 {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == ProgramCaption()) w->close();
-}
-
-} // namespace
-
-TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
-{
-    test::TestHome home;
     ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
     ScriptedPrompter prompts;
     PasswordPrompt prompt;
@@ -58,9 +48,8 @@ TEST(PasswordPrompt, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
     EXPECT_EQ(prompts.shown.size(), 1);
 }
 
-TEST(PasswordChangeDialog, OneEnterTellsAMismatchOnceAndStoresNothing)
+TEST_F(PasswordChangeDialogHome, OneEnterTellsAMismatchOnceAndStoresNothing)
 {
-    test::TestHome home;
     ScriptedPrompter prompts;
     PasswordChangeDialog dlg;
     dlg.show();
@@ -83,22 +72,15 @@ TEST(Startup, CorruptDatabaseEndsTheProgramAndKeepsTheFile)
 {
     test::TestHome home(false);
     const QByteArray junk = QByteArray("not a database at all ").repeated(50);
-    {
-        QFile f(DatabasePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(junk);
-    }
+    ASSERT_TRUE(test::WriteBytes(DatabasePath(), junk));
     ScriptedPrompter prompts;
     EXPECT_NE(Main(*qApp), 0);
     EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
-    QFile f(DatabasePath());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), junk);
+    EXPECT_EQ(test::FileBytes(DatabasePath()), junk);
 }
 
-TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
+TEST_F(StartupHome, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
 {
-    test::TestHome home;
     const auto readOnly = QFile::ReadOwner;
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), readOnly));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::ReadOnly);
@@ -110,9 +92,8 @@ TEST(Startup, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)
     EXPECT_EQ(QFile::permissions(DatabasePath()) & 0x7000, readOnly);
 }
 
-TEST(Startup, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
+TEST_F(StartupHome, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
 {
-    test::TestHome home;
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
     EXPECT_EQ(QFile::permissions(DatabasePath()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
@@ -121,9 +102,8 @@ TEST(Startup, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate)
     EXPECT_FALSE(QFile::permissions(DatabasePath()) & QFile::ReadOther);
 }
 
-TEST(Startup, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
+TEST_F(StartupHome, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
 {
-    test::TestHome home;
     ReleaseInstanceLock();
     // A folder where the lock file should be: it can't be created.
     ASSERT_TRUE(QDir().mkpath(DataFile("slipprint.lock") + "/in-the-way"));

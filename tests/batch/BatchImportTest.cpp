@@ -1,4 +1,5 @@
 #include "BatchTestSupport.h"
+#include "RecordingProgress.h"
 
 #include "batch/BatchImport.h"
 #include "batch/CsvReader.h"
@@ -9,8 +10,7 @@
 #include <string>
 
 using namespace slip;
-using slip::test::WriteBytes;
-using slip::test::WritePackage;
+using namespace slip::test;
 
 namespace {
 
@@ -28,17 +28,6 @@ ImportMaps Maps(const QStringList& textMaps, const QStringList& checkMaps = {},
         m.pictureBoxes << ImportBox{300 + i, 2001 + i, QString("图片%1").arg(i + 1), pictureMaps[i]};
     return m;
 }
-
-// Remembers what an import reported; cancels when told to.
-struct RecordingProgress : ProgressReporter {
-    void Start(const QString& title, int total) override { titles << title, totals << total; }
-    void Step(int step, const QString& unit) override { steps += step, units << unit; }
-    bool Cancelled() const override { return cancel; }
-    QStringList titles, units;
-    QList<int> totals;
-    int steps = 0;
-    bool cancel = false;
-};
 
 QString WriteCsv(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
 {
@@ -110,7 +99,7 @@ TEST(CsvImport, SeveralLinesPerRecordWithAShortLastRecord)
     EXPECT_EQ(beyond.records.value(3), (QStringList{"", "", "/"}));
     EXPECT_EQ(progress.titles.value(0), "正在读取EXCEL数据……");
     EXPECT_EQ(progress.totals.value(0), 3);
-    EXPECT_EQ(progress.steps, 3 + 4);
+    EXPECT_EQ(progress.stepped, 3 + 4);
     EXPECT_EQ(progress.units.value(0), "pages");
     // Cancelled: nothing read.
     progress.cancel = true;
@@ -188,7 +177,7 @@ TEST(WorkbookImport, XlsxWithDatesNumbersAndTextInShortLastRecord)
     EXPECT_EQ(r.records[1], (QStringList{"李四", "2024-01-11", "6222021234567891", "1234567890123", "王五", "-"}));
     EXPECT_EQ(r.records[2], (QStringList{"王五", "2024-01-12", "6222021234567892", "1234567890123", "末//行", "-"}));
     EXPECT_EQ(progress.totals, (QList<int>{100, 3}));
-    EXPECT_EQ(progress.steps, 3);
+    EXPECT_EQ(progress.stepped, 3);
 }
 
 TEST(WorkbookImport, XlsSampleThroughTheMapping)

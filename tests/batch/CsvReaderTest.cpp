@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::Gbk;
-using slip::test::WriteBytes;
+using namespace slip::test;
 
 namespace {
 

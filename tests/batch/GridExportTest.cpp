@@ -7,20 +7,13 @@
 #include "batch/GridExportWorkbookCheck.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QStringDecoder>
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::FileBytes;
-using slip::test::WriteBytes;
-using slip::test::ReadCsv;
-using slip::test::Tabbed;
-using slip::test::TextTableModel;
-using slip::test::ReadXlsx;
-using slip::test::XlsxCell;
+using namespace slip::test;
 
 namespace {
 
@@ -40,11 +33,11 @@ const QVector<QStringList> kRows{
 
 } // namespace
 
-// ---- CSV -------------------------------------------------------------------
+using CsvExportHome = test::WithHome;
+using XlsxExportHome = test::WithHome;
 
-TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
+TEST_F(CsvExportHome, FollowsTheLineAndQuotingRulesByteForByte)
 {
-    test::TestHome home;
     TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}});
     const QString path = home.file("rules.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
@@ -60,9 +53,8 @@ TEST(CsvExport, FollowsTheLineAndQuotingRulesByteForByte)
                     "\"r\rs\t\",t\t\r\n");
 }
 
-TEST(CsvExport, TextsGbkLacksMakeTheFileGb18030)
+TEST_F(CsvExportHome, TextsGbkLacksMakeTheFileGb18030)
 {
-    test::TestHome home;
     TextTableModel model({"名称"}, {{"中文"}, {"笑😀"}, {"𠮷野家"}});
     const QString path = home.file("wide.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
@@ -73,9 +65,8 @@ TEST(CsvExport, TextsGbkLacksMakeTheFileGb18030)
     EXPECT_EQ(Entries(home.path()).filter("wide").size(), 1);
 }
 
-TEST(CsvExport, HiddenRowsAndColumnsLeaveNoGap)
+TEST_F(CsvExportHome, HiddenRowsAndColumnsLeaveNoGap)
 {
-    test::TestHome home;
     TextTableModel model({"A", "B", "C", "D", "E"},
                          {{"a1", "b1", "c1", "d1", "e1"}, {"a2", "b2", "c2", "d2", "e2"}, {"a3", "b3", "c3", "d3", "e3"}});
     GridExportLayout layout;
@@ -90,9 +81,8 @@ TEST(CsvExport, HiddenRowsAndColumnsLeaveNoGap)
                                                    Tabbed({"a3", "c3", "e3"})}));
 }
 
-TEST(CsvExport, AModelWithoutColumnsIsNotWritten)
+TEST_F(CsvExportHome, AModelWithoutColumnsIsNotWritten)
 {
-    test::TestHome home;
     TextTableModel model({}, {});
     const QString path = home.file("none.csv");
     const GridExportResult r = ExportGridToCsv(model, path);
@@ -106,11 +96,8 @@ TEST(CsvExport, AModelWithoutColumnsIsNotWritten)
     EXPECT_EQ(ReadCsv(path), (QVector<QStringList>{{"户名\t"}}));
 }
 
-// ---- workbook --------------------------------------------------------------
-
-TEST(XlsxExport, ReadsBackWithCaptionFormattingBordersAndWidths)
+TEST_F(XlsxExportHome, ReadsBackWithCaptionFormattingBordersAndWidths)
 {
-    test::TestHome home;
     TextTableModel model(kCaptions, kRows);
     GridExportLayout layout;
     layout.columnTwips.insert(1, 1230);
@@ -155,8 +142,6 @@ TEST(XlsxExport, SheetNamesAreMadeAcceptable)
     EXPECT_EQ(SafeSheetName(QString(40, QChar(u'长'))).size(), 31);
 }
 
-// ---- choosing the format by the path ---------------------------------------
-
 TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat)
 {
     const struct {
@@ -180,8 +165,6 @@ TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat
     ASSERT_TRUE(ExportGridToFile(model, home.file("u.txt"), "表").ok);
     EXPECT_TRUE(FileBytes(home.file("u.txt")).startsWith("PK"));  // a zip: the workbook
 }
-
-// ---- the old file survives a failed export --------------------------------
 
 class AtomicExportTest : public ::testing::TestWithParam<bool> {
 protected:
@@ -218,9 +201,8 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbook, AtomicExportTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Csv" : "Workbook"; });
 
-TEST(XlsxExport, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
+TEST_F(XlsxExportHome, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
 {
-    test::TestHome home;
     QVector<QStringList> rows;
     for (int i = 0; i < 500; ++i) rows << QStringList{QString::number(i), QString("户名%1").arg(i)};
     TextTableModel model({"n", "户名"}, rows);

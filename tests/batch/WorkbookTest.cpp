@@ -2,13 +2,11 @@
 
 #include "batch/Workbook.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::WriteBytes;
-using slip::test::WritePackage;
+using namespace slip::test;
 
 namespace {
 
@@ -20,8 +18,6 @@ bool NoCells(const SheetCells& cells)
 }
 
 QString SourceFile(const char* rel) { return QStringLiteral(SLIP_SOURCE_DIR "/") + QString::fromUtf8(rel); }
-
-
 
 // A workbook of every kind of cell an operator puts in a batch sheet.
 // Sheet "数据", row by row: A the value, B what the import must read.
@@ -194,8 +190,6 @@ TEST(XlsFile, ListsAndReadsTheSampleWorkbook)
     EXPECT_EQ(corner.cells.Cell(3, 1), "");
 }
 
-
-
 TEST(BrokenWorkbooks, GiveAClearErrorAndNoCells)
 {
     QTemporaryDir dir;
@@ -218,9 +212,7 @@ TEST(BrokenWorkbooks, GiveAClearErrorAndNoCells)
                                       QByteArray("<row><c t=\"s\"><v>0</v></c><c><v>12.5</v></c></row>").repeated(300),
                                       "<si><t>甲</t></si>");
     ASSERT_EQ(ReadWorksheet(good, "S").cells.Cell(300, 2), "12.5");
-    QFile g(good);
-    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
-    const QByteArray bytes = g.readAll();
+    const QByteArray bytes = FileBytes(good);
     QByteArray flipped = bytes;
     const qsizetype at = flipped.indexOf("xl/worksheets/sheet1.xml");
     for (qsizetype i = at + 40; i < at + 140; ++i) flipped[i] = char(flipped[i] ^ 0x5A);
@@ -240,9 +232,8 @@ TEST(XlsFile, DamagedFilesCostTheReaderNotTheProgram)
 {
     // The .xls library reads past its buffers on damaged files: some of
     // these crash its reader process, which must read as a damaged file.
-    QFile x(SourceFile("tests/data/batch-sample.xls"));
-    ASSERT_TRUE(x.open(QIODevice::ReadOnly));
-    const QByteArray sample = x.readAll();
+    const QByteArray sample = FileBytes(SourceFile("tests/data/batch-sample.xls"));
+    ASSERT_FALSE(sample.isEmpty());
     QTemporaryDir dir;
     struct Damage {
         qsizetype at;
@@ -266,7 +257,6 @@ TEST(XlsFile, DamagedFilesCostTheReaderNotTheProgram)
         EXPECT_TRUE(read.ok() || NoCells(read.cells)) << d.at;
     }
 }
-
 
 TEST(XlsxBounds, ReadsStopWhereWhatIsAskedForEnds)
 {

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace slip::test {

@@ -2,7 +2,6 @@
 
 #include "exchange/Http.h"
 #include "exchange/Server.h"
-#include "exchange/TextFile.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -12,8 +11,6 @@
 using namespace slip;
 using namespace slip::test;
 using namespace std::chrono_literals;
-
-// --- Pure rules -------------------------------------------------------------
 
 TEST(HttpAddress, TimeIsAddedAsOneMoreQueryParameter)
 {
@@ -67,8 +64,6 @@ TEST(ServerAddressSetting, MissingOrBrokenAddressIsRefused)
     EXPECT_FALSE(ServerFileUrl("//evil/x.tvq").ok);
     EXPECT_FALSE(ServerFileUrl("@evil/x").ok);
 }
-
-// --- Against the local server --------------------------------------------------
 
 using HttpText = ServerTest;
 using HttpDownload = ServerTest;

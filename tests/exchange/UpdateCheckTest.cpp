@@ -1,10 +1,8 @@
 #include "ExchangeTestSupport.h"
 
-#include "exchange/Http.h"
 #include "exchange/UpdateCheck.h"
 #include "storage/Database.h"
 
-#include <QFileInfo>
 
 using namespace slip;
 using namespace slip::test;
@@ -19,8 +17,6 @@ QByteArray UpdatePage(const QString& title)
 }
 
 } // namespace
-
-// --- Reading versions ----------------------------------------------------------
 
 TEST(UpdateVersion, VersionIsTheNumberAfterTheFirstParenthesisAfterTheTitleTag)
 {
@@ -39,8 +35,6 @@ TEST(UpdateVersion, VersionIsTheNumberAfterTheFirstParenthesisAfterTheTitleTag)
         EXPECT_FALSE(IsNewerVersion(server, current)) << server << " " << current;
     EXPECT_EQ(UpdatePageServerPath(17), "/calbrenno/downpage/Pro.asp?ID=17");
 }
-
-// --- Backups -------------------------------------------------------------------
 
 TEST(DatabaseBackups, FirstFreeNumberIsTakenAndNoBackupIsOverwritten)
 {
@@ -68,8 +62,6 @@ TEST(DatabaseBackups, AFailedCopyIsReportedAndLeavesNoBackup)
     EXPECT_FALSE(b.error.isEmpty());
     EXPECT_TRUE(QDir(DataFolder()).entryList({"BAK_data*"}).isEmpty());
 }
-
-// --- The check against the local server ---------------------------------------------
 
 class UpdateCheck : public ServerTest {
 protected:

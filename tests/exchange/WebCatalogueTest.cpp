@@ -66,8 +66,6 @@ WebFormatRecord Entry(const QString& name, const QString& fPath, const QString& 
 
 } // namespace
 
-// --- The list text --------------------------------------------------------------
-
 TEST(CatalogueList, RecordLinesAreTakenUpToTheLastBreakAndBadOnesSkipped)
 {
     QString text;
@@ -87,8 +85,6 @@ TEST(CatalogueList, RecordLinesAreTakenUpToTheLastBreakAndBadOnesSkipped)
     EXPECT_FALSE(ParseWebFormatList(kHostileLines.join(QStringLiteral("<br>")) + QStringLiteral("<br>x")).recognised);
     EXPECT_FALSE(ParseWebFormatList(QStringLiteral("a|b|/c|/d|2023-1-1<BR>x")).recognised);
 }
-
-// --- Refreshing the stored list ------------------------------------------------------
 
 using Catalogue = ServerTest;
 
@@ -138,8 +134,6 @@ TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)
     EXPECT_EQ(FindFmt(rows, QStringLiteral("a"), 0), -1) << "case counts";
     EXPECT_EQ(FindFmt(rows, QString(), 0), -1);
 }
-
-// --- Downloads -------------------------------------------------------------------
 
 using CatalogueDownload = ServerTest;
 

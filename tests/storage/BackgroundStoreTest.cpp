@@ -26,9 +26,10 @@ QString WritePicture(const QString& path, QColor colour, const char* format)
 
 } // namespace
 
-TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
+using BackgroundStoreHome = test::WithHome;
+
+TEST_F(BackgroundStoreHome, NamesMapOneToOneAndOldPicturesAreStillFound)
 {
-    test::TestHome home;
     EXPECT_EQ(QFileInfo(BackgroundStore::PicturePath("进账单")).fileName(), "进账单.jpg");
     // "Q/S\"x" and a format literally named "Q4S8x" never share a file.
     EXPECT_NE(BackgroundStore::PicturePath("Q/S\"x"), BackgroundStore::PicturePath("Q4S8x"));
@@ -46,9 +47,8 @@ TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
     EXPECT_GT(BackgroundStore::Load("Q/S\"x").pixelColor(5, 5).blue(), 150);
 }
 
-TEST(BackgroundStore, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOne)
+TEST_F(BackgroundStoreHome, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOne)
 {
-    test::TestHome home;
     const QString path = WritePicture(BackgroundStore::PicturePath("甲"), Qt::green, "JPG");
     const QByteArray before = test::FileBytes(path);
     ASSERT_TRUE(test::WriteBytes(home.file("x.jpg"), "this is a letter, not a picture"));
@@ -70,9 +70,8 @@ TEST(BackgroundStore, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOn
     EXPECT_EQ(QDir(DataFolder()).entryList({"甲*"}), QStringList{"甲.jpg"});
 }
 
-TEST(BackgroundStore, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
+TEST_F(BackgroundStoreHome, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
 {
-    test::TestHome home;
     const QString png = WritePicture(home.file("scan.png"), Qt::red, "PNG");
     ASSERT_TRUE(BackgroundStore::Replace("乙", png).ok);
     const QImage back = BackgroundStore::Load("乙");
@@ -80,14 +79,11 @@ TEST(BackgroundStore, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
     EXPECT_EQ(back.size(), QSize(40, 20));
     EXPECT_GT(back.pixelColor(5, 5).red(), 200);
     // Stored as the format's JPEG.
-    QFile f(BackgroundStore::PicturePath("乙"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(3).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(test::FileBytes(BackgroundStore::PicturePath("乙")).startsWith("\xFF\xD8"));
 }
 
-TEST(BackgroundStore, CopyAndRemove)
+TEST_F(BackgroundStoreHome, CopyAndRemove)
 {
-    test::TestHome home;
     WritePicture(BackgroundStore::PicturePath("源"), Qt::red, "JPG");
     ASSERT_TRUE(BackgroundStore::CopyTo("源", "目标").ok);
     EXPECT_TRUE(BackgroundStore::HasPicture("目标"));

@@ -32,9 +32,11 @@ QStringList Columns(const QString& table)
 
 } // namespace
 
-TEST(Schema, NewFileHasAllTablesStateRecordAndPrivatePermissions)
+using DatabaseHome = test::WithHome;
+using SchemaHome = test::WithHome;
+
+TEST_F(SchemaHome, NewFileHasAllTablesStateRecordAndPrivatePermissions)
 {
-    test::TestHome home;
     EXPECT_EQ(Columns("Fmt"), (QStringList{"ID", "Fmt", "Clas", "LBL", "Dir", "X", "Y", "W", "H", "S",
                                            "L", "Color", "fName", "fSize", "fBold", "fItalic",
                                            "fUnderline", "fStrikethru", "Cash", "RCtl", "Mem",
@@ -52,9 +54,8 @@ TEST(Schema, NewFileHasAllTablesStateRecordAndPrivatePermissions)
     EXPECT_EQ(OpenRecordset("SELECT ID FROM Fmt WHERE Fmt=''").RecordCount(), 1);
 }
 
-TEST(Schema, RecordIdsAreNeverReused)
+TEST_F(SchemaHome, RecordIdsAreNeverReused)
 {
-    test::TestHome home;
     qint64 a = InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {"甲", "a"});
     qint64 b = InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {"甲", "b"});
     ASSERT_GT(b, a);
@@ -90,9 +91,8 @@ TEST(Schema, UpgradeAddsSumColumnsWithZeroToAnOldFile)
     EXPECT_DOUBLE_EQ(GetFieldWhere("Fmt", "LBL=?", {"金额"}, "SumID").toDouble(), -12.1);
 }
 
-TEST(Database, ColumnsFieldsAndFailedQueries)
+TEST_F(DatabaseHome, ColumnsFieldsAndFailedQueries)
 {
-    test::TestHome home;
     ASSERT_TRUE(ExecuteSql("CREATE TABLE T2 (sumid DOUBLE)"));
     EXPECT_TRUE(ColumnExists("T2", "sumid"));
     EXPECT_FALSE(ColumnExists("T2", "SumID"));  // case counts
@@ -108,9 +108,8 @@ TEST(Database, ColumnsFieldsAndFailedQueries)
     EXPECT_FALSE(ExecuteSql("ALTER TABLE Fmt ADD COLUMN ID INTEGER"));
 }
 
-TEST(Database, ValuesWithQuotesTouchOnlyTheirOwnRows)
+TEST_F(DatabaseHome, ValuesWithQuotesTouchOnlyTheirOwnRows)
 {
-    test::TestHome home;
     const QString evil = "x' OR 'a'='a";
     InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {"正常", "a"});
     InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {evil, "b"});
@@ -122,28 +121,12 @@ TEST(Database, ValuesWithQuotesTouchOnlyTheirOwnRows)
     EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "正常"}));
 }
 
-TEST(Database, TransactionRollsBackEveryRow)
-{
-    test::TestHome home;
-    {
-        DbConnection conn;
-        ASSERT_TRUE(conn.begin());
-        for (int id : {1, 2}) ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES('甲', ?, 'a')", {id}, &conn);
-        conn.rollback();
-    }
-    EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 0);
-}
-
 TEST(Database, CorruptFileIsReportedAndLeftByteForByte)
 {
     test::TestHome home(false);
     QByteArray junk;
     for (int i = 0; i < 4096; ++i) junk.append(char((i * 7919 + 13) & 0xFF));
-    {
-        QFile f(DatabasePath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(junk);
-    }
+    ASSERT_TRUE(test::WriteBytes(DatabasePath(), junk));
     const QByteArray before = FileHash(DatabasePath());
     EXPECT_FALSE(DatabaseUsable());
     EXPECT_FALSE(EnsureSchema());
@@ -194,9 +177,8 @@ TEST(Database, CommitIntoAFileNoLongerAtThePathIsAFailure)
 
 // Once started, a missing file is told in the operator's words by every
 // store, and none of them makes a new file.
-TEST(Database, StoresIntoAMissingFileSayItAndCreateNothing)
+TEST_F(DatabaseHome, StoresIntoAMissingFileSayItAndCreateNothing)
 {
-    test::TestHome home;
     SlipFormat f;
     f.Load(FormatHeader{"甲", 100, 50}, {});
     QFile::remove(DatabasePath());

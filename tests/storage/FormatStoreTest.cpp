@@ -23,10 +23,7 @@ Box Text(double x, const QString& caption)
 // A format with a box of every kind, every field set away from its default.
 SlipFormat& Full(SlipFormat& f, const QString& name)
 {
-    FormatHeader h;
-    h.name = name;
-    h.widthMm = 210.5;
-    h.heightMm = 99.25;
+    FormatHeader h{name, 210.5, 99.25};
     h.offsetXMm = 12;
     h.offsetYMm = 7;
     h.options.showRulers = true;
@@ -225,10 +222,6 @@ TEST(BoxRecord, OptionListsAndStateSwitchesReadAsStored)
 
 TEST(BoxRecord, LinksDecodeByTheirSignAndTenth)
 {
-    EXPECT_EQ(DecodeSumTarget(12.1), (SumTarget{12, SumOp::Add, true}));
-    EXPECT_EQ(DecodeSumTarget(-12.1), (SumTarget{12, SumOp::Multiply, true}));
-    EXPECT_EQ(DecodeSumTarget(-12), (SumTarget{12, SumOp::Multiply, false}));
-    EXPECT_FALSE(DecodeSumTarget(0).IsSet());
     EXPECT_DOUBLE_EQ(EncodeSumTarget({40000, SumOp::Add, true}), 40000.1);
     EXPECT_EQ(DecodeRelation(-3), (Relation{RelationKind::Related, 3}));
     EXPECT_EQ(DecodeRelation(57), (Relation{RelationKind::ChainNext, 57}));

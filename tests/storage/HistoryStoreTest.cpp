@@ -47,11 +47,14 @@ qint64 Save(const QString& format, const HistorySlip& slip)
 
 } // namespace
 
-// ---- slip numbers ---------------------------------------------------------
+using HistoryDeleteHome = test::WithHome;
+using HistoryPendingRunsHome = test::WithHome;
+using HistorySlipNumbersHome = test::WithHome;
+using HistorySlipStorageHome = test::WithHome;
+using HistoryStoreHome = test::WithHome;
 
-TEST(HistorySlipNumbers, CountPerFormatSkipEmptySlipsAndGiveADeletedNewestNumberAgain)
+TEST_F(HistorySlipNumbersHome, CountPerFormatSkipEmptySlipsAndGiveADeletedNewestNumberAgain)
 {
-    test::TestHome home;
     EXPECT_EQ(Save("活期存款", Slip({{1, "张三"}})), 1);
     EXPECT_EQ(Save("定期存款", Slip({{7, "王五"}})), 1);
     EXPECT_EQ(Save("活期存款", Slip({{1, ""}, {2, ""}})), 0);  // nothing stored, no number used
@@ -64,9 +67,8 @@ TEST(HistorySlipNumbers, CountPerFormatSkipEmptySlipsAndGiveADeletedNewestNumber
     EXPECT_EQ(Save("活期存款", Slip({{1, "e"}})), 3);
 }
 
-TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAtOne)
+TEST_F(HistorySlipNumbersHome, UnreadableHighestNumberStoresNothingInsteadOfStartingAtOne)
 {
-    test::TestHome home;
     Save("甲", Slip({{1, "a"}}));
     Save("甲", Slip({{1, "b"}}));
     // The table becomes a view that accepts rows but fails to be read (abs()
@@ -86,11 +88,8 @@ TEST(HistorySlipNumbers, UnreadableHighestNumberStoresNothingInsteadOfStartingAt
     EXPECT_EQ(RecordCount(), 2);  // nothing was written
 }
 
-// ---- a slip is stored whole or not at all --------------------------------
-
-TEST(HistorySlipStorage, AFailureLeavesNoPartOfASlipOrOfABatch)
+TEST_F(HistorySlipStorageHome, AFailureLeavesNoPartOfASlipOrOfABatch)
 {
-    test::TestHome home;
     Save("甲", Slip({{1, "前一张"}}));
     // The third value is refused, as a full disk would.
     ASSERT_TRUE(Exec("CREATE TRIGGER refuse BEFORE INSERT ON 历史 WHEN NEW.CID = 3"
@@ -107,9 +106,8 @@ TEST(HistorySlipStorage, AFailureLeavesNoPartOfASlipOrOfABatch)
     EXPECT_EQ(Save("甲", Slip({{1, "一"}, {3, "三"}})), 2);
 }
 
-TEST(HistorySlipStorage, ValuesComeBackAsStored)
+TEST_F(HistorySlipStorageHome, ValuesComeBackAsStored)
 {
-    test::TestHome home;
     const QString twoLines = "第一行\r\n第二行";
     const qint64 n = Save("甲'乙", Slip({{11, twoLines}, {12, ""}, {1001, "1"}, {2001, "6901234567892"}}));
     const HistorySlipValues slip = ReadHistorySlip("甲'乙", n);
@@ -119,8 +117,6 @@ TEST(HistorySlipStorage, ValuesComeBackAsStored)
     EXPECT_TRUE(missing.ok && !missing.found);
     EXPECT_FALSE(ReadHistorySlip("甲", n).found);
 }
-
-// ---- completion and earlier values ----------------------------------------
 
 class HistoryCompletionTest : public ::testing::Test {
 protected:
@@ -195,11 +191,8 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
         << plan.toStdString();
 }
 
-// ---- deleting ---------------------------------------------------------------
-
-TEST(HistoryDelete, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNothing)
+TEST_F(HistoryDeleteHome, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNothing)
 {
-    test::TestHome home;
     QVector<HistorySlip> slips;
     for (int i = 1; i <= 5; ++i) slips << Slip({{1, QString("甲%1").arg(i)}, {2, "x"}});
     ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
@@ -225,9 +218,8 @@ TEST(HistoryDelete, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChangesNot
     EXPECT_EQ(numbers("乙"), (QVector<qint64>{2, 1}));
 }
 
-TEST(HistoryStore, NewestValuesAndSlipsOfABox)
+TEST_F(HistoryStoreHome, NewestValuesAndSlipsOfABox)
 {
-    test::TestHome home;
     ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "张三"}, {8, "100"}}).ok);
     ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "李四"}, {8, "200"}}).ok);
     ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "张三"}, {8, "300"}}).ok);
@@ -243,8 +235,6 @@ TEST(HistoryStore, NewestValuesAndSlipsOfABox)
     EXPECT_EQ(NewestSlipWithValue("甲", 7, "' OR '1'='1").slipNumber, 0);
     EXPECT_EQ(NewestBoxValue("甲", 99).slipNumber, 0);
 }
-
-// ---- sorting and searching in the database -------------------------------
 
 class HistoryListQueryTest : public ::testing::Test {
 protected:
@@ -326,11 +316,8 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
     EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, text, 0, false).row, 3);
 }
 
-// ---- slips of a print run whose outcome is not known yet -------------------
-
-TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
+TEST_F(HistoryPendingRunsHome, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
 {
-    test::TestHome home;
     Save("甲", Slip({{1, "已有"}}));
     const HistoryPendingResult printed = KeepPendingSlips("甲", {Slip({{1, "一"}, {2, "壹"}}), Slip({{1, ""}}), Slip({{1, "二"}})});
     const HistoryPendingResult refused = KeepPendingSlips("乙", {Slip({{1, "三"}})});
@@ -354,14 +341,10 @@ TEST(HistoryPendingRuns, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
     EXPECT_EQ(RecordCount(), 4);
 }
 
-// ---- values between the slip and the history --------------------------------
-
 TEST(HistoryValuesOfASlip, EachKindOfBoxIsStoredAndGivenBackAsItHoldsIt)
 {
     SlipFormat f;
-    FormatHeader header;
-    header.name = "甲";
-    f.Load(header, {test::MakeBox(1, BoxKind::Text, {0, 0, 10, 5}), test::MakeBox(2, BoxKind::Check, {0, 10, 5, 5}),
+    f.Load(FormatHeader{"甲"}, {test::MakeBox(1, BoxKind::Text, {0, 0, 10, 5}), test::MakeBox(2, BoxKind::Check, {0, 10, 5, 5}),
                     test::MakeBox(3, BoxKind::Picture, {0, 20, 10, 5}), test::MakeBox(4, BoxKind::Label, {0, 30, 10, 5}),
                     test::MakeBox(-5, BoxKind::Text, {0, 40, 10, 5})});
     const struct {
@@ -370,6 +353,7 @@ TEST(HistoryValuesOfASlip, EachKindOfBoxIsStoredAndGivenBackAsItHoldsIt)
     } cases[] = {
         {1, "一行\n二行", "一行\r\n二行", "一行\n二行"},
         {2, "1", "1", "1"},
+        {2, "√", "1", "1"},  // any tick is stored as 1
         {2, "0", "", ""},  // unticked: nothing stored
         {2, " ", "", ""},
         {3, "6901234567892", "6901234567892", "6901234567892"},

@@ -4,7 +4,6 @@
 #include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
 
-#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -38,9 +37,11 @@ const QVector<HistoryBox> kBoxes{
 
 } // namespace
 
-TEST(HistoryListLayout, ColumnsAreSlipNumberRunningNumberThenBoxesByClassAndCaption)
+using HistoryListLayoutHome = test::WithHome;
+using HistoryListLoadingHome = test::WithHome;
+
+TEST_F(HistoryListLayoutHome, ColumnsAreSlipNumberRunningNumberThenBoxesByClassAndCaption)
 {
-    test::TestHome home;
     M m;
     m.InitHistoryGrid("甲", kBoxes);
     ASSERT_EQ(m.columnCount(), 9);
@@ -59,9 +60,8 @@ TEST(HistoryListLayout, ColumnsAreSlipNumberRunningNumberThenBoxesByClassAndCapt
     EXPECT_EQ(m.BoxId(M::kRunningNumberColumn), 0);
 }
 
-TEST(HistoryListLayout, OneRowPerSlipOfTheFormatNewestFirst)
+TEST_F(HistoryListLayoutHome, OneRowPerSlipOfTheFormatNewestFirst)
 {
-    test::TestHome home;
     ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{10, "6222001"}, {11, "张三"}, {16, "100.00"}}),
                                         Slip({{11, "李四"}, {12, "1"}, {13, "6901234567892"}}),
                                         Slip({{10, "6222003"}, {11, "王五\r\n分行"}})})
@@ -77,9 +77,8 @@ TEST(HistoryListLayout, OneRowPerSlipOfTheFormatNewestFirst)
     EXPECT_EQ(m.SlipNumber(3), 0);
 }
 
-TEST(HistoryListLayout, ValuesOfADeletedBoxAreNotShownAndANewBoxIsEmpty)
+TEST_F(HistoryListLayoutHome, ValuesOfADeletedBoxAreNotShownAndANewBoxIsEmpty)
 {
-    test::TestHome home;
     ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{10, "6222001"}, {11, "张三"}, {99, "旧方框的值"}})}).ok);
     M m;
     // Box 99 is gone from the format; box 17 was added after the slip was stored.
@@ -90,9 +89,8 @@ TEST(HistoryListLayout, ValuesOfADeletedBoxAreNotShownAndANewBoxIsEmpty)
     for (int c = 0; c < m.columnCount(); ++c) EXPECT_NE(Cell(m, 0, c), "旧方框的值");
 }
 
-TEST(HistoryListLayout, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
+TEST_F(HistoryListLayoutHome, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
 {
-    test::TestHome home;
     M m;
     EXPECT_TRUE(m.LoadHistoryList("空", kBoxes));
     EXPECT_EQ(m.rowCount(), 0);
@@ -103,9 +101,8 @@ TEST(HistoryListLayout, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
     EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
 }
 
-TEST(HistoryListLoading, ACaptionClickSortsEveryPageAndMarksTheCaption)
+TEST_F(HistoryListLoadingHome, ACaptionClickSortsEveryPageAndMarksTheCaption)
 {
-    test::TestHome home;
     QVector<HistorySlip> slips;
     for (int i = 1; i <= 1000; ++i)
         slips << Slip({{10, QString::number(i % 7 == 0 ? i : 2000 - i)}, {11, QString("户名%1").arg(i)}});
@@ -138,9 +135,8 @@ TEST(HistoryListLoading, ACaptionClickSortsEveryPageAndMarksTheCaption)
     EXPECT_EQ(Cell(m, 0, 3), "1999");
 }
 
-TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
+TEST_F(HistoryListLoadingHome, RemovedSlipsLeaveRowsRenumberedFromOne)
 {
-    test::TestHome home;
     QVector<HistorySlip> slips;
     for (int i = 1; i <= 6; ++i) slips << Slip({{10, QString("值%1").arg(i)}});
     ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
@@ -160,9 +156,8 @@ TEST(HistoryListLoading, RemovedSlipsLeaveRowsRenumberedFromOne)
     EXPECT_EQ(Row(m, 2), (QStringList{"1", "3", "值1"}));
 }
 
-TEST(HistoryListLoading, APageThatCannotBeReadShowsEmptyCellsAndTheError)
+TEST_F(HistoryListLoadingHome, APageThatCannotBeReadShowsEmptyCellsAndTheError)
 {
-    test::TestHome home;
     ASSERT_TRUE(SaveHistoryRecord("甲", Slip({{10, "一"}})).ok);
     M m;
     ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));

@@ -39,10 +39,7 @@ inline Box MakeLine(BoxId id, QPointF a, QPointF b, double width = 1)
 // 2, picture box 3, label 4 and line 5 from (100, 80) to (160, 80).
 inline void LoadOneOfEachKind(SlipFormat& format)
 {
-    FormatHeader h;
-    h.name = QStringLiteral("画布");
-    h.widthMm = 200;
-    h.heightMm = 100;
+    FormatHeader h{QStringLiteral("画布"), 200, 100};
     format.Load(h, {MakeBox(1, BoxKind::Text, {20, 20, 40, 8}), MakeBox(2, BoxKind::Check, {80, 20, 6, 6}),
                     MakeBox(3, BoxKind::Picture, {20, 50, 40, 15}), MakeBox(4, BoxKind::Label, {120, 20, 30, 8}),
                     MakeLine(5, {100, 80}, {160, 80})});

@@ -2,13 +2,13 @@
 #include "FileBytes.h"
 
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QStringList>
 #include <QVector>
+#include <QJsonArray>
 #include <gtest/gtest.h>
 
 namespace slip::test {

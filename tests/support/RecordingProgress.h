@@ -6,7 +6,7 @@
 
 namespace slip::test {
 
-// Records what an operation reports to its progress window.
+// Records what an operation reports to its progress window; cancels when told to.
 struct RecordingProgress : ProgressReporter {
     void Start(const QString& title, int total) override
     {
@@ -15,18 +15,19 @@ struct RecordingProgress : ProgressReporter {
         ++starts;
         open = true;
     }
-    void Step(int step, const QString&) override { stepped += step; }
+    void Step(int step, const QString& unit) override { stepped += step, units << unit; }
+    bool Cancelled() const override { return cancel; }
     void End() override
     {
         ++ends;
         open = false;
     }
-    QStringList titles;
+    QStringList titles, units;
     QList<int> totals;
     int starts = 0;
     int ends = 0;
     int stepped = 0;
-    bool open = false;
+    bool open = false, cancel = false;
 };
 
 } // namespace slip::test

@@ -19,10 +19,7 @@ struct BoxSpec {
 inline QVector<BoxId> SaveFormatWithBoxes(const QString& name, const QVector<BoxSpec>& boxes)
 {
     SlipFormat f;
-    FormatHeader header;
-    header.name = name;
-    header.widthMm = 200;
-    header.heightMm = 100;
+    FormatHeader header{name, 200, 100};
     f.Load(header, {});
     QVector<BoxId> temp;
     for (int i = 0; i < boxes.size(); ++i) {

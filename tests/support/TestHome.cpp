@@ -4,7 +4,6 @@
 
 #include "storage/Schema.h"
 
-#include <QDir>
 
 namespace slip::test {
 

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace slip::test {
 
@@ -18,6 +19,11 @@ private:
     QTemporaryDir dir_;
     QByteArray oldHome_;
     QByteArray oldConfig_;
+};
+
+// A test on a fresh data folder: `using Suite = test::WithHome;` then TEST_F.
+struct WithHome : ::testing::Test {
+    TestHome home;
 };
 
 } // namespace slip::test

@@ -1,10 +1,10 @@
 #include "ScriptedFileDialog.h"
 #include "TestHome.h"
+#include "FileBytes.h"
 
 #include "core/DataFolder.h"
 #include "ui/FileDialogs.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -50,9 +50,7 @@ TEST(EnsureAppFolder, CreatesTheFolderInTheDataFolder)
     EXPECT_TRUE(QFileInfo(DataFolder() + "/Temp").isDir());
     EXPECT_TRUE(EnsureAppFolder("Temp"));  // already there
     // A file in the way: no folder, and it says so.
-    QFile blocker(DataFolder() + "/图片");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(test::WriteBytes(DataFolder() + "/图片", ""));
     EXPECT_FALSE(EnsureAppFolder("图片"));
     EXPECT_TRUE(QFileInfo(DataFolder() + "/图片").isFile());
 }

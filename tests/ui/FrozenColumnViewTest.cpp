@@ -1,11 +1,11 @@
 #include "ui/FrozenColumnView.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QWheelEvent>
+#include <QScrollBar>
+#include <QHeaderView>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -119,18 +119,6 @@ TEST(FrozenColumnView, KeysAndScrollToNeverLeaveTheCurrentCellUnderTheFrozenColu
     EXPECT_EQ(t.view.horizontalScrollBar()->value(), sideways);
     EXPECT_EQ(Table::TopRow(t.view), 20);
     EXPECT_EQ(Table::TopRow(t.frozen()), 20);
-}
-
-TEST(FrozenColumnView, AClickOnAFrozenCellSelectsTheRowInTheTable)
-{
-    Table t;
-    const QRect cell = t.frozen().visualRect(t.model.index(3, 1));
-    QTest::mouseClick(t.frozen().viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    EXPECT_TRUE(t.view.selectionModel()->isRowSelected(3, {}));
-    const QRect lower = t.frozen().visualRect(t.model.index(6, 1));
-    QTest::mouseClick(t.frozen().viewport(), Qt::LeftButton, Qt::ShiftModifier, lower.center());
-    for (int r = 3; r <= 6; ++r) EXPECT_TRUE(t.view.selectionModel()->isRowSelected(r, {})) << r;
-    EXPECT_FALSE(t.view.selectionModel()->isRowSelected(7, {}));
 }
 
 TEST(FrozenColumnView, FollowsHiddenColumnsWidthsAndRowHeights)

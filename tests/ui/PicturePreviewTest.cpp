@@ -1,8 +1,8 @@
 #include "ui/PicturePreview.h"
 
-#include <QLabel>
-#include <QScrollBar>
 #include <QTest>
+#include <QScrollBar>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 using namespace slip;

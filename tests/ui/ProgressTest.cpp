@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace slip;

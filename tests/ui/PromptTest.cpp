@@ -1,38 +1,14 @@
-#include "ScriptedPrompter.h"
 #include "ui/Prompt.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace slip;
-
-TEST(ScriptedPrompter, AnswersFromItsScriptAndRecordsEveryText)
-{
-    {
-        ScriptedPrompter prompts;
-        EXPECT_EQ(&Prompts(), &prompts);
-        prompts.answers = {PromptAnswer::No, PromptAnswer::Cancel};
-        prompts.inputs = {QString("新格式"), std::nullopt};
-        EXPECT_EQ(Question("您确定要清除所有记录？"), PromptAnswer::No);
-        EXPECT_EQ(Question("保存吗？", PromptButtons::YesNoCancel), PromptAnswer::Cancel);
-        MsgBox("表格中没有数据！");
-        EXPECT_EQ(InputBox("请输入格式名称", {}, "旧名"), std::optional<QString>("新格式"));
-        EXPECT_EQ(InputBox("请输入格式名称", {}, "旧名"), std::nullopt);
-        // With the script used up: the first button, and the initial text.
-        EXPECT_EQ(Question("再问一次"), PromptAnswer::Yes);
-        EXPECT_EQ(Prompts().Ask("好", PromptButtons::OkCancel, PromptIcon::None, "t"), PromptAnswer::Ok);
-        EXPECT_EQ(InputBox("名称", {}, "默认"), std::optional<QString>("默认"));
-        EXPECT_EQ(prompts.shown, (QStringList{"您确定要清除所有记录？", "保存吗？", "表格中没有数据！", "请输入格式名称",
-                                              "请输入格式名称", "再问一次", "好", "名称"}));
-    }
-    // Gone out of scope: the Qt dialogs are back.
-    EXPECT_NE(dynamic_cast<QtPrompter*>(&Prompts()), nullptr);
-}
 
 TEST(QtPrompter, EnterAnswersNoToAQuestionThatWouldLoseSomething)
 {

@@ -1,22 +1,20 @@
+#include "Responding.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
 #include "ui/SelFormat.h"
 
+#include <QTest>
+#include <QPushButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace slip;
 
 namespace {
 
-struct Answer {
-    explicit Answer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
-    ~Answer() { SelFormat::TestResponder() = nullptr; }
-};
+using Answer = test::Responding<SelFormat>;
 
 } // namespace
 

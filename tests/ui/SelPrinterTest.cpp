@@ -3,16 +3,15 @@
 
 #include "ui/SelPrinter.h"
 #include "print/SlipPrinter.h"
-#include "ui/Prompt.h"
 #include "core/Registry.h"
 #include "TestHome.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 
 using namespace slip;
 using namespace slip::test;

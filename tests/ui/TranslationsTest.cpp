@@ -1,13 +1,12 @@
 #include "ui/Translations.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileSystemModel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace slip;

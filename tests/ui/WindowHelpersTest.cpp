@@ -1,6 +1,5 @@
 #include "ui/WindowHelpers.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -33,43 +32,30 @@ TEST(CenterForm, CentresOnTheScreenAboveTheTaskBar)
     CenterForm(nullptr);
 }
 
-TEST(WaitFormClosed, ReturnsWhenTheWindowWithTheCaptionCloses)
-{
-    EXPECT_FALSE(IsFormOpen("请选择格式名称"));
-    QElapsedTimer clock;
-    clock.start();
-    WaitFormClosed("请选择格式名称");  // none open: at once
-    EXPECT_LT(clock.elapsed(), 1000);
-
-    QDialog chooser;
-    chooser.setWindowTitle("请选择格式名称");
-    chooser.show();
-    EXPECT_TRUE(IsFormOpen("请选择格式名称"));
-    EXPECT_FALSE(IsFormOpen("请选择格式"));  // the whole caption counts
-    bool closedBeforeReturn = false;
-    QTimer::singleShot(50, &chooser, [&] {
-        closedBeforeReturn = true;
-        chooser.close();
-    });
-    WaitFormClosed("请选择格式名称");
-    EXPECT_TRUE(closedBeforeReturn);
-    EXPECT_FALSE(IsFormOpen("请选择格式名称"));
-}
-
 TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
 {
+    EXPECT_FALSE(IsFormOpen("格式列表"));
+    QElapsedTimer clock;
+    clock.start();
+    WaitFormClosed("格式列表");  // none open: at once
+    EXPECT_LT(clock.elapsed(), 1000);
     auto* first = new QDialog;
     first->setAttribute(Qt::WA_DeleteOnClose);
     first->setWindowTitle("格式列表");
     first->show();
-    QDialog second;
-    second.setWindowTitle("格式列表");
-    second.show();
+    QDialog second, third;
+    for (QDialog* d : {&second, &third}) {
+        d->setWindowTitle("格式列表");
+        d->show();
+    }
+    EXPECT_TRUE(IsFormOpen("格式列表"));
+    EXPECT_FALSE(IsFormOpen("格式"));  // the whole caption counts
     QPointer<QDialog> watch(first);
     int step = 0;
     QTimer::singleShot(30, [&] {
         step = 1;
         first->close();
+        third.close();  // closed, not deleted
         QTimer::singleShot(30, [&] {
             step = 2;
             second.setWindowTitle("别的窗口");  // renamed: no longer the awaited window
@@ -77,6 +63,7 @@ TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
     });
     WaitFormClosed("格式列表");
     EXPECT_EQ(step, 2);
+    EXPECT_FALSE(IsFormOpen("格式列表"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
 }

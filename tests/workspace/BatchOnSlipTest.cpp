@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace slip;
-using slip::test::BoxIdAt;
-using slip::test::BoxSpec;
+using namespace slip::test;
 
 namespace {
 

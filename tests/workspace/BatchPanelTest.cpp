@@ -10,11 +10,9 @@
 #include "ui/FrozenColumnView.h"
 #include "workspace/MainWindow.h"
 
-#include <QAction>
-#include <QHeaderView>
-#include <QLabel>
 #include <QScrollBar>
-#include <QTabWidget>
+#include <QLabel>
+#include <QHeaderView>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -124,20 +122,12 @@ TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
     ImportCsv(w, csv);
     const BatchDataSet& set = w.panel->Batch();
     ASSERT_EQ(set.RecordCount(), 5);
-    EXPECT_EQ(set.RecordValues(1).value(0), "张三");
-    EXPECT_EQ(set.RecordValues(1).value(2), "第一行//第二行");
-    EXPECT_EQ(set.RecordValues(5).value(0), "钱七");
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));
     EXPECT_TRUE(w.panel->recordBar->isVisible());
     EXPECT_TRUE(printAll);
-    // Record 1 on the slip: the amount converted as on leaving its box, the
-    // marker a line break again, the check box ticked.
     EXPECT_EQ(w.Value(1), "张三");
-    EXPECT_EQ(w.Value(2), "￥1,234.50");
-    EXPECT_EQ(w.Value(3), "第一行\n第二行");
-    EXPECT_EQ(w.Value(1001), "1");
+    EXPECT_EQ(w.Value(2), "￥1,234.50");  // converted as on leaving its box
     EXPECT_EQ(w.panel->shownLabel->text(), "1");
-    EXPECT_EQ(w.panel->countLabel->text(), "5");
     EXPECT_TRUE(w.panel->recordScroll->isEnabled());
     EXPECT_EQ(w.panel->recordScroll->maximum(), 5);
 }
@@ -150,17 +140,10 @@ TEST_F(BatchPanelTest, SteppingThroughTheRecordsPutsEachOnTheSlip)
     EXPECT_EQ(bar->value(), 2);
     EXPECT_EQ(w.Value(1), "李四");
     EXPECT_EQ(w.Value(2), "￥88.00");
-    EXPECT_EQ(w.Value(3), "普通");
-    EXPECT_EQ(w.Value(1001), "");
     EXPECT_EQ(w.panel->shownLabel->text(), "2");
-    EXPECT_EQ(w.panel->countLabel->text(), "5");
-    bar->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.Value(1), "钱七");
-    EXPECT_EQ(w.panel->shownLabel->text(), "5");
     // Picking a row in the grid shows that record too.
     ClickRow(w.panel->grid, 2);
     EXPECT_EQ(w.Value(1), "王五");
-    EXPECT_EQ(w.Value(1001), "1");
     EXPECT_EQ(bar->value(), 3);
     EXPECT_EQ(w.panel->shownLabel->text(), "3");
     // The bar leaves the keys to the slip.
@@ -181,43 +164,28 @@ TEST_F(BatchPanelTest, AClosedColumnKeepsItsTextBoxAsTyped)
     EXPECT_EQ(w.Value(1), "王五");
 }
 
-TEST_F(BatchPanelTest, DeletingRemovesExactlyTheSelectedRecordsAndNamesThem)
+TEST_F(BatchPanelTest, DeletingRemovesTheSelectedRecordsAndClearingAllStopsTheBar)
 {
     Window& w = Import();
-    w.mw.tabs->setCurrentIndex(1);
-    ClickRow(w.panel->grid, 0);
-    ClickRow(w.panel->grid, 4, Qt::ControlModifier);
-    ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::Yes};
-    Click(w.panel->deleteButton);
-    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1、第5行？"});
-    const BatchDataSet& set = w.panel->Batch();
-    ASSERT_EQ(set.RecordCount(), 3);
-    EXPECT_EQ(set.RecordValues(1).value(0), "李四");
-    EXPECT_EQ(set.RecordValues(3).value(0), "赵六");
-    EXPECT_EQ(w.panel->countLabel->text(), "3");
-    EXPECT_EQ(w.Value(1), "李四");
-}
-
-TEST_F(BatchPanelTest, DeletingDownToOneRecordOrClearingAllStopsTheBar)
-{
-    Window& w = Import("3");
     bool printAll = true;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
     w.mw.tabs->setCurrentIndex(1);
     ClickRow(w.panel->grid, 0);
+    ClickRow(w.panel->grid, 4, Qt::ControlModifier);
     ScriptedPrompter prompts;
     Click(w.panel->deleteButton);
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 1);
-    EXPECT_FALSE(w.panel->recordScroll->isEnabled());
-    EXPECT_FALSE(printAll);
-    EXPECT_EQ(w.Value(1), "李四");  // the one left is shown
+    EXPECT_EQ(prompts.shown, QStringList{"您确定要删除第1、第5行？"});
+    const BatchDataSet& set = w.panel->Batch();
+    ASSERT_EQ(set.RecordCount(), 3);
+    EXPECT_EQ(set.RecordValues(3).value(0), "赵六");
+    EXPECT_EQ(w.panel->countLabel->text(), "3");
+    EXPECT_EQ(w.Value(1), "李四");  // the first left is shown
 
     Click(w.panel->clearButton);
     EXPECT_EQ(prompts.shown.last(), "您确定要清除所有记录？");
-    EXPECT_EQ(w.panel->Batch().RecordCount(), 0);
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_FALSE(printAll);
     EXPECT_EQ(w.panel->shownLabel->text(), "1");
-    EXPECT_EQ(w.panel->countLabel->text(), "1");
     EXPECT_FALSE(w.panel->recordScroll->isEnabled());
     EXPECT_FALSE(w.panel->deleteButton->isEnabled());
     EXPECT_EQ(w.Value(1), "李四");  // the slip keeps what it shows

@@ -19,8 +19,7 @@ inline BoxId BoxIdAt(const SlipFormat& f, int index)
     return b ? b->id : 0;
 }
 
-// A workbook with the sheets in order; each sheet's rows of texts (a text
-// that reads as a number is written as a number).
+// A workbook with the sheets in order; each sheet's rows of texts.
 struct SheetSpec {
     QString name;
     QVector<QStringList> rows;
@@ -32,16 +31,9 @@ inline bool WriteXlsx(const QString& path, const QVector<SheetSpec>& sheets)
     for (const SheetSpec& s : sheets) {
         lxw_worksheet* ws = workbook_add_worksheet(wb, s.name.toUtf8().constData());
         if (!ws) return false;
-        for (int r = 0; r < s.rows.size(); ++r) {
-            for (int c = 0; c < s.rows[r].size(); ++c) {
-                const QString& t = s.rows[r][c];
-                bool number = false;
-                const double v = t.toDouble(&number);
-                if (number) worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), v, nullptr);
-                else if (!t.isEmpty())
-                    worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), t.toUtf8().constData(), nullptr);
-            }
-        }
+        for (int r = 0; r < s.rows.size(); ++r)
+            for (int c = 0; c < s.rows[r].size(); ++c)
+                worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), s.rows[r][c].toUtf8().constData(), nullptr);
     }
     return workbook_close(wb) == LXW_NO_ERROR;
 }

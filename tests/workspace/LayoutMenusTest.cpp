@@ -49,10 +49,7 @@ protected:
     void SetUp() override
     {
         window = std::make_unique<MainWindow>();
-        FormatHeader h;
-        h.name = QStringLiteral("进账单");
-        h.widthMm = 200;
-        h.heightMm = 100;
+        FormatHeader h{QStringLiteral("进账单"), 200, 100};
         window->Format().Load(h, {test::MakeBox(1, BoxKind::Text, {20, 20, 40, 8}),
                                   test::MakeBox(2, BoxKind::Text, {35.5, 40, 60, 8})});
     }

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QRadioButton>
 
 using namespace slip;
 using namespace slip::test;

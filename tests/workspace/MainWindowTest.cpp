@@ -1,3 +1,4 @@
+#include "Responding.h"
 #include "ScriptedFileDialog.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
@@ -18,14 +19,14 @@
 #include "workspace/SlipView.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QHelpEvent>
-#include <QStatusBar>
 #include <QToolTip>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QLabel>
+#include <QStatusBar>
+#include <QComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,14 +42,24 @@ void MakeFormat(const QString& name, int boxes, bool last = false)
     if (last) ASSERT_TRUE(FormatStore::SaveCurrentFormatState(name, {}).ok);
 }
 
-struct ChooserAnswer {
-    explicit ChooserAnswer(std::function<void(SelFormat&)> f) { SelFormat::TestResponder() = std::move(f); }
-    ~ChooserAnswer() { SelFormat::TestResponder() = nullptr; }
-};
+using ChooserAnswer = test::Responding<SelFormat>;
+using ListAnswer = test::Responding<FormatListDialog>;
 
-struct ListAnswer {
-    explicit ListAnswer(std::function<void(FormatListDialog&)> f) { FormatListDialog::TestResponder() = std::move(f); }
-    ~ListAnswer() { FormatListDialog::TestResponder() = nullptr; }
+// A main window on a data folder of the test's own, closed at the end.
+struct MainWindowTest : ::testing::Test {
+    MainWindow& Start(int width = 1000)
+    {
+        mw.resize(width, 700);
+        mw.Start();
+        return mw;
+    }
+    void TearDown() override
+    {
+        mw.Format().SetModified(false);
+        mw.close();
+    }
+    test::TestHome home;
+    MainWindow mw;
 };
 
 void Picture(const QString& path, QColor c)
@@ -60,48 +71,39 @@ void Picture(const QString& path, QColor c)
 
 } // namespace
 
-TEST(MainWindow, FirstStartOffersTheListAndStaysUsableWhenCancelled)
+TEST_F(MainWindowTest, FirstStartOffersTheListAndStaysUsableWhenCancelled)
 {
-    test::TestHome home;
     int shown = 0;
     ListAnswer answer([&](FormatListDialog& l) {
         ++shown;
         EXPECT_EQ(l.list->rowCount(), 0);  // no formats yet
         l.reject();
     });
-    MainWindow mw;
-    mw.Start();
+    Start();
     EXPECT_EQ(shown, 1);
     EXPECT_FALSE(mw.Format().IsOpen());
     EXPECT_TRUE(mw.isVisible());
     EXPECT_EQ(mw.windowTitle(), ProgramCaption());
     for (QAction* a : mw.formatActions) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     for (QWidget* w : mw.formatButtons) EXPECT_FALSE(w->isEnabled());
-    mw.close();
 }
 
-TEST(MainWindow, ARememberedFormatThatNoLongerExistsOpensTheList)
+TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)
 {
-    test::TestHome home;
     MakeFormat("存在", 1);
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("已删除", {}).ok);
     ListAnswer answer([&](FormatListDialog& l) { l.Choose(); });
-    MainWindow mw;
-    mw.Start();
+    Start();
     EXPECT_EQ(mw.Format().Name(), "存在");
-    mw.close();
 }
 
-TEST(MainWindow, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOneItReplaces)
+TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOneItReplaces)
 {
-    test::TestHome home;
     MakeFormat("旧", 2, true);
     MakeFormat("新", 1);
     Picture(BackgroundStore::PicturePath("旧"), Qt::red);
     Picture(BackgroundStore::PicturePath("新"), Qt::green);
-    MainWindow mw;
-    mw.resize(1000, 700);
-    mw.Start();
+    Start();
     mw.Format().SetValue(mw.Format().Boxes()[0].id, "旧值");
     mw.Format().SetPrintOffsets(12, 8);
     SlipOptions o = mw.Format().Options();
@@ -133,7 +135,6 @@ TEST(MainWindow, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOn
     EXPECT_DOUBLE_EQ(mw.Canvas()->CanvasSizePx().width(), mw.Canvas()->FrameWidth());  // fitted to the frame
     // The defaults of the format left behind are as they were.
     EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
-    mw.close();
 }
 
 // Values typed on the slip (a fixed text too), the next slip, history
@@ -177,28 +178,22 @@ TEST(MainWindow, OnlyAChangeOfTheFormatAsksToSaveItOnLeaving)
     EXPECT_EQ(back.boxes[0].rect.left(), 77);
 }
 
-TEST(MainWindow, ZoomShowsItsPercentageAndLeavesTheFormatAlone)
+TEST_F(MainWindowTest, ZoomShowsItsPercentageAndLeavesTheFormatAlone)
 {
-    test::TestHome home;
     MakeFormat("缩放", 1, true);
-    MainWindow mw;
-    mw.resize(1000, 700);
-    mw.Start();
+    Start();
     const Box before = mw.Format().Boxes()[0];
     mw.Canvas()->ZoomButton(0);
     mw.Canvas()->ZoomButton(0);
     EXPECT_EQ(mw.zoomLabel->text(), "缩放：121%");
     EXPECT_EQ(mw.Format().Boxes()[0], before);
     EXPECT_FALSE(mw.Format().IsModified());
-    mw.close();
 }
 
-TEST(MainWindow, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)
+TEST_F(MainWindowTest, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)
 {
-    test::TestHome home;
     MakeFormat("底图", 1, true);
-    MainWindow mw;
-    mw.Start();
+    Start();
     ScriptedFileDialog files;
     ScriptedPrompter prompts;
     Picture(home.file("scan.png"), Qt::blue);
@@ -209,17 +204,14 @@ TEST(MainWindow, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)
     EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要清除背景图？"});
     EXPECT_TRUE(mw.Canvas()->Background().isNull());
     EXPECT_FALSE(BackgroundStore::HasPicture("底图"));
-    mw.close();
 }
 
-TEST(MainWindow, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture)
+TEST_F(MainWindowTest, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture)
 {
-    test::TestHome home;
     MakeFormat("甲", 1, true);
     MakeFormat("乙", 1);
     Picture(BackgroundStore::PicturePath("乙"), Qt::green);
-    MainWindow mw;
-    mw.Start();
+    Start();
     ScriptedPrompter prompts;
     EXPECT_FALSE(mw.Commands().DeleteFormat("甲"));  // the open one
     EXPECT_FALSE(mw.Commands().DeleteFormat("丙"));  // none such
@@ -237,15 +229,12 @@ TEST(MainWindow, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture
     EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要删除格式：“乙”？"});
     EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
     EXPECT_FALSE(FormatStore::Exists("乙"));
-    mw.close();
 }
 
-TEST(MainWindow, CheckingBoxesAndSettingThePasswordSayItInTheStatusLine)
+TEST_F(MainWindowTest, CheckingBoxesAndSettingThePasswordSayItInTheStatusLine)
 {
-    test::TestHome home;
     MakeFormat("框", 1, true);
-    MainWindow mw;
-    mw.Start();
+    Start();
     auto trigger = [&](const QString& text) {
         for (QAction* a : mw.findChildren<QAction*>())
             if (a->text() == text) a->trigger();
@@ -269,14 +258,10 @@ TEST(MainWindow, CheckingBoxesAndSettingThePasswordSayItInTheStatusLine)
         EXPECT_EQ(mw.statusBar()->currentMessage(), c.note);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    mw.Format().SetModified(false);
-    mw.close();
 }
 
-TEST(MainWindow, FitsAScreenOf1024By768)
+TEST_F(MainWindowTest, FitsAScreenOf1024By768)
 {
-    test::TestHome home;
-    MainWindow mw;
     EXPECT_LE(mw.minimumSizeHint().width(), 1024);
     EXPECT_LE(mw.minimumSizeHint().height(), 768);
 }
@@ -284,13 +269,10 @@ TEST(MainWindow, FitsAScreenOf1024By768)
 // A name typed into the save-as chooser that can't be taken keeps the
 // chooser open with it; one too long for its picture's file name is refused;
 // a long one that fits is cut short where room is short, whole in tooltips.
-TEST(MainWindow, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
+TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
 {
-    test::TestHome home;
     MakeFormat("原图", 1, true);
-    MainWindow mw;
-    mw.resize(1024, 700);
-    mw.Start();
+    Start(1024);
     ScriptedPrompter prompts;
     const QString tooLong(84, QChar(0x957F)), longName(83, QChar(0x957F));
     QStringList stillOpenWith;
@@ -329,5 +311,4 @@ TEST(MainWindow, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
         l.reject();
     });
     mw.Commands().ChooseFormat(QString(), false);
-    mw.close();
 }

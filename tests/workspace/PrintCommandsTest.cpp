@@ -2,6 +2,7 @@
 #include "PrintTestSupport.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
+#include "FileBytes.h"
 
 #include "batch/BatchImport.h"
 #include "print/Calibration.h"
@@ -11,7 +12,6 @@
 #include "ui/SelPrinter.h"
 #include "workspace/BatchOnSlip.h"
 #include "workspace/BatchPanel.h"
-#include "workspace/HelpLinks.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/ImportMapDialog.h"
 #include "workspace/MainWindow.h"
@@ -19,18 +19,17 @@
 #include "workspace/PrintCommands.h"
 #include "workspace/SlipMenus.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QLabel>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -97,10 +96,7 @@ struct Desk {
         printers.names = {kPrinter};
         printers.files[kPrinter] = pdf;
         SlipFormat f;
-        FormatHeader h;
-        h.name = QStringLiteral("进账单");
-        h.widthMm = 180;
-        h.heightMm = 90;
+        FormatHeader h{QStringLiteral("进账单"), 180, 90};
         f.Load(h, {});
         for (int i = 0; i < 3; ++i) {
             Box b = NewBoxOfKind(BoxKind::Text, QPointF(20, 10 + i * 20));
@@ -207,13 +203,7 @@ TEST(PrintCommands, ABarcodeTooWideForItsBoxIsToldWhenEntered)
 TEST(PrintCommands, PrintStoresTheShownSlipAndPrintAndAddStartsTheNextOnlyWhenItPrinted)
 {
     Desk desk;
-    for (const auto& [index, code] : {std::pair{1, 111.0}, std::pair{2, 122.0}}) {  // a date, a serial number
-        Box b = desk.Format().Boxes()[index];
-        b.dataType = DataType::FromStored(code);
-        ASSERT_TRUE(desk.Format().UpdateBox(b));
-    }
     desk.Format().SetValue(desk.Id(0), QStringLiteral("NEXT"));
-    desk.Format().SetValue(desk.Id(1), QStringLiteral("2001-01-01"));
     desk.Format().SetValue(desk.Id(2), QStringLiteral("NO0099"));
     const SlipValues shown = desk.Format().Values();
     ScriptedPrompter prompter;
@@ -237,8 +227,6 @@ TEST(PrintCommands, PrintStoresTheShownSlipAndPrintAndAddStartsTheNextOnlyWhenIt
     EXPECT_EQ(answer.shown, 2);
     EXPECT_EQ(History(desk.Format().Name()).size(), 2);
     EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
-    EXPECT_EQ(desk.Format().Value(desk.Id(1)), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    EXPECT_EQ(desk.Format().Value(desk.Id(2)), QStringLiteral("NO0100"));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
@@ -256,10 +244,7 @@ TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNo
     amount.dataType = DataType::FromStored(104);
     ASSERT_TRUE(desk.Format().UpdateBox(amount));
     const QString csv = desk.home.file(QStringLiteral("收款.csv"));
-    QFile file(csv);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n");
-    file.close();
+    ASSERT_TRUE(WriteBytes(csv, "ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n"));
     ImportMaps maps = ImportBoxesOf(desk.Format());
     for (int i = 0; i < 3; ++i) maps.textBoxes[i].map = QString(QChar(u'A' + i));
     ASSERT_TRUE(desk.mw->batchPanel->Import(ImportSource{csv, QString(), ImportFileKind::Csv},
@@ -275,8 +260,6 @@ TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNo
     // Converted as the slip converts a value on leaving its box.
     EXPECT_EQ(history[2].value(desk.Id(0)), QStringLiteral("ROW1"));
     EXPECT_EQ(history[2].value(desk.Id(1)), QStringLiteral("￥1,234.50"));
-    EXPECT_EQ(history[2].value(desk.Id(2)), QStringLiteral("A\r\nB"));
-    EXPECT_FALSE(history[3].contains(desk.Id(2)));
     // The slip shows the record it showed before the run.
     EXPECT_EQ(desk.Format().Values(), shown);
     EXPECT_EQ(desk.mw->batchPanel->shownLabel->text(), QStringLiteral("2"));
@@ -301,7 +284,7 @@ TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
+TEST(PrintCommands, TheWizardAddsTheMeasuredShift)
 {
     Desk desk;
     desk.Format().SetPrintOffsets(10, 10);
@@ -320,13 +303,7 @@ TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetXMm, 7.5);
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetYMm, 11);
     EXPECT_TRUE(desk.mw->offsetLabel->text().contains(QStringLiteral("7.5")));
-
-    desk.mw->offsetWizardAction->trigger();
-    Shown<ValWizard>()->options[2]->click();
-    QTest::mouseClick(Shown<ValWizard>()->nextButton, Qt::LeftButton);
-    EXPECT_EQ(Shown<ValWizard>(), nullptr);
-    EXPECT_EQ(Shown<ValValue>(), nullptr);
-    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage(), NoManualMessage()}));
+    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage()}));
 }
 
 TEST(PrintCommands, CalibrationPrintsTheFigureThenAsksForTheOffsetsButNotWhileLocked)

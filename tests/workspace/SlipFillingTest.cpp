@@ -1,6 +1,7 @@
 #include "BoxBuilders.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
+#include "StoredFormats.h"
 
 #include "storage/FormatStore.h"
 #include "storage/HistoryStore.h"
@@ -18,28 +19,10 @@ namespace {
 // A saved format: payer, a multi-line address, a date box, a serial box and a check box.
 void MakeFormat()
 {
-    SlipFormat f;
-    FormatHeader h;
-    h.name = "填单";
-    h.widthMm = 200;
-    h.heightMm = 100;
-    f.Load(h, {});
-    const struct {
-        const char* caption;
-        double code;
-    } texts[] = {{"付款人", 0}, {"地址", 0}, {"日期", 111 /* YYYY-MM-DD */}, {"编号", 122}};
-    for (const auto& t : texts) {
-        Box b = NewBoxOfKind(BoxKind::Text, {20, 10 + 10.0 * f.Count(BoxKind::Text)});
-        b.caption = QString::fromUtf8(t.caption);
-        b.dataType = DataType::FromStored(t.code);
-        f.AddBox(b);
-    }
-    Box cash = NewBoxOfKind(BoxKind::Check, {20, 50});
-    cash.caption = "现金";
-    f.AddBox(cash);
-    QHash<BoxId, BoxId> ids;
-    ASSERT_TRUE(FormatStore::Save(f, h.name, false, 15360, ids).ok);
-    ASSERT_TRUE(FormatStore::SaveCurrentFormatState(h.name, {}).ok);
+    test::SaveFormatWithBoxes("填单", {{BoxKind::Text, "付款人"}, {BoxKind::Text, "地址"},
+                                       {BoxKind::Text, "日期", 111 /* YYYY-MM-DD */}, {BoxKind::Text, "编号", 122},
+                                       {BoxKind::Check, "现金"}});
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("填单", {}).ok);
 }
 
 } // namespace

@@ -8,13 +8,13 @@
 #include "ScriptedPrompter.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QPlainTextEdit>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -78,8 +78,6 @@ TEST_F(Canvas, ASlipSmallerThanTheFrameStandsAtItsTopLeft)
     EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
 }
 
-// --- The mouse and the keys reach the gestures ---------------------------
-
 TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
 {
     Hover({20.5, 20.5});
@@ -137,8 +135,6 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     EXPECT_EQ(view->EditingBox(), 1);
     EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
 }
-
-// --- Menus ------------------------------------------------------------------
 
 TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
 {
@@ -210,8 +206,6 @@ TEST_F(Canvas, CopiesStepTwoHundredTwipsNearTheLimitAreCappedAndARingOverUnsaved
     menus.LinkRing(1);
     EXPECT_EQ(p.shown, QStringList{SaveFirstMessage()});
 }
-
-// --- Leaving the box being typed into --------------------------------------
 
 TEST_F(Canvas, PopupMenuOverTheEditorDoesNotLeaveTheBox)
 {

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,6 +10,7 @@
 #include "ScriptedPrompter.h"
 #include "../entry/EntryTestSupport.h"
 #include "workspace/SlipView.h"
+#include <QClipboard>
 #include "workspace/ValueEntry.h"
 
 using namespace slip;
@@ -37,10 +37,7 @@ class ValueEntryTest : public ::testing::Test {
 protected:
     void Open(std::vector<Box> boxes)
     {
-        FormatHeader h;
-        h.name = QStringLiteral("进账单");
-        h.widthMm = 200;
-        h.heightMm = 120;
+        FormatHeader h{QStringLiteral("进账单"), 200, 120};
         format.Load(h, std::move(boxes));
         view = std::make_unique<SlipView>(format);
         entry = std::make_unique<ValueEntry>(format, *view);
