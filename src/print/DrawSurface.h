@@ -69,9 +69,7 @@ public:
     QColor ForeColor() const { return foreColor_; }
     void SetForeColor(const QColor& c) { foreColor_ = c; }
     // Line width in dots of the device; 0 or less draws the thinnest line.
-    int DrawWidth() const { return drawWidth_; }
     void SetDrawWidth(int dots) { drawWidth_ = dots; }
-    int DrawStyle() const { return drawStyle_; }
     void SetDrawStyle(int code) { drawStyle_ = code; }
 
     void SetCurrentX(double x) { currentX_ = x; }

@@ -71,7 +71,7 @@ TEST(Code39, DrawsReadableProportionsInsideTheMeasuredWidthsAndRestoresTheSurfac
     EXPECT_TRUE(s.lines.empty());
     EXPECT_EQ(s.boxes[0].color, QColor(Qt::red));
     EXPECT_EQ(s.Font(), before);
-    EXPECT_EQ(s.DrawWidth(), 3);
+    EXPECT_EQ(s.SaveSettings().drawWidth, 3);
     FakeSurface hidden;
     DrawCode39(hidden, QStringLiteral("a1"), 10, 20, 15, 10, 9, false, quiet);
     EXPECT_TRUE(hidden.texts.empty());

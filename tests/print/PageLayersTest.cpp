@@ -33,8 +33,8 @@ TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
     ASSERT_EQ(horizontal.size(), 148u);  // 0, 2, ... 294
     EXPECT_NEAR(vertical.back(), 208, 1e-9);
     EXPECT_NEAR(horizontal.back(), 294, 1e-9);
-    EXPECT_EQ(a4.DrawWidth(), 5);  // the surface as it was
-    EXPECT_EQ(a4.DrawStyle(), int(kLineDash));
+    EXPECT_EQ(a4.SaveSettings().drawWidth, 5);  // the surface as it was
+    EXPECT_EQ(a4.SaveSettings().drawStyle, int(kLineDash));
 }
 
 TEST(PageLayers, BoxesAndBackgroundPlacedOnThePageForLengthwiseAndCentreFeed)

@@ -89,7 +89,7 @@ protected:
     }
     void PaintLine(double x1, double y1, double x2, double y2, const QColor& c) override
     {
-        lines.push_back({x1, y1, x2, y2, c, DrawWidth()});
+        lines.push_back({x1, y1, x2, y2, c, SaveSettings().drawWidth});
     }
     void PaintImage(const QImage&, double x, double y, double w, double h) override { pictures.push_back({x, y, w, h}); }
     QPainter* DrawingPainter() override { return nullptr; }
