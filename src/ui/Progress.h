@@ -34,7 +34,6 @@ public:
     explicit ProgressBarPicture(QWidget* parent = nullptr);
     void Clear();
     void Fill(double ratio);
-    double Filled() const { return filled_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

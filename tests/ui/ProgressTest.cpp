@@ -2,6 +2,7 @@
 #include "ui/WindowHelpers.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
@@ -24,6 +25,15 @@ struct FakeClock {
 };
 
 QString Text(QLabel* l) { return l ? l->text() : QStringLiteral("<none>"); }
+
+// The share of the bar painted, read from its picture (its frame aside).
+double Filled(ProgressBarPicture* bar)
+{
+    const QImage img = bar->grab().toImage();
+    int blue = 0;
+    for (int x = 0; x < img.width(); ++x) blue += img.pixelColor(x, img.height() / 2) == QColor(0, 0, 255);
+    return double(blue) / (img.width() - 2);
+}
 
 // The progress window on the screen, or null.
 Indicator* ProgressWindow()
@@ -59,7 +69,7 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     // Steps inside one interval only count; the next refresh shows the latest.
     for (int i = 0; i < 3; ++i) ProgressStep(1, "pages");
     EXPECT_EQ(Text(w->L1), "");
-    EXPECT_DOUBLE_EQ(w->Pic->Filled(), 0);
+    EXPECT_NEAR(Filled(w->Pic), 0, 0.01);
     clock.Tick();
     ProgressStep(1, "pages");
     EXPECT_EQ(Text(w->Percent), "40%");
@@ -67,7 +77,7 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     clock.now = clock.now.addSecs(30);
     ProgressStep(0, "pages");
     EXPECT_EQ(Text(w->L2), "0:30/0:45/1:15");
-    EXPECT_DOUBLE_EQ(w->Pic->Filled(), 0.4);
+    EXPECT_NEAR(Filled(w->Pic), 0.4, 0.01);
     // Another unit becomes the title; "" changes neither title nor figures.
     clock.Tick();
     ProgressStep(1, "正在写入方框……");
@@ -85,7 +95,7 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     clock.Tick();
     DrawProgressBar(12);
     EXPECT_EQ(Text(w->Percent), "120%");
-    EXPECT_DOUBLE_EQ(w->Pic->Filled(), 1.2);
+    EXPECT_NEAR(Filled(w->Pic), 1.0, 0.01);
     w->Pic->grab();  // paints without trouble past the edge
     ProgressEnd();
     EXPECT_FALSE(ProgressWindowOpen());
@@ -103,11 +113,11 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     EXPECT_EQ(Text(w->L1), "earlier");
     EXPECT_EQ(ProgressStart("第二步", 20, 0), 0);
     EXPECT_EQ(ProgressWindow(), w);
-    EXPECT_DOUBLE_EQ(w->Pic->Filled(), 0);
+    EXPECT_NEAR(Filled(w->Pic), 0, 0.01);
     for (int i = 0; i < 7; ++i) ProgressStep(1, "pages");
     ProgressEnd();
     EXPECT_EQ(ProgressStart("继续", 10, -1), 7);
-    EXPECT_DOUBLE_EQ(ProgressWindow()->Pic->Filled(), 0.7);
+    EXPECT_NEAR(Filled(ProgressWindow()->Pic), 0.7, 0.01);
     ProgressEnd();
 }
 
