@@ -3,13 +3,9 @@
 
 #include "core/DataFolder.h"
 #include "print/PrintJobs.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 using namespace slip;
