@@ -49,16 +49,6 @@ struct PrintRun {
     }
 };
 
-// The format's history: slip number -> values.
-QMap<qint64, QHash<qint64, QString>> History(const QString& format)
-{
-    QMap<qint64, QHash<qint64, QString>> out;
-    const HistorySlipNumbers numbers = HistorySlipNumbersOf(format);
-    EXPECT_TRUE(numbers.ok) << numbers.error.toStdString();
-    for (qint64 n : numbers.numbers) out.insert(n, ReadHistorySlip(format, n).values);
-    return out;
-}
-
 // Puts each record on the slip, as the canvas does when it shows a record.
 class CanvasSource : public BatchSlipSource {
 public:

@@ -67,13 +67,6 @@ W* Shown()
     return nullptr;
 }
 
-QMap<qint64, QHash<qint64, QString>> History(const QString& format)
-{
-    QMap<qint64, QHash<qint64, QString>> out;
-    for (qint64 n : HistorySlipNumbersOf(format).numbers) out.insert(n, ReadHistorySlip(format, n).values);
-    return out;
-}
-
 // A made-up printer printing into a PDF file, and a stored format of three
 // text boxes opened in the main window.
 struct Desk {
