@@ -4,20 +4,12 @@
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
-#include "storage/Database.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
-#include <QThread>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

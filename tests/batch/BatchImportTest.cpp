@@ -5,10 +5,6 @@
 #include "batch/CsvReader.h"
 #include "batch/Workbook.h"
 
-#include <gtest/gtest.h>
-#include <limits>
-#include <string>
-
 using namespace slip;
 using namespace slip::test;
 

@@ -2,8 +2,6 @@
 
 #include "batch/CsvReader.h"
 
-#include <gtest/gtest.h>
-
 using namespace slip;
 using namespace slip::test;
 

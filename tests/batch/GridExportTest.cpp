@@ -6,12 +6,6 @@
 #include "batch/GridExport.h"
 #include "batch/GridExportWorkbookCheck.h"
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QStringDecoder>
-#include <gtest/gtest.h>
-
 using namespace slip;
 using namespace slip::test;
 

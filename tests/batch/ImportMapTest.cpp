@@ -1,7 +1,6 @@
 #include "batch/ImportMap.h"
 #include "core/ColumnLetters.h"
 
-#include <QVector>
 #include <gtest/gtest.h>
 
 using namespace slip;

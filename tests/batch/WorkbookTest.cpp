@@ -3,7 +3,6 @@
 #include "batch/Workbook.h"
 
 #include <QElapsedTimer>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;

@@ -1,16 +1,10 @@
 #include "EntryTestSupport.h"
 
-#include <QDate>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-#include <limits>
-#include <optional>
 
-#include "entry/AmountText.h"
 #include "entry/Conversion.h"
-#include "entry/Decimal.h"
 #include "entry/MoneyWords.h"
-#include "entry/UpperDigits.h"
 
 using namespace slip;
 using slip::test::Code;

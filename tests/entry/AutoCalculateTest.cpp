@@ -1,6 +1,5 @@
 #include "EntryTestSupport.h"
 
-#include <QDate>
 #include <gtest/gtest.h>
 
 #include "entry/AutoCalculate.h"

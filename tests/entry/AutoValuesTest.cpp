@@ -1,6 +1,5 @@
 #include "EntryTestSupport.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
 
 #include "entry/AutoValues.h"

@@ -1,9 +1,6 @@
 #include "entry/Conversion.h"
 
-#include <QDate>
 #include <gtest/gtest.h>
-#include <optional>
-#include <vector>
 
 using namespace slip;
 

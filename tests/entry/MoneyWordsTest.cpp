@@ -1,4 +1,3 @@
-#include "entry/AmountText.h"
 #include "entry/MoneyWords.h"
 
 #include <QRegularExpression>
@@ -7,7 +6,6 @@
 
 #include "entry/Conversion.h"
 #include "entry/UpperDigits.h"
-#include "core/CommonHelpers.h"
 #include "EntryTestSupport.h"
 
 using namespace slip;

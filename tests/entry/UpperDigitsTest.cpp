@@ -1,6 +1,5 @@
 #include "entry/UpperDigits.h"
 
-#include <QDate>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -1,6 +1,5 @@
 #include "exchange/ExchangeCodec.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace slip;

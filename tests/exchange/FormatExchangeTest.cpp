@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QThread>
-#include <QElapsedTimer>
 #include <QTimer>
 
 using namespace slip;

@@ -1,10 +1,8 @@
 #include "ExchangeTestSupport.h"
 
 #include "exchange/Http.h"
-#include "exchange/Server.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
 

@@ -2,8 +2,6 @@
 
 #include "exchange/TextFile.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace slip;

@@ -3,9 +3,6 @@
 #include "exchange/LocalNames.h"
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
-#include "storage/Database.h"
-
-#include <QFileInfo>
 
 using namespace slip;
 using namespace slip::test;

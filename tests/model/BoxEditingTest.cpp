@@ -3,7 +3,6 @@
 #include "BoxBuilders.h"
 #include "ScriptedPrompter.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace slip;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace slip;
 using Family = DataType::Family;
 

@@ -1,6 +1,5 @@
 #include "PrintTestSupport.h"
 
-#include "core/Prompter.h"
 #include "print/barcode/Code39.h"
 #include "print/barcode/Ean13.h"
 #include "TestHome.h"

@@ -1,12 +1,8 @@
 #include "PrintTestSupport.h"
 
 #include "print/Calibration.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
-
-#include <QFileInfo>
-#include <QImage>
 
 using namespace slip;
 using namespace slip::test;

@@ -2,11 +2,7 @@
 
 #include "print/SlipDrawing.h"
 #include "print/barcode/Code39.h"
-#include "core/Prompter.h"
 #include "ScriptedPrompter.h"
-
-#include <algorithm>
-#include <cmath>
 
 using namespace slip;
 using namespace slip::test;

@@ -2,8 +2,6 @@
 
 #include "print/PageLayers.h"
 
-#include <QImage>
-
 using namespace slip;
 using namespace slip::test;
 

@@ -1,7 +1,6 @@
 #include "PrintTestSupport.h"
 
 #include "print/PaperForm.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 

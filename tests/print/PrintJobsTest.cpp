@@ -3,13 +3,9 @@
 
 #include "core/DataFolder.h"
 #include "print/PrintJobs.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 using namespace slip;
@@ -52,16 +48,6 @@ struct PrintRun {
         };
     }
 };
-
-// The format's history: slip number -> values.
-QMap<qint64, QHash<qint64, QString>> History(const QString& format)
-{
-    QMap<qint64, QHash<qint64, QString>> out;
-    const HistorySlipNumbers numbers = HistorySlipNumbersOf(format);
-    EXPECT_TRUE(numbers.ok) << numbers.error.toStdString();
-    for (qint64 n : numbers.numbers) out.insert(n, ReadHistorySlip(format, n).values);
-    return out;
-}
 
 // Puts each record on the slip, as the canvas does when it shows a record.
 class CanvasSource : public BatchSlipSource {

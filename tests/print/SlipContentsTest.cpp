@@ -1,15 +1,9 @@
 #include "SlipPrintTestSupport.h"
 
-#include "core/Units.h"
 #include "print/SlipContents.h"
 #include "print/SlipDrawing.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
-
-#include <QFontMetricsF>
-#include <cmath>
-#include <limits>
 
 using namespace slip;
 using namespace slip::test;
@@ -37,8 +31,9 @@ struct Printed {
     QStringList told;
 };
 
+// With newPageAfter, a page is begun after the slip and left empty.
 Printed PrintOne(const TestHome& home, const QString& name, const SlipFormat& format,
-                 const SlipPrintSettings& settings = {})
+                 const SlipPrintSettings& settings = {}, bool newPageAfter = false)
 {
     Printed out;
     out.pdf = home.file(name);
@@ -50,6 +45,7 @@ Printed PrintOne(const TestHome& home, const QString& name, const SlipFormat& fo
     PrinterFontFitter fitter(PrintFrame(format, settings), settings.screenWidth);
     PrintSlipPage(printer, format, format.Values(), PrintShiftMm(format.Header().offsetXMm),
                   PrintShiftMm(format.Header().offsetYMm), page, settings, fitter, prompter);
+    if (newPageAfter) EXPECT_TRUE(printer.NewPage());
     EXPECT_TRUE(printer.EndDoc()) << printer.LastError().toStdString();
     out.words = PdfWords(out.pdf);
     out.told = prompter.shown;
@@ -308,17 +304,9 @@ TEST(SlipOnPaper, BackgroundOnlyWhenItsToggleIsOn)
         f.Load(h, {});
         SlipPrintSettings s;
         s.background = grey;
-        const QString pdf = home.file(QStringLiteral("layers%1%2.pdf").arg(background).arg(grid));
-        SlipPrinter printer;
-        printer.UsePdfFile(pdf);
-        ScriptedPrompter prompter;
-        const PagePlacement page = SetUpSlipPage(printer, f, prompter);
-        PrinterFontFitter fitter(PrintFrame(f, s), {});
-        PrintSlipPage(printer, f, {}, PrintShiftMm(15), PrintShiftMm(10), page, s, fitter, prompter);
-        EXPECT_TRUE(printer.NewPage());
-        EXPECT_TRUE(printer.EndDoc());
-        EXPECT_EQ(ReadPdfInfo(pdf).pages, 1);
-        return InkBounds(RasterisePage(pdf), QRectF(0, 0, 210, 297));
+        const Printed p = PrintOne(home, QStringLiteral("layers%1%2.pdf").arg(background).arg(grid), f, s, true);
+        EXPECT_EQ(ReadPdfInfo(p.pdf).pages, 1);
+        return InkBounds(RasterisePage(p.pdf), QRectF(0, 0, 210, 297));
     };
     EXPECT_TRUE(print(false, false).isEmpty());
     EXPECT_FALSE(print(false, true).isEmpty());  // the grid alone

@@ -3,8 +3,6 @@
 #include "print/SlipPrinter.h"
 #include "TestHome.h"
 
-#include <QImage>
-
 using namespace slip;
 using namespace slip::test;
 

@@ -2,8 +2,6 @@
 #include "SlipPrintTestSupport.h"
 
 #include "print/PaperForm.h"
-#include "print/PrintJobs.h"
-#include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 

@@ -2,8 +2,6 @@
 
 #include "print/TextLayout.h"
 
-#include <cmath>
-
 using namespace slip;
 using namespace slip::test;
 

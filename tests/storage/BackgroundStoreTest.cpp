@@ -6,12 +6,6 @@
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QDir>
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 namespace {

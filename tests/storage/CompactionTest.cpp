@@ -7,11 +7,6 @@
 #include "core/DataFolder.h"
 #include "storage/Database.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 namespace {

@@ -7,13 +7,7 @@
 #include "storage/HistoryStore.h"
 #include "storage/Schema.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlQuery>
-#include <cstdio>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using slip::test::FileHash;

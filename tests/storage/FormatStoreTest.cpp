@@ -1,11 +1,8 @@
 #include "TestHome.h"
 
-#include "model/SlipFormat.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
-
-#include <gtest/gtest.h>
 
 using namespace slip;
 

@@ -5,10 +5,7 @@
 #include "storage/HistoryStore.h"
 #include "storage/PrintedSlips.h"
 
-#include <QSet>
-#include <algorithm>
 #include <QSqlQuery>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

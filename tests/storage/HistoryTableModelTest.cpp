@@ -1,10 +1,7 @@
 #include "TestHome.h"
 
 #include "storage/Database.h"
-#include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
-
-#include <gtest/gtest.h>
 
 using namespace slip;
 

@@ -4,8 +4,6 @@
 #include "storage/MappingStore.h"
 #include "core/Registry.h"
 
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 TEST(MappingStore, RoundTripKeepsMapsAsTypedAndFormatsApart)

@@ -3,8 +3,6 @@
 #include "storage/Params.h"
 #include "storage/Password.h"
 
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 TEST(Password, IsStoredAsASaltedHashNeverAsText)

@@ -4,7 +4,6 @@
 #include "storage/RecordListModel.h"
 
 #include <QBrush>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

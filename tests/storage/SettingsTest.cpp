@@ -5,8 +5,6 @@
 #include "core/Registry.h"
 #include "core/TextNumber.h"
 
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 TEST(Params, RoundTripKeepsQuotesAndChineseAndOneRecordPerName)

@@ -1,13 +1,8 @@
 #include "CupsSpooler.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 #include <cups/cups.h>
-#include <unistd.h>
 
 namespace slip::test {
 

@@ -1,6 +1,5 @@
 #include "LocalHttpServer.h"
 
-#include <QHostAddress>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>

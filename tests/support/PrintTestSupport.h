@@ -3,6 +3,7 @@
 
 #include "print/DrawSurface.h"
 #include "print/SlipPrinter.h"
+#include "storage/HistoryStore.h"
 
 #include <QImage>
 #include <QPrinter>
@@ -217,5 +218,15 @@ struct PrintersScope {
     explicit PrintersScope(PrinterDirectory* d) { SetPrinters(d); }
     ~PrintersScope() { SetPrinters(nullptr); }
 };
+
+// The format's history: slip number -> values.
+inline QMap<qint64, QHash<qint64, QString>> History(const QString& format)
+{
+    QMap<qint64, QHash<qint64, QString>> out;
+    const HistorySlipNumbers numbers = HistorySlipNumbersOf(format);
+    EXPECT_TRUE(numbers.ok) << numbers.error.toStdString();
+    for (qint64 n : numbers.numbers) out.insert(n, ReadHistorySlip(format, n).values);
+    return out;
+}
 
 } // namespace slip::test

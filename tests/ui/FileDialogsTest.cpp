@@ -5,10 +5,6 @@
 #include "core/DataFolder.h"
 #include "ui/FileDialogs.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <gtest/gtest.h>
-
 using namespace slip;
 
 TEST(FileFilters, PairsBecomeQtEntries)

@@ -1,9 +1,7 @@
 #include "ui/FrozenColumnView.h"
 
-#include <QApplication>
 #include <QStandardItemModel>
 #include <QTest>
-#include <QWheelEvent>
 #include <QScrollBar>
 #include <QHeaderView>
 #include <gtest/gtest.h>

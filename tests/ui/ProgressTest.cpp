@@ -2,10 +2,7 @@
 #include "ui/WindowHelpers.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QCoreApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QPushButton>

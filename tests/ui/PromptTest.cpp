@@ -1,6 +1,5 @@
 #include "ui/Prompt.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

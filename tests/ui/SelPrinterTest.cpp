@@ -2,7 +2,6 @@
 #include "PrintTestSupport.h"
 
 #include "ui/SelPrinter.h"
-#include "print/SlipPrinter.h"
 #include "core/Registry.h"
 #include "TestHome.h"
 
@@ -11,7 +10,6 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 
 using namespace slip;
 using namespace slip::test;

@@ -3,9 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFileSystemModel>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
-#include <clocale>
 #include <QPushButton>
 #include <gtest/gtest.h>
 

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

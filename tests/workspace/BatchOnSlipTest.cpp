@@ -3,8 +3,6 @@
 
 #include "workspace/BatchOnSlip.h"
 
-#include <gtest/gtest.h>
-
 using namespace slip;
 using namespace slip::test;
 

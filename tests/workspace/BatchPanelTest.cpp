@@ -4,8 +4,6 @@
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include "storage/FormatStore.h"
-#include "workspace/BatchImportCommand.h"
 #include "workspace/BatchPanel.h"
 #include "ui/FrozenColumnView.h"
 #include "workspace/MainWindow.h"
@@ -13,7 +11,6 @@
 #include <QScrollBar>
 #include <QLabel>
 #include <QHeaderView>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;

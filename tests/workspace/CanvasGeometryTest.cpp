@@ -1,8 +1,6 @@
 #include "workspace/CanvasGeometry.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
-#include <limits>
 
 using namespace slip;
 

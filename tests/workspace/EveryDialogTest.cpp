@@ -4,7 +4,6 @@
 #include "DialogTestSupport.h"
 
 #include "core/ProgramName.h"
-#include "storage/Params.h"
 #include "workspace/dialogs/AboutDialog.h"
 #include "workspace/dialogs/CaptionedBoxDialogs.h"
 #include "workspace/dialogs/LabelDialog.h"
@@ -12,7 +11,6 @@
 #include "workspace/dialogs/SlipDialogs.h"
 #include "workspace/dialogs/TextBoxDialog.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 

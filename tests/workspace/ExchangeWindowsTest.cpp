@@ -9,19 +9,13 @@
 #include "core/DataFolder.h"
 #include "exchange/ExchangeCodec.h"
 #include "exchange/Server.h"
-#include "exchange/WebCatalogue.h"
 #include "storage/BackgroundStore.h"
-#include "storage/FormatStore.h"
 #include "ui/PicturePreview.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
 #include "workspace/WebCatalogueDialog.h"
 
-#include <QAction>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QTableView>
@@ -30,7 +24,6 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QComboBox>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;

@@ -5,23 +5,16 @@
 #include "TestHome.h"
 #include "Typing.h"
 
-#include "storage/FormatStore.h"
-#include "storage/HistoryStore.h"
-#include "storage/HistoryTableModel.h"
 #include "ui/FrozenColumnView.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipView.h"
 
-#include <QDir>
 #include <QHeaderView>
-#include <QImage>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTest>
 #include <QPlainTextEdit>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

@@ -11,11 +11,8 @@
 #include "workspace/ImportMapDialog.h"
 #include "workspace/SheetPreviewModel.h"
 
-#include <QTimer>
 #include <QLabel>
 #include <QScrollBar>
-#include <QPushButton>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;

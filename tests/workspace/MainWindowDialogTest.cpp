@@ -8,7 +8,6 @@
 #include "workspace/dialogs/SlipDialogs.h"
 #include "workspace/dialogs/TextBoxDialog.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QMenu>
 

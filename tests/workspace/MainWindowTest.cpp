@@ -7,8 +7,6 @@
 #include "core/ProgramName.h"
 #include "storage/RecordListModel.h"
 #include "storage/BackgroundStore.h"
-#include "storage/FormatStore.h"
-#include "ui/FileDialogs.h"
 #include "ui/DataGrid.h"
 #include "ui/PasswordDialogs.h"
 #include "ui/SelFormat.h"
@@ -18,17 +16,13 @@
 #include "workspace/SlipMenus.h"
 #include "workspace/SlipView.h"
 
-#include <QAction>
-#include <QHelpEvent>
 #include <QToolTip>
-#include <QImage>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QLabel>
 #include <QStatusBar>
 #include <QComboBox>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

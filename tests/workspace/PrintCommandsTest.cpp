@@ -4,11 +4,9 @@
 #include "TestHome.h"
 #include "FileBytes.h"
 
-#include "batch/BatchImport.h"
 #include "print/Calibration.h"
 #include "print/barcode/Code39.h"
 #include "storage/FormatStore.h"
-#include "storage/HistoryStore.h"
 #include "ui/SelPrinter.h"
 #include "workspace/BatchOnSlip.h"
 #include "workspace/BatchPanel.h"
@@ -19,9 +17,6 @@
 #include "workspace/PrintCommands.h"
 #include "workspace/SlipMenus.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -30,7 +25,6 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QComboBox>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;
@@ -71,13 +65,6 @@ W* Shown()
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* shown = qobject_cast<W*>(w); shown && shown->isVisible()) return shown;
     return nullptr;
-}
-
-QMap<qint64, QHash<qint64, QString>> History(const QString& format)
-{
-    QMap<qint64, QHash<qint64, QString>> out;
-    for (qint64 n : HistorySlipNumbersOf(format).numbers) out.insert(n, ReadHistorySlip(format, n).values);
-    return out;
 }
 
 // A made-up printer printing into a PDF file, and a stored format of three

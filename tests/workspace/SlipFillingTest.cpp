@@ -3,14 +3,8 @@
 #include "ScriptedPrompter.h"
 #include "StoredFormats.h"
 
-#include "storage/FormatStore.h"
-#include "storage/HistoryStore.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipFilling.h"
-#include "workspace/SlipView.h"
-
-#include <QDate>
-#include <gtest/gtest.h>
 
 using namespace slip;
 

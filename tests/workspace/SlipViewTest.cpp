@@ -1,15 +1,11 @@
 #include "workspace/SlipView.h"
 
-#include "model/BoxEditing.h"
 #include "ui/SelFormat.h"
 #include "workspace/SlipMenus.h"
 
 #include "BoxBuilders.h"
 #include "ScriptedPrompter.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>

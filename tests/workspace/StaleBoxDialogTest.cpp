@@ -3,15 +3,10 @@
 // renames unsaved boxes). OK must never write into another box.
 #include "DialogTestSupport.h"
 
-#include "storage/FormatStore.h"
 #include "workspace/FormatCommands.h"
 #include "workspace/dialogs/Dialogs.h"
 #include "workspace/dialogs/LabelDialog.h"
 #include "workspace/dialogs/TextBoxDialog.h"
-
-#include <QComboBox>
-#include <QPointer>
-#include <QSignalSpy>
 
 using namespace slip;
 using namespace slip::test;

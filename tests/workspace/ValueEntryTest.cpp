@@ -1,11 +1,7 @@
-#include <QApplication>
-#include <QInputMethodEvent>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "ScriptedPrompter.h"
 #include "../entry/EntryTestSupport.h"

@@ -10,7 +10,6 @@
 #include "workspace/WorksheetChooser.h"
 
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 using namespace slip;
 using namespace slip::test;
