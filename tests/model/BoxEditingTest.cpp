@@ -28,14 +28,6 @@ protected:
     SlipFormat format;
 };
 
-void ExpectRect(const QRectF& got, const QRectF& want)
-{
-    EXPECT_NEAR(got.left(), want.left(), 1e-9);
-    EXPECT_NEAR(got.top(), want.top(), 1e-9);
-    EXPECT_NEAR(got.width(), want.width(), 1e-9);
-    EXPECT_NEAR(got.height(), want.height(), 1e-9);
-}
-
 } // namespace
 
 // --- Moving --------------------------------------------------------------
@@ -46,11 +38,11 @@ TEST_F(Layout, EachBoxStopsAtTheSlipEdgeWhileTheOthersMoveOn)
           MakeLine(3, {60, 80}, {90, 80}), MakeBox(4, BoxKind::Text, {100, 20, 30, 6}),
           MakeBox(5, BoxKind::Label, {-10, 50, 250, 6})});
     MoveBoxes(format, {1, 2, 3, 5}, QPointF(-10, 3));
-    ExpectRect(R(1), {0, 23, 30, 6});
-    ExpectRect(R(2), {40, 43, 30, 12});
-    ExpectRect(R(4), {100, 20, 30, 6});
+    EXPECT_EQ(R(1), QRectF(0, 23, 30, 6));
+    EXPECT_EQ(R(2), QRectF(40, 43, 30, 12));
+    EXPECT_EQ(R(4), QRectF(100, 20, 30, 6));
     // Wider than the slip: its right edge ends on the slip's.
-    ExpectRect(R(5), {-50, 53, 250, 6});
+    EXPECT_EQ(R(5), QRectF(-50, 53, 250, 6));
     // A line is not kept on the slip.
     MoveBoxes(format, {1, 3}, QPointF(0, 80));
     EXPECT_EQ(B(3).line, QLineF(50, 163, 80, 163));
@@ -89,23 +81,23 @@ TEST_F(Layout, ResizeKeepsEachBoxOnTheSlipAndLeavesCheckBoxesAndLinesAlone)
           MakeBox(3, BoxKind::Check, {60, 10, 5, 5}), MakeLine(4, {60, 50}, {90, 50}),
           MakeBox(5, BoxKind::Label, {100, 50, 20, 6})});
     ResizeBoxes(format, {1, 2, 3, 4, 5}, QSizeF(40, 10));
-    ExpectRect(R(1), {150, 20, 50, 16});   // right edge on the slip's
-    ExpectRect(R(2), {10, 80, 70, 20});    // bottom edge on the slip's
-    ExpectRect(R(3), {60, 10, 5, 5});
+    EXPECT_EQ(R(1), QRectF(150, 20, 50, 16));   // right edge on the slip's
+    EXPECT_EQ(R(2), QRectF(10, 80, 70, 20));    // bottom edge on the slip's
+    EXPECT_EQ(R(3), QRectF(60, 10, 5, 5));
     EXPECT_EQ(B(4).line, QLineF(60, 50, 90, 50));
-    ExpectRect(R(5), {100, 50, 60, 16});
+    EXPECT_EQ(R(5), QRectF(100, 50, 60, 16));
 }
 
 TEST_F(Layout, ShrinkingStopsAtNothingAndGrowingNeverCutsABoxBeyondTheEdge)
 {
     Open({MakeBox(1, BoxKind::Text, {10, 20, 30, 6}), MakeBox(2, BoxKind::Text, {180, 95, 40, 10})});
     ResizeBoxes(format, {1}, QSizeF(-100, -100));
-    ExpectRect(R(1), {10, 20, 0, 0});
+    EXPECT_EQ(R(1), QRectF(10, 20, 0, 0));
     // Already past the right and bottom edges: growing keeps its size.
     ResizeBoxes(format, {2}, QSizeF(5, 5));
-    ExpectRect(R(2), {180, 95, 40, 10});
+    EXPECT_EQ(R(2), QRectF(180, 95, 40, 10));
     ResizeBoxes(format, {2}, QSizeF(-5, 0));
-    ExpectRect(R(2), {180, 95, 35, 10});
+    EXPECT_EQ(R(2), QRectF(180, 95, 35, 10));
 }
 
 // --- Key steps -----------------------------------------------------------
@@ -202,7 +194,7 @@ TEST_F(Align, EachCommandTakesItsReferenceFromTheBoxesThatTakePart)
         EXPECT_EQ(shown, QStringList{QStringLiteral("请输入设定值(毫米)：")});
         for (BoxId id : c.moved) EXPECT_EQ(c.of(R(id)), c.want) << int(c.cmd) << " box " << id;
         EXPECT_EQ(R(2).size(), QSizeF(5, 5));
-        ExpectRect(R(5), {5, 5, 20, 6});
+        EXPECT_EQ(R(5), QRectF(5, 5, 20, 6));
         EXPECT_EQ(B(6).line, QLineF(0, 90, 40, 90));
     }
 }
