@@ -165,40 +165,36 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     EXPECT_GE(dark, 24);
 }
 
-TEST_F(Canvas, LockGreysTheBoxMenusPropertiesAddAndDeleteOnly)
-{
-    SlipMenus menus(format, view.get(), view.get());
-    menus.hooks.openProperties = [](QWidget*, SlipFormat&, BoxId) {};
-    menus.hooks.replaceBackground = [] {};
-    Lock(true);
-    QMenu box;
-    menus.FillMenu(box, 1, {30, 30});
-    for (const char* c : {"设置内容框", "添加内容框", "删除内容框"})
-        EXPECT_FALSE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
-    for (const char* c : {"复制内容框", "建立关联链", "建立相关项", "复制文本"})
-        EXPECT_TRUE(FindAction(box, QString::fromUtf8(c))->isEnabled()) << c;
-    QMenu label;
-    menus.FillMenu(label, 4, {30, 30});
-    EXPECT_TRUE(FindAction(label, QStringLiteral("粘贴文本"))->isEnabled());
-    QMenu slip;
-    menus.FillMenu(slip, 0, {30, 30});
-    for (const char* c : {"添加内容框", "清空内容框", "更换背景图"})
-        EXPECT_TRUE(FindAction(slip, QString::fromUtf8(c))->isEnabled()) << c;
-}
-
-TEST_F(Canvas, PropertiesItemCallsTheDialogAndALineHasNoTextItems)
+TEST_F(Canvas, MenuItemsByKindAndLock)
 {
     SlipMenus menus(format, view.get(), view.get());
     BoxId asked = 0;
     menus.hooks.openProperties = [&](QWidget*, SlipFormat&, BoxId id) { asked = id; };
-    QMenu with;
-    menus.FillMenu(with, 3, {});
-    FindAction(with, QStringLiteral("设置内容框"))->trigger();
+    menus.hooks.replaceBackground = [] {};
+    enum State { Enabled, Disabled, Absent };
+    const struct {
+        BoxId id;
+        bool locked;
+        const char* caption;
+        State want;
+    } cases[] = {
+        // The lock greys the box menu's properties, adding and deleting only.
+        {1, true, "设置内容框", Disabled}, {1, true, "添加内容框", Disabled}, {1, true, "删除内容框", Disabled},
+        {1, true, "复制内容框", Enabled},  {1, true, "建立关联链", Enabled},  {1, true, "建立相关项", Enabled},
+        {4, true, "粘贴文本", Enabled},    {0, true, "添加内容框", Enabled},  {0, true, "更换背景图", Enabled},
+        // A line's menu has no text, link or picture items.
+        {5, false, "复制文本", Absent},    {5, false, "建立关联链", Absent},  {5, false, "输入条形码", Absent},
+        {3, false, "设置内容框", Enabled},
+    };
+    for (const auto& c : cases) {
+        Lock(c.locked);
+        QMenu menu;
+        menus.FillMenu(menu, c.id, {30, 30});
+        QAction* a = FindAction(menu, QString::fromUtf8(c.caption));
+        EXPECT_EQ(!a ? Absent : a->isEnabled() ? Enabled : Disabled, c.want) << c.id << " " << c.caption;
+        if (a && c.id == 3) a->trigger();
+    }
     EXPECT_EQ(asked, 3);
-    QMenu line;
-    menus.FillMenu(line, 5, {});
-    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "建立相关项", "添加  图片", "输入条形码"})
-        EXPECT_EQ(FindAction(line, QString::fromUtf8(c)), nullptr) << c;
 }
 
 TEST_F(Canvas, CopiesStepTwoHundredTwipsAndNearTheLimitAreCapped)
