@@ -1,3 +1,4 @@
+#include "BenchMemory.h"
 #include "batch/BatchDataSet.h"
 #include "batch/BatchImport.h"
 #include "core/ProgressReporter.h"
@@ -96,19 +97,12 @@ ImportMaps TwelveBoxes()
     return m;
 }
 
-double PeakRssMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
-
 void RunImport(benchmark::State& state, bool workbook)
 {
     const QString path = workbook ? XlsxPath() : CsvPath();
     const ImportMaps maps = TwelveBoxes();
     const ImportRange range{1, kRows, 1};
-    const double before = PeakRssMb();
+    const slip::bench::PeakMemory memory;
     for (auto _ : state) {
         BatchDataSet set;
         const ImportResult r = workbook
@@ -118,8 +112,7 @@ void RunImport(benchmark::State& state, bool workbook)
         benchmark::DoNotOptimize(set.Value(kRows, kColumns - 1));
     }
     state.SetItemsProcessed(state.iterations() * kRows);
-    state.counters["peak_rss_MB"] = PeakRssMb();
-    state.counters["rss_growth_MB"] = PeakRssMb() - before;
+    memory.Report(state);
 }
 
 void BM_ImportCsv30000Rows(benchmark::State& state) { RunImport(state, false); }

@@ -1,3 +1,4 @@
+#include "BenchMemory.h"
 #include "batch/GridExport.h"
 #include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
@@ -70,13 +71,6 @@ void EnsureHistory()
     made = true;
 }
 
-double PeakRssMiB()
-{
-    struct rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
-
 double RssMiB()
 {
     QFile statm("/proc/self/statm");
@@ -95,6 +89,7 @@ void TouchRows(const HistoryTableModel& m, int first, int count)
 void BM_LoadHistoryOf100kSlips(benchmark::State& state)
 {
     EnsureHistory();
+    const slip::bench::PeakMemory memory;
     const double before = RssMiB();
     double grown = 0;
     for (auto _ : state) {
@@ -106,7 +101,7 @@ void BM_LoadHistoryOf100kSlips(benchmark::State& state)
         if (m.rowCount() != kSlips) state.SkipWithError("not every slip was listed");
     }
     state.counters["slips"] = kSlips;
-    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    memory.Report(state);
     state.counters["rss_growth_MiB"] = grown;
 }
 BENCHMARK(BM_LoadHistoryOf100kSlips)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -114,6 +109,7 @@ BENCHMARK(BM_LoadHistoryOf100kSlips)->Unit(benchmark::kMillisecond)->Iterations(
 void ExportBench(benchmark::State& state, bool csv)
 {
     EnsureHistory();
+    const slip::bench::PeakMemory memory;
     QTemporaryDir out;
     const QString path = out.filePath(csv ? "history.csv" : "history.xlsx");
     HistoryTableModel m;
@@ -129,7 +125,7 @@ void ExportBench(benchmark::State& state, bool csv)
         grown = std::max(grown, RssMiB() - before);
     }
     state.counters["file_MiB"] = QFileInfo(path).size() / (1024.0 * 1024.0);
-    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    memory.Report(state);
     state.counters["rss_growth_MiB"] = grown;
 }
 

@@ -1,14 +1,13 @@
 #include "batch/GridExport.h"
 
 #include "batch/GridExportWorkbookCheck.h"
-#include "core/GridModel.h"
+#include "storage/SavedFile.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <QTemporaryFile>
 #include <QVector>
@@ -19,9 +18,6 @@
 #include <mutex>
 #include <thread>
 #include <vector>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace slip {
@@ -75,7 +71,7 @@ bool ForEachExportRow(const QAbstractItemModel& grid, const GridExportLayout& la
         if (!layout.hiddenRows.contains(r)) {
             for (int i = 0; i < plan.columns.size(); ++i)
                 cells[i] = grid.data(grid.index(r, plan.columns[i]), Qt::DisplayRole).toString();
-            if (!fn(r < layout.captionRows, cells)) return false;
+            if (!fn(false, cells)) return false;
         }
         progress.Step(1, QStringLiteral("pages"));
     }
@@ -107,36 +103,28 @@ CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const Grid
 {
     QStringEncoder encoder(encoding);
     if (!encoder.isValid()) return CsvPass::Failed;
-    QSaveFile file(path);
-    // Never fall back to writing over the old file in place.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return CsvPass::Failed;
-
     progress.Start(QStringLiteral("正在导出数据至CSV格式文件……"), plan.steps);
     bool unencodable = false;
     QString line;
-    const bool written = ForEachExportRow(grid, layout, plan, progress,
-                                          [&](bool, const QVector<QString>& cells) {
-        line.clear();
-        for (int i = 0; i < cells.size(); ++i) {
-            if (i > 0) line += QLatin1Char(',');
-            line += CsvField(cells[i]);
-        }
-        line += QLatin1String("\r\n");
-        const QByteArray bytes = encoder.encode(line);
-        if (encoder.hasError() && stopWhenUnencodable) {
-            unencodable = true;
-            return false;
-        }
-        return file.write(bytes) == bytes.size();
+    const StoreResult saved = SaveFile(path, [&](QIODevice& file) {
+        return ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
+            line.clear();
+            for (int i = 0; i < cells.size(); ++i) {
+                if (i > 0) line += QLatin1Char(',');
+                line += CsvField(cells[i]);
+            }
+            line += QLatin1String("\r\n");
+            const QByteArray bytes = encoder.encode(line);
+            if (encoder.hasError() && stopWhenUnencodable) {
+                unencodable = true;
+                return false;
+            }
+            return WriteWhole(file, bytes);
+        });
     });
     progress.End();
-    if (!written) {
-        file.cancelWriting();
-        file.commit();  // removes the temporary file; the old file stays
-        return unencodable ? CsvPass::Unencodable : CsvPass::Failed;
-    }
-    return file.commit() ? CsvPass::Written : CsvPass::Failed;
+    if (saved) return CsvPass::Written;
+    return unencodable ? CsvPass::Unencodable : CsvPass::Failed;
 }
 
 // Display width of a text in sheet characters: East Asian characters take two.
@@ -167,15 +155,6 @@ QString KeepLiteralEscapes(const QString& text)
     QString out = text;
     out.replace(escape, QStringLiteral("_x005F_"));
     return out;
-}
-
-bool SyncToDisk(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 // Rows on their way from the model to the sheet. The model is read on the
@@ -320,23 +299,21 @@ QString SafeSheetName(const QString& name)
     return safe;
 }
 
-GridExportLayout GridExportLayoutOf(const GridModel& grid)
-{
-    GridExportLayout layout;
-    layout.headerRow = false;
-    layout.captionRows = grid.FixedRows();
-    for (int r = 0; r < grid.Rows(); ++r)
-        if (grid.RowHeight(r) < 1) layout.hiddenRows.insert(r);
-    for (int c = 0; c < grid.Cols(); ++c) {
-        if (grid.ColWidth(c) < 1) layout.hiddenColumns.insert(c);
-        else layout.columnTwips.insert(c, grid.ColWidth(c));
-    }
-    return layout;
-}
-
 bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 {
     return grid.columnCount() > 0 && (grid.rowCount() > 0 || layout.headerRow);
+}
+
+QString GridExportPath(const QString& chosen, QString* note)
+{
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    QString path = chosen;
+    if (suffix.isEmpty()) path += QStringLiteral(".xlsx");
+    else if (suffix == QLatin1String("xls")) path += QLatin1Char('x');
+    if (note && suffix == QLatin1String("xls"))
+        *note = QStringLiteral("工作簿以新的Excel格式（.xlsx）保存，文件名“") + QFileInfo(chosen).fileName() +
+                QStringLiteral("”已改为“") + QFileInfo(path).fileName() + QStringLiteral("”。");
+    return path;
 }
 
 bool ExportsAsCsv(const QString& path)
@@ -368,13 +345,13 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     const QFileInfo target(path);
     if (target.isDir()) return Failed(kSaveFailed);
 
-    // The workbook is written to a new file beside the target and renamed
-    // over it only when complete, so a failure leaves the old file whole.
-    QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                           QStringLiteral(".XXXXXX"));
-    if (!reserve.open()) return Failed(kSaveFailed);
-    const QString tempPath = reserve.fileName();
-    reserve.close();
+    // The workbook is written to a temporary file first, checked, and then
+    // saved under the target's name in one step, so a failure leaves the old
+    // file whole.
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/slip-export-XXXXXX.xlsx"));
+    if (!temp.open()) return Failed(kSaveFailed);
+    const QString tempPath = temp.fileName();
+    temp.close();
 
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
@@ -420,18 +397,8 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     // Closing writes the file and frees the workbook whether or not all went well.
     const lxw_error closed = workbook_close(book);
     ok = ok && closed == LXW_NO_ERROR && WorkbookFileIsComplete(tempPath, qint64(sheetRow)) &&
-         SyncToDisk(tempPath);
-    if (ok) {
-        QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        if (target.exists()) perms = QFile::permissions(path);
-        QFile::setPermissions(tempPath, perms);
-        ok = std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) == 0;
-    }
-    if (!ok) {
-        QFile::remove(tempPath);
-        return Failed(kSaveFailed);
-    }
-    reserve.setAutoRemove(false);  // its name is now the target's
+         SaveCopy(tempPath, path);
+    if (!ok) return Failed(kSaveFailed);
     return Written(plan);
 }
 
@@ -439,8 +406,10 @@ GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString&
                                   const QString& sheetName, const GridExportLayout& layout,
                                   ProgressReporter& progress)
 {
-    return ExportsAsCsv(path) ? ExportGridToCsv(grid, path, layout, progress)
-                              : ExportGridToExcel(grid, path, sheetName, layout, progress);
+    GridExportResult result = ExportsAsCsv(path) ? ExportGridToCsv(grid, path, layout, progress)
+                                                 : ExportGridToExcel(grid, path, sheetName, layout, progress);
+    result.path = path;
+    return result;
 }
 
 } // namespace slip

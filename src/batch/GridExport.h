@@ -9,8 +9,6 @@ class QAbstractItemModel;
 
 namespace slip {
 
-class GridModel;
-
 // What of a table model goes into an export file.
 struct GridExportLayout {
     // Model rows and columns the operator does not see; they leave no gap.
@@ -19,26 +17,18 @@ struct GridExportLayout {
     // Writes the horizontal header captions (headerData) as the first row,
     // formatted as a caption row.
     bool headerRow = true;
-    // Model rows 0 .. captionRows-1 are caption rows as well (for a grid that
-    // keeps its captions in rows of its own); they are written in place,
-    // formatted as captions when visible.
-    int captionRows = 0;
     // Column widths in twips by model column, for the workbook, where 123
     // twips make one character of sheet column width. A column without a
     // width is fitted to its texts.
     QHash<int, int> columnTwips;
 };
 
-// The layout that exports a GridModel as its view shows it: rows of height
-// 0 and columns of width 0 are hidden, the fixed rows are the caption rows
-// and the column widths come along.
-GridExportLayout GridExportLayoutOf(const GridModel& grid);
-
 struct GridExportResult {
     bool ok = false;
     QString error;      // the text to show when ok is false
     int rows = 0;       // rows written, caption rows included
     int columns = 0;    // columns written
+    QString path;       // the file written
 };
 
 // "表格中没有数据！" is the answer when a model has no column, or neither a
@@ -51,9 +41,9 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 // Writes the visible rows and columns to a CSV file: code page GBK (GB18030
 // when a text has characters GBK lacks), one line per row ended by CR LF,
 // cells joined by ",", every double quote doubled, a cell quoted when it
-// holds a comma, a double quote, a CR or a LF. The file is written beside the
-// target and renamed over it when complete; on any failure the old file is
-// left as it was and the error is "文件保存出错！".
+// holds a comma, a double quote, a CR or a LF. The file replaces the old one
+// only when complete (SaveFile); on any failure the old file is left as it
+// was and the error is "文件保存出错！".
 GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& path,
                                  const GridExportLayout& layout = {},
                                  ProgressReporter& progress = NoProgress());
@@ -66,6 +56,12 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
 GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString& path,
                                    const QString& sheetName, const GridExportLayout& layout = {},
                                    ProgressReporter& progress = NoProgress());
+
+// The file an export writes for the name the operator chose: a name without
+// an ending gets ".xlsx", and so does one ending in ".xls", since the file
+// is an .xlsx workbook and its name must not say otherwise; *note then tells
+// the operator of the new name.
+QString GridExportPath(const QString& chosen, QString* note = nullptr);
 
 // True when the path's last three characters are "csv" in any case; such a
 // path is written as CSV, any other as a workbook.

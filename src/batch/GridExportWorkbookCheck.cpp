@@ -3,20 +3,14 @@
 #include <QByteArray>
 #include <QFile>
 #include <cstring>
-#include <zlib.h>
+#include <zip.h>
 
 namespace slip {
 
 namespace {
 
-constexpr quint32 kEndOfDirectory = 0x06054b50;
-constexpr quint32 kDirectoryEntry = 0x02014b50;
-constexpr quint32 kLocalHeader = 0x04034b50;
 const QByteArray kSheetPart = "xl/worksheets/sheet1.xml";
 const QByteArray kRowEnd = "</row>";
-
-quint16 U16(const uchar* p) { return quint16(p[0] | (p[1] << 8)); }
-quint32 U32(const uchar* p) { return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24); }
 
 bool Fail(QString* why, const QString& reason)
 {
@@ -70,92 +64,45 @@ struct PartScan {
     }
 };
 
-bool InflatePart(const uchar* data, quint32 compressedSize, int method, quint32 size, quint32 crc,
-                 PartScan& scan)
+// Reads a part to its end, which makes libzip check its size and checksum.
+bool ReadPart(zip_t* zip, zip_uint64_t index, zip_uint64_t size, PartScan& scan)
 {
-    quint32 sum = crc32(0, nullptr, 0);
-    qint64 produced = 0;
-    if (method == 0) {
-        if (compressedSize != size) return false;
-        scan.Feed(reinterpret_cast<const char*>(data), size);
-        sum = crc32(sum, data, size);
-        produced = size;
-    } else if (method == Z_DEFLATED) {
-        z_stream s{};
-        if (inflateInit2(&s, -MAX_WBITS) != Z_OK) return false;
-        s.next_in = const_cast<uchar*>(data);
-        s.avail_in = compressedSize;
-        QByteArray buffer(256 * 1024, Qt::Uninitialized);
-        int rc = Z_OK;
-        while (rc == Z_OK) {
-            s.next_out = reinterpret_cast<uchar*>(buffer.data());
-            s.avail_out = uInt(buffer.size());
-            rc = inflate(&s, Z_NO_FLUSH);
-            if (rc != Z_OK && rc != Z_STREAM_END) break;
-            const uInt got = uInt(buffer.size()) - s.avail_out;
-            sum = crc32(sum, reinterpret_cast<const uchar*>(buffer.constData()), got);
-            scan.Feed(buffer.constData(), got);
-            produced += got;
-            if (rc == Z_OK && got == 0 && s.avail_in == 0) break;  // input ended early
-        }
-        inflateEnd(&s);
-        if (rc != Z_STREAM_END) return false;
-    } else {
-        return false;
+    zip_file_t* part = zip_fopen_index(zip, index, 0);
+    if (!part) return false;
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    zip_uint64_t produced = 0;
+    zip_int64_t got = 0;
+    while ((got = zip_fread(part, buffer.data(), zip_uint64_t(buffer.size()))) > 0) {
+        scan.Feed(buffer.constData(), got);
+        produced += zip_uint64_t(got);
     }
-    return produced == size && sum == crc;
+    zip_fclose(part);
+    return got == 0 && produced == size;
 }
 
 } // namespace
 
 bool WorkbookFileIsComplete(const QString& path, qint64 sheetRows, QString* why)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return Fail(why, QStringLiteral("unreadable"));
-    const qint64 length = file.size();
-    if (length < 22) return Fail(why, QStringLiteral("too short for a zip"));
-    const uchar* zip = file.map(0, length);
-    if (!zip) return Fail(why, QStringLiteral("cannot be mapped"));
-
-    // The end record sits in the last 22 bytes plus a comment of up to 64 KiB.
-    qint64 eocd = -1;
-    for (qint64 at = length - 22; at >= 0 && at >= length - 22 - 65535; --at)
-        if (U32(zip + at) == kEndOfDirectory) {
-            eocd = at;
-            break;
-        }
-    if (eocd < 0) return Fail(why, QStringLiteral("no zip directory"));
-    const quint16 entries = U16(zip + eocd + 10);
-    const quint32 dirSize = U32(zip + eocd + 12);
-    const quint32 dirOffset = U32(zip + eocd + 16);
-    if (quint64(dirOffset) + dirSize > quint64(eocd)) return Fail(why, QStringLiteral("directory out of bounds"));
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!zip) return Fail(why, QStringLiteral("no readable zip"));
+    struct Closer {
+        zip_t* z;
+        ~Closer() { zip_discard(z); }
+    } closer{zip};
 
     bool sawSheet = false;
-    qint64 at = dirOffset;
-    for (int i = 0; i < entries; ++i) {
-        if (at + 46 > eocd || U32(zip + at) != kDirectoryEntry) return Fail(why, QStringLiteral("broken directory"));
-        const uchar* e = zip + at;
-        const int method = U16(e + 10);
-        const quint32 crc = U32(e + 16);
-        const quint32 compressed = U32(e + 20);
-        const quint32 size = U32(e + 24);
-        const quint16 nameLength = U16(e + 28);
-        const quint16 extraLength = U16(e + 30);
-        const quint16 commentLength = U16(e + 32);
-        const quint32 local = U32(e + 42);
-        if (at + 46 + nameLength > eocd) return Fail(why, QStringLiteral("broken directory"));
-        const QByteArray name(reinterpret_cast<const char*>(e + 46), nameLength);
-        at += 46 + nameLength + extraLength + commentLength;
-
-        if (quint64(local) + 30 > quint64(length) || U32(zip + local) != kLocalHeader)
-            return Fail(why, QStringLiteral("broken entry ") + QString::fromUtf8(name));
-        const quint64 dataAt = quint64(local) + 30 + U16(zip + local + 26) + U16(zip + local + 28);
-        if (dataAt + compressed > quint64(length))
-            return Fail(why, QStringLiteral("entry out of bounds ") + QString::fromUtf8(name));
-
+    const zip_int64_t entries = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(zip, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME) ||
+            !(st.valid & ZIP_STAT_SIZE))
+            return Fail(why, QStringLiteral("broken directory"));
+        const QByteArray name(st.name);
         PartScan scan;
         scan.countRows = name == kSheetPart;
-        if (!InflatePart(zip + dataAt, compressed, method, size, crc, scan))
+        if (!ReadPart(zip, zip_uint64_t(i), st.size, scan))
             return Fail(why, QStringLiteral("damaged part ") + QString::fromUtf8(name));
         if ((name.endsWith(".xml") || name.endsWith(".rels")) && !scan.RootClosed())
             return Fail(why, QStringLiteral("cut-off part ") + QString::fromUtf8(name));

@@ -1,8 +1,9 @@
 #include "exchange/Http.h"
 
-#include "exchange/FileSave.h"
+#include "exchange/EventWait.h"
 #include "exchange/Server.h"
 #include "exchange/TextFile.h"
+#include "storage/SavedFile.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -165,13 +166,13 @@ HttpTextResult HttpGetText(const QString& serverPath, const QString& mark,
     const Answer answer = Fetch(target.url, timeout, kMaxResponseBytes, nullptr, {});
     result.status = answer.status;
     result.detail = answer.detail;
-    const QString body = DecodeText(answer.body);
+    // A large page is decoded and cut off the window's thread.
+    const bool accepted = RunOffThread([&] { return ApplyAcceptanceMark(DecodeAnsiText(answer.body), mark, &result.text); });
     if (!answer.complete) {
-        result.text = body;
         result.error = NetworkErrorText();
         return result;
     }
-    if (!ApplyAcceptanceMark(body, mark, &result.text)) {
+    if (!accepted) {
         result.error = NetworkErrorText();
         result.detail = QStringLiteral("应答中没有“") + mark + QStringLiteral("”");
         return result;
@@ -222,9 +223,8 @@ HttpFileResult HttpDownloadFile(const QString& serverPath, const QString& localP
         progress.End();
         return result;
     }
-    QString error;
-    if (SaveFileThroughTemp(answer.body, localPath, localPath + QStringLiteral(".TMP"), &error) != kSaved) {
-        result.error = error;
+    if (const StoreResult saved = SaveBytes(localPath, answer.body); !saved) {
+        result.error = saved.error;
         progress.End();
         return result;
     }

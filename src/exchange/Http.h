@@ -71,7 +71,7 @@ struct HttpFileResult {
 };
 
 // Downloads `serverPath` into localPath, replacing a file there only once the
-// whole body is in (written through localPath + ".TMP" and renamed). An empty
+// whole body is in (SaveBytes). An empty
 // body, an error answer, a timeout or a cancel leaves any older file as it
 // was and answers !ok; so does a body that `accept` refuses. Progress:
 // "正在下载..." in percent when the size is known; the reporter is ended on

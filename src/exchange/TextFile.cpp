@@ -3,7 +3,7 @@
 #include "core/TextCodec.h"
 
 #include "exchange/EventWait.h"
-#include "exchange/FileSave.h"
+#include "storage/SavedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,9 +32,12 @@ QString DecodeText(const QByteArray& bytes)
     return QString::fromLocal8Bit(bytes);
 }
 
-int WriteTextFile(const QString& text, const QString& path, QString* error)
+QString DecodeAnsiText(const QByteArray& bytes)
 {
-    return SaveFileThroughTemp(EncodeText(text), path, path + QStringLiteral(".TMP"), error);
+    if (bytes.startsWith(Utf8ByteOrderMark())) return QString::fromUtf8(bytes.mid(Utf8ByteOrderMark().size()));
+    QStringDecoder decoder("GB18030");
+    if (decoder.isValid()) return decoder.decode(bytes);
+    return QString::fromLocal8Bit(bytes);
 }
 
 TextWriteResult WriteTextFileRetry(const QString& text, const QString& path,
@@ -48,14 +51,14 @@ TextWriteResult WriteTextFileRetry(const QString& text, const QString& path,
         if (attempt > 1 && (attempt - 1) % every == 0 && (attempt - 1) / every <= 2)
             current += QLatin1Char('1');
         ++result.attempts;
-        QString error;
-        if (SaveFileThroughTemp(bytes, current, current + QStringLiteral(".TMP"), &error) == kSaved) {
+        const StoreResult saved = SaveBytes(current, bytes);
+        if (saved) {
             result.ok = true;
             result.path = current;
             result.error.clear();
             return result;
         }
-        result.error = error;
+        result.error = saved.error;
         PauseWithEvents(retry.pause);
     }
     result.path = current;
@@ -68,14 +71,26 @@ TextReadResult ReadTextFile(const QString& path, bool deleteAfter, const TextRea
     for (int attempt = 0; attempt < qMax(1, retry.attempts); ++attempt) {
         PauseWithEvents(retry.pause);
         ++result.attempts;
-        QFile file(path);
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) continue;
-        if (file.size() > retry.maxBytes) break;   // not a text file of ours: no point retrying
-        const QByteArray bytes = file.readAll();
-        const bool readOk = file.error() == QFileDevice::NoError;
-        file.close();
+        // Read and decoded on a thread of its own: a large file never holds
+        // the windows still.
+        const auto [readOk, tooLarge, decoded] = RunOffThread([&] {
+            struct Attempt {
+                bool ok = false;
+                bool tooLarge = false;
+                QString text;
+            } got;
+            QFile file(path);
+            if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return got;
+            got.tooLarge = file.size() > retry.maxBytes;
+            if (got.tooLarge) return got;
+            const QByteArray bytes = file.readAll();
+            got.ok = file.error() == QFileDevice::NoError;
+            if (got.ok) got.text = DecodeText(bytes);
+            return got;
+        });
+        if (tooLarge) break;   // not a text file of ours: no point retrying
         if (!readOk) continue;
-        QString text = DecodeText(bytes);
+        QString text = decoded;
         if (text.isEmpty()) {
             PauseWithEvents(retry.emptyPause);
             continue;

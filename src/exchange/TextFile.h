@@ -23,13 +23,13 @@ QByteArray EncodeText(const QString& text);
 // of any length, and the price of reading files written by UTF-8 editors.
 QString DecodeText(const QByteArray& bytes);
 
-// --- Writing --------------------------------------------------------------
+// The server's pages are read as the server writes them, in the Chinese ANSI
+// code page (GB18030, GBK's superset), even where the bytes happen to be
+// valid UTF-8 too; only a page that starts with the UTF-8 byte-order mark is
+// UTF-8.
+QString DecodeAnsiText(const QByteArray& bytes);
 
-// One attempt: the text, encoded by EncodeText, goes to path + ".TMP" and
-// replaces the file at path only once complete (see SaveFileThroughTemp).
-// Answers 1 when the file was written, else the negative SaveStep that
-// failed; *error receives a text for the operator.
-int WriteTextFile(const QString& text, const QString& path, QString* error = nullptr);
+// --- Writing --------------------------------------------------------------
 
 struct TextWriteRetry {
     int attempts = 31;
@@ -47,8 +47,8 @@ struct TextWriteResult {
     int attempts = 0;
 };
 
-// Repeats WriteTextFile, pausing with the event loop running between attempts,
-// until one succeeds. With the defaults: attempts 0 to 10 write to path,
+// Writes the text, encoded by EncodeText, as one whole file (SaveBytes),
+// repeating with the event loop running between attempts until one succeeds. With the defaults: attempts 0 to 10 write to path,
 // 11 to 20 to path + "1", 21 to 30 to path + "11". Success is only reported
 // for a file that is there; `path` says which name it has.
 TextWriteResult WriteTextFileRetry(const QString& text, const QString& path,
@@ -70,7 +70,7 @@ struct TextReadResult {
     int attempts = 0;
 };
 
-// Reads the whole file, decoded by DecodeText, retrying while it is missing,
+// Reads the whole file, decoded by DecodeText off the window's thread, retrying while it is missing,
 // unreadable or empty (a file still being produced). With deleteAfter the
 // file is deleted after a non-empty read (a failing delete is passed over).
 // An empty or unreadable file after every attempt gives !ok and the error.

@@ -1,9 +1,9 @@
 #include "exchange/UpdateCheck.h"
 
-#include "exchange/FileSave.h"
 #include "exchange/Http.h"
 #include "core/DataFolder.h"
 #include "storage/Database.h"
+#include "storage/SavedFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,15 +46,12 @@ double VersionValue(const QString& version)
 
 QString VersionFromPage(const QString& page)
 {
-    const qsizetype open = page.indexOf(QStringLiteral("<title>"));
-    if (open < 0) return QString();
-    const qsizetype start = open + 7;
-    const qsizetype close = page.indexOf(QStringLiteral("</title>"), start);
-    if (close < 0) return QString();
-    const QString title = page.mid(start, close - start);
-    const qsizetype paren = title.indexOf(QLatin1Char('('));
-    if (paren < 0) return QString();
-    return LeadingVersionText(title.mid(paren + 1));
+    // The number after the first "(" that follows the first "<title>",
+    // wherever that "(" stands.
+    QString text = page;
+    if (const qsizetype open = text.indexOf(QStringLiteral("<title>")); open >= 0) text = text.mid(open + 7);
+    if (const qsizetype paren = text.indexOf(QLatin1Char('(')); paren >= 0) text = text.mid(paren + 1);
+    return LeadingVersionText(text);
 }
 
 bool IsNewerVersion(const QString& serverVersion, const QString& currentVersion)
@@ -82,12 +79,11 @@ DatabaseBackup MakeDatabaseBackup()
         const QString target = QDir(folder).filePath(name);
         const QFileInfo info(target);
         if (info.exists() || info.isSymLink()) continue;
-        QString error;
-        if (CopyFileNoReplace(source, target, &error)) {
+        if (const StoreResult copied = SaveCopy(source, target); copied) {
             result.ok = true;
             result.path = target;
         } else {
-            result.error = QStringLiteral("数据库备份失败：") + error;
+            result.error = QStringLiteral("数据库备份失败：") + copied.error;
         }
         lock.rollback();
         return result;

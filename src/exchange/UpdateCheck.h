@@ -24,9 +24,10 @@ QString LeadingVersionText(const QString& text);
 // A version text's value, 0 when it holds no version.
 double VersionValue(const QString& version);
 
-// The version a page announces: inside its title (between the first "<title>"
-// and the "</title>" after it), the number right after the first "(". Empty
-// when the page has no complete title, no "(" in it, or no number there.
+// The version a page announces: the number at the start of what follows the
+// first "(" after the first "<title>" ("<title>x</title>(9.99)" gives 9.99);
+// without a "<title>" or a "(" the search starts where it stands. Empty when
+// no number stands there.
 QString VersionFromPage(const QString& page);
 
 // Compared as numbers: 3.1 is newer than 3.00, 3.10 equals 3.1.

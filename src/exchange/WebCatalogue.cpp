@@ -1,6 +1,7 @@
 #include "exchange/WebCatalogue.h"
 
-#include "exchange/ExchangeFile.h"
+#include "exchange/EventWait.h"
+#include "exchange/ExchangeCodec.h"
 #include "exchange/LocalNames.h"
 #include "exchange/Server.h"
 #include "exchange/TextFile.h"
@@ -94,6 +95,11 @@ WebFormatList ParseWebFormatList(const QString& text)
             continue;
         }
         list.records << e;
+        if (list.records.size() > kMaxCatalogueEntries) {
+            list.tooLong = true;
+            list.records.clear();
+            break;
+        }
     }
     list.recognised = !list.records.isEmpty();
     return list;
@@ -131,35 +137,27 @@ CatalogueRefresh DownWebFmt(std::chrono::milliseconds timeout, int attempts)
         result.detail = page.detail;
         return result;
     }
-    const WebFormatList list = ParseWebFormatList(page.text);
-    result.skipped = list.skipped;
-    if (!list.recognised) {
-        result.error = QStringLiteral("服务器的格式列表无法识别，原有列表未改变！");
+    // Parsed and stored on a thread of its own: a long list never holds the
+    // windows still.
+    return RunOffThread([&] {
+        const WebFormatList list = ParseWebFormatList(page.text);
+        result.skipped = list.skipped;
+        if (!list.recognised) {
+            result.error = list.tooLong ? QStringLiteral("服务器的格式列表超过%1个格式，原有列表未改变！")
+                                              .arg(kMaxCatalogueEntries)
+                                        : QStringLiteral("服务器的格式列表无法识别，原有列表未改变！");
+            return result;
+        }
+        if (!ReplaceWebFormats(list.records, &result.error)) return result;
+        result.ok = true;
+        result.stored = int(list.records.size());
         return result;
-    }
-    if (!ReplaceWebFormats(list.records, &result.error)) return result;
-    result.ok = true;
-    result.stored = int(list.records.size());
-    return result;
+    });
 }
 
 QVector<WebFormatRecord> LoadWebFmtList()
 {
     return RecordsOf(OpenRecordset(kSelectColumns + kOrder));
-}
-
-QVector<WebFormatRecord> SearchWebFormats(const QString& keyword)
-{
-    if (keyword.isEmpty()) return {};
-    const QString pattern = QLatin1Char('%') + EscapeLikeText(keyword) + QLatin1Char('%');
-    const Recordset rs = OpenRecordset(
-        kSelectColumns + QStringLiteral(" WHERE Name LIKE ? ESCAPE '\\' OR Clas LIKE ? ESCAPE '\\'") + kOrder,
-        {pattern, pattern});
-    // LIKE ignores the case of Latin letters; the search does not.
-    QVector<WebFormatRecord> out;
-    for (const WebFormatRecord& e : RecordsOf(rs))
-        if (Holds(e, keyword)) out << e;
-    return out;
 }
 
 int FindFmt(const QVector<WebFormatRecord>& rows, const QString& keyword, int currentRow)

@@ -26,8 +26,13 @@ struct WebFormatRecord {
     QDate date;      // last update; null when the list's text was no date
 };
 
+// The most entries a catalogue may hold. The window lists every entry at
+// once; far more than any vendor offers would hold it still for seconds.
+inline constexpr int kMaxCatalogueEntries = 3000;
+
 struct WebFormatList {
     bool recognised = false;   // false: nothing usable, the stored list stays
+    bool tooLong = false;      // more than kMaxCatalogueEntries: not taken either
     QVector<WebFormatRecord> records;
     int skipped = 0;           // record lines left out
 };
@@ -41,7 +46,8 @@ QDate ParseCatalogueDate(const QString& text);
 // fields, each trimmed of blanks and line breaks. Skipped: empty pieces, other
 // field counts, an empty name, an fPath that is no server path (IsServerPath),
 // a non-empty pPath that is none. A list with no record at all, or only
-// skipped ones, is not recognised: a broken page must not wipe the stored list.
+// skipped ones, is not recognised: a broken page must not wipe the stored list;
+// nor is one of more than kMaxCatalogueEntries records.
 WebFormatList ParseWebFormatList(const QString& text);
 
 // Replaces every row of 网站格式 by `records` in one transaction: on any
@@ -64,11 +70,6 @@ CatalogueRefresh DownWebFmt(std::chrono::milliseconds timeout = std::chrono::sec
 
 // Every stored entry, by category and then name.
 QVector<WebFormatRecord> LoadWebFmtList();
-
-// The stored entries whose name or category holds the keyword as typed
-// (case counts, "%" and "_" are plain characters), by category and name.
-// An empty keyword finds nothing.
-QVector<WebFormatRecord> SearchWebFormats(const QString& keyword);
 
 // The next entry of `rows` after `currentRow` whose name or category holds
 // the keyword (case counts), wrapping round so the current row is tried last;

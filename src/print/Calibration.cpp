@@ -36,7 +36,6 @@ bool PrintCalibrationFigure(SlipPrinter& printer, Prompter& prompter)
     return sent;
 }
 
-double PrintOffsetMm(const QString& caption) { return Val(caption) - 10; }
 
 WizardStep ValWizardNextStep(int option)
 {

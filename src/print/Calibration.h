@@ -26,11 +26,6 @@ bool PrintCalibrationFigure(SlipPrinter& printer, Prompter& prompter);
 
 // --- Print offsets and the offset wizard
 
-// The shift a print offset caption stands for, in millimetres: its number
-// less 10 ("10" prints everything where it is stored). A larger offset moves
-// the printed content left (horizontal) or up (vertical).
-double PrintOffsetMm(const QString& caption);
-
 // What the wizard does next for the deviation the operator chose: option 0
 // ("所有内容都偏离位置") asks for the measured shift; 1, 2 and 3 open the help
 // pages of topics 19, 30 and 31.

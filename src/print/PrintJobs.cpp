@@ -93,24 +93,8 @@ PrintOutcome PrintSlipJob(PrintServices& services, const SlipFormat& format, Bat
     return out;
 }
 
-PrintOutcome PrintBill(PrintServices& services, const SlipFormat& format, const SlipPrintSettings& settings,
-                       bool single, bool saveHistory)
+PrintOutcome PrintBill(PrintServices& services, const SlipFormat& format, const SlipPrintSettings& settings)
 {
-    if (!single) {
-        // A page of a job the caller runs and ends.
-        PrintOutcome out;
-        out.slips = 1;
-        SlipPrinter& printer = services.printer;
-        const PagePlacement page = SetUpSlipPage(printer, format, services.prompter);
-        PrinterFontFitter fitter(PrintFrame(format, settings), settings.screenWidth);
-        PrintSlipPage(printer, format, format.Values(), PrintShiftMm(format.Header().offsetXMm),
-                      PrintShiftMm(format.Header().offsetYMm), page, settings, fitter, services.prompter);
-        const bool ok = !printer.JobFailed() && printer.NewPage();
-        out.status = ok ? PrintStatus::Printed : PrintStatus::Failed;
-        out.printed = ok ? 1 : 0;
-        if (!ok) out.error = printer.LastError();
-        return out;
-    }
     PrintOutcome out;
     out.slips = 1;
     if (!services.selectPrinter || services.selectPrinter().isEmpty()) {
@@ -118,7 +102,7 @@ PrintOutcome PrintBill(PrintServices& services, const SlipFormat& format, const 
         return out;
     }
     SlipValueList one({format.Values()});
-    return PrintSlipJob(services, format, one, settings, saveHistory, false);
+    return PrintSlipJob(services, format, one, settings, true, false);
 }
 
 PrintOutcome PrintAllBills(PrintServices& services, SlipFormat& format, BatchSlipSource& records,

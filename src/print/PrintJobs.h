@@ -99,12 +99,9 @@ PrintOutcome PrintSlipJob(PrintServices& services, const SlipFormat& format, Bat
                           const SlipPrintSettings& settings, bool saveHistory, bool showProgress);
 
 // The slip the canvas shows, as one job of one page on a printer the operator
-// chooses (single) or into the job already open on the current printer (not
-// single: the page is ended and the job left open; no history is stored then
-// as the caller owns the job). Cancelling the choice prints and stores nothing
-// and answers Cancelled.
-PrintOutcome PrintBill(PrintServices& services, const SlipFormat& format, const SlipPrintSettings& settings,
-                       bool single = true, bool saveHistory = true);
+// chooses, stored in the history once printed. Cancelling the choice prints
+// and stores nothing and answers Cancelled.
+PrintOutcome PrintBill(PrintServices& services, const SlipFormat& format, const SlipPrintSettings& settings);
 
 // Every record of a batch as one job with one page per record, after the
 // operator chose the printer (cancelling prints nothing, shows no progress and

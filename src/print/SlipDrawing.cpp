@@ -121,9 +121,21 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
         const double xMm = units::MmFromTwips(at.x()), yMm = units::MmFromTwips(at.y());
         SilentPrompter quiet;
         Prompter& tell = settings.prompter ? *settings.prompter : quiet;
-        if (settings.barcodeStandard == 0)
-            DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true, tell);
-        else
+        if (settings.barcodeStandard == 0) {
+            const Code39Outcome drawn = DrawFittedCode39(s, value, xMm, yMm, b.rect.height(), w, fontSize, true, tell);
+            // The canvas says in the empty box why it is empty.
+            const QString note = settings.canvasRules ? Code39OutcomeNote(drawn) : QString();
+            if (!note.isEmpty()) {
+                const auto saved = s.SaveSettings();
+                s.SetFontName(QStringLiteral("宋体"));
+                s.SetFontSize(9);
+                s.SetForeColor(Qt::red);
+                s.SetCurrentX(at.x());
+                s.SetCurrentY(at.y());
+                s.Print(note);
+                s.RestoreSettings(saved);
+            }
+        } else
             DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
         return;
     }

@@ -173,7 +173,15 @@ QPageLayout SlipPrinter::Layout() const
 
 QPageLayout SlipPrinter::DeviceLayout() const
 {
-    return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    if (pdf_ || orientation_ == QPageLayout::Portrait)
+        return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    // A spooler asked for a turned page turns it back onto the paper as the
+    // paper is fed (or, with some drivers, leaves it unturned and cut off);
+    // the job instead asks for paper of the turned sheet's size, upright, so
+    // the page comes out as it lies.
+    const QSizeF mm = paper_.size(QPageSize::Millimeter).transposed();
+    const QPageSize turned(mm, QPageSize::Millimeter, paper_.name(), QPageSize::ExactMatch);
+    return QPageLayout(SpoolerPageSize(turned), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 int SlipPrinter::PageWidth() const
@@ -188,8 +196,6 @@ int SlipPrinter::PageHeight() const
     return int(RoundHalfEven(mm.height() * kPaperTwipsPerMm));
 }
 
-int SlipPrinter::Resolution() const { return device_->resolution(); }
-
 bool SlipPrinter::Fail(const QString& why)
 {
     jobFailed_ = true;
@@ -201,7 +207,6 @@ bool SlipPrinter::BeginJob()
 {
     if (jobFailed_) return false;
     lastError_.clear();
-    pages_ = 0;
     if (!pdf_ && (deviceName_.isEmpty() || !Printers().Connect(*device_, deviceName_)))
         return Fail(QStringLiteral("没有正常连接打印机！"));
     if (pdf_) {
@@ -224,7 +229,6 @@ bool SlipPrinter::BeginJob()
         DropPartFile();
         return Fail(QStringLiteral("打印机无法开始打印。"));
     }
-    pages_ = 1;
     pagePending_ = false;
     return true;
 }
@@ -266,7 +270,6 @@ QPainter* SlipPrinter::DrawingPainter()
     } else if (pagePending_) {
         device_->setPageLayout(DeviceLayout());
         device_->newPage();
-        ++pages_;
         pagePending_ = false;
     }
     return &painter_;
@@ -281,7 +284,6 @@ bool SlipPrinter::NewPage()
     } else if (pagePending_) {
         device_->setPageLayout(DeviceLayout());
         if (!device_->newPage()) return Fail(QStringLiteral("打印机不接受新的一页。"));
-        ++pages_;
     }
     pagePending_ = true;
     return true;

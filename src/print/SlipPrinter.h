@@ -110,8 +110,6 @@ public:
     // The sheet as it lies (landscape swaps), in whole twips.
     int PageWidth() const;
     int PageHeight() const;
-    // Dots per inch of the drawing device.
-    int Resolution() const;
 
     // False when the printer refused the page (the job has failed).
     bool NewPage();
@@ -120,14 +118,11 @@ public:
     bool EndDoc();
     // Drops the open job without sending it.
     void KillDoc();
-    bool JobOpen() const { return painter_.isActive(); }
     // The job could not start or a page was refused: what is drawn from now
     // on is passed over, and EndDoc will answer false.
     bool JobFailed() const { return jobFailed_; }
     // Why the last job failed, for the operator; "" when it did not.
     QString LastError() const { return lastError_; }
-    // Pages of the open job, or of the last one sent.
-    int PageCount() const { return pages_; }
 
 protected:
     QPainter* DrawingPainter() override;
@@ -151,7 +146,6 @@ private:
     QPageLayout::Orientation orientation_ = QPageLayout::Portrait;
     bool pagePending_ = false;   // NewPage came, the next page not begun yet
     bool jobFailed_ = false;     // the job could not start; drawing is passed over
-    int pages_ = 0;
     QString lastError_;
     QString partFile_;           // PDF output being written, put in place by EndDoc
 };

@@ -4,12 +4,12 @@
 #include "core/FileNames.h"
 #include "core/TextNumber.h"
 #include "storage/FormatStore.h"
+#include "storage/SavedFile.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 namespace slip::BackgroundStore {
 
@@ -25,35 +25,14 @@ QImage ReadImage(const QString& path)
 }
 
 // Writes the picture under `target` as JPEG: a JPEG file is taken byte for
-// byte, any other picture is encoded. QSaveFile makes the new file complete
-// before it replaces the old one.
-bool WritePicture(const QString& source, const QImage& image, const QString& target, QString& why)
+// byte, any other picture is encoded. The new file is whole before it
+// replaces the old one.
+StoreResult WritePicture(const QString& source, const QImage& image, const QString& target)
 {
     QImageReader probe(source);
     probe.setDecideFormatFromContent(true);
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
-        why = out.errorString();
-        return false;
-    }
-    bool ok;
-    if (probe.format() == "jpeg") {
-        QFile in(source);
-        ok = in.open(QIODevice::ReadOnly) && out.write(in.readAll()) >= 0;
-        if (!ok) why = in.errorString();
-    } else {
-        ok = image.save(&out, "JPG", 95);
-        if (!ok) why = QStringLiteral("无法写出图片");
-    }
-    if (!ok) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        why = out.errorString();
-        return false;
-    }
-    return true;
+    if (probe.format() == "jpeg") return SaveCopy(source, target);
+    return SaveFile(target, [&image](QIODevice& out) { return image.save(&out, "JPG", 95); });
 }
 
 } // namespace
@@ -68,7 +47,8 @@ QString PicturePath(const QString& formatName)
     return DataFile(safe + QStringLiteral(".jpg"));
 }
 
-QString OldRulePath(const QString& formatName) { return DataFile(OldRuleName(formatName) + QStringLiteral(".jpg")); }
+// Where older versions kept the picture of a name with such characters.
+static QString OldRulePath(const QString& formatName) { return DataFile(OldRuleName(formatName) + QStringLiteral(".jpg")); }
 
 QString ExistingPicture(const QString& formatName)
 {
@@ -98,9 +78,8 @@ StoreResult Replace(const QString& formatName, const QString& chosenFile)
     const QImage image = ReadImage(chosenFile);
     if (image.isNull())
         return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的图片，原有底图未改变！"));
-    QString why;
-    if (!WritePicture(chosenFile, image, PicturePath(formatName), why))
-        return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！（") + why + QStringLiteral("）"));
+    if (const StoreResult written = WritePicture(chosenFile, image, PicturePath(formatName)); !written)
+        return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！") + written.error);
     // The picture now lives under the new rule only.
     const QString old = OldRulePath(formatName);
     if (HasUnsafeFileNameChars(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
@@ -124,9 +103,8 @@ StoreResult CopyTo(const QString& fromFormat, const QString& toFormat)
     const QString from = ExistingPicture(fromFormat);
     if (from.isEmpty()) return Remove(toFormat);
     const QImage image = ReadImage(from);
-    QString why;
-    if (image.isNull() || !WritePicture(from, image, PicturePath(toFormat), why))
-        return StoreResult::Failed(QStringLiteral("底图复制失败！（") + why + QStringLiteral("）"));
+    const StoreResult written = image.isNull() ? StoreResult::Failed(QString()) : WritePicture(from, image, PicturePath(toFormat));
+    if (!written) return StoreResult::Failed(QStringLiteral("底图复制失败！") + written.error);
     return StoreResult::Ok();
 }
 

@@ -15,8 +15,6 @@ namespace BackgroundStore {
 // did, and a mark of the exact name is added so that "Q/S" and a format
 // literally named "Q4S" never share a file.
 QString PicturePath(const QString& formatName);
-// Where older versions kept the picture of a name with such characters.
-QString OldRulePath(const QString& formatName);
 // The file that holds the format's picture now ("" when it has none).
 QString ExistingPicture(const QString& formatName);
 bool HasPicture(const QString& formatName);

@@ -1,6 +1,7 @@
 #include "storage/Compaction.h"
 
 #include "core/DataFolder.h"
+#include "storage/SavedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,21 +10,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace slip {
 
 namespace {
-
-CompactionFaultHook& Hook()
-{
-    static CompactionFaultHook hook;
-    return hook;
-}
 
 std::atomic<quint64> g_compactConnections{0};
 
@@ -31,11 +21,6 @@ struct Failure {
     int number = 0;
     QString description;
 };
-
-QString Injected(CompactionStep step, const QString& target)
-{
-    return Hook() ? Hook()(step, target) : QString();
-}
 
 bool SameFile(const QString& a, const QString& b)
 {
@@ -57,22 +42,30 @@ bool ConnectionOpenOn(const QString& path)
     return false;
 }
 
+const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
+
 // A journal beside the file belongs to the file now in place; it must not be
 // replayed into the compacted one.
 bool JournalPresent(const QString& path)
 {
-    for (const char* suffix : {"-journal", "-wal"})
+    for (const char* suffix : kSideFiles)
         if (QFileInfo::exists(path + QLatin1String(suffix))) return true;
     return false;
 }
 
-bool SyncPath(const QString& path, bool directory)
+// Removes a file and its journals; false when one is still there.
+bool ClearWithJournals(const QString& path, QString& why)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), directory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
+    bool ok = true;
+    QStringList files{path};
+    for (const char* suffix : kSideFiles) files << path + QLatin1String(suffix);
+    for (const QString& f : files) {
+        QFile file(f);
+        if ((file.exists() || QFileInfo(f).isSymLink()) && !file.remove()) {
+            why = file.errorString();
+            ok = false;
+        }
+    }
     return ok;
 }
 
@@ -118,32 +111,18 @@ bool RunSteps(const QString& path, bool backup, const QString& target, Failure& 
     };
 
     if (backup) {
-        if (QString e = Injected(CompactionStep::Backup, target); !e.isEmpty()) return fail(1, e);
-        const QString copy = GetTempDir() + QStringLiteral("backup.mdb");
-        QFile old(copy);
-        if (old.exists() && !old.remove())
-            return fail(1, WithDetail(QStringLiteral("无法删除旧的备份文件"), old.errorString()));
-        QFile source(path);
-        if (!source.copy(copy))
-            return fail(1, WithDetail(QStringLiteral("无法建立数据库的备份"), source.errorString()));
+        if (const StoreResult copied = SaveCopy(path, GetTempDir() + QStringLiteral("backup.mdb")); !copied)
+            return fail(1, WithDetail(QStringLiteral("无法建立数据库的备份"), copied.error));
     }
     progress.Step(1, QStringLiteral("pages"));
 
-    if (QString e = Injected(CompactionStep::ClearTarget, target); !e.isEmpty()) return fail(2, e);
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-        QFile old(target);
-        if (!old.remove())
-            return fail(2, WithDetail(QStringLiteral("无法删除旧的临时文件"), old.errorString()));
-    }
+    QString why;
+    if (!ClearWithJournals(target, why)) return fail(2, WithDetail(QStringLiteral("无法删除旧的临时文件"), why));
 
-    if (QString e = Injected(CompactionStep::Compact, target); !e.isEmpty()) return fail(3, e);
     QString error;
     if (!RunOn(path, QStringLiteral("VACUUM INTO ?"), {target}, error))
         return fail(3, WithDetail(QStringLiteral("无法写出压缩后的数据库"), error));
-    if (!SyncPath(target, false))
-        return fail(3, WithDetail(QStringLiteral("无法写出压缩后的数据库"), QString::fromLocal8Bit(std::strerror(errno))));
 
-    if (QString e = Injected(CompactionStep::Verify, target); !e.isEmpty()) return fail(4, e);
     QStringList check;
     if (!RunOn(target, QStringLiteral("PRAGMA integrity_check"), {}, error, &check)
         || check != QStringList{QStringLiteral("ok")})
@@ -151,19 +130,13 @@ bool RunSteps(const QString& path, bool backup, const QString& target, Failure& 
                                   error.isEmpty() ? check.join(QLatin1Char(' ')) : error));
     progress.Step(1, QStringLiteral("pages"));
 
-    if (QString e = Injected(CompactionStep::Swap, target); !e.isEmpty()) return fail(5, e);
     if (ConnectionOpenOn(path) || JournalPresent(path)) return fail(5, QStringLiteral("数据库正在使用中"));
-    // The database keeps its owner-only permissions.
-    QFile::setPermissions(target, QFile::permissions(path));
-    if (std::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) != 0)
-        return fail(5, WithDetail(QStringLiteral("无法替换数据库文件"), QString::fromLocal8Bit(std::strerror(errno))));
-    SyncPath(QFileInfo(path).absolutePath(), true);
+    if (const StoreResult copied = SaveCopy(target, path); !copied)
+        return fail(5, WithDetail(QStringLiteral("无法替换数据库文件"), copied.error));
     return true;
 }
 
 } // namespace
-
-void SetCompactionFaultHook(CompactionFaultHook hook) { Hook() = std::move(hook); }
 
 QString GetTempDir()
 {
@@ -173,22 +146,17 @@ QString GetTempDir()
     return dir;
 }
 
-QString CompactionTargetPath(const QString& databasePath)
-{
-    return QFileInfo(databasePath).absolutePath() + QStringLiteral("/TEMP.mdb");
-}
-
 StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& progress)
 {
     if (!QFileInfo(path).isFile()) return StoreResult::Failed(QStringLiteral("没有找到要压缩的数据库文件！"));
     progress.Start(QStringLiteral("开始压缩数据库……"), 3);
-    const QString target = CompactionTargetPath(path);
+    const QString target = GetTempDir() + QStringLiteral("TEMP.mdb");
     Failure failure;
     const bool done = RunSteps(path, backup, target, failure, progress);
-    if (!done) {
-        // What was written of the compacted copy is worthless now.
-        if (failure.number >= 3 && QFileInfo::exists(target)) QFile::remove(target);
-    }
+    // The compacted copy is worthless once it is back in place, or when a
+    // step failed; leaving it would only fill the disk.
+    QString ignored;
+    ClearWithJournals(target, ignored);
     progress.End();
     if (!done)
         return StoreResult::Failed(QStringLiteral("数据库压缩失败（") + QString::number(failure.number)

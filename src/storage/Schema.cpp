@@ -15,7 +15,7 @@ const char* const kCreateStatements[] = {
     " LBL TEXT, Dir INTEGER, X DOUBLE, Y DOUBLE, W DOUBLE, H DOUBLE, S DOUBLE, L DOUBLE,"
     " Color INTEGER, fName TEXT, fSize DOUBLE, fBold BOOLEAN, fItalic BOOLEAN,"
     " fUnderline BOOLEAN, fStrikethru BOOLEAN, Cash DOUBLE, RCtl DOUBLE, Mem TEXT,"
-    " SumID DOUBLE DEFAULT 0, SumID1 DOUBLE DEFAULT 0)",
+    " SumID DOUBLE DEFAULT 0, SumID1 DOUBLE DEFAULT 0, RCtl1 DOUBLE DEFAULT 0)",
     "CREATE INDEX IF NOT EXISTS Fmt_name ON Fmt(Fmt)",
     "CREATE TABLE IF NOT EXISTS 参数 ("
     " RowID INTEGER PRIMARY KEY AUTOINCREMENT, Var TEXT, Con TEXT)",
@@ -67,9 +67,11 @@ bool EnsureSchema()
 void UpgradeSchema()
 {
     // SQLite columns take any number, so the older layout's column types need
-    // no change; only the two sum targets may be missing.
+    // no change; only the two sum targets may be missing, and the column an
+    // exchange file's 23rd field is kept in.
     AddColumnIfMissing(QStringLiteral("Fmt"), QStringLiteral("SumID"), QStringLiteral("DOUBLE"));
     AddColumnIfMissing(QStringLiteral("Fmt"), QStringLiteral("SumID1"), QStringLiteral("DOUBLE"));
+    AddColumnIfMissing(QStringLiteral("Fmt"), QStringLiteral("RCtl1"), QStringLiteral("DOUBLE"));
 }
 
 } // namespace slip

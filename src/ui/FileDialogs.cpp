@@ -1,8 +1,8 @@
 #include "ui/FileDialogs.h"
 
 #include "core/DataFolder.h"
+#include "ui/WindowHelpers.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -75,7 +75,8 @@ QString& LastName()
 
 QString ShowQtFileDialog(const FileDialogRequest& r)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    ScopedDialog<QFileDialog> held(DialogParent());
+    QFileDialog& dialog = *held.get();
     dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -83,7 +84,7 @@ QString ShowQtFileDialog(const FileDialogRequest& r)
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     const QString preset = r.defaultName.isEmpty() ? LastName() : r.defaultName;
     if (!preset.isEmpty()) dialog.selectFile(preset);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    if (dialog.exec() != QDialog::Accepted || !held.get()) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
 }

@@ -82,6 +82,7 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     Percent->setAlignment(Qt::AlignCenter);
     L2 = new QLabel(this);
     L1 = new QLabel(this);
+    for (QLabel* l : {LBL, L1, L2}) l->setTextFormat(Qt::PlainText);  // may name files
     auto* figures = new QHBoxLayout;
     figures->addWidget(L2);
     figures->addStretch();

@@ -1,6 +1,7 @@
 #include "ui/Prompt.h"
 
-#include <QApplication>
+#include "ui/WindowHelpers.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -38,8 +39,12 @@ std::optional<QString> InputBox(const QString& prompt, const QString& title, con
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
                              const QString& title)
 {
-    QMessageBox box(QApplication::activeWindow());
+    ScopedDialog<QMessageBox> held(DialogParent());
+    QMessageBox& box = *held.get();
     box.setWindowTitle(title);
+    // Texts carry names and values from files, servers and the operator:
+    // shown as written, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -71,12 +76,13 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
         break;
     }
     box.exec();
-    QAbstractButton* clicked = box.clickedButton();
+    QAbstractButton* clicked = held.get() ? held->clickedButton() : nullptr;
     if (clicked && clicked == yes) return PromptAnswer::Yes;
     if (clicked && clicked == no) return PromptAnswer::No;
     if (clicked && clicked == ok) return PromptAnswer::Ok;
     if (cancel) return PromptAnswer::Cancel;
-    // Closed with the window's close box: the safe answer.
+    // Closed with the window's close box (or gone with its window): the safe
+    // answer.
     if (no) return PromptAnswer::No;
     return PromptAnswer::Ok;
 }
@@ -85,7 +91,7 @@ std::optional<QString> QtPrompter::Input(const QString& prompt, const QString& t
                                          const QString& initial)
 {
     bool ok = false;
-    QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+    QString text = QInputDialog::getText(DialogParent(), title, prompt,
                                          QLineEdit::Normal, initial, &ok);
     if (!ok) return std::nullopt;
     return text;

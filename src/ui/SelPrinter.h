@@ -31,7 +31,6 @@ public:
     // The mode that lists the installed printers.
     static QString PrinterMode();
     void SetMode(const QString& mode) { mode_ = mode; }
-    QString Mode() const { return mode_; }
 
     const QString& Answer() const { return answer_; }
 

@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -27,17 +28,20 @@ void SetTopmost(QWidget* window)
     if (visible) window->show();
 }
 
+QWidget* DialogParent()
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible()) return active;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible() && qobject_cast<QMainWindow*>(w)) return w;
+    return nullptr;
+}
+
 int TaskbarHeightTwips(const QRect& screen, const QRect& workArea)
 {
     const int strip = (screen.y() + screen.height()) - (workArea.y() + workArea.height());
     return int(qMax(0, strip) * units::kTwipsPerPixel);
-}
-
-int GetTaskbarHeight()
-{
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s) return 0;
-    return TaskbarHeightTwips(s->geometry(), s->availableGeometry());
 }
 
 QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize& window)
@@ -115,14 +119,6 @@ void WaitFormClosed(const QString& caption)
     }
 }
 
-void YieldEvents(int n)
-{
-    for (int i = 0; i <= n; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
 // --- Fonts ---------------------------------------------------------------
 
 namespace {
@@ -156,7 +152,8 @@ QFont ToFont(const FontChoice& c)
 // a colour button beneath.
 std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
 {
-    QDialog dialog(QApplication::activeWindow());
+    ScopedDialog<QDialog> held(DialogParent());
+    QDialog& dialog = *held.get();
     dialog.setWindowTitle(QStringLiteral("字体"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* fonts = new QFontDialog(&dialog);
@@ -184,7 +181,7 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || !held.get()) return std::nullopt;
     const QFont f = fonts->currentFont();
     FontChoice out;
     out.name = f.family();
@@ -201,66 +198,12 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
 
 void SetFontDialogHandler(FontDialogHandler handler) { Handler() = std::move(handler); }
 
-qint32 ControlForeColor(const QWidget* control)
+bool ChooseFont(FontChoice& choice)
 {
-    if (!control) return 0;
-    return ToBgr(control->palette().color(control->foregroundRole()));
-}
-
-void SetControlForeColor(QWidget* control, qint32 bgr)
-{
-    if (!control) return;
-    QPalette p = control->palette();
-    const QColor c = Bgr(bgr);
-    // Labels, text boxes and check boxes take their text colour from different roles.
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
-    p.setColor(QPalette::ButtonText, c);
-    control->setPalette(p);
-}
-
-FontChoice PresetFontDialog(const QWidget* control)
-{
-    FontChoice c;
-    if (!control) return c;
-    const QFont f = control->font();
-    if (!f.family().isEmpty()) c.name = f.family();
-    c.size = f.pointSizeF() > 0 ? f.pointSizeF() : c.size;
-    c.bold = f.bold();
-    c.italic = f.italic();
-    c.color = ControlForeColor(control);
-    c.strikethru = f.strikeOut();
-    c.underline = f.underline();
-    return c;
-}
-
-bool ApplyFontDialog(FontChoice& dialog, QWidget* control, bool show, bool apply)
-{
-    if (show) {
-        const std::optional<FontChoice> chosen = Handler() ? Handler()(dialog) : ShowQtFontDialog(dialog);
-        if (!chosen) return false;
-        dialog = *chosen;
-    }
-    if (apply) {
-        if (!control) return false;
-        QFont f = control->font();
-        const QFont chosen = ToFont(dialog);
-        f.setFamily(chosen.family());
-        f.setPointSizeF(chosen.pointSizeF());
-        f.setBold(dialog.bold);
-        f.setItalic(dialog.italic);
-        f.setUnderline(dialog.underline);
-        f.setStrikeOut(dialog.strikethru);
-        control->setFont(f);
-        SetControlForeColor(control, dialog.color);
-    }
+    const std::optional<FontChoice> chosen = Handler() ? Handler()(choice) : ShowQtFontDialog(choice);
+    if (!chosen) return false;
+    choice = *chosen;
     return true;
-}
-
-void ChooseControlFont(QWidget* control)
-{
-    FontChoice dialog = PresetFontDialog(control);
-    ApplyFontDialog(dialog, control, true, true);
 }
 
 } // namespace slip

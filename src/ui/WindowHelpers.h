@@ -1,5 +1,6 @@
 #pragma once
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -13,14 +14,40 @@ namespace slip {
 // Keeps a window above all others of the desktop.
 void SetTopmost(QWidget* window);
 
+// --- Dialogs over the program's windows ----------------------------------
+
+// The window a dialog opens over: the active window while it is shown, else
+// the program's shown main window, else none. A window that has just closed
+// may still be the active one until the window system moves the focus, and
+// one closed for good deletes its children with it.
+QWidget* DialogParent();
+
+// A dialog run on its own event loop, held so that nothing frees it twice: a
+// parent deleted while the dialog runs takes the dialog with it, and this
+// then holds nothing (get() is null) instead of deleting it again.
+template <class D>
+class ScopedDialog {
+public:
+    template <class... Args>
+    explicit ScopedDialog(Args&&... args) : dialog_(new D(std::forward<Args>(args)...))
+    {
+    }
+    ~ScopedDialog() { delete dialog_.data(); }
+    ScopedDialog(const ScopedDialog&) = delete;
+    ScopedDialog& operator=(const ScopedDialog&) = delete;
+    D* get() const { return dialog_.data(); }
+    D* operator->() const { return dialog_.data(); }
+
+private:
+    QPointer<D> dialog_;
+};
+
 // --- Placing windows -----------------------------------------------------
 
 // Height in twips of the strip below the work area (the task bar), from a
 // screen's full and available geometry in logical pixels. Only a strip at the
 // bottom is counted; a bar at the top or a side is not.
 int TaskbarHeightTwips(const QRect& screen, const QRect& workArea);
-// The same for the primary screen.
-int GetTaskbarHeight();
 
 // Top-left corner that centres a window of `window` size on `screen`, with the
 // task bar strip taken off the height.
@@ -36,9 +63,6 @@ bool IsFormOpen(const QString& caption);
 // once when none is. Callers show a chooser without blocking and wait here.
 // The wait ends too when the program is quitting.
 void WaitFormClosed(const QString& caption);
-
-// n + 1 rounds of two turns of the event loop; nothing for n < 0.
-void YieldEvents(int n);
 
 // --- Fonts of boxes and labels ------------------------------------------
 
@@ -59,21 +83,8 @@ using FontDialogHandler = std::function<std::optional<FontChoice>(const FontChoi
 // handler restores the Qt dialog.
 void SetFontDialogHandler(FontDialogHandler handler);
 
-// The dialog state preset from a control: its font (or "宋体" when it has
-// no family) and its fore colour.
-FontChoice PresetFontDialog(const QWidget* control);
-
-// show: the dialog is shown over `dialog` and takes the operator's choice
-// (Cancel gives false). apply: the control takes the font (a size of 0 becomes
-// 0.1) and the colour as its fore colour. False on Cancel or when there is no
-// control; the control then keeps its font.
-bool ApplyFontDialog(FontChoice& dialog, QWidget* control, bool show, bool apply);
-
-// The operator picks font and colour for a control.
-void ChooseControlFont(QWidget* control);
-
-// A control's fore colour as &HBBGGRR, and setting it.
-qint32 ControlForeColor(const QWidget* control);
-void SetControlForeColor(QWidget* control, qint32 bgr);
+// Shows the font dialog over `choice`: false when the operator cancels, else
+// `choice` holds the font and colour picked.
+bool ChooseFont(FontChoice& choice);
 
 } // namespace slip

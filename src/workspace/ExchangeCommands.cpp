@@ -1,6 +1,7 @@
 #include "workspace/ExchangeCommands.h"
 
 #include "core/ProgramName.h"
+#include "exchange/ExchangeCodec.h"
 #include "exchange/LocalNames.h"
 #include "exchange/Server.h"
 #include "ui/FileDialogs.h"
@@ -21,7 +22,7 @@ QString DefaultExportPath(const QString& formatName)
     return QDir(folder).filePath(FileSafeName(formatName) + QStringLiteral(".tvq"));
 }
 
-ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int screenWidthTwips)
+ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
 {
     ExportResult none;
     none.cancelled = true;
@@ -30,9 +31,9 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int
     if (name.isEmpty()) return none;
     const QString chosen = ChooseFile(ExchangeFileFilter(), true, DefaultExportPath(name));
     if (chosen.isEmpty()) return none;
-    ExportResult result = ExportFormatFile(name, chosen, Prompts(), screenWidthTwips);
+    ExportResult result = ExportFormatFile(name, chosen, Prompts());
     if (result.ok) {
-        MsgBox(result.message, result.unsafeBoxes.isEmpty() && result.pictureError.isEmpty()
+        MsgBox(result.message, result.unsafeRows.isEmpty() && result.pictureError.isEmpty()
                                    ? PromptIcon::Information
                                    : PromptIcon::Warning);
     } else if (!result.cancelled) {
@@ -41,8 +42,7 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int
     return result;
 }
 
-FormatImportResult ImportFormatCommand(QString path, int screenWidthTwips, const OpenFormatFn& openFormat,
-                                 const QString& formatName)
+FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFormat, const ImportOptions& options)
 {
     FormatImportResult none;
     none.cancelled = true;
@@ -50,9 +50,6 @@ FormatImportResult ImportFormatCommand(QString path, int screenWidthTwips, const
         path = ChooseFile(ExchangeFileFilter(), false);
         if (path.isEmpty() || !QFileInfo(path).isFile()) return none;
     }
-    ImportOptions options;
-    options.screenWidthTwips = screenWidthTwips;
-    options.formatName = formatName;
     WindowProgress progress;
     FormatImportResult result = ImportFormatFile(path, Prompts(), progress, options);
     if (!result.ok && !result.cancelled) MsgBox(result.error, PromptIcon::Critical);

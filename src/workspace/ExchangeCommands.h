@@ -1,5 +1,5 @@
 #pragma once
-#include "exchange/ExchangeFile.h"
+#include "exchange/FormatExchange.h"
 #include "exchange/UpdateCheck.h"
 
 #include <QString>
@@ -21,13 +21,13 @@ QString DefaultExportPath(const QString& formatName);
 // "导出格式": name "" asks with the format chooser "请选择格式名称"; then the
 // save dialog (filter ExchangeFileFilter()); Cancel in either ends silently.
 // Tells the path written, or why nothing was.
-ExportResult ExportFormatCommand(QString name, const QString& currentFormat, int screenWidthTwips);
+ExportResult ExportFormatCommand(QString name, const QString& currentFormat);
 
 // "导入格式": path "" asks with the open dialog (Cancel, or a chosen file that
 // is not there, ends silently). Tells a failure; opens the new format through
-// openFormat when the operator wants it. formatName: see ImportOptions.
-FormatImportResult ImportFormatCommand(QString path, int screenWidthTwips, const OpenFormatFn& openFormat,
-                                 const QString& formatName = {});
+// openFormat when the operator wants it. options: see ImportOptions.
+FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFormat,
+                                       const ImportOptions& options = {});
 
 // "服务器地址设置": asks the server's address until it is a usable http or
 // https address; an empty answer clears it, Cancel keeps the old one. True

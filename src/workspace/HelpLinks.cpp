@@ -1,7 +1,7 @@
 #include "workspace/HelpLinks.h"
 
 #include "core/DataFolder.h"
-#include "storage/Params.h"
+#include "exchange/Server.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,29 +47,18 @@ QString NoManualMessage()
 
 QList<HelpPage> HelpPages()
 {
-    return {{QStringLiteral("如何定制格式"), QStringLiteral("网址：如何定制格式")},
-            {QStringLiteral("在线咨询"), QStringLiteral("网址：在线咨询")},
-            {QStringLiteral("技术支持"), QStringLiteral("网址：技术支持")},
-            {QStringLiteral("网上商店"), QStringLiteral("网址：网上商店")}};
+    return {{QStringLiteral("如何定制格式"), QStringLiteral("/help/customize.htm")},
+            {QStringLiteral("在线咨询"), QStringLiteral("/help/consult.htm")},
+            {QStringLiteral("技术支持"), QStringLiteral("/help/support.htm")},
+            {QStringLiteral("网上商店"), QStringLiteral("/shop/index.htm")}};
 }
 
 HelpAddress HelpPageAddress(const HelpPage& page)
 {
     HelpAddress a;
-    const QString text = GetParam(page.paramName).trimmed();
-    if (text.isEmpty()) {
-        a.error = QStringLiteral("没有设置“") + page.caption + QStringLiteral("”的网址（参数“") + page.paramName
-                  + QStringLiteral("”）。");
-        return a;
-    }
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty()) {
-        a.error = QStringLiteral("“") + page.caption + QStringLiteral("”的网址“") + text
-                  + QStringLiteral("”无效，只能打开以 http:// 或 https:// 开头的网址。");
-        return a;
-    }
-    a.url = url;
+    const ServerUrl target = ServerFileUrl(page.serverPath);
+    if (target.ok) a.url = target.url;
+    else a.error = target.error;
     return a;
 }
 

@@ -6,7 +6,7 @@
 namespace slip {
 
 // The help menu's targets: the program's manual, when one is installed, and
-// the maker's web pages, whose addresses are kept in the parameter table.
+// the maker's web pages on the server the operator sets (服务器地址设置).
 
 // The names a manual may have, in the order they are looked for.
 QStringList ManualFileNames();
@@ -21,7 +21,7 @@ QString NoManualMessage();
 // A web page of the help menu.
 struct HelpPage {
     QString caption;     // the menu item
-    QString paramName;   // the parameter that keeps its address
+    QString serverPath;  // where it lies on the server
 };
 QList<HelpPage> HelpPages();
 
@@ -29,8 +29,8 @@ struct HelpAddress {
     QUrl url;            // valid when it may be opened
     QString error;       // for the operator otherwise
 };
-// The address kept for a page: refused when none is set and when it is no
-// http or https address (the desktop would run a file or program for it).
+// The page's address on the configured server; with none set the error is
+// "未设置服务器地址！", as for the other web commands.
 HelpAddress HelpPageAddress(const HelpPage& page);
 
 } // namespace slip

@@ -50,17 +50,6 @@ bool SameBoxes(const QVector<HistoryBox>& a, const QVector<HistoryBox>& b)
     });
 }
 
-// A path the chosen export will really be: a workbook gets the ending a
-// spreadsheet program opens it by (none, or the old ".xls", which the
-// workbook written here is not).
-QString ExportPath(const QString& chosen)
-{
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix.isEmpty()) return chosen + QStringLiteral(".xlsx");
-    if (suffix == QLatin1String("xls")) return chosen + QLatin1Char('x');
-    return chosen;
-}
-
 } // namespace
 
 // Shows a line break inside a value as the line-break marker (a list row is
@@ -409,7 +398,8 @@ void HistoryPanel::ExportGrid()
     }
     const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
     if (chosen.isEmpty()) return;
-    const QString path = ExportPath(chosen);
+    QString renamed;
+    const QString path = GridExportPath(chosen, &renamed);
     if (QFileInfo::exists(path) &&
         Question(QStringLiteral("该文件已存在，是否覆盖？"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -419,7 +409,8 @@ void HistoryPanel::ExportGrid()
         MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
         return;
     }
-    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path));
+    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path) +
+           (renamed.isEmpty() ? QString() : QStringLiteral("\r\n") + renamed));
 }
 
 void HistoryPanel::FindInGrid()

@@ -167,6 +167,7 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
     fileLabel = new QLabel(source.sheet.isEmpty() ? source.path
                                                   : source.path + QStringLiteral("  [") + source.sheet + QStringLiteral("]"));
     fileLabel->setObjectName(QStringLiteral("importFile"));
+    fileLabel->setTextFormat(Qt::PlainText);
     fileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     v->addWidget(fileLabel);
     auto* previewCaption = new QLabel(QStringLiteral("您将要导入的EXCEL表格样式："));

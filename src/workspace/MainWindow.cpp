@@ -120,6 +120,7 @@ QWidget* MainWindow::BuildSlipPanel()
     auto* row1 = new QHBoxLayout;
     auto* nameCaption = new QLabel(QStringLiteral("格式名："));
     formatNameLabel = new QLabel;
+    formatNameLabel->setTextFormat(Qt::PlainText);
     formatNameLabel->setToolTip(QStringLiteral("当前显示的单据格式名称（双击可选择其他格式）。"));
     formatNameLabel->setMinimumWidth(120);
     QFont bold = formatNameLabel->font();

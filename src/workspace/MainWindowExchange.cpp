@@ -34,13 +34,13 @@ void MainWindow::ExportFormat()
 {
     // The format as stored is exported: unsaved changes are offered first.
     if (format_.IsOpen() && !commands_->OfferToSave()) return;
-    ExportFormatCommand(QString(), format_.Name(), ScreenWidthTwips());
+    ExportFormatCommand(QString(), format_.Name());
 }
 
 void MainWindow::ImportFormat()
 {
     QPointer<MainWindow> self(this);
-    ImportFormatCommand(QString(), ScreenWidthTwips(), [self](const QString& name) {
+    ImportFormatCommand(QString(), [self](const QString& name) {
         if (self) self->commands_->ChooseFormat(name, false);
     });
 }
@@ -50,7 +50,6 @@ void MainWindow::ShowWebCatalogue()
     if (!catalogue_) {
         QPointer<MainWindow> self(this);
         catalogue_ = new WebCatalogueDialog(
-            ScreenWidthTwips(),
             [self](const QString& name) {
                 if (self) self->commands_->ChooseFormat(name, false);
             },

@@ -67,7 +67,11 @@ void MainWindow::WirePrintCommands()
         canvas_->EditBox(0);
         return std::make_unique<SlipBatch>(format_, batchPanel->Batch(), *filling_, lineBreakMarker_);
     };
-    menus_->hooks.printAndAddSlip = [this] { print_->PrintAndAddBill(); };
+    // "打印并添加单据": once printed, the next slip starts as after "添加下一张单据"
+    // (the print stored the slip already).
+    menus_->hooks.printAndAddSlip = [this] {
+        if (print_->PrintBill().Done()) filling_->StartNextSlip();
+    };
     historyPanel->SetReprint([this](const QVector<QHash<BoxId, QString>>& slips) { return print_->ReprintSlips(slips); });
     // A shown history list takes in the slips just printed.
     connect(print_, &PrintCommands::printed, this, [this](const PrintOutcome& out) {

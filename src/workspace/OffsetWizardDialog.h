@@ -69,9 +69,6 @@ public:
 
     void ShowWizard();
     void ShowValue();
-    // The window shown now, or nullptr.
-    ValWizard* WizardWindow() const { return wizard_ && wizard_->isVisible() ? wizard_.data() : nullptr; }
-    ValValue* ValueWindow() const { return value_ && value_->isVisible() ? value_.data() : nullptr; }
 
     // Opens the help of a topic (19, 30 or 31): the program's manual when
     // there is one, else the operator is told there is none.

@@ -1,9 +1,7 @@
 #include "workspace/PrintCommands.h"
 
-#include "batch/BatchNavigation.h"
 #include "core/TextNumber.h"
 #include "core/Units.h"
-#include "entry/Conversion.h"
 #include "print/Calibration.h"
 #include "print/SlipPrinter.h"
 #include "storage/PrintedSlips.h"
@@ -28,36 +26,6 @@ HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& for
     out.error = r.error;
     for (qint64 n : r.slipNumbers) out.stored += n > 0 ? 1 : 0;
     return out;
-}
-
-// --- the batch as slips
-
-BatchDataSetSlips::BatchDataSetSlips(const BatchDataSet& set, const SlipFormat& format, QString lineBreakMarker)
-    : set_(set), format_(format), base_(format.Values()), marker_(std::move(lineBreakMarker))
-{
-}
-
-int BatchDataSetSlips::Count() const { return set_.RecordCount(); }
-
-std::optional<SlipValues> BatchDataSetSlips::Values(int record)
-{
-    if (record < 1 || record > set_.RecordCount()) return std::nullopt;
-    SlipValues v = base_;
-    const QChar currency = format_.Options().currencyChar;
-    for (const SlipValue& sv : FillSlipFromBatchRow(set_, record)) {
-        const Box* b = format_.Find(sv.recordId);
-        if (!b) continue;
-        QString text = sv.apply ? sv.value : v.value(b->id);
-        if (sv.apply && !marker_.isEmpty()) text.replace(marker_, QStringLiteral("\n"));
-        switch (b->kind) {
-        case BoxKind::Text: text = ConvertByCode(b->dataType, text, currency).text; break;
-        case BoxKind::Check: text = text.trimmed().isEmpty() ? QString() : QStringLiteral("1"); break;
-        default: break;
-        }
-        if (text.isEmpty()) v.remove(b->id);
-        else v.insert(b->id, text);
-    }
-    return v;
 }
 
 // --- the commands
@@ -109,14 +77,6 @@ PrintOutcome PrintCommands::PrintBill()
     const PrintOutcome out = slip::PrintBill(services, format_, CurrentSettings());
     emit printed(out);
     return out;
-}
-
-bool PrintCommands::PrintAndAddBill()
-{
-    const PrintOutcome out = PrintBill();
-    if (out.status != PrintStatus::Printed) return false;
-    format_.ClearValues();
-    return true;
 }
 
 PrintOutcome PrintCommands::PrintAllBills()

@@ -1,5 +1,4 @@
 #pragma once
-#include "batch/BatchDataSet.h"
 #include "model/SlipFormat.h"
 #include "print/PrintJobs.h"
 
@@ -20,23 +19,6 @@ class OffsetWizard;
 HistorySaveOutcome SavePrintedSlips(const SlipFormat& format, const QString& formatName,
                                     const QVector<SlipValues>& slips);
 
-// The records of an imported batch as slips of the format: each record put
-// on the slip as showing it on the canvas does (values converted by their
-// boxes' data-type codes, a hidden text column converting the box's own
-// text, boxes without a column keeping the value the slip shows).
-class BatchDataSetSlips : public BatchSlipSource {
-public:
-    BatchDataSetSlips(const BatchDataSet& set, const SlipFormat& format, QString lineBreakMarker);
-    int Count() const override;
-    std::optional<SlipValues> Values(int record) override;
-
-private:
-    const BatchDataSet& set_;
-    const SlipFormat& format_;
-    SlipValues base_;
-    QString marker_;
-};
-
 // The print commands of the main window: the shown slip, the batch, the
 // calibration figure and the offset wizard. They choose the printer with the
 // chooser, print on the program's printer, ask and tell through the
@@ -54,9 +36,6 @@ public:
 
     // "打印当前单据": the shown slip on one page.
     PrintOutcome PrintBill();
-    // "打印并添加单据": the shown slip, then the boxes cleared for the next one,
-    // only when it printed.
-    bool PrintAndAddBill();
     // "打印所有单据": every imported record, one page each; with no records
     // the shown slip once.
     PrintOutcome PrintAllBills();
@@ -68,7 +47,6 @@ public:
     void PrintCalibration();
     // "打印校准向导": the offset wizard.
     void ShowOffsetWizard();
-    OffsetWizard& Wizard();
 
     // Where the batch comes from: the batch panel sets it; nothing means no
     // records are imported.
@@ -85,6 +63,7 @@ signals:
 
 private:
     PrintServices Services(ProgressReporter& progress);
+    OffsetWizard& Wizard();
 
     SlipFormat& format_;
     QPointer<SlipView> canvas_;

@@ -1,7 +1,10 @@
 #include "workspace/SlipMenus.h"
 
 #include "core/TextNumber.h"
+#include "core/Units.h"
 #include "model/BoxEditing.h"
+#include "print/SlipDrawing.h"
+#include "print/barcode/Code39.h"
 #include "ui/FileDialogs.h"
 #include "core/Units.h"
 #include "ui/Prompt.h"
@@ -189,6 +192,13 @@ void SlipMenus::EnterBarcode(BoxId id)
     // Cancel keeps what the box shows; an empty answer empties it.
     if (!answer) return;
     format_.SetValue(id, answer->trimmed());
+    // A symbol the box can't show leaves it empty: said now, not at printing.
+    if (canvas_ && canvas_->BarcodeStandard() == 0 && IsBarcodeValue(format_.Value(id), true)) {
+        double module = 0;
+        const QString why = Code39OutcomeMessage(
+            FitReadableCode39(format_.Value(id), units::TwipsFromMm(b->rect.width()), module));
+        if (!why.isEmpty()) MsgBox(why, PromptIcon::Warning);
+    }
 }
 
 void SlipMenus::CopyText(BoxId id)

@@ -60,6 +60,7 @@ public:
         barcodeStandard_ = standard;
         viewport()->update();
     }
+    int BarcodeStandard() const { return barcodeStandard_; }
 
     // Font size in points the canvas uses for a box's stored size.
     double CanvasFontPoints(double storedPoints) const;

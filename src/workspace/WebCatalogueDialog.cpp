@@ -37,8 +37,8 @@ constexpr int kDateColumn = 7;
 
 } // namespace
 
-WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFormat, QWidget* parent)
-    : QDialog(parent), screenWidthTwips_(screenWidthTwips), openFormat_(std::move(openFormat))
+WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
+    : QDialog(parent), openFormat_(std::move(openFormat))
 {
     setWindowTitle(QStringLiteral("可供下载的格式模板"));
     setModal(false);
@@ -72,6 +72,7 @@ WebCatalogueDialog::WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFo
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     statusLabel = new QLabel(this);
+    statusLabel->setTextFormat(Qt::PlainText);  // the server's words
     grid->addWidget(statusLabel, 2, 0, 1, 2);
 
     connect(searchButton, &QPushButton::clicked, this, [this] { FindFmt(); });
@@ -241,7 +242,6 @@ void WebCatalogueDialog::ShowPicture(const QString& path)
         reader.setDecideFormatFromContent(true);
         picture = reader.read();
     }
-    shownPicture_ = picture.isNull() ? QString() : path;
     preview->ShowPicture(picture);
 }
 
@@ -274,7 +274,11 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
         failed.error = download.error;
         return failed;
     }
-    FormatImportResult result = ImportFormatCommand(download.templatePath, screenWidthTwips_, {}, entry.name.trimmed());
+    // The entry's own name, and only the picture downloaded for it.
+    ImportOptions options;
+    options.formatName = entry.name.trimmed();
+    options.picture = download.picturePath;
+    FormatImportResult result = ImportFormatCommand(download.templatePath, {}, options);
     if (!self) return result;
     SetBusy(false);
     if (result.ok) {

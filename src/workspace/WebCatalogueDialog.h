@@ -26,7 +26,7 @@ class PicturePreview;
 class WebCatalogueDialog : public QDialog {
     Q_OBJECT
 public:
-    WebCatalogueDialog(int screenWidthTwips, OpenFormatFn openFormat, QWidget* parent = nullptr);
+    WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent = nullptr);
     ~WebCatalogueDialog() override;
 
     GridModel* list = nullptr;
@@ -63,8 +63,6 @@ public:
     QVector<WebFormatRecord> Entries() const;
     bool IsBusy() const { return busy_ > 0; }
     void reject() override;
-    // The picture file shown now; "" when "此格式暂无图片！" shows.
-    QString ShownPicture() const { return shownPicture_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -77,13 +75,11 @@ private:
     void ShowPicture(const QString& path);
     WebFormatRecord EntryAt(int row) const;
 
-    int screenWidthTwips_;
     OpenFormatFn openFormat_;
     int busy_ = 0;
     bool closeWhenIdle_ = false;
     bool closing_ = false;
     bool shownOnce_ = false;
-    QString shownPicture_;
 };
 
 } // namespace slip

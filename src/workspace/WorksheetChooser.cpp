@@ -56,6 +56,7 @@ WorksheetChooser::WorksheetChooser(const QString& workbookPath, const QStringLis
     v->addWidget(list, 2);
 
     previewNote = new QLabel;
+    previewNote->setTextFormat(Qt::PlainText);
     v->addWidget(previewNote);
     previewModel_ = new SheetPreviewModel(kPreviewRows, kPreviewColumns, this);
     preview = new QTableView;

@@ -1,9 +1,9 @@
 #pragma once
 #include "FileBytes.h"
 #include "LocalHttpServer.h"
+#include "RecordingProgress.h"
 #include "TestHome.h"
 
-#include "core/ProgressReporter.h"
 #include "exchange/Server.h"
 #include "core/DataFolder.h"
 
@@ -11,7 +11,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace slip::test {
 
@@ -41,44 +40,6 @@ inline bool TempIsFlat(const QString& root)
         if (e.startsWith(QStringLiteral("Temp/")) && e.count(QLatin1Char('/')) != 1) return false;
     return true;
 }
-
-// Processes whose parent is this test program.
-inline int ChildProcessCount()
-{
-    int n = 0;
-    const QString self = QString::number(::getpid());
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& pid : pids) {
-        bool numeric = false;
-        pid.toInt(&numeric);
-        if (!numeric) continue;
-        const QByteArray stat = FileBytes(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
-        // pid (comm) state ppid ...: the command may hold blanks, so read after the last ")".
-        const qsizetype close = stat.lastIndexOf(')');
-        if (close < 0) continue;
-        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-        if (fields.size() > 1 && QString::fromLatin1(fields[1]) == self) ++n;
-    }
-    return n;
-}
-
-// Records what a download reports.
-class RecordingProgress : public ProgressReporter {
-public:
-    void Start(const QString& title, int total) override
-    {
-        titles << title;
-        totals << total;
-        ++starts;
-    }
-    void Step(int step, const QString&) override { stepped += step; }
-    void End() override { ++ends; }
-    QStringList titles;
-    QList<int> totals;
-    int starts = 0;
-    int ends = 0;
-    int stepped = 0;
-};
 
 // A data folder of its own and a local server set as the program's server.
 class ServerTest : public ::testing::Test {

@@ -1,8 +1,6 @@
 #include "PrintTestSupport.h"
 
 #include "print/PageLayers.h"
-#include "print/SlipPrinter.h"
-#include "TestHome.h"
 
 #include <QImage>
 
@@ -50,26 +48,6 @@ TEST(PageLayers, RulerGridEveryTwoMillimetresThickEveryTenNoneOnTheFarEdges)
     EXPECT_EQ(a4.DrawStyle(), int(kLineDash));
 }
 
-TEST(PageLayers, RulerGridOnPaperIgnoresTheSlip)
-{
-    TestHome home;
-    const QString pdf = home.file(QStringLiteral("grid.pdf"));
-    SlipPrinter printer;
-    printer.UsePdfFile(pdf);
-    PrintRulerGrid(printer, printer.PageWidth(), printer.PageHeight());
-    ASSERT_TRUE(printer.EndDoc());
-    const QImage img = RasterisePage(pdf, 1, 10);
-    // Along a row between two horizontal lines: a line every 2 mm, the tenth ones wider.
-    const int row = 1010;  // 101 mm
-    for (int mm = 2; mm <= 208; mm += 2) {
-        const auto span = DarkSpan(img, true, row, mm * 10 - 5, mm * 10 + 6);
-        ASSERT_GE(span.first, 0) << mm;
-        EXPECT_NEAR((span.first + span.second) / 2.0, mm * 10, 1.5) << mm;
-    }
-    EXPECT_EQ(DarkSpan(img, true, row, 2095, 2100).first, -1);  // nothing on the right edge
-    EXPECT_EQ(DarkSpan(img, false, 1010, 2955, 2970).first, -1);  // nor on the bottom one
-}
-
 TEST(PageLayers, PlacementOnThePageForLengthwiseAndCentreFeed)
 {
     const double w = Tw(180), h = Tw(90);
@@ -100,17 +78,4 @@ TEST(PageLayers, BackgroundPictureCoversTheSlipInRegisterWithTheBoxes)
     EXPECT_FALSE(PrintBackgroundPicture(none, QImage(), 0, 0, 180, 90, a4));
     EXPECT_FALSE(PrintBackgroundPicture(none, picture, 0, 0, 0, 90, a4));
     EXPECT_TRUE(none.pictures.empty());
-
-    TestHome home;  // on paper
-    const QString pdf = home.file(QStringLiteral("background.pdf"));
-    SlipPrinter printer;
-    printer.UsePdfFile(pdf);
-    ASSERT_TRUE(PrintBackgroundPicture(printer, picture, -20, -30, 100, 50, a4));  // captions "-10" and "-20"
-    ASSERT_TRUE(printer.EndDoc());
-    const QImage img = RasterisePage(pdf, 1, 10);
-    const auto across = DarkSpan(img, true, 550, 0, 2100), down = DarkSpan(img, false, 700, 0, 2970);
-    EXPECT_NEAR(across.first, 200, 1);
-    EXPECT_NEAR(across.second, 1200, 1);
-    EXPECT_NEAR(down.first, 300, 1);
-    EXPECT_NEAR(down.second, 800, 1);
 }

@@ -91,19 +91,22 @@ private:
 
 } // namespace
 
-TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesAndNHistorySlips)
+TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesWithTheGridAndAHistorySlipForEachWithValues)
 {
     TestHome home;
     SlipFormat f;
     LoadSlip(f);
+    FormatHeader h = f.Header();
+    h.options.printRulers = true;
+    f.SetHeader(h);
     f.SetValue(11, QStringLiteral("SHOWN"));
     const SlipValues shown = f.Values();
     PrintRun run(home.file(QStringLiteral("batch.pdf")));
-    CanvasSource records(f, Records(5));
+    CanvasSource records(f, {Record(1), {}, Record(3), Record(4), {}});  // blank slips take their pages too
     const PrintOutcome out = PrintAllBills(run.services, f, records, {});
     EXPECT_EQ(out.status, PrintStatus::Printed);
     EXPECT_EQ(out.printed, 5);
-    EXPECT_EQ(out.stored, 5);
+    EXPECT_EQ(out.stored, 3);  // a slip without values stores nothing
     EXPECT_EQ(run.choices, 1);
     EXPECT_TRUE(run.prompter.shown.isEmpty());
 
@@ -111,39 +114,25 @@ TEST(PrintJobs, ABatchOfNRecordsIsOneJobOfNPagesAndNHistorySlips)
     const auto words = PdfWords(run.pdf);
     for (int page = 1; page <= 5; ++page) {
         const PdfWord* w = FindWord(words, QStringLiteral("REC%1").arg(page), page);
-        ASSERT_NE(w, nullptr) << page;
-        EXPECT_NEAR(w->mm.left(), 20, 0.2);
-        EXPECT_EQ(FindWord(words, QStringLiteral("√"), page) != nullptr, page % 2 == 1) << page;
+        EXPECT_EQ(w != nullptr, page != 2 && page != 5) << page;
+        if (w) EXPECT_NEAR(w->mm.left(), 20, 0.2);
+        EXPECT_EQ(FindWord(words, QStringLiteral("√"), page) != nullptr, page % 2 == 1 && page != 5) << page;
+        // Below the slip only the grid has ink: down to the foot of the A4 page.
+        const QRectF grid = InkBounds(RasterisePage(run.pdf, page), QRectF(0, 100, 210, 197));
+        EXPECT_NEAR(grid.bottom(), 297, 0.3) << page;
+        EXPECT_NEAR(grid.right(), 210, 0.3) << page;
     }
     const auto history = History(f.Name());
-    ASSERT_EQ(history.size(), 5);
-    for (int n = 1; n <= 5; ++n) {
-        EXPECT_EQ(history.value(n).value(11), QStringLiteral("REC%1").arg(n));
-        EXPECT_EQ(history.value(n).value(12), n % 2 ? QStringLiteral("1") : QString());
-    }
+    ASSERT_EQ(history.keys(), QList<qint64>({1, 2, 3}));
+    EXPECT_EQ(history.value(2).value(11), QStringLiteral("REC3"));
+    EXPECT_EQ(history.value(2).value(12), QStringLiteral("1"));
+    EXPECT_FALSE(history.value(3).contains(12));
     EXPECT_EQ(run.progress.title, PrintProgressTitle());
     EXPECT_EQ(run.progress.total, 5);
     EXPECT_EQ(run.progress.steps, 5);
     EXPECT_EQ(run.progress.ends, 1);
     // The canvas shows again what it showed before the run.
     EXPECT_EQ(f.Values(), shown);
-}
-
-TEST(PrintJobs, BlankSlipsStillTakeTheirPagesAndNoPageIsAddedAtTheEnd)
-{
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
-    PrintRun run(home.file(QStringLiteral("blank.pdf")));
-    SlipValueList records({Record(1), {}, Record(3), {}});
-    const PrintOutcome out = PrintAllBills(run.services, f, records, {});
-    EXPECT_EQ(out.status, PrintStatus::Printed);
-    EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 4);
-    const auto words = PdfWords(run.pdf);
-    EXPECT_NE(FindWord(words, QStringLiteral("REC3"), 3), nullptr);
-    // A slip with no value stores nothing: no empty history slips.
-    EXPECT_EQ(out.stored, 2);
-    EXPECT_EQ(History(f.Name()).keys(), QList<qint64>({1, 2}));
 }
 
 TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
@@ -163,43 +152,6 @@ TEST(PrintJobs, CancellingThePrinterChoicePrintsAndStoresNothing)
     EXPECT_EQ(run.progress.total, -1);  // no progress shown
     EXPECT_TRUE(run.prompter.shown.isEmpty());
     EXPECT_EQ(f.Value(11), QStringLiteral("SHOWN"));
-}
-
-TEST(PrintJobs, TheShownSlipIsOnePageStoredOnceThePrinterTookIt)
-{
-    TestHome home;
-    FakePrinters fake;
-    fake.names = {QStringLiteral("柜台打印机")};
-    fake.files[fake.names[0]] = home.file(QStringLiteral("counter.pdf"));
-    PrintersScope scope(&fake);
-    SlipFormat f;
-    LoadSlip(f);
-    f.SetValue(11, QStringLiteral("ONE"));
-    PrintRun run{QString()};
-    run.services.selectPrinter = [&] {
-        run.printer.UsePrinter(fake.names[0]);
-        return fake.names[0];
-    };
-    // The printer went away after it was chosen: nothing printed, nothing stored.
-    fake.unreachable = {fake.names[0]};
-    PrintOutcome out = PrintBill(run.services, f, {});
-    EXPECT_EQ(out.status, PrintStatus::Failed);
-    EXPECT_EQ(out.stored, 0);
-    EXPECT_TRUE(History(f.Name()).isEmpty());
-    ASSERT_EQ(run.prompter.shown.size(), 1);
-    EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("打印失败，没有打印任何单据，也没有保存到历史记录。")))
-        << run.prompter.shown[0].toStdString();
-
-    fake.unreachable.clear();
-    out = PrintBill(run.services, f, {});
-    EXPECT_EQ(out.status, PrintStatus::Printed);
-    EXPECT_EQ(out.printed, 1);
-    EXPECT_EQ(out.stored, 1);
-    EXPECT_EQ(ReadPdfInfo(fake.files[fake.names[0]]).pages, 1);
-    const auto history = History(f.Name());
-    ASSERT_EQ(history.size(), 1);
-    EXPECT_EQ(history.first().value(11), QStringLiteral("ONE"));
-    EXPECT_EQ(run.progress.total, -1);  // a single slip shows no progress
 }
 
 TEST(PrintJobs, ABatchThatStopsPartWayStoresExactlyTheSlipsItPrinted)
@@ -310,43 +262,4 @@ TEST(PrintJobs, PrintedSlipsThatTheHistoryCannotTakeAreToldAsPrinted)
     EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 1);
     ASSERT_EQ(run.prompter.shown.size(), 1);
     EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("单据已打印，但没有保存到历史记录。")));
-}
-
-TEST(PrintJobs, PagesPrintedIntoAnOpenJobAreLeftToTheJobsOwner)
-{
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
-    PrintRun run(home.file(QStringLiteral("reprint.pdf")));
-    run.printer.UsePdfFile(run.pdf);
-    for (int i = 1; i <= 2; ++i) {
-        f.SetValue(11, QStringLiteral("AGAIN%1").arg(i));
-        EXPECT_EQ(PrintBill(run.services, f, {}, false, false).status, PrintStatus::Printed);
-    }
-    EXPECT_EQ(run.choices, 0);
-    EXPECT_TRUE(run.printer.JobOpen());
-    ASSERT_TRUE(run.printer.EndDoc());
-    EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 2);
-    EXPECT_NE(FindWord(PdfWords(run.pdf), QStringLiteral("AGAIN2"), 2), nullptr);
-    EXPECT_TRUE(History(f.Name()).isEmpty());
-}
-
-TEST(PrintJobs, EveryPageOfABatchCarriesTheGridWhenItIsAskedFor)
-{
-    TestHome home;
-    SlipFormat f;
-    LoadSlip(f);
-    FormatHeader h = f.Header();
-    h.options.printRulers = true;
-    f.SetHeader(h);
-    PrintRun run(home.file(QStringLiteral("grid.pdf")));
-    SlipValueList records(Records(3));
-    ASSERT_EQ(PrintAllBills(run.services, f, records, {}).status, PrintStatus::Printed);
-    ASSERT_EQ(ReadPdfInfo(run.pdf).pages, 3);
-    for (int page = 1; page <= 3; ++page) {
-        // Below the slip only the grid has ink: down to the foot of the A4 page.
-        const QRectF grid = InkBounds(RasterisePage(run.pdf, page), QRectF(0, 100, 210, 197));
-        EXPECT_NEAR(grid.bottom(), 297, 0.3) << page;
-        EXPECT_NEAR(grid.right(), 210, 0.3) << page;
-    }
 }

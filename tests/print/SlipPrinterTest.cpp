@@ -114,7 +114,6 @@ TEST(SlipPrinter, APrinterThatCannotBeReachedPrintsNothingAndSaysSo)
     EXPECT_TRUE(printer.EndDoc());
     fake.unreachable = {fake.names[0]};
     printer.Print(QStringLiteral("lost"));
-    EXPECT_FALSE(printer.JobOpen());
     EXPECT_FALSE(printer.EndDoc());
     printer.UsePrinter(QString());
     EXPECT_FALSE(printer.EndDoc());

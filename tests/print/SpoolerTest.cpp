@@ -1,142 +1,190 @@
 #include "CupsSpooler.h"
-#include "PrintTestSupport.h"
+#include "SlipPrintTestSupport.h"
 
-#include "print/Calibration.h"
 #include "print/PaperForm.h"
+#include "print/PrintJobs.h"
 #include "print/SlipPrinter.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
-#include <QImage>
-
 using namespace slip;
 using namespace slip::test;
 
-// Slips printed through a real spooler (CUPS, into cups-pdf) land where the
-// program's own PDF puts them: same page, every mark within 0.1 mm.
+// Slips printed through a real spooler (our own CUPS scheduler with a
+// cups-pdf printer) come out on the page the program's own PDF has, with
+// every mark where that PDF puts it; a job the spooler refuses stores nothing.
 
 namespace {
 
-constexpr int kDotsPerMm = 20;  // pages are read back at 508 dpi
+constexpr double kDotsPerMm = 20;
 
-// Centre (mm) of the ink inside a window (mm) of a page, weighted by its
-// darkness: a square's centre to a fraction of a dot.
-QPointF InkCentre(const QImage& img, const QRectF& windowMm)
+// Centre (mm) of the ink in a window of a page; (-1, -1) when it is blank.
+QPointF InkCentre(const QImage& img, const QRectF& w)
 {
-    double sum = 0, sx = 0, sy = 0;
-    const int x0 = std::max(0, int(windowMm.left() * kDotsPerMm));
-    const int x1 = std::min(img.width(), int(windowMm.right() * kDotsPerMm));
-    const int y0 = std::max(0, int(windowMm.top() * kDotsPerMm));
-    const int y1 = std::min(img.height(), int(windowMm.bottom() * kDotsPerMm));
-    for (int y = y0; y < y1; ++y) {
-        const uchar* row = img.constScanLine(y);
-        for (int x = x0; x < x1; ++x) {
-            const double ink = 255 - row[x];
-            sum += ink;
-            sx += ink * (x + 0.5);
-            sy += ink * (y + 0.5);
-        }
-    }
-    if (sum < 255 * 10) return {-1, -1};  // nothing there
-    return {sx / sum / kDotsPerMm, sy / sum / kDotsPerMm};
+    const QRectF ink = InkBounds(img, w, kDotsPerMm);
+    return ink.isNull() ? QPointF(-1, -1) : ink.center();
 }
 
-// 4 mm squares (top-left corners in mm) near every edge of a slip, one more
-// off the middle so that a turned page shows, and two words.
-struct TestSlip {
-    double w, h;
-    std::vector<QPointF> squares() const
+// A spooler with one cups-pdf printer, and the program's own PDF beside it.
+struct Spooled {
+    CupsSpooler spooler;
+    QString queue;
+    TestHome home;
+    QString picture, direct;
+    SlipPrinter printer;
+    ScriptedPrompter prompter;
+    explicit Spooled(const QStringList& lpadmin = {})
     {
-        return {{8, 8}, {w - 12, 8}, {8, h - 12}, {w - 12, h - 12}, {w / 2, h / 2}, {40, 12.3}};
+        queue = spooler.AddPdfPrinter(lpadmin);
+        QImage black(40, 40, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        picture = home.file(QStringLiteral("mark.png"));
+        black.save(picture);
+        direct = home.file(QStringLiteral("direct.pdf"));
     }
-    QPointF left() const { return {20.3, 30.7}; }
-    QPointF right() const { return {w - 45.1, h - 25.2}; }
-
-    void Draw(SlipPrinter& p) const
+    PrintServices Services(bool onQueue)
     {
-        for (const QPointF& s : squares()) p.FillBox(Tw(s.x()), Tw(s.y()), Tw(s.x() + 4), Tw(s.y() + 4), Qt::black);
-        p.SetFontName(QStringLiteral("DejaVu Sans"));
-        p.SetFontSize(12);
-        for (const auto& [at, word] : {std::pair{left(), QStringLiteral("LEFTWORD")}, std::pair{right(), QStringLiteral("RIGHTWORD")}}) {
-            p.SetCurrentX(Tw(at.x()));
-            p.SetCurrentY(Tw(at.y()));
-            p.Print(word);
-        }
+        return PrintServices{printer, prompter, NoProgress(),
+                             [this, onQueue] {
+                                 if (onQueue) printer.UsePrinter(queue);
+                                 else printer.UsePdfFile(direct);
+                                 return onQueue ? queue : direct;
+                             },
+                             SaveToHistory};
     }
-
-    // Windows (mm) around the words: room for the word at 12 points.
-    QRectF around(QPointF at) const { return QRectF(at.x() - 1, at.y() - 1, 35, 7); }
-
-    // Every square within 0.1 mm of its place; the words' ink centres, when
-    // a reference page is given, within 0.1 mm of the reference's.
-    void ExpectPlaced(const QString& pdf, const char* what, const QString& reference = QString()) const
+    // The slip printed on both; the spooler's file, or "" (a failure is reported).
+    QString PrintBoth(const SlipFormat& f)
     {
-        SCOPED_TRACE(QStringLiteral("%1 x %2 mm, %3").arg(w).arg(h).arg(QLatin1String(what)).toStdString());
-        const QImage img = RasterisePage(pdf, 1, kDotsPerMm);
-        ASSERT_FALSE(img.isNull());
-        for (const QPointF& s : squares()) {
-            const QPointF c = InkCentre(img, QRectF(s.x() - 1.5, s.y() - 1.5, 7, 7));
-            EXPECT_NEAR(c.x(), s.x() + 2, 0.1) << "square at " << s.x() << ", " << s.y();
-            EXPECT_NEAR(c.y(), s.y() + 2, 0.1) << "square at " << s.x() << ", " << s.y();
+        for (bool onQueue : {false, true}) {
+            PrintServices s = Services(onQueue);
+            const PrintOutcome out = PrintBill(s, f, {});
+            EXPECT_EQ(out.status, PrintStatus::Printed) << prompter.shown.join('\n').toStdString();
         }
-        if (reference.isEmpty()) {
-            // The program's own PDF keeps its text: the words start where printed.
-            EXPECT_NEAR(WordAt(pdf, QStringLiteral("LEFTWORD")).x(), left().x(), 0.1);
-            EXPECT_NEAR(WordAt(pdf, QStringLiteral("RIGHTWORD")).x(), right().x(), 0.1);
-            return;
-        }
-        const QImage ref = RasterisePage(reference, 1, kDotsPerMm);
-        for (const QPointF& at : {left(), right()}) {
-            const QPointF c = InkCentre(img, around(at)), r = InkCentre(ref, around(at));
-            ASSERT_GT(r.x(), at.x()) << "no word at " << at.x() << ", " << at.y();
-            EXPECT_NEAR(c.x(), r.x(), 0.1) << "word at " << at.x() << ", " << at.y();
-            EXPECT_NEAR(c.y(), r.y(), 0.1) << "word at " << at.x() << ", " << at.y();
-        }
+        const QString out = spooler.WaitForOutput(queue);
+        EXPECT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
+        return out;
     }
 };
 
+// Black squares of 4 mm at these slip positions (mm), near every edge.
+std::vector<QPointF> Squares(double w, double h) { return {{9, 9}, {w - 14, 9}, {9, h - 14}, {w - 14, h - 14}, {w / 2, h / 3}}; }
+
+void LoadSquares(SlipFormat& f, FormatHeader h, const QString& picture)
+{
+    std::vector<Box> boxes;
+    BoxId id = 0;
+    for (const QPointF& at : Squares(h.widthMm, h.heightMm)) boxes.push_back(KindBox(++id, BoxKind::Picture, QRectF(at, QSizeF(4, 4))));
+    boxes.push_back(TextBox(++id, QRectF(40.3, 30.7, 60, 8)));
+    boxes.push_back(LineBox(++id, QLineF(40, 50, 140, 50)));
+    f.Load(h, boxes);
+    for (BoxId i = 1; i <= BoxId(Squares(1, 1).size()); ++i) f.SetValue(i, picture);
+    f.SetValue(id - 1, QStringLiteral("SPOOLED"));
+}
+
 } // namespace
 
-TEST(Spooler, CustomSlipsKeepTheirPageAndPlacesThroughTheSpooler)
+TEST(Spooler, ACustomSizeSlipKeepsItsPaperAndPlacesOnAPrinterSetUpToFitPages)
 {
-    CupsSpooler spooler;
-    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
-    const QString queue = spooler.AddPdfPrinter();
-    ASSERT_FALSE(queue.isEmpty()) << spooler.Failure().toStdString();
+    // Its owner asked for every document to be fitted to the page.
+    Spooled run({QStringLiteral("-o"), QStringLiteral("print-scaling-default=fit"), QStringLiteral("-o"),
+                 QStringLiteral("fit-to-page-default=true")});
+    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
+    SlipFormat f;
+    FormatHeader h = SlipHeader(QStringLiteral("回单"), 175.6, 88.9, 11, 9);  // 1 mm left, 1 mm down
+    h.options.setPaper = true;
+    LoadSquares(f, h, run.picture);
+    const QString spooled = run.PrintBoth(f);
+    ASSERT_FALSE(spooled.isEmpty());
 
-    TestHome home;
-    ScriptedPrompter prompter;
-    // Slip sizes of whole and of odd millimetres, each off whole points in
-    // another way.
-    for (const TestSlip slip : {TestSlip{180, 90}, TestSlip{175.6, 88.9}, TestSlip{241, 140}, TestSlip{210, 99}}) {
-        SCOPED_TRACE(QStringLiteral("%1 x %2 mm").arg(slip.w).arg(slip.h).toStdString());
-        SlipPrinter printer;
-        const QString direct = home.file(QStringLiteral("direct-%1.pdf").arg(slip.w));
-        printer.UsePdfFile(direct);
-        QString name = SlipPaperName();
-        ASSERT_TRUE(SetCustomPaper(printer, name, slip.w, slip.h, prompter));
-        slip.Draw(printer);
-        ASSERT_TRUE(printer.EndDoc());
-
-        printer.UsePrinter(queue);
-        ASSERT_EQ(printer.DeviceName(), queue);
-        ASSERT_TRUE(SetCustomPaper(printer, name, slip.w, slip.h, prompter));
-        slip.Draw(printer);
-        ASSERT_TRUE(printer.EndDoc());
-        const QString spooled = spooler.WaitForOutput(queue);
-        ASSERT_FALSE(spooled.isEmpty()) << spooler.Failure().toStdString();
-
-        const PdfInfo d = ReadPdfInfo(direct), s = ReadPdfInfo(spooled);
-        EXPECT_EQ(s.pages, 1);
-        // The slip's page, whole points (within 0.18 mm), the same both ways.
-        EXPECT_NEAR(d.widthMm, slip.w, 0.18);
-        EXPECT_NEAR(d.heightMm, slip.h, 0.18);
-        EXPECT_NEAR(s.widthMm, d.widthMm, 0.01);
-        EXPECT_NEAR(s.heightMm, d.heightMm, 0.01);
-        slip.ExpectPlaced(direct, "direct PDF");
-        slip.ExpectPlaced(spooled, "through the spooler", direct);
+    const PdfInfo d = ReadPdfInfo(run.direct), s = ReadPdfInfo(spooled);
+    EXPECT_EQ(s.pages, 1);
+    EXPECT_NEAR(d.widthMm, 175.6, 0.18);  // whole points of the slip's size
+    EXPECT_NEAR(d.heightMm, 88.9, 0.18);
+    EXPECT_NEAR(s.widthMm, d.widthMm, 0.01);
+    EXPECT_NEAR(s.heightMm, d.heightMm, 0.01);
+    const QImage a = RasterisePage(run.direct, 1, int(kDotsPerMm)), b = RasterisePage(spooled, 1, int(kDotsPerMm));
+    for (const QPointF& at : Squares(h.widthMm, h.heightMm)) {
+        const QRectF window(at.x() - 4, at.y() - 2, 10, 10);
+        EXPECT_NEAR(InkCentre(a, window).x(), at.x() + 1, 0.1);
+        EXPECT_NEAR(InkCentre(a, window).y(), at.y() + 3, 0.1);
+        EXPECT_NEAR(InkCentre(b, window).x(), at.x() + 1, 0.1);
+        EXPECT_NEAR(InkCentre(b, window).y(), at.y() + 3, 0.1);
     }
-    EXPECT_TRUE(prompter.shown.isEmpty());
+    for (const QRectF& w : {QRectF(38, 30, 40, 9), QRectF(35, 49, 110, 5)}) {  // the text and the line
+        const QPointF p = InkCentre(a, w), q = InkCentre(b, w);
+        ASSERT_GT(p.x(), 0) << "nothing printed in " << w.x() << ", " << w.y();
+        EXPECT_NEAR(q.x(), p.x(), 0.3);
+        EXPECT_NEAR(q.y(), p.y(), 0.3);
+    }
+    EXPECT_EQ(HistorySlipNumbersOf(f.Name()).numbers, QVector<qint64>({2, 1}));
+    EXPECT_TRUE(run.prompter.shown.isEmpty());
+}
+
+TEST(Spooler, ALengthwiseSlipComesOutLandscapeWithItsBoxesWhereTheyBelong)
+{
+    Spooled run;
+    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
+    for (const bool ownPaper : {false, true}) {
+        for (const bool centre : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("own paper %1, centre feed %2").arg(ownPaper).arg(centre).toStdString());
+            SlipFormat f;
+            FormatHeader h = SlipHeader(QStringLiteral("纵向"), 180, 100);
+            h.options.lengthwise = true;
+            h.options.setPaper = ownPaper;
+            h.options.guidesToCentre = centre;
+            LoadSquares(f, h, run.picture);
+            const QString spooled = run.PrintBoth(f);
+            ASSERT_FALSE(spooled.isEmpty());
+            // Turned: A4 lies 297 x 210 mm; the slip's own paper, 180 x 100,
+            // lies 100 x 180.
+            const QSizeF page = ownPaper ? QSizeF(100, 180) : QSizeF(297, 210);
+            const PdfInfo d = ReadPdfInfo(run.direct), s = ReadPdfInfo(spooled);
+            EXPECT_NEAR(d.widthMm, page.width(), 0.2);
+            EXPECT_NEAR(d.heightMm, page.height(), 0.2);
+            EXPECT_NEAR(s.widthMm, d.widthMm, 0.01);
+            EXPECT_NEAR(s.heightMm, d.heightMm, 0.01);
+            // Moved down by the page height less the slip height, by half of
+            // that with centre feed.
+            const double down = (page.height() - 100) / (centre ? 2 : 1);
+            const QImage a = RasterisePage(run.direct, 1, int(kDotsPerMm)), b = RasterisePage(spooled, 1, int(kDotsPerMm));
+            for (const QPointF& at : Squares(180, 100)) {
+                if (at.x() + 4 > page.width()) continue;  // off a page narrower than the slip
+                const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);
+                EXPECT_NEAR(InkCentre(a, window).x(), at.x() + 2, 0.1) << at.x() << ", " << at.y();
+                EXPECT_NEAR(InkCentre(a, window).y(), at.y() + down + 2, 0.1) << at.x() << ", " << at.y();
+                EXPECT_NEAR(InkCentre(b, window).x(), at.x() + 2, 0.1) << at.x() << ", " << at.y();
+                EXPECT_NEAR(InkCentre(b, window).y(), at.y() + down + 2, 0.1) << at.x() << ", " << at.y();
+            }
+        }
+    }
+    EXPECT_TRUE(run.prompter.shown.isEmpty()) << run.prompter.shown.join('\n').toStdString();
+}
+
+TEST(Spooler, AJobTheSpoolerRefusesStoresNothing)
+{
+    Spooled run;
+    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
+    SlipFormat f;
+    f.Load(SlipHeader(QStringLiteral("拒收"), 180, 90), {TextBox(1, QRectF(20, 20, 60, 8))});
+    f.SetValue(1, QStringLiteral("REFUSED"));
+    PrintServices services = run.Services(true);
+    // The printer is chosen, then stops taking jobs.
+    bool ok = false;
+    run.spooler.Run(QStringLiteral("cupsreject"), {run.queue}, &ok);
+    ASSERT_TRUE(ok) << run.spooler.Failure().toStdString();
+    const PrintOutcome out = PrintBill(services, f, {});
+    EXPECT_EQ(out.status, PrintStatus::Failed);
+    EXPECT_EQ(out.stored, 0);
+    EXPECT_TRUE(HistorySlipNumbersOf(f.Name()).numbers.isEmpty());
+    ASSERT_EQ(run.prompter.shown.size(), 1);
+    EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("打印失败"))) << run.prompter.shown[0].toStdString();
+
+    // Taking jobs again, the same slip prints and is stored once.
+    run.spooler.Run(QStringLiteral("cupsaccept"), {run.queue}, &ok);
+    ASSERT_TRUE(ok) << run.spooler.Failure().toStdString();
+    EXPECT_EQ(PrintBill(services, f, {}).status, PrintStatus::Printed);
+    EXPECT_FALSE(run.spooler.WaitForOutput(run.queue).isEmpty()) << run.spooler.Failure().toStdString();
+    EXPECT_EQ(HistorySlipNumbersOf(f.Name()).numbers, QVector<qint64>({1}));
 }
 
 TEST(Spooler, PageAndPaperReadAsTheSameWholePoints)
@@ -161,99 +209,4 @@ TEST(Spooler, PageAndPaperReadAsTheSameWholePoints)
     }
     // The printers' own papers are asked for by their names.
     EXPECT_EQ(SpoolerPageSize(QPageSize(QPageSize::A4)).key(), QPageSize(QPageSize::A4).key());
-}
-
-TEST(Spooler, APrinterSetUpToFitPagesLeavesSlipsAndTheFigureAlone)
-{
-    CupsSpooler spooler;
-    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
-    // Printers whose owner asked for every document to be fitted to the page.
-    const QStringList fit{QStringLiteral("-o"), QStringLiteral("print-scaling-default=fit"), QStringLiteral("-o"),
-                          QStringLiteral("fit-to-page-default=true")};
-    const QString margins = spooler.AddMarginedPdfPrinter(fit);
-    ASSERT_FALSE(margins.isEmpty()) << spooler.Failure().toStdString();
-    const QString plain = spooler.AddPdfPrinter(fit);
-    ASSERT_FALSE(plain.isEmpty()) << spooler.Failure().toStdString();
-
-    TestHome home;
-    ScriptedPrompter prompter;
-    prompter.answers = {PromptAnswer::Yes};
-    SlipPrinter printer;
-    printer.UsePrinter(margins);
-    ASSERT_TRUE(PrintCalibrationFigure(printer, prompter));  // on A4, whose printable area has margins
-    const QString figure = spooler.WaitForOutput(margins);
-    ASSERT_FALSE(figure.isEmpty()) << spooler.Failure().toStdString();
-    const QImage img = RasterisePage(figure, 1, kDotsPerMm);
-    const QPointF c = InkCentre(img, QRectF(5, 5, 30, 30));
-    EXPECT_NEAR(c.x(), 15, 0.1);
-    EXPECT_NEAR(c.y(), 15, 0.1);
-    double inked = 0;  // the square keeps its size: 10 x 10 mm of ink
-    for (int y = 0; y < int(35 * kDotsPerMm); ++y)
-        for (int x = 0; x < int(35 * kDotsPerMm); ++x) inked += (255 - qGray(img.pixel(x, y))) / 255.0;
-    EXPECT_NEAR(inked / (kDotsPerMm * kDotsPerMm), 100, 2);
-
-    const TestSlip slip{175.6, 88.9};
-    const QString direct = home.file(QStringLiteral("direct.pdf"));
-    printer.UsePdfFile(direct);
-    QString name = SlipPaperName();
-    ASSERT_TRUE(SetCustomPaper(printer, name, slip.w, slip.h, prompter));
-    slip.Draw(printer);
-    ASSERT_TRUE(printer.EndDoc());
-    printer.UsePrinter(plain);
-    ASSERT_TRUE(SetCustomPaper(printer, name, slip.w, slip.h, prompter));
-    slip.Draw(printer);
-    ASSERT_TRUE(printer.EndDoc());
-    const QString spooled = spooler.WaitForOutput(plain);
-    ASSERT_FALSE(spooled.isEmpty()) << spooler.Failure().toStdString();
-    slip.ExpectPlaced(spooled, "through a printer that fits pages", direct);
-    EXPECT_EQ(prompter.shown, QStringList({CalibrationQuestion()}));
-}
-
-TEST(Spooler, ALengthwiseSlipComesOutTurnedOntoItsPaperMarkForMark)
-{
-    CupsSpooler spooler;
-    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
-    const QString queue = spooler.AddPdfPrinter();
-    ASSERT_FALSE(queue.isEmpty()) << spooler.Failure().toStdString();
-    TestHome home;
-    ScriptedPrompter prompter;
-    // The page lies turned (landscape); the spooler puts it onto the paper as
-    // the paper is fed, a quarter turn: (x, y) on the page is (y, W - x) on
-    // the paper, W being the turned page's width.
-    const std::vector<QPointF> squares{{10, 10}, {40, 10}, {10, 30}, {60, 70}};
-    for (const bool custom : {true, false}) {
-        SCOPED_TRACE(custom ? "175.6 x 88.9 mm slip" : "A4");
-        SlipPrinter printer;
-        const QString direct = home.file(QStringLiteral("turned-%1.pdf").arg(custom));
-        for (const bool spooled : {false, true}) {
-            if (spooled)
-                printer.UsePrinter(queue);
-            else
-                printer.UsePdfFile(direct);
-            QString name = SlipPaperName();
-            if (custom)
-                ASSERT_TRUE(SetCustomPaper(printer, name, 175.6, 88.9, prompter));
-            else
-                printer.SetPaper(QPageSize(QPageSize::A4));
-            printer.SetOrientation(QPageLayout::Landscape);
-            for (const QPointF& s : squares) printer.FillBox(Tw(s.x()), Tw(s.y()), Tw(s.x() + 4), Tw(s.y() + 4), Qt::black);
-            ASSERT_TRUE(printer.EndDoc());
-        }
-        const QString out = spooler.WaitForOutput(queue);
-        ASSERT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
-        const PdfInfo d = ReadPdfInfo(direct), s = ReadPdfInfo(out);
-        EXPECT_NEAR(s.widthMm, d.heightMm, 0.01);
-        EXPECT_NEAR(s.heightMm, d.widthMm, 0.01);
-        const QImage page = RasterisePage(direct, 1, kDotsPerMm), paper = RasterisePage(out, 1, kDotsPerMm);
-        for (const QPointF& at : squares) {
-            const QPointF onPage = InkCentre(page, QRectF(at.x() - 1.5, at.y() - 1.5, 7, 7));
-            EXPECT_NEAR(onPage.x(), at.x() + 2, 0.1);
-            EXPECT_NEAR(onPage.y(), at.y() + 2, 0.1);
-            const QPointF turned(at.y(), d.widthMm - at.x() - 4);
-            const QPointF onPaper = InkCentre(paper, QRectF(turned.x() - 1.5, turned.y() - 1.5, 7, 7));
-            EXPECT_NEAR(onPaper.x(), turned.x() + 2, 0.1) << at.x() << ", " << at.y();
-            EXPECT_NEAR(onPaper.y(), turned.y() + 2, 0.1) << at.x() << ", " << at.y();
-        }
-    }
-    EXPECT_TRUE(prompter.shown.isEmpty());
 }

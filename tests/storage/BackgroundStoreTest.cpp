@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 
 #include "core/DataFolder.h"
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -30,9 +33,8 @@ TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
     EXPECT_EQ(QFileInfo(BackgroundStore::PicturePath("进账单")).fileName(), "进账单.jpg");
     // "Q/S\"x" and a format literally named "Q4S8x" never share a file.
     EXPECT_NE(BackgroundStore::PicturePath("Q/S\"x"), BackgroundStore::PicturePath("Q4S8x"));
-    EXPECT_EQ(QFileInfo(BackgroundStore::OldRulePath("Q/S\"x")).fileName(), "Q4S8x.jpg");
     // A picture kept under the old rule belongs to its format ...
-    WritePicture(BackgroundStore::OldRulePath("Q/S\"x"), Qt::red, "JPG");
+    WritePicture(DataFile("Q4S8x.jpg"), Qt::red, "JPG");
     EXPECT_FALSE(BackgroundStore::Load("Q/S\"x").isNull());
     // ... unless a format is itself named like that file.
     SlipFormat f;
@@ -50,26 +52,28 @@ TEST(BackgroundStore, NamesMapOneToOneAndOldPicturesAreStillFound)
     EXPECT_GT(BackgroundStore::Load("Q/S\"x").pixelColor(5, 5).blue(), 150);
 }
 
-TEST(BackgroundStore, AFileThatIsNoPictureNeverReplacesAGoodOne)
+TEST(BackgroundStore, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOne)
 {
     test::TestHome home;
-    WritePicture(BackgroundStore::PicturePath("甲"), Qt::green, "JPG");
-    const QByteArray before = [] {
-        QFile f(BackgroundStore::PicturePath("甲"));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
-    QFile text(home.file("x.jpg"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("this is a letter, not a picture");
-    text.close();
-    const StoreResult r = BackgroundStore::Replace("甲", home.file("x.jpg"));
+    const QString path = WritePicture(BackgroundStore::PicturePath("甲"), Qt::green, "JPG");
+    const QByteArray before = test::FileBytes(path);
+    ASSERT_TRUE(test::WriteBytes(home.file("x.jpg"), "this is a letter, not a picture"));
+    EXPECT_FALSE(BackgroundStore::Replace("甲", home.file("x.jpg")).ok);
+    EXPECT_FALSE(BackgroundStore::Replace("甲", home.file("missing.jpg")).ok);
+    // A full disk (the file size limit stands in for it) cuts the copy short.
+    QImage big(1500, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < big.height(); ++y)
+        for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, qRgb(x * 7, y * 13, x ^ y));
+    ASSERT_TRUE(big.save(home.file("big.jpg"), "JPG", 100));
+    StoreResult r;
+    {
+        test::FileSizeLimit fullDisk(100 * 1024);
+        r = BackgroundStore::Replace("甲", home.file("big.jpg"));
+    }
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
-    QFile after(BackgroundStore::PicturePath("甲"));
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before);
-    EXPECT_FALSE(BackgroundStore::Replace("甲", home.file("missing.jpg")).ok);
+    EXPECT_EQ(test::FileBytes(path), before);
+    EXPECT_EQ(QDir(DataFolder()).entryList({"甲*"}), QStringList{"甲.jpg"});
 }
 
 TEST(BackgroundStore, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)

@@ -35,7 +35,7 @@ TEST(Schema, NewFileHasAllTablesStateRecordAndPrivatePermissions)
     EXPECT_EQ(Columns("Fmt"), (QStringList{"ID", "Fmt", "Clas", "LBL", "Dir", "X", "Y", "W", "H", "S",
                                            "L", "Color", "fName", "fSize", "fBold", "fItalic",
                                            "fUnderline", "fStrikethru", "Cash", "RCtl", "Mem",
-                                           "SumID", "SumID1"}));
+                                           "SumID", "SumID1", "RCtl1"}));
     for (const char* t : {"参数", "默认", "历史", "映射", "网站格式"})
         EXPECT_FALSE(Columns(QString::fromUtf8(t)).isEmpty()) << t;
     Recordset rs = OpenRecordset("SELECT LBL, fName FROM Fmt WHERE Fmt=''");

@@ -1,6 +1,8 @@
 #pragma once
 // Files and encoded texts for tests.
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QString>
@@ -38,5 +40,17 @@ inline QByteArray Encoded(const char* encoding, const QString& text)
 }
 
 inline QByteArray Gbk(const QString& text) { return Encoded("GBK", text); }
+
+// A JPEG picture of one colour.
+inline QByteArray JpegBytes(QColor colour, int width = 40, int height = 20)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(colour);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG");
+    return bytes;
+}
 
 } // namespace slip::test

@@ -4,25 +4,12 @@
 #include "core/DataFolder.h"
 #include "ui/FileDialogs.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace slip;
-
-namespace {
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
-
-} // namespace
 
 TEST(FileFilters, PairsBecomeQtEntries)
 {
@@ -76,17 +63,5 @@ TEST(ShellOpen, PathsOpenAsFilesAddressesAsThemselves)
     EXPECT_EQ(ShellOpenUrl("mailto:a@example.com").scheme(), "mailto");
     EXPECT_EQ(ShellOpenUrl("/home/u/数据/KVW.CHM"), QUrl::fromLocalFile("/home/u/数据/KVW.CHM"));
     EXPECT_EQ(ShellOpenUrl("relative name.txt"), QUrl::fromLocalFile("relative name.txt"));
-
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("https", &catcher, "Open");
-    QDesktopServices::setUrlHandler("file", &catcher, "Open");
-    ShellOpen("https://example.com/shop");
-    ShellOpen("/tmp/说明.txt");
-    QDesktopServices::unsetUrlHandler("https");
-    QDesktopServices::unsetUrlHandler("file");
-    ASSERT_EQ(catcher.opened.size(), 2);
-    EXPECT_EQ(catcher.opened[0], QUrl("https://example.com/shop"));
-    EXPECT_EQ(catcher.opened[1].toLocalFile(), "/tmp/说明.txt");
 }
 
-#include "FileDialogsTest.moc"

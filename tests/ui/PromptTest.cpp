@@ -1,6 +1,11 @@
 #include "ScriptedPrompter.h"
 #include "ui/Prompt.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -26,4 +31,26 @@ TEST(ScriptedPrompter, AnswersFromItsScriptAndRecordsEveryText)
     }
     // Gone out of scope: the Qt dialogs are back.
     EXPECT_NE(dynamic_cast<QtPrompter*>(&Prompts()), nullptr);
+}
+
+TEST(QtPrompter, NamesFromOutsideShowAsTheyAreWritten)
+{
+    const QString text = QStringLiteral("导入格式“<img src='file:///etc/passwd'><b>工行</b>”吗？");
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible()) continue;
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            shown = label->text();
+            format = label->textFormat();
+            box->buttons().first()->click();
+        }
+    });
+    timer.start(5);
+    QtPrompter().Ask(text, PromptButtons::YesNo, PromptIcon::Question, QStringLiteral("t"));
+    EXPECT_EQ(shown, text);
+    EXPECT_EQ(format, Qt::PlainText);
 }

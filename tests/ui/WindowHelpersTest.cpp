@@ -4,46 +4,12 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace slip;
-
-namespace {
-
-// Counts how many times the event loop delivered its posted events: each
-// delivery posts the next one, so one turn of the loop delivers exactly one.
-class TurnCounter : public QObject {
-public:
-    int turns = 0;
-    bool running = true;
-    void Post() { QMetaObject::invokeMethod(this, [this] { Tick(); }, Qt::QueuedConnection); }
-
-private:
-    void Tick()
-    {
-        if (!running) return;
-        ++turns;
-        Post();
-    }
-};
-
-int TurnsOf(int n)
-{
-    QCoreApplication::processEvents();  // nothing of earlier tests left waiting
-    TurnCounter counter;
-    counter.Post();
-    YieldEvents(n);
-    counter.running = false;
-    QCoreApplication::processEvents();
-    return counter.turns;
-}
-
-} // namespace
 
 TEST(CenterForm, CentresOnTheScreenAboveTheTaskBar)
 {
@@ -64,15 +30,7 @@ TEST(CenterForm, CentresOnTheScreenAboveTheTaskBar)
     QScreen* s = QGuiApplication::primaryScreen();
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(w.pos(), CenteredPosition(s->geometry(), s->availableGeometry(), w.frameGeometry().size()));
-    EXPECT_GE(GetTaskbarHeight(), 0);
     CenterForm(nullptr);
-}
-
-TEST(YieldEvents, GivesTheEventLoopTwoTurnsPerRound)
-{
-    EXPECT_EQ(TurnsOf(0), 2);
-    EXPECT_EQ(TurnsOf(2), 6);
-    EXPECT_EQ(TurnsOf(-1), 0);
 }
 
 TEST(WaitFormClosed, ReturnsWhenTheWindowWithTheCaptionCloses)
@@ -121,61 +79,4 @@ TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
     EXPECT_EQ(step, 2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
-}
-
-TEST(FontDialog, PresetsFromTheControlAndAppliesTheChoice)
-{
-    QLabel label("金额");
-    QFont f("宋体");
-    f.setPointSizeF(12);
-    f.setBold(true);
-    label.setFont(f);
-    SetControlForeColor(&label, 0x0000FF);  // red, &HBBGGRR
-    const FontChoice preset = PresetFontDialog(&label);
-    EXPECT_EQ(preset.name, QFont("宋体").family());
-    EXPECT_DOUBLE_EQ(preset.size, 12);
-    EXPECT_TRUE(preset.bold);
-    EXPECT_FALSE(preset.italic);
-    EXPECT_EQ(preset.color, 0x0000FF);
-
-    FontChoice seen;
-    SetFontDialogHandler([&](const FontChoice& shown) -> std::optional<FontChoice> {
-        seen = shown;
-        FontChoice c = shown;
-        c.name = "黑体";
-        c.size = 0;  // a size of 0 becomes the smallest
-        c.italic = true;
-        c.underline = true;
-        c.strikethru = true;
-        c.color = 0xFF0000;
-        return c;
-    });
-    QLineEdit box;
-    const FontChoice boxPreset = PresetFontDialog(&box);
-    ChooseControlFont(&box);
-    EXPECT_EQ(seen.name, boxPreset.name);  // the dialog opened on the box's own font
-    EXPECT_DOUBLE_EQ(seen.size, boxPreset.size);
-    EXPECT_EQ(box.font().family(), "黑体");
-    EXPECT_DOUBLE_EQ(box.font().pointSizeF(), 0.1);
-    EXPECT_TRUE(box.font().italic());
-    EXPECT_TRUE(box.font().underline());
-    EXPECT_TRUE(box.font().strikeOut());
-    EXPECT_EQ(ControlForeColor(&box), 0xFF0000);
-
-    // Cancel: false, the control keeps its font and colour.
-    SetFontDialogHandler([](const FontChoice&) { return std::optional<FontChoice>(); });
-    FontChoice dialog = PresetFontDialog(&label);
-    EXPECT_FALSE(ApplyFontDialog(dialog, &label, true, true));
-    EXPECT_TRUE(label.font().bold());
-    EXPECT_EQ(ControlForeColor(&label), 0x0000FF);
-    SetFontDialogHandler({});
-
-    // Applying without showing takes the dialog's state as it is.
-    FontChoice plain;
-    plain.size = 20;
-    EXPECT_TRUE(ApplyFontDialog(plain, &label, false, true));
-    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 20);
-    EXPECT_FALSE(label.font().bold());
-    EXPECT_EQ(ControlForeColor(&label), 0);
-    EXPECT_FALSE(ApplyFontDialog(plain, nullptr, false, true));
 }

@@ -1,18 +1,23 @@
+#include "CupsSpooler.h"
 #include "PrintTestSupport.h"
-#include "PrintUiSupport.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
+#include "batch/BatchImport.h"
 #include "print/Calibration.h"
-#include "print/SlipPrinter.h"
+#include "print/barcode/Code39.h"
 #include "storage/FormatStore.h"
 #include "storage/HistoryStore.h"
 #include "ui/SelPrinter.h"
+#include "workspace/BatchOnSlip.h"
+#include "workspace/BatchPanel.h"
 #include "workspace/HelpLinks.h"
 #include "workspace/HistoryPanel.h"
+#include "workspace/ImportMapDialog.h"
 #include "workspace/MainWindow.h"
 #include "workspace/OffsetWizardDialog.h"
 #include "workspace/PrintCommands.h"
+#include "workspace/SlipMenus.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +26,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -31,22 +37,61 @@ using namespace slip;
 using namespace slip::test;
 
 // The main window's print commands, driven as the operator drives them: the
-// menu items and buttons, the printer chooser, the offset wizard.
+// menu items and buttons, the printer chooser, the offset wizard; each
+// reaches its rule and shows its answer.
 
 namespace {
 
 const QString kPrinter = QStringLiteral("柜台打印机");
+
+// Answers the printer chooser whenever it shows: picks `printer`, or cancels
+// when it is "".
+struct ChooserAnswer {
+    QString printer;
+    int shown = 0;
+    QTimer timer;
+    explicit ChooserAnswer(QString p) : printer(std::move(p))
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* chooser = qobject_cast<SelPrinter*>(w);
+                if (!chooser || !chooser->isVisible()) continue;
+                ++shown;
+                chooser->choices->setEditText(printer);
+                chooser->buttons[printer.isEmpty() ? 1 : 0]->click();
+            }
+        });
+        timer.start(5);
+    }
+};
+
+// The shown window of a kind, or nullptr.
+template <class W>
+W* Shown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* shown = qobject_cast<W*>(w); shown && shown->isVisible()) return shown;
+    return nullptr;
+}
+
+QMap<qint64, QHash<qint64, QString>> History(const QString& format)
+{
+    QMap<qint64, QHash<qint64, QString>> out;
+    for (qint64 n : HistorySlipNumbersOf(format).numbers) out.insert(n, ReadHistorySlip(format, n).values);
+    return out;
+}
 
 // A made-up printer printing into a PDF file, and a stored format of three
 // text boxes opened in the main window.
 struct Desk {
     TestHome home;
     FakePrinters printers;
-    PrintersScope scope{&printers};
+    PrintersScope scope;
     std::unique_ptr<MainWindow> mw;
     QString pdf;
 
-    Desk()
+    // On the made-up printer, or on the print system's printers.
+    explicit Desk(bool madeUpPrinter = true) : scope(madeUpPrinter ? &printers : nullptr)
     {
         pdf = home.file(QStringLiteral("counter.pdf"));
         printers.names = {kPrinter};
@@ -85,26 +130,78 @@ QString PdfText(const QString& pdf)
     return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
+// Closes every message box that shows, as the operator would with its
+// button; keeps what it said, whether its parent was a shown window, and
+// whether the printer chooser, closed, was still the active window then.
+struct MessageCloser : QObject {
+    QStringList texts;
+    bool hiddenParent = false;
+    bool closedChooserActive = false;
+    QTimer timer;
+    MessageCloser()
+    {
+        qApp->installEventFilter(this);
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible()) continue;
+                texts << box->text();
+                if (box->parentWidget() && !box->parentWidget()->isVisible()) hiddenParent = true;
+                box->buttons().first()->click();
+            }
+        });
+        timer.start();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && qobject_cast<QMessageBox*>(o)) {
+            auto* chooser = qobject_cast<SelPrinter*>(QApplication::activeWindow());
+            closedChooserActive = closedChooserActive || (chooser && !chooser->isVisible());
+        }
+        return false;
+    }
+};
+
 } // namespace
 
-TEST(PrintCommands, PrintMenuItemsAndTheCalibrateButtonWorkOnAnOpenFormat)
+TEST(PrintCommands, AMessageDuringAPrintOnAQueueComesAndGoesAndThePrintGoesOn)
+{
+    CupsSpooler spooler;
+    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
+    // Its driver takes only its own paper sizes.
+    const QString queue = spooler.AddMarginedPdfPrinter();
+    ASSERT_FALSE(queue.isEmpty()) << spooler.Failure().toStdString();
+    Desk desk(false);
+    SlipOptions o = desk.Format().Options();
+    o.setPaper = true;
+    desk.Format().SetOptions(o);
+    desk.Format().SetValue(desk.Id(0), QStringLiteral("QUEUED"));
+    MessageCloser messages;
+    ChooserAnswer answer(queue);
+    desk.mw->printBillAction->trigger();
+    EXPECT_TRUE(messages.closedChooserActive);
+    EXPECT_EQ(messages.texts, QStringList({QStringLiteral("添加自定义纸张错误！")}));
+    EXPECT_FALSE(messages.hiddenParent);
+    const QString out = spooler.WaitForOutput(queue);
+    ASSERT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
+    EXPECT_TRUE(PdfText(out).contains(QStringLiteral("QUEUED")));
+    EXPECT_EQ(History(desk.Format().Name()).size(), 1);
+}
+
+TEST(PrintCommands, ABarcodeTooWideForItsBoxIsToldWhenEntered)
 {
     Desk desk;
-    ASSERT_TRUE(desk.Format().IsOpen());
-    for (QAction* a : {desk.mw->printBillAction, desk.mw->printAllAction, desk.mw->offsetWizardAction})
-        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-    EXPECT_EQ(desk.mw->printBillAction->text(), QStringLiteral("打印当前单据"));
-    EXPECT_EQ(desk.mw->printAllAction->text(), QStringLiteral("打印所有单据"));
-    EXPECT_EQ(desk.mw->offsetWizardAction->text(), QStringLiteral("打印校准向导"));
-    EXPECT_TRUE(desk.mw->calibrateButton->isEnabled());
-    // The calibration sets the offsets: not while the format is locked.
-    SlipOptions o = desk.Format().Options();
-    o.locked = true;
-    desk.Format().SetOptions(o);
-    EXPECT_FALSE(desk.mw->calibrateButton->isEnabled());
-    o.locked = false;
-    desk.Format().SetOptions(o);
-    EXPECT_TRUE(desk.mw->calibrateButton->isEnabled());
+    Box picture = NewBoxOfKind(BoxKind::Picture, QPointF(100, 10));  // 30 x 12 mm
+    desk.Format().AddBox(picture);
+    const BoxId id = desk.Format().Boxes().back().id;
+    ScriptedPrompter prompter;
+    prompter.inputs = {QStringLiteral("12345678"), QStringLiteral("1234")};
+    desk.mw->Menus().EnterBarcode(id);
+    desk.mw->Menus().EnterBarcode(id);  // fits
+    EXPECT_EQ(prompter.shown.mid(1, 1), QStringList({Code39TooNarrowMessage()}));
+    EXPECT_EQ(prompter.shown.size(), 3);
+    EXPECT_EQ(desk.Format().Value(id), QStringLiteral("1234"));
 }
 
 TEST(PrintCommands, TheShownSlipPrintsOnTheChosenPrinterAndEntersTheHistory)
@@ -126,144 +223,126 @@ TEST(PrintCommands, TheShownSlipPrintsOnTheChosenPrinterAndEntersTheHistory)
     EXPECT_EQ(desk.Format().Value(desk.Id(0)), QStringLiteral("CANVAS"));  // the slip stays on the canvas
 }
 
-TEST(PrintCommands, PrintAndAddClearsTheSlipOnlyWhenItPrinted)
+TEST(PrintCommands, PrintAndAddStartsTheNextSlipOnlyWhenItPrinted)
 {
     Desk desk;
+    for (const auto& [index, code] : {std::pair{1, 111.0}, std::pair{2, 122.0}}) {  // a date, a serial number
+        Box b = desk.Format().Boxes()[index];
+        b.dataType = DataType::FromStored(code);
+        ASSERT_TRUE(desk.Format().UpdateBox(b));
+    }
     desk.Format().SetValue(desk.Id(0), QStringLiteral("NEXT"));
+    desk.Format().SetValue(desk.Id(1), QStringLiteral("2001-01-01"));
+    desk.Format().SetValue(desk.Id(2), QStringLiteral("NO0099"));
+    const SlipValues shown = desk.Format().Values();
     ScriptedPrompter prompter;
     {
         ChooserAnswer cancel{QString()};
-        EXPECT_FALSE(desk.mw->Print().PrintAndAddBill());
+        desk.mw->Menus().hooks.printAndAddSlip();
         EXPECT_EQ(cancel.shown, 1);
     }
-    EXPECT_EQ(desk.Format().Value(desk.Id(0)), QStringLiteral("NEXT"));
+    EXPECT_EQ(desk.Format().Values(), shown);
     EXPECT_FALSE(QFileInfo::exists(desk.pdf));
     EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
 
     ChooserAnswer answer(kPrinter);
-    EXPECT_TRUE(desk.mw->Print().PrintAndAddBill());
-    EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
+    desk.mw->Menus().hooks.printAndAddSlip();
+    EXPECT_TRUE(PdfText(desk.pdf).contains(QStringLiteral("NO0099")));
     EXPECT_EQ(History(desk.Format().Name()).size(), 1);
+    EXPECT_TRUE(desk.Format().Value(desk.Id(0)).isEmpty());
+    EXPECT_EQ(desk.Format().Value(desk.Id(1)), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    EXPECT_EQ(desk.Format().Value(desk.Id(2)), QStringLiteral("NO0100"));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, TheBatchPrintsEveryRecordConvertedAndTheCanvasKeepsItsSlip)
+TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNoneIsImported)
 {
     Desk desk;
-    Box postcode = desk.Format().Boxes()[2];
-    postcode.dataType = DataType::FromStored(109);  // six digits
-    ASSERT_TRUE(desk.Format().UpdateBox(postcode));
-    desk.Format().SetValue(desk.Id(0), QStringLiteral("SHOWN"));
-    const SlipValues shown = desk.Format().Values();
-    BatchDataSet set;
-    QVector<BatchColumn> columns;
-    for (int i = 0; i < 3; ++i) columns << BatchColumn{desk.Id(i), i + 1, QStringLiteral("框%1").arg(i + 1)};
-    set.Reset(columns, {{QStringLiteral("ROW1"), QStringLiteral("A//B"), QStringLiteral("12")},
-                        {QStringLiteral("ROW2"), QString(), QStringLiteral("34")},
-                        {QStringLiteral("ROW3"), QStringLiteral("C"), QStringLiteral("56")}});
-    desk.mw->Print().batchRecords = [&] { return std::make_unique<BatchDataSetSlips>(set, desk.Format(), QStringLiteral("//")); };
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
+    desk.Format().SetValue(desk.Id(0), QStringLiteral("ALONE"));
     desk.mw->printAllAction->trigger();
-    EXPECT_EQ(answer.shown, 1);
+    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);
+    EXPECT_EQ(History(desk.Format().Name()).value(1).value(desk.Id(0)), QStringLiteral("ALONE"));
+
+    Box amount = desk.Format().Boxes()[1];
+    amount.dataType = DataType::FromStored(104);
+    ASSERT_TRUE(desk.Format().UpdateBox(amount));
+    const QString csv = desk.home.file(QStringLiteral("收款.csv"));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n");
+    file.close();
+    ImportMaps maps = ImportBoxesOf(desk.Format());
+    for (int i = 0; i < 3; ++i) maps.textBoxes[i].map = QString(QChar(u'A' + i));
+    ASSERT_TRUE(desk.mw->batchPanel->Import(ImportSource{csv, QString(), ImportFileKind::Csv},
+                                            ImportRequest{maps, ImportRange{1, 3, 1}}));
+    desk.mw->batchPanel->ShowRecord(2);
+    const SlipValues shown = desk.Format().Values();
+    desk.mw->printAllAction->trigger();
+    EXPECT_EQ(answer.shown, 2);
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.shown.join('\n').toStdString();
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 3);
     const auto history = History(desk.Format().Name());
-    ASSERT_EQ(history.size(), 3);
-    EXPECT_EQ(history[1].value(desk.Id(0)), QStringLiteral("ROW1"));
-    EXPECT_EQ(history[1].value(desk.Id(1)), QStringLiteral("A\r\nB"));
-    EXPECT_EQ(history[1].value(desk.Id(2)), QStringLiteral("000012"));
-    EXPECT_FALSE(history[2].contains(desk.Id(1)));
-    EXPECT_EQ(history[3].value(desk.Id(2)), QStringLiteral("000056"));
+    ASSERT_EQ(history.size(), 4);
+    // Converted as the slip converts a value on leaving its box.
+    EXPECT_EQ(history[2].value(desk.Id(0)), QStringLiteral("ROW1"));
+    EXPECT_EQ(history[2].value(desk.Id(1)), QStringLiteral("￥1,234.50"));
+    EXPECT_EQ(history[2].value(desk.Id(2)), QStringLiteral("A\r\nB"));
+    EXPECT_FALSE(history[3].contains(desk.Id(2)));
+    // The slip shows the record it showed before the run.
     EXPECT_EQ(desk.Format().Values(), shown);
+    EXPECT_EQ(desk.mw->batchPanel->shownLabel->text(), QStringLiteral("2"));
 }
 
-TEST(PrintCommands, WithoutImportedRecordsTheBatchIsTheShownSlipOnce)
+TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
 {
     Desk desk;
-    desk.Format().SetValue(desk.Id(0), QStringLiteral("ALONE"));
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
-    desk.mw->printAllAction->trigger();
-    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);
-    ASSERT_EQ(History(desk.Format().Name()).size(), 1);
-    EXPECT_EQ(History(desk.Format().Name()).first().value(desk.Id(0)), QStringLiteral("ALONE"));
+    int jobs = 0;
+    QObject::connect(&desk.mw->Print(), &PrintCommands::printed, [&](const PrintOutcome& o) {
+        jobs += o.printed == 1 && o.stored == 0;
+    });
+    const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
+    EXPECT_TRUE(desk.mw->Print().ReprintSlips({one, two}));
+    EXPECT_EQ(answer.shown, 1);  // one choice for the run
+    EXPECT_EQ(jobs, 2);
+    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
+    EXPECT_TRUE(PdfText(desk.pdf).contains(QStringLiteral("SECOND")));
+    EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
+    EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, TheWizardAddsTheMeasuredShiftToTheOffsets)
+TEST(PrintCommands, TheWizardAddsTheMeasuredShiftOrOpensItsHelp)
 {
     Desk desk;
     desk.Format().SetPrintOffsets(10, 10);
     ScriptedPrompter prompter;
     desk.mw->offsetWizardAction->trigger();
-    ValWizard* wizard = desk.mw->Print().Wizard().WizardWindow();
-    ASSERT_NE(wizard, nullptr);
-    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("常见打印偏差校正向导"));
-    EXPECT_TRUE(wizard->options[0]->isChecked());
-    EXPECT_TRUE(wizard->pictures[0]->isVisibleTo(wizard));
-    EXPECT_FALSE(wizard->pictures[1]->isVisibleTo(wizard));
-    EXPECT_EQ(wizard->options[0]->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(wizard->options[1]->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QTest::mouseClick(wizard->nextButton, Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    ValValue* value = desk.mw->Print().Wizard().ValueWindow();
+    ASSERT_NE(Shown<ValWizard>(), nullptr);
+    EXPECT_EQ(Shown<ValWizard>()->windowTitle(), QStringLiteral("常见打印偏差校正向导"));
+    QTest::mouseClick(Shown<ValWizard>()->nextButton, Qt::LeftButton);
+    ValValue* value = Shown<ValValue>();
     ASSERT_NE(value, nullptr);
-    EXPECT_EQ(desk.mw->Print().Wizard().WizardWindow(), nullptr);  // one window at a time
-    EXPECT_TRUE(value->options[0]->isChecked());
-    EXPECT_TRUE(value->options[2]->isChecked());
-    EXPECT_FALSE(value->distances[1]->isEnabled());
+    EXPECT_EQ(Shown<ValWizard>(), nullptr);  // one window at a time
     QTest::keyClicks(value->distances[0], QStringLiteral("2.5"));
     value->options[3]->click();  // "内容偏下了"
-    EXPECT_FALSE(value->distances[2]->isEnabled());
-    EXPECT_TRUE(value->distances[3]->isEnabled());
-    value->distances[2]->setText(QStringLiteral("99"));  // left in a box not chosen: not read
     QTest::keyClicks(value->distances[3], QStringLiteral("1"));
     QTest::mouseClick(value->doneButton, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetXMm, 7.5);
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetYMm, 11);
-    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage()}));
     EXPECT_TRUE(desk.mw->offsetLabel->text().contains(QStringLiteral("7.5")));
 
-    // Run again from the help menu the corrections add up; "上 一 步" goes back.
     desk.mw->offsetWizardAction->trigger();
-    QTest::mouseClick(desk.mw->Print().Wizard().WizardWindow()->nextButton, Qt::LeftButton);
-    value = desk.mw->Print().Wizard().ValueWindow();
-    ASSERT_NE(value, nullptr);
-    value->options[1]->click();  // "内容偏右了"
-    QTest::keyClicks(value->distances[1], QStringLiteral("0.5"));
-    QTest::mouseClick(value->doneButton, Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(desk.Format().Header().offsetXMm, 8);
-    EXPECT_DOUBLE_EQ(desk.Format().Header().offsetYMm, 11);  // "内容偏上了" with nothing typed: no change
-    desk.mw->offsetWizardAction->trigger();
-    QTest::mouseClick(desk.mw->Print().Wizard().WizardWindow()->nextButton, Qt::LeftButton);
-    QTest::mouseClick(desk.mw->Print().Wizard().ValueWindow()->backButton, Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_NE(desk.mw->Print().Wizard().WizardWindow(), nullptr);
-    EXPECT_TRUE(desk.mw->Print().Wizard().WizardWindow()->isVisible());
-    EXPECT_EQ(desk.mw->Print().Wizard().ValueWindow(), nullptr);
+    Shown<ValWizard>()->options[2]->click();
+    QTest::mouseClick(Shown<ValWizard>()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(Shown<ValWizard>(), nullptr);
+    EXPECT_EQ(Shown<ValValue>(), nullptr);
+    EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage(), NoManualMessage()}));
 }
 
-TEST(PrintCommands, TheWizardsHelpTopicsOpenTheManualOrSayThereIsNone)
-{
-    Desk desk;
-    ScriptedPrompter prompter;
-    ASSERT_TRUE(FindManual(ManualFolders()).isEmpty());
-    for (int option : {1, 2, 3}) {
-        desk.mw->offsetWizardAction->trigger();
-        ValWizard* wizard = desk.mw->Print().Wizard().WizardWindow();
-        ASSERT_NE(wizard, nullptr);
-        wizard->options[option]->click();
-        EXPECT_TRUE(wizard->pictures[option]->isVisibleTo(wizard));
-        QTest::mouseClick(wizard->nextButton, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(desk.mw->Print().Wizard().WizardWindow(), nullptr);
-        EXPECT_EQ(desk.mw->Print().Wizard().ValueWindow(), nullptr);
-    }
-    EXPECT_EQ(prompter.shown, QStringList({NoManualMessage(), NoManualMessage(), NoManualMessage()}));
-}
-
-TEST(PrintCommands, CalibrationPrintsTheFigureOnA4ThenAsksForTheOffsets)
+TEST(PrintCommands, CalibrationPrintsTheFigureThenAsksForTheOffsetsButNotWhileLocked)
 {
     Desk desk;
     ScriptedPrompter prompter;
@@ -277,36 +356,9 @@ TEST(PrintCommands, CalibrationPrintsTheFigureOnA4ThenAsksForTheOffsets)
     }
     EXPECT_EQ(prompter.shown, QStringList({CalibrationQuestion()}));
     EXPECT_EQ(margins, 1);
-    const PdfInfo info = ReadPdfInfo(desk.pdf);
-    EXPECT_EQ(info.pages, 1);
-    EXPECT_NEAR(info.widthMm, 210, 0.2);
-    EXPECT_NEAR(info.heightMm, 297, 0.2);
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                         QStringLiteral("-singlefile"), desk.pdf, desk.pdf});
-    const QImage img = QImage(desk.pdf + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
-    int left = -1, right = -1;
-    for (int x = 0; x < 400; ++x)
-        if (qGray(img.pixel(x, 150)) < 128) {
-            if (left < 0) left = x;
-            right = x + 1;
-        }
-    EXPECT_NEAR(left, 100, 1);  // 10 mm at 10 dots per millimetre
-    EXPECT_NEAR(right, 200, 1);
-
-    // Cancelling the printer skips the figure; the offsets are still asked for.
-    QFile::remove(desk.pdf);
-    {
-        ChooserAnswer cancel{QString()};
-        desk.mw->Print().PrintCalibration();
-    }
-    EXPECT_EQ(margins, 2);
-    EXPECT_FALSE(QFileInfo::exists(desk.pdf));
-    // Without a margins dialog the wizard's offset window opens.
-    desk.mw->Print().showPrintMargins = nullptr;
-    {
-        ChooserAnswer cancel{QString()};
-        desk.mw->Print().PrintCalibration();
-    }
-    ASSERT_NE(desk.mw->Print().Wizard().ValueWindow(), nullptr);
-    EXPECT_TRUE(desk.mw->Print().Wizard().ValueWindow()->isVisible());
+    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);
+    SlipOptions o = desk.Format().Options();
+    o.locked = true;
+    desk.Format().SetOptions(o);
+    EXPECT_FALSE(desk.mw->calibrateButton->isEnabled());
 }

@@ -216,27 +216,53 @@ Code39Outcome DrawCode39(DrawSurface& surface, const QString& text, double x, do
     return DrawLaidOut(surface, symbol, *layout, x, y, height, module, fontSize, showText);
 }
 
+Code39Outcome FitReadableCode39(const QString& text, double widthTwips, double& module)
+{
+    module = 0;
+    if (text.isEmpty()) return Code39Outcome::Empty;
+    if (HasInvalidCharacter(Code39Symbol(text))) return Code39Outcome::InvalidCharacters;
+    // No module fits: never fall back on a module of an earlier box.
+    const auto fitted = FitCode39Module(text, widthTwips);
+    if (!fitted || !(*fitted > 0))
+        return fitted && widthTwips > 0 ? Code39Outcome::TooNarrow : Code39Outcome::TooWide;
+    if (!Code39ModuleReadable(*fitted)) return Code39Outcome::TooNarrow;
+    module = *fitted;
+    return Code39Outcome::Drawn;
+}
+
+QString Code39OutcomeMessage(Code39Outcome outcome)
+{
+    switch (outcome) {
+    case Code39Outcome::InvalidCharacters: return Code39InvalidCharMessage();
+    case Code39Outcome::TooNarrow: return Code39TooNarrowMessage();
+    default: return QString();
+    }
+}
+
+QString Code39OutcomeNote(Code39Outcome outcome)
+{
+    switch (outcome) {
+    case Code39Outcome::InvalidCharacters: return QStringLiteral("条码含无效字符");
+    case Code39Outcome::TooNarrow: return QStringLiteral("条码框太窄");
+    default: return QString();
+    }
+}
+
 Code39Outcome DrawFittedCode39(DrawSurface& surface, const QString& text, double x, double y,
                                double height, double widthTwips, double fontSize, bool showText,
                                Prompter& prompter)
 {
-    if (text.isEmpty()) return Code39Outcome::Empty;
-    // Checked first: the operator hears why once, and never a second time
-    // from the drawing.
-    if (HasInvalidCharacter(Code39Symbol(text))) {
-        prompter.Tell(Code39InvalidCharMessage(), PromptIcon::None);
-        return Code39Outcome::InvalidCharacters;
+    double module = 0;
+    const Code39Outcome fit = FitReadableCode39(text, widthTwips, module);
+    if (fit != Code39Outcome::Drawn) {
+        // The operator hears why once, and never a second time from the
+        // drawing.
+        const QString why = Code39OutcomeMessage(fit);
+        if (!why.isEmpty())
+            prompter.Tell(why, fit == Code39Outcome::TooNarrow ? PromptIcon::Warning : PromptIcon::None);
+        return fit;
     }
-    // No module fits: never fall back on a module of an earlier box.
-    const auto module = FitCode39Module(text, widthTwips);
-    if (!module || !(*module > 0)) {
-        if (module && widthTwips > 0) {
-            prompter.Tell(Code39TooNarrowMessage(), PromptIcon::Warning);
-            return Code39Outcome::TooNarrow;
-        }
-        return Code39Outcome::TooWide;
-    }
-    return DrawCode39(surface, text, x, y, height, *module, fontSize, showText, prompter);
+    return DrawCode39(surface, text, x, y, height, module, fontSize, showText, prompter);
 }
 
 } // namespace slip

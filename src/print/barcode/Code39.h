@@ -68,6 +68,17 @@ QString Code39TooNarrowMessage();
 Code39Outcome DrawCode39(DrawSurface& surface, const QString& text, double x, double y, double height,
                          double module, double fontSize, bool showText, Prompter& prompter);
 
+// The module (twips) a symbol of the text is drawn with in a box widthTwips
+// wide: Drawn with the module when it fits and scans, else why not.
+Code39Outcome FitReadableCode39(const QString& text, double widthTwips, double& module);
+
+// What the operator is told of an outcome: why the box stays empty; "" when
+// there is nothing to tell.
+QString Code39OutcomeMessage(Code39Outcome outcome);
+
+// The same, short enough to stand inside the empty box on the canvas.
+QString Code39OutcomeNote(Code39Outcome outcome);
+
 // What the slip and the canvas do with a barcode box: fits the module into
 // widthTwips and draws with it. Nothing is drawn when the symbol can't be
 // fitted or its bars would be too thin to scan; the operator hears of an

@@ -79,6 +79,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     if (const QString owner = GetParam(MakerOwnerParamName()).trimmed(); !owner.isEmpty())
         copyright += QStringLiteral("\n版权所有：") + owner;
     copyrightLine = new QLabel(copyright);
+    copyrightLine->setTextFormat(Qt::PlainText);
     QFont bold = copyrightLine->font();
     bold.setBold(true);
     copyrightLine->setFont(bold);
@@ -87,6 +88,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     for (const MakerLine& line : MakerLines()) {
         const QString value = GetParam(line.param).trimmed();
         auto* label = new QLabel(line.caption + value);
+        label->setTextFormat(Qt::PlainText);
         label->setVisible(!value.isEmpty());
         label->setTextInteractionFlags(Qt::NoTextInteraction);
         lines->addWidget(label);

@@ -47,7 +47,7 @@ std::optional<BoxLook> ChooseBoxLook(const BoxLook& preset)
     c.underline = preset.font.underline;
     c.strikethru = preset.font.strikeOut;
     c.color = qint32(ColorToStored(preset.color));
-    if (!ApplyFontDialog(c, nullptr, true, false)) return std::nullopt;
+    if (!ChooseFont(c)) return std::nullopt;
     if (const QString problem = FontSizeProblem(c.size); !problem.isEmpty()) {
         MsgBox(problem, PromptIcon::Warning);
         return std::nullopt;

@@ -55,24 +55,18 @@ CupsSpooler::CupsSpooler()
                  .arg(kCupsPdfDriver));
         return;
     }
-    if (geteuid() == 0) {
-        if (StartOwnScheduler()) {
-            own_ = true;
-            cupsSetServer(socket_.toLocal8Bit().constData());
-        }
+    if (geteuid() != 0) {
+        Fail(QStringLiteral("the print tests start a spooler of their own, which needs root (the cups-pdf "
+                            "backend runs as root)"));
         return;
     }
-    UseSystemScheduler();
+    if (StartOwnScheduler()) cupsSetServer(socket_.toLocal8Bit().constData());
 }
 
 CupsSpooler::~CupsSpooler()
 {
     // The program's printing goes back to the machine's spooler.
     cupsSetServer(nullptr);
-    if (!own_) {
-        for (const QString& p : printers_) Run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), p});
-        for (const QString& f : taken_) QFile::remove(f);
-    }
     // Also a scheduler that started but never answered.
     if (cupsd_ && cupsd_->state() != QProcess::NotRunning) {
         cupsd_->terminate();
@@ -108,7 +102,7 @@ QString CupsSpooler::Run(const QString& tool, const QStringList& args, bool* ok)
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         Fail(QStringLiteral("%1 %2 failed: %3%4")
                  .arg(tool, args.join(QLatin1Char(' ')), QString::fromLocal8Bit(p.readAllStandardError()),
-                      own_ || cupsd_ ? QStringLiteral("\n") + LogTail() : QString()));
+                      QStringLiteral("\n") + LogTail()));
         return out;
     }
     if (ok) *ok = true;
@@ -203,53 +197,25 @@ bool CupsSpooler::StartOwnScheduler()
     return false;
 }
 
-bool CupsSpooler::UseSystemScheduler()
-{
-    bool ok = false;
-    const QString state = Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &ok);
-    if (!ok || !state.contains(QStringLiteral("scheduler is running"))) {
-        failure_.clear();
-        Fail(QStringLiteral("no print spooler: a spooler of the tests' own needs root (the cups-pdf backend runs "
-                            "as root) and the machine's spooler is not running (%1)")
-                 .arg(state.trimmed()));
-        return false;
-    }
-    // Where the machine's cups-pdf writes: its setting "Out", ~/PDF unless set.
-    systemOutput_ = QDir::homePath() + QStringLiteral("/PDF");
-    QFile conf(kCupsPdfSettings + QStringLiteral("/cups-pdf.conf"));
-    if (conf.open(QIODevice::ReadOnly)) {
-        for (const QString& line : QString::fromLocal8Bit(conf.readAll()).split(QLatin1Char('\n'))) {
-            const QString l = line.trimmed();
-            if (l.startsWith(QStringLiteral("Out ")))
-                systemOutput_ = l.mid(4).trimmed().replace(QStringLiteral("${HOME}"), QDir::homePath());
-        }
-    }
-    return true;
-}
-
 QString CupsSpooler::OutputFolder(const QString& printer) const
 {
-    return own_ ? dir_->path() + QStringLiteral("/out/") + printer : systemOutput_;
+    return dir_->path() + QStringLiteral("/out/") + printer;
 }
 
 QString CupsSpooler::AddPdfPrinter(const QStringList& lpadminOptions)
 {
     if (!Ok()) return QString();
     const QString name = QStringLiteral("slipprint-pdf-%1-%2").arg(getpid()).arg(printers_.size() + 1);
-    if (own_) {
-        const QString folder = OutputFolder(name);
-        QDir().mkpath(folder);
-        const QString settings = QStringLiteral("%1/cups-pdf-%2.conf").arg(kCupsPdfSettings, name);
-        const QString text = QStringLiteral("Out %1\nAnonDirName %1\nSpool %2/pdf-spool\nLog %2/log\nLogType 3\n"
-                                            "GSTmp %2/gs-tmp\n")
-                                 .arg(folder, dir_->path());
-        if (!WriteText(settings, text))
-            return Fail(QStringLiteral("cannot write %1: cups-pdf takes a printer's output folder only from there")
-                            .arg(settings));
-        configFiles_ << settings;
-    } else {
-        for (const QFileInfo& f : PdfFiles(OutputFolder(name))) seen_.insert(f.absoluteFilePath());
-    }
+    const QString folder = OutputFolder(name);
+    QDir().mkpath(folder);
+    const QString settings = QStringLiteral("%1/cups-pdf-%2.conf").arg(kCupsPdfSettings, name);
+    const QString text = QStringLiteral("Out %1\nAnonDirName %1\nSpool %2/pdf-spool\nLog %2/log\nLogType 3\n"
+                                        "GSTmp %2/gs-tmp\n")
+                             .arg(folder, dir_->path());
+    if (!WriteText(settings, text))
+        return Fail(QStringLiteral("cannot write %1: cups-pdf takes a printer's output folder only from there")
+                        .arg(settings));
+    configFiles_ << settings;
     bool ok = false;
     Run(QStringLiteral("lpadmin"),
         QStringList{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + name,
@@ -264,7 +230,6 @@ QString CupsSpooler::AddPdfPrinter(const QStringList& lpadminOptions)
 QString CupsSpooler::AddMarginedPdfPrinter(const QStringList& lpadminOptions)
 {
     if (!Ok()) return QString();
-    if (!own_) return Fail(QStringLiteral("a printer writing into a file needs the spooler of the tests' own (root)"));
     if (!QFileInfo::exists(kGenericPdfDriver))
         return Fail(QStringLiteral("the generic PDF printer driver %1 is missing (Debian package cups-filters)")
                         .arg(kGenericPdfDriver));
@@ -310,13 +275,6 @@ QString CupsSpooler::WaitForOutput(const QString& printer, int timeoutMs)
             } else {
                 for (const QFileInfo& f : PdfFiles(OutputFolder(printer))) {
                     if (f.size() == 0 || seen_.contains(f.absoluteFilePath())) continue;
-                    if (!own_) {
-                        // The machine's output folder: left as it is, the file
-                        // is removed at the end.
-                        seen_.insert(f.absoluteFilePath());
-                        taken_ << f.absoluteFilePath();
-                        return f.absoluteFilePath();
-                    }
                     // Written completely once the job is over; moved aside so
                     // that the next job's file is told apart.
                     const QString kept = f.absolutePath() + QStringLiteral("/taken-%1.pdf").arg(++taken);

@@ -11,18 +11,12 @@
 namespace slip::test {
 
 // A real CUPS print spooler for the tests, with PDF printers whose output can
-// be read back.
-//
-// Run as root (as CI does), it starts a scheduler of its own: configuration,
-// spool, logs and a local socket in a temporary folder, so the machine's own
-// spooler and printers are never touched. Its PDF printers are cups-pdf
-// queues whose output goes into that folder. Otherwise it uses the machine's
-// running spooler, which must let the user add printers.
-//
-// Everything it started or added is stopped and removed when it goes. The
-// program's own printing in this process is pointed at the spooler for that
-// time. Ok() is false, with the reason in Failure(), when the spooler can't
-// be used: tests must then fail, not pass.
+// be read back. It runs as root (as CI does) a scheduler of its own:
+// configuration, spool, logs and a local socket in a temporary folder, so the
+// machine's own spooler and printers are never touched. Everything it started
+// is stopped and removed when it goes, and the program's printing in this
+// process is pointed at it meanwhile. Ok() is false, with the reason in
+// Failure(), when it can't run: tests must then fail, not pass.
 class CupsSpooler {
 public:
     CupsSpooler();
@@ -36,15 +30,15 @@ public:
     // A cups-pdf printer; its name, or "" (see Failure()).
     QString AddPdfPrinter(const QStringList& lpadminOptions = {});
     // A printer writing into one file through the generic PDF printer
-    // driver, whose sheets have unprintable margins (only with the spooler of
-    // our own); its name, or "".
+    // driver, which has unprintable margins and takes only its own paper
+    // sizes; its name, or "".
     QString AddMarginedPdfPrinter(const QStringList& lpadminOptions = {});
 
     // Waits until the printer has finished all its jobs and returns the PDF
     // it wrote last, or "" (see Failure()) after timeoutMs.
     QString WaitForOutput(const QString& printer, int timeoutMs = 60000);
 
-    // The scheduler's log (our own spooler only), for failure messages.
+    // The scheduler's log, for failure messages.
     QString LogTail(int lines = 40) const;
 
     // Runs a CUPS command-line tool against this spooler; its standard
@@ -53,22 +47,18 @@ public:
 
 private:
     bool StartOwnScheduler();
-    bool UseSystemScheduler();
     QString OutputFolder(const QString& printer) const;
     QString Fail(const QString& why);
 
     QString failure_;
-    bool own_ = false;
     std::unique_ptr<QTemporaryDir> dir_;
     QString socket_;
     std::unique_ptr<QProcess> cupsd_;
     QProcessEnvironment env_;
     QStringList printers_;
     QStringList configFiles_;   // cups-pdf settings written for our printers
-    QString systemOutput_;      // where the system's cups-pdf writes
     QHash<QString, QString> files_;  // printer -> file, for single-file printers
     QSet<QString> seen_;             // output files already there or handed out
-    QStringList taken_;              // handed out from the machine's output folder
 };
 
 } // namespace slip::test

@@ -1,0 +1,30 @@
+#pragma once
+#include "storage/StoreResult.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <functional>
+
+namespace slip {
+
+// The one way the program writes a whole file: through a QSaveFile beside the
+// target, renamed over it only when everything went in, so a reader sees the
+// old file or the whole new one, never a part. Every write is checked for its
+// whole length and the commit (flush, sync, rename) for success; a failure
+// leaves the old file and no temporary file behind, and answers
+// "文件：“path”无法写入！" with the system's reason.
+
+// `fill` writes the content (through WriteWhole); false from it aborts.
+StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
+
+// Writes all of bytes, or answers false.
+bool WriteWhole(QIODevice& out, const QByteArray& bytes);
+
+StoreResult SaveBytes(const QString& path, const QByteArray& bytes);
+
+// A copy of the file at source, read in pieces so a large database is never
+// held in memory whole; a source that can't be read to its end fails.
+StoreResult SaveCopy(const QString& source, const QString& path);
+
+} // namespace slip

@@ -1,0 +1,241 @@
+#include "ExchangeTestSupport.h"
+#include "ScriptedPrompter.h"
+#include "StoredFormats.h"
+
+#include "exchange/ExchangeCodec.h"
+#include "exchange/FormatExchange.h"
+#include "storage/BackgroundStore.h"
+#include "storage/Database.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QThread>
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace slip;
+using namespace slip::test;
+
+namespace {
+
+const QString kSep = QStringLiteral("】★【");
+
+ImportOptions Quick(const QString& name = {})
+{
+    ImportOptions o;
+    o.formatName = name;
+    o.read.attempts = 2;
+    o.read.pause = o.read.emptyPause = std::chrono::milliseconds(0);
+    return o;
+}
+
+// Every stored row of a format, ID aside, as its exchange fields.
+QStringList Rows(const QString& name)
+{
+    const Recordset rs = OpenRecordset("SELECT * FROM Fmt WHERE Fmt = ? ORDER BY ID", {name});
+    QStringList out;
+    for (int r = 0; r < rs.RecordCount(); ++r) {
+        QStringList f;
+        for (const QString& field : BoxRecordFields().mid(1)) f << rs.text(r, field);
+        out << f.join('|');
+    }
+    return out;
+}
+
+class FormatExchange : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(dir)); }
+    QString File(const QString& name) const { return dir + "/" + name; }
+    void Write(const QString& name, const QString& text) { ASSERT_TRUE(WriteBytes(File(name), EncodeText(text))); }
+
+    TestHome home;
+    const QString dir = home.file("out");
+    ScriptedPrompter prompts;
+};
+
+// Rows as another version may have stored them: nulls, black as 65793, a
+// memo on a captioned box, a check box's value in Cash, a flag kept as text.
+void StoreRawFormat(const QString& name)
+{
+    const QString insert = "INSERT INTO Fmt(Fmt, Clas, LBL, X, Y, W, H, Color, fName, fSize, fBold, fItalic, Cash, "
+                           "RCtl, Mem, SumID, SumID1) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    const qint64 a = InsertRow(insert, {name, 0, "户名", 10, 20, 30, 8, 65793, "宋体", 9, 1, "False", 114.11, 0,
+                                        "旧\r\n备注", 0, 0});
+    const qint64 b = InsertRow(insert, {name, 1, "勾", 1, 2, 3, 4, 0, QVariant(), QVariant(), 0, 0, 1, -double(a),
+                                        QVariant(), a + 0.1, 0});
+    ASSERT_GT(b, 0);
+    ASSERT_GT(InsertRow(insert, {name, QVariant(), HeaderLabel(), 0, 0, 200, 100, 15360, QVariant(), QVariant(), 0, 0,
+                                 QVariant(), QVariant(), "True|False|1|0|0|0|1|False|￥|", QVariant(), QVariant()}),
+              0);
+}
+
+} // namespace
+
+TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
+{
+    StoreRawFormat("工行");
+    ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("工行"), JpegBytes(Qt::red)));
+    const ExportResult out = ExportFormatFile("工行", File("a"), prompts);
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    EXPECT_EQ(out.path, File("a.tvq"));
+    EXPECT_EQ(FileHash(File("a.jpg")), FileHash(BackgroundStore::PicturePath("工行")));
+    const QString text = DecodeText(FileBytes(out.path));
+    const QStringList lines = text.split("\r\n");
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[1], "进账单_工行");
+    const QString id = lines[2].section(kSep, 0, 0);
+    EXPECT_EQ(lines[2].section(kSep, 1), QStringList({"0", "户名", "", "10", "20", "30", "8", "", "", "65793", "宋体",
+                                                      "9", "True", "False", "", "", "114.11", "0", "旧♂♂备注", "0", "0"})
+                                             .join(kSep));
+    EXPECT_EQ(lines[3].section(kSep, 1), QStringList({"1", "勾", "", "1", "2", "3", "4", "", "", "0", "", "", "False",
+                                                      "False", "", "", "1", "-" + id, "", id + ".1", "0"})
+                                             .join(kSep));
+    EXPECT_EQ(lines[4].section(kSep, 2, 2), HeaderLabel());
+
+    // Only Yes replaces a file that is there.
+    prompts.answers = {PromptAnswer::No};
+    EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
+    ASSERT_TRUE(WriteBytes(File("a.tvq"), "old"));
+    prompts.answers = {PromptAnswer::No};
+    EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
+    EXPECT_EQ(FileBytes(File("a.tvq")), "old");
+}
+
+TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("新.tvq"), prompts).ok);
+    // Field 23 goes to RCtl1, a reference to a row not in the file goes.
+    QStringList lines = DecodeText(FileBytes(File("新.tvq"))).split("\r\n");
+    lines[2] += kSep + "42" + kSep + "ignored";
+    lines[2].replace(kSep + "0" + kSep + "0" + kSep + "42", kSep + "0" + kSep + "99" + kSep + "42");
+    Write("新.tvq", lines.join("\r\n"));
+    const FormatImportResult in = ImportFormatFile(File("新.tvq"), prompts, NoProgress(), Quick());
+    ASSERT_TRUE(in.ok) << in.error.toStdString();
+    EXPECT_EQ(in.name, "新");
+    EXPECT_EQ(prompts.shown.last(), "格式“新”导入成功,立即调用此格式？");
+    const QStringList before = Rows("原");
+    QStringList after = Rows("新");
+    ASSERT_EQ(after.size(), 3);
+    const qint64 first = OpenRecordset("SELECT MIN(ID) FROM Fmt WHERE Fmt = ?", {"新"}).rows[0][0].toLongLong();
+    EXPECT_EQ(after[1].section('|', 17, 17), QString::number(-first));
+    EXPECT_EQ(after[1].section('|', 19, 19), QString::number(first) + ".1");
+    EXPECT_EQ(after[0].section('|', 20, 20), "0") << "SumID1 99 named no row of the file";
+    EXPECT_EQ(OpenRecordset("SELECT RCtl1 FROM Fmt WHERE ID = ?", {first}).rows[0][0].toDouble(), 42);
+    for (int i : {0, 2}) EXPECT_EQ(after[i].section('|', 0, 11), before[i].section('|', 0, 11));
+
+    // A taken name is asked again; an empty answer imports nothing.
+    prompts.inputs = {QString("新"), QString("")};
+    EXPECT_TRUE(ImportFormatFile(File("新.tvq"), prompts, NoProgress(), Quick()).cancelled);
+    EXPECT_EQ(prompts.shown.mid(prompts.shown.size() - 2),
+              QStringList({"格式：“新”已存在，请另取格式名！", "格式：“新”已存在，请另取格式名！"}));
+    EXPECT_EQ(OpenRecordset("SELECT COUNT(*) FROM Fmt").rows[0][0].toInt(), 7);
+}
+
+TEST_F(FormatExchange, OnlyThePictureThatCameWithTheFileIsTaken)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("甲.tvq"), prompts).ok);
+    QFile::copy(File("甲.tvq"), File("乙.tvq"));
+    QFile::copy(File("甲.tvq"), File("丙.tvq"));
+    ASSERT_TRUE(WriteBytes(File("甲.jpg"), JpegBytes(Qt::green)));
+    ASSERT_TRUE(WriteBytes(File("乙.JPG"), JpegBytes(Qt::blue)));   // some other file's, by its case
+    ASSERT_TRUE(ImportFormatFile(File("甲.tvq"), prompts, NoProgress(), Quick()).ok);
+    EXPECT_EQ(FileHash(BackgroundStore::ExistingPicture("甲")), FileHash(File("甲.jpg")));
+    ASSERT_TRUE(ImportFormatFile(File("乙.tvq"), prompts, NoProgress(), Quick()).ok);
+    EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
+    ImportOptions none = Quick();
+    none.picture = QString();
+    ASSERT_TRUE(WriteBytes(File("丙.jpg"), JpegBytes(Qt::green)));
+    ASSERT_TRUE(ImportFormatFile(File("丙.tvq"), prompts, NoProgress(), none).ok);
+    EXPECT_FALSE(BackgroundStore::HasPicture("丙"));
+}
+
+TEST_F(FormatExchange, APictureThatCantBePutInPlaceStoresNothing)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("挡.tvq"), prompts).ok);
+    ASSERT_TRUE(WriteBytes(File("挡.jpg"), JpegBytes(Qt::green)));
+    ASSERT_TRUE(QDir().mkpath(BackgroundStore::PicturePath("挡")));
+    const FormatImportResult in = ImportFormatFile(File("挡.tvq"), prompts, NoProgress(), Quick());
+    EXPECT_FALSE(in.ok);
+    EXPECT_TRUE(in.error.startsWith("格式“挡”导入失败，底图无法保存，格式库未改变！")) << in.error.toStdString();
+    EXPECT_FALSE(FormatStore::Exists("挡"));
+    // Rows the database refuses take the new picture out again.
+    ASSERT_TRUE(QDir().rmdir(BackgroundStore::PicturePath("挡")));
+    ASSERT_TRUE(ExecuteSql("CREATE TRIGGER boom BEFORE INSERT ON Fmt WHEN NEW.LBL='勾' BEGIN SELECT RAISE(ABORT, 'x'); END"));
+    EXPECT_TRUE(ImportFormatFile(File("挡.tvq"), prompts, NoProgress(), Quick()).error.contains("格式库未改变"));
+    EXPECT_FALSE(FormatStore::Exists("挡"));
+    EXPECT_FALSE(BackgroundStore::HasPicture("挡"));
+}
+
+TEST_F(FormatExchange, ALargeFileIsReadWhileTheWindowsKeepAnswering)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("大.tvq"), prompts).ok);
+    QStringList lines = DecodeText(FileBytes(File("大.tvq"))).split("\r\n");
+    const QString memo = QString(10000, QChar(0x6587));
+    for (int i = 0; i < 900; ++i) lines.insert(3, lines[2].replace("旧♂♂备注", memo));
+    Write("大.tvq", lines.join("\r\n"));
+    qint64 longest = 0;
+    QElapsedTimer since;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, since.restart());
+    });
+    since.start();
+    tick.start(5);
+    const FormatImportResult in = ImportFormatFile(File("大.tvq"), prompts, NoProgress(), Quick());
+    longest = std::max(longest, since.elapsed());
+    ASSERT_TRUE(in.ok) << in.error.toStdString();
+    EXPECT_LT(longest, 100);
+}
+
+// Imports the file named by SLIP_KILLED_IMPORT into the data folder
+// SLIP_KILLED_DATA, for the test below, which kills it somewhere along the way.
+TEST(FormatExchangeChild, ImportsWhenAsked)
+{
+    const QString file = qEnvironmentVariable("SLIP_KILLED_IMPORT");
+    if (file.isEmpty()) GTEST_SKIP() << "run by AKilledImportNeverLeavesAFormatWithoutItsPicture";
+    qputenv("SLIPPRINT_HOME", qgetenv("SLIP_KILLED_DATA"));
+    ScriptedPrompter prompts;
+    prompts.answers = {PromptAnswer::No};
+    ImportFormatFile(file, prompts, NoProgress(), Quick());
+}
+
+TEST_F(FormatExchange, AKilledImportNeverLeavesAFormatWithoutItsPicture)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("源.tvq"), prompts).ok);
+    const QByteArray picture = JpegBytes(Qt::green, 2400, 1600);
+    qint64 whole = 0;   // how long a whole import takes, child start included
+    int stored = 0;
+    for (int i = 0; i <= 16; ++i) {
+        const QString name = QStringLiteral("杀%1").arg(i);
+        ASSERT_TRUE(QFile::copy(File("源.tvq"), File(name + ".tvq")));
+        ASSERT_TRUE(WriteBytes(File(name + ".jpg"), picture));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SLIP_KILLED_IMPORT", File(name + ".tvq"));
+        env.insert("SLIP_KILLED_DATA", DataFolder());
+        child.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FormatExchangeChild.*"});
+        ASSERT_TRUE(child.waitForStarted());
+        if (i == 0) {
+            ASSERT_TRUE(child.waitForFinished());
+            whole = clock.elapsed();
+        } else {
+            QThread::msleep(whole * (8 + i) / 24);
+            child.kill();
+            child.waitForFinished();
+        }
+        if (FormatStore::Exists(name)) {
+            ++stored;
+            EXPECT_EQ(Rows(name).size(), 3) << i;
+            EXPECT_EQ(FileBytes(BackgroundStore::ExistingPicture(name)), picture) << i;
+        }
+    }
+    EXPECT_GE(stored, 1) << "the import that was not killed stored its format";
+}
