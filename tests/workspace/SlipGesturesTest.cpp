@@ -165,9 +165,14 @@ TEST_F(Gestures, LockedPressMarksNothingAndDrawsNoBand)
     }
     EXPECT_EQ(format.Selection(), (QSet<BoxId>{1, 5}));
     EXPECT_EQ(L(), QLineF(100, 80, 160, 80));
-    // Ctrl with a click on a box still marks it.
+    // Ctrl with a click on a box still marks it; a drag on a box moves
+    // nothing, and a click still types.
     g.Press({40, 57}, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(format.Selection(), (QSet<BoxId>{1, 3, 5}));
+    g.Press({20.5, 20.5}, Qt::LeftButton, Qt::NoModifier);
+    g.Move({30, 30}, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_EQ(g.Release(Qt::LeftButton).pointer, P::Type);
+    EXPECT_EQ(R(1).topLeft(), QPointF(20, 20));
 }
 
 TEST_F(Gestures, BoxDragStartsPastTwelveTwipsAndMovesTheMarkedBoxes)
