@@ -144,6 +144,48 @@ sqlite3* SqliteHandle(const DbConnection& conn)
     return *static_cast<sqlite3* const*>(v.constData());
 }
 
+SqliteStatement::SqliteStatement(const DbConnection& conn, const QString& sql)
+{
+    if (sqlite3* db = SqliteHandle(conn))
+        if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &stmt_, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(stmt_);
+            stmt_ = nullptr;
+        }
+}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+
+void SqliteStatement::Bind(int column, qint64 v) { sqlite3_bind_int64(stmt_, column, v); }
+
+void SqliteStatement::Bind(int column, const QString& v)
+{
+    if (v.isNull()) sqlite3_bind_null(stmt_, column);
+    else sqlite3_bind_text16(stmt_, column, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
+}
+
+bool SqliteStatement::Exec()
+{
+    const int rc = sqlite3_step(stmt_);
+    sqlite3_reset(stmt_);
+    return rc == SQLITE_DONE;
+}
+
+bool SqliteStatement::Next(bool& failed)
+{
+    const int rc = sqlite3_step(stmt_);
+    failed = rc != SQLITE_ROW && rc != SQLITE_DONE;
+    return rc == SQLITE_ROW;
+}
+
+qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column - 1); }
+
+QString SqliteStatement::Text(int column) const
+{
+    const void* text = sqlite3_column_text16(stmt_, column - 1);
+    return text ? QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(stmt_, column - 1) / 2)
+                : QString();
+}
+
 QVariant Recordset::value(int row, const QString& field) const
 {
     const int c = column(field);

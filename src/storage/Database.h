@@ -6,6 +6,7 @@
 #include <QVector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace slip {
 
@@ -61,6 +62,31 @@ private:
 
 // The connection's own SQLite handle, or null for another driver.
 sqlite3* SqliteHandle(const DbConnection& conn);
+
+// One statement prepared once on the connection's own SQLite handle and run
+// for many rows: a query object's conversions for each of thousands of rows
+// cost more than the rows' reading or writing. Texts bound stay alive until
+// the row is stepped; columns count from 1. Not prepared on another driver.
+class SqliteStatement {
+public:
+    SqliteStatement(const DbConnection& conn, const QString& sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    bool Prepared() const { return stmt_ != nullptr; }
+    void Bind(int column, qint64 v);
+    void Bind(int column, const QString& v);
+    // Runs a statement that answers no rows; ready for the next binding.
+    bool Exec();
+    // The next row of a query; false at the end, and `failed` tells an error.
+    bool Next(bool& failed);
+    qint64 Int(int column) const;
+    QString Text(int column) const;
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
 
 // The rows of a query, read in full, so that no record set holds the file.
 struct Recordset {

@@ -90,57 +90,6 @@ const QChar kValueSeparator = QChar(0x1F);
 const QString kInsertSearchText =
     QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
 
-// One statement prepared once and run for every row of a print run, bound
-// and stepped on the connection's own handle: a query object's conversions
-// for each of thousands of rows cost more than the rows' writing. Values
-// bound stay alive until the row is stepped (columns from 1).
-class RowStatement {
-public:
-    RowStatement(DbConnection& conn, const QString& sql)
-    {
-        if (sqlite3* db = SqliteHandle(conn))
-            if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &stmt_, nullptr) != SQLITE_OK) {
-                sqlite3_finalize(stmt_);
-                stmt_ = nullptr;
-            }
-    }
-    ~RowStatement() { sqlite3_finalize(stmt_); }
-    RowStatement(const RowStatement&) = delete;
-    RowStatement& operator=(const RowStatement&) = delete;
-
-    bool Prepared() const { return stmt_ != nullptr; }
-    void Bind(int column, qint64 v) { sqlite3_bind_int64(stmt_, column, v); }
-    void Bind(int column, const QString& v)
-    {
-        if (v.isNull()) sqlite3_bind_null(stmt_, column);
-        else sqlite3_bind_text16(stmt_, column, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
-    }
-    // Runs a statement that answers no rows; ready for the next binding.
-    bool Exec()
-    {
-        const int rc = sqlite3_step(stmt_);
-        sqlite3_reset(stmt_);
-        return rc == SQLITE_DONE;
-    }
-    // The next row of a query; false at the end, and `failed` tells an error.
-    bool Next(bool& failed)
-    {
-        const int rc = sqlite3_step(stmt_);
-        failed = rc != SQLITE_ROW && rc != SQLITE_DONE;
-        return rc == SQLITE_ROW;
-    }
-    qint64 Int(int column) const { return sqlite3_column_int64(stmt_, column - 1); }
-    QString Text(int column) const
-    {
-        const void* text = sqlite3_column_text16(stmt_, column - 1);
-        return text ? QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(stmt_, column - 1) / 2)
-                    : QString();
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
     return EachRow(conn, kSlipNumbers, {format}, [&](const QSqlQuery& q) { numbers << q.value(0).toLongLong(); });
@@ -164,9 +113,9 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
     highest.finish();
 
-    RowStatement insert(conn, kInsert);
+    SqliteStatement insert(conn, kInsert);
     if (!insert.Prepared()) return kInsert;
-    RowStatement search(conn, kInsertSearchText);
+    SqliteStatement search(conn, kInsertSearchText);
     if (!search.Prepared()) return kInsertSearchText;
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
@@ -216,7 +165,7 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
         run = q.value(0).toLongLong();
         q.finish();
         const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
-        RowStatement insert(conn, sql);
+        SqliteStatement insert(conn, sql);
         if (!insert.Prepared()) return sql;
         for (int i = 0; i < slips.size(); ++i) {
             for (const HistoryValue& v : slips[i]) {
@@ -246,7 +195,7 @@ HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
         int lastSeq = -1;
         const QString read = QStringLiteral("SELECT Seq, Fmt, CID, Con FROM 历史待定 WHERE Run=? ORDER BY Seq, rowid");
         {
-            RowStatement rows(conn, read);
+            SqliteStatement rows(conn, read);
             if (!rows.Prepared()) return read;
             rows.Bind(1, run);
             bool failed = false;

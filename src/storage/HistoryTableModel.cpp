@@ -6,7 +6,6 @@
 
 #include <QSet>
 #include <QSqlQuery>
-#include <sqlite3.h>
 #include <algorithm>
 
 namespace slip {
@@ -17,27 +16,13 @@ namespace {
 // QVariant per field, which is most of the cost of going through every cell
 // of a long history (an export). params are the format, then numbers.
 template <class Take>
-bool ReadPageRows(sqlite3* handle, const QString& sql, const QString& format, const QVector<qint64>& numbers,
-                  Take take)
+bool ReadPageRows(SqliteStatement& rows, const QString& format, const QVector<qint64>& numbers, Take take)
 {
-    sqlite3_stmt* stmt = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        return false;
-    }
-    const QByteArray name = format.toUtf8();
-    sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_STATIC);
-    for (int i = 0; i < numbers.size(); ++i) sqlite3_bind_int64(stmt, i + 2, numbers[i]);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const void* value = sqlite3_column_text16(stmt, 2);
-        const int bytes = sqlite3_column_bytes16(stmt, 2);
-        take(sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1),
-             value ? QString(static_cast<const QChar*>(value), bytes / 2) : QString());
-    }
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
+    rows.Bind(1, format.isNull() ? QStringLiteral("") : format);  // a name, never NULL
+    for (int i = 0; i < numbers.size(); ++i) rows.Bind(i + 2, numbers[i]);
+    bool failed = false;
+    while (rows.Next(failed)) take(rows.Int(1), rows.Int(2), rows.Text(3));
+    return !failed;
 }
 
 } // namespace
@@ -204,8 +189,8 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     DbConnection conn;
     bool ok = conn.isOpen();
     if (ok) {
-        if (sqlite3* handle = SqliteHandle(conn)) {
-            ok = ReadPageRows(handle, sql, format_, numbers, take);
+        if (SqliteStatement rows(conn, sql); rows.Prepared()) {
+            ok = ReadPageRows(rows, format_, numbers, take);
         } else {
             QSqlQuery q(conn.db());
             q.setForwardOnly(true);
