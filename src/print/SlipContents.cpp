@@ -54,8 +54,11 @@ PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prom
     const FormatHeader& h = format.Header();
     const SlipOptions& o = h.options;
     if (o.setPaper) {
+        // A slip fed lengthwise lies on paper of its turned size, so that the
+        // landscape page is the slip itself and every box is on it.
         QString name = SlipPaperName();
-        SetCustomPaper(printer, name, h.widthMm, h.heightMm, prompter);
+        if (o.lengthwise) SetCustomPaper(printer, name, h.heightMm, h.widthMm, prompter);
+        else SetCustomPaper(printer, name, h.widthMm, h.heightMm, prompter);
     }
     printer.SetOrientation(o.lengthwise ? QPageLayout::Landscape : QPageLayout::Portrait);
     return PagePlacement{printer.PageWidth(), printer.PageHeight(), o.lengthwise, o.guidesToCentre};

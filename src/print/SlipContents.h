@@ -58,10 +58,11 @@ private:
     QHash<QString, double> fitted_;
 };
 
-// Sets the page of a slip up before anything is drawn on it: the slip's own
-// paper size when the format's "自动设置纸张" toggle is on (the operator is
-// told through prompter when the printer refuses it), landscape when the slip
-// is fed lengthwise. Answers where the slip lies on that page.
+// Sets the page of a slip up before anything is drawn on it: landscape when
+// the slip is fed lengthwise, and when the format's "自动设置纸张" toggle is on
+// paper of the slip's size (the operator is told through prompter when the
+// printer refuses it), turned for a lengthwise slip so that the landscape
+// page is the slip's own size. Answers where the slip lies on that page.
 PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prompter& prompter);
 
 // The contents of one slip on the page set up: the background picture when

@@ -171,15 +171,11 @@ QPageLayout SlipPrinter::Layout() const
 
 QPageLayout SlipPrinter::DeviceLayout() const
 {
-    if (pdf_ || orientation_ == QPageLayout::Portrait)
-        return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    // A spooler asked for a turned page turns it back onto the paper as the
-    // paper is fed (or, with some drivers, leaves it unturned and cut off);
-    // the job instead asks for paper of the turned sheet's size, upright, so
-    // the page comes out as it lies.
-    const QSizeF mm = paper_.size(QPageSize::Millimeter).transposed();
-    const QPageSize turned(mm, QPageSize::Millimeter, paper_.name(), QPageSize::ExactMatch);
-    return QPageLayout(SpoolerPageSize(turned), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    // A turned page goes to the spooler as what it is, the paper and the
+    // landscape orientation: the spooler turns it onto the paper as the paper
+    // is fed, and a printer that takes only its own sizes (A4) still gets
+    // its own paper.
+    return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 int SlipPrinter::PageWidth() const

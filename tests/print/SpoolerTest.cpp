@@ -67,9 +67,8 @@ struct Spooled {
 // Black squares of 4 mm at these slip positions (mm), near every edge.
 std::vector<QPointF> Squares(double w, double h) { return {{9, 9}, {w - 14, 9}, {9, h - 14}, {w - 14, h - 14}, {w / 2, h / 3}}; }
 
-void LoadSquares(SlipFormat& f, FormatHeader h, const QString& picture)
+void LoadSquares(SlipFormat& f, FormatHeader h, const QString& picture, std::vector<Box> boxes = {})
 {
-    std::vector<Box> boxes;
     BoxId id = 0;
     for (const QPointF& at : Squares(h.widthMm, h.heightMm)) boxes.push_back(KindBox(++id, BoxKind::Picture, QRectF(at, QSizeF(4, 4))));
     boxes.push_back(TextBox(++id, QRectF(40.3, 30.7, 60, 8)));
@@ -118,44 +117,81 @@ TEST(Spooler, ACustomSizeSlipKeepsItsPaperAndPlacesOnAPrinterSetUpToFitPages)
     EXPECT_TRUE(run.prompter.shown.isEmpty());
 }
 
-TEST(Spooler, ALengthwiseSlipComesOutLandscapeWithItsBoxesWhereTheyBelong)
+// The spooler turns a landscape page onto its paper a quarter turn
+// anticlockwise (the cups-pdf driver's landscape is "Plus90"); a quarter
+// turn clockwise gives the page back as the program drew it.
+QImage TurnedBack(const QImage& paper) { return paper.transformed(QTransform().rotate(90)); }
+
+TEST(Spooler, ALengthwiseSlipComesOutLandscapeWithEveryBoxWhereThePageSetUpPutsIt)
 {
-    Spooled run;
-    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
-    for (const bool ownPaper : {false, true}) {
-        for (const bool centre : {false, true}) {
-            SCOPED_TRACE(QStringLiteral("own paper %1, centre feed %2").arg(ownPaper).arg(centre).toStdString());
-            SlipFormat f;
-            FormatHeader h = SlipHeader(QStringLiteral("纵向"), 180, 100);
-            h.options.lengthwise = true;
-            h.options.setPaper = ownPaper;
-            h.options.guidesToCentre = centre;
-            LoadSquares(f, h, run.picture);
-            const QString spooled = run.PrintBoth(f);
-            ASSERT_FALSE(spooled.isEmpty());
-            // Turned: A4 lies 297 x 210 mm; the slip's own paper, 180 x 100,
-            // lies 100 x 180.
-            const QSizeF page = ownPaper ? QSizeF(100, 180) : QSizeF(297, 210);
-            const PdfInfo d = ReadPdfInfo(run.direct), s = ReadPdfInfo(spooled);
-            EXPECT_NEAR(d.widthMm, page.width(), 0.2);
-            EXPECT_NEAR(d.heightMm, page.height(), 0.2);
-            EXPECT_NEAR(s.widthMm, d.widthMm, 0.01);
-            EXPECT_NEAR(s.heightMm, d.heightMm, 0.01);
-            // Moved down by the page height less the slip height, by half of
-            // that with centre feed.
-            const double down = (page.height() - 100) / (centre ? 2 : 1);
-            const QImage a = RasterisePage(run.direct, 1, int(kDotsPerMm)), b = RasterisePage(spooled, 1, int(kDotsPerMm));
-            for (const QPointF& at : Squares(180, 100)) {
-                if (at.x() + 4 > page.width()) continue;  // off a page narrower than the slip
-                const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);
-                EXPECT_NEAR(InkCentre(a, window).x(), at.x() + 2, 0.1) << at.x() << ", " << at.y();
-                EXPECT_NEAR(InkCentre(a, window).y(), at.y() + down + 2, 0.1) << at.x() << ", " << at.y();
-                EXPECT_NEAR(InkCentre(b, window).x(), at.x() + 2, 0.1) << at.x() << ", " << at.y();
-                EXPECT_NEAR(InkCentre(b, window).y(), at.y() + down + 2, 0.1) << at.x() << ", " << at.y();
+    CupsSpooler spooler;
+    ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
+    const QString anySize = spooler.AddPdfPrinter();
+    const QString a4Only = spooler.AddA4OnlyPdfPrinter();
+    ASSERT_FALSE(anySize.isEmpty() || a4Only.isEmpty()) << spooler.Failure().toStdString();
+    TestHome home;
+    QImage black(40, 40, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    const QString picture = home.file(QStringLiteral("mark.png"));
+    ASSERT_TRUE(black.save(picture));
+    for (const QString& queue : {anySize, a4Only}) {
+        for (const bool ownPaper : {false, true}) {
+            for (const bool centre : {false, true}) {
+                SCOPED_TRACE(QStringLiteral("%1, own paper %2, centre feed %3").arg(queue).arg(ownPaper).arg(centre).toStdString());
+                SlipFormat f;
+                FormatHeader h = SlipHeader(QStringLiteral("纵向"), 180, 100);
+                h.options.lengthwise = true;
+                h.options.setPaper = ownPaper;
+                h.options.guidesToCentre = centre;
+                // Values near the far edge besides the squares: a text and a
+                // barcode.
+                const QRectF farText(140, 80, 36, 8), farBarcode(110, 40, 60, 14);
+                LoadSquares(f, h, picture, {TextBox(20, farText), KindBox(21, BoxKind::Picture, farBarcode, 2)});
+                f.SetValue(20, QStringLiteral("FAREDGE"));
+                f.SetValue(21, QStringLiteral("2026"));
+
+                SlipPrinter printer;
+                ScriptedPrompter prompter;
+                PrintServices services{printer, prompter, NoProgress(), [&] {
+                                           printer.UsePrinter(queue);
+                                           return queue;
+                                       },
+                                       SaveToHistory};
+                ASSERT_EQ(PrintBill(services, f, {}).status, PrintStatus::Printed) << prompter.shown.join('\n').toStdString();
+                const QString spooled = spooler.WaitForOutput(queue);
+                ASSERT_FALSE(spooled.isEmpty()) << spooler.Failure().toStdString();
+
+                // The landscape page: the slip's own size when its paper could
+                // be set (the paper is the slip turned), else A4 turned; the
+                // A4-only printer refuses the slip's paper and says so.
+                const bool slipPaper = ownPaper && queue == anySize;
+                const QSizeF page = slipPaper ? QSizeF(180, 100) : QSizeF(297, 210);
+                EXPECT_EQ(prompter.shown.size(), ownPaper && !slipPaper ? 1 : 0);
+                const PdfInfo paper = ReadPdfInfo(spooled);
+                EXPECT_EQ(paper.pages, 1);
+                EXPECT_NEAR(paper.widthMm, page.height(), 0.2);
+                EXPECT_NEAR(paper.heightMm, page.width(), 0.2);
+                const QImage turned = TurnedBack(RasterisePage(spooled, 1, int(kDotsPerMm)));
+                ASSERT_NEAR(turned.width() / kDotsPerMm, page.width(), 0.2);
+
+                // Moved down by the page height less the slip height, by half
+                // of that with centre feed.
+                const double down = (page.height() - 100) / (centre ? 2 : 1);
+                for (const QPointF& at : Squares(180, 100)) {
+                    const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);
+                    EXPECT_NEAR(InkCentre(turned, window).x(), at.x() + 2, 0.15) << at.x() << ", " << at.y();
+                    EXPECT_NEAR(InkCentre(turned, window).y(), at.y() + down + 2, 0.15) << at.x() << ", " << at.y();
+                }
+                for (const QRectF& box : {farText, farBarcode}) {
+                    const QRectF placed = box.translated(0, down);
+                    const QRectF ink = InkBounds(turned, placed.adjusted(-1, -1, 1, 1), kDotsPerMm);
+                    ASSERT_FALSE(ink.isNull()) << "nothing printed at " << box.x() << ", " << box.y();
+                    EXPECT_NEAR(ink.left(), placed.left(), 1.5) << box.x() << ", " << box.y();
+                    EXPECT_NEAR(ink.top(), placed.top(), 1.5) << box.x() << ", " << box.y();
+                }
             }
         }
     }
-    EXPECT_TRUE(run.prompter.shown.isEmpty()) << run.prompter.shown.join('\n').toStdString();
 }
 
 TEST(Spooler, AJobTheSpoolerRefusesStoresNothing)

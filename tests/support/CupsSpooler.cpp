@@ -1,5 +1,6 @@
 #include "CupsSpooler.h"
 
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <cups/cups.h>
@@ -199,6 +200,43 @@ QString CupsSpooler::OutputFolder(const QString& printer) const
 
 QString CupsSpooler::AddPdfPrinter(const QStringList& lpadminOptions)
 {
+    return AddCupsPdfPrinter(kCupsPdfDriver, lpadminOptions);
+}
+
+QString CupsSpooler::AddA4OnlyPdfPrinter(const QStringList& lpadminOptions)
+{
+    if (!Ok()) return QString();
+    QFile in(kCupsPdfDriver);
+    if (!in.open(QIODevice::ReadOnly)) return Fail(QStringLiteral("cannot read ") + kCupsPdfDriver);
+    // The cups-pdf driver with every paper but A4 and the custom size taken out.
+    QStringList kept;
+    bool inCustom = false;
+    for (const QString& line : QString::fromLatin1(in.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("*CustomPageSize"))) inCustom = true;
+        if (inCustom) {
+            if (line.startsWith(QLatin1String("*End"))) inCustom = false;
+            continue;
+        }
+        static const QRegularExpression paper(
+            QStringLiteral("^\\*(PageSize|PageRegion|ImageableArea|PaperDimension) ([^/]+)/"));
+        const auto m = paper.match(line);
+        if (m.hasMatch() && m.captured(2) != QLatin1String("A4")) continue;
+        if (line.startsWith(QLatin1String("*ParamCustomPageSize")) || line.contains(QLatin1String("*CustomPageSize"))
+            || line.startsWith(QLatin1String("*MaxMedia")))
+            continue;
+        if (line.startsWith(QLatin1String("*VariablePaperSize"))) {
+            kept << QStringLiteral("*VariablePaperSize: False");
+            continue;
+        }
+        kept << line;
+    }
+    const QString driver = dir_->path() + QStringLiteral("/etc/ppd/a4-only-%1.ppd").arg(printers_.size() + 1);
+    if (!WriteText(driver, kept.join(QLatin1Char('\n')))) return Fail(QStringLiteral("cannot write ") + driver);
+    return AddCupsPdfPrinter(driver, lpadminOptions);
+}
+
+QString CupsSpooler::AddCupsPdfPrinter(const QString& driver, const QStringList& lpadminOptions)
+{
     if (!Ok()) return QString();
     const QString name = QStringLiteral("slipprint-pdf-%1-%2").arg(getpid()).arg(printers_.size() + 1);
     const QString folder = OutputFolder(name);
@@ -214,7 +252,7 @@ QString CupsSpooler::AddPdfPrinter(const QStringList& lpadminOptions)
     bool ok = false;
     Run(QStringLiteral("lpadmin"),
         QStringList{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + name,
-                    QStringLiteral("-P"), kCupsPdfDriver}
+                    QStringLiteral("-P"), driver}
             + lpadminOptions,
         &ok);
     if (!ok) return QString();

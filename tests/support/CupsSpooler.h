@@ -29,6 +29,9 @@ public:
 
     // A cups-pdf printer; its name, or "" (see Failure()).
     QString AddPdfPrinter(const QStringList& lpadminOptions = {});
+    // A cups-pdf printer that takes A4 paper only: its driver names no other
+    // size and no size of the job's own.
+    QString AddA4OnlyPdfPrinter(const QStringList& lpadminOptions = {});
     // A printer writing into one file through the generic PDF printer
     // driver, which has unprintable margins and takes only its own paper
     // sizes; its name, or "".
@@ -47,6 +50,7 @@ public:
 
 private:
     bool StartOwnScheduler();
+    QString AddCupsPdfPrinter(const QString& driver, const QStringList& lpadminOptions);
     QString OutputFolder(const QString& printer) const;
     QString Fail(const QString& why);
 
