@@ -180,7 +180,6 @@ bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar)
         const std::optional<QString> amount = TryFormatAmount(value, currencyChar);
         return CellsHold(amount ? *amount : value, amount.has_value(), type, currencyChar);
     }
-    if (f >= 201 && f <= 299) return CharCount(value) <= n;
     if (f == 114 || f == 121) return IsUpperNumeral(value[0]) ? CharCount(value) <= n : !isAmount();
     // Words that could not be written stay figures.
     if (f == 103 || f == 120) return !isAmount();

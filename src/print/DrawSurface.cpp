@@ -126,23 +126,6 @@ void DrawSurface::PaintBox(double x1, double y1, double x2, double y2, const QCo
     if (const std::optional<QRectF> box = BoxInDots(x1, y1, x2, y2)) p->fillRect(*box, color);
 }
 
-void DrawSurface::ApplyClip(const std::optional<QRectF>& twips)
-{
-    if (!twips) {
-        if (clipping_) clipping_->restore();
-        clipping_ = nullptr;
-        return;
-    }
-    QPainter* p = DrawingPainter();
-    if (!p) return;
-    p->save();
-    clipping_ = p;
-    const double dx = DotsPerTwipX();
-    const double dy = DotsPerTwipY();
-    p->setClipRect(QRectF(twips->x() * dx, twips->y() * dy, twips->width() * dx, twips->height() * dy),
-                   Qt::IntersectClip);
-}
-
 void DrawSurface::PaintImage(const QImage& image, double x, double y, double width, double height)
 {
     QPainter* p = DrawingPainter();

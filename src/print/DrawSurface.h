@@ -90,10 +90,6 @@ public:
     // A picture stretched into a rectangle.
     void PaintPicture(const QImage& image, double x, double y, double width, double height);
 
-    // Everything drawn until EndClip stays inside the rectangle (twips).
-    void BeginClip(const QRectF& twips) { ApplyClip(twips.normalized()); }
-    void EndClip() { ApplyClip(std::nullopt); }
-
 protected:
     DrawSurface();
 
@@ -106,8 +102,6 @@ protected:
     // A filled box's rectangle in dots of the device, its edges on whole
     // dots; none when it covers no dot.
     std::optional<QRectF> BoxInDots(double x1, double y1, double x2, double y2) const;
-    // Starts clipping to a rectangle (twips), or ends it.
-    virtual void ApplyClip(const std::optional<QRectF>& twips);
 
     // The painter to draw with now, or nullptr when nothing can be drawn (the
     // drawing call is then passed over).
@@ -126,7 +120,6 @@ private:
     QColor foreColor_ = Qt::black;
     int drawWidth_ = 1;
     int drawStyle_ = kLineSolid;
-    QPainter* clipping_ = nullptr;  // the painter clipped by ApplyClip
     double currentX_ = 0;
     double currentY_ = 0;
 };

@@ -93,10 +93,10 @@ void DrawText(const SlipFormat& format, const Box& b, const QString& text, DrawS
     const int align = type.family() == DataType::Family::MoneyPlaces ? 1 : int(b.align);
     LayoutByType layout = PrintLayoutByType(type);
     const QChar currency = format.Options().currencyChar;
-    // A value the cells can't hold is written as typed, never cut to the
-    // figures that fit: a slip must not show another amount.
-    if ((layout.layout == SlipLayout::AmountCells || layout.layout == SlipLayout::CharCells) &&
-        !BoxCanShow(type, text, currency))
+    // An amount with more figures than its cells is written as typed, never
+    // cut to the figures that fit: a slip must not show another amount.
+    // Characters in cells are kept whole and run on beside the cells.
+    if (layout.layout == SlipLayout::AmountCells && !BoxCanShow(type, text, currency))
         layout = {SlipLayout::WrappedText, 0};
     switch (layout.layout) {
     case SlipLayout::WrappedText: PrintWrappedText(s, text, at.x(), at.y(), w, sp, l, align); break;
@@ -174,11 +174,10 @@ void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, D
         return;
     }
     if (v.isEmpty()) return;
-    // No box inks outside its rectangle, whatever its value.
-    s.BeginClip(QRectF(PlaceOnSurface(b.rect.topLeft(), where), PlaceOnSurface(b.rect.bottomRight(), where)));
+    // A value larger than its box runs on beyond it: below it for wrapped
+    // lines and tall fonts, beside the cells for a long text in cells.
     if (b.kind == BoxKind::Picture) DrawPicture(b, v, s, where, settings);
     else DrawText(format, b, v, s, where, settings);
-    s.EndClip();
 }
 
 void DrawSlipContents(const SlipFormat& format, const QHash<BoxId, QString>& values, DrawSurface& s,

@@ -352,12 +352,6 @@ void SlipPrinter::PaintImage(const QImage& image, double x, double y, double wid
     PainterSurface::PaintImage(image, x, y, width, height);
 }
 
-void SlipPrinter::ApplyClip(const std::optional<QRectF>& twips)
-{
-    DrawGathered();
-    PainterSurface::ApplyClip(twips);
-}
-
 QPainter* SlipPrinter::DrawingPainter()
 {
     if (!painter_.isActive()) {

@@ -133,13 +133,12 @@ protected:
     // and colour are gathered and drawn as one run of glyphs at the places
     // each would have had alone, so that the job neither shapes every
     // character again nor writes a text object for each. A barcode's bars of
-    // one colour are gathered the same way. Anything else drawn (or a clip,
-    // a page, the end of the job) draws what was gathered first.
+    // one colour are gathered the same way. Anything else drawn (or a page,
+    // the end of the job) draws what was gathered first.
     void PaintText(double x, double y, const QString& text) override;
     void PaintLine(double x1, double y1, double x2, double y2, const QColor& color) override;
     void PaintBox(double x1, double y1, double x2, double y2, const QColor& color) override;
     void PaintImage(const QImage& image, double x, double y, double width, double height) override;
-    void ApplyClip(const std::optional<QRectF>& twips) override;
 
 private:
     void UseDevice(const QString& name, bool pdf);

@@ -161,7 +161,7 @@ TEST(BoxCanShow, AmountsBeyondTheCellsOrTheWordsAreKeptAsTyped)
     const Case cases[] = {
         {11, "￥123,456,789.00", true},  {11, "￥1,234,567,890.00", false},  // the ￥ gives up its cell first
         {11, "123456789012345678.99", false}, {311, "123,456,789,012.90", false},   {311, "1,234,567.90", true},
-        {11, "abc", true},               {203, "123", true},                {203, "1234", false},
+        {11, "abc", true},               {203, "123", true},                {203, "1234", true},  // digits run on beside their cells
         {114.05, "壹贰叁肆伍", true},     {114.05, "壹贰叁肆伍陆", false},     {114.05, "-12", false},
         {121.11, "1234", false},         {114.05, "abc", true},             {103, "10000000000000", false},
         {103, "壹元整", true},            {120, "abc", true},                {104, "123456789012345678.99", true},

@@ -180,36 +180,102 @@ TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
     for (int i : {7, 8, 9}) EXPECT_TRUE(inRow(i).empty()) << rows[i].code;
 }
 
-TEST(SlipOnPaper, NoBoxInksOutsideItsRectangle)
+TEST(SlipOnPaper, AValueLargerThanItsBoxRunsOnBeyondIt)
 {
-    struct Case { BoxKind kind; double code; const char* value; };
+    // Where the ink may go besides the box: below it (wrapped lines, a tall
+    // font) within its width, or beside its cells on the box's own line.
+    enum class RunsOn { Nowhere, Below, Right, Left };
+    struct Case { BoxKind kind; double code; int align; double points; const char* value; RunsOn runsOn; };
     const Case cases[] = {
-        {BoxKind::Text, 11, "123456789012345678.99"},  // more figures than cells: written as typed
-        {BoxKind::Text, 203, "12345678"},              // more characters than cells
-        {BoxKind::Text, 0, "第一行\r\n第二行\r\n第三行"}, // taller than the box
-        {BoxKind::Text, 114.03, "123456789"},
-        {BoxKind::Label, 0, "很长很长很长很长的标签"},
-        {BoxKind::Check, 0, "1"},
+        {BoxKind::Text, 0, 0, 14, "第一行\r\n第二行\r\n第三行", RunsOn::Below},
+        {BoxKind::Text, 0, 0, 40, "HH", RunsOn::Below},                     // a font taller than the box
+        {BoxKind::Text, 11, 0, 14, "123456789012345678.99", RunsOn::Below}, // an amount kept as typed, wrapped
+        {BoxKind::Text, 203, 0, 14, "12345678", RunsOn::Right},             // kept whole beside the cells
+        {BoxKind::Text, 203, 1, 14, "12345678", RunsOn::Left},
+        {BoxKind::Label, 0, 0, 14, "很长很长很长很长的标签", RunsOn::Below},
+        {BoxKind::Check, 0, 0, 9, "1", RunsOn::Nowhere},
     };
     constexpr int kDpi = 96;
-    const QRectF boxMm(20, 10, 30, 4);
+    const QRectF boxMm(30, 10, 30, 4);
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
         SlipFormat f;
-        Box b = TextBox(1, boxMm, c.code, 14);
+        Box b = TextBox(1, boxMm, c.code, c.points);
         b.kind = c.kind;
+        b.align = TextAlign(c.align);
         if (c.kind == BoxKind::Label) b.caption = QString::fromUtf8(c.value);
-        f.Load(SlipHeader(QStringLiteral("框内"), 80, 30), {b});
-        ImageSurface surface(units::TwipsFromMm(80), units::TwipsFromMm(30), kDpi);
+        f.Load(SlipHeader(QStringLiteral("框外"), 100, 40), {b});
+        ImageSurface surface(units::TwipsFromMm(100), units::TwipsFromMm(40), kDpi);
         DrawSlipBox(f, *f.Find(1), QString::fromUtf8(c.value), surface, SlipPlacement{}, SlipDrawSettings{});
-        const QImage image = surface.Finish();
-        const QRectF box(boxMm.x() * kDpi / units::kMmPerInch, boxMm.y() * kDpi / units::kMmPerInch,
-                         boxMm.width() * kDpi / units::kMmPerInch, boxMm.height() * kDpi / units::kMmPerInch);
-        int inside = 0, outside = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qGray(image.pixel(x, y)) < 200) ++(box.adjusted(-1, -1, 1, 1).contains(x + 0.5, y + 0.5) ? inside : outside);
-        EXPECT_GT(inside, 0) << c.value;
-        EXPECT_EQ(outside, 0) << c.value;
+        const double dotsPerMm = kDpi / units::kMmPerInch;
+        const QRectF ink =
+            InkBounds(surface.Finish().convertToFormat(QImage::Format_Grayscale8), QRectF(0, 0, 100, 40), dotsPerMm);
+        ASSERT_FALSE(ink.isNull());
+        const double slack = 1.5 / dotsPerMm;
+        // Wrapped lines stay within the box's width; cells stay on its line.
+        if (c.runsOn == RunsOn::Nowhere || c.runsOn == RunsOn::Below) {
+            EXPECT_GE(ink.left(), boxMm.left() - slack);
+            EXPECT_LE(ink.right(), boxMm.right() + slack);
+        } else {
+            EXPECT_LE(ink.bottom(), boxMm.bottom() + 2);
+        }
+        EXPECT_GE(ink.top(), boxMm.top() - slack);
+        switch (c.runsOn) {
+        case RunsOn::Nowhere: EXPECT_LE(ink.bottom(), boxMm.bottom() + slack); break;
+        case RunsOn::Below: EXPECT_GT(ink.bottom(), boxMm.bottom() + 4); break;
+        case RunsOn::Right: EXPECT_GT(ink.right(), boxMm.right() + 4); break;
+        case RunsOn::Left: EXPECT_LT(ink.left(), boxMm.left() - 4); break;
+        }
+    }
+}
+
+TEST(SlipOnPaper, EveryLineAndEveryCellOfAValueLargerThanItsBoxHasInkOnThePage)
+{
+    TestHome home;
+    SlipFormat f;
+    const QRectF wrapped(20, 10, 30, 4), tall(70, 10, 40, 4), cells(60, 50, 50, 6);
+    Box digits = TextBox(3, cells, 205);
+    digits.align = TextAlign::Right;
+    f.Load(SlipHeader(QStringLiteral("超框"), 150, 80), {TextBox(1, wrapped), TextBox(2, tall, 0, 40), digits});
+    const QString text = QStringLiteral("这是一段很长的文字需要换行显示多行内容");
+    f.SetValue(1, text);
+    f.SetValue(2, QStringLiteral("HH"));
+    f.SetValue(3, QStringLiteral("1234567"));
+    const Printed p = PrintOne(home, QStringLiteral("oversized.pdf"), f);
+    const QImage page = RasterisePage(p.pdf);
+
+    // The wrapped lines, one under the other from the box's top, every one
+    // inked where the page's text says it stands.
+    std::vector<PdfWord> lines;
+    for (const PdfWord& w : p.words)
+        if (w.mm.left() < wrapped.right() && w.mm.right() > wrapped.left() - 1 && w.mm.top() < 40) lines.push_back(w);
+    std::sort(lines.begin(), lines.end(), [](const PdfWord& a, const PdfWord& b) { return a.mm.top() < b.mm.top(); });
+    ASSERT_GE(lines.size(), 3u);
+    QString joined;
+    for (const PdfWord& w : lines) {
+        joined += w.text;
+        EXPECT_NEAR(w.mm.left(), wrapped.left(), kTolerance) << w.text.toStdString();
+        EXPECT_FALSE(InkBounds(page, w.mm).isNull()) << "no ink for the line " << w.text.toStdString();
+    }
+    // Every character on some line (the text layer names a few by look-alike
+    // radicals).
+    EXPECT_EQ(joined.size(), text.size()) << joined.toStdString();
+    EXPECT_NEAR(lines.front().mm.top(), wrapped.top(), 1);
+    EXPECT_GT(lines.back().mm.top(), wrapped.bottom() + 4);
+
+    // A font taller than its box: the glyphs whole, far below the box.
+    const QRectF hh = InkBounds(page, tall.adjusted(-2, -2, 2, 20));
+    ASSERT_FALSE(hh.isNull());
+    EXPECT_GT(hh.bottom(), tall.bottom() + 4);
+
+    // Seven figures in five cells, right-aligned: 3 to 7 in the cells, 1 and
+    // 2 in the two cell widths left of the box, each centred in its cell.
+    const double cell = cells.width() / 5;
+    for (int i = 0; i < 7; ++i) {
+        const QRectF window(cells.left() + (i - 2) * cell, cells.top() - 1, cell, cells.height() + 4);
+        const QRectF ink = InkBounds(page, window);
+        ASSERT_FALSE(ink.isNull()) << "no figure " << i + 1;
+        EXPECT_NEAR(ink.center().x(), window.center().x(), 0.5) << i + 1;
     }
 }
 

@@ -194,6 +194,38 @@ TEST(Spooler, ALengthwiseSlipComesOutLandscapeWithEveryBoxWhereThePageSetUpPutsI
     }
 }
 
+TEST(Spooler, AValueLargerThanItsBoxComesOutWhole)
+{
+    Spooled run;
+    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
+    SlipFormat f;
+    const QRectF wrapped(20, 10, 30, 4), cells(60, 50, 50, 6);
+    Box digits = TextBox(2, cells, 205);
+    digits.align = TextAlign::Right;
+    FormatHeader h = SlipHeader(QStringLiteral("超框"), 150, 80);
+    h.options.setPaper = true;
+    f.Load(h, {TextBox(1, wrapped), digits});
+    f.SetValue(1, QStringLiteral("这是一段很长的文字需要换行显示多行内容"));
+    f.SetValue(2, QStringLiteral("1234567"));
+    const QString spooled = run.PrintBoth(f);
+    ASSERT_FALSE(spooled.isEmpty());
+    const QImage page = RasterisePage(spooled, 1, int(kDotsPerMm));
+    // Every wrapped line where the program's own page has it, below the box.
+    int lines = 0;
+    for (const PdfWord& w : PdfWords(run.direct)) {
+        if (w.mm.right() > cells.left()) continue;
+        ++lines;
+        EXPECT_FALSE(InkBounds(page, w.mm, kDotsPerMm).isNull()) << "no ink for the line at " << w.mm.top();
+    }
+    EXPECT_GE(lines, 3);
+    // Seven figures in five cells: 1 and 2 left of the box.
+    const double cell = cells.width() / 5;
+    for (int i = 0; i < 7; ++i) {
+        const QRectF window(cells.left() + (i - 2) * cell, cells.top() - 1, cell, cells.height() + 4);
+        EXPECT_NEAR(InkCentre(page, window).x(), window.center().x(), 0.5) << "figure " << i + 1;
+    }
+}
+
 TEST(Spooler, AJobTheSpoolerRefusesStoresNothing)
 {
     Spooled run;
