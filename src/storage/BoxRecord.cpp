@@ -90,7 +90,10 @@ void UnpackAlignSpacing(double packed, double& spacingMm, TextAlign& align)
     const double a = std::fabs(packed);
     const int code = int(std::trunc(a / 1000.0));
     align = (code == 1) ? TextAlign::Right : (code == 2) ? TextAlign::Centre : TextAlign::Left;
-    const double spacing = a - code * 1000.0;
+    // `PackedSpacing`: the thousands are taken off at most 20 times, so a
+    // stored 25000 keeps a spacing of 5000.
+    double spacing = a;
+    for (int i = 0; i < 20 && spacing >= 1000; ++i) spacing -= 1000;
     spacingMm = packed < 0 ? -spacing : spacing;
 }
 

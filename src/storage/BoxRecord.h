@@ -48,6 +48,9 @@ Relation DecodeRelation(double stored);
 double EncodeSumTarget(const SumTarget& t);
 SumTarget DecodeSumTarget(double stored);
 // Alignment and line spacing in one number: sign(spacing) × (alignment × 1000 + |spacing|).
+// Unpacked, the alignment is the number of whole thousands (1 right, 2
+// centred, any other left) and the spacing what is left after taking off at
+// most 20 thousands.
 double PackAlignSpacing(double spacingMm, TextAlign align);
 void UnpackAlignSpacing(double packed, double& spacingMm, TextAlign& align);
 

@@ -35,3 +35,20 @@ TEST(BoxRecord, FontsScaleByTheSavedScreenWidthAndASumTargetWithAnyFractionIsNeg
     EXPECT_EQ(EncodeSumTarget({12, SumOp::Multiply, true}), -12.1);
 }
 
+
+TEST(BoxRecord, AlignmentAndLineSpacingComeApartWithAtMostTwentyThousandsTakenOff)
+{
+    struct Case { double packed; TextAlign align; double spacing; };
+    const Case cases[] = {
+        {-2300.5, TextAlign::Centre, -300.5}, {1000, TextAlign::Right, 0}, {0, TextAlign::Left, 0},
+        {1002.25, TextAlign::Right, 2.25},    {25000, TextAlign::Left, 5000}, {-21500, TextAlign::Left, -1500},
+        {20999, TextAlign::Left, 999},
+    };
+    for (const Case& c : cases) {
+        double spacing = -1;
+        TextAlign align = TextAlign::Right;
+        UnpackAlignSpacing(c.packed, spacing, align);
+        EXPECT_EQ(align, c.align) << c.packed;
+        EXPECT_DOUBLE_EQ(spacing, c.spacing) << c.packed;
+    }
+}
