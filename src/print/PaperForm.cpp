@@ -4,6 +4,7 @@
 #include "core/TextNumber.h"
 
 #include <QHash>
+#include <cerrno>
 #include <QPrinter>
 
 namespace slip {
@@ -89,8 +90,14 @@ QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& 
     const bool accepts = printer.IsPdfOutput() || Printers().AcceptsCustomPageSize(printer.DeviceName());
     const QPageSize page(QSizeF(size.cx / 1000.0, size.cy / 1000.0), QPageSize::Millimeter, formName,
                          QPageSize::ExactMatch);
-    if (!accepts || !page.isValid()) {
-        prompter.Tell(QStringLiteral("添加自定义纸张错误！"), PromptIcon::None);
+    if (!accepts) {
+        prompter.Ask(QStringLiteral("对打印机“") + printer.DeviceName() + QStringLiteral("”您没有权限添加自定义纸张!"),
+                     PromptButtons::Ok, PromptIcon::Warning, QStringLiteral("设置错误！"));
+        return QStringLiteral("None");
+    }
+    if (size.cx <= 0 || size.cy <= 0 || !page.isValid()) {
+        prompter.Ask(QStringLiteral("错误号: ") + QString::number(EINVAL), PromptButtons::Ok, PromptIcon::None,
+                     QStringLiteral("添加自定义纸张错误！"));
         return QStringLiteral("None");
     }
     // Kept by its exact size: the page size itself may be rounded to whole

@@ -40,7 +40,9 @@ int FindFormBySize(const QList<PaperForm>& forms, FormSize size, QString& name);
 
 // Adds a paper size of the given name (replacing an older one of that name)
 // to the printer; "None", after telling the operator through prompter, when
-// the printer takes no paper of its own size.
+// it can't: a printer that takes no paper of its own size refuses the right
+// to add one ("对打印机“…”您没有权限添加自定义纸张!"), a size no paper can
+// have is told by its error number (EINVAL).
 QString AddCustomForm(const SlipPrinter& printer, FormSize size, const QString& formName, Prompter& prompter);
 
 // Makes the printer print on paper of the slip's size: a paper size of exactly

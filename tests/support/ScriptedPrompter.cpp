@@ -16,10 +16,12 @@ ScriptedPrompter::~ScriptedPrompter()
     if (test::InstallPrompter) test::InstallPrompter(nullptr);
 }
 
-PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon, const QString&,
+PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
                                    PromptDefault byDefault)
 {
     shown << text;
+    titles << title;
+    icons.push_back(icon);
     if (byDefault == PromptDefault::No) noByDefault << text;
     if (!answers.empty()) {
         PromptAnswer a = answers.front();

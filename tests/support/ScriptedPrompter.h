@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 namespace slip {
 
@@ -23,6 +24,8 @@ public:
     std::deque<PromptAnswer> answers;
     std::deque<std::optional<QString>> inputs;
     QStringList shown;   // texts of every box and input box, in order
+    QStringList titles;  // the titles of the boxes, in order
+    std::vector<PromptIcon> icons;  // the icons of the boxes, in order
     QStringList noByDefault;  // texts of the questions that Enter answers No
 };
 

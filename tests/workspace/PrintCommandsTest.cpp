@@ -164,7 +164,7 @@ TEST(PrintCommands, AMessageDuringAPrintOnAQueueComesAndGoesAndThePrintGoesOn)
     ChooserAnswer answer(queue);
     desk.mw->printBillAction->trigger();
     EXPECT_TRUE(messages.closedChooserActive);
-    EXPECT_EQ(messages.texts, QStringList({QStringLiteral("添加自定义纸张错误！")}));
+    EXPECT_EQ(messages.texts, QStringList({QStringLiteral("对打印机“") + queue + QStringLiteral("”您没有权限添加自定义纸张!")}));
     EXPECT_FALSE(messages.hiddenParent);
     const QString out = spooler.WaitForOutput(queue);
     ASSERT_FALSE(out.isEmpty()) << spooler.Failure().toStdString();
