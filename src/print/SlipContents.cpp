@@ -76,7 +76,9 @@ void DrawSlip(SlipPrinter& printer, const SlipFormat& format, const QHash<BoxId,
     const SlipPlacement where{shiftXMm, shiftYMm, h.widthMm, h.heightMm, page};
     SlipDrawSettings draw;
     draw.fontSize = [&fitter](DrawSurface& s, double size) { return fitter(s, size); };
-    draw.loadPicture = settings.loadPicture ? settings.loadPicture : std::function<QImage(const QString&)>(ReadPicture);
+    draw.loadPicture = settings.loadPicture ? settings.loadPicture
+                                            : std::function<QImage(BoxId, const QString&)>(
+                                                  [](BoxId, const QString& path) { return ReadPicture(path); });
     draw.barcodeStandard = settings.barcodeStandard;
     draw.canvasRules = false;
     draw.prompter = &prompter;

@@ -26,8 +26,9 @@ struct SlipPrintSettings {
     // 0 when there is no window: the slip is then taken as shown at its real
     // size (ReferenceFrameWidthTwips).
     double frameWidthTwips = 0;
-    // The picture of a picture box's value; empty: read from the file.
-    std::function<QImage(const QString& path)> loadPicture;
+    // The picture a picture box shows for its value (the canvas's, read once
+    // when the value was set); empty: read from the file.
+    std::function<QImage(BoxId id, const QString& path)> loadPicture;
     // How wide a text is on screen; empty: the canvas's own measure.
     ScreenTextWidth screenWidth;
 };

@@ -144,7 +144,7 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
         return;
     }
     if (value.isEmpty() || !settings.loadPicture) return;
-    const QImage image = settings.loadPicture(value);
+    const QImage image = settings.loadPicture(b.id, value);
     if (!image.isNull()) s.PaintPicture(image, at.x(), at.y(), w, h);
 }
 

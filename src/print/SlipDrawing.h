@@ -29,8 +29,8 @@ struct SlipDrawSettings {
     // the proportions the canvas shows; the canvas takes it as it is. The
     // surface's font name and bold flag are already the box's.
     std::function<double(DrawSurface&, double size)> fontSize;
-    // The picture of a picture box's value (a file path).
-    std::function<QImage(const QString& path)> loadPicture;
+    // The picture a picture box shows for its value (a file path).
+    std::function<QImage(BoxId id, const QString& path)> loadPicture;
     // The barcode standard: 0 Code 39, anything else EAN-13.
     int barcodeStandard = 0;
     // The canvas takes a value starting with a digit for a barcode; paper

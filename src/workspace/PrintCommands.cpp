@@ -56,6 +56,7 @@ SlipPrintSettings PrintCommands::CurrentSettings() const
     if (canvas_) {
         s.background = canvas_->Background();
         s.frameWidthTwips = canvas_->FrameWidth() * units::kTwipsPerPixel;
+        s.loadPicture = canvas_->PictureReader();
     }
     return s;
 }

@@ -1,6 +1,7 @@
 #include "workspace/SlipGestures.h"
 
 #include "model/Selection.h"
+#include "print/PictureBoxes.h"
 
 #include <cmath>
 
@@ -77,15 +78,29 @@ SlipGestures::Pointer SlipGestures::BoxPointerAt(QPointF mm) const
     const Box* b = hit.id != 0 && hit.kind != BoxKind::Line ? format_.Find(hit.id) : nullptr;
     if (!b) return Pointer::Arrow;
     if (Locked()) return hit.kind == BoxKind::Text ? Pointer::Type : hit.kind == BoxKind::Check ? Pointer::Tick : Pointer::Arrow;
-    const QPointF at = mm - b->rect.topLeft();
-    const double zone = Mm(kCornerZoneTwips);
     // The move corner is tried first, so a small box can always be moved.
-    if (at.x() < zone && at.y() < zone) return Pointer::Move;
-    if (Resizable(b->kind) && at.x() > b->rect.width() - zone && at.y() > b->rect.height() - zone)
-        return Pointer::Resize;
+    if (const Pointer corner = CornerAt(*b, mm); corner != Pointer::Arrow) return corner;
     if (hit.kind == BoxKind::Text) return Pointer::Type;
     if (hit.kind == BoxKind::Check) return Pointer::Tick;
     return Pointer::Move;
+}
+
+SlipGestures::Pointer SlipGestures::CornerAt(const Box& b, QPointF mm) const
+{
+    const QPointF at = mm - b.rect.topLeft();
+    const double zone = Mm(kCornerZoneTwips);
+    if (at.x() < zone && at.y() < zone) return Pointer::Move;
+    if (Resizable(b.kind) && at.x() > b.rect.width() - zone && at.y() > b.rect.height() - zone) return Pointer::Resize;
+    return Pointer::Arrow;
+}
+
+QString SlipGestures::BoxToolTip(const Box& b, QPointF mm) const
+{
+    // A picture box says what it shows, but in the corners that move and
+    // resize it.
+    if (b.kind == BoxKind::Picture && (Locked() || CornerAt(b, mm) == Pointer::Arrow))
+        return PictureBoxToolTip(format_.Value(b.id));
+    return ToolTipFor(pointer_);
 }
 
 void SlipGestures::HoverLines(QPointF mm, Qt::MouseButtons buttons)
@@ -118,7 +133,7 @@ void SlipGestures::Move(QPointF mm, Qt::MouseButtons buttons, Qt::KeyboardModifi
     const Hit hit = HitAt(mm);
     if (hit.id != 0 && hit.kind != BoxKind::Line) {
         pointer_ = BoxPointerAt(mm);
-        toolTip_ = ToolTipFor(pointer_);
+        toolTip_ = BoxToolTip(*format_.Find(hit.id), mm);
         return;
     }
     if (Locked()) {

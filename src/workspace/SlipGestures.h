@@ -89,6 +89,10 @@ private:
     enum class Drag { None, BoxPending, BoxMove, BoxResize, Band, Line };
     bool Locked() const { return format_.Options().locked; }
     LineHit LineUnder(QPointF mm) const;
+    // Move or Resize in a box's corner zones, else Arrow.
+    Pointer CornerAt(const Box& b, QPointF mm) const;
+    // The tooltip of a box under the mouse (pointer_ set for it already).
+    QString BoxToolTip(const Box& b, QPointF mm) const;
     void HoverLines(QPointF mm, Qt::MouseButtons buttons);
     void DriveBox(QPointF mm);
     void DriveCanvas(QPointF mm, Qt::KeyboardModifiers mods);

@@ -4,7 +4,6 @@
 #include "print/SlipDrawing.h"
 
 #include <QContextMenuEvent>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -73,7 +72,30 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent)
     connect(&format_, &SlipFormat::boxesChanged, this, repaint);
     connect(&format_, &SlipFormat::boxChanged, this, repaint);
     connect(&format_, &SlipFormat::selectionChanged, this, repaint);
-    connect(&format_, &SlipFormat::valueChanged, this, repaint);
+    connect(&format_, &SlipFormat::valueChanged, this, [this](BoxId id) {
+        PictureValueSet(id);
+        viewport()->update();
+    });
+    connect(&format_, &SlipFormat::loaded, this, [this] { pictures_->Clear(); });
+}
+
+void SlipView::PictureValueSet(BoxId id)
+{
+    const slip::Box* b = format_.Find(id);
+    if (!b || b->kind != BoxKind::Picture) return;
+    const QString value = format_.Value(id);
+    const QString kept = PictureBoxValue(value);
+    if (kept != value) {
+        format_.SetValue(id, kept);
+        return;
+    }
+    if (kept.isEmpty() || IsBarcodeValue(kept, true)) pictures_->Forget(id);
+    else pictures_->Picture(id, kept);
+}
+
+std::function<QImage(BoxId, const QString&)> SlipView::PictureReader() const
+{
+    return [pictures = pictures_](BoxId id, const QString& path) { return pictures->Picture(id, path); };
 }
 
 void SlipView::SetBackground(const QImage& picture)
@@ -445,12 +467,7 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
     settings.canvasRules = true;
     settings.barcodeStandard = barcodeStandard_;
     settings.fontSize = [this, scale](DrawSurface&, double size) { return CanvasFontPoints(size) / scale; };
-    settings.loadPicture = [](const QString& path) {
-        if (path.isEmpty()) return QImage();
-        QImageReader r(path);
-        r.setDecideFormatFromContent(true);
-        return r.read();
-    };
+    settings.loadPicture = PictureReader();
     for (int kind = 0; kind < kBoxKindCount; ++kind) {
         for (const slip::Box& b : format_.Boxes()) {
             if (int(b.kind) != kind || b.kind == BoxKind::Check) continue;

@@ -1,12 +1,15 @@
 #pragma once
 #include "model/BoxEditing.h"
 #include "model/SlipFormat.h"
+#include "print/PictureBoxes.h"
 #include "workspace/CanvasGeometry.h"
 #include "workspace/InlineEditor.h"
 #include "workspace/SlipGestures.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <functional>
+#include <memory>
 
 class QPlainTextEdit;
 
@@ -60,6 +63,10 @@ public:
     }
     int BarcodeStandard() const { return barcodeStandard_; }
 
+    // The pictures the picture boxes show, read once when a box's value
+    // became the picture's path; printing takes them from here too.
+    std::function<QImage(BoxId id, const QString& path)> PictureReader() const;
+
     // Font size in points the canvas uses for a box's stored size.
     double CanvasFontPoints(double storedPoints) const;
 
@@ -98,6 +105,9 @@ private:
     void PlaceEditor(QPlainTextEdit& editor, const slip::Box& box);
     void PaintRulers(QPainter& p, const QRectF& canvas);
     void PaintBoxes(QPainter& p, const CanvasTransform& t);
+    // A picture box's new value: a missing picture file empties the box, an
+    // existing one is read now.
+    void PictureValueSet(BoxId id);
 
     SlipFormat& format_;
     mutable SlipGestures gestures_;
@@ -107,6 +117,7 @@ private:
     double zoom_ = 1.0;
     int barcodeStandard_ = 0;
     QHash<BoxId, QColor> tints_;
+    std::shared_ptr<BoxPictures> pictures_ = std::make_shared<BoxPictures>();
     QPointF popupMm_;
 };
 

@@ -1,6 +1,7 @@
 #include "workspace/SlipGestures.h"
 
 #include "BoxBuilders.h"
+#include "print/PictureBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST_F(Gestures, PointerAndTooltipTellWhatADragDoes)
         {{59.5, 27.5}, P::Resize, QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可改变本输入框大小。")},
         {{58.9, 27.5}, P::Type, QStringLiteral("提示：点击鼠标左键,可以输入内容。")},
         {{83, 23}, P::Tick, SlipGestures::ToolTipFor(P::Tick)},
-        {{40, 57}, P::Move, SlipGestures::ToolTipFor(P::Move)},
+        {{40, 57}, P::Move, PictureBoxToolTip(QString())},  // a picture box says what it shows
         {{180, 50}, P::Arrow, SlipGestures::BandToolTip()},
         {{100, 80.2}, P::LineStart, lineTip},
         {{180, 50}, P::Arrow, SlipGestures::BandToolTip()},
@@ -68,6 +69,31 @@ TEST_F(Gestures, PointerAndTooltipTellWhatADragDoes)
         EXPECT_EQ(g.CurrentPointer(), c.pointer) << c.mm.x() << "," << c.mm.y();
         EXPECT_EQ(g.ToolTip(), c.tip) << c.mm.x() << "," << c.mm.y();
     }
+}
+
+TEST_F(Gestures, APictureBoxSaysWhatItShowsButInItsCorners)
+{
+    const QString hint = QStringLiteral("点鼠标右键，在弹出菜单选相应的菜单项，可添加/更改图片或输入条码。");
+    const struct {
+        QString value;
+        QString tip;
+    } cases[] = {
+        {QString(), hint},
+        {QStringLiteral("/slips/底图.png"), QStringLiteral("当前图片：/slips/底图.png")},
+        {QStringLiteral("690123456789"), QStringLiteral("当前条码：690123456789")},
+    };
+    for (const auto& c : cases) {
+        format.SetValue(3, c.value);
+        Hover({40, 57});
+        EXPECT_EQ(g.ToolTip(), c.tip) << c.value.toStdString();
+        Hover({20.5, 50.5});
+        EXPECT_EQ(g.ToolTip(), SlipGestures::ToolTipFor(P::Move));
+        Hover({59.5, 64.5});
+        EXPECT_EQ(g.ToolTip(), SlipGestures::ToolTipFor(P::Resize));
+    }
+    Lock();
+    Hover({20.5, 50.5});
+    EXPECT_EQ(g.ToolTip(), QStringLiteral("当前条码：690123456789"));
 }
 
 TEST_F(Gestures, ThickLineIsGrabbedFartherFromItsMiddle)

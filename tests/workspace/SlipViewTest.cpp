@@ -8,6 +8,7 @@
 
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QPlainTextEdit>
 #include <QComboBox>
@@ -152,6 +153,27 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     for (double x = 32; x < 58; x += 1)  // the line may fall between two pixel rows
         dark += std::min(shot.pixelColor(Px({x, 90})).lightness(), shot.pixelColor(Px({x, 90}) + QPoint(0, 1)).lightness()) < 160;
     EXPECT_GE(dark, 24);
+}
+
+TEST_F(Canvas, APictureBoxDropsAMissingFileAndRepaintsWithoutReadingItsFileAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mark.png"));
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path));
+    // Box 3, the picture box, stands at 20, 50 mm, 40 x 15 mm.
+    const auto shownColour = [&] { return view->viewport()->grab().toImage().pixelColor(Px({40, 57.5})); };
+    format.SetValue(3, dir.filePath(QStringLiteral("gone.png")));
+    EXPECT_EQ(format.Value(3), QString());
+    format.SetValue(3, path);
+    EXPECT_EQ(format.Value(3), path);
+    EXPECT_EQ(shownColour(), QColor(Qt::red));
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(path));
+    view->SetZoom(1.5);
+    EXPECT_EQ(shownColour(), QColor(Qt::red));
+    EXPECT_EQ(view->PictureReader()(3, path).pixelColor(0, 0), QColor(Qt::red));  // what a print takes
 }
 
 TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditing)
