@@ -119,6 +119,30 @@ TEST(SlipOnPaper, EveryKindOfBoxStandsAtItsMillimetresMovedByTheOffsets)
     }
 }
 
+TEST(SlipOnPaper, ALengthwiseSlipOnItsOwnPaperIsALandscapePageOfTheSlipsSize)
+{
+    TestHome home;
+    for (const bool ownPaper : {true, false}) {
+        SlipFormat f;
+        FormatHeader h = SlipHeader(QStringLiteral("纵向"), 180, 90);
+        h.options.lengthwise = true;
+        h.options.setPaper = ownPaper;
+        f.Load(h, {TextBox(1, QRectF(150.5, 70.5, 25, 8))});
+        f.SetValue(1, QStringLiteral("FAR"));
+        const Printed p = PrintOne(home, QStringLiteral("lengthwise%1.pdf").arg(ownPaper), f);
+        // Landscape: the slip's own 180 x 90 mm, or A4 turned with the slip
+        // moved down by the page height less the slip height.
+        const PdfInfo info = ReadPdfInfo(p.pdf);
+        EXPECT_NEAR(info.widthMm, ownPaper ? 180 : 297, 0.18);
+        EXPECT_NEAR(info.heightMm, ownPaper ? 90 : 210, 0.18);
+        const PdfWord* w = FindWord(p.words, QStringLiteral("FAR"));
+        ASSERT_NE(w, nullptr);
+        EXPECT_NEAR(w->mm.left(), 150.5, kTolerance);
+        EXPECT_NEAR(w->mm.top(), 70.5 + (ownPaper ? 0 : 120), kTolerance);
+        EXPECT_FALSE(InkBounds(RasterisePage(p.pdf), w->mm).isNull());
+    }
+}
+
 TEST(SlipOnPaper, EachRangeOfDataTypeCodesHasItsLayout)
 {
     TestHome home;
