@@ -36,6 +36,14 @@ double ZoomAfterButton(int button, double zoom)
     }
 }
 
+double OffsetAfterZoom(double offset, double oldSize, double newSize, double frame)
+{
+    const double excess = newSize - frame;
+    if (!(excess > 0) || !(oldSize > 0) || !std::isfinite(offset)) return 0;
+    const qint64 fifths = std::clamp<qint64>(RoundHalfEven(std::abs(offset / oldSize) * 5), 0, 5);
+    return excess / 5 * double(fifths);
+}
+
 int RulerNumberStep(double cmPx, double room)
 {
     if (!(cmPx > 0)) return 1000;
@@ -74,12 +82,9 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
     const double s = cw / slipWidthMm;  // pixels per mm
     const qint64 lastX = qint64(std::floor(slipWidthMm + 1e-9));
     const qint64 lastY = qint64(std::floor(ch / s + 1e-9));
-    // Lines 2 mm apart when they are at least 3 pixels apart, else only
-    // centimetres, else none but every few centimetres.
-    const int lineStep = s * 2 >= 3 ? 2 : s * 10 >= 3 ? 10 : 10 * RulerNumberStep(s * 10, 3);
-    for (qint64 i = 0; i <= lastX; i += lineStep)
+    for (qint64 i = 0; i <= lastX; i += 2)
         d.lines.push_back({QLineF(i * s, 0, i * s, ch), i % 10 == 0});
-    for (qint64 i = 0; i <= lastY; i += lineStep)
+    for (qint64 i = 0; i <= lastY; i += 2)
         d.lines.push_back({QLineF(0, i * s, cw, i * s), i % 10 == 0});
 
     // Numbers: each wholly on the slip (one at an edge is moved in), and
@@ -104,13 +109,12 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
         d.texts.push_back(t);
         d.texts.push_back({QPointF(t.at.x(), ch - textHeight), t.text, t.size});
     }
-    // Down the sides, between the numbers of the top and the bottom edge.
-    const double top = textHeight + gap, bottom = ch - 2 * textHeight - gap;
+    // Down the sides, every centimetre whose number still stands on the slip.
     const int stepY = RulerNumberStep(s * 10, textHeight + gap);
     QVector<RulerText> down;
     for (qint64 n = stepY; n * 10 <= lastY; n += stepY) {
         const double y = n * 10 * s;
-        if (y < top || y > bottom) continue;
+        if (y + textHeight > ch) continue;
         down.push_back({QPointF(0, y), QString::number(n), sizeOf(n)});
     }
     for (const RulerText& t : WithoutCollisions(down, false, gap)) {

@@ -432,8 +432,8 @@ void MainWindow::FormatOpened()
 {
     canvas_->EditBox(0);
     canvas_->SetBackground(BackgroundStore::Load(format_.Name()));
-    // A format opens fitted to the frame.
-    canvas_->SetZoom(1.0);
+    // A format opens fitted to the frame, at its top-left.
+    canvas_->FitToFrame();
     canvas_->viewport()->update();
     ShowFormatState();
 }
@@ -483,7 +483,9 @@ int MainWindow::ScreenWidthTwips() const
 void MainWindow::WireDialogs()
 {
     connect(slipSizeButton, &QPushButton::clicked, this, [this] {
-        if (EditSlipSize(this, format_)) commands_->PullBoxesInside();
+        if (!EditSlipSize(this, format_)) return;
+        canvas_->FitToFrame();
+        commands_->PullBoxesInside();
     });
     // The slip size is not changed while the format is locked.
     auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };

@@ -10,6 +10,8 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
+#include "workspace/SlipView.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -36,6 +38,11 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
     EXPECT_FALSE(window->slipSizeButton->isEnabled());
     LoadSampleFormat(window->Format());
     ASSERT_TRUE(window->slipSizeButton->isEnabled());
+    // A new size fits the canvas to the frame again, at its top-left.
+    window->Canvas()->ZoomButton(0);
+    window->Canvas()->ZoomButton(0);
+    window->Canvas()->horizontalScrollBar()->setValue(window->Canvas()->horizontalScrollBar()->maximum());
+    ASSERT_NE(window->Canvas()->Transform().origin.x(), 0);
     WhenModalShown<SlipSizeDialog>([](SlipSizeDialog* d) {
         TypeInto(d->heightEdit, QStringLiteral("90"));
         Click(d->okButton);
@@ -43,6 +50,8 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
     Click(window->slipSizeButton);
     EXPECT_EQ(window->Format().Header().heightMm, 90);
     EXPECT_EQ(window->slipSizeLabel->text(), QStringLiteral("宽 210  高 90"));
+    EXPECT_EQ(window->zoomLabel->text(), QStringLiteral("缩放：100%"));
+    EXPECT_EQ(window->Canvas()->Transform().origin, QPointF(0, 0));
     SlipOptions o = window->Format().Options();
     o.locked = true;
     window->Format().SetOptions(o);

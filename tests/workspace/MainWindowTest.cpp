@@ -17,6 +17,7 @@
 #include "workspace/SlipView.h"
 
 #include <QToolTip>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QLabel>
@@ -182,6 +183,25 @@ TEST_F(MainWindowTest, ZoomShowsItsPercentageAndLeavesTheFormatAlone)
     EXPECT_EQ(mw.zoomLabel->text(), "缩放：121%");
     EXPECT_EQ(mw.Format().Boxes()[0], before);
     EXPECT_FALSE(mw.Format().IsModified());
+}
+
+TEST_F(MainWindowTest, AnotherFormatOpensFittedAtTheTopLeft)
+{
+    // Two formats taller than the frame.
+    for (const QString name : {"长", "高"}) {
+        SlipFormat f;
+        f.Load(FormatHeader{name, 100, 300}, {});
+        QHash<BoxId, BoxId> ids;
+        ASSERT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
+    }
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("长", {}).ok);
+    Start();
+    SlipView* canvas = mw.Canvas();
+    canvas->verticalScrollBar()->setValue(canvas->verticalScrollBar()->maximum());
+    ASSERT_NE(canvas->Transform().origin, QPointF(0, 0));
+    ASSERT_TRUE(mw.Commands().ChooseFormat("高", false));
+    EXPECT_EQ(canvas->Transform().origin, QPointF(0, 0));
+    EXPECT_EQ(mw.zoomLabel->text(), "缩放：100%");
 }
 
 TEST_F(MainWindowTest, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)

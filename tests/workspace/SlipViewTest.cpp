@@ -7,6 +7,8 @@
 #include "ScriptedPrompter.h"
 
 #include <QMenu>
+#include <QContextMenuEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QPlainTextEdit>
@@ -74,6 +76,21 @@ TEST_F(Canvas, ASlipSmallerThanTheFrameStandsAtItsTopLeft)
     EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
 }
 
+TEST_F(Canvas, ZoomingInFromTheTopLeftKeepsTheTopLeftInViewAndFittingReturnsThere)
+{
+    view->SetZoom(1.5);
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    view->SetZoom(2);
+    // 400 of 1200 pixels scrolled: two fifths of the 800 the canvas now
+    // exceeds the frame by.
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 320);
+    view->FitToFrame();
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    EXPECT_NEAR(view->Transform().pxPerMm, 4.0, 1e-9);
+}
+
 TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
 {
     Hover({20.5, 20.5});
@@ -84,6 +101,32 @@ TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
     EXPECT_EQ(vp()->toolTip(), SlipGestures::KeysToolTip());
     QTest::keyClick(view.get(), Qt::Key_Right);
     EXPECT_GT(R(1).left(), 20);
+}
+
+TEST_F(Canvas, CtrlClicksMarkBoxesWhileTheBoxBeingTypedInStaysOpen)
+{
+    view->EditBox(1);
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::ControlModifier, Px({135, 24}));
+    EXPECT_EQ(view->EditingBox(), 1);
+    QWidget* ed = view->Editor()->viewport();
+    QTest::mouseClick(ed, Qt::LeftButton, Qt::ControlModifier, ed->mapFrom(vp(), Px({40, 24})));
+    EXPECT_EQ(format.Selection(), (QSet<BoxId>{1, 4}));
+    QTest::mouseClick(ed, Qt::LeftButton, Qt::ControlModifier, ed->mapFrom(vp(), Px({40, 24})));
+    EXPECT_EQ(format.Selection(), QSet<BoxId>{4});
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, Px({180, 50}));
+    EXPECT_EQ(view->EditingBox(), 0);
+}
+
+TEST_F(Canvas, RightClickOnALinesEndOpensTheSlipMenu)
+{
+    QSignalSpy menus(view.get(), &SlipView::contextMenuAt);
+    for (QPointF at : {QPointF(130, 80), QPointF(100, 80)}) {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, Px(at), vp()->mapToGlobal(Px(at)));
+        QApplication::sendEvent(vp(), &e);
+    }
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0][0].value<BoxId>(), 5);
+    EXPECT_EQ(menus[1][0].value<BoxId>(), 0);
 }
 
 TEST_F(Canvas, ClickTypesTabGoesOnAndEscLeaves)
