@@ -97,7 +97,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
     tabs->addTab(BuildBatchPanel(), QStringLiteral("批量数据"));
     tabs->addTab(BuildHistoryPanel(), QStringLiteral("历史记录"));
-    tabs->setTabEnabled(1, false);
+    // The batch tab can be chosen at any time, before an import too.
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
     // The record bar stays in view on every tab, beside the slip too.

@@ -208,8 +208,19 @@ TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditin
     FindAction(with, QStringLiteral("设置内容框"))->trigger();
     EXPECT_EQ(asked, 3);
     menus.FillMenu(line, 5, {});
-    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "建立相关项", "添加  图片", "输入条形码"})
+    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "添加  图片", "输入条形码"})
         EXPECT_EQ(FindAction(line, QString::fromUtf8(c)), nullptr) << c;
+    // Every kind of box has "建立相关项"; only a text box's starts a path.
+    for (BoxId id : {2, 3, 4, 5}) {
+        QMenu any;
+        menus.FillMenu(any, id, {});
+        QAction* related = FindAction(any, QStringLiteral("建立相关项"));
+        ASSERT_NE(related, nullptr) << id;
+        format.SetSelection({1});
+        related->trigger();
+        EXPECT_EQ(format.Find(id)->relation.kind, RelationKind::None) << id;
+    }
+    format.SetSelection({});
     Lock(true);
     menus.FillMenu(box, 1, {30, 30});
     for (const char* c : {"设置内容框", "添加内容框", "删除内容框"})
