@@ -249,7 +249,7 @@ void SlipView::PlaceEditor(QPlainTextEdit& editor, const slip::Box& b)
     editor.setFont(ScreenFont(b.font, CanvasFontPoints(b.font.pointSize)));
     QPalette pal = editor.palette();
     pal.setColor(QPalette::Text, b.color);
-    pal.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE8));
+    pal.setColor(QPalette::Base, tints_.value(b.id, QColor(0xFF, 0xFF, 0xE8)));
     editor.setPalette(pal);
 }
 

@@ -50,9 +50,11 @@ public:
 
     // Colours painted behind boxes (the boxes related to the one being
     // typed in); an empty map paints none.
+    // The box being typed in shows its colour in the editor.
     void SetBoxTints(const QHash<BoxId, QColor>& tints)
     {
         tints_ = tints;
+        editor_->Place();
         viewport()->update();
     }
 
