@@ -483,9 +483,10 @@ int MainWindow::ScreenWidthTwips() const
 void MainWindow::WireDialogs()
 {
     connect(slipSizeButton, &QPushButton::clicked, this, [this] {
-        if (!EditSlipSize(this, format_)) return;
-        canvas_->FitToFrame();
-        commands_->PullBoxesInside();
+        EditSlipSize(this, format_, [this] {
+            canvas_->FitToFrame();
+            commands_->PullBoxesInside();
+        });
     });
     // The slip size is not changed while the format is locked.
     auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
@@ -494,7 +495,7 @@ void MainWindow::WireDialogs()
     offsetLabel->setToolTip(QStringLiteral("双击修改页边距。"));
     offsetLabel->installEventFilter(this);
     connect(barcodeStandardAction, &QAction::triggered, this, [this] {
-        if (EditBarcodeStandard(this)) canvas_->SetBarcodeStandard(StoredBarcodeStandard());
+        EditBarcodeStandard(this, [this] { canvas_->SetBarcodeStandard(StoredBarcodeStandard()); });
     });
     connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
     // "设置内容框": closing a property dialog counts as leaving its box.
