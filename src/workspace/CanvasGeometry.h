@@ -60,16 +60,13 @@ struct RulerDrawing {
 };
 // Lines every 2 mm at every zoom, stronger every centimetre; centimetre
 // numbers along the four edges, each standing wholly on the canvas and none
-// running into another of its edge: where they would, the numbers of that
-// edge thin out to every 2, 5, 10 … cm, and an edge keeps its last number.
-// The sides number every centimetre below the top from 1 on, whatever the
-// top and bottom rows show. A number is digitWidth pixels per digit wide and
-// textHeight high.
+// running into another of its edge: a number that would run into the one
+// before it is left out, and an edge keeps its last number in place of those
+// it would run into. The sides number every centimetre below the top from 1
+// on, whatever the top and bottom rows show. A number is digitWidth pixels
+// per digit wide and textHeight high.
 RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double digitWidth = 8,
                            double textHeight = 16);
-// The step of the numbers in centimetres for a centimetre of cmPx pixels
-// when a number needs `room` pixels.
-int RulerNumberStep(double cmPx, double room);
 
 // Colours of the grid (red-green-blue).
 inline constexpr unsigned kRulerCentimetreRgb = 0xFF7200;

@@ -275,7 +275,7 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         ed->viewport()->setCursor(inCorner ? CursorFor(corner) : Qt::IBeamCursor);
-        ed->viewport()->setToolTip(inCorner ? SlipGestures::ToolTipFor(corner) : QString());
+        ed->viewport()->setToolTip(SlipGestures::ToolTipFor(inCorner ? corner : SlipGestures::Pointer::Type));
         break;
     case QEvent::MouseButtonPress:
         // Ctrl with a click marks or unmarks the box being typed in too.

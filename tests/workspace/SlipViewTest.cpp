@@ -165,6 +165,7 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     auto at = [&](QPointF mm) { return ed->mapFrom(vp(), Px(mm)); };
     QTest::mouseMove(ed, at({40, 24}));
     EXPECT_EQ(ed->cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(ed->toolTip(), QStringLiteral("提示：点击鼠标左键,可以输入内容。"));
     QTest::mouseMove(ed, at({20.5, 20.5}));
     EXPECT_EQ(ed->cursor().shape(), Qt::SizeAllCursor);
     QTest::mousePress(ed, Qt::LeftButton, Qt::NoModifier, at({20.5, 20.5}));
