@@ -175,6 +175,7 @@ bool ValueEntry::ShowEarlierValues()
         earlier_->setEditable(true);
         earlier_->setInsertPolicy(QComboBox::NoInsert);
         earlier_->lineEdit()->installEventFilter(this);
+        earlierEdit_ = earlier_->lineEdit();
         // Typing in the list gives the box the text at once; choosing an
         // earlier value gives it that value and closes the list.
         connect(earlier_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -270,15 +271,22 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == editorViewport_) {
         const bool press = event->type() == QEvent::MouseButtonPress;
         const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+        // A click on a box closes the list of earlier values.
+        if (press) HideEarlierValues();
         if ((press || doubleClick) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             if (press) ToggleTickOf(view_.EditingBox());
             else if (ShowEarlierValues()) return true;
         }
-    } else if (earlier_ && watched == earlier_->lineEdit() && event->type() == QEvent::FocusOut) {
+    } else if (watched == earlierEdit_ && event->type() == QEvent::FocusOut) {
         // The list closes when the operator goes elsewhere (its own drop-down
-        // takes the focus only for a moment).
-        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) HideEarlierValues();
+        // takes the focus only for a moment); once the focus has settled, as
+        // the list may be on its way out itself.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            QMetaObject::invokeMethod(
+                this, [this] { if (earlier_ && !earlier_->hasFocus() && !earlier_->lineEdit()->hasFocus()) HideEarlierValues(); },
+                Qt::QueuedConnection);
     } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
+        HideEarlierValues();
         auto* m = static_cast<QMouseEvent*>(event);
         const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
         // A click that opens the editor on a tick-mark box ticks it, once the

@@ -94,6 +94,7 @@ private:
     BoxId pendingTick_ = 0;
     QHash<BoxId, RelationMark> marks_;
     QPointer<QComboBox> earlier_;
+    const QObject* earlierEdit_ = nullptr;  // the list's text field, compared against only
     BoxId earlierBox_ = 0;  // the box the list serves
     // The list is this much wider than its box.
     static constexpr double kEarlierExtraTwips = 300;

@@ -185,6 +185,10 @@ TEST_F(ValueEntryTest, DoubleClickOpensAnEditableListOfEarlierValuesOverTheBoxEv
     const QRect box = view->Transform().ToPx(format.Find(3)->rect).toAlignedRect();
     EXPECT_EQ(list->geometry().topLeft(), box.topLeft());
     EXPECT_EQ(list->width(), box.width() + int(std::lround(300 * view->viewport()->logicalDpiX() / 1440.0)));
+    // Going elsewhere closes it.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(2));
+    QApplication::processEvents();
+    EXPECT_FALSE(list->isVisible());
     // Typing there gives the box the text at once, converted as on leaving.
     Edit(1);
     QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
