@@ -150,7 +150,7 @@ double LineTolerance(double widthMm, double minMm)
     return widthMm / 2 < minMm ? minMm : widthMm;
 }
 
-LinePart HitTestLine(const Box& line, QPointF at, double t)
+LinePart HitTestLine(const Box& line, QPointF at, double t, double widthMm)
 {
     if (line.kind != BoxKind::Line) return LinePart::None;
     const QPointF a = line.line.p1(), b = line.line.p2();
@@ -160,20 +160,23 @@ LinePart HitTestLine(const Box& line, QPointF at, double t)
     auto inSquare = [&](QPointF p) { return std::abs(at.x() - p.x()) <= t && std::abs(at.y() - p.y()) <= t; };
     if (inSquare(a)) return LinePart::Start;
     if (inSquare(b)) return LinePart::End;
-    // The distance to the segment, measured square to it, so that steep lines
-    // are as easy to hit as flat ones.
-    const QPointF d = b - a;
-    const double len2 = QPointF::dotProduct(d, d);
-    const double u = len2 > 0 ? std::clamp(QPointF::dotProduct(at - a, d) / len2, 0.0, 1.0) : 0.0;
-    const QPointF nearest = a + d * u;
-    return QLineF(nearest, at).length() <= t ? LinePart::Body : LinePart::None;
+    // A line no wider across than it is thick counts as upright: the band
+    // around its bounds already holds the mouse near it sideways.
+    if (std::abs(b.x() - a.x()) <= widthMm) {
+        const QRectF bounds = line.Bounds();
+        return at.y() >= bounds.top() && at.y() <= bounds.bottom() ? LinePart::Body : LinePart::None;
+    }
+    // Any other line: the distance measured straight up or down to it.
+    const double k = (b.y() - a.y()) / (b.x() - a.x());
+    const double yOnLine = b.y() - (b.x() - at.x()) * k;
+    return std::abs(at.y() - yOnLine) <= t ? LinePart::Body : LinePart::None;
 }
 
 LineHit LineAt(const SlipFormat& format, QPointF at, double mmPerWidthUnit, double minToleranceMm)
 {
     for (const Box* b : format.BoxesOfKind(BoxKind::Line)) {
-        const double t = LineTolerance(b->lineWidth * mmPerWidthUnit, minToleranceMm);
-        const LinePart part = HitTestLine(*b, at, t);
+        const double width = b->lineWidth * mmPerWidthUnit;
+        const LinePart part = HitTestLine(*b, at, LineTolerance(width, minToleranceMm), width);
         if (part != LinePart::None) return {b->id, part};
     }
     return {};
@@ -296,13 +299,20 @@ int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int 
 QString CaptionOfCopy(const QString& caption, int k)
 {
     int start = caption.size();
-    // At most nine digits are counted on: a longer run keeps its head.
-    while (start > 0 && caption.size() - start < 9 && caption[start - 1].isDigit()
-           && caption[start - 1].unicode() < 128)
-        --start;
-    const QString digits = caption.mid(start);
-    const qint64 n = digits.isEmpty() ? 0 : digits.toLongLong();
-    return caption.left(start) + QStringLiteral("%1").arg(n + k, int(digits.size()), 10, QLatin1Char('0'));
+    while (start > 0 && caption[start - 1].isDigit() && caption[start - 1].unicode() < 128) --start;
+    // The run is counted on as a number of any length: its leading zeros go,
+    // and the sum is written digit by digit so that no run overflows.
+    QString digits = caption.mid(start);
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0')) digits.remove(0, 1);
+    if (digits.isEmpty()) digits = QStringLiteral("0");
+    qint64 carry = std::max(k, 0);
+    for (qsizetype i = digits.size() - 1; i >= 0 && carry > 0; --i) {
+        const qint64 d = digits[i].unicode() - '0' + carry;
+        digits[i] = QChar(char16_t('0' + d % 10));
+        carry = d / 10;
+    }
+    if (carry > 0) digits.prepend(QString::number(carry));
+    return caption.left(start) + digits;
 }
 
 int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm)

@@ -71,8 +71,12 @@ void StepFontSize(SlipFormat& format, const QSet<BoxId>& ids, double step);
 double LineTolerance(double widthMm, double minMm);
 // Where a point lies on a line: within `tolerance` of its start point, of
 // its end point (the start is tried first, so a line shorter than its
-// tolerance answers Start), within it of the segment between them, or none.
-LinePart HitTestLine(const Box& line, QPointF at, double tolerance);
+// tolerance answers Start), on its body, or none. The body is hit within
+// `tolerance` measured straight up or down from the line, so a steep line is
+// thinner to the mouse than a flat one; a line that runs no more than its
+// own width `widthMm` sideways is hit anywhere between its ends' heights
+// within `tolerance` to either side.
+LinePart HitTestLine(const Box& line, QPointF at, double tolerance, double widthMm = 0);
 
 struct LineHit {
     BoxId id = 0;
@@ -113,7 +117,8 @@ QSet<BoxId> CopySources(const SlipFormat& format, BoxId clicked);
 int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int wanted);
 // A copy's caption: the source's caption with the number at its end counted
 // on by k ("金额2" and k 3 gives "金额5", a caption without digits gets k
-// appended; leading zeros keep the width).
+// appended). The number is written plainly: "金额07" and k 1 gives "金额8".
+// A run of any length is counted on whole.
 QString CaptionOfCopy(const QString& caption, int k);
 // Makes `count` copies of every source (capped by CopyCountThatFits), the
 // k-th k × stepMm up and to the left of its source, text, check and picture

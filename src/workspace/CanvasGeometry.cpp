@@ -36,32 +36,32 @@ double ZoomAfterButton(int button, double zoom)
     }
 }
 
-int RulerNumberStep(double cmPx, double room)
+double OffsetAfterZoom(double offset, double oldSize, double newSize, double frame)
 {
-    if (!(cmPx > 0)) return 1000;
-    for (int step : {1, 2, 5, 10, 20, 50, 100, 200, 500})
-        if (step * cmPx >= room) return step;
-    return 1000;
+    const double excess = newSize - frame;
+    if (!(excess > 0) || !(oldSize > 0) || !std::isfinite(offset)) return 0;
+    const qint64 fifths = std::clamp<qint64>(RoundHalfEven(std::abs(offset / oldSize) * 5), 0, 5);
+    return excess / 5 * double(fifths);
 }
 
 namespace {
 
-// Keeps the numbers of one edge that don't run into a number kept already,
-// walking from the far end so that the slip's last centimetre keeps its
-// number; `along` picks the coordinate the numbers follow each other on.
-QVector<RulerText> WithoutCollisions(QVector<RulerText> texts, bool along_x, double gap)
+// Keeps the numbers of one edge that don't run into a number kept before
+// them, and the edge's last number in place of the kept ones it would run
+// into; `along_x` picks the coordinate the numbers follow each other on.
+QVector<RulerText> WithoutCollisions(const QVector<RulerText>& texts, bool along_x, double gap)
 {
+    auto collide = [&](const RulerText& before, const RulerText& after) {
+        const double end = along_x ? before.at.x() + before.size.width() : before.at.y() + before.size.height();
+        return end + gap > (along_x ? after.at.x() : after.at.y());
+    };
     QVector<RulerText> kept;
-    for (auto it = texts.crbegin(); it != texts.crend(); ++it) {
-        if (!kept.isEmpty()) {
-            const RulerText& last = kept.back();
-            const double end = along_x ? it->at.x() + it->size.width() : it->at.y() + it->size.height();
-            const double start = along_x ? last.at.x() : last.at.y();
-            if (end + gap > start) continue;
-        }
-        kept.push_back(*it);
+    for (const RulerText& t : texts)
+        if (kept.isEmpty() || !collide(kept.back(), t)) kept.push_back(t);
+    if (!texts.isEmpty() && kept.back().text != texts.back().text) {
+        while (!kept.isEmpty() && collide(kept.back(), texts.back())) kept.pop_back();
+        kept.push_back(texts.back());
     }
-    std::reverse(kept.begin(), kept.end());
     return kept;
 }
 
@@ -74,43 +74,32 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
     const double s = cw / slipWidthMm;  // pixels per mm
     const qint64 lastX = qint64(std::floor(slipWidthMm + 1e-9));
     const qint64 lastY = qint64(std::floor(ch / s + 1e-9));
-    // Lines 2 mm apart when they are at least 3 pixels apart, else only
-    // centimetres, else none but every few centimetres.
-    const int lineStep = s * 2 >= 3 ? 2 : s * 10 >= 3 ? 10 : 10 * RulerNumberStep(s * 10, 3);
-    for (qint64 i = 0; i <= lastX; i += lineStep)
+    for (qint64 i = 0; i <= lastX; i += 2)
         d.lines.push_back({QLineF(i * s, 0, i * s, ch), i % 10 == 0});
-    for (qint64 i = 0; i <= lastY; i += lineStep)
+    for (qint64 i = 0; i <= lastY; i += 2)
         d.lines.push_back({QLineF(0, i * s, cw, i * s), i % 10 == 0});
 
     // Numbers: each wholly on the slip (one at an edge is moved in), and
-    // none running into another; where they would, fewer are shown.
+    // none running into another of its edge: one that would is left out.
     const double gap = 2;
     auto sizeOf = [&](qint64 n) { return QSizeF(QString::number(n).size() * digitWidth + 2, textHeight); };
     if (sizeOf(lastX / 10).width() > cw || textHeight > ch) return d;
-    const int stepX = RulerNumberStep(s * 10, sizeOf(lastX / 10).width() + gap);
     QVector<RulerText> along;
-    for (qint64 n = 0; n * 10 <= lastX; n += stepX) {
+    for (qint64 n = 0; n * 10 <= lastX; ++n) {
         const QSizeF size = sizeOf(n);
         const double x = std::clamp(n * 10 * s + 1, 0.0, cw - size.width());
         along.push_back({QPointF(x, 0), QString::number(n), size});
-    }
-    // The slip's last centimetre, when the step passed it over.
-    if (const qint64 last = lastX / 10; last % stepX != 0) {
-        const QSizeF size = sizeOf(last);
-        along.push_back({QPointF(std::clamp(last * 10 * s + 1, 0.0, cw - size.width()), 0), QString::number(last), size});
     }
     along = WithoutCollisions(along, true, gap);
     for (const RulerText& t : along) {
         d.texts.push_back(t);
         d.texts.push_back({QPointF(t.at.x(), ch - textHeight), t.text, t.size});
     }
-    // Down the sides, between the numbers of the top and the bottom edge.
-    const double top = textHeight + gap, bottom = ch - 2 * textHeight - gap;
-    const int stepY = RulerNumberStep(s * 10, textHeight + gap);
+    // Down the sides, every centimetre whose number still stands on the slip.
     QVector<RulerText> down;
-    for (qint64 n = stepY; n * 10 <= lastY; n += stepY) {
+    for (qint64 n = 1; n * 10 <= lastY; ++n) {
         const double y = n * 10 * s;
-        if (y < top || y > bottom) continue;
+        if (y + textHeight > ch) continue;
         down.push_back({QPointF(0, y), QString::number(n), sizeOf(n)});
     }
     for (const RulerText& t : WithoutCollisions(down, false, gap)) {

@@ -38,6 +38,11 @@ double ClampZoom(double zoom);
 // 1 (shrink by as much) and 2 (frame width). A NaN or infinite step keeps the zoom.
 double ZoomAfterButton(int button, double zoom);
 double ZoomAfterStep(double zoom, double delta);
+// The scroll offset (pixels, 0 or more) of one axis after the canvas changed
+// from oldSize to newSize in a frame `frame` long: the old offset's share of
+// the old canvas is kept in fifths (rounded, halves to the even fifth) of the
+// new excess over the frame, 0 when the canvas fits.
+double OffsetAfterZoom(double offset, double oldSize, double newSize, double frame);
 
 // What the ruler grid draws on a canvas (pixels) for a slip of the given width.
 struct RulerLine {
@@ -53,16 +58,15 @@ struct RulerDrawing {
     QVector<RulerLine> lines;
     QVector<RulerText> texts;
 };
-// Lines every 2 mm, stronger every centimetre (lines closer than 3 pixels
-// are left out); centimetre numbers along the four edges, each standing
-// wholly on the canvas and none running into another: where they would,
-// the numbers thin out to every 2, 5, 10 … cm, and an edge keeps its last
-// number. A number is digitWidth pixels per digit wide and textHeight high.
+// Lines every 2 mm at every zoom, stronger every centimetre; centimetre
+// numbers along the four edges, each standing wholly on the canvas and none
+// running into another of its edge: a number that would run into the one
+// before it is left out, and an edge keeps its last number in place of those
+// it would run into. The sides number every centimetre below the top from 1
+// on, whatever the top and bottom rows show. A number is digitWidth pixels
+// per digit wide and textHeight high.
 RulerDrawing ComputeRulers(double canvasWidth, double canvasHeight, double slipWidthMm, double digitWidth = 8,
                            double textHeight = 16);
-// The step of the numbers in centimetres for a centimetre of cmPx pixels
-// when a number needs `room` pixels.
-int RulerNumberStep(double cmPx, double room);
 
 // Colours of the grid (red-green-blue).
 inline constexpr unsigned kRulerCentimetreRgb = 0xFF7200;

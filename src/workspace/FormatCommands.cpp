@@ -179,17 +179,15 @@ bool FormatCommands::DeleteFormat(QString name)
 
 bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out)
 {
-    const QString title = ProgramTitle() + QStringLiteral("-新建格式模板");
     QString initial = current > 0 ? NumberText(current) : QString();
     for (;;) {
-        const auto a = InputBox(prompt, title, initial);
+        const auto a = InputBox(prompt, NewFormatTitle(), initial);
         if (!a || a->trimmed().isEmpty()) return false;
-        // The number the answer starts with: "180mm" is 180.
+        // The number the answer starts with: "180mm" is 180, and an answer
+        // without a number is 0.
         const std::optional<double> n = LeadingNumber(*a);
-        const double v = n.value_or(0);
-        if (!n || !std::isfinite(v)) {
-            MsgBox(QStringLiteral("请输入一个数字（单位：毫米）！"), PromptIcon::Warning);
-        } else if (v == 0) {
+        const double v = n && std::isfinite(*n) ? *n : 0;
+        if (v == 0) {
             MsgBox(zeroMessage, PromptIcon::Warning);
         } else if (v < 0) {
             MsgBox(QStringLiteral("尺寸不能为负数！"), PromptIcon::Warning);
@@ -201,13 +199,15 @@ bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, 
     }
 }
 
+QString FormatCommands::NewFormatTitle() { return QStringLiteral("Sorvelin进账单-新建格式模板"); }
+
 bool FormatCommands::NewFormat()
 {
-    const QString title = ProgramTitle() + QStringLiteral("-新建格式模板");
     QString name;
     for (;;) {
-        const auto typed = InputBox(QStringLiteral("请输入需要新建的格式名称："), title, name);
-        if (!typed) return false;
+        // An empty name ends the command, as Cancel does.
+        const auto typed = InputBox(QStringLiteral("请输入需要新建的格式名称："), NewFormatTitle(), name);
+        if (!typed || typed->isEmpty()) return false;
         name = *typed;
         const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty()) break;

@@ -67,7 +67,9 @@ public:
     bool ClearBackground();
 
 private:
-    // Asks a slip size in mm: a positive number; "" cancels.
+    static QString NewFormatTitle();
+    // Asks a slip size in mm: a positive number (an answer without a number
+    // is 0 and refused with zeroMessage); "" cancels.
     bool AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out);
 
     SlipFormat& format_;

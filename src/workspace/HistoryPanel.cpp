@@ -147,8 +147,7 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     };
     connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, selectionMoved);
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this, selectionMoved);
-    // A row the operator clicks is chosen by hand, even the one found last:
-    // the next search tests it first.
+    // A click, even on the row found last, forgets the found cell's mark.
     grid->viewport()->installEventFilter(this);
     grid->FrozenView()->viewport()->installEventFilter(this);
 
@@ -369,32 +368,52 @@ void HistoryPanel::FindInGrid()
 {
     // A copy: the keyword box keeps the blanks the operator typed.
     QString text = keywordEdit->text();
+    // The search goes on from the cell after the current one: the rest of
+    // its row first, then the rows after it, wrapping round to the cells of
+    // its own row up to it.
     const QModelIndex current = grid->currentIndex();
     const int currentRow = current.isValid() ? current.row() : -1;
-    const HistoryFind found = model->FindRow(text, currentRow, matchRow_ >= 0 && currentRow == matchRow_);
+    const int currentColumn = current.isValid() ? current.column() : Model::kFirstBoxColumn - 1;
+    auto cellIn = [&](int row, int from, int to) {
+        for (int c = std::max(from, int(Model::kFirstBoxColumn)); c <= to && c < model->columnCount(); ++c)
+            if (!grid->isColumnHidden(c) && model->index(row, c).data().toString().contains(text)) return c;
+        return -1;
+    };
+    const QString typed = text.trimmed();
+    if (currentRow >= 0 && !typed.isEmpty()) {
+        text = typed;
+        if (const int c = cellIn(currentRow, currentColumn + 1, model->columnCount() - 1); c >= 0) {
+            ShowMatch(currentRow, c, text);
+            return;
+        }
+    }
+    const HistoryFind found = model->FindRow(text, currentRow, currentRow >= 0);
     if (!found.ok) {
         MsgBox(found.error, PromptIcon::Critical);
         return;
     }
     if (found.row < 0) {
-        if (!found.message.isEmpty()) MsgBox(found.message);
+        // Only the cells of the current row up to the current one are left.
+        if (const int c = currentRow >= 0 && !text.isEmpty() ? cellIn(currentRow, 0, currentColumn) : -1; c >= 0)
+            ShowMatch(currentRow, c, text);
+        else if (!found.message.isEmpty())
+            MsgBox(found.message);
         return;
     }
     // The focus goes to the first cell that holds the keyword, so that a
     // match far to the right is scrolled into view.
-    int column = Model::kFirstBoxColumn;
-    for (int c = Model::kFirstBoxColumn; c < model->columnCount(); ++c) {
-        if (!grid->isColumnHidden(c) && model->index(found.row, c).data().toString().contains(text)) {
-            column = c;
-            break;
-        }
-    }
-    const QModelIndex at = model->index(found.row, column);
+    const int column = cellIn(found.row, 0, model->columnCount() - 1);
+    ShowMatch(found.row, column >= 0 ? column : int(Model::kFirstBoxColumn), text);
+}
+
+void HistoryPanel::ShowMatch(int row, int column, const QString& text)
+{
+    const QModelIndex at = model->index(row, column);
     selectingMatch_ = true;
     grid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     selectingMatch_ = false;
-    matchRow_ = found.row;
-    delegate_->matchRow = found.row;
+    matchRow_ = row;
+    delegate_->matchRow = row;
     delegate_->matchText = text;
     // The found row shows at the top of the list.
     grid->scrollTo(at, QAbstractItemView::PositionAtTop);

@@ -96,6 +96,9 @@ private:
     void SizeColumns();
     void UpdateButtons();
     void ForgetMatch();
+    // Makes a cell found by the search current, its row selected and at the
+    // top of the list.
+    void ShowMatch(int row, int column, const QString& text);
     // Reads the stored slip of a row as canvas values; false (and told) when
     // it can't be read.
     bool SlipOfRow(int row, QHash<BoxId, QString>& values);

@@ -97,7 +97,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     tabs->addTab(BuildSlipPanel(), QStringLiteral("单据格式"));
     tabs->addTab(BuildBatchPanel(), QStringLiteral("批量数据"));
     tabs->addTab(BuildHistoryPanel(), QStringLiteral("历史记录"));
-    tabs->setTabEnabled(1, false);
+    // The batch tab can be chosen at any time, before an import too.
     tabs->setTabEnabled(2, false);
     layout->addWidget(tabs);
     // The record bar stays in view on every tab, beside the slip too.
@@ -432,8 +432,8 @@ void MainWindow::FormatOpened()
 {
     canvas_->EditBox(0);
     canvas_->SetBackground(BackgroundStore::Load(format_.Name()));
-    // A format opens fitted to the frame.
-    canvas_->SetZoom(1.0);
+    // A format opens fitted to the frame, at its top-left.
+    canvas_->FitToFrame();
     canvas_->viewport()->update();
     ShowFormatState();
 }
@@ -483,7 +483,10 @@ int MainWindow::ScreenWidthTwips() const
 void MainWindow::WireDialogs()
 {
     connect(slipSizeButton, &QPushButton::clicked, this, [this] {
-        if (EditSlipSize(this, format_)) commands_->PullBoxesInside();
+        EditSlipSize(this, format_, [this] {
+            canvas_->FitToFrame();
+            commands_->PullBoxesInside();
+        });
     });
     // The slip size is not changed while the format is locked.
     auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
@@ -492,7 +495,7 @@ void MainWindow::WireDialogs()
     offsetLabel->setToolTip(QStringLiteral("双击修改页边距。"));
     offsetLabel->installEventFilter(this);
     connect(barcodeStandardAction, &QAction::triggered, this, [this] {
-        if (EditBarcodeStandard(this)) canvas_->SetBarcodeStandard(StoredBarcodeStandard());
+        EditBarcodeStandard(this, [this] { canvas_->SetBarcodeStandard(StoredBarcodeStandard()); });
     });
     connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
     // "设置内容框": closing a property dialog counts as leaving its box.

@@ -20,12 +20,6 @@ QWidget* MainWindow::BuildBatchPanel()
     connect(batchPanel, &BatchPanel::textBoxFilled, this, [this](BoxId id) {
         if (filling_) filling_->Entry().LeaveBox(id);
     });
-    connect(batchPanel, &BatchPanel::loadedChanged, this, [this](bool loaded) {
-        // Back to the slip before the tab goes off, or Qt would move on to
-        // the next tab.
-        if (!loaded && tabs->currentIndex() == 1) tabs->setCurrentIndex(0);
-        tabs->setTabEnabled(1, loaded);
-    });
     importBatchAction = new QAction(QStringLiteral("导入批量数据"), this);
     importBatchAction->setToolTip(QStringLiteral("从XLS或CSV格式表格导入要批量打印的数据。"));
     connect(importBatchAction, &QAction::triggered, batchPanel, &BatchPanel::ImportCommand);

@@ -9,11 +9,6 @@ namespace slip {
 
 namespace {
 
-bool CtrlAlone(Qt::KeyboardModifiers mods)
-{
-    return (mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
-}
-
 SlipGestures::Pointer LinePointer(LinePart part)
 {
     switch (part) {
@@ -40,6 +35,11 @@ QString SlipGestures::ToolTipFor(Pointer p)
     case Pointer::Arrow: break;
     }
     return QString();
+}
+
+bool SlipGestures::CtrlAlone(Qt::KeyboardModifiers mods)
+{
+    return (mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
 }
 
 QString SlipGestures::BandToolTip() { return QStringLiteral("按住鼠标左键并拖动鼠标可以选中需要修改的输入框。"); }
@@ -80,9 +80,15 @@ SlipGestures::Pointer SlipGestures::BoxPointerAt(QPointF mm) const
     if (Locked()) return hit.kind == BoxKind::Text ? Pointer::Type : hit.kind == BoxKind::Check ? Pointer::Tick : Pointer::Arrow;
     // The move corner is tried first, so a small box can always be moved.
     if (const Pointer corner = CornerAt(*b, mm); corner != Pointer::Arrow) return corner;
-    if (hit.kind == BoxKind::Text) return Pointer::Type;
-    if (hit.kind == BoxKind::Check) return Pointer::Tick;
-    return Pointer::Move;
+    return hit.kind == BoxKind::Check ? Pointer::Tick : Pointer::Type;
+}
+
+BoxId SlipGestures::MenuBoxAt(QPointF mm) const
+{
+    const Hit hit = HitAt(mm);
+    if (hit.kind != BoxKind::Line) return hit.id;
+    // A line has its menu by its body only, and none while the format is locked.
+    return hit.part == LinePart::Body && !Locked() ? hit.id : 0;
 }
 
 SlipGestures::Pointer SlipGestures::CornerAt(const Box& b, QPointF mm) const
@@ -90,7 +96,9 @@ SlipGestures::Pointer SlipGestures::CornerAt(const Box& b, QPointF mm) const
     const QPointF at = mm - b.rect.topLeft();
     const double zone = Mm(kCornerZoneTwips);
     if (at.x() < zone && at.y() < zone) return Pointer::Move;
-    if (Resizable(b.kind) && at.x() > b.rect.width() - zone && at.y() > b.rect.height() - zone) return Pointer::Resize;
+    // Every box shows the resize corner; a drag there resizes the marked
+    // boxes that can be resized.
+    if (at.x() > b.rect.width() - zone && at.y() > b.rect.height() - zone) return Pointer::Resize;
     return Pointer::Arrow;
 }
 
@@ -139,12 +147,14 @@ void SlipGestures::Move(QPointF mm, Qt::MouseButtons buttons, Qt::KeyboardModifi
     if (Locked()) {
         linePointer_ = LinePart::None;
         pointer_ = Pointer::Arrow;
-        toolTip_ = BandToolTip();
+        toolTip_ = canvasTip_;
         return;
     }
     HoverLines(mm, buttons);
     pointer_ = LinePointer(linePointer_);
-    toolTip_ = hoverLine_ != 0 ? ToolTipFor(pointer_) : format_.Selection().isEmpty() ? BandToolTip() : KeysToolTip();
+    // The canvas keeps the text of the last press, release or line it met.
+    if (hoverLine_ != 0) canvasTip_ = ToolTipFor(pointer_);
+    toolTip_ = canvasTip_;
 }
 
 void SlipGestures::Press(QPointF mm, Qt::MouseButton button, Qt::KeyboardModifiers mods)
@@ -169,7 +179,7 @@ void SlipGestures::Press(QPointF mm, Qt::MouseButton button, Qt::KeyboardModifie
     if (Locked()) return;
     // The mouse came here: its pointer is the one a hover there shows.
     HoverLines(mm, Qt::NoButton);
-    toolTip_ = BandToolTip();
+    toolTip_ = canvasTip_ = BandToolTip();
     bandA_ = bandB_ = mm;
     if (linePointer_ == LinePart::Body && hoverLine_ != 0)
         format_.SetSelected(hoverLine_, !format_.IsSelected(hoverLine_));
@@ -195,10 +205,10 @@ void SlipGestures::DriveBox(QPointF mm)
 {
     if (drag_ == Drag::BoxPending) {
         if (Locked() || !PastDeadZone(pressMm_, mm)) return;
+        // Away from the corners a drag does nothing: the box is typed in
+        // or ticked there.
         switch (pressPointer_) {
-        case Pointer::Move:
-        case Pointer::Type:
-        case Pointer::Tick: drag_ = Drag::BoxMove; break;
+        case Pointer::Move: drag_ = Drag::BoxMove; break;
         case Pointer::Resize: drag_ = Drag::BoxResize; break;
         default: return;
         }
@@ -252,7 +262,7 @@ SlipGestures::Click SlipGestures::Release(Qt::MouseButton button)
     Cancel();
     linePointer_ = LinePart::None;
     pointer_ = Pointer::Arrow;
-    if (canvas && !Locked()) toolTip_ = KeysToolTip();
+    if (canvas && !Locked()) toolTip_ = canvasTip_ = KeysToolTip();
     return click;
 }
 

@@ -16,8 +16,9 @@ namespace slip {
 // model's editing functions.
 //
 // On a box: a drag from its top-left corner moves it with every marked box,
-// from its bottom-right corner resizes them; a click types into a text box
-// or ticks a check box; Ctrl with a click marks or unmarks it. On the empty
+// from its bottom-right corner resizes them, elsewhere does nothing; a click
+// types into a text box or ticks a check box; Ctrl with a click marks or
+// unmarks it. On the empty
 // canvas: a drag draws a band that marks the boxes it touches (Ctrl alone
 // adds them to the marks), a press marks only what lies under the point, and
 // a line is found under the mouse and dragged by its start point, its end
@@ -50,6 +51,9 @@ public:
     Hit HitAt(QPointF mm) const;
     // The pointer a box shows at a point (Arrow off every box).
     Pointer BoxPointerAt(QPointF mm) const;
+    // The box whose menu a right click at a point opens: a box, a line by
+    // its body while the format is unlocked; 0 for the slip menu.
+    BoxId MenuBoxAt(QPointF mm) const;
 
     // A mouse move without a gesture (or with one: then it drives it).
     void Move(QPointF mm, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
@@ -69,11 +73,15 @@ public:
     void Cancel();
 
     Pointer CurrentPointer() const { return pointer_; }
+    // The tooltip: a box's own over a box; elsewhere the canvas's, which is
+    // the text of the last press, release or line hovered.
     QString ToolTip() const { return toolTip_; }
     // The band being drawn, empty when none is shown.
     QRectF Band() const { return bandShown_ ? QRectF(bandA_, bandB_).normalized() : QRectF(); }
     bool Dragging() const { return drag_ != Drag::None; }
 
+    // Ctrl held without Shift or Alt: the marks are added to or turned over.
+    static bool CtrlAlone(Qt::KeyboardModifiers mods);
     static QString ToolTipFor(Pointer p);
     static QString BandToolTip();
     static QString KeysToolTip();
@@ -104,6 +112,7 @@ private:
 
     Pointer pointer_ = Pointer::Arrow;
     QString toolTip_;
+    QString canvasTip_ = BandToolTip();
     Drag drag_ = Drag::None;
     // The canvas's own pointer over lines: it stays while the mouse slides
     // from a line's end onto its body, and decides what a drag moves.

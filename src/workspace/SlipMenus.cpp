@@ -88,7 +88,8 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
         Item(menu, kind == BoxKind::Text ? QStringLiteral("建立关联链") : QStringLiteral("设置单选"), open,
              [this, id] { LinkRing(id); });
     }
-    if (kind == BoxKind::Text) Item(menu, QStringLiteral("建立相关项"), open, [this, id] { LinkPath(id); });
+    // Every box has the item; only a text box starts a path of related boxes.
+    Item(menu, QStringLiteral("建立相关项"), open, [this, id] { LinkPath(id); });
     if (kind == BoxKind::Picture) {
         menu.addSeparator();
         Item(menu, QStringLiteral("添加  图片"), true, [this, id] { AddPicture(id); });

@@ -138,21 +138,32 @@ void SlipView::SetZoom(double zoom)
 {
     zoom = ClampZoom(zoom);
     if (zoom == zoom_) return;
-    // The point in the middle of the view stays where it is.
-    const CanvasTransform before = Transform();
-    const QPointF centre(viewport()->width() / 2.0, viewport()->height() / 2.0);
-    const QPointF mm = before.ToMm(centre);
+    // The canvas keeps its top-left share in view, counted in fifths of what
+    // it exceeds the frame by, as the scroll bars step.
+    const QSizeF before = CanvasSizePx();
+    const QPointF offset = -Transform().origin;
     zoom_ = zoom;
     UpdateScrollBars();
-    const CanvasTransform after = Transform();
-    if (after.pxPerMm > 0) {
-        const QPointF want = mm * after.pxPerMm - centre;
-        horizontalScrollBar()->setValue(int(std::lround(want.x())));
-        verticalScrollBar()->setValue(int(std::lround(want.y())));
-    }
+    const QSizeF after = CanvasSizePx();
+    horizontalScrollBar()->setValue(
+        int(std::lround(OffsetAfterZoom(offset.x(), before.width(), after.width(), viewport()->width()))));
+    verticalScrollBar()->setValue(
+        int(std::lround(OffsetAfterZoom(offset.y(), before.height(), after.height(), viewport()->height()))));
     editor_->Place();
     viewport()->update();
     emit zoomChanged(zoom_);
+}
+
+void SlipView::FitToFrame()
+{
+    const bool changed = zoom_ != 1.0;
+    zoom_ = 1.0;
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    editor_->Place();
+    viewport()->update();
+    if (changed) emit zoomChanged(zoom_);
 }
 
 void SlipView::ZoomButton(int button) { SetZoom(ZoomAfterButton(button, zoom_)); }
@@ -260,7 +271,7 @@ void SlipView::PlaceEditor(QPlainTextEdit& editor, const slip::Box& b)
     editor.setFont(ScreenFont(b.font, CanvasFontPoints(b.font.pointSize)));
     QPalette pal = editor.palette();
     pal.setColor(QPalette::Text, b.color);
-    pal.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE8));
+    pal.setColor(QPalette::Base, tints_.value(b.id, QColor(0xFF, 0xFF, 0xE8)));
     editor.setPalette(pal);
 }
 
@@ -286,9 +297,14 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         ed->viewport()->setCursor(inCorner ? CursorFor(corner) : Qt::IBeamCursor);
-        ed->viewport()->setToolTip(inCorner ? SlipGestures::ToolTipFor(corner) : QString());
+        ed->viewport()->setToolTip(SlipGestures::ToolTipFor(inCorner ? corner : SlipGestures::Pointer::Type));
         break;
     case QEvent::MouseButtonPress:
+        // Ctrl with a click marks or unmarks the box being typed in too.
+        if (m->button() != Qt::RightButton && SlipGestures::CtrlAlone(m->modifiers())) {
+            format_.SetSelected(EditingBox(), !format_.IsSelected(EditingBox()));
+            return true;
+        }
         if (m->button() != Qt::LeftButton || !inCorner) break;
         g.Press(Mm(px), m->button(), m->modifiers());
         return true;
@@ -302,9 +318,13 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
 
 void SlipView::mousePressEvent(QMouseEvent* e)
 {
-    setFocus();
-    // Pressing anywhere outside the editor leaves the box being typed into.
-    if (EditingBox() != 0) editor_->Leave();
+    // Pressing anywhere outside the editor leaves the box being typed into,
+    // and with it the colours of its related boxes; Ctrl alone marks boxes
+    // while the typing (and the colours) stay.
+    if (!SlipGestures::CtrlAlone(e->modifiers()) || EditingBox() == 0) {
+        setFocus();
+        if (EditingBox() != 0) editor_->Leave();
+    }
     if (!format_.IsOpen()) return;
     Scaled().Press(Mm(e->position()), e->button(), e->modifiers());
     ShowPointer(viewport());
@@ -348,7 +368,7 @@ void SlipView::contextMenuEvent(QContextMenuEvent* e)
     if (!format_.IsOpen()) return;
     gestures_.Cancel();
     popupMm_ = Mm(e->pos());
-    const BoxId id = BoxAt(e->pos());
+    const BoxId id = Scaled().MenuBoxAt(popupMm_);
     emit contextMenuAt(id, e->globalPos());
     if (id == 0) gestures_.AfterSlipMenu(e->modifiers());
 }

@@ -30,8 +30,12 @@ public:
     const QImage& Background() const { return background_; }
     bool BackgroundShown() const { return format_.Options().showBackground && !background_.isNull(); }
 
-    // 1 shows the slip as wide as the frame.
+    // 1 shows the slip as wide as the frame. The canvas keeps the share of
+    // it scrolled past at its top-left, in fifths.
     void SetZoom(double zoom);
+    // Zoom 1 with the canvas at the frame's top-left: a format opened,
+    // created or given a new size starts so.
+    void FitToFrame();
     void ZoomButton(int button);  // 0 grow, 1 shrink, 2 frame width
     CanvasTransform Transform() const;
     QSizeF CanvasSizePx() const;
@@ -49,9 +53,11 @@ public:
 
     // Colours painted behind boxes (the boxes related to the one being
     // typed in); an empty map paints none.
+    // The box being typed in shows its colour in the editor.
     void SetBoxTints(const QHash<BoxId, QColor>& tints)
     {
         tints_ = tints;
+        editor_->Place();
         viewport()->update();
     }
 

@@ -1,8 +1,10 @@
 #include "workspace/ValueEntry.h"
 
+#include <QComboBox>
+#include <QFocusEvent>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -165,25 +167,57 @@ void ValueEntry::Complete()
 bool ValueEntry::ShowEarlierValues()
 {
     const BoxId id = view_.EditingBox();
-    if (id == 0 || !earlierValues_) return false;
-    const QStringList values = earlierValues_(id);
-    if (values.isEmpty()) return false;
-    if (earlier_) earlier_->deleteLater();
-    earlier_ = new QMenu(editor_);
-    earlier_->setObjectName(QStringLiteral("earlierValues"));
-    earlier_->setAttribute(Qt::WA_DeleteOnClose);
-    for (const QString& v : values) {
-        QString caption = v;
-        caption.replace(u'\n', u' ');
-        caption.replace(u'&', QStringLiteral("&&"));
-        QAction* a = earlier_->addAction(caption);
-        connect(a, &QAction::triggered, this, [this, id, v] {
-            format_.SetValue(id, v);
+    const Box* b = format_.Find(id);
+    if (!b) return false;
+    if (!earlier_) {
+        earlier_ = new QComboBox(view_.viewport());
+        earlier_->setObjectName(QStringLiteral("earlierValues"));
+        earlier_->setEditable(true);
+        earlier_->setInsertPolicy(QComboBox::NoInsert);
+        earlier_->lineEdit()->installEventFilter(this);
+        earlierEdit_ = earlier_->lineEdit();
+        // Typing in the list gives the box the text at once; choosing an
+        // earlier value gives it that value and closes the list.
+        connect(earlier_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+            if (!format_.Find(earlierBox_)) return;
+            format_.SetValue(earlierBox_, text);
+            LeaveBox(earlierBox_);
+        });
+        connect(earlier_, &QComboBox::activated, this, [this](int index) {
+            const BoxId id = earlierBox_;
+            const QString value = earlier_->itemData(index).toString();
+            HideEarlierValues();
+            if (!format_.Find(id)) return;
+            format_.SetValue(id, value);
             LeaveBox(id);
         });
     }
-    earlier_->popup(editor_->mapToGlobal(QPoint(0, editor_->height())));
+    earlierBox_ = id;
+    const QStringList values = earlierValues_ ? earlierValues_(id) : QStringList();
+    QSignalBlocker quiet(earlier_);
+    earlier_->clear();
+    for (const QString& v : values) {
+        QString caption = v;
+        caption.replace(u'\n', u' ');
+        earlier_->addItem(caption, v);
+    }
+    // Over the box, a little wider than it.
+    const double twipPx = view_.viewport()->logicalDpiX() / 1440.0;
+    const QRect r = view_.Transform().ToPx(b->rect).toAlignedRect();
+    earlier_->setGeometry(r.left(), r.top(), r.width() + int(std::lround(kEarlierExtraTwips * twipPx)),
+                          std::max(r.height(), earlier_->sizeHint().height()));
+    earlier_->setCurrentIndex(-1);
+    earlier_->setEditText(format_.Value(id));
+    earlier_->show();
+    earlier_->raise();
+    earlier_->setFocus();
     return true;
+}
+
+void ValueEntry::HideEarlierValues()
+{
+    if (earlier_) earlier_->hide();
+    earlierBox_ = 0;
 }
 
 void ValueEntry::ToggleTickOf(BoxId id)
@@ -237,11 +271,22 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == editorViewport_) {
         const bool press = event->type() == QEvent::MouseButtonPress;
         const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+        // A click on a box closes the list of earlier values.
+        if (press) HideEarlierValues();
         if ((press || doubleClick) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             if (press) ToggleTickOf(view_.EditingBox());
             else if (ShowEarlierValues()) return true;
         }
+    } else if (watched == earlierEdit_ && event->type() == QEvent::FocusOut) {
+        // The list closes when the operator goes elsewhere (its own drop-down
+        // takes the focus only for a moment); once the focus has settled, as
+        // the list may be on its way out itself.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            QMetaObject::invokeMethod(
+                this, [this] { if (earlier_ && !earlier_->hasFocus() && !earlier_->lineEdit()->hasFocus()) HideEarlierValues(); },
+                Qt::QueuedConnection);
     } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
+        HideEarlierValues();
         auto* m = static_cast<QMouseEvent*>(event);
         const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
         // A click that opens the editor on a tick-mark box ticks it, once the

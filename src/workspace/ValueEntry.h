@@ -1,7 +1,6 @@
 #pragma once
 #include <QDate>
 #include <QHash>
-#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -12,6 +11,7 @@
 #include "entry/Relations.h"
 #include "model/SlipFormat.h"
 
+class QComboBox;
 class QKeyEvent;
 
 class QPlainTextEdit;
@@ -71,7 +71,10 @@ private:
     void CleanEditorText();
     void ArmCompletion();
     void Complete();
+    // The box's earlier values in an editable list over the box, shown
+    // even when it has none; false when no box is being typed in.
     bool ShowEarlierValues();
+    void HideEarlierValues();
     void ToggleTickOf(BoxId id);
     void UpdateMarks();
     void OnValueChanged(BoxId id);
@@ -90,7 +93,11 @@ private:
     BoxId typingBox_ = 0;
     BoxId pendingTick_ = 0;
     QHash<BoxId, RelationMark> marks_;
-    QPointer<QMenu> earlier_;
+    QPointer<QComboBox> earlier_;
+    const QObject* earlierEdit_ = nullptr;  // the list's text field, compared against only
+    BoxId earlierBox_ = 0;  // the box the list serves
+    // The list is this much wider than its box.
+    static constexpr double kEarlierExtraTwips = 300;
     bool cleaning_ = false;
     int insertedFrom_ = -1, insertedTo_ = -1;  // what the operator last put into the editor
     bool inRing_ = false;

@@ -117,22 +117,30 @@ TEST(LineHitTest, StartEndAndBodyWithinTheTolerance)
     EXPECT_DOUBLE_EQ(LineTolerance(1.0, 0.5), 1.0);  // the full width, not half
     EXPECT_DOUBLE_EQ(LineTolerance(-3, 0.5), 0.5);
     const Box flat = MakeLine(1, {10, 20}, {60, 20}), upright = MakeLine(2, {30, 10}, {30, 90}),
-              slanted = MakeLine(3, {0, 0}, {50, 50}), point = MakeLine(4, {10, 20}, {10, 20});
+              slanted = MakeLine(3, {0, 0}, {50, 50}), point = MakeLine(4, {10, 20}, {10, 20}),
+              steep = MakeLine(5, {0, 0}, {10, 50}), leaning = MakeLine(6, {30, 10}, {30.2, 90});
     const struct {
         const Box& line;
         QPointF at;
         double t;
         LinePart want;
+        double width = 0;
     } cases[] = {
         {flat, {9.6, 20.4}, 0.5, LinePart::Start},   {flat, {60.5, 19.5}, 0.5, LinePart::End},
         {flat, {35, 20.5}, 0.5, LinePart::Body},     {flat, {35, 20.6}, 0.5, LinePart::None},
         {flat, {60.6, 20}, 0.5, LinePart::None},     {flat, {35, 21.9}, 2.0, LinePart::Body},
         {flat, {35, 22.1}, 2.0, LinePart::None},     {upright, {30.4, 50}, 0.5, LinePart::Body},
-        {upright, {30.6, 50}, 0.5, LinePart::None},  {slanted, {25.28, 24.72}, 0.5, LinePart::Body},
+        {upright, {30.6, 50}, 0.5, LinePart::None},  {slanted, {25.28, 24.72}, 0.5, LinePart::None},
         {slanted, {25.4, 24.6}, 0.5, LinePart::None}, {point, {10.3, 20}, 0.5, LinePart::Start},
+        // The body is measured straight up or down: 0.42 square to the line
+        // but 0.6 below it misses; a steep line is thin to the mouse.
+        {slanted, {25.3, 24.7}, 0.5, LinePart::None}, {slanted, {25.3, 24.9}, 0.5, LinePart::Body},
+        {steep, {5.3, 25}, 0.5, LinePart::None},      {steep, {5.04, 25}, 0.5, LinePart::Body},
+        // A line running sideways no more than its width counts as upright.
+        {leaning, {30.6, 50}, 0.5, LinePart::Body, 0.25}, {leaning, {30.6, 50}, 0.5, LinePart::None, 0.1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(HitTestLine(c.line, c.at, c.t), c.want) << c.line.id << " " << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(HitTestLine(c.line, c.at, c.t, c.width), c.want) << c.line.id << " " << c.at.x() << "," << c.at.y();
 }
 
 TEST_F(Layout, CrossingLinesAnswerTheLowerIndex)
@@ -251,10 +259,12 @@ TEST_F(Layout, NewBoxComesOntoTheSlipAndNoKindPasses999)
 
 TEST(CopyCaption, NumberAtTheEndIsCountedOn)
 {
-    // Only digits at the very end count; of a very long run only the last nine.
+    // Only digits at the very end count, the whole run of them, written
+    // back as a plain number.
     const struct { const char* caption; int k; const char* want; } cases[] = {
-        {"金额2", 3, "金额5"}, {"户名", 1, "户名1"}, {"第09行", 2, "第09行2"}, {"号007", 1, "号008"},
-        {"x99", 1, "x100"}, {"a12345678901", 1, "a12345678902"},
+        {"金额2", 3, "金额5"}, {"户名", 1, "户名1"}, {"第09行", 2, "第09行2"}, {"号007", 1, "号8"},
+        {"金额07", 1, "金额8"}, {"x000", 2, "x2"}, {"x99", 1, "x100"}, {"a12345678901", 1, "a12345678902"},
+        {"a99999999999999999999", 1, "a100000000000000000000"},
     };
     for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }

@@ -37,9 +37,10 @@ PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, P
     return PromptAnswer::Ok;
 }
 
-std::optional<QString> ScriptedPrompter::Input(const QString& prompt, const QString&, const QString& initial)
+std::optional<QString> ScriptedPrompter::Input(const QString& prompt, const QString& title, const QString& initial)
 {
     shown << prompt;
+    inputTitles << title;
     if (!inputs.empty()) {
         auto v = inputs.front();
         inputs.pop_front();

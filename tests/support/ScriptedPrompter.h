@@ -27,6 +27,7 @@ public:
     QStringList titles;  // the titles of the boxes, in order
     std::vector<PromptIcon> icons;  // the icons of the boxes, in order
     QStringList noByDefault;  // texts of the questions that Enter answers No
+    QStringList inputTitles;  // titles of the input boxes, in order
 };
 
 namespace test {

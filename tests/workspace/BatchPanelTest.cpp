@@ -112,7 +112,7 @@ struct BatchPanelTest : ::testing::Test {
 TEST_F(BatchPanelTest, AGbkCsvImportPutsTheFirstRecordOnTheSlipConverted)
 {
     Window& w = Open();
-    EXPECT_FALSE(w.mw.tabs->isTabEnabled(1));
+    EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));  // chosen at any time, before an import too
     EXPECT_FALSE(w.panel->recordBar->isVisible());
     bool printAll = false;
     QObject::connect(w.panel, &BatchPanel::printAllEnabledChanged, [&](bool on) { printAll = on; });
@@ -189,15 +189,15 @@ TEST_F(BatchPanelTest, DeletingRemovesTheSelectedRecordsAndClearingAllStopsTheBa
     EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));  // still loaded: import again from here
 }
 
-TEST_F(BatchPanelTest, OpeningAnotherFormatEmptiesTheBatchAndClosesTheTab)
+TEST_F(BatchPanelTest, OpeningAnotherFormatEmptiesTheBatchAndKeepsItsTab)
 {
     Window& w = Import();
     w.mw.tabs->setCurrentIndex(1);
     ASSERT_TRUE(w.mw.Commands().ChooseFormat("农行", false));
     EXPECT_EQ(w.panel->Batch().RecordCount(), 0);
     EXPECT_EQ(w.panel->Batch().BoxColumnCount(), 0);
-    EXPECT_FALSE(w.mw.tabs->isTabEnabled(1));
-    EXPECT_EQ(w.mw.tabs->currentIndex(), 0);
+    EXPECT_TRUE(w.mw.tabs->isTabEnabled(1));
+    EXPECT_EQ(w.mw.tabs->currentIndex(), 1);
     EXPECT_FALSE(w.panel->recordBar->isVisible());
 }
 

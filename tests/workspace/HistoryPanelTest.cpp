@@ -308,6 +308,23 @@ TEST_F(HistoryPanelTest, TheFoundRowComesToTheTopMarkedAndTheNextSearchGoesOnFro
     ClickRow(row + 1);
 }
 
+TEST_F(HistoryPanelTest, EnterFindsTheNextMatchingCellASecondOneInTheSameRowFirst)
+{
+    Store(kFormat, {{id[Payer], "东方"}, {id[Note], "东方红"}});
+    Store(kFormat, {{id[Payer], "西方"}});
+    ShowPanel();
+    ScriptedPrompter prompts;
+    test::TypeText(panel->keywordEdit, "东方");
+    const int row = 1;  // the newer slip is listed first
+    const int payer = model().ColumnOfBox(id[Payer]), note = model().ColumnOfBox(id[Note]);
+    ASSERT_LT(payer, note);
+    for (int column : {payer, note, payer}) {
+        QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
+        EXPECT_EQ(grid().currentIndex(), model().index(row, column));
+    }
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
 using namespace slip::test;
 
 TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)

@@ -9,7 +9,10 @@
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QMenu>
+#include <QScrollBar>
+#include "workspace/SlipView.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -29,6 +32,21 @@ struct MainWindowDialogTest : ::testing::Test {
     }
 };
 
+// The one visible dialog of a kind the window opened without blocking itself.
+template <class Dialog>
+Dialog* Shown()
+{
+    Dialog* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<Dialog*>(w); d && d->isVisible()) {
+            EXPECT_EQ(shown, nullptr) << "two dialogs of a kind";
+            shown = d;
+        }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    if (shown) EXPECT_FALSE(shown->isModal());
+    return shown;
+}
+
 } // namespace
 
 TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUnlocked)
@@ -36,13 +54,21 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
     EXPECT_FALSE(window->slipSizeButton->isEnabled());
     LoadSampleFormat(window->Format());
     ASSERT_TRUE(window->slipSizeButton->isEnabled());
-    WhenModalShown<SlipSizeDialog>([](SlipSizeDialog* d) {
-        TypeInto(d->heightEdit, QStringLiteral("90"));
-        Click(d->okButton);
-    });
+    // A new size fits the canvas to the frame again, at its top-left.
+    window->Canvas()->ZoomButton(0);
+    window->Canvas()->ZoomButton(0);
+    window->Canvas()->horizontalScrollBar()->setValue(window->Canvas()->horizontalScrollBar()->maximum());
+    ASSERT_NE(window->Canvas()->Transform().origin.x(), 0);
     Click(window->slipSizeButton);
+    Click(window->slipSizeButton);  // the open one comes to the front
+    SlipSizeDialog* d = Shown<SlipSizeDialog>();
+    ASSERT_TRUE(d);
+    TypeInto(d->heightEdit, QStringLiteral("90"));
+    Click(d->okButton);
     EXPECT_EQ(window->Format().Header().heightMm, 90);
     EXPECT_EQ(window->slipSizeLabel->text(), QStringLiteral("宽 210  高 90"));
+    EXPECT_EQ(window->zoomLabel->text(), QStringLiteral("缩放：100%"));
+    EXPECT_EQ(window->Canvas()->Transform().origin, QPointF(0, 0));
     SlipOptions o = window->Format().Options();
     o.locked = true;
     window->Format().SetOptions(o);
@@ -52,11 +78,11 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
 TEST_F(MainWindowDialogTest, DoubleClickOnTheOffsetsOpensTheMarginDialog)
 {
     LoadSampleFormat(window->Format());
-    WhenModalShown<PrintMarginDialog>([](PrintMarginDialog* d) {
-        TypeInto(d->xEdit, QStringLiteral("11.5"));
-        Click(d->okButton);
-    });
     QTest::mouseDClick(window->offsetLabel, Qt::LeftButton);
+    PrintMarginDialog* d = Shown<PrintMarginDialog>();
+    ASSERT_TRUE(d);
+    TypeInto(d->xEdit, QStringLiteral("11.5"));
+    Click(d->okButton);
     EXPECT_EQ(window->Format().Header().offsetXMm, 11.5);
     EXPECT_EQ(window->offsetLabel->text(), QStringLiteral("横 11.5  纵 10"));
 }
@@ -64,12 +90,30 @@ TEST_F(MainWindowDialogTest, DoubleClickOnTheOffsetsOpensTheMarginDialog)
 TEST_F(MainWindowDialogTest, BarcodeStandardMenuItemStoresTheChoice)
 {
     ASSERT_TRUE(window->barcodeStandardAction->isEnabled());
-    WhenModalShown<BarcodeStandardDialog>([](BarcodeStandardDialog* d) {
-        Click(d->options[1]);
-        Click(d->okButton);
-    });
     window->barcodeStandardAction->trigger();
+    BarcodeStandardDialog* d = Shown<BarcodeStandardDialog>();
+    ASSERT_TRUE(d);
+    Click(d->options[1]);
+    Click(d->okButton);
     EXPECT_EQ(StoredBarcodeStandard(), 1);
+    EXPECT_EQ(window->Canvas()->BarcodeStandard(), 1);
+}
+
+TEST_F(MainWindowDialogTest, ASettingsDialogOfAFormatClosesUnwrittenWhenAnotherOpens)
+{
+    LoadSampleFormat(window->Format());
+    Click(window->slipSizeButton);
+    QTest::mouseDClick(window->offsetLabel, Qt::LeftButton);
+    QPointer<SlipSizeDialog> size = Shown<SlipSizeDialog>();
+    QPointer<PrintMarginDialog> margin = Shown<PrintMarginDialog>();
+    ASSERT_TRUE(size && margin);
+    TypeInto(size->heightEdit, QStringLiteral("90"));
+    TypeInto(margin->xEdit, QStringLiteral("11.5"));
+    LoadSampleFormat(window->Format(), QStringLiteral("另一张"));
+    EXPECT_TRUE(!size || !size->isVisible());
+    EXPECT_TRUE(!margin || !margin->isVisible());
+    EXPECT_EQ(window->Format().Header().heightMm, 100);
+    EXPECT_EQ(window->Format().Header().offsetXMm, 10);
 }
 
 TEST_F(MainWindowDialogTest, AboutMenuItemShowsTheAboutDialog)

@@ -17,6 +17,7 @@
 #include "workspace/SlipView.h"
 
 #include <QToolTip>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QLabel>
@@ -110,12 +111,14 @@ TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOve
     // with their unit.
     prompts.inputs = {QString(" 新"), QString("新"), QString("mm"), QString("-5"), QString("180mm"), QString("90 毫米")};
     ASSERT_TRUE(mw.Commands().NewFormat());
-    // Each refusal asks the same thing again: the negative width before the height.
+    // Each refusal asks the same thing again: the negative width before the
+    // height; a width without a number is 0.
     EXPECT_EQ(prompts.shown.mid(1, 7), (QStringList{"格式名称的开头和结尾不能有空格！", "请输入需要新建的格式名称：",
-                                                    "输入格式模板宽度（单位：毫米）：", "请输入一个数字（单位：毫米）！",
+                                                    "输入格式模板宽度（单位：毫米）：", "单据宽度不能为零！",
                                                     "输入格式模板宽度（单位：毫米）：", "尺寸不能为负数！",
                                                     "输入格式模板宽度（单位：毫米）："}));
     EXPECT_EQ(prompts.noByDefault, QStringList{"该格式已经存在，是否覆盖？"});
+    EXPECT_EQ(prompts.inputTitles, QStringList(6, "Sorvelin进账单-新建格式模板"));
     const FormatHeader& h = mw.Format().Header();
     EXPECT_EQ(h.name, "新");
     EXPECT_EQ(QSizeF(h.widthMm, h.heightMm), QSizeF(180, 90));
@@ -129,6 +132,17 @@ TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOve
     EXPECT_DOUBLE_EQ(mw.Canvas()->CanvasSizePx().width(), mw.Canvas()->FrameWidth());  // fitted to the frame
     // The defaults of the format left behind are as they were.
     EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
+}
+
+TEST_F(MainWindowTest, AnEmptyNewFormatNameEndsTheCommand)
+{
+    MakeFormat("旧", 1, true);
+    Start();
+    ScriptedPrompter prompts;
+    prompts.inputs = {QString("")};
+    EXPECT_FALSE(mw.Commands().NewFormat());
+    EXPECT_EQ(prompts.shown, QStringList{"请输入需要新建的格式名称："});
+    EXPECT_EQ(mw.Format().Name(), "旧");
 }
 
 // Values typed on the slip (a fixed text too), the next slip, history
@@ -182,6 +196,25 @@ TEST_F(MainWindowTest, ZoomShowsItsPercentageAndLeavesTheFormatAlone)
     EXPECT_EQ(mw.zoomLabel->text(), "缩放：121%");
     EXPECT_EQ(mw.Format().Boxes()[0], before);
     EXPECT_FALSE(mw.Format().IsModified());
+}
+
+TEST_F(MainWindowTest, AnotherFormatOpensFittedAtTheTopLeft)
+{
+    // Two formats taller than the frame.
+    for (const QString name : {"长", "高"}) {
+        SlipFormat f;
+        f.Load(FormatHeader{name, 100, 300}, {});
+        QHash<BoxId, BoxId> ids;
+        ASSERT_TRUE(FormatStore::Save(f, name, false, 15360, ids).ok);
+    }
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("长", {}).ok);
+    Start();
+    SlipView* canvas = mw.Canvas();
+    canvas->verticalScrollBar()->setValue(canvas->verticalScrollBar()->maximum());
+    ASSERT_NE(canvas->Transform().origin, QPointF(0, 0));
+    ASSERT_TRUE(mw.Commands().ChooseFormat("高", false));
+    EXPECT_EQ(canvas->Transform().origin, QPointF(0, 0));
+    EXPECT_EQ(mw.zoomLabel->text(), "缩放：100%");
 }
 
 TEST_F(MainWindowTest, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)

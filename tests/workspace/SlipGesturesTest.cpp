@@ -55,14 +55,21 @@ TEST_F(Gestures, PointerAndTooltipTellWhatADragDoes)
         {{59.5, 27.5}, P::Resize, QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可改变本输入框大小。")},
         {{58.9, 27.5}, P::Type, QStringLiteral("提示：点击鼠标左键,可以输入内容。")},
         {{83, 23}, P::Tick, SlipGestures::ToolTipFor(P::Tick)},
-        {{40, 57}, P::Move, PictureBoxToolTip(QString())},  // a picture box says what it shows
+        // Every box has its resize corner, a check box too; away from the
+        // corners a picture box and a label show the I-beam.
+        {{85.5, 25.5}, P::Resize, SlipGestures::ToolTipFor(P::Resize)},
+        {{40, 57}, P::Type, PictureBoxToolTip(QString())},  // a picture box says what it shows
+        {{59.5, 64.5}, P::Resize, SlipGestures::ToolTipFor(P::Resize)},
+        {{135, 24}, P::Type, SlipGestures::ToolTipFor(P::Type)},
         {{180, 50}, P::Arrow, SlipGestures::BandToolTip()},
+        // A line gives the canvas its text, which stays when the mouse leaves it.
         {{100, 80.2}, P::LineStart, lineTip},
-        {{180, 50}, P::Arrow, SlipGestures::BandToolTip()},
+        {{180, 50}, P::Arrow, lineTip},
         {{160.25, 80}, P::LineEnd, lineTip},
-        {{180, 50}, P::Arrow, SlipGestures::BandToolTip()},
+        {{40, 57}, P::Type, PictureBoxToolTip(QString())},
+        {{180, 50}, P::Arrow, lineTip},
         {{130, 80.3}, P::LineBody, lineTip},
-        {{130, 80.31}, P::Arrow, SlipGestures::BandToolTip()},
+        {{130, 80.31}, P::Arrow, lineTip},
     };
     for (const auto& c : cases) {
         Hover(c.mm);
@@ -94,6 +101,46 @@ TEST_F(Gestures, APictureBoxSaysWhatItShowsButInItsCorners)
     Lock();
     Hover({20.5, 50.5});
     EXPECT_EQ(g.ToolTip(), QStringLiteral("当前条码：690123456789"));
+}
+
+TEST_F(Gestures, CanvasTooltipIsThePressOrReleaseTextUntilTheNextPress)
+{
+    g.Press({180, 50}, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_EQ(g.ToolTip(), SlipGestures::BandToolTip());
+    g.Release(Qt::LeftButton);
+    ASSERT_TRUE(format.Selection().isEmpty());
+    for (QPointF at : {QPointF(180, 50), QPointF(40, 24), QPointF(190, 90)}) Hover(at);
+    EXPECT_EQ(g.ToolTip(), SlipGestures::KeysToolTip());
+    g.Press({190, 90}, Qt::LeftButton, Qt::NoModifier);
+    Hover({185, 85});
+    EXPECT_EQ(g.ToolTip(), SlipGestures::BandToolTip());
+}
+
+TEST_F(Gestures, ADragAwayFromTheCornersDoesNothingAndACheckBoxsCornerResizesTheOthers)
+{
+    format.SetSelection({1, 4});
+    for (QPointF at : {QPointF(40, 24), QPointF(40, 57), QPointF(135, 24)}) Drag(at, at + QPointF(10, 6));
+    EXPECT_EQ(R(1), QRectF(20, 20, 40, 8));
+    EXPECT_EQ(R(3), QRectF(20, 50, 40, 15));
+    EXPECT_EQ(R(4), QRectF(120, 20, 30, 8));
+    Drag({85.5, 25.5}, {87.5, 26.5});
+    EXPECT_EQ(R(2).size(), QSizeF(6, 6));
+    EXPECT_EQ(R(1).size(), QSizeF(42, 9));
+    EXPECT_EQ(R(4).size(), QSizeF(32, 9));
+}
+
+TEST_F(Gestures, ALinesMenuOpensOnlyOverItsBodyAndNotWhileLocked)
+{
+    const struct {
+        QPointF at;
+        BoxId unlocked, locked;
+    } cases[] = {
+        {{130, 80}, 5, 0}, {{100, 80}, 0, 0}, {{160, 80.2}, 0, 0},
+        {{40, 24}, 1, 1},  {{135, 24}, 4, 4}, {{180, 50}, 0, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(g.MenuBoxAt(c.at), c.unlocked) << c.at.x() << "," << c.at.y();
+    Lock();
+    for (const auto& c : cases) EXPECT_EQ(g.MenuBoxAt(c.at), c.locked) << c.at.x() << "," << c.at.y();
 }
 
 TEST_F(Gestures, ThickLineIsGrabbedFartherFromItsMiddle)

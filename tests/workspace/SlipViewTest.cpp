@@ -7,6 +7,8 @@
 #include "ScriptedPrompter.h"
 
 #include <QMenu>
+#include <QContextMenuEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +77,21 @@ TEST_F(Canvas, ASlipSmallerThanTheFrameStandsAtItsTopLeft)
     EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
 }
 
+TEST_F(Canvas, ZoomingInFromTheTopLeftKeepsTheTopLeftInViewAndFittingReturnsThere)
+{
+    view->SetZoom(1.5);
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    view->SetZoom(2);
+    // 400 of 1200 pixels scrolled: two fifths of the 800 the canvas now
+    // exceeds the frame by.
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 320);
+    view->FitToFrame();
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    EXPECT_NEAR(view->Transform().pxPerMm, 4.0, 1e-9);
+}
+
 TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
 {
     Hover({20.5, 20.5});
@@ -85,6 +102,32 @@ TEST_F(Canvas, DragOnTheEmptySlipDrawsTheBandAndMarksItsBoxes)
     EXPECT_EQ(vp()->toolTip(), SlipGestures::KeysToolTip());
     QTest::keyClick(view.get(), Qt::Key_Right);
     EXPECT_GT(R(1).left(), 20);
+}
+
+TEST_F(Canvas, CtrlClicksMarkBoxesWhileTheBoxBeingTypedInStaysOpen)
+{
+    view->EditBox(1);
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::ControlModifier, Px({135, 24}));
+    EXPECT_EQ(view->EditingBox(), 1);
+    QWidget* ed = view->Editor()->viewport();
+    QTest::mouseClick(ed, Qt::LeftButton, Qt::ControlModifier, ed->mapFrom(vp(), Px({40, 24})));
+    EXPECT_EQ(format.Selection(), (QSet<BoxId>{1, 4}));
+    QTest::mouseClick(ed, Qt::LeftButton, Qt::ControlModifier, ed->mapFrom(vp(), Px({40, 24})));
+    EXPECT_EQ(format.Selection(), QSet<BoxId>{4});
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, Px({180, 50}));
+    EXPECT_EQ(view->EditingBox(), 0);
+}
+
+TEST_F(Canvas, RightClickOnALinesEndOpensTheSlipMenu)
+{
+    QSignalSpy menus(view.get(), &SlipView::contextMenuAt);
+    for (QPointF at : {QPointF(130, 80), QPointF(100, 80)}) {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, Px(at), vp()->mapToGlobal(Px(at)));
+        QApplication::sendEvent(vp(), &e);
+    }
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0][0].value<BoxId>(), 5);
+    EXPECT_EQ(menus[1][0].value<BoxId>(), 0);
 }
 
 TEST_F(Canvas, ClickTypesTabGoesOnAndEscLeaves)
@@ -123,6 +166,7 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     auto at = [&](QPointF mm) { return ed->mapFrom(vp(), Px(mm)); };
     QTest::mouseMove(ed, at({40, 24}));
     EXPECT_EQ(ed->cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(ed->toolTip(), QStringLiteral("提示：点击鼠标左键,可以输入内容。"));
     QTest::mouseMove(ed, at({20.5, 20.5}));
     EXPECT_EQ(ed->cursor().shape(), Qt::SizeAllCursor);
     QTest::mousePress(ed, Qt::LeftButton, Qt::NoModifier, at({20.5, 20.5}));
@@ -187,8 +231,19 @@ TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditin
     FindAction(with, QStringLiteral("设置内容框"))->trigger();
     EXPECT_EQ(asked, 3);
     menus.FillMenu(line, 5, {});
-    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "建立相关项", "添加  图片", "输入条形码"})
+    for (const char* c : {"复制文本", "粘贴文本", "建立关联链", "添加  图片", "输入条形码"})
         EXPECT_EQ(FindAction(line, QString::fromUtf8(c)), nullptr) << c;
+    // Every kind of box has "建立相关项"; only a text box's starts a path.
+    for (BoxId id : {2, 3, 4, 5}) {
+        QMenu any;
+        menus.FillMenu(any, id, {});
+        QAction* related = FindAction(any, QStringLiteral("建立相关项"));
+        ASSERT_NE(related, nullptr) << id;
+        format.SetSelection({1});
+        related->trigger();
+        EXPECT_EQ(format.Find(id)->relation.kind, RelationKind::None) << id;
+    }
+    format.SetSelection({});
     Lock(true);
     menus.FillMenu(box, 1, {30, 30});
     for (const char* c : {"设置内容框", "添加内容框", "删除内容框"})

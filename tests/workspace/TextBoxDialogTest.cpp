@@ -109,6 +109,32 @@ TEST_F(TextDialogTest, OkWritesOnlyTheChangedFieldIntoTheBoxAndTheSelectedTextBo
     EXPECT_EQ(BoxesBut(format, {kAmount, kWords, kDate}), others);
 }
 
+TEST_F(TextDialogTest, TheListsTakeNoTypingAndTypingOverTheFontSampleGivesItsFont)
+{
+    TextBoxDialog& d = Open(kAmount);
+    EXPECT_EQ(d.customButton->toolTip(), QStringLiteral("修改输入框内的字体/字号/颜色等。"));
+    PickComboItem(d.typeList, ItemIndex(211));
+    TypeInto(d.cellCount, QStringLiteral("6"));
+    for (QComboBox* list : {d.typeList, d.sameAsList, d.relatedList}) {
+        const int before = list->currentIndex();
+        list->setFocus();
+        QTest::keyClicks(list, QStringLiteral("3"));
+        EXPECT_EQ(list->currentIndex(), before) << list->objectName().toStdString();
+    }
+    EXPECT_EQ(d.cellCount->text(), QStringLiteral("6"));
+    // A font is marked by editing the sample's text: OK gives every marked
+    // box the edited box's font.
+    Box words = B(kWords);
+    words.font.bold = !B(kAmount).font.bold;
+    words.font.pointSize = B(kAmount).font.pointSize + 3;
+    format.UpdateBox(words);
+    format.SetSelection({kWords});
+    d.fontSample->setFocus();
+    QTest::keyClicks(d.fontSample, QStringLiteral("x"));
+    Click(d.okButton);
+    EXPECT_EQ(B(kWords).font, B(kAmount).font);
+}
+
 TEST_F(TextDialogTest, ARefusedLengthIsToldAndCancelWritesNothing)
 {
     format.SetModified(false);

@@ -1,3 +1,5 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -164,7 +166,7 @@ TEST_F(ValueEntryTest, CompletionShowsTheHistorysProposalWithTheTailSelected)
     EXPECT_EQ(format.Value(1), "北北");
 }
 
-TEST_F(ValueEntryTest, DoubleClickListsEarlierValuesOrSelectsAsUsualWithoutThem)
+TEST_F(ValueEntryTest, DoubleClickOpensAnEditableListOfEarlierValuesOverTheBoxEvenWithoutAny)
 {
     Open({TextBoxOf(1, 104, AddTo(2)), TextBoxOf(2, 103), TextBoxOf(3, 0)});
     entry->SetEarlierValuesSource([](BoxId id) {
@@ -173,18 +175,35 @@ TEST_F(ValueEntryTest, DoubleClickListsEarlierValuesOrSelectsAsUsualWithoutThem)
     Edit(3);
     QTest::keyClicks(Editor(), "word");
     QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(view->findChild<QMenu*>(QStringLiteral("earlierValues")), nullptr);
-    EXPECT_EQ(Editor()->textCursor().selectedText(), "word");
+    auto* list = view->findChild<QComboBox*>(QStringLiteral("earlierValues"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->isEditable());
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(list->currentText(), "word");
+    // It stands over the box, 300 twips wider.
+    const QRect box = view->Transform().ToPx(format.Find(3)->rect).toAlignedRect();
+    EXPECT_EQ(list->geometry().topLeft(), box.topLeft());
+    EXPECT_EQ(list->width(), box.width() + int(std::lround(300 * view->viewport()->logicalDpiX() / 1440.0)));
+    // Going elsewhere closes it.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(2));
+    QApplication::processEvents();
+    EXPECT_FALSE(list->isVisible());
+    // Typing there gives the box the text at once, converted as on leaving.
     Edit(1);
     QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    QMenu* menu = view->findChild<QMenu*>(QStringLiteral("earlierValues"));
-    ASSERT_NE(menu, nullptr);
-    const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 2);
-    EXPECT_EQ(actions[0]->text(), "1000");
-    actions[1]->trigger();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), "1000");
+    list->lineEdit()->selectAll();
+    QTest::keyClicks(list->lineEdit(), "7");
+    EXPECT_EQ(format.Value(1), "￥7.00");
+    EXPECT_TRUE(list->isVisible());
+    // Choosing a value fills the box, converts it and closes the list.
+    list->activated(1);
     EXPECT_EQ(format.Value(1), "￥300.00");
     EXPECT_EQ(format.Value(2), "叁佰元整");
+    EXPECT_FALSE(list->isVisible());
 }
 
 TEST_F(ValueEntryTest, ClickingATickBoxTogglesTheTickAndACheckBoxUnticksItsRing)
@@ -213,6 +232,10 @@ TEST_F(ValueEntryTest, RelationMarksFollowTheBoxBeingEdited)
     Edit(1);
     EXPECT_GE(changed.count(), 1);
     EXPECT_EQ(entry->Marks().value(2), RelationMark::ChainMember);
+    // The ring closes on the box being typed in, which turns pink too.
+    const QColor pink = RelationMarkColor(RelationMark::ChainMember);
+    view->SetBoxTints({{1, pink}, {2, pink}});
+    EXPECT_EQ(Editor()->palette().color(QPalette::Base), pink);
     Edit(3);
     EXPECT_TRUE(entry->Marks().isEmpty());
 }

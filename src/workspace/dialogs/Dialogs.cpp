@@ -86,26 +86,50 @@ BoxPropertiesDialog* OpenBoxProperties(QWidget* parent, SlipFormat& format, BoxI
     return nullptr;
 }
 
-bool EditSlipSize(QWidget* parent, SlipFormat& format)
+namespace {
+
+// Shows a settings dialog of the window without blocking it, one of a kind:
+// while one is open, asking again brings it to the front. Null then.
+template <class Dialog, class Make>
+Dialog* ShowSetting(QWidget* parent, Make make)
 {
-    if (!format.IsOpen()) return false;
-    SlipSizeDialog dialog(format, parent);
-    dialog.exec();
-    return dialog.Changed();
+    const QList<Dialog*> open = parent ? parent->findChildren<Dialog*>(Qt::FindDirectChildrenOnly) : QList<Dialog*>();
+    for (Dialog* d : open) {
+        if (!d->isVisible()) continue;
+        d->raise();
+        d->activateWindow();
+        return nullptr;
+    }
+    Dialog* d = make();
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
+    d->raise();
+    d->activateWindow();
+    return d;
 }
 
-bool EditPrintMargins(QWidget* parent, SlipFormat& format)
+} // namespace
+
+void EditSlipSize(QWidget* parent, SlipFormat& format, std::function<void()> changed)
 {
-    if (!format.IsOpen()) return false;
-    PrintMarginDialog dialog(format, parent);
-    dialog.exec();
-    return dialog.Changed();
+    if (!format.IsOpen()) return;
+    auto* d = ShowSetting<SlipSizeDialog>(parent, [&] { return new SlipSizeDialog(format, parent); });
+    if (d && changed)
+        QObject::connect(d, &QDialog::accepted, d, [d, changed] {
+            if (d->Changed()) changed();
+        });
 }
 
-bool EditBarcodeStandard(QWidget* parent)
+void EditPrintMargins(QWidget* parent, SlipFormat& format)
 {
-    BarcodeStandardDialog dialog(parent);
-    return dialog.exec() == QDialog::Accepted;
+    if (!format.IsOpen()) return;
+    ShowSetting<PrintMarginDialog>(parent, [&] { return new PrintMarginDialog(format, parent); });
+}
+
+void EditBarcodeStandard(QWidget* parent, std::function<void()> applied)
+{
+    auto* d = ShowSetting<BarcodeStandardDialog>(parent, [&] { return new BarcodeStandardDialog(parent); });
+    if (d && applied) QObject::connect(d, &QDialog::accepted, d, applied);
 }
 
 void ShowAbout(QWidget* parent)

@@ -1,6 +1,8 @@
 #pragma once
 #include "model/SlipFormat.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace slip {
@@ -30,15 +32,18 @@ LineDialog* ProLine(QWidget* parent, SlipFormat& format, BoxId id);
 LabelDialog* ProLBL(QWidget* parent, SlipFormat& format, BoxId id);
 
 // --- The slip's settings ---------------------------------------------------------
-// Each waits for the operator and answers whether anything changed.
+// Each opens without blocking the window, one of a kind at a time (asking
+// again brings the open one to the front). A dialog of the format is closed,
+// writing nothing, when another format opens meanwhile.
 
-// The slip size; boxes beyond the new slip are brought back onto it.
-bool EditSlipSize(QWidget* parent, SlipFormat& format);
+// The slip size; `changed` runs once a new size was set.
+void EditSlipSize(QWidget* parent, SlipFormat& format, std::function<void()> changed);
 // The print offsets of the format.
-bool EditPrintMargins(QWidget* parent, SlipFormat& format);
-// The barcode standard of every format (stored at once). The caller redraws
-// the barcodes with StoredBarcodeStandard() (SlipDialogs.h).
-bool EditBarcodeStandard(QWidget* parent);
+void EditPrintMargins(QWidget* parent, SlipFormat& format);
+// The barcode standard of every format (stored at once); `applied` runs once
+// it is stored, to redraw the barcodes with StoredBarcodeStandard()
+// (SlipDialogs.h).
+void EditBarcodeStandard(QWidget* parent, std::function<void()> applied);
 
 // The about dialog, without blocking.
 void ShowAbout(QWidget* parent);

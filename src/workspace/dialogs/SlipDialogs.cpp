@@ -73,7 +73,12 @@ protected:
 
 // --- Shared ------------------------------------------------------------------
 
-SlipSettingDialog::SlipSettingDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format) {}
+SlipSettingDialog::SlipSettingDialog(SlipFormat& format, QWidget* parent) : QDialog(parent), format_(format)
+{
+    // Its values belong to the format it was opened on: another format (or
+    // the same one read again) closes it unwritten.
+    connect(&format_, &SlipFormat::loaded, this, &QDialog::reject);
+}
 
 void SlipSettingDialog::AddButtons(QBoxLayout* layout)
 {

@@ -17,7 +17,8 @@ inline constexpr double kMaxSlipMm = 5000;
 
 // What the slip size and print offset dialogs share: they edit the open
 // format; OK checks the typed values and writes them, and a refused value
-// keeps the dialog open; Cancel writes nothing.
+// keeps the dialog open; Cancel writes nothing. Opening another format
+// closes the dialog without writing.
 class SlipSettingDialog : public QDialog {
     Q_OBJECT
 public:

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -76,6 +77,11 @@ TextBoxDialog::TextBoxDialog(SlipFormat& format, QWidget* parent)
     NarrowNumberFields();
     auto* right = new QVBoxLayout;
     right->addWidget(BuildFontGroup(QStringLiteral("输入框")));
+    // The sample's text may be typed over; doing so counts as a font change,
+    // so OK gives the marked boxes this sample's font.
+    fontSample->setReadOnly(false);
+    fontSample->setFocusPolicy(Qt::StrongFocus);
+    connect(fontSample, &QLineEdit::textEdited, this, [this] { Mark(Look); });
     right->addWidget(BuildTypeGroup());
     right->addWidget(BuildRelationGroup());
     right->addWidget(BuildSumGroup());
@@ -104,7 +110,7 @@ QWidget* TextBoxDialog::BuildTypeGroup()
     cellCount->setToolTip(QStringLiteral("小写金额或数字数据类型分散打印时，总共的格数（例邮编为6）。"));
     customButton = new QPushButton(QStringLiteral("自定义"));
     customButton->setObjectName(QStringLiteral("customButton"));
-    customButton->setToolTip(QStringLiteral("设置自定义数据类型的格式。"));
+    customButton->setToolTip(QStringLiteral("修改输入框内的字体/字号/颜色等。"));
     customButton->setEnabled(false);
     AddFormRow(grid, 1, {cellCaption, cellCount});
     grid->addWidget(customButton, 1, 2, Qt::AlignRight);
@@ -115,7 +121,27 @@ QWidget* TextBoxDialog::BuildTypeGroup()
         if (cellCount->isEnabled()) cellCount->setText(NumberText(CheckedCellCount(cellCount->text())));
     });
     connect(customButton, &QPushButton::clicked, this, &TextBoxDialog::EditCustomPattern);
+    SwallowTyping(typeList);
     return g;
+}
+
+void TextBoxDialog::SwallowTyping(QComboBox* list)
+{
+    list->installEventFilter(this);
+    list->view()->installEventFilter(this);
+    typingSwallowed_ << list << list->view();
+}
+
+bool TextBoxDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Typing a character would pick the item it begins with and undo a
+    // count already typed; the lists are chosen from with the mouse and the
+    // arrow keys only.
+    if (event->type() == QEvent::KeyPress && typingSwallowed_.contains(watched)) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (!text.isEmpty() && text[0].isPrint()) return true;
+    }
+    return RectBoxDialog::eventFilter(watched, event);
 }
 
 QWidget* TextBoxDialog::BuildRelationGroup()
@@ -133,6 +159,7 @@ QWidget* TextBoxDialog::BuildRelationGroup()
         list->setToolTip(QStringLiteral("本输入框与其他输入框的内容关联（此功能使用户减少重复输入）。"));
         FitBoxList(list);
     }
+    for (QComboBox* list : {sameAsList, relatedList}) SwallowTyping(list);
     connect(sameAsList, &QComboBox::activated, this, [this] { Mark(SameAs); });
     connect(relatedList, &QComboBox::activated, this, [this] { Mark(Related); });
     return g;

@@ -2,6 +2,7 @@
 #include "workspace/dialogs/RectBoxDialog.h"
 #include "model/DataType.h"
 
+#include <QSet>
 #include <array>
 
 class QCheckBox;
@@ -44,8 +45,11 @@ protected:
     void AfterWrite(const QList<BoxId>& ids) override;
     void BoxesRenamed(const QHash<BoxId, BoxId>& oldToNew) override;
     void BoxesRearranged() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Character keys do nothing in the list.
+    void SwallowTyping(QComboBox* list);
     QWidget* BuildTypeGroup();
     QWidget* BuildRelationGroup();
     QWidget* BuildSumGroup();
@@ -66,6 +70,8 @@ private:
     SumTarget ChosenSum(int which) const;
 
     DataType loadedDataType_;
+    // Compared against, never called.
+    QSet<const QObject*> typingSwallowed_;
 };
 
 } // namespace slip
