@@ -132,7 +132,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     menus_->hooks.addNextSlip = [this] {
         if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
     };
-    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name(), lineBreakMarker_); };
+    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name()); };
+    menus_->hooks.lineBreakMarker = [this] { return lineBreakMarker_; };
     connect(canvas_, &SlipView::contextMenuAt, this,
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));

@@ -17,14 +17,15 @@ class ValueEntry;
 class SlipFilling : public QObject {
     Q_OBJECT
 public:
-    // marker: the text that stands for a line break in stored values.
+    // marker: the text that stands for a line break in values stored by
+    // older versions (found and read as line breaks).
     SlipFilling(SlipFormat& format, SlipView& view, std::function<QString()> marker, QObject* parent = nullptr);
     ~SlipFilling() override;
 
     ValueEntry& Entry() { return *entry_; }
 
     // The slip's values as the history keeps them: every non-empty text,
-    // check and picture box, line breaks as the marker.
+    // check and picture box, as the boxes hold them (line breaks as CR LF).
     HistorySlip SlipForHistory() const;
     // Stores the slip as a new history slip. The text to tell the operator
     // when it failed, else "".
@@ -43,8 +44,6 @@ signals:
     void slipStored(const QString& format, qint64 slipNumber);
 
 private:
-    QString StoredForm(const QString& shown) const;
-
     SlipFormat& format_;
     SlipView& view_;
     std::function<QString()> marker_;

@@ -247,7 +247,7 @@ void SlipMenus::FillFromDefaults()
         if (!HoldsValue(b.kind)) continue;
         // A text box without caption keeps the format's fixed text.
         if (b.kind == BoxKind::Text && b.caption.isEmpty()) continue;
-        format_.SetValue(b.id, defaults.value(b.id));
+        format_.SetStoredValue(b.id, defaults.value(b.id), hooks.lineBreakMarker ? hooks.lineBreakMarker() : QString());
     }
 }
 

@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOve
     EXPECT_FALSE(BackgroundStore::Load("旧").isNull());
     EXPECT_DOUBLE_EQ(mw.Canvas()->CanvasSizePx().width(), mw.Canvas()->FrameWidth());  // fitted to the frame
     // The defaults of the format left behind are as they were.
-    EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
+    EXPECT_TRUE(FormatStore::LoadDefaults("旧").values().contains("旧值"));
 }
 
 // Values typed on the slip (a fixed text too), the next slip, history

@@ -39,7 +39,7 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     const HistorySlipValues stored = ReadHistorySlip("填单", 1);
     ASSERT_TRUE(stored.found);
     EXPECT_EQ(stored.values.value(payer), "张三");
-    EXPECT_EQ(stored.values.value(address), "北京//海淀");  // line breaks as the marker
+    EXPECT_EQ(stored.values.value(address), "北京\r\n海淀");  // line breaks as CR LF, as printing stores them
     EXPECT_EQ(stored.values.value(cash), "1");
     // The next slip: empty boxes, today's date, the next number.
     EXPECT_EQ(f.Value(payer), QString());
