@@ -130,7 +130,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
     menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
     menus_->hooks.addNextSlip = [this] {
-        if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
+        if (const std::optional<qint64> added = filling_->AddNextSlip())
+            StatusMessage(*added > 0 ? QStringLiteral("单据已添加到历史记录。")
+                                     : QStringLiteral("单据上没有填写内容，没有添加到历史记录。"));
     };
     menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name()); };
     menus_->hooks.lineBreakMarker = [this] { return lineBreakMarker_; };

@@ -37,19 +37,24 @@ SlipFilling::~SlipFilling() = default;
 
 HistorySlip SlipFilling::SlipForHistory() const { return HistorySlipOf(format_, format_.Values()); }
 
-QString SlipFilling::StoreSlip()
+HistorySaveResult SlipFilling::StoreSlip()
 {
     // The box being typed in is left first, so its value is converted and
     // the totals are up to date in what is stored.
     view_.EditBox(0);
-    if (format_.Name().isEmpty()) return QString();
+    HistorySaveResult r;
+    if (format_.Name().isEmpty()) {
+        r.ok = true;
+        return r;
+    }
     for (const Box& b : format_.Boxes())
-        if (b.id < 0)  // a slip refers to its boxes by their record IDs
-            return QStringLiteral("请先保存格式，再添加单据！");
-    const HistorySaveResult r = SaveHistoryRecord(format_.Name(), SlipForHistory());
-    if (!r.ok) return r.error;
-    if (r.slipNumber > 0) emit slipStored(format_.Name(), r.slipNumber);
-    return QString();
+        if (b.id < 0) {  // a slip refers to its boxes by their record IDs
+            r.error = QStringLiteral("请先保存格式，再添加单据！");
+            return r;
+        }
+    r = SaveHistoryRecord(format_.Name(), SlipForHistory());
+    if (r.ok && r.slipNumber > 0) emit slipStored(format_.Name(), r.slipNumber);
+    return r;
 }
 
 void SlipFilling::FillDates()
@@ -69,15 +74,15 @@ void SlipFilling::StartNextSlip()
     });
 }
 
-bool SlipFilling::AddNextSlip()
+std::optional<qint64> SlipFilling::AddNextSlip()
 {
-    const QString error = StoreSlip();
-    if (!error.isEmpty()) {
-        MsgBox(error, PromptIcon::Warning);
-        return false;
+    const HistorySaveResult r = StoreSlip();
+    if (!r.ok) {
+        MsgBox(r.error, PromptIcon::Warning);
+        return std::nullopt;
     }
     StartNextSlip();
-    return true;
+    return r.slipNumber;
 }
 
 } // namespace slip
