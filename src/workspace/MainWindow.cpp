@@ -363,8 +363,14 @@ void MainWindow::Start()
 {
     EnsureAppFolder(QStringLiteral("Temp"));
     lineBreakMarker_ = GetRegValue(RegRoot(), kRegSection, kRegMarker, QStringLiteral("//"));
-    SlipOptions switches;
+    // The first three switches start as the state record left them; a format
+    // whose header holds no option list keeps them.
+    SlipOptions switches = format_.Options();
     QString name = FormatStore::LoadCurrentFormatState(switches);
+    if (switches != format_.Options()) {
+        format_.SetOptions(switches);
+        format_.SetModified(false);  // the start state, no change of a format
+    }
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
     canvas_->SetBarcodeStandard(StoredBarcodeStandard());

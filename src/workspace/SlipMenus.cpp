@@ -123,8 +123,6 @@ BoxId SlipMenus::AddBoxAsked(QPointF atMm)
                PromptIcon::Warning);
         return 0;
     }
-    // The new box alone is marked, so that the arrow keys place it.
-    format_.SetSelection({id});
     return id;
 }
 

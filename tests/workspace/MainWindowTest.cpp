@@ -5,6 +5,8 @@
 #include "StoredFormats.h"
 
 #include "core/ProgramName.h"
+#include "storage/BoxRecord.h"
+#include "storage/Database.h"
 #include "storage/RecordListModel.h"
 #include "storage/BackgroundStore.h"
 #include "ui/DataGrid.h"
@@ -80,6 +82,20 @@ TEST_F(MainWindowTest, FirstStartOffersTheListAndStaysUsableWhenCancelled)
     EXPECT_EQ(mw.windowTitle(), ProgramCaption());
     for (QAction* a : mw.formatActions) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     for (QWidget* w : mw.formatButtons) EXPECT_FALSE(w->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheStateRecordsSwitchesHoldForAFormatWithoutItsOwnOptions)
+{
+    MakeFormat("甲", 1);
+    SlipOptions left;
+    left.showRulers = left.lengthwise = left.locked = true;
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("甲", left).ok);
+    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET Mem='' WHERE Fmt=? AND LBL=?", {"甲", HeaderLabel()}));
+    Start();
+    ASSERT_EQ(mw.Format().Name(), "甲");
+    const SlipOptions o = mw.Format().Options();
+    EXPECT_TRUE(o.showRulers && o.lengthwise && o.locked);
+    EXPECT_FALSE(mw.Format().IsModified());
 }
 
 TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)

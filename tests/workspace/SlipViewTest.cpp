@@ -161,9 +161,10 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
 }
 
-TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
+TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolidAndTheMarksStay)
 {
     SlipMenus menus(format, view.get(), view.get());
+    format.SetSelection({3});
     QMenu menu;
     menus.FillMenu(menu, 0, {30, 90});
     // The item asks the kind of the new box.
@@ -175,7 +176,8 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     FindAction(menu, QStringLiteral("添加内容框"))->trigger();
     SelFormat::TestResponder() = nullptr;
     ASSERT_EQ(format.BoxesOfKind(BoxKind::Line).back()->line.p1(), QPointF(30, 90));
-    format.SetSelection({});  // unmarked, in its own colour
+    // The marks are as they were: the new line is unmarked, in its own colour.
+    EXPECT_EQ(format.Selection(), QSet<BoxId>{3});
     const QImage shot = view->viewport()->grab().toImage();
     int dark = 0;
     for (double x = 32; x < 58; x += 1)  // the line may fall between two pixel rows
