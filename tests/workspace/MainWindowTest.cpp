@@ -98,6 +98,17 @@ TEST_F(MainWindowTest, TheStateRecordsSwitchesHoldForAFormatWithoutItsOwnOptions
     EXPECT_FALSE(mw.Format().IsModified());
 }
 
+TEST_F(MainWindowTest, DefaultsStoredWithTheMarkerOrABareLineFeedOpenAsLineBreaks)
+{
+    const QVector<BoxId> ids = test::SaveFormatWithBoxes("甲", {{BoxKind::Text, "一"}, {BoxKind::Text, "二"}});
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("甲", {}).ok);
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", ids[0], "上//下"}));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", ids[1], "左\n右"}));
+    Start();
+    EXPECT_EQ(mw.Format().Value(ids[0]), "上\r\n下");
+    EXPECT_EQ(mw.Format().Value(ids[1]), "左\r\n右");
+}
+
 TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)
 {
     MakeFormat("存在", 1);
