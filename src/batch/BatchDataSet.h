@@ -11,6 +11,9 @@ struct BatchColumn {
     qint32 recordId = 0;  // the box's record ID: the slip finds its box by it
     int boxIndex = 0;     // class × 1000 + n when the import ran
     QString caption;      // the box's caption
+    // False when the import mapping left the box out ("空着表示不导入"): its
+    // column stays empty and a record never changes the box.
+    bool mapped = true;
     int boxClass() const { return boxIndex / 1000; }
 };
 

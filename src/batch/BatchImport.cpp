@@ -49,8 +49,9 @@ PreparedMaps PrepareMaps(const ImportMaps& maps)
 {
     PreparedMaps out;
     for (const ImportBox& box : MergeMapArrays(maps)) {
-        out.columns << BatchColumn{box.recordId, box.boxIndex, box.caption};
-        out.entries << ParseMapString(NormalizeMapString(box.map));
+        QVector<MapEntry> entries = ParseMapString(NormalizeMapString(box.map));
+        out.columns << BatchColumn{box.recordId, box.boxIndex, box.caption, !entries.isEmpty()};
+        out.entries << std::move(entries);
     }
     return out;
 }

@@ -28,6 +28,7 @@ QVector<SlipValue> FillSlipFromBatchRow(const BatchDataSet& set, int record)
     const QStringList values = set.RecordValues(record);
     for (int m = 0; m < set.BoxColumnCount(); ++m) {
         const BatchColumn& c = set.Column(m);
+        if (!c.mapped) continue;
         const bool shown = set.ColumnShown(m);
         if (!shown && c.boxClass() != 0) continue;
         out << SlipValue{c.recordId, c.boxIndex, values.value(m), shown};

@@ -39,7 +39,7 @@ struct SlipValue {
 // to be filled (text boxes, check boxes, picture boxes, each by index): one
 // entry per box column, found by the box's record ID. A hidden check or
 // picture box column gives no entry; a box with no column (added after the
-// import) gets none and keeps its value. A record outside the set gives an
+// import) or whose column the mapping left out gets none and keeps its value. A record outside the set gives an
 // empty list and the slip is left as it is.
 QVector<SlipValue> FillSlipFromBatchRow(const BatchDataSet& set, int record);
 

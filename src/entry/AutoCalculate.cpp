@@ -141,11 +141,29 @@ QString ConvertBoxValue(const SlipFormat& format, const Box& box, const QString&
     return ConvertByCode(box.dataType, text, format.Options().currencyChar, today).text;
 }
 
+namespace {
+
+// The codes that show an amount in figures: with or without the currency
+// character and commas (104, 105, 117, 118) and in cells (011, 311).
+bool ShowsAmountFigures(const DataType& type)
+{
+    const int f = type.Code();
+    return f == 104 || f == 105 || f == 117 || f == 118 || (f >= 1 && f <= 99) || (f >= 301 && f <= 399);
+}
+
+} // namespace
+
 QString GetBoxText(const SlipFormat& format, BoxId id)
 {
     const Box* b = format.Find(id);
     if (!b) return QString();
-    return ParseUpperMoney(b->kind == BoxKind::Text ? b->dataType : DataType(), format.Value(id));
+    const QString value = format.Value(id);
+    if (b->kind != BoxKind::Text) return value;
+    if (ShowsAmountFigures(b->dataType)) {
+        const std::optional<Decimal> yuan = ReadAmountValue(value, format.Options().currencyChar);
+        return yuan ? yuan->Text() : value;
+    }
+    return ParseUpperMoney(b->dataType, value);
 }
 
 std::vector<BoxId> FillRelatedBoxes(SlipFormat& format, BoxId from, const QHash<BoxId, QString>& slip)

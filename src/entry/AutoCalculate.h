@@ -31,9 +31,13 @@ inline constexpr int kMaxRelatedHops = 21;
 // currency character, as the box shows it once it is left.
 QString ConvertBoxValue(const SlipFormat& format, const Box& box, const QString& text, QDate today = QDate());
 
-// A text box's value as the sums read it: money words and upper-case cells
-// read back to figures ("1005.3" for 壹仟零伍元叁角整), any other box's text as
-// it stands. "" for a box that is not there.
+// A text box's value as the sums and relation chains read it: an amount in
+// yuan as plain figures wherever the box shows one (money words and
+// upper-case cells read back, "1005.3" for 壹仟零伍元叁角整, cells holding
+// fen; "￥1,005.30" of an amount code gives "1005.3"), so each linked box
+// and total takes the amount in its own form; any other box's text, and an
+// amount box's text that is no amount, as it stands. "" for a box that is not
+// there.
 QString GetBoxText(const SlipFormat& format, BoxId id);
 
 // What AutoCalculate wrote, in the order it wrote it.

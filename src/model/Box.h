@@ -91,13 +91,26 @@ struct Box {
     bool operator==(const Box&) const = default;
 };
 
-// Whether a check box's value ticks it: "1" ticks and "" does not; a value
-// from elsewhere ticks unless it is blank or "0" (the unticked state).
-inline bool IsTicked(const QString& value)
-{
-    const QString v = value.trimmed();
-    return !v.isEmpty() && v != QStringLiteral("0");
-}
+// Whether a check box's value ticks it: any text that is not blank ticks it,
+// "0" too (a value from a record or a file says "ticked" by being there);
+// "" and blanks leave it unticked.
+inline bool IsTicked(const QString& value) { return !value.trimmed().isEmpty(); }
+
+// A text's line breaks in the one form a value holds them, wherever it lives
+// (the slip, the defaults, the history, a batch record on the slip, paper):
+// CR LF. A lone LF (what an editor gives) and a lone CR count as line breaks
+// too; so does every `lineBreakMarker` in the text when it is not empty
+// (exact, case-sensitive match): the marker stands for a line break in grids,
+// imports, exports and exchange files, and in slips stored by older versions.
+QString WithCrLfLineBreaks(const QString& text, const QString& lineBreakMarker = QString());
+
+// A value as a box of this kind holds it, from a text as it comes from
+// outside the slip (defaults, the history, a batch record, a file) or from
+// the operator: a text box's text with its line breaks as CR LF (markers
+// turned into line breaks), a check box "1" when ticked (IsTicked) and ""
+// when not, a picture box's path or barcode text as it is; "" for a line or
+// a label.
+QString BoxValueOf(BoxKind kind, const QString& text, const QString& lineBreakMarker = QString());
 
 // How a box of this kind starts when the operator adds one at `at` (mm).
 Box NewBoxOfKind(BoxKind kind, QPointF at);

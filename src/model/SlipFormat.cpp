@@ -29,6 +29,38 @@ Box NewBoxOfKind(BoxKind kind, QPointF at)
     return b;
 }
 
+QString WithCrLfLineBreaks(const QString& text, const QString& lineBreakMarker)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString v = text;
+    if (!lineBreakMarker.isEmpty()) v.replace(lineBreakMarker, crlf);
+    if (!v.contains(QLatin1Char('\r')) && !v.contains(QLatin1Char('\n'))) return v;
+    QString out;
+    out.reserve(v.size() + 8);
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        const QChar c = v[i];
+        if (c == QLatin1Char('\r')) {
+            out += crlf;
+            if (i + 1 < v.size() && v[i + 1] == QLatin1Char('\n')) ++i;
+        } else if (c == QLatin1Char('\n')) {
+            out += crlf;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString BoxValueOf(BoxKind kind, const QString& text, const QString& lineBreakMarker)
+{
+    switch (kind) {
+    case BoxKind::Text: return WithCrLfLineBreaks(text, lineBreakMarker);
+    case BoxKind::Check: return IsTicked(text) ? QStringLiteral("1") : QString();
+    case BoxKind::Picture: return text;
+    default: return QString();
+    }
+}
+
 namespace {
 
 // The box with its place and size in millimetres to three decimals.
@@ -255,9 +287,11 @@ void SlipFormat::SetSelection(const QSet<BoxId>& ids)
     emit selectionChanged();
 }
 
-void SlipFormat::SetValue(BoxId id, const QString& value)
+void SlipFormat::SetValue(BoxId id, const QString& text)
 {
-    if (!position_.contains(id)) return;
+    const auto pos = position_.constFind(id);
+    if (pos == position_.constEnd()) return;
+    const QString value = BoxValueOf(boxes_[*pos].kind, text);
     auto it = values_.find(id);
     if (it == values_.end()) {
         if (value.isEmpty()) return;
@@ -271,14 +305,19 @@ void SlipFormat::SetValue(BoxId id, const QString& value)
     // text) when the format is saved. Typing it is filling the slip, not
     // changing the format: it alone never asks to save on leaving, and the
     // text comes back as the box's default.
-    Box& b = boxes_[*position_.constFind(id)];
+    Box& b = boxes_[*pos];
     if (b.kind == BoxKind::Text && b.caption.isEmpty()) b.fixedText = value;
     emit valueChanged(id);
 }
 
+void SlipFormat::SetStoredValue(BoxId id, const QString& text, const QString& lineBreakMarker)
+{
+    if (const Box* b = Find(id)) SetValue(id, BoxValueOf(b->kind, text, lineBreakMarker));
+}
+
 QString SlipFormat::StartValue(const Box& box) const
 {
-    if (box.kind == BoxKind::Text && box.caption.isEmpty()) return box.fixedText;
+    if (box.kind == BoxKind::Text && box.caption.isEmpty()) return WithCrLfLineBreaks(box.fixedText);
     return QString();
 }
 

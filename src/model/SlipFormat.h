@@ -66,11 +66,18 @@ public:
     void SetSelection(const QSet<BoxId>& ids);
 
     // --- The slip's values -----------------------------------------------
-    // A text box's text (line breaks as "\n"), a check box's tick ("1" or
+    // A text box's text (line breaks as CR LF), a check box's tick ("1" or
     // ""), a picture box's picture path or barcode text.
     QString Value(BoxId id) const { return values_.value(id); }
     const QHash<BoxId, QString>& Values() const { return values_; }
-    void SetValue(BoxId id, const QString& value);
+    // Sets a box's value from any text: the box holds it as BoxValueOf
+    // gives it for its kind (a typed bare LF becomes CR LF, a check box
+    // "1" or ""). A line-break marker is the caller's to turn first.
+    void SetValue(BoxId id, const QString& text);
+    // Sets a box's value from a text kept outside the slip (defaults, the
+    // history, a batch record): BoxValueOf with the line-break marker, so a
+    // text box's markers become line breaks.
+    void SetStoredValue(BoxId id, const QString& text, const QString& lineBreakMarker);
     // The value a new slip starts with in this box: its fixed text, if any.
     QString StartValue(const Box& box) const;
 

@@ -143,6 +143,16 @@ BoxRecord EncodeBox(const Box& b, const std::function<BoxId(BoxId)>& idOf)
     return r;
 }
 
+namespace {
+
+// A stored size times the screen font factor, to two decimals.
+double ScaledToScreen(double size, double factor)
+{
+    return factor == 1.0 ? size : double(RoundHalfEven(size * factor * 100)) / 100.0;
+}
+
+} // namespace
+
 bool DecodeBox(const BoxRecord& r, double fontFactor, Box& b)
 {
     const QVariant clas = r[FieldClas];
@@ -152,23 +162,24 @@ bool DecodeBox(const BoxRecord& r, double fontFactor, Box& b)
     b = Box();
     b.kind = BoxKind(int(c));
     b.id = BoxId(RoundHalfEven(Number(r[FieldID])));
-    const int dir = int(RoundHalfEven(Number(r[FieldDir], 1)));
-    b.captionSide = (dir >= 0 && dir <= 3) ? CaptionSide(dir) : CaptionSide::Left;
+    // A position that is none of the four (an empty field too) reads as no
+    // text, and so as above.
+    const double dir = RoundHalfEven(Number(r[FieldDir], -1));
+    b.captionSide = (dir >= 0 && dir <= 3) ? CaptionSide(int(dir)) : CaptionSide::Above;
     const double x = Number(r[FieldX]), y = Number(r[FieldY]), w = Number(r[FieldW]), h = Number(r[FieldH]);
     b.color = ColorFromStored(qint64(Number(r[FieldColor])));
     if (b.kind == BoxKind::Line) {
         b.caption = LineLabel();
         b.line = QLineF(x, y, w, h);
-        b.lineWidth = Number(r[FieldFSize], 1);
+        // A line's width stands where a box's font size does and scales alike.
+        b.lineWidth = ScaledToScreen(Number(r[FieldFSize], 1), fontFactor);
         b.lineStyle = int(RoundHalfEven(Number(r[FieldCash])));
     } else {
         b.caption = r[FieldLBL].toString();
         b.rect = QRectF(x, y, w, h);
         b.font.family = r[FieldFName].toString();
         if (b.font.family.isEmpty()) b.font.family = QStringLiteral("宋体");
-        double size = Number(r[FieldFSize], 9);
-        if (fontFactor != 1.0) size = double(RoundHalfEven(size * fontFactor * 100)) / 100.0;
-        b.font.pointSize = size;
+        b.font.pointSize = ScaledToScreen(Number(r[FieldFSize], 9), fontFactor);
         if (b.kind == BoxKind::Text) b.dataType = DataType::FromStored(Number(r[FieldCash]));
     }
     b.charSpacingMm = Number(r[FieldS]);

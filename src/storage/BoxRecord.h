@@ -57,8 +57,9 @@ void UnpackAlignSpacing(double packed, double& spacingMm, TextAlign& align);
 // The record of a box; references go through `idOf` (the ID the target
 // will have once stored; 0 drops the reference).
 BoxRecord EncodeBox(const Box& box, const std::function<BoxId(BoxId)>& idOf);
-// The box a record describes; font sizes are scaled by fontFactor (rounded
-// to two decimals). False when the record is of no known kind.
+// The box a record describes; font sizes and line widths are scaled by
+// fontFactor (rounded to two decimals). A caption position that is none of
+// the four reads as above. False when the record is of no known kind.
 bool DecodeBox(const BoxRecord& record, double fontFactor, Box& out);
 
 // The option list of a header record: nine items each ended by "|".

@@ -248,19 +248,15 @@ StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& optio
     return StoreResult::Ok();
 }
 
-QHash<BoxId, QString> LoadDefaults(const QString& name, const QString& marker)
+QHash<BoxId, QString> LoadDefaults(const QString& name)
 {
     QHash<BoxId, QString> out;
     Recordset rs = OpenRecordset(QStringLiteral("SELECT ID, Con FROM 默认 WHERE Fmt=? ORDER BY rowid"), {name});
-    for (const auto& row : rs.rows) {
-        QString v = row[1].toString();
-        if (!marker.isEmpty()) v.replace(marker, QStringLiteral("\n"));
-        out.insert(BoxId(row[0].toLongLong()), v);
-    }
+    for (const auto& row : rs.rows) out.insert(BoxId(row[0].toLongLong()), row[1].toString());
     return out;
 }
 
-StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QString& marker)
+StoreResult SaveDefaults(const SlipFormat& format, const QString& name)
 {
     DbConnection conn;
     if (!conn.isOpen()) return Unreachable(conn);
@@ -271,9 +267,8 @@ StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QS
     q.prepare(QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)"));
     for (const Box& b : format.Boxes()) {
         if (!HoldsValue(b.kind)) continue;
-        QString v = format.Value(b.id);
+        const QString v = format.Value(b.id);
         if (v.isEmpty()) continue;
-        if (!marker.isEmpty()) v.replace(QStringLiteral("\n"), marker);
         q.addBindValue(name);
         q.addBindValue(b.id);
         q.addBindValue(v);

@@ -55,11 +55,14 @@ StoreResult Delete(const QString& name);
 QString LoadCurrentFormatState(SlipOptions& options);
 StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options);
 
-// Default values of a format's boxes (line breaks kept as `marker`).
-QHash<BoxId, QString> LoadDefaults(const QString& name, const QString& marker);
+// Default values of a format's boxes, as stored: a box takes one through
+// SlipFormat::SetStoredValue (older versions stored line breaks as the
+// line-break marker).
+QHash<BoxId, QString> LoadDefaults(const QString& name);
 // Replaces the defaults of a format with the non-empty values of its text,
-// check and picture boxes, in one transaction.
-StoreResult SaveDefaults(const SlipFormat& format, const QString& name, const QString& marker);
+// check and picture boxes as the boxes hold them (line breaks as CR LF), in
+// one transaction.
+StoreResult SaveDefaults(const SlipFormat& format, const QString& name);
 
 } // namespace FormatStore
 

@@ -42,7 +42,7 @@ HistoryRowSlip SlipOfHistoryRow(const SlipFormat& format, const HistoryTableMode
     for (const Box& b : format.Boxes()) {
         if (!HoldsValue(b.kind)) continue;
         out.values.insert(b.id, list.ColumnOfBox(b.id) >= 0
-                                    ? BoxValueFromHistory(b.kind, read.values.value(b.id), lineBreakMarker)
+                                    ? BoxValueOf(b.kind, read.values.value(b.id), lineBreakMarker)
                                     : format.Value(b.id));
     }
     out.ok = true;

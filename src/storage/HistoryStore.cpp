@@ -1,6 +1,7 @@
 #include "storage/HistoryStore.h"
 
 #include "core/GridRules.h"
+#include "model/Box.h"
 #include "storage/Database.h"
 
 #include <QSet>
@@ -267,27 +268,64 @@ HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxI
     return ValuesOfQuery(sql, params);
 }
 
-HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed)
+QStringList StoredLineBreakForms(const QString& value, const QString& lineBreakMarker)
+{
+    const QString crlf = WithCrLfLineBreaks(value);
+    if (!crlf.contains(QLatin1Char('\n'))) return {crlf};
+    QStringList forms{crlf};
+    QString lf = crlf;
+    lf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    forms << lf;
+    if (!lineBreakMarker.isEmpty()) {
+        QString marked = crlf;
+        marked.replace(QStringLiteral("\r\n"), lineBreakMarker);
+        if (!forms.contains(marked)) forms << marked;
+    }
+    return forms;
+}
+
+HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed,
+                                      const QString& lineBreakMarker)
 {
     HistoryCompletion out;
-    // Two are enough to know whether the value is the only one.
-    const HistoryValuesResult found = HistoryValuesStartingWith(format, boxId, typed, 2);
-    out.ok = found.ok;
-    out.error = found.error;
-    if (found.ok && found.values.size() == 1 && found.values.first() != typed)
-        out.proposal = found.values.first();
+    // A value stored in up to three forms still counts once: a few more
+    // than two are read to know whether it is the only one.
+    constexpr int kEnough = 8;
+    QStringList values;
+    for (const QString& form : StoredLineBreakForms(typed, lineBreakMarker)) {
+        const HistoryValuesResult found = HistoryValuesStartingWith(format, boxId, form, kEnough);
+        if (!found.ok) {
+            out.error = found.error;
+            return out;
+        }
+        for (const QString& v : found.values) {
+            const QString value = WithCrLfLineBreaks(v, lineBreakMarker);
+            if (!values.contains(value)) values << value;
+        }
+    }
+    out.ok = true;
+    if (values.size() == 1 && values.first() != WithCrLfLineBreaks(typed)) out.proposal = values.first();
     return out;
 }
 
-HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit)
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit, const QString& lineBreakMarker)
 {
-    QString sql = QStringLiteral("SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con");
-    QVariantList params{format, boxId};
-    if (limit >= 0) {
-        sql += QStringLiteral(" LIMIT ?");
-        params << limit;
+    HistoryValuesResult out =
+        ValuesOfQuery(QStringLiteral("SELECT Con FROM 历史 WHERE Fmt=? AND CID=? GROUP BY Con ORDER BY Con"),
+                      {format, boxId});
+    if (!out.ok) return out;
+    QStringList values;
+    QSet<QString> seen;
+    for (const QString& v : std::as_const(out.values)) {
+        const QString value = WithCrLfLineBreaks(v, lineBreakMarker);
+        if (seen.contains(value)) continue;
+        seen.insert(value);
+        values << value;
     }
-    return ValuesOfQuery(sql, params);
+    values.sort();
+    if (limit >= 0 && values.size() > limit) values.resize(limit);
+    out.values = std::move(values);
+    return out;
 }
 
 HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
@@ -302,13 +340,20 @@ HistorySlipValues ReadHistorySlip(const QString& format, qint64 slipNumber)
 
 namespace {
 
-HistoryNewest Newest(const QString& format, qint64 boxId, const QString* value)
+HistoryNewest Newest(const QString& format, qint64 boxId, const QStringList* forms)
 {
     HistoryNewest out;
-    const QString sql = value ? QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? AND Con=? ORDER BY ID DESC LIMIT 1")
-                              : QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=? ORDER BY ID DESC LIMIT 1");
+    QString sql = QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=?");
     QVariantList params{format, boxId};
-    if (value) params << *value;
+    if (forms) {
+        QStringList marks;
+        for (const QString& f : *forms) {
+            marks << QStringLiteral("?");
+            params << f;
+        }
+        sql += QStringLiteral(" AND Con IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    sql += QStringLiteral(" ORDER BY ID DESC LIMIT 1");
     out.error = ReadRows(sql, params, [&](const QSqlQuery& q) {
         out.slipNumber = q.value(0).toLongLong();
         out.value = q.value(1).toString();
@@ -321,9 +366,11 @@ HistoryNewest Newest(const QString& format, qint64 boxId, const QString* value)
 
 HistoryNewest NewestBoxValue(const QString& format, qint64 boxId) { return Newest(format, boxId, nullptr); }
 
-HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value)
+HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value,
+                                  const QString& lineBreakMarker)
 {
-    return Newest(format, boxId, &value);
+    const QStringList forms = StoredLineBreakForms(value, lineBreakMarker);
+    return Newest(format, boxId, &forms);
 }
 
 HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint64>& slipNumbers)

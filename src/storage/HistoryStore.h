@@ -76,14 +76,25 @@ struct HistoryCompletion {
     QString error;
 };
 
-// Completion while typing: proposes the box's only earlier value that begins
-// with the typed text. The caller shows the proposal with the part beyond
-// the typed length selected, so that typing on replaces it.
-HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed);
+// Slips are stored with a text box's line breaks as CR LF; slips stored by
+// older versions may hold them as a bare LF or as the line-break marker. The
+// forms a value (line breaks in any form) may stand under in the history,
+// the CR LF form first; just the value when it holds no line break.
+QStringList StoredLineBreakForms(const QString& value, const QString& lineBreakMarker);
 
-// Every distinct earlier value of a box, ascending (the drop-down of earlier
-// values); at most `limit` when limit >= 0.
-HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit = -1);
+// Completion while typing: proposes the box's only earlier value that begins
+// with the typed text, whatever form its line breaks were stored in; the
+// proposal has them as CR LF (WithCrLfLineBreaks with the marker). The
+// caller shows the proposal with the part beyond the typed length selected,
+// so that typing on replaces it.
+HistoryCompletion CompleteFromHistory(const QString& format, qint64 boxId, const QString& typed,
+                                      const QString& lineBreakMarker = QString());
+
+// Every distinct earlier value of a text box, ascending (the drop-down of
+// earlier values), line breaks as CR LF however they were stored (a value
+// stored in two forms is listed once); at most `limit` when limit >= 0.
+HistoryValuesResult EarlierBoxValues(const QString& format, qint64 boxId, int limit = -1,
+                                     const QString& lineBreakMarker = QString());
 
 struct HistorySlipValues {
     bool ok = false;
@@ -105,7 +116,9 @@ struct HistoryNewest {
     QString error;
 };
 HistoryNewest NewestBoxValue(const QString& format, qint64 boxId);
-HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value);
+// The value is found in any of its stored line-break forms.
+HistoryNewest NewestSlipWithValue(const QString& format, qint64 boxId, const QString& value,
+                                  const QString& lineBreakMarker = QString());
 
 struct HistoryDeleteResult {
     bool ok = false;

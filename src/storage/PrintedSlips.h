@@ -8,12 +8,12 @@
 
 namespace slip {
 
-// A slip's values as the history keeps them: a text box's line breaks as
-// `lineBreak`, "1" for a ticked check box, a picture box's path or barcode
-// text. Empty values, lines and labels, and boxes not saved yet (no record
+// A slip's values as the history keeps them, as the boxes hold them
+// (BoxValueOf: a text box's line breaks as CR LF, "1" for a ticked check
+// box, a picture box's path or barcode text), whichever command stores the
+// slip. Empty values, lines and labels, and boxes not saved yet (no record
 // ID) are left out.
-HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>& values,
-                          const QString& lineBreak = QStringLiteral("\r\n"));
+HistorySlip HistorySlipOf(const SlipFormat& format, const QHash<BoxId, QString>& values);
 
 // Printed slips of a format stored as new history slips, all in one
 // transaction (see SaveHistorySlips).
@@ -35,12 +35,5 @@ private:
     const SlipFormat& format_;
     qint64 run_ = 0;
 };
-
-// A stored value as a box of this kind holds it on the slip: in a text box
-// CR LF, a lone CR and the line-break marker (when not empty) become a line
-// break "\n"; a check box is ticked ("1") by any value that is not blank,
-// else unticked (""); a picture box takes the picture path or barcode text
-// as it is.
-QString BoxValueFromHistory(BoxKind kind, const QString& stored, const QString& lineBreakMarker);
 
 } // namespace slip

@@ -37,14 +37,6 @@ QString ImportBoxName(const ImportBox& box)
     return name + QString::number(box.boxIndex % 1000);
 }
 
-QString UnmarkLineBreaks(const QString& value, const QString& lineBreakMarker)
-{
-    if (lineBreakMarker.isEmpty()) return value;
-    QString v = value;
-    v.replace(lineBreakMarker, QStringLiteral("\n"));
-    return v;
-}
-
 QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batch, int record,
                                     const QString& lineBreakMarker, const std::function<void(BoxId)>& leave)
 {
@@ -52,19 +44,11 @@ QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batc
     for (const SlipValue& v : FillSlipFromBatchRow(batch, record)) {
         const Box* box = format.Find(v.recordId);
         if (!box) continue;
-        switch (box->kind) {
-        case BoxKind::Text:
-            if (v.apply) format.SetValue(box->id, UnmarkLineBreaks(v.value, lineBreakMarker));
+        const bool fixedText = box->kind == BoxKind::Text && box->caption.isEmpty();
+        if (v.apply && !fixedText) format.SetStoredValue(box->id, v.value, lineBreakMarker);
+        if (box->kind == BoxKind::Text) {
             textBoxes << box->id;
             if (leave) leave(box->id);
-            break;
-        case BoxKind::Check:
-            if (v.apply) format.SetValue(box->id, v.value.trimmed().isEmpty() ? QString() : QStringLiteral("1"));
-            break;
-        case BoxKind::Picture:
-            if (v.apply) format.SetValue(box->id, v.value);
-            break;
-        default: break;
         }
     }
     return textBoxes;

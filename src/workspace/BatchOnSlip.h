@@ -20,14 +20,16 @@ ImportMaps ImportBoxesOf(const SlipFormat& format, const QMap<qint32, QString>& 
 // without one, its kind and number ("文本框2"), so every row names a box.
 QString ImportBoxName(const ImportBox& box);
 
-// Puts record `record` (from 1) of the batch on the slip: a text box gets its
-// value with every line-break marker turned into "\n", a check box is ticked
-// ("1") by a value that is not blank and cleared ("") otherwise, a picture
-// box gets its path or barcode text as it is. Boxes are filled in column
-// order (text, check, picture boxes, each by index). A box that has no column
-// (added after the import) or that has been removed since is left alone; so
-// is the value of a text box whose column the operator hid, while a hidden
-// check or picture box column gives nothing at all.
+// Puts record `record` (from 1) of the batch on the slip, each value as
+// SlipFormat::SetStoredValue takes it (a text box's line-break markers
+// become line breaks, a check box is ticked by a value that is not blank, a
+// picture box gets its path or barcode text as it is). Boxes are filled in
+// column order (text, check, picture boxes, each by index). A record fills
+// only the boxes its mapping names: a box the mapping left out, a box added
+// since the import or removed since, keeps its value; so does the value of a
+// text box whose column the operator hid, while a hidden check or picture
+// box column gives nothing at all. A text box without caption holds the
+// format's fixed text: a batch never changes it.
 //
 // Each text box filled or passed over for being hidden is handed to `leave`
 // at once, before the next box is filled, to be converted as if the operator
@@ -37,8 +39,5 @@ QString ImportBoxName(const ImportBox& box);
 QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batch, int record,
                                     const QString& lineBreakMarker,
                                     const std::function<void(BoxId)>& leave = {});
-
-// A stored value back in the form the slip holds: line-break markers as "\n".
-QString UnmarkLineBreaks(const QString& value, const QString& lineBreakMarker);
 
 } // namespace slip

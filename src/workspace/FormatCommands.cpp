@@ -24,7 +24,7 @@ void FormatCommands::LeaveFormat()
 {
     const QString name = format_.Name();
     if (name.isEmpty()) return;
-    if (const StoreResult r = FormatStore::SaveDefaults(format_, name, host_.LineBreakMarker()); !r)
+    if (const StoreResult r = FormatStore::SaveDefaults(format_, name); !r)
         MsgBox(r.error, PromptIcon::Warning);
     if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
         MsgBox(r.error, PromptIcon::Warning);
@@ -78,13 +78,14 @@ bool FormatCommands::InitFormat(const QString& name)
         MsgBox(r.error, PromptIcon::Critical);
         return false;
     }
-    const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name, host_.LineBreakMarker());
+    const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name);
     progress.Step(1, QStringLiteral("pages"));
     // The progress window gives the event loop its last turn before the
     // model changes, so the canvas paints the new format once.
     progress.End();
     format_.Load(stored.header, std::move(stored.boxes));
-    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) format_.SetValue(it.key(), it.value());
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
+        format_.SetStoredValue(it.key(), it.value(), host_.LineBreakMarker());
     host_.FormatOpened();
     return true;
 }
@@ -131,7 +132,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
         return false;
     PullBoxesInside();
     // The format being left keeps its own defaults.
-    FormatStore::SaveDefaults(format_, old, host_.LineBreakMarker());
+    FormatStore::SaveDefaults(format_, old);
     QHash<BoxId, BoxId> ids;
     const StoreResult r = FormatStore::Save(format_, name, true, host_.ScreenWidthTwips(), ids);
     if (!r) {
@@ -144,7 +145,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
     if (const StoreResult p = BackgroundStore::CopyTo(old, name); !p)
         MsgBox(QStringLiteral("格式已另存，但底图未能复制：") + p.error, PromptIcon::Warning);
     FormatStore::SaveCurrentFormatState(name, format_.Options());
-    FormatStore::SaveDefaults(format_, name, host_.LineBreakMarker());
+    FormatStore::SaveDefaults(format_, name);
     host_.FormatOpened();
     host_.StatusMessage(QStringLiteral("格式已另存为“") + name + QStringLiteral("”。"));
     return true;
@@ -248,7 +249,7 @@ bool FormatCommands::NewFormat()
     // in place of its own picture, and loses its defaults.
     if (const StoreResult p = old.isEmpty() ? BackgroundStore::Remove(name) : BackgroundStore::CopyTo(old, name); !p)
         MsgBox(QStringLiteral("格式已新建，但底图未能复制：") + p.error, PromptIcon::Warning);
-    FormatStore::SaveDefaults(fresh, name, host_.LineBreakMarker());
+    FormatStore::SaveDefaults(fresh, name);
     format_.Load(header, {});
     FormatStore::SaveCurrentFormatState(name, format_.Options());
     host_.FormatOpened();

@@ -8,6 +8,18 @@
 
 namespace slip {
 
+namespace {
+
+// The editor keeps a line break as one LF; the box holds it as CR LF.
+QString EditorText(const QString& value)
+{
+    QString text = value;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
 InlineEditor::InlineEditor(SlipFormat& format, QWidget* viewport,
                            std::function<void(QPlainTextEdit&, const slip::Box&)> place)
     : QObject(viewport), format_(format), place_(std::move(place)),
@@ -24,9 +36,9 @@ InlineEditor::InlineEditor(SlipFormat& format, QWidget* viewport,
         if (!syncing_ && editing_ != 0) format_.SetValue(editing_, editor_->toPlainText());
     });
     connect(&format_, &SlipFormat::valueChanged, this, [this](BoxId id) {
-        if (id != editing_ || editor_->toPlainText() == format_.Value(id)) return;
+        if (id != editing_ || WithCrLfLineBreaks(editor_->toPlainText()) == format_.Value(id)) return;
         syncing_ = true;
-        editor_->setPlainText(format_.Value(id));
+        editor_->setPlainText(EditorText(format_.Value(id)));
         syncing_ = false;
     });
     connect(&format_, &SlipFormat::boxesChanged, this, [this] {
@@ -50,7 +62,7 @@ void InlineEditor::Open(BoxId id)
     editing_ = id;
     ++session_;
     syncing_ = true;
-    editor_->setPlainText(format_.Value(id));
+    editor_->setPlainText(EditorText(format_.Value(id)));
     syncing_ = false;
     Place();
     editor_->show();

@@ -130,9 +130,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
     menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
     menus_->hooks.addNextSlip = [this] {
-        if (filling_->AddNextSlip()) StatusMessage(QStringLiteral("单据已添加到历史记录。"));
+        if (const std::optional<qint64> added = filling_->AddNextSlip())
+            StatusMessage(*added > 0 ? QStringLiteral("单据已添加到历史记录。")
+                                     : QStringLiteral("单据上没有填写内容，没有添加到历史记录。"));
     };
-    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name(), lineBreakMarker_); };
+    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name()); };
+    menus_->hooks.lineBreakMarker = [this] { return lineBreakMarker_; };
     connect(canvas_, &SlipView::contextMenuAt, this,
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
@@ -360,8 +363,14 @@ void MainWindow::Start()
 {
     EnsureAppFolder(QStringLiteral("Temp"));
     lineBreakMarker_ = GetRegValue(RegRoot(), kRegSection, kRegMarker, QStringLiteral("//"));
-    SlipOptions switches;
+    // The first three switches start as the state record left them; a format
+    // whose header holds no option list keeps them.
+    SlipOptions switches = format_.Options();
     QString name = FormatStore::LoadCurrentFormatState(switches);
+    if (switches != format_.Options()) {
+        format_.SetOptions(switches);
+        format_.SetModified(false);  // the start state, no change of a format
+    }
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
     canvas_->SetBarcodeStandard(StoredBarcodeStandard());

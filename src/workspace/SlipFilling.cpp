@@ -17,57 +17,44 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
       entry_(new ValueEntry(format, view, this))
 {
     entry_->SetProposalSource([this](const QString& typed, BoxId id) {
-        const HistoryCompletion c = CompleteFromHistory(format_.Name(), id, StoredForm(typed));
-        return c.proposal.isEmpty() ? QString() : BoxValueFromHistory(BoxKind::Text, c.proposal, marker_());
+        return CompleteFromHistory(format_.Name(), id, typed, marker_()).proposal;
     });
-    entry_->SetEarlierValuesSource([this](BoxId id) {
-        QStringList out;
-        for (const QString& v : EarlierBoxValues(format_.Name(), id).values)
-            out << BoxValueFromHistory(BoxKind::Text, v, marker_());
-        return out;
-    });
+    entry_->SetEarlierValuesSource(
+        [this](BoxId id) { return EarlierBoxValues(format_.Name(), id, -1, marker_()).values; });
     entry_->SetLinkedSlipLookup([this](BoxId id, const QString& shown) {
         QHash<BoxId, QString> out;
-        const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, StoredForm(shown));
+        const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, shown, marker_());
         if (!newest.ok || newest.slipNumber == 0) return out;
         const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
         for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
             if (const Box* b = format_.Find(BoxId(it.key())))
-                out.insert(b->id, BoxValueFromHistory(b->kind, it.value(), marker_()));
+                out.insert(b->id, BoxValueOf(b->kind, it.value(), marker_()));
         return out;
     });
 }
 
 SlipFilling::~SlipFilling() = default;
 
-QString SlipFilling::StoredForm(const QString& shown) const
-{
-    // The history keeps line breaks as the line-break marker.
-    QString stored = shown;
-    if (!marker_().isEmpty()) stored.replace(QStringLiteral("\n"), marker_());
-    return stored;
-}
+HistorySlip SlipFilling::SlipForHistory() const { return HistorySlipOf(format_, format_.Values()); }
 
-HistorySlip SlipFilling::SlipForHistory() const
-{
-    // Line breaks go in as the line-break marker, as the database keeps them.
-    const QString marker = marker_();
-    return HistorySlipOf(format_, format_.Values(), marker.isEmpty() ? QStringLiteral("\r\n") : marker);
-}
-
-QString SlipFilling::StoreSlip()
+HistorySaveResult SlipFilling::StoreSlip()
 {
     // The box being typed in is left first, so its value is converted and
     // the totals are up to date in what is stored.
     view_.EditBox(0);
-    if (format_.Name().isEmpty()) return QString();
+    HistorySaveResult r;
+    if (format_.Name().isEmpty()) {
+        r.ok = true;
+        return r;
+    }
     for (const Box& b : format_.Boxes())
-        if (b.id < 0)  // a slip refers to its boxes by their record IDs
-            return QStringLiteral("请先保存格式，再添加单据！");
-    const HistorySaveResult r = SaveHistoryRecord(format_.Name(), SlipForHistory());
-    if (!r.ok) return r.error;
-    if (r.slipNumber > 0) emit slipStored(format_.Name(), r.slipNumber);
-    return QString();
+        if (b.id < 0) {  // a slip refers to its boxes by their record IDs
+            r.error = QStringLiteral("请先保存格式，再添加单据！");
+            return r;
+        }
+    r = SaveHistoryRecord(format_.Name(), SlipForHistory());
+    if (r.ok && r.slipNumber > 0) emit slipStored(format_.Name(), r.slipNumber);
+    return r;
 }
 
 void SlipFilling::FillDates()
@@ -83,19 +70,19 @@ void SlipFilling::StartNextSlip()
     ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
         const HistoryNewest n = NewestBoxValue(format_.Name(), id);
         if (!n.ok || n.slipNumber == 0) return std::nullopt;
-        return BoxValueFromHistory(BoxKind::Text, n.value, marker_());
+        return BoxValueOf(BoxKind::Text, n.value, marker_());
     });
 }
 
-bool SlipFilling::AddNextSlip()
+std::optional<qint64> SlipFilling::AddNextSlip()
 {
-    const QString error = StoreSlip();
-    if (!error.isEmpty()) {
-        MsgBox(error, PromptIcon::Warning);
-        return false;
+    const HistorySaveResult r = StoreSlip();
+    if (!r.ok) {
+        MsgBox(r.error, PromptIcon::Warning);
+        return std::nullopt;
     }
     StartNextSlip();
-    return true;
+    return r.slipNumber;
 }
 
 } // namespace slip

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 namespace slip {
 
@@ -17,24 +18,28 @@ class ValueEntry;
 class SlipFilling : public QObject {
     Q_OBJECT
 public:
-    // marker: the text that stands for a line break in stored values.
+    // marker: the text that stands for a line break in values stored by
+    // older versions (found and read as line breaks).
     SlipFilling(SlipFormat& format, SlipView& view, std::function<QString()> marker, QObject* parent = nullptr);
     ~SlipFilling() override;
 
     ValueEntry& Entry() { return *entry_; }
 
     // The slip's values as the history keeps them: every non-empty text,
-    // check and picture box, line breaks as the marker.
+    // check and picture box, as the boxes hold them (line breaks as CR LF).
     HistorySlip SlipForHistory() const;
-    // Stores the slip as a new history slip. The text to tell the operator
-    // when it failed, else "".
-    QString StoreSlip();
+    // Stores the slip as a new history slip: its number, 0 when the slip is
+    // empty and nothing was stored (no number is used up), or the text to
+    // tell the operator when storing failed.
+    HistorySaveResult StoreSlip();
     // Clears the boxes for the next slip (only the marked ones when some are
     // marked; fixed texts stay), gives the dates today's date and moves the
     // serial numbers on.
     void StartNextSlip();
-    // "添加下一张单据": store, then start the next slip; false when storing failed.
-    bool AddNextSlip();
+    // "添加下一张单据": store, then start the next slip. The new slip's
+    // number, 0 for an empty slip that stored nothing; no value when storing
+    // failed (the operator has been told why).
+    std::optional<qint64> AddNextSlip();
     // Gives the date boxes today's date.
     void FillDates();
 
@@ -43,8 +48,6 @@ signals:
     void slipStored(const QString& format, qint64 slipNumber);
 
 private:
-    QString StoredForm(const QString& shown) const;
-
     SlipFormat& format_;
     SlipView& view_;
     std::function<QString()> marker_;

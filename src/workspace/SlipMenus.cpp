@@ -124,8 +124,6 @@ BoxId SlipMenus::AddBoxAsked(QPointF atMm)
                PromptIcon::Warning);
         return 0;
     }
-    // The new box alone is marked, so that the arrow keys place it.
-    format_.SetSelection({id});
     return id;
 }
 
@@ -248,7 +246,7 @@ void SlipMenus::FillFromDefaults()
         if (!HoldsValue(b.kind)) continue;
         // A text box without caption keeps the format's fixed text.
         if (b.kind == BoxKind::Text && b.caption.isEmpty()) continue;
-        format_.SetValue(b.id, defaults.value(b.id));
+        format_.SetStoredValue(b.id, defaults.value(b.id), hooks.lineBreakMarker ? hooks.lineBreakMarker() : QString());
     }
 }
 

@@ -36,8 +36,10 @@ public:
         std::function<void()> addNextSlip;
         // Prints the slip, then clears the boxes for the next one.
         std::function<void()> printAndAddSlip;
-        // The stored default values of the open format.
+        // The stored default values of the open format, and the text that
+        // stands for a line break in them when older versions stored them.
         std::function<QHash<BoxId, QString>()> loadDefaults;
+        std::function<QString()> lineBreakMarker;
     };
     Hooks hooks;
 

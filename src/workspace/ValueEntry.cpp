@@ -114,7 +114,7 @@ void ValueEntry::NoteInsertion(int position, int /*removed*/, int added)
     // The box's own value put into the editor (a converted amount such as
     // "￥12.50") is shown as it is; only what comes in from the operator is
     // cleaned. The model takes the editor's text only after this change.
-    if (editor_->toPlainText() == format_.Value(id)) return;
+    if (WithCrLfLineBreaks(editor_->toPlainText()) == format_.Value(id)) return;
     insertedFrom_ = position;
     insertedTo_ = position + added;
 }
@@ -198,7 +198,7 @@ bool ValueEntry::ShowEarlierValues()
     earlier_->clear();
     for (const QString& v : values) {
         QString caption = v;
-        caption.replace(u'\n', u' ');
+        caption.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         earlier_->addItem(caption, v);
     }
     // Over the box, a little wider than it.

@@ -124,6 +124,19 @@ TEST(SlipFromRecord, ValuesByBoxInFillingOrder)
     EXPECT_TRUE(FillSlipFromBatchRow(set, 3).isEmpty());
 }
 
+TEST(SlipFromRecord, ABoxTheMappingLeftOutKeepsItsValue)
+{
+    QVector<BatchColumn> columns = Columns();
+    columns[1].mapped = false;
+    columns[2].mapped = false;
+    BatchDataSet set;
+    set.Reset(columns, {{"张三", "", "", "690"}});
+    const QVector<SlipValue> v = FillSlipFromBatchRow(set, 1);
+    ASSERT_EQ(v.size(), 2);
+    EXPECT_EQ(v[0].recordId, 10);
+    EXPECT_EQ(v[1].recordId, 30);
+}
+
 TEST(SlipFromRecord, HiddenColumnsKeepTheirBoxes)
 {
     BatchDataSet set;

@@ -108,11 +108,15 @@ TEST(CsvImport, ColumnsCarryTheBoxesInClassOrder)
 {
     QTemporaryDir dir;
     const QString path = WriteCsv(dir, "a.csv", "张三,100,1,690123\r\n");
-    const ImportResult r = ImportCsvRows(path, {1, 1, 1}, Maps({"A", "B"}, {"C"}, {"D"}), "//", NoProgress());
+    const ImportResult r = ImportCsvRows(path, {1, 1, 1}, Maps({"A", "B", " "}, {"C"}, {"D"}), "//", NoProgress());
     ASSERT_TRUE(r.ok());
     BatchDataSet set;
     set.Reset(r.columns, r.records);
-    ASSERT_EQ(set.BoxColumnCount(), 4);
+    ASSERT_EQ(set.BoxColumnCount(), 5);
+    // A box whose map is empty is not imported: its column says so.
+    for (int m = 0; m < 5; ++m) EXPECT_EQ(set.Column(m).mapped, m != 2) << m;
+    set.Reset(QVector<BatchColumn>{r.columns[0], r.columns[1], r.columns[3], r.columns[4]},
+              {QStringList{"张三", "100", "1", "690123"}});
     EXPECT_EQ(set.Column(1).caption, "文本2");
     EXPECT_EQ(set.Column(2).boxIndex, 1001);
     EXPECT_EQ(set.Column(3).boxIndex, 2001);

@@ -227,3 +227,35 @@ TEST(RelatedBoxes, LoopingLinksEnd)
     EXPECT_EQ(FillRelatedBoxes(ring, 1, {{1, "a"}, {2, "b"}}), (std::vector<BoxId>{2}));
     EXPECT_EQ(ring.Value(1), "");
 }
+
+// A chain member or a total takes the amount its source shows, in yuan, in
+// its own form: cells and money words are read back (cells hold fen), an
+// amount's currency character and commas never travel.
+TEST(LinkedValues, EveryPairOfAmountFormsCarriesTheAmountInYuan)
+{
+    struct Form { double code; const char* yuan12345; const char* yuan123; };
+    const Form forms[] = {
+        {0, "123.45", "123"},
+        {104, "￥123.45", "￥123.00"},
+        {103, "壹佰贰拾叁元肆角伍分", "壹佰贰拾叁元整"},
+        {120, "壹佰贰拾叁圆肆角伍分", "壹佰贰拾叁圆整"},
+        {114.08, "零零零壹贰叁肆伍", "零零零壹贰叁零零"},
+        {121.08, "零零零零零壹贰叁", "零零零零零壹贰叁"},  // no places for 角 and 分
+        {11.10, "￥123.45", "￥123.00"},
+        {311.10, "123.45", "123.00"},
+        {211.10, "123.45", "123"},
+    };
+    for (const Form& source : forms)
+        for (const Form& target : forms)
+            for (const bool sum : {false, true}) {
+                SlipFormat f;
+                if (sum) OpenFormat(f, {TextBoxOf(1, source.code, AddTo(2)), TextBoxOf(2, target.code)});
+                else OpenFormat(f, {TextBoxOf(1, source.code, {}, {}, ChainTo(2)), TextBoxOf(2, target.code, {}, {}, ChainTo(1))});
+                Type(f, 1, "123.45");
+                EXPECT_EQ(f.Value(1), QString::fromUtf8(source.yuan12345));
+                // A 121 box shows whole yuan only: 123 is what it says.
+                const char* want = source.code == 121.08 ? target.yuan123 : target.yuan12345;
+                EXPECT_EQ(f.Value(2), QString::fromUtf8(want))
+                    << (sum ? "sum " : "chain ") << source.code << " -> " << target.code;
+            }
+}

@@ -122,11 +122,68 @@ TEST(SlipFormat, RemovingBoxesDropsTheirValuesMarksAndTheLinksToThem)
     EXPECT_EQ(f.IndexOf(a), 1);
 }
 
-TEST(Box, ACheckBoxIsTickedByAnyValueButBlankAndZero)
+TEST(Box, ACheckBoxIsTickedByAnyValueButBlank)
 {
+    // "0" is a text that is there: it ticks.
     const std::pair<const char*, bool> cases[] = {{"1", true}, {"√", true}, {"2", true}, {"", false},
-                                                  {"  ", false}, {"0", false}, {" 0 ", false}};
+                                                  {"  ", false}, {"0", true}, {" 0 ", true}};
     for (const auto& [value, ticked] : cases) EXPECT_EQ(IsTicked(QString::fromUtf8(value)), ticked) << value;
+}
+
+// Wherever a value comes from, a box holds its line breaks as CR LF; the
+// marker is a line break only when the value comes from outside the slip.
+TEST(BoxValue, EveryLineBreakIsCrLfAndEveryTickIsOneRule)
+{
+    const struct {
+        BoxKind kind;
+        QString text, marker, held;
+    } cases[] = {
+        {BoxKind::Text, "一\r\n二", "", "一\r\n二"},
+        {BoxKind::Text, "一\n二", "", "一\r\n二"},           // the editor's bare LF
+        {BoxKind::Text, "一\r二\n\n三", "", "一\r\n二\r\n\r\n三"},  // a lone CR, an empty line
+        {BoxKind::Text, "多行第一行//多行第二行//李四", "//", "多行第一行\r\n多行第二行\r\n李四"},
+        {BoxKind::Text, "一//二", "", "一//二"},               // no marker: plain text
+        {BoxKind::Text, "一##二//三\n", "##", "一\r\n二//三\r\n"},
+        {BoxKind::Text, "甲ab乙AB丙", "ab", "甲\r\n乙AB丙"},     // the marker matches exactly
+        {BoxKind::Check, "0", "", "1"},                          // a text that is there ticks
+        {BoxKind::Check, " 0 ", "", "1"},
+        {BoxKind::Check, "√", "", "1"},
+        {BoxKind::Check, "", "", ""},
+        {BoxKind::Check, "   ", "", ""},
+        {BoxKind::Picture, "C://图//章.png", "//", "C://图//章.png"},  // a path as it is
+        {BoxKind::Line, "x", "", ""},
+        {BoxKind::Label, "x", "", ""},
+    };
+    SlipFormat f;
+    Box text = TextAt(1, 1);
+    text.id = 1;
+    Box check = NewBoxOfKind(BoxKind::Check, {1, 10});
+    check.id = 2;
+    Box picture = NewBoxOfKind(BoxKind::Picture, {1, 20});
+    picture.id = 3;
+    Box line = NewBoxOfKind(BoxKind::Line, {1, 40});
+    line.id = 4;
+    Box label = NewBoxOfKind(BoxKind::Label, {1, 50});
+    label.id = 5;
+    Opened(f, {text, check, picture, line, label});
+    for (const auto& c : cases) {
+        EXPECT_EQ(BoxValueOf(c.kind, c.text, c.marker), c.held) << c.text.toStdString();
+        // The model holds every value so, by whichever path it comes.
+        const BoxId id = f.BoxesOfKind(c.kind).front()->id;
+        f.SetStoredValue(id, c.text, c.marker);
+        EXPECT_EQ(f.Value(id), c.held) << c.text.toStdString();
+        if (c.marker.isEmpty()) {
+            f.SetValue(id, QStringLiteral("旧"));
+            f.SetValue(id, c.text);
+            EXPECT_EQ(f.Value(id), c.held) << c.text.toStdString();
+        }
+    }
+    // A fixed text stored with bare LF starts the slip with CR LF.
+    Box fixed = TextAt(1, 1, QString());
+    fixed.id = 9;
+    fixed.fixedText = QStringLiteral("一\n二");
+    Opened(f, {fixed});
+    EXPECT_EQ(f.Value(9), "一\r\n二");
 }
 
 TEST(SlipFormat, PlacesAreKeptToThousandthsOfAMillimetreAndSavedIdsReachBoxesLinksValuesAndMarks)

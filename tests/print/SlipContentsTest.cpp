@@ -406,3 +406,31 @@ TEST(SlipOnPaper, BackgroundOnlyWhenItsToggleIsOn)
     EXPECT_NEAR(picture.right(), 175, kTolerance);
     EXPECT_NEAR(picture.bottom(), 90, kTolerance);
 }
+
+// A line break typed in the editor (a bare LF) or brought by a record with
+// the marker is a line break on paper: the second line's ink stands below
+// the first.
+TEST(SlipOnPaper, EveryLineBreakOfAValueStartsANewLineOnPaper)
+{
+    constexpr int kDpi = 96;
+    const QRectF boxMm(10, 10, 60, 30);
+    for (const char* typed : {"Aa12\nBb34", "Aa12//Bb34", "Aa12\r\nBb34"}) {
+        SlipFormat f;
+        f.Load(SlipHeader(QStringLiteral("换行"), 80, 50), {TextBox(1, boxMm, 0, 14)});
+        f.SetStoredValue(1, QString::fromUtf8(typed), QStringLiteral("//"));
+        ImageSurface surface(units::TwipsFromMm(80), units::TwipsFromMm(50), kDpi);
+        DrawSlipBox(f, *f.Find(1), f.Value(1), surface, SlipPlacement{}, SlipDrawSettings{});
+        const QImage image = surface.Finish();
+        QVector<int> inkRows;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    inkRows << y;
+                    break;
+                }
+        ASSERT_FALSE(inkRows.isEmpty()) << typed;
+        int lines = 1;
+        for (int i = 1; i < inkRows.size(); ++i) lines += inkRows[i] > inkRows[i - 1] + 1;
+        EXPECT_EQ(lines, 2) << typed;
+    }
+}

@@ -52,3 +52,39 @@ TEST(BoxRecord, AlignmentAndLineSpacingComeApartWithAtMostTwentyThousandsTakenOf
         EXPECT_DOUBLE_EQ(spacing, c.spacing) << c.packed;
     }
 }
+
+// The screen font factor scales the size column of every record, a line's
+// width too; a caption position that is none of the four reads as above.
+TEST(BoxRecord, TheFontFactorScalesEverySizeAndAnUnknownPositionIsAbove)
+{
+    const struct {
+        BoxKind kind;
+        QVariant size, dir;
+        double factor;
+        double shownSize;
+        CaptionSide side;
+    } cases[] = {
+        {BoxKind::Text, 9, 1, 1.0, 9, CaptionSide::Left},
+        {BoxKind::Text, 9, 2, 1.5, 13.5, CaptionSide::Right},
+        {BoxKind::Check, 10.5, 3, 1.3333, 14, CaptionSide::Below},
+        {BoxKind::Line, 1.5, 1, 8.375, 12.56, CaptionSide::Left},  // 12.5625 to two decimals, ties to even
+        {BoxKind::Line, 2, 0, 2.0, 4, CaptionSide::Above},
+        {BoxKind::Text, 9, QVariant(), 1.0, 9, CaptionSide::Above},
+        {BoxKind::Text, 9, QString(), 1.0, 9, CaptionSide::Above},
+        {BoxKind::Text, 9, 4, 1.0, 9, CaptionSide::Above},
+        {BoxKind::Picture, 9, -1, 1.0, 9, CaptionSide::Above},
+        {BoxKind::Text, 9, QStringLiteral("左边"), 1.0, 9, CaptionSide::Above},
+    };
+    for (const auto& c : cases) {
+        BoxRecord r = EncodeBox(NewBoxOfKind(c.kind, {10, 10}), {});
+        r[FieldFSize] = c.size;
+        r[FieldDir] = c.dir;
+        Box b;
+        ASSERT_TRUE(DecodeBox(r, c.factor, b));
+        EXPECT_DOUBLE_EQ(c.kind == BoxKind::Line ? b.lineWidth : b.font.pointSize, c.shownSize)
+            << int(c.kind) << " " << c.factor;
+        if (c.kind != BoxKind::Line) EXPECT_EQ(b.captionSide, c.side) << c.dir.toString().toStdString();
+        // Stored again it says what it showed: above is 0.
+        if (c.kind != BoxKind::Line) EXPECT_EQ(EncodeBox(b, {})[FieldDir].toInt(), int(c.side));
+    }
+}

@@ -179,7 +179,7 @@ TEST_F(DatabaseHome, StoresIntoAMissingFileSayItAndCreateNothing)
     QHash<BoxId, BoxId> ids;
     const QString errors[] = {
         FormatStore::Save(f, "甲", true, 15360, ids).error,
-        FormatStore::SaveDefaults(f, "甲", "//").error,
+        FormatStore::SaveDefaults(f, "甲").error,
         FormatStore::SaveCurrentFormatState("甲", {}).error,
         SaveHistoryRecord("甲", {{1, "x"}}).error,
         OpenRecordset("SELECT * FROM Fmt").error,

@@ -248,12 +248,13 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     const BoxId line = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
     f.SetValue(a, QStringLiteral("第一行\n第二行"));
     f.SetValue(line, QStringLiteral("x"));  // a line holds no value
-    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name, QStringLiteral("##")).ok);
-    EXPECT_EQ(OpenRecordset("SELECT Con FROM 默认 WHERE Fmt=?", {h.name}).text(0, "Con"), "第一行##第二行");
-    EXPECT_EQ(FormatStore::LoadDefaults(h.name, QStringLiteral("##")).value(a), "第一行\n第二行");
+    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
+    // Stored with real line breaks, in the one form a value holds them.
+    EXPECT_EQ(OpenRecordset("SELECT Con FROM 默认 WHERE Fmt=?", {h.name}).text(0, "Con"), "第一行\r\n第二行");
+    EXPECT_EQ(FormatStore::LoadDefaults(h.name).value(a), "第一行\r\n第二行");
     f.SetValue(a, QString());
-    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name, QStringLiteral("##")).ok);
-    EXPECT_TRUE(FormatStore::LoadDefaults(h.name, QStringLiteral("##")).isEmpty());  // replaced as a whole
+    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
+    EXPECT_TRUE(FormatStore::LoadDefaults(h.name).isEmpty());  // replaced as a whole
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)

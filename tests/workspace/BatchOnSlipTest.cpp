@@ -66,7 +66,7 @@ TEST(PutBatchRecordOnSlip, PutsEachKindOfValueOnItsBox)
 
     const QVector<BoxId> converted = PutBatchRecordOnSlip(f, set, 1, "//");
     EXPECT_EQ(converted, (QVector<BoxId>{BoxIdAt(f, 1), BoxIdAt(f, 2)}));
-    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "张三\n李四");
+    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "张三\r\n李四");
     EXPECT_EQ(f.Value(BoxIdAt(f, 2)), "第二行");
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "");  // a blank is no tick
     EXPECT_EQ(f.Value(BoxIdAt(f, 2001)), "6901234567892");
@@ -75,14 +75,40 @@ TEST(PutBatchRecordOnSlip, PutsEachKindOfValueOnItsBox)
     // before the next one is.
     QStringList left;
     PutBatchRecordOnSlip(f, set, 2, "##", [&](BoxId id) { left << f.Value(id) + "|" + f.Value(BoxIdAt(f, 2)); });
-    EXPECT_EQ(left, (QStringList{"王五\n六//七|第二行", "|"}));
+    EXPECT_EQ(left, (QStringList{"王五\r\n六//七|第二行", "|"}));
     EXPECT_EQ(f.Value(BoxIdAt(f, 2)), "");  // an empty value empties the box
     EXPECT_EQ(f.Value(BoxIdAt(f, 1001)), "1");
     EXPECT_EQ(f.Value(BoxIdAt(f, 2001)), "/tmp/章.png");
     // Records outside the batch change nothing.
     EXPECT_TRUE(PutBatchRecordOnSlip(f, set, 0, "//").isEmpty());
     EXPECT_TRUE(PutBatchRecordOnSlip(f, set, 3, "//").isEmpty());
-    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "王五\n六//七");
+    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "王五\r\n六//七");
+}
+
+TEST(PutBatchRecordOnSlip, AFixedTextAndABoxLeftOutOfTheMappingKeepTheirValues)
+{
+    test::TestHome home;
+    SlipFormat f;
+    MakeFormat(f);
+    Box fixed = NewBoxOfKind(BoxKind::Text, QPointF(50, 50));
+    fixed.fixedText = "人民币";
+    const BoxId fixedId = f.AddBox(fixed);
+    ASSERT_EQ(f.Value(fixedId), "人民币");
+    const BoxId remark = BoxIdAt(f, 2);
+    f.SetValue(remark, "旧备注");
+    QVector<BatchColumn> columns;
+    for (int index : {1, 2, 3, 1001, 2001}) columns << BatchColumn{BoxIdAt(f, index), index, test::BoxAtIndex(f, index)->caption};
+    columns[1].mapped = false;  // 备注: its map was left empty
+    BatchDataSet set;
+    set.Reset(columns, {{"张三", "", "美元", "", ""}});
+    QVector<BoxId> left;
+    PutBatchRecordOnSlip(f, set, 1, "//", [&](BoxId id) { left << id; });
+    EXPECT_EQ(f.Value(BoxIdAt(f, 1)), "张三");
+    EXPECT_EQ(f.Value(remark), "旧备注");
+    // Mapped or not, a batch never changes the format's fixed text.
+    EXPECT_EQ(f.Value(fixedId), "人民币");
+    EXPECT_EQ(f.Find(fixedId)->fixedText, "人民币");
+    EXPECT_EQ(left, (QVector<BoxId>{BoxIdAt(f, 1), fixedId}));
 }
 
 TEST(PutBatchRecordOnSlip, BoxesAddedOrRemovedSinceTheImportAreLeftAlone)

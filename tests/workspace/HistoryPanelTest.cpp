@@ -198,7 +198,7 @@ TEST_F(HistoryPanelTest, SeveralRowsGoToTheReprintOneSlipEachTopToBottomAndNoHis
     EXPECT_EQ(wanted, 1);
     ASSERT_EQ(printed.size(), 3);
     // Rows 2 to 4 hold slips 3, 2 and 1.
-    EXPECT_EQ(printed[0].value(id[Payer]), "王五\n分行");
+    EXPECT_EQ(printed[0].value(id[Payer]), "王五\r\n分行");
     EXPECT_EQ(printed[1].value(id[Payer]), "李四");
     EXPECT_EQ(printed[2].value(id[Payer]), "张三");
     EXPECT_EQ(printed[2].value(id[Amount]), "1.00");
@@ -237,7 +237,7 @@ TEST(HistoryTab, OneSelectedRowStandsOnTheCanvasPastTheBoxBeingTypedIn)
 
     EXPECT_EQ(mw.tabs->currentIndex(), 0);
     EXPECT_TRUE(mw.Canvas()->Editor()->isHidden());
-    EXPECT_EQ(f.Value(id[Payer]), "李四\n二行");
+    EXPECT_EQ(f.Value(id[Payer]), "李四\r\n二行");
     // Boxes the slip holds nothing for are emptied, the tick taken off.
     EXPECT_EQ(f.Value(id[Account]), "");
     EXPECT_EQ(f.Value(id[Amount]), "");

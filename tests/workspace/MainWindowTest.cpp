@@ -5,6 +5,8 @@
 #include "StoredFormats.h"
 
 #include "core/ProgramName.h"
+#include "storage/BoxRecord.h"
+#include "storage/Database.h"
 #include "storage/RecordListModel.h"
 #include "storage/BackgroundStore.h"
 #include "ui/DataGrid.h"
@@ -83,6 +85,31 @@ TEST_F(MainWindowTest, FirstStartOffersTheListAndStaysUsableWhenCancelled)
     for (QWidget* w : mw.formatButtons) EXPECT_FALSE(w->isEnabled());
 }
 
+TEST_F(MainWindowTest, TheStateRecordsSwitchesHoldForAFormatWithoutItsOwnOptions)
+{
+    MakeFormat("甲", 1);
+    SlipOptions left;
+    left.showRulers = left.lengthwise = left.locked = true;
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("甲", left).ok);
+    ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET Mem='' WHERE Fmt=? AND LBL=?", {"甲", HeaderLabel()}));
+    Start();
+    ASSERT_EQ(mw.Format().Name(), "甲");
+    const SlipOptions o = mw.Format().Options();
+    EXPECT_TRUE(o.showRulers && o.lengthwise && o.locked);
+    EXPECT_FALSE(mw.Format().IsModified());
+}
+
+TEST_F(MainWindowTest, DefaultsStoredWithTheMarkerOrABareLineFeedOpenAsLineBreaks)
+{
+    const QVector<BoxId> ids = test::SaveFormatWithBoxes("甲", {{BoxKind::Text, "一"}, {BoxKind::Text, "二"}});
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("甲", {}).ok);
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", ids[0], "上//下"}));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)", {"甲", ids[1], "左\n右"}));
+    Start();
+    EXPECT_EQ(mw.Format().Value(ids[0]), "上\r\n下");
+    EXPECT_EQ(mw.Format().Value(ids[1]), "左\r\n右");
+}
+
 TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)
 {
     MakeFormat("存在", 1);
@@ -131,7 +158,7 @@ TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOve
     EXPECT_FALSE(BackgroundStore::Load("旧").isNull());
     EXPECT_DOUBLE_EQ(mw.Canvas()->CanvasSizePx().width(), mw.Canvas()->FrameWidth());  // fitted to the frame
     // The defaults of the format left behind are as they were.
-    EXPECT_TRUE(FormatStore::LoadDefaults("旧", "//").values().contains("旧值"));
+    EXPECT_TRUE(FormatStore::LoadDefaults("旧").values().contains("旧值"));
 }
 
 TEST_F(MainWindowTest, AnEmptyNewFormatNameEndsTheCommand)

@@ -5,6 +5,9 @@
 
 #include "workspace/MainWindow.h"
 #include "workspace/SlipFilling.h"
+#include "workspace/SlipMenus.h"
+
+#include <QStatusBar>
 
 using namespace slip;
 
@@ -39,7 +42,7 @@ TEST(SlipFilling, ANextSlipIsStoredWholeThenTheBoxesStartAgain)
     const HistorySlipValues stored = ReadHistorySlip("填单", 1);
     ASSERT_TRUE(stored.found);
     EXPECT_EQ(stored.values.value(payer), "张三");
-    EXPECT_EQ(stored.values.value(address), "北京//海淀");  // line breaks as the marker
+    EXPECT_EQ(stored.values.value(address), "北京\r\n海淀");  // line breaks as CR LF, as printing stores them
     EXPECT_EQ(stored.values.value(cash), "1");
     // The next slip: empty boxes, today's date, the next number.
     EXPECT_EQ(f.Value(payer), QString());
@@ -73,5 +76,26 @@ TEST(SlipFilling, AFormatWithUnsavedBoxesStoresNoSlip)
     EXPECT_TRUE(HistorySlipNumbersOf("填单").numbers.isEmpty());
     EXPECT_EQ(mw.Format().Value(id), "值");  // nothing typed is lost
     mw.Format().SetModified(false);
+    mw.close();
+}
+
+TEST(SlipFilling, AnEmptySlipIsNotAddedAndTheOperatorIsToldSo)
+{
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.resize(1000, 700);
+    mw.Start();
+    SlipFormat& f = mw.Format();
+    for (const Box& b : f.Boxes()) f.SetValue(b.id, QString());
+    auto& add = mw.findChild<SlipMenus*>()->hooks.addNextSlip;
+    add();
+    EXPECT_TRUE(HistorySlipNumbersOf("填单").numbers.isEmpty());
+    EXPECT_EQ(mw.statusBar()->currentMessage(), "单据上没有填写内容，没有添加到历史记录。");
+    f.SetValue(test::BoxAtIndex(f, 1)->id, "张三");
+    add();
+    EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, QVector<qint64>{1});
+    EXPECT_EQ(mw.statusBar()->currentMessage(), "单据已添加到历史记录。");
+    f.SetModified(false);
     mw.close();
 }

@@ -147,6 +147,35 @@ TEST_F(Canvas, ClickTypesTabGoesOnAndEscLeaves)
     EXPECT_EQ(format.Value(2), QStringLiteral("1"));
 }
 
+TEST_F(Canvas, ALineBreakTypedIsALineBreakOnTheCanvas)
+{
+    Box tall = MakeBox(6, BoxKind::Text, {100, 40, 60, 30});
+    tall.font.pointSize = 14;
+    format.AddBox(tall);
+    QTest::mouseClick(vp(), Qt::LeftButton, Qt::NoModifier, Px({130, 55}));
+    ASSERT_EQ(view->EditingBox(), 6);
+    QTest::keyClicks(view->Editor(), QStringLiteral("typed1"));
+    QTest::keyClick(view->Editor(), Qt::Key_Return);
+    QTest::keyClicks(view->Editor(), QStringLiteral("typed2"));
+    QTest::keyClick(view->Editor(), Qt::Key_Escape);
+    ASSERT_EQ(view->EditingBox(), 0);
+    EXPECT_EQ(format.Value(6), QStringLiteral("typed1\r\ntyped2"));
+    // The rows of the box that hold ink, inside its frame: two lines of text
+    // are two bands, the second below the first.
+    const QImage shot = vp()->grab().toImage();
+    const QRect box = QRect(Px({101, 40.5}), Px({159, 69.5}));
+    QVector<int> inkRows;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        int dark = 0;
+        for (int x = box.left(); x <= box.right(); ++x) dark += shot.pixelColor(x, y).lightness() < 128;
+        if (dark > 0) inkRows << y;
+    }
+    ASSERT_FALSE(inkRows.isEmpty());
+    int bands = 1;
+    for (int i = 1; i < inkRows.size(); ++i) bands += inkRows[i] > inkRows[i - 1] + 1;
+    EXPECT_EQ(bands, 2);
+}
+
 TEST_F(Canvas, ArrowKeysInATextBoxMoveTheMarkedBoxesAndTheCaret)
 {
     format.SetSelection({3});
@@ -177,9 +206,10 @@ TEST_F(Canvas, CornersOfTheBoxBeingTypedIntoStillMoveIt)
     EXPECT_EQ(view->Editor()->geometry().left(), Px({30, 20}).x());
 }
 
-TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
+TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolidAndTheMarksStay)
 {
     SlipMenus menus(format, view.get(), view.get());
+    format.SetSelection({3});
     QMenu menu;
     menus.FillMenu(menu, 0, {30, 90});
     // The item asks the kind of the new box.
@@ -191,7 +221,8 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolid)
     FindAction(menu, QStringLiteral("添加内容框"))->trigger();
     SelFormat::TestResponder() = nullptr;
     ASSERT_EQ(format.BoxesOfKind(BoxKind::Line).back()->line.p1(), QPointF(30, 90));
-    format.SetSelection({});  // unmarked, in its own colour
+    // The marks are as they were: the new line is unmarked, in its own colour.
+    EXPECT_EQ(format.Selection(), QSet<BoxId>{3});
     const QImage shot = view->viewport()->grab().toImage();
     int dark = 0;
     for (double x = 32; x < 58; x += 1)  // the line may fall between two pixel rows

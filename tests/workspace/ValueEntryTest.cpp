@@ -119,7 +119,9 @@ TEST_F(ValueEntryTest, AnAmountABoxCannotShowIsToldOnceOnLeaving)
     Edit(1);
     QTest::keyClicks(Editor(), "123456789012345678.99");
     QTest::keyClick(Editor(), Qt::Key_Tab);
-    EXPECT_EQ(format.Value(2), format.Value(1));  // as it came, not cut to eleven cells
+    // The amount as it came (in yuan, the figures a chain carries), not cut
+    // to eleven cells.
+    EXPECT_EQ(format.Value(2), "123456789012345678.99");
     ASSERT_EQ(prompter.shown.size(), 1);
     EXPECT_TRUE(prompter.shown[0].endsWith(QStringLiteral("小写"))) << prompter.shown[0].toStdString();
 }
