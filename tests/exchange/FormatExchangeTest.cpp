@@ -78,6 +78,8 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     const ExportResult out = ExportFormatFile("工行", File("a"), prompts);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.path, File("a.tvq"));
+    EXPECT_EQ(out.message, "格式：“工行”导出完成！");
+    EXPECT_EQ(out.warning, "");
     EXPECT_EQ(FileHash(File("a.jpg")), FileHash(BackgroundStore::PicturePath("工行")));
     const QString text = DecodeText(FileBytes(out.path));
     const QStringList lines = text.split("\r\n");
@@ -97,6 +99,19 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     prompts.answers = {PromptAnswer::No};
     EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
     EXPECT_EQ(FileBytes(File("a.tvq")), "old");
+
+    // A file written elsewhere than chosen is told after the message.
+    ASSERT_TRUE(QDir().mkpath(File("b.tvq") + "/keep"));
+    TextWriteRetry quick;
+    quick.attempts = 3;
+    quick.renameAfter = 1;
+    quick.pause = std::chrono::milliseconds(0);
+    prompts.answers = {PromptAnswer::Yes};
+    const ExportResult moved = ExportFormatFile("工行", File("b"), prompts, quick);
+    ASSERT_TRUE(moved.ok) << moved.error.toStdString();
+    EXPECT_EQ(moved.message, "格式：“工行”导出完成！");
+    EXPECT_EQ(moved.warning, "文件已写入：" + QDir::toNativeSeparators(moved.path));
+    EXPECT_NE(moved.path, File("b.tvq"));
 }
 
 TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
