@@ -357,8 +357,8 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
         const QByteArray more = f.read(qMin(chunk, kCsvPreviewBytes - bytes.size()));
         if (f.error() != QFileDevice::NoError) return {CsvImportError(), {}};
         bytes += more;
-        const bool atEnd = more.isEmpty() || f.atEnd();
         const bool full = bytes.size() >= kCsvPreviewBytes;
+        const bool atEnd = !full && (more.isEmpty() || f.atEnd());
         qsizetype cut = bytes.size();
         if (!atEnd) {
             while (cut > 0 && !IsSafeCut(bytes[cut - 1])) --cut;

@@ -205,6 +205,15 @@ TEST(CsvMemory, APreviewAndAWholeFileStayWithinTheirBounds)
         if (peak.Available()) EXPECT_LT(peak.GrowthBytes(), 3 * kCsvPreviewBytes + 16 * kMb);
     }
     QFile::remove(crOnly);
+    // One row longer than the preview ever reads shows the fields read.
+    const QString wide = dir.filePath("wide.csv");
+    ASSERT_TRUE(WriteRepeated(wide, Gbk(QString::fromUtf8("户名金额,")), kCsvPreviewBytes + 8 * kMb));
+    const CsvFile row = ReadCsvPreview(wide);
+    ASSERT_TRUE(row.ok()) << row.error.toStdString();
+    ASSERT_EQ(row.records.size(), 1);
+    EXPECT_EQ(row.records[0].size(), 59);
+    EXPECT_EQ(row.records[0].last(), QString::fromUtf8("户名金额"));
+    QFile::remove(wide);
 
     // 100 MB of commas, one record of a hundred million empty fields: held as
     // its text (two bytes a character) and the one record's place.
