@@ -121,6 +121,9 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     // Rows of one height: the view never measures rows it does not show.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setStretchLastSection(true);
+    // Columns are sized from the rows in view and the next hundred: eight
+    // columns measured over more rows would hold the window up on a long list.
+    view->horizontalHeader()->setResizeContentsPrecision(100);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -155,7 +158,7 @@ void WebCatalogueDialog::LoadWebFmtList()
     if (!self) return;
     SetBusy(false);
     list->SetEntries(std::move(entries));
-    // Sized from the rows in view (and at most a thousand), never from all of them.
+    // Sized from the rows in view and a few more, never from all of them.
     view->resizeColumnsToContents();
     MakeCurrent(list->rowCount() > 0 ? 0 : -1);
 }
