@@ -13,18 +13,32 @@ namespace {
 
 const QString kReadTitle = QStringLiteral("正在读取EXCEL数据……");
 
+// Cells of the CSV records: a record's fields are found once for all the
+// boxes that read it (a record a map reads with an offset is read again
+// later, so the last few are kept).
 class CsvSource : public RecordSource {
 public:
-    explicit CsvSource(const QVector<QStringList>& records) : records_(records) {}
+    CsvSource(const CsvTable& table, int lastColumn) : table_(table), lastColumn_(lastColumn) {}
     QString Cell(qint64 line, int column) const override
     {
-        if (line < 1 || line > records_.size() || column < 1) return QString();
-        const QStringList& r = records_[line - 1];
-        return column <= r.size() ? r[column - 1] : QString();
+        if (line < 1 || line > table_.RecordCount() || column < 1 || column > lastColumn_) return QString();
+        const std::vector<quint32>& starts = FieldsOf(line);
+        return size_t(column) <= starts.size() ? table_.FieldAt(starts[size_t(column - 1)]) : QString();
     }
 
 private:
-    const QVector<QStringList>& records_;
+    const std::vector<quint32>& FieldsOf(qint64 line) const
+    {
+        for (const auto& [l, starts] : recent_)
+            if (l == line) return starts;
+        if (recent_.size() >= 8) recent_.erase(recent_.begin());
+        recent_.push_back({line, table_.FieldStarts(line, lastColumn_)});
+        return recent_.back().second;
+    }
+
+    const CsvTable& table_;
+    const int lastColumn_;
+    mutable std::vector<std::pair<qint64, std::vector<quint32>>> recent_;
 };
 
 class SheetSource : public RecordSource {
@@ -167,9 +181,12 @@ ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const 
     if (QString e = CheckImportRange(range); !e.isEmpty()) return Failed(e);
     if (range.linesPerRecord < 1 || ImportFileKindOf(path) != ImportFileKind::Csv) return Failed(CsvImportError());
     const PreparedMaps prepared = PrepareMaps(maps);
-    const CsvFile file = ReadCsvRecords(path);
+    // Only the records up to the last line a map reads are looked at.
+    const CellsWanted wanted = WantedCells(prepared, range);
+    const CsvFileTable file = ReadCsvRecords(path, qMax(1, wanted.lastRow));
     if (!file.ok()) return Failed(file.error);
-    const CsvSource source(file.records);
+    const int lastColumn = wanted.columns.isEmpty() ? 0 : *std::max_element(wanted.columns.begin(), wanted.columns.end());
+    const CsvSource source(file.table, lastColumn);
     return FillRecords(prepared, source, range, lineBreakMarker, progress);
 }
 

@@ -4,25 +4,14 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <vector>
 
 namespace slip {
 
 // The one message an operator sees when a CSV file can't be imported.
 inline QString CsvImportError() { return QStringLiteral("CSV文件导入错误！"); }
 
-// Records of a CSV text, in file order. Record i (from 1) is element i - 1.
-// An empty physical line is an empty record (no fields) and keeps its place,
-// so the numbers the operator reads in the preview are the numbers the import
-// uses.
-struct CsvRecords {
-    QVector<QStringList> records;
-    // Set when a quoted field is still open at the end of the text: the
-    // physical line (from 1) on which the broken record starts. The record
-    // itself is then the last element, holding the fields read so far.
-    std::optional<int> unclosedQuoteLine;
-};
-
-// Splits CSV text into records (RFC 4180):
+// How CSV text is read (RFC 4180):
 // - fields are separated by ",", records by CR LF, LF or a lone CR;
 // - a field that starts with a double quote runs to the matching closing
 //   quote; inside it commas, CR LF and LF are data and "" is one quote; so
@@ -31,7 +20,49 @@ struct CsvRecords {
 //   as data (as spreadsheet programs read such lines);
 // - fields are not trimmed; a trailing comma gives an empty last field; a last
 //   line without a line end is a record like the others.
-// maxRecords > 0 stops after that many records (the preview).
+//
+// A CSV text's records held as the places where they start in the one text:
+// a field is cut out only when it is asked for, so the records take four
+// bytes each beside the text, whatever their fields.
+class CsvTable {
+public:
+    CsvTable() = default;
+    // Finds the records of the text. lastRecord > 0 stops once record
+    // lastRecord is whole: the text after it is never looked at.
+    explicit CsvTable(QString text, qsizetype lastRecord = 0);
+
+    qsizetype RecordCount() const { return qsizetype(starts_.size()); }
+    // Set when a quoted field is still open at the end of the text: the
+    // physical line (from 1) on which the broken record starts. The record
+    // itself is then the last one, holding the fields read so far.
+    std::optional<int> UnclosedQuoteLine() const { return unclosedQuoteLine_; }
+    // The fields of record `record` (from 1), at most maxColumns of them when
+    // maxColumns >= 0; an empty line has none; no fields beyond the last record.
+    QStringList Record(qsizetype record, int maxColumns = -1) const;
+    // Where the fields of a record start in the text, at most maxColumns of
+    // them; with FieldAt, a caller that reads several fields of one record
+    // walks the record once.
+    std::vector<quint32> FieldStarts(qsizetype record, int maxColumns) const;
+    QString FieldAt(quint32 start) const;
+
+private:
+    QString text_;
+    std::vector<quint32> starts_;
+    std::optional<int> unclosedQuoteLine_;
+};
+
+// Records of a CSV text, in file order. Record i (from 1) is element i - 1.
+// An empty physical line is an empty record (no fields) and keeps its place,
+// so the numbers the operator reads in the preview are the numbers the import
+// uses.
+struct CsvRecords {
+    QVector<QStringList> records;
+    // As CsvTable::UnclosedQuoteLine.
+    std::optional<int> unclosedQuoteLine;
+};
+
+// Splits CSV text into records, as CsvTable reads them. maxRecords > 0 stops
+// after that many records (the preview).
 CsvRecords ParseCsv(const QString& text, int maxRecords = 0);
 
 // The text of a CSV file's bytes: UTF-8 when the bytes are valid UTF-8 (a byte
@@ -40,25 +71,46 @@ CsvRecords ParseCsv(const QString& text, int maxRecords = 0);
 // other control characters than Tab, CR, LF, form feed and end-of-file).
 std::optional<QString> DecodeCsvBytes(const QByteArray& bytes);
 
-// A whole CSV file read for the import.
+// A CSV file's records for the preview: at most the rows shown.
 struct CsvFile {
     QString error;  // "" when read; else the text for the operator
     QVector<QStringList> records;
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads and splits a whole file. A missing, unreadable, undecodable or binary
-// file gives CsvImportError() and no records; a quote left open at the end
-// gives an error naming the line on which that record starts, and no records
-// (an open quote would otherwise swallow the rest of the file unseen).
-CsvFile ReadCsvRecords(const QString& path);
+// A whole CSV file read for the import.
+struct CsvFileTable {
+    QString error;  // "" when read; else the text for the operator
+    CsvTable table;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Most memory the reader may take for one file: its decoded text (two bytes
+// a character) and four bytes a record. A file that would need more is
+// refused with CsvTooLargeError() before it fills the memory.
+inline constexpr qint64 kCsvMemoryBound = 768LL * 1024 * 1024;
+inline QString CsvTooLargeError()
+{
+    return CsvImportError() + QStringLiteral("文件太大，超出程序可用的内存，无法读入。");
+}
+
+// Reads a whole file and finds its records (up to record lastRecord when
+// lastRecord > 0), the file read and decoded a piece at a time into one text.
+// A missing, unreadable, undecodable or binary file gives CsvImportError()
+// and no records; a quote left open at the end gives an error naming the line
+// on which that record starts, and no records (an open quote would otherwise
+// swallow the rest of the file unseen); a file beyond the memory bound gives
+// CsvTooLargeError().
+CsvFileTable ReadCsvRecords(const QString& path, qsizetype lastRecord = 0);
 
 // The first records of a file for the mapping dialog's preview: at most
 // maxRows records of at most maxColumns fields each (fields beyond are
-// dropped). Only the start of the file that holds them is read. A record
-// whose quote is still open where the reading stops shows the fields read so
-// far and ends the preview. A file that can't be read, decoded or looks binary
+// dropped). Only the start of the file that holds them is read, whatever
+// its line ends, and never more than kCsvPreviewBytes. A record whose quote
+// is still open where the reading stops shows the fields read so far and
+// ends the preview. A file that can't be read, decoded or looks binary
 // gives CsvImportError() and no rows.
+inline constexpr qint64 kCsvPreviewBytes = 16LL * 1024 * 1024;
 CsvFile ReadCsvPreview(const QString& path, int maxRows = 19, int maxColumns = 59);
 
 } // namespace slip

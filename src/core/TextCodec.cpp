@@ -15,9 +15,11 @@ std::optional<QString> DecodeGbkOrUtf8(const QByteArray& bytes)
     }
     // A file that says it is UTF-8 and isn't is not read as anything else.
     if (bom) return std::nullopt;
-    // GBK first: it keeps the one-byte euro sign (0x80) that GB18030 lacks;
-    // GB18030 when GBK meets a four-byte code.
-    for (const char* name : {"GBK", "GB18030"}) {
+    // GB18030 reads a GBK file alike, and reads back the few two-byte codes
+    // GBK leaves to private-use characters (A8 BF "ǹ", FE 52 "⺄") as the
+    // characters a GB18030 writer meant. GBK after it for the one-byte euro
+    // sign (0x80) that GB18030 lacks.
+    for (const char* name : {"GB18030", "GBK"}) {
         QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
         if (!decoder.isValid()) continue;
         QString text = decoder.decode(body);

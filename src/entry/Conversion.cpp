@@ -78,6 +78,10 @@ std::optional<QString> ConvertText(const DataType& type, const QString& text, QC
         if (out == text) return std::nullopt;
         return out;
     };
+    auto nonEmpty = [](const QString& out) -> std::optional<QString> {
+        if (out.isEmpty()) return std::nullopt;
+        return out;
+    };
     switch (f) {
     case 100:
     case 101:
@@ -95,10 +99,11 @@ std::optional<QString> ConvertText(const DataType& type, const QString& text, QC
     case 108:
         return ParseDatePart(text, static_cast<DatePart>(f - 106), today);
     case 109: return SixDigitText(text);
-    case 110: return FormatDateText(text, QStringLiteral("YYYY年MM月DD日"), today);
-    case 111: return FormatDateText(text, QStringLiteral("YYYY-MM-DD"), today);
-    case 112: return FormatDateText(text, QStringLiteral("MM月DD日"), today);
-    case 113: return FormatDateText(text, QStringLiteral("MM-DD"), today);
+    // A text that is no date stays as typed rather than vanish from the box.
+    case 110: return nonEmpty(FormatDateText(text, QStringLiteral("YYYY年MM月DD日"), today));
+    case 111: return nonEmpty(FormatDateText(text, QStringLiteral("YYYY-MM-DD"), today));
+    case 112: return nonEmpty(FormatDateText(text, QStringLiteral("MM月DD日"), today));
+    case 113: return nonEmpty(FormatDateText(text, QStringLiteral("MM-DD"), today));
     case 114:
     case 121:
         if (IsUpperNumeral(text[0])) return std::nullopt;
@@ -200,20 +205,37 @@ std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar)
     return out;
 }
 
+namespace {
+
+// A two-digit year as the system's date reading takes it: 00-29 in this
+// century, 30-99 in the last.
+int FullYear(const QString& figures)
+{
+    const int y = figures.toInt();
+    if (figures.size() > 2) return y;
+    return y < 30 ? 2000 + y : 1900 + y;
+}
+
+} // namespace
+
 std::optional<QDate> ReadDateText(const QString& text, QDate today)
 {
     static const QString time = QStringLiteral(R"((?:(?:\s+|T)(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)");
+    // Year, month and day with a separator: four or two figures of year.
     static const QRegularExpression ymd(
-        QStringLiteral(R"(^\s*(\d{4})\s*[-/.年]\s*(\d{1,2})\s*[-/.月]\s*(\d{1,2})\s*日?)") + time);
+        QStringLiteral(R"(^\s*(\d{4}|\d{2})\s*[-/.年]\s*(\d{1,2})\s*[-/.月]\s*(\d{1,2})\s*日?)") + time);
+    // Eight figures run together: 20120503.
+    static const QRegularExpression packed(QStringLiteral(R"(^\s*(\d{4})(\d{2})(\d{2}))") + time);
     static const QRegularExpression md(
         QStringLiteral(R"(^\s*(\d{1,2})\s*[-/月]\s*(\d{1,2})\s*日?)") + time);
-    QRegularExpressionMatch m = ymd.match(text);
-    if (m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    for (const QRegularExpression* withYear : {&ymd, &packed}) {
+        const QRegularExpressionMatch m = withYear->match(text);
+        if (!m.hasMatch()) continue;
+        const QDate d(FullYear(m.captured(1)), m.captured(2).toInt(), m.captured(3).toInt());
         if (d.isValid() && ValidTime(m, 4)) return d;
         return std::nullopt;
     }
-    m = md.match(text);
+    const QRegularExpressionMatch m = md.match(text);
     if (m.hasMatch()) {
         const QDate d(TodayOr(today).year(), m.captured(1).toInt(), m.captured(2).toInt());
         if (d.isValid() && ValidTime(m, 3)) return d;
@@ -246,9 +268,13 @@ QString FormatDateText(const QString& text, const QString& pattern, QDate today)
 
 QString KeepAllowedChars(const QString& text, const QString& allowed)
 {
+    // One pass, the kept characters written forward over the same text.
     QString s = text;
-    for (qsizetype i = s.size() - 1; i >= 0; --i)
-        if (!allowed.contains(s[i])) s.remove(i, 1);
+    QChar* out = s.data();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (allowed.contains(out[i])) out[kept++] = out[i];
+    s.truncate(kept);
     return s;
 }
 

@@ -56,8 +56,11 @@ std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar =
 
 // The date in the text put into the pattern (YYYY year, MM month, DD day,
 // other characters copied), or "" when the text is no date. Dates are read as
-// year-month-day (with "-", "/", "." or 年月日) or month-day in the year of
-// `today`, optionally followed by a time of day.
+// year-month-day with "-", "/", "." or 年月日 between them and a year of four
+// figures or of two (00-29 this century, 30-99 the last), as eight figures
+// run together (20120503), or as month-day in the year of `today`; each
+// optionally followed by a time of day. A date box keeps a text that is no
+// date as typed.
 QString FormatDateText(const QString& text, const QString& pattern, QDate today = QDate());
 // The date a text stands for, as FormatDateText reads it.
 std::optional<QDate> ReadDateText(const QString& text, QDate today = QDate());
@@ -66,7 +69,8 @@ std::optional<QDate> ReadDateText(const QString& text, QDate today = QDate());
 // padded on the left with "0"; "" when it has no figure.
 QString SixDigitText(const QString& text);
 
-// The text without the characters that do not occur in allowed.
+// The text without the characters that do not occur in allowed (UTF-16
+// units compared exactly), in one pass over the text.
 QString KeepAllowedChars(const QString& text, const QString& allowed);
 
 

@@ -140,8 +140,9 @@ bool BeyondEveryRange(const QString& t)
     return std::isinf(std::strtod(digits.constData(), nullptr));
 }
 
-// One field read as a number: from the start of the text (Val), empty is
-// null. A line break means a cut-off line was joined on; a value out of the
+// One field read as a number: from the start of the text (Val), so an
+// empty field is 0 (a box whose Clas came empty is a text box, not a row the
+// format passes over). A line break means a cut-off line was joined on; a value out of the
 // field's range would turn into nonsense once made a whole number.
 bool ReadNumber(int f, const QString& raw, QVariant& out, QString& why)
 {
@@ -151,7 +152,7 @@ bool ReadNumber(int f, const QString& raw, QVariant& out, QString& why)
         return false;
     }
     if (t.isEmpty()) {
-        out = QVariant();
+        out = 0.0;
         return true;
     }
     const double v = Val(t);

@@ -141,13 +141,17 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
                                   QStringLiteral("”无法删除，导入时会被当作此格式的底图！");
     }
 
-    result.message = QStringLiteral("格式：“") + name + QStringLiteral("”导出完成！\r\n文件：") + Native(result.path);
-    if (!result.picturePath.isEmpty()) result.message += QStringLiteral("\r\n底图：") + Native(result.picturePath);
-    if (!result.pictureError.isEmpty()) result.message += QStringLiteral("\r\n") + result.pictureError;
+    result.message = QStringLiteral("格式：“") + name + QStringLiteral("”导出完成！");
+    // What the operator must know besides: a file that went elsewhere than
+    // chosen, a picture that did not go with it, texts that won't come back.
+    QStringList notes;
+    if (result.path != path) notes << QStringLiteral("文件已写入：") + Native(result.path);
+    if (!result.pictureError.isEmpty()) notes << result.pictureError;
     if (!result.unsafeRows.isEmpty())
-        result.message += QStringLiteral("\r\n\r\n注意：以下各行的文字含有交换文件的分隔符号（】★【、‖‖‖、♂♂），"
-                                         "导入后将与原来不同，请检查：\r\n") +
-                          result.unsafeRows.join(QStringLiteral("、"));
+        notes << QStringLiteral("注意：以下各行的文字含有交换文件的分隔符号（】★【、‖‖‖、♂♂），"
+                                "导入后将与原来不同，请检查：\r\n") +
+                     result.unsafeRows.join(QStringLiteral("、"));
+    result.warning = notes.join(QStringLiteral("\r\n\r\n"));
     return result;
 }
 

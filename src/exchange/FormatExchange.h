@@ -20,9 +20,11 @@ struct ExportResult {
     QString error;            // why nothing was exported
     QString pictureError;     // the file is written but the picture could not be
     QStringList unsafeRows;   // see ExchangeText
-    // What to tell the operator after a successful export: "格式：“name”导出完成！",
-    // the path written, and any picture problem or unsafe rows.
+    // What to tell the operator after a successful export: "格式：“name”导出完成！".
     QString message;
+    // After it, when not "": a file written at another path than chosen, a
+    // picture problem, unsafe rows.
+    QString warning;
 };
 
 // Writes the rows of the stored format `name`, as the database holds them and

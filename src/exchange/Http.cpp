@@ -18,6 +18,7 @@ namespace {
 // One finished (or given up) request.
 struct Answer {
     bool complete = false;   // a whole 2xx body arrived within the limits
+    bool cancelled = false;  // the cancel check stopped the wait
     int status = 0;
     QByteArray body;
     QString detail;
@@ -94,6 +95,7 @@ Answer Fetch(const QUrl& url, std::chrono::milliseconds timeout, qint64 maxBytes
         body += reply->readAll();
         if (body.size() > maxBytes) tooLarge = true;
     }
+    answer.cancelled = wasCancelled && !timedOut;
     if (timedOut) answer.detail = QStringLiteral("超时");
     else if (wasCancelled) answer.detail = QStringLiteral("已取消");
     else if (tooLarge) answer.detail = QStringLiteral("内容过大");
@@ -211,6 +213,7 @@ HttpFileResult HttpDownloadFile(const QString& serverPath, const QString& localP
     const Answer answer = Fetch(target.url, timeout, kMaxResponseBytes, &shown, cancelled);
     result.status = answer.status;
     result.detail = answer.detail;
+    result.cancelled = answer.cancelled;
     if (!answer.complete || answer.body.isEmpty()) {
         if (answer.complete) result.detail = QStringLiteral("内容为空");
         result.error = NetworkErrorText();

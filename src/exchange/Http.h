@@ -68,6 +68,7 @@ struct HttpFileResult {
     QString detail;
     int status = 0;
     qint64 bytes = 0;
+    bool cancelled = false;   // the cancel check stopped it
 };
 
 // Downloads `serverPath` into localPath, replacing a file there only once the

@@ -15,11 +15,14 @@ namespace slip {
 
 QByteArray EncodeText(const QString& text)
 {
+    // Only bytes that read back as the same text: GBK writes some private-use
+    // characters with codes GB18030 gives to others, and a short GBK text can
+    // be valid UTF-8 ("录" is C2 BC, "¼" in UTF-8).
     for (const char* name : {"GBK", "GB18030"}) {
-        QStringEncoder encoder(name);
+        QStringEncoder encoder(name, QStringEncoder::Flag::Stateless);
         if (!encoder.isValid()) continue;
         QByteArray bytes = encoder.encode(text);
-        if (!encoder.hasError()) return bytes;
+        if (!encoder.hasError() && DecodeText(bytes) == text) return bytes;
     }
     return Utf8ByteOrderMark() + text.toUtf8();
 }

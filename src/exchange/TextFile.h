@@ -11,14 +11,17 @@ namespace slip {
 
 // GBK when every character has a GBK code; otherwise the whole text in
 // GB18030 (a superset that gives GBK's characters the same bytes and codes
-// every other character too, e.g. U+20000). A text that neither can hold
-// (a lone surrogate), or a platform without these encodings, gets UTF-8 with a
-// byte-order mark, which DecodeText reads back.
+// every other character too, e.g. U+20000). Whichever it is, DecodeText reads
+// the bytes back as the same text; a text that neither gives back (a lone
+// surrogate, a short GBK text that is valid UTF-8 too), or a platform
+// without these encodings, gets UTF-8 with a byte-order mark.
 QByteArray EncodeText(const QString& text);
 
 // UTF-8 when the bytes start with the UTF-8 byte-order mark (which is
 // dropped) or are valid UTF-8 throughout (plain ASCII included); otherwise
-// GBK, or GB18030 when the bytes hold GB18030's four-byte codes. A GBK text
+// GB18030, which reads a GBK file the same except for the few two-byte
+// codes GBK leaves to private-use characters; GBK for a file holding GBK's
+// one-byte euro sign. A GBK text
 // that happens to be valid UTF-8 as well reads as UTF-8: rare for Chinese text
 // of any length, and the price of reading files written by UTF-8 editors.
 QString DecodeText(const QByteArray& bytes);

@@ -96,7 +96,13 @@ WebFormatList ParseWebFormatList(const QString& text)
         }
         list.records << e;
     }
-    list.recognised = !list.records.isEmpty();
+    // An answer of the mark alone is a catalogue without entries; any other
+    // answer without a usable record is a broken page, which must not wipe
+    // the stored list.
+    QString rest = text;
+    rest.remove(QStringLiteral("<br>"));
+    rest.remove(CatalogueMark());
+    list.recognised = !list.records.isEmpty() || (list.skipped == 0 && rest.trimmed().isEmpty());
     return list;
 }
 
@@ -240,6 +246,7 @@ WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReport
     const HttpFileResult file = HttpDownloadFile(entry.fPath, templatePath, timeout, progress, cancelled,
                                                  LooksLikeExchangeFile);
     if (!file.ok) {
+        result.cancelled = file.cancelled;
         result.error = file.detail == QStringLiteral("内容无法识别")
                            ? QStringLiteral("下载的文件不是进账单格式文件！")
                            : QStringLiteral("格式“") + entry.name + QStringLiteral("”下载失败：") + file.error;
@@ -249,8 +256,17 @@ WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReport
 
     bool havePicture = false;
     if (!entry.pPath.isEmpty()) {
-        havePicture =
-            HttpDownloadFile(entry.pPath, picturePath, timeout, progress, cancelled, LooksLikePicture).ok;
+        const HttpFileResult picture =
+            HttpDownloadFile(entry.pPath, picturePath, timeout, progress, cancelled, LooksLikePicture);
+        // Cancelled while the picture came: the whole download is, and the
+        // template goes again so nothing of it is left for an import.
+        if (picture.cancelled) {
+            QFile::remove(templatePath);
+            result.error = QStringLiteral("格式“") + entry.name + QStringLiteral("”下载失败：") + picture.error;
+            result.cancelled = true;
+            return result;
+        }
+        havePicture = picture.ok;
     }
     if (!havePicture && (QFileInfo::exists(picturePath) || QFileInfo(picturePath).isSymLink()))
         QFile::remove(picturePath);

@@ -40,8 +40,10 @@ QDate ParseCatalogueDate(const QString& text);
 // last is a record line, "Clas|Name|fPath|pPath|date" with exactly five
 // fields, each trimmed of blanks and line breaks. Skipped: empty pieces, other
 // field counts, an empty name, an fPath that is no server path (IsServerPath),
-// a non-empty pPath that is none. A list with no record at all, or only
-// skipped ones, is not recognised: a broken page must not wipe the stored list.
+// a non-empty pPath that is none. An answer of the mark alone is a catalogue
+// without entries; any other list without a usable record (only skipped
+// lines, or other text) is not recognised: a broken page must not wipe the
+// stored list.
 WebFormatList ParseWebFormatList(const QString& text);
 
 // Replaces every row of 网站格式 by `records` in one transaction: on any
@@ -100,6 +102,7 @@ struct WebFormatDownload {
     QString templatePath;   // the exchange file to import; empty unless ok
     QString picturePath;    // the picture beside it; empty when there is none
     QString error;
+    bool cancelled = false; // the cancel check stopped it: nothing of it is left
 };
 
 // The two local names of an entry: FileSafeName(name) + ".tvq" and + ".jpg"
@@ -114,7 +117,8 @@ QString WebPicturePath(const WebFormatRecord& entry);
 // written: a failed download never hands on a file, not even an older one of
 // the same name. A picture that can't be had is no failure, but an older
 // picture of the same name is removed so the import can't take it for this
-// entry's.
+// entry's. A download the cancel check stops, at either file, fails and
+// leaves neither file.
 WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReporter& progress,
                                     std::chrono::milliseconds timeout = std::chrono::seconds(60),
                                     const CancelCheck& cancelled = {});

@@ -2,8 +2,8 @@
 
 #include "core/ProgramName.h"
 #include "exchange/ExchangeCodec.h"
-#include "exchange/LocalNames.h"
 #include "exchange/Server.h"
+#include "storage/BackgroundStore.h"
 #include "ui/FileDialogs.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
@@ -11,15 +11,14 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace slip {
 
 QString DefaultExportPath(const QString& formatName)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-    return QDir(folder).filePath(FileSafeName(formatName) + QStringLiteral(".tvq"));
+    QString path = BackgroundStore::PicturePath(formatName);
+    path.chop(QStringLiteral(".jpg").size());
+    return path;
 }
 
 ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
@@ -33,9 +32,8 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
     if (chosen.isEmpty()) return none;
     ExportResult result = ExportFormatFile(name, chosen, Prompts());
     if (result.ok) {
-        MsgBox(result.message, result.unsafeRows.isEmpty() && result.pictureError.isEmpty()
-                                   ? PromptIcon::Information
-                                   : PromptIcon::Warning);
+        MsgBox(result.message, PromptIcon::Information);
+        if (!result.warning.isEmpty()) MsgBox(result.warning, PromptIcon::Warning);
     } else if (!result.cancelled) {
         MsgBox(result.error, PromptIcon::Critical);
     }

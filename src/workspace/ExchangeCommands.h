@@ -14,8 +14,8 @@ namespace slip {
 // Opens a format by name in the main window.
 using OpenFormatFn = std::function<void(const QString& name)>;
 
-// Where the save dialog of an export starts: the documents folder and the
-// format's name made fit for a file, with ".tvq".
+// Where the save dialog of an export starts: the data folder and the format's
+// name as its picture there is named, without extension.
 QString DefaultExportPath(const QString& formatName);
 
 // "导出格式": name "" asks with the format chooser "请选择格式名称"; then the

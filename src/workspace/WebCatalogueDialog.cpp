@@ -64,6 +64,9 @@ QVariant CatalogueListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole) return {};
     const WebFormatRecord& e = entries_[index.row()];
     switch (index.column()) {
+    case IdColumn: return e.id;
+    case FilePathColumn: return e.fPath;
+    case PicturePathColumn: return e.pPath;
     case NumberColumn: return index.row() + 1;
     case TickColumn: return index.row() == current_ ? QStringLiteral("√") : QString();
     case ClassColumn: return e.clas;
@@ -76,7 +79,9 @@ QVariant CatalogueListModel::data(const QModelIndex& index, int role) const
 QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList captions = {QStringLiteral("序号"), QStringLiteral("选择"), QStringLiteral("类别"),
+    static const QStringList captions = {QStringLiteral("ID"),       QStringLiteral("格式"),
+                                         QStringLiteral("图片"),     QStringLiteral("序号"),
+                                         QStringLiteral("选择"),     QStringLiteral("类别"),
                                          QStringLiteral("格式名称"), QStringLiteral("更新日期")};
     return captions.value(section);
 }
@@ -116,6 +121,9 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     // Rows of one height: the view never measures rows it does not show.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setStretchLastSection(true);
+    // Columns are sized from the rows in view and the next hundred: eight
+    // columns measured over more rows would hold the window up on a long list.
+    view->horizontalHeader()->setResizeContentsPrecision(100);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -150,7 +158,7 @@ void WebCatalogueDialog::LoadWebFmtList()
     if (!self) return;
     SetBusy(false);
     list->SetEntries(std::move(entries));
-    // Sized from the rows in view (and at most a thousand), never from all of them.
+    // Sized from the rows in view and a few more, never from all of them.
     view->resizeColumnsToContents();
     MakeCurrent(list->rowCount() > 0 ? 0 : -1);
 }
@@ -261,13 +269,24 @@ void WebCatalogueDialog::ShowPreview()
     }
     QPointer<WebCatalogueDialog> self(this);
     SetBusy(true);
-    const WebDownload got =
-        DownloadPreviewPicture(entry, NoProgress(), timeout, [self] { return !self || self->closeWhenIdle_; });
+    WebDownload got;
+    {
+        WindowProgress progress;
+        got = DownloadPreviewPicture(entry, progress, timeout, DownloadCancelled());
+    }
     if (!self) return;
     SetBusy(false);
     // The entry shown may not be the one asked for any more.
     if (!HasCurrentEntry() || CurrentEntry().pPath != entry.pPath) return;
     ShowPicture(got.ok ? got.path : QString());
+}
+
+CancelCheck WebCatalogueDialog::DownloadCancelled()
+{
+    // Polled only while a request waits, when its progress window is up.
+    return [self = QPointer<WebCatalogueDialog>(this)] {
+        return !self || self->closeWhenIdle_ || ProgressCancelled() || !ProgressWindowOpen();
+    };
 }
 
 void WebCatalogueDialog::ShowPicture(const QString& path)
@@ -297,12 +316,12 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     WebFormatDownload download;
     {
         WindowProgress progress;
-        download = DownloadWebFormat(entry, progress, timeout, [self] { return !self || self->closeWhenIdle_; });
+        download = DownloadWebFormat(entry, progress, timeout, DownloadCancelled());
     }
     if (!self) return none;
     if (!download.ok) {
-        // A download the operator cancelled by closing the window needs no word.
-        const bool cancelled = closeWhenIdle_;
+        // A download the operator cancelled needs no word.
+        const bool cancelled = closeWhenIdle_ || download.cancelled;
         SetBusy(false);
         statusLabel->setText(download.error);
         if (!cancelled) MsgBox(download.error, PromptIcon::Warning);

@@ -16,13 +16,17 @@ namespace slip {
 
 class PicturePreview;
 
-// The catalogue's entries as the list shows them: "序号", "选择" (a tick on
+// The catalogue's entries as the list shows them: "ID", "格式" (the file on
+// the server), "图片" (the picture on the server), "序号", "选择" (a tick on
 // the current entry), "类别", "格式名称", "更新日期". The view asks only for
 // the rows it shows, so a list of any length appears at once.
 class CatalogueListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NumberColumn, TickColumn, ClassColumn, NameColumn, DateColumn, ColumnCount };
+    enum Column {
+        IdColumn, FilePathColumn, PicturePathColumn, NumberColumn, TickColumn, ClassColumn, NameColumn, DateColumn,
+        ColumnCount
+    };
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetEntries(QVector<WebFormatRecord> entries);
@@ -47,8 +51,11 @@ private:
 // new format. It is shown without blocking the main window.
 //
 // While it waits for the network its commands and list are off, so no second
-// download starts in the middle of one. Closing it then hides it at once; it
-// goes away when the wait is over (a running download is cancelled).
+// download starts in the middle of one. A download (a preview picture or an
+// entry) shows the progress window "正在下载..."; its Cancel, or closing it,
+// stops the download, which then leaves nothing behind. Closing this window
+// meanwhile hides it at once; it goes away when the wait is over (the
+// download is cancelled).
 class WebCatalogueDialog : public QDialog {
     Q_OBJECT
 public:
@@ -100,6 +107,9 @@ private:
     void ShowPreview();
     void ShowPicture(const QString& path);
     void MakeCurrent(int row);
+    // Whether a download under way is to stop: this window is going, or the
+    // operator cancelled or closed the progress window.
+    CancelCheck DownloadCancelled();
 
     OpenFormatFn openFormat_;
     int busy_ = 0;

@@ -1,6 +1,7 @@
 #include "BatchTestSupport.h"
 
 #include "batch/CsvReader.h"
+#include "PeakMemory.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -15,6 +16,30 @@ struct CsvCase {
 
 class CsvSplitting : public ::testing::TestWithParam<CsvCase> {};
 
+QVector<QStringList> AllRecords(const CsvTable& table)
+{
+    QVector<QStringList> out;
+    for (qsizetype r = 1; r <= table.RecordCount(); ++r) out << table.Record(r);
+    return out;
+}
+
+// A file of `bytes` bytes made of `unit` repeated, written a piece at a time.
+bool WriteRepeated(const QString& path, const QByteArray& unit, qint64 bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    QByteArray piece;
+    while (piece.size() < (1 << 20)) piece += unit;
+    for (qint64 left = bytes; left > 0;) {
+        const qint64 n = qMin<qint64>(left, piece.size());
+        if (f.write(piece.constData(), n) != n) return false;
+        left -= n;
+    }
+    return true;
+}
+
+constexpr qint64 kMb = 1024 * 1024;
+
 } // namespace
 
 TEST_P(CsvSplitting, GivesTheFieldsOfEveryRecord)
@@ -23,6 +48,14 @@ TEST_P(CsvSplitting, GivesTheFieldsOfEveryRecord)
     const CsvRecords r = ParseCsv(QString::fromUtf8(c.text));
     EXPECT_FALSE(r.unclosedQuoteLine.has_value());
     EXPECT_EQ(r.records, c.records);
+    // Fields asked for one at a time, as the import reads them.
+    const CsvTable table(QString::fromUtf8(c.text));
+    ASSERT_EQ(table.RecordCount(), c.records.size());
+    for (qsizetype k = 1; k <= table.RecordCount(); ++k) {
+        QStringList firstTwo;
+        for (quint32 start : table.FieldStarts(k, 2)) firstTwo << table.FieldAt(start);
+        EXPECT_EQ(firstTwo, c.records[k - 1].mid(0, 2));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,6 +97,11 @@ TEST(CsvReading, RecordNumbersAndTheLineOfAnOpenQuote)
         EXPECT_EQ(r.unclosedQuoteLine.value_or(0), c.line) << c.text;
     }
     EXPECT_EQ(ParseCsv("a,b\r\n1,\"2\r\n3,4").records.value(1), (QStringList{"1", "2\r\n3,4"}));
+    // The records after the last one wanted are never looked at.
+    const CsvTable firstTwo("1\n\"2\r\n2\"\n3,\"open", 2);
+    EXPECT_EQ(AllRecords(firstTwo), (QVector<QStringList>{{"1"}, {"2\r\n2"}}));
+    EXPECT_FALSE(firstTwo.UnclosedQuoteLine().has_value());
+    EXPECT_EQ(CsvTable("1\n\"2\n3", 2).UnclosedQuoteLine(), 2);
 }
 
 TEST(CsvDecoding, Utf8GbkAndWhatIsRefused)
@@ -85,9 +123,9 @@ TEST(CsvFileReading, WholeFilesOrTheImportError)
     QTemporaryDir dir;
     const QString path = dir.filePath("数据.CSV");
     ASSERT_TRUE(WriteBytes(path, Gbk(QString::fromUtf8("户名,备注\r\n张三,\"第一行\r\n第二行\"\r\n李四,\"含,逗号\""))));
-    const CsvFile f = ReadCsvRecords(path);
+    const CsvFileTable f = ReadCsvRecords(path);
     ASSERT_TRUE(f.ok()) << f.error.toStdString();
-    EXPECT_EQ(f.records, (QVector<QStringList>{{"户名", "备注"}, {"张三", "第一行\r\n第二行"}, {"李四", "含,逗号"}}));
+    EXPECT_EQ(AllRecords(f.table), (QVector<QStringList>{{"户名", "备注"}, {"张三", "第一行\r\n第二行"}, {"李四", "含,逗号"}}));
 
     const QString png = dir.filePath("picture.csv");
     ASSERT_TRUE(WriteBytes(png, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
@@ -97,12 +135,23 @@ TEST(CsvFileReading, WholeFilesOrTheImportError)
     ASSERT_TRUE(WriteBytes(empty, QByteArray()));
     for (const QString& bad : {dir.filePath("无此文件.csv"), dir.path(), png}) {
         EXPECT_EQ(ReadCsvRecords(bad).error, CsvImportError());
-        EXPECT_TRUE(ReadCsvRecords(bad).records.isEmpty());
+        EXPECT_EQ(ReadCsvRecords(bad).table.RecordCount(), 0);
     }
     EXPECT_EQ(ReadCsvRecords(open).error, CsvImportError() + QString::fromUtf8("第2行开始的记录中引号没有配对。"));
-    EXPECT_TRUE(ReadCsvRecords(open).records.isEmpty());
+    EXPECT_EQ(ReadCsvRecords(open).table.RecordCount(), 0);
     EXPECT_TRUE(ReadCsvRecords(empty).ok());
-    EXPECT_TRUE(ReadCsvRecords(empty).records.isEmpty());
+    EXPECT_EQ(ReadCsvRecords(empty).table.RecordCount(), 0);
+    // GBK's one-byte euro sign still reads; a file read in pieces decodes
+    // across them.
+    const QString euro = dir.filePath("euro.csv");
+    QByteArray wide = Gbk(QString::fromUtf8("户名,金额\r\n"));
+    for (int i = 0; i < 100000; ++i) wide += Gbk(QString::fromUtf8("张三丰,1\r\n"));
+    ASSERT_TRUE(WriteBytes(euro, wide + "\x80"));
+    const CsvFileTable e = ReadCsvRecords(euro);
+    ASSERT_TRUE(e.ok());
+    EXPECT_EQ(e.table.RecordCount(), 100002);
+    EXPECT_EQ(e.table.Record(100001), (QStringList{QString::fromUtf8("张三丰"), "1"}));
+    EXPECT_EQ(e.table.Record(100002), QStringList{QString::fromUtf8("€")});
 }
 
 TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
@@ -123,6 +172,12 @@ TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
     EXPECT_EQ(preview.records[18], (QStringList{"19", "b", "c"}));
     EXPECT_EQ(ReadCsvRecords(path).error, CsvImportError());
 
+    // A lone CR ends the rows shown as well.
+    ASSERT_TRUE(WriteRepeated(path, "1,b,c,d\r", 8 * kMb));
+    const CsvFile cr = ReadCsvPreview(path, 19, 3);
+    ASSERT_EQ(cr.records.size(), 19);
+    EXPECT_EQ(cr.records[18], (QStringList{"1", "b", "c"}));
+
     // A quote still open at the end shows what was read and ends the preview.
     ASSERT_TRUE(WriteBytes(path, "a,b\r\n\r\nx,\"y\r\nz"));
     const CsvFile open = ReadCsvPreview(path);
@@ -133,4 +188,52 @@ TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
     EXPECT_EQ(ReadCsvPreview(dir.filePath("none.csv")).error, CsvImportError());
     ASSERT_TRUE(WriteBytes(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
     EXPECT_EQ(ReadCsvPreview(path).error, CsvImportError());
+}
+
+TEST(CsvMemory, APreviewAndAWholeFileStayWithinTheirBounds)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // 300 MB of rows ended by a lone CR: the preview reads only its start.
+    const QString crOnly = dir.filePath("cr.csv");
+    ASSERT_TRUE(WriteRepeated(crOnly, "1234,户名,金额,备注\r", 300 * kMb));
+    {
+        PeakMemory peak;
+        const CsvFile preview = ReadCsvPreview(crOnly);
+        ASSERT_TRUE(preview.ok()) << preview.error.toStdString();
+        EXPECT_EQ(preview.records.size(), 19);
+        if (peak.Available()) EXPECT_LT(peak.GrowthBytes(), 3 * kCsvPreviewBytes + 16 * kMb);
+    }
+    QFile::remove(crOnly);
+    // One row longer than the preview ever reads shows the fields read.
+    const QString wide = dir.filePath("wide.csv");
+    ASSERT_TRUE(WriteRepeated(wide, Gbk(QString::fromUtf8("户名金额,")), kCsvPreviewBytes + 8 * kMb));
+    const CsvFile row = ReadCsvPreview(wide);
+    ASSERT_TRUE(row.ok()) << row.error.toStdString();
+    ASSERT_EQ(row.records.size(), 1);
+    EXPECT_EQ(row.records[0].size(), 59);
+    EXPECT_EQ(row.records[0].last(), QString::fromUtf8("户名金额"));
+    QFile::remove(wide);
+
+    // 100 MB of commas, one record of a hundred million empty fields: held as
+    // its text (two bytes a character) and the one record's place.
+    const QString commas = dir.filePath("commas.csv");
+    const qint64 size = 100 * kMb;
+    ASSERT_TRUE(WriteRepeated(commas, ",", size));
+    {
+        PeakMemory peak;
+        const CsvFileTable file = ReadCsvRecords(commas);
+        ASSERT_TRUE(file.ok()) << file.error.toStdString();
+        EXPECT_EQ(file.table.RecordCount(), 1);
+        EXPECT_EQ(file.table.Record(1, 3), (QStringList{"", "", ""}));
+        if (peak.Available()) EXPECT_LT(peak.GrowthBytes(), 2 * size + 48 * kMb);
+    }
+    QFile::remove(commas);
+
+    // A file whose text alone would pass the bound is refused before it is read.
+    const QString huge = dir.filePath("huge.csv");
+    QFile sparse(huge);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(kCsvMemoryBound / 2 + 1));
+    sparse.close();
+    EXPECT_EQ(ReadCsvRecords(huge).error, CsvTooLargeError());
 }

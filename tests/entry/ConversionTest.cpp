@@ -91,7 +91,7 @@ TEST(AutoConvert, AmountCodesAndBordersAndConvertingAgain)
     EXPECT_EQ(Conv(118, "-￥1234.00"), "-￥1234.00");
 }
 
-TEST(ConvertByCode, EveryCodeConvertsItsTextAndNoDateGivesEmpty)
+TEST(ConvertByCode, EveryCodeConvertsItsText)
 {
     // Full-width figures, point, comma and minus read as their plain forms;
     // a date without its year is in the current year; out of range parts are
@@ -101,7 +101,7 @@ TEST(ConvertByCode, EveryCodeConvertsItsTextAndNoDateGivesEmpty)
         {109, "10-00-8 5", "100085"}, {109, "1234567", "123456"}, {109, "85", "000085"}, {109, "abc", ""},
         {116, "0.25", "25%"}, {116, "25%", "25%"}, {116, "0.07", "7%"}, {116, "0.125", "12.5%"}, {116, "abc", "abc"},
         {116, "0.1", "10%"}, {116, "-0.035", "-3.5%"}, {116, "1e3", "1e3"}, {110, "2012-5-3", "2012年05月03日"},
-        {110, "abc", ""}, {111, "2012/5/3", "2012-05-03"}, {112, "2012年5月3日", "05月03日"}, {113, "2012.12.31", "12-31"},
+        {110, "abc", "abc"}, {111, "2012/5/3", "2012-05-03"}, {112, "2012年5月3日", "05月03日"}, {113, "2012.12.31", "12-31"},
         {111, "2012-05-03 14:30:15", "2012-05-03"}, {110, "5-3", "2020年05月03日"}, {111, "12月31日", "2020-12-31"},
         {110, "2012年05月03日", "2012年05月03日"}, {111, "2012-05-03", "2012-05-03"}, {100, "2012", "贰零壹贰"},
         {101, "10", "零壹拾"}, {102, "25", "贰拾伍"}, {106, "贰零壹贰", "2012"}, {107, "零伍", "5"}, {108, "40", "9"},
@@ -117,10 +117,41 @@ TEST(ConvertByCode, EveryCodeConvertsItsTextAndNoDateGivesEmpty)
     for (const Case& c : cases) EXPECT_EQ(Conv(c.code, QString::fromUtf8(c.text)), QString::fromUtf8(c.want)) << c.code << " " << c.text;
     EXPECT_EQ(SixDigitText("邮编：２１0000"), "000000");  // SixDigitText itself takes plain figures only
     EXPECT_EQ(FormatAmount("１２３"), "￥123.00");
-    for (const char* t : {"abc", "2012-2-30", "2012-13-1", "2012-5-3 25:00", "5.3", "12345", "2012-5"})
-        EXPECT_EQ(FormatDateText(QString::fromUtf8(t), "YYYY-MM-DD", kToday), "") << t;
+}
+
+TEST(FormatDateText, UsualWrittenFormsOfADateAreRead)
+{
+    // Two- and four-digit years, every separator, eight figures run together,
+    // month and day alone in today's year, a time of day after the date.
+    struct Case { const char* text; const char* want; };
+    const Case cases[] = {
+        {"2012-5-3", "2012-05-03"},   {"2012/5/3", "2012-05-03"},     {"2012.5.3", "2012-05-03"},
+        {"2012年5月3日", "2012-05-03"}, {"2012 年 5 月 3 日", "2012-05-03"}, {"12-5-3", "2012-05-03"},
+        {"12/05/03", "2012-05-03"},   {"12.5.3", "2012-05-03"},       {"12年5月3日", "2012-05-03"},
+        {"29-1-1", "2029-01-01"},     {"30-1-1", "1930-01-01"},       {"99/12/31", "1999-12-31"},
+        {"00-2-29", "2000-02-29"},    {"20120503", "2012-05-03"},     {" 20121231 ", "2012-12-31"},
+        {"20120503 08:15", "2012-05-03"}, {"12-5-3 23:59:59", "2012-05-03"}, {"2012/5/3T8:05", "2012-05-03"},
+        {"5-3", "2020-05-03"},        {"5/3", "2020-05-03"},          {"12月31日", "2020-12-31"},
+        // No date: nothing is made up.
+        {"abc", ""},          {"2012-2-30", ""},  {"2012-13-1", ""},  {"2012-5-3 25:00", ""}, {"5.3", ""},
+        {"12345", ""},        {"2012-5", ""},     {"20121301", ""},   {"201205031", ""},      {"123-5-3", ""},
+        {"1-5-3", ""},        {"2012--5-3", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatDateText(QString::fromUtf8(c.text), "YYYY-MM-DD", kToday), QString::fromUtf8(c.want)) << c.text;
     EXPECT_EQ(FormatDateText("2012-2-29", "YYYY-MM-DD", kToday), "2012-02-29");
     EXPECT_EQ(FormatDateText("2012-5-3", "DD/MM/YYYY 年", kToday), "03/05/2012 年");
+}
+
+TEST(ConvertByCode, DateBoxesConvertTheUsualFormsAndKeepTextThatIsNoDate)
+{
+    struct Case { double code; const char* text; const char* want; };
+    const Case cases[] = {
+        {110, "12-5-3", "2012年05月03日"}, {111, "2012/5/3", "2012-05-03"}, {112, "20120503", "05月03日"},
+        {113, "12.5.3", "05-03"},         {110, "abc", "abc"},             {111, "2012-2-30", "2012-2-30"},
+        {112, "12345", "12345"},          {113, "二〇一二年", "二〇一二年"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Conv(c.code, QString::fromUtf8(c.text)), QString::fromUtf8(c.want)) << c.code << " " << c.text;
 }
 
 TEST(AutoConvert, MoneyWordsAndCellsOrTheTextAsTypedWhenTheyFail)
@@ -182,6 +213,7 @@ TEST(KeepAllowedChars, RemovesEverythingElseAndNumberTextIsPlain)
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"a1b2c3", "0123456789", "123"}, {"零1壹2", "壹", "壹"}, {"", "abc", ""}, {"abc", "", ""},
         {"aAbB", "ab", "ab"},  // exact comparison
+        {"x1y2z3w", "123", "123"}, {"123", "0123456789", "123"},
     };
     for (const auto& [text, allowed, want] : cases)
         EXPECT_EQ(KeepAllowedChars(QString::fromUtf8(text), QString::fromUtf8(allowed)), QString::fromUtf8(want)) << text;

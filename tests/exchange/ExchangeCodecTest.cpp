@@ -96,13 +96,28 @@ TEST(ExchangeDecoding, BrokenRecordsAreJoinedAndFieldsReadAsWritten)
     EXPECT_EQ(w[FieldLBL].toString(), "甲\r\n乙");
     EXPECT_EQ(w[FieldX].toDouble(), 12.5);
     EXPECT_EQ(w[FieldColor].toDouble(), 255);
-    EXPECT_TRUE(w[FieldFSize].isNull());
+    EXPECT_EQ(w[FieldFSize], QVariant(0.0)) << "an empty number field reads as 0";
     EXPECT_EQ(c.rows[1].extra.toDouble(), 7.5) << "field 23 is read, later ones are ignored";
     EXPECT_TRUE(c.rows[2].extra.isNull());
     EXPECT_EQ(c.rows[2].fields[FieldSumID1].toDouble(), 0) << "21 fields read without the second sum";
     EXPECT_EQ(c.rows[3].fields[FieldLBL].toString(), HeaderLabel());
     // A file passed through an editor that keeps LF only still reads.
     EXPECT_TRUE(DecodeExchangeText(File({BoxLine("1")}).replace("\r\n", "\n"), "x").ok);
+}
+
+TEST(ExchangeDecoding, EveryEmptyNumberFieldReadsAsZero)
+{
+    // The number fields of a box line, by position in the line.
+    const int numberFields[] = {FieldID, FieldClas, FieldX, FieldY, FieldW, FieldH, FieldS, FieldL, FieldColor,
+                                FieldFSize, FieldCash, FieldRCtl, FieldSumID, FieldSumID1};
+    for (int f : numberFields) {
+        QStringList fields = BoxLine("1").split(kSep);
+        fields[f] = " ";
+        const ExchangeContent c = DecodeExchangeText(File({fields.join(kSep) + kSep}), "x");
+        ASSERT_TRUE(c.ok) << f << c.error.toStdString();
+        EXPECT_EQ(c.rows[0].fields[f], QVariant(0.0)) << BoxRecordFields()[f].toStdString();
+        EXPECT_EQ(c.rows[0].extra, QVariant(0.0)) << "an empty field 23";
+    }
 }
 
 TEST(ExchangeDecoding, RefusalsNameWhatAndWhere)

@@ -6,6 +6,7 @@
 #include "exchange/FormatExchange.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Database.h"
+#include "storage/FormatStore.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -77,6 +78,8 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     const ExportResult out = ExportFormatFile("工行", File("a"), prompts);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.path, File("a.tvq"));
+    EXPECT_EQ(out.message, "格式：“工行”导出完成！");
+    EXPECT_EQ(out.warning, "");
     EXPECT_EQ(FileHash(File("a.jpg")), FileHash(BackgroundStore::PicturePath("工行")));
     const QString text = DecodeText(FileBytes(out.path));
     const QStringList lines = text.split("\r\n");
@@ -96,6 +99,19 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     prompts.answers = {PromptAnswer::No};
     EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
     EXPECT_EQ(FileBytes(File("a.tvq")), "old");
+
+    // A file written elsewhere than chosen is told after the message.
+    ASSERT_TRUE(QDir().mkpath(File("b.tvq") + "/keep"));
+    TextWriteRetry quick;
+    quick.attempts = 3;
+    quick.renameAfter = 1;
+    quick.pause = std::chrono::milliseconds(0);
+    prompts.answers = {PromptAnswer::Yes};
+    const ExportResult moved = ExportFormatFile("工行", File("b"), prompts, quick);
+    ASSERT_TRUE(moved.ok) << moved.error.toStdString();
+    EXPECT_EQ(moved.message, "格式：“工行”导出完成！");
+    EXPECT_EQ(moved.warning, "文件已写入：" + QDir::toNativeSeparators(moved.path));
+    EXPECT_NE(moved.path, File("b.tvq"));
 }
 
 TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
@@ -119,7 +135,16 @@ TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
     EXPECT_EQ(after[1].section('|', 19, 19), QString::number(first) + ".1");
     EXPECT_EQ(after[0].section('|', 20, 20), "0") << "SumID1 99 named no row of the file";
     EXPECT_EQ(OpenRecordset("SELECT RCtl1 FROM Fmt WHERE ID = ?", {first}).rows[0][0].toDouble(), 42);
-    for (int i : {0, 2}) EXPECT_EQ(after[i].section('|', 0, 11), before[i].section('|', 0, 11));
+    // Fields from Clas to fSize as stored, an empty number field arriving as 0
+    // (the header's Clas among them).
+    const auto numbersRead = [](const QString& row) {
+        QStringList f = row.split('|').mid(0, 12);
+        for (int i = 0; i < f.size(); ++i)
+            if (f[i].isEmpty() && i + 1 != FieldLBL && i + 1 != FieldDir && i + 1 != FieldFName) f[i] = "0";
+        return f;
+    };
+    EXPECT_EQ(before[2].section('|', 0, 0), "");
+    for (int i : {0, 2}) EXPECT_EQ(after[i].split('|').mid(0, 12), numbersRead(before[i])) << i;
 
     // A taken name is asked again; an empty answer imports nothing.
     prompts.inputs = {QString("新"), QString("")};
@@ -127,6 +152,27 @@ TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
     EXPECT_EQ(prompts.shown.mid(prompts.shown.size() - 2),
               QStringList({"格式：“新”已存在，请另取格式名！", "格式：“新”已存在，请另取格式名！"}));
     EXPECT_EQ(OpenRecordset("SELECT COUNT(*) FROM Fmt").rows[0][0].toInt(), 7);
+}
+
+TEST_F(FormatExchange, ABoxLineWithEmptyNumbersIsABoxOfTheImportedFormat)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("空.tvq"), prompts).ok);
+    QStringList lines = DecodeText(FileBytes(File("空.tvq"))).split("\r\n");
+    QStringList fields = lines[2].split(kSep);
+    ASSERT_EQ(fields[2], "户名");
+    for (int f : {FieldClas, FieldX, FieldCash}) fields[f] = "";
+    lines[2] = fields.join(kSep);
+    Write("空.tvq", lines.join("\r\n"));
+    ASSERT_TRUE(ImportFormatFile(File("空.tvq"), prompts, NoProgress(), Quick()).ok);
+    StoredFormat back;
+    ASSERT_TRUE(FormatStore::Load("空", 15360, FormatHeader(), back).ok);
+    ASSERT_EQ(back.boxes.size(), 2u) << "no imported box disappears";
+    const auto named = std::find_if(back.boxes.begin(), back.boxes.end(),
+                                    [](const Box& b) { return b.caption == "户名"; });
+    ASSERT_NE(named, back.boxes.end());
+    EXPECT_EQ(named->kind, BoxKind::Text);
+    EXPECT_EQ(named->rect.x(), 0);
 }
 
 TEST_F(FormatExchange, OnlyThePictureThatCameWithTheFileIsTaken)

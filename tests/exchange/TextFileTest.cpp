@@ -36,6 +36,28 @@ TEST(TextEncoding, GbkWithoutMarkGb18030WhenNeededAndUtf8Read)
     EXPECT_EQ(DecodeText(EncodeText(rare)), rare);
 }
 
+TEST(TextEncoding, EveryCharacterWrittenReadsBackAsItself)
+{
+    // Characters whose GB18030 two-byte codes GBK reads as private-use ones,
+    // and the private-use characters GBK writes with those codes.
+    const QString fourCodes = QStringLiteral("工行ǹ⺄ḿ进账") + QChar(0xE7C7) + QChar(0xE5E5);
+    EXPECT_EQ(DecodeText(EncodeText(fourCodes)), fourCodes);
+    EXPECT_EQ(DecodeText(Encoded("GB18030", QStringLiteral("ǹ"))), QStringLiteral("ǹ"));
+    EXPECT_EQ(DecodeText(Encoded("GBK", QStringLiteral("进账单€"))), QStringLiteral("进账单€"));
+    // Each character alone (where a short text can be valid UTF-8 as well),
+    // and all of them in one text.
+    QString all;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const QString one = QString::fromUcs4(&c, 1);
+        all += one;
+        ASSERT_EQ(DecodeText(EncodeText(one)), one) << std::hex << quint32(c);
+    }
+    const QByteArray bytes = EncodeText(all);
+    EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(DecodeText(bytes), all);
+}
+
 TEST(TextEncoding, ServerPagesAreGbkEvenWhenTheBytesAreValidUtf8)
 {
     // "录" in GBK is C2 BC, which is valid UTF-8 for "¼".

@@ -4,6 +4,8 @@
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
 
+#include <QElapsedTimer>
+
 using namespace slip;
 using namespace slip::test;
 using namespace std::chrono_literals;
@@ -81,6 +83,13 @@ TEST(CatalogueList, RecordLinesAreTakenUpToTheLastBreakAndBadOnesSkipped)
     // Nothing usable, or breaks in upper case only: not a list.
     EXPECT_FALSE(ParseWebFormatList(kHostileLines.join(QStringLiteral("<br>")) + QStringLiteral("<br>x")).recognised);
     EXPECT_FALSE(ParseWebFormatList(QStringLiteral("a|b|/c|/d|2023-1-1<BR>x")).recognised);
+    // The mark alone is a catalogue without entries.
+    for (const char* empty : {"Finished", " Finished\r\n", "<br>Finished"}) {
+        const WebFormatList none = ParseWebFormatList(QString::fromUtf8(empty));
+        EXPECT_TRUE(none.recognised) << empty;
+        EXPECT_TRUE(none.records.isEmpty());
+    }
+    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("<html>Finished")).recognised);
 }
 
 using Catalogue = ServerTest;
@@ -108,7 +117,6 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     const QList<HttpRoute> answers = {
         {404, Page(kGoodLines)},                                    // an error page, mark and all
         {200, Page(kHostileLines)},                                 // nothing usable
-        {200, "Finished"},                                          // no records at all
         {200, "\x00\xFF\xFE garbage Finished", "text/html"},       // bytes of nothing
     };
     for (const HttpRoute& answer : answers) {
@@ -118,6 +126,16 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
         EXPECT_FALSE(r.error.isEmpty());
         EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
     }
+}
+
+TEST_F(Catalogue, AnAnswerOfTheMarkAloneEmptiesTheTable)
+{
+    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+    server.setRoute("/kvw/fmt.asp", {200, "Finished"});
+    const CatalogueRefresh r = DownWebFmt(5s, 1);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.stored, 0);
+    EXPECT_TRUE(LoadWebFmtList().isEmpty());
 }
 
 TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)
@@ -190,6 +208,24 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
         EXPECT_EQ(FileBytes(older), ExchangeFile("older"));
     }
     EXPECT_EQ(server.hits("/pic/a.jpg"), 0) << "no picture is fetched for a template that failed";
+}
+
+TEST_F(CatalogueDownload, ACancelWhileThePictureComesLeavesNeitherFile)
+{
+    server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
+    server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", 3000ms});
+    QElapsedTimer clock;
+    clock.start();
+    // The operator cancels once the template is in and the picture is awaited.
+    const auto cancelled = [this] { return server.hits("/pic/slow.jpg") > 0; };
+    const WebFormatDownload d =
+        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/slow.jpg"), progress, 5s, cancelled);
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(d.cancelled);
+    EXPECT_TRUE(d.templatePath.isEmpty());
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.tvq"))));
+    EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.jpg"))));
 }
 
 TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenForIt)

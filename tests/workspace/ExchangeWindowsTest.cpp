@@ -11,6 +11,7 @@
 #include "exchange/Server.h"
 #include "storage/BackgroundStore.h"
 #include "ui/PicturePreview.h"
+#include "ui/Progress.h"
 #include "ui/SelFormat.h"
 #include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QComboBox>
+#include <QDir>
 
 using namespace slip;
 using namespace slip::test;
@@ -86,6 +88,24 @@ protected:
         ASSERT_EQ(dlg.list->CurrentRow(), row);
     }
 
+    // Presses Cancel in the progress window once it shows `title`, and tells
+    // whether it did.
+    static void CancelProgressWhenShown(const QString& title, bool* cancelled)
+    {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, title, cancelled] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* i = qobject_cast<Indicator*>(w);
+                if (!i || !i->isVisible() || i->LBL->text() != title) continue;
+                i->CancelButton->click();
+                *cancelled = true;
+                poll->deleteLater();
+                return;
+            }
+        });
+        poll->start(50);
+    }
+
     static QStringList Ticks(const WebCatalogueDialog& dlg)
     {
         QStringList out;
@@ -119,6 +139,61 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     QTest::keyClick(dlg->keywordEdit, Qt::Key_Return);
     EXPECT_EQ(dlg->CurrentEntry().name, "农行进账单") << "Enter searches from the current entry on";
     EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptiesIt)
+{
+    auto dlg = Open();
+    QTRY_COMPARE(dlg->list->rowCount(), 4);
+    QStringList captions;
+    for (int c = 0; c < dlg->list->columnCount(); ++c)
+        captions << dlg->list->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    EXPECT_EQ(captions, (QStringList{"ID", "格式", "图片", "序号", "选择", "类别", "格式名称", "更新日期"}));
+    ClickRow(*dlg, "工行进账单");
+    const int row = dlg->list->CurrentRow();
+    EXPECT_EQ(dlg->list->index(row, CatalogueListModel::FilePathColumn).data().toString(), "/fmt/gh.tvq");
+    EXPECT_EQ(dlg->list->index(row, CatalogueListModel::PicturePathColumn).data().toString(), "/pic/gh.jpg");
+    EXPECT_GT(dlg->list->index(row, CatalogueListModel::IdColumn).data().toLongLong(), 0);
+
+    server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, "Finished"});
+    QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
+    EXPECT_EQ(dlg->list->rowCount(), 0);
+    EXPECT_TRUE(LoadWebFmtList().isEmpty());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavingNothing)
+{
+    server.setRoute(QStringLiteral("/pic/slow.jpg"), {200, JpegBytes(Qt::red), "image/jpeg", 3000ms});
+    server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 3000ms});
+    ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "慢格式", "/fmt/slow.tvq", "/pic/slow.jpg", {}},
+                                   WebFormatRecord{0, "银行", "快格式", "/fmt/gh.tvq", "", {}}}));
+    auto dlg = Open();
+    QTRY_COMPARE(dlg->list->rowCount(), 2);
+    // The preview picture of the slow entry.
+    bool cancelled = false;
+    CancelProgressWhenShown("正在下载...", &cancelled);
+    QElapsedTimer clock;
+    clock.start();
+    ClickRow(*dlg, "慢格式");
+    QTRY_VERIFY(!dlg->IsBusy());
+    EXPECT_TRUE(cancelled);
+    EXPECT_LT(clock.elapsed(), 2500) << "the preview download was cancelled";
+    EXPECT_TRUE(dlg->preview->noPicture->isVisible());
+    EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/slow.jpg")));
+    // The entry itself: nothing imported, no file left.
+    cancelled = false;
+    CancelProgressWhenShown("正在下载...", &cancelled);
+    clock.restart();
+    const FormatImportResult r = dlg->DownInputFmt();
+    EXPECT_TRUE(cancelled);
+    EXPECT_LT(clock.elapsed(), 2500) << "the download was cancelled";
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(FormatStore::Exists("慢格式"));
+    EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/慢格式.tvq")));
+    EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/慢格式.jpg")));
+    EXPECT_TRUE(prompts.shown.isEmpty()) << "a cancelled download needs no word";
+    EXPECT_TRUE(dlg->importButton->isEnabled());
 }
 
 TEST_F(CatalogueWindow, AHugeListIsStoredAndShownWhileTheWindowsKeepAnswering)
@@ -221,7 +296,10 @@ TEST_F(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
     }
     ASSERT_EQ(files.requests.size(), 1u);
     EXPECT_EQ(files.requests[0].filter, "进账单格式(*.tvq)|*.tvq");
-    EXPECT_EQ(prompts.shown, QStringList{"格式：“工行”导出完成！\r\n文件：" + out + ".tvq"});
+    // The dialog starts in the data folder at the format's name; the message
+    // ends with the export done.
+    EXPECT_EQ(files.requests[0].defaultName, QDir(DataFolder()).filePath("工行"));
+    EXPECT_EQ(prompts.shown, QStringList{"格式：“工行”导出完成！"});
     // Importing it: the new format opens when the operator says so.
     prompts.shown.clear();
     prompts.answers = {PromptAnswer::Yes};
