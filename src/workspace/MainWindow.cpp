@@ -191,6 +191,8 @@ QWidget* MainWindow::BuildSlipPanel()
     v->addLayout(row1);
 
     auto* row2 = new QHBoxLayout;
+    AddPrintButtons(row2);
+    row2->addSpacing(8);
     const QString captions[5] = {QStringLiteral("显示标尺(1厘米/大格；2毫米/小格)"), QStringLiteral("纵向打印"),
                                  QStringLiteral("锁定格式"), QStringLiteral("卡纸器两边向中间收缩"),
                                  QStringLiteral("显示底图")};
@@ -424,6 +426,7 @@ void MainWindow::ShowFormatState()
     alignMenu->setEnabled(open && !h.options.locked);
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
+    ShowPrintAllState();
     for (QCheckBox* c : optionBoxes) c->setEnabled(open);
     ShowHistoryTabState();
 }

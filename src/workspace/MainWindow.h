@@ -10,6 +10,7 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -63,6 +64,9 @@ public:
     QAction* printBillAction = nullptr;
     QAction* printAllAction = nullptr;
     QAction* offsetWizardAction = nullptr;
+    // The picture buttons beside the format's name: the shown slip, the batch.
+    QPushButton* printBillButton = nullptr;
+    QPushButton* printAllButton = nullptr;
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
@@ -130,7 +134,11 @@ private:
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
     // The print commands (MainWindowPrint.cpp).
+    void AddPrintButtons(QLayout* row);
     void WirePrintCommands();
+    // The batch print takes two records or more, of the open format.
+    void ShowPrintAllState();
+    bool batchPrintable_ = false;
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;
