@@ -296,7 +296,8 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     SetBusy(true);
     WebFormatDownload download;
     {
-        WindowProgress progress;
+        // A download stops for the operator's Cancel.
+        WindowProgress progress(true);
         download = DownloadWebFormat(entry, progress, timeout, [self] { return !self || self->closeWhenIdle_; });
     }
     if (!self) return none;
