@@ -9,6 +9,7 @@
 #include "workspace/HelpLinks.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipView.h"
+#include "workspace/dialogs/AboutDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -131,6 +134,26 @@ TEST_F(Window, HelpItemsOpenTheManualAndThePagesOrSayWhatIsMissing)
     EXPECT_TRUE(p.shown.isEmpty());
     EXPECT_EQ(urls.opened, (QList<QUrl>{QUrl::fromLocalFile(DataFile(QStringLiteral("使用说明.html"))),
                                         QUrl("https://slips.example.com/mirror/shop/index.htm")}));
+}
+
+TEST_F(Window, AboutOpensTheSetServerFromTheLogoOrAnyLineOrSaysNoneIsSet)
+{
+    UrlCatcher urls;
+    AboutDialog about;
+    about.show();
+    std::vector<QWidget*> clickable{about.logo, about.copyrightLine};
+    for (QLabel* l : about.makerLabels) clickable.push_back(l);
+    {
+        ScriptedPrompter p;
+        QTest::mouseClick(about.makerLabels[4], Qt::LeftButton);
+        EXPECT_EQ(p.shown, QStringList{NoServerAddressError()});
+    }
+    ASSERT_TRUE(SetServerAddress(QStringLiteral("https://slips.example.com/mirror")));
+    ScriptedPrompter p;
+    for (QWidget* w : clickable) QTest::mouseClick(w, Qt::LeftButton);
+    EXPECT_TRUE(p.shown.isEmpty());
+    EXPECT_EQ(urls.opened, QList<QUrl>(clickable.size(), QUrl("https://slips.example.com/mirror")));
+    EXPECT_TRUE(about.isVisible()) << "the dialog stays open";
 }
 
 #include "LayoutMenusTest.moc"
