@@ -339,23 +339,11 @@ void MainWindow::BuildHelpMenu(QMenuBar* bar)
         });
     };
     page(pages.at(0));
-    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [this] { OpenManual(); });
+    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [] { OpenManualFile(); });
     help->addSeparator();
     for (int i = 1; i < pages.size(); ++i) page(pages.at(i));
     help->addSeparator();
     aboutAction = help->addAction(QStringLiteral("关于软件"));
-}
-
-void MainWindow::OpenManual()
-{
-    const QString manual = FindManual(ManualFolders());
-    if (manual.isEmpty()) {
-        MsgBox(NoManualMessage(), PromptIcon::Information);
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
-               PromptIcon::Warning);
 }
 
 void MainWindow::Start()

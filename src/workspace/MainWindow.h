@@ -121,7 +121,6 @@ private:
     // --- Layout commands, help ----------------------------------------
     void BuildAlignMenu(QMenuBar* bar);
     void BuildHelpMenu(QMenuBar* bar);
-    void OpenManual();
     // The slip size, print margin, barcode standard and about dialogs.
     void WireDialogs();
     // The history tab.
