@@ -52,6 +52,12 @@ public:
         viewport()->update();
     }
 
+    // Whether a text box shows its single border: as its code gives once
+    // the format is opened, and as the value entry sets it on leaving a box
+    // that holds a value.
+    void SetBoxBorder(BoxId id, bool single);
+    bool BoxBorder(BoxId id) const;
+
     // 0 Code 39, anything else EAN-13.
     void SetBarcodeStandard(int standard)
     {
@@ -107,6 +113,7 @@ private:
     double zoom_ = 1.0;
     int barcodeStandard_ = 0;
     QHash<BoxId, QColor> tints_;
+    QHash<BoxId, bool> borders_;  // set on leaving; the opened format's own otherwise
     QPointF popupMm_;
 };
 
