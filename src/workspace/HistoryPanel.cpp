@@ -39,6 +39,12 @@ const QColor kMatchColour(255, 214, 90);
 // Rows measured when columns are fitted: the first page a view reads anyway.
 constexpr int kMeasuredRows = 200;
 
+// The delete question: Yes and No, no icon; Enter keeps the slips.
+bool ConfirmDelete(const QString& question)
+{
+    return Question(question, PromptButtons::YesNo, PromptIcon::None, PromptDefault::No) == PromptAnswer::Yes;
+}
+
 } // namespace
 
 // Shows a line break inside a value as the line-break marker (a list row is
@@ -303,7 +309,7 @@ void HistoryPanel::DeleteHistoryRows()
 {
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    if (!ConfirmLoss(DeleteHistoryRowsQuestion(rows))) return;
+    if (!ConfirmDelete(DeleteHistoryRowsQuestion(rows))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
@@ -326,7 +332,7 @@ void HistoryPanel::DeleteAllHistory()
     grid->selectAll();
     QVector<int> all(rows);
     std::iota(all.begin(), all.end(), 0);
-    if (!ConfirmLoss(DeleteHistoryRowsQuestion(all))) return;
+    if (!ConfirmDelete(DeleteHistoryRowsQuestion(all))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
     if (!result.ok) MsgBox(result.error, PromptIcon::Critical);

@@ -24,6 +24,7 @@ public:
     std::deque<std::optional<QString>> inputs;
     QStringList shown;   // texts of every box and input box, in order
     QStringList noByDefault;  // texts of the questions that Enter answers No
+    QList<PromptIcon> icons;  // the icon of every box, in order
 };
 
 namespace test {

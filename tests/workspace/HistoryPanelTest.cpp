@@ -265,6 +265,8 @@ TEST_F(HistoryPanelTest, DeletingAsksByRowNumbersThenTheSelectedOrEveryRowGoes)
     Store(kFormat, {{id[Payer], "刚打印的"}});  // after the list was read
     Press(panel->clearButton);
     EXPECT_EQ(prompts.shown, (QStringList{"您确定要删除第2至第3行？", "您确定要删除第2至第3行？", "您确定要删除第1至第4行？"}));
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>(3, PromptIcon::None)) << "Yes and No, no icon";
+    EXPECT_EQ(prompts.noByDefault, prompts.shown) << "Enter keeps the slips";
     EXPECT_EQ(model().rowCount(), 0);
     EXPECT_EQ(StoredSlips(kFormat), 0);
     EXPECT_EQ(StoredSlips(QStringLiteral("电汇单")), 1);
