@@ -1,5 +1,6 @@
 #include "GridExportTestSupport.h"
 #include "ScriptedFileDialog.h"
+#include "ProgressWatch.h"
 #include "ScriptedPrompter.h"
 #include "StoredFormats.h"
 #include "TestHome.h"
@@ -12,9 +13,6 @@
 #include "workspace/SlipView.h"
 
 #include <QHeaderView>
-#include <QLabel>
-#include <QTimer>
-#include <atomic>
 #include <QTest>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -382,17 +380,8 @@ TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
 TEST_F(HistoryPanelTest, MoreThanThreeHundredSlipsLoadWithTheProgressWindowThenTheColumnsAreFitted)
 {
     for (int i = 1; i <= 300; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
-    // A clock that runs fast: the window is up at once and every step shows it.
-    std::atomic<int> seconds{0};
-    SetProgressClock([&] { return QDateTime::currentDateTime().addSecs(++seconds); });
-    QStringList titles;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* i = qobject_cast<Indicator*>(w); i && i->isVisible() && !titles.contains(i->LBL->text()))
-                titles << i->LBL->text();
-    });
-    watch.start(0);
+    test::ProgressWatch watch;
+    QStringList& titles = watch.titles;
     ShowPanel();
     EXPECT_EQ(titles, QStringList{"正在做交易数据表格进行格式设置……"}) << "300 slips";
     titles.clear();
@@ -401,5 +390,4 @@ TEST_F(HistoryPanelTest, MoreThanThreeHundredSlipsLoadWithTheProgressWindowThenT
     EXPECT_EQ(titles, (QStringList{"正在加载历史记录……", "正在做交易数据表格进行格式设置……"})) << "301 slips";
     EXPECT_FALSE(ProgressWindowOpen());
     EXPECT_EQ(model().rowCount(), 301);
-    SetProgressClock({});
 }

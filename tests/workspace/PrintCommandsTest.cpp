@@ -1,5 +1,6 @@
 #include "CupsSpooler.h"
 #include "PrintTestSupport.h"
+#include "ProgressWatch.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 #include "FileBytes.h"
@@ -273,7 +274,13 @@ TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
         jobs += o.printed == 1 && o.stored == 0;
     });
     const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
-    EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
+    {
+        test::ProgressWatch watch;
+        EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
+        EXPECT_EQ(watch.titles, QStringList{"正在打印..."});
+        EXPECT_EQ(ProgressPosition(), 2) << "a step per slip";
+        EXPECT_FALSE(ProgressWindowOpen());
+    }
     EXPECT_EQ(answer.shown, 1);  // one choice for the run
     EXPECT_EQ(jobs, 2);
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
