@@ -3,10 +3,10 @@
 #include "core/DataFolder.h"
 #include "exchange/Server.h"
 
+#include "ui/FileDialogs.h"
 #include "ui/Prompt.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 
@@ -45,7 +45,7 @@ void OpenManualFile()
         MsgBox(NoManualMessage(), PromptIcon::Information);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+    if (!ShellOpen(manual))
         MsgBox(QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”的程序！"),
                PromptIcon::Warning);
 }

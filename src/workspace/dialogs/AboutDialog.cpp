@@ -2,10 +2,10 @@
 
 #include "core/ProgramName.h"
 #include "exchange/Server.h"
+#include "ui/FileDialogs.h"
 #include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,7 +129,7 @@ void AboutDialog::OpenWebPage()
         MsgBox(web.error, PromptIcon::Warning);
         return;
     }
-    if (!QDesktopServices::openUrl(web.url))
+    if (!ShellOpen(web.url.toString()))
         MsgBox(QStringLiteral("无法打开网址“") + web.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
 }
 
