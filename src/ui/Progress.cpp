@@ -194,6 +194,9 @@ void Refresh(qint64 now)
     Yield();
 }
 
+// True once the window of the running run is on the screen.
+bool ProgressWindowShown() { return LiveWindow() && State().shown; }
+
 void RefreshWhenDue()
 {
     const qint64 now = NowMs();
@@ -260,8 +263,6 @@ void ProgressEnd()
     State().window.clear();
     State().shown = false;
 }
-
-bool ProgressWindowShown() { return LiveWindow() && State().shown; }
 
 void DrawProgressBar(qint64 position)
 {

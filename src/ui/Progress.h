@@ -85,9 +85,6 @@ qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0, bool 
 void ProgressStep(qint32 step, const QString& unit);
 // Gives the event loop a turn and closes the window; harmless when none is open.
 void ProgressEnd();
-// True once the window of the running run is on the screen (it waits
-// kProgressShowDelayMs before it appears).
-bool ProgressWindowShown();
 // Stores the position and draws the bar for it.
 void DrawProgressBar(qint64 position);
 
