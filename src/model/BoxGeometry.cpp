@@ -26,16 +26,22 @@ bool PullBoxInside(Box& b, const QSizeF& slip, double mmPerTwip)
     return r != before;
 }
 
-int PullBoxesInside(SlipFormat& format, double mmPerTwip)
+int PullBoxesInside(SlipFormat& format, double mmPerTwip, ProgressReporter& progress)
 {
     const QSizeF slip(format.Header().widthMm, format.Header().heightMm);
     int count = 0;
-    for (const Box& b : std::vector<Box>(format.Boxes())) {
-        Box moved = b;
-        if (!PullBoxInside(moved, slip, mmPerTwip)) continue;
-        format.UpdateBox(moved);
-        ++count;
+    progress.Start(QStringLiteral("正在检查所有内容框..."), kBoxKindCount);
+    for (int kind = 0; kind < kBoxKindCount; ++kind) {
+        for (const Box& b : std::vector<Box>(format.Boxes())) {
+            if (int(b.kind) != kind) continue;
+            Box moved = b;
+            if (!PullBoxInside(moved, slip, mmPerTwip)) continue;
+            format.UpdateBox(moved);
+            ++count;
+        }
+        progress.Step(1, QStringLiteral("pages"));
     }
+    progress.End();
     return count;
 }
 

@@ -70,6 +70,12 @@ bool DataType::ShowsCellBorder() const
     return (c > 0 && c < 100) || (c > 200 && c < 400);
 }
 
+bool DataType::BorderWhenOpened() const
+{
+    const double c = std::nearbyint(stored_);
+    return (c >= 1 && c <= 99) || (c >= 201 && c <= 399);
+}
+
 bool DataType::TakesAlignment() const
 {
     return item_ != 11 && item_ != 311 && item_ != 114 && item_ != 121;

@@ -46,8 +46,12 @@ public:
     // 0 for a plain code.
     int Cells() const { return cells_; }
     // The cell layouts show a single border on the canvas: a stored number
-    // strictly between 0 and 100 or between 200 and 400.
+    // strictly between 0 and 100 or between 200 and 400. A box takes it when
+    // it is left holding a value (an empty box keeps the border it has).
     bool ShowsCellBorder() const;
+    // The border a box shows once its format is opened: the stored number
+    // rounded to a whole one (halves to even) from 1 to 99 or 201 to 399.
+    bool BorderWhenOpened() const;
     // The alignment options serve every item but the amount cells (011, 311)
     // and the money places (114, 121): there figures always end at the right.
     bool TakesAlignment() const;

@@ -2,12 +2,15 @@
 
 #include "core/Units.h"
 #include "storage/RecordListModel.h"
+#include "ui/FrozenColumnView.h"
+#include "ui/Progress.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace slip {
 
@@ -27,27 +30,45 @@ int TextWidth(const QFontMetrics& fm, const QString& text)
 
 } // namespace
 
-void FitGridColumns(QTableView& view, int firstShown, int measuredRows, bool withCaptions, const CellText& text)
+void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text)
 {
     const QAbstractItemModel* model = view.model();
     if (!model) return;
     const QFontMetrics cells(view.font());
     const QFontMetrics captions(view.horizontalHeader()->font());
-    const int rows = std::min(model->rowCount(), measuredRows);
+    const int rows = model->rowCount();
+    const int columns = model->columnCount();
     const int cap = std::max(Pixels(kEmptyColumnTwips), view.width() / 2);
-    for (int c = 0; c < model->columnCount(); ++c) {
-        view.setColumnHidden(c, c < firstShown);
-        if (c < firstShown) continue;
-        int w = 0;
-        for (int r = 0; r < rows; ++r) {
+    const int first = std::clamp(firstShown, 0, columns);
+    const int measured = columns - first;
+    std::vector<int> widest(std::size_t(columns), 0);
+    WindowProgress progress;
+    const bool counted = withProgress && rows >= kGridSizingProgressRows && measured > 0;
+    if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), measured);
+    int shown = 0;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = first; c < columns; ++c) {
             const QModelIndex i = model->index(r, c);
-            w = std::max(w, TextWidth(cells, text ? text(i) : i.data().toString()));
+            widest[c] = std::max(widest[c], TextWidth(cells, text ? text(i) : i.data().toString()));
         }
-        if (w > 0 || withCaptions)
-            w = std::max(w, TextWidth(captions, model->headerData(c, Qt::Horizontal).toString()));
+        if (counted) {
+            // The share of the rows measured, in columns.
+            const int due = int(qint64(r + 1) * measured / rows);
+            if (due > shown) progress.Step(due - shown, QStringLiteral("pages"));
+            shown = due;
+        }
+    }
+    // A column where nothing was measured may be narrower than the style's least.
+    view.horizontalHeader()->setMinimumSectionSize(Pixels(kEmptyColumnTwips));
+    for (int c = 0; c < columns; ++c) {
+        view.setColumnHidden(c, c < first);
+        if (c < first) continue;
+        int w = widest[c];
+        if (w > 0 || rows == 0) w = std::max(w, TextWidth(captions, model->headerData(c, Qt::Horizontal).toString()));
         w = w > 0 ? w + Pixels(kPaddingTwips) : Pixels(kEmptyColumnTwips);
         view.setColumnWidth(c, std::min(w, cap));
     }
+    if (counted) progress.End();
 }
 
 void SortOnCaptionClicks(QTableView& view, int firstSortable, std::function<void()> onFixedCaption)
@@ -68,6 +89,14 @@ void SortOnCaptionClicks(QTableView& view, int firstSortable, std::function<void
     };
     forget();
     if (view.model()) QObject::connect(view.model(), &QAbstractItemModel::modelReset, header, forget);
+    // The frozen columns' captions lie over those of the view.
+    if (auto* frozen = qobject_cast<FrozenColumnView*>(&view); frozen && onFixedCaption) {
+        QHeaderView* fixed = frozen->FrozenView()->horizontalHeader();
+        fixed->setSectionsClickable(true);
+        QObject::connect(fixed, &QHeaderView::sectionClicked, header, [firstSortable, onFixedCaption](int section) {
+            if (section < firstSortable) onFixedCaption();
+        });
+    }
     QObject::connect(header, &QHeaderView::sectionClicked, header,
                      [&view, header, sorted, firstSortable, onFixedCaption](int section) {
                          if (section < firstSortable) {
@@ -110,9 +139,9 @@ void DataGridView::SelectRow(int row, bool atTop)
     scrollTo(at, atTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
 }
 
-void DataGridView::SizeColumns()
+void DataGridView::SizeColumns(bool withProgress)
 {
-    FitGridColumns(*this, std::max(0, list_->RunningNumberColumn()), list_->rowCount(), list_->rowCount() == 0);
+    FitGridColumns(*this, std::max(0, list_->RunningNumberColumn()), withProgress);
     emit columnsSized();
 }
 
@@ -120,7 +149,7 @@ void DataGridView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     // Widths are capped by the view's width, known once the layout has set it.
-    QTimer::singleShot(0, this, [this] { SizeColumns(); });
+    QTimer::singleShot(0, this, [this] { SizeColumns(false); });
 }
 
 } // namespace slip

@@ -9,19 +9,25 @@ class RecordListModel;
 // What a list shows in a cell (its display text unless a delegate says else).
 using CellText = std::function<QString(const QModelIndex&)>;
 
-// Sizes the columns from firstShown on to their widest text among the first
-// measuredRows rows, plus 100 twips; a column with no text there is 50
-// twips wide, unless withCaptions, when its caption always counts (else the
-// caption counts only beside some text). No column is wider than half the
-// view. Columns left of firstShown are hidden.
-void FitGridColumns(QTableView& view, int firstShown, int measuredRows, bool withCaptions,
-                    const CellText& text = {});
+// `AutoSizeGridColumns`: sizes the columns from firstShown on to the widest
+// text of every row, plus 100 twips; the caption counts beside some text,
+// and a list without rows measures its captions alone. A column where nothing
+// was measured is 50 twips wide. No column is wider than half the view.
+// Columns left of firstShown are hidden. With more than 200 rows (the two
+// caption rows of a grid counted) and withProgress, the progress window
+// "正在做交易数据表格进行格式设置……" counts the columns. Rows are read top to
+// bottom, each once, so a list that reads its rows a page at a time reads
+// every page once.
+void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text = {});
+// The rows (data rows) from which the sizing shows its progress window.
+inline constexpr int kGridSizingProgressRows = 199;
 
 // A click on the caption of a column from firstSortable on sorts the model by
 // it: ascending the first time, then alternating, the header's sort
 // indicator keeping the column and order (the model marks the caption with
-// "△" or "▽"). A click on a caption left of it runs onFixedCaption. The
-// model read again starts unsorted. Set once the view has its model.
+// "△" or "▽"). A click on a caption left of it (on a FrozenColumnView, also
+// on its frozen captions) runs onFixedCaption. The model read again starts
+// unsorted. Set once the view has its model.
 void SortOnCaptionClicks(QTableView& view, int firstSortable, std::function<void()> onFixedCaption = {});
 
 // The view of a record list: the columns left of its running numbers are
@@ -36,7 +42,9 @@ public:
     int CurrentRow() const;
     // Makes a row current and selected, showing it at the top when atTop.
     void SelectRow(int row, bool atTop = false);
-    void SizeColumns();
+    // Sizes the columns to their texts; the progress window shows for a long
+    // list only when withProgress.
+    void SizeColumns(bool withProgress = true);
 
 signals:
     // The columns were sized to their texts (a window may adjust them after).

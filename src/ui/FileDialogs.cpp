@@ -27,9 +27,9 @@ QUrl ShellOpenUrl(const QString& pathOrAddress)
     return QUrl::fromLocalFile(pathOrAddress);
 }
 
-void ShellOpen(const QString& pathOrAddress)
+bool ShellOpen(const QString& pathOrAddress)
 {
-    QDesktopServices::openUrl(ShellOpenUrl(pathOrAddress));
+    return QDesktopServices::openUrl(ShellOpenUrl(pathOrAddress));
 }
 
 const QString kPictureFilter = QStringLiteral(

@@ -16,8 +16,9 @@ bool EnsureAppFolder(const QString& folderName);
 // What the desktop is asked to open for a path or an address: a text with a
 // scheme (http:, https:, mailto:, file:) as it is, anything else as a local file.
 QUrl ShellOpenUrl(const QString& pathOrAddress);
-// Hands a file or address to the desktop's open action; the outcome is ignored.
-void ShellOpen(const QString& pathOrAddress);
+// Hands a file or address to the desktop's open action; false when nothing
+// on the desktop took it.
+bool ShellOpen(const QString& pathOrAddress);
 
 // --- File dialogs --------------------------------------------------------
 

@@ -91,6 +91,7 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     L1 = new QLabel(this);
     for (QLabel* l : {LBL, L1, L2}) l->setTextFormat(Qt::PlainText);  // may name files
     CancelButton = new QPushButton(QStringLiteral("取消"), this);
+    CancelButton->hide();
     auto* figures = new QHBoxLayout;
     figures->addWidget(L2);
     figures->addStretch();
@@ -116,11 +117,13 @@ struct ProgressState {
     QString title;
     qint32 total = 0;
     qint64 position = 0;
-    qint64 startMs = 0;
+    qint64 startMs = 0;     // of the phase: the times count from here
+    qint64 runStartMs = 0;  // of the run: the window appears after the delay
     QPointer<Indicator> window;
     std::function<QDateTime()> clock;
     bool cancelled = false;
     bool modal = false;  // windows opened now block the others
+    bool shown = false;  // the window of this run is on the screen
     // What the next refresh shows; a step only notes it.
     qint64 lastRefreshMs = 0;
     bool titleDue = false;
@@ -156,6 +159,7 @@ Indicator* LoadWindow()
     ProgressState& s = State();
     auto* w = new Indicator;
     if (s.modal) w->setWindowModality(Qt::ApplicationModal);
+    s.shown = false;
     s.window = w;
     s.cancelled = false;
     QObject::connect(w->CancelButton, &QPushButton::clicked, w, [w] {
@@ -173,6 +177,11 @@ void Refresh(qint64 now)
     ProgressState& s = State();
     s.lastRefreshMs = now;
     if (Indicator* w = LiveWindow()) {
+        const qint64 running = now - s.runStartMs;
+        if (!s.shown && (running >= kProgressShowDelayMs || running < 0)) {
+            s.shown = true;
+            w->show();
+        }
         if (s.titleDue) w->LBL->setText(s.title);
         if (s.percentDue) w->Percent->setText(ProgressPercentText(s.percentFraction));
         if (s.countDue) {
@@ -185,6 +194,9 @@ void Refresh(qint64 now)
     Yield();
 }
 
+// True once the window of the running run is on the screen.
+bool ProgressWindowShown() { return LiveWindow() && State().shown; }
+
 void RefreshWhenDue()
 {
     const qint64 now = NowMs();
@@ -195,19 +207,33 @@ void RefreshWhenDue()
 
 } // namespace
 
-qint32 ProgressStart(const QString& title, qint32 total, qint32 start)
+qint32 ProgressStart(const QString& title, qint32 total, qint32 start, bool cancellable)
 {
     ProgressState& s = State();
     s.title = title;
     s.titleDue = true;
     s.total = total;
+    const bool fresh = !LiveWindow();
     Indicator* w = LoadWindow();
     if (start < 0) start = qint32(qBound(qint64(INT32_MIN), s.position, qint64(INT32_MAX)));
     w->Pic->Clear();
     s.position = start;
-    w->show();
+    // Figures noted in the last run but never shown are not this run's.
+    s.percentDue = s.countDue = false;
+    w->Percent->setText(ProgressPercentText(ProgressFraction(start, total < 1 ? 1 : total)));
+    w->L1->clear();
+    w->L2->clear();
+    w->CancelButton->setVisible(cancellable);
+    w->CancelButton->setEnabled(!s.cancelled);
     s.startMs = NowMs();
+    if (fresh) s.runStartMs = s.startMs;
     Refresh(s.startMs);
+    // Work that waits in an event loop (a download) reports nothing for a
+    // while; the window still comes up once the delay has passed.
+    if (!s.shown)
+        QTimer::singleShot(kProgressShowDelayMs, w, [w] {
+            if (LiveWindow() == w && !State().shown) Refresh(NowMs());
+        });
     return start;
 }
 
@@ -241,6 +267,7 @@ void ProgressEnd()
     Yield();
     if (Indicator* w = LiveWindow()) w->close();
     State().window.clear();
+    State().shown = false;
 }
 
 void DrawProgressBar(qint64 position)
@@ -288,7 +315,7 @@ public:
         }
         if (phase == 0) return;
         if (phase != shownPhase_) {
-            ProgressStart(title, total, 0);
+            ProgressStart(title, total, 0, true);
             shownPhase_ = phase;
         } else if (!ProgressWindowOpen()) {
             cancelled_ = true;  // the close box stops the work like Cancel
@@ -324,14 +351,25 @@ bool RunWithProgress(const std::function<void(ProgressReporter&)>& work)
         }
     }));
     QEventLoop loop;
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    bool done = false;
+    QObject::connect(thread.get(), &QThread::finished, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
     QTimer timer;
     timer.setInterval(kProgressRefreshMs);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&reporter] { reporter.Mirror(); });
+    // Until the modal window is up, the operator's input waits for it.
+    bool waitingForWindow = true;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        reporter.Mirror();
+        if (waitingForWindow && ProgressWindowShown()) loop.quit();
+    });
     const bool wasModal = std::exchange(State().modal, true);
     thread->start();
     timer.start();
-    if (thread->isRunning()) loop.exec();
+    if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waitingForWindow = false;
+    if (!done) loop.exec();
     thread->wait();
     State().modal = wasModal;
     ProgressEnd();

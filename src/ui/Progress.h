@@ -42,8 +42,9 @@ private:
     double filled_ = 0;
 };
 
-// The window "进度指示器": title, bar, percentage, times and count, and a
-// Cancel button the work asks about at its own pace.
+// The window "进度指示器": title, bar, percentage, times and count, and,
+// for work that stops when asked, a Cancel button it asks about at its own
+// pace.
 class Indicator : public QWidget {
     Q_OBJECT
 public:
@@ -68,11 +69,17 @@ private:
 // start): a step in between only counts, so a run of many short steps costs
 // no more than a few. Events are handled at each refresh, Cancel included.
 inline constexpr int kProgressRefreshMs = 40;
+// A run shows its window only once it has lasted this long, so that work
+// done within a moment doesn't flash a window.
+inline constexpr int kProgressShowDelayMs = 400;
 
 // Begins a progress run (or a new phase of the running one) with a title and
 // a total number of steps. A start below 0 goes on from where the previous run
-// stopped. Answers the position the run starts at.
-qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0);
+// stopped. Answers the position the run starts at. The figures start afresh:
+// the share of the start position, no times and no count. The window offers
+// Cancel only to work that stops for it (cancellable); other work runs to
+// its end whatever the operator does.
+qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0, bool cancellable = false);
 // Advances by step. The unit "pages" (any case) also shows the times and the
 // count; another non-empty unit becomes the new title; "" changes neither.
 void ProgressStep(qint32 step, const QString& unit);
@@ -86,15 +93,17 @@ void DrawProgressBar(qint64 position);
 bool ProgressCancelled();
 
 // Runs `work` on a thread of its own while this thread keeps the progress
-// window (application modal, so nothing else starts meanwhile) and the other
-// windows answering. The work reports through the reporter it is given, which
-// also tells it when the operator pressed Cancel (or closed the window).
+// window (application modal, so nothing else starts meanwhile; before it
+// appears the operator's input waits) and the other windows painting. The
+// work reports through the reporter it is given, which also tells it when the
+// operator pressed Cancel (or closed the window): such work stops for it.
 // Returns when the work is done: false when it failed with an exception (out
 // of memory), true otherwise.
 bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);
 
-// True while the window is open; false once it ended or the operator closed it.
-// The running work goes on either way: later steps only keep the figures.
+// True while a run is on (its window open, shown or not yet); false once it
+// ended or the operator closed the window. Work that offers no Cancel goes on
+// either way: later steps only keep the figures.
 bool ProgressWindowOpen();
 qint64 ProgressPosition();
 
@@ -103,13 +112,18 @@ qint64 ProgressPosition();
 void SetProgressClock(std::function<QDateTime()> clock);
 
 
-// Reports through the progress window.
+// Reports through the progress window; Cancel is offered when the work asks
+// Cancelled() and stops for it.
 class WindowProgress : public ProgressReporter {
 public:
-    void Start(const QString& title, int total) override { ProgressStart(title, total, 0); }
+    explicit WindowProgress(bool cancellable = false) : cancellable_(cancellable) {}
+    void Start(const QString& title, int total) override { ProgressStart(title, total, 0, cancellable_); }
     void Step(int step, const QString& unit) override { ProgressStep(step, unit); }
     void End() override { ProgressEnd(); }
     bool Cancelled() const override { return ProgressCancelled(); }
+
+private:
+    bool cancellable_ = false;
 };
 
 } // namespace slip

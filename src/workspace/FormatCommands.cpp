@@ -90,7 +90,11 @@ bool FormatCommands::InitFormat(const QString& name)
     return true;
 }
 
-int FormatCommands::PullBoxesInside() { return slip::PullBoxesInside(format_, host_.MmPerScreenTwip()); }
+int FormatCommands::PullBoxesInside()
+{
+    WindowProgress progress;
+    return slip::PullBoxesInside(format_, host_.MmPerScreenTwip(), progress);
+}
 
 bool FormatCommands::SaveFormat()
 {

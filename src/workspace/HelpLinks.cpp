@@ -3,27 +3,22 @@
 #include "core/DataFolder.h"
 #include "exchange/Server.h"
 
+#include "ui/FileDialogs.h"
+#include "ui/Prompt.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace slip {
 
-QStringList ManualFileNames()
-{
-    return {QStringLiteral("使用说明.pdf"), QStringLiteral("使用说明.html"), QStringLiteral("使用说明.htm"),
-            QStringLiteral("manual.pdf"), QStringLiteral("manual.html"), QStringLiteral("help/index.html")};
-}
+QString ManualFileName() { return QStringLiteral("KVW.CHM"); }
 
 QStringList ManualFolders()
 {
-    QStringList out;
+    QStringList out{DataFolder()};
     const QString app = QCoreApplication::applicationDirPath();
-    if (!app.isEmpty()) {
-        out << app;
-        out << QDir::cleanPath(app + QStringLiteral("/../share/doc/slipprint"));
-    }
-    out << DataFolder();
+    if (!app.isEmpty()) out << app;
     return out;
 }
 
@@ -31,18 +26,28 @@ QString FindManual(const QStringList& folders)
 {
     for (const QString& folder : folders) {
         if (folder.isEmpty()) continue;
-        for (const QString& name : ManualFileNames()) {
-            const QFileInfo f(QDir(folder).filePath(name));
-            if (f.isFile() && f.isReadable()) return f.absoluteFilePath();
-        }
+        const QFileInfo f(QDir(folder).filePath(ManualFileName()));
+        if (f.isFile() && f.isReadable()) return f.absoluteFilePath();
     }
     return QString();
 }
 
 QString NoManualMessage()
 {
-    return QStringLiteral("本机没有安装使用说明。\r\n把“使用说明.pdf”或“使用说明.html”放在程序文件夹或数据文件夹（")
-           + QDir::toNativeSeparators(DataFolder()) + QStringLiteral("）中即可在此打开。");
+    return QStringLiteral("找不到使用说明文件“") + QDir::toNativeSeparators(DataFile(ManualFileName()))
+           + QStringLiteral("”！");
+}
+
+void OpenManualFile()
+{
+    const QString manual = FindManual(ManualFolders());
+    if (manual.isEmpty()) {
+        MsgBox(NoManualMessage(), PromptIcon::Information);
+        return;
+    }
+    if (!ShellOpen(manual))
+        MsgBox(QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”的程序！"),
+               PromptIcon::Warning);
 }
 
 QList<HelpPage> HelpPages()

@@ -5,18 +5,20 @@
 
 namespace slip {
 
-// The help menu's targets: the program's manual, when one is installed, and
-// the maker's web pages on the server the operator sets (服务器地址设置).
+// The help menu's targets: the program's manual and the maker's web pages on
+// the server the operator sets (服务器地址设置).
 
-// The names a manual may have, in the order they are looked for.
-QStringList ManualFileNames();
-// Where a manual is looked for: the program's folder, the shared folder of
-// an installed program (../share/doc/slipprint) and the data folder.
+// The manual is the help file "KVW.CHM", looked for in the data folder (the
+// program's own folder for its files) and then beside the program.
+QString ManualFileName();
 QStringList ManualFolders();
-// The first manual found in the folders, or "".
+// The manual in the first folder that holds it, or "".
 QString FindManual(const QStringList& folders);
-// The text shown when no manual is installed.
+// The text shown when there is no manual: where it was looked for.
 QString NoManualMessage();
+// Opens the manual with the desktop's handler for it; tells the operator
+// when there is none or nothing opens it.
+void OpenManualFile();
 
 // A web page of the help menu.
 struct HelpPage {

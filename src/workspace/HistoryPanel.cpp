@@ -36,8 +36,14 @@ using Model = HistoryTableModel;
 // The cells of the found row that hold the keyword, over the row's selection.
 const QColor kMatchColour(255, 214, 90);
 
-// Rows measured when columns are fitted: the first page a view reads anyway.
-constexpr int kMeasuredRows = 200;
+// A history of more slips than this loads with the progress window.
+constexpr int kHistoryProgressSlips = 300;
+
+// The delete question: Yes and No, no icon; Enter keeps the slips.
+bool ConfirmDelete(const QString& question)
+{
+    return Question(question, PromptButtons::YesNo, PromptIcon::None, PromptDefault::No) == PromptAnswer::Yes;
+}
 
 } // namespace
 
@@ -126,7 +132,8 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     grid->SetFrozenColumnCount(Model::kFirstBoxColumn);
     grid->setModel(model);
     grid->setColumnHidden(Model::kSlipNumberColumn, true);
-    SortOnCaptionClicks(*grid, Model::kFirstBoxColumn);
+    // A click on the captions of the running numbers fits the columns again.
+    SortOnCaptionClicks(*grid, Model::kFirstBoxColumn, [this] { SizeColumns(); });
     // The found row's number means another slip once the rows are reordered.
     connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ForgetMatch(); });
     connect(model, &HistoryTableModel::sortFailed, this,
@@ -205,16 +212,29 @@ void HistoryPanel::LoadHistoryList()
     bool ok = true;
     if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_));
     else model->InitHistoryGrid(QString(), {});
+    // A long history is read in with the progress window, slip by slip; the
+    // column sizing then goes on in the same window.
+    WindowProgress progress;
+    const int slips = model->rowCount();
+    const bool counted = slips > kHistoryProgressSlips;
+    if (counted) {
+        progress.Start(QStringLiteral("正在加载历史记录……"), slips);
+        const bool hasBoxes = model->columnCount() > Model::kFirstBoxColumn;
+        for (int r = 0; r < slips; ++r) {
+            if (hasBoxes) model->index(r, Model::kFirstBoxColumn).data();
+            progress.Step(1, QStringLiteral("pages"));
+        }
+    }
     SizeColumns();
+    if (counted) progress.End();
     UpdateButtons();
     if (!ok) MsgBox(model->LastError(), PromptIcon::Critical);
 }
 
 void HistoryPanel::SizeColumns()
 {
-    // The caption always counts, so that an empty column can still be found.
     const QLocale locale = grid->locale();
-    FitGridColumns(*grid, Model::kRunningNumberColumn, kMeasuredRows, true,
+    FitGridColumns(*grid, Model::kRunningNumberColumn, true,
                    [&](const QModelIndex& i) { return delegate_->displayText(i.data(), locale); });
 }
 
@@ -302,7 +322,7 @@ void HistoryPanel::DeleteHistoryRows()
 {
     const QVector<int> rows = SelectedRows();
     if (rows.isEmpty()) return;
-    if (!ConfirmLoss(DeleteHistoryRowsQuestion(rows))) return;
+    if (!ConfirmDelete(DeleteHistoryRowsQuestion(rows))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
@@ -325,7 +345,7 @@ void HistoryPanel::DeleteAllHistory()
     grid->selectAll();
     QVector<int> all(rows);
     std::iota(all.begin(), all.end(), 0);
-    if (!ConfirmLoss(DeleteHistoryRowsQuestion(all))) return;
+    if (!ConfirmDelete(DeleteHistoryRowsQuestion(all))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
     if (!result.ok) MsgBox(result.error, PromptIcon::Critical);

@@ -194,6 +194,8 @@ QWidget* MainWindow::BuildSlipPanel()
     v->addLayout(row1);
 
     auto* row2 = new QHBoxLayout;
+    AddPrintButtons(row2);
+    row2->addSpacing(8);
     const QString captions[5] = {QStringLiteral("显示标尺(1厘米/大格；2毫米/小格)"), QStringLiteral("纵向打印"),
                                  QStringLiteral("锁定格式"), QStringLiteral("卡纸器两边向中间收缩"),
                                  QStringLiteral("显示底图")};
@@ -340,23 +342,11 @@ void MainWindow::BuildHelpMenu(QMenuBar* bar)
         });
     };
     page(pages.at(0));
-    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [this] { OpenManual(); });
+    connect(help->addAction(QStringLiteral("使用说明")), &QAction::triggered, this, [] { OpenManualFile(); });
     help->addSeparator();
     for (int i = 1; i < pages.size(); ++i) page(pages.at(i));
     help->addSeparator();
     aboutAction = help->addAction(QStringLiteral("关于软件"));
-}
-
-void MainWindow::OpenManual()
-{
-    const QString manual = FindManual(ManualFolders());
-    if (manual.isEmpty()) {
-        MsgBox(NoManualMessage(), PromptIcon::Information);
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
-               PromptIcon::Warning);
 }
 
 void MainWindow::Start()
@@ -433,6 +423,7 @@ void MainWindow::ShowFormatState()
     alignMenu->setEnabled(open && !h.options.locked);
     for (QAction* a : formatActions) a->setEnabled(open);
     for (QWidget* w : formatButtons) w->setEnabled(open);
+    ShowPrintAllState();
     for (QCheckBox* c : optionBoxes) c->setEnabled(open);
     ShowHistoryTabState();
 }

@@ -10,6 +10,7 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -63,6 +64,9 @@ public:
     QAction* printBillAction = nullptr;
     QAction* printAllAction = nullptr;
     QAction* offsetWizardAction = nullptr;
+    // The picture buttons beside the format's name: the shown slip, the batch.
+    QPushButton* printBillButton = nullptr;
+    QPushButton* printAllButton = nullptr;
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;
@@ -117,7 +121,6 @@ private:
     // --- Layout commands, help ----------------------------------------
     void BuildAlignMenu(QMenuBar* bar);
     void BuildHelpMenu(QMenuBar* bar);
-    void OpenManual();
     // The slip size, print margin, barcode standard and about dialogs.
     void WireDialogs();
     // The history tab.
@@ -130,7 +133,11 @@ private:
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
     // The print commands (MainWindowPrint.cpp).
+    void AddPrintButtons(QLayout* row);
     void WirePrintCommands();
+    // The batch print takes two records or more, of the open format.
+    void ShowPrintAllState();
+    bool batchPrintable_ = false;
 
     SlipFormat format_;
     std::unique_ptr<FormatCommands> commands_;

@@ -14,6 +14,10 @@
 #include "workspace/dialogs/Dialogs.h"
 
 #include <QAction>
+#include <QIcon>
+#include <QLayout>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace slip {
@@ -44,16 +48,69 @@ private:
     QString marker_;
 };
 
+// A printer with its sheets: one for the shown slip, a stack for the batch.
+// Drawn here, so that the buttons need no picture files.
+QIcon PrintPicture(int sheets)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x1F, 0x5F, 0xA8);
+    p.setPen(QPen(ink, 1.5));
+    for (int i = sheets - 1; i >= 0; --i) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9 + 3 * i, 2 + 2 * i, 14, 12));
+    }
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(3, 12, 26, 12), 3, 3);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(8, 20, 16, 10));
+    p.drawLine(QPointF(11, 24), QPointF(21, 24));
+    p.drawLine(QPointF(11, 27), QPointF(18, 27));
+    return QIcon(pixmap);
+}
+
 } // namespace
+
+void MainWindow::AddPrintButtons(QLayout* row)
+{
+    printBillButton = new QPushButton(PrintPicture(1), QString());
+    printBillButton->setObjectName(QStringLiteral("printBill"));
+    printBillButton->setToolTip(QStringLiteral("打印当前显示的单据。"));
+    printAllButton = new QPushButton(PrintPicture(3), QString());
+    printAllButton->setObjectName(QStringLiteral("printAll"));
+    printAllButton->setToolTip(QStringLiteral("按照当前单据的格式设置，批量打印所有导入的单据内容。"));
+    for (QPushButton* b : {printBillButton, printAllButton}) {
+        b->setIconSize(QSize(24, 24));
+        b->setEnabled(false);
+        row->addWidget(b);
+    }
+    formatButtons << printBillButton;
+}
+
+void MainWindow::ShowPrintAllState()
+{
+    const bool on = format_.IsOpen() && batchPrintable_;
+    printAllAction->setEnabled(on);
+    printAllButton->setEnabled(on);
+}
 
 void MainWindow::WirePrintCommands()
 {
     print_ = new PrintCommands(format_, canvas_, this);
     connect(printBillAction, &QAction::triggered, this, [this] { print_->PrintBill(); });
     connect(printAllAction, &QAction::triggered, this, [this] { print_->PrintAllBills(); });
+    connect(printBillButton, &QPushButton::clicked, printBillAction, &QAction::trigger);
+    connect(printAllButton, &QPushButton::clicked, printAllAction, &QAction::trigger);
     connect(offsetWizardAction, &QAction::triggered, this, [this] { print_->ShowOffsetWizard(); });
     connect(calibrateButton, &QPushButton::clicked, this, [this] { print_->PrintCalibration(); });
-    formatActions << printBillAction << printAllAction << offsetWizardAction;
+    formatActions << printBillAction << offsetWizardAction;
+    connect(batchPanel, &BatchPanel::printAllEnabledChanged, this, [this](bool enabled) {
+        batchPrintable_ = enabled;
+        ShowPrintAllState();
+    });
+
     // The calibration sets the print offsets: not while the format is locked.
     auto calibrateState = [this] { calibrateButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };
     connect(&format_, &SlipFormat::headerChanged, this, calibrateState);

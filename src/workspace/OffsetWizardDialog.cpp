@@ -248,17 +248,10 @@ void OffsetWizard::Apply(bool contentLeft, const QString& horizontal, bool conte
 
 void OpenManualTopic(int topic)
 {
-    const QString manual = FindManual(ManualFolders());
-    if (manual.isEmpty()) {
-        MsgBox(NoManualMessage(), PromptIcon::Information);
-        return;
-    }
-    QUrl url = QUrl::fromLocalFile(manual);
-    if (manual.endsWith(QLatin1String(".html")) || manual.endsWith(QLatin1String(".htm")))
-        url.setFragment(QStringLiteral("topic%1").arg(topic));
-    if (!QDesktopServices::openUrl(url))
-        MsgBox(QStringLiteral("无法打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”！"),
-               PromptIcon::Warning);
+    // The desktop's handler opens the help file at its start: a topic can't
+    // be handed to it.
+    (void)topic;
+    OpenManualFile();
 }
 
 } // namespace slip

@@ -83,8 +83,8 @@ private:
     QPointer<ValValue> value_;
 };
 
-// Opens the program's manual for a help topic (an HTML manual at the topic's
-// anchor "topicN"), or tells the operator there is none.
+// Opens the program's manual for a help topic (the help file as a whole), or
+// tells the operator there is none.
 void OpenManualTopic(int topic);
 
 } // namespace slip

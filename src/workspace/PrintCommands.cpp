@@ -102,13 +102,17 @@ bool PrintCommands::ReprintSlips(const QVector<SlipValues>& slips)
     if (SelectPrinter().isEmpty()) return false;
     PrintServices services = Services(NoProgress());
     const SlipPrintSettings settings = CurrentSettings();
+    WindowProgress progress;
+    progress.Start(QStringLiteral("正在打印..."), int(slips.size()));
     for (const SlipValues& v : slips) {
         SlipValueList one({v});
         const PrintOutcome out = PrintSlipJob(services, format_, one, settings, false, false);
         emit printed(out);
+        progress.Step(1, QStringLiteral("pages"));
         // A printer that failed fails the rest too; the operator was told.
         if (out.status != PrintStatus::Printed) break;
     }
+    progress.End();
     return true;
 }
 

@@ -23,9 +23,15 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
         [this](BoxId id) { return EarlierBoxValues(format_.Name(), id, -1, marker_()).values; });
     entry_->SetLinkedSlipLookup([this](BoxId id, const QString& shown) {
         QHash<BoxId, QString> out;
+        // A history that can't be read is told; the boxes keep their values.
         const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, shown, marker_());
+        if (!newest.ok) MsgBox(newest.error, PromptIcon::Critical);
         if (!newest.ok || newest.slipNumber == 0) return out;
         const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
+        if (!slip.ok) {
+            MsgBox(slip.error, PromptIcon::Critical);
+            return out;
+        }
         for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
             if (const Box* b = format_.Find(BoxId(it.key())))
                 out.insert(b->id, BoxValueOf(b->kind, it.value(), marker_()));

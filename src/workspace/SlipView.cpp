@@ -69,6 +69,7 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent)
         UpdateScrollBars();
         viewport()->update();
     });
+    connect(&format_, &SlipFormat::loaded, this, [this] { borders_.clear(); });
     connect(&format_, &SlipFormat::boxesChanged, this, repaint);
     connect(&format_, &SlipFormat::boxChanged, this, repaint);
     connect(&format_, &SlipFormat::selectionChanged, this, repaint);
@@ -412,6 +413,20 @@ void SlipView::PaintRulers(QPainter& p, const QRectF& canvas)
     p.restore();
 }
 
+void SlipView::SetBoxBorder(BoxId id, bool single)
+{
+    if (BoxBorder(id) == single && borders_.contains(id)) return;
+    borders_.insert(id, single);
+    viewport()->update();
+}
+
+bool SlipView::BoxBorder(BoxId id) const
+{
+    if (auto it = borders_.constFind(id); it != borders_.constEnd()) return *it;
+    const slip::Box* b = format_.Find(id);
+    return b && b->kind == BoxKind::Text && b->dataType.BorderWhenOpened();
+}
+
 void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
 {
     const bool captions = !BackgroundShown();
@@ -422,13 +437,17 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         const bool marked = format_.IsSelected(b.id);
         if (b.kind == BoxKind::Line) continue;
         const QRectF r = t.ToPx(b.rect);
-        if (auto tint = tints_.constFind(b.id); tint != tints_.constEnd()) p.fillRect(r, *tint);
+        const auto tint = tints_.constFind(b.id);
+        if (tint != tints_.constEnd()) p.fillRect(r, *tint);
         switch (b.kind) {
         case BoxKind::Text: {
+            // A white field (grey while marked), framed only when its border is on.
             if (marked) p.fillRect(r, kMarkGrey);
-            const bool cells = b.dataType.ShowsCellBorder();
-            p.setPen(QPen(cells ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0, cells ? Qt::SolidLine : Qt::DotLine));
-            p.drawRect(r);
+            else if (tint == tints_.constEnd()) p.fillRect(r, Qt::white);
+            if (BoxBorder(b.id)) {
+                p.setPen(QPen(Qt::black, 0));
+                p.drawRect(r);
+            }
             break;
         }
         case BoxKind::Check: {

@@ -61,6 +61,12 @@ public:
         viewport()->update();
     }
 
+    // Whether a text box shows its single border: as its code gives once
+    // the format is opened, and as the value entry sets it on leaving a box
+    // that holds a value.
+    void SetBoxBorder(BoxId id, bool single);
+    bool BoxBorder(BoxId id) const;
+
     // 0 Code 39, anything else EAN-13.
     void SetBarcodeStandard(int standard)
     {
@@ -124,6 +130,7 @@ private:
     int barcodeStandard_ = 0;
     QHash<BoxId, QColor> tints_;
     std::shared_ptr<BoxPictures> pictures_ = std::make_shared<BoxPictures>();
+    QHash<BoxId, bool> borders_;  // set on leaving; the opened format's own otherwise
     QPointF popupMm_;
 };
 

@@ -51,7 +51,12 @@ ValueEntry::~ValueEntry()
 
 CalculationResult ValueEntry::LeaveBox(BoxId id)
 {
-    return LeaveTextBox(format_, id, context_);
+    CalculationResult out = LeaveTextBox(format_, id, context_);
+    // A box left holding a value takes the border of its code; an empty one
+    // keeps the border it has.
+    if (const Box* b = format_.Find(id); b && b->kind == BoxKind::Text && !format_.Value(id).isEmpty())
+        view_.SetBoxBorder(id, b->dataType.ShowsCellBorder());
+    return out;
 }
 
 void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& written)

@@ -271,7 +271,7 @@ void WebCatalogueDialog::ShowPreview()
     SetBusy(true);
     WebDownload got;
     {
-        WindowProgress progress;
+        WindowProgress progress(true);
         got = DownloadPreviewPicture(entry, progress, timeout, DownloadCancelled());
     }
     if (!self) return;
@@ -315,7 +315,8 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     SetBusy(true);
     WebFormatDownload download;
     {
-        WindowProgress progress;
+        // A download stops for the operator's Cancel.
+        WindowProgress progress(true);
         download = DownloadWebFormat(entry, progress, timeout, DownloadCancelled());
     }
     if (!self) return none;

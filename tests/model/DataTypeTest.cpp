@@ -55,6 +55,21 @@ TEST(DataType, ListHasTheTwentySevenItemsAndStoredNumbersReadAsItemCellsAndLook)
     EXPECT_EQ(DataType::FromStored(std::nan("")), DataType());
 }
 
+TEST(DataType, TheBorderOnOpeningRoundsTheCodeWhileLeavingABoxTakesItAsStored)
+{
+    struct Case { double stored; bool opened, left; };
+    const Case cases[] = {
+        {0, false, false},   {0.5, false, true},  {0.7, true, true},   {2.5, true, true},  {11, true, true},
+        {99, true, true},    {99.5, false, true}, {100, false, false}, {104, false, false}, {114.08, false, false},
+        {200.4, false, true}, {201, true, true},  {311, true, true},   {399.5, false, true}, {400, false, false},
+    };
+    for (const Case& c : cases) {
+        const DataType t = DataType::FromStored(c.stored);
+        EXPECT_EQ(t.BorderWhenOpened(), c.opened) << c.stored;
+        EXPECT_EQ(t.ShowsCellBorder(), c.left) << c.stored;
+    }
+}
+
 TEST(DataType, ItemsFoldTheirCheckedCellCountIntoTheNumberStoredFormatsHold)
 {
     struct Case { int item; double n; double stored; };

@@ -1,3 +1,4 @@
+#include "RecordingProgress.h"
 #include "model/BoxGeometry.h"
 #include "model/Selection.h"
 #include "model/SlipFormat.h"
@@ -283,7 +284,14 @@ TEST(BoxGeometry, ABoxBeyondTheTopLeftCornerLands300ScreenTwipsBelowTheTop)
         b.rect = QRectF(-3, -4, 30, 6);
         const BoxId id = f.AddBox(b);
         const BoxId inside = f.AddBox(TextAt(10, 10));
-        EXPECT_EQ(PullBoxesInside(f, mmPerTwip), 1);
+        test::RecordingProgress progress;
+        EXPECT_EQ(PullBoxesInside(f, mmPerTwip, progress), 1);
+        // One step per kind of box.
+        EXPECT_EQ(progress.titles, QStringList{"正在检查所有内容框..."});
+        EXPECT_EQ(progress.totals, QList<int>{5});
+        EXPECT_EQ(progress.units, QStringList(5, "pages"));
+        EXPECT_EQ(progress.stepped, 5);
+        EXPECT_EQ(progress.ends, 1);
         EXPECT_EQ(f.Find(id)->rect.left(), 0);
         EXPECT_NEAR(f.Find(id)->rect.top(), 300 * mmPerTwip, 0.0005);  // kept to three decimals
         EXPECT_EQ(f.Find(inside)->rect.topLeft(), QPointF(10, 10));

@@ -70,7 +70,7 @@ TEST_F(PaperForms, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothin
     EXPECT_TRUE(SetCustomPaper(printer, name, 241, 140, prompter));
     EXPECT_EQ(prompter.shown, QStringList({QStringLiteral("对打印机“窄行打印机”您没有权限添加自定义纸张!")}));
     EXPECT_EQ(prompter.titles, QStringList({QStringLiteral("设置错误！")}));
-    EXPECT_EQ(prompter.icons, std::vector<PromptIcon>({PromptIcon::Warning}));
+    EXPECT_EQ(prompter.icons, QList<PromptIcon>({PromptIcon::Warning}));
     EXPECT_EQ(printer.Paper().id(), QPageSize::Letter);
     EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297, prompter));  // its own A4 is still found
     EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
@@ -90,7 +90,7 @@ TEST_F(PaperForms, ASizeNoPaperCanHaveIsToldByItsErrorNumber)
     EXPECT_EQ(AddCustomForm(printer, FormSizeOf(0, 100), SlipPaperName(), prompter), QStringLiteral("None"));
     EXPECT_EQ(prompter.shown, QStringList({QStringLiteral("错误号: %1").arg(EINVAL)}));
     EXPECT_EQ(prompter.titles, QStringList({QStringLiteral("添加自定义纸张错误！")}));
-    EXPECT_EQ(prompter.icons, std::vector<PromptIcon>({PromptIcon::None}));
+    EXPECT_EQ(prompter.icons, QList<PromptIcon>({PromptIcon::None}));
     QString name = SlipPaperName();
     EXPECT_TRUE(SetCustomPaper(printer, name, 0, 100, prompter));
     EXPECT_EQ(printer.Paper().id(), QPageSize::A5);  // the paper it had

@@ -25,7 +25,7 @@ public:
     std::deque<std::optional<QString>> inputs;
     QStringList shown;   // texts of every box and input box, in order
     QStringList titles;  // the titles of the boxes, in order
-    std::vector<PromptIcon> icons;  // the icons of the boxes, in order
+    QList<PromptIcon> icons;  // the icons of the boxes, in order
     QStringList noByDefault;  // texts of the questions that Enter answers No
     QStringList inputTitles;  // titles of the input boxes, in order
 };

@@ -40,6 +40,28 @@ Indicator* ProgressWindow()
     return nullptr;
 }
 
+// Lets the run last until its window appears.
+Indicator* Appear(FakeClock& clock)
+{
+    clock.now = clock.now.addMSecs(kProgressShowDelayMs);
+    DrawProgressBar(ProgressPosition());
+    return ProgressWindow();
+}
+
+// Runs `act` on the window once it is on the screen (work on another thread).
+void WhenWindowShown(std::function<void(Indicator*)> act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (Indicator* w = ProgressWindow()) {
+            poll->stop();
+            poll->deleteLater();
+            act(w);
+        }
+    });
+    poll->start(10);
+}
+
 } // namespace
 
 TEST(ProgressFigures, PercentTimesAndCount)
@@ -59,7 +81,9 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
 {
     FakeClock clock;
     EXPECT_EQ(ProgressStart("正在保存格式……", 10), 0);
-    Indicator* w = ProgressWindow();
+    EXPECT_EQ(ProgressWindow(), nullptr) << "not before the run has lasted a moment";
+    EXPECT_TRUE(ProgressWindowOpen());
+    Indicator* w = Appear(clock);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(IsFormOpen("进度指示器"));
     EXPECT_EQ(Text(w->LBL), "正在保存格式……");
@@ -101,7 +125,8 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     // Below one per mille the count keeps its text; a second phase keeps the
     // window and clears the bar; start -1 goes on from the last position.
     ProgressStart("大批", 2000);
-    w = ProgressWindow();
+    w = Appear(clock);
+    ASSERT_NE(w, nullptr);
     w->L1->setText("earlier");
     clock.Tick();
     ProgressStep(1, "pages");
@@ -113,14 +138,52 @@ TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
     for (int i = 0; i < 7; ++i) ProgressStep(1, "pages");
     ProgressEnd();
     EXPECT_EQ(ProgressStart("继续", 10, -1), 7);
-    EXPECT_NEAR(Filled(ProgressWindow()->Pic), 0.7, 0.01);
+    w = Appear(clock);
+    EXPECT_NEAR(Filled(w->Pic), 0.7, 0.01);
+    EXPECT_EQ(Text(w->Percent), "70%");
     ProgressEnd();
+}
+
+TEST(ProgressWindow, EachRunStartsFromZeroAndOffersCancelOnlyToWorkThatStopsForIt)
+{
+    FakeClock clock;
+    // Work done within a moment shows no window at all.
+    ProgressStart("正在保存格式……", 3);
+    for (int i = 0; i < 3; ++i) ProgressStep(1, "pages");
+    EXPECT_EQ(ProgressWindow(), nullptr);
+    ProgressEnd();
+    // The next run shows none of the last run's figures.
+    ProgressStart("正在初始化格式……", 6);
+    Indicator* w = Appear(clock);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Text(w->Percent), "0%");
+    EXPECT_EQ(Text(w->L1), "");
+    EXPECT_EQ(Text(w->L2), "");
+    EXPECT_TRUE(w->CancelButton->isHidden());
+    ProgressEnd();
+    struct Case {
+        bool cancellable;
+        bool offered;
+    };
+    for (const Case c : {Case{false, false}, Case{true, true}}) {
+        WindowProgress progress(c.cancellable);
+        progress.Start("正在下载...", 2);
+        w = Appear(clock);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->CancelButton->isVisible(), c.offered);
+        if (c.offered) {
+            w->CancelButton->click();
+            EXPECT_TRUE(progress.Cancelled());
+        }
+        progress.End();
+    }
 }
 
 TEST(ProgressWindow, ClosedByTheOperatorTheWorkGoesOn)
 {
+    FakeClock clock;
     ProgressStart("正在打印单据……", 5);
-    QPointer<Indicator> w = ProgressWindow();
+    QPointer<Indicator> w = Appear(clock);
     w->close();  // the operator's close box
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull() && !ProgressWindowOpen());
@@ -134,11 +197,11 @@ TEST(ProgressWindow, CancelStopsWorkRunOffTheWindowsThread)
     // Work that runs until told to stop: the window's thread stays free to
     // take the operator's Cancel.
     bool windowThreadAnswered = false;
-    QTimer::singleShot(100, [&] {
+    WhenWindowShown([&](Indicator* w) {
         windowThreadAnswered = true;
-        ASSERT_TRUE(ProgressWindowOpen());
-        EXPECT_EQ(ProgressWindow()->windowModality(), Qt::ApplicationModal);
-        ProgressWindow()->CancelButton->click();
+        EXPECT_EQ(w->windowModality(), Qt::ApplicationModal);
+        EXPECT_TRUE(w->CancelButton->isVisible());
+        w->CancelButton->click();
     });
     qint64 steps = 0;
     EXPECT_TRUE(RunWithProgress([&](ProgressReporter& progress) {
@@ -150,7 +213,7 @@ TEST(ProgressWindow, CancelStopsWorkRunOffTheWindowsThread)
     }));
     EXPECT_TRUE(windowThreadAnswered && steps > 0 && !ProgressWindowOpen());
     // The close box stops it the same way; an exception is a failure.
-    QTimer::singleShot(100, [] { ProgressWindow()->close(); });
+    WhenWindowShown([](Indicator* w) { w->close(); });
     EXPECT_TRUE(RunWithProgress([](ProgressReporter& progress) {
         progress.Start("t", 10);
         while (!progress.Cancelled()) QThread::msleep(1);

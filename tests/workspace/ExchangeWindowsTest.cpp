@@ -164,8 +164,9 @@ TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptie
 
 TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavingNothing)
 {
-    server.setRoute(QStringLiteral("/pic/slow.jpg"), {200, JpegBytes(Qt::red), "image/jpeg", 3000ms});
-    server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 3000ms});
+    // Far slower than any wait of the test: only the Cancel ends these downloads.
+    server.setRoute(QStringLiteral("/pic/slow.jpg"), {200, JpegBytes(Qt::red), "image/jpeg", 60000ms});
+    server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 60000ms});
     ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "慢格式", "/fmt/slow.tvq", "/pic/slow.jpg", {}},
                                    WebFormatRecord{0, "银行", "快格式", "/fmt/gh.tvq", "", {}}}));
     auto dlg = Open();
@@ -173,21 +174,16 @@ TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavi
     // The preview picture of the slow entry.
     bool cancelled = false;
     CancelProgressWhenShown("正在下载...", &cancelled);
-    QElapsedTimer clock;
-    clock.start();
     ClickRow(*dlg, "慢格式");
     QTRY_VERIFY(!dlg->IsBusy());
     EXPECT_TRUE(cancelled);
-    EXPECT_LT(clock.elapsed(), 2500) << "the preview download was cancelled";
     EXPECT_TRUE(dlg->preview->noPicture->isVisible());
     EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/slow.jpg")));
     // The entry itself: nothing imported, no file left.
     cancelled = false;
     CancelProgressWhenShown("正在下载...", &cancelled);
-    clock.restart();
     const FormatImportResult r = dlg->DownInputFmt();
     EXPECT_TRUE(cancelled);
-    EXPECT_LT(clock.elapsed(), 2500) << "the download was cancelled";
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(FormatStore::Exists("慢格式"));
     EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/慢格式.tvq")));
@@ -251,7 +247,6 @@ TEST_F(CatalogueWindow, ClosingWhileADownloadWaitsCancelsItAndTheWindowGoesAfter
     QElapsedTimer clock;
     clock.start();
     const FormatImportResult r = dlg->DownInputFmt();
-    EXPECT_LT(clock.elapsed(), 2500) << "the download was cancelled";
     EXPECT_FALSE(r.ok);
     QTRY_VERIFY(guard.isNull());
     EXPECT_FALSE(FormatStore::Exists("慢格式"));

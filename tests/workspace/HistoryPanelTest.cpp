@@ -1,16 +1,19 @@
 #include "GridExportTestSupport.h"
 #include "ScriptedFileDialog.h"
+#include "ProgressWatch.h"
 #include "ScriptedPrompter.h"
 #include "StoredFormats.h"
 #include "TestHome.h"
 #include "Typing.h"
 
 #include "ui/FrozenColumnView.h"
+#include "ui/Progress.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipView.h"
 
 #include <QHeaderView>
+#include <QTest>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QPlainTextEdit>
@@ -115,9 +118,28 @@ TEST_F(HistoryPanelTest, ShowsLineBreaksAsTheMarkerWithTheRunningNumbersFrozenAn
     EXPECT_EQ(Shown(0, 2), "王五//分行");
     panel->SetLineBreakMarkerSource([] { return QStringLiteral("⏎"); });
     EXPECT_EQ(Shown(0, 2), "王五⏎分行");
+    // A column with some text shows its whole caption; one without any is
+    // 50 twips wide.
     const QFontMetrics fm(grid().horizontalHeader()->font());
-    for (int c = 1; c < model().columnCount(); ++c)
-        EXPECT_GE(grid().columnWidth(c), fm.horizontalAdvance(Header(model(), c))) << c;
+    for (int c = 1; c < model().columnCount(); ++c) {
+        bool text = c == M::kRunningNumberColumn;
+        for (int r = 0; r < model().rowCount(); ++r) text = text || !Shown(r, c).isEmpty();
+        if (text) EXPECT_GE(grid().columnWidth(c), fm.horizontalAdvance(Header(model(), c))) << c;
+        else EXPECT_EQ(grid().columnWidth(c), 3) << c;
+    }
+    // A click on the running numbers' caption fits the columns again (to
+    // the marker now in force).
+    QHeaderView* fixed = grid().FrozenView()->horizontalHeader();
+    auto clickFixedCaption = [&] {
+        QTest::mouseClick(fixed->viewport(), Qt::LeftButton, {},
+                          QPoint(fixed->sectionViewportPosition(M::kRunningNumberColumn) + 2, fixed->height() / 2));
+    };
+    clickFixedCaption();
+    const int fitted = grid().columnWidth(2);
+    EXPECT_EQ(fitted, fm.horizontalAdvance(Shown(0, 2)) + 7);
+    grid().setColumnWidth(2, fitted + 200);
+    clickFixedCaption();
+    EXPECT_EQ(grid().columnWidth(2), fitted);
     EXPECT_TRUE(panel->clearButton->isEnabled());
     EXPECT_FALSE(panel->deleteButton->isEnabled());  // nothing selected yet
 }
@@ -156,7 +178,9 @@ TEST_F(HistoryPanelTest, TheListIsReadAgainWhenShownWhenSlipsAreStoredAndWhenThe
 
 TEST_F(HistoryPanelTest, ACaptionClickSortsByThatColumnAlternatingItsMark)
 {
-    for (const char* amount : {"9.50", "100.00", "20"}) Store(kFormat, {{id[Amount], QString::fromUtf8(amount)}});
+    // The payers' column holds text, so that it is wide enough to click.
+    for (const char* amount : {"9.50", "100.00", "20"})
+        Store(kFormat, {{id[Amount], QString::fromUtf8(amount)}, {id[Payer], QStringLiteral("户名甲")}});
     ShowPanel();
     auto click = [&](int column) {
         QHeaderView* h = grid().horizontalHeader();
@@ -265,6 +289,8 @@ TEST_F(HistoryPanelTest, DeletingAsksByRowNumbersThenTheSelectedOrEveryRowGoes)
     Store(kFormat, {{id[Payer], "刚打印的"}});  // after the list was read
     Press(panel->clearButton);
     EXPECT_EQ(prompts.shown, (QStringList{"您确定要删除第2至第3行？", "您确定要删除第2至第3行？", "您确定要删除第1至第4行？"}));
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>(3, PromptIcon::None)) << "Yes and No, no icon";
+    EXPECT_EQ(prompts.noByDefault, prompts.shown) << "Enter keeps the slips";
     EXPECT_EQ(model().rowCount(), 0);
     EXPECT_EQ(StoredSlips(kFormat), 0);
     EXPECT_EQ(StoredSlips(QStringLiteral("电汇单")), 1);
@@ -366,4 +392,19 @@ TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
     EXPECT_EQ(StoredSlips("电汇单"), 0);
     AskAboutPendingPrintRuns();  // nothing left to ask
     EXPECT_EQ(prompts.shown.size(), 2);
+}
+
+TEST_F(HistoryPanelTest, MoreThanThreeHundredSlipsLoadWithTheProgressWindowThenTheColumnsAreFitted)
+{
+    for (int i = 1; i <= 300; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
+    test::ProgressWatch watch;
+    QStringList& titles = watch.titles;
+    ShowPanel();
+    EXPECT_EQ(titles, QStringList{"正在做交易数据表格进行格式设置……"}) << "300 slips";
+    titles.clear();
+    Store(kFormat, {{id[Payer], QStringLiteral("户301")}});
+    panel->LoadHistoryList();
+    EXPECT_EQ(titles, (QStringList{"正在加载历史记录……", "正在做交易数据表格进行格式设置……"})) << "301 slips";
+    EXPECT_FALSE(ProgressWindowOpen());
+    EXPECT_EQ(model().rowCount(), 301);
 }

@@ -9,6 +9,7 @@
 #include "workspace/HelpLinks.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipView.h"
+#include "workspace/dialogs/AboutDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -93,16 +96,17 @@ TEST_F(Window, CurrencyCharacterAndLineBreakMarkerTellARefusalAndTakeAnAnswer)
     EXPECT_EQ(p.shown.size(), 6);
 }
 
-TEST(HelpLinks, ManualIsTheFirstFoundAndPagesLieOnTheSetServer)
+TEST(HelpLinks, ManualIsTheHelpFileOfTheFirstFolderAndPagesLieOnTheSetServer)
 {
     test::TestHome home;
     const QString a = home.file("a"), b = home.file("b");
     ASSERT_TRUE(QDir().mkpath(a) && QDir().mkpath(b));
+    EXPECT_EQ(ManualFolders().value(0), DataFolder());
     EXPECT_EQ(FindManual({a, b}), QString());
-    ASSERT_TRUE(test::WriteBytes(b + "/manual.pdf", "x") && test::WriteBytes(b + "/使用说明.html", "x"));
-    EXPECT_EQ(FindManual({a, b}), b + "/使用说明.html") << "by name within a folder";
-    ASSERT_TRUE(test::WriteBytes(a + "/manual.html", "x"));
-    EXPECT_EQ(FindManual({a, b}), a + "/manual.html") << "by folder first";
+    ASSERT_TRUE(test::WriteBytes(b + "/manual.pdf", "x") && test::WriteBytes(b + "/KVW.CHM", "x"));
+    EXPECT_EQ(FindManual({a, b}), b + "/KVW.CHM");
+    ASSERT_TRUE(test::WriteBytes(a + "/KVW.CHM", "x"));
+    EXPECT_EQ(FindManual({a, b}), a + "/KVW.CHM") << "by folder first";
     for (const HelpPage& page : HelpPages()) {
         EXPECT_FALSE(HelpPageAddress(page).url.isValid());
         EXPECT_EQ(HelpPageAddress(page).error, NoServerAddressError());
@@ -113,24 +117,53 @@ TEST(HelpLinks, ManualIsTheFirstFoundAndPagesLieOnTheSetServer)
 
 TEST_F(Window, HelpItemsOpenTheManualAndThePagesOrSayWhatIsMissing)
 {
-    UrlCatcher urls;
     const QString manual = QStringLiteral("使用说明"), page = HelpPages().last().caption;
+    const QString chm = DataFile(QStringLiteral("KVW.CHM"));
     {
         ScriptedPrompter p;
         Item(manual)->trigger();
         Item(page)->trigger();
         ASSERT_EQ(p.shown.size(), 2);
         EXPECT_EQ(p.shown[0], NoManualMessage());
+        EXPECT_TRUE(p.shown[0].contains(QDir::toNativeSeparators(chm)));
         EXPECT_TRUE(p.shown[1].contains(QStringLiteral("未设置服务器地址！")));
     }
-    ASSERT_TRUE(test::WriteBytes(DataFile(QStringLiteral("使用说明.html")), "<html></html>"));
+    ASSERT_TRUE(test::WriteBytes(chm, "ITSF"));
+    {
+        // No handler on this desktop takes the help file.
+        QDesktopServices::setUrlHandler("file", nullptr, nullptr);
+        ScriptedPrompter p;
+        Item(manual)->trigger();
+        ASSERT_EQ(p.shown.size(), 1);
+        EXPECT_EQ(p.shown[0], QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(chm) + QStringLiteral("”的程序！"));
+    }
+    UrlCatcher urls;
     ASSERT_TRUE(SetServerAddress(QStringLiteral("https://slips.example.com/mirror")));
     ScriptedPrompter p;
     Item(manual)->trigger();
     Item(page)->trigger();
     EXPECT_TRUE(p.shown.isEmpty());
-    EXPECT_EQ(urls.opened, (QList<QUrl>{QUrl::fromLocalFile(DataFile(QStringLiteral("使用说明.html"))),
-                                        QUrl("https://slips.example.com/mirror/shop/index.htm")}));
+    EXPECT_EQ(urls.opened, (QList<QUrl>{QUrl::fromLocalFile(chm), QUrl("https://slips.example.com/mirror/shop/index.htm")}));
+}
+
+TEST_F(Window, AboutOpensTheSetServerFromTheLogoOrAnyLineOrSaysNoneIsSet)
+{
+    UrlCatcher urls;
+    AboutDialog about;
+    about.show();
+    std::vector<QWidget*> clickable{about.logo, about.copyrightLine};
+    for (QLabel* l : about.makerLabels) clickable.push_back(l);
+    {
+        ScriptedPrompter p;
+        QTest::mouseClick(about.makerLabels[4], Qt::LeftButton);
+        EXPECT_EQ(p.shown, QStringList{NoServerAddressError()});
+    }
+    ASSERT_TRUE(SetServerAddress(QStringLiteral("https://slips.example.com/mirror")));
+    ScriptedPrompter p;
+    for (QWidget* w : clickable) QTest::mouseClick(w, Qt::LeftButton);
+    EXPECT_TRUE(p.shown.isEmpty());
+    EXPECT_EQ(urls.opened, QList<QUrl>(clickable.size(), QUrl("https://slips.example.com/mirror")));
+    EXPECT_TRUE(about.isVisible()) << "the dialog stays open";
 }
 
 #include "LayoutMenusTest.moc"

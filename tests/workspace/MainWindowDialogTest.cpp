@@ -65,6 +65,7 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
     ASSERT_TRUE(d);
     TypeInto(d->heightEdit, QStringLiteral("90"));
     Click(d->okButton);
+    QCoreApplication::processEvents();  // the fitting follows the dialog's close
     EXPECT_EQ(window->Format().Header().heightMm, 90);
     EXPECT_EQ(window->slipSizeLabel->text(), QStringLiteral("宽 210  高 90"));
     EXPECT_EQ(window->zoomLabel->text(), QStringLiteral("缩放：100%"));

@@ -1,5 +1,6 @@
 #include "CupsSpooler.h"
 #include "PrintTestSupport.h"
+#include "ProgressWatch.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 #include "FileBytes.h"
@@ -217,15 +218,21 @@ TEST(PrintCommands, PrintStoresTheShownSlipAndPrintAndAddStartsTheNextOnlyWhenIt
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNoneIsImported)
+TEST(PrintCommands, TheBatchPrintTakesTwoRecordsOrMoreAndPrintsEachAsTheSlipShowsIt)
 {
     Desk desk;
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
-    desk.Format().SetValue(desk.Id(0), QStringLiteral("ALONE"));
-    desk.mw->printAllAction->trigger();
-    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);
-    EXPECT_EQ(History(desk.Format().Name()).value(1).value(desk.Id(0)), QStringLiteral("ALONE"));
+    MainWindow& mw = *desk.mw;
+    auto batchPrintOn = [&mw] {
+        EXPECT_EQ(mw.printAllButton->isEnabled(), mw.printAllAction->isEnabled());
+        return mw.printAllAction->isEnabled();
+    };
+    EXPECT_TRUE(mw.printBillButton->isEnabled());
+    EXPECT_EQ(mw.printBillButton->toolTip(), QStringLiteral("打印当前显示的单据。"));
+    EXPECT_EQ(mw.printAllButton->toolTip(), QStringLiteral("按照当前单据的格式设置，批量打印所有导入的单据内容。"));
+    EXPECT_FALSE(mw.printAllButton->icon().isNull());
+    EXPECT_FALSE(batchPrintOn()) << "no batch";
 
     Box amount = desk.Format().Boxes()[1];
     amount.dataType = DataType::FromStored(104);
@@ -234,22 +241,27 @@ TEST(PrintCommands, TheBatchPrintsEachRecordAsTheSlipShowsItOrTheShownSlipWhenNo
     ASSERT_TRUE(WriteBytes(csv, "ROW1,1234.5,A//B\r\nROW2,88,\r\nROW3,0.5,C\r\n"));
     ImportMaps maps = ImportBoxesOf(desk.Format());
     for (int i = 0; i < 3; ++i) maps.textBoxes[i].map = QString(QChar(u'A' + i));
-    ASSERT_TRUE(desk.mw->batchPanel->Import(ImportSource{csv, QString(), ImportFileKind::Csv},
-                                            ImportRequest{maps, ImportRange{1, 3, 1}}));
-    desk.mw->batchPanel->ShowRecord(2);
+    const ImportSource source{csv, QString(), ImportFileKind::Csv};
+    ASSERT_TRUE(mw.batchPanel->Import(source, ImportRequest{maps, ImportRange{1, 1, 1}}));
+    EXPECT_FALSE(batchPrintOn()) << "one record";
+    ASSERT_TRUE(mw.batchPanel->Import(source, ImportRequest{maps, ImportRange{1, 3, 1}}));
+    EXPECT_TRUE(batchPrintOn()) << "three records";
+    mw.batchPanel->ShowRecord(2);
     const SlipValues shown = desk.Format().Values();
-    desk.mw->printAllAction->trigger();
-    EXPECT_EQ(answer.shown, 2);
+    mw.printAllButton->click();
+    EXPECT_EQ(answer.shown, 1);
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.shown.join('\n').toStdString();
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 3);
     const auto history = History(desk.Format().Name());
-    ASSERT_EQ(history.size(), 4);
+    ASSERT_EQ(history.size(), 3);
     // Converted as the slip converts a value on leaving its box.
-    EXPECT_EQ(history[2].value(desk.Id(0)), QStringLiteral("ROW1"));
-    EXPECT_EQ(history[2].value(desk.Id(1)), QStringLiteral("￥1,234.50"));
+    EXPECT_EQ(history[1].value(desk.Id(0)), QStringLiteral("ROW1"));
+    EXPECT_EQ(history[1].value(desk.Id(1)), QStringLiteral("￥1,234.50"));
     // The slip shows the record it showed before the run.
     EXPECT_EQ(desk.Format().Values(), shown);
-    EXPECT_EQ(desk.mw->batchPanel->shownLabel->text(), QStringLiteral("2"));
+    EXPECT_EQ(mw.batchPanel->shownLabel->text(), QStringLiteral("2"));
+    mw.batchPanel->ClearRecords(false);
+    EXPECT_FALSE(batchPrintOn()) << "cleared";
 }
 
 TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
@@ -262,7 +274,13 @@ TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
         jobs += o.printed == 1 && o.stored == 0;
     });
     const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
-    EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
+    {
+        test::ProgressWatch watch;
+        EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
+        EXPECT_EQ(watch.titles, QStringList{"正在打印..."});
+        EXPECT_EQ(ProgressPosition(), 2) << "a step per slip";
+        EXPECT_FALSE(ProgressWindowOpen());
+    }
     EXPECT_EQ(answer.shown, 1);  // one choice for the run
     EXPECT_EQ(jobs, 2);
     EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file

@@ -3,11 +3,13 @@
 #include "ScriptedPrompter.h"
 #include "StoredFormats.h"
 
+#include "storage/Database.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SlipFilling.h"
 #include "workspace/SlipMenus.h"
 
 #include <QStatusBar>
+#include "workspace/ValueEntry.h"
 
 using namespace slip;
 
@@ -97,5 +99,29 @@ TEST(SlipFilling, AnEmptySlipIsNotAddedAndTheOperatorIsToldSo)
     EXPECT_EQ(HistorySlipNumbersOf("填单").numbers, QVector<qint64>{1});
     EXPECT_EQ(mw.statusBar()->currentMessage(), "单据已添加到历史记录。");
     f.SetModified(false);
+    mw.close();
+}
+
+TEST(SlipFilling, AHistoryThatCannotBeReadForARelatedBoxIsTold)
+{
+    test::TestHome home;
+    MakeFormat();
+    MainWindow mw;
+    mw.Start();
+    SlipFormat& f = mw.Format();
+    Box payer = *test::BoxAtIndex(f, 1);
+    const BoxId address = test::BoxAtIndex(f, 2)->id;
+    payer.relation = {RelationKind::Related, address};
+    ASSERT_TRUE(f.UpdateBox(payer));
+    ASSERT_TRUE(ExecuteSql(QStringLiteral("DROP TABLE 历史")));
+    f.SetValue(address, "北京");
+    f.SetValue(payer.id, "张三");
+    ScriptedPrompter prompts;
+    mw.findChild<SlipFilling*>()->Entry().LeaveBox(payer.id);
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].startsWith(QStringLiteral("数据库打开错误(SELECT"))) << prompts.shown[0].toStdString();
+    EXPECT_TRUE(prompts.shown[0].endsWith(QStringLiteral(")！")));
+    EXPECT_EQ(f.Value(address), "北京");
+    mw.Format().SetModified(false);
     mw.close();
 }

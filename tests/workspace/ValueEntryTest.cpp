@@ -241,3 +241,29 @@ TEST_F(ValueEntryTest, RelationMarksFollowTheBoxBeingEdited)
     Edit(3);
     EXPECT_TRUE(entry->Marks().isEmpty());
 }
+
+TEST_F(ValueEntryTest, ABoxLeftHoldingAValueTakesTheBorderOfItsCodeAndTheCanvasFramesOnlyBordered)
+{
+    // 0.5 opens without a border (rounded to 0) and takes one once left
+    // holding a value; 11 has one from the start; 104 never.
+    Open({TextBoxOf(1, 0.5), TextBoxOf(2, 11), TextBoxOf(3, 104)});
+    EXPECT_EQ((std::vector<bool>{view->BoxBorder(1), view->BoxBorder(2), view->BoxBorder(3)}),
+              (std::vector<bool>{false, true, false}));
+    Edit(1);
+    view->EditBox(0);  // left empty: the border stays as it is
+    EXPECT_FALSE(view->BoxBorder(1));
+    Edit(1);
+    QTest::keyClicks(Editor(), "7");
+    view->EditBox(0);
+    EXPECT_TRUE(view->BoxBorder(1));
+    // A framed box has a dark edge; an unframed one is a white field.
+    const QImage shot = view->viewport()->grab().toImage();
+    auto edge = [&](BoxId id) {
+        const QRect r = view->Transform().ToPx(format.Find(id)->rect).toRect();
+        int darkest = 255;
+        for (int dx = -1; dx <= 1; ++dx) darkest = std::min(darkest, shot.pixelColor(r.left() + dx, r.center().y()).lightness());
+        return darkest;
+    };
+    EXPECT_LT(edge(2), 100);
+    EXPECT_GT(edge(3), 200);
+}

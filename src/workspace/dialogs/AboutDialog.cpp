@@ -1,8 +1,9 @@
 #include "workspace/dialogs/AboutDialog.h"
 
 #include "core/ProgramName.h"
-#include "storage/Params.h"
+#include "exchange/Server.h"
 #include "ui/FileDialogs.h"
+#include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 
 #include <QEvent>
@@ -42,43 +43,36 @@ protected:
 
 } // namespace
 
-QString MakerOwnerParamName() { return QStringLiteral("关于：版权所有"); }
-
-const std::vector<MakerLine>& MakerLines()
+QString CopyrightLine()
 {
-    static const std::vector<MakerLine> lines = {
-        {QStringLiteral("关于：开发者"), QStringLiteral("开发者：")},
-        {QStringLiteral("关于：开发日期"), QStringLiteral("开发日期：")},
-        {QStringLiteral("关于：电话"), QStringLiteral("电话：")},
-        {QStringLiteral("关于：电子邮件"), QStringLiteral("电子邮件：")},
-        {QStringLiteral("关于：网址"), QStringLiteral("网址：")},
-        {QStringLiteral("关于：即时通讯"), QStringLiteral("即时通讯：")},
-    };
-    return lines;
+    return ProgramTitle() + QStringLiteral("  版本 ") + ProgramVersion() + QStringLiteral("\n版权所有：slipprint 项目");
 }
 
-QString MakerWebAddress()
+std::vector<MakerLine> MakerLines()
 {
-    const QString stored = GetParam(QStringLiteral("关于：网址")).trimmed();
-    // "www.example.com" is a web page, not a file.
-    if (stored.isEmpty() || stored.contains(QStringLiteral("://"))) return stored;
-    return QStringLiteral("http://") + stored;
+    const ServerUrl web = ServerBase();
+    return {
+        {QStringLiteral("开发者："), QStringLiteral("slipprint 开发组")},
+        {QStringLiteral("开发日期："), QStringLiteral("2026年12月")},
+        {QStringLiteral("电话："), QStringLiteral("本项目不设联系电话")},
+        {QStringLiteral("电子邮件："), QStringLiteral("本项目不设电子邮件地址")},
+        {QStringLiteral("网址："), web.ok                      ? web.url.toString()
+         : ServerAddress().isEmpty() ? QStringLiteral("未设置（设置 → 服务器地址设置）")
+                                     : ServerAddress()},
+        {QStringLiteral("即时通讯："), QStringLiteral("本项目不设即时通讯联系方式")},
+    };
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("版权说明"));
-    web_ = MakerWebAddress();
     auto* top = new QVBoxLayout(this);
     auto* body = new QHBoxLayout;
-    auto* logo = new MakerLogo;
+    logo = new MakerLogo;
     body->addWidget(logo, 0, Qt::AlignTop);
     auto* lines = new QVBoxLayout;
-    QString copyright = ProgramTitle() + QStringLiteral("  版本 ") + ProgramVersion();
-    if (const QString owner = GetParam(MakerOwnerParamName()).trimmed(); !owner.isEmpty())
-        copyright += QStringLiteral("\n版权所有：") + owner;
-    copyrightLine = new QLabel(copyright);
+    copyrightLine = new QLabel(CopyrightLine());
     copyrightLine->setTextFormat(Qt::PlainText);
     QFont bold = copyrightLine->font();
     bold.setBold(true);
@@ -86,10 +80,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     lines->addWidget(copyrightLine);
     QList<QWidget*> clickable{logo, copyrightLine};
     for (const MakerLine& line : MakerLines()) {
-        const QString value = GetParam(line.param).trimmed();
-        auto* label = new QLabel(line.caption + value);
+        auto* label = new QLabel(line.caption + line.text);
         label->setTextFormat(Qt::PlainText);
-        label->setVisible(!value.isEmpty());
         label->setTextInteractionFlags(Qt::NoTextInteraction);
         lines->addWidget(label);
         makerLabels.push_back(label);
@@ -100,10 +92,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     top->addLayout(body);
     for (QWidget* w : clickable) {
         w->installEventFilter(this);
-        if (!web_.isEmpty()) {
-            w->setCursor(Qt::PointingHandCursor);
-            w->setToolTip(web_);
-        }
+        w->setCursor(Qt::PointingHandCursor);
     }
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -126,12 +115,22 @@ void AboutDialog::showEvent(QShowEvent* e)
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (!web_.isEmpty()) {
-            ShellOpen(web_);
-        }
+        OpenWebPage();
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void AboutDialog::OpenWebPage()
+{
+    // Read at the click: the address may have been set since the dialog opened.
+    const ServerUrl web = ServerBase();
+    if (!web.ok) {
+        MsgBox(web.error, PromptIcon::Warning);
+        return;
+    }
+    if (!ShellOpen(web.url.toString()))
+        MsgBox(QStringLiteral("无法打开网址“") + web.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
 }
 
 } // namespace slip

@@ -8,32 +8,31 @@ class QPushButton;
 
 namespace slip {
 
-// One line of the maker's contacts in the about dialog: kept in the
-// parameter table under `param`, shown behind `caption`.
+// The lines of the about dialog: the project's own texts, shipped with the
+// program. A contact the project does not keep says so plainly.
 struct MakerLine {
-    QString param;
     QString caption;
+    QString text;
 };
-// The owner of the program's rights, shown with the name and version.
-QString MakerOwnerParamName();  // "关于：版权所有"
+// The owner of the program's rights and its version, in one line.
+QString CopyrightLine();
 // Developer, date of development, telephone, e-mail, web address, instant
-// messaging, in the order shown.
-const std::vector<MakerLine>& MakerLines();
-// The web address the dialog opens (the "关于：网址" parameter), with
-// "http://" put before an address stored without its scheme.
-QString MakerWebAddress();
+// messaging, in the order shown. The web address is the server set under
+// 服务器地址设置, or says that none is set.
+std::vector<MakerLine> MakerLines();
 
 // Who makes the program and how to reach the maker (caption "版权说明").
-// Lines without a stored text are left out. A click on the logo or any line
-// opens the maker's web page, when one is set.
+// A click on the logo or any line opens the server's web page; with none
+// set (or a bad one) it says why not.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
     QLabel* copyrightLine = nullptr;
-    // One label per maker line, in MakerLines() order (hidden when empty).
+    // One label per maker line, in MakerLines() order.
     std::vector<QLabel*> makerLabels;
+    QWidget* logo = nullptr;
     QPushButton* closeButton = nullptr;
 
 protected:
@@ -41,7 +40,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    QString web_;
+    void OpenWebPage();
 };
 
 } // namespace slip

@@ -8,6 +8,7 @@
 #include "workspace/dialogs/TextBoxDialog.h"
 
 #include <QPointer>
+#include <QTimer>
 
 namespace slip {
 
@@ -114,10 +115,13 @@ void EditSlipSize(QWidget* parent, SlipFormat& format, std::function<void()> cha
 {
     if (!format.IsOpen()) return;
     auto* d = ShowSetting<SlipSizeDialog>(parent, [&] { return new SlipSizeDialog(format, parent); });
-    if (d && changed)
-        QObject::connect(d, &QDialog::accepted, d, [d, changed] {
-            if (d->Changed()) changed();
-        });
+    if (!d || !changed) return;
+    // The follow-up shows progress, whose events may delete the closing
+    // dialog under its own accept: it runs once the dialog has finished.
+    const QPointer<QWidget> owner(parent);
+    QObject::connect(d, &QDialog::accepted, d, [d, changed, owner] {
+        if (d->Changed() && owner) QTimer::singleShot(0, owner, changed);
+    });
 }
 
 void EditPrintMargins(QWidget* parent, SlipFormat& format)

@@ -1,0 +1,39 @@
+#pragma once
+#include "ui/Progress.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLabel>
+#include <QStringList>
+#include <QTimer>
+#include <atomic>
+
+namespace slip::test {
+
+// Watches the progress window while it lives: a clock that runs fast brings
+// the window up at once and lets every step refresh it, and the titles it
+// shows are noted in order.
+class ProgressWatch {
+public:
+    ProgressWatch()
+    {
+        SetProgressClock([this] { return QDateTime::currentDateTime().addSecs(++seconds_); });
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+        timer_.start(0);
+    }
+    ~ProgressWatch() { SetProgressClock({}); }
+
+    QStringList titles;
+
+private:
+    void Look()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* i = qobject_cast<Indicator*>(w); i && i->isVisible() && !titles.contains(i->LBL->text()))
+                titles << i->LBL->text();
+    }
+    std::atomic<int> seconds_{0};
+    QTimer timer_;
+};
+
+} // namespace slip::test
