@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "core/DataFolder.h"
+#include "storage/BackgroundStore.h"
 #include "storage/Database.h"
 #include "storage/Password.h"
 #include "storage/Schema.h"
@@ -64,6 +65,9 @@ DatabaseCheck PrepareDatabase()
     if (isNew || (QFile::permissions(path) & others))
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     UpgradeSchema();
+    // A picture change that a killed save had noted is finished now, before
+    // any window shows a format.
+    BackgroundStore::SettleAllChanges();
     return DatabaseCheck::Usable;
 }
 

@@ -31,6 +31,10 @@ const char* const kCreateStatements[] = {
     "CREATE INDEX IF NOT EXISTS 历史_con ON 历史(Fmt, CID, Con COLLATE NOCASE)",
     "CREATE TABLE IF NOT EXISTS 映射 (ID INTEGER, Fmt TEXT, Map TEXT)",
     "CREATE INDEX IF NOT EXISTS 映射_fmt ON 映射(Fmt)",
+    // A format's picture is a file beside the database: a change of it is
+    // noted here in the transaction that writes the format's rows, and put
+    // in place after the commit (again at the next start after a kill).
+    "CREATE TABLE IF NOT EXISTS 底图待换 (Fmt TEXT, Staged TEXT)",
     "CREATE TABLE IF NOT EXISTS 网站格式 ("
     " ID INTEGER PRIMARY KEY AUTOINCREMENT, Clas TEXT, Name TEXT, fPath TEXT, pPath TEXT,"
     " Dat DATE)",

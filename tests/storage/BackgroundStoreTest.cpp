@@ -5,6 +5,9 @@
 
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
+#include "storage/Database.h"
+
+#include <QDir>
 
 using namespace slip;
 
@@ -76,15 +79,25 @@ TEST_F(BackgroundStoreHome, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
     EXPECT_TRUE(test::FileBytes(BackgroundStore::PicturePath("乙")).startsWith("\xFF\xD8"));
 }
 
-TEST_F(BackgroundStoreHome, CopyAndRemove)
+TEST_F(BackgroundStoreHome, ASaveCopiesThePictureAndADeleteTakesIt)
 {
+    test::SaveFormatWithBoxes("源", {});
     WritePicture(BackgroundStore::PicturePath("源"), Qt::red, "JPG");
-    ASSERT_TRUE(BackgroundStore::CopyTo("源", "目标").ok);
-    EXPECT_TRUE(BackgroundStore::HasPicture("目标"));
+    SlipFormat f;
+    f.Load(FormatHeader{"源", 100, 50}, {});
+    QHash<BoxId, BoxId> ids;
+    FormatStore::SaveWith copy;
+    copy.pictureOf = QStringLiteral("源");
+    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
+    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("目标")), test::FileBytes(BackgroundStore::PicturePath("源")));
     // A copy of a format without picture leaves the target without one too.
-    ASSERT_TRUE(BackgroundStore::CopyTo("无图", "目标").ok);
+    copy.pictureOf = QStringLiteral("无图");
+    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("目标"));
-    ASSERT_TRUE(BackgroundStore::Remove("源").ok);
+    ASSERT_TRUE(FormatStore::Delete("源").ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("源"));
     EXPECT_TRUE(BackgroundStore::Remove("源").ok);  // nothing left to remove
+    // Nothing is left staged or noted.
+    EXPECT_EQ(QDir(DataFolder()).entryList({".staged-*"}, QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
 }
