@@ -15,8 +15,14 @@ namespace slip {
 // leaves the old file and no temporary file behind, and answers
 // "文件：“path”无法写入！" with the system's reason.
 
+// Who may read the file: its owner only (a file that holds slips, formats or
+// parameters), or as usual: a new file as the system makes files, a file
+// written over with the permissions of the one it replaces.
+enum class FileAccess { Usual, OwnerOnly };
+
 // `fill` writes the content (through WriteWhole); false from it aborts.
-StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
+StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                     FileAccess access = FileAccess::Usual);
 
 // Writes all of bytes, or answers false.
 bool WriteWhole(QIODevice& out, const QByteArray& bytes);
@@ -25,6 +31,6 @@ StoreResult SaveBytes(const QString& path, const QByteArray& bytes);
 
 // A copy of the file at source, read in pieces so a large database is never
 // held in memory whole; a source that can't be read to its end fails.
-StoreResult SaveCopy(const QString& source, const QString& path);
+StoreResult SaveCopy(const QString& source, const QString& path, FileAccess access = FileAccess::Usual);
 
 } // namespace slip

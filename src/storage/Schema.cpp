@@ -6,6 +6,8 @@
 #include "core/DataFolder.h"
 
 #include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace slip {
 
@@ -45,12 +47,15 @@ const char* const kCreateStatements[] = {
 bool EnsureSchema()
 {
     const bool existed = QFile::exists(DatabasePath());
+    if (!existed) {
+        // The file holds the operator's slips and nothing else needs it: it
+        // is private from its first byte (SQLite gives its journal the same
+        // permissions).
+        const int fd = ::open(QFile::encodeName(DatabasePath()).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+    }
     DbConnection conn(DbConnection::Missing::Create);
     if (!conn.isOpen()) return false;
-    if (!existed) {
-        // The file holds the operator's slips and nothing else needs it: keep it private.
-        QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner);
-    }
     if (!conn.begin()) return false;
     for (const char* sql : kCreateStatements) {
         if (!ExecuteSql(QString::fromUtf8(sql), {}, &conn)) {
