@@ -110,7 +110,14 @@ int Main(QApplication& app)
         MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"), PromptIcon::Critical);
         return 1;
     }
-    if (!StartupPasswordEmpty()) {
+    QString why;
+    const StartupPasswordState password = ReadStartupPasswordState(&why);
+    if (password == StartupPasswordState::Unreadable) {
+        MsgBox(UnreadablePasswordText() + QStringLiteral("\r\n") + why, PromptIcon::Critical);
+        ReleaseInstanceLock();
+        return 1;
+    }
+    if (password == StartupPasswordState::Set) {
         auto* prompt = new PasswordPrompt();
         prompt->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(prompt, &PasswordPrompt::unlocked, [] { ShowMainWindow(); });
