@@ -3,6 +3,7 @@
 #include "core/ProgramName.h"
 #include "storage/Params.h"
 #include "ui/FileDialogs.h"
+#include "ui/Prompt.h"
 #include "ui/WindowHelpers.h"
 
 #include <QEvent>
@@ -76,7 +77,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     body->addWidget(logo, 0, Qt::AlignTop);
     auto* lines = new QVBoxLayout;
     QString copyright = ProgramTitle() + QStringLiteral("  版本 ") + ProgramVersion();
-    if (const QString owner = GetParam(MakerOwnerParamName()).trimmed(); !owner.isEmpty())
+    QString failure;
+    if (const QString owner = GetParam(MakerOwnerParamName(), &failure).trimmed(); !owner.isEmpty())
         copyright += QStringLiteral("\n版权所有：") + owner;
     copyrightLine = new QLabel(copyright);
     copyrightLine->setTextFormat(Qt::PlainText);
@@ -86,7 +88,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     lines->addWidget(copyrightLine);
     QList<QWidget*> clickable{logo, copyrightLine};
     for (const MakerLine& line : MakerLines()) {
-        const QString value = GetParam(line.param).trimmed();
+        QString error;
+        const QString value = GetParam(line.param, &error).trimmed();
+        if (failure.isEmpty()) failure = error;
         auto* label = new QLabel(line.caption + value);
         label->setTextFormat(Qt::PlainText);
         label->setVisible(!value.isEmpty());
@@ -95,6 +99,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
         makerLabels.push_back(label);
         clickable << label;
     }
+    if (!failure.isEmpty()) MsgBox(failure, PromptIcon::Critical);
     lines->addStretch();
     body->addLayout(lines, 1);
     top->addLayout(body);
