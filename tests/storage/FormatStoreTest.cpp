@@ -1,3 +1,4 @@
+#include "RecordingProgress.h"
 #include "TestHome.h"
 
 #include "storage/BoxRecord.h"
@@ -145,6 +146,19 @@ TEST_F(FormatStoreTest, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
     for (const Box& box : b.boxes)
         for (BoxId t : {box.relation.target, box.sum1.target, box.sum2.target})
             if (t) EXPECT_TRUE(std::any_of(b.boxes.begin(), b.boxes.end(), [&](const Box& o) { return o.id == t; }));
+}
+
+TEST_F(FormatStoreTest, ASaveStepsOncePerBoxAndOnceForTheRest)
+{
+    Full(f, QStringLiteral("步"));
+    test::RecordingProgress progress;
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids, {}, progress).ok);
+    // The box table's rows, its caption row among them, and one more.
+    const int rows = int(f.Boxes().size()) + 1;
+    EXPECT_EQ(progress.totals, QList<int>{rows + 1});
+    EXPECT_EQ(progress.titles, QStringList{"正在保存格式……"});
+    EXPECT_EQ(progress.stepped, rows);
+    EXPECT_FALSE(progress.open);
 }
 
 TEST_F(FormatStoreTest, AFailedSaveChangesNothing)
