@@ -101,3 +101,29 @@ TEST_F(BackgroundStoreHome, ASaveCopiesThePictureAndADeleteTakesIt)
     EXPECT_EQ(QDir(DataFolder()).entryList({".staged-*"}, QDir::Files | QDir::Hidden), QStringList());
     EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
 }
+
+TEST_F(BackgroundStoreHome, WhatAKilledRunLeftIsClearedAtTheNextStart)
+{
+    const QString chosen = WritePicture(home.file("chosen.jpg"), Qt::green, "JPG");
+    // An import puts the picture first; killed before its rows, none come.
+    ASSERT_TRUE(BackgroundStore::Replace("导入中", chosen).ok);
+    ASSERT_TRUE(BackgroundStore::Replace("已导入", chosen).ok);
+    test::SaveFormatWithBoxes("已导入", {});
+    // A save killed before its commit left its staged picture.
+    ASSERT_TRUE(test::WriteBytes(DataFile(".staged-picture-0000.jpg"), "x"));
+    // A delete killed after its commit left the picture it noted.
+    test::SaveFormatWithBoxes("删了", {});
+    WritePicture(BackgroundStore::PicturePath("删了"), Qt::red, "JPG");
+    ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt='删了'"));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 底图待换(Fmt, Staged) VALUES('删了', '')"));
+    // Some other picture of the folder is none of its business.
+    WritePicture(DataFile("别的.jpg"), Qt::red, "JPG");
+
+    BackgroundStore::SettleAllChanges();
+    EXPECT_FALSE(BackgroundStore::HasPicture("导入中"));
+    EXPECT_TRUE(BackgroundStore::HasPicture("已导入"));
+    EXPECT_FALSE(BackgroundStore::HasPicture("删了"));
+    EXPECT_TRUE(QFileInfo::exists(DataFile("别的.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(DataFile(".staged-picture-0000.jpg")));
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
+}

@@ -1,5 +1,5 @@
-// A save killed at any moment leaves the old format or the new one, each with
-// its own boxes, defaults and picture. The save runs in a copy of this test
+// A save (or a delete) killed at any moment leaves the old format or the new
+// one, each with its own boxes, defaults and picture. The save runs in a copy of this test
 // program under gdb, which kills it at the k-th step that reaches the disk
 // (every fsync, fdatasync, rename and unlink), for k = 1, 2, ... until a run
 // gets through. After each kill the folder is opened as the program's start
@@ -87,6 +87,8 @@ void RunSave(const QString& which)
         b.caption = QStringLiteral("新框");
         f.SetValue(f.AddBox(b), "新值");
         ASSERT_TRUE(FormatStore::Save(f, "目标", false, kScreen, ids, with).ok);
+    } else if (which == "删除") {
+        ASSERT_TRUE(FormatStore::Delete("目标").ok);
     } else {
         FAIL() << which.toStdString();
     }
@@ -222,7 +224,7 @@ TEST_P(KilledFormatSave, LeavesTheOldFormatOrTheNewOneWhole)
     ASSERT_TRUE(through) << "the save never got through";
     const Seen after = states.back();
     ASSERT_NE(after, before);
-    ASSERT_FALSE(after.picture.isEmpty());
+    ASSERT_EQ(after.picture.isEmpty(), which == "删除");
     for (size_t k = 0; k + 1 < states.size(); ++k) {
         if (states[k] == before) ++oldSeen;
         else if (states[k] == after) ++newSeen;
@@ -231,16 +233,16 @@ TEST_P(KilledFormatSave, LeavesTheOldFormatOrTheNewOneWhole)
     }
     EXPECT_GE(kills, 4);
     EXPECT_GE(oldSeen, 1);
-    // Killed after the commit, the noted picture is put in place at the next
+    // Killed after the commit, the noted picture change is made at the next
     // start. (A plain save has nothing after its commit.)
     if (which != "保存") EXPECT_GE(newSeen, 1);
 }
 
 std::string SaveName(const ::testing::TestParamInfo<const char*>& info)
 {
-    const char* names[] = {"SaveAsOverAFormat", "SaveAsANewName", "NewFormatOverAFormat", "Save"};
+    const char* names[] = {"SaveAsOverAFormat", "SaveAsANewName", "NewFormatOverAFormat", "Save", "Delete"};
     return names[info.index];
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySave, KilledFormatSave,
-                         ::testing::Values("另存覆盖", "另存新名", "新建覆盖", "保存"), SaveName);
+                         ::testing::Values("另存覆盖", "另存新名", "新建覆盖", "保存", "删除"), SaveName);
