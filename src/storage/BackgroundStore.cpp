@@ -116,12 +116,7 @@ StoreResult Remove(const QString& formatName)
     }
 }
 
-StagedPicture StageNone()
-{
-    StagedPicture none;
-    none.staged = true;
-    return none;
-}
+StagedPicture StageNone() { return {}; }
 
 StoreResult StageCopyOf(const QString& fromFormat, StagedPicture& out)
 {

@@ -39,8 +39,7 @@ StoreResult Remove(const QString& formatName);
 // takes its place. A kill at any moment leaves the old rows with the old
 // picture or the new rows with the new one (settled at the next start).
 struct StagedPicture {
-    QString file;      // the staged file's name in the data folder; "" = no picture
-    bool staged = false;
+    QString file;  // the staged file's name in the data folder; "" = no picture
 };
 // Stages a copy of fromFormat's picture (no picture when it has none).
 StoreResult StageCopyOf(const QString& fromFormat, StagedPicture& out);

@@ -320,11 +320,11 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
     return v;
 }
 
-QStringList FmtColumnValues(const QString& column)
+QStringList FmtColumnValues(const QString& column, QString* error)
 {
-    const QString c = QuoteIdentifier(column);
-    Recordset rs = OpenRecordset(
-        QStringLiteral("SELECT %1 FROM Fmt GROUP BY %1 ORDER BY %1").arg(c));
+    // The column is the program's own name, shown bare in a message.
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT %1 FROM Fmt GROUP BY %1 ORDER BY %1").arg(column));
+    if (error) *error = rs.ok ? QString() : rs.error;
     QStringList out;
     for (const auto& row : rs.rows) {
         if (row.isEmpty() || row[0].isNull()) continue;

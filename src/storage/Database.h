@@ -143,8 +143,9 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
 // "?" placeholders, texts between single quotes, numbers bare.
 QString StatementText(const QString& sql, const QVariantList& params);
 
-// The distinct non-empty values of a Fmt column, sorted.
-QStringList FmtColumnValues(const QString& column);
+// The distinct non-empty values of a Fmt column, sorted. A read that failed
+// answers none, and error (when given) receives what to tell the operator.
+QStringList FmtColumnValues(const QString& column, QString* error = nullptr);
 
 // Start-up's test: true when the database file is not there yet (start-up
 // makes it) or can be opened and read as a database.

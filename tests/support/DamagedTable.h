@@ -1,7 +1,7 @@
 #pragma once
-// Damages one table of the test's database on disk, as a failing disk or a
-// stray write would: its first page is overwritten, the rest of the file
-// (the schema included) stays sound.
+// Damages one table (or index) of the test's database on disk, as a failing
+// disk or a stray write would: its first page is overwritten, the rest of the
+// file (the schema included) stays sound.
 #include "core/DataFolder.h"
 #include "storage/Database.h"
 
@@ -12,7 +12,7 @@ namespace slip::test {
 
 inline void DamageTable(const QString& table)
 {
-    const Recordset root = OpenRecordset("SELECT rootpage FROM sqlite_master WHERE type='table' AND name=?", {table});
+    const Recordset root = OpenRecordset("SELECT rootpage FROM sqlite_master WHERE name=?", {table});
     const Recordset size = OpenRecordset("PRAGMA page_size");
     ASSERT_TRUE(root.ok && !root.isEmpty() && size.ok && !size.isEmpty());
     const qint64 page = root.rows[0][0].toLongLong(), pageSize = size.rows[0][0].toLongLong();
