@@ -292,9 +292,10 @@ StoreResult Delete(const QString& name)
     return StoreResult::Ok();
 }
 
-QString LoadCurrentFormatState(SlipOptions& options)
+QString LoadCurrentFormatState(SlipOptions& options, QString* error)
 {
     Recordset rs = OpenRecordset(QStringLiteral("SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1"));
+    if (error) *error = rs.ok ? QString() : rs.error;
     if (!rs.ok || rs.isEmpty()) return QString();
     ApplyStateSwitches(rs.text(0, QStringLiteral("fName")), options);
     return rs.text(0, QStringLiteral("LBL"));

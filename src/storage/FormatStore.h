@@ -71,8 +71,10 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
 // picture could not be removed yet.
 StoreResult Delete(const QString& name);
 
-// The last format and the first three switches of the state record.
-QString LoadCurrentFormatState(SlipOptions& options);
+// The last format and the first three switches of the state record. A read
+// that failed answers "" and leaves the switches; error (when given) then
+// receives what to tell the operator.
+QString LoadCurrentFormatState(SlipOptions& options, QString* error = nullptr);
 StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options);
 
 // Default values of a format's boxes (line breaks kept as `marker`).

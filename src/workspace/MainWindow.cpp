@@ -361,7 +361,9 @@ void MainWindow::Start()
     EnsureAppFolder(QStringLiteral("Temp"));
     lineBreakMarker_ = GetRegValue(RegRoot(), kRegSection, kRegMarker, QStringLiteral("//"));
     SlipOptions switches;
-    QString name = FormatStore::LoadCurrentFormatState(switches);
+    QString stateError;
+    QString name = FormatStore::LoadCurrentFormatState(switches, &stateError);
+    if (!stateError.isEmpty()) MsgBox(stateError, PromptIcon::Critical);
     // A remembered format that has been deleted since is no format to open.
     if (!name.isEmpty() && !FormatStore::Exists(name)) name.clear();
     canvas_->SetBarcodeStandard(StoredBarcodeStandard());

@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
@@ -268,6 +269,15 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     f.SetValue(a, QString());
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name, QStringLiteral("##")).ok);
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name, QStringLiteral("##")).isEmpty());  // replaced as a whole
+}
+
+TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
+{
+    test::DamageTable("Fmt");
+    SlipOptions options;
+    QString error;
+    EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
+    EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
