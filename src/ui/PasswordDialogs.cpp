@@ -44,7 +44,11 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QDialog(parent)
 void PasswordPrompt::Confirm()
 {
     if (!CheckStartupPassword(entry->text())) {
-        MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
+        // A password that can no longer be read is no wrong guess.
+        if (ReadStartupPasswordState() == StartupPasswordState::Unreadable)
+            MsgBox(UnreadablePasswordText(), PromptIcon::Critical);
+        else
+            MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
         entry->selectAll();
         return;
     }

@@ -86,6 +86,17 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     // The data folder is free again.
     EXPECT_EQ(AcquireInstanceLock(), InstanceLock::Acquired);
     ReleaseInstanceLock();
+    // A prompt already open lets no one in either, and says why.
+    prompts.shown.clear();
+    PasswordPrompt prompt;
+    int unlocked = 0;
+    QObject::connect(&prompt, &PasswordPrompt::unlocked, [&] { ++unlocked; });
+    prompt.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&prompt));
+    QTest::keyClicks(prompt.entry, "Pw");
+    QTest::keyClick(prompt.entry, Qt::Key_Return);
+    EXPECT_EQ(unlocked, 0);
+    EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
 }
 
 TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)
