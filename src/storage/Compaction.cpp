@@ -13,7 +13,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,18 +114,6 @@ bool PrivateFolder(const QString& databasePath, QString& folder, QString& why)
     return true;
 }
 
-// An empty file only its owner can read, for the compacted copy.
-bool CreateOwnerOnly(const QString& path, QString& why)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        why = SystemText(errno);
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
 // Removes a file and its journals; false when one is still there.
 bool ClearWithJournals(const QString& path, QString& why)
 {
@@ -204,7 +191,7 @@ bool RunSteps(const QString& path, bool backup, const QString& folder, Failure& 
     const QString target = folder + QStringLiteral("TEMP.mdb");
     QString why;
     if (!ClearWithJournals(target, why)) return fail(2, WithSystemText(QStringLiteral("无法删除旧的临时文件"), why));
-    if (!CreateOwnerOnly(target, why)) return fail(3, WithSystemText(QStringLiteral("无法建立临时文件"), why));
+    if (!CreateOwnerOnlyFile(target, why)) return fail(3, WithSystemText(QStringLiteral("无法建立临时文件"), why));
 
     QString error;
     if (!RunOn(path, QStringLiteral("VACUUM INTO ?"), {target}, error))

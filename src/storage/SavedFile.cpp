@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace slip {
 
@@ -15,6 +19,17 @@ QString CannotWrite(const QString& path, const QString& why)
 }
 
 } // namespace
+
+bool CreateOwnerOnlyFile(const QString& path, QString& why)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
 
 bool WriteWhole(QIODevice& out, const QByteArray& bytes)
 {

@@ -24,6 +24,11 @@ enum class FileAccess { Usual, OwnerOnly };
 StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
                      FileAccess access = FileAccess::Usual);
 
+// Makes a new, empty file that only its owner can read, from its first byte.
+// False (with the system's reason in why) when it can't, or when something
+// is already there.
+bool CreateOwnerOnlyFile(const QString& path, QString& why);
+
 // Writes all of bytes, or answers false.
 bool WriteWhole(QIODevice& out, const QByteArray& bytes);
 

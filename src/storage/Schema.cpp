@@ -3,11 +3,10 @@
 #include "storage/HistoryStore.h"
 
 #include "storage/Database.h"
+#include "storage/SavedFile.h"
 #include "core/DataFolder.h"
 
 #include <QFile>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace slip {
 
@@ -51,8 +50,8 @@ bool EnsureSchema()
         // The file holds the operator's slips and nothing else needs it: it
         // is private from its first byte (SQLite gives its journal the same
         // permissions).
-        const int fd = ::open(QFile::encodeName(DatabasePath()).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) ::close(fd);
+        QString ignored;
+        CreateOwnerOnlyFile(DatabasePath(), ignored);
     }
     DbConnection conn(DbConnection::Missing::Create);
     if (!conn.isOpen()) return false;
