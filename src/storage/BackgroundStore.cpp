@@ -150,7 +150,10 @@ StoreResult SettleChanges(const QString& formatName)
         QStringLiteral("SELECT rowid, Staged FROM 底图待换 WHERE Fmt=? ORDER BY rowid"), {formatName});
     if (!rs.ok) return StoreResult::Failed(rs.error);
     if (rs.isEmpty()) return StoreResult::Ok();
-    const bool formatStored = FormatStore::Exists(formatName);
+    // A read that fails decides nothing: no picture goes on a guess.
+    const Recordset rows = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=? LIMIT 1"), {formatName});
+    if (!rows.ok) return StoreResult::Failed(rows.error);
+    const bool formatStored = !rows.isEmpty();
     // In the order noted: the last change is the one that stays.
     for (const auto& row : rs.rows) {
         const QVariant staged = row[1];
