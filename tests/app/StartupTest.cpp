@@ -5,6 +5,8 @@
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
+#include "storage/BackgroundStore.h"
+#include "storage/Database.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 
@@ -97,6 +99,15 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     QTest::keyClick(prompt.entry, Qt::Key_Return);
     EXPECT_EQ(unlocked, 0);
     EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
+}
+
+TEST_F(StartupHome, StartFinishesAPictureChangeAKilledSaveNoted)
+{
+    ASSERT_TRUE(ExecuteSql("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')"));
+    ASSERT_TRUE(test::WriteBytes(DataFile(".staged-picture-1.jpg"), "new picture"));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 底图待换(Fmt, Staged) VALUES('甲', '.staged-picture-1.jpg')"));
+    ASSERT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("甲")), "new picture");
 }
 
 TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)
