@@ -14,6 +14,7 @@ packages=(
   zbar-tools poppler-utils
   cups cups-client cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth
+  gdb
 )
 
 missing=()

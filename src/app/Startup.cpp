@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "core/DataFolder.h"
+#include "storage/BackgroundStore.h"
 #include "storage/Database.h"
 #include "storage/Password.h"
 #include "storage/Schema.h"
@@ -64,6 +65,9 @@ DatabaseCheck PrepareDatabase()
     if (isNew || (QFile::permissions(path) & others))
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     UpgradeSchema();
+    // A picture change that a killed save had noted is finished now, before
+    // any window shows a format.
+    BackgroundStore::SettleAllChanges();
     return DatabaseCheck::Usable;
 }
 
@@ -106,7 +110,14 @@ int Main(QApplication& app)
         MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"), PromptIcon::Critical);
         return 1;
     }
-    if (!StartupPasswordEmpty()) {
+    QString why;
+    const StartupPasswordState password = ReadStartupPasswordState(&why);
+    if (password == StartupPasswordState::Unreadable) {
+        MsgBox(UnreadablePasswordText() + QStringLiteral("\r\n") + why, PromptIcon::Critical);
+        ReleaseInstanceLock();
+        return 1;
+    }
+    if (password == StartupPasswordState::Set) {
         auto* prompt = new PasswordPrompt();
         prompt->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(prompt, &PasswordPrompt::unlocked, [] { ShowMainWindow(); });

@@ -197,6 +197,20 @@ bool SlipPrinter::Fail(const QString& why)
     return false;
 }
 
+// A job killed while it wrote left its part beside the file; the next job to
+// the same file clears it.
+static void ClearKilledParts(const QFileInfo& target)
+{
+    const QString prefix = QStringLiteral(".") + target.fileName() + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".part");
+    constexpr int kRandomChars = 6;  // QTemporaryFile's XXXXXX
+    const QDir folder = target.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (name.size() == prefix.size() + kRandomChars + suffix.size() && name.startsWith(prefix)
+            && name.endsWith(suffix))
+            QFile::remove(folder.filePath(name));
+}
+
 bool SlipPrinter::BeginJob()
 {
     if (jobFailed_) return false;
@@ -207,6 +221,7 @@ bool SlipPrinter::BeginJob()
         // The job is written beside the file and put in its place when it is
         // complete.
         const QFileInfo target(deviceName_);
+        ClearKilledParts(target);
         QTemporaryFile part(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                             + QStringLiteral(".XXXXXX.part"));
         part.setAutoRemove(false);

@@ -3,13 +3,20 @@
 #include "core/DataFolder.h"
 #include "core/FileNames.h"
 #include "core/TextNumber.h"
+#include "storage/Database.h"
 #include "storage/FormatStore.h"
 #include "storage/SavedFile.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QSet>
+#include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace slip::BackgroundStore {
 
@@ -34,6 +41,8 @@ StoreResult WritePicture(const QString& source, const QImage& image, const QStri
     if (probe.format() == "jpeg") return SaveCopy(source, target);
     return SaveFile(target, [&image](QIODevice& out) { return image.save(&out, "JPG", 95); });
 }
+
+const QString kStagedPrefix = QStringLiteral(".staged-picture-");
 
 } // namespace
 
@@ -71,6 +80,14 @@ QImage Load(const QString& formatName)
     return path.isEmpty() ? QImage() : ReadImage(path);
 }
 
+// Once the picture lives under the new rule, the old rule's file goes.
+static void DropOldRuleFile(const QString& formatName)
+{
+    const QString old = OldRulePath(formatName);
+    if (HasUnsafeFileNameChars(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
+        QFile::remove(old);
+}
+
 StoreResult Replace(const QString& formatName, const QString& chosenFile)
 {
     if (chosenFile.isEmpty() || !QFileInfo(chosenFile).isFile())
@@ -78,12 +95,14 @@ StoreResult Replace(const QString& formatName, const QString& chosenFile)
     const QImage image = ReadImage(chosenFile);
     if (image.isNull())
         return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的图片，原有底图未改变！"));
+    // A picture for rows still to come (an import) is noted first, so that a
+    // kill before the rows are stored leaves no picture without a format.
+    if (!FormatStore::Exists(formatName)
+        && !ExecuteSql(QStringLiteral("INSERT INTO 底图待换(Fmt, Staged) VALUES(?, NULL)"), {formatName}))
+        return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！"));
     if (const StoreResult written = WritePicture(chosenFile, image, PicturePath(formatName)); !written)
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！") + written.error);
-    // The picture now lives under the new rule only.
-    const QString old = OldRulePath(formatName);
-    if (HasUnsafeFileNameChars(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
-        QFile::remove(old);
+    DropOldRuleFile(formatName);
     return StoreResult::Ok();
 }
 
@@ -97,15 +116,80 @@ StoreResult Remove(const QString& formatName)
     }
 }
 
-StoreResult CopyTo(const QString& fromFormat, const QString& toFormat)
+StagedPicture StageNone() { return {}; }
+
+StoreResult StageCopyOf(const QString& fromFormat, StagedPicture& out)
 {
-    if (fromFormat == toFormat) return StoreResult::Ok();
-    const QString from = ExistingPicture(fromFormat);
-    if (from.isEmpty()) return Remove(toFormat);
+    out = StageNone();
+    const QString from = fromFormat.isEmpty() ? QString() : ExistingPicture(fromFormat);
+    if (from.isEmpty()) return StoreResult::Ok();
     const QImage image = ReadImage(from);
-    const StoreResult written = image.isNull() ? StoreResult::Failed(QString()) : WritePicture(from, image, PicturePath(toFormat));
+    const QString file = kStagedPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".jpg");
+    const StoreResult written =
+        image.isNull() ? StoreResult::Failed(QString()) : WritePicture(from, image, DataFile(file));
     if (!written) return StoreResult::Failed(QStringLiteral("底图复制失败！") + written.error);
+    out.file = file;
     return StoreResult::Ok();
+}
+
+void Discard(const StagedPicture& staged)
+{
+    if (!staged.file.isEmpty()) QFile::remove(DataFile(staged.file));
+}
+
+bool NoteChange(DbConnection& conn, const QString& formatName, const StagedPicture& staged)
+{
+    // "" (not null) is "no picture".
+    const QString file = staged.file.isEmpty() ? QStringLiteral("") : staged.file;
+    return ExecuteSql(QStringLiteral("INSERT INTO 底图待换(Fmt, Staged) VALUES(?, ?)"), {formatName, file}, &conn);
+}
+
+StoreResult SettleChanges(const QString& formatName)
+{
+    const Recordset rs = OpenRecordset(
+        QStringLiteral("SELECT rowid, Staged FROM 底图待换 WHERE Fmt=? ORDER BY rowid"), {formatName});
+    if (!rs.ok) return StoreResult::Failed(rs.error);
+    if (rs.isEmpty()) return StoreResult::Ok();
+    // A read that fails decides nothing: no picture goes on a guess.
+    const Recordset rows = OpenRecordset(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=? LIMIT 1"), {formatName});
+    if (!rows.ok) return StoreResult::Failed(rows.error);
+    const bool formatStored = !rows.isEmpty();
+    // In the order noted: the last change is the one that stays.
+    for (const auto& row : rs.rows) {
+        const QVariant staged = row[1];
+        StoreResult r;
+        if (staged.isNull()) {
+            // A picture put there for rows that never came.
+            if (!formatStored) r = Remove(formatName);
+        } else if (staged.toString().isEmpty()) {
+            r = Remove(formatName);
+        } else if (const QString file = DataFile(staged.toString()); QFileInfo(file).isFile()) {
+            // (No file: it was put in place before the note was forgotten.)
+            if (std::rename(QFile::encodeName(file).constData(), QFile::encodeName(PicturePath(formatName)).constData()) != 0)
+                r = StoreResult::Failed(QStringLiteral("底图无法放入数据文件夹！（") + QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral("）"));
+            else
+                DropOldRuleFile(formatName);
+        }
+        if (!r) return r;
+    }
+    ExecuteSql(QStringLiteral("DELETE FROM 底图待换 WHERE Fmt=? AND rowid<=?"), {formatName, rs.rows.last()[0]});
+    return StoreResult::Ok();
+}
+
+void SettleAllChanges()
+{
+    const Recordset names = OpenRecordset(QStringLiteral("SELECT DISTINCT Fmt FROM 底图待换"));
+    if (!names.ok) return;
+    for (const auto& row : names.rows) SettleChanges(row[0].toString());
+    // Staged files of saves killed before their commit: no note names them.
+    const Recordset noted = OpenRecordset(QStringLiteral("SELECT Staged FROM 底图待换 WHERE Staged IS NOT NULL"));
+    if (!noted.ok) return;
+    QSet<QString> keep;
+    for (const auto& row : noted.rows) keep.insert(row[0].toString());
+    const QDir folder(DataFolder());
+    const QStringList staged = folder.entryList({kStagedPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : staged)
+        if (!keep.contains(file)) QFile::remove(folder.filePath(file));
 }
 
 PreviewLayout ComputePreviewLayout(const QSize& pictureSize, double frameWidth, double frameHeight)

@@ -7,6 +7,8 @@
 
 namespace slip {
 
+class DbConnection;
+
 // The scanned pictures of blank slips, one file per format in the data folder.
 namespace BackgroundStore {
 
@@ -25,12 +27,35 @@ QImage Load(const QString& formatName);
 // Puts the chosen picture (any image format this system reads) in place of
 // the format's picture. The file is read as a picture first, so a file that
 // is none never replaces a good picture; the new file is complete before it
-// takes the old one's place.
+// takes the old one's place. A picture put there for a format whose rows are
+// not stored yet goes again at the next start when they never come.
 StoreResult Replace(const QString& formatName, const QString& chosenFile);
 // Removes the format's picture. Ok when it had none.
 StoreResult Remove(const QString& formatName);
-// Makes toFormat's picture a copy of fromFormat's (or none when it has none).
-StoreResult CopyTo(const QString& fromFormat, const QString& toFormat);
+
+// A format's picture changes together with its rows: the new picture is
+// written whole beside the pictures first, the change is noted in the
+// transaction that writes the rows, and only after the commit the picture
+// takes its place. A kill at any moment leaves the old rows with the old
+// picture or the new rows with the new one (settled at the next start).
+struct StagedPicture {
+    QString file;  // the staged file's name in the data folder; "" = no picture
+};
+// Stages a copy of fromFormat's picture (no picture when it has none).
+StoreResult StageCopyOf(const QString& fromFormat, StagedPicture& out);
+// Stages "no picture".
+StagedPicture StageNone();
+// Removes a staged file whose change was never noted (the save failed).
+void Discard(const StagedPicture& staged);
+// Notes, within conn's transaction, that the format's picture becomes staged.
+bool NoteChange(DbConnection& conn, const QString& formatName, const StagedPicture& staged);
+// Puts the noted pictures of a format in place and forgets the notes; a
+// failure keeps the note for the next start.
+StoreResult SettleChanges(const QString& formatName);
+// At start: settles every noted change, and clears what killed runs left:
+// staged files no note names, pictures put in place for a format that never
+// got its rows.
+void SettleAllChanges();
 
 // How a preview shows a picture of pictureSize in a frame: the image height
 // at the frame's width, and the scroll maximum (0: no scrolling).

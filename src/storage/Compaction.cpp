@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "storage/SavedFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace slip {
 
@@ -32,10 +37,11 @@ bool SameFile(const QString& a, const QString& b)
 
 // A connection of this process still open on the file would keep writing
 // into the replaced file's pages after the swap.
-bool ConnectionOpenOn(const QString& path)
+bool ConnectionOpenOn(const QString& path, const QString& except)
 {
     const QStringList names = QSqlDatabase::connectionNames();
     for (const QString& name : names) {
+        if (name == except) continue;
         const QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isValid() && db.isOpen() && SameFile(db.databaseName(), path)) return true;
     }
@@ -44,13 +50,68 @@ bool ConnectionOpenOn(const QString& path)
 
 const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
 
-// A journal beside the file belongs to the file now in place; it must not be
-// replayed into the compacted one.
-bool JournalPresent(const QString& path)
+// The database's write lock, held from before the backup until the swap:
+// SQLite alone tells whether the file is in use (another connection's
+// lock), and on taking the lock it rolls back what a killed writer left in
+// a hot journal. A journal it ignores (an emptied header) is no use.
+class WriteLock {
+public:
+    explicit WriteLock(const QString& path)
+        : name_(QStringLiteral("slip-compact-%1").arg(++g_compactConnections))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        if (!db.open()) return;
+        QSqlQuery q(db);
+        held_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~WriteLock()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(name_, false);
+            if (held_) QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+    bool Held() const { return held_; }
+    const QString& ConnectionName() const { return name_; }
+
+private:
+    QString name_;
+    bool held_ = false;
+};
+
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The compaction's folder in the temporary folder: one per user and
+// database, the user's alone (0700). A folder of that name that is not a
+// folder of this user (a link, someone else's) is never used.
+bool PrivateFolder(const QString& databasePath, QString& folder, QString& why)
 {
-    for (const char* suffix : kSideFiles)
-        if (QFileInfo::exists(path + QLatin1String(suffix))) return true;
-    return false;
+    const QByteArray mark = QCryptographicHash::hash(QFileInfo(databasePath).absoluteFilePath().toUtf8(),
+                                                     QCryptographicHash::Sha256).toHex().left(16);
+    folder = GetTempDir() + QStringLiteral("slipprint-%1-%2").arg(::getuid()).arg(QString::fromLatin1(mark));
+    const QByteArray name = QFile::encodeName(folder);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+        why = QStringLiteral("无法建立临时文件夹“") + QDir::toNativeSeparators(folder) + QStringLiteral("”（")
+              + SystemText(errno) + QStringLiteral("）");
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+        why = QStringLiteral("临时文件夹“") + QDir::toNativeSeparators(folder) + QStringLiteral("”不是当前用户自己的文件夹");
+        return false;
+    }
+    if ((st.st_mode & 077) != 0 && ::chmod(name.constData(), 0700) != 0) {
+        why = QStringLiteral("无法设置临时文件夹的权限（") + SystemText(errno) + QStringLiteral("）");
+        return false;
+    }
+    folder += QLatin1Char('/');
+    return true;
 }
 
 // Removes a file and its journals; false when one is still there.
@@ -98,39 +159,52 @@ bool RunOn(const QString& file, const QString& sql, const QVariantList& params, 
     return ok;
 }
 
+// A reason in the operator's words; the system's own text, for support, in brackets.
+QString WithSystemText(const QString& what, const QString& system)
+{
+    return system.trimmed().isEmpty() ? what : what + QStringLiteral("（") + system.trimmed() + QStringLiteral("）");
+}
+
+// A reason followed by the program's own message about it.
 QString WithDetail(const QString& what, const QString& detail)
 {
     return detail.trimmed().isEmpty() ? what : what + QStringLiteral("：") + detail.trimmed();
 }
 
-bool RunSteps(const QString& path, bool backup, const QString& target, Failure& failure, ProgressReporter& progress)
+bool RunSteps(const QString& path, bool backup, const QString& folder, Failure& failure, ProgressReporter& progress)
 {
     auto fail = [&failure](int number, const QString& description) {
         failure = {number, description};
         return false;
     };
 
+    const WriteLock lock(path);
+    if (!lock.Held() || ConnectionOpenOn(path, lock.ConnectionName()))
+        return fail(5, QStringLiteral("数据库正在使用中"));
+
     if (backup) {
-        if (const StoreResult copied = SaveCopy(path, GetTempDir() + QStringLiteral("backup.mdb")); !copied)
+        if (const StoreResult copied = SaveCopy(path, folder + QStringLiteral("backup.mdb"), FileAccess::OwnerOnly); !copied)
             return fail(1, WithDetail(QStringLiteral("无法建立数据库的备份"), copied.error));
     }
     progress.Step(1, QStringLiteral("pages"));
 
+    const QString target = folder + QStringLiteral("TEMP.mdb");
     QString why;
-    if (!ClearWithJournals(target, why)) return fail(2, WithDetail(QStringLiteral("无法删除旧的临时文件"), why));
+    if (!ClearWithJournals(target, why)) return fail(2, WithSystemText(QStringLiteral("无法删除旧的临时文件"), why));
+    if (!CreateOwnerOnlyFile(target, why)) return fail(3, WithSystemText(QStringLiteral("无法建立临时文件"), why));
 
     QString error;
     if (!RunOn(path, QStringLiteral("VACUUM INTO ?"), {target}, error))
-        return fail(3, WithDetail(QStringLiteral("无法写出压缩后的数据库"), error));
+        return fail(3, WithSystemText(QStringLiteral("无法写出压缩后的数据库"), error));
 
     QStringList check;
     if (!RunOn(target, QStringLiteral("PRAGMA integrity_check"), {}, error, &check)
         || check != QStringList{QStringLiteral("ok")})
-        return fail(4, WithDetail(QStringLiteral("压缩后的数据库已损坏"),
-                                  error.isEmpty() ? check.join(QLatin1Char(' ')) : error));
+        return fail(4, WithSystemText(QStringLiteral("压缩后的数据库已损坏"),
+                                      error.isEmpty() ? check.join(QLatin1Char(' ')) : error));
     progress.Step(1, QStringLiteral("pages"));
 
-    if (ConnectionOpenOn(path) || JournalPresent(path)) return fail(5, QStringLiteral("数据库正在使用中"));
+    if (ConnectionOpenOn(path, lock.ConnectionName())) return fail(5, QStringLiteral("数据库正在使用中"));
     if (const StoreResult copied = SaveCopy(target, path); !copied)
         return fail(5, WithDetail(QStringLiteral("无法替换数据库文件"), copied.error));
     return true;
@@ -150,13 +224,18 @@ StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& 
 {
     if (!QFileInfo(path).isFile()) return StoreResult::Failed(QStringLiteral("没有找到要压缩的数据库文件！"));
     progress.Start(QStringLiteral("开始压缩数据库……"), 3);
-    const QString target = GetTempDir() + QStringLiteral("TEMP.mdb");
     Failure failure;
-    const bool done = RunSteps(path, backup, target, failure, progress);
-    // The compacted copy is worthless once it is back in place, or when a
-    // step failed; leaving it would only fill the disk.
-    QString ignored;
-    ClearWithJournals(target, ignored);
+    QString folder, why;
+    bool done = false;
+    if (!PrivateFolder(path, folder, why)) {
+        failure = {2, why};
+    } else {
+        done = RunSteps(path, backup, folder, failure, progress);
+        // The compacted copy is worthless once it is back in place, or when a
+        // step failed; leaving it would only fill the disk.
+        QString ignored;
+        ClearWithJournals(folder + QStringLiteral("TEMP.mdb"), ignored);
+    }
     progress.End();
     if (!done)
         return StoreResult::Failed(QStringLiteral("数据库压缩失败（") + QString::number(failure.number)

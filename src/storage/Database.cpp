@@ -219,7 +219,7 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
     }
     if (!ok) {
         rs.rows.clear();
-        rs.error = conn->isOpen() ? QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！")
+        rs.error = conn->isOpen() ? QStringLiteral("数据库打开错误(") + StatementText(sql, params) + QStringLiteral(")！")
                                   : conn->failureText();
         return rs;
     }
@@ -287,22 +287,44 @@ void AddColumnIfMissing(const QString& table, const QString& column, const QStri
     else conn.rollback();
 }
 
-QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
-                       const QString& field)
+QString StatementText(const QString& sql, const QVariantList& params)
 {
-    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 LIMIT 1").arg(QuoteIdentifier(table), condition);
+    QString out;
+    int next = 0;
+    bool quoted = false;
+    for (QChar c : sql) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (c != QLatin1Char('?') || quoted || next >= params.size()) {
+            out += c;
+            continue;
+        }
+        const QVariant& v = params[next++];
+        if (v.isNull()) out += QStringLiteral("NULL");
+        else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray)
+            out += QLatin1Char('\'') + v.toString() + QLatin1Char('\'');
+        else out += v.toString();
+    }
+    return out;
+}
+
+QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
+                       const QString& field, QString* error)
+{
+    // Names the operator may read in a message stand bare.
+    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 LIMIT 1").arg(table, condition);
     Recordset rs = OpenRecordset(sql, params);
+    if (error) *error = rs.ok ? QString() : rs.error;
     if (!rs.ok || rs.rows.isEmpty()) return QString();
     QVariant v = rs.value(0, field);
     if (!v.isValid()) return QString();
     return v;
 }
 
-QStringList FmtColumnValues(const QString& column)
+QStringList FmtColumnValues(const QString& column, QString* error)
 {
-    const QString c = QuoteIdentifier(column);
-    Recordset rs = OpenRecordset(
-        QStringLiteral("SELECT %1 FROM Fmt GROUP BY %1 ORDER BY %1").arg(c));
+    // The column is the program's own name, shown bare in a message.
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT %1 FROM Fmt GROUP BY %1 ORDER BY %1").arg(column));
+    if (error) *error = rs.ok ? QString() : rs.error;
     QStringList out;
     for (const auto& row : rs.rows) {
         if (row.isEmpty() || row[0].isNull()) continue;

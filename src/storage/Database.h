@@ -104,7 +104,8 @@ struct Recordset {
 };
 
 // Runs a query with bound parameters. On failure returns, with the error
-// "数据库打开错误(" + sql + ")！" (or the connection failure), a record set with ok == false and
+// "数据库打开错误(" + the statement + ")！" (the statement with its values, as
+// StatementText; or the connection failure), a record set with ok == false and
 // no rows, so callers that only walk the rows stop their work there.
 // With conn the query runs on that open connection (inside its transaction).
 Recordset OpenRecordset(const QString& sql, const QVariantList& params = {},
@@ -133,12 +134,18 @@ void AddColumnIfMissing(const QString& table, const QString& column, const QStri
 
 // A field of the first row matching condition, an SQL condition text with
 // "?" placeholders bound to params: "" (a text) when no row matches; a null
-// QVariant when the row's field is null.
+// QVariant when the row's field is null. A read that failed answers "" too,
+// and error (when given) receives what to tell the operator; "" otherwise.
 QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
-                       const QString& field);
+                       const QString& field, QString* error = nullptr);
 
-// The distinct non-empty values of a Fmt column, sorted.
-QStringList FmtColumnValues(const QString& column);
+// A statement as the operator is shown it: the bound values in place of the
+// "?" placeholders, texts between single quotes, numbers bare.
+QString StatementText(const QString& sql, const QVariantList& params);
+
+// The distinct non-empty values of a Fmt column, sorted. A read that failed
+// answers none, and error (when given) receives what to tell the operator.
+QStringList FmtColumnValues(const QString& column, QString* error = nullptr);
 
 // Start-up's test: true when the database file is not there yet (start-up
 // makes it) or can be opened and read as a database.

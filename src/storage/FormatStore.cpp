@@ -117,15 +117,58 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
     return StoreResult::Ok();
 }
 
+namespace {
+
+// The rows of a format and what goes with them, inside conn's transaction.
+bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& name, bool asNew,
+                 int screenWidthTwips, QHash<BoxId, BoxId>& oldToNew, ProgressReporter& progress);
+
+bool WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
+                   const QHash<BoxId, BoxId>& oldToNew);
+
+} // namespace
+
 StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int screenWidthTwips,
-                 QHash<BoxId, BoxId>& oldToNew)
+                 QHash<BoxId, BoxId>& oldToNew, const SaveWith& with, ProgressReporter& progress)
 {
     oldToNew.clear();
     if (const QString problem = NameProblem(name); !problem.isEmpty()) return StoreResult::Failed(problem);
     const StoreResult failed = StoreResult::Failed(QStringLiteral("格式保存失败，数据库未作任何修改！"));
     DbConnection conn;
     if (!conn.isOpen()) return Unreachable(conn);
-    if (!conn.begin()) return failed;
+    progress.Start(QStringLiteral("正在保存格式……"), int(format.Boxes().size()) + 2);
+    // The new picture is whole beside the pictures before any row changes.
+    std::optional<BackgroundStore::StagedPicture> picture;
+    QString pictureNote;
+    if (with.pictureOf) {
+        picture.emplace();
+        if (const StoreResult staged = BackgroundStore::StageCopyOf(*with.pictureOf, *picture); !staged)
+            pictureNote = QStringLiteral("格式已保存，但底图未能复制，该格式没有底图！") + staged.error;
+    }
+    const bool written = conn.begin()
+                         && WriteFormat(conn, format, name, asNew, screenWidthTwips, oldToNew, progress)
+                         && (!with.defaults || WriteDefaults(conn, format, name, oldToNew))
+                         && (!picture || BackgroundStore::NoteChange(conn, name, *picture));
+    const bool committed = written && conn.commit();
+    progress.End();
+    if (!committed) {
+        conn.rollback();
+        if (picture) BackgroundStore::Discard(*picture);
+        oldToNew.clear();
+        return written ? CommitFailed(conn, failed) : failed;
+    }
+    if (picture)
+        if (const StoreResult settled = BackgroundStore::SettleChanges(name); !settled)
+            pictureNote = QStringLiteral("格式已保存，底图将在下次启动时更换。") + settled.error;
+    if (!pictureNote.isEmpty()) return {true, pictureNote};
+    return StoreResult::Ok();
+}
+
+namespace {
+
+bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& name, bool asNew,
+                 int screenWidthTwips, QHash<BoxId, BoxId>& oldToNew, ProgressReporter& progress)
+{
     QSqlDatabase db = conn.db();
 
     // Records of the format that stay: the boxes that still have them.
@@ -134,7 +177,7 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
         QSqlQuery q(db);
         q.prepare(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=?"));
         q.addBindValue(name);
-        if (!q.exec()) return failed;
+        if (!q.exec()) return false;
         while (q.next()) stored.insert(BoxId(q.value(0).toLongLong()));
     }
     QSet<BoxId> kept;
@@ -146,9 +189,10 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
         for (BoxId id : stored) {
             if (kept.contains(id)) continue;
             del.addBindValue(id);
-            if (!del.exec()) return failed;
+            if (!del.exec()) return false;
         }
     }
+    progress.Step(1, QStringLiteral("pages"));
 
     // Each box keeps its record or gets a new one; references to boxes whose
     // record is not known yet are written once every box has its ID.
@@ -167,15 +211,16 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
         if (kept.contains(b.id)) {
             BindRecord(update, name, r);
             update.addBindValue(b.id);
-            if (!update.exec()) return failed;
+            if (!update.exec()) return false;
             oldToNew.insert(b.id, b.id);
         } else {
             BindRecord(insert, name, r);
-            if (!insert.exec()) return failed;
+            if (!insert.exec()) return false;
             const BoxId id = BoxId(insert.lastInsertId().toLongLong());
-            if (id <= 0) return failed;
+            if (id <= 0) return false;
             oldToNew.insert(b.id, id);
         }
+        progress.Step(1, QStringLiteral("pages"));
         for (BoxId t : {b.relation.target, b.sum1.target, b.sum2.target})
             if (t != 0 && !kept.contains(t)) {
                 unsettled.push_back(&b);
@@ -192,7 +237,7 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
             refs.addBindValue(r[FieldSumID]);
             refs.addBindValue(r[FieldSumID1]);
             refs.addBindValue(oldToNew.value(b->id));
-            if (!refs.exec()) return failed;
+            if (!refs.exec()) return false;
         }
     }
 
@@ -203,10 +248,28 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
     for (const QVariant& v : QVariantList{name, HeaderLabel(), h.widthMm, h.heightMm, h.offsetXMm, h.offsetYMm,
                                           screenWidthTwips, EncodeOptionList(h.options)})
         head.addBindValue(v);
-    if (!head.exec()) return failed;
-    if (!conn.commit()) return CommitFailed(conn, failed);
-    return StoreResult::Ok();
+    return head.exec();
 }
+
+bool WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
+                   const QHash<BoxId, BoxId>& oldToNew)
+{
+    if (!ExecuteSql(QStringLiteral("DELETE FROM 默认 WHERE Fmt=?"), {name}, &conn)) return false;
+    QSqlQuery q(conn.db());
+    q.prepare(QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)"));
+    for (const Box& b : format.Boxes()) {
+        if (!HoldsValue(b.kind)) continue;
+        const QString v = format.Value(b.id);
+        if (v.isEmpty()) continue;
+        q.addBindValue(name);
+        q.addBindValue(oldToNew.value(b.id, b.id));
+        q.addBindValue(v);
+        if (!q.exec()) return false;
+    }
+    return true;
+}
+
+} // namespace
 
 StoreResult Delete(const QString& name)
 {
@@ -219,13 +282,19 @@ StoreResult Delete(const QString& name)
         if (!ExecuteSql(QStringLiteral("DELETE FROM %1 WHERE Fmt=?").arg(QString::fromUtf8(table)), {name}, &conn))
             return failed;
     }
+    // The picture goes with its format, so a new format of the same name
+    // never shows it.
+    if (!BackgroundStore::NoteChange(conn, name, BackgroundStore::StageNone())) return failed;
     if (!conn.commit()) return CommitFailed(conn, failed);
+    if (const StoreResult p = BackgroundStore::SettleChanges(name); !p)
+        return {true, QStringLiteral("格式已删除，但底图未能删除：") + p.error};
     return StoreResult::Ok();
 }
 
-QString LoadCurrentFormatState(SlipOptions& options)
+QString LoadCurrentFormatState(SlipOptions& options, QString* error)
 {
     Recordset rs = OpenRecordset(QStringLiteral("SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1"));
+    if (error) *error = rs.ok ? QString() : rs.error;
     if (!rs.ok || rs.isEmpty()) return QString();
     ApplyStateSwitches(rs.text(0, QStringLiteral("fName")), options);
     return rs.text(0, QStringLiteral("LBL"));
@@ -262,18 +331,7 @@ StoreResult SaveDefaults(const SlipFormat& format, const QString& name)
     if (!conn.isOpen()) return Unreachable(conn);
     const StoreResult failed = StoreResult::Failed(QStringLiteral("默认值保存失败！"));
     if (!conn.begin()) return failed;
-    if (!ExecuteSql(QStringLiteral("DELETE FROM 默认 WHERE Fmt=?"), {name}, &conn)) return failed;
-    QSqlQuery q(conn.db());
-    q.prepare(QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)"));
-    for (const Box& b : format.Boxes()) {
-        if (!HoldsValue(b.kind)) continue;
-        const QString v = format.Value(b.id);
-        if (v.isEmpty()) continue;
-        q.addBindValue(name);
-        q.addBindValue(b.id);
-        q.addBindValue(v);
-        if (!q.exec()) return failed;
-    }
+    if (!WriteDefaults(conn, format, name, {})) return failed;
     if (!conn.commit()) return CommitFailed(conn, failed);
     return StoreResult::Ok();
 }

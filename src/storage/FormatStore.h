@@ -1,9 +1,11 @@
 #pragma once
+#include "core/ProgressReporter.h"
 #include "model/SlipFormat.h"
 #include "storage/StoreResult.h"
 
 #include <QHash>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace slip {
@@ -39,20 +41,39 @@ bool Exists(const QString& name);
 // skipped.
 StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out);
 
+// What a save writes together with the boxes.
+struct SaveWith {
+    // The format's values become its defaults.
+    bool defaults = false;
+    // The picture becomes a copy of this format's (none when it has none);
+    // without it the picture stays as it is.
+    std::optional<QString> pictureOf;
+};
+
 // Writes the format under `name` in one transaction: records of removed boxes
 // go, every box is written (with asNew each as a new record), references
-// settle on the final record IDs, the header record is written anew. On
-// success oldToNew tells which box got which record ID; on failure nothing
-// in the database has changed.
+// settle on the final record IDs, the header record is written anew, and
+// what `with` asks for is written in the same transaction: a kill at any
+// moment leaves the old format or the new one, each with its own defaults
+// and picture. On success oldToNew tells which box got which record ID; on
+// failure nothing in the database or the pictures has changed. A picture
+// that can't be copied leaves the format without one: the save is Ok then,
+// and the result's error says so. `progress` steps once per box and once for
+// the rest.
 StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int screenWidthTwips,
-                 QHash<BoxId, BoxId>& oldToNew);
+                 QHash<BoxId, BoxId>& oldToNew, const SaveWith& with = {},
+                 ProgressReporter& progress = NoProgress());
 
-// Deletes a format with its history, import mapping and defaults, in one
-// transaction. Fails when the format does not exist.
+// Deletes a format with its history, import mapping, defaults and picture, in
+// one transaction (the picture goes right after it, or at the next start).
+// Fails when the format does not exist; Ok with an error text when only the
+// picture could not be removed yet.
 StoreResult Delete(const QString& name);
 
-// The last format and the first three switches of the state record.
-QString LoadCurrentFormatState(SlipOptions& options);
+// The last format and the first three switches of the state record. A read
+// that failed answers "" and leaves the switches; error (when given) then
+// receives what to tell the operator.
+QString LoadCurrentFormatState(SlipOptions& options, QString* error = nullptr);
 StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& options);
 
 // Default values of a format's boxes, as stored: a box takes one through

@@ -16,27 +16,38 @@ QString SingleText(double v)
 
 } // namespace
 
-QString GetParam(const QString& name)
+QString GetParam(const QString& name, QString* error)
 {
-    QVariant v = GetFieldWhere(QStringLiteral("参数"), QStringLiteral("Var=?"), {name},
-                               QStringLiteral("Con"));
+    QVariant v = GetFieldWhere(QStringLiteral("参数"), QStringLiteral("Var=?"), {name}, QStringLiteral("Con"), error);
     return v.isNull() ? QString() : v.toString();
 }
 
-bool SetParam(const QString& name, const QString& value)
+bool SetParam(const QString& name, const QString& value, QString* error)
 {
+    // The operator is shown the query the change starts from.
+    const QString failed = QStringLiteral("数据库打开错误(")
+                           + StatementText(QStringLiteral("SELECT * FROM 参数 WHERE Var=?"), {name})
+                           + QStringLiteral(")！");
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
     DbConnection conn;
-    if (!conn.isOpen() || !conn.begin()) return false;
+    if (!conn.isOpen()) return fail(conn.failureText());
+    if (!conn.begin()) return fail(failed);
     const QString sql = QStringLiteral("SELECT RowID FROM 参数 WHERE Var=? ORDER BY RowID LIMIT 1");
     Recordset rs = OpenRecordset(sql, {name}, &conn);
-    if (!rs.ok) return false;
+    if (!rs.ok) return fail(failed);
     bool ok;
     if (rs.isEmpty())
         ok = ExecuteSql(QStringLiteral("INSERT INTO 参数(Var, Con) VALUES(?, ?)"), {name, value}, &conn);
     else
         ok = ExecuteSql(QStringLiteral("UPDATE 参数 SET Con=? WHERE RowID=?"),
                         {value, rs.rows[0][0]}, &conn);
-    return ok && conn.commit();
+    if (!ok) return fail(failed);
+    if (!conn.commit()) return fail(conn.failureText().isEmpty() ? failed : conn.failureText());
+    if (error) error->clear();
+    return true;
 }
 
 QString WindowGeometryParam(const QRect& w, int screenWidthTwips)

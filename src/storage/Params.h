@@ -7,10 +7,14 @@
 namespace slip {
 
 // Program-wide named texts in table 参数.
-QString GetParam(const QString& name);
+// "" when none is stored; a read that failed answers "" too, and error (when
+// given) receives "数据库打开错误(" + the statement + ")！" (or why the
+// database can't be reached); "" otherwise.
+QString GetParam(const QString& name, QString* error = nullptr);
 // Adds or replaces the value; with several records of the name the first one
-// is changed. False when it could not be stored.
-bool SetParam(const QString& name, const QString& value);
+// is changed. False when it could not be stored; error (when given) then
+// receives what to tell the operator.
+bool SetParam(const QString& name, const QString& value, QString* error = nullptr);
 
 // The parameter that keeps a window's position, by its caption.
 inline QString WindowParamName(const QString& caption) { return QStringLiteral("窗口参数：") + caption; }

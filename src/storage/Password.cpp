@@ -1,6 +1,9 @@
 #include "storage/Password.h"
 
+#include "core/DataFolder.h"
 #include "storage/Params.h"
+
+#include <QDir>
 
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
@@ -62,12 +65,27 @@ bool PasswordMatches(const QString& typed, const QString& stored)
     return SameBytes(Derive(typed, salt, iterations), key);
 }
 
-bool StartupPasswordEmpty() { return GetParam(kPasswordKey).isEmpty(); }
+QString UnreadablePasswordText()
+{
+    return QStringLiteral("数据库文件“") + QDir::toNativeSeparators(DatabasePath())
+           + QStringLiteral("”无法读取，登录密码无法核对，程序不能打开！请恢复该文件后再试。");
+}
+
+StartupPasswordState ReadStartupPasswordState(QString* error)
+{
+    QString why;
+    const QString stored = GetParam(kPasswordKey, &why);
+    if (error) *error = why;
+    if (!why.isEmpty()) return StartupPasswordState::Unreadable;
+    return stored.isEmpty() ? StartupPasswordState::None : StartupPasswordState::Set;
+}
 
 bool CheckStartupPassword(const QString& typed)
 {
-    const QString stored = GetParam(kPasswordKey);
-    if (!PasswordMatches(typed, stored)) return false;
+    QString why;
+    const QString stored = GetParam(kPasswordKey, &why);
+    // An unreadable password lets no one in, not even with nothing typed.
+    if (!why.isEmpty() || !PasswordMatches(typed, stored)) return false;
     // A plain password from an older database is replaced by its hash now.
     if (!stored.isEmpty() && !IsHashedPassword(stored)) SetParam(kPasswordKey, HashPassword(typed));
     return true;
@@ -77,7 +95,10 @@ PasswordChange ChangeStartupPassword(const QString& oldEntry, const QString& new
                                      const QString& repeatEntry)
 {
     if (newEntry != repeatEntry) return PasswordChange::NewEntriesDiffer;
-    if (!PasswordMatches(oldEntry, GetParam(kPasswordKey))) return PasswordChange::WrongOldPassword;
+    QString why;
+    const QString stored = GetParam(kPasswordKey, &why);
+    if (!why.isEmpty()) return PasswordChange::Unreadable;
+    if (!PasswordMatches(oldEntry, stored)) return PasswordChange::WrongOldPassword;
     if (!SetParam(kPasswordKey, HashPassword(newEntry))) return PasswordChange::StoreFailed;
     return newEntry.isEmpty() ? PasswordChange::Removed : PasswordChange::Changed;
 }

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace slip {
 
@@ -16,17 +20,34 @@ QString CannotWrite(const QString& path, const QString& why)
 
 } // namespace
 
+bool CreateOwnerOnlyFile(const QString& path, QString& why)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
 bool WriteWhole(QIODevice& out, const QByteArray& bytes)
 {
     return out.write(bytes) == bytes.size();
 }
 
-StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill)
+StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill, FileAccess access)
 {
     QSaveFile file(path);
     // Never write over the old file in place, whatever the folder allows.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) return StoreResult::Failed(CannotWrite(path, file.errorString()));
+    // Before the first byte goes in.
+    if (access == FileAccess::OwnerOnly && !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return StoreResult::Failed(CannotWrite(path, why));
+    }
     if (!fill(file)) {
         const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
         file.cancelWriting();
@@ -41,7 +62,7 @@ StoreResult SaveBytes(const QString& path, const QByteArray& bytes)
     return SaveFile(path, [&bytes](QIODevice& out) { return WriteWhole(out, bytes); });
 }
 
-StoreResult SaveCopy(const QString& source, const QString& path)
+StoreResult SaveCopy(const QString& source, const QString& path, FileAccess access)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -53,7 +74,7 @@ StoreResult SaveCopy(const QString& source, const QString& path)
             if (chunk.isEmpty() || !WriteWhole(out, chunk)) return false;
         }
         return in.error() == QFileDevice::NoError;
-    });
+    }, access);
 }
 
 } // namespace slip

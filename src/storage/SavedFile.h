@@ -15,8 +15,19 @@ namespace slip {
 // leaves the old file and no temporary file behind, and answers
 // "文件：“path”无法写入！" with the system's reason.
 
+// Who may read the file: its owner only (a file that holds slips, formats or
+// parameters), or as usual: a new file as the system makes files, a file
+// written over with the permissions of the one it replaces.
+enum class FileAccess { Usual, OwnerOnly };
+
 // `fill` writes the content (through WriteWhole); false from it aborts.
-StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
+StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                     FileAccess access = FileAccess::Usual);
+
+// Makes a new, empty file that only its owner can read, from its first byte.
+// False (with the system's reason in why) when it can't, or when something
+// is already there.
+bool CreateOwnerOnlyFile(const QString& path, QString& why);
 
 // Writes all of bytes, or answers false.
 bool WriteWhole(QIODevice& out, const QByteArray& bytes);
@@ -25,6 +36,6 @@ StoreResult SaveBytes(const QString& path, const QByteArray& bytes);
 
 // A copy of the file at source, read in pieces so a large database is never
 // held in memory whole; a source that can't be read to its end fails.
-StoreResult SaveCopy(const QString& source, const QString& path);
+StoreResult SaveCopy(const QString& source, const QString& path, FileAccess access = FileAccess::Usual);
 
 } // namespace slip

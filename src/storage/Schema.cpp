@@ -3,6 +3,7 @@
 #include "storage/HistoryStore.h"
 
 #include "storage/Database.h"
+#include "storage/SavedFile.h"
 #include "core/DataFolder.h"
 
 #include <QFile>
@@ -31,6 +32,10 @@ const char* const kCreateStatements[] = {
     "CREATE INDEX IF NOT EXISTS 历史_con ON 历史(Fmt, CID, Con COLLATE NOCASE)",
     "CREATE TABLE IF NOT EXISTS 映射 (ID INTEGER, Fmt TEXT, Map TEXT)",
     "CREATE INDEX IF NOT EXISTS 映射_fmt ON 映射(Fmt)",
+    // A format's picture is a file beside the database: a change of it is
+    // noted here in the transaction that writes the format's rows, and put
+    // in place after the commit (again at the next start after a kill).
+    "CREATE TABLE IF NOT EXISTS 底图待换 (Fmt TEXT, Staged TEXT)",
     "CREATE TABLE IF NOT EXISTS 网站格式 ("
     " ID INTEGER PRIMARY KEY AUTOINCREMENT, Clas TEXT, Name TEXT, fPath TEXT, pPath TEXT,"
     " Dat DATE)",
@@ -41,12 +46,15 @@ const char* const kCreateStatements[] = {
 bool EnsureSchema()
 {
     const bool existed = QFile::exists(DatabasePath());
+    if (!existed) {
+        // The file holds the operator's slips and nothing else needs it: it
+        // is private from its first byte (SQLite gives its journal the same
+        // permissions).
+        QString ignored;
+        CreateOwnerOnlyFile(DatabasePath(), ignored);
+    }
     DbConnection conn(DbConnection::Missing::Create);
     if (!conn.isOpen()) return false;
-    if (!existed) {
-        // The file holds the operator's slips and nothing else needs it: keep it private.
-        QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner);
-    }
     if (!conn.begin()) return false;
     for (const char* sql : kCreateStatements) {
         if (!ExecuteSql(QString::fromUtf8(sql), {}, &conn)) {

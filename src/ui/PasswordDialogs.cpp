@@ -11,6 +11,17 @@
 
 namespace slip {
 
+namespace {
+
+// Every typed character shows as "*", whatever the style would draw.
+void MaskWithStars(QLineEdit* box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+}
+
+} // namespace
+
 // Enter in a line edit presses the dialog's default button; the line edit's
 // own returnPressed is not connected as well, or one key would run the
 // action twice.
@@ -21,7 +32,7 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QDialog(parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("密码："), this), 0, 0);
     entry = new QLineEdit(this);
-    entry->setEchoMode(QLineEdit::Password);
+    MaskWithStars(entry);
     grid->addWidget(entry, 0, 1);
     okButton = new QPushButton(QStringLiteral("确    定"), this);
     okButton->setDefault(true);
@@ -33,7 +44,11 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QDialog(parent)
 void PasswordPrompt::Confirm()
 {
     if (!CheckStartupPassword(entry->text())) {
-        MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
+        // A password that can no longer be read is no wrong guess.
+        if (ReadStartupPasswordState() == StartupPasswordState::Unreadable)
+            MsgBox(UnreadablePasswordText(), PromptIcon::Critical);
+        else
+            MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
         entry->selectAll();
         return;
     }
@@ -50,7 +65,7 @@ PasswordChangeDialog::PasswordChangeDialog(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < 3; ++i) {
         grid->addWidget(new QLabel(labels[i], this), i, 0);
         auto* box = new QLineEdit(this);
-        box->setEchoMode(QLineEdit::Password);
+        MaskWithStars(box);
         grid->addWidget(box, i, 1);
         entries << box;
     }
@@ -74,6 +89,9 @@ void PasswordChangeDialog::Confirm()
         return;
     case PasswordChange::StoreFailed:
         MsgBox(QStringLiteral("密码保存失败！"), PromptIcon::Critical);
+        return;
+    case PasswordChange::Unreadable:
+        MsgBox(UnreadablePasswordText(), PromptIcon::Critical);
         return;
     case PasswordChange::Changed:
         emit changed(QStringLiteral("登录密码已设置，下次启动时需要输入密码。"));

@@ -47,7 +47,9 @@ SelFormat::SelFormat(const QString& selContent, bool allowEdit, const QString& c
 
     answer_.clear();
     if (SelContent == QStringLiteral("Format")) {
-        choices->addItems(FmtColumnValues(QStringLiteral("Fmt")));
+        QString error;
+        choices->addItems(FmtColumnValues(QStringLiteral("Fmt"), &error));
+        if (!error.isEmpty()) MsgBox(error, PromptIcon::Critical);
         choices->setEditText(currentFormat);
     } else if (SelContent == QStringLiteral("CtlClas")) {
         choices->addItems({QStringLiteral("0｜文本框"), QStringLiteral("1｜可选框"), QStringLiteral("2｜图像框"),

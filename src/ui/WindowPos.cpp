@@ -3,6 +3,7 @@
 #include "core/TextNumber.h"
 #include "core/Units.h"
 #include "storage/Params.h"
+#include "ui/Prompt.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -39,11 +40,27 @@ void RestoreWindowPos(QWidget* window, const QString& name)
 {
     if (!window) return;
     const QRect cur = WindowTwips(window);
-    const QRect r = ApplyWindowGeometry(GetParam(WindowParamName(name)), cur, ScreenTwips(window));
+    const QRect r = ApplyWindowGeometry(ParamOrTell(WindowParamName(name)), cur, ScreenTwips(window));
     if (r == cur) return;
     auto px = [](int twips) { return int(RoundHalfEven(twips / units::kTwipsPerPixel)); };
     if (r.topLeft() != cur.topLeft()) window->move(px(r.x()), px(r.y()));
     if (r.size() != cur.size()) window->resize(px(r.width()), px(r.height()));
+}
+
+QString ParamOrTell(const QString& name)
+{
+    QString error;
+    const QString value = GetParam(name, &error);
+    if (!error.isEmpty()) MsgBox(error, PromptIcon::Critical);
+    return value;
+}
+
+bool SetParamOrTell(const QString& name, const QString& value)
+{
+    QString error;
+    if (SetParam(name, value, &error)) return true;
+    MsgBox(error, PromptIcon::Critical);
+    return false;
 }
 
 } // namespace slip

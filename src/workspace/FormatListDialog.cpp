@@ -87,7 +87,7 @@ FormatListDialog::~FormatListDialog() = default;
 
 void FormatListDialog::done(int result)
 {
-    if (!SaveWindowPos(this, kWindowName)) MsgBox(ConnectionFailedText(), PromptIcon::Warning);
+    SaveWindowPos(this, kWindowName);
     QDialog::done(result);
 }
 

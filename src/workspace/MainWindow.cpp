@@ -356,7 +356,9 @@ void MainWindow::Start()
     // The first three switches start as the state record left them; a format
     // whose header holds no option list keeps them.
     SlipOptions switches = format_.Options();
-    QString name = FormatStore::LoadCurrentFormatState(switches);
+    QString stateError;
+    QString name = FormatStore::LoadCurrentFormatState(switches, &stateError);
+    if (!stateError.isEmpty()) MsgBox(stateError, PromptIcon::Critical);
     if (switches != format_.Options()) {
         format_.SetOptions(switches);
         format_.SetModified(false);  // the start state, no change of a format

@@ -8,6 +8,7 @@
 #include "storage/Params.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
+#include "ui/WindowPos.h"
 #include "ui/SelPrinter.h"
 #include "ui/WindowHelpers.h"
 #include "workspace/OffsetWizardDialog.h"
@@ -52,7 +53,7 @@ QString PrintCommands::SelectPrinter()
 SlipPrintSettings PrintCommands::CurrentSettings() const
 {
     SlipPrintSettings s;
-    s.barcodeStandard = int(Val(GetParam(QStringLiteral("StrBarCodeStand"))));
+    s.barcodeStandard = int(Val(ParamOrTell(QStringLiteral("StrBarCodeStand"))));
     if (canvas_) {
         s.background = canvas_->Background();
         s.frameWidthTwips = canvas_->FrameWidth() * units::kTwipsPerPixel;

@@ -5,6 +5,7 @@
 #include "storage/Params.h"
 #include "storage/PrintedSlips.h"
 #include "ui/Prompt.h"
+#include "ui/WindowPos.h"
 #include "workspace/SlipView.h"
 #include "workspace/ValueEntry.h"
 
@@ -65,7 +66,7 @@ HistorySaveResult SlipFilling::StoreSlip()
 
 void SlipFilling::FillDates()
 {
-    AutoFillDates(format_, QDateTime::currentDateTime(), GetParam(CustomPatternKey(119)));
+    AutoFillDates(format_, QDateTime::currentDateTime(), ParamOrTell(CustomPatternKey(119)));
 }
 
 void SlipFilling::StartNextSlip()

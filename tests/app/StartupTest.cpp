@@ -1,12 +1,17 @@
+#include "DamagedTable.h"
 #include "TestHome.h"
 #include "FileBytes.h"
 #include "ScriptedPrompter.h"
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
+#include "storage/BackgroundStore.h"
+#include "storage/Database.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 #include <QLineEdit>
@@ -51,7 +56,7 @@ TEST_F(PasswordChangeDialogHome, OneEnterTellsAMismatchOnceAndStoresNothing)
     QTest::keyClick(dlg.entries[2], Qt::Key_Return);
     EXPECT_EQ(prompts.shown, QStringList{"两次输入的新密码不相符！"});
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_TRUE(StartupPasswordEmpty());
+    EXPECT_TRUE((ReadStartupPasswordState() == StartupPasswordState::None));
     dlg.entries[2]->clear();
     QTest::keyClicks(dlg.entries[2], "a");
     QTest::keyClick(dlg.entries[2], Qt::Key_Return);
@@ -69,6 +74,50 @@ TEST(Startup, CorruptDatabaseEndsTheProgramAndKeepsTheFile)
     EXPECT_NE(Main(*qApp), 0);
     EXPECT_TRUE(prompts.shown.contains("无法建立数据库连接！"));
     EXPECT_EQ(test::FileBytes(DatabasePath()), junk);
+}
+
+TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
+{
+    ASSERT_EQ(ChangeStartupPassword("", "Pw", "Pw"), PasswordChange::Changed);
+    test::DamageTable("参数");
+    ScriptedPrompter prompts;
+    EXPECT_NE(Main(*qApp), 0);
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].contains(QDir::toNativeSeparators(DatabasePath()))) << prompts.shown[0].toStdString();
+    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+    // The data folder is free again.
+    EXPECT_EQ(AcquireInstanceLock(), InstanceLock::Acquired);
+    ReleaseInstanceLock();
+    // A prompt already open lets no one in either, and says why.
+    prompts.shown.clear();
+    PasswordPrompt prompt;
+    int unlocked = 0;
+    QObject::connect(&prompt, &PasswordPrompt::unlocked, [&] { ++unlocked; });
+    prompt.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&prompt));
+    QTest::keyClicks(prompt.entry, "Pw");
+    QTest::keyClick(prompt.entry, Qt::Key_Return);
+    EXPECT_EQ(unlocked, 0);
+    EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
+}
+
+TEST_F(StartupHome, StartFinishesAPictureChangeAKilledSaveNoted)
+{
+    ASSERT_TRUE(ExecuteSql("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')"));
+    ASSERT_TRUE(test::WriteBytes(DataFile(".staged-picture-1.jpg"), "new picture"));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 底图待换(Fmt, Staged) VALUES('甲', '.staged-picture-1.jpg')"));
+    ASSERT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("甲")), "new picture");
+}
+
+TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)
+{
+    PasswordPrompt prompt;
+    PasswordChangeDialog change;
+    for (QLineEdit* box : QList<QLineEdit*>{prompt.entry} + QList<QLineEdit*>(change.entries.begin(), change.entries.end())) {
+        QTest::keyClicks(box, "ab1");
+        EXPECT_EQ(box->displayText(), "***");
+    }
 }
 
 TEST_F(StartupHome, AReadOnlyDatabaseIsRefusedAndKeepsItsPermissions)

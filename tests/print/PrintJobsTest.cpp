@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "SlipPrintTestSupport.h"
 
@@ -249,4 +250,17 @@ TEST_F(PrintJobs, PrintedSlipsThatTheHistoryCannotTakeAreToldAsPrinted)
     EXPECT_EQ(ReadPdfInfo(run.pdf).pages, 1);
     ASSERT_EQ(run.prompter.shown.size(), 1);
     EXPECT_TRUE(run.prompter.shown[0].startsWith(QStringLiteral("单据已打印，但没有保存到历史记录。")));
+}
+
+TEST_F(PrintJobs, AJobToAFileClearsWhatAKilledJobToItLeft)
+{
+    PrintRun run(home.file(QStringLiteral("slip.pdf")));
+    const QStringList left{".slip.pdf.Ab3xYz.part", ".other.pdf.Ab3xYz.part", ".slip.pdf.Ab3xYz7.part"};
+    for (const QString& name : left) ASSERT_TRUE(test::WriteBytes(home.file(name), "%PDF-1.4 cut"));
+    run.printer.UsePdfFile(run.pdf);
+    SlipValueList one({Record(1)});
+    ASSERT_EQ(PrintSlipJob(run.services, f, one, {}, false, false).status, PrintStatus::Printed);
+    // Only the killed part of this very file: other files' parts may be live.
+    EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("*.part")}, QDir::Hidden | QDir::Files),
+              (QStringList{".other.pdf.Ab3xYz.part", ".slip.pdf.Ab3xYz7.part"}));
 }

@@ -5,6 +5,9 @@
 
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
+#include "storage/Database.h"
+
+#include <QDir>
 
 using namespace slip;
 
@@ -76,15 +79,51 @@ TEST_F(BackgroundStoreHome, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
     EXPECT_TRUE(test::FileBytes(BackgroundStore::PicturePath("乙")).startsWith("\xFF\xD8"));
 }
 
-TEST_F(BackgroundStoreHome, CopyAndRemove)
+TEST_F(BackgroundStoreHome, ASaveCopiesThePictureAndADeleteTakesIt)
 {
+    test::SaveFormatWithBoxes("源", {});
     WritePicture(BackgroundStore::PicturePath("源"), Qt::red, "JPG");
-    ASSERT_TRUE(BackgroundStore::CopyTo("源", "目标").ok);
-    EXPECT_TRUE(BackgroundStore::HasPicture("目标"));
+    SlipFormat f;
+    f.Load(FormatHeader{"源", 100, 50}, {});
+    QHash<BoxId, BoxId> ids;
+    FormatStore::SaveWith copy;
+    copy.pictureOf = QStringLiteral("源");
+    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
+    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("目标")), test::FileBytes(BackgroundStore::PicturePath("源")));
     // A copy of a format without picture leaves the target without one too.
-    ASSERT_TRUE(BackgroundStore::CopyTo("无图", "目标").ok);
+    copy.pictureOf = QStringLiteral("无图");
+    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("目标"));
-    ASSERT_TRUE(BackgroundStore::Remove("源").ok);
+    ASSERT_TRUE(FormatStore::Delete("源").ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("源"));
     EXPECT_TRUE(BackgroundStore::Remove("源").ok);  // nothing left to remove
+    // Nothing is left staged or noted.
+    EXPECT_EQ(QDir(DataFolder()).entryList({".staged-*"}, QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
+}
+
+TEST_F(BackgroundStoreHome, WhatAKilledRunLeftIsClearedAtTheNextStart)
+{
+    const QString chosen = WritePicture(home.file("chosen.jpg"), Qt::green, "JPG");
+    // An import puts the picture first; killed before its rows, none come.
+    ASSERT_TRUE(BackgroundStore::Replace("导入中", chosen).ok);
+    ASSERT_TRUE(BackgroundStore::Replace("已导入", chosen).ok);
+    test::SaveFormatWithBoxes("已导入", {});
+    // A save killed before its commit left its staged picture.
+    ASSERT_TRUE(test::WriteBytes(DataFile(".staged-picture-0000.jpg"), "x"));
+    // A delete killed after its commit left the picture it noted.
+    test::SaveFormatWithBoxes("删了", {});
+    WritePicture(BackgroundStore::PicturePath("删了"), Qt::red, "JPG");
+    ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt='删了'"));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 底图待换(Fmt, Staged) VALUES('删了', '')"));
+    // Some other picture of the folder is none of its business.
+    WritePicture(DataFile("别的.jpg"), Qt::red, "JPG");
+
+    BackgroundStore::SettleAllChanges();
+    EXPECT_FALSE(BackgroundStore::HasPicture("导入中"));
+    EXPECT_TRUE(BackgroundStore::HasPicture("已导入"));
+    EXPECT_FALSE(BackgroundStore::HasPicture("删了"));
+    EXPECT_TRUE(QFileInfo::exists(DataFile("别的.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(DataFile(".staged-picture-0000.jpg")));
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
 }

@@ -7,6 +7,8 @@
 #include "core/DataFolder.h"
 #include "storage/Database.h"
 
+#include <sqlite3.h>
+
 using namespace slip;
 
 namespace {
@@ -52,8 +54,15 @@ protected:
         }
         return out;
     }
-    QString Backup() const { return home_.file("tmp") + "/backup.mdb"; }
-    QString Target() const { return home_.file("tmp") + "/TEMP.mdb"; }
+    // The compaction's own folder in the temporary folder.
+    QString Folder() const
+    {
+        const QStringList own = QDir(home_.file("tmp")).entryList({"slipprint-*"}, QDir::Dirs);
+        EXPECT_EQ(own.size(), 1) << own.join(' ').toStdString();
+        return own.isEmpty() ? home_.file("tmp") : home_.file("tmp") + "/" + own.first();
+    }
+    QString Backup() const { return Folder() + "/backup.mdb"; }
+    QString Target() const { return Folder() + "/TEMP.mdb"; }
 
     // Runs a compaction that must fail and checks the database came through as it was.
     void ExpectFailureKeepsDatabase(int number, const QString& detail = {})
@@ -119,11 +128,12 @@ TEST_F(CompactionFixture, MissingDatabaseIsReportedBeforeAnyProgress)
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "没有找到要压缩的数据库文件！");
     EXPECT_EQ(progress.starts, 0);
-    EXPECT_FALSE(QFileInfo::exists(Backup()));
+    EXPECT_EQ(QDir(home_.file("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 TEST_F(CompactionFixture, LeftoversAreClearedBeforeAndAfterAlsoAfterAFullDisk)
 {
+    ASSERT_TRUE(CompactAppDatabase());
     // A killed run left its compacted copy and journal behind.
     for (const QString& f : {Target(), Target() + "-journal"}) ASSERT_TRUE(QFile(f).open(QIODevice::WriteOnly));
     ASSERT_TRUE(CompactAppDatabase());
@@ -135,14 +145,15 @@ TEST_F(CompactionFixture, LeftoversAreClearedBeforeAndAfterAlsoAfterAFullDisk)
         r = CompactDatabase(DatabasePath(), false);
     }
     EXPECT_TRUE(r.error.startsWith("数据库压缩失败（3")) << r.error.toStdString();
-    EXPECT_EQ(QDir(home_.file("tmp")).entryList(QDir::Files), QStringList{"backup.mdb"});
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::Files), QStringList{"backup.mdb"});
 }
 
 TEST_F(CompactionFixture, WhatCantBeReplacedOrIsInUseStopsItAndKeepsTheDatabase)
 {
+    ASSERT_TRUE(CompactAppDatabase());
     // Something that is not a file stands where the compacted copy goes.
     ASSERT_TRUE(QDir().mkpath(Target() + "/inside"));
-    ExpectFailureKeepsDatabase(2);
+    ExpectFailureKeepsDatabase(2, "无法删除旧的临时文件（");
     ASSERT_TRUE(QDir(Target()).removeRecursively());
     QFile::remove(Backup());
     ASSERT_TRUE(QDir().mkpath(Backup() + "/inside"));
@@ -155,4 +166,58 @@ TEST_F(CompactionFixture, WhatCantBeReplacedOrIsInUseStopsItAndKeepsTheDatabase)
     }
     EXPECT_FALSE(QFileInfo::exists(Target()));
     EXPECT_TRUE(CompactAppDatabase());
+}
+
+TEST_F(CompactionFixture, InUseIsWhatSQLiteSaysNotAJournalFileBesideIt)
+{
+    // A kill can leave a journal with an emptied header: SQLite ignores it.
+    ASSERT_TRUE(test::WriteBytes(DatabasePath() + "-journal", QByteArray(4096, '\0')));
+    const QStringList content = Content();
+    const StoreResult r = CompactAppDatabase();
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(Content(), content);
+    // A change begun on another connection holds the file.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(DatabasePath()).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ExpectFailureKeepsDatabase(5, "数据库正在使用中");
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(CompactAppDatabase());
+}
+
+TEST_F(CompactionFixture, ItsFilesAreTheUsersAloneAndEachDatabaseHasItsOwn)
+{
+    const QByteArray first = test::FileHash(DatabasePath());
+    ASSERT_TRUE(CompactAppDatabase());
+    const QString folder = Folder();
+    // Owner and others, leaving aside Qt's "user" bits.
+    const auto mode = [](const QString& path) { return QFile::permissions(path) & QFileDevice::Permissions(0x7077); };
+    EXPECT_EQ(mode(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(mode(Backup()), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        // Another data folder, the same temporary folder.
+        test::TestHome other;
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('另一个', '库')"));
+        const QByteArray otherBefore = test::FileHash(DatabasePath());
+        ASSERT_TRUE(CompactAppDatabase());
+        const QStringList folders = QDir(home_.file("tmp")).entryList({"slipprint-*"}, QDir::Dirs);
+        ASSERT_EQ(folders.size(), 2);
+        for (const QString& f : folders)
+            if (home_.file("tmp") + "/" + f != folder)
+                EXPECT_EQ(test::FileHash(home_.file("tmp") + "/" + f + "/backup.mdb"), otherBefore);
+    }
+    EXPECT_EQ(test::FileHash(folder + "/backup.mdb"), first);
+
+    // A link put where the folder goes is never followed.
+    const QString elsewhere = home_.file("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere, folder));
+    const QByteArray before = test::FileHash(DatabasePath());
+    const StoreResult r = CompactAppDatabase();
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.contains("不是当前用户自己的文件夹")) << r.error.toStdString();
+    EXPECT_EQ(test::FileHash(DatabasePath()), before);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }

@@ -42,6 +42,15 @@ TEST_F(SchemaHome, NewFileHasAllTablesStateRecordAndPrivatePermissions)
     EXPECT_EQ(rs.text(0, "fName"), QStringLiteral("0§☆§0§☆§0"));
     const auto perms = QFile::permissions(DatabasePath());
     EXPECT_FALSE(perms & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther));
+    // Its journal, which holds the pages a change replaces, likewise.
+    {
+        DbConnection conn;
+        ASSERT_TRUE(conn.begin());
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES('软件密码', 'x')", {}, &conn));
+        ASSERT_TRUE(QFileInfo::exists(DatabasePath() + "-journal"));
+        EXPECT_FALSE(QFile::permissions(DatabasePath() + "-journal") & (QFile::ReadGroup | QFile::ReadOther));
+        conn.rollback();
+    }
 
     // A second run adds no second state record.
     EXPECT_TRUE(EnsureSchema());

@@ -1,3 +1,5 @@
+#include "DamagedTable.h"
+#include "RecordingProgress.h"
 #include "TestHome.h"
 
 #include "storage/BoxRecord.h"
@@ -147,6 +149,19 @@ TEST_F(FormatStoreTest, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)
             if (t) EXPECT_TRUE(std::any_of(b.boxes.begin(), b.boxes.end(), [&](const Box& o) { return o.id == t; }));
 }
 
+TEST_F(FormatStoreTest, ASaveStepsOncePerBoxAndOnceForTheRest)
+{
+    Full(f, QStringLiteral("步"));
+    test::RecordingProgress progress;
+    ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, kScreen, ids, {}, progress).ok);
+    // The box table's rows, its caption row among them, and one more.
+    const int rows = int(f.Boxes().size()) + 1;
+    EXPECT_EQ(progress.totals, QList<int>{rows + 1});
+    EXPECT_EQ(progress.titles, QStringList{"正在保存格式……"});
+    EXPECT_EQ(progress.stepped, rows);
+    EXPECT_FALSE(progress.open);
+}
+
 TEST_F(FormatStoreTest, AFailedSaveChangesNothing)
 {
     ASSERT_TRUE(SaveFull(QStringLiteral("失败")));
@@ -255,6 +270,15 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     f.SetValue(a, QString());
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name).isEmpty());  // replaced as a whole
+}
+
+TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
+{
+    test::DamageTable("Fmt");
+    SlipOptions options;
+    QString error;
+    EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
+    EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)

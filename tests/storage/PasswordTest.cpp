@@ -1,4 +1,7 @@
+#include "DamagedTable.h"
 #include "TestHome.h"
+
+#include <QDir>
 
 #include "storage/Params.h"
 #include "storage/Password.h"
@@ -35,7 +38,7 @@ TEST(Password, APlainPasswordOfAnOlderDatabaseIsAcceptedOnceAndReplaced)
 TEST(Password, ChangeRulesAndAnExactCaseSensitiveCheck)
 {
     test::TestHome home;
-    EXPECT_TRUE(StartupPasswordEmpty() && CheckStartupPassword(""));
+    EXPECT_TRUE((ReadStartupPasswordState() == StartupPasswordState::None) && CheckStartupPassword(""));
     EXPECT_EQ(ChangeStartupPassword("", "新", "新的"), PasswordChange::NewEntriesDiffer);
     EXPECT_EQ(GetParam("软件密码"), QString());
     EXPECT_EQ(ChangeStartupPassword("x", "Pw", "Pw"), PasswordChange::WrongOldPassword);
@@ -46,5 +49,18 @@ TEST(Password, ChangeRulesAndAnExactCaseSensitiveCheck)
     EXPECT_EQ(ChangeStartupPassword("pw", "a", "a"), PasswordChange::WrongOldPassword);
     EXPECT_EQ(ChangeStartupPassword("Pw", "", ""), PasswordChange::Removed);
     EXPECT_EQ(GetParam("软件密码"), QString());
-    EXPECT_TRUE(StartupPasswordEmpty());
+    EXPECT_TRUE((ReadStartupPasswordState() == StartupPasswordState::None));
+}
+
+TEST(Password, OneThatCantBeReadIsNeverNone)
+{
+    test::TestHome home;
+    ASSERT_EQ(ChangeStartupPassword("", "Pw", "Pw"), PasswordChange::Changed);
+    test::DamageTable("参数");
+    QString why;
+    EXPECT_EQ(ReadStartupPasswordState(&why), StartupPasswordState::Unreadable);
+    EXPECT_TRUE(why.startsWith("数据库打开错误(")) << why.toStdString();
+    for (const char* typed : {"", "Pw"}) EXPECT_FALSE(CheckStartupPassword(typed)) << typed;
+    EXPECT_EQ(ChangeStartupPassword("", "a", "a"), PasswordChange::Unreadable);
+    EXPECT_TRUE(UnreadablePasswordText().contains(QDir::toNativeSeparators(DatabasePath())));
 }

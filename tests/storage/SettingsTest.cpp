@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
@@ -20,6 +21,21 @@ TEST(Params, RoundTripKeepsQuotesAndChineseAndOneRecordPerName)
     EXPECT_EQ(OpenRecordset("SELECT * FROM 参数 WHERE Var=?", {name}).RecordCount(), 1);
     ASSERT_TRUE(SetParam("软件密码", ""));
     EXPECT_EQ(GetParam("软件密码"), QString());
+}
+
+TEST(Params, AFailedReadOrWriteTellsTheStatementWithItsValues)
+{
+    test::TestHome home;
+    ASSERT_TRUE(SetParam("名", "值"));
+    test::DamageTable("参数");
+    QString error = "x";
+    EXPECT_EQ(GetParam("名", &error), QString());
+    EXPECT_EQ(error, "数据库打开错误(SELECT * FROM 参数 WHERE Var='名' LIMIT 1)！");
+    EXPECT_FALSE(SetParam("名", "新值", &error));
+    EXPECT_EQ(error, "数据库打开错误(SELECT * FROM 参数 WHERE Var='名')！");
+    // A list fill shows its statement the same way.
+    EXPECT_EQ(OpenRecordset("SELECT Con FROM 参数 WHERE Var=? OR RowID=?", {"名", 3}).error,
+              "数据库打开错误(SELECT Con FROM 参数 WHERE Var='名' OR RowID=3)！");
 }
 
 TEST(Params, FirstOfSeveralRecordsIsTheOneChanged)

@@ -1,4 +1,6 @@
+#include "DamagedTable.h"
 #include "Responding.h"
+#include "ScriptedPrompter.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
@@ -56,4 +58,16 @@ TEST(SelFormat, WithoutEditingTypingChangesNothing)
     d.show();
     QTest::keyClicks(d.choices->lineEdit(), "abc");
     EXPECT_EQ(d.choices->currentText(), "甲");
+}
+
+TEST(SelFormat, AListThatCantBeReadIsToldWithItsStatement)
+{
+    test::TestHome home;
+    ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')", {}), 0);
+    test::DamageTable("Fmt_name");
+    test::DamageTable("Fmt");
+    ScriptedPrompter prompts;
+    SelFormat chooser("Format", false, QString());
+    EXPECT_EQ(prompts.shown, QStringList{"数据库打开错误(SELECT Fmt FROM Fmt GROUP BY Fmt ORDER BY Fmt)！"});
+    EXPECT_EQ(chooser.choices->count(), 0);
 }

@@ -1,7 +1,9 @@
 // The main window reaches the slip dialogs through its size button, its
 // print offsets, and the barcode standard and about menu items.
+#include "DamagedTable.h"
 #include "DialogTestSupport.h"
 
+#include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
 #include "workspace/dialogs/AboutDialog.h"
 #include "workspace/SlipMenus.h"
@@ -149,4 +151,27 @@ TEST_F(MainWindowDialogTest, BoxMenuOpensThePropertyDialogAndClosingItLeavesTheB
     window->Format().SetValue(kAmount, QStringLiteral("88"));
     Click(dialog->cancelButton);
     EXPECT_EQ(window->Format().Value(kAmount), QStringLiteral("￥88.00"));
+}
+
+TEST_F(MainWindowDialogTest, ParameterFailuresAreToldWithTheirStatementButAWindowPlaceIsNot)
+{
+    ASSERT_TRUE(SetParam("StrBarCodeStand", "0"));
+    DamageTable("参数");
+    const QString read = "数据库打开错误(SELECT * FROM 参数 WHERE Var='StrBarCodeStand' LIMIT 1)！";
+    const QString write = "数据库打开错误(SELECT * FROM 参数 WHERE Var='StrBarCodeStand')！";
+    window->barcodeStandardAction->trigger();
+    BarcodeStandardDialog* d = Shown<BarcodeStandardDialog>();
+    ASSERT_TRUE(d);
+    Click(d->options[1]);
+    Click(d->okButton);
+    if (d->isVisible()) d->reject();
+    EXPECT_EQ(prompter.shown, (QStringList{read, write}));
+    prompter.shown.clear();
+    {
+        FormatListDialog list(QString(), [](const QString&) { return false; });
+        prompter.shown.clear();  // its place could not be read: told
+        list.show();
+        list.reject();
+    }
+    EXPECT_EQ(prompter.shown, QStringList());
 }

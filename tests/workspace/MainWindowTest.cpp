@@ -366,3 +366,22 @@ TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
     });
     mw.Commands().ChooseFormat(QString(), false);
 }
+
+TEST_F(MainWindowTest, SaveAsUnderTheOpenFormatsOwnNameAsksFirst)
+{
+    MakeFormat("本身", 1, true);
+    Start();
+    Box b = mw.Format().Boxes()[0];
+    b.caption = QStringLiteral("改");
+    mw.Format().UpdateBox(b);
+    ScriptedPrompter prompts;
+    prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    EXPECT_FALSE(mw.Commands().SaveFormatAs(QStringLiteral("本身")));
+    EXPECT_EQ(prompts.shown, QStringList{"该格式已经存在，是否覆盖？"});
+    EXPECT_TRUE(mw.Format().IsModified());
+    ASSERT_TRUE(mw.Commands().SaveFormatAs(QStringLiteral("本身")));
+    EXPECT_FALSE(mw.Format().IsModified());
+    StoredFormat stored;
+    ASSERT_TRUE(FormatStore::Load("本身", 15360, {}, stored).ok);
+    EXPECT_EQ(stored.boxes[0].caption, "改");
+}

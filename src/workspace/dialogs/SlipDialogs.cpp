@@ -3,6 +3,7 @@
 #include "core/TextNumber.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
+#include "ui/WindowPos.h"
 #include "ui/WindowHelpers.h"
 #include "workspace/FormatCommands.h"
 #include "workspace/dialogs/DialogParts.h"
@@ -216,7 +217,7 @@ namespace {
 // The stored standard as its option: 0, 1, or -1 for a value that is neither.
 int StoredStandardOption()
 {
-    const QString text = GetParam(BarcodeStandardParamName());
+    const QString text = ParamOrTell(BarcodeStandardParamName());
     const qint64 k = RoundHalfEven(Val(text));
     return k == 0 || k == 1 ? int(k) : -1;
 }
@@ -248,10 +249,7 @@ BarcodeStandardDialog::BarcodeStandardDialog(QWidget* parent) : QDialog(parent)
 bool BarcodeStandardDialog::ApplyStandard()
 {
     const int k = options[1]->isChecked() ? 1 : 0;
-    if (!SetParam(BarcodeStandardParamName(), QString::number(k))) {
-        MsgBox(QStringLiteral("条码标准未能保存！"), PromptIcon::Warning);
-        return false;
-    }
+    if (!SetParamOrTell(BarcodeStandardParamName(), QString::number(k))) return false;
     accept();
     return true;
 }

@@ -5,6 +5,7 @@
 #include "entry/Conversion.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
+#include "ui/WindowPos.h"
 #include "workspace/dialogs/DialogParts.h"
 
 #include <QButtonGroup>
@@ -197,11 +198,16 @@ QWidget* TextBoxDialog::BuildSumGroup()
 
 void TextBoxDialog::LoadUserFormat()
 {
+    QString failure;
     for (int i = 0; i < typeList->count(); ++i) {
         const DataTypeItem& item = DataTypeItems()[size_t(i)];
         if (!item.custom()) continue;
-        typeList->setItemText(i, CustomItemText(item.text, GetParam(CustomPatternKey(item.code))));
+        QString error;
+        typeList->setItemText(i, CustomItemText(item.text, GetParam(CustomPatternKey(item.code), &error)));
+        if (failure.isEmpty()) failure = error;
     }
+    // Told once, not once per pattern.
+    if (!failure.isEmpty()) MsgBox(failure, PromptIcon::Critical);
 }
 
 void TextBoxDialog::LoadBox(const Box& b)
@@ -263,12 +269,9 @@ void TextBoxDialog::EditCustomPattern()
     const QString key = CustomPatternKey(item.code);
     const auto answer = InputBox(QStringLiteral("请输入自定义数据格式信息(类型编号") + QString::number(item.code) +
                                      QStringLiteral(")："),
-                                 QString(), GetParam(key));
+                                 QString(), ParamOrTell(key));
     if (!answer || answer->isEmpty()) return;
-    if (!SetParam(key, *answer)) {
-        MsgBox(QStringLiteral("自定义数据格式未能保存！"), PromptIcon::Warning);
-        return;
-    }
+    if (!SetParamOrTell(key, *answer)) return;
     typeList->setItemText(index, CustomItemText(item.text, *answer));
 }
 

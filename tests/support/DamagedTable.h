@@ -1,0 +1,25 @@
+#pragma once
+// Damages one table (or index) of the test's database on disk, as a failing
+// disk or a stray write would: its first page is overwritten, the rest of the
+// file (the schema included) stays sound.
+#include "core/DataFolder.h"
+#include "storage/Database.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace slip::test {
+
+inline void DamageTable(const QString& table)
+{
+    const Recordset root = OpenRecordset("SELECT rootpage FROM sqlite_master WHERE name=?", {table});
+    const Recordset size = OpenRecordset("PRAGMA page_size");
+    ASSERT_TRUE(root.ok && !root.isEmpty() && size.ok && !size.isEmpty());
+    const qint64 page = root.rows[0][0].toLongLong(), pageSize = size.rows[0][0].toLongLong();
+    QFile db(DatabasePath());
+    ASSERT_TRUE(db.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(db.seek((page - 1) * pageSize));
+    ASSERT_EQ(db.write(QByteArray(int(pageSize), '\xFF')), pageSize);
+}
+
+} // namespace slip::test
