@@ -1,5 +1,6 @@
 #include "workspace/ValueEntry.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -179,6 +180,12 @@ bool ValueEntry::ShowEarlierValues()
         earlier_->setObjectName(QStringLiteral("earlierValues"));
         earlier_->setEditable(true);
         earlier_->setInsertPolicy(QComboBox::NoInsert);
+        // It stands on the canvas but is an input like any other, not in the
+        // grey the canvas shows around the slip.
+        QPalette pal = earlier_->palette();
+        for (const auto role : {QPalette::Base, QPalette::Window})
+            pal.setColor(role, QApplication::palette().color(role));
+        earlier_->setPalette(pal);
         earlier_->lineEdit()->installEventFilter(this);
         earlierEdit_ = earlier_->lineEdit();
         // Typing in the list gives the box the text at once; choosing an

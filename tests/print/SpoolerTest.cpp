@@ -226,6 +226,44 @@ TEST(Spooler, AValueLargerThanItsBoxComesOutWhole)
     }
 }
 
+TEST(Spooler, EveryLineOfAMultiLineValueComesOutOnItsOwnLine)
+{
+    Spooled run;
+    ASSERT_FALSE(run.queue.isEmpty()) << run.spooler.Failure().toStdString();
+    SlipFormat f;
+    const QRectF box(20, 15, 60, 30);
+    FormatHeader h = SlipHeader(QStringLiteral("多行"), 120, 60);
+    h.options.setPaper = true;
+    f.Load(h, {TextBox(1, box)});
+    const QStringList lines = {QStringLiteral("第一行"), QStringLiteral("第二行"), QStringLiteral("第三行")};
+    f.SetValue(1, lines.join(QStringLiteral("\r\n")));  // as typed with Enter
+    const QString spooled = run.PrintBoth(f);
+    ASSERT_FALSE(spooled.isEmpty());
+    const QImage page = RasterisePage(spooled, 1, int(kDotsPerMm));
+    // The extractor reads some ideographs as their radicals ("⼀" for "一").
+    std::vector<PdfWord> words = PdfWords(run.direct);
+    for (PdfWord& w : words) w.text = w.text.normalized(QString::NormalizationForm_KC);
+    // Each line from the box's left edge, one line pitch below the one
+    // before, and ink under every one of its characters.
+    double lastTop = box.top() - 10, pitch = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].toStdString());
+        const PdfWord* w = FindWord(words, lines[i]);
+        ASSERT_NE(w, nullptr);
+        EXPECT_NEAR(w->mm.left(), box.left(), 0.5);
+        if (i == 0) EXPECT_NEAR(w->mm.top(), box.top(), 1.5);
+        if (i == 1) pitch = w->mm.top() - lastTop;
+        if (i == 2) EXPECT_NEAR(w->mm.top() - lastTop, pitch, 0.2);
+        EXPECT_GT(w->mm.top(), lastTop + 12 * 25.4 / 72 * 0.9);  // at least a 12 pt line below
+        lastTop = w->mm.top();
+        const double each = w->mm.width() / 3;
+        for (int c = 0; c < 3; ++c) {
+            const QRectF ink = InkBounds(page, QRectF(w->mm.left() + c * each, w->mm.top(), each, w->mm.height()), kDotsPerMm);
+            EXPECT_FALSE(ink.isNull()) << "no ink for character " << c + 1;
+        }
+    }
+}
+
 TEST(Spooler, AJobTheSpoolerRefusesStoresNothing)
 {
     Spooled run;

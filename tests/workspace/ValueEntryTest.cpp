@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -183,6 +184,9 @@ TEST_F(ValueEntryTest, DoubleClickOpensAnEditableListOfEarlierValuesOverTheBoxEv
     EXPECT_TRUE(list->isEditable());
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(list->currentText(), "word");
+    // An input like any other, not in the grey around the slip.
+    for (QWidget* w : {static_cast<QWidget*>(list), static_cast<QWidget*>(list->view())})
+        EXPECT_EQ(w->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
     // It stands over the box, 300 twips wider.
     const QRect box = view->Transform().ToPx(format.Find(3)->rect).toAlignedRect();
     EXPECT_EQ(list->geometry().topLeft(), box.topLeft());
