@@ -1,6 +1,7 @@
 #include "storage/Compaction.h"
 
 #include "core/DataFolder.h"
+#include "storage/DatabaseCipher.h"
 #include "storage/SavedFile.h"
 
 #include <QDir>
@@ -80,7 +81,7 @@ bool RunOn(const QString& file, const QString& sql, const QVariantList& params, 
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
+        if (!db.open() || !KeyConnection(db)) {
             error = db.lastError().text();
         } else {
             QSqlQuery q(db);
@@ -120,7 +121,7 @@ bool RunSteps(const QString& path, bool backup, const QString& target, Failure& 
     if (!ClearWithJournals(target, why)) return fail(2, WithDetail(QStringLiteral("无法删除旧的临时文件"), why));
 
     QString error;
-    if (!RunOn(path, QStringLiteral("VACUUM INTO ?"), {target}, error))
+    if (!WriteEncryptedCopy(path, true, target, error))
         return fail(3, WithDetail(QStringLiteral("无法写出压缩后的数据库"), error));
 
     QStringList check;

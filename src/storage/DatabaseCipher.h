@@ -1,0 +1,43 @@
+#pragma once
+#include "storage/StoreResult.h"
+
+#include <QString>
+
+class QSqlDatabase;
+
+namespace slip {
+
+// The database file is encrypted page by page (SQLCipher, AES-256) with this
+// password; every connection gives it before its first statement. A file read
+// without it is random bytes.
+inline constexpr char kDatabasePassword[] = "58203746";
+// Rounds of the password's key derivation. The password is a constant of the
+// program, so stretching it protects nothing, while every operation opens a
+// connection of its own and pays the derivation again.
+inline constexpr int kDatabaseKeyRounds = 4000;
+
+// Gives a freshly opened connection the password and the key derivation's
+// rounds. False, and the connection must not be used, when the SQLite in use
+// can't encrypt: it would read nothing and write a plain file.
+bool KeyConnection(QSqlDatabase& db);
+
+// Writes a compact, encrypted copy of the database at source into target (a
+// new or empty file, created readable by its owner only), then checks it: it
+// opens with the password, passes SQLite's integrity check and holds as many
+// rows in every table as the source. sourceKeyed tells whether the source is
+// encrypted already (compaction) or a plain file (conversion). False with
+// SQLite's reason in error.
+bool WriteEncryptedCopy(const QString& source, bool sourceKeyed, const QString& target, QString& error);
+
+// True when the file at path is a plain, unencrypted SQLite database.
+bool IsPlainDatabase(const QString& path);
+
+// Start-up's one-time conversion of a database file written without the
+// password: an encrypted copy is written beside it and checked, the old file
+// is kept as "DATA.mdb.未加密备份" while the copy takes its place in one
+// rename, and the backup goes once the file in place reads back whole. On any
+// failure the old file is in place as it was. Does nothing for a missing,
+// empty or encrypted file.
+StoreResult EncryptPlainDatabase();
+
+} // namespace slip
