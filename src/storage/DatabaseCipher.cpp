@@ -135,11 +135,6 @@ bool Rename(const QString& from, const QString& to)
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-QString FailedText(const QString& why)
-{
-    return QStringLiteral("无法将数据库文件转换为加密格式，原文件未作改动（") + why + QStringLiteral("）！");
-}
-
 } // namespace
 
 bool KeyConnection(QSqlDatabase& db)
@@ -200,7 +195,7 @@ bool IsPlainDatabase(const QString& path)
     return file.read(16) == QByteArray("SQLite format 3", 16);
 }
 
-StoreResult EncryptPlainDatabase()
+bool EncryptPlainDatabase()
 {
     const QString path = DatabasePath();
     const QString copy = path + QStringLiteral(".encrypting");
@@ -211,15 +206,15 @@ StoreResult EncryptPlainDatabase()
         // once the encrypted file in place has proved whole.
         if (QFileInfo::exists(backup) && QFileInfo(path).size() > 0 && CheckEncrypted(path, nullptr, why))
             QFile::remove(backup);
-        return StoreResult::Ok();
+        return true;
     }
     // The plain file holds the operator's slips in the clear.
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     if (!RemoveWithJournals(copy) || (QFileInfo::exists(backup) && !QFile::remove(backup)))
-        return StoreResult::Failed(FailedText(QStringLiteral("无法删除旧的临时文件")));
+        return false;
     if (!WriteEncryptedCopy(path, false, copy, why)) {
         RemoveWithJournals(copy);
-        return StoreResult::Failed(FailedText(why));
+        return false;
     }
     // A journal left beside the old file would be played into the new one.
     // The old file stays reachable under the backup's name (a second link to
@@ -229,20 +224,20 @@ StoreResult EncryptPlainDatabase()
             && !QFile::copy(path, backup))) {
         RemoveWithJournals(copy);
         QFile::remove(backup);
-        return StoreResult::Failed(FailedText(QStringLiteral("无法保留原文件的备份")));
+        return false;
     }
     QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
     if (!Rename(copy, path)) {
         RemoveWithJournals(copy);
         QFile::remove(backup);
-        return StoreResult::Failed(FailedText(QStringLiteral("无法替换数据库文件")));
+        return false;
     }
     if (!CheckEncrypted(path, nullptr, why)) {
         Rename(backup, path);
-        return StoreResult::Failed(FailedText(why));
+        return false;
     }
     QFile::remove(backup);
-    return StoreResult::Ok();
+    return true;
 }
 
 } // namespace slip

@@ -1,6 +1,4 @@
 #pragma once
-#include "storage/StoreResult.h"
-
 #include <QString>
 
 class QSqlDatabase;
@@ -34,10 +32,10 @@ bool IsPlainDatabase(const QString& path);
 
 // Start-up's one-time conversion of a database file written without the
 // password: an encrypted copy is written beside it and checked, the old file
-// is kept as "DATA.mdb.未加密备份" while the copy takes its place in one
-// rename, and the backup goes once the file in place reads back whole. On any
-// failure the old file is in place as it was. Does nothing for a missing,
-// empty or encrypted file.
-StoreResult EncryptPlainDatabase();
+// is kept as "DATA.mdb.unencrypted" while the copy takes its place in one
+// rename, and the backup goes once the file in place reads back whole. False
+// on any failure, with the old file in place as it was. Does nothing (true)
+// for a missing, empty or encrypted file.
+bool EncryptPlainDatabase();
 
 } // namespace slip

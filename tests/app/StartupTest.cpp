@@ -1,9 +1,11 @@
 #include "TestHome.h"
 #include "FileBytes.h"
+#include "PlainDatabase.h"
 #include "ScriptedPrompter.h"
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
+#include "storage/Params.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 
@@ -92,6 +94,18 @@ TEST_F(StartupHome, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
     EXPECT_FALSE(QFile::permissions(DatabasePath()) & QFile::ReadOther);
+}
+
+TEST(Startup, ADatabaseWithoutThePasswordIsEncryptedBeforeTheProgramUsesIt)
+{
+    test::TestHome home(false);
+    ASSERT_TRUE(test::RunOnFile(DatabasePath(), false,
+                                {"CREATE TABLE 参数 (RowID INTEGER PRIMARY KEY AUTOINCREMENT, Var TEXT, Con TEXT)",
+                                 "INSERT INTO 参数(Var, Con) VALUES('格式搜索', '定期存款')"}));
+    ASSERT_TRUE(test::ReadableWithoutPassword(DatabasePath()));
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_FALSE(test::ReadableWithoutPassword(DatabasePath()));
+    EXPECT_EQ(GetParam("格式搜索"), "定期存款");
 }
 
 TEST_F(StartupHome, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)

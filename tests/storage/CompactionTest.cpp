@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
+#include "PlainDatabase.h"
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
@@ -92,6 +93,9 @@ TEST_F(CompactionFixture, KeepsEveryRowShrinksAndLeavesABackup)
     EXPECT_EQ(QFile::permissions(DatabasePath()), permissions);
     EXPECT_FALSE(QFileInfo::exists(Target()));
     EXPECT_EQ(test::FileHash(Backup()), before);
+    // The compacted file keeps the password: no row shows in its bytes.
+    EXPECT_FALSE(test::FileBytes(DatabasePath()).contains(QString(8, QChar(u'填')).toUtf8()));
+    EXPECT_FALSE(test::ReadableWithoutPassword(DatabasePath()));
     EXPECT_EQ(GetTempDir(), home_.file("tmp") + "/");
     // The progress window went through two of its three steps and closed.
     EXPECT_EQ(progress.titles, QStringList{"开始压缩数据库……"});
