@@ -98,7 +98,8 @@ public:
     void ImportFormat();
     void ShowWebCatalogue();
     void SetServerAddress();
-    // The update check: armed by Start, it runs once per run ten seconds later.
+    // The update check: armed by Start, it runs once per run ten seconds later;
+    // when it hands over to the updater the window closes as the operator's close would.
     QTimer* updateTimer = nullptr;
     void RunUpdateCheck();
     // --- end of format exchange and online services ----------------------

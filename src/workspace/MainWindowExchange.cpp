@@ -8,6 +8,8 @@
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -84,7 +86,11 @@ void MainWindow::RunUpdateCheck()
     // Once per run: marked before the wait, so a second call meanwhile does nothing.
     if (updateChecked_) return;
     updateChecked_ = true;
-    UpdateCheckCommand();
+    // The updater replaces the program once it has ended; the normal close
+    // saves the defaults and the state record and offers unsaved changes.
+    if (UpdateCheckCommand(QCoreApplication::applicationDirPath(),
+                           QFileInfo(QCoreApplication::applicationFilePath()).fileName()))
+        close();
 }
 
 } // namespace slip

@@ -16,10 +16,11 @@ ScriptedPrompter::~ScriptedPrompter()
     if (test::InstallPrompter) test::InstallPrompter(nullptr);
 }
 
-PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon, const QString&,
+PromptAnswer ScriptedPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString&,
                                    PromptDefault byDefault)
 {
     shown << text;
+    icons << icon;
     if (byDefault == PromptDefault::No) noByDefault << text;
     if (!answers.empty()) {
         PromptAnswer a = answers.front();

@@ -23,6 +23,7 @@ public:
     std::deque<PromptAnswer> answers;
     std::deque<std::optional<QString>> inputs;
     QStringList shown;   // texts of every box and input box, in order
+    QList<PromptIcon> icons;  // the icon of every box, in order
     QStringList noByDefault;  // texts of the questions that Enter answers No
 };
 
