@@ -24,17 +24,6 @@ QImage ReadImage(const QString& path)
     return reader.read();
 }
 
-// Writes the picture under `target` as JPEG: a JPEG file is taken byte for
-// byte, any other picture is encoded. The new file is whole before it
-// replaces the old one.
-StoreResult WritePicture(const QString& source, const QImage& image, const QString& target)
-{
-    QImageReader probe(source);
-    probe.setDecideFormatFromContent(true);
-    if (probe.format() == "jpeg") return SaveCopy(source, target);
-    return SaveFile(target, [&image](QIODevice& out) { return image.save(&out, "JPG", 95); });
-}
-
 } // namespace
 
 QString PicturePath(const QString& formatName)
@@ -71,14 +60,18 @@ QImage Load(const QString& formatName)
     return path.isEmpty() ? QImage() : ReadImage(path);
 }
 
+bool IsPictureFileName(const QString& chosenFile)
+{
+    return chosenFile.right(4).toLower() == QStringLiteral(".jpg");
+}
+
 StoreResult Replace(const QString& formatName, const QString& chosenFile)
 {
     if (chosenFile.isEmpty() || !QFileInfo(chosenFile).isFile())
         return StoreResult::Failed(QStringLiteral("找不到所选的图片文件！"));
-    const QImage image = ReadImage(chosenFile);
-    if (image.isNull())
-        return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的图片，原有底图未改变！"));
-    if (const StoreResult written = WritePicture(chosenFile, image, PicturePath(formatName)); !written)
+    if (!IsPictureFileName(chosenFile) || ReadImage(chosenFile).isNull())
+        return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的JPEG图片，原有底图未改变！"));
+    if (const StoreResult written = SaveCopy(chosenFile, PicturePath(formatName)); !written)
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！") + written.error);
     // The picture now lives under the new rule only.
     const QString old = OldRulePath(formatName);
@@ -102,8 +95,8 @@ StoreResult CopyTo(const QString& fromFormat, const QString& toFormat)
     if (fromFormat == toFormat) return StoreResult::Ok();
     const QString from = ExistingPicture(fromFormat);
     if (from.isEmpty()) return Remove(toFormat);
-    const QImage image = ReadImage(from);
-    const StoreResult written = image.isNull() ? StoreResult::Failed(QString()) : WritePicture(from, image, PicturePath(toFormat));
+    const StoreResult written =
+        ReadImage(from).isNull() ? StoreResult::Failed(QString()) : SaveCopy(from, PicturePath(toFormat));
     if (!written) return StoreResult::Failed(QStringLiteral("底图复制失败！") + written.error);
     return StoreResult::Ok();
 }
