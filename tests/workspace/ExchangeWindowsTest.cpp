@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QLabel>
+#include <QCheckBox>
 #include <QComboBox>
 
 using namespace slip;
@@ -308,6 +309,7 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     Box moved = *w->Format().Find(ids[0]);
     moved.rect.moveLeft(66);
     w->Format().UpdateBox(moved);
+    w->optionBoxes[0]->setChecked(true);  // 显示标尺
     w->RunUpdateCheck();
     EXPECT_EQ(WaitForUpdaterRecord(record),
               (QStringList{folder, "QV17.rar|" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()}));
@@ -317,6 +319,7 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_EQ(FormatStore::LoadDefaults("工行", "//").value(ids[0]), "张三");
     SlipOptions options;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options), "工行");
+    EXPECT_TRUE(options.showRulers);
     StoredFormat back;
     ASSERT_TRUE(FormatStore::Load("工行", 15360, {}, back).ok);
     EXPECT_EQ(back.boxes[0].rect.left(), 66);
