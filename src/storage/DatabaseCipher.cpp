@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <unistd.h>
@@ -67,9 +68,12 @@ private:
     QString error_;
 };
 
-bool KeyRounds(FileConnection& conn, const QString& schema)
+// The file's settings for the database of the given schema ("" the main
+// one, "name." an attached one); they follow its key.
+QStringList CipherSettings(const QString& schema)
 {
-    return conn.Run(QStringLiteral("PRAGMA %1kdf_iter = %2").arg(schema, QString::number(kDatabaseKeyRounds)));
+    return {QStringLiteral("PRAGMA %1kdf_iter = %2").arg(schema).arg(kDatabaseKeyRounds),
+            QStringLiteral("PRAGMA %1cipher_page_size = %2").arg(schema).arg(kDatabasePageSize)};
 }
 
 // Every table with its row count: what a copy must hold as well.
@@ -137,12 +141,18 @@ bool Rename(const QString& from, const QString& to)
 
 } // namespace
 
+QStringList DatabaseKeyStatements()
+{
+    return QStringList{QStringLiteral("PRAGMA key = '%1'").arg(QLatin1String(kDatabasePassword))}
+           + CipherSettings(QString());
+}
+
 bool KeyConnection(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     // The key must come before anything reads a page.
-    if (!q.exec(QStringLiteral("PRAGMA key = '%1'").arg(QLatin1String(kDatabasePassword)))) return false;
-    if (!q.exec(QStringLiteral("PRAGMA kdf_iter = %1").arg(kDatabaseKeyRounds))) return false;
+    for (const QString& sql : DatabaseKeyStatements())
+        if (!q.exec(sql)) return false;
     // A plain SQLite takes both pragmas without a word and answers this one
     // with no row.
     return q.exec(QStringLiteral("PRAGMA cipher_version")) && q.next() && !q.value(0).toString().isEmpty();
@@ -169,6 +179,7 @@ bool WriteEncryptedCopy(const QString& source, bool sourceKeyed, const QString& 
             return false;
         }
         QStringList cipher;
+        const QStringList settings = CipherSettings(QStringLiteral("encrypted."));
         const bool opened = sourceKeyed ? KeyConnection(db)
                                         : conn.Run(QStringLiteral("PRAGMA cipher_version"), {}, &cipher)
                                               && !cipher.isEmpty();
@@ -177,7 +188,8 @@ bool WriteEncryptedCopy(const QString& source, bool sourceKeyed, const QString& 
         const bool copied = opened && RowCounts(conn, counts)
                             && conn.Run(QStringLiteral("ATTACH DATABASE ? AS encrypted KEY ?"),
                                         {target, QString::fromLatin1(kDatabasePassword)})
-                            && KeyRounds(conn, QStringLiteral("encrypted."))
+                            && std::all_of(settings.begin(), settings.end(),
+                                           [&conn](const QString& sql) { return conn.Run(sql); })
                             && conn.Run(QStringLiteral("SELECT sqlcipher_export('encrypted')"))
                             && conn.Run(QStringLiteral("DETACH DATABASE encrypted"));
         if (!copied) {

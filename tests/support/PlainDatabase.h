@@ -19,10 +19,7 @@ inline bool RunOnFile(const QString& path, bool keyed, const QStringList& statem
     sqlite3* db = nullptr;
     bool ok = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
-    QStringList all = statements;
-    if (keyed)
-        all.prepend(QStringLiteral("PRAGMA key='%1'; PRAGMA kdf_iter=%2;")
-                        .arg(QLatin1String(kDatabasePassword)).arg(kDatabaseKeyRounds));
+    const QStringList all = keyed ? DatabaseKeyStatements() + statements : statements;
     for (const QString& sql : all) {
         if (!ok) break;
         char* message = nullptr;
