@@ -128,6 +128,7 @@ private:
     void AddExchangeMenuItems(QMenu* formatMenu);
     void AddServerAddressMenuItem(QMenu* settingsMenu);
     void ArmUpdateCheck();
+    void CloseForUpdate();
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
     // The print commands (MainWindowPrint.cpp).

@@ -8,7 +8,7 @@
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
@@ -18,6 +18,7 @@ namespace slip {
 
 namespace {
 constexpr int kUpdateCheckDelayMs = 10000;
+constexpr int kWaitForDialogMs = 200;
 }
 
 void MainWindow::AddExchangeMenuItems(QMenu* fmt)
@@ -90,7 +91,19 @@ void MainWindow::RunUpdateCheck()
     // saves the defaults and the state record and offers unsaved changes.
     if (UpdateCheckCommand(QCoreApplication::applicationDirPath(),
                            QFileInfo(QCoreApplication::applicationFilePath()).fileName()))
-        close();
+        CloseForUpdate();
+}
+
+void MainWindow::CloseForUpdate()
+{
+    // The check may end while a dialog of the operator's is open (the format
+    // list at the first start, a property dialog): the window closes once
+    // that is done, never from under it, as the operator's own close would.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(kWaitForDialogMs, this, [this] { CloseForUpdate(); });
+        return;
+    }
+    close();
 }
 
 } // namespace slip

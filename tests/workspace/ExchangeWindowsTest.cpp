@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 
 using namespace slip;
 using namespace slip::test;
@@ -294,9 +295,10 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_EQ(prompts.shown.size(), 2);
     w.reset();
 
-    // With one it is started, and the window closes as the operator's close
-    // would: the changed format is offered for saving, the box values become
-    // its defaults and the state record names it.
+    // With one it is started, and once the dialog open at that moment is
+    // done the window closes as the operator's close would: the changed
+    // format is offered for saving, the box values become its defaults and
+    // the state record names it.
     const QVector<BoxId> ids = SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("户名")}});
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("工行", {}).ok);
     const QString record = home.file("updater-record");
@@ -310,11 +312,20 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     moved.rect.moveLeft(66);
     w->Format().UpdateBox(moved);
     w->optionBoxes[0]->setChecked(true);  // 显示标尺
-    w->RunUpdateCheck();
+    QDialog dialog(w.get());
+    bool openUnderTheDialog = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        w->RunUpdateCheck();
+        QTest::qWait(300);
+        openUnderTheDialog = w->isVisible();
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_TRUE(openUnderTheDialog);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 20000));
     EXPECT_EQ(WaitForUpdaterRecord(record),
               (QStringList{folder, "QV17.rar|" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()}));
     EXPECT_EQ(prompts.shown, (QStringList{starting, "格式“工行”已修改，是否保存？"}));
-    EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data001.DAT")));
     EXPECT_EQ(FormatStore::LoadDefaults("工行", "//").value(ids[0]), "张三");
     SlipOptions options;
