@@ -106,6 +106,16 @@ TEST(Startup, ADatabaseWithoutThePasswordIsEncryptedBeforeTheProgramUsesIt)
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
     EXPECT_FALSE(test::ReadableWithoutPassword(DatabasePath()));
     EXPECT_EQ(GetParam("格式搜索"), "定期存款");
+
+    // One that can't be converted is told, and left as it was.
+    ASSERT_TRUE(test::DecryptInPlace(DatabasePath()));
+    const QByteArray plain = test::FileBytes(DatabasePath());
+    ASSERT_TRUE(QDir().mkpath(DatabasePath() + ".unencrypted/in-the-way"));
+    ScriptedPrompter prompts;
+    ReleaseInstanceLock();
+    EXPECT_EQ(Main(*qApp), 1);
+    EXPECT_EQ(prompts.shown, QStringList{DatabaseCheckText(DatabaseCheck::CannotEncrypt)});
+    EXPECT_EQ(test::FileBytes(DatabasePath()), plain);
 }
 
 TEST_F(StartupHome, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)
