@@ -9,8 +9,9 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk qt6-translations-l10n
-  libfreexl-dev libxlsxwriter-dev libzip-dev libexpat1-dev zlib1g-dev libsqlite3-dev
+  libfreexl-dev libxlsxwriter-dev libzip-dev libexpat1-dev zlib1g-dev libsqlcipher-dev
   python3 python3-openpyxl
+  sqlite3
   zbar-tools poppler-utils
   cups cups-client cups-filters printer-driver-cups-pdf libcups2-dev
   xvfb xauth

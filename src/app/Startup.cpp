@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Database.h"
+#include "storage/DatabaseCipher.h"
 #include "storage/Password.h"
 #include "storage/Schema.h"
 #include "core/Fonts.h"
@@ -56,6 +57,7 @@ DatabaseCheck PrepareDatabase()
     if (info.exists() && info.isFile() && !(QFile::permissions(path) & QFile::WriteOwner))
         return DatabaseCheck::ReadOnly;
     const bool isNew = !info.exists();
+    if (!EncryptPlainDatabase()) return DatabaseCheck::CannotEncrypt;
     if (!DatabaseUsable()) return DatabaseCheck::NotADatabase;
     if (!EnsureSchema()) return DatabaseCheck::CannotSetUp;
     // A new file, or one others may read, becomes the owner's alone; a file
@@ -78,6 +80,8 @@ const char* DatabaseCheckText(DatabaseCheck check)
     case DatabaseCheck::ReadOnly: return "数据库文件为只读文件，程序无法保存数据，请修改文件属性后再启动！";
     case DatabaseCheck::NotADatabase: return "无法建立数据库连接！";
     case DatabaseCheck::CannotSetUp: return "无法建立数据库表，请检查磁盘空间和文件权限！";
+    case DatabaseCheck::CannotEncrypt:
+        return "无法将数据库文件转换为加密格式，原文件未作改动，请检查磁盘空间和文件权限！";
     }
     return "";
 }
@@ -98,16 +102,19 @@ int Main(QApplication& app)
         MsgBox(QStringLiteral("无法建立数据文件夹！"), PromptIcon::Critical);
         return 1;
     }
-    const DatabaseCheck check = PrepareDatabase();
-    if (check != DatabaseCheck::Usable) {
-        MsgBox(QString::fromUtf8(DatabaseCheckText(check)), PromptIcon::Critical);
-        return 1;
-    }
+    // The lock comes first: a second copy started at the same moment must
+    // not convert or upgrade the file beside the first.
     switch (AcquireInstanceLock()) {
     case InstanceLock::Acquired: break;
     case InstanceLock::HeldByAnotherCopy: return 0;
     case InstanceLock::Failed:
         MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"), PromptIcon::Critical);
+        return 1;
+    }
+    const DatabaseCheck check = PrepareDatabase();
+    if (check != DatabaseCheck::Usable) {
+        ReleaseInstanceLock();
+        MsgBox(QString::fromUtf8(DatabaseCheckText(check)), PromptIcon::Critical);
         return 1;
     }
     QString why;

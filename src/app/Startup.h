@@ -4,9 +4,9 @@ class QApplication;
 
 namespace slip {
 
-// The program's entry: makes sure the database can be used (a file that
-// can't is reported and left as it is), upgrades it, ends quietly when
-// another copy runs on the same data folder, then shows the password prompt
+// The program's entry: ends quietly when another copy runs on the same data
+// folder, makes sure the database can be used (a file that can't is reported
+// and left as it is), upgrades it, then shows the password prompt
 // or the main window and runs the event loop. Answers the exit status.
 int Main(QApplication& app);
 
@@ -19,7 +19,8 @@ void ReleaseInstanceLock();
 
 // What start-up tells the operator when the database can't be used, or ""
 // when it can. It never changes a file it refuses.
-enum class DatabaseCheck { Usable, ReadOnly, NotADatabase, CannotSetUp };
+// A file written without the database's password is encrypted here, once.
+enum class DatabaseCheck { Usable, ReadOnly, NotADatabase, CannotSetUp, CannotEncrypt };
 DatabaseCheck PrepareDatabase();
 const char* DatabaseCheckText(DatabaseCheck check);
 

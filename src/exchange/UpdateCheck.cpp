@@ -6,7 +6,9 @@
 #include "storage/SavedFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace slip {
 
@@ -79,17 +81,27 @@ DatabaseBackup MakeDatabaseBackup()
         const QString target = QDir(folder).filePath(name);
         const QFileInfo info(target);
         if (info.exists() || info.isSymLink()) continue;
+        // The name is taken first, by an empty file of the owner's alone,
+        // whose mode the copy then keeps.
+        QFile taken(target);
+        if (!taken.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner)) {
+            if (QFileInfo::exists(target)) continue;
+            result.error = QStringLiteral("数据库备份失败：") + taken.errorString();
+            break;
+        }
+        taken.close();
         if (const StoreResult copied = SaveCopy(source, target); copied) {
             result.ok = true;
             result.path = target;
         } else {
+            QFile::remove(target);
             result.error = QStringLiteral("数据库备份失败：") + copied.error;
         }
         lock.rollback();
         return result;
     }
     lock.rollback();
-    result.error = QStringLiteral("数据库备份失败：备份文件过多！");
+    if (result.error.isEmpty()) result.error = QStringLiteral("数据库备份失败：备份文件过多！");
     return result;
 }
 
@@ -113,19 +125,40 @@ UpdateCheckResult CheckNewVersion(const QString& currentVersion, int productId,
         return result;
     }
     result.outcome = UpdateOutcome::NewerAvailable;
-    // Only a backup and a message: nothing announced by an unauthenticated page
-    // is ever started, downloaded or installed by the program itself.
     const DatabaseBackup backup = MakeDatabaseBackup();
-    result.message = QStringLiteral("服务器上已有新版本 ") + result.serverVersion +
-                     QStringLiteral("（当前版本 ") + LeadingVersionText(currentVersion) +
-                     QStringLiteral("），请从服务器下载并安装新版本。");
-    if (backup.ok) {
-        result.backupPath = backup.path;
-        result.message += QStringLiteral("\n数据库已备份到：") + QDir::toNativeSeparators(backup.path);
-    } else {
-        result.error = backup.error;
-        result.message += QStringLiteral("\n") + backup.error;
+    if (backup.ok) result.backupPath = backup.path;
+    else result.error = backup.error;
+    result.message = UpdateStartingText();
+    return result;
+}
+
+QString UpdaterArgument(const QString& programName) { return QStringLiteral("QV17.rar|") + programName; }
+
+UpdaterStart StartUpdater(const QString& programFolder, const QString& programName)
+{
+    UpdaterStart result;
+    const QString updater = QDir(programFolder).filePath(QLatin1String(kUpdaterName));
+    const QFileInfo info(updater);
+    const QString shown = QDir::toNativeSeparators(updater);
+    if (!info.exists()) {
+        result.error = QStringLiteral("没有找到自动升级程序“") + shown + QStringLiteral("”，请从服务器下载新版本后手动安装。");
+        return result;
     }
+    QProcess process;
+    process.setProgram(updater);
+    process.setArguments({UpdaterArgument(programName)});
+    process.setWorkingDirectory(programFolder);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!info.isFile() || !process.startDetached()) {
+        result.error = QStringLiteral("自动升级程序“") + shown + QStringLiteral("”无法启动") +
+                       (process.error() == QProcess::FailedToStart && info.isFile()
+                            ? QStringLiteral("（") + process.errorString() + QStringLiteral("）")
+                            : QString()) +
+                       QStringLiteral("，请从服务器下载新版本后手动安装。");
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 

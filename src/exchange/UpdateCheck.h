@@ -7,10 +7,10 @@ namespace slip {
 // Asks the vendor's server whether a newer version exists. The window runs it
 // once per run, ten seconds after start; this is the plain work.
 //
-// The answer only informs the operator. The page is fetched over a
-// connection nothing authenticates, so its word never makes the program run
-// anything: no updater, no downloaded file, no local program is started, and
-// the program does not end. The operator installs a new version himself.
+// When the server announces a newer version the database is backed up and the
+// program hands over to its updater: the executable "update" in the program's
+// own folder, started with one fixed argument. Nothing the page says reaches
+// the updater or any command line: the page only decides whether it starts.
 
 inline constexpr int kUpdateProductId = 17;
 
@@ -41,8 +41,9 @@ struct DatabaseBackup {
 
 // Copies DATA.mdb to BAK_dataNNN.DAT beside it (three digits or more, the
 // first number from 000 up with no such file), through a temporary file and a
-// rename, never over an existing backup. No change of the database can come
-// between: the copy is taken while a write lock is held.
+// rename, never over an existing backup; the copy is readable by its owner
+// only. No change of the database can come between: the copy is taken while a
+// write lock is held.
 DatabaseBackup MakeDatabaseBackup();
 
 enum class UpdateOutcome {
@@ -52,20 +53,41 @@ enum class UpdateOutcome {
     NewerAvailable,  // a newer version is announced; a backup was attempted
 };
 
+// What the operator is told before the hand-over to the updater.
+inline QString UpdateStartingText() { return QStringLiteral("本软件已升级，启动自动升级..."); }
+
 struct UpdateCheckResult {
     UpdateOutcome outcome = UpdateOutcome::Failed;
     QString serverVersion;
     QString backupPath;   // when the backup was written
     QString message;      // for the operator, only with NewerAvailable
-    QString error;        // why it failed (the check itself stays silent)
+    QString error;        // why it failed, or why the backup did (the check itself stays silent)
 };
 
 // Fetches the update page (mark "</title>", HttpGetTextRetry), reads the
 // announced version and compares it with currentVersion (the program's own,
 // e.g. "3.00"). When the server's is newer the database is backed up and the
-// message says which version is available and where the backup is.
+// message is UpdateStartingText(); a failed backup is told in error and does
+// not stop the hand-over (the database itself stays where it is).
 UpdateCheckResult CheckNewVersion(const QString& currentVersion, int productId = kUpdateProductId,
                                   std::chrono::milliseconds timeout = std::chrono::seconds(120),
                                   int attempts = 5);
+
+// The updater's file name in the program's own folder.
+inline constexpr char kUpdaterName[] = "update";
+
+// The updater's one argument: the package to install, "QV17.rar", then "|"
+// and the file name of the program's executable, which it starts again.
+QString UpdaterArgument(const QString& programName);
+
+struct UpdaterStart {
+    bool ok = false;
+    QString error;  // for the operator: the updater is missing or did not start
+};
+
+// Starts programFolder/update with UpdaterArgument(programName) as its one
+// argument (no shell: no character of either reaches a command line), in
+// programFolder as its working folder, and does not wait for it.
+UpdaterStart StartUpdater(const QString& programFolder, const QString& programName);
 
 } // namespace slip

@@ -31,17 +31,6 @@ QImage ReadImage(const QString& path)
     return reader.read();
 }
 
-// Writes the picture under `target` as JPEG: a JPEG file is taken byte for
-// byte, any other picture is encoded. The new file is whole before it
-// replaces the old one.
-StoreResult WritePicture(const QString& source, const QImage& image, const QString& target)
-{
-    QImageReader probe(source);
-    probe.setDecideFormatFromContent(true);
-    if (probe.format() == "jpeg") return SaveCopy(source, target);
-    return SaveFile(target, [&image](QIODevice& out) { return image.save(&out, "JPG", 95); });
-}
-
 const QString kStagedPrefix = QStringLiteral(".staged-picture-");
 
 } // namespace
@@ -88,19 +77,23 @@ static void DropOldRuleFile(const QString& formatName)
         QFile::remove(old);
 }
 
+bool IsPictureFileName(const QString& chosenFile)
+{
+    return chosenFile.right(4).toLower() == QStringLiteral(".jpg");
+}
+
 StoreResult Replace(const QString& formatName, const QString& chosenFile)
 {
     if (chosenFile.isEmpty() || !QFileInfo(chosenFile).isFile())
         return StoreResult::Failed(QStringLiteral("找不到所选的图片文件！"));
-    const QImage image = ReadImage(chosenFile);
-    if (image.isNull())
-        return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的图片，原有底图未改变！"));
+    if (!IsPictureFileName(chosenFile) || ReadImage(chosenFile).isNull())
+        return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的JPEG图片，原有底图未改变！"));
     // A picture for rows still to come (an import) is noted first, so that a
     // kill before the rows are stored leaves no picture without a format.
     if (!FormatStore::Exists(formatName)
         && !ExecuteSql(QStringLiteral("INSERT INTO 底图待换(Fmt, Staged) VALUES(?, NULL)"), {formatName}))
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！"));
-    if (const StoreResult written = WritePicture(chosenFile, image, PicturePath(formatName)); !written)
+    if (const StoreResult written = SaveCopy(chosenFile, PicturePath(formatName)); !written)
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！") + written.error);
     DropOldRuleFile(formatName);
     return StoreResult::Ok();
@@ -126,7 +119,7 @@ StoreResult StageCopyOf(const QString& fromFormat, StagedPicture& out)
     const QImage image = ReadImage(from);
     const QString file = kStagedPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".jpg");
     const StoreResult written =
-        image.isNull() ? StoreResult::Failed(QString()) : WritePicture(from, image, DataFile(file));
+        image.isNull() ? StoreResult::Failed(QString()) : SaveCopy(from, DataFile(file));
     if (!written) return StoreResult::Failed(QStringLiteral("底图复制失败！") + written.error);
     out.file = file;
     return StoreResult::Ok();

@@ -24,11 +24,15 @@ bool HasPicture(const QString& formatName);
 // The picture of a format, or a null image when it has none.
 QImage Load(const QString& formatName);
 
-// Puts the chosen picture (any image format this system reads) in place of
-// the format's picture. The file is read as a picture first, so a file that
-// is none never replaces a good picture; the new file is complete before it
-// takes the old one's place. A picture put there for a format whose rows are
-// not stored yet goes again at the next start when they never come.
+// True for a file a format's picture may be taken from: its name ends in
+// ".jpg" in any case (".jpeg" and every other ending are not taken).
+bool IsPictureFileName(const QString& chosenFile);
+
+// Puts the chosen .jpg file in place of the format's picture, byte for byte.
+// The file is read as a picture first, so a file that is none never replaces
+// a good picture; the new file is complete before it takes the old one's
+// place. A picture put there for a format whose rows are not stored yet goes
+// again at the next start when they never come.
 StoreResult Replace(const QString& formatName, const QString& chosenFile);
 // Removes the format's picture. Ok when it had none.
 StoreResult Remove(const QString& formatName);

@@ -1,6 +1,7 @@
 #include "storage/Compaction.h"
 
 #include "core/DataFolder.h"
+#include "storage/DatabaseCipher.h"
 #include "storage/SavedFile.h"
 
 #include <QCryptographicHash>
@@ -62,7 +63,7 @@ public:
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
-        if (!db.open()) return;
+        if (!db.open() || !KeyConnection(db)) return;
         QSqlQuery q(db);
         held_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
     }
@@ -141,7 +142,7 @@ bool RunOn(const QString& file, const QString& sql, const QVariantList& params, 
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
+        if (!db.open() || !KeyConnection(db)) {
             error = db.lastError().text();
         } else {
             QSqlQuery q(db);
@@ -194,7 +195,7 @@ bool RunSteps(const QString& path, bool backup, const QString& folder, Failure& 
     if (!CreateOwnerOnlyFile(target, why)) return fail(3, WithSystemText(QStringLiteral("无法建立临时文件"), why));
 
     QString error;
-    if (!RunOn(path, QStringLiteral("VACUUM INTO ?"), {target}, error))
+    if (!WriteEncryptedCopy(path, true, target, error))
         return fail(3, WithSystemText(QStringLiteral("无法写出压缩后的数据库"), error));
 
     QStringList check;

@@ -1,6 +1,7 @@
 #include "storage/Database.h"
 
 #include "core/DataFolder.h"
+#include "storage/DatabaseCipher.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,6 +55,10 @@ DbConnection::DbConnection(Missing missing)
     db.setDatabaseName(path_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open()) return;
+    if (!KeyConnection(db)) {
+        db.close();
+        return;
+    }
     // SQLite opens any file lazily; reading the schema is what tells a
     // database from random bytes. A database with no schema at all is a new
     // or emptied file.

@@ -255,12 +255,15 @@ HistorySaveResult SaveHistoryRecord(const QString& format, const HistorySlip& va
 HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxId,
                                               const QString& typed, int limit)
 {
-    // The index 历史_con (Fmt, CID, Con COLLATE NOCASE) lets the LIKE with a
-    // fixed beginning read only the matching stretch of the box's values.
+    // The index 历史_con (Fmt, CID, Con COLLATE NOCASE) reads only the
+    // stretch of the box's values that begin with the text: from the text
+    // itself to the text followed by the last character there is. (SQLite's
+    // own narrowing of a LIKE with ESCAPE came only after the SQLCipher we
+    // use.) The LIKE then decides; both ignore the case of ASCII letters alone.
     QString sql = QStringLiteral(
-        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? AND Con LIKE ? ESCAPE '\\'"
-        " GROUP BY Con ORDER BY Con");
-    QVariantList params{format, boxId, LikePrefixPattern(typed)};
+        "SELECT Con FROM 历史 WHERE Fmt=? AND CID=? AND Con>=? COLLATE NOCASE AND Con<? COLLATE NOCASE"
+        " AND Con LIKE ? ESCAPE '\\' GROUP BY Con ORDER BY Con");
+    QVariantList params{format, boxId, typed, typed + QString::fromUcs4(U"\U0010FFFF"), LikePrefixPattern(typed)};
     if (limit >= 0) {
         sql += QStringLiteral(" LIMIT ?");
         params << limit;

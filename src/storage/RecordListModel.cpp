@@ -152,6 +152,12 @@ void RecordListModel::SetRowColour(int row, const QColor& colour)
     emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ForegroundRole});
 }
 
+void RecordListModel::SetColumnAlignment(int column, Qt::Alignment alignment)
+{
+    alignments_.insert(column, alignment);
+    if (!rows_.isEmpty()) emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::TextAlignmentRole});
+}
+
 int RecordListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
 
 int RecordListModel::columnCount(const QModelIndex& parent) const
@@ -164,6 +170,8 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rows_.size()) return {};
     if (role == Qt::DisplayRole) return Text(index.row(), index.column());
     if (role == Qt::ForegroundRole && rows_[index.row()].colour.isValid()) return QBrush(rows_[index.row()].colour);
+    if (role == Qt::TextAlignmentRole && alignments_.contains(index.column()))
+        return int(alignments_.value(index.column()));
     return {};
 }
 

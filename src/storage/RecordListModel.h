@@ -45,6 +45,8 @@ public:
     void SetText(int row, int column, const QString& text);
     // The text colour of a whole row (invalid: the view's own).
     void SetRowColour(int row, const QColor& colour);
+    // How a column's cells place their text (the view's own by default).
+    void SetColumnAlignment(int column, Qt::Alignment alignment);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -61,6 +63,7 @@ private:
     };
     QVector<RecordListColumn> columns_;
     QVector<Row> rows_;
+    QHash<int, Qt::Alignment> alignments_;
     int runningColumn_ = -1;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;

@@ -75,13 +75,22 @@ bool SelFormat::eventFilter(QObject* watched, QEvent* event)
 
 void SelFormat::OkClicked()
 {
-    // A format name is taken exactly as it stands, so every command acts on
-    // the format the operator picked; a box class is the number before "｜".
+    // A listed format name is taken exactly as it stands, so every command
+    // acts on the format the operator picked, even one an older database
+    // stored with blanks around it; a typed one loses its blanks. A box
+    // class is the number before "｜".
     QString t = choices->currentText();
     if (SelContent != QStringLiteral("Format")) {
         t = t.trimmed();
         const int bar = t.indexOf(QChar(0xFF5C));
         if (bar >= 0) t = t.left(bar);
+    } else if (choices->findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) {
+        t = t.trimmed();
+    }
+    // Nothing chosen is the same as Cancel.
+    if (t.isEmpty()) {
+        CancelClicked();
+        return;
     }
     if (Refuse) {
         if (const QString problem = Refuse(t); !problem.isEmpty()) {

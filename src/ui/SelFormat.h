@@ -8,8 +8,9 @@ class QPushButton;
 namespace slip {
 
 // The small chooser: one drop-down list of format names ("Format") or of the
-// five box classes ("CtlClas"). Its answer is the trimmed
-// text cut before the first "｜", or "" when cancelled or closed.
+// five box classes ("CtlClas"). Its answer is a listed name as it stands, a
+// typed name trimmed of blanks, the box class before the first "｜", or ""
+// when cancelled, closed or answered with no text.
 class SelFormat : public QDialog {
     Q_OBJECT
 public:

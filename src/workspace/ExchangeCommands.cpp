@@ -80,13 +80,17 @@ bool ServerAddressCommand()
     }
 }
 
-UpdateCheckResult UpdateCheckCommand(std::chrono::milliseconds timeout, int attempts)
+bool UpdateCheckCommand(const QString& programFolder, const QString& programName,
+                        std::chrono::milliseconds timeout, int attempts)
 {
     const UpdateCheckResult result = CheckNewVersion(ProgramVersion(), kUpdateProductId, timeout, attempts);
-    // Only a newer version is worth a word; a failed check stays silent, as
-    // it runs unasked in the background.
-    if (result.outcome == UpdateOutcome::NewerAvailable) MsgBox(result.message, PromptIcon::Information);
-    return result;
+    // A check that found nothing, or failed, stays silent: it runs unasked.
+    if (result.outcome != UpdateOutcome::NewerAvailable) return false;
+    if (!result.error.isEmpty()) MsgBox(result.error, PromptIcon::Warning);
+    MsgBox(result.message, PromptIcon::None);
+    const UpdaterStart started = StartUpdater(programFolder, programName);
+    if (!started.ok) MsgBox(started.error, PromptIcon::Warning);
+    return started.ok;
 }
 
 } // namespace slip

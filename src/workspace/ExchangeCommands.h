@@ -34,10 +34,14 @@ FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFor
 // when the setting changed.
 bool ServerAddressCommand();
 
-// The update check with its one message: when the server announces a newer
-// version the operator is told which, and where the database backup is.
-// Nothing else is shown, nothing is started, and the program keeps running.
-UpdateCheckResult UpdateCheckCommand(std::chrono::milliseconds timeout = std::chrono::seconds(120),
-                                     int attempts = 5);
+// The update check and the hand-over to the updater: when the server
+// announces a newer version the database is backed up (a failed backup is
+// told), the operator is told UpdateStartingText() (OK only, no icon) and the
+// updater is started from programFolder (see StartUpdater). True when it
+// started: the program should then end through its normal close. A missing
+// or failing updater is told and the program goes on; any other outcome
+// shows nothing.
+bool UpdateCheckCommand(const QString& programFolder, const QString& programName,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(120), int attempts = 5);
 
 } // namespace slip

@@ -8,6 +8,7 @@
 #include "ui/Prompt.h"
 #include "ui/SelFormat.h"
 
+#include <QFileInfo>
 #include <QTimer>
 #include <cmath>
 
@@ -272,7 +273,9 @@ bool FormatCommands::NewFormat()
 
 bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 {
-    if (chosenFile.isEmpty() || !format_.IsOpen()) return false;
+    // Only a .jpg file is taken; any other answer ends here without a word.
+    if (!format_.IsOpen() || !BackgroundStore::IsPictureFileName(chosenFile) || !QFileInfo(chosenFile).isFile())
+        return false;
     if (BackgroundStore::HasPicture(format_.Name())
         && !ConfirmLoss(QStringLiteral("当前格式已有底图，是否要替换？")))
         return false;
@@ -286,8 +289,10 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
 
 bool FormatCommands::ClearBackground()
 {
-    if (!format_.IsOpen() || !BackgroundStore::HasPicture(format_.Name())) return false;
+    if (!format_.IsOpen()) return false;
+    // Asked also when there is no picture; then nothing more happens.
     if (!ConfirmLoss(QStringLiteral("您确定要清除背景图？"))) return false;
+    if (!BackgroundStore::HasPicture(format_.Name())) return false;
     if (const StoreResult r = BackgroundStore::Remove(format_.Name()); !r) {
         MsgBox(r.error, PromptIcon::Warning);
         return false;

@@ -42,6 +42,7 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     list = new RecordListModel(this);
     list->SetColumns({{"ID", "ID"}, {"", RecordListModel::kRunningNumberCaption}, {"", "选择"}, {"Fmt", "格式名称"},
                       {"W", "宽(毫米)"}, {"H", "高(毫米)"}});
+    list->SetColumnAlignment(kTickColumn, Qt::AlignCenter);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("格式模板列表：")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("格式模板预览：")), 0, 1);
@@ -101,15 +102,15 @@ void FormatListDialog::Reload()
 {
     if (!list->Fill(QStringLiteral("Fmt"), QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt")))
         MsgBox(list->LastError(), PromptIcon::Critical);
-    // The open format is chosen to begin with, in red; without one, the first.
-    int row = 0;
+    // The open format is chosen to begin with, ticked and in red. A format
+    // the list does not hold (none open, or one without a slip header)
+    // leaves every row unticked until the operator picks one.
     for (int r = 0; r < list->rowCount(); ++r) {
         if (list->Text(r, kNameColumn) != currentFormat_) continue;
-        row = r;
         list->SetRowColour(r, Qt::red);
+        view->SelectRow(r);
         break;
     }
-    view->SelectRow(row);
     RowChanged();
 }
 

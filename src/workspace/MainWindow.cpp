@@ -127,7 +127,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     menus_ = new SlipMenus(format_, canvas_, this);
     menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };
     menus_->hooks.clearBackground = [this] { ClearBackground(); };
-    menus_->hooks.hasBackground = [this] { return BackgroundStore::HasPicture(format_.Name()); };
     menus_->hooks.autoFillDates = [this] { filling_->FillDates(); };
     menus_->hooks.addNextSlip = [this] {
         if (const std::optional<qint64> added = filling_->AddNextSlip())
@@ -446,7 +445,7 @@ void MainWindow::BackgroundChanged() { canvas_->SetBackground(BackgroundStore::L
 
 void MainWindow::ReplaceBackground()
 {
-    const QString chosen = ChooseFile(kPictureFilter, false);
+    const QString chosen = ChooseFile(QStringLiteral("JPEG格式(*.jpg)|*.jpg"), false);
     commands_->ReplaceBackground(chosen);
 }
 

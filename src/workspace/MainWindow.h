@@ -102,7 +102,8 @@ public:
     void ImportFormat();
     void ShowWebCatalogue();
     void SetServerAddress();
-    // The update check: armed by Start, it runs once per run ten seconds later.
+    // The update check: armed by Start, it runs once per run ten seconds later;
+    // when it hands over to the updater the window closes as the operator's close would.
     QTimer* updateTimer = nullptr;
     void RunUpdateCheck();
     // --- end of format exchange and online services ----------------------
@@ -130,6 +131,7 @@ private:
     void AddExchangeMenuItems(QMenu* formatMenu);
     void AddServerAddressMenuItem(QMenu* settingsMenu);
     void ArmUpdateCheck();
+    void CloseForUpdate();
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
     // The print commands (MainWindowPrint.cpp).

@@ -8,6 +8,8 @@
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -16,6 +18,7 @@ namespace slip {
 
 namespace {
 constexpr int kUpdateCheckDelayMs = 10000;
+constexpr int kWaitForDialogMs = 200;
 }
 
 void MainWindow::AddExchangeMenuItems(QMenu* fmt)
@@ -84,7 +87,23 @@ void MainWindow::RunUpdateCheck()
     // Once per run: marked before the wait, so a second call meanwhile does nothing.
     if (updateChecked_) return;
     updateChecked_ = true;
-    UpdateCheckCommand();
+    // The updater replaces the program once it has ended; the normal close
+    // saves the defaults and the state record and offers unsaved changes.
+    if (UpdateCheckCommand(QCoreApplication::applicationDirPath(),
+                           QFileInfo(QCoreApplication::applicationFilePath()).fileName()))
+        CloseForUpdate();
+}
+
+void MainWindow::CloseForUpdate()
+{
+    // The check may end while a dialog of the operator's is open (the format
+    // list at the first start, a property dialog): the window closes once
+    // that is done, never from under it, as the operator's own close would.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(kWaitForDialogMs, this, [this] { CloseForUpdate(); });
+        return;
+    }
+    close();
 }
 
 } // namespace slip

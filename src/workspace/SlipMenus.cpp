@@ -67,8 +67,7 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
         Item(menu, QStringLiteral("添加内容框"), open, [this, atMm] { AddBoxAsked(atMm); });
         menu.addSeparator();
         Item(menu, QStringLiteral("更换背景图"), format_.IsOpen(), hooks.replaceBackground);
-        Item(menu, QStringLiteral("清除背景图"), format_.IsOpen() && (!hooks.hasBackground || hooks.hasBackground()),
-             hooks.clearBackground);
+        Item(menu, QStringLiteral("清除背景图"), format_.IsOpen(), hooks.clearBackground);
         return;
     }
     const BoxKind kind = box->kind;

@@ -28,7 +28,6 @@ public:
         std::function<void(QWidget* parent, SlipFormat& format, BoxId id)> openProperties;
         std::function<void()> replaceBackground;
         std::function<void()> clearBackground;
-        std::function<bool()> hasBackground;
         // Gives the date boxes today's date.
         std::function<void()> autoFillDates;
         // Stores the slip in the history without printing and clears the

@@ -1,12 +1,14 @@
 #include "DamagedTable.h"
 #include "TestHome.h"
 #include "FileBytes.h"
+#include "PlainDatabase.h"
 #include "ScriptedPrompter.h"
 
 #include "app/Startup.h"
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Database.h"
+#include "storage/Params.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
 
@@ -141,6 +143,28 @@ TEST_F(StartupHome, APrivateDatabaseKeepsItsPermissionsAndAnOpenOneIsMadePrivate
     ASSERT_TRUE(QFile::setPermissions(DatabasePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
     EXPECT_FALSE(QFile::permissions(DatabasePath()) & QFile::ReadOther);
+}
+
+TEST(Startup, ADatabaseWithoutThePasswordIsEncryptedBeforeTheProgramUsesIt)
+{
+    test::TestHome home(false);
+    ASSERT_TRUE(test::RunOnFile(DatabasePath(), false,
+                                {"CREATE TABLE 参数 (RowID INTEGER PRIMARY KEY AUTOINCREMENT, Var TEXT, Con TEXT)",
+                                 "INSERT INTO 参数(Var, Con) VALUES('格式搜索', '定期存款')"}));
+    ASSERT_TRUE(test::ReadableWithoutPassword(DatabasePath()));
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_FALSE(test::ReadableWithoutPassword(DatabasePath()));
+    EXPECT_EQ(GetParam("格式搜索"), "定期存款");
+
+    // One that can't be converted is told, and left as it was.
+    ASSERT_TRUE(test::DecryptInPlace(DatabasePath()));
+    const QByteArray plain = test::FileBytes(DatabasePath());
+    ASSERT_TRUE(QDir().mkpath(DatabasePath() + ".unencrypted/in-the-way"));
+    ScriptedPrompter prompts;
+    ReleaseInstanceLock();
+    EXPECT_EQ(Main(*qApp), 1);
+    EXPECT_EQ(prompts.shown, QStringList{DatabaseCheckText(DatabaseCheck::CannotEncrypt)});
+    EXPECT_EQ(test::FileBytes(DatabasePath()), plain);
 }
 
 TEST_F(StartupHome, ALockFileThatCannotBeMadeIsAFailureNotAnotherCopy)

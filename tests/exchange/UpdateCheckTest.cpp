@@ -1,4 +1,5 @@
 #include "ExchangeTestSupport.h"
+#include "TestUpdater.h"
 
 #include "exchange/UpdateCheck.h"
 #include "storage/Database.h"
@@ -44,6 +45,7 @@ TEST(DatabaseBackups, FirstFreeNumberIsTakenAndNoBackupIsOverwritten)
     ASSERT_TRUE(b.ok) << b.error.toStdString();
     EXPECT_EQ(b.path, DataFile("BAK_data000.DAT"));
     EXPECT_EQ(FileBytes(b.path), FileBytes(DatabasePath()));
+    EXPECT_EQ(QFile::permissions(b.path) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
     ASSERT_TRUE(WriteBytes(DataFile("BAK_data001.DAT"), "someone's"));
     b = MakeDatabaseBackup();
     EXPECT_EQ(b.path, DataFile("BAK_data002.DAT"));
@@ -87,7 +89,7 @@ TEST_F(UpdateCheck, OnlyANewerVersionIsAnnouncedAndBacksTheDatabaseUp)
     EXPECT_EQ(r.outcome, UpdateOutcome::NewerAvailable);
     EXPECT_EQ(r.serverVersion, "3.10");
     EXPECT_EQ(FileBytes(r.backupPath), database);
-    EXPECT_TRUE(r.message.contains(QDir::toNativeSeparators(r.backupPath)));
+    EXPECT_EQ(r.message, "本软件已升级，启动自动升级...");
     EXPECT_TRUE(server.requests().last().startsWith("/calbrenno/downpage/Pro.asp?ID=17&Time="));
 }
 
@@ -109,3 +111,44 @@ TEST_F(UpdateCheck, ErrorPageAndGarbageChangeNothing)
     EXPECT_TRUE(Backups().isEmpty());
 }
 
+
+TEST(Updater, StartsFromTheProgramFolderWithItsOneArgumentAndNoShell)
+{
+    QTemporaryDir root;
+    // Blanks, quotes and shell signs in the folder and the program's name
+    // reach the updater as they are.
+    const QString folder = root.filePath("升级 程序;$(touch x)'");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString record = root.filePath("record");
+    ASSERT_TRUE(WriteTestUpdater(folder, record));
+    const UpdaterStart started = StartUpdater(folder, "slip print'; echo");
+    ASSERT_TRUE(started.ok) << started.error.toStdString();
+    EXPECT_EQ(WaitForUpdaterRecord(record), (QStringList{folder, "QV17.rar|slip print'; echo"}));
+    EXPECT_FALSE(QFileInfo::exists(folder + "/x"));
+    EXPECT_FALSE(QFileInfo::exists("x"));
+}
+
+TEST(Updater, AMissingOrUnstartableUpdaterIsTold)
+{
+    QTemporaryDir folder;
+    const QString updater = QDir::toNativeSeparators(folder.filePath("update"));
+    UpdaterStart started = StartUpdater(folder.path(), "slipprint");
+    EXPECT_FALSE(started.ok);
+    EXPECT_EQ(started.error, "没有找到自动升级程序“" + updater + "”，请从服务器下载新版本后手动安装。");
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+    } unstartable[] = {
+        {"not executable", [&] { return WriteBytes(folder.filePath("update"), "#!/bin/sh\n"); }},
+        {"a folder", [&] { return QDir().mkpath(folder.filePath("update")); }},
+    };
+    for (const auto& u : unstartable) {
+        ASSERT_TRUE(u.make()) << u.what;
+        started = StartUpdater(folder.path(), "slipprint");
+        EXPECT_FALSE(started.ok) << u.what;
+        EXPECT_TRUE(started.error.startsWith("自动升级程序“" + updater + "”无法启动")) << started.error.toStdString();
+        EXPECT_TRUE(started.error.endsWith("，请从服务器下载新版本后手动安装。")) << u.what;
+        QFile::remove(folder.filePath("update"));
+        QDir().rmdir(folder.filePath("update"));
+    }
+}

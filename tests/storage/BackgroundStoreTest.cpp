@@ -67,16 +67,27 @@ TEST_F(BackgroundStoreHome, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesA
     EXPECT_EQ(QDir(DataFolder()).entryList({"甲*"}), QStringList{"甲.jpg"});
 }
 
-TEST_F(BackgroundStoreHome, PicturesOfOtherFormatsAreTakenAsTheFormatsPicture)
+TEST_F(BackgroundStoreHome, OnlyAJpgFileIsTakenAndItIsCopiedByteForByte)
 {
-    const QString png = WritePicture(home.file("scan.png"), Qt::red, "PNG");
+    const struct {
+        const char* name;
+        const char* format;
+        bool taken;
+    } cases[] = {{"scan.jpg", "JPG", true},    {"scan.JPG", "JPG", true},   {"扫描.Jpg", "JPG", true},
+                 {"scan.jpeg", "JPG", false},  {"scan.png", "PNG", false},  {"scan.bmp", "BMP", false},
+                 {"scan.jpg.png", "PNG", false}, {"scanjpg", "JPG", false}};
+    for (const auto& c : cases) {
+        const QString file = WritePicture(home.file(QString::fromUtf8(c.name)), Qt::red, c.format);
+        EXPECT_EQ(BackgroundStore::IsPictureFileName(file), c.taken) << c.name;
+        const StoreResult r = BackgroundStore::Replace("乙", file);
+        EXPECT_EQ(r.ok, c.taken) << c.name;
+        if (c.taken) EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("乙")), test::FileBytes(file)) << c.name;
+        ASSERT_TRUE(BackgroundStore::Remove("乙").ok);
+    }
+    // Another kind of picture under a .jpg name is copied as it is too.
+    const QString png = WritePicture(home.file("png-inside.jpg"), Qt::red, "PNG");
     ASSERT_TRUE(BackgroundStore::Replace("乙", png).ok);
-    const QImage back = BackgroundStore::Load("乙");
-    ASSERT_FALSE(back.isNull());
-    EXPECT_EQ(back.size(), QSize(40, 20));
-    EXPECT_GT(back.pixelColor(5, 5).red(), 200);
-    // Stored as the format's JPEG.
-    EXPECT_TRUE(test::FileBytes(BackgroundStore::PicturePath("乙")).startsWith("\xFF\xD8"));
+    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("乙")), test::FileBytes(png));
 }
 
 TEST_F(BackgroundStoreHome, ASaveCopiesThePictureAndADeleteTakesIt)

@@ -1,11 +1,13 @@
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
+#include "PlainDatabase.h"
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
 #include "storage/Compaction.h"
 #include "core/DataFolder.h"
 #include "storage/Database.h"
+#include "storage/DatabaseCipher.h"
 
 #include <sqlite3.h>
 
@@ -101,6 +103,9 @@ TEST_F(CompactionFixture, KeepsEveryRowShrinksAndLeavesABackup)
     EXPECT_EQ(QFile::permissions(DatabasePath()), permissions);
     EXPECT_FALSE(QFileInfo::exists(Target()));
     EXPECT_EQ(test::FileHash(Backup()), before);
+    // The compacted file keeps the password: no row shows in its bytes.
+    EXPECT_FALSE(test::FileBytes(DatabasePath()).contains(QString(8, QChar(u'填')).toUtf8()));
+    EXPECT_FALSE(test::ReadableWithoutPassword(DatabasePath()));
     EXPECT_EQ(GetTempDir(), home_.file("tmp") + "/");
     // The progress window went through two of its three steps and closed.
     EXPECT_EQ(progress.titles, QStringList{"开始压缩数据库……"});
@@ -179,6 +184,8 @@ TEST_F(CompactionFixture, InUseIsWhatSQLiteSaysNotAJournalFileBesideIt)
     // A change begun on another connection holds the file.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(DatabasePath()).constData(), &other), SQLITE_OK);
+    for (const QString& sql : DatabaseKeyStatements())
+        ASSERT_EQ(sqlite3_exec(other, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     ExpectFailureKeepsDatabase(5, "数据库正在使用中");
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -177,10 +177,13 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
     DbConnection conn;
     QSqlQuery q(conn.db());
     ASSERT_TRUE(q.prepare("EXPLAIN QUERY PLAN SELECT Con FROM 历史 WHERE Fmt=? AND CID=?"
+                          " AND Con>=? COLLATE NOCASE AND Con<? COLLATE NOCASE"
                           " AND Con LIKE ? ESCAPE '\\' GROUP BY Con ORDER BY Con"));
     q.bindValue(0, "甲");
     q.bindValue(1, 5);
-    q.bindValue(2, "张三%");
+    q.bindValue(2, "张三");
+    q.bindValue(3, "张三" + QString::fromUcs4(U"\U0010FFFF"));
+    q.bindValue(4, "张三%");
     ASSERT_TRUE(q.exec());
     QString plan;
     while (q.next()) plan += q.value(3).toString() + "\n";

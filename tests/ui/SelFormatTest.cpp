@@ -71,3 +71,30 @@ TEST(SelFormat, AListThatCantBeReadIsToldWithItsStatement)
     EXPECT_EQ(prompts.shown, QStringList{"数据库打开错误(SELECT Fmt FROM Fmt GROUP BY Fmt ORDER BY Fmt)！"});
     EXPECT_EQ(chooser.choices->count(), 0);
 }
+
+TEST(SelFormat, ATypedNameLosesItsBlanksAndNoTextIsCancel)
+{
+    test::TestHome home;
+    ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(' 旁观', 'x')", {}), 0);
+    ScriptedPrompter prompts;
+    QStringList checked;
+    const auto refuse = [&](const QString& name) {
+        checked << name;
+        return QString();
+    };
+    const struct {
+        const char* typed;
+        const char* answer;
+    } cases[] = {{" D1 ", "D1"}, {"\tD1\u3000", "D1"}, {" 旁观", " 旁观"}, {"", ""}, {"   ", ""}};
+    for (const auto& c : cases) {
+        Answer answer([&](SelFormat& d) {
+            d.choices->setEditText(QString::fromUtf8(c.typed));
+            d.okButton->click();
+        });
+        EXPECT_EQ(RunSelFormat("Format", true, "请选择格式名称", "甲", refuse), QString::fromUtf8(c.answer))
+            << c.typed;
+    }
+    // No text is no name to check: it is a cancel, without a word.
+    EXPECT_EQ(checked, (QStringList{"D1", "D1", " 旁观"}));
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}

@@ -5,6 +5,7 @@
 #include "ScriptedPrompter.h"
 #include "StoredFormats.h"
 #include "TestHome.h"
+#include "TestUpdater.h"
 
 #include "core/DataFolder.h"
 #include "exchange/ExchangeCodec.h"
@@ -24,8 +25,10 @@
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QLabel>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDialog>
 
 using namespace slip;
 using namespace slip::test;
@@ -330,12 +333,23 @@ TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)
     EXPECT_EQ(ServerAddress(), "");
 }
 
-TEST_F(MainWindowExchange, OneUpdateCheckTenSecondsAfterStartTellsANewerVersionAndTheProgramGoesOn)
+TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
 {
     LocalHttpServer server;
     ASSERT_TRUE(server.listen());
     ASSERT_TRUE(SetServerAddress(server.address()));
     server.setRoute("/calbrenno/downpage/Pro.asp", {200, Gbk("<html><title>单据套打系统(9.5)</title></html>")});
+    // The updater is looked for beside the program: here, beside the test program.
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString updater = folder + "/update";
+    struct Removed {
+        QString path;
+        ~Removed() { QFile::remove(path); }
+    } removed{updater};
+    QFile::remove(updater);
+    const QString starting = "本软件已升级，启动自动升级...";
+
+    // Without an updater the operator is told so and the program goes on.
     {
         test::Responding<FormatListDialog> none([](FormatListDialog&) {});
         w->Start();
@@ -344,10 +358,53 @@ TEST_F(MainWindowExchange, OneUpdateCheckTenSecondsAfterStartTellsANewerVersionA
     EXPECT_TRUE(w->updateTimer->isActive() && w->updateTimer->isSingleShot());
     EXPECT_EQ(w->updateTimer->interval(), 10000);
     w->RunUpdateCheck();
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].contains(QDir::toNativeSeparators(DataFile("BAK_data000.DAT"))));
+    EXPECT_EQ(prompts.shown, (QStringList{starting, "没有找到自动升级程序“" + QDir::toNativeSeparators(updater)
+                                                        + "”，请从服务器下载新版本后手动安装。"}));
+    EXPECT_EQ(prompts.icons.value(0), PromptIcon::None);
+    EXPECT_EQ(QFile::permissions(DataFile("BAK_data000.DAT")) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
     EXPECT_TRUE(w->isVisible()) << "the program goes on";
     w->RunUpdateCheck();  // once per run
     EXPECT_EQ(server.hits("/calbrenno/downpage/Pro.asp"), 1);
-    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown.size(), 2);
+    w.reset();
+
+    // With one it is started, and once the dialog open at that moment is
+    // done the window closes as the operator's close would: the changed
+    // format is offered for saving, the box values become its defaults and
+    // the state record names it.
+    const QVector<BoxId> ids = SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("户名")}});
+    ASSERT_TRUE(FormatStore::SaveCurrentFormatState("工行", {}).ok);
+    const QString record = home.file("updater-record");
+    ASSERT_TRUE(WriteTestUpdater(folder, record));
+    prompts.shown.clear();
+    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Yes};
+    w = std::make_unique<MainWindow>();
+    w->Start();
+    w->Format().SetValue(ids[0], "张三");
+    Box moved = *w->Format().Find(ids[0]);
+    moved.rect.moveLeft(66);
+    w->Format().UpdateBox(moved);
+    w->optionBoxes[0]->setChecked(true);  // 显示标尺
+    QDialog dialog(w.get());
+    bool openUnderTheDialog = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        w->RunUpdateCheck();
+        QTest::qWait(300);
+        openUnderTheDialog = w->isVisible();
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_TRUE(openUnderTheDialog);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 20000));
+    EXPECT_EQ(WaitForUpdaterRecord(record),
+              (QStringList{folder, "QV17.rar|" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()}));
+    EXPECT_EQ(prompts.shown, (QStringList{starting, "格式“工行”已修改，是否保存？"}));
+    EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data001.DAT")));
+    EXPECT_EQ(FormatStore::LoadDefaults("工行").value(ids[0]), "张三");
+    SlipOptions options;
+    EXPECT_EQ(FormatStore::LoadCurrentFormatState(options), "工行");
+    EXPECT_TRUE(options.showRulers);
+    StoredFormat back;
+    ASSERT_TRUE(FormatStore::Load("工行", 15360, {}, back).ok);
+    EXPECT_EQ(back.boxes[0].rect.left(), 66);
 }

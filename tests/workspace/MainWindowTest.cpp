@@ -114,7 +114,12 @@ TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)
 {
     MakeFormat("存在", 1);
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("已删除", {}).ok);
-    ListAnswer answer([&](FormatListDialog& l) { l.Choose(); });
+    ListAnswer answer([&](FormatListDialog& l) {
+        // The remembered name is in no row: none is ticked until one is picked.
+        EXPECT_EQ(l.list->Text(0, 2), "");
+        l.view->SelectRow(0);
+        l.Choose();
+    });
     Start();
     EXPECT_EQ(mw.Format().Name(), "存在");
 }
@@ -244,18 +249,27 @@ TEST_F(MainWindowTest, AnotherFormatOpensFittedAtTheTopLeft)
     EXPECT_EQ(mw.zoomLabel->text(), "缩放：100%");
 }
 
-TEST_F(MainWindowTest, TheSlipMenusPictureCommandsReplaceAndClearThePictureShown)
+TEST_F(MainWindowTest, TheSlipMenusPictureCommandsTakeOnlyAJpgAndClearingAsksEvenWithoutAPicture)
 {
     MakeFormat("底图", 1, true);
     Start();
     ScriptedFileDialog files;
     ScriptedPrompter prompts;
-    Picture(home.file("scan.png"), Qt::blue);
-    files.answers = {home.file("scan.png")};
-    mw.ReplaceBackground();
-    EXPECT_FALSE(mw.Canvas()->Background().isNull());
+    // Without a picture the clear command asks, then does nothing more.
     mw.ClearBackground();
     EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要清除背景图？"});
+    Picture(home.file("scan.png"), Qt::blue);
+    Picture(home.file("scan.JPG"), Qt::blue);
+    files.answers = {home.file("scan.png"), home.file("scan.JPG")};
+    mw.ReplaceBackground();  // not a .jpg: nothing happens and nothing is said
+    EXPECT_TRUE(mw.Canvas()->Background().isNull());
+    EXPECT_EQ(prompts.shown.size(), 1);
+    mw.ReplaceBackground();
+    EXPECT_FALSE(mw.Canvas()->Background().isNull());
+    ASSERT_EQ(files.requests.size(), 2u);
+    EXPECT_EQ(files.requests[0].filter, "JPEG格式(*.jpg)|*.jpg");
+    mw.ClearBackground();
+    EXPECT_EQ(prompts.noByDefault, (QStringList{"您确定要清除背景图？", "您确定要清除背景图？"}));
     EXPECT_TRUE(mw.Canvas()->Background().isNull());
     EXPECT_FALSE(BackgroundStore::HasPicture("底图"));
 }
@@ -323,6 +337,7 @@ TEST_F(MainWindowTest, FitsAScreenOf1024By768)
 // A name typed into the save-as chooser that can't be taken keeps the
 // chooser open with it; one too long for its picture's file name is refused;
 // a long one that fits is cut short where room is short, whole in tooltips.
+// Blanks around a typed name are dropped.
 TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
 {
     MakeFormat("原图", 1, true);
@@ -331,15 +346,15 @@ TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
     const QString tooLong(84, QChar(0x957F)), longName(83, QChar(0x957F));
     QStringList stillOpenWith;
     ChooserAnswer typed([&](SelFormat& d) {
-        for (const QString& t : {QString(" 副本"), tooLong, longName}) {
+        for (const QString& t : {QString("副本｜"), tooLong, longName}) {
             d.choices->setEditText(t);
             d.okButton->click();
             if (d.Answer().isEmpty()) stillOpenWith << d.choices->currentText();
         }
     });
     ASSERT_TRUE(mw.Commands().SaveFormatAs(QString()));
-    EXPECT_EQ(stillOpenWith, (QStringList{" 副本", tooLong}));
-    EXPECT_EQ(prompts.shown, (QStringList{"格式名称的开头和结尾不能有空格！", FormatStore::NewNameProblem(tooLong)}));
+    EXPECT_EQ(stillOpenWith, (QStringList{"副本｜", tooLong}));
+    EXPECT_EQ(prompts.shown, (QStringList{"格式名称中不能有“｜”！", FormatStore::NewNameProblem(tooLong)}));
     EXPECT_EQ(mw.Format().Name(), longName);
     QApplication::processEvents();
     EXPECT_NE(mw.formatNameLabel->text(), longName);

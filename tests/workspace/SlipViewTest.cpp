@@ -257,6 +257,7 @@ TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditin
     BoxId asked = 0;
     menus.hooks.openProperties = [&](QWidget*, SlipFormat&, BoxId id) { asked = id; };
     menus.hooks.replaceBackground = [] {};
+    menus.hooks.clearBackground = [] {};
     QMenu with, line, box, label, slip;
     menus.FillMenu(with, 3, {});
     FindAction(with, QStringLiteral("设置内容框"))->trigger();
@@ -284,7 +285,7 @@ TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditin
     menus.FillMenu(label, 4, {30, 30});
     EXPECT_TRUE(FindAction(label, QStringLiteral("粘贴文本"))->isEnabled());
     menus.FillMenu(slip, 0, {30, 30});
-    for (const char* c : {"添加内容框", "清空内容框", "更换背景图"})
+    for (const char* c : {"添加内容框", "清空内容框", "更换背景图", "清除背景图"})
         EXPECT_TRUE(FindAction(slip, QString::fromUtf8(c))->isEnabled()) << c;
 }
 
