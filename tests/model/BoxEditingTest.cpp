@@ -255,6 +255,10 @@ TEST(CopyCaption, NumberAtTheEndIsCountedOn)
     const struct { const char* caption; int k; const char* want; } cases[] = {
         {"金额2", 3, "金额5"}, {"户名", 1, "户名1"}, {"第09行", 2, "第09行2"}, {"号007", 1, "号008"},
         {"x99", 1, "x100"}, {"a12345678901", 1, "a12345678902"},
+        // At the edge of the counted run: nine nines carry into a tenth figure;
+        // of ten figures the first stays text before the nine counted ones.
+        {"a999999999", 1, "a1000000000"}, {"a1999999999", 1, "a11000000000"},
+        {"a0999999999", 2, "a01000000001"}, {"a0000000009", 1, "a0000000010"},
     };
     for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }
