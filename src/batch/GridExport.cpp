@@ -402,7 +402,8 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 
 QString GridExportPath(const QString& chosen)
 {
-    return QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".xls") : chosen;
+    if (ExportsAsCsv(chosen) || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
+    return chosen + QStringLiteral(".xls");
 }
 
 bool ExportsAsCsv(const QString& path)

@@ -212,7 +212,7 @@ TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat
     const struct {
         QString chosen, path;
     } names[] = {{"/d/a.xls", "/d/a.xls"}, {"/d/a.XLS", "/d/a.XLS"}, {"/d/a", "/d/a.xls"},
-                 {"/d/a.csv", "/d/a.csv"}, {"/d/a.xlsx", "/d/a.xlsx"}};
+                 {"/d/a.csv", "/d/a.csv"}, {"/d/acsv", "/d/acsv"}, {"/d/a.xlsx", "/d/a.xlsx"}};
     for (const auto& n : names) EXPECT_EQ(GridExportPath(n.chosen), n.path) << n.chosen.toStdString();
 
     // The last three letters decide CSV, a dot or not; ".xlsx" the newer
