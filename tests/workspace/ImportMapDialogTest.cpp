@@ -171,7 +171,7 @@ TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheRea
         if (!c.sheet.isEmpty()) {
             script.Expect<WorksheetChooser>([](WorksheetChooser& w) { Click(w.okButton); });
             source = SelectImportFile(nullptr);
-            EXPECT_EQ(source.sheet, c.sheet);
+            EXPECT_EQ(source.sheet, c.sheet) << prompts.shown.join("|").toStdString();
         } else {
             source = {c.path, "无此表", ImportFileKind::Workbook};
         }
