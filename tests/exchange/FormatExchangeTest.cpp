@@ -221,7 +221,8 @@ TEST_F(FormatExchange, AKilledImportNeverLeavesAFormatWithoutItsPicture)
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FormatExchangeChild.*"});
         ASSERT_TRUE(child.waitForStarted());
         if (i == 0) {
-            ASSERT_TRUE(child.waitForFinished());
+            ASSERT_TRUE(child.waitForFinished(240000));  // a hang guard only
+            ASSERT_EQ(child.exitCode(), 0);
             whole = clock.elapsed();
         } else {
             QThread::msleep(whole * (8 + i) / 24);
