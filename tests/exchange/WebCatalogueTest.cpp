@@ -4,6 +4,8 @@
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
 
+#include <QTimer>
+
 using namespace slip;
 using namespace slip::test;
 using namespace std::chrono_literals;
@@ -118,6 +120,27 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
         EXPECT_FALSE(r.error.isEmpty());
         EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
     }
+}
+
+TEST_F(Catalogue, AHugeListIsStoredBesideTheWindowsThread)
+{
+    QStringList lines;
+    for (int i = 0; i < 200000; ++i) lines << QStringLiteral("银行|格式%1|/fmt/%1.tvq||2023-05-06").arg(i);
+    server.setRoute("/kvw/fmt.asp", {200, Page(lines)});
+    // While the new list is being written (the database's rollback journal
+    // stands beside it), a timer of this thread keeps firing.
+    const QString journal = DatabasePath() + QStringLiteral("-journal");
+    int ticksWhileStoring = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (QFileInfo::exists(journal)) ++ticksWhileStoring;
+    });
+    tick.start(0);
+    const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
+    tick.stop();
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.stored, 200000);
+    EXPECT_GE(ticksWhileStoring, 3);
 }
 
 TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)

@@ -54,8 +54,6 @@ QString LocalHttpServer::address() const
     return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort());
 }
 
-int LocalHttpServer::sent(const QString& path) const { return sent_.value(path); }
-
 int LocalHttpServer::hits(const QString& path) const
 {
     int n = 0;
@@ -69,8 +67,7 @@ void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)
     const auto it = routes_.constFind(PathOf(target));
     const HttpRoute route = it != routes_.constEnd() ? *it : HttpRoute{404, "not found"};
     QPointer<QTcpSocket> guard(socket);
-    const QString path = PathOf(target);
-    auto send = [this, guard, route, path] {
+    auto send = [guard, route] {
         if (!guard) return;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + Reason(route.status) +
                           "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
@@ -90,7 +87,6 @@ void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)
             return;
         }
         head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n\r\n";
-        QObject::connect(guard, &QTcpSocket::disconnected, &server_, [this, path] { ++sent_[path]; });
         guard->write(head + route.body);
         guard->disconnectFromHost();
     };

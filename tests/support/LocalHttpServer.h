@@ -43,9 +43,6 @@ public:
     QStringList requests() const { return requests_; }
     // How many requests asked for this path (without query, decoded).
     int hits(const QString& path) const;
-    // How many whole answers with a body (not streamed) on this path went out
-    // and their connection closed: the client has every byte it will get.
-    int sent(const QString& path) const;
 
 private:
     void answer(class QTcpSocket* socket, const QByteArray& target);
@@ -53,7 +50,6 @@ private:
     QTcpServer server_;
     QHash<QString, HttpRoute> routes_;
     QStringList requests_;
-    QHash<QString, int> sent_;
 };
 
 } // namespace slip::test
