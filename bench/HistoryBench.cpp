@@ -107,21 +107,27 @@ void BM_LoadHistoryOf100kSlips(benchmark::State& state)
 }
 BENCHMARK(BM_LoadHistoryOf100kSlips)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void ExportBench(benchmark::State& state, bool csv)
+enum class ExportKind { Csv, Xlsx, Xls };
+
+void ExportBench(benchmark::State& state, ExportKind kind)
 {
     EnsureHistory();
     const slip::bench::PeakMemory memory;
     QTemporaryDir out;
-    const QString path = out.filePath(csv ? "history.csv" : "history.xlsx");
+    const QString path = out.filePath(kind == ExportKind::Csv    ? "history.csv"
+                                      : kind == ExportKind::Xlsx ? "history.xlsx"
+                                                                 : "history.xls");
     HistoryTableModel m;
     m.LoadHistoryList(kFormat, Boxes());
     GridExportLayout layout;
     layout.hiddenColumns.insert(HistoryTableModel::kSlipNumberColumn);
+    // An Excel 97-2003 sheet holds 65,536 rows: the first 60,000 slips go.
+    if (kind == ExportKind::Xls)
+        for (int r = 60000; r < m.rowCount(); ++r) layout.hiddenRows.insert(r);
     const double before = RssMiB();
     double grown = 0;
     for (auto _ : state) {
-        const GridExportResult r = csv ? ExportGridToCsv(m, path, layout)
-                                       : ExportGridToExcel(m, path, "Sorvelin进账单打印历史数据", layout);
+        const GridExportResult r = ExportGridToFile(m, path, "Sorvelin进账单打印历史数据", layout);
         if (!r.ok) state.SkipWithError("export failed");
         grown = std::max(grown, RssMiB() - before);
     }
@@ -130,11 +136,15 @@ void ExportBench(benchmark::State& state, bool csv)
     state.counters["rss_growth_MiB"] = grown;
 }
 
-void BM_ExportHistoryOf100kSlipsCsv(benchmark::State& state) { ExportBench(state, true); }
+void BM_ExportHistoryOf100kSlipsCsv(benchmark::State& state) { ExportBench(state, ExportKind::Csv); }
 BENCHMARK(BM_ExportHistoryOf100kSlipsCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_ExportHistoryOf100kSlipsXlsx(benchmark::State& state) { ExportBench(state, false); }
+void BM_ExportHistoryOf100kSlipsXlsx(benchmark::State& state) { ExportBench(state, ExportKind::Xlsx); }
 BENCHMARK(BM_ExportHistoryOf100kSlipsXlsx)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The writer runs in a process of its own; its memory is not in the counters.
+void BM_ExportHistoryOf60kSlipsXls(benchmark::State& state) { ExportBench(state, ExportKind::Xls); }
+BENCHMARK(BM_ExportHistoryOf60kSlipsXls)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One completion query while typing an account number: the typed beginning
 // fits a handful of the 100,000 stored accounts.

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk qt6-translations-l10n
   libfreexl-dev libxlsxwriter-dev libzip-dev libexpat1-dev zlib1g-dev libsqlcipher-dev
-  python3 python3-openpyxl
+  python3 python3-openpyxl python3-xlwt python3-xlrd
   sqlite3
   zbar-tools poppler-utils
   cups cups-client cups-filters printer-driver-cups-pdf libcups2-dev

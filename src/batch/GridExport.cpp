@@ -4,7 +4,14 @@
 #include "storage/SavedFile.h"
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -18,6 +25,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+#include <optional>
+#include <sys/resource.h>
 #include <xlsxwriter.h>
 
 namespace slip {
@@ -144,6 +153,17 @@ int TextWidth(const QString& text)
     return std::max(width, lineWidth);
 }
 
+// A sheet column's width in characters: the grid's width where the layout
+// gives one (whole characters, as a spreadsheet program takes them), else
+// fitted to the widest text seen.
+double SheetColumnWidth(const GridExportLayout& layout, int modelColumn, int fittedWidth)
+{
+    const auto given = layout.columnTwips.constFind(modelColumn);
+    return given != layout.columnTwips.constEnd()
+               ? double(*given / kTwipsPerSheetCharacter)
+               : double(std::clamp(fittedWidth + 2, kFittedWidthMin, kFittedWidthMax));
+}
+
 // A workbook reads "_x" and four hex digits and "_" as an escaped character.
 // The writer escapes control characters that way itself; a cell text that
 // holds such a sequence literally gets its "_" escaped, so it reads back as
@@ -268,6 +288,82 @@ private:
     std::thread thread_;  // last: starts once everything above is set up
 };
 
+// --- Excel 97-2003 workbooks ------------------------------------------------
+// Written by slip-xls-writer.py (beside the program) with Debian's Python and
+// its xlwt module, in a process of its own under a time and memory limit:
+// the grid goes to it as JSON on its standard input, the workbook comes out
+// in a temporary file that replaces the old one only when whole.
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+const QString kXlsWriterName = QStringLiteral("slip-xls-writer.py");
+constexpr int kXlsMaxRows = 65536;
+constexpr int kXlsMaxColumns = 256;
+constexpr int kXlsMaxCellText = 32767;
+constexpr qint64 kXlsWriterTimeLimitMs = 180000;
+constexpr rlim_t kXlsWriterMemoryLimit = 2048ULL * 1024 * 1024;
+
+// Runs the writer on `input` into `path`; "" when it wrote `rows` rows, else
+// what went wrong, for the operator. The window's events go on meanwhile.
+QString RunXlsWriter(const QByteArray& input, const QString& path, int rows, ProgressReporter& progress)
+{
+    const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kXlsWriterName;
+    if (!QFileInfo(script).isFile() || !QFileInfo(kPython).isExecutable())
+        return QStringLiteral("找不到写Excel 97-2003工作簿的程序（") + QDir::toNativeSeparators(script) +
+               QStringLiteral("），请安装python3-xlwt。");
+    QProcess writer;
+    writer.setProgram(kPython);
+    // -I: the operator's Python settings and packages play no part.
+    writer.setArguments({QStringLiteral("-I"), script, path});
+    writer.setStandardErrorFile(QProcess::nullDevice());
+    writer.setChildProcessModifier([] {
+        const rlimit memory{kXlsWriterMemoryLimit, kXlsWriterMemoryLimit};
+        setrlimit(RLIMIT_AS, &memory);
+        const rlimit seconds{kXlsWriterTimeLimitMs / 1000, kXlsWriterTimeLimitMs / 1000 + 1};
+        setrlimit(RLIMIT_CPU, &seconds);
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+    });
+    QEventLoop loop;
+    bool stopped = false;
+    QObject::connect(&writer, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&writer, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) loop.quit();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        stopped = true;
+        writer.kill();
+    });
+    QTimer cancelPoll;
+    QObject::connect(&cancelPoll, &QTimer::timeout, &loop, [&] {
+        if (!progress.Cancelled()) return;
+        stopped = true;
+        writer.kill();
+    });
+    writer.start();
+    if (!writer.waitForStarted(10000)) return QStringLiteral("写Excel 97-2003工作簿的程序无法启动。");
+    writer.write(input);
+    writer.closeWriteChannel();
+    deadline.start(int(kXlsWriterTimeLimitMs));
+    cancelPoll.start(50);
+    if (writer.state() != QProcess::NotRunning) loop.exec();
+    if (writer.state() != QProcess::NotRunning) {
+        writer.kill();
+        writer.waitForFinished();
+    }
+    if (stopped) return progress.Cancelled() ? QStringLiteral("已取消") : QStringLiteral("写工作簿超时。");
+    const QByteArray answer = writer.readAllStandardOutput().trimmed();
+    if (writer.exitStatus() != QProcess::NormalExit || writer.exitCode() != 0 ||
+        answer != "ok " + QByteArray::number(rows))
+        return QStringLiteral("写Excel 97-2003工作簿的程序出错。");
+    // A compound document, as every Excel 97-2003 workbook is.
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly) || written.read(8) != QByteArray::fromHex("d0cf11e0a1b11ae1"))
+        return QStringLiteral("写出的工作簿不完整。");
+    return QString();
+}
+
 } // namespace
 
 QString CsvField(const QString& cellText)
@@ -304,16 +400,10 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
     return grid.columnCount() > 0 && (grid.rowCount() > 0 || layout.headerRow);
 }
 
-QString GridExportPath(const QString& chosen, QString* note)
+QString GridExportPath(const QString& chosen)
 {
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    QString path = chosen;
-    if (suffix.isEmpty()) path += QStringLiteral(".xlsx");
-    else if (suffix == QLatin1String("xls")) path += QLatin1Char('x');
-    if (note && suffix == QLatin1String("xls"))
-        *note = QStringLiteral("工作簿以新的Excel格式（.xlsx）保存，文件名“") + QFileInfo(chosen).fileName() +
-                QStringLiteral("”已改为“") + QFileInfo(path).fileName() + QStringLiteral("”。");
-    return path;
+    if (ExportsAsCsv(chosen) || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
+    return chosen + QStringLiteral(".xls");
 }
 
 bool ExportsAsCsv(const QString& path)
@@ -386,13 +476,9 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
         progress.End();
     }
     if (ok) {
-        for (int i = 0; i < plan.columns.size(); ++i) {
-            const auto given = layout.columnTwips.constFind(plan.columns[i]);
-            const double width = given != layout.columnTwips.constEnd()
-                                     ? double(*given / kTwipsPerSheetCharacter)
-                                     : double(std::clamp(fitted[i] + 2, kFittedWidthMin, kFittedWidthMax));
-            worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), width, nullptr);
-        }
+        for (int i = 0; i < plan.columns.size(); ++i)
+            worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i),
+                                 SheetColumnWidth(layout, plan.columns[i], fitted[i]), nullptr);
     }
     // Closing writes the file and frees the workbook whether or not all went well.
     const lxw_error closed = workbook_close(book);
@@ -402,12 +488,70 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     return Written(plan);
 }
 
+GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& path, const QString& sheetName,
+                                 const GridExportLayout& layout, ProgressReporter& progress)
+{
+    if (!GridHasData(grid, layout)) return Failed(kNoData);
+    const ExportPlan plan = PlanOf(grid, layout);
+    if (plan.visibleRows > kXlsMaxRows || plan.columns.size() > kXlsMaxColumns)
+        return Failed(QStringLiteral("Excel 97-2003工作簿（.xls）最多容纳65536行、256列，"
+                                     "这些数据请导出为.xlsx或.csv文件！"));
+    if (QFileInfo(path).isDir()) return Failed(kSaveFailed);
+
+    progress.Start(QStringLiteral("正在将数据导出到EXCEL文件 …"), plan.steps);
+    QJsonArray rows;
+    QVector<int> fitted(plan.columns.size(), 0);
+    bool fits = true;
+    ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
+        QJsonArray row;
+        for (int i = 0; i < cells.size(); ++i) {
+            const QString& text = cells[i];
+            if (text.size() >= kXlsMaxCellText) fits = false;
+            if (!text.isEmpty()) fitted[i] = std::max(fitted[i], TextWidth(text));
+            row.append(text.isEmpty() ? QString() : text + QLatin1Char('\t'));
+        }
+        rows.append(row);
+        return fits;
+    });
+    if (!fits) {
+        progress.End();
+        return Failed(QStringLiteral("有单元格的文字超过32766个字符，Excel 97-2003工作簿（.xls）容纳不下，"
+                                     "这些数据请导出为.xlsx或.csv文件！"));
+    }
+    QJsonArray widths;
+    for (int i = 0; i < plan.columns.size(); ++i) widths.append(SheetColumnWidth(layout, plan.columns[i], fitted[i]));
+    QJsonObject book;
+    book.insert(QStringLiteral("sheet"), SafeSheetName(sheetName));
+    book.insert(QStringLiteral("captionRows"), layout.headerRow ? 1 : 0);
+    book.insert(QStringLiteral("widths"), widths);
+    book.insert(QStringLiteral("rows"), rows);
+    const QByteArray input = QJsonDocument(book).toJson(QJsonDocument::Compact);
+    rows = QJsonArray();
+    book = QJsonObject();
+
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/slip-export-XXXXXX.xls"));
+    if (!temp.open()) {
+        progress.End();
+        return Failed(kSaveFailed);
+    }
+    const QString tempPath = temp.fileName();
+    temp.close();
+    const QString failure = RunXlsWriter(input, tempPath, plan.visibleRows, progress);
+    progress.End();
+    if (!failure.isEmpty()) return Failed(kSaveFailed + QStringLiteral("\r\n") + failure);
+    if (!SaveCopy(tempPath, path)) return Failed(kSaveFailed);
+    return Written(plan);
+}
+
 GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString& path,
                                   const QString& sheetName, const GridExportLayout& layout,
                                   ProgressReporter& progress)
 {
-    GridExportResult result = ExportsAsCsv(path) ? ExportGridToCsv(grid, path, layout, progress)
-                                                 : ExportGridToExcel(grid, path, sheetName, layout, progress);
+    GridExportResult result;
+    if (ExportsAsCsv(path)) result = ExportGridToCsv(grid, path, layout, progress);
+    else if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+        result = ExportGridToExcel(grid, path, sheetName, layout, progress);
+    else result = ExportGridToXls(grid, path, sheetName, layout, progress);
     result.path = path;
     return result;
 }

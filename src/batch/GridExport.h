@@ -57,17 +57,29 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
                                    const QString& sheetName, const GridExportLayout& layout = {},
                                    ProgressReporter& progress = NoProgress());
 
-// The file an export writes for the name the operator chose: a name without
-// an ending gets ".xlsx", and so does one ending in ".xls", since the file
-// is an .xlsx workbook and its name must not say otherwise; *note then tells
-// the operator of the new name.
-QString GridExportPath(const QString& chosen, QString* note = nullptr);
+// Writes the visible rows and columns to an Excel 97-2003 workbook (.xls,
+// BIFF8) laid out as ExportGridToExcel lays out its .xlsx: one sheet named
+// `sheetName` (made acceptable), caption rows bold on #FFC080, thin borders
+// on every cell of the block, the same column widths, line breaks kept. The
+// writer runs in a process of its own under a time and memory limit; the
+// file replaces the old one only when whole, and a failure tells why with
+// "文件保存出错！" first. A grid beyond the format's 65,536 rows or 256
+// columns, or a cell text beyond its 32,767 characters, is refused with a
+// message saying so.
+GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& path, const QString& sheetName,
+                                 const GridExportLayout& layout = {}, ProgressReporter& progress = NoProgress());
 
-// True when the path's last three characters are "csv" in any case; such a
-// path is written as CSV, any other as a workbook.
+// The file an export writes for the name the operator chose: a name without
+// an ending gets ".xls", the workbook the save dialog offers, unless its last
+// three letters already make it a CSV file.
+QString GridExportPath(const QString& chosen);
+
+// True when the path's last three characters are "csv" in any case ("a.csv",
+// also "acsv"); such a path is written as CSV, any other as a workbook.
 bool ExportsAsCsv(const QString& path);
 
-// CSV for a path ExportsAsCsv accepts, a workbook otherwise.
+// CSV for a path ExportsAsCsv accepts, an .xlsx workbook for a path ending
+// in ".xlsx", an Excel 97-2003 workbook for any other.
 GridExportResult ExportGridToFile(const QAbstractItemModel& grid, const QString& path,
                                   const QString& sheetName, const GridExportLayout& layout = {},
                                   ProgressReporter& progress = NoProgress());

@@ -3,7 +3,6 @@
 #include "storage/Database.h"
 #include "core/Registry.h"
 
-#include <QSqlQuery>
 
 namespace slip {
 
@@ -16,40 +15,42 @@ const QString kSection = QStringLiteral("Corvanteel");
 InputMapRows LoadInputMap(const QString& fmt)
 {
     InputMapRows out;
-    DbConnection conn;
-    if (!conn.isOpen()) return out;
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT ID, Map FROM 映射 WHERE Fmt=? ORDER BY ID, rowid"))) return out;
-    q.addBindValue(fmt);
-    if (!q.exec()) return out;
-    while (q.next()) {
+    const Recordset rs = OpenRecordset(QStringLiteral("SELECT ID, Map FROM 映射 WHERE Fmt=? ORDER BY ID, rowid"), {fmt});
+    if (!rs.ok) {
+        out.error = rs.error;
+        return out;
+    }
+    for (const QVector<QVariant>& row : rs.rows) {
         bool idOk = false;
-        const qint32 id = q.value(0).toInt(&idOk);
+        const qint32 id = row.value(0).toInt(&idOk);
         // A doubled row of one box: the first one counts, as the dialog shows it.
-        if (idOk && !out.maps.contains(id)) out.maps.insert(id, q.value(1).toString());
+        if (idOk && !out.maps.contains(id)) out.maps.insert(id, row.value(1).toString());
     }
     out.ok = true;
     return out;
 }
 
-bool SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
+StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
 {
     DbConnection conn;
-    if (!conn.begin()) return false;
-    if (!ExecuteSql(QStringLiteral("DELETE FROM 映射 WHERE Fmt=?"), {fmt}, &conn)) {
+    auto failed = [&](const QString& sql, const QVariantList& params) {
         conn.rollback();
-        return false;
-    }
+        return StoreResult::Failed(conn.isOpen() ? QStringLiteral("数据库打开错误(") + StatementText(sql, params)
+                                                       + QStringLiteral(")！")
+                                                 : conn.failureText());
+    };
+    const QString remove = QStringLiteral("DELETE FROM 映射 WHERE Fmt=?");
+    const QString insert = QStringLiteral("INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?)");
+    if (!conn.begin()) return failed(remove, {fmt});
+    if (!ExecuteSql(remove, {fmt}, &conn)) return failed(remove, {fmt});
     for (auto it = maps.constBegin(); it != maps.constEnd(); ++it) {
         if (it.value().trimmed().isEmpty()) continue;
-        if (!ExecuteSql(QStringLiteral("INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?)"),
-                        {it.key(), fmt, it.value()}, &conn)) {
-            conn.rollback();
-            return false;
-        }
+        if (!ExecuteSql(insert, {it.key(), fmt, it.value()}, &conn)) return failed(insert, {it.key(), fmt, it.value()});
     }
-    return conn.commit();
+    if (!conn.commit())
+        return StoreResult::Failed(conn.failureText().isEmpty() ? QStringLiteral("数据库打开错误(") + insert + QStringLiteral(")！")
+                                                                : conn.failureText());
+    return StoreResult::Ok();
 }
 
 ImportRowSettings LoadImportRowSettings()

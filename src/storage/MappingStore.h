@@ -1,4 +1,5 @@
 #pragma once
+#include "storage/StoreResult.h"
 #include <QMap>
 #include <QString>
 
@@ -7,6 +8,7 @@ namespace slip {
 // The Map strings of one format's boxes, by box record ID (table 映射).
 struct InputMapRows {
     bool ok = false;  // false when the database could not be read
+    QString error;    // then "数据库打开错误(…)！"
     QMap<qint32, QString> maps;
 };
 
@@ -14,9 +16,10 @@ struct InputMapRows {
 InputMapRows LoadInputMap(const QString& fmt);
 
 // Replaces all Map strings of the format by `maps` in one transaction: a box
-// whose Map string is blank gets no row. False (and the stored rows as they
-// were) when the database can't be written.
-bool SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps);
+// whose Map string is blank gets no row. When the database can't be written
+// the stored rows stay as they were and the error is "数据库打开错误(…)！"
+// with the statement that failed.
+StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps);
 
 // The import row numbers as the operator last entered them, shared by all
 // formats: start row, end row, lines per record. A value never stored (or

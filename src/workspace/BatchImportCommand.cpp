@@ -23,11 +23,10 @@ ImportSource SelectImportFile(QWidget* parent)
     const QString path = ChooseFile(kImportFileFilter, false);
     if (path.isEmpty()) return source;
     const ImportFileKind kind = ImportFileKindOf(path);
-    if (kind == ImportFileKind::Unsupported) {
-        MsgBox(UnsupportedImportFileError(), PromptIcon::Warning);
-        return source;
-    }
-    if (kind == ImportFileKind::Workbook) {
+    // Every file but a CSV file goes to the worksheet chooser: one that is
+    // no workbook is told there; a workbook under another name is refused by
+    // the mapping dialog's preview.
+    if (kind != ImportFileKind::Csv) {
         const QString sheet = ChooseWorksheet(parent, path);
         if (sheet.isEmpty()) return source;
         source.sheet = sheet;
@@ -49,11 +48,9 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
         }))
         preview.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (cancelled) return std::nullopt;
-    if (!preview.ok()) {
-        MsgBox(preview.error, PromptIcon::Critical);
-        return std::nullopt;
-    }
-    ImportMapDialog dialog(format, source, preview.rows, lineBreakMarker, parent);
+    // A file that can't be read still gets the dialog, with the reason: the
+    // mapping can be typed or mended all the same.
+    ImportMapDialog dialog(format, source, preview.rows, lineBreakMarker, parent, preview.error);
     CenterForm(&dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Request();

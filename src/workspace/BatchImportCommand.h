@@ -13,16 +13,17 @@ class SlipFormat;
 // The file dialog's filter for import files.
 extern const QString kImportFileFilter;
 
-// Asks for the file to import and, for a workbook, its worksheet. The path is
-// kept exactly as chosen. Answers an unset source when the operator cancels
-// either dialog or picks a file of another kind (then told so); a workbook
-// that can't be read has its reason shown.
+// Asks for the file to import and, for any file but a CSV file, its
+// worksheet. The path is kept exactly as chosen. Answers an unset source when
+// the operator cancels either dialog; a file whose sheets can't be listed has
+// its reason shown.
 ImportSource SelectImportFile(QWidget* parent);
 
 // Opens the mapping dialog on the source: first its preview is read (off the
-// window's thread, with the progress window), and a file that can't be read
-// is refused with the reason and no dialog. Answers the request when the
-// operator confirmed with OK; nothing on Cancel, here or in the progress.
+// window's thread, with the progress window); a file that can't be read, or
+// is of another kind than CSV or workbook, has the reason told over the
+// dialog. Answers the request when the operator confirmed with OK a file that
+// can be imported; nothing on Cancel, here or in the progress.
 std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& format, const ImportSource& source,
                                           const QString& lineBreakMarker);
 

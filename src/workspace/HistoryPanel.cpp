@@ -27,7 +27,7 @@ namespace slip {
 
 const QString HistoryPanel::kExportName = QStringLiteral("Sorvelin进账单打印历史数据");
 const QString HistoryPanel::kExportFilter =
-    QStringLiteral("CSV (逗号分隔)(*.csv)|*.csv|MS Excel文件  (*.xlsx)|*.xlsx");
+    QStringLiteral("CSV (逗号分隔)(*.csv)|*.csv|MS Excel文件  (*.xls)|*.xls");
 
 namespace {
 
@@ -370,18 +370,14 @@ void HistoryPanel::ExportGrid()
     }
     const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
     if (chosen.isEmpty()) return;
-    QString renamed;
-    const QString path = GridExportPath(chosen, &renamed);
+    const QString path = GridExportPath(chosen);
     if (QFileInfo::exists(path) && !ConfirmLoss(QStringLiteral("该文件已存在，是否覆盖？")))
         return;
     WindowProgress progress;
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
-    if (!result.ok) {
+    // A finished export says nothing: the operator sees the file where they put it.
+    if (!result.ok)
         MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
-        return;
-    }
-    MsgBox(QStringLiteral("历史记录已导出到文件：\r\n") + QDir::toNativeSeparators(path) +
-           (renamed.isEmpty() ? QString() : QStringLiteral("\r\n") + renamed));
 }
 
 void HistoryPanel::FindInGrid()

@@ -71,7 +71,7 @@ QMap<qint32, QString> ImportMapModel::StoredMaps() const
 
 int ImportMapModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(boxes_.size()); }
 
-int ImportMapModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+int ImportMapModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant ImportMapModel::data(const QModelIndex& index, int role) const
 {
@@ -81,6 +81,8 @@ QVariant ImportMapModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         switch (index.column()) {
+        case IndexColumn: return QString::number(box.boxIndex);
+        case IdColumn: return QString::number(box.recordId);
         case NumberColumn: return QString::number(index.row() + 1);
         case BoxColumn: return ImportBoxName(box);
         case MapColumn: return box.map;
@@ -118,6 +120,8 @@ QVariant ImportMapModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
     switch (section) {
+    case IndexColumn: return QStringLiteral("Index");
+    case IdColumn: return QStringLiteral("ID");
     case NumberColumn: return QStringLiteral("序号");
     case BoxColumn: return QStringLiteral("输入框内容");
     case MapColumn: return QStringLiteral("对应列号");
@@ -151,8 +155,8 @@ QString ImportMapDialog::HelpText(const QString& lineBreakMarker)
 
 ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& source,
                                  const QVector<QStringList>& previewRows, const QString& lineBreakMarker,
-                                 QWidget* parent)
-    : QDialog(parent), formatName_(format.Name())
+                                 QWidget* parent, const QString& previewError)
+    : QDialog(parent), formatName_(format.Name()), importable_(source.Importable())
 {
     setWindowTitle(kCaption);
     auto* v = new QVBoxLayout(this);
@@ -240,7 +244,9 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     resize(900, 660);
-    if (!stored.ok) MsgBox(QStringLiteral("无法读取已保存的导入数据映射！"), PromptIcon::Warning);
+    // Told as the dialog opens, before the operator maps anything.
+    if (!previewError.isEmpty()) MsgBox(previewError, PromptIcon::Warning);
+    if (!stored.ok) MsgBox(stored.error, PromptIcon::Warning);
 }
 
 void ImportMapDialog::CommitEditor()
@@ -253,6 +259,11 @@ void ImportMapDialog::CommitEditor()
 void ImportMapDialog::TryAccept()
 {
     CommitEditor();
+    // A file of another kind: OK closes like Cancel (the mapping is stored).
+    if (!importable_) {
+        reject();
+        return;
+    }
     const ImportRange range = ImportRangeFromTexts(startRow->text(), endRow->text(), linesPerRecord->text());
     if (const QString refusal = CheckImportRange(range); !refusal.isEmpty()) {
         MsgBox(refusal, PromptIcon::Warning);
@@ -264,9 +275,10 @@ void ImportMapDialog::TryAccept()
 
 void ImportMapDialog::Store()
 {
-    bool ok = SaveInputMap(formatName_, model_->StoredMaps());
-    ok = SaveImportRowSettings({startRow->text(), endRow->text(), linesPerRecord->text()}) && ok;
-    if (!ok) MsgBox(QStringLiteral("导入数据映射保存失败！"), PromptIcon::Warning);
+    const StoreResult saved = SaveInputMap(formatName_, model_->StoredMaps());
+    if (!saved) MsgBox(saved.error, PromptIcon::Warning);
+    if (!SaveImportRowSettings({startRow->text(), endRow->text(), linesPerRecord->text()}))
+        MsgBox(QStringLiteral("导入行数设置保存失败！"), PromptIcon::Warning);
 }
 
 void ImportMapDialog::done(int result)

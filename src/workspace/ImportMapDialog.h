@@ -25,7 +25,10 @@ struct ImportSource {
     QString path;   // as the operator chose it (letter case kept)
     QString sheet;  // the worksheet of a workbook; "" for a CSV file
     ImportFileKind kind = ImportFileKind::Unsupported;
-    bool IsSet() const { return !path.isEmpty() && kind != ImportFileKind::Unsupported; }
+    // A file was chosen and, unless it is a CSV file, a worksheet of it: the
+    // mapping dialog opens. Only a CSV file or a workbook is imported.
+    bool IsSet() const { return !path.isEmpty() && (kind == ImportFileKind::Csv || !sheet.isEmpty()); }
+    bool Importable() const { return IsSet() && kind != ImportFileKind::Unsupported; }
 };
 
 // The first rows of the file for the mapping dialog, or why it can't be read.
@@ -36,18 +39,19 @@ struct ImportPreview {
 };
 inline constexpr int kImportPreviewRows = 19;
 inline constexpr int kImportPreviewColumns = 59;
-// Reads the preview: only the first rows of the file. A file the import
-// would refuse (missing, unreadable, undecodable, binary, no workbook) is
-// refused before the operator maps anything.
+// Reads the preview: only the first rows of the file, or why the import
+// would refuse it (missing, unreadable, undecodable, binary, no workbook, a
+// file of another kind than CSV or workbook).
 ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& progress);
 
 // The boxes of the format with their Map strings, one row each (text, check
-// and picture boxes, each kind in index order): the running number, the box
-// and its Map string, the only text the operator edits.
+// and picture boxes, each kind in index order): the box's index and record
+// ID, the running number, the box and its Map string, the only text the
+// operator edits.
 class ImportMapModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NumberColumn, BoxColumn, MapColumn };
+    enum Column { IndexColumn, IdColumn, NumberColumn, BoxColumn, MapColumn, ColumnCount };
     explicit ImportMapModel(const ImportMaps& boxes, QObject* parent = nullptr);
 
     // The maps for the import: each Map string trimmed.
@@ -92,12 +96,15 @@ struct ImportRequest {
 // whenever it closes (OK, Cancel or the close box), so a mapping typed once
 // is there the next time. OK takes the rows in either order and refuses more
 // than 30,000 of them with a message, staying open; otherwise it closes with
-// the request. Cancel never imports.
+// the request. Cancel never imports, and neither does OK for a file of
+// another kind than CSV or workbook: it only closes. A preview that could not
+// be read (`previewError`) and stored maps that could not be read are told as
+// it opens; the mapping can be edited all the same.
 class ImportMapDialog : public QDialog {
     Q_OBJECT
 public:
     ImportMapDialog(const SlipFormat& format, const ImportSource& source, const QVector<QStringList>& previewRows,
-                    const QString& lineBreakMarker, QWidget* parent = nullptr);
+                    const QString& lineBreakMarker, QWidget* parent = nullptr, const QString& previewError = {});
 
     QLabel* fileLabel = nullptr;  // the file (and worksheet) being imported
     QTableView* preview = nullptr;
@@ -128,6 +135,7 @@ private:
     void Store();
 
     QString formatName_;
+    bool importable_ = false;
     ImportMapModel* model_ = nullptr;
     MapStringDelegate* delegate_ = nullptr;
     SheetPreviewModel* previewModel_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "batch/GridExport.h"
 #include "batch/GridExportWorkbookCheck.h"
+#include "batch/Workbook.h"
 
 using namespace slip;
 using namespace slip::test;
@@ -127,6 +128,76 @@ TEST_F(XlsxExportHome, ReadsBackWithCaptionFormattingBordersAndWidths)
     EXPECT_EQ(int(widths["A"].toDouble()), 6);
 }
 
+using XlsExportHome = test::WithHome;
+
+TEST_F(XlsExportHome, ReadsBackCellByCellInTheProgramsReaderAndAnother)
+{
+    QVector<QStringList> rows = kRows;
+    rows << QStringList{"5", "長い名前𠮷", "", ""};
+    TextTableModel model(kCaptions, rows);
+    GridExportLayout layout;
+    layout.columnTwips.insert(1, 1230);
+    const QString path = home.file("历史.xls");
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
+    test::RecordingProgress progress;
+    const GridExportResult r = ExportGridToFile(model, path, "Sorvelin进账单打印历史数据", layout, progress);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(progress.titles, QStringList{"正在将数据导出到EXCEL文件 …"});
+    EXPECT_EQ(Entries(home.path()).filter("历史"), QStringList{"历史.xls"});
+
+    // The program's own reader: every text with its Tab, empty cells empty.
+    const SheetNames names = ListWorksheets(path);
+    ASSERT_EQ(names.names, QStringList{"Sorvelin进账单打印历史数据"}) << names.error.toStdString();
+    const SheetRead own = ReadWorksheet(path, names.names[0]);
+    ASSERT_TRUE(own.ok()) << own.error.toStdString();
+    // A second reader of its own kind: xlrd, with the looks.
+    const QJsonObject book = ReadXls(path);
+    EXPECT_EQ(book["title"].toString(), "Sorvelin进账单打印历史数据");
+    EXPECT_EQ(book["sheets"].toInt(), 1);
+    ASSERT_EQ(book["rows"].toArray().size(), rows.size() + 1);
+    for (int r = 0; r <= rows.size(); ++r) {
+        for (int c = 0; c < kCaptions.size(); ++c) {
+            const QString& text = r == 0 ? kCaptions[c] : rows[r - 1][c];
+            const QString want = text.isEmpty() ? QString() : text + "\t";
+            EXPECT_EQ(own.cells.Cell(r + 1, c + 1), want) << r << "," << c;
+            const QJsonObject cell = XlsxCell(book, r, c);
+            EXPECT_EQ(cell["v"].toString(), want) << r << "," << c;
+            EXPECT_EQ(cell["bold"].toBool(), r == 0) << r << "," << c;
+            EXPECT_EQ(cell["fill"].toString(), r == 0 ? "FFC080" : "") << r << "," << c;
+            EXPECT_EQ(cell["left"].toInt() * 10 + cell["bottom"].toInt(), 11) << r << "," << c << ": thin";
+            EXPECT_EQ(cell["wrap"].toBool(), text.contains('\n') || text.contains('\r')) << r << "," << c;
+        }
+    }
+    // 1,230 twips give 10 characters; the others fit their texts as in .xlsx.
+    const QJsonArray widths = book["widths"].toArray();
+    EXPECT_EQ(widths[0].toInt(), 6);
+    EXPECT_EQ(widths[1].toInt(), 10);
+    EXPECT_EQ(widths[3].toInt(), 10);
+}
+
+TEST_F(XlsExportHome, WhatTheFormatCantHoldIsRefusedAndTheOldFileKept)
+{
+    const QString path = home.file("大.xls");
+    ASSERT_TRUE(WriteBytes(path, "old contents"));
+    const struct {
+        QStringList captions;
+        QVector<QStringList> rows;
+    } grids[] = {
+        {QStringList(257, "列"), {}},                              // one column too many
+        {{"A"}, QVector<QStringList>(65536, QStringList{"1"})},    // with its caption row, one row too many
+        {{"A"}, {{QString(32767, QChar(u'字'))}}},                 // a cell with its Tab too long
+    };
+    for (const auto& g : grids) {
+        const GridExportResult r = ExportGridToFile(TextTableModel(g.captions, g.rows), path, "表");
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(".xlsx或.csv")) << r.error.toStdString();
+        EXPECT_EQ(FileBytes(path), "old contents");
+    }
+    // At the edge it still fits.
+    ASSERT_TRUE(ExportGridToFile(TextTableModel(QStringList(256, "列"), {}), path, "表").ok);
+    EXPECT_EQ(ReadXls(path)["rows"].toArray()[0].toArray().size(), 256);
+}
+
 TEST(XlsxExport, SheetNamesAreMadeAcceptable)
 {
     EXPECT_EQ(SafeSheetName("Sorvelin进账单打印历史数据"), "Sorvelin进账单打印历史数据");
@@ -140,31 +211,31 @@ TEST(GridExportFile, AWorkbookIsNamedForWhatItIsAndThePathEndingChoosesTheFormat
 {
     const struct {
         QString chosen, path;
-        bool told;
-    } names[] = {{"/d/a.xls", "/d/a.xlsx", true}, {"/d/a.XLS", "/d/a.XLSx", true}, {"/d/a", "/d/a.xlsx", false},
-                 {"/d/a.csv", "/d/a.csv", false}, {"/d/a.xlsx", "/d/a.xlsx", false}};
-    for (const auto& n : names) {
-        QString note;
-        EXPECT_EQ(GridExportPath(n.chosen, &note), n.path);
-        EXPECT_EQ(!note.isEmpty(), n.told) << n.chosen.toStdString();
-    }
-    QString note;
-    GridExportPath("/d/历史.xls", &note);
-    EXPECT_EQ(note, "工作簿以新的Excel格式（.xlsx）保存，文件名“历史.xls”已改为“历史.xlsx”。");
+    } names[] = {{"/d/a.xls", "/d/a.xls"}, {"/d/a.XLS", "/d/a.XLS"}, {"/d/a", "/d/a.xls"},
+                 {"/d/a.csv", "/d/a.csv"}, {"/d/acsv", "/d/acsv"}, {"/d/a.xlsx", "/d/a.xlsx"}};
+    for (const auto& n : names) EXPECT_EQ(GridExportPath(n.chosen), n.path) << n.chosen.toStdString();
 
+    // The last three letters decide CSV, a dot or not; ".xlsx" the newer
+    // workbook; anything else an Excel 97-2003 workbook.
     test::TestHome home;
     TextTableModel model({"A"}, {{"1"}});
-    ASSERT_TRUE(ExportGridToFile(model, home.file("u.CSV"), "表").ok);
-    EXPECT_EQ(FileBytes(home.file("u.CSV")), "A\t\r\n1\t\r\n");
-    ASSERT_TRUE(ExportGridToFile(model, home.file("u.txt"), "表").ok);
-    EXPECT_TRUE(FileBytes(home.file("u.txt")).startsWith("PK"));  // a zip: the workbook
+    const struct {
+        const char* name;
+        QByteArray start;
+    } files[] = {{"u.CSV", "A\t\r\n1\t\r\n"}, {"ucsv", "A\t\r\n1\t\r\n"}, {"u.xlsx", "PK"},
+                 {"u.txt", QByteArray::fromHex("d0cf11e0a1b11ae1")}, {"u.xls", QByteArray::fromHex("d0cf11e0a1b11ae1")}};
+    for (const auto& f : files) {
+        const GridExportResult r = ExportGridToFile(model, home.file(f.name), "表");
+        ASSERT_TRUE(r.ok) << f.name << ": " << r.error.toStdString();
+        EXPECT_TRUE(FileBytes(home.file(f.name)).startsWith(f.start)) << f.name;
+    }
 }
 
-class AtomicExportTest : public ::testing::TestWithParam<bool> {
+class AtomicExportTest : public ::testing::TestWithParam<const char*> {
 protected:
     GridExportResult Export(const QAbstractItemModel& model, const QString& path)
     {
-        return GetParam() ? ExportGridToCsv(model, path) : ExportGridToExcel(model, path, "表");
+        return ExportGridToFile(model, path, "表");
     }
     test::TestHome home_;
 };
@@ -173,7 +244,7 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
 {
     const QString folder = home_.file("exports");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString name = GetParam() ? "out.csv" : "out.xlsx";
+    const QString name = GetParam();
     const QString path = folder + "/" + name;
     ASSERT_TRUE(WriteBytes(path, "old contents"));
     QVector<QStringList> rows;
@@ -184,7 +255,7 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
         r = Export(TextTableModel({"文字", "数"}, rows), path);
     }
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "文件保存出错！");
+    EXPECT_TRUE(r.error.startsWith("文件保存出错！")) << r.error.toStdString();
     EXPECT_EQ(FileBytes(path), "old contents");
     EXPECT_EQ(Entries(folder), QStringList{name});
     ASSERT_TRUE(Export(TextTableModel({"A"}, {{"新"}}), path).ok);
@@ -192,8 +263,12 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
     EXPECT_EQ(Entries(folder), QStringList{name});
 }
 
-INSTANTIATE_TEST_SUITE_P(CsvAndWorkbook, AtomicExportTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Csv" : "Workbook"; });
+INSTANTIATE_TEST_SUITE_P(CsvAndWorkbooks, AtomicExportTest, ::testing::Values("out.csv", "out.xlsx", "out.xls"),
+                         [](const auto& info) {
+                             return std::string(info.param).substr(4) == "csv"    ? "Csv"
+                                    : std::string(info.param).substr(4) == "xlsx" ? "Workbook"
+                                                                                 : "OldWorkbook";
+                         });
 
 TEST_F(XlsxExportHome, TheCompletenessCheckTellsAWholeWorkbookFromADamagedOne)
 {

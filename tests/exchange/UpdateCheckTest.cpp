@@ -78,14 +78,14 @@ TEST_F(UpdateCheck, OnlyANewerVersionIsAnnouncedAndBacksTheDatabaseUp)
 {
     for (const char* title : {"套打(3.0)", "套打(2.5)"}) {
         Announce(UpdatePage(QString::fromUtf8(title)));
-        const UpdateCheckResult r = CheckNewVersion("3.00", 17, 5s);
+        const UpdateCheckResult r = CheckNewVersion("3.00", 17, kAnswerTimeout);
         EXPECT_EQ(r.outcome, UpdateOutcome::UpToDate) << title;
         EXPECT_TRUE(r.message.isEmpty() && r.backupPath.isEmpty());
     }
     EXPECT_TRUE(Backups().isEmpty());
     Announce(UpdatePage(QStringLiteral("单据套打系统 (3.10)")));
     const QByteArray database = FileBytes(DatabasePath());
-    const UpdateCheckResult r = CheckNewVersion("3.00", 17, 5s);
+    const UpdateCheckResult r = CheckNewVersion("3.00", 17, kAnswerTimeout);
     EXPECT_EQ(r.outcome, UpdateOutcome::NewerAvailable);
     EXPECT_EQ(r.serverVersion, "3.10");
     EXPECT_EQ(FileBytes(r.backupPath), database);
@@ -103,7 +103,7 @@ TEST_F(UpdateCheck, ErrorPageAndGarbageChangeNothing)
     };
     for (const HttpRoute& a : answers) {
         server.setRoute("/calbrenno/downpage/Pro.asp", a);
-        const UpdateCheckResult r = CheckNewVersion("3.00", 17, 400ms, 1);
+        const UpdateCheckResult r = CheckNewVersion("3.00", 17, kAnswerTimeout, 1);
         EXPECT_NE(r.outcome, UpdateOutcome::NewerAvailable);
         EXPECT_NE(r.outcome, UpdateOutcome::UpToDate);
         EXPECT_TRUE(r.message.isEmpty());

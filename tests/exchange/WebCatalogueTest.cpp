@@ -4,7 +4,7 @@
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
 
-#include <QElapsedTimer>
+#include <QTimer>
 
 using namespace slip;
 using namespace slip::test;
@@ -98,7 +98,7 @@ TEST_F(Catalogue, GoodListReplacesTheTableInOrder)
 {
     ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
     server.setRoute("/kvw/fmt.asp", {200, Page(kGoodLines + kHostileLines)});
-    const CatalogueRefresh r = DownWebFmt(5s, 1);
+    const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
     ASSERT_TRUE(r.ok) << r.error.toStdString() << r.detail.toStdString();
     EXPECT_EQ(r.stored, 3);
     EXPECT_EQ(r.skipped, kHostileLines.size());
@@ -121,7 +121,7 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     };
     for (const HttpRoute& answer : answers) {
         server.setRoute("/kvw/fmt.asp", answer);
-        const CatalogueRefresh r = DownWebFmt(400ms, 1);
+        const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
         EXPECT_FALSE(r.ok) << answer.status;
         EXPECT_FALSE(r.error.isEmpty());
         EXPECT_EQ(Names(LoadWebFmtList()), QStringList{"旧的"});
@@ -136,6 +136,27 @@ TEST_F(Catalogue, AnAnswerOfTheMarkAloneEmptiesTheTable)
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.stored, 0);
     EXPECT_TRUE(LoadWebFmtList().isEmpty());
+}
+
+TEST_F(Catalogue, AHugeListIsStoredBesideTheWindowsThread)
+{
+    QStringList lines;
+    for (int i = 0; i < 200000; ++i) lines << QStringLiteral("银行|格式%1|/fmt/%1.tvq||2023-05-06").arg(i);
+    server.setRoute("/kvw/fmt.asp", {200, Page(lines)});
+    // While the new list is being written (the database's rollback journal
+    // stands beside it), a timer of this thread keeps firing.
+    const QString journal = DatabasePath() + QStringLiteral("-journal");
+    int ticksWhileStoring = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (QFileInfo::exists(journal)) ++ticksWhileStoring;
+    });
+    tick.start(0);
+    const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
+    tick.stop();
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.stored, 200000);
+    EXPECT_GE(ticksWhileStoring, 3);
 }
 
 TEST(CatalogueFind, NextMatchWrapsAndTriesTheCurrentRowLast)
@@ -156,12 +177,12 @@ TEST_F(CatalogueDownload, PreviewPictureIsDownloadedOnceThenTakenFromTemp)
 {
     server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
     const WebFormatRecord e = Entry("工行", "/fmt/gh.tvq", "/pic/gh.jpg");
-    WebDownload d = DownloadPreviewPicture(e, progress, 5s);
+    WebDownload d = DownloadPreviewPicture(e, progress, kAnswerTimeout);
     ASSERT_TRUE(d.ok) << d.error.toStdString();
     EXPECT_EQ(d.path, Temp("gh.jpg"));
     EXPECT_EQ(FileBytes(d.path), kJpeg);
     EXPECT_FALSE(d.fromCache);
-    d = DownloadPreviewPicture(e, progress, 5s);
+    d = DownloadPreviewPicture(e, progress, kAnswerTimeout);
     EXPECT_TRUE(d.ok);
     EXPECT_TRUE(d.fromCache);
     EXPECT_EQ(server.hits("/pic/gh.jpg"), 1);
@@ -183,7 +204,7 @@ TEST_F(CatalogueDownload, EntryIsDownloadedBesideItsPictureForTheImport)
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile(QStringLiteral("工行"))});
     server.setRoute("/pic/gh.jpg", {200, kJpeg, "image/jpeg"});
     const WebFormatDownload d =
-        DownloadWebFormat(Entry(QStringLiteral("工行.jpg版"), "/fmt/gh.tvq", "/pic/gh.jpg"), progress, 5s);
+        DownloadWebFormat(Entry(QStringLiteral("工行.jpg版"), "/fmt/gh.tvq", "/pic/gh.jpg"), progress, kAnswerTimeout);
     ASSERT_TRUE(d.ok) << d.error.toStdString();
     // A ".jpg" inside the name stays, so the picture lies beside the template.
     EXPECT_EQ(d.templatePath, Temp(QStringLiteral("工行.jpg版.tvq")));
@@ -199,9 +220,10 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
     const QString older = Temp(QStringLiteral("工行.tvq"));
     ASSERT_TRUE(WriteBytes(older, ExchangeFile("older")));
     server.setRoute("/fmt/page.tvq", {200, "<html>maintenance</html>"});
-    server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", 3000ms});
+    server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", kSilentServerDelay});
     for (const char* path : {"/fmt/missing.tvq", "/fmt/page.tvq", "/fmt/slow.tvq"}) {
-        const WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), path, "/pic/a.jpg"), progress, 400ms);
+        const auto timeout = QByteArray(path) == "/fmt/slow.tvq" ? kShortTimeout : kAnswerTimeout;
+        const WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), path, "/pic/a.jpg"), progress, timeout);
         EXPECT_FALSE(d.ok) << path;
         EXPECT_TRUE(d.templatePath.isEmpty()) << path;
         EXPECT_FALSE(d.error.isEmpty());
@@ -213,17 +235,15 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
 TEST_F(CatalogueDownload, ACancelWhileThePictureComesLeavesNeitherFile)
 {
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
-    server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", 3000ms});
-    QElapsedTimer clock;
-    clock.start();
+    // The picture never comes within the test: only the cancel ends the wait.
+    server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", kSilentServerDelay});
     // The operator cancels once the template is in and the picture is awaited.
     const auto cancelled = [this] { return server.hits("/pic/slow.jpg") > 0; };
     const WebFormatDownload d =
-        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/slow.jpg"), progress, 5s, cancelled);
+        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/slow.jpg"), progress, kAnswerTimeout, cancelled);
     EXPECT_FALSE(d.ok);
     EXPECT_TRUE(d.cancelled);
     EXPECT_TRUE(d.templatePath.isEmpty());
-    EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.tvq"))));
     EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.jpg"))));
 }
@@ -234,7 +254,7 @@ TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenFo
     ASSERT_TRUE(WriteBytes(stale, kJpeg));
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
     const WebFormatDownload d =
-        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/missing.jpg"), progress, 5s);
+        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/missing.jpg"), progress, kAnswerTimeout);
     ASSERT_TRUE(d.ok);
     EXPECT_TRUE(d.picturePath.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(stale));
@@ -247,14 +267,14 @@ TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTemp)
     server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
     server.setRoute("/pic/ok.jpg", {200, kJpeg});
     for (const QString& p : {"/../../DATA.mdb", "//evil/x.tvq", "/a/..%2F..%2FDATA.mdb", "C:\\x"}) {
-        EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), p, "/pic/ok.jpg"), progress, 2s).ok) << p.toStdString();
-        EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/ok.tvq", p), progress, 2s).ok);
+        EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), p, "/pic/ok.jpg"), progress, kAnswerTimeout).ok) << p.toStdString();
+        EXPECT_FALSE(DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/ok.tvq", p), progress, kAnswerTimeout).ok);
     }
     EXPECT_TRUE(server.requests().isEmpty()) << "refused unsent";
     // Names that look like paths become plain file names inside Temp.
     for (const QString& name : {"../../DATA", "..", "/etc/passwd", "\\\\evil\\share", "DATA.mdb", "x\r\ny"})
-        ASSERT_TRUE(DownloadWebFormat(Entry(name, "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s).ok) << name.toStdString();
-    EXPECT_FALSE(DownloadWebFormat(Entry(QString(300, QChar(u'长')), "/fmt/ok.tvq"), progress, 2s).ok);
+        ASSERT_TRUE(DownloadWebFormat(Entry(name, "/fmt/ok.tvq", "/pic/ok.jpg"), progress, kAnswerTimeout).ok) << name.toStdString();
+    EXPECT_FALSE(DownloadWebFormat(Entry(QString(300, QChar(u'长')), "/fmt/ok.tvq"), progress, kAnswerTimeout).ok);
     EXPECT_EQ(OutsideTemp(DataFolder()), before);
     EXPECT_EQ(FileHash(DatabasePath()), database);
 }
@@ -267,10 +287,10 @@ TEST_F(CatalogueDownload, TempThatIsALinkElsewhereIsNotUsed)
     ASSERT_TRUE(QFile::link(elsewhere, Temp()));
     server.setRoute("/fmt/ok.tvq", {200, ExchangeFile("ok")});
     server.setRoute("/pic/ok.jpg", {200, kJpeg});
-    const WebFormatDownload d = DownloadWebFormat(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s);
+    const WebFormatDownload d = DownloadWebFormat(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, kAnswerTimeout);
     EXPECT_FALSE(d.ok);
     EXPECT_FALSE(d.error.isEmpty());
-    EXPECT_FALSE(DownloadPreviewPicture(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, 2s).ok);
+    EXPECT_FALSE(DownloadPreviewPicture(Entry("ok", "/fmt/ok.tvq", "/pic/ok.jpg"), progress, kAnswerTimeout).ok);
     EXPECT_TRUE(QDir(elsewhere).isEmpty());
     EXPECT_TRUE(server.requests().isEmpty());
 }

@@ -265,6 +265,9 @@ TEST(CopyCaption, NumberAtTheEndIsCountedOn)
         {"金额2", 3, "金额5"}, {"户名", 1, "户名1"}, {"第09行", 2, "第09行2"}, {"号007", 1, "号8"},
         {"金额07", 1, "金额8"}, {"x000", 2, "x2"}, {"x99", 1, "x100"}, {"a12345678901", 1, "a12345678902"},
         {"a99999999999999999999", 1, "a100000000000000000000"},
+        // A carry across the run's first figure, also after leading zeros.
+        {"a999999999", 1, "a1000000000"}, {"a1999999999", 1, "a2000000000"},
+        {"a0999999999", 2, "a1000000001"}, {"a0000000009", 1, "a10"},
     };
     for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }

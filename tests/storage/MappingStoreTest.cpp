@@ -38,7 +38,8 @@ TEST(MappingStore, FailedSaveLeavesTheStoredMapping)
     // The database refuses one row of the new mapping half way through.
     ASSERT_TRUE(ExecuteSql("CREATE TRIGGER refuse BEFORE INSERT ON 映射 WHEN NEW.Map='坏' "
                            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    EXPECT_FALSE(SaveInputMap("工行", {{1, "C"}, {2, "坏"}, {3, "D"}}));
+    EXPECT_EQ(SaveInputMap("工行", {{1, "C"}, {2, "坏"}, {3, "D"}}).error,
+              "数据库打开错误(INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?))！");
     EXPECT_EQ(LoadInputMap("工行").maps, (QMap<qint32, QString>{{1, "A"}, {2, "B"}}));
 }
 
@@ -49,7 +50,10 @@ TEST(MappingStore, UnreadableDatabaseIsReportedNotEmpty)
     ASSERT_TRUE(ExecuteSql("CREATE TABLE other (x)", {}, &create));  // a database without the table
     const InputMapRows rows = LoadInputMap("工行");
     EXPECT_FALSE(rows.ok);
-    EXPECT_FALSE(SaveInputMap("工行", {{1, "A"}}));
+    EXPECT_TRUE(rows.error.startsWith("数据库打开错误(SELECT")) << rows.error.toStdString();
+    const StoreResult saved = SaveInputMap("工行", {{1, "A"}});
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.error, "数据库打开错误(DELETE FROM 映射 WHERE Fmt=?)！");
 }
 
 TEST(ImportRowSettingsStore, DefaultsAndRoundTrip)

@@ -74,6 +74,38 @@ widths = {k: d.width for k, d in ws.column_dimensions.items()}
 print(json.dumps({'title': ws.title, 'sheets': len(wb.worksheets), 'rows': rows, 'widths': widths}))
 )";
 
+// Reads the first sheet of an Excel 97-2003 workbook with xlrd (Debian's
+// python3-xlrd, a reader of its own apart from the program's): its title, the
+// sheet count, per cell its text, bold, fill colour as RRGGBB, left and bottom
+// border line styles (1 thin) and whether it wraps, and the column widths in
+// characters.
+inline const char* kReadXlsScript = R"(
+import json, sys, xlrd
+wb = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+ws = wb.sheet_by_index(0)
+def look(r, c):
+    xf = wb.xf_list[ws.cell_xf_index(r, c)]
+    fill = None
+    if xf.background.fill_pattern == 1:
+        rgb = wb.colour_map.get(xf.background.pattern_colour_index)
+        fill = '%02X%02X%02X' % rgb if rgb else None
+    return {'v': str(ws.cell_value(r, c)), 'bold': bool(wb.font_list[xf.font_index].bold), 'fill': fill,
+            'left': xf.border.left_line_style, 'bottom': xf.border.bottom_line_style,
+            'wrap': bool(xf.alignment.text_wrapped)}
+rows = [[look(r, c) for c in range(ws.ncols)] for r in range(ws.nrows)]
+widths = [ws.computed_column_width(c) // 256 for c in range(ws.ncols)]
+print(json.dumps({'title': ws.name, 'sheets': wb.nsheets, 'rows': rows, 'widths': widths}))
+)";
+
+// The first sheet of an .xls workbook as kReadXlsScript reads it.
+inline QJsonObject ReadXls(const QString& path)
+{
+    QString error;
+    const QJsonDocument doc = RunPythonJson(kReadXlsScript, {path}, &error);
+    EXPECT_TRUE(doc.isObject()) << error.toStdString();
+    return doc.object();
+}
+
 // A CSV file's rows of fields, as Python's csv module reads it in the
 // given encoding.
 inline QVector<QStringList> ReadCsv(const QString& path, const char* encoding = "gbk")

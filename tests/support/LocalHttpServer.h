@@ -8,6 +8,14 @@
 
 namespace slip::test {
 
+// Time-outs for the tests, kept far apart from what the server does so that
+// a busy machine never turns one case into another: an answer the server gives
+// at once gets a time-out no load reaches; a server that keeps silent stays
+// silent a hundred times longer than the short time-out set against it.
+inline constexpr std::chrono::milliseconds kAnswerTimeout{60000};
+inline constexpr std::chrono::milliseconds kShortTimeout{300};
+inline constexpr std::chrono::milliseconds kSilentServerDelay{kShortTimeout * 100};
+
 // What the server answers on one path.
 struct HttpRoute {
     int status = 200;

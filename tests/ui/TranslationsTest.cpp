@@ -1,3 +1,5 @@
+#include "ChildTestProgram.h"
+
 #include "ui/Translations.h"
 
 #include <QDialogButtonBox>
@@ -21,7 +23,7 @@ ChineseSystemLocale* const g_childLocale =
 TEST(Translations, TheProgramsLocaleIsChineseForEveryWidget)
 {
     if (!g_childLocale) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env = test::ChildTestEnvironment();
         env.insert(QStringLiteral("SLIP_LOCALE_CHILD"), QStringLiteral("1"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         env.insert(QStringLiteral("LANG"), QStringLiteral("C"));

@@ -1,10 +1,12 @@
 #include "BatchUiSupport.h"
 #include "ModalScript.h"
+#include "ScriptedFileDialog.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
 
 #include "batch/CsvReader.h"
 #include "batch/Workbook.h"
+#include "storage/Database.h"
 #include "storage/MappingStore.h"
 #include "ui/Progress.h"
 #include "workspace/BatchImportCommand.h"
@@ -121,6 +123,89 @@ TEST_F(ImportMapDialogHome, MapStringsAreStoredAndShownAgain)
     for (const auto& [row, map] : QVector<QPair<int, QString>>{{0, "A"}, {1, " b "}, {2, "D"}, {3, "\"条码:\",A+1"}})
         EXPECT_EQ(MapAt(again.dialog, row), map);
     EXPECT_EQ(again.dialog.endRow->text(), "3");
+}
+
+TEST_F(ImportMapDialogHome, TheMappingListShowsIndexIdNumberBoxAndMap)
+{
+    SlipFormat f;
+    MakeFormat(f);
+    OpenDialog open(f, GbkCsv(home));
+    const ImportMapModel& m = *open.dialog.findChild<ImportMapModel*>();
+    QStringList captions;
+    for (int c = 0; c < m.columnCount(); ++c) captions << m.headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(captions, (QStringList{"Index", "ID", "序号", "输入框内容", "对应列号"}));
+    const int indexes[] = {1, 2, 1001, 2001};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(m.index(r, ImportMapModel::IndexColumn).data().toString(), QString::number(indexes[r]));
+        EXPECT_EQ(m.index(r, ImportMapModel::IdColumn).data().toString(), QString::number(BoxIdAt(f, indexes[r])));
+        EXPECT_EQ(m.index(r, ImportMapModel::NumberColumn).data().toString(), QString::number(r + 1));
+        EXPECT_FALSE(m.flags(m.index(r, ImportMapModel::IdColumn)) & Qt::ItemIsEditable);
+    }
+}
+
+// What the operator sees from the file dialog on, for files the import
+// can't read: the message, then the mapping dialog, whose mapping is kept.
+TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheReason)
+{
+    SlipFormat f;
+    MakeFormat(f);
+    const QString sample = QStringLiteral(SLIP_SOURCE_DIR "/tests/data/batch-sample.xls");
+    // A workbook under a name of another kind goes through the worksheet
+    // chooser; the preview then says it is not imported, and OK only closes.
+    const QString renamed = home.file("批量.txt");
+    ASSERT_TRUE(QFile::copy(sample, renamed));
+    const struct {
+        QString path;
+        QString sheet;     // chosen in the worksheet chooser; "" for none shown
+        QString message;
+        bool imports;
+    } cases[] = {
+        {renamed, "批量数据", UnsupportedImportFileError(), false},
+        {sample, "", SheetNameError(), true},  // a sheet gone by the time the preview reads it
+    };
+    for (const auto& c : cases) {
+        ScriptedFileDialog files;
+        files.answers = {c.path};
+        ScriptedPrompter prompts;
+        ModalScript script;
+        ImportSource source;
+        if (!c.sheet.isEmpty()) {
+            script.Expect<WorksheetChooser>([](WorksheetChooser& w) { Click(w.okButton); });
+            source = SelectImportFile(nullptr);
+            EXPECT_EQ(source.sheet, c.sheet) << prompts.shown.join("|").toStdString();
+        } else {
+            source = {c.path, "无此表", ImportFileKind::Workbook};
+        }
+        ASSERT_TRUE(source.IsSet());
+        script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
+            TypeMap(d, 0, "Q");
+            Click(d.okButton);
+        });
+        const std::optional<ImportRequest> request = ShowInputMap(nullptr, f, source, "//");
+        EXPECT_TRUE(script.Done() && script.unexpected.isEmpty()) << script.unexpected.join(",").toStdString();
+        EXPECT_EQ(prompts.shown, QStringList{c.message});
+        EXPECT_EQ(request.has_value(), c.imports) << c.path.toStdString();
+        EXPECT_EQ(LoadInputMap("工行").maps.value(BoxIdAt(f, 1)), "Q");
+        ASSERT_TRUE(SaveInputMap("工行", {}));
+    }
+}
+
+TEST_F(ImportMapDialogHome, DatabaseFailuresAreToldWithTheStatement)
+{
+    SlipFormat f;
+    MakeFormat(f);
+    const QString csv = GbkCsv(home);
+    ASSERT_TRUE(ExecuteSql("DROP TABLE 映射"));
+    ScriptedPrompter prompts;
+    {
+        OpenDialog open(f, csv);
+        ASSERT_EQ(prompts.shown.size(), 1);
+        EXPECT_EQ(prompts.shown[0], "数据库打开错误(SELECT ID, Map FROM 映射 WHERE Fmt='工行' ORDER BY ID, rowid)！");
+        TypeMap(open.dialog, 0, "A");
+        Click(open.dialog.cancelButton);
+    }
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_EQ(prompts.shown[1], "数据库打开错误(DELETE FROM 映射 WHERE Fmt='工行')！");
 }
 
 TEST_F(ImportMapDialogHome, CancelImportsNothingButKeepsWhatWasTyped)

@@ -1,6 +1,8 @@
 #pragma once
 // Answers the modal dialogs a command opens, in order, while the dialogs run
 // their own event loops as they do for the operator.
+#include "ui/Progress.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -47,6 +49,10 @@ private:
     {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) return;
+        // The progress window of work that runs before the awaited dialog is
+        // no step of the script: on a busy machine it is up long enough to be
+        // seen, on a quiet one it never shows.
+        if (qobject_cast<Indicator*>(modal)) return;
         if (modal == last_) {
             // The step left its dialog open: give it time, then end it.
             if (clock_.elapsed() > 20000) Reject(modal);
