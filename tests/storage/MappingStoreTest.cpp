@@ -39,7 +39,7 @@ TEST(MappingStore, FailedSaveLeavesTheStoredMapping)
     ASSERT_TRUE(ExecuteSql("CREATE TRIGGER refuse BEFORE INSERT ON 映射 WHEN NEW.Map='坏' "
                            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     EXPECT_EQ(SaveInputMap("工行", {{1, "C"}, {2, "坏"}, {3, "D"}}).error,
-              "数据库打开错误(INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?))！");
+              "数据库打开错误(INSERT INTO 映射(ID, Fmt, Map) VALUES(2, '工行', '坏'))！");
     EXPECT_EQ(LoadInputMap("工行").maps, (QMap<qint32, QString>{{1, "A"}, {2, "B"}}));
 }
 
@@ -53,7 +53,7 @@ TEST(MappingStore, UnreadableDatabaseIsReportedNotEmpty)
     EXPECT_TRUE(rows.error.startsWith("数据库打开错误(SELECT")) << rows.error.toStdString();
     const StoreResult saved = SaveInputMap("工行", {{1, "A"}});
     EXPECT_FALSE(saved);
-    EXPECT_EQ(saved.error, "数据库打开错误(DELETE FROM 映射 WHERE Fmt=?)！");
+    EXPECT_EQ(saved.error, "数据库打开错误(DELETE FROM 映射 WHERE Fmt='工行')！");
 }
 
 TEST(ImportRowSettingsStore, DefaultsAndRoundTrip)
