@@ -2,6 +2,7 @@
 
 #include "core/DataFolder.h"
 #include "storage/DatabaseCipher.h"
+#include "storage/FileConnection.h"
 #include "storage/SavedFile.h"
 
 #include <QCryptographicHash>
@@ -10,8 +11,6 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -20,8 +19,6 @@
 namespace slip {
 
 namespace {
-
-std::atomic<quint64> g_compactConnections{0};
 
 struct Failure {
     int number = 0;
@@ -57,32 +54,22 @@ const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
 // a hot journal. A journal it ignores (an emptied header) is no use.
 class WriteLock {
 public:
-    explicit WriteLock(const QString& path)
-        : name_(QStringLiteral("slip-compact-%1").arg(++g_compactConnections))
+    explicit WriteLock(const QString& path) : conn_(path, 250)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
-        if (!db.open() || !KeyConnection(db)) return;
-        QSqlQuery q(db);
-        held_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        QSqlDatabase db = conn_.db();
+        held_ = conn_.ok() && KeyConnection(db) && conn_.Run(QStringLiteral("BEGIN IMMEDIATE"));
     }
     ~WriteLock()
     {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name_, false);
-            if (held_) QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name_);
+        if (held_) conn_.Run(QStringLiteral("ROLLBACK"));
     }
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
     bool Held() const { return held_; }
-    const QString& ConnectionName() const { return name_; }
+    const QString& ConnectionName() const { return conn_.Name(); }
 
 private:
-    QString name_;
+    FileConnection conn_;
     bool held_ = false;
 };
 
@@ -136,27 +123,10 @@ bool ClearWithJournals(const QString& path, QString& why)
 bool RunOn(const QString& file, const QString& sql, const QVariantList& params, QString& error,
            QStringList* rows = nullptr)
 {
-    const QString name = QStringLiteral("slip-compact-%1").arg(++g_compactConnections);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open() || !KeyConnection(db)) {
-            error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            ok = q.prepare(sql);
-            for (const QVariant& p : params) q.addBindValue(p);
-            ok = ok && q.exec();
-            if (!ok) error = q.lastError().text();
-            if (ok && rows)
-                while (q.next()) *rows << q.value(0).toString();
-            q.finish();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    FileConnection conn(file);
+    QSqlDatabase db = conn.db();
+    const bool ok = conn.ok() && KeyConnection(db) && conn.Run(sql, params, rows);
+    if (!ok) error = conn.error().isEmpty() ? db.lastError().text() : conn.error();
     return ok;
 }
 

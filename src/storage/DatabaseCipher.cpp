@@ -1,6 +1,7 @@
 #include "storage/DatabaseCipher.h"
 
 #include "core/DataFolder.h"
+#include "storage/FileConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +10,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <unistd.h>
 
@@ -17,56 +17,7 @@ namespace slip {
 
 namespace {
 
-std::atomic<quint64> g_cipherConnections{0};
-
 const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
-
-// A connection of its own to one file, closed and removed on leaving.
-class FileConnection {
-public:
-    explicit FileConnection(const QString& file)
-        : name_(QStringLiteral("slip-cipher-%1").arg(++g_cipherConnections))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) error_ = db.lastError().text();
-    }
-    ~FileConnection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name_, false);
-            if (db.isValid()) db.close();
-        }
-        QSqlDatabase::removeDatabase(name_);
-    }
-    FileConnection(const FileConnection&) = delete;
-    FileConnection& operator=(const FileConnection&) = delete;
-
-    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
-    bool ok() const { return error_.isEmpty(); }
-    QString error() const { return error_; }
-
-    // Runs one statement; the first column of its rows goes to `rows`.
-    bool Run(const QString& sql, const QVariantList& params = {}, QStringList* rows = nullptr)
-    {
-        QSqlQuery q(db());
-        bool done = q.prepare(sql);
-        for (const QVariant& p : params) q.addBindValue(p);
-        done = done && q.exec();
-        if (!done) {
-            error_ = q.lastError().text();
-            return false;
-        }
-        if (rows)
-            while (q.next()) *rows << q.value(0).toString();
-        return true;
-    }
-
-private:
-    QString name_;
-    QString error_;
-};
 
 // The file's settings for the database of the given schema ("" the main
 // one, "name." an attached one); they follow its key.

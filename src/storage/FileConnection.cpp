@@ -1,0 +1,48 @@
+#include "storage/FileConnection.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+
+namespace slip {
+
+namespace {
+std::atomic<quint64> g_fileConnections{0};
+} // namespace
+
+FileConnection::FileConnection(const QString& file, int busyTimeoutMs)
+    : name_(QStringLiteral("slip-file-%1").arg(++g_fileConnections))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!db.open()) error_ = db.lastError().text();
+}
+
+FileConnection::~FileConnection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (db.isValid()) db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase FileConnection::db() const { return QSqlDatabase::database(name_, false); }
+
+bool FileConnection::Run(const QString& sql, const QVariantList& params, QStringList* rows)
+{
+    QSqlQuery q(db());
+    bool done = q.prepare(sql);
+    for (const QVariant& p : params) q.addBindValue(p);
+    done = done && q.exec();
+    if (!done) {
+        error_ = q.lastError().text();
+        return false;
+    }
+    if (rows)
+        while (q.next()) *rows << q.value(0).toString();
+    return true;
+}
+
+} // namespace slip
