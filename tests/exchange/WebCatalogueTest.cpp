@@ -1,10 +1,10 @@
 #include "ExchangeTestSupport.h"
+#include "TicksWhile.h"
 
 #include "exchange/LocalNames.h"
 #include "exchange/TextFile.h"
 #include "exchange/WebCatalogue.h"
 
-#include <QTimer>
 
 using namespace slip;
 using namespace slip::test;
@@ -145,15 +145,9 @@ TEST_F(Catalogue, AHugeListIsStoredBesideTheWindowsThread)
     server.setRoute("/kvw/fmt.asp", {200, Page(lines)});
     // While the new list is being written (the database's rollback journal
     // stands beside it), a timer of this thread keeps firing.
-    const QString journal = DatabasePath() + QStringLiteral("-journal");
-    int ticksWhileStoring = 0;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (QFileInfo::exists(journal)) ++ticksWhileStoring;
-    });
-    tick.start(0);
-    const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
-    tick.stop();
+    CatalogueRefresh r;
+    const int ticksWhileStoring = TicksWhileFileExists(DatabasePath() + QStringLiteral("-journal"),
+                                                       [&] { r = DownWebFmt(kAnswerTimeout, 1); });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.stored, 200000);
     EXPECT_GE(ticksWhileStoring, 3);

@@ -6,6 +6,7 @@
 #include "StoredFormats.h"
 #include "TestHome.h"
 #include "TestUpdater.h"
+#include "TicksWhile.h"
 
 #include "core/DataFolder.h"
 #include "exchange/ExchangeCodec.h"
@@ -207,15 +208,9 @@ TEST_F(CatalogueWindow, AHugeListIsStoredAndShownWhileTheWindowsKeepAnswering)
     // stands beside it), the window goes on handling its events: a timer of
     // its thread keeps firing (how long its gaps are is measured in the
     // benchmarks).
-    const QString journal = DatabasePath() + QStringLiteral("-journal");
-    int ticksWhileStoring = 0;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (QFileInfo::exists(journal)) ++ticksWhileStoring;
+    const int ticksWhileStoring = TicksWhileFileExists(DatabasePath() + QStringLiteral("-journal"), [&] {
+        QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
     });
-    tick.start(0);
-    QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
-    tick.stop();
     EXPECT_GE(ticksWhileStoring, 3);
     ASSERT_EQ(dlg->list->rowCount(), 200000) << dlg->statusLabel->text().toStdString();
     EXPECT_EQ(dlg->list->index(199999, CatalogueListModel::NumberColumn).data().toInt(), 200000);
