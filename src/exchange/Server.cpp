@@ -27,9 +27,9 @@ QString ServerAddressParamName() { return QStringLiteral("服务器地址"); }
 
 QString ServerAddress() { return GetParam(ServerAddressParamName()).trimmed(); }
 
-bool SetServerAddress(const QString& address)
+bool SetServerAddress(const QString& address, QString* error)
 {
-    return SetParam(ServerAddressParamName(), address.trimmed());
+    return SetParam(ServerAddressParamName(), address.trimmed(), error);
 }
 
 QString NoServerAddressError() { return QStringLiteral("未设置服务器地址！"); }

@@ -11,7 +11,9 @@ namespace slip {
 // command answers NoServerAddressError() and sends nothing.
 QString ServerAddressParamName();          // "服务器地址"
 QString ServerAddress();                   // the stored text, trimmed
-bool SetServerAddress(const QString& address);
+// False when it could not be stored; error (when given) then says why, with
+// the failed statement.
+bool SetServerAddress(const QString& address, QString* error = nullptr);
 
 QString NoServerAddressError();            // "未设置服务器地址！"
 QString BadServerAddressError(const QString& address);

@@ -173,7 +173,10 @@ int FindFmt(const QVector<WebFormatRecord>& rows, const QString& keyword, int cu
 
 QString LastSearchKeyword() { return GetParam(QStringLiteral("格式搜索")); }
 
-bool SaveSearchKeyword(const QString& keyword) { return SetParam(QStringLiteral("格式搜索"), keyword); }
+bool SaveSearchKeyword(const QString& keyword, QString* error)
+{
+    return SetParam(QStringLiteral("格式搜索"), keyword, error);
+}
 
 QString PreviewPicturePath(const WebFormatRecord& entry)
 {

@@ -74,7 +74,8 @@ int FindFmt(const QVector<WebFormatRecord>& rows, const QString& keyword, int cu
 
 // The last keyword, parameter "格式搜索".
 QString LastSearchKeyword();
-bool SaveSearchKeyword(const QString& keyword);
+// False when it could not be stored; error (when given) then says why.
+bool SaveSearchKeyword(const QString& keyword, QString* error = nullptr);
 
 // --- Downloads into Temp ----------------------------------------------------
 

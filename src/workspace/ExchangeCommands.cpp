@@ -72,8 +72,8 @@ bool ServerAddressCommand()
                 continue;
             }
         }
-        if (!SetServerAddress(typed)) {
-            MsgBox(QStringLiteral("服务器地址无法保存！"), PromptIcon::Critical);
+        if (QString error; !SetServerAddress(typed, &error)) {
+            MsgBox(error, PromptIcon::Critical);
             return false;
         }
         return true;

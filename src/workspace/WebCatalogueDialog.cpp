@@ -235,7 +235,7 @@ void WebCatalogueDialog::FindFmt()
         MsgBox(QStringLiteral("请先输入关键词！"), PromptIcon::None);
         return;
     }
-    SaveSearchKeyword(keyword);
+    if (QString error; !SaveSearchKeyword(keyword, &error)) MsgBox(error, PromptIcon::Critical);
     const int found = slip::FindFmt(Entries(), keyword, list->CurrentRow());
     if (found < 0) {
         statusLabel->setText(QStringLiteral("没有找到含有“") + keyword + QStringLiteral("”的格式。"));

@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "FileBytes.h"
 #include "Responding.h"
 #include "ScriptedFileDialog.h"
@@ -338,6 +339,13 @@ TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)
     prompts.inputs = {QString()};
     item->trigger();
     EXPECT_EQ(ServerAddress(), "");
+    // An address that can't be stored is told with the failed statement.
+    test::DamageTable("参数");
+    prompts.shown.clear();
+    prompts.inputs = {QStringLiteral("https://example.test")};
+    item->trigger();
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_TRUE(prompts.shown[1].startsWith("数据库打开错误(")) << prompts.shown[1].toStdString();
 }
 
 TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
