@@ -1,6 +1,7 @@
 #include "BenchMemory.h"
 #include "batch/BatchDataSet.h"
 #include "batch/BatchImport.h"
+#include "batch/Workbook.h"
 #include "core/ProgressReporter.h"
 #include "model/SlipFormat.h"
 #include "ui/Progress.h"
@@ -165,5 +166,18 @@ BENCHMARK(BM_ImportCsv30000RowsThroughWindow)->Unit(benchmark::kMillisecond);
 
 void BM_ImportXlsx30000RowsThroughWindow(benchmark::State& state) { RunImportThroughWindow(state, true); }
 BENCHMARK(BM_ImportXlsx30000RowsThroughWindow)->Unit(benchmark::kMillisecond);
+
+// The mapping preview of a workbook reads the first rows it shows and stops,
+// however long the sheet behind them.
+void BM_PreviewFirst19RowsOfAWorkbookOf30000Rows(benchmark::State& state)
+{
+    const QString path = XlsxPath();
+    for (auto _ : state) {
+        const CellRange preview = ReadSheetRange(path, QStringLiteral("明细"), 1, 19, 1, 59);
+        if (!preview.ok() || preview.rows.size() != 19) state.SkipWithError("preview not read");
+        benchmark::DoNotOptimize(preview);
+    }
+}
+BENCHMARK(BM_PreviewFirst19RowsOfAWorkbookOf30000Rows)->Unit(benchmark::kMillisecond);
 
 } // namespace
