@@ -4,6 +4,7 @@
 // (every fsync, fdatasync, rename and unlink), for k = 1, 2, ... until a run
 // gets through. After each kill the folder is opened as the program's start
 // opens it, and the format is compared with the one before and the one after.
+#include "ChildTestProgram.h"
 #include "FileBytes.h"
 #include "TestHome.h"
 
@@ -148,10 +149,7 @@ bool RunKilledAt(const QString& which, const QString& data, int k, const QString
         "break fsync\nbreak fdatasync\nbreak rename\nbreak unlink\n"
         "commands 1-4\nsilent\nset $n = $n + 1\nif $n == %1\nkill\nquit 9\nend\ncontinue\nend\n"
         "run\nquit $_exitcode\n").arg(k).toUtf8());
-    // A clean environment: no shard variables of the run that started us.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& key : env.keys())
-        if (key.startsWith("GTEST_")) env.remove(key);
+    QProcessEnvironment env = test::ChildTestEnvironment();
     env.insert("SLIP_KILLED_SAVE", which);
     env.insert("SLIP_KILLED_DATA", data);
     env.insert("TMPDIR", scratch);

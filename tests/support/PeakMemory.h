@@ -20,8 +20,10 @@ public:
     }
     // False where the system does not let a process reset its mark.
     bool Available() const { return available_; }
-    // The highest resident size since the start, less the size at the start.
-    qint64 GrowthBytes() const { return StatusBytes("VmHWM:") - start_; }
+    // The highest resident size since the start.
+    qint64 PeakBytes() const { return StatusBytes("VmHWM:"); }
+    // The same, less the size at the start.
+    qint64 GrowthBytes() const { return PeakBytes() - start_; }
 
 private:
     static qint64 StatusBytes(const char* field)
