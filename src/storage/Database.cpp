@@ -224,7 +224,7 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
     }
     if (!ok) {
         rs.rows.clear();
-        rs.error = conn->isOpen() ? QStringLiteral("数据库打开错误(") + StatementText(sql, params) + QStringLiteral(")！")
+        rs.error = conn->isOpen() ? StatementFailed(sql, params)
                                   : conn->failureText();
         return rs;
     }
@@ -310,6 +310,11 @@ QString StatementText(const QString& sql, const QVariantList& params)
         else out += v.toString();
     }
     return out;
+}
+
+QString StatementFailed(const QString& sql, const QVariantList& params)
+{
+    return QStringLiteral("数据库打开错误(") + StatementText(sql, params) + QStringLiteral(")！");
 }
 
 QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,

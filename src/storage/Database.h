@@ -142,6 +142,9 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
 // A statement as the operator is shown it: the bound values in place of the
 // "?" placeholders, texts between single quotes, numbers bare.
 QString StatementText(const QString& sql, const QVariantList& params);
+// The operator's message for a statement that failed:
+// "数据库打开错误(" + StatementText + ")！".
+QString StatementFailed(const QString& sql, const QVariantList& params = {});
 
 // The distinct non-empty values of a Fmt column, sorted. A read that failed
 // answers none, and error (when given) receives what to tell the operator.

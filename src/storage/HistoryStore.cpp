@@ -20,12 +20,6 @@ const QString kInsert = QStringLiteral("INSERT INTO 历史(ID, Fmt, CID, Con) VA
 const QString kSlipNumbers =
     QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? GROUP BY ID ORDER BY ID DESC");
 
-// The operator's message for a statement that failed.
-QString StatementFailed(const QString& sql)
-{
-    return QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！");
-}
-
 bool Run(QSqlQuery& q, const QString& sql, const QVariantList& params)
 {
     if (!q.prepare(sql)) return false;

@@ -206,7 +206,7 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     if (!ok) {
         page.failed = true;
         page.cells.fill(QString());
-        lastError_ = conn.isOpen() ? QStringLiteral("数据库打开错误(") + sql + QStringLiteral(")！")
+        lastError_ = conn.isOpen() ? StatementFailed(sql)
                                    : QStringLiteral("无法建立数据库连接！");
     }
 }

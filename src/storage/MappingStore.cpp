@@ -35,9 +35,7 @@ StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
     DbConnection conn;
     auto failed = [&](const QString& sql, const QVariantList& params) {
         conn.rollback();
-        return StoreResult::Failed(conn.isOpen() ? QStringLiteral("数据库打开错误(") + StatementText(sql, params)
-                                                       + QStringLiteral(")！")
-                                                 : conn.failureText());
+        return StoreResult::Failed(conn.isOpen() ? StatementFailed(sql, params) : conn.failureText());
     };
     const QString remove = QStringLiteral("DELETE FROM 映射 WHERE Fmt=?");
     const QString insert = QStringLiteral("INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?)");
@@ -48,7 +46,7 @@ StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
         if (!ExecuteSql(insert, {it.key(), fmt, it.value()}, &conn)) return failed(insert, {it.key(), fmt, it.value()});
     }
     if (!conn.commit())
-        return StoreResult::Failed(conn.failureText().isEmpty() ? QStringLiteral("数据库打开错误(") + insert + QStringLiteral(")！")
+        return StoreResult::Failed(conn.failureText().isEmpty() ? StatementFailed(insert)
                                                                 : conn.failureText());
     return StoreResult::Ok();
 }

@@ -25,9 +25,7 @@ QString GetParam(const QString& name, QString* error)
 bool SetParam(const QString& name, const QString& value, QString* error)
 {
     // The operator is shown the query the change starts from.
-    const QString failed = QStringLiteral("数据库打开错误(")
-                           + StatementText(QStringLiteral("SELECT * FROM 参数 WHERE Var=?"), {name})
-                           + QStringLiteral(")！");
+    const QString failed = StatementFailed(QStringLiteral("SELECT * FROM 参数 WHERE Var=?"), {name});
     auto fail = [&](const QString& why) {
         if (error) *error = why;
         return false;
