@@ -1,20 +1,26 @@
 #include "entry/KeyFilter.h"
 
-#include "entry/AmountText.h"
-
 namespace slip {
 
 bool IsNumericEntryCode(const DataType& type)
 {
     const int f = type.Code();
-    return (f >= 1 && f <= 99) || (f >= 105 && f <= 108) || (f >= 301 && f <= 399);
+    return (f >= 1 && f <= 99) || (f >= 105 && f <= 108);
 }
+
+namespace {
+
+bool IsFigureOrPoint(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || u == u'.' || (u >= 0xFF10 && u <= 0xFF19) || u == 0xFF0E;  // ０-９ ．
+}
+
+} // namespace
 
 bool AcceptsTypedChar(const DataType& type, QChar c)
 {
-    if (!IsNumericEntryCode(type)) return true;
-    const QChar h = HalfWidthNumberChar(c);
-    return (h >= u'0' && h <= u'9') || h == u'.' || h == QChar(8);
+    return !IsNumericEntryCode(type) || IsFigureOrPoint(c) || c == QChar(8);
 }
 
 QString FilterTypedText(const DataType& type, const QString& text)
@@ -22,10 +28,8 @@ QString FilterTypedText(const DataType& type, const QString& text)
     if (!IsNumericEntryCode(type)) return text;
     QString out;
     out.reserve(text.size());
-    for (QChar c : text) {
-        const QChar h = HalfWidthNumberChar(c);
-        if ((h >= u'0' && h <= u'9') || h == u'.') out.append(h);
-    }
+    for (QChar c : text)
+        if (IsFigureOrPoint(c)) out.append(c);
     return out;
 }
 
