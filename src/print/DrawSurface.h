@@ -46,7 +46,7 @@ public:
     struct Settings {
         QFont font;
         QColor foreColor;
-        int drawWidth = 1;
+        double drawWidth = 1;
         int drawStyle = kLineSolid;
     };
     Settings SaveSettings() const;
@@ -69,7 +69,7 @@ public:
     QColor ForeColor() const { return foreColor_; }
     void SetForeColor(const QColor& c) { foreColor_ = c; }
     // Line width in dots of the device; 0 or less draws the thinnest line.
-    void SetDrawWidth(int dots) { drawWidth_ = dots; }
+    void SetDrawWidth(double dots) { drawWidth_ = dots; }
     void SetDrawStyle(int code) { drawStyle_ = code; }
 
     void SetCurrentX(double x) { currentX_ = x; }
@@ -118,7 +118,7 @@ private:
 
     QFont font_;
     QColor foreColor_ = Qt::black;
-    int drawWidth_ = 1;
+    double drawWidth_ = 1;
     int drawStyle_ = kLineSolid;
     double currentX_ = 0;
     double currentY_ = 0;

@@ -9,14 +9,14 @@ namespace slip {
 
 QString PictureBoxValue(const QString& value)
 {
-    if (value.isEmpty() || IsBarcodeValue(value, false)) return value;
+    if (value.isEmpty() || IsBarcodeValue(value)) return value;
     return QFileInfo(value).isFile() ? value : QString();
 }
 
 QString PictureBoxToolTip(const QString& value)
 {
     if (value.isEmpty()) return QStringLiteral("点鼠标右键，在弹出菜单选相应的菜单项，可添加/更改图片或输入条码。");
-    if (IsBarcodeValue(value, true)) return QStringLiteral("当前条码：") + value;
+    if (IsBarcodeValue(value)) return QStringLiteral("当前条码：") + value;
     return QStringLiteral("当前图片：") + value;
 }
 

@@ -7,11 +7,10 @@
 
 namespace slip {
 
-// What a picture box keeps of a value set into it: a barcode, an empty value
-// or the path of a picture file that exists. The path of a missing file
-// empties the box, so that it never reaches the defaults or the history. A
-// value that prints as a barcode (one starting with "-", "%", "$" or "*") is
-// kept whatever the canvas makes of it.
+// What a picture box keeps of a value set into it: a barcode (IsBarcodeValue),
+// an empty value or the path of a picture file that exists. The path of a
+// missing file empties the box, so that it never reaches the defaults or the
+// history.
 QString PictureBoxValue(const QString& value);
 
 // The tooltip of a picture box showing the value: the hint on how to fill an

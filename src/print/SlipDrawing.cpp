@@ -39,12 +39,9 @@ bool BoxReadable(const Box& b)
                    b.lineSpacingMm});
 }
 
-bool IsBarcodeValue(const QString& value, bool canvasRules)
+bool IsBarcodeValue(const QString& value)
 {
-    if (value.isEmpty()) return !canvasRules;
-    const QChar c = value.at(0);
-    if (c >= u'0' && c <= u'9') return true;
-    return !canvasRules && QStringLiteral("-%$*").contains(c);
+    return !value.isEmpty() && QStringLiteral("0123456789-%$*").contains(value.at(0));
 }
 
 QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& w)
@@ -114,8 +111,8 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
     const QPointF at = PlaceOnSurface(b.rect.topLeft(), where);
     const double w = units::TwipsFromMm(b.rect.width());
     const double h = units::TwipsFromMm(b.rect.height());
-    if (IsBarcodeValue(value, settings.canvasRules)) {
-        if (value.isEmpty()) return;
+    if (value.isEmpty()) return;
+    if (IsBarcodeValue(value)) {
         double fontSize = 0;
         if (b.font.pointSize > 2) {
             s.SetFontName(b.font.family);
@@ -143,12 +140,12 @@ void DrawPicture(const Box& b, const QString& value, DrawSurface& s, const SlipP
             DrawEan13(s, value, xMm, yMm, b.rect.height(), b.rect.width(), fontSize, true);
         return;
     }
-    if (value.isEmpty() || !settings.loadPicture) return;
+    if (!settings.loadPicture) return;
     const QImage image = settings.loadPicture(b.id, value);
     if (!image.isNull()) s.PaintPicture(image, at.x(), at.y(), w, h);
 }
 
-void DrawLine(const Box& b, DrawSurface& s, const SlipPlacement& where)
+void DrawLine(const Box& b, DrawSurface& s, const SlipPlacement& where, const SlipDrawSettings& settings)
 {
     // Style code c draws with style c - 1; code 0 ("no border") draws nothing.
     const int style = int(RoundHalfEven(b.lineStyle - 1.0));
@@ -157,7 +154,7 @@ void DrawLine(const Box& b, DrawSurface& s, const SlipPlacement& where)
     const QPointF p2 = PlaceOnSurface(b.line.p2(), where);
     const auto saved = s.SaveSettings();
     s.SetDrawStyle(style);
-    s.SetDrawWidth(int(RoundHalfEven(b.lineWidth)));
+    s.SetDrawWidth(settings.lineWidth ? settings.lineWidth(b.lineWidth) : double(RoundHalfEven(b.lineWidth)));
     s.Line(p1.x(), p1.y(), p2.x(), p2.y(), b.color);
     s.RestoreSettings(saved);
 }
@@ -170,7 +167,7 @@ void DrawSlipBox(const SlipFormat& format, const Box& b, const QString& value, D
     if (!BoxReadable(b)) return;
     const QString v = ValueOnPaper(b, value);
     if (b.kind == BoxKind::Line) {
-        DrawLine(b, s, where);
+        DrawLine(b, s, where, settings);
         return;
     }
     if (v.isEmpty()) return;

@@ -31,10 +31,13 @@ struct SlipDrawSettings {
     std::function<double(DrawSurface&, double size)> fontSize;
     // The picture a picture box shows for its value (a file path).
     std::function<QImage(BoxId id, const QString& path)> loadPicture;
+    // The width a line is drawn with, in dots of the surface, for its stored
+    // width; none: the stored width in whole dots (the printer's).
+    std::function<double(double width)> lineWidth;
     // The barcode standard: 0 Code 39, anything else EAN-13.
     int barcodeStandard = 0;
-    // The canvas takes a value starting with a digit for a barcode; paper
-    // also one starting with "-", "%", "$" or "*", and an empty value.
+    // Drawn on the canvas: a Code 39 that can't be drawn says why in its box
+    // (paper tells the operator instead).
     bool canvasRules = false;
     // Who hears of a barcode that can't be drawn; nobody when none is given
     // (the canvas repaints often and says nothing).
@@ -54,8 +57,10 @@ LayoutByType PrintLayoutByType(const DataType& type);
 // never prints at the place or in the font of the box before it.
 bool BoxReadable(const Box& box);
 
-// Whether a picture box's value prints as a barcode.
-bool IsBarcodeValue(const QString& value, bool canvasRules);
+// Whether a picture box's value is a barcode, on the canvas and on paper
+// alike: one starting with a figure or with "-", "%", "$" or "*". Any other
+// value is the path of a picture; an empty one shows nothing.
+bool IsBarcodeValue(const QString& value);
 
 // Where a point of the slip (mm) lands on the surface, in twips.
 QPointF PlaceOnSurface(QPointF mm, const SlipPlacement& where);

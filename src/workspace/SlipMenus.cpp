@@ -191,7 +191,7 @@ void SlipMenus::EnterBarcode(BoxId id)
     if (!answer) return;
     format_.SetValue(id, answer->trimmed());
     // A symbol the box can't show leaves it empty: said now, not at printing.
-    if (canvas_ && canvas_->BarcodeStandard() == 0 && IsBarcodeValue(format_.Value(id), true)) {
+    if (canvas_ && canvas_->BarcodeStandard() == 0 && IsBarcodeValue(format_.Value(id))) {
         double module = 0;
         const QString why = Code39OutcomeMessage(
             FitReadableCode39(format_.Value(id), units::TwipsFromMm(b->rect.width()), module));

@@ -1,5 +1,8 @@
 #include "print/PictureBoxes.h"
 
+#include "print/SlipDrawing.h"
+
+#include "PrintTestSupport.h"
 #include "TestHome.h"
 
 #include <QImage>
@@ -58,4 +61,43 @@ TEST(PictureBoxes, APictureIsReadOnceForItsBoxAndAgainOnlyWhenTheBoxShowsAnother
     QFile::remove(first);
     EXPECT_TRUE(pictures.Picture(8, first).isNull());
     EXPECT_TRUE(pictures.Picture(9, QString()).isNull());
+}
+
+TEST(PictureBoxes, OneRuleTellsABarcodeFromAPictureOnTheCanvasAndOnPaper)
+{
+    TestHome home;
+    const QString picture = SavePicture(home, QStringLiteral("9.png"), Qt::red);
+    const struct {
+        QString value;
+        bool barcode;
+        QString tip;
+    } cases[] = {
+        {QStringLiteral("123"), true, QStringLiteral("当前条码：123")},
+        {QStringLiteral("*123*"), true, QStringLiteral("当前条码：*123*")},
+        {QStringLiteral("-12"), true, QStringLiteral("当前条码：-12")},
+        {QStringLiteral("%A1"), true, QStringLiteral("当前条码：%A1")},
+        {QStringLiteral("$5"), true, QStringLiteral("当前条码：$5")},
+        {picture, false, QStringLiteral("当前图片：") + picture},
+        {QStringLiteral("A12"), false, QStringLiteral("当前图片：A12")},
+        {QString(), false, QStringLiteral("点鼠标右键，在弹出菜单选相应的菜单项，可添加/更改图片或输入条码。")},
+    };
+    SlipFormat f;
+    Box box;
+    box.id = 1;
+    box.kind = BoxKind::Picture;
+    box.rect = QRectF(10, 10, 90, 12);
+    f.Load(FormatHeader{}, {box});
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsBarcodeValue(c.value), c.barcode) << c.value.toStdString();
+        EXPECT_EQ(PictureBoxToolTip(c.value), c.tip) << c.value.toStdString();
+        for (bool canvas : {true, false}) {
+            FakeSurface s;
+            SlipDrawSettings settings;
+            settings.canvasRules = canvas;
+            settings.loadPicture = [](BoxId, const QString& path) { return QImage(path); };
+            DrawSlipBox(f, box, c.value, s, SlipPlacement{}, settings);
+            EXPECT_EQ(!s.boxes.empty(), c.barcode) << c.value.toStdString() << " canvas " << canvas;
+            EXPECT_EQ(s.pictures.size(), c.value == picture ? 1u : 0u) << c.value.toStdString() << " canvas " << canvas;
+        }
+    }
 }

@@ -59,7 +59,7 @@ class FakeSurface : public DrawSurface {
 public:
     struct Text { double x, y; QString text; };
     struct Box { double x1, y1, x2, y2; QColor color; };
-    struct Line { double x1, y1, x2, y2; QColor color; int width; };
+    struct Line { double x1, y1, x2, y2; QColor color; double width; };
     double charWidth = 100;
     double lineHeight = 200;
     std::function<double(const QString&, double)> widthAtSize;
