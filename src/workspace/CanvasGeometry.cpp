@@ -14,6 +14,14 @@ QSizeF CanvasSize(double w, double h, double frameWidth, double zoom)
     return QSizeF(width, width * h / w);
 }
 
+int CanvasLinePixels(double storedWidth, double zoom)
+{
+    const double px = storedWidth * ClampZoom(zoom);
+    if (!std::isfinite(px)) return 1;
+    // A line's width is a whole number of pixels, as the window system draws it.
+    return int(std::clamp<qint64>(RoundHalfEven(std::clamp(px, 0.0, kMaxLinePixels)), 1, qint64(kMaxLinePixels)));
+}
+
 double ClampZoom(double zoom)
 {
     if (!std::isfinite(zoom)) return 1.0;

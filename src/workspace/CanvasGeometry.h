@@ -30,6 +30,13 @@ inline double MmPerScreenTwip(double pxPerMm, double dpi)
 // pixels; an empty size when the slip has no usable size.
 QSizeF CanvasSize(double slipWidthMm, double slipHeightMm, double frameWidth, double zoom);
 
+// The width in whole pixels of a line drawn on the canvas: its stored width
+// (pixels at zoom 1) times the zoom, rounded with halves to the even
+// neighbour, and never less than one pixel: 1.5 is 2 pixels at zoom 1 and 3
+// at zoom 2, whatever the slip's size.
+int CanvasLinePixels(double storedWidth, double zoom);
+inline constexpr double kMaxLinePixels = 8192;
+
 // Zoom stays between a tenth and twenty times the frame width.
 inline constexpr double kMinZoom = 0.1;
 inline constexpr double kMaxZoom = 20.0;

@@ -28,7 +28,6 @@ QString SlipGestures::ToolTipFor(Pointer p)
     case Pointer::Move: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可移动本输入框位置。");
     case Pointer::Resize: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可改变本输入框大小。");
     case Pointer::Type: return QStringLiteral("提示：点击鼠标左键,可以输入内容。");
-    case Pointer::Tick: return QStringLiteral("提示：点击鼠标左键,可以勾选或取消勾选。");
     case Pointer::LineStart:
     case Pointer::LineEnd:
     case Pointer::LineBody: return QStringLiteral("提示：按住鼠标左键(别松开),拖动鼠标,即可拖动本线条。");
@@ -77,18 +76,22 @@ SlipGestures::Pointer SlipGestures::BoxPointerAt(QPointF mm) const
     const Hit hit = HitAt(mm);
     const Box* b = hit.id != 0 && hit.kind != BoxKind::Line ? format_.Find(hit.id) : nullptr;
     if (!b) return Pointer::Arrow;
-    if (Locked()) return hit.kind == BoxKind::Text ? Pointer::Type : hit.kind == BoxKind::Check ? Pointer::Tick : Pointer::Arrow;
+    // A locked format is still typed in and ticked.
+    if (Locked()) return hit.kind == BoxKind::Text || hit.kind == BoxKind::Check ? Pointer::Type : Pointer::Arrow;
     // The move corner is tried first, so a small box can always be moved.
     if (const Pointer corner = CornerAt(*b, mm); corner != Pointer::Arrow) return corner;
-    return hit.kind == BoxKind::Check ? Pointer::Tick : Pointer::Type;
+    // Elsewhere every box shows the I-beam, a check box too.
+    return Pointer::Type;
 }
 
 BoxId SlipGestures::MenuBoxAt(QPointF mm) const
 {
     const Hit hit = HitAt(mm);
     if (hit.kind != BoxKind::Line) return hit.id;
-    // A line has its menu by its body only, and none while the format is locked.
-    return hit.part == LinePart::Body && !Locked() ? hit.id : 0;
+    // A line has its menu by the body's pointer only, and none while the
+    // format is locked: the pointer of an end the mouse slid on from stays,
+    // and with it the slip menu.
+    return !Locked() && hit.id == hoverLine_ && linePointer_ == LinePart::Body ? hit.id : 0;
 }
 
 SlipGestures::Pointer SlipGestures::CornerAt(const Box& b, QPointF mm) const

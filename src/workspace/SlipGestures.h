@@ -39,7 +39,7 @@ public:
     double Mm(double twips) const { return twips * mmPerTwip_; }
 
     // What the pointer shows.
-    enum class Pointer { Arrow, Move, Resize, Type, Tick, LineStart, LineEnd, LineBody };
+    enum class Pointer { Arrow, Move, Resize, Type, LineStart, LineEnd, LineBody };
 
     struct Hit {
         BoxId id = 0;
@@ -51,8 +51,10 @@ public:
     Hit HitAt(QPointF mm) const;
     // The pointer a box shows at a point (Arrow off every box).
     Pointer BoxPointerAt(QPointF mm) const;
-    // The box whose menu a right click at a point opens: a box, a line by
-    // its body while the format is unlocked; 0 for the slip menu.
+    // The box whose menu a right click at a point opens: a box, or a line
+    // while the format is unlocked and the mouse came onto its body other
+    // than from one of its ends (it then shows the line body's pointer); 0
+    // for the slip menu.
     BoxId MenuBoxAt(QPointF mm) const;
 
     // A mouse move without a gesture (or with one: then it drives it).

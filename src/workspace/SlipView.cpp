@@ -45,6 +45,10 @@ SlipView::SlipView(SlipFormat& format, QWidget* parent)
     viewport()->setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
+    // The canvas moves when a scroll bar's value changes: while the operator
+    // drags a thumb it stays, and goes there when the thumb is let go.
+    horizontalScrollBar()->setTracking(false);
+    verticalScrollBar()->setTracking(false);
     QPlainTextEdit* ed = editor_->Widget();
     editorViewport_ = ed->viewport();
     ed->viewport()->installEventFilter(this);
@@ -90,7 +94,7 @@ void SlipView::PictureValueSet(BoxId id)
         format_.SetValue(id, kept);
         return;
     }
-    if (kept.isEmpty() || IsBarcodeValue(kept, true)) pictures_->Forget(id);
+    if (kept.isEmpty() || IsBarcodeValue(kept)) pictures_->Forget(id);
     else pictures_->Picture(id, kept);
 }
 
@@ -232,9 +236,8 @@ SlipGestures& SlipView::Scaled() const
 {
     const CanvasTransform t = Transform();
     const double dpi = viewport()->logicalDpiX();
-    // A line's width is drawn in the painter's units: dots of the screen's
-    // resolution on the slip.
-    gestures_.SetScale(MmPerScreenTwip(t.pxPerMm, dpi), units::MmFromPixels(1, dpi));
+    // A unit of a line's width is as many pixels as the zoom.
+    gestures_.SetScale(MmPerScreenTwip(t.pxPerMm, dpi), t.pxPerMm > 0 ? zoom_ / t.pxPerMm : 0);
     return gestures_;
 }
 
@@ -252,7 +255,6 @@ Qt::CursorShape SlipView::CursorFor(SlipGestures::Pointer p)
     case P::Resize:
     case P::LineEnd: return Qt::SizeFDiagCursor;
     case P::Type: return Qt::IBeamCursor;
-    case P::Tick: return Qt::PointingHandCursor;
     case P::LineBody: return Qt::CrossCursor;
     case P::Arrow: break;
     }
@@ -306,6 +308,10 @@ bool SlipView::eventFilter(QObject* watched, QEvent* event)
             format_.SetSelected(EditingBox(), !format_.IsSelected(EditingBox()));
             return true;
         }
+        // The right button opens the box menu over the box being typed in,
+        // its caret and selection as they are (copy and paste work on them);
+        // the editor passes that press on, which would leave the box.
+        if (m->button() == Qt::RightButton) return true;
         if (m->button() != Qt::LeftButton || !inCorner) break;
         g.Press(Mm(px), m->button(), m->modifiers());
         return true;
@@ -357,8 +363,10 @@ void SlipView::Clicked(const SlipGestures::Click& click, QPointF px)
     if (b->kind == BoxKind::Text) {
         EditBox(click.id);
         QPlainTextEdit* ed = Editor();
-        if (EditingBox() == click.id && click.pointer == SlipGestures::Pointer::Type)
+        if (EditingBox() != click.id) return;
+        if (click.pointer == SlipGestures::Pointer::Type)
             ed->setTextCursor(ed->cursorForPosition(ed->viewport()->mapFrom(viewport(), px.toPoint())));
+        emit textBoxClicked(click.id);
     } else if (b->kind == BoxKind::Check) {
         format_.SetValue(click.id, IsTicked(format_.Value(click.id)) ? QString() : QStringLiteral("1"));
     }
@@ -470,9 +478,11 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
         }
         case BoxKind::Picture:
         case BoxKind::Label:
-            p.setPen(QPen(marked ? QColor(Qt::black) : QColor(0x60, 0x90, 0xD0), 0,
-                          marked ? Qt::SolidLine : Qt::DotLine));
-            if (marked || b.kind == BoxKind::Picture) p.drawRect(r);
+            // Framed only while marked: an unmarked picture box is its picture.
+            if (marked) {
+                p.setPen(QPen(Qt::black, 0));
+                p.drawRect(r);
+            }
             break;
         case BoxKind::Line: break;
         }
@@ -507,7 +517,10 @@ void SlipView::PaintBoxes(QPainter& p, const CanvasTransform& t)
     settings.barcodeStandard = barcodeStandard_;
     settings.fontSize = [this, scale](DrawSurface&, double size) { return CanvasFontPoints(size) / scale; };
     settings.loadPicture = PictureReader();
+    settings.lineWidth = [this, scale](double width) { return CanvasLinePixels(width, zoom_) / scale; };
     for (int kind = 0; kind < kBoxKindCount; ++kind) {
+        // Lines in whole pixels, as wide as their width says.
+        p.setRenderHint(QPainter::Antialiasing, kind != int(BoxKind::Line));
         for (const slip::Box& b : format_.Boxes()) {
             if (int(b.kind) != kind || b.kind == BoxKind::Check) continue;
             if (b.id == EditingBox()) continue;

@@ -89,6 +89,8 @@ public:
 
 signals:
     void zoomChanged(double zoom);
+    // A click without a drag on a text box, which is now being typed in.
+    void textBoxClicked(slip::BoxId id);
     // The operator left a text box (its value may now be converted).
     void boxLeft(slip::BoxId id);
     // Right click: on a box (id) or on the empty slip (0); position in global

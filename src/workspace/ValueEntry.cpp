@@ -35,6 +35,8 @@ ValueEntry::ValueEntry(SlipFormat& format, SlipView& view, QObject* parent)
     connect(editor_->document(), &QTextDocument::contentsChange, this, &ValueEntry::NoteInsertion);
     connect(editor_, &QPlainTextEdit::textChanged, this, &ValueEntry::CleanEditorText);
 
+    // A click that opens a tick-mark box ticks it, as one into the open box does.
+    connect(&view_, &SlipView::textBoxClicked, this, &ValueEntry::ToggleTickOf);
     connect(&view_, &SlipView::boxLeft, this, [this](BoxId id) {
         TellAmountsKeptAsTyped(id, LeaveBox(id));
         UpdateMarks();
@@ -103,12 +105,6 @@ bool ValueEntry::FilterKey(QKeyEvent* k)
     if (enter) return true;
     for (QChar c : text)
         if (!AcceptsTypedChar(code, c)) return true;
-    const QString plain = FilterTypedText(code, text);
-    if (key != Qt::Key_Backspace && plain != text) {
-        // A full-width figure goes in as the plain one.
-        editor_->insertPlainText(plain);
-        return true;
-    }
     return false;
 }
 
@@ -299,22 +295,6 @@ bool ValueEntry::eventFilter(QObject* watched, QEvent* event)
                 Qt::QueuedConnection);
     } else if (watched == canvasViewport_ && event->type() == QEvent::MouseButtonPress) {
         HideEarlierValues();
-        auto* m = static_cast<QMouseEvent*>(event);
-        const BoxId id = m->button() == Qt::LeftButton ? view_.BoxAt(m->position()) : 0;
-        // A click that opens the editor on a tick-mark box ticks it, once the
-        // canvas has opened the editor.
-        if (id != 0 && id != view_.EditingBox()) {
-            pendingTick_ = id;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    const BoxId pending = pendingTick_;
-                    pendingTick_ = 0;
-                    if (pending != 0 && view_.EditingBox() == pending) ToggleTickOf(pending);
-                    UpdateMarks();
-                },
-                Qt::QueuedConnection);
-        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -91,7 +91,6 @@ private:
     EntryContext context_;
     QTimer completionTimer_;
     BoxId typingBox_ = 0;
-    BoxId pendingTick_ = 0;
     QHash<BoxId, RelationMark> marks_;
     QPointer<QComboBox> earlier_;
     const QObject* earlierEdit_ = nullptr;  // the list's text field, compared against only

@@ -53,6 +53,27 @@ TEST(CanvasGeometry, ZoomKeepsTheScrolledShareInFifths)
         EXPECT_DOUBLE_EQ(OffsetAfterZoom(c.offset, c.oldSize, c.newSize, c.frame), c.want) << c.offset << " " << c.newSize;
 }
 
+TEST(CanvasGeometry, LinesAreWholePixelsByTheZoomAlone)
+{
+    const struct {
+        double width, zoom;
+        int pixels;
+    } cases[] = {
+        {1.5, 1, 2},   // 1.5 rounds to 2
+        {1.5, 2, 3},
+        {2.5, 1, 2},   // halves to the even neighbour
+        {1, 1, 1},
+        {1, 1.1, 1},
+        {3, 1.1, 3},   // 3.3
+        {1, 0.5, 1},   // 0.5 would be none: a line keeps one pixel
+        {0, 1, 1},
+        {-4, 1, 1},
+        {std::numeric_limits<double>::quiet_NaN(), 1, 1},
+        {1e300, 20, int(kMaxLinePixels)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CanvasLinePixels(c.width, c.zoom), c.pixels) << c.width << " at " << c.zoom;
+}
+
 TEST(Rulers, LinesEveryTwoMillimetresAtEveryZoom)
 {
     // 100 x 50 mm at 4 px/mm.

@@ -14,6 +14,9 @@
 #include <QTest>
 #include <QPlainTextEdit>
 #include <QComboBox>
+#include <QClipboard>
+#include <QStyleOptionSlider>
+#include <QTextCursor>
 #include <gtest/gtest.h>
 
 using namespace slip;
@@ -118,16 +121,123 @@ TEST_F(Canvas, CtrlClicksMarkBoxesWhileTheBoxBeingTypedInStaysOpen)
     EXPECT_EQ(view->EditingBox(), 0);
 }
 
-TEST_F(Canvas, RightClickOnALinesEndOpensTheSlipMenu)
+TEST_F(Canvas, RightClickOnALinesEndOrOnItsBodySlidOnFromAnEndOpensTheSlipMenu)
 {
     QSignalSpy menus(view.get(), &SlipView::contextMenuAt);
-    for (QPointF at : {QPointF(130, 80), QPointF(100, 80)}) {
-        QContextMenuEvent e(QContextMenuEvent::Mouse, Px(at), vp()->mapToGlobal(Px(at)));
+    const struct {
+        QPointF from, at;
+    } clicks[] = {{{180, 50}, {130, 80}}, {{180, 50}, {100, 80}}, {{160, 80}, {130, 80}}};
+    for (const auto& c : clicks) {
+        Hover(c.from);
+        Hover(c.at);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, Px(c.at), vp()->mapToGlobal(Px(c.at)));
         QApplication::sendEvent(vp(), &e);
     }
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0][0].value<BoxId>(), 5);
     EXPECT_EQ(menus[1][0].value<BoxId>(), 0);
+    EXPECT_EQ(menus[2][0].value<BoxId>(), 0);
+}
+
+TEST_F(Canvas, RightClickInTheBoxBeingTypedInOpensItsMenuForTheSelectionAndTheCaret)
+{
+    SlipMenus menus(format, view.get(), view.get());
+    QString item;  // the menu item chosen
+    BoxId menuFor = 0;
+    QObject::connect(view.get(), &SlipView::contextMenuAt, view.get(), [&](BoxId id, QPoint) {
+        menuFor = id;
+        QMenu menu;
+        menus.FillMenu(menu, id, {});
+        if (QAction* a = FindAction(menu, item)) a->trigger();
+    });
+    view->EditBox(1);
+    QPlainTextEdit* ed = view->Editor();
+    QTest::keyClicks(ed, QStringLiteral("abcdef"));
+    QTextCursor c = ed->textCursor();
+    c.setPosition(1);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    ed->setTextCursor(c);
+    // A right click as the window system gives it: the press, the menu
+    // asked for, events, the release.
+    const auto rightClick = [&](const QString& chosen) {
+        item = chosen;
+        menuFor = 0;
+        const QPoint at = ed->viewport()->mapFrom(vp(), Px({50, 24}));
+        QTest::mousePress(ed->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, at, ed->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(ed->viewport(), &e);
+        QApplication::processEvents();
+        QTest::mouseRelease(ed->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QApplication::processEvents();
+    };
+    rightClick(QStringLiteral("复制文本"));
+    EXPECT_EQ(menuFor, 1);
+    EXPECT_EQ(view->EditingBox(), 1);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bcd"));
+    QApplication::clipboard()->setText(QStringLiteral("XY"));
+    rightClick(QStringLiteral("粘贴文本"));
+    EXPECT_EQ(menuFor, 1);
+    EXPECT_EQ(format.Value(1), QStringLiteral("aXYef"));
+    EXPECT_EQ(view->EditingBox(), 1);
+}
+
+TEST_F(Canvas, DraggingAScrollBarsThumbMovesTheCanvasOnlyWhenItIsLetGo)
+{
+    view->SetZoom(2);
+    QApplication::processEvents();
+    QScrollBar* bar = view->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = opt.sliderValue = bar->sliderPosition();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.subControls = QStyle::SC_All;
+    const QPoint thumb = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar).center();
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
+    for (int i = 1; i <= 4; ++i) QTest::mouseMove(bar, thumb + QPoint(0, 15 * i));
+    QApplication::processEvents();
+    ASSERT_GT(bar->sliderPosition(), 0);
+    EXPECT_EQ(view->Transform().origin, QPointF(0, 0));
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(0, 60));
+    QApplication::processEvents();
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(view->Transform().origin, QPointF(0, -bar->value()));
+}
+
+TEST_F(Canvas, LinesAreWholePixelsByTheZoomAndOnlyAMarkedPictureBoxIsFramed)
+{
+    Box line = *format.Find(5);
+    line.lineWidth = 1.5;
+    line.line = QLineF(10, 40, 60, 40);
+    format.UpdateBox(line);
+    // Rows with ink across the line, away from its ends.
+    const auto inkRows = [&] {
+        const QImage shot = vp()->grab().toImage();
+        const QPoint mid = Px({31, 40});
+        int rows = 0;
+        for (int y = mid.y() - 8; y <= mid.y() + 8; ++y) rows += shot.pixelColor(mid.x(), y).lightness() < 250;
+        return rows;
+    };
+    EXPECT_EQ(inkRows(), 2);
+    view->SetZoom(2);
+    EXPECT_EQ(inkRows(), 3);
+    view->FitToFrame();
+    // Along the picture box's edges (20, 50 mm, 40 x 15 mm): white until it is marked.
+    const auto edgeInk = [&] {
+        const QImage shot = vp()->grab().toImage();
+        const QRect r = view->Transform().ToPx(R(3)).toRect();
+        int ink = 0;
+        for (int x = r.left() + 2; x < r.right() - 2; ++x)
+            for (int y : {r.top() - 1, r.top(), r.top() + 1}) ink += shot.pixelColor(x, y).lightness() < 250;
+        return ink;
+    };
+    EXPECT_EQ(edgeInk(), 0);
+    format.SetSelection({3});
+    EXPECT_GT(edgeInk(), 100);
 }
 
 TEST_F(Canvas, ClickTypesTabGoesOnAndEscLeaves)
@@ -225,8 +335,12 @@ TEST_F(Canvas, LineAddedFromTheSlipMenuIsDrawnSolidAndTheMarksStay)
     EXPECT_EQ(format.Selection(), QSet<BoxId>{3});
     const QImage shot = view->viewport()->grab().toImage();
     int dark = 0;
-    for (double x = 32; x < 58; x += 1)  // the line may fall between two pixel rows
-        dark += std::min(shot.pixelColor(Px({x, 90})).lightness(), shot.pixelColor(Px({x, 90}) + QPoint(0, 1)).lightness()) < 160;
+    for (double x = 32; x < 58; x += 1) {  // a line one pixel wide lies on the row above or below its point
+        const QPoint at = Px({x, 90});
+        int lightest = 255;
+        for (int dy : {-1, 0, 1}) lightest = std::min(lightest, shot.pixelColor(at + QPoint(0, dy)).lightness());
+        dark += lightest < 160;
+    }
     EXPECT_GE(dark, 24);
 }
 

@@ -71,16 +71,16 @@ TEST_F(ValueEntryTest, KeysAndInputMethodTextReachTheFilterOfTheBoxsCode)
     Edit(1);
     QTest::keyClicks(Editor(), "1a2-B3.5");
     QTest::keyClick(Editor(), Qt::Key_Return);
-    TypeChars(Editor(), QStringLiteral("１"));  // a full-width figure goes in as the plain one
+    TypeChars(Editor(), QStringLiteral("１"));  // a full-width figure goes in as typed
     QTest::keyClick(Editor(), Qt::Key_Home);
     QTest::keyClick(Editor(), Qt::Key_Delete);  // moving and deleting are no typing
-    EXPECT_EQ(format.Value(1), "23.51");
+    EXPECT_EQ(format.Value(1), QStringLiteral("23.5１"));
     // In a box that takes figures only an input method's commit keeps its figures.
     Edit(3);
     QInputMethodEvent numeric;
     numeric.setCommitString(QStringLiteral("１ａ２月"));
     QApplication::sendEvent(Editor(), &numeric);
-    EXPECT_EQ(format.Value(3), "12");
+    EXPECT_EQ(format.Value(3), QStringLiteral("１２"));
     // The converted amount shown again in its box is left as it is.
     format.SetValue(1, "￥12.50");
     Edit(1);
@@ -89,7 +89,7 @@ TEST_F(ValueEntryTest, KeysAndInputMethodTextReachTheFilterOfTheBoxsCode)
 
 TEST_F(ValueEntryTest, PasteIntoAFiguresOnlyBoxKeepsTheFigures)
 {
-    Open({TextBoxOf(1, 311)});
+    Open({TextBoxOf(1, 11)});
     Edit(1);
     QApplication::clipboard()->setText(QStringLiteral("￥1,234.50 元"));
     QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
@@ -214,17 +214,26 @@ TEST_F(ValueEntryTest, DoubleClickOpensAnEditableListOfEarlierValuesOverTheBoxEv
 TEST_F(ValueEntryTest, ClickingATickBoxTogglesTheTickAndACheckBoxUnticksItsRing)
 {
     Open({TextBoxOf(1, 115), TextBoxOf(2, 0), CheckBoxOf(3, ChainTo(4)), CheckBoxOf(4, ChainTo(3))});
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(1));
-    QApplication::processEvents();
-    EXPECT_EQ(view->EditingBox(), 1);
-    EXPECT_EQ(format.Value(1), "√");
-    QTest::mouseClick(Editor()->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_EQ(format.Value(1), "");
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(2));
-    QApplication::processEvents();
-    EXPECT_EQ(format.Value(2), "");
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(3));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Centre(4));
+    // A click as a hand gives it: the press, events, the release.
+    const auto click = [](QWidget* w, QPoint at) {
+        QTest::mousePress(w, Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+    };
+    const struct {
+        BoxId box;
+        bool inEditor;  // into the open box's editor, else onto the canvas
+        const char* value;
+    } clicks[] = {{1, false, "√"}, {1, true, ""}, {1, true, "√"}, {2, false, ""}, {1, false, ""}};
+    for (const auto& c : clicks) {
+        if (c.inEditor) click(Editor()->viewport(), QPoint(3, 3));
+        else click(view->viewport(), Centre(c.box));
+        EXPECT_EQ(view->EditingBox(), c.box);
+        EXPECT_EQ(format.Value(c.box), QString::fromUtf8(c.value)) << c.box << " " << c.inEditor;
+    }
+    click(view->viewport(), Centre(3));
+    click(view->viewport(), Centre(4));
     EXPECT_EQ(format.Value(4), "1");
     EXPECT_EQ(format.Value(3), "");
 }
