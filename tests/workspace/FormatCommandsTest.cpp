@@ -35,15 +35,16 @@ struct FormatCommandsTest : ::testing::Test {
     {
         ids = test::SaveFormatWithBoxes("甲", {{BoxKind::Text, "户名"}});
         test::SaveFormatWithBoxes("别", {{BoxKind::Text, "账号"}});
-        FormatStore::SaveWith with;
-        with.defaults = true;
         SlipFormat stored;
         test::OpenStoredFormat(stored, "甲");
         stored.SetValue(ids[0], "原值");
-        QHash<BoxId, BoxId> same;
-        ASSERT_TRUE(FormatStore::Save(stored, "甲", false, 15360, same, with).ok);
+        ASSERT_TRUE(FormatStore::SaveDefaults(stored, "甲").ok);
         ASSERT_TRUE(commands.ChooseFormat("甲", true));
-        host.fitted.clear();
+    }
+    bool NewFormat(const QString& name, const QString& width, const QString& height)
+    {
+        prompts.inputs = {name, width, height};
+        return commands.NewFormat();
     }
 };
 
@@ -58,16 +59,10 @@ TEST_F(FormatCommandsTest, TheCanvasIsFittedOnlyWhenTheSlipChanges)
         std::function<bool(FormatCommandsTest&)> run;
         bool fitted;
     } cases[] = {
-        {"新建，当前尺寸", [](FormatCommandsTest& t) {
-             t.prompts.inputs = {QString("新一"), QString("200"), QString("100")};
-             return t.commands.NewFormat();
-         }, false},
-        {"新建，另一尺寸", [](FormatCommandsTest& t) {
-             t.prompts.inputs = {QString("新二"), QString("180"), QString("90")};
-             return t.commands.NewFormat();
-         }, true},
-        {"另存", [](FormatCommandsTest& t) { return t.commands.SaveFormatAs("副本"); }, false},
-        {"选择", [](FormatCommandsTest& t) { return t.commands.ChooseFormat("别", false); }, true},
+        {"200", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
+        {"180", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
+        {"另存", [](auto& t) { return t.commands.SaveFormatAs("副本"); }, false},
+        {"选择", [](auto& t) { return t.commands.ChooseFormat("别", false); }, true},
     };
     for (const auto& c : cases) {
         host.fitted.clear();
@@ -98,10 +93,10 @@ TEST_F(FormatCommandsTest, DefaultsThatCouldNotBeReadAreToldAndNeverWrittenOver)
         const char* what;
         std::function<void(FormatCommandsTest&)> run;
     } cases[] = {
-        {"离开", [](FormatCommandsTest& t) { t.commands.LeaveFormat(); }},
-        {"保存", [](FormatCommandsTest& t) { EXPECT_TRUE(t.commands.SaveFormat()); }},
-        {"另存", [](FormatCommandsTest& t) { EXPECT_TRUE(t.commands.SaveFormatAs("甲的副本")); }},
-        {"切换", [](FormatCommandsTest& t) { EXPECT_TRUE(t.commands.ChooseFormat("别", false)); }},
+        {"离开", [](auto& t) { t.commands.LeaveFormat(); }},
+        {"保存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormat()); }},
+        {"另存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormatAs("甲的副本")); }},
+        {"切换", [](auto& t) { EXPECT_TRUE(t.commands.ChooseFormat("别", false)); }},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(commands.ChooseFormat("甲", true)) << c.what;
