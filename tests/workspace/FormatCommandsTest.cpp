@@ -59,8 +59,8 @@ TEST_F(FormatCommandsTest, TheCanvasIsFittedOnlyWhenTheSlipChanges)
         std::function<bool(FormatCommandsTest&)> run;
         bool fitted;
     } cases[] = {
-        {"200", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
-        {"180", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
+        {"新建，同一尺寸", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
+        {"新建，另一尺寸", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
         {"另存", [](auto& t) { return t.commands.SaveFormatAs("副本"); }, false},
         {"选择", [](auto& t) { return t.commands.ChooseFormat("别", false); }, true},
     };
