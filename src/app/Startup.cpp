@@ -2,6 +2,7 @@
 
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
+#include "storage/Compaction.h"
 #include "storage/Database.h"
 #include "storage/DatabaseCipher.h"
 #include "storage/Password.h"
@@ -68,8 +69,9 @@ DatabaseCheck PrepareDatabase()
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     UpgradeSchema();
     // A picture change that a killed save had noted is finished now, before
-    // any window shows a format.
+    // any window shows a format; a killed compaction's copy goes.
     BackgroundStore::SettleAllChanges();
+    ClearCompactionLeftovers(path);
     return DatabaseCheck::Usable;
 }
 

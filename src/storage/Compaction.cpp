@@ -78,11 +78,21 @@ QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(erro
 // The compaction's folder in the temporary folder: one per user and
 // database, the user's alone (0700). A folder of that name that is not a
 // folder of this user (a link, someone else's) is never used.
-bool PrivateFolder(const QString& databasePath, QString& folder, QString& why)
+QString FolderOf(const QString& databasePath)
 {
     const QByteArray mark = QCryptographicHash::hash(QFileInfo(databasePath).absoluteFilePath().toUtf8(),
                                                      QCryptographicHash::Sha256).toHex().left(16);
-    folder = GetTempDir() + QStringLiteral("slipprint-%1-%2").arg(::getuid()).arg(QString::fromLatin1(mark));
+    return GetTempDir() + QStringLiteral("slipprint-%1-%2").arg(::getuid()).arg(QString::fromLatin1(mark));
+}
+
+bool OwnFolder(const QByteArray& name, struct stat& st)
+{
+    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+bool PrivateFolder(const QString& databasePath, QString& folder, QString& why)
+{
+    folder = FolderOf(databasePath);
     const QByteArray name = QFile::encodeName(folder);
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
         why = QStringLiteral("无法建立临时文件夹“") + QDir::toNativeSeparators(folder) + QStringLiteral("”（")
@@ -90,7 +100,7 @@ bool PrivateFolder(const QString& databasePath, QString& folder, QString& why)
         return false;
     }
     struct stat st {};
-    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+    if (!OwnFolder(name, st)) {
         why = QStringLiteral("临时文件夹“") + QDir::toNativeSeparators(folder) + QStringLiteral("”不是当前用户自己的文件夹");
         return false;
     }
@@ -215,5 +225,14 @@ StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& 
 }
 
 StoreResult CompactAppDatabase(ProgressReporter& progress) { return CompactDatabase(DatabasePath(), true, progress); }
+
+void ClearCompactionLeftovers(const QString& path)
+{
+    const QString folder = FolderOf(path);
+    struct stat st {};
+    if (!OwnFolder(QFile::encodeName(folder), st)) return;
+    QString ignored;
+    ClearWithJournals(folder + QStringLiteral("/TEMP.mdb"), ignored);
+}
 
 } // namespace slip

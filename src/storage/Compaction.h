@@ -28,4 +28,11 @@ StoreResult CompactDatabase(const QString& path, bool backup, ProgressReporter& 
 // The program's own database, with the backup.
 StoreResult CompactAppDatabase(ProgressReporter& progress = NoProgress());
 
+// Start-up's part: removes the compacted copy "TEMP.mdb" (and its journals)
+// that a compaction of the database at path killed midway left in its
+// folder, where it would take as much room as the database until the next
+// compaction. "backup.mdb" stays. A folder that is not the user's own is
+// left alone, and none is made.
+void ClearCompactionLeftovers(const QString& path);
+
 } // namespace slip

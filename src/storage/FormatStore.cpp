@@ -123,8 +123,9 @@ namespace {
 bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& name, bool asNew,
                  int screenWidthTwips, QHash<BoxId, BoxId>& oldToNew, ProgressReporter& progress);
 
-bool WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
-                   const QHash<BoxId, BoxId>& oldToNew);
+// "" when written, else the operator's message for the statement that failed.
+QString WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
+                      const QHash<BoxId, BoxId>& oldToNew);
 
 } // namespace
 
@@ -138,16 +139,17 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
     if (!conn.isOpen()) return Unreachable(conn);
     progress.Start(QStringLiteral("正在保存格式……"), int(format.Boxes().size()) + 2);
     // The new picture is whole beside the pictures before any row changes.
+    // A picture the format has is its own: a copy never takes its place.
     std::optional<BackgroundStore::StagedPicture> picture;
     QString pictureNote;
-    if (with.pictureOf) {
+    if (with.pictureOf && !BackgroundStore::HasPicture(name) && BackgroundStore::HasPicture(*with.pictureOf)) {
         picture.emplace();
         if (const StoreResult staged = BackgroundStore::StageCopyOf(*with.pictureOf, *picture); !staged)
             pictureNote = QStringLiteral("格式已保存，但底图未能复制，该格式没有底图！") + staged.error;
     }
     const bool written = conn.begin()
                          && WriteFormat(conn, format, name, asNew, screenWidthTwips, oldToNew, progress)
-                         && (!with.defaults || WriteDefaults(conn, format, name, oldToNew))
+                         && (!with.defaults || WriteDefaults(conn, format, name, oldToNew).isEmpty())
                          && (!picture || BackgroundStore::NoteChange(conn, name, *picture));
     const bool committed = written && conn.commit();
     progress.End();
@@ -251,22 +253,23 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
     return head.exec();
 }
 
-bool WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
-                   const QHash<BoxId, BoxId>& oldToNew)
+QString WriteDefaults(DbConnection& conn, const SlipFormat& format, const QString& name,
+                      const QHash<BoxId, BoxId>& oldToNew)
 {
-    if (!ExecuteSql(QStringLiteral("DELETE FROM 默认 WHERE Fmt=?"), {name}, &conn)) return false;
+    const QString clear = QStringLiteral("DELETE FROM 默认 WHERE Fmt=?");
+    if (!ExecuteSql(clear, {name}, &conn)) return StatementFailed(clear, {name});
+    const QString insert = QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)");
     QSqlQuery q(conn.db());
-    q.prepare(QStringLiteral("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, ?, ?)"));
+    q.prepare(insert);
     for (const Box& b : format.Boxes()) {
         if (!HoldsValue(b.kind)) continue;
         const QString v = format.Value(b.id);
         if (v.isEmpty()) continue;
-        q.addBindValue(name);
-        q.addBindValue(oldToNew.value(b.id, b.id));
-        q.addBindValue(v);
-        if (!q.exec()) return false;
+        const QVariantList row{name, oldToNew.value(b.id, b.id), v};
+        for (const QVariant& field : row) q.addBindValue(field);
+        if (!q.exec()) return StatementFailed(insert, row);
     }
-    return true;
+    return QString();
 }
 
 } // namespace
@@ -317,10 +320,11 @@ StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& optio
     return StoreResult::Ok();
 }
 
-QHash<BoxId, QString> LoadDefaults(const QString& name)
+QHash<BoxId, QString> LoadDefaults(const QString& name, QString* error)
 {
     QHash<BoxId, QString> out;
     Recordset rs = OpenRecordset(QStringLiteral("SELECT ID, Con FROM 默认 WHERE Fmt=? ORDER BY rowid"), {name});
+    if (error) *error = rs.ok ? QString() : rs.error;
     for (const auto& row : rs.rows) out.insert(BoxId(row[0].toLongLong()), row[1].toString());
     return out;
 }
@@ -329,10 +333,10 @@ StoreResult SaveDefaults(const SlipFormat& format, const QString& name)
 {
     DbConnection conn;
     if (!conn.isOpen()) return Unreachable(conn);
-    const StoreResult failed = StoreResult::Failed(QStringLiteral("默认值保存失败！"));
-    if (!conn.begin()) return failed;
-    if (!WriteDefaults(conn, format, name, {})) return failed;
-    if (!conn.commit()) return CommitFailed(conn, failed);
+    if (!conn.begin()) return StoreResult::Failed(StatementFailed(QStringLiteral("BEGIN IMMEDIATE")));
+    if (const QString failed = WriteDefaults(conn, format, name, {}); !failed.isEmpty())
+        return StoreResult::Failed(failed);
+    if (!conn.commit()) return CommitFailed(conn, StoreResult::Failed(StatementFailed(QStringLiteral("COMMIT"))));
     return StoreResult::Ok();
 }
 

@@ -45,8 +45,9 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
 struct SaveWith {
     // The format's values become its defaults.
     bool defaults = false;
-    // The picture becomes a copy of this format's (none when it has none);
-    // without it the picture stays as it is.
+    // A format that has no picture gets a copy of this format's; a picture
+    // it has stays, as does no picture when this format has none. Without
+    // it the picture stays as it is.
     std::optional<QString> pictureOf;
 };
 
@@ -78,11 +79,13 @@ StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& optio
 
 // Default values of a format's boxes, as stored: a box takes one through
 // SlipFormat::SetStoredValue (older versions stored line breaks as the
-// line-break marker).
-QHash<BoxId, QString> LoadDefaults(const QString& name);
+// line-break marker). A read that failed answers none, and error (when
+// given) receives "数据库打开错误(" + the statement + ")！"; "" otherwise.
+QHash<BoxId, QString> LoadDefaults(const QString& name, QString* error = nullptr);
 // Replaces the defaults of a format with the non-empty values of its text,
 // check and picture boxes as the boxes hold them (line breaks as CR LF), in
-// one transaction.
+// one transaction. A failure changes nothing and tells the statement that
+// failed, as a failed read does.
 StoreResult SaveDefaults(const SlipFormat& format, const QString& name);
 
 } // namespace FormatStore

@@ -160,6 +160,10 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts->setCurrentFont(ToFont(preset.font));
+    // A family this machine lacks shows as a stand-in; it stays the box's
+    // family unless the operator picks another, so the format keeps its font
+    // for a machine that has it.
+    const QString shownFamily = fonts->currentFont().family();
     layout->addWidget(fonts);
     QColor colour = Bgr(preset.color);
     auto* colourButton = new QPushButton(QStringLiteral("颜色..."), &dialog);
@@ -184,7 +188,7 @@ std::optional<FontChoice> ShowQtFontDialog(const FontChoice& preset)
     if (dialog.exec() != QDialog::Accepted || !held.get()) return std::nullopt;
     const QFont f = fonts->currentFont();
     FontChoice out;
-    out.font.family = f.family();
+    out.font.family = f.family() == shownFamily && !preset.font.family.isEmpty() ? preset.font.family : f.family();
     out.font.pointSize = f.pointSizeF() > 0 ? f.pointSizeF() : 0;
     out.font.bold = f.bold();
     out.font.italic = f.italic();

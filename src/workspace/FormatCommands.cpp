@@ -25,8 +25,9 @@ void FormatCommands::LeaveFormat()
 {
     const QString name = format_.Name();
     if (name.isEmpty()) return;
-    if (const StoreResult r = FormatStore::SaveDefaults(format_, name); !r)
-        MsgBox(r.error, PromptIcon::Warning);
+    if (defaultsRead_)
+        if (const StoreResult r = FormatStore::SaveDefaults(format_, name); !r)
+            MsgBox(r.error, PromptIcon::Warning);
     if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
         MsgBox(r.error, PromptIcon::Warning);
 }
@@ -83,15 +84,18 @@ bool FormatCommands::InitFormat(const QString& name)
     }
     progress.Step(1, QStringLiteral("pages"));
     progress.Step(1, QStringLiteral("pages"));
-    const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name);
+    QString defaultsError;
+    const QHash<BoxId, QString> defaults = FormatStore::LoadDefaults(name, &defaultsError);
     progress.Step(1, QStringLiteral("pages"));
     // The progress window gives the event loop its last turn before the
     // model changes, so the canvas paints the new format once.
     progress.End();
     format_.Load(stored.header, std::move(stored.boxes));
+    defaultsRead_ = defaultsError.isEmpty();
     for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
         format_.SetStoredValue(it.key(), it.value(), host_.LineBreakMarker());
-    host_.FormatOpened();
+    host_.FormatOpened(true);
+    if (!defaultsRead_) MsgBox(defaultsError, PromptIcon::Critical);
     return true;
 }
 
@@ -109,7 +113,7 @@ bool FormatCommands::SaveFormat()
     QHash<BoxId, BoxId> ids;
     WindowProgress progress;
     FormatStore::SaveWith with;
-    with.defaults = true;
+    with.defaults = defaultsRead_;
     const StoreResult r = FormatStore::Save(format_, name, false, host_.ScreenWidthTwips(), ids, with, progress);
     if (!r) {
         MsgBox(r.error, PromptIcon::Critical);
@@ -125,6 +129,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
 {
     if (!format_.IsOpen()) return false;
     const QString old = format_.Name();
+    PullBoxesInside();
     // A name typed into the chooser is checked there, which stays open with
     // it for correction; the open format's own name is a plain save.
     if (name.isEmpty())
@@ -140,10 +145,10 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
         && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
         return false;
     if (name == old) return SaveFormat();
-    PullBoxesInside();
     // The format being left keeps its own defaults.
-    if (const StoreResult r = FormatStore::SaveDefaults(format_, old); !r)
-        MsgBox(r.error, PromptIcon::Warning);
+    if (defaultsRead_)
+        if (const StoreResult r = FormatStore::SaveDefaults(format_, old); !r)
+            MsgBox(r.error, PromptIcon::Warning);
     // Boxes, defaults and picture of the new name change together.
     FormatStore::SaveWith with;
     with.defaults = true;
@@ -159,8 +164,9 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
     format_.ApplySavedIds(ids);
     format_.SetName(name);
     format_.SetModified(false);
+    defaultsRead_ = true;  // the new name's defaults are the values shown
     FormatStore::SaveCurrentFormatState(name, format_.Options());
-    host_.FormatOpened();
+    host_.FormatOpened(false);
     host_.StatusMessage(QStringLiteral("格式已另存为“") + name + QStringLiteral("”。"));
     return true;
 }
@@ -252,8 +258,8 @@ bool FormatCommands::NewFormat()
     header.heightMm = h;
     SlipFormat fresh;
     fresh.Load(header, {});
-    // A format of that name that it replaces takes the copy (or no picture)
-    // in place of its own picture, and loses its defaults, all together.
+    // A format of that name that it replaces loses its defaults and keeps
+    // its own picture; one without a picture takes the copy, all together.
     FormatStore::SaveWith with;
     with.defaults = true;
     with.pictureOf = old;
@@ -264,9 +270,12 @@ bool FormatCommands::NewFormat()
         return false;
     }
     if (!r.error.isEmpty()) MsgBox(r.error, PromptIcon::Warning);
+    // Of the current size the canvas stays as it is.
+    const bool resized = !format_.IsOpen() || w != format_.Header().widthMm || h != format_.Header().heightMm;
     format_.Load(header, {});
+    defaultsRead_ = true;
     FormatStore::SaveCurrentFormatState(name, format_.Options());
-    host_.FormatOpened();
+    host_.FormatOpened(resized);
     host_.StatusMessage(QStringLiteral("已新建格式“") + name + QStringLiteral("”。"));
     return true;
 }

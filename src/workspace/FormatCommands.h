@@ -11,9 +11,10 @@ namespace slip {
 class FormatHost {
 public:
     virtual ~FormatHost() = default;
-    // The open format changed wholly (opened, created, renamed): show it,
-    // fitted to the frame, with its background picture.
-    virtual void FormatOpened() = 0;
+    // The open format changed wholly (opened, created, renamed): show it with
+    // its background picture; with fitCanvas fitted to the frame, else at the
+    // zoom and place the slip of the same size had.
+    virtual void FormatOpened(bool fitCanvas) = 0;
     // The format's background picture changed.
     virtual void BackgroundChanged() {}
     virtual void ClearBatchRecords() {}
@@ -50,7 +51,8 @@ public:
     // Saves the open format in one transaction (boxes pulled onto the slip
     // first). On failure nothing is changed and the operator is told.
     bool SaveFormat();
-    // Saves the open format under another name ("" asks) and opens it.
+    // Saves the open format under another name ("" asks; boxes are pulled
+    // onto the slip before the chooser shows) and opens it.
     bool SaveFormatAs(QString name, bool overwriteConfirmed = false);
     // Deletes a format with its history, mapping, defaults and picture ("" asks).
     bool DeleteFormat(QString name);
@@ -59,7 +61,8 @@ public:
     // The "新建格式" command: asks name and size and opens the new, empty format.
     bool NewFormat();
     // Leaving the format (another one opens, the program ends): its values
-    // become its defaults and the state record remembers it.
+    // become its defaults and the state record remembers it. Defaults that
+    // could not be read when the format opened are never written over.
     void LeaveFormat();
 
     // The slip popup's picture commands.
@@ -74,6 +77,9 @@ private:
 
     SlipFormat& format_;
     FormatHost& host_;
+    // False while the open format's stored defaults are unknown (their read
+    // failed): the values it shows are then no defaults to store.
+    bool defaultsRead_ = true;
     // Work left for when the window has shown the new format.
     QObject afterShown_;
 };

@@ -429,12 +429,12 @@ void MainWindow::ShowFormatState()
     ShowHistoryTabState();
 }
 
-void MainWindow::FormatOpened()
+void MainWindow::FormatOpened(bool fitCanvas)
 {
     canvas_->EditBox(0);
     canvas_->SetBackground(BackgroundStore::Load(format_.Name()));
     // A format opens fitted to the frame, at its top-left.
-    canvas_->FitToFrame();
+    if (fitCanvas) canvas_->FitToFrame();
     canvas_->viewport()->update();
     ShowFormatState();
 }
@@ -484,10 +484,9 @@ int MainWindow::ScreenWidthTwips() const
 void MainWindow::WireDialogs()
 {
     connect(slipSizeButton, &QPushButton::clicked, this, [this] {
-        EditSlipSize(this, format_, [this] {
-            canvas_->FitToFrame();
-            commands_->PullBoxesInside();
-        });
+        // The boxes keep their millimetres: one beyond a smaller slip waits
+        // for 检查凭据外内容框 or the next save.
+        EditSlipSize(this, format_, [this] { canvas_->FitToFrame(); });
     });
     // The slip size is not changed while the format is locked.
     auto sizeButtonState = [this] { slipSizeButton->setEnabled(format_.IsOpen() && !format_.Options().locked); };

@@ -87,7 +87,7 @@ public:
     void ClearBatchRecords() override;
 
     // FormatHost
-    void FormatOpened() override;
+    void FormatOpened(bool fitCanvas) override;
     void AutoFillDates() override;
     void BackgroundChanged() override;
     QString ShowFormatList() override;

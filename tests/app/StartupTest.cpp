@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
+#include "storage/Compaction.h"
 #include "storage/Database.h"
 #include "storage/Params.h"
 #include "storage/Password.h"
@@ -103,13 +104,25 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
 }
 
-TEST_F(StartupHome, StartFinishesAPictureChangeAKilledSaveNoted)
+// A save killed after its commit noted a picture change; a compaction killed
+// midway left its copy of the database.
+TEST_F(StartupHome, StartFinishesWhatKilledRunsLeft)
 {
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    ASSERT_TRUE(QDir().mkpath(home.file("tmp")));
+    qputenv("TMPDIR", home.file("tmp").toLocal8Bit());
+    ASSERT_TRUE(CompactAppDatabase());
+    const QStringList folders = QDir(home.file("tmp")).entryList({"slipprint-*"}, QDir::Dirs);
+    ASSERT_EQ(folders.size(), 1);
+    const QString copy = home.file("tmp") + "/" + folders[0] + "/TEMP.mdb";
+    ASSERT_TRUE(QFile::copy(DatabasePath(), copy));
     ASSERT_TRUE(ExecuteSql("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')"));
     ASSERT_TRUE(test::WriteBytes(DataFile(".staged-picture-1.jpg"), "new picture"));
     ASSERT_TRUE(ExecuteSql("INSERT INTO 底图待换(Fmt, Staged) VALUES('甲', '.staged-picture-1.jpg')"));
     ASSERT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    qputenv("TMPDIR", oldTmp);
     EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("甲")), "new picture");
+    EXPECT_FALSE(QFileInfo::exists(copy));
 }
 
 TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)

@@ -90,24 +90,42 @@ TEST_F(BackgroundStoreHome, OnlyAJpgFileIsTakenAndItIsCopiedByteForByte)
     EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("乙")), test::FileBytes(png));
 }
 
-TEST_F(BackgroundStoreHome, ASaveCopiesThePictureAndADeleteTakesIt)
+// A save under another name copies the picture of the format it comes from
+// only to a format that has none; a picture the target has stays its own.
+TEST_F(BackgroundStoreHome, ASaveCopiesThePictureOnlyWhereThereIsNoneAndADeleteTakesIt)
 {
-    test::SaveFormatWithBoxes("源", {});
-    WritePicture(BackgroundStore::PicturePath("源"), Qt::red, "JPG");
-    SlipFormat f;
-    f.Load(FormatHeader{"源", 100, 50}, {});
-    QHash<BoxId, BoxId> ids;
-    FormatStore::SaveWith copy;
-    copy.pictureOf = QStringLiteral("源");
-    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
-    EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("目标")), test::FileBytes(BackgroundStore::PicturePath("源")));
-    // A copy of a format without picture leaves the target without one too.
-    copy.pictureOf = QStringLiteral("无图");
-    ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok);
+    const QColor none;
+    const struct {
+        QColor source, target, want;
+    } cases[] = {
+        {Qt::red, none, Qt::red},
+        {Qt::red, Qt::blue, Qt::blue},
+        {none, Qt::blue, Qt::blue},
+        {none, none, none},
+    };
+    for (const auto& c : cases) {
+        const QString what = QStringLiteral("%1 → %2").arg(c.source.name(), c.target.name());
+        for (const QString name : {"源", "目标"}) {
+            test::SaveFormatWithBoxes(name, {});
+            ASSERT_TRUE(BackgroundStore::Remove(name).ok);
+        }
+        if (c.source.isValid()) WritePicture(BackgroundStore::PicturePath("源"), c.source, "JPG");
+        if (c.target.isValid()) WritePicture(BackgroundStore::PicturePath("目标"), c.target, "JPG");
+        const QByteArray wanted = c.want == c.source ? test::FileBytes(BackgroundStore::ExistingPicture("源"))
+                                                     : test::FileBytes(BackgroundStore::ExistingPicture("目标"));
+        SlipFormat f;
+        f.Load(FormatHeader{"源", 100, 50}, {});
+        QHash<BoxId, BoxId> ids;
+        FormatStore::SaveWith copy;
+        copy.pictureOf = QStringLiteral("源");
+        ASSERT_TRUE(FormatStore::Save(f, "目标", true, 15360, ids, copy).ok) << what.toStdString();
+        EXPECT_EQ(BackgroundStore::HasPicture("目标"), c.want.isValid()) << what.toStdString();
+        if (c.want.isValid())
+            EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("目标")), wanted) << what.toStdString();
+    }
+    ASSERT_TRUE(FormatStore::Delete("目标").ok);
     EXPECT_FALSE(BackgroundStore::HasPicture("目标"));
-    ASSERT_TRUE(FormatStore::Delete("源").ok);
-    EXPECT_FALSE(BackgroundStore::HasPicture("源"));
-    EXPECT_TRUE(BackgroundStore::Remove("源").ok);  // nothing left to remove
+    EXPECT_TRUE(BackgroundStore::Remove("目标").ok);  // nothing left to remove
     // Nothing is left staged or noted.
     EXPECT_EQ(QDir(DataFolder()).entryList({".staged-*"}, QDir::Files | QDir::Hidden), QStringList());
     EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());

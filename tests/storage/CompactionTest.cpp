@@ -153,6 +153,31 @@ TEST_F(CompactionFixture, LeftoversAreClearedBeforeAndAfterAlsoAfterAFullDisk)
     EXPECT_EQ(QDir(Folder()).entryList(QDir::Files), QStringList{"backup.mdb"});
 }
 
+// A run killed while it wrote its copy leaves the copy, as large as the
+// database; the next start takes it and its journals, and keeps the backup.
+TEST_F(CompactionFixture, AKilledRunsCopyGoesAtTheNextStartAndTheBackupStays)
+{
+    ClearCompactionLeftovers(DatabasePath());  // no compaction ran: no folder is made
+    EXPECT_EQ(QDir(home_.file("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    ASSERT_TRUE(CompactAppDatabase());
+    const QByteArray backup = test::FileHash(Backup());
+    for (const char* left : {"TEMP.mdb", "TEMP.mdb-journal", "TEMP.mdb-wal", "TEMP.mdb-shm"}) {
+        ASSERT_TRUE(QFile::copy(DatabasePath(), Folder() + "/" + left)) << left;
+        ClearCompactionLeftovers(DatabasePath());
+        EXPECT_EQ(QDir(Folder()).entryList(QDir::Files), QStringList{"backup.mdb"}) << left;
+    }
+    EXPECT_EQ(test::FileHash(Backup()), backup);
+    // A link put where the folder goes is never followed.
+    const QString elsewhere = home_.file("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(test::WriteBytes(elsewhere + "/TEMP.mdb", "not ours"));
+    const QString folder = Folder();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere, folder));
+    ClearCompactionLeftovers(DatabasePath());
+    EXPECT_TRUE(QFileInfo::exists(elsewhere + "/TEMP.mdb"));
+}
+
 TEST_F(CompactionFixture, WhatCantBeReplacedOrIsInUseStopsItAndKeepsTheDatabase)
 {
     ASSERT_TRUE(CompactAppDatabase());

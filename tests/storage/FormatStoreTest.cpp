@@ -6,6 +6,8 @@
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
 
+#include <functional>
+
 using namespace slip;
 
 namespace {
@@ -279,6 +281,39 @@ TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
     QString error;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
     EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
+}
+
+// A read or a write of the defaults that fails tells the statement, with its
+// values, and a failed write leaves the stored defaults as they were.
+TEST_F(FormatStoreTest, DefaultsThatCantBeReadOrWrittenAreToldWithTheStatement)
+{
+    SlipFormat f;
+    f.Load(FormatHeader{QStringLiteral("甲")}, {});
+    const BoxId a = f.AddBox(Text(1, QStringLiteral("A")));
+    f.SetValue(a, QStringLiteral("原值"));
+    ASSERT_TRUE(FormatStore::SaveDefaults(f, "甲").ok);
+    f.SetValue(a, QString());
+    const struct {
+        const char* what;
+        std::function<QString()> run;
+        QString error;
+    } cases[] = {
+        {"读", [] {
+             QString error;
+             EXPECT_TRUE(FormatStore::LoadDefaults("甲", &error).isEmpty());
+             return error;
+         }, "数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='甲' ORDER BY rowid)！"},
+        {"写", [&f] { return FormatStore::SaveDefaults(f, "甲").error; }, "数据库打开错误(DELETE FROM 默认 WHERE Fmt='甲')！"},
+    };
+    for (const auto& c : cases) {
+        test::TablePage page;
+        test::DamageTable("默认", &page);
+        EXPECT_EQ(c.run(), c.error) << c.what;
+        test::RestorePage(page);
+        QString error;
+        EXPECT_EQ(FormatStore::LoadDefaults("甲", &error).value(a), "原值") << c.what;
+        EXPECT_EQ(error, "") << c.what;
+    }
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)

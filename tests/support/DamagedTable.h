@@ -10,7 +10,14 @@
 
 namespace slip::test {
 
-inline void DamageTable(const QString& table)
+// A page as it was before the damage, for RestorePage: a table whose read
+// failed once and works again.
+struct TablePage {
+    qint64 offset = 0;
+    QByteArray bytes;
+};
+
+inline void DamageTable(const QString& table, TablePage* was = nullptr)
 {
     const Recordset root = OpenRecordset("SELECT rootpage FROM sqlite_master WHERE name=?", {table});
     const Recordset size = OpenRecordset("PRAGMA page_size");
@@ -19,7 +26,19 @@ inline void DamageTable(const QString& table)
     QFile db(DatabasePath());
     ASSERT_TRUE(db.open(QIODevice::ReadWrite));
     ASSERT_TRUE(db.seek((page - 1) * pageSize));
+    if (was) {
+        *was = {(page - 1) * pageSize, db.read(pageSize)};
+        ASSERT_TRUE(db.seek(was->offset));
+    }
     ASSERT_EQ(db.write(QByteArray(int(pageSize), '\xFF')), pageSize);
+}
+
+inline void RestorePage(const TablePage& page)
+{
+    QFile db(DatabasePath());
+    ASSERT_TRUE(db.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(db.seek(page.offset));
+    ASSERT_EQ(db.write(page.bytes), page.bytes.size());
 }
 
 } // namespace slip::test

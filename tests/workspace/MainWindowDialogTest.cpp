@@ -72,6 +72,19 @@ TEST_F(MainWindowDialogTest, SizeButtonOpensTheSizeDialogWhileAFormatIsOpenAndUn
     EXPECT_EQ(window->slipSizeLabel->text(), QStringLiteral("宽 210  高 90"));
     EXPECT_EQ(window->zoomLabel->text(), QStringLiteral("缩放：100%"));
     EXPECT_EQ(window->Canvas()->Transform().origin, QPointF(0, 0));
+    // Boxes keep their millimetres, also those a smaller slip leaves outside.
+    const std::vector<Box> boxes = window->Format().Boxes();
+    for (const char* height : {"10", "100"}) {
+        Click(window->slipSizeButton);
+        SlipSizeDialog* again = Shown<SlipSizeDialog>();
+        ASSERT_TRUE(again);
+        TypeInto(again->widthEdit, QStringLiteral("200"));
+        TypeInto(again->heightEdit, QString::fromUtf8(height));
+        Click(again->okButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window->Format().Header().heightMm, QString(height).toDouble());
+        EXPECT_EQ(window->Format().Boxes(), boxes) << height;
+    }
     SlipOptions o = window->Format().Options();
     o.locked = true;
     window->Format().SetOptions(o);

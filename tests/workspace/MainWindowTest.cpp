@@ -124,12 +124,11 @@ TEST_F(MainWindowTest, ARememberedFormatThatNoLongerExistsOpensTheList)
     EXPECT_EQ(mw.Format().Name(), "存在");
 }
 
-TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPictureOverTheOneItReplaces)
+TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPicture)
 {
     MakeFormat("旧", 2, true);
-    MakeFormat("新", 1);
+    MakeFormat("新", 1);  // without a picture of its own
     Picture(BackgroundStore::PicturePath("旧"), Qt::red);
-    Picture(BackgroundStore::PicturePath("新"), Qt::green);
     Start();
     mw.Format().SetValue(mw.Format().Boxes()[0].id, "旧值");
     mw.Format().SetPrintOffsets(12, 8);

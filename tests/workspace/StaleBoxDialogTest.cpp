@@ -17,7 +17,7 @@ const QString kGone = QStringLiteral("正在修改的内容框已不存在（已
 
 class QuietHost : public FormatHost {
 public:
-    void FormatOpened() override {}
+    void FormatOpened(bool) override {}
 };
 
 struct StaleDialogTest : ::testing::Test {
