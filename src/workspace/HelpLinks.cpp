@@ -57,6 +57,10 @@ void ShellOpenManual(const QString& manual)
                PromptIcon::Warning);
 }
 
+// The help file's viewer that opens it at a topic by the topic's context
+// number; "" when none is installed.
+QString TopicViewer() { return QStandardPaths::findExecutable(QStringLiteral("xchm")); }
+
 } // namespace
 
 void OpenManualFile()
@@ -64,8 +68,6 @@ void OpenManualFile()
     const QString manual = ManualOrTell();
     if (!manual.isEmpty()) ShellOpenManual(manual);
 }
-
-QString TopicViewer() { return QStandardPaths::findExecutable(QStringLiteral("xchm")); }
 
 void OpenManualTopic(int topic)
 {

@@ -20,11 +20,8 @@ QString NoManualMessage();
 // when there is none or nothing opens it.
 void OpenManualFile();
 
-// The help file's viewer that opens it at a help topic by the topic's
-// context number (xCHM); "" when none is installed.
-QString TopicViewer();
 // Opens the manual at a help topic (the offset wizard's 19, 30 and 31) with
-// the topic viewer; without one, the desktop's handler opens the file at
+// a viewer that takes a topic's context number (xCHM); without one, the desktop's handler opens the file at
 // its start. Tells the operator when there is no manual or nothing opens it.
 void OpenManualTopic(int topic);
 
