@@ -147,14 +147,13 @@ QString CellTextOf(const QString& text, bool amount, const DataType& type, QChar
         s.remove(QLatin1Char('.'));
         s.remove(QLatin1Char(','));
     }
-    // The currency cell is left blank by leaving the character out before
-    // the amount is aligned: a blank put in its place would stand between a
-    // minus and the digits ("  - 123450").
-    if (type.Code() > 300 && !currencyChar.isNull()) {
-        const qsizetype at = s.indexOf(currencyChar);
-        if (at >= 0) s.remove(at, 1);
-    }
+    // A text longer than the cells gives up the currency character's cell
+    // first; figures and the minus are never cut.
+    if (CharCount(s) > n && !currencyChar.isNull()) s.remove(currencyChar);
     if (CharCount(s) < n) s.prepend(QString(n - CharCount(s), QLatin1Char(' ')));
+    // The currency cell of an amount in the codes above 300 stays blank, in
+    // its place before the figures ("  - 123450").
+    if (type.Code() > 300 && !currencyChar.isNull()) s.replace(currencyChar, QLatin1Char(' '));
     return s;
 }
 
@@ -162,9 +161,7 @@ QString CellTextOf(const QString& text, bool amount, const DataType& type, QChar
 // the currency character gives up its cell first.
 bool CellsHold(const QString& text, bool amount, const DataType& type, QChar currencyChar)
 {
-    QString s = CellTextOf(text, amount, type, currencyChar);
-    if (CharCount(s) > type.Cells()) s.remove(currencyChar);
-    return CharCount(s) <= type.Cells();
+    return CharCount(CellTextOf(text, amount, type, currencyChar)) <= type.Cells();
 }
 
 } // namespace

@@ -33,9 +33,9 @@ Converted ConvertByCode(const DataType& type, const QString& text, QChar currenc
 // The characters an amount fills the cells of an amount-cells type with
 // (1 to 99 cells with the currency character, 301 to 399 with its cell left
 // blank): the formatted amount without point and commas, blanks before it up
-// to the cell count, a minus next to the first figure. A text that is no
-// amount goes in as it stands. Never cut: an amount longer than the cells
-// gives a longer text.
+// to the cell count. A text that is no amount goes in as it stands. A text
+// longer than the cells leaves the currency character out; figures and the
+// minus are never cut: an amount longer than the cells gives a longer text.
 QString AmountCellText(const QString& text, const DataType& type, QChar currencyChar = kDefaultCurrencyChar);
 
 // Whether a box of this type can show the value it holds within its

@@ -23,6 +23,8 @@ inline bool HoldsValue(BoxKind k) { return k == BoxKind::Text || k == BoxKind::C
 
 // Where the caption of a text, check or picture box stands.
 enum class CaptionSide { Above = 0, Left = 1, Right = 2, Below = 3 };
+// The alignment code of a box; a stored code other than these is kept as it
+// is (printing reads it: left for wrapped text, centred for cells from 2 on).
 enum class TextAlign { Left = 0, Right = 1, Centre = 2 };
 
 // A saved box is known by its record ID (> 0); a box not saved yet by a

@@ -119,7 +119,10 @@ bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, dou
         formName = found;
     }
     // A refused size leaves the printer on the paper it had.
-    if (position >= 1) printer.SetPaper(PrinterForms(printer)[position - 1].page);
+    if (position < 1) return true;
+    const QPageSize paper = PrinterForms(printer)[position - 1].page;
+    if (!printer.SetPaper(paper))
+        prompter.Tell(PaperRefusedMessage(printer.DeviceName(), paper), PromptIcon::Warning);
     return true;
 }
 

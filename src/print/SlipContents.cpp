@@ -60,7 +60,10 @@ PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prom
         if (o.lengthwise) SetCustomPaper(printer, name, h.heightMm, h.widthMm, prompter);
         else SetCustomPaper(printer, name, h.widthMm, h.heightMm, prompter);
     }
-    printer.SetOrientation(o.lengthwise ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QPageLayout::Orientation turn = o.lengthwise ? QPageLayout::Landscape : QPageLayout::Portrait;
+    // A printer that can't turn the page prints the slip on the page it has.
+    if (!printer.SetOrientation(turn))
+        prompter.Tell(OrientationRefusedMessage(printer.DeviceName(), turn), PromptIcon::Warning);
     return PagePlacement{printer.PageWidth(), printer.PageHeight(), o.lengthwise, o.guidesToCentre};
 }
 

@@ -61,9 +61,11 @@ private:
 
 // Sets the page of a slip up before anything is drawn on it: landscape when
 // the slip is fed lengthwise, and when the format's "自动设置纸张" toggle is on
-// paper of the slip's size (the operator is told through prompter when the
-// printer refuses it), turned for a lengthwise slip so that the landscape
-// page is the slip's own size. Answers where the slip lies on that page.
+// paper of the slip's size, turned for a lengthwise slip so that the
+// landscape page is the slip's own size. A printer that refuses the paper or
+// the orientation keeps its own, the operator is told through prompter with
+// the printer's name, and the slip is placed on the page the printer has.
+// Answers where the slip lies on that page.
 PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prompter& prompter);
 
 // The contents of one slip on the page set up: the background picture when

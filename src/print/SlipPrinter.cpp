@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cups/cups.h>
@@ -135,7 +136,9 @@ void SlipPrinter::MakeDevice()
         device_->setOutputFileName(deviceName_);
         device_->setResolution(kPdfDotsPerInch);
         paper_ = QPageSize(QPageSize::A4);
-    } else if (!deviceName_.isEmpty() && Printers().Connect(*device_, deviceName_)) {
+    }
+    connected_ = pdf_ || (!deviceName_.isEmpty() && Printers().Connect(*device_, deviceName_));
+    if (connected_ && !pdf_) {
         const QPageSize own = device_->pageLayout().pageSize();
         paper_ = own.isValid() ? own : QPageSize(QPageSize::A4);
     }
@@ -157,11 +160,68 @@ void SlipPrinter::UseDevice(const QString& name, bool pdf)
     MakeDevice();
 }
 
-void SlipPrinter::SetOrientation(QPageLayout::Orientation o) { orientation_ = o; }
-
-void SlipPrinter::SetPaper(const QPageSize& size)
+bool SlipPrinter::SetOrientation(QPageLayout::Orientation o)
 {
-    if (size.isValid()) paper_ = size;
+    orientation_ = o;
+    return TakePage();
+}
+
+bool SlipPrinter::SetPaper(const QPageSize& size)
+{
+    if (!size.isValid()) return false;
+    // A printer that lists its papers and takes no other size has only those
+    // (the print system would otherwise take any size and print on whatever
+    // paper the printer holds).
+    if (connected_ && !pdf_ && !Printers().AcceptsCustomPageSize(deviceName_)) {
+        const QList<QPageSize> own = Printers().PageSizes(deviceName_);
+        if (!own.isEmpty()
+            && std::none_of(own.cbegin(), own.cend(), [&](const QPageSize& p) { return p.isEquivalentTo(size); }))
+            return false;
+    }
+    paper_ = size;
+    return TakePage();
+}
+
+bool SlipPrinter::ApplyPage()
+{
+    // Orientation and paper are asked for one by one, never as a layout
+    // without margins: a printer whose paper has edges it can't print on
+    // refuses such a layout whole and keeps its own page. The printer's
+    // margins stay, and as the full page is drawn on they move nothing.
+    device_->setFullPage(true);
+    const QPageSize paper = DevicePaper();
+    bool ok = device_->setPageOrientation(orientation_);
+    ok = device_->setPageSize(paper) && ok;
+    const QPageLayout got = device_->pageLayout();
+    return ok && got.orientation() == orientation_ && got.pageSize().isEquivalentTo(paper)
+        && got.mode() == QPageLayout::FullPageMode;
+}
+
+bool SlipPrinter::TakePage()
+{
+    // The page being drawn keeps its set-up; the next page takes it.
+    if (painter_.isActive() && !pagePending_) return true;
+    // A printer that can't be reached fails its job when the job starts.
+    if (!connected_) return true;
+    if (ApplyPage()) return true;
+    const QPageLayout kept = device_->pageLayout();
+    if (!kept.pageSize().isEquivalentTo(DevicePaper())) paper_ = kept.pageSize();
+    orientation_ = kept.orientation();
+    ApplyPage();
+    return false;
+}
+
+QString PaperRefusedMessage(const QString& printer, const QPageSize& paper)
+{
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    return QStringLiteral("打印机“%1”没有%2×%3毫米的纸张，单据将打印在它现有的纸张上。")
+        .arg(printer, NumberText(mm.width()), NumberText(mm.height()));
+}
+
+QString OrientationRefusedMessage(const QString& printer, QPageLayout::Orientation o)
+{
+    return QStringLiteral("打印机“%1”不能%2打印，单据将按它现有的方向打印。")
+        .arg(printer, o == QPageLayout::Landscape ? QStringLiteral("横向") : QStringLiteral("纵向"));
 }
 
 QPageLayout SlipPrinter::Layout() const
@@ -169,13 +229,13 @@ QPageLayout SlipPrinter::Layout() const
     return QPageLayout(paper_, orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QPageLayout SlipPrinter::DeviceLayout() const
+QPageSize SlipPrinter::DevicePaper() const
 {
     // A turned page goes to the spooler as what it is, the paper and the
     // landscape orientation: the spooler turns it onto the paper as the paper
     // is fed, and a printer that takes only its own sizes (A4) still gets
     // its own paper.
-    return QPageLayout(SpoolerPageSize(paper_), orientation_, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    return SpoolerPageSize(paper_);
 }
 
 int SlipPrinter::PageWidth() const
@@ -188,6 +248,13 @@ int SlipPrinter::PageHeight() const
 {
     const QSizeF mm = Layout().fullRect(QPageLayout::Millimeter).size();
     return int(RoundHalfEven(mm.height() * kPaperTwipsPerMm));
+}
+
+// A page the set-up had found the printer able to take and the job could
+// not have after all.
+static QString PageNotTaken(const QString& printer)
+{
+    return QStringLiteral("打印机“%1”不能按所设的纸张和方向打印。").arg(printer);
 }
 
 bool SlipPrinter::Fail(const QString& why)
@@ -231,8 +298,10 @@ bool SlipPrinter::BeginJob()
         part.close();
         device_->setOutputFileName(partFile_);
     }
-    device_->setFullPage(true);
-    device_->setPageLayout(DeviceLayout());
+    if (!ApplyPage()) {
+        DropPartFile();
+        return Fail(PageNotTaken(deviceName_));
+    }
     device_->setDocName(ProgramTitle());
     if (!painter_.begin(device_.get())) {
         DropPartFile();
@@ -369,14 +438,21 @@ void SlipPrinter::PaintImage(const QImage& image, double x, double y, double wid
 
 QPainter* SlipPrinter::DrawingPainter()
 {
+    if (jobFailed_) return nullptr;
     if (!painter_.isActive()) {
         if (!BeginJob()) return nullptr;
     } else if (pagePending_) {
-        device_->setPageLayout(DeviceLayout());
-        device_->newPage();
         pagePending_ = false;
+        if (!TurnPage()) return nullptr;
     }
     return &painter_;
+}
+
+bool SlipPrinter::TurnPage()
+{
+    if (!ApplyPage()) return Fail(PageNotTaken(deviceName_));
+    if (!device_->newPage()) return Fail(QStringLiteral("打印机不接受新的一页。"));
+    return true;
 }
 
 bool SlipPrinter::NewPage()
@@ -386,9 +462,8 @@ bool SlipPrinter::NewPage()
     if (!painter_.isActive()) {
         // A page with nothing on it is still a page of the job.
         if (!BeginJob()) return false;
-    } else if (pagePending_) {
-        device_->setPageLayout(DeviceLayout());
-        if (!device_->newPage()) return Fail(QStringLiteral("打印机不接受新的一页。"));
+    } else if (pagePending_ && !TurnPage()) {
+        return false;
     }
     pagePending_ = true;
     return true;

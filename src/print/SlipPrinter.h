@@ -104,10 +104,14 @@ public:
     bool IsPdfOutput() const { return pdf_; }
 
     // Page set-up for the page being started next (the current one while
-    // nothing is drawn on it). Kept for later jobs until changed.
-    void SetOrientation(QPageLayout::Orientation o);
+    // nothing is drawn on it). Kept for later jobs until changed. False when
+    // the printer can't print that way (a paper it doesn't have, an
+    // orientation it refuses): it then keeps the page it had, which
+    // Orientation() and Paper() tell. A change made while a page is being
+    // drawn waits for the next page.
+    bool SetOrientation(QPageLayout::Orientation o);
     QPageLayout::Orientation Orientation() const { return orientation_; }
-    void SetPaper(const QPageSize& size);
+    bool SetPaper(const QPageSize& size);
     QPageSize Paper() const { return paper_; }
     // The sheet as it lies (landscape swaps), in whole twips.
     int PageWidth() const;
@@ -153,14 +157,23 @@ private:
     // The sheet as the program places things on it (exact millimetres).
     QPageLayout Layout() const;
     // The sheet as the job asks for it (see SpoolerPageSize).
-    QPageLayout DeviceLayout() const;
+    QPageSize DevicePaper() const;
+    // Puts the page set-up on the device; false when the device took
+    // another page.
+    bool ApplyPage();
+    // ApplyPage for a set-up change: between pages only, and a refused
+    // set-up gives way to the page the device kept.
+    bool TakePage();
     bool BeginJob();
+    // Ends the page and begins the next with the set-up asked for.
+    bool TurnPage();
     bool Fail(const QString& why);
     bool FinishPdf();
     void DropPartFile();
 
     QString deviceName_;
     bool pdf_ = false;
+    bool connected_ = false;     // the device is the printer (or file) named
     std::unique_ptr<QPrinter> device_;
     QPainter painter_;
     QPageSize paper_;
@@ -180,6 +193,11 @@ private:
     QColor boxColor_;
     QVector<QRectF> boxes_;
 };
+
+// What the operator is told when a printer keeps its own page: the
+// printer's name and what it could not take.
+QString PaperRefusedMessage(const QString& printer, const QPageSize& paper);
+QString OrientationRefusedMessage(const QString& printer, QPageLayout::Orientation o);
 
 // The printer all printing of the program uses, until the chooser picks
 // another.

@@ -85,11 +85,21 @@ double PackAlignSpacing(double spacingMm, TextAlign align)
     return spacingMm < 0 ? -v : v;
 }
 
+qint16 PackedAlign(double packed)
+{
+    const double code = std::trunc(std::fabs(packed) / 1000.0);
+    if (std::isnan(code)) return 0;
+    // A number too large for an alignment code reads as the largest one.
+    if (!(code <= std::numeric_limits<qint16>::max())) return std::numeric_limits<qint16>::max();
+    return qint16(code);
+}
+
 void UnpackAlignSpacing(double packed, double& spacingMm, TextAlign& align)
 {
     const double a = std::fabs(packed);
-    const int code = int(std::trunc(a / 1000.0));
-    align = (code == 1) ? TextAlign::Right : (code == 2) ? TextAlign::Centre : TextAlign::Left;
+    // Kept as stored: wrapped text reads a code other than 1 and 2 as left,
+    // characters in cells read 2 and more as centred.
+    align = TextAlign(PackedAlign(packed));
     // `PackedSpacing`: the thousands are taken off at most 20 times, so a
     // stored 25000 keeps a spacing of 5000.
     double spacing = a;

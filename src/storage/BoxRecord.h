@@ -48,10 +48,11 @@ Relation DecodeRelation(double stored);
 double EncodeSumTarget(const SumTarget& t);
 SumTarget DecodeSumTarget(double stored);
 // Alignment and line spacing in one number: sign(spacing) × (alignment × 1000 + |spacing|).
-// Unpacked, the alignment is the number of whole thousands (1 right, 2
-// centred, any other left) and the spacing what is left after taking off at
-// most 20 thousands.
+// Unpacked, the alignment is the number of whole thousands (PackedAlign,
+// kept whatever it is) and the spacing what is left after taking off at most
+// 20 thousands.
 double PackAlignSpacing(double spacingMm, TextAlign align);
+qint16 PackedAlign(double packed);
 void UnpackAlignSpacing(double packed, double& spacingMm, TextAlign& align);
 
 // The record of a box; references go through `idOf` (the ID the target

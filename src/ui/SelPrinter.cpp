@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -57,6 +58,7 @@ void SelPrinter::Build()
     choices->setToolTip(QStringLiteral("要选择的打印机名称。"));
     choices->installEventFilter(this);
     choices->lineEdit()->installEventFilter(this);
+    choices->view()->installEventFilter(this);
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), this);
     auto* cancel =
@@ -97,15 +99,12 @@ void SelPrinter::showEvent(QShowEvent* e)
 
 bool SelPrinter::eventFilter(QObject* watched, QEvent* e)
 {
-    if ((watched == choices || watched == choices->lineEdit()) && e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        // Only a listed printer can be chosen, with the mouse; Tab, Esc and
-        // Enter still move on, cancel and confirm.
-        if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Escape
-            && key != Qt::Key_Return && key != Qt::Key_Enter) {
-            e->accept();
-            return true;
-        }
+    // Every key pressed in the list is discarded: only a listed printer can
+    // be chosen, with the mouse, and confirmed or cancelled with the buttons.
+    if ((watched == choices || watched == choices->lineEdit() || watched == choices->view())
+        && e->type() == QEvent::KeyPress) {
+        e->accept();
+        return true;
     }
     return QDialog::eventFilter(watched, e);
 }

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace slip {
 
@@ -38,16 +40,45 @@ QString NoManualMessage()
            + QStringLiteral("”！");
 }
 
-void OpenManualFile()
+namespace {
+
+// The manual found, or "" after telling the operator there is none.
+QString ManualOrTell()
 {
     const QString manual = FindManual(ManualFolders());
-    if (manual.isEmpty()) {
-        MsgBox(NoManualMessage(), PromptIcon::Information);
-        return;
-    }
+    if (manual.isEmpty()) MsgBox(NoManualMessage(), PromptIcon::Information);
+    return manual;
+}
+
+void ShellOpenManual(const QString& manual)
+{
     if (!ShellOpen(manual))
         MsgBox(QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”的程序！"),
                PromptIcon::Warning);
+}
+
+// The help file's viewer that opens it at a topic by the topic's context
+// number; "" when none is installed.
+QString TopicViewer() { return QStandardPaths::findExecutable(QStringLiteral("xchm")); }
+
+} // namespace
+
+void OpenManualFile()
+{
+    const QString manual = ManualOrTell();
+    if (!manual.isEmpty()) ShellOpenManual(manual);
+}
+
+void OpenManualTopic(int topic)
+{
+    const QString manual = ManualOrTell();
+    if (manual.isEmpty()) return;
+    // The desktop's handler takes a file, never a topic inside it.
+    const QString viewer = TopicViewer();
+    if (!viewer.isEmpty()
+        && QProcess::startDetached(viewer, {QStringLiteral("-c"), QString::number(topic), manual}))
+        return;
+    ShellOpenManual(manual);
 }
 
 QList<HelpPage> HelpPages()

@@ -20,6 +20,11 @@ QString NoManualMessage();
 // when there is none or nothing opens it.
 void OpenManualFile();
 
+// Opens the manual at a help topic (the offset wizard's 19, 30 and 31) with
+// a viewer that takes a topic's context number (xCHM); without one, the desktop's handler opens the file at
+// its start. Tells the operator when there is no manual or nothing opens it.
+void OpenManualTopic(int topic);
+
 // A web page of the help menu.
 struct HelpPage {
     QString caption;     // the menu item

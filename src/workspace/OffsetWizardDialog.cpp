@@ -244,14 +244,4 @@ void OffsetWizard::Apply(bool contentLeft, const QString& horizontal, bool conte
     MsgBox(ValValueDoneMessage(), PromptIcon::None);
 }
 
-// --- the manual
-
-void OpenManualTopic(int topic)
-{
-    // The desktop's handler opens the help file at its start: a topic can't
-    // be handed to it.
-    (void)topic;
-    OpenManualFile();
-}
-
 } // namespace slip

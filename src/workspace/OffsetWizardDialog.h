@@ -70,8 +70,8 @@ public:
     void ShowWizard();
     void ShowValue();
 
-    // Opens the help of a topic (19, 30 or 31): the program's manual when
-    // there is one, else the operator is told there is none.
+    // Opens the help of a topic (19, 30 or 31): the program's manual at that
+    // topic (OpenManualTopic).
     std::function<void(int topic)> openHelp;
 
 private:
@@ -82,9 +82,5 @@ private:
     QPointer<ValWizard> wizard_;
     QPointer<ValValue> value_;
 };
-
-// Opens the program's manual for a help topic (the help file as a whole), or
-// tells the operator there is none.
-void OpenManualTopic(int topic);
 
 } // namespace slip

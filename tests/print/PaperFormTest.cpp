@@ -74,6 +74,13 @@ TEST_F(PaperForms, APrinterThatRefusesKeepsItsPaperAndAnUnusableOneChangesNothin
     EXPECT_EQ(printer.Paper().id(), QPageSize::Letter);
     EXPECT_TRUE(SetCustomPaper(printer, name, 210, 297, prompter));  // its own A4 is still found
     EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
+    // A paper it does not have is refused, also when asked for directly.
+    EXPECT_FALSE(printer.SetPaper(QPageSize(QPageSize::A5)));
+    EXPECT_EQ(printer.Paper().id(), QPageSize::A4);
+    EXPECT_TRUE(printer.SetPaper(QPageSize(QPageSize::Letter)));
+    EXPECT_TRUE(printer.SetOrientation(QPageLayout::Landscape));
+    EXPECT_EQ(PaperRefusedMessage(fake.names[0], QPageSize(QPageSize::A5)),
+              QStringLiteral("打印机“窄行打印机”没有148×210毫米的纸张，单据将打印在它现有的纸张上。"));
 
     printer.UsePrinter(fake.names[1]);
     const QPageSize before = printer.Paper();

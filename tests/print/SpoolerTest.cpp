@@ -122,74 +122,102 @@ TEST(Spooler, ACustomSizeSlipKeepsItsPaperAndPlacesOnAPrinterSetUpToFitPages)
 // turn clockwise gives the page back as the program drew it.
 QImage TurnedBack(const QImage& paper) { return paper.transformed(QTransform().rotate(90)); }
 
-TEST(Spooler, ALengthwiseSlipComesOutLandscapeWithEveryBoxWhereThePageSetUpPutsIt)
+// A slip on queues that take any size, only A4, or only their own papers
+// with edges they can't print on (the generic PDF printer: A4 and Letter
+// among others): the page its set-up gives, turned for a lengthwise slip.
+TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPutsIt)
 {
     CupsSpooler spooler;
     ASSERT_TRUE(spooler.Ok()) << spooler.Failure().toStdString();
     const QString anySize = spooler.AddPdfPrinter();
     const QString a4Only = spooler.AddA4OnlyPdfPrinter();
-    ASSERT_FALSE(anySize.isEmpty() || a4Only.isEmpty()) << spooler.Failure().toStdString();
+    const QString margined = spooler.AddMarginedPdfPrinter();
+    ASSERT_FALSE(anySize.isEmpty() || a4Only.isEmpty() || margined.isEmpty()) << spooler.Failure().toStdString();
     TestHome home;
     QImage black(40, 40, QImage::Format_RGB32);
     black.fill(Qt::black);
     const QString picture = home.file(QStringLiteral("mark.png"));
     ASSERT_TRUE(black.save(picture));
-    for (const QString& queue : {anySize, a4Only}) {
-        for (const bool ownPaper : {false, true}) {
+    struct Row {
+        QString queue;
+        QSizeF slip;
+        bool lengthwise, ownPaper, centre;
+        QSizeF page;  // as it lies
+        int told;     // messages: the slip's own paper refused
+    };
+    const QSizeF wide(270, 100), letter(215.9, 279.4), a4Turned(297, 210), a4(210, 297);
+    std::vector<Row> rows;
+    for (const QString& queue : {anySize, a4Only, margined})
+        for (const bool ownPaper : {false, true})
             for (const bool centre : {false, true}) {
-                SCOPED_TRACE(QStringLiteral("%1, own paper %2, centre feed %3").arg(queue).arg(ownPaper).arg(centre).toStdString());
-                SlipFormat f;
-                FormatHeader h = SlipHeader(QStringLiteral("纵向"), 180, 100);
-                h.options.lengthwise = true;
-                h.options.setPaper = ownPaper;
-                h.options.guidesToCentre = centre;
-                // Values near the far edge besides the squares: a text and a
-                // barcode.
-                const QRectF farText(140, 80, 36, 8), farBarcode(110, 40, 60, 14);
-                LoadSquares(f, h, picture, {TextBox(20, farText), KindBox(21, BoxKind::Picture, farBarcode, 2)});
-                f.SetValue(20, QStringLiteral("FAREDGE"));
-                f.SetValue(21, QStringLiteral("2026"));
-
-                SlipPrinter printer;
-                ScriptedPrompter prompter;
-                PrintServices services{printer, prompter, NoProgress(), [&] {
-                                           printer.UsePrinter(queue);
-                                           return queue;
-                                       },
-                                       SaveToHistory};
-                ASSERT_EQ(PrintBill(services, f, {}).status, PrintStatus::Printed) << prompter.shown.join('\n').toStdString();
-                const QString spooled = spooler.WaitForOutput(queue);
-                ASSERT_FALSE(spooled.isEmpty()) << spooler.Failure().toStdString();
-
                 // The landscape page: the slip's own size when its paper could
                 // be set (the paper is the slip turned), else A4 turned; the
-                // A4-only printer refuses the slip's paper and says so.
+                // printers without sizes of their own refuse the slip's paper
+                // and say so.
                 const bool slipPaper = ownPaper && queue == anySize;
-                const QSizeF page = slipPaper ? QSizeF(180, 100) : QSizeF(297, 210);
-                EXPECT_EQ(prompter.shown.size(), ownPaper && !slipPaper ? 1 : 0);
-                const PdfInfo paper = ReadPdfInfo(spooled);
-                EXPECT_EQ(paper.pages, 1);
-                EXPECT_NEAR(paper.widthMm, page.height(), 0.2);
-                EXPECT_NEAR(paper.heightMm, page.width(), 0.2);
-                const QImage turned = TurnedBack(RasterisePage(spooled, 1, int(kDotsPerMm)));
-                ASSERT_NEAR(turned.width() / kDotsPerMm, page.width(), 0.2);
-
-                // Moved down by the page height less the slip height, by half
-                // of that with centre feed.
-                const double down = (page.height() - 100) / (centre ? 2 : 1);
-                for (const QPointF& at : Squares(180, 100)) {
-                    const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);
-                    EXPECT_NEAR(InkCentre(turned, window).x(), at.x() + 2, 0.15) << at.x() << ", " << at.y();
-                    EXPECT_NEAR(InkCentre(turned, window).y(), at.y() + down + 2, 0.15) << at.x() << ", " << at.y();
-                }
-                for (const QRectF& box : {farText, farBarcode}) {
-                    const QRectF placed = box.translated(0, down);
-                    const QRectF ink = InkBounds(turned, placed.adjusted(-1, -1, 1, 1), kDotsPerMm);
-                    ASSERT_FALSE(ink.isNull()) << "nothing printed at " << box.x() << ", " << box.y();
-                    EXPECT_NEAR(ink.left(), placed.left(), 1.5) << box.x() << ", " << box.y();
-                    EXPECT_NEAR(ink.top(), placed.top(), 1.5) << box.x() << ", " << box.y();
-                }
+                rows.push_back({queue, wide, true, ownPaper, centre, slipPaper ? wide : a4Turned,
+                                ownPaper && !slipPaper ? 1 : 0});
             }
+    // A slip of the size of a paper the printer has prints on it.
+    rows.push_back({margined, letter, false, true, false, letter, 0});
+    rows.push_back({a4Only, letter, false, true, false, a4, 1});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1, %2 x %3, lengthwise %4, own paper %5, centre feed %6")
+                         .arg(row.queue)
+                         .arg(row.slip.width())
+                         .arg(row.slip.height())
+                         .arg(row.lengthwise)
+                         .arg(row.ownPaper)
+                         .arg(row.centre)
+                         .toStdString());
+        const double w = row.slip.width(), h = row.slip.height();
+        SlipFormat f;
+        FormatHeader header = SlipHeader(QStringLiteral("纵向"), w, h);
+        header.options.lengthwise = row.lengthwise;
+        header.options.setPaper = row.ownPaper;
+        header.options.guidesToCentre = row.centre;
+        // Values near the far edge besides the squares: a text and a
+        // barcode.
+        const QRectF farText(w - 40, h - 20, 36, 8), farBarcode(w - 70, h - 60, 60, 14);
+        LoadSquares(f, header, picture, {TextBox(20, farText), KindBox(21, BoxKind::Picture, farBarcode, 2)});
+        f.SetValue(20, QStringLiteral("FAREDGE"));
+        f.SetValue(21, QStringLiteral("2026"));
+
+        SlipPrinter printer;
+        ScriptedPrompter prompter;
+        PrintServices services{printer, prompter, NoProgress(), [&] {
+                                   printer.UsePrinter(row.queue);
+                                   return row.queue;
+                               },
+                               SaveToHistory};
+        ASSERT_EQ(PrintBill(services, f, {}).status, PrintStatus::Printed) << prompter.shown.join('\n').toStdString();
+        const QString spooled = spooler.WaitForOutput(row.queue);
+        ASSERT_FALSE(spooled.isEmpty()) << spooler.Failure().toStdString();
+
+        EXPECT_EQ(prompter.shown.size(), row.told) << prompter.shown.join('\n').toStdString();
+        const PdfInfo paper = ReadPdfInfo(spooled);
+        EXPECT_EQ(paper.pages, 1);
+        const QSizeF fed = row.lengthwise ? row.page.transposed() : row.page;
+        EXPECT_NEAR(paper.widthMm, fed.width(), 0.2);
+        EXPECT_NEAR(paper.heightMm, fed.height(), 0.2);
+        const QImage printed = RasterisePage(spooled, 1, int(kDotsPerMm));
+        const QImage page = row.lengthwise ? TurnedBack(printed) : printed;
+        ASSERT_NEAR(page.width() / kDotsPerMm, row.page.width(), 0.2);
+
+        // Fed lengthwise: moved down by the page height less the slip
+        // height, by half of that with centre feed.
+        const double down = row.lengthwise ? (row.page.height() - h) / (row.centre ? 2 : 1) : 0;
+        for (const QPointF& at : Squares(w, h)) {
+            const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);
+            EXPECT_NEAR(InkCentre(page, window).x(), at.x() + 2, 0.15) << at.x() << ", " << at.y();
+            EXPECT_NEAR(InkCentre(page, window).y(), at.y() + down + 2, 0.15) << at.x() << ", " << at.y();
+        }
+        for (const QRectF& box : {farText, farBarcode}) {
+            const QRectF placed = box.translated(0, down);
+            const QRectF ink = InkBounds(page, placed.adjusted(-1, -1, 1, 1), kDotsPerMm);
+            ASSERT_FALSE(ink.isNull()) << "nothing printed at " << box.x() << ", " << box.y();
+            EXPECT_NEAR(ink.left(), placed.left(), 1.5) << box.x() << ", " << box.y();
+            EXPECT_NEAR(ink.top(), placed.top(), 1.5) << box.x() << ", " << box.y();
         }
     }
 }

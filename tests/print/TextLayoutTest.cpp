@@ -66,10 +66,17 @@ TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWholeAndAmountsEndInTheLa
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 2), 1000).front(), 0);
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 0), 1000).back(), 7);
     EXPECT_TRUE(print(QStringLiteral("12"), 600, 0, 1).texts.empty());
-    for (int k : {10, 310}) {
+    // Ten cells of 100 from 0: every character in a cell of its own, the
+    // last in the last cell.
+    const std::tuple<int, const char16_t*, const char16_t*> amounts[] = {
+        {10, u"-1234.5", u"  -￥123450"}, {310, u"-1234.5", u"  - 123450"}, {310, u"1234.5", u"    123450"},
+        {10, u"12345678.90", u"1234567890"}, {310, u"12345678.90", u"1234567890"}, {10, u"-1234567.8", u"-123456780"}};
+    for (const auto& [k, text, printed] : amounts) {
         FakeSurface out;
-        PrintAmountDigits(out, QStringLiteral("-1234.5"), 0, 0, 1000, k, kYuan);
-        EXPECT_EQ(out.Printed(), k == 10 ? QStringLiteral("  -￥123450") : QStringLiteral("   -123450")) << k;
+        PrintAmountDigits(out, QString::fromUtf16(text), 0, 0, 1000, k, kYuan);
+        EXPECT_EQ(out.Printed(), QString::fromUtf16(printed)) << k << " " << QString::fromUtf16(text).toStdString();
+        ASSERT_EQ(out.texts.size(), 10u) << k;
+        EXPECT_DOUBLE_EQ(out.texts.front().x, 0) << k << " " << QString::fromUtf16(text).toStdString();
         EXPECT_DOUBLE_EQ(out.texts.back().x, 900) << k;
     }
     FakeSurface empty;

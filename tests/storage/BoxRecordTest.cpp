@@ -41,8 +41,9 @@ TEST(BoxRecord, AlignmentAndLineSpacingComeApartWithAtMostTwentyThousandsTakenOf
     struct Case { double packed; TextAlign align; double spacing; };
     const Case cases[] = {
         {-2300.5, TextAlign::Centre, -300.5}, {1000, TextAlign::Right, 0}, {0, TextAlign::Left, 0},
-        {1002.25, TextAlign::Right, 2.25},    {25000, TextAlign::Left, 5000}, {-21500, TextAlign::Left, -1500},
-        {20999, TextAlign::Left, 999},
+        {1002.25, TextAlign::Right, 2.25},    {25000, TextAlign(25), 5000}, {-21500, TextAlign(21), -1500},
+        {20999, TextAlign(20), 999},          {3000, TextAlign(3), 0},        {-3999.5, TextAlign(3), -999.5},
+        {1e12, TextAlign(32767), 1e12 - 20000},
     };
     for (const Case& c : cases) {
         double spacing = -1;

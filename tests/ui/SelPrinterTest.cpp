@@ -70,11 +70,20 @@ TEST(SelPrinter, ConfirmingMakesThePrinterTheProgramsAndRemembersIt)
     EXPECT_EQ(w->choices->count(), 2);
     EXPECT_EQ(w->choices->currentText(), kCounter);
     w->choices->setCurrentIndex(1);
-    for (const int key : {int(Qt::Key_A), int(Qt::Key_Up), int(Qt::Key_Backspace)}) {  // typing changes nothing
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_A ? QStringLiteral("a") : QString());
-        QApplication::sendEvent(w->choices->lineEdit(), &press);
+    // Every key in the list is discarded: typing, moving, and the keys that
+    // would confirm, cancel or leave it.
+    const std::pair<int, const char*> keys[] = {{Qt::Key_A, "a"},      {Qt::Key_Up, ""},     {Qt::Key_Backspace, "\b"},
+                                                {Qt::Key_Tab, "\t"},   {Qt::Key_Escape, ""}, {Qt::Key_Return, "\r"},
+                                                {Qt::Key_Enter, "\r"}, {Qt::Key_Down, ""}};
+    for (const auto& [key, text] : keys) {
+        for (QWidget* list : {static_cast<QWidget*>(w->choices), static_cast<QWidget*>(w->choices->lineEdit())}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
+            QApplication::sendEvent(list, &press);
+            ASSERT_TRUE(w && w->isVisible()) << key;
+            EXPECT_EQ(w->choices->currentText(), kSlip) << key;
+            EXPECT_EQ(m.answer, QStringLiteral("(none)")) << key;
+        }
     }
-    EXPECT_EQ(w->choices->currentText(), kSlip);
     Click(w, 0);
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(m.answer, kSlip);

@@ -5,6 +5,7 @@
 #include "TestHome.h"
 #include "FileBytes.h"
 
+#include "core/DataFolder.h"
 #include "print/Calibration.h"
 #include "print/barcode/Code39.h"
 #include "storage/FormatStore.h"
@@ -26,6 +27,8 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QThread>
 
 using namespace slip;
 using namespace slip::test;
@@ -309,6 +312,39 @@ TEST(PrintCommands, TheWizardAddsTheMeasuredShift)
     EXPECT_DOUBLE_EQ(desk.Format().Header().offsetYMm, 11);
     EXPECT_TRUE(desk.mw->offsetLabel->text().contains(QStringLiteral("7.5")));
     EXPECT_EQ(prompter.shown, QStringList({ValValueDoneMessage()}));
+}
+
+TEST(PrintCommands, TheWizardsOtherDeviationsOpenTheManualAtTheirHelpTopics)
+{
+    Desk desk;
+    const QString chm = DataFile(QStringLiteral("KVW.CHM"));
+    ASSERT_TRUE(WriteBytes(chm, "ITSF"));
+    // A help viewer that notes what it is asked to open, first on the path.
+    const QString bin = desk.home.file(QStringLiteral("bin")), asked = desk.home.file(QStringLiteral("asked.txt"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString viewer = bin + QStringLiteral("/xchm");
+    ASSERT_TRUE(WriteBytes(viewer, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && mv '%1.part' '%1'\n")
+                                       .arg(asked)
+                                       .toUtf8()));
+    ASSERT_TRUE(QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    ScriptedPrompter prompter;
+    for (const auto& [option, topic] : {std::pair{1, 19}, std::pair{2, 30}, std::pair{3, 31}}) {
+        QFile::remove(asked);
+        desk.mw->offsetWizardAction->trigger();
+        ValWizard* wizard = Shown<ValWizard>();
+        ASSERT_NE(wizard, nullptr);
+        wizard->options[option]->click();
+        QTest::mouseClick(wizard->nextButton, Qt::LeftButton);
+        EXPECT_EQ(Shown<ValWizard>(), nullptr) << option;
+        EXPECT_EQ(Shown<ValValue>(), nullptr) << option;
+        QDeadlineTimer guard(20000);  // hang guard only
+        while (!QFileInfo::exists(asked) && !guard.hasExpired()) QThread::msleep(20);
+        EXPECT_EQ(FileBytes(asked), QStringLiteral("-c\n%1\n%2\n").arg(topic).arg(chm).toUtf8()) << option;
+    }
+    qputenv("PATH", path);
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.shown.join('\n').toStdString();
 }
 
 TEST(PrintCommands, CalibrationPrintsTheFigureThenAsksForTheOffsetsButNotWhileLocked)

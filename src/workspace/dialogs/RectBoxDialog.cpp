@@ -136,7 +136,8 @@ void RectBoxDialog::LoadBox(const Box& b)
         charSpacingEdit->setText(MmText(b.charSpacingMm));
         lineSpacingEdit->setText(MmText(b.lineSpacingMm));
         align_ = b.align;
-        alignButtons[int(b.align)]->setChecked(true);
+        // A stored code without a button of its own stays until one is chosen.
+        if (int(b.align) >= 0 && int(b.align) < int(alignButtons.size())) alignButtons[int(b.align)]->setChecked(true);
     }
     look_ = LookOf(b);
     fontSample->ShowLook(look_, align_);
