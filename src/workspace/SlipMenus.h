@@ -35,10 +35,6 @@ public:
         std::function<void()> addNextSlip;
         // Prints the slip, then clears the boxes for the next one.
         std::function<void()> printAndAddSlip;
-        // The stored default values of the open format, and the text that
-        // stands for a line break in them when older versions stored them.
-        std::function<QHash<BoxId, QString>()> loadDefaults;
-        std::function<QString()> lineBreakMarker;
     };
     Hooks hooks;
 
@@ -53,13 +49,10 @@ public:
     BoxId AddBoxAsked(QPointF atMm);
     void CopyBoxesAsked(BoxId clicked);
     void DeleteBoxesAsked(BoxId clicked);
-    void LinkRing(BoxId clicked);
-    void LinkPath(BoxId clicked);
     void AddPicture(BoxId id);
     void EnterBarcode(BoxId id);
     void CopyText(BoxId id);
     void PasteText(BoxId id);
-    void FillFromDefaults();
 
 private:
     SlipFormat& format_;
