@@ -272,14 +272,10 @@ TEST_F(EveryDialogTest, ValuesBeyondTheSlipReachTheBoxesAsTyped)
         EXPECT_EQ(B(kLine2).lineWidth, 150);
         EXPECT_EQ(B(kLine2).line.p2(), QPointF(400, 50));
     }
-    {
-        PrintMarginDialog d(format);
-        ShowAndWait(&d);
-        TypeInto(d.xEdit, QStringLiteral("-300"));
-        TypeInto(d.yEdit, QStringLiteral("250"));
-        Click(d.okButton);
-        EXPECT_EQ(format.Header().offsetXMm, -300);
-        EXPECT_EQ(format.Header().offsetYMm, 250);
-    }
+    PrintMarginDialog d(format);
+    ShowAndWait(&d);
+    TypeInto(d.xEdit, QStringLiteral("-300"));
+    Click(d.okButton);
+    EXPECT_EQ(format.Header().offsetXMm, -300);
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
