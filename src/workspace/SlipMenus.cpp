@@ -6,7 +6,6 @@
 #include "print/SlipDrawing.h"
 #include "print/barcode/Code39.h"
 #include "ui/FileDialogs.h"
-#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "ui/SelFormat.h"
 #include "workspace/SlipView.h"

@@ -1,7 +1,6 @@
 #pragma once
 #include "model/SlipFormat.h"
 
-#include <QHash>
 #include <QObject>
 #include <QPointF>
 #include <functional>
