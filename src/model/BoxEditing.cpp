@@ -262,7 +262,7 @@ bool AlignSelectedBoxes(SlipFormat& format, AlignCommand cmd, Prompter& prompter
     return true;
 }
 
-// --- Adding, copying, deleting, ordering -------------------------------
+// --- Adding, copying, deleting -----------------------------------------
 
 BoxId AddBoxAt(SlipFormat& format, BoxKind kind, QPointF at)
 {
@@ -328,9 +328,13 @@ int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm)
         for (int k = 1; k <= n; ++k) {
             Box c = Shifted(src, QPointF(-stepMm * k, -stepMm * k));
             c.id = 0;
-            // A text box without caption holds the format's fixed text and
-            // stays one.
-            if (HoldsValue(c.kind) && !src.caption.isEmpty()) c.caption = CaptionOfCopy(src.caption, k);
+            // Every copy gets a caption, one without digits at its end (an
+            // empty one too) the number k: a copy of a fixed-text box is an
+            // ordinary box to type into.
+            if (HoldsValue(c.kind)) {
+                c.caption = CaptionOfCopy(src.caption, k);
+                c.fixedText.clear();
+            }
             const BoxId id = format.AddBox(c);
             if (id != 0) copies.insert(id);
         }
@@ -344,31 +348,7 @@ void DeleteMarkedAnd(SlipFormat& format, BoxId clicked)
     format.RemoveBoxes(CopySources(format, clicked));
 }
 
-bool BringToFront(SlipFormat& format, BoxId id)
-{
-    const Box* found = format.Find(id);
-    if (!found) return false;
-    const auto ofKind = format.BoxesOfKind(found->kind);
-    if (ofKind.back()->id == id) return true;
-    const Box box = *found;
-    const QString value = format.Value(id);
-    const bool marked = format.IsSelected(id);
-    // Links of other boxes to it are dropped with it, and restored after.
-    std::vector<Box> linking;
-    for (const Box& b : format.Boxes())
-        if (b.id != id && (b.relation.target == id || b.sum1.target == id || b.sum2.target == id))
-            linking.push_back(b);
-    format.RemoveBoxes({id});
-    if (format.AddBox(box) != id) return false;
-    for (const Box& b : linking) format.UpdateBox(b);
-    format.SetValue(id, value);
-    if (marked) format.SetSelected(id, true);
-    return true;
-}
-
 // --- Links between boxes -------------------------------------------------
-
-QString SaveFirstMessage() { return QStringLiteral("请先保存格式！新添加的内容框保存后才能建立关联。"); }
 
 namespace {
 
@@ -379,14 +359,6 @@ std::vector<BoxId> LinkMembers(const SlipFormat& format, const Box& clicked)
     for (const Box* b : format.BoxesOfKind(clicked.kind))
         if (b->id != clicked.id && format.IsSelected(b->id)) out.push_back(b->id);
     return out;
-}
-
-QString LinkMembersProblem(const std::vector<BoxId>& members)
-{
-    // A box not saved yet has no record ID; a link to it could not be kept.
-    for (BoxId id : members)
-        if (id <= 0) return SaveFirstMessage();
-    return QString();
 }
 
 void SetRelation(SlipFormat& format, BoxId id, RelationKind kind, BoxId target)
@@ -400,28 +372,24 @@ void SetRelation(SlipFormat& format, BoxId id, RelationKind kind, BoxId target)
 
 } // namespace
 
-QString MakeRelationRing(SlipFormat& format, BoxId clicked)
+void MakeRelationRing(SlipFormat& format, BoxId clicked)
 {
     const Box* b = format.Find(clicked);
-    if (!b || (b->kind != BoxKind::Text && b->kind != BoxKind::Check)) return QString();
+    if (!b || (b->kind != BoxKind::Text && b->kind != BoxKind::Check)) return;
     const std::vector<BoxId> members = LinkMembers(format, *b);
-    if (members.size() < 2) return QString();
-    if (const QString p = LinkMembersProblem(members); !p.isEmpty()) return p;
+    if (members.size() < 2) return;
     for (size_t i = 0; i < members.size(); ++i)
         SetRelation(format, members[i], RelationKind::ChainNext, members[(i + 1) % members.size()]);
-    return QString();
 }
 
-QString MakeRelatedPath(SlipFormat& format, BoxId clicked)
+void MakeRelatedPath(SlipFormat& format, BoxId clicked)
 {
     const Box* b = format.Find(clicked);
-    if (!b || b->kind != BoxKind::Text) return QString();
+    if (!b || b->kind != BoxKind::Text) return;
     const std::vector<BoxId> members = LinkMembers(format, *b);
-    if (members.size() < 2) return QString();
-    if (const QString p = LinkMembersProblem(members); !p.isEmpty()) return p;
+    if (members.size() < 2) return;
     for (size_t i = 0; i + 1 < members.size(); ++i)
         SetRelation(format, members[i], RelationKind::Related, members[i + 1]);
-    return QString();
 }
 
 // --- Values ------------------------------------------------------------

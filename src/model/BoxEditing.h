@@ -104,7 +104,7 @@ void ApplyAlign(SlipFormat& format, AlignCommand cmd, double refMm);
 // an empty answer or Cancel).
 bool AlignSelectedBoxes(SlipFormat& format, AlignCommand cmd, Prompter& prompter);
 
-// --- Adding, copying, deleting, ordering -------------------------------
+// --- Adding, copying, deleting -----------------------------------------
 
 // Adds a new box of a kind with its top-left corner (a line: its start) at
 // `at`, kept on the slip. 0 when the kind already holds its most boxes.
@@ -122,8 +122,9 @@ int CopyCountThatFits(const SlipFormat& format, const QSet<BoxId>& sources, int 
 QString CaptionOfCopy(const QString& caption, int k);
 // Makes `count` copies of every source (capped by CopyCountThatFits), the
 // k-th k × stepMm up and to the left of its source, text, check and picture
-// boxes with their captions counted on (a text box without caption, which
-// shows a fixed text, stays without). A copy keeps every link of its source.
+// boxes with their captions counted on (an empty caption gives "1", "2", …,
+// so a copy of a fixed-text box is an ordinary one). A copy keeps every link
+// of its source.
 // The copies become the marked boxes. Answers the number of copies made of
 // each source.
 int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm);
@@ -131,22 +132,15 @@ int CopyBoxes(SlipFormat& format, BoxId clicked, int count, double stepMm);
 // Removes the marked boxes and the clicked one.
 void DeleteMarkedAnd(SlipFormat& format, BoxId clicked);
 
-// Puts a box last in its kind, so that it is drawn over the others of its
-// kind. Its value, mark and the links of other boxes to it are kept.
-bool BringToFront(SlipFormat& format, BoxId id);
-
 // --- Links between boxes -------------------------------------------------
 
-// The text the operator sees when a link would name a box that has no record
-// yet.
-QString SaveFirstMessage();
 // Links the clicked text or check box and the marked boxes of its kind, in
-// index order, into a ring. "" when done (or nothing to do), else the reason
-// it was refused; a refused ring changes nothing.
-QString MakeRelationRing(SlipFormat& format, BoxId clicked);
+// index order, into a ring. A box not saved yet is linked by its temporary
+// ID, which the save carries over to its record's ID.
+void MakeRelationRing(SlipFormat& format, BoxId clicked);
 // Links the clicked text box to the marked text boxes in index order as an
 // open path of related boxes; the last keeps its own link.
-QString MakeRelatedPath(SlipFormat& format, BoxId clicked);
+void MakeRelatedPath(SlipFormat& format, BoxId clicked);
 
 // --- Values ------------------------------------------------------------
 

@@ -1,5 +1,9 @@
 #include "model/SettingAnswers.h"
 
+#include "core/TextNumber.h"
+
+#include <cmath>
+
 namespace slip {
 
 namespace {
@@ -58,6 +62,23 @@ SettingAnswer LineBreakMarkerFromAnswer(const QString& answer)
     }
     a.take = true;
     a.value = answer;
+    return a;
+}
+
+bool SlipSizeAcceptable(double w, double h)
+{
+    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return false;
+    const double ratio = w / h;
+    return ratio >= 1.0 / 20 && ratio <= 20;
+}
+
+SlipSizeAnswer SlipSizeFromAnswer(const QString& width, const QString& height)
+{
+    SlipSizeAnswer a;
+    a.widthMm = Val(width);
+    a.heightMm = Val(height);
+    a.take = SlipSizeAcceptable(a.widthMm, a.heightMm);
+    if (!a.take) a.error = QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！");
     return a;
 }
 

@@ -25,4 +25,19 @@ SettingAnswer CurrencyCharFromAnswer(const QString& answer);
 // only (every blank of a stored value would turn into a line break).
 SettingAnswer LineBreakMarkerFromAnswer(const QString& answer);
 
+// Whether a slip size may be used: both above 0, and the width to the height
+// between 1:20 and 20:1, both ends included.
+bool SlipSizeAcceptable(double widthMm, double heightMm);
+
+// A slip size typed as a width and a height: each the number its text starts
+// with (a text without one reads 0). One SlipSizeAcceptable refuses is
+// refused with the ratio message, a width or height of 0 too.
+struct SlipSizeAnswer {
+    bool take = false;
+    double widthMm = 0;
+    double heightMm = 0;
+    QString error;
+};
+SlipSizeAnswer SlipSizeFromAnswer(const QString& width, const QString& height);
+
 } // namespace slip

@@ -2,6 +2,7 @@
 
 #include "core/TextNumber.h"
 #include "model/BoxGeometry.h"
+#include "model/SettingAnswers.h"
 #include "storage/BackgroundStore.h"
 #include "storage/FormatStore.h"
 #include "ui/Progress.h"
@@ -13,13 +14,6 @@
 #include <cmath>
 
 namespace slip {
-
-bool SlipSizeAcceptable(double w, double h)
-{
-    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return false;
-    const double ratio = w / h;
-    return ratio >= 1.0 / 20 && ratio <= 20;
-}
 
 void FormatCommands::LeaveFormat()
 {

@@ -84,7 +84,4 @@ private:
     QObject afterShown_;
 };
 
-// Whether a slip size may be used: both positive, ratio between 1:20 and 20:1.
-bool SlipSizeAcceptable(double widthMm, double heightMm);
-
 } // namespace slip

@@ -35,9 +35,13 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -83,6 +87,27 @@ private:
     void Elide() { setText(fontMetrics().elidedText(name_, Qt::ElideMiddle, width())); }
     QString name_;
 };
+
+// A sheet with an arrow coming down into it: formats from the web catalogue.
+// Drawn here, so that the button needs no picture file.
+QIcon CataloguePicture()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x1F, 0x5F, 0xA8);
+    p.setPen(QPen(ink, 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 14, 24, 15));
+    p.drawLine(QPointF(8, 20), QPointF(24, 20));
+    p.drawLine(QPointF(8, 24), QPointF(20, 24));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2E, 0x9A, 0x3C));
+    p.drawRect(QRectF(13, 1, 6, 9));
+    p.drawPolygon(QPolygonF({QPointF(8, 9), QPointF(24, 9), QPointF(16, 17)}));
+    return QIcon(pixmap);
+}
 
 } // namespace
 
@@ -133,8 +158,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
             StatusMessage(*added > 0 ? QStringLiteral("单据已添加到历史记录。")
                                      : QStringLiteral("单据上没有填写内容，没有添加到历史记录。"));
     };
-    menus_->hooks.loadDefaults = [this] { return FormatStore::LoadDefaults(format_.Name()); };
-    menus_->hooks.lineBreakMarker = [this] { return lineBreakMarker_; };
     connect(canvas_, &SlipView::contextMenuAt, this,
             [this](BoxId id, QPoint globalPos) { menus_->Popup(id, canvas_->PopupPointMm(), globalPos); });
     zoomLabel->setText(QStringLiteral("缩放：100%"));
@@ -194,6 +217,12 @@ QWidget* MainWindow::BuildSlipPanel()
 
     auto* row2 = new QHBoxLayout;
     AddPrintButtons(row2);
+    catalogueButton = new QPushButton(CataloguePicture(), QString());
+    catalogueButton->setObjectName(QStringLiteral("catalogue"));
+    catalogueButton->setIconSize(QSize(24, 24));
+    catalogueButton->setToolTip(QStringLiteral("从网站下载更多的格式模板。"));
+    connect(catalogueButton, &QPushButton::clicked, this, [this] { ShowWebCatalogue(); });
+    row2->addWidget(catalogueButton);
     row2->addSpacing(8);
     const QString captions[5] = {QStringLiteral("显示标尺(1厘米/大格；2毫米/小格)"), QStringLiteral("纵向打印"),
                                  QStringLiteral("锁定格式"), QStringLiteral("卡纸器两边向中间收缩"),

@@ -67,6 +67,8 @@ public:
     // The picture buttons beside the format's name: the shown slip, the batch.
     QPushButton* printBillButton = nullptr;
     QPushButton* printAllButton = nullptr;
+    // Opens the web catalogue of formats, with or without an open format.
+    QPushButton* catalogueButton = nullptr;
     // Commands that need an open format; disabled while none is open.
     QList<QWidget*> formatButtons;
     QList<QAction*> formatActions;

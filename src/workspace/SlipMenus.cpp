@@ -6,7 +6,6 @@
 #include "print/SlipDrawing.h"
 #include "print/barcode/Code39.h"
 #include "ui/FileDialogs.h"
-#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "ui/SelFormat.h"
 #include "workspace/SlipView.h"
@@ -60,8 +59,6 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
         Item(menu, QStringLiteral("打印并添加单据"), format_.IsOpen(), hooks.printAndAddSlip);
         Item(menu, QStringLiteral("自动生成日期"), format_.IsOpen(), hooks.autoFillDates);
         Item(menu, QStringLiteral("清空内容框"), format_.IsOpen(), [this] { ClearBoxValues(format_); });
-        Item(menu, QStringLiteral("填入默认值"), format_.IsOpen() && bool(hooks.loadDefaults),
-             [this] { FillFromDefaults(); });
         menu.addSeparator();
         // Adding at the clicked point stays open while the format is locked.
         Item(menu, QStringLiteral("添加内容框"), open, [this, atMm] { AddBoxAsked(atMm); });
@@ -81,14 +78,13 @@ void SlipMenus::FillMenu(QMenu& menu, BoxId id, QPointF atMm)
     // Copies and links go on while the format is locked.
     Item(menu, QStringLiteral("复制内容框"), open, [this, id] { CopyBoxesAsked(id); });
     Item(menu, QStringLiteral("删除内容框"), editable, [this, id] { DeleteBoxesAsked(id); });
-    Item(menu, QStringLiteral("置于顶层"), editable, [this, id] { BringToFront(format_, id); });
     if (kind == BoxKind::Text || kind == BoxKind::Check) {
         menu.addSeparator();
         Item(menu, kind == BoxKind::Text ? QStringLiteral("建立关联链") : QStringLiteral("设置单选"), open,
-             [this, id] { LinkRing(id); });
+             [this, id] { MakeRelationRing(format_, id); });
     }
     // Every box has the item; only a text box starts a path of related boxes.
-    Item(menu, QStringLiteral("建立相关项"), open, [this, id] { LinkPath(id); });
+    Item(menu, QStringLiteral("建立相关项"), open, [this, id] { MakeRelatedPath(format_, id); });
     if (kind == BoxKind::Picture) {
         menu.addSeparator();
         Item(menu, QStringLiteral("添加  图片"), true, [this, id] { AddPicture(id); });
@@ -157,18 +153,6 @@ void SlipMenus::DeleteBoxesAsked(BoxId clicked)
     DeleteMarkedAnd(format_, clicked);
 }
 
-void SlipMenus::LinkRing(BoxId clicked)
-{
-    if (const QString problem = MakeRelationRing(format_, clicked); !problem.isEmpty())
-        MsgBox(problem, PromptIcon::Warning);
-}
-
-void SlipMenus::LinkPath(BoxId clicked)
-{
-    if (const QString problem = MakeRelatedPath(format_, clicked); !problem.isEmpty())
-        MsgBox(problem, PromptIcon::Warning);
-}
-
 void SlipMenus::AddPicture(BoxId id)
 {
     const Box* b = format_.Find(id);
@@ -234,18 +218,6 @@ void SlipMenus::PasteText(BoxId id)
         Box c = *b;
         c.caption = clip;
         format_.UpdateBox(c);
-    }
-}
-
-void SlipMenus::FillFromDefaults()
-{
-    if (!hooks.loadDefaults) return;
-    const QHash<BoxId, QString> defaults = hooks.loadDefaults();
-    for (const Box& b : std::vector<Box>(format_.Boxes())) {
-        if (!HoldsValue(b.kind)) continue;
-        // A text box without caption keeps the format's fixed text.
-        if (b.kind == BoxKind::Text && b.caption.isEmpty()) continue;
-        format_.SetStoredValue(b.id, defaults.value(b.id), hooks.lineBreakMarker ? hooks.lineBreakMarker() : QString());
     }
 }
 

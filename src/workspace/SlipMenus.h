@@ -1,7 +1,6 @@
 #pragma once
 #include "model/SlipFormat.h"
 
-#include <QHash>
 #include <QObject>
 #include <QPointF>
 #include <functional>
@@ -35,10 +34,6 @@ public:
         std::function<void()> addNextSlip;
         // Prints the slip, then clears the boxes for the next one.
         std::function<void()> printAndAddSlip;
-        // The stored default values of the open format, and the text that
-        // stands for a line break in them when older versions stored them.
-        std::function<QHash<BoxId, QString>()> loadDefaults;
-        std::function<QString()> lineBreakMarker;
     };
     Hooks hooks;
 
@@ -53,13 +48,10 @@ public:
     BoxId AddBoxAsked(QPointF atMm);
     void CopyBoxesAsked(BoxId clicked);
     void DeleteBoxesAsked(BoxId clicked);
-    void LinkRing(BoxId clicked);
-    void LinkPath(BoxId clicked);
     void AddPicture(BoxId id);
     void EnterBarcode(BoxId id);
     void CopyText(BoxId id);
     void PasteText(BoxId id);
-    void FillFromDefaults();
 
 private:
     SlipFormat& format_;

@@ -1,4 +1,5 @@
 #include "core/CommonHelpers.h"
+#include "core/ProgramName.h"
 
 #include <gtest/gtest.h>
 
@@ -20,4 +21,10 @@ TEST(CheckMarkText, TrueForAnyValueButFalseZeroEmptyAndNull)
         EXPECT_EQ(CheckMarkText(v), "") << v.toString().toStdString();
     for (const QVariant& v : {QVariant(true), QVariant(-1), QVariant(qint64(1)), QVariant(QStringLiteral("是"))})
         EXPECT_EQ(CheckMarkText(v), "√") << v.toString().toStdString();
+}
+
+TEST(ProgramName, TheCaptionIsTheTitleFollowedDirectlyByTheVersion)
+{
+    EXPECT_EQ(ProgramCaption(), ProgramTitle() + QStringLiteral("3.00"));
+    EXPECT_EQ(ProgramVersion(), QStringLiteral("3.00"));
 }

@@ -268,6 +268,8 @@ TEST(CopyCaption, NumberAtTheEndIsCountedOn)
         // A carry across the run's first figure, also after leading zeros.
         {"a999999999", 1, "a1000000000"}, {"a1999999999", 1, "a2000000000"},
         {"a0999999999", 2, "a1000000001"}, {"a0000000009", 1, "a10"},
+        // An empty caption is a head without digits.
+        {"", 1, "1"}, {"", 3, "3"},
     };
     for (const auto& c : cases) EXPECT_EQ(CaptionOfCopy(QString::fromUtf8(c.caption), c.k), QString::fromUtf8(c.want));
 }
@@ -292,10 +294,18 @@ TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsFixedTextsAndLinksAndTakeT
     fixed.fixedText = QStringLiteral("人民币");
     fixed.relation = {RelationKind::ChainNext, 2};
     Open({fixed, MakeBox(2, BoxKind::Text, {50, 60, 30, 6})});
-    CopyBoxes(format, 1, 1, 10);
-    const Box* copy = format.BoxesOfKind(BoxKind::Text).back();
-    EXPECT_TRUE(copy->caption.isEmpty());
-    EXPECT_EQ(format.Value(copy->id), QStringLiteral("人民币"));
+    CopyBoxes(format, 1, 3, 10);
+    // A box without caption: the copies are captioned 1, 2, 3 and hold no
+    // fixed text; the source keeps its own.
+    const auto copies = format.BoxesOfKind(BoxKind::Text);
+    ASSERT_EQ(copies.size(), 5u);
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(copies[1 + k]->caption, QString::number(k));
+        EXPECT_TRUE(copies[1 + k]->fixedText.isEmpty());
+        EXPECT_TRUE(format.Value(copies[1 + k]->id).isEmpty());
+    }
+    EXPECT_EQ(format.Value(1), QStringLiteral("人民币"));
+    const Box* copy = copies[2];
     EXPECT_EQ(copy->relation, (Relation{RelationKind::ChainNext, 2}));
     // Up and to the left, even past the slip's edge.
     EXPECT_EQ(copy->rect.topLeft(), QPointF(40, 30));
@@ -321,25 +331,12 @@ TEST_F(Layout, CopyCountIsCappedSoNoKindPasses999)
     EXPECT_EQ(format.Count(BoxKind::Text), 999);
 }
 
-// --- Deleting and ordering ----------------------------------------------
+// --- Deleting ----------------------------------------------
 
-TEST_F(Layout, BringToFrontKeepsValueMarkAndLinksAndDeleteTakesMarkedAndClicked)
+TEST_F(Layout, DeleteTakesMarkedAndClicked)
 {
-    Box a = MakeBox(1, BoxKind::Text, {10, 10, 30, 6});
-    Box b = MakeBox(2, BoxKind::Text, {10, 20, 30, 6});
-    Box c = MakeBox(3, BoxKind::Text, {10, 30, 30, 6});
-    c.sum1.target = 1;
-    b.relation = {RelationKind::ChainNext, 1};
-    Open({a, b, c});
-    format.SetValue(1, QStringLiteral("100"));
-    format.SetSelection({1});
-    ASSERT_TRUE(BringToFront(format, 1));
-    EXPECT_EQ(format.IndexOf(1), 3);
-    EXPECT_EQ(format.Value(1), QStringLiteral("100"));
-    EXPECT_TRUE(format.IsSelected(1));
-    EXPECT_EQ(B(3).sum1.target, 1);
-    EXPECT_EQ(B(2).relation.target, 1);
-    // Delete takes the marked boxes and the clicked one.
+    Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6}),
+          MakeBox(3, BoxKind::Text, {10, 30, 30, 6})});
     format.SetSelection({2});
     DeleteMarkedAnd(format, 3);
     EXPECT_EQ(format.Boxes().size(), 1u);
@@ -355,34 +352,43 @@ TEST_F(Layout, RingRunsFromTheClickedBoxThroughTheMarkedOnesInIndexOrder)
     Open({MakeBox(10, BoxKind::Check, {10, 10, 5, 5}), MakeBox(11, BoxKind::Check, {20, 10, 5, 5}),
           MakeBox(12, BoxKind::Check, {30, 10, 5, 5}), MakeBox(13, BoxKind::Text, {40, 10, 30, 6}), linked});
     format.SetSelection({10, 12, 13});
-    EXPECT_TRUE(MakeRelationRing(format, 11).isEmpty());
+    MakeRelationRing(format, 11);
     EXPECT_EQ(B(11).relation, (Relation{RelationKind::ChainNext, 10}));
     EXPECT_EQ(B(10).relation, (Relation{RelationKind::ChainNext, 12}));
     EXPECT_EQ(B(12).relation, (Relation{RelationKind::ChainNext, 11}));
     EXPECT_FALSE(B(13).relation.IsSet());  // another kind stays out
     // Without another marked box of its kind nothing changes.
     format.SetSelection({10});
-    EXPECT_TRUE(MakeRelationRing(format, 14).isEmpty());
+    MakeRelationRing(format, 14);
     EXPECT_EQ(B(14).relation, (Relation{RelationKind::Related, 13}));
 }
 
-TEST_F(Layout, LinksOverUnsavedBoxesAreRefusedAndARelatedPathIsOpen)
+TEST_F(Layout, LinksOverUnsavedBoxesTakeTheirTemporaryIdsAndARelatedPathIsOpen)
 {
-    Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6})});
-    const BoxId fresh = AddBoxAt(format, BoxKind::Text, {10, 30});
-    ASSERT_LT(fresh, 0);
-    format.SetSelection({2, fresh});
-    EXPECT_EQ(MakeRelationRing(format, 1), SaveFirstMessage());
-    EXPECT_EQ(MakeRelatedPath(format, 1), SaveFirstMessage());
-    EXPECT_EQ(MakeRelationRing(format, fresh), SaveFirstMessage());
-    for (const Box& b : format.Boxes()) EXPECT_FALSE(b.relation.IsSet()) << b.id;
-    EXPECT_TRUE(SaveFirstMessage().startsWith(QStringLiteral("请先保存格式")));
+    // A box not saved yet is linked by its temporary ID, whichever box is clicked.
+    const struct { bool ring; bool clickFresh; } cases[] = {{true, false}, {true, true}, {false, false}};
+    for (const auto& c : cases) {
+        Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6})});
+        const BoxId fresh = AddBoxAt(format, BoxKind::Text, {10, 30});
+        ASSERT_LT(fresh, 0);
+        const BoxId clicked = c.clickFresh ? fresh : 1;
+        format.SetSelection({1, 2, fresh});
+        if (c.ring) MakeRelationRing(format, clicked);
+        else MakeRelatedPath(format, clicked);
+        const RelationKind kind = c.ring ? RelationKind::ChainNext : RelationKind::Related;
+        // The clicked box first, then the marked ones in index order.
+        const std::vector<BoxId> order = c.clickFresh ? std::vector<BoxId>{fresh, 1, 2} : std::vector<BoxId>{1, 2, fresh};
+        EXPECT_EQ(B(order[0]).relation, (Relation{kind, order[1]}));
+        EXPECT_EQ(B(order[1]).relation, (Relation{kind, order[2]}));
+        if (c.ring) EXPECT_EQ(B(order[2]).relation, (Relation{kind, order[0]}));
+        else EXPECT_FALSE(B(order[2]).relation.IsSet());
+    }
     Box last = MakeBox(3, BoxKind::Text, {10, 30, 30, 6});
     last.relation = {RelationKind::Related, 9};
     Open({MakeBox(1, BoxKind::Text, {10, 10, 30, 6}), MakeBox(2, BoxKind::Text, {10, 20, 30, 6}), last,
           MakeBox(9, BoxKind::Text, {10, 40, 30, 6})});
     format.SetSelection({1, 3});
-    EXPECT_TRUE(MakeRelatedPath(format, 2).isEmpty());
+    MakeRelatedPath(format, 2);
     EXPECT_EQ(B(2).relation, (Relation{RelationKind::Related, 1}));
     EXPECT_EQ(B(1).relation, (Relation{RelationKind::Related, 3}));
     EXPECT_EQ(B(3).relation, (Relation{RelationKind::Related, 9}));

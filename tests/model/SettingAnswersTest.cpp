@@ -1,6 +1,7 @@
 #include "model/SettingAnswers.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
 
 using namespace slip;
 
@@ -42,3 +43,23 @@ TEST(SettingAnswers, TheCurrencyIsTheFirstWholeCharacterAndTheLineBreakMarkerAny
             {QString::fromUcs4(U"\U0001F4B0"), true, QString::fromUcs4(U"\U0001F4B0"), ""}});
 }
 
+
+TEST(SettingAnswers, ASlipSizeIsReadFromItsLeadingNumbersAndHasOnlyTheRatioCheck)
+{
+    const QString ratio = QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！");
+    const struct { const char* width; const char* height; bool take; double w; double h; } cases[] = {
+        {"200", "10", true, 200, 10},       {"10", "200", true, 10, 200},   {"210", "10", false, 210, 10},
+        {"10", "210", false, 10, 210},      {"0", "100", false, 0, 100},    {"abc", "100", false, 0, 100},
+        {"100", "0", false, 100, 0},        {"0", "0", false, 0, 0},        {"-100", "-50", false, -100, -50},
+        {"180mm", "90 毫米", true, 180, 90}, {"6000", "1000", true, 6000, 1000}, {"1e400", "1e400", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const SlipSizeAnswer a = SlipSizeFromAnswer(QString::fromUtf8(c.width), QString::fromUtf8(c.height));
+        EXPECT_EQ(a.take, c.take) << c.width << " x " << c.height;
+        EXPECT_EQ(a.error, c.take ? QString() : ratio) << c.width << " x " << c.height;
+        if (std::isfinite(a.widthMm)) {
+            EXPECT_EQ(a.widthMm, c.w) << c.width;
+            EXPECT_EQ(a.heightMm, c.h) << c.height;
+        }
+    }
+}

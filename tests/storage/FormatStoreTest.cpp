@@ -5,6 +5,7 @@
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
+#include "model/BoxEditing.h"
 
 #include <functional>
 
@@ -133,6 +134,38 @@ TEST_F(FormatStoreTest, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeade
     EXPECT_EQ(GetFieldWhere("Fmt", "ID=?", {kept}, "RCtl").toLongLong(), ids[b.relation.target]);
     EXPECT_TRUE(OpenRecordset("SELECT * FROM Fmt WHERE ID=?", {gone}).isEmpty());
     EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
+}
+
+// Links made over boxes not saved yet name their temporary IDs; the save
+// stores them as the record IDs those boxes get.
+TEST_F(FormatStoreTest, LinksOverUnsavedBoxesAreStoredOnTheirRecordIds)
+{
+    const struct { bool ring; BoxKind kind; } cases[] = {
+        {true, BoxKind::Text}, {true, BoxKind::Check}, {false, BoxKind::Text}};
+    for (const auto& c : cases) {
+        const QString name = QStringLiteral("链%1%2").arg(c.ring).arg(int(c.kind));
+        f.Load(FormatHeader{name, 200, 100}, {});
+        std::vector<BoxId> temp;
+        for (int i = 0; i < 3; ++i) temp.push_back(f.AddBox(NewBoxOfKind(c.kind, QPointF(10 + 20 * i, 10))));
+        ASSERT_LT(temp.back(), 0);
+        f.SetSelection({temp[0], temp[2]});
+        if (c.ring) MakeRelationRing(f, temp[1]);
+        else MakeRelatedPath(f, temp[1]);
+        ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
+        StoredFormat back;
+        ASSERT_TRUE(FormatStore::Load(name, kScreen, FormatHeader(), back).ok);
+        ASSERT_EQ(back.boxes.size(), 3u);
+        QHash<BoxId, const Box*> stored;
+        for (const Box& b : back.boxes) stored.insert(b.id, &b);
+        // Clicked box 2, then the marked 1 and 3; a ring closes back on 2.
+        const BoxId r1 = ids.value(temp[0]), r2 = ids.value(temp[1]), r3 = ids.value(temp[2]);
+        for (BoxId r : {r1, r2, r3}) ASSERT_GT(r, 0);
+        const RelationKind kind = c.ring ? RelationKind::ChainNext : RelationKind::Related;
+        EXPECT_EQ(stored[r2]->relation, (Relation{kind, r1})) << name.toStdString();
+        EXPECT_EQ(stored[r1]->relation, (Relation{kind, r3})) << name.toStdString();
+        const Relation last = c.ring ? Relation{kind, r2} : Relation{};
+        EXPECT_EQ(stored[r3]->relation, last) << name.toStdString();
+    }
 }
 
 TEST_F(FormatStoreTest, SaveAsCopiesEveryBoxAsANewRecordWithItsLinks)

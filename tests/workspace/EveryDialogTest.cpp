@@ -82,6 +82,9 @@ TEST_F(EveryDialogTest, EveryDialogFitsItsCaptions)
     Check(about, QStringLiteral("about.png"));
     // The project's own lines, every one shown; contacts it doesn't keep say so.
     EXPECT_TRUE(about.copyrightLine->text().contains(ProgramVersion()));
+    // The owner and the version stand on one line.
+    EXPECT_FALSE(about.copyrightLine->text().contains(QLatin1Char('\n')));
+    EXPECT_LT(about.copyrightLine->height(), 2 * about.copyrightLine->fontMetrics().lineSpacing());
     const QStringList lines = {"开发者：slipprint 开发组", "开发日期：2026年12月", "电话：本项目不设联系电话",
                                "电子邮件：本项目不设电子邮件地址", "网址：未设置（设置 → 服务器地址设置）",
                                "即时通讯：本项目不设即时通讯联系方式"};
@@ -109,19 +112,29 @@ TEST_F(EveryDialogTest, TheTypeListShowsEveryItemWhole)
 TEST(FieldChecks, NumbersTypedIntoFieldsAreReadAndCheckedByTheirRule)
 {
     struct Case { const char* typed; NumberRule rule; std::optional<double> value; const char* problem; };
-    const NumberRule width = SizeRule(QStringLiteral("宽"), 210, true);
+    const NumberRule width = SizeRule(QStringLiteral("宽"));
+    const NumberRule x = PositionRule(QStringLiteral("横向坐标"));
+    const NumberRule lineWidth = SizeRule(QStringLiteral("粗细"), QString());
     const Case cases[] = {
         {"42mm", width, 42, ""},
         {"12.5毫米", width, 12.5, ""},
         {"abc", width, std::nullopt, "“宽”必须是数字（单位：毫米）！"},
         {"-5", width, std::nullopt, "“宽”不能为负数！"},
         {"0", width, std::nullopt, "“宽”必须大于零！"},
-        {"500", width, std::nullopt, "“宽”不能超过单据的宽度（210毫米）！"},
-        {"1e9", SizeRule(QStringLiteral("高"), 100, false), std::nullopt, "“高”必须是数字（单位：毫米）！"},
-        {"101", PositionRule(QStringLiteral("纵向坐标"), 100, false), std::nullopt,
-         "“纵向坐标”不能超过单据的高度（100毫米）！"},
-        {"-0.5", SpacingRule(QStringLiteral("行间距"), 100, false), -0.5, ""},
-        {"9999", SpacingRule(QStringLiteral("字间距"), 210, true), std::nullopt, "“字间距”不能超过单据的宽度（210毫米）！"},
+        // Beyond any slip, and on either side of it.
+        {"500", width, 500, ""},
+        {"-5", x, -5, ""},
+        {"1000", PositionRule(QStringLiteral("纵向坐标")), 1000, ""},
+        {"-300", PositionRule(QStringLiteral("横向边距")), -300, ""},
+        {"150", lineWidth, 150, ""},
+        {"0", lineWidth, std::nullopt, "“粗细”必须大于零！"},
+        {"x", lineWidth, std::nullopt, "“粗细”必须是数字！"},
+        {"abc", x, std::nullopt, "“横向坐标”必须是数字（单位：毫米）！"},
+        {"1e9", SizeRule(QStringLiteral("高")), std::nullopt, "“高”必须是数字（单位：毫米）！"},
+        {"200000", x, std::nullopt, "“横向坐标”不能超过100000毫米！"},
+        {"-0.5", SpacingRule(QStringLiteral("行间距")), -0.5, ""},
+        {"500", SpacingRule(QStringLiteral("字间距")), 500, ""},
+        {"1000", SpacingRule(QStringLiteral("行间距")), std::nullopt, "“行间距”不能超过999.999毫米！"},
     };
     for (const Case& c : cases) {
         QString problem;
@@ -215,14 +228,54 @@ TEST_F(EveryDialogTest, SlipSizeOutsideTheRatioIsToldAndAnotherIsTaken)
 {
     SlipSizeDialog d(format);
     ShowAndWait(&d);
-    TypeInto(d.widthEdit, QStringLiteral("210"));
-    TypeInto(d.heightEdit, QStringLiteral("10"));
-    Click(d.okButton);
-    EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！")});
-    EXPECT_TRUE(d.isVisible());
+    // A width beyond the ratio, of 0 or of no number: the ratio message, with
+    // no icon, and the dialog stays open with the typed values.
+    for (const char* width : {"210", "0", "abc"}) {
+        prompter.shown.clear();
+        prompter.icons.clear();
+        TypeInto(d.widthEdit, QString::fromUtf8(width));
+        TypeInto(d.heightEdit, QStringLiteral("10"));
+        Click(d.okButton);
+        EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！")}) << width;
+        EXPECT_EQ(prompter.icons, QList<PromptIcon>{PromptIcon::None}) << width;
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.widthEdit->text(), QString::fromUtf8(width));
+    }
     TypeInto(d.widthEdit, QStringLiteral("200"));
     Click(d.okButton);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(format.Header().widthMm, 200);
     EXPECT_EQ(format.Header().heightMm, 10);
+}
+
+// Values beyond the slip, on either side of it, reach the boxes as typed:
+// nothing is pulled onto the slip.
+TEST_F(EveryDialogTest, ValuesBeyondTheSlipReachTheBoxesAsTyped)
+{
+    {
+        PictureBoxDialog d(format);
+        ASSERT_TRUE(d.Target(kBarcode));
+        ShowAndWait(&d);
+        TypeInto(d.xEdit, QStringLiteral("-5"));
+        TypeInto(d.yEdit, QStringLiteral("120"));
+        TypeInto(d.widthEdit, QStringLiteral("300"));
+        Click(d.okButton);
+        EXPECT_EQ(B(kBarcode).rect, QRectF(-5, 120, 300, 15));
+    }
+    {
+        LineDialog d(format);
+        ASSERT_TRUE(d.Target(kLine2));
+        ShowAndWait(&d);
+        TypeInto(d.widthEdit, QStringLiteral("150"));
+        TypeInto(d.endXEdit, QStringLiteral("400"));
+        Click(d.okButton);
+        EXPECT_EQ(B(kLine2).lineWidth, 150);
+        EXPECT_EQ(B(kLine2).line.p2(), QPointF(400, 50));
+    }
+    PrintMarginDialog d(format);
+    ShowAndWait(&d);
+    TypeInto(d.xEdit, QStringLiteral("-300"));
+    Click(d.okButton);
+    EXPECT_EQ(format.Header().offsetXMm, -300);
+    EXPECT_TRUE(prompter.shown.isEmpty());
 }

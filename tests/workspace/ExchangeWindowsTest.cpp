@@ -315,16 +315,27 @@ TEST_F(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
     EXPECT_EQ(w->Format().Name(), "工行副本");
 }
 
-TEST_F(MainWindowExchange, DownloadItemOpensOneCatalogueWindow)
+// The menu item and the window's button open the one catalogue window, with
+// no format open too.
+TEST_F(MainWindowExchange, DownloadItemAndButtonOpenOneCatalogueWindow)
 {
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QAction* download = Item("下载格式");
     ASSERT_TRUE(download);
-    download->trigger();
+    QPushButton* button = w->catalogueButton;
+    ASSERT_TRUE(button && button->isVisible() && button->isEnabled());
+    EXPECT_FALSE(button->toolTip().isEmpty());
+    EXPECT_FALSE(button->icon().isNull());
+    QTest::mousePress(button, Qt::LeftButton);
+    QApplication::processEvents();
+    QTest::mouseRelease(button, Qt::LeftButton);
     WebCatalogueDialog* first = w->findChild<WebCatalogueDialog*>();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible() && !first->isModal());
     download->trigger();
     EXPECT_EQ(w->findChild<WebCatalogueDialog*>(), first);
+    EXPECT_EQ(w->findChildren<WebCatalogueDialog*>().size(), 1);
 }
 
 TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)

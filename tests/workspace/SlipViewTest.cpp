@@ -392,7 +392,30 @@ TEST_F(Canvas, PropertiesItemCallsTheDialogALineHasNoTextItemsAndLockGreysEditin
         EXPECT_TRUE(FindAction(slip, QString::fromUtf8(c))->isEnabled()) << c;
 }
 
-TEST_F(Canvas, CopiesStepTwoHundredTwipsNearTheLimitAreCappedAndARingOverUnsavedBoxesIsRefused)
+// Each menu holds its items and no others, in their order.
+TEST_F(Canvas, EachMenuHoldsItsItemsInOrder)
+{
+    SlipMenus menus(format, view.get(), view.get());
+    const QStringList boxItems = {"设置内容框", "添加内容框", "复制内容框", "删除内容框"};
+    const struct { BoxId id; QStringList items; } cases[] = {
+        {0, {"添加下一张单据", "打印并添加单据", "自动生成日期", "清空内容框", "添加内容框", "更换背景图", "清除背景图"}},
+        {1, boxItems + QStringList{"建立关联链", "建立相关项", "复制文本", "粘贴文本"}},
+        {2, boxItems + QStringList{"设置单选", "建立相关项"}},
+        {3, boxItems + QStringList{"建立相关项", "添加  图片", "输入条形码"}},
+        {4, boxItems + QStringList{"建立相关项", "复制文本", "粘贴文本"}},
+        {5, boxItems + QStringList{"建立相关项"}},
+    };
+    for (const auto& c : cases) {
+        QMenu menu;
+        menus.FillMenu(menu, c.id, {30, 30});
+        QStringList shown;
+        for (QAction* a : menu.actions())
+            if (!a->isSeparator()) shown << a->text();
+        EXPECT_EQ(shown, c.items) << c.id;
+    }
+}
+
+TEST_F(Canvas, CopiesStepTwoHundredTwipsNearTheLimitAreCappedAndARingTakesAnUnsavedCopy)
 {
     SlipMenus menus(format, view.get(), view.get());
     {
@@ -408,11 +431,17 @@ TEST_F(Canvas, CopiesStepTwoHundredTwipsNearTheLimitAreCappedAndARingOverUnsaved
     p.inputs.push_back(QStringLiteral("5"));
     menus.CopyBoxesAsked(2);
     EXPECT_EQ(p.shown, (QStringList{QStringLiteral("请输入要复制输入框个数："), QStringLiteral("每类内容框最多999个，只能再复制2份。")}));
-    // The copy is not saved yet: a ring over it waits for the save.
-    format.SetSelection({format.BoxesOfKind(BoxKind::Text).back()->id});
+    // The copy is not saved yet: a ring over it links it by its temporary ID.
+    const BoxId copy = format.BoxesOfKind(BoxKind::Text).back()->id;
+    ASSERT_LT(copy, 0);
+    format.SetSelection({copy});
     p.shown.clear();
-    menus.LinkRing(1);
-    EXPECT_EQ(p.shown, QStringList{SaveFirstMessage()});
+    QMenu menu;
+    menus.FillMenu(menu, 1, {});
+    FindAction(menu, QStringLiteral("建立关联链"))->trigger();
+    EXPECT_TRUE(p.shown.isEmpty());
+    EXPECT_EQ(format.Find(1)->relation, (Relation{RelationKind::ChainNext, copy}));
+    EXPECT_EQ(format.Find(copy)->relation, (Relation{RelationKind::ChainNext, 1}));
 }
 
 TEST_F(Canvas, PopupMenuOverTheEditorDoesNotLeaveTheBox)

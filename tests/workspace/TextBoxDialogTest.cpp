@@ -141,10 +141,11 @@ TEST_F(TextDialogTest, ARefusedLengthIsToldAndCancelWritesNothing)
     const std::vector<Box> before = format.Boxes();
     TextBoxDialog& d = Open(kAmount);
     QSignalSpy closed(&d, &BoxPropertiesDialog::closedOn);
-    TypeInto(d.widthEdit, QStringLiteral("500"));
+    // A width beyond the slip is taken; one that is no number is refused.
+    TypeInto(d.widthEdit, QStringLiteral("5OO"));
     PickComboItem(d.typeList, ItemIndex(211));
     Click(d.okButton);
-    EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("“宽”不能超过单据的宽度（210毫米）！")});
+    EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("“宽”必须是数字（单位：毫米）！")});
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(format.Boxes(), before);
     Click(d.cancelButton);

@@ -45,7 +45,7 @@ protected:
 
 QString CopyrightLine()
 {
-    return ProgramTitle() + QStringLiteral("  版本 ") + ProgramVersion() + QStringLiteral("\n版权所有：slipprint 项目");
+    return QStringLiteral("版权所有：slipprint 项目  ") + ProgramTitle() + QStringLiteral(" 版本 ") + ProgramVersion();
 }
 
 std::vector<MakerLine> MakerLines()

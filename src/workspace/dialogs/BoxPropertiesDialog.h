@@ -138,9 +138,6 @@ protected:
     // The OK and Cancel buttons, added to the end of the layout.
     void AddButtons(QBoxLayout* layout);
 
-    double SlipWidth() const { return format_.Header().widthMm; }
-    double SlipHeight() const { return format_.Header().heightMm; }
-
     void done(int result) override;
 
 private:

@@ -41,40 +41,35 @@ std::optional<double> CheckTypedNumber(const QString& text, const NumberRule& ru
     }
     if (rule.max > 0 && std::fabs(*v) > rule.max) {
         const QString limit = NumberText(rule.max) + rule.unit;
-        problem = rule.maxWhat.isEmpty()
-                      ? name + QStringLiteral("不能超过") + limit + QStringLiteral("！")
-                      : name + QStringLiteral("不能超过") + rule.maxWhat + QStringLiteral("（") + limit + QStringLiteral("）！");
+        problem = name + QStringLiteral("不能超过") + limit + QStringLiteral("！");
         return std::nullopt;
     }
     return *v == 0 ? 0.0 : *v;  // no "-0"
 }
 
-namespace {
-
-QString SlipSide(bool across) { return across ? QStringLiteral("单据的宽度") : QStringLiteral("单据的高度"); }
-
-} // namespace
-
-NumberRule PositionRule(const QString& name, double slipExtent, bool across)
+NumberRule PositionRule(const QString& name)
 {
     NumberRule r;
     r.name = name;
-    r.max = slipExtent;
-    r.maxWhat = SlipSide(across);
-    return r;
-}
-
-NumberRule SizeRule(const QString& name, double slipExtent, bool across)
-{
-    NumberRule r = PositionRule(name, slipExtent, across);
-    r.allowZero = false;
-    return r;
-}
-
-NumberRule SpacingRule(const QString& name, double slipExtent, bool across)
-{
-    NumberRule r = PositionRule(name, slipExtent, across);
     r.allowNegative = true;
+    r.max = kMaxTypedLength;
+    return r;
+}
+
+NumberRule SizeRule(const QString& name, const QString& unit)
+{
+    NumberRule r;
+    r.name = name;
+    r.allowZero = false;
+    r.max = kMaxTypedLength;
+    r.unit = unit;
+    return r;
+}
+
+NumberRule SpacingRule(const QString& name)
+{
+    NumberRule r = PositionRule(name);
+    r.max = kMaxSpacingMm;
     return r;
 }
 

@@ -10,9 +10,8 @@ struct NumberRule {
     bool allowNegative = false;
     bool allowZero = true;
     // Above 0: the largest value allowed (in size, for a field that may be
-    // negative), with what it is ("单据的宽度") and its unit ("毫米").
+    // negative), in its unit ("毫米").
     double max = 0;
-    QString maxWhat;
     QString unit = QStringLiteral("毫米");
 };
 
@@ -24,12 +23,21 @@ std::optional<double> ReadTypedNumber(const QString& text);
 // message that tells the operator why it is refused.
 std::optional<double> CheckTypedNumber(const QString& text, const NumberRule& rule, QString& problem);
 
-// The rules of the lengths of a box on a slip of this size (mm).
-NumberRule PositionRule(const QString& name, double slipExtent, bool across);
-NumberRule SizeRule(const QString& name, double slipExtent, bool across);
-// Spacings may be negative (characters or lines closer than normal), but no
-// larger either way than the slip.
-NumberRule SpacingRule(const QString& name, double slipExtent, bool across);
+// The most a typed length (mm) or line width may be either way: the canvas
+// and the printer place boxes in 32-bit whole pixels and twips, which longer
+// lengths would overrun. Far beyond any slip.
+inline constexpr double kMaxTypedLength = 100000;
+// Spacings stay below 1000 mm: the line spacing is stored together with the
+// alignment, which takes the thousands.
+inline constexpr double kMaxSpacingMm = 999.999;
+
+// A position or print offset (mm): any sign, inside or beyond the slip.
+NumberRule PositionRule(const QString& name);
+// A size (mm), or a line width without unit (unit ""): above 0, and may be
+// larger than the slip.
+NumberRule SizeRule(const QString& name, const QString& unit = QStringLiteral("毫米"));
+// Spacings may be negative (characters or lines closer than normal).
+NumberRule SpacingRule(const QString& name);
 
 // The largest font size a box may have.
 inline constexpr double kMaxFontPoints = 500;

@@ -28,9 +28,6 @@ Qt::PenStyle PenStyleOf(int code)
     }
 }
 
-// The widest line the dialog accepts, in pixels of the fitted canvas.
-constexpr double kMaxLineWidth = 100;
-
 } // namespace
 
 LineSample::LineSample(QWidget* parent) : QWidget(parent)
@@ -136,17 +133,11 @@ void LineDialog::LoadBox(const Box& b)
 
 bool LineDialog::CheckFields()
 {
-    NumberRule widthRule;
-    widthRule.name = QStringLiteral("粗细");
-    widthRule.allowZero = false;
-    widthRule.max = kMaxLineWidth;
-    widthRule.unit.clear();
-    const double w = SlipWidth(), h = SlipHeight();
-    return CheckNumberField(LineWidth, widthEdit, widthRule) &&
-           CheckNumberField(StartX, startXEdit, PositionRule(QStringLiteral("起点X"), w, true)) &&
-           CheckNumberField(StartY, startYEdit, PositionRule(QStringLiteral("起点Y"), h, false)) &&
-           CheckNumberField(EndX, endXEdit, PositionRule(QStringLiteral("终点X"), w, true)) &&
-           CheckNumberField(EndY, endYEdit, PositionRule(QStringLiteral("终点Y"), h, false));
+    return CheckNumberField(LineWidth, widthEdit, SizeRule(QStringLiteral("粗细"), QString())) &&
+           CheckNumberField(StartX, startXEdit, PositionRule(QStringLiteral("起点X"))) &&
+           CheckNumberField(StartY, startYEdit, PositionRule(QStringLiteral("起点Y"))) &&
+           CheckNumberField(EndX, endXEdit, PositionRule(QStringLiteral("终点X"))) &&
+           CheckNumberField(EndY, endYEdit, PositionRule(QStringLiteral("终点Y")));
 }
 
 void LineDialog::WriteMarked(Box& b)

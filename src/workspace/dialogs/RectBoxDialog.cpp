@@ -145,16 +145,14 @@ void RectBoxDialog::LoadBox(const Box& b)
 
 bool RectBoxDialog::CheckFields()
 {
-    const double w = SlipWidth(), h = SlipHeight();
-    if (!CheckNumberField(X, xEdit, PositionRule(QStringLiteral("横向坐标"), w, true)) ||
-        !CheckNumberField(Y, yEdit, PositionRule(QStringLiteral("纵向坐标"), h, false)))
+    if (!CheckNumberField(X, xEdit, PositionRule(QStringLiteral("横向坐标"))) ||
+        !CheckNumberField(Y, yEdit, PositionRule(QStringLiteral("纵向坐标"))))
         return false;
-    if (widthEdit && (!CheckNumberField(Width, widthEdit, SizeRule(QStringLiteral("宽"), w, true)) ||
-                      !CheckNumberField(Height, heightEdit, SizeRule(QStringLiteral("高"), h, false))))
+    if (widthEdit && (!CheckNumberField(Width, widthEdit, SizeRule(QStringLiteral("宽"))) ||
+                      !CheckNumberField(Height, heightEdit, SizeRule(QStringLiteral("高")))))
         return false;
-    if (charSpacingEdit &&
-        (!CheckNumberField(CharSpacing, charSpacingEdit, SpacingRule(QStringLiteral("字间距"), w, true)) ||
-         !CheckNumberField(LineSpacing, lineSpacingEdit, SpacingRule(QStringLiteral("行间距"), h, false))))
+    if (charSpacingEdit && (!CheckNumberField(CharSpacing, charSpacingEdit, SpacingRule(QStringLiteral("字间距"))) ||
+                            !CheckNumberField(LineSpacing, lineSpacingEdit, SpacingRule(QStringLiteral("行间距")))))
         return false;
     return true;
 }

@@ -1,11 +1,11 @@
 #include "workspace/dialogs/SlipDialogs.h"
 
 #include "core/TextNumber.h"
+#include "model/SettingAnswers.h"
 #include "storage/Params.h"
 #include "ui/Prompt.h"
 #include "ui/WindowPos.h"
 #include "ui/WindowHelpers.h"
-#include "workspace/FormatCommands.h"
 #include "workspace/dialogs/DialogParts.h"
 
 #include <QButtonGroup>
@@ -116,25 +116,15 @@ void SlipSizeDialog::showEvent(QShowEvent* e)
 
 bool SlipSizeDialog::Apply()
 {
-    auto rule = [](const QString& name) {
-        NumberRule r;
-        r.name = name;
-        r.allowZero = false;
-        r.max = kMaxSlipMm;
-        return r;
-    };
-    const std::optional<double> w = CheckNumberEdit(widthEdit, rule(QStringLiteral("单据宽度")));
-    if (!w) return false;
-    const std::optional<double> h = CheckNumberEdit(heightEdit, rule(QStringLiteral("单据高度")));
-    if (!h) return false;
-    if (!SlipSizeAcceptable(*w, *h)) {
-        MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！"), PromptIcon::Warning);
+    const SlipSizeAnswer size = SlipSizeFromAnswer(widthEdit->text(), heightEdit->text());
+    if (!size.take) {
+        MsgBox(size.error, PromptIcon::None);
         return false;
     }
     const FormatHeader& header = format_.Header();
-    if (header.widthMm != *w || header.heightMm != *h) {
+    if (header.widthMm != size.widthMm || header.heightMm != size.heightMm) {
         // Boxes keep their places in mm.
-        format_.SetSlipSize(*w, *h);
+        format_.SetSlipSize(size.widthMm, size.heightMm);
         changed_ = true;
     }
     accept();
@@ -187,18 +177,10 @@ void PrintMarginDialog::showEvent(QShowEvent* e)
 
 bool PrintMarginDialog::Apply()
 {
-    auto rule = [](const QString& name, double extent, const QString& what) {
-        NumberRule r;
-        r.name = name;
-        r.allowNegative = true;
-        r.max = extent;
-        r.maxWhat = what;
-        return r;
-    };
     const FormatHeader& header = format_.Header();
-    const std::optional<double> x = CheckNumberEdit(xEdit, rule(QStringLiteral("横向边距"), header.widthMm, QStringLiteral("单据的宽度")));
+    const std::optional<double> x = CheckNumberEdit(xEdit, PositionRule(QStringLiteral("横向边距")));
     if (!x) return false;
-    const std::optional<double> y = CheckNumberEdit(yEdit, rule(QStringLiteral("纵向边距"), header.heightMm, QStringLiteral("单据的高度")));
+    const std::optional<double> y = CheckNumberEdit(yEdit, PositionRule(QStringLiteral("纵向边距")));
     if (!y) return false;
     if (header.offsetXMm != *x || header.offsetYMm != *y) {
         format_.SetPrintOffsets(*x, *y);

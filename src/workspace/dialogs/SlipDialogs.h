@@ -12,9 +12,6 @@ class QRadioButton;
 
 namespace slip {
 
-// The longest side a slip may have, in mm.
-inline constexpr double kMaxSlipMm = 5000;
-
 // What the slip size and print offset dialogs share: they edit the open
 // format; OK checks the typed values and writes them, and a refused value
 // keeps the dialog open; Cancel writes nothing. Opening another format
@@ -48,8 +45,9 @@ class SlipSizeDialog : public SlipSettingDialog {
 public:
     explicit SlipSizeDialog(SlipFormat& format, QWidget* parent = nullptr);
 
-    // A value that is no number, not above 0, too large, or a ratio beyond
-    // 1:20 to 20:1 is refused.
+    // Each field is read for the number it starts with; a size whose ratio
+    // lies beyond 1:20 to 20:1, or with a side not above 0, is refused with
+    // the ratio message.
     bool Apply() override;
 
     QLineEdit* widthEdit = nullptr;
@@ -67,8 +65,8 @@ class PrintMarginDialog : public SlipSettingDialog {
 public:
     explicit PrintMarginDialog(SlipFormat& format, QWidget* parent = nullptr);
 
-    // An offset that is no number, or larger either way than the slip, is
-    // refused.
+    // An offset that is no number is refused; any sign and size the
+    // canvas can place is taken, beyond the slip too.
     bool Apply() override;
 
     QLineEdit* xEdit = nullptr;
