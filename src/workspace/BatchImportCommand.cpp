@@ -72,7 +72,7 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (result.cancelled) return false;
     if (!result.ok()) {
-        MsgBox(result.error, PromptIcon::Critical);
+        MsgBox(result.error, PromptIcon::None);
         return false;
     }
     batch.Reset(std::move(result.columns), std::move(result.records));
