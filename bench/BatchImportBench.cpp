@@ -1,6 +1,7 @@
 #include "BenchMemory.h"
 #include "batch/BatchDataSet.h"
 #include "batch/BatchImport.h"
+#include "batch/CsvReader.h"
 #include "batch/Workbook.h"
 #include "core/ProgressReporter.h"
 #include "model/SlipFormat.h"
@@ -179,5 +180,62 @@ void BM_PreviewFirst19RowsOfAWorkbookOf30000Rows(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PreviewFirst19RowsOfAWorkbookOf30000Rows)->Unit(benchmark::kMillisecond);
+
+// CSV files whose first line is long: the preview against the whole read.
+struct LongLineFile {
+    const char* name;
+    QByteArray unit;  // repeated
+    qint64 bytes;
+};
+const LongLineFile kLongLines[] = {
+    {"commas_15MB", ",", 15LL << 20},
+    {"commas_64MB", ",", 64LL << 20},
+    {"letters_16MB", "a", 16LL << 20},
+    {"gbk_han_18MB", QByteArray("\xBB\xA7\xC3\xFB"), 18LL << 20},  // 户名 in GBK, no comma
+};
+
+QString LongLinePath(int which)
+{
+    static QString paths[std::size(kLongLines)];
+    QString& path = paths[which];
+    if (!path.isEmpty()) return path;
+    const LongLineFile& f = kLongLines[which];
+    path = BenchDir().filePath(QString::fromLatin1(f.name) + QStringLiteral(".csv"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) return path;
+    QByteArray piece;
+    while (piece.size() < (1 << 20)) piece += f.unit;
+    for (qint64 left = f.bytes; left > 0; left -= piece.size()) out.write(piece.constData(), qMin<qint64>(left, piece.size()));
+    out.write("\r\n2,x\r\n");
+    return path;
+}
+
+void BM_CsvPreviewOfALongLine(benchmark::State& state)
+{
+    const QString path = LongLinePath(int(state.range(0)));
+    state.SetLabel(kLongLines[state.range(0)].name);
+    const slip::bench::PeakMemory memory;
+    for (auto _ : state) {
+        const CsvFile preview = ReadCsvPreview(path);
+        if (!preview.ok() || preview.records.isEmpty()) state.SkipWithError("preview not read");
+        benchmark::DoNotOptimize(preview);
+    }
+    memory.Report(state);
+}
+BENCHMARK(BM_CsvPreviewOfALongLine)->DenseRange(0, int(std::size(kLongLines)) - 1)->Unit(benchmark::kMillisecond);
+
+void BM_CsvWholeReadOfALongLine(benchmark::State& state)
+{
+    const QString path = LongLinePath(int(state.range(0)));
+    state.SetLabel(kLongLines[state.range(0)].name);
+    const slip::bench::PeakMemory memory;
+    for (auto _ : state) {
+        const CsvFileTable whole = ReadCsvRecords(path);
+        if (!whole.ok() || whole.table.RecordCount() != 2) state.SkipWithError("file not read");
+        benchmark::DoNotOptimize(whole);
+    }
+    memory.Report(state);
+}
+BENCHMARK(BM_CsvWholeReadOfALongLine)->DenseRange(0, int(std::size(kLongLines)) - 1)->Unit(benchmark::kMillisecond);
 
 } // namespace
