@@ -197,6 +197,12 @@ TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
     EXPECT_EQ(preview.records[18], (QStringList{"19", "b", "c"}));
     EXPECT_EQ(ReadCsvRecords(path).error, CsvImportError());
 
+    // A CR LF cut by the end of the first read is one line end.
+    ASSERT_TRUE(WriteBytes(path, QByteArray(64 * 1024 - 1, 'a') + "\r\nb\r\n"));
+    const CsvFile split = ReadCsvPreview(path);
+    ASSERT_EQ(split.records.size(), 2);
+    EXPECT_EQ(split.records[1], QStringList{"b"});
+
     // A lone CR ends the rows shown as well.
     ASSERT_TRUE(WriteRepeated(path, "1,b,c,d\r", 8 * kMb));
     const CsvFile cr = ReadCsvPreview(path, 19, 3);
