@@ -1,23 +1,25 @@
 #include "batch/BatchDataSet.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace slip {
 
 BatchDataSet::BatchDataSet(QObject* parent) : QAbstractTableModel(parent) {}
 
-void BatchDataSet::Reset(QVector<BatchColumn> columns, QVector<QStringList> records)
+QVector<QStringList> BatchDataSet::Reset(QVector<BatchColumn> columns, QVector<QStringList> records)
 {
     beginResetModel();
     columns_ = std::move(columns);
     shown_ = QVector<bool>(columns_.size(), true);
-    records_ = std::move(records);
+    QVector<QStringList> old = std::exchange(records_, std::move(records));
     const qsizetype n = columns_.size();
     for (QStringList& r : records_) {
         if (r.size() > n) r.erase(r.begin() + n, r.end());
         while (r.size() < n) r << QString();
     }
     endResetModel();
+    return old;
 }
 
 QStringList BatchDataSet::RecordValues(int record) const

@@ -31,8 +31,9 @@ public:
     explicit BatchDataSet(QObject* parent = nullptr);
 
     // Replaces columns and records at once. Every record is cut or padded to
-    // the number of columns.
-    void Reset(QVector<BatchColumn> columns, QVector<QStringList> records);
+    // the number of columns. Answers the records replaced, for the caller to
+    // free where freeing them keeps no one waiting.
+    QVector<QStringList> Reset(QVector<BatchColumn> columns, QVector<QStringList> records);
 
     int RecordCount() const { return int(records_.size()); }
     int BoxColumnCount() const { return int(columns_.size()); }

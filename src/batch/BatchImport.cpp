@@ -64,7 +64,7 @@ PreparedMaps PrepareMaps(const ImportMaps& maps)
     PreparedMaps out;
     for (const ImportBox& box : MergeMapArrays(maps)) {
         QVector<MapEntry> entries = ParseMapString(NormalizeMapString(box.map));
-        out.columns << BatchColumn{box.recordId, box.boxIndex, box.caption, !entries.isEmpty()};
+        out.columns << BatchColumn{box.recordId, box.boxIndex, box.caption, MapsTheBox(box.map)};
         out.entries << std::move(entries);
     }
     return out;

@@ -12,7 +12,17 @@ namespace slip {
 
 namespace {
 
-bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+template <class Ch>
+bool IsLineEnd(Ch c) { return c == u'\r' || c == u'\n'; }
+
+// A DOS end-of-file mark (0x1A) at the very end of a file is no data. The
+// mark is one byte and one character in every encoding read here, so the
+// rule holds for a file's bytes and for its text alike.
+template <class Text>
+void DropEndOfFileMark(Text& text)
+{
+    if (!text.isEmpty() && text.back() == u'\x1A') text.chop(1);
+}
 
 // True when the text holds characters no text file holds.
 bool LooksBinary(const QString& text)
@@ -38,8 +48,11 @@ struct FieldEnd {
 };
 
 // Reads one field from `pos` (a field's start) to the comma or line end that
-// ends it, appending its value to `out` when given.
-FieldEnd ReadField(const QChar* s, qsizetype n, qsizetype pos, QString* out)
+// ends it, appending its value to `out` when given. The characters are
+// QChar of a text or bytes of a file: the commas, quotes and line ends of
+// UTF-8, GBK and GB18030 are single bytes never found inside a character.
+template <class Ch, class Out>
+FieldEnd ReadField(const Ch* s, qsizetype n, qsizetype pos, Out* out)
 {
     enum class State { Unquoted, Quoted, QuoteInQuoted };
     State state = State::Unquoted;
@@ -53,7 +66,7 @@ FieldEnd ReadField(const QChar* s, qsizetype n, qsizetype pos, QString* out)
         if (out && end > runStart) out->append(s + runStart, end - runStart);
     };
     for (; i < n; ++i) {
-        const QChar c = s[i];
+        const Ch c = s[i];
         switch (state) {
         case State::Unquoted:
             if (c == u',' || IsLineEnd(c)) {
@@ -150,7 +163,7 @@ std::vector<quint32> CsvTable::FieldStarts(qsizetype record, int maxColumns) con
     for (;;) {
         out.push_back(quint32(pos));
         if (maxColumns > 0 && qsizetype(out.size()) >= maxColumns) return out;
-        const FieldEnd end = ReadField(s, n, pos, nullptr);
+        const FieldEnd end = ReadField(s, n, pos, static_cast<QString*>(nullptr));
         if (end.stop != FieldStop::Comma) return out;
         pos = end.next;
     }
@@ -168,29 +181,6 @@ QStringList CsvTable::Record(qsizetype record, int maxColumns) const
     QStringList out;
     for (quint32 start : FieldStarts(record, maxColumns)) out << FieldAt(start);
     return out;
-}
-
-CsvRecords ParseCsv(const QString& text, int maxRecords)
-{
-    const CsvTable table(text, maxRecords);
-    CsvRecords out;
-    const qsizetype count = maxRecords > 0 ? qMin<qsizetype>(maxRecords, table.RecordCount()) : table.RecordCount();
-    out.records.reserve(count);
-    for (qsizetype r = 1; r <= count; ++r) out.records << table.Record(r);
-    if (count == table.RecordCount()) out.unclosedQuoteLine = table.UnclosedQuoteLine();
-    return out;
-}
-
-std::optional<QString> DecodeCsvBytes(const QByteArray& bytes)
-{
-    if (bytes.contains('\0')) return std::nullopt;
-    std::optional<QString> decoded = DecodeGbkOrUtf8(bytes);
-    if (!decoded) return std::nullopt;
-    QString text = *decoded;
-    // A DOS end-of-file mark at the very end is no data.
-    if (text.endsWith(QChar(0x1A))) text.chop(1);
-    if (LooksBinary(text)) return std::nullopt;
-    return text;
 }
 
 namespace {
@@ -277,7 +267,7 @@ private:
     QByteArray buffer_;
 };
 
-// The file's text as DecodeCsvBytes reads bytes, or nullopt; tooLarge when
+// The file's text as ReadCsvRecords reads it, or nullopt; tooLarge when
 // its text alone would pass the memory bound.
 std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
 {
@@ -310,7 +300,7 @@ std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
         }
         if (!read) return std::nullopt;
     }
-    if (text.endsWith(QChar(0x1A))) text.chop(1);
+    DropEndOfFileMark(text);
     if (LooksBinary(text)) return std::nullopt;
     return text;
 }
@@ -343,41 +333,157 @@ CsvFileTable ReadCsvRecords(const QString& path, qsizetype lastRecord)
     return out;
 }
 
+namespace {
+
+// The records shown in the preview, found in the bytes read so far: for each
+// record the places where its shown fields start. Fed the bytes again after
+// every read, it goes on from the field it had reached, so a file is walked
+// once (a field cut by the end of a read is walked again from its start).
+class PreviewScan {
+public:
+    PreviewScan(int maxRows, int maxColumns, qsizetype from) : maxRows_(maxRows), maxColumns_(maxColumns), pos_(from) {}
+
+    // `final`: no bytes follow these (the end of the file, or all the preview reads).
+    void Feed(const char* s, qsizetype n, bool final)
+    {
+        while (!Done()) {
+            if (pos_ >= n && (!final || column_ == 0)) {
+                if (final) done_ = true;
+                return;
+            }
+            if (column_ == 0 && IsLineEnd(s[pos_])) {  // an empty line
+                if (s[pos_] == '\r' && pos_ + 1 >= n && !final) return;  // CR LF cut by the read?
+                pos_ += s[pos_] == '\r' && pos_ + 1 < n && s[pos_ + 1] == '\n' ? 2 : 1;
+                records_.push_back({});
+                continue;
+            }
+            const FieldEnd end = ReadField(s, n, pos_, static_cast<QByteArray*>(nullptr));
+            // A field may go on in the bytes still to come.
+            if (!final && (end.stop == FieldStop::End || (end.next >= n && s[n - 1] == '\r'))) return;
+            if (column_ < maxColumns_) current_.push_back(pos_);
+            ++column_;
+            pos_ = end.next;
+            if (end.stop != FieldStop::Comma) {
+                records_.push_back(std::move(current_));
+                current_.clear();
+                column_ = 0;
+                // A quote still open at the end: the record shows what was read.
+                if (end.stop == FieldStop::End) done_ = true;
+            }
+        }
+    }
+    bool Done() const { return done_ || qsizetype(records_.size()) >= maxRows_; }
+    // Where the scan stopped: the bytes the records shown are read from.
+    qsizetype End() const { return pos_; }
+    const std::vector<std::vector<qsizetype>>& Records() const { return records_; }
+
+private:
+    const int maxRows_;
+    const int maxColumns_;
+    qsizetype pos_;
+    int column_ = 0;  // the field of the current record reached
+    bool done_ = false;
+    std::vector<qsizetype> current_;
+    std::vector<std::vector<qsizetype>> records_;
+};
+
+// The bytes up to the last whole UTF-8 character (a read may stop inside one).
+qsizetype WholeUtf8(const char* s, qsizetype n)
+{
+    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
+        const uchar b = uchar(s[n - back]);
+        if (b < 0x80) return n;
+        if (b >= 0xC0) {
+            const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+            return length > back ? n - back : n;
+        }
+    }
+    return n;
+}
+
+// Whether the bytes read in the named encoding; a character cut off at their
+// end counts when `cut` (more would follow), as it does not in the import,
+// which reads a whole file. Decoded in pieces: the text is not kept.
+bool ReadsAs(const char* encoding, QByteArrayView bytes, bool cut)
+{
+    QStringDecoder decoder(encoding, cut ? QStringDecoder::Flag::Default : QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid()) return false;
+    constexpr qsizetype kPiece = 1 << 20;
+    QString scratch(kPiece, Qt::Uninitialized);
+    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
+        decoder.appendToBuffer(scratch.data(), bytes.sliced(at, qMin(kPiece, bytes.size() - at)));
+        if (decoder.hasError()) return false;
+    }
+    return true;
+}
+
+// Decoded values appended as ReadField finds them.
+struct DecodedField {
+    QStringDecoder& decoder;
+    QString text;
+    void append(const char* s, qsizetype n) { text += decoder.decode(QByteArrayView(s, n)); }
+};
+
+} // namespace
+
 CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
 {
     CsvFile out;
     if (maxRows < 1) return out;
     QFile f(path);
     if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}};
-    // Read up to a line end (or comma) until the text holds the records shown:
-    // cut there, the text decodes the same in UTF-8 and GBK.
+    // Read a growing piece at a time until the records shown are whole, the
+    // file ends or the preview has read all it reads: then the records show
+    // what was read.
     QByteArray bytes;
-    qint64 chunk = 64 * 1024;
-    for (;;) {
-        const QByteArray more = f.read(qMin(chunk, kCsvPreviewBytes - bytes.size()));
-        if (f.error() != QFileDevice::NoError) return {CsvImportError(), {}};
-        bytes += more;
-        const bool full = bytes.size() >= kCsvPreviewBytes;
-        const bool atEnd = !full && (more.isEmpty() || f.atEnd());
-        qsizetype cut = bytes.size();
-        if (!atEnd) {
-            while (cut > 0 && !IsSafeCut(bytes[cut - 1])) --cut;
-            if (cut == 0 && full) return {CsvImportError(), {}};
+    bytes.reserve(qMin(f.size(), kCsvPreviewBytes));
+    std::optional<PreviewScan> scan;
+    bool bom = false, atEnd = false, full = false;
+    for (qint64 chunk = 64 * 1024; !(scan && scan->Done()); chunk *= 2) {
+        const qsizetype held = bytes.size();
+        const qint64 want = qMin(chunk, kCsvPreviewBytes - held);
+        bytes.resize(held + want);
+        const qint64 got = f.read(bytes.data() + held, want);
+        if (got < 0) return {CsvImportError(), {}};
+        bytes.resize(held + got);
+        atEnd = got < want || f.atEnd();
+        full = !atEnd && bytes.size() >= kCsvPreviewBytes;
+        if (atEnd) DropEndOfFileMark(bytes);
+        if (!scan && (bytes.size() >= Utf8ByteOrderMark().size() || atEnd || full)) {
+            bom = bytes.startsWith(Utf8ByteOrderMark());
+            scan.emplace(maxRows, maxColumns, bom ? Utf8ByteOrderMark().size() : 0);
         }
-        const std::optional<QString> text = DecodeCsvBytes(QByteArray::fromRawData(bytes.constData(), cut));
-        if (!text) return {CsvImportError(), {}};
-        // The records shown are whole once the one after them has begun.
-        CsvRecords parsed = ParseCsv(*text, maxRows + 1);
-        if (atEnd || full || parsed.records.size() > maxRows) {
-            out.records = std::move(parsed.records);
-            if (out.records.size() > maxRows) out.records.resize(maxRows);
-            break;
-        }
-        chunk *= 2;
+        if (scan) scan->Feed(bytes.constData(), bytes.size(), atEnd || full);
     }
-    if (maxColumns >= 0)
-        for (QStringList& r : out.records)
-            if (r.size() > maxColumns) r.erase(r.begin() + maxColumns, r.end());
+    // What was read is checked as the import checks a whole file: no bytes a
+    // text file lacks, UTF-8 (always after its mark), else GB18030, else GBK.
+    const bool cut = full && scan->End() >= bytes.size();
+    const QByteArrayView read(bytes.constData(), scan->End());
+    for (char b : read)
+        if (uchar(b) < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != '\f') return {CsvImportError(), {}};
+    const char* encoding = nullptr;
+    const QByteArrayView body = read.sliced(bom ? Utf8ByteOrderMark().size() : 0);
+    if (body.first(cut ? WholeUtf8(body.data(), body.size()) : body.size()).isValidUtf8()) encoding = "UTF-8";
+    else if (!bom)
+        for (const char* name : {"GB18030", "GBK"})
+            if (ReadsAs(name, body, cut)) {
+                encoding = name;
+                break;
+            }
+    if (!encoding) return {CsvImportError(), {}};
+    // Only the fields shown are taken out and decoded. A character cut off at
+    // the end of the bytes read is left out.
+    QStringDecoder decoder(encoding);
+    for (const std::vector<qsizetype>& starts : scan->Records()) {
+        QStringList record;
+        for (qsizetype start : starts) {
+            decoder.resetState();
+            DecodedField field{decoder, {}};
+            ReadField(read.data(), read.size(), start, &field);
+            record << std::move(field.text);
+        }
+        out.records << std::move(record);
+    }
     return out;
 }
 

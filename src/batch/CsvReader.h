@@ -51,26 +51,6 @@ private:
     std::optional<int> unclosedQuoteLine_;
 };
 
-// Records of a CSV text, in file order. Record i (from 1) is element i - 1.
-// An empty physical line is an empty record (no fields) and keeps its place,
-// so the numbers the operator reads in the preview are the numbers the import
-// uses.
-struct CsvRecords {
-    QVector<QStringList> records;
-    // As CsvTable::UnclosedQuoteLine.
-    std::optional<int> unclosedQuoteLine;
-};
-
-// Splits CSV text into records, as CsvTable reads them. maxRecords > 0 stops
-// after that many records (the preview).
-CsvRecords ParseCsv(const QString& text, int maxRecords = 0);
-
-// The text of a CSV file's bytes: UTF-8 when the bytes are valid UTF-8 (a byte
-// order mark is dropped), otherwise GBK (read as GB18030, its superset). No
-// value when the bytes are neither, or look like a binary file (NUL bytes or
-// other control characters than Tab, CR, LF, form feed and end-of-file).
-std::optional<QString> DecodeCsvBytes(const QByteArray& bytes);
-
 // A CSV file's records for the preview: at most the rows shown.
 struct CsvFile {
     QString error;  // "" when read; else the text for the operator
@@ -94,6 +74,13 @@ inline QString CsvTooLargeError()
     return CsvImportError() + QStringLiteral("文件太大，超出程序可用的内存，无法读入。");
 }
 
+// How a CSV file's bytes are read: UTF-8 when they are valid UTF-8 (a byte
+// order mark is dropped, and a file with the mark must be UTF-8), otherwise
+// GBK (read as GB18030, its superset, else as GBK for its one-byte euro
+// sign). A DOS end-of-file mark (0x1A) as the last byte is no data. A file
+// with NUL bytes or other control characters than Tab, CR, LF and form feed
+// is taken for a binary file and not read.
+//
 // Reads a whole file and finds its records (up to record lastRecord when
 // lastRecord > 0), the file read and decoded a piece at a time into one text.
 // A missing, unreadable, undecodable or binary file gives CsvImportError()
@@ -103,13 +90,15 @@ inline QString CsvTooLargeError()
 // CsvTooLargeError().
 CsvFileTable ReadCsvRecords(const QString& path, qsizetype lastRecord = 0);
 
-// The first records of a file for the mapping dialog's preview: at most
-// maxRows records of at most maxColumns fields each (fields beyond are
-// dropped). Only the start of the file that holds them is read, whatever
-// its line ends, and never more than kCsvPreviewBytes. A record whose quote
-// is still open where the reading stops shows the fields read so far and
-// ends the preview. A file that can't be read, decoded or looks binary
-// gives CsvImportError() and no rows.
+// The first records of a file for the mapping dialog's preview, numbered as
+// the import numbers them: at most maxRows records of at most maxColumns
+// fields each (the fields beyond are passed over, never built). Only the
+// start of the file that holds them is read, whatever its line ends, and
+// never more than kCsvPreviewBytes; the bytes read are walked once. A record
+// still open where the reading stops (a quote not closed, or a line longer
+// than the preview reads) shows the fields read so far and ends the preview.
+// A file that can't be read gives CsvImportError() and no rows, and so does
+// one whose start, as far as read, can't be decoded or looks binary.
 inline constexpr qint64 kCsvPreviewBytes = 16LL * 1024 * 1024;
 CsvFile ReadCsvPreview(const QString& path, int maxRows = 19, int maxColumns = 59);
 

@@ -400,12 +400,6 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
     return grid.columnCount() > 0 && (grid.rowCount() > 0 || layout.headerRow);
 }
 
-QString GridExportPath(const QString& chosen)
-{
-    if (ExportsAsCsv(chosen) || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
-    return chosen + QStringLiteral(".xls");
-}
-
 bool ExportsAsCsv(const QString& path)
 {
     return path.right(3).toLower() == QLatin1String("csv");

@@ -69,11 +69,6 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
 GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& path, const QString& sheetName,
                                  const GridExportLayout& layout = {}, ProgressReporter& progress = NoProgress());
 
-// The file an export writes for the name the operator chose: a name without
-// an ending gets ".xls", the workbook the save dialog offers, unless its last
-// three letters already make it a CSV file.
-QString GridExportPath(const QString& chosen);
-
 // True when the path's last three characters are "csv" in any case ("a.csv",
 // also "acsv"); such a path is written as CSV, any other as a workbook.
 bool ExportsAsCsv(const QString& path);

@@ -30,6 +30,11 @@ QVector<ImportBox> MergeMapArrays(const ImportMaps& maps);
 // then one leading and one trailing comma are dropped (",A," is "A").
 QString NormalizeMapString(QString map);
 
+// Whether a box with this Map string is filled by an import: any Map string
+// but an empty or blank one ("空着表示不导入"), even one whose entries name no
+// column ("ABC", "A+1+1", "+1"), which then empties the box on every record.
+inline bool MapsTheBox(const QString& map) { return !map.trimmed().isEmpty(); }
+
 // One entry of a Map string: a literal text, or a column of the source with a
 // row offset ("B" column 2 offset 0; "A+1" column 1 of the next row).
 struct MapEntry {

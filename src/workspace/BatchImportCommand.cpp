@@ -9,6 +9,8 @@
 #include "ui/WindowHelpers.h"
 #include "workspace/WorksheetChooser.h"
 
+#include <QThreadPool>
+
 #include <malloc.h>
 
 namespace slip {
@@ -72,15 +74,19 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (result.cancelled) return false;
     if (!result.ok()) {
-        MsgBox(result.error, PromptIcon::Critical);
+        MsgBox(result.error, PromptIcon::None);
         return false;
     }
-    batch.Reset(std::move(result.columns), std::move(result.records));
+    QVector<QStringList> previous = batch.Reset(std::move(result.columns), std::move(result.records));
     result = {};
-    // The import's thread built the records in a memory pool of its own; the
-    // previous batch and the reading's scraps freed there are handed back, or
-    // every import would leave the program larger.
-    malloc_trim(0);
+    // The previous batch is freed off the window's thread: tens of thousands
+    // of values take a while. The import's thread built the records in a
+    // memory pool of its own; what was freed there is handed back, or every
+    // import would leave the program larger.
+    QThreadPool::globalInstance()->start([previous = std::move(previous)]() mutable {
+        previous = {};
+        malloc_trim(0);
+    });
     return true;
 }
 

@@ -4,6 +4,14 @@
 
 namespace slip {
 
+namespace {
+
+// A text box without a caption holds the format's fixed text: no batch
+// fills it, so no mapping offers it.
+bool BatchFills(const Box& box) { return !(box.kind == BoxKind::Text && box.caption.isEmpty()); }
+
+} // namespace
+
 ImportMaps ImportBoxesOf(const SlipFormat& format, const QMap<qint32, QString>& storedMaps)
 {
     ImportMaps maps;
@@ -15,6 +23,7 @@ ImportMaps ImportBoxesOf(const SlipFormat& format, const QMap<qint32, QString>& 
                  {BoxKind::Picture, &maps.pictureBoxes}};
     for (const auto& k : kinds) {
         for (const Box* b : format.BoxesOfKind(k.kind)) {
+            if (!BatchFills(*b)) continue;
             ImportBox box;
             box.recordId = b->id;
             box.boxIndex = format.IndexOf(b->id);
@@ -44,8 +53,7 @@ QVector<BoxId> PutBatchRecordOnSlip(SlipFormat& format, const BatchDataSet& batc
     for (const SlipValue& v : FillSlipFromBatchRow(batch, record)) {
         const Box* box = format.Find(v.recordId);
         if (!box) continue;
-        const bool fixedText = box->kind == BoxKind::Text && box->caption.isEmpty();
-        if (v.apply && !fixedText) format.SetStoredValue(box->id, v.value, lineBreakMarker);
+        if (v.apply && BatchFills(*box)) format.SetStoredValue(box->id, v.value, lineBreakMarker);
         if (box->kind == BoxKind::Text) {
             textBoxes << box->id;
             if (leave) leave(box->id);

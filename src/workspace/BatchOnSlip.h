@@ -12,8 +12,10 @@ namespace slip {
 
 // The boxes of the open format that an import fills (text, check and picture
 // boxes, each kind in index order), with the Map strings stored for them by
-// record ID. A stored Map string whose box is gone is left out. A box
-// without a caption is named by ImportBoxName.
+// record ID. A stored Map string whose box is gone is left out, and so is a
+// text box without a caption: it holds the format's fixed text, which no
+// batch changes. A check or picture box without a caption is named by
+// ImportBoxName.
 ImportMaps ImportBoxesOf(const SlipFormat& format, const QMap<qint32, QString>& storedMaps = {});
 
 // The text shown for a box in the mapping list: its caption, or, for a box

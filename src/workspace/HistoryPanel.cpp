@@ -365,19 +365,18 @@ void HistoryPanel::ExportGrid()
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
     if (!GridHasData(*model, layout)) {
-        MsgBox(QStringLiteral("表格中没有数据！"));
+        MsgBox(QStringLiteral("表格中没有数据！"), PromptIcon::None);
         return;
     }
-    const QString chosen = ChooseFile(kExportFilter, true, kExportName + QStringLiteral(".csv"));
-    if (chosen.isEmpty()) return;
-    const QString path = GridExportPath(chosen);
+    const QString path = ChooseFile(kExportFilter, true);
+    if (path.isEmpty()) return;
     if (QFileInfo::exists(path) && !ConfirmLoss(QStringLiteral("该文件已存在，是否覆盖？")))
         return;
     WindowProgress progress;
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
     // A finished export says nothing: the operator sees the file where they put it.
     if (!result.ok)
-        MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::Critical);
+        MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::None);
 }
 
 void HistoryPanel::FindInGrid()
@@ -413,7 +412,7 @@ void HistoryPanel::FindInGrid()
         if (const int c = currentRow >= 0 && !text.isEmpty() ? cellIn(currentRow, 0, currentColumn) : -1; c >= 0)
             ShowMatch(currentRow, c, text);
         else if (!found.message.isEmpty())
-            MsgBox(found.message);
+            MsgBox(found.message, PromptIcon::None);
         return;
     }
     // The focus goes to the first cell that holds the keyword, so that a

@@ -65,8 +65,17 @@ QMap<qint32, QString> ImportMapModel::StoredMaps() const
 {
     QMap<qint32, QString> maps;
     for (const ImportBox& box : boxes_)
-        if (box.recordId > 0 && !box.map.trimmed().isEmpty()) maps.insert(box.recordId, box.map);
+        if (box.recordId > 0 && MapsTheBox(box.map)) maps.insert(box.recordId, box.map);
     return maps;
+}
+
+Qt::Alignment ImportMapModel::ColumnAlignment(int column)
+{
+    switch (column) {
+    case BoxColumn: return Qt::AlignRight | Qt::AlignBottom;
+    case MapColumn: return Qt::AlignLeft | Qt::AlignTop;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    }
 }
 
 int ImportMapModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(boxes_.size()); }
@@ -88,9 +97,7 @@ QVariant ImportMapModel::data(const QModelIndex& index, int role) const
         case MapColumn: return box.map;
         default: return {};
         }
-    case Qt::TextAlignmentRole:
-        return index.column() == BoxColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                           : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::TextAlignmentRole: return QVariant(int(ColumnAlignment(index.column())));
     case Qt::ToolTipRole:
         return index.column() == MapColumn ? QVariant(QStringLiteral("请填入各输入框对应表格所在的列号。")) : QVariant();
     default: return {};
@@ -245,7 +252,7 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
 
     resize(900, 660);
     // Told as the dialog opens, before the operator maps anything.
-    if (!previewError.isEmpty()) MsgBox(previewError, PromptIcon::Warning);
+    if (!previewError.isEmpty()) MsgBox(previewError, PromptIcon::None);
     if (!stored.ok) MsgBox(stored.error, PromptIcon::Warning);
 }
 
@@ -266,7 +273,7 @@ void ImportMapDialog::TryAccept()
     }
     const ImportRange range = ImportRangeFromTexts(startRow->text(), endRow->text(), linesPerRecord->text());
     if (const QString refusal = CheckImportRange(range); !refusal.isEmpty()) {
-        MsgBox(refusal, PromptIcon::Warning);
+        MsgBox(refusal, PromptIcon::None);
         return;
     }
     request_ = ImportRequest{model_->Maps(), range};

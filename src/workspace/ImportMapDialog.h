@@ -59,6 +59,9 @@ public:
     // The maps to store by record ID, as typed. A box not saved yet (its ID
     // is temporary and changes at the save) has nothing to be stored under.
     QMap<qint32, QString> StoredMaps() const;
+    // How a column's cells stand: the box on the right at the bottom, the
+    // Map string at the top left, the numbers on the left.
+    static Qt::Alignment ColumnAlignment(int column);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

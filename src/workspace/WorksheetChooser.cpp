@@ -6,6 +6,7 @@
 #include "ui/WindowHelpers.h"
 #include "workspace/SheetPreviewModel.h"
 
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,6 +22,14 @@ namespace {
 const QString kTick = QStringLiteral("√");
 enum { kNumberColumn, kTickColumn, kNameColumn };
 
+QFrame* Rule()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
 } // namespace
 
 WorksheetChooser::WorksheetChooser(const QString& workbookPath, const QStringList& sheets, QWidget* parent)
@@ -29,6 +38,8 @@ WorksheetChooser::WorksheetChooser(const QString& workbookPath, const QStringLis
     setWindowTitle(kCaption);
     auto* v = new QVBoxLayout(this);
     v->addWidget(new QLabel(QStringLiteral("请在要导入数据所在的表格行打“√”")));
+    lines[0] = Rule();
+    v->addWidget(lines[0]);
 
     sheets_ = new QStandardItemModel(0, 3, this);
     sheets_->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("选择"), QStringLiteral("工作表名称")});
@@ -68,6 +79,8 @@ WorksheetChooser::WorksheetChooser(const QString& workbookPath, const QStringLis
     preview->horizontalHeader()->setDefaultSectionSize(72);
     v->addWidget(preview, 3);
 
+    lines[1] = Rule();
+    v->addWidget(lines[1]);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     okButton = new QPushButton(QStringLiteral("确定"));
@@ -79,7 +92,7 @@ WorksheetChooser::WorksheetChooser(const QString& workbookPath, const QStringLis
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    resize(560, 520);
+    resize(560, 560);
     ShowPreview();
 }
 
@@ -142,7 +155,7 @@ QString ChooseWorksheet(QWidget* parent, const QString& workbookPath)
         names.error = WorkbookDamagedError();
     if (cancelled) return QString();
     if (!names.ok()) {
-        MsgBox(names.error, PromptIcon::Critical);
+        MsgBox(names.error, PromptIcon::None);
         return QString();
     }
     WorksheetChooser chooser(workbookPath, names.names, parent);

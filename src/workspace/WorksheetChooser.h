@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QStandardItemModel;
@@ -26,6 +27,9 @@ public:
     QLabel* previewNote = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    // The two rules that set the list off: under the prompt and above the
+    // buttons.
+    QFrame* lines[2] = {nullptr, nullptr};
 
     // The sheet ticked now; "" when none is.
     QString TickedSheet() const;

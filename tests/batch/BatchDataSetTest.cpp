@@ -45,9 +45,14 @@ TEST(BatchDataSetModel, RunningNumberThenOneColumnPerBox)
 TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
 {
     BatchDataSet set;
-    set.Reset(Columns(), {{"a"}, {"a", "b", "c", "d", "e", "f"}});
+    EXPECT_TRUE(set.Reset(Columns(), {{"a"}, {"a", "b", "c", "d", "e", "f"}}).isEmpty());
     EXPECT_EQ(set.RecordValues(1), (QStringList{"a", "", "", ""}));
     EXPECT_EQ(set.RecordValues(2), (QStringList{"a", "b", "c", "d"}));
+    // The records replaced are handed back, to be freed where no one waits.
+    const QVector<QStringList> replaced = set.Reset(Columns(), {{"x"}});
+    EXPECT_EQ(replaced.size(), 2);
+    EXPECT_EQ(replaced.value(1).value(1), "b");
+    EXPECT_EQ(set.RecordValues(1), (QStringList{"x", "", "", ""}));
 }
 
 TEST(BatchDataSetModel, DeletingRemovesExactlyTheNamedRecordsAndRenumbersTheRest)

@@ -2,6 +2,7 @@
 #include "RecordingProgress.h"
 
 #include "batch/BatchImport.h"
+#include "batch/BatchNavigation.h"
 #include "batch/CsvReader.h"
 #include "batch/Workbook.h"
 
@@ -125,6 +126,30 @@ TEST(CsvImport, ColumnsCarryTheBoxesInClassOrder)
     const ImportResult none = ImportCsvRows(path, {1, 2, 1}, ImportMaps{}, "//", NoProgress());
     EXPECT_EQ(none.records.size(), 2);
     EXPECT_TRUE(none.columns.isEmpty());
+}
+
+TEST(CsvImport, AnyMapStringButABlankOneFillsItsBoxEvenWithNothing)
+{
+    QTemporaryDir dir;
+    const QString path = WriteCsv(dir, "a.csv", "张三,100\r\n");
+    struct Case {
+        const char* map;
+        bool mapped;
+        const char* value;
+    };
+    const Case cases[] = {{"A", true, "张三"}, {"ABC", true, ""},  {"A+1+1", true, ""}, {"+1", true, ""},
+                          {",", true, ""},     {"", false, ""},    {"  ", false, ""}};
+    for (const Case& c : cases) {
+        const ImportResult r = ImportCsvRows(path, {1, 1, 1}, Maps({c.map}, {c.map}), "//", NoProgress());
+        ASSERT_TRUE(r.ok()) << c.map;
+        BatchDataSet set;
+        set.Reset(r.columns, r.records);
+        // A mapped box gets the value on the slip, "" included; a box left
+        // out keeps what it holds.
+        const QVector<SlipValue> onSlip = FillSlipFromBatchRow(set, 1);
+        ASSERT_EQ(onSlip.size(), c.mapped ? 2 : 0) << c.map;
+        for (const SlipValue& v : onSlip) EXPECT_EQ(v.value, QString::fromUtf8(c.value)) << c.map;
+    }
 }
 
 TEST(CsvImport, FailuresReadNothing)

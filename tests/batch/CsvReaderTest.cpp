@@ -45,12 +45,15 @@ constexpr qint64 kMb = 1024 * 1024;
 TEST_P(CsvSplitting, GivesTheFieldsOfEveryRecord)
 {
     const CsvCase& c = GetParam();
-    const CsvRecords r = ParseCsv(QString::fromUtf8(c.text));
-    EXPECT_FALSE(r.unclosedQuoteLine.has_value());
-    EXPECT_EQ(r.records, c.records);
-    // Fields asked for one at a time, as the import reads them.
     const CsvTable table(QString::fromUtf8(c.text));
-    ASSERT_EQ(table.RecordCount(), c.records.size());
+    EXPECT_FALSE(table.UnclosedQuoteLine().has_value());
+    EXPECT_EQ(AllRecords(table), c.records);
+    // The preview reads a file of the same text alike.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("c.csv");
+    ASSERT_TRUE(WriteBytes(path, QByteArray(c.text)));
+    EXPECT_EQ(ReadCsvPreview(path).records, c.records);
+    // Fields asked for one at a time, as the import reads them.
     for (qsizetype k = 1; k <= table.RecordCount(); ++k) {
         QStringList firstTwo;
         for (quint32 start : table.FieldStarts(k, 2)) firstTwo << table.FieldAt(start);
@@ -85,18 +88,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CsvReading, RecordNumbersAndTheLineOfAnOpenQuote)
 {
     // A multi-line record counts once in the numbering.
-    EXPECT_EQ(ParseCsv("\"line1\r\nline2\",x\r\nsecond\r\nthird").records.value(2), QStringList{"third"});
-    EXPECT_EQ(ParseCsv("1\n2\n3\n4", 2).records, (QVector<QStringList>{{"1"}, {"2"}}));
+    EXPECT_EQ(CsvTable("\"line1\r\nline2\",x\r\nsecond\r\nthird").Record(3), QStringList{"third"});
+    EXPECT_EQ(AllRecords(CsvTable("1\n2\n3\n4", 2)), (QVector<QStringList>{{"1"}, {"2"}}));
     struct Case {
         const char* text;
         int line;  // where the record with the open quote starts
     };
     for (const Case& c : {Case{"a\r\n\"q\r\nx,y\r\nz", 2}, Case{"a\r\n\"q\r\nx\",1\r\n\"open", 4},
                           Case{"a,b\r\nc,d\r\n1,\"2\r\n3,4\r\n5,6", 3}}) {
-        const CsvRecords r = ParseCsv(c.text);
-        EXPECT_EQ(r.unclosedQuoteLine.value_or(0), c.line) << c.text;
+        EXPECT_EQ(CsvTable(c.text).UnclosedQuoteLine().value_or(0), c.line) << c.text;
     }
-    EXPECT_EQ(ParseCsv("a,b\r\n1,\"2\r\n3,4").records.value(1), (QStringList{"1", "2\r\n3,4"}));
+    EXPECT_EQ(CsvTable("a,b\r\n1,\"2\r\n3,4").Record(2), (QStringList{"1", "2\r\n3,4"}));
     // The records after the last one wanted are never looked at.
     const CsvTable firstTwo("1\n\"2\r\n2\"\n3,\"open", 2);
     EXPECT_EQ(AllRecords(firstTwo), (QVector<QStringList>{{"1"}, {"2\r\n2"}}));
@@ -104,18 +106,41 @@ TEST(CsvReading, RecordNumbersAndTheLineOfAnOpenQuote)
     EXPECT_EQ(CsvTable("1\n\"2\n3", 2).UnclosedQuoteLine(), 2);
 }
 
-TEST(CsvDecoding, Utf8GbkAndWhatIsRefused)
+// The import and the preview read a file's bytes by one rule.
+TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
 {
-    const QString text = QString::fromUtf8("户名,账号,金额\r\n张三,6222021234567890,￥1,234.00\r\n");
-    EXPECT_EQ(DecodeCsvBytes(text.toUtf8()), text);
-    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF" + text.toUtf8()), text);
+    const QString text = QString::fromUtf8("户名,账号,金额\r\n张三,6222021234567890,\"￥1,234.00\"\r\n");
+    const QVector<QStringList> records{{"户名", "账号", "金额"}, {"张三", "6222021234567890", "￥1,234.00"}};
     ASSERT_NE(Gbk(text), text.toUtf8());
-    EXPECT_EQ(DecodeCsvBytes(Gbk(text)), text);
-    for (const QByteArray& bad : {QByteArray("a,b\0c", 5), QByteArray("\x01\x02\x03,x"),
-                                  QByteArray("\xEF\xBB\xBF\xFF\xFE"), QByteArray("\x81\x20\xFF")})
-        EXPECT_FALSE(DecodeCsvBytes(bad).has_value()) << bad.toHex().constData();
-    // A DOS end-of-file mark at the end is dropped, not taken for binary.
-    EXPECT_EQ(DecodeCsvBytes(QByteArray("a,b\x1A")), QString("a,b"));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool read;
+    } cases[] = {
+        {"utf8", text.toUtf8(), true},
+        {"utf8 with mark", "\xEF\xBB\xBF" + text.toUtf8(), true},
+        {"gbk", Gbk(text), true},
+        // A DOS end-of-file mark at the end is dropped, not taken for binary.
+        {"end-of-file mark", Gbk(text) + "\x1A", true},
+        {"mark after the last line", text.toUtf8().chopped(2) + "\x1A", true},
+        {"NUL", QByteArray("a,b\0c", 5), false},
+        {"control bytes", "\x01\x02\x03,x", false},
+        {"mark inside", "a,\x1A\r\nb", false},
+        {"mark without utf8", "\xEF\xBB\xBF\xFF\xFE", false},
+        {"neither", "\x81\x20\xFF", false},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("t.csv");
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        const CsvFileTable whole = ReadCsvRecords(path);
+        const CsvFile preview = ReadCsvPreview(path);
+        EXPECT_EQ(whole.ok(), c.read) << c.name;
+        EXPECT_EQ(preview.ok(), c.read) << c.name;
+        if (!c.read) continue;
+        EXPECT_EQ(AllRecords(whole.table), records) << c.name;
+        EXPECT_EQ(preview.records, records) << c.name;
+    }
 }
 
 TEST(CsvFileReading, WholeFilesOrTheImportError)
@@ -172,6 +197,12 @@ TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
     EXPECT_EQ(preview.records[18], (QStringList{"19", "b", "c"}));
     EXPECT_EQ(ReadCsvRecords(path).error, CsvImportError());
 
+    // A CR LF cut by the end of the first read is one line end.
+    ASSERT_TRUE(WriteBytes(path, QByteArray(64 * 1024 - 1, 'a') + "\r\nb\r\n"));
+    const CsvFile split = ReadCsvPreview(path);
+    ASSERT_EQ(split.records.size(), 2);
+    EXPECT_EQ(split.records[1], QStringList{"b"});
+
     // A lone CR ends the rows shown as well.
     ASSERT_TRUE(WriteRepeated(path, "1,b,c,d\r", 8 * kMb));
     const CsvFile cr = ReadCsvPreview(path, 19, 3);
@@ -190,10 +221,65 @@ TEST(CsvPreview, ReadsOnlyTheStartThatHoldsTheRowsShown)
     EXPECT_EQ(ReadCsvPreview(path).error, CsvImportError());
 }
 
+// Files whose first 16 MB hold no comma and no line end: the import reads
+// them, and the preview shows what it read of the first line.
+TEST(CsvPreview, ALineLongerThanThePreviewReadsShowsWhatWasRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString han = QString::fromUtf8("户名");
+    const struct {
+        const char* name;
+        QByteArray unit;
+        qint64 bytes;
+        QString first;    // the unit's text
+        qint64 shown;     // characters of the first field the preview shows
+        qint64 imported;  // characters of the first field the import reads
+        QByteArray tail;  // after the first line
+    } cases[] = {
+        // The whole file: the read that ends at its end is no cut.
+        {"16 MB of a", "a", kCsvPreviewBytes, "a", kCsvPreviewBytes, kCsvPreviewBytes, ""},
+        {"18 MB of GBK", Gbk(han), 18 * kMb, han, kCsvPreviewBytes / 2, 9 * kMb, "\r\n2,x\r\n"},
+        // Three bytes a character: the read stops inside one, which is left out.
+        {"18 MB of UTF-8", han.toUtf8(), 18 * kMb, han, kCsvPreviewBytes / 3, 18 * kMb / 3, "\r\n2,x\r\n"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("long.csv");
+        ASSERT_TRUE(WriteRepeated(path, c.unit, c.bytes));
+        QFile tail(path);
+        ASSERT_TRUE(tail.open(QIODevice::Append) && tail.write(c.tail) == c.tail.size());
+        tail.close();
+        PeakMemory peak;
+        const CsvFile preview = ReadCsvPreview(path);
+        if (peak.Available()) EXPECT_LT(peak.GrowthBytes(), 4 * kCsvPreviewBytes) << c.name;
+        ASSERT_TRUE(preview.ok()) << c.name << ": " << preview.error.toStdString();
+        ASSERT_EQ(preview.records.size(), 1) << c.name;
+        const QString shown = preview.records[0].value(0);
+        EXPECT_EQ(shown.size(), c.shown) << c.name;
+        EXPECT_TRUE(shown == c.first.repeated(c.shown / c.first.size() + 1).left(c.shown)) << c.name;
+        const CsvFileTable whole = ReadCsvRecords(path);
+        ASSERT_TRUE(whole.ok()) << c.name;
+        EXPECT_EQ(whole.table.Record(1).value(0).size(), c.imported) << c.name;
+        EXPECT_EQ(whole.table.RecordCount(), c.tail.isEmpty() ? 1 : 2) << c.name;
+    }
+}
+
 TEST(CsvMemory, APreviewAndAWholeFileStayWithinTheirBounds)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    // A line of 15 MB of commas: only the fields shown are built.
+    const QString line = dir.filePath("line.csv");
+    ASSERT_TRUE(WriteRepeated(line, ",", 15 * kMb));
+    {
+        PeakMemory peak;
+        const CsvFile preview = ReadCsvPreview(line);
+        ASSERT_TRUE(preview.ok()) << preview.error.toStdString();
+        ASSERT_EQ(preview.records.size(), 1);
+        EXPECT_EQ(preview.records[0], QStringList(59, QString()));
+        if (peak.Available()) EXPECT_LT(peak.GrowthBytes(), 15 * kMb + 16 * kMb);
+    }
+    QFile::remove(line);
     // 300 MB of rows ended by a lone CR: the preview reads only its start.
     const QString crOnly = dir.filePath("cr.csv");
     ASSERT_TRUE(WriteRepeated(crOnly, "1234,户名,金额,备注\r", 300 * kMb));

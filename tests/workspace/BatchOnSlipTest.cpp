@@ -33,8 +33,13 @@ TEST(ImportBoxes, ValueBoxesInIndexOrderWithTheirStoredMaps)
     MakeFormat(f);
     const BoxId name = BoxIdAt(f, 1);
     const BoxId urgent = BoxIdAt(f, 1001);
+    // A text box without a caption holds a fixed text no batch fills: not
+    // offered, whatever was stored for it.
+    Box fixed = NewBoxOfKind(BoxKind::Text, QPointF(50, 50));
+    fixed.fixedText = "人民币";
+    const BoxId fixedId = f.AddBox(fixed);
     // A stored map of a box that has gone is not offered.
-    const ImportMaps maps = ImportBoxesOf(f, {{name, " A "}, {urgent, "C"}, {99999, "Z"}});
+    const ImportMaps maps = ImportBoxesOf(f, {{name, " A "}, {urgent, "C"}, {99999, "Z"}, {fixedId, "B"}});
     ASSERT_EQ(maps.textBoxes.size(), 2);
     ASSERT_EQ(maps.checkBoxes.size(), 1);
     ASSERT_EQ(maps.pictureBoxes.size(), 1);

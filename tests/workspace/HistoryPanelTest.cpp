@@ -349,6 +349,11 @@ TEST_F(HistoryPanelTest, EnterFindsTheNextMatchingCellASecondOneInTheSameRowFirs
         EXPECT_EQ(grid().currentIndex(), model().index(row, column));
     }
     EXPECT_TRUE(prompts.shown.isEmpty());
+    // Nothing found: told with no icon.
+    test::TypeText(panel->keywordEdit, "无此户");
+    QTest::keyClick(panel->keywordEdit, Qt::Key_Return);
+    EXPECT_EQ(prompts.shown, QStringList{"没有查到相关的记录！"});
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
 }
 
 using namespace slip::test;
@@ -366,7 +371,7 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     ASSERT_EQ(dialog.requests.size(), 1u);
     EXPECT_TRUE(dialog.requests[0].save);
     EXPECT_EQ(dialog.requests[0].filter, HistoryPanel::kExportFilter);
-    EXPECT_EQ(dialog.requests[0].defaultName, "Sorvelin进账单打印历史数据.csv");
+    EXPECT_EQ(dialog.requests[0].defaultName, "") << "no name preset";
     EXPECT_TRUE(prompts.shown.isEmpty()) << "a finished export says nothing";
 
     const QVector<QStringList> rows = ReadCsv(path);
@@ -377,7 +382,7 @@ TEST_F(HistoryPanelTest, ExportWritesTheShownRowsAndColumnsToCsvThatReadsBack)
     EXPECT_EQ(rows[2], Tabbed({"2", "张三", "6222,001", "1.00", "", "", "", "", ""}));
 }
 
-TEST_F(HistoryPanelTest, ExportToANameWithoutEndingWritesAnExcel97Workbook)
+TEST_F(HistoryPanelTest, ExportToANameWithoutEndingWritesAnExcel97WorkbookUnderThatName)
 {
     Store(kFormat, {{id[Payer], "李四\r\n二行"}, {id[Amount], "1.00"}});
     ShowPanel();
@@ -387,7 +392,8 @@ TEST_F(HistoryPanelTest, ExportToANameWithoutEndingWritesAnExcel97Workbook)
     Press(panel->exportButton);
     EXPECT_EQ(HistoryPanel::kExportFilter, "CSV (逗号分隔)(*.csv)|*.csv|MS Excel文件  (*.xls)|*.xls");
     EXPECT_TRUE(prompts.shown.isEmpty());
-    const QJsonObject book = ReadXls(home.file("历史.xls"));
+    EXPECT_FALSE(QFileInfo::exists(home.file("历史.xls")));
+    const QJsonObject book = ReadXls(home.file("历史"));
     EXPECT_EQ(book["title"].toString(), "Sorvelin进账单打印历史数据");
     ASSERT_EQ(book["rows"].toArray().size(), 2);
     EXPECT_EQ(XlsxCell(book, 0, 1)["v"].toString(), "户名\t");

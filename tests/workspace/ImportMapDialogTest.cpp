@@ -141,6 +141,12 @@ TEST_F(ImportMapDialogHome, TheMappingListShowsIndexIdNumberBoxAndMap)
         EXPECT_EQ(m.index(r, ImportMapModel::NumberColumn).data().toString(), QString::number(r + 1));
         EXPECT_FALSE(m.flags(m.index(r, ImportMapModel::IdColumn)) & Qt::ItemIsEditable);
     }
+    // Numbers on the left, the box right at the bottom, the Map string top left.
+    const Qt::Alignment aligned[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignVCenter,
+                                     Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignBottom,
+                                     Qt::AlignLeft | Qt::AlignTop};
+    for (int c = 0; c < m.columnCount(); ++c)
+        EXPECT_EQ(m.index(0, c).data(Qt::TextAlignmentRole).toInt(), int(aligned[c])) << c;
 }
 
 // What the operator sees from the file dialog on, for files the import
@@ -184,6 +190,7 @@ TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheRea
         const std::optional<ImportRequest> request = ShowInputMap(nullptr, f, source, "//");
         EXPECT_TRUE(script.Done() && script.unexpected.isEmpty()) << script.unexpected.join(",").toStdString();
         EXPECT_EQ(prompts.shown, QStringList{c.message});
+        EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
         EXPECT_EQ(request.has_value(), c.imports) << c.path.toStdString();
         EXPECT_EQ(LoadInputMap("工行").maps.value(BoxIdAt(f, 1)), "Q");
         ASSERT_TRUE(SaveInputMap("工行", {}));
@@ -236,6 +243,7 @@ TEST_F(ImportMapDialogHome, ARangeTheImportRefusesIsToldAndTheDialogStays)
     SetRows(open.dialog, "1", "30001", "1");
     Click(open.dialog.okButton);
     EXPECT_EQ(prompts.shown, QStringList{"一次性导入数据不得超过3万条记录，请重新设置！"});
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
     EXPECT_TRUE(open.dialog.isVisible());
 }
 
@@ -324,4 +332,5 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndCancelImportsNothing)
     request.range.linesPerRecord = 0;
     EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
     EXPECT_EQ(prompts.shown, QStringList{"CSV文件导入错误！"});
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
 }

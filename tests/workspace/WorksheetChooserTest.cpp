@@ -9,6 +9,7 @@
 #include "workspace/SheetPreviewModel.h"
 #include "workspace/WorksheetChooser.h"
 
+#include <QFrame>
 #include <QScrollBar>
 
 using namespace slip;
@@ -57,6 +58,11 @@ TEST_F(WorksheetChooserHome, ThePressedRowIsTickedAloneAndShown)
         ASSERT_EQ(m->rowCount(), 3);
         EXPECT_EQ(m->index(2, 0).data().toString(), "3");
         EXPECT_EQ(Tick(c, 0), "√");  // the first starts ticked
+        // Two rules: under the prompt, above the buttons.
+        for (QFrame* line : c.lines) ASSERT_TRUE(line && line->isVisible() && line->frameShape() == QFrame::HLine);
+        EXPECT_LT(c.lines[0]->geometry().bottom(), c.list->geometry().top());
+        EXPECT_GT(c.lines[1]->geometry().top(), c.preview->geometry().bottom());
+        EXPECT_LT(c.lines[1]->geometry().bottom(), c.okButton->geometry().top());
         if (press >= 0) PressSheetRow(c, press, 0);  // on the number, not on 选择
         EXPECT_EQ(Tick(c, 0), press < 0 ? "√" : "");
         EXPECT_EQ(c.TickedSheet(), ticked);
@@ -108,5 +114,6 @@ TEST_F(ChooseWorksheetHome, AFileThatIsNoWorkbookIsToldAndNoChooserOpens)
     ModalScript script;  // expects no dialog at all
     EXPECT_EQ(ChooseWorksheet(nullptr, text), "");
     EXPECT_EQ(prompts.shown, QStringList{"无法打开XLS文件！"});
+    EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
     EXPECT_TRUE(script.unexpected.isEmpty());
 }
