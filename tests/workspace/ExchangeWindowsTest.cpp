@@ -348,7 +348,7 @@ TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)
     EXPECT_TRUE(prompts.shown[1].startsWith("数据库打开错误(")) << prompts.shown[1].toStdString();
 }
 
-TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
+TEST_F(MainWindowExchange, ANewerVersionAsksToSaveThenHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
 {
     LocalHttpServer server;
     ASSERT_TRUE(server.listen());
@@ -383,12 +383,29 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_EQ(prompts.shown.size(), 2);
     w.reset();
 
-    // With one it is started, and once the dialog open at that moment is
-    // done the window closes as the operator's close would: the changed
-    // format is offered for saving, the box values become its defaults and
-    // the state record names it.
+    // With one, the changed format is offered for saving before it starts:
+    // cancelling keeps the program and its changes, and starts no updater.
     const QVector<BoxId> ids = SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("户名")}});
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("工行", {}).ok);
+    const QString question = "格式“工行”已修改，是否保存？";
+    const QString cancelledRecord = home.file("updater-record-cancelled");
+    ASSERT_TRUE(WriteTestUpdater(folder, cancelledRecord));
+    prompts.shown.clear();
+    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Cancel};
+    w = std::make_unique<MainWindow>();
+    w->Start();
+    Box shifted = *w->Format().Find(ids[0]);
+    shifted.rect.moveLeft(55);
+    w->Format().UpdateBox(shifted);
+    w->RunUpdateCheck();
+    EXPECT_EQ(prompts.shown, (QStringList{starting, question, "已取消退出，自动升级将在下次启动程序时进行。"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->Format().IsModified());
+    w.reset();
+
+    // Answered, it is started, and once the dialog open at that moment is
+    // done the window closes as the operator's close would: the box values
+    // become the format's defaults and the state record names it.
     const QString record = home.file("updater-record");
     ASSERT_TRUE(WriteTestUpdater(folder, record));
     prompts.shown.clear();
@@ -413,8 +430,9 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 20000));
     EXPECT_EQ(WaitForUpdaterRecord(record),
               (QStringList{folder, "QV17.rar|" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()}));
-    EXPECT_EQ(prompts.shown, (QStringList{starting, "格式“工行”已修改，是否保存？"}));
-    EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data001.DAT")));
+    EXPECT_EQ(prompts.shown, (QStringList{starting, question})) << "asked once, before the updater started";
+    EXPECT_FALSE(QFileInfo::exists(cancelledRecord)) << "no updater ran beside the program that stayed";
+    EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data002.DAT")));
     EXPECT_EQ(FormatStore::LoadDefaults("工行").value(ids[0]), "张三");
     SlipOptions options;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options), "工行");
