@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTableView>
+#include <QScrollBar>
+#include "ui/FrozenColumnView.h"
 #include <QPushButton>
 #include <QMenuBar>
 #include <QLineEdit>
@@ -146,7 +148,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptiesIt)
+TEST_F(CatalogueWindow, TheGridShowsEightColumnsFourFixedAndAnAnswerOfFinishedAloneEmptiesIt)
 {
     auto dlg = Open();
     QTRY_COMPARE(dlg->list->rowCount(), 4);
@@ -159,12 +161,44 @@ TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptie
     EXPECT_EQ(dlg->list->index(row, CatalogueListModel::FilePathColumn).data().toString(), "/fmt/gh.tvq");
     EXPECT_EQ(dlg->list->index(row, CatalogueListModel::PicturePathColumn).data().toString(), "/pic/gh.jpg");
     EXPECT_GT(dlg->list->index(row, CatalogueListModel::IdColumn).data().toLongLong(), 0);
+    // The columns up to "序号" are fixed: they stay in view sideways and the
+    // highlight covers the columns from "选择" on.
+    EXPECT_EQ(dlg->view->FrozenWidth(), dlg->view->columnViewportPosition(CatalogueListModel::TickColumn) +
+                                            dlg->view->horizontalScrollBar()->value());
+    const struct {
+        int column;
+        bool fixed;
+    } columns[] = {{CatalogueListModel::IdColumn, true},    {CatalogueListModel::PicturePathColumn, true},
+                   {CatalogueListModel::NumberColumn, true}, {CatalogueListModel::TickColumn, false},
+                   {CatalogueListModel::NameColumn, false},  {CatalogueListModel::DateColumn, false}};
+    for (const auto& c : columns) {
+        const QModelIndex cell = dlg->list->index(row, c.column);
+        EXPECT_EQ(dlg->view->selectionModel()->isSelected(cell), !c.fixed) << c.column;
+        EXPECT_EQ(dlg->view->FrozenView()->isColumnHidden(c.column), !c.fixed) << c.column;
+    }
+    // A click on a fixed cell makes its row current all the same.
+    const QModelIndex number = dlg->list->index(0, CatalogueListModel::NumberColumn);
+    QTest::mouseClick(dlg->view->FrozenView()->viewport(), Qt::LeftButton, {},
+                      dlg->view->FrozenView()->visualRect(number).center());
+    EXPECT_EQ(dlg->list->CurrentRow(), 0);
+    EXPECT_TRUE(dlg->view->selectionModel()->isSelected(dlg->list->index(0, CatalogueListModel::TickColumn)));
 
     server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, "Finished"});
     QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
     EXPECT_EQ(dlg->list->rowCount(), 0);
     EXPECT_TRUE(LoadWebFmtList().isEmpty());
     EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(CatalogueWindow, TheKeywordBoxOpensWithTheStoredKeywordAndNoHint)
+{
+    ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "工行进账单", "/fmt/gh.tvq", "", {}}}));
+    for (const QString& stored : {QString(), QStringLiteral("工行")}) {
+        ASSERT_TRUE(SaveSearchKeyword(stored));
+        auto dlg = Open();
+        EXPECT_EQ(dlg->keywordEdit->text(), stored);
+        EXPECT_EQ(dlg->keywordEdit->placeholderText(), QString()) << stored.toStdString();
+    }
 }
 
 TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavingNothing)
