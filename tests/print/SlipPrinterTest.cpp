@@ -78,3 +78,35 @@ TEST(SlipPrinter, APrinterThatCannotBeReachedPrintsNothingAndSaysSo)
     printer.UsePrinter(QString());
     EXPECT_FALSE(printer.EndDoc());
 }
+
+TEST(PainterSurface, WidthsAreEachFontsOwnWhileFontsTakeTurns)
+{
+    // Boxes of a slip take turns with their fonts, page after page: what was
+    // measured in one font never answers for another.
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.setDotsPerMeterX(23622);  // 600 dots to the inch
+    image.setDotsPerMeterY(23622);
+    QPainter painter(&image);
+    PainterSurface surface(&painter);
+    const struct {
+        const char* family;
+        double size;
+        bool bold;
+        const char16_t* text;
+    } rows[] = {{"DejaVu Sans", 12, false, u"W"},  {"DejaVu Sans", 12, false, u"AVAVA"},
+                {"DejaVu Sans", 12, true, u"W"},   {"DejaVu Sans", 12, true, u"AVAVA"},
+                {"DejaVu Sans", 20, false, u"AV"}, {"宋体", 9, false, u"鑫"},
+                {"宋体", 9, false, u"壹贰叁"},     {"DejaVu Sans", 12, false, u"\U0001D400"}};
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& r : rows) {
+            surface.SetFontName(QString::fromUtf8(r.family));
+            surface.SetFontSize(r.size);
+            surface.SetFontBold(r.bold);
+            const QString text = QString::fromUtf16(r.text);
+            const double dotsPerTwip = image.logicalDpiX() / 1440.0;
+            EXPECT_DOUBLE_EQ(surface.TextWidth(text),
+                             QFontMetricsF(surface.Font(), &image).horizontalAdvance(text) / dotsPerTwip)
+                << r.family << " " << r.size << " " << text.toStdString();
+        }
+    }
+}
