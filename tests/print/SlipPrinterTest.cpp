@@ -90,23 +90,17 @@ TEST(PainterSurface, WidthsAreEachFontsOwnWhileFontsTakeTurns)
     PainterSurface surface(&painter);
     const struct {
         const char* family;
-        double size;
         bool bold;
         const char16_t* text;
-    } rows[] = {{"DejaVu Sans", 12, false, u"W"},  {"DejaVu Sans", 12, false, u"AVAVA"},
-                {"DejaVu Sans", 12, true, u"W"},   {"DejaVu Sans", 12, true, u"AVAVA"},
-                {"DejaVu Sans", 20, false, u"AV"}, {"宋体", 9, false, u"鑫"},
-                {"宋体", 9, false, u"壹贰叁"},     {"DejaVu Sans", 12, false, u"\U0001D400"}};
-    for (int round = 0; round < 2; ++round) {
+    } rows[] = {{"DejaVu Sans", false, u"W"}, {"DejaVu Sans", false, u"AVAVA"}, {"DejaVu Sans", true, u"W"},
+                {"DejaVu Sans", true, u"AVAVA"}, {"宋体", false, u"壹贰叁"}, {"DejaVu Sans", false, u"\U0001D400"}};
+    for (int round = 0; round < 2; ++round)
         for (const auto& r : rows) {
             surface.SetFontName(QString::fromUtf8(r.family));
-            surface.SetFontSize(r.size);
             surface.SetFontBold(r.bold);
             const QString text = QString::fromUtf16(r.text);
-            const double dotsPerTwip = image.logicalDpiX() / 1440.0;
             EXPECT_DOUBLE_EQ(surface.TextWidth(text),
-                             QFontMetricsF(surface.Font(), &image).horizontalAdvance(text) / dotsPerTwip)
-                << r.family << " " << r.size << " " << text.toStdString();
+                             QFontMetricsF(surface.Font(), &image).horizontalAdvance(text) * 1440 / image.logicalDpiX())
+                << r.family << " " << text.toStdString();
         }
-    }
 }
