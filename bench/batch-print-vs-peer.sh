@@ -14,12 +14,19 @@
 #
 # Prints: pages/s: ours N, peer M, ratio R; limit L
 #         peak MB: ours A, peer B
+#         ours/limit: Q
+# With --limit only ours and the limit run (no peer, nothing installed):
+#         pages/s: ours N; limit L
+#         peak MB: ours A
+#         ours/limit: Q
 set -euo pipefail
+with_peer=1
+if [ "${1:-}" = "--limit" ]; then with_peer=0; fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
 data="$root/bench/data"
 build="${BUILD_DIR:-$root/build}"
 
-if ! command -v glabels-3-batch >/dev/null 2>&1; then
+if [ "$with_peer" = 1 ] && ! command -v glabels-3-batch >/dev/null 2>&1; then
   SUDO=""; if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq >/dev/null
@@ -59,15 +66,25 @@ ours=(); peer=(); limit=(); ours_kb=0; peer_kb=0
 for run in 1 2 3; do
   read -r s kb < <(measure ours.pdf "$build/slip-batch-print" batch-slips.csv ours.pdf)
   ours+=("$s"); [ "$kb" -gt "$ours_kb" ] && ours_kb=$kb
-  read -r s kb < <(measure peer.pdf glabels-3-batch -o peer.pdf batch-slips.glabels)
-  peer+=("$s"); [ "$kb" -gt "$peer_kb" ] && peer_kb=$kb
+  if [ "$with_peer" = 1 ]; then
+    read -r s kb < <(measure peer.pdf glabels-3-batch -o peer.pdf batch-slips.glabels)
+    peer+=("$s"); [ "$kb" -gt "$peer_kb" ] && peer_kb=$kb
+  fi
   read -r s kb < <(measure plain.pdf "$build/slip-batch-print" --plain batch-slips.csv plain.pdf)
   limit+=("$s")
 done
 median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
-ours_s=$(median "${ours[@]}"); peer_s=$(median "${peer[@]}"); limit_s=$(median "${limit[@]}")
+ours_s=$(median "${ours[@]}"); limit_s=$(median "${limit[@]}"); peer_s=0
+[ "$with_peer" = 1 ] && peer_s=$(median "${peer[@]}")
 awk -v n="$records" -v o="$ours_s" -v p="$peer_s" -v l="$limit_s" -v okb="$ours_kb" -v pkb="$peer_kb" 'BEGIN {
-  ours = n / o; peer = n / p
-  printf "pages/s: ours %.0f, peer %.0f, ratio %.1f; limit %.0f\n", ours, peer, ours / peer, n / l
-  printf "peak MB: ours %.0f, peer %.0f\n", okb / 1024, pkb / 1024
+  ours = n / o; limit = n / l
+  if (p > 0) {
+    peer = n / p
+    printf "pages/s: ours %.0f, peer %.0f, ratio %.1f; limit %.0f\n", ours, peer, ours / peer, limit
+    printf "peak MB: ours %.0f, peer %.0f\n", okb / 1024, pkb / 1024
+  } else {
+    printf "pages/s: ours %.0f; limit %.0f\n", ours, limit
+    printf "peak MB: ours %.0f\n", okb / 1024
+  }
+  printf "ours/limit: %.2f\n", ours / limit
 }'

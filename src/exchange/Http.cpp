@@ -39,6 +39,8 @@ Answer Fetch(const QUrl& url, std::chrono::milliseconds timeout, qint64 maxBytes
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setMaximumRedirectsAllowed(5);
+    // The server's pages look for this header on every request, a GET included.
+    request.setRawHeader("CONTENT-TYPE", "text/xml");
 
     QNetworkReply* reply = manager.get(request);
     bool timedOut = false;

@@ -11,7 +11,7 @@
 namespace slip {
 
 // The program's one road to the network: plain GETs to the configured server
-// (Server.h), each waited for in a local event loop so the windows stay
+// (Server.h), each saying "CONTENT-TYPE: text/xml", each waited for in a local event loop so the windows stay
 // usable meanwhile. Nothing guards against a second operation started from a
 // window during the wait; the windows disable their commands if they need to.
 //

@@ -134,7 +134,8 @@ UpdateCheckResult CheckNewVersion(const QString& currentVersion, int productId,
 
 QString UpdaterArgument(const QString& programName) { return QStringLiteral("QV17.rar|") + programName; }
 
-UpdaterStart StartUpdater(const QString& programFolder, const QString& programName)
+UpdaterStart StartUpdater(const QString& programFolder, const QString& programName,
+                          const ReadyToEnd& readyToEnd)
 {
     UpdaterStart result;
     const QString updater = QDir(programFolder).filePath(QLatin1String(kUpdaterName));
@@ -142,6 +143,11 @@ UpdaterStart StartUpdater(const QString& programFolder, const QString& programNa
     const QString shown = QDir::toNativeSeparators(updater);
     if (!info.exists()) {
         result.error = QStringLiteral("没有找到自动升级程序“") + shown + QStringLiteral("”，请从服务器下载新版本后手动安装。");
+        return result;
+    }
+    if (readyToEnd && !readyToEnd()) {
+        result.postponed = true;
+        result.error = UpdatePostponedText();
         return result;
     }
     QProcess process;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <chrono>
+#include <functional>
 
 namespace slip {
 
@@ -80,14 +81,31 @@ inline constexpr char kUpdaterName[] = "update";
 // and the file name of the program's executable, which it starts again.
 QString UpdaterArgument(const QString& programName);
 
+// What the operator is told when the program can't end now and the updater
+// is therefore not started.
+inline QString UpdatePostponedText()
+{
+    return QStringLiteral("已取消退出，自动升级将在下次启动程序时进行。");
+}
+
+// Asked before the updater starts: true when the program may end now (the
+// operator has answered the question about unsaved changes), false when it
+// stays (the operator cancelled).
+using ReadyToEnd = std::function<bool()>;
+
 struct UpdaterStart {
     bool ok = false;
-    QString error;  // for the operator: the updater is missing or did not start
+    bool postponed = false;  // readyToEnd said no: nothing was started
+    QString error;           // for the operator: missing, did not start, or UpdatePostponedText()
 };
 
 // Starts programFolder/update with UpdaterArgument(programName) as its one
 // argument (no shell: no character of either reaches a command line), in
-// programFolder as its working folder, and does not wait for it.
-UpdaterStart StartUpdater(const QString& programFolder, const QString& programName);
+// programFolder as its working folder, and does not wait for it. The updater
+// replaces the program once it has ended, so it is started only when
+// readyToEnd (asked once the updater is found) agrees; a program that stays
+// would run beside its own replacement.
+UpdaterStart StartUpdater(const QString& programFolder, const QString& programName,
+                          const ReadyToEnd& readyToEnd = {});
 
 } // namespace slip

@@ -96,13 +96,11 @@ WebFormatList ParseWebFormatList(const QString& text)
         }
         list.records << e;
     }
-    // An answer of the mark alone is a catalogue without entries; any other
-    // answer without a usable record is a broken page, which must not wipe
-    // the stored list.
-    QString rest = text;
-    rest.remove(QStringLiteral("<br>"));
-    rest.remove(CatalogueMark());
-    list.recognised = !list.records.isEmpty() || (list.skipped == 0 && rest.trimmed().isEmpty());
+    // An answer without a record line (no "<br>" at all, or only empty
+    // pieces) is the server saying it offers nothing: the catalogue empties.
+    // Lines that were all refused are a broken page, which must not wipe the
+    // stored list.
+    list.recognised = !list.records.isEmpty() || list.skipped == 0;
     return list;
 }
 

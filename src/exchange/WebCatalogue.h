@@ -40,10 +40,10 @@ QDate ParseCatalogueDate(const QString& text);
 // last is a record line, "Clas|Name|fPath|pPath|date" with exactly five
 // fields, each trimmed of blanks and line breaks. Skipped: empty pieces, other
 // field counts, an empty name, an fPath that is no server path (IsServerPath),
-// a non-empty pPath that is none. An answer of the mark alone is a catalogue
-// without entries; any other list without a usable record (only skipped
-// lines, or other text) is not recognised: a broken page must not wipe the
-// stored list.
+// a non-empty pPath that is none. An answer without a record line (no
+// "<br>", whatever else it holds) is a catalogue without entries; a list whose
+// every record line was skipped is not recognised: a broken page must not
+// wipe the stored list.
 WebFormatList ParseWebFormatList(const QString& text);
 
 // Replaces every row of 网站格式 by `records` in one transaction: on any

@@ -152,40 +152,59 @@ double PainterSurface::DotsPerTwipY() const
     return metrics_ ? metrics_->logicalDpiY() / kTwipsPerInch : 1.0 / 15.0;
 }
 
-const QFontMetricsF& PainterSurface::Metrics() const
+namespace {
+// Fonts a surface keeps the measures of; a slip uses a handful.
+constexpr size_t kMeasuredFonts = 16;
+// Longer texts kept measured per font: a line is measured when it is wrapped
+// and again when it is placed.
+constexpr qsizetype kMeasuredTexts = 256;
+} // namespace
+
+PainterSurface::FontMeasures& PainterSurface::Measures() const
 {
-    if (!fm_ || fmDevice_ != metrics_ || !(fmFont_ == Font())) {
-        fm_.emplace(metrics_ ? QFontMetricsF(Font(), metrics_) : QFontMetricsF(Font()));
-        fmFont_ = Font();
-        fmDevice_ = metrics_;
-        fmAscent_ = fm_->ascent();
-        fmHeight_ = fm_->height();
-        advances_.clear();
-    }
-    return *fm_;
+    const QFont& font = Font();
+    if (current_ && current_->font == font) return *current_;
+    for (const std::unique_ptr<FontMeasures>& m : measures_)
+        if (m->font == font) return *(current_ = m.get());
+    if (measures_.size() >= kMeasuredFonts) measures_.erase(measures_.begin());
+    auto m = std::make_unique<FontMeasures>();
+    m->font = font;
+    m->fm.emplace(metrics_ ? QFontMetricsF(font, metrics_) : QFontMetricsF(font));
+    m->ascent = m->fm->ascent();
+    m->height = m->fm->height();
+    current_ = m.get();
+    measures_.push_back(std::move(m));
+    return *current_;
 }
 
 double PainterSurface::TextWidth(const QString& text) const
 {
-    const QFontMetricsF& fm = Metrics();
+    FontMeasures& m = Measures();
     const bool oneChar = text.size() == 1 || (text.size() == 2 && text.at(0).isHighSurrogate());
-    if (!oneChar) return fm.horizontalAdvance(text) / DotsPerTwipX();
-    auto it = advances_.constFind(text);
-    if (it == advances_.constEnd()) it = advances_.insert(text, fm.horizontalAdvance(text));
+    if (!oneChar) {
+        if (text.size() < 2) return m.fm->horizontalAdvance(text) / DotsPerTwipX();
+        auto it = m.widths.constFind(text);
+        if (it == m.widths.constEnd()) {
+            if (m.widths.size() >= kMeasuredTexts) m.widths.clear();
+            it = m.widths.insert(text, m.fm->horizontalAdvance(text));
+        }
+        return *it / DotsPerTwipX();
+    }
+    const quint64 key = ShortTextKey(text);
+    auto it = m.advances.constFind(key);
+    if (it == m.advances.constEnd()) it = m.advances.insert(key, m.fm->horizontalAdvance(text));
     return *it / DotsPerTwipX();
 }
 
 double PainterSurface::TextHeight(const QString& text) const
 {
     Q_UNUSED(text)  // one line of text is as high as the font
-    Metrics();
-    return fmHeight_ / DotsPerTwipY();
+    return Measures().height / DotsPerTwipY();
 }
 
 double PainterSurface::FontAscent() const
 {
-    Metrics();
-    return fmAscent_ / DotsPerTwipY();
+    return Measures().ascent / DotsPerTwipY();
 }
 
 } // namespace slip

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <vector>
 
 
 class QPaintDevice;
@@ -141,8 +143,8 @@ protected:
     void SetMetricsDevice(QPaintDevice* device)
     {
         metrics_ = device;
-        fm_.reset();
-        advances_.clear();
+        measures_.clear();
+        current_ = nullptr;
     }
 
     QPainter* DrawingPainter() override { return painter_; }
@@ -150,22 +152,35 @@ protected:
     double DotsPerTwipY() const override;
     double FontAscent() const override;
 
+    // A key of its own for every text of one or two UTF-16 units (one
+    // character, a surrogate pair, or two characters): slips are printed and
+    // measured character by character, and a number is hashed far faster
+    // than a string.
+    static quint64 ShortTextKey(const QString& text)
+    {
+        return text.size() == 1 ? text.at(0).unicode()
+                                : (quint64(1) << 32) | (quint64(text.at(0).unicode()) << 16) | text.at(1).unicode();
+    }
+
 private:
-    // The metrics of the current font on the device, made again only when
-    // the font or the device changes: a slip measures every character.
-    const QFontMetricsF& Metrics() const;
+    // What is measured of one font on the device: made once a font for the
+    // life of the device, as a slip goes from box to box and font to font
+    // and every slip of a batch measures the same characters again.
+    struct FontMeasures {
+        QFont font;
+        std::optional<QFontMetricsF> fm;
+        double ascent = 0;
+        double height = 0;
+        QHash<quint64, double> advances;   // single characters (ShortTextKey)
+        QHash<QString, double> widths;     // longer texts measured lately
+    };
+    // The measures of the current font, found or made.
+    FontMeasures& Measures() const;
 
     QPainter* painter_ = nullptr;
     QPaintDevice* metrics_ = nullptr;
-    mutable std::optional<QFontMetricsF> fm_;
-    mutable QFont fmFont_;
-    mutable const QPaintDevice* fmDevice_ = nullptr;
-    // Read once a font: every printed character asks for the ascent.
-    mutable double fmAscent_ = 0;
-    mutable double fmHeight_ = 0;
-    // Advances of single characters in the current font (texts are printed
-    // character by character, each measured).
-    mutable QHash<QString, double> advances_;
+    mutable std::vector<std::unique_ptr<FontMeasures>> measures_;
+    mutable FontMeasures* current_ = nullptr;
 };
 
 } // namespace slip

@@ -6,6 +6,7 @@
 #include "print/SlipPrinter.h"
 
 #include <QImageReader>
+#include <bit>
 #include <cmath>
 
 namespace slip {
@@ -37,15 +38,17 @@ PrinterFontFitter::PrinterFontFitter(const CanvasFrame& frame, ScreenTextWidth s
 double PrinterFontFitter::operator()(DrawSurface& printer, double storedSize)
 {
     const QFont& f = printer.Font();
-    const QString key = f.family() + QLatin1Char('\x1f') + QString::number(storedSize, 'g', 17)
-        + QLatin1Char(f.bold() ? 'b' : '-') + QLatin1Char(f.italic() ? 'i' : '-');
-    const auto found = fitted_.constFind(key);
-    if (found != fitted_.constEnd()) {
-        printer.SetFontSize(*found);
-        return printer.FontSize();
+    const QString family = f.family();
+    for (const Fitted& known : std::as_const(fitted_)) {
+        // The same number as stored, bit for bit (0 and -0 are two sizes, a
+        // NaN is one).
+        if (std::bit_cast<quint64>(known.storedSize) == std::bit_cast<quint64>(storedSize) && known.bold == f.bold() && known.italic == f.italic() && known.family == family) {
+            printer.SetFontSize(known.size);
+            return printer.FontSize();
+        }
     }
-    const double size = FitPrinterFontSize(printer, storedSize, f.family(), f.bold(), 1.0, frame_, screenWidth_);
-    fitted_.insert(key, size);
+    const double size = FitPrinterFontSize(printer, storedSize, family, f.bold(), 1.0, frame_, screenWidth_);
+    fitted_.push_back({family, storedSize, f.bold(), f.italic(), size});
     return size;
 }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QString>
+#include <QVector>
 #include <functional>
 
 namespace slip {
@@ -54,9 +55,18 @@ public:
     double operator()(DrawSurface& printer, double storedSize);
 
 private:
+    // One fitted size: a few fonts a slip, looked for box by box on every
+    // page, so kept in a short list rather than under a built text key.
+    struct Fitted {
+        QString family;
+        double storedSize;
+        bool bold;
+        bool italic;
+        double size;
+    };
     CanvasFrame frame_;
     ScreenTextWidth screenWidth_;
-    QHash<QString, double> fitted_;
+    QVector<Fitted> fitted_;
 };
 
 // Sets the page of a slip up before anything is drawn on it: landscape when

@@ -359,10 +359,11 @@ void SlipPrinter::PaintText(double x, double y, const QString& text)
         runFontFor_ = f;
         runGlyphOf_.clear();
     }
-    auto glyph = runGlyphOf_.constFind(text);
+    const quint64 key = ShortTextKey(text);
+    auto glyph = runGlyphOf_.constFind(key);
     if (glyph == runGlyphOf_.constEnd()) {
         const QList<quint32> glyphs = runFont_.isValid() ? runFont_.glyphIndexesForString(text) : QList<quint32>();
-        glyph = runGlyphOf_.insert(text, glyphs.size() == 1 ? glyphs[0] : 0);
+        glyph = runGlyphOf_.insert(key, glyphs.size() == 1 ? glyphs[0] : 0);
     }
     // A character the font lacks is drawn alone, in the font the painter
     // falls back to.

@@ -186,7 +186,7 @@ private:
     // The font of the gathered characters as the device resolves it.
     QFont runFontFor_;
     QRawFont runFont_;
-    QHash<QString, quint32> runGlyphOf_;  // glyphs of runFont_ by character
+    QHash<quint64, quint32> runGlyphOf_;  // glyphs of runFont_ by character (ShortTextKey)
     QColor runColor_;
     QVector<quint32> runGlyphs_;
     QVector<QPointF> runPlaces_;

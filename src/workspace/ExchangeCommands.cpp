@@ -80,16 +80,20 @@ bool ServerAddressCommand()
     }
 }
 
-bool UpdateCheckCommand(const QString& programFolder, const QString& programName,
-                        std::chrono::milliseconds timeout, int attempts)
+bool UpdateCheckCommand(std::chrono::milliseconds timeout, int attempts)
 {
     const UpdateCheckResult result = CheckNewVersion(ProgramVersion(), kUpdateProductId, timeout, attempts);
     // A check that found nothing, or failed, stays silent: it runs unasked.
     if (result.outcome != UpdateOutcome::NewerAvailable) return false;
     if (!result.error.isEmpty()) MsgBox(result.error, PromptIcon::Warning);
     MsgBox(result.message, PromptIcon::None);
-    const UpdaterStart started = StartUpdater(programFolder, programName);
-    if (!started.ok) MsgBox(started.error, PromptIcon::Warning);
+    return true;
+}
+
+bool UpdaterCommand(const QString& programFolder, const QString& programName, const ReadyToEnd& readyToEnd)
+{
+    const UpdaterStart started = StartUpdater(programFolder, programName, readyToEnd);
+    if (!started.ok) MsgBox(started.error, started.postponed ? PromptIcon::Information : PromptIcon::Warning);
     return started.ok;
 }
 

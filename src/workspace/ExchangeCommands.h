@@ -34,14 +34,17 @@ FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFor
 // when the setting changed.
 bool ServerAddressCommand();
 
-// The update check and the hand-over to the updater: when the server
-// announces a newer version the database is backed up (a failed backup is
-// told), the operator is told UpdateStartingText() (OK only, no icon) and the
-// updater is started from programFolder (see StartUpdater). True when it
-// started: the program should then end through its normal close. A missing
-// or failing updater is told and the program goes on; any other outcome
-// shows nothing.
-bool UpdateCheckCommand(const QString& programFolder, const QString& programName,
-                        std::chrono::milliseconds timeout = std::chrono::seconds(120), int attempts = 5);
+// The update check: when the server announces a newer version the database
+// is backed up (a failed backup is told) and the operator is told
+// UpdateStartingText() (OK only, no icon); true then, and the caller hands
+// over with UpdaterCommand. Any other outcome shows nothing.
+bool UpdateCheckCommand(std::chrono::milliseconds timeout = std::chrono::seconds(120), int attempts = 5);
+
+// The hand-over: starts the updater from programFolder once readyToEnd (the
+// save question of the closing window) agrees, see StartUpdater. A missing
+// or failing updater, or the operator's cancel, is told and the program goes
+// on. True when it started: the program should then end at once, without
+// asking again.
+bool UpdaterCommand(const QString& programFolder, const QString& programName, const ReadyToEnd& readyToEnd);
 
 } // namespace slip

@@ -407,7 +407,7 @@ void MainWindow::Start()
 void MainWindow::closeEvent(QCloseEvent* e)
 {
     canvas_->EditBox(0);
-    if (!commands_->OfferToSave()) {
+    if (!endingForUpdate_ && !commands_->OfferToSave()) {
         e->ignore();
         return;
     }

@@ -105,7 +105,7 @@ public:
     void ShowWebCatalogue();
     void SetServerAddress();
     // The update check: armed by Start, it runs once per run ten seconds later;
-    // when it hands over to the updater the window closes as the operator's close would.
+    // the hand-over asks about unsaved changes first, then the window closes.
     QTimer* updateTimer = nullptr;
     void RunUpdateCheck();
     // --- end of format exchange and online services ----------------------
@@ -136,6 +136,7 @@ private:
     void CloseForUpdate();
     QPointer<WebCatalogueDialog> catalogue_;
     bool updateChecked_ = false;
+    bool endingForUpdate_ = false;   // the save question was answered before the updater started
     // The print commands (MainWindowPrint.cpp).
     void AddPrintButtons(QLayout* row);
     void WirePrintCommands();

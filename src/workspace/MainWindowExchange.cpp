@@ -5,6 +5,7 @@
 #include "exchange/Server.h"
 #include "ui/Prompt.h"
 #include "workspace/ExchangeCommands.h"
+#include "workspace/SlipView.h"
 #include "workspace/WebCatalogueDialog.h"
 
 #include <QAction>
@@ -87,22 +88,30 @@ void MainWindow::RunUpdateCheck()
     // Once per run: marked before the wait, so a second call meanwhile does nothing.
     if (updateChecked_) return;
     updateChecked_ = true;
-    // The updater replaces the program once it has ended; the normal close
-    // saves the defaults and the state record and offers unsaved changes.
-    if (UpdateCheckCommand(QCoreApplication::applicationDirPath(),
-                           QFileInfo(QCoreApplication::applicationFilePath()).fileName()))
-        CloseForUpdate();
+    if (UpdateCheckCommand()) CloseForUpdate();
 }
 
 void MainWindow::CloseForUpdate()
 {
     // The check may end while a dialog of the operator's is open (the format
-    // list at the first start, a property dialog): the window closes once
-    // that is done, never from under it, as the operator's own close would.
+    // list at the first start, a property dialog): the hand-over waits until
+    // that is done, never runs from under it.
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
         QTimer::singleShot(kWaitForDialogMs, this, [this] { CloseForUpdate(); });
         return;
     }
+    // The updater replaces the program once it has ended, so the question
+    // about unsaved changes comes before it starts: a cancel keeps the
+    // program, and no updater runs beside it.
+    const bool started = UpdaterCommand(QCoreApplication::applicationDirPath(),
+                                        QFileInfo(QCoreApplication::applicationFilePath()).fileName(), [this] {
+                                            canvas_->EditBox(0);
+                                            return commands_->OfferToSave();
+                                        });
+    if (!started) return;
+    // Answered already: the close saves the defaults and the state record
+    // and asks nothing again.
+    endingForUpdate_ = true;
     close();
 }
 

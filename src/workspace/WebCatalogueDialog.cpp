@@ -2,6 +2,7 @@
 
 #include "exchange/EventWait.h"
 #include "exchange/Server.h"
+#include "ui/FrozenColumnView.h"
 #include "ui/PicturePreview.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
@@ -76,6 +77,13 @@ QVariant CatalogueListModel::data(const QModelIndex& index, int role) const
     }
 }
 
+Qt::ItemFlags CatalogueListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.column() < FixedColumnCount) f &= ~Qt::ItemIsSelectable;
+    return f;
+}
+
 QVariant CatalogueListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
@@ -95,8 +103,9 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     auto* grid = new QGridLayout(this);
 
     auto* top = new QHBoxLayout;
+    // No hint text: the box opens with the keyword stored at the last
+    // closing, empty when there is none.
     keywordEdit = new QLineEdit(this);
-    keywordEdit->setPlaceholderText(QStringLiteral("输入关键词"));
     searchButton = new QPushButton(QStringLiteral("搜索"), this);
     refreshButton = new QPushButton(QStringLiteral("更新列表"), this);
     importButton = new QPushButton(QStringLiteral("导入格式"), this);
@@ -110,9 +119,10 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     top->addWidget(importButton);
     grid->addLayout(top, 0, 0, 1, 2);
 
-    view = new QTableView(this);
+    view = new FrozenColumnView(this);
+    view->SetFrozenColumnCount(CatalogueListModel::FixedColumnCount);
     view->setModel(list);
-    // One entry at a time, highlighted over the whole row.
+    // One entry at a time, highlighted over its scrolling columns.
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -141,6 +151,14 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     RestoreWindowPos(this, kWindowName);
     keywordEdit->setText(LastSearchKeyword());
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
+    // A click on a fixed cell selects nothing there (those cells can't be
+    // selected) and would leave the current entry without its highlight.
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const int row = view->currentIndex().row();
+        const QModelIndex first = list->index(row, CatalogueListModel::FixedColumnCount);
+        if (row >= 0 && !view->selectionModel()->isSelected(first))
+            view->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    });
     LoadWebFmtList();
 }
 

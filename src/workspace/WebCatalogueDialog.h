@@ -10,10 +10,10 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 
 namespace slip {
 
+class FrozenColumnView;
 class PicturePreview;
 
 // The catalogue's entries as the list shows them: "ID", "格式" (the file on
@@ -25,7 +25,8 @@ class CatalogueListModel : public QAbstractTableModel {
 public:
     enum Column {
         IdColumn, FilePathColumn, PicturePathColumn, NumberColumn, TickColumn, ClassColumn, NameColumn, DateColumn,
-        ColumnCount
+        ColumnCount,
+        FixedColumnCount = TickColumn   // "ID" to "序号"
     };
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -38,6 +39,9 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // The columns up to "序号" are the grid's fixed part: they stay in view
+    // and are never highlighted; the current entry is highlighted from "选择" on.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
@@ -63,7 +67,7 @@ public:
     ~WebCatalogueDialog() override;
 
     CatalogueListModel* list = nullptr;
-    QTableView* view = nullptr;
+    FrozenColumnView* view = nullptr;
     QLineEdit* keywordEdit = nullptr;
     QPushButton* refreshButton = nullptr;   // "更新列表"
     QPushButton* importButton = nullptr;    // "导入格式"

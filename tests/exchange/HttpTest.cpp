@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QTimer>
+#include <functional>
 
 using namespace slip;
 using namespace slip::test;
@@ -104,6 +105,22 @@ TEST_F(HttpText, ErrorPageSlowOrHugeAnswerIsRefusedAndRetriedFiveTimes)
                              {{200, {}, "text/html", 0ms, kMaxResponseBytes + 10}, kAnswerTimeout}}) {
         server.setRoute("/q", c.answer);
         EXPECT_FALSE(HttpGetText("/q", "Finished", c.timeout).ok) << c.answer.status;
+    }
+}
+
+TEST_F(HttpText, EveryRequestSaysItsContentTypeIsXml)
+{
+    server.setRoute("/p", {200, "Finished"});
+    const struct {
+        const char* what;
+        std::function<bool()> send;
+    } requests[] = {
+        {"text", [] { return HttpGetText("/p", "Finished", kAnswerTimeout).ok; }},
+        {"file", [this] { return HttpDownloadFile("/p", Temp("p.tvq"), kAnswerTimeout, progress).ok; }},
+    };
+    for (const auto& r : requests) {
+        ASSERT_TRUE(r.send()) << r.what;
+        EXPECT_EQ(server.requestHeader(server.requests().size() - 1, "content-type"), QByteArray("text/xml")) << r.what;
     }
 }
 

@@ -128,6 +128,42 @@ TEST(Updater, StartsFromTheProgramFolderWithItsOneArgumentAndNoShell)
     EXPECT_FALSE(QFileInfo::exists("x"));
 }
 
+TEST(Updater, StartsOnlyOnceTheProgramMayEnd)
+{
+    // The operator is asked (the program's save question) only when an
+    // updater is there; cancelling starts none and says when the update comes.
+    const struct {
+        const char* what;
+        bool present;
+        bool ready;
+        bool asked;
+        bool started;
+        QString told;
+    } cases[] = {
+        {"cancelled", true, false, true, false, "已取消退出，自动升级将在下次启动程序时进行。"},
+        {"missing", false, true, false, false, ""},
+        {"ready", true, true, true, true, ""},
+    };
+    QTemporaryDir root;
+    QStringList records;
+    for (const auto& c : cases) {
+        const QString folder = root.filePath(c.what);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        records << root.filePath(QStringLiteral("record-") + c.what);
+        if (c.present) ASSERT_TRUE(WriteTestUpdater(folder, records.last()));
+        int asked = 0;
+        const UpdaterStart started = StartUpdater(folder, "slipprint", [&] { return ++asked, c.ready; });
+        EXPECT_EQ(asked, c.asked ? 1 : 0) << c.what;
+        EXPECT_EQ(started.ok, c.started) << c.what;
+        EXPECT_EQ(started.postponed, c.present && !c.ready) << c.what;
+        if (!c.told.isEmpty()) EXPECT_EQ(started.error, c.told) << c.what;
+        EXPECT_EQ(started.error.isEmpty(), c.started) << c.what;
+    }
+    // The last updater has run, so an earlier one would have written its record by now.
+    EXPECT_EQ(WaitForUpdaterRecord(records.last()).value(1), "QV17.rar|slipprint");
+    EXPECT_FALSE(QFileInfo::exists(records.first()));
+}
+
 TEST(Updater, AMissingOrUnstartableUpdaterIsTold)
 {
     QTemporaryDir folder;

@@ -80,16 +80,15 @@ TEST(CatalogueList, RecordLinesAreTakenUpToTheLastBreakAndBadOnesSkipped)
     EXPECT_FALSE(list.records[2].date.isValid());
     EXPECT_TRUE(list.records[2].pPath.isEmpty());
     EXPECT_EQ(list.records[0].fPath, QStringLiteral("/fmt/gh.tvq"));
-    // Nothing usable, or breaks in upper case only: not a list.
+    // Record lines that are all refused: not a list.
     EXPECT_FALSE(ParseWebFormatList(kHostileLines.join(QStringLiteral("<br>")) + QStringLiteral("<br>x")).recognised);
-    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("a|b|/c|/d|2023-1-1<BR>x")).recognised);
-    // The mark alone is a catalogue without entries.
-    for (const char* empty : {"Finished", " Finished\r\n", "<br>Finished"}) {
+    // No record line at all, whatever else the answer holds: a catalogue without entries.
+    for (const char* empty : {"Finished", " Finished\r\n", "<br>Finished", "<html>Finished</html>",
+                              "a|b|/c|/d|2023-1-1<BR>x Finished"}) {
         const WebFormatList none = ParseWebFormatList(QString::fromUtf8(empty));
         EXPECT_TRUE(none.recognised) << empty;
         EXPECT_TRUE(none.records.isEmpty());
     }
-    EXPECT_FALSE(ParseWebFormatList(QStringLiteral("<html>Finished")).recognised);
 }
 
 using Catalogue = ServerTest;
@@ -117,7 +116,6 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     const QList<HttpRoute> answers = {
         {404, Page(kGoodLines)},                                    // an error page, mark and all
         {200, Page(kHostileLines)},                                 // nothing usable
-        {200, "\x00\xFF\xFE garbage Finished", "text/html"},       // bytes of nothing
     };
     for (const HttpRoute& answer : answers) {
         server.setRoute("/kvw/fmt.asp", answer);
@@ -128,14 +126,18 @@ TEST_F(Catalogue, FailedOrUnusableListLeavesTheTableAsItWas)
     }
 }
 
-TEST_F(Catalogue, AnAnswerOfTheMarkAloneEmptiesTheTable)
+TEST_F(Catalogue, AnAnswerWithTheMarkAndNoBreakEmptiesTheTable)
 {
-    ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
-    server.setRoute("/kvw/fmt.asp", {200, "Finished"});
-    const CatalogueRefresh r = DownWebFmt(5s, 1);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.stored, 0);
-    EXPECT_TRUE(LoadWebFmtList().isEmpty());
+    const QByteArray answers[] = {"Finished", "<html><body>Finished</body></html>",
+                                  QByteArray("\x00\xFF\xFE garbage Finished", 20)};
+    for (const QByteArray& answer : answers) {
+        ASSERT_TRUE(ReplaceWebFormats({Entry(QStringLiteral("旧的"), QStringLiteral("/old.tvq"))}));
+        server.setRoute("/kvw/fmt.asp", {200, answer});
+        const CatalogueRefresh r = DownWebFmt(kAnswerTimeout, 1);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.stored, 0);
+        EXPECT_TRUE(LoadWebFmtList().isEmpty()) << answer.toHex().toStdString();
+    }
 }
 
 TEST_F(Catalogue, AHugeListIsStoredBesideTheWindowsThread)

@@ -39,6 +39,7 @@ LocalHttpServer::LocalHttpServer()
                 const QList<QByteArray> parts = line.split(' ');
                 const QByteArray target = parts.size() >= 2 ? parts[1] : QByteArray("/");
                 requests_ << QString::fromLatin1(target);
+                headerLines_ << buffer->left(end).split('\n').mid(1);
                 answer(socket, target);
             });
         }
@@ -60,6 +61,16 @@ int LocalHttpServer::hits(const QString& path) const
     for (const QString& r : requests_)
         if (PathOf(r.toLatin1()) == path) ++n;
     return n;
+}
+
+QByteArray LocalHttpServer::requestHeader(qsizetype i, const QByteArray& name) const
+{
+    for (const QByteArray& line : headerLines_.value(i)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
 }
 
 void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& target)

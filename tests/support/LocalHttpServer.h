@@ -43,6 +43,9 @@ public:
     QStringList requests() const { return requests_; }
     // How many requests asked for this path (without query, decoded).
     int hits(const QString& path) const;
+    // The value of a header field (name in any case) of the i-th request, as
+    // received; empty when it had none.
+    QByteArray requestHeader(qsizetype i, const QByteArray& name) const;
 
 private:
     void answer(class QTcpSocket* socket, const QByteArray& target);
@@ -50,6 +53,7 @@ private:
     QTcpServer server_;
     QHash<QString, HttpRoute> routes_;
     QStringList requests_;
+    QList<QList<QByteArray>> headerLines_;   // per request, the lines after the request line
 };
 
 } // namespace slip::test

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTableView>
+#include <QScrollBar>
+#include "ui/FrozenColumnView.h"
 #include <QPushButton>
 #include <QMenuBar>
 #include <QLineEdit>
@@ -146,7 +148,7 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptiesIt)
+TEST_F(CatalogueWindow, TheGridShowsEightColumnsFourFixedAndAnAnswerOfFinishedAloneEmptiesIt)
 {
     auto dlg = Open();
     QTRY_COMPARE(dlg->list->rowCount(), 4);
@@ -159,12 +161,38 @@ TEST_F(CatalogueWindow, TheGridShowsEightColumnsAndAnAnswerOfFinishedAloneEmptie
     EXPECT_EQ(dlg->list->index(row, CatalogueListModel::FilePathColumn).data().toString(), "/fmt/gh.tvq");
     EXPECT_EQ(dlg->list->index(row, CatalogueListModel::PicturePathColumn).data().toString(), "/pic/gh.jpg");
     EXPECT_GT(dlg->list->index(row, CatalogueListModel::IdColumn).data().toLongLong(), 0);
+    // The columns up to "序号" are fixed: they stay in view sideways and the
+    // highlight covers the columns from "选择" on.
+    EXPECT_EQ(dlg->view->FrozenWidth(), dlg->view->columnViewportPosition(CatalogueListModel::TickColumn) +
+                                            dlg->view->horizontalScrollBar()->value());
+    for (int c = 0; c < CatalogueListModel::ColumnCount; ++c) {
+        const bool fixed = c <= CatalogueListModel::NumberColumn;
+        EXPECT_EQ(dlg->view->selectionModel()->isSelected(dlg->list->index(row, c)), !fixed) << c;
+        EXPECT_EQ(dlg->view->FrozenView()->isColumnHidden(c), !fixed) << c;
+    }
+    // A click on a fixed cell makes its row current all the same.
+    const QModelIndex number = dlg->list->index(0, CatalogueListModel::NumberColumn);
+    QTest::mouseClick(dlg->view->FrozenView()->viewport(), Qt::LeftButton, {},
+                      dlg->view->FrozenView()->visualRect(number).center());
+    EXPECT_EQ(dlg->list->CurrentRow(), 0);
+    EXPECT_TRUE(dlg->view->selectionModel()->isSelected(dlg->list->index(0, CatalogueListModel::TickColumn)));
 
     server.setRoute(QStringLiteral("/kvw/fmt.asp"), {200, "Finished"});
     QTest::mouseClick(dlg->refreshButton, Qt::LeftButton);
     EXPECT_EQ(dlg->list->rowCount(), 0);
     EXPECT_TRUE(LoadWebFmtList().isEmpty());
     EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(CatalogueWindow, TheKeywordBoxOpensWithTheStoredKeywordAndNoHint)
+{
+    ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "工行进账单", "/fmt/gh.tvq", "", {}}}));
+    for (const QString& stored : {QString(), QStringLiteral("工行")}) {
+        ASSERT_TRUE(SaveSearchKeyword(stored));
+        auto dlg = Open();
+        EXPECT_EQ(dlg->keywordEdit->text(), stored);
+        EXPECT_EQ(dlg->keywordEdit->placeholderText(), QString()) << stored.toStdString();
+    }
 }
 
 TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavingNothing)
@@ -359,7 +387,7 @@ TEST_F(MainWindowExchange, ServerAddressIsAskedUntilItIsUsable)
     EXPECT_TRUE(prompts.shown[1].startsWith("数据库打开错误(")) << prompts.shown[1].toStdString();
 }
 
-TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
+TEST_F(MainWindowExchange, ANewerVersionAsksToSaveThenHandsOverToTheUpdaterBesideTheProgramAndClosesTheWindow)
 {
     LocalHttpServer server;
     ASSERT_TRUE(server.listen());
@@ -394,12 +422,29 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_EQ(prompts.shown.size(), 2);
     w.reset();
 
-    // With one it is started, and once the dialog open at that moment is
-    // done the window closes as the operator's close would: the changed
-    // format is offered for saving, the box values become its defaults and
-    // the state record names it.
+    // With one, the changed format is offered for saving before it starts:
+    // cancelling keeps the program and its changes, and starts no updater.
     const QVector<BoxId> ids = SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("户名")}});
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("工行", {}).ok);
+    const QString question = "格式“工行”已修改，是否保存？";
+    const QString cancelledRecord = home.file("updater-record-cancelled");
+    ASSERT_TRUE(WriteTestUpdater(folder, cancelledRecord));
+    prompts.shown.clear();
+    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Cancel};
+    w = std::make_unique<MainWindow>();
+    w->Start();
+    Box shifted = *w->Format().Find(ids[0]);
+    shifted.rect.moveLeft(55);
+    w->Format().UpdateBox(shifted);
+    w->RunUpdateCheck();
+    EXPECT_EQ(prompts.shown, (QStringList{starting, question, "已取消退出，自动升级将在下次启动程序时进行。"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->Format().IsModified());
+    w.reset();
+
+    // Answered, it is started, and once the dialog open at that moment is
+    // done the window closes as the operator's close would: the box values
+    // become the format's defaults and the state record names it.
     const QString record = home.file("updater-record");
     ASSERT_TRUE(WriteTestUpdater(folder, record));
     prompts.shown.clear();
@@ -424,8 +469,9 @@ TEST_F(MainWindowExchange, ANewerVersionHandsOverToTheUpdaterBesideTheProgramAnd
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isVisible(); }, 20000));
     EXPECT_EQ(WaitForUpdaterRecord(record),
               (QStringList{folder, "QV17.rar|" + QFileInfo(QCoreApplication::applicationFilePath()).fileName()}));
-    EXPECT_EQ(prompts.shown, (QStringList{starting, "格式“工行”已修改，是否保存？"}));
-    EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data001.DAT")));
+    EXPECT_EQ(prompts.shown, (QStringList{starting, question})) << "asked once, before the updater started";
+    EXPECT_FALSE(QFileInfo::exists(cancelledRecord)) << "no updater ran beside the program that stayed";
+    EXPECT_TRUE(QFileInfo::exists(DataFile("BAK_data002.DAT")));
     EXPECT_EQ(FormatStore::LoadDefaults("工行").value(ids[0]), "张三");
     SlipOptions options;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options), "工行");
