@@ -82,9 +82,14 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
     const double s = cw / slipWidthMm;  // pixels per mm
     const qint64 lastX = qint64(std::floor(slipWidthMm + 1e-9));
     const qint64 lastY = qint64(std::floor(ch / s + 1e-9));
-    for (qint64 i = 0; i <= lastX; i += 2)
+    // A slip of many metres zoomed out would put thousands of lines on one
+    // pixel and stall the window for each paint: past four lines a pixel the
+    // lines are thinned to that many, which shows the same grey.
+    const qint64 twoMm = qint64(std::ceil(std::max(1.0, (lastX + lastY) / 2.0 / (4 * (cw + ch)))));
+    const qint64 step = 2 * twoMm;
+    for (qint64 i = 0; i <= lastX; i += step)
         d.lines.push_back({QLineF(i * s, 0, i * s, ch), i % 10 == 0});
-    for (qint64 i = 0; i <= lastY; i += 2)
+    for (qint64 i = 0; i <= lastY; i += step)
         d.lines.push_back({QLineF(0, i * s, cw, i * s), i % 10 == 0});
 
     // Numbers: each wholly on the slip (one at an edge is moved in), and
@@ -92,11 +97,19 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
     const double gap = 2;
     auto sizeOf = [&](qint64 n) { return QSizeF(QString::number(n).size() * digitWidth + 2, textHeight); };
     if (sizeOf(lastX / 10).width() > cw || textHeight > ch) return d;
+    // The first number after one that is kept is the first that starts past
+    // its end: those between would be left out, so they are never made (a
+    // long slip zoomed out has millions of them).
+    const auto nextAfter = [&](qint64 n, double end) {
+        return std::max<qint64>(n + 1, qint64(std::ceil((end + gap - 1) / (10 * s))));
+    };
     QVector<RulerText> along;
-    for (qint64 n = 0; n * 10 <= lastX; ++n) {
+    for (qint64 n = 0; n * 10 <= lastX;) {
         const QSizeF size = sizeOf(n);
         const double x = std::clamp(n * 10 * s + 1, 0.0, cw - size.width());
         along.push_back({QPointF(x, 0), QString::number(n), size});
+        const qint64 next = nextAfter(n, n * 10 * s + 1 + size.width());
+        n = next > lastX / 10 && n != lastX / 10 ? lastX / 10 : next;
     }
     along = WithoutCollisions(along, true, gap);
     for (const RulerText& t : along) {
@@ -105,10 +118,15 @@ RulerDrawing ComputeRulers(double cw, double ch, double slipWidthMm, double digi
     }
     // Down the sides, every centimetre whose number still stands on the slip.
     QVector<RulerText> down;
-    for (qint64 n = 1; n * 10 <= lastY; ++n) {
+    const auto standsOnSlip = [&](qint64 n) { return n * 10 <= lastY && n * 10 * s + textHeight <= ch; };
+    qint64 lastDown = std::min<qint64>(lastY / 10, qint64(std::floor((ch - textHeight) / (10 * s))));
+    while (standsOnSlip(lastDown + 1)) ++lastDown;
+    while (lastDown >= 1 && !standsOnSlip(lastDown)) --lastDown;
+    for (qint64 n = 1; n <= lastDown;) {
         const double y = n * 10 * s;
-        if (y + textHeight > ch) continue;
         down.push_back({QPointF(0, y), QString::number(n), sizeOf(n)});
+        const qint64 next = std::max<qint64>(n + 1, qint64(std::ceil((y + textHeight + gap) / (10 * s))));
+        n = next > lastDown && n != lastDown ? lastDown : next;
     }
     for (const RulerText& t : WithoutCollisions(down, false, gap)) {
         d.texts.push_back(t);

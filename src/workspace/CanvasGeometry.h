@@ -65,7 +65,8 @@ struct RulerDrawing {
     QVector<RulerLine> lines;
     QVector<RulerText> texts;
 };
-// Lines every 2 mm at every zoom, stronger every centimetre; centimetre
+// Lines every 2 mm at every zoom (on a slip so long that more than four
+// would fall on a pixel, four a pixel), stronger every centimetre; centimetre
 // numbers along the four edges, each standing wholly on the canvas and none
 // running into another of its edge: a number that would run into the one
 // before it is left out, and an edge keeps its last number in place of those

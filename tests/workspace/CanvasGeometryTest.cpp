@@ -84,6 +84,16 @@ TEST(Rulers, LinesEveryTwoMillimetresAtEveryZoom)
     EXPECT_EQ(cm, 11 + 6);
     // Zoomed far out the lines come close, and are all still drawn.
     EXPECT_EQ(ComputeRulers(300, 150, 1000).lines.size(), 501 + 251);
+    // Ten kilometres of slip in a frame: four lines a pixel, and the first
+    // and the last centimetre numbered, without making the millions between.
+    const RulerDrawing far = ComputeRulers(1000, 50, 1e7);
+    EXPECT_LE(far.lines.size(), 4 * (1000 + 50) + 2);
+    QStringList top;
+    for (const RulerText& t : far.texts)
+        if (t.at.y() == 0) top << t.text;
+    ASSERT_GE(top.size(), 2);
+    EXPECT_EQ(top.front(), "0");
+    EXPECT_EQ(top.back(), "1000000");
 }
 
 TEST(Rulers, EveryCentimetreIsNumberedOnAllFourEdgesAtTheFittedZoom)
