@@ -52,6 +52,9 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Taking the focus chooses no row: a list without a current row keeps
+    // none until the operator picks one.
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     RecordListModel* list_;

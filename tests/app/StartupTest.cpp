@@ -11,6 +11,9 @@
 #include "storage/Params.h"
 #include "storage/Password.h"
 #include "ui/PasswordDialogs.h"
+#include "workspace/FormatListDialog.h"
+#include "workspace/MainWindow.h"
+#include "Responding.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +48,52 @@ TEST_F(PasswordPromptHome, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
     EXPECT_EQ(unlocked, 1);
     EXPECT_FALSE(prompt.isVisible());
     EXPECT_EQ(prompts.shown.size(), 1);
+}
+
+namespace {
+
+template <class W>
+W* ShownWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<W*>(w); found && found->isVisible()) return found;
+    return nullptr;
+}
+
+} // namespace
+
+// The main window comes on the screen and the prompt goes before the format
+// list the main window offers is answered; a wrong password opens nothing.
+TEST_F(StartupHome, TheRightPasswordShowsTheMainWindowAndThenClosesThePrompt)
+{
+    ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
+    ScriptedPrompter prompts;
+    QStringList listedWith;  // the windows on the screen while the list waits
+    test::Responding<FormatListDialog> list([&](FormatListDialog& l) {
+        listedWith << QStringLiteral("main %1, prompt %2")
+                          .arg(ShownWindow<MainWindow>() != nullptr)
+                          .arg(ShownWindow<PasswordPrompt>() != nullptr);
+        l.reject();
+    });
+    ShowPasswordPrompt();
+    const struct {
+        const char* typed;
+        QStringList listedWith;
+        bool promptAfter;
+    } cases[] = {{"secret", {}, true}, {"Secret", {"main 1, prompt 0"}, false}};
+    for (const auto& c : cases) {
+        PasswordPrompt* prompt = ShownWindow<PasswordPrompt>();
+        ASSERT_NE(prompt, nullptr) << c.typed;
+        prompt->entry->setText(QString::fromUtf8(c.typed));
+        QTest::keyClick(prompt->entry, Qt::Key_Return);
+        EXPECT_EQ(listedWith, c.listedWith) << c.typed;
+        EXPECT_EQ(ShownWindow<PasswordPrompt>() != nullptr, c.promptAfter) << c.typed;
+    }
+    EXPECT_EQ(prompts.shown, QStringList{"密码错误！"});
+    MainWindow* mf = ShownWindow<MainWindow>();
+    ASSERT_NE(mf, nullptr);
+    mf->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(PasswordChangeDialogHome, OneEnterTellsAMismatchOnceAndStoresNothing)
