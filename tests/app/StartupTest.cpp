@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QLineEdit>
+#include <tuple>
 
 using namespace slip;
 
@@ -68,31 +69,22 @@ TEST_F(StartupHome, TheRightPasswordShowsTheMainWindowAndThenClosesThePrompt)
 {
     ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
     ScriptedPrompter prompts;
-    QStringList listedWith;  // the windows on the screen while the list waits
+    QStringList listedWith;  // main window and prompt on the screen while the list waits
     test::Responding<FormatListDialog> list([&](FormatListDialog& l) {
-        listedWith << QStringLiteral("main %1, prompt %2")
-                          .arg(ShownWindow<MainWindow>() != nullptr)
-                          .arg(ShownWindow<PasswordPrompt>() != nullptr);
+        listedWith << QString("%1%2").arg(ShownWindow<MainWindow>() != nullptr).arg(ShownWindow<PasswordPrompt>() != nullptr);
         l.reject();
     });
     ShowPasswordPrompt();
-    const struct {
-        const char* typed;
-        QStringList listedWith;
-        bool promptAfter;
-    } cases[] = {{"secret", {}, true}, {"Secret", {"main 1, prompt 0"}, false}};
-    for (const auto& c : cases) {
-        PasswordPrompt* prompt = ShownWindow<PasswordPrompt>();
-        ASSERT_NE(prompt, nullptr) << c.typed;
-        prompt->entry->setText(QString::fromUtf8(c.typed));
-        QTest::keyClick(prompt->entry, Qt::Key_Return);
-        EXPECT_EQ(listedWith, c.listedWith) << c.typed;
-        EXPECT_EQ(ShownWindow<PasswordPrompt>() != nullptr, c.promptAfter) << c.typed;
+    for (const auto& [typed, listed, promptAfter] : {std::tuple{"secret", QStringList(), true}, {"Secret", {"10"}, false}}) {
+        ASSERT_NE(ShownWindow<PasswordPrompt>(), nullptr) << typed;
+        ShownWindow<PasswordPrompt>()->entry->setText(typed);
+        QTest::keyClick(ShownWindow<PasswordPrompt>()->entry, Qt::Key_Return);
+        EXPECT_EQ(listedWith, listed) << typed;
+        EXPECT_EQ(ShownWindow<PasswordPrompt>() != nullptr, promptAfter) << typed;
     }
     EXPECT_EQ(prompts.shown, QStringList{"密码错误！"});
-    MainWindow* mf = ShownWindow<MainWindow>();
-    ASSERT_NE(mf, nullptr);
-    mf->close();
+    ASSERT_NE(ShownWindow<MainWindow>(), nullptr);
+    ShownWindow<MainWindow>()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

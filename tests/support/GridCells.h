@@ -8,14 +8,6 @@
 
 namespace slip::test {
 
-// What a view's cell shows: its delegate's text for the cell's value.
-inline QString ShownText(const QTableView& view, const QModelIndex& index)
-{
-    if (auto* d = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index)))
-        return d->displayText(index.data(), view.locale());
-    return index.data().toString();
-}
-
 // The room a column leaves its texts: the cell (the column less its grid
 // line) less the style's text margin on either side, as the style paints.
 inline int TextRoom(const QTableView& view, int column)
@@ -35,9 +27,10 @@ inline QStringList CutShortCells(const QTableView& view)
         if (view.isColumnHidden(c)) continue;
         const int room = TextRoom(view, c);
         for (int r = 0; r < m->rowCount(); ++r) {
-            const QString text = ShownText(view, m->index(r, c));
-            // The delegate shows a line break as a line separator.
-            for (const QString& line : QString(text).replace(QChar::LineSeparator, QLatin1Char('\n')).split('\n'))
+            // What the delegate shows, a line break as a line separator.
+            const QModelIndex i = m->index(r, c);
+            const QString text = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(i))->displayText(i.data(), view.locale());
+            for (const QString& line : text.split(QChar::LineSeparator))
                 if (fm.elidedText(line, Qt::ElideRight, room) != line) cut << text;
         }
     }

@@ -165,9 +165,6 @@ TEST(ProgressWindow, EachRunStartsFromZeroAndOffersNoWayToStop)
     FakeClock clock;
     ProgressStart("正在保存格式……", 3);
     for (int i = 0; i < 3; ++i) ProgressStep(1, "pages");
-    clock.Tick();
-    ProgressStep(0, "pages");
-    EXPECT_EQ(Text(ProgressWindow()->L1), "(3/3)");
     ProgressEnd();
     // The next run shows none of the last run's figures.
     ProgressStart("正在初始化格式……", 6);
