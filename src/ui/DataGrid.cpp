@@ -186,7 +186,6 @@ void DataGridView::SelectRow(int row, bool atTop)
 void DataGridView::SizeColumns(bool withProgress)
 {
     FitGridColumns(*this, std::max(0, list_->RunningNumberColumn()), withProgress);
-    emit columnsSized();
 }
 
 void DataGridView::focusInEvent(QFocusEvent* event)

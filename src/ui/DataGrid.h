@@ -46,10 +46,6 @@ public:
     // list only when withProgress.
     void SizeColumns(bool withProgress = true);
 
-signals:
-    // The columns were sized to their texts (a window may adjust them after).
-    void columnsSized();
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // Taking the focus chooses no row: a list without a current row keeps

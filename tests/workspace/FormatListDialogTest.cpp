@@ -22,9 +22,8 @@ using namespace slip;
 TEST(FormatListDialog, TheOpenFormatIsTickedInRedAndOneTheListLacksTicksNone)
 {
     test::TestHome home;
-    test::SaveFormatWithBoxes("客户11", {});
-    test::SaveFormatWithBoxes("O'Brien", {});
-    for (const char* name : {"客户11", "O'Brien"}) {
+    for (const char* name : {"客户11", "O'Brien", "工商银行进账单"}) {
+        test::SaveFormatWithBoxes(QString::fromUtf8(name), {});
         QImage picture(40, 20, QImage::Format_RGB32);
         picture.fill(Qt::blue);
         ASSERT_TRUE(picture.save(BackgroundStore::PicturePath(QString::fromUtf8(name)), "JPG"));
@@ -33,8 +32,8 @@ TEST(FormatListDialog, TheOpenFormatIsTickedInRedAndOneTheListLacksTicksNone)
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES('无表头', '金额')", {}), 0);
     const struct {
         const char* current;
-        int ticked;  // O'Brien sorts before 客户11
-    } cases[] = {{"O'Brien", 0}, {"客户11", 1}, {"无表头", -1}, {"", -1}};
+        int ticked;  // in name order: O'Brien, 客户11, 工商银行进账单
+    } cases[] = {{"O'Brien", 0}, {"工商银行进账单", 2}, {"无表头", -1}, {"", -1}};
     for (const auto& c : cases) {
         FormatListDialog d(QString::fromUtf8(c.current), {});
         d.show();
@@ -42,8 +41,8 @@ TEST(FormatListDialog, TheOpenFormatIsTickedInRedAndOneTheListLacksTicksNone)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         d.view->setFocus();
         QApplication::processEvents();
-        ASSERT_EQ(d.list->rowCount(), 2);
-        for (int r = 0; r < 2; ++r) {
+        ASSERT_EQ(d.list->rowCount(), 3);
+        for (int r = 0; r < 3; ++r) {
             EXPECT_EQ(d.list->Text(r, 2), r == c.ticked ? "√" : "") << c.current << " row " << r;
             const QVariant colour = d.list->data(d.list->index(r, 3), Qt::ForegroundRole);
             EXPECT_EQ(colour.isValid() && colour.value<QBrush>().color() == Qt::red, r == c.ticked) << c.current;
