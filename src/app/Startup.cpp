@@ -18,6 +18,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace slip {
@@ -88,12 +91,56 @@ const char* DatabaseCheckText(DatabaseCheck check)
     return "";
 }
 
-void ShowMainWindow()
+namespace {
+
+// Runs `act` once the watched window has come on the screen, before the
+// window's own start goes on (a format list it offers waits in its own loop).
+class AfterFirstShow : public QObject {
+public:
+    AfterFirstShow(QWidget* window, std::function<void()> act) : QObject(window), act_(std::move(act))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, act_);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> act_;
+};
+
+void OpenMainWindow(std::function<void()> whenShown)
 {
     AskAboutPendingPrintRuns();
     auto* mf = new MainWindow();
     mf->setAttribute(Qt::WA_DeleteOnClose);
+    if (whenShown) new AfterFirstShow(mf, std::move(whenShown));
     mf->Start();
+}
+
+} // namespace
+
+void ShowMainWindow() { OpenMainWindow({}); }
+
+void ShowPasswordPrompt()
+{
+    auto* prompt = new PasswordPrompt();
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    // The main window is on the screen before the prompt goes, so that the
+    // program never stands without a window.
+    QObject::connect(prompt, &PasswordPrompt::unlocked, prompt, [p = QPointer<PasswordPrompt>(prompt)] {
+        OpenMainWindow([p] {
+            if (p) p->close();
+        });
+    });
+    prompt->show();
 }
 
 int Main(QApplication& app)
@@ -126,14 +173,8 @@ int Main(QApplication& app)
         ReleaseInstanceLock();
         return 1;
     }
-    if (password == StartupPasswordState::Set) {
-        auto* prompt = new PasswordPrompt();
-        prompt->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(prompt, &PasswordPrompt::unlocked, [] { ShowMainWindow(); });
-        prompt->show();
-    } else {
-        ShowMainWindow();
-    }
+    if (password == StartupPasswordState::Set) ShowPasswordPrompt();
+    else ShowMainWindow();
     const int code = app.exec();
     // The windows are closed and every save is done: the folder is free.
     ReleaseInstanceLock();

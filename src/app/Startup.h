@@ -26,5 +26,9 @@ const char* DatabaseCheckText(DatabaseCheck check);
 
 // Opens the main window of the program.
 void ShowMainWindow();
+// Asks for the start-up password; the right one opens the main window, and
+// once that is on the screen the prompt closes (before a format list the
+// main window offers is answered).
+void ShowPasswordPrompt();
 
 } // namespace slip

@@ -32,6 +32,10 @@ struct FormatHeader {
     double offsetXMm = 10;
     double offsetYMm = 10;
     SlipOptions options;
+    // The factor the stored font sizes were scaled by when the format was
+    // read, to fit the screen in use; a format read without a header record
+    // keeps the factor of the one before.
+    double screenFontFactor = 1.0;
     bool operator==(const FormatHeader&) const = default;
 };
 

@@ -330,6 +330,11 @@ QVariant GetFieldWhere(const QString& table, const QString& condition, const QVa
     return v;
 }
 
+QVariant GetFieldById(const QString& table, qint32 id, const QString& field, QString* error)
+{
+    return GetFieldWhere(table, QStringLiteral("ID=?"), {id}, field, error);
+}
+
 QStringList FmtColumnValues(const QString& column, QString* error)
 {
     // The column is the program's own name, shown bare in a message.

@@ -139,6 +139,9 @@ void AddColumnIfMissing(const QString& table, const QString& column, const QStri
 QVariant GetFieldWhere(const QString& table, const QString& condition, const QVariantList& params,
                        const QString& field, QString* error = nullptr);
 
+// GetFieldWhere of the row whose ID is id.
+QVariant GetFieldById(const QString& table, qint32 id, const QString& field, QString* error = nullptr);
+
 // A statement as the operator is shown it: the bound values in place of the
 // "?" placeholders, texts between single quotes, numbers bare.
 QString StatementText(const QString& sql, const QVariantList& params);

@@ -78,7 +78,7 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
     out = StoredFormat();
     out.header = base;
     out.header.name = name;
-    double factor = 1.0;
+    double& factor = out.header.screenFontFactor;
     {
         QSqlQuery q(conn.db());
         q.prepare(QStringLiteral("SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt=? AND LBL=? ORDER BY ID LIMIT 1"));

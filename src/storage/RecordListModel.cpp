@@ -81,6 +81,28 @@ QString FieldText(const QVariant& v, FieldKind kind)
     return v.toString();
 }
 
+// A column that shows a field of another table's record: "table:ID field:
+// shown field", the ID read from this record's ID field.
+struct Lookup {
+    QString table;
+    int idAt = -1;  // this record's column holding the ID
+    QString shown;
+    QHash<qint32, QString> found;  // IDs met before in this read
+
+    QString Text(const QVector<QVariant>& record)
+    {
+        bool isId = false;
+        const qint64 id = record.value(idAt).toLongLong(&isId);
+        if (!isId || id < INT32_MIN || id > INT32_MAX) return {};
+        const auto at = found.constFind(qint32(id));
+        if (at != found.constEnd()) return *at;
+        // A record that can't be read leaves its cell empty.
+        const QString text = FieldText(GetFieldById(table, qint32(id), shown), FieldKind::Text);
+        found.insert(qint32(id), text);
+        return text;
+    }
+};
+
 } // namespace
 
 RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -112,10 +134,18 @@ bool RecordListModel::Fill(const QString& table, const QString& condition, const
         const QHash<QString, FieldKind> kinds = DeclaredKinds(table);
         QVector<int> fieldAt(columns_.size(), -1);
         QVector<FieldKind> kindAt(columns_.size(), FieldKind::Text);
+        QHash<int, Lookup> lookups;
         for (int c = 0; c < columns_.size(); ++c) {
-            if (columns_[c].field.isEmpty()) continue;
-            fieldAt[c] = rs.column(columns_[c].field);
-            kindAt[c] = kinds.value(columns_[c].field, FieldKind::Text);
+            const QString& field = columns_[c].field;
+            if (field.contains(QLatin1Char(':'))) {
+                // Fewer than three parts name nothing to show.
+                const QStringList parts = field.split(QLatin1Char(':'));
+                if (parts.size() >= 3) lookups.insert(c, Lookup{parts[0], rs.column(parts[1]), parts[2], {}});
+                continue;
+            }
+            if (field.isEmpty()) continue;
+            fieldAt[c] = rs.column(field);
+            kindAt[c] = kinds.value(field, FieldKind::Text);
         }
         rows_.reserve(rs.RecordCount());
         for (const QVector<QVariant>& record : rs.rows) {
@@ -123,6 +153,7 @@ bool RecordListModel::Fill(const QString& table, const QString& condition, const
             row.cells.resize(columns_.size());
             for (int c = 0; c < columns_.size(); ++c)
                 if (fieldAt[c] >= 0) row.cells[c] = FieldText(record.value(fieldAt[c]), kindAt[c]);
+            for (auto l = lookups.begin(); l != lookups.end(); ++l) row.cells[l.key()] = l->Text(record);
             rows_ << row;
         }
     }

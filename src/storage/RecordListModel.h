@@ -10,7 +10,10 @@ namespace slip {
 
 // One column of a record list: the field it shows and its caption. A column
 // without a field shows nothing, except the one captioned "序号", which
-// numbers the rows 1, 2, 3 … from the top whatever their order.
+// numbers the rows 1, 2, 3 … from the top whatever their order. A field
+// "table:ID field:shown field" shows the shown field of that table's record
+// whose ID is this record's ID field (GetFieldById); with fewer than three
+// parts the column shows nothing.
 struct RecordListColumn {
     QString field;
     QString caption;

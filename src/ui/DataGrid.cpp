@@ -7,6 +7,9 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionHeader>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -28,6 +31,38 @@ int TextWidth(const QFontMetrics& fm, const QString& text)
     return widest;
 }
 
+// The width a cell takes to show this text whole: the text and the cell
+// margins of the view's style, as its delegate paints it.
+int CellWidth(const QTableView& view, const QModelIndex& index, int textWidth)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.font = view.font();
+    option.fontMetrics = view.fontMetrics();
+    option.widget = &view;
+    option.features = view.wordWrap() ? QStyleOptionViewItem::WrapText : QStyleOptionViewItem::None;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.decorationPosition = QStyleOptionViewItem::Left;
+    int width = view.itemDelegateForIndex(index)->sizeHint(option, index).width();
+    // A style that adds no margins still gets the text's own width.
+    return std::max(width, textWidth);
+}
+
+// The width a caption takes to show whole in the view's header.
+int CaptionWidth(const QTableView& view, int column)
+{
+    const QHeaderView* header = view.horizontalHeader();
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.section = column;
+    option.text = view.model()->headerData(column, Qt::Horizontal).toString();
+    option.fontMetrics = header->fontMetrics();
+    option.orientation = Qt::Horizontal;
+    if (option.text.isEmpty()) return 0;
+    const int width = header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header).width();
+    return std::max(width, TextWidth(header->fontMetrics(), option.text));
+}
+
 } // namespace
 
 void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text)
@@ -35,13 +70,14 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     const QAbstractItemModel* model = view.model();
     if (!model) return;
     const QFontMetrics cells(view.font());
-    const QFontMetrics captions(view.horizontalHeader()->font());
     const int rows = model->rowCount();
     const int columns = model->columnCount();
     const int cap = std::max(Pixels(kEmptyColumnTwips), view.width() / 2);
     const int first = std::clamp(firstShown, 0, columns);
     const int measured = columns - first;
+    // The widest text of each column and the row it stands in.
     std::vector<int> widest(std::size_t(columns), 0);
+    std::vector<int> widestRow(std::size_t(columns), -1);
     WindowProgress progress;
     const bool counted = withProgress && rows >= kGridSizingProgressRows && measured > 0;
     if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), measured);
@@ -49,22 +85,30 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     for (int r = 0; r < rows; ++r) {
         for (int c = first; c < columns; ++c) {
             const QModelIndex i = model->index(r, c);
-            widest[c] = std::max(widest[c], TextWidth(cells, text ? text(i) : i.data().toString()));
+            const int w = TextWidth(cells, text ? text(i) : i.data().toString());
+            if (w > widest[c]) {
+                widest[c] = w;
+                widestRow[c] = r;
+            }
         }
         if (counted) {
             // The share of the rows measured, in columns.
             const int due = int(qint64(r + 1) * measured / rows);
             if (due > shown) progress.Step(due - shown, QStringLiteral("pages"));
+            // A long list measured between two columns' steps still lets
+            // the windows paint and answer.
+            else if (r % 1024 == 1023) progress.Step(0, QString());
             shown = due;
         }
     }
     // A column where nothing was measured may be narrower than the style's least.
     view.horizontalHeader()->setMinimumSectionSize(Pixels(kEmptyColumnTwips));
+    const int gridLine = view.showGrid() ? 1 : 0;
     for (int c = 0; c < columns; ++c) {
         view.setColumnHidden(c, c < first);
         if (c < first) continue;
-        int w = widest[c];
-        if (w > 0 || rows == 0) w = std::max(w, TextWidth(captions, model->headerData(c, Qt::Horizontal).toString()));
+        int w = widest[c] > 0 ? CellWidth(view, model->index(widestRow[c], c), widest[c]) + gridLine : 0;
+        if (w > 0 || rows == 0) w = std::max(w, CaptionWidth(view, c));
         w = w > 0 ? w + Pixels(kPaddingTwips) : Pixels(kEmptyColumnTwips);
         view.setColumnWidth(c, std::min(w, cap));
     }
@@ -142,7 +186,17 @@ void DataGridView::SelectRow(int row, bool atTop)
 void DataGridView::SizeColumns(bool withProgress)
 {
     FitGridColumns(*this, std::max(0, list_->RunningNumberColumn()), withProgress);
-    emit columnsSized();
+}
+
+void DataGridView::focusInEvent(QFocusEvent* event)
+{
+    // The item view's own handling makes the first row current.
+    if (currentIndex().isValid()) {
+        QTableView::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
 }
 
 void DataGridView::resizeEvent(QResizeEvent* event)

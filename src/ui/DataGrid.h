@@ -46,12 +46,11 @@ public:
     // list only when withProgress.
     void SizeColumns(bool withProgress = true);
 
-signals:
-    // The columns were sized to their texts (a window may adjust them after).
-    void columnsSized();
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Taking the focus chooses no row: a list without a current row keeps
+    // none until the operator picks one.
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     RecordListModel* list_;

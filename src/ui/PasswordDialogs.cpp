@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace slip {
@@ -52,8 +53,10 @@ void PasswordPrompt::Confirm()
         entry->selectAll();
         return;
     }
+    // The receiver may have closed the prompt already.
+    QPointer<PasswordPrompt> self(this);
     emit unlocked();
-    close();
+    if (self) close();
 }
 
 PasswordChangeDialog::PasswordChangeDialog(QWidget* parent) : QDialog(parent)

@@ -8,8 +8,8 @@ class QPushButton;
 namespace slip {
 
 // Asks for the start-up password; `unlocked` is sent once the right one was
-// typed, just before the prompt closes. Enter and the button do the same
-// one thing.
+// typed, and the prompt closes after it (unless its receiver closed it
+// already). Enter and the button do the same one thing.
 class PasswordPrompt : public QDialog {
     Q_OBJECT
 public:

@@ -11,7 +11,6 @@
 #include <QMutex>
 #include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -90,13 +89,10 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     L2 = new QLabel(this);
     L1 = new QLabel(this);
     for (QLabel* l : {LBL, L1, L2}) l->setTextFormat(Qt::PlainText);  // may name files
-    CancelButton = new QPushButton(QStringLiteral("取消"), this);
-    CancelButton->hide();
     auto* figures = new QHBoxLayout;
     figures->addWidget(L2);
     figures->addStretch();
     figures->addWidget(L1);
-    figures->addWidget(CancelButton);
     layout->addWidget(LBL);
     layout->addWidget(Pic);
     layout->addWidget(Percent);
@@ -105,8 +101,24 @@ Indicator::Indicator(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowT
     CenterForm(this);
 }
 
+void Indicator::KeepOpen()
+{
+    keepOpen_ = true;
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+}
+
+void Indicator::Finish()
+{
+    keepOpen_ = false;
+    close();
+}
+
 void Indicator::closeEvent(QCloseEvent* event)
 {
+    if (keepOpen_) {
+        event->ignore();
+        return;
+    }
     loaded_ = false;
     QWidget::closeEvent(event);
 }
@@ -117,13 +129,10 @@ struct ProgressState {
     QString title;
     qint32 total = 0;
     qint64 position = 0;
-    qint64 startMs = 0;     // of the phase: the times count from here
-    qint64 runStartMs = 0;  // of the run: the window appears after the delay
+    qint64 startMs = 0;  // of the phase: the times count from here
     QPointer<Indicator> window;
     std::function<QDateTime()> clock;
-    bool cancelled = false;
-    bool modal = false;  // windows opened now block the others
-    bool shown = false;  // the window of this run is on the screen
+    bool modal = false;  // windows opened now block the others and stay to the end
     // What the next refresh shows; a step only notes it.
     qint64 lastRefreshMs = 0;
     bool titleDue = false;
@@ -158,14 +167,12 @@ Indicator* LoadWindow()
     if (Indicator* w = LiveWindow()) return w;
     ProgressState& s = State();
     auto* w = new Indicator;
-    if (s.modal) w->setWindowModality(Qt::ApplicationModal);
-    s.shown = false;
+    if (s.modal) {
+        w->setWindowModality(Qt::ApplicationModal);
+        // Work on another thread can't be stopped: its window stays to the end.
+        w->KeepOpen();
+    }
     s.window = w;
-    s.cancelled = false;
-    QObject::connect(w->CancelButton, &QPushButton::clicked, w, [w] {
-        State().cancelled = true;
-        w->CancelButton->setEnabled(false);
-    });
     return w;
 }
 
@@ -177,11 +184,6 @@ void Refresh(qint64 now)
     ProgressState& s = State();
     s.lastRefreshMs = now;
     if (Indicator* w = LiveWindow()) {
-        const qint64 running = now - s.runStartMs;
-        if (!s.shown && (running >= kProgressShowDelayMs || running < 0)) {
-            s.shown = true;
-            w->show();
-        }
         if (s.titleDue) w->LBL->setText(s.title);
         if (s.percentDue) w->Percent->setText(ProgressPercentText(s.percentFraction));
         if (s.countDue) {
@@ -195,7 +197,7 @@ void Refresh(qint64 now)
 }
 
 // True once the window of the running run is on the screen.
-bool ProgressWindowShown() { return LiveWindow() && State().shown; }
+bool ProgressWindowShown() { return LiveWindow() && LiveWindow()->isVisible(); }
 
 void RefreshWhenDue()
 {
@@ -207,13 +209,12 @@ void RefreshWhenDue()
 
 } // namespace
 
-qint32 ProgressStart(const QString& title, qint32 total, qint32 start, bool cancellable)
+qint32 ProgressStart(const QString& title, qint32 total, qint32 start)
 {
     ProgressState& s = State();
     s.title = title;
     s.titleDue = true;
     s.total = total;
-    const bool fresh = !LiveWindow();
     Indicator* w = LoadWindow();
     if (start < 0) start = qint32(qBound(qint64(INT32_MIN), s.position, qint64(INT32_MAX)));
     w->Pic->Clear();
@@ -223,17 +224,9 @@ qint32 ProgressStart(const QString& title, qint32 total, qint32 start, bool canc
     w->Percent->setText(ProgressPercentText(ProgressFraction(start, total < 1 ? 1 : total)));
     w->L1->clear();
     w->L2->clear();
-    w->CancelButton->setVisible(cancellable);
-    w->CancelButton->setEnabled(!s.cancelled);
+    w->show();
     s.startMs = NowMs();
-    if (fresh) s.runStartMs = s.startMs;
     Refresh(s.startMs);
-    // Work that waits in an event loop (a download) reports nothing for a
-    // while; the window still comes up once the delay has passed.
-    if (!s.shown)
-        QTimer::singleShot(kProgressShowDelayMs, w, [w] {
-            if (LiveWindow() == w && !State().shown) Refresh(NowMs());
-        });
     return start;
 }
 
@@ -265,9 +258,8 @@ void ProgressStep(qint32 step, const QString& unit)
 void ProgressEnd()
 {
     Yield();
-    if (Indicator* w = LiveWindow()) w->close();
+    if (Indicator* w = LiveWindow()) w->Finish();
     State().window.clear();
-    State().shown = false;
 }
 
 void DrawProgressBar(qint64 position)
@@ -275,8 +267,6 @@ void DrawProgressBar(qint64 position)
     State().position = position;
     RefreshWhenDue();
 }
-
-bool ProgressCancelled() { return State().cancelled; }
 
 namespace {
 
@@ -299,9 +289,7 @@ public:
         }
         done_ += step;
     }
-    bool Cancelled() const override { return cancelled_; }
-
-    // Brings the window in line with the work; notes a Cancel.
+    // Brings the window in line with the work.
     void Mirror()
     {
         QString title;
@@ -315,16 +303,12 @@ public:
         }
         if (phase == 0) return;
         if (phase != shownPhase_) {
-            ProgressStart(title, total, 0, true);
+            ProgressStart(title, total, 0);
             shownPhase_ = phase;
-        } else if (!ProgressWindowOpen()) {
-            cancelled_ = true;  // the close box stops the work like Cancel
-            return;
         }
         State().lastRefreshMs = NowMs() - kProgressRefreshMs;  // this refresh is due
         if (title != State().title) ProgressStep(0, title);
         ProgressStep(int(done_.load() - ProgressPosition()), QStringLiteral("pages"));
-        if (ProgressCancelled()) cancelled_ = true;
     }
 
 private:
@@ -333,7 +317,6 @@ private:
     int total_ = 0;
     int phase_ = 0;
     std::atomic<qint64> done_{0};
-    std::atomic<bool> cancelled_{false};
     int shownPhase_ = 0;
 };
 

@@ -7,7 +7,6 @@
 #include <functional>
 
 class QLabel;
-class QPushButton;
 
 namespace slip {
 
@@ -42,44 +41,45 @@ private:
     double filled_ = 0;
 };
 
-// The window "进度指示器": title, bar, percentage, times and count, and,
-// for work that stops when asked, a Cancel button it asks about at its own
-// pace.
+// The window "进度指示器": title, bar, percentage, times and count. It
+// offers no way to stop the work.
 class Indicator : public QWidget {
     Q_OBJECT
 public:
     explicit Indicator(QWidget* parent = nullptr);
     bool Loaded() const { return loaded_; }
+    // The operator can't close it: only the end of the work does.
+    void KeepOpen();
+    // Closes it at the end of the work.
+    void Finish();
 
     QLabel* LBL = nullptr;              // title
     ProgressBarPicture* Pic = nullptr;  // bar
     QLabel* Percent = nullptr;          // 37.5%
     QLabel* L2 = nullptr;               // elapsed/remaining/total
     QLabel* L1 = nullptr;               // (done/total)
-    QPushButton* CancelButton = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool loaded_ = true;
+    bool keepOpen_ = false;
 };
 
 // The window shows the figures at most every kProgressRefreshMs (and at a
 // start): a step in between only counts, so a run of many short steps costs
-// no more than a few. Events are handled at each refresh, Cancel included.
+// no more than a few. Events are handled at each refresh.
 inline constexpr int kProgressRefreshMs = 40;
-// A run shows its window only once it has lasted this long, so that work
-// done within a moment doesn't flash a window.
-inline constexpr int kProgressShowDelayMs = 400;
 
 // Begins a progress run (or a new phase of the running one) with a title and
-// a total number of steps. A start below 0 goes on from where the previous run
-// stopped. Answers the position the run starts at. The figures start afresh:
-// the share of the start position, no times and no count. The window offers
-// Cancel only to work that stops for it (cancellable); other work runs to
-// its end whatever the operator does.
-qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0, bool cancellable = false);
+// a total number of steps, and shows its window at once. A start below 0
+// goes on from where the previous run stopped. Answers the position the run
+// starts at. The figures start afresh: the share of the start position, no
+// times and no count. The work runs to its end whatever the operator does;
+// closing the window only closes it (a download waiting for its answer
+// stops for it, as ProgressWindowOpen tells).
+qint32 ProgressStart(const QString& title, qint32 total, qint32 start = 0);
 // Advances by step. The unit "pages" (any case) also shows the times and the
 // count; another non-empty unit becomes the new title; "" changes neither.
 void ProgressStep(qint32 step, const QString& unit);
@@ -88,22 +88,17 @@ void ProgressEnd();
 // Stores the position and draws the bar for it.
 void DrawProgressBar(qint64 position);
 
-// True once the operator pressed Cancel in the window of this run (until a
-// new window opens). The work decides when to stop.
-bool ProgressCancelled();
-
 // Runs `work` on a thread of its own while this thread keeps the progress
 // window (application modal, so nothing else starts meanwhile; before it
-// appears the operator's input waits) and the other windows painting. The
-// work reports through the reporter it is given, which also tells it when the
-// operator pressed Cancel (or closed the window): such work stops for it.
-// Returns when the work is done: false when it failed with an exception (out
-// of memory), true otherwise.
+// appears the operator's input waits; it can't be closed) and the other
+// windows painting. The work reports through the reporter it is given and
+// runs to its end. Returns when the work is done: false when it failed with
+// an exception (out of memory), true otherwise.
 bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);
 
-// True while a run is on (its window open, shown or not yet); false once it
-// ended or the operator closed the window. Work that offers no Cancel goes on
-// either way: later steps only keep the figures.
+// True while a run is on (its window open); false once it ended or the
+// operator closed the window. The work goes on either way: later steps only
+// keep the figures.
 bool ProgressWindowOpen();
 qint64 ProgressPosition();
 
@@ -112,18 +107,12 @@ qint64 ProgressPosition();
 void SetProgressClock(std::function<QDateTime()> clock);
 
 
-// Reports through the progress window; Cancel is offered when the work asks
-// Cancelled() and stops for it.
+// Reports through the progress window.
 class WindowProgress : public ProgressReporter {
 public:
-    explicit WindowProgress(bool cancellable = false) : cancellable_(cancellable) {}
-    void Start(const QString& title, int total) override { ProgressStart(title, total, 0, cancellable_); }
+    void Start(const QString& title, int total) override { ProgressStart(title, total, 0); }
     void Step(int step, const QString& unit) override { ProgressStep(step, unit); }
     void End() override { ProgressEnd(); }
-    bool Cancelled() const override { return ProgressCancelled(); }
-
-private:
-    bool cancellable_ = false;
 };
 
 } // namespace slip

@@ -77,15 +77,15 @@ void SelFormat::OkClicked()
 {
     // A listed format name is taken exactly as it stands, so every command
     // acts on the format the operator picked, even one an older database
-    // stored with blanks around it; a typed one loses its blanks. A box
-    // class is the number before "｜".
+    // stored with blanks around it or with "｜". Any other text loses its
+    // blanks and keeps what stands before the first "｜": a box class its
+    // number, a typed name the part before it.
     QString t = choices->currentText();
-    if (SelContent != QStringLiteral("Format")) {
+    if (SelContent != QStringLiteral("Format")
+        || choices->findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) {
         t = t.trimmed();
         const int bar = t.indexOf(QChar(0xFF5C));
         if (bar >= 0) t = t.left(bar);
-    } else if (choices->findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) {
-        t = t.trimmed();
     }
     // Nothing chosen is the same as Cancel.
     if (t.isEmpty()) {

@@ -9,8 +9,9 @@ namespace slip {
 
 // The small chooser: one drop-down list of format names ("Format") or of the
 // five box classes ("CtlClas"). Its answer is a listed name as it stands, a
-// typed name trimmed of blanks, the box class before the first "｜", or ""
-// when cancelled, closed or answered with no text.
+// typed name trimmed of blanks and cut before its first "｜", the box class
+// before the first "｜", or "" when cancelled, closed or answered with no
+// text.
 class SelFormat : public QDialog {
     Q_OBJECT
 public:

@@ -43,13 +43,8 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
 {
     if (!source.IsSet() || !format.IsOpen()) return std::nullopt;
     ImportPreview preview;
-    bool cancelled = false;
-    if (!RunWithProgress([&](ProgressReporter& progress) {
-            preview = LoadImportPreview(source, progress);
-            cancelled = progress.Cancelled();
-        }))
+    if (!RunWithProgress([&](ProgressReporter& progress) { preview = LoadImportPreview(source, progress); }))
         preview.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
-    if (cancelled) return std::nullopt;
     // A file that can't be read still gets the dialog, with the reason: the
     // mapping can be typed or mended all the same.
     ImportMapDialog dialog(format, source, preview.rows, lineBreakMarker, parent, preview.error);

@@ -8,6 +8,7 @@
 #include "ui/Prompt.h"
 #include "workspace/BatchImportCommand.h"
 #include "workspace/BatchOnSlip.h"
+#include "ui/DataGrid.h"
 #include "ui/FrozenColumnView.h"
 
 #include <QHBoxLayout>
@@ -123,11 +124,7 @@ bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request
 
 void BatchPanel::SizeColumns()
 {
-    grid->resizeColumnsToContents();
-    // No column wider than half the grid, so the others stay reachable.
-    const int widest = std::max(120, grid->viewport()->width() / 2);
-    for (int c = 0; c < batch_.columnCount(); ++c)
-        if (grid->columnWidth(c) > widest) grid->setColumnWidth(c, widest);
+    FitGridColumns(*grid, 0, true);
     // A fresh import shows every column (the sizing above may have made an
     // empty column narrow, which must not read as closed by the operator).
     for (int m = 0; m < batch_.BoxColumnCount(); ++m) {

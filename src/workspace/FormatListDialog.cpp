@@ -3,7 +3,6 @@
 #include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
-#include "core/Units.h"
 #include "ui/Prompt.h"
 #include "storage/RecordListModel.h"
 #include "ui/DataGrid.h"
@@ -80,7 +79,6 @@ FormatListDialog::FormatListDialog(const QString& currentFormat, std::function<b
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { RowChanged(); });
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
     view->viewport()->installEventFilter(this);
-    connect(view, &DataGridView::columnsSized, this, &FormatListDialog::FitColumns);
     RowChanged();
 }
 
@@ -127,19 +125,6 @@ void FormatListDialog::ShowPreview()
 {
     const QString name = SelectedName();
     preview->ShowPicture(name.isEmpty() ? QImage() : BackgroundStore::Load(name));
-}
-
-void FormatListDialog::FitColumns()
-{
-    // A long name is cut short in its column (and shown whole in its
-    // tooltip) rather than pushing the sizes out of sight.
-    int others = 0;
-    for (int c = 0; c < list->columnCount(); ++c)
-        if (c != kNameColumn && !view->isColumnHidden(c)) others += view->columnWidth(c);
-    // Each column's width is rounded to whole pixels: a pixel each to spare.
-    const int room = view->viewport()->width() - list->columnCount() - others;
-    const int least = int(900 / units::kTwipsPerPixel);
-    if (view->columnWidth(kNameColumn) > room) view->setColumnWidth(kNameColumn, std::max(room, least));
 }
 
 bool FormatListDialog::eventFilter(QObject* watched, QEvent* event)

@@ -52,8 +52,6 @@ protected:
 
 private:
     void ShowPreview();
-    // Sizes the columns to their texts within the list's width.
-    void FitColumns();
     QString currentFormat_;
     std::function<bool(const QString&)> deleteFormat_;
     std::function<void()> download_;

@@ -2,6 +2,7 @@
 
 #include "exchange/EventWait.h"
 #include "exchange/Server.h"
+#include "ui/DataGrid.h"
 #include "ui/FrozenColumnView.h"
 #include "ui/PicturePreview.h"
 #include "ui/Progress.h"
@@ -131,9 +132,6 @@ WebCatalogueDialog::WebCatalogueDialog(OpenFormatFn openFormat, QWidget* parent)
     // Rows of one height: the view never measures rows it does not show.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setStretchLastSection(true);
-    // Columns are sized from the rows in view and the next hundred: eight
-    // columns measured over more rows would hold the window up on a long list.
-    view->horizontalHeader()->setResizeContentsPrecision(100);
     grid->addWidget(view, 1, 0);
     preview = new PicturePreview(this);
     grid->addWidget(preview, 1, 1);
@@ -176,8 +174,9 @@ void WebCatalogueDialog::LoadWebFmtList()
     if (!self) return;
     SetBusy(false);
     list->SetEntries(std::move(entries));
-    // Sized from the rows in view and a few more, never from all of them.
-    view->resizeColumnsToContents();
+    // Every entry is measured; a long list counts the columns in the
+    // progress window. The server's file names left of the numbers are hidden.
+    FitGridColumns(*view, CatalogueListModel::NumberColumn, true);
     MakeCurrent(list->rowCount() > 0 ? 0 : -1);
 }
 
@@ -289,7 +288,7 @@ void WebCatalogueDialog::ShowPreview()
     SetBusy(true);
     WebDownload got;
     {
-        WindowProgress progress(true);
+        WindowProgress progress;
         got = DownloadPreviewPicture(entry, progress, timeout, DownloadCancelled());
     }
     if (!self) return;
@@ -303,7 +302,7 @@ CancelCheck WebCatalogueDialog::DownloadCancelled()
 {
     // Polled only while a request waits, when its progress window is up.
     return [self = QPointer<WebCatalogueDialog>(this)] {
-        return !self || self->closeWhenIdle_ || ProgressCancelled() || !ProgressWindowOpen();
+        return !self || self->closeWhenIdle_ || !ProgressWindowOpen();
     };
 }
 
@@ -333,8 +332,8 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     SetBusy(true);
     WebFormatDownload download;
     {
-        // A download stops for the operator's Cancel.
-        WindowProgress progress(true);
+        // Closing the progress window stops the download.
+        WindowProgress progress;
         download = DownloadWebFormat(entry, progress, timeout, DownloadCancelled());
     }
     if (!self) return none;

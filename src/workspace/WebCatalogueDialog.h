@@ -56,8 +56,8 @@ private:
 //
 // While it waits for the network its commands and list are off, so no second
 // download starts in the middle of one. A download (a preview picture or an
-// entry) shows the progress window "正在下载..."; its Cancel, or closing it,
-// stops the download, which then leaves nothing behind. Closing this window
+// entry) shows the progress window "正在下载..."; closing it stops the
+// download, which then leaves nothing behind. Closing this window
 // meanwhile hides it at once; it goes away when the wait is over (the
 // download is cancelled).
 class WebCatalogueDialog : public QDialog {

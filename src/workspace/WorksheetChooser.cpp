@@ -146,14 +146,11 @@ void WorksheetChooser::done(int result)
 QString ChooseWorksheet(QWidget* parent, const QString& workbookPath)
 {
     SheetNames names;
-    bool cancelled = false;
     if (!RunWithProgress([&](ProgressReporter& progress) {
             progress.Start(QStringLiteral("正在读取EXCEL文件数据……"), 100);
             names = ListWorksheets(workbookPath, progress);
-            cancelled = progress.Cancelled();
         }))
         names.error = WorkbookDamagedError();
-    if (cancelled) return QString();
     if (!names.ok()) {
         MsgBox(names.error, PromptIcon::None);
         return QString();

@@ -105,6 +105,9 @@ TEST_F(DatabaseHome, ColumnsFieldsAndFailedQueries)
     EXPECT_EQ(GetFieldWhere("Fmt", "Fmt=?", {"没有"}, "LBL"), QVariant(QString()));
     EXPECT_TRUE(GetFieldWhere("Fmt", "ID=?", {id}, "Mem").isNull());
     EXPECT_EQ(GetFieldWhere("Fmt", "ID=?", {id}, "LBL").toString(), "x");
+    EXPECT_EQ(GetFieldById("Fmt", qint32(id), "LBL").toString(), "x");
+    EXPECT_TRUE(GetFieldById("Fmt", qint32(id), "Mem").isNull());
+    EXPECT_EQ(GetFieldById("Fmt", qint32(id) + 1, "LBL"), QVariant(QString()));
     Recordset rs = OpenRecordset("SELEC * FRM Fmt");
     EXPECT_FALSE(rs.ok || !rs.isEmpty());
     EXPECT_EQ(rs.error, QStringLiteral("数据库打开错误(SELEC * FRM Fmt)！"));

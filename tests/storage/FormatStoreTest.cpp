@@ -221,11 +221,29 @@ TEST_F(FormatStoreTest, FontsFollowTheScreenAndEmptyHeaderFieldsKeepTheirValues)
     t.font.pointSize = 10;
     f.AddBox(t);
     ASSERT_TRUE(FormatStore::Save(f, f.Name(), false, 15360, ids).ok);
+    ASSERT_TRUE(FormatStore::Save(f, QStringLiteral("无表头"), true, 15360, ids).ok);
+    ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt=? AND LBL=?", {QStringLiteral("无表头"), HeaderLabel()}));
     StoredFormat back;
-    // Opened on a wider screen: (19200 - 340) / 15020.
-    for (const auto& [screen, size] : {std::pair{19200, 12.56}, std::pair{15360, 10.0}}) {
-        ASSERT_TRUE(FormatStore::Load(f.Name(), screen, {}, back).ok);
-        EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, size);
+    const double wider = (19200 - 340) / 15020.0;
+    const struct {
+        const char* name;
+        int screen;
+        double before;  // the factor of the format read before
+        double size;
+        double factor;
+    } cases[] = {
+        {"字体", 19200, 1.0, 12.56, wider},  // opened on a wider screen
+        {"字体", 15360, 1.25, 10.0, 1.0},
+        {"无表头", 15360, 1.25, 12.5, 1.25},  // no header: the factor before stays
+        {"无表头", 19200, 1.0, 10.0, 1.0},
+    };
+    for (const auto& c : cases) {
+        FormatHeader before;
+        before.screenFontFactor = c.before;
+        ASSERT_TRUE(FormatStore::Load(QString::fromUtf8(c.name), c.screen, before, back).ok);
+        ASSERT_EQ(back.boxes.size(), 1u);
+        EXPECT_DOUBLE_EQ(back.boxes[0].font.pointSize, c.size) << c.name << c.screen;
+        EXPECT_DOUBLE_EQ(back.header.screenFontFactor, c.factor) << c.name << c.screen;
     }
     ASSERT_TRUE(ExecuteSql("UPDATE Fmt SET W=NULL, X='' WHERE Fmt=? AND LBL=?", {f.Name(), HeaderLabel()}));
     ASSERT_TRUE(FormatStore::Load(f.Name(), 15360, FormatHeader{{}, 77, 0, 11}, back).ok);

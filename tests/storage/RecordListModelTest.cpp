@@ -53,3 +53,30 @@ TEST(RecordList, ShowsFieldsByTheirTypesNumbersTheRowsAndSortsWithAMark)
     EXPECT_EQ(m.rowCount(), 0);
     EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
 }
+
+TEST(RecordList, AColumnOfAnotherTableShowsTheFieldOfTheRecordWithThatId)
+{
+    test::TestHome home;
+    ASSERT_TRUE(ExecuteSql("CREATE TABLE 客户 (ID INTEGER, Name TEXT)"));
+    ASSERT_TRUE(ExecuteSql("CREATE TABLE 单据 (ID INTEGER, Ref INTEGER)"));
+    for (const QVariantList& row : {QVariantList{7, "客户甲"}, QVariantList{9, QVariant()}})
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 客户 VALUES(?, ?)", row));
+    for (const QVariantList& row : {QVariantList{1, 9}, QVariantList{2, 7}, QVariantList{3, 8}, QVariantList{4, 7}})
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 单据 VALUES(?, ?)", row));
+    const struct {
+        const char* field;
+        QStringList shown;  // for the slips 1 to 4
+    } cases[] = {
+        {"客户:Ref:Name", {"", "客户甲", "", "客户甲"}},  // a null name, no record 8
+        {"客户:Ref:Name:more", {"", "客户甲", "", "客户甲"}},
+        {"客户:Ref", {"", "", "", ""}},
+        {"客户:Missing:Name", {"", "", "", ""}},
+        {"没有这张表:Ref:Name", {"", "", "", ""}},
+    };
+    for (const auto& c : cases) {
+        RecordListModel m;
+        m.SetColumns({{"ID", "ID"}, {"", RecordListModel::kRunningNumberCaption}, {QString::fromUtf8(c.field), "客户"}});
+        ASSERT_TRUE(m.Fill("单据", {}, {}, "ID")) << c.field;
+        EXPECT_EQ(Column(m, 2), c.shown) << c.field;
+    }
+}

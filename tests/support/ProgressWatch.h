@@ -10,9 +10,8 @@
 
 namespace slip::test {
 
-// Watches the progress window while it lives: a clock that runs fast brings
-// the window up at once and lets every step refresh it, and the titles it
-// shows are noted in order.
+// Watches the progress window while it lives: a clock that runs fast lets
+// every step refresh it, and the titles it shows are noted in order.
 class ProgressWatch {
 public:
     ProgressWatch()

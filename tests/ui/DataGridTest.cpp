@@ -1,12 +1,15 @@
-#include "ui/DataGrid.h"
+#include "GridCells.h"
 
 #include "core/Units.h"
+#include "ui/DataGrid.h"
+#include "ui/FrozenColumnView.h"
 #include "ui/Progress.h"
 
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace slip;
 
@@ -16,43 +19,70 @@ int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel 
 
 // A list of `rows` empty rows under four captions, in a view 800 pixels wide.
 struct Grid {
-    explicit Grid(int rows) : model(rows, 4)
+    explicit Grid(int rows, bool frozen = false) : model(rows, 4)
     {
         model.setHorizontalHeaderLabels({"ID", "序号", "一个很长很长的标题", "备注"});
-        view.setModel(&model);
-        view.resize(800, 400);
+        view = frozen ? std::make_unique<FrozenColumnView>() : std::make_unique<QTableView>();
+        view->setModel(&model);
+        view->resize(800, 400);
     }
     void Set(int row, int column, const QString& text) { model.setItem(row, column, new QStandardItem(text)); }
-    int Cell(const QString& text) const { return QFontMetrics(view.font()).horizontalAdvance(text) + Pixels(100); }
-    int Caption(int column) const
+    // What a column adds to the room of its widest text: 100 twips.
+    int Padding(int column, const QString& widest) const
     {
-        return QFontMetrics(view.horizontalHeader()->font()).horizontalAdvance(model.horizontalHeaderItem(column)->text()) +
-               Pixels(100);
+        return test::TextRoom(*view, column) - QFontMetrics(view->font()).horizontalAdvance(widest);
     }
     QStandardItemModel model;
-    QTableView view;
+    std::unique_ptr<QTableView> view;
 };
 
 } // namespace
 
-TEST(FitGridColumns, EveryRowIsMeasuredTheCaptionOnlyBesideSomeTextAndNoColumnPassesHalfTheGrid)
+// The widest text of every row shows whole, with 100 twips to spare beside
+// the cell margins and grid line, in a plain and in a frozen-column view.
+TEST(FitGridColumns, TheWidestTextOfEveryRowShowsWholeWith100TwipsToSpare)
+{
+    const struct {
+        int rows;
+        int at;  // the row of the widest text
+        const char* text;
+    } cases[] = {
+        {5, 4, "客户11"},
+        {3, 0, "O'Brien"},
+        {6000, 4999, "LONGVALUE-0123456789"},
+        {2, 1, "第一行\n第二行更宽一些"},
+    };
+    for (bool frozen : {false, true})
+        for (const auto& c : cases) {
+            Grid g(c.rows, frozen);
+            for (int r = 0; r < c.rows; ++r) g.Set(r, 1, QString::number(r + 1));
+            g.Set(0, 3, "1");
+            g.Set(c.at, 3, QString::fromUtf8(c.text));
+            FitGridColumns(*g.view, 1, false);
+            EXPECT_EQ(test::CutShortCells(*g.view), QStringList()) << c.text;
+            const QString widest = QString::fromUtf8(c.text).split('\n').last();
+            EXPECT_GE(g.Padding(3, widest), Pixels(100)) << c.text;
+            EXPECT_LE(g.Padding(3, widest), Pixels(100) + 1) << c.text;
+        }
+}
+
+TEST(FitGridColumns, TheCaptionCountsOnlyBesideSomeTextAndNoColumnPassesHalfTheGrid)
 {
     Grid g(250);
     for (int r = 0; r < 250; ++r) g.Set(r, 1, QString::number(r + 1));
     g.Set(0, 3, "1");
-    g.Set(240, 3, "在第二百四十一行才出现的最宽的一段文字");
-    FitGridColumns(g.view, 1, false);
-    EXPECT_TRUE(g.view.isColumnHidden(0));
-    EXPECT_EQ(g.view.columnWidth(1), std::max(g.Cell("250"), g.Caption(1)));
-    EXPECT_EQ(g.view.columnWidth(2), Pixels(50)) << "nothing measured: the caption doesn't count alone";
-    EXPECT_EQ(g.view.columnWidth(3), g.Cell("在第二百四十一行才出现的最宽的一段文字")) << "a row far down counts";
+    FitGridColumns(*g.view, 1, false);
+    EXPECT_TRUE(g.view->isColumnHidden(0));
+    const QFontMetrics captions(g.view->horizontalHeader()->font());
+    EXPECT_GE(g.view->columnWidth(1), captions.horizontalAdvance("序号") + Pixels(100));
+    EXPECT_EQ(g.view->columnWidth(2), Pixels(50)) << "nothing measured: the caption doesn't count alone";
     g.Set(7, 2, QString(200, QChar(0x5BBD)));
-    FitGridColumns(g.view, 1, false);
-    EXPECT_EQ(g.view.columnWidth(2), 400);
+    FitGridColumns(*g.view, 1, false);
+    EXPECT_EQ(g.view->columnWidth(2), 400);
     // A list without rows measures its captions.
     Grid empty(0);
-    FitGridColumns(empty.view, 1, false);
-    EXPECT_EQ(empty.view.columnWidth(2), empty.Caption(2));
+    FitGridColumns(*empty.view, 1, false);
+    EXPECT_GE(empty.view->columnWidth(2), captions.horizontalAdvance("一个很长很长的标题") + Pixels(100));
 }
 
 TEST(FitGridColumns, ALongListCountsItsColumnsInTheProgressWindow)
@@ -67,7 +97,7 @@ TEST(FitGridColumns, ALongListCountsItsColumnsInTheProgressWindow)
         ProgressStart("before", 1);
         ProgressEnd();
         Grid g(c.rows);
-        FitGridColumns(g.view, 1, c.withProgress);
+        FitGridColumns(*g.view, 1, c.withProgress);
         EXPECT_EQ(ProgressPosition(), c.position) << c.rows;
         EXPECT_FALSE(ProgressWindowOpen());
     }

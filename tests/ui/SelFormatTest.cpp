@@ -72,7 +72,7 @@ TEST(SelFormat, AListThatCantBeReadIsToldWithItsStatement)
     EXPECT_EQ(chooser.choices->count(), 0);
 }
 
-TEST(SelFormat, ATypedNameLosesItsBlanksAndNoTextIsCancel)
+TEST(SelFormat, ATypedNameLosesItsBlanksAndWhatFollowsASeparatorAndNoTextIsCancel)
 {
     test::TestHome home;
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(' 旁观', 'x')", {}), 0);
@@ -85,7 +85,8 @@ TEST(SelFormat, ATypedNameLosesItsBlanksAndNoTextIsCancel)
     const struct {
         const char* typed;
         const char* answer;
-    } cases[] = {{" D1 ", "D1"}, {"\tD1\u3000", "D1"}, {" 旁观", " 旁观"}, {"", ""}, {"   ", ""}};
+    } cases[] = {{" D1 ", "D1"}, {"\tD1\u3000", "D1"}, {" 旁观", " 旁观"}, {"", ""}, {"   ", ""},
+                 {"副本｜二", "副本"}, {" D2｜｜x ", "D2"}, {"｜副本", ""}};
     for (const auto& c : cases) {
         Answer answer([&](SelFormat& d) {
             d.choices->setEditText(QString::fromUtf8(c.typed));
@@ -95,6 +96,6 @@ TEST(SelFormat, ATypedNameLosesItsBlanksAndNoTextIsCancel)
             << c.typed;
     }
     // No text is no name to check: it is a cancel, without a word.
-    EXPECT_EQ(checked, (QStringList{"D1", "D1", " 旁观"}));
+    EXPECT_EQ(checked, (QStringList{"D1", "D1", " 旁观", "副本", "D2"}));
     EXPECT_TRUE(prompts.shown.isEmpty());
 }

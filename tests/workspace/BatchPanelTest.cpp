@@ -1,5 +1,7 @@
 #include "BatchUiSupport.h"
+#include "GridCells.h"
 #include "ModalScript.h"
+#include "ProgressWatch.h"
 #include "ScriptedFileDialog.h"
 #include "ScriptedPrompter.h"
 #include "TestHome.h"
@@ -159,6 +161,31 @@ TEST_F(BatchPanelTest, AClosedColumnKeepsItsTextBoxAsTyped)
     w.panel->grid->horizontalHeader()->resizeSection(1, 80);
     w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(w.Value(1), "王五");
+}
+
+// Every record's values show whole, the widest far down too; a batch of
+// more than 200 rows is sized in the progress window, and an empty column is
+// no column the operator closed.
+TEST_F(BatchPanelTest, EveryRecordShowsWholeAndALongBatchIsSizedInTheProgressWindow)
+{
+    const struct {
+        int records;
+        bool counted;
+    } cases[] = {{5, false}, {300, true}};
+    for (const auto& c : cases) {
+        QString text = "户名,金额,备注,加急\r\n";
+        for (int r = 1; r <= c.records; ++r)
+            text += QStringLiteral("客户%1,%2,%3,\r\n").arg(r).arg(r * 11).arg(r == c.records - 1 ? "O'Brien LONGVALUE" : "备注");
+        ASSERT_TRUE(WriteBytes(csv, Gbk(text)));
+        ProgressWatch watch;
+        Window& w = Open();
+        ImportCsv(w, csv, QString::number(c.records + 1));
+        ASSERT_EQ(w.panel->Batch().RecordCount(), c.records);
+        EXPECT_EQ(CutShortCells(*w.panel->grid), QStringList()) << c.records;
+        EXPECT_EQ(watch.titles.contains("正在做交易数据表格进行格式设置……"), c.counted) << c.records;
+        for (int m = 0; m < w.panel->Batch().BoxColumnCount(); ++m) EXPECT_TRUE(w.panel->Batch().ColumnShown(m)) << m;
+        window.reset();
+    }
 }
 
 TEST_F(BatchPanelTest, DeletingRemovesTheSelectedRecordsAndClearingAllStopsTheBar)

@@ -20,6 +20,8 @@
 #include "workspace/MainWindow.h"
 #include "workspace/WebCatalogueDialog.h"
 
+#include "GridCells.h"
+
 #include <QTest>
 #include <QTimer>
 #include <QTableView>
@@ -95,16 +97,16 @@ protected:
         ASSERT_EQ(dlg.list->CurrentRow(), row);
     }
 
-    // Presses Cancel in the progress window once it shows `title`, and tells
-    // whether it did.
-    static void CancelProgressWhenShown(const QString& title, bool* cancelled)
+    // Closes the progress window once it shows `title`, and tells whether it
+    // did.
+    static void CloseProgressWhenShown(const QString& title, bool* cancelled)
     {
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, poll, [poll, title, cancelled] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* i = qobject_cast<Indicator*>(w);
                 if (!i || !i->isVisible() || i->LBL->text() != title) continue;
-                i->CancelButton->click();
+                i->close();
                 *cancelled = true;
                 poll->deleteLater();
                 return;
@@ -135,6 +137,10 @@ TEST_F(CatalogueWindow, FirstOpeningFetchesTheListAndPreviewsTheChosenEntry)
     EXPECT_EQ(dlg->windowTitle(), "可供下载的格式模板");
     QTRY_COMPARE(dlg->list->rowCount(), 4);
     EXPECT_EQ(server.hits("/kvw/fmt.asp"), 1);
+    // Every entry shows whole; the server's IDs and paths are not shown.
+    EXPECT_EQ(CutShortCells(*dlg->view), QStringList());
+    for (int c : {CatalogueListModel::IdColumn, CatalogueListModel::FilePathColumn, CatalogueListModel::PicturePathColumn})
+        EXPECT_TRUE(dlg->view->isColumnHidden(c)) << c;
     // The first entry (by category, then name) is current and ticked; it has no picture.
     EXPECT_EQ(Ticks(*dlg), (QStringList{"√", "", "", ""}));
     EXPECT_TRUE(dlg->preview->noPicture->isVisible());
@@ -195,9 +201,10 @@ TEST_F(CatalogueWindow, TheKeywordBoxOpensWithTheStoredKeywordAndNoHint)
     }
 }
 
-TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavingNothing)
+TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndClosingItStopsThemLeavingNothing)
 {
-    // Far slower than any wait of the test: only the Cancel ends these downloads.
+    // Far slower than any wait of the test: only closing the progress window
+    // ends these downloads.
     server.setRoute(QStringLiteral("/pic/slow.jpg"), {200, JpegBytes(Qt::red), "image/jpeg", 60000ms});
     server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 60000ms});
     ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "慢格式", "/fmt/slow.tvq", "/pic/slow.jpg", {}},
@@ -206,7 +213,7 @@ TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavi
     QTRY_COMPARE(dlg->list->rowCount(), 2);
     // The preview picture of the slow entry.
     bool cancelled = false;
-    CancelProgressWhenShown("正在下载...", &cancelled);
+    CloseProgressWhenShown("正在下载...", &cancelled);
     ClickRow(*dlg, "慢格式");
     QTRY_VERIFY(!dlg->IsBusy());
     EXPECT_TRUE(cancelled);
@@ -214,7 +221,7 @@ TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndItsCancelStopsThemLeavi
     EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/slow.jpg")));
     // The entry itself: nothing imported, no file left.
     cancelled = false;
-    CancelProgressWhenShown("正在下载...", &cancelled);
+    CloseProgressWhenShown("正在下载...", &cancelled);
     const FormatImportResult r = dlg->DownInputFmt();
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(r.ok);

