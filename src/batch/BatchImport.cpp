@@ -102,13 +102,6 @@ ImportResult Failed(const QString& error)
     return r;
 }
 
-ImportResult Cancelled()
-{
-    ImportResult r;
-    r.cancelled = true;
-    return r;
-}
-
 // Evaluates every record of the range against the source.
 ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& source, const ImportRange& range,
                          const QString& marker, ProgressReporter& progress)
@@ -118,7 +111,6 @@ ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& sourc
     progress.Start(kReadTitle, count);
     out.records.reserve(count);
     for (int k = 1; k <= count; ++k) {
-        if (k % 256 == 0 && progress.Cancelled()) return Cancelled();
         const qint64 line = RecordFirstRow(range, k);
         QStringList values;
         values.reserve(prepared.entries.size());
@@ -127,7 +119,6 @@ ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& sourc
         out.records << values;
         progress.Step(1, QStringLiteral("pages"));
     }
-    if (progress.Cancelled()) return Cancelled();
     out.columns = prepared.columns;
     return out;
 }
@@ -199,8 +190,7 @@ ImportResult ImportExcelRows(const QString& path, const QString& sheet, const Im
     if (ImportFileKindOf(path) != ImportFileKind::Workbook) return Failed(WorkbookTypeError());
     const PreparedMaps prepared = PrepareMaps(maps);
     progress.Start(kReadTitle, 100);
-    const SheetRead sheetRead = ReadWorksheet(path, sheet, WantedCells(prepared, range), progress);
-    if (progress.Cancelled()) return Cancelled();
+    const SheetRead sheetRead = ReadWorksheet(path, sheet, WantedCells(prepared, range));
     if (!sheetRead.ok()) return Failed(sheetRead.error);
     const SheetSource source(sheetRead.cells);
     return FillRecords(prepared, source, range, lineBreakMarker, progress);

@@ -58,10 +58,9 @@ QString UnknownErrorText(int number);
 // batch data set at once, or why nothing was read.
 struct ImportResult {
     QString error;           // "" after a complete import
-    bool cancelled = false;  // the operator cancelled: nothing was read
     QVector<BatchColumn> columns;
     QVector<QStringList> records;
-    bool ok() const { return error.isEmpty() && !cancelled; }
+    bool ok() const { return error.isEmpty(); }
 };
 
 // Reads a CSV file for the batch data set: one record per linesPerRecord
@@ -70,7 +69,7 @@ struct ImportResult {
 // Rows beyond the file's last record give only the literals of their maps.
 // Lines per record below 1, a path not ending in .csv, a file that can't be
 // read, decoded, or whose quotes don't pair give an error. Runs on any
-// thread; stops early when the progress reports Cancelled().
+// thread.
 ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const ImportMaps& maps,
                            const QString& lineBreakMarker, ProgressReporter& progress);
 

@@ -304,7 +304,7 @@ constexpr rlim_t kXlsWriterMemoryLimit = 2048ULL * 1024 * 1024;
 
 // Runs the writer on `input` into `path`; "" when it wrote `rows` rows, else
 // what went wrong, for the operator. The window's events go on meanwhile.
-QString RunXlsWriter(const QByteArray& input, const QString& path, int rows, ProgressReporter& progress)
+QString RunXlsWriter(const QByteArray& input, const QString& path, int rows)
 {
     const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kXlsWriterName;
     if (!QFileInfo(script).isFile() || !QFileInfo(kPython).isExecutable())
@@ -335,24 +335,17 @@ QString RunXlsWriter(const QByteArray& input, const QString& path, int rows, Pro
         stopped = true;
         writer.kill();
     });
-    QTimer cancelPoll;
-    QObject::connect(&cancelPoll, &QTimer::timeout, &loop, [&] {
-        if (!progress.Cancelled()) return;
-        stopped = true;
-        writer.kill();
-    });
     writer.start();
     if (!writer.waitForStarted(10000)) return QStringLiteral("写Excel 97-2003工作簿的程序无法启动。");
     writer.write(input);
     writer.closeWriteChannel();
     deadline.start(int(kXlsWriterTimeLimitMs));
-    cancelPoll.start(50);
     if (writer.state() != QProcess::NotRunning) loop.exec();
     if (writer.state() != QProcess::NotRunning) {
         writer.kill();
         writer.waitForFinished();
     }
-    if (stopped) return progress.Cancelled() ? QStringLiteral("已取消") : QStringLiteral("写工作簿超时。");
+    if (stopped) return QStringLiteral("写工作簿超时。");
     const QByteArray answer = writer.readAllStandardOutput().trimmed();
     if (writer.exitStatus() != QProcess::NormalExit || writer.exitCode() != 0 ||
         answer != "ok " + QByteArray::number(rows))
@@ -530,7 +523,7 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
     }
     const QString tempPath = temp.fileName();
     temp.close();
-    const QString failure = RunXlsWriter(input, tempPath, plan.visibleRows, progress);
+    const QString failure = RunXlsWriter(input, tempPath, plan.visibleRows);
     progress.End();
     if (!failure.isEmpty()) return Failed(kSaveFailed + QStringLiteral("\r\n") + failure);
     if (!SaveCopy(tempPath, path)) return Failed(kSaveFailed);

@@ -59,34 +59,33 @@ QString CheckedPath(const QString& path, WorkbookKind& kind)
 
 } // namespace
 
-SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress)
+SheetNames ListWorksheets(const QString& path)
 {
     WorkbookKind kind = WorkbookKind::None;
     if (!CheckedPath(path, kind).isEmpty()) return {WorkbookDamagedError(), {}};
     SheetNames names =
-        kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path, progress) : workbook::ListXlsxSheets(path);
+        kind == WorkbookKind::Xls ? workbook::ListXlsSheets(path) : workbook::ListXlsxSheets(path);
     if (!names.ok()) names = {WorkbookDamagedError(), {}};
     return names;
 }
 
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
-                        const ProgressReporter& progress)
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted)
 {
     WorkbookKind kind = WorkbookKind::None;
     if (QString e = CheckedPath(path, kind); !e.isEmpty()) return {e, {}};
     if (sheet.isEmpty()) return {SheetNameError(), {}};
-    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, wanted, progress)
-                                     : workbook::ReadXlsxSheet(path, sheet, wanted, progress);
+    return kind == WorkbookKind::Xls ? workbook::ReadXlsSheet(path, sheet, wanted)
+                                     : workbook::ReadXlsxSheet(path, sheet, wanted);
 }
 
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
-                         int firstColumn, int lastColumn, const ProgressReporter& progress)
+                         int firstColumn, int lastColumn)
 {
     CellRange out;
     firstRow = std::max(1, firstRow);
     firstColumn = std::max(1, firstColumn);
     if (lastRow < firstRow || lastColumn < firstColumn) return out;
-    SheetRead read = ReadWorksheet(path, sheet, {lastRow, lastColumn, {}, {}}, progress);
+    SheetRead read = ReadWorksheet(path, sheet, {lastRow, lastColumn, {}, {}});
     if (!read.ok()) {
         out.error = read.error;
         return out;

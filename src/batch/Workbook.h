@@ -1,5 +1,4 @@
 #pragma once
-#include "core/ProgressReporter.h"
 
 #include <QHash>
 #include <QSet>
@@ -52,7 +51,7 @@ struct SheetNames {
 // The worksheets of a workbook, in the workbook's order, for the worksheet
 // chooser. Chart sheets are not listed: they hold no cells to import. Any
 // failure (no file, no workbook, a damaged one) gives WorkbookDamagedError().
-SheetNames ListWorksheets(const QString& path, const ProgressReporter& progress = NoProgress());
+SheetNames ListWorksheets(const QString& path);
 
 // Which cells a read keeps: rows 1..lastRow and columns 1..lastColumn (0: no
 // limit), and when listed, only those rows and columns. A read stops after
@@ -85,9 +84,7 @@ struct SheetRead {
 // " HH:mm:ss" when its format shows a time, a time alone as HH:mm:ss; a
 // Boolean as TRUE or FALSE; an error value as its code (#DIV/0!); a formula as
 // its last computed value.
-// A read the operator cancelled (progress.Cancelled()) gives no cells.
-SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted = {},
-                        const ProgressReporter& progress = NoProgress());
+SheetRead ReadWorksheet(const QString& path, const QString& sheet, const CellsWanted& wanted = {});
 
 struct CellRange {
     QString error;
@@ -98,7 +95,7 @@ struct CellRange {
 // A block of cells as text (the preview of the mapping dialog); rows and
 // columns from 1, both ends included.
 CellRange ReadSheetRange(const QString& path, const QString& sheet, int firstRow, int lastRow,
-                         int firstColumn, int lastColumn, const ProgressReporter& progress = NoProgress());
+                         int firstColumn, int lastColumn);
 
 // A number as a sheet shows it: whole numbers below 10^16 in full digits,
 // others with at most 15 significant digits and never with an exponent.

@@ -5,13 +5,11 @@
 namespace slip::workbook {
 
 SheetNames ListXlsxSheets(const QString& path);
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
-                        const ProgressReporter& progress);
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted);
 
 // Through the reader process.
-SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress);
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
-                       const ProgressReporter& progress);
+SheetNames ListXlsSheets(const QString& path);
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted);
 
 // The reader process itself: "list <path>" or "read <path> <sheet> <lastRow>
 // <lastColumn>", answering on its standard output. Its main calls this.

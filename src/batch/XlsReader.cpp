@@ -172,8 +172,8 @@ QByteArray Encode(const QString& error, const QStringList* names, const SheetCel
 }
 
 // Runs the reader with the arguments. No value when it could not be started,
-// crashed, hit a limit, overran the time or was cancelled.
-std::optional<QByteArray> RunReader(const QStringList& arguments, const ProgressReporter& progress)
+// crashed, hit a limit or overran the time.
+std::optional<QByteArray> RunReader(const QStringList& arguments)
 {
     QProcess reader;
     reader.setProgram(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kReaderName);
@@ -206,7 +206,7 @@ std::optional<QByteArray> RunReader(const QStringList& arguments, const Progress
     while (reader.state() != QProcess::NotRunning) {
         reader.waitForReadyRead(50);
         bytes += reader.readAllStandardOutput();
-        if (bytes.size() > kMaxReaderOutput || clock.elapsed() > kReaderTimeLimitMs || progress.Cancelled()) {
+        if (bytes.size() > kMaxReaderOutput || clock.elapsed() > kReaderTimeLimitMs) {
             reader.kill();
             reader.waitForFinished();
             return std::nullopt;
@@ -233,10 +233,10 @@ bool DecodeEnd(QDataStream& in)
 
 } // namespace
 
-SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress)
+SheetNames ListXlsSheets(const QString& path)
 {
     SheetNames out;
-    const auto bytes = RunReader({QStringLiteral("list"), path}, progress);
+    const auto bytes = RunReader({QStringLiteral("list"), path});
     if (bytes) {
         QDataStream in(*bytes);
         if (DecodeHead(in, out.error)) {
@@ -247,13 +247,11 @@ SheetNames ListXlsSheets(const QString& path, const ProgressReporter& progress)
     return {WorkbookDamagedError(), {}};
 }
 
-SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
-                       const ProgressReporter& progress)
+SheetRead ReadXlsSheet(const QString& path, const QString& sheet, const CellsWanted& wanted)
 {
     SheetRead out;
     const auto bytes = RunReader({QStringLiteral("read"), path, sheet, QString::number(std::max(0, wanted.lastRow)),
-                                  QString::number(std::max(0, wanted.lastColumn))},
-                                 progress);
+                                  QString::number(std::max(0, wanted.lastColumn))});
     if (bytes) {
         QDataStream in(*bytes);
         if (DecodeHead(in, out.error)) {

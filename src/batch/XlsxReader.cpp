@@ -446,14 +446,13 @@ private:
 // Stops after the last wanted row (rows come in order).
 class SheetParser : public ExpatParser<SheetParser> {
 public:
-    SheetParser(const SheetContext& ctx, const CellsWanted& wanted, const ProgressReporter& progress,
-                SheetCells& cells, QVector<SharedCell>& shared)
-        : ctx_(ctx), wanted_(wanted), progress_(progress), cells_(cells), shared_(shared)
+    SheetParser(const SheetContext& ctx, const CellsWanted& wanted, SheetCells& cells, QVector<SharedCell>& shared)
+        : ctx_(ctx), wanted_(wanted), cells_(cells), shared_(shared)
     {
     }
 
     // False on broken XML, a damaged part, a shared string index that is no
-    // number, more cells than kMaxCellsKept, or a cancelled read.
+    // number or more cells than kMaxCellsKept.
     bool Read(PartDevice& part) { return Parse(part); }
 
     void OnStart(QLatin1StringView name, const XML_Char** atts)
@@ -472,7 +471,6 @@ public:
             row_ = ok && n > 0 ? n : row_ + 1;
             column_ = 0;
             if (row_ > kMaxSheetRow || (wanted_.lastRow > 0 && row_ > wanted_.lastRow)) return Stop(false);
-            if (++rowsRead_ % 1024 == 0 && progress_.Cancelled()) return Stop(true);
         } else if (name == QLatin1StringView("c")) {
             int refColumn = 0, refRow = 0;
             if (const char* r = Attribute(atts, "r")) ParseCellRef(r, refColumn, refRow);
@@ -521,12 +519,10 @@ public:
 private:
     const SheetContext& ctx_;
     const CellsWanted& wanted_;
-    const ProgressReporter& progress_;
     SheetCells& cells_;
     QVector<SharedCell>& shared_;
     int row_ = 0;
     int column_ = 0;
-    int rowsRead_ = 0;
     qsizetype kept_ = 0;
     // The cell being read.
     bool inCell_ = false;
@@ -601,8 +597,7 @@ SheetNames ListXlsxSheets(const QString& path)
     return out;
 }
 
-SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted,
-                        const ProgressReporter& progress)
+SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWanted& wanted)
 {
     SheetRead out;
     auto zip = OpenPackage(path, out.error);
@@ -629,7 +624,7 @@ SheetRead ReadXlsxSheet(const QString& path, const QString& sheet, const CellsWa
     if (!damaged) {
         PartDevice part(zip->get(), chosen->part, kMaxPartBytes);
         const SheetContext ctx{&styles, pkg->date1904};
-        damaged = !part.Found() || !SheetParser(ctx, wanted, progress, out.cells, shared).Read(part);
+        damaged = !part.Found() || !SheetParser(ctx, wanted, out.cells, shared).Read(part);
     }
     if (!damaged && !shared.isEmpty()) {
         QSet<int> indexes;

@@ -14,9 +14,6 @@ public:
     // another non-empty unit becomes the new title.
     virtual void Step(int step = 1, const QString& unit = QString()) { (void)step; (void)unit; }
     virtual void End() {}
-    // True when the operator asked to stop: the work stops at its next
-    // sound point and leaves nothing half done.
-    virtual bool Cancelled() const { return false; }
 };
 
 // A reporter that reports nothing, for callers that have no window.

@@ -103,8 +103,13 @@ TextReadResult ReadTextFile(const QString& path, bool deleteAfter, const TextRea
         result.text = std::move(text);
         return result;
     }
-    result.error = QStringLiteral("无法打开下载文档：\r\n") + QDir::toNativeSeparators(path);
+    result.error = OpenDownloadError(path);
     return result;
+}
+
+QString OpenDownloadError(const QString& path)
+{
+    return QStringLiteral("无法打开下载文档：\r\n") + QDir::toNativeSeparators(path);
 }
 
 } // namespace slip

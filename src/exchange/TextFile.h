@@ -69,9 +69,12 @@ struct TextReadRetry {
 struct TextReadResult {
     bool ok = false;
     QString text;
-    QString error;      // "无法打开下载文档：" CR LF path, when !ok
+    QString error;      // OpenDownloadError(path), when !ok
     int attempts = 0;
 };
+
+// "无法打开下载文档：" CR LF and the path: a file to import that can't be had.
+QString OpenDownloadError(const QString& path);
 
 // Reads the whole file, decoded by DecodeText off the window's thread, retrying while it is missing,
 // unreadable or empty (a file still being produced). With deleteAfter the

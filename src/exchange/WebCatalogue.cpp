@@ -207,6 +207,7 @@ WebDownload DownloadPreviewPicture(const WebFormatRecord& entry, ProgressReporte
         HttpDownloadFile(entry.pPath, result.path, timeout, progress, cancelled, LooksLikePicture);
     result.ok = file.ok;
     result.error = file.error;
+    result.cancelled = file.cancelled;
     if (!file.ok) result.path.clear();
     return result;
 }
@@ -247,11 +248,11 @@ WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReport
     const HttpFileResult file = HttpDownloadFile(entry.fPath, templatePath, timeout, progress, cancelled,
                                                  LooksLikeExchangeFile);
     if (!file.ok) {
-        result.cancelled = file.cancelled;
         result.error = file.detail == QStringLiteral("内容无法识别")
                            ? QStringLiteral("下载的文件不是进账单格式文件！")
                            : QStringLiteral("格式“") + entry.name + QStringLiteral("”下载失败：") + file.error;
         if (file.error == NoServerAddressError()) result.error = file.error;
+        if (file.cancelled) result.error = OpenDownloadError(templatePath);
         return result;
     }
 
@@ -259,14 +260,6 @@ WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReport
     if (!entry.pPath.isEmpty()) {
         const HttpFileResult picture =
             HttpDownloadFile(entry.pPath, picturePath, timeout, progress, cancelled, LooksLikePicture);
-        // Cancelled while the picture came: the whole download is, and the
-        // template goes again so nothing of it is left for an import.
-        if (picture.cancelled) {
-            QFile::remove(templatePath);
-            result.error = QStringLiteral("格式“") + entry.name + QStringLiteral("”下载失败：") + picture.error;
-            result.cancelled = true;
-            return result;
-        }
         havePicture = picture.ok;
     }
     if (!havePicture && (QFileInfo::exists(picturePath) || QFileInfo(picturePath).isSymLink()))

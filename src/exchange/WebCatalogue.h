@@ -84,6 +84,7 @@ struct WebDownload {
     QString path;     // the local file, inside DownloadFolder()
     QString error;
     bool fromCache = false;
+    bool cancelled = false;  // the cancel check stopped it
 };
 
 // The local file of an entry's preview picture: the last "/" part of pPath,
@@ -103,7 +104,6 @@ struct WebFormatDownload {
     QString templatePath;   // the exchange file to import; empty unless ok
     QString picturePath;    // the picture beside it; empty when there is none
     QString error;
-    bool cancelled = false; // the cancel check stopped it: nothing of it is left
 };
 
 // The two local names of an entry: FileSafeName(name) + ".tvq" and + ".jpg"
@@ -116,10 +116,11 @@ QString WebPicturePath(const WebFormatRecord& entry);
 // Downloads an entry's exchange file and picture into Temp for the import.
 // ok only when a fresh exchange file (starting with its magic line) was
 // written: a failed download never hands on a file, not even an older one of
-// the same name. A picture that can't be had is no failure, but an older
+// the same name; when the cancel check stopped it the error is
+// OpenDownloadError of the template's path, as the import would find it. A
+// picture that can't be had, cancelled or not, is no failure, but an older
 // picture of the same name is removed so the import can't take it for this
-// entry's. A download the cancel check stops, at either file, fails and
-// leaves neither file.
+// entry's.
 WebFormatDownload DownloadWebFormat(const WebFormatRecord& entry, ProgressReporter& progress,
                                     std::chrono::milliseconds timeout = std::chrono::seconds(60),
                                     const CancelCheck& cancelled = {});

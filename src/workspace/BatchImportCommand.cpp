@@ -67,7 +67,6 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
             result.error = UnsupportedImportFileError();
     });
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
-    if (result.cancelled) return false;
     if (!result.ok()) {
         MsgBox(result.error, PromptIcon::None);
         return false;

@@ -31,8 +31,7 @@ ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& pr
     }
     case ImportFileKind::Workbook: {
         progress.Start(QStringLiteral("正在读取EXCEL数据……"), kImportPreviewRows + 1);
-        CellRange cells =
-            ReadSheetRange(source.path, source.sheet, 1, kImportPreviewRows, 1, kImportPreviewColumns, progress);
+        CellRange cells = ReadSheetRange(source.path, source.sheet, 1, kImportPreviewRows, 1, kImportPreviewColumns);
         return {cells.error, std::move(cells.rows)};
     }
     default: return {UnsupportedImportFileError(), {}};

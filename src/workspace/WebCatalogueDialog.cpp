@@ -293,8 +293,9 @@ void WebCatalogueDialog::ShowPreview()
     }
     if (!self) return;
     SetBusy(false);
-    // The entry shown may not be the one asked for any more.
-    if (!HasCurrentEntry() || CurrentEntry().pPath != entry.pPath) return;
+    // The entry shown may not be the one asked for any more; a download the
+    // operator stopped leaves the preview as it was.
+    if (!HasCurrentEntry() || CurrentEntry().pPath != entry.pPath || got.cancelled) return;
     ShowPicture(got.ok ? got.path : QString());
 }
 
@@ -338,11 +339,11 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     }
     if (!self) return none;
     if (!download.ok) {
-        // A download the operator cancelled needs no word.
-        const bool cancelled = closeWhenIdle_ || download.cancelled;
+        // A window already closed has no one left to tell.
+        const bool closed = closeWhenIdle_;
         SetBusy(false);
         statusLabel->setText(download.error);
-        if (!cancelled) MsgBox(download.error, PromptIcon::Warning);
+        if (!closed) MsgBox(download.error, PromptIcon::Warning);
         FormatImportResult failed;
         failed.error = download.error;
         return failed;

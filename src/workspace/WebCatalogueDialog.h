@@ -112,7 +112,7 @@ private:
     void ShowPicture(const QString& path);
     void MakeCurrent(int row);
     // Whether a download under way is to stop: this window is going, or the
-    // operator cancelled or closed the progress window.
+    // operator closed the progress window.
     CancelCheck DownloadCancelled();
 
     OpenFormatFn openFormat_;

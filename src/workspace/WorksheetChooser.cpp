@@ -130,7 +130,7 @@ void WorksheetChooser::ShowPreview()
     CellRange cells;
     if (!RunWithProgress([&](ProgressReporter& progress) {
             progress.Start(QStringLiteral("正在读取EXCEL数据……"), kPreviewRows + 1);
-            cells = ReadSheetRange(path_, sheet, 1, kPreviewRows, 1, kPreviewColumns, progress);
+            cells = ReadSheetRange(path_, sheet, 1, kPreviewRows, 1, kPreviewColumns);
         }))
         cells.error = WorkbookDamagedError();
     previewModel_->SetRows(cells.ok() ? cells.rows : QVector<QStringList>{});
@@ -148,7 +148,7 @@ QString ChooseWorksheet(QWidget* parent, const QString& workbookPath)
     SheetNames names;
     if (!RunWithProgress([&](ProgressReporter& progress) {
             progress.Start(QStringLiteral("正在读取EXCEL文件数据……"), 100);
-            names = ListWorksheets(workbookPath, progress);
+            names = ListWorksheets(workbookPath);
         }))
         names.error = WorkbookDamagedError();
     if (!names.ok()) {

@@ -217,43 +217,53 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
     ASSERT_TRUE(WriteBytes(older, ExchangeFile("older")));
     server.setRoute("/fmt/page.tvq", {200, "<html>maintenance</html>"});
     server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", kSilentServerDelay});
-    for (const char* path : {"/fmt/missing.tvq", "/fmt/page.tvq", "/fmt/slow.tvq"}) {
-        const auto timeout = QByteArray(path) == "/fmt/slow.tvq" ? kShortTimeout : kAnswerTimeout;
-        const WebFormatDownload d = DownloadWebFormat(Entry(QStringLiteral("工行"), path, "/pic/a.jpg"), progress, timeout);
-        EXPECT_FALSE(d.ok) << path;
-        EXPECT_TRUE(d.templatePath.isEmpty()) << path;
+    // The operator stops a download once the server holds its request.
+    const auto stopped = [this] { return server.hits("/fmt/slow.tvq") > 0; };
+    const struct {
+        const char* path;
+        std::chrono::milliseconds timeout;
+        CancelCheck cancelled;
+        QString error;  // "" for any
+    } cases[] = {
+        {"/fmt/missing.tvq", kAnswerTimeout, {}, {}},
+        {"/fmt/page.tvq", kAnswerTimeout, {}, {}},
+        {"/fmt/slow.tvq", kShortTimeout, {}, {}},
+        // Stopped: what the import says of a template it can't open.
+        {"/fmt/slow.tvq", kAnswerTimeout, stopped, QStringLiteral("无法打开下载文档：\r\n") + QDir::toNativeSeparators(older)},
+    };
+    for (const auto& c : cases) {
+        const WebFormatDownload d =
+            DownloadWebFormat(Entry(QStringLiteral("工行"), c.path, "/pic/a.jpg"), progress, c.timeout, c.cancelled);
+        EXPECT_FALSE(d.ok) << c.path;
+        EXPECT_TRUE(d.templatePath.isEmpty()) << c.path;
         EXPECT_FALSE(d.error.isEmpty());
+        if (!c.error.isEmpty()) EXPECT_EQ(d.error, c.error);
         EXPECT_EQ(FileBytes(older), ExchangeFile("older"));
     }
     EXPECT_EQ(server.hits("/pic/a.jpg"), 0) << "no picture is fetched for a template that failed";
 }
 
-TEST_F(CatalogueDownload, ACancelWhileThePictureComesLeavesNeitherFile)
-{
-    server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
-    // The picture never comes within the test: only the cancel ends the wait.
-    server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", kSilentServerDelay});
-    // The operator cancels once the template is in and the picture is awaited.
-    const auto cancelled = [this] { return server.hits("/pic/slow.jpg") > 0; };
-    const WebFormatDownload d =
-        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/slow.jpg"), progress, kAnswerTimeout, cancelled);
-    EXPECT_FALSE(d.ok);
-    EXPECT_TRUE(d.cancelled);
-    EXPECT_TRUE(d.templatePath.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.tvq"))));
-    EXPECT_FALSE(QFileInfo::exists(Temp(QStringLiteral("工行.jpg"))));
-}
-
 TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenForIt)
 {
     const QString stale = Temp(QStringLiteral("工行.jpg"));
-    ASSERT_TRUE(WriteBytes(stale, kJpeg));
     server.setRoute("/fmt/gh.tvq", {200, ExchangeFile("gh")});
-    const WebFormatDownload d =
-        DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", "/pic/missing.jpg"), progress, kAnswerTimeout);
-    ASSERT_TRUE(d.ok);
-    EXPECT_TRUE(d.picturePath.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(stale));
+    // The picture never comes within the test: only the cancel ends the wait.
+    server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", kSilentServerDelay});
+    // The operator stops it once the template is in and the picture is awaited.
+    const auto stopped = [this] { return server.hits("/pic/slow.jpg") > 0; };
+    const struct {
+        const char* pPath;
+        CancelCheck cancelled;
+    } cases[] = {{"/pic/missing.jpg", {}}, {"/pic/slow.jpg", stopped}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteBytes(stale, kJpeg));
+        const WebFormatDownload d =
+            DownloadWebFormat(Entry(QStringLiteral("工行"), "/fmt/gh.tvq", c.pPath), progress, kAnswerTimeout, c.cancelled);
+        ASSERT_TRUE(d.ok) << c.pPath;
+        EXPECT_EQ(d.templatePath, Temp(QStringLiteral("工行.tvq")));
+        EXPECT_TRUE(d.picturePath.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(stale)) << c.pPath;
+    }
 }
 
 TEST_F(CatalogueDownload, HostileEntriesNeverWriteOutsideTemp)

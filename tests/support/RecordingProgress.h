@@ -6,7 +6,7 @@
 
 namespace slip::test {
 
-// Records what an operation reports to its progress window; cancels when told to.
+// Records what an operation reports to its progress window.
 struct RecordingProgress : ProgressReporter {
     void Start(const QString& title, int total) override
     {
@@ -16,7 +16,6 @@ struct RecordingProgress : ProgressReporter {
         open = true;
     }
     void Step(int step, const QString& unit) override { stepped += step, units << unit; }
-    bool Cancelled() const override { return cancel; }
     void End() override
     {
         ++ends;
@@ -27,7 +26,7 @@ struct RecordingProgress : ProgressReporter {
     int starts = 0;
     int ends = 0;
     int stepped = 0;
-    bool open = false, cancel = false;
+    bool open = false;
 };
 
 } // namespace slip::test

@@ -97,15 +97,17 @@ protected:
         ASSERT_EQ(dlg.list->CurrentRow(), row);
     }
 
-    // Closes the progress window once it shows `title`, and tells whether it
-    // did.
-    static void CloseProgressWhenShown(const QString& title, bool* cancelled)
+    // Closes the download's progress window once the server has been asked
+    // for `route` again, and tells whether it did.
+    void CloseProgressOnceAsked(const QString& route, bool* cancelled)
     {
         auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, title, cancelled] {
+        const int before = server.hits(route);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, route, before, cancelled] {
+            if (server.hits(route) == before) return;
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* i = qobject_cast<Indicator*>(w);
-                if (!i || !i->isVisible() || i->LBL->text() != title) continue;
+                if (!i || !i->isVisible() || i->LBL->text() != QStringLiteral("正在下载...")) continue;
                 i->close();
                 *cancelled = true;
                 poll->deleteLater();
@@ -205,31 +207,58 @@ TEST_F(CatalogueWindow, DownloadsShowTheProgressWindowAndClosingItStopsThemLeavi
 {
     // Far slower than any wait of the test: only closing the progress window
     // ends these downloads.
-    server.setRoute(QStringLiteral("/pic/slow.jpg"), {200, JpegBytes(Qt::red), "image/jpeg", 60000ms});
+    for (const char* slow : {"/pic/slow.jpg", "/pic/slow2.jpg"})
+        server.setRoute(QString::fromLatin1(slow), {200, JpegBytes(Qt::red), "image/jpeg", 60000ms});
     server.setRoute(QStringLiteral("/fmt/slow.tvq"), {200, Template("慢"), "text/plain", 60000ms});
     ASSERT_TRUE(ReplaceWebFormats({WebFormatRecord{0, "银行", "慢格式", "/fmt/slow.tvq", "/pic/slow.jpg", {}},
-                                   WebFormatRecord{0, "银行", "快格式", "/fmt/gh.tvq", "", {}}}));
+                                   WebFormatRecord{0, "银行", "慢图格式", "/fmt/gh.tvq", "/pic/slow2.jpg", {}},
+                                   WebFormatRecord{0, "银行", "快格式", "/fmt/gh.tvq", "/pic/gh.jpg", {}}}));
+    // Its preview is at hand: only the import asks for the slow picture.
+    ASSERT_TRUE(QDir().mkpath(DataFile("Temp")));
+    ASSERT_TRUE(WriteBytes(DataFile("Temp/slow2.jpg"), JpegBytes(Qt::blue)));
     auto dlg = Open();
-    QTRY_COMPARE(dlg->list->rowCount(), 2);
-    // The preview picture of the slow entry.
+    QTRY_COMPARE(dlg->list->rowCount(), 3);
+    ClickRow(*dlg, "快格式");
+    ASSERT_TRUE(dlg->preview->picture->isVisible());
+    // The preview picture of the slow entry: the former preview stays.
     bool cancelled = false;
-    CloseProgressWhenShown("正在下载...", &cancelled);
+    CloseProgressOnceAsked("/pic/slow.jpg", &cancelled);
     ClickRow(*dlg, "慢格式");
     QTRY_VERIFY(!dlg->IsBusy());
     EXPECT_TRUE(cancelled);
-    EXPECT_TRUE(dlg->preview->noPicture->isVisible());
+    EXPECT_TRUE(dlg->preview->picture->isVisible());
+    EXPECT_FALSE(dlg->preview->noPicture->isVisible());
     EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/slow.jpg")));
-    // The entry itself: nothing imported, no file left.
-    cancelled = false;
-    CloseProgressWhenShown("正在下载...", &cancelled);
-    const FormatImportResult r = dlg->DownInputFmt();
-    EXPECT_TRUE(cancelled);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(FormatStore::Exists("慢格式"));
-    EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/慢格式.tvq")));
-    EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/慢格式.jpg")));
-    EXPECT_TRUE(prompts.shown.isEmpty()) << "a cancelled download needs no word";
-    EXPECT_TRUE(dlg->importButton->isEnabled());
+    // The entries themselves; neither leaves a picture.
+    const struct {
+        QString name;
+        QString awaited;  // the request the progress window is closed on
+        QStringList said;
+        bool imported;
+    } cases[] = {
+        // Stopped at the template: nothing imported, and the import's word
+        // for a template it can't open.
+        {"慢格式", "/fmt/slow.tvq",
+         {"无法打开下载文档：\r\n" + QDir::toNativeSeparators(DataFile("Temp/慢格式.tvq"))}, false},
+        // Stopped at the picture: the format comes without it.
+        {"慢图格式", "/pic/slow2.jpg", {"格式“慢图格式”导入成功,立即调用此格式？"}, true},
+    };
+    for (const auto& c : cases) {
+        if (dlg->CurrentEntry().name != c.name) ClickRow(*dlg, c.name);
+        prompts.shown.clear();
+        prompts.answers = {PromptAnswer::No};
+        cancelled = false;
+        CloseProgressOnceAsked(c.awaited, &cancelled);
+        const FormatImportResult r = dlg->DownInputFmt();
+        EXPECT_TRUE(cancelled) << c.awaited.toStdString();
+        EXPECT_EQ(r.ok, c.imported);
+        EXPECT_EQ(FormatStore::Exists(c.name), c.imported);
+        EXPECT_EQ(prompts.shown, c.said);
+        EXPECT_EQ(QFileInfo::exists(DataFile("Temp/" + c.name + ".tvq")), c.imported);
+        EXPECT_FALSE(QFileInfo::exists(DataFile("Temp/" + c.name + ".jpg")));
+        EXPECT_TRUE(BackgroundStore::ExistingPicture(c.name).isEmpty());
+        EXPECT_TRUE(dlg->importButton->isEnabled());
+    }
 }
 
 TEST_F(CatalogueWindow, AHugeListIsStoredAndShownWhileTheWindowsKeepAnswering)
