@@ -40,11 +40,11 @@ QString AmountCellText(const QString& text, const DataType& type, QChar currency
 
 // Whether a box of this type can show the value it holds within its
 // rectangle: an amount in cells has no more figures than cells (the currency
-// character gives up its cell first), upper-case digits fill no more cells
-// than the box has and have a cell for every figure (no minus), money words
-// reach no further than their largest unit. An amount a box can't show is
-// kept as typed, and the window tells the operator so. Any other value shows
-// whole: it runs on beyond the box (below it, or beside its cells).
+// character gives up its cell first), upper-case digits have a cell for
+// every figure (no minus), money words reach no further than their largest
+// unit. An amount a box can't show is kept as typed, and the window tells the
+// operator so. Any other value shows whole: it runs on beyond the box (below
+// it, or beside its cells, as upper-case digits beyond the cells do).
 bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar = kDefaultCurrencyChar);
 
 // The amount with the currency character, thousands commas and exactly two
