@@ -201,11 +201,6 @@ void HistoryPanel::FormatMayHaveChanged()
     if (!HistoryListIsCurrent(*model, format_)) LoadHistoryList();
 }
 
-void HistoryPanel::SlipsStored()
-{
-    if (isVisible()) LoadHistoryList();
-}
-
 void HistoryPanel::LoadHistoryList()
 {
     ForgetMatch();
