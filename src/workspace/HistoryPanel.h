@@ -64,7 +64,8 @@ public:
     // operator chooses.
     void ExportGrid();
     // Finds and selects the next row holding the keyword, wrapping at the
-    // end; repeated searches step from match to match.
+    // end; repeated searches step from matching row to matching row, and a
+    // row found last is not found again while others are left to find.
     void FindInGrid();
 
     // The selected rows of the list, top to bottom (the current row when
