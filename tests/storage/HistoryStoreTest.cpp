@@ -339,6 +339,26 @@ TEST_F(HistoryListQueryTest, SearchStepsFromMatchToMatchAndWrapsRound)
     }
 }
 
+TEST(HistoryListSearch, ALongHistoryIsSearchedWholeFromAnyRow)
+{
+    // Some megabytes of values: every slip is found, whichever part of the
+    // texts kept in memory it is in.
+    test::TestHome home;
+    QVector<HistorySlip> slips;
+    const QString filler = QString(400, QChar(0x586B));  // 填
+    for (int i = 1; i <= 3000; ++i) slips << Slip({{1, filler}, {2, QStringLiteral("户名%1号").arg(i)}});
+    ASSERT_TRUE(SaveHistorySlips("长", slips).ok);
+    HistorySearchTexts texts;
+    const QVector<qint64> list = HistorySlipNumbersOf("长", &texts).numbers;
+    ASSERT_EQ(list.size(), 3000);
+    for (int slip : {1, 1234, 2999, 3000}) {
+        QString text = QStringLiteral("户名%1号").arg(slip);
+        const HistoryFind found = FindHistorySlip("长", list, {1, 2}, texts, text, 1500, true);
+        ASSERT_TRUE(found.ok) << found.error.toStdString();
+        EXPECT_EQ(found.row, 3000 - slip) << slip;
+    }
+}
+
 TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatabase)
 {
     QString text = "张三";

@@ -130,6 +130,12 @@ TEST_F(HistoryListLoadingHome, ACaptionClickSortsEveryPageAndMarksTheCaption)
     EXPECT_TRUE(failure.startsWith("数据库打开错误(")) << failure.toStdString();
     EXPECT_EQ(Header(m, 3), "账号▽");
     EXPECT_EQ(Cell(m, 0, 3), "1999");
+    // A column sorted before sorts again on the values read then.
+    failure.clear();
+    m.sort(3, Qt::AscendingOrder);
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_EQ(Header(m, 3), "账号△");
+    EXPECT_EQ(m.SlipNumber(0), 7);  // the smallest account, 7
 }
 
 TEST_F(HistoryListLoadingHome, RemovedSlipsLeaveRowsRenumberedFromOne)
