@@ -65,8 +65,9 @@ public:
     // column (see FindHistorySlip); the text is trimmed in place.
     HistoryFind FindRow(QString& text, int currentRow, bool currentIsPreviousMatch) const;
 
-    // Orders the rows by a box column's values in the database (numbers as
-    // numbers), marking its caption with "△" or "▽"; the running numbers
+    // Orders the rows by a box column's values (numbers as numbers, as lists
+    // sort cells; read from the database on the first sort by the column),
+    // marking its caption with "△" or "▽"; the running numbers
     // stay 1, 2, 3 … from the top. The first two columns don't sort. A sort
     // that can't be read leaves the order as it was and says so (sortFailed).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
