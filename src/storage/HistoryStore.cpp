@@ -250,7 +250,7 @@ HistorySaveResult SaveHistoryRecord(const QString& format, const HistorySlip& va
 HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxId,
                                               const QString& typed, int limit)
 {
-    // The index 历史_con (Fmt, CID, Con COLLATE NOCASE) reads only the
+    // The index 历史_值 (Fmt, CID, Con COLLATE NOCASE, ID) reads only the
     // stretch of the box's values that begin with the text: from the text
     // itself to the text followed by the last character there is. (SQLite's
     // own narrowing of a LIKE with ESCAPE came only after the SQLCipher we

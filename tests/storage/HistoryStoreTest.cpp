@@ -187,7 +187,7 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
     ASSERT_TRUE(q.exec());
     QString plan;
     while (q.next()) plan += q.value(3).toString() + "\n";
-    EXPECT_TRUE(plan.contains("INDEX 历史_con (Fmt=? AND CID=? AND Con>? AND Con<?)"))
+    EXPECT_TRUE(plan.contains("INDEX 历史_值 (Fmt=? AND CID=? AND Con>? AND Con<?)"))
         << plan.toStdString();
 }
 
