@@ -58,9 +58,10 @@ std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar =
 // other characters copied), or "" when the text is no date. Dates are read as
 // year-month-day with "-", "/", "." or 年月日 between them and a year of four
 // figures or of two (00-29 this century, 30-99 the last), as eight figures
-// run together (20120503), or as month-day in the year of `today`; each
-// optionally followed by a time of day. A date box keeps a text that is no
-// date as typed.
+// run together (20120503), as month-day in the year of `today`, or with the
+// month's English name or its first three letters ("May 3, 2012",
+// "3-May-2012", "2012-May-3", "May 3"); each optionally followed by a time of
+// day. A date box keeps a text that is no date as typed.
 QString FormatDateText(const QString& text, const QString& pattern, QDate today = QDate());
 // The date a text stands for, as FormatDateText reads it.
 std::optional<QDate> ReadDateText(const QString& text, QDate today = QDate());
