@@ -3,6 +3,11 @@
 #include "storage/HistoryStore.h"
 #include "storage/HistoryTableModel.h"
 #include "storage/Schema.h"
+#include "storage/DatabaseCipher.h"
+#include "core/DataFolder.h"
+
+#include <QElapsedTimer>
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
@@ -181,39 +186,268 @@ BENCHMARK(BM_CompleteShortTextFromHistoryOf100kSlips)->Unit(benchmark::kMillisec
 
 namespace {
 
+// Every slip's cell texts in list order (newest first), one list per row:
+// what a plain scan of the shown cells would look at.
+const QVector<QStringList>& CellTexts()
+{
+    static QVector<QStringList> rows;
+    if (!rows.isEmpty()) return rows;
+    rows.reserve(kSlips);
+    for (int i = kSlips - 1; i >= 0; --i) {
+        QStringList cells;
+        for (const HistoryValue& v : MakeSlip(i))
+            if (!v.value.isEmpty()) cells << v.value;
+        rows << cells;
+    }
+    return rows;
+}
+
+// The first row (from the top) with a cell that holds the text, -1 for none.
+int PlainScan(const QVector<QStringList>& rows, const QString& text)
+{
+    for (int r = 0; r < rows.size(); ++r)
+        for (const QString& cell : rows[r])
+            if (cell.contains(text)) return r;
+    return -1;
+}
+
+const QString kOldestWord = QStringLiteral("最早一张");
+const QString kMissingWord = QStringLiteral("无此关键词");
+
+// The limit of the search: both words looked for in the cells in memory.
+double SearchLimitMs()
+{
+    const QVector<QStringList>& rows = CellTexts();
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        benchmark::DoNotOptimize(PlainScan(rows, kOldestWord));
+        benchmark::DoNotOptimize(PlainScan(rows, kMissingWord));
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
 // The search of the history tab: a word only the oldest slip holds (the
 // last row, found after every other slip was passed over) and a word no
-// slip holds, from the top row of the list as loaded.
+// slip holds, from the top row of the list as loaded. ratio_to_limit is the
+// search over its limit, the same two words looked for in the cell texts in
+// memory (BM_SearchLimitPlainScanOf100kSlips).
 void BM_SearchHistoryOf100kSlips(benchmark::State& state)
 {
     EnsureHistory();
     HistoryTableModel m;
     m.LoadHistoryList(kFormat, Boxes());
+    double total = 0;
     for (auto _ : state) {
-        QString oldest = QStringLiteral("最早一张");
+        QElapsedTimer t;
+        t.start();
+        QString oldest = kOldestWord;
         const HistoryFind found = m.FindRow(oldest, 0, false);
         if (found.row != kSlips - 1) state.SkipWithError("the oldest slip was not found");
-        QString none = QStringLiteral("无此关键词");
+        QString none = kMissingWord;
         if (m.FindRow(none, 0, false).row != -1) state.SkipWithError("a word no slip holds was found");
+        total += t.nsecsElapsed() / 1e6;
     }
+    const double limit = SearchLimitMs();
+    state.counters["limit_ms"] = limit;
+    state.counters["ratio_to_limit"] = total / double(state.iterations()) / limit;
 }
 BENCHMARK(BM_SearchHistoryOf100kSlips)->Unit(benchmark::kMillisecond);
 
+void BM_SearchLimitPlainScanOf100kSlips(benchmark::State& state)
+{
+    const QVector<QStringList>& rows = CellTexts();
+    for (auto _ : state) {
+        if (PlainScan(rows, kOldestWord) != kSlips - 1) state.SkipWithError("the oldest slip was not found");
+        if (PlainScan(rows, kMissingWord) != -1) state.SkipWithError("a word no slip holds was found");
+    }
+}
+BENCHMARK(BM_SearchLimitPlainScanOf100kSlips)->Unit(benchmark::kMillisecond);
+
+// The amounts of every slip converted as lists sort them, with the slip
+// numbers, in list order: what the sort's limit sorts.
+std::vector<std::pair<GridSortKey, qint64>> ConvertedAmounts()
+{
+    std::vector<std::pair<GridSortKey, qint64>> keys;
+    keys.reserve(kSlips);
+    for (int i = kSlips - 1; i >= 0; --i) keys.emplace_back(GridSortKey(MakeSlip(i)[3].value), i + 1);
+    return keys;
+}
+
+// The limit of the sort: the converted keys in the list's order sorted.
+void SortConverted(std::vector<std::pair<GridSortKey, qint64>> keys)
+{
+    std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+        const int cmp = CompareGridKeys(a.first, b.first);
+        return cmp != 0 ? cmp < 0 : a.second > b.second;
+    });
+    benchmark::DoNotOptimize(keys.front().second);
+}
+
+double SortLimitMs()
+{
+    const auto keys = ConvertedAmounts();
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        auto copy = keys;
+        QElapsedTimer t;
+        t.start();
+        SortConverted(std::move(copy));
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
 // A click on the amount column's caption of the history of 100,000 slips,
-// ascending, then the first screen shown.
+// ascending, then the first screen shown; the column was sorted before, so
+// its values are read already. ratio_to_limit is the click over its limit,
+// the same amounts, converted already, sorted in memory
+// (BM_SortLimitConvertedKeysOf100kSlips).
 void BM_SortHistoryOf100kSlips(benchmark::State& state)
 {
     EnsureHistory();
     HistoryTableModel m;
     m.LoadHistoryList(kFormat, Boxes());
     const int amountColumn = m.ColumnOfBox(4);
+    m.sort(amountColumn, Qt::DescendingOrder);
+    double total = 0;
     for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
         m.sort(amountColumn, Qt::AscendingOrder);
         TouchRows(m, 0, 40);
+        total += t.nsecsElapsed() / 1e6;
         if (m.rowCount() != kSlips) state.SkipWithError("slips went missing");
     }
     if (m.data(m.index(0, amountColumn)).toString() != QStringLiteral("0.00")) state.SkipWithError("not sorted");
+    const double limit = SortLimitMs();
+    state.counters["limit_ms"] = limit;
+    state.counters["ratio_to_limit"] = total / double(state.iterations()) / limit;
 }
 BENCHMARK(BM_SortHistoryOf100kSlips)->Unit(benchmark::kMillisecond);
+
+// The first click on the amount column of a list just loaded: the column's
+// values are read from the database and converted, then sorted.
+void BM_FirstSortHistoryOf100kSlips(benchmark::State& state)
+{
+    EnsureHistory();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto m = std::make_unique<HistoryTableModel>();
+        m->LoadHistoryList(kFormat, Boxes());
+        state.ResumeTiming();
+        QElapsedTimer t;
+        t.start();
+        m->sort(m->ColumnOfBox(4), Qt::AscendingOrder);
+        TouchRows(*m, 0, 40);
+        total += t.nsecsElapsed() / 1e6;
+        state.PauseTiming();
+        m.reset();
+        state.ResumeTiming();
+    }
+    const double limit = SortLimitMs();
+    state.counters["limit_ms"] = limit;
+    state.counters["ratio_to_limit"] = total / double(state.iterations()) / limit;
+}
+BENCHMARK(BM_FirstSortHistoryOf100kSlips)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SortLimitConvertedKeysOf100kSlips(benchmark::State& state)
+{
+    const auto keys = ConvertedAmounts();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto copy = keys;
+        state.ResumeTiming();
+        SortConverted(std::move(copy));
+    }
+}
+BENCHMARK(BM_SortLimitConvertedKeysOf100kSlips)->Unit(benchmark::kMillisecond);
+
+// What the database's encryption costs the load: the statements of a load
+// (every slip's number and search text, the first and the last page of
+// cells) run with SQLite's own interface on the encrypted database and on
+// an unencrypted copy of it.
+double LoadStatementsMs(const QString& path, bool keyed)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return -1;
+    }
+    QElapsedTimer t;
+    t.start();
+    if (keyed)
+        for (const QString& sql : DatabaseKeyStatements())
+            sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    const QByteArray format = kFormat.toUtf8();
+    auto run = [&](const char* sql, std::initializer_list<qint64> numbers, bool keepText) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
+        sqlite3_bind_text(stmt, 1, format.constData(), int(format.size()), SQLITE_STATIC);
+        int i = 2;
+        for (qint64 n : numbers) sqlite3_bind_int64(stmt, i++, n);
+        QByteArray texts;
+        qint64 rows = 0;
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            ++rows;
+            if (keepText)
+                texts.append(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), sqlite3_column_bytes(stmt, 1));
+            else
+                benchmark::DoNotOptimize(sqlite3_column_text16(stmt, 2));
+        }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(texts.size());
+        return rc == SQLITE_DONE && rows > 0;
+    };
+    const bool ok = run("SELECT ID, Txt FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC", {}, true)
+                    && run("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?", {kSlips - 255, kSlips}, false)
+                    && run("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?", {1, 160}, false);
+    const double ms = t.nsecsElapsed() / 1e6;
+    sqlite3_close(db);
+    return ok ? ms : -1;
+}
+
+// The load's statements on the encrypted database; ratio_to_unencrypted is
+// their time over that of the same statements on an unencrypted copy.
+void BM_LoadStatementsEncryptedVsUnencrypted(benchmark::State& state)
+{
+    EnsureHistory();
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.db");
+    QString quoted = plain;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(DatabasePath()).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        QStringList statements = DatabaseKeyStatements();
+        statements << QStringLiteral("ATTACH DATABASE '%1' AS plain KEY ''").arg(quoted)
+                   << QStringLiteral("SELECT sqlcipher_export('plain')") << QStringLiteral("DETACH DATABASE plain");
+        for (const QString& sql : statements) {
+            char* message = nullptr;
+            if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+                fprintf(stderr, "%s: %s\n", qPrintable(sql), message);
+                state.SkipWithError("no unencrypted copy");
+            }
+            sqlite3_free(message);
+        }
+        sqlite3_close(db);
+    }
+    double encrypted = 0, unencrypted = 0;
+    for (auto _ : state) {
+        const double e = LoadStatementsMs(DatabasePath(), true);
+        const double u = LoadStatementsMs(plain, false);
+        if (e < 0 || u < 0) state.SkipWithError("a load failed");
+        encrypted += e;
+        unencrypted += u;
+    }
+    state.counters["encrypted_ms"] = encrypted / double(state.iterations());
+    state.counters["unencrypted_ms"] = unencrypted / double(state.iterations());
+    state.counters["ratio_to_unencrypted"] = encrypted / unencrypted;
+}
+BENCHMARK(BM_LoadStatementsEncryptedVsUnencrypted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "entry/AmountText.h"
 
+#include <algorithm>
+
 namespace slip {
 
 namespace {
@@ -132,8 +134,11 @@ std::optional<AmountFigures> ReadAmountFigures(const QString& text, QChar curren
     AmountFigures a;
     a.whole = StripLeadingZeros(whole);
     a.decimals = decimals;
-    // A minus before an amount that is nothing in fen has nothing to sign.
-    a.negative = negative && a.FenFigures() != u"0";
+    // A minus before nothing but zeros has nothing to sign.
+    const auto nonZero = [](const QString& figures) {
+        return std::any_of(figures.cbegin(), figures.cend(), [](QChar c) { return c != u'0'; });
+    };
+    a.negative = negative && (nonZero(a.whole) || nonZero(a.decimals));
     return a;
 }
 

@@ -18,7 +18,9 @@ QChar HalfWidthNumberChar(QChar c);
 
 // An amount as typed, every figure kept.
 struct AmountFigures {
-    bool negative = false;  // only for an amount that is not zero in fen
+    // Below zero: a minus sign before an amount with a figure other than 0,
+    // even one past the fen ("-0.001" is negative, "-0.00" is not).
+    bool negative = false;
     QString whole;          // figures without leading zeros, "0" when none
     QString decimals;       // every decimal figure typed
     // The first two decimals, filled with "0": the fen the slip shows.

@@ -47,17 +47,16 @@ qsizetype CharCount(const QString& s)
     return n;
 }
 
-// Upper-case digits in the box's cells; nullopt when they need more cells
-// than it has, or the amount has none (a minus sign, an overflow).
+// Upper-case digits in the box's cells, more of them than cells when the
+// amount has more figures (none is dropped: they run on beside the cells);
+// nullopt when the amount has none (a minus sign, an overflow).
 std::optional<QString> DigitCellsOfBox(const DataType& type, const QString& text, QChar cur)
 {
-    const int n = type.Cells();
     // Code 121 leaves out the 角 and 分 cells: two more are made and cut.
     const int extra = type.Code() == 121 ? 2 : 0;
-    std::optional<QString> cells = TryDigitCells(text, n + extra, cur);
+    std::optional<QString> cells = TryDigitCells(text, type.Cells() + extra, cur);
     if (!cells) return std::nullopt;
     cells->chop(extra);
-    if (CharCount(*cells) > n) return std::nullopt;
     return cells;
 }
 
@@ -176,15 +175,13 @@ bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar)
 {
     if (value.isEmpty()) return true;
     const int f = type.Code();
-    const int n = type.Cells();
-    const auto isAmount = [&] { return TryFormatAmount(value, currencyChar).has_value(); };
     if ((f >= 1 && f <= 99) || (f >= 301 && f <= 399)) {
         const std::optional<QString> amount = TryFormatAmount(value, currencyChar);
         return CellsHold(amount ? *amount : value, amount.has_value(), type, currencyChar);
     }
-    if (f == 114 || f == 121) return IsUpperNumeral(value[0]) ? CharCount(value) <= n : !isAmount();
-    // Words that could not be written stay figures.
-    if (f == 103 || f == 120) return !isAmount();
+    // Words and digits that could not be written stay figures; digits beyond
+    // the cells are all shown.
+    if (f == 103 || f == 120 || f == 114 || f == 121) return !TryFormatAmount(value, currencyChar).has_value();
     return true;
 }
 
@@ -213,6 +210,51 @@ int FullYear(const QString& figures)
     return y < 30 ? 2000 + y : 1900 + y;
 }
 
+// The month of an English month name, written out or cut to its first three
+// letters ("Sept" too), in any case; 0 for anything else.
+int MonthOfName(const QString& name)
+{
+    static const char* const names[] = {"january", "february", "march",     "april",   "may",      "june",
+                                        "july",    "august",   "september", "october", "november", "december"};
+    const QString n = name.toLower();
+    for (int m = 0; m < 12; ++m) {
+        const QString full = QLatin1String(names[m]);
+        if (n == full || n == full.left(3) || (m == 8 && n == u"sept")) return m + 1;
+    }
+    return 0;
+}
+
+// A date written with its month's name, as the system's date reading takes
+// it: "May 3, 2012", "3-May-2012", "3 May 12", "2012-May-3", or without a
+// year in that of `today`; then an optional time of day.
+std::optional<QDate> ReadDateWithMonthName(const QString& text, QDate today, const QString& time)
+{
+    static const QString month = QStringLiteral(R"(([A-Za-z]{3,9})\.?)");
+    static const QString sep = QStringLiteral(R"(\s*[-/\s]?\s*)");
+    static const QString year = QStringLiteral(R"((?:\s*(?:,\s*|[-/\s])\s*(\d{4}|\d{2}))?)");
+    // Captures: year, month, day in the order each form writes them.
+    static const QRegularExpression monthFirst(QStringLiteral("^\\s*") + month + sep + QStringLiteral(R"((\d{1,2}))") +
+                                               year + time);
+    static const QRegularExpression dayFirst(QStringLiteral(R"(^\s*(\d{1,2}))") + sep + month + year + time);
+    static const QRegularExpression yearFirst(QStringLiteral(R"(^\s*(\d{4}))") + sep + month + sep +
+                                              QStringLiteral(R"((\d{1,2}))") + time);
+    struct Form {
+        const QRegularExpression* re;
+        int year, month, day;
+    };
+    for (const Form& f : {Form{&monthFirst, 3, 1, 2}, Form{&dayFirst, 3, 2, 1}, Form{&yearFirst, 1, 2, 3}}) {
+        const QRegularExpressionMatch m = f.re->match(text);
+        if (!m.hasMatch()) continue;
+        const int monthNumber = MonthOfName(m.captured(f.month));
+        if (monthNumber == 0) continue;
+        const int y = m.hasCaptured(f.year) ? FullYear(m.captured(f.year)) : TodayOr(today).year();
+        const QDate d(y, monthNumber, m.captured(f.day).toInt());
+        if (d.isValid() && ValidTime(m, 4)) return d;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QDate> ReadDateText(const QString& text, QDate today)
@@ -237,7 +279,7 @@ std::optional<QDate> ReadDateText(const QString& text, QDate today)
         const QDate d(TodayOr(today).year(), m.captured(1).toInt(), m.captured(2).toInt());
         if (d.isValid() && ValidTime(m, 3)) return d;
     }
-    return std::nullopt;
+    return ReadDateWithMonthName(text, today, time);
 }
 
 QString FormatDateText(const QString& text, const QString& pattern, QDate today)

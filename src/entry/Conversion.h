@@ -40,11 +40,11 @@ QString AmountCellText(const QString& text, const DataType& type, QChar currency
 
 // Whether a box of this type can show the value it holds within its
 // rectangle: an amount in cells has no more figures than cells (the currency
-// character gives up its cell first), upper-case digits fill no more cells
-// than the box has and have a cell for every figure (no minus), money words
-// reach no further than their largest unit. An amount a box can't show is
-// kept as typed, and the window tells the operator so. Any other value shows
-// whole: it runs on beyond the box (below it, or beside its cells).
+// character gives up its cell first), upper-case digits have a cell for
+// every figure (no minus), money words reach no further than their largest
+// unit. An amount a box can't show is kept as typed, and the window tells the
+// operator so. Any other value shows whole: it runs on beyond the box (below
+// it, or beside its cells, as upper-case digits beyond the cells do).
 bool BoxCanShow(const DataType& type, const QString& value, QChar currencyChar = kDefaultCurrencyChar);
 
 // The amount with the currency character, thousands commas and exactly two
@@ -58,9 +58,10 @@ std::optional<QString> TryFormatAmount(const QString& text, QChar currencyChar =
 // other characters copied), or "" when the text is no date. Dates are read as
 // year-month-day with "-", "/", "." or 年月日 between them and a year of four
 // figures or of two (00-29 this century, 30-99 the last), as eight figures
-// run together (20120503), or as month-day in the year of `today`; each
-// optionally followed by a time of day. A date box keeps a text that is no
-// date as typed.
+// run together (20120503), as month-day in the year of `today`, or with the
+// month's English name or its first three letters ("May 3, 2012",
+// "3-May-2012", "2012-May-3", "May 3"); each optionally followed by a time of
+// day. A date box keeps a text that is no date as typed.
 QString FormatDateText(const QString& text, const QString& pattern, QDate today = QDate());
 // The date a text stands for, as FormatDateText reads it.
 std::optional<QDate> ReadDateText(const QString& text, QDate today = QDate());

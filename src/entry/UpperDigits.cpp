@@ -120,10 +120,10 @@ std::optional<QString> TryDigitCells(const QString& text, int n, QChar currencyC
     // typed, cut after the fen, so the cells never show another amount.
     const std::optional<AmountFigures> figures = ReadAmountFigures(text, currencyChar);
     if (!figures) return std::nullopt;
-    // A minus sign has no cell; writing it as 零 would print the amount as
-    // positive.
-    if (figures->negative) return std::nullopt;
     const QString fen = figures->FenFigures();
+    // A minus sign has no cell; writing it as 零 would print the amount as
+    // positive. An amount below a fen is 零 in every cell whatever its sign.
+    if (figures->negative && fen != u"0") return std::nullopt;
     if (fen.size() > kCellFenFigures) return std::nullopt;
     QString cells = ConvertUpperDigits(fen, false);
     if (cells.size() < n) cells.prepend(QString(n - cells.size(), UpperNumeral(0)));

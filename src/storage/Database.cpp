@@ -191,6 +191,12 @@ QString SqliteStatement::Text(int column) const
                 : QString();
 }
 
+QByteArrayView SqliteStatement::Utf8(int column) const
+{
+    const unsigned char* text = sqlite3_column_text(stmt_, column - 1);
+    return text ? QByteArrayView(text, sqlite3_column_bytes(stmt_, column - 1)) : QByteArrayView();
+}
+
 QVariant Recordset::value(int row, const QString& field) const
 {
     const int c = column(field);

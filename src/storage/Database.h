@@ -83,6 +83,9 @@ public:
     bool Next(bool& failed);
     qint64 Int(int column) const;
     QString Text(int column) const;
+    // The text of a column as the database keeps it, UTF-8, valid until the
+    // next row.
+    QByteArrayView Utf8(int column) const;
 
 private:
     sqlite3_stmt* stmt_ = nullptr;

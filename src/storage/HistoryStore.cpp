@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 #include <QVariant>
 #include <functional>
+#include <numeric>
 
 namespace slip {
 
@@ -249,7 +250,7 @@ HistorySaveResult SaveHistoryRecord(const QString& format, const HistorySlip& va
 HistoryValuesResult HistoryValuesStartingWith(const QString& format, qint64 boxId,
                                               const QString& typed, int limit)
 {
-    // The index 历史_con (Fmt, CID, Con COLLATE NOCASE) reads only the
+    // The index 历史_值 (Fmt, CID, Con COLLATE NOCASE, ID) reads only the
     // stretch of the box's values that begin with the text: from the text
     // itself to the text followed by the last character there is. (SQLite's
     // own narrowing of a LIKE with ESCAPE came only after the SQLCipher we
@@ -410,63 +411,111 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     return out;
 }
 
+void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8)
+{
+    constexpr qsizetype kBlockBytes = 1 << 20;
+    if (blocks_.isEmpty() || blocks_.last().size() + utf8.size() > blocks_.last().capacity()) {
+        blocks_.push_back(QByteArray());
+        blocks_.last().reserve(std::max(kBlockBytes, utf8.size()));
+    }
+    QByteArray& block = blocks_.last();
+    spans_.insert(slip, {int(blocks_.size() - 1), int(block.size()), int(utf8.size())});
+    block.append(utf8);
+}
+
+bool HistorySearchTexts::Holds(qint64 slip, QByteArrayView utf8) const
+{
+    const auto it = spans_.constFind(slip);
+    if (it == spans_.constEnd()) return false;
+    // A UTF-8 character never starts inside another one, so bytes that
+    // match are characters that match.
+    return QByteArrayView(blocks_[it->block].constData() + it->start, it->length).indexOf(utf8) >= 0;
+}
+
 namespace {
 
-// grid_number(text): the text as lists sort it as a number, or NULL for a
-// text that is no number.
-void GridNumberFunction(sqlite3_context* ctx, int, sqlite3_value** args)
+// A row of a query run through Qt, read as a row of SqliteStatement is.
+struct QueryRow {
+    const QSqlQuery& q;
+    qint64 Int(int column) const { return q.value(column - 1).toLongLong(); }
+    QString Text(int column) const { return q.value(column - 1).toString(); }
+    QByteArray Utf8(int column) const { return Text(column).toUtf8(); }
+};
+
+// Runs a query of many rows on a connection of its own, through the SQLite
+// handle where there is one (no conversion of every field to a variant);
+// `take` reads each row by Int, Text and Utf8. Answers "" when the query
+// ran, else the operator's message.
+template <class Take>
+QString EachManyRows(const QString& sql, const QVariantList& params, Take take)
 {
-    const void* text = sqlite3_value_text16(args[0]);
-    double number = 0;
-    if (text && GridSortNumber(QString(static_cast<const QChar*>(text), sqlite3_value_bytes16(args[0]) / 2), number))
-        sqlite3_result_double(ctx, number);
-    else
-        sqlite3_result_null(ctx);
+    DbConnection conn;
+    if (!conn.isOpen()) return conn.failureText();
+    bool ok = true;
+    if (SqliteStatement rows(conn, sql); rows.Prepared()) {
+        for (int i = 0; i < params.size(); ++i) {
+            if (params[i].typeId() == QMetaType::QString) rows.Bind(i + 1, params[i].toString());
+            else rows.Bind(i + 1, params[i].toLongLong());
+        }
+        bool failed = false;
+        while (rows.Next(failed)) take(rows);
+        ok = !failed;
+    } else {
+        ok = EachRow(conn, sql, params, [&](const QSqlQuery& q) { take(QueryRow{q}); });
+    }
+    return ok ? QString() : StatementFailed(sql);
 }
 
 } // namespace
 
-HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId, Qt::SortOrder order)
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchTexts* texts)
 {
     HistorySlipNumbers out;
-    if (sortBoxId == 0) {
-        out.error = ReadRows(kSlipNumbers, {format}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); });
-        out.ok = out.error.isEmpty();
-        return out;
-    }
-    DbConnection conn;
-    if (!conn.isOpen()) {
-        out.error = conn.failureText();
-        return out;
-    }
-    sqlite3* handle = SqliteHandle(conn);
-    const QString function = QStringLiteral("grid_number");
-    if (!handle || sqlite3_create_function_v2(handle, "grid_number", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
-                                              GridNumberFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        out.error = StatementFailed(function);
-        return out;
-    }
-    // Each slip with its value of the box ("" for a slip without one) and
-    // that value as a number, sorted by the database: numbers first, by
-    // size; then texts by letters regardless of case, then by case; equal
-    // ones newest first. The slips come from their search texts, one row each.
-    const QString dir = order == Qt::AscendingOrder ? QString() : QStringLiteral(" DESC");
-    const QString sql = QStringLiteral(
-        "SELECT ID FROM (SELECT ID, n, CASE WHEN n IS NULL THEN v END AS t FROM ("
-        "SELECT ID, Con AS v, grid_number(Con) AS n FROM 历史 WHERE Fmt=? AND CID=?"
-        " UNION ALL SELECT ID, '', NULL FROM 历史检索 WHERE Fmt=?"
-        " AND ID NOT IN (SELECT ID FROM 历史 WHERE Fmt=? AND CID=?)))"
-        " ORDER BY n IS NULL%1, n%1, t COLLATE NOCASE%1, t%1, ID DESC").arg(dir);
-    if (!EachRow(conn, sql, {format, sortBoxId, format, format, sortBoxId}, [&](const QSqlQuery& q) { out.numbers << q.value(0).toLongLong(); }))
-        out.error = StatementFailed(sql);
+    // One row per slip: the search texts list every slip, and are smaller
+    // to read than the history's own rows.
+    out.error = EachManyRows(QStringLiteral("SELECT ID, Txt FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"), {format},
+                             [&](const auto& row) {
+                                 out.numbers << row.Int(1);
+                                 if (texts) texts->Add(row.Int(1), row.Utf8(2));
+                             });
     out.ok = out.error.isEmpty();
     if (!out.ok) out.numbers.clear();
     return out;
 }
 
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips)
+{
+    HistorySortKeys out;
+    QHash<qint64, QString> values;
+    values.reserve(slips.size());
+    out.error = EachManyRows(QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=?"), {format, boxId},
+                             [&](const auto& row) { values.insert(row.Int(1), row.Text(2)); });
+    out.ok = out.error.isEmpty();
+    if (!out.ok) return out;
+    out.keys.reserve(slips.size());
+    for (qint64 slip : slips) out.keys.push_back({slip, GridSortKey(values.value(slip))});
+    return out;
+}
+
+QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order)
+{
+    QVector<int> at(keys.size());
+    std::iota(at.begin(), at.end(), 0);
+    const bool ascending = order == Qt::AscendingOrder;
+    std::sort(at.begin(), at.end(), [&](int a, int b) {
+        const int cmp = CompareGridKeys(keys[a].key, keys[b].key);
+        if (cmp != 0) return ascending ? cmp < 0 : cmp > 0;
+        return keys[a].slip > keys[b].slip;
+    });
+    QVector<qint64> out;
+    out.reserve(keys.size());
+    for (int i : at) out << keys[i].slip;
+    return out;
+}
+
 HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsInOrder,
-                            const QSet<qint64>& listedBoxes, QString& text, int currentRow,
-                            bool currentIsPreviousMatch)
+                            const QSet<qint64>& listedBoxes, const HistorySearchTexts& texts, QString& text,
+                            int currentRow, bool currentIsPreviousMatch)
 {
     HistoryFind out;
     out.ok = true;
@@ -474,19 +523,17 @@ HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsI
     const int rows = int(slipsInOrder.size());
     if (rows == 0 || text.isEmpty()) return out;
 
-    // The slips whose search text holds the text: one pass over a row per
-    // slip. A value of a box the list no longer shows counts there too, so
-    // each candidate is checked against its listed values in turn.
-    QSet<qint64> candidates;
-    const QString sql = QStringLiteral("SELECT ID FROM 历史检索 WHERE Fmt=? AND instr(Txt, ?) > 0");
-    out.error = ReadRows(sql, {format, text}, [&](const QSqlQuery& q) { candidates.insert(q.value(0).toLongLong()); });
-    if (!out.error.isEmpty()) {
-        out.ok = false;
-        return out;
-    }
+    // A value of a box the list no longer shows is in the slip's text too,
+    // so a slip whose text holds the text is read to check its listed values.
+    const QByteArray utf8 = text.toUtf8();
     auto holds = [&](qint64 slip) {
-        if (!candidates.contains(slip)) return false;
+        if (!texts.Holds(slip, utf8)) return false;
         const HistorySlipValues values = ReadHistorySlip(format, slip);
+        if (!values.ok) {
+            out.ok = false;
+            out.error = values.error;
+            return false;
+        }
         for (auto it = values.values.cbegin(); it != values.values.cend(); ++it)
             if (listedBoxes.contains(it.key()) && it.value().contains(text, Qt::CaseSensitive)) return true;
         return false;
@@ -500,6 +547,7 @@ HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsI
             out.row = r;
             return out;
         }
+        if (!out.ok) return out;
         if (++r >= rows) r = 0;
     } while (r != current);
     out.message = QStringLiteral("没有查到相关的记录！");

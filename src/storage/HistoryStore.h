@@ -1,10 +1,13 @@
 #pragma once
+#include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <qnamespace.h>
+
+#include "core/GridRules.h"
 
 
 namespace slip {
@@ -137,17 +140,51 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
 // Deletes every slip of `format` in one transaction.
 HistoryDeleteResult DeleteAllHistory(const QString& format);
 
-// The slip numbers of a format, newest (highest) first; or ordered by the
-// values of box sortBoxId (when not 0) as lists sort their cells (numbers as
-// numbers before texts, a slip without a value as an empty text), slips of
-// equal value newest first.
+// The values of each slip of a format as one text, kept in memory while a
+// list of its slips is shown, so that a search reads no database.
+class HistorySearchTexts {
+public:
+    void Add(qint64 slip, QByteArrayView utf8);
+    // Whether the slip's values hold the text (UTF-8; case counts).
+    bool Holds(qint64 slip, QByteArrayView utf8) const;
+
+private:
+    struct Span {
+        int block = 0;
+        int start = 0;
+        int length = 0;
+    };
+    // Blocks of a fixed size rather than one growing array: a long history
+    // is never copied to make room, nor kept twice meanwhile.
+    QVector<QByteArray> blocks_;
+    QHash<qint64, Span> spans_;
+};
+
+// The slip numbers of a format, newest (highest) first; with `texts`, the
+// values of every slip too, read in the same pass.
 struct HistorySlipNumbers {
     bool ok = false;
     QVector<qint64> numbers;
     QString error;
 };
-HistorySlipNumbers HistorySlipNumbersOf(const QString& format, qint64 sortBoxId = 0,
-                                        Qt::SortOrder order = Qt::AscendingOrder);
+HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchTexts* texts = nullptr);
+
+// A slip of a list with its value of the box the list is sorted by.
+struct HistorySortKey {
+    qint64 slip = 0;
+    GridSortKey key;
+};
+struct HistorySortKeys {
+    bool ok = false;
+    QVector<HistorySortKey> keys;
+    QString error;
+};
+// The keys of these slips by their values of a box, read once for every sort
+// of a list by that box; a slip without a value has an empty text.
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips);
+// The slips ordered as lists sort their cells (CompareGridKeys: numbers as
+// numbers before texts), slips of equal value newest first in either order.
+QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order);
 
 // The search of a list of slips for a text.
 struct HistoryFind {
@@ -164,10 +201,11 @@ struct HistoryFind {
 // last row to the first, and stops before coming back to currentRow, so that
 // repeated searches step from match to match; with a single row that row is
 // tested again. An empty text or an empty list finds nothing and says nothing.
-// The values are searched in the database, not row by row.
+// The rows are tested in the slips' texts in memory; only a slip that holds
+// the text there is read, to see whether a listed box holds it.
 HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsInOrder,
-                            const QSet<qint64>& listedBoxes, QString& text, int currentRow,
-                            bool currentIsPreviousMatch);
+                            const QSet<qint64>& listedBoxes, const HistorySearchTexts& texts, QString& text,
+                            int currentRow, bool currentIsPreviousMatch);
 
 // Creates the tables beside the history: the per-slip search text (kept with
 // every stored and deleted slip, filled from the stored slips when it is

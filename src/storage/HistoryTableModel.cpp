@@ -44,6 +44,8 @@ void HistoryTableModel::InitHistoryGrid(const QString& format, const QVector<His
     for (int i = 0; i < boxes_.size(); ++i)
         if (!columnOfBox_.contains(boxes_[i].id)) columnOfBox_.insert(boxes_[i].id, i);
     slips_.clear();
+    texts_ = HistorySearchTexts();
+    sortKeys_.clear();
     lastError_.clear();
     sortColumn_ = -1;
     ClearCache();
@@ -53,7 +55,7 @@ void HistoryTableModel::InitHistoryGrid(const QString& format, const QVector<His
 bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes)
 {
     InitHistoryGrid(format, boxes);
-    const HistorySlipNumbers numbers = HistorySlipNumbersOf(format);
+    const HistorySlipNumbers numbers = HistorySlipNumbersOf(format, &texts_);
     if (!numbers.ok) {
         lastError_ = numbers.error;
         return false;
@@ -105,6 +107,7 @@ void HistoryTableModel::RemoveSlips(const QVector<qint64>& slipNumbers)
     if (removed) {
         // Pages are cut by row, so every cached page may now be off.
         ClearCache();
+        sortKeys_.clear();
         // The running numbers below the first removed row changed.
         if (!slips_.isEmpty())
             emit dataChanged(index(0, kRunningNumberColumn),
@@ -241,37 +244,37 @@ HistoryFind HistoryTableModel::FindRow(QString& text, int currentRow, bool curre
 {
     QSet<qint64> listed;
     for (const HistoryBox& b : boxes_) listed.insert(b.id);
-    return FindHistorySlip(format_, slips_, listed, text, currentRow, currentIsPreviousMatch);
+    return FindHistorySlip(format_, slips_, listed, texts_, text, currentRow, currentIsPreviousMatch);
 }
 
 void HistoryTableModel::sort(int column, Qt::SortOrder order)
 {
     const qint64 box = BoxId(column);
     if (box == 0) return;
-    const HistorySlipNumbers sorted = HistorySlipNumbersOf(format_, box, order);
-    if (!sorted.ok) {
-        lastError_ = sorted.error;
-        emit sortFailed(sorted.error);
-        return;
+    // The listed slips' values of the box are read once; sorting by the box
+    // again, either way, sorts the same keys.
+    auto keys = sortKeys_.constFind(box);
+    if (keys == sortKeys_.constEnd()) {
+        HistorySortKeys read = ReadHistorySortKeys(format_, box, slips_);
+        if (!read.ok) {
+            lastError_ = read.error;
+            emit sortFailed(read.error);
+            return;
+        }
+        keys = sortKeys_.insert(box, std::move(read.keys));
     }
-    // The same slips as listed: any stored since the list was read stay out.
-    const QSet<qint64> listed(slips_.cbegin(), slips_.cend());
-    QVector<qint64> numbers;
-    numbers.reserve(slips_.size());
-    for (qint64 n : sorted.numbers)
-        if (listed.contains(n)) numbers << n;
-    if (numbers.size() != slips_.size()) {
-        // Some were deleted meanwhile: they keep their rows at the end.
-        const QSet<qint64> kept(numbers.cbegin(), numbers.cend());
-        for (qint64 n : slips_)
-            if (!kept.contains(n)) numbers << n;
-    }
+    QVector<qint64> numbers = SortHistorySlips(*keys, order);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
+    // The new rows of the slips a view holds on to (its current and
+    // selected rows), found in one pass.
     QHash<qint64, int> rowOf;
-    rowOf.reserve(numbers.size());
-    for (int r = 0; r < numbers.size(); ++r) rowOf.insert(numbers[r], r);
+    for (const QModelIndex& i : before) rowOf.insert(slips_.value(i.row()), i.row());
+    if (!rowOf.isEmpty())
+        for (int r = 0; r < numbers.size(); ++r)
+            if (auto it = rowOf.find(numbers[r]); it != rowOf.end()) *it = r;
     QModelIndexList after;
+    after.reserve(before.size());
     for (const QModelIndex& i : before) after << index(rowOf.value(slips_.value(i.row()), i.row()), i.column());
     slips_ = std::move(numbers);
     ClearCache();

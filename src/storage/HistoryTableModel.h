@@ -26,12 +26,13 @@ struct HistoryBox {
 // check box "1", line breaks as CR LF); a value of a box that is no longer in
 // the format has no column and is not shown.
 //
-// A click on a box column's caption sorts the list by its values in the
-// database. Only the slip numbers are read when the list is loaded; cells are read a
-// page of slips at a time when a view first asks for them, and a window of
-// recent pages is kept. The list is a snapshot: slips stored after loading
-// appear on the next load. Each page is read on its own short connection, so
-// the database file is never held open between reads.
+// A click on a box column's caption sorts the list by its values, read from
+// the database on the first click on that column. The slip numbers and each
+// slip's values as one search text are read when the list is loaded; cells
+// are read a page of slips at a time when a view first asks for them, and a
+// window of recent pages is kept. The list is a snapshot: slips stored after
+// loading appear on the next load. Each read is on its own short connection,
+// so the database file is never held open between reads.
 class HistoryTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -64,8 +65,9 @@ public:
     // column (see FindHistorySlip); the text is trimmed in place.
     HistoryFind FindRow(QString& text, int currentRow, bool currentIsPreviousMatch) const;
 
-    // Orders the rows by a box column's values in the database (numbers as
-    // numbers), marking its caption with "△" or "▽"; the running numbers
+    // Orders the rows by a box column's values (numbers as numbers, as lists
+    // sort cells; read from the database on the first sort by the column),
+    // marking its caption with "△" or "▽"; the running numbers
     // stay 1, 2, 3 … from the top. The first two columns don't sort. A sort
     // that can't be read leaves the order as it was and says so (sortFailed).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -94,6 +96,8 @@ private:
     QVector<HistoryBox> boxes_;          // in column order
     QHash<qint64, int> columnOfBox_;     // box record ID -> index into boxes_
     QVector<qint64> slips_;              // slip numbers, descending
+    HistorySearchTexts texts_;           // the listed slips' values, for searching
+    QHash<qint64, QVector<HistorySortKey>> sortKeys_;  // box record ID -> keys of the listed slips
     mutable QString lastError_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;

@@ -29,7 +29,10 @@ const char* const kCreateStatements[] = {
     "CREATE INDEX IF NOT EXISTS 历史_fmt ON 历史(Fmt, ID)",
     // Completion while typing looks up the values of one box by their
     // beginning; LIKE is case-blind, so the index must be too to serve it.
-    "CREATE INDEX IF NOT EXISTS 历史_con ON 历史(Fmt, CID, Con COLLATE NOCASE)",
+    // With the slip number it also holds all a sort of the history list by
+    // the box reads. It replaces the index of the same columns without it.
+    "CREATE INDEX IF NOT EXISTS 历史_值 ON 历史(Fmt, CID, Con COLLATE NOCASE, ID)",
+    "DROP INDEX IF EXISTS 历史_con",
     "CREATE TABLE IF NOT EXISTS 映射 (ID INTEGER, Fmt TEXT, Map TEXT)",
     "CREATE INDEX IF NOT EXISTS 映射_fmt ON 映射(Fmt)",
     // A format's picture is a file beside the database: a change of it is

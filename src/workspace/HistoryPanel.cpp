@@ -201,11 +201,6 @@ void HistoryPanel::FormatMayHaveChanged()
     if (!HistoryListIsCurrent(*model, format_)) LoadHistoryList();
 }
 
-void HistoryPanel::SlipsStored()
-{
-    if (isVisible()) LoadHistoryList();
-}
-
 void HistoryPanel::LoadHistoryList()
 {
     ForgetMatch();
@@ -383,42 +378,29 @@ void HistoryPanel::FindInGrid()
 {
     // A copy: the keyword box keeps the blanks the operator typed.
     QString text = keywordEdit->text();
-    // The search goes on from the cell after the current one: the rest of
-    // its row first, then the rows after it, wrapping round to the cells of
-    // its own row up to it.
+    // A row selected alone, as a search leaves the row it found, has been
+    // looked at: the search goes on from the row after it.
     const QModelIndex current = grid->currentIndex();
-    const int currentRow = current.isValid() ? current.row() : -1;
-    const int currentColumn = current.isValid() ? current.column() : Model::kFirstBoxColumn - 1;
-    auto cellIn = [&](int row, int from, int to) {
-        for (int c = std::max(from, int(Model::kFirstBoxColumn)); c <= to && c < model->columnCount(); ++c)
-            if (!grid->isColumnHidden(c) && model->index(row, c).data().toString().contains(text)) return c;
-        return -1;
-    };
-    const QString typed = text.trimmed();
-    if (currentRow >= 0 && !typed.isEmpty()) {
-        text = typed;
-        if (const int c = cellIn(currentRow, currentColumn + 1, model->columnCount() - 1); c >= 0) {
-            ShowMatch(currentRow, c, text);
-            return;
-        }
-    }
-    const HistoryFind found = model->FindRow(text, currentRow, currentRow >= 0);
+    const QVector<int> selected = SelectedRows();
+    const bool passed = current.isValid() && selected == QVector<int>{current.row()};
+    const HistoryFind found = model->FindRow(text, current.isValid() ? current.row() : 0, passed);
     if (!found.ok) {
         MsgBox(found.error, PromptIcon::Critical);
         return;
     }
     if (found.row < 0) {
-        // Only the cells of the current row up to the current one are left.
-        if (const int c = currentRow >= 0 && !text.isEmpty() ? cellIn(currentRow, 0, currentColumn) : -1; c >= 0)
-            ShowMatch(currentRow, c, text);
-        else if (!found.message.isEmpty())
-            MsgBox(found.message, PromptIcon::None);
+        if (!found.message.isEmpty()) MsgBox(found.message, PromptIcon::None);
         return;
     }
     // The focus goes to the first cell that holds the keyword, so that a
     // match far to the right is scrolled into view.
-    const int column = cellIn(found.row, 0, model->columnCount() - 1);
-    ShowMatch(found.row, column >= 0 ? column : int(Model::kFirstBoxColumn), text);
+    int column = Model::kFirstBoxColumn;
+    for (int c = Model::kFirstBoxColumn; c < model->columnCount(); ++c)
+        if (!grid->isColumnHidden(c) && model->index(found.row, c).data().toString().contains(text)) {
+            column = c;
+            break;
+        }
+    ShowMatch(found.row, column, text);
 }
 
 void HistoryPanel::ShowMatch(int row, int column, const QString& text)

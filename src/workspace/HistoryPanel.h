@@ -22,9 +22,9 @@ class HistoryCellDelegate;
 // the canvas or reprint several, delete some or all, export the list, and
 // search it by keyword.
 //
-// The list is read again every time the tab is shown, when another format
-// is opened or the format's boxes change while it is shown, and when the
-// window says slips were stored (SlipsStored).
+// The list is a snapshot, read again every time the tab is chosen and when
+// another format is opened or the format's boxes change while it is shown;
+// slips stored meanwhile are listed once the tab is chosen again.
 class HistoryPanel : public QWidget {
     Q_OBJECT
 public:
@@ -51,8 +51,6 @@ public:
     // Reads the open format's history into the list (empty when no format is
     // open); a read that fails is told and leaves the list empty.
     void LoadHistoryList();
-    // Slips were stored: a shown list is read again at once.
-    void SlipsStored();
 
     // One selected row: shows its slip on the canvas. Several: reprints each
     // through the reprint, adding no history, and the canvas keeps the last.
@@ -66,7 +64,8 @@ public:
     // operator chooses.
     void ExportGrid();
     // Finds and selects the next row holding the keyword, wrapping at the
-    // end; repeated searches step from match to match.
+    // end; repeated searches step from matching row to matching row, and a
+    // row found last is not found again while others are left to find.
     void FindInGrid();
 
     // The selected rows of the list, top to bottom (the current row when

@@ -146,8 +146,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         for (auto it = marks.cbegin(); it != marks.cend(); ++it) tints.insert(it.key(), RelationMarkColor(it.value()));
         canvas_->SetBoxTints(tints);
     });
-    // A shown history list takes in a slip as soon as it is stored.
-    connect(filling_, &SlipFilling::slipStored, historyPanel, [this] { historyPanel->SlipsStored(); });
     // --- The canvas's right-click menus --------------------------------
     menus_ = new SlipMenus(format_, canvas_, this);
     menus_->hooks.replaceBackground = [this] { ReplaceBackground(); };

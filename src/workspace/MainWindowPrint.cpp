@@ -130,10 +130,6 @@ void MainWindow::WirePrintCommands()
         if (print_->PrintBill().Done()) filling_->StartNextSlip();
     };
     historyPanel->SetReprint([this](const QVector<QHash<BoxId, QString>>& slips) { return print_->ReprintSlips(slips); });
-    // A shown history list takes in the slips just printed.
-    connect(print_, &PrintCommands::printed, this, [this](const PrintOutcome& out) {
-        if (out.stored > 0) historyPanel->SlipsStored();
-    });
 }
 
 } // namespace slip

@@ -109,9 +109,8 @@ bool PrintCommands::ReprintSlips(const QVector<SlipValues>& slips)
         SlipValueList one({v});
         const PrintOutcome out = PrintSlipJob(services, format_, one, settings, false, false);
         emit printed(out);
+        // A job that failed was told; the next slip is a job of its own.
         progress.Step(1, QStringLiteral("pages"));
-        // A printer that failed fails the rest too; the operator was told.
-        if (out.status != PrintStatus::Printed) break;
     }
     progress.End();
     return true;

@@ -35,7 +35,8 @@ public:
     // the shown slip once.
     PrintOutcome PrintAllBills();
     // Slips of the history printed again after one printer choice: each as a
-    // job of one page, none stored again. False when the choice was cancelled.
+    // job of one page, none stored again; a job that fails is told and the
+    // next slip goes on. False when the choice was cancelled.
     bool ReprintSlips(const QVector<SlipValues>& slips);
     // "校准": the calibration figure on A4 after the printer choice, then the
     // print offsets to type in.

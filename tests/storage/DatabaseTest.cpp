@@ -94,6 +94,24 @@ TEST(Schema, UpgradeAddsSumColumnsWithZeroToAnOldFile)
     EXPECT_DOUBLE_EQ(GetFieldWhere("Fmt", "LBL=?", {"金额"}, "SumID").toDouble(), -12.1);
 }
 
+TEST(Schema, TheHistoryValueIndexOfAnOldFileIsReplacedByOneWithTheSlipNumber)
+{
+    test::TestHome home(false);
+    {
+        DbConnection old(DbConnection::Missing::Create);
+        ASSERT_TRUE(ExecuteSql("CREATE TABLE 历史 (ID INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)", {}, &old));
+        ASSERT_TRUE(ExecuteSql("CREATE INDEX 历史_con ON 历史(Fmt, CID, Con COLLATE NOCASE)", {}, &old));
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 历史 VALUES(1, '甲', 5, '张三')", {}, &old));
+    }
+    ASSERT_TRUE(EnsureSchema());
+    const Recordset indexes =
+        OpenRecordset("SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name='历史' ORDER BY name");
+    ASSERT_EQ(indexes.RecordCount(), 2);
+    EXPECT_EQ(indexes.text(0, "name"), "历史_fmt");
+    EXPECT_EQ(indexes.text(1, "name"), "历史_值");
+    EXPECT_TRUE(indexes.text(1, "sql").endsWith("Con COLLATE NOCASE, ID)")) << indexes.text(1, "sql").toStdString();
+}
+
 TEST_F(DatabaseHome, ColumnsFieldsAndFailedQueries)
 {
     ASSERT_TRUE(ExecuteSql("CREATE TABLE T2 (sumid DOUBLE)"));

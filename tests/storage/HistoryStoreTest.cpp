@@ -187,7 +187,7 @@ TEST_F(HistoryCompletionTest, TheQueryReadsOnlyTheBoxValuesThatBeginWithTheText)
     ASSERT_TRUE(q.exec());
     QString plan;
     while (q.next()) plan += q.value(3).toString() + "\n";
-    EXPECT_TRUE(plan.contains("INDEX 历史_con (Fmt=? AND CID=? AND Con>? AND Con<?)"))
+    EXPECT_TRUE(plan.contains("INDEX 历史_值 (Fmt=? AND CID=? AND Con>? AND Con<?)"))
         << plan.toStdString();
 }
 
@@ -295,9 +295,15 @@ TEST_F(HistoryListQueryTest, SlipsSortByABoxNumbersAsNumbersThenTextsEqualOnesNe
         {2, Qt::AscendingOrder, {2, 4, 1, 3, 5}},
     };
     for (const auto& c : cases) {
-        const HistorySlipNumbers r = HistorySlipNumbersOf("甲", c.box, c.order);
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.numbers, c.slips) << c.box << " " << int(c.order);
+        const HistorySlipNumbers listed = HistorySlipNumbersOf("甲");
+        ASSERT_TRUE(listed.ok) << listed.error.toStdString();
+        if (c.box == 0) {
+            EXPECT_EQ(listed.numbers, c.slips);
+            continue;
+        }
+        const HistorySortKeys keys = ReadHistorySortKeys("甲", c.box, listed.numbers);
+        ASSERT_TRUE(keys.ok) << keys.error.toStdString();
+        EXPECT_EQ(SortHistorySlips(keys.keys, c.order), c.slips) << c.box << " " << int(c.order);
     }
 }
 
@@ -321,9 +327,11 @@ TEST_F(HistoryListQueryTest, SearchStepsFromMatchToMatchAndWrapsRound)
         {"不存在", 2, false, -1, "没有查到相关的记录！"},
         {"   ", 0, false, -1, ""},
     };
+    HistorySearchTexts texts;
+    ASSERT_EQ(HistorySlipNumbersOf("甲", &texts).numbers, list);
     for (const auto& c : cases) {
         QString text = c.text;
-        const HistoryFind found = FindHistorySlip("甲", list, listed, text, c.current, c.previous);
+        const HistoryFind found = FindHistorySlip("甲", list, listed, texts, text, c.current, c.previous);
         ASSERT_TRUE(found.ok) << found.error.toStdString();
         EXPECT_EQ(found.row, c.row) << c.text.toStdString();
         EXPECT_EQ(found.message, c.message) << c.text.toStdString();
@@ -331,11 +339,33 @@ TEST_F(HistoryListQueryTest, SearchStepsFromMatchToMatchAndWrapsRound)
     }
 }
 
+TEST(HistoryListSearch, ALongHistoryIsSearchedWholeFromAnyRow)
+{
+    // Some megabytes of values: every slip is found, whichever part of the
+    // texts kept in memory it is in.
+    test::TestHome home;
+    QVector<HistorySlip> slips;
+    const QString filler = QString(400, QChar(0x586B));  // 填
+    for (int i = 1; i <= 3000; ++i) slips << Slip({{1, filler}, {2, QStringLiteral("户名%1号").arg(i)}});
+    ASSERT_TRUE(SaveHistorySlips("长", slips).ok);
+    HistorySearchTexts texts;
+    const QVector<qint64> list = HistorySlipNumbersOf("长", &texts).numbers;
+    ASSERT_EQ(list.size(), 3000);
+    for (int slip : {1, 1234, 2999, 3000}) {
+        QString text = QStringLiteral("户名%1号").arg(slip);
+        const HistoryFind found = FindHistorySlip("长", list, {1, 2}, texts, text, 1500, true);
+        ASSERT_TRUE(found.ok) << found.error.toStdString();
+        EXPECT_EQ(found.row, 3000 - slip) << slip;
+    }
+}
+
 TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatabase)
 {
     QString text = "张三";
     ASSERT_TRUE(DeleteHistoryRows("甲", {3}).ok);
-    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 3, 2, 1}, {1, 2}, text, 0, false).row, -1);
+    HistorySearchTexts texts;
+    EXPECT_EQ(HistorySlipNumbersOf("甲", &texts).numbers, (QVector<qint64>{5, 4, 2, 1}));
+    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 3, 2, 1}, {1, 2}, texts, text, 0, false).row, -1);
     // A database from before the search text gets it from its slips.
     ASSERT_TRUE(Exec("DROP TABLE 历史检索"));
     {
@@ -345,7 +375,9 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
         ASSERT_TRUE(conn.commit());
     }
     text = "beta";
-    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, text, 0, false).row, 3);
+    HistorySearchTexts rebuilt;
+    ASSERT_TRUE(HistorySlipNumbersOf("甲", &rebuilt).ok);
+    EXPECT_EQ(FindHistorySlip("甲", {5, 4, 2, 1}, {1, 2}, rebuilt, text, 0, false).row, 3);
 }
 
 TEST_F(HistoryPendingRunsHome, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)

@@ -92,7 +92,7 @@ TEST_F(HistoryListLayoutHome, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
     EXPECT_TRUE(m.LoadHistoryList("空", kBoxes));
     EXPECT_EQ(m.rowCount(), 0);
     EXPECT_EQ(m.columnCount(), 9);
-    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史"));
+    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史检索"));
     EXPECT_FALSE(m.LoadHistoryList("甲", kBoxes));
     EXPECT_EQ(m.rowCount(), 0);
     EXPECT_TRUE(m.LastError().startsWith("数据库打开错误(")) << m.LastError().toStdString();
@@ -125,11 +125,17 @@ TEST_F(HistoryListLoadingHome, ACaptionClickSortsEveryPageAndMarksTheCaption)
     EXPECT_EQ(Cell(m, 0, 3), "1999");
     QString failure;
     QObject::connect(&m, &M::sortFailed, [&](const QString& e) { failure = e; });
-    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史检索"));
+    ASSERT_TRUE(ExecuteSql("DROP TABLE 历史"));
     m.sort(2, Qt::AscendingOrder);
     EXPECT_TRUE(failure.startsWith("数据库打开错误(")) << failure.toStdString();
     EXPECT_EQ(Header(m, 3), "账号▽");
     EXPECT_EQ(Cell(m, 0, 3), "1999");
+    // A column sorted before sorts again on the values read then.
+    failure.clear();
+    m.sort(3, Qt::AscendingOrder);
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_EQ(Header(m, 3), "账号△");
+    EXPECT_EQ(m.SlipNumber(0), 7);  // the smallest account, 7
 }
 
 TEST_F(HistoryListLoadingHome, RemovedSlipsLeaveRowsRenumberedFromOne)

@@ -269,27 +269,56 @@ TEST(PrintCommands, TheBatchPrintTakesTwoRecordsOrMoreAndPrintsEachAsTheSlipShow
 
 TEST(PrintCommands, SlipsOfTheHistoryPrintAgainOneJobEachAndAreNotStoredAgain)
 {
+    // A job that fails is told, and the next slip is printed all the same.
+    const struct {
+        int failing;  // the job the printer can't be reached for, -1 for none
+        int printed;
+        int told;
+    } cases[] = {{-1, 3, 0}, {1, 2, 1}, {2, 2, 1}};
+    for (const auto& c : cases) {
+        Desk desk;
+        ScriptedPrompter prompter;
+        ChooserAnswer answer(kPrinter);
+        int jobs = 0, done = 0;
+        QObject::connect(desk.mw->findChild<PrintCommands*>(), &PrintCommands::printed, [&](const PrintOutcome& o) {
+            jobs += o.printed == 1 && o.stored == 0;
+            if (++done == c.failing) desk.printers.unreachable.insert(kPrinter);
+            else desk.printers.unreachable.remove(kPrinter);
+        });
+        const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}},
+            three{{desk.Id(0), QStringLiteral("THIRD")}};
+        {
+            test::ProgressWatch watch;
+            EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two, three}));
+            EXPECT_EQ(watch.titles, QStringList{"正在打印..."});
+            EXPECT_EQ(ProgressPosition(), 3) << "a step per slip";
+            EXPECT_FALSE(ProgressWindowOpen());
+        }
+        EXPECT_EQ(answer.shown, 1);  // one choice for the run
+        EXPECT_EQ(jobs, c.printed) << c.failing;
+        EXPECT_EQ(prompter.shown.size(), c.told) << c.failing;
+        const bool lastPrinted = c.failing != 2;
+        EXPECT_EQ(PdfText(desk.pdf).contains(lastPrinted ? QStringLiteral("THIRD") : QStringLiteral("SECOND")), true);
+        EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
+        EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
+    }
+}
+
+TEST(PrintCommands, ASlipPrintedWhileTheHistoryIsShownIsListedOnceTheTabIsChosenAgain)
+{
     Desk desk;
     ScriptedPrompter prompter;
     ChooserAnswer answer(kPrinter);
-    int jobs = 0;
-    QObject::connect(desk.mw->findChild<PrintCommands*>(), &PrintCommands::printed, [&](const PrintOutcome& o) {
-        jobs += o.printed == 1 && o.stored == 0;
-    });
-    const SlipValues one{{desk.Id(0), QStringLiteral("FIRST")}}, two{{desk.Id(0), QStringLiteral("SECOND")}};
-    {
-        test::ProgressWatch watch;
-        EXPECT_TRUE(desk.mw->findChild<PrintCommands*>()->ReprintSlips({one, two}));
-        EXPECT_EQ(watch.titles, QStringList{"正在打印..."});
-        EXPECT_EQ(ProgressPosition(), 2) << "a step per slip";
-        EXPECT_FALSE(ProgressWindowOpen());
-    }
-    EXPECT_EQ(answer.shown, 1);  // one choice for the run
-    EXPECT_EQ(jobs, 2);
-    EXPECT_EQ(ReadPdfInfo(desk.pdf).pages, 1);  // the last job's file
-    EXPECT_TRUE(PdfText(desk.pdf).contains(QStringLiteral("SECOND")));
-    EXPECT_TRUE(History(desk.Format().Name()).isEmpty());
-    EXPECT_TRUE(prompter.shown.isEmpty());
+    desk.mw->tabs->setCurrentIndex(2);
+    const HistoryTableModel& list = *desk.mw->historyPanel->model;
+    ASSERT_EQ(list.rowCount(), 0);
+    desk.Format().SetValue(desk.Id(0), QStringLiteral("SNAPSHOT"));
+    ASSERT_TRUE(desk.mw->findChild<PrintCommands*>()->PrintBill().Done());
+    ASSERT_EQ(History(desk.Format().Name()).size(), 1);
+    EXPECT_EQ(list.rowCount(), 0);
+    desk.mw->tabs->setCurrentIndex(0);
+    desk.mw->tabs->setCurrentIndex(2);
+    EXPECT_EQ(list.rowCount(), 1);
 }
 
 TEST(PrintCommands, TheWizardAddsTheMeasuredShift)
