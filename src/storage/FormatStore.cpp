@@ -263,9 +263,13 @@ QString WriteDefaults(DbConnection& conn, const SlipFormat& format, const QStrin
     q.prepare(insert);
     for (const Box& b : format.Boxes()) {
         if (!HoldsValue(b.kind)) continue;
+        const BoxId id = oldToNew.value(b.id, b.id);
+        // A box not saved yet (one the operator declined to save) has no
+        // record its value could be the default of.
+        if (id < 0) continue;
         const QString v = format.Value(b.id);
         if (v.isEmpty()) continue;
-        const QVariantList row{name, oldToNew.value(b.id, b.id), v};
+        const QVariantList row{name, id, v};
         for (const QVariant& field : row) q.addBindValue(field);
         if (!q.exec()) return StatementFailed(insert, row);
     }

@@ -84,7 +84,7 @@ StoreResult SaveCurrentFormatState(const QString& name, const SlipOptions& optio
 QHash<BoxId, QString> LoadDefaults(const QString& name, QString* error = nullptr);
 // Replaces the defaults of a format with the non-empty values of its text,
 // check and picture boxes as the boxes hold them (line breaks as CR LF), in
-// one transaction. A failure changes nothing and tells the statement that
+// one transaction; a box not saved yet (temporary ID) has none. A failure changes nothing and tells the statement that
 // failed, as a failed read does.
 StoreResult SaveDefaults(const SlipFormat& format, const QString& name);
 

@@ -312,13 +312,21 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     SlipFormat f;
     const FormatHeader h{QStringLiteral("默认")};
     f.Load(h, {});
-    const BoxId a = f.AddBox(Text(1, QStringLiteral("A")));
+    Box stored = Text(1, QStringLiteral("A"));
+    stored.id = 7;
+    const BoxId a = f.AddBox(stored);
     const BoxId line = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
+    // A box added and not saved (the operator declined) has no record its
+    // value could be the default of.
+    const BoxId unsaved = f.AddBox(Text(2, QStringLiteral("B")));
+    ASSERT_LT(unsaved, 0);
+    f.SetValue(unsaved, QStringLiteral("未存"));
     f.SetValue(a, QStringLiteral("第一行\n第二行"));
     f.SetValue(line, QStringLiteral("x"));  // a line holds no value
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
     // Stored with real line breaks, in the one form a value holds them.
     EXPECT_EQ(OpenRecordset("SELECT Con FROM 默认 WHERE Fmt=?", {h.name}).text(0, "Con"), "第一行\r\n第二行");
+    EXPECT_EQ(FormatStore::LoadDefaults(h.name).keys(), QList<BoxId>{a});
     EXPECT_EQ(FormatStore::LoadDefaults(h.name).value(a), "第一行\r\n第二行");
     f.SetValue(a, QString());
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
@@ -340,7 +348,9 @@ TEST_F(FormatStoreTest, DefaultsThatCantBeReadOrWrittenAreToldWithTheStatement)
 {
     SlipFormat f;
     f.Load(FormatHeader{QStringLiteral("甲")}, {});
-    const BoxId a = f.AddBox(Text(1, QStringLiteral("A")));
+    Box stored = Text(1, QStringLiteral("A"));
+    stored.id = 7;
+    const BoxId a = f.AddBox(stored);
     f.SetValue(a, QStringLiteral("原值"));
     ASSERT_TRUE(FormatStore::SaveDefaults(f, "甲").ok);
     f.SetValue(a, QString());
