@@ -20,6 +20,16 @@ using TestApp = QGuiApplication;
 using TestApp = QCoreApplication;
 #endif
 
+#ifdef SLIP_SANITIZED
+// The print system's library keeps the paper tables it reads from a printer's
+// driver description until the process ends; they are no leak of ours, and a
+// test run started by hand (leak checks on) must not fail on them.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:_ppdCacheCreateWithPPD\n";
+}
+#endif
+
 // Every test program runs on its own data and config folders, never the user's.
 int main(int argc, char** argv)
 {
