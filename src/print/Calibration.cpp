@@ -22,7 +22,7 @@ QString CalibrationQuestionTitle() { return QStringLiteral("校验图形打印")
 
 bool PrintCalibrationFigure(SlipPrinter& printer, Prompter& prompter)
 {
-    if (prompter.Ask(CalibrationQuestion(), PromptButtons::YesNo, PromptIcon::Question, CalibrationQuestionTitle())
+    if (prompter.Ask(CalibrationQuestion(), PromptButtons::YesNo, PromptIcon::None, CalibrationQuestionTitle())
         != PromptAnswer::Yes)
         return false;
     const QPageSize paper = printer.Paper();

@@ -23,6 +23,8 @@ TEST(Calibration, ASquareOnA4OnlyWhenAskedAndTheWizardsShiftCorrectsTheOffsets)
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(PrintCalibrationFigure(printer, prompter));
     EXPECT_EQ(prompter.shown, QStringList(2, CalibrationQuestion()));
+    EXPECT_EQ(prompter.titles, QStringList(2, CalibrationQuestionTitle()));
+    EXPECT_EQ(prompter.icons, QList<PromptIcon>(2, PromptIcon::None));
     const PdfInfo info = ReadPdfInfo(pdf);
     EXPECT_EQ(info.pages, 1);
     EXPECT_NEAR(info.widthMm, 210, 0.2);  // A4 portrait
