@@ -1,5 +1,7 @@
 #include "workspace/MainWindow.h"
 
+#include "workspace/ButtonPictures.h"
+
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
@@ -39,8 +41,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
 #include <QScreen>
@@ -87,27 +87,6 @@ private:
     void Elide() { setText(fontMetrics().elidedText(name_, Qt::ElideMiddle, width())); }
     QString name_;
 };
-
-// A sheet with an arrow coming down into it: formats from the web catalogue.
-// Drawn here, so that the button needs no picture file.
-QIcon CataloguePicture()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(0x1F, 0x5F, 0xA8);
-    p.setPen(QPen(ink, 1.5));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(4, 14, 24, 15));
-    p.drawLine(QPointF(8, 20), QPointF(24, 20));
-    p.drawLine(QPointF(8, 24), QPointF(20, 24));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2E, 0x9A, 0x3C));
-    p.drawRect(QRectF(13, 1, 6, 9));
-    p.drawPolygon(QPolygonF({QPointF(8, 9), QPointF(24, 9), QPointF(16, 17)}));
-    return QIcon(pixmap);
-}
 
 } // namespace
 

@@ -3,6 +3,8 @@
 // reprint and the batch as the slip shows it. Kept apart from MainWindow.cpp.
 #include "workspace/MainWindow.h"
 
+#include "workspace/ButtonPictures.h"
+
 #include "workspace/BatchOnSlip.h"
 #include "workspace/BatchPanel.h"
 #include "workspace/HistoryPanel.h"
@@ -16,8 +18,6 @@
 #include <QAction>
 #include <QIcon>
 #include <QLayout>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace slip {
@@ -47,29 +47,6 @@ private:
     SlipFilling& filling_;
     QString marker_;
 };
-
-// A printer with its sheets: one for the shown slip, a stack for the batch.
-// Drawn here, so that the buttons need no picture files.
-QIcon PrintPicture(int sheets)
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(0x1F, 0x5F, 0xA8);
-    p.setPen(QPen(ink, 1.5));
-    for (int i = sheets - 1; i >= 0; --i) {
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9 + 3 * i, 2 + 2 * i, 14, 12));
-    }
-    p.setBrush(ink);
-    p.drawRoundedRect(QRectF(3, 12, 26, 12), 3, 3);
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(8, 20, 16, 10));
-    p.drawLine(QPointF(11, 24), QPointF(21, 24));
-    p.drawLine(QPointF(11, 27), QPointF(18, 27));
-    return QIcon(pixmap);
-}
 
 } // namespace
 
