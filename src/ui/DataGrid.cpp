@@ -6,12 +6,18 @@
 #include "ui/Progress.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QHeaderView>
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QStyleOptionViewItem>
+#include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -30,6 +36,161 @@ int TextWidth(const QFontMetrics& fm, const QString& text)
     for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, fm.horizontalAdvance(line));
     return widest;
 }
+
+// A character whose width in a line is what it and its neighbours take on
+// their own: no mark joining the one before, no control or format character,
+// no surrogate half, and a script drawn glyph by glyph.
+bool PlainCharacter(QChar c)
+{
+    if (c.isSurrogate() || c.isMark()) return false;
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph: return false;
+    default: break;
+    }
+    switch (c.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo: return true;
+    default: return false;
+    }
+}
+
+// The widest line of each column, found measuring as few lines as the rule
+// allows: tens of thousands of cells take seconds to lay out one by one, yet
+// most can't pass the widest found before them. A line of plain characters,
+// each pair of neighbours drawn with the glyphs the two characters have on
+// their own, is as wide as its characters on their own plus what each pair
+// of neighbours adds or takes (kerning); a line that can't pass the widest
+// exact width so far is left unmeasured, as it couldn't change the column.
+// Every other line (one whose glyphs join or change, or with other
+// characters) is measured, once whatever number of cells hold it.
+class WidestLines {
+public:
+    WidestLines(const QFont& font, int columns)
+        : font_(font), exact_(font), columns_(std::size_t(columns))
+    {
+    }
+    // Whether the text (any of its lines) is wider than the widest line
+    // taken so far in its column; it becomes the widest when so.
+    bool Take(int column, QStringView text)
+    {
+        Column& widest = columns_[std::size_t(column)];
+        bool wider = false;
+        for (QStringView line : text.tokenize(QLatin1Char('\n'))) {
+            if (line.isEmpty() || Bound(line) <= widest.exact) continue;
+            const Width w = Measure(line);
+            widest.exact = std::max(widest.exact, w.exact);
+            if (w.whole > widest.whole) {
+                widest.whole = w.whole;
+                wider = true;
+            }
+        }
+        return wider;
+    }
+    int Widest(int column) const { return columns_[std::size_t(column)].whole; }
+
+private:
+    // A line's width as the cells are sized (whole pixels), and exact, as
+    // the bound is set against it.
+    struct Width {
+        int whole;
+        double exact;
+    };
+    static constexpr int kMaxCharacters = 512;  // kept apart for the bound; others are measured
+    static constexpr qint16 kUnseen = -2, kNotPlain = -1;
+
+    Width Measure(QStringView line)
+    {
+        const QString key = line.toString();
+        auto found = measured_.constFind(key);
+        if (found != measured_.cend()) return *found;
+        // Whole pixels as QFontMetrics gives them: the same layout, rounded.
+        const double exact = exact_.horizontalAdvance(key);
+        return *measured_.insert(key, Width{qRound(exact), exact});
+    }
+    int Id(QChar c)
+    {
+        qint16& id = ids_[c.unicode()];
+        if (id != kUnseen) return id;
+        if (!PlainCharacter(c) || int(advance_.size()) >= kMaxCharacters) return id = kNotPlain;
+        id = qint16(advance_.size());
+        characters_.push_back(c);
+        advance_.push_back(exact_.horizontalAdvance(QString(c)));
+        glyphs_.push_back(Glyphs(QString(c)));
+        return id;
+    }
+    // The glyphs a text is drawn with, and from which fonts.
+    std::vector<std::pair<QRawFont, quint32>> Glyphs(const QString& text) const
+    {
+        QTextLayout layout(text, font_);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        std::vector<std::pair<QRawFont, quint32>> glyphs;
+        for (const QGlyphRun& run : layout.glyphRuns())
+            for (quint32 g : run.glyphIndexes()) glyphs.emplace_back(run.rawFont(), g);
+        return glyphs;
+    }
+    // What a pair adds to its two characters measured alone; infinite when
+    // the pair is drawn with other glyphs than its characters alone (a
+    // ligature), as a third character may undo or change that.
+    double Apart(int a, int b)
+    {
+        float& e = apart_[std::size_t(a) * kMaxCharacters + std::size_t(b)];
+        if (std::isnan(e)) {
+            const QChar two[] = {characters_[std::size_t(a)], characters_[std::size_t(b)]};
+            const QString pair(two, 2);
+            std::vector<std::pair<QRawFont, quint32>> alone = glyphs_[std::size_t(a)];
+            alone.insert(alone.end(), glyphs_[std::size_t(b)].begin(), glyphs_[std::size_t(b)].end());
+            // Widths are in 64ths of a pixel, which a float holds exactly.
+            e = Glyphs(pair) != alone ? std::numeric_limits<float>::infinity()
+                                      : float(exact_.horizontalAdvance(pair) - advance_[std::size_t(a)] -
+                                              advance_[std::size_t(b)]);
+        }
+        return e;
+    }
+    double Bound(QStringView line)
+    {
+        if (ids_.empty()) {
+            ids_.assign(0x10000, kUnseen);
+            apart_.assign(std::size_t(kMaxCharacters) * kMaxCharacters, std::numeric_limits<float>::quiet_NaN());
+        }
+        double bound = 0;
+        int before = -1;
+        for (QChar c : line) {
+            const int id = Id(c);
+            if (id < 0) return std::numeric_limits<double>::infinity();
+            bound += advance_[std::size_t(id)];
+            if (before >= 0) bound += Apart(before, id);
+            before = id;
+        }
+        return bound;
+    }
+
+    struct Column {
+        int whole = 0;
+        double exact = 0;
+    };
+    QFont font_;
+    QFontMetricsF exact_;
+    std::vector<Column> columns_;
+    QHash<QString, Width> measured_;
+    std::vector<qint16> ids_;  // by UTF-16 unit
+    std::vector<QChar> characters_;
+    std::vector<double> advance_;
+    std::vector<std::vector<std::pair<QRawFont, quint32>>> glyphs_;
+    std::vector<float> apart_;
+};
 
 // The width a cell takes to show this text whole: the text and the cell
 // margins of the view's style, as its delegate paints it.
@@ -69,7 +230,6 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
 {
     const QAbstractItemModel* model = view.model();
     if (!model) return;
-    const QFontMetrics cells(view.font());
     const int rows = model->rowCount();
     const int columns = model->columnCount();
     const int cap = std::max(Pixels(kEmptyColumnTwips), view.width() / 2);
@@ -78,6 +238,7 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     // The widest text of each column and the row it stands in.
     std::vector<int> widest(std::size_t(columns), 0);
     std::vector<int> widestRow(std::size_t(columns), -1);
+    WidestLines lines(view.font(), columns);
     WindowProgress progress;
     const bool counted = withProgress && rows >= kGridSizingProgressRows && measured > 0;
     if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), measured);
@@ -85,9 +246,8 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     for (int r = 0; r < rows; ++r) {
         for (int c = first; c < columns; ++c) {
             const QModelIndex i = model->index(r, c);
-            const int w = TextWidth(cells, text ? text(i) : i.data().toString());
-            if (w > widest[c]) {
-                widest[c] = w;
+            if (lines.Take(c, text ? text(i) : i.data().toString())) {
+                widest[c] = lines.Widest(c);
                 widestRow[c] = r;
             }
         }

@@ -39,23 +39,31 @@ struct Grid {
 } // namespace
 
 // The widest text of every row shows whole, with 100 twips to spare beside
-// the cell margins and grid line, in a plain and in a frozen-column view.
+// the cell margins and grid line, in a plain and in a frozen-column view;
+// also among many like texts, a text whose width its characters alone don't
+// tell (kerning that pushes apart, punctuation drawn from the font of the
+// Chinese beside it, combining accents).
 TEST(FitGridColumns, TheWidestTextOfEveryRowShowsWholeWith100TwipsToSpare)
 {
     const struct {
         int rows;
         int at;  // the row of the widest text
         const char* text;
+        const char* others = "";  // in every other row
     } cases[] = {
         {5, 4, "客户11"},
         {3, 0, "O'Brien"},
         {6000, 4999, "LONGVALUE-0123456789"},
         {2, 1, "第一行\n第二行更宽一些"},
+        {300, 299, "-J-J-J-J", "ssssa"},
+        {300, 299, "第//////行", "第一二行"},
+        {300, 200, "e\u0301e\u0301e\u0301e\u0301f", "eeee"},
     };
     for (bool frozen : {false, true})
         for (const auto& c : cases) {
             Grid g(c.rows, frozen);
             for (int r = 0; r < c.rows; ++r) g.Set(r, 1, QString::number(r + 1));
+            for (int r = 0; r < c.rows; ++r) g.Set(r, 3, QString::fromUtf8(c.others));
             g.Set(0, 3, "1");
             g.Set(c.at, 3, QString::fromUtf8(c.text));
             FitGridColumns(*g.view, 1, false);
