@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -37,9 +38,9 @@ int TextWidth(const QFontMetrics& fm, const QString& text)
     return widest;
 }
 
-// A character whose width in a line is what it and its neighbours take on
-// their own: no mark joining the one before, no control or format character,
-// no surrogate half, and a script drawn glyph by glyph.
+// A character the bound below can answer for: no mark joining the one before,
+// no control or format character, no surrogate half, of a script drawn glyph
+// by glyph (or of none, as digits and punctuation).
 bool PlainCharacter(QChar c)
 {
     if (c.isSurrogate() || c.isMark()) return false;
@@ -67,19 +68,23 @@ bool PlainCharacter(QChar c)
 
 // The widest line of each column, found measuring as few lines as the rule
 // allows: tens of thousands of cells take seconds to lay out one by one, yet
-// most can't pass the widest found before them. A line of plain characters,
-// each pair of neighbours drawn with the glyphs the two characters have on
-// their own, is as wide as its characters on their own plus what each pair
-// of neighbours adds or takes (kerning); a line that can't pass the widest
-// exact width so far is left unmeasured, as it couldn't change the column.
-// Every other line (one whose glyphs join or change, or with other
-// characters) is measured, once whatever number of cells hold it.
+// most can't pass the widest found before them.
+//
+// A line of plain characters of one script (digits, spaces and punctuation
+// taking the script of the letters around them, so drawn from the font
+// chosen for that script) that starts with a letter, or holds no letter at
+// all, is worked out from its first character on its own and what each next
+// character adds after the one before it in that script: its advance and
+// the kerning between the two. What a character adds is taken once per
+// script and pair, after a fixed letter of the script, and only when the
+// glyphs before it stay as they were and its own is the one it has in that
+// script; otherwise (glyphs that join or change, as ligatures) the line is
+// measured. A line that can't pass the widest exact width so far is left
+// unmeasured, as it couldn't change the column. Every other line is
+// measured, once whatever number of cells hold it.
 class WidestLines {
 public:
-    WidestLines(const QFont& font, int columns)
-        : font_(font), exact_(font), columns_(std::size_t(columns))
-    {
-    }
+    WidestLines(const QFont& font, int columns) : font_(font), exact_(font), columns_(std::size_t(columns)) {}
     // Whether the text (any of its lines) is wider than the widest line
     // taken so far in its column; it becomes the widest when so.
     bool Take(int column, QStringView text)
@@ -87,7 +92,7 @@ public:
         Column& widest = columns_[std::size_t(column)];
         bool wider = false;
         for (QStringView line : text.tokenize(QLatin1Char('\n'))) {
-            if (line.isEmpty() || Bound(line) <= widest.exact) continue;
+            if (line.isEmpty() || Worked(line) <= widest.exact) continue;
             const Width w = Measure(line);
             widest.exact = std::max(widest.exact, w.exact);
             if (w.whole > widest.whole) {
@@ -101,13 +106,24 @@ public:
 
 private:
     // A line's width as the cells are sized (whole pixels), and exact, as
-    // the bound is set against it.
+    // the worked out width is set against it.
     struct Width {
         int whole;
         double exact;
     };
-    static constexpr int kMaxCharacters = 512;  // kept apart for the bound; others are measured
+    using Glyphs = std::vector<std::pair<QRawFont, quint32>>;
+    // What is known of a script: the letter set before the pairs measured
+    // in it, each character's glyph in it, what a character adds after
+    // another (in 64ths of a pixel, which a float holds exactly).
+    struct Script {
+        QString letter;
+        Glyphs letterGlyphs;
+        std::vector<Glyphs> glyph;
+        std::vector<float> adds;
+    };
+    static constexpr int kMaxCharacters = 512;  // worked out; the others are measured
     static constexpr qint16 kUnseen = -2, kNotPlain = -1;
+    static constexpr double kUnknown = std::numeric_limits<double>::infinity();
 
     Width Measure(QStringView line)
     {
@@ -118,63 +134,102 @@ private:
         const double exact = exact_.horizontalAdvance(key);
         return *measured_.insert(key, Width{qRound(exact), exact});
     }
-    int Id(QChar c)
-    {
-        qint16& id = ids_[c.unicode()];
-        if (id != kUnseen) return id;
-        if (!PlainCharacter(c) || int(advance_.size()) >= kMaxCharacters) return id = kNotPlain;
-        id = qint16(advance_.size());
-        characters_.push_back(c);
-        advance_.push_back(exact_.horizontalAdvance(QString(c)));
-        glyphs_.push_back(Glyphs(QString(c)));
-        return id;
-    }
-    // The glyphs a text is drawn with, and from which fonts.
-    std::vector<std::pair<QRawFont, quint32>> Glyphs(const QString& text) const
+    Glyphs GlyphsOf(const QString& text) const
     {
         QTextLayout layout(text, font_);
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
-        std::vector<std::pair<QRawFont, quint32>> glyphs;
-        for (const QGlyphRun& run : layout.glyphRuns())
-            for (quint32 g : run.glyphIndexes()) glyphs.emplace_back(run.rawFont(), g);
+        // The runs come font by font: the glyphs are put back in line.
+        std::vector<std::pair<double, std::pair<QRawFont, quint32>>> placed;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                placed.push_back({positions[i].x(), {run.rawFont(), indexes[i]}});
+        }
+        std::stable_sort(placed.begin(), placed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        Glyphs glyphs;
+        for (const auto& p : placed) glyphs.push_back(p.second);
         return glyphs;
     }
-    // What a pair adds to its two characters measured alone; infinite when
-    // the pair is drawn with other glyphs than its characters alone (a
-    // ligature), as a third character may undo or change that.
-    double Apart(int a, int b)
+    int Id(QChar c)
     {
-        float& e = apart_[std::size_t(a) * kMaxCharacters + std::size_t(b)];
-        if (std::isnan(e)) {
-            const QChar two[] = {characters_[std::size_t(a)], characters_[std::size_t(b)]};
-            const QString pair(two, 2);
-            std::vector<std::pair<QRawFont, quint32>> alone = glyphs_[std::size_t(a)];
-            alone.insert(alone.end(), glyphs_[std::size_t(b)].begin(), glyphs_[std::size_t(b)].end());
-            // Widths are in 64ths of a pixel, which a float holds exactly.
-            e = Glyphs(pair) != alone ? std::numeric_limits<float>::infinity()
-                                      : float(exact_.horizontalAdvance(pair) - advance_[std::size_t(a)] -
-                                              advance_[std::size_t(b)]);
-        }
-        return e;
+        qint16& id = ids_[c.unicode()];
+        if (id != kUnseen) return id;
+        if (!PlainCharacter(c) || int(characters_.size()) >= kMaxCharacters) return id = kNotPlain;
+        id = qint16(characters_.size());
+        characters_.push_back(c);
+        alone_.push_back(exact_.horizontalAdvance(QString(c)));
+        return id;
     }
-    double Bound(QStringView line)
+    Script& ScriptOf(QChar::Script script, QChar letter)
     {
-        if (ids_.empty()) {
-            ids_.assign(0x10000, kUnseen);
-            apart_.assign(std::size_t(kMaxCharacters) * kMaxCharacters, std::numeric_limits<float>::quiet_NaN());
+        Script& s = scripts_[script];
+        if (s.adds.empty()) {
+            s.letter = script == QChar::Script_Common ? QString() : QString(letter);
+            s.letterGlyphs = GlyphsOf(s.letter);
+            s.glyph.resize(kMaxCharacters);
+            s.adds.assign(std::size_t(kMaxCharacters) * kMaxCharacters, std::numeric_limits<float>::quiet_NaN());
         }
-        double bound = 0;
-        int before = -1;
-        for (QChar c : line) {
-            const int id = Id(c);
-            if (id < 0) return std::numeric_limits<double>::infinity();
-            bound += advance_[std::size_t(id)];
-            if (before >= 0) bound += Apart(before, id);
+        return s;
+    }
+    // The glyphs of the script's letter and the text, when the letter keeps
+    // its glyphs; empty otherwise.
+    Glyphs AfterLetter(const Script& s, const QString& text) const
+    {
+        Glyphs glyphs = GlyphsOf(s.letter + text);
+        if (glyphs.size() < s.letterGlyphs.size() ||
+            !std::equal(s.letterGlyphs.begin(), s.letterGlyphs.end(), glyphs.begin()))
+            return {};
+        return glyphs;
+    }
+    // What character b adds after character a in the script.
+    double Adds(Script& s, int a, int b)
+    {
+        float& added = s.adds[std::size_t(a) * kMaxCharacters + std::size_t(b)];
+        if (!std::isnan(added)) return added;
+        added = std::numeric_limits<float>::infinity();
+        const QChar first = characters_[std::size_t(a)], second = characters_[std::size_t(b)];
+        Glyphs& own = s.glyph[std::size_t(b)];
+        if (own.empty()) {
+            own = AfterLetter(s, QString(second));
+            if (own.size() != s.letterGlyphs.size() + 1) return added;
+        }
+        const Glyphs one = AfterLetter(s, QString(first));
+        const Glyphs two = AfterLetter(s, QString(first) + second);
+        if (one.empty() || two.size() != one.size() + 1 || !std::equal(one.begin(), one.end(), two.begin()) ||
+            two.back() != own.back())
+            return added;
+        added = float(exact_.horizontalAdvance(s.letter + first + second) -
+                      exact_.horizontalAdvance(s.letter + first));
+        return added;
+    }
+    // The line's width worked out from its characters, or infinite.
+    double Worked(QStringView line)
+    {
+        if (ids_.empty()) ids_.assign(0x10000, kUnseen);
+        // The script of the line's letters, all of one, the first of them first.
+        QChar::Script script = QChar::Script_Common;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QChar::Script own = line[i].script();
+            if (own == QChar::Script_Common) continue;
+            if (script == QChar::Script_Common && i > 0) return kUnknown;
+            if (script != QChar::Script_Common && own != script) return kUnknown;
+            script = own;
+        }
+        int before = Id(line[0]);
+        if (before < 0) return kUnknown;
+        Script& s = ScriptOf(script, line[0]);
+        double width = alone_[std::size_t(before)];
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            const int id = Id(line[i]);
+            if (id < 0) return kUnknown;
+            width += Adds(s, before, id);
             before = id;
         }
-        return bound;
+        return width;
     }
 
     struct Column {
@@ -187,9 +242,8 @@ private:
     QHash<QString, Width> measured_;
     std::vector<qint16> ids_;  // by UTF-16 unit
     std::vector<QChar> characters_;
-    std::vector<double> advance_;
-    std::vector<std::vector<std::pair<QRawFont, quint32>>> glyphs_;
-    std::vector<float> apart_;
+    std::vector<double> alone_;
+    std::map<QChar::Script, Script> scripts_;
 };
 
 // The width a cell takes to show this text whole: the text and the cell
