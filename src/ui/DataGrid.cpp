@@ -14,12 +14,14 @@
 #include <QStyleOptionHeader>
 #include <QStyleOptionViewItem>
 #include <QTextLayout>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace slip {
@@ -28,6 +30,8 @@ namespace {
 
 constexpr int kPaddingTwips = 100;
 constexpr int kEmptyColumnTwips = 50;
+// Threads that measure a grid's texts ahead of it, the caller's counted.
+constexpr int kMeasuringThreads = 4;
 
 int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel + 0.5)); }
 
@@ -91,7 +95,10 @@ public:
     {
         Column& widest = columns_[std::size_t(column)];
         bool wider = false;
-        for (QStringView line : text.tokenize(QLatin1Char('\n'))) {
+        for (qsizetype from = 0, to; from <= text.size(); from = to + 1) {
+            to = text.indexOf(QLatin1Char('\n'), from);
+            if (to < 0) to = text.size();
+            const QStringView line = text.sliced(from, to - from);
             if (line.isEmpty() || Worked(line) <= widest.exact) continue;
             const Width w = Measure(line);
             widest.exact = std::max(widest.exact, w.exact);
@@ -103,6 +110,8 @@ public:
         return wider;
     }
     int Widest(int column) const { return columns_[std::size_t(column)].whole; }
+    // Every column starts again from nothing (the measures are kept).
+    void Restart() { std::fill(columns_.begin(), columns_.end(), Column()); }
 
 private:
     // A line's width as the cells are sized (whole pixels), and exact, as
@@ -157,16 +166,23 @@ private:
     int Id(QChar c)
     {
         qint16& id = ids_[c.unicode()];
-        if (id != kUnseen) return id;
+        return id != kUnseen ? id : NewId(c, id);
+    }
+    Q_NEVER_INLINE int NewId(QChar c, qint16& id)
+    {
         if (!PlainCharacter(c) || int(characters_.size()) >= kMaxCharacters) return id = kNotPlain;
         id = qint16(characters_.size());
         characters_.push_back(c);
         alone_.push_back(exact_.horizontalAdvance(QString(c)));
+        scriptOf_.push_back(c.script());
         return id;
     }
     Script& ScriptOf(QChar::Script script, QChar letter)
     {
-        Script& s = scripts_[script];
+        if (scripts_.empty()) scripts_.resize(QChar::ScriptCount);
+        std::unique_ptr<Script>& known = scripts_[std::size_t(script)];
+        if (!known) known = std::make_unique<Script>();
+        Script& s = *known;
         if (s.adds.empty()) {
             s.letter = script == QChar::Script_Common ? QString() : QString(letter);
             s.letterGlyphs = GlyphsOf(s.letter);
@@ -210,22 +226,18 @@ private:
     double Worked(QStringView line)
     {
         if (ids_.empty()) ids_.assign(0x10000, kUnseen);
-        // The script of the line's letters, all of one, the first of them first.
-        QChar::Script script = QChar::Script_Common;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar::Script own = line[i].script();
-            if (own == QChar::Script_Common) continue;
-            if (script == QChar::Script_Common && i > 0) return kUnknown;
-            if (script != QChar::Script_Common && own != script) return kUnknown;
-            script = own;
-        }
         int before = Id(line[0]);
         if (before < 0) return kUnknown;
+        // The line's letters are all of the first character's script; a line
+        // that starts with a digit or a sign holds no letter.
+        const QChar::Script script = scriptOf_[std::size_t(before)];
         Script& s = ScriptOf(script, line[0]);
         double width = alone_[std::size_t(before)];
         for (qsizetype i = 1; i < line.size(); ++i) {
             const int id = Id(line[i]);
             if (id < 0) return kUnknown;
+            const QChar::Script own = scriptOf_[std::size_t(id)];
+            if (own != script && own != QChar::Script_Common) return kUnknown;
             width += Adds(s, before, id);
             before = id;
         }
@@ -243,7 +255,8 @@ private:
     std::vector<qint16> ids_;  // by UTF-16 unit
     std::vector<QChar> characters_;
     std::vector<double> alone_;
-    std::map<QChar::Script, Script> scripts_;
+    std::vector<QChar::Script> scriptOf_;
+    std::vector<std::unique_ptr<Script>> scripts_;  // by script
 };
 
 // The width a cell takes to show this text whole: the text and the cell
@@ -278,9 +291,71 @@ int CaptionWidth(const QTableView& view, int column)
     return std::max(width, TextWidth(header->fontMetrics(), option.text));
 }
 
+// Whether widths measured ahead are those of these rows and columns in
+// this font (a font rebuilt from its description that measures alike).
+bool MeasuredFor(const GridTextWidths* measured, const QFont& font, int rows, int columns, int first)
+{
+    if (!measured || measured->rows != rows || measured->first != first ||
+        measured->widest.size() != std::size_t(columns) || measured->row.size() != std::size_t(columns) ||
+        measured->font != font.toString())
+        return false;
+    QFont rebuilt;
+    if (!rebuilt.fromString(measured->font) || rebuilt != font) return false;
+    const QFontMetricsF a(rebuilt), b(font);
+    return a.height() == b.height() && a.averageCharWidth() == b.averageCharWidth();
+}
+
 } // namespace
 
-void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text)
+GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int first,
+                                const std::function<QString(int, int)>& text)
+{
+    first = std::clamp(first, 0, columns);
+    rows = std::max(rows, 0);
+    // The rows in runs, each run's widest text of each column found apart
+    // (a run at a time to whichever thread is free, each thread laying its
+    // texts out in a font of its own), then the runs taken in order: the
+    // first of the widest stands where it would reading every row in turn.
+    const int threads = std::clamp(std::min(QThread::idealThreadCount(), kMeasuringThreads), 1, std::max(1, rows / 1024));
+    const int runRows = std::max(1024, rows / (threads * 4) + 1);
+    const int runs = (rows + runRows - 1) / runRows;
+    std::vector<std::vector<int>> widest(static_cast<std::size_t>(runs)), row(static_cast<std::size_t>(runs));
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        QFont own;
+        own.fromString(font);
+        WidestLines lines(own, columns);
+        for (int run = next++; run < runs; run = next++) {
+            lines.Restart();
+            std::vector<int>& w = widest[std::size_t(run)];
+            std::vector<int>& at = row[std::size_t(run)];
+            w.assign(std::size_t(columns), 0);
+            at.assign(std::size_t(columns), -1);
+            for (int r = run * runRows, end = std::min(rows, r + runRows); r < end; ++r)
+                for (int c = first; c < columns; ++c)
+                    if (lines.Take(c, text(r, c))) {
+                        w[std::size_t(c)] = lines.Widest(c);
+                        at[std::size_t(c)] = r;
+                    }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+    GridTextWidths measured{font, rows, first, std::vector<int>(std::size_t(columns), 0),
+                            std::vector<int>(std::size_t(columns), -1)};
+    for (int run = 0; run < runs; ++run)
+        for (std::size_t c = 0; c < std::size_t(columns); ++c)
+            if (widest[std::size_t(run)][c] > measured.widest[c]) {
+                measured.widest[c] = widest[std::size_t(run)][c];
+                measured.row[c] = row[std::size_t(run)][c];
+            }
+    return measured;
+}
+
+void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text,
+                    const GridTextWidths* measured)
 {
     const QAbstractItemModel* model = view.model();
     if (!model) return;
@@ -288,16 +363,22 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     const int columns = model->columnCount();
     const int cap = std::max(Pixels(kEmptyColumnTwips), view.width() / 2);
     const int first = std::clamp(firstShown, 0, columns);
-    const int measured = columns - first;
+    const int sized = columns - first;
     // The widest text of each column and the row it stands in.
     std::vector<int> widest(std::size_t(columns), 0);
     std::vector<int> widestRow(std::size_t(columns), -1);
-    WidestLines lines(view.font(), columns);
     WindowProgress progress;
-    const bool counted = withProgress && rows >= kGridSizingProgressRows && measured > 0;
-    if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), measured);
+    const bool counted = withProgress && rows >= kGridSizingProgressRows && sized > 0;
+    if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), sized);
+    const bool ahead = MeasuredFor(measured, view.font(), rows, columns, first);
+    if (ahead) {
+        widest = measured->widest;
+        widestRow = measured->row;
+        if (counted) progress.Step(sized, QStringLiteral("pages"));
+    }
+    WidestLines lines(view.font(), ahead ? 0 : columns);
     int shown = 0;
-    for (int r = 0; r < rows; ++r) {
+    for (int r = 0; r < (ahead ? 0 : rows); ++r) {
         for (int c = first; c < columns; ++c) {
             const QModelIndex i = model->index(r, c);
             if (lines.Take(c, text ? text(i) : i.data().toString())) {
@@ -307,7 +388,7 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
         }
         if (counted) {
             // The share of the rows measured, in columns.
-            const int due = int(qint64(r + 1) * measured / rows);
+            const int due = int(qint64(r + 1) * sized / rows);
             if (due > shown) progress.Step(due - shown, QStringLiteral("pages"));
             // A long list measured between two columns' steps still lets
             // the windows paint and answer.

@@ -110,3 +110,41 @@ TEST(FitGridColumns, ALongListCountsItsColumnsInTheProgressWindow)
         EXPECT_FALSE(ProgressWindowOpen());
     }
 }
+
+// Widths measured ahead, off the window's thread, size the columns as
+// measuring every row in the window does (the widest text in any run of
+// rows); measured in another font they are not used.
+TEST(FitGridColumns, WidthsMeasuredAheadSizeAsMeasuringInTheWindow)
+{
+    const struct {
+        int rows;
+        int at;  // the row of the widest text
+        const char* text;
+        int fontGrowth;  // points added to the font measured ahead
+    } cases[] = {
+        {5000, 4321, "备注第一行//第二行更宽一些123", 0},
+        {5000, 10, "ABC-J-J-J-J-J-J-J-J-J", 0},
+        {3000, 2999, "户名\n北京市海淀区,中关村大街1号", 0},
+        {300, 5, "O'Brien", 3},
+    };
+    for (const auto& c : cases) {
+        Grid measuring(c.rows), ahead(c.rows);
+        std::vector<QStringList> texts(std::size_t(c.rows), QStringList(4));
+        for (int r = 0; r < c.rows; ++r) {
+            texts[std::size_t(r)][1] = QString::number(r + 1);
+            texts[std::size_t(r)][3] = QString::fromUtf8("户名%1").arg(r % 977);
+        }
+        texts[std::size_t(c.at)][3] = QString::fromUtf8(c.text);
+        for (Grid* g : {&measuring, &ahead})
+            for (int r = 0; r < c.rows; ++r)
+                for (int col : {1, 3}) g->Set(r, col, texts[std::size_t(r)][col]);
+        QFont font = ahead.view->font();
+        font.setPointSize(font.pointSize() + c.fontGrowth);
+        const GridTextWidths measured = MeasureGridTexts(
+            font.toString(), c.rows, 4, 1, [&texts](int r, int col) { return texts[std::size_t(r)][col]; });
+        FitGridColumns(*measuring.view, 1, false);
+        FitGridColumns(*ahead.view, 1, false, {}, &measured);
+        for (int col = 0; col < 4; ++col)
+            EXPECT_EQ(ahead.view->columnWidth(col), measuring.view->columnWidth(col)) << c.text << " column " << col;
+    }
+}
