@@ -88,7 +88,12 @@ bool PlainCharacter(QChar c)
 // measured, once whatever number of cells hold it.
 class WidestLines {
 public:
-    WidestLines(const QFont& font, int columns) : font_(font), exact_(font), columns_(std::size_t(columns)) {}
+    // A few rows are measured as they are: working out the pairs of their
+    // characters would take longer.
+    WidestLines(const QFont& font, int columns, int rows)
+        : font_(font), exact_(font), columns_(std::size_t(columns)), workOut_(rows >= kWorkOutRows)
+    {
+    }
     // Whether the text (any of its lines) is wider than the widest line
     // taken so far in its column; it becomes the widest when so.
     bool Take(int column, QStringView text)
@@ -99,7 +104,7 @@ public:
             to = text.indexOf(QLatin1Char('\n'), from);
             if (to < 0) to = text.size();
             const QStringView line = text.sliced(from, to - from);
-            if (line.isEmpty() || Worked(line) <= widest.exact) continue;
+            if (line.isEmpty() || (workOut_ && Worked(line) <= widest.exact)) continue;
             const Width w = Measure(line);
             widest.exact = std::max(widest.exact, w.exact);
             if (w.whole > widest.whole) {
@@ -131,6 +136,7 @@ private:
         std::vector<float> adds;
     };
     static constexpr int kMaxCharacters = 512;  // worked out; the others are measured
+    static constexpr int kWorkOutRows = 256;
     static constexpr qint16 kUnseen = -2, kNotPlain = -1;
     static constexpr double kUnknown = std::numeric_limits<double>::infinity();
 
@@ -209,10 +215,8 @@ private:
         added = std::numeric_limits<float>::infinity();
         const QChar first = characters_[std::size_t(a)], second = characters_[std::size_t(b)];
         Glyphs& own = s.glyph[std::size_t(b)];
-        if (own.empty()) {
-            own = AfterLetter(s, QString(second));
-            if (own.size() != s.letterGlyphs.size() + 1) return added;
-        }
+        if (own.empty()) own = AfterLetter(s, QString(second));
+        if (own.size() != s.letterGlyphs.size() + 1) return added;
         const Glyphs one = AfterLetter(s, QString(first));
         const Glyphs two = AfterLetter(s, QString(first) + second);
         if (one.empty() || two.size() != one.size() + 1 || !std::equal(one.begin(), one.end(), two.begin()) ||
@@ -251,6 +255,7 @@ private:
     QFont font_;
     QFontMetricsF exact_;
     std::vector<Column> columns_;
+    bool workOut_;
     QHash<QString, Width> measured_;
     std::vector<qint16> ids_;  // by UTF-16 unit
     std::vector<QChar> characters_;
@@ -324,7 +329,7 @@ GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int 
     const auto work = [&] {
         QFont own;
         own.fromString(font);
-        WidestLines lines(own, columns);
+        WidestLines lines(own, columns, rows);
         for (int run = next++; run < runs; run = next++) {
             lines.Restart();
             std::vector<int>& w = widest[std::size_t(run)];
@@ -376,7 +381,7 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
         widestRow = measured->row;
         if (counted) progress.Step(sized, QStringLiteral("pages"));
     }
-    WidestLines lines(view.font(), ahead ? 0 : columns);
+    WidestLines lines(view.font(), ahead ? 0 : columns, rows);
     int shown = 0;
     for (int r = 0; r < (ahead ? 0 : rows); ++r) {
         for (int c = first; c < columns; ++c) {
