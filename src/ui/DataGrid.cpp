@@ -6,13 +6,22 @@
 #include "ui/Progress.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QHeaderView>
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QStyleOptionViewItem>
+#include <QTextLayout>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace slip {
@@ -21,6 +30,8 @@ namespace {
 
 constexpr int kPaddingTwips = 100;
 constexpr int kEmptyColumnTwips = 50;
+// Threads that measure a grid's texts ahead of it, the caller's counted.
+constexpr int kMeasuringThreads = 4;
 
 int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel + 0.5)); }
 
@@ -30,6 +41,228 @@ int TextWidth(const QFontMetrics& fm, const QString& text)
     for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, fm.horizontalAdvance(line));
     return widest;
 }
+
+// A character the bound below can answer for: no mark joining the one before,
+// no control or format character, no surrogate half, of a script drawn glyph
+// by glyph (or of none, as digits and punctuation).
+bool PlainCharacter(QChar c)
+{
+    if (c.isSurrogate() || c.isMark()) return false;
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph: return false;
+    default: break;
+    }
+    switch (c.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo: return true;
+    default: return false;
+    }
+}
+
+// The widest line of each column, found measuring as few lines as the rule
+// allows: tens of thousands of cells take seconds to lay out one by one, yet
+// most can't pass the widest found before them.
+//
+// A line of plain characters of one script (digits, spaces and punctuation
+// taking the script of the letters around them, so drawn from the font
+// chosen for that script) that starts with a letter, or holds no letter at
+// all, is worked out from its first character on its own and what each next
+// character adds after the one before it in that script: its advance and
+// the kerning between the two. What a character adds is taken once per
+// script and pair, after a fixed letter of the script, and only when the
+// glyphs before it stay as they were and its own is the one it has in that
+// script; otherwise (glyphs that join or change, as ligatures) the line is
+// measured. A line that can't pass the widest exact width so far is left
+// unmeasured, as it couldn't change the column. Every other line is
+// measured, once whatever number of cells hold it.
+class WidestLines {
+public:
+    // A few rows are measured as they are: working out the pairs of their
+    // characters would take longer.
+    WidestLines(const QFont& font, int columns, int rows)
+        : font_(font), exact_(font), columns_(std::size_t(columns)), workOut_(rows >= kWorkOutRows)
+    {
+    }
+    // Whether the text (any of its lines) is wider than the widest line
+    // taken so far in its column; it becomes the widest when so.
+    bool Take(int column, QStringView text)
+    {
+        Column& widest = columns_[std::size_t(column)];
+        bool wider = false;
+        for (qsizetype from = 0, to; from <= text.size(); from = to + 1) {
+            to = text.indexOf(QLatin1Char('\n'), from);
+            if (to < 0) to = text.size();
+            const QStringView line = text.sliced(from, to - from);
+            if (line.isEmpty() || (workOut_ && Worked(line) <= widest.exact)) continue;
+            const Width w = Measure(line);
+            widest.exact = std::max(widest.exact, w.exact);
+            if (w.whole > widest.whole) {
+                widest.whole = w.whole;
+                wider = true;
+            }
+        }
+        return wider;
+    }
+    int Widest(int column) const { return columns_[std::size_t(column)].whole; }
+    // Every column starts again from nothing (the measures are kept).
+    void Restart() { std::fill(columns_.begin(), columns_.end(), Column()); }
+
+private:
+    // A line's width as the cells are sized (whole pixels), and exact, as
+    // the worked out width is set against it.
+    struct Width {
+        int whole;
+        double exact;
+    };
+    using Glyphs = std::vector<std::pair<QRawFont, quint32>>;
+    // What is known of a script: the letter set before the pairs measured
+    // in it, each character's glyph in it, what a character adds after
+    // another (in 64ths of a pixel, which a float holds exactly).
+    struct Script {
+        QString letter;
+        Glyphs letterGlyphs;
+        std::vector<Glyphs> glyph;
+        std::vector<float> adds;
+    };
+    static constexpr int kMaxCharacters = 512;  // worked out; the others are measured
+    static constexpr int kWorkOutRows = 256;
+    static constexpr qint16 kUnseen = -2, kNotPlain = -1;
+    static constexpr double kUnknown = std::numeric_limits<double>::infinity();
+
+    Width Measure(QStringView line)
+    {
+        const QString key = line.toString();
+        auto found = measured_.constFind(key);
+        if (found != measured_.cend()) return *found;
+        // Whole pixels as QFontMetrics gives them: the same layout, rounded.
+        const double exact = exact_.horizontalAdvance(key);
+        return *measured_.insert(key, Width{qRound(exact), exact});
+    }
+    Glyphs GlyphsOf(const QString& text) const
+    {
+        QTextLayout layout(text, font_);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        // The runs come font by font: the glyphs are put back in line.
+        std::vector<std::pair<double, std::pair<QRawFont, quint32>>> placed;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                placed.push_back({positions[i].x(), {run.rawFont(), indexes[i]}});
+        }
+        std::stable_sort(placed.begin(), placed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        Glyphs glyphs;
+        for (const auto& p : placed) glyphs.push_back(p.second);
+        return glyphs;
+    }
+    int Id(QChar c)
+    {
+        qint16& id = ids_[c.unicode()];
+        return id != kUnseen ? id : NewId(c, id);
+    }
+    Q_NEVER_INLINE int NewId(QChar c, qint16& id)
+    {
+        if (!PlainCharacter(c) || int(characters_.size()) >= kMaxCharacters) return id = kNotPlain;
+        id = qint16(characters_.size());
+        characters_.push_back(c);
+        alone_.push_back(exact_.horizontalAdvance(QString(c)));
+        scriptOf_.push_back(c.script());
+        return id;
+    }
+    Script& ScriptOf(QChar::Script script, QChar letter)
+    {
+        if (scripts_.empty()) scripts_.resize(QChar::ScriptCount);
+        std::unique_ptr<Script>& known = scripts_[std::size_t(script)];
+        if (!known) known = std::make_unique<Script>();
+        Script& s = *known;
+        if (s.adds.empty()) {
+            s.letter = script == QChar::Script_Common ? QString() : QString(letter);
+            s.letterGlyphs = GlyphsOf(s.letter);
+            s.glyph.resize(kMaxCharacters);
+            s.adds.assign(std::size_t(kMaxCharacters) * kMaxCharacters, std::numeric_limits<float>::quiet_NaN());
+        }
+        return s;
+    }
+    // The glyphs of the script's letter and the text, when the letter keeps
+    // its glyphs; empty otherwise.
+    Glyphs AfterLetter(const Script& s, const QString& text) const
+    {
+        Glyphs glyphs = GlyphsOf(s.letter + text);
+        if (glyphs.size() < s.letterGlyphs.size() ||
+            !std::equal(s.letterGlyphs.begin(), s.letterGlyphs.end(), glyphs.begin()))
+            return {};
+        return glyphs;
+    }
+    // What character b adds after character a in the script.
+    double Adds(Script& s, int a, int b)
+    {
+        float& added = s.adds[std::size_t(a) * kMaxCharacters + std::size_t(b)];
+        if (!std::isnan(added)) return added;
+        added = std::numeric_limits<float>::infinity();
+        const QChar first = characters_[std::size_t(a)], second = characters_[std::size_t(b)];
+        Glyphs& own = s.glyph[std::size_t(b)];
+        if (own.empty()) own = AfterLetter(s, QString(second));
+        if (own.size() != s.letterGlyphs.size() + 1) return added;
+        const Glyphs one = AfterLetter(s, QString(first));
+        const Glyphs two = AfterLetter(s, QString(first) + second);
+        if (one.empty() || two.size() != one.size() + 1 || !std::equal(one.begin(), one.end(), two.begin()) ||
+            two.back() != own.back())
+            return added;
+        added = float(exact_.horizontalAdvance(s.letter + first + second) -
+                      exact_.horizontalAdvance(s.letter + first));
+        return added;
+    }
+    // The line's width worked out from its characters, or infinite.
+    double Worked(QStringView line)
+    {
+        if (ids_.empty()) ids_.assign(0x10000, kUnseen);
+        int before = Id(line[0]);
+        if (before < 0) return kUnknown;
+        // The line's letters are all of the first character's script; a line
+        // that starts with a digit or a sign holds no letter.
+        const QChar::Script script = scriptOf_[std::size_t(before)];
+        Script& s = ScriptOf(script, line[0]);
+        double width = alone_[std::size_t(before)];
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            const int id = Id(line[i]);
+            if (id < 0) return kUnknown;
+            const QChar::Script own = scriptOf_[std::size_t(id)];
+            if (own != script && own != QChar::Script_Common) return kUnknown;
+            width += Adds(s, before, id);
+            before = id;
+        }
+        return width;
+    }
+
+    struct Column {
+        int whole = 0;
+        double exact = 0;
+    };
+    QFont font_;
+    QFontMetricsF exact_;
+    std::vector<Column> columns_;
+    bool workOut_;
+    QHash<QString, Width> measured_;
+    std::vector<qint16> ids_;  // by UTF-16 unit
+    std::vector<QChar> characters_;
+    std::vector<double> alone_;
+    std::vector<QChar::Script> scriptOf_;
+    std::vector<std::unique_ptr<Script>> scripts_;  // by script
+};
 
 // The width a cell takes to show this text whole: the text and the cell
 // margins of the view's style, as its delegate paints it.
@@ -63,37 +296,104 @@ int CaptionWidth(const QTableView& view, int column)
     return std::max(width, TextWidth(header->fontMetrics(), option.text));
 }
 
+// Whether widths measured ahead are those of these rows and columns in
+// this font (a font rebuilt from its description that measures alike).
+bool MeasuredFor(const GridTextWidths* measured, const QFont& font, int rows, int columns, int first)
+{
+    if (!measured || measured->rows != rows || measured->first != first ||
+        measured->widest.size() != std::size_t(columns) || measured->row.size() != std::size_t(columns) ||
+        measured->font != font.toString())
+        return false;
+    QFont rebuilt;
+    if (!rebuilt.fromString(measured->font) || rebuilt != font) return false;
+    const QFontMetricsF a(rebuilt), b(font);
+    return a.height() == b.height() && a.averageCharWidth() == b.averageCharWidth();
+}
+
 } // namespace
 
-void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text)
+GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int first,
+                                const std::function<QString(int, int)>& text)
+{
+    first = std::clamp(first, 0, columns);
+    rows = std::max(rows, 0);
+    // The rows in runs, each run's widest text of each column found apart
+    // (a run at a time to whichever thread is free, each thread laying its
+    // texts out in a font of its own), then the runs taken in order: the
+    // first of the widest stands where it would reading every row in turn.
+    const int threads = std::clamp(std::min(QThread::idealThreadCount(), kMeasuringThreads), 1, std::max(1, rows / 1024));
+    const int runRows = std::max(1024, rows / (threads * 4) + 1);
+    const int runs = (rows + runRows - 1) / runRows;
+    std::vector<std::vector<int>> widest(static_cast<std::size_t>(runs)), row(static_cast<std::size_t>(runs));
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        QFont own;
+        own.fromString(font);
+        WidestLines lines(own, columns, rows);
+        for (int run = next++; run < runs; run = next++) {
+            lines.Restart();
+            std::vector<int>& w = widest[std::size_t(run)];
+            std::vector<int>& at = row[std::size_t(run)];
+            w.assign(std::size_t(columns), 0);
+            at.assign(std::size_t(columns), -1);
+            for (int r = run * runRows, end = std::min(rows, r + runRows); r < end; ++r)
+                for (int c = first; c < columns; ++c)
+                    if (lines.Take(c, text(r, c))) {
+                        w[std::size_t(c)] = lines.Widest(c);
+                        at[std::size_t(c)] = r;
+                    }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+    GridTextWidths measured{font, rows, first, std::vector<int>(std::size_t(columns), 0),
+                            std::vector<int>(std::size_t(columns), -1)};
+    for (int run = 0; run < runs; ++run)
+        for (std::size_t c = 0; c < std::size_t(columns); ++c)
+            if (widest[std::size_t(run)][c] > measured.widest[c]) {
+                measured.widest[c] = widest[std::size_t(run)][c];
+                measured.row[c] = row[std::size_t(run)][c];
+            }
+    return measured;
+}
+
+void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text,
+                    const GridTextWidths* measured)
 {
     const QAbstractItemModel* model = view.model();
     if (!model) return;
-    const QFontMetrics cells(view.font());
     const int rows = model->rowCount();
     const int columns = model->columnCount();
     const int cap = std::max(Pixels(kEmptyColumnTwips), view.width() / 2);
     const int first = std::clamp(firstShown, 0, columns);
-    const int measured = columns - first;
+    const int sized = columns - first;
     // The widest text of each column and the row it stands in.
     std::vector<int> widest(std::size_t(columns), 0);
     std::vector<int> widestRow(std::size_t(columns), -1);
     WindowProgress progress;
-    const bool counted = withProgress && rows >= kGridSizingProgressRows && measured > 0;
-    if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), measured);
+    const bool counted = withProgress && rows >= kGridSizingProgressRows && sized > 0;
+    if (counted) progress.Start(QStringLiteral("正在做交易数据表格进行格式设置……"), sized);
+    const bool ahead = MeasuredFor(measured, view.font(), rows, columns, first);
+    if (ahead) {
+        widest = measured->widest;
+        widestRow = measured->row;
+        if (counted) progress.Step(sized, QStringLiteral("pages"));
+    }
+    WidestLines lines(view.font(), ahead ? 0 : columns, rows);
     int shown = 0;
-    for (int r = 0; r < rows; ++r) {
+    for (int r = 0; r < (ahead ? 0 : rows); ++r) {
         for (int c = first; c < columns; ++c) {
             const QModelIndex i = model->index(r, c);
-            const int w = TextWidth(cells, text ? text(i) : i.data().toString());
-            if (w > widest[c]) {
-                widest[c] = w;
+            if (lines.Take(c, text ? text(i) : i.data().toString())) {
+                widest[c] = lines.Widest(c);
                 widestRow[c] = r;
             }
         }
         if (counted) {
             // The share of the rows measured, in columns.
-            const int due = int(qint64(r + 1) * measured / rows);
+            const int due = int(qint64(r + 1) * sized / rows);
             if (due > shown) progress.Step(due - shown, QStringLiteral("pages"));
             // A long list measured between two columns' steps still lets
             // the windows paint and answer.

@@ -1,6 +1,7 @@
 #pragma once
 #include <QTableView>
 #include <functional>
+#include <vector>
 
 namespace slip {
 
@@ -18,7 +19,27 @@ using CellText = std::function<QString(const QModelIndex&)>;
 // "正在做交易数据表格进行格式设置……" counts the columns. Rows are read top to
 // bottom, each once, so a list that reads its rows a page at a time reads
 // every page once.
-void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text = {});
+// The measuring is left out when `measured` holds it for the view's rows,
+// columns and font.
+struct GridTextWidths;
+void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text = {},
+                    const GridTextWidths* measured = nullptr);
+
+// The widest text of each column as FitGridColumns finds it, measured ahead
+// of the grid (off the window's thread) from the texts the grid will show.
+struct GridTextWidths {
+    QString font;  // the font measured in (QFont::toString)
+    int rows = 0;
+    int first = 0;            // the first column measured
+    std::vector<int> widest;  // by column: the widest text's width
+    std::vector<int> row;     // and the first row that holds it (-1: none)
+};
+// Measures the texts of rows × columns (from column `first` on) in the font
+// described, for FitGridColumns; `text` answers a row and column, and is
+// called from this thread and a few of its own at once. For a thread other
+// than the window's, which it keeps until done.
+GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int first,
+                                const std::function<QString(int, int)>& text);
 // The rows (data rows) from which the sizing shows its progress window.
 inline constexpr int kGridSizingProgressRows = 199;
 

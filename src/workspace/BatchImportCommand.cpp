@@ -54,7 +54,7 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
 }
 
 bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRequest& request,
-                 const QString& lineBreakMarker)
+                 const QString& lineBreakMarker, const std::function<void(const ImportResult&)>& alongside)
 {
     ImportResult result;
     const bool ran = RunWithProgress([&](ProgressReporter& progress) {
@@ -65,6 +65,7 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
                                      progress);
         else
             result.error = UnsupportedImportFileError();
+        if (alongside && result.ok() && !result.cancelled) alongside(result);
     });
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (!result.ok()) {

@@ -113,8 +113,16 @@ void BatchPanel::ImportCommand()
 
 bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request)
 {
-    if (!ImportBatch(batch_, source, request, marker_())) return false;
-    SizeColumns();
+    // The grid's texts are measured on the import's thread, while this one
+    // keeps the windows answering.
+    const QString font = grid->font().toString();
+    GridTextWidths measured;
+    const auto measure = [&font, &measured](const ImportResult& read) {
+        measured = MeasureGridTexts(font, int(read.records.size()), int(read.columns.size()) + 1, 0,
+                                    [&read](int r, int c) { return BatchDataSet::CellText(read.records, r, c); });
+    };
+    if (!ImportBatch(batch_, source, request, marker_(), measure)) return false;
+    SizeColumns(&measured);
     const bool was = loaded_;
     loaded_ = true;
     ShowBatchRecord();
@@ -122,9 +130,9 @@ bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request
     return true;
 }
 
-void BatchPanel::SizeColumns()
+void BatchPanel::SizeColumns(const GridTextWidths* measured)
 {
-    FitGridColumns(*grid, 0, true);
+    FitGridColumns(*grid, 0, true, {}, measured);
     // A fresh import shows every column (the sizing above may have made an
     // empty column narrow, which must not read as closed by the operator).
     for (int m = 0; m < batch_.BoxColumnCount(); ++m) {

@@ -12,6 +12,7 @@ class QScrollBar;
 namespace slip {
 
 class FrozenColumnView;
+struct GridTextWidths;
 class SlipFormat;
 struct ImportRequest;
 struct ImportSource;
@@ -73,7 +74,8 @@ signals:
 private:
     void ScrollMoved(int value);
     void GridRowChanged(int row);
-    void SizeColumns();
+    // Sizes the grid's columns, measuring unless `measured` holds it.
+    void SizeColumns(const GridTextWidths* measured = nullptr);
     void ShowFormatState();
 
     SlipFormat& format_;

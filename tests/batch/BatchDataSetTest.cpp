@@ -45,9 +45,14 @@ TEST(BatchDataSetModel, RunningNumberThenOneColumnPerBox)
 TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
 {
     BatchDataSet set;
-    EXPECT_TRUE(set.Reset(Columns(), {{"a"}, {"a", "b", "c", "d", "e", "f"}}).isEmpty());
+    const QVector<QStringList> read{{"a"}, {"a", "b", "c", "d", "e", "f"}};
+    EXPECT_TRUE(set.Reset(Columns(), read).isEmpty());
     EXPECT_EQ(set.RecordValues(1), (QStringList{"a", "", "", ""}));
     EXPECT_EQ(set.RecordValues(2), (QStringList{"a", "b", "c", "d"}));
+    // The grid's texts, told from the records as read, before they are padded.
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < set.columnCount(); ++c)
+            EXPECT_EQ(BatchDataSet::CellText(read, r, c), set.index(r, c).data().toString()) << r << " " << c;
     // The records replaced are handed back, to be freed where no one waits.
     const QVector<QStringList> replaced = set.Reset(Columns(), {{"x"}});
     EXPECT_EQ(replaced.size(), 2);

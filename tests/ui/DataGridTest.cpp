@@ -39,23 +39,31 @@ struct Grid {
 } // namespace
 
 // The widest text of every row shows whole, with 100 twips to spare beside
-// the cell margins and grid line, in a plain and in a frozen-column view.
+// the cell margins and grid line, in a plain and in a frozen-column view;
+// also among many like texts, a text whose width its characters alone don't
+// tell (kerning that pushes apart, punctuation drawn from the font of the
+// Chinese beside it, combining accents).
 TEST(FitGridColumns, TheWidestTextOfEveryRowShowsWholeWith100TwipsToSpare)
 {
     const struct {
         int rows;
         int at;  // the row of the widest text
         const char* text;
+        const char* others = "";  // in every other row
     } cases[] = {
         {5, 4, "客户11"},
         {3, 0, "O'Brien"},
         {6000, 4999, "LONGVALUE-0123456789"},
         {2, 1, "第一行\n第二行更宽一些"},
+        {300, 299, "-J-J-J-J", "ssssa"},
+        {300, 299, "第//////行", "第一二行"},
+        {300, 200, "e\u0301e\u0301e\u0301e\u0301f", "eeee"},
     };
     for (bool frozen : {false, true})
         for (const auto& c : cases) {
             Grid g(c.rows, frozen);
             for (int r = 0; r < c.rows; ++r) g.Set(r, 1, QString::number(r + 1));
+            for (int r = 0; r < c.rows; ++r) g.Set(r, 3, QString::fromUtf8(c.others));
             g.Set(0, 3, "1");
             g.Set(c.at, 3, QString::fromUtf8(c.text));
             FitGridColumns(*g.view, 1, false);
@@ -100,5 +108,43 @@ TEST(FitGridColumns, ALongListCountsItsColumnsInTheProgressWindow)
         FitGridColumns(*g.view, 1, c.withProgress);
         EXPECT_EQ(ProgressPosition(), c.position) << c.rows;
         EXPECT_FALSE(ProgressWindowOpen());
+    }
+}
+
+// Widths measured ahead, off the window's thread, size the columns as
+// measuring every row in the window does (the widest text in any run of
+// rows); measured in another font they are not used.
+TEST(FitGridColumns, WidthsMeasuredAheadSizeAsMeasuringInTheWindow)
+{
+    const struct {
+        int rows;
+        int at;  // the row of the widest text
+        const char* text;
+        int fontGrowth;  // points added to the font measured ahead
+    } cases[] = {
+        {5000, 4321, "备注第一行//第二行更宽一些123", 0},
+        {5000, 10, "ABC-J-J-J-J-J-J-J-J-J", 0},
+        {3000, 2999, "户名\n北京市海淀区,中关村大街1号", 0},
+        {300, 5, "O'Brien", 3},
+    };
+    for (const auto& c : cases) {
+        Grid measuring(c.rows), ahead(c.rows);
+        std::vector<QStringList> texts(std::size_t(c.rows), QStringList(4));
+        for (int r = 0; r < c.rows; ++r) {
+            texts[std::size_t(r)][1] = QString::number(r + 1);
+            texts[std::size_t(r)][3] = QString::fromUtf8("户名%1").arg(r % 977);
+        }
+        texts[std::size_t(c.at)][3] = QString::fromUtf8(c.text);
+        for (Grid* g : {&measuring, &ahead})
+            for (int r = 0; r < c.rows; ++r)
+                for (int col : {1, 3}) g->Set(r, col, texts[std::size_t(r)][col]);
+        QFont font = ahead.view->font();
+        font.setPointSize(font.pointSize() + c.fontGrowth);
+        const GridTextWidths measured = MeasureGridTexts(
+            font.toString(), c.rows, 4, 1, [&texts](int r, int col) { return texts[std::size_t(r)][col]; });
+        FitGridColumns(*measuring.view, 1, false);
+        FitGridColumns(*ahead.view, 1, false, {}, &measured);
+        for (int col = 0; col < 4; ++col)
+            EXPECT_EQ(ahead.view->columnWidth(col), measuring.view->columnWidth(col)) << c.text << " column " << col;
     }
 }

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <atomic>
 #include <QScrollBar>
+#include <QThread>
 
 using namespace slip;
 using namespace slip::test;
@@ -318,8 +319,18 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     });
     timer.start(5);
     ScriptedPrompter prompts;
-    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
+    // What runs alongside sees the records on the import's thread.
+    QThread* alongsideThread = nullptr;
+    qsizetype alongsideRecords = -1;
+    const auto alongside = [&](const ImportResult& read) {
+        alongsideThread = QThread::currentThread();
+        alongsideRecords = read.records.size();
+    };
+    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", alongside));
     timer.stop();
+    EXPECT_NE(alongsideThread, nullptr);
+    EXPECT_NE(alongsideThread, QThread::currentThread());
+    EXPECT_EQ(alongsideRecords, 30000);
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(closedWindows, 0);
     EXPECT_TRUE(prompts.shown.isEmpty());
@@ -327,7 +338,9 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     EXPECT_EQ(batch.RecordValues(30000).value(0), "户名30000");
     // A failure is told and keeps the batch.
     request.range.linesPerRecord = 0;
-    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//"));
+    alongsideThread = nullptr;
+    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", alongside));
+    EXPECT_EQ(alongsideThread, nullptr);
     EXPECT_EQ(prompts.shown, QStringList{"CSV文件导入错误！"});
     EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
 }
