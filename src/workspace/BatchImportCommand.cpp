@@ -65,7 +65,7 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
                                      progress);
         else
             result.error = UnsupportedImportFileError();
-        if (alongside && result.ok() && !result.cancelled) alongside(result);
+        if (alongside && result.ok()) alongside(result);
     });
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (!result.ok()) {
