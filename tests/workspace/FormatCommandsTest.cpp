@@ -39,7 +39,7 @@ struct FormatCommandsTest : ::testing::Test {
         ASSERT_TRUE(FormatStore::SaveDefaults(stored, "甲").ok);
         ASSERT_TRUE(commands.ChooseFormat("甲", true));
     }
-    bool NewFormat(const QStringList& nameAndSize) { prompts.inputs = nameAndSize; return commands.NewFormat(); }
+    bool NewFormat(QString name, QString w, QString h) { prompts.inputs = {name, w, h}; return commands.NewFormat(); }
 };
 
 } // namespace
@@ -52,8 +52,8 @@ TEST_F(FormatCommandsTest, TheCanvasIsFittedOnlyWhenTheSlipChanges)
         std::function<bool(FormatCommandsTest&)> run;
         bool fitted;
     } cases[] = {
-        {"新建，同一尺寸", [](auto& t) { return t.NewFormat({"新一", "200", "100"}); }, false},
-        {"新建，另一尺寸", [](auto& t) { return t.NewFormat({"新二", "180", "90"}); }, true},
+        {"新建，同一尺寸", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
+        {"新建，另一尺寸", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
         {"另存", [](auto& t) { return t.commands.SaveFormatAs("副本"); }, false},
         {"选择", [](auto& t) { return t.commands.ChooseFormat("别", false); }, true},
     };
