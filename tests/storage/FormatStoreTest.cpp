@@ -159,7 +159,7 @@ TEST_F(FormatStoreTest, LinksOverUnsavedBoxesAreStoredOnTheirRecordIds)
         const RelationKind kind = c.ring ? RelationKind::ChainNext : RelationKind::Related;
         EXPECT_EQ(stored[temp[1]], (Relation{kind, r1})) << name.toStdString();
         EXPECT_EQ(stored[temp[0]], (Relation{kind, r3})) << name.toStdString();
-        EXPECT_EQ(stored[temp[2]], c.ring ? Relation{kind, r2} : Relation{}) << name.toStdString();
+        EXPECT_EQ(stored[temp[2]], (c.ring ? Relation{kind, r2} : Relation{})) << name.toStdString();
     }
 }
 
