@@ -63,10 +63,7 @@ TEST(RecordList, AColumnOfAnotherTableShowsTheFieldOfTheRecordWithThatId)
         ASSERT_TRUE(ExecuteSql("INSERT INTO 客户 VALUES(?, ?)", row));
     for (const QVariantList& row : {QVariantList{1, 9}, QVariantList{2, 7}, QVariantList{3, 8}, QVariantList{4, 7}})
         ASSERT_TRUE(ExecuteSql("INSERT INTO 单据 VALUES(?, ?)", row));
-    const struct {
-        const char* field;
-        QStringList shown;  // for the slips 1 to 4
-    } cases[] = {
+    const struct { const char* field; QStringList shown; } cases[] = {  // shown for the slips 1 to 4
         {"客户:Ref:Name", {"", "客户甲", "", "客户甲"}},  // a null name, no record 8
         {"客户:Ref:Name:more", {"", "客户甲", "", "客户甲"}},
         {"客户:Ref", {"", "", "", ""}},

@@ -66,17 +66,9 @@ TEST(ProgressFigures, PercentTimesAndCount)
     for (const auto& [fraction, text] : QVector<QPair<double, QString>>{
              {0.333, "33.3%"}, {0.375, "37.5%"}, {1, "100%"}, {1.5, "150%"}, {0, "0%"}})
         EXPECT_EQ(ProgressPercentText(fraction), text);
-    const struct {
-        qint64 elapsed;
-        double fraction;
-        const char* times;
-    } times[] = {
-        {30, 0.4, "0:30/0:45/1:15"},
-        {5, 0.4, "0:5/0:7/0:12"},  // 12.5 rounds to even
-        {0, 0.5, "0:0/0:0/0:0"},   // within the first second
-        {3725, 0.5, "1:2:5/1:2:5/2:4:10"},
-        {90000, 0.5, "1:1:0:0/1:1:0:0/2:2:0:0"},
-    };
+    const struct { qint64 elapsed; double fraction; const char* times; } times[] = {  // 12.5 s rounds to even
+        {30, 0.4, "0:30/0:45/1:15"}, {5, 0.4, "0:5/0:7/0:12"}, {0, 0.5, "0:0/0:0/0:0"},
+        {3725, 0.5, "1:2:5/1:2:5/2:4:10"}, {90000, 0.5, "1:1:0:0/1:1:0:0/2:2:0:0"}};
     for (const auto& t : times) EXPECT_EQ(ProgressTimesText(t.elapsed, t.fraction), t.times) << t.elapsed;
 }
 
@@ -192,8 +184,7 @@ TEST(ProgressWindow, ClosedByTheOperatorTheWorkGoesOn)
 
 TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
 {
-    // The window's thread stays free while the work runs; the window offers
-    // no Cancel and the close box leaves it open.
+    // The window's thread stays free while the work runs; no Cancel, and the close box leaves it open.
     bool windowThreadAnswered = false;
     WhenWindowShown([&](Indicator* w) {
         windowThreadAnswered = true;
@@ -205,15 +196,12 @@ TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
     std::atomic<int> steps = 0;
     EXPECT_TRUE(RunWithProgress([&](ProgressReporter& progress) {
         progress.Start("正在读取EXCEL数据……", 200);
-        // Long enough for the window's thread to look in a few times.
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200; ++i) {  // long enough for the window's thread to look in a few times
             progress.Step(1, "pages");
             ++steps;
             QThread::msleep(2);
         }
     }));
-    EXPECT_TRUE(windowThreadAnswered);
-    EXPECT_EQ(steps, 200);
-    EXPECT_FALSE(ProgressWindowOpen());
+    EXPECT_TRUE(windowThreadAnswered && steps == 200 && !ProgressWindowOpen());
     EXPECT_FALSE(RunWithProgress([](ProgressReporter&) { throw std::bad_alloc(); }));
 }
