@@ -444,15 +444,18 @@ TEST_F(MainWindowExchange, ANewerVersionAsksToSaveThenHandsOverToTheUpdaterBesid
     const QVector<BoxId> ids = SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("户名")}});
     ASSERT_TRUE(FormatStore::SaveCurrentFormatState("工行", {}).ok);
     const QString question = "格式“工行”已修改，是否保存？";
+    const auto openMoved = [&](double left) {  // a new window with the box moved
+        w = std::make_unique<MainWindow>();
+        w->Start();
+        Box moved = *w->Format().Find(ids[0]);
+        moved.rect.moveLeft(left);
+        w->Format().UpdateBox(moved);
+    };
     const QString cancelledRecord = home.file("updater-record-cancelled");
     ASSERT_TRUE(WriteTestUpdater(folder, cancelledRecord));
     prompts.shown.clear();
     prompts.answers = {PromptAnswer::Ok, PromptAnswer::Cancel};
-    w = std::make_unique<MainWindow>();
-    w->Start();
-    Box shifted = *w->Format().Find(ids[0]);
-    shifted.rect.moveLeft(55);
-    w->Format().UpdateBox(shifted);
+    openMoved(55);
     w->RunUpdateCheck();
     EXPECT_EQ(prompts.shown, (QStringList{starting, question, "已取消退出，自动升级将在下次启动程序时进行。"}));
     EXPECT_TRUE(w->isVisible() && w->Format().IsModified());
@@ -464,12 +467,8 @@ TEST_F(MainWindowExchange, ANewerVersionAsksToSaveThenHandsOverToTheUpdaterBesid
     ASSERT_TRUE(WriteTestUpdater(folder, record));
     prompts.shown.clear();
     prompts.answers = {PromptAnswer::Ok, PromptAnswer::Yes};
-    w = std::make_unique<MainWindow>();
-    w->Start();
+    openMoved(66);
     w->Format().SetValue(ids[0], "张三");
-    Box moved = *w->Format().Find(ids[0]);
-    moved.rect.moveLeft(66);
-    w->Format().UpdateBox(moved);
     w->optionBoxes[0]->setChecked(true);  // 显示标尺
     QDialog dialog(w.get());
     bool openUnderTheDialog = false;
