@@ -325,6 +325,24 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     f.SetValue(a, QString());
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name).isEmpty());  // replaced as a whole
+
+    // A failed read or write of the defaults tells its statement; a failed write keeps the stored ones.
+    f.SetValue(a, QStringLiteral("原值"));
+    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
+    f.SetValue(a, QString());
+    for (const bool write : {false, true}) {
+        test::TablePage page;
+        test::DamageTable("默认", &page);
+        QString error;
+        if (write) error = FormatStore::SaveDefaults(f, h.name).error;
+        else EXPECT_TRUE(FormatStore::LoadDefaults(h.name, &error).isEmpty());
+        EXPECT_EQ(error, write ? "数据库打开错误(DELETE FROM 默认 WHERE Fmt='默认')！"
+                               : "数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='默认' ORDER BY rowid)！");
+        test::RestorePage(page);
+        QString after;
+        EXPECT_EQ(FormatStore::LoadDefaults(h.name, &after).value(a), "原值") << write;
+        EXPECT_EQ(after, "") << write;
+    }
 }
 
 TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
@@ -334,32 +352,6 @@ TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
     QString error;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
     EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
-}
-
-// A failed read or write of the defaults tells its statement; a failed write keeps the stored ones.
-TEST_F(FormatStoreTest, DefaultsThatCantBeReadOrWrittenAreToldWithTheStatement)
-{
-    SlipFormat f;
-    f.Load(FormatHeader{QStringLiteral("甲")}, {});
-    Box stored = Text(1, QStringLiteral("A"));
-    stored.id = 7;
-    const BoxId a = f.AddBox(stored);
-    f.SetValue(a, QStringLiteral("原值"));
-    ASSERT_TRUE(FormatStore::SaveDefaults(f, "甲").ok);
-    f.SetValue(a, QString());
-    for (const bool write : {false, true}) {
-        test::TablePage page;
-        test::DamageTable("默认", &page);
-        QString error;
-        if (write) error = FormatStore::SaveDefaults(f, "甲").error;
-        else EXPECT_TRUE(FormatStore::LoadDefaults("甲", &error).isEmpty());
-        EXPECT_EQ(error, write ? "数据库打开错误(DELETE FROM 默认 WHERE Fmt='甲')！"
-                               : "数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='甲' ORDER BY rowid)！");
-        test::RestorePage(page);
-        QString after;
-        EXPECT_EQ(FormatStore::LoadDefaults("甲", &after).value(a), "原值") << write;
-        EXPECT_EQ(after, "") << write;
-    }
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
