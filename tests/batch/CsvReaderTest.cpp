@@ -219,14 +219,8 @@ TEST(CsvPreview, ALineLongerThanThePreviewReadsShowsWhatWasRead)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString han = QString::fromUtf8("户名");
-    const struct {
-        const char* name;
-        QByteArray unit;
-        qint64 bytes;
-        QString first;            // the unit's text
-        qint64 shown, imported;   // characters of the first field the preview shows, the import reads
-        QByteArray tail;          // after the first line
-    } cases[] = {
+    // `shown` and `imported`: characters of the first field the preview shows, the import reads.
+    const struct { const char* name; QByteArray unit; qint64 bytes; QString first; qint64 shown, imported; QByteArray tail; } cases[] = {
         // The whole file: the read that ends at its end is no cut.
         {"16 MB of a", "a", kCsvPreviewBytes, "a", kCsvPreviewBytes, kCsvPreviewBytes, ""},
         {"18 MB of GBK", Gbk(han), 18 * kMb, han, kCsvPreviewBytes / 2, 9 * kMb, "\r\n2,x\r\n"},

@@ -88,10 +88,7 @@ TEST(ChooseFont, AFamilyNotInstalledStaysUnlessAnotherIsPicked)
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             auto* fonts = dialog ? dialog->findChild<QFontDialog*>() : nullptr;
-            if (!fonts) {
-                if (dialog) dialog->close();
-                return;
-            }
+            if (!fonts) return dialog ? void(dialog->close()) : void();
             // The lists and the edits above them: family, style, size.
             QListView* families = fonts->findChildren<QListView*>().at(0);
             QLineEdit* size = fonts->findChildren<QLineEdit*>().at(2);
@@ -104,10 +101,7 @@ TEST(ChooseFont, AFamilyNotInstalledStaysUnlessAnotherIsPicked)
             size->selectAll();
             QTest::keyClicks(size, "14");
             for (QPushButton* b : dialog->findChildren<QPushButton*>())
-                if (b->text() == QStringLiteral("确定")) {
-                    answered = true;
-                    b->click();
-                }
+                if (b->text() == QStringLiteral("确定")) { answered = true; b->click(); }
         });
         FontChoice choice;
         choice.font.family = QString::fromUtf8(c.preset);

@@ -47,11 +47,7 @@ struct FormatCommandsTest : ::testing::Test {
 // A format loaded anew or of another size is fitted to the frame; a new name keeps the canvas.
 TEST_F(FormatCommandsTest, TheCanvasIsFittedOnlyWhenTheSlipChanges)
 {
-    const struct {
-        const char* what;
-        std::function<bool(FormatCommandsTest&)> run;
-        bool fitted;
-    } cases[] = {
+    const struct { const char* what; std::function<bool(FormatCommandsTest&)> run; bool fitted; } cases[] = {
         {"新建，同一尺寸", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
         {"新建，另一尺寸", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
         {"另存", [](auto& t) { return t.commands.SaveFormatAs("副本"); }, false},
@@ -81,10 +77,7 @@ TEST_F(FormatCommandsTest, SaveAsPullsTheBoxesOntoTheSlipBeforeTheChooserShows)
 // Defaults unread when the format opened are told, and no leaving or saving writes over them.
 TEST_F(FormatCommandsTest, DefaultsThatCouldNotBeReadAreToldAndNeverWrittenOver)
 {
-    const struct {
-        const char* what;
-        std::function<void(FormatCommandsTest&)> run;
-    } cases[] = {
+    const struct { const char* what; std::function<void(FormatCommandsTest&)> run; } cases[] = {
         {"离开", [](auto& t) { t.commands.LeaveFormat(); }},
         {"保存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormat()); }},
         {"另存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormatAs("甲的副本")); }},
