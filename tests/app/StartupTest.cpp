@@ -133,8 +133,7 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
 }
 
-// A save killed after its commit noted a picture change; a compaction killed
-// midway left its copy of the database.
+// A killed save noted a picture change; a killed compaction left its copy of the database.
 TEST_F(StartupHome, StartFinishesWhatKilledRunsLeft)
 {
     const QByteArray oldTmp = qgetenv("TMPDIR");
