@@ -15,6 +15,7 @@
 #include "workspace/FormatListDialog.h"
 #include "workspace/MainWindow.h"
 #include "Responding.h"
+#include "ShownWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,40 +53,27 @@ TEST_F(PasswordPromptHome, OneEnterIsOneTryAndTheRightPasswordOpensTheProgram)
     EXPECT_EQ(prompts.shown.size(), 1);
 }
 
-namespace {
-
-template <class W>
-W* ShownWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<W*>(w); found && found->isVisible()) return found;
-    return nullptr;
-}
-
-} // namespace
-
-// The main window comes on the screen and the prompt goes before the format
-// list the main window offers is answered; a wrong password opens nothing.
+// The main window shows and the prompt goes before the offered format list is answered.
 TEST_F(StartupHome, TheRightPasswordShowsTheMainWindowAndThenClosesThePrompt)
 {
     ASSERT_EQ(ChangeStartupPassword("", "Secret", "Secret"), PasswordChange::Changed);
     ScriptedPrompter prompts;
     QStringList listedWith;  // main window and prompt on the screen while the list waits
     test::Responding<FormatListDialog> list([&](FormatListDialog& l) {
-        listedWith << QString("%1%2").arg(ShownWindow<MainWindow>() != nullptr).arg(ShownWindow<PasswordPrompt>() != nullptr);
+        listedWith << QString("%1%2").arg(test::Shown<MainWindow>() != nullptr).arg(test::Shown<PasswordPrompt>() != nullptr);
         l.reject();
     });
     ShowPasswordPrompt();
     for (const auto& [typed, listed, promptAfter] : {std::tuple{"secret", QStringList(), true}, {"Secret", {"10"}, false}}) {
-        ASSERT_NE(ShownWindow<PasswordPrompt>(), nullptr) << typed;
-        ShownWindow<PasswordPrompt>()->entry->setText(typed);
-        QTest::keyClick(ShownWindow<PasswordPrompt>()->entry, Qt::Key_Return);
+        ASSERT_NE(test::Shown<PasswordPrompt>(), nullptr) << typed;
+        test::Shown<PasswordPrompt>()->entry->setText(typed);
+        QTest::keyClick(test::Shown<PasswordPrompt>()->entry, Qt::Key_Return);
         EXPECT_EQ(listedWith, listed) << typed;
-        EXPECT_EQ(ShownWindow<PasswordPrompt>() != nullptr, promptAfter) << typed;
+        EXPECT_EQ(test::Shown<PasswordPrompt>() != nullptr, promptAfter) << typed;
     }
     EXPECT_EQ(prompts.shown, QStringList{"密码错误！"});
-    ASSERT_NE(ShownWindow<MainWindow>(), nullptr);
-    ShownWindow<MainWindow>()->close();
+    ASSERT_NE(test::Shown<MainWindow>(), nullptr);
+    test::Shown<MainWindow>()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -145,8 +133,7 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
 }
 
-// A save killed after its commit noted a picture change; a compaction killed
-// midway left its copy of the database.
+// A killed save noted a picture change; a killed compaction left its copy of the database.
 TEST_F(StartupHome, StartFinishesWhatKilledRunsLeft)
 {
     const QByteArray oldTmp = qgetenv("TMPDIR");

@@ -59,7 +59,7 @@ TEST(ImportRanges, CountedFromTheDialogTexts)
         {"0", "3", "1", {0, 3, 1}, 4},        {"2", " 100行", "abc", {2, 100, 0}, 0},
         {"2.5", "3.5", "-2", {2, 4, -2}, 0},  {"1e30", "", "", {0, std::numeric_limits<int>::max(), 0}, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ImportRange r = ImportRangeFromTexts(c.start, c.end, c.lines);
         EXPECT_EQ(r.startRow, c.range.startRow) << c.start;
         EXPECT_EQ(r.endRow, c.range.endRow) << c.end;
@@ -127,20 +127,14 @@ TEST(CsvImport, AnyMapStringButABlankOneFillsItsBoxEvenWithNothing)
 {
     QTemporaryDir dir;
     const QString path = WriteCsv(dir, "a.csv", "张三,100\r\n");
-    struct Case {
-        const char* map;
-        bool mapped;
-        const char* value;
-    };
-    const Case cases[] = {{"A", true, "张三"}, {"ABC", true, ""},  {"A+1+1", true, ""}, {"+1", true, ""},
+    const struct { const char* map; bool mapped; const char* value; } cases[] = {{"A", true, "张三"}, {"ABC", true, ""},  {"A+1+1", true, ""}, {"+1", true, ""},
                           {",", true, ""},     {"", false, ""},    {"  ", false, ""}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ImportResult r = ImportCsvRows(path, {1, 1, 1}, Maps({c.map}, {c.map}), "//", NoProgress());
         ASSERT_TRUE(r.ok()) << c.map;
         BatchDataSet set;
         set.Reset(r.columns, r.records);
-        // A mapped box gets the value on the slip, "" included; a box left
-        // out keeps what it holds.
+        // A mapped box gets the value on the slip, "" included; a box left out keeps its own.
         const QVector<SlipValue> onSlip = FillSlipFromBatchRow(set, 1);
         ASSERT_EQ(onSlip.size(), c.mapped ? 2 : 0) << c.map;
         for (const SlipValue& v : onSlip) EXPECT_EQ(v.value, QString::fromUtf8(c.value)) << c.map;
@@ -165,7 +159,7 @@ TEST(CsvImport, FailuresReadNothing)
         {good, {1, 2, -2}, CsvImportError()},
         {good, {1, 30001, 1}, "一次性导入数据不得超过3万条记录，请重新设置！"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         RecordingProgress progress;
         const ImportResult r = ImportCsvRows(c.path, c.range, Maps({"A"}), "//", progress);
         EXPECT_EQ(r.error, c.error) << c.path.toStdString();
@@ -237,7 +231,7 @@ TEST(WorkbookImport, FailuresReadNothing)
         {dir.filePath("a.csv"), "Sheet1", 1, WorkbookTypeError()},
         {xls, QString::fromUtf8("批量数据"), 0, "未知错误，错误号： 11　请检查输入值！"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ImportResult r = ImportExcelRows(c.path, c.sheet, {2, 3, c.linesPerRecord}, Maps({"A"}), "//", NoProgress());
         EXPECT_EQ(r.error, c.error) << c.path.toStdString();
         EXPECT_TRUE(r.records.isEmpty());

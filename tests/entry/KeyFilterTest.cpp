@@ -28,16 +28,9 @@ TEST(KeyFilter, AmountCellsTakeFiguresAndPointOnlyOtherCodesEverything)
 TEST(KeyFilter, TextsKeepTheFiguresTheirCodeTakesAsTheyCame)
 {
     const std::tuple<double, const char*, const char*> cases[] = {
-        // Full-width figures and point stay full-width.
-        {11, "１２．５", "１２．５"},
-        {107, "１ａ２月", "１２"},
-        {104, "-￥1,234.5 元", "-￥1,234.5 元"},
-        {0, "１２", "１２"},
-        {106, "2012年", "2012"},
-        {11, "￥1,234.50\n", "1234.50"},
-        {311, "abc", "abc"},
-        {399, "￥1,2", "￥1,2"},
-    };
+        {11, "１２．５", "１２．５"}, {107, "１ａ２月", "１２"},  // full-width figures and point stay full-width
+        {104, "-￥1,234.5 元", "-￥1,234.5 元"}, {0, "１２", "１２"}, {106, "2012年", "2012"},
+        {11, "￥1,234.50\n", "1234.50"}, {311, "abc", "abc"}, {399, "￥1,2", "￥1,2"}};
     for (const auto& [code, typed, kept] : cases)
         EXPECT_EQ(FilterTypedText(Code(code), QString::fromUtf8(typed)), QString::fromUtf8(kept)) << code << " " << typed;
 }

@@ -219,16 +219,11 @@ TEST_F(CatalogueDownload, FailedTemplateDownloadHandsNothingOnNotEvenAnOlderFile
     server.setRoute("/fmt/slow.tvq", {200, ExchangeFile("x"), "text/plain", kSilentServerDelay});
     // The operator stops a download once the server holds its request.
     const auto stopped = [this] { return server.hits("/fmt/slow.tvq") > 0; };
-    const struct {
-        const char* path;
-        std::chrono::milliseconds timeout;
-        CancelCheck cancelled;
-        QString error;  // "" for any
-    } cases[] = {
+    const struct { const char* path; std::chrono::milliseconds timeout; CancelCheck cancelled; QString error; } cases[] = {
         {"/fmt/missing.tvq", kAnswerTimeout, {}, {}},
         {"/fmt/page.tvq", kAnswerTimeout, {}, {}},
         {"/fmt/slow.tvq", kShortTimeout, {}, {}},
-        // Stopped: what the import says of a template it can't open.
+        // Stopped: what the import says of a template it can't open. An empty error: any.
         {"/fmt/slow.tvq", kAnswerTimeout, stopped, QStringLiteral("无法打开下载文档：\r\n") + QDir::toNativeSeparators(older)},
     };
     for (const auto& c : cases) {
@@ -251,10 +246,7 @@ TEST_F(CatalogueDownload, MissingPictureIsNoFailureButAnOlderPictureIsNotTakenFo
     server.setRoute("/pic/slow.jpg", {200, kJpeg, "image/jpeg", kSilentServerDelay});
     // The operator stops it once the template is in and the picture is awaited.
     const auto stopped = [this] { return server.hits("/pic/slow.jpg") > 0; };
-    const struct {
-        const char* pPath;
-        CancelCheck cancelled;
-    } cases[] = {{"/pic/missing.jpg", {}}, {"/pic/slow.jpg", stopped}};
+    const struct { const char* pPath; CancelCheck cancelled; } cases[] = {{"/pic/missing.jpg", {}}, {"/pic/slow.jpg", stopped}};
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteBytes(stale, kJpeg));
         const WebFormatDownload d =

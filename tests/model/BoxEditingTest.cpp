@@ -295,14 +295,12 @@ TEST_F(Layout, CopiesStandUpAndLeftWithCountedCaptionsFixedTextsAndLinksAndTakeT
     fixed.relation = {RelationKind::ChainNext, 2};
     Open({fixed, MakeBox(2, BoxKind::Text, {50, 60, 30, 6})});
     CopyBoxes(format, 1, 3, 10);
-    // A box without caption: the copies are captioned 1, 2, 3 and hold no
-    // fixed text; the source keeps its own.
+    // Copies of a box without caption are captioned 1, 2, 3 and hold no fixed text; the source keeps its own.
     const auto copies = format.BoxesOfKind(BoxKind::Text);
     ASSERT_EQ(copies.size(), 5u);
     for (int k = 1; k <= 3; ++k) {
         EXPECT_EQ(copies[1 + k]->caption, QString::number(k));
-        EXPECT_TRUE(copies[1 + k]->fixedText.isEmpty());
-        EXPECT_TRUE(format.Value(copies[1 + k]->id).isEmpty());
+        EXPECT_TRUE(copies[1 + k]->fixedText.isEmpty() && format.Value(copies[1 + k]->id).isEmpty()) << k;
     }
     EXPECT_EQ(format.Value(1), QStringLiteral("人民币"));
     const Box* copy = copies[2];

@@ -81,18 +81,13 @@ TEST(SlipPrinter, APrinterThatCannotBeReachedPrintsNothingAndSaysSo)
 
 TEST(PainterSurface, WidthsAreEachFontsOwnWhileFontsTakeTurns)
 {
-    // Boxes of a slip take turns with their fonts, page after page: what was
-    // measured in one font never answers for another.
+    // Boxes take turns with their fonts, page after page: a width measured in one never answers for another.
     QImage image(10, 10, QImage::Format_RGB32);
     image.setDotsPerMeterX(23622);  // 600 dots to the inch
     image.setDotsPerMeterY(23622);
     QPainter painter(&image);
     PainterSurface surface(&painter);
-    const struct {
-        const char* family;
-        bool bold;
-        const char16_t* text;
-    } rows[] = {{"DejaVu Sans", false, u"W"}, {"DejaVu Sans", false, u"AVAVA"}, {"DejaVu Sans", true, u"W"},
+    const struct { const char* family; bool bold; const char16_t* text; } rows[] = {{"DejaVu Sans", false, u"W"}, {"DejaVu Sans", false, u"AVAVA"}, {"DejaVu Sans", true, u"W"},
                 {"DejaVu Sans", true, u"AVAVA"}, {"宋体", false, u"壹贰叁"}, {"DejaVu Sans", false, u"\U0001D400"}};
     for (int round = 0; round < 2; ++round)
         for (const auto& r : rows) {

@@ -122,9 +122,7 @@ TEST(Spooler, ACustomSizeSlipKeepsItsPaperAndPlacesOnAPrinterSetUpToFitPages)
 // turn clockwise gives the page back as the program drew it.
 QImage TurnedBack(const QImage& paper) { return paper.transformed(QTransform().rotate(90)); }
 
-// A slip on queues that take any size, only A4, or only their own papers
-// with edges they can't print on (the generic PDF printer: A4 and Letter
-// among others): the page its set-up gives, turned for a lengthwise slip.
+// On queues taking any size, only A4, or only their own margined papers (A4, Letter...): the set-up's page.
 TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPutsIt)
 {
     CupsSpooler spooler;
@@ -150,10 +148,7 @@ TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPu
     for (const QString& queue : {anySize, a4Only, margined})
         for (const bool ownPaper : {false, true})
             for (const bool centre : {false, true}) {
-                // The landscape page: the slip's own size when its paper could
-                // be set (the paper is the slip turned), else A4 turned; the
-                // printers without sizes of their own refuse the slip's paper
-                // and say so.
+                // The slip's own size where its paper can be set, else A4 turned; refused, it is told.
                 const bool slipPaper = ownPaper && queue == anySize;
                 rows.push_back({queue, wide, true, ownPaper, centre, slipPaper ? wide : a4Turned,
                                 ownPaper && !slipPaper ? 1 : 0});
@@ -162,13 +157,8 @@ TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPu
     rows.push_back({margined, letter, false, true, false, letter, 0});
     rows.push_back({a4Only, letter, false, true, false, a4, 1});
     for (const Row& row : rows) {
-        SCOPED_TRACE(QStringLiteral("%1, %2 x %3, lengthwise %4, own paper %5, centre feed %6")
-                         .arg(row.queue)
-                         .arg(row.slip.width())
-                         .arg(row.slip.height())
-                         .arg(row.lengthwise)
-                         .arg(row.ownPaper)
-                         .arg(row.centre)
+        SCOPED_TRACE(QStringLiteral("%1, %2 x %3, lengthwise %4, own paper %5, centre feed %6").arg(row.queue)
+                         .arg(row.slip.width()).arg(row.slip.height()).arg(row.lengthwise).arg(row.ownPaper).arg(row.centre)
                          .toStdString());
         const double w = row.slip.width(), h = row.slip.height();
         SlipFormat f;
@@ -176,8 +166,7 @@ TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPu
         header.options.lengthwise = row.lengthwise;
         header.options.setPaper = row.ownPaper;
         header.options.guidesToCentre = row.centre;
-        // Values near the far edge besides the squares: a text and a
-        // barcode.
+        // Values near the far edge besides the squares: a text and a barcode.
         const QRectF farText(w - 40, h - 20, 36, 8), farBarcode(w - 70, h - 60, 60, 14);
         LoadSquares(f, header, picture, {TextBox(20, farText), KindBox(21, BoxKind::Picture, farBarcode, 2)});
         f.SetValue(20, QStringLiteral("FAREDGE"));
@@ -204,8 +193,7 @@ TEST(Spooler, ASlipComesOutOnThePageItsSetUpGivesWithEveryBoxWhereThePageSetUpPu
         const QImage page = row.lengthwise ? TurnedBack(printed) : printed;
         ASSERT_NEAR(page.width() / kDotsPerMm, row.page.width(), 0.2);
 
-        // Fed lengthwise: moved down by the page height less the slip
-        // height, by half of that with centre feed.
+        // Fed lengthwise: moved down by the page height less the slip's, by half with centre feed.
         const double down = row.lengthwise ? (row.page.height() - h) / (row.centre ? 2 : 1) : 0;
         for (const QPointF& at : Squares(w, h)) {
             const QRectF window(at.x() - 3, at.y() + down - 3, 10, 10);

@@ -66,8 +66,7 @@ TEST(TextLayout, CharsInCellsAlignOrRunOnKeepingTheTextWholeAndAmountsEndInTheLa
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 2), 1000).front(), 0);
     EXPECT_EQ(Cells(print(QStringLiteral("1234567"), 500, 5, 0), 1000).back(), 7);
     EXPECT_TRUE(print(QStringLiteral("12"), 600, 0, 1).texts.empty());
-    // Ten cells of 100 from 0: every character in a cell of its own, the
-    // last in the last cell.
+    // Ten cells of 100 from 0: every character in a cell of its own, the last in the last cell.
     const std::tuple<int, const char16_t*, const char16_t*> amounts[] = {
         {10, u"-1234.5", u"  -￥123450"}, {310, u"-1234.5", u"  - 123450"}, {310, u"1234.5", u"    123450"},
         {10, u"12345678.90", u"1234567890"}, {310, u"12345678.90", u"1234567890"}, {10, u"-1234567.8", u"-123456780"}};

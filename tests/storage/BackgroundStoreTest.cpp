@@ -90,19 +90,12 @@ TEST_F(BackgroundStoreHome, OnlyAJpgFileIsTakenAndItIsCopiedByteForByte)
     EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("乙")), test::FileBytes(png));
 }
 
-// A save under another name copies the picture of the format it comes from
-// only to a format that has none; a picture the target has stays its own.
+// A save under another name copies the source's picture only to a format that has none.
 TEST_F(BackgroundStoreHome, ASaveCopiesThePictureOnlyWhereThereIsNoneAndADeleteTakesIt)
 {
     const QColor none;
-    const struct {
-        QColor source, target, want;
-    } cases[] = {
-        {Qt::red, none, Qt::red},
-        {Qt::red, Qt::blue, Qt::blue},
-        {none, Qt::blue, Qt::blue},
-        {none, none, none},
-    };
+    const struct { QColor source, target, want; } cases[] = {
+        {Qt::red, none, Qt::red}, {Qt::red, Qt::blue, Qt::blue}, {none, Qt::blue, Qt::blue}, {none, none, none}};
     for (const auto& c : cases) {
         const QString what = QStringLiteral("%1 → %2").arg(c.source.name(), c.target.name());
         for (const QString name : {"源", "目标"}) {

@@ -153,8 +153,7 @@ TEST_F(CompactionFixture, LeftoversAreClearedBeforeAndAfterAlsoAfterAFullDisk)
     EXPECT_EQ(QDir(Folder()).entryList(QDir::Files), QStringList{"backup.mdb"});
 }
 
-// A run killed while it wrote its copy leaves the copy, as large as the
-// database; the next start takes it and its journals, and keeps the backup.
+// A run killed while it wrote its copy leaves it; the next start takes it and its journals, not the backup.
 TEST_F(CompactionFixture, AKilledRunsCopyGoesAtTheNextStartAndTheBackupStays)
 {
     ClearCompactionLeftovers(DatabasePath());  // no compaction ran: no folder is made

@@ -7,8 +7,6 @@
 #include "storage/FormatStore.h"
 #include "model/BoxEditing.h"
 
-#include <functional>
-
 using namespace slip;
 
 namespace {
@@ -136,8 +134,7 @@ TEST_F(FormatStoreTest, SavingAgainKeepsRecordsDropsRemovedOnesAndWritesTheHeade
     EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {f.Name()}).RecordCount(), int(f.Boxes().size()) + 1);
 }
 
-// Links made over boxes not saved yet name their temporary IDs; the save
-// stores them as the record IDs those boxes get.
+// Links over unsaved boxes name their temporary IDs; the save stores the record IDs they get.
 TEST_F(FormatStoreTest, LinksOverUnsavedBoxesAreStoredOnTheirRecordIds)
 {
     const struct { bool ring; BoxKind kind; } cases[] = {
@@ -154,17 +151,15 @@ TEST_F(FormatStoreTest, LinksOverUnsavedBoxesAreStoredOnTheirRecordIds)
         ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
         StoredFormat back;
         ASSERT_TRUE(FormatStore::Load(name, kScreen, FormatHeader(), back).ok);
-        ASSERT_EQ(back.boxes.size(), 3u);
-        QHash<BoxId, const Box*> stored;
-        for (const Box& b : back.boxes) stored.insert(b.id, &b);
+        QHash<BoxId, Relation> stored;  // by the temporary ID
+        for (const Box& b : back.boxes) stored.insert(ids.key(b.id), b.relation);
+        ASSERT_EQ(stored.size(), 3);
         // Clicked box 2, then the marked 1 and 3; a ring closes back on 2.
         const BoxId r1 = ids.value(temp[0]), r2 = ids.value(temp[1]), r3 = ids.value(temp[2]);
-        for (BoxId r : {r1, r2, r3}) ASSERT_GT(r, 0);
         const RelationKind kind = c.ring ? RelationKind::ChainNext : RelationKind::Related;
-        EXPECT_EQ(stored[r2]->relation, (Relation{kind, r1})) << name.toStdString();
-        EXPECT_EQ(stored[r1]->relation, (Relation{kind, r3})) << name.toStdString();
-        const Relation last = c.ring ? Relation{kind, r2} : Relation{};
-        EXPECT_EQ(stored[r3]->relation, last) << name.toStdString();
+        EXPECT_EQ(stored[temp[1]], (Relation{kind, r1})) << name.toStdString();
+        EXPECT_EQ(stored[temp[0]], (Relation{kind, r3})) << name.toStdString();
+        EXPECT_EQ(stored[temp[2]], (c.ring ? Relation{kind, r2} : Relation{})) << name.toStdString();
     }
 }
 
@@ -316,8 +311,7 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     stored.id = 7;
     const BoxId a = f.AddBox(stored);
     const BoxId line = f.AddBox(NewBoxOfKind(BoxKind::Line, {0, 0}));
-    // A box added and not saved (the operator declined) has no record its
-    // value could be the default of.
+    // A box never saved has no record its value could be the default of.
     const BoxId unsaved = f.AddBox(Text(2, QStringLiteral("B")));
     ASSERT_LT(unsaved, 0);
     f.SetValue(unsaved, QStringLiteral("未存"));
@@ -331,6 +325,24 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     f.SetValue(a, QString());
     ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
     EXPECT_TRUE(FormatStore::LoadDefaults(h.name).isEmpty());  // replaced as a whole
+
+    // A failed read or write of the defaults tells its statement; a failed write keeps the stored ones.
+    f.SetValue(a, QStringLiteral("原值"));
+    ASSERT_TRUE(FormatStore::SaveDefaults(f, h.name).ok);
+    f.SetValue(a, QString());
+    for (const bool write : {false, true}) {
+        test::TablePage page;
+        test::DamageTable("默认", &page);
+        QString error;
+        if (write) error = FormatStore::SaveDefaults(f, h.name).error;
+        else EXPECT_TRUE(FormatStore::LoadDefaults(h.name, &error).isEmpty());
+        EXPECT_EQ(error, write ? "数据库打开错误(DELETE FROM 默认 WHERE Fmt='默认')！"
+                               : "数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='默认' ORDER BY rowid)！");
+        test::RestorePage(page);
+        QString after;
+        EXPECT_EQ(FormatStore::LoadDefaults(h.name, &after).value(a), "原值") << write;
+        EXPECT_EQ(after, "") << write;
+    }
 }
 
 TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
@@ -340,41 +352,6 @@ TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
     QString error;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
     EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
-}
-
-// A read or a write of the defaults that fails tells the statement, with its
-// values, and a failed write leaves the stored defaults as they were.
-TEST_F(FormatStoreTest, DefaultsThatCantBeReadOrWrittenAreToldWithTheStatement)
-{
-    SlipFormat f;
-    f.Load(FormatHeader{QStringLiteral("甲")}, {});
-    Box stored = Text(1, QStringLiteral("A"));
-    stored.id = 7;
-    const BoxId a = f.AddBox(stored);
-    f.SetValue(a, QStringLiteral("原值"));
-    ASSERT_TRUE(FormatStore::SaveDefaults(f, "甲").ok);
-    f.SetValue(a, QString());
-    const struct {
-        const char* what;
-        std::function<QString()> run;
-        QString error;
-    } cases[] = {
-        {"读", [] {
-             QString error;
-             EXPECT_TRUE(FormatStore::LoadDefaults("甲", &error).isEmpty());
-             return error;
-         }, "数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='甲' ORDER BY rowid)！"},
-        {"写", [&f] { return FormatStore::SaveDefaults(f, "甲").error; }, "数据库打开错误(DELETE FROM 默认 WHERE Fmt='甲')！"},
-    };
-    for (const auto& c : cases) {
-        test::TablePage page;
-        test::DamageTable("默认", &page);
-        EXPECT_EQ(c.run(), c.error) << c.what;
-        test::RestorePage(page);
-        QString error;
-        EXPECT_EQ(FormatStore::LoadDefaults("甲", &error).value(a), "原值") << c.what;
-        EXPECT_EQ(error, "") << c.what;
-    }
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)

@@ -26,8 +26,7 @@ namespace {
 
 constexpr int kScreen = 15360;
 
-// Saves a format with text boxes of these captions and values, as defaults,
-// and its picture (none for an invalid colour).
+// Saves a format with text boxes of these captions and values, as defaults, and its picture (if valid).
 void StoreFormat(const QString& name, const QMap<QString, QString>& boxes, QColor picture)
 {
     SlipFormat f;
@@ -155,9 +154,7 @@ bool RunKilledAt(const QString& which, const QString& data, int k, const QString
     env.insert("SLIP_KILLED_SAVE", which);
     env.insert("SLIP_KILLED_DATA", data);
     env.insert("TMPDIR", scratch);
-    // LeakSanitizer stops the program's threads at exit to look for leaks,
-    // which it can't do under a debugger: in a sanitized build the copy
-    // would end with its complaint instead of its own result.
+    // LeakSanitizer can't stop the threads under a debugger: the copy would end with its complaint.
     const QString asan = env.value("ASAN_OPTIONS");
     env.insert("ASAN_OPTIONS", (asan.isEmpty() ? QString() : asan + ":") + "detect_leaks=0");
     QProcess gdb;
@@ -194,8 +191,7 @@ TEST_P(KilledFormatSave, LeavesTheOldFormatOrTheNewOneWhole)
     const QString target = which == "另存新名" ? QStringLiteral("新名") : QStringLiteral("目标");
     const QByteArray ownHome = qgetenv("SLIPPRINT_HOME");
     StoreFormat("源", {{"甲", "一"}, {"乙", "二"}, {"丙", "三"}}, Qt::red);
-    // A format that is overwritten keeps a picture of its own: it takes the
-    // copy only when it has none.
+    // An overwritten format keeps a picture of its own: it takes the copy only when it has none.
     const bool overwritten = which == "另存覆盖" || which == "新建覆盖";
     StoreFormat("目标", {{"丁", "四"}, {"戊", "五"}}, overwritten ? QColor() : QColor(Qt::blue));
     const QString start = DataFolder();

@@ -10,8 +10,7 @@
 
 namespace slip::test {
 
-// A page as it was before the damage, for RestorePage: a table whose read
-// failed once and works again.
+// A page as it was before the damage, for RestorePage: a table that failed once and works again.
 struct TablePage {
     qint64 offset = 0;
     QByteArray bytes;

@@ -8,16 +8,14 @@
 
 namespace slip::test {
 
-// The room a column leaves its texts: the cell (the column less its grid
-// line) less the style's text margin on either side, as the style paints.
+// The room a column leaves its texts: the column less its grid line and the style's margins.
 inline int TextRoom(const QTableView& view, int column)
 {
     const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
     return view.columnWidth(column) - (view.showGrid() ? 1 : 0) - 2 * margin;
 }
 
-// The texts of the shown columns that the view paints cut short (their
-// elided form is not the text), in every row.
+// The texts of the shown columns, in every row, that the view paints cut short.
 inline QStringList CutShortCells(const QTableView& view)
 {
     QStringList cut;

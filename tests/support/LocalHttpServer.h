@@ -43,8 +43,7 @@ public:
     QStringList requests() const { return requests_; }
     // How many requests asked for this path (without query, decoded).
     int hits(const QString& path) const;
-    // The value of a header field (name in any case) of the i-th request, as
-    // received; empty when it had none.
+    // The value of a header field (name in any case) of the i-th request; empty when it had none.
     QByteArray requestHeader(qsizetype i, const QByteArray& name) const;
 
 private:

@@ -10,8 +10,7 @@
 
 namespace slip::test {
 
-// Watches the progress window while it lives: a clock that runs fast lets
-// every step refresh it, and the titles it shows are noted in order.
+// Watches the progress window while it lives: a fast clock lets every step refresh it; titles noted in order.
 class ProgressWatch {
 public:
     ProgressWatch()

@@ -21,9 +21,7 @@ using TestApp = QCoreApplication;
 #endif
 
 #ifdef SLIP_SANITIZED
-// The print system's library keeps the paper tables it reads from a printer's
-// driver description until the process ends; they are no leak of ours, and a
-// test run started by hand (leak checks on) must not fail on them.
+// The print system keeps its paper tables until the process ends: no leak of ours.
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:_ppdCacheCreateWithPPD\n";

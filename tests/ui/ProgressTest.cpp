@@ -66,32 +66,10 @@ TEST(ProgressFigures, PercentTimesAndCount)
     for (const auto& [fraction, text] : QVector<QPair<double, QString>>{
              {0.333, "33.3%"}, {0.375, "37.5%"}, {1, "100%"}, {1.5, "150%"}, {0, "0%"}})
         EXPECT_EQ(ProgressPercentText(fraction), text);
-    const struct {
-        qint64 elapsed;
-        double fraction;
-        const char* times;
-    } times[] = {
-        {30, 0.4, "0:30/0:45/1:15"},
-        {5, 0.4, "0:5/0:7/0:12"},  // 12.5 rounds to even
-        {0, 0.5, "0:0/0:0/0:0"},   // within the first second
-        {3725, 0.5, "1:2:5/1:2:5/2:4:10"},
-        {90000, 0.5, "1:1:0:0/1:1:0:0/2:2:0:0"},
-    };
+    const struct { qint64 elapsed; double fraction; const char* times; } times[] = {  // 12.5 s rounds to even
+        {30, 0.4, "0:30/0:45/1:15"}, {5, 0.4, "0:5/0:7/0:12"}, {0, 0.5, "0:0/0:0/0:0"},
+        {3725, 0.5, "1:2:5/1:2:5/2:4:10"}, {90000, 0.5, "1:1:0:0/1:1:0:0/2:2:0:0"}};
     for (const auto& t : times) EXPECT_EQ(ProgressTimesText(t.elapsed, t.fraction), t.times) << t.elapsed;
-}
-
-// Every window shows as its work starts, however short the work.
-TEST(ProgressWindow, ShowsAtTheStartOfItsWork)
-{
-    FakeClock clock;
-    for (const char* title : {"正在加载历史记录……", "正在做交易数据表格进行格式设置……", "正在下载...", "正在初始化格式……"}) {
-        ProgressStart(QString::fromUtf8(title), 10);
-        Indicator* w = ProgressWindow();
-        ASSERT_NE(w, nullptr) << title;
-        EXPECT_EQ(Text(w->LBL), QString::fromUtf8(title));
-        ProgressEnd();
-        EXPECT_EQ(ProgressWindow(), nullptr);
-    }
 }
 
 TEST(ProgressWindow, ShowsTheLatestFiguresAtMostEveryRefreshInterval)
@@ -164,6 +142,7 @@ TEST(ProgressWindow, EachRunStartsFromZeroAndOffersNoWayToStop)
 {
     FakeClock clock;
     ProgressStart("正在保存格式……", 3);
+    EXPECT_NE(ProgressWindow(), nullptr) << "shown as the work starts, however short";
     for (int i = 0; i < 3; ++i) ProgressStep(1, "pages");
     ProgressEnd();
     // The next run shows none of the last run's figures.
@@ -192,8 +171,7 @@ TEST(ProgressWindow, ClosedByTheOperatorTheWorkGoesOn)
 
 TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
 {
-    // The window's thread stays free while the work runs; the window offers
-    // no Cancel and the close box leaves it open.
+    // The window's thread stays free while the work runs; no Cancel, and the close box leaves it open.
     bool windowThreadAnswered = false;
     WhenWindowShown([&](Indicator* w) {
         windowThreadAnswered = true;
@@ -205,15 +183,12 @@ TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
     std::atomic<int> steps = 0;
     EXPECT_TRUE(RunWithProgress([&](ProgressReporter& progress) {
         progress.Start("正在读取EXCEL数据……", 200);
-        // Long enough for the window's thread to look in a few times.
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200; ++i) {  // long enough for the window's thread to look in a few times
             progress.Step(1, "pages");
             ++steps;
             QThread::msleep(2);
         }
     }));
-    EXPECT_TRUE(windowThreadAnswered);
-    EXPECT_EQ(steps, 200);
-    EXPECT_FALSE(ProgressWindowOpen());
+    EXPECT_TRUE(windowThreadAnswered && steps == 200 && !ProgressWindowOpen());
     EXPECT_FALSE(RunWithProgress([](ProgressReporter&) { throw std::bad_alloc(); }));
 }

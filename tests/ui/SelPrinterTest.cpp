@@ -70,18 +70,15 @@ TEST(SelPrinter, ConfirmingMakesThePrinterTheProgramsAndRemembersIt)
     EXPECT_EQ(w->choices->count(), 2);
     EXPECT_EQ(w->choices->currentText(), kCounter);
     w->choices->setCurrentIndex(1);
-    // Every key in the list is discarded: typing, moving, and the keys that
-    // would confirm, cancel or leave it.
-    const std::pair<int, const char*> keys[] = {{Qt::Key_A, "a"},      {Qt::Key_Up, ""},     {Qt::Key_Backspace, "\b"},
-                                                {Qt::Key_Tab, "\t"},   {Qt::Key_Escape, ""}, {Qt::Key_Return, "\r"},
-                                                {Qt::Key_Enter, "\r"}, {Qt::Key_Down, ""}};
+    // Every key in the list is discarded: typing, moving, confirming, cancelling, leaving.
+    const std::pair<int, const char*> keys[] = {{Qt::Key_A, "a"}, {Qt::Key_Up, ""}, {Qt::Key_Backspace, "\b"}, {Qt::Key_Tab, "\t"},
+                                                {Qt::Key_Escape, ""}, {Qt::Key_Return, "\r"}, {Qt::Key_Enter, "\r"}, {Qt::Key_Down, ""}};
     for (const auto& [key, text] : keys) {
         for (QWidget* list : {static_cast<QWidget*>(w->choices), static_cast<QWidget*>(w->choices->lineEdit())}) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
             QApplication::sendEvent(list, &press);
             ASSERT_TRUE(w && w->isVisible()) << key;
-            EXPECT_EQ(w->choices->currentText(), kSlip) << key;
-            EXPECT_EQ(m.answer, QStringLiteral("(none)")) << key;
+            EXPECT_EQ(w->choices->currentText() + m.answer, kSlip + QStringLiteral("(none)")) << key;
         }
     }
     Click(w, 0);

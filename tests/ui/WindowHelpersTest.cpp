@@ -76,54 +76,38 @@ TEST(WaitFormClosed, WaitsForEveryWindowOfTheCaptionAndForDeletedOnes)
     EXPECT_TRUE(watch.isNull());
 }
 
-// The font dialog shows a family this machine lacks as a stand-in; OK keeps
-// the box's own family unless the operator picked another one.
+// The dialog shows a stand-in for a family this machine lacks; OK keeps the box's unless another is picked.
 TEST(ChooseFont, AFamilyNotInstalledStaysUnlessAnotherIsPicked)
 {
-    const struct {
-        const char* preset;
-        const char* picked;  // "" picks none: only the size is changed
-        const char* want;
-    } cases[] = {
-        {"宋体", "", "宋体"},
-        {"宋体", "DejaVu Sans", "DejaVu Sans"},
-        {"DejaVu Sans", "", "DejaVu Sans"},
-        {"DejaVu Sans", "DejaVu Serif", "DejaVu Serif"},
-    };
+    ASSERT_FALSE(QFontDatabase::hasFamily(QStringLiteral("宋体")));
+    const struct { const char *preset, *picked, *want; } cases[] = {  // "" picks none: only the size changes
+        {"宋体", "", "宋体"}, {"宋体", "DejaVu Sans", "DejaVu Sans"}, {"DejaVu Sans", "", "DejaVu Sans"},
+        {"DejaVu Sans", "DejaVu Serif", "DejaVu Serif"}};
     for (const auto& c : cases) {
-        ASSERT_FALSE(QFontDatabase::hasFamily(QStringLiteral("宋体")));
         bool answered = false;
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             auto* fonts = dialog ? dialog->findChild<QFontDialog*>() : nullptr;
-            if (!fonts) {
-                if (dialog) dialog->close();
-                return;
-            }
-            // The family list, the style list, the size list; the edits above them likewise.
-            const QList<QListView*> lists = fonts->findChildren<QListView*>();
-            const QList<QLineEdit*> edits = fonts->findChildren<QLineEdit*>();
+            if (!fonts) return dialog ? void(dialog->close()) : void();
+            // The lists and the edits above them: family, style, size.
+            QListView* families = fonts->findChildren<QListView*>().at(0);
+            QLineEdit* size = fonts->findChildren<QLineEdit*>().at(2);
             if (*c.picked) {
-                QAbstractItemModel* families = lists.at(0)->model();
-                const QModelIndexList hit =
-                    families->match(families->index(0, 0), Qt::DisplayRole, QString::fromUtf8(c.picked), 1, Qt::MatchExactly);
+                const QModelIndexList hit = families->model()->match(families->model()->index(0, 0), Qt::DisplayRole,
+                                                                     QString::fromUtf8(c.picked), 1, Qt::MatchExactly);
                 EXPECT_EQ(hit.size(), 1) << c.picked;
-                if (!hit.isEmpty()) lists.at(0)->setCurrentIndex(hit.first());
+                if (!hit.isEmpty()) families->setCurrentIndex(hit.first());
             }
-            edits.at(2)->selectAll();
-            QTest::keyClicks(edits.at(2), "14");
+            size->selectAll();
+            QTest::keyClicks(size, "14");
             for (QPushButton* b : dialog->findChildren<QPushButton*>())
-                if (b->text() == QStringLiteral("确定")) {
-                    answered = true;
-                    b->click();
-                }
+                if (b->text() == QStringLiteral("确定")) { answered = true; b->click(); }
         });
         FontChoice choice;
         choice.font.family = QString::fromUtf8(c.preset);
         choice.font.pointSize = 10.5;
-        ASSERT_TRUE(ChooseFont(choice)) << c.preset << " " << c.picked;
-        EXPECT_TRUE(answered);
-        EXPECT_EQ(choice.font.family, QString::fromUtf8(c.want)) << c.preset << " " << c.picked;
-        EXPECT_EQ(choice.font.pointSize, 14) << c.preset << " " << c.picked;
+        ASSERT_TRUE(ChooseFont(choice) && answered) << c.preset << " " << c.picked;
+        EXPECT_EQ(std::pair(choice.font.family, choice.font.pointSize), std::pair(QString::fromUtf8(c.want), 14.0))
+            << c.preset << " " << c.picked;
     }
 }

@@ -33,8 +33,7 @@ TEST(ImportBoxes, ValueBoxesInIndexOrderWithTheirStoredMaps)
     MakeFormat(f);
     const BoxId name = BoxIdAt(f, 1);
     const BoxId urgent = BoxIdAt(f, 1001);
-    // A text box without a caption holds a fixed text no batch fills: not
-    // offered, whatever was stored for it.
+    // A text box without a caption holds a fixed text no batch fills: never offered.
     Box fixed = NewBoxOfKind(BoxKind::Text, QPointF(50, 50));
     fixed.fixedText = "人民币";
     const BoxId fixedId = f.AddBox(fixed);

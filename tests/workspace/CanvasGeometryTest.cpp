@@ -55,22 +55,10 @@ TEST(CanvasGeometry, ZoomKeepsTheScrolledShareInFifths)
 
 TEST(CanvasGeometry, LinesAreWholePixelsByTheZoomAlone)
 {
-    const struct {
-        double width, zoom;
-        int pixels;
-    } cases[] = {
-        {1.5, 1, 2},   // 1.5 rounds to 2
-        {1.5, 2, 3},
-        {2.5, 1, 2},   // halves to the even neighbour
-        {1, 1, 1},
-        {1, 1.1, 1},
-        {3, 1.1, 3},   // 3.3
-        {1, 0.5, 1},   // 0.5 would be none: a line keeps one pixel
-        {0, 1, 1},
-        {-4, 1, 1},
-        {std::numeric_limits<double>::quiet_NaN(), 1, 1},
-        {1e300, 20, int(kMaxLinePixels)},
-    };
+    // Halves go to the even neighbour; a line keeps one pixel at least.
+    const struct { double width, zoom; int pixels; } cases[] = {
+        {1.5, 1, 2}, {1.5, 2, 3}, {2.5, 1, 2}, {1, 1, 1}, {1, 1.1, 1}, {3, 1.1, 3}, {1, 0.5, 1}, {0, 1, 1}, {-4, 1, 1},
+        {std::numeric_limits<double>::quiet_NaN(), 1, 1}, {1e300, 20, int(kMaxLinePixels)}};
     for (const auto& c : cases) EXPECT_EQ(CanvasLinePixels(c.width, c.zoom), c.pixels) << c.width << " at " << c.zoom;
 }
 
@@ -84,8 +72,7 @@ TEST(Rulers, LinesEveryTwoMillimetresAtEveryZoom)
     EXPECT_EQ(cm, 11 + 6);
     // Zoomed far out the lines come close, and are all still drawn.
     EXPECT_EQ(ComputeRulers(300, 150, 1000).lines.size(), 501 + 251);
-    // Ten kilometres of slip in a frame: four lines a pixel, and the first
-    // and the last centimetre numbered, without making the millions between.
+    // Ten kilometres of slip: four lines a pixel, the first and last centimetre numbered.
     const RulerDrawing far = ComputeRulers(1000, 50, 1e7);
     EXPECT_LE(far.lines.size(), 4 * (1000 + 50) + 2);
     QStringList top;

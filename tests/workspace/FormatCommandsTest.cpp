@@ -1,5 +1,4 @@
-// The format commands on a stored format, with a host that only records what
-// the window would be asked to do.
+// The format commands on a stored format, with a host that records what the window is asked.
 #include "DamagedTable.h"
 #include "Responding.h"
 #include "ScriptedPrompter.h"
@@ -16,8 +15,7 @@ using namespace slip;
 
 namespace {
 
-class RecordingHost : public FormatHost {
-public:
+struct RecordingHost : FormatHost {
     void FormatOpened(bool fitCanvas) override { fitted.push_back(fitCanvas); }
     std::vector<bool> fitted;  // one entry per format shown
 };
@@ -41,24 +39,15 @@ struct FormatCommandsTest : ::testing::Test {
         ASSERT_TRUE(FormatStore::SaveDefaults(stored, "甲").ok);
         ASSERT_TRUE(commands.ChooseFormat("甲", true));
     }
-    bool NewFormat(const QString& name, const QString& width, const QString& height)
-    {
-        prompts.inputs = {name, width, height};
-        return commands.NewFormat();
-    }
+    bool NewFormat(QString name, QString w, QString h) { prompts.inputs = {name, w, h}; return commands.NewFormat(); }
 };
 
 } // namespace
 
-// A format loaded anew, or a new one of another size, is fitted to the frame;
-// a new name for the slip shown keeps the canvas as it is.
+// A format loaded anew or of another size is fitted to the frame; a new name keeps the canvas.
 TEST_F(FormatCommandsTest, TheCanvasIsFittedOnlyWhenTheSlipChanges)
 {
-    const struct {
-        const char* what;
-        std::function<bool(FormatCommandsTest&)> run;
-        bool fitted;
-    } cases[] = {
+    const struct { const char* what; std::function<bool(FormatCommandsTest&)> run; bool fitted; } cases[] = {
         {"新建，同一尺寸", [](auto& t) { return t.NewFormat("新一", "200", "100"); }, false},
         {"新建，另一尺寸", [](auto& t) { return t.NewFormat("新二", "180", "90"); }, true},
         {"另存", [](auto& t) { return t.commands.SaveFormatAs("副本"); }, false},
@@ -85,14 +74,10 @@ TEST_F(FormatCommandsTest, SaveAsPullsTheBoxesOntoTheSlipBeforeTheChooserShows)
     EXPECT_DOUBLE_EQ(leftWhenAsked, 200 - b.rect.width());
 }
 
-// Defaults that could not be read when the format opened are told, and no
-// way of leaving or saving the format writes the values shown over them.
+// Defaults unread when the format opened are told, and no leaving or saving writes over them.
 TEST_F(FormatCommandsTest, DefaultsThatCouldNotBeReadAreToldAndNeverWrittenOver)
 {
-    const struct {
-        const char* what;
-        std::function<void(FormatCommandsTest&)> run;
-    } cases[] = {
+    const struct { const char* what; std::function<void(FormatCommandsTest&)> run; } cases[] = {
         {"离开", [](auto& t) { t.commands.LeaveFormat(); }},
         {"保存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormat()); }},
         {"另存", [](auto& t) { EXPECT_TRUE(t.commands.SaveFormatAs("甲的副本")); }},
@@ -105,12 +90,9 @@ TEST_F(FormatCommandsTest, DefaultsThatCouldNotBeReadAreToldAndNeverWrittenOver)
         test::DamageTable("默认", &page);
         prompts.shown.clear();
         ASSERT_TRUE(commands.ChooseFormat("甲", true)) << c.what;
-        EXPECT_EQ(prompts.shown,
-                  QStringList{"数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='甲' ORDER BY rowid)！"})
-            << c.what;
+        EXPECT_EQ(prompts.shown, QStringList{"数据库打开错误(SELECT ID, Con FROM 默认 WHERE Fmt='甲' ORDER BY rowid)！"});
         EXPECT_EQ(format.Value(ids[0]), "") << c.what;
-        // The table reads again; the empty box is still no default.
-        test::RestorePage(page);
+        test::RestorePage(page);  // the table reads again; the empty box is still no default
         c.run(*this);
         EXPECT_EQ(FormatStore::LoadDefaults("甲").value(ids[0]), "原值") << c.what;
     }

@@ -15,10 +15,7 @@
 
 using namespace slip;
 
-// Shown on the screen as the operator sees it: the open format is ticked,
-// red, current and previewed; one the list lacks leaves every row unticked,
-// none current and no preview, also once the list has the focus. Every name
-// shows whole.
+// On the screen, focused: the open format is ticked, red, current and previewed; one the list lacks, nothing.
 TEST(FormatListDialog, TheOpenFormatIsTickedInRedAndOneTheListLacksTicksNone)
 {
     test::TestHome home;

@@ -143,9 +143,7 @@ TEST_F(ImportMapDialogHome, TheMappingListShowsIndexIdNumberBoxAndMap)
         EXPECT_FALSE(m.flags(m.index(r, ImportMapModel::IdColumn)) & Qt::ItemIsEditable);
     }
     // Numbers on the left, the box right at the bottom, the Map string top left.
-    const Qt::Alignment aligned[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignVCenter,
-                                     Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignBottom,
-                                     Qt::AlignLeft | Qt::AlignTop};
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter, aligned[] = {left, left, left, Qt::AlignRight | Qt::AlignBottom, Qt::AlignLeft | Qt::AlignTop};
     for (int c = 0; c < m.columnCount(); ++c)
         EXPECT_EQ(m.index(0, c).data(Qt::TextAlignmentRole).toInt(), int(aligned[c])) << c;
 }
@@ -307,8 +305,7 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     request.maps.textBoxes << ImportBox{1, 1, "户名", "A"};
     for (int i = 2; i <= 12; ++i) request.maps.textBoxes << ImportBox{i, i, QString("方框%1").arg(i), joined};
     request.range = {1, 30000, 1};
-    // The window's thread keeps answering; the operator tries to close the
-    // progress window, which offers no way to stop the import and stays.
+    // The window's thread keeps answering; the progress window refuses the operator's close.
     int ticks = 0;
     int closedWindows = 0;
     QTimer timer;

@@ -221,11 +221,8 @@ TEST_F(ValueEntryTest, ClickingATickBoxTogglesTheTickAndACheckBoxUnticksItsRing)
         QTest::mouseRelease(w, Qt::LeftButton, {}, at);
         QApplication::processEvents();
     };
-    const struct {
-        BoxId box;
-        bool inEditor;  // into the open box's editor, else onto the canvas
-        const char* value;
-    } clicks[] = {{1, false, "√"}, {1, true, ""}, {1, true, "√"}, {2, false, ""}, {1, false, ""}};
+    const struct { BoxId box; bool inEditor; const char* value; } clicks[] = {  // inEditor: else on the canvas
+        {1, false, "√"}, {1, true, ""}, {1, true, "√"}, {2, false, ""}, {1, false, ""}};
     for (const auto& c : clicks) {
         if (c.inEditor) click(Editor()->viewport(), QPoint(3, 3));
         else click(view->viewport(), Centre(c.box));
