@@ -82,11 +82,16 @@ GridSortKey GridSortKeyOfUtf8(QByteArrayView utf8)
 {
     double number = 0;
     const PlainForm form = ReadPlainForm(utf8, number);
-    if (form == PlainForm::Other) return GridSortKey(QString::fromUtf8(utf8));
     GridSortKey key{QString()};
-    key.text = QString::fromUtf8(utf8);
-    key.isNumber = form == PlainForm::Number;
-    key.number = key.isNumber ? number : 0;
+    if (form == PlainForm::Other) {
+        key = GridSortKey(QString::fromUtf8(utf8));
+    } else if (form == PlainForm::Number) {
+        key.isNumber = true;
+        key.number = number;
+    } else {
+        key.text = QString::fromUtf8(utf8);
+    }
+    if (key.isNumber) key.text.clear();
     return key;
 }
 

@@ -23,9 +23,10 @@ struct GridSortKey {
     double number = 0;
     bool isNumber = false;
 };
-// The key of a cell given as UTF-8, the same as GridSortKey of its text; the
-// plain forms most cells hold (ASCII figures with a sign, thousands commas
-// and a point; a text beginning with a letter) are read without the general
+// The key of a cell given as UTF-8, ordered as GridSortKey of its text (the
+// text of a number is left out: numbers compare by value alone); the plain
+// forms most cells hold (ASCII figures with a sign, thousands commas and a
+// point; a text beginning with a letter) are read without the general
 // reading of numbers, which costs most of a long list's first sort.
 GridSortKey GridSortKeyOfUtf8(QByteArrayView utf8);
 // The sort order of list cells: numbers as numbers before texts, texts by

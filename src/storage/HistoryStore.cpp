@@ -9,7 +9,10 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <QVariant>
+#include <bit>
+#include <cstring>
 #include <functional>
+#include <limits>
 #include <numeric>
 
 namespace slip {
@@ -83,8 +86,10 @@ QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + Q
 // Values of one slip in its search text are kept apart by a character no
 // typed keyword holds, so that no match spans two values.
 const QChar kValueSeparator = QChar(0x1F);
+constexpr char kValueSeparatorByte = 0x1F;
+// CIDs lists the box of each value of Txt in the same order, as "1,2,5".
 const QString kInsertSearchText =
-    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
+    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) VALUES(?, ?, ?, ?)");
 
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
@@ -116,6 +121,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
         QString text;
+        QString boxes;
         for (const HistoryValue& v : slip) {
             if (v.value.isEmpty()) continue;
             insert.Bind(1, next);
@@ -124,6 +130,8 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
             insert.Bind(4, v.value);
             if (!insert.Exec()) return kInsert;
             text += kValueSeparator + v.value;
+            if (!boxes.isEmpty()) boxes += QLatin1Char(',');
+            boxes += QString::number(v.boxId);
         }
         if (text.isEmpty()) {
             numbers << 0;
@@ -132,6 +140,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
         search.Bind(1, format);
         search.Bind(2, next);
         search.Bind(3, text);
+        search.Bind(4, boxes);
         if (!search.Exec()) return kInsertSearchText;
         numbers << next++;
     }
@@ -411,7 +420,73 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     return out;
 }
 
-void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8)
+namespace {
+
+// The box record IDs of "1,2,5"; empty for anything else (an ID beyond 32
+// bits, a box listed twice).
+QVector<qint32> ReadBoxList(QByteArrayView text)
+{
+    QVector<qint32> boxes;
+    qint64 id = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : ',';
+        if (c >= '0' && c <= '9') {
+            id = (id < 0 ? 0 : id * 10) + (c - '0');
+            if (id > std::numeric_limits<qint32>::max()) return {};
+        } else if (c == ',' && id >= 0) {
+            boxes.push_back(qint32(id));
+            id = -1;
+        } else {
+            return {};
+        }
+    }
+    QVector<qint32> sorted = boxes;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.cbegin(), sorted.cend()) != sorted.cend()) return {};
+    return boxes;
+}
+
+// How many values a slip's text holds: one after each separator. Eight
+// bytes at a time, as every slip of a list is counted while it loads.
+qsizetype ValueCount(QByteArrayView utf8)
+{
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= utf8.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, utf8.data() + i, 8);
+        const quint64 x = word ^ (kOnes * quint64(kValueSeparatorByte));
+        // The high bit of each byte of x that is zero stays clear here.
+        const quint64 nonzero = ((x & kLow7) + kLow7) | x;
+        count += std::popcount(~nonzero & ~kLow7);
+    }
+    for (; i < utf8.size(); ++i) count += utf8[i] == kValueSeparatorByte;
+    return count;
+}
+
+} // namespace
+
+int HistorySearchTexts::BoxListOf(QByteArrayView boxes)
+{
+    // A format's slips mostly have one of a few lists: those are compared
+    // as they are, without making a key of each slip's.
+    constexpr int kCompared = 16;
+    for (int i = 0; i < boxListTexts_.size() && i < kCompared; ++i)
+        if (boxListTexts_[i] == boxes) return boxLists_[i].isEmpty() ? -1 : i;
+    const QByteArray text = boxes.toByteArray();
+    if (boxListTexts_.size() >= kCompared)
+        if (const auto it = boxListOf_.constFind(text); it != boxListOf_.constEnd())
+            return boxLists_[*it].isEmpty() ? -1 : *it;
+    const int list = int(boxLists_.size());
+    boxLists_.push_back(ReadBoxList(boxes));
+    boxListTexts_.push_back(text);
+    if (list >= kCompared) boxListOf_.insert(text, list);
+    return boxLists_[list].isEmpty() ? -1 : list;
+}
+
+void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8, QByteArrayView boxes)
 {
     constexpr qsizetype kBlockBytes = 1 << 20;
     if (blocks_.isEmpty() || blocks_.last().size() + utf8.size() > blocks_.last().capacity()) {
@@ -419,17 +494,62 @@ void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8)
         blocks_.last().reserve(std::max(kBlockBytes, utf8.size()));
     }
     QByteArray& block = blocks_.last();
-    spans_.insert(slip, {int(blocks_.size() - 1), int(block.size()), int(utf8.size())});
+    Span span{slip, int(blocks_.size() - 1), int(block.size()), int(utf8.size())};
+    if (!boxes.isEmpty() && !utf8.isEmpty() && utf8[0] == kValueSeparatorByte) {
+        const int list = BoxListOf(boxes);
+        // A value that holds a separator itself makes the boxes not fit,
+        // and the slip's values are read from the database.
+        if (list >= 0 && ValueCount(utf8) == boxLists_[list].size()) span.boxList = list;
+    }
     block.append(utf8);
+    if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) spans_[*it].removed = true;
+    indexOf_.insert(slip, int(spans_.size()));
+    spans_.push_back(span);
+}
+
+void HistorySearchTexts::Remove(const QSet<qint64>& slips)
+{
+    for (qint64 slip : slips)
+        if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) {
+            spans_[*it].removed = true;
+            indexOf_.erase(it);
+        }
 }
 
 bool HistorySearchTexts::Holds(qint64 slip, QByteArrayView utf8) const
 {
-    const auto it = spans_.constFind(slip);
-    if (it == spans_.constEnd()) return false;
+    const auto it = indexOf_.constFind(slip);
+    if (it == indexOf_.constEnd()) return false;
+    const Span& span = spans_[*it];
     // A UTF-8 character never starts inside another one, so bytes that
     // match are characters that match.
-    return QByteArrayView(blocks_[it->block].constData() + it->start, it->length).indexOf(utf8) >= 0;
+    return QByteArrayView(blocks_[span.block].constData() + span.start, span.length).indexOf(utf8) >= 0;
+}
+
+bool HistorySearchTexts::SortKeysOf(qint64 boxId, QVector<HistorySortKey>& keys) const
+{
+    // Where the box stands in each list of boxes, -1 where it is not.
+    QVector<int> position(boxLists_.size(), -1);
+    for (int l = 0; l < boxLists_.size(); ++l) {
+        const auto box = std::find(boxLists_[l].cbegin(), boxLists_[l].cend(), boxId);
+        if (box != boxLists_[l].cend()) position[l] = int(box - boxLists_[l].cbegin());
+    }
+    keys.clear();
+    keys.reserve(indexOf_.size());
+    for (const Span& span : spans_) {
+        if (span.removed) continue;
+        if (span.boxList < 0) return false;
+        const char* at = blocks_[span.block].constData() + span.start;
+        const char* const end = at + span.length;
+        QByteArrayView value;
+        if (int k = position[span.boxList]; k >= 0) {
+            for (; k >= 0; --k) at = static_cast<const char*>(std::memchr(at, kValueSeparatorByte, end - at)) + 1;
+            const char* next = static_cast<const char*>(std::memchr(at, kValueSeparatorByte, end - at));
+            value = QByteArrayView(at, (next ? next : end) - at);
+        }
+        keys.push_back({span.slip, GridSortKeyOfUtf8(value)});
+    }
+    return true;
 }
 
 namespace {
@@ -473,10 +593,10 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchText
     HistorySlipNumbers out;
     // One row per slip: the search texts list every slip, and are smaller
     // to read than the history's own rows.
-    out.error = EachManyRows(QStringLiteral("SELECT ID, Txt FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"), {format},
-                             [&](const auto& row) {
+    out.error = EachManyRows(QStringLiteral("SELECT ID, Txt, CIDs FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"),
+                             {format}, [&](const auto& row) {
                                  out.numbers << row.Int(1);
-                                 if (texts) texts->Add(row.Int(1), row.Utf8(2));
+                                 if (texts) texts->Add(row.Int(1), row.Utf8(2), row.Utf8(3));
                              });
     out.ok = out.error.isEmpty();
     if (!out.ok) out.numbers.clear();
@@ -499,17 +619,37 @@ HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const Q
 
 QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order)
 {
-    QVector<int> at(keys.size());
-    std::iota(at.begin(), at.end(), 0);
+    // Numbers come before texts, so the two are sorted apart; the numbers,
+    // most of a column of amounts, packed with their slips and compared as
+    // CompareGridKeys compares them.
+    struct Number {
+        double value;
+        qint64 slip;
+    };
+    std::vector<Number> numbers;
+    std::vector<int> texts;
+    for (int i = 0; i < keys.size(); ++i) {
+        if (keys[i].key.isNumber) numbers.push_back({keys[i].key.number, keys[i].slip});
+        else texts.push_back(i);
+    }
     const bool ascending = order == Qt::AscendingOrder;
-    std::sort(at.begin(), at.end(), [&](int a, int b) {
+    std::sort(numbers.begin(), numbers.end(), [&](const Number& a, const Number& b) {
+        if (a.value < b.value || b.value < a.value) return ascending ? a.value < b.value : b.value < a.value;
+        return a.slip > b.slip;
+    });
+    std::sort(texts.begin(), texts.end(), [&](int a, int b) {
         const int cmp = CompareGridKeys(keys[a].key, keys[b].key);
         if (cmp != 0) return ascending ? cmp < 0 : cmp > 0;
         return keys[a].slip > keys[b].slip;
     });
     QVector<qint64> out;
     out.reserve(keys.size());
-    for (int i : at) out << keys[i].slip;
+    auto takeNumbers = [&] {
+        for (const Number& n : numbers) out << n.slip;
+    };
+    if (ascending) takeNumbers();
+    for (int i : texts) out << keys[i].slip;
+    if (!ascending) takeNumbers();
     return out;
 }
 
@@ -560,18 +700,31 @@ bool EnsureHistoryTables(DbConnection& conn)
     if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
     const bool existed = q.next();
     q.finish();
+    // A table from before the boxes of its values were kept gets them, and
+    // is filled anew so that every slip's text and boxes go together.
+    bool hasBoxes = true;
+    if (existed) {
+        if (!Run(q, QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name=?"),
+                 {QStringLiteral("历史检索"), QStringLiteral("CIDs")})) return false;
+        hasBoxes = q.next();
+        q.finish();
+        if (!hasBoxes && !Run(q, QStringLiteral("ALTER TABLE 历史检索 ADD COLUMN CIDs TEXT"), {})) return false;
+    }
     for (const char* sql :
-         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, CIDs TEXT, PRIMARY KEY(Fmt, ID))"
+          " WITHOUT ROWID",
           "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
           // Slips go whoever deletes them (a deleted format takes its history along).
           "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
           " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {
         if (!Run(q, QString::fromUtf8(sql), {})) return false;
     }
-    if (existed) return true;
+    if (existed && hasBoxes) return true;
+    // Both lists are made in one pass over each slip's rows, so in one order.
     return Run(q,
-               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) SELECT Fmt, ID,"
-                              " group_concat(char(31) || Con, '') FROM 历史 WHERE Con<>'' GROUP BY Fmt, ID"),
+               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) SELECT Fmt, ID,"
+                              " group_concat(char(31) || Con, ''), group_concat(CID, ',') FROM 历史"
+                              " WHERE Con<>'' GROUP BY Fmt, ID"),
                {});
 }
 
