@@ -82,7 +82,7 @@ GridSortKey GridSortKeyOfUtf8(QByteArrayView utf8)
 {
     double number = 0;
     const PlainForm form = ReadPlainForm(utf8, number);
-    GridSortKey key{QString()};
+    GridSortKey key;
     if (form == PlainForm::Other) {
         key = GridSortKey(QString::fromUtf8(utf8));
     } else if (form == PlainForm::Number) {

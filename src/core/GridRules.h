@@ -18,6 +18,7 @@ bool GridSortNumber(const QString& text, double& out);
 
 // A cell as lists sort it, read once for many comparisons.
 struct GridSortKey {
+    GridSortKey() = default;  // an empty cell's
     explicit GridSortKey(const QString& cell);
     QString text;
     double number = 0;

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <QVariant>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -502,7 +503,7 @@ void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8, QByteArrayView bo
         if (list >= 0 && ValueCount(utf8) == boxLists_[list].size()) span.boxList = list;
     }
     block.append(utf8);
-    if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) spans_[*it].removed = true;
+    if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) spans_[*it].boxList = kRemoved;
     indexOf_.insert(slip, int(spans_.size()));
     spans_.push_back(span);
 }
@@ -511,7 +512,7 @@ void HistorySearchTexts::Remove(const QSet<qint64>& slips)
 {
     for (qint64 slip : slips)
         if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) {
-            spans_[*it].removed = true;
+            spans_[*it].boxList = kRemoved;
             indexOf_.erase(it);
         }
 }
@@ -537,7 +538,7 @@ bool HistorySearchTexts::SortKeysOf(qint64 boxId, QVector<HistorySortKey>& keys)
     keys.clear();
     keys.reserve(indexOf_.size());
     for (const Span& span : spans_) {
-        if (span.removed) continue;
+        if (span.boxList == kRemoved) continue;
         if (span.boxList < 0) return false;
         const char* at = blocks_[span.block].constData() + span.start;
         const char* const end = at + span.length;
@@ -603,9 +604,18 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchText
     return out;
 }
 
-HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips)
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips,
+                                    const HistorySearchTexts* texts)
 {
     HistorySortKeys out;
+    if (texts && texts->Count() == slips.size() && texts->SortKeysOf(boxId, out.keys)) {
+        out.error = EachManyRows(QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? AND CID=? LIMIT 1"), {format, boxId},
+                                 [](const auto&) {});
+        out.ok = out.error.isEmpty();
+        if (!out.ok) out.keys.clear();
+        return out;
+    }
+    out.keys.clear();
     QHash<qint64, QString> values;
     values.reserve(slips.size());
     out.error = EachManyRows(QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=?"), {format, boxId},
@@ -617,38 +627,70 @@ HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const Q
     return out;
 }
 
+namespace {
+
+// A number of a sort key as bits that order as the numbers do (0 and -0
+// alike); the descending order's are turned round.
+quint64 OrderedBits(double number, bool ascending)
+{
+    const quint64 bits = std::bit_cast<quint64>(number == 0 ? 0.0 : number);
+    const quint64 ordered = bits >> 63 ? ~bits : bits | (quint64(1) << 63);
+    return ascending ? ordered : ~ordered;
+}
+
+struct NumberKey {
+    quint64 bits;
+    qint64 slip;
+};
+
+// Sorts by bits a byte at a time from the lowest; slips of equal bits stay
+// in the order they came in. Bytes all the keys share are passed over.
+void RadixSort(std::vector<NumberKey>& keys)
+{
+    std::vector<NumberKey> other(keys.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<qsizetype, 256> start{};
+        for (const NumberKey& k : keys) ++start[(k.bits >> shift) & 0xFF];
+        if (std::find(start.cbegin(), start.cend(), qsizetype(keys.size())) != start.cend()) continue;
+        qsizetype at = 0;
+        for (qsizetype& s : start) at += std::exchange(s, at);
+        for (const NumberKey& k : keys) other[start[(k.bits >> shift) & 0xFF]++] = k;
+        keys.swap(other);
+    }
+}
+
+} // namespace
+
 QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order)
 {
-    // Numbers come before texts, so the two are sorted apart; the numbers,
-    // most of a column of amounts, packed with their slips and compared as
-    // CompareGridKeys compares them.
-    struct Number {
-        double value;
-        qint64 slip;
-    };
-    std::vector<Number> numbers;
+    // Numbers come before texts, so the two are sorted apart. The numbers,
+    // most of a column of amounts, are sorted by their bits, newest first
+    // among equal ones as they are taken newest first.
+    const bool ascending = order == Qt::AscendingOrder;
+    std::vector<NumberKey> numbers;
     std::vector<int> texts;
+    numbers.reserve(keys.size());
     for (int i = 0; i < keys.size(); ++i) {
-        if (keys[i].key.isNumber) numbers.push_back({keys[i].key.number, keys[i].slip});
+        const HistorySortKey& k = keys[i];
+        if (k.key.isNumber) numbers.push_back({OrderedBits(k.key.number, ascending), k.slip});
         else texts.push_back(i);
     }
-    const bool ascending = order == Qt::AscendingOrder;
-    std::sort(numbers.begin(), numbers.end(), [&](const Number& a, const Number& b) {
-        if (a.value < b.value || b.value < a.value) return ascending ? a.value < b.value : b.value < a.value;
-        return a.slip > b.slip;
-    });
+    if (!std::is_sorted(numbers.cbegin(), numbers.cend(),
+                        [](const NumberKey& a, const NumberKey& b) { return a.slip > b.slip; }))
+        std::sort(numbers.begin(), numbers.end(), [](const NumberKey& a, const NumberKey& b) { return a.slip > b.slip; });
+    RadixSort(numbers);
     std::sort(texts.begin(), texts.end(), [&](int a, int b) {
         const int cmp = CompareGridKeys(keys[a].key, keys[b].key);
         if (cmp != 0) return ascending ? cmp < 0 : cmp > 0;
         return keys[a].slip > keys[b].slip;
     });
-    QVector<qint64> out;
-    out.reserve(keys.size());
+    QVector<qint64> out(keys.size());
+    qint64* next = out.data();
     auto takeNumbers = [&] {
-        for (const Number& n : numbers) out << n.slip;
+        for (const NumberKey& n : numbers) *next++ = n.slip;
     };
     if (ascending) takeNumbers();
-    for (int i : texts) out << keys[i].slip;
+    for (int i : texts) *next++ = keys[i].slip;
     if (!ascending) takeNumbers();
     return out;
 }
@@ -704,9 +746,9 @@ bool EnsureHistoryTables(DbConnection& conn)
     // is filled anew so that every slip's text and boxes go together.
     bool hasBoxes = true;
     if (existed) {
-        if (!Run(q, QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name=?"),
-                 {QStringLiteral("历史检索"), QStringLiteral("CIDs")})) return false;
-        hasBoxes = q.next();
+        if (!Run(q, QStringLiteral("PRAGMA table_info(历史检索)"), {})) return false;
+        hasBoxes = false;
+        while (q.next()) hasBoxes = hasBoxes || q.value(1).toString() == QStringLiteral("CIDs");
         q.finish();
         if (!hasBoxes && !Run(q, QStringLiteral("ALTER TABLE 历史检索 ADD COLUMN CIDs TEXT"), {})) return false;
     }

@@ -167,9 +167,9 @@ private:
         int block = 0;
         int start = 0;
         int length = 0;
-        int boxList = -1;  // into boxLists_; -1: the boxes are not known
-        bool removed = false;
+        int boxList = -1;  // into boxLists_; -1: the boxes are not known, -2: taken off
     };
+    static constexpr int kRemoved = -2;
     // The list of boxes a slip's values have: -1 when unreadable.
     int BoxListOf(QByteArrayView boxes);
 
@@ -205,8 +205,13 @@ struct HistorySortKeys {
     QString error;
 };
 // The keys of these slips by their values of a box, read once for every sort
-// of a list by that box; a slip without a value has an empty text.
-HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips);
+// of a list by that box; a slip without a value has an empty text. With the
+// texts of exactly these slips, read with them, that know the box of every
+// value, the keys are taken from the texts (in no particular order) and the
+// database is only asked whether the box's history can still be read: the
+// rows of the new order are read from it.
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips,
+                                    const HistorySearchTexts* texts = nullptr);
 // The slips ordered as lists sort their cells (CompareGridKeys: numbers as
 // numbers before texts), slips of equal value newest first in either order.
 QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order);

@@ -258,9 +258,7 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order)
     // again, either way, sorts the same keys.
     auto keys = sortKeys_.constFind(box);
     if (keys == sortKeys_.constEnd()) {
-        HistorySortKeys read;
-        read.ok = texts_.Count() == slips_.size() && texts_.SortKeysOf(box, read.keys);
-        if (!read.ok) read = ReadHistorySortKeys(format_, box, slips_);
+        HistorySortKeys read = ReadHistorySortKeys(format_, box, slips_, &texts_);
         if (!read.ok) {
             lastError_ = read.error;
             emit sortFailed(read.error);
