@@ -461,7 +461,8 @@ qsizetype ValueCount(QByteArrayView utf8)
         const quint64 x = word ^ (kOnes * quint64(kValueSeparatorByte));
         // The high bit of each byte of x that is zero stays clear here.
         const quint64 nonzero = ((x & kLow7) + kLow7) | x;
-        count += std::popcount(~nonzero & ~kLow7);
+        // One bit per such byte, summed into the top byte.
+        count += qsizetype((((~nonzero & ~kLow7) >> 7) * kOnes) >> 56);
     }
     for (; i < utf8.size(); ++i) count += utf8[i] == kValueSeparatorByte;
     return count;
@@ -474,17 +475,18 @@ int HistorySearchTexts::BoxListOf(QByteArrayView boxes)
     // A format's slips mostly have one of a few lists: those are compared
     // as they are, without making a key of each slip's.
     constexpr int kCompared = 16;
+    if (lastBoxList_ >= 0 && boxListTexts_[lastBoxList_] == boxes) return lastBoxList_;
     for (int i = 0; i < boxListTexts_.size() && i < kCompared; ++i)
-        if (boxListTexts_[i] == boxes) return boxLists_[i].isEmpty() ? -1 : i;
+        if (boxListTexts_[i] == boxes) return boxLists_[i].isEmpty() ? -1 : (lastBoxList_ = i);
     const QByteArray text = boxes.toByteArray();
     if (boxListTexts_.size() >= kCompared)
         if (const auto it = boxListOf_.constFind(text); it != boxListOf_.constEnd())
-            return boxLists_[*it].isEmpty() ? -1 : *it;
+            return boxLists_[*it].isEmpty() ? -1 : (lastBoxList_ = *it);
     const int list = int(boxLists_.size());
     boxLists_.push_back(ReadBoxList(boxes));
     boxListTexts_.push_back(text);
     if (list >= kCompared) boxListOf_.insert(text, list);
-    return boxLists_[list].isEmpty() ? -1 : list;
+    return boxLists_[list].isEmpty() ? -1 : (lastBoxList_ = list);
 }
 
 void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8, QByteArrayView boxes)

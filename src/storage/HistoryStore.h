@@ -183,6 +183,7 @@ private:
     QVector<QVector<qint32>> boxLists_;
     QVector<QByteArray> boxListTexts_;
     QHash<QByteArray, int> boxListOf_;  // past the first few lists
+    int lastBoxList_ = -1;              // the last one found
 };
 
 // The slip numbers of a format, newest (highest) first; with `texts`, the
