@@ -9,7 +9,6 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <QVariant>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -645,18 +644,21 @@ struct NumberKey {
     qint64 slip;
 };
 
-// Sorts by bits a byte at a time from the lowest; slips of equal bits stay
-// in the order they came in. Bytes all the keys share are passed over.
+// Sorts by bits eleven at a time from the lowest; slips of equal bits stay
+// in the order they came in. Digits all the keys share are passed over.
 void RadixSort(std::vector<NumberKey>& keys)
 {
+    constexpr int kDigitBits = 11;
+    constexpr quint64 kDigit = (quint64(1) << kDigitBits) - 1;
     std::vector<NumberKey> other(keys.size());
-    for (int shift = 0; shift < 64; shift += 8) {
-        std::array<qsizetype, 256> start{};
-        for (const NumberKey& k : keys) ++start[(k.bits >> shift) & 0xFF];
+    std::vector<qsizetype> start(kDigit + 1);
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const NumberKey& k : keys) ++start[(k.bits >> shift) & kDigit];
         if (std::find(start.cbegin(), start.cend(), qsizetype(keys.size())) != start.cend()) continue;
         qsizetype at = 0;
         for (qsizetype& s : start) at += std::exchange(s, at);
-        for (const NumberKey& k : keys) other[start[(k.bits >> shift) & 0xFF]++] = k;
+        for (const NumberKey& k : keys) other[start[(k.bits >> shift) & kDigit]++] = k;
         keys.swap(other);
     }
 }
