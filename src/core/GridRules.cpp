@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace slip {
@@ -30,6 +31,69 @@ bool GridSortNumber(const QString& text, double& out)
 }
 
 GridSortKey::GridSortKey(const QString& cell) : text(cell) { isNumber = GridSortNumber(cell, number); }
+
+namespace {
+
+enum class PlainForm { Number, Text, Other };
+
+// A cell in a form GridSortNumber surely reads as a number (an optional
+// sign, ASCII figures with commas anywhere, at most one point between
+// figures) or surely not (empty, or beginning with a letter: no number,
+// whitespace or currency sign begins so). Other forms are left to it.
+PlainForm ReadPlainForm(QByteArrayView utf8, double& out)
+{
+    if (utf8.isEmpty()) return PlainForm::Text;
+    const uchar first = uchar(utf8[0]);
+    // Latin letters, and lead bytes of the CJK ideographs U+4000 to U+9FFF.
+    if ((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || (first >= 0xE4 && first <= 0xE9))
+        return PlainForm::Text;
+    char figures[64];
+    int n = 0;
+    qsizetype i = 0;
+    if (first == '+' || first == '-') {
+        if (first == '-') figures[n++] = '-';
+        i = 1;
+    }
+    bool point = false;
+    char previous = 0;
+    for (; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == ',') continue;
+        if (c == '.') {
+            if (point || !(previous >= '0' && previous <= '9')) return PlainForm::Other;
+            point = true;
+        } else if (c < '0' || c > '9') {
+            return PlainForm::Other;
+        }
+        if (n == int(sizeof figures)) return PlainForm::Other;
+        figures[n++] = c;
+        previous = c;
+    }
+    if (!(previous >= '0' && previous <= '9')) return PlainForm::Other;
+    // Correctly rounded, as the general reading is.
+    const auto read = std::from_chars(figures, figures + n, out);
+    if (read.ec != std::errc() || read.ptr != figures + n || !std::isfinite(out)) return PlainForm::Other;
+    return PlainForm::Number;
+}
+
+} // namespace
+
+GridSortKey GridSortKeyOfUtf8(QByteArrayView utf8)
+{
+    double number = 0;
+    const PlainForm form = ReadPlainForm(utf8, number);
+    GridSortKey key;
+    if (form == PlainForm::Other) {
+        key = GridSortKey(QString::fromUtf8(utf8));
+    } else if (form == PlainForm::Number) {
+        key.isNumber = true;
+        key.number = number;
+    } else {
+        key.text = QString::fromUtf8(utf8);
+    }
+    if (key.isNumber) key.text.clear();
+    return key;
+}
 
 int CompareGridKeys(const GridSortKey& a, const GridSortKey& b)
 {

@@ -9,7 +9,10 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <QVariant>
+#include <bit>
+#include <cstring>
 #include <functional>
+#include <limits>
 #include <numeric>
 
 namespace slip {
@@ -83,8 +86,10 @@ QString LikePrefixPattern(const QString& text) { return EscapeLikeText(text) + Q
 // Values of one slip in its search text are kept apart by a character no
 // typed keyword holds, so that no match spans two values.
 const QChar kValueSeparator = QChar(0x1F);
+constexpr char kValueSeparatorByte = 0x1F;
+// CIDs lists the box of each value of Txt in the same order, as "1,2,5".
 const QString kInsertSearchText =
-    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) VALUES(?, ?, ?)");
+    QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) VALUES(?, ?, ?, ?)");
 
 bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& numbers)
 {
@@ -116,6 +121,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
         QString text;
+        QString boxes;
         for (const HistoryValue& v : slip) {
             if (v.value.isEmpty()) continue;
             insert.Bind(1, next);
@@ -124,6 +130,8 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
             insert.Bind(4, v.value);
             if (!insert.Exec()) return kInsert;
             text += kValueSeparator + v.value;
+            if (!boxes.isEmpty()) boxes += QLatin1Char(',');
+            boxes += QString::number(v.boxId);
         }
         if (text.isEmpty()) {
             numbers << 0;
@@ -132,6 +140,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
         search.Bind(1, format);
         search.Bind(2, next);
         search.Bind(3, text);
+        search.Bind(4, boxes);
         if (!search.Exec()) return kInsertSearchText;
         numbers << next++;
     }
@@ -411,7 +420,75 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     return out;
 }
 
-void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8)
+namespace {
+
+// The box record IDs of "1,2,5"; empty for anything else (an ID beyond 32
+// bits, a box listed twice).
+QVector<qint32> ReadBoxList(QByteArrayView text)
+{
+    QVector<qint32> boxes;
+    qint64 id = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : ',';
+        if (c >= '0' && c <= '9') {
+            id = (id < 0 ? 0 : id * 10) + (c - '0');
+            if (id > std::numeric_limits<qint32>::max()) return {};
+        } else if (c == ',' && id >= 0) {
+            boxes.push_back(qint32(id));
+            id = -1;
+        } else {
+            return {};
+        }
+    }
+    QVector<qint32> sorted = boxes;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.cbegin(), sorted.cend()) != sorted.cend()) return {};
+    return boxes;
+}
+
+// How many values a slip's text holds: one after each separator. Eight
+// bytes at a time, as every slip of a list is counted while it loads.
+qsizetype ValueCount(QByteArrayView utf8)
+{
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= utf8.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, utf8.data() + i, 8);
+        const quint64 x = word ^ (kOnes * quint64(kValueSeparatorByte));
+        // The high bit of each byte of x that is zero stays clear here.
+        const quint64 nonzero = ((x & kLow7) + kLow7) | x;
+        // One bit per such byte, summed into the top byte.
+        count += qsizetype((((~nonzero & ~kLow7) >> 7) * kOnes) >> 56);
+    }
+    for (; i < utf8.size(); ++i) count += utf8[i] == kValueSeparatorByte;
+    return count;
+}
+
+} // namespace
+
+int HistorySearchTexts::BoxListOf(QByteArrayView boxes)
+{
+    // A format's slips mostly have one of a few lists: those are compared
+    // as they are, without making a key of each slip's.
+    constexpr int kCompared = 16;
+    if (lastBoxList_ >= 0 && boxListTexts_[lastBoxList_] == boxes) return lastBoxList_;
+    for (int i = 0; i < boxListTexts_.size() && i < kCompared; ++i)
+        if (boxListTexts_[i] == boxes) return boxLists_[i].isEmpty() ? -1 : (lastBoxList_ = i);
+    const QByteArray text = boxes.toByteArray();
+    if (boxListTexts_.size() >= kCompared)
+        if (const auto it = boxListOf_.constFind(text); it != boxListOf_.constEnd())
+            return boxLists_[*it].isEmpty() ? -1 : (lastBoxList_ = *it);
+    const int list = int(boxLists_.size());
+    boxLists_.push_back(ReadBoxList(boxes));
+    boxListTexts_.push_back(text);
+    if (list >= kCompared) boxListOf_.insert(text, list);
+    return boxLists_[list].isEmpty() ? -1 : (lastBoxList_ = list);
+}
+
+void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8, QByteArrayView boxes)
 {
     constexpr qsizetype kBlockBytes = 1 << 20;
     if (blocks_.isEmpty() || blocks_.last().size() + utf8.size() > blocks_.last().capacity()) {
@@ -419,17 +496,62 @@ void HistorySearchTexts::Add(qint64 slip, QByteArrayView utf8)
         blocks_.last().reserve(std::max(kBlockBytes, utf8.size()));
     }
     QByteArray& block = blocks_.last();
-    spans_.insert(slip, {int(blocks_.size() - 1), int(block.size()), int(utf8.size())});
+    Span span{slip, int(blocks_.size() - 1), int(block.size()), int(utf8.size())};
+    if (!boxes.isEmpty() && !utf8.isEmpty() && utf8[0] == kValueSeparatorByte) {
+        const int list = BoxListOf(boxes);
+        // A value that holds a separator itself makes the boxes not fit,
+        // and the slip's values are read from the database.
+        if (list >= 0 && ValueCount(utf8) == boxLists_[list].size()) span.boxList = list;
+    }
     block.append(utf8);
+    if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) spans_[*it].boxList = kRemoved;
+    indexOf_.insert(slip, int(spans_.size()));
+    spans_.push_back(span);
+}
+
+void HistorySearchTexts::Remove(const QSet<qint64>& slips)
+{
+    for (qint64 slip : slips)
+        if (const auto it = indexOf_.constFind(slip); it != indexOf_.constEnd()) {
+            spans_[*it].boxList = kRemoved;
+            indexOf_.erase(it);
+        }
 }
 
 bool HistorySearchTexts::Holds(qint64 slip, QByteArrayView utf8) const
 {
-    const auto it = spans_.constFind(slip);
-    if (it == spans_.constEnd()) return false;
+    const auto it = indexOf_.constFind(slip);
+    if (it == indexOf_.constEnd()) return false;
+    const Span& span = spans_[*it];
     // A UTF-8 character never starts inside another one, so bytes that
     // match are characters that match.
-    return QByteArrayView(blocks_[it->block].constData() + it->start, it->length).indexOf(utf8) >= 0;
+    return QByteArrayView(blocks_[span.block].constData() + span.start, span.length).indexOf(utf8) >= 0;
+}
+
+bool HistorySearchTexts::SortKeysOf(qint64 boxId, QVector<HistorySortKey>& keys) const
+{
+    // Where the box stands in each list of boxes, -1 where it is not.
+    QVector<int> position(boxLists_.size(), -1);
+    for (int l = 0; l < boxLists_.size(); ++l) {
+        const auto box = std::find(boxLists_[l].cbegin(), boxLists_[l].cend(), boxId);
+        if (box != boxLists_[l].cend()) position[l] = int(box - boxLists_[l].cbegin());
+    }
+    keys.clear();
+    keys.reserve(indexOf_.size());
+    for (const Span& span : spans_) {
+        if (span.boxList == kRemoved) continue;
+        if (span.boxList < 0) return false;
+        const char* at = blocks_[span.block].constData() + span.start;
+        const char* const end = at + span.length;
+        QByteArrayView value;
+        if (int k = position[span.boxList]; k >= 0) {
+            for (; k >= 0; --k) at = static_cast<const char*>(std::memchr(at, kValueSeparatorByte, end - at)) + 1;
+            const char* next = static_cast<const char*>(std::memchr(at, kValueSeparatorByte, end - at));
+            value = QByteArrayView(at, (next ? next : end) - at);
+        }
+        keys.push_back({span.slip, GridSortKeyOfUtf8(value)});
+    }
+    return true;
 }
 
 namespace {
@@ -473,19 +595,28 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchText
     HistorySlipNumbers out;
     // One row per slip: the search texts list every slip, and are smaller
     // to read than the history's own rows.
-    out.error = EachManyRows(QStringLiteral("SELECT ID, Txt FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"), {format},
-                             [&](const auto& row) {
+    out.error = EachManyRows(QStringLiteral("SELECT ID, Txt, CIDs FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"),
+                             {format}, [&](const auto& row) {
                                  out.numbers << row.Int(1);
-                                 if (texts) texts->Add(row.Int(1), row.Utf8(2));
+                                 if (texts) texts->Add(row.Int(1), row.Utf8(2), row.Utf8(3));
                              });
     out.ok = out.error.isEmpty();
     if (!out.ok) out.numbers.clear();
     return out;
 }
 
-HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips)
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips,
+                                    const HistorySearchTexts* texts)
 {
     HistorySortKeys out;
+    if (texts && texts->Count() == slips.size() && texts->SortKeysOf(boxId, out.keys)) {
+        out.error = EachManyRows(QStringLiteral("SELECT ID FROM 历史 WHERE Fmt=? AND CID=? LIMIT 1"), {format, boxId},
+                                 [](const auto&) {});
+        out.ok = out.error.isEmpty();
+        if (!out.ok) out.keys.clear();
+        return out;
+    }
+    out.keys.clear();
     QHash<qint64, QString> values;
     values.reserve(slips.size());
     out.error = EachManyRows(QStringLiteral("SELECT ID, Con FROM 历史 WHERE Fmt=? AND CID=?"), {format, boxId},
@@ -497,19 +628,74 @@ HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const Q
     return out;
 }
 
+namespace {
+
+// A number of a sort key as bits that order as the numbers do (0 and -0
+// alike); the descending order's are turned round.
+quint64 OrderedBits(double number, bool ascending)
+{
+    const quint64 bits = std::bit_cast<quint64>(number == 0 ? 0.0 : number);
+    const quint64 ordered = bits >> 63 ? ~bits : bits | (quint64(1) << 63);
+    return ascending ? ordered : ~ordered;
+}
+
+struct NumberKey {
+    quint64 bits;
+    qint64 slip;
+};
+
+// Sorts by bits eleven at a time from the lowest; slips of equal bits stay
+// in the order they came in. Digits all the keys share are passed over.
+void RadixSort(std::vector<NumberKey>& keys)
+{
+    constexpr int kDigitBits = 11;
+    constexpr quint64 kDigit = (quint64(1) << kDigitBits) - 1;
+    std::vector<NumberKey> other(keys.size());
+    std::vector<qsizetype> start(kDigit + 1);
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const NumberKey& k : keys) ++start[(k.bits >> shift) & kDigit];
+        if (std::find(start.cbegin(), start.cend(), qsizetype(keys.size())) != start.cend()) continue;
+        qsizetype at = 0;
+        for (qsizetype& s : start) at += std::exchange(s, at);
+        for (const NumberKey& k : keys) other[start[(k.bits >> shift) & kDigit]++] = k;
+        keys.swap(other);
+    }
+}
+
+} // namespace
+
 QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order)
 {
-    QVector<int> at(keys.size());
-    std::iota(at.begin(), at.end(), 0);
+    // Numbers come before texts, so the two are sorted apart. The numbers,
+    // most of a column of amounts, are sorted by their bits, newest first
+    // among equal ones as they are taken newest first.
     const bool ascending = order == Qt::AscendingOrder;
-    std::sort(at.begin(), at.end(), [&](int a, int b) {
+    std::vector<NumberKey> numbers;
+    std::vector<int> texts;
+    numbers.reserve(keys.size());
+    for (int i = 0; i < keys.size(); ++i) {
+        const HistorySortKey& k = keys[i];
+        if (k.key.isNumber) numbers.push_back({OrderedBits(k.key.number, ascending), k.slip});
+        else texts.push_back(i);
+    }
+    if (!std::is_sorted(numbers.cbegin(), numbers.cend(),
+                        [](const NumberKey& a, const NumberKey& b) { return a.slip > b.slip; }))
+        std::sort(numbers.begin(), numbers.end(), [](const NumberKey& a, const NumberKey& b) { return a.slip > b.slip; });
+    RadixSort(numbers);
+    std::sort(texts.begin(), texts.end(), [&](int a, int b) {
         const int cmp = CompareGridKeys(keys[a].key, keys[b].key);
         if (cmp != 0) return ascending ? cmp < 0 : cmp > 0;
         return keys[a].slip > keys[b].slip;
     });
-    QVector<qint64> out;
-    out.reserve(keys.size());
-    for (int i : at) out << keys[i].slip;
+    QVector<qint64> out(keys.size());
+    qint64* next = out.data();
+    auto takeNumbers = [&] {
+        for (const NumberKey& n : numbers) *next++ = n.slip;
+    };
+    if (ascending) takeNumbers();
+    for (int i : texts) *next++ = keys[i].slip;
+    if (!ascending) takeNumbers();
     return out;
 }
 
@@ -560,18 +746,31 @@ bool EnsureHistoryTables(DbConnection& conn)
     if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
     const bool existed = q.next();
     q.finish();
+    // A table from before the boxes of its values were kept gets them, and
+    // is filled anew so that every slip's text and boxes go together.
+    bool hasBoxes = true;
+    if (existed) {
+        if (!Run(q, QStringLiteral("PRAGMA table_info(历史检索)"), {})) return false;
+        hasBoxes = false;
+        while (q.next()) hasBoxes = hasBoxes || q.value(1).toString() == QStringLiteral("CIDs");
+        q.finish();
+        if (!hasBoxes && !Run(q, QStringLiteral("ALTER TABLE 历史检索 ADD COLUMN CIDs TEXT"), {})) return false;
+    }
     for (const char* sql :
-         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+         {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, CIDs TEXT, PRIMARY KEY(Fmt, ID))"
+          " WITHOUT ROWID",
           "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
           // Slips go whoever deletes them (a deleted format takes its history along).
           "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
           " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {
         if (!Run(q, QString::fromUtf8(sql), {})) return false;
     }
-    if (existed) return true;
+    if (existed && hasBoxes) return true;
+    // Both lists are made in one pass over each slip's rows, so in one order.
     return Run(q,
-               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt) SELECT Fmt, ID,"
-                              " group_concat(char(31) || Con, '') FROM 历史 WHERE Con<>'' GROUP BY Fmt, ID"),
+               QStringLiteral("INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) SELECT Fmt, ID,"
+                              " group_concat(char(31) || Con, ''), group_concat(CID, ',') FROM 历史"
+                              " WHERE Con<>'' GROUP BY Fmt, ID"),
                {});
 }
 

@@ -140,24 +140,50 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
 // Deletes every slip of `format` in one transaction.
 HistoryDeleteResult DeleteAllHistory(const QString& format);
 
+struct HistorySortKey;
+
 // The values of each slip of a format as one text, kept in memory while a
-// list of its slips is shown, so that a search reads no database.
+// list of its slips is shown, so that a search reads no database; with the
+// box of each value, so that a first sort by a box reads none either.
 class HistorySearchTexts {
 public:
-    void Add(qint64 slip, QByteArrayView utf8);
+    // `boxes` are the record IDs of the values' boxes in the text's order,
+    // as the search table keeps them ("1,2,5"); without them (or when they
+    // don't fit the text) the slip's values are known only as a whole.
+    void Add(qint64 slip, QByteArrayView utf8, QByteArrayView boxes = {});
+    // Forgets slips (taken off the list).
+    void Remove(const QSet<qint64>& slips);
+    qsizetype Count() const { return indexOf_.size(); }
     // Whether the slip's values hold the text (UTF-8; case counts).
     bool Holds(qint64 slip, QByteArrayView utf8) const;
+    // The key of every slip held by its value of a box (an empty text for a
+    // slip without one), as GridSortKeyOfUtf8 gives it, in no particular
+    // order; false when the box of each value of some slip is not known.
+    bool SortKeysOf(qint64 boxId, QVector<HistorySortKey>& keys) const;
 
 private:
     struct Span {
+        qint64 slip = 0;
         int block = 0;
         int start = 0;
         int length = 0;
+        int boxList = -1;  // into boxLists_; -1: the boxes are not known, -2: taken off
     };
+    static constexpr int kRemoved = -2;
+    // The list of boxes a slip's values have: -1 when unreadable.
+    int BoxListOf(QByteArrayView boxes);
+
     // Blocks of a fixed size rather than one growing array: a long history
     // is never copied to make room, nor kept twice meanwhile.
     QVector<QByteArray> blocks_;
-    QHash<qint64, Span> spans_;
+    QVector<Span> spans_;          // in the order added, so walked in memory order
+    QHash<qint64, int> indexOf_;   // slip -> into spans_
+    // The slips of a format mostly fill the same boxes: each different list
+    // of boxes is kept once, and looked up by its text.
+    QVector<QVector<qint32>> boxLists_;
+    QVector<QByteArray> boxListTexts_;
+    QHash<QByteArray, int> boxListOf_;  // past the first few lists
+    int lastBoxList_ = -1;              // the last one found
 };
 
 // The slip numbers of a format, newest (highest) first; with `texts`, the
@@ -180,8 +206,13 @@ struct HistorySortKeys {
     QString error;
 };
 // The keys of these slips by their values of a box, read once for every sort
-// of a list by that box; a slip without a value has an empty text.
-HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips);
+// of a list by that box; a slip without a value has an empty text. With the
+// texts of exactly these slips, read with them, that know the box of every
+// value, the keys are taken from the texts (in no particular order) and the
+// database is only asked whether the box's history can still be read: the
+// rows of the new order are read from it.
+HistorySortKeys ReadHistorySortKeys(const QString& format, qint64 boxId, const QVector<qint64>& slips,
+                                    const HistorySearchTexts* texts = nullptr);
 // The slips ordered as lists sort their cells (CompareGridKeys: numbers as
 // numbers before texts), slips of equal value newest first in either order.
 QVector<qint64> SortHistorySlips(const QVector<HistorySortKey>& keys, Qt::SortOrder order);

@@ -108,6 +108,7 @@ void HistoryTableModel::RemoveSlips(const QVector<qint64>& slipNumbers)
         // Pages are cut by row, so every cached page may now be off.
         ClearCache();
         sortKeys_.clear();
+        texts_.Remove(gone);
         // The running numbers below the first removed row changed.
         if (!slips_.isEmpty())
             emit dataChanged(index(0, kRunningNumberColumn),
@@ -251,11 +252,13 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order)
 {
     const qint64 box = BoxId(column);
     if (box == 0) return;
-    // The listed slips' values of the box are read once; sorting by the box
+    // The listed slips' values of the box are taken once, from the slips'
+    // texts read with the list where they tell each value's box (the texts
+    // hold the listed slips: removed ones go from both); sorting by the box
     // again, either way, sorts the same keys.
     auto keys = sortKeys_.constFind(box);
     if (keys == sortKeys_.constEnd()) {
-        HistorySortKeys read = ReadHistorySortKeys(format_, box, slips_);
+        HistorySortKeys read = ReadHistorySortKeys(format_, box, slips_, &texts_);
         if (!read.ok) {
             lastError_ = read.error;
             emit sortFailed(read.error);

@@ -26,9 +26,11 @@ struct HistoryBox {
 // check box "1", line breaks as CR LF); a value of a box that is no longer in
 // the format has no column and is not shown.
 //
-// A click on a box column's caption sorts the list by its values, read from
-// the database on the first click on that column. The slip numbers and each
-// slip's values as one search text are read when the list is loaded; cells
+// A click on a box column's caption sorts the list by its values, taken on
+// the first click on that column from the slips' values read with the list
+// (from the database for slips stored without the box of each value). The
+// slip numbers and each slip's values as one search text, with the box of
+// each value, are read when the list is loaded; cells
 // are read a page of slips at a time when a view first asks for them, and a
 // window of recent pages is kept. The list is a snapshot: slips stored after
 // loading appear on the next load. Each read is on its own short connection,
@@ -66,7 +68,7 @@ public:
     HistoryFind FindRow(QString& text, int currentRow, bool currentIsPreviousMatch) const;
 
     // Orders the rows by a box column's values (numbers as numbers, as lists
-    // sort cells; read from the database on the first sort by the column),
+    // sort cells; taken on the first sort by the column),
     // marking its caption with "△" or "▽"; the running numbers
     // stay 1, 2, 3 … from the top. The first two columns don't sort. A sort
     // that can't be read leaves the order as it was and says so (sortFailed).

@@ -21,6 +21,29 @@ TEST(GridRules, TextsSortNumbersAsNumbersBeforeTextsAndTextsRegardlessOfCase)
     EXPECT_EQ(CaptionWithSortMark("金额", Qt::DescendingOrder), "金额▽");
 }
 
+TEST(GridRules, ACellGivenAsUtf8GetsTheKeyOfItsText)
+{
+    const char* const cells[] = {
+        "0",       "0.00",       "100",        "-100",      "+100",       "-0",          "007",       "1,000.50",
+        "1,2,3",   ",5",         "5,",         "1,,000",    ",",          "-,5",         "+",         "-",
+        "1.",      ".5",         "-.5",        "1.2.3",     "1..2",       "12345678901234567890123",
+        "0.1",     "0.30000000000000004",      "9007199254740993",        "1.7976931348623157e308",
+        "1e5",     "1E-5",       "1e400",      "0x10",      "inf",        "-inf",        "nan",       "Infinity",
+        " 12",     "12 ",        "\t12",       "\u3000" "12", "12\u3000",   "\xc2\xa0" "12", "$12",        "$-1,234.5",
+        "￥1,000.50", "￥",      "$",          "abc",       "Alpha",      "张三",        "户名在此",   "一二三",
+        "1abc",    "1-2",        "2024-01-05", "１２",      "(12)",       "12%",         "",          "1\r\n2",
+        "\x1f",    "+-1",        "--1",        "123456789012345678901234567890123456789012345678901234567890123456789",
+    };
+    for (const char* cell : cells) {
+        const QString text = QString::fromUtf8(cell);
+        const GridSortKey general(text);
+        const GridSortKey fromUtf8 = GridSortKeyOfUtf8(text.toUtf8());
+        EXPECT_EQ(fromUtf8.isNumber, general.isNumber) << cell;
+        if (general.isNumber && fromUtf8.isNumber) EXPECT_EQ(fromUtf8.number, general.number) << cell;
+        else EXPECT_EQ(fromUtf8.text, general.text) << cell;
+    }
+}
+
 TEST(GridRules, TheDeleteQuestionNamesExactlyTheRowsThatGo)
 {
     const struct {

@@ -268,17 +268,19 @@ TEST_F(HistoryStoreHome, ValuesStoredWithAnyLineBreakFormAreFoundAndReadAsCrLf)
     EXPECT_EQ(StoredLineBreakForms("一二", "##"), QStringList{"一二"});
 }
 
+// Box 1 an amount, box 2 a name; slip 4 has no amount.
+bool SaveListedSlips()
+{
+    return SaveHistorySlips("甲", {Slip({{1, "100.00"}, {2, "beta"}}), Slip({{1, "￥1,000.50"}, {2, "Alpha"}}),
+                                   Slip({{1, "9.5"}, {2, "张三"}}), Slip({{2, "alpha"}}),
+                                   Slip({{1, "100"}, {2, "户名在此"}, {3, "旧方框的户名"}})})
+               .ok
+           && SaveHistorySlips("乙", {Slip({{1, "1"}, {2, "户名"}})}).ok;
+}
+
 class HistoryListQueryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // Box 1 an amount, box 2 a name; slip 4 has no amount.
-        ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{1, "100.00"}, {2, "beta"}}), Slip({{1, "￥1,000.50"}, {2, "Alpha"}}),
-                                            Slip({{1, "9.5"}, {2, "张三"}}), Slip({{2, "alpha"}}),
-                                            Slip({{1, "100"}, {2, "户名在此"}, {3, "旧方框的户名"}})})
-                        .ok);
-        ASSERT_TRUE(SaveHistorySlips("乙", {Slip({{1, "1"}, {2, "户名"}})}).ok);
-    }
+    void SetUp() override { ASSERT_TRUE(SaveListedSlips()); }
     test::TestHome home_;
 };
 
@@ -304,6 +306,59 @@ TEST_F(HistoryListQueryTest, SlipsSortByABoxNumbersAsNumbersThenTextsEqualOnesNe
         const HistorySortKeys keys = ReadHistorySortKeys("甲", c.box, listed.numbers);
         ASSERT_TRUE(keys.ok) << keys.error.toStdString();
         EXPECT_EQ(SortHistorySlips(keys.keys, c.order), c.slips) << c.box << " " << int(c.order);
+    }
+}
+
+TEST(HistoryListQuery, TheTextsReadWithTheListSortAsTheDatabaseWhereTheyKnowEveryValuesBox)
+{
+    const struct {
+        const char* change;
+        const char* sql;
+        bool known;
+    } cases[] = {
+        {"none", "", true},
+        {"a value holding the separator", "", false},
+        {"a slip without its boxes", "UPDATE 历史检索 SET CIDs=NULL WHERE ID=2", false},
+        {"a box listed twice", "UPDATE 历史检索 SET CIDs='1,1' WHERE ID=1", false},
+        {"a table from before the boxes were kept",
+         "DROP TABLE 历史检索;CREATE TABLE 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, PRIMARY KEY(Fmt, ID)) WITHOUT ROWID",
+         true},
+        {"a slip taken off the list", "", true},
+    };
+    for (const auto& c : cases) {
+        test::TestHome home;
+        ASSERT_TRUE(SaveListedSlips());
+        const std::string change = c.change;
+        if (change == "a value holding the separator")
+            ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{1, QString("5") + QChar(0x1F) + "0"}, {2, "末"}})}).ok);
+        for (const QString& sql : QString::fromUtf8(c.sql).split(';', Qt::SkipEmptyParts))
+            ASSERT_TRUE(Exec(sql)) << change;
+        {
+            DbConnection conn;
+            ASSERT_TRUE(conn.begin()) << change;
+            ASSERT_TRUE(EnsureHistoryTables(conn)) << change;
+            ASSERT_TRUE(conn.commit()) << change;
+        }
+        HistorySearchTexts texts;
+        QVector<qint64> listed = HistorySlipNumbersOf("甲", &texts).numbers;
+        if (change == "a slip taken off the list") {
+            texts.Remove({3});
+            listed.removeOne(3);
+        }
+        QVector<HistorySortKey> keys;
+        EXPECT_EQ(texts.SortKeysOf(1, keys), c.known) << change;
+        for (qint64 box : {1, 2, 3})
+            for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                const HistorySortKeys read = ReadHistorySortKeys("甲", box, listed);
+                const HistorySortKeys taken = ReadHistorySortKeys("甲", box, listed, &texts);
+                ASSERT_TRUE(read.ok && taken.ok) << change;
+                EXPECT_EQ(SortHistorySlips(taken.keys, order), SortHistorySlips(read.keys, order))
+                    << change << " " << box << " " << int(order);
+            }
+        // Both fail alike when the history can't be read.
+        ASSERT_TRUE(Exec("ALTER TABLE 历史 RENAME TO 历史旧"));
+        EXPECT_FALSE(ReadHistorySortKeys("甲", 1, listed, &texts).ok) << change;
+        ASSERT_TRUE(Exec("ALTER TABLE 历史旧 RENAME TO 历史"));
     }
 }
 
