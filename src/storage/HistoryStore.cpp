@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 #include <QVariant>
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -446,45 +447,23 @@ QVector<qint32> ReadBoxList(QByteArrayView text)
     return boxes;
 }
 
-// How many values a slip's text holds: one after each separator. Eight
-// bytes at a time, as every slip of a list is counted while it loads.
-qsizetype ValueCount(QByteArrayView utf8)
-{
-    constexpr quint64 kOnes = 0x0101010101010101ULL;
-    constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-    qsizetype count = 0;
-    qsizetype i = 0;
-    for (; i + 8 <= utf8.size(); i += 8) {
-        quint64 word;
-        std::memcpy(&word, utf8.data() + i, 8);
-        const quint64 x = word ^ (kOnes * quint64(kValueSeparatorByte));
-        // The high bit of each byte of x that is zero stays clear here.
-        const quint64 nonzero = ((x & kLow7) + kLow7) | x;
-        // One bit per such byte, summed into the top byte.
-        count += qsizetype((((~nonzero & ~kLow7) >> 7) * kOnes) >> 56);
-    }
-    for (; i < utf8.size(); ++i) count += utf8[i] == kValueSeparatorByte;
-    return count;
-}
+// How many values a slip's text holds: one after each separator.
+qsizetype ValueCount(QByteArrayView utf8) { return std::count(utf8.begin(), utf8.end(), kValueSeparatorByte); }
 
 } // namespace
 
 int HistorySearchTexts::BoxListOf(QByteArrayView boxes)
 {
-    // A format's slips mostly have one of a few lists: those are compared
-    // as they are, without making a key of each slip's.
-    constexpr int kCompared = 16;
+    // A format's slips mostly have the list of the slip before them.
     if (lastBoxList_ >= 0 && boxListTexts_[lastBoxList_] == boxes) return lastBoxList_;
-    for (int i = 0; i < boxListTexts_.size() && i < kCompared; ++i)
-        if (boxListTexts_[i] == boxes) return boxLists_[i].isEmpty() ? -1 : (lastBoxList_ = i);
     const QByteArray text = boxes.toByteArray();
-    if (boxListTexts_.size() >= kCompared)
-        if (const auto it = boxListOf_.constFind(text); it != boxListOf_.constEnd())
-            return boxLists_[*it].isEmpty() ? -1 : (lastBoxList_ = *it);
-    const int list = int(boxLists_.size());
-    boxLists_.push_back(ReadBoxList(boxes));
-    boxListTexts_.push_back(text);
-    if (list >= kCompared) boxListOf_.insert(text, list);
+    int list = boxListOf_.value(text, -1);
+    if (list < 0) {
+        list = int(boxLists_.size());
+        boxLists_.push_back(ReadBoxList(boxes));
+        boxListTexts_.push_back(text);
+        boxListOf_.insert(text, list);
+    }
     return boxLists_[list].isEmpty() ? -1 : (lastBoxList_ = list);
 }
 

@@ -182,7 +182,7 @@ private:
     // of boxes is kept once, and looked up by its text.
     QVector<QVector<qint32>> boxLists_;
     QVector<QByteArray> boxListTexts_;
-    QHash<QByteArray, int> boxListOf_;  // past the first few lists
+    QHash<QByteArray, int> boxListOf_;
     int lastBoxList_ = -1;              // the last one found
 };
 
