@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
 namespace slip {
@@ -24,16 +25,22 @@ void DropEndOfFileMark(Text& text)
     if (!text.isEmpty() && text.back() == u'\x1A') text.chop(1);
 }
 
-// True when the text holds characters no text file holds.
-bool LooksBinary(const QString& text)
+// A character no text file holds. The control characters are single bytes
+// in every encoding read here, so the rule holds for bytes and text alike.
+unsigned CodeOf(QChar c) { return c.unicode(); }
+unsigned CodeOf(char c) { return uchar(c); }
+template <class Ch>
+bool NotInATextFile(Ch c)
 {
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x20) continue;
-        if (u == u'\t' || u == u'\r' || u == u'\n' || u == u'\f') continue;
-        return true;
-    }
-    return false;
+    const unsigned u = CodeOf(c);
+    return u < 0x20 && u != '\t' && u != '\r' && u != '\n' && u != '\f';
+}
+
+// True when the text holds characters no text file holds.
+template <class Text>
+bool LooksBinary(const Text& text)
+{
+    return std::any_of(text.begin(), text.end(), [](auto c) { return NotInATextFile(c); });
 }
 
 } // namespace
@@ -291,9 +298,8 @@ std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
             != PiecewiseText::Outcome::Read)
             return std::nullopt;
     } else {
-        // As DecodeGbkOrUtf8: GB18030, else GBK for its one-byte euro sign.
         bool read = false;
-        for (const char* name : {"GB18030", "GBK"}) {
+        for (const char* name : kGbkEncodings) {
             const PiecewiseText::Outcome o = pieces.Decode(QStringConverter::Utf8, name, 0, text);
             if (o == PiecewiseText::Outcome::Unreadable) return std::nullopt;
             if ((read = o == PiecewiseText::Outcome::Read)) break;
@@ -459,13 +465,12 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     // text file lacks, UTF-8 (always after its mark), else GB18030, else GBK.
     const bool cut = full && scan->End() >= bytes.size();
     const QByteArrayView read(bytes.constData(), scan->End());
-    for (char b : read)
-        if (uchar(b) < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != '\f') return {CsvImportError(), {}};
+    if (LooksBinary(read)) return {CsvImportError(), {}};
     const char* encoding = nullptr;
     const QByteArrayView body = read.sliced(bom ? Utf8ByteOrderMark().size() : 0);
     if (body.first(cut ? WholeUtf8(body.data(), body.size()) : body.size()).isValidUtf8()) encoding = "UTF-8";
     else if (!bom)
-        for (const char* name : {"GB18030", "GBK"})
+        for (const char* name : kGbkEncodings)
             if (ReadsAs(name, body, cut)) {
                 encoding = name;
                 break;

@@ -19,7 +19,7 @@ std::optional<QString> DecodeGbkOrUtf8(const QByteArray& bytes)
     // GBK leaves to private-use characters (A8 BF "ǹ", FE 52 "⺄") as the
     // characters a GB18030 writer meant. GBK after it for the one-byte euro
     // sign (0x80) that GB18030 lacks.
-    for (const char* name : {"GB18030", "GBK"}) {
+    for (const char* name : kGbkEncodings) {
         QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
         if (!decoder.isValid()) continue;
         QString text = decoder.decode(body);

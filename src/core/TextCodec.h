@@ -12,6 +12,8 @@ namespace slip {
 // characters), else GBK (its one-byte euro sign). nullopt when none of them
 // reads the bytes.
 std::optional<QString> DecodeGbkOrUtf8(const QByteArray& bytes);
+// The encodings tried, in turn, for a text that is not UTF-8.
+inline constexpr const char* kGbkEncodings[] = {"GB18030", "GBK"};
 
 inline const QByteArray& Utf8ByteOrderMark()
 {
