@@ -84,13 +84,12 @@ QVariant BatchDataSet::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= records_.size() || index.column() > columns_.size()) return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-    return CellText(records_, index.row(), index.column());
+    return CellText(records_[index.row()], index.row(), index.column());
 }
 
-QString BatchDataSet::CellText(const QVector<QStringList>& records, int row, int column)
+QString BatchDataSet::CellText(const QStringList& record, int row, int column)
 {
     if (column == 0) return QString::number(row + 1);
-    const QStringList& record = records[row];
     return column - 1 < record.size() ? record[column - 1] : QString();
 }
 

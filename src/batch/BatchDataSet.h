@@ -40,10 +40,10 @@ public:
     // Box column m, from 0.
     const BatchColumn& Column(int m) const { return columns_.at(m); }
 
-    // What the grid shows in a row and column of these records: the running
-    // number in column 0, the record's value (or nothing) in box column
-    // column - 1.
-    static QString CellText(const QVector<QStringList>& records, int row, int column);
+    // What the grid shows in a row and column of the record of that row:
+    // the running number in column 0, the record's value (or nothing) in
+    // box column column - 1.
+    static QString CellText(const QStringList& record, int row, int column);
 
     // Record r counted from 1; no values outside the records.
     QStringList RecordValues(int record) const;

@@ -102,9 +102,12 @@ ImportResult Failed(const QString& error)
     return r;
 }
 
+// Records handed to RecordsMade at a time.
+constexpr int kRecordsMadeAtATime = 1024;
+
 // Evaluates every record of the range against the source.
 ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& source, const ImportRange& range,
-                         const QString& marker, ProgressReporter& progress)
+                         const QString& marker, ProgressReporter& progress, const RecordsMade& made)
 {
     ImportResult out;
     const int count = RecordCount(range);
@@ -118,6 +121,10 @@ ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& sourc
             values << EvaluateMap(entries, source, line, marker);
         out.records << values;
         progress.Step(1, QStringLiteral("pages"));
+        if (made && (k % kRecordsMadeAtATime == 0 || k == count)) {
+            const int from = (k - 1) / kRecordsMadeAtATime * kRecordsMadeAtATime;
+            made(out.records.constData() + from, k - from);
+        }
     }
     out.columns = prepared.columns;
     return out;
@@ -167,7 +174,7 @@ QString UnknownErrorText(int number)
 }
 
 ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const ImportMaps& maps,
-                           const QString& lineBreakMarker, ProgressReporter& progress)
+                           const QString& lineBreakMarker, ProgressReporter& progress, const RecordsMade& made)
 {
     if (QString e = CheckImportRange(range); !e.isEmpty()) return Failed(e);
     if (range.linesPerRecord < 1 || ImportFileKindOf(path) != ImportFileKind::Csv) return Failed(CsvImportError());
@@ -178,12 +185,12 @@ ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const 
     if (!file.ok()) return Failed(file.error);
     const int lastColumn = wanted.columns.isEmpty() ? 0 : *std::max_element(wanted.columns.begin(), wanted.columns.end());
     const CsvSource source(file.table, lastColumn);
-    return FillRecords(prepared, source, range, lineBreakMarker, progress);
+    return FillRecords(prepared, source, range, lineBreakMarker, progress, made);
 }
 
 ImportResult ImportExcelRows(const QString& path, const QString& sheet, const ImportRange& range,
                              const ImportMaps& maps, const QString& lineBreakMarker,
-                             ProgressReporter& progress)
+                             ProgressReporter& progress, const RecordsMade& made)
 {
     if (QString e = CheckImportRange(range); !e.isEmpty()) return Failed(e);
     if (range.linesPerRecord < 1) return Failed(UnknownErrorText(11));
@@ -193,7 +200,7 @@ ImportResult ImportExcelRows(const QString& path, const QString& sheet, const Im
     const SheetRead sheetRead = ReadWorksheet(path, sheet, WantedCells(prepared, range));
     if (!sheetRead.ok()) return Failed(sheetRead.error);
     const SheetSource source(sheetRead.cells);
-    return FillRecords(prepared, source, range, lineBreakMarker, progress);
+    return FillRecords(prepared, source, range, lineBreakMarker, progress, made);
 }
 
 } // namespace slip

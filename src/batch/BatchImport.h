@@ -4,6 +4,7 @@
 #include "core/ProgressReporter.h"
 
 #include <QString>
+#include <functional>
 
 namespace slip {
 
@@ -63,20 +64,26 @@ struct ImportResult {
     bool ok() const { return error.isEmpty(); }
 };
 
+// Told on the import's thread, while it goes on, of the records just made
+// (`count` of them from `records`, a few hundred at a time, in order): they
+// may be copied, not kept, as the import goes on moving them.
+using RecordsMade = std::function<void(const QStringList* records, int count)>;
+
 // Reads a CSV file for the batch data set: one record per linesPerRecord
 // rows of the range, one column per box of `maps` (text, check, picture boxes
 // by index), each value evaluated from the box's Map string (EvaluateMap).
 // Rows beyond the file's last record give only the literals of their maps.
 // Lines per record below 1, a path not ending in .csv, a file that can't be
 // read, decoded, or whose quotes don't pair give an error. Runs on any
-// thread.
+// thread; `made` is told of the records as they are made.
 ImportResult ImportCsvRows(const QString& path, const ImportRange& range, const ImportMaps& maps,
-                           const QString& lineBreakMarker, ProgressReporter& progress);
+                           const QString& lineBreakMarker, ProgressReporter& progress,
+                           const RecordsMade& made = {});
 
 // The same from the worksheet `sheet` of an .xls or .xlsx workbook; cells read
 // as Workbook.h describes. Lines per record below 1 give UnknownErrorText(11).
 ImportResult ImportExcelRows(const QString& path, const QString& sheet, const ImportRange& range,
                              const ImportMaps& maps, const QString& lineBreakMarker,
-                             ProgressReporter& progress);
+                             ProgressReporter& progress, const RecordsMade& made = {});
 
 } // namespace slip

@@ -19,8 +19,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -30,7 +33,7 @@ namespace {
 
 constexpr int kPaddingTwips = 100;
 constexpr int kEmptyColumnTwips = 50;
-// Threads that measure a grid's texts ahead of it, the caller's counted.
+// Threads at most that measure a grid's texts ahead of it.
 constexpr int kMeasuringThreads = 4;
 
 int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel + 0.5)); }
@@ -312,50 +315,118 @@ bool MeasuredFor(const GridTextWidths* measured, const QFont& font, int rows, in
 
 } // namespace
 
-GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int first,
-                                const std::function<QString(int, int)>& text)
-{
-    first = std::clamp(first, 0, columns);
-    rows = std::max(rows, 0);
-    // The rows in runs, each run's widest text of each column found apart
-    // (a run at a time to whichever thread is free, each thread laying its
-    // texts out in a font of its own), then the runs taken in order: the
-    // first of the widest stands where it would reading every row in turn.
-    const int threads = std::clamp(std::min(QThread::idealThreadCount(), kMeasuringThreads), 1, std::max(1, rows / 1024));
-    const int runRows = std::max(1024, rows / (threads * 4) + 1);
-    const int runs = (rows + runRows - 1) / runRows;
-    std::vector<std::vector<int>> widest(static_cast<std::size_t>(runs)), row(static_cast<std::size_t>(runs));
-    std::atomic<int> next{0};
-    const auto work = [&] {
+struct GridTextMeasure::Runs {
+    struct Run {
+        int from = 0;
+        int count = 0;
+        std::function<QString(int, int)> text;
+        std::vector<int> widest, row;  // by column, once measured
+    };
+
+    // Takes the runs as they are handed over, each thread measuring in a
+    // font of its own, until told that no more are coming.
+    void Work()
+    {
         QFont own;
         own.fromString(font);
         WidestLines lines(own, columns, rows);
-        for (int run = next++; run < runs; run = next++) {
+        for (;;) {
+            Run* run = nullptr;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                handed.wait(hold, [this] { return abandon || ending || next < runs.size(); });
+                if (abandon || next >= runs.size()) return;
+                run = &runs[next++];
+            }
             lines.Restart();
-            std::vector<int>& w = widest[std::size_t(run)];
-            std::vector<int>& at = row[std::size_t(run)];
-            w.assign(std::size_t(columns), 0);
-            at.assign(std::size_t(columns), -1);
-            for (int r = run * runRows, end = std::min(rows, r + runRows); r < end; ++r)
+            std::vector<int> widest(std::size_t(columns), 0), at(std::size_t(columns), -1);
+            for (int r = run->from, end = run->from + run->count; r < end && !abandon; ++r)
                 for (int c = first; c < columns; ++c)
-                    if (lines.Take(c, text(r, c))) {
-                        w[std::size_t(c)] = lines.Widest(c);
+                    if (lines.Take(c, run->text(r, c))) {
+                        widest[std::size_t(c)] = lines.Widest(c);
                         at[std::size_t(c)] = r;
                     }
+            const std::lock_guard<std::mutex> hold(lock);
+            run->widest = std::move(widest);
+            run->row = std::move(at);
+            run->text = {};  // what it kept of the list goes now
         }
-    };
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < threads; ++i) helpers.emplace_back(work);
-    work();
-    for (std::thread& t : helpers) t.join();
-    GridTextWidths measured{font, rows, first, std::vector<int>(std::size_t(columns), 0),
-                            std::vector<int>(std::size_t(columns), -1)};
-    for (int run = 0; run < runs; ++run)
-        for (std::size_t c = 0; c < std::size_t(columns); ++c)
-            if (widest[std::size_t(run)][c] > measured.widest[c]) {
-                measured.widest[c] = widest[std::size_t(run)][c];
-                measured.row[c] = row[std::size_t(run)][c];
+    }
+
+    QString font;
+    int columns = 0;
+    int first = 0;
+    int rows = 0;
+    std::mutex lock;
+    std::condition_variable handed;
+    std::deque<Run> runs;  // a deque: a run taken stays put while others come
+    std::size_t next = 0;  // the first run no thread has taken
+    bool ending = false;
+    std::atomic<bool> abandon{false};
+    std::vector<std::thread> threads;
+};
+
+GridTextMeasure::GridTextMeasure(const QString& font, int columns, int first, int rows) : runs_(new Runs)
+{
+    runs_->font = font;
+    runs_->columns = std::max(columns, 0);
+    runs_->first = std::clamp(first, 0, runs_->columns);
+    runs_->rows = std::max(rows, 0);
+    // One thread fewer than the machine runs at once: the list is being made
+    // on another.
+    const int threads = std::clamp(std::min(QThread::idealThreadCount() - 1, kMeasuringThreads), 1,
+                                   std::max(1, runs_->rows / 1024));
+    for (int i = 0; i < threads; ++i) runs_->threads.emplace_back([r = runs_.get()] { r->Work(); });
+}
+
+GridTextMeasure::~GridTextMeasure()
+{
+    {
+        const std::lock_guard<std::mutex> hold(runs_->lock);
+        runs_->abandon = true;
+    }
+    runs_->handed.notify_all();
+    for (std::thread& t : runs_->threads) t.join();
+}
+
+void GridTextMeasure::Measure(int from, int count, std::function<QString(int, int)> text)
+{
+    if (count < 1 || from < 0) return;
+    {
+        const std::lock_guard<std::mutex> hold(runs_->lock);
+        runs_->runs.push_back({from, count, std::move(text), {}, {}});
+    }
+    runs_->handed.notify_one();
+}
+
+GridTextWidths GridTextMeasure::Finish(int rows)
+{
+    {
+        const std::lock_guard<std::mutex> hold(runs_->lock);
+        runs_->ending = true;
+    }
+    runs_->handed.notify_all();
+    for (std::thread& t : runs_->threads) t.join();
+    runs_->threads.clear();
+    const std::size_t columns = std::size_t(runs_->columns);
+    GridTextWidths measured{runs_->font, rows, runs_->first, std::vector<int>(columns, 0),
+                            std::vector<int>(columns, -1)};
+    // The runs in the order of their rows: the first of the widest stands
+    // where it would reading every row in turn.
+    std::vector<const Runs::Run*> inOrder;
+    for (const Runs::Run& run : runs_->runs) inOrder.push_back(&run);
+    std::sort(inOrder.begin(), inOrder.end(), [](const Runs::Run* a, const Runs::Run* b) { return a->from < b->from; });
+    int covered = 0;
+    for (const Runs::Run* run : inOrder) {
+        if (run->from != covered) break;
+        covered += run->count;
+        for (std::size_t c = 0; c < columns; ++c)
+            if (run->widest[c] > measured.widest[c]) {
+                measured.widest[c] = run->widest[c];
+                measured.row[c] = run->row[c];
             }
+    }
+    if (covered != rows) measured.rows = -1;
     return measured;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QTableView>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace slip {
@@ -34,12 +35,31 @@ struct GridTextWidths {
     std::vector<int> widest;  // by column: the widest text's width
     std::vector<int> row;     // and the first row that holds it (-1: none)
 };
-// Measures the texts of rows × columns (from column `first` on) in the font
-// described, for FitGridColumns; `text` answers a row and column, and is
-// called from this thread and a few of its own at once. For a thread other
-// than the window's, which it keeps until done.
-GridTextWidths MeasureGridTexts(const QString& font, int rows, int columns, int first,
-                                const std::function<QString(int, int)>& text);
+// Measures a list's texts for FitGridColumns while the list is still being
+// made: rows are handed over a run at a time, in any order, and measured on
+// a few threads of its own meanwhile, each laying its texts out in a font of
+// its own (QFont::toString). Any thread but the window's may hand rows over
+// and finish.
+class GridTextMeasure {
+public:
+    // `columns` from `first` on are measured; `rows` is how many are coming,
+    // which tells how many threads are worth starting.
+    GridTextMeasure(const QString& font, int columns, int first, int rows);
+    // Stops the threads, whatever they had left.
+    ~GridTextMeasure();
+    GridTextMeasure(const GridTextMeasure&) = delete;
+    GridTextMeasure& operator=(const GridTextMeasure&) = delete;
+    // Rows [from, from + count), whose texts `text` answers by row and
+    // column on the measuring threads: it keeps what it reads.
+    void Measure(int from, int count, std::function<QString(int, int)> text);
+    // Waits for every run handed over and answers the widths of rows
+    // [0, rows); rows never handed over leave the answer fit for no grid.
+    GridTextWidths Finish(int rows);
+
+private:
+    struct Runs;
+    std::unique_ptr<Runs> runs_;
+};
 // The rows (data rows) from which the sizing shows its progress window.
 inline constexpr int kGridSizingProgressRows = 199;
 

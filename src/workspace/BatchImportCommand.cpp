@@ -54,15 +54,16 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
 }
 
 bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRequest& request,
-                 const QString& lineBreakMarker, const std::function<void(const ImportResult&)>& alongside)
+                 const QString& lineBreakMarker, const RecordsMade& made,
+                 const std::function<void(const ImportResult&)>& alongside)
 {
     ImportResult result;
     const bool ran = RunWithProgress([&](ProgressReporter& progress) {
         if (source.kind == ImportFileKind::Csv)
-            result = ImportCsvRows(source.path, request.range, request.maps, lineBreakMarker, progress);
+            result = ImportCsvRows(source.path, request.range, request.maps, lineBreakMarker, progress, made);
         else if (source.kind == ImportFileKind::Workbook)
             result = ImportExcelRows(source.path, source.sheet, request.range, request.maps, lineBreakMarker,
-                                     progress);
+                                     progress, made);
         else
             result.error = UnsupportedImportFileError();
         if (alongside && result.ok()) alongside(result);

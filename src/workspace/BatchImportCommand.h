@@ -31,9 +31,11 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
 // Runs the import off the window's thread with the progress window, then puts
 // what it read into the batch at once. On failure the reason is shown; on the
 // progress window's Cancel nothing is said; either way the batch keeps what
-// it held. True when replaced. `alongside` runs on the import's thread with
-// what a successful import read, before it is handed over.
+// it held. True when replaced. `made` is told of the records as the import
+// makes them; `alongside` runs on the import's thread with what a successful
+// import read, before it is handed over.
 bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRequest& request,
-                 const QString& lineBreakMarker, const std::function<void(const ImportResult&)>& alongside = {});
+                 const QString& lineBreakMarker, const RecordsMade& made = {},
+                 const std::function<void(const ImportResult&)>& alongside = {});
 
 } // namespace slip

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace slip {
 
@@ -113,15 +114,24 @@ void BatchPanel::ImportCommand()
 
 bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request)
 {
-    // The grid's texts are measured on the import's thread, while this one
-    // keeps the windows answering.
+    // The grid's texts are measured as the import makes the records, on
+    // threads of their own, while this one keeps the windows answering.
     const QString font = grid->font().toString();
-    GridTextWidths measured;
-    const auto measure = [&font, &measured](const ImportResult& read) {
-        measured = MeasureGridTexts(font, int(read.records.size()), int(read.columns.size()) + 1, 0,
-                                    [&read](int r, int c) { return BatchDataSet::CellText(read.records, r, c); });
+    std::optional<GridTextMeasure> measure;
+    int next = 0;
+    const auto made = [&](const QStringList* records, int count) {
+        if (!measure) measure.emplace(font, int(records[0].size()) + 1, 0, RecordCount(request.range));
+        const int from = next;
+        next += count;
+        measure->Measure(from, count, [rows = QVector<QStringList>(records, records + count), from](int r, int c) {
+            return BatchDataSet::CellText(rows[r - from], r, c);
+        });
     };
-    if (!ImportBatch(batch_, source, request, marker_(), measure)) return false;
+    GridTextWidths measured;
+    const auto finish = [&](const ImportResult& read) {
+        if (measure) measured = measure->Finish(int(read.records.size()));
+    };
+    if (!ImportBatch(batch_, source, request, marker_(), made, finish)) return false;
     SizeColumns(&measured);
     const bool was = loaded_;
     loaded_ = true;

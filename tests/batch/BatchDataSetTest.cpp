@@ -52,7 +52,7 @@ TEST(BatchDataSetModel, RecordsArePaddedOrCutToTheColumns)
     // The grid's texts, told from the records as read, before they are padded.
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < set.columnCount(); ++c)
-            EXPECT_EQ(BatchDataSet::CellText(read, r, c), set.index(r, c).data().toString()) << r << " " << c;
+            EXPECT_EQ(BatchDataSet::CellText(read[r], r, c), set.index(r, c).data().toString()) << r << " " << c;
     // The records replaced are handed back, to be freed where no one waits.
     const QVector<QStringList> replaced = set.Reset(Columns(), {{"x"}});
     EXPECT_EQ(replaced.size(), 2);

@@ -111,9 +111,10 @@ TEST(FitGridColumns, ALongListCountsItsColumnsInTheProgressWindow)
     }
 }
 
-// Widths measured ahead, off the window's thread, size the columns as
-// measuring every row in the window does (the widest text in any run of
-// rows); measured in another font they are not used.
+// Widths measured ahead, off the window's thread in runs handed over in any
+// order, size the columns as measuring every row in the window does (the
+// widest text in any run of rows); measured in another font, or with a run
+// left out, they are not used.
 TEST(FitGridColumns, WidthsMeasuredAheadSizeAsMeasuringInTheWindow)
 {
     const struct {
@@ -121,11 +122,13 @@ TEST(FitGridColumns, WidthsMeasuredAheadSizeAsMeasuringInTheWindow)
         int at;  // the row of the widest text
         const char* text;
         int fontGrowth;  // points added to the font measured ahead
+        int runLeftOut;  // the run of 1,000 rows never handed over (-1: none)
     } cases[] = {
-        {5000, 4321, "备注第一行//第二行更宽一些123", 0},
-        {5000, 10, "ABC-J-J-J-J-J-J-J-J-J", 0},
-        {3000, 2999, "户名\n北京市海淀区,中关村大街1号", 0},
-        {300, 5, "O'Brien", 3},
+        {5000, 4321, "备注第一行//第二行更宽一些123", 0, -1},
+        {5000, 10, "ABC-J-J-J-J-J-J-J-J-J", 0, -1},
+        {3000, 2999, "户名\n北京市海淀区,中关村大街1号", 0, -1},
+        {300, 5, "O'Brien", 3, -1},
+        {5000, 4321, "备注第一行//第二行更宽一些123", 0, 4},
     };
     for (const auto& c : cases) {
         Grid measuring(c.rows), ahead(c.rows);
@@ -140,8 +143,13 @@ TEST(FitGridColumns, WidthsMeasuredAheadSizeAsMeasuringInTheWindow)
                 for (int col : {1, 3}) g->Set(r, col, texts[std::size_t(r)][col]);
         QFont font = ahead.view->font();
         font.setPointSize(font.pointSize() + c.fontGrowth);
-        const GridTextWidths measured = MeasureGridTexts(
-            font.toString(), c.rows, 4, 1, [&texts](int r, int col) { return texts[std::size_t(r)][col]; });
+        // Handed over in runs of 1,000 rows, the last first.
+        GridTextMeasure measure(font.toString(), 4, 1, c.rows);
+        for (int from = (c.rows - 1) / 1000 * 1000; from >= 0; from -= 1000)
+            if (from / 1000 != c.runLeftOut)
+                measure.Measure(from, std::min(1000, c.rows - from),
+                                [&texts](int r, int col) { return texts[std::size_t(r)][col]; });
+        const GridTextWidths measured = measure.Finish(c.rows);
         FitGridColumns(*measuring.view, 1, false);
         FitGridColumns(*ahead.view, 1, false, {}, &measured);
         for (int col = 0; col < 4; ++col)

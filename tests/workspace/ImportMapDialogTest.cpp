@@ -323,8 +323,18 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
         alongsideThread = QThread::currentThread();
         alongsideRecords = read.records.size();
     };
-    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", alongside));
+    // The records come as they are made, in order, all of them, before that.
+    QStringList madeNames;
+    const auto made = [&](const QStringList* records, int count) {
+        EXPECT_NE(QThread::currentThread(), qApp->thread());
+        EXPECT_EQ(alongsideThread, nullptr);
+        for (int i = 0; i < count; ++i) madeNames << records[i].value(0);
+    };
+    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", made, alongside));
     timer.stop();
+    ASSERT_EQ(madeNames.size(), 30000);
+    EXPECT_EQ(madeNames.first(), "户名1");
+    EXPECT_EQ(madeNames.last(), "户名30000");
     EXPECT_NE(alongsideThread, nullptr);
     EXPECT_NE(alongsideThread, QThread::currentThread());
     EXPECT_EQ(alongsideRecords, 30000);
@@ -336,7 +346,7 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     // A failure is told and keeps the batch.
     request.range.linesPerRecord = 0;
     alongsideThread = nullptr;
-    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", alongside));
+    EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", {}, alongside));
     EXPECT_EQ(alongsideThread, nullptr);
     EXPECT_EQ(prompts.shown, QStringList{"CSV文件导入错误！"});
     EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
