@@ -35,6 +35,8 @@ constexpr int kPaddingTwips = 100;
 constexpr int kEmptyColumnTwips = 50;
 // Threads at most that measure a grid's texts ahead of it.
 constexpr int kMeasuringThreads = 4;
+// Runs handed over and waiting for a thread before another thread starts.
+constexpr std::size_t kRunsWaitingForAnotherThread = 4;
 
 int Pixels(double twips) { return std::max(1, int(twips / units::kTwipsPerPixel + 0.5)); }
 
@@ -363,7 +365,8 @@ struct GridTextMeasure::Runs {
     std::size_t next = 0;  // the first run no thread has taken
     bool ending = false;
     std::atomic<bool> abandon{false};
-    std::vector<std::thread> threads;
+    int most = 1;                      // threads at most
+    std::vector<std::thread> threads;  // started and joined by the one handing runs over
 };
 
 GridTextMeasure::GridTextMeasure(const QString& font, int columns, int first, int rows) : runs_(new Runs)
@@ -372,11 +375,12 @@ GridTextMeasure::GridTextMeasure(const QString& font, int columns, int first, in
     runs_->columns = std::max(columns, 0);
     runs_->first = std::clamp(first, 0, runs_->columns);
     runs_->rows = std::max(rows, 0);
-    // One thread fewer than the machine runs at once: the list is being made
-    // on another.
-    const int threads = std::clamp(std::min(QThread::idealThreadCount() - 1, kMeasuringThreads), 1,
-                                   std::max(1, runs_->rows / 1024));
-    for (int i = 0; i < threads; ++i) runs_->threads.emplace_back([r = runs_.get()] { r->Work(); });
+    // One thread fewer than the machine runs at once, the list being made on
+    // another; each thread costs a font and its pairs, so more are started
+    // only while the runs wait for one.
+    runs_->most = std::clamp(std::min(QThread::idealThreadCount() - 1, kMeasuringThreads), 1,
+                             std::max(1, runs_->rows / 1024));
+    runs_->threads.emplace_back([r = runs_.get()] { r->Work(); });
 }
 
 GridTextMeasure::~GridTextMeasure()
@@ -392,11 +396,15 @@ GridTextMeasure::~GridTextMeasure()
 void GridTextMeasure::Measure(int from, int count, std::function<QString(int, int)> text)
 {
     if (count < 1 || from < 0) return;
+    std::size_t waiting = 0;
     {
         const std::lock_guard<std::mutex> hold(runs_->lock);
         runs_->runs.push_back({from, count, std::move(text), {}, {}});
+        waiting = runs_->runs.size() - runs_->next;
     }
     runs_->handed.notify_one();
+    if (waiting > kRunsWaitingForAnotherThread && runs_->threads.size() < std::size_t(runs_->most))
+        runs_->threads.emplace_back([r = runs_.get()] { r->Work(); });
 }
 
 GridTextWidths GridTextMeasure::Finish(int rows)

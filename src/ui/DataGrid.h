@@ -38,8 +38,8 @@ struct GridTextWidths {
 // Measures a list's texts for FitGridColumns while the list is still being
 // made: rows are handed over a run at a time, in any order, and measured on
 // a few threads of its own meanwhile, each laying its texts out in a font of
-// its own (QFont::toString). Any thread but the window's may hand rows over
-// and finish.
+// its own (QFont::toString), more of them only while runs wait. One thread,
+// not the window's, hands the rows over and finishes.
 class GridTextMeasure {
 public:
     // `columns` from `first` on are measured; `rows` is how many are coming,
