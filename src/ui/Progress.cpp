@@ -11,7 +11,8 @@
 #include <QMutex>
 #include <QPainter>
 #include <QPointer>
-#include <QThread>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <atomic>
@@ -322,22 +323,42 @@ private:
 
 } // namespace
 
+namespace {
+
+// The thread the work runs on stays between runs: a thread started for each
+// run begins with none of its memory pool at hand, which made an import of
+// 30,000 rows take a tenth longer. One thread: a run that starts while the
+// last is still letting go of its thread waits for it rather than taking
+// another.
+QThreadPool& WorkThread()
+{
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+        pool->setExpiryTimeout(-1);
+    }
+    return *pool;
+}
+
+} // namespace
+
 bool RunWithProgress(const std::function<void(ProgressReporter&)>& work)
 {
     ThreadProgress reporter;
     std::atomic<bool> failed{false};
-    std::unique_ptr<QThread> thread(QThread::create([&] {
+    std::atomic<bool> done{false};
+    QSemaphore ended;
+    QEventLoop loop;
+    WorkThread().start([&] {
         try {
             work(reporter);
         } catch (...) {
             failed = true;
         }
-    }));
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(thread.get(), &QThread::finished, &loop, [&] {
         done = true;
-        loop.quit();
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        ended.release();
     });
     QTimer timer;
     timer.setInterval(kProgressRefreshMs);
@@ -348,12 +369,11 @@ bool RunWithProgress(const std::function<void(ProgressReporter&)>& work)
         if (waitingForWindow && ProgressWindowShown()) loop.quit();
     });
     const bool wasModal = std::exchange(State().modal, true);
-    thread->start();
     timer.start();
     if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
     waitingForWindow = false;
     if (!done) loop.exec();
-    thread->wait();
+    ended.acquire();
     State().modal = wasModal;
     ProgressEnd();
     return !failed;

@@ -88,10 +88,10 @@ void ProgressEnd();
 // Stores the position and draws the bar for it.
 void DrawProgressBar(qint64 position);
 
-// Runs `work` on a thread of its own while this thread keeps the progress
-// window (application modal, so nothing else starts meanwhile; before it
-// appears the operator's input waits; it can't be closed) and the other
-// windows painting. The work reports through the reporter it is given and
+// Runs `work` on another thread (kept for the next run) while this thread
+// keeps the progress window (application modal, so nothing else starts
+// meanwhile; before it appears the operator's input waits; it can't be
+// closed) and the other windows painting. The work reports through the reporter it is given and
 // runs to its end. Returns when the work is done: false when it failed with
 // an exception (out of memory), true otherwise.
 bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);

@@ -181,7 +181,9 @@ TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
         EXPECT_TRUE(w->isVisible() && ProgressWindowOpen());
     });
     std::atomic<int> steps = 0;
+    QThread* workThread = nullptr;
     EXPECT_TRUE(RunWithProgress([&](ProgressReporter& progress) {
+        workThread = QThread::currentThread();
         progress.Start("正在读取EXCEL数据……", 200);
         for (int i = 0; i < 200; ++i) {  // long enough for the window's thread to look in a few times
             progress.Step(1, "pages");
@@ -190,5 +192,10 @@ TEST(ProgressWindow, WorkRunOffTheWindowsThreadRunsToItsEndWithItsWindowOpen)
         }
     }));
     EXPECT_TRUE(windowThreadAnswered && steps == 200 && !ProgressWindowOpen());
-    EXPECT_FALSE(RunWithProgress([](ProgressReporter&) { throw std::bad_alloc(); }));
+    EXPECT_NE(workThread, QThread::currentThread());
+    // The next run finds the thread (and its memory) as the last one left it.
+    EXPECT_FALSE(RunWithProgress([&](ProgressReporter&) {
+        EXPECT_EQ(QThread::currentThread(), workThread);
+        throw std::bad_alloc();
+    }));
 }
