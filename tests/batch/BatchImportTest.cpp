@@ -237,3 +237,37 @@ TEST(WorkbookImport, FailuresReadNothing)
         EXPECT_TRUE(r.records.isEmpty());
     }
 }
+
+// Whoever measures the records while they are made is told of each of them
+// once, in order, a run of at most 1,024 at a time, before the import ends.
+TEST(BatchImport, RecordsAreToldAsTheyAreMadeInOrder)
+{
+    QTemporaryDir dir;
+    QByteArray rows;
+    for (int r = 1; r <= 2500; ++r) rows += "r" + QByteArray::number(r) + "\r\n";
+    const QString csv = WriteCsv(dir, "long.csv", rows);
+    const QString xls = SourceFile("tests/data/batch-sample.xls");
+    const struct {
+        std::function<ImportResult(const RecordsMade&)> import;
+        QList<int> runs;
+    } cases[] = {
+        {[&](const RecordsMade& made) { return ImportCsvRows(csv, {1, 2500, 1}, Maps({"A"}), "//", NoProgress(), made); },
+         {1024, 1024, 452}},
+        {[&](const RecordsMade& made) {
+             return ImportExcelRows(xls, QString::fromUtf8("批量数据"), {2, 6, 1}, Maps({"A", "B"}), "//", NoProgress(),
+                                    made);
+         },
+         {5}},
+    };
+    for (const auto& c : cases) {
+        QVector<QStringList> told;
+        QList<int> runs;
+        const ImportResult r = c.import([&](const QStringList* records, int count) {
+            runs << count;
+            told.append(QVector<QStringList>(records, records + count));
+        });
+        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        EXPECT_EQ(runs, c.runs);
+        EXPECT_EQ(told, r.records);
+    }
+}
