@@ -7,6 +7,7 @@
 #include <functional>
 
 class QLabel;
+class QThreadPool;
 
 namespace slip {
 
@@ -88,13 +89,18 @@ void ProgressEnd();
 // Stores the position and draws the bar for it.
 void DrawProgressBar(qint64 position);
 
-// Runs `work` on another thread (kept for the next run) while this thread
-// keeps the progress window (application modal, so nothing else starts
-// meanwhile; before it appears the operator's input waits; it can't be
-// closed) and the other windows painting. The work reports through the reporter it is given and
-// runs to its end. Returns when the work is done: false when it failed with
-// an exception (out of memory), true otherwise.
-bool RunWithProgress(const std::function<void(ProgressReporter&)>& work);
+// Runs `work` on another thread while this thread keeps the progress window
+// (application modal, so nothing else starts meanwhile; before it appears
+// the operator's input waits; it can't be closed) and the other windows
+// painting. The thread is `thread` (from NewWorkThread), else one shared by
+// every run; either is kept for the next run. The work reports through the
+// reporter it is given and runs to its end. Returns when the work is done:
+// false when it failed with an exception (out of memory), true otherwise.
+bool RunWithProgress(const std::function<void(ProgressReporter&)>& work, QThreadPool* thread = nullptr);
+// A thread of its own for RunWithProgress, kept until the application ends
+// (a run that starts while the last one is still letting go of it waits for
+// it rather than taking another).
+QThreadPool* NewWorkThread();
 
 // True while a run is on (its window open); false once it ended or the
 // operator closed the window. The work goes on either way: later steps only

@@ -342,10 +342,20 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     EXPECT_EQ(batch.RecordCount(), 30000);
     EXPECT_EQ(batch.RecordValues(30000).value(0), "户名30000");
     // A failure is told and keeps the batch.
+    QThread* const holder = alongsideThread;
     request.range.linesPerRecord = 0;
     alongsideThread = nullptr;
     EXPECT_FALSE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", {}, alongside));
     EXPECT_EQ(alongsideThread, nullptr);
     EXPECT_EQ(prompts.shown, QStringList{"CSV文件导入错误！"});
     EXPECT_EQ(prompts.icons, QList<PromptIcon>{PromptIcon::None});
+    // The next import runs on a thread other than the one whose records are
+    // on show, failed imports between or not; the one after goes back.
+    request.range = {1, 10, 1};
+    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", {}, alongside));
+    QThread* const next = alongsideThread;
+    EXPECT_NE(next, holder);
+    EXPECT_TRUE(ImportBatch(batch, {path, "", ImportFileKind::Csv}, request, "//", {}, alongside));
+    EXPECT_EQ(alongsideThread, holder);
+    EXPECT_NE(next, QThread::currentThread());
 }
