@@ -123,7 +123,7 @@ ImportResult FillRecords(const PreparedMaps& prepared, const RecordSource& sourc
         progress.Step(1, QStringLiteral("pages"));
         if (made && (k % kRecordsMadeAtATime == 0 || k == count)) {
             const int from = (k - 1) / kRecordsMadeAtATime * kRecordsMadeAtATime;
-            made(out.records.constData() + from, k - from);
+            made(from, out.records.constData() + from, k - from);
         }
     }
     out.columns = prepared.columns;

@@ -65,9 +65,10 @@ struct ImportResult {
 };
 
 // Told on the import's thread, while it goes on, of the records just made
-// (`count` of them from `records`, a few hundred at a time, in order): they
-// may be copied, not kept, as the import goes on moving them.
-using RecordsMade = std::function<void(const QStringList* records, int count)>;
+// (`count` of them from `records`, the first being record `from` counted
+// from 0; a thousand or so at a time, in order): they may be copied, not
+// kept, as the import goes on moving them.
+using RecordsMade = std::function<void(int from, const QStringList* records, int count)>;
 
 // Reads a CSV file for the batch data set: one record per linesPerRecord
 // rows of the range, one column per box of `maps` (text, check, picture boxes

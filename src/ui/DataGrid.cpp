@@ -120,6 +120,17 @@ public:
         return wider;
     }
     int Widest(int column) const { return columns_[std::size_t(column)].whole; }
+    // Takes row r's texts of the columns from `first` on (text(c) answers
+    // column c); where a column's widest grows, notes its width and the row.
+    template <class Text>
+    void TakeRow(int r, int first, const Text& text, std::vector<int>& widest, std::vector<int>& at)
+    {
+        for (int c = first; c < int(columns_.size()); ++c)
+            if (Take(c, text(c))) {
+                widest[std::size_t(c)] = Widest(c);
+                at[std::size_t(c)] = r;
+            }
+    }
     // Every column starts again from nothing (the measures are kept).
     void Restart() { std::fill(columns_.begin(), columns_.end(), Column()); }
 
@@ -343,11 +354,7 @@ struct GridTextMeasure::Runs {
             lines.Restart();
             std::vector<int> widest(std::size_t(columns), 0), at(std::size_t(columns), -1);
             for (int r = run->from, end = run->from + run->count; r < end && !abandon; ++r)
-                for (int c = first; c < columns; ++c)
-                    if (lines.Take(c, run->text(r, c))) {
-                        widest[std::size_t(c)] = lines.Widest(c);
-                        at[std::size_t(c)] = r;
-                    }
+                lines.TakeRow(r, first, [&](int c) { return run->text(r, c); }, widest, at);
             const std::lock_guard<std::mutex> hold(lock);
             run->widest = std::move(widest);
             run->row = std::move(at);
@@ -463,13 +470,13 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
     WidestLines lines(view.font(), ahead ? 0 : columns, rows);
     int shown = 0;
     for (int r = 0; r < (ahead ? 0 : rows); ++r) {
-        for (int c = first; c < columns; ++c) {
-            const QModelIndex i = model->index(r, c);
-            if (lines.Take(c, text ? text(i) : i.data().toString())) {
-                widest[c] = lines.Widest(c);
-                widestRow[c] = r;
-            }
-        }
+        lines.TakeRow(
+            r, first,
+            [&](int c) {
+                const QModelIndex i = model->index(r, c);
+                return text ? text(i) : i.data().toString();
+            },
+            widest, widestRow);
         if (counted) {
             // The share of the rows measured, in columns.
             const int due = int(qint64(r + 1) * sized / rows);

@@ -118,11 +118,8 @@ bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request
     // threads of their own, while this one keeps the windows answering.
     const QString font = grid->font().toString();
     std::optional<GridTextMeasure> measure;
-    int next = 0;
-    const auto made = [&](const QStringList* records, int count) {
+    const auto made = [&](int from, const QStringList* records, int count) {
         if (!measure) measure.emplace(font, int(records[0].size()) + 1, 0, RecordCount(request.range));
-        const int from = next;
-        next += count;
         measure->Measure(from, count, [rows = QVector<QStringList>(records, records + count), from](int r, int c) {
             return BatchDataSet::CellText(rows[r - from], r, c);
         });

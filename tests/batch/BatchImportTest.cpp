@@ -262,7 +262,8 @@ TEST(BatchImport, RecordsAreToldAsTheyAreMadeInOrder)
     for (const auto& c : cases) {
         QVector<QStringList> told;
         QList<int> runs;
-        const ImportResult r = c.import([&](const QStringList* records, int count) {
+        const ImportResult r = c.import([&](int from, const QStringList* records, int count) {
+            EXPECT_EQ(from, told.size());
             runs << count;
             told.append(QVector<QStringList>(records, records + count));
         });

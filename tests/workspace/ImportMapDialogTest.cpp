@@ -325,7 +325,7 @@ TEST_F(ImportBatchHome, RunsOffTheWindowsThreadAndClosingItsProgressWindowStopsN
     };
     // The records are told as they are made, there too, before that.
     int made = 0;
-    const auto told = [&](const QStringList*, int count) {
+    const auto told = [&](int, const QStringList*, int count) {
         EXPECT_NE(QThread::currentThread(), qApp->thread());
         EXPECT_EQ(alongsideThread, nullptr);
         made += count;
