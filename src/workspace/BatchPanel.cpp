@@ -65,8 +65,6 @@ BatchPanel::BatchPanel(SlipFormat& format, std::function<QString()> lineBreakMar
     connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
         if (logical >= 1) batch_.SetColumnShown(logical - 1, size * units::kTwipsPerPixel > kHiddenColumnTwips);
     });
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { GridRowChanged(current.row()); });
 
     // The record bar: "单据数：" shown / count, and the scroll bar.
     recordBar = new QWidget(this);
@@ -168,13 +166,6 @@ void BatchPanel::ScrollMoved(int value)
 {
     if (syncing_ || recordScroll->maximum() < 2) return;
     if (const std::optional<int> record = RecordAtScrollPosition(batch_, value)) ShowRecord(*record);
-}
-
-void BatchPanel::GridRowChanged(int row)
-{
-    if (syncing_ || row < 0) return;
-    // Picking a record in the grid shows it, as the scroll bar would.
-    if (recordScroll->isEnabled()) recordScroll->setValue(row + 1);
 }
 
 void BatchPanel::ShowRecord(int record)

@@ -73,7 +73,6 @@ signals:
 
 private:
     void ScrollMoved(int value);
-    void GridRowChanged(int row);
     // Sizes the grid's columns, measuring unless `measured` holds it.
     void SizeColumns(const GridTextWidths* measured = nullptr);
     void ShowFormatState();

@@ -68,9 +68,10 @@ void MainWindow::AddPrintButtons(QLayout* row)
 
 void MainWindow::ShowPrintAllState()
 {
-    const bool on = format_.IsOpen() && batchPrintable_;
-    printAllAction->setEnabled(on);
-    printAllButton->setEnabled(on);
+    // The menu item prints whatever the batch holds (the shown slip when
+    // nothing is imported); the button waits for a batch of two or more.
+    printAllAction->setEnabled(format_.IsOpen());
+    printAllButton->setEnabled(format_.IsOpen() && batchPrintable_);
 }
 
 void MainWindow::WirePrintCommands()

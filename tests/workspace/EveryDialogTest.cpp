@@ -127,8 +127,8 @@ TEST(FieldChecks, NumbersTypedIntoFieldsAreReadAndCheckedByTheirRule)
         {"abc", x, std::nullopt, "“横向坐标”必须是数字（单位：毫米）！"},
         {"1e9", SizeRule(QStringLiteral("高")), std::nullopt, "“高”必须是数字（单位：毫米）！"},
         {"200000", x, std::nullopt, "“横向坐标”不能超过100000毫米！"},
-        {"-0.5", SpacingRule(QStringLiteral("行间距")), -0.5, ""}, {"500", SpacingRule(QStringLiteral("字间距")), 500, ""},
-        {"1000", SpacingRule(QStringLiteral("行间距")), std::nullopt, "“行间距”不能超过999.999毫米！"},
+        {"-0.5", LineSpacingRule(), -0.5, ""}, {"999.999", LineSpacingRule(), 999.999, ""},
+        {"1000", LineSpacingRule(), std::nullopt, "“行间距”不能超过999.999毫米！"},
     };
     for (const Case& c : cases) {
         QString problem;

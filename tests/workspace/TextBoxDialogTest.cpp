@@ -99,11 +99,14 @@ TEST_F(TextDialogTest, OkWritesOnlyTheChangedFieldIntoTheBoxAndTheSelectedTextBo
     const std::vector<Box> others = BoxesBut(format, {kAmount, kWords, kDate});
     TextBoxDialog& d = Open(kAmount);
     TypeInto(d.widthEdit, QStringLiteral("55.5"));
+    // Stored alone, unlike the line spacing, which shares the alignment's number.
+    TypeInto(d.charSpacingEdit, QStringLiteral("1200"));
     Click(d.okButton);
     EXPECT_FALSE(d.isVisible());
     for (BoxId id : {kAmount, kWords, kDate}) {
         Box expected = before[id];
         expected.rect.setWidth(55.5);
+        expected.charSpacingMm = 1200;
         EXPECT_EQ(B(id), expected) << id;
     }
     EXPECT_EQ(BoxesBut(format, {kAmount, kWords, kDate}), others);

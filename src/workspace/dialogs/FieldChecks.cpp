@@ -66,10 +66,10 @@ NumberRule SizeRule(const QString& name, const QString& unit)
     return r;
 }
 
-NumberRule SpacingRule(const QString& name)
+NumberRule LineSpacingRule()
 {
-    NumberRule r = PositionRule(name);
-    r.max = kMaxSpacingMm;
+    NumberRule r = PositionRule(QStringLiteral("行间距"));
+    r.max = kMaxLineSpacingMm;
     return r;
 }
 

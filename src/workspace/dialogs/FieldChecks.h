@@ -27,17 +27,18 @@ std::optional<double> CheckTypedNumber(const QString& text, const NumberRule& ru
 // and the printer place boxes in 32-bit whole pixels and twips, which longer
 // lengths would overrun. Far beyond any slip.
 inline constexpr double kMaxTypedLength = 100000;
-// Spacings stay below 1000 mm: the line spacing is stored together with the
+// The line spacing stays below 1000 mm: it is stored together with the
 // alignment, which takes the thousands.
-inline constexpr double kMaxSpacingMm = 999.999;
+inline constexpr double kMaxLineSpacingMm = 999.999;
 
 // A position or print offset (mm): any sign, inside or beyond the slip.
 NumberRule PositionRule(const QString& name);
 // A size (mm), or a line width without unit (unit ""): above 0, and may be
 // larger than the slip.
 NumberRule SizeRule(const QString& name, const QString& unit = QStringLiteral("毫米"));
-// Spacings may be negative (characters or lines closer than normal).
-NumberRule SpacingRule(const QString& name);
+// "行间距" may be negative (lines closer than normal). The character
+// spacing, stored alone, is checked as a position.
+NumberRule LineSpacingRule();
 
 // The largest font size a box may have.
 inline constexpr double kMaxFontPoints = 500;

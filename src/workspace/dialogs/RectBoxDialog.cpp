@@ -151,8 +151,8 @@ bool RectBoxDialog::CheckFields()
     if (widthEdit && (!CheckNumberField(Width, widthEdit, SizeRule(QStringLiteral("宽"))) ||
                       !CheckNumberField(Height, heightEdit, SizeRule(QStringLiteral("高")))))
         return false;
-    if (charSpacingEdit && (!CheckNumberField(CharSpacing, charSpacingEdit, SpacingRule(QStringLiteral("字间距"))) ||
-                            !CheckNumberField(LineSpacing, lineSpacingEdit, SpacingRule(QStringLiteral("行间距")))))
+    if (charSpacingEdit && (!CheckNumberField(CharSpacing, charSpacingEdit, PositionRule(QStringLiteral("字间距"))) ||
+                            !CheckNumberField(LineSpacing, lineSpacingEdit, LineSpacingRule())))
         return false;
     return true;
 }
