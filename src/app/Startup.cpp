@@ -148,7 +148,7 @@ int Main(QApplication& app)
     InstallTranslations(app);
     InstallFontSubstitutions();
     if (DataFolder().isEmpty()) {
-        MsgBox(QStringLiteral("无法建立数据文件夹！"), PromptIcon::Critical);
+        MsgBox(QStringLiteral("无法建立数据文件夹！"));
         return 1;
     }
     // The lock comes first: a second copy started at the same moment must
@@ -157,19 +157,19 @@ int Main(QApplication& app)
     case InstanceLock::Acquired: break;
     case InstanceLock::HeldByAnotherCopy: return 0;
     case InstanceLock::Failed:
-        MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"), PromptIcon::Critical);
+        MsgBox(QStringLiteral("无法建立程序锁文件，请检查磁盘空间和数据文件夹的权限！"));
         return 1;
     }
     const DatabaseCheck check = PrepareDatabase();
     if (check != DatabaseCheck::Usable) {
         ReleaseInstanceLock();
-        MsgBox(QString::fromUtf8(DatabaseCheckText(check)), PromptIcon::Critical);
+        MsgBox(QString::fromUtf8(DatabaseCheckText(check)));
         return 1;
     }
     QString why;
     const StartupPasswordState password = ReadStartupPasswordState(&why);
     if (password == StartupPasswordState::Unreadable) {
-        MsgBox(UnreadablePasswordText() + QStringLiteral("\r\n") + why, PromptIcon::Critical);
+        MsgBox(UnreadablePasswordText() + QStringLiteral("\r\n") + why);
         ReleaseInstanceLock();
         return 1;
     }

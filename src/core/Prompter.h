@@ -24,11 +24,8 @@ public:
     virtual std::optional<QString> Input(const QString& prompt, const QString& title,
                                          const QString& initial) = 0;
 
-    // Shorthands.
-    void Tell(const QString& text, PromptIcon icon = PromptIcon::Information)
-    {
-        Ask(text, PromptButtons::Ok, icon, QString());
-    }
+    // A message with the OK button and no icon (one that needs an icon asks).
+    void Tell(const QString& text) { Ask(text, PromptButtons::Ok, PromptIcon::None, QString()); }
 };
 
 // Says nothing; a question is answered No (or Cancel), an input is cancelled:

@@ -249,7 +249,7 @@ bool AlignSelectedBoxes(SlipFormat& format, AlignCommand cmd, Prompter& prompter
 {
     const std::optional<double> ref = AlignReference(format, cmd);
     if (!ref) {
-        prompter.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"), PromptIcon::None);
+        prompter.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"));
         return false;
     }
     const QString shown = NumberText(double(RoundHalfEven(*ref * 100)) / 100);

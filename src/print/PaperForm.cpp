@@ -122,7 +122,7 @@ bool SetCustomPaper(SlipPrinter& printer, QString& formName, double widthMm, dou
     if (position < 1) return true;
     const QPageSize paper = PrinterForms(printer)[position - 1].page;
     if (!printer.SetPaper(paper))
-        prompter.Tell(PaperRefusedMessage(printer.DeviceName(), paper), PromptIcon::Warning);
+        prompter.Tell(PaperRefusedMessage(printer.DeviceName(), paper));
     return true;
 }
 

@@ -91,7 +91,7 @@ PrintOutcome PrintSlipJob(PrintServices& services, const SlipFormat& format, Bat
     }
     if (showProgress) services.progress.End();
     const QString message = PrintOutcomeMessage(out, saveHistory);
-    if (!message.isEmpty()) services.prompter.Tell(message, PromptIcon::Warning);
+    if (!message.isEmpty()) services.prompter.Tell(message);
     return out;
 }
 

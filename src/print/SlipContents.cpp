@@ -66,7 +66,7 @@ PagePlacement SetUpSlipPage(SlipPrinter& printer, const SlipFormat& format, Prom
     const QPageLayout::Orientation turn = o.lengthwise ? QPageLayout::Landscape : QPageLayout::Portrait;
     // A printer that can't turn the page prints the slip on the page it has.
     if (!printer.SetOrientation(turn))
-        prompter.Tell(OrientationRefusedMessage(printer.DeviceName(), turn), PromptIcon::Warning);
+        prompter.Tell(OrientationRefusedMessage(printer.DeviceName(), turn));
     return PagePlacement{printer.PageWidth(), printer.PageHeight(), o.lengthwise, o.guidesToCentre};
 }
 

@@ -47,9 +47,9 @@ void PasswordPrompt::Confirm()
     if (!CheckStartupPassword(entry->text())) {
         // A password that can no longer be read is no wrong guess.
         if (ReadStartupPasswordState() == StartupPasswordState::Unreadable)
-            MsgBox(UnreadablePasswordText(), PromptIcon::Critical);
+            MsgBox(UnreadablePasswordText());
         else
-            MsgBox(QStringLiteral("密码错误！"), PromptIcon::Warning);
+            MsgBox(QStringLiteral("密码错误！"));
         entry->selectAll();
         return;
     }
@@ -85,16 +85,16 @@ void PasswordChangeDialog::Confirm()
 {
     switch (ChangeStartupPassword(entries[0]->text(), entries[1]->text(), entries[2]->text())) {
     case PasswordChange::NewEntriesDiffer:
-        MsgBox(QStringLiteral("两次输入的新密码不相符！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("两次输入的新密码不相符！"));
         return;
     case PasswordChange::WrongOldPassword:
-        MsgBox(QStringLiteral("原有密码不正确！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("原有密码不正确！"));
         return;
     case PasswordChange::StoreFailed:
-        MsgBox(QStringLiteral("密码保存失败！"), PromptIcon::Critical);
+        MsgBox(QStringLiteral("密码保存失败！"));
         return;
     case PasswordChange::Unreadable:
-        MsgBox(UnreadablePasswordText(), PromptIcon::Critical);
+        MsgBox(UnreadablePasswordText());
         return;
     case PasswordChange::Changed:
         emit changed(QStringLiteral("登录密码已设置，下次启动时需要输入密码。"));

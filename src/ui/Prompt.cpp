@@ -21,9 +21,9 @@ Prompter& Prompts()
 void SetPrompter(Prompter* p) { g_installed = p; }
 
 
-void MsgBox(const QString& text, PromptIcon icon)
+void MsgBox(const QString& text)
 {
-    Prompts().Ask(text, PromptButtons::Ok, icon, ProgramTitle());
+    Prompts().Ask(text, PromptButtons::Ok, PromptIcon::None, ProgramTitle());
 }
 
 PromptAnswer Question(const QString& text, PromptButtons buttons, PromptIcon icon, PromptDefault byDefault)

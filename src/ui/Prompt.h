@@ -16,7 +16,8 @@ void SetPrompter(Prompter* p);
 
 
 // Shorthands.
-void MsgBox(const QString& text, PromptIcon icon = PromptIcon::Information);
+// A message with the OK button: no icon, as every such message of the program.
+void MsgBox(const QString& text);
 PromptAnswer Question(const QString& text, PromptButtons buttons = PromptButtons::YesNo,
                       PromptIcon icon = PromptIcon::Question, PromptDefault byDefault = PromptDefault::First);
 // A Yes/No question whose Yes deletes or overwrites: true only for Yes, and

@@ -49,7 +49,7 @@ SelFormat::SelFormat(const QString& selContent, bool allowEdit, const QString& c
     if (SelContent == QStringLiteral("Format")) {
         QString error;
         choices->addItems(FmtColumnValues(QStringLiteral("Fmt"), &error));
-        if (!error.isEmpty()) MsgBox(error, PromptIcon::Critical);
+        if (!error.isEmpty()) MsgBox(error);
         choices->setEditText(currentFormat);
     } else if (SelContent == QStringLiteral("CtlClas")) {
         choices->addItems({QStringLiteral("0｜文本框"), QStringLiteral("1｜可选框"), QStringLiteral("2｜图像框"),
@@ -94,7 +94,7 @@ void SelFormat::OkClicked()
     }
     if (Refuse) {
         if (const QString problem = Refuse(t); !problem.isEmpty()) {
-            MsgBox(problem, PromptIcon::Warning);
+            MsgBox(problem);
             choices->lineEdit()->setFocus();
             return;
         }

@@ -120,7 +120,7 @@ void SelPrinter::COM_Click(int index)
                 printer_.UsePrinter(chosen);
             }
             if (!printer_.EndDoc()) {
-                MsgBox(QStringLiteral("没有正常连接打印机！"), PromptIcon::None);
+                MsgBox(QStringLiteral("没有正常连接打印机！"));
                 answer_.clear();
             }
         }

@@ -51,7 +51,7 @@ QString ParamOrTell(const QString& name)
 {
     QString error;
     const QString value = GetParam(name, &error);
-    if (!error.isEmpty()) MsgBox(error, PromptIcon::Critical);
+    if (!error.isEmpty()) MsgBox(error);
     return value;
 }
 
@@ -59,7 +59,7 @@ bool SetParamOrTell(const QString& name, const QString& value)
 {
     QString error;
     if (SetParam(name, value, &error)) return true;
-    MsgBox(error, PromptIcon::Critical);
+    MsgBox(error);
     return false;
 }
 

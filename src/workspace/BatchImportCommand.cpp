@@ -98,7 +98,7 @@ bool ImportBatch(BatchDataSet& batch, const ImportSource& source, const ImportRe
     }, Threads().Of(turn));
     if (!ran) result.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     if (!result.ok()) {
-        MsgBox(result.error, PromptIcon::None);
+        MsgBox(result.error);
         return false;
     }
     QVector<QStringList> previous = batch.Reset(std::move(result.columns), std::move(result.records));

@@ -32,10 +32,10 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
     if (chosen.isEmpty()) return none;
     ExportResult result = ExportFormatFile(name, chosen, Prompts());
     if (result.ok) {
-        MsgBox(result.message, PromptIcon::Information);
-        if (!result.warning.isEmpty()) MsgBox(result.warning, PromptIcon::Warning);
+        MsgBox(result.message);
+        if (!result.warning.isEmpty()) MsgBox(result.warning);
     } else if (!result.cancelled) {
-        MsgBox(result.error, PromptIcon::Critical);
+        MsgBox(result.error);
     }
     return result;
 }
@@ -50,7 +50,7 @@ FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFor
     }
     WindowProgress progress;
     FormatImportResult result = ImportFormatFile(path, Prompts(), progress, options);
-    if (!result.ok && !result.cancelled) MsgBox(result.error, PromptIcon::Critical);
+    if (!result.ok && !result.cancelled) MsgBox(result.error);
     if (result.ok && result.openNow && openFormat) openFormat(result.name);
     return result;
 }
@@ -68,12 +68,12 @@ bool ServerAddressCommand()
         if (!typed.isEmpty()) {
             const ServerUrl checked = CheckServerAddress(typed);
             if (!checked.ok) {
-                MsgBox(checked.error, PromptIcon::Warning);
+                MsgBox(checked.error);
                 continue;
             }
         }
         if (QString error; !SetServerAddress(typed, &error)) {
-            MsgBox(error, PromptIcon::Critical);
+            MsgBox(error);
             return false;
         }
         return true;
@@ -85,15 +85,15 @@ bool UpdateCheckCommand(std::chrono::milliseconds timeout, int attempts)
     const UpdateCheckResult result = CheckNewVersion(ProgramVersion(), kUpdateProductId, timeout, attempts);
     // A check that found nothing, or failed, stays silent: it runs unasked.
     if (result.outcome != UpdateOutcome::NewerAvailable) return false;
-    if (!result.error.isEmpty()) MsgBox(result.error, PromptIcon::Warning);
-    MsgBox(result.message, PromptIcon::None);
+    if (!result.error.isEmpty()) MsgBox(result.error);
+    MsgBox(result.message);
     return true;
 }
 
 bool UpdaterCommand(const QString& programFolder, const QString& programName, const ReadyToEnd& readyToEnd)
 {
     const UpdaterStart started = StartUpdater(programFolder, programName, readyToEnd);
-    if (!started.ok) MsgBox(started.error, started.postponed ? PromptIcon::Information : PromptIcon::Warning);
+    if (!started.ok) MsgBox(started.error);
     return started.ok;
 }
 

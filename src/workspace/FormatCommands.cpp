@@ -21,9 +21,9 @@ void FormatCommands::LeaveFormat()
     if (name.isEmpty()) return;
     if (defaultsRead_)
         if (const StoreResult r = FormatStore::SaveDefaults(format_, name); !r)
-            MsgBox(r.error, PromptIcon::Warning);
+            MsgBox(r.error);
     if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, format_.Options()); !r)
-        MsgBox(r.error, PromptIcon::Warning);
+        MsgBox(r.error);
 }
 
 bool FormatCommands::OfferToSave()
@@ -52,7 +52,7 @@ bool FormatCommands::ChooseFormat(QString name, bool force)
     // switch does not wait for the disk.
     QTimer::singleShot(0, &afterShown_, [name, options = format_.Options()] {
         if (const StoreResult r = FormatStore::SaveCurrentFormatState(name, options); !r)
-            MsgBox(r.error, PromptIcon::Warning);
+            MsgBox(r.error);
     });
     host_.AutoFillDates();
     return true;
@@ -73,7 +73,7 @@ bool FormatCommands::InitFormat(const QString& name)
     progress.Step(1, QStringLiteral("pages"));
     if (!r) {
         progress.End();
-        MsgBox(r.error, PromptIcon::Critical);
+        MsgBox(r.error);
         return false;
     }
     progress.Step(1, QStringLiteral("pages"));
@@ -89,7 +89,7 @@ bool FormatCommands::InitFormat(const QString& name)
     for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
         format_.SetStoredValue(it.key(), it.value(), host_.LineBreakMarker());
     host_.FormatOpened(true);
-    if (!defaultsRead_) MsgBox(defaultsError, PromptIcon::Critical);
+    if (!defaultsRead_) MsgBox(defaultsError);
     return true;
 }
 
@@ -110,7 +110,7 @@ bool FormatCommands::SaveFormat()
     with.defaults = defaultsRead_;
     const StoreResult r = FormatStore::Save(format_, name, false, host_.ScreenWidthTwips(), ids, with, progress);
     if (!r) {
-        MsgBox(r.error, PromptIcon::Critical);
+        MsgBox(r.error);
         return false;
     }
     format_.ApplySavedIds(ids);
@@ -132,7 +132,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
     if (name.isEmpty()) return false;
     if (name != old)
         if (const QString problem = FormatStore::NewNameProblem(name); !problem.isEmpty()) {
-            MsgBox(problem, PromptIcon::Warning);
+            MsgBox(problem);
             return false;
         }
     if (!overwriteConfirmed && FormatStore::Exists(name)
@@ -142,7 +142,7 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
     // The format being left keeps its own defaults.
     if (defaultsRead_)
         if (const StoreResult r = FormatStore::SaveDefaults(format_, old); !r)
-            MsgBox(r.error, PromptIcon::Warning);
+            MsgBox(r.error);
     // Boxes, defaults and picture of the new name change together.
     FormatStore::SaveWith with;
     with.defaults = true;
@@ -151,10 +151,10 @@ bool FormatCommands::SaveFormatAs(QString name, bool overwriteConfirmed)
     WindowProgress progress;
     const StoreResult r = FormatStore::Save(format_, name, true, host_.ScreenWidthTwips(), ids, with, progress);
     if (!r) {
-        MsgBox(r.error, PromptIcon::Critical);
+        MsgBox(r.error);
         return false;
     }
-    if (!r.error.isEmpty()) MsgBox(r.error, PromptIcon::Warning);
+    if (!r.error.isEmpty()) MsgBox(r.error);
     format_.ApplySavedIds(ids);
     format_.SetName(name);
     format_.SetModified(false);
@@ -171,21 +171,21 @@ bool FormatCommands::DeleteFormat(QString name)
         name = RunSelFormat(QStringLiteral("Format"), false, QStringLiteral("请选择格式名称"), format_.Name());
     if (name.isEmpty()) return false;
     if (name == format_.Name()) {
-        MsgBox(QStringLiteral("此格式为当前格式，不允许删除！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("此格式为当前格式，不允许删除！"));
         return false;
     }
     if (!FormatStore::Exists(name)) {
-        MsgBox(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"));
         return false;
     }
     if (!ConfirmLoss(QStringLiteral("您确定要删除格式：“") + name + QStringLiteral("”？")))
         return false;
     const StoreResult r = FormatStore::Delete(name);
     if (!r) {
-        MsgBox(r.error, PromptIcon::Critical);
+        MsgBox(r.error);
         return false;
     }
-    if (!r.error.isEmpty()) MsgBox(r.error, PromptIcon::Warning);
+    if (!r.error.isEmpty()) MsgBox(r.error);
     MsgBox(QStringLiteral("删除完成！"));
     return true;
 }
@@ -201,9 +201,9 @@ bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, 
         const std::optional<double> n = LeadingNumber(*a);
         const double v = n && std::isfinite(*n) ? *n : 0;
         if (v == 0) {
-            MsgBox(zeroMessage, PromptIcon::Warning);
+            MsgBox(zeroMessage);
         } else if (v < 0) {
-            MsgBox(QStringLiteral("尺寸不能为负数！"), PromptIcon::Warning);
+            MsgBox(QStringLiteral("尺寸不能为负数！"));
         } else {
             out = v;
             return true;
@@ -224,7 +224,7 @@ bool FormatCommands::NewFormat()
         name = *typed;
         const QString problem = FormatStore::NewNameProblem(name);
         if (problem.isEmpty()) break;
-        MsgBox(problem, PromptIcon::Warning);
+        MsgBox(problem);
     }
     double w = 0, h = 0;
     for (;;) {
@@ -235,7 +235,7 @@ bool FormatCommands::NewFormat()
                      format_.Header().heightMm, h))
             return false;
         if (SlipSizeAcceptable(w, h)) break;
-        MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间,请重新输入！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间,请重新输入！"));
     }
     // Ask before anything of the open format is touched.
     if (FormatStore::Exists(name) && !ConfirmLoss(QStringLiteral("该格式已经存在，是否覆盖？")))
@@ -260,10 +260,10 @@ bool FormatCommands::NewFormat()
     QHash<BoxId, BoxId> ids;
     const StoreResult r = FormatStore::Save(fresh, name, true, host_.ScreenWidthTwips(), ids, with);
     if (!r) {
-        MsgBox(r.error, PromptIcon::Critical);
+        MsgBox(r.error);
         return false;
     }
-    if (!r.error.isEmpty()) MsgBox(r.error, PromptIcon::Warning);
+    if (!r.error.isEmpty()) MsgBox(r.error);
     // Of the current size the canvas stays as it is.
     const bool resized = !format_.IsOpen() || w != format_.Header().widthMm || h != format_.Header().heightMm;
     format_.Load(header, {});
@@ -283,7 +283,7 @@ bool FormatCommands::ReplaceBackground(const QString& chosenFile)
         && !ConfirmLoss(QStringLiteral("当前格式已有底图，是否要替换？")))
         return false;
     if (const StoreResult r = BackgroundStore::Replace(format_.Name(), chosenFile); !r) {
-        MsgBox(r.error, PromptIcon::Warning);
+        MsgBox(r.error);
         return false;
     }
     host_.BackgroundChanged();
@@ -297,7 +297,7 @@ bool FormatCommands::ClearBackground()
     if (!ConfirmLoss(QStringLiteral("您确定要清除背景图？"))) return false;
     if (!BackgroundStore::HasPicture(format_.Name())) return false;
     if (const StoreResult r = BackgroundStore::Remove(format_.Name()); !r) {
-        MsgBox(r.error, PromptIcon::Warning);
+        MsgBox(r.error);
         return false;
     }
     host_.BackgroundChanged();

@@ -99,7 +99,7 @@ void FormatListDialog::SetDownloadCommand(std::function<void()> command)
 void FormatListDialog::Reload()
 {
     if (!list->Fill(QStringLiteral("Fmt"), QStringLiteral("LBL=? AND Fmt<>''"), {HeaderLabel()}, QStringLiteral("Fmt")))
-        MsgBox(list->LastError(), PromptIcon::Critical);
+        MsgBox(list->LastError());
     // The open format is chosen to begin with, ticked and in red. A format
     // the list does not hold (none open, or one without a slip header)
     // leaves every row unticked until the operator picks one.

@@ -46,15 +46,14 @@ namespace {
 QString ManualOrTell()
 {
     const QString manual = FindManual(ManualFolders());
-    if (manual.isEmpty()) MsgBox(NoManualMessage(), PromptIcon::Information);
+    if (manual.isEmpty()) MsgBox(NoManualMessage());
     return manual;
 }
 
 void ShellOpenManual(const QString& manual)
 {
     if (!ShellOpen(manual))
-        MsgBox(QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”的程序！"),
-               PromptIcon::Warning);
+        MsgBox(QStringLiteral("本机没有能打开使用说明“") + QDir::toNativeSeparators(manual) + QStringLiteral("”的程序！"));
 }
 
 // The help file's viewer that opens it at a topic by the topic's context

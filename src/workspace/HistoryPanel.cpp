@@ -137,7 +137,7 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     // The found row's number means another slip once the rows are reordered.
     connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ForgetMatch(); });
     connect(model, &HistoryTableModel::sortFailed, this,
-            [](const QString& error) { MsgBox(error, PromptIcon::Critical); });
+            [](const QString& error) { MsgBox(error); });
     v->addWidget(grid, 1);
 
     connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });
@@ -223,7 +223,7 @@ void HistoryPanel::LoadHistoryList()
     SizeColumns();
     if (counted) progress.End();
     UpdateButtons();
-    if (!ok) MsgBox(model->LastError(), PromptIcon::Critical);
+    if (!ok) MsgBox(model->LastError());
 }
 
 void HistoryPanel::SizeColumns()
@@ -271,7 +271,7 @@ bool HistoryPanel::SlipOfRow(int row, QHash<BoxId, QString>& values)
 {
     const HistoryRowSlip slip = SlipOfHistoryRow(format_, *model, row, LineBreakMarker());
     if (!slip.ok) {
-        MsgBox(slip.error, PromptIcon::Critical);
+        MsgBox(slip.error);
         return false;
     }
     values = slip.values;
@@ -321,7 +321,7 @@ void HistoryPanel::DeleteHistoryRows()
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteHistoryListRows(*model, rows);
     if (!result.ok) {
-        MsgBox(result.error, PromptIcon::Critical);
+        MsgBox(result.error);
         return;
     }
     if (model->rowCount() > 0)
@@ -343,7 +343,7 @@ void HistoryPanel::DeleteAllHistory()
     if (!ConfirmDelete(DeleteHistoryRowsQuestion(all))) return;
     grid->clearSelection();
     const HistoryDeleteResult result = DeleteAllHistoryListRows(*model);
-    if (!result.ok) MsgBox(result.error, PromptIcon::Critical);
+    if (!result.ok) MsgBox(result.error);
     UpdateButtons();
 }
 
@@ -360,7 +360,7 @@ void HistoryPanel::ExportGrid()
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
     if (!GridHasData(*model, layout)) {
-        MsgBox(QStringLiteral("表格中没有数据！"), PromptIcon::None);
+        MsgBox(QStringLiteral("表格中没有数据！"));
         return;
     }
     const QString path = ChooseFile(kExportFilter, true);
@@ -371,7 +371,7 @@ void HistoryPanel::ExportGrid()
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
     // A finished export says nothing: the operator sees the file where they put it.
     if (!result.ok)
-        MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error, PromptIcon::None);
+        MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error);
 }
 
 void HistoryPanel::FindInGrid()
@@ -385,11 +385,11 @@ void HistoryPanel::FindInGrid()
     const bool passed = current.isValid() && selected == QVector<int>{current.row()};
     const HistoryFind found = model->FindRow(text, current.isValid() ? current.row() : 0, passed);
     if (!found.ok) {
-        MsgBox(found.error, PromptIcon::Critical);
+        MsgBox(found.error);
         return;
     }
     if (found.row < 0) {
-        if (!found.message.isEmpty()) MsgBox(found.message, PromptIcon::None);
+        if (!found.message.isEmpty()) MsgBox(found.message);
         return;
     }
     // The focus goes to the first cell that holds the keyword, so that a
@@ -423,7 +423,7 @@ void AskAboutPendingPrintRuns()
 {
     const HistoryPendingRuns pending = PendingPrintRuns();
     if (!pending.ok) {
-        MsgBox(pending.error, PromptIcon::Critical);
+        MsgBox(pending.error);
         return;
     }
     for (const HistoryPendingRun& run : pending.runs) {
@@ -434,9 +434,9 @@ void AskAboutPendingPrintRuns()
                 .arg(run.slips);
         if (Question(question, PromptButtons::YesNo) == PromptAnswer::Yes) {
             const HistoryBatchSaveResult stored = ConfirmPendingSlips(run.run);
-            if (!stored.ok) MsgBox(stored.error, PromptIcon::Critical);
+            if (!stored.ok) MsgBox(stored.error);
         } else if (!DropPendingSlips(run.run)) {
-            MsgBox(QStringLiteral("无法删除未确认的打印记录！"), PromptIcon::Critical);
+            MsgBox(QStringLiteral("无法删除未确认的打印记录！"));
         }
     }
 }

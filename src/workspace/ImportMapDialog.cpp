@@ -251,8 +251,8 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
 
     resize(900, 660);
     // Told as the dialog opens, before the operator maps anything.
-    if (!previewError.isEmpty()) MsgBox(previewError, PromptIcon::None);
-    if (!stored.ok) MsgBox(stored.error, PromptIcon::Warning);
+    if (!previewError.isEmpty()) MsgBox(previewError);
+    if (!stored.ok) MsgBox(stored.error);
 }
 
 void ImportMapDialog::CommitEditor()
@@ -272,7 +272,7 @@ void ImportMapDialog::TryAccept()
     }
     const ImportRange range = ImportRangeFromTexts(startRow->text(), endRow->text(), linesPerRecord->text());
     if (const QString refusal = CheckImportRange(range); !refusal.isEmpty()) {
-        MsgBox(refusal, PromptIcon::None);
+        MsgBox(refusal);
         return;
     }
     request_ = ImportRequest{model_->Maps(), range};
@@ -282,9 +282,9 @@ void ImportMapDialog::TryAccept()
 void ImportMapDialog::Store()
 {
     const StoreResult saved = SaveInputMap(formatName_, model_->StoredMaps());
-    if (!saved) MsgBox(saved.error, PromptIcon::Warning);
+    if (!saved) MsgBox(saved.error);
     if (!SaveImportRowSettings({startRow->text(), endRow->text(), linesPerRecord->text()}))
-        MsgBox(QStringLiteral("导入行数设置保存失败！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("导入行数设置保存失败！"));
 }
 
 void ImportMapDialog::done(int result)

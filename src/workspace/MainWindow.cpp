@@ -301,7 +301,7 @@ void MainWindow::BuildMenus()
     connect(tools->addAction(QStringLiteral("压缩整理数据库")), &QAction::triggered, this, [this] {
         WindowProgress progress;
         const StoreResult r = CompactAppDatabase(progress);
-        if (!r) MsgBox(r.error, PromptIcon::Critical);
+        if (!r) MsgBox(r.error);
         else StatusMessage(QStringLiteral("数据库压缩整理完成。"));
     });
 
@@ -341,9 +341,9 @@ void MainWindow::BuildHelpMenu(QMenuBar* bar)
     auto page = [this, help](const HelpPage& p) {
         connect(help->addAction(p.caption), &QAction::triggered, this, [p] {
             const HelpAddress a = HelpPageAddress(p);
-            if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Information);
+            if (!a.error.isEmpty()) MsgBox(a.error);
             else if (!QDesktopServices::openUrl(a.url))
-                MsgBox(QStringLiteral("无法打开网址“") + a.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
+                MsgBox(QStringLiteral("无法打开网址“") + a.url.toString() + QStringLiteral("”！"));
         });
     };
     page(pages.at(0));
@@ -363,7 +363,7 @@ void MainWindow::Start()
     SlipOptions switches = format_.Options();
     QString stateError;
     QString name = FormatStore::LoadCurrentFormatState(switches, &stateError);
-    if (!stateError.isEmpty()) MsgBox(stateError, PromptIcon::Critical);
+    if (!stateError.isEmpty()) MsgBox(stateError);
     if (switches != format_.Options()) {
         format_.SetOptions(switches);
         format_.SetModified(false);  // the start state, no change of a format
@@ -522,7 +522,7 @@ void MainWindow::SetLineBreakMarker()
     const auto answer = InputBox(QStringLiteral("请输入表示回车的表示字符串"), QString(), lineBreakMarker_);
     if (!answer) return;
     const SettingAnswer a = LineBreakMarkerFromAnswer(*answer);
-    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.error.isEmpty()) MsgBox(a.error);
     if (!a.take) return;
     SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value);
     lineBreakMarker_ = a.value;
@@ -534,7 +534,7 @@ void MainWindow::SetCurrencyChar()
                                  QStringLiteral("更换货币符号"), QString(format_.Options().currencyChar));
     if (!answer) return;
     const SettingAnswer a = CurrencyCharFromAnswer(*answer);
-    if (!a.error.isEmpty()) MsgBox(a.error, PromptIcon::Warning);
+    if (!a.error.isEmpty()) MsgBox(a.error);
     if (!a.take) return;
     SlipOptions o = format_.Options();
     o.currencyChar = a.value.at(0);

@@ -241,7 +241,7 @@ void OffsetWizard::Apply(bool contentLeft, const QString& horizontal, bool conte
         const OffsetCaptions corrected = ValValueOffsets({NumberText(h.offsetXMm), NumberText(h.offsetYMm)}, shift);
         format_.SetPrintOffsets(Val(corrected.x), Val(corrected.y));
     }
-    MsgBox(ValValueDoneMessage(), PromptIcon::None);
+    MsgBox(ValValueDoneMessage());
 }
 
 } // namespace slip

@@ -26,11 +26,11 @@ SlipFilling::SlipFilling(SlipFormat& format, SlipView& view, std::function<QStri
         QHash<BoxId, QString> out;
         // A history that can't be read is told; the boxes keep their values.
         const HistoryNewest newest = NewestSlipWithValue(format_.Name(), id, shown, marker_());
-        if (!newest.ok) MsgBox(newest.error, PromptIcon::Critical);
+        if (!newest.ok) MsgBox(newest.error);
         if (!newest.ok || newest.slipNumber == 0) return out;
         const HistorySlipValues slip = ReadHistorySlip(format_.Name(), newest.slipNumber);
         if (!slip.ok) {
-            MsgBox(slip.error, PromptIcon::Critical);
+            MsgBox(slip.error);
             return out;
         }
         for (auto it = slip.values.cbegin(); it != slip.values.cend(); ++it)
@@ -85,7 +85,7 @@ std::optional<qint64> SlipFilling::AddNextSlip()
 {
     const HistorySaveResult r = StoreSlip();
     if (!r.ok) {
-        MsgBox(r.error, PromptIcon::Warning);
+        MsgBox(r.error);
         return std::nullopt;
     }
     StartNextSlip();

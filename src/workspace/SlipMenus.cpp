@@ -115,8 +115,7 @@ BoxId SlipMenus::AddBoxAsked(QPointF atMm)
     const BoxId id = AddBoxAt(format_, kind, atMm);
     if (id == 0) {
         MsgBox(QStringLiteral("每类内容框最多") + QString::number(kMaxBoxesPerKind)
-                   + QStringLiteral("个，不能再添加“") + BoxKindCaption(kind) + QStringLiteral("”！"),
-               PromptIcon::Warning);
+                   + QStringLiteral("个，不能再添加“") + BoxKindCaption(kind) + QStringLiteral("”！"));
         return 0;
     }
     return id;
@@ -134,13 +133,11 @@ void SlipMenus::CopyBoxesAsked(BoxId clicked)
     if (fits < wanted) {
         if (fits == 0) {
             MsgBox(QStringLiteral("每类内容框最多") + QString::number(kMaxBoxesPerKind)
-                       + QStringLiteral("个，已经不能再复制了！"),
-                   PromptIcon::Warning);
+                       + QStringLiteral("个，已经不能再复制了！"));
             return;
         }
         MsgBox(QStringLiteral("每类内容框最多") + QString::number(kMaxBoxesPerKind) + QStringLiteral("个，只能再复制")
-                   + QString::number(fits) + QStringLiteral("份。"),
-               PromptIcon::Warning);
+                   + QString::number(fits) + QStringLiteral("份。"));
     }
     // Copies stand 200 twips of the screen apart.
     CopyBoxes(format_, clicked, fits, canvas_ ? canvas_->TwipsToMm(200) : 200 * units::kMmPerInch / 1440);
@@ -160,7 +157,7 @@ void SlipMenus::AddPicture(BoxId id)
     const QString path = ChoosePictureFile();
     if (path.isEmpty()) return;
     if (!QFileInfo(path).isFile()) {
-        MsgBox(QStringLiteral("图片文件“") + path + QStringLiteral("”不存在！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("图片文件“") + path + QStringLiteral("”不存在！"));
         return;
     }
     format_.SetValue(id, path);
@@ -179,7 +176,7 @@ void SlipMenus::EnterBarcode(BoxId id)
         double module = 0;
         const QString why = Code39OutcomeMessage(
             FitReadableCode39(format_.Value(id), units::TwipsFromMm(b->rect.width()), module));
-        if (!why.isEmpty()) MsgBox(why, PromptIcon::Warning);
+        if (!why.isEmpty()) MsgBox(why);
     }
 }
 

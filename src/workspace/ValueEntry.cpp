@@ -71,7 +71,7 @@ void ValueEntry::TellAmountsKeptAsTyped(BoxId left, const CalculationResult& wri
         if (const Box* b = format_.Find(id); b && !b->caption.isEmpty()) names << b->caption;
     QString text = QStringLiteral("金额超出了输入框所能显示的位数，已按输入原样保留，请检查！");
     if (!names.isEmpty()) text += QStringLiteral("\n") + names.join(QStringLiteral("、"));
-    MsgBox(text, PromptIcon::Warning);
+    MsgBox(text);
 }
 
 DataType ValueEntry::EditingCode() const

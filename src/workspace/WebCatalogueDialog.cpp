@@ -224,7 +224,7 @@ bool WebCatalogueDialog::DownWebFmt(bool tell)
     if (IsBusy()) return false;
     if (ServerAddress().isEmpty()) {
         statusLabel->setText(NoServerAddressError() + QStringLiteral("请在“设置”菜单的“服务器地址设置”中填写。"));
-        if (tell) MsgBox(statusLabel->text(), PromptIcon::Warning);
+        if (tell) MsgBox(statusLabel->text());
         return false;
     }
     QPointer<WebCatalogueDialog> self(this);
@@ -237,7 +237,7 @@ bool WebCatalogueDialog::DownWebFmt(bool tell)
         const QString text = QStringLiteral("格式列表未能更新：") + refresh.error +
                              (refresh.detail.isEmpty() ? QString() : QStringLiteral("（") + refresh.detail + QStringLiteral("）"));
         statusLabel->setText(text);
-        if (tell && isVisible()) MsgBox(text, PromptIcon::Warning);
+        if (tell && isVisible()) MsgBox(text);
         return false;
     }
     LoadWebFmtList();
@@ -249,10 +249,10 @@ void WebCatalogueDialog::FindFmt()
 {
     const QString keyword = keywordEdit->text();
     if (keyword.isEmpty()) {
-        MsgBox(QStringLiteral("请先输入关键词！"), PromptIcon::None);
+        MsgBox(QStringLiteral("请先输入关键词！"));
         return;
     }
-    if (QString error; !SaveSearchKeyword(keyword, &error)) MsgBox(error, PromptIcon::Critical);
+    if (QString error; !SaveSearchKeyword(keyword, &error)) MsgBox(error);
     const int found = slip::FindFmt(Entries(), keyword, list->CurrentRow());
     if (found < 0) {
         statusLabel->setText(QStringLiteral("没有找到含有“") + keyword + QStringLiteral("”的格式。"));
@@ -324,8 +324,7 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
     none.cancelled = true;
     if (IsBusy() || !HasCurrentEntry()) return none;
     if (ServerAddress().isEmpty()) {
-        MsgBox(NoServerAddressError() + QStringLiteral("请在“设置”菜单的“服务器地址设置”中填写。"),
-               PromptIcon::Warning);
+        MsgBox(NoServerAddressError() + QStringLiteral("请在“设置”菜单的“服务器地址设置”中填写。"));
         return none;
     }
     const WebFormatRecord entry = CurrentEntry();
@@ -343,7 +342,7 @@ FormatImportResult WebCatalogueDialog::DownInputFmt()
         const bool closed = closeWhenIdle_;
         SetBusy(false);
         statusLabel->setText(download.error);
-        if (!closed) MsgBox(download.error, PromptIcon::Warning);
+        if (!closed) MsgBox(download.error);
         FormatImportResult failed;
         failed.error = download.error;
         return failed;

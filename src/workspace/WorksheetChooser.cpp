@@ -152,7 +152,7 @@ QString ChooseWorksheet(QWidget* parent, const QString& workbookPath)
         }))
         names.error = WorkbookDamagedError();
     if (!names.ok()) {
-        MsgBox(names.error, PromptIcon::None);
+        MsgBox(names.error);
         return QString();
     }
     WorksheetChooser chooser(workbookPath, names.names, parent);

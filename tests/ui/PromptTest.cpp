@@ -19,11 +19,14 @@ TEST(QtPrompter, EnterAnswersNoToAQuestionThatWouldLoseSomething)
     }
 }
 
-TEST(QtPrompter, NamesFromOutsideShowAsTheyAreWritten)
+// Names from outside show as they are written, never as markup; a message
+// with the OK button shows no icon, a question its own.
+TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
 {
     const QString text = QStringLiteral("导入格式“<img src='file:///etc/passwd'><b>工行</b>”吗？");
     QString shown;
     Qt::TextFormat format = Qt::AutoText;
+    QList<QMessageBox::Icon> icons;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -32,11 +35,18 @@ TEST(QtPrompter, NamesFromOutsideShowAsTheyAreWritten)
             const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
             shown = label->text();
             format = label->textFormat();
+            icons << box->icon();
             box->buttons().first()->click();
         }
     });
     timer.start(5);
-    QtPrompter().Ask(text, PromptButtons::YesNo, PromptIcon::Question, QStringLiteral("t"));
+    QtPrompter qt;
+    SetPrompter(&qt);
+    EXPECT_EQ(Question(text), PromptAnswer::Yes);
     EXPECT_EQ(shown, text);
     EXPECT_EQ(format, Qt::PlainText);
+    MsgBox(QStringLiteral("密码错误！"));
+    qt.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"));
+    SetPrompter(nullptr);
+    EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::Question, QMessageBox::NoIcon, QMessageBox::NoIcon}));
 }

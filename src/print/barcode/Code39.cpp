@@ -204,11 +204,11 @@ Code39Outcome DrawCode39(DrawSurface& surface, const QString& text, double x, do
     if (text.isEmpty()) return Code39Outcome::Empty;
     const QString symbol = Code39Symbol(text);
     if (HasInvalidCharacter(symbol)) {
-        prompter.Tell(Code39InvalidCharMessage(), PromptIcon::None);
+        prompter.Tell(Code39InvalidCharMessage());
         return Code39Outcome::InvalidCharacters;
     }
     if (!Code39ModuleReadable(module)) {
-        prompter.Tell(Code39TooNarrowMessage(), PromptIcon::Warning);
+        prompter.Tell(Code39TooNarrowMessage());
         return Code39Outcome::TooNarrow;
     }
     const auto layout = LayOut(symbol, module);
@@ -259,7 +259,7 @@ Code39Outcome DrawFittedCode39(DrawSurface& surface, const QString& text, double
         // drawing.
         const QString why = Code39OutcomeMessage(fit);
         if (!why.isEmpty())
-            prompter.Tell(why, fit == Code39Outcome::TooNarrow ? PromptIcon::Warning : PromptIcon::None);
+            prompter.Tell(why);
         return fit;
     }
     return DrawCode39(surface, text, x, y, height, module, fontSize, showText, prompter);

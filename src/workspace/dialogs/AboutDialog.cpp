@@ -126,11 +126,11 @@ void AboutDialog::OpenWebPage()
     // Read at the click: the address may have been set since the dialog opened.
     const ServerUrl web = ServerBase();
     if (!web.ok) {
-        MsgBox(web.error, PromptIcon::Warning);
+        MsgBox(web.error);
         return;
     }
     if (!ShellOpen(web.url.toString()))
-        MsgBox(QStringLiteral("无法打开网址“") + web.url.toString() + QStringLiteral("”！"), PromptIcon::Warning);
+        MsgBox(QStringLiteral("无法打开网址“") + web.url.toString() + QStringLiteral("”！"));
 }
 
 } // namespace slip

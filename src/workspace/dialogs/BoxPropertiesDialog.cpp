@@ -42,7 +42,7 @@ std::optional<BoxLook> ChooseBoxLook(const BoxLook& preset)
     FontChoice c{preset.font, qint32(ColorToStored(preset.color))};
     if (!ChooseFont(c)) return std::nullopt;
     if (const QString problem = FontSizeProblem(c.font.pointSize); !problem.isEmpty()) {
-        MsgBox(problem, PromptIcon::Warning);
+        MsgBox(problem);
         return std::nullopt;
     }
     return BoxLook{c.font, ColorFromStored(c.color)};
@@ -202,8 +202,7 @@ bool BoxPropertiesDialog::ApplyChanges()
     }
     const Box* edited = tracker_ ? tracker_->Current() : nullptr;
     if (!edited) {
-        MsgBox(QStringLiteral("正在修改的内容框已不存在（已被删除，或格式已重新载入），修改没有保存！"),
-               PromptIcon::Warning);
+        MsgBox(QStringLiteral("正在修改的内容框已不存在（已被删除，或格式已重新载入），修改没有保存！"));
         marks_.clear();
         reject();
         return false;

@@ -39,7 +39,7 @@ std::optional<double> CheckNumberEdit(QLineEdit* edit, const NumberRule& rule)
     QString problem;
     const std::optional<double> v = CheckTypedNumber(edit->text(), rule, problem);
     if (!v) {
-        MsgBox(problem, PromptIcon::Warning);
+        MsgBox(problem);
         edit->setFocus();
         edit->selectAll();
     }

@@ -118,7 +118,7 @@ bool SlipSizeDialog::Apply()
 {
     const SlipSizeAnswer size = SlipSizeFromAnswer(widthEdit->text(), heightEdit->text());
     if (!size.take) {
-        MsgBox(size.error, PromptIcon::None);
+        MsgBox(size.error);
         return false;
     }
     const FormatHeader& header = format_.Header();

@@ -207,7 +207,7 @@ void TextBoxDialog::LoadUserFormat()
         if (failure.isEmpty()) failure = error;
     }
     // Told once, not once per pattern.
-    if (!failure.isEmpty()) MsgBox(failure, PromptIcon::Critical);
+    if (!failure.isEmpty()) MsgBox(failure);
 }
 
 void TextBoxDialog::LoadBox(const Box& b)
