@@ -34,6 +34,7 @@ namespace slip {
 namespace {
 
 const QString kSaveFailed = QStringLiteral("文件保存出错！");
+const QString kNotReplaced = QStringLiteral("该文件无法覆盖，请确认该文件没被其他软件打开！");
 const QString kNoData = QStringLiteral("表格中没有数据！");
 constexpr int kTwipsPerSheetCharacter = 123;
 constexpr int kFittedWidthMin = 4;
@@ -104,7 +105,13 @@ GridExportResult Written(const ExportPlan& plan)
     return out;
 }
 
-enum class CsvPass { Written, Unencodable, Failed };
+enum class CsvPass { Written, Unencodable, NotReplaced, Failed };
+
+// The failure of a file that did not go where the old one is.
+GridExportResult NotSaved(const SavedFileResult& saved)
+{
+    return Failed(saved.notReplaced ? kNotReplaced : kSaveFailed);
+}
 
 CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
                  const ExportPlan& plan, const char* encoding, bool stopWhenUnencodable,
@@ -115,7 +122,7 @@ CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const Grid
     progress.Start(QStringLiteral("正在导出数据至CSV格式文件……"), plan.steps);
     bool unencodable = false;
     QString line;
-    const StoreResult saved = SaveFile(path, [&](QIODevice& file) {
+    const SavedFileResult saved = SaveFile(path, [&](QIODevice& file) {
         return ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
             line.clear();
             for (int i = 0; i < cells.size(); ++i) {
@@ -133,6 +140,7 @@ CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const Grid
     });
     progress.End();
     if (saved) return CsvPass::Written;
+    if (saved.notReplaced) return CsvPass::NotReplaced;
     return unencodable ? CsvPass::Unencodable : CsvPass::Failed;
 }
 
@@ -408,6 +416,7 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
     // GB18030, its superset, rather than lose the character.
     CsvPass pass = WriteCsv(grid, path, layout, plan, "GBK", true, progress);
     if (pass == CsvPass::Unencodable) pass = WriteCsv(grid, path, layout, plan, "GB18030", false, progress);
+    if (pass == CsvPass::NotReplaced) return Failed(kNotReplaced);
     if (pass != CsvPass::Written) return Failed(kSaveFailed);
     return Written(plan);
 }
@@ -419,8 +428,6 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     if (!GridHasData(grid, layout)) return Failed(kNoData);
     const ExportPlan plan = PlanOf(grid, layout);
     if (plan.visibleRows > LXW_ROW_MAX || plan.columns.size() > LXW_COL_MAX) return Failed(kSaveFailed);
-    const QFileInfo target(path);
-    if (target.isDir()) return Failed(kSaveFailed);
 
     // The workbook is written to a temporary file first, checked, and then
     // saved under the target's name in one step, so a failure leaves the old
@@ -469,9 +476,9 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     }
     // Closing writes the file and frees the workbook whether or not all went well.
     const lxw_error closed = workbook_close(book);
-    ok = ok && closed == LXW_NO_ERROR && WorkbookFileIsComplete(tempPath, qint64(sheetRow)) &&
-         SaveCopy(tempPath, path);
+    ok = ok && closed == LXW_NO_ERROR && WorkbookFileIsComplete(tempPath, qint64(sheetRow));
     if (!ok) return Failed(kSaveFailed);
+    if (const SavedFileResult saved = SaveCopy(tempPath, path); !saved) return NotSaved(saved);
     return Written(plan);
 }
 
@@ -483,8 +490,6 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
     if (plan.visibleRows > kXlsMaxRows || plan.columns.size() > kXlsMaxColumns)
         return Failed(QStringLiteral("Excel 97-2003工作簿（.xls）最多容纳65536行、256列，"
                                      "这些数据请导出为.xlsx或.csv文件！"));
-    if (QFileInfo(path).isDir()) return Failed(kSaveFailed);
-
     progress.Start(QStringLiteral("正在将数据导出到EXCEL文件 …"), plan.steps);
     QJsonArray rows;
     QVector<int> fitted(plan.columns.size(), 0);
@@ -526,7 +531,7 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
     const QString failure = RunXlsWriter(input, tempPath, plan.visibleRows);
     progress.End();
     if (!failure.isEmpty()) return Failed(kSaveFailed + QStringLiteral("\r\n") + failure);
-    if (!SaveCopy(tempPath, path)) return Failed(kSaveFailed);
+    if (const SavedFileResult saved = SaveCopy(tempPath, path); !saved) return NotSaved(saved);
     return Written(plan);
 }
 

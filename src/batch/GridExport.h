@@ -37,13 +37,17 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 
 // Every written cell text gets one Tab appended, which the program's own
 // importers take off again; in a CSV file empty cells get it too.
+//
+// Each file is written whole beside the old one and replaces it only then
+// (SaveFile): a failure leaves the old file as it was. The error is
+// "该文件无法覆盖，请确认该文件没被其他软件打开！" when what is at the path
+// can't be replaced (a folder, a file the system won't let go), otherwise
+// "文件保存出错！" (for .xls followed by why).
 
 // Writes the visible rows and columns to a CSV file: code page GBK (GB18030
 // when a text has characters GBK lacks), one line per row ended by CR LF,
 // cells joined by ",", every double quote doubled, a cell quoted when it
-// holds a comma, a double quote, a CR or a LF. The file replaces the old one
-// only when complete (SaveFile); on any failure the old file is left as it
-// was and the error is "文件保存出错！".
+// holds a comma, a double quote, a CR or a LF.
 GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& path,
                                  const GridExportLayout& layout = {},
                                  ProgressReporter& progress = NoProgress());
@@ -51,8 +55,7 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
 // Writes the visible rows and columns to an .xlsx workbook whose one sheet
 // is named `sheetName` (characters a sheet name can't hold become "_", cut to
 // 31), from A1 on: caption rows bold on a light orange fill (#FFC080), thin
-// borders on every written cell, empty cells left empty. Replaced atomically
-// like the CSV file; "文件保存出错！" on failure.
+// borders on every written cell, empty cells left empty.
 GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString& path,
                                    const QString& sheetName, const GridExportLayout& layout = {},
                                    ProgressReporter& progress = NoProgress());
@@ -61,11 +64,9 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
 // BIFF8) laid out as ExportGridToExcel lays out its .xlsx: one sheet named
 // `sheetName` (made acceptable), caption rows bold on #FFC080, thin borders
 // on every cell of the block, the same column widths, line breaks kept. The
-// writer runs in a process of its own under a time and memory limit; the
-// file replaces the old one only when whole, and a failure tells why with
-// "文件保存出错！" first. A grid beyond the format's 65,536 rows or 256
-// columns, or a cell text beyond its 32,767 characters, is refused with a
-// message saying so.
+// writer runs in a process of its own under a time and memory limit. A grid
+// beyond the format's 65,536 rows or 256 columns, or a cell text beyond its
+// 32,767 characters, is refused with a message saying so.
 GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& path, const QString& sheetName,
                                  const GridExportLayout& layout = {}, ProgressReporter& progress = NoProgress());
 

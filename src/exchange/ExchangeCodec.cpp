@@ -257,7 +257,6 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
         c.error = QStringLiteral("此格式不属于进账单，无法导入！");
         return c;
     }
-    bool haveHeader = false;
     int counts[kBoxKindCount] = {};
     for (const auto& [line, number] : RepairedRecords(lines)) {
         ExchangeRow row;
@@ -267,7 +266,6 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
                 c.error = BrokenAt(number, QStringLiteral("单据尺寸无效"));
                 return c;
             }
-            haveHeader = true;
         } else if (const double k = row.fields[FieldClas].toDouble();
                    k == std::trunc(k) && IsBoxKindNumber(int(k)) && ++counts[int(k)] > kMaxBoxesPerKind) {
             c.error = BrokenAt(number, QStringLiteral("内容框超过%1个").arg(kMaxBoxesPerKind));
@@ -275,10 +273,8 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
         }
         c.rows.push_back(std::move(row));
     }
-    if (!haveHeader) {
-        c.error = QStringLiteral("格式文件有错！\r\n没有单据整体格式参数。");
-        return c;
-    }
+    // A file without the header record imports too: the format then keeps
+    // the settings it is opened with, as every format without one does.
     c.ok = true;
     return c;
 }

@@ -82,8 +82,10 @@ struct ExchangeContent {
 // 无法导入！": a category line without "进账单". With "格式文件有错！" and the line
 // where it is: a line of fewer than 21 fields, a number field with a line break
 // (a cut-off file joined to its last record), a number out of its field's
-// range, no header record or one whose slip size is not positive, more boxes
-// of one kind than a format may hold. Fields after the 23rd are ignored.
+// range, a header record whose slip size is not positive, more boxes of one
+// kind than a format may hold. Fields after the 23rd are ignored. A file
+// without a header record is read: its format has the settings of one
+// without (FormatStore::Load).
 ExchangeContent DecodeExchangeText(const QString& text, const QString& path);
 
 } // namespace slip

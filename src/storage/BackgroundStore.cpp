@@ -35,18 +35,20 @@ const QString kStagedPrefix = QStringLiteral(".staged-picture-");
 
 } // namespace
 
+QString FormatFileBase(const QString& formatName) { return DataFile(OldRuleName(formatName)); }
+
 QString PicturePath(const QString& formatName)
 {
-    QString safe = OldRuleName(formatName);
+    QString path = FormatFileBase(formatName);
     if (HasUnsafeFileNameChars(formatName)) {
         const QByteArray mark = QCryptographicHash::hash(formatName.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
-        safe += QLatin1Char('~') + QString::fromLatin1(mark);
+        path += QLatin1Char('~') + QString::fromLatin1(mark);
     }
-    return DataFile(safe + QStringLiteral(".jpg"));
+    return path + QStringLiteral(".jpg");
 }
 
 // Where older versions kept the picture of a name with such characters.
-static QString OldRulePath(const QString& formatName) { return DataFile(OldRuleName(formatName) + QStringLiteral(".jpg")); }
+static QString OldRulePath(const QString& formatName) { return FormatFileBase(formatName) + QStringLiteral(".jpg"); }
 
 QString ExistingPicture(const QString& formatName)
 {

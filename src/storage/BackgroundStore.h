@@ -12,10 +12,14 @@ class DbConnection;
 // The scanned pictures of blank slips, one file per format in the data folder.
 namespace BackgroundStore {
 
-// The picture file of a format. A name without any of * ? < > / \ : | "
-// keeps its name; in one that has them they become 0 to 8 as they always
-// did, and a mark of the exact name is added so that "Q/S" and a format
-// literally named "Q4S" never share a file.
+// The format's name as a file of the data folder, without ending: each of
+// * ? < > / \ : | " becomes 0 to 8 in that order. An export of the format is
+// offered under it ("建行/进账单" as 建行4进账单), and its picture is named from it.
+QString FormatFileBase(const QString& formatName);
+
+// The picture file of a format: FormatFileBase and ".jpg". A name with any of
+// those characters gets a mark of the exact name before the ending, so that
+// "Q/S" and a format literally named "Q4S" never share a file.
 QString PicturePath(const QString& formatName);
 // The file that holds the format's picture now ("" when it has none).
 QString ExistingPicture(const QString& formatName);

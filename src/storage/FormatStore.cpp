@@ -285,7 +285,8 @@ StoreResult Delete(const QString& name)
     if (!Exists(name)) return StoreResult::Failed(QStringLiteral("格式“") + name + QStringLiteral("”不存在，没有删除任何格式！"));
     const StoreResult failed = StoreResult::Failed(QStringLiteral("删除格式失败，格式未被删除！"));
     if (!conn.begin()) return failed;
-    for (const char* table : {"历史", "映射", "默认", "Fmt"}) {
+    // Its default values stay: they name record IDs no other box ever gets.
+    for (const char* table : {"历史", "映射", "Fmt"}) {
         if (!ExecuteSql(QStringLiteral("DELETE FROM %1 WHERE Fmt=?").arg(QString::fromUtf8(table)), {name}, &conn))
             return failed;
     }

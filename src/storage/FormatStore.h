@@ -65,8 +65,9 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
                  QHash<BoxId, BoxId>& oldToNew, const SaveWith& with = {},
                  ProgressReporter& progress = NoProgress());
 
-// Deletes a format with its history, import mapping, defaults and picture, in
-// one transaction (the picture goes right after it, or at the next start).
+// Deletes a format with its history, import mapping and picture, in one
+// transaction (the picture goes right after it, or at the next start). Its
+// default values stay.
 // Fails when the format does not exist; Ok with an error text when only the
 // picture could not be removed yet.
 StoreResult Delete(const QString& name);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
@@ -12,10 +13,17 @@ namespace slip {
 
 namespace {
 
-QString CannotWrite(const QString& path, const QString& why)
+SavedFileResult CannotWrite(const QString& path, const QString& why, bool replacing = false)
 {
-    return QStringLiteral("文件：“") + QDir::toNativeSeparators(path) + QStringLiteral("”无法写入！") +
-           (why.isEmpty() ? QString() : QStringLiteral("（") + why + QStringLiteral("）"));
+    SavedFileResult r;
+    r.ok = false;
+    r.error = QStringLiteral("文件：“") + QDir::toNativeSeparators(path) + QStringLiteral("”无法写入！") +
+              (why.isEmpty() ? QString() : QStringLiteral("（") + why + QStringLiteral("）"));
+    // Only what is there can fail to be replaced; a new file that can't be
+    // made where nothing is failed at the writing.
+    const QFileInfo there(path);
+    r.notReplaced = replacing && (there.exists() || there.isSymLink());
+    return r;
 }
 
 } // namespace
@@ -36,38 +44,43 @@ bool WriteWhole(QIODevice& out, const QByteArray& bytes)
     return out.write(bytes) == bytes.size();
 }
 
-StoreResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill, FileAccess access)
+SavedFileResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill, FileAccess access)
 {
     QSaveFile file(path);
     // Never write over the old file in place, whatever the folder allows.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return StoreResult::Failed(CannotWrite(path, file.errorString()));
+    // Opening makes the new file beside the old one: it fails when the path
+    // is a folder or its folder takes no new file.
+    if (!file.open(QIODevice::WriteOnly)) return CannotWrite(path, file.errorString(), true);
     // Before the first byte goes in.
     if (access == FileAccess::OwnerOnly && !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return StoreResult::Failed(CannotWrite(path, why));
+        return CannotWrite(path, why);
     }
     if (!fill(file)) {
         const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
         file.cancelWriting();
-        return StoreResult::Failed(CannotWrite(path, why));
+        return CannotWrite(path, why);
     }
-    if (!file.commit()) return StoreResult::Failed(CannotWrite(path, file.errorString()));
-    return StoreResult::Ok();
+    if (!file.commit()) return CannotWrite(path, file.errorString(), file.error() == QFileDevice::RenameError);
+    return {};
 }
 
-StoreResult SaveBytes(const QString& path, const QByteArray& bytes)
+SavedFileResult SaveBytes(const QString& path, const QByteArray& bytes)
 {
     return SaveFile(path, [&bytes](QIODevice& out) { return WriteWhole(out, bytes); });
 }
 
-StoreResult SaveCopy(const QString& source, const QString& path, FileAccess access)
+SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess access)
 {
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return StoreResult::Failed(QStringLiteral("文件：“") + QDir::toNativeSeparators(source) +
-                                   QStringLiteral("”无法读取！"));
+    if (!in.open(QIODevice::ReadOnly)) {
+        SavedFileResult r;
+        r.ok = false;
+        r.error = QStringLiteral("文件：“") + QDir::toNativeSeparators(source) + QStringLiteral("”无法读取！");
+        return r;
+    }
     return SaveFile(path, [&in](QIODevice& out) {
         while (!in.atEnd()) {
             const QByteArray chunk = in.read(1 << 20);

@@ -14,13 +14,6 @@
 
 namespace slip {
 
-QString DefaultExportPath(const QString& formatName)
-{
-    QString path = BackgroundStore::PicturePath(formatName);
-    path.chop(QStringLiteral(".jpg").size());
-    return path;
-}
-
 ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
 {
     ExportResult none;
@@ -28,7 +21,7 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat)
     if (name.isEmpty())
         name = RunSelFormat(QStringLiteral("Format"), false, QStringLiteral("请选择格式名称"), currentFormat);
     if (name.isEmpty()) return none;
-    const QString chosen = ChooseFile(ExchangeFileFilter(), true, DefaultExportPath(name));
+    const QString chosen = ChooseFile(ExchangeFileFilter(), true, BackgroundStore::FormatFileBase(name));
     if (chosen.isEmpty()) return none;
     ExportResult result = ExportFormatFile(name, chosen, Prompts());
     if (result.ok) {

@@ -14,12 +14,9 @@ namespace slip {
 // Opens a format by name in the main window.
 using OpenFormatFn = std::function<void(const QString& name)>;
 
-// Where the save dialog of an export starts: the data folder and the format's
-// name as its picture there is named, without extension.
-QString DefaultExportPath(const QString& formatName);
-
 // "导出格式": name "" asks with the format chooser "请选择格式名称"; then the
-// save dialog (filter ExchangeFileFilter()); Cancel in either ends silently.
+// save dialog (filter ExchangeFileFilter()) preset to the format's
+// BackgroundStore::FormatFileBase; Cancel in either ends silently.
 // Tells the path written, or why nothing was.
 ExportResult ExportFormatCommand(QString name, const QString& currentFormat);
 

@@ -258,6 +258,15 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
     EXPECT_EQ(Entries(folder), QStringList{name});
 }
 
+TEST_P(AtomicExportTest, WhatCantBeReplacedIsToldAndStays)
+{
+    // A folder at the path stands for a file the system won't let go.
+    const QString path = home_.file(GetParam());
+    ASSERT_TRUE(QDir().mkpath(path + "/keep"));
+    EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), path).error, "该文件无法覆盖，请确认该文件没被其他软件打开！");
+    EXPECT_TRUE(QFileInfo(path + "/keep").isDir());
+}
+
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbooks, AtomicExportTest, ::testing::Values("out.csv", "out.xlsx", "out.xls"),
                          [](const auto& info) {
                              return std::string(info.param).substr(4) == "csv"    ? "Csv"

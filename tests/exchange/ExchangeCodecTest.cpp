@@ -103,6 +103,8 @@ TEST(ExchangeDecoding, BrokenRecordsAreJoinedAndFieldsReadAsWritten)
     EXPECT_EQ(c.rows[3].fields[FieldLBL].toString(), HeaderLabel());
     // A file passed through an editor that keeps LF only still reads.
     EXPECT_TRUE(DecodeExchangeText(File({BoxLine("1")}).replace("\r\n", "\n"), "x").ok);
+    // So does one without the header record.
+    EXPECT_TRUE(DecodeExchangeText(QStringList{ExchangeMagicLine(), "进账单", BoxLine("1")}.join("\r\n"), "x").ok);
 }
 
 TEST(ExchangeDecoding, EveryEmptyNumberFieldReadsAsZero)
@@ -135,7 +137,6 @@ TEST(ExchangeDecoding, RefusalsNameWhatAndWhere)
         {File({BoxLine("1")}).replace("<Tamberlow", "<Other"), unrecognised},
         {File({BoxLine("1")}, "存款单"), "此格式不属于进账单，无法导入！"},
         {File({"1】★【2"}), "格式文件有错！\r\n第3行：字段不足21个"},
-        {QStringList{ExchangeMagicLine(), "进账单", BoxLine("1")}.join("\r\n"), "格式文件有错！\r\n没有单据整体格式参数。"},
         {File({}).replace(kSep + "200" + kSep, kSep + "0" + kSep), "格式文件有错！\r\n第3行：单据尺寸无效"},
         {withField(9, "1e60"), "格式文件有错！\r\n第4行：“L”的数值“1e60”超出范围"},
         {withField(1, "4294967296"), "格式文件有错！\r\n第4行：“Clas”的数值“4294967296”超出范围"},

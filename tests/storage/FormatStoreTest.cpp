@@ -361,12 +361,14 @@ TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
             ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
         ASSERT_TRUE(ExecuteSql("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(1, ?, 1, 'x')", {name}));
         ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(1, ?, 'A')", {name}));
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, 1, 'v')", {name}));
     }
     ASSERT_TRUE(FormatStore::Delete(QStringLiteral("甲'")).ok);
     EXPECT_FALSE(FormatStore::Exists(QStringLiteral("甲'")));
     EXPECT_TRUE(FormatStore::Exists(QStringLiteral("甲")));
     EXPECT_EQ(OpenRecordset("SELECT * FROM 历史").RecordCount(), 1);
     EXPECT_EQ(OpenRecordset("SELECT * FROM 映射").RecordCount(), 1);
+    EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 2) << "the defaults stay";
     const StoreResult none = FormatStore::Delete(QStringLiteral("没有"));
     EXPECT_FALSE(none.ok);
     EXPECT_TRUE(none.error.contains("没有删除任何格式"));

@@ -333,9 +333,9 @@ protected:
 
 TEST_F(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
 {
-    SaveFormatWithBoxes("工行", {{BoxKind::Text, QStringLiteral("金额")}});
+    SaveFormatWithBoxes("建行/进账单", {{BoxKind::Text, QStringLiteral("金额")}});
     ScriptedFileDialog files;
-    ASSERT_TRUE(w->Commands().ChooseFormat("工行", true));
+    ASSERT_TRUE(w->Commands().ChooseFormat("建行/进账单", true));
     QAction* exportItem = Item("导出格式");
     QAction* importItem = Item("导入格式");
     ASSERT_TRUE(exportItem && importItem);
@@ -344,17 +344,17 @@ TEST_F(MainWindowExchange, ExportAndImportMenuItemsWriteAndReadExchangeFiles)
     files.answers = {out};
     {
         test::Responding<SelFormat> choose([](SelFormat& d) {
-            d.choices->setCurrentIndex(d.choices->findText("工行"));
+            d.choices->setCurrentIndex(d.choices->findText("建行/进账单"));
             d.OkClicked();
         });
         exportItem->trigger();
     }
     ASSERT_EQ(files.requests.size(), 1u);
     EXPECT_EQ(files.requests[0].filter, "进账单格式(*.tvq)|*.tvq");
-    // The dialog starts in the data folder at the format's name; the message
-    // ends with the export done.
-    EXPECT_EQ(files.requests[0].defaultName, QDir(DataFolder()).filePath("工行"));
-    EXPECT_EQ(prompts.shown, QStringList{"格式：“工行”导出完成！"});
+    // The dialog starts in the data folder at the format's name, its
+    // forbidden characters replaced; the message ends with the export done.
+    EXPECT_EQ(files.requests[0].defaultName, QDir(DataFolder()).filePath("建行4进账单"));
+    EXPECT_EQ(prompts.shown, QStringList{"格式：“建行/进账单”导出完成！"});
     // Importing it: the new format opens when the operator says so.
     prompts.shown.clear();
     prompts.answers = {PromptAnswer::Yes};
