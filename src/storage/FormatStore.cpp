@@ -84,7 +84,7 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
         q.prepare(QStringLiteral("SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt=? AND LBL=? ORDER BY ID LIMIT 1"));
         q.addBindValue(name);
         q.addBindValue(HeaderLabel());
-        if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery()));
+        if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery(), q.boundValues()));
         if (q.next()) {
             out.hasHeader = true;
             // An empty field leaves the setting as it was.
@@ -107,7 +107,7 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
                   .arg(FieldList()));
     q.addBindValue(name);
     q.addBindValue(HeaderLabel());
-    if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery()));
+    if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery(), q.boundValues()));
     BoxRecord r;
     while (q.next()) {
         for (int f = 0; f < kBoxFieldCount; ++f) r[f] = q.value(f);

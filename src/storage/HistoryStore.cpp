@@ -51,13 +51,14 @@ QString ReadRows(const QString& sql, const QVariantList& params, const RowReader
 {
     DbConnection conn;
     if (!conn.isOpen()) return conn.failureText();
-    if (!EachRow(conn, sql, params, row)) return StatementFailed(sql);
+    if (!EachRow(conn, sql, params, row)) return StatementFailed(sql, params);
     return QString();
 }
 
 // Runs `work` in one write transaction on a connection of its own. `work`
-// answers "" when done, or the statement that failed, and then nothing it
-// wrote stays. Answers "" when all was committed, else the operator's message.
+// answers "" when done, or the operator's message for the statement that
+// failed (StatementFailed, with its values), and then nothing it wrote stays.
+// Answers "" when all was committed, else the operator's message.
 QString InTransaction(const std::function<QString(DbConnection&)>& work)
 {
     DbConnection conn;
@@ -67,7 +68,7 @@ QString InTransaction(const std::function<QString(DbConnection&)>& work)
     if (!conn.begin()) return StatementFailed(QStringLiteral("BEGIN IMMEDIATE"));
     if (const QString failed = work(conn); !failed.isEmpty()) {
         conn.rollback();
-        return StatementFailed(failed);
+        return failed;
     }
     if (!conn.commit())
         return conn.failureText().isEmpty() ? StatementFailed(QStringLiteral("COMMIT")) : conn.failureText();
@@ -102,7 +103,7 @@ bool SlipNumbersOn(DbConnection& conn, const QString& format, QVector<qint64>& n
 namespace {
 
 // Stores slips of a format on a connection inside its transaction; answers
-// "" when done, else the statement that failed. numbers receives the number
+// "" when done, else the operator's message for the statement that failed. numbers receives the number
 // of each slip (0 for a slip without values).
 QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<HistorySlip>& slips,
                      QVector<qint64>& numbers)
@@ -110,15 +111,15 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     // The highest number is read inside the transaction, so no other writer
     // can give the same number in between.
     QSqlQuery highest(conn.db());
-    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return kSelectHighest;
+    if (!Run(highest, kSelectHighest, {format}) || !highest.next()) return StatementFailed(kSelectHighest, {format});
     const QVariant top = highest.value(0);
     qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
     highest.finish();
 
     SqliteStatement insert(conn, kInsert);
-    if (!insert.Prepared()) return kInsert;
+    if (!insert.Prepared()) return StatementFailed(kInsert);
     SqliteStatement search(conn, kInsertSearchText);
-    if (!search.Prepared()) return kInsertSearchText;
+    if (!search.Prepared()) return StatementFailed(kInsertSearchText);
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
         QString text;
@@ -129,7 +130,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
             insert.Bind(2, format);
             insert.Bind(3, v.boxId);
             insert.Bind(4, v.value);
-            if (!insert.Exec()) return kInsert;
+            if (!insert.Exec()) return StatementFailed(kInsert, {next, format, v.boxId, v.value});
             text += kValueSeparator + v.value;
             if (!boxes.isEmpty()) boxes += QLatin1Char(',');
             boxes += QString::number(v.boxId);
@@ -142,7 +143,7 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
         search.Bind(2, next);
         search.Bind(3, text);
         search.Bind(4, boxes);
-        if (!search.Exec()) return kInsertSearchText;
+        if (!search.Exec()) return StatementFailed(kInsertSearchText, {format, next, text, boxes});
         numbers << next++;
     }
     return QString();
@@ -167,12 +168,12 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
     out.error = InTransaction([&](DbConnection& conn) -> QString {
         const QString next = QStringLiteral("SELECT COALESCE(MAX(Run), 0) + 1 FROM 历史待定");
         QSqlQuery q(conn.db());
-        if (!Run(q, next, {}) || !q.next()) return next;
+        if (!Run(q, next, {}) || !q.next()) return StatementFailed(next);
         run = q.value(0).toLongLong();
         q.finish();
         const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
         SqliteStatement insert(conn, sql);
-        if (!insert.Prepared()) return sql;
+        if (!insert.Prepared()) return StatementFailed(sql);
         for (int i = 0; i < slips.size(); ++i) {
             for (const HistoryValue& v : slips[i]) {
                 if (v.value.isEmpty()) continue;
@@ -181,7 +182,7 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
                 insert.Bind(3, format);
                 insert.Bind(4, v.boxId);
                 insert.Bind(5, v.value);
-                if (!insert.Exec()) return sql;
+                if (!insert.Exec()) return StatementFailed(sql, {run, qint64(i), format, v.boxId, v.value});
             }
         }
         return QString();
@@ -202,7 +203,7 @@ HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
         const QString read = QStringLiteral("SELECT Seq, Fmt, CID, Con FROM 历史待定 WHERE Run=? ORDER BY Seq, rowid");
         {
             SqliteStatement rows(conn, read);
-            if (!rows.Prepared()) return read;
+            if (!rows.Prepared()) return StatementFailed(read, {run});
             rows.Bind(1, run);
             bool failed = false;
             while (rows.Next(failed)) {
@@ -213,14 +214,14 @@ HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
                 }
                 slips.last().push_back({rows.Int(3), rows.Text(4)});
             }
-            if (failed) return read;
+            if (failed) return StatementFailed(read, {run});
         }
         if (!slips.isEmpty()) {
             if (const QString failed = StoreSlipsOn(conn, format, slips, numbers); !failed.isEmpty()) return failed;
         }
         const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
         QSqlQuery q(conn.db());
-        return Run(q, drop, {run}) ? QString() : drop;
+        return Run(q, drop, {run}) ? QString() : StatementFailed(drop, {run});
     });
     out.ok = out.error.isEmpty();
     if (out.ok) out.slipNumbers = numbers;
@@ -232,7 +233,7 @@ bool DropPendingSlips(qint64 run)
     return InTransaction([&](DbConnection& conn) -> QString {
                const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
                QSqlQuery q(conn.db());
-               return Run(q, drop, {run}) ? QString() : drop;
+               return Run(q, drop, {run}) ? QString() : StatementFailed(drop, {run});
            }).isEmpty();
 }
 
@@ -388,14 +389,14 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
     out.error = InTransaction([&](DbConnection& conn) -> QString {
         const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=? AND ID=?");
         QSqlQuery q(conn.db());
-        if (!q.prepare(sql)) return sql;
+        if (!q.prepare(sql)) return StatementFailed(sql);
         QSet<qint64> seen;
         for (qint64 n : slipNumbers) {
             if (seen.contains(n)) continue;
             seen.insert(n);
             q.bindValue(0, format);
             q.bindValue(1, n);
-            if (!q.exec()) return sql;
+            if (!q.exec()) return StatementFailed(sql, {format, n});
             if (q.numRowsAffected() > 0) deleted << n;
         }
         return QString();
@@ -410,10 +411,10 @@ HistoryDeleteResult DeleteAllHistory(const QString& format)
     HistoryDeleteResult out;
     QVector<qint64> numbers;
     out.error = InTransaction([&](DbConnection& conn) -> QString {
-        if (!SlipNumbersOn(conn, format, numbers)) return kSlipNumbers;
+        if (!SlipNumbersOn(conn, format, numbers)) return StatementFailed(kSlipNumbers, {format});
         const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=?");
         QSqlQuery q(conn.db());
-        if (!Run(q, sql, {format})) return sql;
+        if (!Run(q, sql, {format})) return StatementFailed(sql, {format});
         return QString();
     });
     out.ok = out.error.isEmpty();
@@ -449,6 +450,14 @@ QVector<qint32> ReadBoxList(QByteArrayView text)
 
 // How many values a slip's text holds: one after each separator.
 qsizetype ValueCount(QByteArrayView utf8) { return std::count(utf8.begin(), utf8.end(), kValueSeparatorByte); }
+
+// How many history records a slip has: one per box of its list, or where
+// the boxes are not known one per value of its text.
+qsizetype ValueCountOf(QByteArrayView utf8, QByteArrayView boxes)
+{
+    if (boxes.isEmpty()) return ValueCount(utf8);
+    return std::count(boxes.begin(), boxes.end(), ',') + 1;
+}
 
 } // namespace
 
@@ -564,7 +573,7 @@ QString EachManyRows(const QString& sql, const QVariantList& params, Take take)
     } else {
         ok = EachRow(conn, sql, params, [&](const QSqlQuery& q) { take(QueryRow{q}); });
     }
-    return ok ? QString() : StatementFailed(sql);
+    return ok ? QString() : StatementFailed(sql, params);
 }
 
 } // namespace
@@ -577,10 +586,14 @@ HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchText
     out.error = EachManyRows(QStringLiteral("SELECT ID, Txt, CIDs FROM 历史检索 WHERE Fmt=? ORDER BY ID DESC"),
                              {format}, [&](const auto& row) {
                                  out.numbers << row.Int(1);
+                                 out.records += ValueCountOf(row.Utf8(2), row.Utf8(3));
                                  if (texts) texts->Add(row.Int(1), row.Utf8(2), row.Utf8(3));
                              });
     out.ok = out.error.isEmpty();
-    if (!out.ok) out.numbers.clear();
+    if (!out.ok) {
+        out.numbers.clear();
+        out.records = 0;
+    }
     return out;
 }
 

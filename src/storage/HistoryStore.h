@@ -191,6 +191,8 @@ private:
 struct HistorySlipNumbers {
     bool ok = false;
     QVector<qint64> numbers;
+    // The format's history records: one per stored value of its slips.
+    qint64 records = 0;
     QString error;
 };
 HistorySlipNumbers HistorySlipNumbersOf(const QString& format, HistorySearchTexts* texts = nullptr);

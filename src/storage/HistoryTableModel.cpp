@@ -44,6 +44,7 @@ void HistoryTableModel::InitHistoryGrid(const QString& format, const QVector<His
     for (int i = 0; i < boxes_.size(); ++i)
         if (!columnOfBox_.contains(boxes_[i].id)) columnOfBox_.insert(boxes_[i].id, i);
     slips_.clear();
+    records_ = 0;
     texts_ = HistorySearchTexts();
     sortKeys_.clear();
     lastError_.clear();
@@ -61,10 +62,20 @@ bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<His
         return false;
     }
     if (numbers.numbers.isEmpty()) return true;
-    beginInsertRows({}, 0, int(numbers.numbers.size()) - 1);
+    // The slips are listed from their search texts; whether their values
+    // can be read is known from the first page, which a view asks for first.
+    beginResetModel();
     slips_ = numbers.numbers;
-    endInsertRows();
-    return true;
+    records_ = numbers.records;
+    const bool readable = !PageOf(0).failed;
+    if (!readable) {
+        slips_.clear();
+        records_ = 0;
+        texts_ = HistorySearchTexts();
+        ClearCache();
+    }
+    endResetModel();
+    return readable;
 }
 
 qint64 HistoryTableModel::SlipNumber(int row) const
@@ -210,7 +221,9 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
     if (!ok) {
         page.failed = true;
         page.cells.fill(QString());
-        lastError_ = conn.isOpen() ? StatementFailed(sql)
+        QVariantList params{format_};
+        for (qint64 n : numbers) params << n;
+        lastError_ = conn.isOpen() ? StatementFailed(sql, params)
                                    : QStringLiteral("无法建立数据库连接！");
     }
 }

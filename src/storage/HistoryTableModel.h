@@ -46,9 +46,12 @@ public:
     // Lays out the columns for `format` and empties the list.
     void InitHistoryGrid(const QString& format, const QVector<HistoryBox>& boxes);
     // InitHistoryGrid, then the format's slips. False (and an empty list,
-    // with LastError() the text to show) when the slips can't be read.
+    // with LastError() the text to show) when the slips can't be read: their
+    // numbers, or the values of the first page of them, read right away.
     bool LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes);
     QString LastError() const { return lastError_; }
+    // The history records of the listed slips as loaded: one per value.
+    qint64 RecordCount() const { return records_; }
 
     QString Format() const { return format_; }
     // The boxes that have columns, in column order.
@@ -98,6 +101,7 @@ private:
     QVector<HistoryBox> boxes_;          // in column order
     QHash<qint64, int> columnOfBox_;     // box record ID -> index into boxes_
     QVector<qint64> slips_;              // slip numbers, descending
+    qint64 records_ = 0;
     HistorySearchTexts texts_;           // the listed slips' values, for searching
     QHash<qint64, QVector<HistorySortKey>> sortKeys_;  // box record ID -> keys of the listed slips
     mutable QString lastError_;

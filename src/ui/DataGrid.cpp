@@ -446,7 +446,7 @@ GridTextWidths GridTextMeasure::Finish(int rows)
 }
 
 void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text,
-                    const GridTextWidths* measured)
+                    const GridTextWidths* measured, GridMeasureFrom from)
 {
     const QAbstractItemModel* model = view.model();
     if (!model) return;
@@ -494,7 +494,7 @@ void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const C
         view.setColumnHidden(c, c < first);
         if (c < first) continue;
         int w = widest[c] > 0 ? CellWidth(view, model->index(widestRow[c], c), widest[c]) + gridLine : 0;
-        if (w > 0 || rows == 0) w = std::max(w, CaptionWidth(view, c));
+        if (w > 0 || rows == 0 || from == GridMeasureFrom::Captions) w = std::max(w, CaptionWidth(view, c));
         w = w > 0 ? w + Pixels(kPaddingTwips) : Pixels(kEmptyColumnTwips);
         view.setColumnWidth(c, std::min(w, cap));
     }

@@ -11,10 +11,16 @@ class RecordListModel;
 // What a list shows in a cell (its display text unless a delegate says else).
 using CellText = std::function<QString(const QModelIndex&)>;
 
+// Where the measuring of FitGridColumns starts: at the data rows, so that a
+// caption counts only beside some text (a column without any is 50 twips
+// wide), or at the captions, so that every caption shows whole.
+enum class GridMeasureFrom { DataRows, Captions };
+
 // `AutoSizeGridColumns`: sizes the columns from firstShown on to the widest
-// text of every row, plus 100 twips; the caption counts beside some text,
-// and a list without rows measures its captions alone. A column where nothing
-// was measured is 50 twips wide. No column is wider than half the view.
+// text of every row, plus 100 twips; the caption counts beside some text, or
+// always when measured from the captions, and a list without rows measures
+// its captions alone. A column where nothing was measured is 50 twips wide.
+// No column is wider than half the view.
 // Columns left of firstShown are hidden. With more than 200 rows (the two
 // caption rows of a grid counted) and withProgress, the progress window
 // "正在做交易数据表格进行格式设置……" counts the columns. Rows are read top to
@@ -24,7 +30,7 @@ using CellText = std::function<QString(const QModelIndex&)>;
 // columns and font.
 struct GridTextWidths;
 void FitGridColumns(QTableView& view, int firstShown, bool withProgress, const CellText& text = {},
-                    const GridTextWidths* measured = nullptr);
+                    const GridTextWidths* measured = nullptr, GridMeasureFrom from = GridMeasureFrom::DataRows);
 
 // The widest text of each column as FitGridColumns finds it, measured ahead
 // of the grid (off the window's thread) from the texts the grid will show.

@@ -36,8 +36,9 @@ using Model = HistoryTableModel;
 // The cells of the found row that hold the keyword, over the row's selection.
 const QColor kMatchColour(255, 214, 90);
 
-// A history of more slips than this loads with the progress window.
-constexpr int kHistoryProgressSlips = 300;
+// A history of more records (stored values) than this loads with the
+// progress window.
+constexpr qint64 kHistoryProgressRecords = 300;
 
 // The delete question: Yes and No, no icon; Enter keeps the slips.
 bool ConfirmDelete(const QString& question)
@@ -207,30 +208,36 @@ void HistoryPanel::LoadHistoryList()
     bool ok = true;
     if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_));
     else model->InitHistoryGrid(QString(), {});
-    // A long history is read in with the progress window, slip by slip; the
-    // column sizing then goes on in the same window.
+    // A long history is read in with the progress window, counting its
+    // records slip by slip; the column sizing then goes on in the same window.
     WindowProgress progress;
     const int slips = model->rowCount();
-    const bool counted = slips > kHistoryProgressSlips;
+    const qint64 records = model->RecordCount();
+    const bool counted = records > kHistoryProgressRecords;
     if (counted) {
-        progress.Start(QStringLiteral("正在加载历史记录……"), slips);
+        progress.Start(QStringLiteral("正在加载历史记录……"), int(records));
         const bool hasBoxes = model->columnCount() > Model::kFirstBoxColumn;
+        qint64 shown = 0;
         for (int r = 0; r < slips; ++r) {
             if (hasBoxes) model->index(r, Model::kFirstBoxColumn).data();
-            progress.Step(1, QStringLiteral("pages"));
+            const qint64 due = (r + 1) * records / slips;
+            if (due > shown) progress.Step(int(due - shown), QStringLiteral("pages"));
+            shown = due;
         }
     }
-    SizeColumns();
+    // Measured with the captions: every caption of the list reads whole.
+    SizeColumns(GridMeasureFrom::Captions);
     if (counted) progress.End();
     UpdateButtons();
     if (!ok) MsgBox(model->LastError());
 }
 
-void HistoryPanel::SizeColumns()
+void HistoryPanel::SizeColumns(GridMeasureFrom from)
 {
     const QLocale locale = grid->locale();
-    FitGridColumns(*grid, Model::kRunningNumberColumn, true,
-                   [&](const QModelIndex& i) { return delegate_->displayText(i.data(), locale); });
+    FitGridColumns(
+        *grid, Model::kRunningNumberColumn, true,
+        [&](const QModelIndex& i) { return delegate_->displayText(i.data(), locale); }, nullptr, from);
 }
 
 void HistoryPanel::UpdateButtons()

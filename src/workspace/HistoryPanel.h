@@ -1,6 +1,7 @@
 #pragma once
 #include "model/SlipFormat.h"
 #include "storage/HistoryTableModel.h"
+#include "ui/DataGrid.h"
 
 #include <QHash>
 #include <QString>
@@ -92,7 +93,9 @@ protected:
 
 private:
     void FormatMayHaveChanged();
-    void SizeColumns();
+    // From the data rows (a click on the fixed captions), or from the
+    // captions (loading the list).
+    void SizeColumns(GridMeasureFrom from = GridMeasureFrom::DataRows);
     void UpdateButtons();
     void ForgetMatch();
     // Makes a cell found by the search current, its row selected and at the

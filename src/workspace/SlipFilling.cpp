@@ -75,7 +75,9 @@ void SlipFilling::StartNextSlip()
     ClearBoxValues(format_);
     FillDates();
     ApplyAutoNumbers(format_, [this](BoxId id) -> std::optional<QString> {
+        // A history that can't be read is told; the box keeps its value.
         const HistoryNewest n = NewestBoxValue(format_.Name(), id);
+        if (!n.ok) MsgBox(n.error);
         if (!n.ok || n.slipNumber == 0) return std::nullopt;
         return BoxValueOf(BoxKind::Text, n.value, marker_());
     });

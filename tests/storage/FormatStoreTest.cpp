@@ -345,13 +345,18 @@ TEST_F(FormatStoreTest, StateRecordAndDefaults)
     }
 }
 
-TEST_F(FormatStoreTest, AStateRecordThatCantBeReadIsTold)
+TEST_F(FormatStoreTest, AStateRecordOrAFormatThatCantBeReadIsToldWithItsStatement)
 {
+    ASSERT_TRUE(SaveFull("甲"));
     test::DamageTable("Fmt");
     SlipOptions options;
     QString error;
     EXPECT_EQ(FormatStore::LoadCurrentFormatState(options, &error), QString());
     EXPECT_EQ(error, "数据库打开错误(SELECT LBL, fName FROM Fmt WHERE Fmt='' ORDER BY ID LIMIT 1)！");
+    StoredFormat stored;
+    EXPECT_EQ(FormatStore::Load("甲", 15360, FormatHeader(), stored).error,
+              "数据库打开错误(SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt='甲' AND LBL='【§单据整体格式参数§】'"
+              " ORDER BY ID LIMIT 1)！");
 }
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)

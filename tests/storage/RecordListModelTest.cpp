@@ -59,14 +59,15 @@ TEST(RecordList, AColumnOfAnotherTableShowsTheFieldOfTheRecordWithThatId)
     test::TestHome home;
     ASSERT_TRUE(ExecuteSql("CREATE TABLE 客户 (ID INTEGER, Name TEXT)"));
     ASSERT_TRUE(ExecuteSql("CREATE TABLE 单据 (ID INTEGER, Ref INTEGER)"));
-    ASSERT_TRUE(ExecuteSql("INSERT INTO 客户 VALUES(7, '客户甲'), (9, NULL)"));
-    ASSERT_TRUE(ExecuteSql("INSERT INTO 单据 VALUES(1, 9), (2, 7), (3, 8), (4, 7)"));
-    const struct { const char* field; QStringList shown; } cases[] = {  // shown for the slips 1 to 4
-        {"客户:Ref:Name", {"", "客户甲", "", "客户甲"}},  // a null name, no record 8
-        {"客户:Ref:Name:more", {"", "客户甲", "", "客户甲"}},
-        {"客户:Ref", {"", "", "", ""}},
-        {"客户:Missing:Name", {"", "", "", ""}},
-        {"没有这张表:Ref:Name", {"", "", "", ""}},
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 客户 VALUES(7, '客户甲'), (9, NULL), (11, '客户乙')"));
+    ASSERT_TRUE(ExecuteSql("INSERT INTO 单据 VALUES(1, 9), (2, 7), (3, 8), (4, 7), (5, 10)"));
+    const struct { const char* field; QStringList shown; } cases[] = {  // shown for the slips 1 to 5
+        // A null name; no record 8, nor 10 (whose next record has a name).
+        {"客户:Ref:Name", {"", "客户甲", "", "客户甲", ""}},
+        {"客户:Ref:Name:more", {"", "客户甲", "", "客户甲", ""}},
+        {"客户:Ref", {"", "", "", "", ""}},
+        {"客户:Missing:Name", {"", "", "", "", ""}},
+        {"没有这张表:Ref:Name", {"", "", "", "", ""}},
     };
     for (const auto& c : cases) {
         RecordListModel m;

@@ -74,7 +74,7 @@ TEST(FitGridColumns, TheWidestTextOfEveryRowShowsWholeWith100TwipsToSpare)
         }
 }
 
-TEST(FitGridColumns, TheCaptionCountsOnlyBesideSomeTextAndNoColumnPassesHalfTheGrid)
+TEST(FitGridColumns, TheCaptionCountsBesideSomeTextOrMeasuredFromTheCaptionsAndNoColumnPassesHalfTheGrid)
 {
     Grid g(250);
     for (int r = 0; r < 250; ++r) g.Set(r, 1, QString::number(r + 1));
@@ -84,6 +84,8 @@ TEST(FitGridColumns, TheCaptionCountsOnlyBesideSomeTextAndNoColumnPassesHalfTheG
     const QFontMetrics captions(g.view->horizontalHeader()->font());
     EXPECT_GE(g.view->columnWidth(1), captions.horizontalAdvance("序号") + Pixels(100));
     EXPECT_EQ(g.view->columnWidth(2), Pixels(50)) << "nothing measured: the caption doesn't count alone";
+    FitGridColumns(*g.view, 1, false, {}, nullptr, GridMeasureFrom::Captions);
+    EXPECT_GE(g.view->columnWidth(2), captions.horizontalAdvance("一个很长很长的标题") + Pixels(100));
     g.Set(7, 2, QString(200, QChar(0x5BBD)));
     FitGridColumns(*g.view, 1, false);
     EXPECT_EQ(g.view->columnWidth(2), 400);

@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "GridExportTestSupport.h"
 #include "ScriptedFileDialog.h"
 #include "ProgressWatch.h"
@@ -119,15 +120,10 @@ TEST_F(HistoryPanelTest, ShowsLineBreaksAsTheMarkerWithTheRunningNumbersFrozenAn
     EXPECT_EQ(Shown(0, 2), "王五//分行");
     panel->SetLineBreakMarkerSource([] { return QStringLiteral("⏎"); });
     EXPECT_EQ(Shown(0, 2), "王五⏎分行");
-    // A column with some text shows its whole caption; one without any is
-    // 50 twips wide.
+    // Every column shows its whole caption, also one without any text.
     const QFontMetrics fm(grid().horizontalHeader()->font());
-    for (int c = 1; c < model().columnCount(); ++c) {
-        bool text = c == M::kRunningNumberColumn;
-        for (int r = 0; r < model().rowCount(); ++r) text = text || !Shown(r, c).isEmpty();
-        if (text) EXPECT_GE(grid().columnWidth(c), fm.horizontalAdvance(Header(model(), c))) << c;
-        else EXPECT_EQ(grid().columnWidth(c), 3) << c;
-    }
+    for (int c = 1; c < model().columnCount(); ++c)
+        EXPECT_GE(grid().columnWidth(c), fm.horizontalAdvance(Header(model(), c))) << c;
     // A click on the running numbers' caption fits the columns again (to
     // the marker now in force).
     QHeaderView* fixed = grid().FrozenView()->horizontalHeader();
@@ -166,6 +162,13 @@ TEST_F(HistoryPanelTest, TheListIsASnapshotReadAgainWhenShownAndWhenTheFormatCha
     ASSERT_TRUE(FormatStore::Save(format, kFormat, false, 15360, ids).ok);
     format.ApplySavedIds(ids);
     EXPECT_EQ(model().columnCount(), 11);
+
+    // A history that can't be read is told and lists nothing.
+    test::DamageTable("历史");
+    ScriptedPrompter prompts;
+    panel->LoadHistoryList();
+    EXPECT_EQ(prompts.shown, QStringList{"数据库打开错误(SELECT ID, CID, Con FROM 历史 WHERE Fmt='进账单' AND ID BETWEEN 1 AND 3)！"});
+    EXPECT_EQ(model().rowCount(), 0);
 
     // No format: an empty list and no commands.
     format.Load(FormatHeader(), {});
@@ -428,17 +431,31 @@ TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
     EXPECT_EQ(prompts.shown.size(), 2);
 }
 
-TEST_F(HistoryPanelTest, MoreThanThreeHundredSlipsLoadWithTheProgressWindowThenTheColumnsAreFitted)
+// The history's records are its stored values, five to a slip of five.
+TEST_F(HistoryPanelTest, MoreThanThreeHundredRecordsLoadWithTheProgressWindowThenTheColumnsAreFitted)
 {
-    for (int i = 1; i <= 300; ++i) Store(kFormat, {{id[Payer], QStringLiteral("户%1").arg(i)}});
-    test::ProgressWatch watch;
-    QStringList& titles = watch.titles;
+    const struct {
+        int slips;
+        int values;
+        QStringList titles;
+    } cases[] = {
+        {300, 1, {"正在做交易数据表格进行格式设置……"}},
+        {60, 5, {}},
+        {61, 5, {"正在加载历史记录……"}},
+        {301, 1, {"正在加载历史记录……", "正在做交易数据表格进行格式设置……"}},
+    };
     ShowPanel();
-    EXPECT_EQ(titles, QStringList{"正在做交易数据表格进行格式设置……"}) << "300 slips";
-    titles.clear();
-    Store(kFormat, {{id[Payer], QStringLiteral("户301")}});
-    panel->LoadHistoryList();
-    EXPECT_EQ(titles, (QStringList{"正在加载历史记录……", "正在做交易数据表格进行格式设置……"})) << "301 slips";
-    EXPECT_FALSE(ProgressWindowOpen());
-    EXPECT_EQ(model().rowCount(), 301);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(DeleteAllHistory(kFormat).ok);
+        QVector<HistorySlip> slips(c.slips);
+        for (HistorySlip& slip : slips)
+            for (BoxNo box : {Payer, Account, Amount, Urgent, Note})
+                if (slip.size() < c.values) slip.push_back({id[box], QStringLiteral("1")});
+        ASSERT_TRUE(SaveHistorySlips(kFormat, slips).ok);
+        test::ProgressWatch watch;
+        panel->LoadHistoryList();
+        EXPECT_EQ(watch.titles, c.titles) << c.slips << " slips of " << c.values;
+        EXPECT_FALSE(ProgressWindowOpen());
+        EXPECT_EQ(model().rowCount(), c.slips);
+    }
 }

@@ -102,26 +102,33 @@ TEST(SlipFilling, AnEmptySlipIsNotAddedAndTheOperatorIsToldSo)
     mw.close();
 }
 
-TEST(SlipFilling, AHistoryThatCannotBeReadForARelatedBoxIsTold)
+// The statement told holds the values it was run with.
+TEST(SlipFilling, AHistoryThatCannotBeReadForARelatedOrASerialBoxIsTold)
 {
-    test::TestHome home;
-    MakeFormat();
-    MainWindow mw;
-    mw.Start();
-    SlipFormat& f = mw.Format();
-    Box payer = *test::BoxAtIndex(f, 1);
-    const BoxId address = test::BoxAtIndex(f, 2)->id;
-    payer.relation = {RelationKind::Related, address};
-    ASSERT_TRUE(f.UpdateBox(payer));
-    ASSERT_TRUE(ExecuteSql(QStringLiteral("DROP TABLE 历史")));
-    f.SetValue(address, "北京");
-    f.SetValue(payer.id, "张三");
-    ScriptedPrompter prompts;
-    mw.findChild<SlipFilling*>()->Entry().LeaveBox(payer.id);
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].startsWith(QStringLiteral("数据库打开错误(SELECT"))) << prompts.shown[0].toStdString();
-    EXPECT_TRUE(prompts.shown[0].endsWith(QStringLiteral(")！")));
-    EXPECT_EQ(f.Value(address), "北京");
-    mw.Format().SetModified(false);
-    mw.close();
+    for (const bool serial : {false, true}) {
+        test::TestHome home;
+        MakeFormat();
+        MainWindow mw;
+        mw.Start();
+        SlipFormat& f = mw.Format();
+        Box payer = *test::BoxAtIndex(f, 1);
+        const BoxId address = test::BoxAtIndex(f, 2)->id, number = test::BoxAtIndex(f, 4)->id;
+        payer.relation = {RelationKind::Related, address};
+        ASSERT_TRUE(f.UpdateBox(payer));
+        ASSERT_TRUE(ExecuteSql(QStringLiteral("DROP TABLE 历史")));
+        f.SetValue(address, "北京");
+        f.SetValue(payer.id, "张三");
+        ScriptedPrompter prompts;
+        if (serial) mw.findChild<SlipFilling*>()->StartNextSlip();
+        else mw.findChild<SlipFilling*>()->Entry().LeaveBox(payer.id);
+        const QString told = serial ? QStringLiteral("数据库打开错误(SELECT ID, Con FROM 历史 WHERE Fmt='填单' AND CID=%1"
+                                                     " ORDER BY ID DESC LIMIT 1)！").arg(number)
+                                    : QStringLiteral("数据库打开错误(SELECT ID, Con FROM 历史 WHERE Fmt='填单' AND CID=%1"
+                                                     " AND Con IN ('张三') ORDER BY ID DESC LIMIT 1)！").arg(payer.id);
+        EXPECT_EQ(prompts.shown, QStringList{told});
+        // The related box keeps its value; the new slip's serial box stays empty.
+        EXPECT_EQ(f.Value(serial ? number : address), serial ? "" : "北京");
+        mw.Format().SetModified(false);
+        mw.close();
+    }
 }
