@@ -16,31 +16,138 @@ namespace {
 template <class Ch>
 bool IsLineEnd(Ch c) { return c == u'\r' || c == u'\n'; }
 
-// A DOS end-of-file mark (0x1A) at the very end of a file is no data. The
-// mark is one byte and one character in every encoding read here, so the
-// rule holds for a file's bytes and for its text alike.
+// A DOS end-of-file mark (0x1A) at the very end of a file is no data.
+constexpr char16_t kEndOfFileMark = u'\x1A';
 template <class Text>
 void DropEndOfFileMark(Text& text)
 {
-    if (!text.isEmpty() && text.back() == u'\x1A') text.chop(1);
+    if (!text.isEmpty() && text.back() == kEndOfFileMark) text.chop(1);
 }
 
-// A character no text file holds. The control characters are single bytes
-// in every encoding read here, so the rule holds for bytes and text alike.
-unsigned CodeOf(QChar c) { return c.unicode(); }
-unsigned CodeOf(char c) { return uchar(c); }
-template <class Ch>
-bool NotInATextFile(Ch c)
+// A byte no text file holds. Control characters are single bytes in every
+// encoding read here, never part of a longer character.
+bool NotInATextFile(char c)
 {
-    const unsigned u = CodeOf(c);
+    const uchar u = uchar(c);
     return u < 0x20 && u != '\t' && u != '\r' && u != '\n' && u != '\f';
 }
 
-// True when the text holds characters no text file holds.
-template <class Text>
-bool LooksBinary(const Text& text)
+// U+FEFF is no data: it is a byte-order mark left inside a file where files
+// were joined, unseen on the screen and enough to make an amount unreadable.
+// The preview and the import both drop it from every field, wherever it
+// stands in it.
+constexpr QChar kByteOrderMark(0xFEFF);
+void DropByteOrderMarks(QString& text)
 {
-    return std::any_of(text.begin(), text.end(), [](auto c) { return NotInATextFile(c); });
+    if (text.contains(kByteOrderMark)) text.remove(kByteOrderMark);
+}
+
+// Whether a line is Chinese text in UTF-8: valid UTF-8 whose characters
+// beyond ASCII are all of the kinds Chinese text is written in, two of them
+// at least ideographs or full-width forms. GBK bytes pass for valid UTF-8 now
+// and then (one line in thirty that holds a two-character name), but hardly
+// ever as such text.
+bool ReadsAsChineseUtf8(QByteArrayView line)
+{
+    if (!line.isValidUtf8()) return false;
+    int chinese = 0;
+    // Walked as it stands: a line may be long, and it is valid already.
+    for (qsizetype i = 0; i < line.size();) {
+        const uchar lead = uchar(line[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) c = (c << 6) | (uchar(line[i + k]) & 0x3F);
+        i += length;
+        if (c == 0xB7 || c == 0xFEFF || (c >= 0x2000 && c <= 0x206F)) continue;  // ·, marks, — “” …
+        const bool ideograph = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF)
+                               || (c >= 0x20000 && c <= 0x3FFFF);
+        const bool symbol = (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF);
+        if (!ideograph && !symbol) return false;
+        ++chinese;
+    }
+    return chinese >= 2;
+}
+
+// What the encoding rule needs to know of a whole file's bytes, looked over
+// once, a piece at a time.
+class FileBytesCheck {
+public:
+    // The next piece of the file, in order, each cut after a CR, LF or comma,
+    // or before a UTF-8 character, or at the end. False once the file is
+    // taken for binary: the rest need not be read.
+    bool Feed(QByteArrayView piece)
+    {
+        if (first_ && piece.startsWith(Utf8ByteOrderMark())) {
+            bom = true;
+            piece = piece.sliced(Utf8ByteOrderMark().size());
+        }
+        first_ = false;
+        if (piece.isEmpty()) return true;
+        // The end-of-file mark counts only as the very last byte.
+        if (markPending_) binary = true;
+        markPending_ = piece.back() == kEndOfFileMark;
+        const QByteArrayView body = markPending_ ? piece.chopped(1) : piece;
+        binary = binary || std::any_of(body.begin(), body.end(), NotInATextFile);
+        if (binary) return false;
+        utf8 = utf8 && piece.isValidUtf8();
+        if (!utf8Line) FindUtf8Line(piece);
+        return true;
+    }
+
+    bool binary = false;
+    bool bom = false;   // the file starts with a UTF-8 byte-order mark
+    bool utf8 = true;   // every byte after the mark is UTF-8
+    // The first line (from 1) that is Chinese text in UTF-8.
+    std::optional<int> utf8Line;
+
+private:
+    void FindUtf8Line(QByteArrayView piece)
+    {
+        const char* s = piece.data();
+        const qsizetype n = piece.size();
+        qsizetype i = 0;
+        if (crEnded_ && s[0] == '\n') ++i;  // a CR LF cut between two pieces
+        crEnded_ = false;
+        while (i < n && !utf8Line) {
+            qsizetype end = i;
+            bool wide = false;
+            for (; end < n && !IsLineEnd(s[end]); ++end) wide = wide || uchar(s[end]) >= 0x80;
+            // A line cut between pieces is looked at in parts: parts of UTF-8 are UTF-8.
+            if (wide && ReadsAsChineseUtf8(piece.sliced(i, end - i))) utf8Line = line_;
+            if (end == n) break;
+            if (s[end] == '\r' && end + 1 < n && s[end + 1] == '\n') ++end;
+            crEnded_ = s[end] == '\r' && end + 1 == n;
+            ++line_;
+            i = end + 1;
+        }
+    }
+
+    bool first_ = true;
+    bool markPending_ = false;
+    bool crEnded_ = false;
+    int line_ = 1;
+};
+
+// The one rule by which the preview and the import read a file's bytes: the
+// whole file decides, so the rows the preview shows are the values the import
+// stores. UTF-8 when every byte is (always when it starts with the mark),
+// else the first of GB18030 and GBK that reads the whole file; nullptr when
+// none does or the file is binary. `reads(name)` tells whether the whole
+// file reads in that encoding.
+template <class Reads>
+const char* CsvEncoding(const FileBytesCheck& check, Reads reads)
+{
+    if (check.binary) return nullptr;
+    if (check.utf8) return "UTF-8";
+    // A file that says it is UTF-8 and isn't is not read as anything else.
+    if (check.bom) return nullptr;
+    for (const char* name : kGbkEncodings)
+        if (reads(name)) return name;
+    return nullptr;
 }
 
 } // namespace
@@ -109,7 +216,8 @@ FieldEnd ReadField(const Ch* s, qsizetype n, qsizetype pos, Out* out)
 
 } // namespace
 
-CsvTable::CsvTable(QString text, qsizetype lastRecord) : text_(std::move(text))
+CsvTable::CsvTable(QString text, qsizetype lastRecord)
+    : text_(std::move(text)), holdsMarks_(text_.contains(kByteOrderMark))
 {
     enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
     State state = State::FieldStart;
@@ -180,6 +288,7 @@ QString CsvTable::FieldAt(quint32 start) const
 {
     QString value;
     ReadField(text_.constData(), text_.size(), start, &value);
+    if (holdsMarks_) DropByteOrderMarks(value);
     return value;
 }
 
@@ -204,32 +313,17 @@ public:
 
     explicit PiecewiseText(QFile& file) : file_(file) {}
 
-    // Whether every piece is valid UTF-8 and holds no NUL byte; skips a
-    // leading UTF-8 byte-order mark.
-    Outcome Check(bool& utf8, bool& bom)
+    // Looks the whole file over; Undecodable when it is taken for binary.
+    Outcome Check(FileBytesCheck& check)
     {
-        utf8 = true;
-        bom = false;
-        bool first = true;
-        return EachPiece(0, [&](const char* p, qsizetype n) {
-            if (first && QByteArrayView(p, n).startsWith(Utf8ByteOrderMark())) {
-                bom = true;
-                p += Utf8ByteOrderMark().size();
-                n -= Utf8ByteOrderMark().size();
-            }
-            first = false;
-            if (QByteArrayView(p, n).contains('\0')) return false;
-            utf8 = utf8 && QByteArrayView(p, n).isValidUtf8();
-            return true;
-        });
+        return EachPiece(0, [&](const char* p, qsizetype n) { return check.Feed(QByteArrayView(p, n)); });
     }
 
     // The text in the named encoding, from byte `from`; Undecodable when a
     // piece has bytes the encoding does not read.
-    Outcome Decode(QStringConverter::Encoding utf8OrNot, const char* name, qint64 from, QString& text)
+    Outcome Decode(const char* name, qint64 from, QString& text)
     {
-        QStringDecoder decoder = name ? QStringDecoder(name, QStringDecoder::Flag::Stateless)
-                                      : QStringDecoder(utf8OrNot, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
         if (!decoder.isValid()) return Outcome::Undecodable;
         // A character never takes more UTF-16 units than it has bytes.
         text.resize(file_.size() - from);
@@ -242,11 +336,13 @@ public:
         return o;
     }
 
-private:
     // Calls use(piece) for each piece of the file from `from`, each cut after a
-    // safe byte (or at the end); stops when use answers false.
+    // safe byte (or at the end); stops when use answers false. With
+    // `characterCuts` a piece that has no safe byte is cut before the last
+    // UTF-8 character that starts in it rather than grown: for readers that
+    // carry a cut character over, or only ask whether the bytes are UTF-8.
     template <class Use>
-    Outcome EachPiece(qint64 from, Use use)
+    Outcome EachPiece(qint64 from, Use use, bool characterCuts = false)
     {
         constexpr qsizetype kPiece = 1 << 20;
         if (!file_.seek(from)) return Outcome::Unreadable;
@@ -261,6 +357,11 @@ private:
             qsizetype cut = held;
             if (!atEnd) {
                 while (cut > 0 && !IsSafeCut(buffer_[cut - 1])) --cut;
+                if (cut == 0 && characterCuts) {
+                    cut = held - 1;
+                    while (cut > 0 && (uchar(buffer_[cut]) & 0xC0) == 0x80) --cut;  // a continuation byte
+                    if (cut == 0) cut = held;
+                }
                 if (cut == 0) continue;
             }
             if (cut > 0 && !use(buffer_.constData(), cut)) return Outcome::Undecodable;
@@ -270,8 +371,34 @@ private:
         }
     }
 
+private:
     QFile& file_;
     QByteArray buffer_;
+};
+
+// Whether bytes fed in order read in the named encoding, checked a piece at
+// a time without keeping their text.
+class DecodesCheck {
+public:
+    explicit DecodesCheck(const char* name) : decoder_(name), scratch_(kPiece, Qt::Uninitialized) {}
+    void Feed(QByteArrayView bytes)
+    {
+        // A character cut between two pieces is carried over by the decoder.
+        for (qsizetype at = 0; decoder_.isValid() && !decoder_.hasError() && at < bytes.size(); at += kPiece)
+            decoder_.appendToBuffer(scratch_.data(), bytes.sliced(at, qMin(kPiece, bytes.size() - at)));
+    }
+    // After the last bytes. A line end can't go on a character, so one left
+    // unfinished at the end shows up as an error, as it does for the import.
+    bool Reads()
+    {
+        Feed("\n");
+        return decoder_.isValid() && !decoder_.hasError();
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 20;
+    QStringDecoder decoder_;
+    QString scratch_;
 };
 
 // The file's text as ReadCsvRecords reads it, or nullopt; tooLarge when
@@ -288,26 +415,17 @@ std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
     PiecewiseText pieces(f);
-    bool utf8 = false, bom = false;
-    if (pieces.Check(utf8, bom) != PiecewiseText::Outcome::Read) return std::nullopt;
-    // A file that says it is UTF-8 and isn't is not read as anything else.
-    if (bom && !utf8) return std::nullopt;
+    FileBytesCheck check;
+    if (pieces.Check(check) != PiecewiseText::Outcome::Read) return std::nullopt;
     QString text;
-    if (utf8) {
-        if (pieces.Decode(QStringConverter::Utf8, nullptr, bom ? Utf8ByteOrderMark().size() : 0, text)
-            != PiecewiseText::Outcome::Read)
-            return std::nullopt;
-    } else {
-        bool read = false;
-        for (const char* name : kGbkEncodings) {
-            const PiecewiseText::Outcome o = pieces.Decode(QStringConverter::Utf8, name, 0, text);
-            if (o == PiecewiseText::Outcome::Unreadable) return std::nullopt;
-            if ((read = o == PiecewiseText::Outcome::Read)) break;
-        }
-        if (!read) return std::nullopt;
-    }
+    const char* encoding = CsvEncoding(check, [&](const char* name) {
+        return pieces.Decode(name, 0, text) == PiecewiseText::Outcome::Read;
+    });
+    if (!encoding) return std::nullopt;
+    if (check.utf8 && pieces.Decode(encoding, check.bom ? Utf8ByteOrderMark().size() : 0, text)
+                          != PiecewiseText::Outcome::Read)
+        return std::nullopt;
     DropEndOfFileMark(text);
-    if (LooksBinary(text)) return std::nullopt;
     return text;
 }
 
@@ -393,36 +511,6 @@ private:
     std::vector<std::vector<qsizetype>> records_;
 };
 
-// The bytes up to the last whole UTF-8 character (a read may stop inside one).
-qsizetype WholeUtf8(const char* s, qsizetype n)
-{
-    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
-        const uchar b = uchar(s[n - back]);
-        if (b < 0x80) return n;
-        if (b >= 0xC0) {
-            const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-            return length > back ? n - back : n;
-        }
-    }
-    return n;
-}
-
-// Whether the bytes read in the named encoding; a character cut off at their
-// end counts when `cut` (more would follow), as it does not in the import,
-// which reads a whole file. Decoded in pieces: the text is not kept.
-bool ReadsAs(const char* encoding, QByteArrayView bytes, bool cut)
-{
-    QStringDecoder decoder(encoding, cut ? QStringDecoder::Flag::Default : QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) return false;
-    constexpr qsizetype kPiece = 1 << 20;
-    QString scratch(kPiece, Qt::Uninitialized);
-    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
-        decoder.appendToBuffer(scratch.data(), bytes.sliced(at, qMin(kPiece, bytes.size() - at)));
-        if (decoder.hasError()) return false;
-    }
-    return true;
-}
-
 // Decoded values appended as ReadField finds them.
 struct DecodedField {
     QStringDecoder& decoder;
@@ -437,54 +525,77 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     CsvFile out;
     if (maxRows < 1) return out;
     QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}};
-    // Read a growing piece at a time until the records shown are whole, the
-    // file ends or the preview has read all it reads: then the records show
-    // what was read.
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}, {}};
+    // One pass over the whole file: every piece is looked over for the
+    // encoding rule, and the start that holds the rows shown is kept until
+    // they are whole or the preview has read all it reads.
+    PiecewiseText pieces(f);
+    FileBytesCheck check;
     QByteArray bytes;
     bytes.reserve(qMin(f.size(), kCsvPreviewBytes));
     std::optional<PreviewScan> scan;
-    bool bom = false, atEnd = false, full = false;
-    for (qint64 chunk = 64 * 1024; !(scan && scan->Done()); chunk *= 2) {
-        const qsizetype held = bytes.size();
-        const qint64 want = qMin(chunk, kCsvPreviewBytes - held);
-        bytes.resize(held + want);
-        const qint64 got = f.read(bytes.data() + held, want);
-        if (got < 0) return {CsvImportError(), {}};
-        bytes.resize(held + got);
-        atEnd = got < want || f.atEnd();
-        full = !atEnd && bytes.size() >= kCsvPreviewBytes;
-        if (atEnd) DropEndOfFileMark(bytes);
-        if (!scan && (bytes.size() >= Utf8ByteOrderMark().size() || atEnd || full)) {
-            bom = bytes.startsWith(Utf8ByteOrderMark());
-            scan.emplace(maxRows, maxColumns, bom ? Utf8ByteOrderMark().size() : 0);
+    bool full = false;  // bytes beyond those the preview reads
+    // A file that isn't UTF-8 is checked as GB18030 in the same pass, from the
+    // piece that shows it; the pieces before that are checked after it.
+    std::optional<DecodesCheck> gb18030;
+    qint64 offset = 0, gb18030From = 0;
+    const PiecewiseText::Outcome read = pieces.EachPiece(0, [&](const char* p, qsizetype n) {
+        if (!check.Feed(QByteArrayView(p, n))) return false;
+        if (!check.utf8 && !check.bom && !gb18030) {
+            gb18030.emplace(kGbkEncodings[0]);
+            gb18030From = offset;
         }
-        if (scan) scan->Feed(bytes.constData(), bytes.size(), atEnd || full);
+        if (gb18030) gb18030->Feed(QByteArrayView(p, n));
+        offset += n;
+        if (!scan) scan.emplace(maxRows, maxColumns, check.bom ? Utf8ByteOrderMark().size() : 0);
+        if (!scan->Done() && !full) {
+            const qsizetype take = qMin<qsizetype>(n, kCsvPreviewBytes - bytes.size());
+            bytes.append(p, take);
+            full = take < n;
+            scan->Feed(bytes.constData(), bytes.size(), full);
+        }
+        return true;
+    }, true);
+    if (read == PiecewiseText::Outcome::Unreadable) return {CsvImportError(), {}, {}};
+    const char* encoding = CsvEncoding(check, [&](const char* name) {
+        if (qstrcmp(name, kGbkEncodings[0]) == 0 && gb18030) {
+            if (!gb18030->Reads()) return false;
+            if (gb18030From == 0) return true;
+            DecodesCheck head(name);
+            qint64 at = 0;
+            const PiecewiseText::Outcome o = pieces.EachPiece(0, [&](const char* p, qsizetype n) {
+                const qint64 take = qMin<qint64>(n, gb18030From - at);
+                head.Feed(QByteArrayView(p, take));
+                at += take;
+                return at < gb18030From;
+            }, true);
+            return o != PiecewiseText::Outcome::Unreadable && head.Reads();
+        }
+        DecodesCheck whole(name);
+        return pieces.EachPiece(0, [&](const char* p, qsizetype n) {
+                   whole.Feed(QByteArrayView(p, n));
+                   return true;
+               }, true) == PiecewiseText::Outcome::Read
+               && whole.Reads();
+    });
+    if (!encoding) return {CsvImportError(), {}, {}};
+    if (!scan) return out;  // an empty file
+    if (!scan->Done()) {
+        if (!full) DropEndOfFileMark(bytes);
+        scan->Feed(bytes.constData(), bytes.size(), true);
     }
-    // What was read is checked as the import checks a whole file: no bytes a
-    // text file lacks, UTF-8 (always after its mark), else GB18030, else GBK.
-    const bool cut = full && scan->End() >= bytes.size();
-    const QByteArrayView read(bytes.constData(), scan->End());
-    if (LooksBinary(read)) return {CsvImportError(), {}};
-    const char* encoding = nullptr;
-    const QByteArrayView body = read.sliced(bom ? Utf8ByteOrderMark().size() : 0);
-    if (body.first(cut ? WholeUtf8(body.data(), body.size()) : body.size()).isValidUtf8()) encoding = "UTF-8";
-    else if (!bom)
-        for (const char* name : kGbkEncodings)
-            if (ReadsAs(name, body, cut)) {
-                encoding = name;
-                break;
-            }
-    if (!encoding) return {CsvImportError(), {}};
+    if (check.utf8Line && !check.utf8) out.notice = CsvMixedEncodingNotice(*check.utf8Line);
     // Only the fields shown are taken out and decoded. A character cut off at
     // the end of the bytes read is left out.
+    const QByteArrayView shown(bytes.constData(), scan->End());
     QStringDecoder decoder(encoding);
     for (const std::vector<qsizetype>& starts : scan->Records()) {
         QStringList record;
         for (qsizetype start : starts) {
             decoder.resetState();
             DecodedField field{decoder, {}};
-            ReadField(read.data(), read.size(), start, &field);
+            ReadField(shown.data(), shown.size(), start, &field);
+            DropByteOrderMarks(field.text);
             record << std::move(field.text);
         }
         out.records << std::move(record);
