@@ -24,12 +24,46 @@ void DropEndOfFileMark(Text& text)
     if (!text.isEmpty() && text.back() == kEndOfFileMark) text.chop(1);
 }
 
-// A byte no text file holds. Control characters are single bytes in every
-// encoding read here, never part of a longer character.
-bool NotInATextFile(char c)
+// What kinds of bytes a piece of a file holds: any that no text file holds
+// (control characters other than Tab, LF, form feed and CR; they are single
+// bytes in every encoding read here, never part of a longer character), and
+// any beyond ASCII. Looked at 64 bytes at a time: a loop of fixed length the
+// compiler turns into vector code.
+struct ByteKinds {
+    bool control = false;
+    bool wide = false;
+};
+ByteKinds KindsOf(QByteArrayView bytes)
 {
-    const uchar u = uchar(c);
-    return u < 0x20 && u != '\t' && u != '\r' && u != '\n' && u != '\f';
+    const uchar* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    uchar control = 0, any = 0;
+    auto look = [&](uchar u) {
+        control |= (u < 0x20) & (u != '\t') & (u != '\n') & (u != '\f') & (u != '\r');
+        any |= u;
+    };
+    qsizetype i = 0;
+    for (; i + 64 <= n && !control; i += 64)
+        for (int k = 0; k < 64; ++k) look(s[i + k]);
+    for (; i < n && !control; ++i) look(s[i]);
+    return {control != 0, (any & 0x80) != 0};
+}
+
+// The line ends in the bytes: CR LF, LF and a lone CR each end one line (a
+// CR at the very end counts, whatever follows it).
+qsizetype CountLineEnds(QByteArrayView bytes)
+{
+    const uchar* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype ends = 0, i = 0;
+    for (; i + 64 < n; i += 64) {
+        uchar block = 0;
+        for (int k = 0; k < 64; ++k)
+            block += (s[i + k] == '\n') | ((s[i + k] == '\r') & (s[i + k + 1] != '\n'));
+        ends += block;
+    }
+    for (; i < n; ++i) ends += s[i] == '\n' || (s[i] == '\r' && (i + 1 == n || s[i + 1] != '\n'));
+    return ends;
 }
 
 // U+FEFF is no data: it is a byte-order mark left inside a file where files
@@ -90,11 +124,11 @@ public:
         // The end-of-file mark counts only as the very last byte.
         if (markPending_) binary = true;
         markPending_ = piece.back() == kEndOfFileMark;
-        const QByteArrayView body = markPending_ ? piece.chopped(1) : piece;
-        binary = binary || std::any_of(body.begin(), body.end(), NotInATextFile);
+        const ByteKinds kinds = KindsOf(markPending_ ? piece.chopped(1) : piece);
+        binary = binary || kinds.control;
         if (binary) return false;
-        utf8 = utf8 && piece.isValidUtf8();
-        if (!utf8Line) FindUtf8Line(piece);
+        utf8 = utf8 && (!kinds.wide || piece.isValidUtf8());
+        if (!utf8Line) FindUtf8Line(piece, kinds.wide);
         return true;
     }
 
@@ -105,22 +139,29 @@ public:
     std::optional<int> utf8Line;
 
 private:
-    void FindUtf8Line(QByteArrayView piece)
+    // Goes on counting lines from the last piece until a line of Chinese
+    // text in UTF-8 is found; `wide`: the piece has bytes beyond ASCII.
+    void FindUtf8Line(QByteArrayView piece, bool wide)
     {
         const char* s = piece.data();
         const qsizetype n = piece.size();
-        qsizetype i = 0;
-        if (crEnded_ && s[0] == '\n') ++i;  // a CR LF cut between two pieces
-        crEnded_ = false;
-        while (i < n && !utf8Line) {
+        qsizetype i = crEnded_ && s[0] == '\n' ? 1 : 0;  // a CR LF cut between two pieces
+        crEnded_ = s[n - 1] == '\r';
+        if (!wide) {
+            line_ += CountLineEnds(piece.sliced(i));
+            return;
+        }
+        while (i < n) {
             qsizetype end = i;
-            bool wide = false;
-            for (; end < n && !IsLineEnd(s[end]); ++end) wide = wide || uchar(s[end]) >= 0x80;
+            bool lineWide = false;
+            for (; end < n && !IsLineEnd(s[end]); ++end) lineWide = lineWide || uchar(s[end]) >= 0x80;
             // A line cut between pieces is looked at in parts: parts of UTF-8 are UTF-8.
-            if (wide && ReadsAsChineseUtf8(piece.sliced(i, end - i))) utf8Line = line_;
-            if (end == n) break;
+            if (lineWide && ReadsAsChineseUtf8(piece.sliced(i, end - i))) {
+                utf8Line = line_;
+                return;
+            }
+            if (end == n) return;
             if (s[end] == '\r' && end + 1 < n && s[end + 1] == '\n') ++end;
-            crEnded_ = s[end] == '\r' && end + 1 == n;
             ++line_;
             i = end + 1;
         }
@@ -301,9 +342,18 @@ QStringList CsvTable::Record(qsizetype record, int maxColumns) const
 
 namespace {
 
-// Where a piece of a file may end so that it decodes on its own: CR, LF and
-// comma are never part of a UTF-8, GBK or GB18030 sequence of several bytes.
-bool IsSafeCut(char b) { return b == '\n' || b == '\r' || b == ','; }
+// Where a piece of a file may end so that it decodes on its own: after its
+// last CR, LF or comma, which are never part of a UTF-8, GBK or GB18030
+// sequence of several bytes; 0 when it has none. Searched from the end with
+// the library's vector search: a line may be megabytes long.
+qsizetype SafeCutIn(const char* s, qsizetype n)
+{
+    qsizetype cut = 0;
+    for (const char c : {'\n', '\r', ','})
+        if (const void* at = memrchr(s + cut, c, size_t(n - cut)))
+            cut = static_cast<const char*>(at) - s + 1;
+    return cut;
+}
 
 // A file's text decoded a piece at a time straight into one buffer, so the
 // file's bytes are never held whole beside their text.
@@ -356,7 +406,7 @@ public:
             held += got;
             qsizetype cut = held;
             if (!atEnd) {
-                while (cut > 0 && !IsSafeCut(buffer_[cut - 1])) --cut;
+                cut = SafeCutIn(buffer_.constData(), held);
                 if (cut == 0 && characterCuts) {
                     cut = held - 1;
                     while (cut > 0 && (uchar(buffer_[cut]) & 0xC0) == 0x80) --cut;  // a continuation byte
@@ -535,6 +585,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     bytes.reserve(qMin(f.size(), kCsvPreviewBytes));
     std::optional<PreviewScan> scan;
     bool full = false;  // bytes beyond those the preview reads
+    qsizetype scanAt = 64 * 1024;  // how many bytes the scan is next fed
     // A file that isn't UTF-8 is checked as GB18030 in the same pass, from the
     // piece that shows it; the pieces before that are checked after it.
     std::optional<DecodesCheck> gb18030;
@@ -552,7 +603,13 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
             const qsizetype take = qMin<qsizetype>(n, kCsvPreviewBytes - bytes.size());
             bytes.append(p, take);
             full = take < n;
-            scan->Feed(bytes.constData(), bytes.size(), full);
+            // A field cut by the end of the bytes is walked again from its
+            // start: fed each time the bytes have doubled, a long one is
+            // walked about twice, not once per piece.
+            if (full || bytes.size() >= scanAt) {
+                scan->Feed(bytes.constData(), bytes.size(), full);
+                scanAt = 2 * bytes.size();
+            }
         }
         return true;
     }, true);

@@ -111,7 +111,8 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
     const QVector<QStringList> records{{"户名", "账号", "金额"}, {"张三", "6222021234567890", "￥1,234.00"}};
     ASSERT_NE(Gbk(text), text.toUtf8());
     const QByteArray mark = "\xEF\xBB\xBF";
-    const struct { const char* name; QByteArray bytes; bool read; bool mixed = false; } cases[] = {
+    // utf8Line: the line the preview names for a file mixing UTF-8 and GBK lines.
+    const struct { const char* name; QByteArray bytes; bool read; int utf8Line = 0; } cases[] = {
         {"utf8", text.toUtf8(), true},
         {"utf8 with mark", mark + text.toUtf8(), true},
         {"gbk", Gbk(text), true},
@@ -122,7 +123,11 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         {"marks inside", "\uFEFF户名,账号,金额\r\n\uFEFF张三,\uFEFF622202\uFEFF1234567890,\"\uFEFF￥1,234.00\"\r\n", true},
         // UTF-8 rows beyond those the preview shows, then a GBK row: one
         // reading for the whole file, and the operator is told.
-        {"utf8 rows then gbk", QByteArray("户名,金额\r\n张三,100\r\n").repeated(10) + Gbk(QString::fromUtf8("李四,200")), true, true},
+        {"utf8 rows then gbk", QByteArray("户名,金额\r\n张三,100\r\n").repeated(10) + Gbk(QString::fromUtf8("李四,200")), true, 1},
+        // GBK's 郑叶 is valid UTF-8 too, but no Chinese in it: not the line named.
+        {"gbk then utf8", Gbk(QString::fromUtf8("户名\r郑叶,100\r\n")) + "张三,李四\r\n", true, 3},
+        // "中," in UTF-8 is no GB18030: neither reads a file that turns to GBK beyond its first megabyte.
+        {"a megabyte of utf8 then gbk", QByteArray("中,1\r\n").repeated(200000) + Gbk(QString::fromUtf8("户名")), false},
         {"NUL", QByteArray("a,b\0c", 5), false},
         {"NUL after the rows shown", text.toUtf8().repeated(10) + QByteArray(1, '\0'), false},
         {"control bytes", "\x01\x02\x03,x", false},
@@ -139,8 +144,8 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         EXPECT_EQ(std::pair(whole.ok(), preview.ok()), std::pair(c.read, c.read)) << c.name;
         if (!c.read) continue;
         EXPECT_EQ(preview.records, AllRecords(whole.table).mid(0, 19)) << c.name;
-        EXPECT_EQ(preview.notice, c.mixed ? CsvMixedEncodingNotice(1) : QString()) << c.name;
-        if (!c.mixed) EXPECT_EQ(AllRecords(whole.table), records) << c.name;
+        EXPECT_EQ(preview.notice, c.utf8Line ? CsvMixedEncodingNotice(c.utf8Line) : QString()) << c.name;
+        if (!c.utf8Line) EXPECT_EQ(AllRecords(whole.table), records) << c.name;
     }
 }
 
