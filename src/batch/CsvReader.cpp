@@ -586,18 +586,14 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     std::optional<PreviewScan> scan;
     bool full = false;  // bytes beyond those the preview reads
     qsizetype scanAt = 64 * 1024;  // how many bytes the scan is next fed
-    // A file that isn't UTF-8 is checked as GB18030 in the same pass, from the
-    // piece that shows it; the pieces before that are checked after it.
+    // A file whose first piece isn't UTF-8 (a GBK file) is checked as
+    // GB18030 in the same pass; any other that turns out not to be UTF-8 is
+    // read again for it.
     std::optional<DecodesCheck> gb18030;
-    qint64 offset = 0, gb18030From = 0;
     const PiecewiseText::Outcome read = pieces.EachPiece(0, [&](const char* p, qsizetype n) {
         if (!check.Feed(QByteArrayView(p, n))) return false;
-        if (!check.utf8 && !check.bom && !gb18030) {
-            gb18030.emplace(kGbkEncodings[0]);
-            gb18030From = offset;
-        }
+        if (!scan && !check.utf8 && !check.bom) gb18030.emplace(kGbkEncodings[0]);
         if (gb18030) gb18030->Feed(QByteArrayView(p, n));
-        offset += n;
         if (!scan) scan.emplace(maxRows, maxColumns, check.bom ? Utf8ByteOrderMark().size() : 0);
         if (!scan->Done() && !full) {
             const qsizetype take = qMin<qsizetype>(n, kCsvPreviewBytes - bytes.size());
@@ -615,19 +611,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     }, true);
     if (read == PiecewiseText::Outcome::Unreadable) return {CsvImportError(), {}, {}};
     const char* encoding = CsvEncoding(check, [&](const char* name) {
-        if (qstrcmp(name, kGbkEncodings[0]) == 0 && gb18030) {
-            if (!gb18030->Reads()) return false;
-            if (gb18030From == 0) return true;
-            DecodesCheck head(name);
-            qint64 at = 0;
-            const PiecewiseText::Outcome o = pieces.EachPiece(0, [&](const char* p, qsizetype n) {
-                const qint64 take = qMin<qint64>(n, gb18030From - at);
-                head.Feed(QByteArrayView(p, take));
-                at += take;
-                return at < gb18030From;
-            }, true);
-            return o != PiecewiseText::Outcome::Unreadable && head.Reads();
-        }
+        if (qstrcmp(name, kGbkEncodings[0]) == 0 && gb18030) return gb18030->Reads();
         DecodesCheck whole(name);
         return pieces.EachPiece(0, [&](const char* p, qsizetype n) {
                    whole.Feed(QByteArrayView(p, n));

@@ -112,9 +112,9 @@ CsvFileTable ReadCsvRecords(const QString& path, qsizetype lastRecord = 0);
 // The first records of a file for the mapping dialog's preview, numbered as
 // the import numbers them: at most maxRows records of at most maxColumns
 // fields each (the fields beyond are passed over, never built). The whole
-// file is looked over once, a piece at a time, for its encoding (a file that
-// turns from UTF-8 to GBK is read again up to the piece where it turns, and
-// whole when GB18030 can't read it); of its bytes only the start that holds the
+// file is looked over once, a piece at a time, for its encoding (read again
+// only when its first megabyte is UTF-8 and a later part isn't, or when
+// GB18030 can't read it); of its bytes only the start that holds the
 // records shown is kept, whatever its line ends, and never more than
 // kCsvPreviewBytes. A record still open where the reading stops (a quote not
 // closed, or a line longer than the preview reads) shows the fields read so
