@@ -16,31 +16,179 @@ namespace {
 template <class Ch>
 bool IsLineEnd(Ch c) { return c == u'\r' || c == u'\n'; }
 
-// A DOS end-of-file mark (0x1A) at the very end of a file is no data. The
-// mark is one byte and one character in every encoding read here, so the
-// rule holds for a file's bytes and for its text alike.
+// A DOS end-of-file mark (0x1A) at the very end of a file is no data.
+constexpr char16_t kEndOfFileMark = u'\x1A';
 template <class Text>
 void DropEndOfFileMark(Text& text)
 {
-    if (!text.isEmpty() && text.back() == u'\x1A') text.chop(1);
+    if (!text.isEmpty() && text.back() == kEndOfFileMark) text.chop(1);
 }
 
-// A character no text file holds. The control characters are single bytes
-// in every encoding read here, so the rule holds for bytes and text alike.
-unsigned CodeOf(QChar c) { return c.unicode(); }
-unsigned CodeOf(char c) { return uchar(c); }
-template <class Ch>
-bool NotInATextFile(Ch c)
+// What kinds of bytes a piece of a file holds: any that no text file holds
+// (control characters other than Tab, LF, form feed and CR; they are single
+// bytes in every encoding read here, never part of a longer character), and
+// any beyond ASCII. Looked at 64 bytes at a time: a loop of fixed length the
+// compiler turns into vector code.
+struct ByteKinds {
+    bool control = false;
+    bool wide = false;
+};
+ByteKinds KindsOf(QByteArrayView bytes)
 {
-    const unsigned u = CodeOf(c);
-    return u < 0x20 && u != '\t' && u != '\r' && u != '\n' && u != '\f';
+    const uchar* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    uchar control = 0, any = 0;
+    auto look = [&](uchar u) {
+        control |= (u < 0x20) & (u != '\t') & (u != '\n') & (u != '\f') & (u != '\r');
+        any |= u;
+    };
+    qsizetype i = 0;
+    for (; i + 64 <= n && !control; i += 64)
+        for (int k = 0; k < 64; ++k) look(s[i + k]);
+    for (; i < n && !control; ++i) look(s[i]);
+    return {control != 0, (any & 0x80) != 0};
 }
 
-// True when the text holds characters no text file holds.
-template <class Text>
-bool LooksBinary(const Text& text)
+// The line ends in the bytes: CR LF, LF and a lone CR each end one line (a
+// CR at the very end counts, whatever follows it).
+qsizetype CountLineEnds(QByteArrayView bytes)
 {
-    return std::any_of(text.begin(), text.end(), [](auto c) { return NotInATextFile(c); });
+    const uchar* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype ends = 0, i = 0;
+    for (; i + 64 < n; i += 64) {
+        uchar block = 0;
+        for (int k = 0; k < 64; ++k)
+            block += (s[i + k] == '\n') | ((s[i + k] == '\r') & (s[i + k + 1] != '\n'));
+        ends += block;
+    }
+    for (; i < n; ++i) ends += s[i] == '\n' || (s[i] == '\r' && (i + 1 == n || s[i + 1] != '\n'));
+    return ends;
+}
+
+// U+FEFF is no data: it is a byte-order mark left inside a file where files
+// were joined, unseen on the screen and enough to make an amount unreadable.
+// The preview and the import both drop it from every field, wherever it
+// stands in it.
+constexpr QChar kByteOrderMark(0xFEFF);
+void DropByteOrderMarks(QString& text)
+{
+    if (text.contains(kByteOrderMark)) text.remove(kByteOrderMark);
+}
+
+// Whether a line is Chinese text in UTF-8: valid UTF-8 whose characters
+// beyond ASCII are all of the kinds Chinese text is written in, two of them
+// at least ideographs or full-width forms. GBK bytes pass for valid UTF-8 now
+// and then (one line in thirty that holds a two-character name), but hardly
+// ever as such text.
+bool ReadsAsChineseUtf8(QByteArrayView line)
+{
+    if (!line.isValidUtf8()) return false;
+    int chinese = 0;
+    // Walked as it stands: a line may be long, and it is valid already.
+    for (qsizetype i = 0; i < line.size();) {
+        const uchar lead = uchar(line[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) c = (c << 6) | (uchar(line[i + k]) & 0x3F);
+        i += length;
+        if (c == 0xB7 || c == 0xFEFF || (c >= 0x2000 && c <= 0x206F)) continue;  // ·, marks, — “” …
+        const bool ideograph = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF)
+                               || (c >= 0x20000 && c <= 0x3FFFF);
+        const bool symbol = (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF);
+        if (!ideograph && !symbol) return false;
+        ++chinese;
+    }
+    return chinese >= 2;
+}
+
+// What the encoding rule needs to know of a whole file's bytes, looked over
+// once, a piece at a time.
+class FileBytesCheck {
+public:
+    // The next piece of the file, in order, each cut after a CR, LF or comma,
+    // or before a UTF-8 character, or at the end. False once the file is
+    // taken for binary: the rest need not be read.
+    bool Feed(QByteArrayView piece)
+    {
+        if (first_ && piece.startsWith(Utf8ByteOrderMark())) {
+            bom = true;
+            piece = piece.sliced(Utf8ByteOrderMark().size());
+        }
+        first_ = false;
+        if (piece.isEmpty()) return true;
+        // The end-of-file mark counts only as the very last byte.
+        if (markPending_) binary = true;
+        markPending_ = piece.back() == kEndOfFileMark;
+        const ByteKinds kinds = KindsOf(markPending_ ? piece.chopped(1) : piece);
+        binary = binary || kinds.control;
+        if (binary) return false;
+        utf8 = utf8 && (!kinds.wide || piece.isValidUtf8());
+        if (!utf8Line) FindUtf8Line(piece, kinds.wide);
+        return true;
+    }
+
+    bool binary = false;
+    bool bom = false;   // the file starts with a UTF-8 byte-order mark
+    bool utf8 = true;   // every byte after the mark is UTF-8
+    // The first line (from 1) that is Chinese text in UTF-8.
+    std::optional<int> utf8Line;
+
+private:
+    // Goes on counting lines from the last piece until a line of Chinese
+    // text in UTF-8 is found; `wide`: the piece has bytes beyond ASCII.
+    void FindUtf8Line(QByteArrayView piece, bool wide)
+    {
+        const char* s = piece.data();
+        const qsizetype n = piece.size();
+        qsizetype i = crEnded_ && s[0] == '\n' ? 1 : 0;  // a CR LF cut between two pieces
+        crEnded_ = s[n - 1] == '\r';
+        if (!wide) {
+            line_ += CountLineEnds(piece.sliced(i));
+            return;
+        }
+        while (i < n) {
+            qsizetype end = i;
+            bool lineWide = false;
+            for (; end < n && !IsLineEnd(s[end]); ++end) lineWide = lineWide || uchar(s[end]) >= 0x80;
+            // A line cut between pieces is looked at in parts: parts of UTF-8 are UTF-8.
+            if (lineWide && ReadsAsChineseUtf8(piece.sliced(i, end - i))) {
+                utf8Line = line_;
+                return;
+            }
+            if (end == n) return;
+            if (s[end] == '\r' && end + 1 < n && s[end + 1] == '\n') ++end;
+            ++line_;
+            i = end + 1;
+        }
+    }
+
+    bool first_ = true;
+    bool markPending_ = false;
+    bool crEnded_ = false;
+    int line_ = 1;
+};
+
+// The one rule by which the preview and the import read a file's bytes: the
+// whole file decides, so the rows the preview shows are the values the import
+// stores. UTF-8 when every byte is (always when it starts with the mark),
+// else the first of GB18030 and GBK that reads the whole file; nullptr when
+// none does or the file is binary. `reads(name)` tells whether the whole
+// file reads in that encoding.
+template <class Reads>
+const char* CsvEncoding(const FileBytesCheck& check, Reads reads)
+{
+    if (check.binary) return nullptr;
+    if (check.utf8) return "UTF-8";
+    // A file that says it is UTF-8 and isn't is not read as anything else.
+    if (check.bom) return nullptr;
+    for (const char* name : kGbkEncodings)
+        if (reads(name)) return name;
+    return nullptr;
 }
 
 } // namespace
@@ -109,7 +257,8 @@ FieldEnd ReadField(const Ch* s, qsizetype n, qsizetype pos, Out* out)
 
 } // namespace
 
-CsvTable::CsvTable(QString text, qsizetype lastRecord) : text_(std::move(text))
+CsvTable::CsvTable(QString text, qsizetype lastRecord)
+    : text_(std::move(text)), holdsMarks_(text_.contains(kByteOrderMark))
 {
     enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
     State state = State::FieldStart;
@@ -180,6 +329,7 @@ QString CsvTable::FieldAt(quint32 start) const
 {
     QString value;
     ReadField(text_.constData(), text_.size(), start, &value);
+    if (holdsMarks_) DropByteOrderMarks(value);
     return value;
 }
 
@@ -192,9 +342,18 @@ QStringList CsvTable::Record(qsizetype record, int maxColumns) const
 
 namespace {
 
-// Where a piece of a file may end so that it decodes on its own: CR, LF and
-// comma are never part of a UTF-8, GBK or GB18030 sequence of several bytes.
-bool IsSafeCut(char b) { return b == '\n' || b == '\r' || b == ','; }
+// Where a piece of a file may end so that it decodes on its own: after its
+// last CR, LF or comma, which are never part of a UTF-8, GBK or GB18030
+// sequence of several bytes; 0 when it has none. Searched from the end with
+// the library's vector search: a line may be megabytes long.
+qsizetype SafeCutIn(const char* s, qsizetype n)
+{
+    qsizetype cut = 0;
+    for (const char c : {'\n', '\r', ','})
+        if (const void* at = memrchr(s + cut, c, size_t(n - cut)))
+            cut = static_cast<const char*>(at) - s + 1;
+    return cut;
+}
 
 // A file's text decoded a piece at a time straight into one buffer, so the
 // file's bytes are never held whole beside their text.
@@ -204,32 +363,17 @@ public:
 
     explicit PiecewiseText(QFile& file) : file_(file) {}
 
-    // Whether every piece is valid UTF-8 and holds no NUL byte; skips a
-    // leading UTF-8 byte-order mark.
-    Outcome Check(bool& utf8, bool& bom)
+    // Looks the whole file over; Undecodable when it is taken for binary.
+    Outcome Check(FileBytesCheck& check)
     {
-        utf8 = true;
-        bom = false;
-        bool first = true;
-        return EachPiece(0, [&](const char* p, qsizetype n) {
-            if (first && QByteArrayView(p, n).startsWith(Utf8ByteOrderMark())) {
-                bom = true;
-                p += Utf8ByteOrderMark().size();
-                n -= Utf8ByteOrderMark().size();
-            }
-            first = false;
-            if (QByteArrayView(p, n).contains('\0')) return false;
-            utf8 = utf8 && QByteArrayView(p, n).isValidUtf8();
-            return true;
-        });
+        return EachPiece(0, [&](const char* p, qsizetype n) { return check.Feed(QByteArrayView(p, n)); });
     }
 
     // The text in the named encoding, from byte `from`; Undecodable when a
     // piece has bytes the encoding does not read.
-    Outcome Decode(QStringConverter::Encoding utf8OrNot, const char* name, qint64 from, QString& text)
+    Outcome Decode(const char* name, qint64 from, QString& text)
     {
-        QStringDecoder decoder = name ? QStringDecoder(name, QStringDecoder::Flag::Stateless)
-                                      : QStringDecoder(utf8OrNot, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
         if (!decoder.isValid()) return Outcome::Undecodable;
         // A character never takes more UTF-16 units than it has bytes.
         text.resize(file_.size() - from);
@@ -242,11 +386,13 @@ public:
         return o;
     }
 
-private:
     // Calls use(piece) for each piece of the file from `from`, each cut after a
-    // safe byte (or at the end); stops when use answers false.
+    // safe byte (or at the end); stops when use answers false. With
+    // `characterCuts` a piece that has no safe byte is cut before the last
+    // UTF-8 character that starts in it rather than grown: for readers that
+    // carry a cut character over, or only ask whether the bytes are UTF-8.
     template <class Use>
-    Outcome EachPiece(qint64 from, Use use)
+    Outcome EachPiece(qint64 from, Use use, bool characterCuts = false)
     {
         constexpr qsizetype kPiece = 1 << 20;
         if (!file_.seek(from)) return Outcome::Unreadable;
@@ -260,7 +406,12 @@ private:
             held += got;
             qsizetype cut = held;
             if (!atEnd) {
-                while (cut > 0 && !IsSafeCut(buffer_[cut - 1])) --cut;
+                cut = SafeCutIn(buffer_.constData(), held);
+                if (cut == 0 && characterCuts) {
+                    cut = held - 1;
+                    while (cut > 0 && (uchar(buffer_[cut]) & 0xC0) == 0x80) --cut;  // a continuation byte
+                    if (cut == 0) cut = held;
+                }
                 if (cut == 0) continue;
             }
             if (cut > 0 && !use(buffer_.constData(), cut)) return Outcome::Undecodable;
@@ -270,8 +421,34 @@ private:
         }
     }
 
+private:
     QFile& file_;
     QByteArray buffer_;
+};
+
+// Whether bytes fed in order read in the named encoding, checked a piece at
+// a time without keeping their text.
+class DecodesCheck {
+public:
+    explicit DecodesCheck(const char* name) : decoder_(name), scratch_(kPiece, Qt::Uninitialized) {}
+    void Feed(QByteArrayView bytes)
+    {
+        // A character cut between two pieces is carried over by the decoder.
+        for (qsizetype at = 0; decoder_.isValid() && !decoder_.hasError() && at < bytes.size(); at += kPiece)
+            decoder_.appendToBuffer(scratch_.data(), bytes.sliced(at, qMin(kPiece, bytes.size() - at)));
+    }
+    // After the last bytes. A line end can't go on a character, so one left
+    // unfinished at the end shows up as an error, as it does for the import.
+    bool Reads()
+    {
+        Feed("\n");
+        return decoder_.isValid() && !decoder_.hasError();
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 20;
+    QStringDecoder decoder_;
+    QString scratch_;
 };
 
 // The file's text as ReadCsvRecords reads it, or nullopt; tooLarge when
@@ -288,26 +465,17 @@ std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
     PiecewiseText pieces(f);
-    bool utf8 = false, bom = false;
-    if (pieces.Check(utf8, bom) != PiecewiseText::Outcome::Read) return std::nullopt;
-    // A file that says it is UTF-8 and isn't is not read as anything else.
-    if (bom && !utf8) return std::nullopt;
+    FileBytesCheck check;
+    if (pieces.Check(check) != PiecewiseText::Outcome::Read) return std::nullopt;
     QString text;
-    if (utf8) {
-        if (pieces.Decode(QStringConverter::Utf8, nullptr, bom ? Utf8ByteOrderMark().size() : 0, text)
-            != PiecewiseText::Outcome::Read)
-            return std::nullopt;
-    } else {
-        bool read = false;
-        for (const char* name : kGbkEncodings) {
-            const PiecewiseText::Outcome o = pieces.Decode(QStringConverter::Utf8, name, 0, text);
-            if (o == PiecewiseText::Outcome::Unreadable) return std::nullopt;
-            if ((read = o == PiecewiseText::Outcome::Read)) break;
-        }
-        if (!read) return std::nullopt;
-    }
+    const char* encoding = CsvEncoding(check, [&](const char* name) {
+        return pieces.Decode(name, 0, text) == PiecewiseText::Outcome::Read;
+    });
+    if (!encoding) return std::nullopt;
+    if (check.utf8 && pieces.Decode(encoding, check.bom ? Utf8ByteOrderMark().size() : 0, text)
+                          != PiecewiseText::Outcome::Read)
+        return std::nullopt;
     DropEndOfFileMark(text);
-    if (LooksBinary(text)) return std::nullopt;
     return text;
 }
 
@@ -393,36 +561,6 @@ private:
     std::vector<std::vector<qsizetype>> records_;
 };
 
-// The bytes up to the last whole UTF-8 character (a read may stop inside one).
-qsizetype WholeUtf8(const char* s, qsizetype n)
-{
-    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
-        const uchar b = uchar(s[n - back]);
-        if (b < 0x80) return n;
-        if (b >= 0xC0) {
-            const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-            return length > back ? n - back : n;
-        }
-    }
-    return n;
-}
-
-// Whether the bytes read in the named encoding; a character cut off at their
-// end counts when `cut` (more would follow), as it does not in the import,
-// which reads a whole file. Decoded in pieces: the text is not kept.
-bool ReadsAs(const char* encoding, QByteArrayView bytes, bool cut)
-{
-    QStringDecoder decoder(encoding, cut ? QStringDecoder::Flag::Default : QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) return false;
-    constexpr qsizetype kPiece = 1 << 20;
-    QString scratch(kPiece, Qt::Uninitialized);
-    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
-        decoder.appendToBuffer(scratch.data(), bytes.sliced(at, qMin(kPiece, bytes.size() - at)));
-        if (decoder.hasError()) return false;
-    }
-    return true;
-}
-
 // Decoded values appended as ReadField finds them.
 struct DecodedField {
     QStringDecoder& decoder;
@@ -437,54 +575,68 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     CsvFile out;
     if (maxRows < 1) return out;
     QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}};
-    // Read a growing piece at a time until the records shown are whole, the
-    // file ends or the preview has read all it reads: then the records show
-    // what was read.
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return {CsvImportError(), {}, {}};
+    // One pass over the whole file: every piece is looked over for the
+    // encoding rule, and the start that holds the rows shown is kept until
+    // they are whole or the preview has read all it reads.
+    PiecewiseText pieces(f);
+    FileBytesCheck check;
     QByteArray bytes;
     bytes.reserve(qMin(f.size(), kCsvPreviewBytes));
     std::optional<PreviewScan> scan;
-    bool bom = false, atEnd = false, full = false;
-    for (qint64 chunk = 64 * 1024; !(scan && scan->Done()); chunk *= 2) {
-        const qsizetype held = bytes.size();
-        const qint64 want = qMin(chunk, kCsvPreviewBytes - held);
-        bytes.resize(held + want);
-        const qint64 got = f.read(bytes.data() + held, want);
-        if (got < 0) return {CsvImportError(), {}};
-        bytes.resize(held + got);
-        atEnd = got < want || f.atEnd();
-        full = !atEnd && bytes.size() >= kCsvPreviewBytes;
-        if (atEnd) DropEndOfFileMark(bytes);
-        if (!scan && (bytes.size() >= Utf8ByteOrderMark().size() || atEnd || full)) {
-            bom = bytes.startsWith(Utf8ByteOrderMark());
-            scan.emplace(maxRows, maxColumns, bom ? Utf8ByteOrderMark().size() : 0);
-        }
-        if (scan) scan->Feed(bytes.constData(), bytes.size(), atEnd || full);
-    }
-    // What was read is checked as the import checks a whole file: no bytes a
-    // text file lacks, UTF-8 (always after its mark), else GB18030, else GBK.
-    const bool cut = full && scan->End() >= bytes.size();
-    const QByteArrayView read(bytes.constData(), scan->End());
-    if (LooksBinary(read)) return {CsvImportError(), {}};
-    const char* encoding = nullptr;
-    const QByteArrayView body = read.sliced(bom ? Utf8ByteOrderMark().size() : 0);
-    if (body.first(cut ? WholeUtf8(body.data(), body.size()) : body.size()).isValidUtf8()) encoding = "UTF-8";
-    else if (!bom)
-        for (const char* name : kGbkEncodings)
-            if (ReadsAs(name, body, cut)) {
-                encoding = name;
-                break;
+    bool full = false;  // bytes beyond those the preview reads
+    qsizetype scanAt = 64 * 1024;  // how many bytes the scan is next fed
+    // A file whose first piece isn't UTF-8 (a GBK file) is checked as
+    // GB18030 in the same pass; any other that turns out not to be UTF-8 is
+    // read again for it.
+    std::optional<DecodesCheck> gb18030;
+    const PiecewiseText::Outcome read = pieces.EachPiece(0, [&](const char* p, qsizetype n) {
+        if (!check.Feed(QByteArrayView(p, n))) return false;
+        if (!scan && !check.utf8 && !check.bom) gb18030.emplace(kGbkEncodings[0]);
+        if (gb18030) gb18030->Feed(QByteArrayView(p, n));
+        if (!scan) scan.emplace(maxRows, maxColumns, check.bom ? Utf8ByteOrderMark().size() : 0);
+        if (!scan->Done() && !full) {
+            const qsizetype take = qMin<qsizetype>(n, kCsvPreviewBytes - bytes.size());
+            bytes.append(p, take);
+            full = take < n;
+            // A field cut by the end of the bytes is walked again from its
+            // start: fed each time the bytes have doubled, a long one is
+            // walked about twice, not once per piece.
+            if (full || bytes.size() >= scanAt) {
+                scan->Feed(bytes.constData(), bytes.size(), full);
+                scanAt = 2 * bytes.size();
             }
-    if (!encoding) return {CsvImportError(), {}};
+        }
+        return true;
+    }, true);
+    if (read == PiecewiseText::Outcome::Unreadable) return {CsvImportError(), {}, {}};
+    const char* encoding = CsvEncoding(check, [&](const char* name) {
+        if (qstrcmp(name, kGbkEncodings[0]) == 0 && gb18030) return gb18030->Reads();
+        DecodesCheck whole(name);
+        return pieces.EachPiece(0, [&](const char* p, qsizetype n) {
+                   whole.Feed(QByteArrayView(p, n));
+                   return true;
+               }, true) == PiecewiseText::Outcome::Read
+               && whole.Reads();
+    });
+    if (!encoding) return {CsvImportError(), {}, {}};
+    if (!scan) return out;  // an empty file
+    if (!scan->Done()) {
+        if (!full) DropEndOfFileMark(bytes);
+        scan->Feed(bytes.constData(), bytes.size(), true);
+    }
+    if (check.utf8Line && !check.utf8) out.notice = CsvMixedEncodingNotice(*check.utf8Line);
     // Only the fields shown are taken out and decoded. A character cut off at
     // the end of the bytes read is left out.
+    const QByteArrayView shown(bytes.constData(), scan->End());
     QStringDecoder decoder(encoding);
     for (const std::vector<qsizetype>& starts : scan->Records()) {
         QStringList record;
         for (qsizetype start : starts) {
             decoder.resetState();
             DecodedField field{decoder, {}};
-            ReadField(read.data(), read.size(), start, &field);
+            ReadField(shown.data(), shown.size(), start, &field);
+            DropByteOrderMarks(field.text);
             record << std::move(field.text);
         }
         out.records << std::move(record);

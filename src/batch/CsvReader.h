@@ -43,10 +43,12 @@ public:
     // them; with FieldAt, a caller that reads several fields of one record
     // walks the record once.
     std::vector<quint32> FieldStarts(qsizetype record, int maxColumns) const;
+    // The field's value; a U+FEFF in it is dropped (see ReadCsvRecords).
     QString FieldAt(quint32 start) const;
 
 private:
     QString text_;
+    bool holdsMarks_ = false;  // a U+FEFF stands somewhere in the text
     std::vector<quint32> starts_;
     std::optional<int> unclosedQuoteLine_;
 };
@@ -54,6 +56,9 @@ private:
 // A CSV file's records for the preview: at most the rows shown.
 struct CsvFile {
     QString error;  // "" when read; else the text for the operator
+    // "" unless the operator must know more of how the file is read: when it
+    // mixes UTF-8 lines with GBK ones, CsvMixedEncodingNotice().
+    QString notice;
     QVector<QStringList> records;
     bool ok() const { return error.isEmpty(); }
 };
@@ -69,17 +74,31 @@ struct CsvFileTable {
 // a character) and four bytes a record. A file that would need more is
 // refused with CsvTooLargeError() before it fills the memory.
 inline constexpr qint64 kCsvMemoryBound = 768LL * 1024 * 1024;
+inline QString CsvMixedEncodingNotice(int utf8Line)
+{
+    return QStringLiteral("此文件中既有UTF-8编码的行（如第%1行），也有GBK编码的行。导入时全文件按GBK读入，"
+                          "UTF-8编码的行将成为乱码，请核对预览；宜将文件另存为同一种编码后再导入。")
+        .arg(utf8Line);
+}
 inline QString CsvTooLargeError()
 {
     return CsvImportError() + QStringLiteral("文件太大，超出程序可用的内存，无法读入。");
 }
 
-// How a CSV file's bytes are read: UTF-8 when they are valid UTF-8 (a byte
+// How a CSV file's bytes are read, by the preview and the import alike: the
+// whole file decides one encoding for all its lines, so the preview shows
+// what the import stores. UTF-8 when all its bytes are valid UTF-8 (a byte
 // order mark is dropped, and a file with the mark must be UTF-8), otherwise
 // GBK (read as GB18030, its superset, else as GBK for its one-byte euro
-// sign). A DOS end-of-file mark (0x1A) as the last byte is no data. A file
-// with NUL bytes or other control characters than Tab, CR, LF and form feed
-// is taken for a binary file and not read.
+// sign). A file that holds lines of Chinese text in UTF-8 beside lines that
+// are not UTF-8 is read as GBK all the same, its UTF-8 lines garbled, and the
+// preview tells the operator so (guessing line by line would garble GBK lines
+// that happen to be valid UTF-8, unseen). A U+FEFF is dropped from every
+// field, wherever it stands in it: a byte-order mark left where files were
+// joined. A DOS end-of-file
+// mark (0x1A) as the last byte is no data. A file with NUL bytes or other
+// control characters than Tab, CR, LF and form feed is taken for a binary
+// file and not read.
 //
 // Reads a whole file and finds its records (up to record lastRecord when
 // lastRecord > 0), the file read and decoded a piece at a time into one text.
@@ -92,13 +111,15 @@ CsvFileTable ReadCsvRecords(const QString& path, qsizetype lastRecord = 0);
 
 // The first records of a file for the mapping dialog's preview, numbered as
 // the import numbers them: at most maxRows records of at most maxColumns
-// fields each (the fields beyond are passed over, never built). Only the
-// start of the file that holds them is read, whatever its line ends, and
-// never more than kCsvPreviewBytes; the bytes read are walked once. A record
-// still open where the reading stops (a quote not closed, or a line longer
-// than the preview reads) shows the fields read so far and ends the preview.
-// A file that can't be read gives CsvImportError() and no rows, and so does
-// one whose start, as far as read, can't be decoded or looks binary.
+// fields each (the fields beyond are passed over, never built). The whole
+// file is looked over once, a piece at a time, for its encoding (read again
+// only when its first megabyte is UTF-8 and a later part isn't, or when
+// GB18030 can't read it); of its bytes only the start that holds the
+// records shown is kept, whatever its line ends, and never more than
+// kCsvPreviewBytes. A record still open where the reading stops (a quote not
+// closed, or a line longer than the preview reads) shows the fields read so
+// far and ends the preview. A file the import would refuse as unreadable,
+// undecodable or binary gives CsvImportError() and no rows.
 inline constexpr qint64 kCsvPreviewBytes = 16LL * 1024 * 1024;
 CsvFile ReadCsvPreview(const QString& path, int maxRows = 19, int maxColumns = 59);
 

@@ -47,8 +47,10 @@ std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& for
     if (!RunWithProgress([&](ProgressReporter& progress) { preview = LoadImportPreview(source, progress); }))
         preview.error = source.kind == ImportFileKind::Csv ? CsvImportError() : WorkbookDamagedError();
     // A file that can't be read still gets the dialog, with the reason: the
-    // mapping can be typed or mended all the same.
-    ImportMapDialog dialog(format, source, preview.rows, lineBreakMarker, parent, preview.error);
+    // mapping can be typed or mended all the same. A file that is read but
+    // not as the operator may think has that told the same way.
+    ImportMapDialog dialog(format, source, preview.rows, lineBreakMarker, parent,
+                           preview.ok() ? preview.notice : preview.error);
     CenterForm(&dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Request();

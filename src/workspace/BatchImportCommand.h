@@ -23,7 +23,8 @@ ImportSource SelectImportFile(QWidget* parent);
 // Opens the mapping dialog on the source: first its preview is read (off the
 // window's thread, with the progress window); a file that can't be read, or
 // is of another kind than CSV or workbook, has the reason told over the
-// dialog. Answers the request when the operator confirmed with OK a file that
+// dialog, and so has a CSV file read otherwise than the operator may think
+// (the preview's notice). Answers the request when the operator confirmed with OK a file that
 // can be imported; nothing on Cancel, here or in the progress.
 std::optional<ImportRequest> ShowInputMap(QWidget* parent, const SlipFormat& format, const ImportSource& source,
                                           const QString& lineBreakMarker);

@@ -27,14 +27,14 @@ ImportPreview LoadImportPreview(const ImportSource& source, ProgressReporter& pr
     switch (source.kind) {
     case ImportFileKind::Csv: {
         CsvFile file = ReadCsvPreview(source.path, kImportPreviewRows, kImportPreviewColumns);
-        return {file.error, std::move(file.records)};
+        return {file.error, file.notice, std::move(file.records)};
     }
     case ImportFileKind::Workbook: {
         progress.Start(QStringLiteral("正在读取EXCEL数据……"), kImportPreviewRows + 1);
         CellRange cells = ReadSheetRange(source.path, source.sheet, 1, kImportPreviewRows, 1, kImportPreviewColumns);
-        return {cells.error, std::move(cells.rows)};
+        return {cells.error, {}, std::move(cells.rows)};
     }
-    default: return {UnsupportedImportFileError(), {}};
+    default: return {UnsupportedImportFileError(), {}, {}};
     }
 }
 

@@ -34,6 +34,7 @@ struct ImportSource {
 // The first rows of the file for the mapping dialog, or why it can't be read.
 struct ImportPreview {
     QString error;
+    QString notice;  // what the operator must know of how the rows are read
     QVector<QStringList> rows;
     bool ok() const { return error.isEmpty(); }
 };

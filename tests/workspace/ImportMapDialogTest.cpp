@@ -149,8 +149,9 @@ TEST_F(ImportMapDialogHome, TheMappingListShowsIndexIdNumberBoxAndMap)
 }
 
 // What the operator sees from the file dialog on, for files the import
-// can't read: the message, then the mapping dialog, whose mapping is kept.
-TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheReason)
+// can't read or reads otherwise than the operator may think: the message,
+// then the mapping dialog, whose mapping is kept.
+TEST_F(ImportMapDialogHome, WhatThePreviewFoundIsToldAsTheMappingOpens)
 {
     SlipFormat f;
     MakeFormat(f);
@@ -159,6 +160,8 @@ TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheRea
     // chooser; the preview then says it is not imported, and OK only closes.
     const QString renamed = home.file("批量.txt");
     ASSERT_TRUE(QFile::copy(sample, renamed));
+    const QString mixed = home.file("混合.csv");
+    ASSERT_TRUE(WriteBytes(mixed, Gbk(QString::fromUtf8("户名\r\n")) + QByteArray("张三,李四\r\n")));
     const struct {
         QString path;
         QString sheet;     // chosen in the worksheet chooser; "" for none shown
@@ -167,6 +170,7 @@ TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheRea
     } cases[] = {
         {renamed, "批量数据", UnsupportedImportFileError(), false},
         {sample, "", SheetNameError(), true},  // a sheet gone by the time the preview reads it
+        {mixed, "", CsvMixedEncodingNotice(2), true},
     };
     for (const auto& c : cases) {
         ScriptedFileDialog files;
@@ -179,7 +183,8 @@ TEST_F(ImportMapDialogHome, AFileTheImportCantReadStillOpensTheMappingWithTheRea
             source = SelectImportFile(nullptr);
             EXPECT_EQ(source.sheet, c.sheet) << prompts.shown.join("|").toStdString();
         } else {
-            source = {c.path, "无此表", ImportFileKind::Workbook};
+            const ImportFileKind kind = ImportFileKindOf(c.path);
+            source = {c.path, kind == ImportFileKind::Csv ? "" : "无此表", kind};
         }
         ASSERT_TRUE(source.IsSet());
         script.Expect<ImportMapDialog>([](ImportMapDialog& d) {
