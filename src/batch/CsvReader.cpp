@@ -110,6 +110,10 @@ bool ReadsAsChineseUtf8(QByteArrayView line)
 // once, a piece at a time.
 class FileBytesCheck {
 public:
+    // `findUtf8Line`: look for the first line of Chinese text in UTF-8 (the
+    // preview tells it; the import has no use for it).
+    explicit FileBytesCheck(bool findUtf8Line) : findUtf8Line_(findUtf8Line) {}
+
     // The next piece of the file, in order, each cut after a CR, LF or comma,
     // or before a UTF-8 character, or at the end. False once the file is
     // taken for binary: the rest need not be read.
@@ -128,7 +132,7 @@ public:
         binary = binary || kinds.control;
         if (binary) return false;
         utf8 = utf8 && (!kinds.wide || piece.isValidUtf8());
-        if (!utf8Line) FindUtf8Line(piece, kinds.wide);
+        if (findUtf8Line_ && !utf8Line) FindUtf8Line(piece, kinds.wide);
         return true;
     }
 
@@ -167,6 +171,7 @@ private:
         }
     }
 
+    bool findUtf8Line_;
     bool first_ = true;
     bool markPending_ = false;
     bool crEnded_ = false;
@@ -465,7 +470,7 @@ std::optional<QString> ReadCsvText(const QString& path, bool& tooLarge)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
     PiecewiseText pieces(f);
-    FileBytesCheck check;
+    FileBytesCheck check(false);
     if (pieces.Check(check) != PiecewiseText::Outcome::Read) return std::nullopt;
     QString text;
     const char* encoding = CsvEncoding(check, [&](const char* name) {
@@ -580,7 +585,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     // encoding rule, and the start that holds the rows shown is kept until
     // they are whole or the preview has read all it reads.
     PiecewiseText pieces(f);
-    FileBytesCheck check;
+    FileBytesCheck check(true);
     QByteArray bytes;
     bytes.reserve(qMin(f.size(), kCsvPreviewBytes));
     std::optional<PreviewScan> scan;

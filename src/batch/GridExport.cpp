@@ -105,22 +105,26 @@ GridExportResult Written(const ExportPlan& plan)
     return out;
 }
 
-enum class CsvPass { Written, Unencodable, NotReplaced, Failed };
-
 // The failure of a file that did not go where the old one is.
 GridExportResult NotSaved(const SavedFileResult& saved)
 {
     return Failed(saved.notReplaced ? kNotReplaced : kSaveFailed);
 }
 
-CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
-                 const ExportPlan& plan, const char* encoding, bool stopWhenUnencodable,
-                 ProgressReporter& progress)
+// The save's answer; `unencodable` when it stopped (stopWhenUnencodable) at a
+// text the encoding lacks.
+SavedFileResult WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
+                         const ExportPlan& plan, const char* encoding, bool stopWhenUnencodable,
+                         ProgressReporter& progress, bool& unencodable)
 {
+    unencodable = false;
     QStringEncoder encoder(encoding);
-    if (!encoder.isValid()) return CsvPass::Failed;
+    if (!encoder.isValid()) {
+        SavedFileResult none;
+        none.ok = false;
+        return none;
+    }
     progress.Start(QStringLiteral("正在导出数据至CSV格式文件……"), plan.steps);
-    bool unencodable = false;
     QString line;
     const SavedFileResult saved = SaveFile(path, [&](QIODevice& file) {
         return ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
@@ -139,9 +143,7 @@ CsvPass WriteCsv(const QAbstractItemModel& grid, const QString& path, const Grid
         });
     });
     progress.End();
-    if (saved) return CsvPass::Written;
-    if (saved.notReplaced) return CsvPass::NotReplaced;
-    return unencodable ? CsvPass::Unencodable : CsvPass::Failed;
+    return saved;
 }
 
 // Display width of a text in sheet characters: East Asian characters take two.
@@ -414,10 +416,10 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
     // GBK is what a spreadsheet on a Chinese system reads without being told;
     // a text GBK can't hold (rare characters, emoji) makes the whole file
     // GB18030, its superset, rather than lose the character.
-    CsvPass pass = WriteCsv(grid, path, layout, plan, "GBK", true, progress);
-    if (pass == CsvPass::Unencodable) pass = WriteCsv(grid, path, layout, plan, "GB18030", false, progress);
-    if (pass == CsvPass::NotReplaced) return Failed(kNotReplaced);
-    if (pass != CsvPass::Written) return Failed(kSaveFailed);
+    bool unencodable = false;
+    SavedFileResult saved = WriteCsv(grid, path, layout, plan, "GBK", true, progress, unencodable);
+    if (!saved && unencodable) saved = WriteCsv(grid, path, layout, plan, "GB18030", false, progress, unencodable);
+    if (!saved) return NotSaved(saved);
     return Written(plan);
 }
 

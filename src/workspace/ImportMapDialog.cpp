@@ -161,7 +161,7 @@ QString ImportMapDialog::HelpText(const QString& lineBreakMarker)
 
 ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& source,
                                  const QVector<QStringList>& previewRows, const QString& lineBreakMarker,
-                                 QWidget* parent, const QString& previewError)
+                                 QWidget* parent, const QString& previewMessage)
     : QDialog(parent), formatName_(format.Name()), importable_(source.Importable())
 {
     setWindowTitle(kCaption);
@@ -251,7 +251,7 @@ ImportMapDialog::ImportMapDialog(const SlipFormat& format, const ImportSource& s
 
     resize(900, 660);
     // Told as the dialog opens, before the operator maps anything.
-    if (!previewError.isEmpty()) MsgBox(previewError);
+    if (!previewMessage.isEmpty()) MsgBox(previewMessage);
     if (!stored.ok) MsgBox(stored.error);
 }
 

@@ -101,14 +101,15 @@ struct ImportRequest {
 // is there the next time. OK takes the rows in either order and refuses more
 // than 30,000 of them with a message, staying open; otherwise it closes with
 // the request. Cancel never imports, and neither does OK for a file of
-// another kind than CSV or workbook: it only closes. A preview that could not
-// be read (`previewError`) and stored maps that could not be read are told as
-// it opens; the mapping can be edited all the same.
+// another kind than CSV or workbook: it only closes. What the reading of the
+// preview found (`previewMessage`: why it could not be read, or what the
+// operator must know of how it was read) and stored maps that could not be
+// read are told as it opens; the mapping can be edited all the same.
 class ImportMapDialog : public QDialog {
     Q_OBJECT
 public:
     ImportMapDialog(const SlipFormat& format, const ImportSource& source, const QVector<QStringList>& previewRows,
-                    const QString& lineBreakMarker, QWidget* parent = nullptr, const QString& previewError = {});
+                    const QString& lineBreakMarker, QWidget* parent = nullptr, const QString& previewMessage = {});
 
     QLabel* fileLabel = nullptr;  // the file (and worksheet) being imported
     QTableView* preview = nullptr;
