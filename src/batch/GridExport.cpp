@@ -312,14 +312,12 @@ constexpr int kXlsMaxCellText = 32767;
 constexpr qint64 kXlsWriterTimeLimitMs = 180000;
 constexpr rlim_t kXlsWriterMemoryLimit = 2048ULL * 1024 * 1024;
 
-// Runs the writer on `input` into `path`; "" when it wrote `rows` rows, else
-// what went wrong, for the operator. The window's events go on meanwhile.
-QString RunXlsWriter(const QByteArray& input, const QString& path, int rows)
+// Runs the writer on `input` into `path`; true when it wrote `rows` rows into
+// a whole workbook. The window's events go on meanwhile.
+bool RunXlsWriter(const QByteArray& input, const QString& path, int rows)
 {
     const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kXlsWriterName;
-    if (!QFileInfo(script).isFile() || !QFileInfo(kPython).isExecutable())
-        return QStringLiteral("找不到写Excel 97-2003工作簿的程序（") + QDir::toNativeSeparators(script) +
-               QStringLiteral("），请安装python3-xlwt。");
+    if (!QFileInfo(script).isFile() || !QFileInfo(kPython).isExecutable()) return false;
     QProcess writer;
     writer.setProgram(kPython);
     // -I: the operator's Python settings and packages play no part.
@@ -346,7 +344,7 @@ QString RunXlsWriter(const QByteArray& input, const QString& path, int rows)
         writer.kill();
     });
     writer.start();
-    if (!writer.waitForStarted(10000)) return QStringLiteral("写Excel 97-2003工作簿的程序无法启动。");
+    if (!writer.waitForStarted(10000)) return false;
     writer.write(input);
     writer.closeWriteChannel();
     deadline.start(int(kXlsWriterTimeLimitMs));
@@ -355,16 +353,14 @@ QString RunXlsWriter(const QByteArray& input, const QString& path, int rows)
         writer.kill();
         writer.waitForFinished();
     }
-    if (stopped) return QStringLiteral("写工作簿超时。");
+    if (stopped) return false;
     const QByteArray answer = writer.readAllStandardOutput().trimmed();
     if (writer.exitStatus() != QProcess::NormalExit || writer.exitCode() != 0 ||
         answer != "ok " + QByteArray::number(rows))
-        return QStringLiteral("写Excel 97-2003工作簿的程序出错。");
+        return false;
     // A compound document, as every Excel 97-2003 workbook is.
     QFile written(path);
-    if (!written.open(QIODevice::ReadOnly) || written.read(8) != QByteArray::fromHex("d0cf11e0a1b11ae1"))
-        return QStringLiteral("写出的工作簿不完整。");
-    return QString();
+    return written.open(QIODevice::ReadOnly) && written.read(8) == QByteArray::fromHex("d0cf11e0a1b11ae1");
 }
 
 } // namespace
@@ -530,9 +526,9 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
     }
     const QString tempPath = temp.fileName();
     temp.close();
-    const QString failure = RunXlsWriter(input, tempPath, plan.visibleRows);
+    const bool written = RunXlsWriter(input, tempPath, plan.visibleRows);
     progress.End();
-    if (!failure.isEmpty()) return Failed(kSaveFailed + QStringLiteral("\r\n") + failure);
+    if (!written) return Failed(kSaveFailed);
     if (const SavedFileResult saved = SaveCopy(tempPath, path); !saved) return NotSaved(saved);
     return Written(plan);
 }

@@ -42,7 +42,7 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 // (SaveFile): a failure leaves the old file as it was. The error is
 // "该文件无法覆盖，请确认该文件没被其他软件打开！" when what is at the path
 // can't be replaced (a folder, a file the system won't let go), otherwise
-// "文件保存出错！" (for .xls followed by why).
+// "文件保存出错！".
 
 // Writes the visible rows and columns to a CSV file: code page GBK (GB18030
 // when a text has characters GBK lacks), one line per row ended by CR LF,

@@ -92,10 +92,7 @@ bool RowTravels(const ExchangeRow& row)
     return true;
 }
 
-QString BrokenAt(int line, const QString& why)
-{
-    return QStringLiteral("格式文件有错！\r\n第%1行：").arg(line) + why;
-}
+QString BrokenFile() { return QStringLiteral("格式文件有错！"); }
 
 // The record lines after the repair pass, each with the file line it starts
 // on. The pieces of a record are gathered from the back and joined once, so
@@ -144,37 +141,26 @@ bool BeyondEveryRange(const QString& t)
 // empty field is 0 (a box whose Clas came empty is a text box, not a row the
 // format passes over). A line break means a cut-off line was joined on; a value out of the
 // field's range would turn into nonsense once made a whole number.
-bool ReadNumber(int f, const QString& raw, QVariant& out, QString& why)
+bool ReadNumber(int f, const QString& raw, QVariant& out)
 {
     const QString t = raw.trimmed();
-    if (t.contains(QLatin1Char('\r')) || t.contains(QLatin1Char('\n'))) {
-        why = QStringLiteral("“") + BoxRecordFields()[f] + QStringLiteral("”不是数值");
-        return false;
-    }
+    if (t.contains(QLatin1Char('\r')) || t.contains(QLatin1Char('\n'))) return false;
     if (t.isEmpty()) {
         out = 0.0;
         return true;
     }
     const double v = Val(t);
     const Range r = FieldRange(f);
-    if (!std::isfinite(v) || v < r.low || v > r.high || BeyondEveryRange(t)) {
-        why = QStringLiteral("“") + BoxRecordFields()[f] + QStringLiteral("”的数值“") + t +
-              QStringLiteral("”超出范围");
-        return false;
-    }
+    if (!std::isfinite(v) || v < r.low || v > r.high || BeyondEveryRange(t)) return false;
     out = v;
     return true;
 }
 
-bool ReadRow(const QString& line, int lineNumber, ExchangeRow& row, QString& error)
+bool ReadRow(const QString& line, int lineNumber, ExchangeRow& row)
 {
     const QStringList fields = line.split(ExchangeFieldSeparator());
-    if (fields.size() < kLeastFields) {
-        error = BrokenAt(lineNumber, QStringLiteral("字段不足%1个").arg(kLeastFields));
-        return false;
-    }
+    if (fields.size() < kLeastFields) return false;
     row.line = lineNumber;
-    QString why;
     for (int f = 0; f < kBoxFieldCount; ++f) {
         if (f >= fields.size()) {
             row.fields[f] = 0.0;   // a line without SumID1
@@ -182,16 +168,11 @@ bool ReadRow(const QString& line, int lineNumber, ExchangeRow& row, QString& err
             row.fields[f] = DecodeText(f, fields[f]);
         } else if (IsFlagField(f)) {
             row.fields[f] = fields[f].trimmed().toLower() == QStringLiteral("true") ? 1 : 0;
-        } else if (!ReadNumber(f, fields[f], row.fields[f], why)) {
-            error = BrokenAt(lineNumber, why);
+        } else if (!ReadNumber(f, fields[f], row.fields[f])) {
             return false;
         }
     }
-    if (fields.size() >= kMostFields && !ReadNumber(FieldRCtl, fields[kMostFields - 1], row.extra, why)) {
-        error = BrokenAt(lineNumber, why.replace(QStringLiteral("RCtl"), QStringLiteral("RCtl1")));
-        return false;
-    }
-    return true;
+    return fields.size() < kMostFields || ReadNumber(FieldRCtl, fields[kMostFields - 1], row.extra);
 }
 
 } // namespace
@@ -260,15 +241,18 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
     int counts[kBoxKindCount] = {};
     for (const auto& [line, number] : RepairedRecords(lines)) {
         ExchangeRow row;
-        if (!ReadRow(line, number, row, c.error)) return c;
+        if (!ReadRow(line, number, row)) {
+            c.error = BrokenFile();
+            return c;
+        }
         if (row.fields[FieldLBL].toString() == HeaderLabel()) {
             if (!(row.fields[FieldW].toDouble() > 0) || !(row.fields[FieldH].toDouble() > 0)) {
-                c.error = BrokenAt(number, QStringLiteral("单据尺寸无效"));
+                c.error = BrokenFile();
                 return c;
             }
         } else if (const double k = row.fields[FieldClas].toDouble();
                    k == std::trunc(k) && IsBoxKindNumber(int(k)) && ++counts[int(k)] > kMaxBoxesPerKind) {
-            c.error = BrokenAt(number, QStringLiteral("内容框超过%1个").arg(kMaxBoxesPerKind));
+            c.error = BrokenFile();
             return c;
         }
         c.rows.push_back(std::move(row));

@@ -79,8 +79,8 @@ struct ExchangeContent {
 //
 // Refused with "无法识别此文件，请确认文件：“path”为进账单格式文件！": a first line
 // other than the magic line, fewer than three lines. With "此格式不属于进账单，
-// 无法导入！": a category line without "进账单". With "格式文件有错！" and the line
-// where it is: a line of fewer than 21 fields, a number field with a line break
+// 无法导入！": a category line without "进账单". With "格式文件有错！": a line
+// of fewer than 21 fields, a number field with a line break
 // (a cut-off file joined to its last record), a number out of its field's
 // range, a header record whose slip size is not positive, more boxes of one
 // kind than a format may hold. Fields after the 23rd are ignored. A file

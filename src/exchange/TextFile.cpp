@@ -62,6 +62,7 @@ TextWriteResult WriteTextFileRetry(const QString& text, const QString& path,
             return result;
         }
         result.error = saved.error;
+        if (retry.afterFailedAttempt) retry.afterFailedAttempt(result.attempts);
         PauseWithEvents(retry.pause);
     }
     result.path = current;
@@ -92,10 +93,10 @@ TextReadResult ReadTextFile(const QString& path, bool deleteAfter, const TextRea
             return got;
         });
         if (tooLarge) break;   // not a text file of ours: no point retrying
-        if (!readOk) continue;
         QString text = decoded;
-        if (text.isEmpty()) {
-            PauseWithEvents(retry.emptyPause);
+        if (!readOk || text.isEmpty()) {
+            if (readOk) PauseWithEvents(retry.emptyPause);
+            if (retry.afterFailedAttempt) retry.afterFailedAttempt(result.attempts);
             continue;
         }
         if (deleteAfter && QFileInfo::exists(path)) QFile::remove(path);

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <functional>
 
 namespace slip {
 
@@ -41,6 +42,9 @@ struct TextWriteRetry {
     // written beside it.
     int renameAfter = 10;
     std::chrono::milliseconds pause{30};
+    // Called with the number of attempts so far after each failed one: the
+    // file's holder can be told to let go.
+    std::function<void(int attempts)> afterFailedAttempt;
 };
 
 struct TextWriteResult {
@@ -64,6 +68,9 @@ struct TextReadRetry {
     std::chrono::milliseconds pause{10};        // before every attempt
     std::chrono::milliseconds emptyPause{30};   // after reading an empty file
     qint64 maxBytes = 64 * 1024 * 1024;         // no exchange file comes near this
+    // Called with the number of attempts so far after each one that found no
+    // text: the file's producer can be told to go on.
+    std::function<void(int attempts)> afterFailedAttempt;
 };
 
 struct TextReadResult {

@@ -46,7 +46,10 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
 {
     ScopedDialog<QMessageBox> held(DialogParent());
     QMessageBox& box = *held.get();
-    box.setWindowTitle(title);
+    // A box asked for without a title of its own (a Tell from below the
+    // windows, the exchange file's questions) carries the program's, as every
+    // other box does.
+    box.setWindowTitle(title.isEmpty() ? ProgramTitle() : title);
     // Texts carry names and values from files, servers and the operator:
     // shown as written, never read as markup.
     box.setTextFormat(Qt::PlainText);

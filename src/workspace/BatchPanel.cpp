@@ -138,12 +138,12 @@ bool BatchPanel::Import(const ImportSource& source, const ImportRequest& request
 void BatchPanel::SizeColumns(const GridTextWidths* measured)
 {
     FitGridColumns(*grid, 0, true, {}, measured);
-    // A fresh import shows every column (the sizing above may have made an
-    // empty column narrow, which must not read as closed by the operator).
-    for (int m = 0; m < batch_.BoxColumnCount(); ++m) {
-        if (grid->columnWidth(m + 1) * units::kTwipsPerPixel <= kHiddenColumnTwips) grid->setColumnWidth(m + 1, 24);
-        batch_.SetColumnShown(m, true);
-    }
+    // A column empty in every record comes out 50 twips wide and so closed:
+    // its box keeps what was typed into it rather than being wiped at every
+    // record. Set here as well, since a width that did not change sends no
+    // resize.
+    for (int m = 0; m < batch_.BoxColumnCount(); ++m)
+        batch_.SetColumnShown(m, grid->columnWidth(m + 1) * units::kTwipsPerPixel > kHiddenColumnTwips);
 }
 
 void BatchPanel::ShowBatchRecord()

@@ -2,7 +2,6 @@
 
 #include "exchange/TextFile.h"
 
-#include <QTimer>
 
 using namespace slip;
 using namespace slip::test;
@@ -100,15 +99,16 @@ TEST_F(TextFiles, ALockedTargetGoesToTheNameWithOneThenElevenAndSaysWhich)
         if (*written) EXPECT_EQ(w.path, p + written);
         else EXPECT_TRUE(w.error.contains(QStringLiteral("无法写入"))) << w.error.toStdString();
     }
-    // Freed while the writer pauses (the event loop runs): written under its own name.
+    // Freed after the third attempt: written under its own name.
     QDir(p).removeRecursively();
     ASSERT_TRUE(Obstruct(p));
-    QTimer::singleShot(60, [&] { QDir(p).removeRecursively(); });
-    TextWriteRetry slow = QuickWrite();
-    slow.pause = 20ms;
-    const TextWriteResult w = WriteTextFileRetry(QStringLiteral("后来"), p, slow);
+    TextWriteRetry freed = QuickWrite();
+    freed.afterFailedAttempt = [&](int attempts) {
+        if (attempts == 3) QDir(p).removeRecursively();
+    };
+    const TextWriteResult w = WriteTextFileRetry(QStringLiteral("后来"), p, freed);
     EXPECT_EQ(w.path, p);
-    EXPECT_LE(w.attempts, 11);
+    EXPECT_EQ(w.attempts, 4);
 }
 
 TEST_F(TextFiles, ReadingRetriesWhileMissingOrEmptyAndDeletesOnlyAfterARead)
@@ -122,12 +122,13 @@ TEST_F(TextFiles, ReadingRetriesWhileMissingOrEmptyAndDeletesOnlyAfterARead)
     EXPECT_FALSE(ReadTextFile(p, true, QuickRead()).ok);
     EXPECT_TRUE(QFileInfo::exists(p)) << "an empty file is not deleted";
     EXPECT_FALSE(ReadTextFile(dir.path(), false, QuickRead()).ok);
-    QTimer::singleShot(50, [&] { WriteBytes(p, Encoded("GBK", QStringLiteral("到了"))); });
+    // The file arrives after the first attempt found none.
     TextReadRetry patient = QuickRead();
-    patient.attempts = 200;
-    patient.pause = 5ms;
+    patient.afterFailedAttempt = [&](int attempts) {
+        if (attempts == 1) WriteBytes(p, Encoded("GBK", QStringLiteral("到了")));
+    };
     r = ReadTextFile(p, true, patient);
     EXPECT_EQ(r.text, QStringLiteral("到了"));
-    EXPECT_GT(r.attempts, 1);
+    EXPECT_EQ(r.attempts, 2);
     EXPECT_FALSE(QFileInfo::exists(p));
 }

@@ -20,13 +20,15 @@ TEST(QtPrompter, EnterAnswersNoToAQuestionThatWouldLoseSomething)
 }
 
 // Names from outside show as they are written, never as markup; a message
-// with the OK button shows no icon, a question its own.
+// with the OK button shows no icon, a question its own; a box asked for
+// without a title carries the program's.
 TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
 {
     const QString text = QStringLiteral("导入格式“<img src='file:///etc/passwd'><b>工行</b>”吗？");
     QString shown;
     Qt::TextFormat format = Qt::AutoText;
     QList<QMessageBox::Icon> icons;
+    QStringList titles;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -36,6 +38,7 @@ TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
             shown = label->text();
             format = label->textFormat();
             icons << box->icon();
+            titles << box->windowTitle();
             box->buttons().first()->click();
         }
     });
@@ -49,4 +52,5 @@ TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
     qt.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"));
     SetPrompter(nullptr);
     EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::Question, QMessageBox::NoIcon, QMessageBox::NoIcon}));
+    EXPECT_EQ(titles, QStringList(3, ProgramTitle()));
 }

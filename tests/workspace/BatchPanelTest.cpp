@@ -165,9 +165,22 @@ TEST_F(BatchPanelTest, AClosedColumnKeepsItsTextBoxAsTyped)
     EXPECT_EQ(w.Value(1), "王五");
 }
 
+TEST_F(BatchPanelTest, AColumnEmptyInEveryRecordIsClosedAndItsBoxKeepsWhatWasTyped)
+{
+    ASSERT_TRUE(WriteBytes(csv, Gbk("户名,金额,备注,加急\r\n张三,1,,\r\n李四,2,,\r\n")));
+    Window& w = Open();
+    w.mw.Format().SetValue(w.Id(3), "手填");
+    ImportCsv(w, csv, "3");
+    EXPECT_TRUE(w.panel->Batch().ColumnShown(0));
+    EXPECT_FALSE(w.panel->Batch().ColumnShown(2));
+    w.panel->recordScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(w.Value(1), "李四");
+    EXPECT_EQ(w.Value(3), "手填");
+}
+
 // Every record's values show whole, the widest far down too; a batch of
-// more than 200 rows is sized in the progress window, and an empty column is
-// no column the operator closed.
+// more than 200 rows is sized in the progress window; 加急, empty in every
+// record, comes out closed.
 TEST_F(BatchPanelTest, EveryRecordShowsWholeAndALongBatchIsSizedInTheProgressWindow)
 {
     const struct {
@@ -185,7 +198,7 @@ TEST_F(BatchPanelTest, EveryRecordShowsWholeAndALongBatchIsSizedInTheProgressWin
         ASSERT_EQ(w.panel->Batch().RecordCount(), c.records);
         EXPECT_EQ(CutShortCells(*w.panel->grid), QStringList()) << c.records;
         EXPECT_EQ(watch.titles.contains("正在做交易数据表格进行格式设置……"), c.counted) << c.records;
-        for (int m = 0; m < w.panel->Batch().BoxColumnCount(); ++m) EXPECT_TRUE(w.panel->Batch().ColumnShown(m)) << m;
+        for (int m = 0; m < w.panel->Batch().BoxColumnCount(); ++m) EXPECT_EQ(w.panel->Batch().ColumnShown(m), m != 3) << m;
         window.reset();
     }
 }
