@@ -69,7 +69,7 @@ qsizetype CountLineEnds(QByteArrayView bytes)
 // U+FEFF is no data: it is a byte-order mark left inside a file where files
 // were joined, unseen on the screen and enough to make an amount unreadable.
 // The preview and the import both drop it from every field, wherever it
-// stands in it.
+// stands in it, once the fields are split; their decoders keep every one.
 constexpr QChar kByteOrderMark(0xFEFF);
 void DropByteOrderMarks(QString& text)
 {
@@ -375,10 +375,11 @@ public:
     }
 
     // The text in the named encoding, from byte `from`; Undecodable when a
-    // piece has bytes the encoding does not read.
+    // piece has bytes the encoding does not read. A U+FEFF that starts a
+    // piece is kept as any other: where a piece starts is no rule.
     Outcome Decode(const char* name, qint64 from, QString& text)
     {
-        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         if (!decoder.isValid()) return Outcome::Undecodable;
         // A character never takes more UTF-16 units than it has bytes.
         text.resize(file_.size() - from);
@@ -634,7 +635,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     // Only the fields shown are taken out and decoded. A character cut off at
     // the end of the bytes read is left out.
     const QByteArrayView shown(bytes.constData(), scan->End());
-    QStringDecoder decoder(encoding);
+    QStringDecoder decoder(encoding, QStringDecoder::Flag::ConvertInitialBom);
     for (const std::vector<qsizetype>& starts : scan->Records()) {
         QStringList record;
         for (qsizetype start : starts) {

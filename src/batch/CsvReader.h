@@ -95,9 +95,10 @@ inline QString CsvTooLargeError()
 // preview tells the operator so (guessing line by line would garble GBK lines
 // that happen to be valid UTF-8, unseen). A U+FEFF is dropped from every
 // field, wherever it stands in it: a byte-order mark left where files were
-// joined. A DOS end-of-file mark (0x1A) as the last byte is no data. A file
-// with NUL bytes or other control characters than Tab, CR, LF and form feed
-// is taken for a binary file and not read.
+// joined. It is dropped once the fields are split, so a quote after it is
+// data as after any other character. A DOS end-of-file mark (0x1A) as the
+// last byte is no data. A file with NUL bytes or other control characters
+// than Tab, CR, LF and form feed is taken for a binary file and not read.
 //
 // Reads a whole file and finds its records (up to record lastRecord when
 // lastRecord > 0), the file read and decoded a piece at a time into one text.
