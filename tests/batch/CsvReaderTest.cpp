@@ -139,6 +139,14 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         {"NUL", QByteArray("a,b\0c", 5), false},
         {"NUL after the rows shown", text.toUtf8().repeated(10) + QByteArray(1, '\0'), false},
         {"control bytes", "\x01\x02\x03,x", false},
+        // As the export writes a value that holds them; the second one read after the last line end.
+        {"control bytes inside quotes", QByteArray("\"\x01\0\",\"a\r\n\x1F\"", 11), true, 0,
+         {{QString("\x01") + QChar(0), "a\r\n\x1F"}}},
+        // The preview cuts a line without a comma after its first mebibyte less a byte: here after the mark.
+        {"an end-of-file mark inside quotes where a piece ends", "\"" + QByteArray(kMb - 3, 'a') + "\x1A" + "bc\"\n", true,
+         0, {{QString(kMb - 3, QChar(u'a')) + "\x1A" + "bc"}}},
+        {"a control byte after a closing quote", "\"a\"\x01,x", false},
+        {"a control byte after a quote inside a field", "a\"\x01\",x", false},
         {"mark inside", "a,\x1A\r\nb", false},
         {"mark without utf8", "\xEF\xBB\xBF\xFF\xFE", false},
         {"neither", "\x81\x20\xFF", false},

@@ -3,6 +3,7 @@
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
+#include "batch/CsvReader.h"
 #include "batch/GridExport.h"
 #include "batch/GridExportWorkbookCheck.h"
 #include "batch/Workbook.h"
@@ -33,7 +34,10 @@ using XlsxExportHome = test::WithHome;
 
 TEST_F(CsvExportHome, FollowsTheLineAndQuotingRulesByteForByte)
 {
-    TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}});
+    const QStringList captions{"名称", "金额"};
+    // A control character as a workbook's _x0001_ brings one into a slip.
+    const QVector<QStringList> rows{{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}, {"k\x01m", "\x1A"}};
+    TextTableModel model(captions, rows);
     const QString path = home.file("rules.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
     const QByteArray bytes = FileBytes(path);
@@ -45,7 +49,13 @@ TEST_F(CsvExportHome, FollowsTheLineAndQuotingRulesByteForByte)
                     "\"a,b\t\",\"say \"\"hi\"\"\t\"\r\n"
                     "\t,中\t\r\n"
                     "\"x\ny\t\",\"p\r\nq\t\"\r\n"
-                    "\"r\rs\t\",t\t\r\n");
+                    "\"r\rs\t\",t\t\r\n"
+                    "\"k\x01m\t\",\"\x1A\t\"\r\n");
+    // What the export writes, the import reads back the same.
+    const CsvFileTable back = ReadCsvRecords(path);
+    ASSERT_TRUE(back.ok()) << back.error.toStdString();
+    ASSERT_EQ(back.table.RecordCount(), rows.size() + 1);
+    for (int r = 0; r <= rows.size(); ++r) EXPECT_EQ(back.table.Record(r + 1), Tabbed(r ? rows[r - 1] : captions)) << r;
 }
 
 TEST_F(CsvExportHome, TextsGbkLacksMakeTheFileGb18030)
