@@ -268,13 +268,19 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
     EXPECT_EQ(Entries(folder), QStringList{name});
 }
 
-TEST_P(AtomicExportTest, WhatCantBeReplacedIsToldAndStays)
+TEST_P(AtomicExportTest, WhatCantBeReplacedOrWrittenIsToldAndStays)
 {
-    // A folder at the path stands for a file the system won't let go.
-    const QString path = home_.file(GetParam());
-    ASSERT_TRUE(QDir().mkpath(path + "/keep"));
-    EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), path).error, "该文件无法覆盖，请确认该文件没被其他软件打开！");
-    EXPECT_TRUE(QFileInfo(path + "/keep").isDir());
+    // A folder at the path stands for a file the system won't let go; in a
+    // folder that isn't there nothing stands to be replaced.
+    const QString folder = home_.file(GetParam());
+    ASSERT_TRUE(QDir().mkpath(folder + "/keep"));
+    const struct { QString path; const char* error; } cases[] = {
+        {folder, "该文件无法覆盖，请确认该文件没被其他软件打开！"},
+        {home_.file("无此文件夹/") + GetParam(), "文件保存出错！"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), c.path).error, c.error) << c.path.toStdString();
+    EXPECT_TRUE(QFileInfo(folder + "/keep").isDir());
 }
 
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbooks, AtomicExportTest, ::testing::Values("out.csv", "out.xlsx", "out.xls"),
