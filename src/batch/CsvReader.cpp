@@ -24,11 +24,10 @@ void DropEndOfFileMark(Text& text)
     if (!text.isEmpty() && text.back() == kEndOfFileMark) text.chop(1);
 }
 
-// What kinds of bytes a piece of a file holds: any that no text file holds
-// (control characters other than Tab, LF, form feed and CR; they are single
-// bytes in every encoding read here, never part of a longer character), and
-// any beyond ASCII. Looked at 64 bytes at a time: a loop of fixed length the
-// compiler turns into vector code.
+// What kinds of bytes a piece of a file holds: control characters
+// (IsCsvControl; they are single bytes in every encoding read here, never
+// part of a longer character), and any beyond ASCII. Looked at 64 bytes at a
+// time: a loop of fixed length the compiler turns into vector code.
 struct ByteKinds {
     bool control = false;
     bool wide = false;
@@ -39,13 +38,13 @@ ByteKinds KindsOf(QByteArrayView bytes)
     const qsizetype n = bytes.size();
     uchar control = 0, any = 0;
     auto look = [&](uchar u) {
-        control |= (u < 0x20) & (u != '\t') & (u != '\n') & (u != '\f') & (u != '\r');
+        control |= IsCsvControl(u);
         any |= u;
     };
     qsizetype i = 0;
-    for (; i + 64 <= n && !control; i += 64)
+    for (; i + 64 <= n; i += 64)
         for (int k = 0; k < 64; ++k) look(s[i + k]);
-    for (; i < n && !control; ++i) look(s[i]);
+    for (; i < n; ++i) look(s[i]);
     return {control != 0, (any & 0x80) != 0};
 }
 
@@ -69,7 +68,7 @@ qsizetype CountLineEnds(QByteArrayView bytes)
 // U+FEFF is no data: it is a byte-order mark left inside a file where files
 // were joined, unseen on the screen and enough to make an amount unreadable.
 // The preview and the import both drop it from every field, wherever it
-// stands in it.
+// stands in it, once the fields are split; their decoders keep every one.
 constexpr QChar kByteOrderMark(0xFEFF);
 void DropByteOrderMarks(QString& text)
 {
@@ -106,6 +105,70 @@ bool ReadsAsChineseUtf8(QByteArrayView line)
     return chinese >= 2;
 }
 
+// Whether a file's control bytes all stand inside quoted fields, where the
+// export writes a value that holds one: the quotes followed as the readers
+// split fields (a quote opens a quoted field only where a field starts),
+// across the pieces the file is read in. A binary file's control bytes stand
+// anywhere, and mark it still. The quotes are found with the library's
+// vector search: most pieces have few or none.
+class QuotedControls {
+public:
+    // The next bytes of the file, in order; `controls`: they hold control
+    // bytes. False when one of those stands outside a quoted field.
+    bool Feed(QByteArrayView piece, bool controls)
+    {
+        const char* s = piece.data();
+        const qsizetype n = piece.size();
+        qsizetype i = 0;
+        qsizetype outsideFrom = 0;  // where the bytes outside quotes being walked start
+        auto cleanUpTo = [&](qsizetype end) {
+            return !controls || !KindsOf(piece.sliced(outsideFrom, end - outsideFrom)).control;
+        };
+        while (i < n) {
+            if (state_ == State::Quoted) {
+                const void* q = std::memchr(s + i, '"', size_t(n - i));
+                if (!q) return true;
+                i = static_cast<const char*>(q) - s + 1;
+                state_ = State::AfterQuote;
+            } else if (state_ == State::AfterQuote) {
+                if (s[i] == '"') {  // a doubled quote, data inside the field
+                    state_ = State::Quoted;
+                    ++i;
+                } else {  // the field went on unquoted, or ended
+                    state_ = State::Outside;
+                    fieldStart_ = false;
+                    outsideFrom = i;
+                }
+            } else {
+                // Only a quote that starts a field opens a quoted one; any other is data.
+                const char* q = nullptr;
+                for (qsizetype from = i;; from = q - s + 1) {
+                    q = static_cast<const char*>(std::memchr(s + from, '"', size_t(n - from)));
+                    if (!q || (q == s + i ? fieldStart_ : IsSeparator(q[-1]))) break;
+                }
+                if (!q) {
+                    fieldStart_ = IsSeparator(s[n - 1]);
+                    return cleanUpTo(n);
+                }
+                if (!cleanUpTo(q - s)) return false;
+                state_ = State::Quoted;
+                i = q - s + 1;
+            }
+        }
+        return true;
+    }
+    // Whether the bytes fed so far end inside a quoted field.
+    bool InsideQuotes() const { return state_ == State::Quoted; }
+
+private:
+    static bool IsSeparator(char c) { return c == ',' || IsLineEnd(c); }
+    // AfterQuote: just after a quote inside a quoted field, which closes it
+    // unless a second quote follows.
+    enum class State { Outside, Quoted, AfterQuote };
+    State state_ = State::Outside;
+    bool fieldStart_ = true;  // outside quotes, the next byte starts a field
+};
+
 // What the encoding rule needs to know of a whole file's bytes, looked over
 // once, a piece at a time.
 class FileBytesCheck {
@@ -125,11 +188,13 @@ public:
         }
         first_ = false;
         if (piece.isEmpty()) return true;
-        // The end-of-file mark counts only as the very last byte.
-        if (markPending_) binary = true;
+        // The end-of-file mark counts only as the very last byte: one held
+        // back that more bytes follow was data.
+        if (markPending_ && !quotes_.InsideQuotes()) binary = true;
         markPending_ = piece.back() == kEndOfFileMark;
-        const ByteKinds kinds = KindsOf(markPending_ ? piece.chopped(1) : piece);
-        binary = binary || kinds.control;
+        const QByteArrayView data = markPending_ ? piece.chopped(1) : piece;
+        const ByteKinds kinds = KindsOf(data);
+        binary = binary || !quotes_.Feed(data, kinds.control);
         if (binary) return false;
         utf8 = utf8 && (!kinds.wide || piece.isValidUtf8());
         if (findUtf8Line_ && !utf8Line) FindUtf8Line(piece, kinds.wide);
@@ -172,6 +237,7 @@ private:
     }
 
     bool findUtf8Line_;
+    QuotedControls quotes_;
     bool first_ = true;
     bool markPending_ = false;
     bool crEnded_ = false;
@@ -375,10 +441,11 @@ public:
     }
 
     // The text in the named encoding, from byte `from`; Undecodable when a
-    // piece has bytes the encoding does not read.
+    // piece has bytes the encoding does not read. A U+FEFF that starts a
+    // piece is kept as any other: where a piece starts is no rule.
     Outcome Decode(const char* name, qint64 from, QString& text)
     {
-        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         if (!decoder.isValid()) return Outcome::Undecodable;
         // A character never takes more UTF-16 units than it has bytes.
         text.resize(file_.size() - from);
@@ -634,7 +701,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
     // Only the fields shown are taken out and decoded. A character cut off at
     // the end of the bytes read is left out.
     const QByteArrayView shown(bytes.constData(), scan->End());
-    QStringDecoder decoder(encoding);
+    QStringDecoder decoder(encoding, QStringDecoder::Flag::ConvertInitialBom);
     for (const std::vector<qsizetype>& starts : scan->Records()) {
         QStringList record;
         for (qsizetype start : starts) {

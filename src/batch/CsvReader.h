@@ -11,6 +11,14 @@ namespace slip {
 // The one message an operator sees when a CSV file can't be imported.
 inline QString CsvImportError() { return QStringLiteral("CSV文件导入错误！"); }
 
+// A control character no text file holds outside a quoted field: any below
+// U+0020 but Tab, LF, form feed and CR. A CSV file with one elsewhere is
+// taken for a binary file; the export quotes a value that holds one.
+constexpr bool IsCsvControl(char32_t c)
+{
+    return (c < 0x20) & (c != u'\t') & (c != u'\n') & (c != u'\f') & (c != u'\r');
+}
+
 // How CSV text is read (RFC 4180):
 // - fields are separated by ",", records by CR LF, LF or a lone CR;
 // - a field that starts with a double quote runs to the matching closing
@@ -95,9 +103,11 @@ inline QString CsvTooLargeError()
 // preview tells the operator so (guessing line by line would garble GBK lines
 // that happen to be valid UTF-8, unseen). A U+FEFF is dropped from every
 // field, wherever it stands in it: a byte-order mark left where files were
-// joined. A DOS end-of-file mark (0x1A) as the last byte is no data. A file
-// with NUL bytes or other control characters than Tab, CR, LF and form feed
-// is taken for a binary file and not read.
+// joined. It is dropped once the fields are split, so a quote after it is
+// data as after any other character. A DOS end-of-file mark (0x1A) as the
+// last byte is no data. A file with a NUL byte or another control character
+// (IsCsvControl) outside a quoted field is taken for a binary file and not
+// read; inside one it is data, as the export writes a value that holds one.
 //
 // Reads a whole file and finds its records (up to record lastRecord when
 // lastRecord > 0), the file read and decoded a piece at a time into one text.

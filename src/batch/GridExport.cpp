@@ -1,5 +1,6 @@
 #include "batch/GridExport.h"
 
+#include "batch/CsvReader.h"
 #include "batch/GridExportWorkbookCheck.h"
 #include "storage/SavedFile.h"
 
@@ -370,9 +371,11 @@ QString CsvField(const QString& cellText)
     QString field = cellText;
     field += QLatin1Char('\t');
     // A lone CR or LF is quoted as well as CR LF: unquoted it would end the
-    // line, and the file would read back with the row cut in two.
-    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                       field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'));
+    // line, and the file would read back with the row cut in two. A control
+    // character is quoted too: the import reads one only inside quotes.
+    const bool quote = std::any_of(field.cbegin(), field.cend(), [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\r' || c == u'\n' || IsCsvControl(c.unicode());
+    });
     field.replace(QLatin1Char('"'), QLatin1String("\"\""));
     if (quote) field = QLatin1Char('"') + field + QLatin1Char('"');
     return field;

@@ -47,7 +47,8 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 // Writes the visible rows and columns to a CSV file: code page GBK (GB18030
 // when a text has characters GBK lacks), one line per row ended by CR LF,
 // cells joined by ",", every double quote doubled, a cell quoted when it
-// holds a comma, a double quote, a CR or a LF.
+// holds a comma, a double quote, a CR, a LF or another control character
+// (IsCsvControl), so that the CSV import reads every cell back as written.
 GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& path,
                                  const GridExportLayout& layout = {},
                                  ProgressReporter& progress = NoProgress());

@@ -3,6 +3,7 @@
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
+#include "batch/CsvReader.h"
 #include "batch/GridExport.h"
 #include "batch/GridExportWorkbookCheck.h"
 #include "batch/Workbook.h"
@@ -33,7 +34,10 @@ using XlsxExportHome = test::WithHome;
 
 TEST_F(CsvExportHome, FollowsTheLineAndQuotingRulesByteForByte)
 {
-    TextTableModel model({"名称", "金额"}, {{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}});
+    const QStringList captions{"名称", "金额"};
+    // A control character as a workbook's _x0001_ brings one into a slip.
+    const QVector<QStringList> rows{{"a,b", "say \"hi\""}, {"", "中"}, {"x\ny", "p\r\nq"}, {"r\rs", "t"}, {"k\x01m", "\x1A"}};
+    TextTableModel model(captions, rows);
     const QString path = home.file("rules.csv");
     ASSERT_TRUE(ExportGridToCsv(model, path).ok);
     const QByteArray bytes = FileBytes(path);
@@ -45,7 +49,13 @@ TEST_F(CsvExportHome, FollowsTheLineAndQuotingRulesByteForByte)
                     "\"a,b\t\",\"say \"\"hi\"\"\t\"\r\n"
                     "\t,中\t\r\n"
                     "\"x\ny\t\",\"p\r\nq\t\"\r\n"
-                    "\"r\rs\t\",t\t\r\n");
+                    "\"r\rs\t\",t\t\r\n"
+                    "\"k\x01m\t\",\"\x1A\t\"\r\n");
+    // What the export writes, the import reads back the same.
+    const CsvFileTable back = ReadCsvRecords(path);
+    ASSERT_TRUE(back.ok()) << back.error.toStdString();
+    ASSERT_EQ(back.table.RecordCount(), rows.size() + 1);
+    for (int r = 0; r <= rows.size(); ++r) EXPECT_EQ(back.table.Record(r + 1), Tabbed(r ? rows[r - 1] : captions)) << r;
 }
 
 TEST_F(CsvExportHome, TextsGbkLacksMakeTheFileGb18030)
@@ -258,13 +268,19 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
     EXPECT_EQ(Entries(folder), QStringList{name});
 }
 
-TEST_P(AtomicExportTest, WhatCantBeReplacedIsToldAndStays)
+TEST_P(AtomicExportTest, WhatCantBeReplacedOrWrittenIsToldAndStays)
 {
-    // A folder at the path stands for a file the system won't let go.
-    const QString path = home_.file(GetParam());
-    ASSERT_TRUE(QDir().mkpath(path + "/keep"));
-    EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), path).error, "该文件无法覆盖，请确认该文件没被其他软件打开！");
-    EXPECT_TRUE(QFileInfo(path + "/keep").isDir());
+    // A folder at the path stands for a file the system won't let go; in a
+    // folder that isn't there nothing stands to be replaced.
+    const QString folder = home_.file(GetParam());
+    ASSERT_TRUE(QDir().mkpath(folder + "/keep"));
+    const struct { QString path; const char* error; } cases[] = {
+        {folder, "该文件无法覆盖，请确认该文件没被其他软件打开！"},
+        {home_.file("无此文件夹/") + GetParam(), "文件保存出错！"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), c.path).error, c.error) << c.path.toStdString();
+    EXPECT_TRUE(QFileInfo(folder + "/keep").isDir());
 }
 
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbooks, AtomicExportTest, ::testing::Values("out.csv", "out.xlsx", "out.xls"),
