@@ -286,16 +286,13 @@ StoreResult Delete(const QString& name)
     const StoreResult failed = StoreResult::Failed(QStringLiteral("删除格式失败，格式未被删除！"));
     if (!conn.begin()) return failed;
     // Its default values stay: they name record IDs no other box ever gets.
+    // Its picture stays too: the file may be a copy an export left for an
+    // import, and an import or a new format of the name replaces it.
     for (const char* table : {"历史", "映射", "Fmt"}) {
         if (!ExecuteSql(QStringLiteral("DELETE FROM %1 WHERE Fmt=?").arg(QString::fromUtf8(table)), {name}, &conn))
             return failed;
     }
-    // The picture goes with its format, so a new format of the same name
-    // never shows it.
-    if (!BackgroundStore::NoteChange(conn, name, BackgroundStore::StageNone())) return failed;
     if (!conn.commit()) return CommitFailed(conn, failed);
-    if (const StoreResult p = BackgroundStore::SettleChanges(name); !p)
-        return {true, QStringLiteral("格式已删除，但底图未能删除：") + p.error};
     return StoreResult::Ok();
 }
 

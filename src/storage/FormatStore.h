@@ -65,11 +65,9 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
                  QHash<BoxId, BoxId>& oldToNew, const SaveWith& with = {},
                  ProgressReporter& progress = NoProgress());
 
-// Deletes a format with its history, import mapping and picture, in one
-// transaction (the picture goes right after it, or at the next start). Its
-// default values stay.
-// Fails when the format does not exist; Ok with an error text when only the
-// picture could not be removed yet.
+// Deletes a format with its history and import mapping, in one transaction.
+// Its default values and its picture stay.
+// Fails when the format does not exist.
 StoreResult Delete(const QString& name);
 
 // The last format and the first three switches of the state record. A read

@@ -185,7 +185,6 @@ bool FormatCommands::DeleteFormat(QString name)
         MsgBox(r.error);
         return false;
     }
-    if (!r.error.isEmpty()) MsgBox(r.error);
     MsgBox(QStringLiteral("删除完成！"));
     return true;
 }

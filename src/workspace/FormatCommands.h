@@ -54,7 +54,8 @@ public:
     // Saves the open format under another name ("" asks; boxes are pulled
     // onto the slip before the chooser shows) and opens it.
     bool SaveFormatAs(QString name, bool overwriteConfirmed = false);
-    // Deletes a format with its history, mapping, defaults and picture ("" asks).
+    // Deletes a format with its history and mapping ("" asks); its defaults
+    // and picture stay.
     bool DeleteFormat(QString name);
     // Moves boxes that lie beyond the slip back onto it; answers how many.
     int PullBoxesInside();

@@ -1,7 +1,9 @@
 #include "DamagedTable.h"
+#include "FileBytes.h"
 #include "RecordingProgress.h"
 #include "TestHome.h"
 
+#include "storage/BackgroundStore.h"
 #include "storage/BoxRecord.h"
 #include "storage/Database.h"
 #include "storage/FormatStore.h"
@@ -361,19 +363,23 @@ TEST_F(FormatStoreTest, AStateRecordOrAFormatThatCantBeReadIsToldWithItsStatemen
 
 TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
 {
-    for (const QString& name : {QStringLiteral("甲"), QStringLiteral("甲'")}) {
+    // Its picture stays, and so does a file under the older picture-name rule (an export's copy).
+    const QStringList pictures{BackgroundStore::PicturePath("甲/'"), BackgroundStore::FormatFileBase("甲/'") + ".jpg"};
+    for (const QString& picture : pictures) ASSERT_TRUE(test::WriteBytes(picture, "jpg"));
+    for (const QString& name : {QStringLiteral("甲"), QStringLiteral("甲/'")}) {
         Full(f, name);
             ASSERT_TRUE(FormatStore::Save(f, name, false, kScreen, ids).ok);
         ASSERT_TRUE(ExecuteSql("INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(1, ?, 1, 'x')", {name}));
         ASSERT_TRUE(ExecuteSql("INSERT INTO 映射(ID, Fmt, Map) VALUES(1, ?, 'A')", {name}));
         ASSERT_TRUE(ExecuteSql("INSERT INTO 默认(Fmt, ID, Con) VALUES(?, 1, 'v')", {name}));
     }
-    ASSERT_TRUE(FormatStore::Delete(QStringLiteral("甲'")).ok);
-    EXPECT_FALSE(FormatStore::Exists(QStringLiteral("甲'")));
+    ASSERT_TRUE(FormatStore::Delete(QStringLiteral("甲/'")).ok);
+    EXPECT_FALSE(FormatStore::Exists(QStringLiteral("甲/'")));
     EXPECT_TRUE(FormatStore::Exists(QStringLiteral("甲")));
     EXPECT_EQ(OpenRecordset("SELECT * FROM 历史").RecordCount(), 1);
     EXPECT_EQ(OpenRecordset("SELECT * FROM 映射").RecordCount(), 1);
     EXPECT_EQ(OpenRecordset("SELECT * FROM 默认").RecordCount(), 2) << "the defaults stay";
+    for (const QString& picture : pictures) EXPECT_TRUE(QFileInfo::exists(picture)) << picture.toStdString();
     const StoreResult none = FormatStore::Delete(QStringLiteral("没有"));
     EXPECT_FALSE(none.ok);
     EXPECT_TRUE(none.error.contains("没有删除任何格式"));

@@ -273,7 +273,7 @@ TEST_F(MainWindowTest, TheSlipMenusPictureCommandsTakeOnlyAJpgAndClearingAsksEve
     EXPECT_FALSE(BackgroundStore::HasPicture("底图"));
 }
 
-TEST_F(MainWindowTest, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsPicture)
+TEST_F(MainWindowTest, DeletingAFormatFromTheListAsksWithNoByDefaultAndLeavesItsPicture)
 {
     MakeFormat("甲", 1, true);
     MakeFormat("乙", 1);
@@ -294,7 +294,7 @@ TEST_F(MainWindowTest, DeletingAFormatFromTheListAsksWithNoByDefaultAndTakesItsP
     });
     mw.Commands().ChooseFormat(QString(), false);
     EXPECT_EQ(prompts.noByDefault, QStringList{"您确定要删除格式：“乙”？"});
-    EXPECT_FALSE(BackgroundStore::HasPicture("乙"));
+    EXPECT_TRUE(BackgroundStore::HasPicture("乙"));
     EXPECT_FALSE(FormatStore::Exists("乙"));
 }
 
