@@ -110,12 +110,23 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
     const QString besidePicture = ExchangePicturePath(path);
     const bool fileThere = QFileInfo::exists(path);
     const bool pictureThere = QFileInfo::exists(besidePicture);
-    if (fileThere || pictureThere) {
-        QString question = QStringLiteral("文件：“") + Native(fileThere ? path : besidePicture) +
-                           QStringLiteral("”已经存在，是否覆盖？");
-        if (fileThere && pictureThere)
-            question += QStringLiteral("\r\n（同名图片“") + Native(besidePicture) +
-                        (picture.isEmpty() ? QStringLiteral("”将被删除）") : QStringLiteral("”将被替换）"));
+    // The picture beside the file may be another format's: the operator
+    // learns whose before it is replaced, removed or given to it.
+    const QString owner =
+        pictureThere || !picture.isEmpty() ? BackgroundStore::PictureOwner(besidePicture, name) : QString();
+    QString fate = picture.isEmpty() ? QStringLiteral("将被删除") : QStringLiteral("将被替换");
+    if (!owner.isEmpty())
+        fate = pictureThere ? QStringLiteral("是格式“") + owner + QStringLiteral("”的底图，") + fate
+                            : QStringLiteral("将成为格式“") + owner + QStringLiteral("”的底图");
+    if (fileThere || pictureThere || !owner.isEmpty()) {
+        QString question = !fileThere && !owner.isEmpty()
+                               ? QStringLiteral("图片“") + Native(besidePicture) + QStringLiteral("”") + fate +
+                                     QStringLiteral("，是否继续？")
+                               : QStringLiteral("文件：“") + Native(fileThere ? path : besidePicture) +
+                                     QStringLiteral("”已经存在，是否覆盖？");
+        if (fileThere && (pictureThere || !owner.isEmpty()))
+            question += QStringLiteral("\r\n（同名图片“") + Native(besidePicture) + QStringLiteral("”") + fate +
+                        QStringLiteral("）");
         if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString(), PromptDefault::No)
             != PromptAnswer::Yes) {
             result.cancelled = true;

@@ -30,7 +30,9 @@ struct ExportResult {
 // Writes the rows of the stored format `name`, as the database holds them and
 // in its order, as an exchange file at ExchangeFilePath(chosenPath). When the
 // file (or a picture of the same base name) is there already, asks
-// "文件：“path”已经存在，是否覆盖？" (No writes nothing). The text goes through
+// "文件：“path”已经存在，是否覆盖？" (No writes nothing). When the picture there
+// is, or would become, another format's (BackgroundStore::PictureOwner), the
+// question names that format. The text goes through
 // WriteTextFileRetry, which may fall back to path + "1": `path` tells where it
 // went. Beside it goes the format's picture, or an old picture of the same
 // base name is removed when the format has none, so that an import never takes

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace slip::BackgroundStore {
 
@@ -64,6 +65,25 @@ QString ExistingPicture(const QString& formatName)
 }
 
 bool HasPicture(const QString& formatName) { return !ExistingPicture(formatName).isEmpty(); }
+
+QString PictureOwner(const QString& path, const QString& except)
+{
+    const QFileInfo at(path);
+    if (QDir(at.absolutePath()) != QDir(DataFolder())) return QString();
+    const QStringList names = FmtColumnValues(QStringLiteral("Fmt"));
+    const auto ownerBy = [&](const auto& pictureOf) -> std::optional<QString> {
+        for (const QString& name : names)
+            if (QFileInfo(pictureOf(name)).fileName() == at.fileName()) return name == except ? QString() : name;
+        return std::nullopt;
+    };
+    // The file under a format's own name is that format's; one under the old
+    // rule is the picture of a format that has none under its own.
+    if (const std::optional<QString> owner = ownerBy(PicturePath)) return *owner;
+    return ownerBy([](const QString& name) {
+               return QFileInfo(PicturePath(name)).isFile() ? QString() : OldRulePath(name);
+           })
+        .value_or(QString());
+}
 
 QImage Load(const QString& formatName)
 {

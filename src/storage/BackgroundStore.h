@@ -24,6 +24,9 @@ QString PicturePath(const QString& formatName);
 // The file that holds the format's picture now ("" when it has none).
 QString ExistingPicture(const QString& formatName);
 bool HasPicture(const QString& formatName);
+// The stored format whose picture a file at `path` is, or becomes once
+// written there: "" when that is `except` or none.
+QString PictureOwner(const QString& path, const QString& except);
 
 // The picture of a format, or a null image when it has none.
 QImage Load(const QString& formatName);

@@ -115,6 +115,21 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     EXPECT_NE(moved.path, File("b.tvq"));
 }
 
+// Exported under its preset name, a format's picture would land on another format's: the question names it.
+TEST_F(FormatExchange, ExportNamesTheFormatWhosePictureItWouldReplace)
+{
+    StoreRawFormat("建行/进账单");
+    StoreRawFormat("建行4进账单");
+    ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("建行/进账单"), JpegBytes(Qt::red)));
+    const QString theirs = BackgroundStore::PicturePath("建行4进账单");
+    ASSERT_TRUE(WriteBytes(theirs, JpegBytes(Qt::blue)));
+    prompts.answers = {PromptAnswer::No};
+    EXPECT_TRUE(ExportFormatFile("建行/进账单", BackgroundStore::FormatFileBase("建行/进账单"), prompts).cancelled);
+    EXPECT_EQ(prompts.shown, QStringList{"图片“" + QDir::toNativeSeparators(theirs) +
+                                         "”是格式“建行4进账单”的底图，将被替换，是否继续？"});
+    EXPECT_EQ(FileBytes(theirs), JpegBytes(Qt::blue));
+}
+
 TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
 {
     StoreRawFormat("原");

@@ -121,6 +121,25 @@ TEST_F(BackgroundStoreHome, ASaveCopiesThePictureOnlyWhereThereIsNone)
     EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
 }
 
+// Whose picture a file is: the format it is named for, else the one whose older name it bears and that has none under
+// its own.
+TEST_F(BackgroundStoreHome, APictureFileIsTheFormatsItIsNamedFor)
+{
+    for (const QString name : {"建行/进账单", "建行4进账单", "A/B", "Q/S"}) test::SaveFormatWithBoxes(name, {});
+    WritePicture(BackgroundStore::PicturePath("Q/S"), Qt::red, "JPG");
+    const struct { QString path, except, owner; } cases[] = {
+        {DataFile("建行4进账单.jpg"), "建行/进账单", "建行4进账单"},
+        {DataFile("建行4进账单.jpg"), "建行4进账单", ""},
+        {BackgroundStore::PicturePath("建行/进账单"), "", "建行/进账单"},
+        {DataFile("A4B.jpg"), "", "A/B"},
+        {DataFile("Q4S.jpg"), "", ""},
+        {DataFile("别的.jpg"), "", ""},
+        {home.file("建行4进账单.jpg"), "", ""},  // not in the data folder
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BackgroundStore::PictureOwner(c.path, c.except), c.owner) << c.path.toStdString();
+}
+
 TEST_F(BackgroundStoreHome, WhatAKilledRunLeftIsClearedAtTheNextStart)
 {
     const QString chosen = WritePicture(home.file("chosen.jpg"), Qt::green, "JPG");
