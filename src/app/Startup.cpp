@@ -5,6 +5,7 @@
 #include "storage/Compaction.h"
 #include "storage/Database.h"
 #include "storage/DatabaseCipher.h"
+#include "storage/FormatStore.h"
 #include "storage/Password.h"
 #include "storage/Schema.h"
 #include "core/Fonts.h"
@@ -71,6 +72,9 @@ DatabaseCheck PrepareDatabase()
     if (isNew || (QFile::permissions(path) & others))
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     UpgradeSchema();
+    // Formats older versions stored without a header get one now, before
+    // any list shows them or any window opens one.
+    FormatStore::MendHeaders();
     // A picture change that a killed save had noted is finished now, before
     // any window shows a format; a killed compaction's copy goes.
     BackgroundStore::SettleAllChanges();

@@ -246,7 +246,7 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
             return c;
         }
         if (row.fields[FieldLBL].toString() == HeaderLabel()) {
-            if (!(row.fields[FieldW].toDouble() > 0) || !(row.fields[FieldH].toDouble() > 0)) {
+            if (!SlipSizeUsable(row.fields[FieldW].toDouble(), row.fields[FieldH].toDouble())) {
                 c.error = BrokenFile();
                 return c;
             }
@@ -257,8 +257,8 @@ ExchangeContent DecodeExchangeText(const QString& text, const QString& path)
         }
         c.rows.push_back(std::move(row));
     }
-    // A file without the header record imports too: the format then keeps
-    // the settings it is opened with, as every format without one does.
+    // A file without the header record imports too: the import gives the
+    // format the header of a new one.
     c.ok = true;
     return c;
 }

@@ -84,8 +84,8 @@ struct ExchangeContent {
 // (a cut-off file joined to its last record), a number out of its field's
 // range, a header record whose slip size is not positive, more boxes of one
 // kind than a format may hold. Fields after the 23rd are ignored. A file
-// without a header record is read: its format has the settings of one
-// without (FormatStore::Load).
+// without a header record is read too (the import stores one,
+// FormatStore::MendHeaders).
 ExchangeContent DecodeExchangeText(const QString& text, const QString& path);
 
 } // namespace slip

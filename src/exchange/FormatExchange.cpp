@@ -46,7 +46,8 @@ QVariant Remapped(const QVariant& stored, const QHash<qint64, qint64>& ids)
     return std::copysign(double(*found) + (std::abs(v) - whole), v);
 }
 
-// Adds the rows under `name` in one transaction. False with the reason.
+// Adds the rows under `name`, and a header when they hold none, in one
+// transaction. False with the reason.
 StoreResult InsertRows(const QString& name, const QVector<ExchangeRow>& rows)
 {
     const QStringList& fields = BoxRecordFields();
@@ -82,6 +83,12 @@ StoreResult InsertRows(const QString& name, const QVector<ExchangeRow>& rows)
             conn.rollback();
             return StoreResult::Failed(failed);
         }
+    }
+    // A file without a header gives the format a new one's, so that it is
+    // listed and opens on a slip it can be shown at.
+    if (!FormatStore::MendHeaders(name, &conn)) {
+        conn.rollback();
+        return StoreResult::Failed(failed);
     }
     if (!conn.commit()) return StoreResult::Failed(failed);
     return StoreResult::Ok();

@@ -63,14 +63,15 @@ struct FormatImportResult {
 // record IDs and the references between them (RCtl, SumID, SumID1; sign and
 // fraction kept) carried over to those IDs; a reference to a row that is not
 // in the file is dropped, as it would name a record of some other format here.
-// Field 23 goes to RCtl1. The file is read and decoded off the window's
-// thread. When the name is taken or can't be a format's name, asks for another
-// ("格式：“name”已存在，请另取格式名！", title "格式名输入"); an empty answer or
-// Cancel imports nothing. The picture is put in place first and the rows
-// after it in one transaction, so no format from a file with a picture ever
-// exists without it, not even after a kill; when the picture can't be put in
-// place nothing is stored, and when the rows can't, the picture goes again.
-// Finally asks "格式“name”导入成功,立即调用此格式？".
+// Field 23 goes to RCtl1. A file without a header record gives the format a
+// new format's (FormatStore::MendHeaders). The file is read and decoded off
+// the window's thread. When the name is taken or can't be a format's name,
+// asks for another ("格式：“name”已存在，请另取格式名！", title "格式名输入"); an
+// empty answer or Cancel imports nothing. The picture is put in place first
+// and the rows after it in one transaction, so no format from a file with a
+// picture ever exists without it, not even after a kill; when the picture
+// can't be put in place nothing is stored, and when the rows can't, the
+// picture goes again. Finally asks "格式“name”导入成功,立即调用此格式？".
 FormatImportResult ImportFormatFile(const QString& path, Prompter& prompter, ProgressReporter& progress,
                                     const ImportOptions& options = {});
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QChar>
 #include <QString>
+#include <cmath>
 
 namespace slip {
 
@@ -40,5 +41,24 @@ struct FormatHeader {
 };
 
 inline constexpr double kNoPrintShift = 10;
+
+// Whether a slip of this size can be shown and printed: both sides above 0.
+inline bool SlipSizeUsable(double widthMm, double heightMm)
+{
+    return widthMm > 0 && heightMm > 0 && std::isfinite(widthMm) && std::isfinite(heightMm);
+}
+
+// The size a slip gets that has none it could be shown at: a format stored
+// without a header record, or with one of 0 × 0.
+inline constexpr double kNewSlipWidthMm = 180;
+inline constexpr double kNewSlipHeightMm = 90;
+// Gives a slip without a usable size that size; true when it did.
+inline bool MakeSlipSizeUsable(double& widthMm, double& heightMm)
+{
+    if (SlipSizeUsable(widthMm, heightMm)) return false;
+    widthMm = kNewSlipWidthMm;
+    heightMm = kNewSlipHeightMm;
+    return true;
+}
 
 } // namespace slip

@@ -1,8 +1,7 @@
 #include "model/SettingAnswers.h"
 
 #include "core/TextNumber.h"
-
-#include <cmath>
+#include "model/FormatHeader.h"
 
 namespace slip {
 
@@ -67,7 +66,7 @@ SettingAnswer LineBreakMarkerFromAnswer(const QString& answer)
 
 bool SlipSizeAcceptable(double w, double h)
 {
-    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return false;
+    if (!SlipSizeUsable(w, h)) return false;
     const double ratio = w / h;
     return ratio >= 1.0 / 20 && ratio <= 20;
 }

@@ -101,6 +101,9 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
             ApplyOptionList(q.value(5).toString(), out.header.options);
         }
     }
+    // Neither a format without a header nor one an older version saved at
+    // 0 × 0 opens on a slip it can't be shown at.
+    MakeSlipSizeUsable(out.header.widthMm, out.header.heightMm);
     QSqlQuery q(conn.db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT ID,%1 FROM Fmt WHERE Fmt=? AND (LBL IS NULL OR LBL<>?) ORDER BY Clas, ID")
@@ -134,6 +137,10 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
 {
     oldToNew.clear();
     if (const QString problem = NameProblem(name); !problem.isEmpty()) return StoreResult::Failed(problem);
+    // A header of no size would make a format that opens on nothing and
+    // whose exchange file no import takes.
+    if (!SlipSizeUsable(format.Header().widthMm, format.Header().heightMm))
+        return StoreResult::Failed(QStringLiteral("单据的宽度和高度必须大于零，格式未保存！"));
     const StoreResult failed = StoreResult::Failed(QStringLiteral("格式保存失败，数据库未作任何修改！"));
     DbConnection conn;
     if (!conn.isOpen()) return Unreachable(conn);
@@ -294,6 +301,33 @@ StoreResult Delete(const QString& name)
     }
     if (!conn.commit()) return CommitFailed(conn, failed);
     return StoreResult::Ok();
+}
+
+bool MendHeaders(const QString& name, DbConnection* conn)
+{
+    // "" is every format; the state record's empty name is none.
+    const QString which = name.isEmpty() ? QStringLiteral("Fmt<>''") : QStringLiteral("Fmt=?");
+    const QVariantList named = name.isEmpty() ? QVariantList() : QVariantList{name};
+    const FormatHeader fresh{QString(), kNewSlipWidthMm, kNewSlipHeightMm};
+    // Without a screen width the fonts show as stored.
+    const bool added = ExecuteSql(
+        QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Mem) SELECT DISTINCT Fmt, ?, ?, ?, ?, ?, ? FROM Fmt f"
+                       " WHERE f.%1 AND NOT EXISTS (SELECT 1 FROM Fmt h WHERE h.Fmt=f.Fmt AND h.LBL=?)")
+            .arg(which),
+        QVariantList{HeaderLabel(), fresh.widthMm, fresh.heightMm, fresh.offsetXMm, fresh.offsetYMm,
+                     EncodeOptionList(fresh.options)}
+            + named + QVariantList{HeaderLabel()},
+        conn);
+    const Recordset heads =
+        OpenRecordset(QStringLiteral("SELECT ID, W, H FROM Fmt WHERE LBL=? AND %1").arg(which),
+                      QVariantList{HeaderLabel()} + named, conn);
+    bool ok = added && heads.ok;
+    for (const auto& row : heads.rows) {
+        double w = Val(row[1].toString()), h = Val(row[2].toString());
+        if (MakeSlipSizeUsable(w, h))
+            ok = ExecuteSql(QStringLiteral("UPDATE Fmt SET W=?, H=? WHERE ID=?"), {w, h, row[0]}, conn) && ok;
+    }
+    return ok;
 }
 
 QString LoadCurrentFormatState(SlipOptions& options, QString* error)

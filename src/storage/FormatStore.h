@@ -10,6 +10,8 @@
 
 namespace slip {
 
+class DbConnection;
+
 // A format as read from the database.
 struct StoredFormat {
     FormatHeader header;
@@ -36,9 +38,10 @@ QString NewNameProblem(const QString& name);
 bool Exists(const QString& name);
 
 // Reads a format. Settings missing from its header (or a missing header)
-// keep the values of `base`. Font sizes are scaled from the screen the format
-// was saved on to one of screenWidthTwips. A record of no known kind is
-// skipped.
+// keep the values of `base`; a slip size still not usable (SlipSizeUsable)
+// becomes kNewSlipWidthMm × kNewSlipHeightMm. Font sizes are scaled from the
+// screen the format was saved on to one of screenWidthTwips. A record of no
+// known kind is skipped.
 StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& base, StoredFormat& out);
 
 // What a save writes together with the boxes.
@@ -57,10 +60,11 @@ struct SaveWith {
 // what `with` asks for is written in the same transaction: a kill at any
 // moment leaves the old format or the new one, each with its own defaults
 // and picture. On success oldToNew tells which box got which record ID; on
-// failure nothing in the database or the pictures has changed. A picture
-// that can't be copied leaves the format without one: the save is Ok then,
-// and the result's error says so. `progress` steps once per box and once for
-// the rest.
+// failure nothing in the database or the pictures has changed. A slip size
+// that is not usable (SlipSizeUsable) is refused. A picture that can't be
+// copied leaves the format without one: the save is Ok then, and the
+// result's error says so. `progress` steps once per box and once for the
+// rest.
 StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int screenWidthTwips,
                  QHash<BoxId, BoxId>& oldToNew, const SaveWith& with = {},
                  ProgressReporter& progress = NoProgress());
@@ -69,6 +73,16 @@ StoreResult Save(const SlipFormat& format, const QString& name, bool asNew, int 
 // Its default values and its picture stay.
 // Fails when the format does not exist.
 StoreResult Delete(const QString& name);
+
+// Gives formats without a usable header record what a new format has: older
+// versions imported files without one and stored none, and saved such a
+// format at 0 × 0 when it had been the first opened. A missing header is
+// added with the size kNewSlipWidthMm × kNewSlipHeightMm and FormatHeader's
+// other settings; a header of no usable size gets that size. The format is
+// then listed, opens on a slip it can be shown at and travels in an exchange
+// file. name "" mends every format; with conn inside its transaction. False
+// when a statement failed.
+bool MendHeaders(const QString& name = QString(), DbConnection* conn = nullptr);
 
 // The last format and the first three switches of the state record. A read
 // that failed answers "" and leaves the switches; error (when given) then

@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "core/DataFolder.h"
 #include "storage/BackgroundStore.h"
+#include "storage/BoxRecord.h"
 #include "storage/Compaction.h"
 #include "storage/Database.h"
 #include "storage/Params.h"
@@ -133,8 +134,9 @@ TEST_F(StartupHome, APasswordThatCantBeReadOpensNothing)
     EXPECT_EQ(prompts.shown, QStringList{UnreadablePasswordText()});
 }
 
-// A killed save noted a picture change; a killed compaction left its copy of the database.
-TEST_F(StartupHome, StartFinishesWhatKilledRunsLeft)
+// A killed save noted a picture change; a killed compaction left its copy of the database; an older version stored a
+// format without a header.
+TEST_F(StartupHome, StartFinishesWhatKilledRunsAndOlderVersionsLeft)
 {
     const QByteArray oldTmp = qgetenv("TMPDIR");
     ASSERT_TRUE(QDir().mkpath(home.file("tmp")));
@@ -151,6 +153,7 @@ TEST_F(StartupHome, StartFinishesWhatKilledRunsLeft)
     qputenv("TMPDIR", oldTmp);
     EXPECT_EQ(test::FileBytes(BackgroundStore::PicturePath("甲")), "new picture");
     EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(GetFieldWhere("Fmt", "Fmt='甲' AND LBL=?", {HeaderLabel()}, "W").toDouble(), kNewSlipWidthMm);
 }
 
 TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)

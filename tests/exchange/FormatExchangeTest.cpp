@@ -130,6 +130,23 @@ TEST_F(FormatExchange, ExportNamesTheFormatWhosePictureItWouldReplace)
     EXPECT_EQ(FileBytes(theirs), JpegBytes(Qt::blue));
 }
 
+// A file without the header record gives the format a new one's: it is listed, opens at a usable size, and travels.
+TEST_F(FormatExchange, AFileWithoutAHeaderImportsWithANewFormatsHeader)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("无头.tvq"), prompts).ok);
+    QStringList lines = DecodeText(FileBytes(File("无头.tvq"))).split("\r\n");
+    ASSERT_EQ(lines.takeLast().section(kSep, 2, 2), HeaderLabel());
+    Write("无头.tvq", lines.join("\r\n"));
+    ASSERT_TRUE(ImportFormatFile(File("无头.tvq"), prompts, NoProgress(), Quick()).ok);
+    StoredFormat back;
+    ASSERT_TRUE(FormatStore::Load("无头", 15360, FormatHeader(), back).ok);
+    EXPECT_TRUE(back.hasHeader);
+    EXPECT_EQ(back.header, (FormatHeader{"无头", kNewSlipWidthMm, kNewSlipHeightMm}));
+    ASSERT_TRUE(ExportFormatFile("无头", File("再.tvq"), prompts).ok);
+    EXPECT_TRUE(ImportFormatFile(File("再.tvq"), prompts, NoProgress(), Quick()).ok);
+}
+
 TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
 {
     StoreRawFormat("原");

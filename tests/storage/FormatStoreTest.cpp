@@ -385,6 +385,25 @@ TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
     EXPECT_TRUE(none.error.contains("没有删除任何格式"));
 }
 
+// Formats older versions left without a usable size open at a new format's and get its header; no save stores one.
+TEST_F(FormatStoreTest, NoFormatIsOfNoSize)
+{
+    f.Load(FormatHeader{QStringLiteral("零")}, {});
+    EXPECT_FALSE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
+    EXPECT_FALSE(FormatStore::Exists(QStringLiteral("零")));
+    ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL, W, H) VALUES('零', ?, 0, 0)", {HeaderLabel()}), 0);
+    ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL) VALUES('无头', 0, '户名')", {}), 0);
+    for (const bool mended : {false, true}) {
+        if (mended) ASSERT_TRUE(FormatStore::MendHeaders());
+        for (const auto& [name, header] : {std::pair{"零", true}, std::pair{"无头", false}}) {
+            StoredFormat back;
+            ASSERT_TRUE(FormatStore::Load(name, kScreen, FormatHeader(), back).ok);
+            EXPECT_EQ(back.header, (FormatHeader{name, kNewSlipWidthMm, kNewSlipHeightMm})) << name << mended;
+            EXPECT_EQ(back.hasHeader, header || mended) << name << mended;
+        }
+    }
+}
+
 TEST_F(FormatStoreTest, NamesAreTakenExactlyOrRefused)
 {
     for (const char* bad : {"", "   ", " 旁观", "旁观 ", "旁观｜副本", "a\nb", "a\rb"})
