@@ -160,16 +160,21 @@ SqliteStatement::SqliteStatement(const DbConnection& conn, const QString& sql)
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
 
-void SqliteStatement::Bind(int column, qint64 v) { sqlite3_bind_int64(stmt_, column, v); }
+void SqliteStatement::Bind(int column, qint64 v)
+{
+    if (stmt_) sqlite3_bind_int64(stmt_, column, v);
+}
 
 void SqliteStatement::Bind(int column, const QString& v)
 {
+    if (!stmt_) return;
     if (v.isNull()) sqlite3_bind_null(stmt_, column);
     else sqlite3_bind_text16(stmt_, column, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
 }
 
 bool SqliteStatement::Exec()
 {
+    if (!stmt_) return false;
     const int rc = sqlite3_step(stmt_);
     sqlite3_reset(stmt_);
     return rc == SQLITE_DONE;

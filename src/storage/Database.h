@@ -78,6 +78,8 @@ public:
     void Bind(int column, qint64 v);
     void Bind(int column, const QString& v);
     // Runs a statement that answers no rows; ready for the next binding.
+    // False, like a row that failed, when the statement was not prepared:
+    // its failure is told with the values of the row it was to run for.
     bool Exec();
     // The next row of a query; false at the end, and `failed` tells an error.
     bool Next(bool& failed);

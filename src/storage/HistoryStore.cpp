@@ -116,10 +116,10 @@ QString StoreSlipsOn(DbConnection& conn, const QString& format, const QVector<Hi
     qint64 next = top.isNull() ? 1 : top.toLongLong() + 1;
     highest.finish();
 
+    // A statement that could not be prepared fails at its first row, told
+    // with that row's values.
     SqliteStatement insert(conn, kInsert);
-    if (!insert.Prepared()) return StatementFailed(kInsert);
     SqliteStatement search(conn, kInsertSearchText);
-    if (!search.Prepared()) return StatementFailed(kInsertSearchText);
     numbers.reserve(slips.size());
     for (const HistorySlip& slip : slips) {
         QString text;
@@ -173,7 +173,6 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
         q.finish();
         const QString sql = QStringLiteral("INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(?, ?, ?, ?, ?)");
         SqliteStatement insert(conn, sql);
-        if (!insert.Prepared()) return StatementFailed(sql);
         for (int i = 0; i < slips.size(); ++i) {
             for (const HistoryValue& v : slips[i]) {
                 if (v.value.isEmpty()) continue;
@@ -389,14 +388,15 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
     out.error = InTransaction([&](DbConnection& conn) -> QString {
         const QString sql = QStringLiteral("DELETE FROM 历史 WHERE Fmt=? AND ID=?");
         QSqlQuery q(conn.db());
-        if (!q.prepare(sql)) return StatementFailed(sql);
+        // A statement that can't be prepared is told with the first slip's values.
+        const bool prepared = q.prepare(sql);
         QSet<qint64> seen;
         for (qint64 n : slipNumbers) {
             if (seen.contains(n)) continue;
             seen.insert(n);
             q.bindValue(0, format);
             q.bindValue(1, n);
-            if (!q.exec()) return StatementFailed(sql, {format, n});
+            if (!prepared || !q.exec()) return StatementFailed(sql, {format, n});
             if (q.numRowsAffected() > 0) deleted << n;
         }
         return QString();

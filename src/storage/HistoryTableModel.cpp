@@ -53,7 +53,8 @@ void HistoryTableModel::InitHistoryGrid(const QString& format, const QVector<His
     endResetModel();
 }
 
-bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes)
+bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes,
+                                        ProgressReporter& progress)
 {
     InitHistoryGrid(format, boxes);
     const HistorySlipNumbers numbers = HistorySlipNumbersOf(format, &texts_);
@@ -63,18 +64,29 @@ bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<His
     }
     if (numbers.numbers.isEmpty()) return true;
     // The slips are listed from their search texts; whether their values
-    // can be read is known from the first page, which a view asks for first.
+    // can be read is known once every page was read, the records counted
+    // as the pages go.
     beginResetModel();
     slips_ = numbers.numbers;
     records_ = numbers.records;
-    const bool readable = !PageOf(0).failed;
-    if (!readable) {
-        slips_.clear();
-        records_ = 0;
-        texts_ = HistorySearchTexts();
-        ClearCache();
-    }
     endResetModel();
+    const qint64 slips = slips_.size();
+    const bool counted = records_ > kProgressRecords;
+    if (counted) progress.Start(QStringLiteral("正在加载历史记录……"), int(records_));
+    bool readable = true;
+    qint64 shown = 0;
+    for (qint64 first = 0; first < slips && readable; first += pageSize_) {
+        readable = !PageOf(int(first / pageSize_)).failed;
+        const qint64 due = std::min(slips, first + pageSize_) * records_ / slips;
+        if (counted) progress.Step(int(due - shown), QStringLiteral("pages"));
+        shown = due;
+    }
+    if (counted) progress.End();
+    if (!readable) {
+        const QString error = lastError_;
+        InitHistoryGrid(format, boxes);
+        lastError_ = error;
+    }
     return readable;
 }
 

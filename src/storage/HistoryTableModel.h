@@ -1,4 +1,5 @@
 #pragma once
+#include "core/ProgressReporter.h"
 #include "storage/HistoryStore.h"
 
 #include <QAbstractTableModel>
@@ -30,11 +31,12 @@ struct HistoryBox {
 // the first click on that column from the slips' values read with the list
 // (from the database for slips stored without the box of each value). The
 // slip numbers and each slip's values as one search text, with the box of
-// each value, are read when the list is loaded; cells
-// are read a page of slips at a time when a view first asks for them, and a
-// window of recent pages is kept. The list is a snapshot: slips stored after
-// loading appear on the next load. Each read is on its own short connection,
-// so the database file is never held open between reads.
+// each value, are read when the list is loaded, and so is every page of
+// cells, so that a history that can't be read whole is known then; cells
+// are read again a page of slips at a time when a view asks for a page no
+// longer kept (a window of recent pages is). The list is a snapshot: slips
+// stored after loading appear on the next load. Each read is on its own
+// short connection, so the database file is never held open between reads.
 class HistoryTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -47,8 +49,11 @@ public:
     void InitHistoryGrid(const QString& format, const QVector<HistoryBox>& boxes);
     // InitHistoryGrid, then the format's slips. False (and an empty list,
     // with LastError() the text to show) when the slips can't be read: their
-    // numbers, or the values of the first page of them, read right away.
-    bool LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes);
+    // numbers, or the values of any page of them. A history of more than
+    // 300 records (stored values) counts them in `progress` as its pages
+    // are read.
+    bool LoadHistoryList(const QString& format, const QVector<HistoryBox>& boxes,
+                         ProgressReporter& progress = NoProgress());
     QString LastError() const { return lastError_; }
     // The history records of the listed slips as loaded: one per value.
     qint64 RecordCount() const { return records_; }
@@ -108,6 +113,7 @@ private:
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 
+    static constexpr qint64 kProgressRecords = 300;
     static constexpr int pageSize_ = 256;
     static constexpr int cachedPages_ = 24;
     mutable QHash<int, Page> cache_;

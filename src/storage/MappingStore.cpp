@@ -33,9 +33,11 @@ InputMapRows LoadInputMap(const QString& fmt)
 StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
 {
     DbConnection conn;
+    // A connection that can't be used, or a change that did not reach the
+    // file, says why; else the statement that failed, with its values.
     auto failed = [&](const QString& sql, const QVariantList& params) {
         conn.rollback();
-        return StoreResult::Failed(conn.isOpen() ? StatementFailed(sql, params) : conn.failureText());
+        return StoreResult::Failed(conn.failureText().isEmpty() ? StatementFailed(sql, params) : conn.failureText());
     };
     const QString remove = QStringLiteral("DELETE FROM 映射 WHERE Fmt=?");
     const QString insert = QStringLiteral("INSERT INTO 映射(ID, Fmt, Map) VALUES(?, ?, ?)");
@@ -45,9 +47,9 @@ StoreResult SaveInputMap(const QString& fmt, const QMap<qint32, QString>& maps)
         if (it.value().trimmed().isEmpty()) continue;
         if (!ExecuteSql(insert, {it.key(), fmt, it.value()}, &conn)) return failed(insert, {it.key(), fmt, it.value()});
     }
-    if (!conn.commit())
-        return StoreResult::Failed(conn.failureText().isEmpty() ? StatementFailed(insert)
-                                                                : conn.failureText());
+    // A commit that fails is the save of the format's mapping failing, told
+    // by the statement it starts with.
+    if (!conn.commit()) return failed(remove, {fmt});
     return StoreResult::Ok();
 }
 

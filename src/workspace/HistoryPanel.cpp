@@ -36,10 +36,6 @@ using Model = HistoryTableModel;
 // The cells of the found row that hold the keyword, over the row's selection.
 const QColor kMatchColour(255, 214, 90);
 
-// A history of more records (stored values) than this loads with the
-// progress window.
-constexpr qint64 kHistoryProgressRecords = 300;
-
 // The delete question: Yes and No, no icon; Enter keeps the slips.
 bool ConfirmDelete(const QString& question)
 {
@@ -206,28 +202,12 @@ void HistoryPanel::LoadHistoryList()
 {
     ForgetMatch();
     bool ok = true;
-    if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_));
-    else model->InitHistoryGrid(QString(), {});
-    // A long history is read in with the progress window, counting its
-    // records slip by slip; the column sizing then goes on in the same window.
+    // A long history is read in with the progress window.
     WindowProgress progress;
-    const int slips = model->rowCount();
-    const qint64 records = model->RecordCount();
-    const bool counted = records > kHistoryProgressRecords;
-    if (counted) {
-        progress.Start(QStringLiteral("正在加载历史记录……"), int(records));
-        const bool hasBoxes = model->columnCount() > Model::kFirstBoxColumn;
-        qint64 shown = 0;
-        for (int r = 0; r < slips; ++r) {
-            if (hasBoxes) model->index(r, Model::kFirstBoxColumn).data();
-            const qint64 due = (r + 1) * records / slips;
-            if (due > shown) progress.Step(int(due - shown), QStringLiteral("pages"));
-            shown = due;
-        }
-    }
+    if (format_.IsOpen()) ok = model->LoadHistoryList(format_.Name(), HistoryBoxesOf(format_), progress);
+    else model->InitHistoryGrid(QString(), {});
     // Measured with the captions: every caption of the list reads whole.
     SizeColumns(GridMeasureFrom::Captions);
-    if (counted) progress.End();
     UpdateButtons();
     if (!ok) MsgBox(model->LastError());
 }

@@ -219,6 +219,33 @@ TEST_F(HistoryDeleteHome, TheListedOrAllSlipsOfTheGivenFormatOnlyAndAFailureChan
     EXPECT_EQ(numbers("乙"), (QVector<qint64>{2, 1}));
 }
 
+// A statement the database refuses to prepare is told with the values of
+// the row it was to run for, as one that fails to run.
+TEST(HistoryWrites, ARefusedStatementIsToldWithItsValues)
+{
+    // A table renamed away, or turned into a view that can be read but not written.
+    const struct {
+        QStringList change;
+        std::function<QString()> write;
+        const char* error;
+    } cases[] = {
+        {{"ALTER TABLE 历史 RENAME TO 历史_kept"}, [] { return DeleteHistoryRows("甲", {2, 1}).error; },
+         "数据库打开错误(DELETE FROM 历史 WHERE Fmt='甲' AND ID=2)！"},
+        {{"ALTER TABLE 历史 RENAME TO 历史_kept", "CREATE VIEW 历史 AS SELECT * FROM 历史_kept"},
+         [] { return SaveHistoryRecord("甲", Slip({{1, "三"}})).error; },
+         "数据库打开错误(INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(3, '甲', 1, '三'))！"},
+        {{"ALTER TABLE 历史待定 RENAME TO 历史待定_kept", "CREATE VIEW 历史待定 AS SELECT * FROM 历史待定_kept"},
+         [] { return KeepPendingSlips("甲", {Slip({{1, ""}, {2, "四"}})}).error; },
+         "数据库打开错误(INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(1, 0, '甲', 2, '四'))！"},
+    };
+    for (const auto& c : cases) {
+        test::TestHome home;
+        ASSERT_TRUE(SaveHistorySlips("甲", {Slip({{1, "一"}}), Slip({{1, "二"}})}).ok);
+        for (const QString& sql : c.change) ASSERT_TRUE(Exec(sql)) << sql.toStdString();
+        EXPECT_EQ(c.write().toStdString(), c.error);
+    }
+}
+
 TEST_F(HistoryStoreHome, NewestValuesAndSlipsOfABox)
 {
     ASSERT_TRUE(SaveHistoryRecord("甲", {{7, "张三"}, {8, "100"}}).ok);

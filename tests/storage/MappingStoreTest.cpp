@@ -1,8 +1,12 @@
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
 #include "storage/MappingStore.h"
+#include "core/DataFolder.h"
 #include "core/Registry.h"
+
+#include <QFileInfo>
 
 using namespace slip;
 
@@ -40,6 +44,13 @@ TEST(MappingStore, FailedSaveLeavesTheStoredMapping)
                            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     EXPECT_EQ(SaveInputMap("工行", {{1, "C"}, {2, "坏"}, {3, "D"}}).error,
               "数据库打开错误(INSERT INTO 映射(ID, Fmt, Map) VALUES(2, '工行', '坏'))！");
+    EXPECT_EQ(LoadInputMap("工行").maps, (QMap<qint32, QString>{{1, "A"}, {2, "B"}}));
+    // The disk is full when the rows are written at the end: the save is told.
+    {
+        test::FileSizeLimit fullDisk(QFileInfo(DatabasePath()).size());
+        EXPECT_EQ(SaveInputMap("工行", {{1, QString(6000, QChar(u'长'))}}).error,
+                  "数据库打开错误(DELETE FROM 映射 WHERE Fmt='工行')！");
+    }
     EXPECT_EQ(LoadInputMap("工行").maps, (QMap<qint32, QString>{{1, "A"}, {2, "B"}}));
 }
 
