@@ -122,6 +122,19 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
 
 namespace {
 
+// A format's header as a record of Fmt: where each of its settings is kept.
+// Without a screen width (null) the fonts show as stored.
+struct HeaderInsert {
+    QString sql;
+    QVariantList values;
+};
+HeaderInsert HeaderRecord(const QString& name, const FormatHeader& h, const QVariant& screenWidthTwips)
+{
+    return {QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Color, Mem) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+            {name, HeaderLabel(), h.widthMm, h.heightMm, h.offsetXMm, h.offsetYMm, screenWidthTwips,
+             EncodeOptionList(h.options)}};
+}
+
 // The rows of a format and what goes with them, inside conn's transaction.
 bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& name, bool asNew,
                  int screenWidthTwips, QHash<BoxId, BoxId>& oldToNew, ProgressReporter& progress);
@@ -251,12 +264,10 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
     }
 
     // The header record is written anew.
-    const FormatHeader& h = format.Header();
+    const HeaderInsert header = HeaderRecord(name, format.Header(), screenWidthTwips);
     QSqlQuery head(db);
-    head.prepare(QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Color, Mem) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant& v : QVariantList{name, HeaderLabel(), h.widthMm, h.heightMm, h.offsetXMm, h.offsetYMm,
-                                          screenWidthTwips, EncodeOptionList(h.options)})
-        head.addBindValue(v);
+    head.prepare(header.sql);
+    for (const QVariant& v : header.values) head.addBindValue(v);
     return head.exec();
 }
 
@@ -308,20 +319,23 @@ bool MendHeaders(const QString& name, DbConnection* conn)
     // "" is every format; the state record's empty name is none.
     const QString which = name.isEmpty() ? QStringLiteral("Fmt<>''") : QStringLiteral("Fmt=?");
     const QVariantList named = name.isEmpty() ? QVariantList() : QVariantList{name};
-    const FormatHeader fresh{QString(), kNewSlipWidthMm, kNewSlipHeightMm};
-    // Without a screen width the fonts show as stored.
-    const bool added = ExecuteSql(
-        QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Mem) SELECT DISTINCT Fmt, ?, ?, ?, ?, ?, ? FROM Fmt f"
-                       " WHERE f.%1 AND NOT EXISTS (SELECT 1 FROM Fmt h WHERE h.Fmt=f.Fmt AND h.LBL=?)")
+    const Recordset headless = OpenRecordset(
+        QStringLiteral("SELECT DISTINCT Fmt FROM Fmt f WHERE f.%1"
+                       " AND NOT EXISTS (SELECT 1 FROM Fmt h WHERE h.Fmt=f.Fmt AND h.LBL=?)")
             .arg(which),
-        QVariantList{HeaderLabel(), fresh.widthMm, fresh.heightMm, fresh.offsetXMm, fresh.offsetYMm,
-                     EncodeOptionList(fresh.options)}
-            + named + QVariantList{HeaderLabel()},
-        conn);
+        named + QVariantList{HeaderLabel()}, conn);
+    FormatHeader fresh;
+    fresh.widthMm = kNewSlipWidthMm;
+    fresh.heightMm = kNewSlipHeightMm;
+    bool ok = headless.ok;
+    for (const auto& row : headless.rows) {
+        const HeaderInsert header = HeaderRecord(row[0].toString(), fresh, QVariant());
+        ok = ExecuteSql(header.sql, header.values, conn) && ok;
+    }
     const Recordset heads =
         OpenRecordset(QStringLiteral("SELECT ID, W, H FROM Fmt WHERE LBL=? AND %1").arg(which),
                       QVariantList{HeaderLabel()} + named, conn);
-    bool ok = added && heads.ok;
+    ok = ok && heads.ok;
     for (const auto& row : heads.rows) {
         double w = Val(row[1].toString()), h = Val(row[2].toString());
         if (MakeSlipSizeUsable(w, h))

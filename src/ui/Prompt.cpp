@@ -10,6 +10,9 @@ namespace slip {
 
 namespace {
 Prompter* g_installed = nullptr;
+
+// A box asked for without a title of its own carries the program's.
+QString BoxTitle(const QString& title) { return title.isEmpty() ? ProgramTitle() : title; }
 }
 
 Prompter& Prompts()
@@ -21,14 +24,11 @@ Prompter& Prompts()
 void SetPrompter(Prompter* p) { g_installed = p; }
 
 
-void MsgBox(const QString& text)
-{
-    Prompts().Ask(text, PromptButtons::Ok, PromptIcon::None, ProgramTitle());
-}
+void MsgBox(const QString& text) { Prompts().Tell(text); }
 
 PromptAnswer Question(const QString& text, PromptButtons buttons, PromptIcon icon, PromptDefault byDefault)
 {
-    return Prompts().Ask(text, buttons, icon, ProgramTitle(), byDefault);
+    return Prompts().Ask(text, buttons, icon, QString(), byDefault);
 }
 
 bool ConfirmLoss(const QString& text)
@@ -38,7 +38,7 @@ bool ConfirmLoss(const QString& text)
 
 std::optional<QString> InputBox(const QString& prompt, const QString& title, const QString& initial)
 {
-    return Prompts().Input(prompt, title.isEmpty() ? ProgramTitle() : title, initial);
+    return Prompts().Input(prompt, title, initial);
 }
 
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon,
@@ -46,10 +46,7 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
 {
     ScopedDialog<QMessageBox> held(DialogParent());
     QMessageBox& box = *held.get();
-    // A box asked for without a title of its own (a Tell from below the
-    // windows, the exchange file's questions) carries the program's, as every
-    // other box does.
-    box.setWindowTitle(title.isEmpty() ? ProgramTitle() : title);
+    box.setWindowTitle(BoxTitle(title));
     // Texts carry names and values from files, servers and the operator:
     // shown as written, never read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -100,7 +97,7 @@ std::optional<QString> QtPrompter::Input(const QString& prompt, const QString& t
                                          const QString& initial)
 {
     bool ok = false;
-    QString text = QInputDialog::getText(DialogParent(), title, prompt,
+    QString text = QInputDialog::getText(DialogParent(), BoxTitle(title), prompt,
                                          QLineEdit::Normal, initial, &ok);
     if (!ok) return std::nullopt;
     return text;

@@ -26,7 +26,7 @@ bool ConfirmLoss(const QString& text);
 std::optional<QString> InputBox(const QString& prompt, const QString& title = {},
                                 const QString& initial = {});
 
-// Modal Qt dialogs.
+// Modal Qt dialogs; one asked for without a title shows the program's.
 class QtPrompter : public Prompter {
 public:
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon, const QString& title,
