@@ -234,6 +234,10 @@ TEST(HistoryWrites, ARefusedStatementIsToldWithItsValues)
         {{"ALTER TABLE 历史 RENAME TO 历史_kept", "CREATE VIEW 历史 AS SELECT * FROM 历史_kept"},
          [] { return SaveHistoryRecord("甲", Slip({{1, "三"}})).error; },
          "数据库打开错误(INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(3, '甲', 1, '三'))！"},
+        // The slip's values as one search text, each after the separator U+001F.
+        {{"ALTER TABLE 历史检索 RENAME TO 历史检索_kept", "CREATE VIEW 历史检索 AS SELECT * FROM 历史检索_kept"},
+         [] { return SaveHistoryRecord("甲", Slip({{1, "三"}, {2, "叁"}})).error; },
+         "数据库打开错误(INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) VALUES('甲', 3, '\x1F" "三\x1F" "叁', '1,2'))！"},
         {{"ALTER TABLE 历史待定 RENAME TO 历史待定_kept", "CREATE VIEW 历史待定 AS SELECT * FROM 历史待定_kept"},
          [] { return KeepPendingSlips("甲", {Slip({{1, ""}, {2, "四"}})}).error; },
          "数据库打开错误(INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(1, 0, '甲', 2, '四'))！"},
