@@ -415,6 +415,49 @@ TEST_F(HistoryPanelTest, ExportToANameWithoutEndingWritesAnExcel97WorkbookUnderT
     EXPECT_EQ(XlsxCell(book, 1, 3)["v"].toString(), "1.00\t");
 }
 
+// A page the list can't read after the load is told once: by the export
+// that refuses to write its rows, or when the view first reads it.
+TEST_F(HistoryPanelTest, APageUnreadableAfterTheLoadIsToldOnceAndNeverExportedEmpty)
+{
+    // With a long note, the slips past the first page of the list sorted by
+    // account fill pages of the database of their own.
+    QVector<HistorySlip> slips;
+    for (int i = 1; i <= 300; ++i)
+        slips << HistorySlip{{id[Account], QString::number(i)}, {id[Note], QString(200, u'注')}};
+    ASSERT_TRUE(SaveHistorySlips(kFormat, slips).ok);
+    ShowPanel();
+    // A page only the newest slips need is damaged while the list is shown.
+    // (A recordset stops short, with no error, at a damaged page it meets
+    // after its first row: its rows are counted.)
+    auto rows = [](int low, int high) {
+        return OpenRecordset("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?", {kFormat, low, high})
+            .rows.size();
+    };
+    DamagePageWhere([&] {
+        return rows(1, 256) == 2 * 256 && rows(257, 300) < 2 * 44 &&
+               OpenRecordset("SELECT ID FROM 历史 WHERE Fmt=? AND CID=? LIMIT 1", {kFormat, id[Account]}).ok;
+    });
+    const QString error = "数据库打开错误(SELECT ID, CID, Con FROM 历史 WHERE Fmt='进账单' AND ID BETWEEN %1 AND %2)！";
+    ScriptedPrompter prompts;
+    // Sorted by account, the rows in view are of slips 1 to 256; the export
+    // reads the rest.
+    grid().sortByColumn(M::kFirstBoxColumn + 1, Qt::AscendingOrder);
+    ScriptedFileDialog dialog;
+    const QString path = home.file("历史.csv");
+    ASSERT_TRUE(WriteBytes(path, "old"));
+    dialog.answers = {path};
+    Press(panel->exportButton);
+    QTest::qWait(50);
+    EXPECT_EQ(prompts.shown, (QStringList{"该文件已存在，是否覆盖？", error.arg(257).arg(300)}));
+    EXPECT_EQ(FileBytes(path), "old");
+
+    prompts.shown.clear();
+    grid().sortByColumn(M::kFirstBoxColumn + 1, Qt::DescendingOrder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.shown.isEmpty(); }));
+    QTest::qWait(50);
+    EXPECT_EQ(prompts.shown, QStringList{error.arg(45).arg(300)});
+}
+
 TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
 {
     test::TestHome home;
