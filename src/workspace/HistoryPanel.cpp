@@ -423,9 +423,14 @@ void AskAboutPendingPrintRuns()
         return;
     }
     for (const HistoryPendingRun& run : pending.runs) {
+        // A run that printed and could not be stored is told as such: its
+        // slips may have been entered and stored again since.
         const QString question =
-            QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
-                           "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。")
+            (run.printed ? QStringLiteral("上次打印格式“%1”的%2张单据已经打印，但没有保存到历史记录。\n"
+                                          "是否现在保存到历史记录？选“是”将它们保存到历史记录，选“否”则不保存"
+                                          "（这些单据已经重新保存过时请选“否”）。")
+                         : QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
+                                          "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。"))
                 .arg(run.format)
                 .arg(run.slips);
         if (Question(question, PromptButtons::YesNo) == PromptAnswer::Yes) {

@@ -118,6 +118,8 @@ private:
 // Print runs the program ended in the middle of (between handing a job to
 // the print system and storing its slips): for each the operator is asked
 // whether it printed; Yes stores its slips in the history, No drops them.
+// A run that printed but whose slips could not be stored is asked about as
+// such: whether to store them now.
 void AskAboutPendingPrintRuns();
 
 } // namespace slip

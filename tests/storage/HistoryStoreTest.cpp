@@ -472,6 +472,13 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
 
 TEST_F(HistoryPendingRunsHome, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
 {
+    // Kept in a table from before runs printed but not stored were marked.
+    ASSERT_TRUE(Exec("DROP TABLE 历史待定"));
+    ASSERT_TRUE(Exec("CREATE TABLE 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)"));
+    {
+        DbConnection conn;
+        ASSERT_TRUE(conn.begin() && EnsureHistoryTables(conn) && conn.commit());
+    }
     Save("甲", Slip({{1, "已有"}}));
     const HistoryPendingResult printed = KeepPendingSlips("甲", {Slip({{1, "一"}, {2, "壹"}}), Slip({{1, ""}}), Slip({{1, "二"}})});
     const HistoryPendingResult refused = KeepPendingSlips("乙", {Slip({{1, "三"}})});
