@@ -65,11 +65,12 @@ ExportPlan PlanOf(const QAbstractItemModel& grid, const GridExportLayout& layout
 }
 
 // Calls fn(isCaption, cells) for every visible row in file order; stops and
-// answers false when fn does. Steps the progress once per model row, hidden
-// ones too, so the bar runs evenly over the grid.
+// answers false when fn does, or at a row that could not be read (`unread`
+// then says why). Steps the progress once per model row, hidden ones too, so
+// the bar runs evenly over the grid.
 template <class RowFn>
 bool ForEachExportRow(const QAbstractItemModel& grid, const GridExportLayout& layout,
-                      const ExportPlan& plan, ProgressReporter& progress, RowFn fn)
+                      const ExportPlan& plan, ProgressReporter& progress, QString& unread, RowFn fn)
 {
     QVector<QString> cells(plan.columns.size());
     if (layout.headerRow) {
@@ -82,7 +83,8 @@ bool ForEachExportRow(const QAbstractItemModel& grid, const GridExportLayout& la
         if (!layout.hiddenRows.contains(r)) {
             for (int i = 0; i < plan.columns.size(); ++i)
                 cells[i] = grid.data(grid.index(r, plan.columns[i]), Qt::DisplayRole).toString();
-            if (!fn(false, cells)) return false;
+            if (layout.unreadRow) unread = layout.unreadRow(r);
+            if (!unread.isEmpty() || !fn(false, cells)) return false;
         }
         progress.Step(1, QStringLiteral("pages"));
     }
@@ -113,10 +115,10 @@ GridExportResult NotSaved(const SavedFileResult& saved)
 }
 
 // The save's answer; `unencodable` when it stopped (stopWhenUnencodable) at a
-// text the encoding lacks.
+// text the encoding lacks, `unread` when at a row that could not be read.
 SavedFileResult WriteCsv(const QAbstractItemModel& grid, const QString& path, const GridExportLayout& layout,
                          const ExportPlan& plan, const char* encoding, bool stopWhenUnencodable,
-                         ProgressReporter& progress, bool& unencodable)
+                         ProgressReporter& progress, bool& unencodable, QString& unread)
 {
     unencodable = false;
     QStringEncoder encoder(encoding);
@@ -128,7 +130,7 @@ SavedFileResult WriteCsv(const QAbstractItemModel& grid, const QString& path, co
     progress.Start(QStringLiteral("正在导出数据至CSV格式文件……"), plan.steps);
     QString line;
     const SavedFileResult saved = SaveFile(path, [&](QIODevice& file) {
-        return ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
+        return ForEachExportRow(grid, layout, plan, progress, unread, [&](bool, const QVector<QString>& cells) {
             line.clear();
             for (int i = 0; i < cells.size(); ++i) {
                 if (i > 0) line += QLatin1Char(',');
@@ -416,8 +418,11 @@ GridExportResult ExportGridToCsv(const QAbstractItemModel& grid, const QString& 
     // a text GBK can't hold (rare characters, emoji) makes the whole file
     // GB18030, its superset, rather than lose the character.
     bool unencodable = false;
-    SavedFileResult saved = WriteCsv(grid, path, layout, plan, "GBK", true, progress, unencodable);
-    if (!saved && unencodable) saved = WriteCsv(grid, path, layout, plan, "GB18030", false, progress, unencodable);
+    QString unread;
+    SavedFileResult saved = WriteCsv(grid, path, layout, plan, "GBK", true, progress, unencodable, unread);
+    if (!saved && unencodable)
+        saved = WriteCsv(grid, path, layout, plan, "GB18030", false, progress, unencodable, unread);
+    if (!unread.isEmpty()) return Failed(unread);
     if (!saved) return NotSaved(saved);
     return Written(plan);
 }
@@ -457,10 +462,11 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     QVector<bool> fit(plan.columns.size());
     for (int i = 0; i < plan.columns.size(); ++i) fit[i] = !layout.columnTwips.contains(plan.columns[i]);
     lxw_row_t sheetRow = 0;
+    QString unread;
     if (ok) {
         progress.Start(QStringLiteral("正在将数据导出到EXCEL文件 …"), plan.steps);
         SheetRowWriter writer(sheet, captionFormat, cellFormat);
-        const bool read = ForEachExportRow(grid, layout, plan, progress,
+        const bool read = ForEachExportRow(grid, layout, plan, progress, unread,
                                            [&](bool caption, const QVector<QString>& cells) {
             for (int i = 0; i < cells.size(); ++i)
                 if (fit[i] && !cells[i].isEmpty()) fitted[i] = std::max(fitted[i], TextWidth(cells[i]));
@@ -477,6 +483,7 @@ GridExportResult ExportGridToExcel(const QAbstractItemModel& grid, const QString
     }
     // Closing writes the file and frees the workbook whether or not all went well.
     const lxw_error closed = workbook_close(book);
+    if (!unread.isEmpty()) return Failed(unread);
     ok = ok && closed == LXW_NO_ERROR && WorkbookFileIsComplete(tempPath, qint64(sheetRow));
     if (!ok) return Failed(kSaveFailed);
     if (const SavedFileResult saved = SaveCopy(tempPath, path); !saved) return NotSaved(saved);
@@ -495,7 +502,8 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
     QJsonArray rows;
     QVector<int> fitted(plan.columns.size(), 0);
     bool fits = true;
-    ForEachExportRow(grid, layout, plan, progress, [&](bool, const QVector<QString>& cells) {
+    QString unread;
+    ForEachExportRow(grid, layout, plan, progress, unread, [&](bool, const QVector<QString>& cells) {
         QJsonArray row;
         for (int i = 0; i < cells.size(); ++i) {
             const QString& text = cells[i];
@@ -506,10 +514,11 @@ GridExportResult ExportGridToXls(const QAbstractItemModel& grid, const QString& 
         rows.append(row);
         return fits;
     });
-    if (!fits) {
+    if (!unread.isEmpty() || !fits) {
         progress.End();
-        return Failed(QStringLiteral("有单元格的文字超过32766个字符，Excel 97-2003工作簿（.xls）容纳不下，"
-                                     "这些数据请导出为.xlsx或.csv文件！"));
+        return Failed(!unread.isEmpty() ? unread
+                                        : QStringLiteral("有单元格的文字超过32766个字符，Excel 97-2003工作簿（.xls）容纳不下，"
+                                                         "这些数据请导出为.xlsx或.csv文件！"));
     }
     QJsonArray widths;
     for (int i = 0; i < plan.columns.size(); ++i) widths.append(SheetColumnWidth(layout, plan.columns[i], fitted[i]));

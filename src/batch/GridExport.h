@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QAbstractItemModel;
 
@@ -21,6 +22,10 @@ struct GridExportLayout {
     // twips make one character of sheet column width. A column without a
     // width is fitted to its texts.
     QHash<int, int> columnTwips;
+    // Why a model row's cells could not be read ("" when they were), asked
+    // once its cells are taken: such a row is never written as empty cells;
+    // the export fails with that text instead.
+    std::function<QString(int modelRow)> unreadRow;
 };
 
 struct GridExportResult {
@@ -41,7 +46,8 @@ bool GridHasData(const QAbstractItemModel& grid, const GridExportLayout& layout)
 // Each file is written whole beside the old one and replaces it only then
 // (SaveFile): a failure leaves the old file as it was. The error is
 // "该文件无法覆盖，请确认该文件没被其他软件打开！" when what is at the path
-// can't be replaced (a folder, a file the system won't let go), otherwise
+// can't be replaced (a folder, a file the system won't let go), the text of
+// the layout's unreadRow for a row that could not be read, otherwise
 // "文件保存出错！".
 
 // Writes the visible rows and columns to a CSV file: code page GBK (GB18030

@@ -191,6 +191,19 @@ HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<Histo
     return out;
 }
 
+namespace {
+
+// Runs one statement in a transaction of its own; "" when done.
+QString RunAlone(const QString& sql, const QVariantList& params)
+{
+    return InTransaction([&](DbConnection& conn) -> QString {
+        QSqlQuery q(conn.db());
+        return Run(q, sql, params) ? QString() : StatementFailed(sql, params);
+    });
+}
+
+} // namespace
+
 HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
 {
     HistoryBatchSaveResult out;
@@ -223,26 +236,32 @@ HistoryBatchSaveResult ConfirmPendingSlips(qint64 run)
         return Run(q, drop, {run}) ? QString() : StatementFailed(drop, {run});
     });
     out.ok = out.error.isEmpty();
-    if (out.ok) out.slipNumbers = numbers;
+    if (out.ok) {
+        out.slipNumbers = numbers;
+        return out;
+    }
+    // The mark keeps every row's size (NULL and 1 take no bytes), so it
+    // needs no new page and may still go in where the slips did not (a
+    // nearly full disk); when it can't, the run is asked about as one cut
+    // off, which is all that is known of it then.
+    RunAlone(QStringLiteral("UPDATE 历史待定 SET Printed=1 WHERE Run=?"), {run});
     return out;
 }
 
 bool DropPendingSlips(qint64 run)
 {
-    return InTransaction([&](DbConnection& conn) -> QString {
-               const QString drop = QStringLiteral("DELETE FROM 历史待定 WHERE Run=?");
-               QSqlQuery q(conn.db());
-               return Run(q, drop, {run}) ? QString() : StatementFailed(drop, {run});
-           }).isEmpty();
+    return RunAlone(QStringLiteral("DELETE FROM 历史待定 WHERE Run=?"), {run}).isEmpty();
 }
 
 HistoryPendingRuns PendingPrintRuns()
 {
     HistoryPendingRuns out;
-    out.error = ReadRows(QStringLiteral("SELECT Run, MIN(Fmt), COUNT(DISTINCT Seq) FROM 历史待定 GROUP BY Run ORDER BY Run"),
-                         {}, [&](const QSqlQuery& q) {
-                             out.runs.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt()});
-                         });
+    out.error = ReadRows(
+        QStringLiteral("SELECT Run, MIN(Fmt), COUNT(DISTINCT Seq), MAX(Printed) FROM 历史待定 GROUP BY Run ORDER BY Run"),
+        {}, [&](const QSqlQuery& q) {
+            out.runs.push_back(
+                {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toInt() == 1});
+        });
     out.ok = out.error.isEmpty();
     return out;
 }
@@ -735,23 +754,29 @@ HistoryFind FindHistorySlip(const QString& format, const QVector<qint64>& slipsI
 bool EnsureHistoryTables(DbConnection& conn)
 {
     QSqlQuery q(conn.db());
-    if (!Run(q, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name='历史检索'"), {})) return false;
-    const bool existed = q.next();
-    q.finish();
+    // The columns of a table; none when it is not there yet.
+    auto columnsOf = [&q](const QString& table, QStringList& columns) {
+        if (!Run(q, QStringLiteral("PRAGMA table_info(%1)").arg(table), {})) return false;
+        while (q.next()) columns << q.value(1).toString();
+        q.finish();
+        return true;
+    };
+    QStringList search, pending;
+    if (!columnsOf(QStringLiteral("历史检索"), search) || !columnsOf(QStringLiteral("历史待定"), pending)) return false;
+    const bool existed = !search.isEmpty();
     // A table from before the boxes of its values were kept gets them, and
     // is filled anew so that every slip's text and boxes go together.
-    bool hasBoxes = true;
-    if (existed) {
-        if (!Run(q, QStringLiteral("PRAGMA table_info(历史检索)"), {})) return false;
-        hasBoxes = false;
-        while (q.next()) hasBoxes = hasBoxes || q.value(1).toString() == QStringLiteral("CIDs");
-        q.finish();
-        if (!hasBoxes && !Run(q, QStringLiteral("ALTER TABLE 历史检索 ADD COLUMN CIDs TEXT"), {})) return false;
-    }
+    const bool hasBoxes = !existed || search.contains(QStringLiteral("CIDs"));
+    if (!hasBoxes && !Run(q, QStringLiteral("ALTER TABLE 历史检索 ADD COLUMN CIDs TEXT"), {})) return false;
+    // Printed is 1 for a run that printed but whose slips could not be
+    // stored; a table from before that mark gets it.
+    if (!pending.isEmpty() && !pending.contains(QStringLiteral("Printed")) &&
+        !Run(q, QStringLiteral("ALTER TABLE 历史待定 ADD COLUMN Printed INTEGER"), {}))
+        return false;
     for (const char* sql :
          {"CREATE TABLE IF NOT EXISTS 历史检索 (Fmt TEXT, ID INTEGER, Txt TEXT, CIDs TEXT, PRIMARY KEY(Fmt, ID))"
           " WITHOUT ROWID",
-          "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)",
+          "CREATE TABLE IF NOT EXISTS 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT, Printed INTEGER)",
           // Slips go whoever deletes them (a deleted format takes its history along).
           "CREATE TRIGGER IF NOT EXISTS 历史检索_delete AFTER DELETE ON 历史 BEGIN"
           " DELETE FROM 历史检索 WHERE Fmt=OLD.Fmt AND ID=OLD.ID; END"}) {

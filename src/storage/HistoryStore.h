@@ -248,7 +248,8 @@ bool EnsureHistoryTables(DbConnection& conn);
 
 // The slips of a print run are kept as pending before the job goes to the
 // print system, and become history slips once it has taken the job; a run
-// still pending at the next start ended without the program learning how.
+// still pending at the next start ended without the program learning how,
+// or printed and its slips could not be stored.
 struct HistoryPendingResult {
     bool ok = false;
     qint64 run = 0;  // names the run for confirming or dropping it
@@ -256,7 +257,9 @@ struct HistoryPendingResult {
 };
 HistoryPendingResult KeepPendingSlips(const QString& format, const QVector<HistorySlip>& slips);
 // The run was printed: its slips are stored as SaveHistorySlips stores them
-// and stop being pending, in one transaction.
+// and stop being pending, in one transaction. When they can't be stored the
+// run stays pending, marked as printed (when the mark can be written), so
+// that it is not taken for a run cut off.
 HistoryBatchSaveResult ConfirmPendingSlips(qint64 run);
 // The run was not printed: its slips go. False when they could not be removed.
 bool DropPendingSlips(qint64 run);
@@ -265,6 +268,9 @@ struct HistoryPendingRun {
     qint64 run = 0;
     QString format;
     int slips = 0;
+    // Printed for certain, only storing its slips failed; otherwise the run
+    // was cut off without the program learning whether it printed.
+    bool printed = false;
 };
 struct HistoryPendingRuns {
     bool ok = false;

@@ -76,7 +76,7 @@ bool HistoryTableModel::LoadHistoryList(const QString& format, const QVector<His
     bool readable = true;
     qint64 shown = 0;
     for (qint64 first = 0; first < slips && readable; first += pageSize_) {
-        readable = !PageOf(int(first / pageSize_)).failed;
+        readable = PageOf(int(first / pageSize_), false).error.isEmpty();
         const qint64 due = std::min(slips, first + pageSize_) * records_ / slips;
         if (counted) progress.Step(int(due - shown), QStringLiteral("pages"));
         shown = due;
@@ -155,7 +155,12 @@ int HistoryTableModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : kFirstBoxColumn + int(boxes_.size());
 }
 
-const HistoryTableModel::Page& HistoryTableModel::PageOf(int pageIndex) const
+QString HistoryTableModel::RowReadError(int row) const
+{
+    return row >= 0 && row < slips_.size() ? PageOf(row / pageSize_).error : QString();
+}
+
+const HistoryTableModel::Page& HistoryTableModel::PageOf(int pageIndex, bool tell) const
 {
     auto it = cache_.find(pageIndex);
     if (it != cache_.end()) {
@@ -170,6 +175,7 @@ const HistoryTableModel::Page& HistoryTableModel::PageOf(int pageIndex) const
     Page& page = cache_[pageIndex];
     ReadPage(pageIndex, page);
     recent_.append(pageIndex);
+    if (tell && !page.error.isEmpty()) emit pageUnreadable(page.error);
     return page;
 }
 
@@ -231,12 +237,11 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
         }
     }
     if (!ok) {
-        page.failed = true;
         page.cells.fill(QString());
         QVariantList params{format_};
         for (qint64 n : numbers) params << n;
-        lastError_ = conn.isOpen() ? StatementFailed(sql, params)
-                                   : QStringLiteral("无法建立数据库连接！");
+        page.error = conn.isOpen() ? StatementFailed(sql, params) : QStringLiteral("无法建立数据库连接！");
+        lastError_ = page.error;
     }
 }
 
@@ -249,7 +254,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const
     if (column == kSlipNumberColumn) return QString::number(slips_[row]);
     if (column == kRunningNumberColumn) return QString::number(row + 1);
     const Page& page = PageOf(row / pageSize_);
-    if (page.failed) return QString();
+    if (!page.error.isEmpty()) return QString();
     return page.cells[qsizetype(row % pageSize_) * boxes_.size() + (column - kFirstBoxColumn)];
 }
 

@@ -34,9 +34,11 @@ struct HistoryBox {
 // each value, are read when the list is loaded, and so is every page of
 // cells, so that a history that can't be read whole is known then; cells
 // are read again a page of slips at a time when a view asks for a page no
-// longer kept (a window of recent pages is). The list is a snapshot: slips
-// stored after loading appear on the next load. Each read is on its own
-// short connection, so the database file is never held open between reads.
+// longer kept (a window of recent pages is). A page that can't be read then
+// shows empty cells and is told (pageUnreadable) when the read fails. The
+// list is a snapshot: slips stored after loading appear on the next load.
+// Each read is on its own short connection, so the database file is never
+// held open between reads.
 class HistoryTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -67,6 +69,11 @@ public:
     qint64 BoxId(int column) const;
     // The column of a box, -1 when the box has none.
     int ColumnOfBox(qint64 boxId) const;
+    // Why the cells of a row could not be read (the statement with its
+    // values), reading its page when it is not kept; "" when they were, and
+    // for a row outside the list. An export asks it, so that a row shown
+    // empty for that reason is never written as a row of empty values.
+    QString RowReadError(int row) const;
     // Drops the rows of these slips (after they were deleted from the store);
     // the rows below move up and the running numbers close up.
     void RemoveSlips(const QVector<qint64>& slipNumbers);
@@ -92,13 +99,18 @@ public:
 signals:
     // A sort could not be read from the database; the order stays as it was.
     void sortFailed(const QString& error);
+    // A page of cells could not be read after the load (which answers false
+    // instead): its rows show empty. Sent while a view or an export is
+    // reading cells, so a message is best shown once that is over.
+    void pageUnreadable(const QString& error) const;
 
 private:
     struct Page {
         QVector<QString> cells;  // rows × box columns
-        bool failed = false;
+        QString error;           // why it could not be read; "" when it was
     };
-    const Page& PageOf(int pageIndex) const;
+    // Reads the page when it is not kept; `tell`: a read that fails sends pageUnreadable.
+    const Page& PageOf(int pageIndex, bool tell = true) const;
     void ReadPage(int pageIndex, Page& page) const;
     void ClearCache();
 

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <numeric>
@@ -135,6 +136,11 @@ HistoryPanel::HistoryPanel(SlipFormat& format, QWidget* parent) : QWidget(parent
     connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ForgetMatch(); });
     connect(model, &HistoryTableModel::sortFailed, this,
             [](const QString& error) { MsgBox(error); });
+    // A page read for the view is told once the view is done reading; one
+    // read by an export is told by the export's failure.
+    connect(model, &HistoryTableModel::pageUnreadable, this, [this](const QString& error) {
+        if (!exporting_) QTimer::singleShot(0, this, [error] { MsgBox(error); });
+    });
     v->addWidget(grid, 1);
 
     connect(printButton, &QPushButton::clicked, this, [this] { PrintHistoryRows(); });
@@ -346,6 +352,7 @@ void HistoryPanel::ExportGrid()
     }
     for (int r = 0; r < model->rowCount(); ++r)
         if (grid->isRowHidden(r)) layout.hiddenRows.insert(r);
+    layout.unreadRow = [this](int row) { return model->RowReadError(row); };
     if (!GridHasData(*model, layout)) {
         MsgBox(QStringLiteral("表格中没有数据！"));
         return;
@@ -355,7 +362,9 @@ void HistoryPanel::ExportGrid()
     if (QFileInfo::exists(path) && !ConfirmLoss(QStringLiteral("该文件已存在，是否覆盖？")))
         return;
     WindowProgress progress;
+    exporting_ = true;
     const GridExportResult result = ExportGridToFile(*model, path, kExportName, layout, progress);
+    exporting_ = false;
     // A finished export says nothing: the operator sees the file where they put it.
     if (!result.ok)
         MsgBox(result.error.isEmpty() ? QStringLiteral("文件保存出错！") : result.error);
@@ -414,9 +423,14 @@ void AskAboutPendingPrintRuns()
         return;
     }
     for (const HistoryPendingRun& run : pending.runs) {
+        // A run that printed and could not be stored is told as such: its
+        // slips may have been entered and stored again since.
         const QString question =
-            QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
-                           "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。")
+            (run.printed ? QStringLiteral("上次打印格式“%1”的%2张单据已经打印，但没有保存到历史记录。\n"
+                                          "是否现在保存到历史记录？选“是”将它们保存到历史记录，选“否”则不保存"
+                                          "（这些单据已经重新保存过时请选“否”）。")
+                         : QStringLiteral("上次打印格式“%1”的%2张单据时程序意外中止，无法确定它们是否已经打印。\n"
+                                          "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。"))
                 .arg(run.format)
                 .arg(run.slips);
         if (Question(question, PromptButtons::YesNo) == PromptAnswer::Yes) {

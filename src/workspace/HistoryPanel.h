@@ -62,7 +62,8 @@ public:
     // Deletes every slip of the format after asking.
     void DeleteAllHistory();
     // Writes the shown rows and columns to a CSV file or workbook the
-    // operator chooses.
+    // operator chooses; rows that can't be read fail it, told with the
+    // statement that failed, and leave the file as it was.
     void ExportGrid();
     // Finds and selects the next row holding the keyword, wrapping at the
     // end; repeated searches step from matching row to matching row, and a
@@ -111,11 +112,14 @@ private:
     ReprintSlips reprint_;
     int matchRow_ = -1;
     bool selectingMatch_ = false;
+    bool exporting_ = false;
 };
 
 // Print runs the program ended in the middle of (between handing a job to
 // the print system and storing its slips): for each the operator is asked
 // whether it printed; Yes stores its slips in the history, No drops them.
+// A run that printed but whose slips could not be stored is asked about as
+// such: whether to store them now.
 void AskAboutPendingPrintRuns();
 
 } // namespace slip

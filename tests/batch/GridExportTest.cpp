@@ -238,9 +238,9 @@ TEST(GridExportFile, ThePathEndingChoosesTheFormatAndTheNameIsWrittenAsGiven)
 
 class AtomicExportTest : public ::testing::TestWithParam<const char*> {
 protected:
-    GridExportResult Export(const QAbstractItemModel& model, const QString& path)
+    GridExportResult Export(const QAbstractItemModel& model, const QString& path, const GridExportLayout& layout = {})
     {
-        return ExportGridToFile(model, path, "表");
+        return ExportGridToFile(model, path, "表", layout);
     }
     test::TestHome home_;
 };
@@ -271,16 +271,26 @@ TEST_P(AtomicExportTest, AFullDiskMidWriteKeepsTheOldFileAndASuccessReplacesIt)
 TEST_P(AtomicExportTest, WhatCantBeReplacedOrWrittenIsToldAndStays)
 {
     // A folder at the path stands for a file the system won't let go; in a
-    // folder that isn't there nothing stands to be replaced.
+    // folder that isn't there nothing stands to be replaced. A row the model
+    // could not read is written neither over an old file nor as a new one.
     const QString folder = home_.file(GetParam());
     ASSERT_TRUE(QDir().mkpath(folder + "/keep"));
-    const struct { QString path; const char* error; } cases[] = {
-        {folder, "该文件无法覆盖，请确认该文件没被其他软件打开！"},
-        {home_.file("无此文件夹/") + GetParam(), "文件保存出错！"},
+    const QString old = home_.file(QString("old-") + GetParam()), none = home_.file(QString("new-") + GetParam());
+    ASSERT_TRUE(WriteBytes(old, "old contents"));
+    GridExportLayout unread;
+    unread.unreadRow = [](int row) { return row == 1 ? QString("数据库打开错误(第二行)！") : QString(); };
+    const struct { QString path; GridExportLayout layout; const char* error; } cases[] = {
+        {folder, {}, "该文件无法覆盖，请确认该文件没被其他软件打开！"},
+        {home_.file("无此文件夹/") + GetParam(), {}, "文件保存出错！"},
+        {old, unread, "数据库打开错误(第二行)！"},
+        {none, unread, "数据库打开错误(第二行)！"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}}), c.path).error, c.error) << c.path.toStdString();
+        EXPECT_EQ(Export(TextTableModel({"A"}, {{"1"}, {""}, {"3"}}), c.path, c.layout).error, c.error)
+            << c.path.toStdString();
     EXPECT_TRUE(QFileInfo(folder + "/keep").isDir());
+    EXPECT_EQ(FileBytes(old), "old contents");
+    EXPECT_FALSE(QFileInfo::exists(none));
 }
 
 INSTANTIATE_TEST_SUITE_P(CsvAndWorkbooks, AtomicExportTest, ::testing::Values("out.csv", "out.xlsx", "out.xls"),

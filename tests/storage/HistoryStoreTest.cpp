@@ -234,6 +234,10 @@ TEST(HistoryWrites, ARefusedStatementIsToldWithItsValues)
         {{"ALTER TABLE 历史 RENAME TO 历史_kept", "CREATE VIEW 历史 AS SELECT * FROM 历史_kept"},
          [] { return SaveHistoryRecord("甲", Slip({{1, "三"}})).error; },
          "数据库打开错误(INSERT INTO 历史(ID, Fmt, CID, Con) VALUES(3, '甲', 1, '三'))！"},
+        // The slip's values as one search text, each after the separator U+001F.
+        {{"ALTER TABLE 历史检索 RENAME TO 历史检索_kept", "CREATE VIEW 历史检索 AS SELECT * FROM 历史检索_kept"},
+         [] { return SaveHistoryRecord("甲", Slip({{1, "三"}, {2, "叁"}})).error; },
+         "数据库打开错误(INSERT OR REPLACE INTO 历史检索(Fmt, ID, Txt, CIDs) VALUES('甲', 3, '\x1F" "三\x1F" "叁', '1,2'))！"},
         {{"ALTER TABLE 历史待定 RENAME TO 历史待定_kept", "CREATE VIEW 历史待定 AS SELECT * FROM 历史待定_kept"},
          [] { return KeepPendingSlips("甲", {Slip({{1, ""}, {2, "四"}})}).error; },
          "数据库打开错误(INSERT INTO 历史待定(Run, Seq, Fmt, CID, Con) VALUES(1, 0, '甲', 2, '四'))！"},
@@ -468,6 +472,13 @@ TEST_F(HistoryListQueryTest, SearchTextFollowsDeletesAndIsRebuiltForAnOlderDatab
 
 TEST_F(HistoryPendingRunsHome, KeptSlipsWaitOutsideTheHistoryUntilConfirmedOrDropped)
 {
+    // Kept in a table from before runs printed but not stored were marked.
+    ASSERT_TRUE(Exec("DROP TABLE 历史待定"));
+    ASSERT_TRUE(Exec("CREATE TABLE 历史待定 (Run INTEGER, Seq INTEGER, Fmt TEXT, CID INTEGER, Con TEXT)"));
+    {
+        DbConnection conn;
+        ASSERT_TRUE(conn.begin() && EnsureHistoryTables(conn) && conn.commit());
+    }
     Save("甲", Slip({{1, "已有"}}));
     const HistoryPendingResult printed = KeepPendingSlips("甲", {Slip({{1, "一"}, {2, "壹"}}), Slip({{1, ""}}), Slip({{1, "二"}})});
     const HistoryPendingResult refused = KeepPendingSlips("乙", {Slip({{1, "三"}})});

@@ -117,12 +117,15 @@ TEST(HistoryListLayout, NoSlipsOrAnUnreadableTableGiveAnEmptyList)
         ASSERT_TRUE(SaveHistorySlips("甲", QVector<HistorySlip>(c.slips, Slip({{10, "一"}}))).ok);
         c.damage();
         M m;
+        QStringList told;  // a load answers for itself
+        QObject::connect(&m, &M::pageUnreadable, [&](const QString& e) { told << e; });
         for (int load = 1; load <= 2; ++load) {
             EXPECT_EQ(m.LoadHistoryList(c.format, kBoxes), !*c.error) << c.slips << " load " << load;
             EXPECT_EQ(m.rowCount(), 0) << c.slips << " load " << load;
             EXPECT_EQ(m.columnCount(), 9);
             EXPECT_EQ(m.LastError().toStdString(), c.error);
         }
+        EXPECT_TRUE(told.isEmpty());
     }
 }
 
@@ -190,7 +193,7 @@ TEST_F(HistoryListLoadingHome, RemovedSlipsLeaveRowsRenumberedFromOne)
 TEST_F(HistoryListLoadingHome, APageThatCannotBeReadShowsEmptyCellsAndTheError)
 {
     // Read again once rows are removed (pages are cut by row), after the
-    // load read every page.
+    // load read every page; told when the read fails, and to an export.
     QVector<HistorySlip> slips;
     for (int i = 1; i <= 300; ++i) slips << Slip({{10, "一"}});
     ASSERT_TRUE(SaveHistorySlips("甲", slips).ok);
@@ -198,7 +201,14 @@ TEST_F(HistoryListLoadingHome, APageThatCannotBeReadShowsEmptyCellsAndTheError)
     ASSERT_TRUE(m.LoadHistoryList("甲", {{10, 0, "账号"}}));
     ASSERT_TRUE(ExecuteSql("ALTER TABLE 历史 RENAME TO 历史_moved"));
     m.RemoveSlips({300});
+    QStringList told;
+    QObject::connect(&m, &M::pageUnreadable, [&](const QString& e) { told << e; });
+    const QString error = "数据库打开错误(SELECT ID, CID, Con FROM 历史 WHERE Fmt='甲' AND ID BETWEEN 1 AND 43)！";
     EXPECT_EQ(Cell(m, 298, 2), "");
+    EXPECT_EQ(Cell(m, 297, 2), "");
     EXPECT_EQ(Cell(m, 298, 0), "1");  // the slip number is known without reading
-    EXPECT_EQ(m.LastError(), "数据库打开错误(SELECT ID, CID, Con FROM 历史 WHERE Fmt='甲' AND ID BETWEEN 1 AND 43)！");
+    EXPECT_EQ(m.LastError(), error);
+    EXPECT_EQ(told, QStringList{error});
+    EXPECT_EQ(m.RowReadError(298), error);
+    EXPECT_EQ(m.RowReadError(299), "");
 }

@@ -415,20 +415,89 @@ TEST_F(HistoryPanelTest, ExportToANameWithoutEndingWritesAnExcel97WorkbookUnderT
     EXPECT_EQ(XlsxCell(book, 1, 3)["v"].toString(), "1.00\t");
 }
 
+// A page the list can't read after the load is told once: by the export
+// that refuses to write its rows, or when the view first reads it.
+TEST_F(HistoryPanelTest, APageUnreadableAfterTheLoadIsToldOnceAndNeverExportedEmpty)
+{
+    // With a long note, the slips past the first page of the list sorted by
+    // account fill pages of the database of their own.
+    QVector<HistorySlip> slips;
+    for (int i = 1; i <= 300; ++i)
+        slips << HistorySlip{{id[Account], QString::number(i)}, {id[Note], QString(200, u'注')}};
+    ASSERT_TRUE(SaveHistorySlips(kFormat, slips).ok);
+    ShowPanel();
+    // A page only the newest slips need is damaged while the list is shown.
+    // (A recordset stops short, with no error, at a damaged page it meets
+    // after its first row: its rows are counted.)
+    auto rows = [](int low, int high) {
+        return OpenRecordset("SELECT ID, CID, Con FROM 历史 WHERE Fmt=? AND ID BETWEEN ? AND ?", {kFormat, low, high})
+            .rows.size();
+    };
+    DamagePageWhere([&] {
+        return rows(1, 256) == 2 * 256 && rows(257, 300) < 2 * 44 &&
+               OpenRecordset("SELECT ID FROM 历史 WHERE Fmt=? AND CID=? LIMIT 1", {kFormat, id[Account]}).ok;
+    });
+    const QString error = "数据库打开错误(SELECT ID, CID, Con FROM 历史 WHERE Fmt='进账单' AND ID BETWEEN %1 AND %2)！";
+    ScriptedPrompter prompts;
+    // Sorted by account, the rows in view are of slips 1 to 256; the export
+    // reads the rest.
+    grid().sortByColumn(M::kFirstBoxColumn + 1, Qt::AscendingOrder);
+    ScriptedFileDialog dialog;
+    const QString path = home.file("历史.csv");
+    ASSERT_TRUE(WriteBytes(path, "old"));
+    dialog.answers = {path};
+    Press(panel->exportButton);
+    QTest::qWait(50);
+    EXPECT_EQ(prompts.shown, (QStringList{"该文件已存在，是否覆盖？", error.arg(257).arg(300)}));
+    EXPECT_EQ(FileBytes(path), "old");
+
+    prompts.shown.clear();
+    grid().sortByColumn(M::kFirstBoxColumn + 1, Qt::DescendingOrder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.shown.isEmpty(); }));
+    QTest::qWait(50);
+    EXPECT_EQ(prompts.shown, QStringList{error.arg(45).arg(300)});
+}
+
+// A run cut off is asked about as one that may not have printed; a run that
+// printed but whose slips the history refused (a full disk), as such.
 TEST(PendingPrintRuns, AtStartTheOperatorSaysWhetherEachRunPrinted)
 {
-    test::TestHome home;
-    ASSERT_TRUE(KeepPendingSlips(kFormat, {{{1, "打印了"}}, {{1, "也打印了"}}}).ok);
-    ASSERT_TRUE(KeepPendingSlips("电汇单", {{{1, "没打印"}}}).ok);
-    ScriptedPrompter prompts;
-    prompts.answers = {PromptAnswer::Yes, PromptAnswer::No};
-    AskAboutPendingPrintRuns();
-    ASSERT_EQ(prompts.shown.size(), 2);
-    EXPECT_TRUE(prompts.shown[0].contains("“进账单”的2张单据")) << prompts.shown[0].toStdString();
-    EXPECT_EQ(StoredSlips(kFormat), 2);
-    EXPECT_EQ(StoredSlips("电汇单"), 0);
-    AskAboutPendingPrintRuns();  // nothing left to ask
-    EXPECT_EQ(prompts.shown.size(), 2);
+    const QString cutOff = "上次打印格式“进账单”的2张单据时程序意外中止，无法确定它们是否已经打印。\n"
+                           "这些单据已经打印了吗？选“是”将它们保存到历史记录，选“否”则不保存。";
+    const QString notStored = "上次打印格式“进账单”的2张单据已经打印，但没有保存到历史记录。\n"
+                              "是否现在保存到历史记录？选“是”将它们保存到历史记录，选“否”则不保存"
+                              "（这些单据已经重新保存过时请选“否”）。";
+    // A second run, of 电汇单, is cut off and not printed.
+    const struct {
+        bool storeRefused;
+        PromptAnswer answer;
+        const QString& asked;
+        int stored;
+    } cases[] = {
+        {false, PromptAnswer::Yes, cutOff, 2},
+        {true, PromptAnswer::Yes, notStored, 2},
+        {true, PromptAnswer::No, notStored, 0},
+    };
+    for (const auto& c : cases) {
+        test::TestHome home;
+        const HistoryPendingResult run = KeepPendingSlips(kFormat, {{{1, "打印了"}}, {{1, "也打印了"}}});
+        ASSERT_TRUE(run.ok && KeepPendingSlips("电汇单", {{{1, "没打印"}}}).ok);
+        if (c.storeRefused) {
+            ASSERT_TRUE(ExecuteSql("ALTER TABLE 历史 RENAME TO 历史_kept"));
+            ASSERT_FALSE(ConfirmPendingSlips(run.run).ok);
+            ASSERT_TRUE(ExecuteSql("ALTER TABLE 历史_kept RENAME TO 历史"));
+        }
+        ScriptedPrompter prompts;
+        prompts.answers = {c.answer, PromptAnswer::No};
+        AskAboutPendingPrintRuns();
+        ASSERT_EQ(prompts.shown.size(), 2);
+        EXPECT_EQ(prompts.shown[0], c.asked);
+        EXPECT_TRUE(prompts.shown[1].contains("“电汇单”的1张单据时程序意外中止")) << prompts.shown[1].toStdString();
+        EXPECT_EQ(StoredSlips(kFormat), c.stored);
+        EXPECT_EQ(StoredSlips("电汇单"), 0);
+        AskAboutPendingPrintRuns();  // nothing left to ask
+        EXPECT_EQ(prompts.shown.size(), 2);
+    }
 }
 
 // The history's records are its stored values, five to a slip of five.
