@@ -10,9 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <cerrno>
 #include <cstring>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +50,43 @@ bool ConnectionOpenOn(const QString& path, const QString& except)
 
 const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
 
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// A reason in the operator's words; the system's own text, for support, in brackets.
+QString WithSystemText(const QString& what, const QString& system)
+{
+    return system.trimmed().isEmpty() ? what : what + QStringLiteral("（") + system.trimmed() + QStringLiteral("）");
+}
+
+// Why SQLite refused the connection its last statement, in the operator's
+// words: the file is in use, damaged, or can't be opened (a full disk, a
+// journal left by a killed writer that can't be played back, no right to
+// write), with the system's reason where SQLite had one from the system, else
+// SQLite's own text.
+QString RefusalOf(const FileConnection& conn)
+{
+    const QSqlError& failure = conn.failure();
+    const int code = failure.nativeErrorCode().toInt() & 0xFF;
+    QString detail = failure.databaseText();
+    const QVariant handle = conn.db().isValid() ? conn.db().driver()->handle() : QVariant();
+    if ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        sqlite3* const db = *static_cast<sqlite3* const*>(handle.constData());
+        if (const int error = db ? sqlite3_system_errno(db) : 0; error > 0) detail = SystemText(error);
+    }
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("数据库正在使用中");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return WithSystemText(QStringLiteral("数据库文件已损坏"), detail);
+    case SQLITE_FULL:
+        return WithSystemText(QStringLiteral("磁盘空间不足，无法打开数据库"), detail);
+    default:
+        return WithSystemText(QStringLiteral("无法打开数据库"), detail);
+    }
+}
+
 // The database's write lock, held from before the backup until the swap:
 // SQLite alone tells whether the file is in use (another connection's
 // lock), and on taking the lock it rolls back what a killed writer left in
@@ -58,6 +97,7 @@ public:
     {
         QSqlDatabase db = conn_.db();
         held_ = conn_.ok() && KeyConnection(db) && conn_.Run(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!held_) why_ = RefusalOf(conn_);
     }
     ~WriteLock()
     {
@@ -66,14 +106,15 @@ public:
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
     bool Held() const { return held_; }
+    // Why it is not held (RefusalOf).
+    const QString& Why() const { return why_; }
     const QString& ConnectionName() const { return conn_.Name(); }
 
 private:
     FileConnection conn_;
     bool held_ = false;
+    QString why_;
 };
-
-QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The compaction's folder in the temporary folder: one per user and
 // database, the user's alone (0700). A folder of that name that is not a
@@ -140,10 +181,16 @@ bool RunOn(const QString& file, const QString& sql, const QVariantList& params, 
     return ok;
 }
 
-// A reason in the operator's words; the system's own text, for support, in brackets.
-QString WithSystemText(const QString& what, const QString& system)
+// A database that opens with the program's key and passes SQLite's whole
+// check; why tells what failed.
+bool SoundDatabase(const QString& file, QString& why)
 {
-    return system.trimmed().isEmpty() ? what : what + QStringLiteral("（") + system.trimmed() + QStringLiteral("）");
+    QStringList check;
+    QString error;
+    if (RunOn(file, QStringLiteral("PRAGMA integrity_check"), {}, error, &check) && check == QStringList{QStringLiteral("ok")})
+        return true;
+    why = error.isEmpty() ? check.join(QLatin1Char(' ')) : error;
+    return false;
 }
 
 // A reason followed by the program's own message about it.
@@ -160,8 +207,8 @@ bool RunSteps(const QString& path, bool backup, const QString& folder, Failure& 
     };
 
     const WriteLock lock(path);
-    if (!lock.Held() || ConnectionOpenOn(path, lock.ConnectionName()))
-        return fail(5, QStringLiteral("数据库正在使用中"));
+    if (!lock.Held()) return fail(5, lock.Why());
+    if (ConnectionOpenOn(path, lock.ConnectionName())) return fail(5, QStringLiteral("数据库正在使用中"));
 
     if (backup) {
         if (const StoreResult copied = SaveCopy(path, folder + QStringLiteral("backup.mdb"), FileAccess::OwnerOnly); !copied)
@@ -178,15 +225,13 @@ bool RunSteps(const QString& path, bool backup, const QString& folder, Failure& 
     if (!WriteEncryptedCopy(path, true, target, error))
         return fail(3, WithSystemText(QStringLiteral("无法写出压缩后的数据库"), error));
 
-    QStringList check;
-    if (!RunOn(target, QStringLiteral("PRAGMA integrity_check"), {}, error, &check)
-        || check != QStringList{QStringLiteral("ok")})
-        return fail(4, WithSystemText(QStringLiteral("压缩后的数据库已损坏"),
-                                      error.isEmpty() ? check.join(QLatin1Char(' ')) : error));
+    if (!SoundDatabase(target, why)) return fail(4, WithSystemText(QStringLiteral("压缩后的数据库已损坏"), why));
     progress.Step(1, QStringLiteral("pages"));
 
     if (ConnectionOpenOn(path, lock.ConnectionName())) return fail(5, QStringLiteral("数据库正在使用中"));
-    if (const StoreResult copied = SaveCopy(target, path); !copied)
+    // The copy takes the database's place only once it has passed the same
+    // check on the disk: a copy cut short by a full disk leaves the old file.
+    if (const StoreResult copied = SaveCopy(target, path, FileAccess::Usual, SoundDatabase); !copied)
         return fail(5, WithDetail(QStringLiteral("无法替换数据库文件"), copied.error));
     return true;
 }

@@ -16,9 +16,11 @@ QString GetTempDir();
 // reads or takes them: with backup, a plain copy goes to "backup.mdb" there
 // first (readable by its owner only); the database is written compacted into
 // "TEMP.mdb" there (likewise), checked, and copied back over the database in
-// one step (the old file stays whole until the new one is complete). The
-// database's write lock is held throughout: a file another connection holds
-// is "in use", a journal SQLite ignores is not. TEMP.mdb and its journal are
+// one step (the old file stays whole until the copy is on the disk whole and
+// has passed the same check). The database's write lock is held throughout: a
+// file another connection holds is "in use", a journal SQLite ignores is not;
+// a lock refused for another reason tells it (a damaged file, a full disk,
+// no right to write). TEMP.mdb and its journal are
 // cleared before and after, also after a failure. On any failure the database
 // file stays as it was and the error is "数据库压缩失败（<number><reason>）！",
 // the reason in Chinese with the system's text in brackets. A missing file

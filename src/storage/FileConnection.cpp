@@ -16,7 +16,10 @@ FileConnection::FileConnection(const QString& file, int busyTimeoutMs)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (!db.open()) error_ = db.lastError().text();
+    if (!db.open()) {
+        failure_ = db.lastError();
+        error_ = failure_.text();
+    }
 }
 
 FileConnection::~FileConnection()
@@ -37,7 +40,8 @@ bool FileConnection::Run(const QString& sql, const QVariantList& params, QString
     for (const QVariant& p : params) q.addBindValue(p);
     done = done && q.exec();
     if (!done) {
-        error_ = q.lastError().text();
+        failure_ = q.lastError();
+        error_ = failure_.text();
         return false;
     }
     if (rows)

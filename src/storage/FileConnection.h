@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -21,6 +22,8 @@ public:
     const QString& Name() const { return name_; }
     bool ok() const { return error_.isEmpty(); }
     QString error() const { return error_; }
+    // SQLite's own answer to what failed last: its code and text.
+    const QSqlError& failure() const { return failure_; }
 
     // Runs one statement; the first column of its rows goes to `rows`. False
     // with error() set when it failed.
@@ -29,6 +32,7 @@ public:
 private:
     QString name_;
     QString error_;
+    QSqlError failure_;
 };
 
 } // namespace slip

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,16 +11,13 @@ namespace slip {
 
 namespace {
 
-SavedFileResult CannotWrite(const QString& path, const QString& why, bool replacing = false)
+SavedFileResult CannotWrite(const QString& path, const QString& why, bool notReplaced)
 {
     SavedFileResult r;
     r.ok = false;
     r.error = QStringLiteral("文件：“") + QDir::toNativeSeparators(path) + QStringLiteral("”无法写入！") +
               (why.isEmpty() ? QString() : QStringLiteral("（") + why + QStringLiteral("）"));
-    // Only what is there can fail to be replaced; a new file that can't be
-    // made where nothing is failed at the writing.
-    const QFileInfo there(path);
-    r.notReplaced = replacing && (there.exists() || there.isSymLink());
+    r.notReplaced = notReplaced;
     return r;
 }
 
@@ -44,26 +39,11 @@ bool WriteWhole(QIODevice& out, const QByteArray& bytes)
     return out.write(bytes) == bytes.size();
 }
 
-SavedFileResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill, FileAccess access)
+SavedFileResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill, FileAccess access,
+                         const WrittenFileCheck& check)
 {
-    QSaveFile file(path);
-    // Never write over the old file in place, whatever the folder allows.
-    file.setDirectWriteFallback(false);
-    // Opening makes the new file beside the old one: it fails when the path
-    // is a folder or its folder takes no new file.
-    if (!file.open(QIODevice::WriteOnly)) return CannotWrite(path, file.errorString(), true);
-    // Before the first byte goes in.
-    if (access == FileAccess::OwnerOnly && !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return CannotWrite(path, why);
-    }
-    if (!fill(file)) {
-        const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
-        file.cancelWriting();
-        return CannotWrite(path, why);
-    }
-    if (!file.commit()) return CannotWrite(path, file.errorString(), file.error() == QFileDevice::RenameError);
+    const WholeFileWrite written = WriteWholeFile(path, fill, {access == FileAccess::OwnerOnly, check});
+    if (!written.ok) return CannotWrite(path, written.why, written.notReplaced);
     return {};
 }
 
@@ -72,7 +52,8 @@ SavedFileResult SaveBytes(const QString& path, const QByteArray& bytes)
     return SaveFile(path, [&bytes](QIODevice& out) { return WriteWhole(out, bytes); });
 }
 
-SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess access)
+SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess access,
+                         const WrittenFileCheck& check)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -87,7 +68,7 @@ SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess 
             if (chunk.isEmpty() || !WriteWhole(out, chunk)) return false;
         }
         return in.error() == QFileDevice::NoError;
-    }, access);
+    }, access, check);
 }
 
 } // namespace slip

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/WholeFile.h"
 #include "storage/StoreResult.h"
 
 #include <QByteArray>
@@ -8,16 +9,16 @@
 
 namespace slip {
 
-// The one way the program writes a whole file: through a QSaveFile beside the
-// target, renamed over it only when everything went in, so a reader sees the
-// old file or the whole new one, never a part. Every write is checked for its
-// whole length and the commit (flush, sync, rename) for success; a failure
-// leaves the old file and no temporary file behind, and answers
-// "文件：“path”无法写入！" with the system's reason.
+// The program's whole-file saves, written by WriteWholeFile (every byte on
+// the disk before the new file takes the old one's place); a failure leaves
+// the old file and no new one behind, and answers
+// "文件：“path”无法写入！（reason）" with the system's reason
+// ("No space left on device").
 
 // What a save answers. notReplaced tells a failure because what is already
 // at the path can't be replaced: it is a folder, or the system lets neither a
-// new file be made beside it nor put in its place. The old one stays as it was.
+// new file be made beside it nor put in its place (a full disk is not this).
+// The old one stays as it was.
 struct SavedFileResult : StoreResult {
     bool notReplaced = false;
 };
@@ -28,8 +29,9 @@ struct SavedFileResult : StoreResult {
 enum class FileAccess { Usual, OwnerOnly };
 
 // `fill` writes the content (through WriteWhole); false from it aborts.
+// `check`, when given, passes the new file before it goes in place.
 SavedFileResult SaveFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
-                         FileAccess access = FileAccess::Usual);
+                         FileAccess access = FileAccess::Usual, const WrittenFileCheck& check = {});
 
 // Makes a new, empty file that only its owner can read, from its first byte.
 // False (with the system's reason in why) when it can't, or when something
@@ -43,6 +45,7 @@ SavedFileResult SaveBytes(const QString& path, const QByteArray& bytes);
 
 // A copy of the file at source, read in pieces so a large database is never
 // held in memory whole; a source that can't be read to its end fails.
-SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess access = FileAccess::Usual);
+SavedFileResult SaveCopy(const QString& source, const QString& path, FileAccess access = FileAccess::Usual,
+                         const WrittenFileCheck& check = {});
 
 } // namespace slip

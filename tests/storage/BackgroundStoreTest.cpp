@@ -46,6 +46,7 @@ TEST_F(BackgroundStoreHome, NamesMapOneToOneAndOldPicturesAreStillFound)
 
 TEST_F(BackgroundStoreHome, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesAGoodOne)
 {
+    test::SaveFormatWithBoxes(QStringLiteral("甲"), {});
     const QString path = WritePicture(BackgroundStore::PicturePath("甲"), Qt::green, "JPG");
     const QByteArray before = test::FileBytes(path);
     ASSERT_TRUE(test::WriteBytes(home.file("x.jpg"), "this is a letter, not a picture"));
@@ -56,15 +57,19 @@ TEST_F(BackgroundStoreHome, APictureThatIsNoneOrCantBeWrittenWholeNeverReplacesA
     for (int y = 0; y < big.height(); ++y)
         for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, qRgb(x * 7, y * 13, x ^ y));
     ASSERT_TRUE(big.save(home.file("big.jpg"), "JPG", 100));
-    StoreResult r;
-    {
-        test::FileSizeLimit fullDisk(100 * 1024);
-        r = BackgroundStore::Replace("甲", home.file("big.jpg"));
+    // A small one fails only as its last bytes go to the disk.
+    WritePicture(home.file("small.jpg"), Qt::red, "JPG");
+    for (const auto& [picture, room] : {std::pair{"big.jpg", 100 * 1024}, {"small.jpg", 100}}) {
+        StoreResult r;
+        {
+            test::FileSizeLimit fullDisk(room);
+            r = BackgroundStore::Replace("甲", home.file(picture));
+        }
+        EXPECT_FALSE(r.ok) << picture;
+        EXPECT_TRUE(r.error.endsWith("（File too large）")) << r.error.toStdString();
+        EXPECT_EQ(test::FileBytes(path), before) << picture;
+        EXPECT_EQ(QDir(DataFolder()).entryList({"甲*"}), QStringList{"甲.jpg"}) << picture;
     }
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.isEmpty());
-    EXPECT_EQ(test::FileBytes(path), before);
-    EXPECT_EQ(QDir(DataFolder()).entryList({"甲*"}), QStringList{"甲.jpg"});
 }
 
 TEST_F(BackgroundStoreHome, OnlyAJpgFileIsTakenAndItIsCopiedByteForByte)

@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "PlainDatabase.h"
@@ -9,6 +10,7 @@
 #include "storage/Database.h"
 #include "storage/DatabaseCipher.h"
 
+#include <optional>
 #include <sqlite3.h>
 
 using namespace slip;
@@ -67,11 +69,12 @@ protected:
     QString Target() const { return Folder() + "/TEMP.mdb"; }
 
     // Runs a compaction that must fail and checks the database came through as it was.
-    void ExpectFailureKeepsDatabase(int number, const QString& detail = {})
+    void ExpectFailureKeepsDatabase(int number, const QString& detail = {}, test::RecordingProgress* given = nullptr)
     {
         const QByteArray before = test::FileHash(DatabasePath());
         const QStringList content = Content();
-        test::RecordingProgress progress;
+        test::RecordingProgress own;
+        test::RecordingProgress& progress = given ? *given : own;
         const StoreResult r = CompactAppDatabase(progress);
         EXPECT_FALSE(r.ok);
         const QString msg = r.error;
@@ -251,4 +254,76 @@ TEST_F(CompactionFixture, ItsFilesAreTheUsersAloneAndEachDatabaseHasItsOwn)
     EXPECT_TRUE(r.error.contains("不是当前用户自己的文件夹")) << r.error.toStdString();
     EXPECT_EQ(test::FileHash(DatabasePath()), before);
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+// The disk fills as the compacted copy is put back over the database.
+struct FullDiskAtTheSwap : test::RecordingProgress {
+    explicit FullDiskAtTheSwap(rlim_t room) : room(room) {}
+    void Step(int step, const QString& unit) override
+    {
+        RecordingProgress::Step(step, unit);
+        if (stepped == 2) fullDisk.emplace(room);
+    }
+    void End() override
+    {
+        fullDisk.reset();
+        RecordingProgress::End();
+    }
+    rlim_t room;
+    std::optional<test::FileSizeLimit> fullDisk;
+};
+
+TEST_F(CompactionFixture, ACopyCutShortAsItIsPutBackLeavesTheDatabase)
+{
+    // The compacted file ends 12 KiB past a whole MiB: its last piece is the
+    // copy's last write, and the only one that doesn't fit.
+    for (int i = 0; i < 242; ++i)
+        ASSERT_TRUE(ExecuteSql("INSERT INTO 参数(Var, Con) VALUES(?, ?)", {QString::number(i), QString(1000, QChar(u'补'))}));
+    ASSERT_TRUE(CompactDatabase(DatabasePath(), false));
+    const qint64 size = QFileInfo(DatabasePath()).size();
+    ASSERT_EQ(size % (1024 * 1024), 12 * 1024) << size;
+    FullDiskAtTheSwap progress(size - 8 * 1024);
+    ExpectFailureKeepsDatabase(5, "无法替换数据库文件：文件：“" + DatabasePath() + "”无法写入！（File too large）", &progress);
+    EXPECT_EQ(QDir(DataFolder()).entryList({"DATA.mdb*"}, QDir::Files | QDir::Hidden), QStringList{"DATA.mdb"});
+}
+
+// Leaves the database as a writer killed midway through a change leaves it:
+// some of the change's pages written, the old ones in a journal that the next
+// opening plays back.
+static void LeaveAJournalToPlayBack()
+{
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(DatabasePath()).constData(), &writer), SQLITE_OK);
+    QStringList statements = DatabaseKeyStatements();
+    statements << "PRAGMA cache_size = 10" << "BEGIN" << "UPDATE 历史 SET Con = Con || '改'";
+    for (const QString& sql : statements)
+        ASSERT_EQ(sqlite3_exec(writer, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sql.toStdString();
+    const QByteArray written = test::FileBytes(DatabasePath()), journal = test::FileBytes(DatabasePath() + "-journal");
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    ASSERT_NE(written, test::FileBytes(DatabasePath()));
+    ASSERT_TRUE(test::WriteBytes(DatabasePath(), written) && test::WriteBytes(DatabasePath() + "-journal", journal));
+}
+
+// A lock refused for another reason than another writer says which.
+TEST_F(CompactionFixture, ADatabaseThatCantBeOpenedSaysWhyNotThatItIsInUse)
+{
+    const QStringList content = Content();
+    // The journal can't be played back on a full disk; the next opening with room does it.
+    LeaveAJournalToPlayBack();
+    StoreResult r;
+    {
+        test::FileSizeLimit fullDisk(4096);
+        r = CompactAppDatabase();
+    }
+    EXPECT_EQ(r.error, "数据库压缩失败（5无法打开数据库（File too large））！");
+    EXPECT_TRUE(QFileInfo::exists(DatabasePath() + "-journal"));
+    ASSERT_TRUE(CompactAppDatabase());
+    EXPECT_EQ(Content(), content);
+    // The first page is damaged.
+    test::DamagePage(1);
+    const QByteArray damaged = test::FileHash(DatabasePath());
+    EXPECT_EQ(CompactAppDatabase().error,
+              QString("数据库压缩失败（5数据库文件已损坏（%1））！").arg(sqlite3_errstr(SQLITE_NOTADB)));
+    EXPECT_EQ(test::FileHash(DatabasePath()), damaged);
 }

@@ -1,4 +1,6 @@
 #include "DamagedTable.h"
+#include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 
 #include "storage/Database.h"
@@ -84,6 +86,24 @@ TEST(Registry, DefaultsAndRoundTrip)
     ASSERT_TRUE(SaveRegValue(RegRoot(), "Validate", "Printer", "打印机 甲"));
     EXPECT_EQ(GetRegValue(RegRoot(), "Corvanteel", "T(0)", ""), "3");
     EXPECT_EQ(GetRegValue(RegRoot(), "Corvanteel", "T(1)", ""), "");
+    EXPECT_EQ(GetRegValue(RegRoot(), "Validate", "Printer", ""), "打印机 甲");
+
+    // A disk that fills midway: a setting saved, or a missing one written
+    // back as it is read, leaves the settings file as it was and nothing beside it.
+    ASSERT_TRUE(SaveRegValue(RegRoot(), "Corvanteel", "长", QString(2000, QChar(u'映'))));
+    const QString folder = home.file("config/") + RegRoot();
+    const QByteArray before = test::FileBytes(folder + "/settings.conf");
+    for (const bool saving : {true, false}) {
+        {
+            test::FileSizeLimit fullDisk(1024);
+            if (saving) EXPECT_FALSE(SaveRegValue(RegRoot(), "Para", "CrlfChr", "%%"));
+            else EXPECT_EQ(GetRegValue(RegRoot(), "Para", "从未设置", "默认"), "默认");
+        }
+        EXPECT_EQ(test::FileBytes(folder + "/settings.conf"), before) << saving;
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{"settings.conf"}) << saving;
+    }
+    EXPECT_EQ(GetRegValue(RegRoot(), "Para", "CrlfChr", "//"), "//");
     EXPECT_EQ(GetRegValue(RegRoot(), "Validate", "Printer", ""), "打印机 甲");
 }
 
