@@ -140,8 +140,9 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         {"NUL after the rows shown", text.toUtf8().repeated(10) + QByteArray(1, '\0'), false},
         {"control bytes", "\x01\x02\x03,x", false},
         // As the export writes a value that holds them; the second one read after the last line end.
-        {"control bytes inside quotes", QByteArray("\"\x01\0\",\"a\r\n\x1F\"", 11), true, 0,
-         {{QString("\x01") + QChar(0), "a\r\n\x1F"}}},
+        // A NUL is no data: the characters around it stay.
+        {"control bytes inside quotes", QByteArray("\"\x01\0\",\"a\r\n\x1F\"", 11), true, 0, {{"\x01", "a\r\n\x1F"}}},
+        {"NULs inside quotes", QByteArray("\"a\0\tb\",\"\0\",\"\0\0\t\"\r\n", 18), true, 0, {{"a\tb", "", "\t"}}},
         // The preview cuts a line without a comma after its first mebibyte less a byte: here after the mark.
         {"an end-of-file mark inside quotes where a piece ends", "\"" + QByteArray(kMb - 3, 'a') + "\x1A" + "bc\"\n", true,
          0, {{QString(kMb - 3, QChar(u'a')) + "\x1A" + "bc"}}},
