@@ -1,5 +1,7 @@
 #include "batch/CsvReader.h"
 
+#include "batch/CellText.h"
+
 #include "core/TextCodec.h"
 
 #include <QFile>
@@ -67,12 +69,15 @@ qsizetype CountLineEnds(QByteArrayView bytes)
 
 // U+FEFF is no data: it is a byte-order mark left inside a file where files
 // were joined, unseen on the screen and enough to make an amount unreadable.
-// The preview and the import both drop it from every field, wherever it
-// stands in it, once the fields are split; their decoders keep every one.
+// Nor is a NUL (DropNuls). The preview and the import both drop them from
+// every field, wherever they stand in it, once the fields are split; their
+// decoders keep every one.
 constexpr QChar kByteOrderMark(0xFEFF);
-void DropByteOrderMarks(QString& text)
+bool HoldsNoData(const QString& text) { return text.contains(kByteOrderMark) || text.contains(QChar(0)); }
+void DropNoData(QString& text)
 {
     if (text.contains(kByteOrderMark)) text.remove(kByteOrderMark);
+    DropNuls(text);
 }
 
 // Whether a line is Chinese text in UTF-8: valid UTF-8 whose characters
@@ -329,7 +334,7 @@ FieldEnd ReadField(const Ch* s, qsizetype n, qsizetype pos, Out* out)
 } // namespace
 
 CsvTable::CsvTable(QString text, qsizetype lastRecord)
-    : text_(std::move(text)), holdsMarks_(text_.contains(kByteOrderMark))
+    : text_(std::move(text)), holdsNoData_(HoldsNoData(text_))
 {
     enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
     State state = State::FieldStart;
@@ -400,7 +405,7 @@ QString CsvTable::FieldAt(quint32 start) const
 {
     QString value;
     ReadField(text_.constData(), text_.size(), start, &value);
-    if (holdsMarks_) DropByteOrderMarks(value);
+    if (holdsNoData_) DropNoData(value);
     return value;
 }
 
@@ -708,7 +713,7 @@ CsvFile ReadCsvPreview(const QString& path, int maxRows, int maxColumns)
             decoder.resetState();
             DecodedField field{decoder, {}};
             ReadField(shown.data(), shown.size(), start, &field);
-            DropByteOrderMarks(field.text);
+            DropNoData(field.text);
             record << std::move(field.text);
         }
         out.records << std::move(record);

@@ -51,12 +51,12 @@ public:
     // them; with FieldAt, a caller that reads several fields of one record
     // walks the record once.
     std::vector<quint32> FieldStarts(qsizetype record, int maxColumns) const;
-    // The field's value; a U+FEFF in it is dropped (see ReadCsvRecords).
+    // The field's value; a U+FEFF or NUL in it is dropped (see ReadCsvRecords).
     QString FieldAt(quint32 start) const;
 
 private:
     QString text_;
-    bool holdsMarks_ = false;  // a U+FEFF stands somewhere in the text
+    bool holdsNoData_ = false;  // a U+FEFF or NUL stands somewhere in the text
     std::vector<quint32> starts_;
     std::optional<int> unclosedQuoteLine_;
 };
@@ -107,7 +107,8 @@ inline QString CsvTooLargeError()
 // data as after any other character. A DOS end-of-file mark (0x1A) as the
 // last byte is no data. A file with a NUL byte or another control character
 // (IsCsvControl) outside a quoted field is taken for a binary file and not
-// read; inside one it is data, as the export writes a value that holds one.
+// read; inside one it is data, as the export writes a value that holds one,
+// but for a NUL, which is dropped as U+FEFF is (DropNuls).
 //
 // Reads a whole file and finds its records (up to record lastRecord when
 // lastRecord > 0), the file read and decoded a piece at a time into one text.

@@ -1,5 +1,6 @@
 #include "batch/Workbook.h"
 
+#include "batch/CellText.h"
 #include "batch/WorkbookReaders.h"
 #include "core/TextNumber.h"
 
@@ -36,14 +37,15 @@ QString SheetCells::Cell(int row, int column) const
     return c != r->cend() && c->first == column ? c->second : QString();
 }
 
-void SheetCells::SetCell(int row, int column, const QString& text)
+void SheetCells::SetCell(int row, int column, QString text)
 {
+    DropNuls(text);
     if (row < 1 || column < 1 || text.isEmpty()) return;
     QVector<QPair<int, QString>>& r = rowCells_[row];
     // Cells mostly come in column order: then this appends.
     const auto c = std::lower_bound(r.begin(), r.end(), column, ColumnBefore);
-    if (c != r.end() && c->first == column) c->second = text;
-    else r.insert(c, {column, text});
+    if (c != r.end() && c->first == column) c->second = std::move(text);
+    else r.insert(c, {column, std::move(text)});
 }
 
 namespace {

@@ -29,7 +29,8 @@ WorkbookKind DetectWorkbookKind(const QString& path);
 class SheetCells {
 public:
     QString Cell(int row, int column) const;
-    void SetCell(int row, int column, const QString& text);
+    // A NUL in the text is dropped (DropNuls).
+    void SetCell(int row, int column, QString text);
     // Every cell that holds something, in no set order.
     template <typename F> void ForEach(F f) const
     {
@@ -80,7 +81,7 @@ struct SheetRead {
 //
 // Cell texts: a number as plain decimal digits (0.1 "0.1", a whole number of up
 // to 16 digits in full, never with an exponent); text as stored (a 16-digit
-// account number kept as text stays its digits); a date as yyyy-MM-dd, with
+// account number kept as text stays its digits, a NUL in it dropped); a date as yyyy-MM-dd, with
 // " HH:mm:ss" when its format shows a time, a time alone as HH:mm:ss; a
 // Boolean as TRUE or FALSE; an error value as its code (#DIV/0!); a formula as
 // its last computed value.

@@ -1,6 +1,7 @@
 #include "exchange/ExchangeCodec.h"
 
 #include "core/TextNumber.h"
+#include "model/FormatHeader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ constexpr double kInt32Max = 2147483647.0;
 Range FieldRange(int f)
 {
     switch (f) {
-    case FieldX: case FieldY: case FieldW: case FieldH: case FieldS: return {-1e6, 1e6};
+    case FieldX: case FieldY: case FieldW: case FieldH: case FieldS: return {-kMaxLengthInFileMm, kMaxLengthInFileMm};
     case FieldL: return {-1e7, 1e7};
     case FieldFSize: return {-1e4, 1e4};
     default: return {-kInt32Max - 1, kInt32Max};   // ID, Clas, Color, Cash, references

@@ -42,6 +42,18 @@ struct FormatHeader {
 
 inline constexpr double kNoPrintShift = 10;
 
+// The longest length (mm) a format's exchange file carries, either way, for
+// a position or a size of the slip or of a box: its reader refuses a file
+// with a longer one.
+inline constexpr double kMaxLengthInFileMm = 1e6;
+// The most a typed length (mm) or line width may be either way, the slip's
+// own size included: the canvas and the printer place boxes in 32-bit whole
+// pixels and twips, which longer lengths would overrun. Far beyond any slip,
+// and within what the exchange file carries, so that every format made by
+// typing exports to a file its import takes.
+inline constexpr double kMaxTypedLength = 100000;
+static_assert(kMaxTypedLength <= kMaxLengthInFileMm);
+
 // Whether a slip of this size can be shown and printed: both sides above 0.
 inline bool SlipSizeUsable(double widthMm, double heightMm)
 {

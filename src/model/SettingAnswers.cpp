@@ -71,11 +71,24 @@ bool SlipSizeAcceptable(double w, double h)
     return ratio >= 1.0 / 20 && ratio <= 20;
 }
 
+QString OverLimitMessage(const QString& name, double max, const QString& unit)
+{
+    return QStringLiteral("“") + name + QStringLiteral("”不能超过") + NumberText(max) + unit + QStringLiteral("！");
+}
+
+QString SlipSideProblem(const QString& name, double mm)
+{
+    return mm > kMaxTypedLength ? OverLimitMessage(name, kMaxTypedLength) : QString();
+}
+
 SlipSizeAnswer SlipSizeFromAnswer(const QString& width, const QString& height)
 {
     SlipSizeAnswer a;
     a.widthMm = Val(width);
     a.heightMm = Val(height);
+    a.error = SlipSideProblem(QStringLiteral("单据宽度"), a.widthMm);
+    if (a.error.isEmpty()) a.error = SlipSideProblem(QStringLiteral("单据高度"), a.heightMm);
+    if (!a.error.isEmpty()) return a;
     a.take = SlipSizeAcceptable(a.widthMm, a.heightMm);
     if (!a.take) a.error = QStringLiteral("单据的宽度与高度比例应为1：20到20：1之间！");
     return a;

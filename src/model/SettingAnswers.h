@@ -29,9 +29,20 @@ SettingAnswer LineBreakMarkerFromAnswer(const QString& answer);
 // between 1:20 and 20:1, both ends included.
 bool SlipSizeAcceptable(double widthMm, double heightMm);
 
+// The message for a number typed into the field `name` ("宽") that is larger
+// than `max` allows: "“宽”不能超过100000毫米！".
+QString OverLimitMessage(const QString& name, double max, const QString& unit = QStringLiteral("毫米"));
+
+// "" when a side of the slip (mm) typed into the field `name` ("单据宽度") is
+// no longer than any typed length may be (kMaxTypedLength), else its
+// OverLimitMessage.
+QString SlipSideProblem(const QString& name, double mm);
+
 // A slip size typed as a width and a height: each the number its text starts
-// with (a text without one reads 0). One SlipSizeAcceptable refuses is
-// refused with the ratio message, a width or height of 0 too.
+// with (a text without one reads 0). A side longer than a typed length may
+// be is refused with its SlipSideProblem ("单据宽度", "单据高度"); a size
+// SlipSizeAcceptable refuses, with the ratio message, a width or height of 0
+// too.
 struct SlipSizeAnswer {
     bool take = false;
     double widthMm = 0;

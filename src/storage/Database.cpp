@@ -22,7 +22,7 @@ std::atomic<quint64> g_connectionCounter{0};
 bool PrepareAndRun(QSqlQuery& q, const QString& sql, const QVariantList& params)
 {
     if (!q.prepare(sql)) return false;
-    for (const QVariant& p : params) q.addBindValue(p);
+    BindValues(q, params);
     return q.exec();
 }
 
@@ -142,6 +142,20 @@ void DbConnection::rollback()
     inTransaction_ = false;
 }
 
+void BindValues(QSqlQuery& q, const QVariantList& values)
+{
+    // Only SQLite reads the mark; the driver binds every QString as UTF-16
+    // in the machine's order.
+    const bool marked = q.driver() && q.driver()->dbmsType() == QSqlDriver::SQLite;
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        if (marked && v.typeId() == QMetaType::QString && !v.toString().isNull())
+            q.bindValue(i, QString(QChar(QChar::ByteOrderMark) + v.toString()));
+        else
+            q.bindValue(i, v);
+    }
+}
+
 sqlite3* SqliteHandle(const DbConnection& conn)
 {
     const QVariant v = conn.db().driver()->handle();
@@ -168,8 +182,12 @@ void SqliteStatement::Bind(int column, qint64 v)
 void SqliteStatement::Bind(int column, const QString& v)
 {
     if (!stmt_) return;
-    if (v.isNull()) sqlite3_bind_null(stmt_, column);
-    else sqlite3_bind_text16(stmt_, column, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
+    if (v.isNull()) {
+        sqlite3_bind_null(stmt_, column);
+        return;
+    }
+    const QByteArray text = v.toUtf8();
+    sqlite3_bind_text(stmt_, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
 bool SqliteStatement::Exec()

@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <QVector>
 
+class QSqlQuery;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -63,10 +64,22 @@ private:
 // The connection's own SQLite handle, or null for another driver.
 sqlite3* SqliteHandle(const DbConnection& conn);
 
+// Binds values to a query prepared on one of the program's connections, in
+// the order of its "?" placeholders. Every text is stored and compared as
+// typed, whatever it starts with: the driver hands SQLite texts as UTF-16,
+// and SQLite takes a byte-order mark at the start of such a text for its
+// byte order and drops it, so a name that starts with U+FEFF would act on
+// the name without it, and one that starts with U+FFFE would be read with
+// its bytes swapped. Each text is therefore handed over behind a mark of
+// the machine's own order, the one SQLite drops. Every statement of the
+// program binds its values here or through SqliteStatement.
+void BindValues(QSqlQuery& q, const QVariantList& values);
+
 // One statement prepared once on the connection's own SQLite handle and run
 // for many rows: a query object's conversions for each of thousands of rows
-// cost more than the rows' reading or writing. Texts bound stay alive until
-// the row is stepped; columns count from 1. Not prepared on another driver.
+// cost more than the rows' reading or writing. Texts are bound as UTF-8, as
+// typed (a leading U+FEFF stays), and copied; columns count from 1. Not
+// prepared on another driver.
 class SqliteStatement {
 public:
     SqliteStatement(const DbConnection& conn, const QString& sql);

@@ -1,5 +1,7 @@
 #include "storage/FileConnection.h"
 
+#include "storage/Database.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
@@ -37,7 +39,7 @@ bool FileConnection::Run(const QString& sql, const QVariantList& params, QString
 {
     QSqlQuery q(db());
     bool done = q.prepare(sql);
-    for (const QVariant& p : params) q.addBindValue(p);
+    BindValues(q, params);
     done = done && q.exec();
     if (!done) {
         failure_ = q.lastError();

@@ -31,13 +31,15 @@ QString FieldList()
     return f.join(QLatin1Char(','));
 }
 
-void BindRecord(QSqlQuery& q, const QString& name, const BoxRecord& r)
+// The values of a box's record after its format's name, in field order.
+QVariantList RecordValues(const QString& name, const BoxRecord& r)
 {
-    q.addBindValue(name);
+    QVariantList values{name};
     for (int f = FieldClas; f < kBoxFieldCount; ++f) {
         const QVariant& v = r[f];
-        q.addBindValue(v.isValid() ? v : QVariant());
+        values << (v.isValid() ? v : QVariant());
     }
+    return values;
 }
 
 } // namespace
@@ -50,7 +52,8 @@ QString NameProblem(const QString& name)
     for (QChar c : name)
         if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             return QStringLiteral("格式名称中不能有换行或控制字符！");
-    if (name == HeaderLabel()) return QStringLiteral("格式名称不可用！");
+    if (name == HeaderLabel() || !name.isValidUtf16() || name.contains(QChar(0xFFFE)) || name.contains(QChar(0xFFFF)))
+        return QStringLiteral("格式名称不可用！");
     return QString();
 }
 
@@ -81,10 +84,11 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
     double& factor = out.header.screenFontFactor;
     {
         QSqlQuery q(conn.db());
-        q.prepare(QStringLiteral("SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt=? AND LBL=? ORDER BY ID LIMIT 1"));
-        q.addBindValue(name);
-        q.addBindValue(HeaderLabel());
-        if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery(), q.boundValues()));
+        const QString sql = QStringLiteral("SELECT W, H, X, Y, Color, Mem FROM Fmt WHERE Fmt=? AND LBL=? ORDER BY ID LIMIT 1");
+        const QVariantList values{name, HeaderLabel()};
+        q.prepare(sql);
+        BindValues(q, values);
+        if (!q.exec()) return StoreResult::Failed(StatementFailed(sql, values));
         if (q.next()) {
             out.hasHeader = true;
             // An empty field leaves the setting as it was.
@@ -106,11 +110,12 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
     MakeSlipSizeUsable(out.header.widthMm, out.header.heightMm);
     QSqlQuery q(conn.db());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT ID,%1 FROM Fmt WHERE Fmt=? AND (LBL IS NULL OR LBL<>?) ORDER BY Clas, ID")
-                  .arg(FieldList()));
-    q.addBindValue(name);
-    q.addBindValue(HeaderLabel());
-    if (!q.exec()) return StoreResult::Failed(StatementFailed(q.lastQuery(), q.boundValues()));
+    const QString sql =
+        QStringLiteral("SELECT ID,%1 FROM Fmt WHERE Fmt=? AND (LBL IS NULL OR LBL<>?) ORDER BY Clas, ID").arg(FieldList());
+    const QVariantList values{name, HeaderLabel()};
+    q.prepare(sql);
+    BindValues(q, values);
+    if (!q.exec()) return StoreResult::Failed(StatementFailed(sql, values));
     BoxRecord r;
     while (q.next()) {
         for (int f = 0; f < kBoxFieldCount; ++f) r[f] = q.value(f);
@@ -198,7 +203,7 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
     {
         QSqlQuery q(db);
         q.prepare(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=?"));
-        q.addBindValue(name);
+        BindValues(q, {name});
         if (!q.exec()) return false;
         while (q.next()) stored.insert(BoxId(q.value(0).toLongLong()));
     }
@@ -210,7 +215,7 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
         del.prepare(QStringLiteral("DELETE FROM Fmt WHERE ID=?"));
         for (BoxId id : stored) {
             if (kept.contains(id)) continue;
-            del.addBindValue(id);
+            BindValues(del, {id});
             if (!del.exec()) return false;
         }
     }
@@ -231,12 +236,11 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
     for (const Box& b : format.Boxes()) {
         const BoxRecord r = EncodeBox(b, finalId);
         if (kept.contains(b.id)) {
-            BindRecord(update, name, r);
-            update.addBindValue(b.id);
+            BindValues(update, RecordValues(name, r) << b.id);
             if (!update.exec()) return false;
             oldToNew.insert(b.id, b.id);
         } else {
-            BindRecord(insert, name, r);
+            BindValues(insert, RecordValues(name, r));
             if (!insert.exec()) return false;
             const BoxId id = BoxId(insert.lastInsertId().toLongLong());
             if (id <= 0) return false;
@@ -255,10 +259,7 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
         auto settled = [&](BoxId id) { return oldToNew.value(id, 0); };
         for (const Box* b : unsettled) {
             const BoxRecord r = EncodeBox(*b, settled);
-            refs.addBindValue(r[FieldRCtl]);
-            refs.addBindValue(r[FieldSumID]);
-            refs.addBindValue(r[FieldSumID1]);
-            refs.addBindValue(oldToNew.value(b->id));
+            BindValues(refs, {r[FieldRCtl], r[FieldSumID], r[FieldSumID1], oldToNew.value(b->id)});
             if (!refs.exec()) return false;
         }
     }
@@ -267,7 +268,7 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
     const HeaderInsert header = HeaderRecord(name, format.Header(), screenWidthTwips);
     QSqlQuery head(db);
     head.prepare(header.sql);
-    for (const QVariant& v : header.values) head.addBindValue(v);
+    BindValues(head, header.values);
     return head.exec();
 }
 
@@ -288,7 +289,7 @@ QString WriteDefaults(DbConnection& conn, const SlipFormat& format, const QStrin
         const QString v = format.Value(b.id);
         if (v.isEmpty()) continue;
         const QVariantList row{name, id, v};
-        for (const QVariant& field : row) q.addBindValue(field);
+        BindValues(q, row);
         if (!q.exec()) return StatementFailed(insert, row);
     }
     return QString();

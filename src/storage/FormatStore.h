@@ -26,8 +26,11 @@ struct StoredFormat {
 namespace FormatStore {
 
 // Whether a name can be a format's name: not empty or blank, no blanks at
-// either end, no "｜" (the chooser's separator), no line break or NUL.
-// The text to show when it can't, else "".
+// either end, no "｜" (the chooser's separator), no line break or NUL, and
+// nothing the database can't give back as typed (half of a surrogate pair,
+// U+FFFE or U+FFFF: read back changed, the name would no longer find its
+// own records). A U+FEFF anywhere is kept as typed. The text to show when it
+// can't, else "".
 QString NameProblem(const QString& name);
 // A name the operator gives a format now (new, save-as, import): as
 // NameProblem, and its picture's file name must fit the file system. Names

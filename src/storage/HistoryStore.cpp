@@ -28,7 +28,7 @@ const QString kSlipNumbers =
 bool Run(QSqlQuery& q, const QString& sql, const QVariantList& params)
 {
     if (!q.prepare(sql)) return false;
-    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    BindValues(q, params);
     return q.exec();
 }
 
@@ -413,8 +413,7 @@ HistoryDeleteResult DeleteHistoryRows(const QString& format, const QVector<qint6
         for (qint64 n : slipNumbers) {
             if (seen.contains(n)) continue;
             seen.insert(n);
-            q.bindValue(0, format);
-            q.bindValue(1, n);
+            BindValues(q, {format, n});
             if (!prepared || !q.exec()) return StatementFailed(sql, {format, n});
             if (q.numRowsAffected() > 0) deleted << n;
         }

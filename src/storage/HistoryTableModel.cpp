@@ -229,8 +229,9 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
             q.setForwardOnly(true);
             ok = q.prepare(sql);
             if (ok) {
-                q.bindValue(0, format_);
-                for (int i = 0; i < numbers.size(); ++i) q.bindValue(i + 1, numbers[i]);
+                QVariantList values{format_};
+                for (qint64 n : numbers) values << n;
+                BindValues(q, values);
                 ok = q.exec();
             }
             while (ok && q.next()) take(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString());

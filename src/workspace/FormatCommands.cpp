@@ -189,7 +189,7 @@ bool FormatCommands::DeleteFormat(QString name)
     return true;
 }
 
-bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out)
+bool FormatCommands::AskSize(const QString& prompt, const QString& side, double current, double& out)
 {
     QString initial = current > 0 ? NumberText(current) : QString();
     for (;;) {
@@ -200,9 +200,11 @@ bool FormatCommands::AskSize(const QString& prompt, const QString& zeroMessage, 
         const std::optional<double> n = LeadingNumber(*a);
         const double v = n && std::isfinite(*n) ? *n : 0;
         if (v == 0) {
-            MsgBox(zeroMessage);
+            MsgBox(side + QStringLiteral("不能为零！"));
         } else if (v < 0) {
             MsgBox(QStringLiteral("尺寸不能为负数！"));
+        } else if (const QString tooLong = SlipSideProblem(side, v); !tooLong.isEmpty()) {
+            MsgBox(tooLong);
         } else {
             out = v;
             return true;
@@ -227,10 +229,10 @@ bool FormatCommands::NewFormat()
     }
     double w = 0, h = 0;
     for (;;) {
-        if (!AskSize(QStringLiteral("输入格式模板宽度（单位：毫米）："), QStringLiteral("单据宽度不能为零！"),
+        if (!AskSize(QStringLiteral("输入格式模板宽度（单位：毫米）："), QStringLiteral("单据宽度"),
                      format_.Header().widthMm, w))
             return false;
-        if (!AskSize(QStringLiteral("输入格式模板高度（单位：毫米）："), QStringLiteral("单据高度不能为零！"),
+        if (!AskSize(QStringLiteral("输入格式模板高度（单位：毫米）："), QStringLiteral("单据高度"),
                      format_.Header().heightMm, h))
             return false;
         if (SlipSizeAcceptable(w, h)) break;

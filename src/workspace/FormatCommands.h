@@ -72,9 +72,10 @@ public:
 
 private:
     static QString NewFormatTitle();
-    // Asks a slip size in mm: a positive number (an answer without a number
-    // is 0 and refused with zeroMessage); "" cancels.
-    bool AskSize(const QString& prompt, const QString& zeroMessage, double current, double& out);
+    // Asks a side of the slip in mm, named `side` ("单据宽度") in what the
+    // operator is told: a positive number (an answer without a number is 0
+    // and refused as one) no longer than SlipSideProblem allows; "" cancels.
+    bool AskSize(const QString& prompt, const QString& side, double current, double& out);
 
     SlipFormat& format_;
     FormatHost& host_;

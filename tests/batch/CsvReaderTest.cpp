@@ -126,9 +126,13 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         {"a mark and a quote after the byte-order mark", QByteArray::fromHex("efbbbfefbbbf22610a62220a630a"), true, 0,
          {{"\"a"}, {"b\""}, {"c"}}},
         {"a mark and a quote after the last line end", QByteArray::fromHex("610aefbbbf227822"), true, 0, {{"a"}, {"\"x\""}}},
+        // Right after the file's own mark a quote opens the field.
+        {"a quoted field right after the mark", mark + "\"a,b\",c\n", true, 0, {{"a,b", "c"}}},
         // The import reads a mebibyte at a time, each piece cut after its last line end.
         {"a mark and a quote where the second piece starts", QByteArray(kMb - 4, 'a') + "\n\uFEFF\"x\"\nb,c\n", true, 0,
          {{QString(kMb - 4, QChar(u'a'))}, {"\"x\""}, {"b", "c"}}},
+        {"a quoted control byte in the field that starts the second piece", QByteArray(kMb - 4, 'a') + "\n\"\x01x\"\nb,c\n",
+         true, 0, {{QString(kMb - 4, QChar(u'a'))}, {"\x01x"}, {"b", "c"}}},
         // UTF-8 rows beyond those the preview shows, then a GBK row: one
         // reading for the whole file, and the operator is told.
         {"utf8 rows then gbk", QByteArray("户名,金额\r\n张三,100\r\n").repeated(10) + Gbk(QString::fromUtf8("李四,200")), true, 1},
@@ -139,9 +143,12 @@ TEST(CsvDecoding, TheImportAndThePreviewReadTheSameBytesAlike)
         {"NUL", QByteArray("a,b\0c", 5), false},
         {"NUL after the rows shown", text.toUtf8().repeated(10) + QByteArray(1, '\0'), false},
         {"control bytes", "\x01\x02\x03,x", false},
+        // Form feed is text, as tab is.
+        {"a form feed in an unquoted field", "a\fb,c\r\n", true, 0, {{"a\fb", "c"}}},
         // As the export writes a value that holds them; the second one read after the last line end.
-        {"control bytes inside quotes", QByteArray("\"\x01\0\",\"a\r\n\x1F\"", 11), true, 0,
-         {{QString("\x01") + QChar(0), "a\r\n\x1F"}}},
+        // A NUL is no data: the characters around it stay.
+        {"control bytes inside quotes", QByteArray("\"\x01\0\",\"a\r\n\x1F\"", 11), true, 0, {{"\x01", "a\r\n\x1F"}}},
+        {"NULs inside quotes", QByteArray("\"a\0\tb\",\"\0\",\"\0\0\t\"\r\n", 18), true, 0, {{"a\tb", "", "\t"}}},
         // The preview cuts a line without a comma after its first mebibyte less a byte: here after the mark.
         {"an end-of-file mark inside quotes where a piece ends", "\"" + QByteArray(kMb - 3, 'a') + "\x1A" + "bc\"\n", true,
          0, {{QString(kMb - 3, QChar(u'a')) + "\x1A" + "bc"}}},

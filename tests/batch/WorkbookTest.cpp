@@ -73,6 +73,7 @@ bool WriteValuesWorkbook(const QString& path, bool inlineStrings)
     worksheet_write_formula_str(ws, r++, 0, "=\"甲\"&\"乙\"", NULL, "甲乙"); // 20
     r++;                                                                // 21 empty
     worksheet_write_string(ws, r++, 3, "D22", NULL);                    // 22
+    worksheet_write_string(ws, r++, 0, "_x0000_前_x0000_\t后", NULL);     // 23: NULs
     worksheet_write_string(ws2, 0, 0, "第二张", NULL);
     return workbook_close(wb) == LXW_NO_ERROR;
 }
@@ -81,7 +82,7 @@ const QStringList kExpected = {
     "2024-03-15", "1999-12-31", "2023-01-02", "2024-03-15 08:30:00", "13:45:30",
     "0.1", "2.5", "6222021234567890", "1234567890123456", "1234567890123400",
     "123456789012346000000", "-3.75", "0.0000001", "TRUE", "FALSE", "5", "7.5",
-    "第一行\n第二行", "尾部\t", "甲乙", ""};
+    "第一行\n第二行", "尾部\t", "甲乙", "", "", "前\t后"};
 
 class XlsxCells : public ::testing::TestWithParam<bool> {};
 

@@ -123,6 +123,7 @@ TEST_F(TextFiles, ReadingRetriesWhileMissingOrEmptyAndDeletesOnlyAfterARead)
     EXPECT_TRUE(QFileInfo::exists(p)) << "an empty file is not deleted";
     EXPECT_FALSE(ReadTextFile(dir.path(), false, QuickRead()).ok);
     // The file arrives after the first attempt found none.
+    ASSERT_TRUE(QFile::remove(p));
     TextReadRetry patient = QuickRead();
     patient.afterFailedAttempt = [&](int attempts) {
         if (attempts == 1) WriteBytes(p, Encoded("GBK", QStringLiteral("到了")));

@@ -132,17 +132,49 @@ TEST_F(DatabaseHome, ColumnsFieldsAndFailedQueries)
     EXPECT_FALSE(ExecuteSql("ALTER TABLE Fmt ADD COLUMN ID INTEGER"));
 }
 
-TEST_F(DatabaseHome, ValuesWithQuotesTouchOnlyTheirOwnRows)
+// Each text is written, found and deleted through a query and through a
+// prepared statement, and is stored as typed; the names beside it (the state
+// record's empty one among them) stay untouched. Read back, SQLite gives
+// U+FFFE as U+FFFD (no format name holds one).
+TEST_F(DatabaseHome, ValuesAreStoredAsTypedAndTouchOnlyTheirOwnRows)
 {
-    const QString evil = "x' OR 'a'='a";
-    InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {"正常", "a"});
-    InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {evil, "b"});
-    ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt=?", {evil}));
-    EXPECT_EQ(OpenRecordset("SELECT * FROM Fmt WHERE Fmt=?", {"正常"}).RecordCount(), 1);
-    EXPECT_EQ(GetFieldWhere("Fmt", "Fmt=?", {evil}, "LBL").toString(), QString());
+    const QChar mark(0xFEFF), swapped(0xFFFE), replaced(0xFFFD);
+    const struct { QString typed, read; } texts[] = {
+        {"x' OR 'a'='a", {}}, {mark, {}}, {mark + QString("进账单"), {}}, {QString("进") + mark + "账单", {}},
+        {QString(mark) + mark, {}}, {swapped + QString("进账单"), replaced + QString("进账单")}, {swapped, replaced},
+    };
+    InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {"进账单", "a"});
+    const Recordset before = OpenRecordset("SELECT ID, Fmt, LBL FROM Fmt ORDER BY ID");
+    for (const auto& [t, read] : texts) {
+        const std::string shown = t.toUtf8().toHex().toStdString();
+        const QString back = read.isNull() ? t : read;
+        InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)", {t, "query"});
+        {
+            DbConnection conn;
+            SqliteStatement insert(conn, "INSERT INTO Fmt(Fmt, LBL) VALUES(?, ?)");
+            insert.Bind(1, t);
+            insert.Bind(2, QString("statement"));
+            ASSERT_TRUE(insert.Exec()) << shown;
+            SqliteStatement select(conn, "SELECT Fmt, hex(Fmt) FROM Fmt WHERE Fmt=? ORDER BY ID");
+            select.Bind(1, t);
+            QStringList found;
+            bool failed = false;
+            while (select.Next(failed)) {
+                EXPECT_EQ(select.Text(2), QString::fromLatin1(t.toUtf8().toHex().toUpper())) << shown;
+                found << select.Text(1);
+            }
+            EXPECT_EQ(found, QStringList(2, back)) << shown;
+        }
+        const Recordset rs = OpenRecordset("SELECT Fmt, LBL FROM Fmt WHERE Fmt=? ORDER BY ID", {t});
+        ASSERT_EQ(rs.RecordCount(), 2) << shown;
+        EXPECT_EQ(QStringList({rs.text(0, "Fmt"), rs.text(1, "Fmt")}), QStringList(2, back)) << shown;
+        EXPECT_EQ(QStringList({rs.text(0, "LBL"), rs.text(1, "LBL")}), QStringList({"query", "statement"}));
+        ASSERT_TRUE(ExecuteSql("DELETE FROM Fmt WHERE Fmt=?", {t}));
+        EXPECT_EQ(OpenRecordset("SELECT ID, Fmt, LBL FROM Fmt ORDER BY ID").rows, before.rows) << shown;
+    }
     // The distinct names, sorted, without the state record's empty one.
     InsertRow("INSERT INTO Fmt(Fmt, LBL) VALUES('A', '')", {});
-    EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "正常"}));
+    EXPECT_EQ(FmtColumnValues("Fmt"), (QStringList{"A", "进账单"}));
 }
 
 TEST(Database, CorruptFileIsReportedAndLeftByteForByte)

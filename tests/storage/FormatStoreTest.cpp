@@ -408,9 +408,12 @@ TEST_F(FormatStoreTest, NamesAreTakenExactlyOrRefused)
 {
     for (const char* bad : {"", "   ", " 旁观", "旁观 ", "旁观｜副本", "a\nb", "a\rb"})
         EXPECT_FALSE(FormatStore::NameProblem(QString::fromUtf8(bad)).isEmpty()) << bad;
-    EXPECT_FALSE(FormatStore::NameProblem(QString(QChar(0)) + "x").isEmpty());
-    for (const char* good : {"旁观", "Q/S\"x", "x' OR '1'='1", "中 间"})
+    for (QChar c : {QChar(0), QChar(0xFFFE), QChar(0xFFFF), QChar(0xD800), QChar(0xDC00)})
+        EXPECT_FALSE(FormatStore::NameProblem(QString(c) + "x").isEmpty()) << int(c.unicode());
+    for (const char* good : {"旁观", "Q/S\"x", "x' OR '1'='1", "中 间", "\U0001F4B0"})
         EXPECT_TRUE(FormatStore::NameProblem(QString::fromUtf8(good)).isEmpty()) << good;
+    for (const QString& kept : {QString(QChar(0xFEFF)), QChar(0xFEFF) + QString("进账单")})
+        EXPECT_TRUE(FormatStore::NameProblem(kept).isEmpty());
     // A new name must leave its picture a file name of at most 255 bytes:
     // three bytes a character, ".jpg", and a mark of 9 for a mapped name.
     const struct { QString name; bool fits; } lengths[] = {

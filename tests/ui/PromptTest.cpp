@@ -1,5 +1,6 @@
 #include "ui/Prompt.h"
 
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
@@ -32,6 +33,11 @@ TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* input = qobject_cast<QInputDialog*>(w); input && input->isVisible()) {
+                titles << input->windowTitle();
+                input->accept();
+                continue;
+            }
             auto* box = qobject_cast<QMessageBox*>(w);
             if (!box || !box->isVisible()) continue;
             const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
@@ -50,7 +56,8 @@ TEST(QtPrompter, MessagesShowTheirTextAsWrittenAndTheirIcon)
     EXPECT_EQ(format, Qt::PlainText);
     MsgBox(QStringLiteral("密码错误！"));
     qt.Tell(QStringLiteral("请先选定多个输入框，再操作此功能！"));
+    EXPECT_EQ(InputBox(QStringLiteral("请输入："), {}, QStringLiteral("甲")), QStringLiteral("甲"));
     SetPrompter(nullptr);
     EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::Question, QMessageBox::NoIcon, QMessageBox::NoIcon}));
-    EXPECT_EQ(titles, QStringList(3, ProgramTitle()));
+    EXPECT_EQ(titles, QStringList(4, ProgramTitle()));
 }

@@ -138,18 +138,20 @@ TEST_F(MainWindowTest, ANewFormatKeepsTheOpenOnesSettingsAndACopyOfItsPicture)
     mw.Format().SetOptions(o);
     mw.Canvas()->ZoomButton(0);
     ScriptedPrompter prompts;
-    // A name refused, then a width with no number, a negative one, then sizes
-    // with their unit.
-    prompts.inputs = {QString(" 新"), QString("新"), QString("mm"), QString("-5"), QString("180mm"), QString("90 毫米")};
+    // A name refused, then a width with no number, a negative one, one too
+    // long, then sizes with their unit.
+    prompts.inputs = {QString(" 新"), QString("新"), QString("mm"), QString("-5"), QString("2000000"),
+                      QString("180mm"), QString("90 毫米")};
     ASSERT_TRUE(mw.Commands().NewFormat());
     // Each refusal asks the same thing again: the negative width before the
     // height; a width without a number is 0.
-    EXPECT_EQ(prompts.shown.mid(1, 7), (QStringList{"格式名称的开头和结尾不能有空格！", "请输入需要新建的格式名称：",
+    EXPECT_EQ(prompts.shown.mid(1, 9), (QStringList{"格式名称的开头和结尾不能有空格！", "请输入需要新建的格式名称：",
                                                     "输入格式模板宽度（单位：毫米）：", "单据宽度不能为零！",
                                                     "输入格式模板宽度（单位：毫米）：", "尺寸不能为负数！",
+                                                    "输入格式模板宽度（单位：毫米）：", "“单据宽度”不能超过100000毫米！",
                                                     "输入格式模板宽度（单位：毫米）："}));
     EXPECT_EQ(prompts.noByDefault, QStringList{"该格式已经存在，是否覆盖？"});
-    EXPECT_EQ(prompts.inputTitles, QStringList(6, "Sorvelin进账单-新建格式模板"));
+    EXPECT_EQ(prompts.inputTitles, QStringList(7, "Sorvelin进账单-新建格式模板"));
     const FormatHeader& h = mw.Format().Header();
     EXPECT_EQ(h.name, "新");
     EXPECT_EQ(QSizeF(h.widthMm, h.heightMm), QSizeF(180, 90));

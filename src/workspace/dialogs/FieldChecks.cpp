@@ -1,6 +1,7 @@
 #include "workspace/dialogs/FieldChecks.h"
 
 #include "core/TextNumber.h"
+#include "model/SettingAnswers.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -40,8 +41,7 @@ std::optional<double> CheckTypedNumber(const QString& text, const NumberRule& ru
         return std::nullopt;
     }
     if (rule.max > 0 && std::fabs(*v) > rule.max) {
-        const QString limit = NumberText(rule.max) + rule.unit;
-        problem = name + QStringLiteral("不能超过") + limit + QStringLiteral("！");
+        problem = OverLimitMessage(rule.name, rule.max, rule.unit);
         return std::nullopt;
     }
     return *v == 0 ? 0.0 : *v;  // no "-0"

@@ -1,4 +1,6 @@
 #pragma once
+#include "model/FormatHeader.h"
+
 #include <QString>
 #include <optional>
 
@@ -10,7 +12,7 @@ struct NumberRule {
     bool allowNegative = false;
     bool allowZero = true;
     // Above 0: the largest value allowed (in size, for a field that may be
-    // negative), in its unit ("毫米").
+    // negative), in its unit ("毫米"); lengths stop at kMaxTypedLength.
     double max = 0;
     QString unit = QStringLiteral("毫米");
 };
@@ -23,10 +25,6 @@ std::optional<double> ReadTypedNumber(const QString& text);
 // message that tells the operator why it is refused.
 std::optional<double> CheckTypedNumber(const QString& text, const NumberRule& rule, QString& problem);
 
-// The most a typed length (mm) or line width may be either way: the canvas
-// and the printer place boxes in 32-bit whole pixels and twips, which longer
-// lengths would overrun. Far beyond any slip.
-inline constexpr double kMaxTypedLength = 100000;
 // The line spacing stays below 1000 mm: it is stored together with the
 // alignment, which takes the thousands.
 inline constexpr double kMaxLineSpacingMm = 999.999;
