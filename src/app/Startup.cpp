@@ -12,6 +12,7 @@
 #include "ui/PasswordDialogs.h"
 #include "ui/Prompt.h"
 #include "ui/Translations.h"
+#include "ui/WindowHelpers.h"
 #include "workspace/HistoryPanel.h"
 #include "workspace/MainWindow.h"
 
@@ -73,8 +74,10 @@ DatabaseCheck PrepareDatabase()
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     UpgradeSchema();
     // Formats older versions stored without a header get one now, before
-    // any list shows them or any window opens one.
-    FormatStore::MendHeaders();
+    // any list shows them or any window opens one. A failure is told; the
+    // program goes on with the formats as they are.
+    if (const StoreResult mended = FormatStore::MendHeaders(ScreenWidthTwips()); !mended)
+        MsgBox(QStringLiteral("格式的单据整体参数无法补全，缺少参数的格式不会出现在格式列表中！\r\n") + mended.error);
     // A picture change that a killed save had noted is finished now, before
     // any window shows a format; a killed compaction's copy goes.
     BackgroundStore::SettleAllChanges();

@@ -20,6 +20,8 @@ void ReleaseInstanceLock();
 // What start-up tells the operator when the database can't be used, or ""
 // when it can. It never changes a file it refuses.
 // A file written without the database's password is encrypted here, once.
+// What can't be mended at start (a format's missing header) is told, and
+// the file is still usable.
 enum class DatabaseCheck { Usable, ReadOnly, NotADatabase, CannotSetUp, CannotEncrypt };
 DatabaseCheck PrepareDatabase();
 const char* DatabaseCheckText(DatabaseCheck check);

@@ -48,7 +48,7 @@ QVariant Remapped(const QVariant& stored, const QHash<qint64, qint64>& ids)
 
 // Adds the rows under `name`, and a header when they hold none, in one
 // transaction. False with the reason.
-StoreResult InsertRows(const QString& name, const QVector<ExchangeRow>& rows)
+StoreResult InsertRows(const QString& name, const QVector<ExchangeRow>& rows, int screenWidthTwips)
 {
     const QStringList& fields = BoxRecordFields();
     QStringList columns = fields.mid(1);   // the database gives the ID
@@ -86,12 +86,30 @@ StoreResult InsertRows(const QString& name, const QVector<ExchangeRow>& rows)
     }
     // A file without a header gives the format a new one's, so that it is
     // listed and opens on a slip it can be shown at.
-    if (!FormatStore::MendHeaders(name, &conn)) {
+    if (const StoreResult mended = FormatStore::MendHeaders(screenWidthTwips, name, &conn); !mended) {
         conn.rollback();
-        return StoreResult::Failed(failed);
+        return StoreResult::Failed(failed + QStringLiteral("\r\n") + mended.error);
     }
     if (!conn.commit()) return StoreResult::Failed(failed);
     return StoreResult::Ok();
+}
+
+// "格式“A”、“B”": the formats a picture file belongs to.
+QString FormatsNamed(const QStringList& names)
+{
+    return QStringLiteral("格式“") + names.join(QStringLiteral("”、“")) + QStringLiteral("”");
+}
+
+// "是格式“A”、“B”的底图，" and what becomes of the picture.
+QString OwnedFate(const QStringList& owners, const QString& fate)
+{
+    return QStringLiteral("是") + FormatsNamed(owners) + QStringLiteral("的底图，") + fate;
+}
+
+// The question before a picture file's fate: "图片“path”" + fate + "，是否继续？".
+QString PictureQuestion(const QString& picture, const QString& fate)
+{
+    return QStringLiteral("图片“") + Native(picture) + QStringLiteral("”") + fate + QStringLiteral("，是否继续？");
 }
 
 } // namespace
@@ -119,19 +137,18 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
     const bool pictureThere = QFileInfo::exists(besidePicture);
     // The picture beside the file may be another format's: the operator
     // learns whose before it is replaced, removed or given to it.
-    const QString owner =
-        pictureThere || !picture.isEmpty() ? BackgroundStore::PictureOwner(besidePicture, name) : QString();
+    const QStringList owners =
+        pictureThere || !picture.isEmpty() ? BackgroundStore::PictureOwners(besidePicture, name) : QStringList();
     QString fate = picture.isEmpty() ? QStringLiteral("将被删除") : QStringLiteral("将被替换");
-    if (!owner.isEmpty())
-        fate = pictureThere ? QStringLiteral("是格式“") + owner + QStringLiteral("”的底图，") + fate
-                            : QStringLiteral("将成为格式“") + owner + QStringLiteral("”的底图");
-    if (fileThere || pictureThere || !owner.isEmpty()) {
-        QString question = !fileThere && !owner.isEmpty()
-                               ? QStringLiteral("图片“") + Native(besidePicture) + QStringLiteral("”") + fate +
-                                     QStringLiteral("，是否继续？")
+    if (!owners.isEmpty())
+        fate = pictureThere ? OwnedFate(owners, fate)
+                            : QStringLiteral("将成为") + FormatsNamed(owners) + QStringLiteral("的底图");
+    if (fileThere || pictureThere || !owners.isEmpty()) {
+        QString question = !fileThere && !owners.isEmpty()
+                               ? PictureQuestion(besidePicture, fate)
                                : QStringLiteral("文件：“") + Native(fileThere ? path : besidePicture) +
                                      QStringLiteral("”已经存在，是否覆盖？");
-        if (fileThere && (pictureThere || !owner.isEmpty()))
+        if (fileThere && (pictureThere || !owners.isEmpty()))
             question += QStringLiteral("\r\n（同名图片“") + Native(besidePicture) + QStringLiteral("”") + fate +
                         QStringLiteral("）");
         if (prompter.Ask(question, PromptButtons::YesNo, PromptIcon::Question, QString(), PromptDefault::No)
@@ -141,23 +158,30 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
         }
     }
 
+    // The picture goes first and the file last: a kill between the two
+    // never leaves this file beside an older picture, which its import
+    // would take for this format's.
+    const QString failed = QStringLiteral("格式“") + name + QStringLiteral("”导出失败！\r\n");
+    if (!picture.isEmpty()) {
+        if (const StoreResult copied = SaveCopy(picture, besidePicture); copied) result.picturePath = besidePicture;
+        else result.pictureError = QStringLiteral("底图无法复制：") + copied.error;
+    }
+    if (result.picturePath.isEmpty() && (QFileInfo::exists(besidePicture) || QFileInfo(besidePicture).isSymLink())) {
+        QFile old(besidePicture);
+        if (!old.remove()) {
+            const QString copy = result.pictureError.isEmpty() ? QString() : result.pictureError + QStringLiteral("\r\n");
+            result.error = failed + copy + QStringLiteral("旧图片“") + Native(besidePicture) +
+                           QStringLiteral("”无法删除！（") + old.errorString() + QStringLiteral("）");
+            return result;
+        }
+    }
     const TextWriteResult written = WriteTextFileRetry(exchange.text, path, retry);
     if (!written.ok) {
-        result.error = QStringLiteral("格式“") + name + QStringLiteral("”导出失败！\r\n") + written.error;
+        result.error = failed + written.error;
         return result;
     }
     result.ok = true;
     result.path = written.path;
-
-    if (!picture.isEmpty()) {
-        if (const StoreResult copied = SaveCopy(picture, besidePicture); copied) result.picturePath = besidePicture;
-        else result.pictureError = QStringLiteral("底图无法复制：") + copied.error;
-    } else if (QFileInfo::exists(besidePicture) || QFileInfo(besidePicture).isSymLink()) {
-        // An older picture beside the file would be taken for this format's.
-        if (!QFile::remove(besidePicture))
-            result.pictureError = QStringLiteral("旧图片“") + Native(besidePicture) +
-                                  QStringLiteral("”无法删除，导入时会被当作此格式的底图！");
-    }
 
     result.message = QStringLiteral("格式：“") + name + QStringLiteral("”导出完成！");
     // What the operator must know besides: a file that went elsewhere than
@@ -225,6 +249,21 @@ FormatImportResult ImportFormatFile(const QString& rawPath, Prompter& prompter, 
         }
         name = answer->trimmed();
     }
+    // A picture file of this name may be another format's: the operator
+    // learns whose before the import replaces or removes it.
+    for (const QString& file : BackgroundStore::PictureFiles(name)) {
+        const QStringList owners = BackgroundStore::PictureOwners(file, name);
+        if (owners.isEmpty()) continue;
+        const bool replaced = !picture.isEmpty() && file == BackgroundStore::PicturePath(name);
+        const QString fate =
+            OwnedFate(owners, replaced ? QStringLiteral("将被替换") : QStringLiteral("将被删除"));
+        if (prompter.Ask(PictureQuestion(file, fate), PromptButtons::YesNo, PromptIcon::Question, QString(),
+                         PromptDefault::No)
+            != PromptAnswer::Yes) {
+            result.cancelled = true;
+            return result;
+        }
+    }
     progress.Start(QStringLiteral("正在导入格式..."), 3);
     progress.Step(1, QStringLiteral("pages"));
 
@@ -237,8 +276,9 @@ FormatImportResult ImportFormatFile(const QString& rawPath, Prompter& prompter, 
         if (!pictured)
             return QStringLiteral("格式“") + name + QStringLiteral("”导入失败，底图无法保存，格式库未改变！\r\n") +
                    pictured.error;
-        if (const StoreResult stored = InsertRows(name, content.rows); !stored) {
-            if (!picture.isEmpty()) BackgroundStore::Remove(name);
+        if (const StoreResult stored = InsertRows(name, content.rows, options.screenWidthTwips); !stored) {
+            // The picture put there for the rows, and its note, go again.
+            if (!picture.isEmpty()) BackgroundStore::SettleChanges(name);
             return QStringLiteral("格式“") + name + QStringLiteral("”导入失败，格式库未改变！\r\n") + stored.error;
         }
         return QString();

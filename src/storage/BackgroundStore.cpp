@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
 namespace slip::BackgroundStore {
 
@@ -51,38 +50,51 @@ QString PicturePath(const QString& formatName)
 // Where older versions kept the picture of a name with such characters.
 static QString OldRulePath(const QString& formatName) { return FormatFileBase(formatName) + QStringLiteral(".jpg"); }
 
+// A picture kept under the old rule still belongs to the format, unless a
+// format is itself named like that file: that file, else "".
+static QString OldRuleFile(const QString& formatName)
+{
+    if (!HasUnsafeFileNameChars(formatName)) return QString();
+    const QString old = OldRulePath(formatName);
+    return QFileInfo(old).isFile() && !FormatStore::Exists(OldRuleName(formatName)) ? old : QString();
+}
+
 QString ExistingPicture(const QString& formatName)
 {
     const QString path = PicturePath(formatName);
-    if (QFileInfo(path).isFile()) return path;
-    // A picture kept under the old rule still belongs to this format, unless
-    // a format is itself named like that file.
-    if (HasUnsafeFileNameChars(formatName)) {
-        const QString old = OldRulePath(formatName);
-        if (QFileInfo(old).isFile() && !FormatStore::Exists(OldRuleName(formatName))) return old;
-    }
-    return QString();
+    return QFileInfo(path).isFile() ? path : OldRuleFile(formatName);
 }
 
 bool HasPicture(const QString& formatName) { return !ExistingPicture(formatName).isEmpty(); }
 
-QString PictureOwner(const QString& path, const QString& except)
+QStringList PictureOwners(const QString& path, const QString& except)
 {
     const QFileInfo at(path);
-    if (QDir(at.absolutePath()) != QDir(DataFolder())) return QString();
+    if (QDir(at.absolutePath()) != QDir(DataFolder())) return {};
     const QStringList names = FmtColumnValues(QStringLiteral("Fmt"));
-    const auto ownerBy = [&](const auto& pictureOf) -> std::optional<QString> {
+    const auto ownersBy = [&](const auto& pictureOf) {
+        QStringList owners;
         for (const QString& name : names)
-            if (QFileInfo(pictureOf(name)).fileName() == at.fileName()) return name == except ? QString() : name;
-        return std::nullopt;
+            if (QFileInfo(pictureOf(name)).fileName() == at.fileName()) owners << name;
+        return owners;
     };
     // The file under a format's own name is that format's; one under the old
-    // rule is the picture of a format that has none under its own.
-    if (const std::optional<QString> owner = ownerBy(PicturePath)) return *owner;
-    return ownerBy([](const QString& name) {
-               return QFileInfo(PicturePath(name)).isFile() ? QString() : OldRulePath(name);
-           })
-        .value_or(QString());
+    // rule is the picture of every format that has none under its own.
+    QStringList owners = ownersBy(PicturePath);
+    if (owners.isEmpty())
+        owners = ownersBy([](const QString& name) {
+            return QFileInfo(PicturePath(name)).isFile() ? QString() : OldRulePath(name);
+        });
+    owners.removeAll(except);
+    return owners;
+}
+
+QStringList PictureFiles(const QString& formatName)
+{
+    QStringList files;
+    if (const QString own = PicturePath(formatName); QFileInfo(own).isFile()) files << own;
+    if (const QString old = OldRuleFile(formatName); !old.isEmpty()) files << old;
+    return files;
 }
 
 QImage Load(const QString& formatName)
@@ -94,9 +106,7 @@ QImage Load(const QString& formatName)
 // Once the picture lives under the new rule, the old rule's file goes.
 static void DropOldRuleFile(const QString& formatName)
 {
-    const QString old = OldRulePath(formatName);
-    if (HasUnsafeFileNameChars(formatName) && old != PicturePath(formatName) && !FormatStore::Exists(OldRuleName(formatName)))
-        QFile::remove(old);
+    if (const QString old = OldRuleFile(formatName); !old.isEmpty()) QFile::remove(old);
 }
 
 bool IsPictureFileName(const QString& chosenFile)
@@ -112,11 +122,16 @@ StoreResult Replace(const QString& formatName, const QString& chosenFile)
         return StoreResult::Failed(QStringLiteral("所选文件不是可以读取的JPEG图片，原有底图未改变！"));
     // A picture for rows still to come (an import) is noted first, so that a
     // kill before the rows are stored leaves no picture without a format.
-    if (!FormatStore::Exists(formatName)
-        && !ExecuteSql(QStringLiteral("INSERT INTO 底图待换(Fmt, Staged) VALUES(?, NULL)"), {formatName}))
-        return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！"));
-    if (const StoreResult written = SaveCopy(chosenFile, PicturePath(formatName)); !written)
+    // A failed copy takes its note back: the database stays as it was.
+    qint64 note = 0;
+    if (!FormatStore::Exists(formatName)) {
+        note = InsertRow(QStringLiteral("INSERT INTO 底图待换(Fmt, Staged) VALUES(?, NULL)"), {formatName});
+        if (note <= 0) return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！"));
+    }
+    if (const StoreResult written = SaveCopy(chosenFile, PicturePath(formatName)); !written) {
+        if (note > 0) ExecuteSql(QStringLiteral("DELETE FROM 底图待换 WHERE rowid=?"), {note});
         return StoreResult::Failed(QStringLiteral("底图复制失败，原有底图未改变！") + written.error);
+    }
     DropOldRuleFile(formatName);
     return StoreResult::Ok();
 }

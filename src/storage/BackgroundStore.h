@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace slip {
 
@@ -24,9 +25,16 @@ QString PicturePath(const QString& formatName);
 // The file that holds the format's picture now ("" when it has none).
 QString ExistingPicture(const QString& formatName);
 bool HasPicture(const QString& formatName);
-// The stored format whose picture a file at `path` is, or becomes once
-// written there: "" when that is `except` or none.
-QString PictureOwner(const QString& path, const QString& except);
+// The stored formats whose picture a file at `path` is, or becomes once
+// written there, `except` left out: the format whose own picture name it
+// bears, else every format that has none under its own and bears it under
+// the old rule (names that map alike share it: "A1B?" and "A?B1" both
+// A1B1.jpg). None for a file outside the data folder.
+QStringList PictureOwners(const QString& path, const QString& except);
+// The files there that Replace writes over or Remove removes for the format:
+// its picture under its own name, and one under the old rule while that
+// counts as its.
+QStringList PictureFiles(const QString& formatName);
 
 // The picture of a format, or a null image when it has none.
 QImage Load(const QString& formatName);
@@ -39,7 +47,8 @@ bool IsPictureFileName(const QString& chosenFile);
 // The file is read as a picture first, so a file that is none never replaces
 // a good picture; the new file is complete before it takes the old one's
 // place. A picture put there for a format whose rows are not stored yet goes
-// again at the next start when they never come.
+// again at SettleChanges (at the latest the next start) when they never
+// come. A failure changes neither the picture nor the database.
 StoreResult Replace(const QString& formatName, const QString& chosenFile);
 // Removes the format's picture. Ok when it had none.
 StoreResult Remove(const QString& formatName);

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <optional>
 
 namespace slip::FormatStore {
 
@@ -127,13 +128,13 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
 
 namespace {
 
-// A format's header as a record of Fmt: where each of its settings is kept.
-// Without a screen width (null) the fonts show as stored.
+// A format's header as a record of Fmt: where each of its settings is kept,
+// with the width of the screen it is stored on.
 struct HeaderInsert {
     QString sql;
     QVariantList values;
 };
-HeaderInsert HeaderRecord(const QString& name, const FormatHeader& h, const QVariant& screenWidthTwips)
+HeaderInsert HeaderRecord(const QString& name, const FormatHeader& h, int screenWidthTwips)
 {
     return {QStringLiteral("INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Color, Mem) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
             {name, HeaderLabel(), h.widthMm, h.heightMm, h.offsetXMm, h.offsetYMm, screenWidthTwips,
@@ -315,8 +316,19 @@ StoreResult Delete(const QString& name)
     return StoreResult::Ok();
 }
 
-bool MendHeaders(const QString& name, DbConnection* conn)
+StoreResult MendHeaders(int screenWidthTwips, const QString& name, DbConnection* within)
 {
+    std::optional<DbConnection> own;
+    DbConnection* conn = within;
+    if (!conn) {
+        conn = &own.emplace();
+        if (!conn->isOpen()) return Unreachable(*conn);
+        if (!conn->begin()) return StoreResult::Failed(StatementFailed(QStringLiteral("BEGIN IMMEDIATE")));
+    }
+    const auto failed = [&](const QString& error) {
+        if (own) conn->rollback();
+        return StoreResult::Failed(error);
+    };
     // "" is every format; the state record's empty name is none.
     const QString which = name.isEmpty() ? QStringLiteral("Fmt<>''") : QStringLiteral("Fmt=?");
     const QVariantList named = name.isEmpty() ? QVariantList() : QVariantList{name};
@@ -325,24 +337,28 @@ bool MendHeaders(const QString& name, DbConnection* conn)
                        " AND NOT EXISTS (SELECT 1 FROM Fmt h WHERE h.Fmt=f.Fmt AND h.LBL=?)")
             .arg(which),
         named + QVariantList{HeaderLabel()}, conn);
+    if (!headless.ok) return failed(headless.error);
     FormatHeader fresh;
     fresh.widthMm = kNewSlipWidthMm;
     fresh.heightMm = kNewSlipHeightMm;
-    bool ok = headless.ok;
     for (const auto& row : headless.rows) {
-        const HeaderInsert header = HeaderRecord(row[0].toString(), fresh, QVariant());
-        ok = ExecuteSql(header.sql, header.values, conn) && ok;
+        const HeaderInsert header = HeaderRecord(row[0].toString(), fresh, screenWidthTwips);
+        if (!ExecuteSql(header.sql, header.values, conn)) return failed(StatementFailed(header.sql, header.values));
     }
     const Recordset heads =
         OpenRecordset(QStringLiteral("SELECT ID, W, H FROM Fmt WHERE LBL=? AND %1").arg(which),
                       QVariantList{HeaderLabel()} + named, conn);
-    ok = ok && heads.ok;
+    if (!heads.ok) return failed(heads.error);
+    const QString resize = QStringLiteral("UPDATE Fmt SET W=?, H=? WHERE ID=?");
     for (const auto& row : heads.rows) {
         double w = Val(row[1].toString()), h = Val(row[2].toString());
-        if (MakeSlipSizeUsable(w, h))
-            ok = ExecuteSql(QStringLiteral("UPDATE Fmt SET W=?, H=? WHERE ID=?"), {w, h, row[0]}, conn) && ok;
+        if (!MakeSlipSizeUsable(w, h)) continue;
+        if (const QVariantList values{w, h, row[0]}; !ExecuteSql(resize, values, conn))
+            return failed(StatementFailed(resize, values));
     }
-    return ok;
+    if (own && !conn->commit())
+        return CommitFailed(*conn, StoreResult::Failed(StatementFailed(QStringLiteral("COMMIT"))));
+    return StoreResult::Ok();
 }
 
 QString LoadCurrentFormatState(SlipOptions& options, QString* error)

@@ -80,12 +80,14 @@ StoreResult Delete(const QString& name);
 // Gives formats without a usable header record what a new format has: older
 // versions imported files without one and stored none, and saved such a
 // format at 0 × 0 when it had been the first opened. A missing header is
-// added with the size kNewSlipWidthMm × kNewSlipHeightMm and FormatHeader's
-// other settings; a header of no usable size gets that size. The format is
-// then listed, opens on a slip it can be shown at and travels in an exchange
-// file. name "" mends every format; with conn inside its transaction. False
-// when a statement failed.
-bool MendHeaders(const QString& name = QString(), DbConnection* conn = nullptr);
+// written as a new format's save writes it: the size kNewSlipWidthMm ×
+// kNewSlipHeightMm, FormatHeader's other settings, and screenWidthTwips as the
+// screen its fonts are sized for; a header of no usable size gets that size.
+// The format is then listed, opens on a slip it can be shown at and travels
+// in an exchange file that brings its fonts back at their sizes. name ""
+// mends every format. Everything in one transaction, its own or conn's; a
+// failure tells the statement that failed and (in its own) changes nothing.
+StoreResult MendHeaders(int screenWidthTwips, const QString& name = QString(), DbConnection* conn = nullptr);
 
 // The last format and the first three switches of the state record. A read
 // that failed answers "" and leaves the switches; error (when given) then

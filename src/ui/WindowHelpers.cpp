@@ -61,6 +61,12 @@ void CenterForm(QWidget* window)
                                   window->frameGeometry().size()));
 }
 
+int ScreenWidthTwips(const QWidget* window)
+{
+    QScreen* s = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return s ? int(s->size().width() * units::kTwipsPerPixel) : units::kDefaultScreenWidthTwips;
+}
+
 bool IsFormOpen(const QString& caption)
 {
     const auto windows = QApplication::topLevelWidgets();

@@ -57,6 +57,11 @@ QPoint CenteredPosition(const QRect& screen, const QRect& workArea, const QSize&
 // Moves the window (its frame) there on its own screen.
 void CenterForm(QWidget* window);
 
+// The width in twips of the window's screen (without a window the primary
+// screen's), the width a format's header keeps for its font sizes;
+// units::kDefaultScreenWidthTwips when there is no screen.
+int ScreenWidthTwips(const QWidget* window = nullptr);
+
 // True when a shown top-level window of the program has exactly this caption.
 // A window hidden or closed by the operator no longer counts.
 bool IsFormOpen(const QString& caption);

@@ -8,6 +8,7 @@
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
 #include "ui/SelFormat.h"
+#include "ui/WindowHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,7 +43,9 @@ FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFor
         if (path.isEmpty() || !QFileInfo(path).isFile()) return none;
     }
     WindowProgress progress;
-    FormatImportResult result = ImportFormatFile(path, Prompts(), progress, options);
+    ImportOptions onScreen = options;
+    onScreen.screenWidthTwips = ScreenWidthTwips();
+    FormatImportResult result = ImportFormatFile(path, Prompts(), progress, onScreen);
     if (!result.ok && !result.cancelled) MsgBox(result.error);
     if (result.ok && result.openNow && openFormat) openFormat(result.name);
     return result;

@@ -22,7 +22,8 @@ ExportResult ExportFormatCommand(QString name, const QString& currentFormat);
 
 // "导入格式": path "" asks with the open dialog (Cancel, or a chosen file that
 // is not there, ends silently). Tells a failure; opens the new format through
-// openFormat when the operator wants it. options: see ImportOptions.
+// openFormat when the operator wants it. options: see ImportOptions; the
+// format is stored for the primary screen.
 FormatImportResult ImportFormatCommand(QString path, const OpenFormatFn& openFormat,
                                        const ImportOptions& options = {});
 

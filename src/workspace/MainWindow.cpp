@@ -5,7 +5,6 @@
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
-#include "core/Units.h"
 #include "entry/Relations.h"
 #include "storage/BackgroundStore.h"
 #include "storage/Compaction.h"
@@ -15,6 +14,7 @@
 #include "ui/PasswordDialogs.h"
 #include "ui/Progress.h"
 #include "ui/Prompt.h"
+#include "ui/WindowHelpers.h"
 #include "model/BoxEditing.h"
 #include "model/SettingAnswers.h"
 #include "workspace/BatchPanel.h"
@@ -479,11 +479,7 @@ double MainWindow::MmPerScreenTwip() const
     return canvas_ ? canvas_->TwipsToMm(1) : FormatHost::MmPerScreenTwip();
 }
 
-int MainWindow::ScreenWidthTwips() const
-{
-    QScreen* s = screen();
-    return s ? int(s->size().width() * units::kTwipsPerPixel) : units::kDefaultScreenWidthTwips;
-}
+int MainWindow::ScreenWidthTwips() const { return slip::ScreenWidthTwips(this); }
 
 // --- Dialogs ------------------------------------------------------------------
 

@@ -156,6 +156,16 @@ TEST_F(StartupHome, StartFinishesWhatKilledRunsAndOlderVersionsLeft)
     EXPECT_EQ(GetFieldWhere("Fmt", "Fmt='甲' AND LBL=?", {HeaderLabel()}, "W").toDouble(), kNewSlipWidthMm);
 }
 
+TEST_F(StartupHome, AHeaderThatCantBeMendedIsToldAndTheStartGoesOn)
+{
+    ASSERT_TRUE(ExecuteSql("INSERT INTO Fmt(Fmt, LBL) VALUES('甲', 'x')"));
+    ASSERT_TRUE(ExecuteSql("CREATE TRIGGER no BEFORE INSERT ON Fmt WHEN NEW.Fmt='甲' BEGIN SELECT RAISE(ABORT, 'x'); END"));
+    ScriptedPrompter prompts;
+    EXPECT_EQ(PrepareDatabase(), DatabaseCheck::Usable);
+    EXPECT_TRUE(prompts.shown.value(0).startsWith("格式的单据整体参数无法补全，缺少参数的格式不会出现在格式列表中！\r\n"
+                                                  "数据库打开错误(INSERT INTO Fmt(Fmt, LBL, W, H, X, Y, Color, Mem)"));
+}
+
 TEST_F(PasswordPromptHome, EveryPasswordBoxShowsStars)
 {
     PasswordPrompt prompt;

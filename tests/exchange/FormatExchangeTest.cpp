@@ -101,33 +101,52 @@ TEST_F(FormatExchange, ExportWritesTheRowsAsTheDatabaseHoldsThem)
     EXPECT_TRUE(ExportFormatFile("工行", File("a.tvq"), prompts).cancelled);
     EXPECT_EQ(FileBytes(File("a.tvq")), "old");
 
-    // A file written elsewhere than chosen is told after the message.
-    ASSERT_TRUE(QDir().mkpath(File("b.tvq") + "/keep"));
+    // A file written elsewhere than chosen is told after the message. The picture is in place, or an older one
+    // gone, before the file is written: a kill meanwhile never leaves the new file beside an older picture.
     TextWriteRetry quick;
     quick.attempts = 3;
     quick.renameAfter = 1;
     quick.pause = std::chrono::milliseconds(0);
-    prompts.answers = {PromptAnswer::Yes};
-    const ExportResult moved = ExportFormatFile("工行", File("b"), prompts, quick);
-    ASSERT_TRUE(moved.ok) << moved.error.toStdString();
-    EXPECT_EQ(moved.message, "格式：“工行”导出完成！");
-    EXPECT_EQ(moved.warning, "文件已写入：" + QDir::toNativeSeparators(moved.path));
-    EXPECT_NE(moved.path, File("b.tvq"));
+    StoreRawFormat("无图");
+    for (const QString format : {"工行", "无图"}) {
+        ASSERT_TRUE(QDir().mkpath(File(format + ".tvq/keep")));
+        ASSERT_TRUE(WriteBytes(File(format + ".jpg"), JpegBytes(Qt::blue)));
+        std::optional<QByteArray> beside;
+        quick.afterFailedAttempt = [&](int) { beside = beside.value_or(FileBytes(File(format + ".jpg"))); };
+        prompts.answers = {PromptAnswer::Yes};
+        const ExportResult moved = ExportFormatFile(format, File(format), prompts, quick);
+        ASSERT_TRUE(moved.ok) << moved.error.toStdString();
+        EXPECT_EQ(moved.message, "格式：“" + format + "”导出完成！");
+        EXPECT_EQ(moved.warning, "文件已写入：" + QDir::toNativeSeparators(moved.path));
+        EXPECT_NE(moved.path, File(format + ".tvq"));
+        EXPECT_EQ(beside, FileBytes(BackgroundStore::ExistingPicture(format))) << format.toStdString();
+    }
 }
 
-// Exported under its preset name, a format's picture would land on another format's: the question names it.
+// Exported under its preset name, a format's picture would land on another format's, or become the picture of one
+// that has none: the question names it.
 TEST_F(FormatExchange, ExportNamesTheFormatWhosePictureItWouldReplace)
 {
     StoreRawFormat("建行/进账单");
     StoreRawFormat("建行4进账单");
     ASSERT_TRUE(WriteBytes(BackgroundStore::PicturePath("建行/进账单"), JpegBytes(Qt::red)));
-    const QString theirs = BackgroundStore::PicturePath("建行4进账单");
-    ASSERT_TRUE(WriteBytes(theirs, JpegBytes(Qt::blue)));
-    prompts.answers = {PromptAnswer::No};
-    EXPECT_TRUE(ExportFormatFile("建行/进账单", BackgroundStore::FormatFileBase("建行/进账单"), prompts).cancelled);
-    EXPECT_EQ(prompts.shown, QStringList{"图片“" + QDir::toNativeSeparators(theirs) +
-                                         "”是格式“建行4进账单”的底图，将被替换，是否继续？"});
-    EXPECT_EQ(FileBytes(theirs), JpegBytes(Qt::blue));
+    const QString theirs = BackgroundStore::PicturePath("建行4进账单"), file = DataFile("建行4进账单.tvq");
+    const QString picture = "图片“" + QDir::toNativeSeparators(theirs) + "”";
+    const struct { QByteArray pictureThere, fileThere; QString question; } cases[] = {
+        {JpegBytes(Qt::blue), "", picture + "是格式“建行4进账单”的底图，将被替换，是否继续？"},
+        {"", "", picture + "将成为格式“建行4进账单”的底图，是否继续？"},
+        {"", "old", "文件：“" + QDir::toNativeSeparators(file) + "”已经存在，是否覆盖？\r\n（同名" + picture +
+                        "将成为格式“建行4进账单”的底图）"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [at, bytes] : {std::pair{theirs, c.pictureThere}, std::pair{file, c.fileThere}})
+            ASSERT_TRUE(bytes.isEmpty() ? !QFile::exists(at) || QFile::remove(at) : WriteBytes(at, bytes));
+        prompts.shown.clear();
+        prompts.answers = {PromptAnswer::No};
+        EXPECT_TRUE(ExportFormatFile("建行/进账单", BackgroundStore::FormatFileBase("建行/进账单"), prompts).cancelled);
+        EXPECT_EQ(prompts.shown, QStringList{c.question});
+        EXPECT_EQ(FileBytes(theirs) + FileBytes(file), c.pictureThere + c.fileThere);
+    }
 }
 
 // A file without the header record gives the format a new one's: it is listed, opens at a usable size, and travels.
@@ -145,6 +164,9 @@ TEST_F(FormatExchange, AFileWithoutAHeaderImportsWithANewFormatsHeader)
     EXPECT_EQ(back.header, (FormatHeader{"无头", kNewSlipWidthMm, kNewSlipHeightMm}));
     ASSERT_TRUE(ExportFormatFile("无头", File("再.tvq"), prompts).ok);
     EXPECT_TRUE(ImportFormatFile(File("再.tvq"), prompts, NoProgress(), Quick()).ok);
+    // Imported again, it keeps the screen its font sizes are for: its texts show at the sizes of the first.
+    const auto screen = [](const char* name) { return GetFieldWhere("Fmt", "Fmt=? AND LBL=?", {name, HeaderLabel()}, "Color"); };
+    EXPECT_EQ(screen("再"), screen("无头"));
 }
 
 TEST_F(FormatExchange, ImportStoresTheRowsWithNewIdsAndTheirReferences)
@@ -237,12 +259,40 @@ TEST_F(FormatExchange, APictureThatCantBePutInPlaceStoresNothing)
     EXPECT_FALSE(in.ok);
     EXPECT_TRUE(in.error.startsWith("格式“挡”导入失败，底图无法保存，格式库未改变！")) << in.error.toStdString();
     EXPECT_FALSE(FormatStore::Exists("挡"));
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
     // Rows the database refuses take the new picture out again.
     ASSERT_TRUE(QDir().rmdir(BackgroundStore::PicturePath("挡")));
     ASSERT_TRUE(ExecuteSql("CREATE TRIGGER boom BEFORE INSERT ON Fmt WHEN NEW.LBL='勾' BEGIN SELECT RAISE(ABORT, 'x'); END"));
     EXPECT_TRUE(ImportFormatFile(File("挡.tvq"), prompts, NoProgress(), Quick()).error.contains("格式库未改变"));
     EXPECT_FALSE(FormatStore::Exists("挡"));
     EXPECT_FALSE(BackgroundStore::HasPicture("挡"));
+    EXPECT_TRUE(OpenRecordset("SELECT * FROM 底图待换").isEmpty());
+}
+
+// The picture file of the new format's name may be another format's (by the older name rule, of every name that maps
+// to it): the import asks before it replaces or removes it, as the export does.
+TEST_F(FormatExchange, ImportAsksBeforeItTakesAnotherFormatsPicture)
+{
+    StoreRawFormat("原");
+    ASSERT_TRUE(ExportFormatFile("原", File("源.tvq"), prompts).ok);
+    const struct { QStringList owners; QString name; PromptAnswer answer; QString fate; } cases[] = {
+        {{"Z/W"}, "Z4W", PromptAnswer::No, "是格式“Z/W”的底图，将被删除"},
+        {{"M/N"}, "M4N", PromptAnswer::No, "是格式“M/N”的底图，将被替换"},
+        {{"A1B?", "A?B1"}, "A1B1", PromptAnswer::Yes, "是格式“A1B?”、“A?B1”的底图，将被替换"},
+    };
+    for (const auto& c : cases) {
+        for (const QString& owner : c.owners) StoreRawFormat(owner);
+        const QString theirs = DataFile(c.name + ".jpg");
+        ASSERT_TRUE(WriteBytes(theirs, JpegBytes(Qt::blue)));
+        ASSERT_TRUE(QFile::copy(File("源.tvq"), File(c.name + ".tvq")));
+        if (c.fate.endsWith("替换")) ASSERT_TRUE(WriteBytes(File(c.name + ".jpg"), JpegBytes(Qt::green)));
+        prompts.answers = {c.answer};
+        ImportFormatFile(File(c.name + ".tvq"), prompts, NoProgress(), Quick());
+        EXPECT_TRUE(prompts.shown.contains("图片“" + QDir::toNativeSeparators(theirs) + "”" + c.fate + "，是否继续？"));
+        const bool taken = c.answer == PromptAnswer::Yes;
+        EXPECT_EQ(FormatStore::Exists(c.name), taken) << c.name.toStdString();
+        EXPECT_EQ(FileBytes(theirs), JpegBytes(taken ? Qt::green : Qt::blue)) << c.name.toStdString();
+    }
 }
 
 TEST_F(FormatExchange, ALargeFileIsReadWhileTheWindowsKeepAnswering)

@@ -130,19 +130,22 @@ TEST_F(BackgroundStoreHome, ASaveCopiesThePictureOnlyWhereThereIsNone)
 // its own.
 TEST_F(BackgroundStoreHome, APictureFileIsTheFormatsItIsNamedFor)
 {
-    for (const QString name : {"建行/进账单", "建行4进账单", "A/B", "Q/S"}) test::SaveFormatWithBoxes(name, {});
+    for (const QString name : {"建行/进账单", "建行4进账单", "A/B", "Q/S", "A1B?", "A?B1"})
+        test::SaveFormatWithBoxes(name, {});
     WritePicture(BackgroundStore::PicturePath("Q/S"), Qt::red, "JPG");
-    const struct { QString path, except, owner; } cases[] = {
-        {DataFile("建行4进账单.jpg"), "建行/进账单", "建行4进账单"},
-        {DataFile("建行4进账单.jpg"), "建行4进账单", ""},
-        {BackgroundStore::PicturePath("建行/进账单"), "", "建行/进账单"},
-        {DataFile("A4B.jpg"), "", "A/B"},
-        {DataFile("Q4S.jpg"), "", ""},
-        {DataFile("别的.jpg"), "", ""},
-        {home.file("建行4进账单.jpg"), "", ""},  // not in the data folder
+    const struct { QString path, except; QStringList owners; } cases[] = {
+        {DataFile("建行4进账单.jpg"), "建行/进账单", {"建行4进账单"}},
+        {DataFile("建行4进账单.jpg"), "建行4进账单", {}},
+        {BackgroundStore::PicturePath("建行/进账单"), "", {"建行/进账单"}},
+        {DataFile("A4B.jpg"), "", {"A/B"}},
+        {DataFile("Q4S.jpg"), "", {}},
+        {DataFile("A1B1.jpg"), "", {"A1B?", "A?B1"}},  // both names map to it
+        {DataFile("A1B1.jpg"), "A1B?", {"A?B1"}},
+        {DataFile("别的.jpg"), "", {}},
+        {home.file("建行4进账单.jpg"), "", {}},  // not in the data folder
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BackgroundStore::PictureOwner(c.path, c.except), c.owner) << c.path.toStdString();
+        EXPECT_EQ(BackgroundStore::PictureOwners(c.path, c.except), c.owners) << c.path.toStdString();
 }
 
 TEST_F(BackgroundStoreHome, WhatAKilledRunLeftIsClearedAtTheNextStart)

@@ -388,20 +388,33 @@ TEST_F(FormatStoreTest, DeleteTakesTheFormatsRecordsAndNothingElse)
 // Formats older versions left without a usable size open at a new format's and get its header; no save stores one.
 TEST_F(FormatStoreTest, NoFormatIsOfNoSize)
 {
+    StoredFormat back;
     f.Load(FormatHeader{QStringLiteral("零")}, {});
     EXPECT_FALSE(FormatStore::Save(f, f.Name(), false, kScreen, ids).ok);
     EXPECT_FALSE(FormatStore::Exists(QStringLiteral("零")));
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL, W, H) VALUES('零', ?, 0, 0)", {HeaderLabel()}), 0);
     ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, Clas, LBL) VALUES('无头', 0, '户名')", {}), 0);
     for (const bool mended : {false, true}) {
-        if (mended) ASSERT_TRUE(FormatStore::MendHeaders());
+        if (mended) {
+            // One transaction: a statement refused is told and mends nothing (无头 gets no header).
+            ASSERT_TRUE(ExecuteSql("CREATE TRIGGER no BEFORE UPDATE ON Fmt BEGIN SELECT RAISE(ABORT, 'x'); END"));
+            EXPECT_TRUE(FormatStore::MendHeaders(kScreen).error.startsWith("数据库打开错误(UPDATE Fmt SET W=180, H=90"));
+            ASSERT_TRUE(ExecuteSql("DROP TRIGGER no"));
+            if (!FormatStore::Load("无头", kScreen, FormatHeader(), back).ok || back.hasHeader) FAIL();
+            ASSERT_TRUE(FormatStore::MendHeaders(kScreen).ok);
+        }
         for (const auto& [name, header] : {std::pair{"零", true}, std::pair{"无头", false}}) {
-            StoredFormat back;
             ASSERT_TRUE(FormatStore::Load(name, kScreen, FormatHeader(), back).ok);
             EXPECT_EQ(back.header, (FormatHeader{name, kNewSlipWidthMm, kNewSlipHeightMm})) << name << mended;
             EXPECT_EQ(back.hasHeader, header || mended) << name << mended;
         }
     }
+    // Stored as a new format's save stores it: its size, and the screen its fonts are sized for.
+    const auto stored = [](const char* name, const char* field) {
+        return GetFieldWhere("Fmt", "Fmt=? AND LBL=?", {name, HeaderLabel()}, field).toDouble();
+    };
+    EXPECT_EQ(QList<double>({stored("零", "W"), stored("零", "H"), stored("无头", "Color")}),
+              QList<double>({kNewSlipWidthMm, kNewSlipHeightMm, kScreen}));
 }
 
 TEST_F(FormatStoreTest, NamesAreTakenExactlyOrRefused)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QStringList>
 
@@ -8,7 +9,9 @@ namespace slip::test {
 // to run one case of its own: everything of this process except what tells
 // GoogleTest how to run (shards, filters, output files, repeats). A child that
 // inherits a shard index may run nothing at all, or write over the parent's
-// report.
+// report. Its temporary folders go below the scratch folders in use (see
+// UseScratchFolders), which this program removes: a copy killed mid-run
+// can't remove its own.
 inline QProcessEnvironment ChildTestEnvironment()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -17,6 +20,7 @@ inline QProcessEnvironment ChildTestEnvironment()
         if (key.startsWith(QStringLiteral("GTEST_")) || key == QStringLiteral("TEST_PREMATURE_EXIT_FILE") ||
             key == QStringLiteral("XML_OUTPUT_FILE"))
             env.remove(key);
+    env.insert(QStringLiteral("TMPDIR"), QFileInfo(qEnvironmentVariable("SLIPPRINT_HOME")).path());
     return env;
 }
 
