@@ -156,6 +156,14 @@ void BindValues(QSqlQuery& q, const QVariantList& values)
     }
 }
 
+bool ReadEveryRow(QSqlQuery& q, const std::function<void(const QSqlQuery&)>& row)
+{
+    // The driver ends a reading that failed as it ends one that is done; only
+    // the error left on the query tells them apart.
+    while (q.next()) row(q);
+    return !q.lastError().isValid();
+}
+
 sqlite3* SqliteHandle(const DbConnection& conn)
 {
     const QVariant v = conn.db().driver()->handle();
@@ -240,15 +248,14 @@ Recordset OpenRecordset(const QString& sql, const QVariantList& params, DbConnec
         QSqlQuery q(conn->db());
         q.setForwardOnly(true);
         if (PrepareAndRun(q, sql, params)) {
-            ok = true;
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
-            while (q.next()) {
+            ok = ReadEveryRow(q, [&rs, &rec](const QSqlQuery& r) {
                 QVector<QVariant> row;
                 row.reserve(rec.count());
-                for (int i = 0; i < rec.count(); ++i) row << q.value(i);
+                for (int i = 0; i < rec.count(); ++i) row << r.value(i);
                 rs.rows << row;
-            }
+            });
         }
     }
     if (!ok) {
@@ -301,9 +308,9 @@ bool ColumnExists(const QString& table, const QString& column)
     QSqlQuery q(conn.db());
     if (!q.exec(QStringLiteral("PRAGMA table_info(") + QuoteIdentifier(table) + QLatin1Char(')')))
         return false;
-    while (q.next())
-        if (q.value(1).toString() == column) return true;
-    return false;
+    bool found = false;
+    ReadEveryRow(q, [&](const QSqlQuery& r) { found = found || r.value(1).toString() == column; });
+    return found;
 }
 
 void AddColumnIfMissing(const QString& table, const QString& column, const QString& type)

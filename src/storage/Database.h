@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 class QSqlQuery;
 struct sqlite3;
@@ -74,6 +75,12 @@ sqlite3* SqliteHandle(const DbConnection& conn);
 // the machine's own order, the one SQLite drops. Every statement of the
 // program binds its values here or through SqliteStatement.
 void BindValues(QSqlQuery& q, const QVariantList& values);
+
+// Hands each row of a query that ran to `row`. False when the reading
+// stopped on an error (a damaged page met after the first rows) rather than
+// at the end: the rows handed on are then only some of them, and never to
+// be taken for all.
+bool ReadEveryRow(QSqlQuery& q, const std::function<void(const QSqlQuery&)>& row);
 
 // One statement prepared once on the connection's own SQLite handle and run
 // for many rows: a query object's conversions for each of thousands of rows

@@ -46,8 +46,11 @@ bool FileConnection::Run(const QString& sql, const QVariantList& params, QString
         error_ = failure_.text();
         return false;
     }
-    if (rows)
-        while (q.next()) *rows << q.value(0).toString();
+    if (rows && !ReadEveryRow(q, [rows](const QSqlQuery& row) { *rows << row.value(0).toString(); })) {
+        failure_ = q.lastError();
+        error_ = failure_.text();
+        return false;
+    }
     return true;
 }
 

@@ -118,10 +118,16 @@ StoreResult Load(const QString& name, int screenWidthTwips, const FormatHeader& 
     BindValues(q, values);
     if (!q.exec()) return StoreResult::Failed(StatementFailed(sql, values));
     BoxRecord r;
-    while (q.next()) {
-        for (int f = 0; f < kBoxFieldCount; ++f) r[f] = q.value(f);
+    // A format opened with only some of its boxes would lose the others at
+    // its next save.
+    const bool whole = ReadEveryRow(q, [&](const QSqlQuery& row) {
+        for (int f = 0; f < kBoxFieldCount; ++f) r[f] = row.value(f);
         Box b;
         if (DecodeBox(r, factor, b)) out.boxes.push_back(std::move(b));
+    });
+    if (!whole) {
+        out.boxes.clear();
+        return StoreResult::Failed(StatementFailed(sql, values));
     }
     return StoreResult::Ok();
 }
@@ -205,8 +211,8 @@ bool WriteFormat(DbConnection& conn, const SlipFormat& format, const QString& na
         QSqlQuery q(db);
         q.prepare(QStringLiteral("SELECT ID FROM Fmt WHERE Fmt=?"));
         BindValues(q, {name});
-        if (!q.exec()) return false;
-        while (q.next()) stored.insert(BoxId(q.value(0).toLongLong()));
+        if (!q.exec() || !ReadEveryRow(q, [&stored](const QSqlQuery& row) { stored.insert(BoxId(row.value(0).toLongLong())); }))
+            return false;
     }
     QSet<BoxId> kept;
     for (const Box& b : format.Boxes())

@@ -34,15 +34,14 @@ bool Run(QSqlQuery& q, const QString& sql, const QVariantList& params)
 
 using RowReader = std::function<void(const QSqlQuery&)>;
 
-// Runs a query on an open connection and hands each row to `row`. A query
-// that fails does so before any row is handed on.
+// Runs a query on an open connection and hands each row to `row`. False
+// also when the reading failed after some rows were handed on: the caller
+// drops what it took.
 bool EachRow(DbConnection& conn, const QString& sql, const QVariantList& params, const RowReader& row)
 {
     QSqlQuery q(conn.db());
     q.setForwardOnly(true);
-    if (!Run(q, sql, params)) return false;
-    while (q.next()) row(q);
-    return true;
+    return Run(q, sql, params) && ReadEveryRow(q, row);
 }
 
 // The same on a connection of its own. Answers "" when the query ran, else
@@ -755,10 +754,10 @@ bool EnsureHistoryTables(DbConnection& conn)
     QSqlQuery q(conn.db());
     // The columns of a table; none when it is not there yet.
     auto columnsOf = [&q](const QString& table, QStringList& columns) {
-        if (!Run(q, QStringLiteral("PRAGMA table_info(%1)").arg(table), {})) return false;
-        while (q.next()) columns << q.value(1).toString();
+        const bool read = Run(q, QStringLiteral("PRAGMA table_info(%1)").arg(table), {})
+                          && ReadEveryRow(q, [&columns](const QSqlQuery& row) { columns << row.value(1).toString(); });
         q.finish();
-        return true;
+        return read;
     };
     QStringList search, pending;
     if (!columnsOf(QStringLiteral("历史检索"), search) || !columnsOf(QStringLiteral("历史待定"), pending)) return false;

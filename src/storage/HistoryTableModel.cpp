@@ -234,7 +234,9 @@ void HistoryTableModel::ReadPage(int pageIndex, Page& page) const
                 BindValues(q, values);
                 ok = q.exec();
             }
-            while (ok && q.next()) take(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString());
+            ok = ok && ReadEveryRow(q, [&take](const QSqlQuery& row) {
+                take(row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toString());
+            });
         }
     }
     if (!ok) {

@@ -1,3 +1,4 @@
+#include "DamagedTable.h"
 #include "FileBytes.h"
 #include "TestHome.h"
 
@@ -130,6 +131,26 @@ TEST_F(DatabaseHome, ColumnsFieldsAndFailedQueries)
     EXPECT_FALSE(rs.ok || !rs.isEmpty());
     EXPECT_EQ(rs.error, QStringLiteral("数据库打开错误(SELEC * FRM Fmt)！"));
     EXPECT_FALSE(ExecuteSql("ALTER TABLE Fmt ADD COLUMN ID INTEGER"));
+}
+
+// The driver ends a reading that meets a damaged page as it ends one that is
+// done: rows read before the damage are never taken for all of them.
+TEST_F(DatabaseHome, ARecordsetCutShortByADamagedPageIsToldNotShort)
+{
+    const int rows = 600;
+    for (int i = 1; i <= rows; ++i)
+        ASSERT_GT(InsertRow("INSERT INTO Fmt(Fmt, LBL, Mem) VALUES(?, 'x', ?)", {"长", QString(40, QChar(u'字'))}), 0);
+    const QString all = "SELECT ID, Mem FROM Fmt WHERE LBL='x' ORDER BY ID";
+    // A page that holds later rows only: the first rows still come back.
+    test::DamagePageWhere([&] {
+        const Recordset r = OpenRecordset(all);
+        return OpenRecordset("SELECT ID FROM Fmt WHERE LBL='x' ORDER BY ID LIMIT 1").RecordCount() == 1
+               && (!r.ok || r.RecordCount() < rows);
+    });
+    const Recordset read = OpenRecordset(all);
+    EXPECT_FALSE(read.ok);
+    EXPECT_TRUE(read.isEmpty());
+    EXPECT_EQ(read.error, "数据库打开错误(" + all + ")！");
 }
 
 // Each text is written, found and deleted through a query and through a
