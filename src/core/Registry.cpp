@@ -44,7 +44,7 @@ SettingValues AllValues(const QSettings& s)
 // own form, into a file of its own beside the settings, and those bytes go in
 // place through WriteWholeFile once the new file, read afresh, gives every
 // setting as meant. Any failure leaves the settings file as it was.
-bool StoreSetting(const QString& path, const QString& key, const QString& value)
+bool StoreSetting(const QString& path, const QString& key, const QString& value, QString& why)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     // Another run of the program saving at the same time waits its turn, as
@@ -64,7 +64,10 @@ bool StoreSetting(const QString& path, const QString& key, const QString& value)
     {
         // Removed when it goes, under whatever file QSettings put at its name.
         QTemporaryFile made(path + QStringLiteral(".XXXXXX"));
-        if (!made.open()) return false;
+        if (!made.open()) {
+            why = made.errorString();
+            return false;
+        }
         {
             QSettings out(made.fileName(), QSettings::IniFormat);
             for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) out.setValue(it.key(), it.value());
@@ -84,15 +87,24 @@ bool StoreSetting(const QString& path, const QString& key, const QString& value)
     };
     const WholeFileWrite saved = WriteWholeFile(
         path, [&text](QIODevice& out) { return out.write(text) == text.size(); }, {false, sameSettings});
+    why = saved.why;
     return saved.ok && readWhole;
 }
 
 } // namespace
 
 bool SaveRegValue(const QString& root, const QString& section, const QString& name,
-                  const QString& value)
+                  const QString& value, QString* why)
 {
-    return StoreSetting(SettingsPath(root), Key(section, name), value);
+    QString reason;
+    const bool stored = StoreSetting(SettingsPath(root), Key(section, name), value, reason);
+    if (why) *why = stored ? QString() : reason;
+    return stored;
+}
+
+QString SettingNotSaved(const QString& what, const QString& why)
+{
+    return why.trimmed().isEmpty() ? what : what + QStringLiteral("（") + why.trimmed() + QStringLiteral("）");
 }
 
 QString GetRegValue(const QString& root, const QString& section, const QString& name,
@@ -106,7 +118,10 @@ QString GetRegValue(const QString& root, const QString& section, const QString& 
         stored = s.value(key);
     }
     if (!stored.isValid()) {
-        StoreSetting(path, key, QString());
+        // Only a mark that the setting was asked for: the default holds
+        // whether or not it could be written.
+        QString ignored;
+        StoreSetting(path, key, QString(), ignored);
         return defaultValue;
     }
     const QString v = stored.toString();

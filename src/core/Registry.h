@@ -5,9 +5,15 @@ namespace slip {
 
 // The operator's own settings, kept per user under the root "Tessel_Orn" in
 // the user's config folder ($XDG_CONFIG_HOME/Tessel_Orn/settings.conf).
-// Stores value under root\section\name; true when stored.
+// Stores value under root\section\name; true when stored. Otherwise the
+// settings file stays as it was and why, when given, has the system's reason
+// ("No space left on device"), or "" when none is known.
 bool SaveRegValue(const QString& root, const QString& section, const QString& name,
-                  const QString& value);
+                  const QString& value, QString* why = nullptr);
+
+// What the operator is told when a setting could not be stored: `what`
+// ("换行特殊符设置保存失败！") with the reason after it.
+QString SettingNotSaved(const QString& what, const QString& why);
 
 // The stored value, or defaultValue when it is missing or "" (a missing key is
 // created empty, so an operator can't store an empty setting).

@@ -116,7 +116,8 @@ void SelPrinter::COM_Click(int index)
         answer_ = chosen;
         if (mode_ == PrinterMode()) {
             if (printers_.PrinterNames().contains(chosen)) {
-                SaveRegValue(RegRoot(), kSection, kName, chosen);
+                if (QString why; !SaveRegValue(RegRoot(), kSection, kName, chosen, &why))
+                    MsgBox(SettingNotSaved(QStringLiteral("打印机设置保存失败！"), why));
                 printer_.UsePrinter(chosen);
             }
             if (!printer_.EndDoc()) {

@@ -520,7 +520,9 @@ void MainWindow::SetLineBreakMarker()
     const SettingAnswer a = LineBreakMarkerFromAnswer(*answer);
     if (!a.error.isEmpty()) MsgBox(a.error);
     if (!a.take) return;
-    SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value);
+    // Taken for this run either way; the operator learns it won't outlast it.
+    if (QString why; !SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value, &why))
+        MsgBox(SettingNotSaved(QStringLiteral("换行特殊符设置保存失败！"), why));
     lineBreakMarker_ = a.value;
 }
 

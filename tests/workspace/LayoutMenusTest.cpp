@@ -1,9 +1,11 @@
 #include "BoxBuilders.h"
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 #include "ScriptedPrompter.h"
 
 #include "core/DataFolder.h"
+#include "core/Registry.h"
 #include "exchange/Server.h"
 #include "storage/Params.h"
 #include "workspace/HelpLinks.h"
@@ -94,6 +96,15 @@ TEST_F(Window, CurrencyCharacterAndLineBreakMarkerTellARefusalAndTakeAnAnswer)
     window->SetLineBreakMarker();
     EXPECT_EQ(window->LineBreakMarker(), QStringLiteral("##"));
     EXPECT_EQ(p.shown.size(), 6);
+    // A marker the disk can't keep is used for this run and told as not saved.
+    p.inputs.push_back(QStringLiteral("%%"));
+    {
+        test::FileSizeLimit fullDisk(1);
+        window->SetLineBreakMarker();
+    }
+    EXPECT_TRUE(p.shown.last().startsWith(QStringLiteral("换行特殊符设置保存失败！"))) << p.shown.last().toStdString();
+    EXPECT_EQ(window->LineBreakMarker(), QStringLiteral("%%"));
+    EXPECT_EQ(GetRegValue(RegRoot(), "Para", "CrlfChr", "//"), "##");
 }
 
 TEST(HelpLinks, ManualIsTheHelpFileOfTheFirstFolderAndPagesLieOnTheSetServer)
