@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace slip {
@@ -43,6 +44,13 @@ QString CheckMarkText(const QVariant& value)
         return CheckMarkText(true);
     }
     }
+}
+
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString WithSystemText(const QString& what, const QString& system)
+{
+    return system.trimmed().isEmpty() ? what : what + QStringLiteral("（") + system.trimmed() + QStringLiteral("）");
 }
 
 } // namespace slip

@@ -21,4 +21,11 @@ QString FormatDuration(qint64 seconds);
 QString CheckMarkText(const QVariant& value);
 inline QString CheckMarkText(bool value) { return value ? QStringLiteral("√") : QString(); }
 
+// The system's text for an errno value ("No space left on device").
+QString SystemText(int error);
+
+// A reason in the operator's words, with the system's own text (for
+// support) after it in brackets when there is one: "…无法写入！（reason）".
+QString WithSystemText(const QString& what, const QString& system);
+
 } // namespace slip

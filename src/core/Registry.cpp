@@ -102,10 +102,6 @@ bool SaveRegValue(const QString& root, const QString& section, const QString& na
     return stored;
 }
 
-QString SettingNotSaved(const QString& what, const QString& why)
-{
-    return why.trimmed().isEmpty() ? what : what + QStringLiteral("（") + why.trimmed() + QStringLiteral("）");
-}
 
 QString GetRegValue(const QString& root, const QString& section, const QString& name,
                     const QString& defaultValue)

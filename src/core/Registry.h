@@ -11,9 +11,6 @@ namespace slip {
 bool SaveRegValue(const QString& root, const QString& section, const QString& name,
                   const QString& value, QString* why = nullptr);
 
-// What the operator is told when a setting could not be stored: `what`
-// ("换行特殊符设置保存失败！") with the reason after it.
-QString SettingNotSaved(const QString& what, const QString& why);
 
 // The stored value, or defaultValue when it is missing or "" (a missing key is
 // created empty, so an operator can't store an empty setting).

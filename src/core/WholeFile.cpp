@@ -1,11 +1,12 @@
 #include "core/WholeFile.h"
 
+#include "core/CommonHelpers.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,8 +14,6 @@
 namespace slip {
 
 namespace {
-
-QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A full or failing disk: the write failed, whatever stands at the path.
 bool DiskFault(int error) { return error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG; }

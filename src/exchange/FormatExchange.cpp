@@ -1,6 +1,7 @@
 #include "exchange/FormatExchange.h"
 
 #include "exchange/EventWait.h"
+#include "core/CommonHelpers.h"
 #include "core/TextNumber.h"
 #include "exchange/ExchangeCodec.h"
 #include "storage/BackgroundStore.h"
@@ -170,8 +171,9 @@ ExportResult ExportFormatFile(const QString& name, const QString& chosenPath, Pr
         QFile old(besidePicture);
         if (!old.remove()) {
             const QString copy = result.pictureError.isEmpty() ? QString() : result.pictureError + QStringLiteral("\r\n");
-            result.error = failed + copy + QStringLiteral("旧图片“") + Native(besidePicture) +
-                           QStringLiteral("”无法删除！（") + old.errorString() + QStringLiteral("）");
+            result.error = failed + copy +
+                           WithSystemText(QStringLiteral("旧图片“") + Native(besidePicture) + QStringLiteral("”无法删除！"),
+                                          old.errorString());
             return result;
         }
     }

@@ -1,6 +1,8 @@
 #include "storage/Compaction.h"
 
+#include "core/CommonHelpers.h"
 #include "core/DataFolder.h"
+#include "storage/Database.h"
 #include "storage/DatabaseCipher.h"
 #include "storage/FileConnection.h"
 #include "storage/SavedFile.h"
@@ -13,7 +15,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <cerrno>
-#include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,14 +51,6 @@ bool ConnectionOpenOn(const QString& path, const QString& except)
 
 const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
 
-QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-// A reason in the operator's words; the system's own text, for support, in brackets.
-QString WithSystemText(const QString& what, const QString& system)
-{
-    return system.trimmed().isEmpty() ? what : what + QStringLiteral("（") + system.trimmed() + QStringLiteral("）");
-}
-
 // Why SQLite refused the connection its last statement, in the operator's
 // words: the file is in use, damaged, or can't be opened (a full disk, a
 // journal left by a killed writer that can't be played back, no right to
@@ -68,11 +61,9 @@ QString RefusalOf(const FileConnection& conn)
     const QSqlError& failure = conn.failure();
     const int code = failure.nativeErrorCode().toInt() & 0xFF;
     QString detail = failure.databaseText();
-    const QVariant handle = conn.db().isValid() ? conn.db().driver()->handle() : QVariant();
-    if ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        sqlite3* const db = *static_cast<sqlite3* const*>(handle.constData());
-        if (const int error = db ? sqlite3_system_errno(db) : 0; error > 0) detail = SystemText(error);
-    }
+    if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN)
+        if (sqlite3* const db = SqliteHandle(conn.db()))
+            if (const int error = sqlite3_system_errno(db); error > 0) detail = SystemText(error);
     switch (code) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

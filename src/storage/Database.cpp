@@ -164,9 +164,10 @@ bool ReadEveryRow(QSqlQuery& q, const std::function<void(const QSqlQuery&)>& row
     return !q.lastError().isValid();
 }
 
-sqlite3* SqliteHandle(const DbConnection& conn)
+sqlite3* SqliteHandle(const QSqlDatabase& db)
 {
-    const QVariant v = conn.db().driver()->handle();
+    if (!db.isValid()) return nullptr;
+    const QVariant v = db.driver()->handle();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
     return *static_cast<sqlite3* const*>(v.constData());
 }

@@ -62,8 +62,10 @@ private:
     bool inTransaction_ = false;
 };
 
-// The connection's own SQLite handle, or null for another driver.
-sqlite3* SqliteHandle(const DbConnection& conn);
+// The connection's own SQLite handle, or null for another driver (or no
+// connection).
+sqlite3* SqliteHandle(const QSqlDatabase& db);
+inline sqlite3* SqliteHandle(const DbConnection& conn) { return SqliteHandle(conn.db()); }
 
 // Binds values to a query prepared on one of the program's connections, in
 // the order of its "?" placeholders. Every text is stored and compared as

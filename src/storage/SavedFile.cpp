@@ -1,9 +1,10 @@
 #include "storage/SavedFile.h"
 
+#include "core/CommonHelpers.h"
+
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,8 +16,7 @@ SavedFileResult CannotWrite(const QString& path, const QString& why, bool notRep
 {
     SavedFileResult r;
     r.ok = false;
-    r.error = QStringLiteral("文件：“") + QDir::toNativeSeparators(path) + QStringLiteral("”无法写入！") +
-              (why.isEmpty() ? QString() : QStringLiteral("（") + why + QStringLiteral("）"));
+    r.error = WithSystemText(QStringLiteral("文件：“") + QDir::toNativeSeparators(path) + QStringLiteral("”无法写入！"), why);
     r.notReplaced = notReplaced;
     return r;
 }
@@ -27,7 +27,7 @@ bool CreateOwnerOnlyFile(const QString& path, QString& why)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = SystemText(errno);
         return false;
     }
     ::close(fd);

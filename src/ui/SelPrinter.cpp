@@ -2,6 +2,7 @@
 
 #include "print/SlipPrinter.h"
 #include "ui/Prompt.h"
+#include "core/CommonHelpers.h"
 #include "core/Registry.h"
 #include "ui/WindowHelpers.h"
 
@@ -117,7 +118,7 @@ void SelPrinter::COM_Click(int index)
         if (mode_ == PrinterMode()) {
             if (printers_.PrinterNames().contains(chosen)) {
                 if (QString why; !SaveRegValue(RegRoot(), kSection, kName, chosen, &why))
-                    MsgBox(SettingNotSaved(QStringLiteral("打印机设置保存失败！"), why));
+                    MsgBox(WithSystemText(QStringLiteral("打印机设置保存失败！"), why));
                 printer_.UsePrinter(chosen);
             }
             if (!printer_.EndDoc()) {

@@ -2,6 +2,7 @@
 
 #include "workspace/ButtonPictures.h"
 
+#include "core/CommonHelpers.h"
 #include "core/DataFolder.h"
 #include "core/Registry.h"
 #include "core/TextNumber.h"
@@ -522,7 +523,7 @@ void MainWindow::SetLineBreakMarker()
     if (!a.take) return;
     // Taken for this run either way; the operator learns it won't outlast it.
     if (QString why; !SaveRegValue(RegRoot(), kRegSection, kRegMarker, a.value, &why))
-        MsgBox(SettingNotSaved(QStringLiteral("换行特殊符设置保存失败！"), why));
+        MsgBox(WithSystemText(QStringLiteral("换行特殊符设置保存失败！"), why));
     lineBreakMarker_ = a.value;
 }
 
